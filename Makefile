@@ -1,0 +1,35 @@
+# make run   builds Aerlo and starts it (with its simulated machine)
+# make test  installs what the build needs, builds, and runs every test
+BUILD ?= build
+JOBS ?= $(shell nproc)
+PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
+            libssl-dev nlohmann-json3-dev libicu-dev fonts-dejavu-core dbus
+
+.PHONY: deps configure build test run bench clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing packages; run: sudo apt-get install -y$$missing"; exit 1; \
+	  fi; \
+	fi
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*; do [ -x $$b ] && $$b; done
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "Platform/Foundation/Clock.h"
+
+#include <atomic>
+
+namespace Foundation {
+
+// A clock that moves only when told to. Both readings move together.
+class ManualClock : public Clock {
+public:
+    // Wall time starts at 2025-01-01 00:00:00 UTC unless given.
+    explicit ManualClock(double wallStart = 1735689600.0, double monotonicStart = 1000.0);
+
+    double now() const override;
+    double wallTime() const override;
+
+    // Moves both readings forward; a negative or non-finite step is ignored.
+    void advance(double seconds);
+    // Sets the wall reading alone (as when the user changes the date); `now` is untouched.
+    void setWallTime(double seconds);
+
+private:
+    std::atomic<double> monotonic_;
+    std::atomic<double> wallOffset_;
+};
+
+} // namespace Foundation

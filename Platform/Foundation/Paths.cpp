@@ -1,0 +1,92 @@
+#include "Platform/Foundation/Paths.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace Foundation {
+
+namespace {
+
+std::mutex& rootMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::filesystem::path& overrideRoot()
+{
+    static std::filesystem::path root;
+    return root;
+}
+
+std::string env(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+std::filesystem::path environmentRoot()
+{
+    if (auto root = env("AERLO_ROOT"); !root.empty())
+        return root;
+    if (auto data = env("XDG_DATA_HOME"); !data.empty())
+        return std::filesystem::path(data) / "aerlo" / "root";
+    std::string home = env("HOME");
+    if (home.empty()) {
+        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+            home = pw->pw_dir;
+    }
+    if (home.empty())
+        home = "/tmp";
+    return std::filesystem::path(home) / ".local" / "share" / "aerlo" / "root";
+}
+
+} // namespace
+
+std::filesystem::path Paths::root()
+{
+    std::lock_guard lock(rootMutex());
+    if (!overrideRoot().empty())
+        return overrideRoot();
+    return environmentRoot();
+}
+
+void Paths::setRoot(const std::filesystem::path& root)
+{
+    std::lock_guard lock(rootMutex());
+    overrideRoot() = root;
+}
+
+std::string Paths::userName()
+{
+    if (auto user = env("USER"); !user.empty())
+        return user;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name)
+        return pw->pw_name;
+    return "user";
+}
+
+std::filesystem::path Paths::home() { return root() / "Users" / userName(); }
+
+std::filesystem::path Paths::documents() { return home() / "Documents"; }
+
+std::filesystem::path Paths::library() { return home() / "Library"; }
+
+std::filesystem::path Paths::preferences() { return library() / "Preferences"; }
+
+std::filesystem::path Paths::applications() { return root() / "Applications"; }
+
+std::filesystem::path Paths::privilegedHelperTools() { return root() / "Library" / "PrivilegedHelperTools"; }
+
+std::filesystem::path Paths::resolve(std::string_view macPath)
+{
+    if (macPath.starts_with("~/") || macPath == "~")
+        return home() / std::filesystem::path(macPath.substr(macPath.size() > 1 ? 2 : 1));
+    if (!macPath.starts_with('/'))
+        return std::filesystem::path(macPath);
+    return root() / std::filesystem::path(macPath.substr(1));
+}
+
+} // namespace Foundation

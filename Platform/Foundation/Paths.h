@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace Foundation {
+
+// The macOS file-system locations, resolved under one root folder:
+// AERLO_ROOT, else $XDG_DATA_HOME/aerlo/root, else ~/.local/share/aerlo/root.
+// The user's home is <root>/Users/<user>.
+class Paths {
+public:
+    static std::filesystem::path root();
+    // Points every location at another root (tests); an empty path goes back to the environment.
+    static void setRoot(const std::filesystem::path& root);
+
+    static std::string userName();
+    static std::filesystem::path home();
+    static std::filesystem::path documents();
+    static std::filesystem::path library();
+    static std::filesystem::path preferences();
+    static std::filesystem::path applications();          // "/Applications/"
+    static std::filesystem::path privilegedHelperTools(); // "/Library/PrivilegedHelperTools/"
+
+    // An absolute macOS path ("/Library/…", "~/Documents/…") as it lies under the root.
+    // A relative path is returned unchanged.
+    static std::filesystem::path resolve(std::string_view macPath);
+};
+
+} // namespace Foundation

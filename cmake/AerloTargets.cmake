@@ -1,0 +1,36 @@
+# Helpers shared by every area's CMakeLists.
+
+# aerlo_library(NAME <target> [SHARED|STATIC] [OUTPUT_NAME <name>] [LINKS <libs...>] [PUBLIC_LINKS <libs...>])
+# Sources: every .cpp and .h in the calling folder.
+function(aerlo_library)
+  cmake_parse_arguments(ARG "SHARED;STATIC" "NAME;OUTPUT_NAME" "LINKS;PUBLIC_LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(ARG_SHARED)
+    add_library(${ARG_NAME} SHARED ${sources})
+  else()
+    add_library(${ARG_NAME} STATIC ${sources})
+  endif()
+  if(ARG_OUTPUT_NAME)
+    set_target_properties(${ARG_NAME} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME})
+  endif()
+  target_include_directories(${ARG_NAME} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${ARG_NAME} PUBLIC ${ARG_PUBLIC_LINKS} PRIVATE ${ARG_LINKS})
+endfunction()
+
+# aerlo_test(NAME <target> [LINKS <libs...>] [QT])
+# One GoogleTest executable from every .cpp in the calling folder, each test registered with CTest.
+function(aerlo_test)
+  cmake_parse_arguments(ARG "QT" "NAME" "LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_executable(${ARG_NAME} ${sources})
+  set_target_properties(${ARG_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LINKS} AerloTestSupport GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${ARG_NAME} PRIVATE
+    AERLO_SOURCE_DIR="${CMAKE_SOURCE_DIR}" AERLO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${ARG_NAME}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 120)
+endfunction()
+
+include(GoogleTest)
