@@ -80,6 +80,7 @@ std::string timestamp()
 {
     const auto seconds = static_cast<std::time_t>(std::floor(clock().wallTime()));
     std::tm local{};
+    tzset(); // follow a change of the system's zone, as localtime() would
     localtime_r(&seconds, &local);
     char text[64];
     const size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
