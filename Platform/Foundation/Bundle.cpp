@@ -1,0 +1,154 @@
+#include "Platform/Foundation/Bundle.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+
+#ifndef AERLO_BUNDLE_DIR
+#define AERLO_BUNDLE_DIR ""
+#endif
+
+namespace Foundation {
+
+namespace {
+
+std::shared_ptr<const nlohmann::json> readInfoDictionary(const std::filesystem::path& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    if (stream) {
+        const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+        auto parsed = nlohmann::json::parse(text, nullptr, false);
+        if (!parsed.is_discarded() && parsed.is_object())
+            return std::make_shared<const nlohmann::json>(std::move(parsed));
+    }
+    return std::make_shared<const nlohmann::json>(nlohmann::json::object());
+}
+
+// A resource name stays inside the resource folder.
+bool isInsideName(const std::filesystem::path& name)
+{
+    if (name.empty() || name.is_absolute())
+        return false;
+    for (const auto& part : name)
+        if (part == "..")
+            return false;
+    return true;
+}
+
+struct MainState {
+    std::mutex mutex;
+    std::optional<Bundle> bundle;
+};
+
+MainState& mainState()
+{
+    static MainState state;
+    return state;
+}
+
+} // namespace
+
+Bundle::Bundle(std::filesystem::path bundlePath)
+    : bundlePath_(std::move(bundlePath)), info_(readInfoDictionary(infoDictionaryPath(bundlePath_)))
+{
+}
+
+Bundle Bundle::main()
+{
+    MainState& state = mainState();
+    std::lock_guard lock(state.mutex);
+    if (!state.bundle) {
+        std::error_code error;
+        const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+        const char* environment = std::getenv("AERLO_BUNDLE");
+        state.bundle.emplace(mainBundlePath(error ? std::filesystem::path() : executable,
+                                            environment ? environment : ""));
+    }
+    return *state.bundle;
+}
+
+void Bundle::setMainBundlePath(const std::filesystem::path& bundlePath)
+{
+    MainState& state = mainState();
+    std::lock_guard lock(state.mutex);
+    if (bundlePath.empty())
+        state.bundle.reset();
+    else
+        state.bundle.emplace(bundlePath);
+}
+
+std::filesystem::path Bundle::bundlePathForExecutable(const std::filesystem::path& executable)
+{
+    const auto macOS = executable.parent_path();
+    const auto contents = macOS.parent_path();
+    const auto bundle = contents.parent_path();
+    if (executable.filename().empty() || macOS.filename() != "MacOS" || contents.filename() != "Contents" ||
+        bundle.extension() != ".app" || bundle.stem().empty())
+        return {};
+    return bundle;
+}
+
+std::filesystem::path Bundle::mainBundlePath(const std::filesystem::path& executable,
+                                             std::string_view environmentBundle)
+{
+    if (auto bundle = bundlePathForExecutable(executable); !bundle.empty())
+        return bundle;
+    if (!environmentBundle.empty())
+        return std::filesystem::path(environmentBundle);
+    return builtInBundlePath();
+}
+
+std::filesystem::path Bundle::builtInBundlePath() { return AERLO_BUNDLE_DIR; }
+
+std::filesystem::path Bundle::infoDictionaryPath(const std::filesystem::path& bundlePath)
+{
+    return bundlePath / "Contents" / "Info.json";
+}
+
+std::filesystem::path Bundle::resourcePath() const { return bundlePath_ / "Contents" / "Resources"; }
+
+std::optional<std::filesystem::path> Bundle::executablePath() const
+{
+    const auto name = object("CFBundleExecutable");
+    if (!name.is_string() || !isInsideName(name.get<std::string>()))
+        return std::nullopt;
+    return bundlePath_ / "Contents" / "MacOS" / name.get<std::string>();
+}
+
+nlohmann::json Bundle::object(std::string_view forInfoDictionaryKey) const
+{
+    const auto found = info_->find(forInfoDictionaryKey);
+    return found == info_->end() ? nlohmann::json() : *found;
+}
+
+std::optional<std::string> Bundle::bundleIdentifier() const
+{
+    const auto identifier = object("CFBundleIdentifier");
+    if (!identifier.is_string())
+        return std::nullopt;
+    return identifier.get<std::string>();
+}
+
+std::optional<std::filesystem::path> Bundle::path(std::string_view forResource, std::string_view ofType) const
+{
+    if (ofType.starts_with('.'))
+        ofType.remove_prefix(1);
+    std::string name(forResource);
+    if (!ofType.empty())
+        name += "." + std::string(ofType);
+    if (forResource.empty() || !isInsideName(name))
+        return std::nullopt;
+    auto candidate = resourcePath() / name;
+    std::error_code error;
+    if (!std::filesystem::exists(candidate, error))
+        return std::nullopt;
+    return candidate;
+}
+
+std::optional<std::filesystem::path> Bundle::url(std::string_view forResource, std::string_view withExtension) const
+{
+    return path(forResource, withExtension);
+}
+
+} // namespace Foundation

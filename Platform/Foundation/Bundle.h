@@ -1,0 +1,61 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Foundation {
+
+// A bundle folder "X.app": executables in Contents/MacOS, resources in Contents/Resources and the
+// info dictionary in Contents/Info.json (a JSON object). The info dictionary is read once, when the
+// Bundle is made; a missing or corrupt file gives an empty dictionary. Copies share it; thread-safe.
+class Bundle {
+public:
+    explicit Bundle(std::filesystem::path bundlePath);
+
+    // The bundle of this program, found once: the bundle around the executable, else the bundle
+    // named by AERLO_BUNDLE, else the build's own bundle.
+    static Bundle main();
+    // Makes main() this bundle from now on (tests); an empty path finds it again.
+    static void setMainBundlePath(const std::filesystem::path& bundlePath);
+
+    // The bundle holding `executable` at …/X.app/Contents/MacOS/<name>; empty when it lies outside one.
+    static std::filesystem::path bundlePathForExecutable(const std::filesystem::path& executable);
+    // Where main() looks: the bundle holding `executable`, else `environmentBundle` when not empty,
+    // else builtInBundlePath().
+    static std::filesystem::path mainBundlePath(const std::filesystem::path& executable,
+                                                std::string_view environmentBundle);
+    // The bundle of the build this library belongs to.
+    static std::filesystem::path builtInBundlePath();
+    // The info dictionary's file inside a bundle.
+    static std::filesystem::path infoDictionaryPath(const std::filesystem::path& bundlePath);
+
+    const std::filesystem::path& bundlePath() const { return bundlePath_; }
+    // Contents/Resources.
+    std::filesystem::path resourcePath() const;
+    // Contents/MacOS/<CFBundleExecutable>; nothing when the dictionary names no executable.
+    std::optional<std::filesystem::path> executablePath() const;
+
+    // The whole dictionary (an empty object when there is none).
+    const nlohmann::json& infoDictionary() const { return *info_; }
+    // The value under `forInfoDictionaryKey`; null when absent.
+    nlohmann::json object(std::string_view forInfoDictionaryKey) const;
+    // "CFBundleIdentifier" when it is text.
+    std::optional<std::string> bundleIdentifier() const;
+
+    // The resource named `forResource` with the extension `ofType` ("json" or ".json"; empty: the name
+    // as it is) when it exists in Contents/Resources, file or folder.
+    std::optional<std::filesystem::path> path(std::string_view forResource, std::string_view ofType = {}) const;
+    // The same lookup (we have no URL type: a file URL is its path).
+    std::optional<std::filesystem::path> url(std::string_view forResource, std::string_view withExtension = {}) const;
+
+private:
+    std::filesystem::path bundlePath_;
+    std::shared_ptr<const nlohmann::json> info_;
+};
+
+} // namespace Foundation

@@ -1,0 +1,172 @@
+#include "Platform/Foundation/Bundle.h"
+#include "tests/Support/TempRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using Foundation::Bundle;
+namespace fs = std::filesystem;
+
+namespace {
+
+class BundleTest : public ::testing::Test {
+protected:
+    void TearDown() override { Bundle::setMainBundlePath({}); }
+
+    // A bundle tree "<name>.app" in the temporary folder with the given Info.json text (none when empty).
+    fs::path makeBundle(const fs::path& where, const std::string& info)
+    {
+        fs::create_directories(where / "Contents" / "MacOS");
+        fs::create_directories(where / "Contents" / "Resources" / "Machines");
+        if (!info.empty())
+            std::ofstream(where / "Contents" / "Info.json") << info;
+        return where;
+    }
+
+    void touch(const fs::path& path) { std::ofstream(path) << "x"; }
+
+    TempRoot folder_;
+};
+
+const std::string aerloInfo = R"({
+  "CFBundleExecutable": "Aerlo",
+  "CFBundleIdentifier": "com.norvane.AerloOffline",
+  "CFBundleName": "Aerlo",
+  "CFBundleShortVersionString": "2.4.0",
+  "CFBundleVersion": "240",
+  "LSUIElement": true
+})";
+
+} // namespace
+
+TEST_F(BundleTest, BundleIsFoundFromTheExecutablePath)
+{
+    struct Case {
+        fs::path executable;
+        fs::path bundle;
+    };
+    const Case cases[] = {
+        {"/Applications/Aerlo.app/Contents/MacOS/Aerlo", "/Applications/Aerlo.app"},
+        {"/b/Aerlo.app/Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper",
+         "/b/Aerlo.app/Contents/Library/LoginItems/AerloControlHelper.app"},
+        {"/b/Aerlo.app/Contents/Library/LaunchServices/com.norvane.AerloOffline.SMC.Helper", ""},
+        {"/b/build/tests/FoundationTests", ""},
+        {"/b/Aerlo/Contents/MacOS/Aerlo", ""},
+        {"/b/.app/Contents/MacOS/Aerlo", ""},
+        {"/b/Aerlo.app/Contents/Resources/Aerlo", ""},
+        {"Aerlo", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Bundle::bundlePathForExecutable(c.executable), c.bundle) << c.executable;
+}
+
+TEST_F(BundleTest, MainBundleOutsideABundleComesFromTheEnvironmentOrTheBuild)
+{
+    EXPECT_EQ(Bundle::mainBundlePath("/x/Aerlo.app/Contents/MacOS/Aerlo", "/env/Other.app"), "/x/Aerlo.app");
+    EXPECT_EQ(Bundle::mainBundlePath("/x/build/bin/smcsim", "/env/Other.app"), "/env/Other.app");
+    EXPECT_EQ(Bundle::mainBundlePath("/x/build/bin/smcsim", ""), Bundle::builtInBundlePath());
+    EXPECT_EQ(Bundle::builtInBundlePath(), fs::path(AERLO_BINARY_DIR) / "Aerlo.app");
+
+    // This test program lies outside any bundle.
+    const char* saved = std::getenv("AERLO_BUNDLE");
+    const std::string savedValue = saved ? saved : "";
+    const auto bundle = makeBundle(folder_.path() / "Env.app", aerloInfo);
+    setenv("AERLO_BUNDLE", bundle.c_str(), 1);
+    Bundle::setMainBundlePath({});
+    EXPECT_EQ(Bundle::main().bundlePath(), bundle);
+    unsetenv("AERLO_BUNDLE");
+    EXPECT_EQ(Bundle::main().bundlePath(), bundle); // found once
+    Bundle::setMainBundlePath({});
+    EXPECT_EQ(Bundle::main().bundlePath(), Bundle::builtInBundlePath());
+    if (saved)
+        setenv("AERLO_BUNDLE", savedValue.c_str(), 1);
+}
+
+TEST_F(BundleTest, InfoDictionaryKeys)
+{
+    const Bundle bundle(makeBundle(folder_.path() / "Aerlo.app", aerloInfo));
+    EXPECT_EQ(bundle.bundleIdentifier(), "com.norvane.AerloOffline");
+    EXPECT_EQ(bundle.object("CFBundleShortVersionString"), "2.4.0");
+    EXPECT_EQ(bundle.object("CFBundleVersion"), "240");
+    EXPECT_EQ(bundle.object("CFBundleName"), "Aerlo");
+    EXPECT_EQ(bundle.object("LSUIElement"), true);
+    EXPECT_TRUE(bundle.object("CFBundleDisplayName").is_null());
+    EXPECT_EQ(bundle.infoDictionary().size(), 6u);
+    EXPECT_EQ(bundle.executablePath(), folder_.path() / "Aerlo.app/Contents/MacOS/Aerlo");
+    EXPECT_EQ(bundle.resourcePath(), folder_.path() / "Aerlo.app/Contents/Resources");
+    EXPECT_EQ(Bundle::infoDictionaryPath(bundle.bundlePath()), folder_.path() / "Aerlo.app/Contents/Info.json");
+
+    Bundle::setMainBundlePath(bundle.bundlePath());
+    EXPECT_EQ(Bundle::main().bundleIdentifier(), "com.norvane.AerloOffline");
+}
+
+TEST_F(BundleTest, MissingOrCorruptInfoGivesEmptyValues)
+{
+    const std::string infos[] = {"", "{\"CFBundleIdentifier\": ", "[\"CFBundleIdentifier\"]", "\"text\"",
+                                 std::string("{\"CFBundleIdentifier\":\"a\0b\"}", 28),
+                                 R"({"CFBundleIdentifier": 7, "CFBundleExecutable": ["Aerlo"]})"};
+    int n = 0;
+    for (const auto& info : infos) {
+        const Bundle bundle(makeBundle(folder_.path() / ("B" + std::to_string(n++) + ".app"), info));
+        EXPECT_EQ(bundle.bundleIdentifier(), std::nullopt) << info;
+        EXPECT_EQ(bundle.executablePath(), std::nullopt) << info;
+        EXPECT_TRUE(bundle.object("CFBundleVersion").is_null()) << info;
+        EXPECT_TRUE(bundle.infoDictionary().is_object()) << info;
+    }
+    const Bundle nowhere(folder_.path() / "Nowhere.app");
+    EXPECT_TRUE(nowhere.infoDictionary().empty());
+    EXPECT_EQ(nowhere.path("SMC"), std::nullopt);
+}
+
+TEST_F(BundleTest, ResourceLookup)
+{
+    const Bundle bundle(makeBundle(folder_.path() / "Aerlo.app", aerloInfo));
+    const auto resources = bundle.resourcePath();
+    touch(resources / "SMC");
+    touch(resources / "Machines" / "MacBookPro18,3.json");
+    touch(resources / "icon.png");
+    fs::create_directories(resources / "QVProgressHUD.bundle");
+
+    EXPECT_EQ(bundle.path("SMC"), resources / "SMC");
+    EXPECT_EQ(bundle.path("icon", "png"), resources / "icon.png");
+    EXPECT_EQ(bundle.path("icon", ".png"), resources / "icon.png");
+    EXPECT_EQ(bundle.path("icon.png"), resources / "icon.png");
+    EXPECT_EQ(bundle.path("QVProgressHUD", "bundle"), resources / "QVProgressHUD.bundle");
+    EXPECT_EQ(bundle.path("Machines/MacBookPro18,3", "json"), resources / "Machines/MacBookPro18,3.json");
+    EXPECT_EQ(bundle.url("icon", "png"), resources / "icon.png");
+
+    EXPECT_EQ(bundle.path("icon"), std::nullopt);
+    EXPECT_EQ(bundle.path("icon", "jpg"), std::nullopt);
+    EXPECT_EQ(bundle.path(""), std::nullopt);
+    EXPECT_EQ(bundle.path("", "png"), std::nullopt);
+    EXPECT_EQ(bundle.path("../Info", "json"), std::nullopt);
+    EXPECT_EQ(bundle.path((resources / "SMC").string()), std::nullopt);
+}
+
+TEST_F(BundleTest, TheBuildLaysOutTheApplicationBundle)
+{
+    const Bundle bundle(fs::path(AERLO_BINARY_DIR) / "Aerlo.app");
+    EXPECT_EQ(bundle.bundleIdentifier(), "com.norvane.AerloOffline");
+    EXPECT_EQ(bundle.object("CFBundleExecutable"), "Aerlo");
+    EXPECT_EQ(bundle.object("CFBundleName"), "Aerlo");
+    EXPECT_EQ(bundle.object("CFBundleShortVersionString"), AERLO_PROJECT_VERSION);
+    EXPECT_TRUE(bundle.object("CFBundleVersion").is_string());
+    EXPECT_FALSE(bundle.object("CFBundleVersion").get<std::string>().empty());
+
+    // Every resource of the source tree is in the bundle, sub-folders kept.
+    const fs::path source = fs::path(AERLO_SOURCE_DIR) / "Resources";
+    for (const auto& entry : fs::recursive_directory_iterator(source)) {
+        const auto relative = fs::relative(entry.path(), source);
+        if (!entry.is_regular_file() || relative == "CMakeLists.txt" || relative.filename().string().starts_with('.'))
+            continue;
+        const auto copy = bundle.path(relative.string());
+        ASSERT_TRUE(copy) << relative;
+        std::ifstream original(entry.path(), std::ios::binary), copied(*copy, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(original), {}),
+                  std::string(std::istreambuf_iterator<char>(copied), {}))
+            << relative;
+    }
+}
