@@ -27,6 +27,28 @@ std::string env(const char* name)
     return value ? std::string(value) : std::string();
 }
 
+struct Account {
+    std::string name;
+    std::string home;
+};
+
+// The password entry of the process's user, looked up once (getpwuid's static buffer is not thread safe).
+const Account& account()
+{
+    static const Account entry = [] {
+        Account found;
+        passwd pw {};
+        passwd* result = nullptr;
+        std::string buffer(16384, '\0');
+        if (getpwuid_r(getuid(), &pw, buffer.data(), buffer.size(), &result) == 0 && result) {
+            found.name = pw.pw_name ? pw.pw_name : "";
+            found.home = pw.pw_dir ? pw.pw_dir : "";
+        }
+        return found;
+    }();
+    return entry;
+}
+
 std::filesystem::path environmentRoot()
 {
     if (auto root = env("AERLO_ROOT"); !root.empty())
@@ -34,10 +56,8 @@ std::filesystem::path environmentRoot()
     if (auto data = env("XDG_DATA_HOME"); !data.empty())
         return std::filesystem::path(data) / "aerlo" / "root";
     std::string home = env("HOME");
-    if (home.empty()) {
-        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
-            home = pw->pw_dir;
-    }
+    if (home.empty())
+        home = account().home;
     if (home.empty())
         home = "/tmp";
     return std::filesystem::path(home) / ".local" / "share" / "aerlo" / "root";
@@ -63,8 +83,8 @@ std::string Paths::userName()
 {
     if (auto user = env("USER"); !user.empty())
         return user;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_name)
-        return pw->pw_name;
+    if (!account().name.empty())
+        return account().name;
     return "user";
 }
 
