@@ -1,0 +1,702 @@
+#include "Platform/Foundation/UserDefaults.h"
+
+#include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Paths.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <ctime>
+#include <fcntl.h>
+#include <limits>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace Foundation {
+
+namespace {
+
+using Dictionary = PropertyListValue::Dictionary;
+
+constexpr size_t maximumSuiteNameLength = 200;
+constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
+
+struct Registry {
+    std::mutex mutex;
+    std::string standardName {UserDefaults::defaultStandardSuiteName};
+    std::map<std::string, UserDefaults*, std::less<>> suites;
+};
+
+// Never destroyed: suites outlive every static that may still hold one.
+Registry& registry()
+{
+    static Registry* instance = new Registry;
+    return *instance;
+}
+
+bool usableSuiteName(std::string_view name)
+{
+    return !name.empty() && name.size() <= maximumSuiteNameLength && name != "." && name != ".."
+        && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+std::string errorText(int error) { return std::system_category().message(error); }
+
+std::filesystem::path withSuffix(const std::filesystem::path& file, std::string_view suffix)
+{
+    return std::filesystem::path(file.native() + std::string(suffix));
+}
+
+// ---- conversions -------------------------------------------------------------------------------
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+    while (!text.empty() && space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && space(text.back()))
+        text.remove_suffix(1);
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
+        text.remove_prefix(1);
+    return text;
+}
+
+std::optional<std::int64_t> parseInteger(std::string_view text)
+{
+    text = trimmed(text);
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> parseDouble(std::string_view text)
+{
+    text = trimmed(text);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::int64_t truncated(double value)
+{
+    // 2^63 is exact as a double; anything at or beyond it clamps.
+    constexpr double limit = 9223372036854775808.0;
+    if (value >= limit)
+        return std::numeric_limits<std::int64_t>::max();
+    if (value < -limit)
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+template <class T>
+std::string decimalText(T number)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    return std::string(buffer, result.ptr);
+}
+
+// ---- the suite file ----------------------------------------------------------------------------
+
+std::int64_t nanoseconds(const timespec& time) { return time.tv_sec * nanosecondsPerSecond + time.tv_nsec; }
+
+// Cheap evidence that the suite file was replaced: the writer gives every new file a later mtime.
+struct FileIdentity {
+    std::filesystem::path path;
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identityOf(const std::filesystem::path& file, const struct stat& info)
+{
+    return {file, true, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim)};
+}
+
+FileIdentity statIdentity(const std::filesystem::path& file)
+{
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0)
+        return {file};
+    return identityOf(file, info);
+}
+
+struct LoadResult {
+    enum class Status { present, absent, corrupt, unreadable } status = Status::absent;
+    struct stat info {};
+    Dictionary values;
+    int error = 0;
+};
+
+LoadResult loadFile(const std::filesystem::path& file)
+{
+    LoadResult result;
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = errno;
+        result.status = errno == ENOENT ? LoadResult::Status::absent : LoadResult::Status::unreadable;
+        return result;
+    }
+    std::string text;
+    if (::fstat(fd, &result.info) == 0 && result.info.st_size > 0)
+        text.reserve(static_cast<size_t>(result.info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.error = errno;
+            result.status = LoadResult::Status::unreadable;
+            ::close(fd);
+            return result;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    auto value = PropertyListValue::fromJSONText(text);
+    if (!value || !value->asDictionary()) {
+        result.status = LoadResult::Status::corrupt;
+        return result;
+    }
+    result.values = std::move(*value->asDictionary());
+    result.status = LoadResult::Status::present;
+    return result;
+}
+
+bool writeAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        text.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// Writes the values to a temporary file and renames it over the suite file. The new file's mtime is
+// made later than the replaced one's, so that (inode, size, mtime) never repeats for a path even when
+// an inode number is reused within one timestamp tick. Returns 0 or the errno of the failed step.
+int saveFile(const std::filesystem::path& file, const Dictionary& values, const struct stat* previous)
+{
+    const std::filesystem::path temporary = withSuffix(file, ".tmp");
+    const std::string text = PropertyListValue(values).toJSONText();
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    struct stat info {};
+    if (!writeAll(fd, text) || ::fstat(fd, &info) != 0)
+        error = errno;
+    if (!error && previous && nanoseconds(info.st_mtim) <= nanoseconds(previous->st_mtim)) {
+        const std::int64_t later = nanoseconds(previous->st_mtim) + 1;
+        const timespec times[2] = {{0, UTIME_OMIT}, {later / nanosecondsPerSecond, later % nanosecondsPerSecond}};
+        if (::futimens(fd, times) != 0)
+            error = errno;
+    }
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temporary.c_str(), file.c_str()) != 0)
+        error = errno;
+    if (error)
+        ::unlink(temporary.c_str());
+    return error;
+}
+
+// Lines said while locks are held, printed once the locks are gone (declare it before the locks).
+struct DeferredLines {
+    std::vector<std::string> lines;
+    void add(std::string line) { lines.push_back(std::move(line)); }
+    ~DeferredLines()
+    {
+        for (const auto& line : lines)
+            Console::print(line);
+    }
+};
+
+std::string timestampForFileName()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm parts {};
+    gmtime_r(&now, &parts);
+    char buffer[32];
+    const size_t length = std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &parts);
+    return std::string(buffer, length);
+}
+
+// Moves an unreadable suite file aside (caller holds the suite's file lock) and says so in one line.
+void setAside(const std::filesystem::path& file, std::string_view suiteName, DeferredLines& said)
+{
+    const std::string stem = file.native() + ".corrupt-" + timestampForFileName();
+    std::filesystem::path aside = stem;
+    std::error_code ec;
+    for (int n = 2; std::filesystem::exists(aside, ec); ++n)
+        aside = stem + "-" + decimalText(n);
+    if (::rename(file.c_str(), aside.c_str()) != 0) {
+        const int error = errno;
+        if (error == ENOENT)
+            return; // already gone
+        said.add("The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName)
+                 + "\" is damaged and could not be moved aside (" + errorText(error) + "); the suite reads as empty.");
+        return;
+    }
+    said.add("The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName)
+             + "\" was damaged and has been moved to \"" + aside.native() + "\"; the suite starts empty.");
+}
+
+// An exclusive flock on "<suite>.plist.lock", held for its lifetime.
+class ExclusiveFileLock {
+public:
+    explicit ExclusiveFileLock(const std::filesystem::path& file)
+    {
+        std::error_code ec;
+        std::filesystem::create_directories(file.parent_path(), ec);
+        fd_ = ::open(withSuffix(file, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                error_ = errno;
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~ExclusiveFileLock() { release(); }
+    ExclusiveFileLock(const ExclusiveFileLock&) = delete;
+    ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
+
+    bool locked() const { return fd_ >= 0; }
+    int error() const { return error_; }
+    void release()
+    {
+        if (fd_ >= 0)
+            ::close(fd_); // closing the only descriptor drops the lock
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+} // namespace
+
+struct UserDefaults::Snapshot {
+    FileIdentity identity;
+    Dictionary values;
+    bool readable = true;
+};
+
+// ---- conversions -------------------------------------------------------------------------------
+
+std::int64_t UserDefaults::integerReading(const PropertyListValue& value)
+{
+    if (const auto* b = value.asBool())
+        return *b ? 1 : 0;
+    if (const auto* i = value.asInteger())
+        return *i;
+    if (const auto* d = value.asDouble())
+        return truncated(*d);
+    if (const auto* s = value.asString()) {
+        if (const auto i = parseInteger(*s))
+            return *i;
+        if (const auto d = parseDouble(*s))
+            return truncated(*d);
+    }
+    return 0;
+}
+
+bool UserDefaults::boolReading(const PropertyListValue& value)
+{
+    if (const auto* b = value.asBool())
+        return *b;
+    if (const auto* d = value.asDouble())
+        return *d != 0;
+    if (const auto* s = value.asString()) {
+        const std::string_view text = trimmed(*s);
+        if (equalsIgnoringCase(text, "yes") || equalsIgnoringCase(text, "true"))
+            return true;
+    }
+    return integerReading(value) != 0;
+}
+
+double UserDefaults::doubleReading(const PropertyListValue& value)
+{
+    if (const auto* b = value.asBool())
+        return *b ? 1.0 : 0.0;
+    if (const auto* i = value.asInteger())
+        return static_cast<double>(*i);
+    if (const auto* d = value.asDouble())
+        return *d;
+    if (const auto* s = value.asString())
+        return parseDouble(*s).value_or(0.0);
+    return 0.0;
+}
+
+std::optional<std::string> UserDefaults::stringReading(const PropertyListValue& value)
+{
+    if (const auto* s = value.asString())
+        return *s;
+    if (const auto* b = value.asBool())
+        return std::string(*b ? "1" : "0");
+    if (const auto* i = value.asInteger())
+        return decimalText(*i);
+    if (const auto* d = value.asDouble())
+        return decimalText(*d);
+    return std::nullopt;
+}
+
+// ---- shared instances ------------------------------------------------------------------------------
+
+UserDefaults::UserDefaults(std::string suiteName) : suiteName_(std::move(suiteName)) { }
+
+UserDefaults& UserDefaults::standard()
+{
+    return *suite(standardSuiteName());
+}
+
+std::string UserDefaults::standardSuiteName()
+{
+    std::lock_guard lock(registry().mutex);
+    return registry().standardName;
+}
+
+bool UserDefaults::setStandardSuiteName(std::string_view name)
+{
+    if (!usableSuiteName(name))
+        return false;
+    std::lock_guard lock(registry().mutex);
+    registry().standardName = std::string(name);
+    return true;
+}
+
+UserDefaults* UserDefaults::suite(std::string_view suiteName)
+{
+    if (!usableSuiteName(suiteName))
+        return nullptr;
+    Registry& shared = registry();
+    std::lock_guard lock(shared.mutex);
+    auto it = shared.suites.find(suiteName);
+    if (it == shared.suites.end())
+        it = shared.suites.emplace(std::string(suiteName), new UserDefaults(std::string(suiteName))).first;
+    return it->second;
+}
+
+void UserDefaults::resetForTesting()
+{
+    Registry& shared = registry();
+    std::lock_guard lock(shared.mutex);
+    shared.standardName = std::string(defaultStandardSuiteName);
+    for (auto& [name, defaults] : shared.suites)
+        defaults->forget();
+}
+
+void UserDefaults::forget()
+{
+    std::lock_guard lock(cacheMutex_);
+    cache_.reset();
+}
+
+std::filesystem::path UserDefaults::filePath() const
+{
+    return Paths::preferences() / (suiteName_ + ".plist");
+}
+
+// ---- reading ---------------------------------------------------------------------------------------
+
+std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::current() const
+{
+    const std::filesystem::path file = filePath();
+    {
+        DeferredLines said;
+        std::lock_guard lock(cacheMutex_);
+        const FileIdentity now = statIdentity(file);
+        if (cache_ && cache_->identity == now)
+            return cache_;
+        LoadResult loaded = loadFile(file);
+        switch (loaded.status) {
+        case LoadResult::Status::present:
+            cache_ = std::make_shared<Snapshot>(Snapshot {identityOf(file, loaded.info), std::move(loaded.values)});
+            return cache_;
+        case LoadResult::Status::absent:
+            cache_ = std::make_shared<Snapshot>(Snapshot {FileIdentity {file}, {}});
+            return cache_;
+        case LoadResult::Status::unreadable:
+            // Cached under the file's identity, so this is said once per version of the file.
+            said.add("The defaults file \"" + file.native() + "\" of suite \"" + suiteName_ + "\" cannot be read ("
+                     + errorText(loaded.error) + "); the suite reads as empty.");
+            cache_ = std::make_shared<Snapshot>(Snapshot {now, {}, false});
+            return cache_;
+        case LoadResult::Status::corrupt:
+            break;
+        }
+    }
+    auto recovered = recoverFromCorruption(file);
+    install(recovered);
+    return recovered;
+}
+
+std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::recoverFromCorruption(const std::filesystem::path& file) const
+{
+    DeferredLines said;
+    std::lock_guard writing(writeMutex_);
+    ExclusiveFileLock lock(file);
+    LoadResult loaded = loadFile(file);
+    if (loaded.status == LoadResult::Status::present)
+        return std::make_shared<Snapshot>(Snapshot {identityOf(file, loaded.info), std::move(loaded.values)});
+    if (loaded.status == LoadResult::Status::corrupt) {
+        if (lock.locked())
+            setAside(file, suiteName_, said);
+        else
+            said.add("The defaults file \"" + file.native() + "\" of suite \"" + suiteName_
+                     + "\" is damaged and could not be locked (" + errorText(lock.error())
+                     + "); the suite reads as empty.");
+    }
+    // Empty, under whatever now lies at the path (a file that could not be moved is not re-reported).
+    return std::make_shared<Snapshot>(Snapshot {statIdentity(file), {}, loaded.status != LoadResult::Status::unreadable});
+}
+
+void UserDefaults::install(std::shared_ptr<const Snapshot> snapshot) const
+{
+    std::lock_guard lock(cacheMutex_);
+    cache_ = std::move(snapshot);
+}
+
+std::optional<PropertyListValue> UserDefaults::object(std::string_view key) const
+{
+    const auto snapshot = current();
+    const auto it = snapshot->values.find(key);
+    if (it == snapshot->values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+bool UserDefaults::boolValue(std::string_view key) const
+{
+    const auto value = object(key);
+    return value ? boolReading(*value) : false;
+}
+
+std::int64_t UserDefaults::integer(std::string_view key) const
+{
+    const auto value = object(key);
+    return value ? integerReading(*value) : 0;
+}
+
+double UserDefaults::doubleValue(std::string_view key) const
+{
+    const auto value = object(key);
+    return value ? doubleReading(*value) : 0.0;
+}
+
+std::optional<std::string> UserDefaults::string(std::string_view key) const
+{
+    const auto value = object(key);
+    return value ? stringReading(*value) : std::nullopt;
+}
+
+namespace {
+
+template <class T>
+std::optional<T> exactly(const std::optional<PropertyListValue>& value, const T* (PropertyListValue::*as)() const)
+{
+    if (!value)
+        return std::nullopt;
+    if (const T* typed = ((*value).*as)())
+        return *typed;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<PropertyListValue::Data> UserDefaults::data(std::string_view key) const
+{
+    return exactly(object(key), &PropertyListValue::asData);
+}
+
+std::optional<PropertyListValue::Array> UserDefaults::array(std::string_view key) const
+{
+    return exactly(object(key), &PropertyListValue::asArray);
+}
+
+std::optional<PropertyListValue::Dictionary> UserDefaults::dictionary(std::string_view key) const
+{
+    return exactly(object(key), &PropertyListValue::asDictionary);
+}
+
+std::optional<PropertyListValue::Date> UserDefaults::date(std::string_view key) const
+{
+    return exactly(object(key), &PropertyListValue::asDate);
+}
+
+PropertyListValue::Dictionary UserDefaults::dictionaryRepresentation() const
+{
+    return current()->values;
+}
+
+bool UserDefaults::synchronize()
+{
+    return current()->readable;
+}
+
+// ---- writing ---------------------------------------------------------------------------------------
+
+bool UserDefaults::set(const PropertyListValue& value, std::string_view key)
+{
+    if (value.isNull())
+        return removeObject(key);
+    if (value.containsNonFinite()) {
+        Console::print("Refused to store a non-finite number under \"" + std::string(key) + "\" in suite \""
+                       + suiteName_ + "\"; the previous value is kept.");
+        return false;
+    }
+    if (!write(key, value))
+        return false;
+    notify(key, value);
+    return true;
+}
+
+bool UserDefaults::removeObject(std::string_view key)
+{
+    if (!write(key, std::nullopt))
+        return false;
+    notify(key, std::nullopt);
+    return true;
+}
+
+bool UserDefaults::write(std::string_view key, const std::optional<PropertyListValue>& value)
+{
+    const std::filesystem::path file = filePath();
+    DeferredLines said;
+    const auto failed = [&](const std::string& reason) {
+        said.add("Could not save \"" + std::string(key) + "\" in the defaults suite \"" + suiteName_ + "\" (" + reason
+                 + ").");
+        return false;
+    };
+    std::lock_guard writing(writeMutex_);
+    ExclusiveFileLock lock(file);
+    if (!lock.locked())
+        return failed("cannot lock " + withSuffix(file, ".lock").native() + ": " + errorText(lock.error()));
+    LoadResult loaded = loadFile(file);
+    if (loaded.status == LoadResult::Status::unreadable)
+        return failed("cannot read " + file.native() + ": " + errorText(loaded.error));
+    if (loaded.status == LoadResult::Status::corrupt) {
+        setAside(file, suiteName_, said);
+        loaded = LoadResult {};
+    }
+    const bool present = loaded.status == LoadResult::Status::present;
+    Dictionary& values = loaded.values;
+    const auto it = values.find(key);
+    const bool unchanged = value ? it != values.end() && it->second == *value : it == values.end();
+    if (unchanged) {
+        lock.release();
+        install(std::make_shared<Snapshot>(
+            Snapshot {present ? identityOf(file, loaded.info) : FileIdentity {file}, std::move(values)}));
+        return true;
+    }
+    if (!value)
+        values.erase(it);
+    else if (it != values.end())
+        it->second = *value;
+    else
+        values.emplace(std::string(key), *value);
+    if (const int error = saveFile(file, values, present ? &loaded.info : nullptr))
+        return failed("cannot write " + file.native() + ": " + errorText(error));
+    const FileIdentity written = statIdentity(file);
+    lock.release();
+    install(std::make_shared<Snapshot>(Snapshot {written, std::move(values)}));
+    return true;
+}
+
+// ---- observers -------------------------------------------------------------------------------------
+
+UserDefaults::ObserverToken UserDefaults::addObserver(std::string_view key, ObserverCallback callback)
+{
+    std::lock_guard lock(observersMutex_);
+    const std::uint64_t id = nextObserverId_++;
+    observers_.emplace(id, Observer {std::string(key), std::make_shared<const ObserverCallback>(std::move(callback))});
+    return ObserverToken(this, id);
+}
+
+void UserDefaults::removeObserver(std::uint64_t id)
+{
+    std::lock_guard lock(observersMutex_);
+    observers_.erase(id);
+}
+
+void UserDefaults::notify(std::string_view key, const std::optional<PropertyListValue>& value)
+{
+    std::vector<std::shared_ptr<const ObserverCallback>> callbacks;
+    {
+        std::lock_guard lock(observersMutex_);
+        for (const auto& [id, observer] : observers_)
+            if (observer.key == key)
+                callbacks.push_back(observer.callback);
+    }
+    const std::string name(key);
+    for (const auto& callback : callbacks)
+        (*callback)(name, value);
+}
+
+UserDefaults::ObserverToken::ObserverToken(ObserverToken&& other) noexcept
+    : defaults_(std::exchange(other.defaults_, nullptr)), id_(std::exchange(other.id_, 0))
+{
+}
+
+UserDefaults::ObserverToken& UserDefaults::ObserverToken::operator=(ObserverToken&& other) noexcept
+{
+    if (this != &other) {
+        invalidate();
+        defaults_ = std::exchange(other.defaults_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+UserDefaults::ObserverToken::~ObserverToken() { invalidate(); }
+
+void UserDefaults::ObserverToken::invalidate()
+{
+    if (defaults_)
+        defaults_->removeObserver(id_);
+    defaults_ = nullptr;
+}
+
+} // namespace Foundation

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "Platform/Foundation/PropertyListValue.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Foundation {
+
+// The user-defaults store: one suite per name, kept in "<suite>.plist" (our tagged JSON) under
+// Paths::preferences(). Every write re-reads the file under an exclusive lock on "<suite>.plist.lock",
+// applies the change and replaces the file atomically, so processes writing different keys of one suite
+// lose nothing. A read costs one stat and reloads only when another process replaced the file.
+// A file that cannot be read is moved aside with one printed line, and the suite starts empty.
+// Thread safe. Instances live as long as the process, so references and pointers stay valid.
+class UserDefaults {
+public:
+    static constexpr std::string_view defaultStandardSuiteName = "com.norvane.AerloOffline";
+    static constexpr std::string_view appGroupSuiteName = "7QX3M2PV9R.group.com.norvane.AerloOffline";
+
+    // The suite named by standardSuiteName().
+    static UserDefaults& standard();
+    static std::string standardSuiteName();
+    // For a program with its own domain (the login-item helper); false for an unusable name.
+    static bool setStandardSuiteName(std::string_view name);
+    // The process-wide instance of a named suite; nullptr when the name cannot name a file
+    // (empty, ".", "..", containing '/' or NUL, longer than 200 bytes).
+    static UserDefaults* suite(std::string_view suiteName);
+    // Tests: the standard suite name goes back to its default and every suite forgets what it read.
+    static void resetForTesting();
+
+    const std::string& suiteName() const { return suiteName_; }
+    // Where the suite is kept: "<suite>.plist" under Paths::preferences() (follows a changed root).
+    std::filesystem::path filePath() const;
+
+    // The stored value, or nullopt when the key is absent.
+    std::optional<PropertyListValue> object(std::string_view key) const;
+
+    // Typed reads with the platform's conversions (an absent or unconvertible value gives false / 0 / 0.0 / nullopt;
+    // the conversions are the *Reading functions below). data, array, dictionary, date: only a value of that type.
+    bool boolValue(std::string_view key) const;
+    std::int64_t integer(std::string_view key) const;
+    double doubleValue(std::string_view key) const;
+    std::optional<std::string> string(std::string_view key) const;
+    std::optional<PropertyListValue::Data> data(std::string_view key) const;
+    std::optional<PropertyListValue::Array> array(std::string_view key) const;
+    std::optional<PropertyListValue::Dictionary> dictionary(std::string_view key) const;
+    std::optional<PropertyListValue::Date> date(std::string_view key) const;
+
+    // Stores any value (bool, integers, double, strings, Data, Date, Array, Dictionary convert implicitly);
+    // a null value removes the key. A value holding a NaN or infinity is refused with one printed line and
+    // the key keeps its old value. Returns true once the value is in the suite's file.
+    bool set(const PropertyListValue& value, std::string_view key);
+    // Returns false only when the file could not be written.
+    bool removeObject(std::string_view key);
+    // Writes are already on disk; this picks up other processes' changes. False when the file cannot be read.
+    bool synchronize();
+    // Every key and value of the suite.
+    PropertyListValue::Dictionary dictionaryRepresentation() const;
+
+    // The conversions of the typed reads, for a value already taken with object():
+    // bool:    a bool; a number that is not zero; a string "YES" or "true" (any case), or one whose integer reading is not 0.
+    // integer: a bool as 0/1; a double truncated toward zero (clamped to the 64-bit range); an integer or decimal string
+    //          (surrounding white space allowed), truncated likewise; anything else 0.
+    // double:  a bool as 0/1; an integer; a decimal string; anything else 0.
+    // string:  a string; a number as its shortest decimal text (a bool as "1"/"0"); anything else nullopt.
+    static bool boolReading(const PropertyListValue& value);
+    static std::int64_t integerReading(const PropertyListValue& value);
+    static double doubleReading(const PropertyListValue& value);
+    static std::optional<std::string> stringReading(const PropertyListValue& value);
+
+    using ObserverCallback = std::function<void(const std::string& key, const std::optional<PropertyListValue>& newValue)>;
+    // Unregisters its observer when destroyed. A callback running on another thread at that moment may finish.
+    class ObserverToken {
+    public:
+        ObserverToken() = default;
+        ObserverToken(ObserverToken&& other) noexcept;
+        ObserverToken& operator=(ObserverToken&& other) noexcept;
+        ObserverToken(const ObserverToken&) = delete;
+        ObserverToken& operator=(const ObserverToken&) = delete;
+        ~ObserverToken();
+        void invalidate();
+
+    private:
+        friend class UserDefaults;
+        ObserverToken(UserDefaults* defaults, std::uint64_t id) : defaults_(defaults), id_(id) { }
+        UserDefaults* defaults_ = nullptr;
+        std::uint64_t id_ = 0;
+    };
+    // The callback runs synchronously on the writing thread after every set or removeObject of the key
+    // made in this process, with the key's new value (nullopt when removed), in registration order.
+    [[nodiscard]] ObserverToken addObserver(std::string_view key, ObserverCallback callback);
+
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+private:
+    struct Snapshot; // what the suite file held when last read, and how to tell it changed
+    struct Observer {
+        std::string key;
+        std::shared_ptr<const ObserverCallback> callback;
+    };
+
+    explicit UserDefaults(std::string suiteName);
+
+    std::shared_ptr<const Snapshot> current() const;
+    std::shared_ptr<const Snapshot> recoverFromCorruption(const std::filesystem::path& file) const;
+    void install(std::shared_ptr<const Snapshot> snapshot) const;
+    void forget();
+    // Read-modify-write of one key; nullopt removes it.
+    bool write(std::string_view key, const std::optional<PropertyListValue>& value);
+    void notify(std::string_view key, const std::optional<PropertyListValue>& value);
+    void removeObserver(std::uint64_t id);
+
+    const std::string suiteName_;
+    mutable std::mutex cacheMutex_; // guards cache_; never held while waiting for the file lock's owner
+    mutable std::mutex writeMutex_; // one writer of this suite at a time in this process; taken before the file lock
+    mutable std::shared_ptr<const Snapshot> cache_;
+    std::mutex observersMutex_;
+    std::map<std::uint64_t, Observer> observers_;
+    std::uint64_t nextObserverId_ = 1;
+};
+
+} // namespace Foundation
