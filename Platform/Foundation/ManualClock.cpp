@@ -22,6 +22,15 @@ void ManualClock::advance(double seconds)
     }
 }
 
+void ManualClock::advanceTo(double time)
+{
+    if (!std::isfinite(time))
+        return;
+    double current = monotonic_.load();
+    while (current < time && !monotonic_.compare_exchange_weak(current, time)) {
+    }
+}
+
 void ManualClock::setWallTime(double seconds)
 {
     if (std::isfinite(seconds))

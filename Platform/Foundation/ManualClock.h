@@ -17,6 +17,8 @@ public:
 
     // Moves both readings forward; a negative or non-finite step is ignored.
     void advance(double seconds);
+    // Moves both readings forward to `time` on the monotonic scale; an earlier or non-finite time is ignored.
+    void advanceTo(double time);
     // Sets the wall reading alone (as when the user changes the date); `now` is untouched.
     void setWallTime(double seconds);
 

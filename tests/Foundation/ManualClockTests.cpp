@@ -19,3 +19,14 @@ TEST(ManualClock, MovesOnlyWhenAdvancedAndWallChangesLeaveMonotonicAlone)
     EXPECT_DOUBLE_EQ(clock.wallTime(), 100.0);
     EXPECT_DOUBLE_EQ(clock.now(), 11.5);
 }
+
+TEST(ManualClock, AdvanceToMovesOnlyForward)
+{
+    Foundation::ManualClock clock(2000.0, 10.0);
+    clock.advanceTo(12.25);
+    EXPECT_DOUBLE_EQ(clock.now(), 12.25);
+    EXPECT_DOUBLE_EQ(clock.wallTime(), 2002.25);
+    clock.advanceTo(11.0);
+    clock.advanceTo(std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(clock.now(), 12.25);
+}

@@ -1,0 +1,134 @@
+#include "Platform/Foundation/NotificationCenter.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace Foundation {
+
+namespace {
+
+struct Observer {
+    std::uint64_t id;
+    std::string name;
+    const void* object;
+    NotificationCenter::Callback callback;
+    std::atomic<bool> active{true};
+
+    bool matches(const Notification& notification) const
+    {
+        return (name.empty() || name == notification.name) && (!object || object == notification.object);
+    }
+};
+
+} // namespace
+
+struct NotificationCenter::State {
+    std::mutex mutex;
+    std::vector<std::shared_ptr<Observer>> observers;
+    std::uint64_t nextId = 1;
+
+    // Observers are released outside the lock: their callbacks may own tokens of this centre.
+    void remove(std::uint64_t id)
+    {
+        std::shared_ptr<Observer> removed;
+        {
+            std::lock_guard lock(mutex);
+            for (auto it = observers.begin(); it != observers.end(); ++it) {
+                if ((*it)->id == id) {
+                    removed = std::move(*it);
+                    removed->active = false;
+                    observers.erase(it);
+                    break;
+                }
+            }
+        }
+    }
+
+    void removeAll()
+    {
+        std::vector<std::shared_ptr<Observer>> removed;
+        {
+            std::lock_guard lock(mutex);
+            removed.swap(observers);
+            for (auto& observer : removed)
+                observer->active = false;
+        }
+    }
+};
+
+NotificationCenter::NotificationCenter() : state_(std::make_shared<State>()) {}
+
+NotificationCenter::~NotificationCenter() { state_->removeAll(); }
+
+NotificationCenter& NotificationCenter::defaultCenter()
+{
+    static auto* center = new NotificationCenter;
+    return *center;
+}
+
+NotificationCenter& NotificationCenter::workspace()
+{
+    static auto* center = new NotificationCenter;
+    return *center;
+}
+
+NotificationCenter& NotificationCenter::distributed()
+{
+    static auto* center = new NotificationCenter;
+    return *center;
+}
+
+ObserverToken NotificationCenter::addObserver(std::string name, const void* object, Callback callback)
+{
+    if (!callback)
+        return {};
+    auto observer = std::make_shared<Observer>();
+    observer->name = std::move(name);
+    observer->object = object;
+    observer->callback = std::move(callback);
+    std::uint64_t id = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        id = observer->id = state_->nextId++;
+        state_->observers.push_back(std::move(observer));
+    }
+    return ObserverToken([weak = std::weak_ptr<State>(state_), id] {
+        if (auto state = weak.lock())
+            state->remove(id);
+    });
+}
+
+void NotificationCenter::post(const std::string& name, const void* object, UserInfo userInfo)
+{
+    post(Notification{name, object, std::move(userInfo)});
+}
+
+void NotificationCenter::post(const Notification& notification)
+{
+    std::vector<std::shared_ptr<Observer>> receivers;
+    {
+        std::lock_guard lock(state_->mutex);
+        for (const auto& observer : state_->observers) {
+            if (observer->matches(notification))
+                receivers.push_back(observer);
+        }
+    }
+    for (const auto& observer : receivers) {
+        if (observer->active)
+            observer->callback(notification);
+    }
+}
+
+void NotificationCenter::removeAllObservers() { state_->removeAll(); }
+
+void NotificationCenter::resetShared()
+{
+    defaultCenter().removeAllObservers();
+    workspace().removeAllObservers();
+    distributed().removeAllObservers();
+}
+
+} // namespace Foundation

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Platform/Foundation/Notification.h"
+#include "Platform/Foundation/ObserverToken.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Foundation {
+
+// Delivers posted notifications synchronously, on the posting thread, to the observers registered
+// for the name (and for the sender, when an observer gave one), in registration order.
+// Thread-safe; observers may be added or removed during a delivery: an observer added during a post
+// does not receive that post, one removed during a post is not called afterwards.
+class NotificationCenter {
+public:
+    using Callback = std::function<void(const Notification&)>;
+
+    NotificationCenter();
+    ~NotificationCenter();
+    NotificationCenter(const NotificationCenter&) = delete;
+    NotificationCenter& operator=(const NotificationCenter&) = delete;
+
+    static NotificationCenter& defaultCenter();
+    static NotificationCenter& workspace();
+    // Cross-process notifications; in-process for now.
+    static NotificationCenter& distributed();
+
+    // `name` empty observes every name; `object` nullptr observes every sender.
+    [[nodiscard]] ObserverToken addObserver(std::string name, const void* object, Callback callback);
+
+    void post(const std::string& name, const void* object = nullptr, UserInfo userInfo = {});
+    void post(const Notification& notification);
+
+    // Unregisters every observer (their tokens become inert).
+    void removeAllObservers();
+    // removeAllObservers on the three shared centres (tests).
+    static void resetShared();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+} // namespace Foundation

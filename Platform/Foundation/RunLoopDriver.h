@@ -1,0 +1,13 @@
+#pragma once
+
+namespace Foundation {
+
+// Runs the main run loop: ManualRunLoopDriver in tests, Kit::QtRunLoopDriver in programs.
+class RunLoopDriver {
+public:
+    virtual ~RunLoopDriver() = default;
+    // Something was scheduled or the mode changed, so the next event may be earlier. Called from any thread.
+    virtual void wake() = 0;
+};
+
+} // namespace Foundation
