@@ -1,0 +1,62 @@
+#include "Classes/Configure/Global/AppDataStore.h"
+
+namespace Aerlo {
+
+AppDataStore& AppDataStore::shared()
+{
+    static AppDataStore store;
+    return store;
+}
+
+AppDataStore::AppDataStore(Foundation::UserDefaults& defaults)
+    : ud(defaults)
+{
+}
+
+bool AppDataStore::has(std::string_view key) const
+{
+    return ud.object(key).has_value();
+}
+
+void AppDataStore::remove(std::string_view key)
+{
+    ud.removeObject(key);
+}
+
+bool AppDataStore::bool_(std::string_view forKey, bool defaultValue) const
+{
+    return has(forKey) ? ud.boolValue(forKey) : defaultValue;
+}
+
+std::string AppDataStore::string(std::string_view forKey, std::string_view defaultValue) const
+{
+    return ud.string(forKey).value_or(std::string(defaultValue));
+}
+
+int64_t AppDataStore::integer(std::string_view forKey, int64_t defaultValue) const
+{
+    return has(forKey) ? ud.integer(forKey) : defaultValue;
+}
+
+std::optional<AppDataStore::Data> AppDataStore::data(std::string_view forKey) const
+{
+    return ud.data(forKey);
+}
+
+void AppDataStore::set(std::string_view value, std::string_view forKey)
+{
+    ud.set(Foundation::PropertyListValue(value), forKey);
+}
+
+void AppDataStore::set(const Data& value, std::string_view forKey)
+{
+    ud.set(Foundation::PropertyListValue(value), forKey);
+}
+
+void AppDataStore::removeAll()
+{
+    for (const auto& [key, value] : ud.dictionaryRepresentation())
+        ud.removeObject(key);
+}
+
+} // namespace Aerlo
