@@ -22,6 +22,15 @@ std::string fanKey(int64_t id, const char* suffix)
     return "fan_" + std::to_string(id) + suffix;
 }
 
+// Nothing when no object is stored, else the suite's integer reading.
+std::optional<int64_t> storedInteger(const std::string& key)
+{
+    const auto object = AppDataStore::shared().ud.object(key);
+    if (!object)
+        return std::nullopt;
+    return Foundation::UserDefaults::integerReading(*object);
+}
+
 } // namespace
 
 std::string Fan::formattedValue() const
@@ -41,11 +50,7 @@ std::string Fan::formattedPopupValue() const
 
 std::optional<int64_t> Fan::customSpeed() const
 {
-    AppDataStore& store = AppDataStore::shared();
-    const std::string key = fanKey(id, "_speed");
-    if (!store.has(key))
-        return std::nullopt;
-    return store.integer(key, 0);
+    return storedInteger(fanKey(id, "_speed"));
 }
 
 void Fan::setCustomSpeed(std::optional<int64_t> speed) const
@@ -60,11 +65,8 @@ void Fan::setCustomSpeed(std::optional<int64_t> speed) const
 
 std::optional<FanMode> Fan::customMode() const
 {
-    AppDataStore& store = AppDataStore::shared();
-    const std::string key = fanKey(id, "_mode");
-    if (!store.has(key))
-        return std::nullopt;
-    return fanModeFromRawValue(store.integer(key, 0));
+    const auto raw = storedInteger(fanKey(id, "_mode"));
+    return raw ? fanModeFromRawValue(*raw) : std::nullopt;
 }
 
 void Fan::setCustomMode(std::optional<FanMode> mode) const

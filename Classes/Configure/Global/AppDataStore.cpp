@@ -23,9 +23,11 @@ void AppDataStore::remove(std::string_view key)
     ud.removeObject(key);
 }
 
+// One read of the stored object, then the suite's conversion.
 bool AppDataStore::bool_(std::string_view forKey, bool defaultValue) const
 {
-    return has(forKey) ? ud.boolValue(forKey) : defaultValue;
+    const auto object = ud.object(forKey);
+    return object ? Foundation::UserDefaults::boolReading(*object) : defaultValue;
 }
 
 std::string AppDataStore::string(std::string_view forKey, std::string_view defaultValue) const
@@ -35,7 +37,8 @@ std::string AppDataStore::string(std::string_view forKey, std::string_view defau
 
 int64_t AppDataStore::integer(std::string_view forKey, int64_t defaultValue) const
 {
-    return has(forKey) ? ud.integer(forKey) : defaultValue;
+    const auto object = ud.object(forKey);
+    return object ? Foundation::UserDefaults::integerReading(*object) : defaultValue;
 }
 
 std::optional<AppDataStore::Data> AppDataStore::data(std::string_view forKey) const
