@@ -1,6 +1,7 @@
 #include "Classes/Configure/Global/TemperatureUnits.h"
 
 #include "Classes/Configure/Global/AppDataStore.h"
+#include "Classes/Configure/Global/NumberText.h"
 #include "tests/Global/DefaultsTest.h"
 
 #include <clocale>
@@ -135,9 +136,13 @@ TEST_F(TemperatureUnitsTest, DotDecimalUnderACommaLocale)
     const std::string previous = std::setlocale(LC_ALL, nullptr);
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
         GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+    const std::string decimalPoint = std::localeconv()->decimal_point;
     const std::string popup = formatTemperature(45.4, UnitTemperature::celsius, 1);
     const std::string large = formatTemperature(1234.5, UnitTemperature::celsius, 1);
+    const std::string fixed = NumberText::fixed(99.9996, 3);
     std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(decimalPoint, ",");
     EXPECT_EQ(popup, "45.4°C");
     EXPECT_EQ(large, "1,234.5°C");
+    EXPECT_EQ(fixed, "100.000");
 }

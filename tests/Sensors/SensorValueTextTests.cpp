@@ -5,6 +5,7 @@
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "tests/Global/DefaultsTest.h"
 
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -148,4 +149,18 @@ TEST_F(SensorValueTextTest, FanTextsAreTheTruncatedSpeed)
     fan.value = nan_;
     EXPECT_EQ(fan.formattedValue(), "- RPM");
     EXPECT_EQ(fan.formattedMiniValue(), "-");
+}
+
+TEST_F(SensorValueTextTest, DotDecimalsUnderACommaLocale)
+{
+    AppDataStore::shared().set("celsius", "temperature_units");
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+    const std::string decimalPoint = std::localeconv()->decimal_point;
+    const std::vector<std::string> texts{reading(SensorType::voltage, 12.345).formattedValue(),
+        reading(SensorType::current, 1.5).formattedMiniValue(), reading(SensorType::temperature, 45.4).formattedPopupValue()};
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(decimalPoint, ",");
+    EXPECT_EQ(texts, (std::vector<std::string>{"12.345V", "1.5A", "45.4°C"}));
 }
