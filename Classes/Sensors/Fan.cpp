@@ -8,15 +8,6 @@ namespace Aerlo {
 
 namespace {
 
-std::optional<FanMode> fanModeFromRawValue(int64_t raw)
-{
-    if (raw == static_cast<int64_t>(FanMode::automatic))
-        return FanMode::automatic;
-    if (raw == static_cast<int64_t>(FanMode::forced))
-        return FanMode::forced;
-    return std::nullopt;
-}
-
 std::string fanKey(int64_t id, const char* suffix)
 {
     return "fan_" + std::to_string(id) + suffix;
@@ -66,7 +57,7 @@ void Fan::setCustomSpeed(std::optional<int64_t> speed) const
 std::optional<FanMode> Fan::customMode() const
 {
     const auto raw = storedInteger(fanKey(id, "_mode"));
-    return raw ? fanModeFromRawValue(*raw) : std::nullopt;
+    return raw ? fanMode(*raw) : std::nullopt;
 }
 
 void Fan::setCustomMode(std::optional<FanMode> mode) const
@@ -108,7 +99,7 @@ std::optional<Fan> Fan::decode(const nlohmann::ordered_json& json)
     fan.minSpeed = reader.numberOrNaN("minSpeed");
     fan.maxSpeed = reader.numberOrNaN("maxSpeed");
     fan.value = reader.numberOrNaN("value");
-    const auto mode = fanModeFromRawValue(reader.integer("mode"));
+    const auto mode = fanMode(reader.integer("mode"));
     const auto group = sensorGroupFromRawValue(reader.string("group"));
     const auto type = sensorTypeFromRawValue(reader.string("type"));
     fan.isIntelOnly = reader.boolean("isIntelOnly");
