@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Platform/SMC/ValueCodec.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace SMCSim {
+
+// One key of the simulated SMC. Keys and types are four raw bytes each.
+struct KeyEntry {
+    static constexpr std::uint8_t readable = 0x80;
+    static constexpr std::uint8_t writableFlag = 0x40;
+
+    std::string key;
+    std::string type;
+    std::uint32_t size = 0; // may exceed 32: the record carries 32 bytes at most
+    ValueBytes bytes{};
+    bool writable = false;
+    // Step function of device time: (from second, value); before the first step the bytes stand.
+    std::vector<std::pair<double, double>> script;
+
+    std::uint8_t attributes() const { return static_cast<std::uint8_t>(readable | (writable ? writableFlag : 0)); }
+};
+
+// The key table of the simulated SMC, kept in ascending key-code order (the order real SMCs
+// enumerate in, "#KEY" first). With `autoKeyCount` on, a "#KEY" entry holds the table's size.
+class KeyTable {
+public:
+    std::size_t size() const { return entries_.size(); }
+    const std::vector<KeyEntry>& entries() const { return entries_; }
+    const KeyEntry* at(std::size_t index) const;
+    const KeyEntry* find(std::string_view key) const;
+    KeyEntry* find(std::string_view key);
+
+    // Adds the entry, or replaces the one with the same key.
+    void upsert(KeyEntry entry);
+    bool remove(std::string_view key);
+
+    // The key's stored number as the hardware means it (ValueCodec::decode).
+    std::optional<double> value(std::string_view key) const;
+    // Encodes `value` into the key's type; false when the key is missing or its type holds no number.
+    bool setValue(std::string_view key, double value);
+
+    bool autoKeyCount() const { return autoKeyCount_; }
+    void setAutoKeyCount(bool on);
+
+private:
+    void refreshKeyCount();
+
+    std::vector<KeyEntry> entries_;
+    bool autoKeyCount_ = true;
+};
+
+} // namespace SMCSim

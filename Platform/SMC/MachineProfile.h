@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Platform/SMC/IOKitTypes.h"
+#include "Platform/SMC/KeyTable.h"
+#include "Platform/SMC/SimSmcDevice.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace SMCSim {
+
+// What the system record of the simulated Mac reports.
+struct MachineFacts {
+    std::string modelIdentifier; // "MacBookPro18,3"
+    std::string modelName;       // "MacBook Pro"
+    std::string cpuBrand;        // "Apple M1 Pro", "Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz"
+    int physicalCores = 0;
+    int logicalCores = 0;
+    int performanceCores = 0; // 0 where the machine has one kind of core
+    int efficiencyCores = 0;
+    std::uint64_t memoryBytes = 0;
+    std::string osVersion; // "14.5"
+    std::string osBuild;   // "23F79"
+    std::string architecture; // "x86_64" or "arm64"
+};
+
+// One fan of the machine and the keys "F<index><suffix>" it has ("Ac", "Mn", "Mx", "Tg", "Md", "ID").
+struct FanProfile {
+    int index = 0;
+    std::string type; // the speed keys' type: "fpe2" or "flt "
+    double minSpeed = 0;
+    double maxSpeed = 0;
+    double currentSpeed = 0;
+    double targetSpeed = 0;
+    std::vector<std::string> keys;
+    std::string name; // the "ID" key's text
+};
+
+// How the kernel's registry shows the SMC service.
+struct ServiceSettings {
+    bool present = true;
+    IOKit::kern_return_t matchingFailure = IOKit::kIOReturnSuccess;
+};
+
+// A simulated Mac: its facts, fans and SMC key table, loaded from JSON under the machines folder
+// (<dir>/<name>.json), optionally with fault overlays on top (<dir>/Overlays/<overlay>.json).
+// The format is described in Resources/Machines/README.md.
+class MachineProfile {
+public:
+    static constexpr std::string_view defaultName = "mbp-m1pro-2fan";
+
+    std::string name;
+    std::string description;
+    std::optional<std::string> platform; // "intel", "m1Pro", … ; absent for an unknown platform
+    MachineFacts facts;
+    std::vector<FanProfile> fans;
+    KeyTable keys;
+    DeviceSettings device;
+    ServiceSettings service;
+    std::vector<std::string> overlays; // applied, in order
+
+    // Where profiles are looked up: AERLO_MACHINES_DIR, else the machines folder of the resources.
+    static std::filesystem::path directory();
+    // Profile names found in directory(), sorted.
+    static std::vector<std::string> availableNames();
+    // "name[+overlay…]"; a name holding "/" or ending in ".json" is a file path. Prints one line on
+    // standard error and gives nothing when a file is missing or invalid.
+    static std::optional<MachineProfile> load(std::string_view spec);
+    // A profile from JSON text; `error` says what is wrong when nothing is given.
+    static std::optional<MachineProfile> parse(std::string_view json, std::string& error);
+    // Applies an overlay from JSON text; on failure `error` is set and the profile is unchanged.
+    bool applyOverlay(std::string_view json, std::string& error);
+};
+
+} // namespace SMCSim

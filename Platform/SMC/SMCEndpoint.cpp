@@ -1,0 +1,44 @@
+#include "Platform/SMC/SMCEndpoint.h"
+
+#include "Platform/Foundation/Console.h"
+#include "Platform/SMC/SimSmcTransport.h"
+
+#include <cstdlib>
+
+namespace IOKit {
+
+std::string SMCEndpoint::specFromEnvironment()
+{
+    if (const char* spec = std::getenv("AERLO_SMC"); spec && *spec)
+        return spec;
+    // TODO(smcsim): the root's simulator socket when it exists.
+    if (const char* machine = std::getenv("AERLO_MACHINE"); machine && *machine)
+        return std::string("inproc:") + machine;
+    return "inproc:" + std::string(SMCSim::MachineProfile::defaultName);
+}
+
+std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged)
+{
+    if (spec.starts_with("inproc:")) {
+        if (auto profile = SMCSim::MachineProfile::load(spec.substr(7))) {
+            auto device = std::make_shared<SMCSim::SimSmcDevice>(*profile);
+            return registryForDevice(std::move(device), profile->service, privileged);
+        }
+        return std::make_shared<ServiceRegistry>();
+    }
+    Foundation::Console::printError("AERLO_SMC: no SMC transport for \"" + std::string(spec) + "\"");
+    return std::make_shared<ServiceRegistry>();
+}
+
+std::shared_ptr<ServiceRegistry> SMCEndpoint::registryForDevice(std::shared_ptr<SMCSim::SimSmcDevice> device,
+                                                                const SMCSim::ServiceSettings& service,
+                                                                bool privileged)
+{
+    auto registry = std::make_shared<ServiceRegistry>();
+    if (service.present)
+        registry->registerService("AppleSMC", std::make_shared<SMCSim::SimSmcTransport>(std::move(device), privileged));
+    registry->setMatchingFailure(service.matchingFailure);
+    return registry;
+}
+
+} // namespace IOKit

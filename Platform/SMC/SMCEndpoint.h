@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Platform/SMC/MachineProfile.h"
+#include "Platform/SMC/ServiceRegistry.h"
+#include "Platform/SMC/SimSmcDevice.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace IOKit {
+
+// Where this process's "AppleSMC" service comes from, chosen by AERLO_SMC:
+//   "inproc:<profile>[+overlay…]"  a simulated device inside this process (tests);
+//   "socket:<path>"                the shared simulator (not built yet: no service).
+// Unset: "inproc:" + AERLO_MACHINE, else the default machine profile.
+class SMCEndpoint {
+public:
+    static std::string specFromEnvironment();
+    // A registry whose "AppleSMC" service is reached as `spec` says. A spec that cannot be served gives
+    // a registry without the service, after one line on standard error.
+    static std::shared_ptr<ServiceRegistry> makeRegistry(std::string_view spec, bool privileged);
+    // A registry serving `device`, with the profile's service settings (presence, matching failure).
+    static std::shared_ptr<ServiceRegistry> registryForDevice(std::shared_ptr<SMCSim::SimSmcDevice> device,
+                                                              const SMCSim::ServiceSettings& service,
+                                                              bool privileged);
+};
+
+} // namespace IOKit

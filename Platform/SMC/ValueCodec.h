@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace SMCSim {
+
+using ValueBytes = std::array<std::uint8_t, 32>;
+
+// How the simulated SMC stores numbers and texts in a key's bytes, by data type:
+// "ui8 "/"ui16"/"ui32" and "hex_"/"flag" unsigned big-endian; "si8 "/"si16"/"si32" two's complement;
+// "spXY" signed 16-bit fixed point with Y fraction bits; "fpXY" unsigned 16-bit fixed point with Y
+// fraction bits ("fpe2", "fp2e"); "flt " IEEE-754 single, least significant byte first;
+// "{fds" a fan descriptor whose name is in bytes 4..15; "ch8*" plain text.
+class ValueCodec {
+public:
+    // The size of a key of this type when the profile gives none.
+    static std::optional<std::uint32_t> defaultSize(std::string_view type);
+    // `value` in the type, rounded to its resolution and held within its range; nullopt for a text or
+    // unknown type or a value that is not finite.
+    static std::optional<ValueBytes> encode(std::string_view type, double value);
+    // The number the bytes hold for the hardware (sp types signed); nullopt for a text or unknown type.
+    static std::optional<double> decode(std::string_view type, const ValueBytes& bytes);
+    // A text in the layout of a text type, bytes as given (Latin-1); nullopt for other types or when
+    // the text does not fit.
+    static std::optional<ValueBytes> encodeText(std::string_view type, std::string_view text);
+};
+
+} // namespace SMCSim
