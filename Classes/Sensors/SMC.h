@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Classes/Sensors/FanMode.h"
+#include "Classes/Sensors/SMCKeyData.h"
+#include "Classes/Sensors/SMCVal.h"
+#include "Platform/SMC/IOKitTypes.h"
+#include "Platform/SMC/ServiceRegistry.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Aerlo {
+
+using IOKit::kern_return_t;
+
+// The client of the "AppleSMC" user client: one connection for the object's life, the three
+// exchanges (key information and bytes, write bytes, key at index), the value codec, the key
+// enumeration and the writers. Failures never throw: a result code, an absent value or false,
+// with the printed line each operation specifies.
+class SMC {
+public:
+    // The process-wide instance, opened on first use from the default service registry.
+    static SMC& shared();
+    // Tests: drops the shared instance (closing it silently) and makes the next shared() open
+    // against `registry` (nullptr: the default registry).
+    static void resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
+
+    // Opens a connection through the default registry, or through `registry`.
+    SMC();
+    explicit SMC(std::shared_ptr<IOKit::ServiceRegistry> registry);
+    // Closes the connection; prints "error close smc connection: …" when closing fails.
+    ~SMC();
+    SMC(const SMC&) = delete;
+    SMC& operator=(const SMC&) = delete;
+
+    // The open connection, 0 when none could be opened.
+    IOKit::io_connect_t conn = 0;
+
+    // Key codes: four bytes, first character most significant.
+    static std::uint32_t keyCode(std::string_view key);
+    static std::string keyString(std::uint32_t code);
+    // The error text of a result code ("unknown error", or `fallback`, when it is not ASCII).
+    static std::string errorText(kern_return_t code, std::string_view fallback = "unknown error");
+    // Keys and types are raw bytes; this is their text for display and printed lines.
+    static std::string latin1ToUTF8(std::string_view bytes);
+
+    // Key information (command 9), then the bytes (command 5). A key that is not four bytes is refused
+    // with kIOReturnBadArgument; a size above 32 is clamped to 32.
+    kern_return_t read(SMCVal& value);
+    // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
+    kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
+    // Command 8: the key at `index`.
+    std::optional<std::string> keyAtIndex(std::uint32_t index);
+    // Closes the connection; prints nothing.
+    kern_return_t close();
+
+    std::optional<double> getValue(std::string_view key);
+    std::optional<std::string> getStringValue(std::string_view key);
+    std::vector<std::string> getAllKeys();
+
+    // Writers (used by the privileged helper daemon).
+    void setFanMode(int fan, FanMode mode);
+    void setFanSpeed(int fan, int rpm);
+    void resetFanControl();
+    kern_return_t writeFpe2(std::string_view key, int value);
+    bool writeFanKeyChecked(std::string_view key, int value);
+    bool writeFanKey(std::string_view key, const std::vector<std::uint8_t>& bytes);
+    void writeFanKeyBytes(int fan, int rpm);
+    bool writeWithRetry(std::string_view key, int value);
+    bool probeChargeKey();
+    std::optional<int> readByteValue(std::string_view key);
+    void writeBytesValue(std::string_view key, int value);
+
+    // The highest "#KEY" count enumerated.
+    static constexpr std::uint32_t maxKeyCount = 65536;
+
+private:
+    void open();
+    kern_return_t call(const SMCKeyData& input, SMCKeyData& output);
+
+    std::shared_ptr<IOKit::ServiceRegistry> registry_;
+    bool isShared_ = false;
+};
+
+} // namespace Aerlo
