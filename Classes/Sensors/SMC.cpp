@@ -151,9 +151,9 @@ void SMC::open()
 
 kern_return_t SMC::close()
 {
+    // The handle is spent whatever the code.
     const kern_return_t result = registry_->serviceClose(conn);
-    if (result == IOKit::kIOReturnSuccess)
-        conn = 0;
+    conn = 0;
     return result;
 }
 

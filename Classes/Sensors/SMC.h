@@ -56,7 +56,7 @@ public:
     kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
     // Command 8: the key at `index`.
     std::optional<std::string> keyAtIndex(std::uint32_t index);
-    // Closes the connection; prints nothing.
+    // Closes the connection (conn becomes 0 whatever the code); prints nothing.
     kern_return_t close();
 
     std::optional<double> getValue(std::string_view key);

@@ -49,7 +49,7 @@ std::optional<Layout> layoutOf(std::string_view type)
         return Layout{Kind::text, 0};
     const auto whole = hexDigit(type[2]);
     const auto fraction = hexDigit(type[3]);
-    if (!whole || !fraction || *whole + *fraction != 16)
+    if (!whole || !fraction || *whole + *fraction > 16)
         return std::nullopt;
     if (type.starts_with("sp"))
         return Layout{Kind::signedFixed, 2, *fraction};
