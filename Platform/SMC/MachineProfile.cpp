@@ -1,5 +1,6 @@
 #include "Platform/SMC/MachineProfile.h"
 
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 
 #include <nlohmann/json.hpp>
@@ -494,7 +495,9 @@ std::filesystem::path MachineProfile::directory()
 {
     if (const char* dir = std::getenv("AERLO_MACHINES_DIR"); dir && *dir)
         return dir;
-    // TODO(lead): look in the bundle's Contents/Resources/Machines once Bundle is on main.
+    if (auto bundled = Foundation::Bundle::main().path("Machines"))
+        return *bundled;
+    // A build whose bundle has no resources yet (a test target built alone): the source tree's.
     return AERLO_MACHINES_FALLBACK_DIR;
 }
 

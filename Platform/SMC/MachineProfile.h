@@ -63,7 +63,8 @@ public:
     ServiceSettings service;
     std::vector<std::string> overlays; // applied, in order
 
-    // Where profiles are looked up: AERLO_MACHINES_DIR, else the machines folder of the resources.
+    // Where profiles are looked up: AERLO_MACHINES_DIR, else the main bundle's Resources/Machines,
+    // else the source tree's Resources/Machines.
     static std::filesystem::path directory();
     // Profile names found in directory(), sorted.
     static std::vector<std::string> availableNames();
