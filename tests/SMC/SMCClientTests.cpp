@@ -105,32 +105,29 @@ TEST(SMCClient, ReadIsKeyInformationThenBytesForTheSameKey)
     EXPECT_EQ(log[1].dataSize, 4u);
 }
 
-TEST(SMCClient, FailedFirstExchangeLeavesTheValueUnchanged)
+// A failed first exchange leaves the value as it was; a failed second one sets size and type only.
+TEST(SMCClient, FailedExchangesOfARead)
 {
-    SimMachine m(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80})}));
-    m.device->addFault({9, "TC0P", std::nullopt, IOKit::kIOReturnIOError, 1});
-    SMCVal value;
-    value.key = "TC0P";
-    value.bytes.fill(0xEE);
-    EXPECT_EQ(m.smc->read(value), IOKit::kIOReturnIOError);
-    EXPECT_EQ(value.dataSize, 0u);
-    EXPECT_EQ(value.dataType, "");
-    EXPECT_EQ(value.bytes[0], 0xEE);
-    EXPECT_EQ(m.device->exchangeCount(), 1u);
-}
-
-TEST(SMCClient, FailedSecondExchangeKeepsSizeAndTypeButNotBytes)
-{
-    SimMachine m(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80})}));
-    m.device->addFault({5, "TC0P", std::nullopt, IOKit::kIOReturnIOError, 1});
-    SMCVal value;
-    value.key = "TC0P";
-    value.bytes.fill(0xEE);
-    EXPECT_EQ(m.smc->read(value), IOKit::kIOReturnIOError);
-    EXPECT_EQ(value.dataSize, 2u);
-    EXPECT_EQ(value.dataType, "sp78");
-    EXPECT_EQ(value.bytes[0], 0xEE);
-    EXPECT_EQ(value.bytes[1], 0xEE);
+    struct Case {
+        std::uint8_t failing;
+        std::uint32_t dataSize;
+        std::string dataType;
+        std::size_t exchanges;
+    };
+    for (const auto& c : {Case{9, 0, "", 1}, Case{5, 2, "sp78", 2}}) {
+        SCOPED_TRACE(int(c.failing));
+        SimMachine m(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80})}));
+        m.device->addFault({c.failing, "TC0P", std::nullopt, IOKit::kIOReturnIOError, 1});
+        SMCVal value;
+        value.key = "TC0P";
+        value.bytes.fill(0xEE);
+        EXPECT_EQ(m.smc->read(value), IOKit::kIOReturnIOError);
+        EXPECT_EQ(value.dataSize, c.dataSize);
+        EXPECT_EQ(value.dataType, c.dataType);
+        EXPECT_EQ(value.bytes[0], 0xEE);
+        EXPECT_EQ(value.bytes[1], 0xEE);
+        EXPECT_EQ(m.device->exchangeCount(), c.exchanges);
+    }
 }
 
 TEST(SMCClient, SizeAboveThirtyTwoIsClampedAndNeverOverflows)
