@@ -18,11 +18,11 @@ public:
     static bool checkFileAreEqual(const std::filesystem::path& sourcePath,
                                   const std::filesystem::path& destinationPath);
 
-    // The file's SHA-256 digest, streamed: 64 lower-case hex digits, or nothing when the file cannot be read.
-    static std::optional<std::string> sha256Hash(const std::filesystem::path& path);
-
 private:
     friend struct QVFileAdministratorAccess; // tests
+
+    // The file's SHA-256 digest: 64 lower-case hex digits, or nothing when the file cannot be read.
+    static std::optional<std::string> sha256Hash(const std::filesystem::path& path);
 
     static std::optional<Date> modificationDate(const std::filesystem::path& path);
     // The item's own attributes (a symbolic link is not followed); prints why when they cannot be read.

@@ -6,7 +6,7 @@
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/LaunchDaemonJob.h"
-#include "QVToolsKit/QVFileAdministrator.h"
+#include "Platform/Foundation/FileDigest.h"
 
 #include <cerrno>
 #include <charconv>
@@ -119,7 +119,7 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
     if (error)
         return failure(JobBlessErrorCode::clientNotValid,
                        "The application's executable " + quoted(client) + " cannot be found.");
-    const auto clientDigest = QVToolsKit::QVFileAdministrator::sha256Hash(clientPath);
+    const auto clientDigest = Foundation::FileDigest::sha256(clientPath);
     if (!clientDigest)
         return failure(JobBlessErrorCode::clientNotValid,
                        "The application's executable " + quoted(clientPath) + " cannot be read.");
