@@ -8,7 +8,8 @@ namespace XPC {
 
 // A serial queue on one private thread: tasks run in the order they were added, and between
 // tasks the thread waits on the sockets it watches, calling their handler when they are readable
-// or hung up. A connection's replies, errors and invalidation run here.
+// or hung up. A connection's replies, errors and invalidation run here. Unlike a serial
+// Foundation::DispatchQueue it owns its thread, so the queue is also the connection's reader.
 class PrivateQueue {
 public:
     explicit PrivateQueue(std::string_view label);
