@@ -223,6 +223,67 @@ KeyEntry keyEntry(const json& item, const KeyTable& table, const std::string& wh
     return entry;
 }
 
+// The text members `names` of `item` into `fields`; missing ones stay empty.
+void texts(const json& item, const std::string& where, std::initializer_list<std::pair<const char*, std::string*>> fields)
+{
+    for (const auto& [name, field] : fields) {
+        if (const json* value = member(item, name)) {
+            if (!value->is_string())
+                fail(where + "." + name, "expected a text");
+            *field = value->get<std::string>();
+        }
+    }
+}
+
+template <class Item>
+std::vector<Item> listOf(const json& value, const std::string& where, Item (*read)(const json&, const std::string&))
+{
+    if (!value.is_array())
+        fail(where, "expected an array");
+    std::vector<Item> items;
+    for (std::size_t i = 0; i < value.size(); ++i)
+        items.push_back(read(value[i], where + "[" + std::to_string(i) + "]"));
+    return items;
+}
+
+MemoryModuleFacts memoryModule(const json& item, const std::string& where)
+{
+    requireObject(item, where);
+    MemoryModuleFacts module;
+    texts(item, where, {{"slot", &module.slot}, {"size", &module.size}, {"type", &module.type}, {"speed", &module.speed}});
+    return module;
+}
+
+GraphicsFacts graphicsFacts(const json& item, const std::string& where)
+{
+    requireObject(item, where);
+    GraphicsFacts graphics;
+    texts(item, where, {{"model", &graphics.model}, {"vendor", &graphics.vendor}, {"vram", &graphics.vram},
+                        {"vramShared", &graphics.vramShared}});
+    if (const json* cores = member(item, "cores")) {
+        if (!cores->is_number_unsigned() || cores->get<std::uint64_t>() > 4096)
+            fail(where + ".cores", "expected a count");
+        graphics.cores = static_cast<int>(cores->get<std::uint64_t>());
+    }
+    return graphics;
+}
+
+DiskFacts diskFacts(const json& item)
+{
+    requireObject(item, "facts.disk");
+    DiskFacts disk;
+    texts(item, "facts.disk", {{"volumeName", &disk.volumeName}, {"mediaName", &disk.mediaName},
+                               {"deviceModel", &disk.deviceModel}});
+    if (const json* size = member(item, "mediaSize")) {
+        if (!size->is_number_unsigned() || size->get<std::uint64_t>() > std::uint64_t(INT64_MAX))
+            fail("facts.disk.mediaSize", "expected a byte count");
+        disk.mediaSize = static_cast<std::int64_t>(size->get<std::uint64_t>());
+    }
+    if (const json* removable = member(item, "removable"))
+        disk.removable = flag(*removable, "facts.disk.removable");
+    return disk;
+}
+
 MachineFacts machineFacts(const json& facts)
 {
     requireObject(facts, "facts");
@@ -260,6 +321,14 @@ MachineFacts machineFacts(const json& facts)
     text("architecture", result.architecture, true);
     if (result.architecture != "x86_64" && result.architecture != "arm64")
         fail("facts.architecture", "expected \"x86_64\" or \"arm64\"");
+    text("serialNumber", result.serialNumber, false);
+    text("platformUUID", result.platformUUID, false);
+    if (const json* modules = member(facts, "memoryModules"))
+        result.memoryModules = listOf(*modules, "facts.memoryModules", memoryModule);
+    if (const json* graphics = member(facts, "graphics"))
+        result.graphics = listOf(*graphics, "facts.graphics", graphicsFacts);
+    if (const json* disk = member(facts, "disk"))
+        result.disk = diskFacts(*disk);
     return result;
 }
 

@@ -13,6 +13,32 @@
 
 namespace SMCSim {
 
+// A memory slot as the system profiler reports it ("BANK 0/ChannelA-DIMM0", "8 GB" or "empty", …).
+struct MemoryModuleFacts {
+    std::string slot;
+    std::string size;
+    std::string type;
+    std::string speed;
+};
+
+// A graphics processor as the system profiler reports it; empty texts and 0 cores are left out.
+struct GraphicsFacts {
+    std::string model;
+    std::string vendor;
+    std::string vram;       // dedicated memory, "2 GB"
+    std::string vramShared; // memory shared with the system, "1536 MB"
+    int cores = 0;
+};
+
+// The boot volume and the disk it lies on.
+struct DiskFacts {
+    std::string volumeName;  // "Macintosh HD"
+    std::string mediaName;   // "APPLE SSD AP0512R Media"
+    std::string deviceModel; // "APPLE SSD AP0512R", as the disk reports it (padded)
+    std::int64_t mediaSize = 0;
+    bool removable = false;
+};
+
 // What the system record of the simulated Mac reports.
 struct MachineFacts {
     std::string modelIdentifier; // "MacBookPro18,3"
@@ -26,6 +52,11 @@ struct MachineFacts {
     std::string osVersion; // "14.5"
     std::string osBuild;   // "23F79"
     std::string architecture; // "x86_64" or "arm64"
+    std::string serialNumber; // empty: the platform expert has none
+    std::string platformUUID;
+    std::vector<MemoryModuleFacts> memoryModules; // machines with memory slots
+    std::vector<GraphicsFacts> graphics;
+    std::optional<DiskFacts> disk; // absent: the host's root file system stands in
 };
 
 // One fan of the machine and the keys "F<index><suffix>" it has ("Ac", "Mn", "Mx", "Tg", "Md", "ID").

@@ -1,6 +1,7 @@
 #include "Classes/Configure/SystemKit/device_s.h"
 
 #include "Classes/Configure/Global/JSONObjectReader.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/RawValueTable.h"
 
 #include <cmath>
@@ -359,7 +360,7 @@ device_s device_s::makeDefault(const Foundation::Clock& clock)
 
     device_s device;
     device.model.id = "";
-    device.model.name = "Unknown";
+    device.model.name = LocalizationTable::text("Unknown");
     device.model.year = static_cast<int64_t>(local.tm_year) + 1900;
     device.model.type = deviceType::unknown;
     device.model.modelNumber = "";

@@ -1,0 +1,41 @@
+#include "Classes/Configure/SystemKit/QVSystemHardwareInfo.h"
+
+#include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/SystemKit/SystemKit.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace Aerlo {
+
+std::string QVSystemHardwareInfo::chipKeyword = "m8";
+
+std::string QVSystemHardwareInfo::cpuDescription()
+{
+    const std::optional<cpu_s> cpu = SystemKit::shared().device.info.cpu;
+    if (!cpu)
+        return LocalizationTable::text("Unknown");
+    const std::string name = cpu->name.value_or("");
+    if (!cpu->physicalCores && !cpu->logicalCores)
+        return cpu->name ? name : LocalizationTable::text("Unknown");
+
+    std::string counts;
+    if (cpu->physicalCores)
+        counts = localizedString("Number of cores", {std::to_string(*cpu->physicalCores)});
+    if (cpu->logicalCores) {
+        if (!counts.empty())
+            counts += ", ";
+        counts += localizedString("Number of threads", {std::to_string(*cpu->logicalCores)});
+    }
+    return name.empty() ? counts : name + " (" + counts + ")";
+}
+
+bool QVSystemHardwareInfo::cpuMatchesChipKeyword()
+{
+    std::string description = cpuDescription();
+    std::transform(description.begin(), description.end(), description.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return description.find(chipKeyword) != std::string::npos;
+}
+
+} // namespace Aerlo

@@ -1,0 +1,123 @@
+#include "Classes/Configure/SystemKit/SystemKit.h"
+
+namespace Aerlo {
+
+namespace {
+
+std::pair<std::string, model_s> row(const char* identifier, const char* name, int64_t year, deviceType type,
+                                    const char* modelNumber)
+{
+    return {identifier, model_s{"", name, year, type, modelNumber}};
+}
+
+} // namespace
+
+// The known Macs by model identifier; the ids are filled in on lookup.
+const std::vector<std::pair<std::string, model_s>>& SystemKit::modelRows()
+{
+    using enum deviceType;
+    static const std::vector<std::pair<std::string, model_s>> rows{
+        row("Macmini6,1", "Mac mini", 2012, macMini, "A1347"),
+        row("Macmini6,2", "Mac mini", 2012, macMini, "A1347"),
+        row("Macmini7,1", "Mac mini", 2014, macMini, "A1347"),
+        row("Macmini8,1", "Mac mini", 2018, macMini, "A1993"),
+        row("Macmini9,1", "Mac mini (M1)", 2020, macMini, "A2348"),
+        row("Mac14,3", "Mac mini (M2)", 2023, macMini, "A2686"),
+        row("Mac14,12", "Mac mini (M2 Pro)", 2023, macMini, "A2816"),
+        row("Mac16,10", "Mac mini (M4)", 2024, macMini, "A3238"),
+        row("Mac16,11", "Mac mini (M4 Pro)", 2024, macMini, "A3239"),
+        row("Mac13,1", "Mac Studio (M1 Max)", 2022, macStudio, "A2615"),
+        row("Mac13,2", "Mac Studio (M1 Ultra)", 2022, macStudio, "A2615"),
+        row("Mac14,13", "Mac Studio (M2 Max)", 2023, macStudio, "A2901"),
+        row("Mac14,14", "Mac Studio (M2 Ultra)", 2023, macStudio, "A2901"),
+        row("MacPro5,1", "Mac Pro", 2010, macPro, "A1289"),
+        row("MacPro6,1", "Mac Pro", 2013, macPro, "A1481"),
+        row("MacPro7,1", "Mac Pro", 2019, macPro, "A1991"),
+        row("Mac14,8", "Mac Pro (M2 Ultra)", 2023, macPro, "A2786"),
+        row("iMac12,1", "iMac 21.5-Inch", 2011, iMac, "A1311"),
+        row("iMac13,1", "iMac 21.5-Inch", 2012, iMac, "A1418"),
+        row("iMac13,2", "iMac 27-Inch", 2012, iMac, "A1419"),
+        row("iMac14,2", "iMac 27-Inch", 2013, iMac, "A1419"),
+        row("iMac15,1", "iMac 27-Inch (5K)", 2014, iMac, "A1419"),
+        row("iMac17,1", "iMac 27-Inch (5K)", 2015, iMac, "A1419"),
+        row("iMac18,1", "iMac 21.5-Inch", 2017, iMac, "A1418"),
+        row("iMac18,2", "iMac 21.5-Inch (4K)", 2017, iMac, "A1418"),
+        row("iMac18,3", "iMac 27-Inch (5K)", 2017, iMac, "A1419"),
+        row("iMac19,1", "iMac 27-Inch (5K)", 2019, iMac, "A2115"),
+        row("iMac20,1", "iMac 27-Inch (5K)", 2020, iMac, "A2115"),
+        row("iMac20,2", "iMac 27-Inch (5K)", 2020, iMac, "A2115"),
+        row("iMac21,1", "iMac 24-Inch (M1)", 2021, iMac, "A2438"),
+        row("iMac21,2", "iMac 24-Inch (M1)", 2021, iMac, "A2439"),
+        row("Mac15,4", "iMac 24-Inch (M3, 8 CPU/8 GPU)", 2023, iMac, "A2873"),
+        row("Mac15,5", "iMac 24-Inch (M3, 8 CPU/10 GPU)", 2023, iMac, "A2874"),
+        row("Mac16,2", "iMac 24-Inch (M4, 8 CPU/8 GPU)", 2024, iMac, "A3137"),
+        row("Mac16,3", "iMac 24-Inch (M4, 10 CPU/10 GPU)", 2024, iMac, "A3137"),
+        row("iMacPro1,1", "iMac Pro", 2017, iMacPro, "A1862"),
+        row("MacBook8,1", "MacBook", 2015, macbook, "A1534"),
+        row("MacBook9,1", "MacBook", 2016, macbook, "A1534"),
+        row("MacBook10,1", "MacBook", 2017, macbook, "A1534"),
+        row("MacBookAir5,1", "MacBook Air 11\"", 2012, macbookAir, "A1465"),
+        row("MacBookAir5,2", "MacBook Air 13\"", 2012, macbookAir, "A1466"),
+        row("MacBookAir6,1", "MacBook Air 11\"", 2013, macbookAir, "A1465"),
+        row("MacBookAir6,2", "MacBook Air 13\"", 2013, macbookAir, "A1466"),
+        row("MacBookAir7,1", "MacBook Air 11\"", 2015, macbookAir, "A1465"),
+        row("MacBookAir7,2", "MacBook Air 13\"", 2015, macbookAir, "A1466"),
+        row("MacBookAir8,1", "MacBook Air 13\"", 2018, macbookAir, "A1932"),
+        row("MacBookAir8,2", "MacBook Air 13\"", 2019, macbookAir, "A1932"),
+        row("MacBookAir9,1", "MacBook Air 13\"", 2020, macbookAir, "A2179"),
+        row("MacBookAir10,1", "MacBook Air 13\" (M1)", 2020, macbookAir, "A2337"),
+        row("Mac14,2", "MacBook Air 13\" (M2)", 2022, macbookAir, "A2681"),
+        row("Mac14,15", "MacBook Air 15\" (M2)", 2023, macbookAir, "A2941"),
+        row("Mac15,12", "MacBook Air 13\" (M3)", 2024, macbookAir, "A3113"),
+        row("Mac15,13", "MacBook Air 15\" (M3)", 2024, macbookAir, "A3114"),
+        row("MacBookPro9,1", "MacBook Pro 15\"", 2012, macbookPro, "A1286"),
+        row("MacBookPro9,2", "MacBook Pro 13\"", 2012, macbookPro, "A1278"),
+        row("MacBookPro10,1", "MacBook Pro 15\"", 2012, macbookPro, "A1398"),
+        row("MacBookPro10,2", "MacBook Pro 13\"", 2012, macbookPro, "A1425"),
+        row("MacBookPro11,1", "MacBook Pro 13\"", 2013, macbookPro, "A1502"),
+        row("MacBookPro11,2", "MacBook Pro 15\"", 2013, macbookPro, "A1398"),
+        row("MacBookPro11,3", "MacBook Pro 15\"", 2013, macbookPro, "A1398"),
+        row("MacBookPro11,4", "MacBook Pro 15\"", 2015, macbookPro, "A1398"),
+        row("MacBookPro11,5", "MacBook Pro 15\"", 2015, macbookPro, "A1398"),
+        row("MacBookPro12,1", "MacBook Pro 13\"", 2015, macbookPro, "A1502"),
+        row("MacBookPro13,1", "MacBook Pro 13\"", 2016, macbookPro, "A1708"),
+        row("MacBookPro13,2", "MacBook Pro 13\"", 2016, macbookPro, "A1706"),
+        row("MacBookPro13,3", "MacBook Pro 15\"", 2016, macbookPro, "A1707"),
+        row("MacBookPro14,1", "MacBook Pro 13\"", 2017, macbookPro, "A1708"),
+        row("MacBookPro14,2", "MacBook Pro 13\"", 2017, macbookPro, "A1706"),
+        row("MacBookPro14,3", "MacBook Pro 15\"", 2017, macbookPro, "A1707"),
+        row("MacBookPro15,1", "MacBook Pro 15\"", 2018, macbookPro, "A1990"),
+        row("MacBookPro15,2", "MacBook Pro 13\"", 2018, macbookPro, "A1989"),
+        row("MacBookPro15,3", "MacBook Pro 15\"", 2019, macbookPro, "A1990"),
+        row("MacBookPro15,4", "MacBook Pro 13\"", 2019, macbookPro, "A2159"),
+        row("MacBookPro16,1", "MacBook Pro 16\"", 2019, macbookPro, "A2141"),
+        row("MacBookPro16,2", "MacBook Pro 13\"", 2020, macbookPro, "A2251"),
+        row("MacBookPro16,3", "MacBook Pro 13\"", 2020, macbookPro, "A2289"),
+        row("MacBookPro16,4", "MacBook Pro 16\"", 2019, macbookPro, "A2141"),
+        row("MacBookPro17,1", "MacBook Pro 13\" (M1)", 2020, macbookPro, "A2338"),
+        row("MacBookPro18,1", "MacBook Pro 16\" (M1 Pro)", 2021, macbookPro, "A2485"),
+        row("MacBookPro18,2", "MacBook Pro 16\" (M1 Max)", 2021, macbookPro, "A2485"),
+        row("MacBookPro18,3", "MacBook Pro 14\" (M1 Pro)", 2021, macbookPro, "A2442"),
+        row("MacBookPro18,4", "MacBook Pro 14\" (M1 Max)", 2021, macbookPro, "A2442"),
+        row("Mac14,7", "MacBook Pro 13\" (M2)", 2022, macbookPro, "A2338"),
+        row("Mac14,5", "MacBook Pro 14\" (M2 Max)", 2023, macbookPro, "A2779"),
+        row("Mac14,6", "MacBook Pro 16\" (M2 Max)", 2023, macbookPro, "A2780"),
+        row("Mac14,9", "MacBook Pro 14\" (M2 Pro)", 2023, macbookPro, "A2779"),
+        row("Mac14,10", "MacBook Pro 16\" (M2 Pro)", 2023, macbookPro, "A2780"),
+        row("Mac15,3", "MacBook Pro 14\" (M3)", 2023, macbookPro, "A2918"),
+        row("Mac15,6", "MacBook Pro 14\" (M3 Pro, 11 CPU/14 GPU)", 2023, macbookPro, "A2992"),
+        row("Mac15,7", "MacBook Pro 16\" (M3 Pro, 12 CPU/18 GPU)", 2023, macbookPro, "A2991"),
+        row("Mac15,8", "MacBook Pro 14\" (M3 Max, 16 CPU/40 GPU)", 2023, macbookPro, "A2992"),
+        row("Mac15,9", "MacBook Pro 16\" (M3 Max, 16 CPU/40 GPU)", 2023, macbookPro, "A2991"),
+        row("Mac15,10", "MacBook Pro 14\" (M3 Max, 14 CPU/30 GPU)", 2023, macbookPro, "A2992"),
+        row("Mac15,11", "MacBook Pro 16\" (M3 Max, 14 CPU/30 GPU)", 2023, macbookPro, "A2991"),
+        row("Mac16,1", "MacBook Pro 14\" (M4)", 2024, macbookPro, "A3112"),
+        row("Mac16,8", "MacBook Pro 14\" (M4 Pro)", 2024, macbookPro, "A3401"),
+        row("Mac16,6", "MacBook Pro 14\" (M4 Max)", 2024, macbookPro, "A3185"),
+        row("Mac16,5", "MacBook Pro 16\" (M4 Max)", 2024, macbookPro, "A3186"),
+        row("Mac16,7", "MacBook Pro 16\" (M4 Pro)", 2024, macbookPro, "A3403"),
+    };
+    return rows;
+}
+
+} // namespace Aerlo

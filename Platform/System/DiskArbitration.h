@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace SystemPlatform {
+
+// A description entry: text, whole number, floating-point number or truth value.
+using DiskValue = std::variant<std::string, std::int64_t, double, bool>;
+// "DAMediaName", "DADeviceModel", "DAMediaSize", "DAMediaRemovable", "DAVolumeName", …
+using DiskDescription = std::map<std::string, DiskValue, std::less<>>;
+
+// A mounted volume with the disk description behind it (none: no disk object can be made of it).
+struct MountedVolume {
+    std::string path;
+    std::string name;
+    std::optional<DiskDescription> description;
+};
+
+struct DASession {};
+struct DADisk {
+    std::string volumePath;
+};
+
+// The mounted volumes and DiskArbitration of the simulated Mac: the boot volume "/" (and the
+// "/System/Volumes/Data" volume beside it) described from the active machine profile's disk, or,
+// when the profile has none, from the size of the host's root file system. Thread-safe.
+class DiskArbitration {
+public:
+    // The mounted volumes with their names; nothing when the list cannot be had.
+    static std::optional<std::vector<MountedVolume>> mountedVolumes();
+    // DASessionCreate.
+    static std::optional<DASession> sessionCreate();
+    // DADiskCreateFromVolumePath: nothing for a path that is no mounted volume with a disk.
+    static std::optional<DADisk> diskCreateFromVolumePath(const DASession& session, std::string_view path);
+    // DADiskCopyDescription.
+    static std::optional<DiskDescription> diskCopyDescription(const DADisk& disk);
+
+    // Replaces the volumes (tests); nothing goes back to the active machine's.
+    static void setVolumes(std::optional<std::vector<MountedVolume>> volumes);
+    // Failure switches (tests).
+    static void setVolumeListFailure(bool fails);
+    static void setSessionFailure(bool fails);
+    static void reset();
+};
+
+} // namespace SystemPlatform

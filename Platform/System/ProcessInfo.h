@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace SystemPlatform {
+
+struct OperatingSystemVersion {
+    std::int64_t majorVersion = 0;
+    std::int64_t minorVersion = 0;
+    std::int64_t patchVersion = 0;
+};
+
+// The process's view of the operating system: the simulated Mac's, from the active machine profile.
+class ProcessInfo {
+public:
+    // "14.5" gives 14, 5, 0; no machine gives 0, 0, 0.
+    static OperatingSystemVersion operatingSystemVersion();
+    // "Version 14.5 (Build 23F79)"; no machine gives the empty text.
+    static std::string operatingSystemVersionString();
+};
+
+} // namespace SystemPlatform
