@@ -1,0 +1,232 @@
+// The system record each shipped machine gives, and the model table.
+#include "SystemScene.h"
+
+#include "Classes/Configure/SystemKit/SystemKit.h"
+#include "Platform/SMC/MachineProfile.h"
+#include "tests/Support/ConsoleCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <thread>
+
+using namespace Aerlo;
+
+namespace {
+
+struct Expected {
+    const char* machine;
+    model_s model; // year 0: the current year
+    const char* serial;
+    const char* cpuName;
+    int8_t physicalCores;
+    int8_t logicalCores;
+    std::optional<int32_t> eCores;
+    std::optional<int32_t> pCores;
+    std::vector<dimm_s> dimms;
+    std::vector<gpu_s> gpus;
+    disk_s disk;
+    os_s os;
+    std::optional<Platform> platform;
+};
+
+dimm_s slot(std::optional<int64_t> bank, std::optional<std::string> channel, const char* type, const char* size,
+            const char* speed)
+{
+    return {bank, std::move(channel), type, size, speed};
+}
+
+dimm_s total(const char* size)
+{
+    return {std::nullopt, std::nullopt, std::nullopt, size, std::nullopt};
+}
+
+gpu_s appleGPU(const char* name, int64_t cores)
+{
+    return {name, "sppci_vendor_Apple", std::nullopt, cores};
+}
+
+const std::vector<Expected>& shippedMachines()
+{
+    static const std::vector<Expected> machines{
+        {"macpro-intel-4fan", {"MacPro5,1", "Mac Pro", 2010, deviceType::macPro, "A1289"}, "CK1290G4EUH",
+         "Intel Xeon W3680 3.33GHz", 6, 12, std::nullopt, std::nullopt,
+         {slot(1, std::nullopt, "DDR3 ECC", "8 GB", "1333 MHz"), slot(2, std::nullopt, "DDR3 ECC", "8 GB", "1333 MHz"),
+          slot(3, std::nullopt, "DDR3 ECC", "8 GB", "1333 MHz"), slot(4, std::nullopt, "DDR3 ECC", "8 GB", "1333 MHz")},
+         {{"ATI Radeon HD 5770", "sppci_vendor_amd", "1 GB", std::nullopt}},
+         {"WDC WD1002FAEX-00Z3A0 Media", "WDC WD1002FAEX-00Z3A0", 1000204886016},
+         {"Mojave", {10, 14, 6}, "18G9323"}, Platform::intel},
+        {"mba-intel-t2-1fan", {"MacBookAir9,1", "MacBook Air 13\"", 2020, deviceType::macbookAir, "A2179"},
+         "FVFDC1ABQ6L4", "Intel Core i5-1030NG7 1.10GHz", 4, 8, std::nullopt, std::nullopt,
+         {slot(0, "A", "LPDDR4X", "4 GB", "3733 MHz"), slot(2, "B", "LPDDR4X", "4 GB", "3733 MHz")},
+         {{"Intel Iris Plus Graphics", "sppci_vendor_intel", "1536 MB", std::nullopt}},
+         {"APPLE SSD AP0256N Media", "APPLE SSD AP0256N", 251000193024}, {"Sonoma", {14, 7, 1}, "23H222"},
+         Platform::intel},
+        {"mba-m1-nofan", {"MacBookAir10,1", "MacBook Air 13\" (M1)", 2020, deviceType::macbookAir, "A2337"},
+         "FVFF31ZAQ6L7", "Apple M1", 8, 8, 4, 4, {total("8 GB")}, {appleGPU("Apple M1", 7)},
+         {"APPLE SSD AP0256Q Media", "APPLE SSD AP0256Q", 251000193024}, {"Sonoma", {14, 6, 1}, "23G93"},
+         Platform::m1},
+        {"mbp-intel-2fan", {"MacBookPro11,5", "MacBook Pro 15\"", 2015, deviceType::macbookPro, "A1398"},
+         "C02RT0K3G8WN", "Intel Core i7-4870HQ 2.50GHz", 4, 8, std::nullopt, std::nullopt,
+         {slot(0, std::nullopt, "DDR3", "8 GB", "1600 MHz"), slot(1, std::nullopt, "DDR3", "8 GB", "1600 MHz")},
+         {{"Intel Iris Pro", "sppci_vendor_intel", "1536 MB", std::nullopt},
+          {"AMD Radeon R9 M370X", "sppci_vendor_amd", "2 GB", std::nullopt}},
+         {"APPLE SSD SM0512G Media", "APPLE SSD SM0512G", 500277790720}, {"Monterey", {12, 7, 6}, "21H1320"},
+         Platform::intel},
+        {"mbp-m1pro-2fan", {"MacBookPro18,3", "MacBook Pro 14\" (M1 Pro)", 2021, deviceType::macbookPro, "A2442"},
+         "K7XQ2M9V4P", "Apple M1 Pro", 10, 10, 2, 8, {total("16 GB")}, {appleGPU("Apple M1 Pro", 16)},
+         {"APPLE SSD AP0512R Media", "APPLE SSD AP0512R", 500277792768}, {"Sonoma", {14, 5, 0}, "23F79"},
+         Platform::m1Pro},
+        {"mbp-m3max-2fan",
+         {"Mac15,9", "MacBook Pro 16\" (M3 Max, 16 CPU/40 GPU)", 2023, deviceType::macbookPro, "A2991"}, "H4WK7N2QX1",
+         "Apple M3 Max", 16, 16, 4, 12, {total("48 GB")}, {appleGPU("Apple M3 Max", 40)},
+         {"APPLE SSD AP1024Z Media", "APPLE SSD AP1024Z", 1000555581440}, {"Sonoma", {14, 6, 0}, "23G80"},
+         Platform::m3Max},
+        {"mbp-m4pro-2fan", {"Mac16,8", "MacBook Pro 14\" (M4 Pro)", 2024, deviceType::macbookPro, "A3401"},
+         "X9R3T6Y2LW", "Apple M4 Pro", 14, 14, 4, 10, {total("24 GB")}, {appleGPU("Apple M4 Pro", 20)},
+         {"APPLE SSD AP0512Z Media", "APPLE SSD AP0512Z", 500277792768}, {"Sequoia", {15, 2, 0}, "24C101"},
+         Platform::m4Pro},
+        {"mini-m2-1fan", {"Mac14,3", "Mac mini (M2)", 2023, deviceType::macMini, "A2686"}, "J2P6V8K1MD", "Apple M2",
+         8, 8, 4, 4, {total("8 GB")}, {appleGPU("Apple M2", 10)},
+         {"APPLE SSD AP0256Z Media", "APPLE SSD AP0256Z", 251000193024}, {"Sonoma", {14, 4, 1}, "23E224"},
+         Platform::m2},
+        {"mini-m4-1fan", {"Mac16,10", "Mac mini (M4)", 2024, deviceType::macMini, "A3238"}, "M5N8Q2W7ZR", "Apple M4",
+         10, 10, 6, 4, {total("16 GB")}, {appleGPU("Apple M4", 10)},
+         {"APPLE SSD AP0256Z Media", "APPLE SSD AP0256Z", 251000193024}, {"Sequoia", {15, 1, 0}, "24B83"},
+         Platform::m4},
+        // Missing from the model table: the hardware report names it; no known generation.
+        {"unknown-platform", {"Mac17,2", "MacBook Pro (M5)", 0, deviceType::macbookPro, ""}, "Q3T7Z1X5CV", "Apple M5",
+         10, 10, 6, 4, {total("16 GB")}, {appleGPU("Apple M5", 10)},
+         {"APPLE SSD AP0512Z Media", "APPLE SSD AP0512Z", 500277792768}, {"Unknown", {26, 0, 0}, "25A354"},
+         std::nullopt},
+    };
+    return machines;
+}
+
+} // namespace
+
+TEST(SystemRecord, EveryShippedMachine)
+{
+    std::set<std::string> covered;
+    for (const Expected& expected : shippedMachines()) {
+        SCOPED_TRACE(expected.machine);
+        SystemScene scene(expected.machine);
+        ConsoleCapture console;
+        const device_s device = SystemKit::shared().device;
+        covered.insert(expected.machine);
+
+        model_s model = expected.model;
+        if (model.year == 0)
+            model.year = device_s::makeDefault().model.year;
+        EXPECT_EQ(device.model, model);
+        EXPECT_EQ(device.serialNumber, expected.serial);
+        ASSERT_TRUE(device.info.cpu);
+        const cpu_s& cpu = *device.info.cpu;
+        EXPECT_EQ(cpu.name, expected.cpuName);
+        EXPECT_EQ(cpu.physicalCores, expected.physicalCores);
+        EXPECT_EQ(cpu.logicalCores, expected.logicalCores);
+        EXPECT_EQ(cpu.eCores, expected.eCores);
+        EXPECT_EQ(cpu.pCores, expected.pCores);
+        ASSERT_TRUE(cpu.cores);
+        const int32_t efficiency = expected.eCores.value_or(0);
+        ASSERT_EQ(cpu.cores->size(), size_t(efficiency + expected.pCores.value_or(0)));
+        for (size_t i = 0; i < cpu.cores->size(); ++i) {
+            const core_s& core = (*cpu.cores)[i];
+            EXPECT_EQ(core, (core_s{int32_t(i), "cpu" + std::to_string(i),
+                                    int32_t(i) < efficiency ? coreType::efficiency : coreType::performance}));
+        }
+        EXPECT_EQ(device.info.ram, ram_s{expected.dimms});
+        EXPECT_EQ(device.info.gpu, expected.gpus);
+        EXPECT_EQ(device.info.disk, expected.disk);
+        EXPECT_EQ(device.os, expected.os);
+        EXPECT_EQ(device.platform, expected.platform);
+        EXPECT_TRUE(device.bootDate);
+        // The hardware report is asked only for a machine the table lacks.
+        EXPECT_EQ(scene.profilerRuns("SPHardwareDataType"), expected.model.year == 0 ? 1 : 0);
+        EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 1);
+        EXPECT_EQ(scene.profilerRuns("SPDisplaysDataType"), 1);
+        EXPECT_EQ(console.output(), "");
+    }
+    EXPECT_EQ(covered.size(), SMCSim::MachineProfile::availableNames().size());
+}
+
+// The family decided from the processor name agrees with the one the profile declares for the SMC.
+TEST(SystemRecord, PlatformAgreesWithTheProfile)
+{
+    for (const std::string& name : SMCSim::MachineProfile::availableNames()) {
+        SCOPED_TRACE(name);
+        SystemScene scene(name);
+        const auto profile = SMCSim::MachineProfile::load(name);
+        ASSERT_TRUE(profile);
+        const auto platform = SystemKit::shared().device.platform;
+        EXPECT_EQ(platform ? std::optional<std::string>(rawValue(*platform)) : std::nullopt, profile->platform);
+    }
+}
+
+TEST(SystemRecord, GatheredOnceForEveryThread)
+{
+    SystemScene scene;
+    std::vector<std::thread> threads;
+    std::vector<const SystemKit*> seen(4);
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&seen, i] { seen[i] = &SystemKit::shared(); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const SystemKit* kit : seen)
+        EXPECT_EQ(kit, seen.front());
+    EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 1);
+    EXPECT_EQ(scene.profilerRuns("SPDisplaysDataType"), 1);
+
+    SystemKit::resetShared();
+    EXPECT_NE(SystemKit::shared().device.platform, std::nullopt);
+    EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 2);
+}
+
+TEST(SystemModels, NinetyNineRowsInTableOrder)
+{
+    const auto& rows = SystemKit::modelRows();
+    ASSERT_EQ(rows.size(), 99u);
+    EXPECT_EQ(SystemKit::models().size(), 99u);
+    EXPECT_EQ(rows.front().first, "Macmini6,1");
+    EXPECT_EQ(rows[8].first, "Mac16,11");
+    EXPECT_EQ(rows[35].first, "iMacPro1,1");
+    EXPECT_EQ(rows.back().first, "Mac16,7");
+
+    std::map<deviceType, int> lines;
+    for (const auto& [identifier, model] : rows) {
+        ++lines[model.type];
+        EXPECT_EQ(model.id, "") << identifier;
+        EXPECT_GE(model.year, 2010) << identifier;
+        EXPECT_LE(model.year, 2024) << identifier;
+        EXPECT_TRUE(model.modelNumber.starts_with("A")) << identifier;
+    }
+    EXPECT_EQ(lines, (std::map<deviceType, int>{{deviceType::macMini, 9}, {deviceType::macStudio, 4},
+                                                {deviceType::macPro, 4}, {deviceType::iMac, 18},
+                                                {deviceType::iMacPro, 1}, {deviceType::macbook, 3},
+                                                {deviceType::macbookAir, 14}, {deviceType::macbookPro, 46}}));
+}
+
+TEST(SystemModels, TellingRows)
+{
+    const std::vector<std::pair<std::string, model_s>> telling{
+        {"Macmini6,1", {"", "Mac mini", 2012, deviceType::macMini, "A1347"}},
+        {"Macmini9,1", {"", "Mac mini (M1)", 2020, deviceType::macMini, "A2348"}},
+        {"Mac16,11", {"", "Mac mini (M4 Pro)", 2024, deviceType::macMini, "A3239"}},
+        {"Mac13,2", {"", "Mac Studio (M1 Ultra)", 2022, deviceType::macStudio, "A2615"}},
+        {"MacPro7,1", {"", "Mac Pro", 2019, deviceType::macPro, "A1991"}},
+        {"Mac14,8", {"", "Mac Pro (M2 Ultra)", 2023, deviceType::macPro, "A2786"}},
+        {"iMac21,1", {"", "iMac 24-Inch (M1)", 2021, deviceType::iMac, "A2438"}},
+        {"Mac16,3", {"", "iMac 24-Inch (M4, 10 CPU/10 GPU)", 2024, deviceType::iMac, "A3137"}},
+        {"iMacPro1,1", {"", "iMac Pro", 2017, deviceType::iMacPro, "A1862"}},
+        {"MacBook10,1", {"", "MacBook", 2017, deviceType::macbook, "A1534"}},
+        {"MacBookPro18,3", {"", "MacBook Pro 14\" (M1 Pro)", 2021, deviceType::macbookPro, "A2442"}},
+        {"Mac15,7", {"", "MacBook Pro 16\" (M3 Pro, 12 CPU/18 GPU)", 2023, deviceType::macbookPro, "A2991"}},
+    };
+    for (const auto& [identifier, model] : telling) {
+        const auto found = SystemKit::models().find(identifier);
+        ASSERT_NE(found, SystemKit::models().end()) << identifier;
+        EXPECT_EQ(found->second, model) << identifier;
+    }
+    EXPECT_EQ(SystemKit::models().count("Mac17,2"), 0u);
+}
