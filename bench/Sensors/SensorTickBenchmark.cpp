@@ -18,16 +18,15 @@
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
+#include "tests/Sensors/ProcessCounters.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <future>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using namespace Aerlo;
@@ -37,24 +36,7 @@ namespace {
 int ticks = 10000;
 std::vector<std::string> profiles{"mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
 
-double residentMiB()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
-int threadCount()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Threads:", 0) == 0)
-            return std::stoi(line.substr(8));
-    return -1;
-}
 
 // One machine: its device as SMC::shared(), a fresh manager and reader.
 struct Machine {

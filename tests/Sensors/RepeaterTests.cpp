@@ -2,12 +2,12 @@
 
 #include "Platform/Foundation/DeadlineScheduler.h"
 #include "Platform/Foundation/ManualRunLoopDriver.h"
+#include "tests/Sensors/ProcessCounters.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <condition_variable>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -46,15 +46,6 @@ struct Calls {
     }
 };
 
-int threadCount()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Threads:", 0) == 0)
-            return std::stoi(line.substr(8));
-    return -1;
-}
 
 class RepeaterTest : public ::testing::Test {
 protected:

@@ -101,48 +101,50 @@ TEST(SMCManagerForced, BitOfTheMask)
     }
 }
 
-TEST(SMCManagerFans, UnnamedTwoFansAreLeftAndRight)
+TEST(SMCManagerFans, Names)
+{
+    struct Case {
+        const char* profile;
+        int count;
+        std::vector<std::string> names;
+    };
+    const std::vector<Case> cases{
+        {"mbp-m1pro-2fan", 2, {"Left fan", "Right fan"}}, // two unnamed fans
+        {"mbp-intel-2fan", 2, {"Left side", "Right side"}}, // names from "F<i>ID"
+        {"mba-intel-t2-1fan", 1, {"Fan #0"}},              // one unnamed fan
+    };
+    for (const auto& c : cases) {
+        SensorsMachine machine(c.profile);
+        std::vector<std::string> names;
+        for (const auto& fan : SMCManager::shared().readFans(c.count))
+            names.push_back(fan.name);
+        EXPECT_EQ(names, c.names) << c.profile;
+    }
+    // More than two unnamed fans are numbered.
+    SensorsMachine machine(smcTable({numberKey("F0Ac", 1000), numberKey("F1Ac", 1000), numberKey("F2Ac", 1000)}));
+    const auto fans = SMCManager::shared().readFans(3);
+    ASSERT_EQ(fans.size(), 3u);
+    EXPECT_EQ(fans[1].name, "Fan #1");
+    EXPECT_EQ(fans[2].name, "Fan #2");
+}
+
+TEST(SMCManagerFans, RecordsAndLocalisedNames)
 {
     SensorsMachine machine("mbp-m1pro-2fan");
     const auto fans = SMCManager::shared().readFans(2);
     ASSERT_EQ(fans.size(), 2u);
-    EXPECT_EQ(fans[0].name, "Left fan");
-    EXPECT_EQ(fans[1].name, "Right fan");
     EXPECT_EQ(fans[0], (Fan{0, "F0Ac", "Left fan", 1200, 5779, 1206, FanMode::automatic, SensorGroup::sensor,
                             SensorType::fan, false, false, false, "RPM"}));
-    EXPECT_EQ(fans[1].key, "F1Ac");
-    EXPECT_EQ(fans[1].id, 1);
-    EXPECT_EQ(fans[1].maxSpeed, 6241);
+    EXPECT_EQ(fans[1], (Fan{1, "F1Ac", "Right fan", 1200, 6241, 1198, FanMode::automatic, SensorGroup::sensor,
+                            SensorType::fan, false, false, false, "RPM"}));
 
-    SMCManager::shared().localizedText = [](std::string_view key) { return key == "Left fan" ? "左风扇" : "右风扇"; };
-    EXPECT_EQ(SMCManager::shared().readFans(2)[0].name, "左风扇");
-    EXPECT_EQ(SMCManager::shared().readFans(2)[1].name, "右风扇");
-}
-
-TEST(SMCManagerFans, NamesFromTheSMCOrNumbered)
-{
-    {
-        SensorsMachine machine("mbp-intel-2fan");
-        const auto fans = SMCManager::shared().readFans(2);
-        ASSERT_EQ(fans.size(), 2u);
-        EXPECT_EQ(fans[0].name, "Left side");
-        EXPECT_EQ(fans[1].name, "Right side");
-    }
-    {
-        SensorsMachine machine("mba-intel-t2-1fan");
-        const auto fans = SMCManager::shared().readFans(1);
-        ASSERT_EQ(fans.size(), 1u);
-        EXPECT_EQ(fans[0].name, "Fan #0");
-    }
-    {
-        // Three unnamed fans: no left and right.
-        auto table = smcTable({numberKey("F0Ac", 1000), numberKey("F1Ac", 1000), numberKey("F2Ac", 1000)});
-        SensorsMachine machine(table);
-        const auto fans = SMCManager::shared().readFans(3);
-        ASSERT_EQ(fans.size(), 3u);
-        EXPECT_EQ(fans[1].name, "Fan #1");
-        EXPECT_EQ(fans[2].name, "Fan #2");
-    }
+    SMCManager::shared().localizedText = [](std::string_view key) {
+        return std::string(key == "Left fan" ? "左风扇" : key == "Right fan" ? "右风扇" : "风扇");
+    };
+    const auto localised = SMCManager::shared().readFans(2);
+    EXPECT_EQ(localised[0].name, "左风扇");
+    EXPECT_EQ(localised[1].name, "右风扇");
+    EXPECT_EQ(SMCManager::shared().readFans(1)[0].name, "风扇 #0");
 }
 
 TEST(SMCManagerFans, DefaultsForMissingKeys)

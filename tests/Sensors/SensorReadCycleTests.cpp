@@ -1,11 +1,11 @@
 #include "Classes/Sensors/SensorsReader.h"
 
+#include "tests/Sensors/ProcessCounters.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
 #include <atomic>
 #include <cmath>
-#include <fstream>
 #include <thread>
 
 using namespace Aerlo;
@@ -32,15 +32,6 @@ SMCSim::KeyTable m1Table()
                      numberKey("VD0R", 20), numberKey("ID0R", 1)});
 }
 
-int threadCount()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Threads:", 0) == 0)
-            return std::stoi(line.substr(8));
-    return -1;
-}
 
 // Moves on by a hundredth of a second each time it is read, from any thread.
 class TickingClock : public Foundation::Clock {
