@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            libssl-dev nlohmann-json3-dev libicu-dev fonts-dejavu-core dbus
+            libssl-dev nlohmann-json3-dev libicu-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev
 
 .PHONY: deps configure build test run bench clean
 
@@ -17,6 +17,10 @@ deps:
 	  else \
 	    echo "Missing packages; run: sudo apt-get install -y$$missing"; exit 1; \
 	  fi; \
+	fi
+	@# A comma-decimal locale for the tests that check number texts stay locale independent.
+	@if [ "$$(id -u)" = 0 ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$$'; then \
+	  localedef -i de_DE -f UTF-8 de_DE.UTF-8 || true; \
 	fi
 
 configure: deps

@@ -21,8 +21,9 @@ public:
 private:
     friend struct QVFileAdministratorAccess; // tests
 
-    // 64 lower-case hex digits, or nothing when the file cannot be read.
+    // The file's SHA-256 digest: 64 lower-case hex digits, or nothing when the file cannot be read.
     static std::optional<std::string> sha256Hash(const std::filesystem::path& path);
+
     static std::optional<Date> modificationDate(const std::filesystem::path& path);
     // The item's own attributes (a symbolic link is not followed); prints why when they cannot be read.
     static std::optional<struct stat> fileAttributes(const std::filesystem::path& path);

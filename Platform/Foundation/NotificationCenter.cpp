@@ -81,12 +81,12 @@ NotificationCenter& NotificationCenter::distributed()
     return *center;
 }
 
-ObserverToken NotificationCenter::addObserver(std::string name, const void* object, Callback callback)
+ObserverToken NotificationCenter::addObserver(std::string_view name, const void* object, Callback callback)
 {
     if (!callback)
         return {};
     auto observer = std::make_shared<Observer>();
-    observer->name = std::move(name);
+    observer->name = std::string(name);
     observer->object = object;
     observer->callback = std::move(callback);
     std::uint64_t id = 0;
@@ -101,9 +101,9 @@ ObserverToken NotificationCenter::addObserver(std::string name, const void* obje
     });
 }
 
-void NotificationCenter::post(const std::string& name, const void* object, UserInfo userInfo)
+void NotificationCenter::post(std::string_view name, const void* object, UserInfo userInfo)
 {
-    post(Notification{name, object, std::move(userInfo)});
+    post(Notification{std::string(name), object, std::move(userInfo)});
 }
 
 void NotificationCenter::post(const Notification& notification)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace Foundation {
 
@@ -28,9 +29,9 @@ public:
     static NotificationCenter& distributed();
 
     // `name` empty observes every name; `object` nullptr observes every sender.
-    [[nodiscard]] ObserverToken addObserver(std::string name, const void* object, Callback callback);
+    [[nodiscard]] ObserverToken addObserver(std::string_view name, const void* object, Callback callback);
 
-    void post(const std::string& name, const void* object = nullptr, UserInfo userInfo = {});
+    void post(std::string_view name, const void* object = nullptr, UserInfo userInfo = {});
     void post(const Notification& notification);
 
     // Unregisters every observer (their tokens become inert).

@@ -453,6 +453,10 @@ void readBase(MachineProfile& profile, const json& root)
     if (!facts)
         fail("profile", "missing \"facts\"");
     profile.facts = machineFacts(*facts);
+    if (const json* thermal = member(root, "thermal")) {
+        requireObject(*thermal, "thermal");
+        profile.thermal = thermal->dump();
+    }
     const json* smc = member(root, "smc");
     if (!smc || !smc->is_object() || !member(*smc, "keys"))
         fail("profile", "missing \"smc\" with \"keys\"");

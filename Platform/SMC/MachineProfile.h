@@ -62,6 +62,7 @@ public:
     DeviceSettings device;
     ServiceSettings service;
     std::vector<std::string> overlays; // applied, in order
+    std::string thermal; // the thermal model's "thermal" section as JSON text, empty when absent
 
     // Where profiles are looked up: AERLO_MACHINES_DIR, else the main bundle's Resources/Machines,
     // else the source tree's Resources/Machines.

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/SimSmcTransport.h"
+#include "Platform/SMC/SocketSmcTransport.h"
 
 #include <cstdlib>
 
@@ -11,10 +12,7 @@ std::string SMCEndpoint::specFromEnvironment()
 {
     if (const char* spec = std::getenv("AERLO_SMC"); spec && *spec)
         return spec;
-    // TODO(smcsim): the root's simulator socket when it exists.
-    if (const char* machine = std::getenv("AERLO_MACHINE"); machine && *machine)
-        return std::string("inproc:") + machine;
-    return "inproc:" + std::string(SMCSim::MachineProfile::defaultName);
+    return "socket:" + SocketSmcProtocol::defaultSocketPath().string();
 }
 
 std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged)
@@ -25,6 +23,11 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
             return registryForDevice(std::move(device), profile->service, privileged);
         }
         return std::make_shared<ServiceRegistry>();
+    }
+    if (spec.starts_with("socket:") && spec.size() > 7) {
+        auto registry = std::make_shared<ServiceRegistry>();
+        registry->registerService("AppleSMC", std::make_shared<SocketSmcTransport>(std::string(spec.substr(7)), privileged));
+        return registry;
     }
     Foundation::Console::printError("AERLO_SMC: no SMC transport for \"" + std::string(spec) + "\"");
     return std::make_shared<ServiceRegistry>();

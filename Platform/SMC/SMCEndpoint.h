@@ -12,8 +12,8 @@ namespace IOKit {
 
 // Where this process's "AppleSMC" service comes from, chosen by AERLO_SMC:
 //   "inproc:<profile>[+overlay…]"  a simulated device inside this process (tests);
-//   "socket:<path>"                the shared simulator (not built yet: no service).
-// Unset: "inproc:" + AERLO_MACHINE, else the default machine profile.
+//   "socket:<path>"                the shared simulator (smcsim) serving that socket.
+// Unset: the root's simulator socket (SocketSmcProtocol::defaultSocketPath).
 class SMCEndpoint {
 public:
     static std::string specFromEnvironment();

@@ -1,6 +1,7 @@
 #include "SimMachine.h"
 
 #include "Classes/Sensors/SMCDataType.h"
+#include "Platform/SMC/SocketSmcProtocol.h"
 #include "tests/Support/ConsoleCapture.h"
 
 #include <cstdlib>
@@ -249,8 +250,7 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
         ScopedEnv machines("AERLO_MACHINES_DIR", dir.c_str());
         EXPECT_EQ(MachineProfile::availableNames(), std::vector<std::string>{"only"});
 
-        ScopedEnv smc("AERLO_SMC", nullptr);
-        ScopedEnv machine("AERLO_MACHINE", "only");
+        ScopedEnv smc("AERLO_SMC", "inproc:only");
         EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:only");
         IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
         Aerlo::SMC::resetShared();
@@ -261,12 +261,12 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
     std::filesystem::remove_all(dir);
     {
         ScopedEnv smc("AERLO_SMC", nullptr);
-        ScopedEnv machine("AERLO_MACHINE", nullptr);
-        EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:mbp-m1pro-2fan");
+        EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(),
+                  "socket:" + IOKit::SocketSmcProtocol::defaultSocketPath().string());
     }
     ConsoleCapture console;
-    auto registry = IOKit::SMCEndpoint::makeRegistry("socket:/nowhere", false);
-    EXPECT_EQ(console.errors(), "AERLO_SMC: no SMC transport for \"socket:/nowhere\"\n");
+    auto registry = IOKit::SMCEndpoint::makeRegistry("pigeon:/nowhere", false);
+    EXPECT_EQ(console.errors(), "AERLO_SMC: no SMC transport for \"pigeon:/nowhere\"\n");
     Aerlo::SMC smc(registry);
     EXPECT_EQ(console.lines(), std::vector<std::string>{"Error IOIteratorNext(): (os/kern) successful"});
 }

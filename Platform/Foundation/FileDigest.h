@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace Foundation {
+
+// Content digests of files, streamed so that memory stays bounded whatever the file's size.
+class FileDigest {
+public:
+    // SHA-256 as 64 lower-case hex digits; nothing when the file cannot be opened or read.
+    static std::optional<std::string> sha256(const std::filesystem::path& path);
+};
+
+} // namespace Foundation

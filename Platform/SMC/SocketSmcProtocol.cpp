@@ -1,0 +1,219 @@
+#include "Platform/SMC/SocketSmcProtocol.h"
+
+#include "Platform/Foundation/Paths.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace IOKit {
+
+namespace {
+
+constexpr std::size_t headerSize = 8;
+
+bool sendAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+SocketSmcProtocol::Status receiveAll(int fd, char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, data, size, 0);
+        if (n == 0)
+            return SocketSmcProtocol::Status::closed;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno == EAGAIN || errno == EWOULDBLOCK ? SocketSmcProtocol::Status::timedOut
+                                                           : SocketSmcProtocol::Status::closed;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return SocketSmcProtocol::Status::ok;
+}
+
+bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
+{
+    const std::string text = path.string();
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (text.empty() || text.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
+    return true;
+}
+
+bool isHexToken(std::string_view text)
+{
+    return text.size() == SocketSmcProtocol::tokenSize &&
+           std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+} // namespace
+
+bool SocketSmcProtocol::send(int fd, Op op, std::string_view payload)
+{
+    if (payload.size() > maxPayload)
+        return false;
+    std::string frame;
+    frame.reserve(headerSize + payload.size());
+    frame.push_back(static_cast<char>(op));
+    frame.append(3, '\0');
+    putU32(frame, static_cast<std::uint32_t>(payload.size()));
+    frame.append(payload);
+    return sendAll(fd, frame.data(), frame.size());
+}
+
+SocketSmcProtocol::Status SocketSmcProtocol::receive(int fd, Frame& frame)
+{
+    char header[headerSize];
+    if (const Status status = receiveAll(fd, header, headerSize); status != Status::ok)
+        return status;
+    const std::string_view view(header, headerSize);
+    const auto op = static_cast<std::uint8_t>(header[0]);
+    const std::uint32_t length = *u32At(view, 4);
+    if (op < static_cast<std::uint8_t>(Op::hello) || op > static_cast<std::uint8_t>(Op::control) || header[1] != 0 ||
+        header[2] != 0 || header[3] != 0 || length > maxPayload)
+        return Status::malformed;
+    frame.op = static_cast<Op>(op);
+    frame.payload.assign(length, '\0');
+    return receiveAll(fd, frame.payload.data(), length);
+}
+
+void SocketSmcProtocol::putU32(std::string& bytes, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+std::optional<std::uint32_t> SocketSmcProtocol::u32At(std::string_view bytes, std::size_t offset)
+{
+    if (offset + 4 > bytes.size())
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[offset + static_cast<std::size_t>(i)]);
+    return value;
+}
+
+int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutSeconds)
+{
+    sockaddr_un address;
+    if (!socketAddress(path, address))
+        return -1;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    int result;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        ::close(fd);
+        return -1;
+    }
+    timeval timeout{timeoutSeconds, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    return fd;
+}
+
+int SocketSmcProtocol::listenOn(const std::filesystem::path& path, std::string& error)
+{
+    sockaddr_un address;
+    if (!socketAddress(path, address)) {
+        error = "socket path too long: " + path.string();
+        return -1;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
+        if (const int live = connectTo(path, 1); live >= 0) {
+            ::close(live);
+            error = "another simulator is serving on " + path.string();
+            return -1;
+        }
+        std::filesystem::remove(path, ignored); // left behind by a simulator that died
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = std::string("socket: ") + std::strerror(errno);
+        return -1;
+    }
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 || ::listen(fd, 64) < 0) {
+        error = "cannot listen on " + path.string() + ": " + std::strerror(errno);
+        ::close(fd);
+        return -1;
+    }
+    ::chmod(path.c_str(), 0666);
+    return fd;
+}
+
+std::optional<uid_t> SocketSmcProtocol::peerUid(int fd)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) < 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+std::filesystem::path SocketSmcProtocol::tokenPath(const std::filesystem::path& socketPath)
+{
+    std::filesystem::path token = socketPath;
+    token.replace_extension(".token");
+    return token;
+}
+
+std::optional<std::string> SocketSmcProtocol::readToken(const std::filesystem::path& tokenFile)
+{
+    std::ifstream file(tokenFile);
+    if (!file)
+        return std::nullopt;
+    std::string token;
+    std::getline(file, token);
+    if (!isHexToken(token))
+        return std::nullopt;
+    return token;
+}
+
+std::string SocketSmcProtocol::makeToken()
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::random_device source;
+    std::string token;
+    while (token.size() < tokenSize) {
+        const unsigned int bits = source();
+        for (int i = 0; i < 8 && token.size() < tokenSize; ++i)
+            token.push_back(digits[(bits >> (4 * i)) & 0xF]);
+    }
+    return token;
+}
+
+std::filesystem::path SocketSmcProtocol::defaultSocketPath()
+{
+    return Foundation::Paths::root() / "var" / "run" / "smcsim.sock";
+}
+
+} // namespace IOKit

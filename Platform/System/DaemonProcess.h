@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace SystemPlatform {
+
+// How a request to end a daemon process went.
+enum class DaemonStopOutcome {
+    notRunning, // no such process (or it has already exited)
+    notOurs,    // the process runs another program: left alone
+    stopped,    // it ended on SIGTERM
+    killed,     // it ignored SIGTERM and ended on SIGKILL
+    failed,     // it could not be signalled, or it outlived SIGKILL
+};
+
+struct DaemonLaunch {
+    pid_t pid = -1;    // > 0 when the program runs
+    std::string error; // why not, otherwise
+};
+
+// Daemon processes: started detached, stopped by process id after checking what runs under it.
+class DaemonProcess {
+public:
+    // Starts `program` with no arguments but its path, in a new session that this process does not
+    // parent (double fork), with exactly `environment`, standard input from /dev/null and standard
+    // output and error appended to `outputPath`, working folder "/". Returns once the program runs.
+    static DaemonLaunch launch(const std::filesystem::path& program,
+                               const std::map<std::string, std::string>& environment,
+                               const std::filesystem::path& outputPath);
+
+    // Ends process `pid` when it runs `program`: SIGTERM, a wait of at most `timeoutSeconds`, then
+    // SIGKILL and a short wait. The calling process is never signalled (failed).
+    static DaemonStopOutcome stop(pid_t pid, const std::filesystem::path& program, double timeoutSeconds);
+
+    // The program process `pid` runs (a replaced or deleted file still names its path); nothing
+    // when the process is gone, has exited, or cannot be inspected.
+    static std::optional<std::filesystem::path> executable(pid_t pid);
+    // True while process `pid` exists and has not exited (an unreaped process has).
+    static bool isAlive(pid_t pid);
+};
+
+} // namespace SystemPlatform

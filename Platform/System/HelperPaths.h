@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace SystemPlatform {
+
+// Where a privileged helper and its files live, all under Foundation::Paths::root().
+class HelperPaths {
+public:
+    // "/Library/PrivilegedHelperTools/<label>": the installed program.
+    static std::filesystem::path installedProgram(std::string_view label);
+    // "/Library/LaunchDaemons/<label>.plist": its job file (JSON).
+    static std::filesystem::path jobFile(std::string_view label);
+    // "/var/run/<label>.sock": the socket the daemon listens on.
+    static std::filesystem::path socket(std::string_view label);
+    // "/var/run/<label>.pid": the running daemon's process id.
+    static std::filesystem::path pidFile(std::string_view label);
+    // "/var/log/<label>.log": the daemon's own log.
+    static std::filesystem::path logFile(std::string_view label);
+    // "/var/log/<label>.console.log": the daemon's standard output and error.
+    static std::filesystem::path consoleLog(std::string_view label);
+    // "<bundle>/Contents/Library/LaunchServices/<label>": the helper carried by an application bundle.
+    static std::filesystem::path bundledProgram(const std::filesystem::path& bundlePath, std::string_view label);
+
+    // "/Library/PrivilegedHelperTools", "/Library/LaunchDaemons", "/var/run", "/var/log".
+    static std::filesystem::path privilegedHelperTools();
+    static std::filesystem::path launchDaemons();
+    static std::filesystem::path runDirectory();
+    static std::filesystem::path logDirectory();
+
+    // A label names one file in each folder: not empty, no "/" or NUL, not "." or "..".
+    static bool isValidLabel(std::string_view label);
+};
+
+} // namespace SystemPlatform

@@ -1,0 +1,215 @@
+#include "Platform/System/JobBlessService.h"
+
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Paths.h"
+#include "Platform/System/AtomicFile.h"
+#include "Platform/System/DaemonProcess.h"
+#include "Platform/System/HelperPaths.h"
+#include "Platform/System/LaunchDaemonJob.h"
+#include "Platform/Foundation/FileDigest.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace SystemPlatform {
+
+namespace {
+
+constexpr std::uintmax_t maximumPidFileSize = 64;
+
+JobBlessResult failure(JobBlessErrorCode code, std::string description)
+{
+    return {false, JobBlessError {code, std::move(description)}};
+}
+
+std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+
+std::string systemError(int error) { return std::generic_category().message(error); }
+
+// Creates `folder` and its missing parents, mode 0755.
+std::string makeFolders(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return {};
+    const auto parent = folder.parent_path();
+    if (!parent.empty() && parent != folder)
+        if (auto text = makeFolders(parent); !text.empty())
+            return text;
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+        return "Cannot create the folder " + quoted(folder) + ": " + systemError(errno);
+    return {};
+}
+
+// Why the bundle's helper cannot be installed, or nothing.
+std::optional<std::string> toolProblem(const std::filesystem::path& tool)
+{
+    struct stat attributes {};
+    if (::stat(tool.c_str(), &attributes) != 0)
+        return errno == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
+                               : "The helper tool " + quoted(tool) + " cannot be read: " + systemError(errno);
+    if (!S_ISREG(attributes.st_mode))
+        return "The helper tool " + quoted(tool) + " is not a file.";
+    if ((attributes.st_mode & 0111) == 0 || ::access(tool.c_str(), X_OK) != 0)
+        return "The helper tool " + quoted(tool) + " is not executable.";
+    return std::nullopt;
+}
+
+// The process id in a pid file: one whole number, optionally followed by white space.
+std::optional<pid_t> readPid(const std::filesystem::path& pidFile)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(pidFile, error))
+        return std::nullopt;
+    const auto size = std::filesystem::file_size(pidFile, error);
+    if (error || size > maximumPidFileSize)
+        return std::nullopt;
+    std::ifstream stream(pidFile, std::ios::binary);
+    std::string text;
+    if (!stream || !std::getline(stream, text, '\0'))
+        return std::nullopt;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
+        text.pop_back();
+    int value = 0;
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (code != std::errc() || end != text.data() + text.size() || value <= 0)
+        return std::nullopt;
+    return static_cast<pid_t>(value);
+}
+
+std::map<std::string, std::string> daemonEnvironment()
+{
+    std::error_code error;
+    auto root = std::filesystem::absolute(Foundation::Paths::root(), error);
+    if (error)
+        root = Foundation::Paths::root();
+    std::map<std::string, std::string> environment {
+        {"PATH", "/usr/local/bin:/usr/bin:/bin"},
+        {"AERLO_ROOT", root.lexically_normal().string()},
+    };
+    if (const char* smc = std::getenv("AERLO_SMC"))
+        environment["AERLO_SMC"] = smc;
+    return environment;
+}
+
+} // namespace
+
+JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view label, const AuthorizationRef& authorization)
+{
+    if (!authorization || !authorization->hasRight(kSMRightBlessPrivilegedHelper))
+        return failure(JobBlessErrorCode::authorizationFailure,
+                       "The authorization does not allow installing a privileged helper.");
+    if (!HelperPaths::isValidLabel(label))
+        return failure(JobBlessErrorCode::invalidLabel, "The helper label \"" + std::string(label) + "\" is not valid.");
+
+    const Foundation::Bundle bundle = Foundation::Bundle::main();
+    const auto tool = HelperPaths::bundledProgram(bundle.bundlePath(), label);
+    if (auto problem = toolProblem(tool))
+        return failure(JobBlessErrorCode::toolNotValid, *problem);
+
+    const auto client = bundle.executablePath().value_or(bundle.bundlePath() / "Contents" / "MacOS" / "Aerlo");
+    std::error_code error;
+    const auto clientPath = std::filesystem::canonical(client, error);
+    if (error)
+        return failure(JobBlessErrorCode::clientNotValid,
+                       "The application's executable " + quoted(client) + " cannot be found.");
+    const auto clientDigest = Foundation::FileDigest::sha256(clientPath);
+    if (!clientDigest)
+        return failure(JobBlessErrorCode::clientNotValid,
+                       "The application's executable " + quoted(clientPath) + " cannot be read.");
+
+    for (const auto& folder : {HelperPaths::privilegedHelperTools(), HelperPaths::launchDaemons(),
+                               HelperPaths::runDirectory(), HelperPaths::logDirectory()})
+        if (auto text = makeFolders(folder); !text.empty())
+            return failure(JobBlessErrorCode::internalFailure, text);
+
+    const auto installed = HelperPaths::installedProgram(label);
+    LaunchDaemonJob job;
+    job.label = std::string(label);
+    job.program = installed;
+    job.domain = domainName(domain);
+    job.socketPath = HelperPaths::socket(label);
+    job.allowedClientPath = clientPath;
+    job.allowedClientUIDs = {::getuid()};
+    job.allowedClientSHA256 = *clientDigest;
+    job.environmentVariables = daemonEnvironment();
+    job.standardOutPath = HelperPaths::consoleLog(label);
+    job.standardErrorPath = job.standardOutPath;
+
+    // Both files are staged before anything installed is touched.
+    AtomicFile program(installed);
+    if (auto text = program.stageCopy(tool, 0544); !text.empty())
+        return failure(JobBlessErrorCode::internalFailure, text);
+    AtomicFile jobFile(HelperPaths::jobFile(label));
+    if (auto text = jobFile.stage(job.json().dump(2) + "\n", 0644); !text.empty())
+        return failure(JobBlessErrorCode::internalFailure, text);
+
+    if (auto text = stop(label); !text.empty())
+        return failure(JobBlessErrorCode::stopFailure, text);
+    if (auto text = program.commit(); !text.empty())
+        return failure(JobBlessErrorCode::internalFailure, text);
+    if (auto text = jobFile.commit(); !text.empty())
+        return failure(JobBlessErrorCode::internalFailure, text);
+
+    const DaemonLaunch launch = DaemonProcess::launch(installed, job.environmentVariables, job.standardOutPath);
+    if (launch.pid <= 0)
+        return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error + ".");
+    if (auto text = AtomicFile::write(HelperPaths::pidFile(label), std::to_string(launch.pid) + "\n", 0644);
+        !text.empty()) {
+        // Nobody could stop a helper without its pid file.
+        DaemonProcess::stop(launch.pid, installed, stopTimeoutSeconds);
+        return failure(JobBlessErrorCode::internalFailure, text);
+    }
+    return {true, std::nullopt};
+}
+
+std::string JobBlessService::stop(std::string_view label, double timeoutSeconds)
+{
+    if (!HelperPaths::isValidLabel(label))
+        return "The helper label \"" + std::string(label) + "\" is not valid.";
+    const auto pidFile = HelperPaths::pidFile(label);
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(pidFile, error)))
+        return {};
+    const auto pid = readPid(pidFile);
+    if (pid) {
+        const auto outcome = DaemonProcess::stop(*pid, HelperPaths::installedProgram(label), timeoutSeconds);
+        if (outcome == DaemonStopOutcome::failed)
+            return "The running helper (process " + std::to_string(*pid) + ") could not be stopped.";
+    }
+    std::filesystem::remove(pidFile, error);
+    if (error)
+        return "Cannot remove " + quoted(pidFile) + ": " + error.message();
+    return {};
+}
+
+std::string JobBlessService::remove(std::string_view label)
+{
+    if (!HelperPaths::isValidLabel(label))
+        return "The helper label \"" + std::string(label) + "\" is not valid.";
+    std::string problems;
+    for (const auto& path : {HelperPaths::installedProgram(label), HelperPaths::jobFile(label),
+                             HelperPaths::pidFile(label), HelperPaths::socket(label)}) {
+        std::error_code error;
+        std::filesystem::remove(path, error);
+        if (error) {
+            if (!problems.empty())
+                problems += " ";
+            problems += "Cannot remove " + quoted(path) + ": " + error.message() + ".";
+        }
+    }
+    return problems;
+}
+
+std::string JobBlessService::domainName(JobBlessDomain domain)
+{
+    return domain == JobBlessDomain::system ? "system" : "user";
+}
+
+} // namespace SystemPlatform

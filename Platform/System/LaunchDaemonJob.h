@@ -1,0 +1,41 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace SystemPlatform {
+
+// The job file of an installed daemon ("/Library/LaunchDaemons/<label>.plist", JSON): how it is
+// started and which client it serves. Keys, in this order: "Label", "Program", "Domain",
+// "SocketPath", "AllowedClientPath", "AllowedClientUIDs", "AllowedClientSHA256",
+// "EnvironmentVariables", "StandardOutPath", "StandardErrorPath".
+struct LaunchDaemonJob {
+    std::string label;
+    std::filesystem::path program;
+    std::string domain; // "user" or "system", as asked at installation
+    std::filesystem::path socketPath;
+    std::filesystem::path allowedClientPath; // the client executable, resolved
+    std::vector<uid_t> allowedClientUIDs;
+    std::string allowedClientSHA256; // 64 lower-case hex digits
+    std::map<std::string, std::string> environmentVariables;
+    std::filesystem::path standardOutPath;
+    std::filesystem::path standardErrorPath;
+
+    nlohmann::ordered_json json() const;
+    // Nothing unless every key is present with its type (a uid is a whole number ≥ 0).
+    static std::optional<LaunchDaemonJob> fromJSON(const nlohmann::json& json);
+    // Nothing when the file cannot be read or does not hold a job.
+    static std::optional<LaunchDaemonJob> read(const std::filesystem::path& path);
+    // Written atomically, mode 0644; the empty text on success, else what failed.
+    std::string write(const std::filesystem::path& path) const;
+
+    bool operator==(const LaunchDaemonJob&) const = default;
+};
+
+} // namespace SystemPlatform

@@ -1,0 +1,314 @@
+#include "Platform/XPC/MessageCodec.h"
+
+#include <algorithm>
+
+namespace XPC {
+
+namespace {
+
+std::size_t readLength(std::string_view header)
+{
+    std::size_t length = 0;
+    for (unsigned char byte : header)
+        length = (length << 8) | byte;
+    return length;
+}
+
+// Deepest nesting of arrays and objects, counted outside strings; stops counting past `limit`.
+std::size_t nestingDepth(std::string_view text, std::size_t limit)
+{
+    std::size_t depth = 0;
+    std::size_t deepest = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+            if (deepest > limit)
+                return deepest;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
+std::optional<std::uint64_t> readId(const Message& value)
+{
+    if (value.is_number_unsigned())
+        return value.get<std::uint64_t>();
+    if (value.is_number_integer() && value.get<std::int64_t>() >= 0)
+        return static_cast<std::uint64_t>(value.get<std::int64_t>());
+    return std::nullopt;
+}
+
+} // namespace
+
+MessageCodec::Result MessageCodec::feed(const void* data, std::size_t size)
+{
+    return feed(std::string_view(static_cast<const char*>(data), size));
+}
+
+MessageCodec::Result MessageCodec::feed(std::string_view bytes)
+{
+    Result result;
+    if (error_ != DecodeError::none) {
+        result.error = error_;
+        return result;
+    }
+    while (!bytes.empty()) {
+        if (expected_ == 0) {
+            const std::size_t take = std::min(headerLength - header_.size(), bytes.size());
+            header_.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            if (header_.size() < headerLength)
+                break;
+            const std::size_t length = readLength(header_);
+            header_.clear();
+            if (length == 0) {
+                fail(DecodeError::zeroLength, result);
+                return result;
+            }
+            if (length > maximumLength) {
+                fail(DecodeError::oversizeLength, result);
+                return result;
+            }
+            expected_ = length;
+        }
+        std::string_view payload;
+        if (payload_.empty() && bytes.size() >= expected_) {
+            // The whole payload is in this piece: decode it in place.
+            payload = bytes.substr(0, expected_);
+            bytes.remove_prefix(expected_);
+        } else {
+            if (payload_.capacity() < expected_)
+                payload_.reserve(expected_);
+            const std::size_t take = std::min(expected_ - payload_.size(), bytes.size());
+            payload_.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+            if (payload_.size() < expected_)
+                break;
+            payload = payload_;
+        }
+        DecodeError error = DecodeError::none;
+        auto message = decodePayload(payload, &error);
+        expected_ = 0;
+        payload_.clear();
+        if (!message) {
+            fail(error, result);
+            return result;
+        }
+        result.messages.push_back(std::move(*message));
+    }
+    return result;
+}
+
+void MessageCodec::fail(DecodeError error, Result& result)
+{
+    error_ = error;
+    result.error = error;
+    header_.clear();
+    std::string().swap(payload_);
+    expected_ = 0;
+}
+
+std::optional<Message> MessageCodec::decodePayload(std::string_view payload, DecodeError* error)
+{
+    auto failWith = [error](DecodeError e) -> std::optional<Message> {
+        if (error)
+            *error = e;
+        return std::nullopt;
+    };
+    if (payload.empty())
+        return failWith(DecodeError::zeroLength);
+    if (payload.size() > maximumLength)
+        return failWith(DecodeError::oversizeLength);
+    if (!isValidUTF8(payload))
+        return failWith(DecodeError::invalidUTF8);
+    if (nestingDepth(payload, maximumDepth) > maximumDepth)
+        return failWith(DecodeError::tooDeep);
+    Message message = Message::parse(payload, nullptr, false);
+    if (message.is_discarded())
+        return failWith(DecodeError::notJSON);
+    if (!message.is_object())
+        return failWith(DecodeError::notObject);
+    if (error)
+        *error = DecodeError::none;
+    return message;
+}
+
+std::optional<std::string> MessageCodec::encode(const Message& message)
+{
+    if (!message.is_object())
+        return std::nullopt;
+    std::string payload;
+    try {
+        payload = message.dump();
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt; // a string that is not UTF-8
+    }
+    if (payload.size() > maximumLength)
+        return std::nullopt;
+    std::string frame;
+    frame.reserve(headerLength + payload.size());
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    for (int shift = 24; shift >= 0; shift -= 8)
+        frame.push_back(static_cast<char>((length >> shift) & 0xFF));
+    frame += payload;
+    return frame;
+}
+
+std::string_view MessageCodec::describe(DecodeError error)
+{
+    switch (error) {
+    case DecodeError::none:
+        return "no error";
+    case DecodeError::zeroLength:
+        return "empty frame";
+    case DecodeError::oversizeLength:
+        return "frame longer than 65536 bytes";
+    case DecodeError::invalidUTF8:
+        return "frame is not UTF-8";
+    case DecodeError::notJSON:
+        return "frame is not JSON";
+    case DecodeError::tooDeep:
+        return "frame is nested too deeply";
+    case DecodeError::notObject:
+        return "frame is not a JSON object";
+    }
+    return "unknown error";
+}
+
+bool MessageCodec::isValidUTF8(std::string_view text)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    while (i < size) {
+        const unsigned char lead = bytes[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        unsigned char low = 0x80;  // allowed range of the second byte
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0; // no overlong forms
+            else if (lead == 0xED)
+                high = 0x9F; // no surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F; // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        if (size - i < length)
+            return false;
+        if (bytes[i + 1] < low || bytes[i + 1] > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+Message MessageCodec::makeRequest(std::string_view sel, Message args)
+{
+    Message message = Message::object();
+    message["sel"] = std::string(sel);
+    message["args"] = std::move(args);
+    return message;
+}
+
+Message MessageCodec::makeRequest(std::uint64_t id, std::string_view sel, Message args)
+{
+    Message message = Message::object();
+    message["id"] = id;
+    message["sel"] = std::string(sel);
+    message["args"] = std::move(args);
+    return message;
+}
+
+Message MessageCodec::makeReply(std::uint64_t id, const std::optional<std::string>& reply)
+{
+    Message message = Message::object();
+    message["id"] = id;
+    message["reply"] = reply ? Message(*reply) : Message(nullptr);
+    return message;
+}
+
+std::optional<Request> MessageCodec::parseUnstampedRequest(const Message& message)
+{
+    if (!message.is_object())
+        return std::nullopt;
+    Request request;
+    std::size_t known = 0;
+    if (auto it = message.find("id"); it != message.end()) {
+        auto id = readId(*it);
+        if (!id)
+            return std::nullopt;
+        request.id = *id;
+        ++known;
+    }
+    auto sel = message.find("sel");
+    auto args = message.find("args");
+    if (sel == message.end() || !sel->is_string() || args == message.end() || !args->is_array())
+        return std::nullopt;
+    known += 2;
+    if (message.size() != known)
+        return std::nullopt;
+    request.sel = sel->get<std::string>();
+    if (request.sel.empty())
+        return std::nullopt;
+    request.args = *args;
+    return request;
+}
+
+std::optional<Request> MessageCodec::parseRequest(const Message& message)
+{
+    if (!message.is_object() || !message.contains("id"))
+        return std::nullopt;
+    return parseUnstampedRequest(message);
+}
+
+std::optional<Reply> MessageCodec::parseReply(const Message& message)
+{
+    if (!message.is_object() || message.size() != 2)
+        return std::nullopt;
+    auto id = message.find("id");
+    auto reply = message.find("reply");
+    if (id == message.end() || reply == message.end())
+        return std::nullopt;
+    auto value = readId(*id);
+    if (!value || !(reply->is_string() || reply->is_null()))
+        return std::nullopt;
+    Reply result;
+    result.id = *value;
+    if (reply->is_string())
+        result.reply = reply->get<std::string>();
+    return result;
+}
+
+} // namespace XPC

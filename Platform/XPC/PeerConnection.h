@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Platform/XPC/MessageCodec.h"
+#include "Platform/XPC/Socket.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace XPC {
+
+// The service's side of one client connection, as a message handler sees it.
+class PeerConnection {
+public:
+    virtual ~PeerConnection() = default;
+
+    virtual const PeerCredentials& credentials() const = 0;
+    // Sends {"id":id,"reply":text|null}. False when the connection is closed or the write failed
+    // (the connection is then closed).
+    virtual bool reply(std::uint64_t id, const std::optional<std::string>& text) = 0;
+    // Closes the connection at once (replies sent so far stay sent); no later message of it is handled.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+// Handles one request from a client; false closes that client's connection (as for an unknown
+// selector or wrong arguments). The peer is valid for the duration of the call.
+using MessageHandler = std::function<bool(PeerConnection& peer, const Request& request)>;
+
+} // namespace XPC

@@ -1,0 +1,275 @@
+#include "Tools/smcsim/SmcsimServer.h"
+
+#include "Platform/Foundation/Console.h"
+#include "Platform/SMC/SocketSmcProtocol.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <set>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Aerlo {
+
+namespace {
+
+using Protocol = IOKit::SocketSmcProtocol;
+
+bool sameToken(std::string_view presented, const std::string& token)
+{
+    if (presented.size() != token.size())
+        return false;
+    unsigned char difference = 0;
+    for (std::size_t i = 0; i < token.size(); ++i)
+        difference |= static_cast<unsigned char>(presented[i] ^ token[i]);
+    return difference == 0;
+}
+
+std::string result(IOKit::kern_return_t code)
+{
+    std::string payload;
+    Protocol::putU32(payload, code);
+    return payload;
+}
+
+} // namespace
+
+SmcsimServer::SmcsimServer(std::shared_ptr<SimulatedMachine> machine, Options options)
+    : machine_(std::move(machine)), options_(std::move(options))
+{
+    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) < 0)
+        wake_[0] = wake_[1] = -1;
+}
+
+SmcsimServer::~SmcsimServer()
+{
+    {
+        std::lock_guard lock(mutex_);
+        reapLocked(true);
+    }
+    if (listenFd_ >= 0) { // started, never run
+        ::close(listenFd_);
+        ::unlink(options_.socketPath.c_str());
+        ::unlink(tokenPath().c_str());
+    }
+    for (int fd : wake_)
+        if (fd >= 0)
+            ::close(fd);
+}
+
+std::filesystem::path SmcsimServer::tokenPath() const
+{
+    return Protocol::tokenPath(options_.socketPath);
+}
+
+std::size_t SmcsimServer::clientCount() const
+{
+    std::lock_guard lock(mutex_);
+    std::size_t live = 0;
+    for (const Client& client : clients_)
+        live += client.done ? 0 : 1;
+    return live;
+}
+
+bool SmcsimServer::writeToken()
+{
+    token_ = Protocol::makeToken();
+    const std::filesystem::path path = tokenPath();
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return false;
+    const std::string line = token_ + "\n";
+    const bool written = ::fchmod(fd, 0600) == 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    ::close(fd);
+    return written;
+}
+
+bool SmcsimServer::start()
+{
+    const std::filesystem::path& path = options_.socketPath;
+    if (wake_[0] < 0) {
+        Foundation::Console::printError("smcsim: cannot make a wake pipe");
+        return false;
+    }
+    if (const int live = Protocol::connectTo(path, 1); live >= 0) {
+        ::close(live);
+        Foundation::Console::printError("smcsim: another simulator is serving on " + path.string());
+        return false;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    if (!writeToken()) {
+        Foundation::Console::printError("smcsim: cannot write the token " + tokenPath().string() + ": " +
+                                        std::strerror(errno));
+        return false;
+    }
+    std::string error;
+    listenFd_ = Protocol::listenOn(path, error);
+    if (listenFd_ < 0) {
+        ::unlink(tokenPath().c_str());
+        Foundation::Console::printError("smcsim: " + error);
+        return false;
+    }
+    return true;
+}
+
+void SmcsimServer::stop()
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(wake_[1], &byte, 1);
+}
+
+void SmcsimServer::reapLocked(bool all)
+{
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if (!all && !it->done) {
+            ++it;
+            continue;
+        }
+        if (all)
+            ::shutdown(it->fd, SHUT_RDWR);
+        if (it->thread.joinable())
+            it->thread.join();
+        ::close(it->fd);
+        it = clients_.erase(it);
+    }
+}
+
+void SmcsimServer::run()
+{
+    if (listenFd_ < 0)
+        return;
+    for (;;) {
+        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[1].revents)
+            break;
+        if (!(fds[0].revents & POLLIN))
+            continue;
+        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        std::lock_guard lock(mutex_);
+        reapLocked(false);
+        if (fd < 0)
+            continue;
+        Client& client = clients_.emplace_back();
+        client.fd = fd;
+        client.thread = std::thread([this, &client] { serve(client); });
+    }
+    {
+        std::lock_guard lock(mutex_);
+        reapLocked(true);
+    }
+    ::close(listenFd_);
+    listenFd_ = -1;
+    ::unlink(options_.socketPath.c_str());
+    ::unlink(tokenPath().c_str());
+}
+
+void SmcsimServer::serve(Client& client)
+{
+    const int fd = client.fd;
+    SMCSim::SimSmcDevice& device = *machine_->device();
+    std::set<std::uint32_t> handles;
+    const auto uid = Protocol::peerUid(fd);
+
+    Protocol::Frame frame;
+    bool privileged = false;
+    if (Protocol::receive(fd, frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello ||
+        frame.payload.size() != Protocol::helloSize || Protocol::u32At(frame.payload, 0) != Protocol::magic ||
+        Protocol::u32At(frame.payload, 4) != Protocol::version) {
+        ::shutdown(fd, SHUT_RDWR);
+        client.done = true;
+        return;
+    }
+    if (frame.payload[8] != 0)
+        privileged = (uid && *uid == options_.privilegedUid) ||
+                     sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
+    std::string reply = result(IOKit::kIOReturnSuccess);
+    reply.push_back(privileged ? 1 : 0);
+    reply.append(3, '\0');
+    bool alive = Protocol::send(fd, Protocol::Op::hello, reply);
+
+    while (alive && Protocol::receive(fd, frame) == Protocol::Status::ok) {
+        const std::string_view payload = frame.payload;
+        reply.clear();
+        bool stopAfter = false;
+        switch (frame.op) {
+        case Protocol::Op::open: {
+            const auto type = Protocol::u32At(payload, 0);
+            if (!type || payload.size() != 4) {
+                alive = false;
+                break;
+            }
+            std::uint32_t handle = 0;
+            const auto code = device.open(*type, privileged, handle);
+            if (code == IOKit::kIOReturnSuccess)
+                handles.insert(handle);
+            reply = result(code);
+            Protocol::putU32(reply, handle);
+            break;
+        }
+        case Protocol::Op::call: {
+            if (payload.size() != 8 + IOKit::kSMCRecordSize) {
+                alive = false;
+                break;
+            }
+            const std::uint32_t handle = *Protocol::u32At(payload, 0);
+            IOKit::SMCRecord input{};
+            IOKit::SMCRecord output{};
+            std::copy(payload.begin() + 8, payload.end(), input.begin());
+            const auto code = handles.contains(handle) ? device.call(handle, *Protocol::u32At(payload, 4), input, output)
+                                                       : IOKit::MACH_SEND_INVALID_DEST;
+            reply = result(code);
+            reply.append(reinterpret_cast<const char*>(output.data()), output.size());
+            break;
+        }
+        case Protocol::Op::close: {
+            const auto handle = Protocol::u32At(payload, 0);
+            if (!handle || payload.size() != 4) {
+                alive = false;
+                break;
+            }
+            auto code = IOKit::MACH_SEND_INVALID_DEST;
+            if (handles.contains(*handle)) {
+                code = device.close(*handle);
+                if (code == IOKit::kIOReturnSuccess)
+                    handles.erase(*handle);
+            }
+            reply = result(code);
+            break;
+        }
+        case Protocol::Op::control: {
+            if (!privileged) {
+                reply = R"json({"ok":false,"error":"control needs privilege (the token next to the socket)"})json";
+                break;
+            }
+            const auto answer = machine_->control(payload);
+            reply = answer.text;
+            stopAfter = answer.stop;
+            break;
+        }
+        case Protocol::Op::hello:
+            alive = false;
+            break;
+        }
+        if (!alive)
+            break;
+        alive = Protocol::send(fd, frame.op, reply);
+        if (stopAfter)
+            stop();
+    }
+    for (std::uint32_t handle : handles)
+        device.close(handle);
+    ::shutdown(fd, SHUT_RDWR); // the peer sees the end now; the fd closes when reaped
+    client.done = true;
+}
+
+} // namespace Aerlo

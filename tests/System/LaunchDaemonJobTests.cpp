@@ -1,0 +1,117 @@
+#include "Platform/System/AtomicFile.h"
+#include "Platform/System/LaunchDaemonJob.h"
+#include "tests/Support/TempRoot.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace SystemPlatform;
+
+namespace {
+
+LaunchDaemonJob sampleJob()
+{
+    LaunchDaemonJob job;
+    job.label = "com.example.helper";
+    job.program = "/root/Library/PrivilegedHelperTools/com.example.helper";
+    job.domain = "user";
+    job.socketPath = "/root/var/run/com.example.helper.sock";
+    job.allowedClientPath = "/root/Applications/Aerlo.app/Contents/MacOS/Aerlo";
+    job.allowedClientUIDs = {0, 1000};
+    job.allowedClientSHA256 = std::string(64, 'a');
+    job.environmentVariables = {{"AERLO_ROOT", "/root"}};
+    job.standardOutPath = "/root/var/log/com.example.helper.console.log";
+    job.standardErrorPath = job.standardOutPath;
+    return job;
+}
+
+std::string contents(const fs::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(LaunchDaemonJobTests, ReadsBackWhatItWrites)
+{
+    TempRoot root;
+    const auto path = root.path() / "job.plist";
+    ASSERT_EQ(sampleJob().write(path), "");
+    EXPECT_EQ(LaunchDaemonJob::read(path), sampleJob());
+    struct stat attributes {};
+    ASSERT_EQ(::stat(path.c_str(), &attributes), 0);
+    EXPECT_EQ(attributes.st_mode & 07777, 0644u);
+}
+
+TEST(LaunchDaemonJobTests, RefusesAJobWithAMissingOrMistypedKey)
+{
+    const auto valid = sampleJob().json();
+    for (const auto& [key, value] : valid.items()) {
+        SCOPED_TRACE(key);
+        auto missing = nlohmann::json::parse(valid.dump());
+        missing.erase(key);
+        EXPECT_FALSE(LaunchDaemonJob::fromJSON(missing));
+        auto mistyped = nlohmann::json::parse(valid.dump());
+        mistyped[key] = value.is_string() ? nlohmann::json(42) : nlohmann::json("text");
+        EXPECT_FALSE(LaunchDaemonJob::fromJSON(mistyped));
+    }
+    for (const auto& uids : {nlohmann::json::array({-1}), nlohmann::json::array({1.5}), nlohmann::json::array({"0"}),
+                             nlohmann::json::array({std::uint64_t(1) << 40})}) {
+        auto job = nlohmann::json::parse(valid.dump());
+        job["AllowedClientUIDs"] = uids;
+        EXPECT_FALSE(LaunchDaemonJob::fromJSON(job)) << uids;
+    }
+    auto environment = nlohmann::json::parse(valid.dump());
+    environment["EnvironmentVariables"]["AERLO_SMC"] = 1;
+    EXPECT_FALSE(LaunchDaemonJob::fromJSON(environment));
+    EXPECT_FALSE(LaunchDaemonJob::fromJSON(nlohmann::json::array()));
+
+    TempRoot root;
+    std::ofstream(root.path() / "broken") << "{\"Label\": ";
+    EXPECT_FALSE(LaunchDaemonJob::read(root.path() / "broken"));
+    EXPECT_FALSE(LaunchDaemonJob::read(root.path() / "missing"));
+    EXPECT_FALSE(LaunchDaemonJob::read(root.path()));
+}
+
+TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
+{
+    TempRoot root;
+    const auto path = root.path() / "file";
+    std::ofstream(path) << "old";
+    {
+        AtomicFile file(path);
+        ASSERT_EQ(file.stage("new", 0600), "");
+        EXPECT_EQ(contents(path), "old");
+        EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 2);
+    }
+    // Dropped without a commit: the old file stays and the staged one is gone.
+    EXPECT_EQ(contents(path), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 1);
+
+    AtomicFile file(path);
+    EXPECT_EQ(file.commit(), "Nothing is staged for \"" + path.string() + "\"");
+    ASSERT_EQ(file.stage("new", 0600), "");
+    ASSERT_EQ(file.commit(), "");
+    EXPECT_EQ(contents(path), "new");
+    struct stat attributes {};
+    ASSERT_EQ(::stat(path.c_str(), &attributes), 0);
+    EXPECT_EQ(attributes.st_mode & 07777, 0600u);
+}
+
+TEST(AtomicFileTests, ACopyRefusesWhatIsNotARegularFile)
+{
+    TempRoot root;
+    AtomicFile file(root.path() / "copy");
+    EXPECT_EQ(file.stageCopy(root.path(), 0644), "\"" + root.path().string() + "\" is not a regular file");
+    EXPECT_EQ(file.stageCopy(root.path() / "missing", 0644),
+              "Cannot read \"" + (root.path() / "missing").string() + "\": No such file or directory");
+    EXPECT_EQ(AtomicFile::write(root.path() / "no" / "file", "x", 0644),
+              "Cannot create a file beside \"" + (root.path() / "no" / "file").string() +
+                  "\": No such file or directory");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 0);
+}
