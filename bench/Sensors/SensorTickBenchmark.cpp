@@ -1,15 +1,17 @@
-// The sensor work of one control tick, on simulated machines in this process:
+// The sensor work of one control tick, on simulated machines in this process and through the smcsim
+// program over its socket:
 //   "FNum" → readFans(n) → SensorsReader::read() → a copy of the list → the CPU temperature
 //   (the Intel average on x86_64, SMCManager::averageCPUTemperature() on arm64) → refreshFanSpeeds().
 // A machine whose "FNum" does not read (a fanless Mac) takes the fallback: read() on a background
 // queue (waited for, so that ticks do not pile up) beside the Apple-silicon average.
 //
-//   bench_sensors [--ticks=N] [--profile=name] [benchmark flags]
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [benchmark flags]
 //
 // Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
 // (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
 
 #include "Classes/Sensors/SMC.h"
+#include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
@@ -18,40 +20,147 @@
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
+#include "Platform/SMC/SimSmcTransport.h"
+#include "Platform/SMC/SocketSmcTransport.h"
 #include "tests/Sensors/ProcessCounters.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
+#include <map>
+#include <mutex>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 using namespace Aerlo;
 
 namespace {
 
 int ticks = 10000;
+std::string transports = "both";
 std::vector<std::string> profiles{"mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
 
 
 
-// One machine: its device as SMC::shared(), a fresh manager and reader.
+// Counts the exchanges that reach the transport behind the client, by command.
+class CountingTransport : public IOKit::SMCTransport {
+public:
+    explicit CountingTransport(std::shared_ptr<IOKit::SMCTransport> inner) : inner_(std::move(inner)) {}
+
+    IOKit::kern_return_t open(std::uint32_t type, std::uint32_t& connection) override
+    {
+        return inner_->open(type, connection);
+    }
+    IOKit::kern_return_t call(std::uint32_t connection, std::uint32_t selector, const IOKit::SMCRecord& input,
+                              IOKit::SMCRecord& output) override
+    {
+        const auto command = SMCKeyData::parse(input).command;
+        {
+            std::lock_guard lock(mutex_);
+            ++counts_[command];
+            ++total_;
+        }
+        return inner_->call(connection, selector, input, output);
+    }
+    IOKit::kern_return_t close(std::uint32_t connection) override { return inner_->close(connection); }
+
+    void reset()
+    {
+        std::lock_guard lock(mutex_);
+        counts_.clear();
+        total_ = 0;
+    }
+    std::size_t count() const
+    {
+        std::lock_guard lock(mutex_);
+        return total_;
+    }
+    std::size_t count(std::uint8_t command) const
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = counts_.find(command);
+        return found == counts_.end() ? 0 : found->second;
+    }
+
+private:
+    std::shared_ptr<IOKit::SMCTransport> inner_;
+    mutable std::mutex mutex_;
+    std::map<std::uint8_t, std::size_t> counts_;
+    std::size_t total_ = 0;
+};
+
+// The smcsim program serving a profile on a socket of its own, stopped at the end.
+class SmcsimProcess {
+public:
+    explicit SmcsimProcess(const std::string& profile)
+        : socket_(std::filesystem::temp_directory_path() / ("bench-smcsim-" + std::to_string(getpid()) + ".sock"))
+    {
+        std::vector<std::string> arguments{AERLO_SMCSIM_PATH, "--profile", profile, "--socket", socket_.string(),
+                                           "--manual-clock"};
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+            return;
+        }
+        for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~SmcsimProcess()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+    }
+    bool ready() const { return pid_ > 0 && std::filesystem::exists(socket_); }
+    const std::filesystem::path& socket() const { return socket_; }
+
+private:
+    std::filesystem::path socket_;
+    pid_t pid_ = -1;
+};
+
+// One machine: its SMC as SMC::shared() behind a counting transport, a fresh manager and reader.
 struct Machine {
     Foundation::ManualClock clock;
-    std::shared_ptr<SMCSim::SimSmcDevice> device;
+    std::unique_ptr<SmcsimProcess> smcsim;
+    std::shared_ptr<CountingTransport> transport;
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
 
-    explicit Machine(const std::string& name)
+    Machine(const std::string& name, bool socket)
     {
         const auto profile = SMCSim::MachineProfile::load(name);
         if (!profile)
             return;
-        device = std::make_shared<SMCSim::SimSmcDevice>(*profile, clock);
-        SMC::resetShared(IOKit::SMCEndpoint::registryForDevice(device, profile->service, false));
+        std::shared_ptr<IOKit::SMCTransport> inner;
+        if (socket) {
+            smcsim = std::make_unique<SmcsimProcess>(name);
+            if (!smcsim->ready())
+                return;
+            inner = std::make_shared<IOKit::SocketSmcTransport>(smcsim->socket(), false);
+        } else {
+            inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
+                                                             false);
+        }
+        transport = std::make_shared<CountingTransport>(std::move(inner));
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
         SMCManager::resetShared();
         intel = profile->facts.architecture == "x86_64";
         reader = std::make_shared<SensorsReader>(
@@ -95,23 +204,23 @@ float tick(Machine& machine)
     return cpuTemperature;
 }
 
-void controlTick(benchmark::State& state, const std::string& profile)
+void controlTick(benchmark::State& state, const std::string& profile, bool socket)
 {
-    Machine machine(profile);
+    Machine machine(profile, socket);
     if (!machine.reader) {
-        state.SkipWithError("profile did not load");
+        state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
         return;
     }
-    // Warm up until the device's exchange log (a bounded ring) is full, so that what follows shows
-    // only the application's own memory.
-    machine.device->resetLog();
+    // Warm up until an in-process device's exchange log (a bounded ring) is full, so that what follows
+    // shows only the application's own memory.
+    machine.transport->reset();
     tick(machine);
-    const std::size_t perTick = std::max<std::size_t>(1, machine.device->exchangeCount());
+    const std::size_t perTick = std::max<std::size_t>(1, machine.transport->count());
     for (std::size_t i = 0; i < SMCSim::SimSmcDevice::logCapacity / perTick + 100; ++i)
         tick(machine);
     const double memoryBefore = residentMiB();
     const int threadsBefore = threadCount();
-    machine.device->resetLog();
+    machine.transport->reset();
     const auto copiesBefore = machine.reader->list->copiesMade();
 
     std::vector<double> durations;
@@ -129,8 +238,8 @@ void controlTick(benchmark::State& state, const std::string& profile)
     auto percentile = [&](double p) {
         return durations[std::min(durations.size() - 1, static_cast<std::size_t>(p * n))];
     };
-    const double exchanges = static_cast<double>(machine.device->exchangeCount());
-    const double keyReads = static_cast<double>(machine.device->exchangeCount(SMCSim::SimSmcDevice::kCommandKeyInfo));
+    const double exchanges = static_cast<double>(machine.transport->count());
+    const double keyReads = static_cast<double>(machine.transport->count(SMCSim::SimSmcDevice::kCommandKeyInfo));
     state.counters["p50_ms"] = percentile(0.50);
     state.counters["p99_ms"] = percentile(0.99);
     state.counters["max_ms"] = durations.back();
@@ -194,6 +303,8 @@ int main(int argc, char** argv)
             ticks = std::max(1, std::atoi(argument.c_str() + 8));
         else if (argument.rfind("--profile=", 0) == 0)
             profiles = {argument.substr(10)};
+        else if (argument.rfind("--transport=", 0) == 0)
+            transports = argument.substr(12);
         else
             rest.push_back(argv[i]);
     }
@@ -201,11 +312,17 @@ int main(int argc, char** argv)
     // Lines the SMC client and the tick print would swamp the report.
     Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
 
-    for (const auto& profile : profiles)
-        benchmark::RegisterBenchmark(("ControlTick/inproc/" + profile).c_str(), controlTick, profile)
-            ->Iterations(ticks)
-            ->UseManualTime()
-            ->Unit(benchmark::kMicrosecond);
+    for (const bool socket : {false, true}) {
+        if (transports != "both" && transports != (socket ? "socket" : "inproc"))
+            continue;
+        for (const auto& profile : profiles)
+            benchmark::RegisterBenchmark(
+                ("ControlTick/" + std::string(socket ? "smcsim" : "inproc") + "/" + profile).c_str(), controlTick,
+                profile, socket)
+                ->Iterations(ticks)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+    }
     benchmark::RegisterBenchmark("BuildSensorList/inproc/2000keys", buildLargeTable)->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&restCount, rest.data());
