@@ -1,0 +1,127 @@
+#include "Classes/Sensors/QVSensorNamesManager.h"
+
+#include "Classes/Configure/Global/AppDataStore.h"
+#include "Classes/Sensors/SensorsReader.h"
+#include "Platform/Foundation/Console.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+namespace Aerlo {
+
+namespace {
+
+using json = nlohmann::json;
+using Foundation::Console;
+
+constexpr std::array<std::string_view, 10> excludedNames{"CPU performance", "CPU efficiency", "GPU 1", "GPU 2",
+                                                         "GPU 3", "GPU 4", "Memory 1", "Memory 2", "Memory 3",
+                                                         "Memory 4"};
+
+// The descriptions the platform's coders give for data that is not what was asked for.
+constexpr std::string_view unreadableData = "The data couldn’t be read because it isn’t in the correct format.";
+constexpr std::string_view unwritableData = "The data couldn’t be written because it isn’t in the correct format.";
+
+// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
+bool isUTF8(std::string_view text)
+{
+    auto in = [&text](std::size_t i, unsigned low, unsigned high) {
+        return i < text.size() && static_cast<unsigned char>(text[i]) >= low &&
+               static_cast<unsigned char>(text[i]) <= high;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            i += 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF && in(i + 1, 0x80, 0xBF)) {
+            i += 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF &&
+                   in(i + 1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF) && in(i + 2, 0x80, 0xBF)) {
+            i += 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4 &&
+                   in(i + 1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) && in(i + 2, 0x80, 0xBF) &&
+                   in(i + 3, 0x80, 0xBF)) {
+            i += 4;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Compact JSON as the platform's encoder writes it: UTF-8, with "/" escaped.
+std::string encode(const std::vector<std::string>& names)
+{
+    std::string text = "[";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0)
+            text += ',';
+        std::string item = json(names[i]).dump();
+        for (const char c : item) {
+            if (c == '/')
+                text += '\\';
+            text += c;
+        }
+    }
+    return text + "]";
+}
+
+} // namespace
+
+std::vector<std::string> QVSensorNamesManager::loadSensorNames()
+{
+    const auto data = AppDataStore::shared().data(key);
+    if (!data)
+        return {};
+    const json root = json::parse(data->begin(), data->end(), nullptr, false);
+    const bool texts = !root.is_discarded() && root.is_array() &&
+                       std::all_of(root.begin(), root.end(), [](const json& item) { return item.is_string(); });
+    if (!texts) {
+        Console::print("解码传感器名称失败：" + std::string(unreadableData));
+        return {};
+    }
+    std::vector<std::string> names;
+    names.reserve(root.size());
+    for (const auto& item : root)
+        names.push_back(item.get<std::string>());
+    return names;
+}
+
+void QVSensorNamesManager::saveSensorNames(const std::vector<std::string>& names)
+{
+    if (!std::all_of(names.begin(), names.end(), [](const std::string& name) { return isUTF8(name); })) {
+        Console::print("编码传感器名称失败：" + std::string(unwritableData));
+        return;
+    }
+    const std::string text = encode(names);
+    AppDataStore::shared().set(AppDataStore::Data(text.begin(), text.end()), key);
+}
+
+void QVSensorNamesManager::fillSensorNamesIfEmpty()
+{
+    if (!loadSensorNames().empty())
+        return;
+    SensorsReader& reader = SensorsReader::shared();
+    reader.read();
+    const auto sensors = reader.list->sensors();
+    saveSensorNames({});
+    for (const auto& sensor : sensors) {
+        if (sensor.group() == SensorGroup::unknown || sensor.type() != SensorType::temperature)
+            continue;
+        const std::string& name = sensor.name();
+        const bool excluded = std::any_of(excludedNames.begin(), excludedNames.end(), [&name](std::string_view text) {
+            return name.find(text) != std::string::npos;
+        });
+        if (excluded)
+            continue;
+        Console::print(name);
+        auto names = loadSensorNames();
+        names.push_back(name);
+        saveSensorNames(names);
+    }
+}
+
+} // namespace Aerlo

@@ -1,0 +1,332 @@
+// The sensor work of one control tick, on simulated machines in this process and through the smcsim
+// program over its socket:
+//   "FNum" → readFans(n) → SensorsReader::read() → a copy of the list → the CPU temperature
+//   (the Intel average on x86_64, SMCManager::averageCPUTemperature() on arm64) → refreshFanSpeeds().
+// A machine whose "FNum" does not read (a fanless Mac) takes the fallback: read() on a background
+// queue (waited for, so that ticks do not pile up) beside the Apple-silicon average.
+//
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [benchmark flags]
+//
+// Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
+// (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
+
+#include "Classes/Sensors/SMC.h"
+#include "Classes/Sensors/SMCKeyData.h"
+#include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorsReader.h"
+#include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/ManualClock.h"
+#include "Platform/SMC/MachineProfile.h"
+#include "Platform/SMC/SMCEndpoint.h"
+#include "Platform/SMC/SimSmcDevice.h"
+#include "Platform/SMC/SimSmcTransport.h"
+#include "Platform/SMC/SocketSmcTransport.h"
+#include "tests/Sensors/ProcessCounters.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <map>
+#include <mutex>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+using namespace Aerlo;
+
+namespace {
+
+int ticks = 10000;
+std::string transports = "both";
+std::vector<std::string> profiles{"mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
+
+
+
+// Counts the exchanges that reach the transport behind the client, by command.
+class CountingTransport : public IOKit::SMCTransport {
+public:
+    explicit CountingTransport(std::shared_ptr<IOKit::SMCTransport> inner) : inner_(std::move(inner)) {}
+
+    IOKit::kern_return_t open(std::uint32_t type, std::uint32_t& connection) override
+    {
+        return inner_->open(type, connection);
+    }
+    IOKit::kern_return_t call(std::uint32_t connection, std::uint32_t selector, const IOKit::SMCRecord& input,
+                              IOKit::SMCRecord& output) override
+    {
+        const auto command = SMCKeyData::parse(input).command;
+        {
+            std::lock_guard lock(mutex_);
+            ++counts_[command];
+            ++total_;
+        }
+        return inner_->call(connection, selector, input, output);
+    }
+    IOKit::kern_return_t close(std::uint32_t connection) override { return inner_->close(connection); }
+
+    void reset()
+    {
+        std::lock_guard lock(mutex_);
+        counts_.clear();
+        total_ = 0;
+    }
+    std::size_t count() const
+    {
+        std::lock_guard lock(mutex_);
+        return total_;
+    }
+    std::size_t count(std::uint8_t command) const
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = counts_.find(command);
+        return found == counts_.end() ? 0 : found->second;
+    }
+
+private:
+    std::shared_ptr<IOKit::SMCTransport> inner_;
+    mutable std::mutex mutex_;
+    std::map<std::uint8_t, std::size_t> counts_;
+    std::size_t total_ = 0;
+};
+
+// The smcsim program serving a profile on a socket of its own, stopped at the end.
+class SmcsimProcess {
+public:
+    explicit SmcsimProcess(const std::string& profile)
+        : socket_(std::filesystem::temp_directory_path() / ("bench-smcsim-" + std::to_string(getpid()) + ".sock"))
+    {
+        std::vector<std::string> arguments{AERLO_SMCSIM_PATH, "--profile", profile, "--socket", socket_.string(),
+                                           "--manual-clock"};
+        std::vector<char*> argv;
+        for (auto& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+            pid_ = -1;
+            return;
+        }
+        for (int i = 0; i < 500 && !std::filesystem::exists(socket_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~SmcsimProcess()
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+    }
+    bool ready() const { return pid_ > 0 && std::filesystem::exists(socket_); }
+    const std::filesystem::path& socket() const { return socket_; }
+
+private:
+    std::filesystem::path socket_;
+    pid_t pid_ = -1;
+};
+
+// One machine: its SMC as SMC::shared() behind a counting transport, a fresh manager and reader.
+struct Machine {
+    Foundation::ManualClock clock;
+    std::unique_ptr<SmcsimProcess> smcsim;
+    std::shared_ptr<CountingTransport> transport;
+    std::shared_ptr<SensorsReader> reader;
+    bool intel = false;
+
+    Machine(const std::string& name, bool socket)
+    {
+        const auto profile = SMCSim::MachineProfile::load(name);
+        if (!profile)
+            return;
+        std::shared_ptr<IOKit::SMCTransport> inner;
+        if (socket) {
+            smcsim = std::make_unique<SmcsimProcess>(name);
+            if (!smcsim->ready())
+                return;
+            inner = std::make_shared<IOKit::SocketSmcTransport>(smcsim->socket(), false);
+        } else {
+            inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
+                                                             false);
+        }
+        transport = std::make_shared<CountingTransport>(std::move(inner));
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
+        SMCManager::resetShared();
+        intel = profile->facts.architecture == "x86_64";
+        reader = std::make_shared<SensorsReader>(
+            profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt);
+        SensorsReader::resetShared(reader);
+    }
+    ~Machine()
+    {
+        SensorsReader::resetShared();
+        SMCManager::resetShared();
+        SMC::resetShared();
+    }
+};
+
+float tick(Machine& machine)
+{
+    SMC& smc = SMC::shared();
+    SMCManager& manager = SMCManager::shared();
+    SensorsReader& reader = SensorsReader::shared();
+    float cpuTemperature = 0;
+    if (const auto count = SMCManager::fanCountFromValue(smc.getValue("FNum"))) {
+        benchmark::DoNotOptimize(manager.readFans(*count));
+        reader.read();
+        auto copy = reader.list->sensors();
+        benchmark::DoNotOptimize(copy);
+        cpuTemperature = machine.intel ? static_cast<float>(intelCPUAverageTemperature.load())
+                                       : manager.averageCPUTemperature().mean;
+        manager.refreshFanSpeeds();
+    } else {
+        Foundation::Console::print("FNum not found");
+        std::promise<void> done;
+        Foundation::DispatchQueue::global().async([&] {
+            reader.read();
+            done.set_value();
+        });
+        auto copy = reader.list->sensors();
+        benchmark::DoNotOptimize(copy);
+        cpuTemperature = manager.averageCPUTemperature().mean;
+        done.get_future().wait();
+    }
+    return cpuTemperature;
+}
+
+void controlTick(benchmark::State& state, const std::string& profile, bool socket)
+{
+    Machine machine(profile, socket);
+    if (!machine.reader) {
+        state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
+        return;
+    }
+    // Warm up until an in-process device's exchange log (a bounded ring) is full, so that what follows
+    // shows only the application's own memory.
+    machine.transport->reset();
+    tick(machine);
+    const std::size_t perTick = std::max<std::size_t>(1, machine.transport->count());
+    for (std::size_t i = 0; i < SMCSim::SimSmcDevice::logCapacity / perTick + 100; ++i)
+        tick(machine);
+    const double memoryBefore = residentMiB();
+    const int threadsBefore = threadCount();
+    machine.transport->reset();
+    const auto copiesBefore = machine.reader->list->copiesMade();
+
+    std::vector<double> durations;
+    durations.reserve(static_cast<std::size_t>(ticks));
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(tick(machine));
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        state.SetIterationTime(elapsed.count());
+        durations.push_back(elapsed.count() * 1000);
+    }
+
+    const double n = static_cast<double>(durations.size());
+    std::sort(durations.begin(), durations.end());
+    auto percentile = [&](double p) {
+        return durations[std::min(durations.size() - 1, static_cast<std::size_t>(p * n))];
+    };
+    const double exchanges = static_cast<double>(machine.transport->count());
+    const double keyReads = static_cast<double>(machine.transport->count(SMCSim::SimSmcDevice::kCommandKeyInfo));
+    state.counters["p50_ms"] = percentile(0.50);
+    state.counters["p99_ms"] = percentile(0.99);
+    state.counters["max_ms"] = durations.back();
+    state.counters["readings"] = static_cast<double>(machine.reader->list->sensors().size());
+    state.counters["keyReads/tick"] = keyReads / n;
+    state.counters["exchanges/tick"] = exchanges / n;
+    state.counters["exchanges/keyRead"] = exchanges / keyReads;
+    state.counters["listCopies/tick"] =
+        static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
+    state.counters["rssBefore_MiB"] = memoryBefore;
+    state.counters["rssAfter_MiB"] = residentMiB();
+    state.counters["threadsBefore"] = threadsBefore;
+    state.counters["threadsAfter"] = threadCount();
+}
+
+// The one-time build on a machine with 2,000 keys (enumeration: one exchange per index).
+void buildLargeTable(benchmark::State& state)
+{
+    Foundation::ManualClock clock;
+    SMCSim::KeyTable table;
+    SMCSim::KeyEntry count;
+    count.key = "#KEY";
+    count.type = "ui32";
+    count.size = 4;
+    table.upsert(count);
+    const char letters[] = "TVPI";
+    for (int i = 0; table.entries().size() < 2000; ++i) {
+        SMCSim::KeyEntry entry;
+        entry.key = std::string(1, letters[i % 4]) + char('A' + (i / 4) % 26) + char('a' + (i / 104) % 26) +
+                    char('0' + (i / 2704) % 10);
+        entry.type = "flt ";
+        entry.size = 4;
+        entry.bytes = SMCSim::ValueCodec::encode("flt ", 20 + i % 50).value_or(SMCSim::ValueBytes{});
+        table.upsert(entry);
+    }
+    auto device = std::make_shared<SMCSim::SimSmcDevice>(table, SMCSim::DeviceSettings{}, clock);
+    SMC::resetShared(IOKit::SMCEndpoint::registryForDevice(device, {}, false));
+    SMCManager::resetShared();
+    std::size_t readings = 0;
+    for (auto _ : state) {
+        device->resetLog();
+        SensorsReader reader(Platform::m1);
+        readings = reader.list->sensors().size();
+    }
+    state.counters["keys"] = static_cast<double>(table.entries().size());
+    state.counters["readings"] = static_cast<double>(readings);
+    state.counters["enumerationExchanges"] =
+        static_cast<double>(device->exchangeCount(SMCSim::SimSmcDevice::kCommandKeyAtIndex));
+    SMCManager::resetShared();
+    SMC::resetShared();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument.rfind("--ticks=", 0) == 0)
+            ticks = std::max(1, std::atoi(argument.c_str() + 8));
+        else if (argument.rfind("--profile=", 0) == 0)
+            profiles = {argument.substr(10)};
+        else if (argument.rfind("--transport=", 0) == 0)
+            transports = argument.substr(12);
+        else
+            rest.push_back(argv[i]);
+    }
+    int restCount = static_cast<int>(rest.size());
+    // Lines the SMC client and the tick print would swamp the report.
+    Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
+
+    for (const bool socket : {false, true}) {
+        if (transports != "both" && transports != (socket ? "socket" : "inproc"))
+            continue;
+        for (const auto& profile : profiles)
+            benchmark::RegisterBenchmark(
+                ("ControlTick/" + std::string(socket ? "smcsim" : "inproc") + "/" + profile).c_str(), controlTick,
+                profile, socket)
+                ->Iterations(ticks)
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("BuildSensorList/inproc/2000keys", buildLargeTable)->Unit(benchmark::kMillisecond);
+
+    benchmark::Initialize(&restCount, rest.data());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,153 @@
+#include "Classes/Sensors/SensorsReader.h"
+
+#include "tests/Sensors/SensorsMachine.h"
+#include "tests/Support/ConsoleCapture.h"
+
+#include <cmath>
+
+using namespace Aerlo;
+
+namespace {
+
+std::vector<Sensor_p> build(SMCSim::KeyTable table, std::optional<Platform> platform)
+{
+    SensorsMachine machine(std::move(table));
+    return machine.reader(platform)->list->sensors();
+}
+
+std::vector<std::string> namesOf(const std::vector<Sensor_p>& sensors)
+{
+    std::vector<std::string> names;
+    for (const auto& sensor : sensors)
+        names.push_back(sensor.name());
+    return names;
+}
+
+Fan twoFanKeysFan(const std::vector<Sensor_p>& sensors)
+{
+    return *byKey(sensors).at("Fastest fan").fan();
+}
+
+} // namespace
+
+TEST(SensorListBuild, OrderFansExactWildcardUnknownComputed)
+{
+    // The SMC enumerates its keys sorted; the catalogue has its own order.
+    const auto sensors = build(smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1800), numberKey("Ts0P", 33),
+                                         numberKey("TC1c", 56), numberKey("TC0P", 52), numberKey("TC0c", 55),
+                                         numberKey("TA0P", 31), numberKey("VN0C", 1.05), numberKey("BNum", 1),
+                                         numberKey("PZ9Z", 3), numberKey("IZ9Z", 1)}),
+                               Platform::intel);
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"F0Ac", "TC0P", "TA0P", "TC0c", "TC1c", "IZ9Z", "PZ9Z",
+                                                         "Ts0P", "VN0C", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(namesOf(sensors), (std::vector<std::string>{"Fan #0", "CPU proximity", "Ambient 1", "CPU core 1",
+                                                          "CPU core 2", "IZ9Z", "PZ9Z", "Ts0P", "VN0C", "Average CPU",
+                                                          "Hottest CPU"}));
+    const auto map = byKey(sensors);
+    EXPECT_EQ(map.at("Ts0P").group(), SensorGroup::unknown);
+    EXPECT_EQ(map.at("Ts0P").type(), SensorType::temperature);
+    EXPECT_EQ(map.at("VN0C").type(), SensorType::voltage);
+    EXPECT_EQ(map.at("PZ9Z").type(), SensorType::power);
+    EXPECT_EQ(map.at("IZ9Z").type(), SensorType::current);
+    EXPECT_TRUE(map.at("Ts0P").sensor()->platforms.empty());
+    // First values from the SMC.
+    EXPECT_EQ(map.at("TC0P").value(), 52);
+    EXPECT_EQ(map.at("F0Ac").value(), 1800);
+    EXPECT_EQ(map.at("Average CPU").value(), 55.5);
+    EXPECT_EQ(map.at("Hottest CPU").value(), 56);
+    const Sensor average = *map.at("Average CPU").sensor();
+    EXPECT_EQ(average, (Sensor{"Average CPU", "Average CPU", 55.5, SensorGroup::CPU, SensorType::temperature,
+                               Platforms::all(), true, false}));
+}
+
+TEST(SensorListBuild, PlatformFilter)
+{
+    // "Tp0P" is the Intel-only "Powerboard" first and an M1 core later; "Th1H" is an Intel-only wildcard.
+    const auto table = smcTable({numberKey("Tp0P", 44), numberKey("Th1H", 45)});
+    EXPECT_EQ(namesOf(build(table, std::nullopt)), (std::vector<std::string>{"Powerboard", "Heatpipe 1"}));
+    EXPECT_EQ(namesOf(build(table, Platform::intel)), (std::vector<std::string>{"Powerboard", "Heatpipe 1"}));
+    EXPECT_EQ(namesOf(build(table, Platform::m1)),
+              (std::vector<std::string>{"CPU performance core 6", "Th1H", "Average CPU", "Hottest CPU"}));
+}
+
+TEST(SensorListBuild, WildcardNumbersCountTheKeysFound)
+{
+    const auto one = build(smcTable({numberKey("TC3c", 50)}), Platform::intel);
+    EXPECT_EQ(namesOf(one)[0], "CPU core 1");
+    const auto three = build(smcTable({numberKey("TC5c", 50), numberKey("TC0c", 51), numberKey("TC2c", 52)}),
+                             Platform::intel);
+    EXPECT_EQ(keysOf(three), (std::vector<std::string>{"TC0c", "TC2c", "TC5c", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(namesOf(three), (std::vector<std::string>{"CPU core 1", "CPU core 2", "CPU core 3", "Average CPU",
+                                                        "Hottest CPU"}));
+}
+
+TEST(SensorListBuild, DeadReadingsDropped)
+{
+    const auto sensors = build(smcTable({numberKey("TC0P", 0), numberKey("TA0P", 110), numberKey("TA1P", 110.5),
+                                         numberKey("VD0R", 150), numberKey("IC0R", 150), numberKey("IG0R", 100),
+                                         smcKey("TW0P", "flt ")}),
+                               Platform::intel);
+    // A zero temperature (also an unreadable one) and one above 110 go, as does a current above 100;
+    // exact matches come before wildcard expansions.
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"VD0R", "IG0R", "TA0P"}));
+}
+
+TEST(SensorListBuild, CPUAggregatesAt110AreDropped)
+{
+    const auto sensors = build(smcTable({numberKey("TC0c", 110), numberKey("TC1c", 110)}), Platform::intel);
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"TC0c", "TC1c"}));
+}
+
+TEST(SensorListBuild, ComputedReadingsSortedByKey)
+{
+    const auto sensors = build(smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F1Ac", 1300),
+                                         numberKey("F0Mx", 5000), numberKey("F1Mx", 6000), numberKey("Tp09", 40),
+                                         numberKey("Tg05", 35), numberKey("PSTR", 12)}),
+                               Platform::m1);
+    const std::vector<std::string> keys = keysOf(sensors);
+    EXPECT_EQ(std::vector<std::string>(keys.end() - 7, keys.end()),
+              (std::vector<std::string>{"Average CPU", "Average GPU", "Average System Total", "Fastest fan",
+                                        "Hottest CPU", "Hottest GPU", "Total System Consumption"}));
+    const auto map = byKey(sensors);
+    EXPECT_EQ(map.at("Total System Consumption").type(), SensorType::energy);
+    EXPECT_EQ(map.at("Total System Consumption").value(), 0);
+    EXPECT_EQ(map.at("Average System Total").type(), SensorType::power);
+    const Fan fastest = twoFanKeysFan(sensors);
+    EXPECT_EQ(fastest, (Fan{-1, "Fastest fan", "Fastest fan", 1, 6000, 1300, FanMode::automatic, SensorGroup::sensor,
+                            SensorType::fan, false, true, false, "RPM"}));
+}
+
+TEST(SensorListBuild, FastestFanNeedsTwoFansAndTiesKeepTheFirst)
+{
+    const auto one = build(smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1200)}), Platform::m1);
+    EXPECT_EQ(keysOf(one), std::vector<std::string>{"F0Ac"});
+
+    const auto tie = build(smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F1Ac", 1200),
+                                     numberKey("F0Mx", 5000), numberKey("F1Mx", 6000)}),
+                           Platform::m1);
+    EXPECT_EQ(twoFanKeysFan(tie).maxSpeed, 5000);
+}
+
+TEST(SensorListBuild, NoSystemPowerNoEnergyReadings)
+{
+    const auto sensors = build(smcTable({numberKey("PDTR", 14)}), Platform::m1);
+    EXPECT_EQ(keysOf(sensors), std::vector<std::string>{"PDTR"});
+}
+
+TEST(SensorListBuild, WithoutKeyEnumerationOnlyFans)
+{
+    auto table = smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1200), numberKey("TC0P", 50)}, false);
+    ConsoleCapture console;
+    const auto sensors = build(table, Platform::intel);
+    EXPECT_EQ(keysOf(sensors), std::vector<std::string>{"F0Ac"});
+}
+
+TEST(SensorListBuild, UnusableFanCountMeansNoFans)
+{
+    for (const auto& count : {smcKey("FNum", "flt ", {0x00, 0x00, 0xC0, 0x7F}), numberKey("FNum", -1),
+                              numberKey("FNum", 1e9)}) {
+        ConsoleCapture console;
+        const auto sensors = build(smcTable({count, numberKey("F0Ac", 1200), numberKey("F1Ac", 1300)}), Platform::m1);
+        EXPECT_TRUE(sensors.empty()) << keysOf(sensors).size();
+    }
+}

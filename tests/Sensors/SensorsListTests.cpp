@@ -1,0 +1,152 @@
+#include "Classes/Sensors/Sensors_List.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace Aerlo;
+
+namespace {
+
+Sensor temperature(std::string key, double value)
+{
+    return Sensor{key, key, value, SensorGroup::CPU, SensorType::temperature, {Platform::m1}, false, true};
+}
+
+Fan fan(double value)
+{
+    return Fan{0, "F0Ac", "Left fan", 1200, 6000, value, FanMode::forced, SensorGroup::sensor, SensorType::fan,
+               false, false, false, "RPM"};
+}
+
+// An array whose every element holds `marker`.
+std::vector<Sensor_p> marked(double marker, std::size_t size = 16)
+{
+    std::vector<Sensor_p> sensors;
+    for (std::size_t i = 0; i < size; ++i)
+        sensors.emplace_back(temperature("T" + std::to_string(i), marker));
+    return sensors;
+}
+
+} // namespace
+
+TEST(SensorsList, ReadAfterWriteAndIndependentCopies)
+{
+    Sensors_List list;
+    EXPECT_TRUE(list.sensors().empty());
+    list.setSensors({temperature("TC0P", 40), fan(1500)});
+    auto copy = list.sensors();
+    ASSERT_EQ(copy.size(), 2u);
+    EXPECT_EQ(copy[0].value(), 40);
+    copy[0].setValue(99);
+    EXPECT_EQ(list.sensors()[0].value(), 40);
+    list.modifySensors([](std::vector<Sensor_p>& sensors) { sensors[1].setValue(1600); });
+    EXPECT_EQ(list.sensors()[1].value(), 1600);
+    EXPECT_EQ(list.copiesMade(), 4u);
+}
+
+TEST(SensorsList, ChangesMadeBeforeAnEarlyEndStay)
+{
+    Sensors_List list(marked(1, 4));
+    list.modifySensors([](std::vector<Sensor_p>& sensors) {
+        for (auto& sensor : sensors) {
+            if (sensor.key() == "T2")
+                return;
+            sensor.setValue(5);
+        }
+    });
+    const auto sensors = list.sensors();
+    EXPECT_EQ(sensors[0].value(), 5);
+    EXPECT_EQ(sensors[1].value(), 5);
+    EXPECT_EQ(sensors[2].value(), 1);
+}
+
+TEST(SensorsListCoding, EmptyList)
+{
+    Sensors_List list;
+    EXPECT_EQ(list.encode().dump(), R"({"sensors":[]})");
+    const auto decoded = Sensors_List::decode(nlohmann::ordered_json::parse(R"({"sensors":[]})"));
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->sensors().empty());
+}
+
+TEST(SensorsListCoding, SensorAndFanRoundTripInOrder)
+{
+    Sensors_List list({temperature("TC0P", 40.5), fan(1500)});
+    const auto json = list.encode();
+    ASSERT_EQ(json["sensors"].size(), 2u);
+    EXPECT_EQ(json["sensors"][0]["base"], 0);
+    EXPECT_EQ(json["sensors"][1]["base"], 1);
+    const auto decoded = Sensors_List::decode(json);
+    ASSERT_TRUE(decoded);
+    const auto sensors = decoded->sensors();
+    ASSERT_EQ(sensors.size(), 2u);
+    EXPECT_FALSE(sensors[0].isFan());
+    EXPECT_TRUE(sensors[1].isFan());
+    EXPECT_EQ(sensors, list.sensors());
+}
+
+TEST(SensorsListCoding, FailuresBuildNothing)
+{
+    using json = nlohmann::ordered_json;
+    auto good = Sensors_List({temperature("TC0P", 40.5), fan(1500)}).encode();
+    auto badWrapper = good;
+    badWrapper["sensors"][1]["base"] = 2;
+    for (const json& input : {json::parse(R"({})"), json::parse(R"({"sensors":{}})"), json::parse("[]"), badWrapper})
+        EXPECT_FALSE(Sensors_List::decode(input)) << input.dump();
+}
+
+// Whole-array writers and readers side by side: every read is one of the arrays written, never a mix.
+TEST(SensorsListStress, ReadsSeeWholeArrays)
+{
+    Sensors_List list(marked(0));
+    std::atomic<int> torn{0};
+    std::vector<std::thread> threads;
+    for (int writer = 1; writer <= 2; ++writer) {
+        threads.emplace_back([&list, writer] {
+            for (int i = 0; i < 2000; ++i)
+                list.setSensors(marked(writer * 10000 + i, 8 + static_cast<std::size_t>(i % 9)));
+        });
+    }
+    for (int reader = 0; reader < 4; ++reader) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 2000; ++i) {
+                const auto sensors = list.sensors();
+                for (const auto& sensor : sensors)
+                    if (sensor.value() != sensors.front().value())
+                        ++torn;
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(list.copiesMade(), 8000u);
+}
+
+// In-place changes from several threads lose nothing, whatever readers do meanwhile.
+TEST(SensorsListStress, NoLostUpdates)
+{
+    Sensors_List list(marked(0, 4));
+    std::atomic<bool> done{false};
+    std::vector<std::thread> threads;
+    for (int writer = 0; writer < 2; ++writer) {
+        threads.emplace_back([&list] {
+            for (int i = 0; i < 1000; ++i)
+                list.modifySensors([](std::vector<Sensor_p>& sensors) {
+                    sensors[2].modifyValue([](double& value) { value += 1; });
+                });
+        });
+    }
+    std::thread reader([&] {
+        while (!done.load())
+            EXPECT_EQ(list.sensors().size(), 4u);
+    });
+    for (auto& thread : threads)
+        thread.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(list.sensors()[2].value(), 2000);
+}
