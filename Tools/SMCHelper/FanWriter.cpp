@@ -14,8 +14,8 @@ std::string decimal(long long value) { return std::to_string(value); }
 
 std::string key(int fan, const char* suffix) { return "F" + decimal(fan) + suffix; }
 
-// A reading as a whole number within int, or nothing.
-std::optional<double> finite(const std::optional<double>& value)
+// A reading that is finite and within int's range, or nothing.
+std::optional<double> usable(const std::optional<double>& value)
 {
     if (!value || !std::isfinite(*value) || std::fabs(*value) > std::numeric_limits<int>::max())
         return std::nullopt;
@@ -37,10 +37,17 @@ SMC* FanWriter::smc()
 
 std::optional<int> FanWriter::fanCount()
 {
-    const auto count = finite(smc()->getValue("FNum"));
-    if (!count || *count < 0)
+    const auto count = usable(smc()->getValue("FNum"));
+    if (count && *count >= 0)
+        return std::min(static_cast<int>(*count), maximumFanCount);
+    if (count)
         return std::nullopt;
-    return std::min(static_cast<int>(*count), maximumFanCount);
+    // A stored 0 reads as absent: tell it from a key that is missing.
+    SMCVal value;
+    value.key = "FNum";
+    const bool zero = smc()->read(value) == IOKit::kIOReturnSuccess && value.dataSize > 0 &&
+                      std::all_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t byte) { return byte == 0; });
+    return zero ? std::optional(0) : std::nullopt;
 }
 
 std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
@@ -51,18 +58,19 @@ std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
     if (!count)
         return "invalid fan id " + decimal(id) + ": the fan count cannot be read";
     if (id >= *count)
-        return "invalid fan id " + decimal(id) + ": the machine has " + decimal(*count) + (*count == 1 ? " fan" : " fans");
+        return "invalid fan id " + decimal(id) + ": the machine has " +
+               (*count == 0 ? std::string("no fans") : decimal(*count) + (*count == 1 ? " fan" : " fans"));
     return std::nullopt;
 }
 
 std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
 {
-    const auto maximum = finite(smc()->getValue(key(fan, "Mx")));
+    const auto maximum = usable(smc()->getValue(key(fan, "Mx")));
     if (!maximum || *maximum <= 0) {
         problem = "the maximum speed of fan " + decimal(fan) + " cannot be read";
         return std::nullopt;
     }
-    const auto minimum = finite(smc()->getValue(key(fan, "Mn")));
+    const auto minimum = usable(smc()->getValue(key(fan, "Mn")));
     if (!minimum || *minimum < 0) {
         problem = "the minimum speed of fan " + decimal(fan) + " cannot be read";
         return std::nullopt;
@@ -80,7 +88,7 @@ bool FanWriter::isForced(int fan)
 {
     if (const auto mode = smc()->getValue(key(fan, "Md")); mode && *mode == 1)
         return true;
-    const auto mask = finite(smc()->getValue("FS! "));
+    const auto mask = usable(smc()->getValue("FS! "));
     return mask && *mask >= 0 && ((static_cast<unsigned>(*mask) >> fan) & 1u) != 0;
 }
 
@@ -123,7 +131,7 @@ std::string FanWriter::setMode(std::int64_t id, std::int64_t mode)
         return problem;
     if (!isForced(fan)) {
         // A fan standing still reads as absent: the clamp then gives its minimum.
-        const double actual = finite(smc()->getValue(key(fan, "Ac"))).value_or(0);
+        const double actual = usable(smc()->getValue(key(fan, "Ac"))).value_or(0);
         const int start = std::clamp(static_cast<int>(std::lround(actual)), limits->minimum, limits->maximum);
         if (!writeTarget(fan, start))
             return "the target speed of fan " + decimal(fan) + " could not be written";

@@ -102,6 +102,7 @@ HelperDaemon::HelperDaemon(Options options)
     });
 }
 
+// The listener goes first: its thread runs handlers that use every other member.
 HelperDaemon::~HelperDaemon() { listener_.reset(); }
 
 const Foundation::Clock& HelperDaemon::clock() const
@@ -162,6 +163,8 @@ bool HelperDaemon::resume()
 std::string HelperDaemon::errorDescription() const { return listener_->errorDescription(); }
 
 bool HelperDaemon::isListening() const { return listener_->isListening(); }
+
+std::size_t HelperDaemon::clientCount() const { return listener_->connectionCount(); }
 
 void HelperDaemon::noteClient()
 {

@@ -68,6 +68,8 @@ public:
     bool resume();
     std::string errorDescription() const;
     bool isListening() const;
+    // Clients connected now.
+    std::size_t clientCount() const;
 
     // The listener's peer filter and message handler (also usable in process).
     bool admit(const XPC::PeerCredentials& peer);
