@@ -271,7 +271,6 @@ TEST(HelperFanCount, OneFanAndNoFanMachines)
         {"mbp-m1pro-2fan+no-keycount", 3, "invalid fan id 3: the machine has 2 fans"},
     };
     for (const auto& item : cases) {
-        TempRoot root;
         SimMachine machine(item.profile);
         Aerlo::FanWriter writer(machine.registry);
         EXPECT_EQ(writer.setMode(item.id, 1), item.reply) << item.profile;
