@@ -1,0 +1,123 @@
+#include "Tools/SMCHelper/ClientVerifier.h"
+
+#include "Platform/Foundation/FileDigest.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+namespace Aerlo {
+
+namespace {
+
+constexpr std::size_t maximumDigestCache = 16;
+
+std::string decimal(long long value) { return std::to_string(value); }
+
+} // namespace
+
+ClientVerifier::ClientVerifier(HelperConfiguration configuration, std::filesystem::path procRoot)
+    : configuration_(std::move(configuration)), procRoot_(std::move(procRoot))
+{
+}
+
+std::optional<std::string> ClientVerifier::admit(const XPC::PeerCredentials& peer) { return check(peer, true); }
+
+std::optional<std::string> ClientVerifier::recheck(const XPC::PeerCredentials& peer) { return check(peer, false); }
+
+std::optional<std::uint64_t> ClientVerifier::startTime(std::string_view stat)
+{
+    // "pid (comm) state ppid …": comm may hold spaces and parentheses, so count from the last ')'.
+    const auto close = stat.rfind(')');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = stat.substr(close + 1);
+    for (int field = 3; field <= 22; ++field) {
+        const auto begin = rest.find_first_not_of(' ');
+        if (begin == std::string_view::npos)
+            return std::nullopt;
+        rest.remove_prefix(begin);
+        const auto end = std::min(rest.find(' '), rest.size());
+        if (field == 22) {
+            std::uint64_t value = 0;
+            const auto [last, error] = std::from_chars(rest.data(), rest.data() + end, value);
+            if (error != std::errc() || last != rest.data() + end)
+                return std::nullopt;
+            return value;
+        }
+        rest.remove_prefix(end);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint64_t> ClientVerifier::readStartTime(pid_t pid) const
+{
+    std::ifstream stream(procRoot_ / decimal(pid) / "stat", std::ios::binary);
+    if (!stream)
+        return std::nullopt;
+    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    return startTime(text);
+}
+
+std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& executable)
+{
+    // Hashing a large client on every message would be slow: digests are kept per file identity
+    // (a change to the file changes its ctime).
+    struct stat info {};
+    if (::stat(executable.c_str(), &info) != 0)
+        return std::nullopt;
+    const FileIdentity identity {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
+                                 info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+    if (const auto found = digests_.find(identity); found != digests_.end())
+        return found->second;
+    auto computed = Foundation::FileDigest::sha256(executable);
+    if (!computed)
+        return std::nullopt;
+    if (digests_.size() >= maximumDigestCache)
+        digests_.clear();
+    digests_[identity] = *computed;
+    return computed;
+}
+
+std::optional<std::string> ClientVerifier::check(const XPC::PeerCredentials& peer, bool admitting)
+{
+    std::lock_guard lock(mutex_);
+    const auto& uids = configuration_.allowedClientUIDs;
+    if (std::find(uids.begin(), uids.end(), peer.uid) == uids.end())
+        return "uid " + decimal(peer.uid) + " is not an allowed client";
+    if (configuration_.development)
+        return std::nullopt;
+
+    const auto process = "process " + decimal(peer.pid);
+    const auto before = readStartTime(peer.pid);
+    if (peer.pid <= 0 || !before)
+        return process + " cannot be inspected";
+    const auto link = procRoot_ / decimal(peer.pid) / "exe";
+    char resolved[PATH_MAX];
+    if (!::realpath(link.c_str(), resolved))
+        return "the executable of " + process + " cannot be resolved";
+    const std::filesystem::path executable = resolved;
+    if (executable != configuration_.allowedClientPath)
+        return "the executable " + executable.string() + " of " + process + " is not the allowed client " +
+               configuration_.allowedClientPath.string();
+    // The digest of the image the process runs, through its own link (not the path, which may change).
+    const auto sha256 = digest(link);
+    if (!sha256)
+        return "the executable of " + process + " cannot be read";
+    if (*sha256 != configuration_.allowedClientSHA256)
+        return "the executable " + executable.string() + " of " + process + " does not have the recorded SHA-256";
+    if (readStartTime(peer.pid) != before)
+        return process + " changed during the check";
+
+    const auto known = started_.find(peer.pid);
+    if (!admitting && known != started_.end() && known->second != *before)
+        return process + " is not the process that connected";
+    started_[peer.pid] = *before;
+    return std::nullopt;
+}
+
+} // namespace Aerlo

@@ -1,0 +1,201 @@
+#include "Tools/SMCHelper/FanWriter.h"
+
+#include "Classes/Sensors/SMC.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Aerlo {
+
+namespace {
+
+std::string decimal(long long value) { return std::to_string(value); }
+
+std::string key(int fan, const char* suffix) { return "F" + decimal(fan) + suffix; }
+
+// A reading that is finite and within int's range, or nothing.
+std::optional<double> usable(const std::optional<double>& value)
+{
+    if (!value || !std::isfinite(*value) || std::fabs(*value) > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return *value;
+}
+
+} // namespace
+
+FanWriter::FanWriter(std::shared_ptr<IOKit::ServiceRegistry> registry) : registry_(std::move(registry)) {}
+
+FanWriter::~FanWriter() = default;
+
+SMC* FanWriter::smc()
+{
+    if (!smc_ || smc_->conn == 0)
+        smc_ = std::make_unique<SMC>(registry_);
+    return smc_->conn == 0 ? nullptr : smc_.get();
+}
+
+std::optional<int> FanWriter::fanCount()
+{
+    const auto count = usable(smc()->getValue("FNum"));
+    if (count && *count >= 0)
+        return std::min(static_cast<int>(*count), maximumFanCount);
+    if (count)
+        return std::nullopt;
+    // A stored 0 reads as absent: tell it from a key that is missing.
+    SMCVal value;
+    value.key = "FNum";
+    const bool zero = smc()->read(value) == IOKit::kIOReturnSuccess && value.dataSize > 0 &&
+                      std::all_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t byte) { return byte == 0; });
+    return zero ? std::optional(0) : std::nullopt;
+}
+
+std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
+{
+    if (id < 0 || id >= maximumFanCount)
+        return "invalid fan id " + decimal(id) + ": fans are numbered 0 to 9";
+    const auto count = fanCount();
+    if (!count)
+        return "invalid fan id " + decimal(id) + ": the fan count cannot be read";
+    if (id >= *count)
+        return "invalid fan id " + decimal(id) + ": the machine has " +
+               (*count == 0 ? std::string("no fans") : decimal(*count) + (*count == 1 ? " fan" : " fans"));
+    return std::nullopt;
+}
+
+std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
+{
+    const auto maximum = usable(smc()->getValue(key(fan, "Mx")));
+    if (!maximum || *maximum <= 0) {
+        problem = "the maximum speed of fan " + decimal(fan) + " cannot be read";
+        return std::nullopt;
+    }
+    const auto minimum = usable(smc()->getValue(key(fan, "Mn")));
+    if (!minimum || *minimum < 0) {
+        problem = "the minimum speed of fan " + decimal(fan) + " cannot be read";
+        return std::nullopt;
+    }
+    const Range range {static_cast<int>(std::ceil(*minimum)), static_cast<int>(std::floor(*maximum))};
+    if (range.minimum > range.maximum) {
+        problem = "fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) + ", maximum " +
+                  decimal(range.maximum);
+        return std::nullopt;
+    }
+    return range;
+}
+
+bool FanWriter::isForced(int fan)
+{
+    if (const auto mode = smc()->getValue(key(fan, "Md")); mode && *mode == 1)
+        return true;
+    const auto mask = usable(smc()->getValue("FS! "));
+    return mask && *mask >= 0 && ((static_cast<unsigned>(*mask) >> fan) & 1u) != 0;
+}
+
+bool FanWriter::writeTarget(int fan, int rpm)
+{
+    smc()->setFanSpeed(fan, rpm);
+    const auto target = smc()->getValue(key(fan, "Tg"));
+    // A target of 0 reads as absent.
+    return target ? std::fabs(*target - rpm) < 0.5 : rpm == 0;
+}
+
+bool FanWriter::writeMode(int fan, bool forced)
+{
+    smc()->setFanMode(fan, forced ? FanMode::forced : FanMode::automatic);
+    if (isForced(fan) != forced)
+        return false;
+    if (forced)
+        forcedByUs_.insert(fan);
+    else
+        forcedByUs_.erase(fan);
+    return true;
+}
+
+std::string FanWriter::setMode(std::int64_t id, std::int64_t mode)
+{
+    std::lock_guard lock(mutex_);
+    if (!smc())
+        return "the SMC is not available";
+    if (auto problem = fanProblem(id))
+        return *problem;
+    if (mode != 0 && mode != 1)
+        return "invalid fan mode " + decimal(mode) + ": 0 is automatic, 1 forced";
+    const int fan = static_cast<int>(id);
+    if (mode == 0)
+        return writeMode(fan, false) ? "" : "fan " + decimal(fan) + " could not be set to automatic";
+
+    std::string problem;
+    const auto limits = range(fan, problem);
+    if (!limits)
+        return problem;
+    if (!isForced(fan)) {
+        // A fan standing still reads as absent: the clamp then gives its minimum.
+        const double actual = usable(smc()->getValue(key(fan, "Ac"))).value_or(0);
+        const int start = std::clamp(static_cast<int>(std::lround(actual)), limits->minimum, limits->maximum);
+        if (!writeTarget(fan, start))
+            return "the target speed of fan " + decimal(fan) + " could not be written";
+    }
+    return writeMode(fan, true) ? "" : "fan " + decimal(fan) + " could not be forced";
+}
+
+std::string FanWriter::setSpeed(std::int64_t id, std::int64_t rpm)
+{
+    std::lock_guard lock(mutex_);
+    if (!smc())
+        return "the SMC is not available";
+    if (auto problem = fanProblem(id))
+        return *problem;
+    if (rpm < 0)
+        return "invalid fan speed " + decimal(rpm) + ": below 0";
+    const int fan = static_cast<int>(id);
+    std::string problem;
+    const auto limits = range(fan, problem);
+    if (!limits)
+        return problem;
+    const int target = static_cast<int>(std::clamp<std::int64_t>(rpm, limits->minimum, limits->maximum));
+    if (!writeTarget(fan, target))
+        return "the target speed of fan " + decimal(fan) + " could not be written";
+    return target == rpm ? "" : "clamped to " + decimal(target);
+}
+
+std::vector<int> FanWriter::forcedFansLocked(int count)
+{
+    std::vector<int> fans;
+    for (int fan = 0; fan < count; ++fan)
+        if (isForced(fan))
+            fans.push_back(fan);
+    return fans;
+}
+
+std::vector<int> FanWriter::forcedFans()
+{
+    std::lock_guard lock(mutex_);
+    if (!smc())
+        return {};
+    return forcedFansLocked(fanCount().value_or(0));
+}
+
+std::vector<int> FanWriter::restoreAutomatic(bool everyFan)
+{
+    std::lock_guard lock(mutex_);
+    if (!smc())
+        return {};
+    std::vector<int> fans;
+    if (const auto count = fanCount()) {
+        if (everyFan)
+            for (int fan = 0; fan < *count; ++fan)
+                fans.push_back(fan);
+        else
+            fans = forcedFansLocked(*count);
+    }
+    for (const int fan : forcedByUs_)
+        if (std::find(fans.begin(), fans.end(), fan) == fans.end())
+            fans.push_back(fan);
+    std::sort(fans.begin(), fans.end());
+    for (const int fan : fans)
+        writeMode(fan, false);
+    return fans;
+}
+
+} // namespace Aerlo

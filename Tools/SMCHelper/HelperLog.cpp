@@ -1,0 +1,116 @@
+#include "Tools/SMCHelper/HelperLog.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <ctime>
+#include <fcntl.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace Aerlo {
+
+namespace {
+
+// `value` in decimal, zero-padded to `width` digits.
+void appendPadded(std::string& text, long long value, int width)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    for (auto length = end - digits; length < width; ++length)
+        text.push_back('0');
+    text.append(digits, end);
+}
+
+} // namespace
+
+HelperLog::HelperLog(const Foundation::Clock& clock) : clock_(clock) {}
+
+HelperLog::~HelperLog() { close(); }
+
+std::string HelperLog::open(const std::filesystem::path& path)
+{
+    std::lock_guard lock(mutex_);
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return "Cannot open the log " + path.string() + ": " + std::generic_category().message(errno);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = fd;
+    return {};
+}
+
+void HelperLog::close()
+{
+    std::lock_guard lock(mutex_);
+    if (fd_ >= 0) {
+        ::fsync(fd_);
+        ::close(fd_);
+    }
+    fd_ = -1;
+}
+
+bool HelperLog::isOpen() const
+{
+    std::lock_guard lock(mutex_);
+    return fd_ >= 0;
+}
+
+void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fields)
+{
+    nlohmann::ordered_json line;
+    line["time"] = timestamp(clock_.wallTime());
+    line["event"] = std::string(event);
+    if (fields.is_object())
+        for (const auto& [key, value] : fields.items())
+            line[key] = value;
+    // Texts from clients are valid UTF-8 (the codec checks); anything else is replaced, never thrown.
+    const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+
+    std::lock_guard lock(mutex_);
+    if (fd_ < 0)
+        return;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const ssize_t written = ::write(fd_, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return;
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+std::string HelperLog::timestamp(double wallSeconds)
+{
+    const long long milliseconds = std::isfinite(wallSeconds) ? std::llround(wallSeconds * 1000) : 0;
+    long long seconds = milliseconds / 1000;
+    long long fraction = milliseconds % 1000;
+    if (fraction < 0) {
+        fraction += 1000;
+        seconds -= 1;
+    }
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts {};
+    ::gmtime_r(&time, &parts);
+    std::string text;
+    appendPadded(text, parts.tm_year + 1900LL, 4);
+    text.push_back('-');
+    appendPadded(text, parts.tm_mon + 1, 2);
+    text.push_back('-');
+    appendPadded(text, parts.tm_mday, 2);
+    text.push_back('T');
+    appendPadded(text, parts.tm_hour, 2);
+    text.push_back(':');
+    appendPadded(text, parts.tm_min, 2);
+    text.push_back(':');
+    appendPadded(text, parts.tm_sec, 2);
+    text.push_back('.');
+    appendPadded(text, fraction, 3);
+    text.push_back('Z');
+    return text;
+}
+
+} // namespace Aerlo

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Platform/Foundation/Clock.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace Aerlo {
+
+// The helper daemon's log: one JSON object per line, appended to a file and written out line by
+// line (one write each, nothing buffered), so that another process can read exactly what the
+// daemon received, in order. Every record starts with "time" (UTC, milliseconds) and "event".
+// Thread-safe.
+class HelperLog {
+public:
+    explicit HelperLog(const Foundation::Clock& clock = Foundation::Clock::system());
+    ~HelperLog();
+    HelperLog(const HelperLog&) = delete;
+    HelperLog& operator=(const HelperLog&) = delete;
+
+    // Opens `path` for appending (mode 0644), creating its folder. The empty text, else why not.
+    std::string open(const std::filesystem::path& path);
+    void close();
+    bool isOpen() const;
+
+    // {"time": …, "event": event, …fields}; `fields` is an object. Nothing is written while closed.
+    void record(std::string_view event, const nlohmann::ordered_json& fields = nlohmann::ordered_json::object());
+
+    // "2025-01-01T00:00:00.000Z" for seconds since 1970.
+    static std::string timestamp(double wallSeconds);
+
+private:
+    const Foundation::Clock& clock_;
+    mutable std::mutex mutex_;
+    int fd_ = -1;
+};
+
+} // namespace Aerlo

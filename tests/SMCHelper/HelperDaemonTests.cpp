@@ -1,0 +1,304 @@
+#include "Platform/System/HelperPaths.h"
+#include "Platform/XPC/Socket.h"
+#include "tests/SMCHelper/HelperTestSupport.h"
+
+#include <csignal>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Aerlo::HelperConfiguration;
+using Aerlo::HelperDaemon;
+using HelperTest::HelperFixture;
+using HelperTest::logRecords;
+using SystemPlatform::HelperPaths;
+
+constexpr const char* fanMode = "setFanModeWithId:mode:completion:";
+
+void writeFile(const fs::path& path, const std::string& contents, fs::perms permissions = fs::perms(0644))
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+    fs::permissions(path, permissions);
+}
+
+class HelperLifeCycle : public HelperFixture {
+protected:
+    void forceBothFans()
+    {
+        ASSERT_TRUE(send(fanMode, {0, 1}));
+        ASSERT_TRUE(send(fanMode, {1, 1}));
+        ASSERT_EQ(machine.device->value("F0Md"), 1);
+        ASSERT_EQ(machine.device->value("F1Md"), 1);
+    }
+    bool bothAutomatic() const
+    {
+        return machine.device->value("F0Md") == 0 && machine.device->value("F1Md") == 0;
+    }
+};
+
+TEST_F(HelperLifeCycle, DevelopmentRunServesOnlyItsOwnUidAndSaysSoLoudly)
+{
+    makeDaemon();
+    const std::string warning = "No job file at " + HelperPaths::jobFile(HelperTest::label).string() +
+                                ": development run, serving only uid " + std::to_string(::getuid()) +
+                                " and not checking the client's executable.";
+    EXPECT_EQ(console.errors(), warning + "\n");
+    const auto start = logRecords("start");
+    ASSERT_EQ(start.size(), 1u);
+    EXPECT_EQ(start[0]["version"], "2.4.0");
+    EXPECT_EQ(start[0]["development"], true);
+    EXPECT_EQ(logRecords("development").at(0)["warning"], warning);
+
+    HelperTest::RecordingPeer stranger({::getpid(), ::getuid() + 1, ::getgid()});
+    EXPECT_FALSE(daemon->admit(stranger.credentials()));
+    EXPECT_FALSE(send(stranger, fanMode, {0, 1}));
+    EXPECT_EQ(machine.device->value("F0Md"), 0);
+    const auto refused = logRecords("refused");
+    ASSERT_EQ(refused.size(), 2u);
+    EXPECT_EQ(refused[1]["reason"], "uid " + std::to_string(::getuid() + 1) + " is not an allowed client");
+    EXPECT_EQ(refused[1]["sel"], fanMode);
+    EXPECT_TRUE(logRecords("message").empty());
+}
+
+TEST_F(HelperLifeCycle, WatchdogReturnsForcedFansOnceNoClientHasBeenConnectedForItsPeriod)
+{
+    auto configuration = HelperConfiguration::developmentRun(::getuid());
+    configuration.watchdogSeconds = 30;
+    makeDaemon(configuration);
+    forceBothFans();
+
+    // A client that stays connected keeps the fans as they are.
+    int error = 0;
+    auto client = XPC::Socket::connect(HelperPaths::socket(HelperTest::label),
+                                       std::chrono::steady_clock::now() + std::chrono::seconds(2), error);
+    ASSERT_TRUE(client) << error;
+    ASSERT_TRUE(HelperTest::eventually([&] { return daemon->clientCount() == 1; }));
+    machine.clock.advance(120);
+    daemon->tick();
+    EXPECT_EQ(machine.device->value("F0Md"), 1);
+
+    // The period starts at the last tick that saw a client.
+    client->close();
+    ASSERT_TRUE(HelperTest::eventually([&] { return daemon->clientCount() == 0; }));
+    machine.clock.advance(29);
+    daemon->tick();
+    EXPECT_EQ(machine.device->value("F0Md"), 1);
+    machine.clock.advance(1);
+    daemon->tick();
+    EXPECT_TRUE(bothAutomatic());
+    const auto restore = logRecords("restore");
+    ASSERT_EQ(restore.size(), 1u);
+    EXPECT_EQ(restore[0]["reason"], "watchdog");
+    EXPECT_EQ(restore[0]["fans"], nlohmann::json::array({0, 1}));
+
+    // Once per idle period.
+    machine.clock.advance(100);
+    daemon->tick();
+    EXPECT_EQ(logRecords("restore").size(), 1u);
+    // A message starts a new period.
+    forceBothFans();
+    machine.clock.advance(29.5);
+    daemon->tick();
+    EXPECT_EQ(machine.device->value("F1Md"), 1);
+    machine.clock.advance(0.5);
+    daemon->tick();
+    EXPECT_TRUE(bothAutomatic());
+    EXPECT_EQ(daemon->exitRequest(), std::nullopt);
+}
+
+TEST_F(HelperLifeCycle, WatchdogOfZeroSecondsIsOff)
+{
+    auto configuration = HelperConfiguration::developmentRun(::getuid());
+    configuration.watchdogSeconds = 0;
+    makeDaemon(configuration);
+    forceBothFans();
+    machine.clock.advance(86400);
+    daemon->tick();
+    EXPECT_EQ(machine.device->value("F0Md"), 1);
+    EXPECT_TRUE(logRecords("restore").empty());
+}
+
+TEST_F(HelperLifeCycle, SignalReturnsForcedFansStopsListeningAndExitsZero)
+{
+    for (const int signal : {SIGTERM, SIGINT}) {
+        makeDaemon();
+        ASSERT_TRUE(send(fanMode, {1, 1}));
+        ASSERT_TRUE(fs::exists(HelperPaths::socket(HelperTest::label)));
+        daemon->terminate(signal);
+        EXPECT_TRUE(bothAutomatic());
+        EXPECT_FALSE(daemon->isListening());
+        EXPECT_FALSE(fs::exists(HelperPaths::socket(HelperTest::label)));
+        const auto request = daemon->waitForExit(0);
+        ASSERT_TRUE(request);
+        EXPECT_EQ(request->kind, HelperDaemon::ExitRequest::Kind::exit);
+        EXPECT_EQ(request->status, 0);
+        const auto restore = logRecords("restore");
+        ASSERT_FALSE(restore.empty());
+        EXPECT_EQ(restore.back()["reason"], HelperDaemon::signalName(signal));
+        EXPECT_EQ(restore.back()["fans"], nlohmann::json::array({1}));
+        daemon.reset();
+    }
+    EXPECT_EQ(HelperDaemon::signalName(SIGHUP), "SIGHUP");
+}
+
+TEST_F(HelperLifeCycle, UninstallSetsEveryFanAutomaticRemovesItsFilesAndExits)
+{
+    writeFile(HelperPaths::installedProgram(HelperTest::label), "program", fs::perms(0544));
+    writeFile(HelperPaths::jobFile(HelperTest::label), "{}");
+    writeFile(HelperPaths::pidFile(HelperTest::label), "123\n");
+    makeDaemon();
+    ASSERT_TRUE(fs::exists(HelperPaths::socket(HelperTest::label)));
+    ASSERT_TRUE(send(fanMode, {0, 1}));
+
+    EXPECT_TRUE(send("uninstall"));
+    EXPECT_TRUE(bothAutomatic());
+    for (const auto& path : {HelperPaths::installedProgram(HelperTest::label), HelperPaths::jobFile(HelperTest::label),
+                             HelperPaths::pidFile(HelperTest::label), HelperPaths::socket(HelperTest::label)})
+        EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_FALSE(daemon->isListening());
+    const auto request = daemon->exitRequest();
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, HelperDaemon::ExitRequest::Kind::exit);
+    EXPECT_EQ(request->status, 0);
+
+    const auto records = logRecords();
+    ASSERT_GE(records.size(), 3u);
+    EXPECT_EQ(records[records.size() - 3]["sel"], "uninstall");
+    EXPECT_EQ(records[records.size() - 2]["event"], "restore");
+    EXPECT_EQ(records[records.size() - 2]["reason"], "uninstall");
+    EXPECT_EQ(records[records.size() - 2]["fans"], nlohmann::json::array({0, 1}));
+    EXPECT_EQ(records.back()["event"], "uninstalled");
+    EXPECT_EQ(records.back()["problem"], nullptr);
+}
+
+TEST_F(HelperLifeCycle, UpdateRunsOnlyTheInstalledProgramWhenItDiffersFromTheRunningOne)
+{
+    const auto installed = HelperPaths::installedProgram(HelperTest::label);
+    const auto running = root.path() / "running";
+    writeFile(running, "old daemon", fs::perms(0755));
+    // What the application carries is never used.
+    writeFile(root.path() / "Applications/Aerlo.app/Contents/Library/LaunchServices" / HelperTest::label, "app copy",
+              fs::perms(0755));
+
+    Aerlo::HelperDaemon::Options options;
+    options.version = "2.4.0";
+    options.configuration = HelperConfiguration::developmentRun(::getuid());
+    options.smcRegistry = machine.registry;
+    options.clock = &machine.clock;
+    options.runningImage = running;
+    daemon = std::make_unique<HelperDaemon>(options);
+    ASSERT_TRUE(daemon->start());
+
+    const struct {
+        std::string contents; // empty: no installed program
+        fs::perms permissions;
+        const char* action;
+        const char* reason;
+    } cases[] = {
+        {"", fs::perms(0544), "none", "the installed program cannot be read"},
+        {"old daemon", fs::perms(0544), "none", "the installed program is the running one"},
+        {"new daemon", fs::perms(0566), "none", "the installed program may be written by another user"},
+        {"new daemon", fs::perms(0544), "re-exec", nullptr},
+    };
+    for (const auto& item : cases) {
+        fs::remove(installed);
+        if (!item.contents.empty())
+            writeFile(installed, item.contents, item.permissions);
+        EXPECT_TRUE(send("update"));
+        const auto update = logRecords("update").back();
+        EXPECT_EQ(update["action"], item.action) << item.contents;
+        if (item.reason) {
+            EXPECT_EQ(update["reason"], item.reason);
+            EXPECT_EQ(daemon->exitRequest(), std::nullopt);
+        }
+    }
+    const auto request = daemon->exitRequest();
+    ASSERT_TRUE(request);
+    EXPECT_EQ(request->kind, HelperDaemon::ExitRequest::Kind::reexec);
+    EXPECT_EQ(request->program, installed);
+    EXPECT_TRUE(daemon->isListening()); // the program stops it right before it runs the new one
+
+    // A failed re-execution serves on.
+    daemon->stop();
+    EXPECT_TRUE(daemon->resume());
+    EXPECT_TRUE(daemon->isListening());
+    EXPECT_EQ(daemon->exitRequest(), std::nullopt);
+}
+
+TEST(HelperConfigurationTest, ReadsTheJobFile)
+{
+    TempRoot root;
+    const auto job = HelperPaths::jobFile(HelperTest::label);
+    std::string problem;
+
+    auto development = HelperConfiguration::load(job, problem);
+    ASSERT_TRUE(development);
+    EXPECT_TRUE(development->development);
+    EXPECT_EQ(development->allowedClientUIDs, std::vector<uid_t> {::getuid()});
+
+    const auto client = root.path() / "Applications/Aerlo.app/Contents/MacOS/Aerlo";
+    writeFile(client, "client", fs::perms(0755));
+    nlohmann::ordered_json json = {
+        {"Label", HelperTest::label},
+        {"Program", HelperPaths::installedProgram(HelperTest::label).string()},
+        {"Domain", "user"},
+        {"SocketPath", HelperPaths::socket(HelperTest::label).string()},
+        {"AllowedClientPath", (root.path() / "Applications/Aerlo.app/Contents/MacOS/../MacOS/Aerlo").string()},
+        {"AllowedClientUIDs", {501, 0}},
+        {"AllowedClientSHA256", std::string(64, 'a')},
+        {"EnvironmentVariables", nlohmann::ordered_json::object()},
+        {"StandardOutPath", "/dev/null"},
+        {"StandardErrorPath", "/dev/null"},
+    };
+    writeFile(job, json.dump());
+    auto installed = HelperConfiguration::load(job, problem);
+    ASSERT_TRUE(installed) << problem;
+    EXPECT_FALSE(installed->development);
+    EXPECT_EQ(installed->allowedClientUIDs, (std::vector<uid_t> {501, 0}));
+    EXPECT_EQ(installed->allowedClientPath, fs::canonical(client));
+    EXPECT_EQ(installed->allowedClientSHA256, std::string(64, 'a'));
+    EXPECT_EQ(installed->watchdogSeconds, HelperConfiguration::defaultWatchdogSeconds);
+
+    json["WatchdogSeconds"] = 10;
+    writeFile(job, json.dump());
+    EXPECT_EQ(HelperConfiguration::load(job, problem)->watchdogSeconds, 10);
+
+    const struct {
+        std::string contents;
+        std::string problem;
+    } broken[] = {
+        {"not json", "The job file " + job.string() + " holds no valid job."},
+        {"{\"Label\": 1}", "The job file " + job.string() + " holds no valid job."},
+        {[&] {
+             auto copy = json;
+             copy["WatchdogSeconds"] = -1;
+             return copy.dump();
+         }(),
+         "\"WatchdogSeconds\" in " + job.string() + " is not a number of seconds from 0 to 86400."},
+        {[&] {
+             auto copy = json;
+             copy["WatchdogSeconds"] = "30";
+             return copy.dump();
+         }(),
+         "\"WatchdogSeconds\" in " + job.string() + " is not a number of seconds from 0 to 86400."},
+    };
+    for (const auto& item : broken) {
+        writeFile(job, item.contents);
+        problem.clear();
+        EXPECT_FALSE(HelperConfiguration::load(job, problem)) << item.contents;
+        EXPECT_EQ(problem, item.problem);
+    }
+}
+
+TEST(HelperLogTest, TimestampsAreUTCWithMilliseconds)
+{
+    EXPECT_EQ(Aerlo::HelperLog::timestamp(1735689600.0), "2025-01-01T00:00:00.000Z");
+    EXPECT_EQ(Aerlo::HelperLog::timestamp(1735689599.9996), "2025-01-01T00:00:00.000Z");
+    EXPECT_EQ(Aerlo::HelperLog::timestamp(951782400.25), "2000-02-29T00:00:00.250Z");
+    EXPECT_EQ(Aerlo::HelperLog::timestamp(-0.5), "1969-12-31T23:59:59.500Z");
+}
+
+} // namespace

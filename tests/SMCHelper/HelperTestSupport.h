@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Platform/XPC/PeerConnection.h"
+#include "Tools/SMCHelper/HelperDaemon.h"
+#include "tests/SMC/SimMachine.h"
+#include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TempRoot.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace HelperTest {
+
+inline constexpr const char* label = "com.norvane.AerloOffline.SMC.Helper";
+
+// A client connection as the handler sees it: this process's credentials, replies recorded.
+class RecordingPeer : public XPC::PeerConnection {
+public:
+    RecordingPeer() : credentials_ {::getpid(), ::getuid(), ::getgid()} {}
+    explicit RecordingPeer(XPC::PeerCredentials credentials) : credentials_(credentials) {}
+
+    const XPC::PeerCredentials& credentials() const override { return credentials_; }
+    bool reply(std::uint64_t id, const std::optional<std::string>& text) override
+    {
+        replies.push_back({id, text});
+        return open_;
+    }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+
+    std::vector<XPC::Reply> replies;
+
+private:
+    XPC::PeerCredentials credentials_;
+    bool open_ = true;
+};
+
+// The lines of the daemon's log.
+std::vector<std::string> logLines();
+// The daemon's log records, in order; only those of `event` when given.
+std::vector<nlohmann::json> logRecords(const std::string& event = {});
+// "<sel> <args>" of every message the daemon logged, in order.
+std::vector<std::string> loggedMessages();
+// The canonical path of this test program and its SHA-256.
+std::filesystem::path testProgram();
+std::string testProgramDigest();
+// A configuration serving this process, as the installer would record it.
+Aerlo::HelperConfiguration configurationForThisProcess();
+
+// A daemon in this process over a simulated machine on a manual clock, under a temporary root.
+class HelperFixture : public ::testing::Test {
+protected:
+    // The default machine: two "flt " fans with mode keys (F0: 1200…5779, actual 1206).
+    explicit HelperFixture(std::string profile = "mbp-m1pro-2fan") : machine(profile) {}
+
+    void makeDaemon(Aerlo::HelperConfiguration configuration = Aerlo::HelperConfiguration::developmentRun(::getuid()));
+    // Handles one request from `peer` (default: this process); the handler's verdict.
+    bool send(const std::string& sel, XPC::Message args = XPC::Message::array());
+    bool send(RecordingPeer& from, const std::string& sel, XPC::Message args = XPC::Message::array());
+    // The text of the last reply.
+    std::optional<std::string> lastReply() const;
+
+    ConsoleCapture console; // the writers' lines and the daemon's warnings
+    TempRoot root;
+    SimMachine machine;
+    std::unique_ptr<Aerlo::HelperDaemon> daemon;
+    RecordingPeer peer;
+    std::uint64_t nextId = 1;
+};
+
+// Waits (a bounded guard, short steps) until `condition` holds.
+template <typename Condition>
+bool eventually(Condition condition, double seconds = 5)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        ::usleep(2000);
+    }
+    return true;
+}
+
+} // namespace HelperTest
