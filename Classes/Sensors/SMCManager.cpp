@@ -1,5 +1,7 @@
 #include "Classes/Sensors/SMCManager.h"
 
+#include "Classes/Configure/Global/LocalizationTable.h"
+
 #include "Classes/Sensors/SMC.h"
 #include "Platform/Foundation/Console.h"
 
@@ -68,7 +70,7 @@ SMCManager::SMCManager()
                               "Tc9a", "Tc9b", "Tc9x", "Tc9z"},
       intelSMCKeys{"TN0P", "TM0P", "Tm0P", "TG0P", "TN0D", "TN0H", "TG0H", "TC0D", "TC0E", "TC0F", "TC0H", "TC0P",
                    "TCAD", "TC%c", "TC%C"},
-      localizedText([](std::string_view key) { return std::string(key); })
+      localizedText(&LocalizationTable::text)
 {
 }
 

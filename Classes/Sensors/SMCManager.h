@@ -53,7 +53,7 @@ public:
     int currentSMCKeyIndex = 0;
     const double maxCPUTemperature = 110.0;
 
-    // Localised texts of "Left fan", "Right fan" and "Fan"; the key itself until localisation is set.
+    // Localised texts of "Left fan", "Right fan" and "Fan" (the localisation table unless replaced).
     std::function<std::string(std::string_view key)> localizedText;
 
     // The mean of every entry of cpuTempKeysAppleSilicon that reads (duplicates count each time).
