@@ -1,0 +1,342 @@
+#include "Classes/FanControl/SMCHelper.h"
+
+#include "Classes/App/NotificationName.h"
+#include "Classes/Sensors/FanMode.h"
+#include "Classes/Sensors/SMC.h"
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/Process.h"
+#include "Platform/System/AuthorizationProvider.h"
+#include "Platform/System/EmbeddedInfo.h"
+#include "Platform/System/HelperPaths.h"
+#include "Platform/System/JobBlessService.h"
+#include "Platform/XPC/Connection.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <sys/stat.h>
+
+namespace Aerlo {
+
+namespace {
+
+// The most fans an "F<i>Md" key can name.
+constexpr double maximumFanCount = 10;
+
+struct SharedInstance {
+    std::mutex mutex;
+    std::shared_ptr<SMCHelper> helper;
+    SMCHelper::TransportFactory factory;
+};
+
+SharedInstance& sharedInstance()
+{
+    static auto* instance = new SharedInstance(); // lives as long as the process
+    return *instance;
+}
+
+void printReply(std::optional<std::string> reply)
+{
+    if (reply && !reply->empty())
+        Foundation::Console::print(*reply);
+}
+
+bool fileExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The bytes as UTF-8 text; a byte that starts no valid sequence becomes U+FFFD.
+std::string decodeUTF8(const std::string& bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const auto continuation = [&](std::size_t i) { return i < bytes.size() && (byte(i) & 0xC0) == 0x80; };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = byte(i);
+        std::size_t length = 0;
+        if (lead < 0x80)
+            length = 1;
+        else if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        bool valid = length > 0;
+        for (std::size_t k = 1; valid && k < length; ++k)
+            valid = continuation(i + k);
+        if (valid && length == 3) {
+            const unsigned char second = byte(i + 1);
+            valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F);
+        } else if (valid && length == 4) {
+            const unsigned char second = byte(i + 1);
+            valid = !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
+        }
+        if (valid) {
+            text.append(bytes, i, length);
+            i += length;
+        } else {
+            text += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+SMCHelper& SMCHelper::shared()
+{
+    auto& instance = sharedInstance();
+    std::lock_guard lock(instance.mutex);
+    if (!instance.helper)
+        instance.helper = make(instance.factory);
+    return *instance.helper;
+}
+
+void SMCHelper::resetShared(TransportFactory factory)
+{
+    std::shared_ptr<SMCHelper> previous;
+    {
+        auto& instance = sharedInstance();
+        std::lock_guard lock(instance.mutex);
+        previous = std::move(instance.helper);
+        instance.factory = std::move(factory);
+    }
+    // Closed here, outside the lock: its handlers may still print.
+}
+
+std::shared_ptr<SMCHelper> SMCHelper::make(TransportFactory factory)
+{
+    return std::shared_ptr<SMCHelper>(new SMCHelper(std::move(factory)));
+}
+
+std::shared_ptr<XPC::Transport> SMCHelper::makeSocketConnection()
+{
+    return std::make_shared<XPC::Connection>(std::string(label));
+}
+
+SMCHelper::SMCHelper(TransportFactory factory)
+    : factory_(std::move(factory)), pending_(std::make_shared<HelperProtocol::PendingReplies>())
+{
+}
+
+SMCHelper::~SMCHelper()
+{
+    if (connection_)
+        connection_->setInvalidationHandler(nullptr);
+}
+
+bool SMCHelper::isInstalled() const
+{
+    struct stat attributes {};
+    const auto program = SystemPlatform::HelperPaths::installedProgram(label);
+    return ::stat(program.c_str(), &attributes) == 0 && S_ISREG(attributes.st_mode);
+}
+
+void SMCHelper::setFanSpeed(std::int64_t id, std::int64_t value)
+{
+    if (auto proxy = helperProxy())
+        proxy->setFanSpeedWithId(id, value, printReply);
+}
+
+void SMCHelper::setFanMode(std::int64_t id, std::int64_t mode)
+{
+    if (auto proxy = helperProxy())
+        proxy->setFanModeWithId(id, mode, printReply);
+}
+
+bool SMCHelper::isConnected() const { return connection_ != nullptr; }
+
+void SMCHelper::checkHelperVersion()
+{
+    const auto program = SystemPlatform::HelperPaths::bundledProgram(Foundation::Bundle::main().bundlePath(), label);
+    const auto info = SystemPlatform::EmbeddedInfo::infoDictionary(program);
+    if (!info)
+        return;
+    const auto version = info->find("CFBundleShortVersionString");
+    if (version == info->end() || !version->is_string())
+        return;
+    auto proxy = helperProxy();
+    if (!proxy)
+        return;
+    proxy->versionWithCompletion([weak = weak_from_this(), bundled = version->get<std::string>()](
+                                     std::optional<std::string> reply) {
+        if (reply.value_or(std::string()) == bundled)
+            return;
+        Foundation::Console::print("New version of SMC helper is detected, going to update...");
+        // The removal reads the SMC and uses the connection, and the installation may ask the user:
+        // both belong to the main thread.
+        Foundation::DispatchQueue::main().async([weak] {
+            if (auto self = weak.lock())
+                self->reinstall();
+        });
+    });
+}
+
+void SMCHelper::reinstall()
+{
+    uninstall(true);
+    installWhenOldDaemonIsGone(Foundation::DispatchTime::now().seconds + reinstallWaitSeconds);
+}
+
+void SMCHelper::installWhenOldDaemonIsGone(double deadline)
+{
+    using SystemPlatform::HelperPaths;
+    const bool gone = !fileExists(HelperPaths::socket(label)) && !fileExists(HelperPaths::pidFile(label));
+    if (!gone && Foundation::DispatchTime::now().seconds < deadline) {
+        Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + reinstallPollSeconds,
+                                                     [weak = weak_from_this(), deadline] {
+                                                         if (auto self = weak.lock())
+                                                             self->installWhenOldDaemonIsGone(deadline);
+                                                     });
+        return;
+    }
+    // A daemon still running by now is stopped by the installation.
+    installHelper([](bool installed) {
+        if (installed) {
+            Foundation::Console::print("The new version of SMC helper was successfully installed.");
+            return;
+        }
+        Foundation::Console::print("Error when installing a new version of the SMC helper.");
+        Foundation::NotificationCenter::defaultCenter().post(NotificationName::fanHelperState, nullptr,
+                                                             {{"state", false}});
+    });
+}
+
+void SMCHelper::installHelper(const std::function<void(bool)>& completion)
+{
+    using namespace SystemPlatform;
+    const auto finish = [&](bool installed) {
+        if (completion)
+            completion(installed);
+    };
+    const auto provider = AuthorizationProvider::shared();
+    const AuthorizationResult empty = provider->create({}, kAuthorizationFlagPreAuthorize);
+    if (empty.status != errAuthorizationSuccess) {
+        Foundation::Console::print("Unable to get a valid empty authorization reference to load Helper daemon");
+        finish(false);
+        return;
+    }
+    const AuthorizationRights rights {AuthorizationItem {std::string(kSMRightBlessPrivilegedHelper), {}, 0}};
+    const AuthorizationResult loading =
+        provider->create(rights, kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights |
+                                     kAuthorizationFlagPreAuthorize);
+    if (loading.status != errAuthorizationSuccess) {
+        Foundation::Console::print("Unable to get a valid loading authorization reference to load Helper daemon");
+        finish(false);
+        return;
+    }
+    const JobBlessResult blessed = JobBlessService::bless(kSMDomainUserLaunchd, label, loading.authorization);
+    if (!blessed.ok) {
+        Foundation::Console::print("Error while installing the Helper: " +
+                                   (blessed.error ? blessed.error->localizedDescription : std::string()));
+        finish(false);
+        return;
+    }
+    provider->free(loading.authorization, kAuthorizationFlagDefaults);
+    finish(true);
+}
+
+void SMCHelper::uninstall(bool silent)
+{
+    const auto count = SMC::shared().getValue("FNum");
+    if (count && std::isfinite(*count)) {
+        const auto fans = static_cast<std::int64_t>(std::clamp(*count, 0.0, maximumFanCount));
+        for (std::int64_t fan = 0; fan < fans; ++fan)
+            if (auto proxy = helperProxy())
+                proxy->setFanModeWithId(fan, static_cast<std::int64_t>(FanMode::automatic), printReply);
+    }
+    auto proxy = helperProxy();
+    if (!proxy)
+        return;
+    proxy->uninstall();
+    if (!silent)
+        Foundation::NotificationCenter::defaultCenter().post(NotificationName::fanHelperState, nullptr,
+                                                             {{"state", false}});
+}
+
+void SMCHelper::update()
+{
+    if (auto proxy = helperProxy())
+        proxy->update();
+}
+
+std::shared_ptr<XPC::Transport> SMCHelper::makeConnection()
+{
+    if (connection_)
+        return connection_;
+    auto transport = factory_ ? factory_() : makeSocketConnection();
+    if (!transport)
+        return nullptr;
+    transport->setInvalidationHandler([weak = weak_from_this()] { queueConnectionClearing(weak); });
+    connection_ = transport;
+    transport->resume();
+    return transport;
+}
+
+std::optional<HelperProtocol> SMCHelper::helperProxy(const std::function<void()>& errorHandler)
+{
+    auto transport = makeConnection();
+    if (!transport) {
+        if (errorHandler)
+            errorHandler();
+        return std::nullopt;
+    }
+    // One line per proxy, however many of its messages fail.
+    auto reported = std::make_shared<std::atomic<bool>>(false);
+    HelperProtocol proxy(
+        std::move(transport),
+        [reported](const XPC::Error& error) {
+            if (!reported->exchange(true))
+                Foundation::Console::print(error.description);
+        },
+        pending_);
+    if (const auto path = Foundation::Bundle::main().path("SMC")) {
+        proxy.setSMCPath(path->string());
+    } else if (!missingResourceReported_) {
+        missingResourceReported_ = true;
+        Foundation::Console::print("The application's resource \"SMC\" is missing; messages go to the helper without its path.");
+    }
+    return proxy;
+}
+
+void SMCHelper::connectionInvalidated() { queueConnectionClearing(weak_from_this()); }
+
+void SMCHelper::queueConnectionClearing(const std::weak_ptr<SMCHelper>& helper)
+{
+    Foundation::DispatchQueue::main().async([helper] {
+        if (auto self = helper.lock())
+            self->clearConnection();
+    });
+}
+
+void SMCHelper::clearConnection()
+{
+    if (!connection_)
+        return;
+    connection_->setInvalidationHandler(nullptr);
+    retired_ = std::move(connection_);
+}
+
+bool SMCHelper::flush(double timeoutSeconds) { return pending_->waitUntilIdle(timeoutSeconds); }
+
+std::string SMCHelper::shell(const std::string& cmd)
+{
+    Foundation::ProcessOptions options;
+    options.standardInput = Foundation::ProcessInput::inherit;
+    options.standardOutput = Foundation::ProcessOutput::pipe;
+    options.standardError = Foundation::ProcessOutput::inherit;
+    // Reads the pipe to its end before reaping the child, so a long output never blocks it.
+    const auto result = Foundation::Process::run("/bin/sh", {"-c", cmd}, options);
+    return decodeUTF8(result.stdout_);
+}
+
+} // namespace Aerlo

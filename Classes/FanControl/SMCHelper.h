@@ -1,0 +1,94 @@
+#pragma once
+
+#include "Classes/FanControl/HelperProtocol.h"
+#include "Platform/XPC/Transport.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Aerlo {
+
+// The application's only client of the privileged helper daemon: it holds the one connection to the
+// daemon's service, hands out a proxy per message (each sent after `setSMCPath:`), and installs,
+// checks, updates and removes the daemon. Messages are fire-and-forget: a reply is only printed.
+//
+// The connection belongs to the main thread, as do the senders. Replies and proxy errors run on the
+// connection's private queue and only print; the version check hands its follow-up to the main queue.
+class SMCHelper : public std::enable_shared_from_this<SMCHelper> {
+public:
+    using TransportFactory = std::function<std::shared_ptr<XPC::Transport>()>;
+
+    // The daemon's service name, job label and program file name.
+    static constexpr std::string_view label = "com.norvane.AerloOffline.SMC.Helper";
+    // After a version mismatch: how long the old daemon may take to go, and how often to look.
+    static constexpr double reinstallWaitSeconds = 3.0;
+    static constexpr double reinstallPollSeconds = 0.1;
+    static constexpr double defaultFlushSeconds = 1.0;
+
+    static SMCHelper& shared();
+    // Tests: drops the shared instance; the next one makes its connections with `factory`
+    // (empty: the socket connection).
+    static void resetShared(TransportFactory factory = {});
+    // An instance of its own (tests); deferred work holds it weakly.
+    static std::shared_ptr<SMCHelper> make(TransportFactory factory = {});
+    // The socket connection to the service named `label`.
+    static std::shared_ptr<XPC::Transport> makeSocketConnection();
+
+    ~SMCHelper();
+    SMCHelper(const SMCHelper&) = delete;
+    SMCHelper& operator=(const SMCHelper&) = delete;
+
+    // The daemon's program is installed: the exact file "/Library/PrivilegedHelperTools/<label>".
+    bool isInstalled() const;
+    void setFanSpeed(std::int64_t id, std::int64_t value);
+    void setFanMode(std::int64_t id, std::int64_t mode);
+    // True while a connection is held.
+    bool isConnected() const;
+    const std::shared_ptr<XPC::Transport>& connection() const { return connection_; }
+
+    // Replaces the daemon when its version differs from the copy in the bundle.
+    void checkHelperVersion();
+    // Blesses the bundle's daemon on the caller's thread; `completion` runs once with the outcome.
+    void installHelper(const std::function<void(bool)>& completion);
+    // Every fan back to automatic, then `uninstall`; unless silent, announces "fanHelperState" false.
+    void uninstall(bool silent);
+    void update();
+
+    // The held connection, or a new resumed one (none only when the factory gives none).
+    std::shared_ptr<XPC::Transport> makeConnection();
+    // A proxy, after `setSMCPath:` has gone through it; none (and `errorHandler` called) when no
+    // connection can be made. The proxy prints the first error of its messages.
+    std::optional<HelperProtocol> helperProxy(const std::function<void()>& errorHandler = {});
+    // Queues on the main queue the emptying of the connection; the next message makes a new one.
+    void connectionInvalidated();
+
+    // Waits at most `timeoutSeconds` for the replies of the messages sent so far. Messages are on the
+    // wire once sent; at quit this lets the daemon apply the restores before the process goes.
+    // True when none is pending.
+    bool flush(double timeoutSeconds = defaultFlushSeconds);
+
+    // Runs `cmd` with /bin/sh -c and returns its standard output, read to the end, as UTF-8 text.
+    static std::string shell(const std::string& cmd);
+
+private:
+    explicit SMCHelper(TransportFactory factory);
+
+    static void queueConnectionClearing(const std::weak_ptr<SMCHelper>& helper);
+    void clearConnection();
+    // After a version mismatch, on the main queue.
+    void reinstall();
+    void installWhenOldDaemonIsGone(double deadline);
+
+    TransportFactory factory_;
+    std::shared_ptr<XPC::Transport> connection_;
+    // The connection emptied last; kept so that replies to what was sent on it still arrive.
+    std::shared_ptr<XPC::Transport> retired_;
+    std::shared_ptr<HelperProtocol::PendingReplies> pending_;
+    bool missingResourceReported_ = false;
+};
+
+} // namespace Aerlo
