@@ -1,6 +1,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/HelperPaths.h"
+#include "Platform/XPC/LoopbackTransport.h"
 #include "tests/FanControl/HelperClientTest.h"
 
 #include <gtest/gtest.h>
@@ -159,4 +160,24 @@ TEST(SMCHelperShell, DecodesInvalidUTF8WithReplacementCharacters)
 {
     EXPECT_EQ(SMCHelper::shell("printf 'ok \\303\\251 \\377x \\342\\202'"), "ok \xC3\xA9 \xEF\xBF\xBDx \xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(SMCHelper::shell("exit 3"), "");
+}
+
+TEST_F(SMCHelperTest, ADaemonServedInProcessGetsTheSameMessages)
+{
+    std::vector<std::string> received; // on the sender's thread, one at a time
+    SMCHelper::resetShared([&] {
+        return std::make_shared<XPC::LoopbackTransport>(
+            std::string(SMCHelper::label), [&](XPC::PeerConnection& peer, const XPC::Request& request) {
+                received.push_back(request.sel + " " + request.args.dump());
+                if (request.sel == speedSelector)
+                    return peer.reply(request.id, "clamped to 1200");
+                return request.sel != modeSelector || peer.reply(request.id, std::nullopt);
+            });
+    });
+    helper().setFanMode(0, 1);
+    helper().setFanSpeed(0, 900);
+    ASSERT_TRUE(helper().flush(2.0));
+    EXPECT_EQ(received, (std::vector<std::string>{smcPathLine(), modeSelector + " [0,1]", smcPathLine(),
+                                                  speedSelector + " [0,900]"}));
+    EXPECT_EQ(console_.lines(), std::vector<std::string>{"clamped to 1200"});
 }
