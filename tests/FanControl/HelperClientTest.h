@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+// The fan selectors as they go on the wire.
+inline const std::string modeSelector = "setFanModeWithId:mode:completion:";
+inline const std::string speedSelector = "setFanSpeedWithId:value:completion:";
+
 // A temporary root with a bundle carrying the test daemon (version AERLO_TEST_DAEMON_VERSION) and
 // the resource "SMC", the main run loop on a manual clock, the printed lines captured, a scripted
 // authorization, and a shared SMCHelper whose connections are recording transports.

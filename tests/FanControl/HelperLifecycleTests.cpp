@@ -16,7 +16,6 @@ using XPC::RecordingTransport;
 
 namespace {
 
-const std::string modeSelector = "setFanModeWithId:mode:completion:";
 const std::string emptyAuthorizationLine = "Unable to get a valid empty authorization reference to load Helper daemon";
 const std::string loadingAuthorizationLine =
     "Unable to get a valid loading authorization reference to load Helper daemon";

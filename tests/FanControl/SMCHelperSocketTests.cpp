@@ -15,8 +15,6 @@ using XPCTest::Log;
 
 namespace {
 
-const std::string modeSelector = "setFanModeWithId:mode:completion:";
-
 // A stand-in daemon on the helper's socket: logs "<sel> <args>", replies `reply` to the messages
 // that take one, after `gate` opens when one is given.
 std::unique_ptr<XPC::Listener> startDaemon(Log& received, std::string reply = "", Gate* gate = nullptr)

@@ -12,13 +12,6 @@ namespace fs = std::filesystem;
 using Aerlo::SMCHelper;
 using XPC::RecordingTransport;
 
-namespace {
-
-const std::string modeSelector = "setFanModeWithId:mode:completion:";
-const std::string speedSelector = "setFanSpeedWithId:value:completion:";
-
-} // namespace
-
 class SMCHelperTest : public HelperClientTest {};
 
 TEST_F(SMCHelperTest, EveryMessageFollowsItsOwnSMCPathInOrder)
