@@ -65,8 +65,6 @@ public:
     void uninstall() const;
     void update() const;
 
-    const std::shared_ptr<XPC::Transport>& transport() const { return transport_; }
-
 private:
     void send(std::string_view selector, XPC::Message args, Completion completion) const;
 
