@@ -9,6 +9,7 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Process.h"
 #include "Platform/System/AuthorizationProvider.h"
+#include "Platform/System/DaemonProcess.h"
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
@@ -17,6 +18,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <fstream>
+#include <limits>
 #include <mutex>
 #include <sys/stat.h>
 
@@ -49,6 +52,17 @@ bool fileExists(const std::filesystem::path& path)
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// The process id a pid file names: one positive whole number, maybe followed by white space.
+std::optional<pid_t> readPid(const std::filesystem::path& pidFile)
+{
+    std::ifstream stream(pidFile);
+    long long pid = 0;
+    std::string rest;
+    if (!(stream >> pid) || pid <= 0 || pid > std::numeric_limits<pid_t>::max() || (stream >> rest))
+        return std::nullopt;
+    return static_cast<pid_t>(pid);
 }
 
 // The bytes as UTF-8 text; a byte that starts no valid sequence becomes U+FFFD.
@@ -183,19 +197,22 @@ void SMCHelper::checkHelperVersion()
 
 void SMCHelper::reinstall()
 {
+    const auto daemon = readPid(SystemPlatform::HelperPaths::pidFile(label));
     uninstall(true);
-    installWhenOldDaemonIsGone(Foundation::DispatchTime::now().seconds + reinstallWaitSeconds);
+    installWhenOldDaemonIsGone(Foundation::DispatchTime::now().seconds + reinstallWaitSeconds, daemon);
 }
 
-void SMCHelper::installWhenOldDaemonIsGone(double deadline)
+void SMCHelper::installWhenOldDaemonIsGone(double deadline, std::optional<pid_t> daemon)
 {
     using SystemPlatform::HelperPaths;
-    const bool gone = !fileExists(HelperPaths::socket(label)) && !fileExists(HelperPaths::pidFile(label));
+    // Gone: its socket and pid file removed, and its process ended.
+    const bool gone = !fileExists(HelperPaths::socket(label)) && !fileExists(HelperPaths::pidFile(label)) &&
+                      !(daemon && SystemPlatform::DaemonProcess::isAlive(*daemon));
     if (!gone && Foundation::DispatchTime::now().seconds < deadline) {
         Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + reinstallPollSeconds,
-                                                     [weak = weak_from_this(), deadline] {
+                                                     [weak = weak_from_this(), deadline, daemon] {
                                                          if (auto self = weak.lock())
-                                                             self->installWhenOldDaemonIsGone(deadline);
+                                                             self->installWhenOldDaemonIsGone(deadline, daemon);
                                                      });
         return;
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace Aerlo {
 
@@ -81,7 +82,8 @@ private:
     void clearConnection();
     // After a version mismatch, on the main queue.
     void reinstall();
-    void installWhenOldDaemonIsGone(double deadline);
+    // `daemon`: the old daemon's process, when its pid file named one.
+    void installWhenOldDaemonIsGone(double deadline, std::optional<pid_t> daemon);
 
     TransportFactory factory_;
     std::shared_ptr<XPC::Transport> connection_;

@@ -1,6 +1,7 @@
 #include "Classes/FanControl/QVDaemonManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Process.h"
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/HelperPaths.h"
 #include "tests/FanControl/HelperClientTest.h"
@@ -261,6 +262,26 @@ TEST_F(HelperLifecycleTest, AnotherVersionIsReplacedOnTheMainQueueOnceTheOldDaem
                                                   "versionWithCompletion:"}));
     EXPECT_EQ(versionOf(HelperPaths::installedProgram(SMCHelper::label)), AERLO_TEST_DAEMON_VERSION);
     EXPECT_EQ(console_.lines().size(), 2u);
+}
+
+TEST_F(HelperLifecycleTest, AReinstallWaitsForTheOldDaemonsProcessToEnd)
+{
+    authorization_->script({ScriptedAuthorization::deny});
+    useFanCount(1);
+    Foundation::Process old("/bin/sleep", {"30"});
+    ASSERT_EQ(old.run(), "");
+    writeFile(HelperPaths::socket(SMCHelper::label), "");
+    writeFile(HelperPaths::pidFile(SMCHelper::label), std::to_string(old.processIdentifier()) + "\n");
+    daemonAnswers("1.0");
+    checkVersion();
+    driver_.runUntilIdle();
+    daemonGoes(); // its files go first
+    driver_.advance(1.0);
+    EXPECT_TRUE(authorization_->calls().empty()) << "its process still runs";
+    old.terminate();
+    old.waitUntilExit();
+    driver_.advance(SMCHelper::reinstallPollSeconds);
+    EXPECT_EQ(authorization_->calls().size(), 1u);
 }
 
 TEST_F(HelperLifecycleTest, AReinstallWaitsForTheOldDaemonNoLongerThanItsBound)
