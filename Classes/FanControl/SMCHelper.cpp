@@ -216,7 +216,7 @@ void SMCHelper::installWhenOldDaemonIsGone(double deadline, std::optional<pid_t>
                                                      });
         return;
     }
-    // A daemon still running by now is stopped by the installation.
+    // Past the bound, the installation stops a daemon that its pid file still names.
     installHelper([](bool installed) {
         if (installed) {
             Foundation::Console::print("The new version of SMC helper was successfully installed.");

@@ -63,7 +63,7 @@ protected:
     void daemonRuns()
     {
         writeFile(HelperPaths::socket(SMCHelper::label), "");
-        writeFile(HelperPaths::pidFile(SMCHelper::label), "999999\n");
+        writeFile(HelperPaths::pidFile(SMCHelper::label), "4194304\n"); // above any pid the kernel gives
     }
     void daemonGoes()
     {
