@@ -105,5 +105,6 @@ TEST_F(SMCHelperSocketTest, ADaemonClosingTheConnectionDoesNotStopTheApplication
         helper().setFanSpeed(i % 2, 1000 + i);
     ASSERT_TRUE(helper().flush(2.0));
     EXPECT_GE(received.size(), 1u);
+    EXPECT_GE(console_.lines().size(), 1u) << "the closing is reported";
     EXPECT_LE(console_.lines().size(), 20u) << "at most one line per proxy";
 }

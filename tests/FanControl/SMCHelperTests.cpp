@@ -89,24 +89,6 @@ TEST_F(SMCHelperTest, AnInvalidatedConnectionIsEmptiedOnTheMainQueueAndNotReused
     EXPECT_EQ(connection(1)->selectors(), (std::vector<std::string>{"setSMCPath:", modeSelector}));
 }
 
-TEST_F(SMCHelperTest, AMessageSentBeforeTheConnectionIsEmptiedIsNotLost)
-{
-    respond([](const XPC::Request& request) {
-        return request.sel == modeSelector ? RecordingTransport::Response::pending()
-                                           : RecordingTransport::Response::reply();
-    });
-    helper().setFanMode(0, 1);
-    connection(0)->disconnect(); // the pending reply fails: one line
-    connection(0)->drain();
-    respond({});
-    helper().setFanMode(1, 1); // still on the old connection, which reconnects
-    driver_.runUntilIdle();    // the connection is emptied
-    ASSERT_TRUE(helper().flush(2.0)) << "the reply sent on the emptied connection still arrives";
-    EXPECT_EQ(connection(0)->selectors(), (std::vector<std::string>{"setSMCPath:", modeSelector, "setSMCPath:", modeSelector}));
-    EXPECT_EQ(console_.lines().size(), 1u);
-    EXPECT_FALSE(helper().isConnected());
-}
-
 TEST_F(SMCHelperTest, FlushWaitsForTheRepliesWithinItsBound)
 {
     respond([](const XPC::Request&) { return RecordingTransport::Response::pending(); });
