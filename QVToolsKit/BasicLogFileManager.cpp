@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Paths.h"
 
 #include <algorithm>
@@ -33,45 +34,6 @@ const Foundation::Clock& clock()
 
 std::string describe(int error) { return std::generic_category().message(error); }
 
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUTF8(std::string_view text)
-{
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        size_t length;
-        unsigned char low = 0x80, high = 0xBF;
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        } else if (byte >= 0xC2 && byte <= 0xDF) {
-            length = 2;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            length = 3;
-            if (byte == 0xE0)
-                low = 0xA0;
-            else if (byte == 0xED)
-                high = 0x9F;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            length = 4;
-            if (byte == 0xF0)
-                low = 0x90;
-            else if (byte == 0xF4)
-                high = 0x8F;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
 
 std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
@@ -155,7 +117,7 @@ void BasicLogFileManager::StderrOutputStream::write(std::string_view text) const
 
 void BasicLogFileManager::FileHandlerOutputStream::write(std::string_view text) const
 {
-    if (text.empty() || !fileHandle || !isValidUTF8(text))
+    if (text.empty() || !fileHandle || !Foundation::UTF8::isValid(text))
         return;
     fileHandle->write(text); // a line the file cannot take is dropped
 }

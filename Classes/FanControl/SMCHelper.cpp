@@ -1,6 +1,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 
 #include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/StringExtension.h"
 #include "Classes/Sensors/FanMode.h"
 #include "Classes/Sensors/SMC.h"
 #include "Platform/Foundation/Bundle.h"
@@ -63,45 +64,6 @@ std::optional<pid_t> readPid(const std::filesystem::path& pidFile)
     if (!(stream >> pid) || pid <= 0 || pid > std::numeric_limits<pid_t>::max() || (stream >> rest))
         return std::nullopt;
     return static_cast<pid_t>(pid);
-}
-
-// The bytes as UTF-8 text; a byte that starts no valid sequence becomes U+FFFD.
-std::string decodeUTF8(const std::string& bytes)
-{
-    std::string text;
-    text.reserve(bytes.size());
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const auto continuation = [&](std::size_t i) { return i < bytes.size() && (byte(i) & 0xC0) == 0x80; };
-    for (std::size_t i = 0; i < bytes.size();) {
-        const unsigned char lead = byte(i);
-        std::size_t length = 0;
-        if (lead < 0x80)
-            length = 1;
-        else if (lead >= 0xC2 && lead <= 0xDF)
-            length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            length = 3;
-        else if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4;
-        bool valid = length > 0;
-        for (std::size_t k = 1; valid && k < length; ++k)
-            valid = continuation(i + k);
-        if (valid && length == 3) {
-            const unsigned char second = byte(i + 1);
-            valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second > 0x9F);
-        } else if (valid && length == 4) {
-            const unsigned char second = byte(i + 1);
-            valid = !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second > 0x8F);
-        }
-        if (valid) {
-            text.append(bytes, i, length);
-            i += length;
-        } else {
-            text += "\xEF\xBF\xBD";
-            ++i;
-        }
-    }
-    return text;
 }
 
 } // namespace
@@ -353,7 +315,7 @@ std::string SMCHelper::shell(const std::string& cmd)
     options.standardError = Foundation::ProcessOutput::inherit;
     // Reads the pipe to its end before reaping the child, so a long output never blocks it.
     const auto result = Foundation::Process::run("/bin/sh", {"-c", cmd}, options);
-    return decodeUTF8(result.stdout_);
+    return decodingUTF8(result.stdout_);
 }
 
 } // namespace Aerlo

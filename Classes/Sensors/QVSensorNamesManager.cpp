@@ -1,5 +1,7 @@
 #include "Classes/Sensors/QVSensorNamesManager.h"
 
+#include "Platform/Foundation/UTF8.h"
+
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
@@ -24,33 +26,6 @@ constexpr std::array<std::string_view, 10> excludedNames{"CPU performance", "CPU
 // The descriptions the platform's coders give for data that is not what was asked for.
 constexpr std::string_view unreadableData = "The data couldn’t be read because it isn’t in the correct format.";
 constexpr std::string_view unwritableData = "The data couldn’t be written because it isn’t in the correct format.";
-
-// Whether `text` is well-formed UTF-8 (no overlong forms, surrogates or code points above U+10FFFF).
-bool isUTF8(std::string_view text)
-{
-    auto in = [&text](std::size_t i, unsigned low, unsigned high) {
-        return i < text.size() && static_cast<unsigned char>(text[i]) >= low &&
-               static_cast<unsigned char>(text[i]) <= high;
-    };
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            i += 1;
-        } else if (lead >= 0xC2 && lead <= 0xDF && in(i + 1, 0x80, 0xBF)) {
-            i += 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF &&
-                   in(i + 1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF) && in(i + 2, 0x80, 0xBF)) {
-            i += 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4 &&
-                   in(i + 1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF) && in(i + 2, 0x80, 0xBF) &&
-                   in(i + 3, 0x80, 0xBF)) {
-            i += 4;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Compact JSON as the platform's encoder writes it: UTF-8, with "/" escaped.
 std::string encode(const std::vector<std::string>& names)
@@ -92,7 +67,7 @@ std::vector<std::string> QVSensorNamesManager::loadSensorNames()
 
 void QVSensorNamesManager::saveSensorNames(const std::vector<std::string>& names)
 {
-    if (!std::all_of(names.begin(), names.end(), [](const std::string& name) { return isUTF8(name); })) {
+    if (!std::all_of(names.begin(), names.end(), [](const std::string& name) { return Foundation::UTF8::isValid(name); })) {
         Console::print("编码传感器名称失败：" + std::string(unwritableData));
         return;
     }

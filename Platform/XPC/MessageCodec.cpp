@@ -1,5 +1,7 @@
 #include "Platform/XPC/MessageCodec.h"
 
+#include "Platform/Foundation/UTF8.h"
+
 #include <algorithm>
 
 namespace XPC {
@@ -134,7 +136,7 @@ std::optional<Message> MessageCodec::decodePayload(std::string_view payload, Dec
         return failWith(DecodeError::zeroLength);
     if (payload.size() > maximumLength)
         return failWith(DecodeError::oversizeLength);
-    if (!isValidUTF8(payload))
+    if (!Foundation::UTF8::isValid(payload))
         return failWith(DecodeError::invalidUTF8);
     if (nestingDepth(payload, maximumDepth) > maximumDepth)
         return failWith(DecodeError::tooDeep);
@@ -188,50 +190,6 @@ std::string_view MessageCodec::describe(DecodeError error)
         return "frame is not a JSON object";
     }
     return "unknown error";
-}
-
-bool MessageCodec::isValidUTF8(std::string_view text)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    std::size_t i = 0;
-    while (i < size) {
-        const unsigned char lead = bytes[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        unsigned char low = 0x80;  // allowed range of the second byte
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0; // no overlong forms
-            else if (lead == 0xED)
-                high = 0x9F; // no surrogates
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F; // nothing above U+10FFFF
-        } else {
-            return false;
-        }
-        if (size - i < length)
-            return false;
-        if (bytes[i + 1] < low || bytes[i + 1] > high)
-            return false;
-        for (std::size_t k = 2; k < length; ++k) {
-            if ((bytes[i + k] & 0xC0) != 0x80)
-                return false;
-        }
-        i += length;
-    }
-    return true;
 }
 
 Message MessageCodec::makeRequest(std::string_view sel, Message args)

@@ -65,7 +65,6 @@ public:
     static std::string_view describe(DecodeError error);
     // The decoding of one payload (without its length), as the stream decoder does it.
     static std::optional<Message> decodePayload(std::string_view payload, DecodeError* error = nullptr);
-    static bool isValidUTF8(std::string_view text);
 
     // {"sel":…,"args":…}: a request before a transport gives it its id.
     static Message makeRequest(std::string_view sel, Message args = Message::array());

@@ -1,5 +1,6 @@
 #include "Tools/SMCHelper/HelperDaemon.h"
 
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/FileDigest.h"
 #include "Platform/System/HelperPaths.h"
@@ -364,7 +365,7 @@ std::optional<std::string> HelperDaemon::smcPathProblem(std::string_view path)
 {
     if (path.find('\0') != std::string_view::npos)
         return "the SMC path holds a NUL byte";
-    if (!XPC::MessageCodec::isValidUTF8(path))
+    if (!Foundation::UTF8::isValid(path))
         return "the SMC path is not UTF-8";
     if (path.size() > maximumSMCPathLength)
         return "the SMC path is longer than 4096 bytes";
