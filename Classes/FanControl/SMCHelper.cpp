@@ -55,17 +55,6 @@ bool fileExists(const std::filesystem::path& path)
     return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-// The process id a pid file names: one positive whole number, maybe followed by white space.
-std::optional<pid_t> readPid(const std::filesystem::path& pidFile)
-{
-    std::ifstream stream(pidFile);
-    long long pid = 0;
-    std::string rest;
-    if (!(stream >> pid) || pid <= 0 || pid > std::numeric_limits<pid_t>::max() || (stream >> rest))
-        return std::nullopt;
-    return static_cast<pid_t>(pid);
-}
-
 } // namespace
 
 SMCHelper& SMCHelper::shared()
@@ -159,7 +148,7 @@ void SMCHelper::checkHelperVersion()
 
 void SMCHelper::reinstall()
 {
-    const auto daemon = readPid(SystemPlatform::HelperPaths::pidFile(label));
+    const auto daemon = SystemPlatform::DaemonProcess::readPidFile(SystemPlatform::HelperPaths::pidFile(label));
     uninstall(true);
     installWhenOldDaemonIsGone(Foundation::DispatchTime::now().seconds + reinstallWaitSeconds, daemon);
 }

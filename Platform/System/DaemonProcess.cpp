@@ -1,6 +1,7 @@
 #include "Platform/System/DaemonProcess.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -274,6 +275,27 @@ bool DaemonProcess::isAlive(pid_t pid)
         return false;
     const char state = stat[close + 2];
     return state != 'Z' && state != 'X' && state != 'x';
+}
+
+std::optional<pid_t> DaemonProcess::readPidFile(const std::filesystem::path& pidFile)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(pidFile, error))
+        return std::nullopt;
+    const auto size = std::filesystem::file_size(pidFile, error);
+    if (error || size > std::uintmax_t{64})
+        return std::nullopt;
+    std::ifstream stream(pidFile, std::ios::binary);
+    std::string text;
+    if (!stream || !std::getline(stream, text, '\0'))
+        return std::nullopt;
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
+        text.pop_back();
+    int value = 0;
+    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (code != std::errc() || end != text.data() + text.size() || value <= 0)
+        return std::nullopt;
+    return static_cast<pid_t>(value);
 }
 
 } // namespace SystemPlatform

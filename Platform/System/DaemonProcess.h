@@ -41,6 +41,8 @@ public:
     static std::optional<std::filesystem::path> executable(pid_t pid);
     // True while process `pid` exists and has not exited (an unreaped process has).
     static bool isAlive(pid_t pid);
+    // The process id in a pid file: one positive whole number, optionally followed by white space.
+    static std::optional<pid_t> readPidFile(const std::filesystem::path& pidFile);
 };
 
 } // namespace SystemPlatform

@@ -21,7 +21,6 @@ namespace SystemPlatform {
 
 namespace {
 
-constexpr std::uintmax_t maximumPidFileSize = 64;
 
 JobBlessResult failure(JobBlessErrorCode code, std::string description)
 {
@@ -59,28 +58,6 @@ std::optional<std::string> toolProblem(const std::filesystem::path& tool)
     if ((attributes.st_mode & 0111) == 0 || ::access(tool.c_str(), X_OK) != 0)
         return "The helper tool " + quoted(tool) + " is not executable.";
     return std::nullopt;
-}
-
-// The process id in a pid file: one whole number, optionally followed by white space.
-std::optional<pid_t> readPid(const std::filesystem::path& pidFile)
-{
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(pidFile, error))
-        return std::nullopt;
-    const auto size = std::filesystem::file_size(pidFile, error);
-    if (error || size > maximumPidFileSize)
-        return std::nullopt;
-    std::ifstream stream(pidFile, std::ios::binary);
-    std::string text;
-    if (!stream || !std::getline(stream, text, '\0'))
-        return std::nullopt;
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
-        text.pop_back();
-    int value = 0;
-    const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (code != std::errc() || end != text.data() + text.size() || value <= 0)
-        return std::nullopt;
-    return static_cast<pid_t>(value);
 }
 
 std::map<std::string, std::string> daemonEnvironment()
@@ -177,7 +154,7 @@ std::string JobBlessService::stop(std::string_view label, double timeoutSeconds)
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(pidFile, error)))
         return {};
-    const auto pid = readPid(pidFile);
+    const auto pid = DaemonProcess::readPidFile(pidFile);
     if (pid) {
         const auto outcome = DaemonProcess::stop(*pid, HelperPaths::installedProgram(label), timeoutSeconds);
         if (outcome == DaemonStopOutcome::failed)
