@@ -19,8 +19,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <fstream>
-#include <limits>
 #include <mutex>
 #include <sys/stat.h>
 

@@ -12,7 +12,6 @@
 #include <charconv>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
