@@ -9,7 +9,6 @@
 #include "Platform/Foundation/FileDigest.h"
 
 #include <cerrno>
-#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
