@@ -188,10 +188,26 @@ TEST(SystemModels, NinetyNineRowsInTableOrder)
     const auto& rows = SystemKit::modelRows();
     ASSERT_EQ(rows.size(), 99u);
     EXPECT_EQ(SystemKit::models().size(), 99u);
-    EXPECT_EQ(rows.front().first, "Macmini6,1");
-    EXPECT_EQ(rows[8].first, "Mac16,11");
-    EXPECT_EQ(rows[35].first, "iMacPro1,1");
-    EXPECT_EQ(rows.back().first, "Mac16,7");
+    const std::vector<std::string> identifiers{
+        "Macmini6,1", "Macmini6,2", "Macmini7,1", "Macmini8,1", "Macmini9,1", "Mac14,3", "Mac14,12", "Mac16,10",
+        "Mac16,11", "Mac13,1", "Mac13,2", "Mac14,13", "Mac14,14", "MacPro5,1", "MacPro6,1", "MacPro7,1", "Mac14,8",
+        "iMac12,1", "iMac13,1", "iMac13,2", "iMac14,2", "iMac15,1", "iMac17,1", "iMac18,1", "iMac18,2", "iMac18,3",
+        "iMac19,1", "iMac20,1", "iMac20,2", "iMac21,1", "iMac21,2", "Mac15,4", "Mac15,5", "Mac16,2", "Mac16,3",
+        "iMacPro1,1", "MacBook8,1", "MacBook9,1", "MacBook10,1", "MacBookAir5,1", "MacBookAir5,2", "MacBookAir6,1",
+        "MacBookAir6,2", "MacBookAir7,1", "MacBookAir7,2", "MacBookAir8,1", "MacBookAir8,2", "MacBookAir9,1",
+        "MacBookAir10,1", "Mac14,2", "Mac14,15", "Mac15,12", "Mac15,13", "MacBookPro9,1", "MacBookPro9,2",
+        "MacBookPro10,1", "MacBookPro10,2", "MacBookPro11,1", "MacBookPro11,2", "MacBookPro11,3", "MacBookPro11,4",
+        "MacBookPro11,5", "MacBookPro12,1", "MacBookPro13,1", "MacBookPro13,2", "MacBookPro13,3", "MacBookPro14,1",
+        "MacBookPro14,2", "MacBookPro14,3", "MacBookPro15,1", "MacBookPro15,2", "MacBookPro15,3", "MacBookPro15,4",
+        "MacBookPro16,1", "MacBookPro16,2", "MacBookPro16,3", "MacBookPro16,4", "MacBookPro17,1", "MacBookPro18,1",
+        "MacBookPro18,2", "MacBookPro18,3", "MacBookPro18,4", "Mac14,7", "Mac14,5", "Mac14,6", "Mac14,9", "Mac14,10",
+        "Mac15,3", "Mac15,6", "Mac15,7", "Mac15,8", "Mac15,9", "Mac15,10", "Mac15,11", "Mac16,1", "Mac16,8",
+        "Mac16,6", "Mac16,5", "Mac16,7",
+    };
+    std::vector<std::string> inOrder;
+    for (const auto& row : rows)
+        inOrder.push_back(row.first);
+    EXPECT_EQ(inOrder, identifiers);
 
     std::map<deviceType, int> lines;
     for (const auto& [identifier, model] : rows) {
@@ -200,6 +216,10 @@ TEST(SystemModels, NinetyNineRowsInTableOrder)
         EXPECT_GE(model.year, 2010) << identifier;
         EXPECT_LE(model.year, 2024) << identifier;
         EXPECT_TRUE(model.modelNumber.starts_with("A")) << identifier;
+        // Laptop names carry the screen size with an inch mark.
+        if (model.type == deviceType::macbookAir || model.type == deviceType::macbookPro) {
+            EXPECT_NE(model.name.find('"'), std::string::npos) << identifier;
+        }
     }
     EXPECT_EQ(lines, (std::map<deviceType, int>{{deviceType::macMini, 9}, {deviceType::macStudio, 4},
                                                 {deviceType::macPro, 4}, {deviceType::iMac, 18},
