@@ -5,6 +5,9 @@
 // A machine whose "FNum" does not read (a fanless Mac) takes the fallback: read() on a background
 // queue (waited for, so that ticks do not pile up) beside the Apple-silicon average.
 //
+// SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
+// transport, against a server on a thread of this process and against the smcsim program.
+//
 //   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [benchmark flags]
 //
 // Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
@@ -22,6 +25,8 @@
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Platform/SMC/SimSmcTransport.h"
 #include "Platform/SMC/SocketSmcTransport.h"
+#include "Tools/smcsim/SimulatedMachine.h"
+#include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Sensors/ProcessCounters.h"
 
 #include <benchmark/benchmark.h>
@@ -255,6 +260,74 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     state.counters["threadsAfter"] = threadCount();
 }
 
+// One exchange through the socket transport; alternately command 9 and command 5 on "TC0P", as a key
+// read does.
+void socketExchange(benchmark::State& state, const std::string& profileName, bool program)
+{
+    auto profile = SMCSim::MachineProfile::load(profileName);
+    if (!profile) {
+        state.SkipWithError("profile did not load");
+        return;
+    }
+    std::unique_ptr<SmcsimProcess> process;
+    std::unique_ptr<SmcsimServer> server;
+    std::thread serving;
+    std::filesystem::path socket;
+    if (program) {
+        process = std::make_unique<SmcsimProcess>(profileName);
+        if (!process->ready()) {
+            state.SkipWithError("smcsim did not start");
+            return;
+        }
+        socket = process->socket();
+    } else {
+        socket = std::filesystem::temp_directory_path() / ("bench-server-" + std::to_string(getpid()) + ".sock");
+        server = std::make_unique<SmcsimServer>(std::make_shared<SimulatedMachine>(std::move(*profile), true),
+                                                SmcsimServer::Options{socket, getuid()});
+        if (!server->start()) {
+            state.SkipWithError("server did not start");
+            return;
+        }
+        serving = std::thread([&] { server->run(); });
+    }
+    {
+        IOKit::SocketSmcTransport transport(socket, false);
+        std::uint32_t connection = 0;
+        if (transport.open(0, connection) != IOKit::kIOReturnSuccess) {
+            state.SkipWithError("open failed");
+        } else {
+            SMCKeyData request;
+            request.key = 'T' << 24 | 'C' << 16 | '0' << 8 | 'P';
+            request.command = static_cast<std::uint8_t>(SMCCommand::readKeyInfo);
+            IOKit::SMCRecord input[2]{request.serialise(), {}};
+            request.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
+            request.dataSize = 4;
+            input[1] = request.serialise();
+            IOKit::SMCRecord output{};
+            std::vector<double> durations;
+            std::size_t i = 0;
+            for (auto _ : state) {
+                const auto start = std::chrono::steady_clock::now();
+                benchmark::DoNotOptimize(
+                    transport.call(connection, IOKit::kSMCUserClientSelector, input[i++ & 1], output));
+                const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
+                state.SetIterationTime(elapsed.count() / 1e6);
+                durations.push_back(elapsed.count());
+            }
+            std::sort(durations.begin(), durations.end());
+            if (!durations.empty()) {
+                state.counters["p50_us"] = durations[durations.size() / 2];
+                state.counters["p99_us"] = durations[durations.size() * 99 / 100];
+            }
+            transport.close(connection);
+        }
+    }
+    if (server) {
+        server->stop();
+        serving.join();
+    }
+}
+
 // The one-time build on a machine with 2,000 keys (enumeration: one exchange per index).
 void buildLargeTable(benchmark::State& state)
 {
@@ -323,6 +396,13 @@ int main(int argc, char** argv)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
     }
+    for (const bool program : {false, true})
+        benchmark::RegisterBenchmark(
+            ("SocketExchange/" + std::string(program ? "smcsim" : "server") + "/" + profiles.front()).c_str(),
+            socketExchange, profiles.front(), program)
+            ->Iterations(100000)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BuildSensorList/inproc/2000keys", buildLargeTable)->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&restCount, rest.data());
