@@ -11,47 +11,13 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace IOKit {
 
 namespace {
-
-constexpr std::size_t headerSize = 8;
-
-bool sendAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-SocketSmcProtocol::Status receiveAll(int fd, char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::recv(fd, data, size, 0);
-        if (n == 0)
-            return SocketSmcProtocol::Status::closed;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno == EAGAIN || errno == EWOULDBLOCK ? SocketSmcProtocol::Status::timedOut
-                                                           : SocketSmcProtocol::Status::closed;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return SocketSmcProtocol::Status::ok;
-}
 
 bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
 {
@@ -76,29 +42,48 @@ bool SocketSmcProtocol::send(int fd, Op op, std::string_view payload)
 {
     if (payload.size() > maxPayload)
         return false;
-    std::string frame;
-    frame.reserve(headerSize + payload.size());
-    frame.push_back(static_cast<char>(op));
-    frame.append(3, '\0');
-    putU32(frame, static_cast<std::uint32_t>(payload.size()));
-    frame.append(payload);
-    return sendAll(fd, frame.data(), frame.size());
+    char header[headerSize] = {static_cast<char>(op)};
+    const auto length = static_cast<std::uint32_t>(payload.size());
+    for (std::size_t i = 0; i < 4; ++i)
+        header[4 + i] = static_cast<char>(length >> (8 * i));
+    iovec parts[2] = {{header, headerSize}, {const_cast<char*>(payload.data()), payload.size()}};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = payload.empty() ? 1 : 2;
+    std::size_t left = headerSize + payload.size();
+    while (left > 0) {
+        ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        left -= static_cast<std::size_t>(n);
+        for (; n > 0 && message.msg_iovlen > 0;) { // a partial send: skip what went out
+            iovec& first = message.msg_iov[0];
+            const std::size_t taken = std::min(first.iov_len, static_cast<std::size_t>(n));
+            first.iov_base = static_cast<char*>(first.iov_base) + taken;
+            first.iov_len -= taken;
+            n -= static_cast<ssize_t>(taken);
+            if (first.iov_len == 0) {
+                ++message.msg_iov;
+                --message.msg_iovlen;
+            }
+        }
+    }
+    return true;
 }
 
-SocketSmcProtocol::Status SocketSmcProtocol::receive(int fd, Frame& frame)
+std::optional<std::pair<SocketSmcProtocol::Op, std::uint32_t>> SocketSmcProtocol::parseHeader(std::string_view header)
 {
-    char header[headerSize];
-    if (const Status status = receiveAll(fd, header, headerSize); status != Status::ok)
-        return status;
-    const std::string_view view(header, headerSize);
+    const auto length = u32At(header, 4);
+    if (header.size() != headerSize || !length)
+        return std::nullopt;
     const auto op = static_cast<std::uint8_t>(header[0]);
-    const std::uint32_t length = *u32At(view, 4);
     if (op < static_cast<std::uint8_t>(Op::hello) || op > static_cast<std::uint8_t>(Op::control) || header[1] != 0 ||
-        header[2] != 0 || header[3] != 0 || length > maxPayload)
-        return Status::malformed;
-    frame.op = static_cast<Op>(op);
-    frame.payload.assign(length, '\0');
-    return receiveAll(fd, frame.payload.data(), length);
+        header[2] != 0 || header[3] != 0 || *length > maxPayload)
+        return std::nullopt;
+    return std::pair{static_cast<Op>(op), *length};
 }
 
 void SocketSmcProtocol::putU32(std::string& bytes, std::uint32_t value)

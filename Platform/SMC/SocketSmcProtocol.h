@@ -2,6 +2,7 @@
 
 #include "Platform/SMC/IOKitTypes.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 
 namespace IOKit {
 
@@ -38,10 +40,16 @@ public:
     static constexpr std::size_t tokenSize = 64;
     static constexpr std::uint32_t maxPayload = 1u << 20;
     static constexpr std::size_t helloSize = 12 + tokenSize;
+    static constexpr std::size_t headerSize = 8;
+    // How long both sides poll for the next frame before they sleep: a reply, or the next request of
+    // a client reading many keys in a row, usually comes within a few microseconds.
+    static constexpr std::chrono::microseconds activeWait{100};
 
-    // Whole frames over a connected socket (MSG_NOSIGNAL: a gone peer is an error, not a signal).
+    // One whole frame over a connected socket, header and payload in one sendmsg() (MSG_NOSIGNAL: a
+    // gone peer is an error, not a signal). Frames are read by a SocketSmcReader.
     static bool send(int fd, Op op, std::string_view payload);
-    static Status receive(int fd, Frame& frame);
+    // The op and payload length of a frame header (headerSize bytes), nullopt when malformed.
+    static std::optional<std::pair<Op, std::uint32_t>> parseHeader(std::string_view header);
 
     static void putU32(std::string& bytes, std::uint32_t value);
     static std::optional<std::uint32_t> u32At(std::string_view bytes, std::size_t offset);

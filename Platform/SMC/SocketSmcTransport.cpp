@@ -37,19 +37,16 @@ void SocketSmcTransport::disconnectLocked()
     granted_ = false;
 }
 
-std::optional<std::string> SocketSmcTransport::roundTripLocked(Protocol::Op op, std::string_view payload,
-                                                               Protocol::Status& status)
+const std::string* SocketSmcTransport::roundTripLocked(Protocol::Op op, std::string_view payload,
+                                                      Protocol::Status& status)
 {
     status = Protocol::Status::closed;
     if (!Protocol::send(fd_, op, payload))
-        return std::nullopt;
-    Protocol::Frame reply;
-    status = Protocol::receive(fd_, reply);
-    if (status == Protocol::Status::ok && reply.op != op)
+        return nullptr;
+    status = reader_.receive(reply_);
+    if (status == Protocol::Status::ok && reply_.op != op)
         status = Protocol::Status::malformed;
-    if (status != Protocol::Status::ok)
-        return std::nullopt;
-    return std::move(reply.payload);
+    return status == Protocol::Status::ok ? &reply_.payload : nullptr;
 }
 
 bool SocketSmcTransport::connectLocked()
@@ -57,6 +54,7 @@ bool SocketSmcTransport::connectLocked()
     fd_ = Protocol::connectTo(path_);
     if (fd_ < 0)
         return false;
+    reader_.reset(fd_);
     ++connects_;
 
     std::string hello;
@@ -76,9 +74,9 @@ bool SocketSmcTransport::connectLocked()
 
     // The simulator's handles of an earlier connection died with it.
     for (auto& [local, handle] : handles_) {
-        std::string request;
-        Protocol::putU32(request, handle.type);
-        const auto opened = roundTripLocked(Protocol::Op::open, request, status);
+        request_.clear();
+        Protocol::putU32(request_, handle.type);
+        const auto opened = roundTripLocked(Protocol::Op::open, request_, status);
         if (!opened) {
             disconnectLocked();
             return false;
@@ -90,32 +88,31 @@ bool SocketSmcTransport::connectLocked()
 }
 
 template <typename Build>
-std::optional<std::string> SocketSmcTransport::exchangeLocked(Protocol::Op op, Build payload, bool reconnect)
+const std::string* SocketSmcTransport::exchangeLocked(Protocol::Op op, Build build, bool reconnect)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (fd_ < 0 && (!reconnect || !connectLocked()))
-            return std::nullopt;
-        const auto request = payload();
-        if (!request)
-            return std::nullopt;
+            return nullptr;
+        request_.clear();
+        if (!build(request_))
+            return nullptr;
         Protocol::Status status;
-        if (auto reply = roundTripLocked(op, *request, status))
+        if (const std::string* reply = roundTripLocked(op, request_, status))
             return reply;
         disconnectLocked();
         if (status == Protocol::Status::timedOut)
-            return std::nullopt; // a hung simulator: do not wait twice
+            return nullptr; // a hung simulator: do not wait twice
     }
-    return std::nullopt;
+    return nullptr;
 }
 
 kern_return_t SocketSmcTransport::open(std::uint32_t type, std::uint32_t& connection)
 {
     std::lock_guard lock(mutex_);
     connection = 0;
-    const auto reply = exchangeLocked(Protocol::Op::open, [&]() -> std::optional<std::string> {
-        std::string request;
+    const std::string* reply = exchangeLocked(Protocol::Op::open, [&](std::string& request) {
         Protocol::putU32(request, type);
-        return request;
+        return true;
     });
     if (!reply)
         return kIOReturnNoDevice;
@@ -138,17 +135,16 @@ kern_return_t SocketSmcTransport::call(std::uint32_t connection, std::uint32_t s
     if (!handles_.contains(connection))
         return MACH_SEND_INVALID_DEST;
     kern_return_t lost = kIOReturnSuccess;
-    const auto reply = exchangeLocked(Protocol::Op::call, [&]() -> std::optional<std::string> {
+    const std::string* reply = exchangeLocked(Protocol::Op::call, [&](std::string& request) {
         const Handle& handle = handles_.at(connection);
         if (handle.remote == 0) {
             lost = handle.lost;
-            return std::nullopt;
+            return false;
         }
-        std::string request;
         Protocol::putU32(request, handle.remote);
         Protocol::putU32(request, selector);
         request.append(reinterpret_cast<const char*>(input.data()), input.size());
-        return request;
+        return true;
     });
     if (!reply)
         return lost != kIOReturnSuccess ? lost : kIOReturnNoDevice;
@@ -168,12 +164,11 @@ kern_return_t SocketSmcTransport::close(std::uint32_t connection)
     handles_.erase(it);
     if (handle.remote == 0 || fd_ < 0)
         return kIOReturnSuccess; // the simulator dropped it with the old connection
-    const auto reply = exchangeLocked(
+    const std::string* reply = exchangeLocked(
         Protocol::Op::close,
-        [&]() -> std::optional<std::string> {
-            std::string request;
+        [&](std::string& request) {
             Protocol::putU32(request, handle.remote);
-            return request;
+            return true;
         },
         false);
     if (!reply)
@@ -184,7 +179,11 @@ kern_return_t SocketSmcTransport::close(std::uint32_t connection)
 std::optional<std::string> SocketSmcTransport::control(std::string_view request)
 {
     std::lock_guard lock(mutex_);
-    return exchangeLocked(Protocol::Op::control, [&]() -> std::optional<std::string> { return std::string(request); });
+    const std::string* reply = exchangeLocked(Protocol::Op::control, [&](std::string& payload) {
+        payload.assign(request);
+        return true;
+    });
+    return reply ? std::optional<std::string>(*reply) : std::nullopt;
 }
 
 } // namespace IOKit

@@ -2,6 +2,7 @@
 
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
+#include "Platform/SMC/SocketSmcReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -52,17 +53,21 @@ private:
 
     bool connectLocked();
     void disconnectLocked();
-    // Sends one request built by `payload` (run after any reconnect) and reads its reply; one
-    // retry over a fresh connection when the connection broke.
+    // Sends one request that `build` writes into the (cleared) string it gets, run after any reconnect;
+    // false from `build` sends nothing. Reads the reply; one retry over a fresh connection when the
+    // connection broke. The reply payload, null on failure, stays valid until the next exchange.
     template <typename Build>
-    std::optional<std::string> exchangeLocked(SocketSmcProtocol::Op op, Build payload, bool reconnect = true);
-    std::optional<std::string> roundTripLocked(SocketSmcProtocol::Op op, std::string_view payload,
-                                               SocketSmcProtocol::Status& status);
+    const std::string* exchangeLocked(SocketSmcProtocol::Op op, Build build, bool reconnect = true);
+    const std::string* roundTripLocked(SocketSmcProtocol::Op op, std::string_view payload,
+                                       SocketSmcProtocol::Status& status);
 
     std::filesystem::path path_;
     bool wantsPrivilege_;
     mutable std::mutex mutex_;
     int fd_ = -1;
+    SocketSmcReader reader_{-1, SocketSmcProtocol::activeWait};
+    std::string request_;           // reused by every exchange
+    SocketSmcProtocol::Frame reply_; // the last reply
     bool granted_ = false;
     std::size_t connects_ = 0;
     std::map<std::uint32_t, Handle> handles_;

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
+#include "Platform/SMC/SocketSmcReader.h"
 
 #include <cerrno>
 #include <cstring>
@@ -28,11 +29,11 @@ bool sameToken(std::string_view presented, const std::string& token)
     return difference == 0;
 }
 
-std::string result(IOKit::kern_return_t code)
+// Starts a reply (kept from the last one, so that its storage is reused) with a result code.
+void setResult(std::string& reply, IOKit::kern_return_t code)
 {
-    std::string payload;
-    Protocol::putU32(payload, code);
-    return payload;
+    reply.clear();
+    Protocol::putU32(reply, code);
 }
 
 } // namespace
@@ -180,9 +181,10 @@ void SmcsimServer::serve(Client& client)
     std::set<std::uint32_t> handles;
     const auto uid = Protocol::peerUid(fd);
 
+    IOKit::SocketSmcReader reader(fd, Protocol::activeWait);
     Protocol::Frame frame;
     bool privileged = false;
-    if (Protocol::receive(fd, frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello ||
+    if (reader.receive(frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello ||
         frame.payload.size() != Protocol::helloSize || Protocol::u32At(frame.payload, 0) != Protocol::magic ||
         Protocol::u32At(frame.payload, 4) != Protocol::version) {
         ::shutdown(fd, SHUT_RDWR);
@@ -192,12 +194,13 @@ void SmcsimServer::serve(Client& client)
     if (frame.payload[8] != 0)
         privileged = (uid && *uid == options_.privilegedUid) ||
                      sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
-    std::string reply = result(IOKit::kIOReturnSuccess);
+    std::string reply;
+    setResult(reply, IOKit::kIOReturnSuccess);
     reply.push_back(privileged ? 1 : 0);
     reply.append(3, '\0');
     bool alive = Protocol::send(fd, Protocol::Op::hello, reply);
 
-    while (alive && Protocol::receive(fd, frame) == Protocol::Status::ok) {
+    while (alive && reader.receive(frame) == Protocol::Status::ok) {
         const std::string_view payload = frame.payload;
         reply.clear();
         bool stopAfter = false;
@@ -212,7 +215,7 @@ void SmcsimServer::serve(Client& client)
             const auto code = device.open(*type, privileged, handle);
             if (code == IOKit::kIOReturnSuccess)
                 handles.insert(handle);
-            reply = result(code);
+            setResult(reply, code);
             Protocol::putU32(reply, handle);
             break;
         }
@@ -227,7 +230,7 @@ void SmcsimServer::serve(Client& client)
             std::copy(payload.begin() + 8, payload.end(), input.begin());
             const auto code = handles.contains(handle) ? device.call(handle, *Protocol::u32At(payload, 4), input, output)
                                                        : IOKit::MACH_SEND_INVALID_DEST;
-            reply = result(code);
+            setResult(reply, code);
             reply.append(reinterpret_cast<const char*>(output.data()), output.size());
             break;
         }
@@ -243,7 +246,7 @@ void SmcsimServer::serve(Client& client)
                 if (code == IOKit::kIOReturnSuccess)
                     handles.erase(*handle);
             }
-            reply = result(code);
+            setResult(reply, code);
             break;
         }
         case Protocol::Op::control: {
