@@ -1,0 +1,71 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace Foundation {
+
+// Why an operation failed, as a text fit for a printed line or an alert.
+class Error {
+public:
+    explicit Error(std::string text) : text_(std::move(text)) {}
+    const std::string& text() const { return text_; }
+    bool operator==(const Error&) const = default;
+
+private:
+    std::string text_;
+};
+
+// The value of an operation that can fail for a reason the caller or the user needs, or the Error
+// that says why. `return value;` succeeds, `return Error("…");` fails.
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+
+    bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+
+    // The value; only on success.
+    T& value() & { return std::get<0>(state_); }
+    const T& value() const& { return std::get<0>(state_); }
+    T&& value() && { return std::get<0>(std::move(state_)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+
+    T valueOr(T fallback) const& { return ok() ? value() : std::move(fallback); }
+
+    // Why it failed; the empty text on success.
+    const std::string& error() const
+    {
+        static const std::string none;
+        return ok() ? none : std::get<1>(state_).text();
+    }
+
+private:
+    std::variant<T, Error> state_;
+};
+
+// An operation that returns nothing but can fail.
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : error_(error.text()), failed_(true) {}
+    static Result success() { return {}; }
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    // Why it failed; the empty text on success.
+    const std::string& error() const { return error_; }
+
+private:
+    std::string error_;
+    bool failed_ = false;
+};
+
+} // namespace Foundation
