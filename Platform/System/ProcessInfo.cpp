@@ -24,6 +24,16 @@ OperatingSystemVersion ProcessInfo::operatingSystemVersion()
     return version;
 }
 
+bool ProcessInfo::isOperatingSystemAtLeast(std::int64_t major, std::int64_t minor, std::int64_t patch)
+{
+    const OperatingSystemVersion v = operatingSystemVersion();
+    if (v.majorVersion != major)
+        return v.majorVersion > major;
+    if (v.minorVersion != minor)
+        return v.minorVersion > minor;
+    return v.patchVersion >= patch;
+}
+
 std::string ProcessInfo::operatingSystemVersionString()
 {
     const auto profile = ActiveMachine::profile();

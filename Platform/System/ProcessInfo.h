@@ -18,6 +18,8 @@ public:
     static OperatingSystemVersion operatingSystemVersion();
     // "Version 14.5 (Build 23F79)"; no machine gives the empty text.
     static std::string operatingSystemVersionString();
+    // Whether the running system's version is at least major.minor.patch (the availability test).
+    static bool isOperatingSystemAtLeast(std::int64_t major, std::int64_t minor = 0, std::int64_t patch = 0);
 };
 
 } // namespace SystemPlatform

@@ -267,6 +267,17 @@ TEST(ProcessInfoStandIn, VersionOfTheMachine)
     }
 }
 
+TEST(ProcessInfoStandIn, AvailabilityTestComparesEachPartInTurn)
+{
+    MachineScope scope("mbp-m1pro-2fan"); // 14.5
+    EXPECT_TRUE(ProcessInfo::isOperatingSystemAtLeast(14));
+    EXPECT_TRUE(ProcessInfo::isOperatingSystemAtLeast(14, 5, 0));
+    EXPECT_TRUE(ProcessInfo::isOperatingSystemAtLeast(13, 9, 9));
+    EXPECT_FALSE(ProcessInfo::isOperatingSystemAtLeast(14, 5, 1));
+    EXPECT_FALSE(ProcessInfo::isOperatingSystemAtLeast(15));
+    EXPECT_FALSE(ProcessInfo::isOperatingSystemAtLeast(26));
+}
+
 TEST(SystemProfilerStandIn, HardwareReportOfBothKindsOfMac)
 {
     const json apple = hardwareReport("mbp-m3max-2fan");
