@@ -1,6 +1,7 @@
 // The settings store: what one read of a setting costs, and how loading a suite file grows with its size.
 //
-//   ReadSetting: a typed read of the standard suite once it is loaded (the settings of a tick's readings).
+//   ReadSetting: a typed read of the standard suite once it is loaded (the settings of a tick's readings);
+//   ReadAbsentSetting: the same for a key it lacks, which is also looked up in the global domain.
 //                Counter: file calls per read (stat, open, read, fstat, inotify_add_watch made by the
 //                process while reading), which must be 0.
 //   LoadSuite/N: the first read of a suite whose file holds N keys. Counter: time per 10,000 keys.
@@ -86,6 +87,25 @@ void ReadSetting(benchmark::State& state)
         benchmark::Counter(static_cast<double>(fileCalls.load() - before) / static_cast<double>(state.iterations()));
 }
 BENCHMARK(ReadSetting);
+
+// A key the application's domain lacks: looked up in the global domain as well.
+void ReadAbsentSetting(benchmark::State& state)
+{
+    benchRoot();
+    UserDefaults::resetForTesting();
+    writeSuite(UserDefaults::standardSuiteName(), 200);
+    writeSuite(".GlobalPreferences", 20);
+    UserDefaults& defaults = UserDefaults::standard();
+    bool sum = defaults.boolValue("absent"); // loads both domains
+    const long before = fileCalls.load();
+    for (auto _ : state) {
+        sum ^= defaults.boolValue("absent");
+        benchmark::DoNotOptimize(sum);
+    }
+    state.counters["fileCallsPerRead"] =
+        benchmark::Counter(static_cast<double>(fileCalls.load() - before) / static_cast<double>(state.iterations()));
+}
+BENCHMARK(ReadAbsentSetting);
 
 void LoadSuite(benchmark::State& state)
 {
