@@ -240,7 +240,7 @@ void SensorsReader::makeUnknownSensor(const std::string& key, std::vector<Sensor
         type = SensorType::power;
     else if (key.starts_with('I'))
         type = SensorType::current;
-    result.emplace_back(Sensor{key, key, 0, SensorGroup::unknown, type, {}, false, false});
+    result.emplace_back(Sensor{key, SMC::latin1ToUTF8(key), 0, SensorGroup::unknown, type, {}, false, false});
 }
 
 std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor_p>& kept)
