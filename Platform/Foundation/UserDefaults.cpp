@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -33,6 +34,15 @@ struct Registry {
     std::mutex mutex;
     std::string standardName {UserDefaults::defaultStandardSuiteName};
     std::map<std::string, UserDefaults*, std::less<>> suites;
+    // The instance named standardName once it exists: the standard suite's reads ask for it without the lock.
+    std::atomic<const UserDefaults*> standardSuite {nullptr};
+
+    // Caller holds the mutex.
+    void noteStandardSuite()
+    {
+        const auto it = suites.find(standardName);
+        standardSuite.store(it == suites.end() ? nullptr : it->second);
+    }
 };
 
 // Never destroyed: suites outlive every static that may still hold one.
@@ -427,6 +437,7 @@ bool UserDefaults::setStandardSuiteName(std::string_view name)
         return false;
     std::lock_guard lock(registry().mutex);
     registry().standardName = std::string(name);
+    registry().noteStandardSuite();
     return true;
 }
 
@@ -442,15 +453,16 @@ UserDefaults& UserDefaults::named(std::string_view suiteName)
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     auto it = shared.suites.find(suiteName);
-    if (it == shared.suites.end())
+    if (it == shared.suites.end()) {
         it = shared.suites.emplace(std::string(suiteName), new UserDefaults(std::string(suiteName))).first;
+        shared.noteStandardSuite();
+    }
     return *it->second;
 }
 
 bool UserDefaults::isStandard() const
 {
-    std::lock_guard lock(registry().mutex);
-    return registry().standardName == suiteName_;
+    return registry().standardSuite.load() == this;
 }
 
 void UserDefaults::resetForTesting()
@@ -458,6 +470,7 @@ void UserDefaults::resetForTesting()
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     shared.standardName = std::string(defaultStandardSuiteName);
+    shared.noteStandardSuite();
     for (auto& [name, defaults] : shared.suites)
         defaults->forget();
 }
@@ -575,7 +588,8 @@ std::optional<PropertyListValue> UserDefaults::object(std::string_view key) cons
         return value;
     if (!isStandard())
         return std::nullopt;
-    return named(globalDomainSuiteName).ownObject(key);
+    static const UserDefaults& global = named(globalDomainSuiteName);
+    return global.ownObject(key);
 }
 
 bool UserDefaults::boolValue(std::string_view key) const
