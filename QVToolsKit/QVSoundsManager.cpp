@@ -24,9 +24,9 @@ void QVSoundsManager::resetShared() { instance().resetForTesting(); }
 
 QVSoundsManager::~QVSoundsManager()
 {
-    if (audioPlayer_) {
-        audioPlayer_->setFinishedHandler({});
-        audioPlayer_->stop();
+    if (const auto player = audioPlayer_.get()) {
+        player->setFinishedHandler({});
+        player->stop();
     }
 }
 
@@ -36,29 +36,13 @@ bool QVSoundsManager::isPlaying() const
     return player && player->isPlaying();
 }
 
-std::shared_ptr<AudioPlayer> QVSoundsManager::audioPlayer() const
-{
-    std::lock_guard lock(mutex_);
-    return audioPlayer_;
-}
+std::shared_ptr<AudioPlayer> QVSoundsManager::audioPlayer() const { return audioPlayer_.get(); }
 
-void QVSoundsManager::setAudioPlayer(std::shared_ptr<AudioPlayer> player)
-{
-    std::lock_guard lock(mutex_);
-    audioPlayer_ = std::move(player);
-}
+void QVSoundsManager::setAudioPlayer(std::shared_ptr<AudioPlayer> player) { audioPlayer_.set(std::move(player)); }
 
-QVSoundsManager::Completion QVSoundsManager::completionHandler() const
-{
-    std::lock_guard lock(mutex_);
-    return completionHandler_;
-}
+QVSoundsManager::Completion QVSoundsManager::completionHandler() const { return completionHandler_.get(); }
 
-void QVSoundsManager::setCompletionHandler(Completion completion)
-{
-    std::lock_guard lock(mutex_);
-    completionHandler_ = std::move(completion);
-}
+void QVSoundsManager::setCompletionHandler(Completion completion) { completionHandler_.set(std::move(completion)); }
 
 void QVSoundsManager::playAudio(const std::string& name, const std::string& ofType, bool loop, Completion completion)
 {
@@ -125,13 +109,7 @@ void QVSoundsManager::audioPlayerDidFinishPlaying(const AudioPlayer* player, boo
     // A player that was stopped or replaced meanwhile is not the one the completion was stored with.
     if (player != audioPlayer().get())
         return;
-    Completion completion;
-    {
-        std::lock_guard lock(mutex_);
-        completion = std::move(completionHandler_);
-        completionHandler_ = nullptr;
-    }
-    if (completion)
+    if (const Completion completion = completionHandler_.exchange(nullptr))
         completion();
 }
 

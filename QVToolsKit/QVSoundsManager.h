@@ -1,8 +1,9 @@
 #pragma once
 
+#include "Platform/Foundation/LockedValue.h"
+
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace Foundation {
@@ -50,9 +51,9 @@ private:
     // The main-queue part of playAudio.
     void startAudio(const std::string& name, const std::string& ofType, bool loop, Completion completion);
 
-    mutable std::mutex mutex_; // the player is replaced on the main queue and read from any thread
-    std::shared_ptr<SystemPlatform::AudioPlayer> audioPlayer_;
-    Completion completionHandler_;
+    // Replaced on the main queue, read from any thread.
+    Foundation::LockedValue<std::shared_ptr<SystemPlatform::AudioPlayer>> audioPlayer_;
+    Foundation::LockedValue<Completion> completionHandler_;
 };
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #include "QVToolsKit/StringExtension.h"
 
+#include "Platform/Foundation/IcuSupport.h"
+
 #include <unicode/locid.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
@@ -16,17 +18,8 @@ namespace QVToolsKit {
 
 namespace {
 
-icu::UnicodeString unicode(std::string_view text)
-{
-    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-}
-
-std::string utf8(const icu::UnicodeString& text)
-{
-    std::string result;
-    text.toUTF8String(result);
-    return result;
-}
+using Foundation::Icu::unicode;
+using Foundation::Icu::utf8;
 
 // Han to Latin, then the diacritics stripped; made once and used under one lock.
 class LatinTransform {

@@ -1,6 +1,6 @@
 #include "Platform/Foundation/AttributedString.h"
 
-#include <unicode/unistr.h>
+#include "Platform/Foundation/IcuSupport.h"
 
 #include <algorithm>
 
@@ -8,8 +8,7 @@ namespace Foundation {
 
 AttributedString::AttributedString(std::string_view text)
 {
-    const icu::UnicodeString unicode =
-        icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+    const icu::UnicodeString unicode = Icu::unicode(text);
     text_.assign(unicode.getBuffer(), unicode.getBuffer() + unicode.length());
     if (!text_.empty())
         runs_.push_back({{0, text_.size()}, {}});
@@ -23,9 +22,7 @@ AttributedString::AttributedString(std::u16string text) : text_(std::move(text))
 
 std::string AttributedString::string() const
 {
-    std::string text;
-    icu::UnicodeString(text_.data(), static_cast<int32_t>(text_.size())).toUTF8String(text);
-    return text;
+    return Icu::utf8(icu::UnicodeString(text_.data(), static_cast<int32_t>(text_.size())));
 }
 
 std::size_t AttributedString::split(std::size_t position)

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Calendar.h"
 
 #include "Platform/Foundation/IcuSupport.h"
+#include "Platform/Foundation/LockedValue.h"
 
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
@@ -8,21 +9,16 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <mutex>
 
 namespace Foundation {
 
 namespace {
 
-struct CurrentCalendar {
-    std::mutex mutex;
-    std::optional<Calendar> calendar;
-};
-
-CurrentCalendar& currentCalendar()
+// The calendar tests set, if any.
+LockedValue<std::optional<Calendar>>& pinnedCalendar()
 {
-    static CurrentCalendar current;
-    return current;
+    static LockedValue<std::optional<Calendar>> calendar;
+    return calendar;
 }
 
 UCalendarDateFields field(Calendar::Component component)
@@ -125,20 +121,14 @@ Calendar::Calendar(TimeZone timeZone, const std::string& locale) : timeZone_(std
 
 Calendar Calendar::current()
 {
-    {
-        CurrentCalendar& current = currentCalendar();
-        std::lock_guard lock(current.mutex);
-        if (current.calendar)
-            return *current.calendar;
-    }
+    if (auto pinned = pinnedCalendar().get())
+        return *pinned;
     return Calendar(TimeZone::current(), Icu::environmentLocale());
 }
 
 void Calendar::setCurrent(std::optional<Calendar> calendar)
 {
-    CurrentCalendar& current = currentCalendar();
-    std::lock_guard lock(current.mutex);
-    current.calendar = std::move(calendar);
+    pinnedCalendar().set(std::move(calendar));
 }
 
 void Calendar::setFirstWeekday(int weekday)

@@ -11,7 +11,7 @@
 
 namespace Foundation::Icu {
 
-// Conversions between our types and ICU's, shared by the date layer (private to Foundation).
+// Conversions between our types and ICU's, for the code that works with ICU.
 icu::UnicodeString unicode(std::string_view utf8);
 std::string utf8(const icu::UnicodeString& text);
 UDate udate(PropertyListValue::Date date);

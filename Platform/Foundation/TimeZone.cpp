@@ -1,25 +1,21 @@
 #include "Platform/Foundation/TimeZone.h"
 
 #include "Platform/Foundation/IcuSupport.h"
+#include "Platform/Foundation/LockedValue.h"
 
 #include <unicode/timezone.h>
 
 #include <memory>
-#include <mutex>
 
 namespace Foundation {
 
 namespace {
 
-struct CurrentZone {
-    std::mutex mutex;
-    std::optional<TimeZone> zone;
-};
-
-CurrentZone& currentZone()
+// The zone tests set, if any.
+LockedValue<std::optional<TimeZone>>& pinnedZone()
 {
-    static CurrentZone current;
-    return current;
+    static LockedValue<std::optional<TimeZone>> zone;
+    return zone;
 }
 
 } // namespace
@@ -36,12 +32,8 @@ std::optional<TimeZone> TimeZone::named(std::string_view identifier)
 
 TimeZone TimeZone::current()
 {
-    {
-        CurrentZone& current = currentZone();
-        std::lock_guard lock(current.mutex);
-        if (current.zone)
-            return *current.zone;
-    }
+    if (auto pinned = pinnedZone().get())
+        return *pinned;
     const std::unique_ptr<icu::TimeZone> host(icu::TimeZone::detectHostTimeZone());
     icu::UnicodeString identifier;
     if (host)
@@ -52,9 +44,7 @@ TimeZone TimeZone::current()
 
 void TimeZone::setCurrent(std::optional<TimeZone> zone)
 {
-    CurrentZone& current = currentZone();
-    std::lock_guard lock(current.mutex);
-    current.zone = std::move(zone);
+    pinnedZone().set(std::move(zone));
 }
 
 std::int32_t TimeZone::secondsFromGMT(Date date) const

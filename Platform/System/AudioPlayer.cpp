@@ -1,42 +1,30 @@
 #include "Platform/System/AudioPlayer.h"
 
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/System/ProcessAudioPlayer.h"
-
-#include <mutex>
 
 namespace SystemPlatform {
 
 namespace {
 
-struct FactoryState {
-    std::mutex mutex;
-    AudioPlayer::Factory factory;
-};
-
-FactoryState& factoryState()
+// The factory tests install, if any.
+Foundation::LockedValue<AudioPlayer::Factory>& installedFactory()
 {
-    static FactoryState state;
-    return state;
+    static Foundation::LockedValue<AudioPlayer::Factory> factory;
+    return factory;
 }
 
 } // namespace
 
 Foundation::Result<std::shared_ptr<AudioPlayer>> AudioPlayer::make(const std::filesystem::path& file)
 {
-    Factory factory;
-    {
-        FactoryState& state = factoryState();
-        std::lock_guard lock(state.mutex);
-        factory = state.factory;
-    }
+    const Factory factory = installedFactory().get();
     return factory ? factory(file) : ProcessAudioPlayer::make(file);
 }
 
 void AudioPlayer::setFactory(Factory factory)
 {
-    FactoryState& state = factoryState();
-    std::lock_guard lock(state.mutex);
-    state.factory = std::move(factory);
+    installedFactory().set(std::move(factory));
 }
 
 } // namespace SystemPlatform

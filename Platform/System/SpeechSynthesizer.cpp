@@ -1,9 +1,8 @@
 #include "Platform/System/SpeechSynthesizer.h"
 
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/EspeakSpeechSynthesizer.h"
-
-#include <mutex>
 
 #ifndef AERLO_SAY_STAND_IN
 #define AERLO_SAY_STAND_IN "say"
@@ -13,35 +12,24 @@ namespace SystemPlatform {
 
 namespace {
 
-struct FactoryState {
-    std::mutex mutex;
-    SpeechSynthesizer::Factory factory;
-};
-
-FactoryState& factoryState()
+// The factory tests install, if any.
+Foundation::LockedValue<SpeechSynthesizer::Factory>& installedFactory()
 {
-    static FactoryState state;
-    return state;
+    static Foundation::LockedValue<SpeechSynthesizer::Factory> factory;
+    return factory;
 }
 
 } // namespace
 
 std::unique_ptr<SpeechSynthesizer> SpeechSynthesizer::make()
 {
-    Factory factory;
-    {
-        FactoryState& state = factoryState();
-        std::lock_guard lock(state.mutex);
-        factory = state.factory;
-    }
+    const Factory factory = installedFactory().get();
     return factory ? factory() : std::make_unique<EspeakSpeechSynthesizer>();
 }
 
 void SpeechSynthesizer::setFactory(Factory factory)
 {
-    FactoryState& state = factoryState();
-    std::lock_guard lock(state.mutex);
-    state.factory = std::move(factory);
+    installedFactory().set(std::move(factory));
 }
 
 std::string SpeechSynthesizer::sayStandInPath() { return AERLO_SAY_STAND_IN; }

@@ -1,11 +1,30 @@
 #pragma once
 
 #include "Platform/Foundation/ToolMap.h"
+#include "tests/Support/ConsoleCapture.h"
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
+
+// The whole content of a file ("" when it cannot be read).
+inline std::string readText(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Exactly one line was printed, and it begins with `prefix`.
+inline void expectOneLineStartingWith(const ConsoleCapture& console, const std::string& prefix)
+{
+    const auto lines = console.lines();
+    ASSERT_EQ(lines.size(), 1u) << console.output();
+    EXPECT_TRUE(lines[0].starts_with(prefix)) << lines[0];
+}
 
 // An executable shell script standing in for a fixed macOS tool while it lives; `body` follows "#!/bin/sh".
 class FakeTool {

@@ -70,9 +70,7 @@ TEST(QVAppEnvironmentDetector, PassesTheMainBundleToTheTool)
     const fs::path arguments = root.path() / "arguments";
     FakeTool codesign(root.path(), "/usr/bin/codesign", "printf '%s|' \"$@\" > '" + arguments.string() + "'");
     (void)QVAppEnvironmentDetector::currentEnvironment();
-    std::ifstream in(arguments);
-    const std::string seen((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(seen, "-dv|--verbose=4|" + Foundation::Bundle::main().bundlePath().string() + "|");
+    EXPECT_EQ(readText(arguments), "-dv|--verbose=4|" + Foundation::Bundle::main().bundlePath().string() + "|");
 }
 
 TEST(QVAppEnvironmentDetector, AFailingToolPrintsItsOutputAndGivesOther)
@@ -90,9 +88,7 @@ TEST(QVAppEnvironmentDetector, AFailingToolPrintsItsOutputAndGivesOther)
         // Not available here (the default): it cannot start, which counts as exit −1.
         ConsoleCapture console;
         EXPECT_EQ(QVAppEnvironmentDetector::currentEnvironment(), QVAppRunEnvironment::other);
-        const auto lines = console.lines();
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_TRUE(lines[0].starts_with("❌ detectEnvironment error: Command execution failed: ")) << lines[0];
+        expectOneLineStartingWith(console, "❌ detectEnvironment error: Command execution failed: ");
     }
 }
 

@@ -67,11 +67,8 @@ TEST(QVShellManager, ForceTerminateOfAGoneProcessPrintsTheToolsStatus)
     const pid_t pid = done.processIdentifier();
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(pid);
-    const auto lines = console.lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0].starts_with("Failed to terminate process " + std::to_string(pid) + ". Status code: "))
-        << lines[0];
-    EXPECT_NE(lines[0], "Failed to terminate process " + std::to_string(pid) + ". Status code: 0");
+    expectOneLineStartingWith(console, "Failed to terminate process " + std::to_string(pid) + ". Status code: ");
+    EXPECT_NE(console.lines().at(0), "Failed to terminate process " + std::to_string(pid) + ". Status code: 0");
 }
 
 TEST(QVShellManager, ForceTerminateRefusesPidsThatNameGroupsWithoutStartingTheTool)
@@ -95,9 +92,7 @@ TEST(QVShellManager, ForceTerminateReportsAToolThatCannotStart)
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(999999);
     Foundation::ToolMap::reset();
-    const auto lines = console.lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0].starts_with("Error terminating process 999999: Could not launch")) << lines[0];
+    expectOneLineStartingWith(console, "Error terminating process 999999: Could not launch");
 }
 
 TEST(QVShellManager, TheFakeKillSeesTheSignalAndThePid)
@@ -107,9 +102,7 @@ TEST(QVShellManager, TheFakeKillSeesTheSignalAndThePid)
     FakeTool kill(root.path(), "/bin/kill", "printf '%s|' \"$@\" > '" + arguments.string() + "'; exit 1");
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(4321);
-    std::ifstream in(arguments);
-    std::string seen((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(seen, "-9|4321|");
+    EXPECT_EQ(readText(arguments), "-9|4321|");
     EXPECT_EQ(console.lines(), std::vector<std::string>{"Failed to terminate process 4321. Status code: 1"});
 }
 

@@ -167,9 +167,7 @@ TEST(Speech, SpeakPassesTheTextAsItsOneArgumentAndWaits)
                  "sleep 0.1; printf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'");
     for (const std::string text : {"-v Ting-Ting hello", "两个 words; $(rm -rf x)"}) {
         QVSpeechManager::speak(text);
-        std::ifstream in(record);
-        const std::string seen((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(seen, "1\n" + text + "\n");
+        EXPECT_EQ(readText(record), "1\n" + text + "\n");
     }
 }
 
