@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 using QVToolsKit::QVSoundsManager;
 using QVToolsKit::QVSpeechManager;
 using SystemPlatform::AudioPlayer;
@@ -157,6 +160,25 @@ TEST_F(Sounds, StopThenResumeDoesNothingPauseThenResumeContinues)
     EXPECT_EQ(player(0).calls().back(), "stop");
     EXPECT_FALSE(sounds().isPlaying());
     EXPECT_EQ(sounds().audioPlayer(), nullptr);
+}
+
+// Under the thread sanitizer build this shows that reading isPlaying races with nothing.
+TEST_F(Sounds, IsPlayingMayBeReadWhileTheMainQueueReplacesThePlayer)
+{
+    std::atomic<bool> done{false};
+    std::atomic<int> seenPlaying{0};
+    std::thread reader([&] {
+        while (!done)
+            seenPlaying += sounds().isPlaying() ? 1 : 0;
+    });
+    for (int i = 0; i < 200; ++i) {
+        sounds().playAudio(i % 2 ? "ding" : "chime", i % 2 ? "wav" : "aiff", false);
+        driver.runUntilIdle();
+    }
+    done = true;
+    reader.join();
+    EXPECT_EQ(script->made.size(), 200u);
+    EXPECT_TRUE(sounds().isPlaying());
 }
 
 TEST(Speech, SpeakPassesTheTextAsItsOneArgumentAndWaits)
