@@ -71,12 +71,6 @@ std::string errorText(kern_return_t result, std::string_view fallback = "unknown
     return isASCII(text) ? text : std::string(fallback);
 }
 
-// The text up to the first NUL, within the bytes the call filled.
-std::string cText(const char* buffer, std::size_t length)
-{
-    return std::string(buffer, ::strnlen(buffer, length));
-}
-
 template <class Integer>
 Integer saturated(std::int64_t value)
 {
@@ -295,7 +289,7 @@ std::optional<std::string> SystemKit::modelID()
         NextLog::error("error call sysctl(): " + errorText(static_cast<kern_return_t>(result)));
         return std::nullopt;
     }
-    return cText(buffer, std::min(length, sizeof buffer));
+    return cCharTuple(buffer, std::min(length, sizeof buffer));
 }
 
 std::optional<model_s> SystemKit::modelFromSystemProfiler()
@@ -376,7 +370,7 @@ std::optional<cpu_s> SystemKit::getCPU()
     std::string buffer(size, '\0');
     if (size > 0)
         Kernel::sysctlbyname("machdep.cpu.brand_string", buffer.data(), &size);
-    std::string brand = cText(buffer.data(), std::min(size, buffer.size()));
+    std::string brand = cCharTuple(buffer.data(), std::min(size, buffer.size()));
     if (!brand.empty()) {
         for (const std::string_view mark : {"(TM)", "(R)", "CPU", "@"})
             eraseAll(brand, mark);
@@ -422,7 +416,7 @@ std::optional<SystemKit::AppleSiliconCores> SystemKit::appleSiliconCores()
             const auto properties = IORegistry::entryCreateCFProperties(child);
             if (!properties)
                 continue;
-            const std::string name = decodingUTF8(cText(nameBuffer, sizeof nameBuffer));
+            const std::string name = cCharTuple(nameBuffer, sizeof nameBuffer);
             if (matches(name, "^cpu\\d")) {
                 core_s core;
                 core.name = name;
