@@ -56,6 +56,8 @@ public:
     // The tick without a fan count.
     void updateWithoutFanCount();
     void updateCPUTemperatureFallback(std::optional<bool> isARM);
+    // Whether the fallback's background read is still running.
+    bool isFallbackReadRunning() const { return fallbackReadRunning_->load(); }
     void updateStatusBar(int leftSpeed, int rightSpeed);
     // The architecture as the two paths know it.
     static std::optional<bool> machineIsARM();
