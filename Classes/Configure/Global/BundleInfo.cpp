@@ -1,17 +1,18 @@
 #include "Classes/Configure/Global/BundleInfo.h"
 
 #include "Classes/Configure/Global/LocalizationTable.h"
-#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/StringFormat.h"
+
+#include <optional>
 
 namespace Aerlo {
 
 namespace {
 
-std::string textValue(std::string_view key)
+std::optional<std::string> textValue(const Foundation::Bundle& bundle, std::string_view key)
 {
-    const auto value = Foundation::Bundle::main().object(key);
-    return value.is_string() ? value.get<std::string>() : std::string();
+    const auto value = bundle.object(key);
+    return value.is_string() ? std::optional<std::string>(value.get<std::string>()) : std::nullopt;
 }
 
 } // namespace
@@ -24,16 +25,23 @@ const std::string& appVersion()
 
 const std::string& appDisplayName()
 {
-    static const std::string name = [] {
-        const auto display = Foundation::Bundle::main().object("CFBundleDisplayName");
-        return display.is_string() ? display.get<std::string>() : textValue("CFBundleName");
-    }();
+    static const std::string name = bundleDisplayName(Foundation::Bundle::main());
     return name;
 }
 
 std::string appVersionString()
 {
-    return textValue("CFBundleShortVersionString");
+    return bundleVersion(Foundation::Bundle::main());
+}
+
+std::string bundleVersion(const Foundation::Bundle& bundle)
+{
+    return textValue(bundle, "CFBundleShortVersionString").value_or("");
+}
+
+std::string bundleDisplayName(const Foundation::Bundle& bundle)
+{
+    return textValue(bundle, "CFBundleDisplayName").value_or(textValue(bundle, "CFBundleName").value_or(""));
 }
 
 std::string localizedStringArguments(std::string_view key, const std::vector<std::string>& arguments)

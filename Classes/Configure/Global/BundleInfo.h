@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Bundle.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,10 @@ const std::string& appVersion();
 const std::string& appDisplayName();
 // The version text, read anew on every call.
 std::string appVersionString();
+
+// The same readings of any bundle.
+std::string bundleVersion(const Foundation::Bundle& bundle);
+std::string bundleDisplayName(const Foundation::Bundle& bundle);
 
 // The text for `key` used as a format and filled with `arguments` (`%@`, `%1$@`, …) by the safe
 // formatter; with no arguments the text as it is.
