@@ -15,6 +15,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/Saturating.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
 
@@ -49,14 +50,6 @@ int roundedSpeed(double speed)
     if (!(rounded >= std::numeric_limits<int>::min() && rounded <= std::numeric_limits<int>::max()))
         return 0;
     return static_cast<int>(rounded);
-}
-
-// The whole part of a temperature for the status item; 0 when it has none.
-long long wholeDegrees(double value)
-{
-    if (!(value > -1e15 && value < 1e15))
-        return 0;
-    return static_cast<long long>(value);
 }
 
 std::int64_t setting(std::string_view key)
@@ -193,8 +186,8 @@ void AppDelegate::updateWithoutFanCount()
     }
     const double celsius = CPUTemperature;
     const std::string text = setting(SettingsKey::temperatureUnitIndex) != 0
-                                 ? std::to_string(wholeDegrees(celsius * 9 / 5 + 32)) + "℉"
-                                 : std::to_string(wholeDegrees(celsius)) + "℃";
+                                 ? std::to_string(Foundation::saturatedInt64(celsius * 9 / 5 + 32)) + "℉"
+                                 : std::to_string(Foundation::saturatedInt64(celsius)) + "℃";
     statusItem->showTemperatureText(text, fanCount == 1);
 }
 
@@ -317,6 +310,16 @@ void AppDelegate::handleWake(const Foundation::Notification& notification, std::
         Console::print("触发条件《仅在解锁后控制风扇》 ---- 索引 1, 直接返回");
 }
 
+void AppDelegate::handleScreenLockedNotification(const Foundation::Notification&)
+{
+    handleScreenLocked();
+}
+
+void AppDelegate::handleScreenUnlockedNotification(const Foundation::Notification&)
+{
+    handleScreenUnlocked();
+}
+
 void AppDelegate::handleScreenUnlocked()
 {
     Console::print("用户已解锁屏幕");
@@ -341,34 +344,29 @@ void AppDelegate::handleScreenLocked()
 void AppDelegate::observePowerAndLockNotifications(std::shared_ptr<SystemPlatform::PowerEventSource> source)
 {
     const std::weak_ptr<AppDelegate> weak = weak_from_this();
-    const auto forward = [weak](void (AppDelegate::*handler)(const Foundation::Notification&)) {
+    const auto call = [weak](void (AppDelegate::*handler)(const Foundation::Notification&)) {
         return [weak, handler](const Foundation::Notification& notification) {
             if (auto delegate = weak.lock())
                 (delegate.get()->*handler)(notification);
         };
     };
-    const auto call = [weak](void (AppDelegate::*handler)()) {
-        return [weak, handler](const Foundation::Notification&) {
-            if (auto delegate = weak.lock())
-                (delegate.get()->*handler)();
-        };
-    };
     NotificationCenter& workspace = NotificationCenter::workspace();
     NotificationCenter& distributed = NotificationCenter::distributed();
-    observers_.push_back(workspace.addObserver(WorkspaceNotificationName::willSleep, nullptr,
-                                               forward(&AppDelegate::receiveSleepNotification)));
-    observers_.push_back(workspace.addObserver(WorkspaceNotificationName::willPowerOff, nullptr,
-                                               forward(&AppDelegate::handleWillPowerOff)));
-    observers_.push_back(workspace.addObserver(WorkspaceNotificationName::screensDidSleep, nullptr,
-                                               forward(&AppDelegate::onlyHandleScreenSleep)));
-    observers_.push_back(workspace.addObserver(WorkspaceNotificationName::screensDidWake, nullptr,
-                                               forward(&AppDelegate::onlyHandleScreensDidWake)));
-    observers_.push_back(distributed.addObserver(WorkspaceNotificationName::screenIsLocked, nullptr,
-                                                 call(&AppDelegate::handleScreenLocked)));
-    observers_.push_back(distributed.addObserver(WorkspaceNotificationName::screenIsUnlocked, nullptr,
-                                                 call(&AppDelegate::handleScreenUnlocked)));
-    observers_.push_back(workspace.addObserver(WorkspaceNotificationName::didWake, nullptr,
-                                               forward(&AppDelegate::handleWakeNotification)));
+    const struct {
+        NotificationCenter& centre;
+        std::string_view name;
+        void (AppDelegate::*handler)(const Foundation::Notification&);
+    } registrations[] = {
+        {workspace, WorkspaceNotificationName::willSleep, &AppDelegate::receiveSleepNotification},
+        {workspace, WorkspaceNotificationName::willPowerOff, &AppDelegate::handleWillPowerOff},
+        {workspace, WorkspaceNotificationName::screensDidSleep, &AppDelegate::onlyHandleScreenSleep},
+        {workspace, WorkspaceNotificationName::screensDidWake, &AppDelegate::onlyHandleScreensDidWake},
+        {distributed, WorkspaceNotificationName::screenIsLocked, &AppDelegate::handleScreenLockedNotification},
+        {distributed, WorkspaceNotificationName::screenIsUnlocked, &AppDelegate::handleScreenUnlockedNotification},
+        {workspace, WorkspaceNotificationName::didWake, &AppDelegate::handleWakeNotification},
+    };
+    for (const auto& registration : registrations)
+        observers_.push_back(registration.centre.addObserver(registration.name, nullptr, call(registration.handler)));
     if (!source)
         return;
     powerEvents_ = std::move(source);

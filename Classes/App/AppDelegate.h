@@ -85,6 +85,9 @@ public:
 
 private:
     AppDelegate() = default;
+    // The distributed lock pair's observers.
+    void handleScreenLockedNotification(const Foundation::Notification& notification);
+    void handleScreenUnlockedNotification(const Foundation::Notification& notification);
 
     std::vector<Foundation::ObserverToken> observers_;
     std::shared_ptr<SystemPlatform::PowerEventSource> powerEvents_;

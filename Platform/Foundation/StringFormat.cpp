@@ -1,5 +1,7 @@
 #include "Platform/Foundation/StringFormat.h"
 
+#include "Platform/Foundation/Saturating.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -17,14 +19,7 @@ std::int64_t toSigned(const StringFormat::Argument& argument)
         return *value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
                    ? std::numeric_limits<std::int64_t>::max()
                    : static_cast<std::int64_t>(*value);
-    const double value = std::get<double>(argument);
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775807.0)
-        return std::numeric_limits<std::int64_t>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(value);
+    return saturatedInt64(std::get<double>(argument));
 }
 
 std::uint64_t toUnsigned(const StringFormat::Argument& argument)
@@ -33,12 +28,7 @@ std::uint64_t toUnsigned(const StringFormat::Argument& argument)
         return *value;
     if (const auto* value = std::get_if<std::int64_t>(&argument))
         return static_cast<std::uint64_t>(*value); // two's complement, as the C library prints it
-    const double value = std::get<double>(argument);
-    if (std::isnan(value) || value <= 0)
-        return 0;
-    if (value >= 18446744073709551615.0)
-        return std::numeric_limits<std::uint64_t>::max();
-    return static_cast<std::uint64_t>(value);
+    return saturatedUInt64(std::get<double>(argument));
 }
 
 double toDouble(const StringFormat::Argument& argument)

@@ -1,5 +1,6 @@
 #include "Classes/App/Localization.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "tests/Global/DefaultsTest.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -81,27 +82,6 @@ std::map<std::string, std::string> table(const std::string& language)
     return texts;
 }
 
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        ::setenv(name, value, 1);
-    }
-    ~ScopedVariable()
-    {
-        if (old_)
-            ::setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            ::unsetenv(name_.c_str());
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
-
 } // namespace
 
 TEST(LocalizationTables, BothLanguagesHaveEveryKeyTheCodeLooksUp)
@@ -126,7 +106,7 @@ TEST(LocalizationTables, BothLanguagesHaveEveryKeyTheCodeLooksUp)
 
 TEST(LocalizationTables, AMissingKeyGivesTheKeyAndChineseLocalesPickSimplifiedChinese)
 {
-    ScopedVariable language("LANGUAGE", "zh_CN.UTF-8");
+    ScopedEnvironment language("LANGUAGE", "zh_CN.UTF-8");
     LocalizationTable::setTable(std::nullopt);
     EXPECT_EQ(LocalizationTable::text("tab.types.settings"), "设置");
     EXPECT_EQ(LocalizationTable::text("no.such.key"), "no.such.key");

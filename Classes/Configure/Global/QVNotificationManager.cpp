@@ -4,25 +4,12 @@ namespace Aerlo {
 
 namespace {
 
-using Foundation::NotificationCenter;
-
-NotificationCenter& defaultCentre() { return NotificationCenter::defaultCenter(); }
-NotificationCenter& distributed() { return NotificationCenter::distributed(); }
-NotificationCenter& workspace() { return NotificationCenter::workspace(); }
+Foundation::NotificationCenter& defaultCentre()
+{
+    return Foundation::NotificationCenter::defaultCenter();
+}
 
 } // namespace
-
-const void* QVNotificationManager::sentinel()
-{
-    static const char object = 0;
-    return &object;
-}
-
-NotificationObserverRegistry& QVNotificationManager::registry()
-{
-    static NotificationObserverRegistry registry;
-    return registry;
-}
 
 void QVNotificationManager::post(std::string_view name, Foundation::UserInfo userInfo)
 {
@@ -72,41 +59,6 @@ void QVNotificationManager::removeDistributedObserver(const void* observer, std:
                                                       const std::optional<std::string>& object)
 {
     registry().remove(distributed(), name, observer, NotificationObserverRegistry::objectFor(object));
-}
-
-void QVNotificationManager::removeDistributedObserver(std::string_view name, const std::optional<std::string>& object)
-{
-    removeDistributedObserver(sentinel(), name, object);
-}
-
-void QVNotificationManager::removeAllDistributedObservers()
-{
-    registry().removeAll(distributed(), sentinel());
-}
-
-void QVNotificationManager::observeDistributed(std::string_view name, Handler handler)
-{
-    addDistributedObserver(sentinel(), std::move(handler), name);
-}
-
-void QVNotificationManager::postWorkspace(std::string_view name, Foundation::UserInfo userInfo)
-{
-    workspace().post(name, sentinel(), std::move(userInfo));
-}
-
-void QVNotificationManager::observeWorkspace(std::string_view name, Handler handler)
-{
-    registry().observe(workspace(), name, sentinel(), nullptr, std::move(handler));
-}
-
-void QVNotificationManager::removeWorkspaceObserver(std::string_view name)
-{
-    registry().remove(workspace(), name, sentinel());
-}
-
-void QVNotificationManager::removeAllWorkspaceObservers()
-{
-    registry().removeAll(workspace(), sentinel());
 }
 
 } // namespace Aerlo

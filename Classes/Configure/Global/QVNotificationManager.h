@@ -1,23 +1,14 @@
 #pragma once
 
-#include "Classes/Configure/Global/NotificationObserverRegistry.h"
-#include "Platform/Foundation/Notification.h"
-
-#include <optional>
-#include <string>
-#include <string_view>
+#include "Classes/Configure/Global/NotificationManagerOperations.h"
 
 namespace Aerlo {
 
 // Posting to and observing the default, distributed and workspace centres on behalf of this class.
 // Block observers run on the main thread; their tokens are kept, so the remove operations work.
 // The distributed centre is in-process: deliver-immediately has nothing to change there.
-class QVNotificationManager {
+class QVNotificationManager : public NotificationManagerOperations<QVNotificationManager> {
 public:
-    using Handler = NotificationObserverRegistry::Handler;
-
-    // The object this class posts and observes as.
-    static const void* sentinel();
 
     static void post(std::string_view name, Foundation::UserInfo userInfo = {});
     static void observe(std::string_view name, Handler handler);
@@ -32,17 +23,8 @@ public:
     static void addDistributedObserver(const void* observer, Handler handler, std::string_view name,
                                        const std::optional<std::string>& object = std::nullopt);
     static void removeDistributedObserver(const void* observer, std::string_view name,
-                                          const std::optional<std::string>& object = std::nullopt);
-    static void removeDistributedObserver(std::string_view name, const std::optional<std::string>& object = std::nullopt);
-    static void removeAllDistributedObservers();
-    static void observeDistributed(std::string_view name, Handler handler);
-
-    static void postWorkspace(std::string_view name, Foundation::UserInfo userInfo = {});
-    static void observeWorkspace(std::string_view name, Handler handler);
-    static void removeWorkspaceObserver(std::string_view name);
-    static void removeAllWorkspaceObservers();
-
-    static NotificationObserverRegistry& registry();
+                                          const std::optional<std::string>& object);
+    using NotificationManagerOperations::removeDistributedObserver;
 };
 
 } // namespace Aerlo

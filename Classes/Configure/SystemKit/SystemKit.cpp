@@ -4,6 +4,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Saturating.h"
 #include "Platform/SMC/MachError.h"
 #include "Platform/System/DiskArbitration.h"
 #include "Platform/System/IORegistry.h"
@@ -76,18 +77,6 @@ Integer saturated(std::int64_t value)
 {
     return static_cast<Integer>(std::clamp<std::int64_t>(value, std::numeric_limits<Integer>::min(),
                                                          std::numeric_limits<Integer>::max()));
-}
-
-// A whole number of any size, truncated towards zero and held at the int64 limits.
-std::int64_t saturatedInt64(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775807.0)
-        return std::numeric_limits<std::int64_t>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(value);
 }
 
 std::optional<std::int64_t> decimalInteger(std::string_view text)
@@ -525,7 +514,7 @@ std::optional<disk_s> SystemKit::getDisk()
         if (const auto* whole = std::get_if<std::int64_t>(size))
             result.size = *whole;
         else if (const auto* real = std::get_if<double>(size))
-            result.size = saturatedInt64(*real);
+            result.size = Foundation::saturatedInt64(*real);
     }
     return result;
 }
