@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <future>
+#include <thread>
+
 using namespace Aerlo;
 
 class ControlTickTest : public ControlCoreTest {
@@ -156,4 +160,38 @@ TEST_F(ControlTickTest, OnIntelTheFallbackWalksTheCPUKeysAndKeepsItsPlace)
     delegate_->updateCPUTemperatureFallback(false);
     EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 0) << "every key fails";
     EXPECT_EQ(SMCManager::shared().currentSMCKeyIndex, 11) << "a whole round ends where it began";
+}
+
+TEST_F(ControlTickTest, TheFallbackNeverQueuesASecondReadWhileOneRuns)
+{
+    useTable(smcTable({valueKey("Tp01", 45.0)}));
+    const auto readsOfTheKey = [&] {
+        const auto keys = sensors_->exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes);
+        return std::count(keys.begin(), keys.end(), "Tp01");
+    };
+    delegate_->refreshSensors(); // builds the list
+    sensors_->device->resetLog();
+    delegate_->refreshSensors();
+    const auto perPass = readsOfTheKey();
+    ASSERT_GT(perPass, 0);
+
+    // The list held by another thread: the fallback's read stalls at its start.
+    std::promise<void> holding;
+    std::promise<void> release;
+    std::thread holder([&] {
+        SensorsReader::shared().list->modifySensors([&](std::vector<Sensor_p>&) {
+            holding.set_value();
+            release.get_future().wait();
+        });
+    });
+    holding.get_future().wait();
+    for (int i = 0; i < 4; ++i)
+        delegate_->updateWithoutFanCount();
+    EXPECT_TRUE(delegate_->isFallbackReadRunning());
+    sensors_->device->resetLog();
+    release.set_value();
+    holder.join();
+    waitForFallbackRead();
+    EXPECT_FALSE(delegate_->isFallbackReadRunning());
+    EXPECT_EQ(readsOfTheKey(), perPass) << "one background pass";
 }
