@@ -147,3 +147,17 @@ TEST_F(FanRuleEvaluationTest, TargetsStayWithinTheFansTheMachineHas)
         EXPECT_EQ(skipped, c.skipped);
     }
 }
+
+TEST(FanRuleWinner, TheHighestPercentageAndOnATieTheFirst)
+{
+    const std::vector<Sensor_p> hot{reading("A", 50), reading("B", 50)};
+    const FanRule a{"A", 10, "All Fans", 40};
+    const FanRule any{"Any Sensor", 10, "All Fans", 40};
+    const FanRule b{"B", 10, "All Fans", 70};
+    EXPECT_EQ(FanRuleEvaluator::winner({a, any}, hot), a);
+    EXPECT_EQ(FanRuleEvaluator::winner({any, a}, hot), any);
+    EXPECT_EQ(FanRuleEvaluator::winner({a, b, any}, hot), b);
+    EXPECT_EQ(FanRuleEvaluator::winner({b, a}, hot), b);
+    EXPECT_EQ(FanRuleEvaluator::winner({{"B", 10, "", 90}}, hot), std::nullopt) << "not for all fans";
+    EXPECT_EQ(FanRuleEvaluator::winner({{"B", 50, "All Fans", 90}}, hot), std::nullopt) << "50 is not above 50";
+}
