@@ -54,6 +54,8 @@ public:
     // The animation's eased progress at parent time `t`: nothing while it shows nothing.
     std::optional<double> progress(double t) const;
     bool hasEnded(double t) const;
+    // beginTime + activeDuration (infinity when it never ends).
+    double endTime() const;
     // The model's value at the animation's key paths changed by the animation at parent time `t`.
     virtual void apply(LayerProperties& presentation, const LayerProperties& model, double t) const = 0;
 };

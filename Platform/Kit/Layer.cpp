@@ -290,11 +290,15 @@ bool Layer::hasRunningAnimations() const
 
 void Layer::finishEndedAnimations()
 {
+    auto keep = weak_from_this().lock();
     const double t = localTime();
+    const double now = AnimationClock::mediaTime();
     bool removed = false;
     std::vector<AnimationEntry> ended;
     for (auto it = animations_.begin(); it != animations_.end();) {
-        if (!it->stopReported && it->animation->hasEnded(t)) {
+        // Ended in local time, or at the media time its end timer was set for.
+        const bool hasEnded = it->animation->hasEnded(t) || mediaTimeOf(it->animation->endTime()) <= now;
+        if (!it->stopReported && hasEnded) {
             if (it->animation->isRemovedOnCompletion) {
                 ended.push_back(std::move(*it));
                 it = animations_.erase(it);
