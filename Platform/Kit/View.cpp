@@ -434,8 +434,6 @@ void View::runHooks(Hook hook)
 
 void View::addPostHook(Hook hook, HookFunction function) { registry().hooks[hook].push_back(std::move(function)); }
 
-void View::removeAllPostHooksForTesting() { registry().hooks.clear(); }
-
 void View::runLayoutPass()
 {
     if (needsLayout_) {

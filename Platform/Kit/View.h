@@ -156,7 +156,6 @@ public:
     // Process-wide hooks run after the base class's setFrameSize, layout and viewWillDraw of every view.
     using HookFunction = std::function<void(View&)>;
     static void addPostHook(Hook hook, HookFunction function);
-    static void removeAllPostHooksForTesting();
 
     // Called by the layer when something it shows changed.
     void layerDidChange();
