@@ -356,6 +356,19 @@ void View::setHidden(bool hidden)
     AnimationClock::shared().update();
     if (superview_)
         superview_->setNeedsDisplay();
+    if (!superview_ || !superview_->isHiddenOrHasHiddenAncestor())
+        noteHiddenChange(hidden);
+}
+
+void View::noteHiddenChange(bool hidden)
+{
+    if (hidden)
+        viewDidHide();
+    else
+        viewDidUnhide();
+    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        if (!sub->hidden_)
+            sub->noteHiddenChange(hidden);
 }
 
 bool View::isHiddenOrHasHiddenAncestor() const

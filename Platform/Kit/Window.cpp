@@ -357,8 +357,17 @@ void Window::makeKeyAndOrderFront()
     makeKey();
 }
 
+void Window::cancelMouseTracking()
+{
+    auto target = mouseDownView_.lock();
+    mouseDownView_.reset();
+    if (target)
+        target->mouseTrackingCancelled();
+}
+
 void Window::orderOut()
 {
+    cancelMouseTracking();
     if (isKeyWindow())
         resignKey();
     visible_ = false;

@@ -161,6 +161,8 @@ private:
     void layoutStrip();
     void updateTracking(const Event& event);
     void exitAllTrackingAreas(const Event& event);
+    // The view that had the mouse down loses it without a release.
+    void cancelMouseTracking();
     bool handleQtEvent(QEvent* event);
 
     std::unique_ptr<detail::WindowWidget> widget_;
