@@ -4,6 +4,7 @@
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/QtAlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
+#include "tests/Support/Kit/KitTest.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,17 +22,20 @@ using namespace Kit;
 
 namespace {
 
-class AlertTest : public ::testing::Test {
+class AlertTest : public Kit::Testing::KitTest {
 protected:
-    void SetUp() override { AlertPresenter::setShared(presenter_); }
+    void SetUp() override
+    {
+        KitTest::SetUp();
+        AlertPresenter::setShared(presenter_);
+    }
     void TearDown() override
     {
         EXPECT_TRUE(presenter_->failures().empty()) << presenter_->failures().front();
         EXPECT_EQ(presenter_->unusedScripts(), 0u);
         AlertPresenter::setShared(nullptr);
+        KitTest::TearDown();
     }
-
-    ManualRunLoopDriver driver_;
     std::shared_ptr<ScriptedAlertPresenter> presenter_ = std::make_shared<ScriptedAlertPresenter>();
 };
 
@@ -103,7 +107,7 @@ TEST_F(AlertTest, ARunningModalAlertHoldsDefaultModeTimersButNotCommonOnes)
     AlertScript script;
     script.whileShown = [&] {
         EXPECT_EQ(RunLoop::main().currentMode(), RunLoop::Mode::modal);
-        driver_.advance(3.5);
+        driver().advance(3.5);
     };
     presenter_->enqueue(script);
     Alert alert;
@@ -114,7 +118,7 @@ TEST_F(AlertTest, ARunningModalAlertHoldsDefaultModeTimersButNotCommonOnes)
     EXPECT_EQ(presenter_->shown()[0].mode, RunLoop::Mode::modal);
     EXPECT_EQ(RunLoop::main().currentMode(), RunLoop::Mode::default_);
     // Back in the default mode the skipped ticks are not made up: one tick for the time that is due.
-    driver_.runUntilIdle();
+    driver().runUntilIdle();
     EXPECT_EQ(ticks, 1);
     tick->invalidate();
     common->invalidate();
@@ -132,7 +136,7 @@ TEST_F(AlertTest, ASheetReturnsAtOnceAndCompletesOnTheMainQueue)
     EXPECT_TRUE(responses.empty());
     EXPECT_TRUE(presenter_->shown().at(0).asSheet);
     EXPECT_EQ(presenter_->shown()[0].mode, RunLoop::Mode::default_);
-    driver_.advance(0);
+    driver().advance(0);
     EXPECT_EQ(responses, std::vector<ModalResponse> {AlertSecondButtonReturn});
 }
 
@@ -168,13 +172,6 @@ TEST_F(AlertTest, TheEnvironmentSwitchAnswersFromItsList)
 
 TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClickedButton)
 {
-    int argc = 1;
-    char name[] = "KitTests";
-    char* argv[] = {name, nullptr};
-    std::unique_ptr<QApplication> app;
-    if (!QApplication::instance())
-        app = std::make_unique<QApplication>(argc, argv);
-
     Alert alert;
     alert.setMessageText("Title");
     alert.setInformativeText("Details");
@@ -204,7 +201,7 @@ TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClicke
             button->click();
 
     EXPECT_TRUE(responses.empty());
-    driver_.advance(0);
+    driver().advance(0);
     EXPECT_EQ(responses, std::vector<ModalResponse> {AlertSecondButtonReturn});
     EXPECT_EQ(alert.suppressionButton().state, StateValue::on);
 }

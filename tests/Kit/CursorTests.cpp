@@ -1,4 +1,5 @@
 #include "Platform/Kit/Cursor.h"
+#include "tests/Support/Kit/KitTest.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -11,15 +12,18 @@ using Kit::Cursor;
 
 namespace {
 
-class CursorTest : public ::testing::Test {
+class CursorTest : public Kit::Testing::KitTest {
 protected:
     void SetUp() override
     {
-        if (!QApplication::instance())
-            app_ = std::make_unique<QApplication>(argc_, argv_);
+        KitTest::SetUp();
         Cursor::resetForTesting();
     }
-    void TearDown() override { Cursor::resetForTesting(); }
+    void TearDown() override
+    {
+        Cursor::resetForTesting();
+        KitTest::TearDown();
+    }
 
     // The shape the application shows: the override cursor's, or the arrow.
     static Qt::CursorShape shown()
@@ -27,11 +31,6 @@ protected:
         const QCursor* cursor = QGuiApplication::overrideCursor();
         return cursor ? cursor->shape() : Qt::ArrowCursor;
     }
-
-    int argc_ = 1;
-    char name_[9] = "KitTests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
 };
 
 } // namespace
