@@ -414,8 +414,11 @@ void View::setLayer(std::shared_ptr<Layer> layer)
 void View::setNeedsDisplay(bool needs)
 {
     needsDisplay_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
@@ -423,8 +426,11 @@ void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
 void View::setNeedsLayout(bool needs)
 {
     needsLayout_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::draw(const Rect&) {}

@@ -6,6 +6,7 @@
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,6 +146,15 @@ public:
     void displayIfNeeded();
     // The window's content at `scale` (the background colour, then the content view).
     Image render(double scale = 1);
+    // Told, synchronously, whenever a view of the window asks for display or layout (for windows that are
+    // shown by other means than Qt's, such as a status item's).
+    using DisplayRequestHandler = std::function<void()>;
+    void setDisplayRequestHandler(DisplayRequestHandler handler) { displayRequestHandler_ = std::move(handler); }
+    void noteDisplayRequest()
+    {
+        if (displayRequestHandler_)
+            displayRequestHandler_();
+    }
 
     static std::vector<Window*> windows();
     static Window* keyWindow();
@@ -187,6 +197,7 @@ private:
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;
     Responder* firstResponder_ = nullptr;
+    DisplayRequestHandler displayRequestHandler_;
 };
 
 } // namespace Kit
