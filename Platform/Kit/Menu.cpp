@@ -1,5 +1,7 @@
 #include "Platform/Kit/Menu.h"
 
+#include "Platform/Kit/MenuPresenter.h"
+
 #include <algorithm>
 
 namespace Kit {
@@ -94,6 +96,16 @@ long Menu::indexOfItem(const MenuItem& item) const
         if (items_[i].get() == &item)
             return static_cast<long>(i);
     return -1;
+}
+
+bool Menu::popUp(MenuItem* positioningItem, Point location, View* view)
+{
+    return MenuPresenter::shared()->popUp(*this, positioningItem, location, view);
+}
+
+Size Menu::size() const
+{
+    return MenuPresenter::shared()->size(*this);
 }
 
 } // namespace Kit

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "Platform/Kit/MenuItem.h"
+#include "Platform/Kit/Point.h"
+#include "Platform/Kit/Size.h"
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace Kit {
+
+class View;
 
 // A menu: a title and items in order. Shown through the MenuPresenter (a QMenu in the application, a
 // recorder in tests). Main thread only.
@@ -40,6 +44,12 @@ public:
     MenuItem* itemWithTitle(std::string_view title) const;
     // −1 when the item is not in this menu.
     long indexOfItem(const MenuItem& item) const;
+
+    // Shows the menu at `location` in `view` (global coordinates without a view) through the shared presenter;
+    // returns at once.
+    bool popUp(MenuItem* positioningItem, Point location, View* view);
+    // The size the menu takes on screen (its width centres it under a button).
+    Size size() const;
 
 private:
     void adopt(MenuItem& item);

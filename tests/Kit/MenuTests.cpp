@@ -1,4 +1,12 @@
+#include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Menu.h"
+#include "Platform/Kit/MenuPresenter.h"
+#include "Platform/Kit/ScriptedMenuPresenter.h"
+#include "tests/Support/Kit/KitTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -121,4 +129,76 @@ TEST(MenuTest, AnActionMayReplaceItselfWhileRunning)
     EXPECT_TRUE(item.perform());
     EXPECT_FALSE(item.perform());
     EXPECT_EQ(calls, 1);
+}
+
+namespace {
+
+class MenuPresenterTest : public Kit::Testing::KitTest {
+protected:
+    void TearDown() override
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<QMenu*>(widget))
+                widget->close();
+        MenuPresenter::setShared(nullptr);
+        KitTest::TearDown();
+    }
+
+    static QMenu* shownMenu()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible() && !menu->parentWidget())
+                return menu;
+        return nullptr;
+    }
+};
+
+} // namespace
+
+TEST_F(MenuPresenterTest, TheScriptedPresenterRecordsThePopUpAndChoosesByTitle)
+{
+    auto presenter = std::make_shared<ScriptedMenuPresenter>(Size {150, 60});
+    MenuPresenter::setShared(presenter);
+    Owner owner;
+    Menu menu;
+    menu.addItem("Settings", {&owner, &Owner::chosen});
+    auto more = std::make_shared<Menu>("More");
+    more->addItem("Support", {&owner, &Owner::chosen});
+    menu.addItem("More").setSubmenu(more);
+
+    EXPECT_EQ(menu.size(), (Size {150, 60}));
+    EXPECT_TRUE(menu.popUp(nullptr, {10, 20}, nullptr));
+    ASSERT_EQ(presenter->popUps().size(), 1u);
+    EXPECT_EQ(presenter->popUps()[0].menu, &menu);
+    EXPECT_EQ(presenter->popUps()[0].location, (Point {10, 20}));
+    EXPECT_TRUE(presenter->choose("Support"));
+    EXPECT_FALSE(presenter->choose("Nothing"));
+    EXPECT_EQ(owner.calls, std::vector<std::string> {"Support"});
+}
+
+TEST_F(MenuPresenterTest, AQtMenuHoldsTheEventTrackingModeWhileOpenAndPerformsTheChosenItem)
+{
+    Owner owner;
+    Menu menu;
+    menu.addItem("Settings", {&owner, &Owner::chosen}, ",");
+    menu.addItem(MenuItem::separatorItem());
+    MenuItem& off = menu.addItem("Disabled", {&owner, &Owner::chosen});
+    off.setEnabled(false);
+    menu.addItem("Checked").setState(StateValue::on);
+
+    EXPECT_GT(menu.size().width, 0);
+    EXPECT_TRUE(menu.popUp(nullptr, {100, 700}, nullptr));
+    QMenu* shown = shownMenu();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(Foundation::RunLoop::main().currentMode(), Foundation::RunLoop::Mode::eventTracking);
+    const auto actions = shown->actions();
+    ASSERT_EQ(actions.size(), 4);
+    EXPECT_EQ(actions[0]->shortcut(), QKeySequence("Ctrl+,"));
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_FALSE(actions[2]->isEnabled());
+    EXPECT_TRUE(actions[3]->isChecked());
+    actions[0]->trigger();
+    shown->hide();
+    EXPECT_EQ(Foundation::RunLoop::main().currentMode(), Foundation::RunLoop::Mode::default_);
+    EXPECT_EQ(owner.calls, std::vector<std::string> {"Settings"});
 }
