@@ -101,7 +101,7 @@ void LayerEffect::composite(QPainter& painter, const QImage& sourceImage, QPoint
         {
             QPainter mp(&mask);
             mp.setRenderHint(QPainter::Antialiasing);
-            mp.translate(-origin + widget->fraction);
+            mp.translate(-origin + widget->contentOrigin);
             auto context = QtBridge::makeContext(mp, view.bounds(), view.isFlipped());
             GraphicsContext::Scope scope(*context);
             if (auto maskLayer = view.layer().mask())
@@ -116,7 +116,10 @@ void LayerEffect::composite(QPainter& painter, const QImage& sourceImage, QPoint
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setTransform(widgetTransform(view, p), true);
+    const QPointF content = widget->contentOrigin;
+    painter.setTransform(QTransform::fromTranslate(-content.x(), -content.y()) * widgetTransform(view, p)
+            * QTransform::fromTranslate(content.x(), content.y()),
+        true);
     painter.setOpacity(painter.opacity() * std::clamp(p.opacity, 0.0, 1.0));
     if (p.shadowOpacity > 0 && p.shadowColor) {
         const int pad = static_cast<int>(std::ceil(p.shadowRadius * 3 * dpr)) + 2;
@@ -124,7 +127,10 @@ void LayerEffect::composite(QPainter& painter, const QImage& sourceImage, QPoint
         alpha.fill(0);
         {
             QPainter ap(&alpha);
-            ap.drawImage(QPoint(pad, pad), image.convertToFormat(QImage::Format_Alpha8));
+            // Pixel for pixel: both images in device pixels.
+            QImage coverage = image.convertToFormat(QImage::Format_Alpha8);
+            coverage.setDevicePixelRatio(1);
+            ap.drawImage(QPoint(pad, pad), coverage);
         }
         blurAlpha(alpha, p.shadowRadius * dpr / 2);
         QImage shadow(alpha.size(), QImage::Format_ARGB32_Premultiplied);
@@ -145,11 +151,23 @@ void LayerEffect::composite(QPainter& painter, const QImage& sourceImage, QPoint
     painter.restore();
 }
 
+QMarginsF LayerEffect::overhang(const View& view, const LayerProperties& p)
+{
+    const Rect f = view.frame();
+    const QRectF frame(0, 0, f.width(), f.height());
+    const double m = shadowMargin(p);
+    QRectF reach = frame.adjusted(-m, -m, m, m);
+    const QTransform t = widgetTransform(view, p);
+    if (!t.isIdentity())
+        reach = reach.united(t.mapRect(frame.adjusted(-m, -m, m, m)));
+    return QMarginsF(std::max(0.0, -reach.left()), std::max(0.0, -reach.top()),
+        std::max(0.0, reach.right() - frame.right()), std::max(0.0, reach.bottom() - frame.bottom()));
+}
+
 QRectF LayerEffect::boundingRectFor(const QRectF& rect) const
 {
-    // Only a shadow paints beyond the widget: transformed content stays inside its rect.
-    const double m = shadowMargin(view_.layer().presentation());
-    return rect.adjusted(-m, -m, m, m);
+    // The widget already reaches as far as the layer paints.
+    return rect;
 }
 
 void LayerEffect::draw(QPainter* painter)

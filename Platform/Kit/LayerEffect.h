@@ -2,6 +2,7 @@
 
 #include <QGraphicsEffect>
 #include <QImage>
+#include <QMarginsF>
 #include <QTransform>
 
 namespace Kit {
@@ -23,10 +24,14 @@ public:
 
     // Whether the view needs group compositing with these presentation values.
     static bool isNeeded(const View& view, const LayerProperties& presentation);
-    // The layer's position and transform as a transform of the widget's (y-down) space.
+    // The layer's position and transform as a transform of the view's frame space (y down, origin at
+    // the frame's top left).
     static QTransform widgetTransform(const View& view, const LayerProperties& presentation);
-    // Paints `source` (the view rendered with its subviews, its top left at `origin` in widget
-    // coordinates) into `painter` as the layer composites it. Used by the effect and by snapshots.
+    // How far the transformed layer and its shadow reach beyond the frame on each side.
+    static QMarginsF overhang(const View& view, const LayerProperties& presentation);
+    // Paints `source` (the view's widget rendered with its subviews, its top left at `origin` in widget
+    // coordinates) into `painter` (in widget coordinates) as the layer composites it. Used by the
+    // effect and by snapshots.
     static void composite(QPainter& painter, const QImage& source, QPointF origin, const View& view);
 
 protected:

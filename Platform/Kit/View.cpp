@@ -221,18 +221,24 @@ void View::applyQtGeometry()
 {
     QRectF g(0, 0, frame_.width(), frame_.height());
     if (superview_)
-        g = QtBridge::childGeometry(frame_, superview_->bounds_, superview_->isFlipped());
+        g = QtBridge::childGeometry(frame_, superview_->bounds_, superview_->isFlipped())
+                .translated(superview_->widget_->contentOrigin);
     else if (window_)
         g = QtBridge::childGeometry(frame_, Rect({0, 0}, window_->contentSize()), false);
-    const double left = std::floor(g.x() + 1e-9);
-    const double top = std::floor(g.y() + 1e-9);
-    const double right = std::ceil(g.x() + g.width() - 1e-9);
-    const double bottom = std::ceil(g.y() + g.height() - 1e-9);
-    widget_->fraction = QPointF(g.x() - left, g.y() - top);
+    const QMarginsF reach = detail::LayerEffect::overhang(*this, layer_->presentation());
+    const double left = std::floor(g.x() - reach.left() + 1e-9);
+    const double top = std::floor(g.y() - reach.top() + 1e-9);
+    const double right = std::ceil(g.x() + g.width() + reach.right() - 1e-9);
+    const double bottom = std::ceil(g.y() + g.height() + reach.bottom() - 1e-9);
+    const QPointF origin(g.x() - left, g.y() - top);
+    const bool originMoved = origin != widget_->contentOrigin;
+    widget_->contentOrigin = origin;
     const QRect geometry(static_cast<int>(left), static_cast<int>(top), static_cast<int>(std::max(0.0, right - left)),
         static_cast<int>(std::max(0.0, bottom - top)));
     if (widget_->geometry() != geometry)
         widget_->setGeometry(geometry);
+    if (originMoved)
+        applyChildGeometry();
     qtGeometryDidChange();
 }
 
@@ -516,6 +522,7 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
 
 void View::layerDidChange()
 {
+    applyQtGeometry();
     const LayerProperties p = layer_->presentation();
     const bool needed = detail::LayerEffect::isNeeded(*this, p);
     auto* effect = dynamic_cast<detail::LayerEffect*>(widget_->graphicsEffect());
@@ -537,20 +544,23 @@ Image View::render(double scale)
     if (!image.isValid())
         return image;
     QImage& pixels = QtBridge::image(image);
-    auto* effect = dynamic_cast<detail::LayerEffect*>(widget_->graphicsEffect());
-    if (!effect) {
-        widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren);
-        return image;
-    }
-    // A widget does not render its own effect: render without it and composite the same way.
-    QImage source(pixels.size(), QImage::Format_ARGB32_Premultiplied);
+    // The whole widget (it may reach beyond the frame), then the frame's part of it.
+    QImage source(widget_->size() * scale, QImage::Format_ARGB32_Premultiplied);
     source.setDevicePixelRatio(scale);
     source.fill(Qt::transparent);
-    effect->setEnabled(false);
+    auto* effect = dynamic_cast<detail::LayerEffect*>(widget_->graphicsEffect());
+    // A widget does not render its own effect: render without it and composite the same way.
+    if (effect)
+        effect->setEnabled(false);
     widget_->render(&source, QPoint(), QRegion(), QWidget::DrawChildren);
-    effect->setEnabled(true);
+    if (effect)
+        effect->setEnabled(true);
     QPainter painter(&pixels);
-    detail::LayerEffect::composite(painter, source, QPointF(0, 0), *this);
+    painter.translate(-widget_->contentOrigin);
+    if (effect)
+        detail::LayerEffect::composite(painter, source, QPointF(0, 0), *this);
+    else
+        painter.drawImage(QPointF(0, 0), source);
     return image;
 }
 

@@ -18,10 +18,10 @@ void ViewWidget::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(fraction);
+    painter.translate(contentOrigin);
     auto context = QtBridge::makeContext(painter, view_.bounds(), view_.isFlipped());
     GraphicsContext::Scope scope(*context);
-    const QRectF dirty = QRectF(event->rect()).translated(-fraction);
+    const QRectF dirty = QRectF(event->rect()).translated(-contentOrigin);
     const Rect dirtyRect = view_.isFlipped()
         ? Rect(dirty.x() + view_.bounds().x(), dirty.y() + view_.bounds().y(), dirty.width(), dirty.height())
         : QtBridge::flipped(QtBridge::rect(dirty), view_.bounds().height()).offsetBy(view_.bounds().x(), view_.bounds().y());

@@ -13,8 +13,9 @@ public:
     explicit ViewWidget(View& view);
 
     View& view() const { return view_; }
-    // What the integer widget geometry rounded off the frame's origin (painted shifted by it).
-    QPointF fraction;
+    // Where the view's frame origin lies in the widget: the widget is whole pixels and may reach
+    // beyond the frame where the layer's transform or shadow does.
+    QPointF contentOrigin;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

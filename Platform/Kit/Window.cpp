@@ -288,6 +288,20 @@ View* Window::standardWindowButton(ButtonType type) const
     return buttons_[i].get();
 }
 
+bool Window::isStandardWindowButtonEnabled(ButtonType type) const
+{
+    auto* button = dynamic_cast<StandardButton*>(standardWindowButton(type));
+    return button && button->enabled_;
+}
+
+void Window::setStandardWindowButtonEnabled(ButtonType type, bool enabled)
+{
+    if (auto* button = dynamic_cast<StandardButton*>(standardWindowButton(type))) {
+        button->enabled_ = enabled;
+        button->setNeedsDisplay();
+    }
+}
+
 void Window::setLevel(int level)
 {
     level_ = level;

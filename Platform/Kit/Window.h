@@ -95,6 +95,8 @@ public:
     void setContentView(std::shared_ptr<View> view);
     // The standard buttons of the title strip (views of Kit), or none for a window without them.
     View* standardWindowButton(ButtonType type) const;
+    bool isStandardWindowButtonEnabled(ButtonType type) const;
+    void setStandardWindowButtonEnabled(ButtonType type, bool enabled);
 
     int level() const { return level_; }
     void setLevel(int level);
