@@ -2,6 +2,7 @@
 
 #include "Platform/System/ActiveMachine.h"
 
+#include <algorithm>
 #include <mutex>
 #include <sys/statvfs.h>
 
@@ -33,27 +34,65 @@ DiskDescription profileDescription(const SMCSim::DiskFacts& disk)
     };
 }
 
-// The host's root file system: its size only.
-DiskDescription rootFileSystemDescription()
+struct RootFileSystem {
+    std::int64_t size = 0;
+    std::int64_t available = 0;
+};
+
+// The host's root file system: its size and the space an unprivileged user may take.
+std::optional<RootFileSystem> rootFileSystem()
+{
+    struct statvfs root {};
+    if (::statvfs("/", &root) != 0)
+        return std::nullopt;
+    const auto blockSize = static_cast<std::int64_t>(root.f_frsize);
+    return RootFileSystem{static_cast<std::int64_t>(root.f_blocks) * blockSize,
+                          static_cast<std::int64_t>(root.f_bavail) * blockSize};
+}
+
+DiskDescription rootFileSystemDescription(const std::optional<RootFileSystem>& root)
 {
     DiskDescription description{{"DAMediaRemovable", false}};
-    struct statvfs root {};
-    if (::statvfs("/", &root) == 0)
-        description.emplace("DAMediaSize", static_cast<std::int64_t>(root.f_blocks) * static_cast<std::int64_t>(root.f_frsize));
+    if (root)
+        description.emplace("DAMediaSize", root->size);
     return description;
+}
+
+VolumeResourceValues resourceValues(const std::string& name, bool removable, const std::optional<RootFileSystem>& root,
+                                    std::optional<std::int64_t> capacity, bool hidden)
+{
+    VolumeResourceValues values;
+    values.name = name;
+    values.totalCapacity = capacity ? capacity : (root ? std::optional(root->size) : std::nullopt);
+    if (root && values.totalCapacity)
+        values.availableCapacity = std::min(root->available, *values.totalCapacity);
+    values.isRemovable = removable;
+    values.isLocal = true;
+    values.localizedFormatDescription = "APFS";
+    values.isEjectable = removable;
+    values.isInternal = !removable;
+    values.isHidden = hidden;
+    return values;
 }
 
 std::vector<MountedVolume> machineVolumes()
 {
     const auto profile = ActiveMachine::profile();
-    MountedVolume boot{"/", "Macintosh HD", std::nullopt};
+    const auto root = rootFileSystem();
+    MountedVolume boot{"/", "Macintosh HD", std::nullopt, {}};
+    bool removable = false;
+    std::optional<std::int64_t> capacity;
     if (profile && profile->facts.disk) {
         boot.name = profile->facts.disk->volumeName;
         boot.description = profileDescription(*profile->facts.disk);
+        removable = profile->facts.disk->removable;
+        capacity = profile->facts.disk->mediaSize;
     } else {
-        boot.description = rootFileSystemDescription();
+        boot.description = rootFileSystemDescription(root);
     }
-    MountedVolume data{"/System/Volumes/Data", boot.name + " - Data", boot.description};
+    boot.resources = resourceValues(boot.name, removable, root, capacity, false);
+    MountedVolume data{"/System/Volumes/Data", boot.name + " - Data", boot.description,
+                       resourceValues(boot.name + " - Data", removable, root, capacity, true)};
     return {std::move(boot), std::move(data)};
 }
 

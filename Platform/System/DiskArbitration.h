@@ -15,11 +15,25 @@ using DiskValue = std::variant<std::string, std::int64_t, double, bool>;
 // "DAMediaName", "DADeviceModel", "DAMediaSize", "DAMediaRemovable", "DAVolumeName", …
 using DiskDescription = std::map<std::string, DiskValue, std::less<>>;
 
+// What the file manager tells of a mounted volume's URL; a value that cannot be read is absent.
+struct VolumeResourceValues {
+    std::optional<std::string> name;
+    std::optional<std::int64_t> totalCapacity;
+    std::optional<std::int64_t> availableCapacity;
+    std::optional<bool> isRemovable;
+    std::optional<bool> isLocal;
+    std::optional<std::string> localizedFormatDescription;
+    std::optional<bool> isEjectable;
+    std::optional<bool> isInternal;
+    std::optional<bool> isHidden;
+};
+
 // A mounted volume with the disk description behind it (none: no disk object can be made of it).
 struct MountedVolume {
     std::string path;
     std::string name;
     std::optional<DiskDescription> description;
+    VolumeResourceValues resources;
 };
 
 struct DASession {};
@@ -27,9 +41,10 @@ struct DADisk {
     std::string volumePath;
 };
 
-// The mounted volumes and DiskArbitration of the simulated Mac: the boot volume "/" (and the
+// The mounted volumes and DiskArbitration of the simulated Mac: the boot volume "/" (and the hidden
 // "/System/Volumes/Data" volume beside it) described from the active machine profile's disk, or,
-// when the profile has none, from the size of the host's root file system. Thread-safe.
+// when the profile has none, from the size of the host's root file system; the free space is the host
+// root file system's (no more than the capacity). Thread-safe.
 class DiskArbitration {
 public:
     // The mounted volumes with their names; nothing when the list cannot be had.
