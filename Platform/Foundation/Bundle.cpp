@@ -13,16 +13,22 @@ namespace Foundation {
 
 namespace {
 
-std::shared_ptr<const nlohmann::json> readInfoDictionary(const std::filesystem::path& file)
+// A JSON object file; an empty object when it is missing, corrupt or not an object.
+nlohmann::json readObject(const std::filesystem::path& file)
 {
     std::ifstream stream(file, std::ios::binary);
     if (stream) {
         const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
         auto parsed = nlohmann::json::parse(text, nullptr, false);
         if (!parsed.is_discarded() && parsed.is_object())
-            return std::make_shared<const nlohmann::json>(std::move(parsed));
+            return parsed;
     }
-    return std::make_shared<const nlohmann::json>(nlohmann::json::object());
+    return nlohmann::json::object();
+}
+
+std::shared_ptr<const nlohmann::json> readInfoDictionary(const std::filesystem::path& file)
+{
+    return std::make_shared<const nlohmann::json>(readObject(file));
 }
 
 // A resource name stays inside the resource folder.
@@ -49,9 +55,57 @@ MainState& mainState()
 
 } // namespace
 
+// The tables read so far, by language and table name; shared by copies of a bundle.
+struct Bundle::Localizations {
+    std::mutex mutex;
+    std::map<std::pair<std::string, std::string>, std::shared_ptr<const LocalizationTable>> tables;
+};
+
 Bundle::Bundle(std::filesystem::path bundlePath)
-    : bundlePath_(std::move(bundlePath)), info_(readInfoDictionary(infoDictionaryPath(bundlePath_)))
+    : bundlePath_(std::move(bundlePath)), info_(readInfoDictionary(infoDictionaryPath(bundlePath_))),
+      localizations_(std::make_shared<Localizations>())
 {
+}
+
+std::string Bundle::preferredLocalization()
+{
+    for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value && *value)
+            return std::string_view(value).starts_with("zh") ? "zh-Hans" : "en";
+    }
+    return "en";
+}
+
+std::shared_ptr<const Bundle::LocalizationTable> Bundle::localizationTable(std::string_view table) const
+{
+    std::pair<std::string, std::string> name{preferredLocalization(), std::string(table)};
+    std::lock_guard lock(localizations_->mutex);
+    auto& cached = localizations_->tables[name];
+    if (!cached) {
+        auto texts = std::make_shared<LocalizationTable>();
+        if (isInsideName(name.second) && name.second.find('/') == std::string::npos) {
+            const auto object = readObject(resourcePath() / (name.first + ".lproj") / (name.second + ".json"));
+            for (const auto& [key, value] : object.items())
+                if (value.is_string())
+                    texts->emplace(key, value.get<std::string>());
+        }
+        cached = std::move(texts);
+    }
+    return cached;
+}
+
+std::string Bundle::localizedString(std::string_view forKey, std::string_view value, std::string_view table) const
+{
+    const auto texts = localizationTable(table.empty() ? "Localizable" : table);
+    if (const auto found = texts->find(forKey); found != texts->end())
+        return found->second;
+    return std::string(value.empty() ? forKey : value);
+}
+
+std::shared_ptr<const Bundle::LocalizationTable> Bundle::localizedInfoDictionary() const
+{
+    return localizationTable("InfoPlist");
 }
 
 Bundle Bundle::main()
@@ -107,6 +161,8 @@ std::filesystem::path Bundle::infoDictionaryPath(const std::filesystem::path& bu
 }
 
 std::filesystem::path Bundle::resourcePath() const { return bundlePath_ / "Contents" / "Resources"; }
+
+std::filesystem::path Bundle::appStoreReceiptURL() const { return bundlePath_ / "Contents" / "_MASReceipt" / "receipt"; }
 
 std::optional<std::filesystem::path> Bundle::executablePath() const
 {

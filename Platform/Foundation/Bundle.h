@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,8 @@ public:
     const std::filesystem::path& bundlePath() const { return bundlePath_; }
     // Contents/Resources.
     std::filesystem::path resourcePath() const;
+    // Where a store copy keeps its receipt: Contents/_MASReceipt/receipt (the file need not exist).
+    std::filesystem::path appStoreReceiptURL() const;
     // Contents/MacOS/<CFBundleExecutable>; nothing when the dictionary names no executable.
     std::optional<std::filesystem::path> executablePath() const;
 
@@ -53,9 +56,25 @@ public:
     // The same lookup (we have no URL type: a file URL is its path).
     std::optional<std::filesystem::path> url(std::string_view forResource, std::string_view withExtension = {}) const;
 
+    // The texts of a localisation table: "<table>.json" (a JSON object; entries that are not text are
+    // left out) in the resource folder "<language>.lproj". Each table is read once per language.
+    using LocalizationTable = std::map<std::string, std::string, std::less<>>;
+    // The language localised resources are taken from: "zh-Hans" when the first of LANGUAGE, LC_ALL,
+    // LC_MESSAGES and LANG that is set begins with "zh", else "en". Read on every call.
+    static std::string preferredLocalization();
+    // The text for `forKey` in `table` ("Localizable" when empty); a key the table lacks gives `value`,
+    // or the key itself when `value` is empty.
+    std::string localizedString(std::string_view forKey, std::string_view value = {}, std::string_view table = {}) const;
+    // The localised texts of the info dictionary ("InfoPlist.json"); empty when there are none.
+    std::shared_ptr<const LocalizationTable> localizedInfoDictionary() const;
+
 private:
+    struct Localizations;
+    std::shared_ptr<const LocalizationTable> localizationTable(std::string_view table) const;
+
     std::filesystem::path bundlePath_;
     std::shared_ptr<const nlohmann::json> info_;
+    std::shared_ptr<Localizations> localizations_;
 };
 
 } // namespace Foundation

@@ -170,3 +170,60 @@ TEST_F(BundleTest, TheBuildLaysOutTheApplicationBundle)
             << relative;
     }
 }
+
+namespace {
+
+void writeTable(const fs::path& bundle, const std::string& language, const std::string& table, const std::string& json)
+{
+    const fs::path folder = bundle / "Contents/Resources" / (language + ".lproj");
+    fs::create_directories(folder);
+    std::ofstream(folder / (table + ".json")) << json;
+}
+
+} // namespace
+
+TEST_F(BundleTest, LocalisedStringsComeFromTheTableOfThePreferredLanguage)
+{
+    const fs::path bundle = makeBundle(folder_.path() / "Strings.app", aerloInfo);
+    writeTable(bundle, "en", "Localizable", R"({"greeting": "Hello", "number": 3})");
+    writeTable(bundle, "zh-Hans", "Localizable", R"({"greeting": "你好"})");
+    writeTable(bundle, "en", "Menu", R"({"greeting": "Hi from the menu"})");
+    writeTable(bundle, "en", "Broken", R"({"greeting": )");
+
+    const struct {
+        const char* language;
+        const char* greeting;
+    } languages[] = {{"zh_CN.UTF-8", "你好"}, {"zh", "你好"}, {"en_GB.UTF-8", "Hello"}, {"de_DE", "Hello"}};
+    for (const auto& l : languages) {
+        ::setenv("LANGUAGE", l.language, 1);
+        const Bundle strings(bundle);
+        EXPECT_EQ(strings.localizedString("greeting"), l.greeting) << l.language;
+    }
+    ::setenv("LANGUAGE", "en", 1);
+    const Bundle strings(bundle);
+    EXPECT_EQ(Bundle::preferredLocalization(), "en");
+    EXPECT_EQ(strings.localizedString("missing"), "missing");
+    EXPECT_EQ(strings.localizedString("missing", "fallback"), "fallback");
+    EXPECT_EQ(strings.localizedString("number"), "number"); // not a text
+    EXPECT_EQ(strings.localizedString("greeting", "", "Menu"), "Hi from the menu");
+    EXPECT_EQ(strings.localizedString("greeting", "", "Broken"), "greeting");
+    EXPECT_EQ(strings.localizedString("greeting", "", "../en.lproj/Localizable"), "greeting");
+    // Switching the language at run time takes the other table.
+    ::setenv("LANGUAGE", "zh_TW", 1);
+    EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
+    EXPECT_EQ(strings.localizedString("greeting"), "你好");
+    ::unsetenv("LANGUAGE");
+}
+
+TEST_F(BundleTest, TheLocalisedInfoDictionaryAndTheReceiptPath)
+{
+    const fs::path bundle = makeBundle(folder_.path() / "Info.app", aerloInfo);
+    writeTable(bundle, "zh-Hans", "InfoPlist", R"({"CFBundleDisplayName": "风扇", "CFBundleName": 7})");
+    ::setenv("LANGUAGE", "zh_CN", 1);
+    const Bundle info(bundle);
+    EXPECT_EQ(*info.localizedInfoDictionary(), (Bundle::LocalizationTable{{"CFBundleDisplayName", "风扇"}}));
+    ::setenv("LANGUAGE", "en_US", 1);
+    EXPECT_TRUE(info.localizedInfoDictionary()->empty());
+    ::unsetenv("LANGUAGE");
+    EXPECT_EQ(info.appStoreReceiptURL(), bundle / "Contents/_MASReceipt/receipt");
+}

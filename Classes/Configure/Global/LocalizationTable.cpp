@@ -2,12 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cstdlib>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 
 namespace Aerlo {
 
@@ -24,34 +19,6 @@ State& state()
     return state;
 }
 
-std::string language()
-{
-    for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return std::string_view(value).starts_with("zh") ? "zh-Hans" : "en";
-    }
-    return "en";
-}
-
-std::map<std::string, std::string, std::less<>> bundledTable()
-{
-    std::map<std::string, std::string, std::less<>> table;
-    const auto folder = Foundation::Bundle::main().path(language() + ".lproj");
-    if (!folder)
-        return table;
-    std::ifstream file(*folder / "Localizable.json", std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    const auto root = nlohmann::json::parse(text.str(), nullptr, false);
-    if (!root.is_object())
-        return table;
-    for (const auto& [key, value] : root.items())
-        if (value.is_string())
-            table.emplace(key, value.get<std::string>());
-    return table;
-}
-
 void replaceAll(std::string& text, std::string_view placeholder, std::string_view replacement)
 {
     for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + replacement.size()))
@@ -62,12 +29,15 @@ void replaceAll(std::string& text, std::string_view placeholder, std::string_vie
 
 std::string LocalizationTable::text(std::string_view key)
 {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    if (!s.table)
-        s.table = bundledTable();
-    const auto found = s.table->find(key);
-    return found != s.table->end() ? found->second : std::string(key);
+    {
+        State& s = state();
+        std::lock_guard lock(s.mutex);
+        if (s.table) {
+            const auto found = s.table->find(key);
+            return found != s.table->end() ? found->second : std::string(key);
+        }
+    }
+    return Foundation::Bundle::main().localizedString(key);
 }
 
 void LocalizationTable::setTable(std::optional<std::map<std::string, std::string>> table)

@@ -8,15 +8,13 @@
 
 namespace Aerlo {
 
-// The application's localisation table: "Localizable.json" (a JSON object of texts by key) in the
-// main bundle's "<language>.lproj" resource folder. The language comes from the first of LANGUAGE,
-// LC_ALL, LC_MESSAGES and LANG that is set: "zh…" gives "zh-Hans", anything else "en". Loaded on
-// first use; thread-safe.
+// The application's localisation table: the main bundle's "Localizable" table in the language the
+// bundle prefers (Foundation::Bundle::localizedString). Thread-safe.
 class LocalizationTable {
 public:
     // The text for `key`, or the key itself when the table lacks it.
     static std::string text(std::string_view key);
-    // Replaces the table (tests); nothing loads the bundle's again on the next use.
+    // Replaces the table (tests); nothing goes back to the bundle's.
     static void setTable(std::optional<std::map<std::string, std::string>> table);
 };
 

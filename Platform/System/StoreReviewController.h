@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+namespace SystemPlatform {
+
+// The store's rating request. This platform has no store to ask: a request is only counted, so that
+// callers and tests can see it was made. Thread-safe.
+class StoreReviewController {
+public:
+    static void requestReview();
+    // Requests made since the start or the last reset.
+    static std::size_t requestCount();
+    static void resetForTesting();
+};
+
+} // namespace SystemPlatform
