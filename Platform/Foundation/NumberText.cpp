@@ -1,4 +1,4 @@
-#include "Classes/Configure/Global/NumberText.h"
+#include "Platform/Foundation/NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <system_error>
 
-namespace Aerlo {
+namespace Foundation {
 
 std::string NumberText::fixed(double value, int digits)
 {
@@ -99,4 +99,4 @@ std::string NumberText::decimal(double value, int minFractionDigits, int maxFrac
     return out;
 }
 
-} // namespace Aerlo
+} // namespace Foundation

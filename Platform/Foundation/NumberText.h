@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace Foundation {
+
+// Number texts that never depend on the process locale: the decimal mark is always ".".
+class NumberText {
+public:
+    // printf's "%.<digits>f" under the C locale (exact binary value, ties to even).
+    static std::string fixed(double value, int digits);
+
+    // The en_US decimal style: "," between thousands, at most `maxFractionDigits` and at least
+    // `minFractionDigits` fraction digits. The shortest text that reads back as the value is
+    // rounded half to even, so 44.5 gives "44" and 45.5 gives "46". A result of zero has no sign.
+    // Non-finite values give "NaN", "∞" or "-∞".
+    static std::string decimal(double value, int minFractionDigits, int maxFractionDigits);
+};
+
+} // namespace Foundation
