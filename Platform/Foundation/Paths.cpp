@@ -105,6 +105,10 @@ std::filesystem::path Paths::library() { return home() / "Library"; }
 
 std::filesystem::path Paths::preferences() { return library() / "Preferences"; }
 
+std::filesystem::path Paths::caches() { return library() / "Caches"; }
+
+std::filesystem::path Paths::trash() { return home() / ".Trash"; }
+
 std::filesystem::path Paths::applications() { return root() / "Applications"; }
 
 std::filesystem::path Paths::privilegedHelperTools() { return root() / "Library" / "PrivilegedHelperTools"; }

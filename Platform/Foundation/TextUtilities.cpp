@@ -1,5 +1,7 @@
 #include "Platform/Foundation/TextUtilities.h"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
@@ -47,6 +49,12 @@ std::string trimmingControlCharacters(std::string_view text)
         const auto type = u_charType(c);
         return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
     });
+}
+
+bool equalsIgnoringASCIICase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 } // namespace Foundation

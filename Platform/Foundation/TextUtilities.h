@@ -10,4 +10,7 @@ std::string trimmed(std::string_view text);
 // Control and format characters (Unicode Cc and Cf) trimmed from both ends of UTF-8 text.
 std::string trimmingControlCharacters(std::string_view text);
 
+// Whether two texts are equal when ASCII letters are compared without case.
+bool equalsIgnoringASCIICase(std::string_view a, std::string_view b);
+
 } // namespace Foundation

@@ -1,6 +1,8 @@
 #include "Platform/Kit/Appearance.h"
 
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TextUtilities.h"
+#include "Platform/Foundation/UserDefaults.h"
 
 #include <map>
 #include <memory>
@@ -13,7 +15,7 @@ namespace {
 struct AppearanceState {
     std::mutex mutex;
     std::optional<Appearance> application;
-    Appearance system = Appearance::aqua();
+    Appearance system = Appearance::globalStyleIsDark() ? Appearance::darkAqua() : Appearance::aqua();
     std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers;
     std::uint64_t nextObserver = 1;
 };
@@ -81,6 +83,16 @@ void Appearance::setApplication(std::optional<Appearance> appearance)
     changeAndNotify([&](AppearanceState& s) { s.application = std::move(appearance); });
 }
 
+bool Appearance::globalStyleIsDark()
+{
+    const auto domain = Foundation::UserDefaults::standard().persistentDomain(Foundation::UserDefaults::globalDomain);
+    if (!domain)
+        return false;
+    const auto style = domain->find("AppleInterfaceStyle");
+    const std::string* text = style != domain->end() ? style->second.asString() : nullptr;
+    return text && Foundation::equalsIgnoringASCIICase(*text, "dark");
+}
+
 Appearance Appearance::system()
 {
     auto& s = state().get();
@@ -135,7 +147,7 @@ void Appearance::resetForTesting()
     {
         std::lock_guard lock(s.mutex);
         s.application.reset();
-        s.system = aqua();
+        s.system = globalStyleIsDark() ? darkAqua() : aqua();
     }
     drawingAppearance.reset();
 }

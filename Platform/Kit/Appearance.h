@@ -42,8 +42,11 @@ public:
     // The application's own appearance (none: follow the system).
     static std::optional<Appearance> application();
     static void setApplication(std::optional<Appearance> appearance);
-    // The system's appearance (aqua until told otherwise).
+    // The system's appearance: until told otherwise, dark aqua when the global domain's style is dark,
+    // else aqua (decided when Kit's appearance state is first used, and on a reset).
     static Appearance system();
+    // Whether the global domain's "AppleInterfaceStyle" is a text equal to "dark" ignoring case; read afresh.
+    static bool globalStyleIsDark();
     static void setSystem(const Appearance& appearance);
     static Appearance effectiveApplication();
     // Called after the effective application appearance changed. Any thread that changes it.
@@ -63,7 +66,7 @@ public:
         std::string previous_;
     };
 
-    // Back to aqua, no application appearance, no drawing scope (tests).
+    // Back to the global domain's appearance, no application appearance, no drawing scope (tests).
     static void resetForTesting();
 
 private:

@@ -10,6 +10,9 @@ namespace Kit {
 class TrackingArea;
 class Window;
 
+// A set of the modifier-flag bits below (Event::shift, …).
+using ModifierFlags = unsigned;
+
 // An input event as the platform describes it. Locations are in the window's coordinates (y up).
 struct Event {
     enum class Type {
@@ -50,7 +53,7 @@ struct Event {
 
     Type type = Type::mouseMoved;
     Point locationInWindow;
-    unsigned modifierFlags = 0;
+    ModifierFlags modifierFlags = 0;
     double timestamp = 0;
     Window* window = nullptr;
     int clickCount = 0;

@@ -1,0 +1,203 @@
+#include "QVToolsKit/ModuleConstants.h"
+
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TextUtilities.h"
+#include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/Screen.h"
+#include "Platform/System/ConsoleUser.h"
+#include "Platform/System/IORegistry.h"
+#include "Platform/System/ProcessInfo.h"
+
+#include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <vector>
+
+namespace QVToolsKit {
+
+namespace {
+
+// The resets of every once-value made so far.
+struct OnceRegistry {
+    std::mutex mutex;
+    std::vector<std::function<void()>> resets;
+};
+
+OnceRegistry& onceRegistry()
+{
+    static OnceRegistry registry;
+    return registry;
+}
+
+// A value computed by `Make` on first use and kept.
+template <class T, T (*Make)()>
+const T& once()
+{
+    static Foundation::SharedInstance<T>& instance = [] () -> Foundation::SharedInstance<T>& {
+        static Foundation::SharedInstance<T> made([](void* storage) { new (storage) T(Make()); });
+        OnceRegistry& registry = onceRegistry();
+        std::lock_guard lock(registry.mutex);
+        registry.resets.push_back([] { made.resetForTesting(); });
+        return made;
+    }();
+    return instance.get();
+}
+
+std::optional<std::string> text(const nlohmann::json& value)
+{
+    return value.is_string() ? std::optional(value.get<std::string>()) : std::nullopt;
+}
+
+std::optional<std::string> localizedText(const Foundation::Bundle& bundle, const std::string& key)
+{
+    const auto table = bundle.localizedInfoDictionary();
+    const auto found = table->find(key);
+    return found != table->end() ? std::optional(found->second) : std::nullopt;
+}
+
+std::optional<SystemPlatform::ConsoleUser::User> consoleUser()
+{
+    auto user = SystemPlatform::ConsoleUser::current();
+    if (!user || Foundation::equalsIgnoringASCIICase(user->name, "loginwindow"))
+        return std::nullopt;
+    return user;
+}
+
+double screenScale()
+{
+    const auto screen = Kit::Screen::main();
+    return screen ? screen->backingScaleFactor() : 1.0;
+}
+
+double screenWidth()
+{
+    const auto screen = Kit::Screen::main();
+    return screen ? screen->frame().width() : 0.0;
+}
+
+double screenHeight()
+{
+    const auto screen = Kit::Screen::main();
+    return screen ? screen->frame().height() : 0.0;
+}
+
+double statusBarHeight() { return 0; }
+
+bool appIsSandbox() { return std::getenv("APP_SANDBOX_CONTAINER_ID") != nullptr; }
+
+bool appIsDarkTheme()
+{
+    const std::string dark(Kit::Appearance::darkAquaName);
+    return Kit::Appearance::effectiveApplication().bestMatch({dark, std::string(Kit::Appearance::aquaName)}) == dark;
+}
+
+std::string documentPath() { return Foundation::Paths::documents().string(); }
+std::string cachePath() { return Foundation::Paths::caches().string(); }
+std::string appVersion() { return text(Foundation::Bundle::main().object("CFBundleShortVersionString")).value_or(""); }
+std::string buildNumber() { return text(Foundation::Bundle::main().object("CFBundleVersion")).value_or(""); }
+std::string mainAppName() { return appName(Foundation::Bundle::main()); }
+std::optional<std::string> bundleID() { return Foundation::Bundle::main().bundleIdentifier(); }
+
+std::string osVersion()
+{
+    const auto version = SystemPlatform::ProcessInfo::operatingSystemVersion();
+    return std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion) + "."
+           + std::to_string(version.patchVersion);
+}
+
+} // namespace
+
+double kScreenScale() { return once<double, screenScale>(); }
+double kScreenWidth() { return once<double, screenWidth>(); }
+double kScreenHeight() { return once<double, screenHeight>(); }
+double kStatusBarHeight() { return once<double, statusBarHeight>(); }
+
+Kit::Font font(double ofSize) { return Kit::Font::systemFont(ofSize); }
+Kit::Font boldFont(double ofSize) { return Kit::Font::boldSystemFont(ofSize); }
+Kit::Font mediumFont(double ofSize, double weight) { return Kit::Font::systemFont(ofSize, weight); }
+
+bool kAppIsSandbox() { return once<bool, appIsSandbox>(); }
+bool kAppIsDarkTheme() { return once<bool, appIsDarkTheme>(); }
+bool kSystemIsDarkTheme() { return Kit::Appearance::globalStyleIsDark(); }
+
+std::string kLibraryPath() { return Foundation::Paths::library().string(); }
+const std::string& kDocumentPath() { return once<std::string, documentPath>(); }
+const std::string& kCachePath() { return once<std::string, cachePath>(); }
+
+std::optional<std::string> kBundlePath(std::string_view forResource)
+{
+    const auto path = Foundation::Bundle::main().path(forResource);
+    return path ? std::optional(path->string()) : std::nullopt;
+}
+
+const std::string& kAPP_Version() { return once<std::string, appVersion>(); }
+const std::string& kAPP_Build_Number() { return once<std::string, buildNumber>(); }
+const std::string& kAPP_Name() { return once<std::string, mainAppName>(); }
+const std::optional<std::string>& kBundle_id() { return once<std::optional<std::string>, bundleID>(); }
+const std::string& kSystem_OS_Version() { return once<std::string, osVersion>(); }
+
+std::string appName(const Foundation::Bundle& bundle)
+{
+    if (auto name = localizedText(bundle, "CFBundleDisplayName"))
+        return *name;
+    if (auto name = text(bundle.object("CFBundleDisplayName")))
+        return *name;
+    if (auto name = localizedText(bundle, "CFBundleName"))
+        return *name;
+    return text(bundle.object("CFBundleName")).value_or("");
+}
+
+std::optional<std::string> GUIUserName()
+{
+    const auto user = consoleUser();
+    return user ? std::optional(user->name) : std::nullopt;
+}
+
+std::optional<std::string> GUIUserDisplayName()
+{
+    const auto user = consoleUser();
+    if (!user)
+        return std::nullopt;
+    const auto home = SystemPlatform::ConsoleUser::homeDirectory(user->uid);
+    if (!home)
+        return std::nullopt;
+    // The last non-empty piece of the path split at "/".
+    const auto end = home->find_last_not_of('/');
+    if (end == std::string::npos)
+        return std::nullopt;
+    const auto slash = home->rfind('/', end);
+    return home->substr(slash == std::string::npos ? 0 : slash + 1, end + 1 - (slash == std::string::npos ? 0 : slash + 1));
+}
+
+std::string getUUID()
+{
+    const auto service = SystemPlatform::IORegistry::getMatchingService("IOPlatformExpertDevice");
+    if (!service)
+        return "";
+    const auto property = service->properties.find("IOPlatformUUID");
+    if (property == service->properties.end())
+        return "";
+    const auto* uuid = std::get_if<std::string>(&property->second);
+    if (!uuid)
+        return "";
+    std::size_t start = 0;
+    for (int group = 0; group < 4; ++group) {
+        const auto dash = uuid->find('-', start);
+        if (dash == std::string::npos)
+            return "";
+        start = dash + 1;
+    }
+    return uuid->substr(start, uuid->find('-', start) - start);
+}
+
+void resetModuleConstantsForTesting()
+{
+    OnceRegistry& registry = onceRegistry();
+    std::lock_guard lock(registry.mutex);
+    for (const auto& reset : registry.resets)
+        reset();
+}
+
+} // namespace QVToolsKit
