@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #ifndef AERLO_MACHINES_FALLBACK_DIR
@@ -151,6 +152,21 @@ std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
     return bytes;
 }
 
+// A byte as a number 0..255 or as hex text ("C0", "0x85").
+std::uint8_t byteValue(const json& value, const std::string& where)
+{
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= 255)
+        return static_cast<std::uint8_t>(value.get<std::uint64_t>());
+    if (value.is_string()) {
+        std::string_view text = value.get_ref<const std::string&>();
+        if (text.starts_with("0x") || text.starts_with("0X"))
+            text.remove_prefix(2);
+        if (text.size() == 2 && hexValue(text[0]) >= 0 && hexValue(text[1]) >= 0)
+            return static_cast<std::uint8_t>(hexValue(text[0]) * 16 + hexValue(text[1]));
+    }
+    fail(where, "expected a byte (0 to 255, or two hex digits)");
+}
+
 void requireObject(const json& value, const std::string& where)
 {
     if (!value.is_object())
@@ -176,8 +192,18 @@ KeyEntry keyEntry(const json& item, const KeyTable& table, const std::string& wh
     } else if (!existing) {
         fail(where, "missing \"type\"");
     }
+    if (const json* attributes = member(item, "attributes")) {
+        entry.firmwareAttributes = byteValue(*attributes, where + ".attributes");
+        entry.writable = (*entry.firmwareAttributes & KeyEntry::writableFlag) != 0;
+    }
     if (const json* writable = member(item, "writable"))
         entry.writable = flag(*writable, where + ".writable");
+    if (const json* result = member(item, "readResult"))
+        entry.readResult = byteValue(*result, where + ".readResult");
+    if (const json* failure = member(item, "readFailure"))
+        entry.readFailure = resultCode(*failure, where + ".readFailure");
+    if (const json* dynamic = member(item, "dynamic"))
+        entry.dynamic = flag(*dynamic, where + ".dynamic");
 
     const int sources = (member(item, "bytes") ? 1 : 0) + (member(item, "value") ? 1 : 0) + (member(item, "text") ? 1 : 0);
     if (sources > 1)
@@ -460,16 +486,30 @@ void applySections(MachineProfile& profile, const json& root)
             for (const auto& key : *remove)
                 profile.keys.remove(fourBytes(key, "smc.remove"));
         }
+        if (const json* dynamic = member(*smc, "dynamicKeys")) {
+            if (*dynamic == "byKind")
+                profile.markedDynamic = false;
+            else if (*dynamic == "marked")
+                profile.markedDynamic = true;
+            else
+                fail("smc.dynamicKeys", "expected \"byKind\" or \"marked\"");
+        }
         if (const json* keys = member(*smc, "keys")) {
             if (!keys->is_array())
                 fail("smc.keys", "expected an array");
+            std::vector<KeyEntry> entries;
+            entries.reserve(keys->size());
+            std::set<std::string, std::less<>> seen;
             for (std::size_t i = 0; i < keys->size(); ++i) {
                 const std::string where = "smc.keys[" + std::to_string(i) + "]";
                 KeyEntry entry = keyEntry((*keys)[i], profile.keys, where);
+                if (!seen.insert(entry.key).second)
+                    fail(where, "key \"" + entry.key + "\" listed twice");
                 if (entry.key == "#KEY" && (member((*keys)[i], "value") || member((*keys)[i], "bytes")))
                     profile.keys.setAutoKeyCount(false);
-                profile.keys.upsert(std::move(entry));
+                entries.push_back(std::move(entry));
             }
+            profile.keys.upsertAll(std::move(entries));
         }
         if (const json* count = member(*smc, "keyCount")) {
             const double n = nonNegative(*count, "smc.keyCount");

@@ -94,6 +94,9 @@ public:
     ServiceSettings service;
     std::vector<std::string> overlays; // applied, in order
     std::string thermal; // the thermal model's "thermal" section as JSON text, empty when absent
+    // The thermal model drives only the keys marked dynamic (imported tables); otherwise every
+    // numeric "T…" and "P…" key.
+    bool markedDynamic = false;
 
     // Where profiles are looked up: AERLO_MACHINES_DIR, else the main bundle's Resources/Machines,
     // else the source tree's Resources/Machines.
