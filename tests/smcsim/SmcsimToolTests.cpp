@@ -185,7 +185,7 @@ TEST(SimulatedMachine, SnapshotShowsFansTemperaturesLoadAndClock)
     for (const auto& [field, value] : snapshot.items())
         fields.push_back(field);
     EXPECT_EQ(fields, (std::vector<std::string>{"profile", "overlays", "clock", "load", "airflow", "fans", "temperatures",
-                                                "power", "faults", "connections"}));
+                                                "power", "source", "currents", "faults", "connections"}));
     EXPECT_EQ(snapshot["profile"], "test-intel");
     EXPECT_EQ(snapshot["clock"], (nlohmann::ordered_json{{"manual", true}, {"time", 2.5}}));
     EXPECT_EQ(snapshot["load"], 0.5);
