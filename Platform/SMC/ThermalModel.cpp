@@ -223,7 +223,6 @@ ThermalModel::ThermalModel(const MachineProfile& profile, ThermalParameters para
 
     if (const auto volts = keys.value("B0AV"); volts && *volts > 5000 && *volts < 30000)
         batteryVolts_ = *volts / 1000;
-    std::optional<double> storedBatteryCurrent;
     for (const KeyEntry& entry : keys.entries()) {
         if (entry.key.size() != 4 || !entry.script.empty() || !isNumeric(entry) || entry.readRefused())
             continue;
@@ -236,10 +235,13 @@ ThermalModel::ThermalModel(const MachineProfile& profile, ThermalParameters para
             addPower(entry, stored);
         else if (profile.markedDynamic && (entry.key[0] == 'I' || entry.key == "B0AC"))
             addCurrent(entry, stored);
-        if ((entry.key == "IBAC" || entry.key == "B0AC") && stored && std::isfinite(*stored))
-            storedBatteryCurrent = *stored;
     }
-    onBattery_ = parameters_.onBattery.value_or(storedBatteryCurrent && *storedBatteryCurrent < 0);
+    if (!parameters_.onBattery) {
+        const auto discharge = keys.value("B0AC");
+        onBattery_ = discharge && *discharge < 0;
+    } else {
+        onBattery_ = *parameters_.onBattery;
+    }
 }
 
 void ThermalModel::addTemperature(const KeyEntry& entry, std::optional<double> stored, double startAirflow)
@@ -282,31 +284,35 @@ void ThermalModel::addPower(const KeyEntry& entry, std::optional<double> stored)
 void ThermalModel::addCurrent(const KeyEntry& entry, std::optional<double> stored)
 {
     Current current;
-    current.battery = entry.key == "IBAC" || entry.key == "B0AC";
     current.scale = entry.key == "B0AC" ? 1000 : 1;
-    if (current.battery) {
-        // The whole system's draw from the battery's voltage.
-        current.gain = parameters_.systemPower / batteryVolts_;
-        current.idle = 0.1 * current.gain;
-    } else {
-        const char second = entry.key[1];
-        const double watts = second == 'C' ? parameters_.cpuPower
-                             : second == 'G' ? parameters_.gpuPower
-                             : second == 'D' ? parameters_.systemPower
-                                             : parameters_.otherPower;
-        current.gain = watts / railVolts;
-        const double amperes = stored && std::isfinite(*stored) ? *stored / current.scale : -1;
-        current.idle = amperes > 0 && amperes < 100 ? std::max(0.0, amperes - load_ * current.gain) : 0.1 * current.gain;
-    }
+    current.battery = entry.key == "B0AC" ? Current::Battery::signedDraw
+                      : entry.key == "IBAC" ? Current::Battery::magnitude
+                                            : Current::Battery::none;
+    const char second = entry.key[1];
+    // A battery current is the whole system's draw at the battery's voltage.
+    const double watts = current.battery != Current::Battery::none ? parameters_.systemPower
+                         : second == 'C'                           ? parameters_.cpuPower
+                         : second == 'G'                           ? parameters_.gpuPower
+                         : second == 'D'                           ? parameters_.systemPower
+                                                                   : parameters_.otherPower;
+    current.gain = watts / (current.battery != Current::Battery::none ? batteryVolts_ : railVolts);
+    const double amperes = stored && std::isfinite(*stored) ? std::fabs(*stored) / current.scale : 0;
+    current.idle = amperes > 0 && amperes < 100 ? std::max(0.0, amperes - load_ * current.gain) : 0.1 * current.gain;
     currents_.emplace(entry.key, current);
 }
 
 double ThermalModel::amperes(const Current& current) const
 {
     const double draw = current.idle + load_ * current.gain;
-    if (current.battery)
-        return onBattery_ ? -draw : 0;
-    return draw;
+    switch (current.battery) {
+    case Current::Battery::none:
+        return draw;
+    case Current::Battery::magnitude:
+        return onBattery_ ? draw : 0;
+    case Current::Battery::signedDraw:
+        break;
+    }
+    return onBattery_ ? -draw : 0;
 }
 
 const ThermalClass& ThermalModel::classOf(Kind kind) const

@@ -48,8 +48,8 @@ struct ThermalParameters {
     double gpuPower = 20;
     double systemPower = 60;
     double otherPower = 3;
-    // Running on battery: the battery current ("IBAC" in A, "B0AC" in mA) is the system's draw,
-    // negative. Absent: on battery when the profile's battery current is below 0.
+    // Running on battery: the battery's current ("B0AC", mA) is the system's draw, below 0, and
+    // "IBAC" its size; on power both are 0. Absent: on battery when the profile's "B0AC" is below 0.
     std::optional<bool> onBattery;
 
     static ThermalParameters forProfile(const MachineProfile& profile);
@@ -99,7 +99,8 @@ struct ThermalSnapshot {
 // GPU, battery, ambient, board). A profile value that is a plausible idle reading becomes the key's own
 // idle rise; one at or below −100 °C is the firmware's "no sensor" and stays. "P…" keys are power:
 // idle + load·gain. When the profile marks its dynamic keys, only those are modelled, and marked
-// currents ("I…", and the battery's "B0AC") follow the load too; marked voltages keep their value.
+// currents ("I…", and the battery's "B0AC") follow the load too (the battery's go negative while the
+// machine runs on battery); marked voltages keep their value.
 //
 // The state moves in fixed steps of `step` seconds of device time, up to the last step at or
 // before `now`, so that readings depend only on the times of the calls, never on how often they
@@ -145,10 +146,13 @@ private:
         double gain = 0;
     };
     struct Current {
+        // The battery's own currents: "B0AC" goes below 0 while the battery discharges, "IBAC" gives
+        // the size of the discharge; both are 0 on power (a full battery).
+        enum class Battery { none, signedDraw, magnitude };
         double idle = 0;   // amperes
         double gain = 0;   // amperes at full load
         double scale = 1;  // stored units per ampere ("B0AC": milliamperes)
-        bool battery = false;
+        Battery battery = Battery::none;
     };
     struct Fan {
         ThermalFanState state;
