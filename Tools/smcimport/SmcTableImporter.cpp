@@ -351,10 +351,16 @@ ordered_json SmcTableImporter::withTemperatures(ordered_json profile, const std:
                                                 const std::string& source)
 {
     ordered_json keys = ordered_json::array();
-    for (const auto& item : profile["smc"]["keys"])
-        if (!item["key"].get_ref<const std::string&>().starts_with("T"))
+    bool battery = false;
+    for (const auto& item : profile["smc"]["keys"]) {
+        const auto& key = item["key"].get_ref<const std::string&>();
+        battery = battery || key == "BNum";
+        if (!key.starts_with("T"))
             keys.push_back(item);
+    }
     for (const SMCSim::KeyEntry& entry : temperatures) {
+        if (!battery && entry.key.starts_with("TB"))
+            continue; // the report's machine had a battery, this one has none
         ordered_json item;
         item["key"] = latin1ToUTF8(entry.key);
         item["type"] = latin1ToUTF8(entry.type);

@@ -51,7 +51,8 @@ public:
     //   TC10  [flt ]  55.4 (bytes 62 d5 5d 42)
     // (the value is optional; the bytes are in the order the SMC returns them). Fails like parse().
     static Foundation::Result<std::vector<SMCSim::KeyEntry>> parseTemperatures(std::string_view text);
-    // `profile` with its "T…" keys replaced by `temperatures`; its other keys, fans and facts stay.
+    // `profile` with its "T…" keys replaced by `temperatures`; its other keys, fans and facts stay. A
+    // profile without "BNum" (no battery) takes no battery temperatures ("TB…").
     static nlohmann::ordered_json withTemperatures(nlohmann::ordered_json profile,
                                                    const std::vector<SMCSim::KeyEntry>& temperatures,
                                                    const std::string& source);

@@ -19,3 +19,8 @@ import Macmini8,1 mini-intel-t2-1fan "Mac mini (2018), Intel with T2, one fan, m
 temperatures() {
   "$build/bin/smcimport" --temperatures "$tables/$1.txt" --into "$machines/$2.json"
 }
+temperatures m1-pro mbp-m1pro-2fan
+temperatures m2 mini-m2-1fan
+temperatures m3-max mbp-m3max-2fan
+temperatures m4 mini-m4-1fan
+temperatures m4-pro mbp-m4pro-2fan

@@ -125,11 +125,12 @@ TEST(MachineProfile, PlatformsCarryTheirKeys)
         {"imac-intel-1fan", "intel", 1, {"FS! ", "F0ID", "PCPC"}, {"F0Md", "B0AC"}},
         {"mini-intel-t2-1fan", "intel", 1, {"F0Md", "TC1C", "TC3C"}, {"FS! ", "F0ID", "B0AC"}},
         {"mba-m1-nofan", "m1", 0, {"Tp09", "Tg05", "Tm02", "PDBR", "TaLP", "TB2T"}, {"F0Ac"}},
-        {"mbp-m1pro-2fan", "m1Pro", 2, {"F0Md", "F1Md", "Tp0P", "Tp0b"}, {"FS! ", "F0ID"}},
-        {"mini-m2-1fan", "m2", 1, {"F0ID", "Tp1h", "Tg0f"}, {"TB1T"}},
-        {"mbp-m3max-2fan", "m3Max", 2, {"Te05", "Tf04", "Tf4E", "Tf14", "Tf2A", "Tc0a", "Tc0b"}, {}},
-        {"mini-m4-1fan", "m4", 1, {"Tg0G", "Tg0H", "Tm0p"}, {}},
-        {"mbp-m4pro-2fan", "m4Pro", 2, {"Tg1U", "Tg1k", "Tp0V", "Tp0e"}, {}},
+        // Apple silicon: the temperature keys each chip's report has, and not the ones it lacks.
+        {"mbp-m1pro-2fan", "m1Pro", 2, {"F0Md", "F1Md", "Tp0P", "Tp0b", "TaLP", "TB1T"}, {"FS! ", "F0ID", "Tp1h"}},
+        {"mini-m2-1fan", "m2", 1, {"F0ID", "Tp09", "Tg0f", "Te05"}, {"TB1T", "Tp1h", "Tg0j"}},
+        {"mbp-m3max-2fan", "m3Max", 2, {"Te05", "Tf04", "Tf09", "Tf4E", "Tf14", "Tf2A", "Tp0V"}, {"Tc0a", "Tc0b", "Tg0G"}},
+        {"mini-m4-1fan", "m4", 1, {"Tg0G", "Tg0H", "Tp0V", "Tp0e"}, {"Tg1U", "Tm0p", "TB1T"}},
+        {"mbp-m4pro-2fan", "m4Pro", 2, {"Tg1U", "Tg1k", "Tp0e", "Tp0P"}, {"Tg0G", "Tp0V"}},
         {"unknown-platform", std::nullopt, 2, {"Tp0P", "TB1T"}, {}},
     };
     for (const auto& c : cases) {
