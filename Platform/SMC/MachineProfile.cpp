@@ -110,17 +110,6 @@ const json* member(const json& object, const char* name)
     return it == object.end() ? nullptr : &*it;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes as a hex text ("1F40") or an array of numbers 0..255.
 std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
 {
@@ -131,13 +120,10 @@ std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
         std::copy_if(text.begin(), text.end(), std::back_inserter(digits), [](char c) { return c != ' '; });
         if (digits.size() % 2 != 0)
             fail(where, "expected an even number of hex digits");
-        for (std::size_t i = 0; i < digits.size(); i += 2) {
-            const int high = hexValue(digits[i]);
-            const int low = hexValue(digits[i + 1]);
-            if (high < 0 || low < 0)
-                fail(where, "expected hex digits");
-            bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-        }
+        auto parsed = ValueCodec::fromHex(digits);
+        if (!parsed)
+            fail(where, "expected hex digits");
+        bytes = std::move(*parsed);
     } else if (value.is_array()) {
         for (const auto& item : value) {
             if (!item.is_number_unsigned() || item.get<std::uint64_t>() > 255)
@@ -161,8 +147,8 @@ std::uint8_t byteValue(const json& value, const std::string& where)
         std::string_view text = value.get_ref<const std::string&>();
         if (text.starts_with("0x") || text.starts_with("0X"))
             text.remove_prefix(2);
-        if (text.size() == 2 && hexValue(text[0]) >= 0 && hexValue(text[1]) >= 0)
-            return static_cast<std::uint8_t>(hexValue(text[0]) * 16 + hexValue(text[1]));
+        if (const auto byte = ValueCodec::fromHex(text); byte && byte->size() == 1)
+            return byte->front();
     }
     fail(where, "expected a byte (0 to 255, or two hex digits)");
 }
@@ -592,7 +578,9 @@ void readBase(MachineProfile& profile, const json& root)
     applySections(profile, root);
 }
 
-std::optional<std::string> readFile(const std::filesystem::path& path)
+} // namespace
+
+std::optional<std::string> MachineProfile::readText(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -601,8 +589,6 @@ std::optional<std::string> readFile(const std::filesystem::path& path)
     text << file.rdbuf();
     return text.str();
 }
-
-} // namespace
 
 std::filesystem::path MachineProfile::directory()
 {
@@ -683,7 +669,7 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
     auto report = [](const std::string& what, const std::string& reason) {
         Foundation::Console::printError("Machine profile " + what + ": " + reason);
     };
-    const auto text = readFile(path);
+    const auto text = readText(path);
     if (!text) {
         report(base, "cannot read " + path.string());
         return std::nullopt;
@@ -696,7 +682,7 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
     }
     for (std::size_t i = 1; i < parts.size(); ++i) {
         const std::filesystem::path overlayPath = directory() / "Overlays" / (parts[i] + ".json");
-        const auto overlay = readFile(overlayPath);
+        const auto overlay = readText(overlayPath);
         if (!overlay) {
             report(base + "+" + parts[i], "cannot read " + overlayPath.string());
             return std::nullopt;

@@ -101,6 +101,8 @@ public:
     // Where profiles are looked up: AERLO_MACHINES_DIR, else the main bundle's Resources/Machines,
     // else the source tree's Resources/Machines.
     static std::filesystem::path directory();
+    // A profile's (or a table's) file, bytes as they are; nothing when it cannot be read.
+    static std::optional<std::string> readText(const std::filesystem::path& path);
     // Profile names found in directory(), sorted.
     static std::vector<std::string> availableNames();
     // "name[+overlay…]"; a name holding "/" or ending in ".json" is a file path. Prints one line on

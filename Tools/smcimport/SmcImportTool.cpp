@@ -7,10 +7,8 @@
 #include "Tools/smcimport/SmcTableImporter.h"
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
 
 namespace Aerlo {
 
@@ -18,16 +16,6 @@ namespace {
 
 using Foundation::Console;
 using ordered_json = nlohmann::ordered_json;
-
-std::optional<std::string> readFile(const std::filesystem::path& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 int failed(const std::string& what)
 {
@@ -106,8 +94,8 @@ int SmcImportTool::run(const std::vector<std::string>& arguments)
             Console::write(Console::Stream::standardError, usage());
             return 2;
         }
-        const auto report = readFile(option("temperatures"));
-        const auto base = readFile(option("into"));
+        const auto report = SMCSim::MachineProfile::readText(option("temperatures"));
+        const auto base = SMCSim::MachineProfile::readText(option("into"));
         if (!report || !base)
             return failed("cannot read " + (report ? option("into") : option("temperatures")));
         const auto temperatures = SmcTableImporter::parseTemperatures(*report);
@@ -127,7 +115,7 @@ int SmcImportTool::run(const std::vector<std::string>& arguments)
         return 2;
     }
     const std::filesystem::path tablePath = positional.front();
-    const auto text = readFile(tablePath);
+    const auto text = SMCSim::MachineProfile::readText(tablePath);
     if (!text)
         return failed("cannot read " + tablePath.string());
     const auto table = SmcTableImporter::parse(*text);
@@ -141,7 +129,7 @@ int SmcImportTool::run(const std::vector<std::string>& arguments)
     settings.source = tablePath.filename().string();
     settings.catalogued = catalogued;
     if (!option("facts").empty()) {
-        const auto facts = readFile(option("facts"));
+        const auto facts = SMCSim::MachineProfile::readText(option("facts"));
         settings.facts = facts ? ordered_json::parse(*facts, nullptr, false) : ordered_json();
         if (!settings.facts.is_object())
             return failed(option("facts") + ": expected a JSON object of facts");

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdio>
+#include <functional>
 #include <set>
 
 namespace Aerlo {
@@ -48,41 +49,10 @@ std::string modelName(std::string_view identifier)
     return "Mac";
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<std::vector<std::uint8_t>> hexBytes(std::string_view text)
 {
-    if (text.empty() || text.size() % 2 != 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int high = hexDigit(text[i]);
-        const int low = hexDigit(text[i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-    }
-    return bytes;
-}
-
-std::string hexText(const std::uint8_t* bytes, std::size_t count)
-{
-    std::string text;
-    for (std::size_t i = 0; i < count; ++i) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
-        text += pair;
-    }
-    return text;
+    auto bytes = SMCSim::ValueCodec::fromHex(text);
+    return bytes && !bytes->empty() ? bytes : std::nullopt;
 }
 
 // Key and type bytes as profile text: each byte the character of the same number.
@@ -186,6 +156,24 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
     return entry;
 }
 
+// Calls `each` with every line (without its line feed or carriage return) and its number from 1; the first
+// error it gives ends the walk, as "line N: what".
+std::optional<Error> eachLine(std::string_view text, const std::function<std::optional<std::string>(std::string_view)>& each)
+{
+    std::size_t number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (auto error = each(line))
+            return Error("line " + std::to_string(number) + ": " + *error);
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> publicKeyCount(std::string_view line)
 {
     std::size_t at = 0;
@@ -230,16 +218,16 @@ ordered_json keyJSON(const SMCSim::KeyEntry& entry, bool dynamic)
     item["key"] = latin1ToUTF8(entry.key);
     item["type"] = latin1ToUTF8(entry.type);
     item["size"] = entry.size;
-    item["attributes"] = hexText(&*entry.firmwareAttributes, 1);
+    item["attributes"] = SMCSim::ValueCodec::toHex(&*entry.firmwareAttributes, 1);
     if (entry.readRefused()) {
-        item["readResult"] = "0x" + hexText(&entry.readResult, 1);
+        item["readResult"] = "0x" + SMCSim::ValueCodec::toHex(&entry.readResult, 1);
         if (entry.readFailure != 0) {
             char code[11];
             std::snprintf(code, sizeof code, "0x%08X", entry.readFailure);
             item["readFailure"] = code;
         }
     } else {
-        item["bytes"] = hexText(entry.bytes.data(), std::min<std::size_t>(entry.size, entry.bytes.size()));
+        item["bytes"] = SMCSim::ValueCodec::toHex(entry.bytes.data(), std::min<std::size_t>(entry.size, entry.bytes.size()));
     }
     if (dynamic)
         item["dynamic"] = true;
@@ -254,41 +242,36 @@ Foundation::Result<SmcTableImporter::Table> SmcTableImporter::parse(std::string_
     std::optional<std::size_t> expected;
     std::uint32_t failure = 0;
     std::set<std::string, std::less<>> seen;
-    std::size_t number = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        ++number;
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        const auto where = [number](const std::string& what) { return Error("line " + std::to_string(number) + ": " + what); };
-        if (line.starts_with("Hidden keys"))
-            break;
-        if (line.empty() || (table.keys.empty() && systemVersion(line, table.osVersion, table.osBuild)))
-            continue;
+    bool hidden = false;
+    const auto problem = eachLine(text, [&](std::string_view line) -> std::optional<std::string> {
+        hidden = hidden || line.starts_with("Hidden keys");
+        if (hidden || line.empty() || (table.keys.empty() && systemVersion(line, table.osVersion, table.osBuild)))
+            return std::nullopt;
         if (const auto count = publicKeyCount(line)) {
             expected = count;
-            continue;
+            return std::nullopt;
         }
         if (line.starts_with("Unable to read smc value ")) {
             const auto code = hexBytes(line.substr(25));
-            if (!code || code->size() != 4 || line.size() != 33)
-                return where("bad hex in the kernel code");
+            if (!code || code->size() != 4)
+                return "bad hex in the kernel code";
             failure = std::uint32_t((*code)[0]) << 24 | std::uint32_t((*code)[1]) << 16 |
                       std::uint32_t((*code)[2]) << 8 | (*code)[3];
-            continue;
+            return std::nullopt;
         }
         try {
             SMCSim::KeyEntry entry = keyLine(line, failure);
             if (!seen.insert(entry.key).second)
-                return where("key \"" + entry.key + "\" listed twice");
+                return "key \"" + entry.key + "\" listed twice";
             table.keys.push_back(std::move(entry));
         } catch (const LineError& error) {
-            return where(error.what);
+            return error.what;
         }
         failure = 0;
-    }
+        return std::nullopt;
+    });
+    if (problem)
+        return *problem;
     if (table.keys.empty())
         return Error("no keys in the table");
     if (expected && *expected != table.keys.size())
@@ -301,18 +284,12 @@ Foundation::Result<std::vector<SMCSim::KeyEntry>> SmcTableImporter::parseTempera
 {
     std::vector<SMCSim::KeyEntry> keys;
     std::set<std::string, std::less<>> seen;
-    std::size_t number = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        ++number;
-        const auto where = [number](const std::string& what) { return Error("line " + std::to_string(number) + ": " + what); };
+    const auto problem = eachLine(text, [&](std::string_view line) -> std::optional<std::string> {
         line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\r'))
+        while (!line.empty() && line.back() == ' ')
             line.remove_suffix(1);
         if (line.empty())
-            continue;
+            return std::nullopt;
         std::size_t at = 4;
         SMCSim::KeyEntry entry;
         entry.key = std::string(line.substr(0, 4));
@@ -320,28 +297,31 @@ Foundation::Result<std::vector<SMCSim::KeyEntry>> SmcTableImporter::parseTempera
             ++at;
         const auto type = bracketed(line, at);
         if (entry.key.size() != 4 || entry.key[0] != 'T' || !type || type->size() != 4)
-            return where("expected a \"T…\" key and its type in brackets");
+            return "expected a \"T…\" key and its type in brackets";
         entry.type = std::string(*type);
         const std::size_t open = line.find("(bytes ", at);
         if (open == std::string_view::npos || !line.ends_with(')'))
-            return where("expected \"(bytes …)\"");
+            return "expected \"(bytes …)\"";
         std::string digits;
         for (char c : line.substr(open + 7, line.size() - open - 8))
             if (c != ' ')
                 digits.push_back(c);
         const auto bytes = hexBytes(digits);
         if (!bytes || bytes->size() > entry.bytes.size())
-            return where("bad hex in the bytes");
+            return "bad hex in the bytes";
         const auto size = SMCSim::ValueCodec::defaultSize(entry.type);
         if (size && *size != bytes->size())
-            return where("type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not " +
-                         std::to_string(bytes->size()));
+            return "type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not " +
+                   std::to_string(bytes->size());
         entry.size = static_cast<std::uint32_t>(bytes->size());
         std::copy(bytes->begin(), bytes->end(), entry.bytes.begin());
         if (!seen.insert(entry.key).second)
-            return where("key \"" + entry.key + "\" listed twice");
+            return "key \"" + entry.key + "\" listed twice";
         keys.push_back(std::move(entry));
-    }
+        return std::nullopt;
+    });
+    if (problem)
+        return *problem;
     if (keys.empty())
         return Error("no temperature keys in the report");
     return keys;
@@ -365,7 +345,7 @@ ordered_json SmcTableImporter::withTemperatures(ordered_json profile, const std:
         item["key"] = latin1ToUTF8(entry.key);
         item["type"] = latin1ToUTF8(entry.type);
         item["size"] = entry.size;
-        item["bytes"] = hexText(entry.bytes.data(), entry.size);
+        item["bytes"] = SMCSim::ValueCodec::toHex(entry.bytes.data(), entry.size);
         keys.push_back(std::move(item));
     }
     std::stable_sort(keys.begin(), keys.end(), [](const ordered_json& a, const ordered_json& b) {
