@@ -194,6 +194,47 @@ TEST(MachineProfile, EdgeValuesThroughTheClient)
     EXPECT_EQ(std::find(keys.begin(), keys.end(), entries[7].key), keys.end());
 }
 
+// The firmware's attribute byte decides writes; recorded read failures and dynamic marks load as given.
+TEST(MachineProfile, FirmwareAttributesAndRefusedReads)
+{
+    std::string error;
+    const auto profile = MachineProfile::parse(R"({"name": "t", "facts": {"modelIdentifier": "X1,1", "cpuBrand": "C",
+        "osVersion": "1", "osBuild": "A", "architecture": "x86_64"}, "smc": {"dynamicKeys": "marked", "keys": [
+        {"key": "F0Mn", "type": "flt ", "attributes": "84", "bytes": "0080E544"},
+        {"key": "F0Tg", "type": "flt ", "attributes": "D4", "bytes": "0080E544", "dynamic": true},
+        {"key": "AC-F", "type": "ui8 ", "attributes": "50", "readResult": "0x85"},
+        {"key": "ACKG", "type": "hex_", "size": 118, "attributes": "54", "readResult": 255, "readFailure": "0xE00002C2"}]}})",
+        error);
+    ASSERT_TRUE(profile) << error;
+    EXPECT_TRUE(profile->markedDynamic);
+    const auto* minimum = profile->keys.find("F0Mn");
+    EXPECT_EQ(minimum->attributes(), 0x84);
+    EXPECT_FALSE(minimum->writable);
+    EXPECT_FALSE(minimum->dynamic);
+    EXPECT_TRUE(profile->keys.find("F0Tg")->writable);
+    EXPECT_TRUE(profile->keys.find("F0Tg")->dynamic);
+    EXPECT_EQ(profile->keys.find("AC-F")->readResult, 0x85);
+    EXPECT_EQ(profile->keys.find("ACKG")->readFailure, 0xE00002C2u);
+    EXPECT_EQ(profile->keys.find("ACKG")->size, 118u);
+
+    SimMachine m(profile->keys);
+    ConsoleCapture console;
+    std::array<std::uint8_t, 32> bytes{0x00, 0x00, 0x7A, 0x44}; // 1000
+    EXPECT_EQ(m.smc->write("F0Mn", 4, bytes), 0u);
+    EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotWritable);
+    EXPECT_EQ(m.smc->getValue("F0Mn"), 1836);
+    EXPECT_EQ(m.smc->write("F0Tg", 4, bytes), 0u);
+    EXPECT_EQ(m.smc->getValue("F0Tg"), 1000);
+    Aerlo::SMCVal info;
+    info.key = "F0Mn";
+    ASSERT_EQ(m.smc->read(info), 0u);
+    EXPECT_EQ(m.device->exchanges(SimSmcDevice::kCommandKeyInfo).back().smcResult, 0);
+    EXPECT_FALSE(m.smc->getValue("AC-F")); // SMC result 0x85, zero bytes: absent
+    EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotReadable);
+    EXPECT_FALSE(m.smc->getValue("ACKG"));
+    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(ACKG): (iokit/common) invalid argument"});
+}
+
 TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
 {
     const std::string facts = R"("facts": {"modelIdentifier": "X1,1", "cpuBrand": "C", "osVersion": "1", "osBuild": "A",
@@ -226,6 +267,16 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
          "fans[0]: \"min\" above \"max\""},
         {R"({"name": "x", )" + facts + R"(, "fans": [{"type": "flt ", "min": -1, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
          "fans[0].min: expected a number not below 0"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78"}, {"key": "TC0P", "type": "sp78"}]}})",
+         "smc.keys[1]: key \"TC0P\" listed twice"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "attributes": "CG"}]}})",
+         "smc.keys[0].attributes: expected a byte (0 to 255, or two hex digits)"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "readResult": 300}]}})",
+         "smc.keys[0].readResult: expected a byte (0 to 255, or two hex digits)"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "dynamic": 1}]}})",
+         "smc.keys[0].dynamic: expected true or false"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"dynamicKeys": "all", "keys": []}})",
+         "smc.dynamicKeys: expected \"byKind\" or \"marked\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"command": 9}]})", "faults[0]: missing \"code\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"code": "0xZZ"}]})",
          "faults[0].code: expected a result code (a number or \"0x…\")"},
