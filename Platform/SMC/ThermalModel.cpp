@@ -229,6 +229,10 @@ ThermalModel::ThermalModel(const MachineProfile& profile, ThermalParameters para
         if (profile.markedDynamic && !entry.dynamic)
             continue;
         const auto stored = ValueCodec::decode(entry.type, entry.bytes);
+        // A real machine's sensor or rail that reads exactly 0 is not in use; the battery's currents are 0
+        // on power and move on battery.
+        if (profile.markedDynamic && stored == 0.0 && entry.key != "B0AC" && entry.key != "IBAC")
+            continue;
         if (entry.key[0] == 'T')
             addTemperature(entry, stored, startAirflow);
         else if (entry.key[0] == 'P')

@@ -98,7 +98,8 @@ struct ThermalSnapshot {
 // to ambient + (rise + load·gain)·(1 − cooling·airflow) of its class (by the key's second letter: CPU,
 // GPU, battery, ambient, board). A profile value that is a plausible idle reading becomes the key's own
 // idle rise; one at or below −100 °C is the firmware's "no sensor" and stays. "P…" keys are power:
-// idle + load·gain. When the profile marks its dynamic keys, only those are modelled, and marked
+// idle + load·gain. When the profile marks its dynamic keys, only those are modelled (but the ones that
+// read exactly 0, sensors and rails the real machine does not use), and marked
 // currents ("I…", and the battery's "B0AC") follow the load too (the battery's go negative while the
 // machine runs on battery); marked voltages keep their value.
 //

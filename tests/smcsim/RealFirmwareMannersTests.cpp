@@ -122,9 +122,22 @@ TEST(RealFirmwareManners, AbsentSensorsKeepTheNoSensorValue)
         EXPECT_EQ(value.bytes[0], 0x81);
         EXPECT_EQ(value.bytes[1], 0x00);
     }
-    // A present sensor of the same machine did warm up.
+    // A sensor in use warms up.
     const auto start = SMCSim::ValueCodec::decode("sp78", m.machine->profile().keys.find("TC0P")->bytes);
     EXPECT_GT(m.value("TC0P"), *start + 5);
+}
+
+// A rail the real machine does not use reads 0 in its table and stays so under load; one in use follows it.
+TEST(RealFirmwareManners, UnusedRailsStayAtZero)
+{
+    RealMachine m("mbp-intel-2fan");
+    ASSERT_TRUE(m.machine->profile().keys.find("PC0C")->dynamic); // "CPU Core" of the catalogue, 0 here
+    const double idle = m.value("PCPC");
+    std::string error;
+    ASSERT_TRUE(m.machine->setLoad(1, error));
+    m.advance(5);
+    EXPECT_FALSE(m.smc.getValue("PC0C"));
+    EXPECT_GT(m.value("PCPC"), idle + 20);
 }
 
 TEST(RealFirmwareManners, BatteryCurrentGoesNegativeOnBattery)
