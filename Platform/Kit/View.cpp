@@ -320,13 +320,7 @@ bool View::isDescendantOf(const View* view) const
     return false;
 }
 
-Window* View::window() const
-{
-    const View* v = this;
-    while (v->superview_)
-        v = v->superview_;
-    return v->window_;
-}
+Window* View::window() const { return window_; }
 
 void View::moveToWindow(Window* window)
 {
@@ -473,9 +467,18 @@ void View::runUpdateLayerPass()
 
 void View::layoutSubtreeIfNeeded() { runLayoutPass(); }
 
+void View::refreshPresentation()
+{
+    if (layer_->hasRunningAnimations() || !layer_->animationKeys().empty())
+        layerDidChange();
+    for (auto& sub : subviews_)
+        sub->refreshPresentation();
+}
+
 void View::displayIfNeeded()
 {
     auto keep = weak_from_this().lock();
+    refreshPresentation();
     runLayoutPass();
     runWillDrawPass();
     runUpdateLayerPass();

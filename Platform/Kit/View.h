@@ -174,6 +174,8 @@ private:
     void applyChildGeometry();
     void syncLayerGeometry();
     void moveToWindow(Window* window);
+    // Effects and geometry follow the animations' values now.
+    void refreshPresentation();
     void runLayoutPass();
     void runWillDrawPass();
     void runUpdateLayerPass();
