@@ -32,6 +32,9 @@ bool WindowWidget::event(QEvent* event)
     }
     if (event->type() == QEvent::WindowDeactivate && window_.isKeyWindow())
         window_.resignKey();
+    // Qt asks the top-level to repaint: Kit's display cycle runs first.
+    if (event->type() == QEvent::UpdateRequest)
+        window_.displayIfNeeded();
     return QWidget::event(event);
 }
 
