@@ -397,7 +397,8 @@ void Window::makeKey()
     if (r.key)
         r.key->resignKey();
     r.key = this;
-    widget_->activateWindow();
+    if (!showsWithoutActivating())
+        widget_->activateWindow();
     if (delegate_)
         delegate_->windowDidBecomeKey(*this);
 }
@@ -410,6 +411,24 @@ void Window::resignKey()
     r.key = nullptr;
     if (delegate_)
         delegate_->windowDidResignKey(*this);
+}
+
+void Window::mouseDown(const Event&)
+{
+    if (!movableByBackground_)
+        return;
+    if (QWindow* handle = widget_->windowHandle())
+        handle->startSystemMove();
+}
+
+void Window::windowWasHiddenByQt()
+{
+    if (!visible_)
+        return;
+    if (isKeyWindow())
+        resignKey();
+    visible_ = false;
+    AnimationClock::shared().update();
 }
 
 bool Window::makeFirstResponder(Responder* responder)

@@ -32,6 +32,8 @@ bool WindowWidget::event(QEvent* event)
     }
     if (event->type() == QEvent::WindowDeactivate && window_.isKeyWindow())
         window_.resignKey();
+    if (event->type() == QEvent::Hide)
+        window_.windowWasHiddenByQt();
     // Qt asks the top-level to repaint: Kit's display cycle runs first.
     if (event->type() == QEvent::UpdateRequest)
         window_.displayIfNeeded();
