@@ -18,7 +18,7 @@ class AnimationDelegate {
 public:
     virtual ~AnimationDelegate() = default;
     virtual void animationDidStart(Animation&) {}
-    // On the main thread; `finished` is false when the animation was removed or replaced.
+    // On the main run loop after the animation stopped; `finished` is false when it was removed or replaced.
     virtual void animationDidStop(Animation&, bool /*finished*/) {}
 };
 
