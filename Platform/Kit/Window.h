@@ -5,6 +5,7 @@
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
+#include "Platform/Kit/WindowAnimator.h"
 
 #include <functional>
 #include <memory>
@@ -112,6 +113,8 @@ public:
     void setHasShadow(bool value) { hasShadow_ = value; }
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
+    // Changes through the animator animate in the current animation context.
+    WindowAnimator animator() { return WindowAnimator(*this); }
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool value);
     bool isMovableByWindowBackground() const { return movableByBackground_; }
