@@ -132,8 +132,8 @@ void StatusItemTray::updatePlace()
     const QRect place = tray_->geometry();
     if (place.isEmpty())
         return;
-    const double primaryHeight = Screen::primaryForPlacement().frame().height();
-    item_.setScreenFrame(QtBridge::flipped(QtBridge::rect(QRectF(place)), primaryHeight));
+    const Point bottomLeft = Screen::globalPointFromQt({double(place.x()), double(place.y() + place.height())});
+    item_.setScreenFrame(Rect(bottomLeft, Size{double(place.width()), double(place.height())}));
 }
 
 void StatusItemTray::click()
