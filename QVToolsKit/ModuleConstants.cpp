@@ -50,7 +50,7 @@ std::optional<std::string> text(const nlohmann::json& value)
     return value.is_string() ? std::optional(value.get<std::string>()) : std::nullopt;
 }
 
-std::optional<std::string> localizedText(const Foundation::Bundle& bundle, const std::string& key)
+std::optional<std::string> localizedInfoValue(const Foundation::Bundle& bundle, const std::string& key)
 {
     const auto table = bundle.localizedInfoDictionary();
     const auto found = table->find(key);
@@ -140,11 +140,11 @@ const std::string& kSystem_OS_Version() { return once<std::string, osVersion>();
 
 std::string appName(const Foundation::Bundle& bundle)
 {
-    if (auto name = localizedText(bundle, "CFBundleDisplayName"))
+    if (auto name = localizedInfoValue(bundle, "CFBundleDisplayName"))
         return *name;
     if (auto name = text(bundle.object("CFBundleDisplayName")))
         return *name;
-    if (auto name = localizedText(bundle, "CFBundleName"))
+    if (auto name = localizedInfoValue(bundle, "CFBundleName"))
         return *name;
     return text(bundle.object("CFBundleName")).value_or("");
 }

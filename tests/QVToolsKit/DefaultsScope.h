@@ -18,14 +18,15 @@ public:
 
     static Foundation::UserDefaults& standard() { return Foundation::UserDefaults::standard(); }
 
-    // Replaces the global domain's file with `domain`.
+    // Replaces the global domain's file with `domain`; every suite then reads its file afresh, so the
+    // change shows at once (not only when the file watcher has seen it).
     static void writeGlobalDomain(const Foundation::PropertyListValue::Dictionary& domain)
     {
         const auto folder = Foundation::Paths::preferences();
         std::filesystem::create_directories(folder);
         std::ofstream(folder / ".GlobalPreferences.plist", std::ios::binary | std::ios::trunc)
             << Foundation::PropertyListValue(domain).toJSONText();
-        (void)standard().synchronize();
+        Foundation::UserDefaults::resetForTesting();
     }
 
     const TempRoot& root() const { return root_; }

@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Platform/Foundation/StringFormat.h"
+#include "QVToolsKit/ModuleConstants.h"
 
 #include <optional>
 
@@ -17,11 +18,7 @@ std::optional<std::string> textValue(const Foundation::Bundle& bundle, std::stri
 
 } // namespace
 
-const std::string& appVersion()
-{
-    static const std::string version = appVersionString();
-    return version;
-}
+const std::string& appVersion() { return QVToolsKit::kAPP_Version(); }
 
 const std::string& appDisplayName()
 {
