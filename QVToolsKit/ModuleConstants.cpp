@@ -168,7 +168,8 @@ std::optional<std::string> GUIUserDisplayName()
     if (end == std::string::npos)
         return std::nullopt;
     const auto slash = home->rfind('/', end);
-    return home->substr(slash == std::string::npos ? 0 : slash + 1, end + 1 - (slash == std::string::npos ? 0 : slash + 1));
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return home->substr(start, end + 1 - start);
 }
 
 std::string getUUID()

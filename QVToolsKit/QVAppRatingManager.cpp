@@ -40,9 +40,9 @@ void QVAppRatingManager::showWith(std::string_view appID, std::int64_t minExecCo
 
     const double current = now();
     const double lastShow = defaults.doubleValue(lastShowTimeKey);
-    const bool due = count >= minExecCount
-                     && current - firstLaunch >= static_cast<double>(daysSinceFirstLaunch) * secondsPerDay
-                     && (lastShow <= 0 || current - lastShow >= static_cast<double>(daysSinceLastPrompt) * secondsPerDay);
+    const auto days = [](std::int64_t count) { return static_cast<double>(count) * secondsPerDay; };
+    const bool due = count >= minExecCount && current - firstLaunch >= days(daysSinceFirstLaunch)
+                     && (lastShow <= 0 || current - lastShow >= days(daysSinceLastPrompt));
     if (!due) {
         (void)defaults.synchronize();
         return;

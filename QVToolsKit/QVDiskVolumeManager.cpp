@@ -27,17 +27,9 @@ std::string QVDiskVolumeManager::string(std::int64_t fromByteCount) const
     return bytesFormatter_.string(fromByteCount);
 }
 
-std::vector<VolumeInfo> QVDiskVolumeManager::getRemovableVolumes() const
-{
-    (void)shared();
-    return volumes(true);
-}
+std::vector<VolumeInfo> QVDiskVolumeManager::getRemovableVolumes() const { return volumes(true); }
 
-std::vector<VolumeInfo> QVDiskVolumeManager::getInternalVolumes() const
-{
-    (void)shared();
-    return volumes(false);
-}
+std::vector<VolumeInfo> QVDiskVolumeManager::getInternalVolumes() const { return volumes(false); }
 
 std::vector<VolumeInfo> QVDiskVolumeManager::volumes(bool removable)
 {

@@ -162,7 +162,10 @@ std::filesystem::path Bundle::infoDictionaryPath(const std::filesystem::path& bu
 
 std::filesystem::path Bundle::resourcePath() const { return bundlePath_ / "Contents" / "Resources"; }
 
-std::filesystem::path Bundle::appStoreReceiptURL() const { return bundlePath_ / "Contents" / "_MASReceipt" / "receipt"; }
+std::filesystem::path Bundle::appStoreReceiptURL() const
+{
+    return bundlePath_ / "Contents" / "_MASReceipt" / "receipt";
+}
 
 std::optional<std::filesystem::path> Bundle::executablePath() const
 {

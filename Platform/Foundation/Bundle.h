@@ -64,7 +64,8 @@ public:
     static std::string preferredLocalization();
     // The text for `forKey` in `table` ("Localizable" when empty); a key the table lacks gives `value`,
     // or the key itself when `value` is empty.
-    std::string localizedString(std::string_view forKey, std::string_view value = {}, std::string_view table = {}) const;
+    std::string localizedString(std::string_view forKey, std::string_view value = {},
+                                std::string_view table = {}) const;
     // The localised texts of the info dictionary ("InfoPlist.json"); empty when there are none.
     std::shared_ptr<const LocalizationTable> localizedInfoDictionary() const;
 

@@ -29,7 +29,7 @@ Image genericDrive()
 Image WorkspaceIcon::iconForFile(std::string_view)
 {
     static const Image drive = genericDrive();
-    return drive;
+    return drive.copy(); // callers may resize or tint theirs
 }
 
 } // namespace Kit

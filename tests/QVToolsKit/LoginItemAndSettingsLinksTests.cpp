@@ -76,7 +76,8 @@ TEST_F(SettingsLinks, TheRemindersPaneAndAnyAddressReportTheWorkspacesAnswer)
     QVSystemPreferencesManager::openReminderPreferences();
     QVSystemPreferencesManager::openPreferences(privacy + "Camera");
     recorder_->setAnswer(true);
-    QVSystemPreferencesManager::openPreferences("x-apple.systempreferences:com.apple.preference.security?Privacy_Camera");
+    QVSystemPreferencesManager::openPreferences(
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_Camera");
     EXPECT_EQ(recorder_->openedURLs(),
               (std::vector<std::string>{privacy + "Reminders", privacy + "Reminders", privacy + "Camera",
                                         privacy + "Camera"}));
@@ -115,7 +116,8 @@ TEST_F(SettingsLinks, TheLoginItemsPaneSwitchesAtVersion14)
 TEST_F(SettingsLinks, TheDesktopOpenerIsTheDefaultBackend)
 {
     TempRoot root;
-    FakeTool opener(root.path(), "/usr/bin/xdg-open", "echo \"$@\" > \"" + (root.path() / "opened").string() + "\"\nexit 4");
+    const std::string record = "echo \"$@\" > \"" + (root.path() / "opened").string() + "\"\nexit 4";
+    FakeTool opener(root.path(), "/usr/bin/xdg-open", record);
     Workspace::resetShared();
     QVSystemPreferencesManager::openPreferences(privacy + "Camera");
     EXPECT_EQ(readText(root.path() / "opened"), privacy + "Camera\n");
@@ -132,7 +134,8 @@ protected:
         const fs::path item = root_.path() / "Apps/Test.app/Contents/Library/LoginItems/My Helper.app";
         fs::create_directories(item / "Contents/MacOS");
         std::ofstream(item / "Contents/Info.json")
-            << R"({"CFBundleIdentifier": "com.example.Helper", "CFBundleExecutable": "Helper $1", "CFBundleName": "Helper"})";
+            << R"({"CFBundleIdentifier": "com.example.Helper", "CFBundleExecutable": "Helper $1",
+                  "CFBundleName": "Helper"})";
         std::ofstream(item / "Contents/MacOS/Helper $1") << "#!/bin/sh\n";
         fs::create_directories(root_.path() / "Apps/Test.app/Contents/Library/LoginItems/Plain.app");
         Foundation::Bundle::setMainBundlePath(root_.path() / "Apps/Test.app");
@@ -174,7 +177,8 @@ TEST_F(LoginItems, SwitchingOnWritesTheAutostartEntryAndOffRemovesIt)
     QVLoginItemManager::setLaunchAtLogin(false, "com.example.Helper");
     EXPECT_FALSE(fs::exists(entry()));
     EXPECT_EQ(AppService::loginItem("com.example.Helper").status(), AppService::Status::notRegistered);
-    EXPECT_EQ(requests_, (std::vector<std::string>{"register com.example.Helper on", "unregister com.example.Helper off"}));
+    EXPECT_EQ(requests_,
+              (std::vector<std::string>{"register com.example.Helper on", "unregister com.example.Helper off"}));
     EXPECT_EQ(console_.output(), "");
 }
 

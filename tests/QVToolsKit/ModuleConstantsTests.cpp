@@ -79,7 +79,8 @@ TEST(ModifierFlagTests, QuartzFlagsConvertToTheFourKeysOnly)
     EXPECT_EQ(NSEventModifierFlagsFromCGEventFlags(all), MODIFIER_MASK);
     EXPECT_EQ(NSEventModifierFlagsFromCGEventFlags(CGEventFlag::maskAlternate), Event::option);
     EXPECT_EQ(NSEventModifierFlagsFromCGEventFlags(CGEventFlag::maskAlphaShift), 0u);
-    EXPECT_TRUE(CGEventFlagsEqualToModifierFlags(CGEventFlag::maskCommand | CGEventFlag::maskAlphaShift, Event::command));
+    EXPECT_TRUE(
+        CGEventFlagsEqualToModifierFlags(CGEventFlag::maskCommand | CGEventFlag::maskAlphaShift, Event::command));
     // The comparison is in full: a caps-lock bit on the modifier side never matches.
     EXPECT_FALSE(CGEventFlagsEqualToModifierFlags(CGEventFlag::maskCommand, Event::command | Event::capsLock));
     EXPECT_TRUE(CGEventFlagsEqualToModifierFlags(0, 0));
@@ -329,7 +330,8 @@ TEST_F(ModuleValues, TheUUIDGroupIsTheFifthOfThePlatformUUID)
     using SystemPlatform::RegistryEntry;
     using SystemPlatform::RegistryProperties;
     const auto expert = [](RegistryProperties properties) {
-        return std::vector<RegistryEntry>{RegistryEntry{"IOPlatformExpertDevice", "J316sAP", std::move(properties), {}}};
+        return std::vector<RegistryEntry>{
+            RegistryEntry{"IOPlatformExpertDevice", "J316sAP", std::move(properties), {}}};
     };
     const struct {
         std::optional<std::vector<RegistryEntry>> services;

@@ -72,7 +72,8 @@ TEST(StatusItemPosition, RightMostIsExactlyFifty)
 
     QVStatusItemPositionManager::setStatusItemToRightMostPosition();
     EXPECT_TRUE(QVStatusItemPositionManager::isRightMost());
-    EXPECT_EQ(scope.standard().object(QVStatusItemPositionManager::key), Foundation::PropertyListValue(std::int64_t(50)));
+    EXPECT_EQ(scope.standard().object(QVStatusItemPositionManager::key),
+              Foundation::PropertyListValue(std::int64_t(50)));
 
     for (const Foundation::PropertyListValue& other : {Foundation::PropertyListValue(std::int64_t(49)),
                                                        Foundation::PropertyListValue(std::int64_t(0)),

@@ -48,7 +48,8 @@ protected:
     DefaultsScope defaults_;
     Foundation::ManualRunLoopDriver driver_;
     OperatingSystemVersion version_{"15.0"};
-    std::shared_ptr<SystemPlatform::RecordingURLOpener> recorder_ = std::make_shared<SystemPlatform::RecordingURLOpener>();
+    std::shared_ptr<SystemPlatform::RecordingURLOpener> recorder_
+        = std::make_shared<SystemPlatform::RecordingURLOpener>();
 };
 
 } // namespace

@@ -409,21 +409,23 @@ TEST(SystemReaderDisk, TheRootVolumesDescription)
                                    {"DAMediaSize", std::int64_t(500)},
                                    {"DAMediaRemovable", false}};
     const Case cases[] = {
-        {"trimmed model", {{"/", "HD", internal}}, disk_s{"Disk Media", "Model X", 500}},
+        {"trimmed model", {{"/", "HD", internal, {}}}, disk_s{"Disk Media", "Model X", 500}},
         {"only the root volume counts",
-         {{"/Volumes/Stick", "Stick", DiskDescription{}}, {"/", "HD", internal}, {"/System/Volumes/Data", "Data", DiskDescription{}}},
+         {{"/Volumes/Stick", "Stick", DiskDescription{}, {}},
+          {"/", "HD", internal, {}},
+          {"/System/Volumes/Data", "Data", DiskDescription{}, {}}},
          disk_s{"Disk Media", "Model X", 500}},
-        {"removable media", {{"/", "HD", DiskDescription{{"DAMediaRemovable", true}, {"DAMediaSize", std::int64_t(9)}}}},
+        {"removable media", {{"/", "HD", DiskDescription{{"DAMediaRemovable", true}, {"DAMediaSize", std::int64_t(9)}}, {}}},
          std::nullopt},
         {"other kinds of entries",
          {{"/", "HD", DiskDescription{{"DAMediaName", std::int64_t(1)}, {"DADeviceModel", true},
-                                      {"DAMediaSize", std::string("500")}, {"DAMediaRemovable", std::string("yes")}}}},
+                                      {"DAMediaSize", std::string("500")}, {"DAMediaRemovable", std::string("yes")}}, {}}},
          disk_s{"", "", 0}},
-        {"sizes saturate", {{"/", "HD", DiskDescription{{"DAMediaSize", 1e30}}}},
+        {"sizes saturate", {{"/", "HD", DiskDescription{{"DAMediaSize", 1e30}}, {}}},
          disk_s{"", "", std::numeric_limits<std::int64_t>::max()}},
-        {"sizes truncate", {{"/", "HD", DiskDescription{{"DAMediaSize", 2.9e3}}}}, disk_s{"", "", 2900}},
-        {"no root volume", {{"/Volumes/Stick", "Stick", internal}}, std::nullopt, true},
-        {"root volume without a disk", {{"/", "HD", std::nullopt}}, std::nullopt, true},
+        {"sizes truncate", {{"/", "HD", DiskDescription{{"DAMediaSize", 2.9e3}}, {}}}, disk_s{"", "", 2900}},
+        {"no root volume", {{"/Volumes/Stick", "Stick", internal, {}}}, std::nullopt, true},
+        {"root volume without a disk", {{"/", "HD", std::nullopt, {}}}, std::nullopt, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
