@@ -24,7 +24,7 @@ double kStatusBarHeight();
 
 Kit::Font font(double ofSize);
 Kit::Font boldFont(double ofSize);
-Kit::Font mediumFont(double ofSize, double weight = Kit::Font::Weight::medium);
+Kit::Font mediumFont(double ofSize, double weight);
 
 // Once: the process runs in a sandbox container (APP_SANDBOX_CONTAINER_ID is set, whatever its value).
 bool kAppIsSandbox();

@@ -393,9 +393,9 @@ TEST_F(ModuleValues, FontsOfTheSystemFamily)
 {
     EXPECT_EQ(font(13), Kit::Font::systemFont(13));
     EXPECT_EQ(boldFont(11).weight(), Kit::Font::Weight::bold);
-    EXPECT_EQ(mediumFont(12).weight(), Kit::Font::Weight::medium);
+    EXPECT_EQ(mediumFont(12, Kit::Font::Weight::medium).weight(), Kit::Font::Weight::medium);
     EXPECT_EQ(mediumFont(12, Kit::Font::Weight::light), Kit::Font::systemFont(12, Kit::Font::Weight::light));
-    EXPECT_EQ(mediumFont(12).pointSize(), 12);
+    EXPECT_EQ(mediumFont(12, Kit::Font::Weight::semibold).pointSize(), 12);
 }
 
 TEST_F(ModuleValues, OnlyItemsInsideTheTrashAreInTheTrash)
