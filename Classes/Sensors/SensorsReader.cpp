@@ -4,6 +4,7 @@
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorCatalogue.h"
+#include "Platform/Foundation/TextUtilities.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,13 +91,6 @@ const Sensor_p* fastest(const std::vector<const Sensor_p*>& fans)
 Sensor computedSensor(const char* key, SensorGroup group, SensorType type, double value)
 {
     return Sensor{key, key, value, group, type, Platforms::all(), true, false};
-}
-
-std::string lowercased(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
 }
 
 bool keptAfterRangeFilter(const Sensor_p& sensor)
@@ -279,7 +273,7 @@ std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor
     }
     std::erase_if(computed, [](const Sensor_p& sensor) { return !keptAfterRangeFilter(sensor); });
     std::stable_sort(computed.begin(), computed.end(), [](const Sensor_p& a, const Sensor_p& b) {
-        return lowercased(a.key()) < lowercased(b.key());
+        return Foundation::lowercased(a.key()) < Foundation::lowercased(b.key());
     });
     return computed;
 }

@@ -1,52 +1,34 @@
 #include "Classes/Configure/Global/StringExtension.h"
 
-#include <QRegularExpression>
-#include <QString>
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <memory>
 
 namespace Aerlo {
 
 namespace {
 
-QString qText(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+struct CodeDeleter {
+    void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+};
+struct MatchDataDeleter {
+    void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+};
+using Code = std::unique_ptr<pcre2_code, CodeDeleter>;
+using MatchData = std::unique_ptr<pcre2_match_data, MatchDataDeleter>;
 
-std::string utf8(const QString& text)
+// The compiled pattern over UTF-8; nullptr when the pattern is invalid.
+Code compiled(std::string_view pattern, std::uint32_t options)
 {
-    return text.toStdString();
-}
-
-template <class Test>
-std::string trimming(std::string_view text, Test test)
-{
-    const QString whole = qText(text);
-    qsizetype first = 0;
-    qsizetype end = whole.size();
-    while (first < end && test(whole.at(first)))
-        ++first;
-    while (end > first && test(whole.at(end - 1)))
-        --end;
-    return utf8(whole.mid(first, end - first));
-}
-
-bool isControl(QChar c)
-{
-    const auto category = c.category();
-    return category == QChar::Other_Control || category == QChar::Other_Format;
+    const std::string text = decodingUTF8(pattern);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), PCRE2_UTF | options, &error,
+                              &offset, nullptr));
 }
 
 } // namespace
-
-std::string decodingUTF8(std::string_view bytes)
-{
-    return utf8(qText(bytes));
-}
-
-std::string splitOnWhitespace(std::string_view text)
-{
-    return utf8(qText(text).simplified());
-}
 
 std::string truncatedAtNul(std::string_view text)
 {
@@ -60,28 +42,40 @@ std::string truncatedAtNul(std::string_view text)
     return decodingUTF8(text);
 }
 
-std::string trimmingWhitespaceAndNewlines(std::string_view text)
-{
-    return trimming(text, [](QChar c) { return c.isSpace(); });
-}
-
-std::string trimmingControlCharacters(std::string_view text)
-{
-    return trimming(text, isControl);
-}
-
 bool matches(std::string_view text, std::string_view pattern)
 {
-    const QRegularExpression expression(qText(pattern));
-    return expression.isValid() && expression.match(qText(text)).hasMatch();
+    const Code code = compiled(pattern, 0);
+    if (!code)
+        return false;
+    const std::string subject = decodingUTF8(text);
+    const MatchData data(pcre2_match_data_create_from_pattern(code.get(), nullptr));
+    return pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0, data.get(),
+                       nullptr) >= 0;
 }
 
 std::string replacingMatches(std::string_view text, std::string_view pattern, std::string_view replacement)
 {
-    const QRegularExpression expression(qText(pattern), QRegularExpression::CaseInsensitiveOption);
-    if (!expression.isValid())
+    const Code code = compiled(pattern, PCRE2_CASELESS);
+    if (!code)
         return std::string(text);
-    return utf8(qText(text).replace(expression, qText(replacement)));
+    const std::string subject = decodingUTF8(text);
+    const std::string with = decodingUTF8(replacement);
+    const auto options = PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_LITERAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
+    std::string out(subject.size() + with.size() + 16, '\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        PCRE2_SIZE length = out.size();
+        const int result = pcre2_substitute(code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0,
+                                            options, nullptr, nullptr, reinterpret_cast<PCRE2_SPTR>(with.data()),
+                                            with.size(), reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
+        if (result >= 0) {
+            out.resize(length);
+            return out;
+        }
+        if (result != PCRE2_ERROR_NOMEMORY)
+            break;
+        out.resize(length); // the length needed, then once more
+    }
+    return subject;
 }
 
 } // namespace Aerlo
