@@ -5,35 +5,15 @@
 #include "Platform/SMC/MachError.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <mutex>
 
 namespace Aerlo {
 
 using Foundation::Console;
 
 namespace {
-
-std::mutex& sharedMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::atomic<SMC*>& sharedInstance()
-{
-    static std::atomic<SMC*> instance{nullptr};
-    return instance;
-}
-
-std::shared_ptr<IOKit::ServiceRegistry>& sharedRegistry()
-{
-    static std::shared_ptr<IOKit::ServiceRegistry> registry;
-    return registry;
-}
 
 std::string decimal(long long value)
 {
@@ -85,26 +65,28 @@ bool isByteType(const std::string& type)
 
 } // namespace
 
-// MARK: - Shared instance and connection
+std::function<void(void* storage)> SMC::sharedMaker(std::shared_ptr<IOKit::ServiceRegistry> registry)
+{
+    return [registry = std::move(registry)](void* storage) {
+        SMC* smc = registry ? new (storage) SMC(registry) : new (storage) SMC();
+        smc->isShared_ = true;
+    };
+}
+
+Foundation::SharedInstance<SMC>& SMC::sharedInstance()
+{
+    static Foundation::SharedInstance<SMC> instance(sharedMaker(nullptr));
+    return instance;
+}
 
 SMC& SMC::shared()
 {
-    if (SMC* instance = sharedInstance().load(std::memory_order_acquire))
-        return *instance;
-    std::lock_guard lock(sharedMutex());
-    if (SMC* instance = sharedInstance().load(std::memory_order_relaxed))
-        return *instance;
-    auto* instance = sharedRegistry() ? new SMC(sharedRegistry()) : new SMC();
-    instance->isShared_ = true;
-    sharedInstance().store(instance, std::memory_order_release);
-    return *instance;
+    return sharedInstance().get();
 }
 
 void SMC::resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry)
 {
-    std::lock_guard lock(sharedMutex());
-    delete sharedInstance().exchange(nullptr);
-    sharedRegistry() = std::move(registry);
+    sharedInstance().resetForTesting(sharedMaker(std::move(registry)));
 }
 
 SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry())

@@ -4,10 +4,12 @@
 #include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCVal.h"
 #include "Platform/SMC/IOKitTypes.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,10 +26,13 @@ using IOKit::kern_return_t;
 // with the printed line each operation specifies.
 class SMC {
 public:
-    // The process-wide instance, opened on first use from the default service registry.
+    // The process-wide instance, opened on first use from any thread against the default service
+    // registry (or the one resetShared named). It stays at one address, open, for the life of the
+    // process: callers may keep the reference for the life of the app.
     static SMC& shared();
-    // Tests: drops the shared instance (closing it silently) and makes the next shared() open
-    // against `registry` (nullptr: the default registry).
+    // Tests, while no other thread uses the instance: closes the shared connection silently; the next
+    // shared() reopens it in place against `registry` (nullptr: the default registry). References
+    // taken before stay valid and name the reopened instance.
     static void resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
 
     // Opens a connection through the default registry, or through `registry`.
@@ -80,6 +85,8 @@ public:
     static constexpr std::uint32_t maxKeyCount = 65536;
 
 private:
+    static Foundation::SharedInstance<SMC>& sharedInstance();
+    static std::function<void(void* storage)> sharedMaker(std::shared_ptr<IOKit::ServiceRegistry> registry);
     void open();
     kern_return_t call(const SMCKeyData& input, SMCKeyData& output);
 

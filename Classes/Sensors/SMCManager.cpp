@@ -4,6 +4,7 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,23 +16,10 @@ namespace Aerlo {
 
 namespace {
 
-std::mutex& sharedMutex()
+Foundation::SharedInstance<SMCManager>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::atomic<SMCManager*>& sharedInstance()
-{
-    static std::atomic<SMCManager*> instance{nullptr};
+    static Foundation::SharedInstance<SMCManager> instance;
     return instance;
-}
-
-// Managers dropped by resetShared stay allocated: references handed out earlier remain valid.
-std::vector<std::unique_ptr<SMCManager>>& retiredManagers()
-{
-    static std::vector<std::unique_ptr<SMCManager>> retired;
-    return retired;
 }
 
 std::string fanKey(int fan, const char* suffix)
@@ -43,21 +31,12 @@ std::string fanKey(int fan, const char* suffix)
 
 SMCManager& SMCManager::shared()
 {
-    if (SMCManager* manager = sharedInstance().load(std::memory_order_acquire))
-        return *manager;
-    std::lock_guard lock(sharedMutex());
-    if (SMCManager* manager = sharedInstance().load(std::memory_order_relaxed))
-        return *manager;
-    auto* manager = new SMCManager();
-    sharedInstance().store(manager, std::memory_order_release);
-    return *manager;
+    return sharedInstance().get();
 }
 
 void SMCManager::resetShared()
 {
-    std::lock_guard lock(sharedMutex());
-    if (SMCManager* manager = sharedInstance().exchange(nullptr))
-        retiredManagers().emplace_back(manager);
+    sharedInstance().resetForTesting();
 }
 
 SMCManager::SMCManager()

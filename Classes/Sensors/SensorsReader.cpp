@@ -4,6 +4,7 @@
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorCatalogue.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <algorithm>
@@ -21,16 +22,14 @@ constexpr const char* fastestFan = "Fastest fan";
 constexpr const char* totalSystemConsumption = "Total System Consumption";
 constexpr const char* averageSystemTotal = "Average System Total";
 
-std::mutex& sharedMutex()
+// The slot holds a shared pointer so that tests can set a reader of their own and holders of
+// shared_from_this() keep a reader alive across a reset.
+Foundation::SharedInstance<std::shared_ptr<SensorsReader>>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<SensorsReader>& sharedReader()
-{
-    static std::shared_ptr<SensorsReader> reader;
-    return reader;
+    static Foundation::SharedInstance<std::shared_ptr<SensorsReader>> instance([](void* storage) {
+        new (storage) std::shared_ptr<SensorsReader>(std::make_shared<SensorsReader>(SystemKit::shared().device.platform));
+    });
+    return instance;
 }
 
 Sensor_p* firstWithKey(std::vector<Sensor_p>& sensors, std::string_view key)
@@ -120,22 +119,19 @@ bool isDead(const Sensor_p& sensor)
 
 } // namespace
 
-// MARK: - Shared instance
-
 SensorsReader& SensorsReader::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    auto& reader = sharedReader();
-    if (!reader)
-        reader = std::make_shared<SensorsReader>(SystemKit::shared().device.platform);
-    return *reader;
+    return *sharedInstance().get();
 }
 
 void SensorsReader::resetShared(std::shared_ptr<SensorsReader> reader)
 {
-    std::shared_ptr<SensorsReader> previous;
-    std::lock_guard lock(sharedMutex());
-    previous = std::exchange(sharedReader(), std::move(reader));
+    if (!reader) {
+        sharedInstance().resetForTesting();
+        return;
+    }
+    sharedInstance().resetForTesting([reader](void* storage) { new (storage) std::shared_ptr<SensorsReader>(reader); });
+    sharedInstance().get();
 }
 
 SensorsReader::SensorsReader(std::optional<Platform> platform, const Foundation::Clock& clock)

@@ -4,6 +4,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/SMC/MachError.h"
 #include "Platform/System/DiskArbitration.h"
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <mutex>
 
 namespace Aerlo {
 
@@ -35,15 +35,10 @@ constexpr const char* systemProfiler = "/usr/sbin/system_profiler";
 // What the platform's JSON parser says of text it cannot read.
 constexpr const char* unreadableJSON = "The data couldn’t be read because it isn’t in the correct format.";
 
-struct SharedState {
-    std::mutex mutex;
-    std::unique_ptr<SystemKit> instance;
-};
-
-SharedState& sharedState()
+Foundation::SharedInstance<SystemKit>& sharedInstance()
 {
-    static SharedState state;
-    return state;
+    static Foundation::SharedInstance<SystemKit> instance;
+    return instance;
 }
 
 void eraseAll(std::string& text, std::string_view part)
@@ -186,18 +181,12 @@ dimm_s memorySlot(const json& item)
 
 SystemKit& SystemKit::shared()
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_unique<SystemKit>();
-    return *state.instance;
+    return sharedInstance().get();
 }
 
 void SystemKit::resetShared()
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    state.instance.reset();
+    sharedInstance().resetForTesting();
 }
 
 SystemKit::SystemKit()
