@@ -33,14 +33,14 @@ bool allZero(const std::array<std::uint8_t, 32>& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-// "F" + index + suffix, for the one-digit fan indexes the SMC has keys for.
-std::optional<std::string> fanKey(int fan, std::string_view suffix)
+// The fan's key, or nothing (with a printed line) for an index without keys.
+std::optional<std::string> checkedFanKey(int fan, std::string_view suffix)
 {
     if (fan < 0 || fan > 9) {
         Console::print("Refused fan index " + decimal(fan) + ": fans are numbered 0 to 9");
         return std::nullopt;
     }
-    return "F" + decimal(fan) + std::string(suffix);
+    return SMC::fanKey(fan, suffix);
 }
 
 bool inRange(std::string_view key, int value, int high)
@@ -87,6 +87,11 @@ SMC& SMC::shared()
 void SMC::resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry)
 {
     sharedInstance().resetForTesting(sharedMaker(std::move(registry)));
+}
+
+std::string SMC::fanKey(int fan, std::string_view suffix)
+{
+    return "F" + decimal(fan) + std::string(suffix);
 }
 
 SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry())
@@ -139,8 +144,6 @@ kern_return_t SMC::close()
     return result;
 }
 
-// MARK: - Key codes and texts
-
 std::uint32_t SMC::keyCode(std::string_view key)
 {
     std::uint32_t code = 0;
@@ -178,8 +181,6 @@ std::string SMC::latin1ToUTF8(std::string_view bytes)
     }
     return text;
 }
-
-// MARK: - Exchanges
 
 kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
 {
@@ -242,8 +243,6 @@ std::optional<std::string> SMC::keyAtIndex(std::uint32_t index)
     return keyString(output.key);
 }
 
-// MARK: - Value codec and key enumeration
-
 std::optional<double> SMC::getValue(std::string_view key)
 {
     SMCVal value;
@@ -304,11 +303,9 @@ std::vector<std::string> SMC::getAllKeys()
     return keys;
 }
 
-// MARK: - Writers
-
 void SMC::setFanMode(int fan, FanMode mode)
 {
-    const auto modeKey = fanKey(fan, "Md");
+    const auto modeKey = checkedFanKey(fan, FanKeySuffix::mode);
     if (!modeKey)
         return;
     const int raw = static_cast<int>(mode);
@@ -360,7 +357,7 @@ void SMC::setFanMode(int fan, FanMode mode)
 
 void SMC::setFanSpeed(int fan, int rpm)
 {
-    const auto maxKey = fanKey(fan, "Mx");
+    const auto maxKey = checkedFanKey(fan, FanKeySuffix::maximumSpeed);
     if (!maxKey)
         return;
     if (rpm < 0) {
@@ -375,7 +372,7 @@ void SMC::setFanSpeed(int fan, int rpm)
     }
 
     SMCVal value;
-    value.key = *fanKey(fan, "Tg");
+    value.key = fanKey(fan, FanKeySuffix::targetSpeed);
     kern_return_t result = read(value);
     if (result != IOKit::kIOReturnSuccess) {
         Console::print("读取风扇值时出错: " + errorText(result, "未知错误"));
@@ -440,7 +437,7 @@ bool SMC::writeFanKey(std::string_view key, const std::vector<std::uint8_t>& byt
 
 void SMC::writeFanKeyBytes(int fan, int rpm)
 {
-    const auto targetKey = fanKey(fan, "Tg");
+    const auto targetKey = checkedFanKey(fan, FanKeySuffix::targetSpeed);
     if (!targetKey)
         return;
     if (rpm < 0) {
@@ -448,7 +445,7 @@ void SMC::writeFanKeyBytes(int fan, int rpm)
         return;
     }
     const auto bytes = floatBytes(static_cast<float>(rpm));
-    writeFanKey(*targetKey, {bytes.begin(), bytes.end()});
+    static_cast<void>(writeFanKey(*targetKey, {bytes.begin(), bytes.end()})); // this writer reports nothing
 }
 
 bool SMC::writeWithRetry(std::string_view key, int value)

@@ -46,6 +46,18 @@ public:
     // The open connection, 0 when none could be opened.
     IOKit::io_connect_t conn = 0;
 
+    // The endings of the per-fan keys.
+    struct FanKeySuffix {
+        static constexpr std::string_view actualSpeed = "Ac";
+        static constexpr std::string_view minimumSpeed = "Mn";
+        static constexpr std::string_view maximumSpeed = "Mx";
+        static constexpr std::string_view targetSpeed = "Tg";
+        static constexpr std::string_view mode = "Md";
+        static constexpr std::string_view identifier = "ID";
+    };
+    // The key of fan `fan` (0 to 9): "F" + index + suffix, "F0Ac" for fan 0's actual speed.
+    static std::string fanKey(int fan, std::string_view suffix);
+
     // Key codes: four bytes, first character most significant.
     static std::uint32_t keyCode(std::string_view key);
     static std::string keyString(std::uint32_t code);
@@ -56,29 +68,29 @@ public:
 
     // Key information (command 9), then the bytes (command 5). A key that is not four bytes is refused
     // with kIOReturnBadArgument; a size above 32 is clamped to 32.
-    kern_return_t read(SMCVal& value);
+    [[nodiscard]] kern_return_t read(SMCVal& value);
     // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
-    kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
+    [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
     // Command 8: the key at `index`.
-    std::optional<std::string> keyAtIndex(std::uint32_t index);
+    [[nodiscard]] std::optional<std::string> keyAtIndex(std::uint32_t index);
     // Closes the connection (conn becomes 0 whatever the code); prints nothing.
     kern_return_t close();
 
-    std::optional<double> getValue(std::string_view key);
-    std::optional<std::string> getStringValue(std::string_view key);
+    [[nodiscard]] std::optional<double> getValue(std::string_view key);
+    [[nodiscard]] std::optional<std::string> getStringValue(std::string_view key);
     std::vector<std::string> getAllKeys();
 
     // Writers (used by the privileged helper daemon).
     void setFanMode(int fan, FanMode mode);
     void setFanSpeed(int fan, int rpm);
     void resetFanControl();
-    kern_return_t writeFpe2(std::string_view key, int value);
-    bool writeFanKeyChecked(std::string_view key, int value);
-    bool writeFanKey(std::string_view key, const std::vector<std::uint8_t>& bytes);
+    [[nodiscard]] kern_return_t writeFpe2(std::string_view key, int value);
+    [[nodiscard]] bool writeFanKeyChecked(std::string_view key, int value);
+    [[nodiscard]] bool writeFanKey(std::string_view key, const std::vector<std::uint8_t>& bytes);
     void writeFanKeyBytes(int fan, int rpm);
-    bool writeWithRetry(std::string_view key, int value);
-    bool probeChargeKey();
-    std::optional<int> readByteValue(std::string_view key);
+    [[nodiscard]] bool writeWithRetry(std::string_view key, int value);
+    [[nodiscard]] bool probeChargeKey();
+    [[nodiscard]] std::optional<int> readByteValue(std::string_view key);
     void writeBytesValue(std::string_view key, int value);
 
     // The highest "#KEY" count enumerated.

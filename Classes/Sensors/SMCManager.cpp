@@ -16,15 +16,12 @@ namespace Aerlo {
 
 namespace {
 
+using Suffix = SMC::FanKeySuffix;
+
 Foundation::SharedInstance<SMCManager>& sharedInstance()
 {
     static Foundation::SharedInstance<SMCManager> instance;
     return instance;
-}
-
-std::string fanKey(int fan, const char* suffix)
-{
-    return "F" + std::to_string(fan) + suffix;
 }
 
 } // namespace
@@ -82,12 +79,12 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
     const int n = static_cast<int>(std::clamp<int64_t>(count, 0, maxFans));
     SMC& smc = SMC::shared();
     for (int i = 0; i < n; ++i) {
-        std::optional<std::string> name = smc.getStringValue(fanKey(i, "ID"));
+        std::optional<std::string> name = smc.getStringValue(SMC::fanKey(i, Suffix::identifier));
         if (!name && count == 2)
             name = localizedText(i == 0 ? "Left fan" : "Right fan");
 
         bool isForced;
-        if (const auto mode = smc.getValue(fanKey(i, "Md")))
+        if (const auto mode = smc.getValue(SMC::fanKey(i, Suffix::mode)))
             isForced = std::isfinite(*mode) && std::trunc(*mode) == 1;
         else
             isForced = forced(i);
@@ -95,13 +92,13 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
         if (!name)
             name = localizedText("Fan") + " #" + std::to_string(i);
 
-        const double minSpeed = smc.getValue(fanKey(i, "Mn")).value_or(1.0);
-        const double maxSpeed = smc.getValue(fanKey(i, "Mx")).value_or(1.0);
-        const double value = smc.getValue(fanKey(i, "Ac")).value_or(0);
+        const double minSpeed = smc.getValue(SMC::fanKey(i, Suffix::minimumSpeed)).value_or(1.0);
+        const double maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(1.0);
+        const double value = smc.getValue(SMC::fanKey(i, Suffix::actualSpeed)).value_or(0);
 
         Fan fan;
         fan.id = i;
-        fan.key = fanKey(i, "Ac");
+        fan.key = SMC::fanKey(i, Suffix::actualSpeed);
         fan.name = std::move(*name);
         fan.minSpeed = minSpeed;
         fan.maxSpeed = maxSpeed;
@@ -129,9 +126,9 @@ void SMCManager::refreshFanSpeeds() const
         double& speed = i == 0 ? fan0Speed : fan1Speed;
         double& minSpeed = i == 0 ? fan0MinSpeed : fan1MinSpeed;
         double& maxSpeed = i == 0 ? fan0MaxSpeed : fan1MaxSpeed;
-        speed = smc.getValue(fanKey(i, "Ac")).value_or(0);
+        speed = smc.getValue(SMC::fanKey(i, Suffix::actualSpeed)).value_or(0);
         minSpeed = 0;
-        maxSpeed = smc.getValue(fanKey(i, "Mx")).value_or(-1);
+        maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(-1);
     }
 }
 

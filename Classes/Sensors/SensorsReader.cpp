@@ -152,8 +152,6 @@ double SensorsReader::lastRead() const
     return lastRead_;
 }
 
-// MARK: - List build
-
 std::vector<Sensor_p> SensorsReader::buildSensorList() const
 {
     SMC& smc = SMC::shared();
@@ -273,8 +271,6 @@ std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor
     });
     return computed;
 }
-
-// MARK: - Read cycle
 
 void SensorsReader::read()
 {
