@@ -1,5 +1,7 @@
 #include "Platform/Foundation/TextUtilities.h"
 
+#include "Platform/Foundation/UTF8.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,60 +14,15 @@ namespace {
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
-// One step of UTF-8 decoding at `at`: the code point and its length in bytes. Each byte of an
-// ill-formed sequence is one U+FFFD.
-struct Step {
-    char32_t codePoint;
-    std::size_t length;
-};
-
-Step decodeStep(std::string_view text, std::size_t at)
-{
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x80)
-        return {byte, 1};
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    char32_t value = 0;
-    if (byte >= 0xC2 && byte <= 0xDF) {
-        length = 2;
-        value = byte & 0x1F;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-        length = 3;
-        value = byte & 0x0F;
-        if (byte == 0xE0)
-            low = 0xA0;
-        else if (byte == 0xED)
-            high = 0x9F;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-        length = 4;
-        value = byte & 0x07;
-        if (byte == 0xF0)
-            low = 0x90;
-        else if (byte == 0xF4)
-            high = 0x8F;
-    } else {
-        return {replacementCharacter, 1};
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if (at + k >= text.size())
-            return {replacementCharacter, 1};
-        const auto next = static_cast<unsigned char>(text[at + k]);
-        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
-            return {replacementCharacter, 1};
-        value = (value << 6) | (next & 0x3F);
-    }
-    return {value, length};
-}
-
 std::vector<char32_t> codePoints(std::string_view text)
 {
     std::vector<char32_t> points;
     points.reserve(text.size());
+    // Each byte of an ill-formed sequence is one U+FFFD.
     for (std::size_t at = 0; at < text.size();) {
-        const Step step = decodeStep(text, at);
-        points.push_back(step.codePoint);
-        at += step.length;
+        const UTF8::Sequence sequence = UTF8::next(text, at);
+        points.push_back(sequence.codePoint.value_or(replacementCharacter));
+        at += sequence.length;
     }
     return points;
 }

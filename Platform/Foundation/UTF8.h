@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace Foundation {
@@ -9,6 +11,14 @@ class UTF8 {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     static bool isValid(std::string_view text);
+
+    // The sequence that starts at byte `at` (below text.size()): its code point and length, or no code
+    // point and length 1 when the byte there does not start a well-formed sequence.
+    struct Sequence {
+        std::optional<char32_t> codePoint;
+        std::size_t length;
+    };
+    static Sequence next(std::string_view text, std::size_t at);
 };
 
 } // namespace Foundation
