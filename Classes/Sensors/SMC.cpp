@@ -43,6 +43,17 @@ std::optional<std::string> checkedFanKey(int fan, std::string_view suffix)
     return SMC::fanKey(fan, suffix);
 }
 
+// The fan's key for writing `rpm`, or nothing (with a printed line) for a bad index or a speed below 0.
+std::optional<std::string> speedKey(int fan, std::string_view suffix, int rpm)
+{
+    auto key = checkedFanKey(fan, suffix);
+    if (key && rpm < 0) {
+        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
+        return std::nullopt;
+    }
+    return key;
+}
+
 bool inRange(std::string_view key, int value, int high)
 {
     if (value >= 0 && value <= high)
@@ -357,13 +368,9 @@ void SMC::setFanMode(int fan, FanMode mode)
 
 void SMC::setFanSpeed(int fan, int rpm)
 {
-    const auto maxKey = checkedFanKey(fan, FanKeySuffix::maximumSpeed);
+    const auto maxKey = speedKey(fan, FanKeySuffix::maximumSpeed, rpm);
     if (!maxKey)
         return;
-    if (rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
-        return;
-    }
     const auto readMax = getValue(*maxKey);
     const double max = readMax && std::isfinite(*readMax) ? std::trunc(*readMax) : 4000;
     if (rpm > max) {
@@ -437,13 +444,9 @@ bool SMC::writeFanKey(std::string_view key, const std::vector<std::uint8_t>& byt
 
 void SMC::writeFanKeyBytes(int fan, int rpm)
 {
-    const auto targetKey = checkedFanKey(fan, FanKeySuffix::targetSpeed);
+    const auto targetKey = speedKey(fan, FanKeySuffix::targetSpeed, rpm);
     if (!targetKey)
         return;
-    if (rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
-        return;
-    }
     const auto bytes = floatBytes(static_cast<float>(rpm));
     static_cast<void>(writeFanKey(*targetKey, {bytes.begin(), bytes.end()})); // this writer reports nothing
 }

@@ -98,12 +98,7 @@ std::string trimming(std::string_view text, Test test)
 
 std::string_view trimmed(std::string_view text)
 {
-    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!text.empty() && space(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && space(text.back()))
-        text.remove_suffix(1);
-    return text;
+    return trimmed(text, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
 }
 
 std::string lowercased(std::string_view text)

@@ -13,6 +13,17 @@ namespace Foundation {
 // Text helpers shared by the whole program. Byte helpers treat text as ASCII and keep every other
 // byte; the Unicode helpers take UTF-8 and repair it first (see decodingUTF8).
 
+// The bytes for which `cut(char)` holds cut from both ends. The result views into `text`.
+template <class Cut>
+std::string_view trimmed(std::string_view text, Cut cut)
+{
+    while (!text.empty() && cut(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && cut(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 // ASCII white space (space, tab, newline, vertical tab, form feed, carriage return) cut from both
 // ends. The result views into `text`.
 std::string_view trimmed(std::string_view text);
