@@ -10,7 +10,7 @@ namespace Foundation {
 class UTF8 {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-    static bool isValid(std::string_view text);
+    [[nodiscard]] static bool isValid(std::string_view text);
 
     // The sequence that starts at byte `at` (below text.size()): its code point and length, or no code
     // point and length 1 when the byte there does not start a well-formed sequence.
