@@ -1,5 +1,7 @@
 #include "Platform/Foundation/PropertyListValue.h"
 
+#include "Platform/Foundation/Base64.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -12,71 +14,6 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 constexpr int maximumDepth = 512;
-constexpr char base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-std::string base64Encode(const PropertyListValue::Data& bytes)
-{
-    std::string text;
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const std::uint32_t n = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        text += base64Alphabet[(n >> 18) & 63];
-        text += base64Alphabet[(n >> 12) & 63];
-        text += base64Alphabet[(n >> 6) & 63];
-        text += base64Alphabet[n & 63];
-    }
-    if (const size_t rest = bytes.size() - i; rest > 0) {
-        const std::uint32_t n = (bytes[i] << 16) | (rest == 2 ? bytes[i + 1] << 8 : 0);
-        text += base64Alphabet[(n >> 18) & 63];
-        text += base64Alphabet[(n >> 12) & 63];
-        text += rest == 2 ? base64Alphabet[(n >> 6) & 63] : '=';
-        text += '=';
-    }
-    return text;
-}
-
-int base64Digit(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
-
-std::optional<PropertyListValue::Data> base64Decode(std::string_view text)
-{
-    if (text.size() % 4 != 0)
-        return std::nullopt;
-    size_t padding = 0;
-    if (!text.empty() && text.back() == '=')
-        padding = text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
-    PropertyListValue::Data bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    for (size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
-        std::uint32_t n = 0;
-        for (size_t j = 0; j < 4; ++j) {
-            const bool pad = last && j >= 4 - padding;
-            const int digit = pad ? 0 : base64Digit(text[i + j]);
-            if (digit < 0)
-                return std::nullopt;
-            n = (n << 6) | static_cast<std::uint32_t>(digit);
-        }
-        const size_t count = last ? 3 - padding : 3;
-        for (size_t j = 0; j < count; ++j)
-            bytes.push_back(static_cast<std::uint8_t>(n >> (16 - 8 * j)));
-    }
-    return bytes;
-}
-
 std::optional<double> finiteNumber(const Json& json)
 {
     if (!json.is_number())
@@ -136,7 +73,7 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
     if (tag == "data") {
         if (!v.is_string())
             return std::nullopt;
-        auto bytes = base64Decode(v.get_ref<const std::string&>());
+        auto bytes = Base64::decode(v.get_ref<const std::string&>());
         if (!bytes)
             return std::nullopt;
         return PropertyListValue(std::move(*bytes));
@@ -232,7 +169,7 @@ nlohmann::ordered_json PropertyListValue::toJSON() const
                    [&](std::int64_t i) { tagged("int", i); },
                    [&](double d) { tagged("real", d); },
                    [&](const std::string& s) { tagged("string", s); },
-                   [&](const Data& d) { tagged("data", base64Encode(d)); },
+                   [&](const Data& d) { tagged("data", Base64::encode(d)); },
                    [&](const Date& d) { tagged("date", d.secondsSince1970); },
                    [&](const Array& a) {
                        Json items = Json::array();

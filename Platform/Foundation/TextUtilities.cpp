@@ -2,11 +2,11 @@
 
 #include "Platform/Foundation/UTF8.h"
 
-#include <algorithm>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
-#include <vector>
 
 namespace Foundation {
 
@@ -14,91 +14,65 @@ namespace {
 
 constexpr char32_t replacementCharacter = 0xFFFD;
 
-std::vector<char32_t> codePoints(std::string_view text)
-{
-    std::vector<char32_t> points;
-    points.reserve(text.size());
-    // Each byte of an ill-formed sequence is one U+FFFD.
-    for (std::size_t at = 0; at < text.size();) {
-        const UTF8::Sequence sequence = UTF8::next(text, at);
-        points.push_back(sequence.codePoint.value_or(replacementCharacter));
-        at += sequence.length;
-    }
-    return points;
-}
-
-void appendUTF8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-template <class Iterator>
-std::string encoded(Iterator first, Iterator last)
-{
-    std::string out;
-    for (; first != last; ++first)
-        appendUTF8(out, *first);
-    return out;
-}
-
-bool isWhitespace(char32_t c)
-{
-    if ((c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0)
-        return true;
-    // Space, line and paragraph separators.
-    return c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
-}
-
-struct Range {
-    char32_t first, last;
-};
-
-// Unicode general category Cf.
-constexpr Range formatCharacters[] = {
-    {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},
-    {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x202A, 0x202E},
-    {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
-    {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
-    {0xE0020, 0xE007F},
-};
-
-bool isControlOrFormat(char32_t c)
-{
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
-        return true;
-    return std::any_of(std::begin(formatCharacters), std::end(formatCharacters),
-                       [c](const Range& range) { return c >= range.first && c <= range.last; });
-}
-
+// The text without the code points at either end that pass `test`; an invalid sequence ends the trim.
 template <class Test>
 std::string trimming(std::string_view text, Test test)
 {
-    const std::vector<char32_t> points = codePoints(text);
-    auto first = std::find_if_not(points.begin(), points.end(), test);
-    auto last = std::find_if_not(points.rbegin(), std::make_reverse_iterator(first), test).base();
-    return encoded(first, last);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t start = 0;
+    while (start < length) {
+        int32_t next = start;
+        UChar32 c;
+        U8_NEXT(bytes, next, length, c);
+        if (c < 0 || !test(c))
+            break;
+        start = next;
+    }
+    int32_t end = length;
+    while (end > start) {
+        int32_t previous = end;
+        UChar32 c;
+        U8_PREV(bytes, start, previous, c);
+        if (c < 0 || !test(c))
+            break;
+        end = previous;
+    }
+    return std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+}
+
+// Calls `each(codePoint)` along the text, each byte of an ill-formed sequence as one U+FFFD.
+template <class Each>
+void forEachCodePoint(std::string_view text, Each each)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const UTF8::Sequence sequence = UTF8::next(text, at);
+        each(sequence.codePoint.value_or(replacementCharacter));
+        at += sequence.length;
+    }
+}
+
+void append(std::string& out, char32_t c)
+{
+    uint8_t bytes[U8_MAX_LENGTH];
+    int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+    out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
 }
 
 } // namespace
 
-std::string_view trimmed(std::string_view text)
+std::string trimmed(std::string_view text)
 {
-    return trimmed(text, [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+    return trimming(text, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
+}
+
+std::string trimmingControlCharacters(std::string_view text)
+{
+    return trimming(text, [](UChar32 c) {
+        const auto type = u_charType(c);
+        return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
+    });
 }
 
 std::string lowercased(std::string_view text)
@@ -113,34 +87,28 @@ std::string lowercased(std::string_view text)
 
 std::string decodingUTF8(std::string_view bytes)
 {
-    const std::vector<char32_t> points = codePoints(bytes);
-    return encoded(points.begin(), points.end());
-}
-
-std::string trimmingWhitespaceAndNewlines(std::string_view text)
-{
-    return trimming(text, isWhitespace);
-}
-
-std::string trimmingControlCharacters(std::string_view text)
-{
-    return trimming(text, isControlOrFormat);
+    if (UTF8::isValid(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    forEachCodePoint(bytes, [&out](char32_t c) { append(out, c); });
+    return out;
 }
 
 std::string collapsingWhitespace(std::string_view text)
 {
     std::string out;
     bool pendingSpace = false;
-    for (const char32_t c : codePoints(text)) {
-        if (isWhitespace(c)) {
+    forEachCodePoint(text, [&](char32_t c) {
+        if (u_isUWhiteSpace(static_cast<UChar32>(c))) {
             pendingSpace = !out.empty();
-            continue;
+            return;
         }
         if (pendingSpace)
             out += ' ';
         pendingSpace = false;
-        appendUTF8(out, c);
-    }
+        append(out, c);
+    });
     return out;
 }
 

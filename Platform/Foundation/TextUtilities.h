@@ -10,23 +10,13 @@
 
 namespace Foundation {
 
-// Text helpers shared by the whole program. Byte helpers treat text as ASCII and keep every other
-// byte; the Unicode helpers take UTF-8 and repair it first (see decodingUTF8).
+// Text helpers shared by the whole program, on UTF-8 text.
 
-// The bytes for which `cut(char)` holds cut from both ends. The result views into `text`.
-template <class Cut>
-std::string_view trimmed(std::string_view text, Cut cut)
-{
-    while (!text.empty() && cut(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && cut(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// ASCII white space (space, tab, newline, vertical tab, form feed, carriage return) cut from both
-// ends. The result views into `text`.
-std::string_view trimmed(std::string_view text);
+// White space and newlines (Unicode White_Space) trimmed from both ends of UTF-8 text.
+std::string trimmed(std::string_view text);
+// Control and format characters (Unicode Cc and Cf) trimmed from both ends of UTF-8 text.
+std::string trimmingControlCharacters(std::string_view text);
+// (Both: an invalid sequence ends the trim and stays.)
 
 // ASCII letters lowered; every other byte kept, whatever the locale.
 std::string lowercased(std::string_view text);
@@ -54,14 +44,8 @@ std::optional<Number> decimalNumber(std::string_view text)
 // comes back unchanged.
 std::string decodingUTF8(std::string_view bytes);
 
-// Unicode white space (tab to carriage return, space, U+0085, U+00A0 and the separators) cut from both
-// ends of the repaired text.
-std::string trimmingWhitespaceAndNewlines(std::string_view text);
-
-// Control and format characters (Unicode categories Cc and Cf) cut from both ends of the repaired text.
-std::string trimmingControlCharacters(std::string_view text);
-
-// The repaired text with white space cut from both ends and each inner run of it replaced by one space.
+// The repaired text (decodingUTF8) with white space cut from both ends and each inner run of it
+// replaced by one space.
 std::string collapsingWhitespace(std::string_view text);
 
 } // namespace Foundation

@@ -57,12 +57,12 @@ std::filesystem::path withSuffix(const std::filesystem::path& file, std::string_
 // ---- conversions -------------------------------------------------------------------------------
 
 // A stored text read as a number or flag: white space cut, then a leading "+" that is not before a sign.
-std::string_view numberText(std::string_view text)
+std::string numberText(std::string_view text)
 {
-    text = trimmed(text);
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
-        text.remove_prefix(1);
-    return text;
+    std::string number = trimmed(text);
+    if (number.size() > 1 && number.front() == '+' && number[1] != '-' && number[1] != '+')
+        number.erase(0, 1);
+    return number;
 }
 
 std::optional<std::int64_t> parseInteger(std::string_view text)
@@ -338,7 +338,7 @@ bool UserDefaults::boolReading(const PropertyListValue& value)
     if (const auto* d = value.asDouble())
         return *d != 0;
     if (const auto* s = value.asString()) {
-        const std::string_view text = numberText(*s);
+        const std::string text = numberText(*s);
         if (equalsIgnoringCase(text, "yes") || equalsIgnoringCase(text, "true"))
             return true;
     }

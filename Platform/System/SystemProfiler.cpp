@@ -45,7 +45,7 @@ std::pair<std::string, std::string> intelProcessor(std::string brand)
     }
     if (const auto at = brand.find(" CPU"); at != std::string::npos)
         brand.erase(at, 4);
-    return {std::string(Foundation::trimmed(brand)), speed};
+    return {Foundation::trimmed(brand), speed};
 }
 
 // "16 GB", or MB below a whole GiB.

@@ -35,6 +35,11 @@ TEST(StringExtension, TruncatedAtNulAndTheForwards)
     EXPECT_EQ(truncatedAtNul(std::string("\0\0", 2)), "");
     EXPECT_EQ(splitOnWhitespace("  Intel  Core\ti7 \n"), "Intel Core i7");
     EXPECT_EQ(trimmingWhitespaceAndNewlines(" C02 \n"), "C02");
+    EXPECT_EQ(trimmingWhitespaceAndNewlines("\xE3\x80\x80" "C02\xC2\xA0\xE2\x80\xA8"), "C02");
     EXPECT_EQ(trimmingControlCharacters(std::string("\0x86_64\0", 8)), "x86_64");
+    EXPECT_EQ(trimmingControlCharacters("\xC2\xAD\xE2\x80\x8B" "a\x7F"), "a");
+    // Any bytes: they are repaired first, so a bad byte is a character that ends the trim.
+    EXPECT_EQ(trimmingWhitespaceAndNewlines(" \xFF "), "\xEF\xBF\xBD");
+    EXPECT_EQ(trimmingControlCharacters("\x01\xC3\x01"), "\xEF\xBF\xBD");
     EXPECT_EQ(decodingUTF8("\xC3"), "\xEF\xBF\xBD");
 }

@@ -32,7 +32,11 @@ Code compiled(std::string_view pattern, std::uint32_t options)
 
 std::string truncatedAtNul(std::string_view text)
 {
-    text = Foundation::trimmed(text, [](char c) { return static_cast<unsigned char>(c) < 33; });
+    const auto below33 = [](char c) { return static_cast<unsigned char>(c) < 33; };
+    while (!text.empty() && below33(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && below33(text.back()))
+        text.remove_suffix(1);
     if (const auto nul = text.find('\0'); nul != std::string_view::npos)
         text = text.substr(0, nul);
     return decodingUTF8(text);

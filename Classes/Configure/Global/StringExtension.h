@@ -7,11 +7,23 @@
 
 namespace Aerlo {
 
-// Text helpers of the application, as free functions taking the text first. The Unicode helpers are
-// Foundation's; see Platform/Foundation/TextUtilities.h.
+// Text helpers of the application, as free functions taking the text first; they take any bytes and
+// decode them with repair (decodingUTF8) first. Foundation's helpers do the work.
+
+// Bytes decoded as UTF-8, every invalid sequence replaced by U+FFFD; never fails.
 using Foundation::decodingUTF8;
-using Foundation::trimmingControlCharacters;
-using Foundation::trimmingWhitespaceAndNewlines;
+
+// White space and newlines trimmed from both ends.
+inline std::string trimmingWhitespaceAndNewlines(std::string_view text)
+{
+    return Foundation::trimmed(decodingUTF8(text));
+}
+
+// Control characters (Unicode Cc and Cf) trimmed from both ends.
+inline std::string trimmingControlCharacters(std::string_view text)
+{
+    return Foundation::trimmingControlCharacters(decodingUTF8(text));
+}
 
 // Split on white space and newlines, empty pieces dropped, joined with single spaces.
 inline std::string splitOnWhitespace(std::string_view text)
