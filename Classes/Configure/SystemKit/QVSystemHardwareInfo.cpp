@@ -4,7 +4,6 @@
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/Foundation/TextUtilities.h"
 
-#include <algorithm>
 
 namespace Aerlo {
 
