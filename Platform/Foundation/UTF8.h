@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace Foundation {
@@ -11,6 +12,10 @@ class UTF8 {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     [[nodiscard]] static bool isValid(std::string_view text);
+    // Bytes read as Latin-1 (each byte the code point of its value), in UTF-8.
+    static std::string fromLatin1(std::string_view bytes);
+    // The Latin-1 bytes of a UTF-8 text; nullopt when it is not valid UTF-8 or holds a code point above U+00FF.
+    static std::optional<std::string> toLatin1(std::string_view text);
 
     // The sequence that starts at byte `at` (below text.size()): its code point and length, or no code
     // point and length 1 when the byte there does not start a well-formed sequence.
