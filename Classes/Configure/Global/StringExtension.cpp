@@ -1,34 +1,11 @@
 #include "Classes/Configure/Global/StringExtension.h"
 
-#define PCRE2_CODE_UNIT_WIDTH 8
-#include <pcre2.h>
+#include "Classes/Configure/Global/RegularExpression.h"
+#include "Platform/Foundation/UTF8.h"
 
-#include <memory>
+#include <unicode/uchar.h>
 
 namespace Aerlo {
-
-namespace {
-
-struct CodeDeleter {
-    void operator()(pcre2_code* code) const { pcre2_code_free(code); }
-};
-struct MatchDataDeleter {
-    void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
-};
-using Code = std::unique_ptr<pcre2_code, CodeDeleter>;
-using MatchData = std::unique_ptr<pcre2_match_data, MatchDataDeleter>;
-
-// The compiled pattern over UTF-8; nullptr when the pattern is invalid.
-Code compiled(std::string_view pattern, std::uint32_t options)
-{
-    const std::string text = decodingUTF8(pattern);
-    int error = 0;
-    PCRE2_SIZE offset = 0;
-    return Code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), PCRE2_UTF | options, &error,
-                              &offset, nullptr));
-}
-
-} // namespace
 
 std::string truncatedAtNul(std::string_view text)
 {
@@ -44,38 +21,47 @@ std::string truncatedAtNul(std::string_view text)
 
 bool matches(std::string_view text, std::string_view pattern)
 {
-    const Code code = compiled(pattern, 0);
-    if (!code)
-        return false;
-    const std::string subject = decodingUTF8(text);
-    const MatchData data(pcre2_match_data_create_from_pattern(code.get(), nullptr));
-    return pcre2_match(code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0, 0, data.get(),
-                       nullptr) >= 0;
+    const auto expression = RegularExpression::make(pattern);
+    return expression && expression->matches(text);
 }
 
 std::string replacingMatches(std::string_view text, std::string_view pattern, std::string_view replacement)
 {
-    const Code code = compiled(pattern, PCRE2_CASELESS);
-    if (!code)
+    const auto expression = RegularExpression::make(pattern, RegularExpression::caseInsensitive);
+    if (!expression)
         return std::string(text);
-    const std::string subject = decodingUTF8(text);
-    const std::string with = decodingUTF8(replacement);
-    const auto options = PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_LITERAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
-    std::string out(subject.size() + with.size() + 16, '\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        PCRE2_SIZE length = out.size();
-        const int result = pcre2_substitute(code.get(), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(), 0,
-                                            options, nullptr, nullptr, reinterpret_cast<PCRE2_SPTR>(with.data()),
-                                            with.size(), reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
-        if (result >= 0) {
-            out.resize(length);
-            return out;
-        }
-        if (result != PCRE2_ERROR_NOMEMORY)
-            break;
-        out.resize(length); // the length needed, then once more
+    return expression->replacingMatches(text, replacement);
+}
+
+std::string firstMatch(std::string_view text, std::string_view pattern)
+{
+    const auto expression = RegularExpression::make(pattern);
+    const auto found = expression ? expression->firstMatch(text) : std::nullopt;
+    if (!found)
+        return {};
+    const auto first = found->find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    return found->substr(first, found->find_last_not_of(" \t") - first + 1);
+}
+
+std::string digitsOnly(std::string_view text)
+{
+    const std::string valid = decodingUTF8(text);
+    std::string digits;
+    for (std::size_t at = 0; at < valid.size();) {
+        const auto sequence = Foundation::UTF8::next(valid, at);
+        if (u_charType(static_cast<UChar32>(*sequence.codePoint)) == U_DECIMAL_DIGIT_NUMBER)
+            digits.append(valid, at, sequence.length);
+        at += sequence.length;
     }
-    return subject;
+    return digits;
+}
+
+std::string cCharTuple(const char* buffer, std::size_t size)
+{
+    const std::string_view bytes(buffer, size);
+    return decodingUTF8(bytes.substr(0, bytes.find('\0')));
 }
 
 } // namespace Aerlo
