@@ -37,7 +37,8 @@ std::vector<UChar32> foldedKeyword(std::string_view keyword)
     std::vector<UChar32> codePoints;
     for (std::size_t at = 0; at < keyword.size();) {
         const auto sequence = Foundation::UTF8::next(keyword, at);
-        codePoints.push_back(u_foldCase(static_cast<UChar32>(sequence.codePoint.value_or(0xFFFD)), U_FOLD_CASE_DEFAULT));
+        const auto c = static_cast<UChar32>(sequence.codePoint.value_or(0xFFFD));
+        codePoints.push_back(u_foldCase(c, U_FOLD_CASE_DEFAULT));
         at += sequence.length;
     }
     return codePoints;

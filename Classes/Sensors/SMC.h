@@ -3,8 +3,8 @@
 #include "Classes/Sensors/FanMode.h"
 #include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCVal.h"
-#include "Platform/SMC/IOKitTypes.h"
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <array>
@@ -72,7 +72,8 @@ public:
     // with kIOReturnBadArgument; a size above 32 is clamped to 32.
     [[nodiscard]] kern_return_t read(SMCVal& value);
     // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
-    [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
+    [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize,
+                                      const std::array<std::uint8_t, 32>& bytes);
     // Command 8: the key at `index`.
     [[nodiscard]] std::optional<std::string> keyAtIndex(std::uint32_t index);
     // Closes the connection (conn becomes 0 whatever the code); prints nothing.

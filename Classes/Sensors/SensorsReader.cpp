@@ -27,7 +27,8 @@ constexpr const char* averageSystemTotal = "Average System Total";
 Foundation::SharedInstance<std::shared_ptr<SensorsReader>>& sharedInstance()
 {
     static Foundation::SharedInstance<std::shared_ptr<SensorsReader>> instance([](void* storage) {
-        new (storage) std::shared_ptr<SensorsReader>(std::make_shared<SensorsReader>(SystemKit::shared().device.platform));
+        const auto platform = SystemKit::shared().device.platform;
+        new (storage) std::shared_ptr<SensorsReader>(std::make_shared<SensorsReader>(platform));
     });
     return instance;
 }

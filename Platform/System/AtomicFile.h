@@ -28,7 +28,8 @@ public:
     Foundation::Result<void> commit();
 
     // stage() and commit() in one.
-    static Foundation::Result<void> write(const std::filesystem::path& destination, std::string_view contents, mode_t mode);
+    static Foundation::Result<void> write(const std::filesystem::path& destination,
+                                          std::string_view contents, mode_t mode);
 
 private:
     Foundation::Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);
