@@ -127,8 +127,7 @@ TEST(QVTextHighlighter, FoldsCaseBeyondASCIIOneCharacterForOne)
               (Ranges{{0, 5}, {10, 5}}));
     // Final sigma folds like sigma; sharp s does not become "ss".
     const auto greek = QVTextHighlighter::highlight({"σίσυφος"}, "ΣΊΣΥΦΟΣ x σίσυφοσ", red, false);
-    EXPECT_EQ(rangesWith(greek, "color"),
-              (Ranges{{0, 7}, {10, 7}}));
+    EXPECT_EQ(rangesWith(greek, "color"), (Ranges{{0, 7}, {10, 7}}));
     EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({"straße"}, "STRASSE", red, false), "color").empty());
     EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"𐐨"}, "a𐐀b", red, false), "color"), (Ranges{{1, 2}}));
 }
