@@ -12,26 +12,32 @@ namespace Foundation {
 namespace {
 
 using Json = nlohmann::ordered_json;
+// Parsed text goes into sorted objects: an ordered object finds a key by a linear search, so reading a
+// large dictionary into one takes time quadratic in its size.
+using ParsedJson = nlohmann::json;
 
 constexpr int maximumDepth = 512;
-std::optional<double> finiteNumber(const Json& json)
+
+template <class AnyJson>
+std::optional<double> finiteNumber(const AnyJson& json)
 {
     if (!json.is_number())
         return std::nullopt;
-    const double value = json.get<double>();
+    const double value = json.template get<double>();
     if (!std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-std::optional<PropertyListValue> decode(const Json& json, int depth)
+template <class AnyJson>
+std::optional<PropertyListValue> decode(const AnyJson& json, int depth)
 {
     if (depth > maximumDepth || !json.is_object())
         return std::nullopt;
     const auto tagIt = json.find("t");
     if (tagIt == json.end() || !tagIt->is_string())
         return std::nullopt;
-    const std::string& tag = tagIt->get_ref<const std::string&>();
+    const std::string& tag = tagIt->template get_ref<const std::string&>();
     if (tag == "null") {
         if (json.size() != 1)
             return std::nullopt;
@@ -40,17 +46,17 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
     const auto valueIt = json.find("v");
     if (json.size() != 2 || valueIt == json.end())
         return std::nullopt;
-    const Json& v = *valueIt;
+    const AnyJson& v = *valueIt;
     if (tag == "bool") {
         if (!v.is_boolean())
             return std::nullopt;
-        return PropertyListValue(v.get<bool>());
+        return PropertyListValue(v.template get<bool>());
     }
     if (tag == "int") {
         if (v.is_number_integer() && !v.is_number_unsigned())
-            return PropertyListValue(v.get<std::int64_t>());
+            return PropertyListValue(v.template get<std::int64_t>());
         if (v.is_number_unsigned()) {
-            const auto u = v.get<std::uint64_t>();
+            const auto u = v.template get<std::uint64_t>();
             if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
                 return std::nullopt;
             return PropertyListValue(static_cast<std::int64_t>(u));
@@ -68,12 +74,12 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
     if (tag == "string") {
         if (!v.is_string())
             return std::nullopt;
-        return PropertyListValue(v.get<std::string>());
+        return PropertyListValue(v.template get<std::string>());
     }
     if (tag == "data") {
         if (!v.is_string())
             return std::nullopt;
-        auto bytes = Base64::decode(v.get_ref<const std::string&>());
+        auto bytes = Base64::decode(v.template get_ref<const std::string&>());
         if (!bytes)
             return std::nullopt;
         return PropertyListValue(std::move(*bytes));
@@ -99,7 +105,8 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
             auto item = decode(element, depth + 1);
             if (!item)
                 return std::nullopt;
-            dictionary.insert_or_assign(key, std::move(*item));
+            // Sorted input goes in at the end in constant time.
+            dictionary.insert_or_assign(dictionary.end(), key, std::move(*item));
         }
         return PropertyListValue(std::move(dictionary));
     }
@@ -179,8 +186,11 @@ nlohmann::ordered_json PropertyListValue::toJSON() const
                    },
                    [&](const Dictionary& d) {
                        Json items = Json::object();
+                       // The keys are unique and sorted: appended without the ordered object's search.
+                       auto& members = items.get_ref<Json::object_t&>();
+                       members.reserve(d.size());
                        for (const auto& [key, item] : d)
-                           items[key] = item.toJSON();
+                           members.emplace_back(key, item.toJSON());
                        tagged("dict", std::move(items));
                    },
                },
@@ -201,7 +211,10 @@ std::optional<PropertyListValue> PropertyListValue::fromJSON(const nlohmann::ord
 
 std::optional<PropertyListValue> PropertyListValue::fromJSONText(std::string_view text)
 {
-    const Json json = Json::parse(text, nullptr, false);
+    // The parser takes a NUL byte for the end of the input; valid JSON text never holds one.
+    if (text.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const ParsedJson json = ParsedJson::parse(text, nullptr, false);
     if (json.is_discarded())
         return std::nullopt;
     return decode(json, 0);

@@ -104,8 +104,8 @@ std::optional<ValueBytes> ValueCodec::encode(std::string_view type, double value
         return bytes;
     }
     case Kind::signedFixed: {
-        // Two's complement below zero; above the signed range the unsigned reading still holds.
-        const double raw = clampRound(std::ldexp(value, layout->fractionBits), -32768, 65535);
+        // Two's complement, held at the ends of the signed range.
+        const double raw = clampRound(std::ldexp(value, layout->fractionBits), -32768, 32767);
         putBigEndian(bytes, static_cast<std::uint64_t>(raw < 0 ? raw + 65536 : raw), 2);
         return bytes;
     }

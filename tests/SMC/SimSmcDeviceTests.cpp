@@ -147,7 +147,7 @@ TEST(SimSmcDevice, DynamicValuesDriveReadsAndSeeWrites)
 
 TEST(SimSmcDevice, SignedFixedPointAsTheHardwareStoresIt)
 {
-    // The device stores negatives in two's complement; the client reads "sp" types unsigned.
+    // The device stores negatives in two's complement, and the client reads them so.
     const auto bytes = ValueCodec::encode("sp78", -1.5);
     ASSERT_TRUE(bytes);
     EXPECT_EQ((*bytes)[0], 0xFE);
@@ -155,7 +155,7 @@ TEST(SimSmcDevice, SignedFixedPointAsTheHardwareStoresIt)
     EXPECT_EQ(ValueCodec::decode("sp78", *bytes), -1.5);
     SimMachine m(smcTable({smcKey("IBAC", "sp78")}));
     m.device->setBytes("IBAC", *bytes);
-    EXPECT_EQ(m.smc->getValue("IBAC"), 254.5);
+    EXPECT_EQ(m.smc->getValue("IBAC"), -1.5);
 
     // Values beyond a type's range are held at its ends; non-numbers are not stored.
     EXPECT_EQ(ValueCodec::decode("ui8 ", *ValueCodec::encode("ui8 ", 300)), 255.0);
