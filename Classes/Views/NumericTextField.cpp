@@ -8,6 +8,8 @@ namespace Aerlo {
 
 NumericTextField::NumericTextField(const Kit::Rect& frame) : Kit::TextField(frame) {}
 
+NumericTextField::NumericTextField(const Kit::Coder& coder) : Kit::TextField(coder.frame) {}
+
 void NumericTextField::awakeFromNib()
 {
     setDelegate(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Kit/Coder.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/TextFieldDelegate.h"
 
@@ -15,6 +16,7 @@ public:
     static constexpr long maximum = 200;
 
     explicit NumericTextField(const Kit::Rect& frame = {});
+    explicit NumericTextField(const Kit::Coder& coder);
     void awakeFromNib();
     bool becomeFirstResponder() override;
 
