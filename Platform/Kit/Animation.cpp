@@ -29,10 +29,13 @@ double Animation::activeDuration() const
     return local / std::fabs(speed);
 }
 
+double Animation::endTime() const { return beginTime + activeDuration(); }
+
 bool Animation::hasEnded(double t) const
 {
     const double active = activeDuration();
-    return std::isfinite(active) && t - beginTime >= active;
+    // The same sum as the scheduled end time, so that the end timer sees it ended.
+    return std::isfinite(active) && t >= endTime();
 }
 
 std::optional<double> Animation::progress(double t) const

@@ -18,7 +18,7 @@ class AnimationDelegate {
 public:
     virtual ~AnimationDelegate() = default;
     virtual void animationDidStart(Animation&) {}
-    // On the main thread; `finished` is false when the animation was removed or replaced.
+    // On the main run loop after the animation stopped; `finished` is false when it was removed or replaced.
     virtual void animationDidStop(Animation&, bool /*finished*/) {}
 };
 
@@ -54,6 +54,8 @@ public:
     // The animation's eased progress at parent time `t`: nothing while it shows nothing.
     std::optional<double> progress(double t) const;
     bool hasEnded(double t) const;
+    // beginTime + activeDuration (infinity when it never ends).
+    double endTime() const;
     // The model's value at the animation's key paths changed by the animation at parent time `t`.
     virtual void apply(LayerProperties& presentation, const LayerProperties& model, double t) const = 0;
 };

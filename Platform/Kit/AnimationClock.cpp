@@ -50,8 +50,7 @@ void AnimationClock::update()
         for (const auto& e : layer->animations_) {
             if (e.stopReported)
                 continue;
-            const double end = e.animation->isDegenerate() ? e.animation->beginTime
-                                                           : e.animation->beginTime + e.animation->activeDuration();
+            const double end = e.animation->endTime();
             if (std::isfinite(end))
                 nextEnd = std::min(nextEnd, layer->mediaTimeOf(end));
         }

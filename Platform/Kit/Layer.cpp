@@ -1,5 +1,6 @@
 #include "Platform/Kit/Layer.h"
 
+#include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/GraphicsContext.h"
@@ -181,10 +182,15 @@ void Layer::stopEntry(AnimationEntry& entry, bool finished)
         return;
     entry.stopReported = true;
     auto animation = entry.animation;
-    if (animation->delegate)
-        animation->delegate->animationDidStop(*animation, finished);
-    if (animation->completion)
-        animation->completion(finished);
+    if (!animation->delegate && !animation->completion)
+        return;
+    // Told on the main run loop's next pass, as the platform does: never inside the call that removed it.
+    Foundation::RunLoop::main().perform([animation, finished] {
+        if (animation->delegate)
+            animation->delegate->animationDidStop(*animation, finished);
+        if (animation->completion)
+            animation->completion(finished);
+    });
 }
 
 std::shared_ptr<Animation> Layer::animation(const std::string& key) const
@@ -290,11 +296,15 @@ bool Layer::hasRunningAnimations() const
 
 void Layer::finishEndedAnimations()
 {
+    auto keep = weak_from_this().lock();
     const double t = localTime();
+    const double now = AnimationClock::mediaTime();
     bool removed = false;
     std::vector<AnimationEntry> ended;
     for (auto it = animations_.begin(); it != animations_.end();) {
-        if (!it->stopReported && it->animation->hasEnded(t)) {
+        // Ended in local time, or at the media time its end timer was set for.
+        const bool hasEnded = it->animation->hasEnded(t) || mediaTimeOf(it->animation->endTime()) <= now;
+        if (!it->stopReported && hasEnded) {
             if (it->animation->isRemovedOnCompletion) {
                 ended.push_back(std::move(*it));
                 it = animations_.erase(it);

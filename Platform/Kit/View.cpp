@@ -320,13 +320,7 @@ bool View::isDescendantOf(const View* view) const
     return false;
 }
 
-Window* View::window() const
-{
-    const View* v = this;
-    while (v->superview_)
-        v = v->superview_;
-    return v->window_;
-}
+Window* View::window() const { return window_; }
 
 void View::moveToWindow(Window* window)
 {
@@ -453,8 +447,6 @@ void View::runHooks(Hook hook)
 
 void View::addPostHook(Hook hook, HookFunction function) { registry().hooks[hook].push_back(std::move(function)); }
 
-void View::removeAllPostHooksForTesting() { registry().hooks.clear(); }
-
 void View::runLayoutPass()
 {
     if (needsLayout_) {
@@ -494,9 +486,18 @@ void View::runUpdateLayerPass()
 
 void View::layoutSubtreeIfNeeded() { runLayoutPass(); }
 
+void View::refreshPresentation()
+{
+    if (layer_->hasRunningAnimations() || !layer_->animationKeys().empty())
+        layerDidChange();
+    for (auto& sub : subviews_)
+        sub->refreshPresentation();
+}
+
 void View::displayIfNeeded()
 {
     auto keep = weak_from_this().lock();
+    refreshPresentation();
     runLayoutPass();
     runWillDrawPass();
     runUpdateLayerPass();

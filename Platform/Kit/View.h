@@ -161,7 +161,6 @@ public:
     // Process-wide hooks run after the base class's setFrameSize, layout and viewWillDraw of every view.
     using HookFunction = std::function<void(View&)>;
     static void addPostHook(Hook hook, HookFunction function);
-    static void removeAllPostHooksForTesting();
 
     // Called by the layer when something it shows changed.
     void layerDidChange();
@@ -181,6 +180,8 @@ private:
     void syncLayerGeometry();
     void moveToWindow(Window* window);
     void noteHiddenChange(bool hidden);
+    // Effects and geometry follow the animations' values now.
+    void refreshPresentation();
     void runLayoutPass();
     void runWillDrawPass();
     void runUpdateLayerPass();
