@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Kit/Image.h"
 #include "Platform/Kit/ModalResponse.h"
 #include "Platform/Kit/StateValue.h"
 
@@ -54,6 +55,10 @@ public:
     const std::string& helpAnchor() const { return helpAnchor_; }
     void setHelpAnchor(std::string anchor) { helpAnchor_ = std::move(anchor); }
 
+    // The image beside the texts; none: the style's own symbol.
+    const Image& icon() const { return icon_; }
+    void setIcon(Image icon) { icon_ = std::move(icon); }
+
     // Shown below the texts; the alert does not own it.
     View* accessoryView() const { return accessoryView_; }
     void setAccessoryView(View* view) { accessoryView_ = view; }
@@ -75,6 +80,7 @@ private:
     bool showsHelp_ = false;
     std::string helpAnchor_;
     View* accessoryView_ = nullptr;
+    Image icon_;
 };
 
 } // namespace Kit

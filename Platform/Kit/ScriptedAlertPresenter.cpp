@@ -37,7 +37,8 @@ void ScriptedAlertPresenter::beginSheet(Alert& alert, Window* window, std::funct
 ModalResponse ScriptedAlertPresenter::answer(Alert& alert, bool asSheet, Window* window)
 {
     shown_.push_back({alert.messageText(), alert.informativeText(), alert.alertStyle(), alert.shownButtonTitles(),
-                      alert.showsSuppressionButton(), alert.suppressionButton().title, alert.accessoryView(), asSheet,
+                      alert.showsSuppressionButton(), alert.suppressionButton().title, alert.accessoryView(),
+                      alert.icon().isValid(), asSheet,
                       window, Foundation::RunLoop::main().currentMode()});
     if (scripts_.empty()) {
         failures_.push_back("an alert with no script left: \"" + alert.messageText() + "\"");

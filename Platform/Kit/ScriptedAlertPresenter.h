@@ -35,6 +35,7 @@ struct ShownAlert {
     bool showsSuppressionButton = false;
     std::string suppressionTitle;
     View* accessoryView = nullptr;
+    bool hasIcon = false;
     bool asSheet = false;
     Window* window = nullptr;
     Foundation::RunLoop::Mode mode = Foundation::RunLoop::Mode::default_; // the run loop's mode while shown

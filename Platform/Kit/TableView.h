@@ -67,15 +67,15 @@ public:
     long numberOfRows() const { return static_cast<long>(rows_.size()); }
     void reloadData();
     // Asks the delegate again for the cells of those rows and columns (out-of-range indexes are skipped).
-    void reloadData(const IndexSet& rowIndexes, const IndexSet& columnIndexes);
-    void beginUpdates();
-    void endUpdates();
+    virtual void reloadData(const IndexSet& rowIndexes, const IndexSet& columnIndexes);
+    virtual void beginUpdates();
+    virtual void endUpdates();
     // Each index is a position in the table as it is while the rows go in (ascending order); indexes past
     // the end are skipped.
-    void insertRows(const IndexSet& indexes, unsigned animation = effectNone);
+    virtual void insertRows(const IndexSet& indexes, unsigned animation = effectNone);
     // Indexes in the table before the removal; those out of range are skipped.
-    void removeRows(const IndexSet& indexes, unsigned animation = effectNone);
-    void moveRow(long oldIndex, long newIndex);
+    virtual void removeRows(const IndexSet& indexes, unsigned animation = effectNone);
+    virtual void moveRow(long oldIndex, long newIndex);
     Rect rectOfRow(long row) const;
     Rect rectOfColumn(long column) const;
     // The row under a point of the table's bounds; −1 when none.

@@ -4,6 +4,8 @@
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/QtAlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
+#include "Platform/Kit/View.h"
+#include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/KitTest.h"
 
 #include <QApplication>
@@ -179,15 +181,18 @@ TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClicke
     alert.addButton("First");
     alert.addButton("Second");
     alert.setShowsSuppressionButton(true);
+    auto accessory = std::make_shared<View>(Rect {0, 0, 200, 40});
+    alert.setAccessoryView(accessory.get());
+    Window window({100, 100, 400, 300}, Window::titled);
     std::vector<ModalResponse> responses;
     QtAlertPresenter presenter;
-    presenter.beginSheet(alert, nullptr, [&](ModalResponse response) { responses.push_back(response); });
+    presenter.beginSheet(alert, &window, [&](ModalResponse response) { responses.push_back(response); });
 
-    QMessageBox* box = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* candidate = qobject_cast<QMessageBox*>(widget); candidate && candidate->isVisible())
-            box = candidate;
+    auto* box = window.qtWidget()->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_TRUE(box->isAncestorOf(accessory->qtWidget()));
+    EXPECT_EQ(accessory->qtWidget()->size(), QSize(200, 40));
     EXPECT_EQ(box->text(), "Title");
     EXPECT_EQ(box->informativeText(), "Details");
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
@@ -204,4 +209,6 @@ TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClicke
     driver().advance(0);
     EXPECT_EQ(responses, std::vector<ModalResponse> {AlertSecondButtonReturn});
     EXPECT_EQ(alert.suppressionButton().state, StateValue::on);
+    // The accessory view is given back when the alert ends.
+    EXPECT_EQ(accessory->qtWidget()->parentWidget(), nullptr);
 }
