@@ -53,12 +53,13 @@ void QVBaseBox::setUp()
     setFillColor(currentFill());
     if (!appearanceObservation_)
         appearanceObservation_.emplace(
-            Kit::Appearance::observeEffectiveApplication([this] { observeValueForEffectiveAppearance(); }));
+            Kit::Appearance::observeEffectiveApplication([this] { observeValueForKeyPath("effectiveAppearance"); }));
 }
 
-void QVBaseBox::observeValueForEffectiveAppearance()
+void QVBaseBox::observeValueForKeyPath(const std::string& keyPath)
 {
-    setFillColor(currentFill());
+    if (keyPath == "effectiveAppearance")
+        setFillColor(currentFill());
 }
 
 } // namespace Aerlo

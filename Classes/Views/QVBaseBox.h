@@ -5,6 +5,7 @@
 #include "Platform/Kit/Coder.h"
 
 #include <optional>
+#include <string>
 
 namespace Aerlo {
 
@@ -20,9 +21,11 @@ public:
     static Kit::Colour currentFill();
     bool isObservingAppearance() const { return appearanceObservation_.has_value(); }
 
+    // A change of the observed key path: "effectiveAppearance" recomputes the fill; others are ignored.
+    virtual void observeValueForKeyPath(const std::string& keyPath);
+
 private:
     void setUp();
-    void observeValueForEffectiveAppearance();
 
     // Dropped with the box, so a later change of appearance reaches no box that is gone.
     std::optional<Foundation::ObserverToken> appearanceObservation_;
