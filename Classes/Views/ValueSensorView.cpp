@@ -4,6 +4,8 @@
 #include "Classes/Configure/Global/TemperatureUnits.h"
 #include "Platform/Foundation/NotificationCenter.h"
 
+#include <algorithm>
+
 namespace Aerlo {
 
 namespace {
@@ -60,11 +62,15 @@ void ValueSensorView::update(const Foundation::Notification& notification)
 void ValueSensorView::layout()
 {
     Kit::StackView::layout();
-    // The name is 16 high, centred in the row.
-    Kit::Rect frame = labelView_->frame();
-    frame.origin.y += (frame.height() - labelHeight) / 2;
-    frame.size.height = labelHeight;
-    labelView_->setFrame(frame);
+    // A row centres its views vertically: the name 16 high, the value as high as its text.
+    const auto centre = [this](Kit::TextField& field, double fieldHeight) {
+        Kit::Rect frame = field.frame();
+        frame.origin.y = (bounds().height() - fieldHeight) / 2;
+        frame.size.height = fieldHeight;
+        field.setFrame(frame);
+    };
+    centre(*labelView_, labelHeight);
+    centre(*valueView_, std::min(bounds().height(), valueView_->intrinsicContentSize().height));
 }
 
 void ValueSensorView::mouseEntered(const Kit::Event&)
