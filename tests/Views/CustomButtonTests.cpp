@@ -245,6 +245,34 @@ TEST_F(CustomButtonTest, RendersBothLooksAndTheFadeBetweenThem)
     EXPECT_LT(active.alphaAt({20.5, 49.5}), 0.1);
 }
 
+TEST_F(CustomButtonTest, ColourProvidersWinOverTheStoredColoursWhenTheLookChanges)
+{
+    auto button = makeButton();
+    int calls = 0;
+    button->setColorGenerator("activeBackgroundColor", [&calls] {
+        ++calls;
+        return Kit::Colour::red();
+    });
+    button->setColorGenerator("textColor", [] { return Kit::Colour::green(); });
+    EXPECT_TRUE(button->colorGenerator("activeBackgroundColor"));
+    EXPECT_FALSE(button->colorGenerator("backgroundColor"));
+    EXPECT_EQ(calls, 0) << "called when the look changes, not when registered";
+    setState(*button, Kit::StateValue::on);
+    advance(0.3);
+    EXPECT_GE(calls, 1);
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), Kit::Colour::red());
+    setState(*button, Kit::StateValue::off);
+    advance(0.3);
+    EXPECT_EQ(stored(*button->titleLayer(), "foregroundColor"), Kit::Colour::green());
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), normalFill);
+
+    button->setColorGenerator("activeBackgroundColor", {});
+    EXPECT_FALSE(button->colorGenerator("activeBackgroundColor"));
+    setState(*button, Kit::StateValue::on);
+    advance(0.3);
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), activeFill);
+}
+
 TEST_F(CustomButtonTest, ACircleButtonIsMadeFromItsCentreAndRadius)
 {
     const auto button = QVCustomButton::circleButton("1", 15, {50, 50});
