@@ -1,8 +1,8 @@
 #include "Platform/Kit/AlertPresenter.h"
 
-#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/QtAlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
+#include "Platform/Kit/SharedPresenter.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -12,10 +12,8 @@ namespace Kit {
 
 namespace {
 
-using Shared = std::shared_ptr<AlertPresenter>;
-
 // AERLO_ALERT_RESPONSES="1000,1001": scripted answers for a headless run.
-Shared makeDefault()
+std::shared_ptr<AlertPresenter> makeDefault()
 {
     const char* responses = std::getenv("AERLO_ALERT_RESPONSES");
     if (!responses)
@@ -36,9 +34,9 @@ Shared makeDefault()
     return std::make_shared<ScriptedAlertPresenter>(std::move(scripts));
 }
 
-Foundation::SharedInstance<Shared>& instance()
+SharedPresenter<AlertPresenter>& instance()
 {
-    static Foundation::SharedInstance<Shared> shared([](void* storage) { new (storage) Shared(makeDefault()); });
+    static SharedPresenter<AlertPresenter> shared(makeDefault);
     return shared;
 }
 
@@ -51,10 +49,7 @@ std::shared_ptr<AlertPresenter> AlertPresenter::shared()
 
 void AlertPresenter::setShared(std::shared_ptr<AlertPresenter> presenter)
 {
-    if (presenter)
-        instance().resetForTesting([presenter](void* storage) { new (storage) Shared(presenter); });
-    else
-        instance().resetForTesting();
+    instance().set(std::move(presenter));
 }
 
 } // namespace Kit

@@ -223,7 +223,7 @@ void Button::drawCheck(const Rect& box)
 void Button::drawTitleAndImage(const Rect& rect)
 {
     GraphicsContext* context = GraphicsContext::current();
-    const Colour textColour = isEnabled() ? Colour::controlTextColor() : Colour::controlTextColor().withAlphaComponent(0.4);
+    const Colour textColour = titleColour();
     Rect textRect = rect;
     if (image_.isValid() && imagePosition_ != ImagePosition::noImage) {
         const Size size = image_.size();

@@ -1,5 +1,7 @@
 #include "Platform/Kit/Control.h"
 
+#include "Platform/Kit/GraphicsContext.h"
+
 namespace Kit {
 
 Control::Control(const Rect& frame, std::shared_ptr<Cell> cell)
@@ -66,6 +68,19 @@ bool Control::sendAction()
     if (!isEnabled())
         return false;
     return action_.send(*this);
+}
+
+Colour Control::titleColour() const
+{
+    const Colour colour = Colour::controlTextColor();
+    return isEnabled() ? colour : colour.withAlphaComponent(0.4);
+}
+
+BezierPath Control::fillBezel(GraphicsContext& context) const
+{
+    const BezierPath body = BezierPath::roundedRect(bounds().insetBy(0.5, 0.5), 5, 5);
+    context.fillPath(body, Colour::controlBackgroundColor());
+    return body;
 }
 
 } // namespace Kit

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Cell.h"
+#include "Platform/Kit/Colour.h"
 #include "Platform/Kit/TargetAction.h"
 #include "Platform/Kit/View.h"
 
 #include <memory>
 
 namespace Kit {
+
+class GraphicsContext;
 
 // A view that holds a value in its cell and sends its action to its target when the user changes it.
 // Values set by code send nothing.
@@ -52,6 +56,13 @@ public:
     void setAction(Action action) { action_ = std::move(action); }
     // Calls the action with this control as sender; false when there is none or the control is disabled.
     virtual bool sendAction();
+
+protected:
+    // The text colour of the control's titles: the control text colour, faded while disabled.
+    Colour titleColour() const;
+    // Fills the rounded body the bordered controls share (bounds inset by half a point, radius 5) and
+    // returns its outline for the caller to stroke after what it draws inside.
+    BezierPath fillBezel(GraphicsContext& context) const;
 
 private:
     std::shared_ptr<Cell> cell_;

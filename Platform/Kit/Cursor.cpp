@@ -1,7 +1,10 @@
 #include "Platform/Kit/Cursor.h"
 
+#include "Platform/Kit/QtBridge.h"
+
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
 
 namespace Kit {
 
@@ -117,6 +120,13 @@ QCursor Cursor::qtCursor() const
         return Qt::SizeBDiagCursor;
     case Shape::operationNotAllowed:
         return Qt::ForbiddenCursor;
+    case Shape::image: {
+        if (!image_.isValid())
+            return Qt::ArrowCursor;
+        QPixmap pixmap = QPixmap::fromImage(QtBridge::image(image_));
+        pixmap.setDevicePixelRatio(image_.size().width > 0 ? image_.pixelsWide() / image_.size().width : 1);
+        return QCursor(pixmap, static_cast<int>(hotSpot_.x), static_cast<int>(hotSpot_.y));
+    }
     }
     return Qt::ArrowCursor;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Platform/Kit/Image.h"
+#include "Platform/Kit/Point.h"
+
 class QCursor;
 
 namespace Kit {
 
-// A mouse cursor: one of the standard shapes (or, later, an image with a hot spot). set() makes it the
+// A mouse cursor: one of the standard shapes or an image with a hot spot. set() makes it the
 // application's cursor; push and pop keep a stack; hide and unhide count (each hide needs one unhide).
 // Main thread only.
 class Cursor {
@@ -21,9 +24,12 @@ public:
         resizeNorthWestSouthEast,
         resizeNorthEastSouthWest,
         operationNotAllowed,
+        image, // an image with a hot spot
     };
 
     explicit Cursor(Shape shape = Shape::arrow) : shape_(shape) {}
+    // The hot spot is in the image's points from its top left.
+    Cursor(Image image, Point hotSpot) : shape_(Shape::image), image_(std::move(image)), hotSpot_(hotSpot) {}
 
     static Cursor arrowCursor() { return Cursor(Shape::arrow); }
     static Cursor IBeamCursor() { return Cursor(Shape::iBeam); }
@@ -36,7 +42,14 @@ public:
     static Cursor operationNotAllowedCursor() { return Cursor(Shape::operationNotAllowed); }
 
     Shape shape() const { return shape_; }
-    bool operator==(const Cursor&) const = default;
+    const Image& image() const { return image_; }
+    Point hotSpot() const { return hotSpot_; }
+    // Standard cursors are equal by shape, image cursors by image and hot spot.
+    bool operator==(const Cursor& other) const
+    {
+        return shape_ == other.shape_
+            && (shape_ != Shape::image || (image_ == other.image_ && hotSpot_ == other.hotSpot_));
+    }
 
     // The application's cursor from now on (until another set or a pop).
     void set() const;
@@ -59,6 +72,8 @@ public:
 
 private:
     Shape shape_;
+    Image image_;
+    Point hotSpot_;
 };
 
 } // namespace Kit

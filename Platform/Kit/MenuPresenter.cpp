@@ -1,18 +1,15 @@
 #include "Platform/Kit/MenuPresenter.h"
 
-#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/QtMenuPresenter.h"
+#include "Platform/Kit/SharedPresenter.h"
 
 namespace Kit {
 
 namespace {
 
-using Shared = std::shared_ptr<MenuPresenter>;
-
-Foundation::SharedInstance<Shared>& instance()
+SharedPresenter<MenuPresenter>& instance()
 {
-    static Foundation::SharedInstance<Shared> shared(
-        [](void* storage) { new (storage) Shared(std::make_shared<QtMenuPresenter>()); });
+    static SharedPresenter<MenuPresenter> shared([] { return std::make_shared<QtMenuPresenter>(); });
     return shared;
 }
 
@@ -25,10 +22,7 @@ std::shared_ptr<MenuPresenter> MenuPresenter::shared()
 
 void MenuPresenter::setShared(std::shared_ptr<MenuPresenter> presenter)
 {
-    if (presenter)
-        instance().resetForTesting([presenter](void* storage) { new (storage) Shared(presenter); });
-    else
-        instance().resetForTesting();
+    instance().set(std::move(presenter));
 }
 
 } // namespace Kit

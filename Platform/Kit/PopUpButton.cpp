@@ -126,13 +126,11 @@ void PopUpButton::draw(const Rect&)
     GraphicsContext* context = GraphicsContext::current();
     if (!context)
         return;
+    context->strokePath(fillBezel(*context), Colour::separatorColor(), 1);
     const Rect b = bounds().insetBy(0.5, 0.5);
-    const BezierPath body = BezierPath::roundedRect(b, 5, 5);
-    context->fillPath(body, Colour::controlBackgroundColor());
-    context->strokePath(body, Colour::separatorColor(), 1);
     const Font& titleFont = font();
     const double lineHeight = titleFont.lineHeight();
-    const Colour text = isEnabled() ? Colour::controlTextColor() : Colour::controlTextColor().withAlphaComponent(0.4);
+    const Colour text = titleColour();
     context->drawText(titleOfSelectedItem(), {b.x() + 8, b.midY() - lineHeight / 2, std::max(0.0, b.width() - 28), lineHeight},
         titleFont, text, TextAlignment::left, true);
     // The chevron at the right end.

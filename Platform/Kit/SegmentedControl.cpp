@@ -131,9 +131,7 @@ void SegmentedControl::draw(const Rect&)
     GraphicsContext* context = GraphicsContext::current();
     if (!context)
         return;
-    const Rect b = bounds().insetBy(0.5, 0.5);
-    const BezierPath body = BezierPath::roundedRect(b, 5, 5);
-    context->fillPath(body, Colour::controlBackgroundColor());
+    const BezierPath body = fillBezel(*context);
     const Font& labelFont = font();
     const double lineHeight = labelFont.lineHeight();
     for (long i = 0; i < segmentCount(); ++i) {
@@ -143,8 +141,8 @@ void SegmentedControl::draw(const Rect&)
             context->fillPath(BezierPath::roundedRect(r.insetBy(1.5, 1.5), 4, 4), Colour::controlAccentColor());
         if (i > 0 && !selected && !isSelected(i - 1))
             context->fillRect({r.x() - 0.5, r.y() + 4, 1, std::max(0.0, r.height() - 8)}, Colour::separatorColor());
-        Colour text = selected ? Colour::whiteColor() : Colour::controlTextColor();
-        if (!isEnabled() || !isEnabled(i))
+        Colour text = selected ? Colour::whiteColor() : titleColour();
+        if (!isEnabled(i))
             text = text.withAlphaComponent(0.4);
         context->drawText(label(i), {r.x() + 2, r.midY() - lineHeight / 2, std::max(0.0, r.width() - 4), lineHeight},
             labelFont, text, TextAlignment::center, true);

@@ -89,3 +89,18 @@ TEST_F(CursorTest, ShapesMapToQtShapes)
     for (const auto& [cursor, shape] : cases)
         EXPECT_EQ(cursor.qtCursor().shape(), shape) << static_cast<int>(cursor.shape());
 }
+
+TEST_F(CursorTest, AnImageCursorKeepsItsHotSpot)
+{
+    Kit::Image image(Kit::Size {16, 16}, 2);
+    const Cursor cursor(image, {3, 5});
+    EXPECT_EQ(cursor.shape(), Cursor::Shape::image);
+    const QCursor qt = cursor.qtCursor();
+    EXPECT_EQ(qt.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(qt.hotSpot(), QPoint(3, 5));
+    EXPECT_EQ(qt.pixmap().deviceIndependentSize().toSize(), QSize(16, 16));
+    cursor.set();
+    EXPECT_EQ(shown(), Qt::BitmapCursor);
+    // Without an image it is the arrow.
+    EXPECT_EQ(Cursor(Kit::Image(), {0, 0}).qtCursor().shape(), Qt::ArrowCursor);
+}

@@ -22,19 +22,26 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# wait_for <name> <pid> <log> <command...>: until the command succeeds, for 10 s at most while the process lives.
+wait_for() {
+    name=$1 pid=$2 log=$3
+    shift 3
+    tries=0
+    until "$@" >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        if [ $tries -gt 100 ] || ! kill -0 "$pid" 2>/dev/null; then
+            echo "run-with-tray: $name did not start" >&2
+            cat "$log" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+}
+
 # Xvfb picks a free display and writes its number once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-tries=0
-until [ -s "$work/display" ]; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "run-with-tray: Xvfb did not start" >&2
-        cat "$work/xvfb.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
+wait_for "Xvfb" "$xvfb_pid" "$work/xvfb.log" test -s "$work/display"
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
 unset WAYLAND_DISPLAY
@@ -47,15 +54,6 @@ export XDG_RUNTIME_DIR
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent false \
     >"$work/trayer.log" 2>&1 &
 tray_pid=$!
-tries=0
-until xdotool search --classname trayer >/dev/null 2>&1; do
-    tries=$((tries + 1))
-    if [ $tries -gt 100 ] || ! kill -0 "$tray_pid" 2>/dev/null; then
-        echo "run-with-tray: trayer did not start" >&2
-        cat "$work/trayer.log" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
+wait_for "trayer" "$tray_pid" "$work/trayer.log" xdotool search --classname trayer
 
 "$@"
