@@ -180,6 +180,10 @@ TEST_F(SensorPopupTest, RowsAre22HighWithTheNameAtTheLeftAndTheValueAtTheRight)
     EXPECT_EQ(values.labelView()->frame().height(), 16);
     EXPECT_LT(values.labelView()->frame().maxX(), values.valueView()->frame().minX() + 0.5);
     EXPECT_NEAR(values.valueView()->frame().maxX(), popupWidth, 0.5);
+    EXPECT_EQ(values.labelView()->frame().y(), 3) << "the name is centred in the row";
+    EXPECT_NEAR(values.labelView()->frame().maxY() - values.labelView()->font().ascender(),
+        values.valueView()->frame().maxY() - values.valueView()->font().ascender(), 1e-9)
+        << "the value sits on the name's baseline";
     ASSERT_EQ(values.trackingAreas().size(), 1u);
     EXPECT_EQ(values.trackingAreas()[0]->rect(), (Kit::Rect {0, 0, popupWidth, 22}));
     EXPECT_EQ(values.trackingAreas()[0]->options(), 0xC1u);
