@@ -55,7 +55,8 @@ Registry& registry()
 bool usableSuiteName(std::string_view name)
 {
     return !name.empty() && name.size() <= maximumSuiteNameLength && name != "." && name != ".."
-        && name != globalDomainSuiteName && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+        && name != globalDomainSuiteName && name.find('/') == std::string_view::npos
+        && name.find('\0') == std::string_view::npos;
 }
 
 std::string errorText(int error) { return std::system_category().message(error); }
@@ -563,7 +564,8 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::recoverFromCorruptio
     if (loaded.status == LoadResult::Status::tooLarge)
         said.add(tooLargeLine(file, suiteName_, loaded.info.st_size));
     // Empty, under whatever now lies at the path (a file that could not be moved is not re-reported).
-    const bool readable = loaded.status != LoadResult::Status::unreadable && loaded.status != LoadResult::Status::tooLarge;
+    const bool readable =
+        loaded.status != LoadResult::Status::unreadable && loaded.status != LoadResult::Status::tooLarge;
     return std::make_shared<Snapshot>(Snapshot {statIdentity(file), {}, readable});
 }
 

@@ -144,7 +144,8 @@ private:
     void removeObserver(std::uint64_t id);
 
     const std::string suiteName_;
-    mutable std::mutex cacheMutex_; // guards cache_, mark_, markedFile_, markedRoot_; never held while waiting for the file lock's owner
+    // Guards cache_, mark_, markedFile_ and markedRoot_; never held while waiting for the file lock's owner.
+    mutable std::mutex cacheMutex_;
     mutable std::mutex writeMutex_; // one writer of this suite at a time in this process; taken before the file lock
     mutable std::shared_ptr<const Snapshot> cache_;
     mutable std::shared_ptr<FileWatcher::Mark> mark_; // nullptr while the file is not watched

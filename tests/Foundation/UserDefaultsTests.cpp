@@ -577,9 +577,9 @@ TEST_F(UserDefaultsTest, AFileAboveTheSizeCapIsLeftAsItIs)
 
     capture.clear();
     EXPECT_FALSE(suite().set(1, "b"));
-    EXPECT_EQ(capture.lines(), std::vector<std::string> {"Could not save \"b\" in the defaults suite \"" + std::string(testSuite)
-                                                         + "\" (" + file.string()
-                                                         + " is larger than 4 MiB and is left as it is)."});
+    const std::string couldNotSave = "Could not save \"b\" in the defaults suite \"" + std::string(testSuite) + "\" (";
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string> {couldNotSave + file.string() + " is larger than 4 MiB and is left as it is)."});
     EXPECT_EQ(readFile(file), large);
     EXPECT_TRUE(filesStartingWith(file.parent_path(), file.filename().string() + ".corrupt-").empty());
 
@@ -588,7 +588,8 @@ TEST_F(UserDefaultsTest, AFileAboveTheSizeCapIsLeftAsItIs)
     ASSERT_TRUE(suite().set("small", "a"));
     capture.clear();
     EXPECT_FALSE(suite().set(std::string(static_cast<size_t>(UserDefaults::maximumFileSize), 'y'), "a"));
-    EXPECT_EQ(capture.lines(), std::vector<std::string> {"Could not save \"a\" in the defaults suite \"" + std::string(testSuite)
+    EXPECT_EQ(capture.lines(), std::vector<std::string> {"Could not save \"a\" in the defaults suite \""
+                                                         + std::string(testSuite)
                                                          + "\" (the suite would be larger than 4 MiB)."});
     EXPECT_EQ(suite().string("a"), "small");
     EXPECT_TRUE(suite().synchronize());
@@ -648,6 +649,7 @@ TEST_F(UserDefaultsTest, TheStandardSuiteFallsBackToTheGlobalDomain)
     EXPECT_FALSE(UserDefaults::suite(UserDefaults::defaultStandardSuiteName)->object("AppleInterfaceStyle"));
 
     // Another process's change of the global domain shows like any other.
-    writeFile(globalDomainFile(), PropertyListValue(PropertyListValue::Dictionary {{"AppleInterfaceStyle", "Light"}}).toJSONText());
+    const PropertyListValue::Dictionary changed = {{"AppleInterfaceStyle", "Light"}};
+    writeFile(globalDomainFile(), PropertyListValue(changed).toJSONText());
     EXPECT_TRUE(holdsWithin(aSecond, [this] { return suite().string("AppleInterfaceStyle") == "Light"; }));
 }

@@ -154,7 +154,9 @@ TEST(SensorListBuild, UnusableFanCountMeansNoFans)
 
 TEST(SensorListBuild, SignedReadingsAndTheNoSensorTemperature)
 {
-    const auto bytes = [](std::string key, std::vector<std::uint8_t> value) { return smcKey(std::move(key), "sp78", value); };
+    const auto bytes = [](std::string key, std::vector<std::uint8_t> value) {
+        return smcKey(std::move(key), "sp78", value);
+    };
     // FE 10 is a battery current of -1.9375 A (discharging); 81 00 is -127, a CPU core with no sensor.
     const auto sensors = build(smcTable({bytes("IBAC", {0xFE, 0x10}), bytes("TC0c", {0x32, 0x00}),
                                          bytes("TC1c", {0x81, 0x00}), bytes("TC2c", {0x34, 0x00}),
