@@ -167,6 +167,23 @@ TEST_F(CustomButtonTest, PressesSendTheActionOnceAndOnlyWhenReleasedInside)
     EXPECT_EQ(actions, 2);
 }
 
+TEST_F(CustomButtonTest, APressShowsTheActiveLookUntilTheRelease)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    window().displayIfNeeded();
+    advance(0.25);
+    const Snapshot pressed = Snapshot::of(*window().contentView());
+    pressed.save("views", "custom-button-pressed");
+    EXPECT_COLOUR_NEAR(pressed.colourAt({30, 35}), activeFill);
+    input.up(inside);
+    window().displayIfNeeded();
+    advance(0.15);
+    EXPECT_COLOUR_NEAR(Snapshot::of(*window().contentView()).colourAt({30, 35}), normalFill);
+}
+
 TEST_F(CustomButtonTest, ADisabledButtonIsDimmedAndTakesNoClicks)
 {
     auto button = makeButton();

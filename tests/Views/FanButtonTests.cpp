@@ -64,6 +64,16 @@ TEST_F(FanButtonTest, AStoryboardBackgroundShowsUntilThePointerHasBeenInAndOut)
     EXPECT_EQ(background(*button), Kit::Colour::clear());
 }
 
+TEST_F(FanButtonTest, TheHoverColourFollowsTheDarkAppearance)
+{
+    auto button = makeButton();
+    window().setAppearance(Kit::Appearance::darkAqua());
+    EventInjector(window()).moveTo(inside);
+    const Snapshot hovered = Snapshot::of(*window().contentView());
+    hovered.save("views", "fan-button-hover-dark");
+    EXPECT_COLOUR_NEAR_TOL(hovered.colourAt({25, 25}), (Kit::Colour {1, 1, 1, 0.10}), 0.01);
+}
+
 TEST_F(FanButtonTest, ABackgroundSetInCodeWhileOutsideLeavesItClear)
 {
     auto button = makeButton();
