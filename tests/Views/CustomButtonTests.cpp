@@ -184,6 +184,22 @@ TEST_F(CustomButtonTest, APressShowsTheActiveLookUntilTheRelease)
     EXPECT_COLOUR_NEAR(Snapshot::of(*window().contentView()).colourAt({30, 35}), normalFill);
 }
 
+TEST_F(CustomButtonTest, APressLostWithoutAReleaseEndsAsOneDraggedOut)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    EXPECT_EQ(button->state(), Kit::StateValue::on);
+    window().orderOut(); // the window goes while the button is pressed
+    EXPECT_FALSE(button->isMouseDown());
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+    window().orderFront();
+    input.up(inside);
+    EXPECT_EQ(actions, 0);
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+}
+
 TEST_F(CustomButtonTest, ADisabledButtonIsDimmedAndTakesNoClicks)
 {
     auto button = makeButton();

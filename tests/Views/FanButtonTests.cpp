@@ -114,6 +114,18 @@ TEST_F(FanButtonTest, AClickSendsOneActionAndEndsClear)
     EXPECT_LT(clicked.colourAt({25, 25}).alphaComponent(), 0.01);
 }
 
+TEST_F(FanButtonTest, APressLostWithoutAReleaseAlsoEndsClear)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    window().orderOut();
+    EXPECT_FALSE(button->mouseInside);
+    EXPECT_EQ(background(*button), Kit::Colour::clear());
+    EXPECT_EQ(actions, 0);
+}
+
 TEST_F(FanButtonTest, SettersApplyToTheLayer)
 {
     auto button = makeButton();
