@@ -325,12 +325,13 @@ TEST_F(CustomButtonTest, TheTrackingRectStaysAtTheFirstBounds)
     button->updateTrackingAreas();
     EXPECT_EQ(button->trackingArea().rect(), first);
     std::size_t own = 0;
-    for (const auto& area : button->trackingAreas())
+    for (const auto& area : button->trackingAreas()) {
         if (area->owner() == button.get()) {
             ++own;
             EXPECT_EQ(area->rect(), first);
             EXPECT_EQ(area->options(), 0x41u);
         }
+    }
     EXPECT_EQ(own, 1u);
 
     // Over the grown part the pointer is outside: a press dragged there is cancelled.

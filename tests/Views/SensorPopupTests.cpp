@@ -241,7 +241,7 @@ TEST_F(SensorPopupTest, TheUnitLetterAlwaysNamesTheUnitOfTheNumber)
 
     // Another name changes nothing.
     defaults().set(std::string("fahrenheit"), "temperature_units");
-    popup->list().at("T1").lock()->valueView()->update(Foundation::Notification {"updateInterval"});
+    popup->list().at("T1").lock()->valueView()->update(Foundation::Notification {"updateInterval", nullptr, {}});
     EXPECT_EQ(shown(*popup)[1], "T1 Sensor T1 = 45°C");
 
     // Rows that are gone hear nothing.
@@ -347,9 +347,11 @@ TEST_P(PinnedPopupTest, ShowsTheProfilesReadings)
         for (const auto& [key, weakRow] : popup->list()) {
             const auto row = weakRow.lock();
             ASSERT_TRUE(row);
-            for (const auto& reading : next)
-                if (reading.key() == key)
+            for (const auto& reading : next) {
+                if (reading.key() == key) {
                     EXPECT_EQ(row->valueView()->valueView()->stringValue(), reading.preciseValueText()) << key;
+                }
+            }
         }
     }
     const auto path = std::filesystem::path(AERLO_SOURCE_DIR) / "tests/Views/golden" / (profile + ".json");
