@@ -114,7 +114,8 @@ TEST(SMCManagerFans, Names)
     };
     const std::vector<Case> cases{
         {"mbp-m1pro-2fan", 2, {"Left fan", "Right fan"}}, // two unnamed fans
-        {"mbp-intel-2fan", 2, {"Left side", "Right side"}}, // names from "F<i>ID"
+        // Names from "F<i>ID" as the real machine pads them: spaces, then a NUL that stays.
+        {"mbp-intel-2fan", 2, {std::string("Left side  \0", 12), std::string("Right side \0", 12)}},
         {"mba-intel-t2-1fan", 1, {"Fan #0"}},              // one unnamed fan
     };
     for (const auto& c : cases) {
