@@ -1,3 +1,4 @@
+#include "Classes/Configure/Global/RegularExpression.h"
 #include "Classes/Configure/Global/StringExtension.h"
 
 #include <gtest/gtest.h>
@@ -42,4 +43,21 @@ TEST(StringExtension, TruncatedAtNulAndTheForwards)
     EXPECT_EQ(trimmingWhitespaceAndNewlines(" \xFF "), "\xEF\xBF\xBD");
     EXPECT_EQ(trimmingControlCharacters("\x01\xC3\x01"), "\xEF\xBF\xBD");
     EXPECT_EQ(decodingUTF8("\xC3"), "\xEF\xBF\xBD");
+}
+
+TEST(RegularExpressionTest, CompilesOnceAndSaysWhyAPatternFails)
+{
+    const auto bad = RegularExpression::make("(unclosed");
+    ASSERT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error(), "missing closing parenthesis at offset 9");
+
+    const auto cores = RegularExpression::make("\\d+ cores");
+    ASSERT_TRUE(cores.ok());
+    const RegularExpression copy = *cores; // copies share the compiled pattern
+    EXPECT_EQ(copy.firstMatch("Apple M2 (8 cores, 10 cores)"), "8 cores");
+    EXPECT_EQ(copy.firstMatch("no cores"), std::nullopt);
+    EXPECT_EQ(copy.replacingMatches("8 cores and 10 cores", "n"), "n and n");
+    // The empty pattern matches everywhere; the text is repaired before the search.
+    EXPECT_EQ(RegularExpression::make("")->firstMatch("\xFF"), "");
+    EXPECT_TRUE(RegularExpression::make("\\x{FFFD}")->matches("a\xFF"));
 }
