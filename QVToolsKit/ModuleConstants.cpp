@@ -60,7 +60,7 @@ std::optional<std::string> localizedInfoValue(const Foundation::Bundle& bundle, 
 std::optional<SystemPlatform::ConsoleUser::User> consoleUser()
 {
     auto user = SystemPlatform::ConsoleUser::current();
-    if (!user || Foundation::equalsIgnoringASCIICase(user->name, "loginwindow"))
+    if (!user || Foundation::lowercased(user->name) == "loginwindow")
         return std::nullopt;
     return user;
 }

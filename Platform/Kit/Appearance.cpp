@@ -90,7 +90,7 @@ bool Appearance::globalStyleIsDark()
         return false;
     const auto style = domain->find("AppleInterfaceStyle");
     const std::string* text = style != domain->end() ? style->second.asString() : nullptr;
-    return text && Foundation::equalsIgnoringASCIICase(*text, "dark");
+    return text && Foundation::lowercased(*text) == "dark";
 }
 
 Appearance Appearance::system()
