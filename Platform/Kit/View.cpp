@@ -350,7 +350,19 @@ void View::setHidden(bool hidden)
 {
     if (hidden_ == hidden)
         return;
+    const bool wasHidden = isHiddenOrHasHiddenAncestor();
     hidden_ = hidden;
+    if (wasHidden != isHiddenOrHasHiddenAncestor()) {
+        // This view and the descendants that do not hide themselves.
+        std::function<void(View&)> tell = [&](View& v) {
+            if (&v != this && v.hidden_)
+                return;
+            hidden ? v.viewDidHide() : v.viewDidUnhide();
+            for (auto& sub : std::vector<std::shared_ptr<View>>(v.subviews_))
+                tell(*sub);
+        };
+        tell(*this);
+    }
     if (superview_ || window_)
         widget_->setVisible(!hidden);
     AnimationClock::shared().update();

@@ -92,6 +92,9 @@ public:
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden);
     bool isHiddenOrHasHiddenAncestor() const;
+    // The view became hidden or shown, itself or through an ancestor.
+    virtual void viewDidHide() {}
+    virtual void viewDidUnhide() {}
     // In a visible window and not hidden.
     bool isOnScreen() const;
     // The layer's opacity.

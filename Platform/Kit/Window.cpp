@@ -1,5 +1,6 @@
 #include "Platform/Kit/Window.h"
 
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
@@ -397,6 +398,7 @@ void Window::close()
 {
     if (delegate_)
         delegate_->windowWillClose(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowWillCloseNotification, this);
     orderOut();
 }
 
@@ -414,6 +416,7 @@ void Window::makeKey()
         widget_->activateWindow();
     if (delegate_)
         delegate_->windowDidBecomeKey(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowDidBecomeKeyNotification, this);
 }
 
 void Window::resignKey()
@@ -424,6 +427,7 @@ void Window::resignKey()
     r.key = nullptr;
     if (delegate_)
         delegate_->windowDidResignKey(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowDidResignKeyNotification, this);
 }
 
 void Window::mouseDown(const Event&)

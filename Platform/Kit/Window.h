@@ -24,6 +24,11 @@ namespace detail {
 class WindowWidget;
 }
 
+// Posted on Foundation's default centre with the window as the object.
+inline constexpr const char* windowDidBecomeKeyNotification = "NSWindowDidBecomeKeyNotification";
+inline constexpr const char* windowDidResignKeyNotification = "NSWindowDidResignKeyNotification";
+inline constexpr const char* windowWillCloseNotification = "NSWindowWillCloseNotification";
+
 class WindowDelegate {
 public:
     virtual ~WindowDelegate() = default;

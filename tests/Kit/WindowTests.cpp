@@ -1,3 +1,4 @@
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Panel.h"
 #include "Platform/Kit/Popover.h"
 #include "Platform/Kit/Screen.h"
@@ -93,6 +94,18 @@ TEST_F(WindowTest, KeyWindowAndDelegate)
     EXPECT_FALSE(a.isVisible());
     EXPECT_EQ(recorder.log,
         (std::vector<std::string>{"becomeKey", "resignKey", "becomeKey", "move", "resize", "willClose", "resignKey"}));
+}
+
+TEST_F(WindowTest, KeyAndCloseAreAlsoPosted)
+{
+    std::vector<std::string> names;
+    Window window(Rect{0, 0, 100, 100}, Window::titled);
+    auto token = Foundation::NotificationCenter::defaultCenter().addObserver(
+        "", &window, [&](const Foundation::Notification& n) { names.push_back(n.name); });
+    window.makeKeyAndOrderFront();
+    window.close();
+    EXPECT_EQ(names, (std::vector<std::string>{"NSWindowDidBecomeKeyNotification", "NSWindowWillCloseNotification",
+                         "NSWindowDidResignKeyNotification"}));
 }
 
 TEST_F(WindowTest, StandardButtonsActOnTheWindow)
