@@ -113,6 +113,12 @@ Window::Window(const Rect& contentRect, unsigned styleMask, int, bool)
       styleMask_(styleMask)
 {
     registry().windows.push_back(this);
+    static bool followsApplicationState = false;
+    if (!followsApplicationState && qGuiApp) {
+        followsApplicationState = true;
+        QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp,
+            [](Qt::ApplicationState state) { applicationActivityDidChange(state == Qt::ApplicationActive); });
+    }
     contentHolder_->setParent(widget_.get());
     contentHolder_->show();
     for (auto type : {ButtonType::closeButton, ButtonType::miniaturizeButton, ButtonType::zoomButton}) {
@@ -370,6 +376,7 @@ Appearance Window::effectiveAppearance() const { return appearance_ ? *appearanc
 void Window::orderFront()
 {
     visible_ = true;
+    hiddenByDeactivation_ = false;
     miniaturized_ = false;
     applyQtGeometry();
     widget_->show();
@@ -498,6 +505,19 @@ bool Window::isApplicationActive()
 }
 
 void Window::setApplicationActiveForTesting(std::optional<bool> active) { registry().activeOverride = active; }
+
+void Window::applicationActivityDidChange(bool active)
+{
+    for (Window* window : windows()) {
+        if (!active && window->hidesOnDeactivate_ && window->visible_) {
+            window->orderOut();
+            window->hiddenByDeactivation_ = true;
+        } else if (active && window->hiddenByDeactivation_) {
+            window->hiddenByDeactivation_ = false;
+            window->orderFront();
+        }
+    }
+}
 
 // Events.
 

@@ -162,6 +162,9 @@ public:
     // The application counts as active while one of its windows is key (tests may fix it).
     static bool isApplicationActive();
     static void setApplicationActiveForTesting(std::optional<bool> active);
+    // The application stopped or started being active: windows that hide on deactivation hide, and
+    // come back when it is active again. Called from Qt's application state.
+    static void applicationActivityDidChange(bool active);
 
     // An unhandled mouse-down on a window movable by its background starts a move.
     void mouseDown(const Event& event) override;
@@ -199,6 +202,7 @@ private:
     bool movableByBackground_ = false;
     bool hidesOnDeactivate_ = false;
     bool visible_ = false;
+    bool hiddenByDeactivation_ = false;
     bool miniaturized_ = false;
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;

@@ -169,6 +169,22 @@ TEST_F(WindowTest, CenterAndConversions)
     EXPECT_EQ(window.backingScaleFactor(), 1);
 }
 
+TEST_F(WindowTest, WindowsThatHideOnDeactivationComeBack)
+{
+    Panel panel(Rect{0, 0, 100, 100}, Window::borderless);
+    Window plain(Rect{0, 0, 100, 100}, Window::borderless);
+    Panel closed(Rect{0, 0, 100, 100}, Window::borderless);
+    panel.orderFront();
+    plain.orderFront();
+    Window::applicationActivityDidChange(false);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_TRUE(plain.isVisible());
+    EXPECT_FALSE(closed.isVisible());
+    Window::applicationActivityDidChange(true);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_FALSE(closed.isVisible());
+}
+
 TEST_F(WindowTest, Panels)
 {
     Panel panel(Rect{0, 0, 100, 100}, Window::borderless | Window::nonactivatingPanel);
