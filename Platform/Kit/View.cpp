@@ -350,24 +350,25 @@ void View::setHidden(bool hidden)
 {
     if (hidden_ == hidden)
         return;
-    const bool wasHidden = isHiddenOrHasHiddenAncestor();
     hidden_ = hidden;
-    if (wasHidden != isHiddenOrHasHiddenAncestor()) {
-        // This view and the descendants that do not hide themselves.
-        std::function<void(View&)> tell = [&](View& v) {
-            if (&v != this && v.hidden_)
-                return;
-            hidden ? v.viewDidHide() : v.viewDidUnhide();
-            for (auto& sub : std::vector<std::shared_ptr<View>>(v.subviews_))
-                tell(*sub);
-        };
-        tell(*this);
-    }
     if (superview_ || window_)
         widget_->setVisible(!hidden);
     AnimationClock::shared().update();
     if (superview_)
         superview_->setNeedsDisplay();
+    if (!superview_ || !superview_->isHiddenOrHasHiddenAncestor())
+        noteHiddenChange(hidden);
+}
+
+void View::noteHiddenChange(bool hidden)
+{
+    if (hidden)
+        viewDidHide();
+    else
+        viewDidUnhide();
+    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        if (!sub->hidden_)
+            sub->noteHiddenChange(hidden);
 }
 
 bool View::isHiddenOrHasHiddenAncestor() const
@@ -414,8 +415,11 @@ void View::setLayer(std::shared_ptr<Layer> layer)
 void View::setNeedsDisplay(bool needs)
 {
     needsDisplay_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
@@ -423,8 +427,11 @@ void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
 void View::setNeedsLayout(bool needs)
 {
     needsLayout_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::draw(const Rect&) {}

@@ -86,15 +86,17 @@ public:
     virtual void viewWillMoveToSuperview(View*) {}
     virtual void viewDidMoveToSuperview() {}
     virtual void didAddSubview(View*) {}
+    // After the view, or an ancestor, became hidden (or shown again); views hidden themselves hear nothing.
+    virtual void viewDidHide() {}
+    virtual void viewDidUnhide() {}
+    // The view had the mouse down and lost it without a release (its window hid, closed or lost the pointer).
+    virtual void mouseTrackingCancelled() {}
     virtual void willRemoveSubview(View*) {}
 
     // State.
     bool isHidden() const { return hidden_; }
     void setHidden(bool hidden);
     bool isHiddenOrHasHiddenAncestor() const;
-    // The view became hidden or shown, itself or through an ancestor.
-    virtual void viewDidHide() {}
-    virtual void viewDidUnhide() {}
     // In a visible window and not hidden.
     bool isOnScreen() const;
     // The layer's opacity.
@@ -181,6 +183,7 @@ private:
     void applyChildGeometry();
     void syncLayerGeometry();
     void moveToWindow(Window* window);
+    void noteHiddenChange(bool hidden);
     void visitTopDown(bool visibleOnly, const std::function<void(View&)>& visit);
     void runLayoutPass();
     void runHooks(Hook hook);

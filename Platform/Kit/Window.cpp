@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/Screen.h"
@@ -392,8 +393,17 @@ void Window::makeKeyAndOrderFront()
     makeKey();
 }
 
+void Window::cancelMouseTracking()
+{
+    auto target = mouseDownView_.lock();
+    mouseDownView_.reset();
+    if (target)
+        target->mouseTrackingCancelled();
+}
+
 void Window::orderOut()
 {
+    cancelMouseTracking();
     if (isKeyWindow())
         resignKey();
     visible_ = false;
@@ -523,7 +533,11 @@ void Window::applicationActivityDidChange(bool active)
 
 void Window::sendEvent(const Event& input)
 {
-    Event event = input;
+    // The application's local monitors see the event first and may change or swallow it.
+    const std::optional<Event> monitored = EventMonitor::dispatchLocal(input);
+    if (!monitored)
+        return;
+    Event event = *monitored;
     event.window = this;
     auto hit = [&]() -> std::shared_ptr<View> {
         const Point p = event.locationInWindow;
