@@ -187,6 +187,8 @@ void Window::setFrame(const Rect& frame, bool display, bool)
     const bool moved = frame.origin != frame_.origin;
     frame_ = frame;
     applyQtGeometry();
+    if (resized)
+        applyInputRect();
     if (resized && contentView_) {
         contentView_->setFrame(Rect({0, 0}, contentSize()));
         contentView_->applyQtGeometry();
@@ -360,6 +362,22 @@ void Window::setIgnoresMouseEvents(bool value)
 {
     ignoresMouseEvents_ = value;
     widget_->setWindowFlag(Qt::WindowTransparentForInput, value);
+}
+
+void Window::setInputRect(std::optional<Rect> rect)
+{
+    inputRect_ = rect;
+    applyInputRect();
+}
+
+void Window::applyInputRect()
+{
+    if (!inputRect_) {
+        widget_->clearMask();
+        return;
+    }
+    // The window's shape on screen: input outside it goes to what lies behind.
+    widget_->setMask(QtBridge::rect(QtBridge::flipped(*inputRect_, frame_.height())).toAlignedRect());
 }
 
 void Window::setAppearance(std::optional<Appearance> appearance)
@@ -553,6 +571,9 @@ void Window::sendEvent(const Event& input)
     const bool isMouse = event.type != Event::Type::keyDown && event.type != Event::Type::keyUp
         && event.type != Event::Type::flagsChanged;
     if (isMouse && ignoresMouseEvents_)
+        return;
+    const bool pointerEvent = isMouse && event.type != Event::Type::mouseExited;
+    if (pointerEvent && inputRect_ && !inputRect_->contains(event.locationInWindow) && !mouseDownView_.lock())
         return;
     switch (event.type) {
     case Event::Type::leftMouseDown:

@@ -122,6 +122,10 @@ public:
     WindowAnimator animator() { return WindowAnimator(*this); }
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool value);
+    // Where the window takes the pointer (window coordinates); elsewhere input reaches what lies
+    // behind it (a clear full-screen window around a small box). None: everywhere.
+    std::optional<Rect> inputRect() const { return inputRect_; }
+    void setInputRect(std::optional<Rect> rect);
     bool isMovableByWindowBackground() const { return movableByBackground_; }
     void setMovableByWindowBackground(bool value) { movableByBackground_ = value; }
     bool hidesOnDeactivate() const { return hidesOnDeactivate_; }
@@ -190,6 +194,7 @@ private:
     friend class detail::WindowWidget;
     void applyQtGeometry();
     void layoutStrip();
+    void applyInputRect();
     void updateTracking(const Event& event);
     void exitAllTrackingAreas(const Event& event);
     // The view that had the mouse down loses it without a release.
@@ -215,6 +220,7 @@ private:
     bool hidesOnDeactivate_ = false;
     bool visible_ = false;
     bool hiddenByDeactivation_ = false;
+    std::optional<Rect> inputRect_;
     bool miniaturized_ = false;
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;

@@ -158,6 +158,31 @@ TEST_F(WindowTest, LevelBackgroundAndRendering)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(WindowTest, InputRectLetsThePointerThroughElsewhere)
+{
+    std::vector<std::string> log;
+    class Clicked : public View {
+    public:
+        Clicked(std::vector<std::string>& log) : View(Rect{0, 0, 100, 100}), log_(log) {}
+        void mouseDown(const Event& e) override { log_.push_back("down " + std::to_string(int(e.locationInWindow.x))); }
+        void mouseUp(const Event& e) override { log_.push_back("up " + std::to_string(int(e.locationInWindow.x))); }
+        std::vector<std::string>& log_;
+    };
+    Window window(Rect{0, 0, 100, 100}, Window::borderless);
+    window.contentView()->addSubview(std::make_shared<Clicked>(log));
+    window.setInputRect(Rect{10, 10, 20, 20});
+    EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 70, 20, 20));
+    Testing::EventInjector input(window);
+    input.click({5, 5});
+    input.down({15, 15});
+    input.up({50, 50}); // a press that began inside ends where it ends
+    EXPECT_EQ(log, (std::vector<std::string>{"down 15", "up 50"}));
+    window.setFrame({0, 0, 100, 200}, false);
+    EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 170, 20, 20));
+    window.setInputRect(std::nullopt);
+    EXPECT_TRUE(window.qtWidget()->mask().isEmpty());
+}
+
 TEST_F(WindowTest, CenterAndConversions)
 {
     Window window(Rect{0, 0, 440, 276}, Window::borderless);
