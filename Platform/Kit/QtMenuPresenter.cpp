@@ -61,7 +61,7 @@ bool QtMenuPresenter::popUp(Menu& menu, MenuItem*, Point location, View* view)
     auto tracking = std::make_shared<Foundation::RunLoop::ModeScope>(
         Foundation::RunLoop::main().enterMode(Foundation::RunLoop::Mode::eventTracking));
     QObject::connect(qmenu, &QMenu::aboutToHide, qmenu, [tracking] { tracking->leave(); });
-    qmenu->popup(QtBridge::point(Screen::qtRectFromGlobal(Rect(global, Size{0, 0})).origin).toPoint());
+    qmenu->popup(QtBridge::point(Screen::qtPointFromGlobal(global)).toPoint());
     return true;
 }
 

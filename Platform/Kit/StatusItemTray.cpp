@@ -132,8 +132,7 @@ void StatusItemTray::updatePlace()
     const QRect place = tray_->geometry();
     if (place.isEmpty())
         return;
-    const Point bottomLeft = Screen::globalPointFromQt({double(place.x()), double(place.y() + place.height())});
-    item_.setScreenFrame(Rect(bottomLeft, Size{double(place.width()), double(place.height())}));
+    item_.setScreenFrame(Screen::globalRectFromQt(QtBridge::rect(QRectF(place))));
 }
 
 void StatusItemTray::click()
