@@ -2,48 +2,18 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Paths.h"
-#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
-#include "Platform/Kit/Appearance.h"
-#include "Platform/Kit/Screen.h"
+#include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/ConsoleUser.h"
 #include "Platform/System/IORegistry.h"
 #include "Platform/System/ProcessInfo.h"
+#include "QVToolsKit/OnceValue.h"
 
 #include <cstdlib>
-#include <functional>
-#include <mutex>
-#include <vector>
 
 namespace QVToolsKit {
 
 namespace {
-
-// The resets of every once-value made so far.
-struct OnceRegistry {
-    std::mutex mutex;
-    std::vector<std::function<void()>> resets;
-};
-
-OnceRegistry& onceRegistry()
-{
-    static OnceRegistry registry;
-    return registry;
-}
-
-// A value computed by `Make` on first use and kept.
-template <class T, T (*Make)()>
-const T& once()
-{
-    static Foundation::SharedInstance<T>& instance = [] () -> Foundation::SharedInstance<T>& {
-        static Foundation::SharedInstance<T> made([](void* storage) { new (storage) T(Make()); });
-        OnceRegistry& registry = onceRegistry();
-        std::lock_guard lock(registry.mutex);
-        registry.resets.push_back([] { made.resetForTesting(); });
-        return made;
-    }();
-    return instance.get();
-}
 
 std::optional<std::string> text(const nlohmann::json& value)
 {
@@ -65,33 +35,7 @@ std::optional<SystemPlatform::ConsoleUser::User> consoleUser()
     return user;
 }
 
-double screenScale()
-{
-    const auto screen = Kit::Screen::main();
-    return screen ? screen->backingScaleFactor() : 1.0;
-}
-
-double screenWidth()
-{
-    const auto screen = Kit::Screen::main();
-    return screen ? screen->frame().width() : 0.0;
-}
-
-double screenHeight()
-{
-    const auto screen = Kit::Screen::main();
-    return screen ? screen->frame().height() : 0.0;
-}
-
-double statusBarHeight() { return 0; }
-
 bool appIsSandbox() { return std::getenv("APP_SANDBOX_CONTAINER_ID") != nullptr; }
-
-bool appIsDarkTheme()
-{
-    const std::string dark(Kit::Appearance::darkAquaName);
-    return Kit::Appearance::effectiveApplication().bestMatch({dark, std::string(Kit::Appearance::aquaName)}) == dark;
-}
 
 std::string documentPath() { return Foundation::Paths::documents().string(); }
 std::string cachePath() { return Foundation::Paths::caches().string(); }
@@ -109,22 +53,12 @@ std::string osVersion()
 
 } // namespace
 
-double kScreenScale() { return once<double, screenScale>(); }
-double kScreenWidth() { return once<double, screenWidth>(); }
-double kScreenHeight() { return once<double, screenHeight>(); }
-double kStatusBarHeight() { return once<double, statusBarHeight>(); }
-
-Kit::Font font(double ofSize) { return Kit::Font::systemFont(ofSize); }
-Kit::Font boldFont(double ofSize) { return Kit::Font::boldSystemFont(ofSize); }
-Kit::Font mediumFont(double ofSize, double weight) { return Kit::Font::systemFont(ofSize, weight); }
-
-bool kAppIsSandbox() { return once<bool, appIsSandbox>(); }
-bool kAppIsDarkTheme() { return once<bool, appIsDarkTheme>(); }
-bool kSystemIsDarkTheme() { return Kit::Appearance::globalStyleIsDark(); }
+bool kAppIsSandbox() { return OnceValue::get<bool, appIsSandbox>(); }
+bool kSystemIsDarkTheme() { return Foundation::UserDefaults::globalInterfaceStyleIsDark(); }
 
 std::string kLibraryPath() { return Foundation::Paths::library().string(); }
-const std::string& kDocumentPath() { return once<std::string, documentPath>(); }
-const std::string& kCachePath() { return once<std::string, cachePath>(); }
+const std::string& kDocumentPath() { return OnceValue::get<std::string, documentPath>(); }
+const std::string& kCachePath() { return OnceValue::get<std::string, cachePath>(); }
 
 std::optional<std::string> kBundlePath(std::string_view forResource)
 {
@@ -132,11 +66,11 @@ std::optional<std::string> kBundlePath(std::string_view forResource)
     return path ? std::optional(path->string()) : std::nullopt;
 }
 
-const std::string& kAPP_Version() { return once<std::string, appVersion>(); }
-const std::string& kAPP_Build_Number() { return once<std::string, buildNumber>(); }
-const std::string& kAPP_Name() { return once<std::string, mainAppName>(); }
-const std::optional<std::string>& kBundle_id() { return once<std::optional<std::string>, bundleID>(); }
-const std::string& kSystem_OS_Version() { return once<std::string, osVersion>(); }
+const std::string& kAPP_Version() { return OnceValue::get<std::string, appVersion>(); }
+const std::string& kAPP_Build_Number() { return OnceValue::get<std::string, buildNumber>(); }
+const std::string& kAPP_Name() { return OnceValue::get<std::string, mainAppName>(); }
+const std::optional<std::string>& kBundle_id() { return OnceValue::get<std::optional<std::string>, bundleID>(); }
+const std::string& kSystem_OS_Version() { return OnceValue::get<std::string, osVersion>(); }
 
 std::string appName(const Foundation::Bundle& bundle)
 {
@@ -193,12 +127,6 @@ std::string getUUID()
     return uuid->substr(start, uuid->find('-', start) - start);
 }
 
-void resetModuleConstantsForTesting()
-{
-    OnceRegistry& registry = onceRegistry();
-    std::lock_guard lock(registry.mutex);
-    for (const auto& reset : registry.resets)
-        reset();
-}
+void resetModuleConstantsForTesting() { OnceValue::resetAllForTesting(); }
 
 } // namespace QVToolsKit

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Kit/Font.h"
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,24 +10,12 @@ class Bundle;
 
 namespace QVToolsKit {
 
-// The framework's module-level values. Those marked "once" are read on first use and kept for the
-// process (resetModuleConstantsForTesting forgets them); the others are read on every call.
-
-// Once: the main screen's backing scale (1 without a screen), frame width and height (0 without one).
-double kScreenScale();
-double kScreenWidth();
-double kScreenHeight();
-// Once: the height of the application's main-menu bar. This platform has no global menu bar: 0.
-double kStatusBarHeight();
-
-Kit::Font font(double ofSize);
-Kit::Font boldFont(double ofSize);
-Kit::Font mediumFont(double ofSize, double weight);
+// The framework's module-level values that need no windows (the screen, font and appearance ones are in
+// DisplayConstants.h). Those marked "once" are read on first use and kept for the process
+// (resetModuleConstantsForTesting forgets them); the others are read on every call.
 
 // Once: the process runs in a sandbox container (APP_SANDBOX_CONTAINER_ID is set, whatever its value).
 bool kAppIsSandbox();
-// Once: the application's effective appearance matches dark aqua best (among dark aqua and aqua).
-bool kAppIsDarkTheme();
 // The global domain's "AppleInterfaceStyle" is a text equal to "dark" ignoring case.
 bool kSystemIsDarkTheme();
 

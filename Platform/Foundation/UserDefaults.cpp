@@ -656,6 +656,16 @@ std::optional<PropertyListValue::Dictionary> UserDefaults::persistentDomain(std:
     return snapshot->values;
 }
 
+bool UserDefaults::globalInterfaceStyleIsDark()
+{
+    const auto domain = standard().persistentDomain(globalDomain);
+    if (!domain)
+        return false;
+    const auto style = domain->find("AppleInterfaceStyle");
+    const std::string* text = style != domain->end() ? style->second.asString() : nullptr;
+    return text && lowercased(*text) == "dark";
+}
+
 bool UserDefaults::synchronize()
 {
     return checked()->readable;

@@ -80,6 +80,8 @@ public:
     // Every key and value of the domain named `domainName` (globalDomain, or a suite name); nullopt when the
     // domain has no readable file.
     std::optional<PropertyListValue::Dictionary> persistentDomain(std::string_view domainName) const;
+    // Whether the global domain's "AppleInterfaceStyle" is a text equal to "dark" ignoring case; read afresh.
+    static bool globalInterfaceStyleIsDark();
 
     // The conversions of the typed reads, for a value already taken with object():
     // bool:    a bool; a number that is not zero; a string "YES" or "true" (any case), or one whose integer reading is not 0.

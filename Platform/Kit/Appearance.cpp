@@ -1,7 +1,6 @@
 #include "Platform/Kit/Appearance.h"
 
 #include "Platform/Foundation/SharedInstance.h"
-#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 #include <map>
@@ -15,7 +14,8 @@ namespace {
 struct AppearanceState {
     std::mutex mutex;
     std::optional<Appearance> application;
-    Appearance system = Appearance::globalStyleIsDark() ? Appearance::darkAqua() : Appearance::aqua();
+    Appearance system =
+        Foundation::UserDefaults::globalInterfaceStyleIsDark() ? Appearance::darkAqua() : Appearance::aqua();
     std::map<std::uint64_t, std::shared_ptr<std::function<void()>>> observers;
     std::uint64_t nextObserver = 1;
 };
@@ -83,16 +83,6 @@ void Appearance::setApplication(std::optional<Appearance> appearance)
     changeAndNotify([&](AppearanceState& s) { s.application = std::move(appearance); });
 }
 
-bool Appearance::globalStyleIsDark()
-{
-    const auto domain = Foundation::UserDefaults::standard().persistentDomain(Foundation::UserDefaults::globalDomain);
-    if (!domain)
-        return false;
-    const auto style = domain->find("AppleInterfaceStyle");
-    const std::string* text = style != domain->end() ? style->second.asString() : nullptr;
-    return text && Foundation::lowercased(*text) == "dark";
-}
-
 Appearance Appearance::system()
 {
     auto& s = state().get();
@@ -147,7 +137,7 @@ void Appearance::resetForTesting()
     {
         std::lock_guard lock(s.mutex);
         s.application.reset();
-        s.system = globalStyleIsDark() ? darkAqua() : aqua();
+        s.system = Foundation::UserDefaults::globalInterfaceStyleIsDark() ? darkAqua() : aqua();
     }
     drawingAppearance.reset();
 }

@@ -45,8 +45,6 @@ public:
     // The system's appearance: until told otherwise, dark aqua when the global domain's style is dark,
     // else aqua (decided when Kit's appearance state is first used, and on a reset).
     static Appearance system();
-    // Whether the global domain's "AppleInterfaceStyle" is a text equal to "dark" ignoring case; read afresh.
-    static bool globalStyleIsDark();
     static void setSystem(const Appearance& appearance);
     static Appearance effectiveApplication();
     // Called after the effective application appearance changed. Any thread that changes it.

@@ -129,9 +129,7 @@ Foundation::Result<void> AppService::setEnabled(bool enabled) const
     if (!entry)
         return Foundation::Error("The login item's name or path cannot be written in an autostart entry.");
     fs::create_directories(path.parent_path(), error);
-    if (const std::string failure = AtomicFile::write(path, *entry, 0644); !failure.empty())
-        return Foundation::Error(failure);
-    return {};
+    return AtomicFile::write(path, *entry, 0644);
 }
 
 Foundation::Result<void> AppService::register_()

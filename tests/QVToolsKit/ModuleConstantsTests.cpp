@@ -4,6 +4,7 @@
 #include "Platform/System/ConsoleUser.h"
 #include "Platform/System/IORegistry.h"
 #include "QVToolsKit/CGRectExtension.h"
+#include "QVToolsKit/DisplayConstants.h"
 #include "QVToolsKit/FileManagerExtension.h"
 #include "QVToolsKit/ModifierFlags.h"
 #include "QVToolsKit/ModuleConstants.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Platform/Foundation/SharedInstance.h"
+
+#include <functional>
+
+namespace QVToolsKit {
+
+// Module values read on first use and kept for the process; tests may make them read again.
+class OnceValue {
+public:
+    // The value `Make` gives on the first call, the same object ever after.
+    template <class T, T (*Make)()>
+    static const T& get()
+    {
+        static Foundation::SharedInstance<T>& instance = []() -> Foundation::SharedInstance<T>& {
+            static Foundation::SharedInstance<T> made([](void* storage) { new (storage) T(Make()); });
+            registerReset([] { made.resetForTesting(); });
+            return made;
+        }();
+        return instance.get();
+    }
+
+    // Tests: every value made so far is made again on its next use.
+    static void resetAllForTesting();
+
+private:
+    static void registerReset(std::function<void()> reset);
+};
+
+} // namespace QVToolsKit
