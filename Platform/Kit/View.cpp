@@ -356,6 +356,19 @@ void View::setHidden(bool hidden)
     AnimationClock::shared().update();
     if (superview_)
         superview_->setNeedsDisplay();
+    if (!superview_ || !superview_->isHiddenOrHasHiddenAncestor())
+        noteHiddenChange(hidden);
+}
+
+void View::noteHiddenChange(bool hidden)
+{
+    if (hidden)
+        viewDidHide();
+    else
+        viewDidUnhide();
+    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        if (!sub->hidden_)
+            sub->noteHiddenChange(hidden);
 }
 
 bool View::isHiddenOrHasHiddenAncestor() const
@@ -401,8 +414,11 @@ void View::setLayer(std::shared_ptr<Layer> layer)
 void View::setNeedsDisplay(bool needs)
 {
     needsDisplay_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
@@ -410,8 +426,11 @@ void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
 void View::setNeedsLayout(bool needs)
 {
     needsLayout_ = needs;
-    if (needs)
+    if (needs) {
         widget_->update();
+        if (Window* w = window())
+            w->noteDisplayRequest();
+    }
 }
 
 void View::draw(const Rect&) {}

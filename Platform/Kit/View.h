@@ -84,6 +84,11 @@ public:
     virtual void viewWillMoveToSuperview(View*) {}
     virtual void viewDidMoveToSuperview() {}
     virtual void didAddSubview(View*) {}
+    // After the view, or an ancestor, became hidden (or shown again); views hidden themselves hear nothing.
+    virtual void viewDidHide() {}
+    virtual void viewDidUnhide() {}
+    // The view had the mouse down and lost it without a release (its window hid, closed or lost the pointer).
+    virtual void mouseTrackingCancelled() {}
     virtual void willRemoveSubview(View*) {}
 
     // State.
@@ -174,6 +179,7 @@ private:
     void applyChildGeometry();
     void syncLayerGeometry();
     void moveToWindow(Window* window);
+    void noteHiddenChange(bool hidden);
     // Effects and geometry follow the animations' values now.
     void refreshPresentation();
     void runLayoutPass();

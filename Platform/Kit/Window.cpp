@@ -1,6 +1,7 @@
 #include "Platform/Kit/Window.h"
 
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/Screen.h"
@@ -371,8 +372,17 @@ void Window::makeKeyAndOrderFront()
     makeKey();
 }
 
+void Window::cancelMouseTracking()
+{
+    auto target = mouseDownView_.lock();
+    mouseDownView_.reset();
+    if (target)
+        target->mouseTrackingCancelled();
+}
+
 void Window::orderOut()
 {
+    cancelMouseTracking();
     if (isKeyWindow())
         resignKey();
     visible_ = false;
@@ -467,7 +477,11 @@ void Window::setApplicationActiveForTesting(std::optional<bool> active) { regist
 
 void Window::sendEvent(const Event& input)
 {
-    Event event = input;
+    // The application's local monitors see the event first and may change or swallow it.
+    const std::optional<Event> monitored = EventMonitor::dispatchLocal(input);
+    if (!monitored)
+        return;
+    Event event = *monitored;
     event.window = this;
     auto hit = [&]() -> std::shared_ptr<View> {
         const Point p = event.locationInWindow;

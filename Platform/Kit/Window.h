@@ -6,6 +6,7 @@
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -147,6 +148,15 @@ public:
     void displayIfNeeded();
     // The window's content at `scale` (the background colour, then the content view).
     Image render(double scale = 1);
+    // Told, synchronously, whenever a view of the window asks for display or layout (for windows that are
+    // shown by other means than Qt's, such as a status item's).
+    using DisplayRequestHandler = std::function<void()>;
+    void setDisplayRequestHandler(DisplayRequestHandler handler) { displayRequestHandler_ = std::move(handler); }
+    void noteDisplayRequest()
+    {
+        if (displayRequestHandler_)
+            displayRequestHandler_();
+    }
 
     static std::vector<Window*> windows();
     static Window* keyWindow();
@@ -163,6 +173,8 @@ private:
     void layoutStrip();
     void updateTracking(const Event& event);
     void exitAllTrackingAreas(const Event& event);
+    // The view that had the mouse down loses it without a release.
+    void cancelMouseTracking();
     bool handleQtEvent(QEvent* event);
 
     std::unique_ptr<detail::WindowWidget> widget_;
@@ -187,6 +199,7 @@ private:
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;
     Responder* firstResponder_ = nullptr;
+    DisplayRequestHandler displayRequestHandler_;
 };
 
 } // namespace Kit

@@ -32,6 +32,9 @@ bool WindowWidget::event(QEvent* event)
     }
     if (event->type() == QEvent::WindowDeactivate && window_.isKeyWindow())
         window_.resignKey();
+    // No release comes once another window has the pointer or this one is gone.
+    if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
+        window_.cancelMouseTracking();
     // Qt asks the top-level to repaint: Kit's display cycle runs first.
     if (event->type() == QEvent::UpdateRequest)
         window_.displayIfNeeded();
