@@ -32,17 +32,11 @@ void GradientLayer::drawContent(GraphicsContext& context, const LayerProperties&
 {
     if (colours_.empty())
         return;
-    std::vector<double> locations = locations_;
-    if (locations.size() != colours_.size()) {
-        locations.clear();
-        for (std::size_t i = 0; i < colours_.size(); ++i)
-            locations.push_back(colours_.size() == 1 ? 0.0 : double(i) / double(colours_.size() - 1));
-    }
     const Rect b = p.bounds;
-    const auto inBounds = [&](Point unit) { return Point{b.x() + unit.x * b.width(), b.y() + unit.y * b.height()}; };
+    auto unit = [&](Point u) { return Point{b.x() + u.x * b.width(), b.y() + u.y * b.height()}; };
     context.saveGraphicsState();
     context.clipToRect(b);
-    context.drawLinearGradient(colours_, locations, inBounds(start_), inBounds(end_));
+    context.drawLinearGradient(colours_, locations_, unit(start_), unit(end_));
     context.restoreGraphicsState();
 }
 

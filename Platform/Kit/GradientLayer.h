@@ -6,13 +6,13 @@
 
 namespace Kit {
 
-// A layer filled with a linear gradient between points in unit space (origin at the bottom left of the
-// bounds): by default from the bottom centre to the top centre.
+// An axial gradient over the bounds. Start and end points are in unit space with the origin at the
+// bottom left: the default runs from the bottom (the first colour) to the top.
 class GradientLayer : public Layer {
 public:
     const std::vector<Colour>& colors() const { return colours_; }
     void setColors(std::vector<Colour> colours);
-    // Empty: spread evenly.
+    // Empty: evenly spaced.
     const std::vector<double>& locations() const { return locations_; }
     void setLocations(std::vector<double> locations);
     Point startPoint() const { return start_; }

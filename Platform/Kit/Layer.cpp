@@ -4,6 +4,7 @@
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/Transaction.h"
 #include "Platform/Kit/View.h"
 
 #include <algorithm>
@@ -22,10 +23,25 @@ Layer::~Layer()
         mask_->maskHost_ = nullptr;
 }
 
-void Layer::setModel(const std::function<void(LayerProperties&)>& change)
+void Layer::setModel(std::string_view key, const std::function<void(LayerProperties&)>& change)
 {
+    // The actions table: a change of a listed key animates from the value shown before.
+    const auto action = key.empty() || Transaction::disableActions() ? actions_.end() : actions_.find(std::string(key));
+    std::optional<LayerValue> before;
+    if (action != actions_.end() && action->second)
+        before = presentation().value(key);
     change(model_);
     changed();
+    if (!before)
+        return;
+    auto animation = action->second->clone();
+    if (auto* basic = dynamic_cast<BasicAnimation*>(animation.get())) {
+        if (basic->keyPath.empty())
+            basic->keyPath = std::string(key);
+        if (!basic->fromValue && !basic->toValue && !basic->byValue)
+            basic->fromValue = before;
+    }
+    addAnimation(animation, std::string(key));
 }
 
 void Layer::changed()
@@ -53,32 +69,32 @@ bool Layer::isOnScreen() const
 
 void Layer::setNeedsDisplay() { changed(); }
 
-void Layer::setBounds(const Rect& b) { setModel([&](auto& m) { m.bounds = b; }); }
-void Layer::setPosition(Point p) { setModel([&](auto& m) { m.position = p; }); }
-void Layer::setAnchorPoint(Point a) { setModel([&](auto& m) { m.anchorPoint = a; }); }
+void Layer::setBounds(const Rect& b) { setModel("bounds", [&](auto& m) { m.bounds = b; }); }
+void Layer::setPosition(Point p) { setModel("position", [&](auto& m) { m.position = p; }); }
+void Layer::setAnchorPoint(Point a) { setModel("anchorPoint", [&](auto& m) { m.anchorPoint = a; }); }
 
 void Layer::setFrame(const Rect& f)
 {
-    setModel([&](LayerProperties& m) {
+    setModel("", [&](LayerProperties& m) {
         m.bounds.size = f.size;
         m.position = {f.x() + m.anchorPoint.x * f.width(), f.y() + m.anchorPoint.y * f.height()};
     });
 }
 
-void Layer::setAffineTransform(const AffineTransform& t) { setModel([&](auto& m) { m.transform = t; }); }
-void Layer::setOpacity(double o) { setModel([&](auto& m) { m.opacity = o; }); }
-void Layer::setHidden(bool h) { setModel([&](auto& m) { m.hidden = h; }); }
-void Layer::setBackgroundColor(std::optional<Colour> c) { setModel([&](auto& m) { m.backgroundColor = c; }); }
-void Layer::setCornerRadius(double r) { setModel([&](auto& m) { m.cornerRadius = r; }); }
-void Layer::setMaskedCorners(unsigned c) { setModel([&](auto& m) { m.maskedCorners = c & allCorners; }); }
-void Layer::setCornerCurve(CornerCurve c) { setModel([&](auto& m) { m.cornerCurve = c; }); }
-void Layer::setMasksToBounds(bool b) { setModel([&](auto& m) { m.masksToBounds = b; }); }
-void Layer::setBorderColor(std::optional<Colour> c) { setModel([&](auto& m) { m.borderColor = c; }); }
-void Layer::setBorderWidth(double w) { setModel([&](auto& m) { m.borderWidth = w; }); }
-void Layer::setShadowColor(std::optional<Colour> c) { setModel([&](auto& m) { m.shadowColor = c; }); }
-void Layer::setShadowOpacity(double o) { setModel([&](auto& m) { m.shadowOpacity = o; }); }
-void Layer::setShadowRadius(double r) { setModel([&](auto& m) { m.shadowRadius = r; }); }
-void Layer::setShadowOffset(Size o) { setModel([&](auto& m) { m.shadowOffset = o; }); }
+void Layer::setAffineTransform(const AffineTransform& t) { setModel("transform", [&](auto& m) { m.transform = t; }); }
+void Layer::setOpacity(double o) { setModel("opacity", [&](auto& m) { m.opacity = o; }); }
+void Layer::setHidden(bool h) { setModel("hidden", [&](auto& m) { m.hidden = h; }); }
+void Layer::setBackgroundColor(std::optional<Colour> c) { setModel("backgroundColor", [&](auto& m) { m.backgroundColor = c; }); }
+void Layer::setCornerRadius(double r) { setModel("cornerRadius", [&](auto& m) { m.cornerRadius = r; }); }
+void Layer::setMaskedCorners(unsigned c) { setModel("maskedCorners", [&](auto& m) { m.maskedCorners = c & allCorners; }); }
+void Layer::setCornerCurve(CornerCurve c) { setModel("cornerCurve", [&](auto& m) { m.cornerCurve = c; }); }
+void Layer::setMasksToBounds(bool b) { setModel("masksToBounds", [&](auto& m) { m.masksToBounds = b; }); }
+void Layer::setBorderColor(std::optional<Colour> c) { setModel("borderColor", [&](auto& m) { m.borderColor = c; }); }
+void Layer::setBorderWidth(double w) { setModel("borderWidth", [&](auto& m) { m.borderWidth = w; }); }
+void Layer::setShadowColor(std::optional<Colour> c) { setModel("shadowColor", [&](auto& m) { m.shadowColor = c; }); }
+void Layer::setShadowOpacity(double o) { setModel("shadowOpacity", [&](auto& m) { m.shadowOpacity = o; }); }
+void Layer::setShadowRadius(double r) { setModel("shadowRadius", [&](auto& m) { m.shadowRadius = r; }); }
+void Layer::setShadowOffset(Size o) { setModel("shadowOffset", [&](auto& m) { m.shadowOffset = o; }); }
 
 void Layer::setContents(std::optional<Image> image)
 {
@@ -131,7 +147,7 @@ std::optional<LayerValue> Layer::value(std::string_view keyPath) const { return 
 
 void Layer::setValue(std::string_view keyPath, const LayerValue& value)
 {
-    setModel([&](LayerProperties& m) { m.setValue(keyPath, value); });
+    setModel(keyPath, [&](LayerProperties& m) { m.setValue(keyPath, value); });
 }
 
 // Animations.
@@ -322,7 +338,7 @@ void Layer::finishEndedAnimations()
         changed();
 }
 
-void Layer::setAction(const std::string& key, Action action) { actions_[key] = std::move(action); }
+void Layer::setActions(std::map<std::string, std::shared_ptr<Animation>> actions) { actions_ = std::move(actions); }
 
 void Layer::animationsChanged()
 {

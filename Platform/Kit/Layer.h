@@ -160,9 +160,10 @@ public:
     // Whether an animation would show a different value at a later time.
     bool hasRunningAnimations() const;
 
-    // Actions consulted when a property changes (null disables the implicit animation of a key).
-    using Action = std::function<std::shared_ptr<Animation>(Layer&, const std::string& key)>;
-    void setAction(const std::string& key, Action action);
+    // Animations run when the property of their key changes (outside a transaction that disables
+    // actions); one without values animates from the value shown before to the new one. Layers have
+    // no other implicit animations.
+    void setActions(std::map<std::string, std::shared_ptr<Animation>> actions);
 
     // The view whose layer this is, if any.
     View* view() const { return view_; }
@@ -184,6 +185,8 @@ protected:
     // The outline that clips what this layer masks (in its bounds space).
     virtual BezierPath clipOutline(const LayerProperties& presentation) const;
     void changed();
+    // Changes the model under `key` (empty: no action applies) and repaints.
+    void setModel(std::string_view key, const std::function<void(LayerProperties&)>& change);
 
 private:
     friend class View;
@@ -194,8 +197,6 @@ private:
     };
 
     friend class AnimationClock;
-    friend class ShapeLayer;
-    void setModel(const std::function<void(LayerProperties&)>& change);
     void paintContents(GraphicsContext& context, const LayerProperties& p, const std::function<void()>& drawOwn) const;
     void animationsChanged();
     // The layer whose time this layer's time derives from (the superlayer, or the superview's layer).
@@ -214,7 +215,7 @@ private:
     Layer* superlayer_ = nullptr;
     std::vector<std::shared_ptr<Layer>> sublayers_;
     std::vector<AnimationEntry> animations_;
-    std::map<std::string, Action> actions_;
+    std::map<std::string, std::shared_ptr<Animation>> actions_;
     double speed_ = 1;
     double timeOffset_ = 0;
     double beginTime_ = 0;

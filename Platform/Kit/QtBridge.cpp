@@ -123,4 +123,14 @@ Image image(const QImage& pixels, double scale)
     return Image(rep);
 }
 
+Image paintedImage(Size size, double scale, const std::function<void(QImage& pixels)>& paint)
+{
+    if (!(scale > 0) || !std::isfinite(scale))
+        scale = 1;
+    Image out(size, scale);
+    if (out.isValid())
+        paint(image(out));
+    return out;
+}
+
 } // namespace Kit::QtBridge

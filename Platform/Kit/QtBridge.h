@@ -17,6 +17,7 @@
 #include <QRectF>
 #include <QTransform>
 
+#include <functional>
 #include <memory>
 
 namespace Kit {
@@ -51,6 +52,9 @@ std::unique_ptr<GraphicsContext> makeContext(QPainter& painter, const Rect& boun
 
 QImage& image(const Image& image);
 Image image(const QImage& pixels, double scale);
+// A transparent image of `size` at `scale` (a bad scale counts as 1) filled by `paint`; no image for
+// an empty size.
+Image paintedImage(Size size, double scale, const std::function<void(QImage& pixels)>& paint);
 
 } // namespace QtBridge
 } // namespace Kit

@@ -1,6 +1,7 @@
 #include "Platform/Kit/TextField.h"
 
 #include "Platform/Kit/QtBridge.h"
+#include "Platform/Kit/Window.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -170,7 +171,12 @@ void TextField::qtGeometryDidChange()
 
 void TextField::focusArrived()
 {
-    becomeFirstResponder();
+    // The window keeps its first responder; the field hears of every focus it gets.
+    Window* w = window();
+    if (w && w->firstResponder() != this)
+        w->makeFirstResponder(this);
+    else
+        becomeFirstResponder();
 }
 
 void TextField::userEdited(const std::string& text)

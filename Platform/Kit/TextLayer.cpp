@@ -10,21 +10,17 @@ void TextLayer::setString(std::string text)
     changed();
 }
 
-void TextLayer::setFont(std::optional<Font> font)
+void TextLayer::setFont(const Font& font)
 {
-    font_ = std::move(font);
+    font_ = font;
     changed();
 }
 
-void TextLayer::setFontSize(double size)
-{
-    setValue("fontSize", size);
-}
+void TextLayer::setFontSize(double size) { setModel("fontSize", [&](auto& m) { m.fontSize = size; }); }
 
 void TextLayer::setForegroundColor(std::optional<Colour> colour)
 {
-    // No colour draws nothing, as clear does.
-    setValue("foregroundColor", colour.value_or(Colour::clear()));
+    setModel("foregroundColor", [&](auto& m) { m.foregroundColor = colour; });
 }
 
 void TextLayer::setAlignmentMode(TextAlignment alignment)
@@ -33,12 +29,18 @@ void TextLayer::setAlignmentMode(TextAlignment alignment)
     changed();
 }
 
+void TextLayer::setTruncationMode(TruncationMode mode)
+{
+    truncation_ = mode;
+    changed();
+}
+
 void TextLayer::drawContent(GraphicsContext& context, const LayerProperties& p) const
 {
-    if (string_.empty() || !p.foregroundColor || !(p.fontSize > 0))
+    if (string_.empty() || !p.foregroundColor)
         return;
-    const Font face = font_.value_or(Font::systemFont(p.fontSize)).withSize(p.fontSize);
-    context.drawText(string_, p.bounds, face, *p.foregroundColor, alignment_);
+    context.drawText(string_, p.bounds, font_.withSize(p.fontSize), *p.foregroundColor, alignment_,
+        truncation_ != TruncationMode::none);
 }
 
 } // namespace Kit

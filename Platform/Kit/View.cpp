@@ -447,60 +447,51 @@ void View::runHooks(Hook hook)
 
 void View::addPostHook(Hook hook, HookFunction function) { registry().hooks[hook].push_back(std::move(function)); }
 
+void View::visitTopDown(bool visibleOnly, const std::function<void(View&)>& visit)
+{
+    if (visibleOnly && hidden_)
+        return;
+    visit(*this);
+    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        sub->visitTopDown(visibleOnly, visit);
+}
+
 void View::runLayoutPass()
 {
-    if (needsLayout_) {
-        needsLayout_ = false;
-        layout();
-        runHooks(Hook::layout);
-    }
-    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
-        sub->runLayoutPass();
-}
-
-void View::runWillDrawPass()
-{
-    if (hidden_)
-        return;
-    if (needsDisplay_) {
-        viewWillDraw();
-        runHooks(Hook::viewWillDraw);
-    }
-    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
-        sub->runWillDrawPass();
-}
-
-void View::runUpdateLayerPass()
-{
-    if (hidden_)
-        return;
-    if (needsDisplay_) {
-        needsDisplay_ = false;
-        if (wantsUpdateLayer())
-            updateLayer();
-        widget_->update();
-    }
-    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
-        sub->runUpdateLayerPass();
+    visitTopDown(false, [](View& v) {
+        if (!v.needsLayout_)
+            return;
+        v.needsLayout_ = false;
+        v.layout();
+        v.runHooks(Hook::layout);
+    });
 }
 
 void View::layoutSubtreeIfNeeded() { runLayoutPass(); }
 
-void View::refreshPresentation()
-{
-    if (layer_->hasRunningAnimations() || !layer_->animationKeys().empty())
-        layerDidChange();
-    for (auto& sub : subviews_)
-        sub->refreshPresentation();
-}
-
 void View::displayIfNeeded()
 {
     auto keep = weak_from_this().lock();
-    refreshPresentation();
+    // Effects and geometry follow the animations' values now.
+    visitTopDown(false, [](View& v) {
+        if (!v.layer_->animationKeys().empty())
+            v.layerDidChange();
+    });
     runLayoutPass();
-    runWillDrawPass();
-    runUpdateLayerPass();
+    visitTopDown(true, [](View& v) {
+        if (!v.needsDisplay_)
+            return;
+        v.viewWillDraw();
+        v.runHooks(Hook::viewWillDraw);
+    });
+    visitTopDown(true, [](View& v) {
+        if (!v.needsDisplay_)
+            return;
+        v.needsDisplay_ = false;
+        if (v.wantsUpdateLayer())
+            v.updateLayer();
+        v.widget_->update();
+    });
 }
 
 void View::display()
@@ -541,12 +532,12 @@ void View::layerDidChange()
 Image View::render(double scale)
 {
     displayIfNeeded();
-    if (!(scale > 0) || !std::isfinite(scale))
-        scale = 1;
-    Image image(frame_.size, scale);
-    if (!image.isValid())
-        return image;
-    QImage& pixels = QtBridge::image(image);
+    return QtBridge::paintedImage(frame_.size, scale, [&](QImage& pixels) { renderInto(pixels); });
+}
+
+void View::renderInto(QImage& pixels)
+{
+    const double scale = pixels.devicePixelRatio();
     // The whole widget (it may reach beyond the frame), then the frame's part of it.
     QImage source(widget_->size() * scale, QImage::Format_ARGB32_Premultiplied);
     source.setDevicePixelRatio(scale);
@@ -564,7 +555,6 @@ Image View::render(double scale)
         detail::LayerEffect::composite(painter, source, QPointF(0, 0), *this);
     else
         painter.drawImage(QPointF(0, 0), source);
-    return image;
 }
 
 // Events.

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class QImage;
 class QWidget;
 
 namespace Kit {
@@ -180,13 +181,11 @@ private:
     void syncLayerGeometry();
     void moveToWindow(Window* window);
     void noteHiddenChange(bool hidden);
-    // Effects and geometry follow the animations' values now.
-    void refreshPresentation();
+    void visitTopDown(bool visibleOnly, const std::function<void(View&)>& visit);
     void runLayoutPass();
-    void runWillDrawPass();
-    void runUpdateLayerPass();
     void runHooks(Hook hook);
     void paint(GraphicsContext& context, const Rect& dirty);
+    void renderInto(QImage& pixels);
     void setNeedsWindowDisplay();
     Appearance inheritedAppearance() const;
 

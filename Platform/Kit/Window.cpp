@@ -83,6 +83,20 @@ unsigned phaseOf(Qt::ScrollPhase phase)
     }
 }
 
+// A button's press or release to the handler of its kind.
+void deliverButtonEvent(Responder& target, const Event& event)
+{
+    switch (event.type) {
+    case Event::Type::leftMouseDown: target.mouseDown(event); break;
+    case Event::Type::rightMouseDown: target.rightMouseDown(event); break;
+    case Event::Type::otherMouseDown: target.otherMouseDown(event); break;
+    case Event::Type::leftMouseUp: target.mouseUp(event); break;
+    case Event::Type::rightMouseUp: target.rightMouseUp(event); break;
+    case Event::Type::otherMouseUp: target.otherMouseUp(event); break;
+    default: break;
+    }
+}
+
 void collectViews(View* view, std::vector<std::shared_ptr<View>>& out)
 {
     if (!view)
@@ -407,7 +421,8 @@ void Window::makeKey()
     if (r.key)
         r.key->resignKey();
     r.key = this;
-    widget_->activateWindow();
+    if (!showsWithoutActivating())
+        widget_->activateWindow();
     if (delegate_)
         delegate_->windowDidBecomeKey(*this);
 }
@@ -420,6 +435,24 @@ void Window::resignKey()
     r.key = nullptr;
     if (delegate_)
         delegate_->windowDidResignKey(*this);
+}
+
+void Window::mouseDown(const Event&)
+{
+    if (!movableByBackground_)
+        return;
+    if (QWindow* handle = widget_->windowHandle())
+        handle->startSystemMove();
+}
+
+void Window::windowWasHiddenByQt()
+{
+    if (!visible_)
+        return;
+    if (isKeyWindow())
+        resignKey();
+    visible_ = false;
+    AnimationClock::shared().update();
 }
 
 bool Window::makeFirstResponder(Responder* responder)
@@ -510,12 +543,7 @@ void Window::sendEvent(const Event& input)
         }
         if (target->acceptsFirstResponder())
             makeFirstResponder(target.get());
-        if (event.type == Event::Type::leftMouseDown)
-            target->mouseDown(event);
-        else if (event.type == Event::Type::rightMouseDown)
-            target->rightMouseDown(event);
-        else
-            target->otherMouseDown(event);
+        deliverButtonEvent(*target, event);
         return;
     }
     case Event::Type::leftMouseDragged:
@@ -530,14 +558,8 @@ void Window::sendEvent(const Event& input)
     case Event::Type::otherMouseUp: {
         auto target = mouseDownView_.lock();
         mouseDownView_.reset();
-        if (!target)
-            return;
-        if (event.type == Event::Type::leftMouseUp)
-            target->mouseUp(event);
-        else if (event.type == Event::Type::rightMouseUp)
-            target->rightMouseUp(event);
-        else
-            target->otherMouseUp(event);
+        if (target)
+            deliverButtonEvent(*target, event);
         return;
     }
     case Event::Type::mouseMoved:
@@ -710,14 +732,8 @@ void Window::displayIfNeeded()
 Image Window::render(double scale)
 {
     displayIfNeeded();
-    if (!(scale > 0) || !std::isfinite(scale))
-        scale = 1;
-    Image image(frame_.size, scale);
-    if (!image.isValid())
-        return image;
-    QImage& pixels = QtBridge::image(image);
-    widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren);
-    return image;
+    return QtBridge::paintedImage(frame_.size, scale,
+        [&](QImage& pixels) { widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren); });
 }
 
 } // namespace Kit

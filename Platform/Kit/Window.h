@@ -134,7 +134,8 @@ public:
     bool isKeyWindow() const;
     void makeKey();
     void resignKey();
-    virtual bool canBecomeKeyWindow() const { return true; }
+    // Windows with a title bar or a resize edge can; borderless ones cannot unless a subclass says so.
+    virtual bool canBecomeKeyWindow() const { return (styleMask_ & (titled | resizable)) != 0; }
     Responder* firstResponder() const { return firstResponder_; }
     bool makeFirstResponder(Responder* responder);
     bool isMiniaturized() const { return miniaturized_; }
@@ -164,8 +165,15 @@ public:
     static bool isApplicationActive();
     static void setApplicationActiveForTesting(std::optional<bool> active);
 
+    // An unhandled mouse-down on a window movable by its background starts a move.
+    void mouseDown(const Event& event) override;
+
 protected:
     virtual void windowDidChangeFrame() {}
+    // Qt hid the window (a popup closed by a click outside, the window manager): Kit's model follows.
+    virtual void windowWasHiddenByQt();
+    // Whether showing the window should not activate the application.
+    virtual bool showsWithoutActivating() const { return false; }
 
 private:
     friend class detail::WindowWidget;

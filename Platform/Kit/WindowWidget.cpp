@@ -35,6 +35,8 @@ bool WindowWidget::event(QEvent* event)
     // No release comes once another window has the pointer or this one is gone.
     if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::Hide)
         window_.cancelMouseTracking();
+    if (event->type() == QEvent::Hide)
+        window_.windowWasHiddenByQt();
     // Qt asks the top-level to repaint: Kit's display cycle runs first.
     if (event->type() == QEvent::UpdateRequest)
         window_.displayIfNeeded();

@@ -121,10 +121,12 @@ TEST_F(ControlTickTest, WithoutAFanCountOnlyThePopupAndTheStatusItemChange)
         {false, 0, {"hide fans", "width 30", "hide temperature"}},
     };
     useTable(smcTable({valueKey("Tp01", 45.0)}));
+    (void)SystemKit::shared(); // the system record is gathered here, not by a background read mid-case
     for (const auto& c : cases) {
         Foundation::UserDefaults::standard().set(c.showTemperature, SettingsKey::isDisplayCPUStatusBar);
         setInteger(SettingsKey::temperatureUnitIndex, c.unitIndex);
         statusItem_->calls.clear();
+        waitForFallbackRead();
         console_.clear();
         delegate_->updateFanSpeedAndTemperature();
         EXPECT_EQ(console_.lines(), std::vector<std::string>{"FNum not found"});

@@ -175,6 +175,7 @@ TEST_F(ControlKindsTest, ACustomBoxFillsItsRoundedRectAndKeepsItsContentInsideTh
     box->setBorderWidth(2);
     box->setBorderColor(Colour::red());
     const auto bordered = Snapshot::of(*box, 2);
+    bordered.save("kit", "box-custom-bordered");
     EXPECT_COLOUR_NEAR(bordered.colourAt({100, 0.75}), Colour::red());
     EXPECT_COLOUR_NEAR(bordered.colourAt({100, 2.5}), Colour::white(1, 0.4));
 }

@@ -134,6 +134,15 @@ TEST_F(TextFieldTest, FocusInMakesTheFieldFirstResponder)
     QFocusEvent focus(QEvent::FocusIn);
     QApplication::sendEvent(field->fieldEditor(), &focus);
     EXPECT_EQ(field->becomes, 1);
+
+    // In a window the field becomes the window's first responder.
+    Window window({0, 0, 200, 40}, Window::borderless);
+    window.setContentView(field);
+    QApplication::sendEvent(field->fieldEditor(), &focus);
+    EXPECT_EQ(field->becomes, 2);
+    EXPECT_EQ(window.firstResponder(), field.get());
+    QApplication::sendEvent(field->fieldEditor(), &focus);
+    EXPECT_EQ(field->becomes, 3);
 }
 
 TEST_F(TextFieldTest, TheFieldEditorSitsAtTheCellsTitleRectAndGoesWhenNotEditable)

@@ -20,16 +20,18 @@ void EventInjector::moveTo(Point p)
     send(e);
 }
 
-void EventInjector::down(Point p, Event::Type type)
+void EventInjector::button(Point p, Event::Type type, bool pressed)
 {
     last_ = p;
-    pressed_ = true;
+    pressed_ = pressed;
     Event e;
     e.type = type;
     e.locationInWindow = p;
     e.clickCount = 1;
     send(e);
 }
+
+void EventInjector::down(Point p, Event::Type type) { button(p, type, true); }
 
 void EventInjector::dragTo(Point p)
 {
@@ -40,16 +42,7 @@ void EventInjector::dragTo(Point p)
     send(e);
 }
 
-void EventInjector::up(Point p, Event::Type type)
-{
-    last_ = p;
-    pressed_ = false;
-    Event e;
-    e.type = type;
-    e.locationInWindow = p;
-    e.clickCount = 1;
-    send(e);
-}
+void EventInjector::up(Point p, Event::Type type) { button(p, type, false); }
 
 void EventInjector::click(Point p)
 {

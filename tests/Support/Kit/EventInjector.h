@@ -30,6 +30,7 @@ public:
 
 private:
     void send(Event event);
+    void button(Point point, Event::Type type, bool pressed);
     Window& window_;
     Point last_;
     bool pressed_ = false;
