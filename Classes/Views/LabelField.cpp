@@ -6,10 +6,8 @@ namespace Aerlo {
 
 LabelField::LabelField(const Kit::Rect& frame, std::string text) : Kit::TextField(frame)
 {
-    TextView::configureReadOnly(*this);
-    setTextColor(Kit::Colour::secondaryLabelColor());
-    setAlignment(Kit::TextAlignment::natural);
-    setFont(Kit::Font::systemFont(12, Kit::Font::Weight::regular));
+    TextView::configureReadOnly(*this, Kit::Colour::secondaryLabelColor(), Kit::TextAlignment::natural,
+        Kit::Font::systemFont(12, Kit::Font::Weight::regular));
     textFieldCell().setUsesSingleLineMode(true);
     textFieldCell().setTruncatesLastVisibleLine(true);
     setStringValue(std::move(text));

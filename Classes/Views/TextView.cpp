@@ -4,11 +4,11 @@ namespace Aerlo {
 
 TextView::TextView(const Kit::Rect& frame) : Kit::TextField(frame)
 {
-    configureReadOnly(*this);
-    setTextColor(Kit::Colour::labelColor());
+    configureReadOnly(*this, Kit::Colour::labelColor(), Kit::TextAlignment::natural);
 }
 
-void TextView::configureReadOnly(Kit::TextField& field)
+void TextView::configureReadOnly(Kit::TextField& field, Kit::Colour textColour, Kit::TextAlignment alignment,
+    std::optional<Kit::Font> font)
 {
     field.setEditable(false);
     field.setSelectable(false);
@@ -16,6 +16,10 @@ void TextView::configureReadOnly(Kit::TextField& field)
     field.setWantsLayer(true);
     field.setDrawsBackground(false);
     field.setBackgroundColor(Kit::Colour::clear());
+    field.setTextColor(std::move(textColour));
+    field.setAlignment(alignment);
+    if (font)
+        field.setFont(std::move(*font));
 }
 
 } // namespace Aerlo

@@ -2,6 +2,8 @@
 
 #include "Platform/Kit/TextField.h"
 
+#include <optional>
+
 namespace Aerlo {
 
 // A read-only title in the label colour.
@@ -9,8 +11,10 @@ class TextView : public Kit::TextField {
 public:
     explicit TextView(const Kit::Rect& frame);
 
-    // Not editable, selectable or bezeled; layer-backed; a clear background.
-    static void configureReadOnly(Kit::TextField& field);
+    // Not editable, selectable or bezeled; layer-backed; a clear background; the text's colour and alignment,
+    // and its font when one is given.
+    static void configureReadOnly(Kit::TextField& field, Kit::Colour textColour, Kit::TextAlignment alignment,
+        std::optional<Kit::Font> font = std::nullopt);
 };
 
 } // namespace Aerlo

@@ -6,10 +6,8 @@ namespace Aerlo {
 
 ValueField::ValueField(const Kit::Rect& frame, std::string text) : Kit::TextField(frame)
 {
-    TextView::configureReadOnly(*this);
-    setTextColor(Kit::Colour::textColor());
-    setAlignment(Kit::TextAlignment::right);
-    setFont(Kit::Font::systemFont(13, Kit::Font::Weight::regular));
+    TextView::configureReadOnly(*this, Kit::Colour::textColor(), Kit::TextAlignment::right,
+        Kit::Font::systemFont(13, Kit::Font::Weight::regular));
     textFieldCell().setUsesSingleLineMode(true);
     setStringValue(std::move(text));
 }

@@ -4,6 +4,8 @@
 #include "Classes/Configure/Global/TemperatureUnits.h"
 #include "Platform/Foundation/NotificationCenter.h"
 
+#include <algorithm>
+
 namespace Aerlo {
 
 namespace {
@@ -60,11 +62,18 @@ void ValueSensorView::update(const Foundation::Notification& notification)
 void ValueSensorView::layout()
 {
     Kit::StackView::layout();
-    // The name is 16 high, centred in the row.
-    Kit::Rect frame = labelView_->frame();
-    frame.origin.y += (frame.height() - labelHeight) / 2;
-    frame.size.height = labelHeight;
-    labelView_->setFrame(frame);
+    // The name is 16 high, centred in the row; the value sits on the name's baseline.
+    Kit::Rect label = labelView_->frame();
+    label.origin.y = (bounds().height() - labelHeight) / 2;
+    label.size.height = labelHeight;
+    labelView_->setFrame(label);
+
+    Kit::Rect value = valueView_->frame();
+    value.size.height = std::min(bounds().height(), valueView_->intrinsicContentSize().height);
+    const double baseline = label.maxY() - labelView_->font().ascender();
+    const double top = std::min(bounds().height(), baseline + valueView_->font().ascender());
+    value.origin.y = std::max(0.0, top - value.height());
+    valueView_->setFrame(value);
 }
 
 void ValueSensorView::mouseEntered(const Kit::Event&)

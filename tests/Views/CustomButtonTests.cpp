@@ -167,6 +167,39 @@ TEST_F(CustomButtonTest, PressesSendTheActionOnceAndOnlyWhenReleasedInside)
     EXPECT_EQ(actions, 2);
 }
 
+TEST_F(CustomButtonTest, APressShowsTheActiveLookUntilTheRelease)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    window().displayIfNeeded();
+    advance(0.25);
+    const Snapshot pressed = Snapshot::of(*window().contentView());
+    pressed.save("views", "custom-button-pressed");
+    EXPECT_COLOUR_NEAR(pressed.colourAt({30, 35}), activeFill);
+    input.up(inside);
+    window().displayIfNeeded();
+    advance(0.15);
+    EXPECT_COLOUR_NEAR(Snapshot::of(*window().contentView()).colourAt({30, 35}), normalFill);
+}
+
+TEST_F(CustomButtonTest, APressLostWithoutAReleaseEndsAsOneDraggedOut)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    EXPECT_EQ(button->state(), Kit::StateValue::on);
+    window().orderOut(); // the window goes while the button is pressed
+    EXPECT_FALSE(button->isMouseDown());
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+    window().orderFront();
+    input.up(inside);
+    EXPECT_EQ(actions, 0);
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+}
+
 TEST_F(CustomButtonTest, ADisabledButtonIsDimmedAndTakesNoClicks)
 {
     auto button = makeButton();
@@ -245,6 +278,34 @@ TEST_F(CustomButtonTest, RendersBothLooksAndTheFadeBetweenThem)
     EXPECT_LT(active.alphaAt({20.5, 49.5}), 0.1);
 }
 
+TEST_F(CustomButtonTest, ColourProvidersWinOverTheStoredColoursWhenTheLookChanges)
+{
+    auto button = makeButton();
+    int calls = 0;
+    button->setColorGenerator("activeBackgroundColor", [&calls] {
+        ++calls;
+        return Kit::Colour::red();
+    });
+    button->setColorGenerator("textColor", [] { return Kit::Colour::green(); });
+    EXPECT_TRUE(button->colorGenerator("activeBackgroundColor"));
+    EXPECT_FALSE(button->colorGenerator("backgroundColor"));
+    EXPECT_EQ(calls, 0) << "called when the look changes, not when registered";
+    setState(*button, Kit::StateValue::on);
+    advance(0.3);
+    EXPECT_GE(calls, 1);
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), Kit::Colour::red());
+    setState(*button, Kit::StateValue::off);
+    advance(0.3);
+    EXPECT_EQ(stored(*button->titleLayer(), "foregroundColor"), Kit::Colour::green());
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), normalFill);
+
+    button->setColorGenerator("activeBackgroundColor", {});
+    EXPECT_FALSE(button->colorGenerator("activeBackgroundColor"));
+    setState(*button, Kit::StateValue::on);
+    advance(0.3);
+    EXPECT_EQ(stored(button->layer(), "backgroundColor"), activeFill);
+}
+
 TEST_F(CustomButtonTest, ACircleButtonIsMadeFromItsCentreAndRadius)
 {
     const auto button = QVCustomButton::circleButton("1", 15, {50, 50});
@@ -264,12 +325,13 @@ TEST_F(CustomButtonTest, TheTrackingRectStaysAtTheFirstBounds)
     button->updateTrackingAreas();
     EXPECT_EQ(button->trackingArea().rect(), first);
     std::size_t own = 0;
-    for (const auto& area : button->trackingAreas())
+    for (const auto& area : button->trackingAreas()) {
         if (area->owner() == button.get()) {
             ++own;
             EXPECT_EQ(area->rect(), first);
             EXPECT_EQ(area->options(), 0x41u);
         }
+    }
     EXPECT_EQ(own, 1u);
 
     // Over the grown part the pointer is outside: a press dragged there is cancelled.

@@ -5,9 +5,14 @@
 #include "Classes/Views/QVBaseBox.h"
 #include "Classes/Views/QVNSPopUpButton.h"
 #include "Classes/Views/StoryboardBuilder.h"
+#include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Views/ViewsTest.h"
+
+#include <filesystem>
+#include <fstream>
 
 using namespace Aerlo;
 using Kit::Testing::EventInjector;
@@ -78,6 +83,20 @@ TEST(AppearanceModeOfTheApplication, FollowsTheAutomaticSettingThenTheDarkFamily
             << (c.appearance ? *c.appearance : "none") << " " << c.automatic;
     }
     Kit::Appearance::resetForTesting();
+    Foundation::UserDefaults::resetForTesting();
+}
+
+TEST(AppearanceModeOfTheApplication, ReadsTheAutomaticSwitchFromTheGlobalDomain)
+{
+    TempRoot root;
+    Foundation::UserDefaults::resetForTesting();
+    Kit::Appearance::resetForTesting();
+    std::filesystem::create_directories(Foundation::Paths::preferences());
+    std::ofstream(Foundation::Paths::preferences() / ".GlobalPreferences.plist")
+        << Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary {
+               {"AppleInterfaceStyleSwitchesAutomatically", 1}})
+               .toJSONText();
+    EXPECT_EQ(AppearanceManager::currentAppearanceMode(), AppearanceManager::automatic);
     Foundation::UserDefaults::resetForTesting();
 }
 
