@@ -168,7 +168,7 @@ void AppDelegate::showFanSpeedWindow()
         Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
             size.height};
         // Kept on the screen (a tray at the bottom edge puts the item near the bottom).
-        Kit::Rect visible = Kit::Screen::primaryForPlacement().visibleFrame();
+        Kit::Rect visible = Kit::Screen::placementMain().visibleFrame();
         for (const auto& screen : Kit::Screen::screens())
             if (screen->frame().intersects(button))
                 visible = screen->visibleFrame();
