@@ -45,7 +45,7 @@ ValueSensorView::ValueSensorView(Sensor_p sensor, std::function<void()> callback
 void ValueSensorView::showValue()
 {
     // The letter names the unit the number was converted to, so the two always agree.
-    temperatureUnit_ = temperatureUnitsSetting() == UnitTemperature::fahrenheit ? "F" : "C";
+    temperatureUnit_.assign(1, temperatureUnitsSetting() == UnitTemperature::fahrenheit ? 'F' : 'C');
     std::string text = sensor_.compactValueText();
     if (sensor_.type() == SensorType::temperature)
         text += temperatureUnit_;
