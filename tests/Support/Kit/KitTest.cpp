@@ -1,13 +1,16 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/AnimationContext.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/Window.h"
+#include "tests/Support/Kit/Snapshot.h"
 
 #include <QApplication>
 
+#include <filesystem>
 #include <string>
 
 namespace Kit::Testing {
@@ -45,7 +48,9 @@ void KitTest::SetUp()
 {
     ensureApplication();
     driver_ = std::make_unique<Foundation::ManualRunLoopDriver>();
+    Snapshot::takeRecent();
     AnimationClock::shared().resetForTesting();
+    AnimationContext::resetForTesting();
     Appearance::resetForTesting();
     Event::setMouseLocationForTesting(std::nullopt);
     Window::setApplicationActiveForTesting(std::nullopt);
@@ -54,7 +59,17 @@ void KitTest::SetUp()
 
 void KitTest::TearDown()
 {
+    // A failed test leaves its renders in build/tests/artifacts/<Suite>.<Test>[-n].png.
+    const auto renders = Snapshot::takeRecent();
+    if (HasFailure()) {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string base = std::string(info->test_suite_name()) + "." + info->name();
+        for (std::size_t i = 0; i < renders.size(); ++i)
+            renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
+                / (base + (i ? "-" + std::to_string(i) : "") + ".png"));
+    }
     AnimationClock::shared().resetForTesting();
+    AnimationContext::resetForTesting();
     Screen::setProvider(nullptr);
     Event::setMouseLocationForTesting(std::nullopt);
     Window::setApplicationActiveForTesting(std::nullopt);
