@@ -512,6 +512,8 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
         layer_->drawContent(context, p);
         if (!wantsUpdateLayer())
             draw(dirty);
+        else
+            drawOverUpdatedLayer(dirty);
     });
 }
 

@@ -130,6 +130,9 @@ public:
     virtual void viewWillDraw() {}
     // Draws the view's content in its bounds; the current graphics context is set.
     virtual void draw(const Rect& dirtyRect);
+    // What a view that updates its layer instead of drawing still paints over that layer (a control's own
+    // look); nothing by default.
+    virtual void drawOverUpdatedLayer(const Rect& dirtyRect) { (void)dirtyRect; }
     void layoutSubtreeIfNeeded();
     // Runs the display cycle for this view and its subviews now.
     void displayIfNeeded();
