@@ -239,6 +239,18 @@ TEST_F(CustomButtonTest, TheTitleIsCentredOnWholePoints)
     EXPECT_EQ(button->titleLayer()->contentsScale(), window().backingScaleFactor());
 }
 
+TEST_F(CustomButtonTest, TitleAndFontSetThroughTheKitBaseReachTheTitleLayer)
+{
+    auto button = makeButton();
+    Kit::Button& base = *button;
+    base.setTitle("Manual");
+    base.setFont(Kit::Font::systemFont(18));
+    button->layoutSubtreeIfNeeded();
+    EXPECT_EQ(button->titleLayer()->string(), "Manual");
+    EXPECT_EQ(button->titleLayer()->fontSize(), 18);
+    EXPECT_DOUBLE_EQ(button->titleLayer()->frame().width(), Kit::Font::systemFont(18).sizeOf("Manual").width);
+}
+
 TEST_F(CustomButtonTest, QuickTogglesLeaveOneAnimationPerKeyAndTheLastTarget)
 {
     auto button = makeButton();
