@@ -90,8 +90,7 @@ public:
     void draw(const Kit::Rect&) override {}
     void layout() override;
     Kit::View* hitTest(Kit::Point point) override;
-    void viewDidMoveToWindow() override;
-    void viewDidChangeBackingProperties();
+    void viewDidChangeBackingProperties() override;
     void updateTrackingAreas() override;
     void mouseDown(const Kit::Event& event) override;
     void mouseUp(const Kit::Event& event) override;
