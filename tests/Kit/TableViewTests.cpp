@@ -99,6 +99,20 @@ TEST_F(TableViewTest, RowsAndCellsFollowTheDataSourceTopDown)
     EXPECT_EQ(table_->rowAtPoint({-1, 10}), -1);
 }
 
+TEST_F(TableViewTest, ANewColumnWidthMovesTheCellsAtOnce)
+{
+    // The filled last column gives back its extra width; the table widens to hold what is set.
+    table_->tableColumns()[0]->setWidth(120);
+    EXPECT_EQ(table_->viewAt(0, 0)->frame(), (Rect {0, 2, 120, 24}));
+    EXPECT_EQ(table_->viewAt(1, 0)->frame(), (Rect {120, 2, 90, 24}));
+    EXPECT_EQ(table_->frame().width(), 210);
+    // A width set on the filled column holds.
+    table_->tableColumns()[1]->setWidth(300);
+    EXPECT_EQ(table_->tableColumns()[1]->width(), 300);
+    EXPECT_EQ(table_->viewAt(1, 3)->frame(), (Rect {120, 2, 300, 24}));
+    EXPECT_EQ(table_->rowViewAt(3)->frame(), (Rect {0, 84, 420, 28}));
+}
+
 TEST_F(TableViewTest, RowViewsComeFromTheDelegateThenTheFactory)
 {
     struct Marked : TableRowView {};
