@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -15,7 +14,6 @@ namespace Aerlo {
 namespace {
 
 constexpr std::uintmax_t maximumJobFileSize = 1024 * 1024;
-constexpr double maximumWatchdogSeconds = 86400;
 
 } // namespace
 
@@ -25,13 +23,6 @@ HelperConfiguration HelperConfiguration::developmentRun(uid_t uid)
     configuration.development = true;
     configuration.allowedClientUIDs = {uid};
     return configuration;
-}
-
-std::optional<double> HelperConfiguration::watchdogPeriod(const std::optional<double>& value)
-{
-    if (!value || !std::isfinite(*value) || *value < 0 || *value > maximumWatchdogSeconds)
-        return std::nullopt;
-    return *value;
 }
 
 std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesystem::path& jobFile, std::string& problem)
@@ -61,15 +52,6 @@ std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesyst
     if (error)
         configuration.allowedClientPath = job->allowedClientPath;
 
-    const auto watchdog = json.find("WatchdogSeconds");
-    if (watchdog != json.end()) {
-        const auto period = watchdogPeriod(watchdog->is_number() ? std::optional(watchdog->get<double>()) : std::nullopt);
-        if (!period) {
-            problem = "\"WatchdogSeconds\" in " + jobFile.string() + " is not a number of seconds from 0 to 86400.";
-            return std::nullopt;
-        }
-        configuration.watchdogSeconds = *period;
-    }
     return configuration;
 }
 

@@ -83,7 +83,8 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
 
     proc.process(100, root.path() / "link-to-client", 5000);
     EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt);
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.verifiedStartTime(100), 5000u);
     EXPECT_EQ(verifier.admit({100, 0, 0}), "uid 0 is not an allowed client");
 
     proc.process(101, other, 5001);
@@ -92,18 +93,34 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
                                                   fs::canonical(client).string());
     EXPECT_EQ(verifier.admit({102, 501, 20}), "process 102 cannot be inspected");
 
-    // The allowed path with other contents (replaced after installation).
+    // Only the process that connected may write on its connection, even one running the client.
+    proc.process(104, root.path() / "link-to-client", 5004);
+    EXPECT_EQ(verifier.admit({104, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {104, 501, 20}),
+              "process 104 (uid 501) wrote on the connection of process 100");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 502, 20}),
+              "process 100 (uid 502) wrote on the connection of process 100");
+
+    // The allowed path with other contents (replaced after installation) is a new image: checked again.
+    fs::remove(client);
     std::ofstream(client) << "patched client\n";
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), "the executable " + fs::canonical(client).string() +
-                                                    " of process 100 does not have the recorded SHA-256");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+              "the executable " + fs::canonical(client).string() + " of process 100 does not have the recorded SHA-256");
+    fs::remove(client);
     std::ofstream(client) << "fake client\n";
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+
+    // The process that connected runs another program (an exec): refused.
+    proc.process(100, impostor, 5000);
+    EXPECT_NE(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    proc.process(100, root.path() / "link-to-client", 5000);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
     // Another process under the pid of the one that connected.
     proc.restart(100, 6000);
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), "process 100 is not the process that connected");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), "process 100 is not the process that connected");
     EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt); // a new connection of its own
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
     proc.process(103, impostor, 1);
     EXPECT_NE(verifier.admit({103, 501, 20}), std::nullopt);

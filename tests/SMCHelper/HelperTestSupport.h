@@ -28,10 +28,14 @@ public:
     explicit RecordingPeer(XPC::PeerCredentials credentials) : credentials_(credentials) {}
 
     const XPC::PeerCredentials& credentials() const override { return credentials_; }
-    bool reply(std::uint64_t id, const std::optional<std::string>& text) override
+    bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
     {
+        if (!open_)
+            return false;
         replies.push_back({id, text});
-        return open_;
+        if (written)
+            written();
+        return true;
     }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
