@@ -2,20 +2,10 @@
 
 #include "Platform/System/LaunchDaemonJob.h"
 
-#include <nlohmann/json.hpp>
-
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
 namespace Aerlo {
-
-namespace {
-
-constexpr std::uintmax_t maximumJobFileSize = 1024 * 1024;
-
-} // namespace
 
 HelperConfiguration HelperConfiguration::developmentRun(uid_t uid)
 {
@@ -31,17 +21,9 @@ std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesyst
     if (!std::filesystem::exists(std::filesystem::symlink_status(jobFile, error)))
         return developmentRun(::getuid());
 
-    const auto size = std::filesystem::file_size(jobFile, error);
-    std::ifstream stream(jobFile, std::ios::binary);
-    if (error || size > maximumJobFileSize || !stream) {
-        problem = "The job file " + jobFile.string() + " cannot be read.";
-        return std::nullopt;
-    }
-    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    const auto json = nlohmann::json::parse(text, nullptr, false);
-    const auto job = json.is_discarded() ? std::nullopt : SystemPlatform::LaunchDaemonJob::fromJSON(json);
+    const auto job = SystemPlatform::LaunchDaemonJob::read(jobFile);
     if (!job) {
-        problem = "The job file " + jobFile.string() + " holds no valid job.";
+        problem = job.error();
         return std::nullopt;
     }
 

@@ -391,9 +391,9 @@ void HelperDaemon::uninstall()
 {
     restore("uninstall", true);
     listener_->stop();
-    const std::string problem = SystemPlatform::JobBlessService::remove(label);
+    const auto removed = SystemPlatform::JobBlessService::remove(label);
     nlohmann::ordered_json fields;
-    fields["problem"] = problem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(problem);
+    fields["problem"] = removed ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(removed.error());
     log_.record("uninstalled", fields);
     requestExit({ExitRequest::Kind::exit, 0, {}}, false);
 }

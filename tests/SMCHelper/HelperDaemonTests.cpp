@@ -181,8 +181,9 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         const bool kept = item.restored.size() == 1;
         EXPECT_EQ(machine.device->value("F1Md"), kept ? 1 : 0);
         EXPECT_EQ(daemon->fanOwners().size(), kept ? 1u : 0u);
-        if (kept)
+        if (kept) {
             EXPECT_EQ(nlohmann::json::parse(daemon->handover())["owners"], nlohmann::json::parse(item.handover())["owners"]);
+        }
         daemon.reset();
     }
 }

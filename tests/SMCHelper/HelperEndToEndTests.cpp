@@ -61,18 +61,20 @@ protected:
         const auto result = JobBlessService::bless(SystemPlatform::kSMDomainUserLaunchd, label, authorization.authorization);
         ASSERT_TRUE(result.ok) << result.error->localizedDescription;
         std::ifstream(HelperPaths::pidFile(label)) >> pid_;
+        std::ifstream(HelperPaths::keepAlivePidFile(label)) >> keepAlive_;
         ASSERT_GT(pid_, 0);
+        ASSERT_GT(keepAlive_, 0);
         ASSERT_TRUE(serving());
     }
 
     void TearDown() override
     {
-        if (pid_ <= 0)
-            std::ifstream(HelperPaths::pidFile(label)) >> pid_;
-        if (pid_ > 0 && ::kill(pid_, 0) == 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        (void)JobBlessService::stop(label, 0.5);
+        for (const pid_t pid : {keepAlive_, pid_})
+            if (pid > 0 && ::kill(pid, 0) == 0) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
         smcsim_.reset();
         while (::waitpid(-1, nullptr, WNOHANG) > 0) {
         }
@@ -105,14 +107,15 @@ protected:
     void sendPath() { connection_.send(XPC::MessageCodec::makeRequest("setSMCPath:", {smcResource()})); }
     std::string smcResource() const { return (bundle_ / "Contents/Resources/SMC").string(); }
 
-    // The daemon's exit status, -1 when it is still running after `seconds`.
+    // The daemon's exit status as its keep-alive reports it when it ends for good (0: the daemon
+    // exited with 0), -1 when it is still running after `seconds`.
     int waitForExit(double seconds = 5)
     {
         int status = 0;
-        const bool ended = HelperTest::eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, seconds);
+        const bool ended = HelperTest::eventually([&] { return ::waitpid(keepAlive_, &status, WNOHANG) == keepAlive_; }, seconds);
         if (!ended)
             return -1;
-        pid_ = -1;
+        keepAlive_ = pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -138,6 +141,7 @@ protected:
     std::unique_ptr<SmcsimTest::ChildProcess> smcsim_;
     fs::path bundle_;
     pid_t pid_ = -1;
+    pid_t keepAlive_ = -1; // this process reaps it: its parent has gone
     XPC::Connection connection_ {label};
 };
 
