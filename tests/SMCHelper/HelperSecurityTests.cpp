@@ -243,51 +243,10 @@ TEST_F(HelperSocket, OversizeAndMalformedFramesCloseTheConnectionAndChangeNothin
 
 } // namespace
 
-namespace {
-
-std::string frameOf(const std::string& payload)
-{
-    const auto n = static_cast<std::uint32_t>(payload.size());
-    return std::string {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 8) & 0xFF),
-                        static_cast<char>(n & 0xFF)} + payload;
-}
-
-// A blocking connect to the daemon's socket with plain system calls (usable in a forked child).
-int connectTo(const fs::path& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// True when a reply comes within `milliseconds`; false when the connection closes or nothing comes.
-bool replied(int fd, int milliseconds)
-{
-    pollfd entry {fd, POLLIN, 0};
-    if (::poll(&entry, 1, milliseconds) != 1)
-        return false;
-    char byte = 0;
-    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 1;
-}
-
-// The target of /proc/<pid>/exe, with system calls only.
-std::string executableOf(pid_t pid)
-{
-    char link[64];
-    std::snprintf(link, sizeof link, "/proc/%d/exe", static_cast<int>(pid));
-    char target[PATH_MAX];
-    const ssize_t n = ::readlink(link, target, sizeof target - 1);
-    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
-}
-
-} // namespace
+using HelperTest::connectTo;
+using HelperTest::executableOf;
+using HelperTest::frameOf;
+using HelperTest::replied;
 
 TEST_F(HelperSocket, AForeignProcessThatForksAndExecsTheClientIsNeverServedUnderLoad)
 {

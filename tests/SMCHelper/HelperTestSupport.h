@@ -80,6 +80,16 @@ protected:
     std::uint64_t nextId = 1;
 };
 
+// Raw protocol helpers made of system calls only, for forked children of this threaded process.
+// A frame for `payload`.
+std::string frameOf(const std::string& payload);
+// A blocking connection to the socket at `path`; -1 when it fails.
+int connectTo(const std::filesystem::path& path);
+// True when a byte comes within `milliseconds`; false when the connection closes or nothing comes.
+bool replied(int fd, int milliseconds);
+// The target of /proc/<pid>/exe.
+std::string executableOf(pid_t pid);
+
 // Waits (a bounded guard, short steps) until `condition` holds.
 template <typename Condition>
 bool eventually(Condition condition, double seconds = 5)
