@@ -330,7 +330,7 @@ TEST_F(HelperSocket, AVerifiedClientThatExecsAnotherProgramIsRefusedOnItsNextMes
         (void)!::write(ready[1], served ? "s" : "x", 1);
         ::dup2(fd, 3);
         ::execl("/bin/sh", "sh", "-c",
-                R"(printf '\000\000\000\105{"id":2,"sel":"setFanModeWithId:mode:completion:","args":[0,1]}' >&3; sleep 5)",
+                R"(printf '\000\000\000\105{"id":2,"sel":"setFanModeWithId:mode:completion:","args":[0,1]}' >&3; exec sleep 5)",
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
