@@ -27,17 +27,6 @@ std::string systemError(int error) { return std::generic_category().message(erro
 
 std::string procPath(pid_t pid, const char* entry) { return "/proc/" + std::to_string(pid) + "/" + entry; }
 
-int pidfdOpen(pid_t pid)
-{
-#ifdef SYS_pidfd_open
-    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-#else
-    (void)pid;
-    errno = ENOSYS;
-    return -1;
-#endif
-}
-
 // Signals through the descriptor when there is one, so that a reused pid is never hit.
 int sendSignal(int pidfd, pid_t pid, int signal)
 {
@@ -211,7 +200,7 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
         return Error("Cannot start a process: " + systemError(-reported));
     if (failedExec) {
         // It exits at once; waiting for that keeps the failure's process from outliving the call.
-        const int pidfd = pidfdOpen(reported);
+        const int pidfd = DaemonProcess::openPidfd(reported);
         waitForExit(pidfd, reported, killWaitSeconds);
         if (pidfd >= 0)
             ::close(pidfd);
@@ -226,7 +215,7 @@ DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& pr
         return DaemonStopOutcome::notRunning;
     if (pid == ::getpid())
         return DaemonStopOutcome::failed;
-    const int pidfd = pidfdOpen(pid);
+    const int pidfd = DaemonProcess::openPidfd(pid);
     if (pidfd < 0 && errno == ESRCH)
         return DaemonStopOutcome::notRunning;
 
@@ -251,6 +240,17 @@ DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& pr
     if (sendSignal(pidfd, pid, SIGKILL) != 0 && errno != ESRCH)
         return finish(DaemonStopOutcome::failed);
     return finish(waitForExit(pidfd, pid, killWaitSeconds) ? DaemonStopOutcome::killed : DaemonStopOutcome::failed);
+}
+
+int DaemonProcess::openPidfd(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 std::optional<std::filesystem::path> DaemonProcess::executable(pid_t pid)

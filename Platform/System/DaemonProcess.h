@@ -36,6 +36,9 @@ public:
     // SIGKILL and a short wait. The calling process is never signalled (failed).
     static DaemonStopOutcome stop(pid_t pid, const std::filesystem::path& program, double timeoutSeconds);
 
+    // A descriptor that refers to process `pid` (readable once it exits), close-on-exec; -1 with errno
+    // set when there is no such process or the system has no pidfds.
+    static int openPidfd(pid_t pid);
     // The program process `pid` runs (a replaced or deleted file still names its path); nothing
     // when the process is gone, has exited, or cannot be inspected.
     static std::optional<std::filesystem::path> executable(pid_t pid);

@@ -1,28 +1,14 @@
 #include "Tools/SMCHelper/ClientWatch.h"
 
+#include "Platform/System/DaemonProcess.h"
 #include "Tools/SMCHelper/ClientVerifier.h"
 
 #include <fstream>
 #include <iterator>
 #include <poll.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace Aerlo {
-
-namespace {
-
-int pidfdOpen(pid_t pid)
-{
-#ifdef SYS_pidfd_open
-    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-#else
-    (void)pid;
-    return -1;
-#endif
-}
-
-} // namespace
 
 ClientWatch::ClientWatch(Ended ended, std::filesystem::path procRoot)
     : ended_(std::move(ended)), procRoot_(std::move(procRoot))
@@ -61,7 +47,7 @@ bool ClientWatch::watch(const ClientProcess& process)
     if (watched_.count(process))
         return true;
     // The descriptor is taken first and the start time read after, so it holds this very run.
-    const int fd = pidfdOpen(process.pid);
+    const int fd = SystemPlatform::DaemonProcess::openPidfd(process.pid);
     if (!isRunning(process)) {
         if (fd >= 0)
             ::close(fd);

@@ -4,6 +4,7 @@
 #include "Tools/SMCHelper/HelperDaemon.h"
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/Eventually.h"
 #include "tests/Support/TempRoot.h"
 
 #include <nlohmann/json.hpp>
@@ -90,17 +91,6 @@ bool replied(int fd, int milliseconds);
 // The target of /proc/<pid>/exe.
 std::string executableOf(pid_t pid);
 
-// Waits (a bounded guard, short steps) until `condition` holds.
-template <typename Condition>
-bool eventually(Condition condition, double seconds = 5)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        ::usleep(2000);
-    }
-    return true;
-}
+using ::eventually;
 
 } // namespace HelperTest

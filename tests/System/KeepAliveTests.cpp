@@ -2,6 +2,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
 #include "Platform/System/KeepAlive.h"
+#include "tests/Support/Eventually.h"
 #include "tests/System/DaemonTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,6 @@ namespace fs = std::filesystem;
 using namespace SystemPlatform;
 
 namespace {
-
-// Waits (a bounded guard, short steps) until `condition` holds.
-template <typename Condition>
-bool eventually(Condition condition, double seconds = 5)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 class KeepAliveTest : public DaemonTest {
 protected:

@@ -1,27 +1,16 @@
 // libFuzzer entry for the defaults and property-list file reader: any bytes as a suite's file,
 // read through UserDefaults with every typed reading, and as property-list JSON text. Nothing
 // crashes; a file that is refused is set aside, never half read.
-#include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdint>
 #include <fstream>
 
 namespace {
-
-TempRoot& root()
-{
-    static TempRoot instance;
-    static const bool quiet = [] {
-        Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
-        return true;
-    }();
-    (void)quiet;
-    return instance;
-}
 
 void readAll(const Foundation::PropertyListValue& value)
 {
@@ -35,7 +24,7 @@ void readAll(const Foundation::PropertyListValue& value)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    root();
+    fuzzWorld<TempRoot>();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (const auto value = Foundation::PropertyListValue::fromJSONText(text))
         readAll(*value);

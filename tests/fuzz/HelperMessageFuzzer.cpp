@@ -1,13 +1,13 @@
 // libFuzzer entry for the helper daemon's message handling: any byte stream a client may write,
 // decoded as the listener decodes it and handled by a daemon in this process over the simulated
-// machine. Nothing crashes, every reply is a text, and no fan target leaves the fan's range.
-#include "Platform/Foundation/Console.h"
+// machine. Nothing crashes, every reply is a text, and no target the daemon writes leaves the fan's range.
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Tools/SMCHelper/HelperDaemon.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,12 +41,14 @@ struct World {
     std::shared_ptr<SMCSim::SimSmcDevice> device;
     std::unique_ptr<Aerlo::HelperDaemon> daemon;
     SMCSim::MachineProfile profile;
+    double initialTargets[2] = {0, 0}; // the profile's, which may lie outside the range
 
     World()
     {
-        Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
         profile = *SMCSim::MachineProfile::load("mbp-m1pro-2fan");
         device = std::make_shared<SMCSim::SimSmcDevice>(profile, clock);
+        for (int fan = 0; fan < 2; ++fan)
+            initialTargets[fan] = device->value("F" + std::to_string(fan) + "Tg").value_or(0);
         const auto running = root.path() / "running";
         std::ofstream(running) << "daemon";
         Aerlo::HelperDaemon::Options options;
@@ -62,17 +64,11 @@ struct World {
     }
 };
 
-World& world()
-{
-    static World instance;
-    return instance;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    World& w = world();
+    World& w = fuzzWorld<World>();
     XPC::MessageCodec codec;
     const auto result = codec.feed(data, size);
     Peer peer;
@@ -81,11 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!request || !w.daemon->handle(peer, *request) || !peer.isOpen())
             break;
     }
-    for (const char fan : {'0', '1'}) {
-        const std::string prefix = std::string("F") + fan;
+    for (int fan = 0; fan < 2; ++fan) {
+        const std::string prefix = "F" + std::to_string(fan);
         const double target = w.device->value(prefix + "Tg").value_or(0);
-        if (target != 0 && (target < w.device->value(prefix + "Mn").value_or(0) - 0.5
-                            || target > w.device->value(prefix + "Mx").value_or(0) + 0.5))
+        if (target != w.initialTargets[fan] && (target < w.device->value(prefix + "Mn").value_or(0) - 0.5
+                                                || target > w.device->value(prefix + "Mx").value_or(0) + 0.5))
             std::abort();
     }
     w.clock.advance(1);

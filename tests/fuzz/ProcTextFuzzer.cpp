@@ -1,10 +1,10 @@
 // libFuzzer entry for the client checks' reading of /proc texts: any text as a process's "stat"
 // (and its exe link) under a made-up /proc, read by the start-time parser, the client watch and
 // the verifier. Nothing crashes; a start time is found only where a whole field 22 stands.
-#include "Platform/Foundation/Console.h"
 #include "Tools/SMCHelper/ClientVerifier.h"
 #include "Tools/SMCHelper/ClientWatch.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,7 +20,6 @@ struct World {
 
     World()
     {
-        Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
         std::filesystem::create_directories(proc / "4242");
         const auto client = root.path() / "Aerlo";
         std::ofstream(client) << "fake client\n";
@@ -34,17 +33,11 @@ struct World {
     }
 };
 
-World& world()
-{
-    static World instance;
-    return instance;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    World& w = world();
+    World& w = fuzzWorld<World>();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto start = Aerlo::ClientVerifier::startTime(text);
     if (start && text.rfind(')') == std::string_view::npos)

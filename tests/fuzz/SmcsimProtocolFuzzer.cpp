@@ -1,11 +1,11 @@
 // libFuzzer entry for smcsim's socket protocol: any byte stream a client may write, sent to a
 // server in this process on a real socket, after a privileged hello when the first byte is even.
 // The server never crashes and keeps serving the next client.
-#include "Platform/Foundation/Console.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Tools/smcsim/SmcsimServer.h"
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,11 +24,8 @@ struct World {
     std::unique_ptr<Aerlo::SmcsimServer> server;
     std::thread serving;
 
-    World()
-    {
-        Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
-        start();
-    }
+    World() { start(); }
+    ~World() { stop(); }
 
     void start()
     {
@@ -52,28 +49,25 @@ struct World {
         server.reset();
     }
 
+    // The frame of a hello asking for privilege with the server's token.
     std::string hello() const
     {
-        std::string bytes;
-        SocketSmcProtocol::putU32(bytes, SocketSmcProtocol::magic);
-        SocketSmcProtocol::putU32(bytes, SocketSmcProtocol::version);
-        bytes += std::string("\x01\0\0\0", 4);
-        bytes += SocketSmcProtocol::readToken(SocketSmcProtocol::tokenPath(socket)).value_or(std::string(64, '0'));
-        return bytes;
+        std::string payload;
+        SocketSmcProtocol::putU32(payload, SocketSmcProtocol::magic);
+        SocketSmcProtocol::putU32(payload, SocketSmcProtocol::version);
+        payload += std::string("\x01\0\0\0", 4);
+        payload += SocketSmcProtocol::readToken(SocketSmcProtocol::tokenPath(socket)).value_or(std::string(64, '0'));
+        std::string frame {static_cast<char>(SocketSmcProtocol::Op::hello), 0, 0, 0};
+        SocketSmcProtocol::putU32(frame, static_cast<std::uint32_t>(payload.size()));
+        return frame + payload;
     }
 };
-
-World& world()
-{
-    static World instance;
-    return instance;
-}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    World& w = world();
+    World& w = fuzzWorld<World>();
     int fd = SocketSmcProtocol::connectTo(w.socket, 2);
     if (fd < 0) {
         // A control "stop" ended the server: a new one serves the next inputs.
