@@ -3,7 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            libssl-dev nlohmann-json3-dev libicu-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev
+            libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev \
+            xvfb trayer xdotool
 
 .PHONY: deps configure build test run bench clean
 

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/UTF8.h"
 
 #include "Classes/Configure/Global/AppDataStore.h"
+#include "Classes/Configure/Global/JSONCoding.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
 
@@ -23,27 +24,6 @@ constexpr std::array<std::string_view, 10> excludedNames{"CPU performance", "CPU
                                                          "GPU 3", "GPU 4", "Memory 1", "Memory 2", "Memory 3",
                                                          "Memory 4"};
 
-// The descriptions the platform's coders give for data that is not what was asked for.
-constexpr std::string_view unreadableData = "The data couldn’t be read because it isn’t in the correct format.";
-constexpr std::string_view unwritableData = "The data couldn’t be written because it isn’t in the correct format.";
-
-// Compact JSON as the platform's encoder writes it: UTF-8, with "/" escaped.
-std::string encode(const std::vector<std::string>& names)
-{
-    std::string text = "[";
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0)
-            text += ',';
-        std::string item = json(names[i]).dump();
-        for (const char c : item) {
-            if (c == '/')
-                text += '\\';
-            text += c;
-        }
-    }
-    return text + "]";
-}
-
 } // namespace
 
 std::vector<std::string> QVSensorNamesManager::loadSensorNames()
@@ -55,7 +35,7 @@ std::vector<std::string> QVSensorNamesManager::loadSensorNames()
     const bool texts = !root.is_discarded() && root.is_array() &&
                        std::all_of(root.begin(), root.end(), [](const json& item) { return item.is_string(); });
     if (!texts) {
-        Console::print("解码传感器名称失败：" + std::string(unreadableData));
+        Console::print("解码传感器名称失败：" + std::string(JSONCoding::unreadableData));
         return {};
     }
     std::vector<std::string> names;
@@ -68,10 +48,10 @@ std::vector<std::string> QVSensorNamesManager::loadSensorNames()
 void QVSensorNamesManager::saveSensorNames(const std::vector<std::string>& names)
 {
     if (!std::all_of(names.begin(), names.end(), [](const std::string& name) { return Foundation::UTF8::isValid(name); })) {
-        Console::print("编码传感器名称失败：" + std::string(unwritableData));
+        Console::print("编码传感器名称失败：" + std::string(JSONCoding::unwritableData));
         return;
     }
-    const std::string text = encode(names);
+    const std::string text = JSONCoding::compactText(nlohmann::ordered_json(names));
     AppDataStore::shared().set(AppDataStore::Data(text.begin(), text.end()), key);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/SMC/MachError.h"
 
 #include <algorithm>
@@ -183,18 +184,7 @@ std::string SMC::errorText(kern_return_t code, std::string_view fallback)
 
 std::string SMC::latin1ToUTF8(std::string_view bytes)
 {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            text.push_back(c);
-        } else {
-            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
-            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
-        }
-    }
-    return text;
+    return Foundation::UTF8::fromLatin1(bytes);
 }
 
 // MARK: - Exchanges
@@ -276,7 +266,10 @@ std::optional<double> SMC::getValue(std::string_view key)
     if (allZero(value.bytes) && key != "FS! " && key != "F0Md" && key != "F1Md")
         return std::nullopt;
     const auto type = smcDataType(value.dataType);
-    return type ? decodeSMCValue(*type, value.bytes) : std::nullopt;
+    const auto number = type ? decodeSMCValue(*type, value.bytes) : std::nullopt;
+    if (number && key.starts_with('T') && *number <= noSensorTemperature)
+        return std::nullopt;
+    return number;
 }
 
 std::optional<std::string> SMC::getStringValue(std::string_view key)

@@ -48,6 +48,8 @@ public:
     static std::string errorText(kern_return_t code, std::string_view fallback = "unknown error");
     // Keys and types are raw bytes; this is their text for display and printed lines.
     static std::string latin1ToUTF8(std::string_view bytes);
+    // A temperature key ("T…") reading this or less holds the firmware's "no sensor" value.
+    static constexpr double noSensorTemperature = -100;
 
     // Key information (command 9), then the bytes (command 5). A key that is not four bytes is refused
     // with kIOReturnBadArgument; a size above 32 is clamped to 32.
@@ -59,6 +61,8 @@ public:
     // Closes the connection (conn becomes 0 whatever the code); prints nothing.
     kern_return_t close();
 
+    // The number a key holds; nothing when it cannot be read, is all zero (but the fan-mode keys), has
+    // no number type, or is a temperature key at or below noSensorTemperature.
     std::optional<double> getValue(std::string_view key);
     std::optional<std::string> getStringValue(std::string_view key);
     std::vector<std::string> getAllKeys();

@@ -51,7 +51,8 @@ std::optional<double> decodeSMCValue(SMCDataType type, const std::array<std::uin
     case SMCDataType::spb4:
     case SMCDataType::spf0: {
         const int scale = spScales[static_cast<std::size_t>(type) - static_cast<std::size_t>(SMCDataType::sp1e)];
-        return std::ldexp(b0 * 256 + b1, -scale);
+        const auto raw = static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] << 8 | b[1]));
+        return std::ldexp(static_cast<double>(raw), -scale);
     }
     case SMCDataType::flt: {
         const std::uint32_t bits = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |

@@ -32,8 +32,8 @@ std::string_view rawValue(SMCDataType type);
 // Exact, case-sensitive match of the raw value.
 std::optional<SMCDataType> smcDataType(std::string_view rawValue);
 
-// The number the 32 bytes hold for `type`: unsigned big-endian integers; "sp" types as unsigned
-// 16-bit big-endian times 2^-(last hex digit); "flt " little-endian IEEE-754 single; "fpe2" as
+// The number the 32 bytes hold for `type`: unsigned big-endian integers; "sp" types as signed
+// (two's complement) 16-bit big-endian times 2^-(last hex digit); "flt " little-endian IEEE-754 single; "fpe2" as
 // b0·64 + (b1 >> 2). "fp2e" and "{fds" have no number.
 std::optional<double> decodeSMCValue(SMCDataType type, const std::array<std::uint8_t, 32>& bytes);
 

@@ -3,17 +3,19 @@
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Configure/Global/JSONObjectReader.h"
 #include "Classes/Sensors/SensorValueText.h"
+#include "Platform/Foundation/UTF8.h"
 
 namespace Aerlo {
 
+// Settings names hold the key as text: its raw bytes would not survive the settings file.
 bool sensorState(const std::string& key)
 {
-    return AppDataStore::shared().bool_("sensor_" + key, false);
+    return AppDataStore::shared().bool_("sensor_" + Foundation::UTF8::fromLatin1(key), false);
 }
 
 bool sensorPopupState(const std::string& key)
 {
-    return AppDataStore::shared().bool_("sensor_" + key + "_popup", true);
+    return AppDataStore::shared().bool_("sensor_" + Foundation::UTF8::fromLatin1(key) + "_popup", true);
 }
 
 std::string Sensor::unit() const
@@ -43,7 +45,7 @@ nlohmann::ordered_json Sensor::encode() const
         platformTexts.push_back(rawValue(platform));
 
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    json["key"] = key;
+    json["key"] = Foundation::UTF8::fromLatin1(key); // key bytes as text, so that the JSON stays valid
     json["name"] = name;
     json["value"] = value;
     json["group"] = rawValue(group);
@@ -58,7 +60,8 @@ std::optional<Sensor> Sensor::decode(const nlohmann::ordered_json& json)
 {
     JSONObjectReader reader(json);
     Sensor sensor;
-    sensor.key = reader.string("key");
+    const auto key = Foundation::UTF8::toLatin1(reader.string("key"));
+    sensor.key = key.value_or(std::string());
     sensor.name = reader.string("name");
     sensor.value = reader.numberOrNaN("value");
     const auto group = sensorGroupFromRawValue(reader.string("group"));
@@ -66,7 +69,7 @@ std::optional<Sensor> Sensor::decode(const nlohmann::ordered_json& json)
     const auto& platforms = reader.member("platforms");
     sensor.isComputed = reader.boolean("isComputed");
     sensor.average = reader.boolean("average");
-    if (!reader.ok() || !group || !type || !platforms.is_array())
+    if (!reader.ok() || !key || !group || !type || !platforms.is_array())
         return std::nullopt;
     for (const auto& text : platforms) {
         const auto platform = text.is_string() ? platformFromRawValue(text.get<std::string>()) : std::nullopt;

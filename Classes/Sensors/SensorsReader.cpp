@@ -240,7 +240,7 @@ void SensorsReader::makeUnknownSensor(const std::string& key, std::vector<Sensor
         type = SensorType::power;
     else if (key.starts_with('I'))
         type = SensorType::current;
-    result.emplace_back(Sensor{key, key, 0, SensorGroup::unknown, type, {}, false, false});
+    result.emplace_back(Sensor{key, SMC::latin1ToUTF8(key), 0, SensorGroup::unknown, type, {}, false, false});
 }
 
 std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor_p>& kept)
@@ -294,6 +294,8 @@ void SensorsReader::read()
     const bool readUnknown = unknownSensorsState.load();
     SMC& smc = SMC::shared();
 
+    // The SMC is read without the list's lock; the pass then changes the list once.
+    std::vector<std::pair<std::size_t, double>> values;
     for (std::size_t i = 0; i < snapshot.size(); ++i) {
         const Sensor_p& reading = snapshot[i];
         if (reading.group() == SensorGroup::hid || reading.isComputed() ||
@@ -304,12 +306,14 @@ void SensorsReader::read()
         if (reading.type() == SensorType::temperature && reading.group() == SensorGroup::CPU &&
             (value < 10 || value > 120))
             continue;
-        list->modifySensors([&](std::vector<Sensor_p>& sensors) {
-            if (i < sensors.size() && sensors[i].key() == reading.key())
-                sensors[i].setValue(value);
-        });
+        values.emplace_back(i, value);
     }
-    list->modifySensors([this](std::vector<Sensor_p>& sensors) { updateDerivedReadings(sensors); });
+    list->modifySensors([&](std::vector<Sensor_p>& sensors) {
+        for (const auto& [i, value] : values)
+            if (i < sensors.size() && sensors[i].key() == snapshot[i].key())
+                sensors[i].setValue(value);
+        updateDerivedReadings(sensors);
+    });
 
     // Made and let go on every pass; never started.
     auto next = std::make_unique<Repeater>(1, [weak = weak_from_this()] {

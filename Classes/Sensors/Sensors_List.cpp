@@ -21,6 +21,7 @@ void Sensors_List::setSensors(std::vector<Sensor_p> sensors)
 {
     std::unique_lock lock(mutex_);
     list_.swap(sensors);
+    generation_.fetch_add(1, std::memory_order_release);
     // The old array is freed after the lock is let go.
     lock.unlock();
 }
@@ -28,6 +29,10 @@ void Sensors_List::setSensors(std::vector<Sensor_p> sensors)
 void Sensors_List::modifySensors(const std::function<void(std::vector<Sensor_p>&)>& change)
 {
     std::unique_lock lock(mutex_);
+    struct Advance {
+        std::atomic<std::uint64_t>& generation;
+        ~Advance() { generation.fetch_add(1, std::memory_order_release); }
+    } advance{generation_};
     change(list_);
 }
 

@@ -17,6 +17,10 @@ namespace Aerlo {
 // The shared, thread-safe array of readings. Reads copy the array under a shared lock and run side by
 // side; writes take the exclusive lock, so no reader sees a half-written array and a read issued after a
 // write sees it. Copies handed out are independent values. Never call the list from inside a change.
+//
+// The generation tells whether the list changed since a view last drew it: every replacement and every
+// change (one per read pass of the reader) advances it by exactly one. Read generation() before
+// sensors(): the copy is then at least as new as the generation noted.
 class Sensors_List {
 public:
     // The name of the list's guard in diagnostics.
@@ -29,11 +33,13 @@ public:
 
     // A copy of the readings.
     std::vector<Sensor_p> sensors() const;
-    // Replaces the whole array.
+    // Replaces the whole array; advances the generation.
     void setSensors(std::vector<Sensor_p> sensors);
     // Runs `change` on the array itself under the exclusive lock: the change is atomic, and what it did
-    // stays also when it ends early.
+    // stays also when it ends early. Advances the generation once, also when the change ends early.
     void modifySensors(const std::function<void(std::vector<Sensor_p>&)>& change);
+    // 0 for a new list; one more after each setSensors() and modifySensors().
+    std::uint64_t generation() const { return generation_.load(std::memory_order_acquire); }
 
     // {"sensors": [wrapped readings, in order]}.
     nlohmann::ordered_json encode() const;
@@ -47,6 +53,7 @@ private:
     mutable std::shared_mutex mutex_;
     std::vector<Sensor_p> list_;
     mutable std::atomic<std::uint64_t> copies_{0};
+    std::atomic<std::uint64_t> generation_{0}; // advanced under the exclusive lock
 };
 
 } // namespace Aerlo

@@ -1,5 +1,8 @@
 #include "Platform/Foundation/NotificationCenter.h"
 
+#include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/RunLoop.h"
+
 #include <atomic>
 #include <cstdint>
 #include <mutex>
@@ -98,6 +101,28 @@ ObserverToken NotificationCenter::addObserver(std::string_view name, const void*
     return ObserverToken([weak = std::weak_ptr<State>(state_), id] {
         if (auto state = weak.lock())
             state->remove(id);
+    });
+}
+
+ObserverToken NotificationCenter::addObserverOnMainQueue(std::string_view name, const void* object, Callback callback)
+{
+    if (!callback)
+        return {};
+    auto live = std::make_shared<std::atomic<bool>>(true);
+    auto shared = std::make_shared<Callback>(std::move(callback));
+    ObserverToken inner = addObserver(name, object, [live, shared](const Notification& notification) {
+        if (RunLoop::main().isMainThread()) {
+            (*shared)(notification);
+            return;
+        }
+        DispatchQueue::main().async([live, shared, notification] {
+            if (live->load())
+                (*shared)(notification);
+        });
+    });
+    return ObserverToken([live, inner = std::make_shared<ObserverToken>(std::move(inner))] {
+        live->store(false);
+        inner->reset();
     });
 }
 

@@ -30,6 +30,9 @@ public:
 
     // `name` empty observes every name; `object` nullptr observes every sender.
     [[nodiscard]] ObserverToken addObserver(std::string_view name, const void* object, Callback callback);
+    // The same, with the callback run on the main thread: at once when posted there, else later through
+    // DispatchQueue::main() (not at all once the token has gone).
+    [[nodiscard]] ObserverToken addObserverOnMainQueue(std::string_view name, const void* object, Callback callback);
 
     void post(std::string_view name, const void* object = nullptr, UserInfo userInfo = {});
     void post(const Notification& notification);

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/Paths.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
@@ -20,6 +21,8 @@ std::filesystem::path& overrideRoot()
     static std::filesystem::path root;
     return root;
 }
+
+std::atomic<std::uint64_t> rootChanges {0};
 
 std::string env(const char* name)
 {
@@ -77,6 +80,12 @@ void Paths::setRoot(const std::filesystem::path& root)
 {
     std::lock_guard lock(rootMutex());
     overrideRoot() = root;
+    rootChanges.fetch_add(1);
+}
+
+std::uint64_t Paths::rootChangeCount()
+{
+    return rootChanges.load();
 }
 
 std::string Paths::userName()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@ public:
     static std::filesystem::path root();
     // Points every location at another root (tests); an empty path goes back to the environment.
     static void setRoot(const std::filesystem::path& root);
+    // Advances with every setRoot(), so that a cache of paths under the root can tell it moved without
+    // asking again (the environment is taken to stay as the process found it).
+    static std::uint64_t rootChangeCount();
 
     static std::string userName();
     static std::filesystem::path home();

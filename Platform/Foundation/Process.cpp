@@ -289,11 +289,13 @@ bool Process::waitUntilExit(double timeoutSeconds)
     return pump(deadline) && reap(deadline);
 }
 
-void Process::terminate()
+void Process::terminate() { signal(SIGTERM); }
+
+void Process::signal(int signalNumber)
 {
     std::lock_guard lock(reapMutex_);
     if (pid_ > 0 && !reaped_)
-        ::kill(pid_, SIGTERM);
+        ::kill(pid_, signalNumber);
 }
 
 // Writes the input and reads the output pipes until every output pipe reached end of file and the

@@ -94,6 +94,8 @@ public:
     bool waitUntilExit(double timeoutSeconds);
     // Sends SIGTERM to a child that has not been reaped yet.
     void terminate();
+    // Sends the signal (SIGSTOP, SIGCONT, …) to a child that has not been reaped yet.
+    void signal(int signalNumber);
 
     // Meaningful once the child has exited.
     int terminationStatus() const { return status_; }

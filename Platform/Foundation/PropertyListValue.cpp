@@ -1,5 +1,7 @@
 #include "Platform/Foundation/PropertyListValue.h"
 
+#include "Platform/Foundation/Base64.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -10,91 +12,32 @@ namespace Foundation {
 namespace {
 
 using Json = nlohmann::ordered_json;
+// Parsed text goes into sorted objects: an ordered object finds a key by a linear search, so reading a
+// large dictionary into one takes time quadratic in its size.
+using ParsedJson = nlohmann::json;
 
 constexpr int maximumDepth = 512;
-constexpr char base64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-std::string base64Encode(const PropertyListValue::Data& bytes)
-{
-    std::string text;
-    text.reserve((bytes.size() + 2) / 3 * 4);
-    size_t i = 0;
-    for (; i + 2 < bytes.size(); i += 3) {
-        const std::uint32_t n = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-        text += base64Alphabet[(n >> 18) & 63];
-        text += base64Alphabet[(n >> 12) & 63];
-        text += base64Alphabet[(n >> 6) & 63];
-        text += base64Alphabet[n & 63];
-    }
-    if (const size_t rest = bytes.size() - i; rest > 0) {
-        const std::uint32_t n = (bytes[i] << 16) | (rest == 2 ? bytes[i + 1] << 8 : 0);
-        text += base64Alphabet[(n >> 18) & 63];
-        text += base64Alphabet[(n >> 12) & 63];
-        text += rest == 2 ? base64Alphabet[(n >> 6) & 63] : '=';
-        text += '=';
-    }
-    return text;
-}
-
-int base64Digit(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
-
-std::optional<PropertyListValue::Data> base64Decode(std::string_view text)
-{
-    if (text.size() % 4 != 0)
-        return std::nullopt;
-    size_t padding = 0;
-    if (!text.empty() && text.back() == '=')
-        padding = text.size() >= 2 && text[text.size() - 2] == '=' ? 2 : 1;
-    PropertyListValue::Data bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    for (size_t i = 0; i < text.size(); i += 4) {
-        const bool last = i + 4 == text.size();
-        std::uint32_t n = 0;
-        for (size_t j = 0; j < 4; ++j) {
-            const bool pad = last && j >= 4 - padding;
-            const int digit = pad ? 0 : base64Digit(text[i + j]);
-            if (digit < 0)
-                return std::nullopt;
-            n = (n << 6) | static_cast<std::uint32_t>(digit);
-        }
-        const size_t count = last ? 3 - padding : 3;
-        for (size_t j = 0; j < count; ++j)
-            bytes.push_back(static_cast<std::uint8_t>(n >> (16 - 8 * j)));
-    }
-    return bytes;
-}
-
-std::optional<double> finiteNumber(const Json& json)
+template <class AnyJson>
+std::optional<double> finiteNumber(const AnyJson& json)
 {
     if (!json.is_number())
         return std::nullopt;
-    const double value = json.get<double>();
+    const double value = json.template get<double>();
     if (!std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-std::optional<PropertyListValue> decode(const Json& json, int depth)
+template <class AnyJson>
+std::optional<PropertyListValue> decode(const AnyJson& json, int depth)
 {
     if (depth > maximumDepth || !json.is_object())
         return std::nullopt;
     const auto tagIt = json.find("t");
     if (tagIt == json.end() || !tagIt->is_string())
         return std::nullopt;
-    const std::string& tag = tagIt->get_ref<const std::string&>();
+    const std::string& tag = tagIt->template get_ref<const std::string&>();
     if (tag == "null") {
         if (json.size() != 1)
             return std::nullopt;
@@ -103,17 +46,17 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
     const auto valueIt = json.find("v");
     if (json.size() != 2 || valueIt == json.end())
         return std::nullopt;
-    const Json& v = *valueIt;
+    const AnyJson& v = *valueIt;
     if (tag == "bool") {
         if (!v.is_boolean())
             return std::nullopt;
-        return PropertyListValue(v.get<bool>());
+        return PropertyListValue(v.template get<bool>());
     }
     if (tag == "int") {
         if (v.is_number_integer() && !v.is_number_unsigned())
-            return PropertyListValue(v.get<std::int64_t>());
+            return PropertyListValue(v.template get<std::int64_t>());
         if (v.is_number_unsigned()) {
-            const auto u = v.get<std::uint64_t>();
+            const auto u = v.template get<std::uint64_t>();
             if (u > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
                 return std::nullopt;
             return PropertyListValue(static_cast<std::int64_t>(u));
@@ -131,12 +74,12 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
     if (tag == "string") {
         if (!v.is_string())
             return std::nullopt;
-        return PropertyListValue(v.get<std::string>());
+        return PropertyListValue(v.template get<std::string>());
     }
     if (tag == "data") {
         if (!v.is_string())
             return std::nullopt;
-        auto bytes = base64Decode(v.get_ref<const std::string&>());
+        auto bytes = Base64::decode(v.template get_ref<const std::string&>());
         if (!bytes)
             return std::nullopt;
         return PropertyListValue(std::move(*bytes));
@@ -162,7 +105,8 @@ std::optional<PropertyListValue> decode(const Json& json, int depth)
             auto item = decode(element, depth + 1);
             if (!item)
                 return std::nullopt;
-            dictionary.insert_or_assign(key, std::move(*item));
+            // Sorted input goes in at the end in constant time.
+            dictionary.insert_or_assign(dictionary.end(), key, std::move(*item));
         }
         return PropertyListValue(std::move(dictionary));
     }
@@ -232,7 +176,7 @@ nlohmann::ordered_json PropertyListValue::toJSON() const
                    [&](std::int64_t i) { tagged("int", i); },
                    [&](double d) { tagged("real", d); },
                    [&](const std::string& s) { tagged("string", s); },
-                   [&](const Data& d) { tagged("data", base64Encode(d)); },
+                   [&](const Data& d) { tagged("data", Base64::encode(d)); },
                    [&](const Date& d) { tagged("date", d.secondsSince1970); },
                    [&](const Array& a) {
                        Json items = Json::array();
@@ -242,8 +186,11 @@ nlohmann::ordered_json PropertyListValue::toJSON() const
                    },
                    [&](const Dictionary& d) {
                        Json items = Json::object();
+                       // The keys are unique and sorted: appended without the ordered object's search.
+                       auto& members = items.get_ref<Json::object_t&>();
+                       members.reserve(d.size());
                        for (const auto& [key, item] : d)
-                           items[key] = item.toJSON();
+                           members.emplace_back(key, item.toJSON());
                        tagged("dict", std::move(items));
                    },
                },
@@ -264,7 +211,10 @@ std::optional<PropertyListValue> PropertyListValue::fromJSON(const nlohmann::ord
 
 std::optional<PropertyListValue> PropertyListValue::fromJSONText(std::string_view text)
 {
-    const Json json = Json::parse(text, nullptr, false);
+    // The parser takes a NUL byte for the end of the input; valid JSON text never holds one.
+    if (text.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const ParsedJson json = ParsedJson::parse(text, nullptr, false);
     if (json.is_discarded())
         return std::nullopt;
     return decode(json, 0);

@@ -78,6 +78,8 @@ public:
     // Never throws: nullopt for anything that is not a well-formed tagged value
     // (unknown tag, wrong type, bad base64, non-finite or out-of-range number, nesting deeper than 512).
     static std::optional<PropertyListValue> fromJSON(const nlohmann::ordered_json& json);
+    // Also nullopt for text with anything but white space after the value, or with a NUL byte anywhere.
+    // Time grows linearly (n log n) with the number of dictionary keys.
     static std::optional<PropertyListValue> fromJSONText(std::string_view text);
 
 private:

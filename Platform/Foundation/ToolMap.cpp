@@ -17,6 +17,15 @@ std::string shellForZsh()
     return "/bin/sh";
 }
 
+// A command-line audio player, when one is installed.
+std::string audioPlayer()
+{
+    for (const char* player : {"/usr/bin/paplay", "/usr/bin/aplay"})
+        if (isExecutable(player))
+            return player;
+    return "";
+}
+
 using Map = std::map<std::string, std::string, std::less<>>;
 
 Map defaultMap()
@@ -61,6 +70,7 @@ std::map<std::string, std::string> ToolMap::defaults()
         {"/bin/hostname", "/bin/hostname"},
         // Linux has programs at some of these paths, but with other options and output: stand-ins answer instead.
         {"/usr/bin/say", ""},
+        {"/usr/bin/afplay", audioPlayer()},
         {"/usr/bin/codesign", ""},
         {"/usr/sbin/system_profiler", ""},
         {"/usr/bin/top", ""},

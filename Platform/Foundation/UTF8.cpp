@@ -4,6 +4,41 @@
 
 namespace Foundation {
 
+std::string UTF8::fromLatin1(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            text.push_back(c);
+        } else {
+            text.push_back(static_cast<char>(0xC0 | (byte >> 6)));
+            text.push_back(static_cast<char>(0x80 | (byte & 0x3F)));
+        }
+    }
+    return text;
+}
+
+std::optional<std::string> UTF8::toLatin1(std::string_view text)
+{
+    if (!isValid(text))
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) {
+            bytes.push_back(text[i]);
+        } else if (byte == 0xC2 || byte == 0xC3) { // U+0080 to U+00FF
+            bytes.push_back(static_cast<char>(((byte & 0x03) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3F)));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return bytes;
+}
+
 bool UTF8::isValid(std::string_view text)
 {
     size_t i = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace Foundation {
@@ -9,6 +11,10 @@ class UTF8 {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     static bool isValid(std::string_view text);
+    // Bytes read as Latin-1 (each byte the code point of its value), in UTF-8.
+    static std::string fromLatin1(std::string_view bytes);
+    // The Latin-1 bytes of a UTF-8 text; nullopt when it is not valid UTF-8 or holds a code point above U+00FF.
+    static std::optional<std::string> toLatin1(std::string_view text);
 };
 
 } // namespace Foundation

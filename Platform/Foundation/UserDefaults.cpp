@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -25,12 +26,23 @@ namespace {
 using Dictionary = PropertyListValue::Dictionary;
 
 constexpr size_t maximumSuiteNameLength = 200;
+// The global domain's file name, as the platform names it.
+constexpr std::string_view globalDomainSuiteName = ".GlobalPreferences";
 constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
 
 struct Registry {
     std::mutex mutex;
     std::string standardName {UserDefaults::defaultStandardSuiteName};
     std::map<std::string, UserDefaults*, std::less<>> suites;
+    // The instance named standardName once it exists: the standard suite's reads ask for it without the lock.
+    std::atomic<const UserDefaults*> standardSuite {nullptr};
+
+    // Caller holds the mutex.
+    void noteStandardSuite()
+    {
+        const auto it = suites.find(standardName);
+        standardSuite.store(it == suites.end() ? nullptr : it->second);
+    }
 };
 
 // Never destroyed: suites outlive every static that may still hold one.
@@ -43,7 +55,8 @@ Registry& registry()
 bool usableSuiteName(std::string_view name)
 {
     return !name.empty() && name.size() <= maximumSuiteNameLength && name != "." && name != ".."
-        && name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+        && name != globalDomainSuiteName && name.find('/') == std::string_view::npos
+        && name.find('\0') == std::string_view::npos;
 }
 
 std::string errorText(int error) { return std::system_category().message(error); }
@@ -147,8 +160,13 @@ FileIdentity statIdentity(const std::filesystem::path& file)
     return identityOf(file, info);
 }
 
+std::string sizeLimitText()
+{
+    return decimalText(UserDefaults::maximumFileSize / (1024 * 1024)) + " MiB";
+}
+
 struct LoadResult {
-    enum class Status { present, absent, corrupt, unreadable } status = Status::absent;
+    enum class Status { present, absent, corrupt, unreadable, tooLarge } status = Status::absent;
     struct stat info {};
     Dictionary values;
     int error = 0;
@@ -164,10 +182,16 @@ LoadResult loadFile(const std::filesystem::path& file)
         return result;
     }
     std::string text;
-    if (::fstat(fd, &result.info) == 0 && result.info.st_size > 0)
+    const bool known = ::fstat(fd, &result.info) == 0;
+    if (known && result.info.st_size > UserDefaults::maximumFileSize) {
+        ::close(fd);
+        result.status = LoadResult::Status::tooLarge;
+        return result;
+    }
+    if (known && result.info.st_size > 0)
         text.reserve(static_cast<size_t>(result.info.st_size));
     char buffer[65536];
-    for (;;) {
+    while (text.size() <= static_cast<size_t>(UserDefaults::maximumFileSize)) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -182,6 +206,11 @@ LoadResult loadFile(const std::filesystem::path& file)
         text.append(buffer, static_cast<size_t>(n));
     }
     ::close(fd);
+    if (text.size() > static_cast<size_t>(UserDefaults::maximumFileSize)) { // grew while being read
+        result.info.st_size = static_cast<off_t>(text.size());
+        result.status = LoadResult::Status::tooLarge;
+        return result;
+    }
     auto value = PropertyListValue::fromJSONText(text);
     if (!value || !value->asDictionary()) {
         result.status = LoadResult::Status::corrupt;
@@ -208,10 +237,9 @@ bool writeAll(int fd, std::string_view text)
 // Writes the values to a temporary file and renames it over the suite file. The new file's mtime is
 // made later than the replaced one's, so that (inode, size, mtime) never repeats for a path even when
 // an inode number is reused within one timestamp tick. Returns 0 or the errno of the failed step.
-int saveFile(const std::filesystem::path& file, const Dictionary& values, const struct stat* previous)
+int saveFile(const std::filesystem::path& file, std::string_view text, const struct stat* previous)
 {
     const std::filesystem::path temporary = withSuffix(file, ".tmp");
-    const std::string text = PropertyListValue(values).toJSONText();
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return errno;
@@ -275,6 +303,12 @@ void setAside(const std::filesystem::path& file, std::string_view suiteName, Def
     }
     said.add("The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName)
              + "\" was damaged and has been moved to \"" + aside.native() + "\"; the suite starts empty.");
+}
+
+std::string tooLargeLine(const std::filesystem::path& file, std::string_view suiteName, std::int64_t size)
+{
+    return "The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName) + "\" is larger than "
+        + sizeLimitText() + " (" + decimalText(size) + " bytes); it is left as it is and the suite reads as empty.";
 }
 
 // An exclusive flock on "<suite>.plist.lock", held for its lifetime.
@@ -404,6 +438,7 @@ bool UserDefaults::setStandardSuiteName(std::string_view name)
         return false;
     std::lock_guard lock(registry().mutex);
     registry().standardName = std::string(name);
+    registry().noteStandardSuite();
     return true;
 }
 
@@ -411,12 +446,24 @@ UserDefaults* UserDefaults::suite(std::string_view suiteName)
 {
     if (!usableSuiteName(suiteName))
         return nullptr;
+    return &named(suiteName);
+}
+
+UserDefaults& UserDefaults::named(std::string_view suiteName)
+{
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     auto it = shared.suites.find(suiteName);
-    if (it == shared.suites.end())
+    if (it == shared.suites.end()) {
         it = shared.suites.emplace(std::string(suiteName), new UserDefaults(std::string(suiteName))).first;
-    return it->second;
+        shared.noteStandardSuite();
+    }
+    return *it->second;
+}
+
+bool UserDefaults::isStandard() const
+{
+    return registry().standardSuite.load() == this;
 }
 
 void UserDefaults::resetForTesting()
@@ -424,6 +471,7 @@ void UserDefaults::resetForTesting()
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     shared.standardName = std::string(defaultStandardSuiteName);
+    shared.noteStandardSuite();
     for (auto& [name, defaults] : shared.suites)
         defaults->forget();
 }
@@ -432,6 +480,7 @@ void UserDefaults::forget()
 {
     std::lock_guard lock(cacheMutex_);
     cache_.reset();
+    mark_.reset();
 }
 
 std::filesystem::path UserDefaults::filePath() const
@@ -443,10 +492,29 @@ std::filesystem::path UserDefaults::filePath() const
 
 std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::current() const
 {
+    {
+        std::lock_guard lock(cacheMutex_);
+        if (cache_ && mark_ && !mark_->changed() && markedRoot_ == Paths::rootChangeCount())
+            return cache_;
+    }
+    return checked();
+}
+
+std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::checked() const
+{
+    const std::uint64_t root = Paths::rootChangeCount();
     const std::filesystem::path file = filePath();
     {
         DeferredLines said;
         std::lock_guard lock(cacheMutex_);
+        if (!mark_ || !mark_->live() || markedFile_ != file) {
+            mark_ = FileWatcher::shared().watch(file);
+            markedFile_ = file;
+        }
+        // Cleared before the file is looked at: a change from here on is seen by the next read.
+        if (mark_)
+            mark_->clear();
+        markedRoot_ = root;
         const FileIdentity now = statIdentity(file);
         if (cache_ && cache_->identity == now)
             return cache_;
@@ -462,6 +530,10 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::current() const
             // Cached under the file's identity, so this is said once per version of the file.
             said.add("The defaults file \"" + file.native() + "\" of suite \"" + suiteName_ + "\" cannot be read ("
                      + errorText(loaded.error) + "); the suite reads as empty.");
+            cache_ = std::make_shared<Snapshot>(Snapshot {now, {}, false});
+            return cache_;
+        case LoadResult::Status::tooLarge:
+            said.add(tooLargeLine(file, suiteName_, loaded.info.st_size));
             cache_ = std::make_shared<Snapshot>(Snapshot {now, {}, false});
             return cache_;
         case LoadResult::Status::corrupt:
@@ -489,8 +561,12 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::recoverFromCorruptio
                      + "\" is damaged and could not be locked (" + errorText(lock.error())
                      + "); the suite reads as empty.");
     }
+    if (loaded.status == LoadResult::Status::tooLarge)
+        said.add(tooLargeLine(file, suiteName_, loaded.info.st_size));
     // Empty, under whatever now lies at the path (a file that could not be moved is not re-reported).
-    return std::make_shared<Snapshot>(Snapshot {statIdentity(file), {}, loaded.status != LoadResult::Status::unreadable});
+    const bool readable =
+        loaded.status != LoadResult::Status::unreadable && loaded.status != LoadResult::Status::tooLarge;
+    return std::make_shared<Snapshot>(Snapshot {statIdentity(file), {}, readable});
 }
 
 void UserDefaults::install(std::shared_ptr<const Snapshot> snapshot) const
@@ -499,13 +575,23 @@ void UserDefaults::install(std::shared_ptr<const Snapshot> snapshot) const
     cache_ = std::move(snapshot);
 }
 
-std::optional<PropertyListValue> UserDefaults::object(std::string_view key) const
+std::optional<PropertyListValue> UserDefaults::ownObject(std::string_view key) const
 {
     const auto snapshot = current();
     const auto it = snapshot->values.find(key);
     if (it == snapshot->values.end())
         return std::nullopt;
     return it->second;
+}
+
+std::optional<PropertyListValue> UserDefaults::object(std::string_view key) const
+{
+    if (auto value = ownObject(key))
+        return value;
+    if (!isStandard())
+        return std::nullopt;
+    static const UserDefaults& global = named(globalDomainSuiteName);
+    return global.ownObject(key);
 }
 
 bool UserDefaults::boolValue(std::string_view key) const
@@ -571,9 +657,20 @@ PropertyListValue::Dictionary UserDefaults::dictionaryRepresentation() const
     return current()->values;
 }
 
+std::optional<PropertyListValue::Dictionary> UserDefaults::persistentDomain(std::string_view domainName) const
+{
+    UserDefaults* domain = domainName == globalDomain ? &named(globalDomainSuiteName) : suite(domainName);
+    if (!domain)
+        return std::nullopt;
+    const auto snapshot = domain->current();
+    if (!snapshot->identity.exists || !snapshot->readable)
+        return std::nullopt;
+    return snapshot->values;
+}
+
 bool UserDefaults::synchronize()
 {
-    return current()->readable;
+    return checked()->readable;
 }
 
 // ---- writing ---------------------------------------------------------------------------------------
@@ -617,6 +714,8 @@ bool UserDefaults::write(std::string_view key, const std::optional<PropertyListV
     LoadResult loaded = loadFile(file);
     if (loaded.status == LoadResult::Status::unreadable)
         return failed("cannot read " + file.native() + ": " + errorText(loaded.error));
+    if (loaded.status == LoadResult::Status::tooLarge)
+        return failed(file.native() + " is larger than " + sizeLimitText() + " and is left as it is");
     if (loaded.status == LoadResult::Status::corrupt) {
         setAside(file, suiteName_, said);
         loaded = LoadResult {};
@@ -637,7 +736,10 @@ bool UserDefaults::write(std::string_view key, const std::optional<PropertyListV
         it->second = *value;
     else
         values.emplace(std::string(key), *value);
-    if (const int error = saveFile(file, values, present ? &loaded.info : nullptr))
+    const std::string text = PropertyListValue(values).toJSONText();
+    if (text.size() > static_cast<size_t>(maximumFileSize))
+        return failed("the suite would be larger than " + sizeLimitText());
+    if (const int error = saveFile(file, text, present ? &loaded.info : nullptr))
         return failed("cannot write " + file.native() + ": " + errorText(error));
     const FileIdentity written = statIdentity(file);
     lock.release();

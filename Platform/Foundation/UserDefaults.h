@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FileWatcher.h"
 #include "Platform/Foundation/PropertyListValue.h"
 
 #include <cstdint>
@@ -17,13 +18,23 @@ namespace Foundation {
 // The user-defaults store: one suite per name, kept in "<suite>.plist" (our tagged JSON) under
 // Paths::preferences(). Every write re-reads the file under an exclusive lock on "<suite>.plist.lock",
 // applies the change and replaces the file atomically, so processes writing different keys of one suite
-// lose nothing. A read costs one stat and reloads only when another process replaced the file.
-// A file that cannot be read is moved aside with one printed line, and the suite starts empty.
+// lose nothing. Reads come from memory: the suite file is watched (FileWatcher), and a read after the
+// file changed checks it (one stat) and reloads it when another process replaced it, so a change made
+// elsewhere shows within moments; synchronize() checks at once. Where the file cannot be watched, every
+// read checks it. A file that cannot be read (not our JSON, a NUL byte, data after the value) is moved
+// aside with one printed line, and the suite starts empty; a file above maximumFileSize is left as it is,
+// said in one line, reads as empty and is never written.
+// The standard suite's reads fall back to the global domain (".GlobalPreferences.plist" beside it), which
+// this store only reads.
 // Thread safe. Instances live as long as the process, so references and pointers stay valid.
 class UserDefaults {
 public:
     static constexpr std::string_view defaultStandardSuiteName = "com.norvane.AerloOffline";
     static constexpr std::string_view appGroupSuiteName = "7QX3M2PV9R.group.com.norvane.AerloOffline";
+    // The name of the domain shared by every application, for persistentDomain().
+    static constexpr std::string_view globalDomain = "NSGlobalDomain";
+    // The largest suite file read or written, in bytes.
+    static constexpr std::int64_t maximumFileSize = 4 * 1024 * 1024;
 
     // The suite named by standardSuiteName().
     static UserDefaults& standard();
@@ -31,7 +42,7 @@ public:
     // For a program with its own domain (the login-item helper); false for an unusable name.
     static bool setStandardSuiteName(std::string_view name);
     // The process-wide instance of a named suite; nullptr when the name cannot name a file
-    // (empty, ".", "..", containing '/' or NUL, longer than 200 bytes).
+    // (empty, ".", "..", ".GlobalPreferences", containing '/' or NUL, longer than 200 bytes).
     static UserDefaults* suite(std::string_view suiteName);
     // Tests: the standard suite name goes back to its default and every suite forgets what it read.
     static void resetForTesting();
@@ -40,7 +51,8 @@ public:
     // Where the suite is kept: "<suite>.plist" under Paths::preferences() (follows a changed root).
     std::filesystem::path filePath() const;
 
-    // The stored value, or nullopt when the key is absent.
+    // The stored value, or nullopt when the key is absent; for the standard suite, a key absent from it
+    // is looked up in the global domain.
     std::optional<PropertyListValue> object(std::string_view key) const;
 
     // Typed reads with the platform's conversions (an absent or unconvertible value gives false / 0 / 0.0 / nullopt;
@@ -60,10 +72,14 @@ public:
     bool set(const PropertyListValue& value, std::string_view key);
     // Returns false only when the file could not be written.
     bool removeObject(std::string_view key);
-    // Writes are already on disk; this picks up other processes' changes. False when the file cannot be read.
+    // Writes are already on disk; this picks up other processes' changes at once. False when the file
+    // cannot be read.
     bool synchronize();
-    // Every key and value of the suite.
+    // Every key and value of the suite (without the global domain).
     PropertyListValue::Dictionary dictionaryRepresentation() const;
+    // Every key and value of the domain named `domainName` (globalDomain, or a suite name); nullopt when the
+    // domain has no readable file.
+    std::optional<PropertyListValue::Dictionary> persistentDomain(std::string_view domainName) const;
 
     // The conversions of the typed reads, for a value already taken with object():
     // bool:    a bool; a number that is not zero; a string "YES" or "true" (any case), or one whose integer reading is not 0.
@@ -109,8 +125,16 @@ private:
     };
 
     explicit UserDefaults(std::string suiteName);
+    // The process-wide instance of a suite, without checking the name.
+    static UserDefaults& named(std::string_view suiteName);
 
+    // What the suite file holds now; from memory while the file is watched and unchanged.
     std::shared_ptr<const Snapshot> current() const;
+    // current() without the in-memory shortcut: checks the file (and watches it anew when needed).
+    std::shared_ptr<const Snapshot> checked() const;
+    // The suite's own value, without the global domain.
+    std::optional<PropertyListValue> ownObject(std::string_view key) const;
+    bool isStandard() const;
     std::shared_ptr<const Snapshot> recoverFromCorruption(const std::filesystem::path& file) const;
     void install(std::shared_ptr<const Snapshot> snapshot) const;
     void forget();
@@ -120,9 +144,13 @@ private:
     void removeObserver(std::uint64_t id);
 
     const std::string suiteName_;
-    mutable std::mutex cacheMutex_; // guards cache_; never held while waiting for the file lock's owner
+    // Guards cache_, mark_, markedFile_ and markedRoot_; never held while waiting for the file lock's owner.
+    mutable std::mutex cacheMutex_;
     mutable std::mutex writeMutex_; // one writer of this suite at a time in this process; taken before the file lock
     mutable std::shared_ptr<const Snapshot> cache_;
+    mutable std::shared_ptr<FileWatcher::Mark> mark_; // nullptr while the file is not watched
+    mutable std::filesystem::path markedFile_;
+    mutable std::uint64_t markedRoot_ = 0; // Paths::rootChangeCount() when mark_ was cleared
     std::mutex observersMutex_;
     std::map<std::uint64_t, Observer> observers_;
     std::uint64_t nextObserverId_ = 1;

@@ -22,10 +22,23 @@ struct KeyEntry {
     std::uint32_t size = 0; // may exceed 32: the record carries 32 bytes at most
     ValueBytes bytes{};
     bool writable = false;
+    // The attribute byte a real machine reports; absent: readable, plus writable when `writable`.
+    std::optional<std::uint8_t> firmwareAttributes;
+    // A read the firmware refuses: the kernel's failure code (0: the call succeeds) and the SMC's
+    // result byte (0x85 "not readable", …). Both 0: the key reads.
+    std::uint32_t readFailure = 0;
+    std::uint8_t readResult = 0;
+    // Values come from the thermal model (fans, temperatures, power, voltages, currents) rather than
+    // standing as stored.
+    bool dynamic = false;
     // Step function of device time: (from second, value); before the first step the bytes stand.
     std::vector<std::pair<double, double>> script;
 
-    std::uint8_t attributes() const { return static_cast<std::uint8_t>(readable | (writable ? writableFlag : 0)); }
+    std::uint8_t attributes() const
+    {
+        return firmwareAttributes.value_or(static_cast<std::uint8_t>(readable | (writable ? writableFlag : 0)));
+    }
+    bool readRefused() const { return readFailure != 0 || readResult != 0; }
 };
 
 // The key table of the simulated SMC, kept in ascending key-code order (the order real SMCs
@@ -40,6 +53,8 @@ public:
 
     // Adds the entry, or replaces the one with the same key.
     void upsert(KeyEntry entry);
+    // Adds many entries at once (a later one replaces an earlier one with the same key).
+    void upsertAll(std::vector<KeyEntry> entries);
     bool remove(std::string_view key);
 
     // The key's stored number as the hardware means it (ValueCodec::decode).

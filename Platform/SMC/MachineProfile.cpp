@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #ifndef AERLO_MACHINES_FALLBACK_DIR
@@ -109,17 +110,6 @@ const json* member(const json& object, const char* name)
     return it == object.end() ? nullptr : &*it;
 }
 
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Bytes as a hex text ("1F40") or an array of numbers 0..255.
 std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
 {
@@ -130,13 +120,10 @@ std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
         std::copy_if(text.begin(), text.end(), std::back_inserter(digits), [](char c) { return c != ' '; });
         if (digits.size() % 2 != 0)
             fail(where, "expected an even number of hex digits");
-        for (std::size_t i = 0; i < digits.size(); i += 2) {
-            const int high = hexValue(digits[i]);
-            const int low = hexValue(digits[i + 1]);
-            if (high < 0 || low < 0)
-                fail(where, "expected hex digits");
-            bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-        }
+        auto parsed = ValueCodec::fromHex(digits);
+        if (!parsed)
+            fail(where, "expected hex digits");
+        bytes = std::move(*parsed);
     } else if (value.is_array()) {
         for (const auto& item : value) {
             if (!item.is_number_unsigned() || item.get<std::uint64_t>() > 255)
@@ -149,6 +136,21 @@ std::vector<std::uint8_t> byteList(const json& value, const std::string& where)
     if (bytes.size() > 32)
         fail(where, "at most 32 bytes");
     return bytes;
+}
+
+// A byte as a number 0..255 or as hex text ("C0", "0x85").
+std::uint8_t byteValue(const json& value, const std::string& where)
+{
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() <= 255)
+        return static_cast<std::uint8_t>(value.get<std::uint64_t>());
+    if (value.is_string()) {
+        std::string_view text = value.get_ref<const std::string&>();
+        if (text.starts_with("0x") || text.starts_with("0X"))
+            text.remove_prefix(2);
+        if (const auto byte = ValueCodec::fromHex(text); byte && byte->size() == 1)
+            return byte->front();
+    }
+    fail(where, "expected a byte (0 to 255, or two hex digits)");
 }
 
 void requireObject(const json& value, const std::string& where)
@@ -176,8 +178,18 @@ KeyEntry keyEntry(const json& item, const KeyTable& table, const std::string& wh
     } else if (!existing) {
         fail(where, "missing \"type\"");
     }
+    if (const json* attributes = member(item, "attributes")) {
+        entry.firmwareAttributes = byteValue(*attributes, where + ".attributes");
+        entry.writable = (*entry.firmwareAttributes & KeyEntry::writableFlag) != 0;
+    }
     if (const json* writable = member(item, "writable"))
         entry.writable = flag(*writable, where + ".writable");
+    if (const json* result = member(item, "readResult"))
+        entry.readResult = byteValue(*result, where + ".readResult");
+    if (const json* failure = member(item, "readFailure"))
+        entry.readFailure = resultCode(*failure, where + ".readFailure");
+    if (const json* dynamic = member(item, "dynamic"))
+        entry.dynamic = flag(*dynamic, where + ".dynamic");
 
     const int sources = (member(item, "bytes") ? 1 : 0) + (member(item, "value") ? 1 : 0) + (member(item, "text") ? 1 : 0);
     if (sources > 1)
@@ -460,16 +472,30 @@ void applySections(MachineProfile& profile, const json& root)
             for (const auto& key : *remove)
                 profile.keys.remove(fourBytes(key, "smc.remove"));
         }
+        if (const json* dynamic = member(*smc, "dynamicKeys")) {
+            if (*dynamic == "byKind")
+                profile.markedDynamic = false;
+            else if (*dynamic == "marked")
+                profile.markedDynamic = true;
+            else
+                fail("smc.dynamicKeys", "expected \"byKind\" or \"marked\"");
+        }
         if (const json* keys = member(*smc, "keys")) {
             if (!keys->is_array())
                 fail("smc.keys", "expected an array");
+            std::vector<KeyEntry> entries;
+            entries.reserve(keys->size());
+            std::set<std::string, std::less<>> seen;
             for (std::size_t i = 0; i < keys->size(); ++i) {
                 const std::string where = "smc.keys[" + std::to_string(i) + "]";
                 KeyEntry entry = keyEntry((*keys)[i], profile.keys, where);
+                if (!seen.insert(entry.key).second)
+                    fail(where, "key \"" + entry.key + "\" listed twice");
                 if (entry.key == "#KEY" && (member((*keys)[i], "value") || member((*keys)[i], "bytes")))
                     profile.keys.setAutoKeyCount(false);
-                profile.keys.upsert(std::move(entry));
+                entries.push_back(std::move(entry));
             }
+            profile.keys.upsertAll(std::move(entries));
         }
         if (const json* count = member(*smc, "keyCount")) {
             const double n = nonNegative(*count, "smc.keyCount");
@@ -552,7 +578,9 @@ void readBase(MachineProfile& profile, const json& root)
     applySections(profile, root);
 }
 
-std::optional<std::string> readFile(const std::filesystem::path& path)
+} // namespace
+
+std::optional<std::string> MachineProfile::readText(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     if (!file)
@@ -561,8 +589,6 @@ std::optional<std::string> readFile(const std::filesystem::path& path)
     text << file.rdbuf();
     return text.str();
 }
-
-} // namespace
 
 std::filesystem::path MachineProfile::directory()
 {
@@ -643,7 +669,7 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
     auto report = [](const std::string& what, const std::string& reason) {
         Foundation::Console::printError("Machine profile " + what + ": " + reason);
     };
-    const auto text = readFile(path);
+    const auto text = readText(path);
     if (!text) {
         report(base, "cannot read " + path.string());
         return std::nullopt;
@@ -656,7 +682,7 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
     }
     for (std::size_t i = 1; i < parts.size(); ++i) {
         const std::filesystem::path overlayPath = directory() / "Overlays" / (parts[i] + ".json");
-        const auto overlay = readFile(overlayPath);
+        const auto overlay = readText(overlayPath);
         if (!overlay) {
             report(base + "+" + parts[i], "cannot read " + overlayPath.string());
             return std::nullopt;

@@ -94,10 +94,15 @@ public:
     ServiceSettings service;
     std::vector<std::string> overlays; // applied, in order
     std::string thermal; // the thermal model's "thermal" section as JSON text, empty when absent
+    // The thermal model drives only the keys marked dynamic (imported tables); otherwise every
+    // numeric "T…" and "P…" key.
+    bool markedDynamic = false;
 
     // Where profiles are looked up: AERLO_MACHINES_DIR, else the main bundle's Resources/Machines,
     // else the source tree's Resources/Machines.
     static std::filesystem::path directory();
+    // A profile's (or a table's) file, bytes as they are; nothing when it cannot be read.
+    static std::optional<std::string> readText(const std::filesystem::path& path);
     // Profile names found in directory(), sorted.
     static std::vector<std::string> availableNames();
     // "name[+overlay…]"; a name holding "/" or ending in ".json" is a file path. Prints one line on

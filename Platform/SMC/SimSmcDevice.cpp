@@ -181,6 +181,8 @@ SimSmcDevice::Reply SimSmcDevice::execute(bool privileged, const Exchange& reque
         KeyEntry* entry = keys_.find(request.key);
         if (!entry)
             return missingKey();
+        if (entry->readRefused())
+            return {entry->readFailure, entry->readResult};
         refreshValue(*entry, request.time);
         const std::size_t count = std::min<std::size_t>({request.dataSize, entry->size, 32});
         std::copy_n(entry->bytes.begin(), count, output.begin() + kBytesOffset);

@@ -70,7 +70,8 @@ struct Exchange {
 
 // The simulated System Management Controller: a sorted key table answering the SMC user client's
 // commands 5 (read bytes), 6 (write bytes), 8 (key at index) and 9 (key information) over connections
-// that are privileged (may write) or not. Thread-safe: one lock around the whole state, so exchanges
+// that are privileged (may write) or not. A key that is not writable refuses writes with SMC result
+// 0x86; a key whose read the firmware refuses answers with its recorded failure and result. Thread-safe: one lock around the whole state, so exchanges
 // from several threads and connections interleave whole.
 class SimSmcDevice {
 public:
@@ -79,6 +80,7 @@ public:
     static constexpr std::uint8_t kCommandKeyAtIndex = 8;
     static constexpr std::uint8_t kCommandKeyInfo = 9;
     static constexpr std::uint8_t kSMCKeyNotFound = 0x84;
+    static constexpr std::uint8_t kSMCNotReadable = 0x85;
     static constexpr std::uint8_t kSMCNotWritable = 0x86;
     static constexpr std::uint8_t kSMCBadSize = 0x89;
     static constexpr std::size_t logCapacity = 65536;

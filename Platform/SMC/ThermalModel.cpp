@@ -23,6 +23,10 @@ constexpr double catchUpLimit = 86400;
 // A fan this close to its goal is at it.
 constexpr double fanSnap = 0.5;
 constexpr double plausibleIdleCeiling = 100;
+// At or below this a temperature is the firmware's "no sensor" value (81 00 in "sp78").
+constexpr double noSensorCeiling = -100;
+// The rail a current is drawn from, for currents that follow a power.
+constexpr double railVolts = 12;
 
 std::string number(double value)
 {
@@ -134,7 +138,7 @@ bool ThermalParameters::apply(std::string_view text, std::string& error)
     if (!onlyKnownFields(root, "thermal",
                          {"ambient", "load", "fanTimeConstant", "curveLow", "curveHigh", "stopWhenCool", "stopHysteresis",
                           "cpu", "gpu", "board", "battery", "ambientSensors", "cpuPower", "gpuPower", "systemPower",
-                          "otherPower"},
+                          "otherPower", "onBattery"},
                          error))
         return false;
     ThermalParameters changed = *this;
@@ -144,6 +148,13 @@ bool ThermalParameters::apply(std::string_view text, std::string& error)
             return false;
         }
         changed.stopWhenCool = it->get<bool>();
+    }
+    if (auto it = root.find("onBattery"); it != root.end()) {
+        if (!it->is_boolean()) {
+            error = "thermal.onBattery: expected true or false";
+            return false;
+        }
+        changed.onBattery = it->get<bool>();
     }
     const bool ok = readNumber(root, "thermal", "ambient", -20, 60, changed.ambient, error) &&
                     readNumber(root, "thermal", "load", 0, 1, changed.load, error) &&
@@ -210,41 +221,102 @@ ThermalModel::ThermalModel(const MachineProfile& profile, ThermalParameters para
     refreshInputs(keys);
     const double startAirflow = airflow();
 
+    if (const auto volts = keys.value("B0AV"); volts && *volts > 5000 && *volts < 30000)
+        batteryVolts_ = *volts / 1000;
     for (const KeyEntry& entry : keys.entries()) {
-        if (entry.key.size() != 4 || !entry.script.empty() || !isNumeric(entry))
+        if (entry.key.size() != 4 || !entry.script.empty() || !isNumeric(entry) || entry.readRefused())
             continue;
-        const char second = entry.key[1];
+        if (profile.markedDynamic && !entry.dynamic)
+            continue;
         const auto stored = ValueCodec::decode(entry.type, entry.bytes);
-        if (entry.key[0] == 'T') {
-            Temperature temperature;
-            temperature.kind = std::string_view("Ccpef").find(second) != std::string_view::npos ? Kind::cpu
-                               : (second == 'G' || second == 'g')                             ? Kind::gpu
-                               : (second == 'B' || second == 'b')                             ? Kind::battery
-                               : (second == 'A' || second == 'a')                             ? Kind::ambient
-                                                                                              : Kind::board;
-            const ThermalClass& kind = classOf(temperature.kind);
-            temperature.factor = lagFactor(step, kind.timeConstant);
-            temperature.idleRise = std::max(0.0, kind.idleRise + spread(entry.key));
-            const double remaining = 1 - kind.cooling * startAirflow;
-            if (stored && std::isfinite(*stored) && *stored > parameters_.ambient && *stored < plausibleIdleCeiling &&
-                remaining > 0)
-                temperature.idleRise = std::max(0.0, (*stored - parameters_.ambient) / remaining - load_ * kind.gain);
-            temperature.value = stored && std::isfinite(*stored)
-                                    ? *stored
-                                    : parameters_.ambient + (temperature.idleRise + load_ * kind.gain) * remaining;
-            temperatures_.emplace(entry.key, temperature);
-        } else if (entry.key[0] == 'P') {
-            Power power;
-            power.gain = second == 'C'                   ? parameters_.cpuPower
-                         : (second == 'G' || second == 'g') ? parameters_.gpuPower
-                         : second == 'S'                    ? parameters_.systemPower
-                                                            : parameters_.otherPower;
-            power.idle = stored && std::isfinite(*stored) && *stored > 0 && *stored < 1000
-                             ? std::max(0.0, *stored - load_ * power.gain)
-                             : 0.1 * power.gain;
-            power_.emplace(entry.key, power);
-        }
+        // A real machine's sensor or rail that reads exactly 0 is not in use; the battery's currents are 0
+        // on power and move on battery.
+        if (profile.markedDynamic && stored == 0.0 && entry.key != "B0AC" && entry.key != "IBAC")
+            continue;
+        if (entry.key[0] == 'T')
+            addTemperature(entry, stored, startAirflow);
+        else if (entry.key[0] == 'P')
+            addPower(entry, stored);
+        else if (profile.markedDynamic && (entry.key[0] == 'I' || entry.key == "B0AC"))
+            addCurrent(entry, stored);
     }
+    if (!parameters_.onBattery) {
+        const auto discharge = keys.value("B0AC");
+        onBattery_ = discharge && *discharge < 0;
+    } else {
+        onBattery_ = *parameters_.onBattery;
+    }
+}
+
+void ThermalModel::addTemperature(const KeyEntry& entry, std::optional<double> stored, double startAirflow)
+{
+    const char second = entry.key[1];
+    Temperature temperature;
+    temperature.kind = std::string_view("Ccpef").find(second) != std::string_view::npos ? Kind::cpu
+                       : (second == 'G' || second == 'g')                             ? Kind::gpu
+                       : (second == 'B' || second == 'b')                             ? Kind::battery
+                       : (second == 'A' || second == 'a')                             ? Kind::ambient
+                                                                                      : Kind::board;
+    const ThermalClass& kind = classOf(temperature.kind);
+    temperature.factor = lagFactor(step, kind.timeConstant);
+    temperature.idleRise = std::max(0.0, kind.idleRise + spread(entry.key));
+    const double remaining = 1 - kind.cooling * startAirflow;
+    if (stored && std::isfinite(*stored) && *stored > parameters_.ambient && *stored < plausibleIdleCeiling &&
+        remaining > 0)
+        temperature.idleRise = std::max(0.0, (*stored - parameters_.ambient) / remaining - load_ * kind.gain);
+    temperature.value = stored && std::isfinite(*stored)
+                            ? *stored
+                            : parameters_.ambient + (temperature.idleRise + load_ * kind.gain) * remaining;
+    temperature.absent = stored && *stored <= noSensorCeiling;
+    temperatures_.emplace(entry.key, temperature);
+}
+
+void ThermalModel::addPower(const KeyEntry& entry, std::optional<double> stored)
+{
+    const char second = entry.key[1];
+    Power power;
+    power.gain = second == 'C'                      ? parameters_.cpuPower
+                 : (second == 'G' || second == 'g') ? parameters_.gpuPower
+                 : second == 'S'                    ? parameters_.systemPower
+                                                    : parameters_.otherPower;
+    power.idle = stored && std::isfinite(*stored) && *stored > 0 && *stored < 1000
+                     ? std::max(0.0, *stored - load_ * power.gain)
+                     : 0.1 * power.gain;
+    power_.emplace(entry.key, power);
+}
+
+void ThermalModel::addCurrent(const KeyEntry& entry, std::optional<double> stored)
+{
+    Current current;
+    current.scale = entry.key == "B0AC" ? 1000 : 1;
+    current.battery = entry.key == "B0AC" ? Current::Battery::signedDraw
+                      : entry.key == "IBAC" ? Current::Battery::magnitude
+                                            : Current::Battery::none;
+    const char second = entry.key[1];
+    // A battery current is the whole system's draw at the battery's voltage.
+    const double watts = current.battery != Current::Battery::none ? parameters_.systemPower
+                         : second == 'C'                           ? parameters_.cpuPower
+                         : second == 'G'                           ? parameters_.gpuPower
+                         : second == 'D'                           ? parameters_.systemPower
+                                                                   : parameters_.otherPower;
+    current.gain = watts / (current.battery != Current::Battery::none ? batteryVolts_ : railVolts);
+    const double amperes = stored && std::isfinite(*stored) ? std::fabs(*stored) / current.scale : 0;
+    current.idle = amperes > 0 && amperes < 100 ? std::max(0.0, amperes - load_ * current.gain) : 0.1 * current.gain;
+    currents_.emplace(entry.key, current);
+}
+
+double ThermalModel::amperes(const Current& current) const
+{
+    const double draw = current.idle + load_ * current.gain;
+    switch (current.battery) {
+    case Current::Battery::none:
+        return draw;
+    case Current::Battery::magnitude:
+        return onBattery_ ? draw : 0;
+    case Current::Battery::signedDraw:
+        break;
+    }
+    return onBattery_ ? -draw : 0;
 }
 
 const ThermalClass& ThermalModel::classOf(Kind kind) const
@@ -310,6 +382,8 @@ void ThermalModel::stepOnce(double seconds)
             state.actual = state.goal;
     }
     for (auto& [key, temperature] : temperatures_) {
+        if (temperature.absent)
+            continue;
         const ThermalClass& kind = classOf(temperature.kind);
         const double goal = parameters_.ambient +
                             (temperature.idleRise + load_ * kind.gain) * std::max(0.0, 1 - kind.cooling * flow);
@@ -386,10 +460,18 @@ std::optional<double> ThermalModel::current(std::string_view key) const
         return it->second.value;
     if (auto it = power_.find(key); it != power_.end())
         return it->second.idle + load_ * it->second.gain;
-    if (key.size() == 4 && key[0] == 'F' && key.substr(2) == "Ac")
-        for (const Fan& fan : fans_)
-            if (key[1] == static_cast<char>('0' + fan.state.index))
+    if (auto it = currents_.find(key); it != currents_.end())
+        return amperes(it->second) * it->second.scale;
+    if (key.size() == 4 && key[0] == 'F')
+        for (const Fan& fan : fans_) {
+            if (key[1] != static_cast<char>('0' + fan.state.index))
+                continue;
+            if (key.substr(2) == "Ac")
                 return fan.state.actual;
+            // A forced fan's target reads back within the fan's range.
+            if (key.substr(2) == "Tg" && fan.state.forced)
+                return std::clamp(fan.state.target, fan.state.minSpeed, fan.state.maxSpeed);
+        }
     return std::nullopt;
 }
 
@@ -427,6 +509,19 @@ double ThermalModel::load() const
     return load_;
 }
 
+void ThermalModel::setOnBattery(bool onBattery, double now)
+{
+    std::lock_guard lock(mutex_);
+    advanceTo(now);
+    onBattery_ = onBattery;
+}
+
+bool ThermalModel::onBattery() const
+{
+    std::lock_guard lock(mutex_);
+    return onBattery_;
+}
+
 ThermalSnapshot ThermalModel::snapshot(double now, const KeyTable* keys)
 {
     std::lock_guard lock(mutex_);
@@ -443,6 +538,9 @@ ThermalSnapshot ThermalModel::snapshot(double now, const KeyTable* keys)
         snapshot.temperatures.push_back({key, temperature.value});
     for (const auto& [key, power] : power_)
         snapshot.power.push_back({key, power.idle + load_ * power.gain});
+    snapshot.onBattery = onBattery_;
+    for (const auto& [key, current] : currents_)
+        snapshot.currents.push_back({key, amperes(current) * current.scale});
     return snapshot;
 }
 

@@ -13,6 +13,7 @@
 namespace SMCSim {
 
 class MachineProfile;
+struct KeyEntry;
 
 // How one kind of temperature sensor answers: at load L and airflow A (0…1) it tends to
 // ambient + (idleRise + L·gain)·(1 − cooling·A), with a first-order lag of `timeConstant` seconds.
@@ -47,6 +48,9 @@ struct ThermalParameters {
     double gpuPower = 20;
     double systemPower = 60;
     double otherPower = 3;
+    // Running on battery: the battery's current ("B0AC", mA) is the system's draw, below 0, and
+    // "IBAC" its size; on power both are 0. Absent: on battery when the profile's "B0AC" is below 0.
+    std::optional<bool> onBattery;
 
     static ThermalParameters forProfile(const MachineProfile& profile);
     // Applies a "thermal" section (a JSON object); on failure `error` says what is wrong and
@@ -77,20 +81,27 @@ struct ThermalReading {
 struct ThermalSnapshot {
     double time = 0; // device seconds
     double load = 0;
+    bool onBattery = false;
     double airflow = 0;
     std::vector<ThermalFanState> fans;
     std::vector<ThermalReading> temperatures; // key order
     std::vector<ThermalReading> power;        // key order
+    std::vector<ThermalReading> currents;     // key order
 };
 
 // Fan speeds, temperatures and power of a simulated machine, driven by load and airflow.
 //
 // Fans follow the automatic curve on the hottest modelled temperature unless forced ("F<i>Md" = 1
-// or bit i of "FS! "), in which case they head for "F<i>Tg" held within [Mn, Mx]; "F<i>Ac" approaches
-// its goal with a first-order lag. Every "T…" key with a numeric type (and no script) is a temperature:
-// it starts at the profile's value and tends to ambient + (rise + load·gain)·(1 − cooling·airflow) of
-// its class (by the key's second letter: CPU, GPU, battery, ambient, board). A profile value that is a
-// plausible idle reading becomes the key's own idle rise. "P…" keys are power: idle + load·gain.
+// or bit i of "FS! "), in which case they head for "F<i>Tg" held within [Mn, Mx], and "F<i>Tg" reads
+// back so held, as the firmware does; "F<i>Ac" approaches its goal with a first-order lag. Every "T…"
+// key with a numeric type (and no script) is a temperature: it starts at the profile's value and tends
+// to ambient + (rise + load·gain)·(1 − cooling·airflow) of its class (by the key's second letter: CPU,
+// GPU, battery, ambient, board). A profile value that is a plausible idle reading becomes the key's own
+// idle rise; one at or below −100 °C is the firmware's "no sensor" and stays. "P…" keys are power:
+// idle + load·gain. When the profile marks its dynamic keys, only those are modelled (but the ones that
+// read exactly 0, sensors and rails the real machine does not use), and marked
+// currents ("I…", and the battery's "B0AC") follow the load too (the battery's go negative while the
+// machine runs on battery); marked voltages keep their value.
 //
 // The state moves in fixed steps of `step` seconds of device time, up to the last step at or
 // before `now`, so that readings depend only on the times of the calls, never on how often they
@@ -113,6 +124,9 @@ public:
     // Load 0…1 from `now` on. Anything else prints one line and changes nothing.
     bool setLoad(double load, double now);
     double load() const;
+    // On battery or on power from `now` on.
+    void setOnBattery(bool onBattery, double now);
+    bool onBattery() const;
     // The state at `now` (device seconds); with `keys`, after taking up changes made to them directly
     // (call under the device's lock, as in SimSmcDevice::editKeys).
     ThermalSnapshot snapshot(double now, const KeyTable* keys = nullptr);
@@ -126,10 +140,20 @@ private:
         double idleRise = 0;
         double value = 0;
         double factor = 0; // 1 − e^(−step/τ)
+        bool absent = false; // "no sensor": keeps its value
     };
     struct Power {
         double idle = 0;
         double gain = 0;
+    };
+    struct Current {
+        // The battery's own currents: "B0AC" goes below 0 while the battery discharges, "IBAC" gives
+        // the size of the discharge; both are 0 on power (a full battery).
+        enum class Battery { none, signedDraw, magnitude };
+        double idle = 0;   // amperes
+        double gain = 0;   // amperes at full load
+        double scale = 1;  // stored units per ampere ("B0AC": milliamperes)
+        Battery battery = Battery::none;
     };
     struct Fan {
         ThermalFanState state;
@@ -144,6 +168,10 @@ private:
     void stepOnce(double seconds);
     void refreshInputs(const KeyTable& keys);
     void rejectWritten(std::string_view key, const KeyTable& keys);
+    void addTemperature(const KeyEntry& entry, std::optional<double> stored, double startAirflow);
+    void addPower(const KeyEntry& entry, std::optional<double> stored);
+    void addCurrent(const KeyEntry& entry, std::optional<double> stored);
+    double amperes(const Current& current) const;
     std::optional<double> current(std::string_view key) const;
 
     mutable std::mutex mutex_;
@@ -154,6 +182,9 @@ private:
     std::uint32_t mask_ = 0;
     std::map<std::string, Temperature, std::less<>> temperatures_;
     std::map<std::string, Power, std::less<>> power_;
+    std::map<std::string, Current, std::less<>> currents_;
+    bool onBattery_ = false;
+    double batteryVolts_ = 11.4;
     double fanFactor_ = 0;
 };
 

@@ -8,12 +8,15 @@ namespace SMCSim {
 
 namespace {
 
-std::optional<int> hexDigit(char c)
+// A type's digits are lower case ("spb4"); hex text takes either case.
+std::optional<int> hexDigit(char c, bool upperCase = false)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
+    if (upperCase && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return std::nullopt;
 }
 
@@ -104,8 +107,8 @@ std::optional<ValueBytes> ValueCodec::encode(std::string_view type, double value
         return bytes;
     }
     case Kind::signedFixed: {
-        // Two's complement below zero; above the signed range the unsigned reading still holds.
-        const double raw = clampRound(std::ldexp(value, layout->fractionBits), -32768, 65535);
+        // Two's complement, held at the ends of the signed range.
+        const double raw = clampRound(std::ldexp(value, layout->fractionBits), -32768, 32767);
         putBigEndian(bytes, static_cast<std::uint64_t>(raw < 0 ? raw + 65536 : raw), 2);
         return bytes;
     }
@@ -178,6 +181,34 @@ std::optional<ValueBytes> ValueCodec::encodeText(std::string_view type, std::str
         return bytes;
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> ValueCodec::fromHex(std::string_view digits)
+{
+    if (digits.size() % 2 != 0)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(digits.size() / 2);
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        const auto high = hexDigit(digits[i], true);
+        const auto low = hexDigit(digits[i + 1], true);
+        if (!high || !low)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(*high * 16 + *low));
+    }
+    return bytes;
+}
+
+std::string ValueCodec::toHex(const std::uint8_t* bytes, std::size_t count)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(2 * count);
+    for (std::size_t i = 0; i < count; ++i) {
+        text.push_back(digits[bytes[i] >> 4]);
+        text.push_back(digits[bytes[i] & 0xF]);
+    }
+    return text;
 }
 
 } // namespace SMCSim

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace SMCSim {
 
@@ -26,6 +28,12 @@ public:
     // A text in the layout of a text type, bytes as given (Latin-1); nullopt for other types or when
     // the text does not fit.
     static std::optional<ValueBytes> encodeText(std::string_view type, std::string_view text);
+
+    // Bytes written as hex digits, two a byte, either case ("3A80"); nullopt for an odd count or a
+    // character that is no hex digit.
+    static std::optional<std::vector<std::uint8_t>> fromHex(std::string_view digits);
+    // The first `count` bytes as upper-case hex digits.
+    static std::string toHex(const std::uint8_t* bytes, std::size_t count);
 };
 
 } // namespace SMCSim

@@ -205,6 +205,11 @@ ordered_json SimulatedMachine::snapshot()
     for (const SMCSim::ThermalReading& reading : state.power)
         power[reading.key] = rounded(reading.value);
     snapshot["power"] = std::move(power);
+    snapshot["source"] = state.onBattery ? "battery" : "ac";
+    ordered_json currents = ordered_json::object();
+    for (const SMCSim::ThermalReading& reading : state.currents)
+        currents[reading.key] = rounded(reading.value);
+    snapshot["currents"] = std::move(currents);
     snapshot["faults"] = activeFaults();
     snapshot["connections"] = device_->openConnections();
     return snapshot;
@@ -234,6 +239,14 @@ SimulatedMachine::ControlReply SimulatedMachine::control(std::string_view reques
             error = "expected a fault \"name\" and \"on\" true or false";
         else
             ok = setFault(fault->get_ref<const std::string&>(), on->get<bool>(), error);
+    } else if (name == "power") {
+        auto source = request.find("source");
+        if (source == request.end() || (*source != "battery" && *source != "ac")) {
+            error = "expected a \"source\": \"battery\" or \"ac\"";
+        } else {
+            model_->setOnBattery(*source == "battery", device_->now());
+            ok = true;
+        }
     } else if (name == "snapshot") {
         ordered_json reply;
         reply["ok"] = true;

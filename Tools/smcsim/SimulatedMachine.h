@@ -23,6 +23,7 @@ namespace Aerlo {
 //   {"command":"load","value":0.8}                  load 0…1
 //   {"command":"advance","seconds":5}               moves a manual clock (0…86400 s)
 //   {"command":"fault","name":"read-error","on":true}
+//   {"command":"power","source":"battery"}          on battery ("ac": on power)
 //   {"command":"snapshot"}
 //   {"command":"stop"}
 // Replies: {"ok":true}, {"ok":true,"snapshot":{…}} or {"ok":false,"error":"…"}.
@@ -49,7 +50,8 @@ public:
     // Switches a fault by name (faultNames(); the rule faults take ":KEY", "index-error" takes ":INDEX").
     bool setFault(std::string_view name, bool on, std::string& error);
     std::vector<std::string> activeFaults() const;
-    // Fans (actual, target, mode, forced, min, max), temperatures, power, load, clock and faults.
+    // Fans (actual, target, mode, forced, min, max), temperatures, power, power source, currents, load,
+    // clock and faults.
     nlohmann::ordered_json snapshot();
 
     static const std::vector<std::string>& faultNames();

@@ -174,104 +174,125 @@ void SmcsimServer::run()
     ::unlink(tokenPath().c_str());
 }
 
-void SmcsimServer::serve(Client& client)
-{
-    const int fd = client.fd;
-    SMCSim::SimSmcDevice& device = *machine_->device();
-    std::set<std::uint32_t> handles;
-    const auto uid = Protocol::peerUid(fd);
-
-    IOKit::SocketSmcReader reader(fd, Protocol::activeWait);
-    Protocol::Frame frame;
+// One client's conversation: its privilege, the user-client connections it opened, and the reply
+// buffer kept between requests.
+struct SmcsimServer::Session {
+    int fd = -1;
     bool privileged = false;
+    std::set<std::uint32_t> handles;
+    std::string reply;
+    bool stopAfter = false;
+};
+
+bool SmcsimServer::greet(Session& session, IOKit::SocketSmcReader& reader)
+{
+    Protocol::Frame frame;
     if (reader.receive(frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello ||
         frame.payload.size() != Protocol::helloSize || Protocol::u32At(frame.payload, 0) != Protocol::magic ||
-        Protocol::u32At(frame.payload, 4) != Protocol::version) {
-        ::shutdown(fd, SHUT_RDWR);
-        client.done = true;
-        return;
+        Protocol::u32At(frame.payload, 4) != Protocol::version)
+        return false;
+    if (frame.payload[8] != 0) {
+        const auto uid = Protocol::peerUid(session.fd);
+        session.privileged = (uid && *uid == options_.privilegedUid) ||
+                             sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
     }
-    if (frame.payload[8] != 0)
-        privileged = (uid && *uid == options_.privilegedUid) ||
-                     sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
-    std::string reply;
-    setResult(reply, IOKit::kIOReturnSuccess);
-    reply.push_back(privileged ? 1 : 0);
-    reply.append(3, '\0');
-    bool alive = Protocol::send(fd, Protocol::Op::hello, reply);
+    setResult(session.reply, IOKit::kIOReturnSuccess);
+    session.reply.push_back(session.privileged ? 1 : 0);
+    session.reply.append(3, '\0');
+    return Protocol::send(session.fd, Protocol::Op::hello, session.reply);
+}
 
+bool SmcsimServer::openConnection(Session& session, std::string_view payload)
+{
+    const auto type = Protocol::u32At(payload, 0);
+    if (!type || payload.size() != 4)
+        return false;
+    std::uint32_t handle = 0;
+    const auto code = machine_->device()->open(*type, session.privileged, handle);
+    if (code == IOKit::kIOReturnSuccess)
+        session.handles.insert(handle);
+    setResult(session.reply, code);
+    Protocol::putU32(session.reply, handle);
+    return true;
+}
+
+bool SmcsimServer::callDevice(Session& session, std::string_view payload)
+{
+    if (payload.size() != 8 + IOKit::kSMCRecordSize)
+        return false;
+    const std::uint32_t handle = *Protocol::u32At(payload, 0);
+    IOKit::SMCRecord input{};
+    IOKit::SMCRecord output{};
+    std::copy(payload.begin() + 8, payload.end(), input.begin());
+    const auto code = session.handles.contains(handle)
+                          ? machine_->device()->call(handle, *Protocol::u32At(payload, 4), input, output)
+                          : IOKit::MACH_SEND_INVALID_DEST;
+    setResult(session.reply, code);
+    session.reply.append(reinterpret_cast<const char*>(output.data()), output.size());
+    return true;
+}
+
+bool SmcsimServer::closeConnection(Session& session, std::string_view payload)
+{
+    const auto handle = Protocol::u32At(payload, 0);
+    if (!handle || payload.size() != 4)
+        return false;
+    auto code = IOKit::MACH_SEND_INVALID_DEST;
+    if (session.handles.contains(*handle)) {
+        code = machine_->device()->close(*handle);
+        if (code == IOKit::kIOReturnSuccess)
+            session.handles.erase(*handle);
+    }
+    setResult(session.reply, code);
+    return true;
+}
+
+bool SmcsimServer::control(Session& session, std::string_view payload)
+{
+    if (!session.privileged) {
+        session.reply = R"json({"ok":false,"error":"control needs privilege (the token next to the socket)"})json";
+        return true;
+    }
+    const auto answer = machine_->control(payload);
+    session.reply = answer.text;
+    session.stopAfter = answer.stop;
+    return true;
+}
+
+bool SmcsimServer::answer(Session& session, const Protocol::Frame& frame)
+{
+    session.reply.clear();
+    session.stopAfter = false;
+    switch (frame.op) {
+    case Protocol::Op::open:
+        return openConnection(session, frame.payload);
+    case Protocol::Op::call:
+        return callDevice(session, frame.payload);
+    case Protocol::Op::close:
+        return closeConnection(session, frame.payload);
+    case Protocol::Op::control:
+        return control(session, frame.payload);
+    case Protocol::Op::hello:
+        break;
+    }
+    return false; // a second hello
+}
+
+void SmcsimServer::serve(Client& client)
+{
+    Session session;
+    session.fd = client.fd;
+    IOKit::SocketSmcReader reader(client.fd, Protocol::activeWait);
+    bool alive = greet(session, reader);
+    Protocol::Frame frame;
     while (alive && reader.receive(frame) == Protocol::Status::ok) {
-        const std::string_view payload = frame.payload;
-        reply.clear();
-        bool stopAfter = false;
-        switch (frame.op) {
-        case Protocol::Op::open: {
-            const auto type = Protocol::u32At(payload, 0);
-            if (!type || payload.size() != 4) {
-                alive = false;
-                break;
-            }
-            std::uint32_t handle = 0;
-            const auto code = device.open(*type, privileged, handle);
-            if (code == IOKit::kIOReturnSuccess)
-                handles.insert(handle);
-            setResult(reply, code);
-            Protocol::putU32(reply, handle);
-            break;
-        }
-        case Protocol::Op::call: {
-            if (payload.size() != 8 + IOKit::kSMCRecordSize) {
-                alive = false;
-                break;
-            }
-            const std::uint32_t handle = *Protocol::u32At(payload, 0);
-            IOKit::SMCRecord input{};
-            IOKit::SMCRecord output{};
-            std::copy(payload.begin() + 8, payload.end(), input.begin());
-            const auto code = handles.contains(handle) ? device.call(handle, *Protocol::u32At(payload, 4), input, output)
-                                                       : IOKit::MACH_SEND_INVALID_DEST;
-            setResult(reply, code);
-            reply.append(reinterpret_cast<const char*>(output.data()), output.size());
-            break;
-        }
-        case Protocol::Op::close: {
-            const auto handle = Protocol::u32At(payload, 0);
-            if (!handle || payload.size() != 4) {
-                alive = false;
-                break;
-            }
-            auto code = IOKit::MACH_SEND_INVALID_DEST;
-            if (handles.contains(*handle)) {
-                code = device.close(*handle);
-                if (code == IOKit::kIOReturnSuccess)
-                    handles.erase(*handle);
-            }
-            setResult(reply, code);
-            break;
-        }
-        case Protocol::Op::control: {
-            if (!privileged) {
-                reply = R"json({"ok":false,"error":"control needs privilege (the token next to the socket)"})json";
-                break;
-            }
-            const auto answer = machine_->control(payload);
-            reply = answer.text;
-            stopAfter = answer.stop;
-            break;
-        }
-        case Protocol::Op::hello:
-            alive = false;
-            break;
-        }
-        if (!alive)
-            break;
-        alive = Protocol::send(fd, frame.op, reply);
-        if (stopAfter)
+        alive = answer(session, frame) && Protocol::send(client.fd, frame.op, session.reply);
+        if (session.stopAfter)
             stop();
     }
-    for (std::uint32_t handle : handles)
-        device.close(handle);
-    ::shutdown(fd, SHUT_RDWR); // the peer sees the end now; the fd closes when reaped
+    for (std::uint32_t handle : session.handles)
+        machine_->device()->close(handle);
+    ::shutdown(client.fd, SHUT_RDWR); // the peer sees the end now; the fd closes when reaped
     client.done = true;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SocketSmcProtocol.h"
+#include "Platform/SMC/SocketSmcReader.h"
 #include "Tools/smcsim/SimulatedMachine.h"
 
 #include <atomic>
@@ -9,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
 #include <thread>
 
@@ -54,7 +57,17 @@ private:
         std::atomic<bool> done{false};
     };
 
+    struct Session;
+
+    // A client's thread: the greeting, then one answer per request until either side ends.
     void serve(Client& client);
+    bool greet(Session& session, IOKit::SocketSmcReader& reader);
+    // Each operation fills the session's reply; false ends the conversation (a malformed request).
+    bool answer(Session& session, const IOKit::SocketSmcProtocol::Frame& frame);
+    bool openConnection(Session& session, std::string_view payload);
+    bool callDevice(Session& session, std::string_view payload);
+    bool closeConnection(Session& session, std::string_view payload);
+    bool control(Session& session, std::string_view payload);
     bool writeToken();
     void reapLocked(bool all);
 

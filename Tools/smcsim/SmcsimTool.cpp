@@ -60,7 +60,8 @@ int usageError(const std::string& error)
 std::string SmcsimTool::usage()
 {
     return "usage: smcsim [--profile NAME] [--overlay NAME]... [--socket PATH] [--manual-clock]\n"
-           "       smcsim ctl [--socket PATH] load 0..1 | advance SECONDS | fault NAME on|off | snapshot | stop\n";
+           "       smcsim ctl [--socket PATH] load 0..1 | advance SECONDS | fault NAME on|off | power battery|ac |\n"
+           "                                  snapshot | stop\n";
 }
 
 std::optional<double> SmcsimTool::parseNumber(std::string_view text)
@@ -143,6 +144,14 @@ std::optional<std::string> SmcsimTool::controlRequest(const std::vector<std::str
         }
         request["name"] = words[1];
         request["on"] = words[2] == "on";
+    } else if (command == "power") {
+        if (!expect(2))
+            return std::nullopt;
+        if (words[1] != "battery" && words[1] != "ac") {
+            error = "ctl power: expected battery or ac, not \"" + words[1] + "\"";
+            return std::nullopt;
+        }
+        request["source"] = words[1];
     } else if (command == "snapshot" || command == "stop") {
         if (!expect(1))
             return std::nullopt;

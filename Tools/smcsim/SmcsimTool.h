@@ -12,7 +12,7 @@ namespace Aerlo {
 //   smcsim [--profile NAME] [--overlay X]… [--socket PATH] [--manual-clock]
 //       serves the profile (default AERLO_MACHINE, else the default machine) on PATH (default the
 //       root's simulator socket) until SIGTERM, SIGINT or "ctl stop";
-//   smcsim ctl [--socket PATH] load L | advance SECONDS | fault NAME on|off | snapshot | stop
+//   smcsim ctl [--socket PATH] load L | advance SECONDS | fault NAME on|off | power battery|ac | snapshot | stop
 //       drives a running one over its control messages (needs the token, or root).
 class SmcsimTool {
 public:

@@ -5,6 +5,9 @@
 // A machine whose "FNum" does not read (a fanless Mac) takes the fallback: read() on a background
 // queue (waited for, so that ticks do not pile up) beside the Apple-silicon average.
 //
+// BuildSensorList: the list build on the largest real table, in this process and through smcsim;
+// LoadProfile: reading that profile's file.
+//
 // SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
 // transport, against a server on a thread of this process and against the smcsim program.
 //
@@ -55,7 +58,9 @@ namespace {
 
 int ticks = 10000;
 std::string transports = "both";
-std::vector<std::string> profiles{"mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
+// The 2019 Mac Pro: 1,190 keys, four fans.
+const std::string largestRealTable = "macpro-intel-4fan";
+std::vector<std::string> profiles{largestRealTable, "mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
 
 
 
@@ -148,6 +153,7 @@ struct Machine {
     std::shared_ptr<CountingTransport> transport;
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
+    std::optional<Platform> platform;
 
     Machine(const std::string& name, bool socket)
     {
@@ -168,8 +174,8 @@ struct Machine {
         SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
         SMCManager::resetShared();
         intel = profile->facts.architecture == "x86_64";
-        reader = std::make_shared<SensorsReader>(
-            profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt);
+        platform = profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt;
+        reader = std::make_shared<SensorsReader>(platform);
         SensorsReader::resetShared(reader);
     }
     ~Machine()
@@ -328,41 +334,44 @@ void socketExchange(benchmark::State& state, const std::string& profileName, boo
     }
 }
 
-// The one-time build on a machine with 2,000 keys (enumeration: one exchange per index).
-void buildLargeTable(benchmark::State& state)
+// The one-time build on the largest real table (the 2019 Mac Pro's 1,190 keys: enumeration is one
+// exchange per index), in this process and through smcsim.
+void buildSensorList(benchmark::State& state, const std::string& profile, bool socket)
 {
-    Foundation::ManualClock clock;
-    SMCSim::KeyTable table;
-    SMCSim::KeyEntry count;
-    count.key = "#KEY";
-    count.type = "ui32";
-    count.size = 4;
-    table.upsert(count);
-    const char letters[] = "TVPI";
-    for (int i = 0; table.entries().size() < 2000; ++i) {
-        SMCSim::KeyEntry entry;
-        entry.key = std::string(1, letters[i % 4]) + char('A' + (i / 4) % 26) + char('a' + (i / 104) % 26) +
-                    char('0' + (i / 2704) % 10);
-        entry.type = "flt ";
-        entry.size = 4;
-        entry.bytes = SMCSim::ValueCodec::encode("flt ", 20 + i % 50).value_or(SMCSim::ValueBytes{});
-        table.upsert(entry);
+    Machine machine(profile, socket);
+    if (!machine.reader) {
+        state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
+        return;
     }
-    auto device = std::make_shared<SMCSim::SimSmcDevice>(table, SMCSim::DeviceSettings{}, clock);
-    SMC::resetShared(IOKit::SMCEndpoint::registryForDevice(device, {}, false));
-    SMCManager::resetShared();
     std::size_t readings = 0;
+    machine.transport->reset();
+    std::size_t builds = 0;
     for (auto _ : state) {
-        device->resetLog();
-        SensorsReader reader(Platform::m1);
+        SensorsReader reader(machine.platform);
         readings = reader.list->sensors().size();
+        ++builds;
     }
-    state.counters["keys"] = static_cast<double>(table.entries().size());
+    const double perBuild = 1.0 / static_cast<double>(std::max<std::size_t>(builds, 1));
+    state.counters["exchanges/build"] = static_cast<double>(machine.transport->count()) * perBuild;
+    state.counters["enumerationExchanges/build"] =
+        static_cast<double>(machine.transport->count(SMCSim::SimSmcDevice::kCommandKeyAtIndex)) * perBuild;
+    state.counters["keys"] = static_cast<double>(SMC::shared().getAllKeys().size());
     state.counters["readings"] = static_cast<double>(readings);
-    state.counters["enumerationExchanges"] =
-        static_cast<double>(device->exchangeCount(SMCSim::SimSmcDevice::kCommandKeyAtIndex));
-    SMCManager::resetShared();
-    SMC::resetShared();
+}
+
+// Loading a profile from its file (parse, keys, fans) before the simulator can serve it.
+void loadProfile(benchmark::State& state, const std::string& profile)
+{
+    std::size_t keys = 0;
+    for (auto _ : state) {
+        const auto loaded = SMCSim::MachineProfile::load(profile);
+        if (!loaded) {
+            state.SkipWithError("profile did not load");
+            return;
+        }
+        keys = loaded->keys.size();
+    }
+    state.counters["keys"] = static_cast<double>(keys);
 }
 
 } // namespace
@@ -403,7 +412,16 @@ int main(int argc, char** argv)
             ->Iterations(100000)
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("BuildSensorList/inproc/2000keys", buildLargeTable)->Unit(benchmark::kMillisecond);
+    for (const bool socket : {false, true}) {
+        if (transports != "both" && transports != (socket ? "socket" : "inproc"))
+            continue;
+        benchmark::RegisterBenchmark(
+            ("BuildSensorList/" + std::string(socket ? "smcsim" : "inproc") + "/" + largestRealTable).c_str(),
+            buildSensorList, largestRealTable, socket)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark(("LoadProfile/" + largestRealTable).c_str(), loadProfile, largestRealTable)
+        ->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();

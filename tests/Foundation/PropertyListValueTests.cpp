@@ -135,6 +135,11 @@ TEST(PropertyListValue, MalformedJSONIsRejectedWithoutThrowing)
         R"({"t":"array","v":[1]})",
         R"({"t":"dict","v":[]})",
         R"({"t":"dict","v":{"a":{"t":"bool","v":"yes"}}})",
+        R"({"t":"dict","v":{}} {"t":"dict","v":{}})", // data after the value
+        R"({"t":"dict","v":{}}x)",
+        std::string(R"({"t":"dict","v":{}})") + '\0' + R"({"t":"dict","v":{"a":{"t":"int","v":1}}})", // a NUL byte
+        std::string(R"({"t":"dict","v":{}})") + '\0',
+        std::string(R"({"t":"string","v":"a)") + '\0' + R"(b"})",
         deep,
     };
     for (const auto& text : table)
@@ -142,6 +147,21 @@ TEST(PropertyListValue, MalformedJSONIsRejectedWithoutThrowing)
     EXPECT_EQ(PropertyListValue::fromJSONText(R"({"t":"int","v":-9223372036854775808})"),
               PropertyListValue(std::numeric_limits<std::int64_t>::min()));
     EXPECT_EQ(PropertyListValue::fromJSONText(R"({"t":"real","v":1})"), PropertyListValue(1.0));
+    EXPECT_EQ(PropertyListValue::fromJSONText(" {\"t\":\"int\",\"v\":2}\n\t "), PropertyListValue(2));
+}
+
+TEST(PropertyListValue, LargeDictionariesKeepEveryKeyInByteOrder)
+{
+    PropertyListValue::Dictionary values;
+    for (int i = 0; i < 5000; ++i)
+        values.emplace("k" + std::to_string(i * 7919 % 5000), i);
+    const std::string text = PropertyListValue(values).toJSONText();
+    const auto json = nlohmann::ordered_json::parse(text);
+    ASSERT_EQ(json["v"].size(), 5000u);
+    EXPECT_EQ(json["v"].begin().key(), "k0");
+    EXPECT_EQ(std::next(json["v"].begin()).key(), "k1");
+    EXPECT_EQ(std::next(json["v"].begin(), 2).key(), "k10");
+    EXPECT_EQ(PropertyListValue::fromJSONText(text), PropertyListValue(values));
 }
 
 TEST(PropertyListValue, FindsNonFiniteNumbersAtAnyDepth)

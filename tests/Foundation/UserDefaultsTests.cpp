@@ -1,3 +1,4 @@
+#include "Platform/Foundation/FileWatcher.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/ConsoleCapture.h"
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
@@ -51,6 +53,22 @@ int waitFor(pid_t pid)
 }
 
 int runInChild(const std::function<int()>& body) { return waitFor(spawn(body)); }
+
+// Asks `condition` again and again until it holds (true) or `limit` has passed (false).
+bool holdsWithin(std::chrono::milliseconds limit, const std::function<bool()>& condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
+constexpr std::chrono::seconds aSecond {1};
+
+std::filesystem::path withTemporarySuffix(const std::filesystem::path& file) { return file.string() + ".by-hand"; }
 
 std::string readFile(const std::filesystem::path& path)
 {
@@ -103,6 +121,8 @@ TEST_F(UserDefaultsTest, EveryTypeWrittenByOneProcessIsReadByAnother)
                   return 0;
               }),
               0);
+    // The earlier read is cached; the watch tells this process that the file changed.
+    ASSERT_TRUE(holdsWithin(aSecond, [this] { return suite().dictionaryRepresentation() == sampleOfEveryType(); }));
     for (const auto& [key, value] : sampleOfEveryType()) {
         const auto stored = suite().object(key);
         ASSERT_TRUE(stored) << key;
@@ -127,9 +147,9 @@ TEST_F(UserDefaultsTest, EveryTypeWrittenByOneProcessIsReadByAnother)
                       : 1;
               }),
               0);
-    EXPECT_EQ(suite().integer("integer"), -9000000002);
+    EXPECT_TRUE(holdsWithin(aSecond, [this] { return suite().integer("integer") == -9000000002; }));
     ASSERT_EQ(runInChild([] { return UserDefaults::suite(testSuite)->removeObject("string") ? 0 : 1; }), 0);
-    EXPECT_FALSE(suite().object("string"));
+    EXPECT_TRUE(holdsWithin(aSecond, [this] { return !suite().object("string"); }));
 }
 
 TEST_F(UserDefaultsTest, TwoProcessesWritingDifferentKeysLoseNeither)
@@ -188,6 +208,8 @@ TEST_F(UserDefaultsTest, CorruptFileIsSetAsideWithOneLineAndTheSuiteStartsEmpty)
         "<?xml version=\"1.0\"?><plist/>",
         R"({"t":"array","v":[]})",       // well-formed, but not a dictionary
         R"({"t":"dict","v":{"a":{"t":"int","v":1.5}}})",
+        std::string(R"({"t":"dict","v":{"a":{"t":"int","v":1}}})") + '\0' + "and the rest", // a NUL byte
+        R"({"t":"dict","v":{"a":{"t":"int","v":1}}}{"t":"dict","v":{}})",                  // data after the value
     };
     for (const bool viaWrite : {false, true}) {
         for (const auto& text : damaged) {
@@ -227,7 +249,9 @@ TEST_F(UserDefaultsTest, CorruptFileFoundByAnotherProcessIsSetAsideOnce)
     EXPECT_EQ(suite().integer("old"), 1);
     writeFile(file, "garbage");
     ConsoleCapture capture;
+    // The child inherits this process's cache, yet checks the file.
     ASSERT_EQ(runInChild([] { return UserDefaults::suite(testSuite)->object("old") ? 1 : 0; }), 0);
+    EXPECT_TRUE(suite().synchronize());
     EXPECT_FALSE(suite().object("old")); // the file is gone now: nothing left to report here
     EXPECT_TRUE(capture.lines().empty());
     EXPECT_EQ(filesStartingWith(file.parent_path(), file.filename().string() + ".corrupt-").size(), 1u);
@@ -435,11 +459,12 @@ TEST_F(UserDefaultsTest, AnUnchangedFileIsNotReadAgain)
     }
     const timespec times[2] = {before.st_atim, before.st_mtim};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    EXPECT_TRUE(suite().synchronize());
     EXPECT_EQ(suite().string("k"), "aaaa");
     // Any change the check can see is picked up.
     const timespec later[2] = {before.st_atim, {before.st_mtim.tv_sec + 1, before.st_mtim.tv_nsec}};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), later, 0), 0);
-    EXPECT_EQ(suite().string("k"), "bbbb");
+    EXPECT_TRUE(holdsWithin(aSecond, [this] { return suite().string("k") == "bbbb"; }));
 }
 
 TEST_F(UserDefaultsTest, EachNewVersionOfTheFileIsModifiedLater)
@@ -471,4 +496,160 @@ TEST_F(UserDefaultsTest, AWriteThatCannotReachTheDiskFailsWithOneLine)
     EXPECT_TRUE(capture.lines().front().starts_with("Could not save \"a\" in the defaults suite \"" + std::string(testSuite)
                                                     + "\" (cannot lock "))
         << capture.output();
+}
+
+TEST_F(UserDefaultsTest, AWriteByAnotherProcessIsSeenWithinASecond)
+{
+    ASSERT_TRUE(suite().set(1, "tick"));
+    EXPECT_EQ(suite().integer("tick"), 1); // from memory from here on, the file being watched
+    for (int value = 2; value <= 4; ++value) {
+        ASSERT_EQ(runInChild([value] { return UserDefaults::suite(testSuite)->set(value, "tick") ? 0 : 1; }), 0);
+        EXPECT_TRUE(holdsWithin(aSecond, [&] { return suite().integer("tick") == value; })) << value;
+    }
+    // A file replaced by hand, and one written in place.
+    const auto file = suite().filePath();
+    writeFile(withTemporarySuffix(file), R"({"t":"dict","v":{"tick":{"t":"int","v":7}}})");
+    std::filesystem::rename(withTemporarySuffix(file), file);
+    EXPECT_TRUE(holdsWithin(aSecond, [&] { return suite().integer("tick") == 7; }));
+    writeFile(file, R"({"t":"dict","v":{"tick":{"t":"int","v":8}}})");
+    EXPECT_TRUE(holdsWithin(aSecond, [&] { return suite().integer("tick") == 8; }));
+}
+
+TEST_F(UserDefaultsTest, WithoutAWatchEveryReadChecksTheFile)
+{
+    Foundation::FileWatcher::resetSharedForTesting(false);
+    UserDefaults::resetForTesting();
+    ASSERT_TRUE(suite().set(1, "tick"));
+    EXPECT_EQ(suite().integer("tick"), 1);
+    ASSERT_EQ(runInChild([] { return UserDefaults::suite(testSuite)->set(2, "tick") ? 0 : 1; }), 0);
+    const int seenAtOnce = static_cast<int>(suite().integer("tick"));
+    Foundation::FileWatcher::resetSharedForTesting();
+    EXPECT_EQ(seenAtOnce, 2);
+}
+
+TEST_F(UserDefaultsTest, TheWatchOutlivesItsFolder)
+{
+    ASSERT_TRUE(suite().set(1, "tick"));
+    EXPECT_EQ(suite().integer("tick"), 1);
+    const auto file = suite().filePath();
+    std::filesystem::remove_all(file.parent_path());
+    EXPECT_TRUE(holdsWithin(aSecond, [&] { return !suite().object("tick"); }));
+    writeFile(file, R"({"t":"dict","v":{"tick":{"t":"int","v":2}}})");
+    EXPECT_TRUE(holdsWithin(aSecond, [&] { return suite().integer("tick") == 2; }));
+    writeFile(file, R"({"t":"dict","v":{"tick":{"t":"int","v":3}}})");
+    EXPECT_TRUE(holdsWithin(aSecond, [&] { return suite().integer("tick") == 3; }));
+}
+
+TEST_F(UserDefaultsTest, ANewRootIsReadAtOnce)
+{
+    ASSERT_TRUE(suite().set(1, "tick"));
+    EXPECT_EQ(suite().integer("tick"), 1);
+    std::optional<std::int64_t> inOtherRoot;
+    {
+        TempRoot other;
+        writeFile(suite().filePath(), R"({"t":"dict","v":{"tick":{"t":"int","v":2}}})");
+        inOtherRoot = suite().integer("tick");
+    }
+    EXPECT_EQ(inOtherRoot, 2);
+}
+
+TEST_F(UserDefaultsTest, AFileAboveTheSizeCapIsLeftAsItIs)
+{
+    const auto file = suite().filePath();
+    const auto fileOfSize = [](std::int64_t size) {
+        const std::string head = R"({"t":"dict","v":{"a":{"t":"string","v":")";
+        const std::string tail = R"("}}})";
+        return head + std::string(static_cast<size_t>(size) - head.size() - tail.size(), 'x') + tail;
+    };
+    // At the cap: read as usual.
+    writeFile(file, fileOfSize(UserDefaults::maximumFileSize));
+    EXPECT_EQ(suite().string("a")->size(), static_cast<size_t>(UserDefaults::maximumFileSize) - 44);
+
+    const std::string large = fileOfSize(UserDefaults::maximumFileSize + 1);
+    writeFile(file, large);
+    ConsoleCapture capture;
+    ASSERT_TRUE(suite().synchronize() == false);
+    EXPECT_FALSE(suite().object("a"));
+    EXPECT_TRUE(suite().dictionaryRepresentation().empty());
+    const std::string said = "The defaults file \"" + file.string() + "\" of suite \"" + testSuite
+        + "\" is larger than 4 MiB (4194305 bytes); it is left as it is and the suite reads as empty.";
+    EXPECT_EQ(capture.lines(), std::vector<std::string> {said});
+
+    capture.clear();
+    EXPECT_FALSE(suite().set(1, "b"));
+    const std::string couldNotSave = "Could not save \"b\" in the defaults suite \"" + std::string(testSuite) + "\" (";
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string> {couldNotSave + file.string() + " is larger than 4 MiB and is left as it is)."});
+    EXPECT_EQ(readFile(file), large);
+    EXPECT_TRUE(filesStartingWith(file.parent_path(), file.filename().string() + ".corrupt-").empty());
+
+    // A write that would make the file too large is refused, and the old value stays.
+    std::filesystem::remove(file);
+    ASSERT_TRUE(suite().set("small", "a"));
+    capture.clear();
+    EXPECT_FALSE(suite().set(std::string(static_cast<size_t>(UserDefaults::maximumFileSize), 'y'), "a"));
+    EXPECT_EQ(capture.lines(), std::vector<std::string> {"Could not save \"a\" in the defaults suite \""
+                                                         + std::string(testSuite)
+                                                         + "\" (the suite would be larger than 4 MiB)."});
+    EXPECT_EQ(suite().string("a"), "small");
+    EXPECT_TRUE(suite().synchronize());
+}
+
+namespace {
+
+std::filesystem::path globalDomainFile() { return Foundation::Paths::preferences() / ".GlobalPreferences.plist"; }
+
+} // namespace
+
+TEST_F(UserDefaultsTest, TheStandardSuiteFallsBackToTheGlobalDomain)
+{
+    UserDefaults& standard = UserDefaults::standard();
+    EXPECT_FALSE(standard.persistentDomain(UserDefaults::globalDomain));
+    EXPECT_FALSE(standard.object("AppleInterfaceStyle"));
+
+    const PropertyListValue::Dictionary global = {
+        {"AppleInterfaceStyle", "Dark"},
+        {"AppleInterfaceStyleSwitchesAutomatically", 1},
+        {"shared", "global"},
+    };
+    const std::string globalText = PropertyListValue(global).toJSONText();
+    writeFile(globalDomainFile(), globalText);
+    ASSERT_TRUE(standard.set("app", "shared"));
+
+    EXPECT_EQ(standard.string("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(standard.integer("AppleInterfaceStyleSwitchesAutomatically"), 1);
+    EXPECT_TRUE(standard.boolValue("AppleInterfaceStyleSwitchesAutomatically"));
+    EXPECT_EQ(standard.object("AppleInterfaceStyle"), PropertyListValue("Dark"));
+    EXPECT_EQ(standard.string("shared"), "app"); // the application's domain comes first
+    EXPECT_FALSE(suite().object("AppleInterfaceStyle")); // other suites have no fallback
+    EXPECT_EQ(standard.dictionaryRepresentation(), (PropertyListValue::Dictionary {{"shared", "app"}}));
+
+    EXPECT_EQ(standard.persistentDomain(UserDefaults::globalDomain), global);
+    EXPECT_EQ(suite().persistentDomain(UserDefaults::globalDomain), global);
+    EXPECT_EQ(standard.persistentDomain(UserDefaults::defaultStandardSuiteName),
+              (PropertyListValue::Dictionary {{"shared", "app"}}));
+    EXPECT_FALSE(standard.persistentDomain("com.norvane.AerloOffline.none"));
+    EXPECT_FALSE(standard.persistentDomain(""));
+    EXPECT_FALSE(standard.persistentDomain(".GlobalPreferences"));
+
+    // Writes and removals stay in the application's domain.
+    ASSERT_TRUE(standard.set("Light", "AppleInterfaceStyle"));
+    EXPECT_EQ(standard.string("AppleInterfaceStyle"), "Light");
+    ASSERT_TRUE(standard.removeObject("AppleInterfaceStyle"));
+    ASSERT_TRUE(standard.removeObject("shared"));
+    EXPECT_EQ(standard.string("AppleInterfaceStyle"), "Dark");
+    EXPECT_EQ(standard.string("shared"), "global");
+    EXPECT_EQ(readFile(globalDomainFile()), globalText);
+    EXPECT_EQ(UserDefaults::suite(".GlobalPreferences"), nullptr);
+    EXPECT_FALSE(UserDefaults::setStandardSuiteName(".GlobalPreferences"));
+
+    // The fallback follows the standard suite's name.
+    ASSERT_TRUE(UserDefaults::setStandardSuiteName(testSuite));
+    EXPECT_EQ(suite().string("AppleInterfaceStyle"), "Dark");
+    EXPECT_FALSE(UserDefaults::suite(UserDefaults::defaultStandardSuiteName)->object("AppleInterfaceStyle"));
+
+    // Another process's change of the global domain shows like any other.
+    const PropertyListValue::Dictionary changed = {{"AppleInterfaceStyle", "Light"}};
+    writeFile(globalDomainFile(), PropertyListValue(changed).toJSONText());
+    EXPECT_TRUE(holdsWithin(aSecond, [this] { return suite().string("AppleInterfaceStyle") == "Light"; }));
 }

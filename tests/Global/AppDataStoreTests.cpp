@@ -2,6 +2,12 @@
 
 #include "tests/Global/DefaultsTest.h"
 
+#include "Platform/Foundation/Paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 using namespace Aerlo;
 
 using AppDataStoreTest = DefaultsTest;
@@ -54,6 +60,28 @@ TEST_F(AppDataStoreTest, RemoveAndRemoveAll)
     store.ud.set(Foundation::PropertyListValue("direct"), "c");
     store.removeAll();
     EXPECT_TRUE(store.ud.dictionaryRepresentation().empty());
+}
+
+TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
+{
+    const auto globalFile = Foundation::Paths::preferences() / ".GlobalPreferences.plist";
+    std::filesystem::create_directories(globalFile.parent_path());
+    const std::string globalText =
+        Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary{{"AppleInterfaceStyle", "Dark"}})
+            .toJSONText();
+    std::ofstream(globalFile) << globalText;
+
+    AppDataStore& store = AppDataStore::shared();
+    store.ud.synchronize();
+    EXPECT_TRUE(store.has("AppleInterfaceStyle"));
+    EXPECT_EQ(store.string("AppleInterfaceStyle", ""), "Dark");
+
+    store.set(1, "own");
+    store.removeAll();
+    EXPECT_FALSE(store.has("own"));
+    EXPECT_EQ(store.string("AppleInterfaceStyle", ""), "Dark");
+    std::ifstream file(globalFile);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), globalText);
 }
 
 TEST_F(AppDataStoreTest, SharedInstanceIsTheStandardSuite)

@@ -1,9 +1,11 @@
 #include "SimMachine.h"
 
+#include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "tests/Support/ConsoleCapture.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <set>
 
@@ -13,8 +15,9 @@ using SMCSim::SimSmcDevice;
 namespace {
 
 const std::vector<std::string> shippedProfiles{
-    "macpro-intel-4fan", "mba-intel-t2-1fan", "mba-m1-nofan", "mbp-intel-2fan", "mbp-m1pro-2fan",
-    "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-m2-1fan", "mini-m4-1fan", "unknown-platform"};
+    "imac-intel-1fan", "macpro-intel-4fan", "mba-intel-t2-1fan", "mba-m1-nofan", "mbp-intel-2fan", "mbp-m1pro-2fan",
+    "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-intel-t2-1fan", "mini-m2-1fan", "mini-m4-1fan", "unknown-platform"};
+
 const std::vector<std::string> shippedOverlays{"edge-values", "kernel-errors", "matching-fails",
                                                "no-keycount", "no-smc", "open-denied"};
 
@@ -63,16 +66,24 @@ TEST(MachineProfile, EveryKeyOfEveryProfileReadsAndDecodes)
             SCOPED_TRACE(entry.key);
             Aerlo::SMCVal value;
             value.key = entry.key;
-            ASSERT_EQ(m.smc->read(value), 0u);
+            // A read the real firmware refused fails the same way.
+            ASSERT_EQ(m.smc->read(value), entry.readFailure);
+            if (entry.readRefused())
+                continue;
             EXPECT_EQ(value.dataType, entry.type);
-            EXPECT_EQ(value.dataSize, entry.size);
+            EXPECT_EQ(value.dataSize, std::min<std::uint32_t>(entry.size, 32)); // the record holds 32 bytes
             const bool zero = entry.bytes == SMCSim::ValueBytes{};
             if (entry.type == "{fds") {
                 EXPECT_TRUE(m.smc->getStringValue(entry.key));
             } else if (Aerlo::smcDataType(entry.type) && entry.type != "fp2e" && !zero) {
+                const double stored = *SMCSim::ValueCodec::decode(entry.type, entry.bytes);
                 const auto read = m.smc->getValue(entry.key);
+                if (entry.key.starts_with('T') && stored <= Aerlo::SMC::noSensorTemperature) {
+                    EXPECT_FALSE(read); // a temperature sensor the machine lacks
+                    continue;
+                }
                 ASSERT_TRUE(read);
-                EXPECT_DOUBLE_EQ(*read, *SMCSim::ValueCodec::decode(entry.type, entry.bytes));
+                EXPECT_DOUBLE_EQ(*read, stored);
             }
         }
         EXPECT_EQ(console.output(), "");
@@ -104,15 +115,18 @@ TEST(MachineProfile, PlatformsCarryTheirKeys)
         std::vector<std::string> hasNot;
     };
     const Case cases[] = {
-        {"mbp-intel-2fan", "intel", 2, {"FS! ", "F0ID", "F1ID", "TC1C", "TC2C", "TC4C", "Th1H", "Tp0P", "TB1T", "PSTR", "CH0B"}, {"F0Md", "TC3C"}},
-        {"mba-intel-t2-1fan", "intel", 1, {"F0Md", "F0Tg"}, {"FS! ", "F0ID"}},
-        {"macpro-intel-4fan", "intel", 4, {"FS! ", "F3Ac", "F3ID"}, {"F0Md"}},
+        {"mbp-intel-2fan", "intel", 2, {"FS! ", "F0ID", "F1ID", "TC1C", "TC3C", "Th1H", "TB1T", "PSTR", "B0AC"}, {"F0Md", "Tp0P"}},
+        {"mba-intel-t2-1fan", "intel", 1, {"F0Md", "F0Tg", "B0AC", "IBAC"}, {"FS! ", "F0ID"}},
+        {"macpro-intel-4fan", "intel", 4, {"F0Md", "F3Md", "F3Ac", "Tp0P"}, {"FS! ", "F3ID", "B0AC"}},
+        {"imac-intel-1fan", "intel", 1, {"FS! ", "F0ID", "PCPC"}, {"F0Md", "B0AC"}},
+        {"mini-intel-t2-1fan", "intel", 1, {"F0Md", "TC1C", "TC3C"}, {"FS! ", "F0ID", "B0AC"}},
         {"mba-m1-nofan", "m1", 0, {"Tp09", "Tg05", "Tm02", "PDBR", "TaLP", "TB2T"}, {"F0Ac"}},
-        {"mbp-m1pro-2fan", "m1Pro", 2, {"F0Md", "F1Md", "Tp0P", "Tp0b"}, {"FS! ", "F0ID"}},
-        {"mini-m2-1fan", "m2", 1, {"F0ID", "Tp1h", "Tg0f"}, {"TB1T"}},
-        {"mbp-m3max-2fan", "m3Max", 2, {"Te05", "Tf04", "Tf4E", "Tf14", "Tf2A", "Tc0a", "Tc0b"}, {}},
-        {"mini-m4-1fan", "m4", 1, {"Tg0G", "Tg0H", "Tm0p"}, {}},
-        {"mbp-m4pro-2fan", "m4Pro", 2, {"Tg1U", "Tg1k", "Tp0V", "Tp0e"}, {}},
+        // Apple silicon: the temperature keys each chip's report has, and not the ones it lacks.
+        {"mbp-m1pro-2fan", "m1Pro", 2, {"F0Md", "F1Md", "Tp0P", "Tp0b", "TaLP", "TB1T"}, {"FS! ", "F0ID", "Tp1h"}},
+        {"mini-m2-1fan", "m2", 1, {"F0ID", "Tp09", "Tg0f", "Te05"}, {"TB1T", "Tp1h", "Tg0j"}},
+        {"mbp-m3max-2fan", "m3Max", 2, {"Te05", "Tf04", "Tf09", "Tf4E", "Tf14", "Tf2A", "Tp0V"}, {"Tc0a", "Tc0b", "Tg0G"}},
+        {"mini-m4-1fan", "m4", 1, {"Tg0G", "Tg0H", "Tp0V", "Tp0e"}, {"Tg1U", "Tm0p", "TB1T"}},
+        {"mbp-m4pro-2fan", "m4Pro", 2, {"Tg1U", "Tg1k", "Tp0e", "Tp0P"}, {"Tg0G", "Tp0V"}},
         {"unknown-platform", std::nullopt, 2, {"Tp0P", "TB1T"}, {}},
     };
     for (const auto& c : cases) {
@@ -176,6 +190,47 @@ TEST(MachineProfile, EdgeValuesThroughTheClient)
     EXPECT_EQ(std::find(keys.begin(), keys.end(), entries[7].key), keys.end());
 }
 
+// The firmware's attribute byte decides writes; recorded read failures and dynamic marks load as given.
+TEST(MachineProfile, FirmwareAttributesAndRefusedReads)
+{
+    std::string error;
+    const auto profile = MachineProfile::parse(R"({"name": "t", "facts": {"modelIdentifier": "X1,1", "cpuBrand": "C",
+        "osVersion": "1", "osBuild": "A", "architecture": "x86_64"}, "smc": {"dynamicKeys": "marked", "keys": [
+        {"key": "F0Mn", "type": "flt ", "attributes": "84", "bytes": "0080E544"},
+        {"key": "F0Tg", "type": "flt ", "attributes": "D4", "bytes": "0080E544", "dynamic": true},
+        {"key": "AC-F", "type": "ui8 ", "attributes": "50", "readResult": "0x85"},
+        {"key": "ACKG", "type": "hex_", "size": 118, "attributes": "54", "readResult": 255, "readFailure": "0xE00002C2"}]}})",
+        error);
+    ASSERT_TRUE(profile) << error;
+    EXPECT_TRUE(profile->markedDynamic);
+    const auto* minimum = profile->keys.find("F0Mn");
+    EXPECT_EQ(minimum->attributes(), 0x84);
+    EXPECT_FALSE(minimum->writable);
+    EXPECT_FALSE(minimum->dynamic);
+    EXPECT_TRUE(profile->keys.find("F0Tg")->writable);
+    EXPECT_TRUE(profile->keys.find("F0Tg")->dynamic);
+    EXPECT_EQ(profile->keys.find("AC-F")->readResult, 0x85);
+    EXPECT_EQ(profile->keys.find("ACKG")->readFailure, 0xE00002C2u);
+    EXPECT_EQ(profile->keys.find("ACKG")->size, 118u);
+
+    SimMachine m(profile->keys);
+    ConsoleCapture console;
+    std::array<std::uint8_t, 32> bytes{0x00, 0x00, 0x7A, 0x44}; // 1000
+    EXPECT_EQ(m.smc->write("F0Mn", 4, bytes), 0u);
+    EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotWritable);
+    EXPECT_EQ(m.smc->getValue("F0Mn"), 1836);
+    EXPECT_EQ(m.smc->write("F0Tg", 4, bytes), 0u);
+    EXPECT_EQ(m.smc->getValue("F0Tg"), 1000);
+    Aerlo::SMCVal info;
+    info.key = "F0Mn";
+    ASSERT_EQ(m.smc->read(info), 0u);
+    EXPECT_EQ(m.device->exchanges(SimSmcDevice::kCommandKeyInfo).back().smcResult, 0);
+    EXPECT_FALSE(m.smc->getValue("AC-F")); // SMC result 0x85, zero bytes: absent
+    EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotReadable);
+    EXPECT_FALSE(m.smc->getValue("ACKG"));
+    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(ACKG): (iokit/common) invalid argument"});
+}
+
 TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
 {
     const std::string facts = R"("facts": {"modelIdentifier": "X1,1", "cpuBrand": "C", "osVersion": "1", "osBuild": "A",
@@ -208,6 +263,16 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
          "fans[0]: \"min\" above \"max\""},
         {R"({"name": "x", )" + facts + R"(, "fans": [{"type": "flt ", "min": -1, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
          "fans[0].min: expected a number not below 0"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78"}, {"key": "TC0P", "type": "sp78"}]}})",
+         "smc.keys[1]: key \"TC0P\" listed twice"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "attributes": "CG"}]}})",
+         "smc.keys[0].attributes: expected a byte (0 to 255, or two hex digits)"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "readResult": 300}]}})",
+         "smc.keys[0].readResult: expected a byte (0 to 255, or two hex digits)"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "dynamic": 1}]}})",
+         "smc.keys[0].dynamic: expected true or false"},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"dynamicKeys": "all", "keys": []}})",
+         "smc.dynamicKeys: expected \"byKind\" or \"marked\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"command": 9}]})", "faults[0]: missing \"code\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"code": "0xZZ"}]})",
          "faults[0].code: expected a result code (a number or \"0x…\")"},

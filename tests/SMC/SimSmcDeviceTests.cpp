@@ -52,6 +52,23 @@ TEST(SimSmcDevice, KeyTableStaysSortedAndCountsItself)
     EXPECT_EQ(table.value("#KEY"), 3.0);
 }
 
+// Many keys at once (a real table's 1,190): merged in one pass, a later entry replacing an earlier one.
+TEST(SimSmcDevice, KeyTableTakesManyKeysAtOnce)
+{
+    KeyTable table;
+    table.upsert(smcKey("#KEY", "ui32"));
+    table.upsert(smcKey("TC0P", "sp78", {0x30}));
+    table.upsertAll({smcKey("TC0P", "sp78", {0x31}), smcKey("FNum", "ui8 ", {2}), smcKey("Tz9Z", "sp78"),
+                     smcKey("AC-W", "si8 "), smcKey("FNum", "ui8 ", {4})});
+    std::vector<std::string> keys;
+    for (const auto& e : table.entries())
+        keys.push_back(e.key);
+    EXPECT_EQ(keys, (std::vector<std::string>{"#KEY", "AC-W", "FNum", "TC0P", "Tz9Z"}));
+    EXPECT_EQ(table.value("#KEY"), 5.0);
+    EXPECT_EQ(table.value("FNum"), 4.0);
+    EXPECT_EQ(table.find("TC0P")->bytes[0], 0x31);
+}
+
 TEST(SimSmcDevice, CommandsAndTheirFailures)
 {
     SimSmcDevice device(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80}, 2, false), smcKey("F0Tg", "fpe2", {}, 2, true)}));
@@ -147,7 +164,7 @@ TEST(SimSmcDevice, DynamicValuesDriveReadsAndSeeWrites)
 
 TEST(SimSmcDevice, SignedFixedPointAsTheHardwareStoresIt)
 {
-    // The device stores negatives in two's complement; the client reads "sp" types unsigned.
+    // The device stores negatives in two's complement, and the client reads them so.
     const auto bytes = ValueCodec::encode("sp78", -1.5);
     ASSERT_TRUE(bytes);
     EXPECT_EQ((*bytes)[0], 0xFE);
@@ -155,7 +172,7 @@ TEST(SimSmcDevice, SignedFixedPointAsTheHardwareStoresIt)
     EXPECT_EQ(ValueCodec::decode("sp78", *bytes), -1.5);
     SimMachine m(smcTable({smcKey("IBAC", "sp78")}));
     m.device->setBytes("IBAC", *bytes);
-    EXPECT_EQ(m.smc->getValue("IBAC"), 254.5);
+    EXPECT_EQ(m.smc->getValue("IBAC"), -1.5);
 
     // Values beyond a type's range are held at its ends; non-numbers are not stored.
     EXPECT_EQ(ValueCodec::decode("ui8 ", *ValueCodec::encode("ui8 ", 300)), 255.0);

@@ -247,14 +247,24 @@ TEST_F(IntelHelperSelectors, ForcingUsesTheMaskAfterTheTarget)
     EXPECT_TRUE(send(fanMode, {1, 1}));
     EXPECT_EQ(lastReply(), "");
     EXPECT_EQ(machine.device->value("FS! "), 2);
-    EXPECT_EQ(machine.device->value("F1Tg"), 2080); // its current speed
+    EXPECT_EQ(machine.device->value("F1Tg"), 2002); // its current speed
     const auto written = machine.writtenKeys();
     ASSERT_FALSE(written.empty());
     EXPECT_EQ(written.front(), "F1Tg");
     EXPECT_EQ(written.back(), "FS! ");
 
+    // The real machine's ranges: 2160-6156 and 2000-5700 rpm.
     EXPECT_TRUE(send(fanSpeed, {1, 7000}));
-    EXPECT_EQ(lastReply(), "clamped to 6000");
+    EXPECT_EQ(lastReply(), "clamped to 5700");
+    EXPECT_EQ(machine.device->value("F1Tg"), 5700);
+    EXPECT_TRUE(send(fanSpeed, {1, 100}));
+    EXPECT_EQ(lastReply(), "clamped to 2000");
+    EXPECT_EQ(machine.device->value("F1Tg"), 2000);
+    EXPECT_TRUE(send(fanMode, {0, 1}));
+    EXPECT_TRUE(send(fanSpeed, {0, 9000}));
+    EXPECT_EQ(lastReply(), "clamped to 6156");
+    EXPECT_EQ(machine.device->value("F0Tg"), 6156);
+    EXPECT_TRUE(send(fanMode, {0, 0}));
     EXPECT_TRUE(send(fanMode, {1, 0}));
     EXPECT_EQ(machine.device->value("FS! "), 0);
 }

@@ -62,6 +62,10 @@ TEST(SMCManagerCPUTemperature, MeanOfTheKeysThatRead)
         {{numberKey("Tc0a", 21.49)}, {1, 21}},
         // A zero value counts as unreadable.
         {{numberKey("Tc0a", 0), numberKey("Tc0b", 50)}, {1, 50}},
+        // So does the firmware's "no sensor" value (81 00 in sp78 is -127), at -100 and below.
+        {{numberKey("Tc0a", -127, "sp78"), numberKey("Tc0b", 50, "sp78")}, {1, 50}},
+        {{numberKey("Tc0a", -100), numberKey("Tc0b", 50)}, {1, 50}},
+        {{numberKey("Tc0a", -99.5), numberKey("Tc0b", 50)}, {2, -25}},
     };
     for (const auto& c : cases) {
         auto table = smcTable({});
@@ -110,7 +114,8 @@ TEST(SMCManagerFans, Names)
     };
     const std::vector<Case> cases{
         {"mbp-m1pro-2fan", 2, {"Left fan", "Right fan"}}, // two unnamed fans
-        {"mbp-intel-2fan", 2, {"Left side", "Right side"}}, // names from "F<i>ID"
+        // Names from "F<i>ID" as the real machine pads them: spaces, then a NUL that stays.
+        {"mbp-intel-2fan", 2, {std::string("Left side  \0", 12), std::string("Right side \0", 12)}},
         {"mba-intel-t2-1fan", 1, {"Fan #0"}},              // one unnamed fan
     };
     for (const auto& c : cases) {

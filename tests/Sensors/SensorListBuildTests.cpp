@@ -151,3 +151,61 @@ TEST(SensorListBuild, UnusableFanCountMeansNoFans)
         EXPECT_TRUE(sensors.empty()) << keysOf(sensors).size();
     }
 }
+
+TEST(SensorListBuild, SignedReadingsAndTheNoSensorTemperature)
+{
+    const auto bytes = [](std::string key, std::vector<std::uint8_t> value) {
+        return smcKey(std::move(key), "sp78", value);
+    };
+    // FE 10 is a battery current of -1.9375 A (discharging); 81 00 is -127, a CPU core with no sensor.
+    const auto sensors = build(smcTable({bytes("IBAC", {0xFE, 0x10}), bytes("TC0c", {0x32, 0x00}),
+                                         bytes("TC1c", {0x81, 0x00}), bytes("TC2c", {0x34, 0x00}),
+                                         bytes("TA0P", {0x9C, 0x00}), bytes("TZ9Z", {0x81, 0x00})}),
+                               Platform::intel);
+    // The no-sensor readings are in no list, no average and no maximum (the numbers still count the keys found).
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"IBAC", "TC0c", "TC2c", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(namesOf(sensors)[2], "CPU core 3");
+    const auto map = byKey(sensors);
+    EXPECT_EQ(map.at("IBAC").value(), -1.9375);
+    EXPECT_EQ(map.at("Average CPU").value(), 51);
+    EXPECT_EQ(map.at("Hottest CPU").value(), 52);
+
+    SensorsMachine machine(smcTable({bytes("TC0c", {0x32, 0x00}), bytes("TC1c", {0x34, 0x00}),
+                                     bytes("TG0D", {0x30, 0x00})}));
+    auto reader = machine.reader(Platform::intel);
+    // A sensor that goes away later reads as no reading: a CPU core keeps its value, another shows 0.
+    machine.device->setBytes("TC1c", SMCSim::ValueBytes {0x81, 0x00});
+    machine.device->setBytes("TG0D", SMCSim::ValueBytes {0x81, 0x00});
+    reader->read();
+    const auto after = byKey(reader->list->sensors());
+    EXPECT_EQ(after.at("TC1c").value(), 52);
+    EXPECT_EQ(after.at("TG0D").value(), 0);
+    EXPECT_EQ(after.at("Hottest CPU").value(), 52);
+}
+
+TEST(SensorListBuild, UnknownReadingsAreNamedByTheirKeyAsText)
+{
+    const std::string key {'T', '\xB0', '0', 'P'}; // the bytes 54 B0 30 50
+    const auto sensors = build(smcTable({numberKey(key, 40), numberKey("TC0P", 52)}), Platform::intel);
+    const auto map = byKey(sensors);
+    ASSERT_TRUE(map.contains(key));
+    EXPECT_EQ(map.at(key).name(), "T\u00B00P");
+    EXPECT_EQ(map.at(key).group(), SensorGroup::unknown);
+
+    // The list codes to valid JSON text and back to the same bytes.
+    Sensors_List list(sensors);
+    std::string text;
+    ASSERT_NO_THROW(text = list.encode().dump());
+    const auto parsed = nlohmann::ordered_json::parse(text);
+    EXPECT_EQ(parsed["sensors"][1]["payload"]["key"], "T\u00B00P");
+    EXPECT_EQ(parsed["sensors"][1]["payload"]["name"], "T\u00B00P");
+    const auto decoded = Sensors_List::decode(parsed);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(keysOf(decoded->sensors()), keysOf(sensors));
+    // A key that cannot be SMC bytes (a character above U+00FF, or not UTF-8) does not decode.
+    for (const char* bad : {"T\u4E2D0P", "T\xB0" "0P"}) {
+        auto json = list.encode();
+        json["sensors"][1]["payload"]["key"] = bad;
+        EXPECT_FALSE(Sensors_List::decode(json)) << bad;
+    }
+}

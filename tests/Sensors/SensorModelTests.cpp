@@ -194,6 +194,17 @@ TEST_F(SensorDefaultsTest, StateAndPopupStateDefaults)
     EXPECT_FALSE(fan.state());
 }
 
+TEST_F(SensorDefaultsTest, AKeyWithBytesAbove7FIsNamedAsTextInTheSettings)
+{
+    const std::string key {'T', '\xB0', '0', 'P'};
+    const Sensor_p sensor(Sensor {key, "T\u00B00P", 40, SensorGroup::unknown, SensorType::temperature, {}, false, false});
+    AppDataStore& store = AppDataStore::shared();
+    store.set(true, "sensor_T\u00B00P");
+    store.set(false, "sensor_T\u00B00P_popup");
+    EXPECT_TRUE(sensor.state());
+    EXPECT_FALSE(sensor.popupState());
+}
+
 TEST_F(SensorDefaultsTest, CustomSpeedAndMode)
 {
     AppDataStore& store = AppDataStore::shared();

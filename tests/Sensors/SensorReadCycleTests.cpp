@@ -269,3 +269,35 @@ TEST(SensorReadCycle, SharedReaderIsTheOneSet)
     EXPECT_EQ(&SensorsReader::shared(), reader.get());
     EXPECT_EQ(&SensorsReader::shared(), &SensorsReader::shared());
 }
+
+TEST(SensorReadCycleGeneration, EachPassAdvancesTheListOnce)
+{
+    SensorsMachine machine(m1Table());
+    auto reader = machine.reader(Platform::m1);
+    EXPECT_EQ(reader->list->generation(), 1u); // the build's list replaced the empty one
+    for (std::uint64_t pass = 1; pass <= 10; ++pass) {
+        reader->read();
+        EXPECT_EQ(reader->list->generation(), 1 + pass);
+    }
+    // Unknown readings left alone: a pass still marks the list once.
+    reader->unknownSensorsState = true;
+    reader->read();
+    EXPECT_EQ(reader->list->generation(), 12u);
+}
+
+TEST(SensorReadCycleGeneration, PassesFromTwoThreadsAdvanceItOnceEach)
+{
+    SensorsMachine machine(m1Table());
+    TickingClock clock;
+    auto reader = std::make_shared<SensorsReader>(Platform::m1, clock);
+    const std::uint64_t start = reader->list->generation();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&] {
+            for (int pass = 0; pass < 10; ++pass)
+                reader->read();
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(reader->list->generation(), start + 20);
+}

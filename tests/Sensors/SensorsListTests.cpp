@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -149,4 +150,51 @@ TEST(SensorsListStress, NoLostUpdates)
     done = true;
     reader.join();
     EXPECT_EQ(list.sensors()[2].value(), 2000);
+}
+
+TEST(SensorsListGeneration, EachReplacementAndChangeAdvancesItOnce)
+{
+    Sensors_List list(marked(1, 4));
+    EXPECT_EQ(list.generation(), 0u);
+    list.setSensors(marked(2, 4));
+    EXPECT_EQ(list.generation(), 1u);
+    list.modifySensors([](std::vector<Sensor_p>&) {}); // a change that changed nothing still counts
+    EXPECT_EQ(list.generation(), 2u);
+    EXPECT_THROW(list.modifySensors([](std::vector<Sensor_p>& sensors) {
+        sensors[0].setValue(7);
+        throw std::runtime_error("ends early");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(list.generation(), 3u);
+    EXPECT_EQ(list.sensors()[0].value(), 7);
+    // Copies do not count.
+    list.sensors();
+    EXPECT_EQ(list.generation(), 3u);
+    EXPECT_EQ(Sensors_List::decode(list.encode())->generation(), 0u);
+}
+
+TEST(SensorsListGeneration, TwoThreadsLoseNoAdvance)
+{
+    constexpr std::uint64_t each = 500;
+    Sensors_List list(marked(0, 8));
+    std::thread replacer([&] {
+        for (std::uint64_t i = 0; i < each; ++i)
+            list.setSensors(marked(static_cast<double>(i), 8));
+    });
+    std::thread changer([&] {
+        for (std::uint64_t i = 0; i < each; ++i)
+            list.modifySensors([](std::vector<Sensor_p>& sensors) { sensors[0].setValue(-1); });
+    });
+    // A reader that notes the generation before copying never sees it go back.
+    std::uint64_t last = 0;
+    bool monotonic = true;
+    while (list.generation() < 2 * each) {
+        const std::uint64_t now = list.generation();
+        monotonic = monotonic && now >= last;
+        last = now;
+    }
+    replacer.join();
+    changer.join();
+    EXPECT_TRUE(monotonic);
+    EXPECT_EQ(list.generation(), 2 * each);
 }

@@ -92,7 +92,7 @@ TEST(KernelStandIn, NamesAnsweredFromTheMachine)
     EXPECT_EQ(textByName("hw.no.such.name"), "<" + std::string(std::strerror(ENOENT)) + ">");
 
     ActiveMachine::select("mbp-intel-2fan");
-    EXPECT_EQ(textByName("hw.model"), "MacBookPro11,5");
+    EXPECT_EQ(textByName("hw.model"), "MacBookPro11,4");
     EXPECT_EQ(textByName("hw.machine"), "x86_64");
     EXPECT_EQ(numberByName<int32_t>("hw.nperflevels"), 1);
     EXPECT_EQ(numberByName<int32_t>("hw.perflevel0.physicalcpu"), std::nullopt);
@@ -253,7 +253,8 @@ TEST(DiskStandIn, BootVolumeOfTheMachine)
 TEST(ProcessInfoStandIn, VersionOfTheMachine)
 {
     const std::tuple<const char*, OperatingSystemVersion, const char*> cases[] = {
-        {"macpro-intel-4fan", {10, 14, 6}, "Version 10.14.6 (Build 18G9323)"},
+        {"macpro-intel-4fan", {10, 15, 3}, "Version 10.15.3 (Build 19D49f)"},
+        {"mbp-intel-2fan", {10, 13, 6}, "Version 10.13.6 (Build 17G65)"},
         {"mbp-m1pro-2fan", {14, 5, 0}, "Version 14.5 (Build 23F79)"},
         {"unknown-platform", {26, 0, 0}, "Version 26.0 (Build 25A354)"},
     };
@@ -290,13 +291,13 @@ TEST(SystemProfilerStandIn, HardwareReportOfBothKindsOfMac)
     EXPECT_FALSE(apple.contains("cpu_type"));
 
     const json intel = hardwareReport("mba-intel-t2-1fan");
-    EXPECT_EQ(intel["cpu_type"], "Intel Core i5-1030NG7");
-    EXPECT_EQ(intel["current_processor_speed"], "1.1 GHz");
-    EXPECT_EQ(intel["number_processors"], 4);
+    EXPECT_EQ(intel["cpu_type"], "Intel Core i5-8210Y");
+    EXPECT_EQ(intel["current_processor_speed"], "1.6 GHz");
+    EXPECT_EQ(intel["number_processors"], 2);
     EXPECT_EQ(intel["physical_memory"], "8 GB");
     EXPECT_FALSE(intel.contains("chip_type"));
-    EXPECT_EQ(hardwareReport("macpro-intel-4fan")["cpu_type"], "Intel Xeon W3680");
-    EXPECT_EQ(hardwareReport("macpro-intel-4fan")["current_processor_speed"], "3.33 GHz");
+    EXPECT_EQ(hardwareReport("macpro-intel-4fan")["cpu_type"], "Intel Xeon W-3223");
+    EXPECT_EQ(hardwareReport("macpro-intel-4fan")["current_processor_speed"], "3.5 GHz");
 }
 
 TEST(SystemProfilerStandIn, PlainTextHardwareReport)
@@ -313,7 +314,7 @@ TEST(SystemProfilerStandIn, PlainTextHardwareReport)
               "      Hardware UUID: D4E5F6A7-B8C9-4D0E-8F1A-2B3C4D5E6F7A\n\n");
     const auto intel = SMCSim::MachineProfile::load("mbp-intel-2fan");
     const std::string text = SystemProfiler::report(*intel, {"SPHardwareDataType"}, false);
-    EXPECT_NE(text.find("\n      Processor Name: Intel Core i7-4870HQ\n      Processor Speed: 2.5 GHz\n"), std::string::npos);
+    EXPECT_NE(text.find("\n      Processor Name: Intel Core i7-4770HQ\n      Processor Speed: 2.2 GHz\n"), std::string::npos);
     EXPECT_EQ(text.find("Chip:"), std::string::npos);
     EXPECT_EQ(SystemProfiler::report(*intel, {"SPMemoryDataType"}, false), "");
 }
@@ -324,8 +325,8 @@ TEST(SystemProfilerStandIn, MemoryAndDisplaysReports)
     const json report = json::parse(SystemProfiler::report(*intel, {"SPMemoryDataType", "SPDisplaysDataType", "SPNoSuchDataType"}, true));
     EXPECT_EQ(report["SPMemoryDataType"][0]["_name"], "Memory Slots");
     EXPECT_EQ(report["SPMemoryDataType"][0]["_items"][1],
-              json::parse(R"({"_name": "BANK 2/ChannelB-DIMM0", "dimm_size": "4 GB", "dimm_speed": "3733 MHz",
-                              "dimm_status": "ok", "dimm_type": "LPDDR4X"})"));
+              json::parse(R"({"_name": "BANK 1/ChannelB-DIMM0", "dimm_size": "4 GB", "dimm_speed": "2133 MHz",
+                              "dimm_status": "ok", "dimm_type": "LPDDR3"})"));
     EXPECT_EQ(report["SPDisplaysDataType"][0]["spdisplays_vram_shared"], "1536 MB");
     EXPECT_EQ(report["SPNoSuchDataType"], json::array());
 

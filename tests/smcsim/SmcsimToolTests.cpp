@@ -25,6 +25,8 @@ TEST(SmcsimTool, ControlRequestsFromTheCommandLine)
         {{"advance", "0.25"}, R"({"command":"advance","seconds":0.25})"},
         {{"fault", "read-error:TC0P", "on"}, R"({"command":"fault","name":"read-error:TC0P","on":true})"},
         {{"fault", "open-denied", "off"}, R"({"command":"fault","name":"open-denied","on":false})"},
+        {{"power", "battery"}, R"({"command":"power","source":"battery"})"},
+        {{"power", "ac"}, R"({"command":"power","source":"ac"})"},
         {{"snapshot"}, R"({"command":"snapshot"})"},
         {{"stop"}, R"({"command":"stop"})"},
     };
@@ -50,6 +52,8 @@ TEST(SmcsimTool, ControlRequestsFromTheCommandLine)
         {{"advance", "5s"}, "ctl advance: \"5s\" is not a number of seconds from 0 to 86400"},
         {{"fault", "read-error", "maybe"}, "ctl fault: expected on or off, not \"maybe\""},
         {{"fault", "read-error"}, "ctl fault: expected 2 arguments"},
+        {{"power", "mains"}, "ctl power: expected battery or ac, not \"mains\""},
+        {{"power"}, "ctl power: expected 1 argument"},
         {{"snapshot", "now"}, "ctl snapshot: expected 0 arguments"},
         {{"reboot"}, "ctl: unknown command \"reboot\""},
     };
@@ -185,7 +189,7 @@ TEST(SimulatedMachine, SnapshotShowsFansTemperaturesLoadAndClock)
     for (const auto& [field, value] : snapshot.items())
         fields.push_back(field);
     EXPECT_EQ(fields, (std::vector<std::string>{"profile", "overlays", "clock", "load", "airflow", "fans", "temperatures",
-                                                "power", "faults", "connections"}));
+                                                "power", "source", "currents", "faults", "connections"}));
     EXPECT_EQ(snapshot["profile"], "test-intel");
     EXPECT_EQ(snapshot["clock"], (nlohmann::ordered_json{{"manual", true}, {"time", 2.5}}));
     EXPECT_EQ(snapshot["load"], 0.5);

@@ -1,4 +1,5 @@
 #include "Classes/Configure/Global/StringExtension.h"
+#include "Classes/Configure/Global/RegularExpression.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -82,6 +83,50 @@ std::string replacingMatches(std::string_view text, std::string_view pattern, st
     if (!expression.isValid())
         return std::string(text);
     return utf8(qText(text).replace(expression, qText(replacement)));
+}
+
+std::string firstMatch(std::string_view text, std::string_view pattern)
+{
+    const QRegularExpression expression(qText(pattern));
+    if (!expression.isValid())
+        return {};
+    const auto match = expression.match(qText(text));
+    if (!match.hasMatch())
+        return {};
+    const QString found = match.captured(0);
+    qsizetype first = 0;
+    qsizetype end = found.size();
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    while (first < end && blank(found.at(first)))
+        ++first;
+    while (end > first && blank(found.at(end - 1)))
+        --end;
+    return utf8(found.mid(first, end - first));
+}
+
+std::string digitsOnly(std::string_view text)
+{
+    QString digits;
+    for (const char32_t c : qText(text).toUcs4())
+        if (QChar::category(c) == QChar::Number_DecimalDigit)
+            digits.append(QString::fromUcs4(&c, 1));
+    return utf8(digits);
+}
+
+std::string cCharTuple(const char* buffer, std::size_t size)
+{
+    const std::string_view bytes(buffer, size);
+    return decodingUTF8(bytes.substr(0, bytes.find('\0')));
+}
+
+Foundation::Result<QRegularExpression> makeRegularExpression(std::string_view pattern,
+                                                             QRegularExpression::PatternOptions options)
+{
+    QRegularExpression expression(qText(pattern), options);
+    if (!expression.isValid())
+        return Foundation::Error(utf8(expression.errorString()) + " at offset " +
+                                 std::to_string(expression.patternErrorOffset()));
+    return expression;
 }
 
 } // namespace Aerlo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,12 @@ bool matches(std::string_view text, std::string_view pattern);
 // Every match of `pattern` (case-insensitive) replaced by `replacement`; an invalid pattern leaves
 // the text unchanged.
 std::string replacingMatches(std::string_view text, std::string_view pattern, std::string_view replacement);
+
+// The first match of `pattern`, trimmed of spaces and tabs; "" when none or the pattern is invalid.
+std::string firstMatch(std::string_view text, std::string_view pattern);
+// The Unicode decimal digits (category Nd) of the text, in order.
+std::string digitsOnly(std::string_view text);
+// A fixed byte buffer up to its first NUL (the whole buffer when it holds none), decoded with repair.
+std::string cCharTuple(const char* buffer, std::size_t size);
 
 } // namespace Aerlo

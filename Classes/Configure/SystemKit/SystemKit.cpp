@@ -4,6 +4,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Saturating.h"
 #include "Platform/SMC/MachError.h"
 #include "Platform/System/DiskArbitration.h"
 #include "Platform/System/IORegistry.h"
@@ -71,29 +72,11 @@ std::string errorText(kern_return_t result, std::string_view fallback = "unknown
     return isASCII(text) ? text : std::string(fallback);
 }
 
-// The text up to the first NUL, within the bytes the call filled.
-std::string cText(const char* buffer, std::size_t length)
-{
-    return std::string(buffer, ::strnlen(buffer, length));
-}
-
 template <class Integer>
 Integer saturated(std::int64_t value)
 {
     return static_cast<Integer>(std::clamp<std::int64_t>(value, std::numeric_limits<Integer>::min(),
                                                          std::numeric_limits<Integer>::max()));
-}
-
-// A whole number of any size, truncated towards zero and held at the int64 limits.
-std::int64_t saturatedInt64(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775807.0)
-        return std::numeric_limits<std::int64_t>::max();
-    if (value <= -9223372036854775808.0)
-        return std::numeric_limits<std::int64_t>::min();
-    return static_cast<std::int64_t>(value);
 }
 
 std::optional<std::int64_t> decimalInteger(std::string_view text)
@@ -295,7 +278,7 @@ std::optional<std::string> SystemKit::modelID()
         NextLog::error("error call sysctl(): " + errorText(static_cast<kern_return_t>(result)));
         return std::nullopt;
     }
-    return cText(buffer, std::min(length, sizeof buffer));
+    return cCharTuple(buffer, std::min(length, sizeof buffer));
 }
 
 std::optional<model_s> SystemKit::modelFromSystemProfiler()
@@ -376,7 +359,7 @@ std::optional<cpu_s> SystemKit::getCPU()
     std::string buffer(size, '\0');
     if (size > 0)
         Kernel::sysctlbyname("machdep.cpu.brand_string", buffer.data(), &size);
-    std::string brand = cText(buffer.data(), std::min(size, buffer.size()));
+    std::string brand = cCharTuple(buffer.data(), std::min(size, buffer.size()));
     if (!brand.empty()) {
         for (const std::string_view mark : {"(TM)", "(R)", "CPU", "@"})
             eraseAll(brand, mark);
@@ -422,7 +405,7 @@ std::optional<SystemKit::AppleSiliconCores> SystemKit::appleSiliconCores()
             const auto properties = IORegistry::entryCreateCFProperties(child);
             if (!properties)
                 continue;
-            const std::string name = decodingUTF8(cText(nameBuffer, sizeof nameBuffer));
+            const std::string name = cCharTuple(nameBuffer, sizeof nameBuffer);
             if (matches(name, "^cpu\\d")) {
                 core_s core;
                 core.name = name;
@@ -531,7 +514,7 @@ std::optional<disk_s> SystemKit::getDisk()
         if (const auto* whole = std::get_if<std::int64_t>(size))
             result.size = *whole;
         else if (const auto* real = std::get_if<double>(size))
-            result.size = saturatedInt64(*real);
+            result.size = Foundation::saturatedInt64(*real);
     }
     return result;
 }

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Classes/App/SensorPopupUpdating.h"
+#include "Classes/App/StatusItemUpdating.h"
+#include "Classes/Sensors/Sensor_p.h"
+#include "Platform/Foundation/Notification.h"
+#include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Foundation/Timer.h"
+#include "Platform/System/PowerEventSource.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace Aerlo {
+
+// The application's delegate: its control core. Every second it reads the sensors and fans, posts
+// the speeds, refreshes the status item and, in custom mode, applies the fan rules; it returns the
+// fans to the system on sleep and power-off and re-applies the saved mode on wake or unlock.
+// Main thread only.
+class AppDelegate : public std::enable_shared_from_this<AppDelegate> {
+public:
+    // A new delegate, which becomes the application's delegate.
+    static std::shared_ptr<AppDelegate> make();
+    // The delegate made last, while it lives.
+    static std::weak_ptr<AppDelegate> applicationDelegate();
+
+    AppDelegate(const AppDelegate&) = delete;
+    AppDelegate& operator=(const AppDelegate&) = delete;
+    ~AppDelegate();
+
+    float CPUTemperature = 0;
+    std::vector<Sensor_p> sensorsList;
+    // The sensor popup and the status item, when they exist.
+    std::shared_ptr<SensorPopupUpdating> popupView;
+    std::shared_ptr<StatusItemUpdating> statusItem;
+    // Whether the last rule evaluation forced the fans.
+    bool hasSetFanSpeed = false;
+    std::shared_ptr<Foundation::Timer> timer;
+
+    // Fans back to the system, then the event monitors stopped.
+    void applicationWillTerminate();
+
+    // --- the control tick ---
+    // A repeating 1 s timer in the default mode (it pauses while a modal runs), replacing the last.
+    void startTimer();
+    void updateFanSpeedAndTemperature();
+    // A full read of the sensors, then the copy and the popup.
+    void refreshSensors();
+    void refreshSensorCopy();
+    // true: Apple silicon, false: Intel, none: another architecture (the value is kept).
+    // A result below 20 °C becomes 38.
+    void updateCPUTemperature(std::optional<bool> isARM);
+    // The tick without a fan count.
+    void updateWithoutFanCount();
+    void updateCPUTemperatureFallback(std::optional<bool> isARM);
+    // Whether the fallback's background read is still running.
+    bool isFallbackReadRunning() const { return fallbackReadRunning_->load(); }
+    void updateStatusBar(int leftSpeed, int rightSpeed);
+    // The architecture as the two paths know it.
+    static std::optional<bool> machineIsARM();
+
+    // --- custom fan rules ---
+    void applyCustomFanRules();
+    // Posts the mode notification of "fanModeSelectedSegment" (absent: system); nothing for other values.
+    void postSelectedFanMode();
+
+    // --- sleep, wake, screen-lock and power-off ---
+    void receiveSleepNotification(const Foundation::Notification& notification);
+    void handleSystemSleep();
+    void handleWillPowerOff(const Foundation::Notification& notification);
+    void onlyHandleScreenSleep(const Foundation::Notification& notification);
+    void handleScreensSleep();
+    void onlyHandleScreensDidWake(const Foundation::Notification& notification);
+    void handleWakeNotification(const Foundation::Notification& notification);
+    void handleWake(const Foundation::Notification& notification, std::string_view expectedName);
+    void handleScreenLocked();
+    void handleScreenUnlocked();
+    // Observes the workspace's sleep, power-off and screen notifications and the distributed screen lock
+    // pair, for the life of the delegate; with a source, starts it, and before it lets the machine sleep
+    // or power off waits (at most 1 s) for the helper to take the restores.
+    void observePowerAndLockNotifications(std::shared_ptr<SystemPlatform::PowerEventSource> source = nullptr);
+
+private:
+    AppDelegate() = default;
+    // The distributed lock pair's observers.
+    void handleScreenLockedNotification(const Foundation::Notification& notification);
+    void handleScreenUnlockedNotification(const Foundation::Notification& notification);
+
+    std::vector<Foundation::ObserverToken> observers_;
+    std::shared_ptr<SystemPlatform::PowerEventSource> powerEvents_;
+    // A background read queued by the fallback and not finished yet.
+    std::shared_ptr<std::atomic<bool>> fallbackReadRunning_ = std::make_shared<std::atomic<bool>>(false);
+};
+
+} // namespace Aerlo

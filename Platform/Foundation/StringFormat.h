@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace Foundation {
+
+// A printf-style formatter that reads only the arguments it is given. Directives:
+//   %@  an argument's text (a number as its shortest decimal text)
+//   %d %i %ld %lld   a signed integer          %u %lu %llu   an unsigned integer
+//   %s  a text                                 %f %.Nf       a fixed-point number (6 or N digits)
+//   %%  a percent sign                         %1$@ …        any directive taking argument 1, 2, …
+// Numbers convert between the integer and floating forms (truncated toward zero, held at the
+// integer's limits); a text given to a number directive is written as it is. A directive whose
+// argument is missing writes nothing; an unknown or unfinished directive is written as it stands.
+// Decimal points are always ".", whatever the process locale.
+class StringFormat {
+public:
+    using Argument = std::variant<std::string, std::int64_t, std::uint64_t, double>;
+
+    static std::string format(std::string_view format, std::span<const Argument> arguments);
+    static std::string format(std::string_view format, std::initializer_list<Argument> arguments)
+    {
+        return StringFormat::format(format, std::span<const Argument>(arguments.begin(), arguments.size()));
+    }
+    // Every argument a text: the `%@` fill of localised formats.
+    static std::string format(std::string_view format, const std::vector<std::string>& arguments);
+
+    // The largest precision honoured; larger ones are cut to it.
+    static constexpr int maxPrecision = 40;
+};
+
+} // namespace Foundation

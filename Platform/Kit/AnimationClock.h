@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Platform/Foundation/Timer.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+
+namespace Kit {
+
+class Layer;
+
+// Media time and the display link. Media time is the main run loop's clock. The link repaints at
+// about 60 Hz only while a visible layer has a running animation; one-shot timers at the exact end
+// times report finished animations.
+class AnimationClock {
+public:
+    static AnimationClock& shared();
+    static double mediaTime();
+
+    // A layer gained or lost animations, or its timing changed.
+    void layerChanged(Layer& layer);
+    void forget(Layer& layer);
+    // Recomputes whether the link runs and when the next animation ends (after visibility changes).
+    void update();
+
+    bool isTicking() const { return ticker_ != nullptr; }
+    std::uint64_t tickCount() const { return ticks_; }
+    static constexpr double frameInterval = 1.0 / 60.0;
+
+    // Drops every timer and layer (tests).
+    void resetForTesting();
+
+private:
+    void tick();
+    void finishEnded();
+
+    std::set<Layer*> layers_;
+    std::shared_ptr<Foundation::Timer> ticker_;
+    std::shared_ptr<Foundation::Timer> endTimer_;
+    double endTime_ = 0;
+    std::uint64_t ticks_ = 0;
+    bool updating_ = false;
+};
+
+} // namespace Kit

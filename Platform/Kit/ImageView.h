@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Platform/Kit/Colour.h"
+#include "Platform/Kit/Image.h"
+#include "Platform/Kit/View.h"
+
+#include <optional>
+
+namespace Kit {
+
+// Shows an image, scaled as asked; a template image takes the content tint (the label colour by default).
+class ImageView : public View {
+public:
+    enum class ImageScaling { proportionallyDown = 0, axesIndependently = 1, none = 2, proportionallyUpOrDown = 3 };
+    enum class ImageAlignment { center = 0, top = 1, topLeft = 2, topRight = 3, left = 4, bottom = 5, bottomLeft = 6, bottomRight = 7, right = 8 };
+
+    explicit ImageView(const Rect& frame = {});
+    static std::shared_ptr<ImageView> withImage(Image image);
+
+    const Image& image() const { return image_; }
+    void setImage(Image image);
+    ImageScaling imageScaling() const { return scaling_; }
+    void setImageScaling(ImageScaling scaling);
+    std::optional<Colour> contentTintColor() const { return tint_; }
+    void setContentTintColor(std::optional<Colour> colour);
+    bool isEnabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+
+    // Where the image goes inside the bounds.
+    Rect imageRect() const;
+    void draw(const Rect& dirtyRect) override;
+
+private:
+    Image image_;
+    ImageScaling scaling_ = ImageScaling::proportionallyDown;
+    std::optional<Colour> tint_;
+    bool enabled_ = true;
+};
+
+} // namespace Kit

@@ -1,0 +1,28 @@
+#include "Platform/Kit/MenuPresenter.h"
+
+#include "Platform/Kit/QtMenuPresenter.h"
+#include "Platform/Kit/SharedPresenter.h"
+
+namespace Kit {
+
+namespace {
+
+SharedPresenter<MenuPresenter>& instance()
+{
+    static SharedPresenter<MenuPresenter> shared([] { return std::make_shared<QtMenuPresenter>(); });
+    return shared;
+}
+
+} // namespace
+
+std::shared_ptr<MenuPresenter> MenuPresenter::shared()
+{
+    return instance().get();
+}
+
+void MenuPresenter::setShared(std::shared_ptr<MenuPresenter> presenter)
+{
+    instance().set(std::move(presenter));
+}
+
+} // namespace Kit

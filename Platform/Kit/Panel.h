@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Platform/Kit/Window.h"
+
+namespace Kit {
+
+// A window for auxiliary content: it hides when the application deactivates, may float above normal
+// windows, and with the non-activating style shows and takes key input without activating the
+// application.
+class Panel : public Window {
+public:
+    Panel(const Rect& contentRect, unsigned styleMask, int backing = 2, bool defer = true);
+
+    bool isFloatingPanel() const { return level() == Level::floating; }
+    void setFloatingPanel(bool floating);
+    bool becomesKeyOnlyIfNeeded() const { return becomesKeyOnlyIfNeeded_; }
+    void setBecomesKeyOnlyIfNeeded(bool value) { becomesKeyOnlyIfNeeded_ = value; }
+    bool isNonactivating() const { return (styleMask() & nonactivatingPanel) != 0; }
+
+protected:
+    bool showsWithoutActivating() const override { return isNonactivating(); }
+
+private:
+    bool becomesKeyOnlyIfNeeded_ = false;
+};
+
+} // namespace Kit

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Platform/Kit/Screen.h"
+
+namespace Kit {
+
+// Qt's screens, primary first, with frames turned into y-up global coordinates.
+class QtScreenProvider : public Screen::Provider {
+public:
+    std::vector<Screen::Description> screens() const override;
+};
+
+} // namespace Kit

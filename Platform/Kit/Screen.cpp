@@ -1,0 +1,82 @@
+#include "Platform/Kit/Screen.h"
+
+#include "Platform/Kit/QtScreenProvider.h"
+#include "Platform/Kit/Window.h"
+
+#include <cstdint>
+
+namespace Kit {
+
+namespace {
+std::shared_ptr<Screen::Provider>& current()
+{
+    static std::shared_ptr<Screen::Provider> provider;
+    return provider;
+}
+
+std::uint32_t numberOf(const Screen::Description& d)
+{
+    auto it = d.deviceDescription.find("NSScreenNumber");
+    if (it == d.deviceDescription.end())
+        return 0;
+    if (auto* n = std::any_cast<std::uint32_t>(&it->second))
+        return *n;
+    return 0;
+}
+} // namespace
+
+std::shared_ptr<Screen::Provider> Screen::provider()
+{
+    if (!current())
+        current() = std::make_shared<QtScreenProvider>();
+    return current();
+}
+
+void Screen::setProvider(std::shared_ptr<Provider> provider) { current() = std::move(provider); }
+
+std::vector<std::shared_ptr<Screen>> Screen::screens()
+{
+    std::vector<std::shared_ptr<Screen>> out;
+    for (auto& d : provider()->screens())
+        out.push_back(std::make_shared<Screen>(std::move(d)));
+    return out;
+}
+
+std::shared_ptr<Screen> Screen::main()
+{
+    if (Window* key = Window::keyWindow())
+        if (auto screen = key->screen())
+            return screen;
+    auto list = screens();
+    return list.empty() ? nullptr : list.front();
+}
+
+Screen::Description Screen::fallbackDescription()
+{
+    Description d;
+    d.frame = {0, 0, 1440, 900};
+    d.visibleFrame = {0, 0, 1440, 900 - statusBarThickness};
+    d.localizedName = "Fallback";
+    return d;
+}
+
+Screen Screen::placementMain()
+{
+    auto screen = main();
+    return screen ? *screen : Screen(fallbackDescription());
+}
+
+Screen Screen::primaryForPlacement()
+{
+    auto list = provider()->screens();
+    return list.empty() ? Screen(fallbackDescription()) : Screen(list.front());
+}
+
+bool Screen::operator==(const Screen& other) const
+{
+    return description_.frame == other.description_.frame
+        && description_.localizedName == other.description_.localizedName
+        && numberOf(description_) == numberOf(other.description_);
+}
+
+} // namespace Kit

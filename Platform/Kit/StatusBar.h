@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Platform/Kit/StatusItem.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace Kit {
+
+// The system status bar: it makes the status items and, through the presenter factory, what shows each
+// of them (the tray adapter in the application; nothing when the factory is cleared, as in model tests).
+class StatusBar {
+public:
+    // Shows one item while it lives.
+    class ItemPresenter {
+    public:
+        virtual ~ItemPresenter() = default;
+    };
+    using PresenterFactory = std::function<std::unique_ptr<ItemPresenter>(StatusItem&)>;
+
+    static StatusBar& system();
+    // Tests: a fresh bar with `factory` (the tray adapter when empty; a factory may give null: nothing shows).
+    static void resetSystemForTesting(PresenterFactory factory = nullptr);
+
+    explicit StatusBar(PresenterFactory factory = nullptr);
+    ~StatusBar();
+    StatusBar(const StatusBar&) = delete;
+    StatusBar& operator=(const StatusBar&) = delete;
+
+    std::shared_ptr<StatusItem> statusItem(double length);
+    void removeStatusItem(const StatusItem& item);
+    const std::vector<std::shared_ptr<StatusItem>>& items() const { return items_; }
+    ItemPresenter* presenterFor(const StatusItem& item) const;
+    double thickness() const;
+
+private:
+    PresenterFactory factory_;
+    std::vector<std::shared_ptr<StatusItem>> items_;
+    std::vector<std::unique_ptr<ItemPresenter>> presenters_;
+};
+
+} // namespace Kit

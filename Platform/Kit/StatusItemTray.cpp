@@ -1,0 +1,150 @@
+#include "Platform/Kit/StatusItemTray.h"
+
+#include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/Timer.h"
+#include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/QtBridge.h"
+#include "Platform/Kit/QtMenuPresenter.h"
+#include "Platform/Kit/Screen.h"
+
+#include <QMenu>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <functional>
+
+namespace Kit {
+
+namespace {
+
+// Whether a layer of the view or its subviews runs an animation that moves (an effective speed above 0).
+bool animatesIn(const View& view, double parentSpeed)
+{
+    const double speed = parentSpeed * view.layer().speed();
+    if (view.isHidden() || speed == 0)
+        return false;
+    if (view.layer().hasRunningAnimations())
+        return true;
+    for (const auto& sub : view.subviews())
+        if (animatesIn(*sub, speed))
+            return true;
+    return false;
+}
+
+} // namespace
+
+StatusItemTray::StatusItemTray(StatusItem& item) : item_(item), tray_(std::make_unique<QSystemTrayIcon>())
+{
+    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                click();
+        });
+    item_.setChangeHandler([this] {
+        if (!rendering_)
+            scheduleRefresh(0);
+    });
+    refresh();
+}
+
+StatusItemTray::~StatusItemTray()
+{
+    *alive_ = false;
+    item_.setChangeHandler(nullptr);
+    if (timer_)
+        timer_->invalidate();
+}
+
+bool StatusItemTray::isTrayAvailable()
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool StatusItemTray::isRefreshScheduled() const
+{
+    return queued_ || (timer_ && timer_->isValid());
+}
+
+void StatusItemTray::scheduleRefresh(double delay)
+{
+    if (isRefreshScheduled())
+        return;
+    if (delay <= 0) {
+        // Changes made together are shown together, at the run loop's next pass.
+        queued_ = true;
+        Foundation::RunLoop::main().perform([this, alive = alive_] {
+            if (*alive && queued_)
+                refresh();
+        });
+        return;
+    }
+    timer_ = std::make_shared<Foundation::Timer>(delay, false, [this](Foundation::Timer&) { refresh(); });
+    Foundation::RunLoop::main().add(timer_, Foundation::RunLoop::Mode::common);
+}
+
+bool StatusItemTray::animates() const
+{
+    return animatesIn(*item_.button(), 1);
+}
+
+std::string StatusItemTray::toolTip() const
+{
+    const StatusBarButton& button = *item_.button();
+    return button.toolTip().empty() ? button.title() : button.toolTip();
+}
+
+void StatusItemTray::refresh()
+{
+    queued_ = false;
+    if (timer_) {
+        timer_->invalidate();
+        timer_.reset();
+    }
+    rendering_ = true;
+    const double side = item_.window().frame().height();
+    const Image full = item_.button()->render(2);
+    icon_ = Image::withSize(
+        {side, side}, false,
+        [&](const Rect&) {
+            // The leftmost square of the button, its top at the icon's top.
+            if (GraphicsContext* context = GraphicsContext::current())
+                context->drawImage(full, {0, side - full.size().height, full.size().width, full.size().height});
+            return true;
+        },
+        2);
+    rendering_ = false;
+
+    tray_->setIcon(QIcon(QPixmap::fromImage(QtBridge::image(icon_))));
+    tray_->setToolTip(QString::fromStdString(toolTip()));
+    if (item_.menu()) {
+        menu_.reset(QtMenuPresenter::makeQMenu(*item_.menu()));
+    } else {
+        menu_.reset();
+    }
+    tray_->setVisible(item_.isVisible());
+    updatePlace();
+    if (item_.isVisible() && animates())
+        scheduleRefresh(frameInterval);
+}
+
+void StatusItemTray::updatePlace()
+{
+    const QRect place = tray_->geometry();
+    if (place.isEmpty())
+        return;
+    const double primaryHeight = Screen::primaryForPlacement().frame().height();
+    item_.setScreenFrame(QtBridge::flipped(QtBridge::rect(QRectF(place)), primaryHeight));
+}
+
+void StatusItemTray::click()
+{
+    updatePlace();
+    if (menu_) {
+        const QRect place = tray_->geometry();
+        menu_->popup(place.isEmpty() ? QCursor::pos() : place.bottomLeft());
+        return;
+    }
+    item_.button()->performClick();
+}
+
+} // namespace Kit

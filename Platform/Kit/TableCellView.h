@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Platform/Kit/ImageView.h"
+#include "Platform/Kit/TextField.h"
+#include "Platform/Kit/View.h"
+
+#include <any>
+#include <memory>
+
+namespace Kit {
+
+// A table cell: a view with an optional image view and text field (outlets) and the row's object.
+class TableCellView : public View {
+public:
+    explicit TableCellView(const Rect& frame = {});
+    // A cell with an image view at the left and a label filling the rest, both added as subviews.
+    static std::shared_ptr<TableCellView> withImageAndText(const Rect& frame);
+
+    const std::shared_ptr<ImageView>& imageView() const { return imageView_; }
+    void setImageView(std::shared_ptr<ImageView> view) { imageView_ = std::move(view); }
+    const std::shared_ptr<TextField>& textField() const { return textField_; }
+    void setTextField(std::shared_ptr<TextField> field) { textField_ = std::move(field); }
+    const std::any& objectValue() const { return objectValue_; }
+    void setObjectValue(std::any value) { objectValue_ = std::move(value); }
+
+private:
+    std::shared_ptr<ImageView> imageView_;
+    std::shared_ptr<TextField> textField_;
+    std::any objectValue_;
+};
+
+} // namespace Kit

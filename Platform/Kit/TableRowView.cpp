@@ -1,0 +1,48 @@
+#include "Platform/Kit/TableRowView.h"
+
+#include "Platform/Kit/Colour.h"
+#include "Platform/Kit/GraphicsContext.h"
+
+namespace Kit {
+
+TableRowView::TableRowView(const Rect& frame) : View(frame) {}
+
+void TableRowView::setSelected(bool selected)
+{
+    if (selected_ == selected)
+        return;
+    selected_ = selected;
+    setNeedsDisplay();
+}
+
+void TableRowView::setEmphasized(bool emphasized)
+{
+    emphasized_ = emphasized;
+    setNeedsDisplay();
+}
+
+void TableRowView::setSelectionHighlightStyle(TableViewSelectionHighlightStyle style)
+{
+    highlightStyle_ = style;
+    setNeedsDisplay();
+}
+
+void TableRowView::draw(const Rect& dirtyRect)
+{
+    drawBackground(dirtyRect);
+    if (selected_)
+        drawSelection(dirtyRect);
+}
+
+void TableRowView::drawBackground(const Rect&) {}
+
+void TableRowView::drawSelection(const Rect&)
+{
+    GraphicsContext* context = GraphicsContext::current();
+    if (!context || highlightStyle_ == TableViewSelectionHighlightStyle::none)
+        return;
+    context->fillRect(bounds(), isEmphasized() ? Colour::selectedContentBackgroundColor()
+                                               : Colour::unemphasizedSelectedContentBackgroundColor());
+}
+
+} // namespace Kit

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Platform/Kit/View.h"
+
+namespace Kit {
+
+enum class TableViewSelectionHighlightStyle { none = -1, regular = 0, sourceList = 1 };
+
+// The view behind one row of a table: it draws the row's background and, when the row is selected, its
+// selection; the row's cell views are its subviews.
+class TableRowView : public View {
+public:
+    explicit TableRowView(const Rect& frame = {});
+
+    bool isSelected() const { return selected_; }
+    virtual void setSelected(bool selected);
+    virtual bool isEmphasized() const { return emphasized_; }
+    virtual void setEmphasized(bool emphasized);
+    TableViewSelectionHighlightStyle selectionHighlightStyle() const { return highlightStyle_; }
+    void setSelectionHighlightStyle(TableViewSelectionHighlightStyle style);
+    bool isGroupRowStyle() const { return groupRow_; }
+    void setGroupRowStyle(bool group) { groupRow_ = group; }
+
+    // Background first, then the selection when selected (and the style is not none).
+    void draw(const Rect& dirtyRect) override;
+    virtual void drawBackground(const Rect& dirtyRect);
+    virtual void drawSelection(const Rect& dirtyRect);
+
+    bool isFlipped() const override { return true; }
+
+private:
+    bool selected_ = false;
+    bool emphasized_ = true;
+    bool groupRow_ = false;
+    TableViewSelectionHighlightStyle highlightStyle_ = TableViewSelectionHighlightStyle::regular;
+};
+
+} // namespace Kit

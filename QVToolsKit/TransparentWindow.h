@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Platform/Kit/Window.h"
+
+#include <memory>
+
+namespace QVToolsKit {
+
+// A new window owned by the caller: zero-sized, titled with a full-size content view, its title bar
+// transparent and its standard buttons hidden, clear, not opaque, movable by its background.
+std::unique_ptr<Kit::Window> makeTransparentWindow();
+
+} // namespace QVToolsKit

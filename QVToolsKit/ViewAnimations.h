@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Platform/Kit/Colour.h"
+#include "Platform/Kit/Layer.h"
+#include "Platform/Kit/View.h"
+
+namespace QVToolsKit {
+
+// Layer animations of a view under these keys. Every Kit view has a layer, so no operation here meets
+// a view without one.
+inline constexpr const char* rotationAnimationKey = "rotationAnimation";
+inline constexpr const char* rotateAnimationKey = "rotateAnimation";
+inline constexpr const char* fadeInAnimationKey = "fadeInAnimation";
+inline constexpr const char* fadeOutAnimationKey = "fadeOutAnimation";
+inline constexpr const char* shakeAnimationKey = "shakeIt";
+
+// An endless turn about the view's centre, one turn per `duration` seconds, replacing every animation.
+void rotate(Kit::View& view, double duration);
+void pauseAnimation(Kit::View& view);
+void resumeAnimation(Kit::View& view);
+// Moves the anchor without moving the layer on screen.
+void setAnchorPoint(Kit::View& view, Kit::Point anchorPoint);
+void startAnimation(Kit::View& view, bool clockwise);
+void rotateAnimation(Kit::View& view, bool clockwise, double angle, double duration);
+void stopAnimation(Kit::View& view);
+void toggleFadeAnimation(Kit::View& view, double duration);
+void shake(Kit::View& view, double duration);
+void setCornerRadius(Kit::View& view, unsigned corners, double radius, const Kit::Colour& backgroundColor);
+void setBackgroundColor(Kit::View& view, const Kit::Colour& colour);
+void removeAllSubviews(Kit::View& view);
+
+} // namespace QVToolsKit

@@ -1,0 +1,199 @@
+#include "Classes/FanControl/QVFanRulesManager.h"
+#include "Classes/Configure/Global/SettingsKey.h"
+#include "tests/App/ControlCoreTest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <thread>
+
+using namespace Aerlo;
+
+class ControlTickTest : public ControlCoreTest {
+protected:
+    // Two fans at 1234.5 and 999.4 RPM with maxima 6000 and 5000, and one Apple-silicon CPU key.
+    void useTwoFanTable(double cpu = 45.0)
+    {
+        useTable(smcTable({valueKey("FNum", 2, "ui8 "), valueKey("F0Ac", 1234.5), valueKey("F1Ac", 999.4),
+                           valueKey("F0Mx", 6000), valueKey("F1Mx", 5000), valueKey("Tp01", cpu)}));
+    }
+};
+
+TEST_F(ControlTickTest, TicksEverySecondInTheDefaultModeOnly)
+{
+    useTwoFanTable();
+    delegate_->startTimer();
+    driver_.advance(0.999);
+    EXPECT_TRUE(takePosts().empty());
+    driver_.advance(0.001);
+    EXPECT_EQ(takePosts(), (std::vector<std::string>{"dashboardFans 1235 999", "fansController 1235 999"}));
+
+    driver_.runModal([&] { driver_.advance(3.0); });
+    EXPECT_EQ(takePosts().size(), 2u) << "the missed ticks are skipped, one runs when the modal ends";
+    driver_.advance(0.5);
+    EXPECT_TRUE(takePosts().empty());
+
+    delegate_->startTimer(); // replaces the timer: one tick per second still
+    driver_.advance(1.0);
+    EXPECT_EQ(takePosts().size(), 2u);
+
+    std::weak_ptr<AppDelegate> weak = delegate_;
+    delegate_.reset();
+    driver_.advance(2.0);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(takePosts().empty()) << "the timer holds the delegate weakly";
+}
+
+TEST_F(ControlTickTest, PostsRoundedSpeedsDashboardFirstAndRefreshesTheStatusItemAfterTheTick)
+{
+    useTwoFanTable();
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_EQ(takePosts(), (std::vector<std::string>{"dashboardFans 1235 999", "fansController 1235 999"}));
+    EXPECT_TRUE(statusItem_->calls.empty()) << "queued on the main queue";
+    EXPECT_EQ(popup_->updates.size(), 1u);
+    EXPECT_EQ(delegate_->sensorsList.size(), SensorsReader::shared().list->sensors().size());
+    driver_.runUntilIdle();
+    EXPECT_EQ(statusItem_->calls, std::vector<std::string>{"speeds 1235 999"});
+    EXPECT_EQ(fanCount, 2);
+    EXPECT_EQ(leftFanMaxSpeed, 6000);
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
+    EXPECT_TRUE(fanMessages().empty()) << "no rule is evaluated outside the custom mode";
+}
+
+TEST_F(ControlTickTest, TheCPUTemperatureHasAFloorOf38OnTheTickOnly)
+{
+    const struct {
+        std::optional<bool> isARM;
+        double intel;
+        float before;
+        float after;
+    } cases[] = {
+        {false, 19.9, 0, 38}, {false, 20.0, 0, 20}, {std::nullopt, 0, 25, 25}, {std::nullopt, 0, 10, 38},
+    };
+    for (const auto& c : cases) {
+        intelCPUAverageTemperature = c.intel;
+        delegate_->CPUTemperature = c.before;
+        delegate_->updateCPUTemperature(c.isARM);
+        EXPECT_FLOAT_EQ(delegate_->CPUTemperature, c.after);
+    }
+
+    useTwoFanTable(12.0);
+    delegate_->updateCPUTemperature(true);
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 38);
+    delegate_->updateCPUTemperatureFallback(true);
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 12) << "the fallback has no floor";
+}
+
+TEST_F(ControlTickTest, AnotherArchitectureKeepsTheTemperature)
+{
+    auto profile = std::make_shared<SMCSim::MachineProfile>(loadProfile("mbp-m1pro-2fan"));
+    profile->facts.architecture = "ppc";
+    SystemPlatform::ActiveMachine::set(profile);
+    EXPECT_EQ(AppDelegate::machineIsARM(), std::nullopt);
+    delegate_->CPUTemperature = 55;
+    delegate_->updateCPUTemperature(AppDelegate::machineIsARM());
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 55);
+}
+
+TEST_F(ControlTickTest, InCustomModeTheTickEvaluatesTheRules)
+{
+    useTwoFanTable();
+    QVFanRulesManager::saveFanRules({{"Any Sensor", 40, "All Fans", 50}});
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_TRUE(fanMessages().empty());
+    customFanModeFlag = true;
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 1), speedMessage(0, 3000), modeMessage(1, 1),
+                                                          speedMessage(1, 2500)}));
+    EXPECT_TRUE(delegate_->hasSetFanSpeed);
+}
+
+TEST_F(ControlTickTest, WithoutAFanCountOnlyThePopupAndTheStatusItemChange)
+{
+    const struct {
+        bool showTemperature;
+        std::int64_t unitIndex;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {true, 0, {"hide fans", "width 65", "temperature 45℃"}},
+        {true, 1, {"hide fans", "width 65", "temperature 113℉"}},
+        {false, 0, {"hide fans", "width 30", "hide temperature"}},
+    };
+    useTable(smcTable({valueKey("Tp01", 45.0)}));
+    (void)SystemKit::shared(); // the system record is gathered here, not by a background read mid-case
+    for (const auto& c : cases) {
+        Foundation::UserDefaults::standard().set(c.showTemperature, SettingsKey::isDisplayCPUStatusBar);
+        setInteger(SettingsKey::temperatureUnitIndex, c.unitIndex);
+        statusItem_->calls.clear();
+        waitForFallbackRead();
+        console_.clear();
+        delegate_->updateFanSpeedAndTemperature();
+        EXPECT_EQ(console_.lines(), std::vector<std::string>{"FNum not found"});
+        EXPECT_EQ(statusItem_->calls, c.calls);
+        EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
+        EXPECT_TRUE(takePosts().empty());
+        driver_.runUntilIdle();
+        EXPECT_EQ(statusItem_->calls, c.calls) << "no speed refresh is queued";
+    }
+    EXPECT_EQ(popup_->updates.size(), 3u) << "the copy is queued on the main queue";
+}
+
+TEST_F(ControlTickTest, OnIntelTheFallbackWalksTheCPUKeysAndKeepsItsPlace)
+{
+    // Keys 0-2 fail (absent, 0 and 120 °C), key 3 "TG0P" reads 70.
+    useTable(smcTable({valueKey("TM0P", 0), valueKey("Tm0P", 120), valueKey("TG0P", 70), valueKey("TC0P", 50)}),
+             "mbp-intel-2fan");
+    fanCount = 1;
+    SMCManager::shared().currentSMCKeyIndex = 0;
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 70);
+    EXPECT_EQ(SMCManager::shared().currentSMCKeyIndex, 3);
+    EXPECT_EQ(statusItem_->calls, (std::vector<std::string>{"hide fans", "width 30", "hide temperature"}));
+
+    // From "TN0D" onwards only "TC0P" (index 11) reads; a huge index wraps to the key count.
+    SMCManager::shared().currentSMCKeyIndex = 4 + 15 * 1000;
+    delegate_->updateCPUTemperatureFallback(false);
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 50);
+    EXPECT_EQ(SMCManager::shared().currentSMCKeyIndex, 11);
+
+    useTable(smcTable({}), "mbp-intel-2fan");
+    SMCManager::shared().currentSMCKeyIndex = 11;
+    delegate_->updateCPUTemperatureFallback(false);
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 0) << "every key fails";
+    EXPECT_EQ(SMCManager::shared().currentSMCKeyIndex, 11) << "a whole round ends where it began";
+}
+
+TEST_F(ControlTickTest, TheFallbackNeverQueuesASecondReadWhileOneRuns)
+{
+    useTable(smcTable({valueKey("Tp01", 45.0)}));
+    const auto readsOfTheKey = [&] {
+        const auto keys = sensors_->exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes);
+        return std::count(keys.begin(), keys.end(), "Tp01");
+    };
+    delegate_->refreshSensors(); // builds the list
+    sensors_->device->resetLog();
+    delegate_->refreshSensors();
+    const auto perPass = readsOfTheKey();
+    ASSERT_GT(perPass, 0);
+
+    // The list held by another thread: the fallback's read stalls at its start.
+    std::promise<void> holding;
+    std::promise<void> release;
+    std::thread holder([&] {
+        SensorsReader::shared().list->modifySensors([&](std::vector<Sensor_p>&) {
+            holding.set_value();
+            release.get_future().wait();
+        });
+    });
+    holding.get_future().wait();
+    for (int i = 0; i < 4; ++i)
+        delegate_->updateWithoutFanCount();
+    EXPECT_TRUE(delegate_->isFallbackReadRunning());
+    sensors_->device->resetLog();
+    release.set_value();
+    holder.join();
+    waitForFallbackRead();
+    EXPECT_FALSE(delegate_->isFallbackReadRunning());
+    EXPECT_EQ(readsOfTheKey(), perPass) << "one background pass";
+}

@@ -1,0 +1,182 @@
+#include "Platform/Kit/Animation.h"
+#include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/StatusBar.h"
+#include "Platform/Kit/StatusItemTray.h"
+#include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/Kit/Snapshot.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace Kit;
+using Kit::Testing::Snapshot;
+
+namespace {
+
+class StatusItemTest : public Testing::KitTest {
+protected:
+    void TearDown() override
+    {
+        StatusBar::resetSystemForTesting();
+        KitTest::TearDown();
+    }
+
+    // A 20-point filled square, as a template image.
+    static Image squareImage()
+    {
+        Image image = Image::withSize({20, 20}, false, [](const Rect& rect) {
+            GraphicsContext::current()->fillRect(rect, Colour::black());
+            return true;
+        });
+        image.setTemplate(true);
+        return image;
+    }
+};
+
+TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
+{
+    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    auto item = StatusBar::system().statusItem(StatusItem::variableLength);
+    EXPECT_EQ(StatusBar::system().thickness(), 22);
+    EXPECT_EQ(item->length(), -1);
+    EXPECT_TRUE(item->isVisible());
+    EXPECT_EQ(item->width(), 22); // nothing in it yet: one square
+    int changes = 0;
+    item->setChangeHandler([&] { ++changes; });
+
+    item->setImage(squareImage());
+    EXPECT_EQ(item->width(), 28); // image and margins
+    EXPECT_EQ(item->window().frame().width(), 28);
+    item->setLength(60);
+    EXPECT_EQ(item->width(), 60);
+    EXPECT_EQ(item->button()->frame().size, (Size {60, 22}));
+    EXPECT_EQ(&item->button()->statusItem(), item.get());
+    EXPECT_EQ(item->button()->window(), &item->window());
+    item->setLength(StatusItem::squareLength);
+    EXPECT_EQ(item->width(), 22);
+    item->setVisible(false);
+    EXPECT_FALSE(item->isVisible());
+    item->setMenu(std::make_shared<Menu>());
+    EXPECT_GE(changes, 4);
+
+    // A view added to the button asks for display: the item hears of it.
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
+    item->button()->addSubview(view);
+    const int before = changes;
+    view->setNeedsDisplay();
+    EXPECT_GT(changes, before);
+
+    StatusBar::system().removeStatusItem(*item);
+    EXPECT_TRUE(StatusBar::system().items().empty());
+}
+
+TEST_F(StatusItemTest, TheScreenFrameCentresTheItemOnItsPlaceAndGrowsLeft)
+{
+    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    auto item = StatusBar::system().statusItem(40);
+    const Rect before = item->screenFrame();
+    item->setLength(100);
+    EXPECT_EQ(item->screenFrame().maxX(), before.maxX());
+    EXPECT_EQ(item->screenFrame().width(), 100);
+    item->setScreenFrame({500, 878, 22, 22});
+    EXPECT_EQ(item->screenFrame(), (Rect {461, 878, 100, 22}));
+}
+
+TEST_F(StatusItemTest, TheTrayShowsTheButtonsLeftSquareAndSendsTheActionOnAClick)
+{
+    auto item = StatusBar::system().statusItem(60);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_NE(tray, nullptr);
+    item->button()->setImage(squareImage());
+    item->button()->setImagePosition(Button::ImagePosition::imageLeft);
+    item->button()->setTitle("1200 rpm");
+    int clicks = 0;
+    item->button()->setAction(Control::Action([&](Control&) { ++clicks; }));
+    advance(0);
+    EXPECT_FALSE(tray->isRefreshScheduled());
+
+    const Snapshot icon(tray->icon());
+    icon.save("kit", "status-item-icon");
+    EXPECT_EQ(icon.size(), (Size {22, 22}));
+    EXPECT_EQ(tray->icon().pixelsWide(), 44);
+    // The template image takes the label colour (black under aqua) at the left; no text reaches the square's
+    // left half.
+    EXPECT_COLOUR_NEAR_TOL(icon.colourAt({12, 11}), Colour::labelColor().resolved(), 0.1);
+    EXPECT_EQ(tray->toolTip(), "1200 rpm");
+    EXPECT_EQ(tray->trayIcon().toolTip(), "1200 rpm");
+    // A tool tip shows from the next rendering on (the texts change every tick anyway).
+    item->button()->setToolTip("CPU 45℃");
+    item->button()->setTitle("1300 rpm");
+    advance(0);
+    EXPECT_EQ(tray->trayIcon().toolTip(), "CPU 45℃");
+
+    tray->click();
+    EXPECT_EQ(clicks, 1);
+    item->setVisible(false);
+    advance(0);
+    EXPECT_FALSE(tray->trayIcon().isVisible());
+}
+
+TEST_F(StatusItemTest, TheTrayReRendersAfterChangesAndWhileAnimatingOnly)
+{
+    auto item = StatusBar::system().statusItem(22);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_NE(tray, nullptr);
+    auto icon = std::make_shared<View>(Rect {3, 3, 16, 16});
+    icon->layer().setBackgroundColor(Colour::red());
+    item->button()->addSubview(icon);
+    EXPECT_TRUE(tray->isRefreshScheduled());
+    advance(0);
+    EXPECT_FALSE(tray->isRefreshScheduled()); // idle: no timer
+
+    auto turn = std::make_shared<BasicAnimation>("transform.rotation.z");
+    turn->toValue = LayerValue(2 * M_PI);
+    turn->duration = 1;
+    turn->repeatCount = Animation::infinity;
+    icon->layer().addAnimation(turn, "rotationAnimation");
+    icon->setNeedsDisplay();
+    advance(0);
+    EXPECT_TRUE(tray->isRefreshScheduled());
+    const Image first = tray->icon();
+    advance(StatusItemTray::frameInterval);
+    EXPECT_TRUE(tray->isRefreshScheduled());
+    EXPECT_FALSE(tray->icon() == first);
+
+    // Paused (speed 0): the next frame is the last.
+    icon->layer().setSpeed(0);
+    advance(StatusItemTray::frameInterval);
+    EXPECT_FALSE(tray->isRefreshScheduled());
+    icon->layer().setSpeed(1);
+    item->setVisible(false);
+    advance(StatusItemTray::frameInterval);
+    EXPECT_FALSE(tray->isRefreshScheduled());
+}
+
+TEST_F(StatusItemTest, AnItemWithAMenuOpensItInsteadOfSendingTheAction)
+{
+    auto item = StatusBar::system().statusItem(22);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    int clicks = 0;
+    item->button()->setAction(Control::Action([&](Control&) { ++clicks; }));
+    auto menu = std::make_shared<Menu>();
+    menu->addItem("Quit");
+    item->setMenu(menu);
+    advance(0);
+    tray->click();
+    EXPECT_EQ(clicks, 0);
+    QMenu* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* candidate = qobject_cast<QMenu*>(widget); candidate && candidate->isVisible())
+            shown = candidate;
+    ASSERT_NE(shown, nullptr);
+    ASSERT_EQ(shown->actions().size(), 1);
+    EXPECT_EQ(shown->actions().front()->text(), "Quit");
+    shown->hide();
+}
+
+} // namespace
