@@ -1,6 +1,5 @@
 #pragma once
 
-#include "tests/Support/Eventually.h"
 #include "Classes/FanControl/QVDaemonManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Paths.h"
@@ -10,6 +9,7 @@
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "tests/FanControl/HelperClientTest.h"
+#include "tests/Support/Eventually.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
