@@ -124,14 +124,16 @@ private:
     HelperLog log_;
     ClientVerifier verifier_;
     FanWriter fans_;
-    ClientWatch clients_;
-    std::unique_ptr<XPC::Listener> listener_;
 
     mutable std::mutex mutex_; // guards what follows
     std::condition_variable exitChanged_;
     std::optional<ExitRequest> exit_;
     std::map<int, ClientProcess> owners_;
     RefusalSummary refusals_;
+
+    // These two run handlers on threads of their own, which use every member above: they go first.
+    ClientWatch clients_;
+    std::unique_ptr<XPC::Listener> listener_;
 };
 
 } // namespace Aerlo

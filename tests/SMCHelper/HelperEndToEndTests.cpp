@@ -229,6 +229,10 @@ TEST_F(HelperEndToEnd, SigtermReturnsForcedFansToAutomatic)
     EXPECT_EQ(logRecords("signal").at(0)["signal"], "SIGTERM");
     EXPECT_EQ(logRecords("restore").at(0)["fans"], nlohmann::json::array({0, 1}));
     EXPECT_TRUE(fs::exists(HelperPaths::installedProgram(label))); // stopped, not removed
+    // Its socket and pid file went with it, and the keep-alive did not start it again.
+    EXPECT_FALSE(fs::exists(HelperPaths::socket(label)));
+    EXPECT_FALSE(fs::exists(HelperPaths::pidFile(label)));
+    EXPECT_EQ(logRecords("start").size(), 1u);
 }
 
 TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
