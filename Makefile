@@ -2,7 +2,7 @@
 # make test  installs what the build needs, builds, and runs every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
-PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
+PACKAGES := g++ cmake ninja-build pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
             libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev \
             xvfb trayer xdotool
 

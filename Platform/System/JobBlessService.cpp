@@ -156,18 +156,18 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
 
     // Both files are staged before anything installed is touched.
     AtomicFile program(installed);
-    if (auto text = program.stageCopy(tool, 0544); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto staged = program.stageCopy(tool, 0544); !staged)
+        return failure(JobBlessErrorCode::internalFailure, staged.error());
     AtomicFile jobFile(HelperPaths::jobFile(label));
-    if (auto text = jobFile.stage(job.json().dump(2) + "\n", 0644); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto staged = jobFile.stage(job.json().dump(2) + "\n", 0644); !staged)
+        return failure(JobBlessErrorCode::internalFailure, staged.error());
 
     if (auto stopped = stop(label); !stopped)
         return failure(JobBlessErrorCode::stopFailure, stopped.error());
-    if (auto text = program.commit(); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
-    if (auto text = jobFile.commit(); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto committed = program.commit(); !committed)
+        return failure(JobBlessErrorCode::internalFailure, committed.error());
+    if (const auto committed = jobFile.commit(); !committed)
+        return failure(JobBlessErrorCode::internalFailure, committed.error());
 
     // Under the keep-alive, which restarts it after a crash and keeps its pid file.
     const auto keepAlive = KeepAlive::standInProgram();
@@ -176,10 +176,10 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
     if (!launch)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");
     const auto keepAlivePidFile = HelperPaths::keepAlivePidFile(label);
-    if (auto text = AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !text.empty()) {
+    if (const auto written = AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !written) {
         // Nobody could stop a helper without its pid file.
         DaemonProcess::stop(*launch, keepAlive, stopTimeoutSeconds);
-        return failure(JobBlessErrorCode::internalFailure, text);
+        return failure(JobBlessErrorCode::internalFailure, written.error());
     }
     if (!waitForPidFile(HelperPaths::pidFile(label), startTimeoutSeconds)) {
         (void)stop(label);

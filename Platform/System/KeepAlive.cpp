@@ -116,8 +116,8 @@ int KeepAlive::run(const Options& options, char** environment)
             Foundation::Console::printError("keepalive: cannot start " + program + ": " + std::strerror(errno));
             status = 127 << 8;
         } else {
-            if (auto written = AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written.empty())
-                Foundation::Console::printError("keepalive: " + written);
+            if (const auto written = AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written)
+                Foundation::Console::printError("keepalive: " + written.error());
             for (;;) {
                 siginfo_t info {};
                 const int number = ::sigwaitinfo(&handled, &info);

@@ -105,9 +105,7 @@ Foundation::Result<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem:
 
 Foundation::Result<void> LaunchDaemonJob::write(const std::filesystem::path& path) const
 {
-    if (auto text = AtomicFile::write(path, json().dump(2) + "\n", 0644); !text.empty())
-        return Foundation::Error(text);
-    return {};
+    return AtomicFile::write(path, json().dump(2) + "\n", 0644);
 }
 
 } // namespace SystemPlatform
