@@ -507,6 +507,8 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
     if (p.hidden)
         return;
     layer_->paintContents(context, p, [&] {
+        // A layer of its own kind (a gradient, a shape) draws its content under the view's drawing.
+        layer_->drawContent(context, p);
         if (!wantsUpdateLayer())
             draw(dirty);
     });

@@ -1,0 +1,1 @@
+#include "Classes/Views/FlippedView.h"
