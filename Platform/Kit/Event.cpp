@@ -23,7 +23,7 @@ Point Event::mouseLocation()
     if (!qGuiApp)
         return {};
     const QPoint p = QCursor::pos();
-    return QtBridge::flipped(Point{double(p.x()), double(p.y())}, Screen::primaryForPlacement().frame().height());
+    return Screen::globalPointFromQt({double(p.x()), double(p.y())});
 }
 
 void Event::setMouseLocationForTesting(std::optional<Point> location) { mouseOverride() = location; }

@@ -10,25 +10,47 @@
 
 namespace Kit {
 
-std::vector<Screen::Description> QtScreenProvider::screens() const
+namespace {
+
+QList<QScreen*> primaryFirst()
 {
-    std::vector<Screen::Description> out;
     if (!qGuiApp)
-        return out;
+        return {};
     QList<QScreen*> list = QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();
     if (primary && list.contains(primary)) {
         list.removeAll(primary);
         list.prepend(primary);
     }
+    return list;
+}
+
+} // namespace
+
+std::optional<Point> QtScreenProvider::qtGlobalOrigin() const
+{
+    const auto list = primaryFirst();
+    if (list.isEmpty())
+        return std::nullopt;
+    const QRect g = list.front()->geometry();
+    return Point{double(g.x()), double(g.y() + g.height())};
+}
+
+std::vector<Screen::Description> QtScreenProvider::screens() const
+{
+    std::vector<Screen::Description> out;
+    const auto list = primaryFirst();
     if (list.isEmpty())
         return out;
-    const double primaryHeight = list.front()->geometry().height();
+    const Point origin = *qtGlobalOrigin();
+    // Global y-up: the primary screen's bottom left is the origin.
+    auto global = [&](const QRect& q) {
+        return Rect{q.x() - origin.x, origin.y - q.y() - q.height(), double(q.width()), double(q.height())};
+    };
     for (QScreen* s : list) {
         Screen::Description d;
-        // Global y-up: the primary screen's bottom left is the origin.
-        d.frame = QtBridge::flipped(QtBridge::rect(QRectF(s->geometry())), primaryHeight);
-        d.visibleFrame = QtBridge::flipped(QtBridge::rect(QRectF(s->availableGeometry())), primaryHeight);
+        d.frame = global(s->geometry());
+        d.visibleFrame = global(s->availableGeometry());
         d.backingScaleFactor = s->devicePixelRatio();
         d.localizedName = s->name().toStdString();
         const QString name = s->name();

@@ -8,6 +8,7 @@ namespace Kit {
 class QtScreenProvider : public Screen::Provider {
 public:
     std::vector<Screen::Description> screens() const override;
+    std::optional<Point> qtGlobalOrigin() const override;
 };
 
 } // namespace Kit

@@ -66,10 +66,31 @@ Screen Screen::placementMain()
     return screen ? *screen : Screen(fallbackDescription());
 }
 
-Screen Screen::primaryForPlacement()
+std::optional<Point> Screen::Provider::qtGlobalOrigin() const
 {
-    auto list = provider()->screens();
-    return list.empty() ? Screen(fallbackDescription()) : Screen(list.front());
+    const auto list = screens();
+    if (list.empty())
+        return std::nullopt;
+    return Point{list.front().frame.x(), list.front().frame.height()};
+}
+
+namespace {
+Point qtOrigin()
+{
+    return Screen::provider()->qtGlobalOrigin().value_or(Point{0, Screen::fallbackDescription().frame.height()});
+}
+} // namespace
+
+Rect Screen::qtRectFromGlobal(const Rect& r)
+{
+    const Point o = qtOrigin();
+    return {o.x + r.x(), o.y - r.y() - r.height(), r.width(), r.height()};
+}
+
+Point Screen::globalPointFromQt(Point p)
+{
+    const Point o = qtOrigin();
+    return {p.x - o.x, o.y - p.y};
 }
 
 bool Screen::operator==(const Screen& other) const

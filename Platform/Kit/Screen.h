@@ -5,6 +5,7 @@
 
 #include <any>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ public:
         virtual ~Provider() = default;
         // Primary first.
         virtual std::vector<Description> screens() const = 0;
+        // Where the global origin (the primary's bottom left) lies in Qt's global coordinates (y
+        // down); none without screens. By default the primary's top left is Qt's (0, 0).
+        virtual std::optional<Point> qtGlobalOrigin() const;
     };
     class FixedProvider : public Provider {
     public:
@@ -48,8 +52,10 @@ public:
     static std::shared_ptr<Screen> main();
     // For Kit's own placement: the main screen, or a fixed 1440 × 900 one when there is none.
     static Screen placementMain();
-    // The screen the provider lists first (the primary), or the fallback.
-    static Screen primaryForPlacement();
+    // Global y-up rects and points to Qt's global coordinates and back; without screens the fixed
+    // 1440 × 900 main screen stands at Qt's origin.
+    static Rect qtRectFromGlobal(const Rect& rect);
+    static Point globalPointFromQt(Point point);
     // Replaces the provider (nullptr: Qt's again).
     static void setProvider(std::shared_ptr<Provider> provider);
     static std::shared_ptr<Provider> provider();

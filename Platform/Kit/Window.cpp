@@ -199,8 +199,7 @@ void Window::setFrameTopLeftPoint(Point p) { setFrame({p.x, p.y - frame_.height(
 
 void Window::applyQtGeometry()
 {
-    const double primaryHeight = Screen::primaryForPlacement().frame().height();
-    const Rect q = QtBridge::flipped(frame_, primaryHeight);
+    const Rect q = Screen::qtRectFromGlobal(frame_);
     const QRect geometry(static_cast<int>(std::lround(q.x())), static_cast<int>(std::lround(q.y())),
         static_cast<int>(std::lround(q.width())), static_cast<int>(std::lround(q.height())));
     if (widget_->geometry() != geometry)

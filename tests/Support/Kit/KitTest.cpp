@@ -5,9 +5,11 @@
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/Window.h"
+#include "tests/Support/Kit/Snapshot.h"
 
 #include <QApplication>
 
+#include <filesystem>
 #include <string>
 
 namespace Kit::Testing {
@@ -45,6 +47,7 @@ void KitTest::SetUp()
 {
     ensureApplication();
     driver_ = std::make_unique<Foundation::ManualRunLoopDriver>();
+    Snapshot::takeRecent();
     AnimationClock::shared().resetForTesting();
     Appearance::resetForTesting();
     Event::setMouseLocationForTesting(std::nullopt);
@@ -54,6 +57,15 @@ void KitTest::SetUp()
 
 void KitTest::TearDown()
 {
+    // A failed test leaves its renders in build/tests/artifacts/<Suite>.<Test>[-n].png.
+    const auto renders = Snapshot::takeRecent();
+    if (HasFailure()) {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        const std::string base = std::string(info->test_suite_name()) + "." + info->name();
+        for (std::size_t i = 0; i < renders.size(); ++i)
+            renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
+                / (base + (i ? "-" + std::to_string(i) : "") + ".png"));
+    }
     AnimationClock::shared().resetForTesting();
     Screen::setProvider(nullptr);
     Event::setMouseLocationForTesting(std::nullopt);

@@ -6,8 +6,21 @@
 
 #include <cmath>
 #include <sstream>
+#include <utility>
 
 namespace Kit::Testing {
+
+namespace {
+std::vector<Image>& recent()
+{
+    static std::vector<Image> images;
+    return images;
+}
+} // namespace
+
+Snapshot::Snapshot(Image image) : image_(std::move(image)) { recent().push_back(image_); }
+
+std::vector<Image> Snapshot::takeRecent() { return std::exchange(recent(), {}); }
 
 Snapshot Snapshot::of(View& view, double scale) { return Snapshot(view.render(scale)); }
 Snapshot Snapshot::of(Window& window, double scale) { return Snapshot(window.render(scale)); }

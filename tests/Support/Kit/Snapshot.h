@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Kit {
 class View;
@@ -19,7 +20,7 @@ namespace Kit::Testing {
 // A view or window rendered offscreen, probed in the view's points (y up from the bottom left).
 class Snapshot {
 public:
-    explicit Snapshot(Image image) : image_(std::move(image)) {}
+    explicit Snapshot(Image image);
     static Snapshot of(View& view, double scale = 1);
     static Snapshot of(Window& window, double scale = 1);
 
@@ -36,6 +37,9 @@ public:
 
     // Writes build/test-renders/<suite>/<name>.png.
     void save(const std::string& suite, const std::string& name) const;
+
+    // The snapshots taken since the last call (a failed test writes them out for a reviewer).
+    static std::vector<Image> takeRecent();
 
 private:
     Image image_;
