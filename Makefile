@@ -2,6 +2,7 @@
 # make test  installs what the build needs, builds, and runs every test
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PROFILE ?= mbp-m1pro-2fan
 PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
             libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev \
             xvfb trayer xdotool
@@ -32,6 +33,9 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+run: build
+	@BUILD=$(BUILD) PROFILE=$(PROFILE) sh Tools/run-aerlo.sh
 
 bench: build
 	@for b in $(BUILD)/bench/*; do [ -x $$b ] && $$b; done

@@ -85,6 +85,8 @@ void AppDelegate::applicationWillTerminate()
 {
     restoreAutomaticFanControl();
     QVEventMonitor::shared().stop();
+    // The restores reach the daemon before the process goes.
+    (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds);
 }
 
 // the control tick

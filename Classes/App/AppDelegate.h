@@ -6,7 +6,11 @@
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/Timer.h"
+#include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/PowerEventSource.h"
+
+#include <functional>
+#include <string>
 
 #include <atomic>
 #include <memory>
@@ -14,7 +18,15 @@
 #include <string_view>
 #include <vector>
 
+namespace Kit {
+class StatusItem;
+class WindowController;
+}
+
 namespace Aerlo {
+
+class Preferences;
+class QVStatusBarView;
 
 // The application's delegate: its control core. Every second it reads the sensors and fans, posts
 // the speeds, refreshes the status item and, in custom mode, applies the fan rules; it returns the
@@ -42,6 +54,48 @@ public:
 
     // Fans back to the system, then the event monitors stopped.
     void applicationWillTerminate();
+
+    // --- the application ---
+    // The settings window, made on first use.
+    std::shared_ptr<Preferences> preferences;
+    std::shared_ptr<Kit::WindowController> fanSpeedWindowController;
+    std::shared_ptr<Kit::StatusItem> statusBarItem;
+    std::shared_ptr<QVStatusBarView> statusBarView;
+    // The unit sign of the status item's temperature; empty until the unit changes.
+    std::string temperatureUnit;
+    // Power and lock events from the system, started by start-up (none: notifications posted directly).
+    std::shared_ptr<SystemPlatform::PowerEventSource> powerEventSource;
+    // Told the name of each start-up step as it begins (tests).
+    std::function<void(std::string_view step)> onStartupStep;
+
+    void applicationWillFinishLaunching() {}
+    // Start-up, in order; the observers it adds live as long as the delegate.
+    void applicationDidFinishLaunching();
+    // Opens the settings, never the fan window.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    bool applicationSupportsSecureRestorableState() const { return true; }
+    void openSettings();
+    void didPressedSetting();
+    void closeFanSpeedWindow();
+    void statusBarItemClicked();
+    void showFanSpeedWindow();
+    void makeFanSpeedWindowController();
+    void configureFanSpeedWindow(const std::shared_ptr<Kit::WindowController>& controller);
+
+    // --- the status item ---
+    void setUpStatusItem();
+    void updateStatusItemVisibility();
+    void handleUpdateTemperatureUnit(const Foundation::Notification& notification);
+    // Sets the item's width; the status bar view calls it through its length handler.
+    const std::function<void(double)>& handleLength();
+    void setStatusItemWidth(double width);
+    // The per-tick refresh of the real status item.
+    void refreshStatusBar(int leftSpeed, int rightSpeed);
+    void showFanSpeeds(int leftSpeed, int rightSpeed);
+    void showFansOff();
+    void updateStatusItemWidth();
+    void updateStatusBarTexts(int leftSpeed, int rightSpeed);
+    void updateTemperatureText();
 
     // --- the control tick ---
     // A repeating 1 s timer in the default mode (it pauses while a modal runs), replacing the last.
@@ -89,7 +143,13 @@ private:
     void handleScreenLockedNotification(const Foundation::Notification& notification);
     void handleScreenUnlockedNotification(const Foundation::Notification& notification);
 
+    void startupStep(std::string_view step);
+    // The icon turns one turn per `period` seconds; a turn already running at that period is kept.
+    void rotateIcon(double period);
+
     std::vector<Foundation::ObserverToken> observers_;
+    std::function<void(double)> handleLength_;
+    Foundation::UserDefaults::ObserverToken hiddenStatusBarObserver_;
     std::shared_ptr<SystemPlatform::PowerEventSource> powerEvents_;
     // A background read queued by the fallback and not finished yet.
     std::shared_ptr<std::atomic<bool>> fallbackReadRunning_ = std::make_shared<std::atomic<bool>>(false);

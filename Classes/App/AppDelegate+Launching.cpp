@@ -1,0 +1,228 @@
+#include "Classes/App/AppDelegate.h"
+
+#include "Classes/App/FanSpeedPanel.h"
+#include "Classes/App/NotificationName.h"
+#include "Classes/App/Preferences.h"
+#include "Classes/App/QVAppRunningChecker.h"
+#include "Classes/App/QVStatusBarView.h"
+#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/Global/SettingsDefaults.h"
+#include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/FanControl/QVDaemonManager.h"
+#include "Classes/FanControl/SMCHelper.h"
+#include "Classes/Sensors/QVSensorNamesManager.h"
+#include "Classes/Sensors/SMC.h"
+#include "Classes/Sensors/SMCManager.h"
+#include "Classes/Views/SensorPopup.h"
+#include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/UserDefaults.h"
+#include "Platform/Kit/Application.h"
+#include "Platform/Kit/Screen.h"
+#include "Platform/Kit/ScrollView.h"
+#include "Platform/Kit/StatusItem.h"
+#include "Platform/Kit/ViewController.h"
+#include "Platform/Kit/WindowController.h"
+
+#include <algorithm>
+
+namespace Aerlo {
+
+namespace {
+
+using Foundation::Console;
+
+constexpr std::string_view fanSpeedStoryboard = "FanSpeedController";
+constexpr std::string_view singleFanIdentifier = "SingleFanWindowController";
+
+// The popup as the control tick refreshes it.
+class PopupForwarder final : public SensorPopupUpdating {
+public:
+    explicit PopupForwarder(std::shared_ptr<SensorPopup> popup) : popup_(std::move(popup)) {}
+    void update(const std::vector<Sensor_p>& sensors) override { popup_->update(sensors); }
+
+private:
+    std::shared_ptr<SensorPopup> popup_;
+};
+
+} // namespace
+
+void AppDelegate::startupStep(std::string_view step)
+{
+    if (onStartupStep)
+        onStartupStep(step);
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard();
+    startupStep("tellOldCopyToQuit");
+    QVAppRunningChecker::shared().postTellOldSameAppToQuit();
+    // The update manager, the operating-system gate, analytics and the updater and login check come
+    // with their own parts.
+    startupStep("updateManager");
+    startupStep("operatingSystemGate");
+
+    startupStep("helperCheck");
+    if (SMCHelper::shared().isInstalled()) {
+        Console::print("守护进程已安装");
+        SMCHelper::shared().checkHelperVersion();
+    } else {
+        Console::print("守护进程未安装。。。");
+    }
+    startupStep("checkHelperUpdate");
+    QVDaemonManager::checkHelperUpdate();
+    startupStep("analytics");
+    startupStep("startUpdaterAndLoginCheck");
+
+    startupStep("firstLaunch");
+    if (!defaults.boolValue(SettingsKey::isFirstLaunch)) {
+        registerFirstLaunchDefaults();
+        (void)defaults.set(true, SettingsKey::isFirstLaunch);
+    }
+    startupStep("refreshSensors");
+    refreshSensors();
+    startupStep("tick");
+    updateFanSpeedAndTemperature();
+    startupStep("makeFanSpeedWindowController");
+    makeFanSpeedWindowController();
+    startupStep("setUpStatusItem");
+    setUpStatusItem();
+    startupStep("updateStatusItemVisibility");
+    updateStatusItemVisibility();
+
+    startupStep("fanCount");
+    if (const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum")))
+        fanCount = *count;
+    else
+        Console::print("FNum not found");
+    startupStep("fillSensorNames");
+    QVSensorNamesManager::fillSensorNamesIfEmpty();
+    startupStep("startTimer");
+    startTimer();
+    startupStep("scheduleRestart");
+
+    startupStep("observeHiddenStatusBar");
+    hiddenStatusBarObserver_ = defaults.addObserver(SettingsKey::isHiddenStatusBar, [weak = weak_from_this()](auto&&...) {
+        if (auto delegate = weak.lock())
+            delegate->updateStatusItemVisibility();
+    });
+    startupStep("observeTemperatureUnit");
+    observers_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
+        NotificationName::updateTemperatureUnit, nullptr, [weak = weak_from_this()](const Foundation::Notification& n) {
+            if (auto delegate = weak.lock())
+                delegate->handleUpdateTemperatureUnit(n);
+        }));
+    startupStep("observePowerAndLock");
+    observePowerAndLockNotifications(powerEventSource);
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool)
+{
+    openSettings();
+    return true;
+}
+
+void AppDelegate::openSettings()
+{
+    if (!preferences)
+        preferences = Preferences::make();
+    preferences->showWindow();
+    Kit::Application::shared().activate(true);
+}
+
+void AppDelegate::didPressedSetting()
+{
+    closeFanSpeedWindow();
+    openSettings();
+}
+
+void AppDelegate::closeFanSpeedWindow()
+{
+    if (fanSpeedWindowController)
+        fanSpeedWindowController->close();
+}
+
+void AppDelegate::statusBarItemClicked()
+{
+    if (!fanSpeedWindowController) {
+        makeFanSpeedWindowController();
+        return;
+    }
+    if (fanSpeedWindowController->isWindowVisible())
+        closeFanSpeedWindow();
+    else
+        showFanSpeedWindow();
+}
+
+void AppDelegate::showFanSpeedWindow()
+{
+    // Nothing to show until a panel scene is registered.
+    if (!fanSpeedWindowController || !fanSpeedWindowController->window())
+        return;
+    Kit::Window& window = *fanSpeedWindowController->window();
+    const std::shared_ptr<Kit::View> content = window.contentView();
+    if (statusBarItem && content) {
+        const Kit::Rect button = statusBarItem->screenFrame();
+        const Kit::Size size = content->bounds().size;
+        Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
+            size.height};
+        // Kept on the screen (a tray at the bottom edge puts the item near the bottom).
+        Kit::Rect visible = Kit::Screen::primaryForPlacement().visibleFrame();
+        for (const auto& screen : Kit::Screen::screens())
+            if (screen->frame().intersects(button))
+                visible = screen->visibleFrame();
+        frame.origin.x = std::clamp(frame.x(), visible.minX(), std::max(visible.minX(), visible.maxX() - size.width));
+        frame.origin.y = std::clamp(frame.y(), visible.minY(), std::max(visible.minY(), visible.maxY() - size.height));
+        window.setFrame(frame, true);
+    }
+    fanSpeedWindowController->showWindow();
+    Kit::Application::shared().activate(true);
+}
+
+void AppDelegate::makeFanSpeedWindowController()
+{
+    if (fanSpeedWindowController)
+        return;
+    fanSpeedWindowController = fanCount == 2 ? Storyboard::instantiateWindowController(fanSpeedStoryboard)
+                                             : Storyboard::instantiateWindowController(fanSpeedStoryboard,
+                                                 singleFanIdentifier);
+    configureFanSpeedWindow(fanSpeedWindowController);
+    postSelectedFanMode();
+}
+
+void AppDelegate::configureFanSpeedWindow(const std::shared_ptr<Kit::WindowController>& controller)
+{
+    if (!controller) {
+        Console::print("错误：fanSpeedWindowController 为 nil");
+        return;
+    }
+    const std::shared_ptr<Kit::ViewController> content = controller->contentViewController();
+    const auto* panel = dynamic_cast<const FanSpeedPanel*>(content.get());
+    const bool twoFans = fanCount == 2;
+    if (!panel || panel->isTwoFanPanel() != twoFans) {
+        Console::print(twoFans ? "错误：contentViewController 不是 FanSpeedController 类型"
+                               : "错误：contentViewController 不是 SingleFanController 类型");
+        return;
+    }
+    const std::shared_ptr<Kit::View>& panelView = content->view();
+    const double w = panelView->frame().width();
+    const double h = panelView->frame().height();
+    if (Kit::Window* window = controller->window())
+        window->setContentSize({w, h + 400});
+    panelView->setFrameSize({w, h + 400});
+
+    // Leading and trailing 10, top H − 20 below the panel's top, bottom 25 above its bottom.
+    auto scrollView = std::make_shared<Kit::ScrollView>(Kit::Rect {0, 0, w, 400});
+    scrollView->setDrawsBackground(false);
+    scrollView->setFrame({10, 25, w - 20, (h + 400) - (h - 20) - 25});
+    panelView->addSubview(scrollView);
+
+    auto popup = std::make_shared<SensorPopup>(Kit::Rect {0, 0, w - 20, 0});
+    popupView = std::make_shared<PopupForwarder>(popup);
+    popup->setup(sensorsList);
+    scrollView->setDocumentView(popup);
+    scrollView->contentView().scrollToPoint({0, popup->bounds().height()});
+}
+
+} // namespace Aerlo

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+
+namespace Aerlo {
+
+// The standard alerts of the fan panels and the rule editor, shown modally on the main thread. The chip
+// hint and the first-rule alert show once per run.
+class QVAlertManager {
+public:
+    static void showNoFanAlert();
+    static void showChipTipsAlert();
+    // "alert.rules.setting": the fan window closes, the settings open, "openCustomFanSpeedPreference" is
+    // posted, then onSettings; any other answer: onCancel.
+    static void presentFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel);
+    // The pairings of the two panels: custom mode chosen without rules.
+    static void showFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel);
+    static void showSingleFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel);
+    static void showAddRulesAlert();
+
+    static bool hasShownChipTips();
+    static bool hasShownAddRules();
+    // A new run's flags.
+    static void resetForTesting();
+};
+
+} // namespace Aerlo

@@ -1,0 +1,224 @@
+#include "Classes/App/QVAppRunningChecker.h"
+
+#include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Kit/Application.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace Aerlo {
+
+namespace {
+
+constexpr char quitRequest[] = "quit";
+
+Foundation::SharedInstance<QVAppRunningChecker>& instance()
+{
+    static Foundation::SharedInstance<QVAppRunningChecker> shared;
+    return shared;
+}
+
+bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    const std::string text = path.string();
+    if (text.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
+    return true;
+}
+
+void closeQuietly(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+QVAppRunningChecker& QVAppRunningChecker::shared()
+{
+    return instance().get();
+}
+
+void QVAppRunningChecker::resetSharedForTesting()
+{
+    instance().resetForTesting();
+}
+
+QVAppRunningChecker::QVAppRunningChecker()
+    : quitHandler_([] { Foundation::DispatchQueue::main().async([] { Kit::Application::shared().terminate(); }); })
+{
+}
+
+QVAppRunningChecker::~QVAppRunningChecker()
+{
+    stopListening();
+}
+
+std::filesystem::path QVAppRunningChecker::socketPath()
+{
+    const std::string identifier = Foundation::Bundle::main().bundleIdentifier().value_or("com.norvane.AerloOffline");
+    return Foundation::Paths::root() / "var" / "run" / (identifier + ".sock");
+}
+
+void QVAppRunningChecker::setQuitHandler(std::function<void()> handler)
+{
+    std::lock_guard lock(mutex_);
+    quitHandler_ = std::move(handler);
+}
+
+void QVAppRunningChecker::postTellOldSameAppToQuit()
+{
+    if (isListening())
+        return;
+    tellOldCopyToQuit();
+    listen();
+}
+
+bool QVAppRunningChecker::tellOldCopyToQuit()
+{
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address))
+        return false;
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || ::send(fd, quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1)) {
+        closeQuietly(fd);
+        return false;
+    }
+    // The old copy holds the connection until its process ends.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
+    bool gone = false;
+    while (!gone) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        pollfd entry {fd, POLLIN, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            break;
+        char byte;
+        const ssize_t got = ::recv(fd, &byte, 1, 0);
+        gone = got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN);
+    }
+    closeQuietly(fd);
+    if (!gone)
+        Foundation::Console::print("旧的应用没有在 3 秒内退出");
+    return gone;
+}
+
+void QVAppRunningChecker::listen()
+{
+    const std::filesystem::path path = socketPath();
+    sockaddr_un address;
+    if (!socketAddress(path, address))
+        return;
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::filesystem::remove(path, error);
+    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener < 0)
+        return;
+    int stopper[2];
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 4) != 0
+        || ::pipe2(stopper, O_CLOEXEC) != 0) {
+        closeQuietly(listener);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    listener_ = listener;
+    stopPipe_[0] = stopper[0];
+    stopPipe_[1] = stopper[1];
+    thread_ = std::thread([this, listener, stop = stopper[0]] { serve(listener, stop); });
+}
+
+void QVAppRunningChecker::serve(int listener, int stopper)
+{
+    for (;;) {
+        pollfd entries[2] = {{listener, POLLIN, 0}, {stopper, POLLIN, 0}};
+        if (::poll(entries, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (entries[1].revents != 0)
+            return;
+        int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            continue;
+        char request[sizeof quitRequest - 1];
+        std::size_t got = 0;
+        pollfd entry {client, POLLIN, 0};
+        while (got < sizeof request && ::poll(&entry, 1, 1000) > 0) {
+            const ssize_t n = ::recv(client, request + got, sizeof request - got, 0);
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (got != sizeof request || std::memcmp(request, quitRequest, sizeof request) != 0) {
+            closeQuietly(client);
+            continue;
+        }
+        std::function<void()> handler;
+        {
+            std::lock_guard lock(mutex_);
+            held_.push_back(client);
+            handler = quitHandler_;
+        }
+        if (handler)
+            handler();
+    }
+}
+
+void QVAppRunningChecker::stopListening()
+{
+    std::thread thread;
+    {
+        std::lock_guard lock(mutex_);
+        if (stopPipe_[1] >= 0)
+            (void)!::write(stopPipe_[1], "x", 1);
+        thread = std::move(thread_);
+    }
+    if (thread.joinable()) {
+        if (thread.get_id() == std::this_thread::get_id())
+            thread.detach();
+        else
+            thread.join();
+    }
+    std::lock_guard lock(mutex_);
+    if (listener_ >= 0) {
+        std::error_code error;
+        std::filesystem::remove(socketPath(), error);
+    }
+    closeQuietly(listener_);
+    closeQuietly(stopPipe_[0]);
+    closeQuietly(stopPipe_[1]);
+    for (int& fd : held_)
+        closeQuietly(fd);
+    held_.clear();
+}
+
+bool QVAppRunningChecker::isListening() const
+{
+    std::lock_guard lock(mutex_);
+    return listener_ >= 0;
+}
+
+} // namespace Aerlo

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace Aerlo {
+
+// One running copy of the application per root: a Unix socket under the root, named after the bundle
+// identifier. A new copy tells the running one "quit" and waits (at most 3 s) until that copy is gone
+// (its end of the connection closes with the process), then listens itself.
+class QVAppRunningChecker {
+public:
+    static constexpr double waitSeconds = 3.0;
+
+    static QVAppRunningChecker& shared();
+    static void resetSharedForTesting();
+
+    QVAppRunningChecker();
+    ~QVAppRunningChecker();
+    QVAppRunningChecker(const QVAppRunningChecker&) = delete;
+    QVAppRunningChecker& operator=(const QVAppRunningChecker&) = delete;
+
+    // Asks an older copy to quit, waits for it, then listens for a newer one.
+    void postTellOldSameAppToQuit();
+    // What a newer copy's "quit" does, on the listening thread (default: the orderly quit, queued on the
+    // main queue). The asking copy waits until this process ends or stopListening runs.
+    void setQuitHandler(std::function<void()> handler);
+    void stopListening();
+    bool isListening() const;
+
+    static std::filesystem::path socketPath();
+
+private:
+    // True when a copy answered and has gone (or the wait ran out: false).
+    bool tellOldCopyToQuit();
+    void listen();
+    void serve(int listener, int stopper);
+
+    mutable std::mutex mutex_;
+    std::function<void()> quitHandler_;
+    std::thread thread_;
+    int listener_ = -1;
+    int stopPipe_[2] = {-1, -1};
+    std::vector<int> held_;
+};
+
+} // namespace Aerlo

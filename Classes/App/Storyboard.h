@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Kit {
+class ViewController;
+class WindowController;
+}
+
+namespace Aerlo {
+
+// The scenes the program builds in code, by storyboard name and identifier (empty: the initial
+// controller). Each scene's owner registers its builder at start-up; an unregistered scene gives none.
+class Storyboard {
+public:
+    using WindowControllerBuilder = std::function<std::shared_ptr<Kit::WindowController>()>;
+    using ViewControllerBuilder = std::function<std::shared_ptr<Kit::ViewController>()>;
+
+    static void registerWindowController(std::string name, std::string identifier, WindowControllerBuilder builder);
+    static void registerViewController(std::string name, std::string identifier, ViewControllerBuilder builder);
+    static std::shared_ptr<Kit::WindowController> instantiateWindowController(std::string_view name,
+        std::string_view identifier = {});
+    static std::shared_ptr<Kit::ViewController> instantiateViewController(std::string_view name,
+        std::string_view identifier = {});
+
+    static void resetForTesting();
+};
+
+} // namespace Aerlo

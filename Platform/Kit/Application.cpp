@@ -1,0 +1,58 @@
+#include "Platform/Kit/Application.h"
+
+#include "Platform/Foundation/SharedInstance.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace Kit {
+
+namespace {
+
+Foundation::SharedInstance<Application>& instance()
+{
+    static Foundation::SharedInstance<Application> shared;
+    return shared;
+}
+
+} // namespace
+
+Application& Application::shared()
+{
+    return instance().get();
+}
+
+void Application::resetSharedForTesting()
+{
+    instance().resetForTesting();
+}
+
+void Application::runWillTerminateOnce()
+{
+    if (toldDelegate_)
+        return;
+    toldDelegate_ = true;
+    if (willTerminate_)
+        willTerminate_();
+}
+
+void Application::terminate()
+{
+    if (terminating_)
+        return;
+    terminating_ = true;
+    runWillTerminateOnce();
+    if (quit_)
+        quit_();
+    else if (QCoreApplication::instance())
+        QCoreApplication::exit(0);
+}
+
+void Application::activate(bool)
+{
+    ++activations_;
+    if (QWidget* window = QApplication::activeWindow())
+        window->raise();
+}
+
+} // namespace Kit

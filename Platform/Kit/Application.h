@@ -1,0 +1,42 @@
+#pragma once
+
+#include <functional>
+
+namespace Kit {
+
+enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
+
+// The running application: its activation and its one orderly way out. terminate() tells the delegate
+// (once, whoever asks and however often), then leaves: by the Qt event loop when one runs, else by the
+// quit handler a test or the program sets. Main thread only.
+class Application {
+public:
+    static Application& shared();
+    static void resetSharedForTesting();
+
+    // The delegate's applicationWillTerminate.
+    void setWillTerminate(std::function<void()> handler) { willTerminate_ = std::move(handler); }
+    // How the process leaves once the delegate is done (exit code 0); default: the Qt loop quits.
+    void setQuitHandler(std::function<void()> handler) { quit_ = std::move(handler); }
+
+    void terminate();
+    // The delegate's part of terminate() alone, once (the Qt loop ending by itself asks for this).
+    void runWillTerminateOnce();
+    bool isTerminating() const { return terminating_; }
+
+    ActivationPolicy activationPolicy() const { return policy_; }
+    void setActivationPolicy(ActivationPolicy policy) { policy_ = policy; }
+    // Brings the application's windows forward.
+    void activate(bool ignoringOtherApps);
+    int activationCount() const { return activations_; }
+
+private:
+    std::function<void()> willTerminate_;
+    std::function<void()> quit_;
+    bool terminating_ = false;
+    bool toldDelegate_ = false;
+    ActivationPolicy policy_ = ActivationPolicy::accessory;
+    int activations_ = 0;
+};
+
+} // namespace Kit

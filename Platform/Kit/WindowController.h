@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Platform/Kit/Window.h"
+
+#include <memory>
+
+namespace Kit {
+
+class ViewController;
+
+// Owns a window and the controller of its content: showWindow puts the content view in, tells the
+// controller it appears and orders the window front; close tells it it disappears.
+class WindowController : public WindowDelegate {
+public:
+    WindowController() = default;
+    explicit WindowController(std::unique_ptr<Window> window) : window_(std::move(window)) {}
+    ~WindowController() override;
+    WindowController(const WindowController&) = delete;
+    WindowController& operator=(const WindowController&) = delete;
+
+    Window* window() const { return window_.get(); }
+    // Replaces the window (its delegate is not changed).
+    void setWindow(std::unique_ptr<Window> window);
+    const std::shared_ptr<ViewController>& contentViewController() const { return contentViewController_; }
+    // Sets the controller and makes its view the window's content view.
+    void setContentViewController(std::shared_ptr<ViewController> controller);
+
+    virtual void showWindow();
+    virtual void close();
+    bool isWindowVisible() const;
+
+private:
+    std::unique_ptr<Window> window_;
+    std::shared_ptr<ViewController> contentViewController_;
+};
+
+} // namespace Kit

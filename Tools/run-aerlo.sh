@@ -1,0 +1,54 @@
+#!/bin/sh
+# make run: Aerlo on a simulated machine. Starts smcsim on PROFILE under the root unless one already
+# serves there, and a private Xvfb with the trayer tray when there is no desktop; stops what it started
+# once Aerlo quits.
+set -u
+BUILD=${BUILD:-build}
+PROFILE=${PROFILE:-mbp-m1pro-2fan}
+AERLO_ROOT=${AERLO_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/aerlo/root}
+export AERLO_ROOT
+mkdir -p "$AERLO_ROOT"
+smcsim="$BUILD/bin/smcsim"
+app="$BUILD/Aerlo.app/Contents/MacOS/Aerlo"
+smcsim_pid="" xvfb_pid="" tray_pid="" display_file=""
+
+cleanup() {
+    [ -n "$smcsim_pid" ] && { "$smcsim" ctl stop >/dev/null 2>&1 || kill "$smcsim_pid" 2>/dev/null; }
+    [ -n "$tray_pid" ] && kill "$tray_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$display_file" ] && rm -f "$display_file"
+}
+trap cleanup EXIT
+# Ctrl-C reaches Aerlo too, which quits in order; this script cleans up after it.
+trap ':' INT TERM HUP
+
+if ! "$smcsim" ctl snapshot >/dev/null 2>&1; then
+    "$smcsim" --profile "$PROFILE" &
+    smcsim_pid=$!
+    tries=0
+    until "$smcsim" ctl snapshot >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        [ $tries -gt 50 ] && { echo "smcsim did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    display_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    tries=0
+    until [ -s "$display_file" ]; do
+        tries=$((tries + 1))
+        [ $tries -gt 50 ] && { echo "Xvfb did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    DISPLAY=":$(cat "$display_file")"
+    export DISPLAY
+    echo "Aerlo runs on the private display $DISPLAY"
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
+    tray_pid=$!
+    sleep 0.5
+fi
+
+"$app"
