@@ -10,6 +10,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/QVSlider.h"
+#include "Classes/Views/StoryboardBuilder.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
@@ -208,7 +209,7 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
     card->addSubview(speedLabel);
     card->addSubview(makeLabel({160, 62, 60, 16}, "RPM", 11, Kit::Font::Weight::medium, true));
 
-    slider = std::make_shared<QVSlider>(Kit::Rect {14, 26, width - 28, 24});
+    slider = makeFromStoryboard<QVSlider>(Kit::Rect {14, 26, width - 28, 24});
     slider->setAutoresizingMask(Kit::View::notSizable);
     card->addSubview(slider);
     // Over the bar, opposite the knob; clicks on it reach the slider.

@@ -15,8 +15,9 @@ std::shared_ptr<Kit::WindowController> makeWindowController()
 {
     auto controller = std::make_shared<QVFanSpeedWindowController>();
     auto panel = std::make_shared<Panel>();
-    controller->setContentViewController(panel);
+    // The window takes the panel's size before the panel becomes its content.
     controller->window()->setContentSize(panel->view()->frame().size);
+    controller->setContentViewController(panel);
     return controller;
 }
 
