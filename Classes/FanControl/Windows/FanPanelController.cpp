@@ -72,6 +72,10 @@ const Kit::Colour cardFill = Kit::Colour::dynamic(Kit::Colour::whiteColor(), Kit
 const Kit::Colour cardBorder = Kit::Colour::dynamic(Kit::Colour::black().withAlphaComponent(0.06),
     Kit::Colour::whiteColor().withAlphaComponent(0.08));
 
+// Readable on the bar's fill and on its track alike.
+const Kit::Colour percentColour = Kit::Colour::dynamic(Kit::Colour::black().withAlphaComponent(0.7),
+    Kit::Colour::fromRGB255(150, 150, 158));
+
 } // namespace
 
 FanPanelController::~FanPanelController() = default;
@@ -214,6 +218,7 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
     card->addSubview(slider);
     // Over the bar, opposite the knob; clicks on it reach the slider.
     percent = makeLabel({205, 3, 56, 16}, "0%", 11, Kit::Font::Weight::semibold);
+    percent->setTextColor(percentColour);
     percent->setAutoresizingMask(Kit::View::notSizable);
     slider->addSubview(percent);
 

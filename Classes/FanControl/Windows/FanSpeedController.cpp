@@ -50,6 +50,13 @@ const Kit::Colour boxFill = Kit::Colour::dynamic(Kit::Colour::fromRGB255(236, 23
     Kit::Colour::fromRGB255(44, 44, 50));
 const Kit::Colour choiceFill = Kit::Colour::dynamic(Kit::Colour::whiteColor(), Kit::Colour::fromRGB255(62, 62, 68));
 
+// A per-fan choice's state, shown at once.
+void showChoice(QVCustomButton& button, bool on)
+{
+    button.setState(on ? Kit::StateValue::on : Kit::StateValue::off);
+    button.updateStateAppearance();
+}
+
 } // namespace
 
 FanSpeedController::FanSpeedController() = default;
@@ -101,8 +108,8 @@ std::shared_ptr<Kit::Box> FanSpeedController::makeModeBox(const Kit::Rect& frame
     };
     makeChoice(automatic, LocalizationTable::text("fan.mode.automatic"), 0, 14);
     makeChoice(manual, LocalizationTable::text("fan.mode.manual"), 1, 14 + buttonWidth + 10);
-    automatic->setState(Kit::StateValue::on);
-    manual->setState(Kit::StateValue::off);
+    showChoice(*automatic, true);
+    showChoice(*manual, false);
     return box;
 }
 
@@ -115,6 +122,7 @@ void FanSpeedController::loadView()
                                   void (FanSpeedController::*action)(Kit::Control&)) {
         button = std::make_shared<QVCustomButton>(fromTop(height, width - 168, 16, 112, 26));
         button->setTitle(title);
+        button->setFont(Kit::Font::systemFont(12, Kit::Font::Weight::medium));
         button->setCornerRadius(13);
         button->setBorderWidth(1);
         button->setBorderColor(Kit::Colour::controlAccentColor());
@@ -314,14 +322,14 @@ void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
     Foundation::UserInfo info {{"mode", std::string(forced ? "forced" : "automatic")}};
     if (forced) {
         Console::print("手动模式");
-        automatic.setState(Kit::StateValue::off);
-        manual.setState(Kit::StateValue::on);
+        showChoice(automatic, false);
+        showChoice(manual, true);
         side.slider->setEnabled(true);
         SMCHelper::shared().setFanMode(side.id, 1);
     } else {
         Console::print("自动模式");
-        automatic.setState(Kit::StateValue::on);
-        manual.setState(Kit::StateValue::off);
+        showChoice(automatic, true);
+        showChoice(manual, false);
         side.slider->setDoubleValue(0.0);
         side.slider->setEnabled(false);
         (void)defaults().set(0.0, side.sliderValueKey);
@@ -341,9 +349,9 @@ void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
 void FanSpeedController::showPerFanAutomatic()
 {
     for (const auto& button : {leftFanAutoModeButton, rightFanAutoModeButton})
-        button->setState(Kit::StateValue::on);
+        showChoice(*button, true);
     for (const auto& button : {leftFanManualModeButton, rightFanManualModeButton})
-        button->setState(Kit::StateValue::off);
+        showChoice(*button, false);
 }
 
 // --- the helper ---

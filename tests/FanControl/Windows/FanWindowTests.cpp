@@ -1,0 +1,86 @@
+#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Platform/Kit/View.h"
+#include "tests/FanControl/Windows/FanPanelTest.h"
+
+using namespace Aerlo;
+using namespace Aerlo::Testing;
+
+namespace {
+
+class FanWindowTest : public FanPanelTest {};
+
+TEST_F(FanWindowTest, TheWindowIsTransparentAndHeldByItsController)
+{
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    Kit::Window& window = panelWindow();
+    EXPECT_EQ(window.delegate(), windowController_.get());
+    EXPECT_FALSE(window.isOpaque());
+    EXPECT_TRUE(window.titlebarAppearsTransparent());
+    EXPECT_NE(window.styleMask() & Kit::Window::fullSizeContentView, 0u);
+    EXPECT_EQ(window.contentView(), panel.view());
+    EXPECT_EQ(window.contentView()->frame().size, (Kit::Size {FanSpeedController::width, FanSpeedController::height}));
+    // The controls stay at the top when the panel grows (the sensor popup goes under them).
+    const double segmentFromTop = panel.view()->frame().height() - panel.fanModeSegmented->frame().y();
+    window.setContentSize({FanSpeedController::width, FanSpeedController::height + 400});
+    EXPECT_DOUBLE_EQ(panel.view()->frame().height() - panel.fanModeSegmented->frame().y(), segmentFromTop);
+}
+
+TEST_F(FanWindowTest, AClickElsewhereClosesTheWindowOnce)
+{
+    loadPanel<FanSpeedController>();
+    ASSERT_TRUE(panelWindow().isKeyWindow());
+    console_.clear();
+    Kit::Window other({0, 0, 100, 100}, Kit::Window::titled);
+    other.makeKeyAndOrderFront();
+    EXPECT_FALSE(panelWindow().isVisible());
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"移除FanSpeedController"});
+    // Shown again: the same panel.
+    auto* before = windowController_->contentViewController().get();
+    windowController_->showWindow();
+    EXPECT_TRUE(panelWindow().isVisible());
+    EXPECT_EQ(windowController_->contentViewController().get(), before);
+}
+
+TEST_F(FanWindowTest, TheScenesAreTheTwoPanels)
+{
+    QVFanSpeedWindowController::registerScenes();
+    const auto two = Storyboard::instantiateWindowController("FanSpeedController");
+    const auto one = Storyboard::instantiateWindowController("FanSpeedController", "SingleFanWindowController");
+    const auto* twoPanel = dynamic_cast<const FanSpeedPanel*>(two->contentViewController().get());
+    const auto* onePanel = dynamic_cast<const FanSpeedPanel*>(one->contentViewController().get());
+    ASSERT_TRUE(twoPanel && onePanel);
+    EXPECT_TRUE(twoPanel->isTwoFanPanel());
+    EXPECT_FALSE(onePanel->isTwoFanPanel());
+    EXPECT_NE(dynamic_cast<QVFanSpeedWindowController*>(one.get()), nullptr);
+}
+
+TEST(FanPanelTextTest, PositionsPercentagesAndLimits)
+{
+    struct Case {
+        double speed, min, max, position;
+        const char* percent;
+    };
+    const std::vector<Case> cases {
+        {2999, 0, 5999, 2999.0 / 5999, "49%"},
+        {7000, 0, 5999, 1.0, "100%"},
+        {-5, 0, 5999, 0.0, "0%"},
+        {100, 100, 100, 0.0, "0%"},
+        {200, 100, 100, 0.0, "0%"},
+        {3000, 0, -1, 0.0, "0%"},
+        {std::nan(""), 0, 6000, 0.0, "0%"},
+        {0.6, 0, 100, 0.006, "0%"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.speed);
+        const double p = FanPanelController::position(c.speed, c.min, c.max);
+        EXPECT_DOUBLE_EQ(p, c.position);
+        EXPECT_EQ(FanPanelController::percentText(p), c.percent);
+    }
+    EXPECT_EQ(FanPanelController::limitText(5999.5), "6000");
+    EXPECT_EQ(FanPanelController::limitText(-1), "-1");
+    EXPECT_EQ(FanPanelController::limitText(-0.5), "-1");
+    EXPECT_EQ(FanPanelController::describe(0.5), "0.5");
+    EXPECT_EQ(FanPanelController::describe(2), "2.0");
+}
+
+} // namespace
