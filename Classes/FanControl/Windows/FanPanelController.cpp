@@ -7,6 +7,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Configure/SystemKit/QVSystemHardwareInfo.h"
+#include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/QVSlider.h"
@@ -230,6 +231,14 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
     return card;
 }
 
+FanPanelController::FanSide FanPanelController::leftSide() const
+{
+    return {0, "左边", &leftFanSpeed, &leftFanMinSpeed, &leftFanMaxSpeed, SettingsKey::leftFanPercent,
+        SettingsKey::leftFanSpeedAfterDrag, SettingsKey::leftFanCurrentValue, SettingsKey::leftFanSliderValue,
+        leftFanSlider.get(), leftFanSpeedPercent.get(), leftFanImage.get(), leftSpeedLabel.get(),
+        leftFanMinSpeedTextField.get(), leftFanMaxSpeedTextField.get()};
+}
+
 // --- set-up and appearance ---
 
 void FanPanelController::setUpCorners()
@@ -342,6 +351,47 @@ void FanPanelController::sendMaximumSpeeds()
         SMCHelper::shared().setFanMode(side.id, 1);
     for (const FanSide& side : forced)
         SMCHelper::shared().setFanSpeed(side.id, roundedLimit(*side.maxSpeed));
+}
+
+void FanPanelController::chooseSystemBody()
+{
+    chipTest();
+    customFanModeFlag = false;
+    sendAutomatic();
+    isForcedMode = false;
+    trackEvent("更改风扇模式为：系统模式");
+}
+
+void FanPanelController::applyMaximumBody()
+{
+    chipTest();
+    customFanModeFlag = false;
+    setSlidersEnabled(false);
+    isForcedMode = false;
+    sendMaximumSpeeds();
+    trackEvent("更改风扇模式为：最大转速");
+}
+
+void FanPanelController::chooseManualBody()
+{
+    chipTest();
+    customFanModeFlag = false;
+    isForcedMode = true;
+    sendStoredManualSpeeds();
+    trackEvent("更改风扇模式为：手动模式");
+}
+
+void FanPanelController::chooseCustomBody(bool userChosen)
+{
+    chipTest();
+    if (!QVFanRulesManager::loadFanRules().empty()) {
+        sendAutomatic();
+        isForcedMode = false;
+        customFanModeFlag = true;
+        trackEvent("更改风扇模式为：自定义模式");
+    } else if (userChosen) {
+        showRulesAlert();
+    }
 }
 
 void FanPanelController::sendStoredManualSpeeds()

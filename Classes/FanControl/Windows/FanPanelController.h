@@ -108,6 +108,8 @@ protected:
 
     // The panel's fans, fan 0 first.
     virtual std::vector<FanSide> sides() const = 0;
+    // Fan 0 with the outlets above.
+    FanSide leftSide() const;
     // The class name in the appear and disappear lines.
     virtual std::string_view className() const = 0;
     // The user infos' keys a speed notification must carry, and the line printed when one lacks.
@@ -167,6 +169,14 @@ protected:
     void sendStoredManualSpeeds();
     // The maximum forced on each fan whose maximum is above its minimum.
     void sendMaximumSpeeds();
+    // The bodies both panels share: maximum; the manual choice (flags, stored speeds, event); the custom
+    // choice (every fan automatic and the rules on, or without rules the alert when the user chose it).
+    void chooseSystemBody();
+    void applyMaximumBody();
+    void chooseManualBody();
+    void chooseCustomBody(bool userChosen);
+    // The panel's rules alert; either answer puts the control back on the mode in force.
+    virtual void showRulesAlert() = 0;
     // Automatic for every fan, sliders disabled.
     void sendAutomatic();
     void setSlidersEnabled(bool enabled);

@@ -9,7 +9,6 @@
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
-#include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/FanCustomButton.h"
@@ -182,10 +181,7 @@ void FanSpeedController::viewDidLoad()
 std::vector<FanPanelController::FanSide> FanSpeedController::sides() const
 {
     return {
-        {0, "左边", &leftFanSpeed, &leftFanMinSpeed, &leftFanMaxSpeed, SettingsKey::leftFanPercent,
-            SettingsKey::leftFanSpeedAfterDrag, SettingsKey::leftFanCurrentValue, SettingsKey::leftFanSliderValue,
-            leftFanSlider.get(), leftFanSpeedPercent.get(), leftFanImage.get(), leftSpeedLabel.get(),
-            leftFanMinSpeedTextField.get(), leftFanMaxSpeedTextField.get()},
+        leftSide(),
         {1, "右边", &rightFanSpeed, &rightFanMinSpeed, &rightFanMaxSpeed, SettingsKey::rightFanPercent,
             SettingsKey::rightFanSpeedAfterDrag, SettingsKey::rightFanCurrentValue, SettingsKey::rightFanSliderValue,
             rightFanSlider.get(), rightFanSpeedPercent.get(), rightFanImage.get(), rightSpeedLabel.get(),
@@ -227,12 +223,7 @@ void FanSpeedController::applySystemMode()
 
 void FanSpeedController::applyMaximumMode()
 {
-    chipTest();
-    customFanModeFlag = false;
-    setSlidersEnabled(false);
-    isForcedMode = false;
-    sendMaximumSpeeds();
-    trackEvent("更改风扇模式为：最大转速");
+    applyMaximumBody();
 }
 
 void FanSpeedController::applyManualMode()
@@ -247,33 +238,9 @@ void FanSpeedController::applyCustomMode()
     customFanModeFlag = true;
 }
 
-void FanSpeedController::chooseSystem()
+void FanSpeedController::showRulesAlert()
 {
-    chipTest();
-    customFanModeFlag = false;
-    applySystemMode();
-    isForcedMode = false;
-    trackEvent("更改风扇模式为：系统模式");
-}
-
-void FanSpeedController::chooseManual()
-{
-    chipTest();
-    customFanModeFlag = false;
-    isForcedMode = true;
-    applyManualMode();
-    trackEvent("更改风扇模式为：手动模式");
-}
-
-void FanSpeedController::chooseCustom(bool userChosen)
-{
-    chipTest();
-    if (!QVFanRulesManager::loadFanRules().empty()) {
-        applyCustomMode();
-        trackEvent("更改风扇模式为：自定义模式");
-    } else if (userChosen) {
-        QVAlertManager::showFanRulesAlert([this] { revertToCurrentMode(); }, [this] { revertToCurrentMode(); });
-    }
+    QVAlertManager::showFanRulesAlert([this] { revertToCurrentMode(); }, [this] { revertToCurrentMode(); });
 }
 
 std::string_view FanSpeedController::automaticNotificationName() const

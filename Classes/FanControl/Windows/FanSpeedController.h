@@ -113,10 +113,11 @@ protected:
     {
         handleFanModeChanged(notification);
     }
-    void chooseSystem() override;
+    void chooseSystem() override { chooseSystemBody(); }
     void chooseMaximum() override { applyMaximumMode(); }
-    void chooseManual() override;
-    void chooseCustom(bool userChosen) override;
+    void chooseManual() override { chooseManualBody(); }
+    void chooseCustom(bool userChosen) override { chooseCustomBody(userChosen); }
+    void showRulesAlert() override;
 
 private:
     enum class Side { left, right };

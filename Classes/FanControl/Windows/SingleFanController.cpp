@@ -5,7 +5,6 @@
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
-#include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/QVSlider.h"
@@ -60,10 +59,7 @@ void SingleFanController::viewDidLoad()
 
 std::vector<FanPanelController::FanSide> SingleFanController::sides() const
 {
-    return {{0, "左边", &leftFanSpeed, &leftFanMinSpeed, &leftFanMaxSpeed, SettingsKey::leftFanPercent,
-        SettingsKey::leftFanSpeedAfterDrag, SettingsKey::leftFanCurrentValue, SettingsKey::leftFanSliderValue,
-        leftFanSlider.get(), leftFanSpeedPercent.get(), leftFanImage.get(), leftSpeedLabel.get(),
-        leftFanMinSpeedTextField.get(), leftFanMaxSpeedTextField.get()}};
+    return {leftSide()};
 }
 
 std::string_view SingleFanController::automaticNotificationName() const
@@ -83,25 +79,14 @@ bool SingleFanController::hasNoFan()
 
 void SingleFanController::applySystemMode()
 {
-    if (hasNoFan())
-        return;
-    chipTest();
-    customFanModeFlag = false;
-    sendAutomatic();
-    isForcedMode = false;
-    trackEvent("更改风扇模式为：系统模式");
+    if (!hasNoFan())
+        chooseSystemBody();
 }
 
 void SingleFanController::applyMaximumMode()
 {
-    if (hasNoFan())
-        return;
-    chipTest();
-    customFanModeFlag = false;
-    setSlidersEnabled(false);
-    isForcedMode = false;
-    sendMaximumSpeeds();
-    trackEvent("更改风扇模式为：最大转速");
+    if (!hasNoFan())
+        applyMaximumBody();
 }
 
 void SingleFanController::applyManualMode()
@@ -111,28 +96,19 @@ void SingleFanController::applyManualMode()
 
 void SingleFanController::chooseManual()
 {
-    if (hasNoFan())
-        return;
-    chipTest();
-    customFanModeFlag = false;
-    isForcedMode = true;
-    applyManualMode();
-    trackEvent("更改风扇模式为：手动模式");
+    if (!hasNoFan())
+        chooseManualBody();
 }
 
 void SingleFanController::applyCustomMode(bool userChosen)
 {
-    if (hasNoFan())
-        return;
-    chipTest();
-    if (!QVFanRulesManager::loadFanRules().empty()) {
-        sendAutomatic();
-        isForcedMode = false;
-        customFanModeFlag = true;
-        trackEvent("更改风扇模式为：自定义模式");
-    } else if (userChosen) {
-        QVAlertManager::showSingleFanRulesAlert([this] { revertToCurrentMode(); }, [this] { revertToCurrentMode(); });
-    }
+    if (!hasNoFan())
+        chooseCustomBody(userChosen);
+}
+
+void SingleFanController::showRulesAlert()
+{
+    QVAlertManager::showSingleFanRulesAlert([this] { revertToCurrentMode(); }, [this] { revertToCurrentMode(); });
 }
 
 // --- the slider drag ---

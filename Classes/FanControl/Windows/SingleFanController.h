@@ -50,6 +50,7 @@ protected:
     void chooseMaximum() override { applyMaximumMode(); }
     void chooseManual() override;
     void chooseCustom(bool userChosen) override { applyCustomMode(userChosen); }
+    void showRulesAlert() override;
 
 private:
     // True (after the alert) when there is no fan.
