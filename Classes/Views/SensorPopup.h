@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/App/SensorPopupUpdating.h"
 #include "Classes/Sensors/Sensor_p.h"
 #include "Classes/Views/SensorView.h"
 #include "Platform/Kit/StackView.h"
@@ -15,7 +16,7 @@ namespace Aerlo {
 
 // The live readings under the fan controls: a section per sensor type (a header with the type's name, then a
 // row per reading, grouped by sensor group), without fans. Built once; the values refresh while shown.
-class SensorPopup : public Kit::StackView {
+class SensorPopup : public Kit::StackView, public SensorPopupUpdating {
 public:
     static constexpr double headerHeight = 30;
     static constexpr double headerTitleHeight = 18;
@@ -36,7 +37,7 @@ public:
     virtual void recalculateHeight();
     // Queues on the main queue a refresh of the rows' values from `sensors`, done while the popup is on screen.
     // Any thread.
-    virtual void update(const std::vector<Sensor_p>& sensors);
+    void update(const std::vector<Sensor_p>& sensors) override;
 
     // A 30-high header as wide as given, its title centred in an 18-high field at y 6.
     static std::shared_ptr<Kit::View> makeSectionHeader(const std::string& title, Kit::Point origin, double width);

@@ -45,7 +45,7 @@ ValueSensorView::ValueSensorView(Sensor_p sensor, std::function<void()> callback
 void ValueSensorView::showValue()
 {
     // The letter names the unit the number was converted to, so the two always agree.
-    temperatureUnit_ = temperatureUnitsSetting() == UnitTemperature::fahrenheit ? "F" : "C";
+    temperatureUnit_.assign(1, temperatureUnitsSetting() == UnitTemperature::fahrenheit ? 'F' : 'C');
     std::string text = sensor_.compactValueText();
     if (sensor_.type() == SensorType::temperature)
         text += temperatureUnit_;
@@ -62,15 +62,18 @@ void ValueSensorView::update(const Foundation::Notification& notification)
 void ValueSensorView::layout()
 {
     Kit::StackView::layout();
-    // A row centres its views vertically: the name 16 high, the value as high as its text.
-    const auto centre = [this](Kit::TextField& field, double fieldHeight) {
-        Kit::Rect frame = field.frame();
-        frame.origin.y = (bounds().height() - fieldHeight) / 2;
-        frame.size.height = fieldHeight;
-        field.setFrame(frame);
-    };
-    centre(*labelView_, labelHeight);
-    centre(*valueView_, std::min(bounds().height(), valueView_->intrinsicContentSize().height));
+    // The name is 16 high, centred in the row; the value sits on the name's baseline.
+    Kit::Rect label = labelView_->frame();
+    label.origin.y = (bounds().height() - labelHeight) / 2;
+    label.size.height = labelHeight;
+    labelView_->setFrame(label);
+
+    Kit::Rect value = valueView_->frame();
+    value.size.height = std::min(bounds().height(), valueView_->intrinsicContentSize().height);
+    const double baseline = label.maxY() - labelView_->font().ascender();
+    const double top = std::min(bounds().height(), baseline + valueView_->font().ascender());
+    value.origin.y = std::max(0.0, top - value.height());
+    valueView_->setFrame(value);
 }
 
 void ValueSensorView::mouseEntered(const Kit::Event&)

@@ -167,6 +167,39 @@ TEST_F(CustomButtonTest, PressesSendTheActionOnceAndOnlyWhenReleasedInside)
     EXPECT_EQ(actions, 2);
 }
 
+TEST_F(CustomButtonTest, APressShowsTheActiveLookUntilTheRelease)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    window().displayIfNeeded();
+    advance(0.25);
+    const Snapshot pressed = Snapshot::of(*window().contentView());
+    pressed.save("views", "custom-button-pressed");
+    EXPECT_COLOUR_NEAR(pressed.colourAt({30, 35}), activeFill);
+    input.up(inside);
+    window().displayIfNeeded();
+    advance(0.15);
+    EXPECT_COLOUR_NEAR(Snapshot::of(*window().contentView()).colourAt({30, 35}), normalFill);
+}
+
+TEST_F(CustomButtonTest, APressLostWithoutAReleaseEndsAsOneDraggedOut)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    EXPECT_EQ(button->state(), Kit::StateValue::on);
+    window().orderOut(); // the window goes while the button is pressed
+    EXPECT_FALSE(button->isMouseDown());
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+    window().orderFront();
+    input.up(inside);
+    EXPECT_EQ(actions, 0);
+    EXPECT_EQ(button->state(), Kit::StateValue::off);
+}
+
 TEST_F(CustomButtonTest, ADisabledButtonIsDimmedAndTakesNoClicks)
 {
     auto button = makeButton();
@@ -292,12 +325,13 @@ TEST_F(CustomButtonTest, TheTrackingRectStaysAtTheFirstBounds)
     button->updateTrackingAreas();
     EXPECT_EQ(button->trackingArea().rect(), first);
     std::size_t own = 0;
-    for (const auto& area : button->trackingAreas())
+    for (const auto& area : button->trackingAreas()) {
         if (area->owner() == button.get()) {
             ++own;
             EXPECT_EQ(area->rect(), first);
             EXPECT_EQ(area->options(), 0x41u);
         }
+    }
     EXPECT_EQ(own, 1u);
 
     // Over the grown part the pointer is outside: a press dragged there is cancelled.

@@ -64,6 +64,16 @@ TEST_F(FanButtonTest, AStoryboardBackgroundShowsUntilThePointerHasBeenInAndOut)
     EXPECT_EQ(background(*button), Kit::Colour::clear());
 }
 
+TEST_F(FanButtonTest, TheHoverColourFollowsTheDarkAppearance)
+{
+    auto button = makeButton();
+    window().setAppearance(Kit::Appearance::darkAqua());
+    EventInjector(window()).moveTo(inside);
+    const Snapshot hovered = Snapshot::of(*window().contentView());
+    hovered.save("views", "fan-button-hover-dark");
+    EXPECT_COLOUR_NEAR_TOL(hovered.colourAt({25, 25}), (Kit::Colour {1, 1, 1, 0.10}), 0.01);
+}
+
 TEST_F(FanButtonTest, ABackgroundSetInCodeWhileOutsideLeavesItClear)
 {
     auto button = makeButton();
@@ -102,6 +112,18 @@ TEST_F(FanButtonTest, AClickSendsOneActionAndEndsClear)
     const Snapshot clicked = Snapshot::of(*window().contentView());
     clicked.save("views", "fan-button-after-click");
     EXPECT_LT(clicked.colourAt({25, 25}).alphaComponent(), 0.01);
+}
+
+TEST_F(FanButtonTest, APressLostWithoutAReleaseAlsoEndsClear)
+{
+    auto button = makeButton();
+    EventInjector input(window());
+    input.moveTo(inside);
+    input.down(inside);
+    window().orderOut();
+    EXPECT_FALSE(button->mouseInside);
+    EXPECT_EQ(background(*button), Kit::Colour::clear());
+    EXPECT_EQ(actions, 0);
 }
 
 TEST_F(FanButtonTest, SettersApplyToTheLayer)

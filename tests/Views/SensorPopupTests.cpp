@@ -180,6 +180,10 @@ TEST_F(SensorPopupTest, RowsAre22HighWithTheNameAtTheLeftAndTheValueAtTheRight)
     EXPECT_EQ(values.labelView()->frame().height(), 16);
     EXPECT_LT(values.labelView()->frame().maxX(), values.valueView()->frame().minX() + 0.5);
     EXPECT_NEAR(values.valueView()->frame().maxX(), popupWidth, 0.5);
+    EXPECT_EQ(values.labelView()->frame().y(), 3) << "the name is centred in the row";
+    EXPECT_NEAR(values.labelView()->frame().maxY() - values.labelView()->font().ascender(),
+        values.valueView()->frame().maxY() - values.valueView()->font().ascender(), 1e-9)
+        << "the value sits on the name's baseline";
     ASSERT_EQ(values.trackingAreas().size(), 1u);
     EXPECT_EQ(values.trackingAreas()[0]->rect(), (Kit::Rect {0, 0, popupWidth, 22}));
     EXPECT_EQ(values.trackingAreas()[0]->options(), 0xC1u);
@@ -237,7 +241,7 @@ TEST_F(SensorPopupTest, TheUnitLetterAlwaysNamesTheUnitOfTheNumber)
 
     // Another name changes nothing.
     defaults().set(std::string("fahrenheit"), "temperature_units");
-    popup->list().at("T1").lock()->valueView()->update(Foundation::Notification {"updateInterval"});
+    popup->list().at("T1").lock()->valueView()->update(Foundation::Notification {"updateInterval", nullptr, {}});
     EXPECT_EQ(shown(*popup)[1], "T1 Sensor T1 = 45°C");
 
     // Rows that are gone hear nothing.
@@ -343,9 +347,11 @@ TEST_P(PinnedPopupTest, ShowsTheProfilesReadings)
         for (const auto& [key, weakRow] : popup->list()) {
             const auto row = weakRow.lock();
             ASSERT_TRUE(row);
-            for (const auto& reading : next)
-                if (reading.key() == key)
+            for (const auto& reading : next) {
+                if (reading.key() == key) {
                     EXPECT_EQ(row->valueView()->valueView()->stringValue(), reading.preciseValueText()) << key;
+                }
+            }
         }
     }
     const auto path = std::filesystem::path(AERLO_SOURCE_DIR) / "tests/Views/golden" / (profile + ".json");
