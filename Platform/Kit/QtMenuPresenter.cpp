@@ -55,14 +55,13 @@ bool QtMenuPresenter::popUp(Menu& menu, MenuItem*, Point location, View* view)
         if (Window* window = view->window())
             global = window->convertPointToScreen(inWindow);
     }
-    const double primaryHeight = Screen::primaryForPlacement().frame().height();
     QMenu* qmenu = makeQMenu(menu);
     qmenu->setAttribute(Qt::WA_DeleteOnClose);
     // The run loop tracks events while the menu is open.
     auto tracking = std::make_shared<Foundation::RunLoop::ModeScope>(
         Foundation::RunLoop::main().enterMode(Foundation::RunLoop::Mode::eventTracking));
     QObject::connect(qmenu, &QMenu::aboutToHide, qmenu, [tracking] { tracking->leave(); });
-    qmenu->popup(QtBridge::point(QtBridge::flipped(global, primaryHeight)).toPoint());
+    qmenu->popup(QtBridge::point(Screen::qtPointFromGlobal(global)).toPoint());
     return true;
 }
 

@@ -93,6 +93,18 @@ Rect Screen::qtRectFromGlobal(const Rect& r)
     return {o.x + r.x(), o.y - r.y() - r.height(), r.width(), r.height()};
 }
 
+Rect Screen::globalRectFromQt(const Rect& r)
+{
+    const Point o = qtOrigin();
+    return {r.x() - o.x, o.y - r.y() - r.height(), r.width(), r.height()};
+}
+
+Point Screen::qtPointFromGlobal(Point p)
+{
+    const Point o = qtOrigin();
+    return {o.x + p.x, o.y - p.y};
+}
+
 Point Screen::globalPointFromQt(Point p)
 {
     const Point o = qtOrigin();

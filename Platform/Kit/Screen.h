@@ -57,6 +57,8 @@ public:
     // Global y-up rects and points to Qt's global coordinates and back; without screens the fixed
     // 1440 × 900 main screen stands at Qt's origin.
     static Rect qtRectFromGlobal(const Rect& rect);
+    static Rect globalRectFromQt(const Rect& rect);
+    static Point qtPointFromGlobal(Point point);
     static Point globalPointFromQt(Point point);
     // Replaces the provider (nullptr: Qt's again).
     static void setProvider(std::shared_ptr<Provider> provider);

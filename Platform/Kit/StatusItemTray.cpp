@@ -132,8 +132,7 @@ void StatusItemTray::updatePlace()
     const QRect place = tray_->geometry();
     if (place.isEmpty())
         return;
-    const double primaryHeight = Screen::primaryForPlacement().frame().height();
-    item_.setScreenFrame(QtBridge::flipped(QtBridge::rect(QRectF(place)), primaryHeight));
+    item_.setScreenFrame(Screen::globalRectFromQt(QtBridge::rect(QRectF(place))));
 }
 
 void StatusItemTray::click()

@@ -386,6 +386,7 @@ bool View::isOnScreen() const
 }
 
 double View::alphaValue() const { return layer_->opacity(); }
+ViewAnimator View::animator() { return ViewAnimator(*this); }
 void View::setAlphaValue(double alpha) { layer_->setOpacity(alpha); }
 
 void View::setToolTip(std::string toolTip)

@@ -6,6 +6,7 @@
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
 #include "Platform/Kit/TrackingArea.h"
+#include "Platform/Kit/ViewAnimator.h"
 
 #include <any>
 #include <functional>
@@ -101,6 +102,8 @@ public:
     // The layer's opacity.
     double alphaValue() const;
     void setAlphaValue(double alpha);
+    // Changes through the animator animate in the current animation context.
+    ViewAnimator animator();
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(std::string toolTip);
     const std::string& identifier() const { return identifier_; }

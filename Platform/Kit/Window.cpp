@@ -1,5 +1,6 @@
 #include "Platform/Kit/Window.h"
 
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
@@ -113,6 +114,12 @@ Window::Window(const Rect& contentRect, unsigned styleMask, int, bool)
       styleMask_(styleMask)
 {
     registry().windows.push_back(this);
+    static bool followsApplicationState = false;
+    if (!followsApplicationState && qGuiApp) {
+        followsApplicationState = true;
+        QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp,
+            [](Qt::ApplicationState state) { applicationActivityDidChange(state == Qt::ApplicationActive); });
+    }
     contentHolder_->setParent(widget_.get());
     contentHolder_->show();
     for (auto type : {ButtonType::closeButton, ButtonType::miniaturizeButton, ButtonType::zoomButton}) {
@@ -180,6 +187,8 @@ void Window::setFrame(const Rect& frame, bool display, bool)
     const bool moved = frame.origin != frame_.origin;
     frame_ = frame;
     applyQtGeometry();
+    if (resized)
+        applyInputRect();
     if (resized && contentView_) {
         contentView_->setFrame(Rect({0, 0}, contentSize()));
         contentView_->applyQtGeometry();
@@ -355,6 +364,22 @@ void Window::setIgnoresMouseEvents(bool value)
     widget_->setWindowFlag(Qt::WindowTransparentForInput, value);
 }
 
+void Window::setInputRect(std::optional<Rect> rect)
+{
+    inputRect_ = rect;
+    applyInputRect();
+}
+
+void Window::applyInputRect()
+{
+    if (!inputRect_) {
+        widget_->clearMask();
+        return;
+    }
+    // The window's shape on screen: input outside it goes to what lies behind.
+    widget_->setMask(QtBridge::rect(QtBridge::flipped(*inputRect_, frame_.height())).toAlignedRect());
+}
+
 void Window::setAppearance(std::optional<Appearance> appearance)
 {
     appearance_ = std::move(appearance);
@@ -370,6 +395,7 @@ Appearance Window::effectiveAppearance() const { return appearance_ ? *appearanc
 void Window::orderFront()
 {
     visible_ = true;
+    hiddenByDeactivation_ = false;
     miniaturized_ = false;
     applyQtGeometry();
     widget_->show();
@@ -407,6 +433,7 @@ void Window::close()
 {
     if (delegate_)
         delegate_->windowWillClose(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowWillCloseNotification, this);
     orderOut();
 }
 
@@ -424,6 +451,7 @@ void Window::makeKey()
         widget_->activateWindow();
     if (delegate_)
         delegate_->windowDidBecomeKey(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowDidBecomeKeyNotification, this);
 }
 
 void Window::resignKey()
@@ -434,6 +462,7 @@ void Window::resignKey()
     r.key = nullptr;
     if (delegate_)
         delegate_->windowDidResignKey(*this);
+    Foundation::NotificationCenter::defaultCenter().post(windowDidResignKeyNotification, this);
 }
 
 void Window::mouseDown(const Event&)
@@ -505,6 +534,19 @@ bool Window::isApplicationActive()
 
 void Window::setApplicationActiveForTesting(std::optional<bool> active) { registry().activeOverride = active; }
 
+void Window::applicationActivityDidChange(bool active)
+{
+    for (Window* window : windows()) {
+        if (!active && window->hidesOnDeactivate_ && window->visible_) {
+            window->orderOut();
+            window->hiddenByDeactivation_ = true;
+        } else if (active && window->hiddenByDeactivation_) {
+            window->hiddenByDeactivation_ = false;
+            window->orderFront();
+        }
+    }
+}
+
 // Events.
 
 void Window::sendEvent(const Event& input)
@@ -529,6 +571,9 @@ void Window::sendEvent(const Event& input)
     const bool isMouse = event.type != Event::Type::keyDown && event.type != Event::Type::keyUp
         && event.type != Event::Type::flagsChanged;
     if (isMouse && ignoresMouseEvents_)
+        return;
+    const bool pointerEvent = isMouse && event.type != Event::Type::mouseExited;
+    if (pointerEvent && inputRect_ && !inputRect_->contains(event.locationInWindow) && !mouseDownView_.lock())
         return;
     switch (event.type) {
     case Event::Type::leftMouseDown:

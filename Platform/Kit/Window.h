@@ -5,6 +5,7 @@
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
+#include "Platform/Kit/WindowAnimator.h"
 
 #include <functional>
 #include <memory>
@@ -23,6 +24,11 @@ class Window;
 namespace detail {
 class WindowWidget;
 }
+
+// Posted on Foundation's default centre with the window as the object.
+inline constexpr const char* windowDidBecomeKeyNotification = "NSWindowDidBecomeKeyNotification";
+inline constexpr const char* windowDidResignKeyNotification = "NSWindowDidResignKeyNotification";
+inline constexpr const char* windowWillCloseNotification = "NSWindowWillCloseNotification";
 
 class WindowDelegate {
 public:
@@ -112,8 +118,14 @@ public:
     void setHasShadow(bool value) { hasShadow_ = value; }
     double alphaValue() const { return alpha_; }
     void setAlphaValue(double alpha);
+    // Changes through the animator animate in the current animation context.
+    WindowAnimator animator() { return WindowAnimator(*this); }
     bool ignoresMouseEvents() const { return ignoresMouseEvents_; }
     void setIgnoresMouseEvents(bool value);
+    // Where the window takes the pointer (window coordinates); elsewhere input reaches what lies
+    // behind it (a clear full-screen window around a small box). None: everywhere.
+    std::optional<Rect> inputRect() const { return inputRect_; }
+    void setInputRect(std::optional<Rect> rect);
     bool isMovableByWindowBackground() const { return movableByBackground_; }
     void setMovableByWindowBackground(bool value) { movableByBackground_ = value; }
     bool hidesOnDeactivate() const { return hidesOnDeactivate_; }
@@ -164,6 +176,9 @@ public:
     // The application counts as active while one of its windows is key (tests may fix it).
     static bool isApplicationActive();
     static void setApplicationActiveForTesting(std::optional<bool> active);
+    // The application stopped or started being active: windows that hide on deactivation hide, and
+    // come back when it is active again. Called from Qt's application state.
+    static void applicationActivityDidChange(bool active);
 
     // An unhandled mouse-down on a window movable by its background starts a move.
     void mouseDown(const Event& event) override;
@@ -179,6 +194,7 @@ private:
     friend class detail::WindowWidget;
     void applyQtGeometry();
     void layoutStrip();
+    void applyInputRect();
     void updateTracking(const Event& event);
     void exitAllTrackingAreas(const Event& event);
     // The view that had the mouse down loses it without a release.
@@ -203,6 +219,8 @@ private:
     bool movableByBackground_ = false;
     bool hidesOnDeactivate_ = false;
     bool visible_ = false;
+    bool hiddenByDeactivation_ = false;
+    std::optional<Rect> inputRect_;
     bool miniaturized_ = false;
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;

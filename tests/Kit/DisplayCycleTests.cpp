@@ -121,6 +121,32 @@ TEST_F(DisplayCycleTest, HiddenViewsAndTheirSubviewsDoNotRender)
     EXPECT_COLOUR_NEAR(shot.colourAt({30, 10}), Colour::blue());
 }
 
+TEST_F(DisplayCycleTest, HideAndUnhideReachDescendantsThatDoNotHideThemselves)
+{
+    class Told : public View {
+    public:
+        Told(std::string name, std::vector<std::string>& log) : View(Rect{0, 0, 5, 5}), name_(std::move(name)), log_(log) {}
+        void viewDidHide() override { log_.push_back(name_ + " hide"); }
+        void viewDidUnhide() override { log_.push_back(name_ + " unhide"); }
+
+    private:
+        std::string name_;
+        std::vector<std::string>& log_;
+    };
+    std::vector<std::string> log;
+    auto parent = std::make_shared<Told>("parent", log);
+    auto shown = std::make_shared<Told>("shown", log);
+    auto hidden = std::make_shared<Told>("hidden", log);
+    hidden->setHidden(true);
+    log.clear();
+    parent->addSubview(shown);
+    parent->addSubview(hidden);
+    parent->setHidden(true);
+    parent->setHidden(true);
+    parent->setHidden(false);
+    EXPECT_EQ(log, (std::vector<std::string>{"parent hide", "shown hide", "parent unhide", "shown unhide"}));
+}
+
 TEST_F(DisplayCycleTest, SubviewsOwnershipAndRemoval)
 {
     auto parent = std::make_shared<View>(Rect{0, 0, 40, 20});

@@ -1,3 +1,4 @@
+#include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Panel.h"
 #include "Platform/Kit/Popover.h"
 #include "Platform/Kit/Screen.h"
@@ -95,6 +96,18 @@ TEST_F(WindowTest, KeyWindowAndDelegate)
         (std::vector<std::string>{"becomeKey", "resignKey", "becomeKey", "move", "resize", "willClose", "resignKey"}));
 }
 
+TEST_F(WindowTest, KeyAndCloseAreAlsoPosted)
+{
+    std::vector<std::string> names;
+    Window window(Rect{0, 0, 100, 100}, Window::titled);
+    auto token = Foundation::NotificationCenter::defaultCenter().addObserver(
+        "", &window, [&](const Foundation::Notification& n) { names.push_back(n.name); });
+    window.makeKeyAndOrderFront();
+    window.close();
+    EXPECT_EQ(names, (std::vector<std::string>{"NSWindowDidBecomeKeyNotification", "NSWindowWillCloseNotification",
+                         "NSWindowDidResignKeyNotification"}));
+}
+
 TEST_F(WindowTest, StandardButtonsActOnTheWindow)
 {
     Recorder recorder;
@@ -145,6 +158,31 @@ TEST_F(WindowTest, LevelBackgroundAndRendering)
     EXPECT_TRUE(log.empty());
 }
 
+TEST_F(WindowTest, InputRectLetsThePointerThroughElsewhere)
+{
+    std::vector<std::string> log;
+    class Clicked : public View {
+    public:
+        Clicked(std::vector<std::string>& log) : View(Rect{0, 0, 100, 100}), log_(log) {}
+        void mouseDown(const Event& e) override { log_.push_back("down " + std::to_string(int(e.locationInWindow.x))); }
+        void mouseUp(const Event& e) override { log_.push_back("up " + std::to_string(int(e.locationInWindow.x))); }
+        std::vector<std::string>& log_;
+    };
+    Window window(Rect{0, 0, 100, 100}, Window::borderless);
+    window.contentView()->addSubview(std::make_shared<Clicked>(log));
+    window.setInputRect(Rect{10, 10, 20, 20});
+    EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 70, 20, 20));
+    Testing::EventInjector input(window);
+    input.click({5, 5});
+    input.down({15, 15});
+    input.up({50, 50}); // a press that began inside ends where it ends
+    EXPECT_EQ(log, (std::vector<std::string>{"down 15", "up 50"}));
+    window.setFrame({0, 0, 100, 200}, false);
+    EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 170, 20, 20));
+    window.setInputRect(std::nullopt);
+    EXPECT_TRUE(window.qtWidget()->mask().isEmpty());
+}
+
 TEST_F(WindowTest, CenterAndConversions)
 {
     Window window(Rect{0, 0, 440, 276}, Window::borderless);
@@ -154,6 +192,22 @@ TEST_F(WindowTest, CenterAndConversions)
     EXPECT_EQ(window.convertRectToScreen({1, 2, 3, 4}), (Rect{501, 402, 3, 4}));
     EXPECT_EQ(window.screen()->frame(), (Rect{0, 0, 1440, 900}));
     EXPECT_EQ(window.backingScaleFactor(), 1);
+}
+
+TEST_F(WindowTest, WindowsThatHideOnDeactivationComeBack)
+{
+    Panel panel(Rect{0, 0, 100, 100}, Window::borderless);
+    Window plain(Rect{0, 0, 100, 100}, Window::borderless);
+    Panel closed(Rect{0, 0, 100, 100}, Window::borderless);
+    panel.orderFront();
+    plain.orderFront();
+    Window::applicationActivityDidChange(false);
+    EXPECT_FALSE(panel.isVisible());
+    EXPECT_TRUE(plain.isVisible());
+    EXPECT_FALSE(closed.isVisible());
+    Window::applicationActivityDidChange(true);
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_FALSE(closed.isVisible());
 }
 
 TEST_F(WindowTest, Panels)

@@ -204,8 +204,12 @@ TEST_F(ViewAnimationsTest, CornerRadiusBackgroundAndSubviews)
 TEST_F(ViewAnimationsTest, AnimatedViewAtThreeTimes)
 {
     Kit::Window window(Rect{0, 0, 80, 80}, Kit::Window::borderless);
+    window.setBackgroundColor(Kit::Colour::clear());
     auto fan = std::make_shared<View>(Rect{20, 20, 40, 40});
     fan->layer().setBackgroundColor(Kit::Colour::red());
+    // One rounded corner (the bottom left) shows where the turn has got to.
+    fan->layer().setCornerRadius(12);
+    fan->layer().setMaskedCorners(Kit::minXMinYCorner);
     auto blade = std::make_shared<View>(Rect{18, 0, 4, 20});
     blade->layer().setBackgroundColor(Kit::Colour::blue());
     fan->addSubview(blade);
@@ -218,6 +222,10 @@ TEST_F(ViewAnimationsTest, AnimatedViewAtThreeTimes)
         // The blade hangs down from the centre at first and turns counter-clockwise by 90° each step.
         const Kit::Point bladeTip[3] = {{40, 24}, {56, 40}, {40, 56}};
         EXPECT_COLOUR_NEAR(shot.colourAt(bladeTip[step]), Kit::Colour::blue()) << step;
+        // The rounded corner turns from the bottom left to the bottom right, then the top right.
+        const Kit::Point roundCorner[3] = {{20.5, 20.5}, {59.5, 20.5}, {59.5, 59.5}};
+        EXPECT_EQ(shot.alphaAt(roundCorner[step]), 0) << step;
+        EXPECT_COLOUR_NEAR(shot.colourAt({20.5, 59.5}), Kit::Colour::red()) << step;
         advance(0.25);
     }
     EXPECT_TRUE(Kit::AnimationClock::shared().isTicking());

@@ -1,6 +1,7 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/AnimationContext.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/Screen.h"
@@ -49,6 +50,7 @@ void KitTest::SetUp()
     driver_ = std::make_unique<Foundation::ManualRunLoopDriver>();
     Snapshot::takeRecent();
     AnimationClock::shared().resetForTesting();
+    AnimationContext::resetForTesting();
     Appearance::resetForTesting();
     Event::setMouseLocationForTesting(std::nullopt);
     Window::setApplicationActiveForTesting(std::nullopt);
@@ -67,6 +69,7 @@ void KitTest::TearDown()
                 / (base + (i ? "-" + std::to_string(i) : "") + ".png"));
     }
     AnimationClock::shared().resetForTesting();
+    AnimationContext::resetForTesting();
     Screen::setProvider(nullptr);
     Event::setMouseLocationForTesting(std::nullopt);
     Window::setApplicationActiveForTesting(std::nullopt);
