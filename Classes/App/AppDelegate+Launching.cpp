@@ -35,16 +35,6 @@ using Foundation::Console;
 constexpr std::string_view fanSpeedStoryboard = "FanSpeedController";
 constexpr std::string_view singleFanIdentifier = "SingleFanWindowController";
 
-// The popup as the control tick refreshes it.
-class PopupForwarder final : public SensorPopupUpdating {
-public:
-    explicit PopupForwarder(std::shared_ptr<SensorPopup> popup) : popup_(std::move(popup)) {}
-    void update(const std::vector<Sensor_p>& sensors) override { popup_->update(sensors); }
-
-private:
-    std::shared_ptr<SensorPopup> popup_;
-};
-
 } // namespace
 
 void AppDelegate::startupStep(std::string_view step)
@@ -168,7 +158,7 @@ void AppDelegate::showFanSpeedWindow()
         Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
             size.height};
         // Kept on the screen (a tray at the bottom edge puts the item near the bottom).
-        Kit::Rect visible = Kit::Screen::primaryForPlacement().visibleFrame();
+        Kit::Rect visible = Kit::Screen::placementMain().visibleFrame();
         for (const auto& screen : Kit::Screen::screens())
             if (screen->frame().intersects(button))
                 visible = screen->visibleFrame();
@@ -219,7 +209,7 @@ void AppDelegate::configureFanSpeedWindow(const std::shared_ptr<Kit::WindowContr
     panelView->addSubview(scrollView);
 
     auto popup = std::make_shared<SensorPopup>(Kit::Rect {0, 0, w - 20, 0});
-    popupView = std::make_shared<PopupForwarder>(popup);
+    popupView = popup;
     popup->setup(sensorsList);
     scrollView->setDocumentView(popup);
     scrollView->contentView().scrollToPoint({0, popup->bounds().height()});

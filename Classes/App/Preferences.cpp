@@ -12,11 +12,8 @@ std::shared_ptr<Preferences> Preferences::make()
     auto preferences = std::make_shared<Preferences>();
     preferences->setWindow(QVToolsKit::makeTransparentWindow());
     preferences->window()->setDelegate(preferences.get());
-    if (auto pane = Storyboard::instantiateViewController("SensorsViewController")) {
-        const Kit::Rect frame = pane->view()->frame();
+    if (auto pane = Storyboard::instantiateViewController("SensorsViewController"))
         preferences->setContentViewController(std::move(pane));
-        preferences->window()->setContentSize(frame.size);
-    }
     return preferences;
 }
 

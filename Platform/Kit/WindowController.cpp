@@ -14,15 +14,23 @@ WindowController::~WindowController()
 void WindowController::setWindow(std::unique_ptr<Window> window)
 {
     window_ = std::move(window);
-    if (window_ && contentViewController_)
-        window_->setContentView(contentViewController_->view());
+    installContent();
 }
 
 void WindowController::setContentViewController(std::shared_ptr<ViewController> controller)
 {
     contentViewController_ = std::move(controller);
-    if (window_ && contentViewController_)
-        window_->setContentView(contentViewController_->view());
+    installContent();
+}
+
+void WindowController::installContent()
+{
+    if (!window_ || !contentViewController_)
+        return;
+    // The window takes the size of the controller's view.
+    const std::shared_ptr<View>& view = contentViewController_->view();
+    window_->setContentSize(view->frame().size);
+    window_->setContentView(view);
 }
 
 void WindowController::showWindow()

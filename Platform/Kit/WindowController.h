@@ -22,7 +22,7 @@ public:
     // Replaces the window (its delegate is not changed).
     void setWindow(std::unique_ptr<Window> window);
     const std::shared_ptr<ViewController>& contentViewController() const { return contentViewController_; }
-    // Sets the controller and makes its view the window's content view.
+    // Sets the controller and makes its view the window's content view, the window sized to it.
     void setContentViewController(std::shared_ptr<ViewController> controller);
 
     virtual void showWindow();
@@ -30,6 +30,8 @@ public:
     bool isWindowVisible() const;
 
 private:
+    void installContent();
+
     std::unique_ptr<Window> window_;
     std::shared_ptr<ViewController> contentViewController_;
 };

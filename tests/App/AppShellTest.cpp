@@ -1,0 +1,84 @@
+#include "tests/App/AppShellTest.h"
+
+#include "Classes/App/QVAlertManager.h"
+#include "Classes/App/QVAppRunningChecker.h"
+#include "Classes/App/Storyboard.h"
+#include "Platform/Kit/AlertPresenter.h"
+#include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/Application.h"
+#include "Platform/Kit/LayerValue.h"
+#include "Platform/Kit/Screen.h"
+#include "Platform/Kit/StatusBar.h"
+#include "QVToolsKit/TransparentWindow.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
+#include "Platform/Foundation/Bundle.h"
+#include "tests/Support/Kit/KitTest.h"
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace Aerlo;
+
+void AppShellTest::SetUp()
+{
+    Kit::Testing::ensureApplication();
+    ControlCoreTest::SetUp();
+    Kit::AnimationClock::shared().resetForTesting();
+    Kit::Appearance::resetForTesting();
+    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+        {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
+    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    Kit::AlertPresenter::setShared(alerts_);
+    QVAlertManager::resetForTesting();
+    Storyboard::resetForTesting();
+    Kit::Application::resetSharedForTesting();
+    Kit::Application::shared().setQuitHandler([this] { ++quits_; });
+    QVAppRunningChecker::resetSharedForTesting();
+    // The images and the English texts of the built bundle, in the test's bundle.
+    const std::filesystem::path built = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Resources";
+    std::filesystem::copy(built / "Images", Foundation::Bundle::main().resourcePath() / "Images",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+    std::ifstream table(built / "en.lproj/Localizable.json");
+    LocalizationTable::setTable(nlohmann::json::parse(table).get<std::map<std::string, std::string>>());
+    // The real status item and popup, once start-up makes them.
+    delegate_->statusItem.reset();
+    delegate_->popupView.reset();
+}
+
+void AppShellTest::TearDown()
+{
+    delegate_.reset();
+    QVAppRunningChecker::resetSharedForTesting();
+    Kit::Application::resetSharedForTesting();
+    Storyboard::resetForTesting();
+    QVAlertManager::resetForTesting();
+    Kit::AlertPresenter::setShared(nullptr);
+    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    Kit::Screen::setProvider(nullptr);
+    Kit::AnimationClock::shared().resetForTesting();
+    LocalizationTable::setTable(std::nullopt);
+    ControlCoreTest::TearDown();
+}
+
+void AppShellTest::registerStandInScenes(Kit::Size size)
+{
+    const auto scene = [this, size](bool twoFans) {
+        return [this, size, twoFans]() -> std::shared_ptr<Kit::WindowController> {
+            builtScenes_.push_back(twoFans ? "two" : "single");
+            auto controller = std::make_shared<Kit::WindowController>(QVToolsKit::makeTransparentWindow());
+            controller->setContentViewController(std::make_shared<StandInPanel>(twoFans, size));
+            return controller;
+        };
+    };
+    Storyboard::registerWindowController("FanSpeedController", "", scene(true));
+    Storyboard::registerWindowController("FanSpeedController", "SingleFanWindowController", scene(false));
+}
+
+double AppShellTest::iconAngle() const
+{
+    const auto value = statusView().icon->layer().presentation().value("transform.rotation.z");
+    return Kit::LayerValues::number(*value).value();
+}
