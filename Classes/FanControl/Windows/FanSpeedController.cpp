@@ -24,7 +24,9 @@
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/SegmentedControl.h"
 #include "Platform/Kit/TextField.h"
+#include "Platform/Kit/ViewAnimator.h"
 #include "Platform/Kit/Window.h"
+#include "Platform/Kit/WindowAnimator.h"
 
 namespace Aerlo {
 
@@ -115,11 +117,17 @@ std::shared_ptr<Kit::Box> FanSpeedController::makeModeBox(const Kit::Rect& frame
 void FanSpeedController::loadView()
 {
     auto panel = makePanelView({width, height});
-    addHeader(*panel);
+    // The controls on a layer of their own, pinned to the panel's top: the boxes move them in its
+    // coordinates while the window grows or shrinks around them.
+    constexpr double layoutHeight = height + 2 * heightChange;
+    auto layout = std::make_shared<Kit::View>(Kit::Rect {0, height - layoutHeight, width, layoutHeight});
+    layout->setAutoresizingMask(Kit::View::minYMargin);
+    panel->addSubview(layout);
+    addHeader(*layout);
 
     const auto helperButton = [&](std::shared_ptr<QVCustomButton>& button, const std::string& title,
                                   void (FanSpeedController::*action)(Kit::Control&)) {
-        button = std::make_shared<QVCustomButton>(fromTop(height, width - 168, 16, 112, 26));
+        button = std::make_shared<QVCustomButton>(fromTop(layoutHeight, width - 168, 16, 112, 26));
         button->setTitle(title);
         button->setFont(Kit::Font::systemFont(12, Kit::Font::Weight::medium));
         button->setCornerRadius(13);
@@ -129,25 +137,25 @@ void FanSpeedController::loadView()
         button->setActiveTextColor(Kit::Colour::controlAccentColor());
         button->setAutoresizingMask(Kit::View::minYMargin);
         button->setAction({this, action});
-        panel->addSubview(button);
+        layout->addSubview(button);
     };
     helperButton(installFanControlHelper, LocalizationTable::text("helper.install"), &FanSpeedController::installFanHelper);
     helperButton(uninstallFanControlHelper, LocalizationTable::text("helper.uninstall"),
         &FanSpeedController::uninstallHelper);
 
-    leftFanView = makeFanCard(fromTop(height, 12, 94, width - 24, 120), LocalizationTable::text("Left fan"),
+    leftFanView = makeFanCard(fromTop(layoutHeight, 12, 94, width - 24, 120), LocalizationTable::text("Left fan"),
         leftFanImage, leftSpeedLabel, leftFanSlider, leftFanSpeedPercent, leftFanMinSpeedTextField,
         leftFanMaxSpeedTextField, &leftIcon);
-    panel->addSubview(leftFanView);
-    leftFanModeBox = makeModeBox(fromTop(height, 12, 218, width - 24, 76), leftFanAutoModeButton,
+    layout->addSubview(leftFanView);
+    leftFanModeBox = makeModeBox(fromTop(layoutHeight, 12, 218, width - 24, 76), leftFanAutoModeButton,
         leftFanManualModeButton, &FanSpeedController::leftFanModeToggle);
-    panel->addSubview(leftFanModeBox);
-    leftExpandCollapseButton = makeExpandButton(fromTop(height, (width - 44) / 2, 216, 44, 16),
+    layout->addSubview(leftFanModeBox);
+    leftExpandCollapseButton = makeExpandButton(fromTop(layoutHeight, (width - 44) / 2, 216, 44, 16),
         &FanSpeedController::leftFanExpandCollapseClicked);
-    panel->addSubview(leftExpandCollapseButton);
+    layout->addSubview(leftExpandCollapseButton);
 
     // The right fan's card with its expand button under it, moved as one.
-    rightFanView = std::make_shared<Kit::View>(fromTop(height, 12, 236, width - 24, 140));
+    rightFanView = std::make_shared<Kit::View>(fromTop(layoutHeight, 12, 236, width - 24, 140));
     rightFanView->setAutoresizingMask(Kit::View::minYMargin);
     auto rightCard = makeFanCard({0, 20, width - 24, 120}, LocalizationTable::text("Right fan"), rightFanImage,
         rightSpeedLabel, rightFanSlider, rightFanSpeedPercent, rightFanSpeedMinTextField, rightFanSpeedMaxTextField,
@@ -156,13 +164,13 @@ void FanSpeedController::loadView()
     rightExpandCollapseButton = makeExpandButton({(width - 24 - 44) / 2, 2, 44, 16},
         &FanSpeedController::rightFanExpandCollapseClicked);
     rightFanView->addSubview(rightExpandCollapseButton);
-    panel->addSubview(rightFanView);
-    rightFanModeBox = makeModeBox(fromTop(height, 12, 381, width - 24, 76), rightFanAutoModeButton,
+    layout->addSubview(rightFanView);
+    rightFanModeBox = makeModeBox(fromTop(layoutHeight, 12, 381, width - 24, 76), rightFanAutoModeButton,
         rightFanManualModeButton, &FanSpeedController::rightFanModeToggle);
-    panel->addSubview(rightFanModeBox);
+    layout->addSubview(rightFanModeBox);
     for (const auto& moved : std::initializer_list<std::shared_ptr<Kit::View>> {rightFanView, leftExpandCollapseButton,
              rightFanModeBox})
-        restOrigins_.emplace_back(moved, Kit::Point {moved->frame().x(), height - moved->frame().y()});
+        restOrigins_.emplace_back(moved, moved->frame().origin);
     setView(panel);
 }
 
@@ -394,15 +402,15 @@ void FanSpeedController::rightFanExpandCollapseClicked(Kit::Control& sender)
     expandOrCollapse(Side::right, sender);
 }
 
-void FanSpeedController::resizeWindow(int expandedBoxes, int expandedBefore)
+void FanSpeedController::resizeWindow(int expandedBoxes)
 {
     Kit::Window* window = view()->window();
     if (!window)
         return;
-    const Kit::Rect frame = window->frame();
-    const double collapsed = frame.height() - heightChange * expandedBefore;
-    const double newHeight = collapsed + heightChange * expandedBoxes;
-    window->setFrame({frame.x(), frame.maxY() - newHeight, frame.width(), newHeight}, true, true);
+    // The top edge stays while both edges move together, so it can be read at any time.
+    const double top = window->frame().maxY();
+    const double newHeight = collapsedWindowHeight_ + heightChange * expandedBoxes;
+    window->animator().setFrame({window->frame().x(), top - newHeight, window->frame().width(), newHeight}, true);
 }
 
 void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
@@ -418,7 +426,9 @@ void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
     if (auto* button = dynamic_cast<Kit::Button*>(&sender))
         button->setImage(chevron(!collapsing));
 
-    const auto moveBy = [](Kit::View& view, double dy) { view.setFrameOrigin(view.frame().offsetBy(0, dy).origin); };
+    const auto moveBy = [](Kit::View& view, double dy) {
+        view.animator().setFrameOrigin(view.frame().offsetBy(0, dy).origin);
+    };
     if (left) {
         moveBy(*rightFanView, d);
         moveBy(*leftExpandCollapseButton, d);
@@ -429,14 +439,24 @@ void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
     }
     const int before = int(isExpandedLeft) + int(isExpandedRight);
     const int after = before + (collapsing ? -1 : 1);
+    if (Kit::Window* window = view()->window())
+        collapsedWindowHeight_ = window->frame().height() - heightChange * before;
     std::shared_ptr<Kit::Box> box = left ? leftFanModeBox : rightFanModeBox;
-    Kit::AnimationContext::runAnimationGroup(animationDuration,
-        [&] {
+    const unsigned generation = animationGeneration_;
+    Kit::AnimationContext::runAnimationGroup(
+        [&](Kit::AnimationContext& context) {
+            context.setDuration(animationDuration);
             Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + 0.01,
-                [box, collapsing] { box->setHidden(collapsing); });
-            resizeWindow(after, before);
+                [this, box, collapsing, generation] {
+                    if (generation == animationGeneration_)
+                        box->animator().setHidden(collapsing);
+                });
+            resizeWindow(after);
         },
-        [this, left] {
+        [this, left, generation] {
+            // A fold in between has settled everything already.
+            if (generation != animationGeneration_)
+                return;
             if (left)
                 isExpandedLeft = !isExpandedLeft;
             else
@@ -447,7 +467,6 @@ void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
 
 void FanSpeedController::foldModeBoxes()
 {
-    const int before = int(isExpandedLeft) + int(isExpandedRight);
     if (isExpandedLeft && isExpandedRight)
         Console::print("--------左、右都已展开---------");
     else if (isExpandedRight)
@@ -456,18 +475,23 @@ void FanSpeedController::foldModeBoxes()
         Console::print("--------左边已展开---------");
     else
         Console::print("--------没展开---------");
-    if (before == 0)
+    if (!isExpandedLeft && !isExpandedRight && !isAnimationRunning)
         return;
-    const double panelHeight = view()->frame().height();
-    for (auto& [moved, fromTop] : restOrigins_)
-        moved->setFrameOrigin({fromTop.x, panelHeight - fromTop.y});
+    // Everything at its folded place at once, replacing whatever still moves.
+    ++animationGeneration_;
+    Kit::AnimationContext::runAnimationGroup([&](Kit::AnimationContext& context) {
+        context.setDuration(0);
+        for (auto& [moved, origin] : restOrigins_)
+            moved->animator().setFrameOrigin(origin);
+        leftFanModeBox->animator().setHidden(true);
+        rightFanModeBox->animator().setHidden(true);
+        resizeWindow(0);
+    });
     for (const auto& button : {leftExpandCollapseButton, rightExpandCollapseButton})
         button->setImage(chevron(false));
-    leftFanModeBox->setHidden(true);
-    rightFanModeBox->setHidden(true);
     isExpandedLeft = false;
     isExpandedRight = false;
-    resizeWindow(0, before);
+    isAnimationRunning = false;
 }
 
 void FanSpeedController::updateApp()

@@ -125,15 +125,19 @@ private:
     void expandOrCollapse(Side side, Kit::Control& sender);
     // Both boxes folded away in one step, the window at its collapsed height.
     void foldModeBoxes();
-    // The window's frame for `expandedBoxes` shown boxes, its top edge kept.
-    void resizeWindow(int expandedBoxes, int expandedBefore);
+    // The window, through its animator, at the collapsed height and `expandedBoxes` steps, its top kept.
+    void resizeWindow(int expandedBoxes);
     std::shared_ptr<Kit::Box> makeModeBox(const Kit::Rect& frame, std::shared_ptr<QVCustomButton>& automatic,
         std::shared_ptr<QVCustomButton>& manual, void (FanSpeedController::*toggle)(Kit::Control&));
     std::shared_ptr<FanCustomButton> makeExpandButton(const Kit::Rect& frame,
         void (FanSpeedController::*action)(Kit::Control&));
 
     std::optional<Foundation::ObserverToken> appearanceObservation_;
-    // Where the views the boxes push aside stand while both boxes are folded: x, and y down from the top.
+    // The window's height with both boxes folded, taken at each click (no animation runs then).
+    double collapsedWindowHeight_ = 0;
+    // Advanced by a fold, so that the animations it overtook change nothing when they end.
+    unsigned animationGeneration_ = 0;
+    // Where the views the boxes push aside stand while both boxes are folded.
     std::vector<std::pair<std::shared_ptr<Kit::View>, Kit::Point>> restOrigins_;
 };
 

@@ -14,10 +14,7 @@ template <class Panel>
 std::shared_ptr<Kit::WindowController> makeWindowController()
 {
     auto controller = std::make_shared<QVFanSpeedWindowController>();
-    auto panel = std::make_shared<Panel>();
-    // The window takes the panel's size before the panel becomes its content.
-    controller->window()->setContentSize(panel->view()->frame().size);
-    controller->setContentViewController(panel);
+    controller->setContentViewController(std::make_shared<Panel>());
     return controller;
 }
 

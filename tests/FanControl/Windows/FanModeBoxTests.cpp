@@ -43,10 +43,10 @@ protected:
         EXPECT_DOUBLE_EQ(frame.height(), collapsed_.height() + step * boxes);
         EXPECT_DOUBLE_EQ(frame.maxY(), collapsed_.maxY());
     }
-    // A view's distance from the panel's top edge, which autoresizing keeps.
-    static double fromTop(FanSpeedController& panel, const Kit::View& view)
+    // A view's distance from the top edge of the controls' layer (which stays at the panel's top).
+    static double fromTop(FanSpeedController&, const Kit::View& view)
     {
-        return panel.view()->frame().height() - view.frame().y();
+        return view.superview()->frame().height() - view.frame().y();
     }
 
     Kit::Rect collapsed_;
@@ -230,6 +230,30 @@ TEST_F(FanHelperButtonsTest, ConfirmingHandsTheFansBackRemovesTheHelperFoldsTheB
     // The folded panel opens again as it was built.
     clickLeft(panel);
     finish();
+    expectWindowFor(1);
+}
+
+TEST_F(FanHelperButtonsTest, AnUninstallDuringAnAnimationFoldsForGood)
+{
+    FanSpeedController& panel = loadShown();
+    clickLeft(panel);
+    finish();
+    clickRight(panel);
+    advance(0.2);
+    alerts_->enqueue(Kit::AlertScript::button(0));
+    panel.uninstallFanControlHelper->performClick();
+    finish();
+    EXPECT_FALSE(panel.isExpandedLeft);
+    EXPECT_FALSE(panel.isExpandedRight);
+    EXPECT_FALSE(panel.isAnimationRunning);
+    EXPECT_TRUE(panel.leftFanModeBox->isHidden());
+    EXPECT_TRUE(panel.rightFanModeBox->isHidden());
+    expectWindowFor(0);
+    // And the buttons work again from the folded state.
+    panelWindow().orderFront();
+    clickRight(panel);
+    finish();
+    EXPECT_TRUE(panel.isExpandedRight);
     expectWindowFor(1);
 }
 

@@ -20,9 +20,12 @@ TEST_F(FanWindowTest, TheWindowIsTransparentAndHeldByItsController)
     EXPECT_EQ(window.contentView(), panel.view());
     EXPECT_EQ(window.contentView()->frame().size, (Kit::Size {FanSpeedController::width, FanSpeedController::height}));
     // The controls stay at the top when the panel grows (the sensor popup goes under them).
-    const double segmentFromTop = panel.view()->frame().height() - panel.fanModeSegmented->frame().y();
+    Kit::SegmentedControl& control = *panel.fanModeSegmented;
+    const auto fromTop = [&] { return panel.view()->frame().height() - control.convertTo(control.bounds(), nullptr).maxY(); };
+    const double before = fromTop();
+    EXPECT_DOUBLE_EQ(before, 54);
     window.setContentSize({FanSpeedController::width, FanSpeedController::height + 400});
-    EXPECT_DOUBLE_EQ(panel.view()->frame().height() - panel.fanModeSegmented->frame().y(), segmentFromTop);
+    EXPECT_DOUBLE_EQ(fromTop(), before);
 }
 
 TEST_F(FanWindowTest, AClickElsewhereClosesTheWindowOnce)
