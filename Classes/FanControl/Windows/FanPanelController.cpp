@@ -507,26 +507,28 @@ void FanPanelController::handleFansControllerNotification(const Foundation::Noti
         }
         speeds.push_back(found->second);
     }
+    // The limits as they are now, for the display update queued below.
     const std::vector<FanSide> all = sides();
+    std::vector<double> positions;
+    for (std::size_t i = 0; i < all.size() && i < speeds.size(); ++i)
+        positions.push_back(position(static_cast<double>(speeds[i]), *all[i].minSpeed, *all[i].maxSpeed));
     if (recordsSpeedsInSystemMode() && currentFanMode == CurrentFanMode::auto_)
         for (std::size_t i = 0; i < all.size() && i < speeds.size(); ++i)
             *all[i].speed = static_cast<double>(speeds[i]);
-    Foundation::DispatchQueue::main().async([this, speeds] { updateDisplay(speeds); });
+    Foundation::DispatchQueue::main().async([this, speeds, positions] { updateDisplay(speeds, positions); });
 }
 
-void FanPanelController::updateDisplay(const std::vector<long>& speeds)
+void FanPanelController::updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions)
 {
     const std::vector<FanSide> all = sides();
     const double period = notifiedRotationPeriod();
-    std::vector<double> positions;
     for (std::size_t i = 0; i < all.size() && i < speeds.size(); ++i) {
         spin(*all[i].image, speeds[i], period);
         all[i].speedLabel->setStringValue(std::to_string(speeds[i]));
-        positions.push_back(position(static_cast<double>(speeds[i]), *all[i].minSpeed, *all[i].maxSpeed));
     }
     if (isForcedMode)
         return;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
+    for (std::size_t i = 0; i < all.size() && i < positions.size(); ++i) {
         all[i].slider->setDoubleValue(positions[i]);
         all[i].percentLabel->setStringValue(percentText(positions[i]));
     }

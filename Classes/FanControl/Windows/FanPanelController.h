@@ -186,7 +186,7 @@ protected:
     std::vector<Foundation::ObserverToken> observers_;
 
 private:
-    void updateDisplay(const std::vector<long>& speeds);
+    void updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions);
 
     std::shared_ptr<Kit::Menu> moreMenu_;
 };

@@ -1,4 +1,6 @@
+#include "Classes/App/AppDelegate.h"
 #include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Views/FanCustomButton.h"
 #include "Platform/Kit/View.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
@@ -55,6 +57,27 @@ TEST_F(FanWindowTest, TheScenesAreTheTwoPanels)
     EXPECT_TRUE(twoPanel->isTwoFanPanel());
     EXPECT_FALSE(onePanel->isTwoFanPanel());
     EXPECT_NE(dynamic_cast<QVFanSpeedWindowController*>(one.get()), nullptr);
+}
+
+TEST_F(FanWindowTest, TheConfiguredWindowKeepsTheSensorPopupUnderTheControls)
+{
+    setHelperInstalled(true);
+    auto delegate = AppDelegate::make();
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    delegate->fanSpeedWindowController = windowController_;
+    delegate->configureFanSpeedWindow(windowController_);
+    driver().runUntilIdle();
+    const double height = FanSpeedController::height + 400;
+    EXPECT_EQ(panelWindow().contentView()->frame().height(), height);
+    // The right card's bottom stays above the popup's scroll view (its top 20 points into the panel).
+    const auto bottomOf = [](Kit::View& view) { return view.convertTo(view.bounds(), nullptr).minY(); };
+    EXPECT_GE(bottomOf(*panel.rightFanView), 420.0);
+    panel.leftExpandCollapseButton->performClick();
+    advance(0.6);
+    EXPECT_EQ(panelWindow().contentView()->frame().height(), height + FanSpeedController::heightChange);
+    EXPECT_GE(bottomOf(*panel.rightFanView), 420.0);
+    Kit::Testing::Snapshot::of(panelWindow(), 1).save("panels", "two-fan-window-left-box");
+    delegate->fanSpeedWindowController.reset();
 }
 
 TEST(FanPanelTextTest, PositionsPercentagesAndLimits)
