@@ -25,10 +25,8 @@ protected:
 
     FanSpeedController& load()
     {
-        FanSpeedController& panel = loadPanel<FanSpeedController>();
+        FanSpeedController& panel = loadPanelQuietly<FanSpeedController>();
         collapsed_ = panelWindow().frame();
-        takeMessages();
-        console_.clear();
         return panel;
     }
     void clickLeft(FanSpeedController& panel) { panel.leftExpandCollapseButton->performClick(); }

@@ -20,8 +20,11 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/AlertPresenter.h"
+#include "Platform/Kit/Application.h"
 #include "Platform/Kit/Animation.h"
+#include "Platform/Kit/Button.h"
 #include "Platform/Kit/ImageView.h"
+#include "Platform/Kit/Menu.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
 #include "Platform/Kit/SegmentedControl.h"
 #include "Platform/Kit/TextField.h"
@@ -91,6 +94,7 @@ protected:
                 }
                 posts_.push_back(line);
             }));
+        Kit::Application::shared().setQuitHandler([this] { ++quits_; });
         customFanModeFlag = false;
         fanIconRotationDuration = 2.0;
         setFans(2, {0, 5999}, {0, 6000});
@@ -101,6 +105,7 @@ protected:
     void TearDown() override
     {
         windowController_.reset();
+        Kit::Application::resetSharedForTesting();
         observers_.clear();
         Vendors::MSACAnalytics::setSink(nullptr);
         SMCHelper::resetShared();
@@ -153,6 +158,16 @@ protected:
         windowController_->showWindow();
         driver().runUntilIdle();
         return *panel;
+    }
+    // The same, with what loading sent, printed and tracked taken away.
+    template <class Panel>
+    Panel& loadPanelQuietly()
+    {
+        Panel& panel = loadPanel<Panel>();
+        takeMessages();
+        takeEvents();
+        console_.clear();
+        return panel;
     }
     Kit::Window& panelWindow() { return *windowController_->window(); }
 
@@ -212,6 +227,19 @@ protected:
         input.up(at(position));
         driver().runUntilIdle();
     }
+    // A fresh application object told to quit from the panel's more menu; the menu it showed.
+    std::shared_ptr<Kit::Menu> quitThroughMenu(FanPanelController& panel)
+    {
+        Kit::Application::resetSharedForTesting();
+        Kit::Application::shared().setQuitHandler([this] { ++quits_; });
+        quits_ = 0;
+        panel.moreBtnClickted(*panel.moreButton);
+        std::shared_ptr<Kit::Menu> menu = panel.moreMenu();
+        EXPECT_TRUE(menu && menu->numberOfItems() == 4);
+        if (menu && menu->numberOfItems() == 4)
+            menu->itemAt(3)->perform();
+        return menu;
+    }
     static void storeRule()
     {
         QVFanRulesManager::saveFanRules({FanRule {"Any Sensor", 60, "All Fans", 50}});
@@ -226,6 +254,8 @@ protected:
     std::shared_ptr<Kit::ScriptedAlertPresenter> alerts_ = std::make_shared<Kit::ScriptedAlertPresenter>();
     ConsoleCapture console_;
     std::shared_ptr<Kit::WindowController> windowController_;
+    // Times the application was told to quit.
+    int quits_ = 0;
 
 private:
     std::vector<std::shared_ptr<XPC::RecordingTransport>> connections_;

@@ -18,30 +18,8 @@ namespace {
 
 class FanSpeedControllerTest : public FanPanelTest {
 protected:
-    void SetUp() override
-    {
-        FanPanelTest::SetUp();
-        Kit::Application::shared().setQuitHandler([this] { ++quits_; });
-    }
-    void TearDown() override
-    {
-        Kit::Application::resetSharedForTesting();
-        FanPanelTest::TearDown();
-    }
-
-    // The two-fan panel, loaded, with what its loading sent and printed taken away.
-    FanSpeedController& load()
-    {
-        FanSpeedController& panel = loadPanel<FanSpeedController>();
-        takeMessages();
-        takeEvents();
-        console_.clear();
-        return panel;
-    }
-
+    FanSpeedController& load() { return loadPanelQuietly<FanSpeedController>(); }
     static std::int64_t stored(std::string_view key) { return defaults().integer(key); }
-
-    int quits_ = 0;
 };
 
 TEST_F(FanSpeedControllerTest, EachSegmentSendsItsMessagesInOrderAndIsStored)
@@ -285,20 +263,14 @@ TEST_F(FanSpeedControllerTest, QuitHandsBackFansZeroAndOneWheneverThereAreTwoOrM
 {
     for (double count : {2.0, 3.0}) {
         SCOPED_TRACE(count);
-        Kit::Application::resetSharedForTesting();
-        Kit::Application::shared().setQuitHandler([this] { ++quits_; });
-        quits_ = 0;
         fanCount = count;
         FanSpeedController& panel = load();
-        panel.moreBtnClickted(*panel.moreButton);
-        ASSERT_TRUE(panel.moreMenu());
-        const Kit::Menu& menu = *panel.moreMenu();
-        ASSERT_EQ(menu.numberOfItems(), 4);
-        EXPECT_EQ(menu.itemAt(0)->title(), LocalizationTable::text("statusBar.title.setting"));
-        EXPECT_EQ(menu.itemAt(0)->keyEquivalent(), ",");
-        EXPECT_EQ(menu.itemAt(3)->title(), LocalizationTable::text("statusBar.title.quit"));
-        EXPECT_EQ(menu.itemAt(3)->keyEquivalent(), "q");
-        menu.itemAt(3)->perform();
+        const auto menu = quitThroughMenu(panel);
+        ASSERT_TRUE(menu);
+        EXPECT_EQ(menu->itemAt(0)->title(), LocalizationTable::text("statusBar.title.setting"));
+        EXPECT_EQ(menu->itemAt(0)->keyEquivalent(), ",");
+        EXPECT_EQ(menu->itemAt(3)->title(), LocalizationTable::text("statusBar.title.quit"));
+        EXPECT_EQ(menu->itemAt(3)->keyEquivalent(), "q");
         EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
         EXPECT_EQ(quits_, 1);
     }

@@ -16,21 +16,8 @@ protected:
         FanPanelTest::SetUp();
         setFans(1, {0, 6000}, {0, 0});
         setHelperInstalled(true);
-        Kit::Application::shared().setQuitHandler([] {});
     }
-    void TearDown() override
-    {
-        Kit::Application::resetSharedForTesting();
-        FanPanelTest::TearDown();
-    }
-    SingleFanController& load()
-    {
-        SingleFanController& panel = loadPanel<SingleFanController>();
-        takeMessages();
-        takeEvents();
-        console_.clear();
-        return panel;
-    }
+    SingleFanController& load() { return loadPanelQuietly<SingleFanController>(); }
     std::vector<std::string> lines() const { return console_.lines(); }
     bool printed(const std::string& line) const
     {
@@ -178,17 +165,13 @@ TEST_F(SingleFanControllerTest, QuitOnAThreeFanMachineHandsBackFansZeroAndOne)
 {
     for (double count : {1.0, 3.0}) {
         SCOPED_TRACE(count);
-        Kit::Application::resetSharedForTesting();
-        Kit::Application::shared().setQuitHandler([] {});
         fanCount = count;
-        SingleFanController& panel = load();
-        panel.moreBtnClickted(*panel.moreButton);
-        panel.moreMenu()->itemAt(3)->perform();
+        quitThroughMenu(load());
         const std::vector<std::string> expected = count >= 2
             ? std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}
             : std::vector<std::string> {modeMessage(0, 0)};
         EXPECT_EQ(takeMessages(), expected);
-        EXPECT_TRUE(Kit::Application::shared().isTerminating());
+        EXPECT_EQ(quits_, 1);
     }
 }
 
