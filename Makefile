@@ -3,7 +3,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PROFILE ?= mbp-m1pro-2fan
-PACKAGES := g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
+PACKAGES := g++ cmake ninja-build pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
             libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev \
             xvfb trayer xdotool
 

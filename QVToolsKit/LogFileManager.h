@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "QVToolsKit/BasicLogFileManager.h"
 
 #include <source_location>
@@ -11,15 +12,14 @@ namespace QVToolsKit {
 template <class Derived>
 class LogFileManager : public BasicLogFileManager {
 public:
-    // Made on first use; writes to standard output, no category.
-    static Derived& shared()
-    {
-        static Derived instance(LogWriter::standardOutput);
-        return instance;
-    }
+    // Made on first use from any thread; writes to standard output, no category. It stays at one
+    // address for the life of the process (never destroyed at exit, so late lines are safe): callers
+    // may keep the reference for the life of the app.
+    static Derived& shared() { return sharedInstance().get(); }
 
-    // Puts the shared logger back to standard output (tests).
-    static void resetShared() { shared().setWriter(LogWriter::standardOutput); }
+    // Tests, while no other thread logs through it: the shared logger is rebuilt in place, writing to
+    // standard output; references taken before stay valid.
+    static void resetShared() { sharedInstance().resetForTesting(); }
 
     // A logger with the given category writing where the *shared* logger writes now,
     // whichever logger this is called on.
@@ -52,6 +52,14 @@ public:
 
 protected:
     using BasicLogFileManager::BasicLogFileManager;
+
+private:
+    static Foundation::SharedInstance<Derived>& sharedInstance()
+    {
+        static Foundation::SharedInstance<Derived> instance(
+            [](void* storage) { new (storage) Derived(LogWriter::standardOutput); });
+        return instance;
+    }
 };
 
 } // namespace QVToolsKit

@@ -50,8 +50,8 @@ void QVShellManager::forceTerminateProcess(std::int32_t pid)
     options.standardOutput = Process::Output::inherit;
     options.standardError = Process::Output::inherit;
     Process kill("/bin/kill", {"-9", std::to_string(pid)}, options);
-    if (const std::string error = kill.run(); !error.empty()) {
-        Foundation::Console::print(prefix + error);
+    if (const auto launched = kill.run(); !launched) {
+        Foundation::Console::print(prefix + launched.error());
         return;
     }
     kill.waitUntilExit();

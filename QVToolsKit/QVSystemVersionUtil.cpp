@@ -1,8 +1,8 @@
 #include "QVToolsKit/QVSystemVersionUtil.h"
 
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/System/ProcessInfo.h"
 
-#include <charconv>
 
 namespace QVToolsKit {
 
@@ -13,11 +13,7 @@ std::int64_t parsePiece(std::string_view piece)
     // from_chars takes a "-" but not a "+".
     if (piece.size() > 1 && piece.front() == '+' && piece[1] != '-')
         piece.remove_prefix(1);
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(piece.data(), piece.data() + piece.size(), value);
-    if (error != std::errc() || end != piece.data() + piece.size())
-        return 0;
-    return value;
+    return Foundation::decimalNumber<std::int64_t>(piece).value_or(0);
 }
 
 } // namespace

@@ -19,11 +19,12 @@ cleanup() {
     [ -n "$display_file" ] && rm -f "$display_file"
 }
 trap cleanup EXIT
-# Ctrl-C reaches Aerlo too, which quits in order; this script cleans up after it.
+# Ctrl-C reaches Aerlo, which quits in order; the helpers run in sessions of their own so that they
+# outlive its restores, and this script stops them after it.
 trap ':' INT TERM HUP
 
 if ! "$smcsim" ctl snapshot >/dev/null 2>&1; then
-    "$smcsim" --profile "$PROFILE" &
+    setsid "$smcsim" --profile "$PROFILE" &
     smcsim_pid=$!
     tries=0
     until "$smcsim" ctl snapshot >/dev/null 2>&1; do
@@ -35,7 +36,7 @@ fi
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     display_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
+    setsid Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
     xvfb_pid=$!
     tries=0
     until [ -s "$display_file" ]; do
@@ -46,7 +47,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     DISPLAY=":$(cat "$display_file")"
     export DISPLAY
     echo "Aerlo runs on the private display $DISPLAY"
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
+    setsid trayer --edge top --align right --widthtype request --height 24 --SetDockType true >/dev/null 2>&1 &
     tray_pid=$!
     sleep 0.5
 fi

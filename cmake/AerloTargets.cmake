@@ -1,10 +1,19 @@
 # Helpers shared by every area's CMakeLists.
 
-# aerlo_library(NAME <target> [SHARED|STATIC] [OUTPUT_NAME <name>] [LINKS <libs...>] [PUBLIC_LINKS <libs...>])
-# Sources: every .cpp and .h in the calling folder.
+# aerlo_library(NAME <target> [SHARED|STATIC] [OUTPUT_NAME <name>] [LINKS <libs...>] [PUBLIC_LINKS <libs...>]
+#               [SOURCES <files...> | EXCLUDE <files...>])
+# Sources: the SOURCES given, or else every .cpp and .h in the calling folder but those in EXCLUDE.
+# LINKS are private: a dependency is PUBLIC only when a header of the target includes it.
 function(aerlo_library)
-  cmake_parse_arguments(ARG "SHARED;STATIC" "NAME;OUTPUT_NAME" "LINKS;PUBLIC_LINKS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  cmake_parse_arguments(ARG "SHARED;STATIC" "NAME;OUTPUT_NAME" "LINKS;PUBLIC_LINKS;SOURCES;EXCLUDE" ${ARGN})
+  if(ARG_SOURCES)
+    list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    foreach(excluded ${ARG_EXCLUDE})
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
+  endif()
   if(NOT sources)
     # An area with no code yet: an interface target, so that dependents already link.
     add_library(${ARG_NAME} INTERFACE)

@@ -66,10 +66,7 @@ void AppDelegate::applicationDidFinishLaunching()
     startupStep("startUpdaterAndLoginCheck");
 
     startupStep("firstLaunch");
-    if (!defaults.boolValue(SettingsKey::isFirstLaunch)) {
-        registerFirstLaunchDefaults();
-        (void)defaults.set(true, SettingsKey::isFirstLaunch);
-    }
+    registerFirstLaunchDefaultsOnce();
     startupStep("refreshSensors");
     refreshSensors();
     startupStep("tick");

@@ -6,35 +6,15 @@
 #include "Platform/SMC/MachError.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <mutex>
 
 namespace Aerlo {
 
 using Foundation::Console;
 
 namespace {
-
-std::mutex& sharedMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::atomic<SMC*>& sharedInstance()
-{
-    static std::atomic<SMC*> instance{nullptr};
-    return instance;
-}
-
-std::shared_ptr<IOKit::ServiceRegistry>& sharedRegistry()
-{
-    static std::shared_ptr<IOKit::ServiceRegistry> registry;
-    return registry;
-}
 
 std::string decimal(long long value)
 {
@@ -54,14 +34,25 @@ bool allZero(const std::array<std::uint8_t, 32>& bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-// "F" + index + suffix, for the one-digit fan indexes the SMC has keys for.
-std::optional<std::string> fanKey(int fan, std::string_view suffix)
+// The fan's key, or nothing (with a printed line) for an index without keys.
+std::optional<std::string> checkedFanKey(int fan, std::string_view suffix)
 {
     if (fan < 0 || fan > 9) {
         Console::print("Refused fan index " + decimal(fan) + ": fans are numbered 0 to 9");
         return std::nullopt;
     }
-    return "F" + decimal(fan) + std::string(suffix);
+    return SMC::fanKey(fan, suffix);
+}
+
+// The fan's key for writing `rpm`, or nothing (with a printed line) for a bad index or a speed below 0.
+std::optional<std::string> speedKey(int fan, std::string_view suffix, int rpm)
+{
+    auto key = checkedFanKey(fan, suffix);
+    if (key && rpm < 0) {
+        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
+        return std::nullopt;
+    }
+    return key;
 }
 
 bool inRange(std::string_view key, int value, int high)
@@ -86,26 +77,33 @@ bool isByteType(const std::string& type)
 
 } // namespace
 
-// MARK: - Shared instance and connection
+std::function<void(void* storage)> SMC::sharedMaker(std::shared_ptr<IOKit::ServiceRegistry> registry)
+{
+    return [registry = std::move(registry)](void* storage) {
+        SMC* smc = registry ? new (storage) SMC(registry) : new (storage) SMC();
+        smc->isShared_ = true;
+    };
+}
+
+Foundation::SharedInstance<SMC>& SMC::sharedInstance()
+{
+    static Foundation::SharedInstance<SMC> instance(sharedMaker(nullptr));
+    return instance;
+}
 
 SMC& SMC::shared()
 {
-    if (SMC* instance = sharedInstance().load(std::memory_order_acquire))
-        return *instance;
-    std::lock_guard lock(sharedMutex());
-    if (SMC* instance = sharedInstance().load(std::memory_order_relaxed))
-        return *instance;
-    auto* instance = sharedRegistry() ? new SMC(sharedRegistry()) : new SMC();
-    instance->isShared_ = true;
-    sharedInstance().store(instance, std::memory_order_release);
-    return *instance;
+    return sharedInstance().get();
 }
 
 void SMC::resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry)
 {
-    std::lock_guard lock(sharedMutex());
-    delete sharedInstance().exchange(nullptr);
-    sharedRegistry() = std::move(registry);
+    sharedInstance().resetForTesting(sharedMaker(std::move(registry)));
+}
+
+std::string SMC::fanKey(int fan, std::string_view suffix)
+{
+    return "F" + decimal(fan) + std::string(suffix);
 }
 
 SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry())
@@ -158,8 +156,6 @@ kern_return_t SMC::close()
     return result;
 }
 
-// MARK: - Key codes and texts
-
 std::uint32_t SMC::keyCode(std::string_view key)
 {
     std::uint32_t code = 0;
@@ -186,8 +182,6 @@ std::string SMC::latin1ToUTF8(std::string_view bytes)
 {
     return Foundation::UTF8::fromLatin1(bytes);
 }
-
-// MARK: - Exchanges
 
 kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
 {
@@ -249,8 +243,6 @@ std::optional<std::string> SMC::keyAtIndex(std::uint32_t index)
         return std::nullopt;
     return keyString(output.key);
 }
-
-// MARK: - Value codec and key enumeration
 
 std::optional<double> SMC::getValue(std::string_view key)
 {
@@ -315,11 +307,9 @@ std::vector<std::string> SMC::getAllKeys()
     return keys;
 }
 
-// MARK: - Writers
-
 void SMC::setFanMode(int fan, FanMode mode)
 {
-    const auto modeKey = fanKey(fan, "Md");
+    const auto modeKey = checkedFanKey(fan, FanKeySuffix::mode);
     if (!modeKey)
         return;
     const int raw = static_cast<int>(mode);
@@ -371,13 +361,9 @@ void SMC::setFanMode(int fan, FanMode mode)
 
 void SMC::setFanSpeed(int fan, int rpm)
 {
-    const auto maxKey = fanKey(fan, "Mx");
+    const auto maxKey = speedKey(fan, FanKeySuffix::maximumSpeed, rpm);
     if (!maxKey)
         return;
-    if (rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
-        return;
-    }
     const auto readMax = getValue(*maxKey);
     const double max = readMax && std::isfinite(*readMax) ? std::trunc(*readMax) : 4000;
     if (rpm > max) {
@@ -386,7 +372,7 @@ void SMC::setFanSpeed(int fan, int rpm)
     }
 
     SMCVal value;
-    value.key = *fanKey(fan, "Tg");
+    value.key = fanKey(fan, FanKeySuffix::targetSpeed);
     kern_return_t result = read(value);
     if (result != IOKit::kIOReturnSuccess) {
         Console::print("读取风扇值时出错: " + errorText(result, "未知错误"));
@@ -451,15 +437,11 @@ bool SMC::writeFanKey(std::string_view key, const std::vector<std::uint8_t>& byt
 
 void SMC::writeFanKeyBytes(int fan, int rpm)
 {
-    const auto targetKey = fanKey(fan, "Tg");
+    const auto targetKey = speedKey(fan, FanKeySuffix::targetSpeed, rpm);
     if (!targetKey)
         return;
-    if (rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
-        return;
-    }
     const auto bytes = floatBytes(static_cast<float>(rpm));
-    writeFanKey(*targetKey, {bytes.begin(), bytes.end()});
+    static_cast<void>(writeFanKey(*targetKey, {bytes.begin(), bytes.end()})); // this writer reports nothing
 }
 
 bool SMC::writeWithRetry(std::string_view key, int value)

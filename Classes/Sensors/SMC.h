@@ -3,11 +3,13 @@
 #include "Classes/Sensors/FanMode.h"
 #include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCVal.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,10 +26,13 @@ using IOKit::kern_return_t;
 // with the printed line each operation specifies.
 class SMC {
 public:
-    // The process-wide instance, opened on first use from the default service registry.
+    // The process-wide instance, opened on first use from any thread against the default service
+    // registry (or the one resetShared named). It stays at one address, open, for the life of the
+    // process: callers may keep the reference for the life of the app.
     static SMC& shared();
-    // Tests: drops the shared instance (closing it silently) and makes the next shared() open
-    // against `registry` (nullptr: the default registry).
+    // Tests, while no other thread uses the instance: closes the shared connection silently; the next
+    // shared() reopens it in place against `registry` (nullptr: the default registry). References
+    // taken before stay valid and name the reopened instance.
     static void resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
 
     // Opens a connection through the default registry, or through `registry`.
@@ -41,6 +46,18 @@ public:
     // The open connection, 0 when none could be opened.
     IOKit::io_connect_t conn = 0;
 
+    // The endings of the per-fan keys.
+    struct FanKeySuffix {
+        static constexpr std::string_view actualSpeed = "Ac";
+        static constexpr std::string_view minimumSpeed = "Mn";
+        static constexpr std::string_view maximumSpeed = "Mx";
+        static constexpr std::string_view targetSpeed = "Tg";
+        static constexpr std::string_view mode = "Md";
+        static constexpr std::string_view identifier = "ID";
+    };
+    // The key of fan `fan` (0 to 9): "F" + index + suffix, "F0Ac" for fan 0's actual speed.
+    static std::string fanKey(int fan, std::string_view suffix);
+
     // Key codes: four bytes, first character most significant.
     static std::uint32_t keyCode(std::string_view key);
     static std::string keyString(std::uint32_t code);
@@ -53,37 +70,40 @@ public:
 
     // Key information (command 9), then the bytes (command 5). A key that is not four bytes is refused
     // with kIOReturnBadArgument; a size above 32 is clamped to 32.
-    kern_return_t read(SMCVal& value);
+    [[nodiscard]] kern_return_t read(SMCVal& value);
     // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
-    kern_return_t write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes);
+    [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize,
+                                      const std::array<std::uint8_t, 32>& bytes);
     // Command 8: the key at `index`.
-    std::optional<std::string> keyAtIndex(std::uint32_t index);
+    [[nodiscard]] std::optional<std::string> keyAtIndex(std::uint32_t index);
     // Closes the connection (conn becomes 0 whatever the code); prints nothing.
     kern_return_t close();
 
     // The number a key holds; nothing when it cannot be read, is all zero (but the fan-mode keys), has
     // no number type, or is a temperature key at or below noSensorTemperature.
-    std::optional<double> getValue(std::string_view key);
-    std::optional<std::string> getStringValue(std::string_view key);
+    [[nodiscard]] std::optional<double> getValue(std::string_view key);
+    [[nodiscard]] std::optional<std::string> getStringValue(std::string_view key);
     std::vector<std::string> getAllKeys();
 
     // Writers (used by the privileged helper daemon).
     void setFanMode(int fan, FanMode mode);
     void setFanSpeed(int fan, int rpm);
     void resetFanControl();
-    kern_return_t writeFpe2(std::string_view key, int value);
-    bool writeFanKeyChecked(std::string_view key, int value);
-    bool writeFanKey(std::string_view key, const std::vector<std::uint8_t>& bytes);
+    [[nodiscard]] kern_return_t writeFpe2(std::string_view key, int value);
+    [[nodiscard]] bool writeFanKeyChecked(std::string_view key, int value);
+    [[nodiscard]] bool writeFanKey(std::string_view key, const std::vector<std::uint8_t>& bytes);
     void writeFanKeyBytes(int fan, int rpm);
-    bool writeWithRetry(std::string_view key, int value);
-    bool probeChargeKey();
-    std::optional<int> readByteValue(std::string_view key);
+    [[nodiscard]] bool writeWithRetry(std::string_view key, int value);
+    [[nodiscard]] bool probeChargeKey();
+    [[nodiscard]] std::optional<int> readByteValue(std::string_view key);
     void writeBytesValue(std::string_view key, int value);
 
     // The highest "#KEY" count enumerated.
     static constexpr std::uint32_t maxKeyCount = 65536;
 
 private:
+    static Foundation::SharedInstance<SMC>& sharedInstance();
+    static std::function<void(void* storage)> sharedMaker(std::shared_ptr<IOKit::ServiceRegistry> registry);
     void open();
     kern_return_t call(const SMCKeyData& input, SMCKeyData& output);
 

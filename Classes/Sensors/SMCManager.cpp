@@ -4,6 +4,7 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,49 +16,24 @@ namespace Aerlo {
 
 namespace {
 
-std::mutex& sharedMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+using Suffix = SMC::FanKeySuffix;
 
-std::atomic<SMCManager*>& sharedInstance()
+Foundation::SharedInstance<SMCManager>& sharedInstance()
 {
-    static std::atomic<SMCManager*> instance{nullptr};
+    static Foundation::SharedInstance<SMCManager> instance;
     return instance;
-}
-
-// Managers dropped by resetShared stay allocated: references handed out earlier remain valid.
-std::vector<std::unique_ptr<SMCManager>>& retiredManagers()
-{
-    static std::vector<std::unique_ptr<SMCManager>> retired;
-    return retired;
-}
-
-std::string fanKey(int fan, const char* suffix)
-{
-    return "F" + std::to_string(fan) + suffix;
 }
 
 } // namespace
 
 SMCManager& SMCManager::shared()
 {
-    if (SMCManager* manager = sharedInstance().load(std::memory_order_acquire))
-        return *manager;
-    std::lock_guard lock(sharedMutex());
-    if (SMCManager* manager = sharedInstance().load(std::memory_order_relaxed))
-        return *manager;
-    auto* manager = new SMCManager();
-    sharedInstance().store(manager, std::memory_order_release);
-    return *manager;
+    return sharedInstance().get();
 }
 
 void SMCManager::resetShared()
 {
-    std::lock_guard lock(sharedMutex());
-    if (SMCManager* manager = sharedInstance().exchange(nullptr))
-        retiredManagers().emplace_back(manager);
+    sharedInstance().resetForTesting();
 }
 
 SMCManager::SMCManager()
@@ -103,12 +79,12 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
     const int n = static_cast<int>(std::clamp<int64_t>(count, 0, maxFans));
     SMC& smc = SMC::shared();
     for (int i = 0; i < n; ++i) {
-        std::optional<std::string> name = smc.getStringValue(fanKey(i, "ID"));
+        std::optional<std::string> name = smc.getStringValue(SMC::fanKey(i, Suffix::identifier));
         if (!name && count == 2)
             name = localizedText(i == 0 ? "Left fan" : "Right fan");
 
         bool isForced;
-        if (const auto mode = smc.getValue(fanKey(i, "Md")))
+        if (const auto mode = smc.getValue(SMC::fanKey(i, Suffix::mode)))
             isForced = std::isfinite(*mode) && std::trunc(*mode) == 1;
         else
             isForced = forced(i);
@@ -116,13 +92,13 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
         if (!name)
             name = localizedText("Fan") + " #" + std::to_string(i);
 
-        const double minSpeed = smc.getValue(fanKey(i, "Mn")).value_or(1.0);
-        const double maxSpeed = smc.getValue(fanKey(i, "Mx")).value_or(1.0);
-        const double value = smc.getValue(fanKey(i, "Ac")).value_or(0);
+        const double minSpeed = smc.getValue(SMC::fanKey(i, Suffix::minimumSpeed)).value_or(1.0);
+        const double maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(1.0);
+        const double value = smc.getValue(SMC::fanKey(i, Suffix::actualSpeed)).value_or(0);
 
         Fan fan;
         fan.id = i;
-        fan.key = fanKey(i, "Ac");
+        fan.key = SMC::fanKey(i, Suffix::actualSpeed);
         fan.name = std::move(*name);
         fan.minSpeed = minSpeed;
         fan.maxSpeed = maxSpeed;
@@ -150,9 +126,9 @@ void SMCManager::refreshFanSpeeds() const
         double& speed = i == 0 ? fan0Speed : fan1Speed;
         double& minSpeed = i == 0 ? fan0MinSpeed : fan1MinSpeed;
         double& maxSpeed = i == 0 ? fan0MaxSpeed : fan1MaxSpeed;
-        speed = smc.getValue(fanKey(i, "Ac")).value_or(0);
+        speed = smc.getValue(SMC::fanKey(i, Suffix::actualSpeed)).value_or(0);
         minSpeed = 0;
-        maxSpeed = smc.getValue(fanKey(i, "Mx")).value_or(-1);
+        maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(-1);
     }
 }
 

@@ -41,9 +41,11 @@ struct CPUTemperatureMean {
 // Questions about the CPU and the fans, asked of SMC::shared().
 class SMCManager {
 public:
-    // The process-wide manager, made on first use from any thread.
+    // The process-wide manager, made on first use from any thread; it stays at one address for the
+    // life of the process, so callers may keep the reference for the life of the app.
     static SMCManager& shared();
-    // Tests: the next shared() makes a fresh manager.
+    // Tests, while no other thread uses it: the manager is rebuilt fresh in place on the next shared();
+    // references taken before stay valid.
     static void resetShared();
 
     SMCManager();

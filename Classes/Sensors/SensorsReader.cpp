@@ -4,6 +4,8 @@
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorCatalogue.h"
+#include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TextUtilities.h"
 
 #include <algorithm>
 #include <cctype>
@@ -20,16 +22,15 @@ constexpr const char* fastestFan = "Fastest fan";
 constexpr const char* totalSystemConsumption = "Total System Consumption";
 constexpr const char* averageSystemTotal = "Average System Total";
 
-std::mutex& sharedMutex()
+// The slot holds a shared pointer so that tests can set a reader of their own and holders of
+// shared_from_this() keep a reader alive across a reset.
+Foundation::SharedInstance<std::shared_ptr<SensorsReader>>& sharedInstance()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<SensorsReader>& sharedReader()
-{
-    static std::shared_ptr<SensorsReader> reader;
-    return reader;
+    static Foundation::SharedInstance<std::shared_ptr<SensorsReader>> instance([](void* storage) {
+        const auto platform = SystemKit::shared().device.platform;
+        new (storage) std::shared_ptr<SensorsReader>(std::make_shared<SensorsReader>(platform));
+    });
+    return instance;
 }
 
 Sensor_p* firstWithKey(std::vector<Sensor_p>& sensors, std::string_view key)
@@ -92,13 +93,6 @@ Sensor computedSensor(const char* key, SensorGroup group, SensorType type, doubl
     return Sensor{key, key, value, group, type, Platforms::all(), true, false};
 }
 
-std::string lowercased(std::string text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool keptAfterRangeFilter(const Sensor_p& sensor)
 {
     const double value = sensor.value();
@@ -126,22 +120,19 @@ bool isDead(const Sensor_p& sensor)
 
 } // namespace
 
-// MARK: - Shared instance
-
 SensorsReader& SensorsReader::shared()
 {
-    std::lock_guard lock(sharedMutex());
-    auto& reader = sharedReader();
-    if (!reader)
-        reader = std::make_shared<SensorsReader>(SystemKit::shared().device.platform);
-    return *reader;
+    return *sharedInstance().get();
 }
 
 void SensorsReader::resetShared(std::shared_ptr<SensorsReader> reader)
 {
-    std::shared_ptr<SensorsReader> previous;
-    std::lock_guard lock(sharedMutex());
-    previous = std::exchange(sharedReader(), std::move(reader));
+    if (!reader) {
+        sharedInstance().resetForTesting();
+        return;
+    }
+    sharedInstance().resetForTesting([reader](void* storage) { new (storage) std::shared_ptr<SensorsReader>(reader); });
+    sharedInstance().get();
 }
 
 SensorsReader::SensorsReader(std::optional<Platform> platform, const Foundation::Clock& clock)
@@ -161,8 +152,6 @@ double SensorsReader::lastRead() const
     std::lock_guard lock(readMutex_);
     return lastRead_;
 }
-
-// MARK: - List build
 
 std::vector<Sensor_p> SensorsReader::buildSensorList() const
 {
@@ -279,12 +268,10 @@ std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor
     }
     std::erase_if(computed, [](const Sensor_p& sensor) { return !keptAfterRangeFilter(sensor); });
     std::stable_sort(computed.begin(), computed.end(), [](const Sensor_p& a, const Sensor_p& b) {
-        return lowercased(a.key()) < lowercased(b.key());
+        return Foundation::lowercased(a.key()) < Foundation::lowercased(b.key());
     });
     return computed;
 }
-
-// MARK: - Read cycle
 
 void SensorsReader::read()
 {

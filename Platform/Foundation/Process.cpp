@@ -142,10 +142,12 @@ Process::Result Process::run(const std::string& executablePath, const std::vecto
 {
     Process process(executablePath, arguments, options);
     Result result;
-    result.launchError = process.run();
-    result.launched = result.launchError.empty();
-    if (!result.launched)
+    const auto launched = process.run();
+    result.launched = launched.ok();
+    if (!result.launched) {
+        result.launchError = launched.error();
         return result;
+    }
     process.waitUntilExit();
     result.status = process.status_;
     result.reason = process.reason_;
@@ -180,22 +182,26 @@ Process::~Process()
     closeFd(pidFd_);
 }
 
-std::string Process::run()
+Foundation::Result<void> Process::run()
 {
     const std::string failure = "Could not launch " + inQuotes(executablePath_) + ": ";
     if (pid_ > 0)
-        return failure + "it was launched before";
+        return Error(failure + "it was launched before");
+    const auto refuse = [this](std::string text) {
+        launchError_ = text;
+        return Error(std::move(text));
+    };
     const std::optional<std::string> program = ToolMap::resolve(executablePath_);
     if (!program)
-        return launchError_ = failure + "the program is not available on this system";
+        return refuse(failure + "the program is not available on this system");
     const std::string as = *program == executablePath_ ? "" : " (as " + inQuotes(*program) + ")";
 
     if (const auto& directory = options_.currentDirectory; !directory.empty()) {
         struct stat info {};
         const int error = ::stat(directory.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
         if (error != 0)
-            return launchError_ = failure + "the working directory " + inQuotes(directory.string()) + " is not usable: " +
-                                  errorText(error);
+            return refuse(failure + "the working directory " + inQuotes(directory.string()) + " is not usable: " +
+                          errorText(error));
     }
 
     SpawnSetup setup;
@@ -212,7 +218,7 @@ std::string Process::run()
     if ((wantsInput && !makePipe(input)) || (wantsOutput && !makePipe(output)) || (wantsError && !makePipe(error))) {
         const int failed = errno;
         closeAll();
-        return launchError_ = failure + errorText(failed);
+        return refuse(failure + errorText(failed));
     }
 
     auto& actions = setup.actions;
@@ -246,7 +252,7 @@ std::string Process::run()
         ::posix_spawn(&pid, program->c_str(), &actions, &setup.attributes, argvPointers.data(), envpPointers.data());
     if (spawned != 0) {
         closeAll();
-        return launchError_ = "Could not launch " + inQuotes(executablePath_) + as + ": " + errorText(spawned);
+        return refuse("Could not launch " + inQuotes(executablePath_) + as + ": " + errorText(spawned));
     }
 
     launchError_.clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -62,7 +64,7 @@ public:
     using Result = ProcessResult;
 
     // Launches, collects the piped output, waits for the exit.
-    static Result run(const std::string& executablePath, const std::vector<std::string>& arguments,
+    [[nodiscard]] static Result run(const std::string& executablePath, const std::vector<std::string>& arguments,
                       const Options& options = {});
 
     Process() = default;
@@ -80,9 +82,9 @@ public:
     const std::vector<std::string>& arguments() const { return arguments_; }
     const Options& options() const { return options_; }
 
-    // Launches the child. Returns the empty text on success, else why it could not be launched
-    // (the program's path and the system's error text); a Process launches once.
-    std::string run();
+    // Launches the child, or says why it could not be launched (the program's path and the system's
+    // error text); a Process launches once.
+    Foundation::Result<void> run();
     const std::string& launchError() const { return launchError_; }
     bool isLaunched() const { return pid_ > 0; }
     pid_t processIdentifier() const { return pid_; }
@@ -91,7 +93,7 @@ public:
     // Collects the piped output to end of file, then waits for the child to exit.
     void waitUntilExit();
     // The same within `timeoutSeconds`; true when the child has exited. A later wait goes on where this one stopped.
-    bool waitUntilExit(double timeoutSeconds);
+    [[nodiscard]] bool waitUntilExit(double timeoutSeconds);
     // Sends SIGTERM to a child that has not been reaped yet.
     void terminate();
     // Sends the signal (SIGSTOP, SIGCONT, …) to a child that has not been reaped yet.

@@ -1,11 +1,18 @@
 #include "Platform/Foundation/TextUtilities.h"
 
+#include "Platform/Foundation/UTF8.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
+
+#include <cstddef>
+#include <cstdint>
 
 namespace Foundation {
 
 namespace {
+
+constexpr char32_t replacementCharacter = 0xFFFD;
 
 // The text without the code points at either end that pass `test`; an invalid sequence ends the trim.
 template <class Test>
@@ -34,6 +41,25 @@ std::string trimming(std::string_view text, Test test)
     return std::string(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
 }
 
+// Calls `each(codePoint)` along the text, each byte of an ill-formed sequence as one U+FFFD.
+template <class Each>
+void forEachCodePoint(std::string_view text, Each each)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const UTF8::Sequence sequence = UTF8::next(text, at);
+        each(sequence.codePoint.value_or(replacementCharacter));
+        at += sequence.length;
+    }
+}
+
+void append(std::string& out, char32_t c)
+{
+    uint8_t bytes[U8_MAX_LENGTH];
+    int32_t length = 0;
+    U8_APPEND_UNSAFE(bytes, length, static_cast<UChar32>(c));
+    out.append(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+}
+
 } // namespace
 
 std::string trimmed(std::string_view text)
@@ -47,6 +73,43 @@ std::string trimmingControlCharacters(std::string_view text)
         const auto type = u_charType(c);
         return type == U_CONTROL_CHAR || type == U_FORMAT_CHAR;
     });
+}
+
+std::string lowercased(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+std::string decodingUTF8(std::string_view bytes)
+{
+    if (UTF8::isValid(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + 8);
+    forEachCodePoint(bytes, [&out](char32_t c) { append(out, c); });
+    return out;
+}
+
+std::string collapsingWhitespace(std::string_view text)
+{
+    std::string out;
+    bool pendingSpace = false;
+    forEachCodePoint(text, [&](char32_t c) {
+        if (u_isUWhiteSpace(static_cast<UChar32>(c))) {
+            pendingSpace = !out.empty();
+            return;
+        }
+        if (pendingSpace)
+            out += ' ';
+        pendingSpace = false;
+        append(out, c);
+    });
+    return out;
 }
 
 } // namespace Foundation

@@ -1,13 +1,51 @@
 #pragma once
 
+#include <charconv>
+#include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
 
 namespace Foundation {
+
+// Text helpers shared by the whole program, on UTF-8 text.
 
 // White space and newlines (Unicode White_Space) trimmed from both ends of UTF-8 text.
 std::string trimmed(std::string_view text);
 // Control and format characters (Unicode Cc and Cf) trimmed from both ends of UTF-8 text.
 std::string trimmingControlCharacters(std::string_view text);
+// (Both: an invalid sequence ends the trim and stays.)
+
+// ASCII letters lowered; every other byte kept, whatever the locale.
+std::string lowercased(std::string_view text);
+
+// The whole of `text` as a decimal number of type `Number` ("-12", "3.5", "1e3" for floating types),
+// whatever the locale. Nothing for an empty text, a byte left over (white space included), a value
+// out of range, or a floating value that is not finite.
+template <class Number>
+std::optional<Number> decimalNumber(std::string_view text)
+{
+    static_assert(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>);
+    Number value{};
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end)
+        return std::nullopt;
+    if constexpr (std::is_floating_point_v<Number>) {
+        if (!std::isfinite(value))
+            return std::nullopt;
+    }
+    return value;
+}
+
+// Bytes read as UTF-8: each byte of an ill-formed sequence becomes U+FFFD. Never fails; valid text
+// comes back unchanged.
+std::string decodingUTF8(std::string_view bytes);
+
+// The repaired text (decodingUTF8) with white space cut from both ends and each inner run of it
+// replaced by one space.
+std::string collapsingWhitespace(std::string_view text);
 
 } // namespace Foundation

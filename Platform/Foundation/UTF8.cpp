@@ -1,8 +1,45 @@
 #include "Platform/Foundation/UTF8.h"
 
-#include <cstddef>
-
 namespace Foundation {
+
+UTF8::Sequence UTF8::next(std::string_view text, std::size_t at)
+{
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80)
+        return {byte, 1};
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;
+    char32_t value;
+    if (byte >= 0xC2 && byte <= 0xDF) {
+        length = 2;
+        value = byte & 0x1F;
+    } else if (byte >= 0xE0 && byte <= 0xEF) {
+        length = 3;
+        value = byte & 0x0F;
+        if (byte == 0xE0)
+            low = 0xA0;
+        else if (byte == 0xED)
+            high = 0x9F;
+    } else if (byte >= 0xF0 && byte <= 0xF4) {
+        length = 4;
+        value = byte & 0x07;
+        if (byte == 0xF0)
+            low = 0x90;
+        else if (byte == 0xF4)
+            high = 0x8F;
+    } else {
+        return {std::nullopt, 1};
+    }
+    if (at + length > text.size())
+        return {std::nullopt, 1};
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+            return {std::nullopt, 1};
+        value = (value << 6) | (next & 0x3F);
+    }
+    return {value, length};
+}
 
 std::string UTF8::fromLatin1(std::string_view bytes)
 {
@@ -41,39 +78,11 @@ std::optional<std::string> UTF8::toLatin1(std::string_view text)
 
 bool UTF8::isValid(std::string_view text)
 {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        size_t length;
-        unsigned char low = 0x80, high = 0xBF;
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        } else if (byte >= 0xC2 && byte <= 0xDF) {
-            length = 2;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            length = 3;
-            if (byte == 0xE0)
-                low = 0xA0;
-            else if (byte == 0xED)
-                high = 0x9F;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            length = 4;
-            if (byte == 0xF0)
-                low = 0x90;
-            else if (byte == 0xF4)
-                high = 0x8F;
-        } else {
+    for (std::size_t at = 0; at < text.size();) {
+        const Sequence sequence = next(text, at);
+        if (!sequence.codePoint)
             return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
-                return false;
-        }
-        i += length;
+        at += sequence.length;
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/TextUtilities.h"
 
 #include <nlohmann/json.hpp>
 
@@ -68,36 +69,23 @@ std::filesystem::path withSuffix(const std::filesystem::path& file, std::string_
 
 // ---- conversions -------------------------------------------------------------------------------
 
-std::string_view trimmed(std::string_view text)
+// A stored text read as a number or flag: white space cut, then a leading "+" that is not before a sign.
+std::string numberText(std::string_view text)
 {
-    const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
-    while (!text.empty() && space(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && space(text.back()))
-        text.remove_suffix(1);
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+')
-        text.remove_prefix(1);
-    return text;
+    std::string number = trimmed(text);
+    if (number.size() > 1 && number.front() == '+' && number[1] != '-' && number[1] != '+')
+        number.erase(0, 1);
+    return number;
 }
 
 std::optional<std::int64_t> parseInteger(std::string_view text)
 {
-    text = trimmed(text);
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty())
-        return std::nullopt;
-    return value;
+    return decimalNumber<std::int64_t>(numberText(text));
 }
 
 std::optional<double> parseDouble(std::string_view text)
 {
-    text = trimmed(text);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || text.empty() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return decimalNumber<double>(numberText(text));
 }
 
 std::int64_t truncated(double value)
@@ -384,7 +372,7 @@ bool UserDefaults::boolReading(const PropertyListValue& value)
     if (const auto* d = value.asDouble())
         return *d != 0;
     if (const auto* s = value.asString()) {
-        const std::string_view text = trimmed(*s);
+        const std::string text = numberText(*s);
         if (equalsIgnoringCase(text, "yes") || equalsIgnoringCase(text, "true"))
             return true;
     }

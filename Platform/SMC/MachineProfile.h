@@ -107,11 +107,11 @@ public:
     static std::vector<std::string> availableNames();
     // "name[+overlay…]"; a name holding "/" or ending in ".json" is a file path. Prints one line on
     // standard error and gives nothing when a file is missing or invalid.
-    static std::optional<MachineProfile> load(std::string_view spec);
+    [[nodiscard]] static std::optional<MachineProfile> load(std::string_view spec);
     // A profile from JSON text; `error` says what is wrong when nothing is given.
-    static std::optional<MachineProfile> parse(std::string_view json, std::string& error);
+    [[nodiscard]] static std::optional<MachineProfile> parse(std::string_view json, std::string& error);
     // Applies an overlay from JSON text; on failure `error` is set and the profile is unchanged.
-    bool applyOverlay(std::string_view json, std::string& error);
+    [[nodiscard]] bool applyOverlay(std::string_view json, std::string& error);
 };
 
 } // namespace SMCSim

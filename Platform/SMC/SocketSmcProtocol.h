@@ -47,7 +47,7 @@ public:
 
     // One whole frame over a connected socket, header and payload in one sendmsg() (MSG_NOSIGNAL: a
     // gone peer is an error, not a signal). Frames are read by a SocketSmcReader.
-    static bool send(int fd, Op op, std::string_view payload);
+    [[nodiscard]] static bool send(int fd, Op op, std::string_view payload);
     // The op and payload length of a frame header (headerSize bytes), nullopt when malformed.
     static std::optional<std::pair<Op, std::uint32_t>> parseHeader(std::string_view header);
 

@@ -55,7 +55,7 @@ struct ThermalParameters {
     static ThermalParameters forProfile(const MachineProfile& profile);
     // Applies a "thermal" section (a JSON object); on failure `error` says what is wrong and
     // nothing changes.
-    bool apply(std::string_view json, std::string& error);
+    [[nodiscard]] bool apply(std::string_view json, std::string& error);
 
     // The automatic curve's speed for a running fan (min…max, non-decreasing in `hottest`).
     double automaticSpeed(double hottest, double minSpeed, double maxSpeed) const;
@@ -122,7 +122,7 @@ public:
     void keyWritten(std::string_view key, const KeyTable& keys, double now) override;
 
     // Load 0…1 from `now` on. Anything else prints one line and changes nothing.
-    bool setLoad(double load, double now);
+    [[nodiscard]] bool setLoad(double load, double now);
     double load() const;
     // On battery or on power from `now` on.
     void setOnBattery(bool onBattery, double now);

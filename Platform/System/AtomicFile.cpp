@@ -12,9 +12,12 @@ namespace SystemPlatform {
 
 namespace {
 
-std::string failure(std::string_view what, const std::filesystem::path& path, int error)
+using Foundation::Error;
+using Foundation::Result;
+
+Error failure(std::string_view what, const std::filesystem::path& path, int error)
 {
-    return std::string(what) + " \"" + path.string() + "\": " + std::generic_category().message(error);
+    return Error(std::string(what) + " \"" + path.string() + "\": " + std::generic_category().message(error));
 }
 
 bool writeAll(int fd, const char* data, size_t size)
@@ -56,26 +59,26 @@ AtomicFile::AtomicFile(std::filesystem::path destination) : destination_(std::mo
 
 AtomicFile::~AtomicFile() { discard(); }
 
-std::string AtomicFile::stage(std::string_view contents, mode_t mode) { return stageFrom(-1, contents, mode); }
+Result<void> AtomicFile::stage(std::string_view contents, mode_t mode) { return stageFrom(-1, contents, mode); }
 
-std::string AtomicFile::stageCopy(const std::filesystem::path& source, mode_t mode)
+Result<void> AtomicFile::stageCopy(const std::filesystem::path& source, mode_t mode)
 {
     const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return failure("Cannot read", source, errno);
     struct stat attributes {};
-    std::string error;
+    Result<void> staged;
     if (::fstat(fd, &attributes) != 0)
-        error = failure("Cannot read", source, errno);
+        staged = failure("Cannot read", source, errno);
     else if (!S_ISREG(attributes.st_mode))
-        error = "\"" + source.string() + "\" is not a regular file";
+        staged = Error("\"" + source.string() + "\" is not a regular file");
     else
-        error = stageFrom(fd, {}, mode);
+        staged = stageFrom(fd, {}, mode);
     ::close(fd);
-    return error;
+    return staged;
 }
 
-std::string AtomicFile::stageFrom(int sourceFd, std::string_view contents, mode_t mode)
+Result<void> AtomicFile::stageFrom(int sourceFd, std::string_view contents, mode_t mode)
 {
     discard();
     std::string pattern = (destination_.parent_path() / ("." + destination_.filename().string() + ".XXXXXX")).string();
@@ -99,19 +102,19 @@ std::string AtomicFile::stageFrom(int sourceFd, std::string_view contents, mode_
         error = errno;
     }
     if (!written) {
-        const std::string text = failure("Cannot write", temporary_, error);
+        Error text = failure("Cannot write", temporary_, error);
         discard();
         return text;
     }
     return {};
 }
 
-std::string AtomicFile::commit()
+Result<void> AtomicFile::commit()
 {
     if (temporary_.empty())
-        return "Nothing is staged for \"" + destination_.string() + "\"";
+        return Error("Nothing is staged for \"" + destination_.string() + "\"");
     if (::rename(temporary_.c_str(), destination_.c_str()) != 0) {
-        const std::string text = failure("Cannot replace", destination_, errno);
+        Error text = failure("Cannot replace", destination_, errno);
         discard();
         return text;
     }
@@ -124,11 +127,11 @@ std::string AtomicFile::commit()
     return {};
 }
 
-std::string AtomicFile::write(const std::filesystem::path& destination, std::string_view contents, mode_t mode)
+Result<void> AtomicFile::write(const std::filesystem::path& destination, std::string_view contents, mode_t mode)
 {
     AtomicFile file(destination);
-    if (auto error = file.stage(contents, mode); !error.empty())
-        return error;
+    if (auto staged = file.stage(contents, mode); !staged)
+        return staged;
     return file.commit();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -9,7 +11,7 @@ namespace SystemPlatform {
 
 // A file replaced in one step: the new content is staged in a temporary file beside the destination
 // and renamed over it by commit(). A staged file that is not committed is removed.
-// Operations return the empty text on success, else what failed.
+// Operations succeed, or fail with what failed ("Cannot write \"…\": …").
 class AtomicFile {
 public:
     explicit AtomicFile(std::filesystem::path destination);
@@ -18,18 +20,19 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Stages `contents` with the permissions `mode`.
-    std::string stage(std::string_view contents, mode_t mode);
+    Foundation::Result<void> stage(std::string_view contents, mode_t mode);
     // Stages a copy of the regular file `source` with the permissions `mode`, keeping its access and
     // modification times to the nanosecond.
-    std::string stageCopy(const std::filesystem::path& source, mode_t mode);
+    Foundation::Result<void> stageCopy(const std::filesystem::path& source, mode_t mode);
     // Renames the staged file over the destination.
-    std::string commit();
+    Foundation::Result<void> commit();
 
     // stage() and commit() in one.
-    static std::string write(const std::filesystem::path& destination, std::string_view contents, mode_t mode);
+    static Foundation::Result<void> write(const std::filesystem::path& destination,
+                                          std::string_view contents, mode_t mode);
 
 private:
-    std::string stageFrom(int sourceFd, std::string_view contents, mode_t mode);
+    Foundation::Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);
     void discard();
 
     std::filesystem::path destination_;

@@ -2,22 +2,21 @@
 
 #include "Platform/System/DefaultAuthorizationProvider.h"
 
+#include "Platform/Foundation/SharedInstance.h"
+
 #include <algorithm>
-#include <mutex>
 
 namespace SystemPlatform {
 
 namespace {
 
-struct SharedState {
-    std::mutex mutex;
-    std::shared_ptr<AuthorizationProvider> provider;
-};
+using Slot = std::shared_ptr<AuthorizationProvider>;
 
-SharedState& sharedState()
+Foundation::SharedInstance<Slot>& sharedInstance()
 {
-    static SharedState state;
-    return state;
+    static Foundation::SharedInstance<Slot> instance(
+        [](void* storage) { new (storage) Slot(std::make_shared<DefaultAuthorizationProvider>()); });
+    return instance;
 }
 
 } // namespace
@@ -37,18 +36,16 @@ OSStatus AuthorizationProvider::free(const AuthorizationRef& authorization, Auth
 
 std::shared_ptr<AuthorizationProvider> AuthorizationProvider::shared()
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    if (!state.provider)
-        state.provider = std::make_shared<DefaultAuthorizationProvider>();
-    return state.provider;
+    return sharedInstance().get();
 }
 
 void AuthorizationProvider::setShared(std::shared_ptr<AuthorizationProvider> provider)
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    state.provider = std::move(provider);
+    if (!provider) {
+        sharedInstance().resetForTesting();
+        return;
+    }
+    sharedInstance().resetForTesting([provider](void* storage) { new (storage) Slot(provider); });
 }
 
 } // namespace SystemPlatform

@@ -74,9 +74,11 @@ public:
     // Frees the reference: it holds no right afterwards.
     virtual OSStatus free(const AuthorizationRef& authorization, AuthorizationFlags flags);
 
-    // The provider in use; the default one until setShared() is given another.
+    // The provider in use, made on first use from any thread; the default one until setShared() is
+    // given another. It is handed out shared: a caller's copy keeps its provider alive after a change.
     static std::shared_ptr<AuthorizationProvider> shared();
-    // Replaces the provider in use; nullptr goes back to the default one.
+    // Tests, while no other thread asks for the provider: replaces the provider in use; nullptr goes
+    // back to a fresh default one. The previous provider goes when its last holder lets it go.
     static void setShared(std::shared_ptr<AuthorizationProvider> provider);
 };
 

@@ -53,7 +53,7 @@ bool EspeakSpeechSynthesizer::startSpeaking(const std::string& text)
     options.standardOutput = Foundation::Process::Output::discard;
     options.standardError = Foundation::Process::Output::discard;
     auto speech = std::make_unique<Foundation::Process>(*program, arguments, options);
-    if (!speech->run().empty())
+    if (!speech->run().ok())
         return false;
     speech_ = std::move(speech);
     return true;

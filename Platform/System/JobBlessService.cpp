@@ -119,27 +119,27 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
 
     // Both files are staged before anything installed is touched.
     AtomicFile program(installed);
-    if (auto text = program.stageCopy(tool, 0544); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto staged = program.stageCopy(tool, 0544); !staged)
+        return failure(JobBlessErrorCode::internalFailure, staged.error());
     AtomicFile jobFile(HelperPaths::jobFile(label));
-    if (auto text = jobFile.stage(job.json().dump(2) + "\n", 0644); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto staged = jobFile.stage(job.json().dump(2) + "\n", 0644); !staged)
+        return failure(JobBlessErrorCode::internalFailure, staged.error());
 
     if (auto text = stop(label); !text.empty())
         return failure(JobBlessErrorCode::stopFailure, text);
-    if (auto text = program.commit(); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
-    if (auto text = jobFile.commit(); !text.empty())
-        return failure(JobBlessErrorCode::internalFailure, text);
+    if (const auto committed = program.commit(); !committed)
+        return failure(JobBlessErrorCode::internalFailure, committed.error());
+    if (const auto committed = jobFile.commit(); !committed)
+        return failure(JobBlessErrorCode::internalFailure, committed.error());
 
     const DaemonLaunch launch = DaemonProcess::launch(installed, job.environmentVariables, job.standardOutPath);
     if (launch.pid <= 0)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error + ".");
-    if (auto text = AtomicFile::write(HelperPaths::pidFile(label), std::to_string(launch.pid) + "\n", 0644);
-        !text.empty()) {
+    if (const auto written = AtomicFile::write(HelperPaths::pidFile(label), std::to_string(launch.pid) + "\n", 0644);
+        !written) {
         // Nobody could stop a helper without its pid file.
         DaemonProcess::stop(launch.pid, installed, stopTimeoutSeconds);
-        return failure(JobBlessErrorCode::internalFailure, text);
+        return failure(JobBlessErrorCode::internalFailure, written.error());
     }
     return {true, std::nullopt};
 }

@@ -103,7 +103,7 @@ std::optional<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem::path
 
 std::string LaunchDaemonJob::write(const std::filesystem::path& path) const
 {
-    return AtomicFile::write(path, json().dump(2) + "\n", 0644);
+    return AtomicFile::write(path, json().dump(2) + "\n", 0644).error();
 }
 
 } // namespace SystemPlatform

@@ -35,7 +35,7 @@ bool ProcessAudioPlayer::start()
     options.standardOutput = Foundation::Process::Output::discard;
     options.standardError = Foundation::Process::Output::discard;
     auto child = std::make_shared<Foundation::Process>(toolPath, std::vector<std::string>{file_.string()}, options);
-    if (!child->run().empty())
+    if (!child->run().ok())
         return false;
     child_ = child;
     state_ = State::playing;

@@ -18,7 +18,7 @@ bool ProcessURLOpener::open(const Foundation::URL& url)
     options.standardOutput = Foundation::ProcessOutput::discard;
     options.standardError = Foundation::ProcessOutput::discard;
     Foundation::Process process(program_, {url.absoluteString()}, options);
-    if (!process.run().empty())
+    if (!process.run().ok())
         return false;
     if (!process.waitUntilExit(waitSeconds_))
         return true;

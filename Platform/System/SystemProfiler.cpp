@@ -1,5 +1,6 @@
 #include "Platform/System/SystemProfiler.h"
 
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/ActiveMachine.h"
 
@@ -23,14 +24,6 @@ void eraseAll(std::string& text, std::string_view part)
         text.erase(at, part.size());
 }
 
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 // "Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz" → "Intel Core i7-4870HQ" and "2.5 GHz".
 std::pair<std::string, std::string> intelProcessor(std::string brand)
 {
@@ -38,10 +31,10 @@ std::pair<std::string, std::string> intelProcessor(std::string brand)
     eraseAll(brand, "(TM)");
     std::string speed;
     if (const auto at = brand.find('@'); at != std::string::npos) {
-        speed = trimmed(std::string_view(brand).substr(at + 1));
+        speed = Foundation::trimmed(std::string_view(brand).substr(at + 1));
         brand.erase(at);
         if (speed.ends_with("GHz")) {
-            speed = trimmed(std::string_view(speed).substr(0, speed.size() - 3));
+            speed = Foundation::trimmed(std::string_view(speed).substr(0, speed.size() - 3));
             if (speed.find('.') != std::string::npos) {
                 speed.erase(speed.find_last_not_of('0') + 1);
                 if (speed.ends_with('.'))
@@ -52,7 +45,7 @@ std::pair<std::string, std::string> intelProcessor(std::string brand)
     }
     if (const auto at = brand.find(" CPU"); at != std::string::npos)
         brand.erase(at, 4);
-    return {trimmed(brand), speed};
+    return {Foundation::trimmed(brand), speed};
 }
 
 // "16 GB", or MB below a whole GiB.

@@ -61,20 +61,20 @@ public:
     std::size_t bufferedSize() const { return expected_ ? headerLength + payload_.size() : header_.size(); }
 
     // One frame for a JSON object; none when it is not an object, holds invalid UTF-8 or is too long.
-    static std::optional<std::string> encode(const Message& message);
+    [[nodiscard]] static std::optional<std::string> encode(const Message& message);
     static std::string_view describe(DecodeError error);
     // The decoding of one payload (without its length), as the stream decoder does it.
-    static std::optional<Message> decodePayload(std::string_view payload, DecodeError* error = nullptr);
+    [[nodiscard]] static std::optional<Message> decodePayload(std::string_view payload, DecodeError* error = nullptr);
 
     // {"sel":…,"args":…}: a request before a transport gives it its id.
     static Message makeRequest(std::string_view sel, Message args = Message::array());
     static Message makeRequest(std::uint64_t id, std::string_view sel, Message args = Message::array());
     static Message makeReply(std::uint64_t id, const std::optional<std::string>& reply);
     // Strict readers: exactly the keys above with exactly these types, or nothing.
-    static std::optional<Request> parseRequest(const Message& message);
-    static std::optional<Reply> parseReply(const Message& message);
+    [[nodiscard]] static std::optional<Request> parseRequest(const Message& message);
+    [[nodiscard]] static std::optional<Reply> parseReply(const Message& message);
     // A request without its id (as makeRequest(sel, args) builds it), or with one; other keys are refused.
-    static std::optional<Request> parseUnstampedRequest(const Message& message);
+    [[nodiscard]] static std::optional<Request> parseUnstampedRequest(const Message& message);
 
 private:
     void fail(DecodeError error, Result& result);

@@ -42,14 +42,14 @@ public:
     // a live one or any other file is not). `error` gets errno on failure.
     static std::optional<Socket> listen(const std::filesystem::path& path, unsigned mode, int& error);
     // The next pending connection, non-blocking; none when there is none (or it failed).
-    std::optional<Socket> accept() const;
+    [[nodiscard]] std::optional<Socket> accept() const;
 
     // Writes every byte unless the peer is gone or the deadline passes; `error` gets errno on failure.
     WriteResult writeAll(std::string_view bytes, Deadline deadline, int& error) const;
     // One non-blocking read: > 0 bytes read, 0 end of stream, -1 nothing to read now, -2 error.
     ssize_t read(void* buffer, std::size_t size) const;
 
-    std::optional<PeerCredentials> peerCredentials() const;
+    [[nodiscard]] std::optional<PeerCredentials> peerCredentials() const;
 
     // SIGPIPE is ignored from the first socket on (unless the process installed its own handler).
     static void ignoreBrokenPipe();

@@ -12,8 +12,6 @@ namespace {
 
 std::string decimal(long long value) { return std::to_string(value); }
 
-std::string key(int fan, const char* suffix) { return "F" + decimal(fan) + suffix; }
-
 // A reading that is finite and within int's range, or nothing.
 std::optional<double> usable(const std::optional<double>& value)
 {
@@ -65,12 +63,12 @@ std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
 
 std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
 {
-    const auto maximum = usable(smc()->getValue(key(fan, "Mx")));
+    const auto maximum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::maximumSpeed)));
     if (!maximum || *maximum <= 0) {
         problem = "the maximum speed of fan " + decimal(fan) + " cannot be read";
         return std::nullopt;
     }
-    const auto minimum = usable(smc()->getValue(key(fan, "Mn")));
+    const auto minimum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::minimumSpeed)));
     if (!minimum || *minimum < 0) {
         problem = "the minimum speed of fan " + decimal(fan) + " cannot be read";
         return std::nullopt;
@@ -86,7 +84,7 @@ std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
 
 bool FanWriter::isForced(int fan)
 {
-    if (const auto mode = smc()->getValue(key(fan, "Md")); mode && *mode == 1)
+    if (const auto mode = smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::mode)); mode && *mode == 1)
         return true;
     const auto mask = usable(smc()->getValue("FS! "));
     return mask && *mask >= 0 && ((static_cast<unsigned>(*mask) >> fan) & 1u) != 0;
@@ -95,7 +93,7 @@ bool FanWriter::isForced(int fan)
 bool FanWriter::writeTarget(int fan, int rpm)
 {
     smc()->setFanSpeed(fan, rpm);
-    const auto target = smc()->getValue(key(fan, "Tg"));
+    const auto target = smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::targetSpeed));
     // A target of 0 reads as absent.
     return target ? std::fabs(*target - rpm) < 0.5 : rpm == 0;
 }
@@ -131,7 +129,7 @@ std::string FanWriter::setMode(std::int64_t id, std::int64_t mode)
         return problem;
     if (!isForced(fan)) {
         // A fan standing still reads as absent: the clamp then gives its minimum.
-        const double actual = usable(smc()->getValue(key(fan, "Ac"))).value_or(0);
+        const double actual = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::actualSpeed))).value_or(0);
         const int start = std::clamp(static_cast<int>(std::lround(actual)), limits->minimum, limits->maximum);
         if (!writeTarget(fan, start))
             return "the target speed of fan " + decimal(fan) + " could not be written";

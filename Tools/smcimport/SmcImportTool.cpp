@@ -30,8 +30,8 @@ int writeProfile(const ordered_json& profile, const std::filesystem::path& outpu
     std::string error;
     if (!SMCSim::MachineProfile::parse(text, error))
         return failed("the profile would not load: " + error);
-    if (const std::string problem = SystemPlatform::AtomicFile::write(output, text, 0644); !problem.empty())
-        return failed("cannot write " + output.string() + ": " + problem);
+    if (const auto written = SystemPlatform::AtomicFile::write(output, text, 0644); !written)
+        return failed("cannot write " + output.string() + ": " + written.error());
     Console::print("smcimport: wrote " + output.string());
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "Tools/smcimport/SmcTableImporter.h"
 
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Platform/SMC/ValueCodec.h"
 
@@ -114,10 +115,10 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
         throw LineError{"expected \"len [N]\""};
     std::string_view digits = *size;
     digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
-    std::uint32_t length = 0;
-    const auto [end, problem] = std::from_chars(digits.data(), digits.data() + digits.size(), length);
-    if (digits.empty() || problem != std::errc() || end != digits.data() + digits.size() || length > 255)
+    const auto parsed = Foundation::decimalNumber<std::uint32_t>(digits);
+    if (!parsed || *parsed > 255)
         throw LineError{"bad size \"" + std::string(*size) + "\""};
+    const std::uint32_t length = *parsed;
     std::optional<std::string_view> attributes;
     if (!literal(line, at, " attr ") || !(attributes = bracketed(line, at)) || !literal(line, at, " -> "))
         throw LineError{"expected \"attr [AA] -> \""};

@@ -1,5 +1,7 @@
 #include "Tools/smcsim/SimulatedMachine.h"
 
+#include "Platform/Foundation/TextUtilities.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -131,13 +133,12 @@ bool SimulatedMachine::setFault(std::string_view name, bool on, std::string& err
     if (base.size() < name.size()) {
         const std::string_view argument = name.substr(base.size() + 1);
         if (kind->command == SMCSim::SimSmcDevice::kCommandKeyAtIndex) {
-            std::uint32_t index = 0;
-            const auto [end, problem] = std::from_chars(argument.data(), argument.data() + argument.size(), index);
-            if (problem != std::errc() || end != argument.data() + argument.size() || argument.empty()) {
+            const auto index = Foundation::decimalNumber<std::uint32_t>(argument);
+            if (!index) {
                 error = "\"" + fullName + "\": expected an index after \":\"";
                 return false;
             }
-            rule.index = index;
+            rule.index = *index;
         } else {
             if (argument.size() != 4) {
                 error = "\"" + fullName + "\": expected a four-character key after \":\"";

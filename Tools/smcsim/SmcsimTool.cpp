@@ -1,6 +1,7 @@
 #include "Tools/smcsim/SmcsimTool.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcTransport.h"
@@ -66,11 +67,7 @@ std::string SmcsimTool::usage()
 
 std::optional<double> SmcsimTool::parseNumber(std::string_view text)
 {
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return Foundation::decimalNumber<double>(text);
 }
 
 std::optional<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector<std::string>& arguments,

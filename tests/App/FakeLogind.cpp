@@ -36,7 +36,7 @@ PrivateBus::PrivateBus(const fs::path& folder, const char* variable)
         AERLO_DBUS_DAEMON,
         std::vector<std::string>{"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket.string()},
         options);
-    if (!daemon_->process->run().empty())
+    if (!daemon_->process->run().ok())
         return;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!fs::exists(socket) && std::chrono::steady_clock::now() < end)
@@ -53,7 +53,8 @@ PrivateBus::~PrivateBus()
         ::unsetenv(variable_.c_str());
     if (daemon_->process && daemon_->process->isLaunched()) {
         daemon_->process->terminate();
-        daemon_->process->waitUntilExit(5.0);
+        // A bus still running after the wait is reaped in the background once it ends.
+        static_cast<void>(daemon_->process->waitUntilExit(5.0));
     }
 }
 

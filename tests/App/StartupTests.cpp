@@ -74,8 +74,11 @@ TEST_F(StartupTest, StepsRunInOrderAndTheFirstLaunchWritesItsDefaultsOnce)
 
     // A later launch finds the flag and leaves a changed setting alone.
     (void)defaults.set(false, SettingsKey::isDisplayCPUStatusBar);
+    delegate_ = AppDelegate::make();
+    launch();
     EXPECT_TRUE(defaults.boolValue(SettingsKey::isFirstLaunch));
     EXPECT_FALSE(defaults.boolValue(SettingsKey::isDisplayCPUStatusBar));
+    EXPECT_EQ(delegate_->statusBarItem->length(), 70);
 }
 
 TEST_F(StartupTest, AnInstalledHelperIsAskedForItsVersion)

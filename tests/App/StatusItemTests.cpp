@@ -1,5 +1,6 @@
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Platform/Kit/Animation.h"
+#include "Platform/Kit/Appearance.h"
 #include "QVToolsKit/ViewAnimations.h"
 #include "tests/App/AppShellTest.h"
 #include "tests/Support/Kit/Snapshot.h"
@@ -214,6 +215,53 @@ TEST_F(StatusItemTest, RendersTheTwoFanOneFanAndFansOffLayouts)
             EXPECT_FALSE(shot.isClear({24, 2, 30, 18}));
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(StatusItemTest, ArrangePlacesTheTextsBesideTheIconUntilTheNextLayoutPass)
+{
+    QVStatusBarView& view = statusView();
+    view.setFrame({0, 0, 105, 22});
+    view.arrange(true);
+    EXPECT_EQ(view.icon->frame(), (Kit::Rect {0, 0, 22, 22}));
+    EXPECT_EQ(view.leftFanSpeedText->frame(), (Kit::Rect {24, 11, 45, 11}));
+    EXPECT_EQ(view.rightFanSpeedText->frame(), (Kit::Rect {24, 0, 45, 11}));
+    EXPECT_EQ(view.temperatureText->frame(), (Kit::Rect {72, 3, 30, 16}));
+    view.arrange(false);
+    EXPECT_TRUE(view.leftFanSpeedText->isHidden());
+    EXPECT_TRUE(view.rightFanSpeedText->isHidden());
+    EXPECT_EQ(view.temperatureText->frame(), (Kit::Rect {24, 3, 30, 16}));
+
+    // The layout pass: the two-fan frames.
+    view.layout();
+    EXPECT_EQ(view.icon->frame(), (Kit::Rect {2, 3, 16, 16}));
+    EXPECT_EQ(view.leftFanSpeedText->frame(), (Kit::Rect {22, 11, 38, 11}));
+    EXPECT_EQ(view.rightFanSpeedText->frame(), (Kit::Rect {22, 0, 38, 11}));
+    EXPECT_EQ(view.temperatureText->frame(), (Kit::Rect {60, 0, 45, 22}));
+    EXPECT_EQ(view.icon->layer().anchorPoint(), (Kit::Point {0.5, 0.5}));
+}
+
+class DarkStatusItemTest : public AppShellTest {};
+
+TEST_F(DarkStatusItemTest, TheIconIsChosenOnceByTheAppearance)
+{
+    Kit::Appearance::setApplication(Kit::Appearance::darkAqua());
+    delegate_->setUpStatusItem();
+    const Kit::Image dark = statusView().icon->image();
+    Kit::Appearance::setApplication(Kit::Appearance::aqua());
+    statusView().layoutSubtreeIfNeeded();
+    EXPECT_EQ(statusView().icon->image(), dark);
+    // "fan_black.fill": an opaque pixel of the drawing is black.
+    bool black = false;
+    for (double x = 2; x < 18 && !black; x += 0.5)
+        for (double y = 2; y < 18 && !black; y += 0.5) {
+            const Kit::Colour c = dark.colourAt({x, y});
+            black = c.alphaComponent() > 0.9 && c.redComponent() < 0.1;
+        }
+    EXPECT_TRUE(black);
 }
 
 } // namespace

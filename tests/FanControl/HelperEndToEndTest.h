@@ -51,7 +51,7 @@ protected:
         options.standardError = Foundation::ProcessOutput::discard;
         simulator_ = std::make_unique<Foundation::Process>(
             AERLO_SMCSIM, std::vector<std::string>{"--profile", "mbp-m1pro-2fan", "--manual-clock"}, options);
-        ASSERT_EQ(simulator_->run(), "");
+        ASSERT_EQ(simulator_->run().error(), "");
         const auto spec = "socket:" + IOKit::SocketSmcProtocol::defaultSocketPath().string();
         ASSERT_TRUE(eventually([&] {
             reader_ = std::make_unique<Aerlo::SMC>(IOKit::SMCEndpoint::makeRegistry(spec, false));
@@ -68,7 +68,7 @@ protected:
         HelperClientTest::TearDown(); // stops the daemons
         if (simulator_) {
             simulator_->terminate();
-            simulator_->waitUntilExit(5.0);
+            EXPECT_TRUE(simulator_->waitUntilExit(5.0));
         }
     }
 

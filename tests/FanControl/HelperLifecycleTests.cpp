@@ -269,7 +269,7 @@ TEST_F(HelperLifecycleTest, AReinstallWaitsForTheOldDaemonsProcessToEnd)
     authorization_->script({ScriptedAuthorization::deny});
     useFanCount(1);
     Foundation::Process old("/bin/sleep", {"30"});
-    ASSERT_EQ(old.run(), "");
+    ASSERT_EQ(old.run().error(), "");
     writeFile(HelperPaths::socket(SMCHelper::label), "");
     writeFile(HelperPaths::pidFile(SMCHelper::label), std::to_string(old.processIdentifier()) + "\n");
     daemonAnswers("1.0");

@@ -178,8 +178,10 @@ TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
 TEST(Process, ALaunchedProcessDoesNotLaunchAgain)
 {
     Process process("/bin/sh", {"-c", "exit 0"});
-    EXPECT_EQ(process.run(), "");
-    EXPECT_EQ(process.run(), "Could not launch \"/bin/sh\": it was launched before");
+    EXPECT_TRUE(process.run().ok());
+    const auto again = process.run();
+    EXPECT_FALSE(again.ok());
+    EXPECT_EQ(again.error(), "Could not launch \"/bin/sh\": it was launched before");
     process.waitUntilExit();
     EXPECT_EQ(process.launchError(), "");
     EXPECT_EQ(process.terminationStatus(), 0);
@@ -216,7 +218,7 @@ TEST(Process, WorkingDirectoryAndArgumentsArePassedUnchanged)
 TEST(Process, BoundedWaitAndTerminate)
 {
     Process process("/bin/sh", {"-c", "echo started; exec sleep 30"});
-    ASSERT_EQ(process.run(), "");
+    ASSERT_EQ(process.run().error(), "");
     EXPECT_TRUE(process.isLaunched());
     EXPECT_FALSE(process.waitUntilExit(0.02));
     EXPECT_TRUE(process.isRunning());
@@ -272,14 +274,14 @@ TEST(Process, LeavesNoZombies)
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(shell("echo " + std::to_string(i) + "; echo err >&2").stdout_, std::to_string(i) + "\n");
     for (int i = 0; i < 10; ++i)
-        Process::run("/no/such/program", {});
+        EXPECT_FALSE(Process::run("/no/such/program", {}).launched);
     EXPECT_EQ(zombieChildren(), 0);
 
     // Dropped without a wait: reaped in the background once they exit, so their /proc entries go.
     std::vector<pid_t> dropped;
     for (int i = 0; i < 10; ++i) {
         Process process("/bin/sh", {"-c", "exit 0"});
-        ASSERT_EQ(process.run(), "");
+        ASSERT_EQ(process.run().error(), "");
         dropped.push_back(process.processIdentifier());
     }
     auto anyLeft = [&] {

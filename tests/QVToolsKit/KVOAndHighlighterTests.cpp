@@ -119,6 +119,19 @@ std::vector<AttributedString::Range> rangesWith(const AttributedString& text, co
     return ranges;
 }
 
+TEST(QVTextHighlighter, FoldsCaseBeyondASCIIOneCharacterForOne)
+{
+    using Ranges = std::vector<AttributedString::Range>;
+    const AttributedString::Attributes red{{"color", std::string("red")}};
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"ÄPFEL"}, "Äpfel und äpfel", red, false), "color"),
+              (Ranges{{0, 5}, {10, 5}}));
+    // Final sigma folds like sigma; sharp s does not become "ss".
+    const auto greek = QVTextHighlighter::highlight({"σίσυφος"}, "ΣΊΣΥΦΟΣ x σίσυφοσ", red, false);
+    EXPECT_EQ(rangesWith(greek, "color"), (Ranges{{0, 7}, {10, 7}}));
+    EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({"straße"}, "STRASSE", red, false), "color").empty());
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"𐐨"}, "a𐐀b", red, false), "color"), (Ranges{{1, 2}}));
+}
+
 TEST(QVTextHighlighter, MarksEveryOccurrenceWithoutRegardToCase)
 {
     using Ranges = std::vector<AttributedString::Range>;

@@ -50,7 +50,7 @@ TEST(QVShellManager, ForceTerminateKillsTheProcessAndSaysSo)
 {
     ConsoleCapture console;
     Foundation::Process sleeper("/bin/sh", {"-c", "exec sleep 30"});
-    ASSERT_EQ(sleeper.run(), "");
+    ASSERT_EQ(sleeper.run().error(), "");
     const pid_t pid = sleeper.processIdentifier();
     QVShellManager::forceTerminateProcess(pid);
     ASSERT_TRUE(sleeper.waitUntilExit(10.0));
@@ -62,7 +62,7 @@ TEST(QVShellManager, ForceTerminateKillsTheProcessAndSaysSo)
 TEST(QVShellManager, ForceTerminateOfAGoneProcessPrintsTheToolsStatus)
 {
     Foundation::Process done("/bin/sh", {"-c", "exit 0"});
-    ASSERT_EQ(done.run(), "");
+    ASSERT_EQ(done.run().error(), "");
     done.waitUntilExit();
     const pid_t pid = done.processIdentifier();
     ConsoleCapture console;

@@ -321,3 +321,15 @@ TEST(SMCClient, MachErrorTexts)
     for (const auto& [code, text] : table)
         EXPECT_EQ(SMC::errorText(code), text);
 }
+
+TEST(SMCClient, FanKeysAreFPlusIndexPlusSuffix)
+{
+    using Suffix = SMC::FanKeySuffix;
+    const std::pair<std::string, std::string> cases[] = {
+        {SMC::fanKey(0, Suffix::actualSpeed), "F0Ac"},  {SMC::fanKey(1, Suffix::minimumSpeed), "F1Mn"},
+        {SMC::fanKey(2, Suffix::maximumSpeed), "F2Mx"}, {SMC::fanKey(3, Suffix::targetSpeed), "F3Tg"},
+        {SMC::fanKey(9, Suffix::mode), "F9Md"},         {SMC::fanKey(0, Suffix::identifier), "F0ID"},
+    };
+    for (const auto& [built, expected] : cases)
+        EXPECT_EQ(built, expected);
+}

@@ -270,7 +270,7 @@ TEST_F(JobBlessServiceTest, StopSignalsOnlyTheInstalledProgram)
 {
     // A pid file naming another program: that program is left alone and the pid file goes.
     Foundation::Process other("/bin/sleep", {"30"});
-    ASSERT_EQ(other.run(), "");
+    ASSERT_EQ(other.run().error(), "");
     fs::create_directories(HelperPaths::runDirectory());
     std::ofstream(HelperPaths::pidFile(helperLabel)) << other.processIdentifier() << "\n";
     EXPECT_EQ(JobBlessService::stop(helperLabel), "");

@@ -85,7 +85,7 @@ TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
     std::ofstream(path) << "old";
     {
         AtomicFile file(path);
-        ASSERT_EQ(file.stage("new", 0600), "");
+        ASSERT_TRUE(file.stage("new", 0600).ok());
         EXPECT_EQ(contents(path), "old");
         EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 2);
     }
@@ -94,9 +94,9 @@ TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
     EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 1);
 
     AtomicFile file(path);
-    EXPECT_EQ(file.commit(), "Nothing is staged for \"" + path.string() + "\"");
-    ASSERT_EQ(file.stage("new", 0600), "");
-    ASSERT_EQ(file.commit(), "");
+    EXPECT_EQ(file.commit().error(), "Nothing is staged for \"" + path.string() + "\"");
+    ASSERT_TRUE(file.stage("new", 0600).ok());
+    ASSERT_TRUE(file.commit().ok());
     EXPECT_EQ(contents(path), "new");
     struct stat attributes {};
     ASSERT_EQ(::stat(path.c_str(), &attributes), 0);
@@ -107,10 +107,10 @@ TEST(AtomicFileTests, ACopyRefusesWhatIsNotARegularFile)
 {
     TempRoot root;
     AtomicFile file(root.path() / "copy");
-    EXPECT_EQ(file.stageCopy(root.path(), 0644), "\"" + root.path().string() + "\" is not a regular file");
-    EXPECT_EQ(file.stageCopy(root.path() / "missing", 0644),
+    EXPECT_EQ(file.stageCopy(root.path(), 0644).error(), "\"" + root.path().string() + "\" is not a regular file");
+    EXPECT_EQ(file.stageCopy(root.path() / "missing", 0644).error(),
               "Cannot read \"" + (root.path() / "missing").string() + "\": No such file or directory");
-    EXPECT_EQ(AtomicFile::write(root.path() / "no" / "file", "x", 0644),
+    EXPECT_EQ(AtomicFile::write(root.path() / "no" / "file", "x", 0644).error(),
               "Cannot create a file beside \"" + (root.path() / "no" / "file").string() +
                   "\": No such file or directory");
     EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 0);

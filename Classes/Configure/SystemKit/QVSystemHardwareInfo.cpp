@@ -2,9 +2,8 @@
 
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
+#include "Platform/Foundation/TextUtilities.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace Aerlo {
 
@@ -32,10 +31,7 @@ std::string QVSystemHardwareInfo::cpuDescription()
 
 bool QVSystemHardwareInfo::cpuMatchesChipKeyword()
 {
-    std::string description = cpuDescription();
-    std::transform(description.begin(), description.end(), description.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return description.find(chipKeyword) != std::string::npos;
+    return Foundation::lowercased(cpuDescription()).find(chipKeyword) != std::string::npos;
 }
 
 } // namespace Aerlo

@@ -4,6 +4,8 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/Saturating.h"
 #include "Platform/SMC/MachError.h"
 #include "Platform/System/DiskArbitration.h"
@@ -20,7 +22,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <mutex>
 
 namespace Aerlo {
 
@@ -35,23 +36,10 @@ constexpr const char* systemProfiler = "/usr/sbin/system_profiler";
 // What the platform's JSON parser says of text it cannot read.
 constexpr const char* unreadableJSON = "The data couldn’t be read because it isn’t in the correct format.";
 
-struct SharedState {
-    std::mutex mutex;
-    std::unique_ptr<SystemKit> instance;
-};
-
-SharedState& sharedState()
+Foundation::SharedInstance<SystemKit>& sharedInstance()
 {
-    static SharedState state;
-    return state;
-}
-
-std::string lowercased(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
+    static Foundation::SharedInstance<SystemKit> instance;
+    return instance;
 }
 
 void eraseAll(std::string& text, std::string_view part)
@@ -77,15 +65,6 @@ Integer saturated(std::int64_t value)
 {
     return static_cast<Integer>(std::clamp<std::int64_t>(value, std::numeric_limits<Integer>::min(),
                                                          std::numeric_limits<Integer>::max()));
-}
-
-std::optional<std::int64_t> decimalInteger(std::string_view text)
-{
-    std::int64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
 }
 
 // The first four bytes of data in the machine's byte order, missing bytes counting as zero;
@@ -170,7 +149,7 @@ dimm_s memorySlot(const json& item)
             std::string digits;
             std::copy_if(parts[0].begin(), parts[0].end(), std::back_inserter(digits),
                          [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
-            dimm.bank = decimalInteger(digits);
+            dimm.bank = Foundation::decimalNumber<std::int64_t>(digits);
         }
         if (parts.size() > 1 && parts[1].find("Channel") != std::string::npos) {
             std::string channel = parts[1].substr(0, parts[1].find('-'));
@@ -185,18 +164,12 @@ dimm_s memorySlot(const json& item)
 
 SystemKit& SystemKit::shared()
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    if (!state.instance)
-        state.instance = std::make_unique<SystemKit>();
-    return *state.instance;
+    return sharedInstance().get();
 }
 
 void SystemKit::resetShared()
 {
-    SharedState& state = sharedState();
-    std::lock_guard lock(state.mutex);
-    state.instance.reset();
+    sharedInstance().resetForTesting();
 }
 
 SystemKit::SystemKit()
@@ -296,13 +269,13 @@ std::optional<model_s> SystemKit::modelFromSystemProfiler()
     if (!machineName || !machineModel || !chipType)
         return std::nullopt;
 
-    std::string squeezed = lowercased(*machineName);
+    std::string squeezed = Foundation::lowercased(*machineName);
     squeezed = splitOnWhitespace(squeezed);
     eraseAll(squeezed, " ");
     model_s model;
     model.type = deviceType::unknown;
     for (const deviceType type : matchableDeviceTypes()) {
-        if (lowercased(rawValue(type)) == squeezed) {
+        if (Foundation::lowercased(rawValue(type)) == squeezed) {
             model.type = type;
             break;
         }
@@ -471,7 +444,7 @@ std::optional<std::vector<gpu_s>> SystemKit::getGPUs()
         if (!gpu.vram)
             gpu.vram = textMember(item, "spdisplays_vram");
         if (const auto cores = textMember(item, "sppci_cores"))
-            gpu.cores = decimalInteger(*cores);
+            gpu.cores = Foundation::decimalNumber<std::int64_t>(*cores);
         list.push_back(std::move(gpu));
     }
     return list;
@@ -521,7 +494,7 @@ std::optional<disk_s> SystemKit::getDisk()
 
 std::optional<Platform> SystemKit::platformFromCPUName(std::string_view name)
 {
-    const std::string lower = lowercased(name);
+    const std::string lower = Foundation::lowercased(name);
     const auto contains = [&](std::string_view part) { return lower.find(part) != std::string::npos; };
     if (contains("intel"))
         return Platform::intel;

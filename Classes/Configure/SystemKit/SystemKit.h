@@ -32,8 +32,10 @@ public:
     };
 
     // The one instance, gathered on first access on the caller's thread; others asking meanwhile wait.
+    // It stays at one address for the life of the process: callers may keep the reference.
     static SystemKit& shared();
-    // Drops the instance: the next shared() gathers again (tests).
+    // Tests, while no other thread uses it: the next shared() gathers again, in place; references taken
+    // before stay valid and name the new record.
     static void resetShared();
 
     // Runs every probe.

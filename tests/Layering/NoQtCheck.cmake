@@ -1,0 +1,33 @@
+# cmake -DBINARIES=<a;b;…> -DQT_BINARY=<x> -P NoQtCheck.cmake
+# Fails when ldd lists a Qt library for any of BINARIES, or none for QT_BINARY.
+
+function(qt_libraries binary out)
+  if(NOT EXISTS "${binary}")
+    message(FATAL_ERROR "not built: ${binary}")
+  endif()
+  execute_process(COMMAND ldd "${binary}" OUTPUT_VARIABLE listing ERROR_VARIABLE problem RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "ldd ${binary} failed: ${problem}")
+  endif()
+  string(REGEX MATCHALL "libQt[^ \t\n]*" found "${listing}")
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+qt_libraries("${QT_BINARY}" control)
+if(NOT control)
+  message(FATAL_ERROR "the check sees no Qt library in ${QT_BINARY}, which links Qt")
+endif()
+
+set(failed FALSE)
+foreach(binary ${BINARIES})
+  qt_libraries("${binary}" found)
+  if(found)
+    message(SEND_ERROR "${binary} loads ${found}")
+    set(failed TRUE)
+  else()
+    message(STATUS "no Qt: ${binary}")
+  endif()
+endforeach()
+if(failed)
+  message(FATAL_ERROR "Qt below the windows")
+endif()
