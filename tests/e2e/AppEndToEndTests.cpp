@@ -1,4 +1,6 @@
 #include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/FanControl/FanRule.h"
+#include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -98,6 +100,8 @@ protected:
 
         auto& defaults = Foundation::UserDefaults::standard();
         ASSERT_TRUE(defaults.set(std::int64_t {3000}, Aerlo::SettingsKey::leftFanSpeedAfterDrag));
+        // Above every idle reading; a loaded CPU passes it.
+        Aerlo::QVFanRulesManager::saveFanRules({Aerlo::FanRule {"Any Sensor", ruleThreshold, "All Fans", 60}});
         fs::create_directories(renders_);
     }
     void TearDown() override
@@ -173,6 +177,7 @@ protected:
         return std::nullopt;
     }
 
+    static constexpr std::int64_t ruleThreshold = 75;
     TempRoot root_;
     fs::path output_ = root_.path() / "aerlo.out";
     fs::path renders_ = fs::path(AERLO_BINARY_DIR) / "test-renders" / "e2e";
@@ -217,6 +222,19 @@ TEST_F(AppEndToEndTest, ManualModeFromThePanelThenQuitHandsTheFansBack)
         return machine.is_object() && machine["fans"][0].value("target", 0.0) == 3000.0
             && machine["fans"][0].value("forced", false);
     }, 5)) << machine["fans"].dump(1);
+
+    // Custom: the rule drives both fans at 60 % of their maxima once the loaded CPU passes it, and
+    // hands them back once it cools.
+    ASSERT_TRUE(clickAt({panel->x + 16 + 72 * 3 + 36, panel->y + 67}));
+    (void)Foundation::Process::run(AERLO_SMCSIM, {"ctl", "load", "1"});
+    (void)Foundation::Process::run(AERLO_SMCSIM, {"ctl", "advance", "120"});
+    EXPECT_TRUE(waitUntil([] {
+        return receivedLine("setFanSpeedWithId:value:completion: [0,3693]")
+            && receivedLine("setFanSpeedWithId:value:completion: [1,3420]");
+    }, 10)) << snapshot()["temperatures"].dump();
+    (void)Foundation::Process::run(AERLO_SMCSIM, {"ctl", "load", "0"});
+    (void)Foundation::Process::run(AERLO_SMCSIM, {"ctl", "advance", "600"});
+    EXPECT_TRUE(waitUntil([] { return noFanForced(); }, 10)) << snapshot()["temperatures"].dump();
 
     // Quit from the more menu: its last item.
     const std::size_t before = received().size();
