@@ -86,7 +86,7 @@ protected:
         quiet.standardOutput = Foundation::ProcessOutput::discard;
         quiet.standardError = Foundation::ProcessOutput::discard;
         simulator_ = std::make_unique<Foundation::Process>(AERLO_SMCSIM,
-            std::vector<std::string> {"--profile", "mbp-intel-2fan", "--manual-clock"}, quiet);
+            std::vector<std::string> {"--profile", profile_, "--manual-clock"}, quiet);
         ASSERT_TRUE(simulator_->run().ok());
         ASSERT_TRUE(waitUntil([] { return snapshot().is_object(); }, 10)) << "smcsim serves";
 
@@ -166,6 +166,16 @@ protected:
     {
         QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString((renders_ / (name + ".png")).string()));
     }
+    // The status item's icon in the tray (a small window of the application).
+    static bool trayIcon(Geometry& icon)
+    {
+        for (const auto& window : xdotool({"search", "--class", "Aerlo"})) {
+            icon = geometryOf(window);
+            if (icon.width >= 16 && icon.width <= 32 && icon.height >= 16 && icon.height <= 32)
+                return true;
+        }
+        return false;
+    }
     // The application's visible window of the width, if any.
     static std::optional<Geometry> windowOfWidth(int width)
     {
@@ -178,6 +188,7 @@ protected:
     }
 
     static constexpr std::int64_t ruleThreshold = 75;
+    std::string profile_ = "mbp-intel-2fan";
     TempRoot root_;
     fs::path output_ = root_.path() / "aerlo.out";
     fs::path renders_ = fs::path(AERLO_BINARY_DIR) / "test-renders" / "e2e";
@@ -191,14 +202,7 @@ TEST_F(AppEndToEndTest, ManualModeFromThePanelThenQuitHandsTheFansBack)
     ASSERT_TRUE(waitUntil([&] { return output().find("守护进程已安装") != std::string::npos; }, 15)) << output();
     // The status item's icon, embedded in the tray.
     Geometry tray;
-    ASSERT_TRUE(waitUntil([&] {
-        for (const auto& window : xdotool({"search", "--class", "Aerlo"})) {
-            tray = geometryOf(window);
-            if (tray.width >= 16 && tray.width <= 32 && tray.height >= 16 && tray.height <= 32)
-                return true;
-        }
-        return false;
-    }, 10));
+    ASSERT_TRUE(waitUntil([&] { return trayIcon(tray); }, 10));
     waitUntil([] { return false; }, 1.5);
     screenshot("status-item");
 
@@ -248,6 +252,26 @@ TEST_F(AppEndToEndTest, ManualModeFromThePanelThenQuitHandsTheFansBack)
     EXPECT_NE(std::find(restores.begin(), restores.end(), "setFanModeWithId:mode:completion: [0,0]"), restores.end());
     EXPECT_NE(std::find(restores.begin(), restores.end(), "setFanModeWithId:mode:completion: [1,0]"), restores.end());
     ASSERT_TRUE(waitUntil([] { return noFanForced(); }, 5));
+}
+
+class OneFanEndToEndTest : public AppEndToEndTest {
+protected:
+    OneFanEndToEndTest() { profile_ = "imac-intel-1fan"; }
+};
+
+TEST_F(OneFanEndToEndTest, TheIconOpensTheOneFanPanel)
+{
+    startApp();
+    ASSERT_TRUE(waitUntil([&] { return output().find("守护进程已安装") != std::string::npos; }, 15)) << output();
+    Geometry tray;
+    ASSERT_TRUE(waitUntil([&] { return trayIcon(tray); }, 10));
+    ASSERT_TRUE(clickAt({tray.x + tray.width / 2, tray.y + tray.height / 2}));
+    std::optional<Geometry> panel;
+    ASSERT_TRUE(waitUntil([&] { return (panel = windowOfWidth(320)).has_value(); }, 10)) << output();
+    // The one-fan panel is 250 points tall, with the sensor popup's 400 under it.
+    EXPECT_EQ(panel->height, 650);
+    waitUntil([] { return false; }, 1.0);
+    screenshot("one-fan-panel");
 }
 
 } // namespace
