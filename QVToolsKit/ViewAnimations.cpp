@@ -47,6 +47,14 @@ void rotate(Kit::View& view, double duration)
     layer.addAnimation(animation, rotationAnimationKey);
 }
 
+void rotateUnlessRunning(Kit::View& view, double duration)
+{
+    const auto running = view.layer().animation(rotationAnimationKey);
+    if (running && running->duration == duration)
+        return;
+    rotate(view, duration);
+}
+
 void pauseAnimation(Kit::View& view)
 {
     auto& layer = view.layer();

@@ -16,6 +16,8 @@ inline constexpr const char* shakeAnimationKey = "shakeIt";
 
 // An endless turn about the view's centre, one turn per `duration` seconds, replacing every animation.
 void rotate(Kit::View& view, double duration);
+// rotate, unless a turn of that duration already runs (a new turn would start again at angle 0).
+void rotateUnlessRunning(Kit::View& view, double duration);
 void pauseAnimation(Kit::View& view);
 void resumeAnimation(Kit::View& view);
 // Moves the anchor without moving the layer on screen.

@@ -189,11 +189,7 @@ void AppDelegate::showFanSpeeds(int leftSpeed, int rightSpeed)
 
 void AppDelegate::rotateIcon(double period)
 {
-    Kit::View& icon = *statusBarView->icon;
-    const auto running = icon.layer().animation(QVToolsKit::rotationAnimationKey);
-    if (running && running->duration == period)
-        return;
-    QVToolsKit::rotate(icon, period);
+    QVToolsKit::rotateUnlessRunning(*statusBarView->icon, period);
 }
 
 void AppDelegate::showFansOff()

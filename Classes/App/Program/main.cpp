@@ -2,6 +2,7 @@
 #include "Classes/App/TerminationSignals.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     SystemPlatform::AuthorizationProvider::setShared(authorization);
 
     Aerlo::SensorsViewController::registerScene();
+    Aerlo::QVFanSpeedWindowController::registerScenes();
 
     const std::shared_ptr<Aerlo::AppDelegate> delegate = Aerlo::AppDelegate::make();
     delegate->powerEventSource = std::make_shared<SystemPlatform::LogindPowerEventSource>();

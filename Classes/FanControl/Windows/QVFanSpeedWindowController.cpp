@@ -1,0 +1,46 @@
+#include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
+
+#include "Classes/App/Storyboard.h"
+#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Platform/Kit/View.h"
+#include "QVToolsKit/TransparentWindow.h"
+
+namespace Aerlo {
+
+namespace {
+
+template <class Panel>
+std::shared_ptr<Kit::WindowController> makeWindowController()
+{
+    auto controller = std::make_shared<QVFanSpeedWindowController>();
+    controller->setContentViewController(std::make_shared<Panel>());
+    return controller;
+}
+
+} // namespace
+
+void QVFanSpeedWindowController::registerScenes()
+{
+    Storyboard::registerWindowController("FanSpeedController", "", &makeWindowController<FanSpeedController>);
+    Storyboard::registerWindowController("FanSpeedController", "SingleFanWindowController",
+        &makeWindowController<SingleFanController>);
+}
+
+QVFanSpeedWindowController::QVFanSpeedWindowController()
+{
+    windowDidLoad();
+}
+
+void QVFanSpeedWindowController::windowDidLoad()
+{
+    setWindow(QVToolsKit::makeTransparentWindow());
+    window()->setDelegate(this);
+}
+
+void QVFanSpeedWindowController::windowDidResignKey(Kit::Window&)
+{
+    close();
+}
+
+} // namespace Aerlo

@@ -1,0 +1,104 @@
+#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Views/FanCustomButton.h"
+#include "Classes/Views/QVCustomButton.h"
+#include "Platform/Kit/Appearance.h"
+#include "tests/FanControl/Windows/FanPanelTest.h"
+
+using namespace Aerlo;
+using namespace Aerlo::Testing;
+
+namespace {
+
+const char* const modeNames[] = {"system", "maximum", "manual", "custom"};
+
+// Pictures of both panels in each mode, light and dark, for review under build/test-renders/panels/.
+class FanPanelRenderTest : public FanPanelTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        FanPanelTest::SetUp();
+        Kit::Appearance::setApplication(dark() ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+        setHelperInstalled(true);
+        storeRule();
+        (void)defaults().set(std::int64_t {3400}, SettingsKey::leftFanSpeedAfterDrag);
+        (void)defaults().set(std::int64_t {2100}, SettingsKey::rightFanSpeedAfterDrag);
+    }
+    void TearDown() override
+    {
+        Kit::Appearance::setApplication(std::nullopt);
+        FanPanelTest::TearDown();
+    }
+    static bool dark() { return GetParam(); }
+    static std::string name(const std::string& panel, const std::string& state)
+    {
+        return panel + "-" + state + (dark() ? "-dark" : "-light");
+    }
+
+    // The window's picture, saved, with the panel's fill checked inside its rounded corners.
+    Kit::Testing::Snapshot shoot(FanPanelController& panel, const std::string& fileName)
+    {
+        driver().runUntilIdle();
+        auto snapshot = Kit::Testing::Snapshot::of(panelWindow(), 2);
+        snapshot.save("panels", fileName);
+        const Kit::Rect bounds = panel.view()->bounds();
+        const Kit::Colour fill = snapshot.colourAt({bounds.midX(), bounds.maxY() - 6});
+        EXPECT_EQ(fill.alphaComponent(), 1.0);
+        if (dark())
+            EXPECT_LT(fill.redComponent(), 0.3) << fileName;
+        else
+            EXPECT_GT(fill.redComponent(), 0.9) << fileName;
+        // The rounded corner is clear.
+        EXPECT_LT(snapshot.alphaAt({1, bounds.maxY() - 1}), 0.1) << fileName;
+        return snapshot;
+    }
+};
+
+TEST_P(FanPanelRenderTest, TwoFanPanelInEachMode)
+{
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    for (long segment = 0; segment < 4; ++segment) {
+        clickSegment(panel, segment);
+        postSpeeds({{"leftSpeed", segment == 1 ? 5999 : 2400}, {"rightSpeed", segment == 1 ? 6000 : 1300}});
+        advance(0.3);
+        const auto snapshot = shoot(panel, name("two-fan", modeNames[segment]));
+        // The chosen segment is drawn in the accent colour.
+        Kit::SegmentedControl& control = *panel.fanModeSegmented;
+        const Kit::Rect selected = control.convertTo(control.rectOfSegment(segment), nullptr);
+        const Kit::Rect other = control.convertTo(control.rectOfSegment((segment + 1) % 4), nullptr);
+        EXPECT_NE(snapshot.colourAt({selected.x() + 6, selected.midY()}).blueComponent(),
+            snapshot.colourAt({other.x() + 6, other.midY()}).blueComponent());
+    }
+}
+
+TEST_P(FanPanelRenderTest, TwoFanPanelWithBothModeBoxes)
+{
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    clickSegment(panel, 2);
+    postSpeeds({{"leftSpeed", 3400}, {"rightSpeed", 2100}});
+    panel.leftExpandCollapseButton->performClick();
+    advance(0.6);
+    panel.rightExpandCollapseButton->performClick();
+    advance(0.6);
+    panel.leftFanManualModeButton->performClick();
+    advance(0.3);
+    shoot(panel, name("two-fan", "boxes"));
+    EXPECT_EQ(panelWindow().frame().height(), FanSpeedController::height + 2 * FanSpeedController::heightChange);
+}
+
+TEST_P(FanPanelRenderTest, OneFanPanelInEachMode)
+{
+    setFans(1, {0, 6000}, {0, 0});
+    SingleFanController& panel = loadPanel<SingleFanController>();
+    for (long segment = 0; segment < 4; ++segment) {
+        clickSegment(panel, segment);
+        postSpeeds({{"leftSpeed", segment == 1 ? 6000 : 2400}});
+        advance(0.3);
+        shoot(panel, name("one-fan", modeNames[segment]));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Appearances, FanPanelRenderTest, ::testing::Values(false, true),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Dark" : "Light"; });
+
+} // namespace

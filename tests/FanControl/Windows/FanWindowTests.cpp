@@ -1,0 +1,112 @@
+#include "Classes/App/AppDelegate.h"
+#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Views/FanCustomButton.h"
+#include "Platform/Kit/View.h"
+#include "tests/FanControl/Windows/FanPanelTest.h"
+
+using namespace Aerlo;
+using namespace Aerlo::Testing;
+
+namespace {
+
+class FanWindowTest : public FanPanelTest {};
+
+TEST_F(FanWindowTest, TheWindowIsTransparentAndHeldByItsController)
+{
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    Kit::Window& window = panelWindow();
+    EXPECT_EQ(window.delegate(), windowController_.get());
+    EXPECT_FALSE(window.isOpaque());
+    EXPECT_TRUE(window.titlebarAppearsTransparent());
+    EXPECT_NE(window.styleMask() & Kit::Window::fullSizeContentView, 0u);
+    EXPECT_EQ(window.contentView(), panel.view());
+    EXPECT_EQ(window.contentView()->frame().size, (Kit::Size {FanSpeedController::width, FanSpeedController::height}));
+    // The controls stay at the top when the panel grows (the sensor popup goes under them).
+    Kit::SegmentedControl& control = *panel.fanModeSegmented;
+    const auto fromTop = [&] { return panel.view()->frame().height() - control.convertTo(control.bounds(), nullptr).maxY(); };
+    const double before = fromTop();
+    EXPECT_DOUBLE_EQ(before, 54);
+    window.setContentSize({FanSpeedController::width, FanSpeedController::height + 400});
+    EXPECT_DOUBLE_EQ(fromTop(), before);
+}
+
+TEST_F(FanWindowTest, AClickElsewhereClosesTheWindowOnce)
+{
+    loadPanel<FanSpeedController>();
+    ASSERT_TRUE(panelWindow().isKeyWindow());
+    console_.clear();
+    Kit::Window other({0, 0, 100, 100}, Kit::Window::titled);
+    other.makeKeyAndOrderFront();
+    EXPECT_FALSE(panelWindow().isVisible());
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"移除FanSpeedController"});
+    // Shown again: the same panel.
+    auto* before = windowController_->contentViewController().get();
+    windowController_->showWindow();
+    EXPECT_TRUE(panelWindow().isVisible());
+    EXPECT_EQ(windowController_->contentViewController().get(), before);
+}
+
+TEST_F(FanWindowTest, TheScenesAreTheTwoPanels)
+{
+    QVFanSpeedWindowController::registerScenes();
+    const auto two = Storyboard::instantiateWindowController("FanSpeedController");
+    const auto one = Storyboard::instantiateWindowController("FanSpeedController", "SingleFanWindowController");
+    const auto* twoPanel = dynamic_cast<const FanSpeedPanel*>(two->contentViewController().get());
+    const auto* onePanel = dynamic_cast<const FanSpeedPanel*>(one->contentViewController().get());
+    ASSERT_TRUE(twoPanel && onePanel);
+    EXPECT_TRUE(twoPanel->isTwoFanPanel());
+    EXPECT_FALSE(onePanel->isTwoFanPanel());
+    EXPECT_NE(dynamic_cast<QVFanSpeedWindowController*>(one.get()), nullptr);
+}
+
+TEST_F(FanWindowTest, TheConfiguredWindowKeepsTheSensorPopupUnderTheControls)
+{
+    setHelperInstalled(true);
+    auto delegate = AppDelegate::make();
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    delegate->fanSpeedWindowController = windowController_;
+    delegate->configureFanSpeedWindow(windowController_);
+    driver().runUntilIdle();
+    const double height = FanSpeedController::height + 400;
+    EXPECT_EQ(panelWindow().contentView()->frame().height(), height);
+    // The right card's bottom stays above the popup's scroll view (its top 20 points into the panel).
+    const auto bottomOf = [](Kit::View& view) { return view.convertTo(view.bounds(), nullptr).minY(); };
+    EXPECT_GE(bottomOf(*panel.rightFanView), 420.0);
+    panel.leftExpandCollapseButton->performClick();
+    advance(0.6);
+    EXPECT_EQ(panelWindow().contentView()->frame().height(), height + FanSpeedController::heightChange);
+    EXPECT_GE(bottomOf(*panel.rightFanView), 420.0);
+    Kit::Testing::Snapshot::of(panelWindow(), 1).save("panels", "two-fan-window-left-box");
+    delegate->fanSpeedWindowController.reset();
+}
+
+TEST(FanPanelTextTest, PositionsPercentagesAndLimits)
+{
+    struct Case {
+        double speed, min, max, position;
+        const char* percent;
+    };
+    const std::vector<Case> cases {
+        {2999, 0, 5999, 2999.0 / 5999, "49%"},
+        {7000, 0, 5999, 1.0, "100%"},
+        {-5, 0, 5999, 0.0, "0%"},
+        {100, 100, 100, 0.0, "0%"},
+        {200, 100, 100, 0.0, "0%"},
+        {3000, 0, -1, 0.0, "0%"},
+        {std::nan(""), 0, 6000, 0.0, "0%"},
+        {0.6, 0, 100, 0.006, "0%"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.speed);
+        const double p = FanPanelController::position(c.speed, c.min, c.max);
+        EXPECT_DOUBLE_EQ(p, c.position);
+        EXPECT_EQ(FanPanelController::percentText(p), c.percent);
+    }
+    EXPECT_EQ(FanPanelController::limitText(5999.5), "6000");
+    EXPECT_EQ(FanPanelController::limitText(-1), "-1");
+    EXPECT_EQ(FanPanelController::limitText(-0.5), "-1");
+    EXPECT_EQ(FanPanelController::describe(0.5), "0.5");
+    EXPECT_EQ(FanPanelController::describe(2), "2.0");
+}
+
+} // namespace
