@@ -75,6 +75,8 @@ void TextField::setDoubleValue(double value)
 
 void TextField::showValue()
 {
+    if (stringValue() != goodText_)
+        invalidateIntrinsicContentSize();
     goodText_ = stringValue();
     lastText_ = goodText_;
     if (editor_ && editor_->text().toStdString() != goodText_)

@@ -443,6 +443,12 @@ void View::setNeedsLayout(bool needs)
     }
 }
 
+void View::invalidateIntrinsicContentSize()
+{
+    if (superview_)
+        superview_->setNeedsLayout();
+}
+
 void View::draw(const Rect&) {}
 
 void View::runHooks(Hook hook)

@@ -126,6 +126,8 @@ public:
     void setNeedsDisplayInRect(const Rect& rect);
     bool needsLayout() const { return needsLayout_; }
     void setNeedsLayout(bool needs = true);
+    // The view's natural size changed: its superview lays it out again.
+    void invalidateIntrinsicContentSize();
     virtual void layout() {}
     virtual void viewWillDraw() {}
     // Draws the view's content in its bounds; the current graphics context is set.

@@ -241,4 +241,16 @@ TEST_F(ControlKindsTest, AColumnStacksTopDownAndARowGivesTheLabelWhatTheValueLea
     const double valueWidth = value->intrinsicContentSize().width;
     EXPECT_EQ(value->frame(), (Rect {200 - valueWidth, 0, valueWidth, 22}));
     EXPECT_EQ(label->frame(), (Rect {0, 0, 200 - valueWidth, 22}));
+
+    // A longer text lays the row out again, so the value keeps all of it.
+    value->setStringValue("45.3 ℃");
+    EXPECT_TRUE(row->needsLayout());
+    row->layoutSubtreeIfNeeded();
+    const double longerWidth = value->intrinsicContentSize().width;
+    ASSERT_GT(longerWidth, valueWidth);
+    EXPECT_EQ(value->frame(), (Rect {200 - longerWidth, 0, longerWidth, 22}));
+    EXPECT_EQ(label->frame(), (Rect {0, 0, 200 - longerWidth, 22}));
+    // The same text again asks for nothing.
+    value->setStringValue("45.3 ℃");
+    EXPECT_FALSE(row->needsLayout());
 }

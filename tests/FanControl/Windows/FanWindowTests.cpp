@@ -1,8 +1,14 @@
 #include "Classes/App/AppDelegate.h"
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/Views/FanCustomButton.h"
+#include "Classes/Views/SensorPopup.h"
+#include "Classes/Views/SensorView.h"
+#include "Classes/Views/ValueSensorView.h"
+#include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/View.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
+
+#include <tuple>
 
 using namespace Aerlo;
 using namespace Aerlo::Testing;
@@ -77,6 +83,57 @@ TEST_F(FanWindowTest, TheConfiguredWindowKeepsTheSensorPopupUnderTheControls)
     EXPECT_EQ(panelWindow().contentView()->frame().height(), height + FanSpeedController::heightChange);
     EXPECT_GE(bottomOf(*panel.rightFanView), 420.0);
     Kit::Testing::Snapshot::of(panelWindow(), 1).save("panels", "two-fan-window-left-box");
+    delegate->fanSpeedWindowController.reset();
+}
+
+TEST_F(FanWindowTest, TheSensorValuesEndInsideThePopup)
+{
+    setHelperInstalled(true);
+    auto delegate = AppDelegate::make();
+    loadPanel<FanSpeedController>();
+    delegate->fanSpeedWindowController = windowController_;
+    std::vector<Sensor_p> readings;
+    for (const auto& [key, name, value] : std::vector<std::tuple<std::string, std::string, double>> {
+             {"TC0E", "CPU diode virtual", 55.3}, {"TC0P", "CPU proximity", 49.5}, {"TG0D", "GPU Intel Graphics", 105.25}})
+        readings.push_back(Sensor {.key = key, .name = name, .value = value, .group = SensorGroup::CPU,
+            .type = SensorType::temperature, .platforms = {}});
+    delegate->sensorsList = readings;
+    delegate->configureFanSpeedWindow(windowController_);
+    driver().runUntilIdle();
+    ASSERT_TRUE(panelWindow().isVisible());
+    // Shown with the short texts; the first refresh on screen writes the longer, precise ones.
+    panelWindow().displayIfNeeded();
+    delegate->popupView->update(readings);
+    driver().runUntilIdle();
+    panelWindow().displayIfNeeded();
+
+    const double w = FanSpeedController::width;
+    std::shared_ptr<SensorPopup> popup;
+    for (const auto& view : panelWindow().contentView()->subviews())
+        if (const auto* scroll = dynamic_cast<Kit::ScrollView*>(view.get()))
+            popup = std::dynamic_pointer_cast<SensorPopup>(scroll->documentView());
+    ASSERT_TRUE(popup);
+    const auto inWindow = [](Kit::View& view) { return view.convertTo(view.bounds(), nullptr); };
+    EXPECT_EQ(inWindow(*popup).x(), 10);
+    EXPECT_EQ(inWindow(*popup).width(), w - 20);
+    int rows = 0;
+    for (const auto& view : popup->arrangedSubviews()) {
+        const auto row = std::dynamic_pointer_cast<SensorView>(view);
+        if (!row)
+            continue;
+        ++rows;
+        Kit::TextField& value = *row->valueView()->valueView();
+        SCOPED_TRACE(value.stringValue());
+        EXPECT_EQ(row->frame().width(), w - 20);
+        EXPECT_LE(inWindow(value).maxX(), w - 10);
+        EXPECT_GE(value.frame().width(), value.intrinsicContentSize().width);
+        // Every glyph is drawn: the ink spans nearly the whole text.
+        const auto ink = Kit::Testing::Snapshot::of(value).inkBounds();
+        ASSERT_TRUE(ink);
+        EXPECT_GE(ink->width(), value.intrinsicContentSize().width - 8);
+    }
+    EXPECT_EQ(rows, 3);
+    Kit::Testing::Snapshot::of(panelWindow(), 1).save("panels", "two-fan-window-sensor-values");
     delegate->fanSpeedWindowController.reset();
 }
 
