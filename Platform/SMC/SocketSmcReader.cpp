@@ -41,7 +41,8 @@ SocketSmcProtocol::Status SocketSmcReader::fill(std::size_t count)
 {
     using Status = SocketSmcProtocol::Status;
     if (buffer_.size() - begin_ < count) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        if (end_ > begin_) // an empty buffer may have no storage yet
+            std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
         begin_ = 0;
         if (buffer_.size() < count)

@@ -27,17 +27,6 @@ std::string systemError(int error) { return std::generic_category().message(erro
 
 std::string procPath(pid_t pid, const char* entry) { return "/proc/" + std::to_string(pid) + "/" + entry; }
 
-int pidfdOpen(pid_t pid)
-{
-#ifdef SYS_pidfd_open
-    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-#else
-    (void)pid;
-    errno = ENOSYS;
-    return -1;
-#endif
-}
-
 // Signals through the descriptor when there is one, so that a reused pid is never hit.
 int sendSignal(int pidfd, pid_t pid, int signal)
 {
@@ -129,13 +118,19 @@ int openAboveStreams(const char* path, int flags)
 
 } // namespace
 
-DaemonLaunch DaemonProcess::launch(const std::filesystem::path& program,
-                                   const std::map<std::string, std::string>& environment,
-                                   const std::filesystem::path& outputPath)
+Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& program,
+                                                const std::vector<std::string>& arguments,
+                                                const std::map<std::string, std::string>& environment,
+                                                const std::filesystem::path& outputPath)
 {
+    using Foundation::Error;
     // Everything the children use is made before the fork.
     const std::string programText = program.string();
-    std::vector<char*> argv {const_cast<char*>(programText.c_str()), nullptr};
+    std::vector<std::string> words = arguments;
+    std::vector<char*> argv {const_cast<char*>(programText.c_str())};
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     std::vector<std::string> variables;
     for (const auto& [name, value] : environment)
         variables.push_back(name + "=" + value);
@@ -146,12 +141,12 @@ DaemonLaunch DaemonProcess::launch(const std::filesystem::path& program,
 
     const int input = openAboveStreams("/dev/null", O_RDONLY);
     if (input < 0)
-        return {-1, "Cannot open /dev/null: " + systemError(errno)};
+        return Error("Cannot open /dev/null: " + systemError(errno));
     const int output = openAboveStreams(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND);
     if (output < 0) {
         const int error = errno;
         ::close(input);
-        return {-1, "Cannot open \"" + outputPath.string() + "\": " + systemError(error)};
+        return Error("Cannot open \"" + outputPath.string() + "\": " + systemError(error));
     }
     int pidPipe[2] = {-1, -1};
     int execPipe[2] = {-1, -1};
@@ -163,7 +158,7 @@ DaemonLaunch DaemonProcess::launch(const std::filesystem::path& program,
     if (::pipe2(pidPipe, O_CLOEXEC) != 0 || ::pipe2(execPipe, O_CLOEXEC) != 0) {
         const int error = errno;
         closeAll();
-        return {-1, "Cannot create a pipe: " + systemError(error)};
+        return Error("Cannot create a pipe: " + systemError(error));
     }
 
     sigset_t all, previous;
@@ -187,7 +182,7 @@ DaemonLaunch DaemonProcess::launch(const std::filesystem::path& program,
     execPipe[1] = -1;
     if (first < 0) {
         closeAll();
-        return {-1, "Cannot start a process: " + systemError(forkError)};
+        return Error("Cannot start a process: " + systemError(forkError));
     }
 
     int reported = 0;
@@ -200,18 +195,18 @@ DaemonLaunch DaemonProcess::launch(const std::filesystem::path& program,
     closeAll();
 
     if (!gotPid)
-        return {-1, "Cannot start a process: the intermediate process ended early"};
+        return Error("Cannot start a process: the intermediate process ended early");
     if (reported < 0)
-        return {-1, "Cannot start a process: " + systemError(-reported)};
+        return Error("Cannot start a process: " + systemError(-reported));
     if (failedExec) {
         // It exits at once; waiting for that keeps the failure's process from outliving the call.
-        const int pidfd = pidfdOpen(reported);
+        const int pidfd = DaemonProcess::openPidfd(reported);
         waitForExit(pidfd, reported, killWaitSeconds);
         if (pidfd >= 0)
             ::close(pidfd);
-        return {-1, "Cannot run \"" + programText + "\": " + systemError(execError)};
+        return Error("Cannot run \"" + programText + "\": " + systemError(execError));
     }
-    return {static_cast<pid_t>(reported), {}};
+    return static_cast<pid_t>(reported);
 }
 
 DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& program, double timeoutSeconds)
@@ -220,7 +215,7 @@ DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& pr
         return DaemonStopOutcome::notRunning;
     if (pid == ::getpid())
         return DaemonStopOutcome::failed;
-    const int pidfd = pidfdOpen(pid);
+    const int pidfd = DaemonProcess::openPidfd(pid);
     if (pidfd < 0 && errno == ESRCH)
         return DaemonStopOutcome::notRunning;
 
@@ -245,6 +240,17 @@ DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& pr
     if (sendSignal(pidfd, pid, SIGKILL) != 0 && errno != ESRCH)
         return finish(DaemonStopOutcome::failed);
     return finish(waitForExit(pidfd, pid, killWaitSeconds) ? DaemonStopOutcome::killed : DaemonStopOutcome::failed);
+}
+
+int DaemonProcess::openPidfd(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    errno = ENOSYS;
+    return -1;
+#endif
 }
 
 std::optional<std::filesystem::path> DaemonProcess::executable(pid_t pid)

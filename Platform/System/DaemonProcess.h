@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace SystemPlatform {
 
@@ -17,25 +20,25 @@ enum class DaemonStopOutcome {
     failed,     // it could not be signalled, or it outlived SIGKILL
 };
 
-struct DaemonLaunch {
-    pid_t pid = -1;    // > 0 when the program runs
-    std::string error; // why not, otherwise
-};
-
 // Daemon processes: started detached, stopped by process id after checking what runs under it.
 class DaemonProcess {
 public:
-    // Starts `program` with no arguments but its path, in a new session that this process does not
+    // Starts `program` with its path and `arguments`, in a new session that this process does not
     // parent (double fork), with exactly `environment`, standard input from /dev/null and standard
-    // output and error appended to `outputPath`, working folder "/". Returns once the program runs.
-    static DaemonLaunch launch(const std::filesystem::path& program,
-                               const std::map<std::string, std::string>& environment,
-                               const std::filesystem::path& outputPath);
+    // output and error appended to `outputPath`, working folder "/". Returns once the program runs:
+    // its process id, or why it does not run.
+    static Foundation::Result<pid_t> launch(const std::filesystem::path& program,
+                                            const std::vector<std::string>& arguments,
+                                            const std::map<std::string, std::string>& environment,
+                                            const std::filesystem::path& outputPath);
 
     // Ends process `pid` when it runs `program`: SIGTERM, a wait of at most `timeoutSeconds`, then
     // SIGKILL and a short wait. The calling process is never signalled (failed).
     static DaemonStopOutcome stop(pid_t pid, const std::filesystem::path& program, double timeoutSeconds);
 
+    // A descriptor that refers to process `pid` (readable once it exits), close-on-exec; -1 with errno
+    // set when there is no such process or the system has no pidfds.
+    static int openPidfd(pid_t pid);
     // The program process `pid` runs (a replaced or deleted file still names its path); nothing
     // when the process is gone, has exited, or cannot be inspected.
     static std::optional<std::filesystem::path> executable(pid_t pid);

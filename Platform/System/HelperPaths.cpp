@@ -34,6 +34,11 @@ std::filesystem::path HelperPaths::socket(std::string_view label) { return named
 
 std::filesystem::path HelperPaths::pidFile(std::string_view label) { return named(runDirectory(), label, ".pid"); }
 
+std::filesystem::path HelperPaths::keepAlivePidFile(std::string_view label)
+{
+    return named(runDirectory(), label, ".keepalive.pid");
+}
+
 std::filesystem::path HelperPaths::logFile(std::string_view label) { return named(logDirectory(), label, ".log"); }
 
 std::filesystem::path HelperPaths::consoleLog(std::string_view label)

@@ -5,10 +5,13 @@
 #include "Platform/System/AtomicFile.h"
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
+#include "Platform/System/KeepAlive.h"
 #include "Platform/System/LaunchDaemonJob.h"
 #include "Platform/Foundation/FileDigest.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -30,18 +33,52 @@ std::string quoted(const std::filesystem::path& path) { return "\"" + path.strin
 std::string systemError(int error) { return std::generic_category().message(error); }
 
 // Creates `folder` and its missing parents, mode 0755.
-std::string makeFolders(const std::filesystem::path& folder)
+Foundation::Result<void> makeFolders(const std::filesystem::path& folder)
 {
     std::error_code error;
     if (std::filesystem::is_directory(folder, error))
         return {};
     const auto parent = folder.parent_path();
     if (!parent.empty() && parent != folder)
-        if (auto text = makeFolders(parent); !text.empty())
-            return text;
+        if (auto made = makeFolders(parent); !made)
+            return made;
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
-        return "Cannot create the folder " + quoted(folder) + ": " + systemError(errno);
+        return Foundation::Error("Cannot create the folder " + quoted(folder) + ": " + systemError(errno));
     return {};
+}
+
+Foundation::Result<void> invalidLabel(std::string_view label)
+{
+    return Foundation::Error("The helper label \"" + std::string(label) + "\" is not valid.");
+}
+
+// Stops the process a pid file names when it runs `program`, and removes the pid file.
+Foundation::Result<void> stopNamed(const std::filesystem::path& pidFile, const std::filesystem::path& program,
+                                   double timeoutSeconds)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(pidFile, error)))
+        return {};
+    if (const auto pid = DaemonProcess::readPidFile(pidFile))
+        if (DaemonProcess::stop(*pid, program, timeoutSeconds) == DaemonStopOutcome::failed)
+            return Foundation::Error("The running helper (process " + std::to_string(*pid) + ") could not be stopped.");
+    std::filesystem::remove(pidFile, error);
+    if (error)
+        return Foundation::Error("Cannot remove " + quoted(pidFile) + ": " + error.message());
+    return {};
+}
+
+// Waits (in real time, at most `seconds`) until the pid file names a running process.
+std::optional<pid_t> waitForPidFile(const std::filesystem::path& pidFile, double seconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        if (const auto pid = DaemonProcess::readPidFile(pidFile); pid && DaemonProcess::isAlive(*pid))
+            return pid;
+        if (std::chrono::steady_clock::now() > deadline)
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 // Why the bundle's helper cannot be installed, or nothing.
@@ -101,8 +138,8 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
 
     for (const auto& folder : {HelperPaths::privilegedHelperTools(), HelperPaths::launchDaemons(),
                                HelperPaths::runDirectory(), HelperPaths::logDirectory()})
-        if (auto text = makeFolders(folder); !text.empty())
-            return failure(JobBlessErrorCode::internalFailure, text);
+        if (auto made = makeFolders(folder); !made)
+            return failure(JobBlessErrorCode::internalFailure, made.error());
 
     const auto installed = HelperPaths::installedProgram(label);
     LaunchDaemonJob job;
@@ -125,52 +162,51 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
     if (const auto staged = jobFile.stage(job.json().dump(2) + "\n", 0644); !staged)
         return failure(JobBlessErrorCode::internalFailure, staged.error());
 
-    if (auto text = stop(label); !text.empty())
-        return failure(JobBlessErrorCode::stopFailure, text);
+    if (auto stopped = stop(label); !stopped)
+        return failure(JobBlessErrorCode::stopFailure, stopped.error());
     if (const auto committed = program.commit(); !committed)
         return failure(JobBlessErrorCode::internalFailure, committed.error());
     if (const auto committed = jobFile.commit(); !committed)
         return failure(JobBlessErrorCode::internalFailure, committed.error());
 
-    const DaemonLaunch launch = DaemonProcess::launch(installed, job.environmentVariables, job.standardOutPath);
-    if (launch.pid <= 0)
-        return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error + ".");
-    if (const auto written = AtomicFile::write(HelperPaths::pidFile(label), std::to_string(launch.pid) + "\n", 0644);
-        !written) {
+    // Under the keep-alive, which restarts it after a crash and keeps its pid file.
+    const auto keepAlive = KeepAlive::standInProgram();
+    const auto launch = DaemonProcess::launch(keepAlive, {"--pid-file", HelperPaths::pidFile(label).string(), installed.string()},
+                                              job.environmentVariables, job.standardOutPath);
+    if (!launch)
+        return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");
+    const auto keepAlivePidFile = HelperPaths::keepAlivePidFile(label);
+    if (const auto written = AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !written) {
         // Nobody could stop a helper without its pid file.
-        DaemonProcess::stop(launch.pid, installed, stopTimeoutSeconds);
+        DaemonProcess::stop(*launch, keepAlive, stopTimeoutSeconds);
         return failure(JobBlessErrorCode::internalFailure, written.error());
+    }
+    if (!waitForPidFile(HelperPaths::pidFile(label), startTimeoutSeconds)) {
+        (void)stop(label);
+        return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
     }
     return {true, std::nullopt};
 }
 
-std::string JobBlessService::stop(std::string_view label, double timeoutSeconds)
+Foundation::Result<void> JobBlessService::stop(std::string_view label, double timeoutSeconds)
 {
     if (!HelperPaths::isValidLabel(label))
-        return "The helper label \"" + std::string(label) + "\" is not valid.";
-    const auto pidFile = HelperPaths::pidFile(label);
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(pidFile, error)))
-        return {};
-    const auto pid = DaemonProcess::readPidFile(pidFile);
-    if (pid) {
-        const auto outcome = DaemonProcess::stop(*pid, HelperPaths::installedProgram(label), timeoutSeconds);
-        if (outcome == DaemonStopOutcome::failed)
-            return "The running helper (process " + std::to_string(*pid) + ") could not be stopped.";
-    }
-    std::filesystem::remove(pidFile, error);
-    if (error)
-        return "Cannot remove " + quoted(pidFile) + ": " + error.message();
-    return {};
+        return invalidLabel(label);
+    // The keep-alive first, which passes the stop on to the helper; then a helper it left behind.
+    if (auto stopped = stopNamed(HelperPaths::keepAlivePidFile(label), KeepAlive::standInProgram(), timeoutSeconds + 1);
+        !stopped)
+        return stopped;
+    return stopNamed(HelperPaths::pidFile(label), HelperPaths::installedProgram(label), timeoutSeconds);
 }
 
-std::string JobBlessService::remove(std::string_view label)
+Foundation::Result<void> JobBlessService::remove(std::string_view label)
 {
     if (!HelperPaths::isValidLabel(label))
-        return "The helper label \"" + std::string(label) + "\" is not valid.";
+        return invalidLabel(label);
     std::string problems;
     for (const auto& path : {HelperPaths::installedProgram(label), HelperPaths::jobFile(label),
-                             HelperPaths::pidFile(label), HelperPaths::socket(label)}) {
+                             HelperPaths::pidFile(label), HelperPaths::keepAlivePidFile(label),
+                             HelperPaths::socket(label)}) {
         std::error_code error;
         std::filesystem::remove(path, error);
         if (error) {
@@ -179,7 +215,9 @@ std::string JobBlessService::remove(std::string_view label)
             problems += "Cannot remove " + quoted(path) + ": " + error.message() + ".";
         }
     }
-    return problems;
+    if (!problems.empty())
+        return Foundation::Error(problems);
+    return {};
 }
 
 std::string JobBlessService::domainName(JobBlessDomain domain)

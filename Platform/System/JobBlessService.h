@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/System/AuthorizationProvider.h"
 
 #include <optional>
@@ -38,25 +39,29 @@ struct JobBlessResult {
 // the helper "Contents/Library/LaunchServices/<label>" of the main bundle is copied to
 // "/Library/PrivilegedHelperTools/<label>" (mode 0544, same modification time), its job file is
 // written to "/Library/LaunchDaemons/<label>.plist", a helper already running is stopped, and the
-// new one is started detached with its process id in "/var/run/<label>.pid". The job names the
-// main bundle's executable and the installing user as the only client the helper serves.
+// new one is started detached under the keep-alive (KeepAlive, its process id in
+// "/var/run/<label>.keepalive.pid"), which restarts it after a crash and keeps the helper's process id
+// in "/var/run/<label>.pid". The job names the main bundle's executable and the installing user as
+// the only client the helper serves.
 // Every path comes from HelperPaths.
 class JobBlessService {
 public:
     static constexpr double stopTimeoutSeconds = 2.0;
+    static constexpr double startTimeoutSeconds = 5.0;
 
-    // A failure before the old helper is stopped changes nothing.
+    // A failure before the old helper is stopped changes nothing. Returns once the helper runs.
     static JobBlessResult bless(JobBlessDomain domain, std::string_view label, const AuthorizationRef& authorization);
 
-    // Stops the helper named by the pid file, after checking that the process runs the installed
-    // program (SIGTERM, at most `timeoutSeconds`, then SIGKILL), and removes the pid file. A pid file
-    // naming no process, another program or nothing readable is removed and nothing is signalled.
-    // The calling process is never stopped. The empty text when no helper runs afterwards, else why.
-    static std::string stop(std::string_view label, double timeoutSeconds = stopTimeoutSeconds);
+    // Stops the keep-alive and then the helper named by the pid files, after checking that each
+    // process runs the program it should (SIGTERM, at most `timeoutSeconds`, then SIGKILL), and
+    // removes the pid files. A pid file naming no process, another program or nothing readable is
+    // removed and nothing is signalled. The calling process is never stopped. Fails when a helper
+    // still runs afterwards.
+    static Foundation::Result<void> stop(std::string_view label, double timeoutSeconds = stopTimeoutSeconds);
 
     // Removes the installed program, the job file, the pid file and the socket (without stopping
-    // anything: the helper's own uninstall calls it). The empty text when all are gone, else why not.
-    static std::string remove(std::string_view label);
+    // anything: the helper's own uninstall calls it). Fails, saying which, when one is left.
+    static Foundation::Result<void> remove(std::string_view label);
 
     // "system" or "user", as recorded in the job file.
     static std::string domainName(JobBlessDomain domain);

@@ -85,25 +85,27 @@ std::optional<LaunchDaemonJob> LaunchDaemonJob::fromJSON(const nlohmann::json& j
     return job;
 }
 
-std::optional<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem::path& path)
+Foundation::Result<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem::path& path)
 {
+    const auto unreadable = Foundation::Error("The job file " + path.string() + " cannot be read.");
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     if (error || size > maximumJobFileSize)
-        return std::nullopt;
+        return unreadable;
     std::ifstream stream(path, std::ios::binary);
     if (!stream)
-        return std::nullopt;
+        return unreadable;
     const std::string contents{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     const auto parsed = nlohmann::json::parse(contents, nullptr, false);
-    if (parsed.is_discarded())
-        return std::nullopt;
-    return fromJSON(parsed);
+    auto job = parsed.is_discarded() ? std::nullopt : fromJSON(parsed);
+    if (!job)
+        return Foundation::Error("The job file " + path.string() + " holds no valid job.");
+    return std::move(*job);
 }
 
-std::string LaunchDaemonJob::write(const std::filesystem::path& path) const
+Foundation::Result<void> LaunchDaemonJob::write(const std::filesystem::path& path) const
 {
-    return AtomicFile::write(path, json().dump(2) + "\n", 0644).error();
+    return AtomicFile::write(path, json().dump(2) + "\n", 0644);
 }
 
 } // namespace SystemPlatform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -30,10 +32,10 @@ struct LaunchDaemonJob {
     nlohmann::ordered_json json() const;
     // Nothing unless every key is present with its type (a uid is a whole number ≥ 0).
     static std::optional<LaunchDaemonJob> fromJSON(const nlohmann::json& json);
-    // Nothing when the file cannot be read or does not hold a job.
-    static std::optional<LaunchDaemonJob> read(const std::filesystem::path& path);
-    // Written atomically, mode 0644; the empty text on success, else what failed.
-    std::string write(const std::filesystem::path& path) const;
+    // The job in the file at `path`, or why there is none ("cannot be read", "holds no valid job").
+    static Foundation::Result<LaunchDaemonJob> read(const std::filesystem::path& path);
+    // Written atomically, mode 0644.
+    Foundation::Result<void> write(const std::filesystem::path& path) const;
 
     bool operator==(const LaunchDaemonJob&) const = default;
 };

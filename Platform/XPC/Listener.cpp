@@ -2,11 +2,14 @@
 
 #include "Platform/XPC/PrivateQueue.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <mutex>
+#include <poll.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,26 +18,53 @@ namespace XPC {
 
 namespace {
 
+constexpr double sweepSeconds = 0.5;
+
+double now()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+std::string counted(std::size_t number, const char* one, const char* many)
+{
+    return std::to_string(number) + " " + (number == 1 ? one : many);
+}
+
+// Messages a uid or a process may still send now: refilled at `rate` per second, at most one second's worth.
+struct Bucket {
+    double tokens = 0;
+    double updated = 0;
+    bool fresh = true;
+
+    void refill(double time, double rate)
+    {
+        tokens = fresh ? rate : std::min(rate, tokens + (time - updated) * rate);
+        updated = time;
+        fresh = false;
+    }
+    // Seconds until one message may go.
+    double wait(double rate) const { return tokens >= 1 ? 0 : (1 - tokens) / rate; }
+};
+
 class Client : public PeerConnection {
 public:
-    Client(Socket socket, PeerCredentials credentials, double replyTimeout)
-        : socket_(std::move(socket)), credentials_(credentials), replyTimeout_(replyTimeout)
-    {
-    }
+    Client(Socket socket, PeerCredentials credentials) : socket_(std::move(socket)), credentials_(credentials) {}
 
     const PeerCredentials& credentials() const override { return credentials_; }
 
-    bool reply(std::uint64_t id, const std::optional<std::string>& text) override
+    bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
     {
         if (!open_)
             return false;
         auto frame = MessageCodec::encode(MessageCodec::makeReply(id, text));
-        int error = 0;
-        const auto deadline = std::chrono::steady_clock::now() + Socket::toDuration(replyTimeout_);
-        if (!frame || socket_.writeAll(*frame, deadline, error) != Socket::WriteResult::written) {
+        if (!frame) {
             close();
             return false;
         }
+        if (outbox_.size() == sent_)
+            progress = now(); // a queue that was empty starts its stall clock now
+        outbox_ += *frame;
+        waiting_.push_back({queued_ + outbox_.size() - sent_, std::move(written)});
         return true;
     }
 
@@ -47,27 +77,59 @@ public:
     bool isOpen() const override { return open_; }
 
     const Socket& socket() const { return socket_; }
-    MessageCodec& decoder() { return decoder_; }
 
-    // True when one more message now keeps the client within `limit` messages in any one second.
-    bool admit(double now, std::size_t limit)
+    // Writes what the socket takes now; false when the peer is gone.
+    bool flush()
     {
-        if (limit == 0)
-            return true;
-        while (!recent_.empty() && recent_.front() <= now - 1.0)
-            recent_.pop_front();
-        if (recent_.size() >= limit)
-            return false;
-        recent_.push_back(now);
+        while (sent_ < outbox_.size()) {
+            const ssize_t n = socket_.writeSome(std::string_view(outbox_).substr(sent_));
+            if (n < 0)
+                return false;
+            if (n == 0)
+                break;
+            sent_ += static_cast<std::size_t>(n);
+            queued_ += static_cast<std::size_t>(n);
+            progress = now();
+        }
+        while (!waiting_.empty() && waiting_.front().end <= queued_) {
+            auto written = std::move(waiting_.front().written);
+            waiting_.pop_front();
+            if (written)
+                written();
+        }
+        if (sent_ == outbox_.size()) {
+            outbox_.clear();
+            sent_ = 0;
+        } else if (sent_ > 65536) {
+            outbox_.erase(0, sent_);
+            sent_ = 0;
+        }
         return true;
     }
 
+    std::size_t unsentBytes() const { return outbox_.size() - sent_; }
+    std::size_t undelivered() const { return waiting_.size(); }
+
+    MessageCodec decoder;
+    std::deque<Message> pending;      // decoded, waiting for their turn
+    DecodeError failure = DecodeError::none; // the stream's error, reported once `pending` is handled
+    double incompleteSince = -1;      // when the frame being read began
+    double progress = 0;              // when the reply queue last moved
+    bool paused = false;              // waiting for the rate to allow more
+    short events = 0;                 // what the queue watches for
+
 private:
+    struct Waiting {
+        std::size_t end; // total bytes written once this frame is out
+        std::function<void()> written;
+    };
+
     Socket socket_;
     PeerCredentials credentials_;
-    double replyTimeout_;
-    MessageCodec decoder_;
-    std::deque<double> recent_;
+    std::string outbox_;
+    std::size_t sent_ = 0;   // bytes of outbox_ written
+    std::size_t queued_ = 0; // bytes written on this connection so far
+    std::deque<Waiting> waiting_;
     bool open_ = true;
 };
 
@@ -77,23 +139,25 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     std::filesystem::path path;
     Options options;
     PeerFilter filter;
+    SenderCheck senderCheck;
     MessageHandler handler;
     RejectionHandler rejection;
 
     mutable std::mutex mutex; // guards `error`
     std::string error;
     std::atomic<bool> listening{false};
-    std::atomic<std::size_t> count{0};
+    std::atomic<std::size_t> connections{0};
 
     // Touched only on the queue.
     Socket socket;
     dev_t device = 0;
     ino_t inode = 0;
     std::map<int, std::shared_ptr<Client>> clients;
+    std::map<uid_t, Bucket> uidBuckets;
+    std::map<pid_t, Bucket> processBuckets;
+    bool sweeping = false;
 
     PrivateQueue queue{"xpc.listener"};
-
-    const Foundation::Clock& clock() const { return options.clock ? *options.clock : Foundation::Clock::system(); }
 
     void reject(const PeerCredentials& peer, std::string_view reason)
     {
@@ -106,7 +170,24 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
         client->close();
         queue.unwatch(client->socket().fd());
         clients.erase(client->socket().fd());
-        count = clients.size();
+        connections = clients.size();
+    }
+
+    // Closes a client for `reason`, saying how many of its replies were never delivered.
+    void closeClient(const std::shared_ptr<Client>& client, std::string reason)
+    {
+        if (const auto lost = client->undelivered())
+            reason += " (" + counted(lost, "reply", "replies") + " not delivered)";
+        reject(client->credentials(), reason);
+        remove(client);
+    }
+
+    std::size_t connectionsOf(const PeerCredentials& peer, bool sameProcess) const
+    {
+        return static_cast<std::size_t>(std::count_if(clients.begin(), clients.end(), [&](const auto& entry) {
+            const auto& other = entry.second->credentials();
+            return sameProcess ? other.pid == peer.pid : other.uid == peer.uid;
+        }));
     }
 
     void acceptOne()
@@ -114,61 +195,204 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
         auto accepted = socket.accept();
         if (!accepted)
             return;
-        const PeerCredentials peer = accepted->peerCredentials().value_or(PeerCredentials{0, static_cast<uid_t>(-1), static_cast<gid_t>(-1)});
-        if (clients.size() >= options.maximumConnections) {
-            reject(peer, "too many connections");
+        const auto credentials = accepted->peerCredentials();
+        const PeerCredentials peer = credentials.value_or(PeerCredentials{0, static_cast<uid_t>(-1), static_cast<gid_t>(-1)});
+        if (!credentials) {
+            reject(peer, "the peer is unknown");
             return;
         }
-        if (!accepted->peerCredentials() || (filter && !filter(peer))) {
-            reject(peer, "peer refused");
+        if (filter && !filter(peer))
+            return;
+        if (clients.size() >= options.maximumConnections || connectionsOf(peer, false) >= options.maximumConnectionsPerUID
+            || connectionsOf(peer, true) >= options.maximumConnectionsPerProcess) {
+            reject(peer, Listener::tooManyConnections);
             return;
         }
-        auto client = std::make_shared<Client>(std::move(*accepted), peer, options.replyTimeout);
+        auto client = std::make_shared<Client>(std::move(*accepted), peer);
+        clients[client->socket().fd()] = client;
+        connections = clients.size();
+        update(client);
+        startSweeping();
+    }
+
+    // Watches what the client's state asks for: its socket while it may be read, its reply queue
+    // while that holds bytes.
+    void update(const std::shared_ptr<Client>& client)
+    {
+        if (!client->isOpen())
+            return;
+        short events = 0;
+        if (client->failure == DecodeError::none && client->pending.empty() && !client->paused
+            && client->unsentBytes() <= options.replyQueueBytes)
+            events |= POLLIN;
+        if (client->unsentBytes() > 0)
+            events |= POLLOUT;
+        if (events == client->events)
+            return;
+        client->events = events;
         const int fd = client->socket().fd();
-        clients[fd] = client;
-        count = clients.size();
-        queue.watch(fd, [weak = weak_from_this(), client] {
+        if (events == 0) {
+            queue.unwatch(fd);
+            return;
+        }
+        queue.watch(fd, events, [weak = weak_from_this(), client](short occurred) {
             if (auto self = weak.lock())
-                self->read(client);
+                self->ready(client, occurred);
         });
     }
 
-    void read(const std::shared_ptr<Client>& client)
+    void ready(const std::shared_ptr<Client>& client, short occurred)
     {
         if (!client->isOpen()) {
             remove(client);
             return;
         }
-        std::array<char, 16384> buffer;
-        const ssize_t n = client->socket().read(buffer.data(), buffer.size());
-        if (n == -1)
-            return;
-        if (n <= 0) {
-            remove(client);
+        if (client->unsentBytes() > 0 && !client->flush()) {
+            closeClient(client, "the client stopped reading");
             return;
         }
-        auto result = client->decoder().feed(buffer.data(), static_cast<std::size_t>(n));
-        for (const Message& message : result.messages) {
+        if ((occurred & (POLLIN | POLLHUP | POLLERR)) && (client->events & POLLIN) && !read(client))
+            return;
+        serve(client);
+    }
+
+    // One read; false when the client was closed.
+    bool read(const std::shared_ptr<Client>& client)
+    {
+        std::array<char, 16384> buffer;
+        std::optional<PeerCredentials> sender;
+        const ssize_t n = client->socket().read(buffer.data(), buffer.size(), sender);
+        if (n == -1)
+            return true;
+        if (n <= 0) {
+            if (client->undelivered() > 0)
+                closeClient(client, "the client left");
+            else
+                remove(client);
+            return false;
+        }
+        if (senderCheck) {
+            std::optional<std::string> problem;
+            if (!sender)
+                problem = "the sender of a message is unknown";
+            else
+                problem = senderCheck(client->credentials(), *sender);
+            if (problem) {
+                closeClient(client, *problem);
+                return false;
+            }
+        }
+        auto result = client->decoder.feed(buffer.data(), static_cast<std::size_t>(n));
+        for (auto& message : result.messages)
+            client->pending.push_back(std::move(message));
+        client->failure = result.error;
+        if (client->decoder.bufferedSize() == 0)
+            client->incompleteSince = -1;
+        else if (client->incompleteSince < 0 || !result.messages.empty())
+            client->incompleteSince = now();
+        return true;
+    }
+
+    // Seconds until the client may send one more message; 0 takes it now.
+    double rateWait(const PeerCredentials& peer)
+    {
+        if (options.messagesPerSecond == 0)
+            return 0;
+        const double rate = static_cast<double>(options.messagesPerSecond);
+        const double time = now();
+        Bucket& byUID = uidBuckets[peer.uid];
+        Bucket& byProcess = processBuckets[peer.pid];
+        byUID.refill(time, rate);
+        byProcess.refill(time, rate);
+        const double wait = std::max(byUID.wait(rate), byProcess.wait(rate));
+        if (wait > 0)
+            return wait;
+        byUID.tokens -= 1;
+        byProcess.tokens -= 1;
+        return 0;
+    }
+
+    // Handles the client's waiting messages as far as its rate and reply queue allow.
+    void serve(const std::shared_ptr<Client>& client)
+    {
+        while (!client->pending.empty() && client->isOpen()) {
+            if (client->unsentBytes() > options.replyQueueBytes)
+                break; // resumed when the queue drains
+            if (const double wait = rateWait(client->credentials()); wait > 0) {
+                client->paused = true;
+                queue.asyncAfter(wait, [weak = weak_from_this(), client] {
+                    auto self = weak.lock();
+                    if (!self || !client->isOpen())
+                        return;
+                    client->paused = false;
+                    self->serve(client);
+                });
+                break;
+            }
+            const Message message = std::move(client->pending.front());
+            client->pending.pop_front();
             auto request = MessageCodec::parseRequest(message);
             if (!request) {
-                reject(client->credentials(), "malformed request");
+                closeClient(client, "malformed request");
+                return;
+            }
+            const bool accepted = handler && handler(*client, *request);
+            if (!client->isOpen()) {
                 remove(client);
                 return;
             }
-            if (!client->admit(clock().now(), options.messagesPerSecond)) {
-                reject(client->credentials(), "message rate exceeded");
-                remove(client);
+            if (!client->flush()) {
+                closeClient(client, "the client stopped reading");
                 return;
             }
-            if (!handler || !handler(*client, *request) || !client->isOpen()) {
+            if (!accepted) {
                 remove(client);
                 return;
             }
         }
-        if (result.error != DecodeError::none) {
-            reject(client->credentials(), MessageCodec::describe(result.error));
-            remove(client);
+        if (client->pending.empty() && client->failure != DecodeError::none) {
+            closeClient(client, std::string(MessageCodec::describe(client->failure)));
+            return;
         }
+        update(client);
+    }
+
+    void startSweeping()
+    {
+        if (sweeping)
+            return;
+        sweeping = true;
+        queue.asyncAfter(sweepSeconds, [weak = weak_from_this()] {
+            if (auto self = weak.lock())
+                self->sweep();
+        });
+    }
+
+    // Closes the clients that hold the daemon up; forgets the rates of those that are idle.
+    void sweep()
+    {
+        sweeping = false;
+        const double time = now();
+        std::vector<std::shared_ptr<Client>> stalled;
+        for (const auto& [fd, client] : clients)
+            if ((client->unsentBytes() > 0 && time - client->progress > options.stallSeconds)
+                || (client->incompleteSince >= 0 && time - client->incompleteSince > options.stallSeconds))
+                stalled.push_back(client);
+        for (const auto& client : stalled) {
+            const bool replies = client->unsentBytes() > 0 && time - client->progress > options.stallSeconds;
+            closeClient(client, replies ? "the client does not read its replies" : "an incomplete frame was held too long");
+        }
+        const double rate = static_cast<double>(options.messagesPerSecond);
+        const auto idle = [&](auto& buckets) {
+            for (auto entry = buckets.begin(); entry != buckets.end();) {
+                entry->second.refill(time, rate);
+                entry = entry->second.tokens >= rate ? buckets.erase(entry) : std::next(entry);
+            }
+        };
+        idle(uidBuckets);
+        idle(processBuckets);
+        if (!clients.empty() || !uidBuckets.empty() || !processBuckets.empty())
+            startSweeping();
     }
 
     void teardown()
@@ -183,11 +407,12 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
         }
         listening = false;
         for (auto& [fd, client] : clients) {
+            client->flush(); // what the socket takes now; the rest is lost
             client->close();
             queue.unwatch(fd);
         }
         clients.clear();
-        count = 0;
+        connections = 0;
     }
 };
 
@@ -207,6 +432,8 @@ Listener::~Listener()
 
 void Listener::setPeerFilter(PeerFilter filter) { impl_->filter = std::move(filter); }
 
+void Listener::setSenderCheck(SenderCheck check) { impl_->senderCheck = std::move(check); }
+
 void Listener::setMessageHandler(MessageHandler handler) { impl_->handler = std::move(handler); }
 
 void Listener::setRejectionHandler(RejectionHandler handler) { impl_->rejection = std::move(handler); }
@@ -222,6 +449,10 @@ bool Listener::start()
         }
         int error = 0;
         auto socket = Socket::listen(impl.path, impl.options.socketMode, error);
+        if (socket && impl.senderCheck && !socket->receiveCredentials()) {
+            error = errno;
+            socket.reset();
+        }
         if (!socket) {
             std::lock_guard lock(impl.mutex);
             impl.error = "Couldn't listen on " + impl.path.string() + ": " + std::generic_category().message(error);
@@ -257,7 +488,7 @@ std::string Listener::errorDescription() const
     return impl_->error;
 }
 
-std::size_t Listener::connectionCount() const { return impl_->count; }
+std::size_t Listener::connectionCount() const { return impl_->connections; }
 
 const std::filesystem::path& Listener::socketPath() const { return impl_->path; }
 

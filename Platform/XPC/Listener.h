@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Platform/Foundation/Clock.h"
 #include "Platform/XPC/PeerConnection.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,20 +14,38 @@ namespace XPC {
 
 // The service's side: listens on a Unix-domain socket (Connection::socketPath(name) for a named
 // service), accepts clients and hands each decoded request to the message handler, on one private
-// thread. A client is closed on a malformed, oversized or non-request frame, when the handler refuses
-// a message, or when it sends faster than the rate cap; clients beyond the connection cap and peers
-// the filter refuses are closed at once.
+// thread, in the order each client sent them.
+//
+// - Peers the filter refuses, and peers beyond the connection caps (in all, per uid, per process),
+//   are closed at once.
+// - Every read carries the kernel's credentials of the process that wrote the bytes; the sender
+//   check sees them for every read, and a refusal closes the connection.
+// - A client is never closed for its rate: above `messagesPerSecond` (counted per uid and per
+//   process over all their connections) its messages wait and its socket is read more slowly.
+// - Replies are written without blocking, from a queue per connection; while the queue holds more
+//   than `replyQueueBytes` the client is not read. A queue that makes no progress, or an incomplete
+//   frame, held for `stallSeconds` closes the connection.
+// - A malformed, oversized or non-request frame closes the connection (after the messages before it),
+//   as does a handler that refuses a message.
 class Listener {
 public:
     struct Options {
-        std::size_t maximumConnections = 8;
-        std::size_t messagesPerSecond = 200;  // per connection, over any one second; 0: no cap
-        double replyTimeout = 2.0;            // seconds one reply may take to write
-        unsigned socketMode = 0666;           // access is decided by the peer filter
-        const Foundation::Clock* clock = nullptr; // for the rate cap; the system clock when none
+        std::size_t maximumConnections = 64;
+        std::size_t maximumConnectionsPerUID = 32;
+        std::size_t maximumConnectionsPerProcess = 16;
+        std::size_t messagesPerSecond = 2000; // per uid and per process; 0: no cap
+        std::size_t replyQueueBytes = 256 * 1024;
+        double stallSeconds = 5.0;
+        unsigned socketMode = 0666; // access is decided by the peer filter
     };
+    // The reason given for a peer beyond the connection caps.
+    static constexpr std::string_view tooManyConnections = "too many connections";
+
     using PeerFilter = std::function<bool(const PeerCredentials& peer)>;
-    // Told why the listener closed a client (not called for clients that leave, or that the handler refuses).
+    // Why the bytes that `sender` wrote on the connection of `peer` may not be read, or nothing.
+    using SenderCheck = std::function<std::optional<std::string>(const PeerCredentials& peer, const PeerCredentials& sender)>;
+    // Told why the listener refused or closed a client, or that a client left with replies not
+    // delivered (not called for the filter's refusals, nor for messages the handler refuses).
     using RejectionHandler = std::function<void(const PeerCredentials& peer, std::string_view reason)>;
 
     explicit Listener(std::filesystem::path socketPath);
@@ -39,6 +57,7 @@ public:
 
     // Set these before start().
     void setPeerFilter(PeerFilter filter);
+    void setSenderCheck(SenderCheck check);
     void setMessageHandler(MessageHandler handler);
     void setRejectionHandler(RejectionHandler handler);
 

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/UTF8.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace XPC {
 
@@ -44,6 +45,35 @@ std::size_t nestingDepth(std::string_view text, std::size_t limit)
         }
     }
     return deepest;
+}
+
+// Accepts any JSON value, for telling trailing bytes from a text that is not JSON at all.
+struct AcceptingSax {
+    using number_integer_t = Message::number_integer_t;
+    using number_unsigned_t = Message::number_unsigned_t;
+    using number_float_t = Message::number_float_t;
+    using string_t = Message::string_t;
+    using binary_t = Message::binary_t;
+    bool null() { return true; }
+    bool boolean(bool) { return true; }
+    bool number_integer(number_integer_t) { return true; }
+    bool number_unsigned(number_unsigned_t) { return true; }
+    bool number_float(number_float_t, const string_t&) { return true; }
+    bool string(string_t&) { return true; }
+    bool binary(binary_t&) { return true; }
+    bool start_object(std::size_t) { return true; }
+    bool key(string_t&) { return true; }
+    bool end_object() { return true; }
+    bool start_array(std::size_t) { return true; }
+    bool end_array() { return true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) { return false; }
+};
+
+// A JSON value that is followed by more bytes.
+bool hasTrailingData(std::string_view payload)
+{
+    AcceptingSax sax;
+    return Message::sax_parse(payload, &sax, nlohmann::detail::input_format_t::json, false);
 }
 
 std::optional<std::uint64_t> readId(const Message& value)
@@ -140,9 +170,29 @@ std::optional<Message> MessageCodec::decodePayload(std::string_view payload, Dec
         return failWith(DecodeError::invalidUTF8);
     if (nestingDepth(payload, maximumDepth) > maximumDepth)
         return failWith(DecodeError::tooDeep);
-    Message message = Message::parse(payload, nullptr, false);
+    if (payload.find('\0') != std::string_view::npos)
+        return failWith(DecodeError::nulByte);
+    // The keys seen in each open object, innermost last.
+    std::vector<std::unordered_set<std::string>> keys;
+    bool duplicate = false;
+    const Message::parser_callback_t check = [&](int, nlohmann::detail::parse_event_t event, Message& parsed) {
+        using Event = nlohmann::detail::parse_event_t;
+        if (event == Event::object_start) {
+            keys.emplace_back();
+        } else if (event == Event::object_end) {
+            if (!keys.empty())
+                keys.pop_back();
+        } else if (event == Event::key && !keys.empty() && parsed.is_string()) {
+            if (!keys.back().insert(parsed.get_ref<const std::string&>()).second)
+                duplicate = true;
+        }
+        return !duplicate;
+    };
+    Message message = Message::parse(payload, check, false);
+    if (duplicate)
+        return failWith(DecodeError::duplicateKey);
     if (message.is_discarded())
-        return failWith(DecodeError::notJSON);
+        return failWith(hasTrailingData(payload) ? DecodeError::trailingData : DecodeError::notJSON);
     if (!message.is_object())
         return failWith(DecodeError::notObject);
     if (error)
@@ -188,6 +238,12 @@ std::string_view MessageCodec::describe(DecodeError error)
         return "frame is nested too deeply";
     case DecodeError::notObject:
         return "frame is not a JSON object";
+    case DecodeError::nulByte:
+        return "frame holds a NUL byte";
+    case DecodeError::duplicateKey:
+        return "frame names a key twice";
+    case DecodeError::trailingData:
+        return "frame has data after its JSON value";
     }
     return "unknown error";
 }

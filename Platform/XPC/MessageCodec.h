@@ -36,11 +36,15 @@ enum class DecodeError {
     notJSON,
     tooDeep,        // nested deeper than maximumDepth
     notObject,      // valid JSON, but not an object
+    nulByte,        // a NUL byte in the payload
+    duplicateKey,   // an object names one key twice
+    trailingData,   // bytes after the JSON value
 };
 
 // Frames: a u32 big-endian length L (1 ≤ L ≤ 65536), then L bytes of UTF-8 JSON holding one object.
 // An instance is an incremental decoder for one byte stream; it never buffers more than one frame
-// and never throws. After an error it stays failed.
+// and never throws. After an error it stays failed. Payloads are strict: one JSON value and nothing
+// after it, no NUL byte, no object naming a key twice.
 class MessageCodec {
 public:
     static constexpr std::size_t headerLength = 4;

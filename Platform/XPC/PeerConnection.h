@@ -10,16 +10,18 @@
 
 namespace XPC {
 
-// The service's side of one client connection, as a message handler sees it.
+// The service's side of one client connection, as a message handler sees it. Used on the
+// listener's thread only.
 class PeerConnection {
 public:
     virtual ~PeerConnection() = default;
 
     virtual const PeerCredentials& credentials() const = 0;
-    // Sends {"id":id,"reply":text|null}. False when the connection is closed or the write failed
-    // (the connection is then closed).
-    virtual bool reply(std::uint64_t id, const std::optional<std::string>& text) = 0;
-    // Closes the connection at once (replies sent so far stay sent); no later message of it is handled.
+    // Queues {"id":id,"reply":text|null} without waiting for the client to read it; `written` runs
+    // once the whole frame has been written. False when the connection is closed.
+    virtual bool reply(std::uint64_t id, const std::optional<std::string>& text,
+                       std::function<void()> written = {}) = 0;
+    // Closes the connection at once (replies written so far stay sent); no later message of it is handled.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 };

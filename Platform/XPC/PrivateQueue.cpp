@@ -1,6 +1,7 @@
 #include "Platform/XPC/PrivateQueue.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -16,15 +17,23 @@
 namespace XPC {
 
 struct PrivateQueue::Inner {
+    using Clock = std::chrono::steady_clock;
     struct Watch {
         int fd;
+        short events;
         std::uint64_t token;
-        std::shared_ptr<std::function<void()>> ready;
+        std::shared_ptr<std::function<void(short)>> ready;
+    };
+    struct Delayed {
+        Clock::time_point due;
+        std::uint64_t order;
+        std::function<void()> task;
     };
 
     std::mutex mutex;
     std::deque<std::function<void()>> tasks;
     std::vector<Watch> watches;
+    std::vector<Delayed> delayed;
     std::uint64_t nextToken = 1;
     bool stopping = false;
     int wakeFd = -1;
@@ -55,12 +64,32 @@ struct PrivateQueue::Inner {
         std::erase_if(watches, [token](const Watch& w) { return w.token == token; });
     }
 
+    // Moves the delayed tasks that are due to the task list; the poll time-out until the next one.
+    int takeDueTasks()
+    {
+        if (delayed.empty())
+            return -1;
+        const auto now = Clock::now();
+        std::sort(delayed.begin(), delayed.end(), [](const Delayed& a, const Delayed& b) {
+            return a.due != b.due ? a.due < b.due : a.order < b.order;
+        });
+        auto due = delayed.begin();
+        while (due != delayed.end() && due->due <= now)
+            tasks.push_back(std::move((due++)->task));
+        delayed.erase(delayed.begin(), due);
+        if (delayed.empty())
+            return -1;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(delayed.front().due - now).count();
+        return static_cast<int>(std::clamp<long long>(wait, 1, 1000000));
+    }
+
     static void run(const std::shared_ptr<Inner>& self)
     {
         std::vector<Watch> watched;
         std::vector<pollfd> fds;
         for (;;) {
             std::unique_lock lock(self->mutex);
+            const int timeout = self->stopping ? -1 : self->takeDueTasks();
             if (!self->tasks.empty()) {
                 auto task = std::move(self->tasks.front());
                 self->tasks.pop_front();
@@ -75,8 +104,8 @@ struct PrivateQueue::Inner {
 
             fds.assign(1, pollfd{self->wakeFd, POLLIN, 0});
             for (const Watch& w : watched)
-                fds.push_back(pollfd{w.fd, POLLIN, 0});
-            if (::poll(fds.data(), fds.size(), -1) <= 0)
+                fds.push_back(pollfd{w.fd, w.events, 0});
+            if (::poll(fds.data(), fds.size(), timeout) <= 0)
                 continue;
             if (fds[0].revents) {
                 std::uint64_t count;
@@ -92,7 +121,7 @@ struct PrivateQueue::Inner {
                     continue;
                 }
                 if (self->isWatched(w.token))
-                    (*w.ready)();
+                    (*w.ready)(events);
             }
             watched.clear();
         }
@@ -167,11 +196,29 @@ bool PrivateQueue::isCurrent() const
     return std::this_thread::get_id() == inner_->threadId;
 }
 
+void PrivateQueue::asyncAfter(double seconds, std::function<void()> task)
+{
+    const auto wait = std::chrono::duration<double>(std::clamp(seconds, 0.0, 86400.0));
+    {
+        std::lock_guard lock(inner_->mutex);
+        inner_->delayed.push_back({Inner::Clock::now() + std::chrono::duration_cast<Inner::Clock::duration>(wait),
+                                   inner_->nextToken++, std::move(task)});
+    }
+    inner_->wake();
+}
+
 void PrivateQueue::watch(int fd, std::function<void()> ready)
+{
+    watch(fd, POLLIN, [ready = std::move(ready)](short) { ready(); });
+}
+
+void PrivateQueue::watch(int fd, short events, std::function<void(short occurred)> ready)
 {
     {
         std::lock_guard lock(inner_->mutex);
-        inner_->watches.push_back({fd, inner_->nextToken++, std::make_shared<std::function<void()>>(std::move(ready))});
+        std::erase_if(inner_->watches, [fd](const Inner::Watch& w) { return w.fd == fd; });
+        inner_->watches.push_back(
+            {fd, events, inner_->nextToken++, std::make_shared<std::function<void(short)>>(std::move(ready))});
     }
     inner_->wake();
 }

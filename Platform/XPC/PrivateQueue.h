@@ -29,8 +29,14 @@ public:
     // Nothing runs on the queue afterwards.
     void stop();
 
+    // Runs the task on the queue once `seconds` (real time) have passed.
+    void asyncAfter(double seconds, std::function<void()> task);
+
     // `ready` runs on the queue whenever `fd` is readable, hung up or in error, until unwatched.
     void watch(int fd, std::function<void()> ready);
+    // The same for the poll `events` asked for (POLLIN, POLLOUT); `ready` gets the events that occurred.
+    // Watching a descriptor again replaces its watch.
+    void watch(int fd, short events, std::function<void(short occurred)> ready);
     void unwatch(int fd);
 
 private:

@@ -221,6 +221,52 @@ ssize_t Socket::read(void* buffer, std::size_t size) const
     }
 }
 
+ssize_t Socket::read(void* buffer, std::size_t size, std::optional<PeerCredentials>& sender) const
+{
+    sender.reset();
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(ucred))];
+    for (;;) {
+        iovec vector {buffer, size};
+        msghdr message {};
+        message.msg_iov = &vector;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(fd_, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return (errno == EAGAIN || errno == EWOULDBLOCK) ? -1 : -2;
+        for (cmsghdr* header = CMSG_FIRSTHDR(&message); header; header = CMSG_NXTHDR(&message, header)) {
+            if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_CREDENTIALS
+                && header->cmsg_len == CMSG_LEN(sizeof(ucred))) {
+                ucred credentials {};
+                std::memcpy(&credentials, CMSG_DATA(header), sizeof credentials);
+                sender = PeerCredentials {credentials.pid, credentials.uid, credentials.gid};
+            }
+        }
+        return n;
+    }
+}
+
+ssize_t Socket::writeSome(std::string_view bytes) const
+{
+    for (;;) {
+        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
+    }
+}
+
+bool Socket::receiveCredentials() const
+{
+    const int on = 1;
+    return ::setsockopt(fd_, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) == 0;
+}
+
 std::optional<PeerCredentials> Socket::peerCredentials() const
 {
     ucred credentials{};

@@ -48,6 +48,15 @@ public:
     WriteResult writeAll(std::string_view bytes, Deadline deadline, int& error) const;
     // One non-blocking read: > 0 bytes read, 0 end of stream, -1 nothing to read now, -2 error.
     ssize_t read(void* buffer, std::size_t size) const;
+    // The same, also giving the kernel's credentials of the process that wrote the bytes (none when
+    // the socket does not receive credentials). One read never mixes the bytes of two senders.
+    ssize_t read(void* buffer, std::size_t size, std::optional<PeerCredentials>& sender) const;
+    // One non-blocking write: the bytes written (0 when none can be written now), -1 when the peer is
+    // gone or the write failed.
+    ssize_t writeSome(std::string_view bytes) const;
+    // Every byte received from now on carries its sender's credentials (SO_PASSCRED; a listening
+    // socket passes it to the connections it accepts).
+    bool receiveCredentials() const;
 
     [[nodiscard]] std::optional<PeerCredentials> peerCredentials() const;
 

@@ -15,6 +15,7 @@ namespace Aerlo {
 namespace {
 
 constexpr std::size_t maximumDigestCache = 16;
+constexpr std::size_t maximumVerifiedProcesses = 1024;
 
 std::string decimal(long long value) { return std::to_string(value); }
 
@@ -27,7 +28,6 @@ ClientVerifier::ClientVerifier(HelperConfiguration configuration, std::filesyste
 
 std::optional<std::string> ClientVerifier::admit(const XPC::PeerCredentials& peer) { return check(peer, true); }
 
-std::optional<std::string> ClientVerifier::recheck(const XPC::PeerCredentials& peer) { return check(peer, false); }
 
 std::optional<std::uint64_t> ClientVerifier::startTime(std::string_view stat)
 {
@@ -83,20 +83,66 @@ std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& e
     return computed;
 }
 
+std::optional<std::string> ClientVerifier::checkSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
+{
+    if (sender.pid != peer.pid || sender.uid != peer.uid)
+        return "process " + decimal(sender.pid) + " (uid " + decimal(sender.uid) + ") wrote on the connection of process " +
+               decimal(peer.pid);
+    return check(sender, false);
+}
+
+std::optional<ClientVerifier::Identity> ClientVerifier::identity(pid_t pid) const
+{
+    const auto start = readStartTime(pid);
+    struct stat image {};
+    if (!start || ::stat((procRoot_ / decimal(pid) / "exe").c_str(), &image) != 0)
+        return std::nullopt;
+    return Identity {*start, image.st_dev, image.st_ino,
+                     static_cast<std::int64_t>(image.st_ctim.tv_sec) * 1000000000 + image.st_ctim.tv_nsec};
+}
+
+std::optional<std::uint64_t> ClientVerifier::verifiedStartTime(pid_t pid) const
+{
+    std::lock_guard lock(mutex_);
+    const auto found = verified_.find(pid);
+    return found == verified_.end() ? std::nullopt : std::optional(found->second.startTime);
+}
+
 std::optional<std::string> ClientVerifier::check(const XPC::PeerCredentials& peer, bool admitting)
 {
     std::lock_guard lock(mutex_);
     const auto& uids = configuration_.allowedClientUIDs;
     if (std::find(uids.begin(), uids.end(), peer.uid) == uids.end())
         return "uid " + decimal(peer.uid) + " is not an allowed client";
-    if (configuration_.development)
-        return std::nullopt;
 
     const auto process = "process " + decimal(peer.pid);
-    const auto before = readStartTime(peer.pid);
-    if (peer.pid <= 0 || !before)
+    const auto before = peer.pid > 0 ? identity(peer.pid) : std::nullopt;
+    if (!before)
         return process + " cannot be inspected";
-    const auto link = procRoot_ / decimal(peer.pid) / "exe";
+    // A process is checked once per start time and image; a pid taken over or an exec is checked again.
+    const auto known = verified_.find(peer.pid);
+    if (known != verified_.end()) {
+        if (!admitting && known->second.startTime != before->startTime)
+            return process + " is not the process that connected";
+        if (known->second == *before)
+            return std::nullopt;
+    }
+    if (!configuration_.development) {
+        if (auto problem = checkExecutable(peer.pid))
+            return problem;
+        if (identity(peer.pid) != before)
+            return process + " changed during the check";
+    }
+    if (verified_.size() >= maximumVerifiedProcesses)
+        verified_.clear();
+    verified_[peer.pid] = *before;
+    return std::nullopt;
+}
+
+std::optional<std::string> ClientVerifier::checkExecutable(pid_t pid)
+{
+    const auto process = "process " + decimal(pid);
+    const auto link = procRoot_ / decimal(pid) / "exe";
     char resolved[PATH_MAX];
     if (!::realpath(link.c_str(), resolved))
         return "the executable of " + process + " cannot be resolved";
@@ -110,13 +156,6 @@ std::optional<std::string> ClientVerifier::check(const XPC::PeerCredentials& pee
         return "the executable of " + process + " cannot be read";
     if (*sha256 != configuration_.allowedClientSHA256)
         return "the executable " + executable.string() + " of " + process + " does not have the recorded SHA-256";
-    if (readStartTime(peer.pid) != before)
-        return process + " changed during the check";
-
-    const auto known = started_.find(peer.pid);
-    if (!admitting && known != started_.end() && known->second != *before)
-        return process + " is not the process that connected";
-    started_[peer.pid] = *before;
     return std::nullopt;
 }
 

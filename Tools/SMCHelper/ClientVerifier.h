@@ -17,9 +17,10 @@ namespace Aerlo {
 
 // Decides whether a peer of the helper's socket may be served: its uid must be allowed and, unless
 // this is a development run, the program it runs (the resolved /proc/<pid>/exe) must be the
-// allowed client with the recorded SHA-256. The process's start time is read before and after the
-// check, so that a pid taken over meanwhile fails it, and is kept from the accept on, so that a
-// later message from another process under the same pid fails too.
+// allowed client with the recorded SHA-256. The process's start time and image are read before and
+// after the check, so that a pid taken over or an exec meanwhile fails it; a verified process is
+// remembered by its pid, start time and image, so that the check of each message is cheap and a
+// process that later runs another program is checked again.
 // Known limit: code loaded into the genuine client (LD_PRELOAD, ptrace) passes.
 class ClientVerifier {
 public:
@@ -27,8 +28,11 @@ public:
 
     // Why the peer of a new connection may not be served, or nothing.
     std::optional<std::string> admit(const XPC::PeerCredentials& peer);
-    // The same check again for a message, also refusing a process other than the one that connected.
-    std::optional<std::string> recheck(const XPC::PeerCredentials& peer);
+    // Why the bytes `sender` wrote on the connection of `peer` may not be read, or nothing: only the
+    // process that connected, still running the allowed client, may write on its connection.
+    std::optional<std::string> checkSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender);
+    // The start time of a process that passed the check.
+    std::optional<std::uint64_t> verifiedStartTime(pid_t pid) const;
 
     const HelperConfiguration& configuration() const { return configuration_; }
     // The start time (field 22) of a /proc/<pid>/stat text; nothing when it cannot be parsed.
@@ -36,15 +40,25 @@ public:
 
 private:
     using FileIdentity = std::tuple<dev_t, ino_t, off_t, std::int64_t, std::int64_t, std::int64_t, std::int64_t>;
+    // A process as it runs: its start time and the file of its image (a change to the file changes its ctime).
+    struct Identity {
+        std::uint64_t startTime = 0;
+        dev_t device = 0;
+        ino_t inode = 0;
+        std::int64_t changed = 0; // ctime, nanoseconds
+        bool operator==(const Identity&) const = default;
+    };
 
     std::optional<std::string> check(const XPC::PeerCredentials& peer, bool admitting);
+    std::optional<std::string> checkExecutable(pid_t pid);
+    std::optional<Identity> identity(pid_t pid) const;
     std::optional<std::uint64_t> readStartTime(pid_t pid) const;
     std::optional<std::string> digest(const std::filesystem::path& executable);
 
     HelperConfiguration configuration_;
     std::filesystem::path procRoot_;
-    std::mutex mutex_;
-    std::map<pid_t, std::uint64_t> started_;             // start time of each connected process
+    mutable std::mutex mutex_;
+    std::map<pid_t, Identity> verified_;                 // processes that passed
     std::map<FileIdentity, std::string> digests_;        // SHA-256 by file identity
 };
 

@@ -174,6 +174,19 @@ std::vector<int> FanWriter::forcedFans()
     return forcedFansLocked(fanCount().value_or(0));
 }
 
+std::vector<int> FanWriter::setAutomatic(const std::vector<int>& fans)
+{
+    std::lock_guard lock(mutex_);
+    std::vector<int> written;
+    if (!smc())
+        return written;
+    const int count = fanCount().value_or(0);
+    for (const int fan : fans)
+        if (fan >= 0 && fan < std::min(count, maximumFanCount) && writeMode(fan, false))
+            written.push_back(fan);
+    return written;
+}
+
 std::vector<int> FanWriter::restoreAutomatic(bool everyFan)
 {
     std::lock_guard lock(mutex_);

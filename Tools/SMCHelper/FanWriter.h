@@ -39,6 +39,8 @@ public:
     // Sets automatic every fan (everyFan) or the forced ones; the ids written, in order. When the fan
     // count cannot be read, the fans this writer forced.
     std::vector<int> restoreAutomatic(bool everyFan);
+    // Sets automatic each of `fans` that names a fan; the ids written, in order.
+    std::vector<int> setAutomatic(const std::vector<int>& fans);
     // The fans the SMC reports forced ("F<i>Md" = 1 or bit i of "FS! ").
     std::vector<int> forcedFans();
 

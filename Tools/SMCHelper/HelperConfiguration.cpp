@@ -2,22 +2,10 @@
 
 #include "Platform/System/LaunchDaemonJob.h"
 
-#include <nlohmann/json.hpp>
-
-#include <cmath>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 #include <unistd.h>
 
 namespace Aerlo {
-
-namespace {
-
-constexpr std::uintmax_t maximumJobFileSize = 1024 * 1024;
-constexpr double maximumWatchdogSeconds = 86400;
-
-} // namespace
 
 HelperConfiguration HelperConfiguration::developmentRun(uid_t uid)
 {
@@ -27,30 +15,15 @@ HelperConfiguration HelperConfiguration::developmentRun(uid_t uid)
     return configuration;
 }
 
-std::optional<double> HelperConfiguration::watchdogPeriod(const std::optional<double>& value)
-{
-    if (!value || !std::isfinite(*value) || *value < 0 || *value > maximumWatchdogSeconds)
-        return std::nullopt;
-    return *value;
-}
-
 std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesystem::path& jobFile, std::string& problem)
 {
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(jobFile, error)))
         return developmentRun(::getuid());
 
-    const auto size = std::filesystem::file_size(jobFile, error);
-    std::ifstream stream(jobFile, std::ios::binary);
-    if (error || size > maximumJobFileSize || !stream) {
-        problem = "The job file " + jobFile.string() + " cannot be read.";
-        return std::nullopt;
-    }
-    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-    const auto json = nlohmann::json::parse(text, nullptr, false);
-    const auto job = json.is_discarded() ? std::nullopt : SystemPlatform::LaunchDaemonJob::fromJSON(json);
+    const auto job = SystemPlatform::LaunchDaemonJob::read(jobFile);
     if (!job) {
-        problem = "The job file " + jobFile.string() + " holds no valid job.";
+        problem = job.error();
         return std::nullopt;
     }
 
@@ -61,15 +34,6 @@ std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesyst
     if (error)
         configuration.allowedClientPath = job->allowedClientPath;
 
-    const auto watchdog = json.find("WatchdogSeconds");
-    if (watchdog != json.end()) {
-        const auto period = watchdogPeriod(watchdog->is_number() ? std::optional(watchdog->get<double>()) : std::nullopt);
-        if (!period) {
-            problem = "\"WatchdogSeconds\" in " + jobFile.string() + " is not a number of seconds from 0 to 86400.";
-            return std::nullopt;
-        }
-        configuration.watchdogSeconds = *period;
-    }
     return configuration;
 }
 

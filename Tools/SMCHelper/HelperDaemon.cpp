@@ -6,6 +6,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -85,18 +86,23 @@ std::optional<std::string> unsafeProgram(const std::filesystem::path& program)
 
 HelperDaemon::HelperDaemon(Options options)
     : options_(std::move(options)),
-      log_(options_.clock ? *options_.clock : Foundation::Clock::system()),
+      log_(options_.clock ? *options_.clock : Foundation::Clock::system(), options_.logLimit),
       verifier_(options_.configuration, options_.procRoot),
-      fans_(options_.smcRegistry)
+      fans_(options_.smcRegistry),
+      clients_([this](const ClientProcess& process) { clientEnded(process); }, options_.procRoot)
 {
-    auto listenerOptions = options_.listener;
-    if (!listenerOptions.clock)
-        listenerOptions.clock = &clock();
-    listener_ = std::make_unique<XPC::Listener>(HelperPaths::socket(label), listenerOptions);
+    listener_ = std::make_unique<XPC::Listener>(HelperPaths::socket(label), options_.listener);
     listener_->setPeerFilter([this](const XPC::PeerCredentials& peer) { return admit(peer); });
+    listener_->setSenderCheck([this](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) {
+        return verifier_.checkSender(peer, sender);
+    });
     listener_->setMessageHandler(
         [this](XPC::PeerConnection& peer, const XPC::Request& request) { return handle(peer, request); });
     listener_->setRejectionHandler([this](const XPC::PeerCredentials& peer, std::string_view reason) {
+        if (reason == XPC::Listener::tooManyConnections) {
+            refuseAtTheDoor(peer, reason);
+            return;
+        }
         auto fields = peerFields(peer);
         fields["reason"] = std::string(reason);
         log_.record("closed", fields);
@@ -124,7 +130,6 @@ bool HelperDaemon::start()
     fields["development"] = configuration.development;
     fields["allowedClientUIDs"] = configuration.allowedClientUIDs;
     fields["allowedClientPath"] = configuration.allowedClientPath.string();
-    fields["watchdogSeconds"] = configuration.watchdogSeconds;
     log_.record("start", fields);
     if (configuration.development) {
         const std::string warning = "No job file at " + HelperPaths::jobFile(label).string() +
@@ -136,11 +141,7 @@ bool HelperDaemon::start()
         note["warning"] = warning;
         log_.record("development", note);
     }
-    {
-        std::lock_guard lock(mutex_);
-        lastClient_ = clock().now();
-        idleHandled_ = false;
-    }
+    restoreUnowned();
     if (!listener_->start()) {
         nlohmann::ordered_json failure;
         failure["problem"] = listener_->errorDescription();
@@ -148,6 +149,54 @@ bool HelperDaemon::start()
         return false;
     }
     return true;
+}
+
+void HelperDaemon::restoreUnowned()
+{
+    // Owners handed over by this very process before it re-executed are kept while they live;
+    // anything else (a daemon that died, another process's word) is not trusted.
+    std::map<int, ClientProcess> handedOver;
+    const auto handover = nlohmann::json::parse(options_.handover, nullptr, false);
+    if (handover.is_object() && handover.value("pid", std::int64_t {-1}) == ::getpid()
+        && handover.contains("owners") && handover["owners"].is_array())
+        for (const auto& owner : handover["owners"])
+            if (owner.is_array() && owner.size() == 3 && owner[0].is_number_unsigned()
+                && owner[1].is_number_unsigned() && owner[2].is_number_unsigned()
+                && owner[0].get<std::uint64_t>() < FanWriter::maximumFanCount)
+                handedOver[owner[0].get<int>()] = ClientProcess {owner[1].get<pid_t>(), owner[2].get<std::uint64_t>()};
+
+    std::vector<int> unowned;
+    for (const int fan : fans_.forcedFans()) {
+        const auto owner = handedOver.find(fan);
+        if (owner != handedOver.end() && clients_.watch(owner->second)) {
+            std::lock_guard lock(mutex_);
+            owners_[fan] = owner->second;
+        } else {
+            unowned.push_back(fan);
+        }
+    }
+    if (unowned.empty())
+        return;
+    nlohmann::ordered_json fields;
+    fields["reason"] = "start";
+    fields["fans"] = fans_.setAutomatic(unowned);
+    log_.record("restore", fields);
+}
+
+std::string HelperDaemon::handover() const
+{
+    nlohmann::ordered_json text;
+    text["pid"] = static_cast<std::int64_t>(::getpid());
+    text["owners"] = nlohmann::ordered_json::array();
+    for (const auto& [fan, owner] : fanOwners())
+        text["owners"].push_back({fan, owner.pid, owner.startTime});
+    return text.dump();
+}
+
+std::map<int, ClientProcess> HelperDaemon::fanOwners() const
+{
+    std::lock_guard lock(mutex_);
+    return owners_;
 }
 
 void HelperDaemon::stop() { listener_->stop(); }
@@ -167,13 +216,6 @@ bool HelperDaemon::isListening() const { return listener_->isListening(); }
 
 std::size_t HelperDaemon::clientCount() const { return listener_->connectionCount(); }
 
-void HelperDaemon::noteClient()
-{
-    std::lock_guard lock(mutex_);
-    lastClient_ = clock().now();
-    idleHandled_ = false;
-}
-
 void HelperDaemon::refuse(const XPC::PeerCredentials& peer, const std::string& reason, const XPC::Request* request)
 {
     auto fields = peerFields(peer);
@@ -185,34 +227,109 @@ void HelperDaemon::refuse(const XPC::PeerCredentials& peer, const std::string& r
     log_.record("refused", fields);
 }
 
+void HelperDaemon::refuseAtTheDoor(const XPC::PeerCredentials& peer, std::string_view reason)
+{
+    bool inFull = false;
+    {
+        std::lock_guard lock(mutex_);
+        inFull = refusals_.note(peer.uid, clock().now());
+    }
+    if (inFull)
+        refuse(peer, std::string(reason), nullptr);
+}
+
+void HelperDaemon::summariseRefusals(bool everything)
+{
+    std::vector<RefusalSummary::Count> counts;
+    {
+        std::lock_guard lock(mutex_);
+        counts = refusals_.take(clock().now(), everything);
+    }
+    for (const auto& count : counts) {
+        nlohmann::ordered_json fields;
+        fields["uid"] = static_cast<std::int64_t>(count.uid == static_cast<uid_t>(-1) ? -1 : count.uid);
+        fields["count"] = count.refusals;
+        fields["intervalSeconds"] = refusals_.intervalSeconds();
+        log_.record("refusals", fields);
+    }
+}
+
 bool HelperDaemon::admit(const XPC::PeerCredentials& peer)
 {
     if (auto problem = verifier_.admit(peer)) {
-        refuse(peer, *problem, nullptr);
+        refuseAtTheDoor(peer, *problem);
         return false;
     }
-    noteClient();
     return true;
 }
 
 bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text)
 {
+    // Logged once the client has it all, not before.
+    return peer.reply(request.id, text, [this, id = request.id, sel = request.sel, text] {
+        nlohmann::ordered_json fields;
+        fields["id"] = id;
+        fields["sel"] = sel;
+        fields["reply"] = text;
+        log_.record("reply", fields);
+    });
+}
+
+void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
+{
+    const std::string text = fans_.setMode(id, mode);
+    if (text.empty()) {
+        const int fan = static_cast<int>(id);
+        const auto client = clients_.process(peer.credentials().pid);
+        std::optional<ClientProcess> released;
+        bool ended = false;
+        {
+            std::lock_guard lock(mutex_);
+            const auto previous = owners_.find(fan);
+            if (previous != owners_.end())
+                released = previous->second;
+            if (mode == 1 && client) {
+                owners_[fan] = *client;
+                ended = !clients_.watch(*client);
+            } else {
+                owners_.erase(fan);
+            }
+            if (released && std::none_of(owners_.begin(), owners_.end(),
+                                         [&](const auto& owner) { return owner.second == *released; }))
+                clients_.forget(*released);
+        }
+        if (ended)
+            clientEnded(*client);
+    }
+    reply(peer, request, text);
+}
+
+void HelperDaemon::clientEnded(const ClientProcess& process)
+{
+    std::vector<int> fans;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto owner = owners_.begin(); owner != owners_.end();) {
+            if (owner->second == process) {
+                fans.push_back(owner->first);
+                owner = owners_.erase(owner);
+            } else {
+                ++owner;
+            }
+        }
+    }
+    if (fans.empty())
+        return;
     nlohmann::ordered_json fields;
-    fields["id"] = request.id;
-    fields["sel"] = request.sel;
-    fields["reply"] = text;
-    log_.record("reply", fields);
-    return peer.reply(request.id, text);
+    fields["reason"] = "client ended";
+    fields["pid"] = static_cast<std::int64_t>(process.pid);
+    fields["fans"] = fans_.setAutomatic(fans);
+    log_.record("restore", fields);
 }
 
 bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request)
 {
     const auto& credentials = peer.credentials();
-    if (auto problem = verifier_.recheck(credentials)) {
-        refuse(credentials, *problem, &request);
-        return false;
-    }
-    noteClient();
     auto fields = peerFields(credentials);
     fields["id"] = request.id;
     fields["sel"] = request.sel;
@@ -239,7 +356,11 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (!values)
             return wrongArguments();
         const auto [id, value] = *values;
-        return reply(peer, request, request.sel == fanModeSelector ? fans_.setMode(id, value) : fans_.setSpeed(id, value));
+        if (request.sel == fanModeSelector)
+            setMode(peer, request, id, value);
+        else
+            reply(peer, request, fans_.setSpeed(id, value));
+        return true;
     }
     if (request.sel == uninstallSelector) {
         if (!noArguments(args))
@@ -270,9 +391,9 @@ void HelperDaemon::uninstall()
 {
     restore("uninstall", true);
     listener_->stop();
-    const std::string problem = SystemPlatform::JobBlessService::remove(label);
+    const auto removed = SystemPlatform::JobBlessService::remove(label);
     nlohmann::ordered_json fields;
-    fields["problem"] = problem.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(problem);
+    fields["problem"] = removed ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(removed.error());
     log_.record("uninstalled", fields);
     requestExit({ExitRequest::Kind::exit, 0, {}}, false);
 }
@@ -303,30 +424,8 @@ void HelperDaemon::update()
 
 void HelperDaemon::tick()
 {
-    const double now = clock().now();
-    const bool connected = listener_->connectionCount() > 0;
-    double idle = 0;
-    {
-        std::lock_guard lock(mutex_);
-        if (connected) {
-            lastClient_ = now;
-            idleHandled_ = false;
-            return;
-        }
-        const double period = options_.configuration.watchdogSeconds;
-        idle = now - lastClient_;
-        if (period <= 0 || idleHandled_ || exit_ || idle < period)
-            return;
-        idleHandled_ = true;
-    }
-    const auto fans = fans_.restoreAutomatic(false);
-    if (fans.empty())
-        return;
-    nlohmann::ordered_json fields;
-    fields["reason"] = "watchdog";
-    fields["idleSeconds"] = idle;
-    fields["fans"] = fans;
-    log_.record("restore", fields);
+    clients_.check();
+    summariseRefusals(false);
 }
 
 void HelperDaemon::terminate(int signal)
@@ -335,6 +434,7 @@ void HelperDaemon::terminate(int signal)
     nlohmann::ordered_json fields;
     fields["signal"] = name;
     log_.record("signal", fields);
+    summariseRefusals(true);
     restore(name.c_str(), false);
     listener_->stop();
     requestExit({ExitRequest::Kind::exit, 0, {}}, true);

@@ -4,12 +4,15 @@
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/XPC/Listener.h"
 #include "Tools/SMCHelper/ClientVerifier.h"
+#include "Tools/SMCHelper/ClientWatch.h"
 #include "Tools/SMCHelper/FanWriter.h"
 #include "Tools/SMCHelper/HelperConfiguration.h"
 #include "Tools/SMCHelper/HelperLog.h"
+#include "Tools/SMCHelper/RefusalSummary.h"
 
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -19,8 +22,9 @@
 namespace Aerlo {
 
 // The privileged helper daemon: serves HelperProtocol on the label's socket under the root
-// (SystemPlatform::HelperPaths), checks every client (ClientVerifier), writes fans through a
-// FanWriter and logs every message and refusal (HelperLog at HelperPaths::logFile).
+// (SystemPlatform::HelperPaths), checks every client and every message's sender (ClientVerifier),
+// writes fans through a FanWriter and logs every message, delivered reply and refusal (HelperLog at
+// HelperPaths::logFile; refusals of a uid beyond the first of an interval are summarised).
 //
 //   versionWithCompletion:               []           replies the version
 //   setSMCPath:                          [text]       checks the path and logs it; never opens or runs it
@@ -30,8 +34,10 @@ namespace Aerlo {
 //   update                               []           re-executes the installed program when it differs
 //
 // An unknown selector or arguments of the wrong number or type close the client's connection.
-// Safety nets: tick() returns forced fans to automatic once no client has been connected for the
-// watchdog period, and terminate() does so before the process ends on a signal.
+// Safety nets: the client process that forced a fan is watched, and when it ends every fan it forced
+// returns to automatic (a dropped connection of a living client changes nothing); at start the
+// fans that no living client forced return to automatic; terminate() returns every forced fan
+// before the process ends on a signal.
 class HelperDaemon {
 public:
     static constexpr std::string_view label = "com.norvane.AerloOffline.SMC.Helper";
@@ -45,6 +51,9 @@ public:
         std::filesystem::path procRoot = "/proc";
         std::filesystem::path runningImage = "/proc/self/exe";
         XPC::Listener::Options listener;
+        std::uintmax_t logLimit = HelperLog::defaultMaximumBytes;
+        // What a previous image of this process handed over (handover()) before it re-executed.
+        std::string handover;
     };
 
     // How the process is to end: exit with `status`, or replace its image with `program`.
@@ -75,8 +84,13 @@ public:
     bool admit(const XPC::PeerCredentials& peer);
     bool handle(XPC::PeerConnection& peer, const XPC::Request& request);
 
-    // The watchdog: call it periodically; it acts on the daemon's clock.
+    // Call it about once a second: finds ended clients where processes cannot be watched, and
+    // summarises the refusals of the intervals that have passed (on the daemon's clock).
     void tick();
+    // The client process that forced each fan.
+    std::map<int, ClientProcess> fanOwners() const;
+    // The fan owners, for the next image of this process (Options::handover).
+    std::string handover() const;
     // A signal ends the daemon: forced fans back to automatic, listener closed, exit 0.
     void terminate(int signal);
 
@@ -93,10 +107,15 @@ public:
 
 private:
     const Foundation::Clock& clock() const;
-    void noteClient();
     void requestExit(ExitRequest request, bool override_);
     void refuse(const XPC::PeerCredentials& peer, const std::string& reason, const XPC::Request* request);
+    // A refusal at the door: logged in full once per uid and interval, counted otherwise.
+    void refuseAtTheDoor(const XPC::PeerCredentials& peer, std::string_view reason);
+    void summariseRefusals(bool everything);
     bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
+    void setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode);
+    void clientEnded(const ClientProcess& process);
+    void restoreUnowned();
     void uninstall();
     void update();
     void restore(const char* reason, bool everyFan);
@@ -105,13 +124,16 @@ private:
     HelperLog log_;
     ClientVerifier verifier_;
     FanWriter fans_;
-    std::unique_ptr<XPC::Listener> listener_;
 
     mutable std::mutex mutex_; // guards what follows
     std::condition_variable exitChanged_;
     std::optional<ExitRequest> exit_;
-    double lastClient_ = 0;
-    bool idleHandled_ = false;
+    std::map<int, ClientProcess> owners_;
+    RefusalSummary refusals_;
+
+    // These two run handlers on threads of their own, which use every member above: they go first.
+    ClientWatch clients_;
+    std::unique_ptr<XPC::Listener> listener_;
 };
 
 } // namespace Aerlo

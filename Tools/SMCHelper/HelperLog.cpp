@@ -5,6 +5,7 @@
 #include <cmath>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -24,7 +25,10 @@ void appendPadded(std::string& text, long long value, int width)
 
 } // namespace
 
-HelperLog::HelperLog(const Foundation::Clock& clock) : clock_(clock) {}
+HelperLog::HelperLog(const Foundation::Clock& clock, std::uintmax_t maximumBytes)
+    : clock_(clock), maximumBytes_(maximumBytes)
+{
+}
 
 HelperLog::~HelperLog() { close(); }
 
@@ -33,13 +37,38 @@ std::string HelperLog::open(const std::filesystem::path& path)
     std::lock_guard lock(mutex_);
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return "Cannot open the log " + path.string() + ": " + std::generic_category().message(errno);
     if (fd_ >= 0)
         ::close(fd_);
-    fd_ = fd;
-    return {};
+    fd_ = -1;
+    path_ = path;
+    std::string problem;
+    fd_ = openFile(problem);
+    return problem;
+}
+
+int HelperLog::openFile(std::string& problem)
+{
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) {
+        problem = "Cannot open the log " + path_.string() + ": " + std::generic_category().message(errno);
+        return -1;
+    }
+    struct stat info {};
+    size_ = ::fstat(fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
+    return fd;
+}
+
+void HelperLog::rotate()
+{
+    ::close(fd_);
+    ::rename(path_.c_str(), rotatedPath(path_).c_str());
+    std::string problem;
+    fd_ = openFile(problem);
+}
+
+std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path)
+{
+    return path.string() + ".1";
 }
 
 void HelperLog::close()
@@ -70,8 +99,13 @@ void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fie
     const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 
     std::lock_guard lock(mutex_);
-    if (fd_ < 0)
+    if (fd_ < 0 || text.size() > maximumBytes_)
         return;
+    if (size_ + text.size() > maximumBytes_) {
+        rotate();
+        if (fd_ < 0)
+            return;
+    }
     std::string_view rest = text;
     while (!rest.empty()) {
         const ssize_t written = ::write(fd_, rest.data(), rest.size());
@@ -80,6 +114,7 @@ void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fie
         if (written <= 0)
             return;
         rest.remove_prefix(static_cast<std::size_t>(written));
+        size_ += static_cast<std::uintmax_t>(written);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -14,10 +15,14 @@ namespace Aerlo {
 // The helper daemon's log: one JSON object per line, appended to a file and written out line by
 // line (one write each, nothing buffered), so that another process can read exactly what the
 // daemon received, in order. Every record starts with "time" (UTC, milliseconds) and "event".
-// Thread-safe.
+// The file never grows beyond its cap: a line that would pass it first moves the file to
+// "<path>.1" (dropping the one there), so at most twice the cap is kept. Thread-safe.
 class HelperLog {
 public:
-    explicit HelperLog(const Foundation::Clock& clock = Foundation::Clock::system());
+    static constexpr std::uintmax_t defaultMaximumBytes = 1024 * 1024;
+
+    explicit HelperLog(const Foundation::Clock& clock = Foundation::Clock::system(),
+                       std::uintmax_t maximumBytes = defaultMaximumBytes);
     ~HelperLog();
     HelperLog(const HelperLog&) = delete;
     HelperLog& operator=(const HelperLog&) = delete;
@@ -32,11 +37,19 @@ public:
 
     // "2025-01-01T00:00:00.000Z" for seconds since 1970.
     static std::string timestamp(double wallSeconds);
+    // Where the older lines go.
+    static std::filesystem::path rotatedPath(const std::filesystem::path& path);
 
 private:
+    int openFile(std::string& problem);
+    void rotate();
+
     const Foundation::Clock& clock_;
+    const std::uintmax_t maximumBytes_;
     mutable std::mutex mutex_;
+    std::filesystem::path path_;
     int fd_ = -1;
+    std::uintmax_t size_ = 0;
 };
 
 } // namespace Aerlo

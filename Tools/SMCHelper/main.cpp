@@ -8,7 +8,9 @@
 #include "Tools/SMCHelper/HelperConfiguration.h"
 #include "Tools/SMCHelper/HelperDaemon.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -21,6 +23,9 @@ AERLO_EMBED_SHORT_VERSION(AERLO_HELPER_VERSION);
 extern char** environ;
 
 namespace {
+
+// The environment variable that carries the fans' owners across a re-execution.
+constexpr const char* handoverVariable = "AERLO_HELPER_HANDOVER";
 
 // The version in this program's own info section, so that a patched copy answers what it carries.
 std::string embeddedVersion()
@@ -41,7 +46,7 @@ int main()
     using Aerlo::HelperDaemon;
     using Foundation::Console;
 
-    // The signals that end the daemon are taken by one thread with sigwait, so they are blocked
+    // The signals that end the daemon are taken by one thread with sigtimedwait, so they are blocked
     // before any other thread starts (and stay blocked across a re-execution, which takes them again).
     sigset_t endings;
     sigemptyset(&endings);
@@ -62,38 +67,54 @@ int main()
     options.version = embeddedVersion();
     options.configuration = *configuration;
     options.smcRegistry = IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true);
-    // Lives until the process ends: the signal thread may still reach it.
-    auto* daemon = new HelperDaemon(options);
-    if (!daemon->start()) {
-        Console::printError(daemon->errorDescription());
+    if (const char* handover = std::getenv(handoverVariable)) {
+        options.handover = handover;
+        ::unsetenv(handoverVariable);
+    }
+    HelperDaemon daemon(options);
+    if (!daemon.start()) {
+        Console::printError(daemon.errorDescription());
         return 1;
     }
 
-    std::thread([daemon, endings] {
-        int number = 0;
-        if (::sigwait(&endings, &number) == 0)
-            daemon->terminate(number);
-    }).detach();
+    std::atomic<bool> ending {false};
+    std::thread signals([&daemon, &ending, endings] {
+        const timespec step {0, 200'000'000};
+        while (!ending) {
+            const int number = ::sigtimedwait(&endings, nullptr, &step);
+            if (number > 0) {
+                daemon.terminate(number);
+                return;
+            }
+        }
+    });
+    const auto finish = [&](int status) {
+        ending = true;
+        signals.join();
+        daemon.log().close();
+        return status;
+    };
 
     for (;;) {
-        daemon->tick();
-        const auto request = daemon->waitForExit(1.0);
+        daemon.tick();
+        const auto request = daemon.waitForExit(1.0);
         if (!request)
             continue;
-        daemon->stop();
-        if (request->kind == HelperDaemon::ExitRequest::Kind::exit) {
-            daemon->log().close();
-            return request->status;
-        }
+        daemon.stop();
+        if (request->kind == HelperDaemon::ExitRequest::Kind::exit)
+            return finish(request->status);
+        // The fans' owners go to the next image, which keeps them while they live.
+        ::setenv(handoverVariable, daemon.handover().c_str(), 1);
         const std::string program = request->program.string();
         char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
         ::execve(program.c_str(), arguments, environ);
+        ::unsetenv(handoverVariable);
         nlohmann::ordered_json fields;
         fields["problem"] = "Cannot run " + program + ": " + std::generic_category().message(errno);
-        daemon->log().record("failed", fields);
-        if (!daemon->resume()) {
-            Console::printError(daemon->errorDescription());
-            return 1;
+        daemon.log().record("failed", fields);
+        if (!daemon.resume()) {
+            Console::printError(daemon.errorDescription());
+            return finish(1);
         }
     }
 }

@@ -9,6 +9,7 @@
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "tests/FanControl/HelperClientTest.h"
+#include "tests/Support/Eventually.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -18,18 +19,6 @@
 #include <fstream>
 #include <functional>
 #include <thread>
-
-// True once `condition` holds, looking every few milliseconds for at most `seconds` of real time.
-inline bool eventually(const std::function<bool()>& condition, double seconds = 5.0)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 // The built daemon as the bundle's helper and this test program as the bundle's executable (the
 // client the daemon admits), installed for real into the temporary root, with smcsim serving a

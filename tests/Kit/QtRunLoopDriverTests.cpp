@@ -66,8 +66,8 @@ TEST_F(QtRunLoopDriverTest, TimersAndMainQueueBlocksRunInsideQtsEventLoop)
 
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(order, (std::vector<std::string>{"block", "worker", "timer", "quit"}));
+    // Not before it was due; how much later depends on the machine (sanitizers slow it down).
     EXPECT_GE(firedAfter, 0.010);
-    EXPECT_LT(Clock::system().now() - start, 0.1);
 }
 
 TEST_F(QtRunLoopDriverTest, DefaultModeTimersHoldWhileAModalLoopRuns)

@@ -3,6 +3,8 @@
 #include "tests/SMCHelper/HelperTestSupport.h"
 
 #include <csignal>
+#include <functional>
+#include <sys/wait.h>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -54,71 +56,136 @@ TEST_F(HelperLifeCycle, DevelopmentRunServesOnlyItsOwnUidAndSaysSoLoudly)
 
     HelperTest::RecordingPeer stranger({::getpid(), ::getuid() + 1, ::getgid()});
     EXPECT_FALSE(daemon->admit(stranger.credentials()));
-    EXPECT_FALSE(send(stranger, fanMode, {0, 1}));
-    EXPECT_EQ(machine.device->value("F0Md"), 0);
     const auto refused = logRecords("refused");
-    ASSERT_EQ(refused.size(), 2u);
-    EXPECT_EQ(refused[1]["reason"], "uid " + std::to_string(::getuid() + 1) + " is not an allowed client");
-    EXPECT_EQ(refused[1]["sel"], fanMode);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0]["reason"], "uid " + std::to_string(::getuid() + 1) + " is not an allowed client");
     EXPECT_TRUE(logRecords("message").empty());
 }
 
-TEST_F(HelperLifeCycle, WatchdogReturnsForcedFansOnceNoClientHasBeenConnectedForItsPeriod)
+TEST_F(HelperLifeCycle, ALivingClientKeepsItsFansHoweverLongItsConnectionsAreGone)
 {
-    auto configuration = HelperConfiguration::developmentRun(::getuid());
-    configuration.watchdogSeconds = 30;
-    makeDaemon(configuration);
+    makeDaemon();
     forceBothFans();
-
-    // A client that stays connected keeps the fans as they are.
-    int error = 0;
-    auto client = XPC::Socket::connect(HelperPaths::socket(HelperTest::label),
-                                       std::chrono::steady_clock::now() + std::chrono::seconds(2), error);
-    ASSERT_TRUE(client) << error;
-    ASSERT_TRUE(HelperTest::eventually([&] { return daemon->clientCount() == 1; }));
-    machine.clock.advance(120);
-    daemon->tick();
-    EXPECT_EQ(machine.device->value("F0Md"), 1);
-
-    // The period starts at the last tick that saw a client.
-    client->close();
-    ASSERT_TRUE(HelperTest::eventually([&] { return daemon->clientCount() == 0; }));
-    machine.clock.advance(29);
-    daemon->tick();
-    EXPECT_EQ(machine.device->value("F0Md"), 1);
-    machine.clock.advance(1);
-    daemon->tick();
-    EXPECT_TRUE(bothAutomatic());
-    const auto restore = logRecords("restore");
-    ASSERT_EQ(restore.size(), 1u);
-    EXPECT_EQ(restore[0]["reason"], "watchdog");
-    EXPECT_EQ(restore[0]["fans"], nlohmann::json::array({0, 1}));
-
-    // Once per idle period.
-    machine.clock.advance(100);
-    daemon->tick();
-    EXPECT_EQ(logRecords("restore").size(), 1u);
-    // A message starts a new period.
-    forceBothFans();
-    machine.clock.advance(29.5);
-    daemon->tick();
-    EXPECT_EQ(machine.device->value("F1Md"), 1);
-    machine.clock.advance(0.5);
-    daemon->tick();
-    EXPECT_TRUE(bothAutomatic());
-    EXPECT_EQ(daemon->exitRequest(), std::nullopt);
-}
-
-TEST_F(HelperLifeCycle, WatchdogOfZeroSecondsIsOff)
-{
-    auto configuration = HelperConfiguration::developmentRun(::getuid());
-    configuration.watchdogSeconds = 0;
-    makeDaemon(configuration);
-    forceBothFans();
+    const auto owners = daemon->fanOwners();
+    ASSERT_EQ(owners.size(), 2u);
+    EXPECT_EQ(owners.at(0).pid, ::getpid());
     machine.clock.advance(86400);
     daemon->tick();
     EXPECT_EQ(machine.device->value("F0Md"), 1);
+    EXPECT_EQ(machine.device->value("F1Md"), 1);
     EXPECT_TRUE(logRecords("restore").empty());
+
+    // Set back to automatic by the client: no longer its fan.
+    ASSERT_TRUE(send(fanMode, {1, 0}));
+    EXPECT_EQ(daemon->fanOwners().count(1), 0u);
+}
+
+TEST_F(HelperLifeCycle, TheFansOfAClientThatEndsReturnToAutomaticAtOnce)
+{
+    makeDaemon();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    HelperTest::RecordingPeer other({child, ::getuid(), ::getgid()});
+    ASSERT_TRUE(send(other, fanMode, {0, 1}));
+    ASSERT_TRUE(send(fanMode, {1, 1}));
+    ASSERT_EQ(daemon->fanOwners().at(0).pid, child);
+
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    // The pidfd wakes the watch: no tick, no clock.
+    EXPECT_TRUE(HelperTest::eventually([&] { return machine.device->value("F0Md") == 0; }, 1.0));
+    EXPECT_EQ(machine.device->value("F1Md"), 1);
+    ASSERT_TRUE(HelperTest::eventually([] { return logRecords("restore").size() == 1; }));
+    const auto restore = logRecords("restore")[0];
+    EXPECT_EQ(restore["reason"], "client ended");
+    EXPECT_EQ(restore["pid"], child);
+    EXPECT_EQ(restore["fans"], nlohmann::json::array({0}));
+    EXPECT_EQ(daemon->fanOwners().count(0), 0u);
+}
+
+TEST(ClientWatchTest, WithoutPidfdsACheckFindsTheEndedRunsByTheirStartTime)
+{
+    TempRoot root;
+    const auto proc = root.path() / "proc";
+    const auto process = [&](pid_t pid, unsigned long long start, char state = 'S') {
+        fs::create_directories(proc / std::to_string(pid));
+        std::string line = std::to_string(pid) + " (Aerlo) " + state;
+        for (int field = 4; field <= 21; ++field)
+            line += " 0";
+        std::ofstream(proc / std::to_string(pid) / "stat") << line << " " << start << " 0\n";
+    };
+    std::vector<Aerlo::ClientProcess> ended;
+    Aerlo::ClientWatch watch([&](const Aerlo::ClientProcess& run) { ended.push_back(run); }, proc);
+    // Pids far above any real one, so that no pidfd can be taken.
+    process(99000001, 10);
+    process(99000002, 20);
+    process(99000003, 30);
+    EXPECT_EQ(watch.process(99000001), (Aerlo::ClientProcess {99000001, 10}));
+    EXPECT_FALSE(watch.watch({99000001, 11})); // another run
+    EXPECT_TRUE(watch.watch({99000001, 10}));
+    EXPECT_TRUE(watch.watch({99000002, 20}));
+    EXPECT_TRUE(watch.watch({99000003, 30}));
+    EXPECT_EQ(watch.check(), 0u);
+
+    process(99000001, 12);      // the pid taken by another process
+    process(99000002, 20, 'Z'); // exited, not reaped
+    fs::remove_all(proc / "99000003");
+    watch.forget({99000003, 30});
+    EXPECT_EQ(watch.check(), 2u);
+    EXPECT_EQ(ended, (std::vector<Aerlo::ClientProcess> {{99000001, 10}, {99000002, 20}}));
+    EXPECT_EQ(watch.check(), 0u);
+    EXPECT_FALSE(watch.isWatching({99000001, 10}));
+}
+
+TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string()> handover;
+        std::vector<int> restored;
+    };
+    const auto handover = [](pid_t daemonPid, pid_t client) {
+        const auto run = Aerlo::ClientWatch([](const Aerlo::ClientProcess&) {}).process(client);
+        return nlohmann::json {{"pid", daemonPid}, {"owners", {{1, client, run ? run->startTime : 0}}}}.dump();
+    };
+    const Case cases[] = {
+        {"nothing handed over", [] { return std::string(); }, {0, 1}},
+        {"this process handed over a living owner", [&] { return handover(::getpid(), ::getpid()); }, {0}},
+        {"another process's word", [&] { return handover(::getpid() + 1, ::getpid()); }, {0, 1}},
+        {"an owner that is gone", [&] { return handover(::getpid(), 99000001); }, {0, 1}},
+        {"garbage", [] { return std::string("{\"pid\":"); }, {0, 1}},
+    };
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        {
+            Aerlo::FanWriter writer(machine.registry);
+            ASSERT_EQ(writer.setMode(0, 1), "");
+            ASSERT_EQ(writer.setMode(1, 1), "");
+        }
+        Aerlo::HelperDaemon::Options options;
+        options.version = "2.4.0";
+        options.configuration = HelperConfiguration::developmentRun(::getuid());
+        options.smcRegistry = machine.registry;
+        options.clock = &machine.clock;
+        options.handover = item.handover();
+        daemon = std::make_unique<HelperDaemon>(options);
+        ASSERT_TRUE(daemon->start());
+        const auto restore = logRecords("restore");
+        ASSERT_FALSE(restore.empty());
+        EXPECT_EQ(restore.back()["reason"], "start");
+        EXPECT_EQ(restore.back()["fans"], nlohmann::json(item.restored));
+        const bool kept = item.restored.size() == 1;
+        EXPECT_EQ(machine.device->value("F1Md"), kept ? 1 : 0);
+        EXPECT_EQ(daemon->fanOwners().size(), kept ? 1u : 0u);
+        if (kept) {
+            EXPECT_EQ(nlohmann::json::parse(daemon->handover())["owners"], nlohmann::json::parse(item.handover())["owners"]);
+        }
+        daemon.reset();
+    }
 }
 
 TEST_F(HelperLifeCycle, SignalReturnsForcedFansStopsListeningAndExitsZero)
@@ -260,11 +327,6 @@ TEST(HelperConfigurationTest, ReadsTheJobFile)
     EXPECT_EQ(installed->allowedClientUIDs, (std::vector<uid_t> {501, 0}));
     EXPECT_EQ(installed->allowedClientPath, fs::canonical(client));
     EXPECT_EQ(installed->allowedClientSHA256, std::string(64, 'a'));
-    EXPECT_EQ(installed->watchdogSeconds, HelperConfiguration::defaultWatchdogSeconds);
-
-    json["WatchdogSeconds"] = 10;
-    writeFile(job, json.dump());
-    EXPECT_EQ(HelperConfiguration::load(job, problem)->watchdogSeconds, 10);
 
     const struct {
         std::string contents;
@@ -272,18 +334,6 @@ TEST(HelperConfigurationTest, ReadsTheJobFile)
     } broken[] = {
         {"not json", "The job file " + job.string() + " holds no valid job."},
         {"{\"Label\": 1}", "The job file " + job.string() + " holds no valid job."},
-        {[&] {
-             auto copy = json;
-             copy["WatchdogSeconds"] = -1;
-             return copy.dump();
-         }(),
-         "\"WatchdogSeconds\" in " + job.string() + " is not a number of seconds from 0 to 86400."},
-        {[&] {
-             auto copy = json;
-             copy["WatchdogSeconds"] = "30";
-             return copy.dump();
-         }(),
-         "\"WatchdogSeconds\" in " + job.string() + " is not a number of seconds from 0 to 86400."},
     };
     for (const auto& item : broken) {
         writeFile(job, item.contents);

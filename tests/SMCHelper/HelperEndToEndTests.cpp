@@ -9,7 +9,12 @@
 #include "tests/SMCHelper/HelperTestSupport.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
+#include <atomic>
 #include <csignal>
+#include <iostream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <future>
@@ -61,18 +66,20 @@ protected:
         const auto result = JobBlessService::bless(SystemPlatform::kSMDomainUserLaunchd, label, authorization.authorization);
         ASSERT_TRUE(result.ok) << result.error->localizedDescription;
         std::ifstream(HelperPaths::pidFile(label)) >> pid_;
+        std::ifstream(HelperPaths::keepAlivePidFile(label)) >> keepAlive_;
         ASSERT_GT(pid_, 0);
+        ASSERT_GT(keepAlive_, 0);
         ASSERT_TRUE(serving());
     }
 
     void TearDown() override
     {
-        if (pid_ <= 0)
-            std::ifstream(HelperPaths::pidFile(label)) >> pid_;
-        if (pid_ > 0 && ::kill(pid_, 0) == 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        (void)JobBlessService::stop(label, 0.5);
+        for (const pid_t pid : {keepAlive_, pid_})
+            if (pid > 0 && ::kill(pid, 0) == 0) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, nullptr, 0);
+            }
         smcsim_.reset();
         while (::waitpid(-1, nullptr, WNOHANG) > 0) {
         }
@@ -91,10 +98,11 @@ protected:
     }
 
     // Sends a message with a completion and waits for its reply ("error" when none comes).
-    std::string call(const std::string& sel, XPC::Message args)
+    std::string call(const std::string& sel, XPC::Message args) { return call(connection_, sel, std::move(args)); }
+    std::string call(XPC::Connection& connection, const std::string& sel, XPC::Message args)
     {
         std::promise<std::string> outcome;
-        connection_.send(XPC::MessageCodec::makeRequest(sel, std::move(args)),
+        connection.send(XPC::MessageCodec::makeRequest(sel, std::move(args)),
                          [&](std::optional<std::string> text) { outcome.set_value(text.value_or("null")); },
                          [&](const XPC::Error& error) { outcome.set_value("error: " + error.description); });
         auto future = outcome.get_future();
@@ -105,14 +113,15 @@ protected:
     void sendPath() { connection_.send(XPC::MessageCodec::makeRequest("setSMCPath:", {smcResource()})); }
     std::string smcResource() const { return (bundle_ / "Contents/Resources/SMC").string(); }
 
-    // The daemon's exit status, -1 when it is still running after `seconds`.
+    // The daemon's exit status as its keep-alive reports it when it ends for good (0: the daemon
+    // exited with 0), -1 when it is still running after `seconds`.
     int waitForExit(double seconds = 5)
     {
         int status = 0;
-        const bool ended = HelperTest::eventually([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, seconds);
+        const bool ended = HelperTest::eventually([&] { return ::waitpid(keepAlive_, &status, WNOHANG) == keepAlive_; }, seconds);
         if (!ended)
             return -1;
-        pid_ = -1;
+        keepAlive_ = pid_ = -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
 
@@ -122,6 +131,16 @@ protected:
         const auto result = SmcsimTest::runProgram({SmcsimTest::smcsimPath(), "ctl", "snapshot"}, environment_);
         EXPECT_EQ(result.status, 0) << result.output;
         return nlohmann::json::parse(result.output, nullptr, false);
+    }
+
+    // How long until `condition` holds (a bounded guard of `seconds`), in seconds; -1 when it never does.
+    template <typename Condition>
+    static double secondsUntil(Condition condition, double seconds)
+    {
+        const auto start = std::chrono::steady_clock::now();
+        if (!HelperTest::eventually(condition, seconds))
+            return -1;
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
 
     std::vector<bool> forced()
@@ -138,6 +157,7 @@ protected:
     std::unique_ptr<SmcsimTest::ChildProcess> smcsim_;
     fs::path bundle_;
     pid_t pid_ = -1;
+    pid_t keepAlive_ = -1; // this process reaps it: its parent has gone
     XPC::Connection connection_ {label};
 };
 
@@ -209,6 +229,10 @@ TEST_F(HelperEndToEnd, SigtermReturnsForcedFansToAutomatic)
     EXPECT_EQ(logRecords("signal").at(0)["signal"], "SIGTERM");
     EXPECT_EQ(logRecords("restore").at(0)["fans"], nlohmann::json::array({0, 1}));
     EXPECT_TRUE(fs::exists(HelperPaths::installedProgram(label))); // stopped, not removed
+    // Its socket and pid file went with it, and the keep-alive did not start it again.
+    EXPECT_FALSE(fs::exists(HelperPaths::socket(label)));
+    EXPECT_FALSE(fs::exists(HelperPaths::pidFile(label)));
+    EXPECT_EQ(logRecords("start").size(), 1u);
 }
 
 TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
@@ -239,6 +263,193 @@ TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
     EXPECT_EQ(logRecords("update").at(0)["action"], "re-exec");
     EXPECT_EQ(forced(), (std::vector<bool> {false, true})); // the client's fan stays as it set it
     ASSERT_EQ(call(fanMode, {1, 0}), "");
+}
+
+TEST_F(HelperEndToEnd, TheFansOfAKilledClientReturnWithinOneSecondAndADroppedConnectionChangesNothing)
+{
+    // This process forces fan 1 on a connection it then drops and replaces.
+    {
+        XPC::Connection dropped(label);
+        dropped.resume();
+        ASSERT_EQ(call(dropped, fanMode, {1, 1}), "");
+    }
+    connection_.resume();
+    ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
+
+    // Another client process (this program, forked) forces fan 0 and is killed.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t client = ::fork();
+    ASSERT_GE(client, 0);
+    if (client == 0) {
+        const int fd = HelperTest::connectTo(HelperPaths::socket(label));
+        const std::string force = HelperTest::frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})");
+        const bool done = fd >= 0 && ::send(fd, force.data(), force.size(), MSG_NOSIGNAL) > 0 && HelperTest::replied(fd, 2000);
+        (void)!::write(ready[1], done ? "r" : "x", 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(ready[1]);
+    char done = 0;
+    ASSERT_EQ(::read(ready[0], &done, 1), 1);
+    ::close(ready[0]);
+    ASSERT_EQ(done, 'r');
+    ASSERT_EQ(forced(), (std::vector<bool> {true, true}));
+
+    ::kill(client, SIGKILL);
+    ::waitpid(client, nullptr, 0);
+    const double seconds = secondsUntil([&] { return !forced().at(0); }, 3);
+    EXPECT_GE(seconds, 0);
+    EXPECT_LE(seconds, 1.0);
+    EXPECT_EQ(forced(), (std::vector<bool> {false, true}));
+    const auto restore = logRecords("restore");
+    ASSERT_EQ(restore.size(), 1u);
+    EXPECT_EQ(restore[0]["reason"], "client ended");
+    EXPECT_EQ(restore[0]["pid"], client);
+    EXPECT_EQ(restore[0]["fans"], nlohmann::json::array({0}));
+    std::cout << "[ figures  ] client killed: fan automatic after " << seconds << " s (snapshot)\n";
+}
+
+TEST_F(HelperEndToEnd, AKilledDaemonIsRestartedAndReturnsTheFansWithinTwoSeconds)
+{
+    connection_.resume();
+    ASSERT_EQ(call(fanMode, {0, 1}), "");
+    ASSERT_EQ(forced(), (std::vector<bool> {true, false}));
+    struct stat before {};
+    ASSERT_EQ(::stat(HelperPaths::socket(label).c_str(), &before), 0);
+    const pid_t old = pid_;
+
+    ::kill(old, SIGKILL);
+    const auto killed = std::chrono::steady_clock::now();
+    pid_t restarted = 0;
+    ASSERT_TRUE(HelperTest::eventually([&] {
+        std::ifstream stream(HelperPaths::pidFile(label));
+        return (stream >> restarted) && restarted != old && logRecords("start").size() == 2;
+    }));
+    pid_ = restarted;
+    ASSERT_TRUE(HelperTest::eventually([&] { return !forced().at(0); }, 3));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - killed).count();
+    EXPECT_LE(seconds, 2.0);
+
+    EXPECT_EQ(logRecords("start").back()["pid"], restarted);
+    const auto restore = logRecords("restore");
+    ASSERT_EQ(restore.size(), 1u);
+    EXPECT_EQ(restore[0]["reason"], "start");
+    EXPECT_EQ(restore[0]["fans"], nlohmann::json::array({0}));
+    // The dead daemon's socket and pid file were replaced.
+    struct stat after {};
+    ASSERT_TRUE(serving());
+    ASSERT_EQ(::stat(HelperPaths::socket(label).c_str(), &after), 0);
+    EXPECT_GT(std::chrono::seconds(after.st_ctim.tv_sec) + std::chrono::nanoseconds(after.st_ctim.tv_nsec),
+              std::chrono::seconds(before.st_ctim.tv_sec) + std::chrono::nanoseconds(before.st_ctim.tv_nsec));
+    std::ifstream pidFile(HelperPaths::pidFile(label));
+    pid_t named = 0;
+    pidFile >> named;
+    EXPECT_EQ(named, restarted);
+    EXPECT_NE(::kill(old, 0), 0);
+    // The application's next message reaches the new daemon.
+    EXPECT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
+    std::cout << "[ figures  ] daemon killed: restarted as " << restarted << ", fan automatic after " << seconds << " s\n";
+}
+
+TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
+{
+    connection_.resume();
+    ASSERT_EQ(call(fanMode, {0, 1}), "");
+    ASSERT_EQ(call(fanMode, {1, 1}), "");
+    std::atomic<int> errors {0};
+    std::atomic<int> replies {0};
+    const auto onReply = [&](std::optional<std::string>) { ++replies; };
+    const auto onError = [&](const XPC::Error&) { ++errors; };
+
+    // 60 knob changes a second for 10 s, as the panel sends them: four frames per change.
+    const int changes = 600;
+    const auto speed = [](int change, int fan) { return 2000 + (change * 37 + fan * 500) % 3000; };
+    const auto start = std::chrono::steady_clock::now();
+    for (int change = 0; change < changes; ++change) {
+        std::this_thread::sleep_until(start + std::chrono::microseconds(change * 1000000 / 60));
+        for (const int fan : {0, 1}) {
+            sendPath();
+            connection_.send(XPC::MessageCodec::makeRequest(fanSpeed, {fan, speed(change, fan)}), onReply, onError);
+        }
+    }
+    ASSERT_TRUE(HelperTest::eventually([&] { return replies + errors == 2 * changes; }, 10));
+    EXPECT_EQ(errors, 0);
+    const auto state = snapshot();
+    EXPECT_EQ(state["fans"][0]["target"], speed(changes - 1, 0));
+    EXPECT_EQ(state["fans"][1]["target"], speed(changes - 1, 1));
+    std::vector<std::string> expected;
+    for (int change = 0; change < changes; ++change)
+        for (const int fan : {0, 1})
+            expected.push_back(std::string(fanSpeed) + " [" + std::to_string(fan) + "," + std::to_string(speed(change, fan)) + "]");
+    std::vector<std::string> speeds;
+    for (const auto& message : loggedMessages())
+        if (message.rfind(fanSpeed, 0) == 0)
+            speeds.push_back(message);
+    EXPECT_EQ(speeds, expected);
+    EXPECT_TRUE(logRecords("closed").empty());
+
+    // 10,000 frames at once from the same client: every one answered, in order.
+    std::mutex mutex;
+    std::vector<std::string> answers;
+    const auto burstStart = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10000; ++i)
+        connection_.send(XPC::MessageCodec::makeRequest(fanSpeed, {0, 2000 + i % 3000}),
+                         [&, i](std::optional<std::string> text) {
+                             std::lock_guard lock(mutex);
+                             answers.push_back(std::to_string(i) + text.value_or("null"));
+                         },
+                         onError);
+    ASSERT_TRUE(HelperTest::eventually([&] {
+        std::lock_guard lock(mutex);
+        return answers.size() + errors == 10000;
+    }, 30));
+    const double burst = std::chrono::duration<double>(std::chrono::steady_clock::now() - burstStart).count();
+    EXPECT_EQ(errors, 0);
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ(answers[i], std::to_string(i)) << i;
+    EXPECT_EQ(snapshot()["fans"][0]["target"], 2000 + 9999 % 3000);
+    std::cout << "[ figures  ] slider: " << 4 * changes << " frames whole and in order; burst of 10000 served in "
+              << burst << " s\n";
+}
+
+TEST_F(HelperEndToEnd, SixClientsThatNeverReadDoNotDelayASeventhAnswer)
+{
+    connection_.resume();
+    ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
+    std::string requests;
+    for (int i = 1; i <= 2000; ++i)
+        requests += HelperTest::frameOf(R"({"id":)" + std::to_string(i) + R"(,"sel":"versionWithCompletion:","args":[]})");
+    std::vector<int> deaf;
+    for (int client = 0; client < 6; ++client) {
+        const int fd = HelperTest::connectTo(HelperPaths::socket(label));
+        ASSERT_GE(fd, 0);
+        const int small = 4096;
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        std::size_t sent = 0;
+        while (sent < requests.size()) {
+            const ssize_t n = ::send(fd, requests.data() + sent, requests.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n <= 0)
+                break;
+            sent += static_cast<std::size_t>(n);
+        }
+        deaf.push_back(fd);
+    }
+    // Their replies are queued now: the socket buffers of these clients are full.
+    ASSERT_TRUE(HelperTest::eventually([] { return logRecords("message").size() > 1000; }));
+
+    double slowest = 0;
+    for (int round = 0; round < 5; ++round) {
+        XPC::Connection seventh(label);
+        seventh.resume();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(call(seventh, "versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
+        slowest = std::max(slowest, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    EXPECT_LT(slowest, 0.1);
+    for (const int fd : deaf)
+        ::close(fd);
+    std::cout << "[ figures  ] six clients that never read: a seventh answered in at most " << slowest * 1000 << " ms\n";
 }
 
 } // namespace

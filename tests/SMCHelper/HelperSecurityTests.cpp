@@ -4,9 +4,21 @@
 #include "Tools/SMCHelper/ClientVerifier.h"
 #include "tests/SMCHelper/HelperTestSupport.h"
 
+#include "Platform/Foundation/FileDigest.h"
+#include "Platform/Foundation/ManualClock.h"
+#include "Tools/SMCHelper/RefusalSummary.h"
+
+#include <atomic>
+#include <climits>
+#include <cstring>
 #include <fstream>
 #include <future>
+#include <iostream>
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -83,7 +95,8 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
 
     proc.process(100, root.path() / "link-to-client", 5000);
     EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt);
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.verifiedStartTime(100), 5000u);
     EXPECT_EQ(verifier.admit({100, 0, 0}), "uid 0 is not an allowed client");
 
     proc.process(101, other, 5001);
@@ -92,18 +105,34 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
                                                   fs::canonical(client).string());
     EXPECT_EQ(verifier.admit({102, 501, 20}), "process 102 cannot be inspected");
 
-    // The allowed path with other contents (replaced after installation).
+    // Only the process that connected may write on its connection, even one running the client.
+    proc.process(104, root.path() / "link-to-client", 5004);
+    EXPECT_EQ(verifier.admit({104, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {104, 501, 20}),
+              "process 104 (uid 501) wrote on the connection of process 100");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 502, 20}),
+              "process 100 (uid 502) wrote on the connection of process 100");
+
+    // The allowed path with other contents (replaced after installation) is a new image: checked again.
+    fs::remove(client);
     std::ofstream(client) << "patched client\n";
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), "the executable " + fs::canonical(client).string() +
-                                                    " of process 100 does not have the recorded SHA-256");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+              "the executable " + fs::canonical(client).string() + " of process 100 does not have the recorded SHA-256");
+    fs::remove(client);
     std::ofstream(client) << "fake client\n";
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+
+    // The process that connected runs another program (an exec): refused.
+    proc.process(100, impostor, 5000);
+    EXPECT_NE(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    proc.process(100, root.path() / "link-to-client", 5000);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
     // Another process under the pid of the one that connected.
     proc.restart(100, 6000);
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), "process 100 is not the process that connected");
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), "process 100 is not the process that connected");
     EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt); // a new connection of its own
-    EXPECT_EQ(verifier.recheck({100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
     proc.process(103, impostor, 1);
     EXPECT_NE(verifier.admit({103, 501, 20}), std::nullopt);
@@ -213,3 +242,212 @@ TEST_F(HelperSocket, OversizeAndMalformedFramesCloseTheConnectionAndChangeNothin
 }
 
 } // namespace
+
+using HelperTest::connectTo;
+using HelperTest::executableOf;
+using HelperTest::frameOf;
+using HelperTest::replied;
+
+TEST_F(HelperSocket, AForeignProcessThatForksAndExecsTheClientIsNeverServedUnderLoad)
+{
+    // The allowed client is a real program the attacker can run: sleep.
+    const auto sleep = fs::canonical("/bin/sleep");
+    auto configuration = HelperTest::configurationForThisProcess();
+    configuration.allowedClientPath = sleep;
+    configuration.allowedClientSHA256 = Foundation::FileDigest::sha256(sleep).value_or("");
+    makeDaemon(configuration);
+    const auto socket = HelperPaths::socket(HelperTest::label);
+    const std::string attack = frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})") +
+                               frameOf(R"({"id":2,"sel":"versionWithCompletion:","args":[]})");
+
+    // Connection load: this process (not the client) connects over and over.
+    std::atomic<bool> loading {true};
+    std::thread load([&] {
+        while (loading)
+            if (const int fd = connectTo(socket); fd >= 0)
+                ::close(fd);
+    });
+    int served = 0;
+    for (int round = 0; round < 100; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t stranger = ::fork();
+        ASSERT_GE(stranger, 0);
+        if (stranger == 0) {
+            // The stranger connects, leaves its child the socket, and becomes the allowed client.
+            const int fd = connectTo(socket);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                ::close(ready[0]);
+                const pid_t parent = ::getppid();
+                for (int i = 0; i < 2000 && executableOf(parent) != sleep.string(); ++i)
+                    ::usleep(500);
+                const bool written = ::send(fd, attack.data(), attack.size(), MSG_NOSIGNAL) == ssize_t(attack.size());
+                const char verdict = !written ? 'w' : replied(fd, 1000) ? 'R' : 'n';
+                (void)!::write(ready[1], &verdict, 1);
+                ::_exit(0);
+            }
+            ::execl(sleep.c_str(), "sleep", "5", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        ::close(ready[1]);
+        char verdict = 0;
+        ASSERT_EQ(::read(ready[0], &verdict, 1), 1) << "round " << round;
+        ::close(ready[0]);
+        ::kill(stranger, SIGKILL);
+        ::waitpid(stranger, nullptr, 0);
+        if (verdict == 'R')
+            ++served;
+    }
+    loading = false;
+    load.join();
+    EXPECT_EQ(served, 0);
+    EXPECT_EQ(machine.device->value("F0Md"), 0);
+    EXPECT_EQ(machine.writtenKeys(), std::vector<std::string> {});
+    EXPECT_TRUE(logRecords("message").empty());
+    std::size_t admittedThenRefused = 0;
+    for (const auto& record : logRecords("closed"))
+        if (record["reason"].get<std::string>().find(" wrote on the connection of process ") != std::string::npos)
+            ++admittedThenRefused;
+    RecordProperty("admittedThenRefused", static_cast<int>(admittedThenRefused));
+    std::cout << "[ figures  ] 100 impersonations, " << admittedThenRefused
+              << " admitted at the door and refused on their first message, 0 served\n";
+}
+
+TEST_F(HelperSocket, AVerifiedClientThatExecsAnotherProgramIsRefusedOnItsNextMessage)
+{
+    makeDaemon(HelperTest::configurationForThisProcess());
+    const auto socket = HelperPaths::socket(HelperTest::label);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t client = ::fork();
+    ASSERT_GE(client, 0);
+    if (client == 0) {
+        // The genuine client (this test program) is served, then runs a shell that writes on its socket.
+        const int fd = connectTo(socket);
+        const std::string version = frameOf(R"({"id":1,"sel":"versionWithCompletion:","args":[]})");
+        const bool served = ::send(fd, version.data(), version.size(), MSG_NOSIGNAL) > 0 && replied(fd, 2000);
+        (void)!::write(ready[1], served ? "s" : "x", 1);
+        ::dup2(fd, 3);
+        ::execl("/bin/sh", "sh", "-c",
+                R"(printf '\000\000\000\105{"id":2,"sel":"setFanModeWithId:mode:completion:","args":[0,1]}' >&3; exec sleep 5)",
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(ready[1]);
+    char served = 0;
+    ASSERT_EQ(::read(ready[0], &served, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(served, 's');
+    ASSERT_TRUE(HelperTest::eventually([] { return !logRecords("closed").empty(); }));
+    ::kill(client, SIGKILL);
+    ::waitpid(client, nullptr, 0);
+    const auto closed = logRecords("closed").at(0);
+    EXPECT_EQ(closed["pid"], client);
+    EXPECT_NE(closed["reason"].get<std::string>().find("is not the allowed client"), std::string::npos) << closed;
+    EXPECT_EQ(machine.device->value("F0Md"), 0);
+    EXPECT_EQ(HelperTest::loggedMessages(), std::vector<std::string> {"versionWithCompletion: []"});
+}
+
+TEST_F(HelperSocket, AHundredThousandRefusedConnectionsFromAnotherUidLeaveALogLine)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to connect as another uid";
+    makeDaemon(HelperTest::configurationForThisProcess());
+    // The other uid must reach the socket.
+    for (auto folder = HelperPaths::socket(HelperTest::label).parent_path(); folder != root.path().parent_path();
+         folder = folder.parent_path())
+        fs::permissions(folder, fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+    const auto before = fs::file_size(HelperPaths::logFile(HelperTest::label));
+    const auto started = std::chrono::steady_clock::now();
+    const pid_t stranger = ::fork();
+    ASSERT_GE(stranger, 0);
+    if (stranger == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        int connected = 0;
+        for (int i = 0; i < 100000; ++i)
+            if (const int fd = connectTo(HelperPaths::socket(HelperTest::label)); fd >= 0) {
+                ++connected;
+                ::close(fd);
+            }
+        ::_exit(connected == 100000 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(stranger, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    // Every connection has been refused once the daemon has taken the last one.
+    ASSERT_TRUE(HelperTest::eventually([&] { return daemon->clientCount() == 0; }));
+    machine.clock.advance(Aerlo::RefusalSummary::defaultIntervalSeconds);
+    daemon->tick();
+
+    const auto growth = fs::file_size(HelperPaths::logFile(HelperTest::label)) - before;
+    EXPECT_LT(growth, 1000u * 1000u);
+    const auto refused = logRecords("refused");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0]["uid"], 65534);
+    EXPECT_EQ(refused[0]["reason"], "uid 65534 is not an allowed client");
+    std::uint64_t summarised = 0;
+    for (const auto& record : logRecords("refusals")) {
+        EXPECT_EQ(record["uid"], 65534);
+        summarised += record["count"].get<std::uint64_t>();
+    }
+    EXPECT_EQ(summarised, 99999u);
+    std::cout << "[ figures  ] 100000 refused connections in " << seconds << " s grew the log by " << growth
+              << " bytes\n";
+}
+
+TEST(HelperLogTest, TheLogIsRotatedOnceAtItsCapAndNeverExceedsIt)
+{
+    TempRoot root;
+    const auto path = root.path() / "var/log/helper.log";
+    Foundation::ManualClock clock;
+    Aerlo::HelperLog log(clock, 4096);
+    ASSERT_EQ(log.open(path), "");
+    for (int i = 0; i < 1000; ++i) {
+        log.record("message", {{"n", i}});
+        ASSERT_LE(fs::file_size(path), 4096u) << i;
+    }
+    EXPECT_LE(fs::file_size(Aerlo::HelperLog::rotatedPath(path)), 4096u);
+    EXPECT_FALSE(fs::exists(path.string() + ".2"));
+    // The newest line is last in the log, and the rotated file holds the lines just before it.
+    std::ifstream current(path), rotated(Aerlo::HelperLog::rotatedPath(path));
+    std::string first, last, lastRotated, line;
+    std::getline(current, first);
+    while (std::getline(current, line))
+        last = line;
+    while (std::getline(rotated, line))
+        lastRotated = line;
+    EXPECT_EQ(nlohmann::json::parse(last)["n"], 999);
+    EXPECT_EQ(nlohmann::json::parse(lastRotated)["n"].get<int>() + 1, nlohmann::json::parse(first)["n"]);
+    // A record longer than the cap is dropped, not written.
+    log.record("message", {{"text", std::string(5000, 'x')}});
+    EXPECT_LE(fs::file_size(path), 4096u);
+}
+
+TEST(RefusalSummaryTest, CountsRefusalsPerUidAndInterval)
+{
+    Aerlo::RefusalSummary summary(10);
+    EXPECT_TRUE(summary.note(65534, 0));
+    EXPECT_TRUE(summary.note(1000, 1));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(summary.note(65534, 2 + i));
+    EXPECT_EQ(summary.take(9), std::vector<Aerlo::RefusalSummary::Count> {});
+    EXPECT_EQ(summary.take(10), (std::vector<Aerlo::RefusalSummary::Count> {{65534, 5}}));
+    // A new interval logs its first refusal again.
+    EXPECT_TRUE(summary.note(65534, 12));
+    EXPECT_FALSE(summary.note(65534, 13));
+    EXPECT_FALSE(summary.note(1000, 5));
+    EXPECT_EQ(summary.take(13, true), (std::vector<Aerlo::RefusalSummary::Count> {{1000, 1}, {65534, 1}}));
+    EXPECT_EQ(summary.take(100, true), std::vector<Aerlo::RefusalSummary::Count> {});
+
+    // Beyond the peers told apart, the others are counted together.
+    Aerlo::RefusalSummary many(10);
+    for (uid_t uid = 0; uid < Aerlo::RefusalSummary::maximumPeers; ++uid)
+        EXPECT_TRUE(many.note(uid, 0));
+    EXPECT_TRUE(many.note(5000, 0));
+    EXPECT_FALSE(many.note(5001, 0));
+    EXPECT_EQ(many.take(10), (std::vector<Aerlo::RefusalSummary::Count> {{static_cast<uid_t>(-1), 1}}));
+}

@@ -3,9 +3,54 @@
 #include "Platform/Foundation/FileDigest.h"
 #include "Platform/System/HelperPaths.h"
 
+#include <climits>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace HelperTest {
+
+std::string frameOf(const std::string& payload)
+{
+    const auto n = static_cast<std::uint32_t>(payload.size());
+    return std::string {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 8) & 0xFF),
+                        static_cast<char>(n & 0xFF)} + payload;
+}
+
+int connectTo(const std::filesystem::path& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool replied(int fd, int milliseconds)
+{
+    pollfd entry {fd, POLLIN, 0};
+    if (::poll(&entry, 1, milliseconds) != 1)
+        return false;
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 1;
+}
+
+std::string executableOf(pid_t pid)
+{
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/%d/exe", static_cast<int>(pid));
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(link, target, sizeof target - 1);
+    return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
+}
 
 std::vector<std::string> logLines()
 {

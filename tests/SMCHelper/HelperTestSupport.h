@@ -4,6 +4,7 @@
 #include "Tools/SMCHelper/HelperDaemon.h"
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/Eventually.h"
 #include "tests/Support/TempRoot.h"
 
 #include <nlohmann/json.hpp>
@@ -28,10 +29,14 @@ public:
     explicit RecordingPeer(XPC::PeerCredentials credentials) : credentials_(credentials) {}
 
     const XPC::PeerCredentials& credentials() const override { return credentials_; }
-    bool reply(std::uint64_t id, const std::optional<std::string>& text) override
+    bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
     {
+        if (!open_)
+            return false;
         replies.push_back({id, text});
-        return open_;
+        if (written)
+            written();
+        return true;
     }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
@@ -76,17 +81,16 @@ protected:
     std::uint64_t nextId = 1;
 };
 
-// Waits (a bounded guard, short steps) until `condition` holds.
-template <typename Condition>
-bool eventually(Condition condition, double seconds = 5)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        ::usleep(2000);
-    }
-    return true;
-}
+// Raw protocol helpers made of system calls only, for forked children of this threaded process.
+// A frame for `payload`.
+std::string frameOf(const std::string& payload);
+// A blocking connection to the socket at `path`; -1 when it fails.
+int connectTo(const std::filesystem::path& path);
+// True when a byte comes within `milliseconds`; false when the connection closes or nothing comes.
+bool replied(int fd, int milliseconds);
+// The target of /proc/<pid>/exe.
+std::string executableOf(pid_t pid);
+
+using ::eventually;
 
 } // namespace HelperTest

@@ -34,7 +34,7 @@ void DaemonTest::SetUp()
 void DaemonTest::TearDown()
 {
     helperPid();
-    JobBlessService::stop(helperLabel, 0.5);
+    (void)JobBlessService::stop(helperLabel, 0.5);
     for (const pid_t pid : seen_) {
         if (isRunning(pid))
             ::kill(pid, SIGKILL);

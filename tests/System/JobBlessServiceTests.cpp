@@ -248,13 +248,14 @@ TEST_F(JobBlessServiceTest, StopEndsAHelperThatIgnoresSigtermWithSigkill)
     fs::create_directories(installed.parent_path());
     fs::create_directories(HelperPaths::runDirectory());
     fs::copy_file(bundleDaemon(), installed);
-    const auto launch = DaemonProcess::launch(installed, {{"AERLO_TEST_IGNORE_TERM", "1"}}, "/dev/null");
-    ASSERT_GT(launch.pid, 0) << launch.error;
-    track(launch.pid);
+    const auto launched = DaemonProcess::launch(installed, {}, {{"AERLO_TEST_IGNORE_TERM", "1"}}, "/dev/null");
+    ASSERT_TRUE(launched) << launched.error();
+    const pid_t pid = *launched;
+    track(pid);
     // Wait (bounded) until it has set SIGTERM aside.
     bool ignoring = false;
     for (int i = 0; i < 2000 && !ignoring; ++i) {
-        const auto status = fileContents("/proc/" + std::to_string(launch.pid) + "/status");
+        const auto status = fileContents("/proc/" + std::to_string(pid) + "/status");
         const auto at = status.find("SigIgn:\t");
         ignoring = at != std::string::npos && (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGTERM - 1)));
         if (!ignoring)
@@ -262,8 +263,8 @@ TEST_F(JobBlessServiceTest, StopEndsAHelperThatIgnoresSigtermWithSigkill)
     }
     ASSERT_TRUE(ignoring);
 
-    EXPECT_EQ(DaemonProcess::stop(launch.pid, installed, 0.02), DaemonStopOutcome::killed);
-    EXPECT_FALSE(isRunning(launch.pid));
+    EXPECT_EQ(DaemonProcess::stop(pid, installed, 0.02), DaemonStopOutcome::killed);
+    EXPECT_FALSE(isRunning(pid));
 }
 
 TEST_F(JobBlessServiceTest, StopSignalsOnlyTheInstalledProgram)
@@ -273,7 +274,7 @@ TEST_F(JobBlessServiceTest, StopSignalsOnlyTheInstalledProgram)
     ASSERT_EQ(other.run().error(), "");
     fs::create_directories(HelperPaths::runDirectory());
     std::ofstream(HelperPaths::pidFile(helperLabel)) << other.processIdentifier() << "\n";
-    EXPECT_EQ(JobBlessService::stop(helperLabel), "");
+    EXPECT_TRUE(JobBlessService::stop(helperLabel).ok());
     EXPECT_TRUE(other.isRunning());
     EXPECT_FALSE(fs::exists(HelperPaths::pidFile(helperLabel)));
     other.terminate();
@@ -289,11 +290,11 @@ TEST_F(JobBlessServiceTest, StopRemovesPidFilesThatNameNoProcess)
     for (const std::string text : {"", "abc", "-5", "0", "12 34", "99999999999", "4194304000\n"}) {
         SCOPED_TRACE(text);
         std::ofstream(HelperPaths::pidFile(helperLabel)) << text;
-        EXPECT_EQ(JobBlessService::stop(helperLabel), "");
+        EXPECT_TRUE(JobBlessService::stop(helperLabel).ok());
         EXPECT_FALSE(fs::exists(HelperPaths::pidFile(helperLabel)));
     }
-    EXPECT_EQ(JobBlessService::stop(helperLabel), ""); // no pid file
-    EXPECT_EQ(JobBlessService::stop("a/b"), "The helper label \"a/b\" is not valid.");
+    EXPECT_TRUE(JobBlessService::stop(helperLabel).ok()); // no pid file
+    EXPECT_EQ(JobBlessService::stop("a/b").error(), "The helper label \"a/b\" is not valid.");
 }
 
 TEST_F(JobBlessServiceTest, StopAndRemoveTakeTheHelperAway)
@@ -303,11 +304,11 @@ TEST_F(JobBlessServiceTest, StopAndRemoveTakeTheHelperAway)
     ASSERT_TRUE(pid);
     std::ofstream(HelperPaths::socket(helperLabel)) << "";
 
-    EXPECT_EQ(JobBlessService::stop(helperLabel), "");
+    EXPECT_TRUE(JobBlessService::stop(helperLabel).ok());
     EXPECT_FALSE(isRunning(*pid));
     EXPECT_FALSE(fs::exists(HelperPaths::pidFile(helperLabel)));
 
-    EXPECT_EQ(JobBlessService::remove(helperLabel), "");
+    EXPECT_TRUE(JobBlessService::remove(helperLabel).ok());
     for (const auto& path : {HelperPaths::installedProgram(helperLabel), HelperPaths::jobFile(helperLabel),
                              HelperPaths::socket(helperLabel)})
         EXPECT_FALSE(fs::exists(path)) << path;
@@ -316,11 +317,11 @@ TEST_F(JobBlessServiceTest, StopAndRemoveTakeTheHelperAway)
 TEST_F(JobBlessServiceTest, LaunchReportsAProgramThatCannotRun)
 {
     const auto missing = root_.path() / "missing";
-    const auto launch = DaemonProcess::launch(missing, {}, "/dev/null");
-    EXPECT_EQ(launch.pid, -1);
-    EXPECT_EQ(launch.error, "Cannot run \"" + missing.string() + "\": No such file or directory");
+    const auto launched = DaemonProcess::launch(missing, {}, {}, "/dev/null");
+    EXPECT_FALSE(launched);
+    EXPECT_EQ(launched.error(), "Cannot run \"" + missing.string() + "\": No such file or directory");
 
-    const auto unwritable = DaemonProcess::launch(bundleDaemon(), {}, root_.path() / "no" / "log");
-    EXPECT_EQ(unwritable.pid, -1);
-    EXPECT_EQ(unwritable.error, "Cannot open \"" + (root_.path() / "no" / "log").string() + "\": No such file or directory");
+    const auto unwritable = DaemonProcess::launch(bundleDaemon(), {}, {}, root_.path() / "no" / "log");
+    EXPECT_FALSE(unwritable);
+    EXPECT_EQ(unwritable.error(), "Cannot open \"" + (root_.path() / "no" / "log").string() + "\": No such file or directory");
 }

@@ -41,8 +41,13 @@ TEST(LaunchDaemonJobTests, ReadsBackWhatItWrites)
 {
     TempRoot root;
     const auto path = root.path() / "job.plist";
-    ASSERT_EQ(sampleJob().write(path), "");
-    EXPECT_EQ(LaunchDaemonJob::read(path), sampleJob());
+    ASSERT_TRUE(sampleJob().write(path).ok());
+    const auto read = LaunchDaemonJob::read(path);
+    ASSERT_TRUE(read) << read.error();
+    EXPECT_EQ(*read, sampleJob());
+    EXPECT_EQ(sampleJob().write(root.path() / "no" / "job.plist").error(),
+              "Cannot create a file beside \"" + (root.path() / "no" / "job.plist").string() +
+                  "\": No such file or directory");
     struct stat attributes {};
     ASSERT_EQ(::stat(path.c_str(), &attributes), 0);
     EXPECT_EQ(attributes.st_mode & 07777, 0644u);
@@ -73,9 +78,14 @@ TEST(LaunchDaemonJobTests, RefusesAJobWithAMissingOrMistypedKey)
 
     TempRoot root;
     std::ofstream(root.path() / "broken") << "{\"Label\": ";
-    EXPECT_FALSE(LaunchDaemonJob::read(root.path() / "broken"));
-    EXPECT_FALSE(LaunchDaemonJob::read(root.path() / "missing"));
-    EXPECT_FALSE(LaunchDaemonJob::read(root.path()));
+    for (const auto& [path, problem] : std::vector<std::pair<fs::path, std::string>> {
+             {root.path() / "broken", "holds no valid job."},
+             {root.path() / "missing", "cannot be read."},
+             {root.path(), "cannot be read."}}) {
+        const auto read = LaunchDaemonJob::read(path);
+        EXPECT_FALSE(read);
+        EXPECT_EQ(read.error(), "The job file " + path.string() + " " + problem);
+    }
 }
 
 TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)

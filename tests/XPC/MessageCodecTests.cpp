@@ -121,8 +121,15 @@ TEST(MessageCodec, RefusesBadFramesAndStaysFailed)
         {"truncated sequence", frame("{\"a\":\"\xe2\x82\"}"), DecodeError::invalidUTF8},
         {"Latin-1 outside a string", frame("{\xe9}"), DecodeError::invalidUTF8},
         {"not JSON", frame("hello"), DecodeError::notJSON},
-        {"trailing garbage", frame("{} x"), DecodeError::notJSON},
-        {"two objects", frame("{}{}"), DecodeError::notJSON},
+        {"trailing garbage", frame("{} x"), DecodeError::trailingData},
+        {"two objects", frame("{}{}"), DecodeError::trailingData},
+        {"trailing bracket", frame(R"({"id":1,"sel":"update","args":[]}])"), DecodeError::trailingData},
+        {"NUL after the object", frame(std::string("{}\0{\"sel\":\"uninstall\"}", 19)), DecodeError::nulByte},
+        {"NUL inside a string", frame(std::string("{\"a\":\"x\0y\"}", 11)), DecodeError::nulByte},
+        {"selector given twice", frame(R"({"id":1,"sel":"versionWithCompletion:","args":[],"sel":"uninstall"})"),
+         DecodeError::duplicateKey},
+        {"nested key given twice", frame(R"({"id":1,"sel":"x","args":[{"a":1,"b":{"c":1,"c":2}}]})"),
+         DecodeError::duplicateKey},
         {"lone escaped surrogate", frame(R"({"a":"\ud800"})"), DecodeError::notJSON},
         {"too deep", frame("{\"a\":" + deep + "}"), DecodeError::tooDeep},
         {"array", frame("[1,2]"), DecodeError::notObject},
@@ -143,8 +150,9 @@ TEST(MessageCodec, RefusesBadFramesAndStaysFailed)
         EXPECT_EQ(result.error, c.error);
         EXPECT_TRUE(result.messages.empty());
     }
-    // Nesting up to the limit is fine.
+    // Nesting up to the limit is fine, and so is one key in sibling objects.
     MessageCodec codec;
+    EXPECT_EQ(codec.feed(frame(R"({"a":{"k":1},"b":[{"k":2},{"k":3}],"k":4})")).messages.size(), 1u);
     const std::string allowed = std::string(63, '[') + std::string(63, ']');
     EXPECT_EQ(codec.feed(frame("{\"a\":" + allowed + "}")).messages.size(), 1u);
     // Brackets inside strings do not count.

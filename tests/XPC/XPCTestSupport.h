@@ -28,6 +28,12 @@ public:
         return entries_;
     }
 
+    void clear()
+    {
+        std::lock_guard lock(mutex_);
+        entries_.clear();
+    }
+
     std::size_t size() const
     {
         std::lock_guard lock(mutex_);

@@ -1,0 +1,178 @@
+#include "Platform/System/KeepAlive.h"
+
+#include "Platform/Foundation/Console.h"
+#include "Platform/System/AtomicFile.h"
+#include "Platform/System/DaemonProcess.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace SystemPlatform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+timespec toTimespec(double seconds)
+{
+    seconds = std::max(0.0, seconds);
+    const auto whole = static_cast<time_t>(seconds);
+    return {whole, static_cast<long>((seconds - static_cast<double>(whole)) * 1e9)};
+}
+
+double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string decimal(double value)
+{
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
+    return std::string(text, end);
+}
+
+std::string describe(int status)
+{
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
+    return "status " + std::to_string(WEXITSTATUS(status));
+}
+
+// Waits up to `seconds` for the child to end; its wait status, or nothing.
+std::optional<int> reap(pid_t child, double seconds)
+{
+    sigset_t children;
+    sigemptyset(&children);
+    sigaddset(&children, SIGCHLD);
+    const auto start = Clock::now();
+    for (;;) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child)
+            return status;
+        const double left = seconds - since(start);
+        if (left <= 0)
+            return std::nullopt;
+        const timespec wait = toTimespec(std::min(left, 0.05));
+        ::sigtimedwait(&children, nullptr, &wait);
+    }
+}
+
+} // namespace
+
+double KeepAlive::nextDelay(double previous, double ranSeconds, const Options& options)
+{
+    if (ranSeconds >= options.stableSeconds || previous <= 0)
+        return options.firstDelay;
+    return std::min(previous * 2, options.maximumDelay);
+}
+
+int KeepAlive::run(const Options& options, char** environment)
+{
+    sigset_t endings;
+    sigemptyset(&endings);
+    for (const int number : {SIGTERM, SIGINT, SIGHUP})
+        sigaddset(&endings, number);
+    sigset_t handled = endings;
+    sigaddset(&handled, SIGCHLD);
+    sigset_t previousMask;
+    ::sigprocmask(SIG_BLOCK, &handled, &previousMask);
+
+    const std::string program = options.program.string();
+    double delay = 0;
+    for (;;) {
+        const auto started = Clock::now();
+        // The pid file names the child once it runs the program: a pipe closed by the exec tells.
+        int execPipe[2] = {-1, -1};
+        if (::pipe2(execPipe, O_CLOEXEC) != 0)
+            execPipe[0] = execPipe[1] = -1;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::sigprocmask(SIG_SETMASK, &previousMask, nullptr);
+            char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+            ::execve(program.c_str(), arguments, environment);
+            const int error = errno;
+            (void)!::write(execPipe[1], &error, sizeof error);
+            ::_exit(127);
+        }
+        if (execPipe[1] >= 0)
+            ::close(execPipe[1]);
+        if (child > 0 && execPipe[0] >= 0) {
+            int error = 0;
+            while (::read(execPipe[0], &error, sizeof error) < 0 && errno == EINTR) {
+            }
+        }
+        if (execPipe[0] >= 0)
+            ::close(execPipe[0]);
+        int status = 0;
+        bool stopping = false;
+        if (child < 0) {
+            Foundation::Console::printError("keepalive: cannot start " + program + ": " + std::strerror(errno));
+            status = 127 << 8;
+        } else {
+            if (const auto written = AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written)
+                Foundation::Console::printError("keepalive: " + written.error());
+            for (;;) {
+                siginfo_t info {};
+                const int number = ::sigwaitinfo(&handled, &info);
+                if (number == SIGCHLD) {
+                    if (::waitpid(child, &status, WNOHANG) == child)
+                        break;
+                    continue;
+                }
+                if (number <= 0)
+                    continue;
+                stopping = true;
+                ::kill(child, SIGTERM);
+                auto reaped = reap(child, options.stopSeconds);
+                if (!reaped) {
+                    ::kill(child, SIGKILL);
+                    reaped = reap(child, 5.0);
+                }
+                status = reaped.value_or(0);
+                break;
+            }
+            if (DaemonProcess::readPidFile(options.pidFile) == child)
+                ::unlink(options.pidFile.c_str());
+        }
+        if (stopping || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
+            return 0;
+
+        delay = nextDelay(delay, since(started), options);
+        Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status) +
+                                        "); starting it again in " + decimal(delay) + " s");
+        const auto pauseStart = Clock::now();
+        for (;;) {
+            const double left = delay - since(pauseStart);
+            if (left <= 0)
+                break;
+            const timespec wait = toTimespec(left);
+            const int number = ::sigtimedwait(&endings, nullptr, &wait);
+            if (number > 0)
+                return 0;
+        }
+    }
+}
+
+int KeepAlive::main(int argc, char** argv, char** environment)
+{
+    const std::string_view usage = "usage: keepalive --pid-file <path> <program>";
+    if (argc != 4 || std::string_view(argv[1]) != "--pid-file") {
+        Foundation::Console::printError(usage);
+        return 64;
+    }
+    Options options;
+    options.pidFile = argv[2];
+    options.program = argv[3];
+    return run(options, environment);
+}
+
+std::filesystem::path KeepAlive::standInProgram() { return AERLO_KEEPALIVE_STAND_IN; }
+
+} // namespace SystemPlatform
