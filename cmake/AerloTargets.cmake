@@ -49,7 +49,15 @@ function(aerlo_test)
   gtest_discover_tests(${ARG_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 120)
+    PROPERTIES TIMEOUT 120)
+  # A list value does not survive the discovery script's argument passing: the environment is set on the
+  # discovered tests by a file ctest includes after them.
+  set(environment ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_environment.cmake)
+  file(WRITE ${environment}
+    "if(${ARG_NAME}_TESTS)\n"
+    "  set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment})
 endfunction()
 
 include(GoogleTest)

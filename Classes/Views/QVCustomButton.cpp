@@ -107,12 +107,6 @@ Kit::View* QVCustomButton::hitTest(Kit::Point point)
     return isEnabled() ? Kit::Button::hitTest(point) : nullptr;
 }
 
-void QVCustomButton::viewDidMoveToWindow()
-{
-    Kit::Button::viewDidMoveToWindow();
-    viewDidChangeBackingProperties();
-}
-
 void QVCustomButton::viewDidChangeBackingProperties()
 {
     if (Kit::Window* w = window()) {

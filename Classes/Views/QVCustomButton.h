@@ -67,8 +67,8 @@ public:
     void setActiveShadowColor(std::optional<Kit::Colour> colour);
 
     // The title and font re-measure and re-centre the title layer.
-    void setTitle(std::string title);
-    void setFont(Kit::Font font);
+    void setTitle(std::string title) override;
+    void setFont(Kit::Font font) override;
     void setEnabled(bool enabled) override;
 
     // Colour providers by the key path of a colour property; they win over the stored colours.
@@ -90,8 +90,7 @@ public:
     void draw(const Kit::Rect&) override {}
     void layout() override;
     Kit::View* hitTest(Kit::Point point) override;
-    void viewDidMoveToWindow() override;
-    void viewDidChangeBackingProperties();
+    void viewDidChangeBackingProperties() override;
     void updateTrackingAreas() override;
     void mouseDown(const Kit::Event& event) override;
     void mouseUp(const Kit::Event& event) override;

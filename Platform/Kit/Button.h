@@ -32,7 +32,7 @@ public:
     static std::shared_ptr<Button> radioButton(std::string title, Action action = {});
 
     const std::string& title() const { return cell().title(); }
-    void setTitle(std::string title);
+    virtual void setTitle(std::string title);
     const Image& image() const { return image_; }
     void setImage(Image image);
     ImagePosition imagePosition() const { return imagePosition_; }

@@ -44,7 +44,7 @@ public:
     bool isHighlighted() const { return cell_->isHighlighted(); }
     void setHighlighted(bool highlighted);
     const Font& font() const { return cell_->font(); }
-    void setFont(Font font);
+    virtual void setFont(Font font);
     TextAlignment alignment() const { return cell_->alignment(); }
     void setAlignment(TextAlignment alignment);
     const std::shared_ptr<Foundation::Formatter>& formatter() const { return cell_->formatter(); }

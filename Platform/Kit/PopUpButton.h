@@ -42,11 +42,13 @@ public:
     // No item with the title selects nothing.
     void selectItemWithTitle(std::string_view title);
 
-    // The button's layer takes its background colour from updateLayer (a subclass may do more there).
+    // The button's layer takes its background colour from updateLayer (a subclass may do more there); its
+    // bezel, title and arrows are drawn over the layer all the same.
     bool wantsUpdateLayer() const override { return true; }
     void updateLayer() override {}
 
     void draw(const Rect& dirtyRect) override;
+    void drawOverUpdatedLayer(const Rect& dirtyRect) override { draw(dirtyRect); }
     void mouseDown(const Event& event) override;
     // As a click does: opens the menu.
     void performClick();

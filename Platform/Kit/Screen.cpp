@@ -66,12 +66,6 @@ Screen Screen::placementMain()
     return screen ? *screen : Screen(fallbackDescription());
 }
 
-Screen Screen::primaryForPlacement()
-{
-    auto list = provider()->screens();
-    return list.empty() ? Screen(fallbackDescription()) : Screen(list.front());
-}
-
 std::optional<Point> Screen::Provider::qtGlobalOrigin() const
 {
     const auto list = screens();

@@ -52,8 +52,6 @@ public:
     static std::shared_ptr<Screen> main();
     // For Kit's own placement: the main screen, or a fixed 1440 × 900 one when there is none.
     static Screen placementMain();
-    // The screen the provider lists first (the primary), or the fallback.
-    static Screen primaryForPlacement();
     // Global y-up rects and points to Qt's global coordinates and back; without screens the fixed
     // 1440 × 900 main screen stands at Qt's origin.
     static Rect qtRectFromGlobal(const Rect& rect);

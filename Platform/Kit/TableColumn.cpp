@@ -1,12 +1,19 @@
 #include "Platform/Kit/TableColumn.h"
 
+#include "Platform/Kit/TableView.h"
+
 #include <algorithm>
 
 namespace Kit {
 
 void TableColumn::setWidth(double width)
 {
-    width_ = std::clamp(width, minWidth_, std::max(minWidth_, maxWidth_));
+    const double clamped = std::clamp(width, minWidth_, std::max(minWidth_, maxWidth_));
+    if (clamped == width_)
+        return;
+    width_ = clamped;
+    if (tableView_)
+        tableView_->columnWidthDidChange(*this);
 }
 
 void TableColumn::setMinWidth(double width)

@@ -349,10 +349,24 @@ void TableView::setFrameSize(Size size)
 
 void TableView::unfillLastColumn()
 {
+    fillingLastColumn_ = true;
     if (filled_)
         filled_->setWidth(filled_->width() - fillExtra_);
+    fillingLastColumn_ = false;
     filled_ = nullptr;
     fillExtra_ = 0;
+}
+
+void TableView::columnWidthDidChange(TableColumn& column)
+{
+    if (fillingLastColumn_)
+        return;
+    // A width set on the filled column replaces the filled one.
+    if (&column == filled_) {
+        filled_ = nullptr;
+        fillExtra_ = 0;
+    }
+    tile();
 }
 
 void TableView::tile()
@@ -395,7 +409,9 @@ void TableView::placeRows()
         }
     if (last && used < bounds().width()) {
         const double before = last->width();
+        fillingLastColumn_ = true;
         last->setWidth(before + bounds().width() - used);
+        fillingLastColumn_ = false;
         filled_ = last;
         fillExtra_ = last->width() - before;
     }

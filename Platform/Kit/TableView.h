@@ -107,6 +107,7 @@ public:
     void mouseDown(const Event& event) override;
 
 private:
+    friend class TableColumn;
     struct Row {
         std::shared_ptr<TableRowView> rowView;
         std::vector<std::shared_ptr<View>> cells;
@@ -118,6 +119,8 @@ private:
     void placeRows();
     // Takes back the width the last column was given to fill the table.
     void unfillLastColumn();
+    // A column's width was set from outside the table: rows and cells follow it.
+    void columnWidthDidChange(TableColumn& column);
     void setSelection(IndexSet selection);
     void applySelectionToRows();
 
@@ -140,6 +143,7 @@ private:
     bool tiling_ = false;
     TableColumn* filled_ = nullptr;
     double fillExtra_ = 0;
+    bool fillingLastColumn_ = false;
 };
 
 } // namespace Kit

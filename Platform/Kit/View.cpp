@@ -326,11 +326,15 @@ void View::moveToWindow(Window* window)
 {
     if (window_ == window)
         return;
+    // No window has no scale (0); a window going away is not asked for its scale.
+    const double oldScale = window && window_ ? window_->backingScaleFactor() : 0;
     viewWillMoveToWindow(window);
     window_ = window;
     for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
         sub->moveToWindow(window);
     viewDidMoveToWindow();
+    if (window_ && oldScale != window_->backingScaleFactor())
+        viewDidChangeBackingProperties();
     if (window_)
         updateTrackingAreas();
     if (!layer_->animations_.empty())
@@ -342,6 +346,11 @@ void View::setWindowForContent(Window* window)
     moveToWindow(window);
     applyQtGeometry();
     propagateAppearanceChange();
+}
+
+void View::propagateBackingPropertiesChange()
+{
+    visitTopDown(false, [](View& v) { v.viewDidChangeBackingProperties(); });
 }
 
 // State.
@@ -512,6 +521,8 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
         layer_->drawContent(context, p);
         if (!wantsUpdateLayer())
             draw(dirty);
+        else
+            drawOverUpdatedLayer(dirty);
     });
 }
 

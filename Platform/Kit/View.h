@@ -130,6 +130,9 @@ public:
     virtual void viewWillDraw() {}
     // Draws the view's content in its bounds; the current graphics context is set.
     virtual void draw(const Rect& dirtyRect);
+    // What a view that updates its layer instead of drawing still paints over that layer (a control's own
+    // look); nothing by default.
+    virtual void drawOverUpdatedLayer(const Rect& dirtyRect) { (void)dirtyRect; }
     void layoutSubtreeIfNeeded();
     // Runs the display cycle for this view and its subviews now.
     void displayIfNeeded();
@@ -156,6 +159,9 @@ public:
     void setAppearance(std::optional<Appearance> appearance);
     Appearance effectiveAppearance() const;
     virtual void viewDidChangeEffectiveAppearance() {}
+    // The backing scale under the view changed: it entered a window, a window of another scale, or its window
+    // moved to a screen of another scale.
+    virtual void viewDidChangeBackingProperties() {}
 
     // Values kept beside the view under text keys, released with it.
     const std::any* associatedValue(const std::string& key) const;
@@ -171,6 +177,7 @@ public:
     // Window side.
     void setWindowForContent(Window* window);
     void propagateAppearanceChange();
+    void propagateBackingPropertiesChange();
 
 protected:
     // Qt geometry changed (subclasses that embed Qt widgets place them here).

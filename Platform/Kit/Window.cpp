@@ -185,6 +185,7 @@ void Window::setFrame(const Rect& frame, bool display, bool)
 {
     const bool resized = frame.size != frame_.size;
     const bool moved = frame.origin != frame_.origin;
+    const double oldScale = moved ? backingScaleFactor() : 0;
     frame_ = frame;
     applyQtGeometry();
     if (resized)
@@ -199,6 +200,8 @@ void Window::setFrame(const Rect& frame, bool display, bool)
         delegate_->windowDidResize(*this);
     if (moved && delegate_)
         delegate_->windowDidMove(*this);
+    if (moved && contentView_ && backingScaleFactor() != oldScale)
+        contentView_->propagateBackingPropertiesChange();
     windowDidChangeFrame();
 }
 

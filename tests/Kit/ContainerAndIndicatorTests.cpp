@@ -84,6 +84,36 @@ TEST_F(ControlKindsTest, APopUpButtonSelectsByCodeQuietlyAndByTheUserWithItsActi
     EXPECT_TRUE(popUp->wantsUpdateLayer());
 }
 
+TEST_F(ControlKindsTest, APopUpButtonDrawsItsBezelTitleAndArrowsThoughItUpdatesItsLayer)
+{
+    auto popUp = std::make_shared<PopUpButton>(Rect {0, 0, 160, 26});
+    window_->contentView()->addSubview(popUp);
+    popUp->addItems({"Left Fan", "Right Fan"});
+    ASSERT_TRUE(popUp->wantsUpdateLayer());
+    const auto darkIn = [](const Snapshot& shot, const Rect& rect) {
+        int dark = 0;
+        for (double x = rect.minX(); x < rect.maxX(); x += 0.5) {
+            for (double y = rect.minY(); y < rect.maxY(); y += 0.5) {
+                const Colour c = shot.colourAt({x, y});
+                dark += c.alphaComponent() > 0.5 && c.redComponent() + c.greenComponent() + c.blueComponent() < 1.5;
+            }
+        }
+        return dark;
+    };
+    const Snapshot shot = Snapshot::of(*popUp, 2);
+    shot.save("kit", "pop-up-button");
+    // The bezel fills the body; the title sits at the left, the arrows at the right end, the gap between bare.
+    EXPECT_GT(shot.alphaAt({80, 13}), 0.9);
+    EXPECT_GT(darkIn(shot, {8, 6, 50, 14}), 20);
+    EXPECT_GT(darkIn(shot, {144, 6, 8, 14}), 4);
+    EXPECT_EQ(darkIn(shot, {100, 6, 30, 14}), 0);
+
+    popUp->selectItem(-1);
+    const Snapshot empty = Snapshot::of(*popUp, 2);
+    EXPECT_EQ(darkIn(empty, {8, 6, 50, 14}), 0);
+    EXPECT_GT(darkIn(empty, {144, 6, 8, 14}), 4);
+}
+
 TEST_F(ControlKindsTest, ASegmentedControlSendsItsActionOnlyForTheUsersChoice)
 {
     auto modes = SegmentedControl::withLabels({"System", "Max", "Manual", "Custom"},

@@ -99,6 +99,20 @@ TEST_F(TableViewTest, RowsAndCellsFollowTheDataSourceTopDown)
     EXPECT_EQ(table_->rowAtPoint({-1, 10}), -1);
 }
 
+TEST_F(TableViewTest, ANewColumnWidthMovesTheCellsAtOnce)
+{
+    // The filled last column gives back its extra width; the table widens to hold what is set.
+    table_->tableColumns()[0]->setWidth(120);
+    EXPECT_EQ(table_->viewAt(0, 0)->frame(), (Rect {0, 2, 120, 24}));
+    EXPECT_EQ(table_->viewAt(1, 0)->frame(), (Rect {120, 2, 90, 24}));
+    EXPECT_EQ(table_->frame().width(), 210);
+    // A width set on the filled column holds.
+    table_->tableColumns()[1]->setWidth(300);
+    EXPECT_EQ(table_->tableColumns()[1]->width(), 300);
+    EXPECT_EQ(table_->viewAt(1, 3)->frame(), (Rect {120, 2, 300, 24}));
+    EXPECT_EQ(table_->rowViewAt(3)->frame(), (Rect {0, 84, 420, 28}));
+}
+
 TEST_F(TableViewTest, RowViewsComeFromTheDelegateThenTheFactory)
 {
     struct Marked : TableRowView {};
@@ -218,11 +232,22 @@ TEST_F(TableViewTest, AScrollViewShowsTheHeaderAboveAndScrollsWithinTheDocument)
     scroll->setMagnification(0.1);
     EXPECT_EQ(scroll->magnification(), 0.5);
 
+    // The name column holds its longest name whole; the value column takes the rest.
+    scroll->setFrameSize({260, 100});
+    table_->tableColumns()[0]->setWidth(124);
+    table_->layoutSubtreeIfNeeded();
+    for (long row = 0; row < table_->numberOfRows(); ++row) {
+        for (long column = 0; column < 2; ++column) {
+            const TextField& label = *dynamic_cast<TableCellView&>(*table_->viewAt(column, row)).textField();
+            EXPECT_LE(label.textFieldCell().cellSize().width, label.frame().width()) << label.stringValue();
+            EXPECT_LE(label.frame().maxX(), table_->tableColumns()[static_cast<size_t>(column)]->width());
+        }
+    }
     table_->selectRowIndexes({1}, false);
     scroll->contentView().scrollToPoint({0, 0});
     const auto shot = Snapshot::of(*scroll, 2);
     shot.save("kit", "table-in-scroll-view");
     // The selected second row (y 28…56 from the document's top) shows under the header.
     EXPECT_COLOUR_NEAR_TOL(shot.colourAt({5, 72 - 42}), Colour::selectedContentBackgroundColor().resolved(), 0.02);
-    EXPECT_FALSE(shot.isClear({0, 72, 200, 28}));
+    EXPECT_FALSE(shot.isClear({0, 72, 260, 28}));
 }

@@ -273,3 +273,49 @@ TEST_F(WindowTest, PopoverShowsBesideAViewAndReportsItsClose)
 }
 
 } // namespace
+
+namespace {
+
+class BackingRecorder : public View {
+public:
+    using View::View;
+    void viewDidChangeBackingProperties() override { scales.push_back(window()->backingScaleFactor()); }
+    std::vector<double> scales;
+};
+
+} // namespace
+
+TEST_F(WindowTest, ViewsHearOfTheBackingScaleWhenTheyEnterAWindowAndWhenItMovesToAnotherScale)
+{
+    Screen::Description standard;
+    standard.frame = standard.visibleFrame = {0, 0, 1440, 900};
+    Screen::Description retina;
+    retina.frame = retina.visibleFrame = {1440, 0, 1440, 900};
+    retina.backingScaleFactor = 2;
+    Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector {standard, retina}));
+
+    Window window(Rect {100, 100, 200, 100}, Window::borderless);
+    window.setContentView(std::make_shared<View>(Rect {0, 0, 200, 100}));
+    auto outer = std::make_shared<BackingRecorder>(Rect {0, 0, 100, 100});
+    auto inner = std::make_shared<BackingRecorder>(Rect {0, 0, 50, 50});
+    outer->addSubview(inner);
+    window.contentView()->addSubview(outer);
+    EXPECT_EQ(outer->scales, std::vector<double> {1});
+    EXPECT_EQ(inner->scales, std::vector<double> {1});
+
+    // A move on the same screen changes nothing; one onto the other screen tells every view once.
+    window.setFrameOrigin({300, 300});
+    EXPECT_EQ(outer->scales.size(), 1u);
+    window.setFrameOrigin({1600, 300});
+    EXPECT_EQ(outer->scales, (std::vector<double> {1, 2}));
+    EXPECT_EQ(inner->scales, (std::vector<double> {1, 2}));
+
+    // Out of a window, nothing; into one, told of its scale.
+    outer->removeFromSuperview();
+    EXPECT_EQ(outer->scales.size(), 2u);
+    Window other(Rect {100, 100, 200, 100}, Window::borderless);
+    other.setContentView(std::make_shared<View>(Rect {0, 0, 200, 100}));
+    other.contentView()->addSubview(outer);
+    EXPECT_EQ(outer->scales, (std::vector<double> {1, 2, 1}));
+    EXPECT_EQ(inner->scales, (std::vector<double> {1, 2, 1}));
+}

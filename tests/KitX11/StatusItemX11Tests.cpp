@@ -60,8 +60,9 @@ TEST(StatusItemX11Test, AClickOnTheShownItemSendsItsActionAndAWindowOpensUnderIt
     QSystemTrayIcon& icon = tray->trayIcon();
     ASSERT_TRUE(waitUntil([&] { return icon.isVisible() && icon.geometry().width() > 0 && !icon.geometry().topLeft().isNull(); }))
         << "the item got no place in the tray";
+    // The tray takes the item's look at its next refresh, not at once.
+    EXPECT_TRUE(waitUntil([&] { return icon.toolTip() == "1200 rpm"; })) << icon.toolTip().toStdString();
     const QRect place = icon.geometry();
-    EXPECT_EQ(icon.toolTip(), "1200 rpm");
 
     ASSERT_TRUE(clickAt(place.center()));
     ASSERT_TRUE(waitUntil([&] { return clicks == 1; })) << "the click did not reach the item";

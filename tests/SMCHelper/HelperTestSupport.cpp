@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -54,11 +55,15 @@ std::string executableOf(pid_t pid)
 
 std::vector<std::string> logLines()
 {
-    std::ifstream stream(SystemPlatform::HelperPaths::logFile(label));
+    std::ifstream stream(SystemPlatform::HelperPaths::logFile(label), std::ios::binary);
+    const std::string text {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    // A line the daemon is writing at this moment has no newline yet: it is left for the next read.
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(stream, line))
-        lines.push_back(line);
+    std::size_t start = 0;
+    for (auto end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
     return lines;
 }
 

@@ -1,5 +1,6 @@
 #include "Classes/Views/QVCustomButton.h"
 #include "Classes/Views/StoryboardBuilder.h"
+#include "Platform/Kit/Screen.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Views/ViewsTest.h"
 
@@ -237,6 +238,34 @@ TEST_F(CustomButtonTest, TheTitleIsCentredOnWholePoints)
     EXPECT_DOUBLE_EQ(button->titleLayer()->frame().width(), Kit::Font::systemFont(20).sizeOf("Max speed!").width);
     // In a window the title takes the window's scale.
     EXPECT_EQ(button->titleLayer()->contentsScale(), window().backingScaleFactor());
+}
+
+TEST_F(CustomButtonTest, TitleAndFontSetThroughTheKitBaseReachTheTitleLayer)
+{
+    auto button = makeButton();
+    Kit::Button& base = *button;
+    base.setTitle("Manual");
+    base.setFont(Kit::Font::systemFont(18));
+    button->layoutSubtreeIfNeeded();
+    EXPECT_EQ(button->titleLayer()->string(), "Manual");
+    EXPECT_EQ(button->titleLayer()->fontSize(), 18);
+    EXPECT_DOUBLE_EQ(button->titleLayer()->frame().width(), Kit::Font::systemFont(18).sizeOf("Manual").width);
+}
+
+TEST_F(CustomButtonTest, TheTitleFollowsTheWindowOntoAScreenOfAnotherScale)
+{
+    Kit::Screen::Description standard;
+    standard.frame = standard.visibleFrame = {0, 0, 1440, 900};
+    Kit::Screen::Description retina = standard;
+    retina.frame = retina.visibleFrame = {1440, 0, 1440, 900};
+    retina.backingScaleFactor = 2;
+    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector {standard, retina}));
+    auto button = makeButton();
+    window().setFrameOrigin({100, 100});
+    EXPECT_EQ(button->titleLayer()->contentsScale(), 1.0);
+    window().setFrameOrigin({1600, 100});
+    EXPECT_EQ(button->titleLayer()->contentsScale(), 2.0);
+    EXPECT_EQ(button->layer().contentsScale(), 2.0);
 }
 
 TEST_F(CustomButtonTest, QuickTogglesLeaveOneAnimationPerKeyAndTheLastTarget)

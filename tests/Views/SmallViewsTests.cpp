@@ -244,6 +244,16 @@ TEST_F(SmallViewsTest, APopUpButtonShowsItsBackgroundAtTheNextLayerUpdate)
     button->setNeedsDisplay();
     window().displayIfNeeded();
     EXPECT_EQ(button->layer().backgroundColor(), Kit::Colour::green());
+
+    // It draws as a pop-up button over that background: the arrows at the right end.
+    button->addItem("Left Fan");
+    const Snapshot shot = Snapshot::of(*button, 2);
+    shot.save("views", "qvns-pop-up-button");
+    int arrows = 0;
+    for (double x = 104; x < 112; x += 0.5)
+        for (double y = 5; y < 19; y += 0.5)
+            arrows += shot.colourAt({x, y}).greenComponent() < 0.5;
+    EXPECT_GT(arrows, 4);
 }
 
 } // namespace

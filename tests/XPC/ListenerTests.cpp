@@ -1,17 +1,20 @@
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Listener.h"
 #include "Platform/XPC/Socket.h"
+#include "tests/Support/Eventually.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/XPC/XPCTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <sys/wait.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace XPCTest;
@@ -362,4 +365,36 @@ TEST_F(ListenerTest, AHandlerCanStopTheListener)
     EXPECT_EQ(client.next(), "<closed>");
     EXPECT_FALSE(listener.isListening());
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(ListenerTest, AReplyCountsAsWrittenOnlyOnceTheSocketHasTakenItAll)
+{
+    Listener listener(path);
+    std::atomic<int> queued {0};
+    std::atomic<int> written {0};
+    listener.setMessageHandler([&](XPC::PeerConnection& peer, const XPC::Request& request) {
+        ++queued;
+        return peer.reply(request.id, std::string(4000, 'r'), [&] { ++written; });
+    });
+    ASSERT_TRUE(listener.start());
+    RawClient client;
+    ASSERT_TRUE(client.connect(path));
+    std::string requests;
+    for (int i = 1; i <= 400; ++i)
+        requests += frame(R"({"id":)" + std::to_string(i) + R"(,"sel":"big","args":[]})");
+    ASSERT_TRUE(client.write(requests));
+    // 1.6 MB of replies for a client that reads none: the socket takes some, the rest waits.
+    ASSERT_TRUE(eventually([&] { return queued > 0 && written > 0; }));
+    ASSERT_TRUE(eventually([&] {
+        const int before = written;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return written == before; // nothing more moves while the client does not read
+    }));
+    EXPECT_LT(written.load(), queued.load());
+    const int stalled = written;
+    // Once the client reads, the rest is written, and counted, in order.
+    for (int i = 1; i <= 400; ++i)
+        ASSERT_EQ(XPC::Message::parse(client.next(), nullptr, false).value("id", 0), i);
+    EXPECT_TRUE(eventually([&] { return written == 400; }));
+    EXPECT_GT(written.load(), stalled);
 }

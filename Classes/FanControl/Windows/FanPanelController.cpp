@@ -515,7 +515,10 @@ void FanPanelController::handleFansControllerNotification(const Foundation::Noti
     if (recordsSpeedsInSystemMode() && currentFanMode == CurrentFanMode::auto_)
         for (std::size_t i = 0; i < all.size() && i < speeds.size(); ++i)
             *all[i].speed = static_cast<double>(speeds[i]);
-    Foundation::DispatchQueue::main().async([this, speeds, positions] { updateDisplay(speeds, positions); });
+    Foundation::DispatchQueue::main().async([this, alive = std::weak_ptr<int>(lifetime_), speeds, positions] {
+        if (!alive.expired())
+            updateDisplay(speeds, positions);
+    });
 }
 
 void FanPanelController::updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions)
@@ -564,7 +567,9 @@ void FanPanelController::applyFanSliderValue(const FanSide& side, double value)
     Console::print("收到左边风扇转速: " + std::to_string(std::isfinite(leftFanSpeed) ? std::lround(leftFanSpeed) : 0));
     Console::print("收到右边风扇转速: " + std::to_string(std::isfinite(rightFanSpeed) ? std::lround(rightFanSpeed) : 0));
     const double period = dragRotationPeriod();
-    Foundation::DispatchQueue::main().async([this, lastSpeeds, period] {
+    Foundation::DispatchQueue::main().async([this, alive = std::weak_ptr<int>(lifetime_), lastSpeeds, period] {
+        if (alive.expired())
+            return;
         const std::vector<FanSide> all = sides();
         for (std::size_t i = 0; i < all.size() && i < lastSpeeds.size(); ++i)
             spin(*all[i].image, lastSpeeds[i], period);

@@ -184,6 +184,8 @@ protected:
     void applyFanSliderValue(const FanSide& side, double value);
 
     std::vector<Foundation::ObserverToken> observers_;
+    // Held weakly by queued blocks, which do nothing once the panel is gone.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 
 private:
     void updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions);

@@ -447,15 +447,15 @@ void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
         [&](Kit::AnimationContext& context) {
             context.setDuration(animationDuration);
             Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + 0.01,
-                [this, box, collapsing, generation] {
-                    if (generation == animationGeneration_)
+                [this, alive = std::weak_ptr<int>(lifetime_), box, collapsing, generation] {
+                    if (!alive.expired() && generation == animationGeneration_)
                         box->animator().setHidden(collapsing);
                 });
             resizeWindow(after);
         },
-        [this, left, generation] {
+        [this, alive = std::weak_ptr<int>(lifetime_), left, generation] {
             // A fold in between has settled everything already.
-            if (generation != animationGeneration_)
+            if (alive.expired() || generation != animationGeneration_)
                 return;
             if (left)
                 isExpandedLeft = !isExpandedLeft;

@@ -81,13 +81,6 @@ std::shared_ptr<Kit::TextField> editableField(const Kit::Rect& frame, int tag)
     return field;
 }
 
-// Kit's pop-up button leaves its drawing to a layer update; these draw their bezel and title.
-class RulePopUpButton final : public Kit::PopUpButton {
-public:
-    using Kit::PopUpButton::PopUpButton;
-    bool wantsUpdateLayer() const override { return false; }
-};
-
 template <class Method>
 Kit::Control::Action action(SensorsViewController* controller, Method method)
 {
@@ -147,7 +140,7 @@ void SensorsViewController::loadView()
     fanRulesTableView->setRowHeight(rowHeight);
     fanRulesTableView->registerView("SensorColumnID", [this] {
         auto cell = std::make_shared<Kit::TableCellView>(Kit::Rect {0, 0, 170, rowHeight});
-        auto popUp = std::make_shared<RulePopUpButton>(Kit::Rect {4, 8, 160, 24});
+        auto popUp = std::make_shared<Kit::PopUpButton>(Kit::Rect {4, 8, 160, 24});
         popUp->setAction(action(this, &SensorsViewController::selectSensorType));
         cell->addSubview(popUp);
         return cell;
@@ -172,7 +165,7 @@ void SensorsViewController::loadView()
     });
     fanRulesTableView->registerView("FanColumnID", [this] {
         auto cell = std::make_shared<Kit::TableCellView>(Kit::Rect {0, 0, 120, rowHeight});
-        auto popUp = std::make_shared<RulePopUpButton>(Kit::Rect {4, 8, 110, 24});
+        auto popUp = std::make_shared<Kit::PopUpButton>(Kit::Rect {4, 8, 110, 24});
         popUp->addItem(FanRule::allFans);
         popUp->setAction(action(this, &SensorsViewController::selectFanType));
         cell->addSubview(popUp);
