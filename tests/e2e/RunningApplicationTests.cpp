@@ -1,4 +1,4 @@
-#include "tests/E2E/RunningApplicationTest.h"
+#include "tests/e2e/RunningApplicationTest.h"
 
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
@@ -98,7 +98,8 @@ TEST_F(RunningApplicationTest, TwoFanMachineFromTheTrayToTheWatchdog)
     ASSERT_TRUE(click(iconCentre));
     std::optional<Window> window = awaitFanWindow();
     ASSERT_TRUE(window) << applicationOutput();
-    EXPECT_EQ(window->frame.width(), 320);
+    // The panel, 400 tall, with the sensor popup's 400 under it.
+    EXPECT_EQ(window->frame.size(), QSize(320, 800));
     // Centred under the icon and kept on the screen: the icon's column lies inside it.
     EXPECT_TRUE(window->frame.left() <= iconCentre.x() && iconCentre.x() <= window->frame.right());
     screenshot("popup", window->frame);
@@ -134,6 +135,10 @@ TEST_F(RunningApplicationTest, TwoFanMachineFromTheTrayToTheWatchdog)
         },
         10))
         << fans.dump() << testing::PrintToString(helperLog());
+    const auto log = helperLog();
+    for (int fan = 0; fan < 2; ++fan)
+        EXPECT_NE(std::find(log.begin(), log.end(), speedEntry(fan, static_cast<int>(expected[fan]))), log.end())
+            << testing::PrintToString(log);
     if ((window = awaitFanWindow()))
         screenshot("two-fan-panel-custom", window->frame);
     control({"load", "0"});
@@ -187,7 +192,8 @@ TEST_F(RunningApplicationTest, OneFanMachineQuitsOnSigtermWithItsFanAutomatic)
     ASSERT_TRUE(click(icon->frame.center()));
     const std::optional<Window> window = awaitFanWindow();
     ASSERT_TRUE(window) << applicationOutput();
-    EXPECT_EQ(window->frame.width(), 320);
+    // The one-fan panel, 250 tall, with the sensor popup's 400 under it.
+    EXPECT_EQ(window->frame.size(), QSize(320, 650));
     screenshot("one-fan-panel", window->frame);
 
     const std::size_t beforeQuit = helperLog().size();

@@ -1,4 +1,4 @@
-#include "tests/E2E/RunningApplicationTest.h"
+#include "tests/e2e/RunningApplicationTest.h"
 
 #include "Classes/FanControl/HelperProtocol.h"
 #include "Classes/FanControl/SMCHelper.h"
