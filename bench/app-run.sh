@@ -1,8 +1,9 @@
 #!/bin/sh
 # The running application's cost: Aerlo on smcsim (PROFILE, default the two-fan Apple silicon machine, under
 # LOAD so that its fans and the status item's fan icon keep turning) in a private Xvfb with the trayer tray,
-# for RUN_SECONDS (60) seconds. Prints the time from the start to the first tick (start-up prints
-# "更新状态栏图标。。。。" as it sets up the status item right after it) and to the status item's tray window,
+# for RUN_SECONDS (60) seconds. Prints the time from the start to the first tick (bounded from above by
+# "更新状态栏图标。。。。", which start-up prints as it shows the status item right after that tick) and
+# to the status item's tray window,
 # then every 10 seconds the share of one core since the last sample, the resident memory and the thread
 # count, and the summary against the targets. The machine's load average is printed with it: other work
 # on the machine shows in the figures.
