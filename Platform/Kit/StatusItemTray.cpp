@@ -7,8 +7,9 @@
 #include "Platform/Kit/QtMenuPresenter.h"
 #include "Platform/Kit/Screen.h"
 
+#include <QIconEngine>
 #include <QMenu>
-#include <QPixmap>
+#include <QPainter>
 #include <QSystemTrayIcon>
 
 #include <functional>
@@ -30,6 +31,27 @@ bool animatesIn(const View& view, double parentSpeed)
             return true;
     return false;
 }
+
+// An icon drawn straight from one image. The pixmap engine behind QIcon(QPixmap) keeps every size it
+// scales to in the process-wide pixmap cache under the icon's key, and the icon is new on each frame:
+// 15 entries a second until the cache is full.
+class FrameIconEngine final : public QIconEngine {
+public:
+    explicit FrameIconEngine(QImage image) : image_(std::move(image)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
+    {
+        painter->save();
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->drawImage(QRectF(rect), image_);
+        painter->restore();
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    QIconEngine* clone() const override { return new FrameIconEngine(image_); }
+
+private:
+    QImage image_;
+};
 
 } // namespace
 
@@ -114,7 +136,7 @@ void StatusItemTray::refresh()
         2);
     rendering_ = false;
 
-    tray_->setIcon(QIcon(QPixmap::fromImage(QtBridge::image(icon_))));
+    tray_->setIcon(QIcon(new FrameIconEngine(QtBridge::image(icon_))));
     tray_->setToolTip(QString::fromStdString(toolTip()));
     if (item_.menu()) {
         menu_.reset(QtMenuPresenter::makeQMenu(*item_.menu()));

@@ -10,6 +10,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "tests/FanControl/HelperClientTest.h"
 #include "tests/Support/Eventually.h"
+#include "tests/Support/HelperLog.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -85,20 +86,7 @@ protected:
     // The daemon's log: "start <version>" and "<sel> <args>" for each message received, in order.
     std::vector<std::string> received() const
     {
-        std::vector<std::string> lines;
-        std::ifstream log(SystemPlatform::HelperPaths::logFile(Aerlo::SMCHelper::label));
-        std::string line;
-        while (std::getline(log, line)) {
-            const auto record = nlohmann::json::parse(line, nullptr, false);
-            if (record.is_discarded() || !record.is_object())
-                continue;
-            const auto event = record.value("event", std::string());
-            if (event == "start")
-                lines.push_back("start " + record.value("version", std::string()));
-            else if (event == "message")
-                lines.push_back(record.value("sel", std::string()) + " " + record.value("args", nlohmann::json()).dump());
-        }
-        return lines;
+        return helperLogEntries(SystemPlatform::HelperPaths::logFile(Aerlo::SMCHelper::label));
     }
 
     // Waits until the daemon has logged `count` entries.
