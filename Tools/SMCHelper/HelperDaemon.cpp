@@ -227,11 +227,18 @@ void HelperDaemon::refuse(const XPC::PeerCredentials& peer, const std::string& r
     log_.record("refused", fields);
 }
 
+std::uint64_t HelperDaemon::refusedCount() const
+{
+    std::lock_guard lock(mutex_);
+    return refusedCount_;
+}
+
 void HelperDaemon::refuseAtTheDoor(const XPC::PeerCredentials& peer, std::string_view reason)
 {
     bool inFull = false;
     {
         std::lock_guard lock(mutex_);
+        ++refusedCount_;
         inFull = refusals_.note(peer.uid, clock().now());
     }
     if (inFull)

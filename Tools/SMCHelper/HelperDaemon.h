@@ -11,6 +11,7 @@
 #include "Tools/SMCHelper/RefusalSummary.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -79,6 +80,8 @@ public:
     bool isListening() const;
     // Clients connected now.
     std::size_t clientCount() const;
+    // Peers refused at the door since the daemon started.
+    std::uint64_t refusedCount() const;
 
     // The listener's peer filter and message handler (also usable in process).
     bool admit(const XPC::PeerCredentials& peer);
@@ -130,6 +133,7 @@ private:
     std::optional<ExitRequest> exit_;
     std::map<int, ClientProcess> owners_;
     RefusalSummary refusals_;
+    std::uint64_t refusedCount_ = 0;
 
     // These two run handlers on threads of their own, which use every member above: they go first.
     ClientWatch clients_;
