@@ -63,8 +63,10 @@ StatusItemTray::StatusItemTray(StatusItem& item) : item_(item), tray_(std::make_
                 click();
         });
     item_.setChangeHandler([this] {
-        if (!rendering_)
-            scheduleRefresh(0);
+        if (rendering_)
+            return;
+        changed_ = true;
+        scheduleRefresh(0);
     });
     refresh();
 }
@@ -100,7 +102,12 @@ void StatusItemTray::scheduleRefresh(double delay)
         });
         return;
     }
-    timer_ = std::make_shared<Foundation::Timer>(delay, false, [this](Foundation::Timer&) { refresh(); });
+    timer_ = std::make_shared<Foundation::Timer>(delay, false, [this](Foundation::Timer&) {
+        if (changed_)
+            refresh();
+        else
+            showFrame();
+    });
     Foundation::RunLoop::main().add(timer_, Foundation::RunLoop::Mode::common);
 }
 
@@ -117,6 +124,19 @@ std::string StatusItemTray::toolTip() const
 
 void StatusItemTray::refresh()
 {
+    changed_ = false;
+    showFrame();
+    if (item_.menu()) {
+        menu_.reset(QtMenuPresenter::makeQMenu(*item_.menu()));
+    } else {
+        menu_.reset();
+    }
+    tray_->setVisible(item_.isVisible());
+    updatePlace();
+}
+
+void StatusItemTray::showFrame()
+{
     queued_ = false;
     if (timer_) {
         timer_->invalidate();
@@ -124,7 +144,8 @@ void StatusItemTray::refresh()
     }
     rendering_ = true;
     const double side = item_.window().frame().height();
-    const Image full = item_.button()->render(2);
+    // Only the leftmost square shows: the rest of the button (its texts) is not rendered.
+    const Image full = item_.button()->render(2, side);
     icon_ = Image::withSize(
         {side, side}, false,
         [&](const Rect&) {
@@ -136,15 +157,17 @@ void StatusItemTray::refresh()
         2);
     rendering_ = false;
 
-    tray_->setIcon(QIcon(new FrameIconEngine(QtBridge::image(icon_))));
-    tray_->setToolTip(QString::fromStdString(toolTip()));
-    if (item_.menu()) {
-        menu_.reset(QtMenuPresenter::makeQMenu(*item_.menu()));
-    } else {
-        menu_.reset();
+    QImage pixels = QtBridge::image(icon_);
+    // A frame like the one shown costs the tray no new icon.
+    if (pixels != shownPixels_) {
+        shownPixels_ = pixels;
+        tray_->setIcon(QIcon(new FrameIconEngine(pixels)));
     }
-    tray_->setVisible(item_.isVisible());
-    updatePlace();
+    // A tool tip set on the button tells nobody: it is taken at every frame.
+    if (std::string tip = toolTip(); tip != shownToolTip_) {
+        shownToolTip_ = std::move(tip);
+        tray_->setToolTip(QString::fromStdString(shownToolTip_));
+    }
     if (item_.isVisible() && animates())
         scheduleRefresh(frameInterval);
 }

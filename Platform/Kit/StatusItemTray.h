@@ -3,6 +3,8 @@
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/StatusBar.h"
 
+#include <QImage>
+
 #include <memory>
 #include <string>
 
@@ -42,6 +44,8 @@ public:
 
 private:
     void scheduleRefresh(double delay);
+    // An animation frame: renders the icon and hands it to the tray when it differs from the one shown.
+    void showFrame();
     bool animates() const;
 
     StatusItem& item_;
@@ -53,6 +57,10 @@ private:
     bool queued_ = false;
     Image icon_;
     bool rendering_ = false;
+    // A change to show beyond the icon (tool tip, menu, visibility, place).
+    bool changed_ = false;
+    QImage shownPixels_;
+    std::string shownToolTip_;
 };
 
 } // namespace Kit

@@ -547,24 +547,30 @@ void View::layerDidChange()
     widget_->update();
 }
 
-Image View::render(double scale)
+Image View::render(double scale, double width)
 {
     displayIfNeeded();
-    return QtBridge::paintedImage(frame_.size, scale, [&](QImage& pixels) { renderInto(pixels); });
+    Size size = frame_.size;
+    if (width >= 0)
+        size.width = std::min(width, size.width);
+    return QtBridge::paintedImage(size, scale, [&](QImage& pixels) { renderInto(pixels); });
 }
 
 void View::renderInto(QImage& pixels)
 {
     const double scale = pixels.devicePixelRatio();
-    // The whole widget (it may reach beyond the frame), then the frame's part of it.
-    QImage source(widget_->size() * scale, QImage::Format_ARGB32_Premultiplied);
+    // The whole widget (it may reach beyond the frame) up to the image's right edge, then the frame's part
+    // of it.
+    const QSize area(std::min(widget_->width(), int(std::ceil(widget_->contentOrigin.x() + pixels.deviceIndependentSize().width()))),
+                     widget_->height());
+    QImage source(area * scale, QImage::Format_ARGB32_Premultiplied);
     source.setDevicePixelRatio(scale);
     source.fill(Qt::transparent);
     auto* effect = dynamic_cast<detail::LayerEffect*>(widget_->graphicsEffect());
     // A widget does not render its own effect: render without it and composite the same way.
     if (effect)
         effect->setEnabled(false);
-    widget_->render(&source, QPoint(), QRegion(), QWidget::DrawChildren);
+    widget_->render(&source, QPoint(), QRegion(QRect(QPoint(), area)), QWidget::DrawChildren);
     if (effect)
         effect->setEnabled(true);
     QPainter painter(&pixels);

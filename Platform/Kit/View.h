@@ -139,8 +139,9 @@ public:
     // Runs the display cycle for this view and its subviews now.
     void displayIfNeeded();
     void display();
-    // The view and its subviews rendered at `scale` pixels per point (after a display pass).
-    Image render(double scale = 1);
+    // The view and its subviews rendered at `scale` pixels per point (after a display pass); with a
+    // `width`, only the view's leading part of that width.
+    Image render(double scale = 1, double width = -1);
 
     // Events.
     // The deepest visible view under the point (in the superview's coordinates), or none.

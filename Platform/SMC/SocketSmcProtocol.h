@@ -41,8 +41,8 @@ public:
     static constexpr std::uint32_t maxPayload = 1u << 20;
     static constexpr std::size_t helloSize = 12 + tokenSize;
     static constexpr std::size_t headerSize = 8;
-    // How long both sides poll for the next frame before they sleep: a reply, or the next request of
-    // a client reading many keys in a row, usually comes within a few microseconds.
+    // How long the server polls for the next frame before it sleeps: the next request of a client
+    // reading many keys in a row usually comes within a few microseconds.
     static constexpr std::chrono::microseconds activeWait{100};
 
     // One whole frame over a connected socket, header and payload in one sendmsg() (MSG_NOSIGNAL: a

@@ -66,15 +66,23 @@ long SocketSmcReader::receiveSome()
 {
     char* const into = buffer_.data() + end_;
     const std::size_t room = buffer_.size() - end_;
-    if (activeWait_.count() > 0) {
-        const auto until = std::chrono::steady_clock::now() + activeWait_;
+    if (activeWait_.count() <= 0)
+        return ::recv(fd_, into, room, 0);
+    const auto start = std::chrono::steady_clock::now();
+    if (spins_) {
+        const auto until = start + activeWait_;
         do {
             const ssize_t n = ::recv(fd_, into, room, MSG_DONTWAIT);
             if (n >= 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
                 return n;
         } while (std::chrono::steady_clock::now() < until);
+        // The peer is slower than the wait: stop polling until it answers within it again.
+        spins_ = false;
+        return ::recv(fd_, into, room, 0);
     }
-    return ::recv(fd_, into, room, 0);
+    const ssize_t n = ::recv(fd_, into, room, 0);
+    spins_ = std::chrono::steady_clock::now() - start < activeWait_;
+    return n;
 }
 
 SocketSmcProtocol::Status SocketSmcReader::receive(SocketSmcProtocol::Frame& frame)

@@ -15,7 +15,8 @@ namespace IOKit {
 // With `activeWait`, a read that finds nothing polls the socket for up to that long before it blocks
 // (only when the process may run on more than one CPU). A peer answering within microseconds then
 // costs no sleep and wake-up on either side, which on an idle or virtual machine is where most of an
-// exchange's time would go.
+// exchange's time would go. A poll that runs out stops the polling until a read waits less than
+// `activeWait` again, so a slow peer costs no busy CPU.
 class SocketSmcReader {
 public:
     explicit SocketSmcReader(int fd = -1, std::chrono::microseconds activeWait = {});
@@ -25,6 +26,8 @@ public:
     // The next frame. A reply slower than the socket's receive timeout is timedOut; a bad header is
     // malformed (the connection should end, nothing more is read).
     SocketSmcProtocol::Status receive(SocketSmcProtocol::Frame& frame);
+    // Whether the next read that finds nothing polls first.
+    bool polls() const { return activeWait_.count() > 0 && spins_; }
 
 private:
     // Until at least `count` bytes are buffered.
@@ -38,6 +41,7 @@ private:
     std::vector<char> buffer_;
     std::size_t begin_ = 0; // first unread byte
     std::size_t end_ = 0;   // one past the last received byte
+    bool spins_ = true;
 };
 
 } // namespace IOKit

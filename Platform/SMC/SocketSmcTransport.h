@@ -65,7 +65,9 @@ private:
     bool wantsPrivilege_;
     mutable std::mutex mutex_;
     int fd_ = -1;
-    SocketSmcReader reader_{-1, SocketSmcProtocol::activeWait};
+    // Replies are waited for asleep: a client reading a hundred keys every second would spend more CPU
+    // polling than the wake-ups cost.
+    SocketSmcReader reader_{-1, std::chrono::microseconds{0}};
     std::string request_;           // reused by every exchange
     SocketSmcProtocol::Frame reply_; // the last reply
     bool granted_ = false;

@@ -157,6 +157,37 @@ TEST_F(StatusItemTest, TheTrayReRendersAfterChangesAndWhileAnimatingOnly)
     EXPECT_FALSE(tray->isRefreshScheduled());
 }
 
+TEST_F(StatusItemTest, AFrameLikeTheLastSetsNoNewIconButChangesStillShowWhileAnimating)
+{
+    auto item = StatusBar::system().statusItem(22);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_NE(tray, nullptr);
+    // A turning view with nothing drawn: every frame looks the same.
+    auto blank = std::make_shared<View>(Rect {3, 3, 16, 16});
+    item->button()->addSubview(blank);
+    auto turn = std::make_shared<BasicAnimation>("transform.rotation.z");
+    turn->toValue = LayerValue(2 * M_PI);
+    turn->duration = 1;
+    turn->repeatCount = Animation::infinity;
+    blank->layer().addAnimation(turn, "rotationAnimation");
+    advance(0);
+    ASSERT_TRUE(tray->isRefreshScheduled());
+    const qint64 shown = tray->trayIcon().icon().cacheKey();
+    for (int frame = 0; frame < 3; ++frame) {
+        advance(StatusItemTray::frameInterval);
+        EXPECT_TRUE(tray->isRefreshScheduled());
+        EXPECT_EQ(tray->trayIcon().icon().cacheKey(), shown) << "frame " << frame;
+    }
+
+    // A change made between frames shows at the next frame, tool tip included.
+    blank->layer().setBackgroundColor(Colour::red());
+    item->button()->setToolTip("2000 rpm");
+    advance(StatusItemTray::frameInterval);
+    EXPECT_NE(tray->trayIcon().icon().cacheKey(), shown);
+    EXPECT_EQ(tray->trayIcon().toolTip(), "2000 rpm");
+    EXPECT_TRUE(tray->isRefreshScheduled());
+}
+
 TEST_F(StatusItemTest, AnItemWithAMenuOpensItInsteadOfSendingTheAction)
 {
     auto item = StatusBar::system().statusItem(22);

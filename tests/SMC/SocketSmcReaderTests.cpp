@@ -164,6 +164,26 @@ TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
     EXPECT_FALSE(SocketSmcProtocol::send(fds[0], Op::control, std::string(SocketSmcProtocol::maxPayload + 1, 'x')));
 }
 
+TEST_P(SocketSmcReaderTest, PollsOnlyWhileThePeerAnswersWithinTheWait)
+{
+    timeval timeout{0, 20000};
+    ASSERT_EQ(::setsockopt(fds[1], SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
+    SocketSmcReader frameReader = reader();
+    if (!frameReader.polls())
+        GTEST_SKIP() << "no active wait here";
+    SocketSmcProtocol::Frame frame;
+    // Nothing comes: the poll runs out, and the next read sleeps at once.
+    EXPECT_EQ(frameReader.receive(frame), Status::timedOut);
+    EXPECT_FALSE(frameReader.polls());
+    EXPECT_EQ(frameReader.receive(frame), Status::timedOut);
+    EXPECT_FALSE(frameReader.polls());
+    // A frame that is there at once: the peer keeps up again.
+    write(frameBytes(Op::close, ""));
+    ASSERT_EQ(frameReader.receive(frame), Status::ok);
+    EXPECT_EQ(frame.op, Op::close);
+    EXPECT_TRUE(frameReader.polls());
+}
+
 INSTANTIATE_TEST_SUITE_P(Waits, SocketSmcReaderTest,
                          ::testing::Values(std::chrono::microseconds{0}, SocketSmcProtocol::activeWait),
                          [](const auto& info) { return info.param.count() ? "ActiveWait" : "Blocking"; });
