@@ -5,6 +5,9 @@
 set -u
 BUILD=${BUILD:-build}
 PROFILE=${PROFILE:-mbp-m1pro-2fan}
+# The system facts (architecture, model) answer from the same machine as the SMC.
+AERLO_MACHINE=${AERLO_MACHINE:-$PROFILE}
+export AERLO_MACHINE
 AERLO_ROOT=${AERLO_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/aerlo/root}
 export AERLO_ROOT
 mkdir -p "$AERLO_ROOT"

@@ -78,6 +78,7 @@ void RunningApplicationTest::TearDown()
     Foundation::UserDefaults::resetForTesting();
     Foundation::Bundle::setMainBundlePath({});
     ::unsetenv("AERLO_ROOT");
+    ::unsetenv("AERLO_MACHINE");
 }
 
 void RunningApplicationTest::startSimulator(const std::string& profile)
@@ -85,6 +86,8 @@ void RunningApplicationTest::startSimulator(const std::string& profile)
     Foundation::ProcessOptions options;
     options.standardOutput = Foundation::ProcessOutput::discard;
     options.standardError = Foundation::ProcessOutput::discard;
+    // The application's system facts (architecture, model) answer from the machine smcsim serves.
+    ::setenv("AERLO_MACHINE", profile.c_str(), 1);
     simulator_ = std::make_unique<Foundation::Process>(
         AERLO_SMCSIM, std::vector<std::string> {"--profile", profile, "--manual-clock"}, options);
     ASSERT_EQ(simulator_->run().error(), "");
