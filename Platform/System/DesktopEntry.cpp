@@ -60,51 +60,39 @@ std::optional<std::vector<std::string>> splitExec(std::string_view line)
 {
     std::vector<std::string> arguments;
     std::string current;
-    bool inArgument = false;
+    bool hasArgument = false; // a character or a pair of quotes (a field code alone is no argument)
     bool quoted = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        if (quoted) {
-            if (c == '"') {
-                quoted = false;
-            } else if (c == '\\') {
-                if (++i == line.size())
-                    return std::nullopt;
-                const char next = line[i];
-                if (next != '"' && next != '`' && next != '$' && next != '\\')
-                    return std::nullopt;
-                current += next;
-            } else if (c == '%') {
-                if (++i == line.size())
-                    return std::nullopt;
-                if (line[i] == '%')
-                    current += '%';
-            } else {
-                current += c;
-            }
-            continue;
-        }
-        if (c == ' ' || c == '\t') {
-            if (inArgument)
+        if (!quoted && (c == ' ' || c == '\t')) {
+            if (hasArgument)
                 arguments.push_back(std::exchange(current, {}));
-            inArgument = false;
-            continue;
-        }
-        inArgument = true;
-        if (c == '"') {
-            quoted = true;
+            hasArgument = false;
+        } else if (c == '"') {
+            quoted = !quoted;
+            hasArgument = true;
         } else if (c == '%') {
             if (++i == line.size())
                 return std::nullopt;
-            if (line[i] == '%')
+            if (line[i] == '%') {
                 current += '%';
+                hasArgument = true;
+            }
+        } else if (quoted && c == '\\') {
+            if (++i == line.size())
+                return std::nullopt;
+            const char next = line[i];
+            if (next != '"' && next != '`' && next != '$' && next != '\\')
+                return std::nullopt;
+            current += next;
         } else {
             current += c;
+            hasArgument = true;
         }
     }
     if (quoted)
         return std::nullopt;
-    if (inArgument)
+    if (hasArgument)
         arguments.push_back(current);
     return arguments;
 }

@@ -145,7 +145,7 @@ TEST_F(LoginItems, LaunchAtLoginUsesTheHelperBefore13AndTheApplicationFrom13)
     const fs::path helperEntry = folder() / "com.norvane.AerloOfflineHelper.desktop";
     const fs::path mainEntry = folder() / "com.norvane.AerloOffline.desktop";
     {
-        OperatingSystemVersion system("12.6");
+        ::OperatingSystemVersion system("12.6");
         LaunchAtLogin::setEnabled(true);
         EXPECT_TRUE(fs::exists(helperEntry));
         EXPECT_FALSE(fs::exists(mainEntry));
@@ -153,7 +153,7 @@ TEST_F(LoginItems, LaunchAtLoginUsesTheHelperBefore13AndTheApplicationFrom13)
         LaunchAtLogin::migrateIfNeeded();
         EXPECT_FALSE(Foundation::UserDefaults::standard().object(LaunchAtLogin::migrationKey)) << "not before 13";
     }
-    OperatingSystemVersion system("14.5");
+    ::OperatingSystemVersion system("14.5");
     EXPECT_FALSE(LaunchAtLogin::isEnabled());
     LaunchAtLogin::migrateIfNeeded();
     EXPECT_TRUE(Foundation::UserDefaults::standard().boolValue(LaunchAtLogin::migrationKey));
@@ -170,7 +170,7 @@ TEST_F(LoginItems, LaunchAtLoginUsesTheHelperBefore13AndTheApplicationFrom13)
 
 TEST_F(LoginItems, AFailedCarryOverPrintsOneLineAndIsTriedAgain)
 {
-    OperatingSystemVersion system("14.5");
+    ::OperatingSystemVersion system("14.5");
     writeFile(folder() / "com.norvane.AerloOfflineHelper.desktop",
         entryFor((bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper").string()));
     // The main entry cannot be written: its name is taken by a folder that is not empty.

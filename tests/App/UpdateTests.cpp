@@ -125,7 +125,7 @@ TEST_F(Updates, TheUsersChoicesArePrintedAndASkippedVersionIsNotOfferedAgain)
     driver_->choices = {Vendors::SPUUserUpdateChoice::dismiss, Vendors::SPUUserUpdateChoice::skip};
     // The settings pane's control, as the program installs it.
     UpdateCheck::install([] { QVUpdateManager::shared().checkForUpdates(nullptr); });
-    for (const std::string expected : {choice + "稍后提醒", choice + "跳过这个版本"}) {
+    for (const std::string& expected : {choice + "稍后提醒", choice + "跳过这个版本"}) {
         console_.clear();
         ASSERT_TRUE(UpdateCheck::run());
         driver_loop_.runUntilIdle();
@@ -173,8 +173,8 @@ TEST_F(Updates, WithoutAControllerOrAFeedChecksDoNothing)
 
     std::ofstream(host_ / "Contents/Info.json") << R"({"CFBundleVersion": "240"})";
     QVUpdateManager::resetSharedForTesting();
-    EXPECT_NE(console_.errors().find("SUFeedURL"), std::string::npos) << "the updater says why it did not start";
     QVUpdateManager::shared().checkForUpdates(nullptr);
+    EXPECT_NE(console_.errors().find("SUFeedURL"), std::string::npos) << "the updater says why it did not start";
     EXPECT_TRUE(backgroundCheck().empty());
     EXPECT_TRUE(driver_->calls.empty());
 }

@@ -23,7 +23,7 @@ TEST(DesktopEntry, ExecSplitsQuotedArgumentsAndDropsFieldCodes)
 TEST(DesktopEntry, UnsoundEntriesAreRefused)
 {
     const std::string group = "[Desktop Entry]\n";
-    for (const std::string text : {
+    for (const std::string& text : {
              std::string("Type=Application\n") + group,                  // a key before the group
              group + "Name=a\nName=b\n",                                 // a key twice
              group + "Name=\\q\n",                                       // an unknown escape
