@@ -6,12 +6,12 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
+#include "tests/App/ScriptedUpdates.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
 
 using namespace Aerlo;
@@ -19,55 +19,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The framework's dialogs: answers from a queue, every call recorded.
-class ScriptedUserDriver final : public Vendors::SPUUserDriver {
-public:
-    std::deque<Vendors::SPUUserUpdateChoice> choices;
-    std::vector<std::string> calls;
-
-    Vendors::SPUUserUpdateChoice showUpdateFound(const Vendors::SUAppcastItem& item, std::string_view current) override
-    {
-        calls.push_back("found " + item.versionString + " over " + std::string(current));
-        const auto choice = choices.empty() ? Vendors::SPUUserUpdateChoice::dismiss : choices.front();
-        if (!choices.empty())
-            choices.pop_front();
-        return choice;
-    }
-    void showUpdateNotFound() override { calls.push_back("not found"); }
-    void showUpdaterError(std::string_view) override { calls.push_back("error"); }
-    void showInstallingUnavailable(const Vendors::SUAppcastItem& item) override
-    {
-        calls.push_back("installs nothing " + item.versionString);
-    }
-};
-
 class Updates : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        host_ = root_.path() / "Aerlo.app";
-        fs::create_directories(host_ / "Contents");
-        std::ofstream(host_ / "Contents/Info.json")
-            << R"({"CFBundleName": "Aerlo", "CFBundleVersion": "240", "SUFeedURL": "/Library/appcast.json"})";
-        QVUpdateManager::setControllerFactoryForTesting([this](QVUpdateManager& manager) {
-            return std::make_unique<Vendors::SPUStandardUpdaterController>(true, &manager, Foundation::Bundle(host_), driver_);
-        });
-        QVUpdateManager::resetSharedForTesting();
-        Kit::AlertPresenter::setShared(alerts_);
-    }
+    void SetUp() override { Kit::AlertPresenter::setShared(alerts_); }
     void TearDown() override
     {
-        QVUpdateManager::setControllerFactoryForTesting(nullptr);
-        QVUpdateManager::resetSharedForTesting();
         Kit::AlertPresenter::setShared(nullptr);
         UpdateCheck::install(nullptr);
         Foundation::UserDefaults::resetForTesting();
     }
-    void feed(const std::string& json)
-    {
-        fs::create_directories(root_.path() / "Library");
-        std::ofstream(root_.path() / "Library/appcast.json") << json;
-    }
+    static void feed(const std::string& json) { ScriptedUpdates::feed(json); }
     std::vector<std::string> backgroundCheck()
     {
         console_.clear();
@@ -79,8 +40,8 @@ protected:
     TempRoot root_;
     Foundation::ManualRunLoopDriver driver_loop_;
     ConsoleCapture console_;
-    fs::path host_;
-    std::shared_ptr<ScriptedUserDriver> driver_ = std::make_shared<ScriptedUserDriver>();
+    ScriptedUpdates updates_;
+    std::shared_ptr<ScriptedUserDriver>& driver_ = updates_.driver;
     std::shared_ptr<Kit::ScriptedAlertPresenter> alerts_ = std::make_shared<Kit::ScriptedAlertPresenter>();
 };
 
@@ -171,7 +132,7 @@ TEST_F(Updates, WithoutAControllerOrAFeedChecksDoNothing)
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_TRUE(backgroundCheck().empty());
 
-    std::ofstream(host_ / "Contents/Info.json") << R"({"CFBundleVersion": "240"})";
+    std::ofstream(updates_.host() / "Contents/Info.json") << R"({"CFBundleVersion": "240"})";
     QVUpdateManager::resetSharedForTesting();
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_NE(console_.errors().find("SUFeedURL"), std::string::npos) << "the updater says why it did not start";
