@@ -342,3 +342,18 @@ TEST_F(QVAppCenterTest, RecordsArchiveTheirFieldsAndTheDayHelpersFollowTheCalend
     EXPECT_FALSE(CalendarDay::fromText(" 2026-03-01"));
     EXPECT_FALSE(CalendarDay::fromText("2026-3-01"));
 }
+
+TEST_F(QVAppCenterTest, TheSettingsPaneEventsNameTheSwitchAndItsNewState)
+{
+    for (const bool on : {true, false}) {
+        QVAppCenter::trackLaunchAtLogin(on);
+        QVAppCenter::trackStatusBarIconHidden(on);
+        QVAppCenter::trackStatusBarIconAnimation(on);
+        QVAppCenter::trackFansSync(on);
+    }
+    Lines names;
+    for (const MSACEvent& event : events_)
+        names.push_back(event.name + (event.properties.empty() ? "" : " with properties"));
+    EXPECT_EQ(names, (Lines {"开启 开机自启动", "隐藏 菜单栏图标", "开启--菜单栏图标动画", "开启--同步控制", "关闭 开机自启动",
+                             "显示 菜单栏图标", "关闭--菜单栏图标动画", "关闭--同步控制"}));
+}
