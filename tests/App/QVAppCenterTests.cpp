@@ -311,6 +311,13 @@ TEST_F(QVAppCenterTest, AWindowPassingItsThresholdEveryDaySendsItsTotals)
     EXPECT_TRUE(console_.lines().empty());
     EXPECT_TRUE(events_.empty());
 
+    // A name that cannot be serialised: the event goes out with no list.
+    QVAppCenter::trackEventGroup("月高频用户", std::nullopt, {{"2026-03-01", {{"\xff", 2}}}}, {"\xff"}, 1);
+    EXPECT_EQ(console_.lines(), (Lines {"Error converting eventList to JSON string: The data couldn’t be written because it "
+                                        "isn’t in the correct format.", "Generated JSON string: nil"}));
+    EXPECT_EQ(events_, (Events {{"月高频用户", {{"name", ""}, {"events", ""}}}}));
+    events_.clear();
+
     // Counted days reach the events after a day change.
     storeGroup("2026-02-28", 2);
     registerControlFans();
