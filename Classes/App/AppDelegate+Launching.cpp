@@ -3,6 +3,7 @@
 #include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/NotificationName.h"
 #include "Classes/App/Preferences.h"
+#include "Classes/App/QVAppCenter.h"
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/Storyboard.h"
@@ -63,6 +64,7 @@ void AppDelegate::applicationDidFinishLaunching()
     startupStep("checkHelperUpdate");
     QVDaemonManager::checkHelperUpdate();
     startupStep("analytics");
+    QVAppCenter::start();
     startupStep("startUpdaterAndLoginCheck");
 
     startupStep("firstLaunch");
