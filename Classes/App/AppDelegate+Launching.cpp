@@ -1,9 +1,10 @@
 #include "Classes/App/AppDelegate.h"
 
 #include "Classes/App/FanSpeedPanel.h"
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/LoginServiceKit.h"
+#include "Classes/App/NotificationName.h"
 #include "Classes/App/Preferences.h"
+#include "Classes/App/QVAppCenter.h"
 #include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVUpdateManager.h"
@@ -69,6 +70,7 @@ void AppDelegate::applicationDidFinishLaunching()
     startupStep("checkHelperUpdate");
     QVDaemonManager::checkHelperUpdate();
     startupStep("analytics");
+    QVAppCenter::start();
     startupStep("startUpdaterAndLoginCheck");
     startUpdaterAndLoginCheck();
 
