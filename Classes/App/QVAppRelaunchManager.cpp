@@ -129,7 +129,8 @@ void QVAppRelaunchManager::restartApp()
                 delegate->postSelectedFanMode();
     }
     Console::print("重启应用失败: " + result.error());
-    schedule(interval_);
+    if (interval_ > 0)
+        schedule(interval_);
 }
 
 } // namespace Aerlo
