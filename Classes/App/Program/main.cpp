@@ -10,6 +10,7 @@
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
 #include "Platform/System/SystemProfiler.h"
+#include "Platform/System/TopReport.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
 {
     // Before anything reaches the system facts.
     SystemPlatform::SystemProfiler::installStandIn();
+    SystemPlatform::TopReport::installStandIn();
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);

@@ -15,6 +15,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Application.h"
@@ -107,12 +108,7 @@ std::string FanPanelController::limitText(double limit)
 
 std::string FanPanelController::describe(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, result.ptr);
-    if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos)
-        text += ".0";
-    return text;
+    return Foundation::NumberText::shortest(value);
 }
 
 void FanPanelController::spin(Kit::View& image, long speed, double period)
