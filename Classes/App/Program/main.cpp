@@ -2,6 +2,7 @@
 #include "Classes/App/TerminationSignals.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     SystemPlatform::AuthorizationProvider::setShared(authorization);
 
     Aerlo::SensorsViewController::registerScene();
+    Aerlo::DashboardViewController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
 
     const std::shared_ptr<Aerlo::AppDelegate> delegate = Aerlo::AppDelegate::make();

@@ -10,6 +10,7 @@
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Views/FanSpeedReadout.h"
 #include "Classes/Views/QVSlider.h"
 #include "Classes/Views/StoryboardBuilder.h"
 #include "Platform/Foundation/Console.h"
@@ -44,17 +45,6 @@ using Foundation::Console;
 Foundation::UserDefaults& defaults()
 {
     return Foundation::UserDefaults::standard();
-}
-
-std::optional<long> integerOf(const std::any& value)
-{
-    if (const auto* v = std::any_cast<int>(&value))
-        return *v;
-    if (const auto* v = std::any_cast<long>(&value))
-        return *v;
-    if (const auto* v = std::any_cast<long long>(&value))
-        return static_cast<long>(*v);
-    return std::nullopt;
 }
 
 long truncatedRPM(double value)
@@ -113,15 +103,7 @@ std::string FanPanelController::describe(double value)
 
 void FanPanelController::spin(Kit::View& image, long speed, double period)
 {
-    const bool paused = image.layer().speed() == 0;
-    if (speed < 1) {
-        if (!paused)
-            QVToolsKit::pauseAnimation(image);
-        return;
-    }
-    if (paused)
-        QVToolsKit::resumeAnimation(image);
-    QVToolsKit::rotateUnlessRunning(image, period);
+    FanSpeedReadout::spin(image, speed, period);
 }
 
 // --- building ---
@@ -485,24 +467,10 @@ void FanPanelController::handleFansControllerNotification(const Foundation::Noti
 {
     if (notification.name != NotificationName::fansController)
         return;
-    std::map<std::string, long> values;
-    for (const auto& [key, value] : notification.userInfo) {
-        const auto integer = integerOf(value);
-        if (!integer) {
-            Console::print("无法将 userInfo 转为 [String: Int]，提前退出");
-            return;
-        }
-        values[key] = *integer;
-    }
-    std::vector<long> speeds;
-    for (std::string_view key : requiredSpeedKeys()) {
-        const auto found = values.find(std::string(key));
-        if (found == values.end()) {
-            Console::print(missingSpeedLine());
-            return;
-        }
-        speeds.push_back(found->second);
-    }
+    const auto notified = FanSpeedReadout::speeds(notification.userInfo, requiredSpeedKeys(), missingSpeedLine());
+    if (!notified)
+        return;
+    const std::vector<long>& speeds = *notified;
     // The limits as they are now, for the display update queued below.
     const std::vector<FanSide> all = sides();
     std::vector<double> positions;
