@@ -1,7 +1,7 @@
 #include "Classes/Views/FanSpeedReadout.h"
 
 #include "Platform/Foundation/Console.h"
-#include "Platform/Kit/View.h"
+#include "Platform/Kit/ImageView.h"
 #include "QVToolsKit/ViewAnimations.h"
 
 #include <map>
@@ -55,6 +55,17 @@ void FanSpeedReadout::spin(Kit::View& image, long speed, double period)
     if (paused)
         QVToolsKit::resumeAnimation(image);
     QVToolsKit::rotateUnlessRunning(image, period);
+}
+
+std::shared_ptr<Kit::ImageView> FanSpeedReadout::makeFanImage(const Kit::Rect& frame)
+{
+    Kit::Image fan = Kit::Image::named("fan.fill");
+    fan.setTemplate(true);
+    auto image = std::make_shared<Kit::ImageView>(frame);
+    image->setImage(fan);
+    image->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
+    image->setContentTintColor(Kit::Colour::controlAccentColor());
+    return image;
 }
 
 } // namespace Aerlo

@@ -2,12 +2,15 @@
 
 #include "Platform/Foundation/Notification.h"
 
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 namespace Kit {
+class ImageView;
 class View;
+struct Rect;
 }
 
 namespace Aerlo {
@@ -25,6 +28,8 @@ public:
     // Below 1 rpm the turn pauses where it is; otherwise a paused turn resumes from that angle and the
     // picture turns once per `period` seconds (a running turn of that period goes on undisturbed).
     static void spin(Kit::View& image, long speed, double period);
+    // The fan picture of a readout, in the accent colour.
+    static std::shared_ptr<Kit::ImageView> makeFanImage(const Kit::Rect& frame);
 };
 
 } // namespace Aerlo

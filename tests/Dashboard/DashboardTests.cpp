@@ -179,6 +179,22 @@ TEST_F(DashboardTest, RendersLightAndDark)
     }
 }
 
+TEST_F(DashboardTest, NoDiskAndNoProcessorName)
+{
+    SystemKit::shared().device.info.disk.reset();
+    cpu_s counts;
+    counts.physicalCores = 10;
+    counts.logicalCores = 10;
+    SystemKit::shared().device.info.cpu = counts;
+    host_.emplace(root_.path(), "/usr/bin/env", "exit 0");
+    auto dashboard = load();
+    EXPECT_EQ(dashboard->DiskModel->stringValue(), "Unknown");
+    EXPECT_EQ(dashboard->CPU->stringValue(), "10 cores, 10 threads");
+    EXPECT_EQ(dashboard->LocalHostName->stringValue(), "Unknown");
+    for (const std::string& line : console_.lines())
+        EXPECT_FALSE(line.starts_with("磁盘型号")) << line;
+}
+
 TEST_F(DashboardTest, FanReadoutsFollowTheTickAfterTheMainQueueRuns)
 {
     auto dashboard = load();

@@ -171,12 +171,7 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
     card->setAutoresizingMask(Kit::View::minYMargin);
     const double width = frame.width();
 
-    Kit::Image fan = Kit::Image::named("fan.fill");
-    fan.setTemplate(true);
-    image = std::make_shared<Kit::ImageView>(Kit::Rect {16, 58, 48, 48});
-    image->setImage(fan);
-    image->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
-    image->setContentTintColor(Kit::Colour::controlAccentColor());
+    image = FanSpeedReadout::makeFanImage({16, 58, 48, 48});
     card->addSubview(image);
 
     auto name = makeLabel({78, 86, 140, 18}, title, 13, Kit::Font::Weight::semibold);

@@ -125,12 +125,7 @@ void DashboardViewController::loadView()
         box = std::make_shared<QVBaseBox>(Kit::Rect {x, margin, boxWidth, fanBoxHeight});
         root->addSubview(box);
         Kit::View& content = *box->contentView();
-        Kit::Image fan = Kit::Image::named("fan.fill");
-        fan.setTemplate(true);
-        image = std::make_shared<Kit::ImageView>(Kit::Rect {16, 20, 48, 48});
-        image->setImage(fan);
-        image->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
-        image->setContentTintColor(Kit::Colour::controlAccentColor());
+        image = FanSpeedReadout::makeFanImage({16, 20, 48, 48});
         content.addSubview(image);
         auto title = makeLabel(13, Kit::Font::Weight::semibold, false);
         title->setStringValue(titleText);
