@@ -7,6 +7,7 @@
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -15,6 +16,7 @@
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
 #include "Platform/System/SystemProfiler.h"
+#include "Platform/System/TopReport.h"
 
 #include <QApplication>
 
@@ -24,6 +26,7 @@ int main(int argc, char** argv)
 {
     // Before anything reaches the system facts.
     SystemPlatform::SystemProfiler::installStandIn();
+    SystemPlatform::TopReport::installStandIn();
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -48,6 +51,7 @@ int main(int argc, char** argv)
         Aerlo::QVAppRelaunchManager::parseIntervalOverride(std::getenv("AERLO_RELAUNCH_SECONDS")));
 
     Aerlo::SensorsViewController::registerScene();
+    Aerlo::DashboardViewController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
 
     const std::shared_ptr<Aerlo::AppDelegate> delegate = Aerlo::AppDelegate::make();
