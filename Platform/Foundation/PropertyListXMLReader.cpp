@@ -1,6 +1,7 @@
 #include "Platform/Foundation/PropertyListXMLReader.h"
 
 #include "Platform/Foundation/Base64.h"
+#include "Platform/Foundation/UTF8.h"
 
 #include <charconv>
 #include <cstdio>
@@ -126,29 +127,11 @@ private:
                 if (error != std::errc() || end != digits.data() + digits.size() || code == 0 || code > 0x10FFFF
                     || (code >= 0xD800 && code <= 0xDFFF))
                     return std::nullopt;
-                appendUTF8(out, code);
+                out += UTF8::encode(static_cast<char32_t>(code));
             } else
                 return std::nullopt;
         }
         return out;
-    }
-    static void appendUTF8(std::string& out, std::uint32_t c)
-    {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
     }
     bool closes(std::string_view name)
     {

@@ -228,6 +228,12 @@ TEST_F(FileServicesTest, TheDesktopsSettingsKeepAPathWithQuotesAndSpaces)
     ASSERT_TRUE(store.setPicture(picture, "1")) << "the keyfile backend keeps what it is given";
     EXPECT_EQ(store.picture("1"), picture);
     EXPECT_EQ(SystemPlatform::GSettingsDesktopPictureStore::literal("/a b'"), "'file:///a%20b%27'");
+    // A backend that forgets (as one without a session bus does) is a failure, not a success.
+    SystemPlatform::GSettingsDesktopPictureStore forgetful(
+        SystemPlatform::GSettingsDesktopPictureStore::Environment {{"GSETTINGS_BACKEND", "memory"}});
+    const auto kept = forgetful.setPicture(picture, "1");
+    EXPECT_FALSE(kept);
+    EXPECT_NE(kept.error().find("did not keep"), std::string::npos) << kept.error();
 }
 
 TEST_F(FileServicesTest, TheOpenPanelCarriesEveryOptionAndOnlyOKCompletes)
