@@ -2,6 +2,8 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Kit/Event.h"
+#include "Platform/Kit/EventMonitor.h"
 
 namespace Aerlo {
 
@@ -27,14 +29,41 @@ void QVEventMonitor::resetShared()
 
 QVEventMonitor::QVEventMonitor() : appDelegate(AppDelegate::applicationDelegate()) {}
 
-QVEventMonitor::Monitor QVEventMonitor::addGlobalMonitor(std::uint64_t, Handler)
+QVEventMonitor::~QVEventMonitor()
 {
-    return {};
+    for (const auto& [id, monitor] : monitors_)
+        Kit::EventMonitor::removeMonitor(monitor);
 }
 
-QVEventMonitor::Monitor QVEventMonitor::addLocalMonitor(std::uint64_t, Handler)
+QVEventMonitor::Monitor QVEventMonitor::hold(std::shared_ptr<Kit::EventMonitor> monitor)
 {
-    return {};
+    if (!monitor)
+        return {};
+    const Monitor token {++lastId_};
+    monitors_[token.id] = std::move(monitor);
+    return token;
+}
+
+QVEventMonitor::Monitor QVEventMonitor::addGlobalMonitor(std::uint64_t mask, Handler handler)
+{
+    if (!handler)
+        return {};
+    auto& self = shared();
+    const Monitor token = self.hold(Kit::EventMonitor::addGlobalMonitorForEvents(
+        mask, [handler](const Kit::Event& event) { handler(Kit::EventMonitor::maskFor(event.type)); }));
+    if (token.id != 0)
+        self.globalMouseObserver = token;
+    return token;
+}
+
+QVEventMonitor::Monitor QVEventMonitor::addLocalMonitor(std::uint64_t mask, Handler handler)
+{
+    if (!handler)
+        return {};
+    return shared().hold(Kit::EventMonitor::addLocalMonitorForEvents(mask, [handler](const Kit::Event& event) {
+        handler(Kit::EventMonitor::maskFor(event.type));
+        return std::optional<Kit::Event>(event);
+    }));
 }
 
 std::pair<QVEventMonitor::Monitor, QVEventMonitor::Monitor> QVEventMonitor::addMonitors(std::uint64_t mask,
@@ -43,7 +72,16 @@ std::pair<QVEventMonitor::Monitor, QVEventMonitor::Monitor> QVEventMonitor::addM
     return {addGlobalMonitor(mask, handler), addLocalMonitor(mask, handler)};
 }
 
-void QVEventMonitor::removeMonitor(const Monitor&) {}
+void QVEventMonitor::removeMonitor(const Monitor& monitor)
+{
+    auto& monitors = shared().monitors_;
+    const auto found = monitors.find(monitor.id);
+    if (found == monitors.end())
+        return;
+    auto held = std::move(found->second);
+    monitors.erase(found);
+    Kit::EventMonitor::removeMonitor(held);
+}
 
 void QVEventMonitor::stop()
 {

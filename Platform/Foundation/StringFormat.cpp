@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/Saturating.h"
+#include "Platform/Foundation/UTF8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -90,25 +91,9 @@ std::string objectText(const Argument& argument)
 // A code point as UTF-8; nothing for NUL, surrogates and values beyond Unicode.
 std::string character(std::uint64_t code)
 {
-    std::string out;
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return out;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
+    if (code == 0 || code > 0x10FFFF)
+        return {};
+    return UTF8::encode(static_cast<char32_t>(code));
 }
 
 // Characters (UTF-8 lead bytes) in a text.

@@ -2,11 +2,16 @@
 
 #include "Platform/Foundation/UTF8.h"
 
+#include "Platform/Foundation/IcuSupport.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace Foundation {
 
@@ -110,6 +115,21 @@ std::string collapsingWhitespace(std::string_view text)
         append(out, c);
     });
     return out;
+}
+
+std::size_t characterCount(std::string_view text)
+{
+    const icu::UnicodeString unicode = Icu::unicode(decodingUTF8(text));
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !breaks)
+        return static_cast<std::size_t>(unicode.countChar32());
+    breaks->setText(unicode);
+    std::size_t count = 0;
+    breaks->first();
+    while (breaks->next() != icu::BreakIterator::DONE)
+        ++count;
+    return count;
 }
 
 } // namespace Foundation

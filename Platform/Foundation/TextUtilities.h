@@ -48,4 +48,8 @@ std::string decodingUTF8(std::string_view bytes);
 // replaced by one space.
 std::string collapsingWhitespace(std::string_view text);
 
+// The number of user-perceived characters (extended grapheme clusters) of UTF-8 text; invalid bytes
+// count as replacement characters.
+std::size_t characterCount(std::string_view text);
+
 } // namespace Foundation

@@ -24,6 +24,8 @@ public:
         std::size_t length;
     };
     static Sequence next(std::string_view text, std::size_t at);
+    // The code point in UTF-8; nothing for surrogates and values beyond Unicode.
+    static std::string encode(char32_t codePoint);
 };
 
 } // namespace Foundation

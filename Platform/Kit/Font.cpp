@@ -4,6 +4,9 @@
 
 #include <QFontMetricsF>
 
+#include <algorithm>
+#include <cmath>
+
 namespace Kit {
 
 Font::Font(std::string family, double size, double weight) : family_(std::move(family)), size_(size), weight_(weight)
@@ -41,6 +44,16 @@ double Font::widthOf(std::string_view text) const
 }
 
 Size Font::sizeOf(std::string_view text) const { return {widthOf(text), lineHeight()}; }
+Size Font::wrappedSizeOf(std::string_view text, double width) const
+{
+    if (!(width > 0))
+        return sizeOf(text);
+    const QFontMetricsF metrics(QtBridge::font(*this));
+    const QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QRectF box = metrics.boundingRect(QRectF(0, 0, width, 1e7), Qt::TextWordWrap, string);
+    return {std::ceil(box.width()), std::max(box.height(), lineHeight())};
+}
+
 double Font::ascender() const { return QFontMetricsF(QtBridge::font(*this)).ascent(); }
 double Font::descender() const { return -QFontMetricsF(QtBridge::font(*this)).descent(); }
 double Font::lineHeight() const { return QFontMetricsF(QtBridge::font(*this)).height(); }

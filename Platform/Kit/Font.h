@@ -43,6 +43,9 @@ public:
     // Measurement with the font alone.
     double widthOf(std::string_view text) const;
     Size sizeOf(std::string_view text) const; // width, line height
+    // The text broken into lines at word boundaries within `width` (a longer word keeps its own line):
+    // the widest line and the lines' height.
+    Size wrappedSizeOf(std::string_view text, double width) const;
     double ascender() const;
     double descender() const; // negative, below the baseline
     double lineHeight() const;

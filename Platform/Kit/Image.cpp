@@ -133,6 +133,16 @@ Image Image::resized(Size size) const
     return out;
 }
 
+Image Image::cropped(int x, int y, int width, int height) const
+{
+    const QImage& pixels = representation_->pixels;
+    if (width <= 0 || height <= 0 || x < 0 || y < 0 || x > pixels.width() - width || y > pixels.height() - height)
+        return Image();
+    QImage part = pixels.copy(x, y, width, height);
+    part.setDevicePixelRatio(1);
+    return QtBridge::image(part, 1);
+}
+
 void Image::draw(const Rect& destination, const Rect& source, CompositingOperation operation, double fraction) const
 {
     if (auto* context = GraphicsContext::current())
@@ -142,9 +152,15 @@ void Image::draw(const Rect& destination, const Rect& source, CompositingOperati
 void Image::lockFocus()
 {
     auto& rep = *representation_;
-    if (rep.focus || !isValid())
+    if (rep.focus)
         return;
-    rep.focusPainter = std::make_unique<QPainter>(&rep.pixels);
+    // An empty image still takes the drawing, so that it never lands in the enclosing context.
+    QImage* target = &rep.pixels;
+    if (!isValid()) {
+        rep.discard = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        target = &rep.discard;
+    }
+    rep.focusPainter = std::make_unique<QPainter>(target);
     rep.focus = QtBridge::makeContext(*rep.focusPainter, Rect({0, 0}, rep.size), false);
     rep.focusScope = std::make_unique<GraphicsContext::Scope>(*rep.focus);
 }
@@ -157,6 +173,7 @@ void Image::unlockFocus()
     rep.focusScope.reset();
     rep.focus.reset();
     rep.focusPainter.reset();
+    rep.discard = QImage();
 }
 
 Colour Image::colourAt(Point p) const

@@ -47,6 +47,9 @@ public:
     // The image's alpha filled with the colour (template tinting); keeps the size.
     Image tinted(const Colour& colour) const;
     Image resized(Size size) const;
+    // The pixels of the rectangle (in pixels, from the top left) as an image of one pixel per point;
+    // an empty image when the rectangle does not lie inside the pixels or is empty.
+    Image cropped(int x, int y, int width, int height) const;
 
     void draw(const Rect& destination, const Rect& source = {},
         CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1) const;

@@ -16,6 +16,7 @@ struct Image::Representation {
     Size size;
     bool isTemplate = false;
     EdgeInsets capInsets;
+    QImage discard; // where the focus of an empty image draws
     std::unique_ptr<GraphicsContext> focus;
     std::unique_ptr<QPainter> focusPainter;
     std::unique_ptr<GraphicsContext::Scope> focusScope;

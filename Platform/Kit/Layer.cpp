@@ -30,8 +30,11 @@ void Layer::setModel(std::string_view key, const std::function<void(LayerPropert
     std::optional<LayerValue> before;
     if (action != actions_.end() && action->second)
         before = presentation().value(key);
+    const Rect oldBounds = model_.bounds;
     change(model_);
     changed();
+    if (!(model_.bounds == oldBounds))
+        boundsDidChange();
     if (!before)
         return;
     auto animation = action->second->clone();

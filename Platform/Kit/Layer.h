@@ -185,6 +185,8 @@ protected:
     // The outline that clips what this layer masks (in its bounds space).
     virtual BezierPath clipOutline(const LayerProperties& presentation) const;
     void changed();
+    // After every change of the bounds (setBounds, setFrame, a key path under "bounds").
+    virtual void boundsDidChange() {}
     // Changes the model under `key` (empty: no action applies) and repaints.
     void setModel(std::string_view key, const std::function<void(LayerProperties&)>& change);
 

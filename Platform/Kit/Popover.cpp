@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/Panel.h"
 #include "Platform/Kit/Screen.h"
+#include "Platform/Kit/ViewController.h"
 
 #include <QWidget>
 
@@ -47,6 +48,12 @@ void Popover::setContentView(std::shared_ptr<View> view)
     contentView_ = std::move(view);
     if (panel_ && contentView_)
         panel_->setContentView(contentView_);
+}
+
+void Popover::setContentViewController(std::shared_ptr<ViewController> controller)
+{
+    contentViewController_ = std::move(controller);
+    setContentView(contentViewController_ ? contentViewController_->view() : nullptr);
 }
 
 Size Popover::contentSize() const

@@ -9,6 +9,7 @@
 namespace Kit {
 
 class Panel;
+class ViewController;
 
 // Content shown in a borderless panel beside a rect of a view (or of the screen). A transient
 // popover closes when the user clicks outside it.
@@ -27,6 +28,9 @@ public:
     void setBehavior(Behavior behavior) { behavior_ = behavior; }
     std::shared_ptr<View> contentView() const { return contentView_; }
     void setContentView(std::shared_ptr<View> view);
+    // Holds the controller and shows its view.
+    const std::shared_ptr<ViewController>& contentViewController() const { return contentViewController_; }
+    void setContentViewController(std::shared_ptr<ViewController> controller);
     // The content view's size unless set.
     Size contentSize() const;
     void setContentSize(Size size) { contentSize_ = size; }
@@ -53,6 +57,7 @@ private:
 
     Behavior behavior_ = Behavior::applicationDefined;
     std::shared_ptr<View> contentView_;
+    std::shared_ptr<ViewController> contentViewController_;
     std::optional<Size> contentSize_;
     std::unique_ptr<PopoverPanel> panel_;
 };

@@ -238,9 +238,20 @@ Size TextField::intrinsicContentSize() const
     return textFieldCell().cellSize();
 }
 
-Size TextField::sizeThatFits(Size) const
+Size TextField::sizeThatFits(Size size) const
 {
-    return textFieldCell().cellSize();
+    const TextFieldCell& cell = textFieldCell();
+    const Size single = cell.cellSize();
+    const bool wraps = cell.lineBreakMode() == LineBreakMode::byWordWrapping
+        || cell.lineBreakMode() == LineBreakMode::byCharWrapping;
+    if (!wraps || cell.usesSingleLineMode() || !(size.width > 0) || single.width <= size.width)
+        return single;
+    // Several lines within the width: the insets around the text stay.
+    const std::string text = stringValue().empty() ? placeholderString() : stringValue();
+    const Size line = font().sizeOf(text);
+    const Size insets {single.width - line.width, single.height - line.height};
+    const Size wrapped = font().wrappedSizeOf(text, size.width - insets.width);
+    return {wrapped.width + insets.width, wrapped.height + insets.height};
 }
 
 void TextField::draw(const Rect&)

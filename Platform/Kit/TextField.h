@@ -58,6 +58,7 @@ public:
     void commitEditing();
 
     Size intrinsicContentSize() const;
+    // The cell's size; wrapped within the width for the wrapping modes outside single-line mode.
     Size sizeThatFits(Size size) const;
 
     bool isFlipped() const override { return true; }

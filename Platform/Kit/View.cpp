@@ -404,6 +404,19 @@ void View::setToolTip(std::string toolTip)
     widget_->setToolTip(QString::fromStdString(toolTip_));
 }
 
+void View::setShadow(std::optional<Shadow> shadow)
+{
+    shadow_ = std::move(shadow);
+    if (!shadow_) {
+        layer_->setShadowOpacity(0);
+        return;
+    }
+    layer_->setShadowColor(shadow_->colour);
+    layer_->setShadowOffset(shadow_->offset);
+    layer_->setShadowRadius(shadow_->blurRadius);
+    layer_->setShadowOpacity(1);
+}
+
 void View::setLayer(std::shared_ptr<Layer> layer)
 {
     if (!layer || layer == layer_)

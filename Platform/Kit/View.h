@@ -5,6 +5,7 @@
 #include "Platform/Kit/Layer.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
+#include "Platform/Kit/Shadow.h"
 #include "Platform/Kit/TrackingArea.h"
 #include "Platform/Kit/ViewAnimator.h"
 
@@ -113,6 +114,9 @@ public:
     // Layer: every view has one.
     Layer& layer() const { return *layer_; }
     std::shared_ptr<Layer> layerPointer() const { return layer_; }
+    // The drop shadow, drawn by the layer: colour at opacity 1, offset and blur; none clears it.
+    const std::optional<Shadow>& shadow() const { return shadow_; }
+    void setShadow(std::optional<Shadow> shadow);
     // Replaces the view's layer (keeping the geometry).
     void setLayer(std::shared_ptr<Layer> layer);
     bool wantsLayer() const { return wantsLayer_; }
@@ -212,6 +216,7 @@ private:
     std::vector<std::shared_ptr<TrackingArea>> trackingAreas_;
     std::map<std::string, std::any> associated_;
     std::optional<Appearance> appearance_;
+    std::optional<Shadow> shadow_;
     std::optional<Appearance> lastEffectiveAppearance_;
     std::string toolTip_;
     std::string identifier_;

@@ -401,6 +401,8 @@ void Window::orderFront()
     hiddenByDeactivation_ = false;
     miniaturized_ = false;
     applyQtGeometry();
+    if (showsWithoutActivating())
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating, true);
     widget_->show();
     widget_->raise();
     AnimationClock::shared().update();
@@ -780,7 +782,8 @@ Image Window::render(double scale)
 {
     displayIfNeeded();
     return QtBridge::paintedImage(frame_.size, scale,
-        [&](QImage& pixels) { widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren); });
+        // The whole window, also where an input rect masks it (Qt would move the masked part to the origin).
+        [&](QImage& pixels) { widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask); });
 }
 
 } // namespace Kit

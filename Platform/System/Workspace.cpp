@@ -4,6 +4,8 @@
 #include "Platform/System/ProcessApplicationLauncher.h"
 #include "Platform/System/ProcessURLOpener.h"
 
+#include <fstream>
+
 namespace SystemPlatform {
 
 namespace {
@@ -52,6 +54,35 @@ std::shared_ptr<URLOpener> Workspace::opener() const
 {
     std::lock_guard lock(mutex_);
     return opener_;
+}
+
+Foundation::Result<void> Workspace::setDesktopImageURL(const std::filesystem::path& picture, const std::string& screenKey)
+{
+    std::error_code error;
+    if (!picture.is_absolute())
+        return Foundation::Error("The picture \"" + picture.string() + "\" is not an absolute path");
+    if (!std::filesystem::is_regular_file(picture, error) || !std::ifstream(picture).good())
+        return Foundation::Error("The file \"" + picture.string() + "\" is not a readable file");
+    return desktopPictureStore()->setPicture(picture, screenKey);
+}
+
+std::optional<std::filesystem::path> Workspace::desktopImageURL(const std::string& screenKey) const
+{
+    return desktopPictureStore()->picture(screenKey);
+}
+
+void Workspace::setDesktopPictureStore(std::shared_ptr<DesktopPictureStore> store)
+{
+    std::lock_guard lock(mutex_);
+    pictures_ = std::move(store);
+}
+
+std::shared_ptr<DesktopPictureStore> Workspace::desktopPictureStore() const
+{
+    std::lock_guard lock(mutex_);
+    if (!pictures_)
+        pictures_ = DesktopPictureStore::makeDefault();
+    return pictures_;
 }
 
 } // namespace SystemPlatform

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/System/ApplicationLauncher.h"
+#include "Platform/System/DesktopPictureStore.h"
 #include "Platform/System/URLOpener.h"
 
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -32,10 +35,19 @@ public:
     std::shared_ptr<URLOpener> opener() const;
     std::shared_ptr<ApplicationLauncher> launcher() const;
 
+    // The desktop picture of a screen (named by its key): an absolute path to a readable regular file.
+    Foundation::Result<void> setDesktopImageURL(const std::filesystem::path& picture, const std::string& screenKey);
+    std::optional<std::filesystem::path> desktopImageURL(const std::string& screenKey) const;
+    // Where pictures are kept (the desktop's settings or a file under the root, chosen at first use);
+    // null chooses again.
+    void setDesktopPictureStore(std::shared_ptr<DesktopPictureStore> store);
+    std::shared_ptr<DesktopPictureStore> desktopPictureStore() const;
+
 private:
     mutable std::mutex mutex_;
     std::shared_ptr<URLOpener> opener_;
     std::shared_ptr<ApplicationLauncher> launcher_;
+    mutable std::shared_ptr<DesktopPictureStore> pictures_;
 };
 
 } // namespace SystemPlatform

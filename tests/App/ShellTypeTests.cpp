@@ -2,7 +2,12 @@
 #include "Classes/App/QVEventMonitor.h"
 #include "Classes/App/QVFan.h"
 #include "Classes/App/VIZevUri.h"
+#include "Platform/Kit/EventMonitor.h"
+#include "Platform/Kit/View.h"
+#include "Platform/Kit/Window.h"
 #include "tests/App/ControlCoreTest.h"
+#include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/Kit/KitTest.h"
 
 #include <gtest/gtest.h>
 
@@ -36,4 +41,35 @@ TEST_F(ShellTest, TerminationRestoresTheFansAndStopsTheMonitor)
     EXPECT_FALSE(monitor.globalMouseObserver.has_value());
     QVEventMonitor::resetShared();
     EXPECT_EQ(&VIZevUri::shared(), &VIZevUri::shared());
+}
+
+using QVEventMonitorTest = Kit::Testing::KitTest;
+
+TEST_F(QVEventMonitorTest, MonitorsAreRealAndRemovable)
+{
+    QVEventMonitor::resetShared();
+    const std::size_t kitMonitors = Kit::EventMonitor::localMonitorCount();
+    std::vector<std::uint64_t> seen;
+    const auto local = QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [&](std::uint64_t mask) { seen.push_back(mask); });
+    const auto global = QVEventMonitor::addGlobalMonitor(Kit::EventMonitor::any, [](std::uint64_t) {});
+    EXPECT_NE(local.id, 0u);
+    EXPECT_NE(global.id, local.id);
+    EXPECT_EQ(QVEventMonitor::shared().globalMouseObserver, global);
+
+    Kit::Window window({0, 0, 200, 100}, Kit::Window::titled);
+    window.orderFront();
+    Kit::Testing::EventInjector(window).click({50, 50});
+    EXPECT_EQ(seen.front(), Kit::EventMonitor::maskFor(Kit::Event::Type::leftMouseDown));
+
+    QVEventMonitor::shared().stop();
+    EXPECT_EQ(QVEventMonitor::shared().monitorCount(), 1u);
+    QVEventMonitor::removeMonitor(local);
+    EXPECT_EQ(Kit::EventMonitor::localMonitorCount(), kitMonitors);
+    const std::size_t clicks = seen.size();
+    Kit::Testing::EventInjector(window).click({50, 50});
+    EXPECT_EQ(seen.size(), clicks);
+
+    QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [](std::uint64_t) {});
+    QVEventMonitor::resetShared();
+    EXPECT_EQ(Kit::EventMonitor::localMonitorCount(), kitMonitors) << "a reset removes what the monitor held";
 }

@@ -37,10 +37,17 @@ TEST(ExportedInterface, TheFrameworkLibrariesExportTheirServices)
              "QVToolsKit::QVScrollBarPreferenceManager::", "QVToolsKit::QVStatusItemPositionManager::",
              "QVToolsKit::QVSoundsManager::", "QVToolsKit::QVSpeechManager::", "QVToolsKit::KVO::",
              "QVToolsKit::L10n::", "QVToolsKit::kAPP_Name", "QVToolsKit::kSystemIsDarkTheme", "QVToolsKit::getUUID",
-             "QVToolsKit::stringFromFloat", "QVToolsKit::isInTrash",
+             "QVToolsKit::stringFromFloat", "QVToolsKit::isInTrash", "QVToolsKit::QVSavePanelManager::",
+             "QVToolsKit::QVVolumeFeedbackManager::",
          })
         EXPECT_NE(symbols.find(name), std::string::npos) << name;
     for (const char* name : {"QVToolsKit::QVDiskVolumeManager::", "QVToolsKit::isModifierFlags",
-                             "QVToolsKit::isFlipped", "QVToolsKit::kScreenScale", "QVToolsKit::kAppIsDarkTheme"})
+             "QVToolsKit::isFlipped", "QVToolsKit::kScreenScale", "QVToolsKit::kAppIsDarkTheme",
+             "QVToolsKit::QVProgressHUD::", "QVToolsKit::QVProgressIndicatorLayer::",
+             "QVToolsKit::QVActivityIndicatorManager::", "QVToolsKit::QVBaseBox::", "QVToolsKit::QVAppearanceManager::",
+             "QVToolsKit::colorHex", "QVToolsKit::withTintColor", "QVToolsKit::isBeingEdited",
+             "QVToolsKit::itemRecursively", "QVToolsKit::setMagnification", "QVToolsKit::isTrackpadScroll",
+             "QVToolsKit::QVVerticalCenteredTextFieldCell::", "QVToolsKit::QVCursorManager::",
+             "QVToolsKit::QVOpenPanelManager::", "QVToolsKit::QVPopoverManager::", "QVToolsKit::QVWallpaperManager::"})
         EXPECT_NE(uiSymbols.find(name), std::string::npos) << name;
 }

@@ -21,7 +21,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& me
 {
     // The offscreen plugin's notices about what it cannot do.
     static const char* const known[] = {"does not support raise()", "setting window opacity", "grabbing the keyboard",
-        "propagateSizeHints()", "QPlatformNativeInterface::systemTrayWindowChanged"};
+        "propagateSizeHints()", "QPlatformNativeInterface::systemTrayWindowChanged", "setting window masks"};
     const std::string text = message.toStdString();
     for (const char* k : known)
         if (text.find(k) != std::string::npos)

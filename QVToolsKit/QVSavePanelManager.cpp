@@ -1,0 +1,7 @@
+#include "QVToolsKit/QVSavePanelManager.h"
+
+namespace QVToolsKit {
+
+QVSavePanelManager::QVSavePanelManager() = default;
+
+} // namespace QVToolsKit

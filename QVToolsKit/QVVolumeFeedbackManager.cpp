@@ -1,0 +1,7 @@
+#include "QVToolsKit/QVVolumeFeedbackManager.h"
+
+namespace QVToolsKit {
+
+QVVolumeFeedbackManager::QVVolumeFeedbackManager() = default;
+
+} // namespace QVToolsKit
