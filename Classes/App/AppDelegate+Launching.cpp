@@ -102,6 +102,11 @@ void AppDelegate::applicationDidFinishLaunching()
         }));
     startupStep("observePowerAndLock");
     observePowerAndLockNotifications(powerEventSource);
+    // A daemon that comes back after a crash runs every fan automatic: the mode in force goes again.
+    SMCHelper::shared().reconnectionHandler = [weak = weak_from_this()] {
+        if (auto delegate = weak.lock())
+            delegate->reapplyModeInForce();
+    };
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool)

@@ -116,6 +116,15 @@ public:
     // The architecture as the two paths know it.
     static std::optional<bool> machineIsARM();
 
+    // --- the SMC out, the helper back ---
+    // True while the SMC cannot be read (SMC::outage()); the tick keeps it.
+    bool sensorsUnreadable = false;
+    // The status item and the panel say the sensors cannot be read, or no longer; when the readings
+    // come back, the mode in force is applied again (a restarted SMC runs every fan automatic).
+    void showSensorsUnreadable(bool unreadable);
+    // The panel's mode applied again, as after a wake: the helper or the SMC came back.
+    void reapplyModeInForce();
+
     // --- custom fan rules ---
     void applyCustomFanRules();
     // Posts the mode notification of "fanModeSelectedSegment" (absent: system); nothing for other values.

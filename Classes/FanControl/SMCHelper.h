@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <sys/types.h>
 
 namespace Aerlo {
@@ -29,6 +30,8 @@ public:
     static constexpr double reinstallWaitSeconds = 3.0;
     static constexpr double reinstallPollSeconds = 0.1;
     static constexpr double defaultFlushSeconds = 1.0;
+    // After the connection was lost: how often to look whether the daemon listens again.
+    static constexpr double returnPollSeconds = 0.5;
 
     static SMCHelper& shared();
     // Tests: drops the shared instance; the next one makes its connections with `factory`
@@ -66,6 +69,9 @@ public:
     std::optional<HelperProtocol> helperProxy(const std::function<void()>& errorHandler = {});
     // Queues on the main queue the emptying of the connection; the next message makes a new one.
     void connectionInvalidated();
+    // Run on the main queue once the daemon answers again after the connection to it was lost while
+    // it stays installed (a restarted daemon runs every fan automatic). Set it on the main thread.
+    std::function<void()> reconnectionHandler;
 
     // Waits at most `timeoutSeconds` for the replies of the messages sent so far. Messages are on the
     // wire once sent; at quit this lets the daemon apply the restores before the process goes.
@@ -80,6 +86,9 @@ private:
 
     static void queueConnectionClearing(const std::weak_ptr<SMCHelper>& helper);
     void clearConnection();
+    // While the connection is lost: looks for a new socket of the daemon, then asks its version; its
+    // answer runs the reconnection handler.
+    void watchForReturn();
     // After a version mismatch, on the main queue.
     void reinstall();
     // `daemon`: the old daemon's process, when its pid file named one.
@@ -91,6 +100,9 @@ private:
     std::shared_ptr<XPC::Transport> retired_;
     std::shared_ptr<HelperProtocol::PendingReplies> pending_;
     bool missingResourceReported_ = false;
+    bool watching_ = false;
+    // The socket file the lost daemon listened on (device, inode); a new daemon renames another in place.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> lostSocket_;
 };
 
 } // namespace Aerlo
