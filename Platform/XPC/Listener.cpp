@@ -406,12 +406,12 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     void teardown()
     {
         if (socket.isOpen()) {
-            queue.unwatch(socket.fd());
-            socket.close();
-            // Remove the socket file only while it is still ours.
+            // The file goes first (only while it is still ours): nobody sees a socket that refuses.
             struct stat info {};
             if (::lstat(path.c_str(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
                 ::unlink(path.c_str());
+            queue.unwatch(socket.fd());
+            socket.close();
         }
         listening = false;
         for (auto& [fd, client] : clients) {

@@ -217,21 +217,6 @@ TEST_F(StatusItemTest, RendersTheTwoFanOneFanAndFansOffLayouts)
     }
 }
 
-// The ink of a text view as laid out, and as drawn in a frame with room to spare: equal unless clipped.
-::testing::AssertionResult drawnWhole(Kit::View& text)
-{
-    const auto laidOut = Kit::Testing::Snapshot::of(text, 2).inkBounds();
-    const Kit::Rect frame = text.frame();
-    text.setFrame({frame.origin, {frame.width() + 60, frame.height()}});
-    const auto roomy = Kit::Testing::Snapshot::of(text, 2).inkBounds();
-    text.setFrame(frame);
-    if (!laidOut || !roomy)
-        return ::testing::AssertionFailure() << "nothing drawn";
-    if (laidOut->maxX() < roomy->maxX())
-        return ::testing::AssertionFailure() << "drawn to " << laidOut->maxX() << " of " << roomy->maxX();
-    return ::testing::AssertionSuccess();
-}
-
 TEST_F(StatusItemTest, NoSpeedIsClippedWithOrWithoutTheTemperature)
 {
     delegate_->CPUTemperature = 48;
@@ -242,8 +227,8 @@ TEST_F(StatusItemTest, NoSpeedIsClippedWithOrWithoutTheTemperature)
         QVStatusBarView& view = statusView();
         EXPECT_EQ(view.frame().width(), temperature ? 105 : 70);
         Kit::Testing::Snapshot::of(view, 2).save("app", temperature ? "status-two-fans-2450" : "status-two-fans-no-cpu");
-        EXPECT_TRUE(drawnWhole(*view.leftFanSpeedText));
-        EXPECT_TRUE(drawnWhole(*view.rightFanSpeedText));
+        EXPECT_TRUE(Kit::Testing::drawnWhole(*view.leftFanSpeedText));
+        EXPECT_TRUE(Kit::Testing::drawnWhole(*view.rightFanSpeedText));
         // "2450 rpm" needs 38.98 points: its frame is rounded up, and the speeds reach well past "2".
         EXPECT_EQ(view.leftFanSpeedText->frame().width(), temperature ? 39 : 48);
         const auto ink = Kit::Testing::Snapshot::of(*view.leftFanSpeedText, 2).inkBounds();

@@ -288,7 +288,8 @@ TEST_F(HelperSocket, AForeignProcessThatForksAndExecsTheClientIsNeverServedUnder
                 for (int i = 0; i < 2000 && executableOf(parent) != sleep.string(); ++i)
                     ::usleep(500);
                 const bool written = ::send(fd, attack.data(), attack.size(), MSG_NOSIGNAL) == ssize_t(attack.size());
-                const char verdict = !written ? 'w' : replied(fd, 1000) ? 'R' : 'n';
+                // Served: a reply after the greeting of an admitted connection.
+                const char verdict = !written ? 'w' : HelperTest::admitted(fd, 1000) && replied(fd, 1000) ? 'R' : 'n';
                 (void)!::write(ready[1], &verdict, 1);
                 ::_exit(0);
             }

@@ -56,9 +56,11 @@ TEST(SMCOutage, ReadingsHaveNoValueWhileTheSMCIsOutAndComeBackByThemselves)
     machine.plug->pulled = true;
     reader->read();
     // No stale value and no zero: nothing, which every text shows as "-".
-    for (const auto& sensor : reader->list->sensors())
-        if (!sensor.isComputed() || sensor.type() == SensorType::temperature)
+    for (const auto& sensor : reader->list->sensors()) {
+        if (!sensor.isComputed() || sensor.type() == SensorType::temperature) {
             EXPECT_TRUE(std::isnan(sensor.value())) << sensor.key() << " " << sensor.value();
+        }
+    }
     EXPECT_EQ(byKey(reader->list->sensors()).at("VD0R").formattedValue(), "-V");
 
     machine.plug->pulled = false;
