@@ -207,19 +207,35 @@ void AppDelegate::showSensorsUnreadable(bool unreadable)
     sensorsUnreadable = unreadable;
     if (statusItem && unreadable)
         statusItem->setToolTip(LocalizationTable::text("sensors.unreadable"));
-    if (fanSpeedWindowController)
-        if (auto* panel = dynamic_cast<FanSpeedPanel*>(fanSpeedWindowController->contentViewController().get()))
-            panel->showSensorsUnreadable(unreadable);
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->showSensorsUnreadable(unreadable);
     if (!unreadable)
         reapplyModeInForce();
+}
+
+FanSpeedPanel* AppDelegate::fanSpeedPanel() const
+{
+    return fanSpeedWindowController
+               ? dynamic_cast<FanSpeedPanel*>(fanSpeedWindowController->contentViewController().get())
+               : nullptr;
+}
+
+void AppDelegate::helperReconnected(bool back)
+{
+    if (back) {
+        reapplyModeInForce();
+        return;
+    }
+    Console::print("The helper did not come back: the fans run automatic.");
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->showSystemModeInForce();
 }
 
 void AppDelegate::reapplyModeInForce()
 {
     Console::print("The helper or the SMC came back: the fan mode in force is applied again.");
-    if (fanSpeedWindowController)
-        if (auto* panel = dynamic_cast<FanSpeedPanel*>(fanSpeedWindowController->contentViewController().get()))
-            panel->reapplyShownMode();
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->reapplyShownMode();
 }
 
 void AppDelegate::updateCPUTemperatureFallback(std::optional<bool> isARM)

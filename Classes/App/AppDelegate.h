@@ -25,6 +25,7 @@ class WindowController;
 
 namespace Aerlo {
 
+class FanSpeedPanel;
 class Preferences;
 class QVStatusBarView;
 
@@ -124,6 +125,9 @@ public:
     void showSensorsUnreadable(bool unreadable);
     // The panel's mode applied again, as after a wake: the helper or the SMC came back.
     void reapplyModeInForce();
+    // The helper is back after its connection was lost (the mode in force applied again), or it has
+    // not come back (the panel shows the system mode its fans were returned to).
+    void helperReconnected(bool back);
 
     // --- custom fan rules ---
     void applyCustomFanRules();
@@ -153,6 +157,8 @@ private:
     void handleScreenUnlockedNotification(const Foundation::Notification& notification);
 
     void startupStep(std::string_view step);
+    // The fan window's panel, once there is one.
+    FanSpeedPanel* fanSpeedPanel() const;
     // The icon turns one turn per `period` seconds; a turn already running at that period is kept.
     void rotateIcon(double period);
 

@@ -12,6 +12,8 @@ public:
     virtual void showSensorsUnreadable(bool unreadable) { (void)unreadable; }
     // The mode the panel shows, applied again (after the helper or the SMC came back).
     virtual void reapplyShownMode() {}
+    // The helper is gone (every fan automatic): system shown, the stored choice kept for the next start.
+    virtual void showSystemModeInForce() {}
 };
 
 } // namespace Aerlo

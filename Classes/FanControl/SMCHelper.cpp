@@ -302,17 +302,24 @@ void SMCHelper::clearConnection()
     if (!reconnectionHandler || watching_)
         return;
     lostSocket_ = socketIdentity();
+    lostAt_ = Foundation::DispatchTime::now().seconds;
     watching_ = true;
+    toldGone_ = false;
     watchForReturn();
 }
 
 void SMCHelper::watchForReturn()
 {
-    if (!watching_)
+    if (!watching_ || !reconnectionHandler)
         return;
-    if (!isInstalled() || !reconnectionHandler) {
+    // Removed (an uninstall says so itself): nothing to wait for.
+    if (!isInstalled()) {
         watching_ = false;
         return;
+    }
+    if (!toldGone_ && Foundation::DispatchTime::now().seconds - lostAt_ >= returnWaitSeconds) {
+        toldGone_ = true;
+        reconnectionHandler(false);
     }
     const auto socket = socketIdentity();
     if (socket && socket != lostSocket_) {
@@ -324,7 +331,7 @@ void SMCHelper::watchForReturn()
                         return;
                     self->watching_ = false;
                     if (self->reconnectionHandler)
-                        self->reconnectionHandler();
+                        self->reconnectionHandler(true);
                 });
             });
             // Unanswered (a daemon that went again): the socket after it is probed in turn.

@@ -62,8 +62,7 @@ public:
     void handleFansControllerNotification(const Foundation::Notification& notification);
     // "fanHelperState": with false the fans are back with the system, and the panel says so.
     virtual void changeHelperState(const Foundation::Notification& notification);
-    // The helper is gone (every fan automatic): system shown, the stored choice kept for the next start.
-    virtual void showSystemModeInForce();
+    void showSystemModeInForce() override;
 
     void showSensorsUnreadable(bool unreadable) override;
     void reapplyShownMode() override;

@@ -46,7 +46,7 @@ private:
 };
 
 ::testing::AssertionResult colourNear(const Colour& actual, const Colour& expected, double tolerance = 2.0 / 255);
-// The ink of `view` as laid out reaches as far as when drawn with room to spare: nothing is clipped.
+// The ink of `view` as laid out is as wide as when drawn with room to spare: nothing is clipped.
 ::testing::AssertionResult drawnWhole(View& view);
 
 } // namespace Kit::Testing
