@@ -21,6 +21,7 @@
 #include "Platform/Foundation/Saturating.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
+#include "Platform/Kit/ViewController.h"
 #include "Platform/Kit/WindowController.h"
 
 #include <cmath>

@@ -211,6 +211,7 @@ TEST_F(ControlTickTest, WhileTheSMCIsOutTheItemSaysSoWithoutAReadingAndOneLineEa
     setInteger(SettingsKey::temperatureUnitIndex, 0);
     delegate_->updateFanSpeedAndTemperature();
     EXPECT_FALSE(delegate_->sensorsUnreadable);
+    takePosts();
 
     plug->pulled = true;
     console_.clear();

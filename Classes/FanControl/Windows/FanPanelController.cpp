@@ -160,8 +160,8 @@ void FanPanelController::addHeader(Kit::View& panel)
     const double height = panel.frame().height();
     auto title = makeLabel(fromTop(height, 22, 18, 150, 22), "Aerlo", 16, Kit::Font::Weight::bold);
     panel.addSubview(title);
-    // Beside the title, while the sensors cannot be read.
-    sensorsNote_ = makeLabel(fromTop(height, 84, 22, width - 140, 16), LocalizationTable::text("sensors.unreadable"), 11,
+    // Under the title, while the sensors cannot be read.
+    sensorsNote_ = makeLabel(fromTop(height, 22, 40, width - 44, 13), LocalizationTable::text("sensors.unreadable"), 10,
                              Kit::Font::Weight::medium, true);
     sensorsNote_->setHidden(true);
     panel.addSubview(sensorsNote_);

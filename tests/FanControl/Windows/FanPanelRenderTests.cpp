@@ -1,10 +1,11 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/FanControl/Windows/SingleFanController.h"
-#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/TextField.h"
+
+#include <functional>
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
 using namespace Aerlo;
@@ -120,9 +121,13 @@ TEST_P(FanPanelRenderTest, AFanWithAnEmptyRangeAboveItShowsAFullSliderAndTheSens
     EXPECT_EQ(panel.leftSpeedLabel->stringValue(), "-");
     EXPECT_EQ(panel.rightSpeedLabel->stringValue(), "-");
     std::shared_ptr<Kit::View> note;
-    for (const auto& view : panel.view()->subviews())
-        if (auto* label = dynamic_cast<Kit::TextField*>(view.get()); label && label->stringValue() == LocalizationTable::text("sensors.unreadable"))
+    const std::function<void(const std::shared_ptr<Kit::View>&)> find = [&](const std::shared_ptr<Kit::View>& view) {
+        if (auto* label = dynamic_cast<Kit::TextField*>(view.get()); label && label->stringValue() == "The sensors cannot be read")
             note = view;
+        for (const auto& subview : view->subviews())
+            find(subview);
+    };
+    find(panel.view());
     ASSERT_TRUE(note);
     EXPECT_FALSE(note->isHidden());
     EXPECT_TRUE(Kit::Testing::drawnWhole(*note));
