@@ -244,6 +244,4 @@ TEST_F(RunningApplicationTest, AfterADaemonCrashOrAnSMCRestartTheFansFollowTheMo
     EXPECT_EQ(count("The SMC cannot be read: "), 1u) << output;
     EXPECT_EQ(count("The SMC can be read again."), 1u) << output;
     EXPECT_EQ(count("Error read("), 0u) << output;
-    if (const auto window = awaitFanWindow(1))
-        screenshot("two-fan-panel-after-restarts", window->frame);
 }
