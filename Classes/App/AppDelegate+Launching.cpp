@@ -112,6 +112,12 @@ void AppDelegate::applicationDidFinishLaunching()
         }));
     startupStep("observePowerAndLock");
     observePowerAndLockNotifications(powerEventSource);
+    // A daemon that comes back after a crash runs every fan automatic: the mode in force goes again;
+    // one that does not come back leaves them automatic, and the panel says so.
+    SMCHelper::shared().reconnectionHandler = [weak = weak_from_this()](bool back) {
+        if (auto delegate = weak.lock())
+            delegate->helperReconnected(back);
+    };
 }
 
 void AppDelegate::startUpdaterAndLoginCheck()

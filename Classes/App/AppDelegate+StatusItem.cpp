@@ -67,6 +67,12 @@ public:
         if (QVStatusBarView* view = statusBarView())
             view->temperatureText->setHidden(true);
     }
+    void setToolTip(const std::string& text) override
+    {
+        auto delegate = delegate_.lock();
+        if (delegate && delegate->statusBarItem)
+            delegate->statusBarItem->button()->setToolTip(text);
+    }
 
 private:
     QVStatusBarView* statusBarView() const
@@ -236,6 +242,8 @@ void AppDelegate::updateStatusBarTexts(int leftSpeed, int rightSpeed)
         if (oneFan)
             view.layout();
     }
+    // The speed frames follow their texts.
+    view.setNeedsLayout(true);
     std::string toolTip = view.leftFanSpeedText->stringValue;
     if (!oneFan)
         toolTip += "\n" + view.rightFanSpeedText->stringValue;

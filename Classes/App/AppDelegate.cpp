@@ -2,8 +2,10 @@
 
 #include "Classes/App/CurrentFanMode.h"
 #include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/NotificationName.h"
 #include "Classes/App/QVEventMonitor.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Configure/SystemKit/CPUTypes.h"
 #include "Classes/FanControl/FanRuleEvaluator.h"
@@ -11,6 +13,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -18,6 +21,8 @@
 #include "Platform/Foundation/Saturating.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
+#include "Platform/Kit/ViewController.h"
+#include "Platform/Kit/WindowController.h"
 
 #include <cmath>
 #include <limits>
@@ -104,8 +109,12 @@ void AppDelegate::startTimer()
 void AppDelegate::updateFanSpeedAndTemperature()
 {
     const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum"));
+    if (const bool out = SMC::shared().outage().has_value(); out != sensorsUnreadable)
+        showSensorsUnreadable(out);
     if (!count) {
-        Console::print("FNum not found");
+        // While the SMC is out, its one line says it all.
+        if (!sensorsUnreadable)
+            Console::print("FNum not found");
         updateWithoutFanCount();
         return;
     }
@@ -187,14 +196,56 @@ void AppDelegate::updateWithoutFanCount()
         return;
     }
     const double celsius = CPUTemperature;
-    const std::string text = setting(SettingsKey::temperatureUnitIndex) != 0
-                                 ? std::to_string(Foundation::saturatedInt64(celsius * 9 / 5 + 32)) + "℉"
-                                 : std::to_string(Foundation::saturatedInt64(celsius)) + "℃";
-    statusItem->showTemperatureText(text, fanCount == 1);
+    const bool fahrenheit = setting(SettingsKey::temperatureUnitIndex) != 0;
+    const double shown = fahrenheit ? celsius * 9 / 5 + 32 : celsius;
+    const std::string number = std::isfinite(shown) ? std::to_string(Foundation::saturatedInt64(shown))
+                                                    : std::string(SensorValueText::placeholder);
+    statusItem->showTemperatureText(number + (fahrenheit ? "℉" : "℃"), fanCount == 1);
+}
+
+void AppDelegate::showSensorsUnreadable(bool unreadable)
+{
+    sensorsUnreadable = unreadable;
+    if (statusItem && unreadable)
+        statusItem->setToolTip(LocalizationTable::text("sensors.unreadable"));
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->showSensorsUnreadable(unreadable);
+    if (!unreadable)
+        reapplyModeInForce();
+}
+
+FanSpeedPanel* AppDelegate::fanSpeedPanel() const
+{
+    return fanSpeedWindowController
+               ? dynamic_cast<FanSpeedPanel*>(fanSpeedWindowController->contentViewController().get())
+               : nullptr;
+}
+
+void AppDelegate::helperReconnected(bool back)
+{
+    if (back) {
+        reapplyModeInForce();
+        return;
+    }
+    Console::print("The helper did not come back: the fans run automatic.");
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->showSystemModeInForce();
+}
+
+void AppDelegate::reapplyModeInForce()
+{
+    Console::print("The helper or the SMC came back: the fan mode in force is applied again.");
+    if (FanSpeedPanel* panel = fanSpeedPanel())
+        panel->reapplyShownMode();
 }
 
 void AppDelegate::updateCPUTemperatureFallback(std::optional<bool> isARM)
 {
+    // Nothing read is no temperature, not 0 °C.
+    if (sensorsUnreadable) {
+        CPUTemperature = std::numeric_limits<float>::quiet_NaN();
+        return;
+    }
     if (isARM == true) {
         CPUTemperature = SMCManager::shared().averageCPUTemperature().mean;
         return;

@@ -25,6 +25,7 @@ class WindowController;
 
 namespace Aerlo {
 
+class FanSpeedPanel;
 class Preferences;
 class QVStatusBarView;
 
@@ -118,6 +119,18 @@ public:
     // The architecture as the two paths know it.
     static std::optional<bool> machineIsARM();
 
+    // --- the SMC out, the helper back ---
+    // True while the SMC cannot be read (SMC::outage()); the tick keeps it.
+    bool sensorsUnreadable = false;
+    // The status item and the panel say the sensors cannot be read, or no longer; when the readings
+    // come back, the mode in force is applied again (a restarted SMC runs every fan automatic).
+    void showSensorsUnreadable(bool unreadable);
+    // The panel's mode applied again, as after a wake: the helper or the SMC came back.
+    void reapplyModeInForce();
+    // The helper is back after its connection was lost (the mode in force applied again), or it has
+    // not come back (the panel shows the system mode its fans were returned to).
+    void helperReconnected(bool back);
+
     // --- custom fan rules ---
     void applyCustomFanRules();
     // Posts the mode notification of "fanModeSelectedSegment" (absent: system); nothing for other values.
@@ -146,6 +159,8 @@ private:
     void handleScreenUnlockedNotification(const Foundation::Notification& notification);
 
     void startupStep(std::string_view step);
+    // The fan window's panel, once there is one.
+    FanSpeedPanel* fanSpeedPanel() const;
     // The icon turns one turn per `period` seconds; a turn already running at that period is kept.
     void rotateIcon(double period);
 

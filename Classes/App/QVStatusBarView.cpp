@@ -4,6 +4,9 @@
 #include "Classes/Sensors/SMCManager.h"
 #include "Platform/Foundation/UserDefaults.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace Aerlo {
 
 QVStatusBarView::QVStatusBarView(const Kit::Rect& frame) : Kit::View(frame)
@@ -29,8 +32,13 @@ void QVStatusBarView::layoutTwoFans()
     const double h = b.height();
     icon->setFrame({2, (h - 16) / 2, 16, 16});
     const double x0 = icon->frame().maxX() + 4;
-    leftFanSpeedText->setFrame({x0, h / 2, b.width() - x0 - textFieldWidth, h / 2});
-    rightFanSpeedText->setFrame({x0, 0, b.width() - x0 - textFieldWidth, h / 2});
+    // The speeds keep the temperature's width free only while it shows, and are never narrower than
+    // their texts (rounded up to whole points): no speed is shaved.
+    const double room = b.width() - x0 - (temperatureText->isHidden() ? 0 : textFieldWidth);
+    const double speedWidth = std::max({room, std::ceil(leftFanSpeedText->font.sizeOf(leftFanSpeedText->stringValue).width),
+                                        std::ceil(rightFanSpeedText->font.sizeOf(rightFanSpeedText->stringValue).width)});
+    leftFanSpeedText->setFrame({x0, h / 2, speedWidth, h / 2});
+    rightFanSpeedText->setFrame({x0, 0, speedWidth, h / 2});
     temperatureText->setFrame({b.width() - textFieldWidth, 0, textFieldWidth, h});
     // Turns about its centre.
     icon->setWantsLayer(true);

@@ -13,7 +13,8 @@
 namespace Aerlo {
 
 // The status item's view: the fan icon, the two fan speeds and the CPU temperature. The layout pass
-// places them for one fan or two; arrange places them between passes.
+// places them for one fan or two (the speeds as wide as their texts at least); arrange places them
+// between passes.
 class QVStatusBarView : public Kit::View {
 public:
     explicit QVStatusBarView(const Kit::Rect& frame);

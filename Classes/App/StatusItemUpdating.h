@@ -17,6 +17,8 @@ public:
     // The temperature text shown with `text`; `oneFanLayout` applies the one-fan layout at once.
     virtual void showTemperatureText(const std::string& text, bool oneFanLayout) = 0;
     virtual void hideTemperatureText() = 0;
+    // The text shown when the pointer rests on the item.
+    virtual void setToolTip(const std::string& text) { (void)text; }
 };
 
 } // namespace Aerlo

@@ -47,6 +47,15 @@ void printReply(std::optional<std::string> reply)
         Foundation::Console::print(*reply);
 }
 
+// The daemon's socket file as (device, inode), while there is one.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> socketIdentity()
+{
+    struct stat info {};
+    if (::lstat(SystemPlatform::HelperPaths::socket(SMCHelper::label).c_str(), &info) != 0 || !S_ISSOCK(info.st_mode))
+        return std::nullopt;
+    return std::pair<std::uint64_t, std::uint64_t> {info.st_dev, info.st_ino};
+}
+
 bool fileExists(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -290,6 +299,50 @@ void SMCHelper::clearConnection()
         return;
     connection_->setInvalidationHandler(nullptr);
     retired_ = std::move(connection_);
+    if (!reconnectionHandler || watching_)
+        return;
+    lostSocket_ = socketIdentity();
+    lostAt_ = Foundation::DispatchTime::now().seconds;
+    watching_ = true;
+    toldGone_ = false;
+    watchForReturn();
+}
+
+void SMCHelper::watchForReturn()
+{
+    if (!watching_ || !reconnectionHandler)
+        return;
+    // Removed (an uninstall says so itself): nothing to wait for.
+    if (!isInstalled()) {
+        watching_ = false;
+        return;
+    }
+    if (!toldGone_ && Foundation::DispatchTime::now().seconds - lostAt_ >= returnWaitSeconds) {
+        toldGone_ = true;
+        reconnectionHandler(false);
+    }
+    const auto socket = socketIdentity();
+    if (socket && socket != lostSocket_) {
+        if (auto proxy = helperProxy()) {
+            proxy->versionWithCompletion([weak = weak_from_this()](std::optional<std::string>) {
+                Foundation::DispatchQueue::main().async([weak] {
+                    auto self = weak.lock();
+                    if (!self || !self->watching_)
+                        return;
+                    self->watching_ = false;
+                    if (self->reconnectionHandler)
+                        self->reconnectionHandler(true);
+                });
+            });
+            // Unanswered (a daemon that went again): the socket after it is probed in turn.
+            lostSocket_ = socket;
+        }
+    }
+    Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + returnPollSeconds,
+                                                 [weak = weak_from_this()] {
+                                                     if (auto self = weak.lock())
+                                                         self->watchForReturn();
+                                                 });
 }
 
 bool SMCHelper::flush(double timeoutSeconds) { return pending_->waitUntilIdle(timeoutSeconds); }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <sys/types.h>
 
 namespace Aerlo {
@@ -29,6 +30,10 @@ public:
     static constexpr double reinstallWaitSeconds = 3.0;
     static constexpr double reinstallPollSeconds = 0.1;
     static constexpr double defaultFlushSeconds = 1.0;
+    // After the connection was lost: how often to look whether the daemon listens again, and how long
+    // it may take (beyond the keep-alive's longest wait) before it counts as gone.
+    static constexpr double returnPollSeconds = 0.5;
+    static constexpr double returnWaitSeconds = 15.0;
 
     static SMCHelper& shared();
     // Tests: drops the shared instance; the next one makes its connections with `factory`
@@ -66,6 +71,10 @@ public:
     std::optional<HelperProtocol> helperProxy(const std::function<void()>& errorHandler = {});
     // Queues on the main queue the emptying of the connection; the next message makes a new one.
     void connectionInvalidated();
+    // After the connection to the daemon was lost, run on the main queue with true once the daemon
+    // answers again (a restarted daemon runs every fan automatic), or with false, once, when it has not
+    // come back within returnWaitSeconds; nothing once it is no longer installed. Set it on the main thread.
+    std::function<void(bool back)> reconnectionHandler;
 
     // Waits at most `timeoutSeconds` for the replies of the messages sent so far. Messages are on the
     // wire once sent; at quit this lets the daemon apply the restores before the process goes.
@@ -80,6 +89,9 @@ private:
 
     static void queueConnectionClearing(const std::weak_ptr<SMCHelper>& helper);
     void clearConnection();
+    // While the connection is lost: looks for a new socket of the daemon, then asks its version; its
+    // answer runs the reconnection handler.
+    void watchForReturn();
     // After a version mismatch, on the main queue.
     void reinstall();
     // `daemon`: the old daemon's process, when its pid file named one.
@@ -91,6 +103,11 @@ private:
     std::shared_ptr<XPC::Transport> retired_;
     std::shared_ptr<HelperProtocol::PendingReplies> pending_;
     bool missingResourceReported_ = false;
+    bool watching_ = false;
+    bool toldGone_ = false;
+    double lostAt_ = 0;
+    // The socket file the lost daemon listened on (device, inode); a new daemon renames another in place.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> lostSocket_;
 };
 
 } // namespace Aerlo

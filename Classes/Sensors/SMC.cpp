@@ -191,7 +191,27 @@ kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
     const kern_return_t result = registry_->connectCallStructMethod(conn, IOKit::kSMCUserClientSelector, in.data(),
                                                                     in.size(), out.data(), &outSize);
     output = SMCKeyData::parse(out);
+    const bool gone = result == IOKit::kIOReturnNoDevice;
+    if (gone != (outage_.load() != IOKit::kIOReturnSuccess)) {
+        const kern_return_t before = outage_.exchange(gone ? result : IOKit::kIOReturnSuccess);
+        if (gone && before == IOKit::kIOReturnSuccess)
+            Console::print("The SMC cannot be read: " + errorText(result));
+        else if (!gone && before != IOKit::kIOReturnSuccess)
+            Console::print("The SMC can be read again.");
+    }
     return result;
+}
+
+std::optional<kern_return_t> SMC::outage() const
+{
+    const kern_return_t code = outage_.load();
+    return code == IOKit::kIOReturnSuccess ? std::nullopt : std::optional(code);
+}
+
+void SMC::printReadFailure(const std::string& line) const
+{
+    if (!outage())
+        Console::print(line);
 }
 
 kern_return_t SMC::read(SMCVal& value)
@@ -250,7 +270,7 @@ std::optional<double> SMC::getValue(std::string_view key)
     value.key = std::string(key);
     const kern_return_t result = read(value);
     if (result != IOKit::kIOReturnSuccess) {
-        Console::print("Error read(" + latin1ToUTF8(key) + "): " + errorText(result));
+        printReadFailure("Error read(" + latin1ToUTF8(key) + "): " + errorText(result));
         return std::nullopt;
     }
     if (value.dataSize == 0)
@@ -270,7 +290,7 @@ std::optional<std::string> SMC::getStringValue(std::string_view key)
     value.key = std::string(key);
     const kern_return_t result = read(value);
     if (result != IOKit::kIOReturnSuccess) {
-        Console::print("Error read(): " + errorText(result));
+        printReadFailure("Error read(): " + errorText(result));
         return std::nullopt;
     }
     if (value.dataSize == 0 || allZero(value.bytes))

@@ -8,6 +8,7 @@
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -79,6 +80,12 @@ public:
     // Closes the connection (conn becomes 0 whatever the code); prints nothing.
     kern_return_t close();
 
+    // An outage: the exchanges fail because the SMC itself is gone (kIOReturnNoDevice: its device, or the
+    // connection to it). One line says so when it starts ("The SMC cannot be read: " + the error text) and
+    // one when an exchange works again ("The SMC can be read again."); the per-key read lines are not
+    // printed while it lasts. The failing code while it lasts, else nothing.
+    [[nodiscard]] std::optional<kern_return_t> outage() const;
+
     // The number a key holds; nothing when it cannot be read, is all zero (but the fan-mode keys), has
     // no number type, or is a temperature key at or below noSensorTemperature.
     [[nodiscard]] std::optional<double> getValue(std::string_view key);
@@ -107,8 +114,12 @@ private:
     void open();
     kern_return_t call(const SMCKeyData& input, SMCKeyData& output);
 
+    // Prints a failed read's line, unless the SMC is out.
+    void printReadFailure(const std::string& line) const;
+
     std::shared_ptr<IOKit::ServiceRegistry> registry_;
     bool isShared_ = false;
+    std::atomic<kern_return_t> outage_ {IOKit::kIOReturnSuccess};
 };
 
 } // namespace Aerlo

@@ -118,7 +118,8 @@ void SMCManager::refreshFanSpeeds() const
     const auto value = smc.getValue("FNum");
     const auto count = fanCountFromValue(value);
     if (!count) {
-        Foundation::Console::print("FNum not found");
+        if (!smc.outage())
+            Foundation::Console::print("FNum not found");
         return;
     }
     fanCount = *value;

@@ -8,6 +8,7 @@
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <algorithm>
+#include <limits>
 #include <cctype>
 
 namespace Aerlo {
@@ -288,7 +289,9 @@ void SensorsReader::read()
         if (reading.group() == SensorGroup::hid || reading.isComputed() ||
             (!readUnknown && reading.group() == SensorGroup::unknown))
             continue;
-        const double value = smc.getValue(reading.key()).value_or(0);
+        // A key that cannot be read gives 0, but nothing is read while the SMC is out: no value at all.
+        const auto read = smc.getValue(reading.key());
+        const double value = read ? *read : smc.outage() ? std::numeric_limits<double>::quiet_NaN() : 0.0;
         // An implausible CPU temperature keeps the previous value.
         if (reading.type() == SensorType::temperature && reading.group() == SensorGroup::CPU &&
             (value < 10 || value > 120))

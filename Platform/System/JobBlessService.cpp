@@ -171,7 +171,11 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
 
     // Under the keep-alive, which restarts it after a crash and keeps its pid file.
     const auto keepAlive = KeepAlive::standInProgram();
-    const auto launch = DaemonProcess::launch(keepAlive, {"--pid-file", HelperPaths::pidFile(label).string(), installed.string()},
+    // After every crash it runs the helper's restore step at once, whatever its pause before the restart.
+    const auto launch = DaemonProcess::launch(keepAlive,
+                                              {"--pid-file", HelperPaths::pidFile(label).string(), "--own-pid-file",
+                                               HelperPaths::keepAlivePidFile(label).string(), "--after-crash",
+                                               "--restore", installed.string()},
                                               job.environmentVariables, job.standardOutPath);
     if (!launch)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");

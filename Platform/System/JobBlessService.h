@@ -40,8 +40,9 @@ struct JobBlessResult {
 // "/Library/PrivilegedHelperTools/<label>" (mode 0544, same modification time), its job file is
 // written to "/Library/LaunchDaemons/<label>.plist", a helper already running is stopped, and the
 // new one is started detached under the keep-alive (KeepAlive, its process id in
-// "/var/run/<label>.keepalive.pid"), which restarts it after a crash and keeps the helper's process id
-// in "/var/run/<label>.pid". The job names the main bundle's executable and the installing user as
+// "/var/run/<label>.keepalive.pid"), which restarts it after a crash, runs "<helper> --restore" at
+// once after each crash (the helper's step that undoes what a crashed run left forced) and keeps the
+// helper's process id in "/var/run/<label>.pid". The job names the main bundle's executable and the installing user as
 // the only client the helper serves.
 // Every path comes from HelperPaths.
 class JobBlessService {

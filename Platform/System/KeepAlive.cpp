@@ -64,6 +64,27 @@ std::optional<int> reap(pid_t child, double seconds)
     }
 }
 
+// Runs `program argument` to its end, at most `seconds` (then SIGKILL); false when it did not exit with 0.
+bool runOnce(const std::string& program, const std::string& argument, double seconds, const sigset_t& mask,
+             char** environment)
+{
+    const pid_t child = ::fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        ::sigprocmask(SIG_SETMASK, &mask, nullptr);
+        char* const arguments[] = {const_cast<char*>(program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
+        ::execve(program.c_str(), arguments, environment);
+        ::_exit(127);
+    }
+    auto status = reap(child, seconds);
+    if (!status) {
+        ::kill(child, SIGKILL);
+        status = reap(child, 5.0);
+    }
+    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+}
+
 } // namespace
 
 double KeepAlive::nextDelay(double previous, double ranSeconds, const Options& options)
@@ -85,6 +106,14 @@ int KeepAlive::run(const Options& options, char** environment)
     ::sigprocmask(SIG_BLOCK, &handled, &previousMask);
 
     const std::string program = options.program.string();
+    if (!options.ownPidFile.empty())
+        if (const auto written = AtomicFile::write(options.ownPidFile, std::to_string(::getpid()) + "\n", 0644); !written)
+            Foundation::Console::printError("keepalive: " + written.error());
+    const auto finish = [&] {
+        if (!options.ownPidFile.empty() && DaemonProcess::readPidFile(options.ownPidFile) == ::getpid())
+            ::unlink(options.ownPidFile.c_str());
+        return 0;
+    };
     double delay = 0;
     for (;;) {
         const auto started = Clock::now();
@@ -142,8 +171,10 @@ int KeepAlive::run(const Options& options, char** environment)
                 ::unlink(options.pidFile.c_str());
         }
         if (stopping || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
-            return 0;
+            return finish();
 
+        if (!options.afterCrash.empty() && !runOnce(program, options.afterCrash, options.restoreSeconds, previousMask, environment))
+            Foundation::Console::printError("keepalive: " + program + " " + options.afterCrash + " failed");
         delay = nextDelay(delay, since(started), options);
         Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status) +
                                         "); starting it again in " + decimal(delay) + " s");
@@ -155,21 +186,33 @@ int KeepAlive::run(const Options& options, char** environment)
             const timespec wait = toTimespec(left);
             const int number = ::sigtimedwait(&endings, nullptr, &wait);
             if (number > 0)
-                return 0;
+                return finish();
         }
     }
 }
 
 int KeepAlive::main(int argc, char** argv, char** environment)
 {
-    const std::string_view usage = "usage: keepalive --pid-file <path> <program>";
-    if (argc != 4 || std::string_view(argv[1]) != "--pid-file") {
+    const std::string_view usage =
+        "usage: keepalive --pid-file <path> [--own-pid-file <path>] [--after-crash <argument>] <program>";
+    Options options;
+    int next = 1;
+    for (; next + 2 < argc; next += 2) {
+        const std::string_view option = argv[next];
+        if (option == "--pid-file" && options.pidFile.empty())
+            options.pidFile = argv[next + 1];
+        else if (option == "--own-pid-file" && options.ownPidFile.empty())
+            options.ownPidFile = argv[next + 1];
+        else if (option == "--after-crash" && options.afterCrash.empty())
+            options.afterCrash = argv[next + 1];
+        else
+            break;
+    }
+    if (next + 1 != argc || options.pidFile.empty()) {
         Foundation::Console::printError(usage);
         return 64;
     }
-    Options options;
-    options.pidFile = argv[2];
-    options.program = argv[3];
+    options.program = argv[next];
     return run(options, environment);
 }
 

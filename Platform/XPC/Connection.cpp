@@ -8,6 +8,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <poll.h>
 #include <system_error>
 
 namespace XPC {
@@ -64,6 +65,36 @@ void readSession(const std::weak_ptr<TransportState>& weakState, const std::shar
         endSession(*state, *session, state->makeError(Error::Code::replyInvalid, MessageCodec::describe(result.error)));
 }
 
+// The service speaks first once it has admitted the connection, and nothing may be written before:
+// waits for its greeting. False (with `error`) when it closes or says anything else first.
+bool awaitAdmission(const Socket& socket, Socket::Deadline deadline, int& error)
+{
+    MessageCodec decoder;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready {socket.fd(), POLLIN, 0};
+        if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0) {
+            error = ETIMEDOUT;
+            return false;
+        }
+        // One byte at a time: what follows the greeting belongs to the session's reader.
+        char byte = 0;
+        const ssize_t n = socket.read(&byte, 1);
+        if (n == -1)
+            continue;
+        if (n <= 0) {
+            error = ECONNREFUSED;
+            return false;
+        }
+        auto result = decoder.feed(&byte, 1);
+        if (!result.messages.empty() || result.error != DecodeError::none) {
+            const bool greeted = result.error == DecodeError::none && MessageCodec::isGreeting(result.messages.front());
+            error = greeted ? 0 : EPROTO;
+            return greeted;
+        }
+    }
+}
+
 } // namespace
 
 struct Connection::Link {
@@ -88,7 +119,7 @@ struct Connection::Link {
     std::shared_ptr<Session> connect(Socket::Deadline deadline, int& error)
     {
         auto socket = Socket::connect(path, deadline, error);
-        if (!socket)
+        if (!socket || !awaitAdmission(*socket, deadline, error))
             return nullptr;
         auto session = std::make_shared<Session>();
         session->socket = std::move(*socket);

@@ -208,6 +208,14 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
             reject(peer, Listener::tooManyConnections);
             return;
         }
+        // Whatever is queued now was written before the peer was admitted: never read, never served.
+        if (accepted->queuedBytes() > 0) {
+            reject(peer, Listener::writtenBeforeAdmission);
+            return;
+        }
+        const auto& greeting = MessageCodec::greetingFrame();
+        if (accepted->writeSome(greeting) != static_cast<ssize_t>(greeting.size()))
+            return;
         auto client = std::make_shared<Client>(std::move(*accepted), peer);
         clients[client->socket().fd()] = client;
         connections = clients.size();
@@ -398,12 +406,12 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     void teardown()
     {
         if (socket.isOpen()) {
-            queue.unwatch(socket.fd());
-            socket.close();
-            // Remove the socket file only while it is still ours.
+            // The file goes first (only while it is still ours): nobody sees a socket that refuses.
             struct stat info {};
             if (::lstat(path.c_str(), &info) == 0 && info.st_dev == device && info.st_ino == inode)
                 ::unlink(path.c_str());
+            queue.unwatch(socket.fd());
+            socket.close();
         }
         listening = false;
         for (auto& [fd, client] : clients) {
@@ -448,11 +456,7 @@ bool Listener::start()
             return;
         }
         int error = 0;
-        auto socket = Socket::listen(impl.path, impl.options.socketMode, error);
-        if (socket && impl.senderCheck && !socket->receiveCredentials()) {
-            error = errno;
-            socket.reset();
-        }
+        auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderCheck != nullptr);
         if (!socket) {
             std::lock_guard lock(impl.mutex);
             impl.error = "Couldn't listen on " + impl.path.string() + ": " + std::generic_category().message(error);

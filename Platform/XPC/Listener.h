@@ -17,7 +17,8 @@ namespace XPC {
 // thread, in the order each client sent them.
 //
 // - Peers the filter refuses, and peers beyond the connection caps (in all, per uid, per process),
-//   are closed at once.
+//   are closed at once. A peer is admitted before anything it wrote is read: the listener then
+//   speaks first (MessageCodec::greetingFrame()), and a peer that wrote before that is closed.
 // - Every read carries the kernel's credentials of the process that wrote the bytes; the sender
 //   check sees them for every read, and a refusal closes the connection.
 // - A client is never closed for its rate: above `messagesPerSecond` (counted per uid and per
@@ -40,6 +41,8 @@ public:
     };
     // The reason given for a peer beyond the connection caps.
     static constexpr std::string_view tooManyConnections = "too many connections";
+    // The reason given for a peer that wrote before it was admitted.
+    static constexpr std::string_view writtenBeforeAdmission = "bytes were written before the connection was admitted";
 
     using PeerFilter = std::function<bool(const PeerCredentials& peer)>;
     // Why the bytes that `sender` wrote on the connection of `peer` may not be read, or nothing.

@@ -258,6 +258,17 @@ Message MessageCodec::makeReply(std::uint64_t id, const std::optional<std::strin
     return message;
 }
 
+const std::string& MessageCodec::greetingFrame()
+{
+    static const std::string frame = *encode(Message {{"admitted", true}});
+    return frame;
+}
+
+bool MessageCodec::isGreeting(const Message& message)
+{
+    return message.is_object() && message.size() == 1 && message.contains("admitted") && message["admitted"] == true;
+}
+
 std::optional<Request> MessageCodec::parseUnstampedRequest(const Message& message)
 {
     if (!message.is_object())

@@ -74,6 +74,10 @@ public:
     static Message makeRequest(std::string_view sel, Message args = Message::array());
     static Message makeRequest(std::uint64_t id, std::string_view sel, Message args = Message::array());
     static Message makeReply(std::uint64_t id, const std::optional<std::string>& reply);
+    // {"admitted":true}: the service's first frame on a connection it has admitted; a client writes
+    // nothing before it.
+    static const std::string& greetingFrame();
+    static bool isGreeting(const Message& message);
     // Strict readers: exactly the keys above with exactly these types, or nothing.
     [[nodiscard]] static std::optional<Request> parseRequest(const Message& message);
     [[nodiscard]] static std::optional<Reply> parseReply(const Message& message);

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -129,11 +130,13 @@ std::optional<Socket> Socket::connect(const std::filesystem::path& path, Deadlin
     return socket;
 }
 
-std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned mode, int& error)
+std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned mode, int& error, bool credentials)
 {
     ignoreBrokenPipe();
+    // Bound under a name of its own and renamed once it listens: whoever sees the socket file can connect.
+    const auto bound = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()));
     sockaddr_un address;
-    if (!makeAddress(path, address)) {
+    if (!makeAddress(path, address) || !makeAddress(bound, address)) {
         error = ENAMETOOLONG;
         return std::nullopt;
     }
@@ -154,20 +157,24 @@ std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned
             error = EADDRINUSE;
             return std::nullopt;
         }
-        if (probeError == ECONNREFUSED)
-            ::unlink(path.c_str()); // left behind by a listener that is gone
     }
     Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!socket.isOpen()) {
         error = errno;
         return std::nullopt;
     }
-    if (::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0
-        || ::listen(socket.fd(), 16) < 0) {
+    ::unlink(bound.c_str()); // left behind by a listener of this pid that is gone
+    if ((credentials && !socket.receiveCredentials())
+        || ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
         error = errno;
         return std::nullopt;
     }
-    ::chmod(path.c_str(), mode);
+    // A stale socket left at `path` by a listener that is gone is replaced by the rename.
+    if (::listen(socket.fd(), 16) < 0 || ::chmod(bound.c_str(), mode) < 0 || ::rename(bound.c_str(), path.c_str()) < 0) {
+        error = errno;
+        ::unlink(bound.c_str());
+        return std::nullopt;
+    }
     return socket;
 }
 
@@ -259,6 +266,12 @@ ssize_t Socket::writeSome(std::string_view bytes) const
             continue;
         return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
     }
+}
+
+std::size_t Socket::queuedBytes() const
+{
+    int bytes = 0;
+    return ::ioctl(fd_, FIONREAD, &bytes) == 0 && bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
 }
 
 bool Socket::receiveCredentials() const

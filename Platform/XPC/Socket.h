@@ -39,8 +39,10 @@ public:
     // Connects to the socket at `path`, waiting no longer than the deadline; `error` gets errno on failure.
     static std::optional<Socket> connect(const std::filesystem::path& path, Deadline deadline, int& error);
     // Binds and listens at `path` (the directory is created; a stale socket left there is replaced,
-    // a live one or any other file is not). `error` gets errno on failure.
-    static std::optional<Socket> listen(const std::filesystem::path& path, unsigned mode, int& error);
+    // a live one or any other file is not). The socket file appears only once it listens, with its
+    // mode, and with `credentials`, receiving them (receiveCredentials()). `error` gets errno on failure.
+    static std::optional<Socket> listen(const std::filesystem::path& path, unsigned mode, int& error,
+                                        bool credentials = false);
     // The next pending connection, non-blocking; none when there is none (or it failed).
     [[nodiscard]] std::optional<Socket> accept() const;
 
@@ -51,6 +53,8 @@ public:
     // The same, also giving the kernel's credentials of the process that wrote the bytes (none when
     // the socket does not receive credentials). One read never mixes the bytes of two senders.
     ssize_t read(void* buffer, std::size_t size, std::optional<PeerCredentials>& sender) const;
+    // Bytes received and not read yet.
+    std::size_t queuedBytes() const;
     // One non-blocking write: the bytes written (0 when none can be written now), -1 when the peer is
     // gone or the write failed.
     ssize_t writeSome(std::string_view bytes) const;

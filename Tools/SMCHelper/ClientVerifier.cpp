@@ -126,6 +126,9 @@ std::optional<std::string> ClientVerifier::check(const XPC::PeerCredentials& pee
             return process + " is not the process that connected";
         if (known->second == *before)
             return std::nullopt;
+        // Bytes read now may have been written before an exec: an image changed since admission is refused.
+        if (!admitting)
+            return process + " runs another image than when it was admitted";
     }
     if (!configuration_.development) {
         if (auto problem = checkExecutable(peer.pid))

@@ -20,7 +20,8 @@ namespace Aerlo {
 // allowed client with the recorded SHA-256. The process's start time and image are read before and
 // after the check, so that a pid taken over or an exec meanwhile fails it; a verified process is
 // remembered by its pid, start time and image, so that the check of each message is cheap and a
-// process that later runs another program is checked again.
+// message from a process whose image changed since it was admitted is refused (a new connection
+// is checked again).
 // Known limit: code loaded into the genuine client (LD_PRELOAD, ptrace) passes.
 class ClientVerifier {
 public:

@@ -53,6 +53,8 @@ std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
     if (id < 0 || id >= maximumFanCount)
         return "invalid fan id " + decimal(id) + ": fans are numbered 0 to 9";
     const auto count = fanCount();
+    if (!count && smc()->outage())
+        return "the SMC cannot be read: " + SMC::errorText(*smc()->outage());
     if (!count)
         return "invalid fan id " + decimal(id) + ": the fan count cannot be read";
     if (id >= *count)

@@ -99,7 +99,7 @@ HelperDaemon::HelperDaemon(Options options)
     listener_->setMessageHandler(
         [this](XPC::PeerConnection& peer, const XPC::Request& request) { return handle(peer, request); });
     listener_->setRejectionHandler([this](const XPC::PeerCredentials& peer, std::string_view reason) {
-        if (reason == XPC::Listener::tooManyConnections) {
+        if (reason == XPC::Listener::tooManyConnections || reason == XPC::Listener::writtenBeforeAdmission) {
             refuseAtTheDoor(peer, reason);
             return;
         }
@@ -156,14 +156,16 @@ void HelperDaemon::restoreUnowned()
     // Owners handed over by this very process before it re-executed are kept while they live;
     // anything else (a daemon that died, another process's word) is not trusted.
     std::map<int, ClientProcess> handedOver;
-    const auto handover = nlohmann::json::parse(options_.handover, nullptr, false);
-    if (handover.is_object() && handover.value("pid", std::int64_t {-1}) == ::getpid()
-        && handover.contains("owners") && handover["owners"].is_array())
-        for (const auto& owner : handover["owners"])
-            if (owner.is_array() && owner.size() == 3 && owner[0].is_number_unsigned()
-                && owner[1].is_number_unsigned() && owner[2].is_number_unsigned()
-                && owner[0].get<std::uint64_t>() < FanWriter::maximumFanCount)
-                handedOver[owner[0].get<int>()] = ClientProcess {owner[1].get<pid_t>(), owner[2].get<std::uint64_t>()};
+    if (!options_.handover.empty()) {
+        std::string problem;
+        if (auto owners = parseHandover(options_.handover, ::getpid(), problem)) {
+            handedOver = std::move(*owners);
+        } else {
+            nlohmann::ordered_json fields;
+            fields["problem"] = problem;
+            log_.record("handover", fields);
+        }
+    }
 
     std::vector<int> unowned;
     for (const int fan : fans_.forcedFans()) {
@@ -181,6 +183,37 @@ void HelperDaemon::restoreUnowned()
     fields["reason"] = "start";
     fields["fans"] = fans_.setAutomatic(unowned);
     log_.record("restore", fields);
+}
+
+std::optional<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::string_view text, pid_t self,
+                                                                       std::string& problem)
+{
+    const auto handover = nlohmann::json::parse(text, nullptr, false);
+    const auto whole = [](const nlohmann::json& value, std::uint64_t maximum) {
+        return value.is_number_unsigned() && value.get<std::uint64_t>() <= maximum;
+    };
+    constexpr auto pidMaximum = static_cast<std::uint64_t>(std::numeric_limits<pid_t>::max());
+    if (!handover.is_object() || handover.size() != 2 || !handover.contains("pid") || !handover.contains("owners")
+        || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array()) {
+        problem = "the handover is not {\"pid\": <pid>, \"owners\": [...]}";
+        return std::nullopt;
+    }
+    if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self)) {
+        problem = "the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
+                  ", not this one";
+        return std::nullopt;
+    }
+    std::map<int, ClientProcess> owners;
+    for (const auto& owner : handover["owners"]) {
+        if (!owner.is_array() || owner.size() != 3 || !whole(owner[0], FanWriter::maximumFanCount - 1)
+            || !whole(owner[1], pidMaximum) || owner[1] == 0 || !whole(owner[2], UINT64_MAX)
+            || owners.count(owner[0].get<int>())) {
+            problem = "the handover holds a malformed owner: " + owner.dump();
+            return std::nullopt;
+        }
+        owners[owner[0].get<int>()] = ClientProcess {owner[1].get<pid_t>(), owner[2].get<std::uint64_t>()};
+    }
+    return owners;
 }
 
 std::string HelperDaemon::handover() const

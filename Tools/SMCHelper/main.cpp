@@ -1,5 +1,6 @@
 // com.norvane.AerloOffline.SMC.Helper: the privileged helper daemon. Started by the installer with
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
+// "--restore": the keep-alive's step after a crash: every forced fan back to automatic, then exit.
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/System/EmbeddedInfo.h"
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -39,10 +41,32 @@ std::string embeddedVersion()
     return AERLO_HELPER_VERSION;
 }
 
+// What a crashed daemon forced goes back to automatic at once, whatever the wait before its restart.
+int restoreAfterCrash()
+{
+    Aerlo::FanWriter fans(IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true));
+    const auto restored = fans.restoreAutomatic(false);
+    Aerlo::HelperLog log;
+    if (auto problem = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !problem.empty())
+        Foundation::Console::printError(problem);
+    nlohmann::ordered_json fields;
+    fields["reason"] = "crash";
+    fields["fans"] = restored;
+    log.record("restore", fields);
+    return 0;
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--restore")
+        return restoreAfterCrash();
+    if (argc != 1) {
+        Foundation::Console::printError("usage: com.norvane.AerloOffline.SMC.Helper [--restore]");
+        return 64;
+    }
+
     using Aerlo::HelperDaemon;
     using Foundation::Console;
 

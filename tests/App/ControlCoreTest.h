@@ -40,6 +40,7 @@ public:
         calls.push_back("temperature " + text + (oneFanLayout ? " one-fan" : ""));
     }
     void hideTemperatureText() override { calls.push_back("hide temperature"); }
+    void setToolTip(const std::string& text) override { calls.push_back("tool tip " + text); }
 
     std::vector<std::string> calls;
 };

@@ -1,10 +1,13 @@
 #include "Classes/FanControl/QVFanRulesManager.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "tests/App/ControlCoreTest.h"
+#include "tests/SMC/PluggedTransport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <future>
 #include <thread>
 
@@ -196,4 +199,42 @@ TEST_F(ControlTickTest, TheFallbackNeverQueuesASecondReadWhileOneRuns)
     waitForFallbackRead();
     EXPECT_FALSE(delegate_->isFallbackReadRunning());
     EXPECT_EQ(readsOfTheKey(), perPass) << "one background pass";
+}
+
+TEST_F(ControlTickTest, WhileTheSMCIsOutTheItemSaysSoWithoutAReadingAndOneLineEachWay)
+{
+    useTwoFanTable();
+    auto plug = std::make_shared<PluggedTransport>(sensors_->device, false);
+    sensors_->registry = PluggedTransport::registryWith(plug);
+    sensors_->share();
+    Foundation::UserDefaults::standard().set(true, SettingsKey::isDisplayCPUStatusBar);
+    setInteger(SettingsKey::temperatureUnitIndex, 0);
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_FALSE(delegate_->sensorsUnreadable);
+    takePosts();
+
+    plug->pulled = true;
+    console_.clear();
+    statusItem_->calls.clear();
+    for (int tick = 0; tick < 3; ++tick) {
+        waitForFallbackRead();
+        delegate_->updateFanSpeedAndTemperature();
+    }
+    EXPECT_TRUE(delegate_->sensorsUnreadable);
+    EXPECT_TRUE(std::isnan(delegate_->CPUTemperature));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"The SMC cannot be read: " + SMC::errorText(IOKit::kIOReturnNoDevice)}));
+    ASSERT_GE(statusItem_->calls.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(statusItem_->calls.begin(), statusItem_->calls.begin() + 4),
+              (std::vector<std::string> {"tool tip " + LocalizationTable::text("sensors.unreadable"), "hide fans", "width 65",
+                                         "temperature -℃"}));
+    EXPECT_TRUE(takePosts().empty());
+
+    plug->pulled = false;
+    console_.clear();
+    waitForFallbackRead();
+    delegate_->updateFanSpeedAndTemperature();
+    EXPECT_FALSE(delegate_->sensorsUnreadable);
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"The SMC can be read again.",
+                                                          "The helper or the SMC came back: the fan mode in force is applied again."}));
+    EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
 }

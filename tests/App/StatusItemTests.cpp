@@ -217,6 +217,26 @@ TEST_F(StatusItemTest, RendersTheTwoFanOneFanAndFansOffLayouts)
     }
 }
 
+TEST_F(StatusItemTest, NoSpeedIsClippedWithOrWithoutTheTemperature)
+{
+    delegate_->CPUTemperature = 48;
+    for (const bool temperature : {true, false}) {
+        SCOPED_TRACE(temperature);
+        setBool(SettingsKey::isDisplayCPUStatusBar, temperature);
+        refresh(2450, 2380);
+        QVStatusBarView& view = statusView();
+        EXPECT_EQ(view.frame().width(), temperature ? 105 : 70);
+        Kit::Testing::Snapshot::of(view, 2).save("app", temperature ? "status-two-fans-2450" : "status-two-fans-no-cpu");
+        EXPECT_TRUE(Kit::Testing::drawnWhole(*view.leftFanSpeedText));
+        EXPECT_TRUE(Kit::Testing::drawnWhole(*view.rightFanSpeedText));
+        // "2450 rpm" needs 38.98 points: its frame is rounded up, and the speeds reach well past "2".
+        EXPECT_EQ(view.leftFanSpeedText->frame().width(), temperature ? 39 : 48);
+        const auto ink = Kit::Testing::Snapshot::of(*view.leftFanSpeedText, 2).inkBounds();
+        ASSERT_TRUE(ink);
+        EXPECT_GT(ink->maxX(), 36);
+    }
+}
+
 } // namespace
 
 namespace {

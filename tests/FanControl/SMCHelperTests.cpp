@@ -2,6 +2,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/XPC/LoopbackTransport.h"
+#include "Platform/XPC/Socket.h"
 #include "tests/FanControl/HelperClientTest.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,45 @@ TEST_F(SMCHelperTest, AnInvalidatedConnectionIsEmptiedOnTheMainQueueAndNotReused
     ASSERT_EQ(connectionsMade(), 2u);
     EXPECT_EQ(connection(0)->messages().size(), 2u);
     EXPECT_EQ(connection(1)->selectors(), (std::vector<std::string>{"setSMCPath:", modeSelector}));
+}
+
+TEST_F(SMCHelperTest, AfterALossTheHandlerHearsOnceTheDaemonAnswersOnANewSocketOrThatItDidNotComeBack)
+{
+    const auto program = SystemPlatform::HelperPaths::installedProgram(SMCHelper::label);
+    fs::create_directories(program.parent_path());
+    std::ofstream(program) << "daemon";
+    const auto socketPath = SystemPlatform::HelperPaths::socket(SMCHelper::label);
+    int error = 0;
+    auto dead = XPC::Socket::listen(socketPath, 0600, error); // the socket the daemon leaves when it dies
+    ASSERT_TRUE(dead);
+    std::vector<bool> told;
+    helper().reconnectionHandler = [&](bool back) { told.push_back(back); };
+
+    helper().setFanMode(0, 1);
+    connection(0)->disconnect();
+    connection(0)->drain();
+    driver_.advance(SMCHelper::returnWaitSeconds - 1);
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(connectionsMade(), 1u) << "the same socket file is not asked";
+
+    // The restarted daemon renames its own socket in place: asked, it answers.
+    dead.reset();
+    auto restarted = XPC::Socket::listen(socketPath, 0600, error);
+    ASSERT_TRUE(restarted);
+    driver_.advance(SMCHelper::returnPollSeconds);
+    drain();
+    driver_.runUntilIdle();
+    EXPECT_EQ(told, std::vector<bool> {true});
+    ASSERT_EQ(connectionsMade(), 2u);
+    EXPECT_EQ(connection(1)->selectors(), (std::vector<std::string> {"setSMCPath:", "versionWithCompletion:"}));
+
+    // Lost again, and nothing comes back: told once, when the wait is over.
+    connection(1)->disconnect();
+    connection(1)->drain();
+    driver_.advance(SMCHelper::returnWaitSeconds + 1);
+    EXPECT_EQ(told, (std::vector<bool> {true, false}));
+    driver_.advance(30);
+    EXPECT_EQ(told, (std::vector<bool> {true, false}));
 }
 
 TEST_F(SMCHelperTest, FlushWaitsForTheRepliesWithinItsBound)

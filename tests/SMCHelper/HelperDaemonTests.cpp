@@ -147,6 +147,7 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         const char* name;
         std::function<std::string()> handover;
         std::vector<int> restored;
+        std::string refusal = {}; // the one "handover" line, when refused
     };
     const auto handover = [](pid_t daemonPid, pid_t client) {
         const auto run = Aerlo::ClientWatch([](const Aerlo::ClientProcess&) {}).process(client);
@@ -157,8 +158,16 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         {"this process handed over a living owner", [&] { return handover(::getpid(), ::getpid()); }, {0}},
         {"another process's word", [&] { return handover(::getpid() + 1, ::getpid()); }, {0, 1}},
         {"an owner that is gone", [&] { return handover(::getpid(), 99000001); }, {0, 1}},
-        {"garbage", [] { return std::string("{\"pid\":"); }, {0, 1}},
+        {"garbage", [] { return std::string("{\"pid\":"); }, {0, 1}, "the handover is not {\"pid\": <pid>, \"owners\": [...]}"},
+        {"a pid as text", [] { return std::string(R"({"pid":"12","owners":[]})"); }, {0, 1},
+         "the handover is not {\"pid\": <pid>, \"owners\": [...]}"},
+        {"an owner's pid as text",
+         [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[1,"2",3]]})"; }, {0, 1},
+         "the handover holds a malformed owner: [1,\"2\",3]"},
+        {"a fan beyond the keys", [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[10,2,3]]})"; },
+         {0, 1}, "the handover holds a malformed owner: [10,2,3]"},
     };
+    std::size_t handoverLines = 0;
     for (const auto& item : cases) {
         SCOPED_TRACE(item.name);
         {
@@ -174,6 +183,13 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         options.handover = item.handover();
         daemon = std::make_unique<HelperDaemon>(options);
         ASSERT_TRUE(daemon->start());
+        // A handover that cannot be trusted is refused with one line, never with an exception.
+        const auto refusals = logRecords("handover");
+        const bool refused = !item.refusal.empty() || item.name == std::string("another process's word");
+        ASSERT_EQ(refusals.size(), handoverLines + (refused ? 1 : 0));
+        handoverLines = refusals.size();
+        if (!item.refusal.empty())
+            EXPECT_EQ(refusals.back()["problem"], item.refusal);
         const auto restore = logRecords("restore");
         ASSERT_FALSE(restore.empty());
         EXPECT_EQ(restore.back()["reason"], "start");

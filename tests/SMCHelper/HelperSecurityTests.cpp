@@ -113,18 +113,23 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
     EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 502, 20}),
               "process 100 (uid 502) wrote on the connection of process 100");
 
-    // The allowed path with other contents (replaced after installation) is a new image: checked again.
+    // The allowed path with other contents (replaced after installation) is a new image: refused on
+    // the connection admitted before, checked again on a new one.
     fs::remove(client);
     std::ofstream(client) << "patched client\n";
     EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+              "process 100 runs another image than when it was admitted");
+    EXPECT_EQ(verifier.admit({100, 501, 20}),
               "the executable " + fs::canonical(client).string() + " of process 100 does not have the recorded SHA-256");
     fs::remove(client);
     std::ofstream(client) << "fake client\n";
+    EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt);
     EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
     // The process that connected runs another program (an exec): refused.
     proc.process(100, impostor, 5000);
-    EXPECT_NE(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+              "process 100 runs another image than when it was admitted");
     proc.process(100, root.path() / "link-to-client", 5000);
     EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
 
@@ -162,7 +167,7 @@ protected:
         int error = 0;
         auto socket = XPC::Socket::connect(HelperPaths::socket(HelperTest::label),
                                            std::chrono::steady_clock::now() + std::chrono::seconds(2), error);
-        if (!socket)
+        if (!socket || !HelperTest::admitted(socket->fd(), 2000))
             return false;
         const auto result = socket->writeAll(bytes, std::chrono::steady_clock::now() + std::chrono::seconds(2), error);
         if (result != XPC::Socket::WriteResult::written && result != XPC::Socket::WriteResult::peerGone)
@@ -283,7 +288,8 @@ TEST_F(HelperSocket, AForeignProcessThatForksAndExecsTheClientIsNeverServedUnder
                 for (int i = 0; i < 2000 && executableOf(parent) != sleep.string(); ++i)
                     ::usleep(500);
                 const bool written = ::send(fd, attack.data(), attack.size(), MSG_NOSIGNAL) == ssize_t(attack.size());
-                const char verdict = !written ? 'w' : replied(fd, 1000) ? 'R' : 'n';
+                // Served: a reply after the greeting of an admitted connection.
+                const char verdict = !written ? 'w' : HelperTest::admitted(fd, 1000) && replied(fd, 1000) ? 'R' : 'n';
                 (void)!::write(ready[1], &verdict, 1);
                 ::_exit(0);
             }
@@ -324,7 +330,7 @@ TEST_F(HelperSocket, AVerifiedClientThatExecsAnotherProgramIsRefusedOnItsNextMes
     ASSERT_GE(client, 0);
     if (client == 0) {
         // The genuine client (this test program) is served, then runs a shell that writes on its socket.
-        const int fd = connectTo(socket);
+        const int fd = HelperTest::connectAdmitted(socket);
         const std::string version = frameOf(R"({"id":1,"sel":"versionWithCompletion:","args":[]})");
         const bool served = ::send(fd, version.data(), version.size(), MSG_NOSIGNAL) > 0 && replied(fd, 2000);
         (void)!::write(ready[1], served ? "s" : "x", 1);
@@ -344,7 +350,7 @@ TEST_F(HelperSocket, AVerifiedClientThatExecsAnotherProgramIsRefusedOnItsNextMes
     ::waitpid(client, nullptr, 0);
     const auto closed = logRecords("closed").at(0);
     EXPECT_EQ(closed["pid"], client);
-    EXPECT_NE(closed["reason"].get<std::string>().find("is not the allowed client"), std::string::npos) << closed;
+    EXPECT_EQ(closed["reason"], "process " + std::to_string(client) + " runs another image than when it was admitted");
     EXPECT_EQ(machine.device->value("F0Md"), 0);
     EXPECT_EQ(HelperTest::loggedMessages(), std::vector<std::string> {"versionWithCompletion: []"});
 }

@@ -1,3 +1,4 @@
+#include "tests/SMC/PluggedTransport.h"
 #include "tests/SMCHelper/HelperTestSupport.h"
 
 #include <algorithm>
@@ -288,6 +289,18 @@ TEST(HelperFanCount, OneFanAndNoFanMachines)
     SimMachine missing(smcTable({smcKey("F0Mx", "flt ")}));
     Aerlo::FanWriter writer(missing.registry);
     EXPECT_EQ(writer.setSpeed(0, 1000), "invalid fan id 0: the fan count cannot be read");
+
+    // With the SMC gone, the reply blames the SMC, not the fan.
+    SimMachine machine("mbp-m1pro-2fan");
+    auto plug = std::make_shared<PluggedTransport>(machine.device, true);
+    Aerlo::FanWriter plugged(PluggedTransport::registryWith(plug));
+    EXPECT_EQ(plugged.setMode(0, 1), "");
+    plug->pulled = true;
+    const std::string gone = "the SMC cannot be read: " + Aerlo::SMC::errorText(IOKit::kIOReturnNoDevice);
+    EXPECT_EQ(plugged.setMode(0, 0), gone);
+    EXPECT_EQ(plugged.setSpeed(1, 2000), gone);
+    plug->pulled = false;
+    EXPECT_EQ(plugged.setMode(0, 0), "");
 }
 
 } // namespace

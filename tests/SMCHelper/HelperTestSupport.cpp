@@ -35,6 +35,33 @@ int connectTo(const std::filesystem::path& path)
     return fd;
 }
 
+bool admitted(int fd, int milliseconds)
+{
+    static constexpr char greeting[] = "\0\0\0\x11{\"admitted\":true}";
+    char got[sizeof greeting - 1];
+    std::size_t have = 0;
+    while (fd >= 0 && have < sizeof got) {
+        pollfd entry {fd, POLLIN, 0};
+        if (::poll(&entry, 1, milliseconds) != 1)
+            return false;
+        const ssize_t n = ::recv(fd, got + have, sizeof got - have, MSG_DONTWAIT);
+        if (n <= 0)
+            return false;
+        have += static_cast<std::size_t>(n);
+    }
+    return fd >= 0 && std::memcmp(got, greeting, sizeof got) == 0;
+}
+
+int connectAdmitted(const std::filesystem::path& path)
+{
+    const int fd = connectTo(path);
+    if (fd >= 0 && !admitted(fd, 2000)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 bool replied(int fd, int milliseconds)
 {
     pollfd entry {fd, POLLIN, 0};

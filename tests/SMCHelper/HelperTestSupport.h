@@ -86,6 +86,10 @@ protected:
 std::string frameOf(const std::string& payload);
 // A blocking connection to the socket at `path`; -1 when it fails.
 int connectTo(const std::filesystem::path& path);
+// True once the daemon's greeting (it admitted the connection) has come, each byte within `milliseconds`.
+bool admitted(int fd, int milliseconds);
+// connectTo, then the daemon's admission; -1 when either fails.
+int connectAdmitted(const std::filesystem::path& path);
 // True when a byte comes within `milliseconds`; false when the connection closes or nothing comes.
 bool replied(int fd, int milliseconds);
 // The target of /proc/<pid>/exe.

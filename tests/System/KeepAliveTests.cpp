@@ -85,8 +85,29 @@ TEST_F(KeepAliveTest, AHelperKilledIsStartedAgainWithItsPidFileReplaced)
         EXPECT_EQ(DaemonProcess::executable(*after), fs::canonical(HelperPaths::installedProgram(helperLabel)));
         EXPECT_TRUE(isRunning(keepAlive_));
     }
-    EXPECT_NE(fileContents(HelperPaths::consoleLog(helperLabel)).find(" ended (signal 9); starting it again in 0."),
-              std::string::npos);
+    const auto console = fileContents(HelperPaths::consoleLog(helperLabel));
+    EXPECT_NE(console.find(" ended (signal 9); starting it again in 0."), std::string::npos);
+    // Each crash ran the helper's restore step first, as a child of the keep-alive.
+    const std::string restored = "restored " + std::to_string(keepAlive_) + "\n";
+    EXPECT_NE(console.find(restored), std::string::npos) << console;
+    EXPECT_NE(console.find(restored, console.find(restored) + 1), std::string::npos) << console;
+}
+
+TEST_F(KeepAliveTest, ASignalToTheKeepAliveLeavesNoPidFileBehind)
+{
+    for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
+        if (number != SIGTERM) {
+            ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+            keepAlive_ = DaemonProcess::readPidFile(HelperPaths::keepAlivePidFile(helperLabel)).value_or(0);
+            track(keepAlive_);
+        }
+        const pid_t helper = helperPid().value_or(0);
+        ASSERT_GT(helper, 0);
+        ::kill(keepAlive_, number);
+        EXPECT_TRUE(eventually([&] { return !isRunning(keepAlive_) && !isRunning(helper); })) << number;
+        EXPECT_FALSE(fs::exists(HelperPaths::pidFile(helperLabel))) << number;
+        EXPECT_FALSE(fs::exists(HelperPaths::keepAlivePidFile(helperLabel))) << number;
+    }
 }
 
 TEST_F(KeepAliveTest, StoppingPassesTheSignalOnAndEndsBoth)

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 
 using namespace XPCTest;
 using XPC::Connection;
@@ -37,6 +38,20 @@ struct Service {
     std::atomic<int> accepted{0};
     Listener listener;
 };
+
+// A bare server's side of the admission: accepts the next client and greets it (on a thread of its
+// own, since the client's first send waits for the greeting).
+std::thread admitNext(const XPC::Socket& server, std::optional<XPC::Socket>& peer)
+{
+    return std::thread([&server, &peer] {
+        pollfd ready {server.fd(), POLLIN, 0};
+        if (poll(&ready, 1, 2000) != 1)
+            return;
+        peer = server.accept();
+        if (peer)
+            peer->writeSome(XPC::MessageCodec::greetingFrame());
+    });
+}
 
 struct ConnectionTest : ::testing::Test {
     TempRoot root;
@@ -217,13 +232,13 @@ TEST_F(ConnectionTest, APeerClosingMidWriteDoesNotKillTheProcess)
 
     Gate busy;
     Log started;
+    std::optional<XPC::Socket> peer;
+    auto admitting = admitNext(*server, peer);
     connection->send(request("echo", {"a"}), [&](std::optional<std::string>) {
         started.add("reply");
         busy.wait();
     }, {});
-    pollfd ready{server->fd(), POLLIN, 0};
-    ASSERT_EQ(poll(&ready, 1, 2000), 1);
-    auto peer = server->accept();
+    admitting.join();
     ASSERT_TRUE(peer);
     const auto first = XPC::MessageCodec::encode(XPC::MessageCodec::makeRequest(1, "echo", {"a"}));
     std::string got(first->size(), '\0');
@@ -260,6 +275,10 @@ TEST_F(ConnectionTest, AWriteTheServiceNeverReadsTimesOut)
     auto server = XPC::Socket::listen(Connection::socketPath(service), 0600, error);
     ASSERT_TRUE(server);
     auto connection = connect();
+    std::optional<XPC::Socket> peer;
+    auto admitting = admitNext(*server, peer);
+    connection->send(request("echo", {"first"}), {}, {});
+    admitting.join();
     connection->setSendTimeout(0.05);
     const std::string big(60000, 'x');
     // The socket buffers take a few frames; one of the next writes has to give up.

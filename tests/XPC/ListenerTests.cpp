@@ -42,14 +42,16 @@ Socket::Deadline soon() { return std::chrono::steady_clock::now() + std::chrono:
 struct RawClient {
     Socket socket;
 
-    bool connect(const std::filesystem::path& path)
+    // Connects and, unless the service is expected to refuse, waits to be admitted (its greeting).
+    bool connect(const std::filesystem::path& path, bool admitted = true)
     {
         int error = 0;
         auto connected = Socket::connect(path, soon(), error);
         if (connected)
             socket = std::move(*connected);
-        return connected.has_value();
+        return connected.has_value() && (!admitted || next() == greeting);
     }
+    const std::string greeting = R"({"admitted":true})";
 
     bool write(std::string_view bytes)
     {
@@ -116,6 +118,58 @@ TEST_F(ListenerTest, BindsUnderTheRootAndRemovesTheSocketWhenStopped)
     listener.stop();
     EXPECT_FALSE(listener.isListening());
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(ListenerTest, SpeaksFirstOnceAdmittedAndClosesAPeerThatWroteBefore)
+{
+    std::atomic<bool> holding {true};
+    Listener listener(path);
+    listener.setPeerFilter([&](const XPC::PeerCredentials&) {
+        while (holding)
+            std::this_thread::yield();
+        return true;
+    });
+    serve(listener);
+    // Written while the listener is still deciding: never read.
+    RawClient early;
+    ASSERT_TRUE(early.connect(path, false));
+    ASSERT_TRUE(early.write(frame(R"({"id":1,"sel":"echo","args":["early"]})")));
+    holding = false;
+    EXPECT_EQ(early.next(), "<closed>");
+    EXPECT_EQ(rejections.entries(), (std::vector<std::string>{"bytes were written before the connection was admitted"}));
+
+    RawClient polite;
+    ASSERT_TRUE(polite.connect(path));
+    ASSERT_TRUE(polite.write(frame(R"({"id":2,"sel":"echo","args":["after"]})")));
+    EXPECT_EQ(polite.next(), R"({"id":2,"reply":"after"})");
+    EXPECT_EQ(received.entries(), (std::vector<std::string>{"echo [\"after\"]"}));
+}
+
+TEST_F(ListenerTest, TheSocketFileAppearsOnlyOnceItListens)
+{
+    // Whoever sees the file can connect: never "connection refused" between bind and listen.
+    std::atomic<bool> running {true};
+    std::atomic<int> refused {0}, seen {0};
+    std::thread watcher([&] {
+        while (running) {
+            if (!std::filesystem::exists(path))
+                continue;
+            ++seen;
+            int error = 0;
+            if (!Socket::connect(path, soon(), error) && error == ECONNREFUSED && std::filesystem::exists(path))
+                ++refused;
+        }
+    });
+    for (int round = 0; round < 200; ++round) {
+        Listener listener(path);
+        ASSERT_TRUE(listener.start()) << listener.errorDescription();
+    }
+    running = false;
+    watcher.join();
+    EXPECT_GT(seen.load(), 0);
+    EXPECT_EQ(refused.load(), 0);
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(path.parent_path()), {}),
+              std::vector<std::filesystem::path> {});
 }
 
 TEST_F(ListenerTest, ReplacesAStaleSocketButNotALiveOneOrAnotherFile)
@@ -216,7 +270,7 @@ TEST_F(ListenerTest, RefusesConnectionsBeyondEachCap)
             EXPECT_EQ(client->next(), R"({"id":1,"reply":"in"})");
         }
         EXPECT_EQ(listener.connectionCount(), 2u);
-        ASSERT_TRUE(c.connect(path));
+        ASSERT_TRUE(c.connect(path, false));
         EXPECT_EQ(c.next(), "<closed>");
         EXPECT_EQ(rejections.entries(), (std::vector<std::string>{"too many connections"}));
 

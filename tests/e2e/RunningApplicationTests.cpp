@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
+#include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/KitX11/X11TestSupport.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <fstream>
 
 using X11TestSupport::waitUntil;
 
@@ -203,4 +205,43 @@ TEST_F(RunningApplicationTest, OneFanMachineQuitsOnSigtermWithItsFanAutomatic)
     EXPECT_EQ(application_->terminationStatus(), 0);
     EXPECT_TRUE(holdsInOrder(helperLog(), beforeQuit, {modeEntry(0, 0)})) << testing::PrintToString(helperLog());
     EXPECT_TRUE(everyFanAutomatic(fans = fansAfterASecond())) << fans.dump();
+}
+
+// Two fans in manual mode, the daemon killed under the running application, then the SMC gone and a
+// fresh one started: each time the fans fall back to automatic, and the application forces them again
+// to the mode its panel shows. While the SMC is gone it says so once, and once when it is back.
+TEST_F(RunningApplicationTest, AfterADaemonCrashOrAnSMCRestartTheFansFollowTheModeShownAgain)
+{
+    startSimulator("mbp-intel-2fan");
+    installHelper();
+    writeSettings(2);
+    launchApplication();
+    nlohmann::json fans;
+    const auto manualInForce = [&] { return isForced(fans = fansAfterASecond(), 0) && target(fans, 0) == 3000; };
+    ASSERT_TRUE(waitUntil(manualInForce, 10)) << fans.dump() << applicationOutput();
+
+    std::ifstream pidFile(root_.path() / "var/run" / (std::string(Aerlo::SMCHelper::label) + ".pid"));
+    pid_t daemon = 0;
+    ASSERT_TRUE(pidFile >> daemon);
+    ASSERT_EQ(::kill(daemon, SIGKILL), 0);
+    EXPECT_TRUE(waitUntil([&] { return everyFanAutomatic(fans = snapshot()["fans"]); }, 3)) << fans.dump();
+    EXPECT_TRUE(waitUntil(manualInForce, 10)) << fans.dump() << applicationOutput();
+    EXPECT_TRUE(awaitOutput("The helper or the SMC came back: the fan mode in force is applied again."))
+        << applicationOutput();
+
+    stopSimulator();
+    ASSERT_TRUE(awaitOutput("The SMC cannot be read: ")) << applicationOutput();
+    startSimulator("mbp-intel-2fan");
+    ASSERT_TRUE(awaitOutput("The SMC can be read again.")) << applicationOutput();
+    EXPECT_TRUE(waitUntil(manualInForce, 10)) << fans.dump() << applicationOutput();
+    const std::string output = applicationOutput();
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = output.find(text); at != std::string::npos; at = output.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("The SMC cannot be read: "), 1u) << output;
+    EXPECT_EQ(count("The SMC can be read again."), 1u) << output;
+    EXPECT_EQ(count("Error read("), 0u) << output;
 }

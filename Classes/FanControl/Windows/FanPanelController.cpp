@@ -10,6 +10,7 @@
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Views/FanSpeedReadout.h"
 #include "Classes/Views/QVSlider.h"
 #include "Classes/Views/StoryboardBuilder.h"
@@ -76,8 +77,7 @@ FanPanelController::~FanPanelController() = default;
 
 double FanPanelController::position(double speed, double min, double max)
 {
-    if (!(max > min))
-        return 0.0;
+    // An empty range divides by zero: a speed above it is a full position, one at it none.
     const double p = (speed - min) / (max - min);
     if (std::isnan(p))
         return 0.0;
@@ -138,6 +138,11 @@ void FanPanelController::addHeader(Kit::View& panel)
     const double height = panel.frame().height();
     auto title = makeLabel(fromTop(height, 22, 18, 150, 22), "Aerlo", 16, Kit::Font::Weight::bold);
     panel.addSubview(title);
+    // Under the title, while the sensors cannot be read.
+    sensorsNote_ = makeLabel(fromTop(height, 22, 40, width - 44, 13), LocalizationTable::text("sensors.unreadable"), 10,
+                             Kit::Font::Weight::medium, true);
+    sensorsNote_->setHidden(true);
+    panel.addSubview(sensorsNote_);
 
     moreButton = std::make_shared<Kit::Button>(fromTop(height, width - 48, 16, 26, 26));
     moreButton->setBordered(false);
@@ -478,6 +483,27 @@ void FanPanelController::handleFansControllerNotification(const Foundation::Noti
         if (!alive.expired())
             updateDisplay(speeds, positions);
     });
+}
+
+void FanPanelController::showSensorsUnreadable(bool unreadable)
+{
+    if (sensorsNote_)
+        sensorsNote_->setHidden(!unreadable);
+    if (!unreadable)
+        return; // the next speeds come with the next tick
+    for (const FanSide& side : sides()) {
+        spin(*side.image, 0, notifiedRotationPeriod());
+        side.speedLabel->setStringValue(std::string(SensorValueText::placeholder));
+    }
+}
+
+void FanPanelController::reapplyShownMode()
+{
+    static constexpr std::string_view modes[] = {NotificationName::systemFanMode, NotificationName::maximumFanMode,
+                                                 NotificationName::manualFanMode, NotificationName::customFanMode};
+    const long segment = fanModeSegmented ? fanModeSegmented->selectedSegment() : -1;
+    if (segment >= 0 && segment < 4)
+        Foundation::NotificationCenter::defaultCenter().post(modes[segment]);
 }
 
 void FanPanelController::updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions)

@@ -62,8 +62,10 @@ public:
     void handleFansControllerNotification(const Foundation::Notification& notification);
     // "fanHelperState": with false the fans are back with the system, and the panel says so.
     virtual void changeHelperState(const Foundation::Notification& notification);
-    // The helper is gone (every fan automatic): system shown, the stored choice kept for the next start.
-    virtual void showSystemModeInForce();
+    void showSystemModeInForce() override;
+
+    void showSensorsUnreadable(bool unreadable) override;
+    void reapplyShownMode() override;
 
     void viewWillAppear() override;
     void viewWillDisappear() override;
@@ -71,7 +73,8 @@ public:
     // The more menu popped up last.
     const std::shared_ptr<Kit::Menu>& moreMenu() const { return moreMenu_; }
 
-    // (speed − min) / (max − min) within 0 … 1; 0 when the range is empty or the result not a number.
+    // (speed − min) / (max − min) within 0 … 1; 0 when the result is not a number (so 1 for a speed
+    // above an empty range, 0 for one at it).
     static double position(double speed, double min, double max);
     // "0%" for 0, else the integer part of 100 · position and "%".
     static std::string percentText(double position);
@@ -191,6 +194,7 @@ private:
     void updateDisplay(const std::vector<long>& speeds, const std::vector<double>& positions);
 
     std::shared_ptr<Kit::Menu> moreMenu_;
+    std::shared_ptr<Kit::TextField> sensorsNote_;
 };
 
 } // namespace Aerlo

@@ -3,6 +3,9 @@
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/TextField.h"
+
+#include <functional>
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
 using namespace Aerlo;
@@ -96,6 +99,40 @@ TEST_P(FanPanelRenderTest, OneFanPanelInEachMode)
         advance(0.3);
         shoot(panel, name("one-fan", modeNames[segment]));
     }
+}
+
+TEST_P(FanPanelRenderTest, AFanWithAnEmptyRangeAboveItShowsAFullSliderAndTheSensorsNoteShowsWhole)
+{
+    // Fan 1's minimum and maximum are both 0 and it turns at 100: a full position, "100%".
+    setFans(2, {0, 6000}, {0, 0});
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    clickSegment(panel, 0);
+    postSpeeds({{"leftSpeed", 2400}, {"rightSpeed", 100}});
+    advance(0.3);
+    shoot(panel, name("two-fan", "empty-range"));
+    EXPECT_EQ(panel.rightFanSlider->doubleValue(), 1.0);
+    EXPECT_EQ(panel.rightFanSpeedPercent->stringValue(), "100%");
+    EXPECT_TRUE(Kit::Testing::drawnWhole(*panel.rightFanSpeedPercent));
+
+    // The SMC out: no speeds, and the note beside the title, drawn whole.
+    panel.showSensorsUnreadable(true);
+    advance(0.3);
+    shoot(panel, name("two-fan", "sensors-unreadable"));
+    EXPECT_EQ(panel.leftSpeedLabel->stringValue(), "-");
+    EXPECT_EQ(panel.rightSpeedLabel->stringValue(), "-");
+    std::shared_ptr<Kit::View> note;
+    const std::function<void(const std::shared_ptr<Kit::View>&)> find = [&](const std::shared_ptr<Kit::View>& view) {
+        if (auto* label = dynamic_cast<Kit::TextField*>(view.get()); label && label->stringValue() == "The sensors cannot be read")
+            note = view;
+        for (const auto& subview : view->subviews())
+            find(subview);
+    };
+    find(panel.view());
+    ASSERT_TRUE(note);
+    EXPECT_FALSE(note->isHidden());
+    EXPECT_TRUE(Kit::Testing::drawnWhole(*note));
+    panel.showSensorsUnreadable(false);
+    EXPECT_TRUE(note->isHidden());
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, FanPanelRenderTest, ::testing::Values(false, true),

@@ -125,7 +125,7 @@ TEST_F(FanSpeedControllerTest, MaximumRoundsHalvesUpAndNeverForcesAnUnreadableMa
     EXPECT_EQ(console_.lines(), std::vector<std::string> {"风扇 1 的最大转速不可读 (-1)，不强制该风扇"});
 }
 
-TEST_F(FanSpeedControllerTest, ManualPositionsClampAndAnEmptyRangeShowsZero)
+TEST_F(FanSpeedControllerTest, ManualPositionsClampAndAnEmptyRangeShowsZeroAtItsEndsAndFullAboveThem)
 {
     (void)defaults().set(std::int64_t {7000}, SettingsKey::leftFanSpeedAfterDrag);
     (void)defaults().set(std::int64_t {0}, SettingsKey::rightFanSpeedAfterDrag);
@@ -143,7 +143,8 @@ TEST_F(FanSpeedControllerTest, ManualPositionsClampAndAnEmptyRangeShowsZero)
     postSpeeds({{"leftSpeed", 0}, {"rightSpeed", 0}});
     EXPECT_EQ(panel.rightFanSpeedPercent->stringValue(), "0%");
     postSpeeds({{"leftSpeed", 0}, {"rightSpeed", 10}});
-    EXPECT_EQ(panel.rightFanSlider->doubleValue(), 0.0);
+    EXPECT_EQ(panel.rightFanSlider->doubleValue(), 1.0);
+    EXPECT_EQ(panel.rightFanSpeedPercent->stringValue(), "100%");
 }
 
 TEST_F(FanSpeedControllerTest, ADragSendsThroughTheHelperAndStoresTheSpeed)

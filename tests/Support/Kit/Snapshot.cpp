@@ -91,6 +91,21 @@ void Snapshot::save(const std::string& suite, const std::string& name) const
     image_.writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "test-renders" / suite / (name + ".png"));
 }
 
+::testing::AssertionResult drawnWhole(View& view)
+{
+    const auto laidOut = Snapshot::of(view, 2).inkBounds();
+    const Rect frame = view.frame();
+    view.setFrame({frame.origin, {frame.width() + 60, frame.height()}});
+    const auto roomy = Snapshot::of(view, 2).inkBounds();
+    view.setFrame(frame);
+    if (!laidOut || !roomy)
+        return ::testing::AssertionFailure() << "nothing drawn";
+    // Widths, not edges: a centred or right-aligned text moves in the wider frame.
+    if (laidOut->width() < roomy->width())
+        return ::testing::AssertionFailure() << "drawn " << laidOut->width() << " wide of " << roomy->width();
+    return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult colourNear(const Colour& actual, const Colour& expected, double tolerance)
 {
     const Colour a = actual.resolved();

@@ -46,6 +46,8 @@ private:
 };
 
 ::testing::AssertionResult colourNear(const Colour& actual, const Colour& expected, double tolerance = 2.0 / 255);
+// The ink of `view` as laid out is as wide as when drawn with room to spare: nothing is clipped.
+::testing::AssertionResult drawnWhole(View& view);
 
 } // namespace Kit::Testing
 
