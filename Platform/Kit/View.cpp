@@ -77,8 +77,10 @@ void View::setFrame(const Rect& frame)
     if (moved) {
         syncLayerGeometry();
         applyQtGeometry();
-        if (window_)
+        if (window_) {
             updateTrackingAreas();
+            window_->noteDisplayRequest();
+        }
     }
 }
 
@@ -545,6 +547,9 @@ void View::layerDidChange()
     else if (effect)
         effect->refresh();
     widget_->update();
+    // What the layer shows changed: windows shown by other means than Qt's hear of it.
+    if (Window* w = window())
+        w->noteDisplayRequest();
 }
 
 Image View::render(double scale, double width)
