@@ -269,6 +269,21 @@ TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterward
     EXPECT_LE(tray->keptFrames(), 2u);
 }
 
+TEST_F(StatusItemTest, ADisplayPassOverATurnIsNoChangeButALayerChangeIs)
+{
+    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    auto item = StatusBar::system().statusItem(22);
+    auto bar = addTurningBar(*item);
+    int changes = 0;
+    item->setChangeHandler([&] { ++changes; });
+    advance(0.3);
+    // As the tray's place does when it moves the item's window: time moved on, nothing changed.
+    item->window().displayIfNeeded();
+    EXPECT_EQ(changes, 0);
+    bar->subviews().front()->layer().setBackgroundColor(Colour::blue());
+    EXPECT_GE(changes, 1);
+}
+
 TEST_F(StatusItemTest, AnItemWithAMenuOpensItInsteadOfSendingTheAction)
 {
     auto item = StatusBar::system().statusItem(22);
