@@ -22,7 +22,9 @@ done
 [ "$RUN_SECONDS" -ge 20 ] || { echo "RUN_SECONDS must be at least 20" >&2; exit 1; }
 
 AERLO_ROOT=$(mktemp -d)
-export AERLO_ROOT
+# The application takes the facts of the machine smcsim serves (an Intel profile takes the Intel path).
+AERLO_MACHINE=$PROFILE
+export AERLO_ROOT AERLO_MACHINE
 display_file=$(mktemp)
 app_log=${APP_LOG:-$AERLO_ROOT/aerlo.log}
 smcsim_pid="" xvfb_pid="" tray_pid="" app_pid=""

@@ -29,6 +29,15 @@ bool showsFahrenheit()
     return Foundation::UserDefaults::standard().integer(SettingsKey::temperatureUnitIndex) != 0;
 }
 
+// A text is drawn again only when it changed: the tick sets the same texts most seconds.
+void setText(StatusBarText& text, std::string value)
+{
+    if (text.stringValue == value)
+        return;
+    text.stringValue = std::move(value);
+    text.setNeedsDisplay();
+}
+
 // The control tick's view of the status item, backed by the delegate's item and view.
 class StatusItemForwarder final : public StatusItemUpdating {
 public:
@@ -58,8 +67,7 @@ public:
             view->temperatureText->setHidden(false);
             if (oneFanLayout)
                 view->layout();
-            view->temperatureText->stringValue = text;
-            view->temperatureText->setNeedsDisplay();
+            setText(*view->temperatureText, text);
         }
     }
     void hideTemperatureText() override
@@ -224,14 +232,12 @@ void AppDelegate::updateStatusBarTexts(int leftSpeed, int rightSpeed)
     QVStatusBarView& view = *statusBarView;
     const bool oneFan = fanCount == 1;
     if (!oneFan) {
-        view.leftFanSpeedText->stringValue = std::to_string(leftSpeed) + " rpm";
-        view.rightFanSpeedText->stringValue = std::to_string(rightSpeed) + " rpm";
+        setText(*view.leftFanSpeedText, std::to_string(leftSpeed) + " rpm");
+        setText(*view.rightFanSpeedText, std::to_string(rightSpeed) + " rpm");
     } else {
-        view.leftFanSpeedText->stringValue = leftSpeed < 1 ? "Fans Off" : std::to_string(leftSpeed) + " rpm";
+        setText(*view.leftFanSpeedText, leftSpeed < 1 ? "Fans Off" : std::to_string(leftSpeed) + " rpm");
         view.rightFanSpeedText->setHidden(true);
     }
-    view.leftFanSpeedText->setNeedsDisplay();
-    view.rightFanSpeedText->setNeedsDisplay();
     if (setting(SettingsKey::isDisplayCPUStatusBar)) {
         view.temperatureText->setHidden(false);
         if (oneFan)
@@ -258,8 +264,7 @@ void AppDelegate::updateTemperatureText()
     const double celsius = CPUTemperature;
     const double value = fahrenheit ? celsius * 9 / 5 + 32 : celsius;
     const std::string sign = !temperatureUnit.empty() ? temperatureUnit : fahrenheit ? "℉" : "℃";
-    statusBarView->temperatureText->stringValue = std::to_string(Foundation::saturatedInt64(value)) + sign;
-    statusBarView->temperatureText->setNeedsDisplay();
+    setText(*statusBarView->temperatureText, std::to_string(Foundation::saturatedInt64(value)) + sign);
 }
 
 } // namespace Aerlo

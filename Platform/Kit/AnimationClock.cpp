@@ -16,11 +16,26 @@ Foundation::SharedInstance<AnimationClock>& instance()
     static Foundation::SharedInstance<AnimationClock> i;
     return i;
 }
+
+std::optional<double> drawingTime;
 } // namespace
 
 AnimationClock& AnimationClock::shared() { return instance().get(); }
 
-double AnimationClock::mediaTime() { return Foundation::RunLoop::main().clock().now(); }
+double AnimationClock::mediaTime()
+{
+    return drawingTime ? *drawingTime : Foundation::RunLoop::main().clock().now();
+}
+
+AnimationClock::DrawingTime::DrawingTime(double time) : previous_(drawingTime)
+{
+    drawingTime = time;
+}
+
+AnimationClock::DrawingTime::~DrawingTime()
+{
+    drawingTime = previous_;
+}
 
 void AnimationClock::layerChanged(Layer& layer)
 {

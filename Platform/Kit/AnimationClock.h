@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace Kit {
@@ -16,7 +17,21 @@ class Layer;
 class AnimationClock {
 public:
     static AnimationClock& shared();
+    // The run loop's clock, or the time set for drawing while a DrawingTime lives.
     static double mediaTime();
+
+    // Layers show what they would at `time` while this lives (a status item's tray draws the frames of a
+    // turn at their exact times). Main thread only; nothing may add animations meanwhile.
+    class DrawingTime {
+    public:
+        explicit DrawingTime(double time);
+        ~DrawingTime();
+        DrawingTime(const DrawingTime&) = delete;
+        DrawingTime& operator=(const DrawingTime&) = delete;
+
+    private:
+        std::optional<double> previous_;
+    };
 
     // A layer gained or lost animations, or its timing changed.
     void layerChanged(Layer& layer);

@@ -313,6 +313,54 @@ bool Layer::hasRunningAnimations() const
         [&](const auto& e) { return !e.animation->isDegenerate() && !e.animation->hasEnded(t); });
 }
 
+namespace {
+
+// The angle a rotation animation turns through in one repeat, given the model's angle.
+std::optional<double> turnOf(const BasicAnimation& turn, double modelAngle)
+{
+    auto number = [](const std::optional<LayerValue>& value) {
+        return value ? LayerValues::number(*value) : std::nullopt;
+    };
+    const auto fromValue = number(turn.fromValue);
+    const auto toValue = number(turn.toValue);
+    const auto byValue = number(turn.byValue);
+    double from = turn.isAdditive ? 0 : modelAngle;
+    if (fromValue)
+        from = *fromValue;
+    else if (toValue && byValue)
+        from = *toValue - *byValue;
+    double to = turn.isAdditive ? 0 : modelAngle;
+    if (toValue)
+        to = *toValue;
+    else if (byValue)
+        to = from + *byValue;
+    return to - from;
+}
+
+} // namespace
+
+std::optional<Layer::Cycle> Layer::repeatingCycle() const
+{
+    if (animations_.size() != 1 || !hasRunningAnimations())
+        return std::nullopt;
+    const auto* turn = dynamic_cast<const BasicAnimation*>(animations_.front().animation.get());
+    if (!turn || (turn->keyPath != "transform.rotation" && turn->keyPath != "transform.rotation.z")
+        || turn->repeatCount != Animation::infinity || turn->repeatDuration > 0 || turn->autoreverses
+        || !(turn->speed > 0))
+        return std::nullopt;
+    const auto angle = turnOf(*turn, model_.transform.rotationAngle());
+    constexpr double fullTurn = 2 * M_PI;
+    if (!angle || std::fabs(*angle) < fullTurn / 2 || std::fabs(std::remainder(*angle, fullTurn)) > 1e-9)
+        return std::nullopt;
+    // A repeat starts where the animation's own time is a multiple of its duration.
+    const double repeatStart = turn->beginTime - turn->timeOffset / turn->speed;
+    const double start = mediaTimeOf(repeatStart);
+    const double length = mediaTimeOf(repeatStart + turn->duration / turn->speed) - start;
+    if (!std::isfinite(start) || !(length > 0) || !std::isfinite(length))
+        return std::nullopt;
+    return Cycle{length, start};
+}
+
 void Layer::finishEndedAnimations()
 {
     auto keep = weak_from_this().lock();

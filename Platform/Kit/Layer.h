@@ -159,6 +159,14 @@ public:
     LayerProperties presentation() const;
     // Whether an animation would show a different value at a later time.
     bool hasRunningAnimations() const;
+    // A layer whose one animation turns it about z by whole turns for ever, at steady speeds, shows the
+    // same at times one cycle apart: the cycle's length in media time and a media time at which one
+    // starts. Nothing for any other animation, or none.
+    struct Cycle {
+        double length = 0;
+        double start = 0;
+    };
+    std::optional<Cycle> repeatingCycle() const;
 
     // Animations run when the property of their key changes (outside a transaction that disables
     // actions); one without values animates from the value shown before to the new one. Layers have

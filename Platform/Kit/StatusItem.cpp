@@ -30,6 +30,8 @@ StatusItem::~StatusItem()
 
 void StatusItem::setLength(double length)
 {
+    if (length == length_)
+        return;
     length_ = length;
     applyWidth();
     changed();

@@ -2,39 +2,44 @@
 
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/Timer.h"
+#include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/Layer.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/QtMenuPresenter.h"
 #include "Platform/Kit/Screen.h"
 
+#include <QGuiApplication>
 #include <QIconEngine>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
+#include <vector>
 
 namespace Kit {
 
 namespace {
 
-// Whether a layer of the view or its subviews runs an animation that moves (an effective speed above 0).
-bool animatesIn(const View& view, double parentSpeed)
+// The views of the button whose layers run an animation that moves (an effective speed above 0).
+void collectAnimating(const View& view, double parentSpeed, std::vector<const Layer*>& layers)
 {
     const double speed = parentSpeed * view.layer().speed();
     if (view.isHidden() || speed == 0)
-        return false;
+        return;
     if (view.layer().hasRunningAnimations())
-        return true;
+        layers.push_back(&view.layer());
     for (const auto& sub : view.subviews())
-        if (animatesIn(*sub, speed))
-            return true;
-    return false;
+        collectAnimating(*sub, speed, layers);
 }
 
 // An icon drawn straight from one image. The pixmap engine behind QIcon(QPixmap) keeps every size it
-// scales to in the process-wide pixmap cache under the icon's key, and the icon is new on each frame:
-// 15 entries a second until the cache is full.
+// scales to in the process-wide pixmap cache under the icon's key, and an animation makes new icons.
+// An image of the tray's pixel size is drawn unscaled.
 class FrameIconEngine final : public QIconEngine {
 public:
     explicit FrameIconEngine(QImage image) : image_(std::move(image)) {}
@@ -53,7 +58,22 @@ private:
     QImage image_;
 };
 
+// Frames are kept by the angle they show, to a millionth of a turn.
+long long angleKey(double angle)
+{
+    constexpr double turn = 2 * M_PI;
+    constexpr long long steps = 1'000'000;
+    const double fraction = std::fmod(std::fmod(angle, turn) + turn, turn) / turn;
+    return std::llround(fraction * steps) % steps;
+}
+
 } // namespace
+
+struct StatusItemTray::Frame {
+    Image image;
+    QImage pixels;
+    QIcon icon;
+};
 
 StatusItemTray::StatusItemTray(StatusItem& item) : item_(item), tray_(std::make_unique<QSystemTrayIcon>())
 {
@@ -113,7 +133,23 @@ void StatusItemTray::scheduleRefresh(double delay)
 
 bool StatusItemTray::animates() const
 {
-    return animatesIn(*item_.button(), 1);
+    std::vector<const Layer*> layers;
+    collectAnimating(*item_.button(), 1, layers);
+    return !layers.empty();
+}
+
+std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
+{
+    std::vector<const Layer*> layers;
+    collectAnimating(*item_.button(), 1, layers);
+    if (layers.size() != 1)
+        return std::nullopt;
+    const auto cycle = layers.front()->repeatingCycle();
+    if (!cycle)
+        return std::nullopt;
+    // As few frames as look smooth: the frame rate's number of steps in a cycle.
+    const double steps = std::max(1.0, std::round(cycle->length * framesPerSecond));
+    return Turn{layers.front(), cycle->start, cycle->length / steps};
 }
 
 std::string StatusItemTray::toolTip() const
@@ -122,10 +158,22 @@ std::string StatusItemTray::toolTip() const
     return button.toolTip().empty() ? button.title() : button.toolTip();
 }
 
+double StatusItemTray::pixelScale(double side) const
+{
+    const QRect place = tray_->geometry();
+    if (place.isEmpty() || side <= 0)
+        return 2;
+    const QScreen* screen = QGuiApplication::screenAt(place.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const double ratio = screen ? screen->devicePixelRatio() : 1;
+    return std::min(place.width(), place.height()) * ratio / side;
+}
+
 void StatusItemTray::refresh()
 {
     changed_ = false;
-    showFrame();
+    showFrame(true);
     if (item_.menu()) {
         menu_.reset(QtMenuPresenter::makeQMenu(*item_.menu()));
     } else {
@@ -135,18 +183,14 @@ void StatusItemTray::refresh()
     updatePlace();
 }
 
-void StatusItemTray::showFrame()
+std::shared_ptr<const StatusItemTray::Frame> StatusItemTray::render(double side, double scale)
 {
-    queued_ = false;
-    if (timer_) {
-        timer_->invalidate();
-        timer_.reset();
-    }
     rendering_ = true;
-    const double side = item_.window().frame().height();
+    ++rendered_;
     // Only the leftmost square shows: the rest of the button (its texts) is not rendered.
-    const Image full = item_.button()->render(2, side);
-    icon_ = Image::withSize(
+    const Image full = item_.button()->render(scale, side);
+    auto frame = std::make_shared<Frame>();
+    frame->image = Image::withSize(
         {side, side}, false,
         [&](const Rect&) {
             // The leftmost square of the button, its top at the icon's top.
@@ -154,22 +198,80 @@ void StatusItemTray::showFrame()
                 context->drawImage(full, {0, side - full.size().height, full.size().width, full.size().height});
             return true;
         },
-        2);
+        scale);
+    rendering_ = false;
+    frame->pixels = QtBridge::image(frame->image);
+    frame->icon = QIcon(new FrameIconEngine(frame->pixels));
+    return frame;
+}
+
+void StatusItemTray::showFrame(bool redraw)
+{
+    queued_ = false;
+    if (timer_) {
+        timer_->invalidate();
+        timer_.reset();
+    }
+    const double side = item_.window().frame().height();
+    const double scale = pixelScale(side);
+    const std::string appearance = item_.button()->effectiveAppearance().name();
+    if (scale != framesScale_ || appearance != framesAppearance_) {
+        frames_.clear();
+        framesScale_ = scale;
+        framesAppearance_ = appearance;
+    }
+    // Layout first: what it changes shows in this frame, and it runs at the real time.
+    rendering_ = true;
+    item_.button()->displayIfNeeded();
     rendering_ = false;
 
-    QImage pixels = QtBridge::image(icon_);
+    std::shared_ptr<const Frame> frame;
+    double next = -1;
+    const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
+    if (turning) {
+        // The step nearest to now, drawn at its own time, so that a kept frame shows its angle exactly.
+        const double now = AnimationClock::mediaTime();
+        const double index = std::round((now - turning->start) / turning->step);
+        const double at = turning->start + index * turning->step;
+        next = turning->start + (index + 1) * turning->step;
+        AnimationClock::DrawingTime drawing(at);
+        const long long key = angleKey(turning->layer->presentation().transform.rotationAngle());
+        const auto kept = frames_.find(key);
+        if (kept != frames_.end() && !redraw) {
+            frame = kept->second;
+        } else {
+            frame = render(side, scale);
+            // A change that shows here may show at every angle: the frames kept before it are stale. Without
+            // a frame to compare, none can be trusted.
+            if (redraw && (kept == frames_.end() || kept->second->pixels != frame->pixels))
+                frames_.clear();
+            if (kept != frames_.end() && kept->second->pixels == frame->pixels)
+                frame = kept->second;
+            frames_[key] = frame;
+        }
+    } else {
+        frames_.clear();
+        frame = render(side, scale);
+        if (item_.isVisible() && animates())
+            next = AnimationClock::mediaTime() + frameInterval;
+    }
+
+    icon_ = frame->image;
     // A frame like the one shown costs the tray no new icon.
-    if (pixels != shownPixels_) {
-        shownPixels_ = pixels;
-        tray_->setIcon(QIcon(new FrameIconEngine(pixels)));
+    if (!shown_ || (frame != shown_ && frame->pixels != shown_->pixels)) {
+        shown_ = frame;
+        tray_->setIcon(frame->icon);
     }
     // A tool tip set on the button tells nobody: it is taken at every frame.
     if (std::string tip = toolTip(); tip != shownToolTip_) {
         shownToolTip_ = std::move(tip);
         tray_->setToolTip(QString::fromStdString(shownToolTip_));
     }
-    if (item_.isVisible() && animates())
-        scheduleRefresh(frameInterval);
+    if (next >= 0) {
+        scheduleRefresh(std::max(0.0, next - AnimationClock::mediaTime()));
+        if (timer_)
+            timer_->setFireDate(next);
+    }
 }
 
 void StatusItemTray::updatePlace()

@@ -3,9 +3,9 @@
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/StatusBar.h"
 
-#include <QImage>
-
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QMenu;
@@ -17,14 +17,20 @@ class Timer;
 
 namespace Kit {
 
+class Layer;
+
 // Shows a status item as a tray icon: the button rendered to a square pixmap (its leftmost square, where
-// the item's image is) with the button's tool tip (else its title) as the icon's tool tip. A click sends
-// the button's action, or opens the item's menu when it has one; the tray's place for the icon becomes
-// the item's screen frame. It re-renders after changes and, while something in the button animates and
-// the item is visible, 15 times a second; otherwise it keeps no timer.
+// the item's image is) at the tray's pixel size, with the button's tool tip (else its title) as the
+// icon's tool tip. A click sends the button's action, or opens the item's menu when it has one; the
+// tray's place for the icon becomes the item's screen frame. It re-renders after changes and, while
+// something in the button animates and the item is visible, at a frame rate; otherwise it keeps no timer.
+// A layer that only turns, by whole turns for ever, is drawn once per step of its turn: the frames are
+// kept by the angle they show and drawn again only when a change shows at the current angle, the
+// appearance or the tray's pixel size changes.
 class StatusItemTray final : public StatusBar::ItemPresenter {
 public:
-    static constexpr double frameInterval = 1.0 / 15.0;
+    static constexpr double framesPerSecond = 12;
+    static constexpr double frameInterval = 1.0 / framesPerSecond;
 
     explicit StatusItemTray(StatusItem& item);
     ~StatusItemTray() override;
@@ -41,12 +47,27 @@ public:
     void updatePlace();
     // As the tray does on a click of the icon.
     void click();
+    // Frames of a turn kept for showing again, and frames rendered since the tray was made (tests).
+    std::size_t keptFrames() const { return frames_.size(); }
+    std::size_t renderedFrames() const { return rendered_; }
 
 private:
+    struct Frame;
+    // A turning layer's steps: one frame each, at media times start + k × step.
+    struct Turn {
+        const Layer* layer = nullptr;
+        double start = 0;
+        double step = 0;
+    };
+
     void scheduleRefresh(double delay);
-    // An animation frame: renders the icon and hands it to the tray when it differs from the one shown.
-    void showFrame();
+    // An animation frame; `redraw` after a change: what was kept may be stale.
+    void showFrame(bool redraw = false);
+    std::shared_ptr<const Frame> render(double side, double scale);
+    std::optional<Turn> turn() const;
     bool animates() const;
+    // Pixels per point for the tray's place (twice the item's, without a place).
+    double pixelScale(double side) const;
 
     StatusItem& item_;
     std::unique_ptr<QSystemTrayIcon> tray_;
@@ -59,8 +80,13 @@ private:
     bool rendering_ = false;
     // A change to show beyond the icon (tool tip, menu, visibility, place).
     bool changed_ = false;
-    QImage shownPixels_;
+    std::shared_ptr<const Frame> shown_;
     std::string shownToolTip_;
+    // The turn's frames by the angle they show, for one appearance and pixel scale.
+    std::map<long long, std::shared_ptr<const Frame>> frames_;
+    std::string framesAppearance_;
+    double framesScale_ = 0;
+    std::size_t rendered_ = 0;
 };
 
 } // namespace Kit

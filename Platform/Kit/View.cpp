@@ -14,6 +14,11 @@
 namespace Kit {
 
 namespace {
+// Set while a display pass brings animated layers up to date.
+bool followingAnimations = false;
+} // namespace
+
+namespace {
 
 struct Registry {
     std::set<View*> views;
@@ -77,8 +82,10 @@ void View::setFrame(const Rect& frame)
     if (moved) {
         syncLayerGeometry();
         applyQtGeometry();
-        if (window_)
+        if (window_) {
             updateTrackingAreas();
+            window_->noteDisplayRequest();
+        }
     }
 }
 
@@ -501,11 +508,13 @@ void View::layoutSubtreeIfNeeded() { runLayoutPass(); }
 void View::displayIfNeeded()
 {
     auto keep = weak_from_this().lock();
-    // Effects and geometry follow the animations' values now.
+    // Effects and geometry follow the animations' values now: time moved on, nothing changed.
+    followingAnimations = true;
     visitTopDown(false, [](View& v) {
         if (!v.layer_->animationKeys().empty())
             v.layerDidChange();
     });
+    followingAnimations = false;
     runLayoutPass();
     visitTopDown(true, [](View& v) {
         if (!v.needsDisplay_)
@@ -558,6 +567,9 @@ void View::layerDidChange()
     else if (effect)
         effect->refresh();
     widget_->update();
+    // What the layer shows changed: windows shown by other means than Qt's hear of it.
+    if (Window* w = window(); w && !followingAnimations)
+        w->noteDisplayRequest();
 }
 
 Image View::render(double scale, double width)

@@ -14,48 +14,91 @@ SocketSmcTransport::SocketSmcTransport(std::filesystem::path socketPath, bool pr
 SocketSmcTransport::~SocketSmcTransport()
 {
     std::lock_guard lock(mutex_);
-    disconnectLocked();
+    for (auto& channel : channels_)
+        disconnect(*channel);
+}
+
+SocketSmcTransport::Lease::Lease(SocketSmcTransport& transport) : transport_(transport)
+{
+    std::unique_lock lock(transport_.mutex_);
+    transport_.idle_.wait(lock, [&] {
+        return !transport_.free_.empty() || transport_.channels_.size() < maxConnections;
+    });
+    if (!transport_.free_.empty()) {
+        channel_ = transport_.free_.back();
+        transport_.free_.pop_back();
+    } else {
+        channel_ = transport_.channels_.emplace_back(std::make_unique<Channel>()).get();
+    }
+    for (const auto& [local, remote] : channel_->remotes)
+        if (!transport_.handles_.contains(local))
+            stale_.push_back(local);
+}
+
+SocketSmcTransport::Lease::~Lease()
+{
+    {
+        std::lock_guard lock(transport_.mutex_);
+        transport_.free_.push_back(channel_);
+    }
+    transport_.idle_.notify_one();
 }
 
 bool SocketSmcTransport::privileged() const
 {
     std::lock_guard lock(mutex_);
-    return fd_ >= 0 && granted_;
+    for (const Channel* channel : free_)
+        if (channel->fd >= 0 && channel->granted)
+            return true;
+    return false;
 }
 
 std::size_t SocketSmcTransport::reconnects() const
 {
     std::lock_guard lock(mutex_);
-    return connects_ > 0 ? connects_ - 1 : 0;
+    return reconnects_;
 }
 
-void SocketSmcTransport::disconnectLocked()
+std::size_t SocketSmcTransport::connections() const
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    granted_ = false;
+    std::lock_guard lock(mutex_);
+    return channels_.size();
 }
 
-const std::string* SocketSmcTransport::roundTripLocked(Protocol::Op op, std::string_view payload,
-                                                      Protocol::Status& status)
+void SocketSmcTransport::disconnect(Channel& channel)
+{
+    if (channel.fd >= 0)
+        ::close(channel.fd);
+    channel.fd = -1;
+    channel.granted = false;
+    // The simulator's handles died with the connection.
+    channel.remotes.clear();
+}
+
+const std::string* SocketSmcTransport::roundTrip(Channel& channel, Protocol::Op op, std::string_view payload,
+                                                Protocol::Status& status)
 {
     status = Protocol::Status::closed;
-    if (!Protocol::send(fd_, op, payload))
-        return nullptr;
-    status = reader_.receive(reply_);
-    if (status == Protocol::Status::ok && reply_.op != op)
-        status = Protocol::Status::malformed;
-    return status == Protocol::Status::ok ? &reply_.payload : nullptr;
+    if (Protocol::send(channel.fd, op, payload)) {
+        status = channel.reader.receive(channel.reply);
+        if (status == Protocol::Status::ok && channel.reply.op != op)
+            status = Protocol::Status::malformed;
+    }
+    channel.status = status;
+    return status == Protocol::Status::ok ? &channel.reply.payload : nullptr;
 }
 
-bool SocketSmcTransport::connectLocked()
+bool SocketSmcTransport::connect(Channel& channel)
 {
-    fd_ = Protocol::connectTo(path_);
-    if (fd_ < 0)
+    channel.fd = Protocol::connectTo(path_);
+    if (channel.fd < 0)
         return false;
-    reader_.reset(fd_);
-    ++connects_;
+    channel.reader.reset(channel.fd);
+    if (channel.connectedBefore) {
+        std::lock_guard lock(mutex_);
+        ++reconnects_;
+    }
+    channel.connectedBefore = true;
 
     std::string hello;
     Protocol::putU32(hello, Protocol::magic);
@@ -65,52 +108,87 @@ bool SocketSmcTransport::connectLocked()
     const auto token = wantsPrivilege_ ? Protocol::readToken(Protocol::tokenPath(path_)) : std::nullopt;
     hello.append(token ? *token : std::string(Protocol::tokenSize, '\0'));
     Protocol::Status status;
-    const auto reply = roundTripLocked(Protocol::Op::hello, hello, status);
+    const auto reply = roundTrip(channel, Protocol::Op::hello, hello, status);
     if (!reply || Protocol::u32At(*reply, 0) != kIOReturnSuccess || reply->size() < 5) {
-        disconnectLocked();
+        disconnect(channel);
         return false;
     }
-    granted_ = (*reply)[4] != 0;
-
-    // The simulator's handles of an earlier connection died with it.
-    for (auto& [local, handle] : handles_) {
-        request_.clear();
-        Protocol::putU32(request_, handle.type);
-        const auto opened = roundTripLocked(Protocol::Op::open, request_, status);
-        if (!opened) {
-            disconnectLocked();
-            return false;
-        }
-        handle.lost = Protocol::u32At(*opened, 0).value_or(kIOReturnError);
-        handle.remote = handle.lost == kIOReturnSuccess ? Protocol::u32At(*opened, 4).value_or(0) : 0;
-    }
+    channel.granted = (*reply)[4] != 0;
     return true;
 }
 
 template <typename Build>
-const std::string* SocketSmcTransport::exchangeLocked(Protocol::Op op, Build build, bool reconnect)
+const std::string* SocketSmcTransport::exchange(Channel& channel, Protocol::Op op, Build build, bool reconnect)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (fd_ < 0 && (!reconnect || !connectLocked()))
+        if (channel.fd < 0 && (!reconnect || !connect(channel)))
             return nullptr;
-        request_.clear();
-        if (!build(request_))
+        channel.request.clear();
+        if (!build(channel.request)) {
+            // The connection broke under what `build` sent first: once more over a fresh one.
+            if (channel.fd < 0 && channel.status != Protocol::Status::timedOut)
+                continue;
             return nullptr;
+        }
         Protocol::Status status;
-        if (const std::string* reply = roundTripLocked(op, request_, status))
+        if (const std::string* reply = roundTrip(channel, op, channel.request, status))
             return reply;
-        disconnectLocked();
+        disconnect(channel);
         if (status == Protocol::Status::timedOut)
             return nullptr; // a hung simulator: do not wait twice
     }
     return nullptr;
 }
 
+const SocketSmcTransport::Remote* SocketSmcTransport::remoteFor(Channel& channel, std::uint32_t connection,
+                                                              std::uint32_t type, Protocol::Status& status)
+{
+    if (const auto found = channel.remotes.find(connection); found != channel.remotes.end())
+        return &found->second;
+    channel.openRequest.clear();
+    Protocol::putU32(channel.openRequest, type);
+    const std::string* opened = roundTrip(channel, Protocol::Op::open, channel.openRequest, status);
+    if (!opened) {
+        disconnect(channel);
+        return nullptr;
+    }
+    Remote remote;
+    remote.lost = Protocol::u32At(*opened, 0).value_or(kIOReturnError);
+    remote.remote = remote.lost == kIOReturnSuccess ? Protocol::u32At(*opened, 4).value_or(0) : 0;
+    return &(channel.remotes[connection] = remote);
+}
+
+kern_return_t SocketSmcTransport::closeRemote(Channel& channel, std::uint32_t connection)
+{
+    const auto found = channel.remotes.find(connection);
+    if (found == channel.remotes.end())
+        return kIOReturnSuccess;
+    const Remote remote = found->second;
+    channel.remotes.erase(found);
+    if (remote.remote == 0 || channel.fd < 0)
+        return kIOReturnSuccess; // the simulator dropped it with the old connection
+    const std::string* reply = exchange(
+        channel, Protocol::Op::close,
+        [&](std::string& request) {
+            Protocol::putU32(request, remote.remote);
+            return true;
+        },
+        false);
+    return reply ? Protocol::u32At(*reply, 0).value_or(kIOReturnError) : kIOReturnSuccess;
+}
+
+void SocketSmcTransport::closeStale(Lease& lease)
+{
+    for (const std::uint32_t connection : lease.stale())
+        (void)closeRemote(*lease, connection);
+}
+
 kern_return_t SocketSmcTransport::open(std::uint32_t type, std::uint32_t& connection)
 {
-    std::lock_guard lock(mutex_);
     connection = 0;
-    const std::string* reply = exchangeLocked(Protocol::Op::open, [&](std::string& request) {
+    Lease lease(*this);
+    closeStale(lease);
+    const std::string* reply = exchange(*lease, Protocol::Op::open, [&](std::string& request) {
         Protocol::putU32(request, type);
         return true;
     });
@@ -122,26 +200,40 @@ kern_return_t SocketSmcTransport::open(std::uint32_t type, std::uint32_t& connec
         return result;
     if (!remote || *remote == 0)
         return kIOReturnError;
-    connection = ++lastHandle_;
-    handles_[connection] = Handle{type, *remote, kIOReturnSuccess};
+    {
+        std::lock_guard lock(mutex_);
+        connection = ++lastHandle_;
+        handles_[connection] = type;
+    }
+    lease->remotes[connection] = Remote{*remote, kIOReturnSuccess};
     return kIOReturnSuccess;
 }
 
 kern_return_t SocketSmcTransport::call(std::uint32_t connection, std::uint32_t selector, const SMCRecord& input,
                                        SMCRecord& output)
 {
-    std::lock_guard lock(mutex_);
     output.fill(0);
-    if (!handles_.contains(connection))
-        return MACH_SEND_INVALID_DEST;
+    std::uint32_t type = 0;
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = handles_.find(connection);
+        if (found == handles_.end())
+            return MACH_SEND_INVALID_DEST;
+        type = found->second;
+    }
+    Lease lease(*this);
+    closeStale(lease);
     kern_return_t lost = kIOReturnSuccess;
-    const std::string* reply = exchangeLocked(Protocol::Op::call, [&](std::string& request) {
-        const Handle& handle = handles_.at(connection);
-        if (handle.remote == 0) {
-            lost = handle.lost;
+    const std::string* reply = exchange(*lease, Protocol::Op::call, [&](std::string& request) {
+        Protocol::Status status;
+        const Remote* remote = remoteFor(*lease, connection, type, status);
+        if (!remote)
+            return false;
+        if (remote->remote == 0) {
+            lost = remote->lost;
             return false;
         }
-        Protocol::putU32(request, handle.remote);
+        Protocol::putU32(request, remote->remote);
         Protocol::putU32(request, selector);
         request.append(reinterpret_cast<const char*>(input.data()), input.size());
         return true;
@@ -156,30 +248,23 @@ kern_return_t SocketSmcTransport::call(std::uint32_t connection, std::uint32_t s
 
 kern_return_t SocketSmcTransport::close(std::uint32_t connection)
 {
-    std::lock_guard lock(mutex_);
-    auto it = handles_.find(connection);
-    if (it == handles_.end())
-        return MACH_SEND_INVALID_DEST;
-    const Handle handle = it->second;
-    handles_.erase(it);
-    if (handle.remote == 0 || fd_ < 0)
-        return kIOReturnSuccess; // the simulator dropped it with the old connection
-    const std::string* reply = exchangeLocked(
-        Protocol::Op::close,
-        [&](std::string& request) {
-            Protocol::putU32(request, handle.remote);
-            return true;
-        },
-        false);
-    if (!reply)
-        return kIOReturnSuccess;
-    return Protocol::u32At(*reply, 0).value_or(kIOReturnError);
+    {
+        std::lock_guard lock(mutex_);
+        if (handles_.erase(connection) == 0)
+            return MACH_SEND_INVALID_DEST;
+    }
+    // The channel at hand closes its side now; the others when they next carry an exchange.
+    Lease lease(*this);
+    const kern_return_t result = closeRemote(*lease, connection);
+    closeStale(lease);
+    return result;
 }
 
 std::optional<std::string> SocketSmcTransport::control(std::string_view request)
 {
-    std::lock_guard lock(mutex_);
-    const std::string* reply = exchangeLocked(Protocol::Op::control, [&](std::string& payload) {
+    Lease lease(*this);
+    closeStale(lease);
+    const std::string* reply = exchange(*lease, Protocol::Op::control, [&](std::string& payload) {
         payload.assign(request);
         return true;
     });

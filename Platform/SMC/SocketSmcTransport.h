@@ -4,24 +4,31 @@
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace IOKit {
 
 // The "AppleSMC" service of the shared simulator, reached over its Unix socket (SocketSmcProtocol).
 //
-// One socket per transport; a mutex makes each request and its reply one exchange, whatever the
-// thread. The socket is opened on first use. A privileged transport presents the token next to the
+// Each exchange holds one connection to the simulator for its request and reply. Threads that read at
+// the same time each get a connection of their own (up to maxConnections; more wait for one), so that
+// a reader on a background queue and one on the main thread never take turns on one socket. A
+// connection is made on first need and kept. A privileged transport presents the token next to the
 // socket (or is root); otherwise the simulator refuses its writes with kIOReturnNotPrivileged.
-// When the connection breaks (the simulator restarted, say) the next exchange reconnects, opens
-// again every user-client connection this transport had open (handles stay the same for the
+// User-client connections are the caller's handles: each socket opens the simulator's side of a
+// handle when it first carries a call for it. When a socket breaks (the simulator restarted, say)
+// the next exchange on it reconnects, opens again what it carries (handles stay the same for the
 // caller) and is retried once. While nobody serves the socket, exchanges fail with kIOReturnNoDevice.
 class SocketSmcTransport : public SMCTransport {
 public:
@@ -39,41 +46,80 @@ public:
     std::optional<std::string> control(std::string_view request);
 
     const std::filesystem::path& path() const { return path_; }
-    // Whether the simulator granted privilege on the current connection.
+    // Whether the simulator granted privilege on a connection that is open and idle now.
     bool privileged() const;
-    // Connections made after the first (tests).
+    // Connections made again after one broke (tests).
     std::size_t reconnects() const;
+    // Sockets made so far: at most one per thread exchanging at the same time (tests).
+    std::size_t connections() const;
+
+    static constexpr std::size_t maxConnections = 4;
 
 private:
-    struct Handle {
-        std::uint32_t type = 0;
-        std::uint32_t remote = 0;            // the simulator's handle, 0 when reopening failed
-        kern_return_t lost = kIOReturnSuccess; // why reopening failed
+    struct Remote {
+        std::uint32_t remote = 0;             // the simulator's handle, 0 when opening it failed
+        kern_return_t lost = kIOReturnSuccess; // why opening failed
+    };
+    // One socket to the simulator and what was opened on it.
+    struct Channel {
+        int fd = -1;
+        // Replies are waited for asleep: a client reading a hundred keys every second would spend more
+        // CPU polling than the wake-ups cost.
+        SocketSmcReader reader{-1, std::chrono::microseconds{0}};
+        std::string request;            // reused by every exchange
+        std::string openRequest;
+        SocketSmcProtocol::Frame reply; // the last reply
+        SocketSmcProtocol::Status status = SocketSmcProtocol::Status::ok; // of the last round trip
+        bool granted = false;
+        bool connectedBefore = false;
+        std::map<std::uint32_t, Remote> remotes; // by the caller's handle
+    };
+    // A channel held by one thread for the time of its exchanges.
+    class Lease {
+    public:
+        explicit Lease(SocketSmcTransport& transport);
+        ~Lease();
+        Lease(const Lease&) = delete;
+        Lease& operator=(const Lease&) = delete;
+        Channel& operator*() const { return *channel_; }
+        Channel* operator->() const { return channel_; }
+        // The channel's handles that the caller closed meanwhile.
+        const std::vector<std::uint32_t>& stale() const { return stale_; }
+
+    private:
+        SocketSmcTransport& transport_;
+        Channel* channel_ = nullptr;
+        std::vector<std::uint32_t> stale_;
     };
 
-    bool connectLocked();
-    void disconnectLocked();
+    bool connect(Channel& channel);
+    static void disconnect(Channel& channel);
     // Sends one request that `build` writes into the (cleared) string it gets, run after any reconnect;
     // false from `build` sends nothing. Reads the reply; one retry over a fresh connection when the
     // connection broke. The reply payload, null on failure, stays valid until the next exchange.
     template <typename Build>
-    const std::string* exchangeLocked(SocketSmcProtocol::Op op, Build build, bool reconnect = true);
-    const std::string* roundTripLocked(SocketSmcProtocol::Op op, std::string_view payload,
-                                       SocketSmcProtocol::Status& status);
+    const std::string* exchange(Channel& channel, SocketSmcProtocol::Op op, Build build, bool reconnect = true);
+    static const std::string* roundTrip(Channel& channel, SocketSmcProtocol::Op op, std::string_view payload,
+                                        SocketSmcProtocol::Status& status);
+    // The simulator's side of the caller's handle on this channel, opened when missing; null when the
+    // channel broke.
+    const Remote* remoteFor(Channel& channel, std::uint32_t connection, std::uint32_t type,
+                            SocketSmcProtocol::Status& status);
+    // Closes the simulator's side of the caller's handle on the channel, when it has one.
+    kern_return_t closeRemote(Channel& channel, std::uint32_t connection);
+    // Closes on the lease's channel what it holds of handles the caller closed.
+    void closeStale(Lease& lease);
 
     std::filesystem::path path_;
     bool wantsPrivilege_;
     mutable std::mutex mutex_;
-    int fd_ = -1;
-    // Replies are waited for asleep: a client reading a hundred keys every second would spend more CPU
-    // polling than the wake-ups cost.
-    SocketSmcReader reader_{-1, std::chrono::microseconds{0}};
-    std::string request_;           // reused by every exchange
-    SocketSmcProtocol::Frame reply_; // the last reply
-    bool granted_ = false;
-    std::size_t connects_ = 0;
-    std::map<std::uint32_t, Handle> handles_;
+    std::condition_variable idle_;
+    std::vector<std::unique_ptr<Channel>> channels_;
+    std::vector<Channel*> free_;
+    // The caller's handles and the user-client type of each.
+    std::map<std::uint32_t, std::uint32_t> handles_;
     std::uint32_t lastHandle_ = 0;
+    std::size_t reconnects_ = 0;
 };
 
 } // namespace IOKit

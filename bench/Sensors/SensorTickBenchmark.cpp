@@ -11,7 +11,11 @@
 // SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
 // transport, against a server on a thread of this process and against the smcsim program.
 //
-//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [benchmark flags]
+// TickAgainstLimit: for every shipped profile, the tick over smcsim and one exchange's round trip,
+// measured in turns against the same smcsim, the limit (exchanges per tick × round trip) and the
+// tick's ratio to it; a table of all of them at the end. Alone: --benchmark_filter=TickAgainstLimit.
+//
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [--limit-turns=N] [benchmark flags]
 //
 // Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
 // (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
@@ -37,6 +41,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -61,6 +66,9 @@ std::string transports = "both";
 // The 2019 Mac Pro: 1,190 keys, four fans.
 const std::string largestRealTable = "macpro-intel-4fan";
 std::vector<std::string> profiles{largestRealTable, "mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
+// TickAgainstLimit: every shipped profile unless one is named; turns of 200 exchanges and 10 ticks each.
+std::vector<std::string> limitProfiles;
+int limitTurns = 30;
 
 
 
@@ -266,8 +274,52 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     state.counters["threadsAfter"] = threadCount();
 }
 
-// One exchange through the socket transport; alternately command 9 and command 5 on "TC0P", as a key
-// read does.
+// Exchanges through the socket transport, one at a time: alternately command 9 and command 5 on
+// "TC0P", as a key read does.
+class ExchangeProbe {
+public:
+    explicit ExchangeProbe(const std::filesystem::path& socket) : transport_(socket, false)
+    {
+        open_ = transport_.open(0, connection_) == IOKit::kIOReturnSuccess;
+        SMCKeyData request;
+        request.key = 'T' << 24 | 'C' << 16 | '0' << 8 | 'P';
+        request.command = static_cast<std::uint8_t>(SMCCommand::readKeyInfo);
+        input_[0] = request.serialise();
+        request.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
+        request.dataSize = 4;
+        input_[1] = request.serialise();
+    }
+    ~ExchangeProbe()
+    {
+        if (open_)
+            transport_.close(connection_);
+    }
+    bool isOpen() const { return open_; }
+    // One exchange, in microseconds.
+    double once()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(transport_.call(connection_, IOKit::kSMCUserClientSelector, input_[i_++ & 1], output_));
+        return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    }
+
+private:
+    IOKit::SocketSmcTransport transport_;
+    std::uint32_t connection_ = 0;
+    bool open_ = false;
+    IOKit::SMCRecord input_[2]{};
+    IOKit::SMCRecord output_{};
+    std::size_t i_ = 0;
+};
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
 void socketExchange(benchmark::State& state, const std::string& profileName, bool program)
 {
     auto profile = SMCSim::MachineProfile::load(profileName);
@@ -297,40 +349,88 @@ void socketExchange(benchmark::State& state, const std::string& profileName, boo
         serving = std::thread([&] { server->run(); });
     }
     {
-        IOKit::SocketSmcTransport transport(socket, false);
-        std::uint32_t connection = 0;
-        if (transport.open(0, connection) != IOKit::kIOReturnSuccess) {
+        ExchangeProbe probe(socket);
+        if (!probe.isOpen()) {
             state.SkipWithError("open failed");
         } else {
-            SMCKeyData request;
-            request.key = 'T' << 24 | 'C' << 16 | '0' << 8 | 'P';
-            request.command = static_cast<std::uint8_t>(SMCCommand::readKeyInfo);
-            IOKit::SMCRecord input[2]{request.serialise(), {}};
-            request.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
-            request.dataSize = 4;
-            input[1] = request.serialise();
-            IOKit::SMCRecord output{};
             std::vector<double> durations;
-            std::size_t i = 0;
             for (auto _ : state) {
-                const auto start = std::chrono::steady_clock::now();
-                benchmark::DoNotOptimize(
-                    transport.call(connection, IOKit::kSMCUserClientSelector, input[i++ & 1], output));
-                const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
-                state.SetIterationTime(elapsed.count() / 1e6);
-                durations.push_back(elapsed.count());
+                const double elapsed = probe.once();
+                state.SetIterationTime(elapsed / 1e6);
+                durations.push_back(elapsed);
             }
             std::sort(durations.begin(), durations.end());
             if (!durations.empty()) {
                 state.counters["p50_us"] = durations[durations.size() / 2];
                 state.counters["p99_us"] = durations[durations.size() * 99 / 100];
             }
-            transport.close(connection);
         }
     }
     if (server) {
         server->stop();
         serving.join();
+    }
+}
+
+// A profile's tick over smcsim against its limit, the tick's exchanges times one exchange's round trip,
+// both measured in turns in the same run against the same smcsim.
+struct LimitRow {
+    std::string profile;
+    double exchangesPerTick = 0;
+    double roundTripMicroseconds = 0;
+    double tickMilliseconds = 0;
+};
+std::vector<LimitRow> limitRows;
+
+void tickAgainstLimit(benchmark::State& state, const std::string& profile)
+{
+    Machine machine(profile, true);
+    if (!machine.reader) {
+        state.SkipWithError("smcsim did not start");
+        return;
+    }
+    ExchangeProbe probe(machine.smcsim->socket());
+    if (!probe.isOpen()) {
+        state.SkipWithError("open failed");
+        return;
+    }
+    for (int i = 0; i < 20; ++i)
+        tick(machine);
+    machine.transport->reset();
+    std::vector<double> roundTrips;
+    std::vector<double> ticks;
+    constexpr int exchangesPerTurn = 200;
+    constexpr int ticksPerTurn = 10;
+    for (auto _ : state) {
+        for (int i = 0; i < exchangesPerTurn; ++i)
+            roundTrips.push_back(probe.once());
+        for (int i = 0; i < ticksPerTurn; ++i) {
+            const auto start = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(tick(machine));
+            ticks.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        }
+    }
+    LimitRow row{profile, static_cast<double>(machine.transport->count()) / static_cast<double>(ticks.size()),
+                 median(roundTrips), median(ticks)};
+    const double limit = row.exchangesPerTick * row.roundTripMicroseconds / 1000;
+    state.counters["exchanges/tick"] = row.exchangesPerTick;
+    state.counters["roundTrip_us"] = row.roundTripMicroseconds;
+    state.counters["limit_ms"] = limit;
+    state.counters["tick_ms"] = row.tickMilliseconds;
+    state.counters["tick/limit"] = limit > 0 ? row.tickMilliseconds / limit : 0;
+    limitRows.push_back(std::move(row));
+}
+
+void printLimits()
+{
+    if (limitRows.empty())
+        return;
+    std::printf("\n%-20s %10s %14s %10s %10s %10s\n", "profile", "exchanges", "round trip us", "limit ms",
+                "tick ms", "tick/limit");
+    for (const auto& row : limitRows) {
+        const double limit = row.exchangesPerTick * row.roundTripMicroseconds / 1000;
+        std::printf("%-20s %10.1f %14.1f %10.3f %10.3f %9.2fx\n", row.profile.c_str(), row.exchangesPerTick,
+                    row.roundTripMicroseconds, limit, row.tickMilliseconds, limit > 0 ? row.tickMilliseconds / limit : 0);
     }
 }
 
@@ -384,7 +484,9 @@ int main(int argc, char** argv)
         if (argument.rfind("--ticks=", 0) == 0)
             ticks = std::max(1, std::atoi(argument.c_str() + 8));
         else if (argument.rfind("--profile=", 0) == 0)
-            profiles = {argument.substr(10)};
+            profiles = limitProfiles = {argument.substr(10)};
+        else if (argument.rfind("--limit-turns=", 0) == 0)
+            limitTurns = std::max(1, std::atoi(argument.c_str() + 14));
         else if (argument.rfind("--transport=", 0) == 0)
             transports = argument.substr(12);
         else
@@ -422,9 +524,14 @@ int main(int argc, char** argv)
     }
     benchmark::RegisterBenchmark(("LoadProfile/" + largestRealTable).c_str(), loadProfile, largestRealTable)
         ->Unit(benchmark::kMillisecond);
+    for (const auto& profile : limitProfiles.empty() ? SMCSim::MachineProfile::availableNames() : limitProfiles)
+        benchmark::RegisterBenchmark(("TickAgainstLimit/" + profile).c_str(), tickAgainstLimit, profile)
+            ->Iterations(limitTurns)
+            ->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&restCount, rest.data());
     benchmark::RunSpecifiedBenchmarks();
+    printLimits();
     benchmark::Shutdown();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/StatusItemTray.h"
 #include "QVToolsKit/ViewAnimations.h"
 #include "tests/App/AppShellTest.h"
 #include "tests/Support/Kit/Snapshot.h"
@@ -235,6 +236,33 @@ TEST_F(StatusItemTest, NoSpeedIsClippedWithOrWithoutTheTemperature)
         ASSERT_TRUE(ink);
         EXPECT_GT(ink->maxX(), 36);
     }
+}
+
+TEST_F(StatusItemTest, TheTrayShowsTheFanAtEachStepOfItsTurnAndTheTicksDrawItOnce)
+{
+    Kit::StatusItemTray tray(item());
+    delegate_->CPUTemperature = 48;
+    refresh(2450, 2380); // a turn a second
+    driver_.advance(0);
+    const double step = 1.0 / Kit::StatusItemTray::framesPerSecond;
+    Kit::Image previous = tray.icon();
+    for (int i = 1; i <= 3; ++i) {
+        driver_.advance(step * 1.01);
+        const Kit::Testing::Snapshot frame(tray.icon());
+        frame.save("app", "status-tray-fan-step-" + std::to_string(i));
+        EXPECT_EQ(frame.size(), (Kit::Size {22, 22}));
+        ASSERT_TRUE(frame.inkBounds());
+        EXPECT_FALSE(tray.icon() == previous) << "step " << i;
+        previous = tray.icon();
+    }
+    // A second later, a tick with other speeds: the texts change, the fan's frames stay.
+    driver_.advance(1 - 3 * step * 1.01);
+    const std::size_t drawn = tray.renderedFrames();
+    refresh(2460, 2390);
+    for (int i = 0; i < 12; ++i)
+        driver_.advance(step * 1.01);
+    EXPECT_EQ(statusView().leftFanSpeedText->stringValue, "2460 rpm");
+    EXPECT_LE(tray.renderedFrames() - drawn, 1u) << "only the frame after the tick is drawn again";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Platform/Kit/Animation.h"
+#include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/StatusBar.h"
 #include "Platform/Kit/StatusItemTray.h"
@@ -186,6 +187,101 @@ TEST_F(StatusItemTest, AFrameLikeTheLastSetsNoNewIconButChangesStillShowWhileAni
     EXPECT_NE(tray->trayIcon().icon().cacheKey(), shown);
     EXPECT_EQ(tray->trayIcon().toolTip(), "2000 rpm");
     EXPECT_TRUE(tray->isRefreshScheduled());
+}
+
+// A view with a bar from its centre to the right, turning once a second.
+std::shared_ptr<View> addTurningBar(StatusItem& item)
+{
+    auto bar = std::make_shared<View>(Rect {3, 3, 16, 16});
+    auto arm = std::make_shared<View>(Rect {8, 6, 8, 4});
+    arm->layer().setBackgroundColor(Colour::red());
+    bar->addSubview(arm);
+    item.button()->addSubview(bar);
+    bar->layer().setAnchorPoint({0.5, 0.5});
+    bar->layer().setPosition({11, 11});
+    auto turn = std::make_shared<BasicAnimation>("transform.rotation.z");
+    turn->toValue = LayerValue(2 * M_PI);
+    turn->duration = 1;
+    turn->repeatCount = Animation::infinity;
+    bar->layer().addAnimation(turn, "rotationAnimation");
+    return bar;
+}
+
+TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterwards)
+{
+    auto item = StatusBar::system().statusItem(22);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_NE(tray, nullptr);
+    auto bar = addTurningBar(*item);
+    advance(0);
+    const int steps = static_cast<int>(StatusItemTray::framesPerSecond);
+    const double step = 1.0 / steps;
+    const std::size_t before = tray->renderedFrames();
+    qint64 last = tray->trayIcon().icon().cacheKey();
+    for (int i = 1; i <= 2 * steps; ++i) {
+        advance(step * 1.01);
+        const qint64 shown = tray->trayIcon().icon().cacheKey();
+        EXPECT_NE(shown, last) << "frame " << i;
+        last = shown;
+        if (i == steps / 4)
+            Testing::Snapshot(tray->icon()).save("kit", "status-item-turn-quarter");
+    }
+    // The first step was drawn at the start.
+    EXPECT_EQ(tray->renderedFrames() - before, static_cast<std::size_t>(steps - 1)) << "the second turn draws nothing";
+    EXPECT_EQ(tray->keptFrames(), static_cast<std::size_t>(steps));
+    // A quarter turn on (counter-clockwise, y up): the bar points up.
+    advance(step * (steps / 4) + 0.01);
+    const Snapshot quarter(tray->icon());
+    EXPECT_COLOUR_NEAR_TOL(quarter.colourAt({11, 16}), Colour::red(), 0.1);
+    EXPECT_TRUE(quarter.isClear({15, 9, 4, 4}));
+
+    // Drawn again between steps, at the nearest step's time, the frame equals the kept one: kept frames
+    // show their steps' angles exactly.
+    advance(step * 0.3);
+    tray->refresh();
+    EXPECT_EQ(tray->keptFrames(), static_cast<std::size_t>(steps));
+
+    // A change that shows drops the kept frames: the next frames are drawn from the new look.
+    bar->subviews().front()->layer().setBackgroundColor(Colour::blue());
+    const std::size_t beforeChange = tray->renderedFrames();
+    std::size_t shownFrames = 0;
+    last = tray->trayIcon().icon().cacheKey();
+    for (int i = 0; i < steps; ++i) {
+        advance(step * 1.01);
+        shownFrames += tray->trayIcon().icon().cacheKey() != last;
+        last = tray->trayIcon().icon().cacheKey();
+    }
+    EXPECT_GE(shownFrames, static_cast<std::size_t>(steps - 1));
+    EXPECT_EQ(tray->renderedFrames() - beforeChange, shownFrames) << "every frame after the change is drawn anew";
+    const Snapshot changed(tray->icon());
+    EXPECT_FALSE(changed.inkBounds() == std::nullopt);
+    bool red = false;
+    for (double x = 3; x < 19; x += 1)
+        for (double y = 3; y < 19; y += 1)
+            red = red || changed.colourAt({x, y}).redComponent() > 0.5;
+    EXPECT_FALSE(red) << "no frame of the old look is shown";
+
+    // So does the appearance.
+    const std::size_t beforeAppearance = tray->renderedFrames();
+    item->button()->setAppearance(Appearance::darkAqua());
+    advance(step * 1.01);
+    EXPECT_GT(tray->renderedFrames(), beforeAppearance);
+    EXPECT_LE(tray->keptFrames(), 2u);
+}
+
+TEST_F(StatusItemTest, ADisplayPassOverATurnIsNoChangeButALayerChangeIs)
+{
+    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    auto item = StatusBar::system().statusItem(22);
+    auto bar = addTurningBar(*item);
+    int changes = 0;
+    item->setChangeHandler([&] { ++changes; });
+    advance(0.3);
+    // As the tray's place does when it moves the item's window: time moved on, nothing changed.
+    item->window().displayIfNeeded();
+    EXPECT_EQ(changes, 0);
+    bar->subviews().front()->layer().setBackgroundColor(Colour::blue());
+    EXPECT_GE(changes, 1);
 }
 
 TEST_F(StatusItemTest, AnItemWithAMenuOpensItInsteadOfSendingTheAction)

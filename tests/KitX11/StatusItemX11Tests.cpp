@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace Kit;
@@ -63,6 +64,11 @@ TEST(StatusItemX11Test, AClickOnTheShownItemSendsItsActionAndAWindowOpensUnderIt
     // The tray takes the item's look at its next refresh, not at once.
     EXPECT_TRUE(waitUntil([&] { return icon.toolTip() == "1200 rpm"; })) << icon.toolTip().toStdString();
     const QRect place = icon.geometry();
+    // Drawn at the tray's own pixel size from the next change on, so that the tray shows it unscaled.
+    item->button()->setTitle("1300 rpm");
+    const int side = std::min(place.width(), place.height());
+    EXPECT_TRUE(waitUntil([&] { return tray->icon().pixelsWide() == side; }))
+        << tray->icon().pixelsWide() << " pixels for a place of " << side;
 
     ASSERT_TRUE(clickAt(place.center()));
     ASSERT_TRUE(waitUntil([&] { return clicks == 1; })) << "the click did not reach the item";

@@ -2,6 +2,7 @@
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
+#include "Platform/SMC/SocketSmcReader.h"
 #include "Platform/SMC/SocketSmcTransport.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
@@ -11,9 +12,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -146,6 +151,68 @@ TEST_F(SocketSmcTransportTest, ExchangesStayWholeUnderManyThreads)
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(machine->device()->exchangeCount(), keys.size() * reads * 2);
     EXPECT_EQ(transport->reconnects(), 0u);
+}
+
+TEST_F(SocketSmcTransportTest, ThreadsReadingAtOnceEachHaveAConnection)
+{
+    // A simulator that answers a call only while another call waits too: over one shared socket the
+    // second call could not be sent before the first was answered.
+    using Op = SocketSmcProtocol::Op;
+    std::string error;
+    const int listener = SocketSmcProtocol::listenOn(path, error);
+    ASSERT_GE(listener, 0) << error;
+    std::mutex mutex;
+    std::condition_variable arrived;
+    int waiting = 0;
+    std::atomic<int> answeredTogether{0};
+    std::vector<std::thread> serving;
+    std::thread accepting([&] {
+        for (int fd; serving.size() < 2 && (fd = ::accept(listener, nullptr, nullptr)) >= 0;)
+            serving.emplace_back([&, fd] {
+                IOKit::SocketSmcReader reader(fd);
+                SocketSmcProtocol::Frame frame;
+                while (reader.receive(frame) == SocketSmcProtocol::Status::ok) {
+                    std::string reply;
+                    SocketSmcProtocol::putU32(reply, IOKit::kIOReturnSuccess);
+                    if (frame.op == Op::hello)
+                        reply.push_back(0);
+                    if (frame.op == Op::open)
+                        SocketSmcProtocol::putU32(reply, 7);
+                    if (frame.op == Op::call) {
+                        std::unique_lock lock(mutex);
+                        ++waiting;
+                        arrived.notify_all();
+                        if (arrived.wait_for(lock, std::chrono::seconds(3), [&] { return waiting >= 2; }))
+                            ++answeredTogether;
+                        reply.append(IOKit::kSMCRecordSize, '\0');
+                    }
+                    (void)SocketSmcProtocol::send(fd, frame.op, reply);
+                }
+                ::close(fd);
+            });
+    });
+    {
+        SocketSmcTransport transport(path, false);
+        std::uint32_t connection = 0;
+        ASSERT_EQ(transport.open(0, connection), IOKit::kIOReturnSuccess);
+        std::vector<std::thread> readers;
+        for (int i = 0; i < 2; ++i)
+            readers.emplace_back([&] {
+                IOKit::SMCRecord input{};
+                IOKit::SMCRecord output{};
+                EXPECT_EQ(transport.call(connection, IOKit::kSMCUserClientSelector, input, output),
+                          IOKit::kIOReturnSuccess);
+            });
+        for (auto& reader : readers)
+            reader.join();
+        EXPECT_EQ(answeredTogether, 2);
+        EXPECT_EQ(transport.connections(), 2u);
+    }
+    ::shutdown(listener, SHUT_RDWR);
+    ::close(listener);
+    accepting.join();
+    for (auto& thread : serving)
+        thread.join();
 }
 
 TEST_F(SocketSmcTransportTest, ReconnectsAndReopensAfterTheSimulatorRestarts)
