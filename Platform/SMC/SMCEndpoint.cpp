@@ -27,6 +27,8 @@ std::string SMCEndpoint::specFor(const char* variable, bool applesmcPresent)
 
 std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged)
 {
+    if (spec == "smcsim")
+        return makeRegistry(specFor("smcsim", false), privileged);
     if (spec.starts_with("inproc:")) {
         if (auto profile = SMCSim::MachineProfile::load(spec.substr(7))) {
             auto device = std::make_shared<SMCSim::SimSmcDevice>(*profile);
