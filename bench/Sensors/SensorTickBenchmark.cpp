@@ -8,10 +8,14 @@
 // BuildSensorList: the list build on the largest real table, in this process and through smcsim;
 // LoadProfile: reading that profile's file.
 //
+// ControlTick/applesmc: the same tick over the applesmc transport on the fake driver tree of the real
+// Intel tables, against the simulated SMC of the same machine.
+//
 // SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
 // transport, against a server on a thread of this process and against the smcsim program.
 //
-//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [benchmark flags]
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|applesmc|both] [benchmark flags]
+// ("both" runs all three.)
 //
 // Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
 // (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
@@ -23,6 +27,8 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/ManualClock.h"
+#include "Platform/SMC/ApplesmcTransport.h"
+#include "Platform/SMC/FakeApplesmcTree.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -151,11 +157,12 @@ struct Machine {
     Foundation::ManualClock clock;
     std::unique_ptr<SmcsimProcess> smcsim;
     std::shared_ptr<CountingTransport> transport;
+    std::shared_ptr<SMCSim::FakeApplesmcTree> tree; // the applesmc runs' driver files
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
     std::optional<Platform> platform;
 
-    Machine(const std::string& name, bool socket)
+    Machine(const std::string& name, bool socket, bool applesmc = false)
     {
         const auto profile = SMCSim::MachineProfile::load(name);
         if (!profile)
@@ -166,6 +173,9 @@ struct Machine {
             if (!smcsim->ready())
                 return;
             inner = std::make_shared<IOKit::SocketSmcTransport>(smcsim->socket(), false);
+        } else if (applesmc) {
+            tree = std::make_shared<SMCSim::FakeApplesmcTree>(*profile);
+            inner = std::make_shared<IOKit::ApplesmcTransport>(tree, false);
         } else {
             inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
                                                              false);
@@ -215,9 +225,9 @@ float tick(Machine& machine)
     return cpuTemperature;
 }
 
-void controlTick(benchmark::State& state, const std::string& profile, bool socket)
+void controlTick(benchmark::State& state, const std::string& profile, bool socket, bool applesmc = false)
 {
-    Machine machine(profile, socket);
+    Machine machine(profile, socket, applesmc);
     if (!machine.reader) {
         state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
         return;
@@ -233,6 +243,7 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     const int threadsBefore = threadCount();
     machine.transport->reset();
     const auto copiesBefore = machine.reader->list->copiesMade();
+    const std::size_t filesBefore = machine.tree ? machine.tree->operations() : 0;
 
     std::vector<double> durations;
     durations.reserve(static_cast<std::size_t>(ticks));
@@ -260,6 +271,8 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     state.counters["exchanges/keyRead"] = exchanges / keyReads;
     state.counters["listCopies/tick"] =
         static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
+    if (machine.tree) // each a system call or two on a real machine
+        state.counters["driverFiles/tick"] = static_cast<double>(machine.tree->operations() - filesBefore) / n;
     state.counters["rssBefore_MiB"] = memoryBefore;
     state.counters["rssAfter_MiB"] = residentMiB();
     state.counters["threadsBefore"] = threadsBefore;
@@ -400,11 +413,21 @@ int main(int argc, char** argv)
         for (const auto& profile : profiles)
             benchmark::RegisterBenchmark(
                 ("ControlTick/" + std::string(socket ? "smcsim" : "inproc") + "/" + profile).c_str(), controlTick,
-                profile, socket)
+                profile, socket, false)
                 ->Iterations(ticks)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
     }
+    if (transports == "both" || transports == "applesmc")
+        for (const auto& profile : profiles) {
+            const auto loaded = SMCSim::MachineProfile::load(profile);
+            if (loaded && loaded->facts.architecture == "x86_64")
+                benchmark::RegisterBenchmark(("ControlTick/applesmc/" + profile).c_str(), controlTick, profile, false,
+                                             true)
+                    ->Iterations(ticks)
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMicrosecond);
+        }
     for (const bool program : {false, true})
         benchmark::RegisterBenchmark(
             ("SocketExchange/" + std::string(program ? "smcsim" : "server") + "/" + profiles.front()).c_str(),
