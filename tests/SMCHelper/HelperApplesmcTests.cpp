@@ -77,12 +77,8 @@ TEST_F(HelperOnApplesmc, EveryRestorePathLeavesTheMaskClear)
     EXPECT_EQ(HelperTest::logRecords("restore").back()["fans"], nlohmann::json::array({0, 1}));
 
     // The client that forced a fan ends.
-    const pid_t child = ::fork();
+    const pid_t child = HelperTest::waitingChild();
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::pause();
-        ::_exit(0);
-    }
     HelperTest::RecordingPeer other({child, ::getuid(), ::getgid()});
     ASSERT_TRUE(send(other, fanMode, {0, 1}));
     ASSERT_EQ(tree->value("FS! "), 1);

@@ -88,6 +88,8 @@ std::string frameOf(const std::string& payload);
 int connectTo(const std::filesystem::path& path);
 // True when a byte comes within `milliseconds`; false when the connection closes or nothing comes.
 bool replied(int fd, int milliseconds);
+// A forked child that waits until it is killed (reap it); -1 when fork fails.
+pid_t waitingChild();
 // The target of /proc/<pid>/exe.
 std::string executableOf(pid_t pid);
 
