@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace SMCSim {
 
@@ -77,12 +78,18 @@ IOKit::ApplesmcFiles::Contents FakeApplesmcTree::read(std::string_view name)
 
 int FakeApplesmcTree::write(std::string_view name, std::string_view text)
 {
-    std::lock_guard lock(mutex_);
-    ++operations_;
-    const int error = writeLocked(name, text);
-    if (name != "key_at_index")
-        writes_.push_back({std::string(name), std::string(text), error});
-    return error;
+    {
+        std::lock_guard lock(mutex_);
+        ++operations_;
+        const int error = writeLocked(name, text);
+        if (name != "key_at_index")
+            writes_.push_back({std::string(name), std::string(text), error});
+        if (name != "key_at_index" || error)
+            return error;
+    }
+    // Another user of the driver may move the index between this write and the read that follows.
+    std::this_thread::yield();
+    return 0;
 }
 
 int FakeApplesmcTree::fanCount() const

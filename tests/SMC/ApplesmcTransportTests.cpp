@@ -10,7 +10,9 @@
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
+#include <atomic>
 #include <cerrno>
+#include <thread>
 
 using Aerlo::FanMode;
 using Aerlo::SMC;
@@ -162,4 +164,24 @@ TEST(SMCEndpointTest, TheRealDriverIsTheDefaultWhereItsDeviceExists)
     EXPECT_EQ(IOKit::SMCEndpoint::specFor(nullptr, false), simulator);
     EXPECT_EQ(IOKit::SMCEndpoint::specFor("smcsim", true), simulator);
     EXPECT_EQ(IOKit::SMCEndpoint::specFor("inproc:mbp-intel-2fan", true), "inproc:mbp-intel-2fan");
+}
+
+TEST(ApplesmcTransport, ReadsFromManyThreadsNeverTakeAnotherKeysIndex)
+{
+    ApplesmcMachine mac("mbp-intel-2fan");
+    const auto minimum = mac.smc->getValue("F0Mn");
+    const auto maximum = mac.smc->getValue("F1Mx");
+    ASSERT_TRUE(minimum && maximum && *minimum != *maximum);
+    std::atomic<int> wrong {0};
+    std::vector<std::thread> readers;
+    for (int thread = 0; thread < 4; ++thread)
+        readers.emplace_back([&, thread] {
+            const char* key = thread % 2 ? "F1Mx" : "F0Mn";
+            const auto expected = thread % 2 ? maximum : minimum;
+            for (int read = 0; read < 300; ++read)
+                wrong += mac.smc->getValue(key) != expected;
+        });
+    for (auto& reader : readers)
+        reader.join();
+    EXPECT_EQ(wrong, 0);
 }
