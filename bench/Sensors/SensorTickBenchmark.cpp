@@ -372,6 +372,26 @@ void buildSensorList(benchmark::State& state, const std::string& profile, bool s
     state.counters["readings"] = static_cast<double>(readings);
 }
 
+// Opening the applesmc transport on the largest real table's fake tree: the name-to-index map (name,
+// type and length of every key), once per process.
+void openApplesmc(benchmark::State& state, const std::string& profileName)
+{
+    const auto profile = SMCSim::MachineProfile::load(profileName);
+    if (!profile) {
+        state.SkipWithError("profile did not load");
+        return;
+    }
+    double files = 0;
+    for (auto _ : state) {
+        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(*profile);
+        IOKit::ApplesmcTransport transport(tree, false);
+        std::uint32_t connection = 0;
+        benchmark::DoNotOptimize(transport.open(0, connection));
+        files = static_cast<double>(tree->operations());
+    }
+    state.counters["driverFiles/open"] = files;
+}
+
 // Loading a profile from its file (parse, keys, fans) before the simulator can serve it.
 void loadProfile(benchmark::State& state, const std::string& profile)
 {
@@ -443,6 +463,8 @@ int main(int argc, char** argv)
             buildSensorList, largestRealTable, socket)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("OpenApplesmc/" + largestRealTable).c_str(), openApplesmc, largestRealTable)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("LoadProfile/" + largestRealTable).c_str(), loadProfile, largestRealTable)
         ->Unit(benchmark::kMillisecond);
 
