@@ -121,6 +121,11 @@ kern_return_t ApplesmcTransport::load()
         loaded_ = count.error ? resultForErrno(count.error) : kIOReturnIOError;
         return *loaded_;
     }
+    if (const int error = files_->write("key_at_index", "0"); error == EACCES || error == EPERM) {
+        loadFromFiles();
+        loaded_ = kIOReturnSuccess;
+        return *loaded_;
+    }
     names_.assign(*keys, {});
     for (std::uint32_t index = 0; index < *keys; ++index) {
         if (files_->write("key_at_index", std::to_string(index)) != 0)
@@ -136,16 +141,96 @@ kern_return_t ApplesmcTransport::load()
         key.resize(4, '\0'); // the driver prints C strings: a NUL cuts them short
         typeText.resize(4, '\0');
         names_[index] = key;
-        keys_.emplace(std::move(key), KeyInfo {index, std::move(typeText), *size});
+        keys_.emplace(std::move(key), KeyInfo {index, std::move(typeText), *size, Source::index, {}, {}});
     }
+    readFanCount();
+    loaded_ = kIOReturnSuccess;
+    return *loaded_;
+}
+
+void ApplesmcTransport::readFanCount()
+{
     std::string bytes;
     if (const KeyInfo* fans = find("FNum"); fans && data(*fans, bytes) == kIOReturnSuccess && !bytes.empty())
         fanCount_ = std::min<int>(static_cast<unsigned char>(bytes[0]), maximumFans);
     for (int fan = 0; fan < fanCount_; ++fan)
         if (const KeyInfo* minimum = find(fanKey(fan, "Mn")); minimum && data(*minimum, bytes) == 0)
             startMinimum_[fan] = bytes;
-    loaded_ = kIOReturnSuccess;
-    return *loaded_;
+}
+
+void ApplesmcTransport::loadFromFiles()
+{
+    const auto add = [this](std::string key, std::string type, std::uint32_t length, Source source,
+                            std::string file, std::string bytes = {}) {
+        keys_[std::move(key)] = KeyInfo {0, std::move(type), length, source, std::move(file), std::move(bytes)};
+    };
+    int fans = 0;
+    while (fans < maximumFans && files_->read(fanFile(fans, "input")).error != ENOENT)
+        ++fans;
+    add("FNum", "ui8 ", 1, Source::constant, {}, std::string(1, static_cast<char>(fans)));
+    for (int fan = 0; fan < fans; ++fan) {
+        for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"},
+                                                {"Sf", "safe"}, {"Tg", "output"}})
+            add(fanKey(fan, suffix), "fpe2", 2, Source::fanSpeed, fanFile(fan, attribute));
+        if (files_->read(fanFile(fan, "label")).error != ENOENT)
+            add(fanKey(fan, "ID"), "{fds", 16, Source::fanLabel, fanFile(fan, "label"));
+    }
+    if (fans > 0 && files_->read(fanFile(0, "manual")).error == 0)
+        add("FS! ", "ui16", 2, Source::mask, {});
+    for (int number = 1;; ++number) {
+        const auto label = files_->read("temp" + std::to_string(number) + "_label");
+        if (label.error)
+            break;
+        std::string key = firstLine(label.bytes);
+        key.resize(4, '\0');
+        add(std::move(key), "sp78", 2, Source::temperature, "temp" + std::to_string(number) + "_input");
+    }
+    const auto count = static_cast<std::uint32_t>(keys_.size() + 1);
+    add("#KEY", "ui32", 4, Source::constant, {},
+        {char(count >> 24), char(count >> 16), char(count >> 8), char(count)});
+    for (auto& [key, info] : keys_) {
+        info.index = static_cast<std::uint32_t>(names_.size());
+        names_.push_back(key);
+    }
+    readFanCount();
+}
+
+kern_return_t ApplesmcTransport::fileData(const KeyInfo& info, std::string& bytes)
+{
+    if (info.source == Source::constant) {
+        bytes = info.bytes;
+        return kIOReturnSuccess;
+    }
+    if (info.source == Source::mask) {
+        std::uint16_t bits = 0;
+        for (int fan = 0; fan < fanCount_; ++fan) {
+            const auto manual = files_->read(fanFile(fan, "manual"));
+            const auto value = decimal(manual.bytes);
+            if (manual.error || !value)
+                return resultForErrno(manual.error ? manual.error : EIO);
+            bits |= static_cast<std::uint16_t>((*value ? 1u : 0u) << fan);
+        }
+        bytes = {char(bits >> 8), char(bits)};
+        return kIOReturnSuccess;
+    }
+    const auto contents = files_->read(info.file);
+    if (contents.error)
+        return resultForErrno(contents.error);
+    if (info.source == Source::fanLabel) {
+        bytes = std::string(4, '\0') + firstLine(contents.bytes);
+        bytes.resize(info.length, '\0');
+        return kIOReturnSuccess;
+    }
+    const std::string text = firstLine(contents.bytes);
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return kIOReturnIOError;
+    const auto encoded = info.source == Source::temperature
+                             ? SMCSim::ValueCodec::encode("sp78", static_cast<double>(value) / 1000)
+                             : SMCSim::ValueCodec::encode("fpe2", static_cast<double>(value));
+    bytes.assign(encoded->begin(), encoded->begin() + 2);
+    return kIOReturnSuccess;
 }
 
 const ApplesmcTransport::KeyInfo* ApplesmcTransport::find(std::string_view key) const
@@ -157,6 +242,8 @@ const ApplesmcTransport::KeyInfo* ApplesmcTransport::find(std::string_view key) 
 kern_return_t ApplesmcTransport::data(const KeyInfo& info, std::string& bytes)
 {
     bytes.clear();
+    if (info.source != Source::index)
+        return fileData(info, bytes);
     if (const int error = files_->write("key_at_index", std::to_string(info.index)))
         return resultForErrno(error);
     auto contents = files_->read("key_at_index_data");

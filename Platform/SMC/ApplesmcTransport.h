@@ -21,6 +21,9 @@ namespace IOKit {
 //   types and lengths are read once, when the first connection opens (a name-to-index map); every
 //   read then moves the index and reads key_at_index_data. The index is shared by every process, so
 //   the exchanges of this transport are serialised.
+// - A process that may not move the index (only root writes key_at_index) gets the keys the named files
+//   give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx", "Sf", "Tg" ("fpe2" of the
+//   whole RPM the files hold) and "ID", "FS! " from the manual bits, and the "sp78" temperatures.
 // - A key the machine does not have answers as the SMC does: success, result 0x84, size 0. A key whose
 //   bytes the driver refuses (EINVAL, or bytes of another length than the key's) fails once; from then
 //   on it reports size 0, so that it reads as absent without a line on every tick.
@@ -48,13 +51,24 @@ public:
     static kern_return_t resultForErrno(int error);
 
 private:
+    // Where a key's bytes come from: the key index, or (when this process may not move the index) one
+    // of the driver's named files.
+    enum class Source { index, fanSpeed, fanLabel, mask, temperature, constant };
     struct KeyInfo {
         std::uint32_t index = 0;
         std::string type;
         std::uint32_t length = 0;
+        Source source = Source::index;
+        std::string file;  // fanSpeed, fanLabel, temperature
+        std::string bytes; // constant
     };
 
     kern_return_t load();
+    // The keys the named files give: the fans' speeds, labels and manual bits, the "sp78" temperatures.
+    void loadFromFiles();
+    // "FNum" and the minimums at open.
+    void readFanCount();
+    kern_return_t fileData(const KeyInfo& info, std::string& bytes);
     const KeyInfo* find(std::string_view key) const;
     // The key's bytes through the index.
     kern_return_t data(const KeyInfo& info, std::string& bytes);

@@ -64,3 +64,47 @@ TEST(ApplesmcSensorList, EqualsTheSimulatedListOnEveryRealTable)
         EXPECT_TRUE(tree->writes().empty());
     }
 }
+
+TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGive)
+{
+    // Only root writes key_at_index: the fans and the "sp78" temperatures, at the driver's resolution.
+    const auto profile = loadProfile("mbp-intel-2fan");
+    const auto platform = platformFromRawValue(*profile.platform);
+    SimMachine simulated("mbp-intel-2fan", false);
+    std::map<std::string, nlohmann::json> expected;
+    for (const auto& item : listOver(simulated.registry, platform))
+        expected.emplace(item["key"], item);
+    auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = false});
+    ConsoleCapture console;
+    const auto actual =
+        listOver(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)), platform);
+    EXPECT_EQ(console.output(), "");
+    std::size_t temperatures = 0;
+    for (auto item : actual) {
+        SCOPED_TRACE(item.dump());
+        ASSERT_TRUE(expected.contains(item["key"]));
+        auto reference = expected.at(item["key"]);
+        if (!item["computed"].get<bool>() && item["type"] == "Temperature") {
+            ++temperatures;
+            EXPECT_NEAR(item["value"].get<double>(), reference["value"].get<double>(), 0.25);
+            item.erase("value");
+            reference.erase("value");
+        }
+        if (!item["computed"].get<bool>()) {
+            EXPECT_EQ(item, reference);
+        }
+    }
+    EXPECT_GT(temperatures, 20u);
+    EXPECT_EQ(actual[0]["key"], "F0Ac");
+
+    // A driver without T2 support cannot give four-byte fan keys through its files: each is absent after
+    // one line.
+    const auto t2 = loadProfile("mba-intel-t2-1fan");
+    auto mainline = std::make_shared<SMCSim::FakeApplesmcTree>(t2, SMCSim::FakeApplesmcTree::Options {.root = false});
+    SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
+    console.clear();
+    for (int tick = 0; tick < 3; ++tick)
+        EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
+    SMC::resetShared();
+}
