@@ -6,12 +6,16 @@
 #include "Platform/SMC/FakeApplesmcTree.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
+#include "Platform/SMC/SysfsApplesmcFiles.h"
 
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TempRoot.h"
 
 #include <atomic>
 #include <cerrno>
+#include <fstream>
+#include <unistd.h>
 #include <thread>
 
 using Aerlo::FanMode;
@@ -184,4 +188,26 @@ TEST(ApplesmcTransport, ReadsFromManyThreadsNeverTakeAnotherKeysIndex)
     for (auto& reader : readers)
         reader.join();
     EXPECT_EQ(wrong, 0);
+}
+
+TEST(SysfsApplesmcFiles, WholeReadsAndWritesWithTheKernelsErrno)
+{
+    TempRoot root;
+    const auto device = root.path() / "applesmc.768";
+    std::filesystem::create_directories(device);
+    EXPECT_FALSE(IOKit::SysfsApplesmcFiles::deviceExists(device));
+    std::ofstream(device / "key_count") << "719\n";
+    std::ofstream(device / "key_at_index") << "0\n";
+    EXPECT_TRUE(IOKit::SysfsApplesmcFiles::deviceExists(device));
+
+    IOKit::SysfsApplesmcFiles files(device);
+    EXPECT_EQ(files.read("key_count").bytes, "719\n");
+    EXPECT_EQ(files.read("fan1_input").error, ENOENT);
+    EXPECT_EQ(files.write("key_at_index", "12"), 0);
+    EXPECT_EQ(files.read("key_at_index").bytes, "12"); // one write(2) of exactly the text
+    EXPECT_EQ(files.write("fan1_output", "2000"), ENOENT);
+    std::filesystem::permissions(device / "key_count", std::filesystem::perms::owner_read);
+    if (::geteuid() != 0) {
+        EXPECT_EQ(files.write("key_count", "1"), EACCES);
+    }
 }
