@@ -1,5 +1,10 @@
 #include "Classes/App/AppDelegate.h"
+#include "Classes/App/LoginItemService.h"
+#include "Classes/App/QVAppRelaunchManager.h"
+#include "Classes/App/QVUpdateManager.h"
+#include "Classes/App/SessionLoginItemService.h"
 #include "Classes/App/TerminationSignals.h"
+#include "Classes/App/UpdateCheck.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
@@ -12,6 +17,8 @@
 #include "Platform/System/SystemProfiler.h"
 
 #include <QApplication>
+
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
@@ -32,6 +39,13 @@ int main(int argc, char** argv)
             : SystemPlatform::AuthorizationConfirmation::cancel;
     });
     SystemPlatform::AuthorizationProvider::setShared(authorization);
+
+    // The settings pane's launch-at-login box and update control.
+    Aerlo::LoginItemService::install(std::make_shared<Aerlo::SessionLoginItemService>());
+    Aerlo::UpdateCheck::install([] { Aerlo::QVUpdateManager::shared().checkForUpdates(nullptr); });
+    // A test of the whole program sees the scheduled relaunch in seconds.
+    Aerlo::QVAppRelaunchManager::shared().setIntervalOverride(
+        Aerlo::QVAppRelaunchManager::parseIntervalOverride(std::getenv("AERLO_RELAUNCH_SECONDS")));
 
     Aerlo::SensorsViewController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
