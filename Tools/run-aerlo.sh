@@ -8,6 +8,9 @@ PROFILE=${PROFILE:-mbp-m1pro-2fan}
 # The system facts (architecture, model) answer from the same machine as the SMC.
 AERLO_MACHINE=${AERLO_MACHINE:-$PROFILE}
 export AERLO_MACHINE
+# The simulated machine, even on a real Mac (where Aerlo alone would use its applesmc driver).
+AERLO_SMC=${AERLO_SMC:-smcsim}
+export AERLO_SMC
 AERLO_ROOT=${AERLO_ROOT:-${XDG_DATA_HOME:-$HOME/.local/share}/aerlo/root}
 export AERLO_ROOT
 mkdir -p "$AERLO_ROOT"

@@ -1,8 +1,10 @@
 #include "Platform/SMC/SMCEndpoint.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/SMC/ApplesmcTransport.h"
 #include "Platform/SMC/SimSmcTransport.h"
 #include "Platform/SMC/SocketSmcTransport.h"
+#include "Platform/SMC/SysfsApplesmcFiles.h"
 
 #include <cstdlib>
 
@@ -10,13 +12,23 @@ namespace IOKit {
 
 std::string SMCEndpoint::specFromEnvironment()
 {
-    if (const char* spec = std::getenv("AERLO_SMC"); spec && *spec)
-        return spec;
-    return "socket:" + SocketSmcProtocol::defaultSocketPath().string();
+    return specFor(std::getenv("AERLO_SMC"), SysfsApplesmcFiles::deviceExists());
+}
+
+std::string SMCEndpoint::specFor(const char* variable, bool applesmcPresent)
+{
+    const std::string_view spec = variable ? variable : "";
+    if (spec.empty() && applesmcPresent)
+        return "applesmc";
+    if (spec.empty() || spec == "smcsim")
+        return "socket:" + SocketSmcProtocol::defaultSocketPath().string();
+    return std::string(spec);
 }
 
 std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged)
 {
+    if (spec == "smcsim")
+        return makeRegistry(specFor("smcsim", false), privileged);
     if (spec.starts_with("inproc:")) {
         if (auto profile = SMCSim::MachineProfile::load(spec.substr(7))) {
             auto device = std::make_shared<SMCSim::SimSmcDevice>(*profile);
@@ -27,6 +39,12 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
     if (spec.starts_with("socket:") && spec.size() > 7) {
         auto registry = std::make_shared<ServiceRegistry>();
         registry->registerService("AppleSMC", std::make_shared<SocketSmcTransport>(std::string(spec.substr(7)), privileged));
+        return registry;
+    }
+    if (spec == "applesmc") {
+        auto registry = std::make_shared<ServiceRegistry>();
+        registry->registerService(
+            "AppleSMC", std::make_shared<ApplesmcTransport>(std::make_shared<SysfsApplesmcFiles>(), privileged));
         return registry;
     }
     Foundation::Console::printError("AERLO_SMC: no SMC transport for \"" + std::string(spec) + "\"");

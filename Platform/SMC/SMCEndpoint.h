@@ -12,11 +12,15 @@ namespace IOKit {
 
 // Where this process's "AppleSMC" service comes from, chosen by AERLO_SMC:
 //   "inproc:<profile>[+overlay…]"  a simulated device inside this process (tests);
-//   "socket:<path>"                the shared simulator (smcsim) serving that socket.
-// Unset: the root's simulator socket (SocketSmcProtocol::defaultSocketPath).
+//   "socket:<path>"                the shared simulator (smcsim) serving that socket;
+//   "smcsim"                       the root's simulator socket (SocketSmcProtocol::defaultSocketPath);
+//   "applesmc"                     the Linux applesmc driver of a real Mac (SysfsApplesmcFiles).
+// Unset: "applesmc" when the driver's device exists, else "smcsim".
 class SMCEndpoint {
 public:
     static std::string specFromEnvironment();
+    // The spec for a value of AERLO_SMC (null when unset) on a machine with or without the device.
+    static std::string specFor(const char* variable, bool applesmcPresent);
     // A registry whose "AppleSMC" service is reached as `spec` says. A spec that cannot be served gives
     // a registry without the service, after one line on standard error.
     static std::shared_ptr<ServiceRegistry> makeRegistry(std::string_view spec, bool privileged);

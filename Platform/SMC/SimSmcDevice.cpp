@@ -1,50 +1,13 @@
 #include "Platform/SMC/SimSmcDevice.h"
 
 #include "Platform/SMC/MachineProfile.h"
+#include "Platform/SMC/SMCRecordFields.h"
 
 #include <algorithm>
 
 namespace SMCSim {
 
-namespace {
-
-// Field offsets of the 80-byte parameter record (little-endian integers).
-constexpr std::size_t kKeyOffset = 0;
-constexpr std::size_t kDataSizeOffset = 28;
-constexpr std::size_t kDataTypeOffset = 32;
-constexpr std::size_t kAttributesOffset = 36;
-constexpr std::size_t kResultOffset = 40;
-constexpr std::size_t kCommandOffset = 42;
-constexpr std::size_t kData32Offset = 44;
-constexpr std::size_t kBytesOffset = 48;
-
-std::uint32_t loadLE(const IOKit::SMCRecord& record, std::size_t offset)
-{
-    return std::uint32_t(record[offset]) | std::uint32_t(record[offset + 1]) << 8 |
-           std::uint32_t(record[offset + 2]) << 16 | std::uint32_t(record[offset + 3]) << 24;
-}
-
-void storeLE(IOKit::SMCRecord& record, std::size_t offset, std::uint32_t value)
-{
-    for (std::size_t i = 0; i < 4; ++i)
-        record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// Four-character code, first character in the most significant byte.
-std::string fourCC(std::uint32_t code)
-{
-    return {char(code >> 24), char(code >> 16), char(code >> 8), char(code)};
-}
-
-std::uint32_t fourCC(std::string_view text)
-{
-    std::uint32_t code = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        code = (code << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
-    return code;
-}
-
-} // namespace
+using namespace IOKit::SMCRecordFields;
 
 SimSmcDevice::SimSmcDevice(KeyTable keys, DeviceSettings settings, Foundation::Clock& clock)
     : keys_(std::move(keys)), settings_(std::move(settings)), clock_(clock), start_(clock.now())
@@ -90,12 +53,12 @@ kern_return_t SimSmcDevice::call(std::uint32_t connection, std::uint32_t selecto
     request.connection = connection;
     request.thread = std::this_thread::get_id();
     request.selector = selector;
-    request.command = input[kCommandOffset];
-    request.index = loadLE(input, kData32Offset);
-    request.dataSize = loadLE(input, kDataSizeOffset);
-    std::copy_n(input.begin() + kBytesOffset, 32, request.bytes.begin());
+    request.command = input[commandOffset];
+    request.index = loadLE(input, data32Offset);
+    request.dataSize = loadLE(input, dataSizeOffset);
+    std::copy_n(input.begin() + bytesOffset, 32, request.bytes.begin());
     if (request.command != kCommandKeyAtIndex)
-        request.key = fourCC(loadLE(input, kKeyOffset));
+        request.key = fourCC(loadLE(input, keyOffset));
     request.time = clock_.now() - start_;
 
     output.fill(0);
@@ -114,7 +77,7 @@ kern_return_t SimSmcDevice::call(std::uint32_t connection, std::uint32_t selecto
     }
     if (reply.result != IOKit::kIOReturnSuccess)
         output.fill(0);
-    output[kResultOffset] = reply.smcResult;
+    output[resultOffset] = reply.smcResult;
 
     request.result = reply.result;
     request.smcResult = reply.smcResult;
@@ -172,9 +135,9 @@ SimSmcDevice::Reply SimSmcDevice::execute(bool privileged, const Exchange& reque
         const KeyEntry* entry = keys_.find(request.key);
         if (!entry)
             return missingKey();
-        storeLE(output, kDataSizeOffset, entry->size);
-        storeLE(output, kDataTypeOffset, fourCC(entry->type));
-        output[kAttributesOffset] = entry->attributes();
+        storeLE(output, dataSizeOffset, entry->size);
+        storeLE(output, dataTypeOffset, fourCC(entry->type));
+        output[attributesOffset] = entry->attributes();
         return {};
     }
     case kCommandReadBytes: {
@@ -185,7 +148,7 @@ SimSmcDevice::Reply SimSmcDevice::execute(bool privileged, const Exchange& reque
             return {entry->readFailure, entry->readResult};
         refreshValue(*entry, request.time);
         const std::size_t count = std::min<std::size_t>({request.dataSize, entry->size, 32});
-        std::copy_n(entry->bytes.begin(), count, output.begin() + kBytesOffset);
+        std::copy_n(entry->bytes.begin(), count, output.begin() + bytesOffset);
         return {};
     }
     case kCommandWriteBytes: {
@@ -212,7 +175,7 @@ SimSmcDevice::Reply SimSmcDevice::execute(bool privileged, const Exchange& reque
         const KeyEntry* entry = keys_.at(request.index);
         if (!entry)
             return {IOKit::kIOReturnBadArgument, 0};
-        storeLE(output, kKeyOffset, fourCC(entry->key));
+        storeLE(output, keyOffset, fourCC(entry->key));
         return {};
     }
     default:

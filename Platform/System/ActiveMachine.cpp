@@ -1,5 +1,8 @@
 #include "Platform/System/ActiveMachine.h"
 
+#include "Platform/SMC/SMCEndpoint.h"
+#include "Platform/System/HostMachine.h"
+
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -35,7 +38,10 @@ std::shared_ptr<const SMCSim::MachineProfile> ActiveMachine::profile()
     std::lock_guard lock(s.mutex);
     if (!s.loaded) {
         s.loaded = true;
-        if (auto loaded = SMCSim::MachineProfile::load(specFromEnvironment()))
+        const char* named = std::getenv("AERLO_MACHINE");
+        if ((!named || !*named) && IOKit::SMCEndpoint::specFromEnvironment() == "applesmc")
+            s.profile = std::make_shared<const SMCSim::MachineProfile>(HostMachine::profile());
+        else if (auto loaded = SMCSim::MachineProfile::load(specFromEnvironment()))
             s.profile = std::make_shared<const SMCSim::MachineProfile>(std::move(*loaded));
     }
     return s.profile;

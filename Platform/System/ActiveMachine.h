@@ -8,8 +8,9 @@
 
 namespace SystemPlatform {
 
-// The simulated Mac the system-facts stand-ins answer for: the profile named by AERLO_MACHINE
-// (default MachineProfile::defaultName), loaded on first use and kept. Thread-safe.
+// The Mac the system-facts stand-ins answer for: the profile named by AERLO_MACHINE (default
+// MachineProfile::defaultName), or, when none is named and the SMC is the applesmc driver, the real
+// machine (HostMachine); made on first use and kept. Thread-safe.
 class ActiveMachine {
 public:
     // The profile; null when it cannot be loaded (the loader printed why), and every fact is then missing.

@@ -8,6 +8,9 @@
 // BuildSensorList: the list build on the largest real table, in this process and through smcsim;
 // LoadProfile: reading that profile's file.
 //
+// ControlTick/applesmc: the same tick over the applesmc transport on the fake driver tree of the real
+// Intel tables, against the simulated SMC of the same machine.
+//
 // SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
 // transport, against a server on a thread of this process and against the smcsim program.
 //
@@ -15,7 +18,8 @@
 // measured in turns against the same smcsim, the limit (exchanges per tick × round trip) and the
 // tick's ratio to it; a table of all of them at the end. Alone: --benchmark_filter=TickAgainstLimit.
 //
-//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|both] [--limit-turns=N] [benchmark flags]
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|applesmc|both] [--limit-turns=N] [benchmark flags]
+// ("both" runs all three.)
 //
 // Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
 // (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
@@ -27,6 +31,8 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/ManualClock.h"
+#include "Platform/SMC/ApplesmcTransport.h"
+#include "Platform/SMC/FakeApplesmcTree.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -159,11 +165,12 @@ struct Machine {
     Foundation::ManualClock clock;
     std::unique_ptr<SmcsimProcess> smcsim;
     std::shared_ptr<CountingTransport> transport;
+    std::shared_ptr<SMCSim::FakeApplesmcTree> tree; // the applesmc runs' driver files
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
     std::optional<Platform> platform;
 
-    Machine(const std::string& name, bool socket)
+    Machine(const std::string& name, bool socket, bool applesmc = false)
     {
         const auto profile = SMCSim::MachineProfile::load(name);
         if (!profile)
@@ -174,6 +181,9 @@ struct Machine {
             if (!smcsim->ready())
                 return;
             inner = std::make_shared<IOKit::SocketSmcTransport>(smcsim->socket(), false);
+        } else if (applesmc) {
+            tree = std::make_shared<SMCSim::FakeApplesmcTree>(*profile);
+            inner = std::make_shared<IOKit::ApplesmcTransport>(tree, false);
         } else {
             inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
                                                              false);
@@ -223,9 +233,9 @@ float tick(Machine& machine)
     return cpuTemperature;
 }
 
-void controlTick(benchmark::State& state, const std::string& profile, bool socket)
+void controlTick(benchmark::State& state, const std::string& profile, bool socket, bool applesmc = false)
 {
-    Machine machine(profile, socket);
+    Machine machine(profile, socket, applesmc);
     if (!machine.reader) {
         state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
         return;
@@ -241,6 +251,7 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     const int threadsBefore = threadCount();
     machine.transport->reset();
     const auto copiesBefore = machine.reader->list->copiesMade();
+    const std::size_t filesBefore = machine.tree ? machine.tree->operations() : 0;
 
     std::vector<double> durations;
     durations.reserve(static_cast<std::size_t>(ticks));
@@ -268,6 +279,8 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     state.counters["exchanges/keyRead"] = exchanges / keyReads;
     state.counters["listCopies/tick"] =
         static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
+    if (machine.tree) // each a system call or two on a real machine
+        state.counters["driverFiles/tick"] = static_cast<double>(machine.tree->operations() - filesBefore) / n;
     state.counters["rssBefore_MiB"] = memoryBefore;
     state.counters["rssAfter_MiB"] = residentMiB();
     state.counters["threadsBefore"] = threadsBefore;
@@ -459,6 +472,26 @@ void buildSensorList(benchmark::State& state, const std::string& profile, bool s
     state.counters["readings"] = static_cast<double>(readings);
 }
 
+// Opening the applesmc transport on the largest real table's fake tree: the name-to-index map (name,
+// type and length of every key), once per process.
+void openApplesmc(benchmark::State& state, const std::string& profileName)
+{
+    const auto profile = SMCSim::MachineProfile::load(profileName);
+    if (!profile) {
+        state.SkipWithError("profile did not load");
+        return;
+    }
+    double files = 0;
+    for (auto _ : state) {
+        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(*profile);
+        IOKit::ApplesmcTransport transport(tree, false);
+        std::uint32_t connection = 0;
+        benchmark::DoNotOptimize(transport.open(0, connection));
+        files = static_cast<double>(tree->operations());
+    }
+    state.counters["driverFiles/open"] = files;
+}
+
 // Loading a profile from its file (parse, keys, fans) before the simulator can serve it.
 void loadProfile(benchmark::State& state, const std::string& profile)
 {
@@ -502,11 +535,21 @@ int main(int argc, char** argv)
         for (const auto& profile : profiles)
             benchmark::RegisterBenchmark(
                 ("ControlTick/" + std::string(socket ? "smcsim" : "inproc") + "/" + profile).c_str(), controlTick,
-                profile, socket)
+                profile, socket, false)
                 ->Iterations(ticks)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
     }
+    if (transports == "both" || transports == "applesmc")
+        for (const auto& profile : profiles) {
+            const auto loaded = SMCSim::MachineProfile::load(profile);
+            if (loaded && loaded->facts.architecture == "x86_64")
+                benchmark::RegisterBenchmark(("ControlTick/applesmc/" + profile).c_str(), controlTick, profile, false,
+                                             true)
+                    ->Iterations(ticks)
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMicrosecond);
+        }
     for (const bool program : {false, true})
         benchmark::RegisterBenchmark(
             ("SocketExchange/" + std::string(program ? "smcsim" : "server") + "/" + profiles.front()).c_str(),
@@ -522,6 +565,8 @@ int main(int argc, char** argv)
             buildSensorList, largestRealTable, socket)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark(("OpenApplesmc/" + largestRealTable).c_str(), openApplesmc, largestRealTable)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("LoadProfile/" + largestRealTable).c_str(), loadProfile, largestRealTable)
         ->Unit(benchmark::kMillisecond);
     for (const auto& profile : limitProfiles.empty() ? SMCSim::MachineProfile::availableNames() : limitProfiles)

@@ -28,7 +28,7 @@ class HelperEndToEndTest : public HelperClientTest {
 protected:
     void SetUp() override
     {
-        ::unsetenv("AERLO_SMC");
+        ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         HelperClientTest::SetUp();
         Aerlo::SMCHelper::resetShared(); // the socket connection
         std::filesystem::copy_file(AERLO_HELPER_DAEMON, bundleDaemon(), std::filesystem::copy_options::overwrite_existing);

@@ -83,12 +83,8 @@ TEST_F(HelperLifeCycle, ALivingClientKeepsItsFansHoweverLongItsConnectionsAreGon
 TEST_F(HelperLifeCycle, TheFansOfAClientThatEndsReturnToAutomaticAtOnce)
 {
     makeDaemon();
-    const pid_t child = ::fork();
+    const pid_t child = HelperTest::waitingChild();
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::pause();
-        ::_exit(0);
-    }
     HelperTest::RecordingPeer other({child, ::getuid(), ::getgid()});
     ASSERT_TRUE(send(other, fanMode, {0, 1}));
     ASSERT_TRUE(send(fanMode, {1, 1}));

@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-        ::unsetenv("AERLO_SMC");
+        ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         environment_ = {"AERLO_ROOT=" + root_.path().string()};
         const auto profile = root_.path() / "machine.json";
         std::ofstream(profile) << SmcsimTest::appleSiliconProfile;

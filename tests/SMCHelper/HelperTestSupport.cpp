@@ -80,6 +80,16 @@ std::string executableOf(pid_t pid)
     return n > 0 ? std::string(target, static_cast<std::size_t>(n)) : std::string();
 }
 
+pid_t waitingChild()
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::pause();
+        ::_exit(0);
+    }
+    return child;
+}
+
 std::vector<std::string> logLines()
 {
     std::ifstream stream(SystemPlatform::HelperPaths::logFile(label), std::ios::binary);

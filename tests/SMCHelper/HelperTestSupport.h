@@ -92,6 +92,8 @@ bool admitted(int fd, int milliseconds);
 int connectAdmitted(const std::filesystem::path& path);
 // True when a byte comes within `milliseconds`; false when the connection closes or nothing comes.
 bool replied(int fd, int milliseconds);
+// A forked child that waits until it is killed (reap it); -1 when fork fails.
+pid_t waitingChild();
 // The target of /proc/<pid>/exe.
 std::string executableOf(pid_t pid);
 

@@ -56,7 +56,7 @@ void RunningApplicationTest::SetUp()
     ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
     // The programs this test starts inherit the temporary root.
     ::setenv("AERLO_ROOT", root_.path().c_str(), 1);
-    ::unsetenv("AERLO_SMC");
+    ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
     ::unsetenv("AERLO_BUNDLE");
     // The build's bundle: its helper is the real daemon, its executable the client the daemon serves.
     Foundation::Bundle::setMainBundlePath(Foundation::Bundle::builtInBundlePath());

@@ -24,7 +24,7 @@ class SmcsimEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::unsetenv("AERLO_SMC");
+        ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         profileFile = root.path() / "machine.json";
         std::ofstream(profileFile) << SmcsimTest::appleSiliconProfile;
         environment = {"AERLO_ROOT=" + root.path().string()};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "Platform/SMC/ApplesmcFiles.h"
+#include "Platform/SMC/SMCTransport.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace IOKit {
+
+// The "AppleSMC" service over the Linux applesmc driver's files.
+//
+// - Key information, read bytes and key at index go through the driver's one key index: the key names,
+//   types and lengths are read once, when the first connection opens (a name-to-index map); every
+//   read then moves the index and reads key_at_index_data. The index is shared by every process, so
+//   the exchanges of this transport are serialised.
+// - A process that may not move the index (only root writes key_at_index) gets the keys the named files
+//   give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx", "Sf", "Tg" ("fpe2" of the
+//   whole RPM the files hold) and "ID", "FS! " from the manual bits, and the "sp78" temperatures.
+// - A key the machine does not have answers as the SMC does: success, result 0x84, size 0. A key whose
+//   bytes the driver refuses (EINVAL, or bytes of another length than the key's) fails once; from then
+//   on it reports size 0, so that it reads as absent without a line on every tick.
+// - Only the writes with a route reach the driver: "F<i>Mn" and "F<i>Tg" as whole RPM (fanN_min,
+//   fanN_output), held to the fan's range (the target within [Mn, Mx], the minimum within [the minimum
+//   read at open, Mx]); "FS! " one fan bit per write (fanN_manual); "F<i>Md" through fanN_manual, which
+//   drivers for T2 Macs map to the mode key. Every other write fails with kIOReturnNotPrivileged, as do
+//   all writes of an unprivileged transport.
+class ApplesmcTransport : public SMCTransport {
+public:
+    ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged);
+    // A privileged transport that wrote returns its fans to automatic (restoreFans()).
+    ~ApplesmcTransport() override;
+
+    kern_return_t open(std::uint32_t type, std::uint32_t& connection) override;
+    kern_return_t call(std::uint32_t connection, std::uint32_t selector, const SMCRecord& input,
+                       SMCRecord& output) override;
+    kern_return_t close(std::uint32_t connection) override;
+
+    // Clears the manual bit of every forced fan and writes back each minimum that differs from the one
+    // read at open. The fans written, in order.
+    std::vector<int> restoreFans();
+
+    // The kernel result for an errno of the driver.
+    static kern_return_t resultForErrno(int error);
+
+private:
+    // Where a key's bytes come from: the key index, or (when this process may not move the index) one
+    // of the driver's named files.
+    enum class Source { index, fanSpeed, fanLabel, mask, temperature, constant };
+    struct KeyInfo {
+        std::uint32_t index = 0;
+        std::string type;
+        std::uint32_t length = 0;
+        Source source = Source::index;
+        std::string file;  // fanSpeed, fanLabel, temperature
+        std::string bytes; // constant
+    };
+
+    kern_return_t load();
+    // The keys the named files give: the fans' speeds, labels and manual bits, the "sp78" temperatures.
+    void loadFromFiles();
+    // "FNum" and the minimums at open.
+    void readFanCount();
+    kern_return_t fileData(const KeyInfo& info, std::string& bytes);
+    const KeyInfo* find(std::string_view key) const;
+    // The key's bytes through the index.
+    kern_return_t data(const KeyInfo& info, std::string& bytes);
+    // A fan speed key's value ("fpe2" or "flt "), read through the index.
+    std::optional<double> speed(int fan, std::string_view suffix);
+    std::optional<std::uint16_t> mask();
+
+    kern_return_t keyInformation(std::string_view key, SMCRecord& output);
+    kern_return_t readBytes(std::string_view key, std::uint32_t size, SMCRecord& output);
+    kern_return_t keyAtIndex(std::uint32_t index, SMCRecord& output);
+    kern_return_t writeBytes(std::string_view key, std::uint32_t size, const SMCRecord& input);
+    kern_return_t writeSpeed(int fan, bool minimum, const KeyInfo& info, const SMCRecord& input);
+    kern_return_t writeMask(const SMCRecord& input);
+    kern_return_t writeManual(int fan, bool forced);
+
+    std::shared_ptr<ApplesmcFiles> files_;
+    const bool privileged_;
+
+    std::mutex mutex_; // every exchange: the driver has one index
+    std::optional<kern_return_t> loaded_;
+    std::vector<std::string> names_; // by index; empty where the index could not be read
+    std::map<std::string, KeyInfo, std::less<>> keys_;
+    int fanCount_ = 0;
+    std::map<int, std::string> startMinimum_; // "F<i>Mn" bytes at open
+    std::set<int> forced_;                    // fans this transport forced
+    std::set<std::string, std::less<>> refused_;
+    std::set<std::uint32_t> connections_;
+    std::uint32_t lastConnection_ = 0;
+    bool wrote_ = false;
+};
+
+} // namespace IOKit

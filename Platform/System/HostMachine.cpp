@@ -1,0 +1,100 @@
+#include "Platform/System/HostMachine.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+#include <sys/utsname.h>
+#include <utility>
+
+namespace SystemPlatform {
+
+namespace {
+
+std::string contents(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t\r\n");
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
+}
+
+// "name : value" lines, as /proc/cpuinfo and /proc/meminfo write them.
+std::vector<std::pair<std::string, std::string>> fields(const std::string& text)
+{
+    std::vector<std::pair<std::string, std::string>> result;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (const auto colon = line.find(':'); colon != std::string::npos)
+            result.emplace_back(trimmed(std::string_view(line).substr(0, colon)),
+                                trimmed(std::string_view(line).substr(colon + 1)));
+    return result;
+}
+
+int number(std::string_view text)
+{
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+// The marketing name of a model identifier's family.
+std::string modelName(std::string_view identifier)
+{
+    static const std::pair<std::string_view, std::string_view> families[] = {
+        {"MacBookPro", "MacBook Pro"}, {"MacBookAir", "MacBook Air"}, {"MacBook", "MacBook"},
+        {"Macmini", "Mac mini"},       {"MacPro", "Mac Pro"},         {"iMacPro", "iMac Pro"},
+        {"iMac", "iMac"},              {"Xserve", "Xserve"},          {"Mac", "Mac"}};
+    for (const auto& [prefix, name] : families)
+        if (identifier.starts_with(prefix))
+            return std::string(name);
+    return {};
+}
+
+} // namespace
+
+SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
+{
+    SMCSim::MachineProfile profile;
+    profile.name = "host";
+    profile.description = "this Mac";
+    auto& facts = profile.facts;
+    facts.modelIdentifier = trimmed(contents(root / "sys/class/dmi/id/product_name"));
+    facts.modelName = modelName(facts.modelIdentifier);
+
+    for (const auto& [name, value] : fields(contents(root / "proc/cpuinfo"))) {
+        if (name == "processor")
+            ++facts.logicalCores;
+        else if (name == "model name" && facts.cpuBrand.empty())
+            facts.cpuBrand = value;
+        else if (name == "cpu cores" && facts.physicalCores == 0)
+            facts.physicalCores = number(value);
+    }
+    if (facts.physicalCores == 0)
+        facts.physicalCores = facts.logicalCores;
+
+    for (const auto& [name, value] : fields(contents(root / "proc/meminfo")))
+        if (name == "MemTotal") {
+            constexpr std::uint64_t gib = 1ull << 30;
+            const std::uint64_t bytes = static_cast<std::uint64_t>(number(value)) * 1024;
+            facts.memoryBytes = (bytes + gib - 1) / gib * gib;
+        }
+
+    const std::string release = trimmed(contents(root / "proc/sys/kernel/osrelease"));
+    facts.osBuild = release;
+    facts.osVersion = release.substr(0, release.find_first_not_of("0123456789."));
+    utsname host {};
+    if (::uname(&host) == 0)
+        facts.architecture = host.machine == std::string_view("aarch64") ? "arm64" : host.machine;
+    if (facts.architecture == "x86_64")
+        profile.platform = "intel";
+    return profile;
+}
+
+} // namespace SystemPlatform

@@ -1,0 +1,110 @@
+// The sensor list over the applesmc transport on the fake driver tree of every shipped real key
+// table equals the one built over the simulated SMC of the same machine.
+
+#include "Classes/Sensors/SMC.h"
+#include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorsReader.h"
+#include "Platform/SMC/ApplesmcTransport.h"
+#include "Platform/SMC/FakeApplesmcTree.h"
+
+#include "tests/Sensors/SensorsMachine.h"
+#include "tests/Support/ConsoleCapture.h"
+
+#include <nlohmann/json.hpp>
+
+using namespace Aerlo;
+
+namespace {
+
+// Every field of every reading, fans' ranges and modes included.
+nlohmann::json describe(const std::vector<Sensor_p>& sensors)
+{
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& sensor : sensors) {
+        nlohmann::json item {{"key", sensor.key()}, {"name", sensor.name()}, {"group", rawValue(sensor.group())},
+                             {"type", rawValue(sensor.type())}, {"value", sensor.value()},
+                             {"computed", sensor.isComputed()}};
+        if (const Fan* fan = sensor.fan())
+            item["fan"] = {fan->id, fan->minSpeed, fan->maxSpeed, static_cast<int>(fan->mode)};
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
+nlohmann::json listOver(const std::shared_ptr<IOKit::ServiceRegistry>& registry, std::optional<Platform> platform)
+{
+    SMC::resetShared(registry);
+    SMCManager::resetShared();
+    const auto sensors = SensorsReader(platform).list->sensors();
+    SMCManager::resetShared();
+    SMC::resetShared();
+    return describe(sensors);
+}
+
+} // namespace
+
+TEST(ApplesmcSensorList, EqualsTheSimulatedListOnEveryRealTable)
+{
+    ConsoleCapture console;
+    for (const char* name : {"mbp-intel-2fan", "mba-intel-t2-1fan", "macpro-intel-4fan", "imac-intel-1fan",
+                             "mini-intel-t2-1fan"}) {
+        SCOPED_TRACE(name);
+        const auto profile = loadProfile(name);
+        const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
+        SimMachine simulated(name, false);
+        const auto expected = listOver(simulated.registry, platform);
+
+        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile);
+        const auto actual =
+            listOver(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)), platform);
+        ASSERT_GT(expected.size(), 10u);
+        ASSERT_EQ(actual.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(actual[i], expected[i]) << "#" << i;
+        EXPECT_TRUE(tree->writes().empty());
+    }
+}
+
+TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGive)
+{
+    // Only root writes key_at_index: the fans and the "sp78" temperatures, at the driver's resolution.
+    const auto profile = loadProfile("mbp-intel-2fan");
+    const auto platform = platformFromRawValue(*profile.platform);
+    SimMachine simulated("mbp-intel-2fan", false);
+    std::map<std::string, nlohmann::json> expected;
+    for (const auto& item : listOver(simulated.registry, platform))
+        expected.emplace(item["key"], item);
+    auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = false});
+    ConsoleCapture console;
+    const auto actual =
+        listOver(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)), platform);
+    EXPECT_EQ(console.output(), "");
+    std::size_t temperatures = 0;
+    for (auto item : actual) {
+        SCOPED_TRACE(item.dump());
+        ASSERT_TRUE(expected.contains(item["key"]));
+        auto reference = expected.at(item["key"]);
+        if (!item["computed"].get<bool>() && item["type"] == "Temperature") {
+            ++temperatures;
+            EXPECT_NEAR(item["value"].get<double>(), reference["value"].get<double>(), 0.25);
+            item.erase("value");
+            reference.erase("value");
+        }
+        if (!item["computed"].get<bool>()) {
+            EXPECT_EQ(item, reference);
+        }
+    }
+    EXPECT_GT(temperatures, 20u);
+    EXPECT_EQ(actual[0]["key"], "F0Ac");
+
+    // A driver without T2 support cannot give four-byte fan keys through its files: each is absent after
+    // one line.
+    const auto t2 = loadProfile("mba-intel-t2-1fan");
+    auto mainline = std::make_shared<SMCSim::FakeApplesmcTree>(t2, SMCSim::FakeApplesmcTree::Options {.root = false});
+    SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
+    console.clear();
+    for (int tick = 0; tick < 3; ++tick)
+        EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
+    SMC::resetShared();
+}
