@@ -237,6 +237,7 @@ TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProces
     // A choice made while running applies at the next start.
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("zh-Hans")}, Bundle::appleLanguagesKey));
     Bundle::resetStoredLanguageForTesting();
+    EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("en")}, Bundle::appleLanguagesKey));
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     ::unsetenv("LANGUAGE");
