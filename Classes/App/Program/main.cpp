@@ -1,9 +1,13 @@
 #include "Classes/App/AppDelegate.h"
+#include "Classes/App/SettingsController.h"
 #include "Classes/App/TerminationSignals.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Views/FreeAppsViewController.h"
+#include "Classes/Views/TutorialViewController.h"
+#include "Classes/Views/UserSupportController.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
@@ -33,7 +37,12 @@ int main(int argc, char** argv)
     });
     SystemPlatform::AuthorizationProvider::setShared(authorization);
 
+    // The settings window's panes.
+    Aerlo::SettingsController::registerScene();
     Aerlo::SensorsViewController::registerScene();
+    Aerlo::TutorialViewController::registerScene();
+    Aerlo::FreeAppsViewController::registerScene();
+    Aerlo::UserSupportController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
 
     const std::shared_ptr<Aerlo::AppDelegate> delegate = Aerlo::AppDelegate::make();

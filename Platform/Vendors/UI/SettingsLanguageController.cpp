@@ -8,7 +8,7 @@ namespace Vendors {
 
 namespace {
 
-std::string text(std::string_view key)
+std::string localizedText(std::string_view key)
 {
     return Foundation::Bundle::main().localizedString(key);
 }
@@ -22,15 +22,15 @@ void SettingsLanguageController::present(Kit::Window* window)
         RUDuzodize::post(LanguageAction::reselect);
         return;
     }
-    std::string message = text("language.switch.message");
+    std::string message = localizedText("language.switch.message");
     if (const auto at = message.find("%@"); at != std::string::npos)
         message.replace(at, 2, model[static_cast<std::size_t>(index_)].name);
     alert_ = std::make_shared<Kit::Alert>();
     alert_->setAlertStyle(Kit::AlertStyle::informational);
     alert_->setMessageText(message);
-    alert_->setInformativeText(text("language.switch.restart"));
-    alert_->addButton(text("language.switch.confirm"));
-    alert_->addButton(text("language.switch.cancel"));
+    alert_->setInformativeText(localizedText("language.switch.restart"));
+    alert_->addButton(localizedText("language.switch.confirm"));
+    alert_->addButton(localizedText("language.switch.cancel"));
     if (!window) {
         finish(alert_->runModal() == Kit::AlertFirstButtonReturn);
         return;
