@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PROFILE ?= mbp-m1pro-2fan
 PACKAGES := g++ cmake ninja-build pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core dbus locales clang libclang-rt-14-dev \
+            libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core fonts-noto-color-emoji dbus locales clang libclang-rt-14-dev \
             xvfb trayer xdotool
 
 .PHONY: deps configure build test run bench clean

@@ -32,15 +32,13 @@ constexpr Product products[] = {
     {"Clipvane", "app_clipvane", "Clipboard history", "https://norvane.example.com/apps/clipvane"},
     {"Pixmeter", "app_pixmeter", "Screen ruler", "https://norvane.example.com/apps/pixmeter"},
     {"Hushvane", "app_hushvane", "Focus timer", "https://norvane.example.com/apps/hushvane"},
-    {"Spacevane", "app_spacevane", "Disk space map", "https://norvane.example.com/apps/spacevane"},
+    {"Spacevane", "app_spacevane", "Storage map", "https://norvane.example.com/apps/spacevane"},
     {"Notevane", "app_notevane", "Quick notes", "https://norvane.example.com/apps/notevane"},
     {"Huevane", "app_huevane", "Colour picker", "https://norvane.example.com/apps/huevane"},
     {"Voltvane", "app_voltvane", "Battery monitor", "https://norvane.example.com/apps/voltvane"},
     {"Gridvane", "app_gridvane", "Window tiling", "https://norvane.example.com/apps/gridvane"},
     {"Textvane", "app_textvane", "Text converter", "https://store.example.com/app/textvane"},
 };
-
-constexpr double listTop = 130;
 
 } // namespace
 
@@ -73,7 +71,7 @@ void FreeAppsViewController::loadView()
     auto page = std::make_shared<PageView>(LocalizationTable::text("apps.title"), LocalizationTable::text("apps.body"));
     page->addButton(LocalizationTable::text("apps.website"), {this, &FreeAppsViewController::officialWebsiteButtonTap});
     page->addButton(LocalizationTable::text("apps.more"), {this, &FreeAppsViewController::moreApps});
-    const Kit::Rect listFrame {15, 10, 650, page->bounds().height() - listTop - 10};
+    const Kit::Rect listFrame {15, 10, 650, page->contentTop() - 10};
     collectionView = std::make_shared<Kit::CollectionView>(Kit::Rect {{0, 0}, listFrame.size});
     auto scroll = std::make_shared<Kit::ScrollView>(listFrame);
     scroll->setDrawsBackground(false);
@@ -138,9 +136,12 @@ std::shared_ptr<Kit::CollectionViewItem> FreeAppsViewController::itemFor(Kit::Co
         const auto found = row.find(key);
         return found == row.end() ? std::string() : found->second;
     };
+    // The names and descriptions are keys of the localisation tables.
+    const std::string name = value("name");
+    const std::string desc = value("desc");
     item->icon->setImage(Kit::Image::named(value("icon")));
-    item->name->setStringValue(LocalizationTable::text(value("name")));
-    item->desc->setStringValue(LocalizationTable::text(value("desc")));
+    item->name->setStringValue(LocalizationTable::text(name));
+    item->desc->setStringValue(LocalizationTable::text(desc));
     item->link = value("link");
     return item;
 }

@@ -98,7 +98,12 @@ void InitialViewController::loadView()
     tableView->setRowHeight(rowHeight);
     tableView->setAllowsEmptySelection(false);
     tableView->registerView(columnIdentifier, [] {
-        return Kit::TableCellView::withImageAndText({0, 0, sidebarWidth - 20, rowHeight});
+        // The icon and the title inside the row's rounded selection.
+        auto cell = Kit::TableCellView::withImageAndText({0, 0, sidebarWidth - 20, rowHeight});
+        cell->imageView()->setFrame({14, (rowHeight - 18) / 2, 18, 18});
+        const Kit::Rect title = cell->textField()->frame();
+        cell->textField()->setFrame({38, title.y(), sidebarWidth - 20 - 38 - 6, title.height()});
+        return cell;
     });
     auto sidebar = std::make_shared<Kit::ScrollView>(Kit::Rect {10, tableTop - tableHeight, sidebarWidth - 20, tableHeight});
     sidebar->setDrawsBackground(false);
