@@ -18,7 +18,7 @@ constexpr double buttonHeight = 32;
 
 PageView::PageView(const std::string& title, const std::string& body)
     : Kit::View(Kit::Rect {0, 0, InitialViewController::paneWidth, InitialViewController::paneHeight}),
-      buttonRowY_(InitialViewController::paneHeight - 130), nextButtonX_(margin)
+      buttonRowY_(InitialViewController::paneHeight - 142), nextButtonX_(margin)
 {
     const double width = InitialViewController::paneWidth - 2 * margin;
     const double top = InitialViewController::paneHeight;

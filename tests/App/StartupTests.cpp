@@ -106,6 +106,8 @@ TEST_F(StartupTest, HiddenStatusBarWritesHideAndShowTheItemAtOnce)
 
 TEST_F(StartupTest, StartingWithTheStatusItemHiddenOpensTheSettings)
 {
+    // A later start: the first-launch defaults are not written again.
+    (void)Foundation::UserDefaults::standard().set(true, SettingsKey::isFirstLaunch);
     (void)Foundation::UserDefaults::standard().set(true, SettingsKey::isHiddenStatusBar);
     launch();
     EXPECT_FALSE(delegate_->statusBarItem->isVisible());

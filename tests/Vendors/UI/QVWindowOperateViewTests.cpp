@@ -42,8 +42,10 @@ TEST_F(QVWindowOperateViewTest, EachCircleGivesItsCodeAndTheGapsNothing)
     mouse.moveTo(centre(0));
     EXPECT_TRUE(strip->isHovering());
     const auto shot = Kit::Testing::Snapshot::of(*strip);
-    EXPECT_GT(shot.colourAt({6, 10}).redComponent(), 0.9);
-    EXPECT_LT(shot.colourAt({2.5, 6.5}).redComponent(), 0.8); // the cross's stroke
+    EXPECT_GT(shot.colourAt({6, 5.5}).redComponent(), 0.9);
+    EXPECT_LT(shot.colourAt({4.5, 8.5}).redComponent(), 0.8); // the cross's stroke
+    mouse.exit();
+    EXPECT_GT(Kit::Testing::Snapshot::of(*strip).colourAt({4.5, 8.5}).redComponent(), 0.9);
 }
 
 TEST_F(QVWindowOperateViewTest, ADisabledFullScreenButtonDoesNothing)

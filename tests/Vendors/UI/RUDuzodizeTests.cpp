@@ -44,6 +44,8 @@ TEST_F(RUDuzodizeTest, TheCurrentLanguageIsTheStoredChoiceElseTheEnvironmentsEls
         EXPECT_EQ(RUDuzodize::currentLanguageIndex(), c.index) << (c.stored ? c.stored : "-") << " " << c.environment;
     }
     // One title form for the items and the current name.
+    (void)Foundation::UserDefaults::standard().set(
+        Foundation::PropertyListValue::Array {std::string("zh-Hans")}, Foundation::Bundle::appleLanguagesKey);
     EXPECT_EQ(RUDuzodize::currentLanguageName(), "简体中文");
     RUDuzodize::setShowFlagEmoji(true);
     EXPECT_EQ(RUDuzodize::currentLanguageName(), RUDuzodize::title(RUDuzodize::supportedLanguagesModel()[1]));
