@@ -1,9 +1,13 @@
 #include "Classes/App/AppDelegate.h"
 
 #include "Classes/App/FanSpeedPanel.h"
+#include "Classes/App/LoginServiceKit.h"
 #include "Classes/App/NotificationName.h"
 #include "Classes/App/Preferences.h"
+#include "Classes/App/QVAppCenter.h"
+#include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVAppRunningChecker.h"
+#include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/SettingsDefaults.h"
@@ -14,6 +18,7 @@
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/SensorPopup.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/UserDefaults.h"
@@ -48,10 +53,12 @@ void AppDelegate::applicationDidFinishLaunching()
     Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard();
     startupStep("tellOldCopyToQuit");
     QVAppRunningChecker::shared().postTellOldSameAppToQuit();
-    // The update manager, the operating-system gate, analytics and the updater and login check come
-    // with their own parts.
     startupStep("updateManager");
+    (void)QVUpdateManager::shared();
     startupStep("operatingSystemGate");
+    // The gate ended the application: nothing after it runs (nothing may force a fan).
+    if (!QVUpdateManager::shared().checkSupportedOSVersion())
+        return;
 
     startupStep("helperCheck");
     if (SMCHelper::shared().isInstalled()) {
@@ -63,7 +70,9 @@ void AppDelegate::applicationDidFinishLaunching()
     startupStep("checkHelperUpdate");
     QVDaemonManager::checkHelperUpdate();
     startupStep("analytics");
+    QVAppCenter::start();
     startupStep("startUpdaterAndLoginCheck");
+    startUpdaterAndLoginCheck();
 
     startupStep("firstLaunch");
     registerFirstLaunchDefaultsOnce();
@@ -91,6 +100,7 @@ void AppDelegate::applicationDidFinishLaunching()
     startupStep("startTimer");
     startTimer();
     startupStep("scheduleRestart");
+    QVAppRelaunchManager::shared().scheduleRestart(0, 30, 0, 3);
 
     startupStep("observeHiddenStatusBar");
     hiddenStatusBarObserver_ = defaults.addObserver(SettingsKey::isHiddenStatusBar, [weak = weak_from_this()](auto&&...) {
@@ -105,6 +115,12 @@ void AppDelegate::applicationDidFinishLaunching()
         }));
     startupStep("observePowerAndLock");
     observePowerAndLockNotifications(powerEventSource);
+}
+
+void AppDelegate::startUpdaterAndLoginCheck()
+{
+    (void)LoginServiceKit::findLoginItem(Foundation::Bundle::main().bundlePath().string());
+    QVUpdateManager::shared().startBackgroundChecks();
 }
 
 bool AppDelegate::applicationShouldHandleReopen(bool)

@@ -71,6 +71,8 @@ public:
     void applicationWillFinishLaunching() {}
     // Start-up, in order; the observers it adds live as long as the delegate.
     void applicationDidFinishLaunching();
+    // Looks the bundle up among the login items, then switches the updater's background checks on.
+    void startUpdaterAndLoginCheck();
     // Opens the settings, never the fan window.
     bool applicationShouldHandleReopen(bool hasVisibleWindows);
     bool applicationSupportsSecureRestorableState() const { return true; }

@@ -3,9 +3,9 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
-#include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/System/ProcessApplicationLauncher.h"
 
 #include <cerrno>
 #include <chrono>
@@ -71,7 +71,7 @@ QVAppRunningChecker::~QVAppRunningChecker()
 std::filesystem::path QVAppRunningChecker::socketPath()
 {
     const std::string identifier = Foundation::Bundle::main().bundleIdentifier().value_or("com.norvane.AerloOffline");
-    return Foundation::Paths::root() / "var" / "run" / (identifier + ".sock");
+    return SystemPlatform::ProcessApplicationLauncher::registrationSocket(identifier);
 }
 
 void QVAppRunningChecker::setQuitHandler(std::function<void()> handler)

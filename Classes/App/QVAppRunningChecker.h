@@ -10,7 +10,7 @@
 namespace Aerlo {
 
 // One running copy of the application per root: a Unix socket under the root, named after the bundle
-// identifier. A new copy tells the running one "quit" and waits (at most 3 s) until that copy is gone
+// identifier (the workspace's registry of running applications). A new copy tells the running one "quit" and waits (at most 3 s) until that copy is gone
 // (its end of the connection closes with the process), then listens itself.
 class QVAppRunningChecker {
 public:

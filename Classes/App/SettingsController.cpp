@@ -3,6 +3,7 @@
 #include "Classes/App/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/NotificationName.h"
+#include "Classes/App/QVAppCenter.h"
 #include "Classes/App/Storyboard.h"
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/VIZevUri.h"
@@ -19,7 +20,6 @@
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/TextField.h"
-#include "Platform/Vendors/MSACAnalytics.h"
 #include "Platform/Vendors/UI/RUDuzodize.h"
 #include "Platform/Vendors/UI/SettingsLanguageController.h"
 #include "QVToolsKit/QVURLManager.h"
@@ -47,11 +47,6 @@ const std::vector<SupportedLanguageOption>& offeredLanguages()
         SupportedLanguageOption::italian, SupportedLanguageOption::german, SupportedLanguageOption::japanese,
         SupportedLanguageOption::portuguese};
     return options;
-}
-
-void trackEvent(std::string_view name)
-{
-    Vendors::MSACAnalytics::trackEvent(name);
 }
 
 bool isOn(const Kit::Control& sender)
@@ -253,17 +248,17 @@ void SettingsController::startAtLogin(Kit::Control& sender)
     launchOnLoginCheckBox->setState(stateOf(reached));
     (void)defaults.set(reached, SettingsKey::isLaunchAtLoginEnabled);
     VIZevUri::shared().log(std::string("Call LoginItemSetEnabled with [") + (reached ? "true" : "false") + "] success");
-    trackEvent(reached ? "开启 开机自启动" : "关闭 开机自启动");
+    QVAppCenter::trackLaunchAtLogin(reached);
 }
 
 void SettingsController::hideStatusBarIconClick(Kit::Control& sender)
 {
     if (isOn(sender)) {
-        trackEvent("隐藏 菜单栏图标");
+        QVAppCenter::trackStatusBarIconHidden(true);
         (void)defaults.set(true, SettingsKey::isHiddenStatusBar);
     } else {
         (void)defaults.set(false, SettingsKey::isHiddenStatusBar);
-        trackEvent("显示 菜单栏图标");
+        QVAppCenter::trackStatusBarIconHidden(false);
     }
 }
 
@@ -271,7 +266,7 @@ void SettingsController::enableStatusBarIconAnimation(Kit::Control& sender)
 {
     const bool on = isOn(sender);
     (void)defaults.set(on, SettingsKey::isEnableStatusBarIconAnimation);
-    trackEvent(on ? "开启--菜单栏图标动画" : "关闭--菜单栏图标动画");
+    QVAppCenter::trackStatusBarIconAnimation(on);
 }
 
 void SettingsController::displayCPUInStatusBar(Kit::Control& sender)
@@ -283,7 +278,7 @@ void SettingsController::toggleFansSync(Kit::Control& sender)
 {
     const bool on = isOn(sender);
     (void)defaults.set(on, SettingsKey::isFansSync);
-    trackEvent(on ? "开启--同步控制" : "关闭--同步控制");
+    QVAppCenter::trackFansSync(on);
     const bool stored = defaults.boolValue(SettingsKey::isFansSync);
     Foundation::NotificationCenter::defaultCenter().post(NotificationName::syncFans, nullptr,
         {{"sync", std::string(stored ? "true" : "false")}});

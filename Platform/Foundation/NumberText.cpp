@@ -99,4 +99,14 @@ std::string NumberText::decimal(double value, int minFractionDigits, int maxFrac
     return out;
 }
 
+std::string NumberText::shortest(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    std::string text(buffer, result.ptr);
+    if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos)
+        text += ".0";
+    return text;
+}
+
 } // namespace Foundation

@@ -15,6 +15,10 @@ public:
     // rounded half to even, so 44.5 gives "44" and 45.5 gives "46". A result of zero has no sign.
     // Non-finite values give "NaN", "∞" or "-∞".
     static std::string decimal(double value, int minFractionDigits, int maxFractionDigits);
+
+    // The shortest text that reads back as the value, with ".0" after a whole number ("512.0", "0.25",
+    // "1e+16"), as a value describes itself in diagnostics.
+    static std::string shortest(double value);
 };
 
 } // namespace Foundation

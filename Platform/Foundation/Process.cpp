@@ -240,6 +240,8 @@ Foundation::Result<void> Process::run()
     posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     if (!options_.currentDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, options_.currentDirectory.c_str());
+    if (options_.newSession)
+        posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
     std::vector<std::string> argv{*program};
     argv.insert(argv.end(), arguments_.begin(), arguments_.end());

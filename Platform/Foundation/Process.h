@@ -37,6 +37,8 @@ struct ProcessOptions {
     std::string inputText; // with ProcessInput::text
     ProcessOutput standardOutput = ProcessOutput::pipe;
     ProcessOutput standardError = ProcessOutput::pipe;
+    // The child leads a new session of its own (it outlives this process's terminal and signals).
+    bool newSession = false;
 };
 
 struct ProcessResult {

@@ -367,4 +367,37 @@ std::string StringFormat::format(std::string_view format, const std::vector<std:
     return StringFormat::format(format, std::span<const Argument>(converted));
 }
 
+std::string StringFormat::formatObjects(std::string_view format, const std::vector<std::string>& arguments)
+{
+    std::string result;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            result += format[i];
+            continue;
+        }
+        if (format[i + 1] == '%' || format[i + 1] == '@') {
+            if (format[i + 1] == '%')
+                result += '%';
+            else if (next < arguments.size())
+                result += arguments[next++];
+            ++i;
+            continue;
+        }
+        // "%N$@": the digits, then "$@".
+        std::size_t end = i + 1;
+        std::size_t position = 0;
+        while (end < format.size() && std::isdigit(static_cast<unsigned char>(format[end])) && position < 1000)
+            position = position * 10 + static_cast<std::size_t>(format[end++] - '0');
+        if (end > i + 1 && position > 0 && format.substr(end, 2) == "$@") {
+            if (position <= arguments.size())
+                result += arguments[position - 1];
+            i = end + 1;
+            continue;
+        }
+        result += '%';
+    }
+    return result;
+}
+
 } // namespace Foundation

@@ -33,6 +33,9 @@ public:
     }
     // Every argument a text: the `%@` fill of localised formats.
     static std::string format(std::string_view format, const std::vector<std::string>& arguments);
+    // Only "%@", "%1$@" … and "%%" are filled; every other "%" is written as it stands. For texts that
+    // reach us as formats from outside the code (localisation tables).
+    static std::string formatObjects(std::string_view format, const std::vector<std::string>& arguments);
 
     // The largest precision honoured; larger ones are cut to it.
     static constexpr int maxPrecision = 40;

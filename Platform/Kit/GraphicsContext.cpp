@@ -117,15 +117,25 @@ void GraphicsContext::drawImage(const Image& image, const Rect& destination, con
 }
 
 void GraphicsContext::drawText(std::string_view text, const Rect& rect, const Font& font, const Colour& colour,
-    TextAlignment alignment, bool truncatesTail)
+    TextAlignment alignment, bool truncatesTail, TextLines lines)
 {
     const Rect r = rect.standardized();
     impl_->prepareUpright(r, impl_->state().operation);
     const QFont qfont = QtBridge::font(font);
     QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    if (truncatesTail)
-        string = QFontMetricsF(qfont).elidedText(string, Qt::ElideRight, r.width());
-    int flags = Qt::AlignTop | Qt::TextSingleLine;
+    if (truncatesTail && lines != TextLines::wordWrapping && lines != TextLines::charWrapping) {
+        QStringList each = lines == TextLines::single ? QStringList{string} : string.split(QChar('\n'));
+        for (QString& line : each)
+            line = QFontMetricsF(qfont).elidedText(line, Qt::ElideRight, r.width());
+        string = each.join(QChar('\n'));
+    }
+    int flags = Qt::AlignTop;
+    switch (lines) {
+    case TextLines::single: flags |= Qt::TextSingleLine; break;
+    case TextLines::wordWrapping: flags |= Qt::TextWordWrap; break;
+    case TextLines::charWrapping: flags |= Qt::TextWrapAnywhere; break;
+    default: break;
+    }
     switch (alignment) {
     case TextAlignment::right: flags |= Qt::AlignRight; break;
     case TextAlignment::center: flags |= Qt::AlignHCenter; break;

@@ -13,6 +13,10 @@ namespace Kit {
 
 class Image;
 
+// How a text fills its rect: one line (a line feed shows as a space), a line per line feed, or those
+// lines also wrapped at word or character boundaries.
+enum class TextLines { single, lineFeeds, wordWrapping, charWrapping };
+
 // Where drawing goes: the current context while a view draws, an image has focus or a layer
 // paints. Coordinates are the drawer's own (y up unless the context is flipped); text and images
 // are always drawn upright.
@@ -61,9 +65,9 @@ public:
     // An empty source rect draws the whole image.
     void drawImage(const Image& image, const Rect& destination, const Rect& source = {},
         CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1);
-    // The text laid out from the top of the rect; with `truncatesTail` cut with an ellipsis to fit.
+    // The text laid out from the top of the rect; with `truncatesTail` each line cut with an ellipsis to fit.
     void drawText(std::string_view text, const Rect& rect, const Font& font, const Colour& colour,
-        TextAlignment alignment = TextAlignment::left, bool truncatesTail = false);
+        TextAlignment alignment = TextAlignment::left, bool truncatesTail = false, TextLines lines = TextLines::single);
     // The line's box starts at `origin` (its bottom left, or top left when flipped).
     void drawText(std::string_view text, Point origin, const Font& font, const Colour& colour);
     // Colours at locations 0…1 from `start` to `end`.

@@ -30,6 +30,8 @@ public:
     static Image fromFile(const std::filesystem::path& path);
     // "<name>.png" (or "<name>@2x.png") in the main bundle's Resources, then in Resources/Images.
     static Image named(std::string_view name);
+    // The name of the system's picture of this computer.
+    static constexpr const char* computerName = "NSComputer";
 
     bool isValid() const;
     Size size() const;

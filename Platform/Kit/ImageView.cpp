@@ -27,6 +27,12 @@ void ImageView::setImageScaling(ImageScaling scaling)
     setNeedsDisplay();
 }
 
+void ImageView::setImageAlignment(ImageAlignment alignment)
+{
+    alignment_ = alignment;
+    setNeedsDisplay();
+}
+
 void ImageView::setContentTintColor(std::optional<Colour> colour)
 {
     tint_ = std::move(colour);
@@ -59,7 +65,23 @@ Rect ImageView::imageRect() const
         break;
     }
     }
-    return {b.midX() - size.width / 2, b.midY() - size.height / 2, size.width, size.height};
+    double x = b.midX() - size.width / 2;
+    double y = b.midY() - size.height / 2;
+    switch (alignment_) {
+    case ImageAlignment::left: case ImageAlignment::topLeft: case ImageAlignment::bottomLeft: x = b.minX(); break;
+    case ImageAlignment::right: case ImageAlignment::topRight: case ImageAlignment::bottomRight: x = b.maxX() - size.width; break;
+    default: break;
+    }
+    switch (alignment_) {
+    case ImageAlignment::top: case ImageAlignment::topLeft: case ImageAlignment::topRight:
+        y = isFlipped() ? b.minY() : b.maxY() - size.height;
+        break;
+    case ImageAlignment::bottom: case ImageAlignment::bottomLeft: case ImageAlignment::bottomRight:
+        y = isFlipped() ? b.maxY() - size.height : b.minY();
+        break;
+    default: break;
+    }
+    return {x, y, size.width, size.height};
 }
 
 void ImageView::draw(const Rect&)

@@ -21,6 +21,9 @@ public:
     void setImage(Image image);
     ImageScaling imageScaling() const { return scaling_; }
     void setImageScaling(ImageScaling scaling);
+    // Where a smaller image sits in the bounds.
+    ImageAlignment imageAlignment() const { return alignment_; }
+    void setImageAlignment(ImageAlignment alignment);
     std::optional<Colour> contentTintColor() const { return tint_; }
     void setContentTintColor(std::optional<Colour> colour);
     bool isEnabled() const { return enabled_; }
@@ -33,6 +36,7 @@ public:
 private:
     Image image_;
     ImageScaling scaling_ = ImageScaling::proportionallyDown;
+    ImageAlignment alignment_ = ImageAlignment::center;
     std::optional<Colour> tint_;
     bool enabled_ = true;
 };

@@ -24,7 +24,29 @@ Size TextFieldCell::cellSize() const
 {
     const double inset = bezeled_ || bordered_ ? bezelInset : 0;
     const std::string text = stringValue().empty() ? placeholder_ : stringValue();
-    return {font().widthOf(text) + 2 * (inset + textPadding), font().lineHeight() + 2 * inset};
+    if (singleLine_)
+        return {font().widthOf(text) + 2 * (inset + textPadding), font().lineHeight() + 2 * inset};
+    double width = 0;
+    int lines = 0;
+    for (std::size_t start = 0;; ++lines) {
+        const std::size_t end = text.find('\n', start);
+        width = std::max(width, font().widthOf(std::string_view(text).substr(start, end - start)));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return {width + 2 * (inset + textPadding), (lines + 1) * font().lineHeight() + 2 * inset};
+}
+
+TextLines TextFieldCell::textLines() const
+{
+    if (singleLine_)
+        return TextLines::single;
+    switch (lineBreakMode_) {
+    case LineBreakMode::byWordWrapping: return TextLines::wordWrapping;
+    case LineBreakMode::byCharWrapping: return TextLines::charWrapping;
+    default: return TextLines::lineFeeds;
+    }
 }
 
 bool TextFieldCell::truncatesTail() const
@@ -48,11 +70,12 @@ void TextFieldCell::draw(const Rect& bounds, bool drawText)
     if (text.empty()) {
         if (!placeholder_.empty())
             context->drawText(placeholder_, rect, placeholderFont_.value_or(font()),
-                placeholderColour_.value_or(textColor_.withAlphaComponent(0.35)), alignment(), truncatesTail());
+                placeholderColour_.value_or(textColor_.withAlphaComponent(0.35)), alignment(), truncatesTail(),
+                textLines());
         return;
     }
     context->drawText(text, rect, font(), isEnabled() ? textColor_ : textColor_.withAlphaComponent(0.4), alignment(),
-        truncatesTail());
+        truncatesTail(), textLines());
 }
 
 } // namespace Kit

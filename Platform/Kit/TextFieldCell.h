@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Colour.h"
+#include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/Rect.h"
 
 #include <optional>
@@ -19,7 +20,8 @@ public:
 
     // Where the text goes inside `bounds` of the (flipped) field.
     virtual Rect titleRect(const Rect& bounds) const;
-    // What the text needs: its width and one line's height, plus the bezel's margins.
+    // What the text needs: its widest line and its lines' height (one line in single-line mode), plus the
+    // bezel's margins.
     Size cellSize() const;
     // Draws background, bezel and (unless the field editor shows it) the text.
     virtual void draw(const Rect& bounds, bool drawText);
@@ -53,6 +55,8 @@ public:
     void setPlaceholderFont(std::optional<Font> font) { placeholderFont_ = std::move(font); }
     // The text is cut with an ellipsis at its end when it does not fit.
     bool truncatesTail() const;
+    // Line feeds start new lines unless the cell is in single-line mode; the wrapping modes also wrap.
+    TextLines textLines() const;
 
 private:
     bool editable_ = true;

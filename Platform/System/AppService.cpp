@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/System/AtomicFile.h"
+#include "Platform/System/DesktopEntry.h"
 
 #include <mutex>
 
@@ -12,10 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct LoginItem {
-    std::string name;
-    fs::path executable;
-};
+using LoginItem = AppService::Item;
 
 std::mutex observerMutex;
 AppService::RequestObserver requestObserver;
@@ -29,6 +27,17 @@ void tell(std::string_view call, std::string_view identifier, bool enabled)
     }
     if (observer)
         observer(call, identifier, enabled);
+}
+
+// The main bundle itself.
+std::optional<LoginItem> mainAppItem()
+{
+    const Foundation::Bundle bundle = Foundation::Bundle::main();
+    const auto executable = bundle.executablePath();
+    if (!executable || !bundle.bundleIdentifier())
+        return std::nullopt;
+    const auto name = bundle.object("CFBundleName");
+    return LoginItem{name.is_string() ? name.get<std::string>() : bundle.bundlePath().stem().string(), *executable};
 }
 
 std::optional<LoginItem> findLoginItem(std::string_view identifier)
@@ -57,65 +66,32 @@ fs::path entryPath(std::string_view identifier)
     return AppService::autostartFolder() / (std::string(identifier) + ".desktop");
 }
 
-bool hasControlCharacter(std::string_view text)
-{
-    for (const unsigned char c : text)
-        if (c < 0x20 || c == 0x7F)
-            return true;
-    return false;
-}
-
-// An argument of an Exec= line: in double quotes, with the quoting's own backslash escapes, then the
-// entry's string escape for backslashes and "%%" for a percent sign (field codes).
-std::string quotedExecArgument(std::string_view argument)
-{
-    std::string quoted = "\"";
-    for (const char c : argument) {
-        switch (c) {
-        case '"':
-        case '`':
-        case '$':
-            quoted += "\\\\";
-            quoted += c;
-            break;
-        case '\\':
-            quoted += "\\\\\\\\";
-            break;
-        case '%':
-            quoted += "%%";
-            break;
-        default:
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
-}
-
 } // namespace
 
 AppService AppService::loginItem(std::string_view identifier) { return AppService(std::string(identifier)); }
+
+AppService AppService::mainApp()
+{
+    AppService service(Foundation::Bundle::main().bundleIdentifier().value_or(""));
+    service.mainApp_ = true;
+    return service;
+}
+
+std::optional<AppService::Item> AppService::item() const
+{
+    return mainApp_ ? mainAppItem() : findLoginItem(identifier_);
+}
 
 fs::path AppService::autostartFolder() { return Foundation::Paths::home() / ".config/autostart"; }
 
 std::optional<std::string> AppService::desktopEntry(std::string_view name, const fs::path& executable)
 {
-    const std::string program = executable.string();
-    if (hasControlCharacter(name) || hasControlCharacter(program))
-        return std::nullopt;
-    std::string escapedName;
-    for (const char c : name)
-        escapedName += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return "[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=" + escapedName + "\n"
-           "Exec=" + quotedExecArgument(program) + "\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+    return DesktopEntry::applicationEntry(name, executable);
 }
 
 Foundation::Result<void> AppService::setEnabled(bool enabled) const
 {
-    const auto item = findLoginItem(identifier_);
+    const auto item = this->item();
     if (!item)
         return Foundation::Error("No login item has the identifier \"" + identifier_ + "\".");
     const fs::path path = entryPath(identifier_);
@@ -146,7 +122,7 @@ Foundation::Result<void> AppService::unregister()
 
 AppService::Status AppService::status() const
 {
-    if (!findLoginItem(identifier_))
+    if (!item())
         return Status::notFound;
     std::error_code error;
     return fs::exists(entryPath(identifier_), error) ? Status::enabled : Status::notRegistered;

@@ -19,6 +19,8 @@ public:
 
     // The login item of the main bundle whose bundle identifier is `identifier`.
     static AppService loginItem(std::string_view identifier);
+    // The main bundle itself, under its own bundle identifier's entry.
+    static AppService mainApp();
 
     // Writes the autostart entry; fails for an identifier that names no login item of the main bundle.
     Foundation::Result<void> register_();
@@ -42,11 +44,19 @@ public:
 
     const std::string& identifier() const { return identifier_; }
 
+    // What the entry starts: the item's name and executable; nothing when there is no such item.
+    struct Item {
+        std::string name;
+        std::filesystem::path executable;
+    };
+    std::optional<Item> item() const;
+
 private:
     explicit AppService(std::string identifier) : identifier_(std::move(identifier)) {}
     Foundation::Result<void> setEnabled(bool enabled) const;
 
     std::string identifier_;
+    bool mainApp_ = false;
 };
 
 } // namespace SystemPlatform

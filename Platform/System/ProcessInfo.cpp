@@ -3,9 +3,72 @@
 #include "Platform/System/ActiveMachine.h"
 
 #include <charconv>
+#include <cstdlib>
+#include <mutex>
+#include <pwd.h>
 #include <string_view>
+#include <unistd.h>
+#include <vector>
 
 namespace SystemPlatform {
+
+namespace {
+
+struct TestNames {
+    std::mutex mutex;
+    std::optional<ProcessInfo::UserNames> names;
+};
+
+TestNames& testNames()
+{
+    static TestNames names;
+    return names;
+}
+
+// The account's names from the password database.
+ProcessInfo::UserNames accountNames()
+{
+    {
+        TestNames& test = testNames();
+        std::lock_guard lock(test.mutex);
+        if (test.names)
+            return *test.names;
+    }
+    ProcessInfo::UserNames names;
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
+        names.userName = found->pw_name ? found->pw_name : "";
+        names.fullUserName = found->pw_gecos ? found->pw_gecos : "";
+    }
+    if (names.userName.empty())
+        if (const char* user = std::getenv("USER"))
+            names.userName = user;
+    return names;
+}
+
+} // namespace
+
+std::string ProcessInfo::userName()
+{
+    return accountNames().userName;
+}
+
+std::string ProcessInfo::fullUserName()
+{
+    const UserNames names = accountNames();
+    const std::string full = names.fullUserName.substr(0, names.fullUserName.find(','));
+    return full.empty() ? names.userName : full;
+}
+
+void ProcessInfo::setUserNamesForTesting(std::optional<UserNames> names)
+{
+    TestNames& test = testNames();
+    std::lock_guard lock(test.mutex);
+    test.names = std::move(names);
+}
 
 OperatingSystemVersion ProcessInfo::operatingSystemVersion()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace SystemPlatform {
@@ -20,6 +21,18 @@ public:
     static std::string operatingSystemVersionString();
     // Whether the running system's version is at least major.minor.patch (the availability test).
     static bool isOperatingSystemAtLeast(std::int64_t major, std::int64_t minor = 0, std::int64_t patch = 0);
+
+    // The user's account name; the password database's, else $USER, else "".
+    static std::string userName();
+    // The first comma field of the account's full-name entry; empty: the account name.
+    static std::string fullUserName();
+
+    struct UserNames {
+        std::string userName;
+        std::string fullUserName;
+    };
+    // Tests: the names to answer (the full name goes through the same fallback); nothing: the account's.
+    static void setUserNamesForTesting(std::optional<UserNames> names);
 };
 
 } // namespace SystemPlatform

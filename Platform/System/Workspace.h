@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/URL.h"
+#include "Platform/System/ApplicationLauncher.h"
 #include "Platform/System/URLOpener.h"
 
 #include <memory>
@@ -8,24 +9,33 @@
 
 namespace SystemPlatform {
 
-// The desktop's workspace: opens addresses in their default handler. The shared workspace opens through
-// ProcessURLOpener; tests install a RecordingURLOpener. Thread-safe.
+// The desktop's workspace: opens addresses in their default handler, lists the running applications and
+// opens applications. The shared workspace opens through ProcessURLOpener and ProcessApplicationLauncher;
+// tests install recorders. Thread-safe.
 class Workspace {
 public:
     static Workspace& shared();
-    // Tests: a fresh shared workspace with `opener` (the default opener when null).
-    static void resetShared(std::shared_ptr<URLOpener> opener = nullptr);
+    // Tests: a fresh shared workspace with `opener` and `launcher` (the default ones when null).
+    static void resetShared(std::shared_ptr<URLOpener> opener = nullptr,
+                            std::shared_ptr<ApplicationLauncher> launcher = nullptr);
 
-    explicit Workspace(std::shared_ptr<URLOpener> opener = nullptr);
+    explicit Workspace(std::shared_ptr<URLOpener> opener = nullptr,
+                       std::shared_ptr<ApplicationLauncher> launcher = nullptr);
+
+    std::vector<RunningApplication> runningApplications();
+    Foundation::Result<pid_t> openApplication(const std::filesystem::path& bundlePath,
+                                              const OpenConfiguration& configuration);
 
     // True when the address was handed to an application.
     bool open(const Foundation::URL& url);
 
     std::shared_ptr<URLOpener> opener() const;
+    std::shared_ptr<ApplicationLauncher> launcher() const;
 
 private:
     mutable std::mutex mutex_;
     std::shared_ptr<URLOpener> opener_;
+    std::shared_ptr<ApplicationLauncher> launcher_;
 };
 
 } // namespace SystemPlatform

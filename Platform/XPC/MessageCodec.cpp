@@ -1,9 +1,9 @@
 #include "Platform/XPC/MessageCodec.h"
 
+#include "Platform/Foundation/StrictJson.h"
 #include "Platform/Foundation/UTF8.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace XPC {
 
@@ -172,23 +172,8 @@ std::optional<Message> MessageCodec::decodePayload(std::string_view payload, Dec
         return failWith(DecodeError::tooDeep);
     if (payload.find('\0') != std::string_view::npos)
         return failWith(DecodeError::nulByte);
-    // The keys seen in each open object, innermost last.
-    std::vector<std::unordered_set<std::string>> keys;
     bool duplicate = false;
-    const Message::parser_callback_t check = [&](int, nlohmann::detail::parse_event_t event, Message& parsed) {
-        using Event = nlohmann::detail::parse_event_t;
-        if (event == Event::object_start) {
-            keys.emplace_back();
-        } else if (event == Event::object_end) {
-            if (!keys.empty())
-                keys.pop_back();
-        } else if (event == Event::key && !keys.empty() && parsed.is_string()) {
-            if (!keys.back().insert(parsed.get_ref<const std::string&>()).second)
-                duplicate = true;
-        }
-        return !duplicate;
-    };
-    Message message = Message::parse(payload, check, false);
+    Message message = Foundation::parseRefusingDuplicateKeys<Message>(payload, duplicate);
     if (duplicate)
         return failWith(DecodeError::duplicateKey);
     if (message.is_discarded())

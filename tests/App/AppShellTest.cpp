@@ -1,7 +1,9 @@
 #include "tests/App/AppShellTest.h"
 
 #include "Classes/App/QVAlertManager.h"
+#include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVAppRunningChecker.h"
+#include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/Storyboard.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/AnimationClock.h"
@@ -37,6 +39,12 @@ void AppShellTest::SetUp()
     Kit::Application::resetSharedForTesting();
     Kit::Application::shared().setQuitHandler([this] { ++quits_; });
     QVAppRunningChecker::resetSharedForTesting();
+    QVUpdateManager::resetSharedForTesting();
+    // Start-up schedules the relaunch: it never replaces the test program.
+    QVAppRelaunchManager::resetSharedForTesting();
+    QVAppRelaunchManager::shared().setLauncher([](const auto&, const auto&) {
+        return Foundation::Result<void>(Foundation::Error("not in tests"));
+    });
     // The images and the English texts of the built bundle, in the test's bundle.
     const std::filesystem::path built = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Resources";
     std::filesystem::copy(built / "Images", Foundation::Bundle::main().resourcePath() / "Images",
@@ -51,6 +59,8 @@ void AppShellTest::SetUp()
 void AppShellTest::TearDown()
 {
     delegate_.reset();
+    QVAppRelaunchManager::resetSharedForTesting();
+    QVUpdateManager::resetSharedForTesting();
     QVAppRunningChecker::resetSharedForTesting();
     Kit::Application::resetSharedForTesting();
     Storyboard::resetForTesting();

@@ -57,7 +57,7 @@ protected:
         Foundation::UserDefaults::resetForTesting();
         Kit::Application::resetSharedForTesting();
         Kit::AlertPresenter::setShared(alerts_);
-        Vendors::MSACAnalytics::setSink([this](const std::string& name) { events_.push_back(name); });
+        Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
         Vendors::RUDuzodize::resetForTesting();
         fanIconRotationDuration = 2.0;
         for (const char* name : {NotificationName::syncFans.data(), NotificationName::updateInterval.data(),
@@ -169,8 +169,8 @@ TEST_F(SettingsControllerTest, HidingTheStatusItemSendsItsEventBeforeTheWrite)
 {
     pane_->viewWillAppear();
     std::vector<std::string> order;
-    Vendors::MSACAnalytics::setSink([&](const std::string& name) {
-        order.push_back(name + (defaults().boolValue(SettingsKey::isHiddenStatusBar) ? " after" : " before"));
+    Vendors::MSACAnalytics::setSink([&](const Vendors::MSACEvent& event) {
+        order.push_back(event.name + (defaults().boolValue(SettingsKey::isHiddenStatusBar) ? " after" : " before"));
     });
     click(*pane_->hideStatusBarIconCheckBox);
     click(*pane_->hideStatusBarIconCheckBox);

@@ -60,6 +60,8 @@ TEST_F(StartupTest, StepsRunInOrderAndTheFirstLaunchWritesItsDefaultsOnce)
     const auto lines = console_.lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "守护进程未安装。。。");
+    // Analytics started, after the helper checks.
+    EXPECT_EQ(lines.at(1), "首次安装");
     // The helper is neither installed nor asked for its version; no fan message goes out.
     EXPECT_TRUE(fanMessages().empty());
     Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard();

@@ -181,3 +181,33 @@ TEST_F(TextFieldTest, ALabelIsPaintedAndCutAtItsEnd)
     EXPECT_GT(label->intrinsicContentSize().width, 120);
     EXPECT_EQ(label->sizeThatFits({}), label->intrinsicContentSize());
 }
+
+TEST_F(TextFieldTest, LineFeedsStartLinesOutsideSingleLineModeAndOnlyWrappingModesWrap)
+{
+    const std::string text = "8 GB 2667 MHz DDR4 (slot 0/ch A)\n8 GB 2667 MHz DDR4 (slot 1/ch B)";
+    auto label = TextField::labelWithString(text);
+    const double lineHeight = label->font().lineHeight();
+    const Size twoLines = label->intrinsicContentSize();
+    EXPECT_EQ(twoLines.height, 2 * lineHeight);
+    EXPECT_LT(twoLines.width, label->font().widthOf(text));
+    label->setFrame({0, 0, twoLines.width, twoLines.height});
+    const auto shot = Snapshot::of(*label, 2);
+    const auto ink = shot.inkBounds();
+    ASSERT_TRUE(ink.has_value());
+    EXPECT_GT(ink->height(), lineHeight);
+    EXPECT_FALSE(shot.isClear({0, 0, twoLines.width, lineHeight / 2}));
+
+    label->textFieldCell().setUsesSingleLineMode(true);
+    EXPECT_EQ(label->intrinsicContentSize().height, lineHeight);
+    label->setFrame({0, 0, label->intrinsicContentSize().width, 2 * lineHeight});
+    const auto single = Snapshot::of(*label, 2);
+    EXPECT_TRUE(single.isClear({0, 0, single.size().width, lineHeight - 1}));
+
+    // A long line is clipped unless the mode wraps it.
+    label->textFieldCell().setUsesSingleLineMode(false);
+    label->setStringValue("Processor text that is much wider than its field");
+    label->setFrame({0, 0, 90, 3 * lineHeight});
+    EXPECT_TRUE(Snapshot::of(*label, 2).isClear({0, 0, 90, 2 * lineHeight - 1}));
+    label->setLineBreakMode(LineBreakMode::byWordWrapping);
+    EXPECT_FALSE(Snapshot::of(*label, 2).isClear({0, 0, 90, 2 * lineHeight - 1}));
+}

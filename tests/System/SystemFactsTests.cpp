@@ -386,3 +386,17 @@ TEST(MachineFacts, SystemFactsAreCheckedWhenLoaded)
     EXPECT_TRUE(bare->facts.graphics.empty());
     EXPECT_EQ(bare->facts.disk, std::nullopt);
 }
+
+TEST(ProcessInfoStandIn, UserNamesFromTheAccount)
+{
+    EXPECT_FALSE(ProcessInfo::userName().empty());
+    EXPECT_FALSE(ProcessInfo::fullUserName().empty());
+    const std::pair<const char*, const char*> cases[] = {
+        {"Ada Lovelace,Room 1,,", "Ada Lovelace"}, {"Grace Hopper", "Grace Hopper"}, {",,,", "ada"}, {"", "ada"}};
+    for (const auto& [gecos, full] : cases) {
+        ProcessInfo::setUserNamesForTesting(ProcessInfo::UserNames{"ada", gecos});
+        EXPECT_EQ(ProcessInfo::userName(), "ada");
+        EXPECT_EQ(ProcessInfo::fullUserName(), full) << gecos;
+    }
+    ProcessInfo::setUserNamesForTesting(std::nullopt);
+}

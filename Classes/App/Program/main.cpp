@@ -1,8 +1,14 @@
 #include "Classes/App/AppDelegate.h"
+#include "Classes/App/LoginItemService.h"
+#include "Classes/App/QVAppRelaunchManager.h"
+#include "Classes/App/QVUpdateManager.h"
+#include "Classes/App/SessionLoginItemService.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/App/TerminationSignals.h"
+#include "Classes/App/UpdateCheck.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 #include "Classes/Views/FreeAppsViewController.h"
@@ -14,13 +20,17 @@
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
 #include "Platform/System/SystemProfiler.h"
+#include "Platform/System/TopReport.h"
 
 #include <QApplication>
+
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     // Before anything reaches the system facts.
     SystemPlatform::SystemProfiler::installStandIn();
+    SystemPlatform::TopReport::installStandIn();
 
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -37,12 +47,20 @@ int main(int argc, char** argv)
     });
     SystemPlatform::AuthorizationProvider::setShared(authorization);
 
+    // The settings pane's launch-at-login box and update control.
+    Aerlo::LoginItemService::install(std::make_shared<Aerlo::SessionLoginItemService>());
+    Aerlo::UpdateCheck::install([] { Aerlo::QVUpdateManager::shared().checkForUpdates(nullptr); });
+    // A test of the whole program sees the scheduled relaunch in seconds.
+    Aerlo::QVAppRelaunchManager::shared().setIntervalOverride(
+        Aerlo::QVAppRelaunchManager::parseIntervalOverride(std::getenv("AERLO_RELAUNCH_SECONDS")));
+
     // The settings window's panes.
     Aerlo::SettingsController::registerScene();
     Aerlo::SensorsViewController::registerScene();
     Aerlo::TutorialViewController::registerScene();
     Aerlo::FreeAppsViewController::registerScene();
     Aerlo::UserSupportController::registerScene();
+    Aerlo::DashboardViewController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
 
     const std::shared_ptr<Aerlo::AppDelegate> delegate = Aerlo::AppDelegate::make();

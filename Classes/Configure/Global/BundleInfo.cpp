@@ -46,7 +46,7 @@ std::string localizedStringArguments(std::string_view key, const std::vector<std
     std::string text = LocalizationTable::text(key);
     if (arguments.empty())
         return text;
-    return Foundation::StringFormat::format(text, arguments);
+    return Foundation::StringFormat::formatObjects(text, arguments);
 }
 
 } // namespace Aerlo

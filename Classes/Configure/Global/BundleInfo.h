@@ -20,7 +20,7 @@ std::string bundleVersion(const Foundation::Bundle& bundle);
 std::string bundleDisplayName(const Foundation::Bundle& bundle);
 
 // The text for `key` used as a format and filled with `arguments` (`%@`, `%1$@`, …) by the safe
-// formatter; with no arguments the text as it is.
+// formatter, which fills only "%@", "%1$@" … and "%%"; with no arguments the text as it is.
 std::string localizedStringArguments(std::string_view key, const std::vector<std::string>& arguments);
 
 } // namespace Aerlo

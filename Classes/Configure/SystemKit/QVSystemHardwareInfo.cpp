@@ -11,7 +11,11 @@ std::string QVSystemHardwareInfo::chipKeyword = "m8";
 
 std::string QVSystemHardwareInfo::cpuDescription()
 {
-    const std::optional<cpu_s> cpu = SystemKit::shared().device.info.cpu;
+    return cpuDescription(SystemKit::shared().device.info.cpu);
+}
+
+std::string QVSystemHardwareInfo::cpuDescription(const std::optional<cpu_s>& cpu)
+{
     if (!cpu)
         return LocalizationTable::text("Unknown");
     const std::string name = cpu->name.value_or("");

@@ -10,11 +10,13 @@
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Views/FanSpeedReadout.h"
 #include "Classes/Views/QVSlider.h"
 #include "Classes/Views/StoryboardBuilder.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Application.h"
@@ -43,17 +45,6 @@ using Foundation::Console;
 Foundation::UserDefaults& defaults()
 {
     return Foundation::UserDefaults::standard();
-}
-
-std::optional<long> integerOf(const std::any& value)
-{
-    if (const auto* v = std::any_cast<int>(&value))
-        return *v;
-    if (const auto* v = std::any_cast<long>(&value))
-        return *v;
-    if (const auto* v = std::any_cast<long long>(&value))
-        return static_cast<long>(*v);
-    return std::nullopt;
 }
 
 long truncatedRPM(double value)
@@ -107,25 +98,12 @@ std::string FanPanelController::limitText(double limit)
 
 std::string FanPanelController::describe(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, result.ptr);
-    if (std::isfinite(value) && text.find_first_of(".e") == std::string::npos)
-        text += ".0";
-    return text;
+    return Foundation::NumberText::shortest(value);
 }
 
 void FanPanelController::spin(Kit::View& image, long speed, double period)
 {
-    const bool paused = image.layer().speed() == 0;
-    if (speed < 1) {
-        if (!paused)
-            QVToolsKit::pauseAnimation(image);
-        return;
-    }
-    if (paused)
-        QVToolsKit::resumeAnimation(image);
-    QVToolsKit::rotateUnlessRunning(image, period);
+    FanSpeedReadout::spin(image, speed, period);
 }
 
 // --- building ---
@@ -193,12 +171,7 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
     card->setAutoresizingMask(Kit::View::minYMargin);
     const double width = frame.width();
 
-    Kit::Image fan = Kit::Image::named("fan.fill");
-    fan.setTemplate(true);
-    image = std::make_shared<Kit::ImageView>(Kit::Rect {16, 58, 48, 48});
-    image->setImage(fan);
-    image->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
-    image->setContentTintColor(Kit::Colour::controlAccentColor());
+    image = FanSpeedReadout::makeFanImage({16, 58, 48, 48});
     card->addSubview(image);
 
     auto name = makeLabel({78, 86, 140, 18}, title, 13, Kit::Font::Weight::semibold);
@@ -489,24 +462,10 @@ void FanPanelController::handleFansControllerNotification(const Foundation::Noti
 {
     if (notification.name != NotificationName::fansController)
         return;
-    std::map<std::string, long> values;
-    for (const auto& [key, value] : notification.userInfo) {
-        const auto integer = integerOf(value);
-        if (!integer) {
-            Console::print("无法将 userInfo 转为 [String: Int]，提前退出");
-            return;
-        }
-        values[key] = *integer;
-    }
-    std::vector<long> speeds;
-    for (std::string_view key : requiredSpeedKeys()) {
-        const auto found = values.find(std::string(key));
-        if (found == values.end()) {
-            Console::print(missingSpeedLine());
-            return;
-        }
-        speeds.push_back(found->second);
-    }
+    const auto notified = FanSpeedReadout::speeds(notification.userInfo, requiredSpeedKeys(), missingSpeedLine());
+    if (!notified)
+        return;
+    const std::vector<long>& speeds = *notified;
     // The limits as they are now, for the display update queued below.
     const std::vector<FanSide> all = sides();
     std::vector<double> positions;

@@ -1,6 +1,7 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 
 #include "Classes/App/AppDelegate.h"
+#include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/AppearanceManager.h"
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/FanIconRotationDuration.h"
@@ -498,6 +499,7 @@ void FanSpeedController::updateApp()
 {
     if (auto delegate = AppDelegate::applicationDelegate().lock())
         delegate->closeFanSpeedWindow();
+    QVUpdateManager::shared().checkForUpdates(nullptr);
 }
 
 } // namespace Aerlo

@@ -3,6 +3,7 @@
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
+#include "Classes/App/QVUpdateManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/SMCHelper.h"
@@ -129,5 +130,7 @@ void SingleFanController::printDraggedSpeed(long rpm)
 {
     Console::print("拖动后的值: " + std::to_string(rpm));
 }
+
+void SingleFanController::updateApp() { QVUpdateManager::shared().checkForUpdates(nullptr); }
 
 } // namespace Aerlo

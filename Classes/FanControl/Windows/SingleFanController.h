@@ -25,7 +25,8 @@ public:
     void applyMaximumMode();
     void applyManualMode();
     void applyCustomMode(bool userChosen);
-    void updateApp() override {}
+    // The user's update check; the window stays.
+    void updateApp() override;
 
 protected:
     void loadView() override;

@@ -79,7 +79,7 @@ protected:
             connections_.push_back(transport);
             return transport;
         });
-        Vendors::MSACAnalytics::setSink([this](const std::string& name) { events_.push_back(name); });
+        Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
         Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
         for (std::string_view name : {NotificationName::syncFansControl, NotificationName::fansModeToggle,
                  NotificationName::fanHelperState, NotificationName::openCustomFanSpeedPreference})

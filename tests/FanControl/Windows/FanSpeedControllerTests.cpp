@@ -7,6 +7,7 @@
 #include "Platform/Kit/Menu.h"
 #include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
+#include "tests/App/ScriptedUpdates.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
 #include <cmath>
@@ -416,6 +417,20 @@ TEST_F(FanSpeedControllerTest, SupportOpensThePageAndClosesTheWindow)
     EXPECT_FALSE(panelWindow().isVisible());
     delegate->fanSpeedWindowController.reset();
     SystemPlatform::Workspace::resetShared();
+}
+
+TEST_F(FanSpeedControllerTest, UpdateRunsOneUserCheckAndClosesTheWindow)
+{
+    ScriptedUpdates updates;
+    auto delegate = AppDelegate::make();
+    FanSpeedController& panel = load();
+    delegate->fanSpeedWindowController = windowController_;
+    panel.moreBtnClickted(*panel.moreButton);
+    panel.moreMenu()->itemAt(2)->perform();
+    driver().runUntilIdle();
+    EXPECT_EQ(updates.driver->calls, std::vector<std::string> {"error"}) << "one check the user asked for";
+    EXPECT_FALSE(panelWindow().isVisible());
+    delegate->fanSpeedWindowController.reset();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/Menu.h"
+#include "tests/App/ScriptedUpdates.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
 using namespace Aerlo;
@@ -185,6 +186,18 @@ TEST_F(SingleFanControllerTest, TheHelperGoneShowsSystemMode)
     EXPECT_FALSE(panel.isForcedMode);
     EXPECT_FALSE(panel.leftFanSlider->isEnabled());
     EXPECT_EQ(defaults().integer(SettingsKey::fanModeSelectedSegment), 2);
+}
+
+TEST_F(SingleFanControllerTest, UpdateRunsOneUserCheckAndLeavesTheWindow)
+{
+    ScriptedUpdates updates;
+    SingleFanController& panel = load();
+    const bool visible = panelWindow().isVisible();
+    panel.moreBtnClickted(*panel.moreButton);
+    panel.moreMenu()->itemAt(2)->perform();
+    driver().runUntilIdle();
+    EXPECT_EQ(updates.driver->calls, std::vector<std::string> {"error"});
+    EXPECT_EQ(panelWindow().isVisible(), visible);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Classes/App/AppEventGroupModel.h"
+#include "Classes/App/AppUserActivityModel.h"
+#include "Platform/Foundation/Result.h"
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace Aerlo {
+
+// The analytics histories as keyed archives (Data) in the standard suite, each read with only its own
+// classes allowed. A load gives an error when the archive cannot be read, nothing when the key is absent
+// or the archive holds no array of the records; a save gives an error when the list cannot be archived or
+// the suite's file cannot be written, and the old value then stays.
+class AnalyticsArchive {
+public:
+    static constexpr std::string_view userActivityKey = "UserActivityKey";
+    static constexpr std::string_view eventGroupKey = "EventGroupKey";
+    // Why a save that archived its list did not get into the store.
+    static constexpr std::string_view unsavedData = "The file couldn’t be saved.";
+
+    static Foundation::Result<std::optional<std::vector<AppUserActivityModel>>> loadActivityList();
+    static Foundation::Result<void> saveActivityList(const std::vector<AppUserActivityModel>& list);
+    static Foundation::Result<std::optional<std::vector<AppEventGroupModel>>> loadEventGroups();
+    static Foundation::Result<void> saveEventGroups(const std::vector<AppEventGroupModel>& groups);
+};
+
+} // namespace Aerlo

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "Platform/Foundation/Notification.h"
+#include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Kit/ViewController.h"
+
+#include <memory>
+#include <vector>
+
+namespace Foundation {
+class Timer;
+}
+
+namespace Kit {
+class Box;
+class ImageView;
+class TextField;
+}
+
+namespace Aerlo {
+
+class SystemKit;
+
+// A one-page summary of the machine: the system record's texts, filled once when the view loads, the
+// uptime on request and two live fan readouts from the control tick.
+class DashboardViewController : public Kit::ViewController, public std::enable_shared_from_this<DashboardViewController> {
+public:
+    DashboardViewController();
+    ~DashboardViewController() override;
+
+    static constexpr double width = 680;
+    static constexpr double height = 540;
+
+    // Scene "DashboardViewController" (Aerlo::Storyboard).
+    static void registerScene();
+    static std::shared_ptr<DashboardViewController> instantiateFromStoryboard();
+
+    std::shared_ptr<Kit::TextField> DeviceAndYearSize, SystemVersion, CPU, GPU, ModelIdentifier, SerialNumber,
+        ModelNumber, Memory, DisplayType, Resolution, DiskModel, DiskName, UserName, LocalHostName, SipStatus,
+        ActivationLockStatus, SMARTStatus, Uptime;
+    std::shared_ptr<Kit::ImageView> CurrentDeviceImage, leftFanImage, rightFanImage;
+    std::shared_ptr<Kit::TextField> leftSpeedLabel, rightSpeedLabel, leftFanStateLabel, rightFanStateLabel;
+    std::shared_ptr<Kit::Box> leftFanBox, rightFanBox;
+
+    SystemKit& systemKit;
+    std::shared_ptr<Foundation::Timer> timer; // nothing sets it
+
+    void handleDashboardFansNotification(const Foundation::Notification& notification);
+    void updateFansViewHidden(const Foundation::Notification& notification);
+    void updateUptime();
+
+protected:
+    void loadView() override;
+    void viewDidLoad() override;
+
+private:
+    void fill();
+    void updateReadouts(long left, long right);
+    // Rows of caption and value, top down, each as tall as its value's lines.
+    void layoutRows();
+    void fitTitle();
+    // The "RPM" captions just after their numbers.
+    void placeUnits();
+    std::string uptimeText() const;
+
+    struct Row {
+        std::shared_ptr<Kit::TextField> caption;
+        std::shared_ptr<Kit::TextField> value;
+    };
+    std::vector<Row> rows_;
+    std::shared_ptr<Kit::Box> infoBox_;
+    std::shared_ptr<Kit::TextField> leftUnit_, rightUnit_;
+    std::vector<Foundation::ObserverToken> observers_;
+};
+
+} // namespace Aerlo

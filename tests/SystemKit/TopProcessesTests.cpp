@@ -1,0 +1,182 @@
+// The top-processes reader: its row parser, its run of the tool, and the top stand-in it reads.
+#include "Classes/Configure/Global/StringExtension.h"
+#include "Classes/Configure/SystemKit/ProcessReader.h"
+#include "Classes/Configure/SystemKit/TopProcess.h"
+#include "Platform/System/TopReport.h"
+#include "tests/QVToolsKit/FakeTool.h"
+#include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TempRoot.h"
+
+#include <gtest/gtest.h>
+
+using namespace Aerlo;
+using SystemPlatform::TopReport;
+
+namespace {
+
+constexpr const char* rowPattern = "^\\d+\\** +.* +\\d+[A-Z]*\\+?\\-? *$";
+
+// A /proc of five processes: two ordinary ones, a kernel thread, one that ended while it was listed
+// and one with spaces in its command.
+std::filesystem::path fakeProc(const std::filesystem::path& folder)
+{
+    const auto proc = folder / "proc";
+    const auto process = [&](const char* pid, const char* comm, const char* rss) {
+        std::filesystem::create_directories(proc / pid);
+        std::ofstream(proc / pid / "comm") << comm << "\n";
+        std::ofstream(proc / pid / "status") << "Name:\t" << comm << "\nState:\tS (sleeping)\n"
+                                             << (rss ? std::string("VmRSS:\t  ") + rss + " kB\n" : "") << "Threads:\t1\n";
+    };
+    process("1", "systemd", "10240");
+    process("2", "kthreadd", nullptr);
+    process("31", "Text Editor", "1572864");
+    process("50", "worker", "512");
+    std::filesystem::create_directories(proc / "77"); // gone before its files were read
+    std::filesystem::create_directories(proc / "self");
+    std::ofstream(proc / "loadavg") << "0.52 0.48 0.40 1/512 9999\n";
+    std::ofstream(proc / "meminfo") << "MemTotal:       16384000 kB\nMemFree: 1 kB\nMemAvailable:    8192000 kB\n";
+    return proc;
+}
+
+} // namespace
+
+TEST(TopProcesses, RowParseTable)
+{
+    struct Case {
+        const char* line;
+        std::int64_t pid;
+        const char* name;
+        double usage;
+    };
+    const Case cases[] = {
+        {"123* editor 512M+", 123, "editor", 512},
+        {"77  indexer   2G+ ", 77, "indexer", 2048},
+        {"3 Python3 2G-", 3, "Python3", 2048},
+        {"1024 worker 1024K", 1024, "worker", 1},
+        {"1024 worker 1024K-", 1024, "worker", 1},
+        {"12 * mediad 80M", 12, "mediad", 80},
+        {"45 Text Editor Helper 300M", 45, "Text Editor Helper", 300},
+        {"9 builder 1.5G", 9, "builder", 1536},
+        {"8 dump 1T", 8, "dump", 1024 * 1024},
+        {"7 tiny 1048576B", 7, "tiny", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(TopProcess::parse(c.line), TopProcess(c.pid, c.name, c.usage));
+    }
+    for (const char* header : {"PID    COMMAND          MEM", "Processes: 412 total", "2026/01/05 10:11:12"})
+        EXPECT_FALSE(matches(header, rowPattern)) << header;
+}
+
+TEST(TopProcesses, RecordCodingAndDescription)
+{
+    const TopProcess record(123, "editor", 512);
+    EXPECT_EQ(record.encode().dump(), R"({"pid":123,"name":"editor","usage":512.0})");
+    EXPECT_EQ(TopProcess::decode(record.encode()), record);
+    EXPECT_EQ(record.description(), R"(TopProcess(pid: 123, name: "editor", usage: 512.0))");
+    for (const char* refused : {R"({"pid":"1","name":"a","usage":1})", R"({"pid":1,"name":2,"usage":1})",
+             R"({"pid":1,"name":"a"})", R"([1,"a",1])", R"({"pid":1,"name":"a","usage":1,"x":0})"})
+        EXPECT_EQ(TopProcess::decode(nlohmann::ordered_json::parse(refused)), std::nullopt) << refused;
+}
+
+TEST(TopProcesses, ReadPrintsEachRecordWithReadableMemory)
+{
+    TempRoot root;
+    FakeTool top(root.path(), "/usr/bin/top",
+        "echo \"$@\" > '" + (root.path() / "args").string() + "'\n"
+        "printf 'Processes: 412 total\\n\\nPID    COMMAND          MEM\\n123* editor 512M+\\n   9 spaced 1M\\n"
+        "3 Python3 2G-\\n5 builder 1.5G\\n'");
+    ConsoleCapture console;
+    ProcessReader reader;
+    EXPECT_EQ(reader.title, "RAM");
+    reader.numberOfProcesses = 5;
+    reader.read();
+    EXPECT_EQ(readText(root.path() / "args"), "-l 1 -o mem -n 5 -stats pid,command,mem\n");
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{
+        R"(TopProcess(pid: 123, name: "editor", usage: 512.0))", "readableMemoryUsage: 512 MB",
+        R"(TopProcess(pid: 9, name: "spaced", usage: 1.0))", "readableMemoryUsage: 1 MB",
+        R"(TopProcess(pid: 3, name: "Python3", usage: 2048.0))", "readableMemoryUsage: 2.0 GB",
+        R"(TopProcess(pid: 5, name: "builder", usage: 1536.0))", "readableMemoryUsage: 1.5 GB"}));
+}
+
+TEST(TopProcesses, ReadDrainsStandardErrorAndSurvivesFailures)
+{
+    TempRoot root;
+    {
+        FakeTool top(root.path(), "/usr/bin/top",
+            "head -c 200000 /dev/zero | tr '\\0' x >&2\nfor i in 1 2 3 4 5 6 7 8 9 10; do echo \"$i app$i ${i}M\"; done");
+        ConsoleCapture console;
+        ProcessReader().read();
+        EXPECT_EQ(console.lines().size(), 20u);
+    }
+    for (const std::string& target : {std::string(), (root.path() / "missing").string()}) {
+        Foundation::ToolMap::set("/usr/bin/top", target);
+        ConsoleCapture console;
+        ProcessReader().read();
+        EXPECT_EQ(console.output(), "");
+    }
+    FakeTool empty(root.path(), "/usr/bin/top", "exit 0");
+    ConsoleCapture console;
+    ProcessReader().read();
+    EXPECT_EQ(console.output(), "");
+}
+
+TEST(TopStandIn, ListsProcessesByMemoryInTheToolsShape)
+{
+    TempRoot root;
+    const auto proc = fakeProc(root.path());
+    const auto rows = TopReport::processes(proc);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].pid, 31);
+    EXPECT_EQ(rows[1].pid, 1);
+    EXPECT_EQ(rows[2].pid, 50);
+
+    const auto output = TopReport::run({"-l", "1", "-o", "mem", "-n", "2", "-stats", "pid,command,mem"}, proc);
+    EXPECT_EQ(output.status, 0);
+    const std::string& text = output.standardOutput;
+    EXPECT_TRUE(text.starts_with("Processes: 3 total\n")) << text;
+    EXPECT_NE(text.find("Load Avg: 0.52, 0.48, 0.40\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("PhysMem: 8000M used, 8000M unused.\n"), std::string::npos) << text;
+    const auto columns = text.find("\n\nPID    COMMAND          MEM\n");
+    ASSERT_NE(columns, std::string::npos) << text;
+    std::vector<TopProcess> parsed;
+    std::istringstream table(text.substr(columns + 2));
+    for (std::string line; std::getline(table, line);)
+        if (matches(line, rowPattern))
+            parsed.push_back(TopProcess::parse(line));
+    EXPECT_EQ(parsed, (std::vector<TopProcess>{{31, "Text Editor", 1536}, {1, "systemd", 10}}));
+
+    EXPECT_EQ(TopReport::memoryText(512), "512K");
+    EXPECT_EQ(TopReport::memoryText(1572864), "1536M");
+    EXPECT_EQ(TopReport::memoryText(12u * 1024 * 1024), "12G");
+}
+
+TEST(TopStandIn, RefusesOptionsItDoesNotKnow)
+{
+    TempRoot root;
+    const auto proc = fakeProc(root.path());
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+             {}, {"-l", "1", "-o", "cpu"}, {"-l", "1", "-n", "x"}, {"-l", "1", "-s"}, {"-l", "0"}}) {
+        const auto output = TopReport::run(arguments, proc);
+        EXPECT_EQ(output.status, 1);
+        EXPECT_EQ(output.standardOutput, "");
+        EXPECT_TRUE(output.standardError.starts_with("usage: top")) << output.standardError;
+    }
+}
+
+TEST(TopStandIn, ReaderParsesWhatTheStandInPrintsForThisMachine)
+{
+    TopReport::installStandIn();
+    ConsoleCapture console;
+    ProcessReader reader;
+    reader.numberOfProcesses = 3;
+    reader.read();
+    Foundation::ToolMap::reset();
+    const auto lines = console.lines();
+    ASSERT_EQ(lines.size(), 6u) << console.output();
+    for (std::size_t i = 0; i < lines.size(); i += 2) {
+        EXPECT_TRUE(lines[i].starts_with("TopProcess(pid: ")) << lines[i];
+        EXPECT_TRUE(lines[i + 1].starts_with("readableMemoryUsage: ")) << lines[i + 1];
+        EXPECT_EQ(lines[i].find("pid: 0,"), std::string::npos) << lines[i];
+    }
+}
