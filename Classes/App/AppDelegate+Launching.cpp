@@ -86,6 +86,9 @@ void AppDelegate::applicationDidFinishLaunching()
     setUpStatusItem();
     startupStep("updateStatusItemVisibility");
     updateStatusItemVisibility();
+    // Without a status item nothing would be on screen: open the settings, as a reopen would.
+    if (defaults.boolValue(SettingsKey::isHiddenStatusBar))
+        applicationShouldHandleReopen(false);
 
     startupStep("fanCount");
     if (const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum")))

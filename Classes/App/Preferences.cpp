@@ -1,7 +1,8 @@
 #include "Classes/App/Preferences.h"
 
-#include "Classes/App/Storyboard.h"
-#include "Platform/Kit/View.h"
+#include "Classes/Views/InitialViewController.h"
+#include "Platform/Foundation/Console.h"
+#include "Platform/Kit/Application.h"
 #include "Platform/Kit/ViewController.h"
 #include "QVToolsKit/TransparentWindow.h"
 
@@ -9,19 +10,41 @@ namespace Aerlo {
 
 std::shared_ptr<Preferences> Preferences::make()
 {
+    Foundation::Console::print("--- Preferences 即将加载");
     auto preferences = std::make_shared<Preferences>();
     preferences->setWindow(QVToolsKit::makeTransparentWindow());
     preferences->window()->setDelegate(preferences.get());
-    if (auto pane = Storyboard::instantiateViewController("SensorsViewController"))
-        preferences->setContentViewController(std::move(pane));
+    preferences->setContentViewController(std::make_shared<InitialViewController>());
     return preferences;
+}
+
+InitialViewController* Preferences::initialViewController() const
+{
+    return dynamic_cast<InitialViewController*>(contentViewController().get());
 }
 
 void Preferences::showWindow()
 {
-    if (window() && !window()->isVisible())
+    if (window() && !centred_) {
         window()->center();
+        centred_ = true;
+    }
     Kit::WindowController::showWindow();
+}
+
+void Preferences::close()
+{
+    closing_ = true;
+    Kit::WindowController::close();
+    closing_ = false;
+}
+
+void Preferences::windowWillClose(Kit::Window&)
+{
+    // Closed by its own buttons rather than by close(): the content still hears that it disappears.
+    if (!closing_ && contentViewController())
+        contentViewController()->viewWillDisappear();
+    Kit::Application::shared().setActivationPolicy(Kit::ActivationPolicy::accessory);
 }
 
 } // namespace Aerlo

@@ -26,6 +26,19 @@ public:
     static std::shared_ptr<Kit::ViewController> instantiateViewController(std::string_view name,
         std::string_view identifier = {});
 
+    // The scene's initial controller made by `Controller`'s default constructor.
+    template <class Controller>
+    static void registerInitialViewController(std::string name)
+    {
+        registerViewController(std::move(name), "", [] { return std::make_shared<Controller>(); });
+    }
+    // The scene's initial controller when it is a `Controller`, else none.
+    template <class Controller>
+    static std::shared_ptr<Controller> instantiateInitialViewController(std::string_view name)
+    {
+        return std::dynamic_pointer_cast<Controller>(instantiateViewController(name));
+    }
+
     static void resetForTesting();
 };
 

@@ -1,5 +1,7 @@
 #include "Platform/Foundation/Bundle.h"
 
+#include "Platform/Foundation/UserDefaults.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -67,14 +69,68 @@ Bundle::Bundle(std::filesystem::path bundlePath)
 {
 }
 
+namespace {
+
+struct StoredLanguage {
+    std::mutex mutex;
+    bool read = false;
+    std::optional<std::string> table;
+};
+
+StoredLanguage& storedLanguage()
+{
+    static StoredLanguage shared;
+    return shared;
+}
+
+// The table for the first language the user chose ("AppleLanguages" in the standard suite), when there
+// is a choice: "zh…" gives "zh-Hans", a language the bundle has a folder for gives itself, others "en".
+std::optional<std::string> readStoredLanguage()
+{
+    const auto languages = UserDefaults::standard().array(Bundle::appleLanguagesKey);
+    if (!languages || languages->empty())
+        return std::nullopt;
+    const std::string* code = languages->front().asString();
+    if (!code || code->empty())
+        return std::nullopt;
+    if (code->starts_with("zh"))
+        return "zh-Hans";
+    if (isInsideName(*code) && code->find('/') == std::string::npos) {
+        std::error_code error;
+        if (std::filesystem::is_directory(Bundle::main().resourcePath() / (*code + ".lproj"), error))
+            return *code;
+    }
+    return "en";
+}
+
+} // namespace
+
 std::string Bundle::preferredLocalization()
 {
+    {
+        StoredLanguage& stored = storedLanguage();
+        std::lock_guard lock(stored.mutex);
+        if (!stored.read) {
+            stored.table = readStoredLanguage();
+            stored.read = true;
+        }
+        if (stored.table)
+            return *stored.table;
+    }
     for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value && *value)
             return std::string_view(value).starts_with("zh") ? "zh-Hans" : "en";
     }
     return "en";
+}
+
+void Bundle::resetStoredLanguageForTesting()
+{
+    StoredLanguage& stored = storedLanguage();
+    std::lock_guard lock(stored.mutex);
+    stored.read = false;
+    stored.table.reset();
 }
 
 std::shared_ptr<const Bundle::LocalizationTable> Bundle::localizationTable(std::string_view table) const

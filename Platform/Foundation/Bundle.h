@@ -59,9 +59,15 @@ public:
     // The texts of a localisation table: "<table>.json" (a JSON object; entries that are not text are
     // left out) in the resource folder "<language>.lproj". Each table is read once per language.
     using LocalizationTable = std::map<std::string, std::string, std::less<>>;
-    // The language localised resources are taken from: "zh-Hans" when the first of LANGUAGE, LC_ALL,
-    // LC_MESSAGES and LANG that is set begins with "zh", else "en". Read on every call.
+    // Where the user's chosen languages are kept, first choice first, in the standard suite.
+    static constexpr std::string_view appleLanguagesKey = "AppleLanguages";
+    // The language localised resources are taken from. The stored choice ("AppleLanguages"), read once
+    // per process so that a change applies at the next start: "zh…" gives "zh-Hans", a language with a
+    // resource folder gives itself, any other "en". Without a choice: "zh-Hans" when the first of
+    // LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set begins with "zh", else "en", read on every call.
     static std::string preferredLocalization();
+    // Reads the stored choice again at the next lookup (tests).
+    static void resetStoredLanguageForTesting();
     // The text for `forKey` in `table` ("Localizable" when empty); a key the table lacks gives `value`,
     // or the key itself when `value` is empty.
     std::string localizedString(std::string_view forKey, std::string_view value = {},

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/UserDefaults.h"
 
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/TextUtilities.h"
@@ -456,6 +457,8 @@ bool UserDefaults::isStandard() const
 
 void UserDefaults::resetForTesting()
 {
+    // The stored language belongs to the store being forgotten.
+    Bundle::resetStoredLanguageForTesting();
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     shared.standardName = std::string(defaultStandardSuiteName);

@@ -31,7 +31,7 @@ std::set<std::string> keysUsedInCode()
     static const std::regex call(R"((LocalizationTable::text|localizedStringArguments|localizedString|localizedText|AERLO_LOCALIZED)\s*\()");
     static const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
     std::set<std::string> keys;
-    for (const char* folder : {"Classes", "QVToolsKit"}) {
+    for (const char* folder : {"Classes", "QVToolsKit", "Platform/Vendors"}) {
         const fs::path root = fs::path(AERLO_SOURCE_DIR) / folder;
         if (!fs::exists(root))
             continue;

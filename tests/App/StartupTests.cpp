@@ -106,6 +106,23 @@ TEST_F(StartupTest, HiddenStatusBarWritesHideAndShowTheItemAtOnce)
     EXPECT_TRUE(delegate_->statusBarItem->isVisible());
 }
 
+TEST_F(StartupTest, StartingWithTheStatusItemHiddenOpensTheSettings)
+{
+    // A later start: the first-launch defaults are not written again.
+    (void)Foundation::UserDefaults::standard().set(true, SettingsKey::isFirstLaunch);
+    (void)Foundation::UserDefaults::standard().set(true, SettingsKey::isHiddenStatusBar);
+    launch();
+    EXPECT_FALSE(delegate_->statusBarItem->isVisible());
+    ASSERT_TRUE(delegate_->preferences);
+    EXPECT_TRUE(delegate_->preferences->isWindowVisible());
+}
+
+TEST_F(StartupTest, StartingWithTheStatusItemShownOpensNoWindow)
+{
+    launch();
+    EXPECT_FALSE(delegate_->preferences);
+}
+
 TEST_F(StartupTest, TheTemperatureUnitNotificationSetsTheSignAndTicks)
 {
     launch();

@@ -1,4 +1,5 @@
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/TempRoot.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,34 @@ TEST_F(BundleTest, LocalisedStringsComeFromTheTableOfThePreferredLanguage)
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     EXPECT_EQ(strings.localizedString("greeting"), "你好");
     ::unsetenv("LANGUAGE");
+}
+
+TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProcess)
+{
+    Foundation::UserDefaults::resetForTesting();
+    const fs::path bundle = makeBundle(folder_.path() / "Choice.app", aerloInfo);
+    fs::create_directories(bundle / "Contents" / "Resources" / "de.lproj");
+    Bundle::setMainBundlePath(bundle);
+    ::setenv("LANGUAGE", "zh_CN", 1);
+    Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard();
+    const struct {
+        const char* stored;
+        const char* table;
+    } cases[] = {{"zh-Hant", "zh-Hans"}, {"en-GB", "en"}, {"de", "de"}, {"fr", "en"}, {"../de", "en"}, {"", "zh-Hans"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string(c.stored), std::string("en")},
+            Bundle::appleLanguagesKey));
+        Bundle::resetStoredLanguageForTesting();
+        EXPECT_EQ(Bundle::preferredLocalization(), c.table) << c.stored;
+    }
+    // A choice made while running applies at the next start.
+    ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("zh-Hans")}, Bundle::appleLanguagesKey));
+    Bundle::resetStoredLanguageForTesting();
+    EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
+    ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("en")}, Bundle::appleLanguagesKey));
+    EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
+    ::unsetenv("LANGUAGE");
+    Foundation::UserDefaults::resetForTesting();
 }
 
 TEST_F(BundleTest, TheLocalisedInfoDictionaryAndTheReceiptPath)

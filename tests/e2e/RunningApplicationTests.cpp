@@ -198,6 +198,23 @@ TEST_F(RunningApplicationTest, OneFanMachineQuitsOnSigtermWithItsFanAutomatic)
     EXPECT_EQ(window->frame.size(), QSize(320, 650));
     screenshot("one-fan-panel", window->frame);
 
+    // The more menu's first item puts the settings window in the fan window's place.
+    ASSERT_TRUE(click(window->frame.topLeft() + moreButton));
+    ASSERT_TRUE(waitUntil([&] { return applicationWindows().size() > 2; }, 5)) << "the more menu opens";
+    ASSERT_TRUE(pressKeys({"Down", "Return"}));
+    std::optional<Window> settings;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            for (const auto& shown : applicationWindows())
+                if (shown.frame.size() == QSize(900, 580))
+                    settings = shown;
+            return settings.has_value();
+        },
+        10))
+        << applicationOutput();
+    // Painted once it is mapped: more than a flat fill.
+    EXPECT_TRUE(waitUntil([&] { return pixelsUnlikeTheFirst(screenshot("settings-window", settings->frame)) > 1000; }, 5));
+
     const std::size_t beforeQuit = helperLog().size();
     application_->terminate();
     ASSERT_TRUE(application_->waitUntilExit(10.0));

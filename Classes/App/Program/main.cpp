@@ -3,6 +3,7 @@
 #include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/SessionLoginItemService.h"
+#include "Classes/App/SettingsController.h"
 #include "Classes/App/TerminationSignals.h"
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/Utility.h"
@@ -10,6 +11,9 @@
 #include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Views/FreeAppsViewController.h"
+#include "Classes/Views/TutorialViewController.h"
+#include "Classes/Views/UserSupportController.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
@@ -50,7 +54,12 @@ int main(int argc, char** argv)
     Aerlo::QVAppRelaunchManager::shared().setIntervalOverride(
         Aerlo::QVAppRelaunchManager::parseIntervalOverride(std::getenv("AERLO_RELAUNCH_SECONDS")));
 
+    // The settings window's panes.
+    Aerlo::SettingsController::registerScene();
     Aerlo::SensorsViewController::registerScene();
+    Aerlo::TutorialViewController::registerScene();
+    Aerlo::FreeAppsViewController::registerScene();
+    Aerlo::UserSupportController::registerScene();
     Aerlo::DashboardViewController::registerScene();
     Aerlo::QVFanSpeedWindowController::registerScenes();
 

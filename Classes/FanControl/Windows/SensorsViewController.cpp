@@ -29,8 +29,8 @@ namespace {
 
 using Foundation::Console;
 
-constexpr double paneWidth = 600;
-constexpr double paneHeight = 380;
+constexpr double paneWidth = 680;
+constexpr double paneHeight = 540;
 constexpr std::int64_t maximumPercentage = 100;
 
 struct ColumnSpec {

@@ -54,7 +54,7 @@ protected:
     SensorsViewController& load()
     {
         controller_ = std::make_shared<SensorsViewController>();
-        Kit::View& content = makeWindow({600, 380});
+        Kit::View& content = makeWindow({680, 540});
         content.addSubview(controller_->view());
         driver().runUntilIdle();
         return *controller_;
@@ -320,7 +320,7 @@ TEST_F(SensorsViewControllerTest, RendersTheRulesAndARefusal)
     // The first sensor pop-up shows its title.
     bool title = false;
     for (double x = 30; x < 100 && !title; x += 1)
-        for (double y = 270; y < 292 && !title; y += 1)
+        for (double y = 430; y < 452 && !title; y += 1)
             title = shot.colourAt({x, y}).redComponent() < 0.4;
     EXPECT_TRUE(title);
 }

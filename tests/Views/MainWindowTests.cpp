@@ -1,0 +1,269 @@
+#include "Classes/App/Localization.h"
+#include "Classes/App/NotificationName.h"
+#include "Classes/App/Preferences.h"
+#include "Classes/App/SettingsController.h"
+#include "Classes/App/Storyboard.h"
+#include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Views/DisablableScrollView.h"
+#include "Classes/Views/FreeAppsViewController.h"
+#include "Classes/Views/InitialViewController.h"
+#include "Classes/Views/TutorialViewController.h"
+#include "Classes/Views/UserSupportController.h"
+#include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Kit/Application.h"
+#include "Platform/Kit/ClipView.h"
+#include "Platform/Kit/TableCellView.h"
+#include "Platform/Kit/TextField.h"
+#include "Platform/Kit/ImageView.h"
+#include "Platform/Vendors/UI/QVWindowOperateView.h"
+#include "QVToolsKit/QVCustomTableRowView.h"
+#include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/Kit/EventInjector.h"
+#include "tests/Views/ViewsTest.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+using namespace Aerlo;
+
+namespace {
+
+// A pane that counts its appearance calls.
+struct Counted {
+    virtual ~Counted() = default;
+    int willAppear = 0;
+    int willDisappear = 0;
+};
+
+template <class Pane>
+class Counting : public Pane, public Counted {
+public:
+    void viewWillAppear() override
+    {
+        ++willAppear;
+        Pane::viewWillAppear();
+    }
+    void viewWillDisappear() override
+    {
+        ++willDisappear;
+        Pane::viewWillDisappear();
+    }
+};
+
+class MainWindowTest : public Testing::ViewsTest {
+protected:
+    void SetUp() override
+    {
+        ViewsTest::SetUp();
+        Storyboard::resetForTesting();
+        Kit::Application::resetSharedForTesting();
+        // The settings pane and the rule editor count their builds and appearances.
+        Storyboard::registerViewController("SettingsController", "", [this] {
+            ++built_[0];
+            return std::make_shared<Counting<SettingsController>>();
+        });
+        Storyboard::registerViewController("SensorsViewController", "", [this] {
+            ++built_[1];
+            return std::make_shared<Counting<SensorsViewController>>();
+        });
+        TutorialViewController::registerScene();
+        FreeAppsViewController::registerScene();
+        UserSupportController::registerScene();
+        uptimeToken_ = Foundation::NotificationCenter::defaultCenter().addObserver(
+            NotificationName::updateUptime, nullptr, [this](const Foundation::Notification&) { ++uptimePosts_; });
+        preferences_ = Preferences::make();
+        preferences_->showWindow();
+        driver().runUntilIdle();
+        controller_ = preferences_->initialViewController();
+        ASSERT_NE(controller_, nullptr);
+        // Row 0 selected at load was a change of the table's selection.
+        postsAtLoad_ = std::exchange(uptimePosts_, 0);
+    }
+    void TearDown() override
+    {
+        preferences_.reset();
+        Storyboard::resetForTesting();
+        Kit::Appearance::setApplication(std::nullopt);
+        ViewsTest::TearDown();
+    }
+
+    Kit::TableView& table() { return *controller_->tableView; }
+    std::shared_ptr<Kit::View> document() { return controller_->scrollView->documentView(); }
+    Counted& counts(int i) { return dynamic_cast<Counted&>(*controller_->viewControllers()[static_cast<std::size_t>(i)]); }
+    Kit::ViewController& pane(int i) { return *controller_->viewControllers()[static_cast<std::size_t>(i)]; }
+    // The centre of a sidebar row, in the window.
+    Kit::Point rowCentre(long row)
+    {
+        const Kit::Rect rect = table().rectOfRow(row);
+        return table().convertTo(Kit::Point {rect.midX(), rect.midY()}, nullptr);
+    }
+    bool showsTopOf(const Kit::View& view)
+    {
+        return controller_->scrollView->documentVisibleRect().maxY() == view.bounds().height();
+    }
+
+    std::array<int, 2> built_ {};
+    int uptimePosts_ = 0;
+    int postsAtLoad_ = 0;
+    Foundation::ObserverToken uptimeToken_;
+    std::shared_ptr<Preferences> preferences_;
+    InitialViewController* controller_ = nullptr;
+};
+
+TEST_F(MainWindowTest, LoadsEveryPaneOnceAndShowsTheSettingsRowWithItsTabs)
+{
+    EXPECT_EQ(built_, (std::array<int, 2> {1, 1}));
+    EXPECT_EQ(table().selectedRow(), 0);
+    EXPECT_EQ(document(), pane(0).view());
+    EXPECT_EQ(postsAtLoad_, 1);
+    EXPECT_NE(dynamic_cast<SettingsController*>(&pane(0)), nullptr);
+    const std::vector<std::pair<std::string, std::string>> tabs {
+        {Localization::TabOption::settings(), "general_icon_Normal"}, {Localization::TabOption::customSpeed(), "Accessbility-new"},
+        {Localization::TabOption::tutorial(), "study_icon_Normal"}, {Localization::TabOption::freeApps(), "apps_icon_Normal"},
+        {Localization::TabOption::about(), "contact_icon_Normal"}};
+    ASSERT_EQ(table().numberOfRows(), 5);
+    for (long row = 0; row < 5; ++row) {
+        const auto& [title, image] = tabs[static_cast<std::size_t>(row)];
+        EXPECT_EQ(controller_->TabsData[static_cast<std::size_t>(row)].at("title"), title);
+        EXPECT_EQ(controller_->TabsData[static_cast<std::size_t>(row)].at("image"), image);
+        auto* cell = dynamic_cast<Kit::TableCellView*>(table().viewAt(0, row));
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->textField()->stringValue(), title);
+        EXPECT_TRUE(cell->imageView()->image().isValid()) << image;
+        EXPECT_EQ(table().rectOfRow(row).y(), 42.0 * static_cast<double>(row));
+        auto* rowView = dynamic_cast<QVToolsKit::QVCustomTableRowView*>(table().rowViewAt(row));
+        ASSERT_NE(rowView, nullptr);
+        EXPECT_EQ(rowView->rowCornerRadius(), 8);
+        EXPECT_TRUE(rowView->hoverEnabled());
+        EXPECT_EQ(rowView->selectedBackgroundColor(), Kit::Colour::controlAccentColor());
+        EXPECT_EQ(rowView->hoverBackgroundColorLight(), Kit::Colour::black().withAlphaComponent(0.2));
+        EXPECT_EQ(rowView->hoverBackgroundColorDark(), Kit::Colour::black().withAlphaComponent(0.35));
+    }
+    EXPECT_EQ(controller_->productVersionTextField->stringValue().rfind("Aerlo ", 0), 0u);
+}
+
+TEST_F(MainWindowTest, TheRulesRequestLandsOnRowOneFromItsTopOnce)
+{
+    Foundation::NotificationCenter::defaultCenter().post(NotificationName::openCustomFanSpeedPreference);
+    EXPECT_EQ(table().selectedRow(), 1);
+    EXPECT_EQ(document(), pane(1).view());
+    EXPECT_TRUE(showsTopOf(*pane(1).view()));
+    EXPECT_EQ(uptimePosts_, 1);
+    EXPECT_EQ(counts(1).willAppear, 1);
+    EXPECT_EQ(counts(0).willDisappear, 1);
+
+    Foundation::NotificationCenter::defaultCenter().post(NotificationName::openCustomFanSpeedPreference);
+    EXPECT_EQ(table().selectedRow(), 1);
+    EXPECT_TRUE(showsTopOf(*pane(1).view()));
+    EXPECT_EQ(uptimePosts_, 1);
+    EXPECT_EQ(counts(1).willAppear, 1);
+}
+
+TEST_F(MainWindowTest, ClicksPostOnceKeepThePanesAndOutOfRangeChoicesChangeNothing)
+{
+    Kit::Testing::EventInjector mouse(*preferences_->window());
+    mouse.click(rowCentre(3));
+    EXPECT_EQ(uptimePosts_, 1);
+    EXPECT_NE(dynamic_cast<FreeAppsViewController*>(controller_->viewControllers()[3].get()), nullptr);
+    EXPECT_EQ(document(), controller_->viewControllers()[3]->view());
+    mouse.click(rowCentre(3));
+    EXPECT_EQ(uptimePosts_, 1);
+
+    Kit::ViewController* rules = controller_->viewControllers()[1].get();
+    mouse.click(rowCentre(1));
+    EXPECT_EQ(controller_->viewControllers()[1].get(), rules);
+    EXPECT_EQ(document(), rules->view());
+    EXPECT_EQ(built_, (std::array<int, 2> {1, 1}));
+
+    const int posts = uptimePosts_;
+    controller_->selectTab(-1);
+    controller_->selectTab(5);
+    mouse.click(table().convertTo(Kit::Point {40, table().rectOfRow(4).maxY() + 30}, nullptr));
+    EXPECT_EQ(table().selectedRow(), 1);
+    EXPECT_EQ(document(), rules->view());
+    EXPECT_EQ(uptimePosts_, posts);
+}
+
+TEST_F(MainWindowTest, TheShownPaneHearsOneAppearancePerShowAndPerSwitch)
+{
+    EXPECT_EQ(counts(0).willAppear, 1);
+    controller_->selectTab(1);
+    controller_->selectTab(0);
+    EXPECT_EQ(counts(0).willAppear, 2);
+    EXPECT_EQ(counts(1).willAppear, 1);
+    EXPECT_EQ(counts(1).willDisappear, 1);
+    preferences_->close();
+    EXPECT_EQ(counts(0).willDisappear, 2);
+    EXPECT_EQ(Kit::Application::shared().activationPolicy(), Kit::ActivationPolicy::accessory);
+    preferences_->showWindow();
+    EXPECT_EQ(counts(0).willAppear, 3);
+    // Shown while open: brought to the front, no second appearance.
+    preferences_->showWindow();
+    EXPECT_EQ(counts(0).willAppear, 3);
+}
+
+TEST_F(MainWindowTest, TheWindowButtonsMiniaturiseToggleFullScreenAndClose)
+{
+    const auto& strip = controller_->windowButtonView();
+    const double height = controller_->view()->bounds().height();
+    EXPECT_EQ(strip->frame(), (Kit::Rect {22, height - 30, 33.5, 20}));
+    EXPECT_EQ(strip->autoresizingMask(), 12u);
+    Kit::Window& window = *preferences_->window();
+    window.setContentSize({1000, 700});
+    EXPECT_EQ(strip->frame().maxY(), controller_->view()->bounds().height() - 10);
+
+    controller_->handleWindowButton(3);
+    EXPECT_EQ(window.styleMask() & Kit::Window::fullScreen, 0u);
+    controller_->handleWindowButton(2);
+    EXPECT_NE(window.styleMask() & Kit::Window::fullScreen, 0u);
+    controller_->handleWindowButton(3);
+    EXPECT_EQ(window.styleMask() & Kit::Window::fullScreen, 0u);
+    controller_->handleWindowButton(1);
+    EXPECT_TRUE(window.isMiniaturized());
+    window.deminiaturize();
+    // The strip's close circle.
+    Kit::Testing::EventInjector mouse(window);
+    const Kit::Rect close = strip->rectOfButton(0);
+    mouse.click(strip->convertTo(Kit::Point {close.midX(), close.midY()}, nullptr));
+    EXPECT_FALSE(window.isVisible());
+    preferences_->showWindow();
+    controller_->handleWindowButton(7);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(MainWindowTest, RendersEveryPaneLightAndDark)
+{
+    for (const bool dark : {false, true}) {
+        // The system's appearance, as the sidebar's box follows the application's.
+        Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+        for (long tab = 0; tab < 5; ++tab) {
+            controller_->selectTab(tab);
+            driver().runUntilIdle();
+            const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
+            static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
+            shot.save("main-window", std::string(names[tab]) + (dark ? "-dark" : "-light"));
+            // Round corners: the window's corner is clear.
+            EXPECT_LT(shot.alphaAt({1, 1}), 0.05);
+            const Kit::Point fill = table().convertTo(Kit::Point {table().rectOfRow(tab).maxX() - 12, table().rectOfRow(tab).midY()}, nullptr);
+            EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill), Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
+        }
+    }
+}
+
+TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)
+{
+    Kit::Testing::ensureApplication();
+    Storyboard::resetForTesting();
+    ConsoleCapture console;
+    InitialViewController controller;
+    controller.view();
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"没有找到页面: SettingsController", "没有找到页面: SensorsViewController",
+        "没有找到页面: TutorialViewController", "没有找到页面: FreeAppsViewController", "没有找到页面: UserSupportController"}));
+    ASSERT_NE(controller.scrollView->documentView(), nullptr);
+    EXPECT_EQ(controller.scrollView->documentView()->frame().size, (Kit::Size {680, 540}));
+    controller.selectTab(2);
+    EXPECT_EQ(controller.shownTab(), 2);
+}
+
+} // namespace
