@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/SMC/FanKey.h"
 
 #include <nlohmann/json.hpp>
 
@@ -387,10 +388,9 @@ FanProfile fanProfile(const json& item, int index, const std::string& where)
 
 void addFanKeys(KeyTable& table, const FanProfile& fan)
 {
-    const std::string prefix = "F" + std::to_string(fan.index);
     for (const auto& suffix : fan.keys) {
         KeyEntry entry;
-        entry.key = prefix + suffix;
+        entry.key = FanKey::name(fan.index, suffix);
         if (suffix == "Md") {
             entry.type = "ui8 ";
             entry.size = 1;

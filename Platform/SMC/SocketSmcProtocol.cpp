@@ -1,6 +1,7 @@
 #include "Platform/SMC/SocketSmcProtocol.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,17 +19,6 @@
 namespace IOKit {
 
 namespace {
-
-bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
-{
-    const std::string text = path.string();
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (text.empty() || text.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
-    return true;
-}
 
 bool isHexToken(std::string_view text)
 {
@@ -104,15 +94,15 @@ std::optional<std::uint32_t> SocketSmcProtocol::u32At(std::string_view bytes, st
 
 int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutSeconds)
 {
-    sockaddr_un address;
-    if (!socketAddress(path, address))
+    const auto address = Foundation::unixAddress(path);
+    if (!address)
         return -1;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     int result;
     do
-        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
     while (result < 0 && errno == EINTR);
     if (result < 0) {
         ::close(fd);
@@ -126,8 +116,8 @@ int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutS
 
 int SocketSmcProtocol::listenOn(const std::filesystem::path& path, std::string& error)
 {
-    sockaddr_un address;
-    if (!socketAddress(path, address)) {
+    const auto address = Foundation::unixAddress(path);
+    if (!address) {
         error = "socket path too long: " + path.string();
         return -1;
     }
@@ -143,11 +133,11 @@ int SocketSmcProtocol::listenOn(const std::filesystem::path& path, std::string& 
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        error = std::string("socket: ") + std::strerror(errno);
+        error = std::string("socket: ") + Foundation::errnoText(errno);
         return -1;
     }
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 || ::listen(fd, 64) < 0) {
-        error = "cannot listen on " + path.string() + ": " + std::strerror(errno);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd, 64) < 0) {
+        error = "cannot listen on " + path.string() + ": " + Foundation::errnoText(errno);
         ::close(fd);
         return -1;
     }

@@ -1,5 +1,6 @@
 #include "Platform/XPC/Listener.h"
 
+#include "Platform/Foundation/Posix.h"
 #include "Platform/XPC/PrivateQueue.h"
 
 #include <algorithm>
@@ -459,7 +460,7 @@ bool Listener::start()
         auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderCheck != nullptr);
         if (!socket) {
             std::lock_guard lock(impl.mutex);
-            impl.error = "Couldn't listen on " + impl.path.string() + ": " + std::generic_category().message(error);
+            impl.error = "Couldn't listen on " + impl.path.string() + ": " + Foundation::errnoText(error);
             return;
         }
         struct stat info {};

@@ -2,6 +2,7 @@
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
 // "--restore": the keep-alive's step after a crash: every forced fan back to automatic, then exit.
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/EmbeddedInfoSection.h"
@@ -134,7 +135,7 @@ int main(int argc, char** argv)
         ::execve(program.c_str(), arguments, environ);
         ::unsetenv(handoverVariable);
         nlohmann::ordered_json fields;
-        fields["problem"] = "Cannot run " + program + ": " + std::generic_category().message(errno);
+        fields["problem"] = "Cannot run " + program + ": " + Foundation::errnoText(errno);
         daemon.log().record("failed", fields);
         if (!daemon.resume()) {
             Console::printError(daemon.errorDescription());

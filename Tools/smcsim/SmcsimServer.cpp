@@ -1,6 +1,7 @@
 #include "Tools/smcsim/SmcsimServer.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
@@ -105,7 +106,7 @@ bool SmcsimServer::start()
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (!writeToken()) {
         Foundation::Console::printError("smcsim: cannot write the token " + tokenPath().string() + ": " +
-                                        std::strerror(errno));
+                                        Foundation::errnoText(errno));
         return false;
     }
     std::string error;
