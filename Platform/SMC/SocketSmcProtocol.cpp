@@ -114,32 +114,27 @@ int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutS
     return fd;
 }
 
-int SocketSmcProtocol::listenOn(const std::filesystem::path& path, std::string& error)
+Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path& path)
 {
     const auto address = Foundation::unixAddress(path);
-    if (!address) {
-        error = "socket path too long: " + path.string();
-        return -1;
-    }
+    if (!address)
+        return Foundation::Error("socket path too long: " + path.string());
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
         if (const int live = connectTo(path, 1); live >= 0) {
             ::close(live);
-            error = "another simulator is serving on " + path.string();
-            return -1;
+            return Foundation::Error("another simulator is serving on " + path.string());
         }
         std::filesystem::remove(path, ignored); // left behind by a simulator that died
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        error = std::string("socket: ") + Foundation::errnoText(errno);
-        return -1;
-    }
+    if (fd < 0)
+        return Foundation::Error(std::string("socket: ") + Foundation::errnoText(errno));
     if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd, 64) < 0) {
-        error = "cannot listen on " + path.string() + ": " + Foundation::errnoText(errno);
+        const int error = errno;
         ::close(fd);
-        return -1;
+        return Foundation::Error("cannot listen on " + path.string() + ": " + Foundation::errnoText(error));
     }
     ::chmod(path.c_str(), 0666);
     return fd;

@@ -124,31 +124,32 @@ ThermalParameters ThermalParameters::forProfile(const MachineProfile& profile)
     return parameters;
 }
 
-bool ThermalParameters::apply(std::string_view text, std::string& error)
+Foundation::Result<void> ThermalParameters::apply(std::string_view text)
 {
+    std::string error;
     const json root = json::parse(text, nullptr, false);
     if (root.is_discarded() || !root.is_object()) {
         error = "thermal: expected an object";
-        return false;
+        return Foundation::Error(error);
     }
     if (!onlyKnownFields(root, "thermal",
                          {"ambient", "load", "fanTimeConstant", "curveLow", "curveHigh", "stopWhenCool", "stopHysteresis",
                           "cpu", "gpu", "board", "battery", "ambientSensors", "cpuPower", "gpuPower", "systemPower",
                           "otherPower", "onBattery"},
                          error))
-        return false;
+        return Foundation::Error(error);
     ThermalParameters changed = *this;
     if (auto it = root.find("stopWhenCool"); it != root.end()) {
         if (!it->is_boolean()) {
             error = "thermal.stopWhenCool: expected true or false";
-            return false;
+            return Foundation::Error(error);
         }
         changed.stopWhenCool = it->get<bool>();
     }
     if (auto it = root.find("onBattery"); it != root.end()) {
         if (!it->is_boolean()) {
             error = "thermal.onBattery: expected true or false";
-            return false;
+            return Foundation::Error(error);
         }
         changed.onBattery = it->get<bool>();
     }
@@ -167,13 +168,13 @@ bool ThermalParameters::apply(std::string_view text, std::string& error)
                     readNumber(root, "thermal", "systemPower", 0, 1000, changed.systemPower, error) &&
                     readNumber(root, "thermal", "otherPower", 0, 1000, changed.otherPower, error);
     if (!ok)
-        return false;
+        return Foundation::Error(error);
     if (changed.curveLow >= changed.curveHigh) {
         error = "thermal: \"curveLow\" must be below \"curveHigh\"";
-        return false;
+        return Foundation::Error(error);
     }
     *this = changed;
-    return true;
+    return {};
 }
 
 double ThermalParameters::automaticSpeed(double hottest, double minSpeed, double maxSpeed) const
@@ -187,9 +188,10 @@ double ThermalParameters::automaticSpeed(double hottest, double minSpeed, double
 ThermalModel::ThermalModel(const MachineProfile& profile)
     : ThermalModel(profile, [&profile] {
           ThermalParameters parameters = ThermalParameters::forProfile(profile);
-          std::string error;
-          if (!profile.thermal.empty() && !parameters.apply(profile.thermal, error))
-              Foundation::Console::printError("Machine profile " + profile.name + ": " + error + " (defaults used)");
+          if (profile.thermal.empty())
+              return parameters;
+          if (const auto applied = parameters.apply(profile.thermal); !applied)
+              Foundation::Console::printError("Machine profile " + profile.name + ": " + applied.error() + " (defaults used)");
           return parameters;
       }())
 {

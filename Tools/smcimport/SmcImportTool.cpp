@@ -27,9 +27,8 @@ int failed(const std::string& what)
 int writeProfile(const ordered_json& profile, const std::filesystem::path& output)
 {
     const std::string text = SmcTableImporter::render(profile);
-    std::string error;
-    if (!SMCSim::MachineProfile::parse(text, error))
-        return failed("the profile would not load: " + error);
+    if (const auto parsed = SMCSim::MachineProfile::parse(text); !parsed)
+        return failed("the profile would not load: " + parsed.error());
     if (const auto written = Foundation::AtomicFile::write(output, text, 0644); !written)
         return failed("cannot write " + output.string() + ": " + written.error());
     Console::print("smcimport: wrote " + output.string());

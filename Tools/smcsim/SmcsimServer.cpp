@@ -109,13 +109,13 @@ bool SmcsimServer::start()
                                         Foundation::errnoText(errno));
         return false;
     }
-    std::string error;
-    listenFd_ = Protocol::listenOn(path, error);
-    if (listenFd_ < 0) {
+    const auto listening = Protocol::listenOn(path);
+    if (!listening) {
         ::unlink(tokenPath().c_str());
-        Foundation::Console::printError("smcsim: " + error);
+        Foundation::Console::printError("smcsim: " + listening.error());
         return false;
     }
+    listenFd_ = *listening;
     return true;
 }
 
