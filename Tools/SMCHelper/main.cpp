@@ -97,8 +97,8 @@ int main(int argc, char** argv)
         ::unsetenv(handoverVariable);
     }
     HelperDaemon daemon(options);
-    if (!daemon.start()) {
-        Console::printError(daemon.errorDescription());
+    if (const auto started = daemon.start(); !started) {
+        Console::printError(started.error());
         return 1;
     }
 
@@ -137,8 +137,8 @@ int main(int argc, char** argv)
         nlohmann::ordered_json fields;
         fields["problem"] = "Cannot run " + program + ": " + Foundation::errnoText(errno);
         daemon.log().record("failed", fields);
-        if (!daemon.resume()) {
-            Console::printError(daemon.errorDescription());
+        if (const auto resumed = daemon.resume(); !resumed) {
+            Console::printError(resumed.error());
             return finish(1);
         }
     }
