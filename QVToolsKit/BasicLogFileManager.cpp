@@ -4,6 +4,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,7 +33,7 @@ const Foundation::Clock& clock()
     return clock ? *clock : Foundation::Clock::system();
 }
 
-std::string describe(int error) { return std::generic_category().message(error); }
+using Foundation::errnoText;
 
 
 std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
@@ -93,16 +94,7 @@ BasicLogFileManager::FileHandle::~FileHandle()
 
 bool BasicLogFileManager::FileHandle::write(std::string_view bytes) const
 {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
+    return Foundation::writeAll(fd_, bytes).ok();
 }
 
 void BasicLogFileManager::StdoutOutputStream::write(std::string_view text) const
@@ -172,7 +164,7 @@ void BasicLogFileManager::setWriter(LogWriter writer)
         // O_APPEND: two handles on the file (a copied logger, another process) never overwrite each other.
         const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
         if (fd < 0) {
-            Console::print("error to init file handler: " + describe(errno));
+            Console::print("error to init file handler: " + errnoText(errno));
             stream = std::make_shared<StdoutOutputStream>();
             break;
         }
@@ -205,7 +197,7 @@ void BasicLogFileManager::deleteLogFile(std::int64_t afterSeconds)
     }
     struct statx attributes {};
     if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &attributes) != 0) {
-        Console::print("删除日志文件时出错: " + describe(errno));
+        Console::print("删除日志文件时出错: " + errnoText(errno));
         return;
     }
     if (!(attributes.stx_mask & STATX_BTIME))

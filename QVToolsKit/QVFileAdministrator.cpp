@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/FileDigest.h"
+#include "Platform/Foundation/Posix.h"
 
 #include <cerrno>
 #include <system_error>
@@ -44,7 +45,7 @@ std::optional<struct stat> QVFileAdministrator::fileAttributes(const std::filesy
     struct stat attributes {};
     if (::lstat(path.c_str(), &attributes) != 0) {
         Foundation::Console::print("Error getting attributes for file at path " + path.string() + ": " +
-                                   std::generic_category().message(errno));
+                                   Foundation::errnoText(errno));
         return std::nullopt;
     }
     return attributes;

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <cerrno>
@@ -65,7 +66,7 @@ std::uint64_t QVFileSizeTool::calculateDirectorySize(const fs::path& at)
         }
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0) {
-            Console::print("无法获取文件属性: " + path.string() + ", 错误: " + std::strerror(errno));
+            Console::print("无法获取文件属性: " + path.string() + ", 错误: " + Foundation::errnoText(errno));
             continue;
         }
         if (!S_ISDIR(info.st_mode))
@@ -83,7 +84,7 @@ std::uint64_t QVFileSizeTool::calculateFileSize(const fs::path& at)
     struct stat info {};
     if (::lstat(at.c_str(), &info) != 0) {
         Console::print("Failed to retrieve file attributes for path: " + at.string() + ", error: " +
-                       std::strerror(errno));
+                       Foundation::errnoText(errno));
         return 0;
     }
     return info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;

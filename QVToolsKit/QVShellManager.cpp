@@ -1,6 +1,7 @@
 #include "QVToolsKit/QVShellManager.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/UTF8.h"
 
@@ -42,7 +43,7 @@ void QVShellManager::forceTerminateProcess(std::int32_t pid)
 {
     const std::string prefix = "Error terminating process " + std::to_string(pid) + ": ";
     if (pid <= 0) {
-        Foundation::Console::print(prefix + std::strerror(EINVAL));
+        Foundation::Console::print(prefix + Foundation::errnoText(EINVAL));
         return;
     }
     Process::Options options;

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/System/ProcessApplicationLauncher.h"
@@ -26,24 +27,6 @@ Foundation::SharedInstance<QVAppRunningChecker>& instance()
 {
     static Foundation::SharedInstance<QVAppRunningChecker> shared;
     return shared;
-}
-
-bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
-{
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    const std::string text = path.string();
-    if (text.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
-    return true;
-}
-
-void closeQuietly(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
 }
 
 } // namespace
@@ -90,15 +73,15 @@ void QVAppRunningChecker::postTellOldSameAppToQuit()
 
 bool QVAppRunningChecker::tellOldCopyToQuit()
 {
-    sockaddr_un address;
-    if (!socketAddress(socketPath(), address))
+    const auto address = Foundation::unixAddress(socketPath());
+    if (!address)
         return false;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
         || ::send(fd, quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1)) {
-        closeQuietly(fd);
+        Foundation::closeAndReset(fd);
         return false;
     }
     // The old copy holds the connection until its process ends.
@@ -118,7 +101,7 @@ bool QVAppRunningChecker::tellOldCopyToQuit()
         const ssize_t got = ::recv(fd, &byte, 1, 0);
         gone = got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN);
     }
-    closeQuietly(fd);
+    Foundation::closeAndReset(fd);
     if (!gone)
         Foundation::Console::print("旧的应用没有在 3 秒内退出");
     return gone;
@@ -127,8 +110,8 @@ bool QVAppRunningChecker::tellOldCopyToQuit()
 void QVAppRunningChecker::listen()
 {
     const std::filesystem::path path = socketPath();
-    sockaddr_un address;
-    if (!socketAddress(path, address))
+    const auto address = Foundation::unixAddress(path);
+    if (!address)
         return;
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
@@ -137,9 +120,9 @@ void QVAppRunningChecker::listen()
     if (listener < 0)
         return;
     int stopper[2];
-    if (::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(listener, 4) != 0
+    if (::bind(listener, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 || ::listen(listener, 4) != 0
         || ::pipe2(stopper, O_CLOEXEC) != 0) {
-        closeQuietly(listener);
+        Foundation::closeAndReset(listener);
         return;
     }
     std::lock_guard lock(mutex_);
@@ -173,7 +156,7 @@ void QVAppRunningChecker::serve(int listener, int stopper)
             got += static_cast<std::size_t>(n);
         }
         if (got != sizeof request || std::memcmp(request, quitRequest, sizeof request) != 0) {
-            closeQuietly(client);
+            Foundation::closeAndReset(client);
             continue;
         }
         std::function<void()> handler;
@@ -207,11 +190,11 @@ void QVAppRunningChecker::stopListening()
         std::error_code error;
         std::filesystem::remove(socketPath(), error);
     }
-    closeQuietly(listener_);
-    closeQuietly(stopPipe_[0]);
-    closeQuietly(stopPipe_[1]);
+    Foundation::closeAndReset(listener_);
+    Foundation::closeAndReset(stopPipe_[0]);
+    Foundation::closeAndReset(stopPipe_[1]);
     for (int& fd : held_)
-        closeQuietly(fd);
+        Foundation::closeAndReset(fd);
     held_.clear();
 }
 

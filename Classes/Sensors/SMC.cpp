@@ -3,6 +3,7 @@
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/UTF8.h"
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachError.h"
 
 #include <algorithm>
@@ -103,7 +104,7 @@ void SMC::resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry)
 
 std::string SMC::fanKey(int fan, std::string_view suffix)
 {
-    return "F" + decimal(fan) + std::string(suffix);
+    return SMCSim::FanKey::name(fan, suffix);
 }
 
 SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry())

@@ -1,5 +1,7 @@
 #include "Platform/Foundation/Console.h"
 
+#include "Platform/Foundation/Posix.h"
+
 #include <cerrno>
 #include <mutex>
 #include <unistd.h>
@@ -20,18 +22,6 @@ Console::Sink& currentSink()
     return sink;
 }
 
-void writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return; // a closed stream drops the text
-        }
-        text.remove_prefix(static_cast<size_t>(n));
-    }
-}
 
 } // namespace
 
@@ -57,7 +47,8 @@ void Console::write(Stream stream, std::string_view text)
         return;
     }
     // Unbuffered write(2): the line is out before the call returns, even if the process dies next.
-    writeAll(stream == Stream::standardOutput ? STDOUT_FILENO : STDERR_FILENO, text);
+    // A closed stream drops the text.
+    (void)writeAll(stream == Stream::standardOutput ? STDOUT_FILENO : STDERR_FILENO, text);
 }
 
 Console::Sink Console::setSink(Sink sink)

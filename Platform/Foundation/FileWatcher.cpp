@@ -1,5 +1,6 @@
 #include "Platform/Foundation/FileWatcher.h"
 
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <cerrno>
@@ -24,12 +25,6 @@ constexpr std::uint32_t folderEnded = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF
 std::atomic<FileWatcher*> forkGuarded {nullptr};
 
 
-void closeDescriptor(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
 
 } // namespace
 
@@ -69,8 +64,8 @@ FileWatcher::~FileWatcher()
     }
     std::lock_guard lock(mutex_);
     endAll();
-    closeDescriptor(inotify_);
-    closeDescriptor(wake_);
+    closeAndReset(inotify_);
+    closeAndReset(wake_);
 }
 
 std::shared_ptr<FileWatcher::Mark> FileWatcher::watch(const std::filesystem::path& file)
@@ -98,8 +93,8 @@ bool FileWatcher::start()
     inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     wake_ = eventfd(0, EFD_CLOEXEC);
     if (inotify_ < 0 || wake_ < 0) {
-        closeDescriptor(inotify_);
-        closeDescriptor(wake_);
+        closeAndReset(inotify_);
+        closeAndReset(wake_);
         available_ = false; // said once: readers fall back to checking the file
         return false;
     }
@@ -192,8 +187,8 @@ void FileWatcher::forgetAfterFork()
                 mark->live_.store(false);
     folders_.clear();
     (void)thread_.release();
-    closeDescriptor(inotify_);
-    closeDescriptor(wake_);
+    closeAndReset(inotify_);
+    closeAndReset(wake_);
 }
 
 void FileWatcher::prepareFork()

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Process.h"
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/ToolMap.h"
 
 #include <cerrno>
@@ -22,16 +23,7 @@ namespace Foundation {
 
 namespace {
 
-std::string errorText(int error) { return std::error_code(error, std::generic_category()).message(); }
-
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
-
-void closeFd(int& fd)
-{
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
-}
 
 // A close-on-exec pipe whose ends never take the numbers of the standard streams.
 bool makePipe(int fds[2])
@@ -43,8 +35,8 @@ bool makePipe(int fds[2])
             continue;
         const int moved = ::fcntl(fds[i], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
         if (moved < 0) {
-            closeFd(fds[0]);
-            closeFd(fds[1]);
+            closeAndReset(fds[0]);
+            closeAndReset(fds[1]);
             return false;
         }
         ::close(fds[i]);
@@ -179,7 +171,7 @@ Process::~Process()
             }
         }
     }
-    closeFd(pidFd_);
+    closeAndReset(pidFd_);
 }
 
 Foundation::Result<void> Process::run()
@@ -201,15 +193,15 @@ Foundation::Result<void> Process::run()
         const int error = ::stat(directory.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
         if (error != 0)
             return refuse(failure + "the working directory " + inQuotes(directory.string()) + " is not usable: " +
-                          errorText(error));
+                          errnoText(error));
     }
 
     SpawnSetup setup;
     int input[2] = {-1, -1}, output[2] = {-1, -1}, error[2] = {-1, -1};
     auto closeAll = [&] {
         for (int* fds : {input, output, error}) {
-            closeFd(fds[0]);
-            closeFd(fds[1]);
+            closeAndReset(fds[0]);
+            closeAndReset(fds[1]);
         }
     };
     const bool wantsInput = options_.standardInput == Input::text;
@@ -218,7 +210,7 @@ Foundation::Result<void> Process::run()
     if ((wantsInput && !makePipe(input)) || (wantsOutput && !makePipe(output)) || (wantsError && !makePipe(error))) {
         const int failed = errno;
         closeAll();
-        return refuse(failure + errorText(failed));
+        return refuse(failure + errnoText(failed));
     }
 
     auto& actions = setup.actions;
@@ -254,22 +246,22 @@ Foundation::Result<void> Process::run()
         ::posix_spawn(&pid, program->c_str(), &actions, &setup.attributes, argvPointers.data(), envpPointers.data());
     if (spawned != 0) {
         closeAll();
-        return refuse("Could not launch " + inQuotes(executablePath_) + as + ": " + errorText(spawned));
+        return refuse("Could not launch " + inQuotes(executablePath_) + as + ": " + errnoText(spawned));
     }
 
     launchError_.clear();
     pid_ = pid;
     pidFd_ = pidFdFor(pid);
-    closeFd(input[0]);
-    closeFd(output[1]);
-    closeFd(error[1]);
+    closeAndReset(input[0]);
+    closeAndReset(output[1]);
+    closeAndReset(error[1]);
     inputFd_ = input[1];
     outputFd_ = output[0];
     errorFd_ = error[0];
     if (inputFd_ >= 0) {
         ::fcntl(inputFd_, F_SETFL, ::fcntl(inputFd_, F_GETFL) | O_NONBLOCK);
         if (options_.inputText.empty())
-            closeFd(inputFd_);
+            closeAndReset(inputFd_);
     }
     return {};
 }
@@ -342,7 +334,7 @@ bool Process::pump(std::optional<double> deadline)
             if (n > 0)
                 text.append(buffer, static_cast<size_t>(n));
             else if (n == 0 || (errno != EINTR && errno != EAGAIN))
-                closeFd(fd);
+                closeAndReset(fd);
         }
     }
     return true;
@@ -365,7 +357,7 @@ void Process::writeInput()
     if (n > 0)
         inputWritten_ += static_cast<size_t>(n);
     if ((n < 0 && error != EINTR && error != EAGAIN) || inputWritten_ == text.size())
-        closeFd(inputFd_);
+        closeAndReset(inputFd_);
     if (n < 0 && error == EPIPE && !alreadyPending) {
         const timespec now{0, 0};
         ::sigtimedwait(&pipeSignal, nullptr, &now);
@@ -426,9 +418,9 @@ bool Process::reap(std::optional<double> deadline)
 
 void Process::closePipes()
 {
-    closeFd(inputFd_);
-    closeFd(outputFd_);
-    closeFd(errorFd_);
+    closeAndReset(inputFd_);
+    closeAndReset(outputFd_);
+    closeAndReset(errorFd_);
 }
 
 } // namespace Foundation

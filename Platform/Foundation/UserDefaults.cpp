@@ -2,7 +2,9 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <nlohmann/json.hpp>
@@ -60,8 +62,6 @@ bool usableSuiteName(std::string_view name)
         && name != globalDomainSuiteName && name.find('/') == std::string_view::npos
         && name.find('\0') == std::string_view::npos;
 }
-
-std::string errorText(int error) { return std::system_category().message(error); }
 
 std::filesystem::path withSuffix(const std::filesystem::path& file, std::string_view suffix)
 {
@@ -164,37 +164,24 @@ struct LoadResult {
 LoadResult loadFile(const std::filesystem::path& file)
 {
     LoadResult result;
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         result.error = errno;
         result.status = errno == ENOENT ? LoadResult::Status::absent : LoadResult::Status::unreadable;
         return result;
     }
-    std::string text;
-    const bool known = ::fstat(fd, &result.info) == 0;
+    const bool known = ::fstat(fd.get(), &result.info) == 0;
     if (known && result.info.st_size > UserDefaults::maximumFileSize) {
-        ::close(fd);
         result.status = LoadResult::Status::tooLarge;
         return result;
     }
-    if (known && result.info.st_size > 0)
-        text.reserve(static_cast<size_t>(result.info.st_size));
-    char buffer[65536];
-    while (text.size() <= static_cast<size_t>(UserDefaults::maximumFileSize)) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            result.error = errno;
-            result.status = LoadResult::Status::unreadable;
-            ::close(fd);
-            return result;
-        }
-        if (n == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(n));
+    auto read = readAll(fd.get(), static_cast<size_t>(UserDefaults::maximumFileSize));
+    if (!read) {
+        result.error = errno;
+        result.status = LoadResult::Status::unreadable;
+        return result;
     }
-    ::close(fd);
+    const std::string text = std::move(read).value();
     if (text.size() > static_cast<size_t>(UserDefaults::maximumFileSize)) { // grew while being read
         result.info.st_size = static_cast<off_t>(text.size());
         result.status = LoadResult::Status::tooLarge;
@@ -208,19 +195,6 @@ LoadResult loadFile(const std::filesystem::path& file)
     result.values = std::move(*value->asDictionary());
     result.status = LoadResult::Status::present;
     return result;
-}
-
-bool writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        text.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 // Writes the values to a temporary file and renames it over the suite file. The new file's mtime is
@@ -287,7 +261,7 @@ void setAside(const std::filesystem::path& file, std::string_view suiteName, Def
         if (error == ENOENT)
             return; // already gone
         said.add("The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName)
-                 + "\" is damaged and could not be moved aside (" + errorText(error) + "); the suite reads as empty.");
+                 + "\" is damaged and could not be moved aside (" + errnoText(error) + "); the suite reads as empty.");
         return;
     }
     said.add("The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName)
@@ -315,8 +289,7 @@ public:
         while (::flock(fd_, LOCK_EX) != 0) {
             if (errno != EINTR) {
                 error_ = errno;
-                ::close(fd_);
-                fd_ = -1;
+                closeAndReset(fd_);
                 return;
             }
         }
@@ -329,9 +302,7 @@ public:
     int error() const { return error_; }
     void release()
     {
-        if (fd_ >= 0)
-            ::close(fd_); // closing the only descriptor drops the lock
-        fd_ = -1;
+        closeAndReset(fd_); // closing the only descriptor drops the lock
     }
 
 private:
@@ -520,7 +491,7 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::checked() const
         case LoadResult::Status::unreadable:
             // Cached under the file's identity, so this is said once per version of the file.
             said.add("The defaults file \"" + file.native() + "\" of suite \"" + suiteName_ + "\" cannot be read ("
-                     + errorText(loaded.error) + "); the suite reads as empty.");
+                     + errnoText(loaded.error) + "); the suite reads as empty.");
             cache_ = std::make_shared<Snapshot>(Snapshot {now, {}, false});
             return cache_;
         case LoadResult::Status::tooLarge:
@@ -549,7 +520,7 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::recoverFromCorruptio
             setAside(file, suiteName_, said);
         else
             said.add("The defaults file \"" + file.native() + "\" of suite \"" + suiteName_
-                     + "\" is damaged and could not be locked (" + errorText(lock.error())
+                     + "\" is damaged and could not be locked (" + errnoText(lock.error())
                      + "); the suite reads as empty.");
     }
     if (loaded.status == LoadResult::Status::tooLarge)
@@ -711,10 +682,10 @@ bool UserDefaults::write(std::string_view key, const std::optional<PropertyListV
     std::lock_guard writing(writeMutex_);
     ExclusiveFileLock lock(file);
     if (!lock.locked())
-        return failed("cannot lock " + withSuffix(file, ".lock").native() + ": " + errorText(lock.error()));
+        return failed("cannot lock " + withSuffix(file, ".lock").native() + ": " + errnoText(lock.error()));
     LoadResult loaded = loadFile(file);
     if (loaded.status == LoadResult::Status::unreadable)
-        return failed("cannot read " + file.native() + ": " + errorText(loaded.error));
+        return failed("cannot read " + file.native() + ": " + errnoText(loaded.error));
     if (loaded.status == LoadResult::Status::tooLarge)
         return failed(file.native() + " is larger than " + sizeLimitText() + " and is left as it is");
     if (loaded.status == LoadResult::Status::corrupt) {
@@ -741,7 +712,7 @@ bool UserDefaults::write(std::string_view key, const std::optional<PropertyListV
     if (text.size() > static_cast<size_t>(maximumFileSize))
         return failed("the suite would be larger than " + sizeLimitText());
     if (const int error = saveFile(file, text, present ? &loaded.info : nullptr))
-        return failed("cannot write " + file.native() + ": " + errorText(error));
+        return failed("cannot write " + file.native() + ": " + errnoText(error));
     const FileIdentity written = statIdentity(file);
     lock.release();
     install(std::make_shared<Snapshot>(Snapshot {written, std::move(values)}));

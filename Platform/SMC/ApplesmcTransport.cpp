@@ -1,5 +1,6 @@
 #include "Platform/SMC/ApplesmcTransport.h"
 
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/SMCRecordFields.h"
 #include "Platform/SMC/ValueCodec.h"
 
@@ -39,15 +40,6 @@ std::string firstLine(std::string text)
     return text;
 }
 
-// "F<i><suffix>" for a fan key, the fan's index; nothing for another key.
-std::optional<int> fanOf(std::string_view key, std::string_view suffix)
-{
-    if (key.size() != 4 || key[0] != 'F' || key[1] < '0' || key[1] > '9' || key.substr(2) != suffix)
-        return std::nullopt;
-    return key[1] - '0';
-}
-
-std::string fanKey(int fan, std::string_view suffix) { return "F" + std::to_string(fan) + std::string(suffix); }
 std::string fanFile(int fan, std::string_view attribute)
 {
     return "fan" + std::to_string(fan + 1) + "_" + std::string(attribute);
@@ -154,7 +146,7 @@ void ApplesmcTransport::readFanCount()
     if (const KeyInfo* fans = find("FNum"); fans && data(*fans, bytes) == kIOReturnSuccess && !bytes.empty())
         fanCount_ = std::min<int>(static_cast<unsigned char>(bytes[0]), maximumFans);
     for (int fan = 0; fan < fanCount_; ++fan)
-        if (const KeyInfo* minimum = find(fanKey(fan, "Mn")); minimum && data(*minimum, bytes) == 0)
+        if (const KeyInfo* minimum = find(SMCSim::FanKey::name(fan, "Mn")); minimum && data(*minimum, bytes) == 0)
             startMinimum_[fan] = bytes;
 }
 
@@ -171,9 +163,9 @@ void ApplesmcTransport::loadFromFiles()
     for (int fan = 0; fan < fans; ++fan) {
         for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"},
                                                 {"Sf", "safe"}, {"Tg", "output"}})
-            add(fanKey(fan, suffix), "fpe2", 2, Source::fanSpeed, fanFile(fan, attribute));
+            add(SMCSim::FanKey::name(fan, suffix), "fpe2", 2, Source::fanSpeed, fanFile(fan, attribute));
         if (files_->read(fanFile(fan, "label")).error != ENOENT)
-            add(fanKey(fan, "ID"), "{fds", 16, Source::fanLabel, fanFile(fan, "label"));
+            add(SMCSim::FanKey::name(fan, "ID"), "{fds", 16, Source::fanLabel, fanFile(fan, "label"));
     }
     if (fans > 0 && files_->read(fanFile(0, "manual")).error == 0)
         add("FS! ", "ui16", 2, Source::mask, {});
@@ -257,7 +249,7 @@ kern_return_t ApplesmcTransport::data(const KeyInfo& info, std::string& bytes)
 
 std::optional<double> ApplesmcTransport::speed(int fan, std::string_view suffix)
 {
-    const std::string key = fanKey(fan, suffix);
+    const std::string key = SMCSim::FanKey::name(fan, suffix);
     const KeyInfo* info = find(key);
     std::string bytes;
     if (!info || data(*info, bytes) != kIOReturnSuccess)
@@ -337,7 +329,7 @@ kern_return_t ApplesmcTransport::keyInformation(std::string_view key, SMCRecord&
         output[resultOffset] = smcNotReadable;
         return kIOReturnSuccess;
     }
-    const bool routed = fanOf(key, "Mn") || fanOf(key, "Tg") || fanOf(key, "Md") || key == "FS! ";
+    const bool routed = SMCSim::FanKey::fanOf(key, "Mn") || SMCSim::FanKey::fanOf(key, "Tg") || SMCSim::FanKey::fanOf(key, "Md") || key == "FS! ";
     storeLE(output, dataSizeOffset, info->length);
     storeLE(output, dataTypeOffset, fourCC(info->type));
     output[attributesOffset] = static_cast<std::uint8_t>(attributeReadable | (routed ? attributeWritable : 0));
@@ -379,9 +371,9 @@ kern_return_t ApplesmcTransport::writeBytes(std::string_view key, std::uint32_t 
     if (!info) {
         return kIOReturnSuccess; // as the SMC answers a key it does not have; nothing is written
     }
-    const auto minimum = fanOf(key, "Mn");
-    const auto target = fanOf(key, "Tg");
-    const auto mode = fanOf(key, "Md");
+    const auto minimum = SMCSim::FanKey::fanOf(key, "Mn");
+    const auto target = SMCSim::FanKey::fanOf(key, "Tg");
+    const auto mode = SMCSim::FanKey::fanOf(key, "Md");
     const auto fan = minimum ? minimum : target ? target : mode;
     if (key != "FS! " && !(fan && *fan < fanCount_))
         return kIOReturnNotPrivileged; // no route in the driver
@@ -456,13 +448,13 @@ std::vector<int> ApplesmcTransport::restoreFans()
     for (int fan = 0; fan < fanCount_; ++fan) {
         bool touched = false;
         std::string bytes;
-        const KeyInfo* mode = find(fanKey(fan, "Md"));
+        const KeyInfo* mode = find(SMCSim::FanKey::name(fan, "Md"));
         const bool modeForced = mode && data(*mode, bytes) == kIOReturnSuccess && !bytes.empty() &&
                                 bytes[0] != 0;
         if (forced_.contains(fan) || modeForced || (bits && ((*bits >> fan) & 1)))
             touched = writeManual(fan, false) == kIOReturnSuccess;
         const auto start = startMinimum_.find(fan);
-        const KeyInfo* minimum = find(fanKey(fan, "Mn"));
+        const KeyInfo* minimum = find(SMCSim::FanKey::name(fan, "Mn"));
         if (start != startMinimum_.end() && minimum && data(*minimum, bytes) == kIOReturnSuccess &&
             bytes != start->second)
             if (const auto rpm = wholeRPM(minimum->type, valueBytes(start->second)))

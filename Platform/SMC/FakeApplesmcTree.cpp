@@ -1,5 +1,6 @@
 #include "Platform/SMC/FakeApplesmcTree.h"
 
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachineProfile.h"
 
 #include <algorithm>
@@ -46,7 +47,6 @@ float littleEndianFloat(const ValueBytes& bytes)
     return value;
 }
 
-std::string fanKeyName(int fan, std::string_view suffix) { return "F" + std::to_string(fan) + std::string(suffix); }
 
 std::optional<std::string_view> speedSuffix(std::string_view attribute)
 {
@@ -188,7 +188,7 @@ std::optional<unsigned> FakeApplesmcTree::speed(const KeyEntry& key, int& error)
 IOKit::ApplesmcFiles::Contents FakeApplesmcTree::fanRead(const FanFile& file)
 {
     if (file.attribute == "label") {
-        const KeyEntry* id = keys_.find(fanKeyName(file.fan, "ID"));
+        const KeyEntry* id = keys_.find(FanKey::name(file.fan, "ID"));
         if (!id || id->size < 16)
             return {EINVAL, {}};
         const std::string text(id->bytes.begin() + 4, id->bytes.begin() + 16);
@@ -196,7 +196,7 @@ IOKit::ApplesmcFiles::Contents FakeApplesmcTree::fanRead(const FanFile& file)
     }
     if (file.attribute == "manual") {
         if (options_.t2FanSupport)
-            if (const KeyEntry* mode = keys_.find(fanKeyName(file.fan, "Md")))
+            if (const KeyEntry* mode = keys_.find(FanKey::name(file.fan, "Md")))
                 return {0, line(mode->bytes[0] & 1)};
         const KeyEntry* mask = keys_.find("FS! ");
         if (!mask || mask->size != 2)
@@ -204,7 +204,7 @@ IOKit::ApplesmcFiles::Contents FakeApplesmcTree::fanRead(const FanFile& file)
         return {0, line((bigEndian16(mask->bytes) >> file.fan) & 1)};
     }
     const auto suffix = speedSuffix(file.attribute);
-    const KeyEntry* key = suffix ? keys_.find(fanKeyName(file.fan, *suffix)) : nullptr;
+    const KeyEntry* key = suffix ? keys_.find(FanKey::name(file.fan, *suffix)) : nullptr;
     if (!suffix)
         return {ENOENT, {}};
     if (!key)
@@ -235,7 +235,7 @@ int FakeApplesmcTree::fanWrite(const FanFile& file, unsigned long value)
 {
     if (file.attribute == "manual") {
         if (options_.t2FanSupport)
-            if (KeyEntry* mode = keys_.find(fanKeyName(file.fan, "Md"))) {
+            if (KeyEntry* mode = keys_.find(FanKey::name(file.fan, "Md"))) {
                 mode->bytes[0] = static_cast<std::uint8_t>(value & 1);
                 return 0;
             }
@@ -251,7 +251,7 @@ int FakeApplesmcTree::fanWrite(const FanFile& file, unsigned long value)
     }
     if (file.attribute != "min" && file.attribute != "output")
         return EACCES;
-    KeyEntry* key = keys_.find(fanKeyName(file.fan, file.attribute == "min" ? "Mn" : "Tg"));
+    KeyEntry* key = keys_.find(FanKey::name(file.fan, file.attribute == "min" ? "Mn" : "Tg"));
     return key ? storeSpeed(*key, value) : EINVAL;
 }
 

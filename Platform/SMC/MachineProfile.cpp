@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/SMC/FanKey.h"
 
 #include <nlohmann/json.hpp>
 
@@ -387,10 +388,9 @@ FanProfile fanProfile(const json& item, int index, const std::string& where)
 
 void addFanKeys(KeyTable& table, const FanProfile& fan)
 {
-    const std::string prefix = "F" + std::to_string(fan.index);
     for (const auto& suffix : fan.keys) {
         KeyEntry entry;
-        entry.key = prefix + suffix;
+        entry.key = FanKey::name(fan.index, suffix);
         if (suffix == "Md") {
             entry.type = "ui8 ";
             entry.size = 1;
@@ -611,30 +611,25 @@ std::vector<std::string> MachineProfile::availableNames()
     return names;
 }
 
-std::optional<MachineProfile> MachineProfile::parse(std::string_view text, std::string& error)
+Foundation::Result<MachineProfile> MachineProfile::parse(std::string_view text)
 {
     const json root = json::parse(text, nullptr, false);
-    if (root.is_discarded()) {
-        error = "not valid JSON";
-        return std::nullopt;
-    }
+    if (root.is_discarded())
+        return Foundation::Error("not valid JSON");
     MachineProfile profile;
     try {
         readBase(profile, root);
     } catch (const Failure& failure) {
-        error = failure.message;
-        return std::nullopt;
+        return Foundation::Error(failure.message);
     }
     return profile;
 }
 
-bool MachineProfile::applyOverlay(std::string_view text, std::string& error)
+Foundation::Result<void> MachineProfile::applyOverlay(std::string_view text)
 {
     const json root = json::parse(text, nullptr, false);
-    if (root.is_discarded()) {
-        error = "not valid JSON";
-        return false;
-    }
+    if (root.is_discarded())
+        return Foundation::Error("not valid JSON");
     MachineProfile changed = *this;
     try {
         requireObject(root, "overlay");
@@ -644,11 +639,10 @@ bool MachineProfile::applyOverlay(std::string_view text, std::string& error)
         applySections(changed, root);
         changed.overlays.push_back(name->get<std::string>());
     } catch (const Failure& failure) {
-        error = failure.message;
-        return false;
+        return Foundation::Error(failure.message);
     }
     *this = std::move(changed);
-    return true;
+    return {};
 }
 
 std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
@@ -674,10 +668,9 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
         report(base, "cannot read " + path.string());
         return std::nullopt;
     }
-    std::string error;
-    auto profile = parse(*text, error);
+    auto profile = parse(*text);
     if (!profile) {
-        report(base, error);
+        report(base, profile.error());
         return std::nullopt;
     }
     for (std::size_t i = 1; i < parts.size(); ++i) {
@@ -687,12 +680,12 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
             report(base + "+" + parts[i], "cannot read " + overlayPath.string());
             return std::nullopt;
         }
-        if (!profile->applyOverlay(*overlay, error)) {
-            report(base + "+" + parts[i], error);
+        if (const auto applied = profile->applyOverlay(*overlay); !applied) {
+            report(base + "+" + parts[i], applied.error());
             return std::nullopt;
         }
     }
-    return profile;
+    return std::move(*profile);
 }
 
 } // namespace SMCSim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/KeyTable.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -108,10 +109,10 @@ public:
     // "name[+overlay…]"; a name holding "/" or ending in ".json" is a file path. Prints one line on
     // standard error and gives nothing when a file is missing or invalid.
     [[nodiscard]] static std::optional<MachineProfile> load(std::string_view spec);
-    // A profile from JSON text; `error` says what is wrong when nothing is given.
-    [[nodiscard]] static std::optional<MachineProfile> parse(std::string_view json, std::string& error);
-    // Applies an overlay from JSON text; on failure `error` is set and the profile is unchanged.
-    [[nodiscard]] bool applyOverlay(std::string_view json, std::string& error);
+    // A profile from JSON text, or what is wrong with it.
+    [[nodiscard]] static Foundation::Result<MachineProfile> parse(std::string_view json);
+    // Applies an overlay from JSON text; on failure the profile is unchanged.
+    [[nodiscard]] Foundation::Result<void> applyOverlay(std::string_view json);
 };
 
 } // namespace SMCSim

@@ -1,6 +1,7 @@
 #include "Platform/SMC/SocketSmcProtocol.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,17 +19,6 @@
 namespace IOKit {
 
 namespace {
-
-bool socketAddress(const std::filesystem::path& path, sockaddr_un& address)
-{
-    const std::string text = path.string();
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (text.empty() || text.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
-    return true;
-}
 
 bool isHexToken(std::string_view text)
 {
@@ -104,15 +94,15 @@ std::optional<std::uint32_t> SocketSmcProtocol::u32At(std::string_view bytes, st
 
 int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutSeconds)
 {
-    sockaddr_un address;
-    if (!socketAddress(path, address))
+    const auto address = Foundation::unixAddress(path);
+    if (!address)
         return -1;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return -1;
     int result;
     do
-        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
     while (result < 0 && errno == EINTR);
     if (result < 0) {
         ::close(fd);
@@ -124,32 +114,27 @@ int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutS
     return fd;
 }
 
-int SocketSmcProtocol::listenOn(const std::filesystem::path& path, std::string& error)
+Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path& path)
 {
-    sockaddr_un address;
-    if (!socketAddress(path, address)) {
-        error = "socket path too long: " + path.string();
-        return -1;
-    }
+    const auto address = Foundation::unixAddress(path);
+    if (!address)
+        return Foundation::Error("socket path too long: " + path.string());
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
         if (const int live = connectTo(path, 1); live >= 0) {
             ::close(live);
-            error = "another simulator is serving on " + path.string();
-            return -1;
+            return Foundation::Error("another simulator is serving on " + path.string());
         }
         std::filesystem::remove(path, ignored); // left behind by a simulator that died
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        error = std::string("socket: ") + std::strerror(errno);
-        return -1;
-    }
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0 || ::listen(fd, 64) < 0) {
-        error = "cannot listen on " + path.string() + ": " + std::strerror(errno);
+    if (fd < 0)
+        return Foundation::Error(std::string("socket: ") + Foundation::errnoText(errno));
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd, 64) < 0) {
+        const int error = errno;
         ::close(fd);
-        return -1;
+        return Foundation::Error("cannot listen on " + path.string() + ": " + Foundation::errnoText(error));
     }
     ::chmod(path.c_str(), 0666);
     return fd;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
 
 #include <chrono>
@@ -57,9 +58,9 @@ public:
     // A connected stream socket, -1 when nobody listens at `path`. Replies slower than
     // `timeoutSeconds` count as a broken connection.
     static int connectTo(const std::filesystem::path& path, int timeoutSeconds = 10);
-    // A listening socket at `path` (mode 0666: privilege is by token or uid, not by file mode), -1 with
-    // `error` set when the path is too long, taken by a live server, or cannot be bound.
-    static int listenOn(const std::filesystem::path& path, std::string& error);
+    // A listening socket at `path` (mode 0666: privilege is by token or uid, not by file mode); fails
+    // when the path is too long, taken by a live server, or cannot be bound.
+    [[nodiscard]] static Foundation::Result<int> listenOn(const std::filesystem::path& path);
     static std::optional<uid_t> peerUid(int fd);
 
     // The token file the server writes next to its socket ("smcsim.sock" → "smcsim.token").

@@ -1,6 +1,7 @@
 #include "Platform/SMC/ThermalModel.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/KeyTable.h"
 #include "Platform/SMC/MachineProfile.h"
 
@@ -33,11 +34,6 @@ std::string number(double value)
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
-}
-
-std::string fanKey(int index, const char* suffix)
-{
-    return "F" + std::to_string(index) + suffix;
 }
 
 double lagFactor(double seconds, double timeConstant)
@@ -128,31 +124,32 @@ ThermalParameters ThermalParameters::forProfile(const MachineProfile& profile)
     return parameters;
 }
 
-bool ThermalParameters::apply(std::string_view text, std::string& error)
+Foundation::Result<void> ThermalParameters::apply(std::string_view text)
 {
+    std::string error;
     const json root = json::parse(text, nullptr, false);
     if (root.is_discarded() || !root.is_object()) {
         error = "thermal: expected an object";
-        return false;
+        return Foundation::Error(error);
     }
     if (!onlyKnownFields(root, "thermal",
                          {"ambient", "load", "fanTimeConstant", "curveLow", "curveHigh", "stopWhenCool", "stopHysteresis",
                           "cpu", "gpu", "board", "battery", "ambientSensors", "cpuPower", "gpuPower", "systemPower",
                           "otherPower", "onBattery"},
                          error))
-        return false;
+        return Foundation::Error(error);
     ThermalParameters changed = *this;
     if (auto it = root.find("stopWhenCool"); it != root.end()) {
         if (!it->is_boolean()) {
             error = "thermal.stopWhenCool: expected true or false";
-            return false;
+            return Foundation::Error(error);
         }
         changed.stopWhenCool = it->get<bool>();
     }
     if (auto it = root.find("onBattery"); it != root.end()) {
         if (!it->is_boolean()) {
             error = "thermal.onBattery: expected true or false";
-            return false;
+            return Foundation::Error(error);
         }
         changed.onBattery = it->get<bool>();
     }
@@ -171,13 +168,13 @@ bool ThermalParameters::apply(std::string_view text, std::string& error)
                     readNumber(root, "thermal", "systemPower", 0, 1000, changed.systemPower, error) &&
                     readNumber(root, "thermal", "otherPower", 0, 1000, changed.otherPower, error);
     if (!ok)
-        return false;
+        return Foundation::Error(error);
     if (changed.curveLow >= changed.curveHigh) {
         error = "thermal: \"curveLow\" must be below \"curveHigh\"";
-        return false;
+        return Foundation::Error(error);
     }
     *this = changed;
-    return true;
+    return {};
 }
 
 double ThermalParameters::automaticSpeed(double hottest, double minSpeed, double maxSpeed) const
@@ -191,9 +188,10 @@ double ThermalParameters::automaticSpeed(double hottest, double minSpeed, double
 ThermalModel::ThermalModel(const MachineProfile& profile)
     : ThermalModel(profile, [&profile] {
           ThermalParameters parameters = ThermalParameters::forProfile(profile);
-          std::string error;
-          if (!profile.thermal.empty() && !parameters.apply(profile.thermal, error))
-              Foundation::Console::printError("Machine profile " + profile.name + ": " + error + " (defaults used)");
+          if (profile.thermal.empty())
+              return parameters;
+          if (const auto applied = parameters.apply(profile.thermal); !applied)
+              Foundation::Console::printError("Machine profile " + profile.name + ": " + applied.error() + " (defaults used)");
           return parameters;
       }())
 {
@@ -207,13 +205,13 @@ ThermalModel::ThermalModel(const MachineProfile& profile, ThermalParameters para
     for (const FanProfile& profileFan : profile.fans) {
         Fan fan;
         fan.state.index = profileFan.index;
-        fan.state.minSpeed = keys.value(fanKey(profileFan.index, "Mn")).value_or(profileFan.minSpeed);
-        fan.state.maxSpeed = keys.value(fanKey(profileFan.index, "Mx")).value_or(profileFan.maxSpeed);
-        fan.state.target = keys.value(fanKey(profileFan.index, "Tg")).value_or(profileFan.targetSpeed);
-        fan.state.actual = keys.value(fanKey(profileFan.index, "Ac")).value_or(profileFan.currentSpeed);
+        fan.state.minSpeed = keys.value(FanKey::name(profileFan.index, "Mn")).value_or(profileFan.minSpeed);
+        fan.state.maxSpeed = keys.value(FanKey::name(profileFan.index, "Mx")).value_or(profileFan.maxSpeed);
+        fan.state.target = keys.value(FanKey::name(profileFan.index, "Tg")).value_or(profileFan.targetSpeed);
+        fan.state.actual = keys.value(FanKey::name(profileFan.index, "Ac")).value_or(profileFan.currentSpeed);
         if (!std::isfinite(fan.state.actual) || fan.state.actual < 0)
             fan.state.actual = 0;
-        fan.hasMode = keys.find(fanKey(profileFan.index, "Md")) != nullptr;
+        fan.hasMode = keys.find(FanKey::name(profileFan.index, "Md")) != nullptr;
         fan.state.goal = fan.state.actual;
         fan.spinning = fan.state.actual > 0;
         fans_.push_back(fan);
@@ -421,14 +419,14 @@ void ThermalModel::refreshInputs(const KeyTable& keys)
     for (Fan& fan : fans_) {
         ThermalFanState& state = fan.state;
         const int i = state.index;
-        if (const auto max = keys.value(fanKey(i, "Mx")); max && std::isfinite(*max) && *max > 0)
+        if (const auto max = keys.value(FanKey::name(i, "Mx")); max && std::isfinite(*max) && *max > 0)
             state.maxSpeed = *max;
-        if (const auto min = keys.value(fanKey(i, "Mn")); min && std::isfinite(*min) && *min >= 0 && *min <= state.maxSpeed)
+        if (const auto min = keys.value(FanKey::name(i, "Mn")); min && std::isfinite(*min) && *min >= 0 && *min <= state.maxSpeed)
             state.minSpeed = *min;
-        if (const auto target = keys.value(fanKey(i, "Tg")); target && std::isfinite(*target) && *target >= 0)
+        if (const auto target = keys.value(FanKey::name(i, "Tg")); target && std::isfinite(*target) && *target >= 0)
             state.target = *target;
         if (fan.hasMode)
-            if (const auto mode = keys.value(fanKey(i, "Md")); mode && (*mode == 0 || *mode == 1))
+            if (const auto mode = keys.value(FanKey::name(i, "Md")); mode && (*mode == 0 || *mode == 1))
                 state.mode = static_cast<int>(*mode);
         state.forced = state.mode.value_or(0) == 1 || (i < 16 && (mask_ >> i & 1u));
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/DynamicValues.h"
 
 #include <cstdint>
@@ -53,9 +54,8 @@ struct ThermalParameters {
     std::optional<bool> onBattery;
 
     static ThermalParameters forProfile(const MachineProfile& profile);
-    // Applies a "thermal" section (a JSON object); on failure `error` says what is wrong and
-    // nothing changes.
-    [[nodiscard]] bool apply(std::string_view json, std::string& error);
+    // Applies a "thermal" section (a JSON object); on failure nothing changes.
+    [[nodiscard]] Foundation::Result<void> apply(std::string_view json);
 
     // The automatic curve's speed for a running fan (min…max, non-decreasing in `hottest`).
     double automaticSpeed(double hottest, double minSpeed, double maxSpeed) const;

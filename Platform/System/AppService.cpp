@@ -2,7 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Paths.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/System/DesktopEntry.h"
 
 #include <mutex>
@@ -105,7 +105,7 @@ Foundation::Result<void> AppService::setEnabled(bool enabled) const
     if (!entry)
         return Foundation::Error("The login item's name or path cannot be written in an autostart entry.");
     fs::create_directories(path.parent_path(), error);
-    return AtomicFile::write(path, *entry, 0644);
+    return Foundation::AtomicFile::write(path, *entry, 0644);
 }
 
 Foundation::Result<void> AppService::register_()

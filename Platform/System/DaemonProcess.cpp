@@ -1,5 +1,7 @@
 #include "Platform/System/DaemonProcess.h"
 
+#include "Platform/Foundation/Posix.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cerrno>
@@ -23,7 +25,6 @@ namespace {
 
 constexpr double killWaitSeconds = 1.0;
 
-std::string systemError(int error) { return std::generic_category().message(error); }
 
 std::string procPath(pid_t pid, const char* entry) { return "/proc/" + std::to_string(pid) + "/" + entry; }
 
@@ -141,12 +142,12 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
 
     const int input = openAboveStreams("/dev/null", O_RDONLY);
     if (input < 0)
-        return Error("Cannot open /dev/null: " + systemError(errno));
+        return Error("Cannot open /dev/null: " + Foundation::errnoText(errno));
     const int output = openAboveStreams(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND);
     if (output < 0) {
         const int error = errno;
         ::close(input);
-        return Error("Cannot open \"" + outputPath.string() + "\": " + systemError(error));
+        return Error("Cannot open \"" + outputPath.string() + "\": " + Foundation::errnoText(error));
     }
     int pidPipe[2] = {-1, -1};
     int execPipe[2] = {-1, -1};
@@ -158,7 +159,7 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
     if (::pipe2(pidPipe, O_CLOEXEC) != 0 || ::pipe2(execPipe, O_CLOEXEC) != 0) {
         const int error = errno;
         closeAll();
-        return Error("Cannot create a pipe: " + systemError(error));
+        return Error("Cannot create a pipe: " + Foundation::errnoText(error));
     }
 
     sigset_t all, previous;
@@ -182,7 +183,7 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
     execPipe[1] = -1;
     if (first < 0) {
         closeAll();
-        return Error("Cannot start a process: " + systemError(forkError));
+        return Error("Cannot start a process: " + Foundation::errnoText(forkError));
     }
 
     int reported = 0;
@@ -197,14 +198,14 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
     if (!gotPid)
         return Error("Cannot start a process: the intermediate process ended early");
     if (reported < 0)
-        return Error("Cannot start a process: " + systemError(-reported));
+        return Error("Cannot start a process: " + Foundation::errnoText(-reported));
     if (failedExec) {
         // It exits at once; waiting for that keeps the failure's process from outliving the call.
         const int pidfd = DaemonProcess::openPidfd(reported);
         waitForExit(pidfd, reported, killWaitSeconds);
         if (pidfd >= 0)
             ::close(pidfd);
-        return Error("Cannot run \"" + programText + "\": " + systemError(execError));
+        return Error("Cannot run \"" + programText + "\": " + Foundation::errnoText(execError));
     }
     return static_cast<pid_t>(reported);
 }

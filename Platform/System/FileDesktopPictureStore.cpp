@@ -1,7 +1,7 @@
 #include "Platform/System/FileDesktopPictureStore.h"
 
 #include "Platform/Foundation/Paths.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -38,7 +38,7 @@ Foundation::Result<void> FileDesktopPictureStore::setPicture(const std::filesyst
     json[screenKey] = picture.string();
     std::error_code error;
     std::filesystem::create_directories(file_.parent_path(), error);
-    return AtomicFile::write(file_, json.dump(2) + "\n", 0644);
+    return Foundation::AtomicFile::write(file_, json.dump(2) + "\n", 0644);
 }
 
 std::optional<std::filesystem::path> FileDesktopPictureStore::picture(const std::string& screenKey) const

@@ -44,15 +44,13 @@ std::optional<std::vector<HIDService>> loadMachineServices()
     std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
     text << file.rdbuf();
-    std::string error;
-    auto services = file ? HIDEventSystemClient::servicesFromProfile(text.str(), error) : std::nullopt;
-    if (!file)
-        error = "cannot be read";
+    auto services = file ? HIDEventSystemClient::servicesFromProfile(text.str())
+                         : Foundation::Result<std::vector<HIDService>>(Foundation::Error("cannot be read"));
     if (!services) {
-        Foundation::Console::printError("HID services of " + path.string() + ": " + error);
+        Foundation::Console::printError("HID services of " + path.string() + ": " + services.error());
         return std::vector<HIDService>{};
     }
-    return services;
+    return std::move(*services);
 }
 
 std::optional<uint32_t> unsigned32(const json& item, const char* name)
@@ -142,13 +140,13 @@ void HIDEventSystemClient::resetMachineServices()
     machineServices.loaded = false;
 }
 
-std::optional<std::vector<HIDService>> HIDEventSystemClient::servicesFromProfile(std::string_view text,
-                                                                                  std::string& error)
+Foundation::Result<std::vector<HIDService>> HIDEventSystemClient::servicesFromProfile(std::string_view text)
 {
+    std::string error;
     const json root = json::parse(text, nullptr, false);
     if (root.is_discarded() || !root.is_object()) {
         error = "not a JSON object";
-        return std::nullopt;
+        return Foundation::Error(error);
     }
     std::vector<HIDService> services;
     const auto section = root.find("hid");
@@ -156,20 +154,20 @@ std::optional<std::vector<HIDService>> HIDEventSystemClient::servicesFromProfile
         return services;
     if (!section->is_array()) {
         error = "\"hid\": expected an array";
-        return std::nullopt;
+        return Foundation::Error(error);
     }
     for (std::size_t i = 0; i < section->size(); ++i) {
         const json& item = (*section)[i];
         const std::string where = "hid[" + std::to_string(i) + "]";
         if (!item.is_object()) {
             error = where + ": expected an object";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         HIDService service;
         if (const auto product = item.find("product"); product != item.end()) {
             if (!product->is_string()) {
                 error = where + ".product: expected a text";
-                return std::nullopt;
+                return Foundation::Error(error);
             }
             service.product = product->get<std::string>();
         }
@@ -179,7 +177,7 @@ std::optional<std::vector<HIDService>> HIDEventSystemClient::servicesFromProfile
         const auto value = item.find("value");
         if (!page || !usage || !type || *type > 0x7FFF || value == item.end() || !value->is_number()) {
             error = where + ": expected \"usagePage\", \"usage\", \"eventType\" and a numeric \"value\"";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         service.primaryUsagePage = *page;
         service.primaryUsage = *usage;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -46,8 +48,8 @@ public:
     static void setMachineServices(std::optional<std::vector<HIDService>> services);
     // Back to the profile's services.
     static void resetMachineServices();
-    // The "hid" section of a profile (none: no services); nothing, with `error` set, when it is malformed.
-    static std::optional<std::vector<HIDService>> servicesFromProfile(std::string_view json, std::string& error);
+    // The "hid" section of a profile (none: no services), or what is malformed in it.
+    [[nodiscard]] static Foundation::Result<std::vector<HIDService>> servicesFromProfile(std::string_view json);
 
 private:
     std::optional<std::vector<HIDService>> services_;

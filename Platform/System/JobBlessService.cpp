@@ -1,8 +1,9 @@
 #include "Platform/System/JobBlessService.h"
 
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Paths.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/KeepAlive.h"
@@ -30,7 +31,6 @@ JobBlessResult failure(JobBlessErrorCode code, std::string description)
 
 std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
 
-std::string systemError(int error) { return std::generic_category().message(error); }
 
 // Creates `folder` and its missing parents, mode 0755.
 Foundation::Result<void> makeFolders(const std::filesystem::path& folder)
@@ -43,7 +43,7 @@ Foundation::Result<void> makeFolders(const std::filesystem::path& folder)
         if (auto made = makeFolders(parent); !made)
             return made;
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
-        return Foundation::Error("Cannot create the folder " + quoted(folder) + ": " + systemError(errno));
+        return Foundation::Error("Cannot create the folder " + quoted(folder) + ": " + Foundation::errnoText(errno));
     return {};
 }
 
@@ -87,7 +87,7 @@ std::optional<std::string> toolProblem(const std::filesystem::path& tool)
     struct stat attributes {};
     if (::stat(tool.c_str(), &attributes) != 0)
         return errno == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
-                               : "The helper tool " + quoted(tool) + " cannot be read: " + systemError(errno);
+                               : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(errno);
     if (!S_ISREG(attributes.st_mode))
         return "The helper tool " + quoted(tool) + " is not a file.";
     if ((attributes.st_mode & 0111) == 0 || ::access(tool.c_str(), X_OK) != 0)
@@ -155,10 +155,10 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
     job.standardErrorPath = job.standardOutPath;
 
     // Both files are staged before anything installed is touched.
-    AtomicFile program(installed);
+    Foundation::AtomicFile program(installed);
     if (const auto staged = program.stageCopy(tool, 0544); !staged)
         return failure(JobBlessErrorCode::internalFailure, staged.error());
-    AtomicFile jobFile(HelperPaths::jobFile(label));
+    Foundation::AtomicFile jobFile(HelperPaths::jobFile(label));
     if (const auto staged = jobFile.stage(job.json().dump(2) + "\n", 0644); !staged)
         return failure(JobBlessErrorCode::internalFailure, staged.error());
 
@@ -180,7 +180,7 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
     if (!launch)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");
     const auto keepAlivePidFile = HelperPaths::keepAlivePidFile(label);
-    if (const auto written = AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !written) {
+    if (const auto written = Foundation::AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !written) {
         // Nobody could stop a helper without its pid file.
         DaemonProcess::stop(*launch, keepAlive, stopTimeoutSeconds);
         return failure(JobBlessErrorCode::internalFailure, written.error());

@@ -1,7 +1,8 @@
 #include "Platform/System/KeepAlive.h"
 
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ int KeepAlive::run(const Options& options, char** environment)
 
     const std::string program = options.program.string();
     if (!options.ownPidFile.empty())
-        if (const auto written = AtomicFile::write(options.ownPidFile, std::to_string(::getpid()) + "\n", 0644); !written)
+        if (const auto written = Foundation::AtomicFile::write(options.ownPidFile, std::to_string(::getpid()) + "\n", 0644); !written)
             Foundation::Console::printError("keepalive: " + written.error());
     const auto finish = [&] {
         if (!options.ownPidFile.empty() && DaemonProcess::readPidFile(options.ownPidFile) == ::getpid())
@@ -142,10 +143,10 @@ int KeepAlive::run(const Options& options, char** environment)
         int status = 0;
         bool stopping = false;
         if (child < 0) {
-            Foundation::Console::printError("keepalive: cannot start " + program + ": " + std::strerror(errno));
+            Foundation::Console::printError("keepalive: cannot start " + program + ": " + Foundation::errnoText(errno));
             status = 127 << 8;
         } else {
-            if (const auto written = AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written)
+            if (const auto written = Foundation::AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written)
                 Foundation::Console::printError("keepalive: " + written.error());
             for (;;) {
                 siginfo_t info {};

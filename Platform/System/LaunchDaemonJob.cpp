@@ -1,6 +1,6 @@
 #include "Platform/System/LaunchDaemonJob.h"
 
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 
 #include <fstream>
 #include <iterator>
@@ -105,7 +105,7 @@ Foundation::Result<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem:
 
 Foundation::Result<void> LaunchDaemonJob::write(const std::filesystem::path& path) const
 {
-    return AtomicFile::write(path, json().dump(2) + "\n", 0644);
+    return Foundation::AtomicFile::write(path, json().dump(2) + "\n", 0644);
 }
 
 } // namespace SystemPlatform

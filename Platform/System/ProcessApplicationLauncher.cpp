@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/Process.h"
 
 #include <algorithm>
@@ -21,19 +22,16 @@ fs::path registrationFolder() { return Foundation::Paths::root() / "var" / "run"
 // The process listening on `socket`, when one accepts.
 std::optional<pid_t> listeningProcess(const fs::path& socket)
 {
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    const std::string text = socket.string();
-    if (text.size() >= sizeof address.sun_path)
+    const auto address = Foundation::unixAddress(socket);
+    if (!address)
         return std::nullopt;
-    std::memcpy(address.sun_path, text.c_str(), text.size() + 1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return std::nullopt;
     std::optional<pid_t> pid;
     ucred credentials {};
     socklen_t length = sizeof credentials;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0
         && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.pid > 0)
         pid = credentials.pid;
     ::close(fd);

@@ -1,5 +1,7 @@
 #include "Platform/System/ProcessImage.h"
 
+#include "Platform/Foundation/Posix.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -48,7 +50,7 @@ Foundation::Result<void> ProcessImage::replace(const std::filesystem::path& exec
             if (const int flags = ::fcntl(fd, F_GETFD); flags >= 0)
                 ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
     ::execv(executable.c_str(), argv.data());
-    return Foundation::Error("Cannot run \"" + executable.string() + "\": " + std::strerror(errno));
+    return Foundation::Error("Cannot run \"" + executable.string() + "\": " + Foundation::errnoText(errno));
 }
 
 } // namespace SystemPlatform

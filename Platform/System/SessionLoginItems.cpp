@@ -2,7 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/AppService.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/System/DesktopEntry.h"
 
 #include <algorithm>
@@ -84,7 +84,7 @@ bool SessionLoginItems::insert(const fs::path& bundlePath)
         const fs::path entry = folder / (stem + (suffix == 1 ? "" : "-" + std::to_string(suffix)) + ".desktop");
         if (fs::symlink_status(entry, error).type() != fs::file_type::not_found)
             continue;
-        return AtomicFile::write(entry, *text, 0644).ok();
+        return Foundation::AtomicFile::write(entry, *text, 0644).ok();
     }
     return false;
 }

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/UserDefaults.h"
 
@@ -45,12 +46,12 @@ std::string appendLine(const std::filesystem::path& file, std::string_view line)
         ::rename(file.c_str(), (file.string() + ".1").c_str());
     const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
-        return std::generic_category().message(errno);
+        return Foundation::errnoText(errno);
     const ssize_t written = ::write(fd, line.data(), line.size());
     const int error = errno;
     ::close(fd);
     if (written != static_cast<ssize_t>(line.size()))
-        return written < 0 ? std::generic_category().message(error) : "a short write";
+        return written < 0 ? Foundation::errnoText(error) : "a short write";
     return {};
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/XPC/Connection.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/XPC/Socket.h"
 #include "Platform/XPC/TransportState.h"
 
@@ -22,11 +23,6 @@ struct Session {
     MessageCodec decoder; // touched only on the private queue
     std::atomic<bool> ended{false};
 };
-
-std::string errorText(int error)
-{
-    return std::generic_category().message(error);
-}
 
 // Ends a session once: stops reading it and fails the replies still awaited on it.
 void endSession(TransportState& state, Session& session, const Error& error)
@@ -155,7 +151,7 @@ struct Connection::Link {
             if (!session)
                 session = connect(deadline, error);
             if (!session) {
-                state->fail(outgoing, state->makeError(Error::Code::connectionFailed, errorText(error)));
+                state->fail(outgoing, state->makeError(Error::Code::connectionFailed, Foundation::errnoText(error)));
                 state->connectionLost();
                 return;
             }
@@ -178,13 +174,13 @@ struct Connection::Link {
                 if (current == session)
                     current.reset();
             } else {
-                endSession(*state, *session, state->makeError(Error::Code::connectionInterrupted, errorText(error)));
+                endSession(*state, *session, state->makeError(Error::Code::connectionInterrupted, Foundation::errnoText(error)));
             }
             if (result == Socket::WriteResult::peerGone && attempt == 0)
                 continue;
             const auto code = result == Socket::WriteResult::timedOut ? Error::Code::timedOut
                                                                        : Error::Code::connectionInterrupted;
-            state->fail(outgoing, state->makeError(code, result == Socket::WriteResult::timedOut ? "" : errorText(error)));
+            state->fail(outgoing, state->makeError(code, result == Socket::WriteResult::timedOut ? "" : Foundation::errnoText(error)));
             return;
         }
     }

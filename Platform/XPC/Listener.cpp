@@ -1,5 +1,6 @@
 #include "Platform/XPC/Listener.h"
 
+#include "Platform/Foundation/Posix.h"
 #include "Platform/XPC/PrivateQueue.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include <chrono>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <poll.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -143,8 +143,6 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     MessageHandler handler;
     RejectionHandler rejection;
 
-    mutable std::mutex mutex; // guards `error`
-    std::string error;
     std::atomic<bool> listening{false};
     std::atomic<std::size_t> connections{0};
 
@@ -446,20 +444,17 @@ void Listener::setMessageHandler(MessageHandler handler) { impl_->handler = std:
 
 void Listener::setRejectionHandler(RejectionHandler handler) { impl_->rejection = std::move(handler); }
 
-bool Listener::start()
+Foundation::Result<void> Listener::start()
 {
-    bool started = false;
+    Foundation::Result<void> started;
     impl_->queue.sync([this, &started] {
         Impl& impl = *impl_;
-        if (impl.listening) {
-            started = true;
+        if (impl.listening)
             return;
-        }
         int error = 0;
         auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderCheck != nullptr);
         if (!socket) {
-            std::lock_guard lock(impl.mutex);
-            impl.error = "Couldn't listen on " + impl.path.string() + ": " + std::generic_category().message(error);
+            started = Foundation::Error("Couldn't listen on " + impl.path.string() + ": " + Foundation::errnoText(error));
             return;
         }
         struct stat info {};
@@ -472,9 +467,6 @@ bool Listener::start()
                 self->acceptOne();
         });
         impl.listening = true;
-        std::lock_guard lock(impl.mutex);
-        impl.error.clear();
-        started = true;
     });
     return started;
 }
@@ -485,12 +477,6 @@ void Listener::stop()
 }
 
 bool Listener::isListening() const { return impl_->listening; }
-
-std::string Listener::errorDescription() const
-{
-    std::lock_guard lock(impl_->mutex);
-    return impl_->error;
-}
 
 std::size_t Listener::connectionCount() const { return impl_->connections; }
 

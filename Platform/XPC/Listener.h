@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/XPC/PeerConnection.h"
 
 #include <cstddef>
@@ -64,13 +65,12 @@ public:
     void setMessageHandler(MessageHandler handler);
     void setRejectionHandler(RejectionHandler handler);
 
-    // Creates the socket's folder, binds and listens. False (see errorDescription()) when the
-    // path is taken by a live listener or another file, or cannot be bound.
-    bool start();
+    // Creates the socket's folder, binds and listens. Fails when the path is taken by a live
+    // listener or another file, or cannot be bound.
+    [[nodiscard]] Foundation::Result<void> start();
     // Closes every client and the socket, and removes the socket file. Safe from a handler.
     void stop();
     bool isListening() const;
-    std::string errorDescription() const;
     std::size_t connectionCount() const;
     const std::filesystem::path& socketPath() const;
 

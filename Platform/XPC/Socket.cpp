@@ -1,5 +1,7 @@
 #include "Platform/XPC/Socket.h"
 
+#include "Platform/Foundation/Posix.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,17 +18,6 @@
 namespace XPC {
 
 namespace {
-
-bool makeAddress(const std::filesystem::path& path, sockaddr_un& address)
-{
-    const std::string& text = path.native();
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (text.empty() || text.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, text.data(), text.size());
-    return true;
-}
 
 int remainingMilliseconds(Socket::Deadline deadline)
 {
@@ -100,8 +91,8 @@ std::chrono::steady_clock::duration Socket::toDuration(double seconds)
 std::optional<Socket> Socket::connect(const std::filesystem::path& path, Deadline deadline, int& error)
 {
     ignoreBrokenPipe();
-    sockaddr_un address;
-    if (!makeAddress(path, address)) {
+    const auto address = Foundation::unixAddress(path);
+    if (!address) {
         error = ENAMETOOLONG;
         return std::nullopt;
     }
@@ -118,7 +109,7 @@ std::optional<Socket> Socket::connect(const std::filesystem::path& path, Deadlin
     ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     int result;
     do {
-        result = ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        result = ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
     } while (result < 0 && errno == EINTR && remainingMilliseconds(deadline) > 0);
     if (result < 0) {
         error = (errno == EAGAIN || errno == EINPROGRESS) ? ETIMEDOUT : errno;
@@ -135,8 +126,8 @@ std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned
     ignoreBrokenPipe();
     // Bound under a name of its own and renamed once it listens: whoever sees the socket file can connect.
     const auto bound = path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()));
-    sockaddr_un address;
-    if (!makeAddress(path, address) || !makeAddress(bound, address)) {
+    const auto address = Foundation::unixAddress(bound);
+    if (!Foundation::unixAddress(path) || !address) {
         error = ENAMETOOLONG;
         return std::nullopt;
     }
@@ -165,7 +156,7 @@ std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned
     }
     ::unlink(bound.c_str()); // left behind by a listener of this pid that is gone
     if ((credentials && !socket.receiveCredentials())
-        || ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) < 0) {
+        || ::bind(socket.fd(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0) {
         error = errno;
         return std::nullopt;
     }

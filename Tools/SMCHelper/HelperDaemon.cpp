@@ -117,7 +117,7 @@ const Foundation::Clock& HelperDaemon::clock() const
     return options_.clock ? *options_.clock : Foundation::Clock::system();
 }
 
-bool HelperDaemon::start()
+Foundation::Result<void> HelperDaemon::start()
 {
     if (!log_.isOpen())
         if (auto problem = log_.open(HelperPaths::logFile(label)); !problem.empty())
@@ -142,13 +142,13 @@ bool HelperDaemon::start()
         log_.record("development", note);
     }
     restoreUnowned();
-    if (!listener_->start()) {
+    auto started = listener_->start();
+    if (!started) {
         nlohmann::ordered_json failure;
-        failure["problem"] = listener_->errorDescription();
+        failure["problem"] = started.error();
         log_.record("failed", failure);
-        return false;
     }
-    return true;
+    return started;
 }
 
 void HelperDaemon::restoreUnowned()
@@ -234,7 +234,7 @@ std::map<int, ClientProcess> HelperDaemon::fanOwners() const
 
 void HelperDaemon::stop() { listener_->stop(); }
 
-bool HelperDaemon::resume()
+Foundation::Result<void> HelperDaemon::resume()
 {
     {
         std::lock_guard lock(mutex_);
@@ -243,7 +243,6 @@ bool HelperDaemon::resume()
     return listener_->start();
 }
 
-std::string HelperDaemon::errorDescription() const { return listener_->errorDescription(); }
 
 bool HelperDaemon::isListening() const { return listener_->isListening(); }
 

@@ -70,13 +70,12 @@ public:
     HelperDaemon(const HelperDaemon&) = delete;
     HelperDaemon& operator=(const HelperDaemon&) = delete;
 
-    // Opens the log and listens. False (see errorDescription()) when the socket cannot be bound.
-    bool start();
+    // Opens the log and listens. Fails when the socket cannot be bound.
+    [[nodiscard]] Foundation::Result<void> start();
     // Closes the listener (the log stays open).
     void stop();
     // After a failed re-execution: forgets the exit request and listens again.
-    bool resume();
-    std::string errorDescription() const;
+    [[nodiscard]] Foundation::Result<void> resume();
     bool isListening() const;
     // Clients connected now.
     std::size_t clientCount() const;

@@ -1,5 +1,7 @@
 #include "Tools/SMCHelper/HelperLog.h"
 
+#include "Platform/Foundation/Posix.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -50,7 +52,7 @@ int HelperLog::openFile(std::string& problem)
 {
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-        problem = "Cannot open the log " + path_.string() + ": " + std::generic_category().message(errno);
+        problem = "Cannot open the log " + path_.string() + ": " + Foundation::errnoText(errno);
         return -1;
     }
     struct stat info {};
@@ -106,16 +108,14 @@ void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fie
         if (fd_ < 0)
             return;
     }
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(fd_, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return;
-        rest.remove_prefix(static_cast<std::size_t>(written));
-        size_ += static_cast<std::uintmax_t>(written);
+    if (Foundation::writeAll(fd_, text)) {
+        size_ += text.size();
+        return;
     }
+    // Part of the line may have gone out: the file says how much.
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0)
+        size_ = static_cast<std::uintmax_t>(info.st_size);
 }
 
 std::string HelperLog::timestamp(double wallSeconds)

@@ -2,6 +2,7 @@
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
 // "--restore": the keep-alive's step after a crash: every forced fan back to automatic, then exit.
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/EmbeddedInfoSection.h"
@@ -96,8 +97,8 @@ int main(int argc, char** argv)
         ::unsetenv(handoverVariable);
     }
     HelperDaemon daemon(options);
-    if (!daemon.start()) {
-        Console::printError(daemon.errorDescription());
+    if (const auto started = daemon.start(); !started) {
+        Console::printError(started.error());
         return 1;
     }
 
@@ -134,10 +135,10 @@ int main(int argc, char** argv)
         ::execve(program.c_str(), arguments, environ);
         ::unsetenv(handoverVariable);
         nlohmann::ordered_json fields;
-        fields["problem"] = "Cannot run " + program + ": " + std::generic_category().message(errno);
+        fields["problem"] = "Cannot run " + program + ": " + Foundation::errnoText(errno);
         daemon.log().record("failed", fields);
-        if (!daemon.resume()) {
-            Console::printError(daemon.errorDescription());
+        if (const auto resumed = daemon.resume(); !resumed) {
+            Console::printError(resumed.error());
             return finish(1);
         }
     }

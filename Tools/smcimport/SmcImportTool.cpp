@@ -3,7 +3,7 @@
 #include "Classes/Sensors/SensorCatalogue.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/MachineProfile.h"
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 #include "Tools/smcimport/SmcTableImporter.h"
 
 #include <filesystem>
@@ -27,10 +27,9 @@ int failed(const std::string& what)
 int writeProfile(const ordered_json& profile, const std::filesystem::path& output)
 {
     const std::string text = SmcTableImporter::render(profile);
-    std::string error;
-    if (!SMCSim::MachineProfile::parse(text, error))
-        return failed("the profile would not load: " + error);
-    if (const auto written = SystemPlatform::AtomicFile::write(output, text, 0644); !written)
+    if (const auto parsed = SMCSim::MachineProfile::parse(text); !parsed)
+        return failed("the profile would not load: " + parsed.error());
+    if (const auto written = Foundation::AtomicFile::write(output, text, 0644); !written)
         return failed("cannot write " + output.string() + ": " + written.error());
     Console::print("smcimport: wrote " + output.string());
     return 0;

@@ -1,6 +1,7 @@
 #include "Tools/smcimport/SmcTableImporter.h"
 
 #include "Platform/Foundation/TextUtilities.h"
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Platform/SMC/ValueCodec.h"
 
@@ -208,11 +209,6 @@ std::optional<double> decoded(const SMCSim::KeyEntry* entry)
     return SMCSim::ValueCodec::decode(entry->type, entry->bytes);
 }
 
-std::string fanKey(int fan, std::string_view suffix)
-{
-    return "F" + std::to_string(fan) + std::string(suffix);
-}
-
 ordered_json keyJSON(const SMCSim::KeyEntry& entry, bool dynamic)
 {
     ordered_json item;
@@ -386,9 +382,9 @@ Foundation::Result<ordered_json> SmcTableImporter::profile(const Table& table, c
     ordered_json fans = ordered_json::array();
     std::set<std::string, std::less<>> live{"FS! "};
     for (int fan = 0; fan < static_cast<int>(fanCount) && fan < 10; ++fan) {
-        const auto minimum = decoded(keys.find(fanKey(fan, "Mn")));
-        const auto maximum = decoded(keys.find(fanKey(fan, "Mx")));
-        const SMCSim::KeyEntry* actual = keys.find(fanKey(fan, "Ac"));
+        const auto minimum = decoded(keys.find(SMCSim::FanKey::name(fan, "Mn")));
+        const auto maximum = decoded(keys.find(SMCSim::FanKey::name(fan, "Mx")));
+        const SMCSim::KeyEntry* actual = keys.find(SMCSim::FanKey::name(fan, "Ac"));
         if (!minimum || !maximum || !actual)
             return Error("fan " + std::to_string(fan) + " has no readable minimum, maximum or actual speed");
         ordered_json item;
@@ -396,11 +392,11 @@ Foundation::Result<ordered_json> SmcTableImporter::profile(const Table& table, c
         item["min"] = *minimum;
         item["max"] = *maximum;
         item["current"] = decoded(actual).value_or(0);
-        item["target"] = decoded(keys.find(fanKey(fan, "Tg"))).value_or(*minimum);
+        item["target"] = decoded(keys.find(SMCSim::FanKey::name(fan, "Tg"))).value_or(*minimum);
         item["keys"] = ordered_json::array(); // the table holds them
         fans.push_back(std::move(item));
         for (const char* suffix : {"Ac", "Tg", "Md"})
-            live.insert(fanKey(fan, suffix));
+            live.insert(SMCSim::FanKey::name(fan, suffix));
     }
 
     ordered_json list = ordered_json::array();

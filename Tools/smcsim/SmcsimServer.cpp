@@ -1,6 +1,7 @@
 #include "Tools/smcsim/SmcsimServer.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
@@ -105,16 +106,16 @@ bool SmcsimServer::start()
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (!writeToken()) {
         Foundation::Console::printError("smcsim: cannot write the token " + tokenPath().string() + ": " +
-                                        std::strerror(errno));
+                                        Foundation::errnoText(errno));
         return false;
     }
-    std::string error;
-    listenFd_ = Protocol::listenOn(path, error);
-    if (listenFd_ < 0) {
+    const auto listening = Protocol::listenOn(path);
+    if (!listening) {
         ::unlink(tokenPath().c_str());
-        Foundation::Console::printError("smcsim: " + error);
+        Foundation::Console::printError("smcsim: " + listening.error());
         return false;
     }
+    listenFd_ = *listening;
     return true;
 }
 

@@ -70,9 +70,9 @@ std::optional<double> SmcsimTool::parseNumber(std::string_view text)
     return Foundation::decimalNumber<double>(text);
 }
 
-std::optional<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector<std::string>& arguments,
-                                                               std::string& error)
+Foundation::Result<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector<std::string>& arguments)
 {
+    std::string error;
     ServeOptions options;
     options.profile = defaultProfile();
     options.socket = IOKit::SocketSmcProtocol::defaultSocketPath();
@@ -81,7 +81,7 @@ std::optional<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector
         const bool takesValue = argument == "--profile" || argument == "--overlay" || argument == "--socket";
         if (takesValue && (i + 1 >= arguments.size() || arguments[i + 1].empty())) {
             error = argument + " needs a value";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         if (argument == "--profile")
             options.profile = arguments[++i];
@@ -93,17 +93,18 @@ std::optional<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector
             options.manualClock = true;
         else {
             error = "unknown argument \"" + argument + "\"";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
     }
     return options;
 }
 
-std::optional<std::string> SmcsimTool::controlRequest(const std::vector<std::string>& words, std::string& error)
+Foundation::Result<std::string> SmcsimTool::controlRequest(const std::vector<std::string>& words)
 {
+    std::string error;
     if (words.empty()) {
         error = "ctl needs a command";
-        return std::nullopt;
+        return Foundation::Error(error);
     }
     const std::string& command = words[0];
     auto expect = [&](std::size_t count) {
@@ -116,45 +117,45 @@ std::optional<std::string> SmcsimTool::controlRequest(const std::vector<std::str
     request["command"] = command;
     if (command == "load") {
         if (!expect(2))
-            return std::nullopt;
+            return Foundation::Error(error);
         const auto load = parseNumber(words[1]);
         if (!load || *load < 0 || *load > 1) {
             error = "ctl load: \"" + words[1] + "\" is not a number from 0 to 1";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         request["value"] = *load;
     } else if (command == "advance") {
         if (!expect(2))
-            return std::nullopt;
+            return Foundation::Error(error);
         const auto seconds = parseNumber(words[1]);
         if (!seconds || *seconds < 0 || *seconds > 86400) {
             error = "ctl advance: \"" + words[1] + "\" is not a number of seconds from 0 to 86400";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         request["seconds"] = *seconds;
     } else if (command == "fault") {
         if (!expect(3))
-            return std::nullopt;
+            return Foundation::Error(error);
         if (words[2] != "on" && words[2] != "off") {
             error = "ctl fault: expected on or off, not \"" + words[2] + "\"";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         request["name"] = words[1];
         request["on"] = words[2] == "on";
     } else if (command == "power") {
         if (!expect(2))
-            return std::nullopt;
+            return Foundation::Error(error);
         if (words[1] != "battery" && words[1] != "ac") {
             error = "ctl power: expected battery or ac, not \"" + words[1] + "\"";
-            return std::nullopt;
+            return Foundation::Error(error);
         }
         request["source"] = words[1];
     } else if (command == "snapshot" || command == "stop") {
         if (!expect(1))
-            return std::nullopt;
+            return Foundation::Error(error);
     } else {
         error = "ctl: unknown command \"" + command + "\"";
-        return std::nullopt;
+        return Foundation::Error(error);
     }
     return request.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
 }
@@ -167,10 +168,9 @@ int SmcsimTool::run(const std::vector<std::string>& arguments)
     }
     if (!arguments.empty() && arguments[0] == "ctl")
         return control({arguments.begin() + 1, arguments.end()});
-    std::string error;
-    const auto options = parseServe(arguments, error);
+    const auto options = parseServe(arguments);
     if (!options)
-        return usageError(error);
+        return usageError(options.error());
     return serve(*options);
 }
 
@@ -203,10 +203,9 @@ int SmcsimTool::control(const std::vector<std::string>& arguments)
         socket = arguments[1];
         first = 2;
     }
-    std::string error;
-    const auto request = controlRequest({arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end()}, error);
+    const auto request = controlRequest({arguments.begin() + static_cast<std::ptrdiff_t>(first), arguments.end()});
     if (!request) {
-        Console::printError("smcsim: " + error);
+        Console::printError("smcsim: " + request.error());
         return 2;
     }
 

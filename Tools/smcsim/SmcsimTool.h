@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,9 +28,9 @@ public:
     // `arguments` without the program name; the process's exit status.
     static int run(const std::vector<std::string>& arguments);
 
-    static std::optional<ServeOptions> parseServe(const std::vector<std::string>& arguments, std::string& error);
-    // The control request (JSON) for the words after "ctl" and its options; nullopt with `error`.
-    static std::optional<std::string> controlRequest(const std::vector<std::string>& words, std::string& error);
+    [[nodiscard]] static Foundation::Result<ServeOptions> parseServe(const std::vector<std::string>& arguments);
+    // The control request (JSON) for the words after "ctl" and its options, or why the words are wrong.
+    [[nodiscard]] static Foundation::Result<std::string> controlRequest(const std::vector<std::string>& words);
     // A finite decimal number, the whole text, whatever the locale.
     static std::optional<double> parseNumber(std::string_view text);
     static std::string usage();

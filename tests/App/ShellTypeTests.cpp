@@ -1,7 +1,6 @@
 #include "Classes/App/CurrentFanMode.h"
 #include "Classes/App/QVEventMonitor.h"
 #include "Classes/App/QVFan.h"
-#include "Classes/App/VIZevUri.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
@@ -40,7 +39,6 @@ TEST_F(ShellTest, TerminationRestoresTheFansAndStopsTheMonitor)
     EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
     EXPECT_FALSE(monitor.globalMouseObserver.has_value());
     QVEventMonitor::resetShared();
-    EXPECT_EQ(&VIZevUri::shared(), &VIZevUri::shared());
 }
 
 using QVEventMonitorTest = Kit::Testing::KitTest;

@@ -28,7 +28,8 @@ std::unique_ptr<XPC::Listener> startDaemon(Log& received, std::string reply = ""
             gate->wait();
         return peer.reply(request.id, reply);
     });
-    EXPECT_TRUE(listener->start()) << listener->errorDescription();
+    const auto started = listener->start();
+    EXPECT_TRUE(started) << started.error();
     return listener;
 }
 

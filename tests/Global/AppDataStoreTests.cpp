@@ -86,7 +86,6 @@ TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
 
 TEST_F(AppDataStoreTest, SharedInstanceIsTheStandardSuite)
 {
-    EXPECT_EQ(&AppDataStore::shared(), &AppDataStore::shared());
     EXPECT_EQ(&AppDataStore::shared().ud, &Foundation::UserDefaults::standard());
     Foundation::UserDefaults::standard().set(Foundation::PropertyListValue(false), "k");
     AppDataStore other;

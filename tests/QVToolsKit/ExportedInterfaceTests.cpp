@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,34 +23,55 @@ std::string exportedSymbols(const std::string& name)
     return out;
 }
 
+std::string fileText(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct FrameworkClass {
+    std::string name;
+    bool usesKit = false;
+};
+
+// Every QV class the framework's sources define members of, and whether its source draws on Kit or Qt.
+std::vector<FrameworkClass> frameworkClasses()
+{
+    std::vector<FrameworkClass> classes;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(AERLO_SOURCE_DIR) / "QVToolsKit")) {
+        const auto path = entry.path();
+        const std::string stem = path.stem().string();
+        if (path.extension() != ".cpp" || stem.rfind("QV", 0) != 0)
+            continue;
+        const std::string source = fileText(path);
+        const std::string header = fileText(path.parent_path() / (stem + ".h"));
+        if (header.find("class " + stem) == std::string::npos || source.find(stem + "::") == std::string::npos)
+            continue;
+        const bool usesKit = source.find("#include \"Platform/Kit/") != std::string::npos
+            || header.find("#include \"Platform/Kit/") != std::string::npos
+            || source.find("#include <Q") != std::string::npos || header.find("#include <Q") != std::string::npos;
+        classes.push_back({stem, usesKit});
+    }
+    return classes;
+}
+
 } // namespace
 
-TEST(ExportedInterface, TheFrameworkLibrariesExportTheirServices)
+TEST(ExportedInterface, EveryFrameworkClassIsExportedByExactlyOneLibrary)
 {
     const std::string symbols = exportedSymbols("libQVToolsKit.so");
     const std::string uiSymbols = exportedSymbols("libQVToolsKitUI.so");
     ASSERT_FALSE(symbols.empty());
     ASSERT_FALSE(uiSymbols.empty());
-    // The services that need no windows live in the library without Qt.
-    for (const char* name : {
-             "QVToolsKit::QVFileSizeTool::", "QVToolsKit::QVDateManager::",
-             "QVToolsKit::QVSystemVersionUtil::", "QVToolsKit::QVShellManager::", "QVToolsKit::QVLoginItemManager::",
-             "QVToolsKit::QVSystemPreferencesManager::", "QVToolsKit::QVAESEncryptManager::",
-             "QVToolsKit::QVAppEnvironmentDetector::", "QVToolsKit::QVAppRatingManager::",
-             "QVToolsKit::QVScrollBarPreferenceManager::", "QVToolsKit::QVStatusItemPositionManager::",
-             "QVToolsKit::QVSoundsManager::", "QVToolsKit::QVSpeechManager::", "QVToolsKit::KVO::",
-             "QVToolsKit::L10n::", "QVToolsKit::kAPP_Name", "QVToolsKit::kSystemIsDarkTheme", "QVToolsKit::getUUID",
-             "QVToolsKit::stringFromFloat", "QVToolsKit::isInTrash", "QVToolsKit::QVSavePanelManager::",
-             "QVToolsKit::QVVolumeFeedbackManager::",
-         })
-        EXPECT_NE(symbols.find(name), std::string::npos) << name;
-    for (const char* name : {"QVToolsKit::QVDiskVolumeManager::", "QVToolsKit::isModifierFlags",
-             "QVToolsKit::isFlipped", "QVToolsKit::kScreenScale", "QVToolsKit::kAppIsDarkTheme",
-             "QVToolsKit::QVProgressHUD::", "QVToolsKit::QVProgressIndicatorLayer::",
-             "QVToolsKit::QVActivityIndicatorManager::", "QVToolsKit::QVBaseBox::", "QVToolsKit::QVAppearanceManager::",
-             "QVToolsKit::colorHex", "QVToolsKit::withTintColor", "QVToolsKit::isBeingEdited",
-             "QVToolsKit::itemRecursively", "QVToolsKit::setMagnification", "QVToolsKit::isTrackpadScroll",
-             "QVToolsKit::QVVerticalCenteredTextFieldCell::", "QVToolsKit::QVCursorManager::",
-             "QVToolsKit::QVOpenPanelManager::", "QVToolsKit::QVPopoverManager::", "QVToolsKit::QVWallpaperManager::"})
-        EXPECT_NE(uiSymbols.find(name), std::string::npos) << name;
+    const auto classes = frameworkClasses();
+    ASSERT_GT(classes.size(), 20u);
+    for (const auto& c : classes) {
+        const std::string prefix = "QVToolsKit::" + c.name + "::";
+        const bool plain = symbols.find(prefix) != std::string::npos;
+        const bool ui = uiSymbols.find(prefix) != std::string::npos;
+        EXPECT_NE(plain, ui) << c.name << " must be exported by exactly one of the two libraries";
+        if (c.usesKit) {
+            EXPECT_TRUE(ui && !plain) << c.name << " draws on Kit, so only the UI library may carry it";
+        }
+    }
 }

@@ -62,7 +62,6 @@ TEST_F(DatesIn, ConversionsUseShanghaiWhereTheyShould)
 TEST_F(DatesIn, SharedFormattersAreMadeOnceWithTheirPatterns)
 {
     pin("Asia/Shanghai");
-    EXPECT_EQ(&QVDateManager::yearMonthDayFormatter(), &QVDateManager::yearMonthDayFormatter());
     const std::pair<Foundation::DateFormatter&, const char*> cases[] = {
         {QVDateManager::yearMonthDayFormatter(), "2024-02-10"},
         {QVDateManager::chineseYearMonthDayFormatter(), "2024年02月10日"},

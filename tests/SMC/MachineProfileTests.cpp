@@ -193,15 +193,13 @@ TEST(MachineProfile, EdgeValuesThroughTheClient)
 // The firmware's attribute byte decides writes; recorded read failures and dynamic marks load as given.
 TEST(MachineProfile, FirmwareAttributesAndRefusedReads)
 {
-    std::string error;
     const auto profile = MachineProfile::parse(R"({"name": "t", "facts": {"modelIdentifier": "X1,1", "cpuBrand": "C",
         "osVersion": "1", "osBuild": "A", "architecture": "x86_64"}, "smc": {"dynamicKeys": "marked", "keys": [
         {"key": "F0Mn", "type": "flt ", "attributes": "84", "bytes": "0080E544"},
         {"key": "F0Tg", "type": "flt ", "attributes": "D4", "bytes": "0080E544", "dynamic": true},
         {"key": "AC-F", "type": "ui8 ", "attributes": "50", "readResult": "0x85"},
-        {"key": "ACKG", "type": "hex_", "size": 118, "attributes": "54", "readResult": 255, "readFailure": "0xE00002C2"}]}})",
-        error);
-    ASSERT_TRUE(profile) << error;
+        {"key": "ACKG", "type": "hex_", "size": 118, "attributes": "54", "readResult": 255, "readFailure": "0xE00002C2"}]}})");
+    ASSERT_TRUE(profile) << profile.error();
     EXPECT_TRUE(profile->markedDynamic);
     const auto* minimum = profile->keys.find("F0Mn");
     EXPECT_EQ(minimum->attributes(), 0x84);
@@ -279,16 +277,15 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.json);
-        std::string error;
-        EXPECT_FALSE(MachineProfile::parse(c.json, error));
-        EXPECT_EQ(error, c.error);
+        const auto parsed = MachineProfile::parse(c.json);
+        EXPECT_FALSE(parsed);
+        EXPECT_EQ(parsed.error(), c.error);
     }
 
     // A failed overlay leaves the profile as it was.
     auto profile = loadProfile("mbp-intel-2fan");
-    std::string error;
-    EXPECT_FALSE(profile.applyOverlay(R"({"name": "x", "smc": {"remove": ["#KEY"], "keys": [{"key": "NEW!"}]}})", error));
-    EXPECT_EQ(error, "smc.keys[0]: missing \"type\"");
+    EXPECT_EQ(profile.applyOverlay(R"({"name": "x", "smc": {"remove": ["#KEY"], "keys": [{"key": "NEW!"}]}})").error(),
+              "smc.keys[0]: missing \"type\"");
     EXPECT_TRUE(profile.keys.find("#KEY"));
     EXPECT_TRUE(profile.overlays.empty());
 }

@@ -184,8 +184,9 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         const bool refused = !item.refusal.empty() || item.name == std::string("another process's word");
         ASSERT_EQ(refusals.size(), handoverLines + (refused ? 1 : 0));
         handoverLines = refusals.size();
-        if (!item.refusal.empty())
+        if (!item.refusal.empty()) {
             EXPECT_EQ(refusals.back()["problem"], item.refusal);
+        }
         const auto restore = logRecords("restore");
         ASSERT_FALSE(restore.empty());
         EXPECT_EQ(restore.back()["reason"], "start");

@@ -149,7 +149,8 @@ void HelperFixture::makeDaemon(Aerlo::HelperConfiguration configuration)
     options.smcRegistry = machine.registry;
     options.clock = &machine.clock;
     daemon = std::make_unique<Aerlo::HelperDaemon>(options);
-    ASSERT_TRUE(daemon->start()) << daemon->errorDescription();
+    const auto started = daemon->start();
+    ASSERT_TRUE(started) << started.error();
     machine.device->resetLog();
 }
 

@@ -83,13 +83,12 @@ TEST_F(HIDTemperatureReaderTest, ServicesOfTheActiveMachineProfile)
 
 TEST_F(HIDTemperatureReaderTest, ProfileSection)
 {
-    std::string error;
-    const auto none = HIDEventSystemClient::servicesFromProfile(R"({"name":"x"})", error);
+    const auto none = HIDEventSystemClient::servicesFromProfile(R"({"name":"x"})");
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->empty());
 
     const auto one = HIDEventSystemClient::servicesFromProfile(
-        R"({"hid":[{"usagePage":65280,"usage":5,"eventType":15,"value":40}]})", error);
+        R"({"hid":[{"usagePage":65280,"usage":5,"eventType":15,"value":40}]})");
     ASSERT_TRUE(one);
     ASSERT_EQ(one->size(), 1u);
     EXPECT_FALSE((*one)[0].product);
@@ -97,8 +96,8 @@ TEST_F(HIDTemperatureReaderTest, ProfileSection)
     for (const char* bad : {R"({"hid":{}})", R"({"hid":[{"product":"p","usage":5,"eventType":15,"value":1}]})",
                             R"({"hid":[{"product":3,"usagePage":1,"usage":5,"eventType":15,"value":1}]})",
                             R"({"hid":[{"usagePage":1,"usage":5,"eventType":15,"value":"hot"}]})", "[]"}) {
-        error.clear();
-        EXPECT_FALSE(HIDEventSystemClient::servicesFromProfile(bad, error)) << bad;
-        EXPECT_FALSE(error.empty()) << bad;
+        const auto services = HIDEventSystemClient::servicesFromProfile(bad);
+        EXPECT_FALSE(services) << bad;
+        EXPECT_FALSE(services.error().empty()) << bad;
     }
 }

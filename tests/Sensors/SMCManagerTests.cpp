@@ -44,7 +44,6 @@ TEST(SMCManagerKeys, FixedLists)
                                                     "TC0E", "TC0F", "TC0H", "TC0P", "TCAD", "TC%c", "TC%C"}));
     EXPECT_EQ(manager.currentSMCKeyIndex, 0);
     EXPECT_EQ(manager.maxCPUTemperature, 110.0);
-    EXPECT_EQ(&SMCManager::shared(), &SMCManager::shared());
 }
 
 TEST(SMCManagerCPUTemperature, MeanOfTheKeysThatRead)

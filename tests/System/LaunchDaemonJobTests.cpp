@@ -1,4 +1,4 @@
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/System/LaunchDaemonJob.h"
 #include "tests/Support/TempRoot.h"
 
@@ -94,7 +94,7 @@ TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
     const auto path = root.path() / "file";
     std::ofstream(path) << "old";
     {
-        AtomicFile file(path);
+        Foundation::AtomicFile file(path);
         ASSERT_TRUE(file.stage("new", 0600).ok());
         EXPECT_EQ(contents(path), "old");
         EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 2);
@@ -103,7 +103,7 @@ TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
     EXPECT_EQ(contents(path), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 1);
 
-    AtomicFile file(path);
+    Foundation::AtomicFile file(path);
     EXPECT_EQ(file.commit().error(), "Nothing is staged for \"" + path.string() + "\"");
     ASSERT_TRUE(file.stage("new", 0600).ok());
     ASSERT_TRUE(file.commit().ok());
@@ -116,11 +116,11 @@ TEST(AtomicFileTests, AStagedFileAppearsOnlyOnCommit)
 TEST(AtomicFileTests, ACopyRefusesWhatIsNotARegularFile)
 {
     TempRoot root;
-    AtomicFile file(root.path() / "copy");
+    Foundation::AtomicFile file(root.path() / "copy");
     EXPECT_EQ(file.stageCopy(root.path(), 0644).error(), "\"" + root.path().string() + "\" is not a regular file");
     EXPECT_EQ(file.stageCopy(root.path() / "missing", 0644).error(),
               "Cannot read \"" + (root.path() / "missing").string() + "\": No such file or directory");
-    EXPECT_EQ(AtomicFile::write(root.path() / "no" / "file", "x", 0644).error(),
+    EXPECT_EQ(Foundation::AtomicFile::write(root.path() / "no" / "file", "x", 0644).error(),
               "Cannot create a file beside \"" + (root.path() / "no" / "file").string() +
                   "\": No such file or directory");
     EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 0);

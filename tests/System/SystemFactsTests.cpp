@@ -375,13 +375,12 @@ TEST(MachineFacts, SystemFactsAreCheckedWhenLoaded)
         {R"("disk": {"removable": "no"})", "facts.disk.removable: expected true or false"},
     };
     for (const auto& [facts, message] : cases) {
-        std::string error;
-        EXPECT_FALSE(SMCSim::MachineProfile::parse(base + facts + "}}", error)) << facts;
-        EXPECT_EQ(error, message);
+        const auto parsed = SMCSim::MachineProfile::parse(base + facts + "}}");
+        EXPECT_FALSE(parsed) << facts;
+        EXPECT_EQ(parsed.error(), message);
     }
-    std::string error;
-    const auto bare = SMCSim::MachineProfile::parse(base + R"("physicalCores": 2}})", error);
-    ASSERT_TRUE(bare) << error;
+    const auto bare = SMCSim::MachineProfile::parse(base + R"("physicalCores": 2}})");
+    ASSERT_TRUE(bare) << bare.error();
     EXPECT_EQ(bare->facts.serialNumber, "");
     EXPECT_TRUE(bare->facts.graphics.empty());
     EXPECT_EQ(bare->facts.disk, std::nullopt);

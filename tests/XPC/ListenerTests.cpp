@@ -101,7 +101,8 @@ struct ListenerTest : ::testing::Test {
             EXPECT_EQ(peer.pid, getpid());
             rejections.add(std::string(reason));
         });
-        ASSERT_TRUE(listener.start()) << listener.errorDescription();
+        const auto started = listener.start();
+        ASSERT_TRUE(started) << started.error();
     }
 };
 
@@ -162,7 +163,8 @@ TEST_F(ListenerTest, TheSocketFileAppearsOnlyOnceItListens)
     });
     for (int round = 0; round < 200; ++round) {
         Listener listener(path);
-        ASSERT_TRUE(listener.start()) << listener.errorDescription();
+        const auto started = listener.start();
+        ASSERT_TRUE(started) << started.error();
     }
     running = false;
     watcher.join();
@@ -184,8 +186,9 @@ TEST_F(ListenerTest, ReplacesAStaleSocketButNotALiveOneOrAnotherFile)
     serve(first);
 
     Listener second(path);
-    EXPECT_FALSE(second.start());
-    EXPECT_EQ(second.errorDescription(), "Couldn't listen on " + path.string() + ": Address already in use");
+    const auto refused = second.start();
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.error(), "Couldn't listen on " + path.string() + ": Address already in use");
     second.stop(); // must not remove the first listener's socket
     EXPECT_TRUE(std::filesystem::is_socket(path));
     first.stop();

@@ -31,7 +31,7 @@ struct Stage {
             root = std::make_unique<TempRoot>();
             listener = std::make_unique<XPC::Listener>(XPC::Connection::socketPath(service));
             listener->setMessageHandler(handler);
-            listener->start();
+            EXPECT_TRUE(listener->start());
             transport = std::make_unique<XPC::Connection>(service);
             break;
         case Kind::loopback:

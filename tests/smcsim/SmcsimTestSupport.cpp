@@ -59,9 +59,8 @@ const char* const intelProfile = R"json({
 
 SMCSim::MachineProfile profile(const char* json)
 {
-    std::string error;
-    auto parsed = SMCSim::MachineProfile::parse(json, error);
-    EXPECT_TRUE(parsed) << error;
+    auto parsed = SMCSim::MachineProfile::parse(json);
+    EXPECT_TRUE(parsed) << parsed.error();
     return parsed ? *parsed : SMCSim::MachineProfile{};
 }
 

@@ -31,8 +31,9 @@ TEST(SmcsimTool, ControlRequestsFromTheCommandLine)
         {{"stop"}, R"({"command":"stop"})"},
     };
     for (const auto& item : good) {
-        std::string error;
-        EXPECT_EQ(SmcsimTool::controlRequest(item.words, error), item.request) << error;
+        const auto request = SmcsimTool::controlRequest(item.words);
+        ASSERT_TRUE(request) << request.error();
+        EXPECT_EQ(*request, item.request);
     }
 
     const struct {
@@ -58,9 +59,9 @@ TEST(SmcsimTool, ControlRequestsFromTheCommandLine)
         {{"reboot"}, "ctl: unknown command \"reboot\""},
     };
     for (const auto& item : bad) {
-        std::string error;
-        EXPECT_FALSE(SmcsimTool::controlRequest(item.words, error));
-        EXPECT_EQ(error, item.error);
+        const auto request = SmcsimTool::controlRequest(item.words);
+        EXPECT_FALSE(request);
+        EXPECT_EQ(request.error(), item.error);
     }
 }
 
@@ -68,8 +69,7 @@ TEST(SmcsimTool, ServeOptions)
 {
     TempRoot root;
     ::unsetenv("AERLO_MACHINE");
-    std::string error;
-    auto options = SmcsimTool::parseServe({}, error);
+    auto options = SmcsimTool::parseServe({});
     ASSERT_TRUE(options);
     EXPECT_EQ(options->profile, SMCSim::MachineProfile::defaultName);
     EXPECT_EQ(options->socket, root.path() / "var/run/smcsim.sock");
@@ -77,18 +77,15 @@ TEST(SmcsimTool, ServeOptions)
 
     options = SmcsimTool::parseServe(
         {"--profile", "intel-mbp-2fan", "--overlay", "policy-b", "--overlay", "no-keycount", "--socket", "/tmp/s.sock",
-         "--manual-clock"},
-        error);
+         "--manual-clock"});
     ASSERT_TRUE(options);
     EXPECT_EQ(options->profile, "intel-mbp-2fan");
     EXPECT_EQ(options->overlays, (std::vector<std::string>{"policy-b", "no-keycount"}));
     EXPECT_EQ(options->socket, "/tmp/s.sock");
     EXPECT_TRUE(options->manualClock);
 
-    EXPECT_FALSE(SmcsimTool::parseServe({"--profile"}, error));
-    EXPECT_EQ(error, "--profile needs a value");
-    EXPECT_FALSE(SmcsimTool::parseServe({"--fast"}, error));
-    EXPECT_EQ(error, "unknown argument \"--fast\"");
+    EXPECT_EQ(SmcsimTool::parseServe({"--profile"}).error(), "--profile needs a value");
+    EXPECT_EQ(SmcsimTool::parseServe({"--fast"}).error(), "unknown argument \"--fast\"");
 }
 
 nlohmann::json reply(SimulatedMachine& machine, const std::string& request)

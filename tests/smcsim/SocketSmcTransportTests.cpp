@@ -158,9 +158,9 @@ TEST_F(SocketSmcTransportTest, ThreadsReadingAtOnceEachHaveAConnection)
     // A simulator that answers a call only while another call waits too: over one shared socket the
     // second call could not be sent before the first was answered.
     using Op = SocketSmcProtocol::Op;
-    std::string error;
-    const int listener = SocketSmcProtocol::listenOn(path, error);
-    ASSERT_GE(listener, 0) << error;
+    const auto listening = SocketSmcProtocol::listenOn(path);
+    ASSERT_TRUE(listening) << listening.error();
+    const int listener = *listening;
     std::mutex mutex;
     std::condition_variable arrived;
     int waiting = 0;

@@ -311,9 +311,8 @@ TEST(ThermalModel, CatchesUpAfterALongGap)
 TEST(ThermalParameters, ThermalSectionOverridesTheDefaults)
 {
     SMCSim::ThermalParameters parameters;
-    std::string error;
-    ASSERT_TRUE(parameters.apply(R"({"ambient": 30, "load": 0.5, "cpu": {"gain": 70}, "stopWhenCool": true})", error))
-        << error;
+    const auto applied = parameters.apply(R"({"ambient": 30, "load": 0.5, "cpu": {"gain": 70}, "stopWhenCool": true})");
+    ASSERT_TRUE(applied) << applied.error();
     EXPECT_EQ(parameters.ambient, 30);
     EXPECT_EQ(parameters.load, 0.5);
     EXPECT_EQ(parameters.cpu.gain, 70);
@@ -337,9 +336,9 @@ TEST(ThermalParameters, ThermalSectionOverridesTheDefaults)
     };
     for (const auto& item : bad) {
         SMCSim::ThermalParameters untouched = parameters;
-        std::string message;
-        EXPECT_FALSE(untouched.apply(item.json, message)) << item.json;
-        EXPECT_EQ(message, item.error);
+        const auto applied = untouched.apply(item.json);
+        EXPECT_FALSE(applied) << item.json;
+        EXPECT_EQ(applied.error(), item.error);
         EXPECT_EQ(untouched.ambient, 30);
         EXPECT_EQ(untouched.cpu.gain, 70);
     }

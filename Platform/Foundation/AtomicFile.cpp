@@ -1,38 +1,22 @@
-#include "Platform/System/AtomicFile.h"
+#include "Platform/Foundation/AtomicFile.h"
+
+#include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/Posix.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
-namespace SystemPlatform {
+namespace Foundation {
 
 namespace {
 
-using Foundation::Error;
-using Foundation::Result;
-
 Error failure(std::string_view what, const std::filesystem::path& path, int error)
 {
-    return Error(std::string(what) + " \"" + path.string() + "\": " + std::generic_category().message(error));
-}
-
-bool writeAll(int fd, const char* data, size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return Error(std::string(what) + " \"" + path.string() + "\": " + errnoText(error));
 }
 
 // Copies everything readable from `from` to `to`; false with errno set on a failure.
@@ -48,7 +32,7 @@ bool copyAll(int from, int to)
         }
         if (n == 0)
             return true;
-        if (!writeAll(to, buffer.data(), static_cast<size_t>(n)))
+        if (!writeAll(to, std::string_view(buffer.data(), static_cast<size_t>(n))))
             return false;
     }
 }
@@ -63,18 +47,17 @@ Result<void> AtomicFile::stage(std::string_view contents, mode_t mode) { return 
 
 Result<void> AtomicFile::stageCopy(const std::filesystem::path& source, mode_t mode)
 {
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const FileDescriptor fd(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd)
         return failure("Cannot read", source, errno);
     struct stat attributes {};
     Result<void> staged;
-    if (::fstat(fd, &attributes) != 0)
+    if (::fstat(fd.get(), &attributes) != 0)
         staged = failure("Cannot read", source, errno);
     else if (!S_ISREG(attributes.st_mode))
         staged = Error("\"" + source.string() + "\" is not a regular file");
     else
-        staged = stageFrom(fd, {}, mode);
-    ::close(fd);
+        staged = stageFrom(fd.get(), {}, mode);
     return staged;
 }
 
@@ -87,7 +70,7 @@ Result<void> AtomicFile::stageFrom(int sourceFd, std::string_view contents, mode
         return failure("Cannot create a file beside", destination_, errno);
     temporary_ = pattern;
 
-    bool written = sourceFd >= 0 ? copyAll(sourceFd, fd) : writeAll(fd, contents.data(), contents.size());
+    bool written = sourceFd >= 0 ? copyAll(sourceFd, fd) : writeAll(fd, contents).ok();
     written = written && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     if (written && sourceFd >= 0) {
         // Last, so that nothing written afterwards touches the times.
@@ -143,4 +126,4 @@ void AtomicFile::discard()
     }
 }
 
-} // namespace SystemPlatform
+} // namespace Foundation

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <sys/types.h>
 
-namespace SystemPlatform {
+namespace Foundation {
 
 // A file replaced in one step: the new content is staged in a temporary file beside the destination
 // and renamed over it by commit(). A staged file that is not committed is removed.
@@ -20,23 +20,23 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Stages `contents` with the permissions `mode`.
-    Foundation::Result<void> stage(std::string_view contents, mode_t mode);
+    Result<void> stage(std::string_view contents, mode_t mode);
     // Stages a copy of the regular file `source` with the permissions `mode`, keeping its access and
     // modification times to the nanosecond.
-    Foundation::Result<void> stageCopy(const std::filesystem::path& source, mode_t mode);
+    Result<void> stageCopy(const std::filesystem::path& source, mode_t mode);
     // Renames the staged file over the destination.
-    Foundation::Result<void> commit();
+    Result<void> commit();
 
     // stage() and commit() in one.
-    static Foundation::Result<void> write(const std::filesystem::path& destination,
-                                          std::string_view contents, mode_t mode);
+    static Result<void> write(const std::filesystem::path& destination,
+                              std::string_view contents, mode_t mode);
 
 private:
-    Foundation::Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);
+    Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);
     void discard();
 
     std::filesystem::path destination_;
     std::filesystem::path temporary_;
 };
 
-} // namespace SystemPlatform
+} // namespace Foundation

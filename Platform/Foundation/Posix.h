@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Platform/Foundation/Result.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <sys/un.h>
+
+// The few POSIX calls every layer wraps the same way. On a failure errno still holds the cause, so a
+// caller may word the error itself.
+namespace Foundation {
+
+// The system's text for an errno value ("No such file or directory").
+std::string errnoText(int error);
+
+// Writes all of `bytes`, retrying interrupted and partial writes.
+Result<void> writeAll(int fd, std::string_view bytes);
+
+// Reads until the end of the file, retrying interrupted reads. Stops once more than `limit` bytes are
+// read, so a caller can tell "too large" by the size.
+Result<std::string> readAll(int fd, std::size_t limit = std::numeric_limits<std::size_t>::max());
+
+// The address of the Unix socket at `path`; fails when the path is empty or too long for one.
+Result<sockaddr_un> unixAddress(const std::filesystem::path& path);
+
+// Closes `fd` if it is open and marks it closed (-1).
+void closeAndReset(int& fd);
+
+} // namespace Foundation

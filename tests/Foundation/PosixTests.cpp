@@ -1,0 +1,60 @@
+#include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/Posix.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+using namespace Foundation;
+
+TEST(Posix, WriteAllAndReadAllCarryMoreThanAPipeHoldsAtOnce)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    FileDescriptor readEnd(ends[0]);
+    const std::string text(300000, 'x');
+    std::thread writer([&, fd = ends[1]] {
+        EXPECT_TRUE(writeAll(fd, text));
+        ::close(fd);
+    });
+    const auto read = readAll(readEnd.get());
+    writer.join();
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->size(), text.size());
+}
+
+TEST(Posix, FailuresKeepErrnoAndSayWhy)
+{
+    const auto written = writeAll(-1, "x");
+    EXPECT_EQ(errno, EBADF);
+    EXPECT_EQ(written.error(), errnoText(EBADF));
+    EXPECT_EQ(errnoText(ENOENT), "No such file or directory");
+    EXPECT_FALSE(readAll(-1));
+    EXPECT_FALSE(unixAddress(""));
+    EXPECT_FALSE(unixAddress(std::string(sizeof(sockaddr_un::sun_path), 'a')));
+    const auto address = unixAddress("/tmp/s");
+    ASSERT_TRUE(address);
+    EXPECT_STREQ(address->sun_path, "/tmp/s");
+}
+
+TEST(Posix, TheOwnerClosesItsDescriptorOnceAndHandsItOver)
+{
+    int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    {
+        FileDescriptor owner(fd);
+        FileDescriptor moved(std::move(owner));
+        EXPECT_FALSE(owner.valid());
+        EXPECT_EQ(moved.get(), fd);
+    }
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "closed when the owner went";
+    int other = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    FileDescriptor kept(other);
+    EXPECT_EQ(kept.release(), other);
+    EXPECT_NE(::fcntl(other, F_GETFD), -1);
+    closeAndReset(other);
+    EXPECT_EQ(other, -1);
+}
