@@ -241,12 +241,13 @@ void StatusItemTray::showFrame(bool redraw)
             frame = kept->second;
         } else {
             frame = render(side, scale);
+            const bool sameAsKept = kept != frames_.end() && kept->second->pixels == frame->pixels;
+            if (sameAsKept)
+                frame = kept->second;
             // A change that shows here may show at every angle: the frames kept before it are stale. Without
             // a frame to compare, none can be trusted.
-            if (redraw && (kept == frames_.end() || kept->second->pixels != frame->pixels))
+            if (redraw && !sameAsKept)
                 frames_.clear();
-            if (kept != frames_.end() && kept->second->pixels == frame->pixels)
-                frame = kept->second;
             frames_[key] = frame;
         }
     } else {
