@@ -158,9 +158,20 @@ std::string StatusItemTray::toolTip() const
     return button.toolTip().empty() ? button.title() : button.toolTip();
 }
 
-double StatusItemTray::pixelScale(double side) const
+Rect StatusItemTray::place(bool fresh)
 {
-    const QRect place = tray_->geometry();
+    const double now = AnimationClock::mediaTime();
+    if (fresh || !placeTaken_ || now - placeTakenAt_ >= placeLifetime || now < placeTakenAt_) {
+        place_ = QtBridge::rect(QRectF(tray_->geometry()));
+        placeTakenAt_ = now;
+        placeTaken_ = true;
+    }
+    return place_;
+}
+
+double StatusItemTray::pixelScale(double side, const Rect& rect) const
+{
+    const QRect place = QtBridge::rect(rect).toRect();
     if (place.isEmpty() || side <= 0)
         return 2;
     const QScreen* screen = QGuiApplication::screenAt(place.center());
@@ -213,7 +224,7 @@ void StatusItemTray::showFrame(bool redraw)
         timer_.reset();
     }
     const double side = item_.window().frame().height();
-    const double scale = pixelScale(side);
+    const double scale = pixelScale(side, place(redraw));
     const std::string appearance = item_.button()->effectiveAppearance().name();
     if (scale != framesScale_ || appearance != framesAppearance_) {
         frames_.clear();
@@ -277,14 +288,15 @@ void StatusItemTray::showFrame(bool redraw)
 
 void StatusItemTray::updatePlace()
 {
-    const QRect place = tray_->geometry();
-    if (place.isEmpty())
+    const Rect where = place(false);
+    if (where.width() <= 0 || where.height() <= 0)
         return;
-    item_.setScreenFrame(Screen::globalRectFromQt(QtBridge::rect(QRectF(place))));
+    item_.setScreenFrame(Screen::globalRectFromQt(where));
 }
 
 void StatusItemTray::click()
 {
+    place(true);
     updatePlace();
     if (menu_) {
         const QRect place = tray_->geometry();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/Rect.h"
 #include "Platform/Kit/StatusBar.h"
 
 #include <map>
@@ -31,6 +32,7 @@ class StatusItemTray final : public StatusBar::ItemPresenter {
 public:
     static constexpr double framesPerSecond = 12;
     static constexpr double frameInterval = 1.0 / framesPerSecond;
+    static constexpr double placeLifetime = 1.0;
 
     explicit StatusItemTray(StatusItem& item);
     ~StatusItemTray() override;
@@ -67,7 +69,10 @@ private:
     std::optional<Turn> turn() const;
     bool animates() const;
     // Pixels per point for the tray's place (twice the item's, without a place).
-    double pixelScale(double side) const;
+    double pixelScale(double side, const Rect& place) const;
+    // The tray's place for the icon (Qt's global pixels; empty without one). Asking the tray costs a round
+    // trip to the display server, so animation frames reuse it for up to `placeLifetime` seconds.
+    Rect place(bool fresh);
 
     StatusItem& item_;
     std::unique_ptr<QSystemTrayIcon> tray_;
@@ -87,6 +92,9 @@ private:
     std::string framesAppearance_;
     double framesScale_ = 0;
     std::size_t rendered_ = 0;
+    Rect place_;
+    double placeTakenAt_ = 0;
+    bool placeTaken_ = false;
 };
 
 } // namespace Kit
