@@ -32,6 +32,9 @@ int main(int argc, char** argv)
     SystemPlatform::SystemProfiler::installStandIn();
     SystemPlatform::TopReport::installStandIn();
 
+    // The status item repaints its small tray window many times a second: on X11 a shared-memory backing
+    // store waits for the display server at every paint, a plain image upload does not.
+    ::setenv("QT_XCB_NO_MITSHM", "1", 0);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Kit::QtRunLoopDriver runLoop;
