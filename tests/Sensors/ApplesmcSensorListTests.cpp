@@ -3,6 +3,7 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ApplesmcTransport.h"
 #include "Platform/SMC/FakeApplesmcTree.h"
@@ -11,6 +12,9 @@
 #include "tests/Support/ConsoleCapture.h"
 
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cerrno>
 
 using namespace Aerlo;
 
@@ -107,4 +111,39 @@ TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGiv
         EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
     EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
     SMC::resetShared();
+}
+
+TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
+{
+    // The key's text after three ticks, and how many lines named it, on the fake tree of `profile`;
+    // `refuse` names a key whose bytes the driver refuses once the list is built.
+    const auto shown = [](const char* profileName, bool root, std::string_view key, bool refuse) {
+        const auto profile = loadProfile(profileName);
+        const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
+        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)));
+        SMCManager::resetShared();
+        ConsoleCapture console;
+        auto reader = std::make_shared<SensorsReader>(platform);
+        if (refuse)
+            tree->refuseData(key, EINVAL);
+        for (int tick = 0; tick < 3; ++tick)
+            reader->read();
+        std::string text = "(none)";
+        for (const auto& sensor : reader->list->sensors())
+            if (sensor.key() == key)
+                text = sensor.formattedValue();
+        const std::string line = "Error read(" + std::string(key) + "): " + SMC::errorText(IOKit::kIOReturnBadArgument);
+        const auto printed = console.lines();
+        const long lines = std::count(printed.begin(), printed.end(), line);
+        reader.reset();
+        SMCManager::resetShared();
+        SMC::resetShared();
+        return std::pair {text, lines};
+    };
+    // A mainline driver on a T2 Mac refuses the four-byte fan keys through its fan files.
+    EXPECT_EQ(shown("mba-intel-t2-1fan", false, "F0Ac", false), std::pair(std::string("- RPM"), 1L));
+    // A temperature whose bytes the driver refuses once it is listed (a length it does not serve).
+    EXPECT_EQ(shown("mbp-intel-2fan", true, "TC0P", true),
+              std::pair("-" + SensorValueText::unit(SensorType::temperature), 1L));
 }
