@@ -6,7 +6,9 @@
 #include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ApplesmcTransport.h"
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/FakeApplesmcTree.h"
+#include "Platform/SMC/FakeMacsmcHwmonTree.h"
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
@@ -14,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <set>
 #include <cerrno>
 
 using namespace Aerlo;
@@ -146,4 +149,52 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
     // A temperature whose bytes the driver refuses once it is listed (a length it does not serve).
     EXPECT_EQ(shown("mbp-intel-2fan", true, "TC0P", true),
               std::pair("-" + SensorValueText::unit(SensorType::temperature), 1L));
+}
+
+TEST(ApplesmcSensorList, OnAppleSiliconTheHwmonChannelsListAsOverTheSimulatedSMC)
+{
+    ConsoleCapture console;
+    for (const char* name : {"mba-m1-nofan", "mbp-m1pro-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-m2-1fan",
+                             "mini-m4-1fan"}) {
+        SCOPED_TRACE(name);
+        const auto profile = loadProfile(name);
+        const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
+        auto tree = std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile);
+        auto transport = std::make_shared<IOKit::ApplesmcTransport>(tree, true, IOKit::ApplesmcTransport::Driver::macsmcHwmon);
+        const auto actual = listOver(IOKit::ServiceRegistry::withSMC(transport), platform);
+
+        // The simulated list, but for the keys the driver does not name.
+        std::set<std::string> named;
+        for (const auto& sensor : IOKit::ApplesmcTransport::hwmonSensors())
+            if (profile.keys.find(sensor.key))
+                named.insert(std::string(sensor.key));
+        for (int fan = 0; profile.keys.find(SMCSim::FanKey::name(fan, "Ac")); ++fan)
+            named.insert(SMCSim::FanKey::name(fan, "Ac"));
+        SimMachine simulated(name, false);
+        nlohmann::json expected = nlohmann::json::array();
+        for (const auto& item : listOver(simulated.registry, platform))
+            if (named.contains(item["key"].get<std::string>()))
+                expected.push_back(item);
+        nlohmann::json real = nlohmann::json::array();
+        for (const auto& item : actual)
+            if (!item["computed"].get<bool>())
+                real.push_back(item);
+
+        ASSERT_GE(expected.size(), 5u);
+        ASSERT_EQ(real.size(), expected.size()) << real.dump();
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            auto item = real[i];
+            auto reference = expected[i];
+            EXPECT_NEAR(item["value"].get<double>(), reference["value"].get<double>(), 1e-3) << reference["key"];
+            item.erase("value");
+            reference.erase("value");
+            EXPECT_EQ(item, reference);
+        }
+        // Setting a fan's mode or speed writes nothing.
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
+        SMC::shared().setFanMode(0, FanMode::forced);
+        SMC::shared().setFanSpeed(0, 3000);
+        SMC::resetShared();
+        EXPECT_EQ(tree->writeAttempts(), 0u);
+    }
 }
