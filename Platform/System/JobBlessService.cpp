@@ -90,6 +90,7 @@ std::map<std::string, std::string> daemonEnvironment()
     std::map<std::string, std::string> environment {
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"AERLO_ROOT", root.lexically_normal().string()},
+        {"AERLO_HELPER_INSTALL", "stand-in"}, // even on a real Mac, where the daemon would take the system layout
     };
     if (const char* smc = std::getenv("AERLO_SMC"))
         environment["AERLO_SMC"] = smc;
