@@ -1,6 +1,7 @@
 // com.norvane.AerloOffline.SMC.Helper: the privileged helper daemon. Started by the installer with
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
-// "--restore": the keep-alive's step after a crash: every forced fan back to automatic, then exit.
+// "--restore": the keep-alive's step after a crash (the systemd unit's after every stop): every forced fan
+// back to automatic, then exit.
 // "--install-system …": run as root through polkit, installs this program for real (SystemHelperInstall).
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Posix.h"
@@ -54,7 +55,9 @@ int restoreAfterCrash()
     if (auto problem = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !problem.empty())
         Foundation::Console::printError(problem);
     nlohmann::ordered_json fields;
-    fields["reason"] = "crash";
+    // systemd runs the step after every stop, and says how the service ended.
+    const char* result = std::getenv("SERVICE_RESULT");
+    fields["reason"] = result && std::string_view(result) == "success" ? "stop" : "crash";
     fields["fans"] = restored;
     log.record("restore", fields);
     return 0;

@@ -4,6 +4,7 @@
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
+#include "Platform/System/LaunchDaemonJob.h"
 #include "Platform/System/ScriptedAuthorizationProvider.h"
 #include "Platform/System/SystemLayout.h"
 #include "Platform/XPC/Connection.h"
@@ -256,10 +257,21 @@ TEST_F(HelperSystemEndToEnd, TheDaemonServesInTheRunFolderAndUninstallsEverythin
     sendPath();
     EXPECT_EQ(call(fanMode, {1, 1}), "");
     EXPECT_EQ(forced(), (std::vector<bool> {false, true}));
+
+    // The unit's step after a stop, in the job's environment, as systemd runs it.
+    const auto job = SystemPlatform::LaunchDaemonJob::read(HelperPaths::jobFile(label));
+    ASSERT_TRUE(job);
+    Foundation::ProcessOptions options;
+    options.environment = job->environmentVariables;
+    (*options.environment)["SERVICE_RESULT"] = "success";
+    const auto restored = Foundation::Process::run(job->program.string(), {"--restore"}, options);
+    EXPECT_EQ(restored.status, 0) << restored.stderr_;
+    EXPECT_EQ(forced(), (std::vector<bool> {false, false}));
+    EXPECT_EQ(logRecords("restore").back()["reason"], "stop");
+
     sendPath();
     connection_->send(XPC::MessageCodec::makeRequest("uninstall"));
     EXPECT_EQ(waitForExit(), 0);
-    EXPECT_EQ(forced(), (std::vector<bool> {false, false}));
     EXPECT_TRUE(fs::is_empty(layout.installDirectory));
     EXPECT_FALSE(fs::exists(HelperPaths::socket(label)));
 }
