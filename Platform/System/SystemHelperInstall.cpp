@@ -8,8 +8,10 @@
 #include "Platform/System/HelperPaths.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace SystemPlatform {
@@ -141,9 +143,18 @@ JobBlessResult SystemHelperInstall::install(const Request& request)
     if (auto written = Foundation::AtomicFile::write(layout->unitFile(request.label), *unit, 0644); !written)
         return failure(JobBlessErrorCode::internalFailure, written.error());
     const std::string name = layout->unitFile(request.label).filename().string();
+    // The old daemon's socket goes first, so that the one waited for is the new daemon's.
+    std::filesystem::remove(job.socketPath, error);
     for (const auto& arguments : {std::vector<std::string> {"daemon-reload"}, {"enable", name}, {"restart", name}})
         if (auto done = systemctl(*layout, arguments); !done)
             return failure(JobBlessErrorCode::launchFailure, done.error());
+    // Returns once the daemon listens, as the stand-in install does once it runs.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(JobBlessService::startTimeoutSeconds);
+    while (!std::filesystem::exists(std::filesystem::symlink_status(job.socketPath, error))) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     return {true, std::nullopt};
 }
 

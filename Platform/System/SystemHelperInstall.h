@@ -19,8 +19,8 @@ namespace SystemPlatform {
 // --client <application> [--system-root <prefix>] [--smc <spec>]"); that run places the program and
 // its job file in the layout's install folder (HelperPaths with the system layout) and then, where
 // systemd runs the machine, writes the system unit "<label>.service" (restarted after a crash, the
-// helper's "--restore" step after every stop, started at boot), reloads systemd and (re)starts the
-// unit; elsewhere the helper runs under a root-owned copy of the keep-alive, as the stand-in install
+// helper's "--restore" step after every stop, started at boot), reloads systemd, (re)starts the unit and
+// waits until the daemon's socket is there; elsewhere the helper runs under a root-owned copy of the keep-alive, as the stand-in install
 // does. The daemon serves its socket in the layout's run folder.
 class SystemHelperInstall {
 public:

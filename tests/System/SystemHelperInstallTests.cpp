@@ -39,7 +39,11 @@ protected:
     {
         DaemonTest::SetUp();
         layout_ = SystemLayout::under(root_.path() / "system");
-        writeProgram(layout_.systemctl, "echo \"$*\" >> '" + systemctlLog().string() + "'\n");
+        // A started unit's daemon makes its socket.
+        writeProgram(layout_.systemctl, "echo \"$*\" >> '" + systemctlLog().string() + "'\n" +
+                                            "[ \"$1\" = restart ] && [ -z \"$FAKE_NO_DAEMON\" ] && touch '" +
+                                            (layout_.runDirectory / (std::string(helperLabel) + ".sock")).string() +
+                                            "'\nexit 0\n");
         writeProgram(layout_.pkexec, "echo \"$*\" >> '" + pkexecLog().string() + "'\nexit ${FAKE_PKEXEC_STATUS:-0}\n");
         HelperPaths::useSystemLayout(layout_);
     }
@@ -48,6 +52,7 @@ protected:
         DaemonTest::TearDown();
         HelperPaths::resetLayout();
         ::unsetenv("FAKE_PKEXEC_STATUS");
+        ::unsetenv("FAKE_NO_DAEMON");
     }
 
     void bootedBySystemd() const { fs::create_directories(layout_.systemdMarker); }
@@ -91,6 +96,17 @@ TEST_F(SystemHelperInstallTest, UnderSystemdPlacesTheProgramJobAndUnitThenReload
     // Nothing of the stand-in install.
     EXPECT_FALSE(fs::exists(root_.path() / "Library" / "PrivilegedHelperTools"));
     EXPECT_FALSE(fs::exists(layout_.runDirectory / (std::string(helperLabel) + ".keepalive.pid")));
+}
+
+TEST_F(SystemHelperInstallTest, AUnitWhoseDaemonNeverListensFailsTheInstall)
+{
+    bootedBySystemd();
+    ASSERT_TRUE(SystemHelperInstall::install(request()).ok); // leaves a socket behind
+    ::setenv("FAKE_NO_DAEMON", "1", 1);
+    const auto result = SystemHelperInstall::install(request());
+    ASSERT_FALSE(result.ok);
+    EXPECT_EQ(result.error->code, JobBlessErrorCode::launchFailure);
+    EXPECT_EQ(result.error->localizedDescription, "The helper did not start.");
 }
 
 TEST_F(SystemHelperInstallTest, UnitValuesAreQuotedForSystemd)
