@@ -55,7 +55,7 @@ function(aerlo_test)
   set(environment ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_environment.cmake)
   file(WRITE ${environment}
     "if(${ARG_NAME}_TESTS)\n"
-    "  set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8\")\n"
+    "  set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;AERLO_HELPER_INSTALL=stand-in\")\n"
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment})
 endfunction()

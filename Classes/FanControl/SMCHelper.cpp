@@ -92,7 +92,7 @@ std::shared_ptr<SMCHelper> SMCHelper::make(TransportFactory factory)
 
 std::shared_ptr<XPC::Transport> SMCHelper::makeSocketConnection()
 {
-    return std::make_shared<XPC::Connection>(std::string(label));
+    return std::make_shared<XPC::Connection>(std::string(label), SystemPlatform::HelperPaths::socket(label));
 }
 
 SMCHelper::SMCHelper(TransportFactory factory)

@@ -17,6 +17,9 @@ using Foundation::Console;
 
 namespace {
 
+// The SMC's result for a key it has but will not read.
+constexpr std::uint8_t keyNotReadable = 0x85;
+
 std::string decimal(long long value)
 {
     char text[24];
@@ -226,6 +229,10 @@ kern_return_t SMC::read(SMCVal& value)
     kern_return_t result = call(input, output);
     if (result != IOKit::kIOReturnSuccess)
         return result;
+    if (output.result == keyNotReadable) {
+        std::lock_guard lock(unreadableMutex_);
+        unreadable_.insert(value.key);
+    }
 
     // The record carries 32 value bytes; a larger reported size is held to that.
     value.dataSize = std::min<std::uint32_t>(output.dataSize, 32);
@@ -271,6 +278,10 @@ std::optional<double> SMC::getValue(std::string_view key)
     value.key = std::string(key);
     const kern_return_t result = read(value);
     if (result != IOKit::kIOReturnSuccess) {
+        if (result == IOKit::kIOReturnBadArgument) {
+            std::lock_guard lock(unreadableMutex_);
+            unreadable_.emplace(key);
+        }
         printReadFailure("Error read(" + latin1ToUTF8(key) + "): " + errorText(result));
         return std::nullopt;
     }
@@ -283,6 +294,12 @@ std::optional<double> SMC::getValue(std::string_view key)
     if (number && key.starts_with('T') && *number <= noSensorTemperature)
         return std::nullopt;
     return number;
+}
+
+bool SMC::isUnreadable(std::string_view key) const
+{
+    std::lock_guard lock(unreadableMutex_);
+    return unreadable_.find(key) != unreadable_.end();
 }
 
 std::optional<std::string> SMC::getStringValue(std::string_view key)

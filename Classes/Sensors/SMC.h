@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +91,10 @@ public:
     // The number a key holds; nothing when it cannot be read, is all zero (but the fan-mode keys), has
     // no number type, or is a temperature key at or below noSensorTemperature.
     [[nodiscard]] std::optional<double> getValue(std::string_view key);
+    // A key the SMC has but cannot give (its key information answered "not readable", 0x85, or a read of it
+    // was refused as a bad argument, as the applesmc driver refuses a length it does not serve): its
+    // reading is shown as the placeholder, never as a number.
+    [[nodiscard]] bool isUnreadable(std::string_view key) const;
     [[nodiscard]] std::optional<std::string> getStringValue(std::string_view key);
     std::vector<std::string> getAllKeys();
 
@@ -120,6 +126,8 @@ private:
     std::shared_ptr<IOKit::ServiceRegistry> registry_;
     bool isShared_ = false;
     std::atomic<kern_return_t> outage_ {IOKit::kIOReturnSuccess};
+    mutable std::mutex unreadableMutex_;
+    std::set<std::string, std::less<>> unreadable_;
 };
 
 } // namespace Aerlo

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <mutex>
 
@@ -94,11 +95,14 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
 
         const double minSpeed = smc.getValue(SMC::fanKey(i, Suffix::minimumSpeed)).value_or(1.0);
         const double maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(1.0);
-        const double value = smc.getValue(SMC::fanKey(i, Suffix::actualSpeed)).value_or(0);
+        // A speed the SMC cannot give shows no number.
+        const std::string speedKey = SMC::fanKey(i, Suffix::actualSpeed);
+        const double value = smc.getValue(speedKey).value_or(
+            smc.isUnreadable(speedKey) ? std::numeric_limits<double>::quiet_NaN() : 0);
 
         Fan fan;
         fan.id = i;
-        fan.key = SMC::fanKey(i, Suffix::actualSpeed);
+        fan.key = speedKey;
         fan.name = std::move(*name);
         fan.minSpeed = minSpeed;
         fan.maxSpeed = maxSpeed;

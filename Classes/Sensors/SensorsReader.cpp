@@ -289,9 +289,12 @@ void SensorsReader::read()
         if (reading.group() == SensorGroup::hid || reading.isComputed() ||
             (!readUnknown && reading.group() == SensorGroup::unknown))
             continue;
-        // A key that cannot be read gives 0, but nothing is read while the SMC is out: no value at all.
+        // A key that cannot be read gives 0, but nothing is read while the SMC is out, nor a key it cannot
+        // give: no value at all.
         const auto read = smc.getValue(reading.key());
-        const double value = read ? *read : smc.outage() ? std::numeric_limits<double>::quiet_NaN() : 0.0;
+        const double value = read                                              ? *read
+                             : smc.outage() || smc.isUnreadable(reading.key()) ? std::numeric_limits<double>::quiet_NaN()
+                                                                               : 0.0;
         // An implausible CPU temperature keeps the previous value.
         if (reading.type() == SensorType::temperature && reading.group() == SensorGroup::CPU &&
             (value < 10 || value > 120))

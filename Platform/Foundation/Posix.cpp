@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -72,6 +73,20 @@ void closeAndReset(int& fd)
     if (fd >= 0)
         ::close(fd);
     fd = -1;
+}
+
+Result<void> makeDirectories(const std::filesystem::path& folder, unsigned mode)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return {};
+    const auto parent = folder.parent_path();
+    if (!parent.empty() && parent != folder)
+        if (auto made = makeDirectories(parent, mode); !made)
+            return made;
+    if (::mkdir(folder.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+        return Error("Cannot create the folder \"" + folder.string() + "\": " + errnoText(errno));
+    return {};
 }
 
 } // namespace Foundation

@@ -26,6 +26,10 @@ Result<std::string> readAll(int fd, std::size_t limit = std::numeric_limits<std:
 // The address of the Unix socket at `path`; fails when the path is empty or too long for one.
 Result<sockaddr_un> unixAddress(const std::filesystem::path& path);
 
+// Creates `folder` and its missing parents with `mode` (an existing folder is left as it is); the
+// error names the folder that could not be made.
+Result<void> makeDirectories(const std::filesystem::path& folder, unsigned mode = 0755);
+
 // Closes `fd` if it is open and marks it closed (-1).
 void closeAndReset(int& fd);
 

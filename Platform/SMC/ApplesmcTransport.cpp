@@ -67,9 +67,34 @@ std::optional<long> wholeRPM(std::string_view type, const SMCSim::ValueBytes& by
 
 } // namespace
 
-ApplesmcTransport::ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged)
-    : files_(std::move(files)), privileged_(privileged)
+ApplesmcTransport::ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver)
+    : files_(std::move(files)), privileged_(privileged && driver == Driver::applesmc), driver_(driver)
 {
+}
+
+const std::vector<ApplesmcTransport::HwmonSensor>& ApplesmcTransport::hwmonSensors()
+{
+    static const std::vector<HwmonSensor> sensors {
+        {"power", "Total System Power", "PSTR"},
+        {"power", "AC Input Power", "PDTR"},
+        {"power", "3.8 V Rail Power", "PMVR"},
+        {"power", "Heatpipe Power", "PHPC"},
+        {"temp", "NAND Flash Temperature", "TH0x"},
+        {"temp", "Battery Hotspot Temperature", "TB0T"},
+        {"temp", "Charge Regulator Temperature", "TCHP"},
+        {"temp", "Wireless Module Temperature", "TW0P"},
+        {"in", "AC Input Voltage", "VD0R"},
+        {"in", "Battery Voltage", "SBAV"},
+        {"curr", "AC Input Current", "ID0R"},
+    };
+    return sensors;
+}
+
+double ApplesmcTransport::hwmonScale(std::string_view kind)
+{
+    if (kind == "power")
+        return 1e6;
+    return kind == "fan" ? 1 : 1000;
 }
 
 ApplesmcTransport::~ApplesmcTransport()
@@ -107,6 +132,13 @@ kern_return_t ApplesmcTransport::load()
 {
     if (loaded_)
         return *loaded_;
+    if (driver_ == Driver::macsmcHwmon) {
+        const auto name = files_->read("name");
+        loaded_ = name.error ? resultForErrno(name.error) : kIOReturnSuccess;
+        if (!name.error)
+            loadFromHwmon();
+        return *loaded_;
+    }
     const auto count = files_->read("key_count");
     const auto keys = count.error ? std::nullopt : decimal(count.bytes);
     if (!keys) {
@@ -177,9 +209,43 @@ void ApplesmcTransport::loadFromFiles()
         key.resize(4, '\0');
         add(std::move(key), "sp78", 2, Source::temperature, "temp" + std::to_string(number) + "_input");
     }
+    finishFileKeys();
+}
+
+void ApplesmcTransport::loadFromHwmon()
+{
+    constexpr int channels = 32;
+    for (const std::string_view kind : {"temp", "in", "curr", "power"})
+        for (int number = 0; number < channels; ++number) {
+            const std::string channel = std::string(kind) + std::to_string(number);
+            const auto label = files_->read(channel + "_label");
+            if (label.error)
+                continue;
+            const std::string text = firstLine(label.bytes);
+            for (const auto& sensor : hwmonSensors())
+                if (sensor.kind == kind && sensor.label == text)
+                    keys_[std::string(sensor.key)] =
+                        KeyInfo {0, "flt ", 4, Source::hwmon, channel + "_input", {}, hwmonScale(kind)};
+        }
+    int fans = 0;
+    while (fans < maximumFans && files_->read(fanFile(fans, "input")).error != ENOENT) {
+        for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Tg", "target"}})
+            if (files_->read(fanFile(fans, attribute)).error != ENOENT)
+                keys_[SMCSim::FanKey::name(fans, suffix)] = KeyInfo {0, "flt ", 4, Source::hwmon, fanFile(fans, attribute), {}, 1};
+        // The driver's label names the fan, as its "ID" text does.
+        if (files_->read(fanFile(fans, "label")).error != ENOENT)
+            keys_[SMCSim::FanKey::name(fans, "ID")] = KeyInfo {0, "{fds", 16, Source::fanLabel, fanFile(fans, "label"), {}, 1};
+        ++fans;
+    }
+    keys_["FNum"] = KeyInfo {0, "ui8 ", 1, Source::constant, {}, std::string(1, static_cast<char>(fans))};
+    finishFileKeys();
+}
+
+void ApplesmcTransport::finishFileKeys()
+{
     const auto count = static_cast<std::uint32_t>(keys_.size() + 1);
-    add("#KEY", "ui32", 4, Source::constant, {},
-        {char(count >> 24), char(count >> 16), char(count >> 8), char(count)});
+    keys_["#KEY"] = KeyInfo {0, "ui32", 4, Source::constant, {},
+                             {char(count >> 24), char(count >> 16), char(count >> 8), char(count)}, 1};
     for (auto& [key, info] : keys_) {
         info.index = static_cast<std::uint32_t>(names_.size());
         names_.push_back(key);
@@ -218,6 +284,11 @@ kern_return_t ApplesmcTransport::fileData(const KeyInfo& info, std::string& byte
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size())
         return kIOReturnIOError;
+    if (info.source == Source::hwmon) {
+        const auto encoded = SMCSim::ValueCodec::encode("flt ", static_cast<double>(value) / info.scale);
+        bytes.assign(encoded->begin(), encoded->begin() + 4);
+        return kIOReturnSuccess;
+    }
     const auto encoded = info.source == Source::temperature
                              ? SMCSim::ValueCodec::encode("sp78", static_cast<double>(value) / 1000)
                              : SMCSim::ValueCodec::encode("fpe2", static_cast<double>(value));
@@ -329,7 +400,9 @@ kern_return_t ApplesmcTransport::keyInformation(std::string_view key, SMCRecord&
         output[resultOffset] = smcNotReadable;
         return kIOReturnSuccess;
     }
-    const bool routed = SMCSim::FanKey::fanOf(key, "Mn") || SMCSim::FanKey::fanOf(key, "Tg") || SMCSim::FanKey::fanOf(key, "Md") || key == "FS! ";
+    const bool routed = driver_ == Driver::applesmc &&
+                        (SMCSim::FanKey::fanOf(key, "Mn") || SMCSim::FanKey::fanOf(key, "Tg") ||
+                         SMCSim::FanKey::fanOf(key, "Md") || key == "FS! ");
     storeLE(output, dataSizeOffset, info->length);
     storeLE(output, dataTypeOffset, fourCC(info->type));
     output[attributesOffset] = static_cast<std::uint8_t>(attributeReadable | (routed ? attributeWritable : 0));

@@ -15,7 +15,8 @@
 
 namespace IOKit {
 
-// The "AppleSMC" service over the Linux applesmc driver's files.
+// The "AppleSMC" service over the Linux applesmc driver's files (Intel Macs), or, read-only, over the
+// hwmon files of the macsmc-hwmon driver (Apple silicon).
 //
 // - Key information, read bytes and key at index go through the driver's one key index: the key names,
 //   types and lengths are read once, when the first connection opens (a name-to-index map); every
@@ -32,9 +33,28 @@ namespace IOKit {
 //   read at open, Mx]); "FS! " one fan bit per write (fanN_manual); "F<i>Md" through fanN_manual, which
 //   drivers for T2 Macs map to the mode key. Every other write fails with kIOReturnNotPrivileged, as do
 //   all writes of an unprivileged transport.
+// - The macsmc-hwmon driver names no keys and enumerates none: its channels are known by their labels
+//   (hwmonSensors()), each read as the "flt " key it stands for, in the channel's unit (milli-degrees,
+//   millivolts, milliamps, microwatts; fans "F<i>Ac", "Mn", "Mx", "Tg" in RPM and "ID" from the fan's
+//   label), with "FNum" and "#KEY".
+//   Nothing is ever written through it.
 class ApplesmcTransport : public SMCTransport {
 public:
-    ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged);
+    enum class Driver { applesmc, macsmcHwmon };
+
+    // A channel of the macsmc-hwmon driver: its class ("temp", "in", "curr", "power"), its label and
+    // the key it reads.
+    struct HwmonSensor {
+        std::string_view kind;
+        std::string_view label;
+        std::string_view key;
+    };
+    // The channels the Apple-silicon device trees name, in their order.
+    static const std::vector<HwmonSensor>& hwmonSensors();
+    // How many of a class's units make one of the key's (1000 for "temp", "in" and "curr", 10^6 for "power").
+    static double hwmonScale(std::string_view kind);
+
+    ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver = Driver::applesmc);
     // A privileged transport that wrote returns its fans to automatic (restoreFans()).
     ~ApplesmcTransport() override;
 
@@ -53,19 +73,24 @@ public:
 private:
     // Where a key's bytes come from: the key index, or (when this process may not move the index) one
     // of the driver's named files.
-    enum class Source { index, fanSpeed, fanLabel, mask, temperature, constant };
+    enum class Source { index, fanSpeed, fanLabel, mask, temperature, hwmon, constant };
     struct KeyInfo {
         std::uint32_t index = 0;
         std::string type;
         std::uint32_t length = 0;
         Source source = Source::index;
-        std::string file;  // fanSpeed, fanLabel, temperature
+        std::string file;  // fanSpeed, fanLabel, temperature, hwmon
         std::string bytes; // constant
+        double scale = 1;  // hwmon: the file's units per unit of the key
     };
 
     kern_return_t load();
     // The keys the named files give: the fans' speeds, labels and manual bits, the "sp78" temperatures.
     void loadFromFiles();
+    // The keys of the macsmc-hwmon channels.
+    void loadFromHwmon();
+    // "#KEY", the indices in key order, the fans.
+    void finishFileKeys();
     // "FNum" and the minimums at open.
     void readFanCount();
     kern_return_t fileData(const KeyInfo& info, std::string& bytes);
@@ -86,6 +111,7 @@ private:
 
     std::shared_ptr<ApplesmcFiles> files_;
     const bool privileged_;
+    const Driver driver_;
 
     std::mutex mutex_; // every exchange: the driver has one index
     std::optional<kern_return_t> loaded_;

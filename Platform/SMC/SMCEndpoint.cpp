@@ -12,14 +12,20 @@ namespace IOKit {
 
 std::string SMCEndpoint::specFromEnvironment()
 {
-    return specFor(std::getenv("AERLO_SMC"), SysfsApplesmcFiles::deviceExists());
+    const char* variable = std::getenv("AERLO_SMC");
+    const bool unset = !variable || !*variable;
+    const bool applesmc = unset && SysfsApplesmcFiles::deviceExists();
+    return specFor(variable, applesmc,
+                   unset && !applesmc && SysfsApplesmcFiles::hwmonDirectory(SysfsApplesmcFiles::macsmcHwmonName));
 }
 
-std::string SMCEndpoint::specFor(const char* variable, bool applesmcPresent)
+std::string SMCEndpoint::specFor(const char* variable, bool applesmcPresent, bool macsmcPresent)
 {
     const std::string_view spec = variable ? variable : "";
     if (spec.empty() && applesmcPresent)
         return "applesmc";
+    if (spec.empty() && macsmcPresent)
+        return "macsmc";
     if (spec.empty() || spec == "smcsim")
         return "socket:" + SocketSmcProtocol::defaultSocketPath().string();
     return std::string(spec);
@@ -45,6 +51,16 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
         auto registry = std::make_shared<ServiceRegistry>();
         registry->registerService(
             "AppleSMC", std::make_shared<ApplesmcTransport>(std::make_shared<SysfsApplesmcFiles>(), privileged));
+        return registry;
+    }
+    if (spec == "macsmc") {
+        auto registry = std::make_shared<ServiceRegistry>();
+        if (const auto folder = SysfsApplesmcFiles::hwmonDirectory(SysfsApplesmcFiles::macsmcHwmonName))
+            registry->registerService("AppleSMC", std::make_shared<ApplesmcTransport>(
+                                                      std::make_shared<SysfsApplesmcFiles>(*folder), false,
+                                                      ApplesmcTransport::Driver::macsmcHwmon));
+        else
+            Foundation::Console::printError("AERLO_SMC: no macsmc-hwmon device");
         return registry;
     }
     Foundation::Console::printError("AERLO_SMC: no SMC transport for \"" + std::string(spec) + "\"");

@@ -14,13 +14,15 @@ namespace IOKit {
 //   "inproc:<profile>[+overlay…]"  a simulated device inside this process (tests);
 //   "socket:<path>"                the shared simulator (smcsim) serving that socket;
 //   "smcsim"                       the root's simulator socket (SocketSmcProtocol::defaultSocketPath);
-//   "applesmc"                     the Linux applesmc driver of a real Mac (SysfsApplesmcFiles).
-// Unset: "applesmc" when the driver's device exists, else "smcsim".
+//   "applesmc"                     the Linux applesmc driver of a real Mac (SysfsApplesmcFiles);
+//   "macsmc"                       the macsmc-hwmon driver of an Apple-silicon Mac, read-only.
+// Unset: "applesmc" when the driver's device exists, else "macsmc" when that driver's hwmon folder does,
+// else "smcsim".
 class SMCEndpoint {
 public:
     static std::string specFromEnvironment();
     // The spec for a value of AERLO_SMC (null when unset) on a machine with or without the device.
-    static std::string specFor(const char* variable, bool applesmcPresent);
+    static std::string specFor(const char* variable, bool applesmcPresent, bool macsmcPresent = false);
     // A registry whose "AppleSMC" service is reached as `spec` says. A spec that cannot be served gives
     // a registry without the service, after one line on standard error.
     static std::shared_ptr<ServiceRegistry> makeRegistry(std::string_view spec, bool privileged);

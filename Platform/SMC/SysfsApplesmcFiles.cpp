@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <string>
+#include <system_error>
 #include <unistd.h>
 
 namespace IOKit {
@@ -50,6 +52,18 @@ int SysfsApplesmcFiles::write(std::string_view name, std::string_view text)
 bool SysfsApplesmcFiles::deviceExists(const std::filesystem::path& directory)
 {
     return ::access((directory / "key_count").c_str(), R_OK) == 0;
+}
+
+std::optional<std::filesystem::path> SysfsApplesmcFiles::hwmonDirectory(std::string_view name,
+                                                                     const std::filesystem::path& classDirectory)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(classDirectory, error)) {
+        const auto contents = SysfsApplesmcFiles(entry.path()).read("name");
+        if (!contents.error && (contents.bytes == name || contents.bytes == std::string(name) + "\n"))
+            return entry.path();
+    }
+    return std::nullopt;
 }
 
 } // namespace IOKit

@@ -3,10 +3,12 @@
 #include "Platform/SMC/ApplesmcFiles.h"
 
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 namespace IOKit {
 
-// The applesmc device's files in sysfs: each read opens, reads to the end and closes; each write is a
+// The files of a device folder in sysfs (the applesmc device, or an hwmon folder): each read opens, reads to the end and closes; each write is a
 // single write(2), as the driver's store functions expect.
 class SysfsApplesmcFiles : public ApplesmcFiles {
 public:
@@ -19,6 +21,12 @@ public:
 
     // Whether the driver is loaded: its key count can be read under `directory`.
     static bool deviceExists(const std::filesystem::path& directory = deviceDirectory);
+
+    // The name the macsmc-hwmon driver (Apple silicon) gives its hwmon folder.
+    static constexpr std::string_view macsmcHwmonName = "macsmc_hwmon";
+    // The hwmon folder under `classDirectory` whose "name" is `name`, if there is one.
+    static std::optional<std::filesystem::path> hwmonDirectory(std::string_view name,
+                                                               const std::filesystem::path& classDirectory = "/sys/class/hwmon");
 
 private:
     std::filesystem::path directory_;

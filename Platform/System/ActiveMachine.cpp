@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <string_view>
 
 namespace SystemPlatform {
 
@@ -30,6 +31,9 @@ std::string specFromEnvironment()
     return std::string(SMCSim::MachineProfile::defaultName);
 }
 
+// The SMC is one of a real Mac's drivers.
+bool isRealDriver(std::string_view spec) { return spec == "applesmc" || spec == "macsmc"; }
+
 } // namespace
 
 std::shared_ptr<const SMCSim::MachineProfile> ActiveMachine::profile()
@@ -39,7 +43,7 @@ std::shared_ptr<const SMCSim::MachineProfile> ActiveMachine::profile()
     if (!s.loaded) {
         s.loaded = true;
         const char* named = std::getenv("AERLO_MACHINE");
-        if ((!named || !*named) && IOKit::SMCEndpoint::specFromEnvironment() == "applesmc")
+        if ((!named || !*named) && isRealDriver(IOKit::SMCEndpoint::specFromEnvironment()))
             s.profile = std::make_shared<const SMCSim::MachineProfile>(HostMachine::profile());
         else if (auto loaded = SMCSim::MachineProfile::load(specFromEnvironment()))
             s.profile = std::make_shared<const SMCSim::MachineProfile>(std::move(*loaded));

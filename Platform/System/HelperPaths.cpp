@@ -1,8 +1,13 @@
 #include "Platform/System/HelperPaths.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "Platform/SMC/SMCEndpoint.h"
+#include "Platform/System/KeepAlive.h"
 
+#include <cstdlib>
+#include <mutex>
 #include <string>
+#include <string_view>
 
 namespace SystemPlatform {
 
@@ -13,15 +18,83 @@ std::filesystem::path named(const std::filesystem::path& folder, std::string_vie
     return folder / (std::string(label) + std::string(extension));
 }
 
+struct LayoutState {
+    std::mutex mutex;
+    bool read = false;
+    std::optional<SystemLayout> layout;
+};
+
+LayoutState& layoutState()
+{
+    static auto* state = new LayoutState(); // lives as long as the process
+    return *state;
+}
+
+std::optional<SystemLayout> layoutFromEnvironment()
+{
+    const char* install = std::getenv("AERLO_HELPER_INSTALL");
+    const bool system = install ? std::string_view(install) == "system"
+                                : IOKit::SMCEndpoint::specFromEnvironment() == "applesmc";
+    return system ? std::optional(SystemLayout::fromEnvironment()) : std::nullopt;
+}
+
 } // namespace
 
-std::filesystem::path HelperPaths::privilegedHelperTools() { return Foundation::Paths::privilegedHelperTools(); }
+std::optional<SystemLayout> HelperPaths::systemLayout()
+{
+    auto& state = layoutState();
+    std::lock_guard lock(state.mutex);
+    if (!state.read) {
+        state.layout = layoutFromEnvironment();
+        state.read = true;
+    }
+    return state.layout;
+}
 
-std::filesystem::path HelperPaths::launchDaemons() { return Foundation::Paths::resolve("/Library/LaunchDaemons"); }
+void HelperPaths::useSystemLayout(std::optional<SystemLayout> layout)
+{
+    auto& state = layoutState();
+    std::lock_guard lock(state.mutex);
+    state.layout = std::move(layout);
+    state.read = true;
+}
 
-std::filesystem::path HelperPaths::runDirectory() { return Foundation::Paths::resolve("/var/run"); }
+void HelperPaths::resetLayout()
+{
+    auto& state = layoutState();
+    std::lock_guard lock(state.mutex);
+    state.layout.reset();
+    state.read = false;
+}
 
-std::filesystem::path HelperPaths::logDirectory() { return Foundation::Paths::resolve("/var/log"); }
+std::filesystem::path HelperPaths::privilegedHelperTools()
+{
+    const auto layout = systemLayout();
+    return layout ? layout->installDirectory : Foundation::Paths::privilegedHelperTools();
+}
+
+std::filesystem::path HelperPaths::launchDaemons()
+{
+    const auto layout = systemLayout();
+    return layout ? layout->installDirectory : Foundation::Paths::resolve("/Library/LaunchDaemons");
+}
+
+std::filesystem::path HelperPaths::runDirectory()
+{
+    const auto layout = systemLayout();
+    return layout ? layout->runDirectory : Foundation::Paths::resolve("/var/run");
+}
+
+std::filesystem::path HelperPaths::logDirectory()
+{
+    const auto layout = systemLayout();
+    return layout ? layout->logDirectory : Foundation::Paths::resolve("/var/log");
+}
+
+std::filesystem::path HelperPaths::keepAliveProgram(std::string_view label)
+{
+    return systemLayout() ? named(privilegedHelperTools(), label, ".keepalive") : KeepAlive::standInProgram();
+}
 
 std::filesystem::path HelperPaths::installedProgram(std::string_view label)
 {

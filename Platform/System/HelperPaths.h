@@ -1,13 +1,25 @@
 #pragma once
 
+#include "Platform/System/SystemLayout.h"
+
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace SystemPlatform {
 
-// Where a privileged helper and its files live, all under Foundation::Paths::root().
+// Where a privileged helper and its files live: all under Foundation::Paths::root() (the stand-in
+// install), or, with a system layout, root-owned on the real machine (the program and its job file in
+// the install folder, the socket and pid files in the run folder, the log in the log folder).
+// The layout in use is read once: a system layout when AERLO_HELPER_INSTALL is "system", or when it is
+// unset and the SMC is the applesmc driver; the stand-in install otherwise.
 class HelperPaths {
 public:
+    static std::optional<SystemLayout> systemLayout();
+    // Tests: a layout to use (nothing: the stand-in install); resetLayout() reads the environment again.
+    static void useSystemLayout(std::optional<SystemLayout> layout);
+    static void resetLayout();
+
     // "/Library/PrivilegedHelperTools/<label>": the installed program.
     static std::filesystem::path installedProgram(std::string_view label);
     // "/Library/LaunchDaemons/<label>.plist": its job file (JSON).
@@ -22,10 +34,13 @@ public:
     static std::filesystem::path logFile(std::string_view label);
     // "/var/log/<label>.console.log": the daemon's standard output and error.
     static std::filesystem::path consoleLog(std::string_view label);
+    // The keep-alive that runs the daemon: the stand-in program, or its copy "<label>.keepalive" in the
+    // install folder of a system layout.
+    static std::filesystem::path keepAliveProgram(std::string_view label);
     // "<bundle>/Contents/Library/LaunchServices/<label>": the helper carried by an application bundle.
     static std::filesystem::path bundledProgram(const std::filesystem::path& bundlePath, std::string_view label);
 
-    // "/Library/PrivilegedHelperTools", "/Library/LaunchDaemons", "/var/run", "/var/log".
+    // "/Library/PrivilegedHelperTools", "/Library/LaunchDaemons", "/var/run", "/var/log" (stand-in).
     static std::filesystem::path privilegedHelperTools();
     static std::filesystem::path launchDaemons();
     static std::filesystem::path runDirectory();

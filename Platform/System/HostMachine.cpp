@@ -1,6 +1,8 @@
 #include "Platform/System/HostMachine.h"
 
 #include <charconv>
+#include <optional>
+#include <string_view>
 #include <fstream>
 #include <sstream>
 #include <sys/utsname.h>
@@ -57,6 +59,26 @@ std::string modelName(std::string_view identifier)
     return {};
 }
 
+// The Apple-silicon chip a device tree's "compatible" list names (its SoC entry "apple,t…"): the platform's
+// raw value and the chip's name.
+std::optional<std::pair<std::string_view, std::string_view>> appleChip(const std::string& compatible)
+{
+    static const std::pair<std::string_view, std::pair<std::string_view, std::string_view>> chips[] = {
+        {"apple,t8103", {"m1", "M1"}},         {"apple,t6000", {"m1Pro", "M1 Pro"}},
+        {"apple,t6001", {"m1Max", "M1 Max"}},  {"apple,t6002", {"m1Ultra", "M1 Ultra"}},
+        {"apple,t8112", {"m2", "M2"}},         {"apple,t6020", {"m2Pro", "M2 Pro"}},
+        {"apple,t6021", {"m2Max", "M2 Max"}},  {"apple,t6022", {"m2Ultra", "M2 Ultra"}},
+        {"apple,t8122", {"m3", "M3"}},         {"apple,t6030", {"m3Pro", "M3 Pro"}},
+        {"apple,t6031", {"m3Max", "M3 Max"}},  {"apple,t8132", {"m4", "M4"}},
+        {"apple,t6040", {"m4Pro", "M4 Pro"}},  {"apple,t6041", {"m4Max", "M4 Max"}}};
+    std::istringstream entries(compatible);
+    for (std::string entry; std::getline(entries, entry, '\0');)
+        for (const auto& [name, chip] : chips)
+            if (entry == name)
+                return chip;
+    return std::nullopt;
+}
+
 } // namespace
 
 SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
@@ -94,6 +116,18 @@ SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
         facts.architecture = host.machine == std::string_view("aarch64") ? "arm64" : host.machine;
     if (facts.architecture == "x86_64")
         profile.platform = "intel";
+
+    // Apple silicon has no DMI: its device tree names the model ("Apple MacBook Pro (14-inch, M1 Pro, 2021)")
+    // and the chip.
+    if (const auto chip = appleChip(contents(root / "proc/device-tree/compatible"))) {
+        profile.platform = std::string(chip->first);
+        if (facts.cpuBrand.empty())
+            facts.cpuBrand = "Apple " + std::string(chip->second);
+        std::string model = trimmed(contents(root / "proc/device-tree/model").c_str());
+        if (model.starts_with("Apple "))
+            model.erase(0, 6);
+        facts.modelName = model.substr(0, model.find(" ("));
+    }
     return profile;
 }
 

@@ -8,6 +8,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/KeepAlive.h"
 #include "Platform/System/LaunchDaemonJob.h"
+#include "Platform/System/SystemHelperInstall.h"
 #include "Platform/Foundation/FileDigest.h"
 
 #include <cerrno>
@@ -31,21 +32,6 @@ JobBlessResult failure(JobBlessErrorCode code, std::string description)
 
 std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
 
-
-// Creates `folder` and its missing parents, mode 0755.
-Foundation::Result<void> makeFolders(const std::filesystem::path& folder)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error))
-        return {};
-    const auto parent = folder.parent_path();
-    if (!parent.empty() && parent != folder)
-        if (auto made = makeFolders(parent); !made)
-            return made;
-    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
-        return Foundation::Error("Cannot create the folder " + quoted(folder) + ": " + Foundation::errnoText(errno));
-    return {};
-}
 
 Foundation::Result<void> invalidLabel(std::string_view label)
 {
@@ -104,6 +90,7 @@ std::map<std::string, std::string> daemonEnvironment()
     std::map<std::string, std::string> environment {
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"AERLO_ROOT", root.lexically_normal().string()},
+        {"AERLO_HELPER_INSTALL", "stand-in"}, // even on a real Mac, where the daemon would take the system layout
     };
     if (const char* smc = std::getenv("AERLO_SMC"))
         environment["AERLO_SMC"] = smc;
@@ -136,46 +123,74 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
         return failure(JobBlessErrorCode::clientNotValid,
                        "The application's executable " + quoted(clientPath) + " cannot be read.");
 
-    for (const auto& folder : {HelperPaths::privilegedHelperTools(), HelperPaths::launchDaemons(),
-                               HelperPaths::runDirectory(), HelperPaths::logDirectory()})
-        if (auto made = makeFolders(folder); !made)
-            return failure(JobBlessErrorCode::internalFailure, made.error());
+    if (const auto layout = HelperPaths::systemLayout())
+        return SystemHelperInstall::installThroughPolkit(tool, clientPath, *layout);
 
-    const auto installed = HelperPaths::installedProgram(label);
+    const auto blessed = job(label, domainName(domain), clientPath, ::getuid(), *clientDigest, daemonEnvironment());
+    if (const auto placed = place(blessed, tool); !placed.ok)
+        return placed;
+    return startUnderKeepAlive(blessed);
+}
+
+LaunchDaemonJob JobBlessService::job(std::string_view label, std::string domain, const std::filesystem::path& client,
+                                     uid_t clientUID, std::string clientSHA256,
+                                     std::map<std::string, std::string> environment)
+{
     LaunchDaemonJob job;
     job.label = std::string(label);
-    job.program = installed;
-    job.domain = domainName(domain);
+    job.program = HelperPaths::installedProgram(label);
+    job.domain = std::move(domain);
     job.socketPath = HelperPaths::socket(label);
-    job.allowedClientPath = clientPath;
-    job.allowedClientUIDs = {::getuid()};
-    job.allowedClientSHA256 = *clientDigest;
-    job.environmentVariables = daemonEnvironment();
+    job.allowedClientPath = client;
+    job.allowedClientUIDs = {clientUID};
+    job.allowedClientSHA256 = std::move(clientSHA256);
+    job.environmentVariables = std::move(environment);
     job.standardOutPath = HelperPaths::consoleLog(label);
     job.standardErrorPath = job.standardOutPath;
+    return job;
+}
+
+JobBlessResult JobBlessService::place(const LaunchDaemonJob& job, const std::filesystem::path& tool)
+{
+    for (const auto& folder : {HelperPaths::privilegedHelperTools(), HelperPaths::launchDaemons(),
+                               HelperPaths::runDirectory(), HelperPaths::logDirectory()})
+        if (auto made = Foundation::makeDirectories(folder); !made)
+            return failure(JobBlessErrorCode::internalFailure, made.error());
 
     // Both files are staged before anything installed is touched.
-    Foundation::AtomicFile program(installed);
+    Foundation::AtomicFile program(job.program);
     if (const auto staged = program.stageCopy(tool, 0544); !staged)
         return failure(JobBlessErrorCode::internalFailure, staged.error());
-    Foundation::AtomicFile jobFile(HelperPaths::jobFile(label));
+    Foundation::AtomicFile jobFile(HelperPaths::jobFile(job.label));
     if (const auto staged = jobFile.stage(job.json().dump(2) + "\n", 0644); !staged)
         return failure(JobBlessErrorCode::internalFailure, staged.error());
 
-    if (auto stopped = stop(label); !stopped)
+    if (auto stopped = stop(job.label); !stopped)
         return failure(JobBlessErrorCode::stopFailure, stopped.error());
     if (const auto committed = program.commit(); !committed)
         return failure(JobBlessErrorCode::internalFailure, committed.error());
     if (const auto committed = jobFile.commit(); !committed)
         return failure(JobBlessErrorCode::internalFailure, committed.error());
+    return {true, std::nullopt};
+}
 
+JobBlessResult JobBlessService::startUnderKeepAlive(const LaunchDaemonJob& job)
+{
+    const std::string& label = job.label;
     // Under the keep-alive, which restarts it after a crash and keeps its pid file.
-    const auto keepAlive = KeepAlive::standInProgram();
+    const auto keepAlive = HelperPaths::keepAliveProgram(label);
+    if (keepAlive != KeepAlive::standInProgram()) {
+        Foundation::AtomicFile copy(keepAlive);
+        if (auto staged = copy.stageCopy(KeepAlive::standInProgram(), 0755); !staged)
+            return failure(JobBlessErrorCode::internalFailure, staged.error());
+        if (auto committed = copy.commit(); !committed)
+            return failure(JobBlessErrorCode::internalFailure, committed.error());
+    }
     // After every crash it runs the helper's restore step at once, whatever its pause before the restart.
     const auto launch = DaemonProcess::launch(keepAlive,
                                               {"--pid-file", HelperPaths::pidFile(label).string(), "--own-pid-file",
                                                HelperPaths::keepAlivePidFile(label).string(), "--after-crash",
-                                               "--restore", installed.string()},
+                                               "--restore", job.program.string()},
                                               job.environmentVariables, job.standardOutPath);
     if (!launch)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");
@@ -197,7 +212,7 @@ Foundation::Result<void> JobBlessService::stop(std::string_view label, double ti
     if (!HelperPaths::isValidLabel(label))
         return invalidLabel(label);
     // The keep-alive first, which passes the stop on to the helper; then a helper it left behind.
-    if (auto stopped = stopNamed(HelperPaths::keepAlivePidFile(label), KeepAlive::standInProgram(), timeoutSeconds + 1);
+    if (auto stopped = stopNamed(HelperPaths::keepAlivePidFile(label), HelperPaths::keepAliveProgram(label), timeoutSeconds + 1);
         !stopped)
         return stopped;
     return stopNamed(HelperPaths::pidFile(label), HelperPaths::installedProgram(label), timeoutSeconds);
@@ -208,9 +223,15 @@ Foundation::Result<void> JobBlessService::remove(std::string_view label)
     if (!HelperPaths::isValidLabel(label))
         return invalidLabel(label);
     std::string problems;
-    for (const auto& path : {HelperPaths::installedProgram(label), HelperPaths::jobFile(label),
-                             HelperPaths::pidFile(label), HelperPaths::keepAlivePidFile(label),
-                             HelperPaths::socket(label)}) {
+    std::vector<std::filesystem::path> paths {HelperPaths::installedProgram(label), HelperPaths::jobFile(label),
+                                              HelperPaths::pidFile(label), HelperPaths::keepAlivePidFile(label),
+                                              HelperPaths::socket(label)};
+    if (const auto layout = HelperPaths::systemLayout()) {
+        paths.push_back(HelperPaths::keepAliveProgram(label));
+        if (auto removed = SystemHelperInstall::removeUnit(label, *layout); !removed)
+            problems = removed.error();
+    }
+    for (const auto& path : paths) {
         std::error_code error;
         std::filesystem::remove(path, error);
         if (error) {

@@ -1,12 +1,15 @@
 // com.norvane.AerloOffline.SMC.Helper: the privileged helper daemon. Started by the installer with
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
-// "--restore": the keep-alive's step after a crash: every forced fan back to automatic, then exit.
+// "--restore": the keep-alive's step after a crash (the systemd unit's after every stop): every forced fan
+// back to automatic, then exit.
+// "--install-system …": run as root through polkit, installs this program for real (SystemHelperInstall).
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/EmbeddedInfoSection.h"
 #include "Platform/System/HelperPaths.h"
+#include "Platform/System/SystemHelperInstall.h"
 #include "Tools/SMCHelper/HelperConfiguration.h"
 #include "Tools/SMCHelper/HelperDaemon.h"
 
@@ -19,6 +22,7 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 AERLO_EMBED_SHORT_VERSION(AERLO_HELPER_VERSION);
@@ -51,7 +55,9 @@ int restoreAfterCrash()
     if (auto problem = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !problem.empty())
         Foundation::Console::printError(problem);
     nlohmann::ordered_json fields;
-    fields["reason"] = "crash";
+    // systemd runs the step after every stop, and says how the service ended.
+    const char* result = std::getenv("SERVICE_RESULT");
+    fields["reason"] = result && std::string_view(result) == "success" ? "stop" : "crash";
     fields["fans"] = restored;
     log.record("restore", fields);
     return 0;
@@ -63,8 +69,14 @@ int main(int argc, char** argv)
 {
     if (argc == 2 && std::string_view(argv[1]) == "--restore")
         return restoreAfterCrash();
+    if (argc >= 2 && std::string_view(argv[1]) == SystemPlatform::SystemHelperInstall::installArgument) {
+        std::error_code error;
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+        return SystemPlatform::SystemHelperInstall::main(Aerlo::HelperDaemon::label, error ? argv[0] : self,
+                                                         std::vector<std::string>(argv + 2, argv + argc));
+    }
     if (argc != 1) {
-        Foundation::Console::printError("usage: com.norvane.AerloOffline.SMC.Helper [--restore]");
+        Foundation::Console::printError("usage: com.norvane.AerloOffline.SMC.Helper [--restore | --install-system …]");
         return 64;
     }
 

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cerrno>
 #include <fstream>
+#include <map>
 #include <unistd.h>
 #include <thread>
 
@@ -168,6 +169,49 @@ TEST(SMCEndpointTest, TheRealDriverIsTheDefaultWhereItsDeviceExists)
     EXPECT_EQ(IOKit::SMCEndpoint::specFor(nullptr, false), simulator);
     EXPECT_EQ(IOKit::SMCEndpoint::specFor("smcsim", true), simulator);
     EXPECT_EQ(IOKit::SMCEndpoint::specFor("inproc:mbp-intel-2fan", true), "inproc:mbp-intel-2fan");
+    EXPECT_EQ(IOKit::SMCEndpoint::specFor(nullptr, false, true), "macsmc");
+    EXPECT_EQ(IOKit::SMCEndpoint::specFor(nullptr, true, true), "applesmc");
+    EXPECT_EQ(IOKit::SMCEndpoint::specFor("smcsim", false, true), simulator);
+}
+
+TEST(SysfsApplesmcFiles, TheHwmonFolderIsFoundByItsName)
+{
+    TempRoot root;
+    for (const auto& [folder, name] : {std::pair {"hwmon0", "acpitz\n"}, {"hwmon1", "macsmc_hwmon\n"}}) {
+        std::filesystem::create_directories(root.path() / folder);
+        std::ofstream(root.path() / folder / "name") << name;
+    }
+    EXPECT_EQ(IOKit::SysfsApplesmcFiles::hwmonDirectory("macsmc_hwmon", root.path()), root.path() / "hwmon1");
+    EXPECT_EQ(IOKit::SysfsApplesmcFiles::hwmonDirectory("macsmc", root.path()), std::nullopt);
+}
+
+TEST(ApplesmcTransport, HwmonChannelsReadInTheirKeysUnits)
+{
+    // Channel files as the driver gives them: milli-degrees, microwatts, whole RPM.
+    struct Files : IOKit::ApplesmcFiles {
+        Contents read(std::string_view name) override
+        {
+            static const std::map<std::string_view, std::string> files {
+                {"name", "macsmc_hwmon\n"}, {"temp1_label", "NAND Flash Temperature\n"}, {"temp1_input", "-1250\n"},
+                {"temp2_label", "Something Else\n"}, {"temp2_input", "40000\n"},
+                {"power1_label", "Total System Power\n"}, {"power1_input", "12500000\n"},
+                {"fan1_input", "1206\n"}, {"fan1_max", "5779\n"}};
+            const auto found = files.find(name);
+            return found == files.end() ? Contents {ENOENT, {}} : Contents {0, found->second};
+        }
+        int write(std::string_view, std::string_view) override { return EACCES; }
+    };
+    SMC smc(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(
+        std::make_shared<Files>(), true, IOKit::ApplesmcTransport::Driver::macsmcHwmon)));
+    EXPECT_EQ(smc.getValue("TH0x"), -1.25);
+    EXPECT_EQ(smc.getValue("PSTR"), 12.5);
+    EXPECT_EQ(smc.getValue("F0Ac"), 1206);
+    EXPECT_EQ(smc.getValue("F0Mx"), 5779);
+    EXPECT_EQ(smc.getValue("F0Mn"), std::nullopt);
+    EXPECT_EQ(smc.getValue("FNum"), 1);
+    // A label no device tree gives names no key.
+    EXPECT_EQ(smc.getAllKeys(), (std::vector<std::string> {"#KEY", "F0Ac", "F0Mx", "FNum", "PSTR", "TH0x"}));
+    EXPECT_EQ(smc.writeFpe2("F0Tg", 2000), IOKit::kIOReturnNotPrivileged);
 }
 
 TEST(ApplesmcTransport, ReadsFromManyThreadsNeverTakeAnotherKeysIndex)

@@ -4,7 +4,9 @@
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
+#include "Platform/System/LaunchDaemonJob.h"
 #include "Platform/System/ScriptedAuthorizationProvider.h"
+#include "Platform/System/SystemLayout.h"
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Socket.h"
 #include "tests/SMCHelper/HelperTestSupport.h"
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <poll.h>
 #include <set>
 #include <sys/prctl.h>
@@ -60,6 +63,17 @@ protected:
     {
         ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
         ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
+        if (systemInstall_) {
+            // A pkexec that runs the program as this user, saying who asked, as polkit's does; no systemd.
+            const auto layout = SystemPlatform::SystemLayout::under(root_.path() / "system");
+            fs::create_directories(layout.pkexec.parent_path());
+            std::ofstream(layout.pkexec) << "#!/bin/sh\nPKEXEC_UID=$(id -u) exec \"$@\"\n";
+            fs::permissions(layout.pkexec, fs::perms(0755));
+            HelperPaths::useSystemLayout(layout);
+            // The daemon gets no root folder: it is given the simulator's socket itself.
+            ::setenv("AERLO_SMC", ("socket:" + IOKit::SocketSmcProtocol::defaultSocketPath().string()).c_str(), 1);
+        }
+        connection_.emplace(label, HelperPaths::socket(label));
         environment_ = {"AERLO_ROOT=" + root_.path().string()};
         const auto profile = root_.path() / "machine.json";
         std::ofstream(profile) << SmcsimTest::appleSiliconProfile;
@@ -101,6 +115,7 @@ protected:
         while (::waitpid(-1, nullptr, WNOHANG) > 0) {
         }
         Foundation::Bundle::setMainBundlePath({});
+        HelperPaths::resetLayout();
     }
 
     // True once the daemon accepts connections.
@@ -115,7 +130,7 @@ protected:
     }
 
     // Sends a message with a completion and waits for its reply ("error" when none comes).
-    std::string call(const std::string& sel, XPC::Message args) { return call(connection_, sel, std::move(args)); }
+    std::string call(const std::string& sel, XPC::Message args) { return call(*connection_, sel, std::move(args)); }
     std::string call(XPC::Connection& connection, const std::string& sel, XPC::Message args)
     {
         std::promise<std::string> outcome;
@@ -127,7 +142,7 @@ protected:
     }
 
     // What the application sends before every message.
-    void sendPath() { connection_.send(XPC::MessageCodec::makeRequest("setSMCPath:", {smcResource()})); }
+    void sendPath() { connection_->send(XPC::MessageCodec::makeRequest("setSMCPath:", {smcResource()})); }
     std::string smcResource() const { return (bundle_ / "Contents/Resources/SMC").string(); }
 
     // The daemon's exit status as its keep-alive reports it when it ends for good (0: the daemon
@@ -175,7 +190,8 @@ protected:
     fs::path bundle_;
     pid_t pid_ = -1;
     pid_t keepAlive_ = -1; // this process reaps it: its parent has gone
-    XPC::Connection connection_ {label};
+    std::optional<XPC::Connection> connection_; // to the socket of the layout in use
+    bool systemInstall_ = false; // installed for real into a system layout under the root, through polkit
 };
 
 TEST_F(HelperEndToEnd, InstalledDaemonWritesTheFansAndUninstallsItself)
@@ -186,7 +202,7 @@ TEST_F(HelperEndToEnd, InstalledDaemonWritesTheFansAndUninstallsItself)
     EXPECT_EQ(start[0]["allowedClientPath"], HelperTest::testProgram().string());
     EXPECT_EQ(start[0]["pid"], pid_);
 
-    connection_.resume();
+    connection_->resume();
     EXPECT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
     sendPath();
     EXPECT_EQ(call(fanMode, {0, 1}), "");
@@ -202,7 +218,7 @@ TEST_F(HelperEndToEnd, InstalledDaemonWritesTheFansAndUninstallsItself)
         EXPECT_EQ(call(fanMode, {fan, 0}), "");
     }
     sendPath();
-    connection_.send(XPC::MessageCodec::makeRequest("uninstall"));
+    connection_->send(XPC::MessageCodec::makeRequest("uninstall"));
     EXPECT_EQ(waitForExit(), 0);
 
     for (const auto& path : {HelperPaths::installedProgram(label), HelperPaths::jobFile(label),
@@ -223,6 +239,43 @@ TEST_F(HelperEndToEnd, InstalledDaemonWritesTheFansAndUninstallsItself)
     EXPECT_TRUE(logRecords("refused").empty());
 }
 
+// Installed for real: through polkit, under the root-owned keep-alive where there is no systemd.
+class HelperSystemEndToEnd : public HelperEndToEnd {
+protected:
+    HelperSystemEndToEnd() { systemInstall_ = true; }
+};
+
+TEST_F(HelperSystemEndToEnd, TheDaemonServesInTheRunFolderAndUninstallsEverything)
+{
+    const auto layout = *HelperPaths::systemLayout();
+    EXPECT_EQ(HelperPaths::socket(label).parent_path(), layout.runDirectory);
+    EXPECT_EQ(logRecords("start").at(0)["allowedClientPath"], HelperTest::testProgram().string());
+    EXPECT_FALSE(fs::exists(root_.path() / "Library/PrivilegedHelperTools"));
+
+    connection_->resume();
+    EXPECT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
+    sendPath();
+    EXPECT_EQ(call(fanMode, {1, 1}), "");
+    EXPECT_EQ(forced(), (std::vector<bool> {false, true}));
+
+    // The unit's step after a stop, in the job's environment, as systemd runs it.
+    const auto job = SystemPlatform::LaunchDaemonJob::read(HelperPaths::jobFile(label));
+    ASSERT_TRUE(job);
+    Foundation::ProcessOptions options;
+    options.environment = job->environmentVariables;
+    (*options.environment)["SERVICE_RESULT"] = "success";
+    const auto restored = Foundation::Process::run(job->program.string(), {"--restore"}, options);
+    EXPECT_EQ(restored.status, 0) << restored.stderr_;
+    EXPECT_EQ(forced(), (std::vector<bool> {false, false}));
+    EXPECT_EQ(logRecords("restore").back()["reason"], "stop");
+
+    sendPath();
+    connection_->send(XPC::MessageCodec::makeRequest("uninstall"));
+    EXPECT_EQ(waitForExit(), 0);
+    EXPECT_TRUE(fs::is_empty(layout.installDirectory));
+    EXPECT_FALSE(fs::exists(HelperPaths::socket(label)));
+}
+
 TEST_F(HelperEndToEnd, SigtermReturnsForcedFansToAutomatic)
 {
     // A client that leaves before its reply: the reply goes to a closed socket, and the daemon lives on.
@@ -236,7 +289,7 @@ TEST_F(HelperEndToEnd, SigtermReturnsForcedFansToAutomatic)
         ASSERT_EQ(client->writeAll(*frame, std::chrono::steady_clock::now() + std::chrono::seconds(2), error),
                   XPC::Socket::WriteResult::written);
     }
-    connection_.resume();
+    connection_->resume();
     for (const int fan : {0, 1})
         ASSERT_EQ(call(fanMode, {fan, 1}), "");
     EXPECT_EQ(forced(), (std::vector<bool> {true, true}));
@@ -258,7 +311,7 @@ TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
     const std::string objcopy = AERLO_OBJCOPY;
     if (objcopy.empty() || !fs::exists(objcopy))
         GTEST_SKIP() << "objcopy is not installed";
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call(fanMode, {1, 1}), "");
 
     // A newer daemon put in place (as an installer would): same program, another version.
@@ -273,7 +326,7 @@ TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
     fs::rename(staged, HelperPaths::installedProgram(label));
 
     sendPath();
-    connection_.send(XPC::MessageCodec::makeRequest("update"));
+    connection_->send(XPC::MessageCodec::makeRequest("update"));
     ASSERT_TRUE(HelperTest::eventually([] { return logRecords("start").size() == 2; }));
     ASSERT_TRUE(serving());
     EXPECT_EQ(call("versionWithCompletion:", XPC::Message::array()), "9.9.9");
@@ -291,7 +344,7 @@ TEST_F(HelperEndToEnd, TheFansOfAKilledClientReturnWithinOneSecondAndADroppedCon
         dropped.resume();
         ASSERT_EQ(call(dropped, fanMode, {1, 1}), "");
     }
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
 
     // Another client process (this program, forked) forces fan 0 and is killed.
@@ -330,7 +383,7 @@ TEST_F(HelperEndToEnd, TheFansOfAKilledClientReturnWithinOneSecondAndADroppedCon
 
 TEST_F(HelperEndToEnd, AKilledDaemonIsRestartedAndReturnsTheFansWithinTwoSeconds)
 {
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call(fanMode, {0, 1}), "");
     ASSERT_EQ(forced(), (std::vector<bool> {true, false}));
     struct stat before {};
@@ -374,7 +427,7 @@ TEST_F(HelperEndToEnd, AKilledDaemonIsRestartedAndReturnsTheFansWithinTwoSeconds
 TEST_F(HelperEndToEnd, InACrashLoopEveryCrashGivesTheFanBackWithinOneSecond)
 {
     // The restart waits grow (0.1, 0.2, 0.4, 0.8, 1.6 s); the fans must not wait with them.
-    connection_.resume();
+    connection_->resume();
     std::string figures;
     for (int crash = 0; crash < 6; ++crash) {
         SCOPED_TRACE(crash);
@@ -398,7 +451,7 @@ TEST_F(HelperEndToEnd, InACrashLoopEveryCrashGivesTheFanBackWithinOneSecond)
 
 TEST_F(HelperEndToEnd, AProcessThatWritesAndThenExecsTheClientIsNeverServed)
 {
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
     const std::string socket = HelperPaths::socket(label).string();
     const std::string client = HelperTest::testProgram().string();
@@ -442,7 +495,7 @@ TEST_F(HelperEndToEnd, AProcessThatWritesAndThenExecsTheClientIsNeverServed)
 
 TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
 {
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call(fanMode, {0, 1}), "");
     ASSERT_EQ(call(fanMode, {1, 1}), "");
     std::atomic<int> errors {0};
@@ -458,7 +511,7 @@ TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
         std::this_thread::sleep_until(start + std::chrono::microseconds(change * 1000000 / 60));
         for (const int fan : {0, 1}) {
             sendPath();
-            connection_.send(XPC::MessageCodec::makeRequest(fanSpeed, {fan, speed(change, fan)}), onReply, onError);
+            connection_->send(XPC::MessageCodec::makeRequest(fanSpeed, {fan, speed(change, fan)}), onReply, onError);
         }
     }
     ASSERT_TRUE(HelperTest::eventually([&] { return replies + errors == 2 * changes; }, 10));
@@ -482,7 +535,7 @@ TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
     std::vector<std::string> answers;
     const auto burstStart = std::chrono::steady_clock::now();
     for (int i = 0; i < 10000; ++i)
-        connection_.send(XPC::MessageCodec::makeRequest(fanSpeed, {0, 2000 + i % 3000}),
+        connection_->send(XPC::MessageCodec::makeRequest(fanSpeed, {0, 2000 + i % 3000}),
                          [&, i](std::optional<std::string> text) {
                              std::lock_guard lock(mutex);
                              answers.push_back(std::to_string(i) + text.value_or("null"));
@@ -503,7 +556,7 @@ TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
 
 TEST_F(HelperEndToEnd, SixClientsThatNeverReadDoNotDelayASeventhAnswer)
 {
-    connection_.resume();
+    connection_->resume();
     ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
     std::string requests;
     for (int i = 1; i <= 2000; ++i)

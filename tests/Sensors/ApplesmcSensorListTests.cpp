@@ -3,14 +3,21 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ApplesmcTransport.h"
+#include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/FakeApplesmcTree.h"
+#include "Platform/SMC/FakeMacsmcHwmonTree.h"
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
 #include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <set>
+#include <cerrno>
 
 using namespace Aerlo;
 
@@ -107,4 +114,87 @@ TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGiv
         EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
     EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
     SMC::resetShared();
+}
+
+TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
+{
+    // The key's text after three ticks, and how many lines named it, on the fake tree of `profile`;
+    // `refuse` names a key whose bytes the driver refuses once the list is built.
+    const auto shown = [](const char* profileName, bool root, std::string_view key, bool refuse) {
+        const auto profile = loadProfile(profileName);
+        const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
+        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)));
+        SMCManager::resetShared();
+        ConsoleCapture console;
+        auto reader = std::make_shared<SensorsReader>(platform);
+        if (refuse)
+            tree->refuseData(key, EINVAL);
+        for (int tick = 0; tick < 3; ++tick)
+            reader->read();
+        std::string text = "(none)";
+        for (const auto& sensor : reader->list->sensors())
+            if (sensor.key() == key)
+                text = sensor.formattedValue();
+        const std::string line = "Error read(" + std::string(key) + "): " + SMC::errorText(IOKit::kIOReturnBadArgument);
+        const auto printed = console.lines();
+        const long lines = std::count(printed.begin(), printed.end(), line);
+        reader.reset();
+        SMCManager::resetShared();
+        SMC::resetShared();
+        return std::pair {text, lines};
+    };
+    // A mainline driver on a T2 Mac refuses the four-byte fan keys through its fan files.
+    EXPECT_EQ(shown("mba-intel-t2-1fan", false, "F0Ac", false), std::pair(std::string("- RPM"), 1L));
+    // A temperature whose bytes the driver refuses once it is listed (a length it does not serve).
+    EXPECT_EQ(shown("mbp-intel-2fan", true, "TC0P", true),
+              std::pair("-" + SensorValueText::unit(SensorType::temperature), 1L));
+}
+
+TEST(ApplesmcSensorList, OnAppleSiliconTheHwmonChannelsListAsOverTheSimulatedSMC)
+{
+    ConsoleCapture console;
+    for (const char* name : {"mba-m1-nofan", "mbp-m1pro-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-m2-1fan",
+                             "mini-m4-1fan"}) {
+        SCOPED_TRACE(name);
+        const auto profile = loadProfile(name);
+        const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
+        auto tree = std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile);
+        auto transport = std::make_shared<IOKit::ApplesmcTransport>(tree, true, IOKit::ApplesmcTransport::Driver::macsmcHwmon);
+        const auto actual = listOver(IOKit::ServiceRegistry::withSMC(transport), platform);
+
+        // The simulated list, but for the keys the driver does not name.
+        std::set<std::string> named;
+        for (const auto& sensor : IOKit::ApplesmcTransport::hwmonSensors())
+            if (profile.keys.find(sensor.key))
+                named.insert(std::string(sensor.key));
+        for (int fan = 0; profile.keys.find(SMCSim::FanKey::name(fan, "Ac")); ++fan)
+            named.insert(SMCSim::FanKey::name(fan, "Ac"));
+        SimMachine simulated(name, false);
+        nlohmann::json expected = nlohmann::json::array();
+        for (const auto& item : listOver(simulated.registry, platform))
+            if (named.contains(item["key"].get<std::string>()))
+                expected.push_back(item);
+        nlohmann::json real = nlohmann::json::array();
+        for (const auto& item : actual)
+            if (!item["computed"].get<bool>())
+                real.push_back(item);
+
+        ASSERT_GE(expected.size(), 5u);
+        ASSERT_EQ(real.size(), expected.size()) << real.dump();
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            auto item = real[i];
+            auto reference = expected[i];
+            EXPECT_NEAR(item["value"].get<double>(), reference["value"].get<double>(), 1e-3) << reference["key"];
+            item.erase("value");
+            reference.erase("value");
+            EXPECT_EQ(item, reference);
+        }
+        // Setting a fan's mode or speed writes nothing.
+        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
+        SMC::shared().setFanMode(0, FanMode::forced);
+        SMC::shared().setFanSpeed(0, 3000);
+        SMC::resetShared();
+        EXPECT_EQ(tree->writeAttempts(), 0u);
+    }
 }

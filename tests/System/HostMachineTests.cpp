@@ -48,6 +48,17 @@ TEST(HostMachineTest, FactsOfARealMacFromSysAndProc)
     EXPECT_EQ(none.memoryBytes, 0u);
 }
 
+TEST(HostMachineTest, AppleSiliconFactsFromTheDeviceTree)
+{
+    TempRoot root;
+    put(root.path() / "proc/device-tree/model", std::string("Apple MacBook Pro (14-inch, M1 Pro, 2021)\0", 42));
+    put(root.path() / "proc/device-tree/compatible", std::string("apple,j314s\0apple,t6000\0apple,arm-platform\0", 43));
+    const auto profile = SystemPlatform::HostMachine::profile(root.path());
+    EXPECT_EQ(profile.platform, "m1Pro");
+    EXPECT_EQ(profile.facts.cpuBrand, "Apple M1 Pro");
+    EXPECT_EQ(profile.facts.modelName, "MacBook Pro");
+}
+
 TEST(HostMachineTest, TheRealDriverBringsTheRealMachinesFactsUnlessAMachineIsNamed)
 {
     ScopedEnvironment smc("AERLO_SMC", "applesmc");

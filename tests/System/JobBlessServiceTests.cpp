@@ -135,8 +135,8 @@ TEST_F(JobBlessServiceTest, StartsTheInstalledHelperDetachedWithItsOwnEnvironmen
     EXPECT_NE(::getsid(*pid), *pid); // not a session leader: it cannot take a terminal
 
     const auto environment = environmentOf(*pid);
-    EXPECT_EQ(environment, (std::vector<std::string> {"AERLO_ROOT=" + root_.path().string(), "AERLO_SMC=inproc:test",
-                                                      "PATH=/usr/local/bin:/usr/bin:/bin"}));
+    EXPECT_EQ(environment, (std::vector<std::string> {"AERLO_HELPER_INSTALL=stand-in", "AERLO_ROOT=" + root_.path().string(),
+                                                      "AERLO_SMC=inproc:test", "PATH=/usr/local/bin:/usr/bin:/bin"}));
 
     const std::string fd = "/proc/" + std::to_string(*pid) + "/fd/";
     EXPECT_EQ(link(fd + "0"), "/dev/null");
