@@ -53,7 +53,7 @@ const char* statusName(QVProgressHUDMode::Kind kind)
 Foundation::SharedInstance<std::shared_ptr<QVProgressHUD>>& QVProgressHUD::instance()
 {
     static Foundation::SharedInstance<std::shared_ptr<QVProgressHUD>> i(
-        [](void* storage) { new (storage) std::shared_ptr<QVProgressHUD>(new QVProgressHUD()); });
+        [] { return std::shared_ptr<QVProgressHUD>(new QVProgressHUD()); });
     return i;
 }
 

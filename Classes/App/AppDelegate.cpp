@@ -91,7 +91,7 @@ void AppDelegate::applicationWillTerminate()
     restoreAutomaticFanControl();
     QVEventMonitor::shared().stop();
     // The restores reach the daemon before the process goes.
-    (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds);
+    (void)SMCHelper::shared()->flush(SMCHelper::defaultFlushSeconds);
 }
 
 // the control tick
@@ -141,13 +141,13 @@ void AppDelegate::updateFanSpeedAndTemperature()
 
 void AppDelegate::refreshSensors()
 {
-    SensorsReader::shared().read();
+    SensorsReader::shared()->read();
     refreshSensorCopy();
 }
 
 void AppDelegate::refreshSensorCopy()
 {
-    sensorsList = SensorsReader::shared().list->sensors();
+    sensorsList = SensorsReader::shared()->list->sensors();
     if (popupView)
         popupView->update(sensorsList);
 }
@@ -176,7 +176,7 @@ void AppDelegate::updateWithoutFanCount()
 {
     if (!fallbackReadRunning_->exchange(true)) {
         Foundation::DispatchQueue::global().async([running = fallbackReadRunning_] {
-            SensorsReader::shared().read();
+            SensorsReader::shared()->read();
             running->store(false);
         });
     }
@@ -423,7 +423,7 @@ void AppDelegate::observePowerAndLockNotifications(std::shared_ptr<SystemPlatfor
     if (!source)
         return;
     powerEvents_ = std::move(source);
-    powerEvents_->setBeforeRelease([] { (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds); });
+    powerEvents_->setBeforeRelease([] { (void)SMCHelper::shared()->flush(SMCHelper::defaultFlushSeconds); });
     powerEvents_->start();
 }
 

@@ -35,7 +35,8 @@ public:
     static constexpr double returnPollSeconds = 0.5;
     static constexpr double returnWaitSeconds = 15.0;
 
-    static SMCHelper& shared();
+    // The process-wide client, made on first use; holders keep the one they got across a test reset.
+    static std::shared_ptr<SMCHelper> shared();
     // Tests: drops the shared instance; the next one makes its connections with `factory`
     // (empty: the socket connection).
     static void resetShared(TransportFactory factory = {});

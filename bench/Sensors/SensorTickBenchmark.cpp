@@ -208,7 +208,7 @@ float tick(Machine& machine)
 {
     SMC& smc = SMC::shared();
     SMCManager& manager = SMCManager::shared();
-    SensorsReader& reader = SensorsReader::shared();
+    SensorsReader& reader = *SensorsReader::shared();
     float cpuTemperature = 0;
     if (const auto count = SMCManager::fanCountFromValue(smc.getValue("FNum"))) {
         benchmark::DoNotOptimize(manager.readFans(*count));

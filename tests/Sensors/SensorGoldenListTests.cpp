@@ -93,7 +93,7 @@ TEST(SensorGoldenLists, EveryShippedProfile)
                   profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt);
 
         ConsoleCapture console;
-        const json built = describe(SensorsReader::shared().list->sensors());
+        const json built = describe(SensorsReader::shared()->list->sensors());
         EXPECT_EQ(console.output(), "");
         if (write) {
             std::ofstream(goldenPath(name)) << render(built);

@@ -266,7 +266,7 @@ TEST(SensorReadCycle, SharedReaderIsTheOneSet)
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
     SensorsReader::resetShared(reader);
-    EXPECT_EQ(&SensorsReader::shared(), reader.get());
+    EXPECT_EQ(SensorsReader::shared(), reader);
 }
 
 TEST(SensorReadCycleGeneration, EachPassAdvancesTheListOnce)

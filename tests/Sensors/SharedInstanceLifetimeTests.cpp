@@ -77,14 +77,14 @@ TEST(SharedInstanceLifetime, SensorsReaderGoesWhenItsLastHolderLetsGo)
     for (int i = 0; i < resets; ++i) {
         SensorsReader::resetShared(i % 2 ? machine.reader(Platform::intel) : nullptr);
         // A holder keeps the reader it holds usable across the next reset.
-        const std::shared_ptr<SensorsReader> holder = SensorsReader::shared().shared_from_this();
+        const std::shared_ptr<SensorsReader> holder = SensorsReader::shared();
         EXPECT_TRUE(previous.expired()) << "reset " << i;
         previous = holder;
         SensorsReader::resetShared();
         ASSERT_FALSE(previous.expired());
         holder->read();
         EXPECT_FALSE(holder->list->sensors().empty());
-        EXPECT_NE(&SensorsReader::shared(), holder.get());
+        EXPECT_NE(SensorsReader::shared(), holder);
     }
     SensorsReader::resetShared();
     EXPECT_TRUE(previous.expired());
