@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <mutex>
 #include <sys/stat.h>
 
 namespace Aerlo {

@@ -5,6 +5,7 @@
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <nlohmann/json.hpp>
@@ -52,8 +53,8 @@ struct Registry {
 // Never destroyed: suites outlive every static that may still hold one.
 Registry& registry()
 {
-    static Registry* instance = new Registry;
-    return *instance;
+    static SharedInstance<Registry> instance;
+    return instance.get();
 }
 
 bool usableSuiteName(std::string_view name)
