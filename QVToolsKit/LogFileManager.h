@@ -19,7 +19,7 @@ public:
 
     // Tests, while no other thread logs through it: the shared logger is rebuilt in place, writing to
     // standard output; references taken before stay valid.
-    static void resetShared() { sharedInstance().resetForTesting(); }
+    static void resetForTesting() { sharedInstance().resetForTesting(); }
 
     // A logger with the given category writing where the *shared* logger writes now,
     // whichever logger this is called on.

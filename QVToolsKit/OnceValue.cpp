@@ -27,7 +27,7 @@ void OnceValue::registerReset(std::function<void()> reset)
     r.resets.push_back(std::move(reset));
 }
 
-void OnceValue::resetAllForTesting()
+void OnceValue::resetForTesting()
 {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

@@ -22,7 +22,7 @@ public:
     }
 
     // Tests: every value made so far is made again on its next use.
-    static void resetAllForTesting();
+    static void resetForTesting();
 
 private:
     static void registerReset(std::function<void()> reset);

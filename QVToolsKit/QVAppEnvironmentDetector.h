@@ -20,7 +20,7 @@ public:
     // Made on first use; its IsTesting is decided then and kept.
     static const QVAppEnvironmentDetector& shared();
     // Tests: the next shared() decides again.
-    static void resetShared();
+    static void resetForTesting();
 
     // A TestFlight or development build.
     bool IsTesting() const { return isTesting_; }

@@ -21,7 +21,7 @@ public:
     static constexpr std::string_view didChangeNotification = "QVAppearanceDidChange";
 
     static QVAppearanceManager& shared();
-    static void resetSharedForTesting();
+    static void resetForTesting();
 
     QVAppearanceMode currentAppearanceMode() const { return detectCurrentAppearanceMode(); }
     bool isDarkModeEnabled() const { return currentAppearanceMode() == QVAppearanceMode::dark; }

@@ -59,7 +59,7 @@ Foundation::SharedInstance<std::shared_ptr<QVProgressHUD>>& QVProgressHUD::insta
 
 QVProgressHUD& QVProgressHUD::shared() { return *instance().get(); }
 
-void QVProgressHUD::resetSharedForTesting()
+void QVProgressHUD::resetForTesting()
 {
     auto& slot = instance();
     if (slot.exists())

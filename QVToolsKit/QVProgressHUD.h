@@ -49,7 +49,7 @@ public:
 
     static QVProgressHUD& shared();
     // Tests: tears the shared HUD down (window closed, spinner stopped, pending hides dropped) and forgets it.
-    static void resetSharedForTesting();
+    static void resetForTesting();
 
     // Stored for the next layout, drawing or show.
     static void setDefaultStyle(QVProgressHUDStyle style);

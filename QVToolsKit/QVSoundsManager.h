@@ -25,7 +25,7 @@ public:
 
     static QVSoundsManager& shared();
     // Tests: stops the sound and makes the next shared() a fresh instance.
-    static void resetShared();
+    static void resetForTesting();
     virtual ~QVSoundsManager();
 
     // Whether the current player plays; any thread.

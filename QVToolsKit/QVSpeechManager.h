@@ -15,7 +15,7 @@ public:
     static void stopSpeaking();
 
     // Tests: the next use makes the synthesiser again.
-    static void resetSynthesizer();
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

@@ -48,7 +48,7 @@ std::string secondsText(double seconds) { return Foundation::NumberText::fixed(s
 
 QVAppRelaunchManager& QVAppRelaunchManager::shared() { return instance().get(); }
 
-void QVAppRelaunchManager::resetSharedForTesting()
+void QVAppRelaunchManager::resetForTesting()
 {
     if (auto& manager = instance().get(); manager.restartTimer)
         manager.restartTimer->invalidate();

@@ -27,7 +27,7 @@ public:
                                                             const std::vector<std::string>& arguments)>;
 
     static QVAppRelaunchManager& shared();
-    static void resetSharedForTesting();
+    static void resetForTesting();
 
     QVAppRelaunchManager();
 

@@ -17,7 +17,7 @@ public:
     static constexpr double waitSeconds = 3.0;
 
     static QVAppRunningChecker& shared();
-    static void resetSharedForTesting();
+    static void resetForTesting();
 
     QVAppRunningChecker();
     ~QVAppRunningChecker();

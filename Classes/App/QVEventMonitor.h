@@ -29,7 +29,7 @@ public:
 
     static QVEventMonitor& shared();
     // Tests: the next shared() is made afresh.
-    static void resetShared();
+    static void resetForTesting();
 
     QVEventMonitor();
     ~QVEventMonitor();

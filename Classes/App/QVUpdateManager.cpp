@@ -36,7 +36,7 @@ Foundation::LockedValue<QVUpdateManager::ControllerFactory>& controllerFactory()
 
 QVUpdateManager& QVUpdateManager::shared() { return instance().get(); }
 
-void QVUpdateManager::resetSharedForTesting(bool withoutController)
+void QVUpdateManager::resetForTesting(bool withoutController)
 {
     instance().resetForTesting([withoutController](void* storage) { new (storage) QVUpdateManager(!withoutController); });
 }

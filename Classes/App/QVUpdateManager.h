@@ -21,7 +21,7 @@ public:
     static QVUpdateManager& shared();
     // Tests: a fresh manager, made with `controller` (its own standard controller when not given; none
     // when `withoutController`).
-    static void resetSharedForTesting(bool withoutController = false);
+    static void resetForTesting(bool withoutController = false);
     using ControllerFactory = std::function<std::unique_ptr<Vendors::SPUStandardUpdaterController>(QVUpdateManager&)>;
     static void setControllerFactoryForTesting(ControllerFactory factory);
 

@@ -63,7 +63,7 @@ std::shared_ptr<SMCHelper> SMCHelper::shared()
     return sharedInstance().get();
 }
 
-void SMCHelper::resetShared(TransportFactory factory)
+void SMCHelper::resetForTesting(TransportFactory factory)
 {
     if (!factory)
         return sharedInstance().resetForTesting();

@@ -39,7 +39,7 @@ public:
     static std::shared_ptr<SMCHelper> shared();
     // Tests: drops the shared instance; the next one makes its connections with `factory`
     // (empty: the socket connection).
-    static void resetShared(TransportFactory factory = {});
+    static void resetForTesting(TransportFactory factory = {});
     // An instance of its own (tests); deferred work holds it weakly.
     static std::shared_ptr<SMCHelper> make(TransportFactory factory = {});
     // The socket connection to the service named `label`.

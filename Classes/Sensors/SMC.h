@@ -28,13 +28,13 @@ using IOKit::kern_return_t;
 class SMC {
 public:
     // The process-wide instance, opened on first use from any thread against the default service
-    // registry (or the one resetShared named). It stays at one address, open, for the life of the
+    // registry (or the one resetForTesting named). It stays at one address, open, for the life of the
     // process: callers may keep the reference for the life of the app.
     static SMC& shared();
     // Tests, while no other thread uses the instance: closes the shared connection silently; the next
     // shared() reopens it in place against `registry` (nullptr: the default registry). References
     // taken before stay valid and name the reopened instance.
-    static void resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
+    static void resetForTesting(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
 
     // Opens a connection through the default registry, or through `registry`.
     SMC();

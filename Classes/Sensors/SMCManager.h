@@ -46,7 +46,7 @@ public:
     static SMCManager& shared();
     // Tests, while no other thread uses it: the manager is rebuilt fresh in place on the next shared();
     // references taken before stay valid.
-    static void resetShared();
+    static void resetForTesting();
 
     SMCManager();
 

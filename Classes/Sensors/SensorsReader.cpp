@@ -123,7 +123,7 @@ std::shared_ptr<SensorsReader> SensorsReader::shared()
     return sharedInstance().get();
 }
 
-void SensorsReader::resetShared(std::shared_ptr<SensorsReader> reader)
+void SensorsReader::resetForTesting(std::shared_ptr<SensorsReader> reader)
 {
     sharedInstance().resetForTesting(std::move(reader));
 }

@@ -31,7 +31,7 @@ public:
     static std::shared_ptr<SensorsReader> shared();
     // Tests, while no other thread uses it: `reader` becomes the shared one; nullptr makes the next
     // shared() build a fresh one. The previous reader goes as soon as nobody holds it.
-    static void resetShared(std::shared_ptr<SensorsReader> reader = nullptr);
+    static void resetForTesting(std::shared_ptr<SensorsReader> reader = nullptr);
 
     // Builds the list of the machine's readings for `platform` (absent: every catalogue row), reading
     // through SMC::shared(); times come from `clock`.

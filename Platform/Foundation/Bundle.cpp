@@ -125,7 +125,7 @@ std::string Bundle::preferredLocalization()
     return "en";
 }
 
-void Bundle::resetStoredLanguageForTesting()
+void Bundle::resetForTesting()
 {
     StoredLanguage& stored = storedLanguage();
     std::lock_guard lock(stored.mutex);

@@ -67,7 +67,7 @@ public:
     // LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set begins with "zh", else "en", read on every call.
     static std::string preferredLocalization();
     // Reads the stored choice again at the next lookup (tests).
-    static void resetStoredLanguageForTesting();
+    static void resetForTesting();
     // The text for `forKey` in `table` ("Localizable" when empty); a key the table lacks gives `value`,
     // or the key itself when `value` is empty.
     std::string localizedString(std::string_view forKey, std::string_view value = {},

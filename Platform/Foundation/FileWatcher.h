@@ -42,7 +42,7 @@ public:
     static FileWatcher& shared();
     // Tests: replaces the shared watcher with a fresh one (ending every mark of the old one); with
     // `inotifyAvailable` false, it behaves as on a system without inotify.
-    static void resetSharedForTesting(bool inotifyAvailable = true);
+    static void resetForTesting(bool inotifyAvailable = true);
 
     explicit FileWatcher(bool inotifyAvailable = true);
     ~FileWatcher();

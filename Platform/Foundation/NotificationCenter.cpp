@@ -150,7 +150,7 @@ void NotificationCenter::post(const Notification& notification)
 
 void NotificationCenter::removeAllObservers() { state_->removeAll(); }
 
-void NotificationCenter::resetShared()
+void NotificationCenter::resetForTesting()
 {
     defaultCenter().removeAllObservers();
     workspace().removeAllObservers();

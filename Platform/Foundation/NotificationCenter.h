@@ -40,7 +40,7 @@ public:
     // Unregisters every observer (their tokens become inert).
     void removeAllObservers();
     // removeAllObservers on the three shared centres (tests).
-    static void resetShared();
+    static void resetForTesting();
 
 private:
     struct State;

@@ -104,7 +104,7 @@ void ToolMap::remove(std::string_view macPath)
     });
 }
 
-void ToolMap::reset()
+void ToolMap::resetForTesting()
 {
     withMap([](Map& map) { map = defaultMap(); });
 }

@@ -21,7 +21,7 @@ public:
     // Takes `macPath` out of the map: it is then used as it is.
     static void remove(std::string_view macPath);
     // Back to the defaults.
-    static void reset();
+    static void resetForTesting();
 
     // The defaults for this system: "/bin/zsh" goes to zsh when installed, else "/bin/sh"; the programs that
     // Linux has at the same path go to themselves; the macOS-only tools go to nothing until a stand-in is set.

@@ -430,7 +430,7 @@ bool UserDefaults::isStandard() const
 void UserDefaults::resetForTesting()
 {
     // The stored language belongs to the store being forgotten.
-    Bundle::resetStoredLanguageForTesting();
+    Bundle::resetForTesting();
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     shared.standardName = std::string(defaultStandardSuiteName);

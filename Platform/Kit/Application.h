@@ -12,7 +12,7 @@ enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 class Application {
 public:
     static Application& shared();
-    static void resetSharedForTesting();
+    static void resetForTesting();
 
     // The delegate's applicationWillTerminate.
     void setWillTerminate(std::function<void()> handler) { willTerminate_ = std::move(handler); }

@@ -21,7 +21,7 @@ public:
 
     static StatusBar& system();
     // Tests: a fresh bar with `factory` (the tray adapter when empty; a factory may give null: nothing shows).
-    static void resetSystemForTesting(PresenterFactory factory = nullptr);
+    static void resetForTesting(PresenterFactory factory = nullptr);
 
     explicit StatusBar(PresenterFactory factory = nullptr);
     ~StatusBar();

@@ -68,7 +68,7 @@ void ConsoleUser::set(std::optional<User> user)
     s.user = std::move(user);
 }
 
-void ConsoleUser::reset()
+void ConsoleUser::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

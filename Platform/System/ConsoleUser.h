@@ -18,7 +18,7 @@ public:
     static std::optional<User> current();
     // Replaces the answer (tests); nothing goes back to the session's.
     static void set(std::optional<User> user);
-    static void reset();
+    static void resetForTesting();
 
     // The home folder of `uid` in the password database; nothing when it has no entry or no home.
     static std::optional<std::string> homeDirectory(uid_t uid);

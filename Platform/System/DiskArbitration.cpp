@@ -166,7 +166,7 @@ void DiskArbitration::setSessionFailure(bool fails)
     s.sessionFails = fails;
 }
 
-void DiskArbitration::reset()
+void DiskArbitration::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

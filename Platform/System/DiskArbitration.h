@@ -61,7 +61,7 @@ public:
     // Failure switches (tests).
     static void setVolumeListFailure(bool fails);
     static void setSessionFailure(bool fails);
-    static void reset();
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

@@ -132,7 +132,7 @@ void HIDEventSystemClient::setMachineServices(std::optional<std::vector<HIDServi
     machineServices.loaded = true;
 }
 
-void HIDEventSystemClient::resetMachineServices()
+void HIDEventSystemClient::resetForTesting()
 {
     auto& machineServices = machine();
     std::lock_guard lock(machineServices.mutex);

@@ -47,7 +47,7 @@ public:
     // Tests: the machine's services (nothing: the system gives no list).
     static void setMachineServices(std::optional<std::vector<HIDService>> services);
     // Back to the profile's services.
-    static void resetMachineServices();
+    static void resetForTesting();
     // The "hid" section of a profile (none: no services), or what is malformed in it.
     [[nodiscard]] static Foundation::Result<std::vector<HIDService>> servicesFromProfile(std::string_view json);
 

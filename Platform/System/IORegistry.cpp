@@ -148,7 +148,7 @@ void IORegistry::setMatchingFailure(std::string_view className, IOKit::kern_retu
         s.matchingFailures[std::string(className)] = code;
 }
 
-void IORegistry::reset()
+void IORegistry::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

@@ -57,7 +57,7 @@ public:
     // Makes matching the class fail with `code` (0 clears).
     static void setMatchingFailure(std::string_view className, IOKit::kern_return_t code);
     // The active machine's services, no failures.
-    static void reset();
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

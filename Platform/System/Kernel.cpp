@@ -234,7 +234,7 @@ void Kernel::setBootTime(std::optional<timeval> bootTime)
     s.bootTime = bootTime;
 }
 
-void Kernel::reset()
+void Kernel::resetForTesting()
 {
     Switches& s = switches();
     std::lock_guard lock(s.mutex);

@@ -74,7 +74,7 @@ public:
     // The boot time to report; nothing: the host's.
     static void setBootTime(std::optional<timeval> bootTime);
     // Every switch off, the host's boot time.
-    static void reset();
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

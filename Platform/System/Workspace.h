@@ -19,7 +19,7 @@ class Workspace {
 public:
     static Workspace& shared();
     // Tests: a fresh shared workspace with `opener` and `launcher` (the default ones when null).
-    static void resetShared(std::shared_ptr<URLOpener> opener = nullptr,
+    static void resetForTesting(std::shared_ptr<URLOpener> opener = nullptr,
                             std::shared_ptr<ApplicationLauncher> launcher = nullptr);
 
     explicit Workspace(std::shared_ptr<URLOpener> opener = nullptr,

@@ -189,18 +189,18 @@ struct Machine {
                                                              false);
         }
         transport = std::make_shared<CountingTransport>(std::move(inner));
-        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
-        SMCManager::resetShared();
+        SMC::resetForTesting(IOKit::ServiceRegistry::withSMC(transport));
+        SMCManager::resetForTesting();
         intel = profile->facts.architecture == "x86_64";
         platform = profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt;
         reader = std::make_shared<SensorsReader>(platform);
-        SensorsReader::resetShared(reader);
+        SensorsReader::resetForTesting(reader);
     }
     ~Machine()
     {
-        SensorsReader::resetShared();
-        SMCManager::resetShared();
-        SMC::resetShared();
+        SensorsReader::resetForTesting();
+        SMCManager::resetForTesting();
+        SMC::resetForTesting();
     }
 };
 

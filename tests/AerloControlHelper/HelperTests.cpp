@@ -35,10 +35,10 @@ public:
 
 class LoginItemHelper : public ::testing::Test {
 protected:
-    void SetUp() override { SystemPlatform::Workspace::resetShared(nullptr, launcher_); }
+    void SetUp() override { SystemPlatform::Workspace::resetForTesting(nullptr, launcher_); }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        SystemPlatform::Workspace::resetForTesting();
         Foundation::Bundle::setMainBundlePath({});
         Foundation::UserDefaults::resetForTesting();
     }

@@ -32,16 +32,16 @@ void AppShellTest::SetUp()
     Kit::Appearance::resetForTesting();
     Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
         {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
-    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    Kit::StatusBar::resetForTesting([](Kit::StatusItem&) { return nullptr; });
     Kit::AlertPresenter::setShared(alerts_);
     QVAlertManager::resetForTesting();
     Storyboard::resetForTesting();
-    Kit::Application::resetSharedForTesting();
+    Kit::Application::resetForTesting();
     Kit::Application::shared().setQuitHandler([this] { ++quits_; });
-    QVAppRunningChecker::resetSharedForTesting();
-    QVUpdateManager::resetSharedForTesting();
+    QVAppRunningChecker::resetForTesting();
+    QVUpdateManager::resetForTesting();
     // Start-up schedules the relaunch: it never replaces the test program.
-    QVAppRelaunchManager::resetSharedForTesting();
+    QVAppRelaunchManager::resetForTesting();
     QVAppRelaunchManager::shared().setLauncher([](const auto&, const auto&) {
         return Foundation::Result<void>(Foundation::Error("not in tests"));
     });
@@ -59,14 +59,14 @@ void AppShellTest::SetUp()
 void AppShellTest::TearDown()
 {
     delegate_.reset();
-    QVAppRelaunchManager::resetSharedForTesting();
-    QVUpdateManager::resetSharedForTesting();
-    QVAppRunningChecker::resetSharedForTesting();
-    Kit::Application::resetSharedForTesting();
+    QVAppRelaunchManager::resetForTesting();
+    QVUpdateManager::resetForTesting();
+    QVAppRunningChecker::resetForTesting();
+    Kit::Application::resetForTesting();
     Storyboard::resetForTesting();
     QVAlertManager::resetForTesting();
     Kit::AlertPresenter::setShared(nullptr);
-    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    Kit::StatusBar::resetForTesting([](Kit::StatusItem&) { return nullptr; });
     Kit::Screen::setProvider(nullptr);
     Kit::AnimationClock::shared().resetForTesting();
     LocalizationTable::setTable(std::nullopt);

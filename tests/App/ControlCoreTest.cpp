@@ -48,7 +48,7 @@ void ControlCoreTest::TearDown()
     delegate_.reset();
     sensors_.reset();
     SystemPlatform::ActiveMachine::select(previousMachine_);
-    SystemKit::resetShared();
+    SystemKit::resetForTesting();
     customFanModeFlag = false;
     fanCount = fan0Speed = fan0MinSpeed = fan0MaxSpeed = fan1Speed = fan1MinSpeed = fan1MaxSpeed = 0;
     intelCPUAverageTemperature = 0;
@@ -66,7 +66,7 @@ void ControlCoreTest::useMachine(const std::string& profile)
 {
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
-    SystemKit::resetShared();
+    SystemKit::resetForTesting();
     sensors_ = std::make_unique<SensorsMachine>(profile);
 }
 
@@ -74,7 +74,7 @@ void ControlCoreTest::useTable(SMCSim::KeyTable keys, const std::string& profile
 {
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
-    SystemKit::resetShared();
+    SystemKit::resetForTesting();
     sensors_ = std::make_unique<SensorsMachine>(std::move(keys));
 }
 

@@ -28,9 +28,9 @@ protected:
             return;
         Foundation::UserDefaults::resetForTesting();
         SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
-        SystemKit::resetShared();
-        SMCManager::resetShared();
-        SensorsReader::resetShared();
+        SystemKit::resetForTesting();
+        SMCManager::resetForTesting();
+        SensorsReader::resetForTesting();
         systemBus_ = std::make_unique<PrivateBus>(root_.path() / "system-bus", "DBUS_SYSTEM_BUS_ADDRESS");
         sessionBus_ = std::make_unique<PrivateBus>(root_.path() / "session-bus", "DBUS_SESSION_BUS_ADDRESS");
         logind_ = std::make_unique<FakeLogind>();
@@ -45,10 +45,10 @@ protected:
         systemBus_.reset();
         customFanModeFlag = false;
         fanCount = fan0Speed = fan0MinSpeed = fan0MaxSpeed = fan1Speed = fan1MinSpeed = fan1MaxSpeed = 0;
-        SensorsReader::resetShared();
-        SMCManager::resetShared();
+        SensorsReader::resetForTesting();
+        SMCManager::resetForTesting();
         SystemPlatform::ActiveMachine::select("");
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
         Foundation::UserDefaults::resetForTesting();
         HelperEndToEndTest::TearDown();
     }

@@ -15,13 +15,13 @@ protected:
     {
         AppShellTest::SetUp();
         useMachine("mbp-m1pro-2fan");
-        SystemPlatform::Workspace::resetShared(opener_);
+        SystemPlatform::Workspace::resetForTesting(opener_);
         delegate_->onStartupStep = [this](std::string_view step) { steps_.emplace_back(step); };
         Kit::Application::shared().setWillTerminate([this] { delegate_->applicationWillTerminate(); });
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        SystemPlatform::Workspace::resetForTesting();
         SystemPlatform::ActiveMachine::reset();
         AppShellTest::TearDown();
     }
@@ -47,7 +47,7 @@ TEST_F(Gate, From27StartUpTellsTheUserOpensTheDownloadPageAndStopsAtTheGate)
 {
     for (const char* version : {"27.0", "27.0.0", "28.1.0", "100.0"}) {
         ::OperatingSystemVersion::set(version);
-        Kit::Application::resetSharedForTesting();
+        Kit::Application::resetForTesting();
         Kit::Application::shared().setQuitHandler([this] { ++quits_; });
         Kit::Application::shared().setWillTerminate([this] { delegate_->applicationWillTerminate(); });
         quits_ = 0;

@@ -19,7 +19,7 @@ protected:
         bundle_ = Foundation::Bundle::main().bundlePath();
         std::ofstream(bundle_ / "Contents/Info.json") << R"({"CFBundleExecutable": "Aerlo"})";
         Foundation::Bundle::setMainBundlePath(bundle_);
-        QVAppRelaunchManager::resetSharedForTesting();
+        QVAppRelaunchManager::resetForTesting();
         manager().setLauncher([this](const fs::path& executable, const std::vector<std::string>& arguments) {
             launches_.push_back({executable, arguments, fanMessages().size()});
             if (failure_)
@@ -30,7 +30,7 @@ protected:
     }
     void TearDown() override
     {
-        QVAppRelaunchManager::resetSharedForTesting();
+        QVAppRelaunchManager::resetForTesting();
         ControlCoreTest::TearDown();
     }
     static QVAppRelaunchManager& manager() { return QVAppRelaunchManager::shared(); }

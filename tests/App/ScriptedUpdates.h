@@ -46,12 +46,12 @@ public:
             return std::make_unique<Vendors::SPUStandardUpdaterController>(true, &manager, Foundation::Bundle(host_),
                                                                            driver);
         });
-        Aerlo::QVUpdateManager::resetSharedForTesting();
+        Aerlo::QVUpdateManager::resetForTesting();
     }
     ~ScriptedUpdates()
     {
         Aerlo::QVUpdateManager::setControllerFactoryForTesting(nullptr);
-        Aerlo::QVUpdateManager::resetSharedForTesting();
+        Aerlo::QVUpdateManager::resetForTesting();
     }
     ScriptedUpdates(const ScriptedUpdates&) = delete;
     ScriptedUpdates& operator=(const ScriptedUpdates&) = delete;

@@ -55,7 +55,7 @@ protected:
         KitTest::SetUp();
         root_.emplace();
         Foundation::UserDefaults::resetForTesting();
-        Kit::Application::resetSharedForTesting();
+        Kit::Application::resetForTesting();
         Kit::AlertPresenter::setShared(alerts_);
         Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
         Vendors::RUDuzodize::resetForTesting();

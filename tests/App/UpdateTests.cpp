@@ -127,13 +127,13 @@ TEST_F(Updates, InstallingAsksFirstAndNeverInstallsAfterLater)
 TEST_F(Updates, WithoutAControllerOrAFeedChecksDoNothing)
 {
     feed(newer);
-    QVUpdateManager::resetSharedForTesting(true);
+    QVUpdateManager::resetForTesting(true);
     EXPECT_EQ(QVUpdateManager::shared().updateController(), nullptr);
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_TRUE(backgroundCheck().empty());
 
     std::ofstream(updates_.host() / "Contents/Info.json") << R"({"CFBundleVersion": "240"})";
-    QVUpdateManager::resetSharedForTesting();
+    QVUpdateManager::resetForTesting();
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_NE(console_.errors().find("SUFeedURL"), std::string::npos) << "the updater says why it did not start";
     EXPECT_TRUE(backgroundCheck().empty());

@@ -49,14 +49,14 @@ protected:
         Kit::Appearance::setApplication(std::nullopt);
         host_.reset();
         SystemPlatform::ActiveMachine::reset();
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
         KitTest::TearDown();
     }
 
     static void select(const std::string& machine)
     {
         SystemPlatform::ActiveMachine::select(machine);
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
     }
     // A loaded dashboard, its printed lines in `console_`.
     std::shared_ptr<DashboardViewController> load()

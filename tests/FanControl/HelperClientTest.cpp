@@ -17,7 +17,7 @@ void HelperClientTest::SetUp()
     std::ofstream(bundle_ / "Contents" / "Resources" / "SMC") << "SMC\n";
     authorization_ = std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>();
     SystemPlatform::AuthorizationProvider::setShared(authorization_);
-    Aerlo::SMCHelper::resetShared([this] {
+    Aerlo::SMCHelper::resetForTesting([this] {
         auto transport = std::make_shared<RecordingTransport>(std::string(Aerlo::SMCHelper::label));
         transport->setResponder([this](const XPC::Request& request) {
             XPC::RecordingTransport::Responder responder;
@@ -45,12 +45,12 @@ void HelperClientTest::SetUp()
 void HelperClientTest::TearDown()
 {
     observer_.reset();
-    Aerlo::SMCHelper::resetShared();
+    Aerlo::SMCHelper::resetForTesting();
     {
         std::lock_guard lock(mutex_);
         made_.clear();
     }
-    Aerlo::SMC::resetShared();
+    Aerlo::SMC::resetForTesting();
     machine_.reset();
     SystemPlatform::AuthorizationProvider::setShared(nullptr);
     DaemonTest::TearDown();
@@ -98,7 +98,7 @@ void HelperClientTest::useFanCount(const std::string& type, std::vector<std::uin
 {
     machine_ = type.empty() ? std::make_unique<SimMachine>(smcTable({}))
                             : std::make_unique<SimMachine>(smcTable({smcKey("FNum", type, std::move(bytes))}));
-    Aerlo::SMC::resetShared(machine_->registry);
+    Aerlo::SMC::resetForTesting(machine_->registry);
 }
 
 std::vector<HelperClientTest::HelperStatePost> HelperClientTest::helperStatePosts() const

@@ -30,7 +30,7 @@ protected:
     {
         ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         HelperClientTest::SetUp();
-        Aerlo::SMCHelper::resetShared(); // the socket connection
+        Aerlo::SMCHelper::resetForTesting(); // the socket connection
         std::filesystem::copy_file(AERLO_HELPER_DAEMON, bundleDaemon(), std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(bundleClient());
         std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"), bundleClient());
@@ -48,7 +48,7 @@ protected:
             return reader_->conn != 0;
         })) << "smcsim serves";
         // The application reads the machine as it would (FNum for the removal).
-        Aerlo::SMC::resetShared(IOKit::SMCEndpoint::makeRegistry(spec, false));
+        Aerlo::SMC::resetForTesting(IOKit::SMCEndpoint::makeRegistry(spec, false));
         console_.clear();
     }
 

@@ -204,7 +204,7 @@ TEST_F(HelperLifecycleTest, UninstallAddressesOnlyTheFansFNumNames)
 TEST_F(HelperLifecycleTest, UninstallWithoutAProxySendsAndAnnouncesNothing)
 {
     useFanCount(2);
-    SMCHelper::resetShared([] { return std::shared_ptr<XPC::Transport>(); });
+    SMCHelper::resetForTesting([] { return std::shared_ptr<XPC::Transport>(); });
     helper().uninstall(false);
     EXPECT_TRUE(helperStatePosts().empty());
     EXPECT_EQ(connectionsMade(), 0u);

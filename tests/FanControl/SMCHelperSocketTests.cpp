@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         HelperClientTest::SetUp();
-        SMCHelper::resetShared(); // the socket connection
+        SMCHelper::resetForTesting(); // the socket connection
     }
 
     // Runs the main queue until the connection has been emptied (bounded).

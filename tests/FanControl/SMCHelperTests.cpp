@@ -141,7 +141,7 @@ TEST_F(SMCHelperTest, FlushWaitsForTheRepliesWithinItsBound)
 
 TEST_F(SMCHelperTest, NoConnectionMeansNoProxyAndTheCallbackIsTold)
 {
-    SMCHelper::resetShared([] { return std::shared_ptr<XPC::Transport>(); });
+    SMCHelper::resetForTesting([] { return std::shared_ptr<XPC::Transport>(); });
     int told = 0;
     EXPECT_FALSE(helper().helperProxy([&] { ++told; }).has_value());
     EXPECT_EQ(told, 1);
@@ -180,7 +180,7 @@ TEST(SMCHelperShell, DecodesInvalidUTF8WithReplacementCharacters)
 TEST_F(SMCHelperTest, ADaemonServedInProcessGetsTheSameMessages)
 {
     std::vector<std::string> received; // on the sender's thread, one at a time
-    SMCHelper::resetShared([&] {
+    SMCHelper::resetForTesting([&] {
         return std::make_shared<XPC::LoopbackTransport>(
             std::string(SMCHelper::label), [&](XPC::PeerConnection& peer, const XPC::Request& request) {
                 received.push_back(request.sel + " " + request.args.dump());

@@ -231,12 +231,12 @@ TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProces
     for (const auto& c : cases) {
         ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string(c.stored), std::string("en")},
             Bundle::appleLanguagesKey));
-        Bundle::resetStoredLanguageForTesting();
+        Bundle::resetForTesting();
         EXPECT_EQ(Bundle::preferredLocalization(), c.table) << c.stored;
     }
     // A choice made while running applies at the next start.
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("zh-Hans")}, Bundle::appleLanguagesKey));
-    Bundle::resetStoredLanguageForTesting();
+    Bundle::resetForTesting();
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("en")}, Bundle::appleLanguagesKey));
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");

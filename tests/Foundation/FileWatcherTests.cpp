@@ -118,7 +118,7 @@ TEST_F(FileWatcherTest, WithoutInotifyNothingIsWatched)
 
 TEST_F(FileWatcherTest, AResetOrAForkEndsTheSharedWatchersMarks)
 {
-    FileWatcher::resetSharedForTesting();
+    FileWatcher::resetForTesting();
     auto mark = FileWatcher::shared().watch(folder_ / "a.plist");
     ASSERT_TRUE(mark);
     mark->clear();
@@ -141,7 +141,7 @@ TEST_F(FileWatcherTest, AResetOrAForkEndsTheSharedWatchersMarks)
     EXPECT_TRUE(mark->live());
     EXPECT_TRUE(holdsWithinASecond([&] { return mark->changed(); }));
 
-    FileWatcher::resetSharedForTesting();
+    FileWatcher::resetForTesting();
     EXPECT_FALSE(mark->live());
     EXPECT_TRUE(mark->changed());
 }

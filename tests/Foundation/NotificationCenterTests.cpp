@@ -52,7 +52,7 @@ TEST(NotificationCenter, DeliversInRegistrationOrderToObserversOfTheNameAndSende
 TEST(NotificationCenter, CarriesUserInfoAndTheSenderSynchronously)
 {
     auto& center = NotificationCenter::defaultCenter();
-    NotificationCenter::resetShared();
+    NotificationCenter::resetForTesting();
     std::optional<bool> state;
     const void* object = &center;
     std::thread::id deliveredOn;
@@ -125,7 +125,7 @@ TEST(NotificationCenter, ResetAndTheCentresEndMakeTokensInert)
     Calls calls;
     auto token = NotificationCenter::workspace().addObserver("NSWorkspaceWillSleepNotification", nullptr,
                                                             record(calls, "sleep"));
-    NotificationCenter::resetShared();
+    NotificationCenter::resetForTesting();
     NotificationCenter::workspace().post("NSWorkspaceWillSleepNotification");
     EXPECT_TRUE(calls.empty());
 

@@ -141,7 +141,7 @@ TEST(Process, IgnoredSignalsOfTheParentAreNotPassedOn)
 
 TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
 {
-    ToolMap::reset();
+    ToolMap::resetForTesting();
     const auto missing = Process::run("/no/such/program", {"x"});
     EXPECT_FALSE(missing.launched);
     EXPECT_EQ(missing.launchError, "Could not launch \"/no/such/program\": No such file or directory");
@@ -154,7 +154,7 @@ TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
     const auto badFake = Process::run("/usr/bin/codesign", {});
     EXPECT_EQ(badFake.launchError,
               "Could not launch \"/usr/bin/codesign\" (as \"/no/such/fake\"): No such file or directory");
-    ToolMap::reset();
+    ToolMap::resetForTesting();
 
     Process::Options options;
     options.currentDirectory = "/no/such/folder";

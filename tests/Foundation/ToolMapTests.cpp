@@ -14,8 +14,8 @@ namespace {
 
 class ToolMapTest : public ::testing::Test {
 protected:
-    void SetUp() override { ToolMap::reset(); }
-    void TearDown() override { ToolMap::reset(); }
+    void SetUp() override { ToolMap::resetForTesting(); }
+    void TearDown() override { ToolMap::resetForTesting(); }
 
     // An executable script in the temporary folder.
     std::filesystem::path script(const std::string& name, const std::string& body)
@@ -73,7 +73,7 @@ TEST_F(ToolMapTest, FakesStandInForMacTools)
     ToolMap::remove("/bin/ls");
     EXPECT_EQ(ToolMap::resolve("/bin/ls"), "/bin/ls");
     ToolMap::set("/usr/bin/say", fake.string());
-    ToolMap::reset();
+    ToolMap::resetForTesting();
     EXPECT_EQ(ToolMap::resolve("/usr/bin/say"), std::nullopt);
     EXPECT_EQ(ToolMap::resolve("/usr/bin/codesign"), std::nullopt);
 }

@@ -517,13 +517,13 @@ TEST_F(UserDefaultsTest, AWriteByAnotherProcessIsSeenWithinASecond)
 
 TEST_F(UserDefaultsTest, WithoutAWatchEveryReadChecksTheFile)
 {
-    Foundation::FileWatcher::resetSharedForTesting(false);
+    Foundation::FileWatcher::resetForTesting(false);
     UserDefaults::resetForTesting();
     ASSERT_TRUE(suite().set(1, "tick"));
     EXPECT_EQ(suite().integer("tick"), 1);
     ASSERT_EQ(runInChild([] { return UserDefaults::suite(testSuite)->set(2, "tick") ? 0 : 1; }), 0);
     const int seenAtOnce = static_cast<int>(suite().integer("tick"));
-    Foundation::FileWatcher::resetSharedForTesting();
+    Foundation::FileWatcher::resetForTesting();
     EXPECT_EQ(seenAtOnce, 2);
 }
 

@@ -16,13 +16,13 @@ class NextLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        NextLog::resetShared();
-        QVLogFileManager::resetShared();
+        NextLog::resetForTesting();
+        QVLogFileManager::resetForTesting();
     }
     void TearDown() override
     {
-        NextLog::resetShared();
-        QVLogFileManager::resetShared();
+        NextLog::resetForTesting();
+        QVLogFileManager::resetForTesting();
     }
 
     ConsoleCapture capture;

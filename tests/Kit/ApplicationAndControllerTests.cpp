@@ -17,11 +17,11 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        Application::resetSharedForTesting();
+        Application::resetForTesting();
     }
     void TearDown() override
     {
-        Application::resetSharedForTesting();
+        Application::resetForTesting();
         KitTest::TearDown();
     }
     std::vector<std::string> calls_;

@@ -23,7 +23,7 @@ class StatusItemTest : public Testing::KitTest {
 protected:
     void TearDown() override
     {
-        StatusBar::resetSystemForTesting();
+        StatusBar::resetForTesting();
         KitTest::TearDown();
     }
 
@@ -41,7 +41,7 @@ protected:
 
 TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    StatusBar::resetForTesting([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(StatusItem::variableLength);
     EXPECT_EQ(StatusBar::system().thickness(), 22);
     EXPECT_EQ(item->length(), -1);
@@ -78,7 +78,7 @@ TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
 
 TEST_F(StatusItemTest, TheScreenFrameCentresTheItemOnItsPlaceAndGrowsLeft)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    StatusBar::resetForTesting([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(40);
     const Rect before = item->screenFrame();
     item->setLength(100);
@@ -271,7 +271,7 @@ TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterward
 
 TEST_F(StatusItemTest, ADisplayPassOverATurnIsNoChangeButALayerChangeIs)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    StatusBar::resetForTesting([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(22);
     auto bar = addTurningBar(*item);
     int changes = 0;

@@ -36,7 +36,7 @@ public:
         ::chmod(script_.c_str(), 0755);
         Foundation::ToolMap::set(macPath_, script_.string());
     }
-    ~FakeTool() { Foundation::ToolMap::reset(); }
+    ~FakeTool() { Foundation::ToolMap::resetForTesting(); }
     FakeTool(const FakeTool&) = delete;
     FakeTool& operator=(const FakeTool&) = delete;
 

@@ -45,11 +45,11 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        qv::QVAppearanceManager::resetSharedForTesting();
+        qv::QVAppearanceManager::resetForTesting();
     }
     void TearDown() override
     {
-        qv::QVAppearanceManager::resetSharedForTesting();
+        qv::QVAppearanceManager::resetForTesting();
         (void)Foundation::UserDefaults::standard().removeObject("AppleInterfaceStyleSwitchesAutomatically");
         KitTest::TearDown();
     }
@@ -191,7 +191,7 @@ TEST_F(FileServicesTest, CursorsComeFromTheirFolderWithAHotSpot)
 
 TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFiles)
 {
-    SystemPlatform::Workspace::resetShared();
+    SystemPlatform::Workspace::resetForTesting();
     SystemPlatform::Workspace::shared().setDesktopPictureStore(std::make_shared<SystemPlatform::FileDesktopPictureStore>());
     Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {
         {{0, 0, 800, 600}, {0, 0, 800, 600}, 1, "Built-in", true, {}, {{"NSScreenNumber", std::uint32_t {1}}}},
@@ -214,7 +214,7 @@ TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFile
     console.clear();
     EXPECT_FALSE(qv::QVWallpaperManager::getCurrentWallpaperURL());
     EXPECT_EQ(console.lines(), std::vector<std::string> {"❌ 无法获取主屏幕"});
-    SystemPlatform::Workspace::resetShared();
+    SystemPlatform::Workspace::resetForTesting();
 }
 
 TEST_F(FileServicesTest, TheDesktopsSettingsKeepAPathWithQuotesAndSpaces)

@@ -24,8 +24,8 @@ namespace {
 
 class SettingsLinks : public ::testing::Test {
 protected:
-    void SetUp() override { Workspace::resetShared(recorder_); }
-    void TearDown() override { Workspace::resetShared(); }
+    void SetUp() override { Workspace::resetForTesting(recorder_); }
+    void TearDown() override { Workspace::resetForTesting(); }
 
     std::shared_ptr<RecordingURLOpener> recorder_ = std::make_shared<RecordingURLOpener>();
     ConsoleCapture console_;
@@ -118,7 +118,7 @@ TEST_F(SettingsLinks, TheDesktopOpenerIsTheDefaultBackend)
     TempRoot root;
     const std::string record = "echo \"$@\" > \"" + (root.path() / "opened").string() + "\"\nexit 4";
     FakeTool opener(root.path(), "/usr/bin/xdg-open", record);
-    Workspace::resetShared();
+    Workspace::resetForTesting();
     QVSystemPreferencesManager::openPreferences(privacy + "Camera");
     EXPECT_EQ(readText(root.path() / "opened"), privacy + "Camera\n");
     EXPECT_EQ(console_.output(), "无法打开系统偏好设置\n");

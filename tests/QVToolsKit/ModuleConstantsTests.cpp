@@ -9,6 +9,7 @@
 #include "QVToolsKit/ModifierFlags.h"
 #include "QVToolsKit/ModuleConstants.h"
 #include "QVToolsKit/NumberStrings.h"
+#include "QVToolsKit/OnceValue.h"
 #include "tests/QVToolsKit/DefaultsScope.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 #include "tests/Support/ScopedEnvironment.h"
@@ -122,12 +123,12 @@ public:
     explicit ScreenScope(std::vector<Kit::Screen::Description> screens)
     {
         Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
     }
     ~ScreenScope()
     {
         Kit::Screen::setProvider(nullptr);
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
     }
 
     static Kit::Screen::Description screen(Kit::Rect frame, double scale)
@@ -175,15 +176,15 @@ protected:
     void SetUp() override
     {
         Kit::Appearance::resetForTesting();
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
     }
     void TearDown() override
     {
         Foundation::Bundle::setMainBundlePath({});
-        SystemPlatform::ConsoleUser::reset();
-        SystemPlatform::IORegistry::reset();
+        SystemPlatform::ConsoleUser::resetForTesting();
+        SystemPlatform::IORegistry::resetForTesting();
         Kit::Appearance::resetForTesting();
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
     }
 
     // A bundle "<name>.app" with an info dictionary and, when given, localised texts for `language`.
@@ -224,7 +225,7 @@ TEST_F(ModuleValues, OnceValuesKeepTheirFirstReadingAndTheOthersFollow)
     EXPECT_TRUE(kSystemIsDarkTheme());
     EXPECT_EQ(kAppIsDarkTheme(), appDark);
 
-    resetModuleConstantsForTesting();
+    OnceValue::resetForTesting();
     EXPECT_EQ(kDocumentPath(), (other.path() / "Users" / Foundation::Paths::userName() / "Documents").string());
 }
 
@@ -268,7 +269,7 @@ TEST_F(ModuleValues, TheApplicationThemeFollowsItsEffectiveAppearance)
     };
     for (const auto& c : cases) {
         Kit::Appearance::setApplication(Kit::Appearance(c.appearance));
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
         EXPECT_EQ(kAppIsDarkTheme(), c.dark) << c.appearance;
     }
 }
@@ -320,7 +321,7 @@ TEST_F(ModuleValues, TheSystemVersionAlwaysHasThreeNumbers)
     for (const auto& [version, text] : std::vector<std::pair<std::string, std::string>>{
              {"15.1", "15.1.0"}, {"14.5.2", "14.5.2"}, {"26", "26.0.0"}}) {
         OperatingSystemVersion pinned(version);
-        resetModuleConstantsForTesting();
+        OnceValue::resetForTesting();
         EXPECT_EQ(kSystem_OS_Version(), text);
     }
 }
@@ -350,7 +351,7 @@ TEST_F(ModuleValues, TheUUIDGroupIsTheFifthOfThePlatformUUID)
         IORegistry::setServices(c.services);
         EXPECT_EQ(getUUID(), c.group);
     }
-    IORegistry::reset();
+    IORegistry::resetForTesting();
     EXPECT_EQ(getUUID().size(), 12u); // the simulated Mac's
 }
 
@@ -385,7 +386,7 @@ TEST_F(ModuleValues, TheSandboxIsToldByItsVariable)
         EXPECT_TRUE(kAppIsSandbox());
     }
     EXPECT_TRUE(kAppIsSandbox()); // once
-    resetModuleConstantsForTesting();
+    OnceValue::resetForTesting();
     ::unsetenv("APP_SANDBOX_CONTAINER_ID");
     EXPECT_FALSE(kAppIsSandbox());
 }

@@ -108,19 +108,19 @@ TEST(QVAppEnvironmentDetector, IsTestingIsDecidedOnceByOneOrTwoRuns)
         return count;
     };
 
-    QVAppEnvironmentDetector::resetShared();
+    QVAppEnvironmentDetector::resetForTesting();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=TestFlight Beta Distribution"));
         EXPECT_TRUE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 1);
     }
-    QVAppEnvironmentDetector::resetShared();
+    QVAppEnvironmentDetector::resetForTesting();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=Apple Development: me"));
         EXPECT_TRUE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 2);
     }
-    QVAppEnvironmentDetector::resetShared();
+    QVAppEnvironmentDetector::resetForTesting();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=Apple Mac OS Application Signing"));
         EXPECT_FALSE(QVAppEnvironmentDetector::shared().IsTesting());
@@ -132,7 +132,7 @@ TEST(QVAppEnvironmentDetector, IsTestingIsDecidedOnceByOneOrTwoRuns)
         EXPECT_FALSE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 0);
     }
-    QVAppEnvironmentDetector::resetShared();
+    QVAppEnvironmentDetector::resetForTesting();
 }
 
 } // namespace

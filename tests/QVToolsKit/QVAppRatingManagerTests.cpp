@@ -26,11 +26,11 @@ protected:
         fs::create_directories(bundle() / "Contents");
         Foundation::Bundle::setMainBundlePath(bundle());
         StoreReviewController::resetForTesting();
-        SystemPlatform::Workspace::resetShared(recorder_);
+        SystemPlatform::Workspace::resetForTesting(recorder_);
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        SystemPlatform::Workspace::resetForTesting();
         Foundation::Bundle::setMainBundlePath({});
     }
 

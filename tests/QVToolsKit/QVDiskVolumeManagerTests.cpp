@@ -42,7 +42,7 @@ std::vector<std::string> names(const std::vector<VolumeInfo>& volumes)
 
 class DiskVolumes : public ::testing::Test {
 protected:
-    void TearDown() override { DiskArbitration::reset(); }
+    void TearDown() override { DiskArbitration::resetForTesting(); }
 };
 
 } // namespace

@@ -54,12 +54,12 @@ protected:
             savedTZ_ = tz;
         setTimeZone("UTC");
         QVLogFileManager::setClock(&clock);
-        QVLogFileManager::resetShared();
+        QVLogFileManager::resetForTesting();
     }
 
     void TearDown() override
     {
-        QVLogFileManager::resetShared();
+        QVLogFileManager::resetForTesting();
         QVLogFileManager::setClock(nullptr);
         if (savedTZ_)
             setTimeZone(savedTZ_->c_str());

@@ -47,7 +47,7 @@ protected:
         std::filesystem::create_directories(bundle_ / "Contents");
         std::filesystem::create_directory_symlink(AERLO_SOURCE_RESOURCES, bundle_ / "Contents" / "Resources");
         Foundation::Bundle::setMainBundlePath(bundle_);
-        Hud::resetSharedForTesting();
+        Hud::resetForTesting();
         for (auto name : {Hud::willAppearNotification, Hud::didAppearNotification, Hud::willDisappearNotification,
                  Hud::didDisappearNotification, Hud::didReceiveMouseDownEventNotification})
             tokens_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
@@ -56,7 +56,7 @@ protected:
     void TearDown() override
     {
         tokens_.clear();
-        Hud::resetSharedForTesting();
+        Hud::resetForTesting();
         Foundation::Bundle::setMainBundlePath({});
         std::filesystem::remove_all(bundle_);
         KitTest::TearDown();
@@ -172,7 +172,7 @@ TEST_F(QVProgressHUDTest, ShowAndDismissInOneTurnEndsTornDown)
 TEST_F(QVProgressHUDTest, WithoutAScreenAShowDoesNothingUntilOneAppears)
 {
     useScreens(0);
-    Hud::resetSharedForTesting();
+    Hud::resetForTesting();
     Hud::showWithStatus("nothing");
     advance(1);
     EXPECT_EQ(window(), nullptr);

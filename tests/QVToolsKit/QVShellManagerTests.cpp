@@ -42,7 +42,7 @@ TEST(QVShellManager, AShellThatCannotStartGivesNothingAndPrintsNothing)
     Foundation::ToolMap::set("/bin/zsh", "");
     EXPECT_EQ(QVShellManager::runWithOutput("echo hi"), "");
     QVShellManager::run("echo hi");
-    Foundation::ToolMap::reset();
+    Foundation::ToolMap::resetForTesting();
     EXPECT_EQ(console.output(), "");
 }
 
@@ -91,7 +91,7 @@ TEST(QVShellManager, ForceTerminateReportsAToolThatCannotStart)
     Foundation::ToolMap::set("/bin/kill", "");
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(999999);
-    Foundation::ToolMap::reset();
+    Foundation::ToolMap::resetForTesting();
     expectOneLineStartingWith(console, "Error terminating process 999999: Could not launch");
 }
 

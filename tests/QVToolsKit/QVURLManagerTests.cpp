@@ -13,8 +13,8 @@ namespace {
 
 class QVURLManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { Workspace::resetShared(recorder_); }
-    void TearDown() override { Workspace::resetShared(); }
+    void SetUp() override { Workspace::resetForTesting(recorder_); }
+    void TearDown() override { Workspace::resetForTesting(); }
 
     std::shared_ptr<RecordingURLOpener> recorder_ = std::make_shared<RecordingURLOpener>();
     ConsoleCapture console_;

@@ -34,11 +34,11 @@ protected:
         std::ofstream(resources / "chime.aiff") << "FORM";
         Foundation::Bundle::setMainBundlePath(root.path() / "Sound.app");
         AudioPlayer::setFactory(FakeAudioPlayer::factory(script));
-        QVSoundsManager::resetShared();
+        QVSoundsManager::resetForTesting();
     }
     ~Sounds() override
     {
-        QVSoundsManager::resetShared();
+        QVSoundsManager::resetForTesting();
         AudioPlayer::setFactory({});
         Foundation::Bundle::setMainBundlePath({});
     }
@@ -204,14 +204,14 @@ TEST(Speech, SelectedTextCutsOffTheSpeechInProgress)
 {
     const auto log = std::make_shared<FakeSpeechSynthesizer::Log>();
     SystemPlatform::SpeechSynthesizer::setFactory(FakeSpeechSynthesizer::factory(log));
-    QVSpeechManager::resetSynthesizer();
+    QVSpeechManager::resetForTesting();
     QVSpeechManager::speakSelectedText("第一");
     QVSpeechManager::speakSelectedText("-second");
     QVSpeechManager::stopSpeaking();
     const std::string voice = "voice com.apple.speech.synthesis.voice.meijia";
     EXPECT_EQ(log->calls, (std::vector<std::string>{"stop", voice, "start 第一", "stop", voice, "start -second", "stop"}));
     EXPECT_EQ(log->made, 1);
-    QVSpeechManager::resetSynthesizer();
+    QVSpeechManager::resetForTesting();
     SystemPlatform::SpeechSynthesizer::setFactory({});
 }
 

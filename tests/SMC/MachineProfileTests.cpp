@@ -315,9 +315,9 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
         ScopedEnv smc("AERLO_SMC", "inproc:only");
         EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:only");
         IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
-        Aerlo::SMC::resetShared();
+        Aerlo::SMC::resetForTesting();
         EXPECT_EQ(Aerlo::SMC::shared().getValue("PDBR").value_or(0), float(0.4));
-        Aerlo::SMC::resetShared();
+        Aerlo::SMC::resetForTesting();
         IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
     }
     std::filesystem::remove_all(dir);

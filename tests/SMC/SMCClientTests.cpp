@@ -250,7 +250,7 @@ TEST(SMCClient, TearDownPrintsOnlyAFailedClose)
 TEST(SMCClient, SharedInstanceIsOneAndResettable)
 {
     SimMachine m("mbp-m1pro-2fan");
-    SMC::resetShared(m.registry);
+    SMC::resetForTesting(m.registry);
     SMC& first = SMC::shared();
     EXPECT_EQ(&first, &SMC::shared());
     EXPECT_NE(first.conn, 0u);
@@ -258,7 +258,7 @@ TEST(SMCClient, SharedInstanceIsOneAndResettable)
     {
         ConsoleCapture console;
         m.device->setCloseFailure(IOKit::kIOReturnIOError);
-        SMC::resetShared();
+        SMC::resetForTesting();
         EXPECT_EQ(console.output(), ""); // the shared instance is never torn down with a line
     }
     m.device->setCloseFailure(0);

@@ -33,11 +33,11 @@ nlohmann::json describe(const std::vector<Sensor_p>& sensors)
 
 nlohmann::json listOver(const std::shared_ptr<IOKit::ServiceRegistry>& registry, std::optional<Platform> platform)
 {
-    SMC::resetShared(registry);
-    SMCManager::resetShared();
+    SMC::resetForTesting(registry);
+    SMCManager::resetForTesting();
     const auto sensors = SensorsReader(platform).list->sensors();
-    SMCManager::resetShared();
-    SMC::resetShared();
+    SMCManager::resetForTesting();
+    SMC::resetForTesting();
     return describe(sensors);
 }
 
@@ -101,10 +101,10 @@ TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGiv
     // one line.
     const auto t2 = loadProfile("mba-intel-t2-1fan");
     auto mainline = std::make_shared<SMCSim::FakeApplesmcTree>(t2, SMCSim::FakeApplesmcTree::Options {.root = false});
-    SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
+    SMC::resetForTesting(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
     console.clear();
     for (int tick = 0; tick < 3; ++tick)
         EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
     EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
-    SMC::resetShared();
+    SMC::resetForTesting();
 }

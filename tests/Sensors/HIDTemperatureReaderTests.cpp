@@ -26,7 +26,7 @@ HIDService service(std::optional<std::string> product, double value, int32_t typ
 
 class HIDTemperatureReaderTest : public ::testing::Test {
 protected:
-    void TearDown() override { HIDEventSystemClient::resetMachineServices(); }
+    void TearDown() override { HIDEventSystemClient::resetForTesting(); }
 };
 
 } // namespace
@@ -72,7 +72,7 @@ TEST_F(HIDTemperatureReaderTest, ServicesOfTheActiveMachineProfile)
     if (const char* machine = std::getenv("AERLO_MACHINE"))
         previous = machine;
     SystemPlatform::ActiveMachine::select("mba-m1-nofan");
-    HIDEventSystemClient::resetMachineServices();
+    HIDEventSystemClient::resetForTesting();
     const auto readings = HIDTemperatureReader(page, usage, temperatureEvent);
     SystemPlatform::ActiveMachine::select(previous);
     ASSERT_TRUE(readings);

@@ -64,12 +64,12 @@ public:
         if (const char* machine = std::getenv("AERLO_MACHINE"))
             previous_ = machine;
         SystemPlatform::ActiveMachine::select(profile);
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
     }
     ~ActiveMachineScope()
     {
         SystemPlatform::ActiveMachine::select(previous_);
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
     }
 
 private:

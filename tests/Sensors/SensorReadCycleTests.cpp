@@ -265,7 +265,7 @@ TEST(SensorReadCycle, SharedReaderIsTheOneSet)
 {
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
-    SensorsReader::resetShared(reader);
+    SensorsReader::resetForTesting(reader);
     EXPECT_EQ(SensorsReader::shared(), reader);
 }
 

@@ -27,16 +27,16 @@ struct SensorsMachine : SimMachine {
     explicit SensorsMachine(const std::string& profile) : SimMachine(profile) { share(); }
     ~SensorsMachine()
     {
-        Aerlo::SensorsReader::resetShared();
-        Aerlo::SMCManager::resetShared();
-        Aerlo::SMC::resetShared();
+        Aerlo::SensorsReader::resetForTesting();
+        Aerlo::SMCManager::resetForTesting();
+        Aerlo::SMC::resetForTesting();
     }
 
     void share()
     {
-        Aerlo::SMC::resetShared(registry);
-        Aerlo::SMCManager::resetShared();
-        Aerlo::SensorsReader::resetShared();
+        Aerlo::SMC::resetForTesting(registry);
+        Aerlo::SMCManager::resetForTesting();
+        Aerlo::SensorsReader::resetForTesting();
         Aerlo::SMC::shared();
         device->resetLog();
     }

@@ -21,7 +21,7 @@ namespace {
 // A fake command-line player: the script body after "#!/bin/sh"; the file to play is "$1".
 class FakePlayer : public ::testing::Test {
 protected:
-    ~FakePlayer() override { Foundation::ToolMap::reset(); }
+    ~FakePlayer() override { Foundation::ToolMap::resetForTesting(); }
 
     void script(const std::string& body)
     {
@@ -145,7 +145,7 @@ TEST(SpeechStandIns, TheSayStandInTakesEveryArgumentAsTextAndEnds)
     SystemPlatform::SpeechSynthesizer::installSayStandIn();
     EXPECT_EQ(Foundation::ToolMap::resolve("/usr/bin/say"), SystemPlatform::SpeechSynthesizer::sayStandInPath());
     const auto result = Foundation::Process::run("/usr/bin/say", {"--help", "-v", "x"});
-    Foundation::ToolMap::reset();
+    Foundation::ToolMap::resetForTesting();
     ASSERT_TRUE(result.launched) << result.launchError;
     EXPECT_EQ(result.stdout_, "");
     const bool engine = SystemPlatform::EspeakSpeechSynthesizer::programPath().has_value();

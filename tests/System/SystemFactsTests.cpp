@@ -39,9 +39,9 @@ public:
 private:
     static void resetAll()
     {
-        Kernel::reset();
-        IORegistry::reset();
-        DiskArbitration::reset();
+        Kernel::resetForTesting();
+        IORegistry::resetForTesting();
+        DiskArbitration::resetForTesting();
     }
     std::optional<std::string> previous_;
 };
@@ -171,7 +171,7 @@ TEST(KernelStandIn, HostInfoAndUname)
 
     // No machine: nothing but the boot time answers.
     ActiveMachine::set(nullptr);
-    Kernel::reset();
+    Kernel::resetForTesting();
     EXPECT_EQ(Kernel::uname(&name), -1);
     EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count), IOKit::kIOReturnNoDevice);
     EXPECT_EQ(textByName("hw.model"), "<" + std::string(std::strerror(ENOENT)) + ">");

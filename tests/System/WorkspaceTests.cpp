@@ -17,11 +17,11 @@ namespace {
 
 class WorkspaceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ToolMap::reset(); }
+    void SetUp() override { ToolMap::resetForTesting(); }
     void TearDown() override
     {
-        ToolMap::reset();
-        Workspace::resetShared();
+        ToolMap::resetForTesting();
+        Workspace::resetForTesting();
     }
 
     // A fake opener program that writes its arguments, one a line, and exits with `status`.
@@ -73,13 +73,13 @@ TEST_F(WorkspaceTest, DefaultOpenerRefusesTextsThatLookLikeOptions)
 TEST_F(WorkspaceTest, SharedWorkspaceUsesTheInstalledRecorder)
 {
     auto recorder = std::make_shared<RecordingURLOpener>(false);
-    Workspace::resetShared(recorder);
+    Workspace::resetForTesting(recorder);
     EXPECT_FALSE(Workspace::shared().open(*URL::string("https://a.example")));
     recorder->setAnswer(true);
     EXPECT_TRUE(Workspace::shared().open(*URL::string("mailto:x@y")));
     EXPECT_EQ(recorder->openedURLs(), (std::vector<std::string>{"https://a.example", "mailto:x@y"}));
 
-    Workspace::resetShared();
+    Workspace::resetForTesting();
     EXPECT_NE(Workspace::shared().opener(), recorder);
     EXPECT_NE(dynamic_cast<ProcessURLOpener*>(Workspace::shared().opener().get()), nullptr);
 }

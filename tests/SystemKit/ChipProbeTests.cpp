@@ -104,9 +104,9 @@ TEST(ChipProbe, BrandIsBoundedByTheBuffer)
 TEST(ChipProbe, CachedAnswerRunsTheReportOnce)
 {
     SystemScene scene("unknown-platform");
-    QVPlatformChipInfo::resetCache();
+    QVPlatformChipInfo::resetForTesting();
     EXPECT_TRUE(QVPlatformChipInfo::cachedIsM3OrLater());
     EXPECT_TRUE(QVPlatformChipInfo::cachedIsM3OrLater());
     EXPECT_EQ(scene.profilerRuns("SPHardwareDataType"), 1);
-    QVPlatformChipInfo::resetCache();
+    QVPlatformChipInfo::resetForTesting();
 }

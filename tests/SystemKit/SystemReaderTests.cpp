@@ -117,7 +117,7 @@ TEST(SystemReaderModel, ThePlatformExpertComesFirstThenTheKernel)
     // A model that is text and a serial number that is data count for nothing: the kernel's model it is.
     expert.properties = {{"model", std::string("Macmini9,1")}, {"IOPlatformSerialNumber", RegistryData{"C07XYZ"}}};
     SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{expert});
-    SystemKit::resetShared();
+    SystemKit::resetForTesting();
     EXPECT_EQ(SystemKit::shared().device.model.id, "MacBookPro18,3");
     EXPECT_EQ(SystemKit::shared().device.serialNumber, std::nullopt);
 

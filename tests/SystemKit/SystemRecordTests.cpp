@@ -189,7 +189,7 @@ TEST(SystemRecord, GatheredOnceForEveryThread)
     EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 1);
     EXPECT_EQ(scene.profilerRuns("SPDisplaysDataType"), 1);
 
-    SystemKit::resetShared();
+    SystemKit::resetForTesting();
     EXPECT_NE(SystemKit::shared().device.platform, std::nullopt);
     EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 2);
 }

@@ -20,10 +20,10 @@ namespace {
 
 void resetStandIns()
 {
-    SystemPlatform::Kernel::reset();
-    SystemPlatform::IORegistry::reset();
-    SystemPlatform::DiskArbitration::reset();
-    Aerlo::SystemKit::resetShared();
+    SystemPlatform::Kernel::resetForTesting();
+    SystemPlatform::IORegistry::resetForTesting();
+    SystemPlatform::DiskArbitration::resetForTesting();
+    Aerlo::SystemKit::resetForTesting();
 }
 
 std::string readFile(const std::filesystem::path& path)
@@ -42,7 +42,7 @@ SystemScene::SystemScene(std::string_view machine)
         previousMachine_ = old;
     SystemPlatform::ActiveMachine::select(machine);
     resetStandIns();
-    Aerlo::NextLog::resetShared();
+    Aerlo::NextLog::resetForTesting();
     Aerlo::LocalizationTable::setTable(std::map<std::string, std::string>{
         {"Unknown", "Unknown"}, {"Number of cores", "%0 cores"}, {"Number of threads", "%0 threads"}});
 
@@ -59,7 +59,7 @@ SystemScene::SystemScene(std::string_view machine)
 SystemScene::~SystemScene()
 {
     resetStandIns();
-    Foundation::ToolMap::reset();
+    Foundation::ToolMap::resetForTesting();
     Aerlo::LocalizationTable::setTable(std::nullopt);
     SystemPlatform::ActiveMachine::select(previousMachine_.value_or(""));
 }

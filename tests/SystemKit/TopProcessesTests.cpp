@@ -171,7 +171,7 @@ TEST(TopStandIn, ReaderParsesWhatTheStandInPrintsForThisMachine)
     ProcessReader reader;
     reader.numberOfProcesses = 3;
     reader.read();
-    Foundation::ToolMap::reset();
+    Foundation::ToolMap::resetForTesting();
     const auto lines = console.lines();
     ASSERT_EQ(lines.size(), 6u) << console.output();
     for (std::size_t i = 0; i < lines.size(); i += 2) {

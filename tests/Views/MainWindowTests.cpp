@@ -57,7 +57,7 @@ protected:
     {
         ViewsTest::SetUp();
         Storyboard::resetForTesting();
-        Kit::Application::resetSharedForTesting();
+        Kit::Application::resetForTesting();
         // The settings pane and the rule editor count their builds and appearances.
         Storyboard::registerViewController("SettingsController", "", [this] {
             ++built_[0];

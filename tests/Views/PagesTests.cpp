@@ -25,11 +25,11 @@ protected:
     void SetUp() override
     {
         ViewsTest::SetUp();
-        SystemPlatform::Workspace::resetShared(opener_);
+        SystemPlatform::Workspace::resetForTesting(opener_);
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        SystemPlatform::Workspace::resetForTesting();
         ViewsTest::TearDown();
     }
     // The page's view in a window of its size.
@@ -71,7 +71,7 @@ TEST_F(PagesTest, EachPageButtonOpensItsAddressOnce)
     for (const auto& b : buttons) {
         button(*b.page.view(), b.key).performClick();
         EXPECT_EQ(opened(), (std::vector<std::string> {b.url})) << b.key;
-        SystemPlatform::Workspace::resetShared(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
+        SystemPlatform::Workspace::resetForTesting(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
     }
     EXPECT_EQ(console_.output(), "");
 }

@@ -147,7 +147,7 @@ bool QVPlatformChipInfo::cachedIsM3OrLater()
     return c.answer;
 }
 
-void QVPlatformChipInfo::resetCache()
+void QVPlatformChipInfo::resetForTesting()
 {
     cache().once = std::make_unique<std::once_flag>();
     cache().answer = false;

@@ -35,7 +35,7 @@ public:
     // isM3OrLater, asked once per process.
     static bool cachedIsM3OrLater();
     // Tests: the next cachedIsM3OrLater asks again.
-    static void resetCache();
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

@@ -36,7 +36,7 @@ public:
     static SystemKit& shared();
     // Tests, while no other thread uses it: the next shared() gathers again, in place; references taken
     // before stay valid and name the new record.
-    static void resetShared();
+    static void resetForTesting();
 
     // Runs every probe.
     SystemKit();

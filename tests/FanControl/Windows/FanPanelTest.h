@@ -70,11 +70,11 @@ protected:
         ViewsTest::SetUp();
         SystemPlatform::SystemProfiler::installStandIn();
         SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
         QVSystemHardwareInfo::chipKeyword = "m8";
         Kit::AlertPresenter::setShared(alerts_);
         QVAlertManager::resetForTesting();
-        SMCHelper::resetShared([this] {
+        SMCHelper::resetForTesting([this] {
             auto transport = std::make_shared<XPC::RecordingTransport>(std::string(SMCHelper::label));
             connections_.push_back(transport);
             return transport;
@@ -105,14 +105,14 @@ protected:
     void TearDown() override
     {
         windowController_.reset();
-        Kit::Application::resetSharedForTesting();
+        Kit::Application::resetForTesting();
         observers_.clear();
         Vendors::MSACAnalytics::setSink(nullptr);
-        SMCHelper::resetShared();
+        SMCHelper::resetForTesting();
         Kit::AlertPresenter::setShared(nullptr);
         QVAlertManager::resetForTesting();
         SystemPlatform::ActiveMachine::reset();
-        SystemKit::resetShared();
+        SystemKit::resetForTesting();
         customFanModeFlag = false;
         setFans(0, {0, 0}, {0, 0});
         ViewsTest::TearDown();
@@ -230,7 +230,7 @@ protected:
     // A fresh application object told to quit from the panel's more menu; the menu it showed.
     std::shared_ptr<Kit::Menu> quitThroughMenu(FanPanelController& panel)
     {
-        Kit::Application::resetSharedForTesting();
+        Kit::Application::resetForTesting();
         Kit::Application::shared().setQuitHandler([this] { ++quits_; });
         quits_ = 0;
         panel.moreBtnClickted(*panel.moreButton);

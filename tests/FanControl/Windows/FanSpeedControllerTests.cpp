@@ -402,7 +402,7 @@ TEST_F(FanSpeedControllerTest, LoadingInSystemModeHandsBothFansBackAndFillsTheLi
 TEST_F(FanSpeedControllerTest, SupportOpensThePageAndClosesTheWindow)
 {
     auto opener = std::make_shared<SystemPlatform::RecordingURLOpener>();
-    SystemPlatform::Workspace::resetShared(opener);
+    SystemPlatform::Workspace::resetForTesting(opener);
     auto delegate = AppDelegate::make();
     FanSpeedController& panel = load();
     delegate->fanSpeedWindowController = windowController_;
@@ -417,7 +417,7 @@ TEST_F(FanSpeedControllerTest, SupportOpensThePageAndClosesTheWindow)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "default browser was successfully opened"), lines.end());
     EXPECT_FALSE(panelWindow().isVisible());
     delegate->fanSpeedWindowController.reset();
-    SystemPlatform::Workspace::resetShared();
+    SystemPlatform::Workspace::resetForTesting();
 }
 
 TEST_F(FanSpeedControllerTest, UpdateRunsOneUserCheckAndClosesTheWindow)
