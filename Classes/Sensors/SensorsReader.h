@@ -6,6 +6,7 @@
 #include "Classes/Sensors/Sensor_p.h"
 #include "Classes/Sensors/Sensors_List.h"
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <atomic>
 #include <memory>
@@ -29,9 +30,6 @@ public:
     // the platform of the system record). In the app it lives for the whole process; holders keep the
     // one they got across a test reset.
     static std::shared_ptr<SensorsReader> shared();
-    // Tests, while no other thread uses it: `reader` becomes the shared one; nullptr makes the next
-    // shared() build a fresh one. The previous reader goes as soon as nobody holds it.
-    static void resetForTesting(std::shared_ptr<SensorsReader> reader = nullptr);
 
     // Builds the list of the machine's readings for `platform` (absent: every catalogue row), reading
     // through SMC::shared(); times come from `clock`.
@@ -76,6 +74,11 @@ private:
     mutable std::mutex readMutex_; // one pass at a time; guards lastRead_ and repeatTask_
     double lastRead_;
     std::unique_ptr<Repeater> repeatTask_;
+
+    friend struct ::TestAccess;
+    // Tests, while no other thread uses it: `reader` becomes the shared one; nullptr makes the next
+    // shared() build a fresh one. The previous reader goes as soon as nobody holds it.
+    static void resetForTesting(std::shared_ptr<SensorsReader> reader = nullptr);
 };
 
 } // namespace Aerlo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -61,6 +63,9 @@ public:
     // Failure switches (tests).
     static void setVolumeListFailure(bool fails);
     static void setSessionFailure(bool fails);
+
+private:
+    friend struct ::TestAccess;
     static void resetForTesting();
 };
 

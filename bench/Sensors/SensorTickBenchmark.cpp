@@ -41,6 +41,7 @@
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Sensors/ProcessCounters.h"
+#include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -189,18 +190,18 @@ struct Machine {
                                                              false);
         }
         transport = std::make_shared<CountingTransport>(std::move(inner));
-        SMC::resetForTesting(IOKit::ServiceRegistry::withSMC(transport));
-        SMCManager::resetForTesting();
+        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(transport));
+        TestAccess::resetForTesting<SMCManager>();
         intel = profile->facts.architecture == "x86_64";
         platform = profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt;
         reader = std::make_shared<SensorsReader>(platform);
-        SensorsReader::resetForTesting(reader);
+        TestAccess::resetForTesting<SensorsReader>(reader);
     }
     ~Machine()
     {
-        SensorsReader::resetForTesting();
-        SMCManager::resetForTesting();
-        SMC::resetForTesting();
+        TestAccess::resetForTesting<SensorsReader>();
+        TestAccess::resetForTesting<SMCManager>();
+        TestAccess::resetForTesting<SMC>();
     }
 };
 

@@ -3,6 +3,7 @@
 #include "tests/Global/DefaultsTest.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "tests/Support/TestAccess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -91,7 +92,7 @@ TEST_F(AppDataStoreTest, SharedStoreFollowsAChangeOfTheStandardSuite)
     EXPECT_TRUE(AppDataStore::shared().bool_("k", true));
     AppDataStore::shared().set(7, "n");
     EXPECT_EQ(Foundation::UserDefaults::suite("com.norvane.AerloOffline.Other")->integer("n"), 7);
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     EXPECT_FALSE(AppDataStore::shared().bool_("k", true));
     EXPECT_FALSE(AppDataStore::shared().has("n"));
 }

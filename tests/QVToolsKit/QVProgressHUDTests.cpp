@@ -13,6 +13,7 @@
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
         std::filesystem::create_directories(bundle_ / "Contents");
         std::filesystem::create_directory_symlink(AERLO_SOURCE_RESOURCES, bundle_ / "Contents" / "Resources");
         Foundation::Bundle::setMainBundlePath(bundle_);
-        Hud::resetForTesting();
+        TestAccess::resetForTesting<Hud>();
         for (auto name : {Hud::willAppearNotification, Hud::didAppearNotification, Hud::willDisappearNotification,
                  Hud::didDisappearNotification, Hud::didReceiveMouseDownEventNotification})
             tokens_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
@@ -56,7 +57,7 @@ protected:
     void TearDown() override
     {
         tokens_.clear();
-        Hud::resetForTesting();
+        TestAccess::resetForTesting<Hud>();
         Foundation::Bundle::setMainBundlePath({});
         std::filesystem::remove_all(bundle_);
         KitTest::TearDown();
@@ -172,7 +173,7 @@ TEST_F(QVProgressHUDTest, ShowAndDismissInOneTurnEndsTornDown)
 TEST_F(QVProgressHUDTest, WithoutAScreenAShowDoesNothingUntilOneAppears)
 {
     useScreens(0);
-    Hud::resetForTesting();
+    TestAccess::resetForTesting<Hud>();
     Hud::showWithStatus("nothing");
     advance(1);
     EXPECT_EQ(window(), nullptr);

@@ -11,6 +11,7 @@
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -64,12 +65,12 @@ public:
         if (const char* machine = std::getenv("AERLO_MACHINE"))
             previous_ = machine;
         SystemPlatform::ActiveMachine::select(profile);
-        SystemKit::resetForTesting();
+        TestAccess::resetForTesting<SystemKit>();
     }
     ~ActiveMachineScope()
     {
         SystemPlatform::ActiveMachine::select(previous_);
-        SystemKit::resetForTesting();
+        TestAccess::resetForTesting<SystemKit>();
     }
 
 private:

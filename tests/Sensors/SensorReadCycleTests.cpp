@@ -3,6 +3,7 @@
 #include "tests/Sensors/ProcessCounters.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <atomic>
 #include <cmath>
@@ -265,7 +266,7 @@ TEST(SensorReadCycle, SharedReaderIsTheOneSet)
 {
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
-    SensorsReader::resetForTesting(reader);
+    TestAccess::resetForTesting<SensorsReader>(reader);
     EXPECT_EQ(SensorsReader::shared(), reader);
 }
 
