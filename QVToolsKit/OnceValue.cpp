@@ -1,4 +1,5 @@
 #include "QVToolsKit/OnceValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>
 #include <vector>
@@ -14,8 +15,8 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry registry;
-    return registry;
+    static Foundation::SharedInstance<Registry> registry;
+    return registry.get();
 }
 
 } // namespace

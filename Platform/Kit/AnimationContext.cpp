@@ -65,8 +65,8 @@ struct Engine {
 
 Engine& engine()
 {
-    static Engine e;
-    return e;
+    static Foundation::SharedInstance<Engine> e;
+    return e.get();
 }
 
 } // namespace

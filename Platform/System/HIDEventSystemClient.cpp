@@ -1,6 +1,7 @@
 #include "Platform/System/HIDEventSystemClient.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/System/ActiveMachine.h"
 
@@ -24,8 +25,8 @@ struct MachineServices {
 
 MachineServices& machine()
 {
-    static MachineServices services;
-    return services;
+    static Foundation::SharedInstance<MachineServices> services;
+    return services.get();
 }
 
 // The profile file of the simulated Mac the system facts answer for.

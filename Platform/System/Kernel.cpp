@@ -1,5 +1,6 @@
 #include "Platform/System/Kernel.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ActiveMachine.h"
 
 #include <algorithm>
@@ -26,8 +27,8 @@ struct Switches {
 
 Switches& switches()
 {
-    static Switches state;
-    return state;
+    static Foundation::SharedInstance<Switches> state;
+    return state.get();
 }
 
 // The host's boot time: the real-time clock less the time since boot.
