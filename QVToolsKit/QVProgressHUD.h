@@ -48,7 +48,7 @@ public:
     static constexpr std::string_view didDisappearNotification = "QVProgressHUD.didDisappear";
     static constexpr std::string_view didReceiveMouseDownEventNotification = "QVProgressHUD.didReceiveMouseDownEvent";
 
-    static QVProgressHUD& shared();
+    static std::shared_ptr<QVProgressHUD> shared();
 
     // Stored for the next layout, drawing or show.
     static void setDefaultStyle(QVProgressHUDStyle style);

@@ -69,7 +69,7 @@ protected:
             screens.push_back({{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
         Screen::setProvider(std::make_shared<Screen::FixedProvider>(screens));
     }
-    Hud& hud() { return Hud::shared(); }
+    Hud& hud() { return *Hud::shared(); }
     Window* window() { return hud().windowController() ? hud().windowController()->window() : nullptr; }
     int count(std::string_view name) const { return static_cast<int>(std::count(posted_.begin(), posted_.end(), name)); }
     // The time at which the HUD has gone, in steps of 0.01 s.
