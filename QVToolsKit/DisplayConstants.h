@@ -5,7 +5,7 @@
 namespace QVToolsKit {
 
 // The framework's module-level values about screens, fonts and appearance. Those marked "once" are
-// read on first use and kept for the process (resetModuleConstantsForTesting forgets them).
+// read on first use and kept for the process (OnceValue::resetForTesting forgets them).
 
 // Once: the main screen's backing scale (1 without a screen), frame width and height (0 without one).
 double kScreenScale();

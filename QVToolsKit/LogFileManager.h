@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TestAccess.h"
 #include "QVToolsKit/BasicLogFileManager.h"
 
 #include <source_location>
@@ -16,10 +17,6 @@ public:
     // address for the life of the process (never destroyed at exit, so late lines are safe): callers
     // may keep the reference for the life of the app.
     static Derived& shared() { return sharedInstance().get(); }
-
-    // Tests, while no other thread logs through it: the shared logger is rebuilt in place, writing to
-    // standard output; references taken before stay valid.
-    static void resetShared() { sharedInstance().resetForTesting(); }
 
     // A logger with the given category writing where the *shared* logger writes now,
     // whichever logger this is called on.
@@ -60,6 +57,11 @@ private:
             [](void* storage) { new (storage) Derived(LogWriter::standardOutput); });
         return instance;
     }
+
+    friend struct ::TestAccess;
+    // Tests, while no other thread logs through it: the shared logger is rebuilt in place, writing to
+    // standard output; references taken before stay valid.
+    static void resetForTesting() { sharedInstance().resetForTesting(); }
 };
 
 } // namespace QVToolsKit

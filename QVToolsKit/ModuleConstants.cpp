@@ -127,6 +127,4 @@ std::string getUUID()
     return uuid->substr(start, uuid->find('-', start) - start);
 }
 
-void resetModuleConstantsForTesting() { OnceValue::resetAllForTesting(); }
-
 } // namespace QVToolsKit

@@ -12,7 +12,7 @@ namespace QVToolsKit {
 
 // The framework's module-level values that need no windows (the screen, font and appearance ones are in
 // DisplayConstants.h). Those marked "once" are read on first use and kept for the process
-// (resetModuleConstantsForTesting forgets them); the others are read on every call.
+// (OnceValue::resetForTesting forgets them); the others are read on every call.
 
 // Once: the process runs in a sandbox container (APP_SANDBOX_CONTAINER_ID is set, whatever its value).
 bool kAppIsSandbox();
@@ -49,8 +49,5 @@ std::optional<std::string> GUIUserDisplayName();
 
 // The fifth "-"-separated group of the platform expert's "IOPlatformUUID"; "" when it cannot be had.
 std::string getUUID();
-
-// Tests: every "once" value is read again on its next use.
-void resetModuleConstantsForTesting();
 
 } // namespace QVToolsKit

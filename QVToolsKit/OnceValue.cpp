@@ -1,4 +1,5 @@
 #include "QVToolsKit/OnceValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>
 #include <vector>
@@ -14,8 +15,8 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry registry;
-    return registry;
+    static Foundation::SharedInstance<Registry> registry;
+    return registry.get();
 }
 
 } // namespace
@@ -27,7 +28,7 @@ void OnceValue::registerReset(std::function<void()> reset)
     r.resets.push_back(std::move(reset));
 }
 
-void OnceValue::resetAllForTesting()
+void OnceValue::resetForTesting()
 {
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <functional>
 
@@ -21,11 +22,12 @@ public:
         return instance.get();
     }
 
-    // Tests: every value made so far is made again on its next use.
-    static void resetAllForTesting();
-
 private:
     static void registerReset(std::function<void()> reset);
+
+    friend struct ::TestAccess;
+    // Tests: every value made so far is made again on its next use.
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

@@ -45,7 +45,7 @@ Foundation::SharedInstance<QVAppEnvironmentDetector>& QVAppEnvironmentDetector::
 
 const QVAppEnvironmentDetector& QVAppEnvironmentDetector::shared() { return instance().get(); }
 
-void QVAppEnvironmentDetector::resetShared() { instance().resetForTesting(); }
+void QVAppEnvironmentDetector::resetForTesting() { instance().resetForTesting(); }
 
 QVAppRunEnvironment QVAppEnvironmentDetector::currentEnvironment()
 {

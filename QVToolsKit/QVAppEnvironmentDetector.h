@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "QVToolsKit/QVAppRunEnvironment.h"
 
 #include <cstdint>
@@ -19,8 +20,6 @@ class QVAppEnvironmentDetector {
 public:
     // Made on first use; its IsTesting is decided then and kept.
     static const QVAppEnvironmentDetector& shared();
-    // Tests: the next shared() decides again.
-    static void resetShared();
 
     // A TestFlight or development build.
     bool IsTesting() const { return isTesting_; }
@@ -45,6 +44,10 @@ private:
     static CommandOutput runCommand(const std::string& launchPath, const std::vector<std::string>& arguments);
 
     bool isTesting_ = false;
+
+    friend struct ::TestAccess;
+    // Tests: the next shared() decides again.
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

@@ -21,7 +21,7 @@ Foundation::SharedInstance<QVAppearanceManager>& instance()
 
 QVAppearanceManager& QVAppearanceManager::shared() { return instance().get(); }
 
-void QVAppearanceManager::resetSharedForTesting() { instance().resetForTesting(); }
+void QVAppearanceManager::resetForTesting() { instance().resetForTesting(); }
 
 QVAppearanceManager::QVAppearanceManager() { startObservingAppearanceChanges(); }
 

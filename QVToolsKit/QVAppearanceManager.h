@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <string_view>
 
@@ -21,7 +22,6 @@ public:
     static constexpr std::string_view didChangeNotification = "QVAppearanceDidChange";
 
     static QVAppearanceManager& shared();
-    static void resetSharedForTesting();
 
     QVAppearanceMode currentAppearanceMode() const { return detectCurrentAppearanceMode(); }
     bool isDarkModeEnabled() const { return currentAppearanceMode() == QVAppearanceMode::dark; }
@@ -39,6 +39,9 @@ private:
     QVAppearanceMode detectCurrentAppearanceMode() const;
 
     Foundation::ObserverToken kvoToken;
+
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

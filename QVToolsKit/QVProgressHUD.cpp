@@ -53,13 +53,13 @@ const char* statusName(QVProgressHUDMode::Kind kind)
 Foundation::SharedInstance<std::shared_ptr<QVProgressHUD>>& QVProgressHUD::instance()
 {
     static Foundation::SharedInstance<std::shared_ptr<QVProgressHUD>> i(
-        [](void* storage) { new (storage) std::shared_ptr<QVProgressHUD>(new QVProgressHUD()); });
+        [] { return std::shared_ptr<QVProgressHUD>(new QVProgressHUD()); });
     return i;
 }
 
-QVProgressHUD& QVProgressHUD::shared() { return *instance().get(); }
+std::shared_ptr<QVProgressHUD> QVProgressHUD::shared() { return instance().get(); }
 
-void QVProgressHUD::resetSharedForTesting()
+void QVProgressHUD::resetForTesting()
 {
     auto& slot = instance();
     if (slot.exists())
@@ -115,70 +115,70 @@ void QVProgressHUD::tearDownForTesting()
 
 // Statics.
 
-void QVProgressHUD::setDefaultStyle(QVProgressHUDStyle style) { shared().style_ = std::move(style); }
-void QVProgressHUD::setDefaultMaskType(QVProgressHUDMaskType maskType) { shared().maskType_ = std::move(maskType); }
-void QVProgressHUD::setDefaultPosition(QVProgressHUDPosition position) { shared().position_ = position; }
-void QVProgressHUD::setContainerView(const std::shared_ptr<Kit::View>& view) { shared().containerView_ = view; }
-void QVProgressHUD::setFont(Kit::Font font) { shared().font_ = std::move(font); }
-void QVProgressHUD::setOpacity(double opacity) { shared().opacity_ = opacity; }
-void QVProgressHUD::setSpinnerSize(double size) { shared().spinnerSize_ = size; }
-void QVProgressHUD::setMargin(double margin) { shared().margin_ = margin; }
-void QVProgressHUD::setPadding(double padding) { shared().padding_ = padding; }
-void QVProgressHUD::setCornerRadius(double radius) { shared().cornerRadius_ = radius; }
-void QVProgressHUD::setDismissable(bool dismissible) { shared().dismissible_ = dismissible; }
+void QVProgressHUD::setDefaultStyle(QVProgressHUDStyle style) { shared()->style_ = std::move(style); }
+void QVProgressHUD::setDefaultMaskType(QVProgressHUDMaskType maskType) { shared()->maskType_ = std::move(maskType); }
+void QVProgressHUD::setDefaultPosition(QVProgressHUDPosition position) { shared()->position_ = position; }
+void QVProgressHUD::setContainerView(const std::shared_ptr<Kit::View>& view) { shared()->containerView_ = view; }
+void QVProgressHUD::setFont(Kit::Font font) { shared()->font_ = std::move(font); }
+void QVProgressHUD::setOpacity(double opacity) { shared()->opacity_ = opacity; }
+void QVProgressHUD::setSpinnerSize(double size) { shared()->spinnerSize_ = size; }
+void QVProgressHUD::setMargin(double margin) { shared()->margin_ = margin; }
+void QVProgressHUD::setPadding(double padding) { shared()->padding_ = padding; }
+void QVProgressHUD::setCornerRadius(double radius) { shared()->cornerRadius_ = radius; }
+void QVProgressHUD::setDismissable(bool dismissible) { shared()->dismissible_ = dismissible; }
 
-void QVProgressHUD::show() { shared().showWithStatus("", QVProgressHUDMode::indeterminate()); }
+void QVProgressHUD::show() { shared()->showWithStatus("", QVProgressHUDMode::indeterminate()); }
 
 void QVProgressHUD::showWithStatus(const std::string& status)
 {
-    shared().showWithStatus(status, QVProgressHUDMode::indeterminate());
+    shared()->showWithStatus(status, QVProgressHUDMode::indeterminate());
 }
 
 void QVProgressHUD::showSuccessWithStatus(const std::string& status)
 {
-    auto& hud = shared();
-    const auto view = hud.createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::success, hud.style_)));
-    hud.showStatus(status, QVProgressHUDMode::success(view));
+    const auto hud = shared();
+    const auto view = hud->createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::success, hud->style_)));
+    hud->showStatus(status, QVProgressHUDMode::success(view));
 }
 
 void QVProgressHUD::showErrorWithStatus(const std::string& status)
 {
-    auto& hud = shared();
-    const auto view = hud.createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::error, hud.style_)));
-    hud.showStatus(status, QVProgressHUDMode::error(view));
+    const auto hud = shared();
+    const auto view = hud->createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::error, hud->style_)));
+    hud->showStatus(status, QVProgressHUDMode::error(view));
 }
 
 void QVProgressHUD::showInfoWithStatus(const std::string& status)
 {
-    auto& hud = shared();
-    const auto view = hud.createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::info, hud.style_)));
-    hud.showStatus(status, QVProgressHUDMode::info(view));
+    const auto hud = shared();
+    const auto view = hud->createImageView(bundleImage(imageForStatus(QVProgressHUDMode::Kind::info, hud->style_)));
+    hud->showStatus(status, QVProgressHUDMode::info(view));
 }
 
 void QVProgressHUD::showTextWithStatus(const std::string& status)
 {
-    shared().showStatus(status, QVProgressHUDMode::text());
+    shared()->showStatus(status, QVProgressHUDMode::text());
 }
 
 void QVProgressHUD::showImage(const Kit::Image& image, const std::string& status)
 {
     auto view = std::make_shared<Kit::ImageView>(Kit::Rect {0, 0, image.size().width, image.size().height});
     view->setImage(image);
-    shared().showStatus(status, QVProgressHUDMode::custom(view));
+    shared()->showStatus(status, QVProgressHUDMode::custom(view));
 }
 
 void QVProgressHUD::dismiss(double delay, Action completion)
 {
-    auto& hud = shared();
-    hud.dismissCompletion_ = std::move(completion);
+    const auto hud = shared();
+    hud->dismissCompletion_ = std::move(completion);
     if (delay > 0) {
-        hud.scheduleHide(delay, false);
+        hud->scheduleHide(delay, false);
         return;
     }
     // Run here, and only here: the teardown must not run it a second time.
-    Action now = std::move(hud.dismissCompletion_);
-    hud.dismissCompletion_ = {};
-    hud.hide(true);
+    Action now = std::move(hud->dismissCompletion_);
+    hud->dismissCompletion_ = {};
+    hud->hide(true);
     if (now)
         now();
 }

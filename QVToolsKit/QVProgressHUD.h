@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/View.h"
@@ -47,9 +48,7 @@ public:
     static constexpr std::string_view didDisappearNotification = "QVProgressHUD.didDisappear";
     static constexpr std::string_view didReceiveMouseDownEventNotification = "QVProgressHUD.didReceiveMouseDownEvent";
 
-    static QVProgressHUD& shared();
-    // Tests: tears the shared HUD down (window closed, spinner stopped, pending hides dropped) and forgets it.
-    static void resetSharedForTesting();
+    static std::shared_ptr<QVProgressHUD> shared();
 
     // Stored for the next layout, drawing or show.
     static void setDefaultStyle(QVProgressHUDStyle style);
@@ -139,7 +138,6 @@ private:
     void scheduleHide(double delay, bool automatic);
     // Drops the pending hides (only the automatic ones when asked).
     void cancelPendingHides(bool automaticOnly = false);
-    void tearDownForTesting();
 
     Action dismissCompletion_;
     QVProgressHUDStyle style_ = QVProgressHUDStyle::automatic();
@@ -172,6 +170,11 @@ private:
     // A fade-in queued before a later hide, or a fade-out's end before a later show, is stale.
     std::uint64_t hides_ = 0;
     std::uint64_t shows_ = 0;
+
+    friend struct ::TestAccess;
+    // Tests: tears the shared HUD down (window closed, spinner stopped, pending hides dropped) and forgets it.
+    static void resetForTesting();
+    void tearDownForTesting();
 };
 
 } // namespace QVToolsKit

@@ -20,7 +20,7 @@ Foundation::SharedInstance<QVSoundsManager>& QVSoundsManager::instance()
 
 QVSoundsManager& QVSoundsManager::shared() { return instance().get(); }
 
-void QVSoundsManager::resetShared() { instance().resetForTesting(); }
+void QVSoundsManager::resetForTesting() { instance().resetForTesting(); }
 
 QVSoundsManager::~QVSoundsManager()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/LockedValue.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <functional>
 #include <memory>
@@ -24,8 +25,6 @@ public:
     using Completion = std::function<void()>;
 
     static QVSoundsManager& shared();
-    // Tests: stops the sound and makes the next shared() a fresh instance.
-    static void resetShared();
     virtual ~QVSoundsManager();
 
     // Whether the current player plays; any thread.
@@ -54,6 +53,10 @@ private:
     // Replaced on the main queue, read from any thread.
     Foundation::LockedValue<std::shared_ptr<SystemPlatform::AudioPlayer>> audioPlayer_;
     Foundation::LockedValue<Completion> completionHandler_;
+
+    friend struct ::TestAccess;
+    // Tests: stops the sound and makes the next shared() a fresh instance.
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

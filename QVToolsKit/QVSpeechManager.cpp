@@ -51,6 +51,6 @@ void QVSpeechManager::stopSpeaking()
     shared.synthesizer->stopSpeaking();
 }
 
-void QVSpeechManager::resetSynthesizer() { synthesizer().resetForTesting(); }
+void QVSpeechManager::resetForTesting() { synthesizer().resetForTesting(); }
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <string>
 
 namespace QVToolsKit {
@@ -14,8 +16,10 @@ public:
     static void speakSelectedText(const std::string& text);
     static void stopSpeaking();
 
+private:
+    friend struct ::TestAccess;
     // Tests: the next use makes the synthesiser again.
-    static void resetSynthesizer();
+    static void resetForTesting();
 };
 
 } // namespace QVToolsKit

@@ -1,6 +1,7 @@
 #include "QVToolsKit/StringExtension.h"
 
 #include "Platform/Foundation/IcuSupport.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <unicode/locid.h>
 #include <unicode/translit.h>
@@ -26,8 +27,8 @@ class LatinTransform {
 public:
     static LatinTransform& shared()
     {
-        static LatinTransform transform;
-        return transform;
+        static Foundation::SharedInstance<LatinTransform> transform([](void* storage) { new (storage) LatinTransform; });
+        return transform.get();
     }
 
     icu::UnicodeString apply(icu::UnicodeString text)

@@ -61,9 +61,9 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
 
     startupStep("helperCheck");
-    if (SMCHelper::shared().isInstalled()) {
+    if (SMCHelper::shared()->isInstalled()) {
         Console::print("守护进程已安装");
-        SMCHelper::shared().checkHelperVersion();
+        SMCHelper::shared()->checkHelperVersion();
     } else {
         Console::print("守护进程未安装。。。");
     }
@@ -117,7 +117,7 @@ void AppDelegate::applicationDidFinishLaunching()
     observePowerAndLockNotifications(powerEventSource);
     // A daemon that comes back after a crash runs every fan automatic: the mode in force goes again;
     // one that does not come back leaves them automatic, and the panel says so.
-    SMCHelper::shared().reconnectionHandler = [weak = weak_from_this()](bool back) {
+    SMCHelper::shared()->reconnectionHandler = [weak = weak_from_this()](bool back) {
         if (auto delegate = weak.lock())
             delegate->helperReconnected(back);
     };

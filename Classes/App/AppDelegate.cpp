@@ -17,8 +17,10 @@
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Saturating.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
 #include "Platform/Kit/ViewController.h"
@@ -26,7 +28,6 @@
 
 #include <cmath>
 #include <limits>
-#include <mutex>
 
 namespace Aerlo {
 
@@ -36,16 +37,10 @@ using Foundation::Console;
 using Foundation::NotificationCenter;
 using Foundation::WorkspaceNotificationName;
 
-std::mutex& delegateMutex()
+Foundation::LockedValue<std::weak_ptr<AppDelegate>>& currentDelegate()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::weak_ptr<AppDelegate>& currentDelegate()
-{
-    static std::weak_ptr<AppDelegate> delegate;
-    return delegate;
+    static Foundation::SharedInstance<Foundation::LockedValue<std::weak_ptr<AppDelegate>>> delegate;
+    return delegate.get();
 }
 
 // RPM rounded half away from zero; a value that is not a number or beyond int gives 0.
@@ -67,15 +62,13 @@ std::int64_t setting(std::string_view key)
 std::shared_ptr<AppDelegate> AppDelegate::make()
 {
     std::shared_ptr<AppDelegate> delegate(new AppDelegate());
-    std::lock_guard lock(delegateMutex());
-    currentDelegate() = delegate;
+    currentDelegate().set(delegate);
     return delegate;
 }
 
 std::weak_ptr<AppDelegate> AppDelegate::applicationDelegate()
 {
-    std::lock_guard lock(delegateMutex());
-    return currentDelegate();
+    return currentDelegate().get();
 }
 
 AppDelegate::~AppDelegate()
@@ -91,7 +84,7 @@ void AppDelegate::applicationWillTerminate()
     restoreAutomaticFanControl();
     QVEventMonitor::shared().stop();
     // The restores reach the daemon before the process goes.
-    (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds);
+    (void)SMCHelper::shared()->flush(SMCHelper::defaultFlushSeconds);
 }
 
 // the control tick
@@ -141,13 +134,13 @@ void AppDelegate::updateFanSpeedAndTemperature()
 
 void AppDelegate::refreshSensors()
 {
-    SensorsReader::shared().read();
+    SensorsReader::shared()->read();
     refreshSensorCopy();
 }
 
 void AppDelegate::refreshSensorCopy()
 {
-    sensorsList = SensorsReader::shared().list->sensors();
+    sensorsList = SensorsReader::shared()->list->sensors();
     if (popupView)
         popupView->update(sensorsList);
 }
@@ -176,7 +169,7 @@ void AppDelegate::updateWithoutFanCount()
 {
     if (!fallbackReadRunning_->exchange(true)) {
         Foundation::DispatchQueue::global().async([running = fallbackReadRunning_] {
-            SensorsReader::shared().read();
+            SensorsReader::shared()->read();
             running->store(false);
         });
     }
@@ -423,7 +416,7 @@ void AppDelegate::observePowerAndLockNotifications(std::shared_ptr<SystemPlatfor
     if (!source)
         return;
     powerEvents_ = std::move(source);
-    powerEvents_->setBeforeRelease([] { (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds); });
+    powerEvents_->setBeforeRelease([] { (void)SMCHelper::shared()->flush(SMCHelper::defaultFlushSeconds); });
     powerEvents_->start();
 }
 

@@ -1,13 +1,14 @@
 #include "Classes/App/Localization.h"
 
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 namespace Aerlo {
 
 Bundler& Bundler::shared()
 {
-    static Bundler bundler;
-    return bundler;
+    static Foundation::SharedInstance<Bundler> bundler;
+    return bundler.get();
 }
 
 const Foundation::Bundle& Bundler::bundle()

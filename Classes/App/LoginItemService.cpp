@@ -1,21 +1,15 @@
 #include "Classes/App/LoginItemService.h"
 
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
-
-#include <mutex>
 
 namespace Aerlo {
 
 namespace {
 
-struct Slot {
-    std::mutex mutex;
-    std::shared_ptr<LoginItemService> service;
-};
-
-Slot& slot()
+Foundation::LockedValue<std::shared_ptr<LoginItemService>>& slot()
 {
-    static Foundation::SharedInstance<Slot> instance;
+    static Foundation::SharedInstance<Foundation::LockedValue<std::shared_ptr<LoginItemService>>> instance;
     return instance.get();
 }
 
@@ -23,14 +17,12 @@ Slot& slot()
 
 std::shared_ptr<LoginItemService> LoginItemService::installed()
 {
-    std::lock_guard lock(slot().mutex);
-    return slot().service;
+    return slot().get();
 }
 
 void LoginItemService::install(std::shared_ptr<LoginItemService> service)
 {
-    std::lock_guard lock(slot().mutex);
-    slot().service = std::move(service);
+    slot().set(std::move(service));
 }
 
 } // namespace Aerlo

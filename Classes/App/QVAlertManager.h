@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <functional>
 
 namespace Aerlo {
@@ -20,6 +22,9 @@ public:
 
     static bool hasShownChipTips();
     static bool hasShownAddRules();
+
+private:
+    friend struct ::TestAccess;
     // A new run's flags.
     static void resetForTesting();
 };

@@ -48,7 +48,7 @@ std::string secondsText(double seconds) { return Foundation::NumberText::fixed(s
 
 QVAppRelaunchManager& QVAppRelaunchManager::shared() { return instance().get(); }
 
-void QVAppRelaunchManager::resetSharedForTesting()
+void QVAppRelaunchManager::resetForTesting()
 {
     if (auto& manager = instance().get(); manager.restartTimer)
         manager.restartTimer->invalidate();
@@ -119,7 +119,7 @@ void QVAppRelaunchManager::restartApp()
         const bool imageChanged = !SystemPlatform::ProcessImage::isRunningImage(*executable);
         if (imageChanged)
             restoreAutomaticFanControl();
-        (void)SMCHelper::shared().flush(SMCHelper::defaultFlushSeconds);
+        (void)SMCHelper::shared()->flush(SMCHelper::defaultFlushSeconds);
         result = launcher_(*executable, SystemPlatform::ProcessImage::startArguments());
         // The process was replaced (a recorder in tests says so too).
         if (result.ok())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Result.h"
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Foundation/Timer.h"
 
 #include <cstdint>
@@ -27,7 +28,6 @@ public:
                                                             const std::vector<std::string>& arguments)>;
 
     static QVAppRelaunchManager& shared();
-    static void resetSharedForTesting();
 
     QVAppRelaunchManager();
 
@@ -56,6 +56,9 @@ private:
     Launcher launcher_;
     std::optional<double> override_;
     double interval_ = 0;
+
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

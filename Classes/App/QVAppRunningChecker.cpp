@@ -36,7 +36,7 @@ QVAppRunningChecker& QVAppRunningChecker::shared()
     return instance().get();
 }
 
-void QVAppRunningChecker::resetSharedForTesting()
+void QVAppRunningChecker::resetForTesting()
 {
     instance().resetForTesting();
 }

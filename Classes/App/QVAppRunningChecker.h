@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -17,7 +19,6 @@ public:
     static constexpr double waitSeconds = 3.0;
 
     static QVAppRunningChecker& shared();
-    static void resetSharedForTesting();
 
     QVAppRunningChecker();
     ~QVAppRunningChecker();
@@ -46,6 +47,9 @@ private:
     int listener_ = -1;
     int stopPipe_[2] = {-1, -1};
     std::vector<int> held_;
+
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

@@ -22,7 +22,7 @@ QVEventMonitor& QVEventMonitor::shared()
     return instance().get();
 }
 
-void QVEventMonitor::resetShared()
+void QVEventMonitor::resetForTesting()
 {
     instance().resetForTesting();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,8 +30,6 @@ public:
     using Handler = std::function<void(std::uint64_t eventMask)>;
 
     static QVEventMonitor& shared();
-    // Tests: the next shared() is made afresh.
-    static void resetShared();
 
     QVEventMonitor();
     ~QVEventMonitor();
@@ -56,6 +56,10 @@ private:
 
     std::map<std::uint64_t, std::shared_ptr<Kit::EventMonitor>> monitors_;
     std::uint64_t lastId_ = 0;
+
+    friend struct ::TestAccess;
+    // Tests: the next shared() is made afresh.
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

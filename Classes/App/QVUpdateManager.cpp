@@ -3,6 +3,7 @@
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Kit/Alert.h"
@@ -10,7 +11,6 @@
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVSystemVersionUtil.h"
 
-#include <mutex>
 
 namespace Aerlo {
 
@@ -26,22 +26,24 @@ Foundation::SharedInstance<QVUpdateManager>& instance()
     return shared;
 }
 
-std::mutex factoryMutex;
-QVUpdateManager::ControllerFactory controllerFactory;
+Foundation::LockedValue<QVUpdateManager::ControllerFactory>& controllerFactory()
+{
+    static Foundation::SharedInstance<Foundation::LockedValue<QVUpdateManager::ControllerFactory>> factory;
+    return factory.get();
+}
 
 } // namespace
 
 QVUpdateManager& QVUpdateManager::shared() { return instance().get(); }
 
-void QVUpdateManager::resetSharedForTesting(bool withoutController)
+void QVUpdateManager::resetForTesting(bool withoutController)
 {
     instance().resetForTesting([withoutController](void* storage) { new (storage) QVUpdateManager(!withoutController); });
 }
 
 void QVUpdateManager::setControllerFactoryForTesting(ControllerFactory factory)
 {
-    std::lock_guard lock(factoryMutex);
-    controllerFactory = std::move(factory);
+    controllerFactory().set(std::move(factory));
 }
 
 QVUpdateManager::QVUpdateManager() : QVUpdateManager(true) {}
@@ -50,11 +52,7 @@ QVUpdateManager::QVUpdateManager(bool withController)
 {
     if (!withController)
         return;
-    ControllerFactory factory;
-    {
-        std::lock_guard lock(factoryMutex);
-        factory = controllerFactory;
-    }
+    const ControllerFactory factory = controllerFactory().get();
     updateController_ = factory ? factory(*this) : std::make_unique<Vendors::SPUStandardUpdaterController>(true, this, this);
 }
 

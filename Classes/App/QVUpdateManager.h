@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Vendors/SPUUpdaterDelegate.h"
 #include "Platform/Vendors/UI/SPUStandardUpdaterController.h"
 
@@ -19,11 +20,7 @@ public:
     static constexpr std::string_view unsupportedOSVersion = "27.0";
 
     static QVUpdateManager& shared();
-    // Tests: a fresh manager, made with `controller` (its own standard controller when not given; none
-    // when `withoutController`).
-    static void resetSharedForTesting(bool withoutController = false);
     using ControllerFactory = std::function<std::unique_ptr<Vendors::SPUStandardUpdaterController>(QVUpdateManager&)>;
-    static void setControllerFactoryForTesting(ControllerFactory factory);
 
     QVUpdateManager();
 
@@ -51,6 +48,12 @@ private:
     explicit QVUpdateManager(bool withController);
 
     std::unique_ptr<Vendors::SPUStandardUpdaterController> updateController_;
+
+    friend struct ::TestAccess;
+    // Tests: a fresh manager, made with `controller` (its own standard controller when not given; none
+    // when `withoutController`).
+    static void resetForTesting(bool withoutController = false);
+    static void setControllerFactoryForTesting(ControllerFactory factory);
 };
 
 } // namespace Aerlo

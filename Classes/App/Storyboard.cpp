@@ -1,5 +1,6 @@
 #include "Classes/App/Storyboard.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/ViewController.h"
 #include "Platform/Kit/WindowController.h"
 
@@ -19,8 +20,8 @@ struct Scenes {
 
 Scenes& scenes()
 {
-    static Scenes shared;
-    return shared;
+    static Foundation::SharedInstance<Scenes> shared;
+    return shared.get();
 }
 
 template <class Builder>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,6 +41,8 @@ public:
         return std::dynamic_pointer_cast<Controller>(instantiateViewController(name));
     }
 
+private:
+    friend struct ::TestAccess;
     static void resetForTesting();
 };
 

@@ -1,21 +1,15 @@
 #include "Classes/App/UpdateCheck.h"
 
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
-
-#include <mutex>
 
 namespace Aerlo {
 
 namespace {
 
-struct Slot {
-    std::mutex mutex;
-    UpdateCheck::Handler handler;
-};
-
-Slot& slot()
+Foundation::LockedValue<UpdateCheck::Handler>& slot()
 {
-    static Foundation::SharedInstance<Slot> instance;
+    static Foundation::SharedInstance<Foundation::LockedValue<UpdateCheck::Handler>> instance;
     return instance.get();
 }
 
@@ -23,23 +17,17 @@ Slot& slot()
 
 void UpdateCheck::install(Handler handler)
 {
-    std::lock_guard lock(slot().mutex);
-    slot().handler = std::move(handler);
+    slot().set(std::move(handler));
 }
 
 bool UpdateCheck::isInstalled()
 {
-    std::lock_guard lock(slot().mutex);
-    return static_cast<bool>(slot().handler);
+    return static_cast<bool>(slot().get());
 }
 
 bool UpdateCheck::run()
 {
-    Handler handler;
-    {
-        std::lock_guard lock(slot().mutex);
-        handler = slot().handler;
-    }
+    const Handler handler = slot().get();
     if (!handler)
         return false;
     handler();

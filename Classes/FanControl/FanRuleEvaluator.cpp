@@ -97,20 +97,20 @@ bool FanRuleEvaluator::apply(const std::vector<FanRule>& rules, const std::vecto
     const auto speeds = targets(rule->fanSpeedPercentage, limits, &skipped);
     for (const std::int64_t id : skipped)
         Foundation::Console::print("Fan " + std::to_string(id) + " has no usable speed range; it is not forced.");
-    SMCHelper& helper = SMCHelper::shared();
+    const auto helper = SMCHelper::shared();
     for (const FanTarget& target : speeds) {
-        helper.setFanMode(target.id, 1);
-        helper.setFanSpeed(target.id, target.speed);
+        helper->setFanMode(target.id, 1);
+        helper->setFanSpeed(target.id, target.speed);
     }
     return !speeds.empty();
 }
 
 void restoreAutomaticFanControl()
 {
-    SMCHelper& helper = SMCHelper::shared();
-    helper.setFanMode(0, 0);
+    const auto helper = SMCHelper::shared();
+    helper->setFanMode(0, 0);
     if (fanCount >= 2)
-        helper.setFanMode(1, 0);
+        helper->setFanMode(1, 0);
 }
 
 } // namespace Aerlo

@@ -18,7 +18,7 @@ void QVDaemonManager::checkHelperUpdate()
     if (QVFileAdministrator::checkFileAreEqual(source, destination))
         return;
     Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + updateDelaySeconds, [] {
-        if (auto proxy = SMCHelper::shared().helperProxy())
+        if (auto proxy = SMCHelper::shared()->helperProxy())
             proxy->update();
     });
 }

@@ -9,6 +9,7 @@
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Process.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/AuthorizationProvider.h"
 #include "Platform/System/DaemonProcess.h"
 #include "Platform/System/EmbeddedInfo.h"
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <mutex>
 #include <sys/stat.h>
 
 namespace Aerlo {
@@ -29,16 +29,10 @@ namespace {
 // The most fans an "F<i>Md" key can name.
 constexpr double maximumFanCount = 10;
 
-struct SharedInstance {
-    std::mutex mutex;
-    std::shared_ptr<SMCHelper> helper;
-    SMCHelper::TransportFactory factory;
-};
-
-SharedInstance& sharedInstance()
+Foundation::SharedInstance<std::shared_ptr<SMCHelper>>& sharedInstance()
 {
-    static auto* instance = new SharedInstance(); // lives as long as the process
-    return *instance;
+    static Foundation::SharedInstance<std::shared_ptr<SMCHelper>> instance([] { return SMCHelper::make(); });
+    return instance;
 }
 
 void printReply(std::optional<std::string> reply)
@@ -64,25 +58,16 @@ bool fileExists(const std::filesystem::path& path)
 
 } // namespace
 
-SMCHelper& SMCHelper::shared()
+std::shared_ptr<SMCHelper> SMCHelper::shared()
 {
-    auto& instance = sharedInstance();
-    std::lock_guard lock(instance.mutex);
-    if (!instance.helper)
-        instance.helper = make(instance.factory);
-    return *instance.helper;
+    return sharedInstance().get();
 }
 
-void SMCHelper::resetShared(TransportFactory factory)
+void SMCHelper::resetForTesting(TransportFactory factory)
 {
-    std::shared_ptr<SMCHelper> previous;
-    {
-        auto& instance = sharedInstance();
-        std::lock_guard lock(instance.mutex);
-        previous = std::move(instance.helper);
-        instance.factory = std::move(factory);
-    }
-    // Closed here, outside the lock: its handlers may still print.
+    if (!factory)
+        return sharedInstance().resetForTesting();
+    sharedInstance().resetForTesting([factory = std::move(factory)] { return make(factory); });
 }
 
 std::shared_ptr<SMCHelper> SMCHelper::make(TransportFactory factory)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Classes/FanControl/HelperProtocol.h"
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/XPC/Transport.h"
 
 #include <cstdint>
@@ -35,10 +36,8 @@ public:
     static constexpr double returnPollSeconds = 0.5;
     static constexpr double returnWaitSeconds = 15.0;
 
-    static SMCHelper& shared();
-    // Tests: drops the shared instance; the next one makes its connections with `factory`
-    // (empty: the socket connection).
-    static void resetShared(TransportFactory factory = {});
+    // The process-wide client, made on first use; holders keep the one they got across a test reset.
+    static std::shared_ptr<SMCHelper> shared();
     // An instance of its own (tests); deferred work holds it weakly.
     static std::shared_ptr<SMCHelper> make(TransportFactory factory = {});
     // The socket connection to the service named `label`.
@@ -108,6 +107,11 @@ private:
     double lostAt_ = 0;
     // The socket file the lost daemon listened on (device, inode); a new daemon renames another in place.
     std::optional<std::pair<std::uint64_t, std::uint64_t>> lostSocket_;
+
+    friend struct ::TestAccess;
+    // Tests: drops the shared instance; the next one makes its connections with `factory`
+    // (empty: the socket connection).
+    static void resetForTesting(TransportFactory factory = {});
 };
 
 } // namespace Aerlo

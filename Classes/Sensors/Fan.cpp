@@ -16,7 +16,7 @@ std::string fanKey(int64_t id, const char* suffix)
 // Nothing when no object is stored, else the suite's integer reading.
 std::optional<int64_t> storedInteger(const std::string& key)
 {
-    const auto object = AppDataStore::shared().ud.object(key);
+    const auto object = AppDataStore::shared().ud().object(key);
     if (!object)
         return std::nullopt;
     return Foundation::UserDefaults::integerReading(*object);

@@ -59,9 +59,9 @@ void QVSensorNamesManager::fillSensorNamesIfEmpty()
 {
     if (!loadSensorNames().empty())
         return;
-    SensorsReader& reader = SensorsReader::shared();
-    reader.read();
-    const auto sensors = reader.list->sensors();
+    const auto reader = SensorsReader::shared();
+    reader->read();
+    const auto sensors = reader->list->sensors();
     saveSensorNames({});
     for (const auto& sensor : sensors) {
         if (sensor.group() == SensorGroup::unknown || sensor.type() != SensorType::temperature)

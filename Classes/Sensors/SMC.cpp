@@ -100,7 +100,7 @@ SMC& SMC::shared()
     return sharedInstance().get();
 }
 
-void SMC::resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry)
+void SMC::resetForTesting(std::shared_ptr<IOKit::ServiceRegistry> registry)
 {
     sharedInstance().resetForTesting(sharedMaker(std::move(registry)));
 }

@@ -4,6 +4,7 @@
 #include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCVal.h"
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
@@ -30,13 +31,9 @@ using IOKit::kern_return_t;
 class SMC {
 public:
     // The process-wide instance, opened on first use from any thread against the default service
-    // registry (or the one resetShared named). It stays at one address, open, for the life of the
+    // registry (or the one resetForTesting named). It stays at one address, open, for the life of the
     // process: callers may keep the reference for the life of the app.
     static SMC& shared();
-    // Tests, while no other thread uses the instance: closes the shared connection silently; the next
-    // shared() reopens it in place against `registry` (nullptr: the default registry). References
-    // taken before stay valid and name the reopened instance.
-    static void resetShared(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
 
     // Opens a connection through the default registry, or through `registry`.
     SMC();
@@ -128,6 +125,12 @@ private:
     std::atomic<kern_return_t> outage_ {IOKit::kIOReturnSuccess};
     mutable std::mutex unreadableMutex_;
     std::set<std::string, std::less<>> unreadable_;
+
+    friend struct ::TestAccess;
+    // Tests, while no other thread uses the instance: closes the shared connection silently; the next
+    // shared() reopens it in place against `registry` (nullptr: the default registry). References
+    // taken before stay valid and name the reopened instance.
+    static void resetForTesting(std::shared_ptr<IOKit::ServiceRegistry> registry = nullptr);
 };
 
 } // namespace Aerlo

@@ -32,7 +32,7 @@ SMCManager& SMCManager::shared()
     return sharedInstance().get();
 }
 
-void SMCManager::resetShared()
+void SMCManager::resetForTesting()
 {
     sharedInstance().resetForTesting();
 }

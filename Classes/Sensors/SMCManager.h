@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Classes/Sensors/Fan.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <array>
 #include <cstdint>
@@ -44,9 +45,6 @@ public:
     // The process-wide manager, made on first use from any thread; it stays at one address for the
     // life of the process, so callers may keep the reference for the life of the app.
     static SMCManager& shared();
-    // Tests, while no other thread uses it: the manager is rebuilt fresh in place on the next shared();
-    // references taken before stay valid.
-    static void resetShared();
 
     SMCManager();
 
@@ -71,6 +69,12 @@ public:
     static std::optional<int> fanCountFromValue(std::optional<double> value);
     // The highest number of fans with keys: indexes are one digit.
     static constexpr int maxFans = 10;
+
+private:
+    friend struct ::TestAccess;
+    // Tests, while no other thread uses it: the manager is rebuilt fresh in place on the next shared();
+    // references taken before stay valid.
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

@@ -23,14 +23,11 @@ constexpr const char* fastestFan = "Fastest fan";
 constexpr const char* totalSystemConsumption = "Total System Consumption";
 constexpr const char* averageSystemTotal = "Average System Total";
 
-// The slot holds a shared pointer so that tests can set a reader of their own and holders of
-// shared_from_this() keep a reader alive across a reset.
+// A replaceable slot: tests set a reader of their own, and holders keep a reader alive across a reset.
 Foundation::SharedInstance<std::shared_ptr<SensorsReader>>& sharedInstance()
 {
-    static Foundation::SharedInstance<std::shared_ptr<SensorsReader>> instance([](void* storage) {
-        const auto platform = SystemKit::shared().device.platform;
-        new (storage) std::shared_ptr<SensorsReader>(std::make_shared<SensorsReader>(platform));
-    });
+    static Foundation::SharedInstance<std::shared_ptr<SensorsReader>> instance(
+        [] { return std::make_shared<SensorsReader>(SystemKit::shared().device.platform); });
     return instance;
 }
 
@@ -121,19 +118,14 @@ bool isDead(const Sensor_p& sensor)
 
 } // namespace
 
-SensorsReader& SensorsReader::shared()
+std::shared_ptr<SensorsReader> SensorsReader::shared()
 {
-    return *sharedInstance().get();
+    return sharedInstance().get();
 }
 
-void SensorsReader::resetShared(std::shared_ptr<SensorsReader> reader)
+void SensorsReader::resetForTesting(std::shared_ptr<SensorsReader> reader)
 {
-    if (!reader) {
-        sharedInstance().resetForTesting();
-        return;
-    }
-    sharedInstance().resetForTesting([reader](void* storage) { new (storage) std::shared_ptr<SensorsReader>(reader); });
-    sharedInstance().get();
+    sharedInstance().resetForTesting(std::move(reader));
 }
 
 SensorsReader::SensorsReader(std::optional<Platform> platform, const Foundation::Clock& clock)

@@ -6,6 +6,7 @@
 #include "Classes/Sensors/Sensor_p.h"
 #include "Classes/Sensors/Sensors_List.h"
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <atomic>
 #include <memory>
@@ -26,13 +27,9 @@ inline std::atomic<double> intelCPUAverageTemperature{0};
 class SensorsReader : public std::enable_shared_from_this<SensorsReader> {
 public:
     // The process-wide reader, made on first use from any thread (on the SMC::shared() machine and
-    // the platform of the system record). In the app it lives for the whole process: callers may keep
-    // the reference for the life of the app.
-    static SensorsReader& shared();
-    // Tests, while no other thread uses it: `reader` becomes the shared one; nullptr makes the next
-    // shared() build a fresh one. The previous reader goes as soon as nobody shares it: a test that
-    // must use it across a reset holds shared_from_this(), not the plain reference.
-    static void resetShared(std::shared_ptr<SensorsReader> reader = nullptr);
+    // the platform of the system record). In the app it lives for the whole process; holders keep the
+    // one they got across a test reset.
+    static std::shared_ptr<SensorsReader> shared();
 
     // Builds the list of the machine's readings for `platform` (absent: every catalogue row), reading
     // through SMC::shared(); times come from `clock`.
@@ -77,6 +74,11 @@ private:
     mutable std::mutex readMutex_; // one pass at a time; guards lastRead_ and repeatTask_
     double lastRead_;
     std::unique_ptr<Repeater> repeatTask_;
+
+    friend struct ::TestAccess;
+    // Tests, while no other thread uses it: `reader` becomes the shared one; nullptr makes the next
+    // shared() build a fresh one. The previous reader goes as soon as nobody holds it.
+    static void resetForTesting(std::shared_ptr<SensorsReader> reader = nullptr);
 };
 
 } // namespace Aerlo

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/Bundle.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 #include <cstdlib>
@@ -51,8 +52,8 @@ struct MainState {
 
 MainState& mainState()
 {
-    static MainState state;
-    return state;
+    static Foundation::SharedInstance<MainState> state;
+    return state.get();
 }
 
 } // namespace
@@ -79,8 +80,8 @@ struct StoredLanguage {
 
 StoredLanguage& storedLanguage()
 {
-    static StoredLanguage shared;
-    return shared;
+    static Foundation::SharedInstance<StoredLanguage> shared;
+    return shared.get();
 }
 
 // The table for the first language the user chose ("AppleLanguages" in the standard suite), when there
@@ -125,7 +126,7 @@ std::string Bundle::preferredLocalization()
     return "en";
 }
 
-void Bundle::resetStoredLanguageForTesting()
+void Bundle::resetForTesting()
 {
     StoredLanguage& stored = storedLanguage();
     std::lock_guard lock(stored.mutex);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -66,8 +68,6 @@ public:
     // resource folder gives itself, any other "en". Without a choice: "zh-Hans" when the first of
     // LANGUAGE, LC_ALL, LC_MESSAGES and LANG that is set begins with "zh", else "en", read on every call.
     static std::string preferredLocalization();
-    // Reads the stored choice again at the next lookup (tests).
-    static void resetStoredLanguageForTesting();
     // The text for `forKey` in `table` ("Localizable" when empty); a key the table lacks gives `value`,
     // or the key itself when `value` is empty.
     std::string localizedString(std::string_view forKey, std::string_view value = {},
@@ -82,6 +82,11 @@ private:
     std::filesystem::path bundlePath_;
     std::shared_ptr<const nlohmann::json> info_;
     std::shared_ptr<Localizations> localizations_;
+
+    friend struct ::TestAccess;
+    friend class UserDefaults; // its test reset forgets the stored language too
+    // Reads the stored choice again at the next lookup (tests).
+    static void resetForTesting();
 };
 
 } // namespace Foundation

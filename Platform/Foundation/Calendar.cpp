@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/IcuSupport.h"
 #include "Platform/Foundation/LockedValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
@@ -17,8 +18,8 @@ namespace {
 // The calendar tests set, if any.
 LockedValue<std::optional<Calendar>>& pinnedCalendar()
 {
-    static LockedValue<std::optional<Calendar>> calendar;
-    return calendar;
+    static SharedInstance<LockedValue<std::optional<Calendar>>> calendar;
+    return calendar.get();
 }
 
 UCalendarDateFields field(Calendar::Component component)

@@ -1,27 +1,28 @@
 #include "Platform/Foundation/Console.h"
 
 #include "Platform/Foundation/Posix.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <cerrno>
 #include <mutex>
 #include <unistd.h>
+#include <utility>
 
 namespace Foundation {
 
 namespace {
 
-std::mutex& sinkMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+struct SinkSlot {
+    std::mutex mutex;
+    Console::Sink sink;
+};
 
-Console::Sink& currentSink()
+// Never destroyed: lines printed at exit and by detached threads still find it.
+SinkSlot& sinkSlot()
 {
-    static Console::Sink sink;
-    return sink;
+    static SharedInstance<SinkSlot> slot;
+    return slot.get();
 }
-
 
 } // namespace
 
@@ -41,9 +42,10 @@ void Console::printError(std::string_view line)
 
 void Console::write(Stream stream, std::string_view text)
 {
-    std::lock_guard lock(sinkMutex());
-    if (currentSink()) {
-        currentSink()(stream, text);
+    SinkSlot& slot = sinkSlot();
+    std::lock_guard lock(slot.mutex);
+    if (slot.sink) {
+        slot.sink(stream, text);
         return;
     }
     // Unbuffered write(2): the line is out before the call returns, even if the process dies next.
@@ -53,10 +55,9 @@ void Console::write(Stream stream, std::string_view text)
 
 Console::Sink Console::setSink(Sink sink)
 {
-    std::lock_guard lock(sinkMutex());
-    Sink previous = std::move(currentSink());
-    currentSink() = std::move(sink);
-    return previous;
+    SinkSlot& slot = sinkSlot();
+    std::lock_guard lock(slot.mutex);
+    return std::exchange(slot.sink, std::move(sink));
 }
 
 } // namespace Foundation

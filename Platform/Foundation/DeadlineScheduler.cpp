@@ -1,6 +1,7 @@
 #include "Platform/Foundation/DeadlineScheduler.h"
 
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,8 +13,8 @@ namespace Foundation {
 DeadlineScheduler& DeadlineScheduler::shared()
 {
     // Never destroyed: its detached thread may still wait on it while the process exits.
-    static auto* scheduler = new DeadlineScheduler;
-    return *scheduler;
+    static SharedInstance<DeadlineScheduler> scheduler([](void* storage) { new (storage) DeadlineScheduler; });
+    return scheduler.get();
 }
 
 void DeadlineScheduler::schedule(double deadline, Action action)

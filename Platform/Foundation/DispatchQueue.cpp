@@ -3,6 +3,7 @@
 #include "Platform/Foundation/DeadlineScheduler.h"
 #include "Platform/Foundation/DispatchWorkerPool.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <condition_variable>
 #include <deque>
@@ -132,14 +133,16 @@ DispatchQueue DispatchQueue::concurrent(std::string label) { return DispatchQueu
 
 DispatchQueue& DispatchQueue::main()
 {
-    static auto* queue = new DispatchQueue(Kind::main, "com.apple.main-thread");
-    return *queue;
+    static SharedInstance<DispatchQueue> queue(
+        [](void* storage) { new (storage) DispatchQueue(Kind::main, "com.apple.main-thread"); });
+    return queue.get();
 }
 
 DispatchQueue& DispatchQueue::global()
 {
-    static auto* queue = new DispatchQueue(Kind::global, "com.apple.root.default-qos");
-    return *queue;
+    static SharedInstance<DispatchQueue> queue(
+        [](void* storage) { new (storage) DispatchQueue(Kind::global, "com.apple.root.default-qos"); });
+    return queue.get();
 }
 
 DispatchQueue::DispatchQueue(DispatchQueue&& other) noexcept : state_(std::move(other.state_)) {}

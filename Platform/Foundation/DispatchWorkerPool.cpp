@@ -1,4 +1,5 @@
 #include "Platform/Foundation/DispatchWorkerPool.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <chrono>
 #include <thread>
@@ -14,8 +15,8 @@ constexpr std::chrono::seconds idleLifetime{10};
 DispatchWorkerPool& DispatchWorkerPool::shared()
 {
     // Never destroyed: detached workers may still wait on it while the process exits.
-    static auto* pool = new DispatchWorkerPool;
-    return *pool;
+    static SharedInstance<DispatchWorkerPool> pool([](void* storage) { new (storage) DispatchWorkerPool; });
+    return pool.get();
 }
 
 void DispatchWorkerPool::submit(std::function<void()> task)

@@ -46,7 +46,7 @@ FileWatcher& FileWatcher::shared()
     return instance().get();
 }
 
-void FileWatcher::resetSharedForTesting(bool inotifyAvailable)
+void FileWatcher::resetForTesting(bool inotifyAvailable)
 {
     instance().resetForTesting([inotifyAvailable](void* storage) { make(storage, inotifyAvailable); });
 }

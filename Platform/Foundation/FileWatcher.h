@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -40,9 +42,6 @@ public:
 
     // The process-wide watcher.
     static FileWatcher& shared();
-    // Tests: replaces the shared watcher with a fresh one (ending every mark of the old one); with
-    // `inotifyAvailable` false, it behaves as on a system without inotify.
-    static void resetSharedForTesting(bool inotifyAvailable = true);
 
     explicit FileWatcher(bool inotifyAvailable = true);
     ~FileWatcher();
@@ -79,6 +78,11 @@ private:
     int wake_ = -1;
     std::unique_ptr<std::thread> thread_;
     std::map<int, Folder> folders_; // by watch descriptor
+
+    friend struct ::TestAccess;
+    // Tests: replaces the shared watcher with a fresh one (ending every mark of the old one); with
+    // `inotifyAvailable` false, it behaves as on a system without inotify.
+    static void resetForTesting(bool inotifyAvailable = true);
 };
 
 } // namespace Foundation

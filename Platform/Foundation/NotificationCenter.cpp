@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <atomic>
 #include <cstdint>
@@ -68,20 +69,20 @@ NotificationCenter::~NotificationCenter() { state_->removeAll(); }
 
 NotificationCenter& NotificationCenter::defaultCenter()
 {
-    static auto* center = new NotificationCenter;
-    return *center;
+    static SharedInstance<NotificationCenter> center;
+    return center.get();
 }
 
 NotificationCenter& NotificationCenter::workspace()
 {
-    static auto* center = new NotificationCenter;
-    return *center;
+    static SharedInstance<NotificationCenter> center;
+    return center.get();
 }
 
 NotificationCenter& NotificationCenter::distributed()
 {
-    static auto* center = new NotificationCenter;
-    return *center;
+    static SharedInstance<NotificationCenter> center;
+    return center.get();
 }
 
 ObserverToken NotificationCenter::addObserver(std::string_view name, const void* object, Callback callback)
@@ -149,7 +150,7 @@ void NotificationCenter::post(const Notification& notification)
 
 void NotificationCenter::removeAllObservers() { state_->removeAll(); }
 
-void NotificationCenter::resetShared()
+void NotificationCenter::resetForTesting()
 {
     defaultCenter().removeAllObservers();
     workspace().removeAllObservers();

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <functional>
 #include <memory>
@@ -39,12 +40,14 @@ public:
 
     // Unregisters every observer (their tokens become inert).
     void removeAllObservers();
-    // removeAllObservers on the three shared centres (tests).
-    static void resetShared();
 
 private:
     struct State;
     std::shared_ptr<State> state_;
+
+    friend struct ::TestAccess;
+    // removeAllObservers on the three shared centres (tests).
+    static void resetForTesting();
 };
 
 } // namespace Foundation

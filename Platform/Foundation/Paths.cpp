@@ -1,5 +1,7 @@
 #include "Platform/Foundation/Paths.h"
 
+#include "Platform/Foundation/SharedInstance.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
@@ -10,16 +12,16 @@ namespace Foundation {
 
 namespace {
 
-std::mutex& rootMutex()
-{
-    static std::mutex mutex;
-    return mutex;
-}
+struct RootSlot {
+    std::mutex mutex;
+    std::filesystem::path root; // empty: from the environment
+};
 
-std::filesystem::path& overrideRoot()
+// Never destroyed: detached threads and exit handlers still resolve paths.
+RootSlot& rootSlot()
 {
-    static std::filesystem::path root;
-    return root;
+    static SharedInstance<RootSlot> slot;
+    return slot.get();
 }
 
 std::atomic<std::uint64_t> rootChanges {0};
@@ -38,8 +40,8 @@ struct Account {
 // The password entry of the process's user, looked up once (getpwuid's static buffer is not thread safe).
 const Account& account()
 {
-    static const Account entry = [] {
-        Account found;
+    static SharedInstance<const Account> entry([](void* storage) {
+        Account& found = *new (storage) Account;
         passwd pw {};
         passwd* result = nullptr;
         std::string buffer(16384, '\0');
@@ -47,9 +49,8 @@ const Account& account()
             found.name = pw.pw_name ? pw.pw_name : "";
             found.home = pw.pw_dir ? pw.pw_dir : "";
         }
-        return found;
-    }();
-    return entry;
+    });
+    return entry.get();
 }
 
 std::filesystem::path environmentRoot()
@@ -70,16 +71,18 @@ std::filesystem::path environmentRoot()
 
 std::filesystem::path Paths::root()
 {
-    std::lock_guard lock(rootMutex());
-    if (!overrideRoot().empty())
-        return overrideRoot();
+    RootSlot& slot = rootSlot();
+    std::lock_guard lock(slot.mutex);
+    if (!slot.root.empty())
+        return slot.root;
     return environmentRoot();
 }
 
 void Paths::setRoot(const std::filesystem::path& root)
 {
-    std::lock_guard lock(rootMutex());
-    overrideRoot() = root;
+    RootSlot& slot = rootSlot();
+    std::lock_guard lock(slot.mutex);
+    slot.root = root;
     rootChanges.fetch_add(1);
 }
 

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/RunLoop.h"
 
 #include "Platform/Foundation/RunLoopDriver.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/Timer.h"
 
 #include <algorithm>
@@ -55,8 +56,8 @@ RunLoop::RunLoop() : clock_(&Clock::system()), mainThread_(std::this_thread::get
 
 RunLoop& RunLoop::main()
 {
-    static auto* loop = new RunLoop;
-    return *loop;
+    static SharedInstance<RunLoop> loop([](void* storage) { new (storage) RunLoop; });
+    return loop.get();
 }
 
 void RunLoop::add(const std::shared_ptr<Timer>& timer, Mode mode)

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -9,18 +10,19 @@
 namespace Foundation {
 
 // The one way this program makes a process-wide ("shared") object. The object is built on first use,
-// from any thread, and is then the same object at the same address for the life of the process (it is
-// never destroyed at exit, so late users during shutdown stay safe).
+// from any thread, and is then the same object at the same address for the life of the process. Neither
+// the object nor the slot's own lock and maker are ever destroyed, so detached threads and code running
+// at exit can still use it.
 //
 // Tests may reset it: the old object is destroyed and the next get() rebuilds it in the same storage,
 // so a reference taken before a reset never dangles (it refers to the rebuilt object) and no retired
 // object is kept. A reset must not race with users of the instance.
 //
-// For a replaceable service, make T a std::shared_ptr to the interface: holders of a copy keep the
-// old implementation alive after a reset.
-//
 //     SMC& SMC::shared() { return instance().get(); }
 //     static Foundation::SharedInstance<SMC>& instance() { static Foundation::SharedInstance<SMC> i; return i; }
+//
+// A replaceable service (tests put in an implementation of their own) is a SharedInstance<std::shared_ptr<T>>,
+// specialised below: get() hands out shared ownership, so a reset never frees an object a caller holds.
 template <class T>
 class SharedInstance {
 public:
@@ -28,20 +30,20 @@ public:
     using Maker = std::function<void(void* storage)>;
 
     SharedInstance() : SharedInstance([](void* storage) { new (storage) T(); }) {}
-    explicit SharedInstance(Maker maker) : defaultMaker_(maker), maker_(std::move(maker)) {}
+    explicit SharedInstance(Maker maker) : control_(new Control {maker, std::move(maker), {}}) {}
     SharedInstance(const SharedInstance&) = delete;
     SharedInstance& operator=(const SharedInstance&) = delete;
-    // Deliberately leaves the object alive: see above.
+    // Trivial: the object and the control block stay alive (see above).
     ~SharedInstance() = default;
 
     T& get()
     {
         if (T* object = object_.load(std::memory_order_acquire))
             return *object;
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(control_->mutex);
         if (T* object = object_.load(std::memory_order_relaxed))
             return *object;
-        maker_(storage_);
+        control_->maker(storage_);
         T* object = std::launder(reinterpret_cast<T*>(storage_));
         object_.store(object, std::memory_order_release);
         return *object;
@@ -54,18 +56,76 @@ public:
     // when `maker` is empty; that maker builds the object again after each later get() of an empty slot.
     void resetForTesting(Maker maker = nullptr)
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(control_->mutex);
         if (T* object = object_.exchange(nullptr, std::memory_order_acq_rel))
             object->~T();
-        maker_ = maker ? std::move(maker) : defaultMaker_;
+        control_->maker = maker ? std::move(maker) : control_->defaultMaker;
     }
 
 private:
-    const Maker defaultMaker_;
-    Maker maker_;
-    std::mutex mutex_;
-    std::atomic<T*> object_{nullptr};
+    struct Control {
+        const Maker defaultMaker;
+        Maker maker;
+        std::mutex mutex;
+    };
+    Control* const control_; // never freed
+    std::atomic<T*> object_ {nullptr};
     alignas(T) unsigned char storage_[sizeof(T)];
+};
+
+// The replaceable service: the slot holds a shared pointer that get() copies out.
+template <class T>
+class SharedInstance<std::shared_ptr<T>> {
+public:
+    using Maker = std::function<std::shared_ptr<T>()>;
+
+    SharedInstance() : SharedInstance([] { return std::make_shared<T>(); }) {}
+    explicit SharedInstance(Maker maker) : control_(new Control {maker, std::move(maker), {}, {}}) {}
+    SharedInstance(const SharedInstance&) = delete;
+    SharedInstance& operator=(const SharedInstance&) = delete;
+    ~SharedInstance() = default;
+
+    std::shared_ptr<T> get()
+    {
+        std::lock_guard lock(control_->mutex);
+        if (!control_->object)
+            control_->object = control_->maker();
+        return control_->object;
+    }
+
+    bool exists() const
+    {
+        std::lock_guard lock(control_->mutex);
+        return control_->object != nullptr;
+    }
+
+    // Tests: the slot lets go of its object, which lives on while anyone holds it and is released
+    // outside the lock (its destructor may use the slot); the next get() makes one with `maker`, or
+    // with the default maker when `maker` is empty.
+    void resetForTesting(Maker maker = nullptr)
+    {
+        std::shared_ptr<T> previous;
+        Maker previousMaker;
+        std::lock_guard lock(control_->mutex);
+        previous = std::move(control_->object);
+        previousMaker = std::exchange(control_->maker, maker ? std::move(maker) : control_->defaultMaker);
+    }
+    // Tests: `object` becomes the shared one until the next reset.
+    void resetForTesting(std::shared_ptr<T> object)
+    {
+        if (!object)
+            return resetForTesting(Maker());
+        resetForTesting(Maker([object] { return object; }));
+    }
+
+private:
+    struct Control {
+        const Maker defaultMaker;
+        Maker maker;
+        std::shared_ptr<T> object;
+        mutable std::mutex mutex;
+    };
+    Control* const control_; // never freed
 };
 
 } // namespace Foundation

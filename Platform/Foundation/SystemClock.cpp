@@ -1,5 +1,7 @@
 #include "Platform/Foundation/SystemClock.h"
 
+#include "Platform/Foundation/SharedInstance.h"
+
 #include <ctime>
 
 namespace Foundation {
@@ -19,8 +21,9 @@ double SystemClock::wallTime() const { return read(CLOCK_REALTIME); }
 
 Clock& Clock::system()
 {
-    static SystemClock clock;
-    return clock;
+    // Never destroyed: detached threads and exit handlers still read it.
+    static SharedInstance<SystemClock> clock;
+    return clock.get();
 }
 
 } // namespace Foundation

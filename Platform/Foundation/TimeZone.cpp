@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/IcuSupport.h"
 #include "Platform/Foundation/LockedValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <unicode/timezone.h>
 
@@ -14,8 +15,8 @@ namespace {
 // The zone tests set, if any.
 LockedValue<std::optional<TimeZone>>& pinnedZone()
 {
-    static LockedValue<std::optional<TimeZone>> zone;
-    return zone;
+    static SharedInstance<LockedValue<std::optional<TimeZone>>> zone;
+    return zone.get();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "Platform/Foundation/ToolMap.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>
 #include <unistd.h>
@@ -43,8 +44,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 // Runs `body` on the map under its lock, the defaults loaded on first use.
@@ -104,7 +105,7 @@ void ToolMap::remove(std::string_view macPath)
     });
 }
 
-void ToolMap::reset()
+void ToolMap::resetForTesting()
 {
     withMap([](Map& map) { map = defaultMap(); });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -20,12 +22,15 @@ public:
     static void set(std::string_view macPath, std::string_view target);
     // Takes `macPath` out of the map: it is then used as it is.
     static void remove(std::string_view macPath);
-    // Back to the defaults.
-    static void reset();
 
     // The defaults for this system: "/bin/zsh" goes to zsh when installed, else "/bin/sh"; the programs that
     // Linux has at the same path go to themselves; the macOS-only tools go to nothing until a stand-in is set.
     static std::map<std::string, std::string> defaults();
+
+private:
+    friend struct ::TestAccess;
+    // Back to the defaults.
+    static void resetForTesting();
 };
 
 } // namespace Foundation

@@ -5,6 +5,7 @@
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <nlohmann/json.hpp>
@@ -52,8 +53,8 @@ struct Registry {
 // Never destroyed: suites outlive every static that may still hold one.
 Registry& registry()
 {
-    static Registry* instance = new Registry;
-    return *instance;
+    static SharedInstance<Registry> instance;
+    return instance.get();
 }
 
 bool usableSuiteName(std::string_view name)
@@ -429,7 +430,7 @@ bool UserDefaults::isStandard() const
 void UserDefaults::resetForTesting()
 {
     // The stored language belongs to the store being forgotten.
-    Bundle::resetStoredLanguageForTesting();
+    Bundle::resetForTesting();
     Registry& shared = registry();
     std::lock_guard lock(shared.mutex);
     shared.standardName = std::string(defaultStandardSuiteName);

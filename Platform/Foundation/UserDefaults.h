@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/FileWatcher.h"
 #include "Platform/Foundation/PropertyListValue.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,8 +45,6 @@ public:
     // The process-wide instance of a named suite; nullptr when the name cannot name a file
     // (empty, ".", "..", ".GlobalPreferences", containing '/' or NUL, longer than 200 bytes).
     static UserDefaults* suite(std::string_view suiteName);
-    // Tests: the standard suite name goes back to its default and every suite forgets what it read.
-    static void resetForTesting();
 
     const std::string& suiteName() const { return suiteName_; }
     // Where the suite is kept: "<suite>.plist" under Paths::preferences() (follows a changed root).
@@ -156,6 +155,10 @@ private:
     std::mutex observersMutex_;
     std::map<std::uint64_t, Observer> observers_;
     std::uint64_t nextObserverId_ = 1;
+
+    friend struct ::TestAccess;
+    // Tests: the standard suite name goes back to its default and every suite forgets what it read.
+    static void resetForTesting();
 };
 
 } // namespace Foundation

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Foundation/Timer.h"
 
 #include <cstdint>
@@ -43,9 +44,6 @@ public:
     std::uint64_t tickCount() const { return ticks_; }
     static constexpr double frameInterval = 1.0 / 60.0;
 
-    // Drops every timer and layer (tests).
-    void resetForTesting();
-
 private:
     void tick();
     void finishEnded();
@@ -56,6 +54,10 @@ private:
     double endTime_ = 0;
     std::uint64_t ticks_ = 0;
     bool updating_ = false;
+
+    friend struct ::TestAccess;
+    // Drops every timer and layer (tests).
+    void resetForTesting();
 };
 
 } // namespace Kit

@@ -1,6 +1,7 @@
 #include "Platform/Kit/AnimationContext.h"
 
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/AnimationClock.h"
 
@@ -64,8 +65,8 @@ struct Engine {
 
 Engine& engine()
 {
-    static Engine e;
-    return e;
+    static Foundation::SharedInstance<Engine> e;
+    return e.get();
 }
 
 } // namespace
@@ -75,9 +76,11 @@ AnimationContext& AnimationContext::current()
     auto& stack = engine().stack;
     if (!stack.empty())
         return *stack.back();
-    static AnimationContext* outside = new AnimationContext();
-    outside->start_ = AnimationClock::mediaTime();
-    return *outside;
+    static Foundation::SharedInstance<AnimationContext> outsideInstance(
+        [](void* storage) { new (storage) AnimationContext(); });
+    AnimationContext& outside = outsideInstance.get();
+    outside.start_ = AnimationClock::mediaTime();
+    return outside;
 }
 
 void AnimationContext::runAnimationGroup(const std::function<void(AnimationContext&)>& changes,

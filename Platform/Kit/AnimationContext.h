@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/TimingFunction.h"
 
@@ -34,13 +35,15 @@ public:
         std::function<bool(const LayerValue&)> apply, std::function<void()> atEnd = {});
     // Whether a move is under way (tests).
     static bool isAnimating();
-    static void resetForTesting();
 
 private:
     AnimationContext() = default;
     double duration_ = defaultDuration;
     TimingFunction timing_;
     double start_ = 0;
+
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace Kit

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <functional>
 #include <optional>
@@ -64,11 +65,12 @@ public:
         std::string previous_;
     };
 
-    // Back to the global domain's appearance, no application appearance, no drawing scope (tests).
-    static void resetForTesting();
-
 private:
     std::string name_;
+
+    friend struct ::TestAccess;
+    // Back to the global domain's appearance, no application appearance, no drawing scope (tests).
+    static void resetForTesting();
 };
 
 } // namespace Kit

@@ -22,7 +22,7 @@ Application& Application::shared()
     return instance().get();
 }
 
-void Application::resetSharedForTesting()
+void Application::resetForTesting()
 {
     instance().resetForTesting();
 }

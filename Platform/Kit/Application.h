@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <functional>
 
 namespace Kit {
@@ -12,7 +14,6 @@ enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 class Application {
 public:
     static Application& shared();
-    static void resetSharedForTesting();
 
     // The delegate's applicationWillTerminate.
     void setWillTerminate(std::function<void()> handler) { willTerminate_ = std::move(handler); }
@@ -37,6 +38,9 @@ private:
     bool toldDelegate_ = false;
     ActivationPolicy policy_ = ActivationPolicy::accessory;
     int activations_ = 0;
+
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace Kit

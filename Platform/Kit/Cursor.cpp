@@ -1,5 +1,6 @@
 #include "Platform/Kit/Cursor.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/QtBridge.h"
 
 #include <QCursor>
@@ -19,8 +20,8 @@ struct CursorState {
 
 CursorState& state()
 {
-    static CursorState cursorState;
-    return cursorState;
+    static Foundation::SharedInstance<CursorState> cursorState;
+    return cursorState.get();
 }
 
 // Shows what the state says through the application's override cursor; no application, nothing to show.

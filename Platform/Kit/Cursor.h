@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Point.h"
 
@@ -67,13 +68,14 @@ public:
 
     QCursor qtCursor() const;
 
-    // Tests: back to the arrow, shown, with an empty stack.
-    static void resetForTesting();
-
 private:
     Shape shape_;
     Image image_;
     Point hotSpot_;
+
+    friend struct ::TestAccess;
+    // Tests: back to the arrow, shown, with an empty stack.
+    static void resetForTesting();
 };
 
 } // namespace Kit

@@ -1,5 +1,6 @@
 #include "Platform/Kit/Event.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/Screen.h"
 
@@ -11,8 +12,8 @@ namespace Kit {
 namespace {
 std::optional<Point>& mouseOverride()
 {
-    static std::optional<Point> location;
-    return location;
+    static Foundation::SharedInstance<std::optional<Point>> location;
+    return location.get();
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/Point.h"
 
 #include <optional>
@@ -75,9 +76,12 @@ struct Event {
 
     // The pointer in global screen coordinates (y up from the primary screen's bottom left).
     static Point mouseLocation();
-    static void setMouseLocationForTesting(std::optional<Point> location);
     // The modifier keys held now.
     static unsigned currentModifierFlags();
+
+private:
+    friend struct ::TestAccess;
+    static void setMouseLocationForTesting(std::optional<Point> location);
 };
 
 } // namespace Kit

@@ -1,4 +1,5 @@
 #include "Platform/Kit/EventMonitor.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <algorithm>
 #include <vector>
@@ -9,8 +10,8 @@ namespace {
 
 std::vector<std::shared_ptr<EventMonitor>>& localMonitors()
 {
-    static std::vector<std::shared_ptr<EventMonitor>> monitors;
-    return monitors;
+    static Foundation::SharedInstance<std::vector<std::shared_ptr<EventMonitor>>> monitors;
+    return monitors.get();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "Platform/Kit/Screen.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/QtScreenProvider.h"
 #include "Platform/Kit/Window.h"
 
@@ -8,9 +9,10 @@
 namespace Kit {
 
 namespace {
-std::shared_ptr<Screen::Provider>& current()
+Foundation::SharedInstance<std::shared_ptr<Screen::Provider>>& current()
 {
-    static std::shared_ptr<Screen::Provider> provider;
+    static Foundation::SharedInstance<std::shared_ptr<Screen::Provider>> provider(
+        [] { return std::make_shared<QtScreenProvider>(); });
     return provider;
 }
 
@@ -27,12 +29,10 @@ std::uint32_t numberOf(const Screen::Description& d)
 
 std::shared_ptr<Screen::Provider> Screen::provider()
 {
-    if (!current())
-        current() = std::make_shared<QtScreenProvider>();
-    return current();
+    return current().get();
 }
 
-void Screen::setProvider(std::shared_ptr<Provider> provider) { current() = std::move(provider); }
+void Screen::setProvider(std::shared_ptr<Provider> provider) { current().resetForTesting(std::move(provider)); }
 
 std::vector<std::shared_ptr<Screen>> Screen::screens()
 {

@@ -14,24 +14,14 @@ class SharedPresenter {
 public:
     using Maker = std::function<std::shared_ptr<Presenter>()>;
 
-    explicit SharedPresenter(Maker makeDefault)
-        : instance_([makeDefault](void* storage) { new (storage) Shared(makeDefault()); })
-    {
-    }
+    explicit SharedPresenter(Maker makeDefault) : instance_(std::move(makeDefault)) {}
 
     std::shared_ptr<Presenter> get() { return instance_.get(); }
     // Null goes back to the default presenter.
-    void set(std::shared_ptr<Presenter> presenter)
-    {
-        if (presenter)
-            instance_.resetForTesting([presenter](void* storage) { new (storage) Shared(presenter); });
-        else
-            instance_.resetForTesting();
-    }
+    void set(std::shared_ptr<Presenter> presenter) { instance_.resetForTesting(std::move(presenter)); }
 
 private:
-    using Shared = std::shared_ptr<Presenter>;
-    Foundation::SharedInstance<Shared> instance_;
+    Foundation::SharedInstance<std::shared_ptr<Presenter>> instance_;
 };
 
 } // namespace Kit

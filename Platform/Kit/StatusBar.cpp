@@ -21,7 +21,7 @@ StatusBar& StatusBar::system()
     return instance().get();
 }
 
-void StatusBar::resetSystemForTesting(PresenterFactory factory)
+void StatusBar::resetForTesting(PresenterFactory factory)
 {
     instance().resetForTesting([factory](void* storage) { new (storage) StatusBar(factory); });
 }

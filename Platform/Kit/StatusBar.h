@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/StatusItem.h"
 
 #include <functional>
@@ -20,8 +21,6 @@ public:
     using PresenterFactory = std::function<std::unique_ptr<ItemPresenter>(StatusItem&)>;
 
     static StatusBar& system();
-    // Tests: a fresh bar with `factory` (the tray adapter when empty; a factory may give null: nothing shows).
-    static void resetSystemForTesting(PresenterFactory factory = nullptr);
 
     explicit StatusBar(PresenterFactory factory = nullptr);
     ~StatusBar();
@@ -38,6 +37,10 @@ private:
     PresenterFactory factory_;
     std::vector<std::shared_ptr<StatusItem>> items_;
     std::vector<std::unique_ptr<ItemPresenter>> presenters_;
+
+    friend struct ::TestAccess;
+    // Tests: a fresh bar with `factory` (the tray adapter when empty; a factory may give null: nothing shows).
+    static void resetForTesting(PresenterFactory factory = nullptr);
 };
 
 } // namespace Kit

@@ -1,5 +1,6 @@
 #include "Platform/Kit/View.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/LayerEffect.h"
@@ -28,8 +29,8 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry r;
-    return r;
+    static Foundation::SharedInstance<Registry> r;
+    return r.get();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Platform/Kit/Window.h"
 
 #include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
@@ -30,8 +31,8 @@ struct WindowRegistry {
 
 WindowRegistry& registry()
 {
-    static WindowRegistry r;
-    return r;
+    static Foundation::SharedInstance<WindowRegistry> r;
+    return r.get();
 }
 
 // A standard button of the title strip: a coloured circle.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
@@ -175,7 +176,6 @@ public:
     static Window* keyWindow();
     // The application counts as active while one of its windows is key (tests may fix it).
     static bool isApplicationActive();
-    static void setApplicationActiveForTesting(std::optional<bool> active);
     // The application stopped or started being active: windows that hide on deactivation hide, and
     // come back when it is active again. Called from Qt's application state.
     static void applicationActivityDidChange(bool active);
@@ -226,6 +226,9 @@ private:
     WindowDelegate* delegate_ = nullptr;
     Responder* firstResponder_ = nullptr;
     DisplayRequestHandler displayRequestHandler_;
+
+    friend struct ::TestAccess;
+    static void setApplicationActiveForTesting(std::optional<bool> active);
 };
 
 } // namespace Kit

@@ -1,5 +1,6 @@
 #include "Platform/SMC/ServiceRegistry.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/SMCEndpoint.h"
 
 #include <algorithm>
@@ -8,15 +9,10 @@ namespace IOKit {
 
 namespace {
 
-std::mutex& defaultMutex()
+Foundation::SharedInstance<std::shared_ptr<ServiceRegistry>>& defaultSlot()
 {
-    static std::mutex mutex;
-    return mutex;
-}
-
-std::shared_ptr<ServiceRegistry>& defaultSlot()
-{
-    static std::shared_ptr<ServiceRegistry> registry;
+    static Foundation::SharedInstance<std::shared_ptr<ServiceRegistry>> registry(
+        [] { return SMCEndpoint::makeRegistry(SMCEndpoint::specFromEnvironment(), false); });
     return registry;
 }
 
@@ -31,16 +27,12 @@ std::shared_ptr<ServiceRegistry> ServiceRegistry::withSMC(std::shared_ptr<SMCTra
 
 std::shared_ptr<ServiceRegistry> ServiceRegistry::defaultRegistry()
 {
-    std::lock_guard lock(defaultMutex());
-    if (!defaultSlot())
-        defaultSlot() = SMCEndpoint::makeRegistry(SMCEndpoint::specFromEnvironment(), false);
-    return defaultSlot();
+    return defaultSlot().get();
 }
 
 void ServiceRegistry::setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
 {
-    std::lock_guard lock(defaultMutex());
-    defaultSlot() = std::move(registry);
+    defaultSlot().resetForTesting(std::move(registry));
 }
 
 void ServiceRegistry::registerService(const std::string& className, std::shared_ptr<SMCTransport> transport)

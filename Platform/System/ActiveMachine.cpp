@@ -1,5 +1,6 @@
 #include "Platform/System/ActiveMachine.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/System/HostMachine.h"
 
@@ -20,8 +21,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 std::string specFromEnvironment()

@@ -1,11 +1,11 @@
 #include "Platform/System/AppService.h"
 
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/System/DesktopEntry.h"
-
-#include <mutex>
 
 namespace SystemPlatform {
 
@@ -15,16 +15,15 @@ namespace {
 
 using LoginItem = AppService::Item;
 
-std::mutex observerMutex;
-AppService::RequestObserver requestObserver;
+Foundation::LockedValue<AppService::RequestObserver>& requestObserver()
+{
+    static Foundation::SharedInstance<Foundation::LockedValue<AppService::RequestObserver>> observer;
+    return observer.get();
+}
 
 void tell(std::string_view call, std::string_view identifier, bool enabled)
 {
-    AppService::RequestObserver observer;
-    {
-        std::lock_guard lock(observerMutex);
-        observer = requestObserver;
-    }
+    const AppService::RequestObserver observer = requestObserver().get();
     if (observer)
         observer(call, identifier, enabled);
 }
@@ -139,8 +138,7 @@ bool AppService::setLoginItemEnabled(std::string_view identifier, bool enabled)
 
 void AppService::setRequestObserver(RequestObserver observer)
 {
-    std::lock_guard lock(observerMutex);
-    requestObserver = std::move(observer);
+    requestObserver().set(std::move(observer));
 }
 
 } // namespace SystemPlatform

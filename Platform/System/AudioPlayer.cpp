@@ -1,6 +1,7 @@
 #include "Platform/System/AudioPlayer.h"
 
 #include "Platform/Foundation/LockedValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ProcessAudioPlayer.h"
 
 namespace SystemPlatform {
@@ -10,8 +11,8 @@ namespace {
 // The factory tests install, if any.
 Foundation::LockedValue<AudioPlayer::Factory>& installedFactory()
 {
-    static Foundation::LockedValue<AudioPlayer::Factory> factory;
-    return factory;
+    static Foundation::SharedInstance<Foundation::LockedValue<AudioPlayer::Factory>> factory;
+    return factory.get();
 }
 
 } // namespace

@@ -10,12 +10,10 @@ namespace SystemPlatform {
 
 namespace {
 
-using Slot = std::shared_ptr<AuthorizationProvider>;
-
-Foundation::SharedInstance<Slot>& sharedInstance()
+Foundation::SharedInstance<std::shared_ptr<AuthorizationProvider>>& sharedInstance()
 {
-    static Foundation::SharedInstance<Slot> instance(
-        [](void* storage) { new (storage) Slot(std::make_shared<DefaultAuthorizationProvider>()); });
+    static Foundation::SharedInstance<std::shared_ptr<AuthorizationProvider>> instance(
+        [] { return std::make_shared<DefaultAuthorizationProvider>(); });
     return instance;
 }
 
@@ -41,11 +39,7 @@ std::shared_ptr<AuthorizationProvider> AuthorizationProvider::shared()
 
 void AuthorizationProvider::setShared(std::shared_ptr<AuthorizationProvider> provider)
 {
-    if (!provider) {
-        sharedInstance().resetForTesting();
-        return;
-    }
-    sharedInstance().resetForTesting([provider](void* storage) { new (storage) Slot(provider); });
+    sharedInstance().resetForTesting(std::move(provider));
 }
 
 } // namespace SystemPlatform

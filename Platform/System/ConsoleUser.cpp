@@ -1,4 +1,5 @@
 #include "Platform/System/ConsoleUser.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <cstdlib>
 #include <mutex>
@@ -18,8 +19,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 bool hasGraphicalSession()
@@ -68,7 +69,7 @@ void ConsoleUser::set(std::optional<User> user)
     s.user = std::move(user);
 }
 
-void ConsoleUser::reset()
+void ConsoleUser::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

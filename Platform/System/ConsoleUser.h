@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -18,10 +20,13 @@ public:
     static std::optional<User> current();
     // Replaces the answer (tests); nothing goes back to the session's.
     static void set(std::optional<User> user);
-    static void reset();
 
     // The home folder of `uid` in the password database; nothing when it has no entry or no home.
     static std::optional<std::string> homeDirectory(uid_t uid);
+
+private:
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

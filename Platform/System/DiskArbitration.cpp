@@ -1,5 +1,6 @@
 #include "Platform/System/DiskArbitration.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ActiveMachine.h"
 
 #include <algorithm>
@@ -19,8 +20,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 DiskDescription profileDescription(const SMCSim::DiskFacts& disk)
@@ -166,7 +167,7 @@ void DiskArbitration::setSessionFailure(bool fails)
     s.sessionFails = fails;
 }
 
-void DiskArbitration::reset()
+void DiskArbitration::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

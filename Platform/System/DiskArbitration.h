@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -61,7 +63,10 @@ public:
     // Failure switches (tests).
     static void setVolumeListFailure(bool fails);
     static void setSessionFailure(bool fails);
-    static void reset();
+
+private:
+    friend struct ::TestAccess;
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

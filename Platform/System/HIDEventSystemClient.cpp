@@ -1,6 +1,7 @@
 #include "Platform/System/HIDEventSystemClient.h"
 
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/System/ActiveMachine.h"
 
@@ -24,8 +25,8 @@ struct MachineServices {
 
 MachineServices& machine()
 {
-    static MachineServices services;
-    return services;
+    static Foundation::SharedInstance<MachineServices> services;
+    return services.get();
 }
 
 // The profile file of the simulated Mac the system facts answer for.
@@ -132,7 +133,7 @@ void HIDEventSystemClient::setMachineServices(std::optional<std::vector<HIDServi
     machineServices.loaded = true;
 }
 
-void HIDEventSystemClient::resetMachineServices()
+void HIDEventSystemClient::resetForTesting()
 {
     auto& machineServices = machine();
     std::lock_guard lock(machineServices.mutex);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Result.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <cstdint>
 #include <map>
@@ -46,14 +47,16 @@ public:
 
     // Tests: the machine's services (nothing: the system gives no list).
     static void setMachineServices(std::optional<std::vector<HIDService>> services);
-    // Back to the profile's services.
-    static void resetMachineServices();
     // The "hid" section of a profile (none: no services), or what is malformed in it.
     [[nodiscard]] static Foundation::Result<std::vector<HIDService>> servicesFromProfile(std::string_view json);
 
 private:
     std::optional<std::vector<HIDService>> services_;
     std::map<std::string, uint32_t> matching_;
+
+    friend struct ::TestAccess;
+    // Back to the profile's services.
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

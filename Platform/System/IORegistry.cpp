@@ -1,5 +1,6 @@
 #include "Platform/System/IORegistry.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ActiveMachine.h"
 
 #include <algorithm>
@@ -18,8 +19,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 RegistryData textData(std::string_view text)
@@ -148,7 +149,7 @@ void IORegistry::setMatchingFailure(std::string_view className, IOKit::kern_retu
         s.matchingFailures[std::string(className)] = code;
 }
 
-void IORegistry::reset()
+void IORegistry::resetForTesting()
 {
     State& s = state();
     std::lock_guard lock(s.mutex);

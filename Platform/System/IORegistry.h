@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/MachineProfile.h"
 
@@ -56,8 +57,11 @@ public:
     static void setServices(std::optional<std::vector<RegistryEntry>> services);
     // Makes matching the class fail with `code` (0 clears).
     static void setMatchingFailure(std::string_view className, IOKit::kern_return_t code);
+
+private:
+    friend struct ::TestAccess;
     // The active machine's services, no failures.
-    static void reset();
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

@@ -1,5 +1,6 @@
 #include "Platform/System/Kernel.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ActiveMachine.h"
 
 #include <algorithm>
@@ -26,8 +27,8 @@ struct Switches {
 
 Switches& switches()
 {
-    static Switches state;
-    return state;
+    static Foundation::SharedInstance<Switches> state;
+    return state.get();
 }
 
 // The host's boot time: the real-time clock less the time since boot.
@@ -234,7 +235,7 @@ void Kernel::setBootTime(std::optional<timeval> bootTime)
     s.bootTime = bootTime;
 }
 
-void Kernel::reset()
+void Kernel::resetForTesting()
 {
     Switches& s = switches();
     std::lock_guard lock(s.mutex);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/SMC/IOKitTypes.h"
 
 #include <cstddef>
@@ -73,8 +74,11 @@ public:
     static void setUnameFailure(bool fails);
     // The boot time to report; nothing: the host's.
     static void setBootTime(std::optional<timeval> bootTime);
+
+private:
+    friend struct ::TestAccess;
     // Every switch off, the host's boot time.
-    static void reset();
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

@@ -1,5 +1,6 @@
 #include "Platform/System/ProcessInfo.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/System/ActiveMachine.h"
 
 #include <charconv>
@@ -21,8 +22,8 @@ struct TestNames {
 
 TestNames& testNames()
 {
-    static TestNames names;
-    return names;
+    static Foundation::SharedInstance<TestNames> names;
+    return names.get();
 }
 
 // The account's names from the password database.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,6 +33,9 @@ public:
         std::string userName;
         std::string fullUserName;
     };
+
+private:
+    friend struct ::TestAccess;
     // Tests: the names to answer (the full name goes through the same fallback); nothing: the account's.
     static void setUserNamesForTesting(std::optional<UserNames> names);
 };

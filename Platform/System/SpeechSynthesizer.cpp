@@ -1,6 +1,7 @@
 #include "Platform/System/SpeechSynthesizer.h"
 
 #include "Platform/Foundation/LockedValue.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/EspeakSpeechSynthesizer.h"
 
@@ -15,8 +16,8 @@ namespace {
 // The factory tests install, if any.
 Foundation::LockedValue<SpeechSynthesizer::Factory>& installedFactory()
 {
-    static Foundation::LockedValue<SpeechSynthesizer::Factory> factory;
-    return factory;
+    static Foundation::SharedInstance<Foundation::LockedValue<SpeechSynthesizer::Factory>> factory;
+    return factory.get();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <cstddef>
 
 namespace SystemPlatform {
@@ -11,6 +13,9 @@ public:
     static void requestReview();
     // Requests made since the start or the last reset.
     static std::size_t requestCount();
+
+private:
+    friend struct ::TestAccess;
     static void resetForTesting();
 };
 

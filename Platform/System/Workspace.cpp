@@ -23,7 +23,7 @@ Workspace& Workspace::shared()
     return instance().get();
 }
 
-void Workspace::resetShared(std::shared_ptr<URLOpener> opener, std::shared_ptr<ApplicationLauncher> launcher)
+void Workspace::resetForTesting(std::shared_ptr<URLOpener> opener, std::shared_ptr<ApplicationLauncher> launcher)
 {
     instance().resetForTesting([opener, launcher](void* storage) { new (storage) Workspace(opener, launcher); });
 }

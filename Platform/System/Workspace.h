@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Result.h"
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/System/ApplicationLauncher.h"
 #include "Platform/System/DesktopPictureStore.h"
@@ -18,9 +19,6 @@ namespace SystemPlatform {
 class Workspace {
 public:
     static Workspace& shared();
-    // Tests: a fresh shared workspace with `opener` and `launcher` (the default ones when null).
-    static void resetShared(std::shared_ptr<URLOpener> opener = nullptr,
-                            std::shared_ptr<ApplicationLauncher> launcher = nullptr);
 
     explicit Workspace(std::shared_ptr<URLOpener> opener = nullptr,
                        std::shared_ptr<ApplicationLauncher> launcher = nullptr);
@@ -48,6 +46,11 @@ private:
     std::shared_ptr<URLOpener> opener_;
     std::shared_ptr<ApplicationLauncher> launcher_;
     mutable std::shared_ptr<DesktopPictureStore> pictures_;
+
+    friend struct ::TestAccess;
+    // Tests: a fresh shared workspace with `opener` and `launcher` (the default ones when null).
+    static void resetForTesting(std::shared_ptr<URLOpener> opener = nullptr,
+                                std::shared_ptr<ApplicationLauncher> launcher = nullptr);
 };
 
 } // namespace SystemPlatform

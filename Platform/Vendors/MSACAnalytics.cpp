@@ -5,6 +5,7 @@
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/RunLoop.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 #include <nlohmann/json.hpp>
@@ -29,8 +30,8 @@ struct State {
 
 State& state()
 {
-    static State shared;
-    return shared;
+    static Foundation::SharedInstance<State> shared;
+    return shared.get();
 }
 
 // Appends one line with one write, moving a full file aside first. Why not, or the empty text.

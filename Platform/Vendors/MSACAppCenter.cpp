@@ -1,5 +1,6 @@
 #include "Platform/Vendors/MSACAppCenter.h"
 
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Vendors/MSACAnalytics.h"
 
 #include <algorithm>
@@ -16,8 +17,8 @@ struct State {
 
 State& state()
 {
-    static State shared;
-    return shared;
+    static Foundation::SharedInstance<State> shared;
+    return shared.get();
 }
 
 } // namespace

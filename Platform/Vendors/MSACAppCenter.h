@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,9 @@ public:
 
     // Tests: what the last start was given (nothing before one), and back to not started.
     static std::optional<Start> lastStart();
+
+private:
+    friend struct ::TestAccess;
     static void resetForTesting();
 };
 

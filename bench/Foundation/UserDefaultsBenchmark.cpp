@@ -11,6 +11,7 @@
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -75,7 +76,7 @@ void writeSuite(std::string_view suite, int keys)
 void ReadSetting(benchmark::State& state, const char* key)
 {
     benchRoot();
-    UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<UserDefaults>();
     writeSuite(UserDefaults::standardSuiteName(), 200);
     writeSuite(".GlobalPreferences", 20);
     UserDefaults& defaults = UserDefaults::standard();
@@ -100,7 +101,7 @@ void LoadSuite(benchmark::State& state)
     UserDefaults& defaults = *UserDefaults::suite(suite);
     for (auto _ : state) {
         state.PauseTiming();
-        UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<UserDefaults>();
         state.ResumeTiming();
         benchmark::DoNotOptimize(defaults.boolValue("sensor.0.state"));
     }

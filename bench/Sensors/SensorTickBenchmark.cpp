@@ -41,6 +41,7 @@
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Sensors/ProcessCounters.h"
+#include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -189,18 +190,18 @@ struct Machine {
                                                              false);
         }
         transport = std::make_shared<CountingTransport>(std::move(inner));
-        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
-        SMCManager::resetShared();
+        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(transport));
+        TestAccess::resetForTesting<SMCManager>();
         intel = profile->facts.architecture == "x86_64";
         platform = profile->platform ? platformFromRawValue(*profile->platform) : std::nullopt;
         reader = std::make_shared<SensorsReader>(platform);
-        SensorsReader::resetShared(reader);
+        TestAccess::resetForTesting<SensorsReader>(reader);
     }
     ~Machine()
     {
-        SensorsReader::resetShared();
-        SMCManager::resetShared();
-        SMC::resetShared();
+        TestAccess::resetForTesting<SensorsReader>();
+        TestAccess::resetForTesting<SMCManager>();
+        TestAccess::resetForTesting<SMC>();
     }
 };
 
@@ -208,7 +209,7 @@ float tick(Machine& machine)
 {
     SMC& smc = SMC::shared();
     SMCManager& manager = SMCManager::shared();
-    SensorsReader& reader = SensorsReader::shared();
+    SensorsReader& reader = *SensorsReader::shared();
     float cpuTemperature = 0;
     if (const auto count = SMCManager::fanCountFromValue(smc.getValue("FNum"))) {
         benchmark::DoNotOptimize(manager.readFans(*count));

@@ -5,6 +5,7 @@
 #include "Platform/System/Workspace.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +36,12 @@ public:
 
 class LoginItemHelper : public ::testing::Test {
 protected:
-    void SetUp() override { SystemPlatform::Workspace::resetShared(nullptr, launcher_); }
+    void SetUp() override { TestAccess::resetForTesting<SystemPlatform::Workspace>(nullptr, launcher_); }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        TestAccess::resetForTesting<SystemPlatform::Workspace>();
         Foundation::Bundle::setMainBundlePath({});
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     // The helper's bundle at `path` under the root.
     fs::path placeHelper(const fs::path& relative)
@@ -60,7 +61,7 @@ protected:
     }
     bool flagWritten()
     {
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
         return Foundation::UserDefaults::suite(Foundation::UserDefaults::appGroupSuiteName)->boolValue(AppDelegate::firstLaunchKey);
     }
 

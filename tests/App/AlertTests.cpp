@@ -6,6 +6,7 @@
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/Application.h"
 #include "tests/App/AppShellTest.h"
+#include "tests/Support/TestAccess.h"
 
 using namespace Aerlo;
 
@@ -29,7 +30,7 @@ TEST_F(AlertsTest, TheChipHintShowsOncePerRunAndAgainAfterARelaunch)
     EXPECT_EQ(shown.style, Kit::AlertStyle::informational);
     EXPECT_EQ(shown.mode, Foundation::RunLoop::Mode::modal);
 
-    QVAlertManager::resetForTesting();
+    TestAccess::resetForTesting<QVAlertManager>();
     alerts_->enqueue({});
     QVAlertManager::showChipTipsAlert();
     EXPECT_EQ(alerts_->shown().size(), 2u);

@@ -5,6 +5,8 @@
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/Storyboard.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Appearance.h"
@@ -13,9 +15,8 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusBar.h"
 #include "QVToolsKit/TransparentWindow.h"
-#include "Classes/Configure/Global/LocalizationTable.h"
-#include "Platform/Foundation/Bundle.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -28,20 +29,20 @@ void AppShellTest::SetUp()
 {
     Kit::Testing::ensureApplication();
     ControlCoreTest::SetUp();
-    Kit::AnimationClock::shared().resetForTesting();
-    Kit::Appearance::resetForTesting();
+    TestAccess::resetForTesting(Kit::AnimationClock::shared());
+    TestAccess::resetForTesting<Kit::Appearance>();
     Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
         {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
-    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return nullptr; });
     Kit::AlertPresenter::setShared(alerts_);
-    QVAlertManager::resetForTesting();
-    Storyboard::resetForTesting();
-    Kit::Application::resetSharedForTesting();
+    TestAccess::resetForTesting<QVAlertManager>();
+    TestAccess::resetForTesting<Storyboard>();
+    TestAccess::resetForTesting<Kit::Application>();
     Kit::Application::shared().setQuitHandler([this] { ++quits_; });
-    QVAppRunningChecker::resetSharedForTesting();
-    QVUpdateManager::resetSharedForTesting();
+    TestAccess::resetForTesting<QVAppRunningChecker>();
+    TestAccess::resetForTesting<QVUpdateManager>();
     // Start-up schedules the relaunch: it never replaces the test program.
-    QVAppRelaunchManager::resetSharedForTesting();
+    TestAccess::resetForTesting<QVAppRelaunchManager>();
     QVAppRelaunchManager::shared().setLauncher([](const auto&, const auto&) {
         return Foundation::Result<void>(Foundation::Error("not in tests"));
     });
@@ -59,16 +60,16 @@ void AppShellTest::SetUp()
 void AppShellTest::TearDown()
 {
     delegate_.reset();
-    QVAppRelaunchManager::resetSharedForTesting();
-    QVUpdateManager::resetSharedForTesting();
-    QVAppRunningChecker::resetSharedForTesting();
-    Kit::Application::resetSharedForTesting();
-    Storyboard::resetForTesting();
-    QVAlertManager::resetForTesting();
+    TestAccess::resetForTesting<QVAppRelaunchManager>();
+    TestAccess::resetForTesting<QVUpdateManager>();
+    TestAccess::resetForTesting<QVAppRunningChecker>();
+    TestAccess::resetForTesting<Kit::Application>();
+    TestAccess::resetForTesting<Storyboard>();
+    TestAccess::resetForTesting<QVAlertManager>();
     Kit::AlertPresenter::setShared(nullptr);
-    Kit::StatusBar::resetSystemForTesting([](Kit::StatusItem&) { return nullptr; });
+    TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return nullptr; });
     Kit::Screen::setProvider(nullptr);
-    Kit::AnimationClock::shared().resetForTesting();
+    TestAccess::resetForTesting(Kit::AnimationClock::shared());
     LocalizationTable::setTable(std::nullopt);
     ControlCoreTest::TearDown();
 }

@@ -1,6 +1,7 @@
 #include "tests/App/ControlCoreTest.h"
 
 #include "Classes/FanControl/QVFanRulesManager.h"
+#include "tests/Support/TestAccess.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -13,7 +14,7 @@ void ControlCoreTest::SetUp()
     HelperClientTest::SetUp();
     if (const char* machine = std::getenv("AERLO_MACHINE"))
         previousMachine_ = machine;
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     customFanModeFlag = false;
     fanCount = 0;
     delegate_ = AppDelegate::make();
@@ -48,11 +49,11 @@ void ControlCoreTest::TearDown()
     delegate_.reset();
     sensors_.reset();
     SystemPlatform::ActiveMachine::select(previousMachine_);
-    SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemKit>();
     customFanModeFlag = false;
     fanCount = fan0Speed = fan0MinSpeed = fan0MaxSpeed = fan1Speed = fan1MinSpeed = fan1MaxSpeed = 0;
     intelCPUAverageTemperature = 0;
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     HelperClientTest::TearDown();
 }
 
@@ -66,7 +67,7 @@ void ControlCoreTest::useMachine(const std::string& profile)
 {
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
-    SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemKit>();
     sensors_ = std::make_unique<SensorsMachine>(profile);
 }
 
@@ -74,7 +75,7 @@ void ControlCoreTest::useTable(SMCSim::KeyTable keys, const std::string& profile
 {
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
-    SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemKit>();
     sensors_ = std::make_unique<SensorsMachine>(std::move(keys));
 }
 

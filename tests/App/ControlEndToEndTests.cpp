@@ -9,6 +9,7 @@
 #include "Platform/System/Logind/LogindPowerEventSource.h"
 #include "tests/App/FakeLogind.h"
 #include "tests/FanControl/HelperEndToEndTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -26,11 +27,11 @@ protected:
         HelperEndToEndTest::SetUp();
         if (HasFatalFailure())
             return;
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
         SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
-        SystemKit::resetShared();
-        SMCManager::resetShared();
-        SensorsReader::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
+        TestAccess::resetForTesting<SMCManager>();
+        TestAccess::resetForTesting<SensorsReader>();
         systemBus_ = std::make_unique<PrivateBus>(root_.path() / "system-bus", "DBUS_SYSTEM_BUS_ADDRESS");
         sessionBus_ = std::make_unique<PrivateBus>(root_.path() / "session-bus", "DBUS_SESSION_BUS_ADDRESS");
         logind_ = std::make_unique<FakeLogind>();
@@ -45,11 +46,11 @@ protected:
         systemBus_.reset();
         customFanModeFlag = false;
         fanCount = fan0Speed = fan0MinSpeed = fan0MaxSpeed = fan1Speed = fan1MinSpeed = fan1MaxSpeed = 0;
-        SensorsReader::resetShared();
-        SMCManager::resetShared();
+        TestAccess::resetForTesting<SensorsReader>();
+        TestAccess::resetForTesting<SMCManager>();
         SystemPlatform::ActiveMachine::select("");
-        SystemKit::resetShared();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<SystemKit>();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
         HelperEndToEndTest::TearDown();
     }
 

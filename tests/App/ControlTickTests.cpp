@@ -55,7 +55,7 @@ TEST_F(ControlTickTest, PostsRoundedSpeedsDashboardFirstAndRefreshesTheStatusIte
     EXPECT_EQ(takePosts(), (std::vector<std::string>{"dashboardFans 1235 999", "fansController 1235 999"}));
     EXPECT_TRUE(statusItem_->calls.empty()) << "queued on the main queue";
     EXPECT_EQ(popup_->updates.size(), 1u);
-    EXPECT_EQ(delegate_->sensorsList.size(), SensorsReader::shared().list->sensors().size());
+    EXPECT_EQ(delegate_->sensorsList.size(), SensorsReader::shared()->list->sensors().size());
     driver_.runUntilIdle();
     EXPECT_EQ(statusItem_->calls, std::vector<std::string>{"speeds 1235 999"});
     EXPECT_EQ(fanCount, 2);
@@ -184,7 +184,7 @@ TEST_F(ControlTickTest, TheFallbackNeverQueuesASecondReadWhileOneRuns)
     std::promise<void> holding;
     std::promise<void> release;
     std::thread holder([&] {
-        SensorsReader::shared().list->modifySensors([&](std::vector<Sensor_p>&) {
+        SensorsReader::shared()->list->modifySensors([&](std::vector<Sensor_p>&) {
             holding.set_value();
             release.get_future().wait();
         });

@@ -4,6 +4,7 @@
 #include "Platform/System/Workspace.h"
 #include "tests/App/AppShellTest.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
+#include "tests/Support/TestAccess.h"
 
 using namespace Aerlo;
 
@@ -15,13 +16,13 @@ protected:
     {
         AppShellTest::SetUp();
         useMachine("mbp-m1pro-2fan");
-        SystemPlatform::Workspace::resetShared(opener_);
+        TestAccess::resetForTesting<SystemPlatform::Workspace>(opener_);
         delegate_->onStartupStep = [this](std::string_view step) { steps_.emplace_back(step); };
         Kit::Application::shared().setWillTerminate([this] { delegate_->applicationWillTerminate(); });
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        TestAccess::resetForTesting<SystemPlatform::Workspace>();
         SystemPlatform::ActiveMachine::reset();
         AppShellTest::TearDown();
     }
@@ -47,7 +48,7 @@ TEST_F(Gate, From27StartUpTellsTheUserOpensTheDownloadPageAndStopsAtTheGate)
 {
     for (const char* version : {"27.0", "27.0.0", "28.1.0", "100.0"}) {
         ::OperatingSystemVersion::set(version);
-        Kit::Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Kit::Application>();
         Kit::Application::shared().setQuitHandler([this] { ++quits_; });
         Kit::Application::shared().setWillTerminate([this] { delegate_->applicationWillTerminate(); });
         quits_ = 0;

@@ -7,6 +7,7 @@
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ protected:
     void TearDown() override
     {
         Foundation::Bundle::setMainBundlePath({});
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     fs::path makeBundle(const std::string& relative)
     {

@@ -8,6 +8,7 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -30,22 +31,22 @@ class QVAppCenterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<UserDefaults>();
         const auto contents = root_.path() / "Aerlo.app" / "Contents";
         std::filesystem::create_directories(contents);
         std::filesystem::copy_file(Foundation::Bundle::infoDictionaryPath(Foundation::Bundle::builtInBundlePath()),
                                    contents / "Info.json");
         Foundation::Bundle::setMainBundlePath(root_.path() / "Aerlo.app");
-        Vendors::MSACAppCenter::resetForTesting();
+        TestAccess::resetForTesting<Vendors::MSACAppCenter>();
         Vendors::MSACAnalytics::setSink([this](const MSACEvent& event) { events_.push_back(event); });
         at("Europe/Berlin", berlinMarchFirstNoon);
     }
     void TearDown() override
     {
         Vendors::MSACAnalytics::setSink(nullptr);
-        Vendors::MSACAppCenter::resetForTesting();
+        TestAccess::resetForTesting<Vendors::MSACAppCenter>();
         Foundation::Bundle::setMainBundlePath({});
-        UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<UserDefaults>();
     }
 
     void at(const char* zone, double wallTime)

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/ProcessImage.h"
 #include "tests/App/ControlCoreTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <fstream>
 
@@ -19,7 +20,7 @@ protected:
         bundle_ = Foundation::Bundle::main().bundlePath();
         std::ofstream(bundle_ / "Contents/Info.json") << R"({"CFBundleExecutable": "Aerlo"})";
         Foundation::Bundle::setMainBundlePath(bundle_);
-        QVAppRelaunchManager::resetSharedForTesting();
+        TestAccess::resetForTesting<QVAppRelaunchManager>();
         manager().setLauncher([this](const fs::path& executable, const std::vector<std::string>& arguments) {
             launches_.push_back({executable, arguments, fanMessages().size()});
             if (failure_)
@@ -30,7 +31,7 @@ protected:
     }
     void TearDown() override
     {
-        QVAppRelaunchManager::resetSharedForTesting();
+        TestAccess::resetForTesting<QVAppRelaunchManager>();
         ControlCoreTest::TearDown();
     }
     static QVAppRelaunchManager& manager() { return QVAppRelaunchManager::shared(); }

@@ -2,6 +2,7 @@
 
 #include "Classes/App/QVUpdateManager.h"
 #include "Platform/Foundation/Paths.h"
+#include "tests/Support/TestAccess.h"
 
 #include <deque>
 #include <filesystem>
@@ -42,16 +43,16 @@ public:
         std::filesystem::create_directories(host_ / "Contents");
         std::ofstream(host_ / "Contents/Info.json")
             << R"({"CFBundleName": "Aerlo", "CFBundleVersion": "240", "SUFeedURL": "/Library/appcast.json"})";
-        Aerlo::QVUpdateManager::setControllerFactoryForTesting([this](Aerlo::QVUpdateManager& manager) {
+        TestAccess::setControllerFactoryForTesting<Aerlo::QVUpdateManager>([this](Aerlo::QVUpdateManager& manager) {
             return std::make_unique<Vendors::SPUStandardUpdaterController>(true, &manager, Foundation::Bundle(host_),
                                                                            driver);
         });
-        Aerlo::QVUpdateManager::resetSharedForTesting();
+        TestAccess::resetForTesting<Aerlo::QVUpdateManager>();
     }
     ~ScriptedUpdates()
     {
-        Aerlo::QVUpdateManager::setControllerFactoryForTesting(nullptr);
-        Aerlo::QVUpdateManager::resetSharedForTesting();
+        TestAccess::setControllerFactoryForTesting<Aerlo::QVUpdateManager>(nullptr);
+        TestAccess::resetForTesting<Aerlo::QVUpdateManager>();
     }
     ScriptedUpdates(const ScriptedUpdates&) = delete;
     ScriptedUpdates& operator=(const ScriptedUpdates&) = delete;

@@ -18,6 +18,7 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -54,11 +55,11 @@ protected:
     {
         KitTest::SetUp();
         root_.emplace();
-        Foundation::UserDefaults::resetForTesting();
-        Kit::Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
+        TestAccess::resetForTesting<Kit::Application>();
         Kit::AlertPresenter::setShared(alerts_);
         Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
-        Vendors::RUDuzodize::resetForTesting();
+        TestAccess::resetForTesting<Vendors::RUDuzodize>();
         fanIconRotationDuration = 2.0;
         for (const char* name : {NotificationName::syncFans.data(), NotificationName::updateInterval.data(),
                  NotificationName::updateTemperatureUnit.data()})
@@ -76,8 +77,8 @@ protected:
         UpdateCheck::install({});
         Vendors::MSACAnalytics::setSink({});
         Kit::AlertPresenter::setShared(nullptr);
-        Vendors::RUDuzodize::resetForTesting();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Vendors::RUDuzodize>();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
         root_.reset();
         KitTest::TearDown();
     }

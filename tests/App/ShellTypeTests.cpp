@@ -7,6 +7,7 @@
 #include "tests/App/ControlCoreTest.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ using ShellTest = ControlCoreTest;
 
 TEST_F(ShellTest, TerminationRestoresTheFansAndStopsTheMonitor)
 {
-    QVEventMonitor::resetShared();
+    TestAccess::resetForTesting<QVEventMonitor>();
     QVEventMonitor& monitor = QVEventMonitor::shared();
     EXPECT_EQ(monitor.appDelegate.lock(), delegate_);
     EXPECT_EQ(QVEventMonitor::addGlobalMonitor(1, {}), QVEventMonitor::Monitor{}) << "inert";
@@ -38,14 +39,14 @@ TEST_F(ShellTest, TerminationRestoresTheFansAndStopsTheMonitor)
     delegate_->applicationWillTerminate();
     EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
     EXPECT_FALSE(monitor.globalMouseObserver.has_value());
-    QVEventMonitor::resetShared();
+    TestAccess::resetForTesting<QVEventMonitor>();
 }
 
 using QVEventMonitorTest = Kit::Testing::KitTest;
 
 TEST_F(QVEventMonitorTest, MonitorsAreRealAndRemovable)
 {
-    QVEventMonitor::resetShared();
+    TestAccess::resetForTesting<QVEventMonitor>();
     const std::size_t kitMonitors = Kit::EventMonitor::localMonitorCount();
     std::vector<std::uint64_t> seen;
     const auto local = QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [&](std::uint64_t mask) { seen.push_back(mask); });
@@ -68,6 +69,6 @@ TEST_F(QVEventMonitorTest, MonitorsAreRealAndRemovable)
     EXPECT_EQ(seen.size(), clicks);
 
     QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [](std::uint64_t) {});
-    QVEventMonitor::resetShared();
+    TestAccess::resetForTesting<QVEventMonitor>();
     EXPECT_EQ(Kit::EventMonitor::localMonitorCount(), kitMonitors) << "a reset removes what the monitor held";
 }

@@ -9,6 +9,7 @@
 #include "tests/App/ScriptedUpdates.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ protected:
     {
         Kit::AlertPresenter::setShared(nullptr);
         UpdateCheck::install(nullptr);
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     static void feed(const std::string& json) { ScriptedUpdates::feed(json); }
     std::vector<std::string> backgroundCheck()
@@ -127,13 +128,13 @@ TEST_F(Updates, InstallingAsksFirstAndNeverInstallsAfterLater)
 TEST_F(Updates, WithoutAControllerOrAFeedChecksDoNothing)
 {
     feed(newer);
-    QVUpdateManager::resetSharedForTesting(true);
+    TestAccess::resetForTesting<QVUpdateManager>(true);
     EXPECT_EQ(QVUpdateManager::shared().updateController(), nullptr);
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_TRUE(backgroundCheck().empty());
 
     std::ofstream(updates_.host() / "Contents/Info.json") << R"({"CFBundleVersion": "240"})";
-    QVUpdateManager::resetSharedForTesting();
+    TestAccess::resetForTesting<QVUpdateManager>();
     QVUpdateManager::shared().checkForUpdates(nullptr);
     EXPECT_NE(console_.errors().find("SUFeedURL"), std::string::npos) << "the updater says why it did not start";
     EXPECT_TRUE(backgroundCheck().empty());

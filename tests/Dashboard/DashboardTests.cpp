@@ -22,6 +22,7 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -38,25 +39,25 @@ protected:
         KitTest::SetUp();
         SystemPlatform::SystemProfiler::installStandIn();
         host_.emplace(root_.path(), "/usr/bin/env", "printf 'Test-Host.local\\n'");
-        SystemPlatform::ProcessInfo::setUserNamesForTesting(
+        TestAccess::setUserNamesForTesting<SystemPlatform::ProcessInfo>(
             SystemPlatform::ProcessInfo::UserNames{"ada", "Ada Lovelace,Room 1,,"});
         select("mbp-m1pro-2fan");
         fanIconRotationDuration = 2.0;
     }
     void TearDown() override
     {
-        SystemPlatform::ProcessInfo::setUserNamesForTesting(std::nullopt);
+        TestAccess::setUserNamesForTesting<SystemPlatform::ProcessInfo>(std::nullopt);
         Kit::Appearance::setApplication(std::nullopt);
         host_.reset();
         SystemPlatform::ActiveMachine::reset();
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
         KitTest::TearDown();
     }
 
     static void select(const std::string& machine)
     {
         SystemPlatform::ActiveMachine::select(machine);
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
     }
     // A loaded dashboard, its printed lines in `console_`.
     std::shared_ptr<DashboardViewController> load()
@@ -314,8 +315,8 @@ TEST_F(DashboardTest, NothingReachesADashboardThatIsGone)
 
 TEST_F(DashboardTest, SceneComesFromTheStoryboard)
 {
-    Storyboard::resetForTesting();
+    TestAccess::resetForTesting<Storyboard>();
     DashboardViewController::registerScene();
     EXPECT_NE(DashboardViewController::instantiateFromStoryboard(), nullptr);
-    Storyboard::resetForTesting();
+    TestAccess::resetForTesting<Storyboard>();
 }

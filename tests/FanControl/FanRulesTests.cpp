@@ -3,6 +3,7 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@ namespace {
 
 class FanRulesStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { Foundation::UserDefaults::resetForTesting(); }
-    void TearDown() override { Foundation::UserDefaults::resetForTesting(); }
+    void SetUp() override { TestAccess::resetForTesting<Foundation::UserDefaults>(); }
+    void TearDown() override { TestAccess::resetForTesting<Foundation::UserDefaults>(); }
 
     static void store(const std::string& text)
     {

@@ -3,6 +3,7 @@
 #include "Classes/App/NotificationName.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "tests/Support/TestAccess.h"
 
 #include <fstream>
 #include <sys/wait.h>
@@ -17,7 +18,7 @@ void HelperClientTest::SetUp()
     std::ofstream(bundle_ / "Contents" / "Resources" / "SMC") << "SMC\n";
     authorization_ = std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>();
     SystemPlatform::AuthorizationProvider::setShared(authorization_);
-    Aerlo::SMCHelper::resetShared([this] {
+    TestAccess::resetForTesting<Aerlo::SMCHelper>([this] {
         auto transport = std::make_shared<RecordingTransport>(std::string(Aerlo::SMCHelper::label));
         transport->setResponder([this](const XPC::Request& request) {
             XPC::RecordingTransport::Responder responder;
@@ -45,12 +46,12 @@ void HelperClientTest::SetUp()
 void HelperClientTest::TearDown()
 {
     observer_.reset();
-    Aerlo::SMCHelper::resetShared();
+    TestAccess::resetForTesting<Aerlo::SMCHelper>();
     {
         std::lock_guard lock(mutex_);
         made_.clear();
     }
-    Aerlo::SMC::resetShared();
+    TestAccess::resetForTesting<Aerlo::SMC>();
     machine_.reset();
     SystemPlatform::AuthorizationProvider::setShared(nullptr);
     DaemonTest::TearDown();
@@ -98,7 +99,7 @@ void HelperClientTest::useFanCount(const std::string& type, std::vector<std::uin
 {
     machine_ = type.empty() ? std::make_unique<SimMachine>(smcTable({}))
                             : std::make_unique<SimMachine>(smcTable({smcKey("FNum", type, std::move(bytes))}));
-    Aerlo::SMC::resetShared(machine_->registry);
+    TestAccess::resetForTesting<Aerlo::SMC>(machine_->registry);
 }
 
 std::vector<HelperClientTest::HelperStatePost> HelperClientTest::helperStatePosts() const

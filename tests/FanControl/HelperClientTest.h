@@ -50,7 +50,7 @@ protected:
     };
     std::vector<HelperStatePost> helperStatePosts() const;
 
-    Aerlo::SMCHelper& helper() { return Aerlo::SMCHelper::shared(); }
+    Aerlo::SMCHelper& helper() { return *Aerlo::SMCHelper::shared(); }
 
     Foundation::ManualRunLoopDriver driver_;
     ConsoleCapture console_;

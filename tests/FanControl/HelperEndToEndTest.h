@@ -11,6 +11,7 @@
 #include "tests/FanControl/HelperClientTest.h"
 #include "tests/Support/Eventually.h"
 #include "tests/Support/HelperLog.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -30,7 +31,7 @@ protected:
     {
         ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         HelperClientTest::SetUp();
-        Aerlo::SMCHelper::resetShared(); // the socket connection
+        TestAccess::resetForTesting<Aerlo::SMCHelper>(); // the socket connection
         std::filesystem::copy_file(AERLO_HELPER_DAEMON, bundleDaemon(), std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(bundleClient());
         std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"), bundleClient());
@@ -48,7 +49,7 @@ protected:
             return reader_->conn != 0;
         })) << "smcsim serves";
         // The application reads the machine as it would (FNum for the removal).
-        Aerlo::SMC::resetShared(IOKit::SMCEndpoint::makeRegistry(spec, false));
+        TestAccess::resetForTesting<Aerlo::SMC>(IOKit::SMCEndpoint::makeRegistry(spec, false));
         console_.clear();
     }
 

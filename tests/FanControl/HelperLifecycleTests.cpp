@@ -5,6 +5,7 @@
 #include "Platform/System/EmbeddedInfo.h"
 #include "Platform/System/HelperPaths.h"
 #include "tests/FanControl/HelperClientTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -204,7 +205,7 @@ TEST_F(HelperLifecycleTest, UninstallAddressesOnlyTheFansFNumNames)
 TEST_F(HelperLifecycleTest, UninstallWithoutAProxySendsAndAnnouncesNothing)
 {
     useFanCount(2);
-    SMCHelper::resetShared([] { return std::shared_ptr<XPC::Transport>(); });
+    TestAccess::resetForTesting<SMCHelper>([] { return std::shared_ptr<XPC::Transport>(); });
     helper().uninstall(false);
     EXPECT_TRUE(helperStatePosts().empty());
     EXPECT_EQ(connectionsMade(), 0u);

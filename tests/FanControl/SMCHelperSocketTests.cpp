@@ -2,6 +2,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/XPC/Listener.h"
 #include "tests/FanControl/HelperClientTest.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/XPC/XPCTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,7 @@ protected:
     void SetUp() override
     {
         HelperClientTest::SetUp();
-        SMCHelper::resetShared(); // the socket connection
+        TestAccess::resetForTesting<SMCHelper>(); // the socket connection
     }
 
     // Runs the main queue until the connection has been emptied (bounded).

@@ -4,6 +4,7 @@
 #include "Platform/XPC/LoopbackTransport.h"
 #include "Platform/XPC/Socket.h"
 #include "tests/FanControl/HelperClientTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -141,7 +142,7 @@ TEST_F(SMCHelperTest, FlushWaitsForTheRepliesWithinItsBound)
 
 TEST_F(SMCHelperTest, NoConnectionMeansNoProxyAndTheCallbackIsTold)
 {
-    SMCHelper::resetShared([] { return std::shared_ptr<XPC::Transport>(); });
+    TestAccess::resetForTesting<SMCHelper>([] { return std::shared_ptr<XPC::Transport>(); });
     int told = 0;
     EXPECT_FALSE(helper().helperProxy([&] { ++told; }).has_value());
     EXPECT_EQ(told, 1);
@@ -180,7 +181,7 @@ TEST(SMCHelperShell, DecodesInvalidUTF8WithReplacementCharacters)
 TEST_F(SMCHelperTest, ADaemonServedInProcessGetsTheSameMessages)
 {
     std::vector<std::string> received; // on the sender's thread, one at a time
-    SMCHelper::resetShared([&] {
+    TestAccess::resetForTesting<SMCHelper>([&] {
         return std::make_shared<XPC::LoopbackTransport>(
             std::string(SMCHelper::label), [&](XPC::PeerConnection& peer, const XPC::Request& request) {
                 received.push_back(request.sel + " " + request.args.dump());

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -218,7 +219,7 @@ TEST_F(BundleTest, LocalisedStringsComeFromTheTableOfThePreferredLanguage)
 
 TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProcess)
 {
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     const fs::path bundle = makeBundle(folder_.path() / "Choice.app", aerloInfo);
     fs::create_directories(bundle / "Contents" / "Resources" / "de.lproj");
     Bundle::setMainBundlePath(bundle);
@@ -231,17 +232,17 @@ TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProces
     for (const auto& c : cases) {
         ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string(c.stored), std::string("en")},
             Bundle::appleLanguagesKey));
-        Bundle::resetStoredLanguageForTesting();
+        TestAccess::resetForTesting<Bundle>();
         EXPECT_EQ(Bundle::preferredLocalization(), c.table) << c.stored;
     }
     // A choice made while running applies at the next start.
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("zh-Hans")}, Bundle::appleLanguagesKey));
-    Bundle::resetStoredLanguageForTesting();
+    TestAccess::resetForTesting<Bundle>();
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string("en")}, Bundle::appleLanguagesKey));
     EXPECT_EQ(Bundle::preferredLocalization(), "zh-Hans");
     ::unsetenv("LANGUAGE");
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
 }
 
 TEST_F(BundleTest, TheLocalisedInfoDictionaryAndTheReceiptPath)

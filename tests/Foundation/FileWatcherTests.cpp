@@ -1,5 +1,6 @@
 #include "Platform/Foundation/FileWatcher.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -118,7 +119,7 @@ TEST_F(FileWatcherTest, WithoutInotifyNothingIsWatched)
 
 TEST_F(FileWatcherTest, AResetOrAForkEndsTheSharedWatchersMarks)
 {
-    FileWatcher::resetSharedForTesting();
+    TestAccess::resetForTesting<FileWatcher>();
     auto mark = FileWatcher::shared().watch(folder_ / "a.plist");
     ASSERT_TRUE(mark);
     mark->clear();
@@ -141,7 +142,7 @@ TEST_F(FileWatcherTest, AResetOrAForkEndsTheSharedWatchersMarks)
     EXPECT_TRUE(mark->live());
     EXPECT_TRUE(holdsWithinASecond([&] { return mark->changed(); }));
 
-    FileWatcher::resetSharedForTesting();
+    TestAccess::resetForTesting<FileWatcher>();
     EXPECT_FALSE(mark->live());
     EXPECT_TRUE(mark->changed());
 }

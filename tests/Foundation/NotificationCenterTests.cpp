@@ -1,4 +1,5 @@
 #include "Platform/Foundation/NotificationCenter.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ TEST(NotificationCenter, DeliversInRegistrationOrderToObserversOfTheNameAndSende
 TEST(NotificationCenter, CarriesUserInfoAndTheSenderSynchronously)
 {
     auto& center = NotificationCenter::defaultCenter();
-    NotificationCenter::resetShared();
+    TestAccess::resetForTesting<NotificationCenter>();
     std::optional<bool> state;
     const void* object = &center;
     std::thread::id deliveredOn;
@@ -125,7 +126,7 @@ TEST(NotificationCenter, ResetAndTheCentresEndMakeTokensInert)
     Calls calls;
     auto token = NotificationCenter::workspace().addObserver("NSWorkspaceWillSleepNotification", nullptr,
                                                             record(calls, "sleep"));
-    NotificationCenter::resetShared();
+    TestAccess::resetForTesting<NotificationCenter>();
     NotificationCenter::workspace().post("NSWorkspaceWillSleepNotification");
     EXPECT_TRUE(calls.empty());
 

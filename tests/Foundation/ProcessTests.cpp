@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -141,7 +142,7 @@ TEST(Process, IgnoredSignalsOfTheParentAreNotPassedOn)
 
 TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
 {
-    ToolMap::reset();
+    TestAccess::resetForTesting<ToolMap>();
     const auto missing = Process::run("/no/such/program", {"x"});
     EXPECT_FALSE(missing.launched);
     EXPECT_EQ(missing.launchError, "Could not launch \"/no/such/program\": No such file or directory");
@@ -154,7 +155,7 @@ TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
     const auto badFake = Process::run("/usr/bin/codesign", {});
     EXPECT_EQ(badFake.launchError,
               "Could not launch \"/usr/bin/codesign\" (as \"/no/such/fake\"): No such file or directory");
-    ToolMap::reset();
+    TestAccess::resetForTesting<ToolMap>();
 
     Process::Options options;
     options.currentDirectory = "/no/such/folder";

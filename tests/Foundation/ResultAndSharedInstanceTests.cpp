@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -103,12 +104,29 @@ TEST(SharedInstanceTest, FirstUseFromManyThreadsBuildsOne)
 
 TEST(SharedInstanceTest, ReplaceableServiceKeepsOldImplementationAliveForHolders)
 {
-    SharedInstance<std::shared_ptr<int>> service([](void* s) { new (s) std::shared_ptr<int>(std::make_shared<int>(1)); });
+    SharedInstance<std::shared_ptr<int>> service([] { return std::make_shared<int>(1); });
     std::shared_ptr<int> held = service.get();
-    service.resetForTesting([](void* s) { new (s) std::shared_ptr<int>(std::make_shared<int>(2)); });
+    service.resetForTesting(std::make_shared<int>(2));
     EXPECT_EQ(*held, 1);
     EXPECT_EQ(*service.get(), 2);
     service.resetForTesting();
+}
+
+// The last holder's destructor may use the slot again (a client whose handlers reach the shared one).
+TEST(SharedInstanceTest, ReplaceableServiceReleasesTheOldObjectOutsideItsLock)
+{
+    SharedInstance<std::shared_ptr<std::function<void()>>> slot;
+    std::shared_ptr<int> builtAfter;
+    auto reentrant = std::shared_ptr<std::function<void()>>(new std::function<void()>, [&](std::function<void()>* f) {
+        builtAfter = std::make_shared<int>(slot.get() != nullptr);
+        delete f;
+    });
+    slot.resetForTesting(std::move(reentrant));
+    (void)slot.get();
+    slot.resetForTesting();
+    ASSERT_TRUE(builtAfter);
+    EXPECT_EQ(*builtAfter, 1);
+    slot.resetForTesting();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,8 @@ namespace {
 
 class ToolMapTest : public ::testing::Test {
 protected:
-    void SetUp() override { ToolMap::reset(); }
-    void TearDown() override { ToolMap::reset(); }
+    void SetUp() override { TestAccess::resetForTesting<ToolMap>(); }
+    void TearDown() override { TestAccess::resetForTesting<ToolMap>(); }
 
     // An executable script in the temporary folder.
     std::filesystem::path script(const std::string& name, const std::string& body)
@@ -73,7 +74,7 @@ TEST_F(ToolMapTest, FakesStandInForMacTools)
     ToolMap::remove("/bin/ls");
     EXPECT_EQ(ToolMap::resolve("/bin/ls"), "/bin/ls");
     ToolMap::set("/usr/bin/say", fake.string());
-    ToolMap::reset();
+    TestAccess::resetForTesting<ToolMap>();
     EXPECT_EQ(ToolMap::resolve("/usr/bin/say"), std::nullopt);
     EXPECT_EQ(ToolMap::resolve("/usr/bin/codesign"), std::nullopt);
 }

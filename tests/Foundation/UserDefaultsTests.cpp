@@ -3,6 +3,7 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,8 @@ constexpr const char* testSuite = "com.norvane.AerloOffline.tests";
 
 class UserDefaultsTest : public ::testing::Test {
 protected:
-    void SetUp() override { UserDefaults::resetForTesting(); }
-    void TearDown() override { UserDefaults::resetForTesting(); }
+    void SetUp() override { TestAccess::resetForTesting<UserDefaults>(); }
+    void TearDown() override { TestAccess::resetForTesting<UserDefaults>(); }
 
     UserDefaults& suite() { return *UserDefaults::suite(testSuite); }
 
@@ -438,7 +439,7 @@ TEST_F(UserDefaultsTest, SuitesAreSeparateFilesUnderPreferences)
         EXPECT_FALSE(UserDefaults::setStandardSuiteName(bad));
         EXPECT_EQ(UserDefaults::suite(bad), nullptr);
     }
-    UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<UserDefaults>();
     EXPECT_EQ(&UserDefaults::standard(), &mainStandard);
 }
 
@@ -517,13 +518,13 @@ TEST_F(UserDefaultsTest, AWriteByAnotherProcessIsSeenWithinASecond)
 
 TEST_F(UserDefaultsTest, WithoutAWatchEveryReadChecksTheFile)
 {
-    Foundation::FileWatcher::resetSharedForTesting(false);
-    UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::FileWatcher>(false);
+    TestAccess::resetForTesting<UserDefaults>();
     ASSERT_TRUE(suite().set(1, "tick"));
     EXPECT_EQ(suite().integer("tick"), 1);
     ASSERT_EQ(runInChild([] { return UserDefaults::suite(testSuite)->set(2, "tick") ? 0 : 1; }), 0);
     const int seenAtOnce = static_cast<int>(suite().integer("tick"));
-    Foundation::FileWatcher::resetSharedForTesting();
+    TestAccess::resetForTesting<Foundation::FileWatcher>();
     EXPECT_EQ(seenAtOnce, 2);
 }
 

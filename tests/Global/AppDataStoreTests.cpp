@@ -3,6 +3,7 @@
 #include "tests/Global/DefaultsTest.h"
 
 #include "Platform/Foundation/Paths.h"
+#include "tests/Support/TestAccess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -41,7 +42,7 @@ TEST_F(AppDataStoreTest, StoredValuesReadThroughTheSuiteConversions)
     store.set("YES", "text");
     EXPECT_TRUE(store.bool_("text", false));
     // A text literal is stored as text, never as a Bool.
-    EXPECT_EQ(store.ud.object("text")->type(), Foundation::PropertyListValue::Type::string);
+    EXPECT_EQ(store.ud().object("text")->type(), Foundation::PropertyListValue::Type::string);
 
     store.set(AppDataStore::Data{1, 2, 3}, "blob");
     EXPECT_EQ(store.data("blob"), (AppDataStore::Data{1, 2, 3}));
@@ -57,9 +58,9 @@ TEST_F(AppDataStoreTest, RemoveAndRemoveAll)
     EXPECT_FALSE(store.has("a"));
 
     store.set(1, "b");
-    store.ud.set(Foundation::PropertyListValue("direct"), "c");
+    store.ud().set(Foundation::PropertyListValue("direct"), "c");
     store.removeAll();
-    EXPECT_TRUE(store.ud.dictionaryRepresentation().empty());
+    EXPECT_TRUE(store.ud().dictionaryRepresentation().empty());
 }
 
 TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
@@ -72,7 +73,7 @@ TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
     std::ofstream(globalFile) << globalText;
 
     AppDataStore& store = AppDataStore::shared();
-    store.ud.synchronize();
+    store.ud().synchronize();
     EXPECT_TRUE(store.has("AppleInterfaceStyle"));
     EXPECT_EQ(store.string("AppleInterfaceStyle", ""), "Dark");
 
@@ -84,10 +85,14 @@ TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), globalText);
 }
 
-TEST_F(AppDataStoreTest, SharedInstanceIsTheStandardSuite)
+TEST_F(AppDataStoreTest, SharedStoreFollowsAChangeOfTheStandardSuite)
 {
-    EXPECT_EQ(&AppDataStore::shared().ud, &Foundation::UserDefaults::standard());
-    Foundation::UserDefaults::standard().set(Foundation::PropertyListValue(false), "k");
-    AppDataStore other;
-    EXPECT_FALSE(other.bool_("k", true));
+    AppDataStore::shared().set(false, "k");
+    ASSERT_TRUE(Foundation::UserDefaults::setStandardSuiteName("com.norvane.AerloOffline.Other"));
+    EXPECT_TRUE(AppDataStore::shared().bool_("k", true));
+    AppDataStore::shared().set(7, "n");
+    EXPECT_EQ(Foundation::UserDefaults::suite("com.norvane.AerloOffline.Other")->integer("n"), 7);
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
+    EXPECT_FALSE(AppDataStore::shared().bool_("k", true));
+    EXPECT_FALSE(AppDataStore::shared().has("n"));
 }

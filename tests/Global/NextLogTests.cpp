@@ -2,6 +2,7 @@
 
 #include "QVToolsKit/QVLogFileManager.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,13 @@ class NextLogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        NextLog::resetShared();
-        QVLogFileManager::resetShared();
+        TestAccess::resetForTesting<NextLog>();
+        TestAccess::resetForTesting<QVLogFileManager>();
     }
     void TearDown() override
     {
-        NextLog::resetShared();
-        QVLogFileManager::resetShared();
+        TestAccess::resetForTesting<NextLog>();
+        TestAccess::resetForTesting<QVLogFileManager>();
     }
 
     ConsoleCapture capture;

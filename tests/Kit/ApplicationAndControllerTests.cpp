@@ -3,6 +3,7 @@
 #include "Platform/Kit/ViewController.h"
 #include "Platform/Kit/WindowController.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <memory>
 #include <string>
@@ -17,11 +18,11 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Application>();
     }
     void TearDown() override
     {
-        Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Application>();
         KitTest::TearDown();
     }
     std::vector<std::string> calls_;

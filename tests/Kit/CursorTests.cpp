@@ -1,5 +1,6 @@
 #include "Platform/Kit/Cursor.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -17,11 +18,11 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        Cursor::resetForTesting();
+        TestAccess::resetForTesting<Cursor>();
     }
     void TearDown() override
     {
-        Cursor::resetForTesting();
+        TestAccess::resetForTesting<Cursor>();
         KitTest::TearDown();
     }
 

@@ -2,6 +2,7 @@
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QTest>
 #include <QWidget>
@@ -145,11 +146,11 @@ TEST_F(EventTest, ActiveInActiveAppNeedsAnActiveApplication)
     window.contentView()->addSubview(view);
     view->addTrackingArea(std::make_shared<TrackingArea>(Rect{0, 0, 100, 100},
         TrackingArea::mouseEnteredAndExited | TrackingArea::activeInActiveApp, view.get()));
-    Window::setApplicationActiveForTesting(false);
+    TestAccess::setApplicationActiveForTesting<Window>(false);
     Testing::EventInjector input(window);
     input.moveTo({10, 10});
     EXPECT_TRUE(log.empty());
-    Window::setApplicationActiveForTesting(true);
+    TestAccess::setApplicationActiveForTesting<Window>(true);
     input.moveTo({11, 10});
     EXPECT_EQ(log, (std::vector<std::string>{"v entered "}));
 }

@@ -5,6 +5,7 @@
 #include "Platform/Kit/StatusItemTray.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -23,7 +24,7 @@ class StatusItemTest : public Testing::KitTest {
 protected:
     void TearDown() override
     {
-        StatusBar::resetSystemForTesting();
+        TestAccess::resetForTesting<StatusBar>();
         KitTest::TearDown();
     }
 
@@ -41,7 +42,7 @@ protected:
 
 TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    TestAccess::resetForTesting<StatusBar>([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(StatusItem::variableLength);
     EXPECT_EQ(StatusBar::system().thickness(), 22);
     EXPECT_EQ(item->length(), -1);
@@ -78,7 +79,7 @@ TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
 
 TEST_F(StatusItemTest, TheScreenFrameCentresTheItemOnItsPlaceAndGrowsLeft)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    TestAccess::resetForTesting<StatusBar>([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(40);
     const Rect before = item->screenFrame();
     item->setLength(100);
@@ -271,7 +272,7 @@ TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterward
 
 TEST_F(StatusItemTest, ADisplayPassOverATurnIsNoChangeButALayerChangeIs)
 {
-    StatusBar::resetSystemForTesting([](StatusItem&) { return nullptr; });
+    TestAccess::resetForTesting<StatusBar>([](StatusItem&) { return nullptr; });
     auto item = StatusBar::system().statusItem(22);
     auto bar = addTurningBar(*item);
     int changes = 0;

@@ -2,6 +2,7 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -63,7 +64,7 @@ TEST_F(QtScreenProviderTest, MouseLocationIsTheCursorInYUp)
 {
     QCursor::setPos(1500, 800);
     EXPECT_EQ(Event::mouseLocation(), (Point{60, 80}));
-    Event::setMouseLocationForTesting(Point{5, 6});
+    TestAccess::setMouseLocationForTesting<Event>(Point{5, 6});
     EXPECT_EQ(Event::mouseLocation(), (Point{5, 6}));
 }
 

@@ -4,6 +4,7 @@
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <filesystem>
 #include <fstream>
@@ -11,8 +12,8 @@
 // A temporary root with fresh user defaults while it lives; the global domain is written directly.
 class DefaultsScope {
 public:
-    DefaultsScope() { Foundation::UserDefaults::resetForTesting(); }
-    ~DefaultsScope() { Foundation::UserDefaults::resetForTesting(); }
+    DefaultsScope() { TestAccess::resetForTesting<Foundation::UserDefaults>(); }
+    ~DefaultsScope() { TestAccess::resetForTesting<Foundation::UserDefaults>(); }
     DefaultsScope(const DefaultsScope&) = delete;
     DefaultsScope& operator=(const DefaultsScope&) = delete;
 
@@ -26,7 +27,7 @@ public:
         std::filesystem::create_directories(folder);
         std::ofstream(folder / ".GlobalPreferences.plist", std::ios::binary | std::ios::trunc)
             << Foundation::PropertyListValue(domain).toJSONText();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
 
     const TempRoot& root() const { return root_; }

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/ToolMap.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ public:
         ::chmod(script_.c_str(), 0755);
         Foundation::ToolMap::set(macPath_, script_.string());
     }
-    ~FakeTool() { Foundation::ToolMap::reset(); }
+    ~FakeTool() { TestAccess::resetForTesting<Foundation::ToolMap>(); }
     FakeTool(const FakeTool&) = delete;
     FakeTool& operator=(const FakeTool&) = delete;
 

@@ -7,8 +7,8 @@
 #include "Platform/Kit/OpenPanelPresenter.h"
 #include "Platform/Kit/Panel.h"
 #include "Platform/Kit/Popover.h"
-#include "Platform/Kit/ScriptedOpenPanelPresenter.h"
 #include "Platform/Kit/Screen.h"
+#include "Platform/Kit/ScriptedOpenPanelPresenter.h"
 #include "Platform/Kit/ViewController.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/System/FileDesktopPictureStore.h"
@@ -25,6 +25,7 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +46,11 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        qv::QVAppearanceManager::resetSharedForTesting();
+        TestAccess::resetForTesting<qv::QVAppearanceManager>();
     }
     void TearDown() override
     {
-        qv::QVAppearanceManager::resetSharedForTesting();
+        TestAccess::resetForTesting<qv::QVAppearanceManager>();
         (void)Foundation::UserDefaults::standard().removeObject("AppleInterfaceStyleSwitchesAutomatically");
         KitTest::TearDown();
     }
@@ -191,7 +192,7 @@ TEST_F(FileServicesTest, CursorsComeFromTheirFolderWithAHotSpot)
 
 TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFiles)
 {
-    SystemPlatform::Workspace::resetShared();
+    TestAccess::resetForTesting<SystemPlatform::Workspace>();
     SystemPlatform::Workspace::shared().setDesktopPictureStore(std::make_shared<SystemPlatform::FileDesktopPictureStore>());
     Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {
         {{0, 0, 800, 600}, {0, 0, 800, 600}, 1, "Built-in", true, {}, {{"NSScreenNumber", std::uint32_t {1}}}},
@@ -214,7 +215,7 @@ TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFile
     console.clear();
     EXPECT_FALSE(qv::QVWallpaperManager::getCurrentWallpaperURL());
     EXPECT_EQ(console.lines(), std::vector<std::string> {"❌ 无法获取主屏幕"});
-    SystemPlatform::Workspace::resetShared();
+    TestAccess::resetForTesting<SystemPlatform::Workspace>();
 }
 
 TEST_F(FileServicesTest, TheDesktopsSettingsKeepAPathWithQuotesAndSpaces)

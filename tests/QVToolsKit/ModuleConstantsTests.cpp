@@ -9,9 +9,11 @@
 #include "QVToolsKit/ModifierFlags.h"
 #include "QVToolsKit/ModuleConstants.h"
 #include "QVToolsKit/NumberStrings.h"
+#include "QVToolsKit/OnceValue.h"
 #include "tests/QVToolsKit/DefaultsScope.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 #include "tests/Support/ScopedEnvironment.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -122,12 +124,12 @@ public:
     explicit ScreenScope(std::vector<Kit::Screen::Description> screens)
     {
         Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<OnceValue>();
     }
     ~ScreenScope()
     {
         Kit::Screen::setProvider(nullptr);
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<OnceValue>();
     }
 
     static Kit::Screen::Description screen(Kit::Rect frame, double scale)
@@ -174,16 +176,16 @@ class ModuleValues : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Kit::Appearance::resetForTesting();
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<Kit::Appearance>();
+        TestAccess::resetForTesting<OnceValue>();
     }
     void TearDown() override
     {
         Foundation::Bundle::setMainBundlePath({});
-        SystemPlatform::ConsoleUser::reset();
-        SystemPlatform::IORegistry::reset();
-        Kit::Appearance::resetForTesting();
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<SystemPlatform::ConsoleUser>();
+        TestAccess::resetForTesting<SystemPlatform::IORegistry>();
+        TestAccess::resetForTesting<Kit::Appearance>();
+        TestAccess::resetForTesting<OnceValue>();
     }
 
     // A bundle "<name>.app" with an info dictionary and, when given, localised texts for `language`.
@@ -224,7 +226,7 @@ TEST_F(ModuleValues, OnceValuesKeepTheirFirstReadingAndTheOthersFollow)
     EXPECT_TRUE(kSystemIsDarkTheme());
     EXPECT_EQ(kAppIsDarkTheme(), appDark);
 
-    resetModuleConstantsForTesting();
+    TestAccess::resetForTesting<OnceValue>();
     EXPECT_EQ(kDocumentPath(), (other.path() / "Users" / Foundation::Paths::userName() / "Documents").string());
 }
 
@@ -253,7 +255,7 @@ TEST_F(ModuleValues, TheSystemThemeIsDarkOnlyForADarkText)
 TEST_F(ModuleValues, TheApplicationThemeFollowsItsEffectiveAppearance)
 {
     defaults_.writeGlobalDomain({{"AppleInterfaceStyle", "Dark"}});
-    Kit::Appearance::resetForTesting(); // the system appearance is taken from the global domain again
+    TestAccess::resetForTesting<Kit::Appearance>(); // the system appearance is taken from the global domain again
     EXPECT_EQ(Kit::Appearance::system(), Kit::Appearance::darkAqua());
     EXPECT_TRUE(kAppIsDarkTheme());
 
@@ -268,7 +270,7 @@ TEST_F(ModuleValues, TheApplicationThemeFollowsItsEffectiveAppearance)
     };
     for (const auto& c : cases) {
         Kit::Appearance::setApplication(Kit::Appearance(c.appearance));
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<OnceValue>();
         EXPECT_EQ(kAppIsDarkTheme(), c.dark) << c.appearance;
     }
 }
@@ -320,7 +322,7 @@ TEST_F(ModuleValues, TheSystemVersionAlwaysHasThreeNumbers)
     for (const auto& [version, text] : std::vector<std::pair<std::string, std::string>>{
              {"15.1", "15.1.0"}, {"14.5.2", "14.5.2"}, {"26", "26.0.0"}}) {
         OperatingSystemVersion pinned(version);
-        resetModuleConstantsForTesting();
+        TestAccess::resetForTesting<OnceValue>();
         EXPECT_EQ(kSystem_OS_Version(), text);
     }
 }
@@ -350,7 +352,7 @@ TEST_F(ModuleValues, TheUUIDGroupIsTheFifthOfThePlatformUUID)
         IORegistry::setServices(c.services);
         EXPECT_EQ(getUUID(), c.group);
     }
-    IORegistry::reset();
+    TestAccess::resetForTesting<IORegistry>();
     EXPECT_EQ(getUUID().size(), 12u); // the simulated Mac's
 }
 
@@ -385,7 +387,7 @@ TEST_F(ModuleValues, TheSandboxIsToldByItsVariable)
         EXPECT_TRUE(kAppIsSandbox());
     }
     EXPECT_TRUE(kAppIsSandbox()); // once
-    resetModuleConstantsForTesting();
+    TestAccess::resetForTesting<OnceValue>();
     ::unsetenv("APP_SANDBOX_CONTAINER_ID");
     EXPECT_FALSE(kAppIsSandbox());
 }

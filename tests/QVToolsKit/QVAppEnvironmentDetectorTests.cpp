@@ -4,6 +4,7 @@
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -108,19 +109,19 @@ TEST(QVAppEnvironmentDetector, IsTestingIsDecidedOnceByOneOrTwoRuns)
         return count;
     };
 
-    QVAppEnvironmentDetector::resetShared();
+    TestAccess::resetForTesting<QVAppEnvironmentDetector>();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=TestFlight Beta Distribution"));
         EXPECT_TRUE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 1);
     }
-    QVAppEnvironmentDetector::resetShared();
+    TestAccess::resetForTesting<QVAppEnvironmentDetector>();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=Apple Development: me"));
         EXPECT_TRUE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 2);
     }
-    QVAppEnvironmentDetector::resetShared();
+    TestAccess::resetForTesting<QVAppEnvironmentDetector>();
     {
         FakeTool codesign(root.path(), "/usr/bin/codesign", countingBody("Authority=Apple Mac OS Application Signing"));
         EXPECT_FALSE(QVAppEnvironmentDetector::shared().IsTesting());
@@ -132,7 +133,7 @@ TEST(QVAppEnvironmentDetector, IsTestingIsDecidedOnceByOneOrTwoRuns)
         EXPECT_FALSE(QVAppEnvironmentDetector::shared().IsTesting());
         EXPECT_EQ(runCount(), 0);
     }
-    QVAppEnvironmentDetector::resetShared();
+    TestAccess::resetForTesting<QVAppEnvironmentDetector>();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "QVToolsKit/QVAppRatingManager.h"
 #include "tests/QVToolsKit/DefaultsScope.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -25,12 +26,12 @@ protected:
     {
         fs::create_directories(bundle() / "Contents");
         Foundation::Bundle::setMainBundlePath(bundle());
-        StoreReviewController::resetForTesting();
-        SystemPlatform::Workspace::resetShared(recorder_);
+        TestAccess::resetForTesting<StoreReviewController>();
+        TestAccess::resetForTesting<SystemPlatform::Workspace>(recorder_);
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        TestAccess::resetForTesting<SystemPlatform::Workspace>();
         Foundation::Bundle::setMainBundlePath({});
     }
 

@@ -1,6 +1,7 @@
 #include "Platform/Kit/WorkspaceIcon.h"
 #include "Platform/System/DiskArbitration.h"
 #include "QVToolsKit/QVDiskVolumeManager.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ std::vector<std::string> names(const std::vector<VolumeInfo>& volumes)
 
 class DiskVolumes : public ::testing::Test {
 protected:
-    void TearDown() override { DiskArbitration::reset(); }
+    void TearDown() override { TestAccess::resetForTesting<DiskArbitration>(); }
 };
 
 } // namespace

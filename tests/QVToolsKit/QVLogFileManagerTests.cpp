@@ -4,6 +4,7 @@
 #include "Platform/Foundation/Paths.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -54,12 +55,12 @@ protected:
             savedTZ_ = tz;
         setTimeZone("UTC");
         QVLogFileManager::setClock(&clock);
-        QVLogFileManager::resetShared();
+        TestAccess::resetForTesting<QVLogFileManager>();
     }
 
     void TearDown() override
     {
-        QVLogFileManager::resetShared();
+        TestAccess::resetForTesting<QVLogFileManager>();
         QVLogFileManager::setClock(nullptr);
         if (savedTZ_)
             setTimeZone(savedTZ_->c_str());

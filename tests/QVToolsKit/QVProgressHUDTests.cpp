@@ -13,6 +13,7 @@
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ protected:
         std::filesystem::create_directories(bundle_ / "Contents");
         std::filesystem::create_directory_symlink(AERLO_SOURCE_RESOURCES, bundle_ / "Contents" / "Resources");
         Foundation::Bundle::setMainBundlePath(bundle_);
-        Hud::resetSharedForTesting();
+        TestAccess::resetForTesting<Hud>();
         for (auto name : {Hud::willAppearNotification, Hud::didAppearNotification, Hud::willDisappearNotification,
                  Hud::didDisappearNotification, Hud::didReceiveMouseDownEventNotification})
             tokens_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
@@ -56,7 +57,7 @@ protected:
     void TearDown() override
     {
         tokens_.clear();
-        Hud::resetSharedForTesting();
+        TestAccess::resetForTesting<Hud>();
         Foundation::Bundle::setMainBundlePath({});
         std::filesystem::remove_all(bundle_);
         KitTest::TearDown();
@@ -68,7 +69,7 @@ protected:
             screens.push_back({{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
         Screen::setProvider(std::make_shared<Screen::FixedProvider>(screens));
     }
-    Hud& hud() { return Hud::shared(); }
+    Hud& hud() { return *Hud::shared(); }
     Window* window() { return hud().windowController() ? hud().windowController()->window() : nullptr; }
     int count(std::string_view name) const { return static_cast<int>(std::count(posted_.begin(), posted_.end(), name)); }
     // The time at which the HUD has gone, in steps of 0.01 s.
@@ -172,7 +173,7 @@ TEST_F(QVProgressHUDTest, ShowAndDismissInOneTurnEndsTornDown)
 TEST_F(QVProgressHUDTest, WithoutAScreenAShowDoesNothingUntilOneAppears)
 {
     useScreens(0);
-    Hud::resetSharedForTesting();
+    TestAccess::resetForTesting<Hud>();
     Hud::showWithStatus("nothing");
     advance(1);
     EXPECT_EQ(window(), nullptr);

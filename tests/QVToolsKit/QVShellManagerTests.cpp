@@ -4,6 +4,7 @@
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(QVShellManager, AShellThatCannotStartGivesNothingAndPrintsNothing)
     Foundation::ToolMap::set("/bin/zsh", "");
     EXPECT_EQ(QVShellManager::runWithOutput("echo hi"), "");
     QVShellManager::run("echo hi");
-    Foundation::ToolMap::reset();
+    TestAccess::resetForTesting<Foundation::ToolMap>();
     EXPECT_EQ(console.output(), "");
 }
 
@@ -91,7 +92,7 @@ TEST(QVShellManager, ForceTerminateReportsAToolThatCannotStart)
     Foundation::ToolMap::set("/bin/kill", "");
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(999999);
-    Foundation::ToolMap::reset();
+    TestAccess::resetForTesting<Foundation::ToolMap>();
     expectOneLineStartingWith(console, "Error terminating process 999999: Could not launch");
 }
 

@@ -2,6 +2,7 @@
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVURLManager.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,8 @@ namespace {
 
 class QVURLManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { Workspace::resetShared(recorder_); }
-    void TearDown() override { Workspace::resetShared(); }
+    void SetUp() override { TestAccess::resetForTesting<Workspace>(recorder_); }
+    void TearDown() override { TestAccess::resetForTesting<Workspace>(); }
 
     std::shared_ptr<RecordingURLOpener> recorder_ = std::make_shared<RecordingURLOpener>();
     ConsoleCapture console_;

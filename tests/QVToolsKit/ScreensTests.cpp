@@ -4,6 +4,7 @@
 #include "Platform/Kit/Event.h"
 #include "Platform/System/ActiveMachine.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +120,7 @@ TEST_F(ScreensTest, ScreenUnderThePointer)
     const Case cases[] = {{{10, 10}, 0}, {{2000, -100}, 1}, {{5000, 0}, -1}, {{10, 0}, -1}, {{10, 900}, 0},
         {{1440, 500}, 1}, {{-1, 10}, -1}};
     for (const auto& c : cases) {
-        Kit::Event::setMouseLocationForTesting(c.pointer);
+        TestAccess::setMouseLocationForTesting<Kit::Event>(c.pointer);
         const auto found = mouseCurrentScreen();
         if (c.screen < 0)
             EXPECT_EQ(found, nullptr) << c.pointer.x << "," << c.pointer.y;
@@ -163,7 +164,7 @@ TEST_F(ScreensTest, WindowVisibilityAndPointerInWindowsAndViews)
 
     window.setFrame({100, 100, 400, 300}, false);
     EXPECT_EQ(QVCoordinatesAdministrator::getWindowCenter(window), (Point{300, 250}));
-    Kit::Event::setMouseLocationForTesting(Point{150, 120});
+    TestAccess::setMouseLocationForTesting<Kit::Event>(Point{150, 120});
     EXPECT_EQ(QVCoordinatesAdministrator::getMouseLocationInScreen(), (Point{150, 120}));
     EXPECT_EQ(QVCoordinatesAdministrator::getMouseLocation(window), (Point{50, 20}));
     auto view = std::make_shared<Kit::View>(Rect{40, 10, 20, 20});

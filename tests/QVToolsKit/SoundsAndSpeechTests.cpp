@@ -8,6 +8,7 @@
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -34,11 +35,11 @@ protected:
         std::ofstream(resources / "chime.aiff") << "FORM";
         Foundation::Bundle::setMainBundlePath(root.path() / "Sound.app");
         AudioPlayer::setFactory(FakeAudioPlayer::factory(script));
-        QVSoundsManager::resetShared();
+        TestAccess::resetForTesting<QVSoundsManager>();
     }
     ~Sounds() override
     {
-        QVSoundsManager::resetShared();
+        TestAccess::resetForTesting<QVSoundsManager>();
         AudioPlayer::setFactory({});
         Foundation::Bundle::setMainBundlePath({});
     }
@@ -204,14 +205,14 @@ TEST(Speech, SelectedTextCutsOffTheSpeechInProgress)
 {
     const auto log = std::make_shared<FakeSpeechSynthesizer::Log>();
     SystemPlatform::SpeechSynthesizer::setFactory(FakeSpeechSynthesizer::factory(log));
-    QVSpeechManager::resetSynthesizer();
+    TestAccess::resetForTesting<QVSpeechManager>();
     QVSpeechManager::speakSelectedText("第一");
     QVSpeechManager::speakSelectedText("-second");
     QVSpeechManager::stopSpeaking();
     const std::string voice = "voice com.apple.speech.synthesis.voice.meijia";
     EXPECT_EQ(log->calls, (std::vector<std::string>{"stop", voice, "start 第一", "stop", voice, "start -second", "stop"}));
     EXPECT_EQ(log->made, 1);
-    QVSpeechManager::resetSynthesizer();
+    TestAccess::resetForTesting<QVSpeechManager>();
     SystemPlatform::SpeechSynthesizer::setFactory({});
 }
 

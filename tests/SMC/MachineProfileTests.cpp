@@ -4,6 +4,7 @@
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -315,9 +316,9 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
         ScopedEnv smc("AERLO_SMC", "inproc:only");
         EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:only");
         IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
-        Aerlo::SMC::resetShared();
+        TestAccess::resetForTesting<Aerlo::SMC>();
         EXPECT_EQ(Aerlo::SMC::shared().getValue("PDBR").value_or(0), float(0.4));
-        Aerlo::SMC::resetShared();
+        TestAccess::resetForTesting<Aerlo::SMC>();
         IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
     }
     std::filesystem::remove_all(dir);

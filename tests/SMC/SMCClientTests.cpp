@@ -2,6 +2,7 @@
 
 #include "Platform/SMC/MachError.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <thread>
 
@@ -250,7 +251,7 @@ TEST(SMCClient, TearDownPrintsOnlyAFailedClose)
 TEST(SMCClient, SharedInstanceIsOneAndResettable)
 {
     SimMachine m("mbp-m1pro-2fan");
-    SMC::resetShared(m.registry);
+    TestAccess::resetForTesting<SMC>(m.registry);
     SMC& first = SMC::shared();
     EXPECT_EQ(&first, &SMC::shared());
     EXPECT_NE(first.conn, 0u);
@@ -258,7 +259,7 @@ TEST(SMCClient, SharedInstanceIsOneAndResettable)
     {
         ConsoleCapture console;
         m.device->setCloseFailure(IOKit::kIOReturnIOError);
-        SMC::resetShared();
+        TestAccess::resetForTesting<SMC>();
         EXPECT_EQ(console.output(), ""); // the shared instance is never torn down with a line
     }
     m.device->setCloseFailure(0);

@@ -12,6 +12,7 @@
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -40,11 +41,11 @@ nlohmann::json describe(const std::vector<Sensor_p>& sensors)
 
 nlohmann::json listOver(const std::shared_ptr<IOKit::ServiceRegistry>& registry, std::optional<Platform> platform)
 {
-    SMC::resetShared(registry);
-    SMCManager::resetShared();
+    TestAccess::resetForTesting<SMC>(registry);
+    TestAccess::resetForTesting<SMCManager>();
     const auto sensors = SensorsReader(platform).list->sensors();
-    SMCManager::resetShared();
-    SMC::resetShared();
+    TestAccess::resetForTesting<SMCManager>();
+    TestAccess::resetForTesting<SMC>();
     return describe(sensors);
 }
 
@@ -108,12 +109,12 @@ TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGiv
     // one line.
     const auto t2 = loadProfile("mba-intel-t2-1fan");
     auto mainline = std::make_shared<SMCSim::FakeApplesmcTree>(t2, SMCSim::FakeApplesmcTree::Options {.root = false});
-    SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
+    TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
     console.clear();
     for (int tick = 0; tick < 3; ++tick)
         EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
     EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
-    SMC::resetShared();
+    TestAccess::resetForTesting<SMC>();
 }
 
 TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)

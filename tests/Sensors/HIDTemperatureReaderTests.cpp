@@ -3,6 +3,7 @@
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/HIDEventSystemClient.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ HIDService service(std::optional<std::string> product, double value, int32_t typ
 
 class HIDTemperatureReaderTest : public ::testing::Test {
 protected:
-    void TearDown() override { HIDEventSystemClient::resetMachineServices(); }
+    void TearDown() override { TestAccess::resetForTesting<HIDEventSystemClient>(); }
 };
 
 } // namespace
@@ -72,7 +73,7 @@ TEST_F(HIDTemperatureReaderTest, ServicesOfTheActiveMachineProfile)
     if (const char* machine = std::getenv("AERLO_MACHINE"))
         previous = machine;
     SystemPlatform::ActiveMachine::select("mba-m1-nofan");
-    HIDEventSystemClient::resetMachineServices();
+    TestAccess::resetForTesting<HIDEventSystemClient>();
     const auto readings = HIDTemperatureReader(page, usage, temperatureEvent);
     SystemPlatform::ActiveMachine::select(previous);
     ASSERT_TRUE(readings);

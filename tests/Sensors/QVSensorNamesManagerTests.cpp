@@ -4,6 +4,7 @@
 #include "tests/Global/DefaultsTest.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 using namespace Aerlo;
 
@@ -66,7 +67,7 @@ TEST_F(SensorNamesTest, FillStoresTheTemperatureNamesOnce)
                                      numberKey("Tf18", 41), numberKey("Tf19", 41), numberKey("Tf1A", 41),
                                      numberKey("Tf24", 42), numberKey("TW0P", 37), numberKey("Tc0a", 44),
                                      numberKey("VD0R", 20)}));
-    SensorsReader::resetShared(machine.reader(Platform::m3));
+    TestAccess::resetForTesting<SensorsReader>(machine.reader(Platform::m3));
     ConsoleCapture console;
     QVSensorNamesManager::fillSensorNamesIfEmpty();
     const std::vector<std::string> expected{"Airport", "GPU 5", "Average CPU", "Average GPU", "Hottest CPU",
@@ -87,7 +88,7 @@ TEST_F(SensorNamesTest, FillStoresTheTemperatureNamesOnce)
 TEST_F(SensorNamesTest, FillKeepsWildcardCoresAndReplacesUndecodableData)
 {
     SensorsMachine machine(smcTable({numberKey("TC0c", 50), numberKey("TC1c", 51), numberKey("Ts0P", 33)}));
-    SensorsReader::resetShared(machine.reader(Platform::intel));
+    TestAccess::resetForTesting<SensorsReader>(machine.reader(Platform::intel));
     store("garbage");
     ConsoleCapture console;
     QVSensorNamesManager::fillSensorNamesIfEmpty();
@@ -100,7 +101,7 @@ TEST_F(SensorNamesTest, FillKeepsWildcardCoresAndReplacesUndecodableData)
 TEST_F(SensorNamesTest, NoTemperatureLeavesAnEmptyArray)
 {
     SensorsMachine machine(smcTable({numberKey("VD0R", 20), numberKey("Ts0P", 33)}));
-    SensorsReader::resetShared(machine.reader(Platform::m1));
+    TestAccess::resetForTesting<SensorsReader>(machine.reader(Platform::m1));
     QVSensorNamesManager::fillSensorNamesIfEmpty();
     EXPECT_EQ(storedText(), "[]");
 }

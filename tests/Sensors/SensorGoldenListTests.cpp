@@ -11,6 +11,7 @@
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -64,12 +65,12 @@ public:
         if (const char* machine = std::getenv("AERLO_MACHINE"))
             previous_ = machine;
         SystemPlatform::ActiveMachine::select(profile);
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
     }
     ~ActiveMachineScope()
     {
         SystemPlatform::ActiveMachine::select(previous_);
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
     }
 
 private:
@@ -93,7 +94,7 @@ TEST(SensorGoldenLists, EveryShippedProfile)
                   profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt);
 
         ConsoleCapture console;
-        const json built = describe(SensorsReader::shared().list->sensors());
+        const json built = describe(SensorsReader::shared()->list->sensors());
         EXPECT_EQ(console.output(), "");
         if (write) {
             std::ofstream(goldenPath(name)) << render(built);

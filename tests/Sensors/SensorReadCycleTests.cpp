@@ -3,6 +3,7 @@
 #include "tests/Sensors/ProcessCounters.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <atomic>
 #include <cmath>
@@ -265,8 +266,8 @@ TEST(SensorReadCycle, SharedReaderIsTheOneSet)
 {
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
-    SensorsReader::resetShared(reader);
-    EXPECT_EQ(&SensorsReader::shared(), reader.get());
+    TestAccess::resetForTesting<SensorsReader>(reader);
+    EXPECT_EQ(SensorsReader::shared(), reader);
 }
 
 TEST(SensorReadCycleGeneration, EachPassAdvancesTheListOnce)

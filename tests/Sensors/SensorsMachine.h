@@ -5,6 +5,7 @@
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ValueCodec.h"
 #include "tests/SMC/SimMachine.h"
+#include "tests/Support/TestAccess.h"
 
 #include <algorithm>
 #include <map>
@@ -27,16 +28,16 @@ struct SensorsMachine : SimMachine {
     explicit SensorsMachine(const std::string& profile) : SimMachine(profile) { share(); }
     ~SensorsMachine()
     {
-        Aerlo::SensorsReader::resetShared();
-        Aerlo::SMCManager::resetShared();
-        Aerlo::SMC::resetShared();
+        TestAccess::resetForTesting<Aerlo::SensorsReader>();
+        TestAccess::resetForTesting<Aerlo::SMCManager>();
+        TestAccess::resetForTesting<Aerlo::SMC>();
     }
 
     void share()
     {
-        Aerlo::SMC::resetShared(registry);
-        Aerlo::SMCManager::resetShared();
-        Aerlo::SensorsReader::resetShared();
+        TestAccess::resetForTesting<Aerlo::SMC>(registry);
+        TestAccess::resetForTesting<Aerlo::SMCManager>();
+        TestAccess::resetForTesting<Aerlo::SensorsReader>();
         Aerlo::SMC::shared();
         device->resetLog();
     }

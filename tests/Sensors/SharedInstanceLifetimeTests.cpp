@@ -8,6 +8,7 @@
 #include "QVToolsKit/QVLogFileManager.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -25,26 +26,26 @@ constexpr int resets = 25;
 TEST(SharedInstanceLifetime, SMCReopensInPlaceAndClosesEachRetiredConnection)
 {
     SimMachine machine("mbp-m1pro-2fan");
-    SMC::resetShared(machine.registry);
+    TestAccess::resetForTesting<SMC>(machine.registry);
     SMC& held = SMC::shared();
     const std::size_t opensBefore = machine.device->openCount();
     for (int i = 0; i < resets; ++i) {
-        SMC::resetShared(machine.registry);
+        TestAccess::resetForTesting<SMC>(machine.registry);
         EXPECT_EQ(&SMC::shared(), &held);
         EXPECT_TRUE(held.getValue("F0Mx")) << "reset " << i;
     }
     // One connection open at a time: every retired one was closed, none is parked.
     EXPECT_EQ(machine.device->openCount() - opensBefore, std::size_t(resets));
     EXPECT_EQ(machine.device->openConnections(), 2u); // the shared one and the machine's own
-    SMC::resetShared();
+    TestAccess::resetForTesting<SMC>();
     EXPECT_EQ(machine.device->openConnections(), 1u);
 }
 
 TEST(SharedInstanceLifetime, FirstUseFromManyThreadsMakesOneObject)
 {
     SimMachine machine("mbp-m1pro-2fan");
-    SMC::resetShared(machine.registry);
-    SMCManager::resetShared();
+    TestAccess::resetForTesting<SMC>(machine.registry);
+    TestAccess::resetForTesting<SMCManager>();
     std::vector<std::thread> threads;
     std::vector<const void*> seen(8);
     for (std::size_t t = 0; t < seen.size(); ++t)
@@ -54,7 +55,7 @@ TEST(SharedInstanceLifetime, FirstUseFromManyThreadsMakesOneObject)
         thread.join();
     EXPECT_EQ(std::set<const void*>(seen.begin(), seen.end()).size(), 2u);
     EXPECT_EQ(machine.device->openConnections(), 2u);
-    SMC::resetShared();
+    TestAccess::resetForTesting<SMC>();
 }
 
 TEST(SharedInstanceLifetime, SMCManagerIsRebuiltFreshInPlace)
@@ -63,7 +64,7 @@ TEST(SharedInstanceLifetime, SMCManagerIsRebuiltFreshInPlace)
     SMCManager& held = SMCManager::shared();
     for (int i = 0; i < resets; ++i) {
         held.currentSMCKeyIndex = 7;
-        SMCManager::resetShared();
+        TestAccess::resetForTesting<SMCManager>();
         EXPECT_EQ(&SMCManager::shared(), &held);
         EXPECT_EQ(held.currentSMCKeyIndex, 0);
         EXPECT_EQ(held.readFans(1).size(), 1u);
@@ -75,18 +76,18 @@ TEST(SharedInstanceLifetime, SensorsReaderGoesWhenItsLastHolderLetsGo)
     SensorsMachine machine(smcTable({numberKey("TC0P", 50), smcKey("FNum", "ui8 ", {0})}));
     std::weak_ptr<SensorsReader> previous;
     for (int i = 0; i < resets; ++i) {
-        SensorsReader::resetShared(i % 2 ? machine.reader(Platform::intel) : nullptr);
+        TestAccess::resetForTesting<SensorsReader>(i % 2 ? machine.reader(Platform::intel) : nullptr);
         // A holder keeps the reader it holds usable across the next reset.
-        const std::shared_ptr<SensorsReader> holder = SensorsReader::shared().shared_from_this();
+        const std::shared_ptr<SensorsReader> holder = SensorsReader::shared();
         EXPECT_TRUE(previous.expired()) << "reset " << i;
         previous = holder;
-        SensorsReader::resetShared();
+        TestAccess::resetForTesting<SensorsReader>();
         ASSERT_FALSE(previous.expired());
         holder->read();
         EXPECT_FALSE(holder->list->sensors().empty());
-        EXPECT_NE(&SensorsReader::shared(), holder.get());
+        EXPECT_NE(SensorsReader::shared(), holder);
     }
-    SensorsReader::resetShared();
+    TestAccess::resetForTesting<SensorsReader>();
     EXPECT_TRUE(previous.expired());
 }
 
@@ -95,7 +96,7 @@ TEST(SharedInstanceLifetime, SystemKitGathersAgainInPlace)
     SystemKit& held = SystemKit::shared();
     for (int i = 0; i < 5; ++i) {
         held.device.serialNumber = "changed";
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
         EXPECT_EQ(&SystemKit::shared(), &held);
         EXPECT_NE(held.device.serialNumber, std::optional<std::string>("changed"));
     }
@@ -134,8 +135,8 @@ TEST(SharedInstanceLifetime, LoggersAreRebuiltInPlaceWritingToStandardOutput)
     for (int i = 0; i < resets; ++i) {
         framework.setWriter(LogWriter::standardError);
         app.setWriter(LogWriter::standardError);
-        QVToolsKit::QVLogFileManager::resetShared();
-        NextLog::resetShared();
+        TestAccess::resetForTesting<QVToolsKit::QVLogFileManager>();
+        TestAccess::resetForTesting<NextLog>();
         EXPECT_EQ(&QVToolsKit::QVLogFileManager::shared(), &framework);
         EXPECT_EQ(&NextLog::shared(), &app);
         ConsoleCapture console;

@@ -4,6 +4,7 @@
 #include "Platform/System/EspeakSpeechSynthesizer.h"
 #include "Platform/System/ProcessAudioPlayer.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ namespace {
 // A fake command-line player: the script body after "#!/bin/sh"; the file to play is "$1".
 class FakePlayer : public ::testing::Test {
 protected:
-    ~FakePlayer() override { Foundation::ToolMap::reset(); }
+    ~FakePlayer() override { TestAccess::resetForTesting<Foundation::ToolMap>(); }
 
     void script(const std::string& body)
     {
@@ -145,7 +146,7 @@ TEST(SpeechStandIns, TheSayStandInTakesEveryArgumentAsTextAndEnds)
     SystemPlatform::SpeechSynthesizer::installSayStandIn();
     EXPECT_EQ(Foundation::ToolMap::resolve("/usr/bin/say"), SystemPlatform::SpeechSynthesizer::sayStandInPath());
     const auto result = Foundation::Process::run("/usr/bin/say", {"--help", "-v", "x"});
-    Foundation::ToolMap::reset();
+    TestAccess::resetForTesting<Foundation::ToolMap>();
     ASSERT_TRUE(result.launched) << result.launchError;
     EXPECT_EQ(result.stdout_, "");
     const bool engine = SystemPlatform::EspeakSpeechSynthesizer::programPath().has_value();

@@ -6,6 +6,7 @@
 #include "Platform/System/Kernel.h"
 #include "Platform/System/ProcessInfo.h"
 #include "Platform/System/SystemProfiler.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -39,9 +40,9 @@ public:
 private:
     static void resetAll()
     {
-        Kernel::reset();
-        IORegistry::reset();
-        DiskArbitration::reset();
+        TestAccess::resetForTesting<Kernel>();
+        TestAccess::resetForTesting<IORegistry>();
+        TestAccess::resetForTesting<DiskArbitration>();
     }
     std::optional<std::string> previous_;
 };
@@ -171,7 +172,7 @@ TEST(KernelStandIn, HostInfoAndUname)
 
     // No machine: nothing but the boot time answers.
     ActiveMachine::set(nullptr);
-    Kernel::reset();
+    TestAccess::resetForTesting<Kernel>();
     EXPECT_EQ(Kernel::uname(&name), -1);
     EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count), IOKit::kIOReturnNoDevice);
     EXPECT_EQ(textByName("hw.model"), "<" + std::string(std::strerror(ENOENT)) + ">");
@@ -393,9 +394,9 @@ TEST(ProcessInfoStandIn, UserNamesFromTheAccount)
     const std::pair<const char*, const char*> cases[] = {
         {"Ada Lovelace,Room 1,,", "Ada Lovelace"}, {"Grace Hopper", "Grace Hopper"}, {",,,", "ada"}, {"", "ada"}};
     for (const auto& [gecos, full] : cases) {
-        ProcessInfo::setUserNamesForTesting(ProcessInfo::UserNames{"ada", gecos});
+        TestAccess::setUserNamesForTesting<ProcessInfo>(ProcessInfo::UserNames{"ada", gecos});
         EXPECT_EQ(ProcessInfo::userName(), "ada");
         EXPECT_EQ(ProcessInfo::fullUserName(), full) << gecos;
     }
-    ProcessInfo::setUserNamesForTesting(std::nullopt);
+    TestAccess::setUserNamesForTesting<ProcessInfo>(std::nullopt);
 }

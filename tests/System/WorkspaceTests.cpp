@@ -3,6 +3,7 @@
 #include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,11 @@ namespace {
 
 class WorkspaceTest : public ::testing::Test {
 protected:
-    void SetUp() override { ToolMap::reset(); }
+    void SetUp() override { TestAccess::resetForTesting<ToolMap>(); }
     void TearDown() override
     {
-        ToolMap::reset();
-        Workspace::resetShared();
+        TestAccess::resetForTesting<ToolMap>();
+        TestAccess::resetForTesting<Workspace>();
     }
 
     // A fake opener program that writes its arguments, one a line, and exits with `status`.
@@ -73,13 +74,13 @@ TEST_F(WorkspaceTest, DefaultOpenerRefusesTextsThatLookLikeOptions)
 TEST_F(WorkspaceTest, SharedWorkspaceUsesTheInstalledRecorder)
 {
     auto recorder = std::make_shared<RecordingURLOpener>(false);
-    Workspace::resetShared(recorder);
+    TestAccess::resetForTesting<Workspace>(recorder);
     EXPECT_FALSE(Workspace::shared().open(*URL::string("https://a.example")));
     recorder->setAnswer(true);
     EXPECT_TRUE(Workspace::shared().open(*URL::string("mailto:x@y")));
     EXPECT_EQ(recorder->openedURLs(), (std::vector<std::string>{"https://a.example", "mailto:x@y"}));
 
-    Workspace::resetShared();
+    TestAccess::resetForTesting<Workspace>();
     EXPECT_NE(Workspace::shared().opener(), recorder);
     EXPECT_NE(dynamic_cast<ProcessURLOpener*>(Workspace::shared().opener().get()), nullptr);
 }

@@ -6,6 +6,7 @@
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/Kernel.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -104,9 +105,9 @@ TEST(ChipProbe, BrandIsBoundedByTheBuffer)
 TEST(ChipProbe, CachedAnswerRunsTheReportOnce)
 {
     SystemScene scene("unknown-platform");
-    QVPlatformChipInfo::resetCache();
+    TestAccess::resetForTesting<QVPlatformChipInfo>();
     EXPECT_TRUE(QVPlatformChipInfo::cachedIsM3OrLater());
     EXPECT_TRUE(QVPlatformChipInfo::cachedIsM3OrLater());
     EXPECT_EQ(scene.profilerRuns("SPHardwareDataType"), 1);
-    QVPlatformChipInfo::resetCache();
+    TestAccess::resetForTesting<QVPlatformChipInfo>();
 }

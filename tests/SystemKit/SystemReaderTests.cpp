@@ -9,6 +9,7 @@
 #include "Platform/System/IORegistry.h"
 #include "Platform/System/Kernel.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ TEST(SystemReaderModel, ThePlatformExpertComesFirstThenTheKernel)
     // A model that is text and a serial number that is data count for nothing: the kernel's model it is.
     expert.properties = {{"model", std::string("Macmini9,1")}, {"IOPlatformSerialNumber", RegistryData{"C07XYZ"}}};
     SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{expert});
-    SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemKit>();
     EXPECT_EQ(SystemKit::shared().device.model.id, "MacBookPro18,3");
     EXPECT_EQ(SystemKit::shared().device.serialNumber, std::nullopt);
 

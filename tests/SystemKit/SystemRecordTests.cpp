@@ -4,6 +4,7 @@
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -189,7 +190,7 @@ TEST(SystemRecord, GatheredOnceForEveryThread)
     EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 1);
     EXPECT_EQ(scene.profilerRuns("SPDisplaysDataType"), 1);
 
-    SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemKit>();
     EXPECT_NE(SystemKit::shared().device.platform, std::nullopt);
     EXPECT_EQ(scene.profilerRuns("SPMemoryDataType"), 2);
 }

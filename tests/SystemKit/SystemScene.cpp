@@ -9,6 +9,7 @@
 #include "Platform/System/IORegistry.h"
 #include "Platform/System/Kernel.h"
 #include "Platform/System/SystemProfiler.h"
+#include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>
 
@@ -20,10 +21,10 @@ namespace {
 
 void resetStandIns()
 {
-    SystemPlatform::Kernel::reset();
-    SystemPlatform::IORegistry::reset();
-    SystemPlatform::DiskArbitration::reset();
-    Aerlo::SystemKit::resetShared();
+    TestAccess::resetForTesting<SystemPlatform::Kernel>();
+    TestAccess::resetForTesting<SystemPlatform::IORegistry>();
+    TestAccess::resetForTesting<SystemPlatform::DiskArbitration>();
+    TestAccess::resetForTesting<Aerlo::SystemKit>();
 }
 
 std::string readFile(const std::filesystem::path& path)
@@ -42,7 +43,7 @@ SystemScene::SystemScene(std::string_view machine)
         previousMachine_ = old;
     SystemPlatform::ActiveMachine::select(machine);
     resetStandIns();
-    Aerlo::NextLog::resetShared();
+    TestAccess::resetForTesting<Aerlo::NextLog>();
     Aerlo::LocalizationTable::setTable(std::map<std::string, std::string>{
         {"Unknown", "Unknown"}, {"Number of cores", "%0 cores"}, {"Number of threads", "%0 threads"}});
 
@@ -59,7 +60,7 @@ SystemScene::SystemScene(std::string_view machine)
 SystemScene::~SystemScene()
 {
     resetStandIns();
-    Foundation::ToolMap::reset();
+    TestAccess::resetForTesting<Foundation::ToolMap>();
     Aerlo::LocalizationTable::setTable(std::nullopt);
     SystemPlatform::ActiveMachine::select(previousMachine_.value_or(""));
 }

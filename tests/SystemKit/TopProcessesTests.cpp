@@ -6,6 +6,7 @@
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -171,7 +172,7 @@ TEST(TopStandIn, ReaderParsesWhatTheStandInPrintsForThisMachine)
     ProcessReader reader;
     reader.numberOfProcesses = 3;
     reader.read();
-    Foundation::ToolMap::reset();
+    TestAccess::resetForTesting<Foundation::ToolMap>();
     const auto lines = console.lines();
     ASSERT_EQ(lines.size(), 6u) << console.output();
     for (std::size_t i = 0; i < lines.size(); i += 2) {

@@ -3,6 +3,7 @@
 #include "Platform/Vendors/MSACAnalytics.h"
 #include "Platform/Vendors/MSACAppCenter.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,8 @@ namespace {
 
 class MSACAnalyticsTest : public ::testing::Test {
 protected:
-    void SetUp() override { MSACAppCenter::resetForTesting(); }
-    void TearDown() override { MSACAppCenter::resetForTesting(); }
+    void SetUp() override { TestAccess::resetForTesting<MSACAppCenter>(); }
+    void TearDown() override { TestAccess::resetForTesting<MSACAppCenter>(); }
 
     static std::string contents(const std::filesystem::path& file)
     {

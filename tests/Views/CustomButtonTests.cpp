@@ -2,6 +2,7 @@
 #include "Classes/Views/StoryboardBuilder.h"
 #include "Platform/Kit/Screen.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <cmath>
@@ -23,7 +24,7 @@ protected:
     void SetUp() override
     {
         ViewsTest::SetUp();
-        Kit::Window::setApplicationActiveForTesting(true);
+        TestAccess::setApplicationActiveForTesting<Kit::Window>(true);
     }
 
     // A button from its builder with the two fills, the panels' look, in a window; the action counted.

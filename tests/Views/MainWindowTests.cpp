@@ -12,13 +12,14 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/ClipView.h"
+#include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/TableCellView.h"
 #include "Platform/Kit/TextField.h"
-#include "Platform/Kit/ImageView.h"
 #include "Platform/Vendors/UI/QVWindowOperateView.h"
 #include "QVToolsKit/QVCustomTableRowView.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <gtest/gtest.h>
@@ -56,8 +57,8 @@ protected:
     void SetUp() override
     {
         ViewsTest::SetUp();
-        Storyboard::resetForTesting();
-        Kit::Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Storyboard>();
+        TestAccess::resetForTesting<Kit::Application>();
         // The settings pane and the rule editor count their builds and appearances.
         Storyboard::registerViewController("SettingsController", "", [this] {
             ++built_[0];
@@ -83,7 +84,7 @@ protected:
     void TearDown() override
     {
         preferences_.reset();
-        Storyboard::resetForTesting();
+        TestAccess::resetForTesting<Storyboard>();
         Kit::Appearance::setApplication(std::nullopt);
         ViewsTest::TearDown();
     }
@@ -254,7 +255,7 @@ TEST_F(MainWindowTest, RendersEveryPaneLightAndDark)
 TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)
 {
     Kit::Testing::ensureApplication();
-    Storyboard::resetForTesting();
+    TestAccess::resetForTesting<Storyboard>();
     ConsoleCapture console;
     InitialViewController controller;
     controller.view();

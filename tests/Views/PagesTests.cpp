@@ -12,6 +12,7 @@
 #include "Platform/System/Workspace.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,11 @@ protected:
     void SetUp() override
     {
         ViewsTest::SetUp();
-        SystemPlatform::Workspace::resetShared(opener_);
+        TestAccess::resetForTesting<SystemPlatform::Workspace>(opener_);
     }
     void TearDown() override
     {
-        SystemPlatform::Workspace::resetShared();
+        TestAccess::resetForTesting<SystemPlatform::Workspace>();
         ViewsTest::TearDown();
     }
     // The page's view in a window of its size.
@@ -71,7 +72,7 @@ TEST_F(PagesTest, EachPageButtonOpensItsAddressOnce)
     for (const auto& b : buttons) {
         button(*b.page.view(), b.key).performClick();
         EXPECT_EQ(opened(), (std::vector<std::string> {b.url})) << b.key;
-        SystemPlatform::Workspace::resetShared(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
+        TestAccess::resetForTesting<SystemPlatform::Workspace>(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
     }
     EXPECT_EQ(console_.output(), "");
 }

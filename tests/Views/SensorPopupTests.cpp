@@ -4,6 +4,7 @@
 #include "Classes/Views/TextView.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <nlohmann/json.hpp>
@@ -255,7 +256,7 @@ TEST_F(SensorPopupTest, RendersSectionsHoverAndLongNames)
         sensor("TG0P", SensorGroup::GPU, SensorType::temperature, 51.2, false,
             "A graphics processor sensor with a name far too long for its row"),
         sensor("VD0R", SensorGroup::sensor, SensorType::voltage, 12.345, false, "DC in")});
-    Kit::Window::setApplicationActiveForTesting(true);
+    TestAccess::setApplicationActiveForTesting<Kit::Window>(true);
     Kit::View& content = showInWindow(popup);
     ASSERT_DOUBLE_EQ(popup->frame().height(), 2 * 30 + 3 * 22);
     const Snapshot plain = Snapshot::of(content);

@@ -9,6 +9,7 @@
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <filesystem>
@@ -27,7 +28,7 @@ class SmallViewsTest : public Testing::ViewsTest {
 protected:
     void TearDown() override
     {
-        Kit::Appearance::resetForTesting();
+        TestAccess::resetForTesting<Kit::Appearance>();
         ViewsTest::TearDown();
     }
 };
@@ -57,7 +58,7 @@ public:
 TEST(AppearanceModeOfTheApplication, FollowsTheAutomaticSettingThenTheDarkFamily)
 {
     TempRoot root;
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     struct Case {
         std::optional<std::string_view> appearance;
         std::int64_t automatic;
@@ -75,29 +76,29 @@ TEST(AppearanceModeOfTheApplication, FollowsTheAutomaticSettingThenTheDarkFamily
         {Kit::Appearance::darkAquaName, 2, 1},
     };
     for (const Case& c : cases) {
-        Kit::Appearance::resetForTesting();
+        TestAccess::resetForTesting<Kit::Appearance>();
         if (c.appearance)
             Kit::Appearance::setApplication(Kit::Appearance(std::string(*c.appearance)));
         Foundation::UserDefaults::standard().set(c.automatic, "AppleInterfaceStyleSwitchesAutomatically");
         EXPECT_EQ(AppearanceManager::currentAppearanceMode(), c.mode)
             << (c.appearance ? *c.appearance : "none") << " " << c.automatic;
     }
-    Kit::Appearance::resetForTesting();
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Kit::Appearance>();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
 }
 
 TEST(AppearanceModeOfTheApplication, ReadsTheAutomaticSwitchFromTheGlobalDomain)
 {
     TempRoot root;
-    Foundation::UserDefaults::resetForTesting();
-    Kit::Appearance::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
+    TestAccess::resetForTesting<Kit::Appearance>();
     std::filesystem::create_directories(Foundation::Paths::preferences());
     std::ofstream(Foundation::Paths::preferences() / ".GlobalPreferences.plist")
         << Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary {
                {"AppleInterfaceStyleSwitchesAutomatically", 1}})
                .toJSONText();
     EXPECT_EQ(AppearanceManager::currentAppearanceMode(), AppearanceManager::automatic);
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
 }
 
 TEST_F(SmallViewsTest, ADefaultGradientViewIsClearAndHorizontal)

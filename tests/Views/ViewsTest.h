@@ -6,6 +6,7 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <memory>
 #include <optional>
@@ -20,12 +21,12 @@ protected:
     {
         KitTest::SetUp();
         root_.emplace();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     void TearDown() override
     {
         window_.reset();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
         root_.reset();
         KitTest::TearDown();
     }

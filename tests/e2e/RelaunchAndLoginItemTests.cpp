@@ -6,6 +6,7 @@
 #include "Platform/System/DesktopEntry.h"
 #include "Platform/System/ProcessApplicationLauncher.h"
 #include "tests/KitX11/X11TestSupport.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QElapsedTimer>
 
@@ -62,7 +63,7 @@ TEST_F(RunningApplicationTest, TheRelaunchReplacesTheProcessInPlaceAndTheSavedMo
 {
     startSimulator("mbp-m1pro-2fan");
     installHelper();
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     ASSERT_TRUE(Foundation::UserDefaults::standard().set(std::int64_t {3000}, Aerlo::SettingsKey::leftFanSpeedAfterDrag));
     ASSERT_TRUE(Foundation::UserDefaults::standard().set(std::int64_t {2}, Aerlo::SettingsKey::fanModeSelectedSegment));
     ASSERT_TRUE(Foundation::UserDefaults::standard().synchronize());

@@ -8,6 +8,7 @@
 #include "Platform/System/JobBlessService.h"
 #include "tests/KitX11/X11TestSupport.h"
 #include "tests/Support/HelperLog.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -60,7 +61,7 @@ void RunningApplicationTest::SetUp()
     ::unsetenv("AERLO_BUNDLE");
     // The build's bundle: its helper is the real daemon, its executable the client the daemon serves.
     Foundation::Bundle::setMainBundlePath(Foundation::Bundle::builtInBundlePath());
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
 }
 
 void RunningApplicationTest::TearDown()
@@ -75,7 +76,7 @@ void RunningApplicationTest::TearDown()
     int status = 0;
     while (::waitpid(-1, &status, WNOHANG) > 0) {
     }
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     Foundation::Bundle::setMainBundlePath({});
     ::unsetenv("AERLO_ROOT");
     ::unsetenv("AERLO_MACHINE");

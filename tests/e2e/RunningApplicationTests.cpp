@@ -5,6 +5,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/KitX11/X11TestSupport.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -33,7 +34,7 @@ constexpr std::int64_t rulePercentage = 60;
 // The settings the next start reads, written as another process's would be.
 void writeSettings(std::int64_t selectedSegment)
 {
-    Foundation::UserDefaults::resetForTesting(); // what the application wrote since
+    TestAccess::resetForTesting<Foundation::UserDefaults>(); // what the application wrote since
     Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard();
     ASSERT_TRUE(defaults.set(std::int64_t {3000}, SettingsKey::leftFanSpeedAfterDrag));
     ASSERT_TRUE(defaults.set(selectedSegment, SettingsKey::fanModeSelectedSegment));

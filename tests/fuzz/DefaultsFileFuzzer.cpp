@@ -5,6 +5,7 @@
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <cstdint>
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove_all(folder, error);
     std::filesystem::create_directories(folder, error);
     std::ofstream(folder / "fuzz.suite.plist", std::ios::binary) << text;
-    Foundation::UserDefaults::resetForTesting();
+    TestAccess::resetForTesting<Foundation::UserDefaults>();
     if (auto* suite = Foundation::UserDefaults::suite("fuzz.suite")) {
         for (const char* key : {"a", "key", "SMC", "", "fanRules"})
             if (const auto value = suite->object(key))

@@ -19,10 +19,12 @@ public:
     // Made on first use, from any thread.
     static AppDataStore& shared();
 
-    explicit AppDataStore(Foundation::UserDefaults& defaults = Foundation::UserDefaults::standard());
+    // On the standard suite, whichever suite that is at each call.
+    AppDataStore() = default;
+    explicit AppDataStore(Foundation::UserDefaults& defaults);
 
-    // The standard suite.
-    Foundation::UserDefaults& ud;
+    // The suite read and written: the one given, else the standard suite now.
+    Foundation::UserDefaults& ud() const;
 
     bool has(std::string_view key) const;
     void remove(std::string_view key);
@@ -39,19 +41,22 @@ public:
     template <std::same_as<bool> T>
     void set(T value, std::string_view forKey)
     {
-        ud.set(Foundation::PropertyListValue(value), forKey);
+        ud().set(Foundation::PropertyListValue(value), forKey);
     }
     template <std::integral T>
         requires(!std::same_as<T, bool>)
     void set(T value, std::string_view forKey)
     {
-        ud.set(Foundation::PropertyListValue(static_cast<int64_t>(value)), forKey);
+        ud().set(Foundation::PropertyListValue(static_cast<int64_t>(value)), forKey);
     }
     void set(std::string_view value, std::string_view forKey);
     void set(const Data& value, std::string_view forKey);
 
     // Removes every key of the suite, one by one.
     void removeAll();
+
+private:
+    Foundation::UserDefaults* const defaults_ = nullptr;
 };
 
 } // namespace Aerlo

@@ -1,6 +1,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>
 
@@ -15,8 +16,8 @@ struct State {
 
 State& state()
 {
-    static State state;
-    return state;
+    static Foundation::SharedInstance<State> state;
+    return state.get();
 }
 
 void replaceAll(std::string& text, std::string_view placeholder, std::string_view replacement)

@@ -1,5 +1,8 @@
 #include "Classes/Configure/Global/NotificationObserverRegistry.h"
 
+#include "Platform/Foundation/SharedInstance.h"
+
+#include <mutex>
 #include <set>
 
 namespace Aerlo {
@@ -8,10 +11,15 @@ const void* NotificationObserverRegistry::objectFor(const std::optional<std::str
 {
     if (!object)
         return nullptr;
-    static std::mutex mutex;
-    static std::set<std::string, std::less<>> texts;
-    std::lock_guard lock(mutex);
-    return &*texts.insert(*object).first;
+    // Never destroyed: the addresses handed out stay valid for the process.
+    struct Texts {
+        std::mutex mutex;
+        std::set<std::string, std::less<>> texts;
+    };
+    static Foundation::SharedInstance<Texts> instance;
+    Texts& shared = instance.get();
+    std::lock_guard lock(shared.mutex);
+    return &*shared.texts.insert(*object).first;
 }
 
 void NotificationObserverRegistry::observe(Foundation::NotificationCenter& centre, std::string_view name,

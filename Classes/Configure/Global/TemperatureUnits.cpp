@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Configure/Global/NumberText.h"
+#include "Platform/Foundation/SharedInstance.h"
 
 #include <langinfo.h>
 #include <locale.h>
@@ -64,16 +65,20 @@ const std::vector<KeyValue_t>& temperatureUnitOptions()
 UnitTemperature systemTemperatureUnit()
 {
     // The value texts ask for every reading on every tick: remember the last answer.
-    static std::mutex mutex;
-    static std::string lastName;
-    static UnitTemperature lastUnit = UnitTemperature::celsius;
+    struct LastAnswer {
+        std::mutex mutex;
+        std::string name;
+        UnitTemperature unit = UnitTemperature::celsius;
+    };
+    static Foundation::SharedInstance<LastAnswer> instance;
+    LastAnswer& last = instance.get();
     const std::string name = measurementLocaleName();
-    std::lock_guard lock(mutex);
-    if (name != lastName) {
-        lastUnit = unitOfLocale(name);
-        lastName = name;
+    std::lock_guard lock(last.mutex);
+    if (name != last.name) {
+        last.unit = unitOfLocale(name);
+        last.name = name;
     }
-    return lastUnit;
+    return last.unit;
 }
 
 UnitTemperature temperatureUnitsSetting()

@@ -3,6 +3,7 @@
 #include "Classes/Configure/SystemKit/QVSystemProfilerParser.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Process.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/System/Kernel.h"
@@ -57,8 +58,8 @@ struct Cache {
 
 Cache& cache()
 {
-    static Cache cache;
-    return cache;
+    static Foundation::SharedInstance<Cache> cache;
+    return cache.get();
 }
 
 } // namespace
@@ -147,7 +148,7 @@ bool QVPlatformChipInfo::cachedIsM3OrLater()
     return c.answer;
 }
 
-void QVPlatformChipInfo::resetCache()
+void QVPlatformChipInfo::resetForTesting()
 {
     cache().once = std::make_unique<std::once_flag>();
     cache().answer = false;

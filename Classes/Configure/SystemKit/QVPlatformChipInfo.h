@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
+
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,8 +36,11 @@ public:
     static bool isM3OrLater();
     // isM3OrLater, asked once per process.
     static bool cachedIsM3OrLater();
+
+private:
+    friend struct ::TestAccess;
     // Tests: the next cachedIsM3OrLater asks again.
-    static void resetCache();
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

@@ -167,7 +167,7 @@ SystemKit& SystemKit::shared()
     return sharedInstance().get();
 }
 
-void SystemKit::resetShared()
+void SystemKit::resetForTesting()
 {
     sharedInstance().resetForTesting();
 }

@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/NextLog.h"
 #include "Classes/Configure/SystemKit/device_s.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <chrono>
 #include <cstdint>
@@ -34,9 +35,6 @@ public:
     // The one instance, gathered on first access on the caller's thread; others asking meanwhile wait.
     // It stays at one address for the life of the process: callers may keep the reference.
     static SystemKit& shared();
-    // Tests, while no other thread uses it: the next shared() gathers again, in place; references taken
-    // before stay valid and name the new record.
-    static void resetShared();
 
     // Runs every probe.
     SystemKit();
@@ -65,6 +63,12 @@ public:
     static std::optional<disk_s> getDisk();
     // The machine family a processor name tells; nothing when it names no known generation.
     static std::optional<Platform> platformFromCPUName(std::string_view name);
+
+private:
+    friend struct ::TestAccess;
+    // Tests, while no other thread uses it: the next shared() gathers again, in place; references taken
+    // before stay valid and name the new record.
+    static void resetForTesting();
 };
 
 } // namespace Aerlo

@@ -311,7 +311,7 @@ void FanPanelController::setSlidersEnabled(bool enabled)
 void FanPanelController::sendAutomatic()
 {
     for (const FanSide& side : sides())
-        SMCHelper::shared().setFanMode(side.id, 0);
+        SMCHelper::shared()->setFanMode(side.id, 0);
     setSlidersEnabled(false);
 }
 
@@ -326,9 +326,9 @@ void FanPanelController::sendMaximumSpeeds()
                 + ")，不强制该风扇");
     }
     for (const FanSide& side : forced)
-        SMCHelper::shared().setFanMode(side.id, 1);
+        SMCHelper::shared()->setFanMode(side.id, 1);
     for (const FanSide& side : forced)
-        SMCHelper::shared().setFanSpeed(side.id, roundedLimit(*side.maxSpeed));
+        SMCHelper::shared()->setFanSpeed(side.id, roundedLimit(*side.maxSpeed));
 }
 
 void FanPanelController::chooseSystemBody()
@@ -376,12 +376,12 @@ void FanPanelController::sendStoredManualSpeeds()
 {
     const std::vector<FanSide> all = sides();
     for (const FanSide& side : all)
-        SMCHelper::shared().setFanMode(side.id, 1);
+        SMCHelper::shared()->setFanMode(side.id, 1);
     setSlidersEnabled(true);
     std::vector<double> positions;
     for (const FanSide& side : all) {
         const std::int64_t rpm = defaults().integer(side.speedAfterDragKey);
-        SMCHelper::shared().setFanSpeed(side.id, rpm);
+        SMCHelper::shared()->setFanSpeed(side.id, rpm);
         positions.push_back(position(static_cast<double>(rpm), *side.minSpeed, *side.maxSpeed));
     }
     for (std::size_t i = 0; i < all.size(); ++i)
@@ -532,7 +532,7 @@ void FanPanelController::applyFanSliderValue(const FanSide& side, double value)
         return;
     const int percent = static_cast<int>(std::trunc(100 * value));
     printDragProgress(percent);
-    SMCHelper::shared().setFanMode(side.id, 1);
+    SMCHelper::shared()->setFanMode(side.id, 1);
     (void)defaults().set(std::int64_t {percent}, side.percentKey);
     side.percentLabel->setStringValue(std::to_string(percent) + "%");
     const double min = *side.minSpeed;
@@ -540,7 +540,7 @@ void FanPanelController::applyFanSliderValue(const FanSide& side, double value)
     const long rpm = truncatedRPM(side.slider->doubleValue() * (max - min) + min);
     printDraggedSpeed(rpm);
     (void)defaults().set(std::int64_t {rpm}, side.speedAfterDragKey);
-    SMCHelper::shared().setFanSpeed(side.id, rpm);
+    SMCHelper::shared()->setFanSpeed(side.id, rpm);
     (void)defaults().set(std::int64_t {rpm}, side.currentValueKey);
     const double v = position(static_cast<double>(rpm), min, max);
     Console::print("---- 风扇取值范围0-1: " + describe(v));
@@ -589,9 +589,9 @@ void FanPanelController::settingsButtonClicked()
 
 void FanPanelController::quitAppButtonClicked()
 {
-    SMCHelper::shared().setFanMode(0, 0);
+    SMCHelper::shared()->setFanMode(0, 0);
     if (fanCount >= 2)
-        SMCHelper::shared().setFanMode(1, 0);
+        SMCHelper::shared()->setFanMode(1, 0);
     Kit::Application::shared().terminate();
 }
 

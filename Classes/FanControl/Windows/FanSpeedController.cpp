@@ -261,7 +261,7 @@ std::string_view FanSpeedController::automaticNotificationName() const
 
 bool FanSpeedController::mayApplyDrag()
 {
-    return SMCHelper::shared().isInstalled();
+    return SMCHelper::shared()->isInstalled();
 }
 
 double FanSpeedController::dragRotationPeriod() const
@@ -301,7 +301,7 @@ void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
         showChoice(automatic, false);
         showChoice(manual, true);
         side.slider->setEnabled(true);
-        SMCHelper::shared().setFanMode(side.id, 1);
+        SMCHelper::shared()->setFanMode(side.id, 1);
     } else {
         Console::print("自动模式");
         showChoice(automatic, true);
@@ -311,7 +311,7 @@ void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
         (void)defaults().set(0.0, side.sliderValueKey);
         (void)defaults().set(std::int64_t {0}, side.percentKey);
         side.percentLabel->setStringValue(std::to_string(defaults().integer(side.percentKey)) + "%");
-        SMCHelper::shared().setFanMode(side.id, 0);
+        SMCHelper::shared()->setFanMode(side.id, 0);
     }
     if (defaults().boolValue(SettingsKey::isFansSync)) {
         Foundation::NotificationCenter::defaultCenter().post(NotificationName::syncFansControl, nullptr, info);
@@ -341,7 +341,7 @@ void FanSpeedController::postHelperState(bool state)
 void FanSpeedController::installFanHelper(Kit::Control&)
 {
     Console::print("安装风扇控制程序Helper");
-    SMCHelper::shared().installHelper([](bool success) {
+    SMCHelper::shared()->installHelper([](bool success) {
         if (success)
             postHelperState(true);
     });
@@ -360,7 +360,7 @@ void FanSpeedController::confirmUninstallHelper()
         return;
     }
     Console::print("用户点击了确定");
-    SMCHelper::shared().uninstall(false);
+    SMCHelper::shared()->uninstall(false);
     foldModeBoxes();
     if (auto delegate = AppDelegate::applicationDelegate().lock())
         delegate->closeFanSpeedWindow();
@@ -377,7 +377,7 @@ void FanSpeedController::changeHelperState(const Foundation::Notification& notif
 
 void FanSpeedController::updateHelperState(std::optional<bool> installed)
 {
-    const bool isInstalled = installed ? *installed : SMCHelper::shared().isInstalled();
+    const bool isInstalled = installed ? *installed : SMCHelper::shared()->isInstalled();
     installFanControlHelper->setHidden(isInstalled);
     uninstallFanControlHelper->setHidden(!isInstalled);
     rightExpandCollapseButton->setHidden(!isInstalled);

@@ -50,7 +50,7 @@ void SingleFanController::viewDidLoad()
 {
     setUpCorners();
     if (fanModeSegmented->selectedSegment() == 0) {
-        SMCHelper::shared().setFanMode(0, 0);
+        SMCHelper::shared()->setFanMode(0, 0);
         leftFanSlider->setEnabled(false);
     }
     fillLimitLabels();

@@ -1,6 +1,7 @@
 #include "Platform/Vendors/UI/RUDuzodize.h"
 
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 #include <cstdlib>
@@ -41,8 +42,8 @@ struct State {
 
 State& state()
 {
-    static State shared;
-    return shared;
+    static Foundation::SharedInstance<State> shared;
+    return shared.get();
 }
 
 // "zh_CN.UTF-8" → "zh-CN".

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/ObserverToken.h"
+#include "Platform/Foundation/TestAccess.h"
 
 #include <functional>
 #include <string>
@@ -51,6 +52,8 @@ public:
     static void post(LanguageAction action);
     static std::size_t observerCount();
 
+private:
+    friend struct ::TestAccess;
     static void resetForTesting();
 };
 

@@ -20,8 +20,8 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/AlertPresenter.h"
-#include "Platform/Kit/Application.h"
 #include "Platform/Kit/Animation.h"
+#include "Platform/Kit/Application.h"
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/Menu.h"
@@ -36,6 +36,7 @@
 #include "QVToolsKit/ViewAnimations.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <gtest/gtest.h>
@@ -70,11 +71,11 @@ protected:
         ViewsTest::SetUp();
         SystemPlatform::SystemProfiler::installStandIn();
         SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
         QVSystemHardwareInfo::chipKeyword = "m8";
         Kit::AlertPresenter::setShared(alerts_);
-        QVAlertManager::resetForTesting();
-        SMCHelper::resetShared([this] {
+        TestAccess::resetForTesting<QVAlertManager>();
+        TestAccess::resetForTesting<SMCHelper>([this] {
             auto transport = std::make_shared<XPC::RecordingTransport>(std::string(SMCHelper::label));
             connections_.push_back(transport);
             return transport;
@@ -105,14 +106,14 @@ protected:
     void TearDown() override
     {
         windowController_.reset();
-        Kit::Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Kit::Application>();
         observers_.clear();
         Vendors::MSACAnalytics::setSink(nullptr);
-        SMCHelper::resetShared();
+        TestAccess::resetForTesting<SMCHelper>();
         Kit::AlertPresenter::setShared(nullptr);
-        QVAlertManager::resetForTesting();
+        TestAccess::resetForTesting<QVAlertManager>();
         SystemPlatform::ActiveMachine::reset();
-        SystemKit::resetShared();
+        TestAccess::resetForTesting<SystemKit>();
         customFanModeFlag = false;
         setFans(0, {0, 0}, {0, 0});
         ViewsTest::TearDown();
@@ -230,7 +231,7 @@ protected:
     // A fresh application object told to quit from the panel's more menu; the menu it showed.
     std::shared_ptr<Kit::Menu> quitThroughMenu(FanPanelController& panel)
     {
-        Kit::Application::resetSharedForTesting();
+        TestAccess::resetForTesting<Kit::Application>();
         Kit::Application::shared().setQuitHandler([this] { ++quits_; });
         quits_ = 0;
         panel.moreBtnClickted(*panel.moreButton);

@@ -1,14 +1,15 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/App/AppDelegate.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
-#include "Platform/Kit/Application.h"
-#include "Classes/App/AppDelegate.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/Application.h"
 #include "Platform/Kit/Menu.h"
 #include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "tests/App/ScriptedUpdates.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <cmath>
 
@@ -402,7 +403,7 @@ TEST_F(FanSpeedControllerTest, LoadingInSystemModeHandsBothFansBackAndFillsTheLi
 TEST_F(FanSpeedControllerTest, SupportOpensThePageAndClosesTheWindow)
 {
     auto opener = std::make_shared<SystemPlatform::RecordingURLOpener>();
-    SystemPlatform::Workspace::resetShared(opener);
+    TestAccess::resetForTesting<SystemPlatform::Workspace>(opener);
     auto delegate = AppDelegate::make();
     FanSpeedController& panel = load();
     delegate->fanSpeedWindowController = windowController_;
@@ -417,7 +418,7 @@ TEST_F(FanSpeedControllerTest, SupportOpensThePageAndClosesTheWindow)
     EXPECT_NE(std::find(lines.begin(), lines.end(), "default browser was successfully opened"), lines.end());
     EXPECT_FALSE(panelWindow().isVisible());
     delegate->fanSpeedWindowController.reset();
-    SystemPlatform::Workspace::resetShared();
+    TestAccess::resetForTesting<SystemPlatform::Workspace>();
 }
 
 TEST_F(FanSpeedControllerTest, UpdateRunsOneUserCheckAndClosesTheWindow)

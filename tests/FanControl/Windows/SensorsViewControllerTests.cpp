@@ -13,6 +13,7 @@
 #include "Platform/Kit/TableColumn.h"
 #include "Platform/Kit/TextField.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <gtest/gtest.h>
@@ -34,13 +35,13 @@ protected:
     {
         ViewsTest::SetUp();
         Kit::AlertPresenter::setShared(presenter_);
-        QVAlertManager::resetForTesting();
+        TestAccess::resetForTesting<QVAlertManager>();
     }
     void TearDown() override
     {
         controller_.reset();
         Kit::AlertPresenter::setShared(nullptr);
-        QVAlertManager::resetForTesting();
+        TestAccess::resetForTesting<QVAlertManager>();
         ViewsTest::TearDown();
     }
 

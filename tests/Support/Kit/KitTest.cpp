@@ -7,6 +7,7 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QApplication>
 
@@ -49,11 +50,11 @@ void KitTest::SetUp()
     ensureApplication();
     driver_ = std::make_unique<Foundation::ManualRunLoopDriver>();
     Snapshot::takeRecent();
-    AnimationClock::shared().resetForTesting();
-    AnimationContext::resetForTesting();
-    Appearance::resetForTesting();
-    Event::setMouseLocationForTesting(std::nullopt);
-    Window::setApplicationActiveForTesting(std::nullopt);
+    TestAccess::resetForTesting(AnimationClock::shared());
+    TestAccess::resetForTesting<AnimationContext>();
+    TestAccess::resetForTesting<Appearance>();
+    TestAccess::setMouseLocationForTesting<Event>(std::nullopt);
+    TestAccess::setApplicationActiveForTesting<Window>(std::nullopt);
     Screen::setProvider(nullptr);
 }
 
@@ -68,11 +69,11 @@ void KitTest::TearDown()
             renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
                 / (base + (i ? "-" + std::to_string(i) : "") + ".png"));
     }
-    AnimationClock::shared().resetForTesting();
-    AnimationContext::resetForTesting();
+    TestAccess::resetForTesting(AnimationClock::shared());
+    TestAccess::resetForTesting<AnimationContext>();
     Screen::setProvider(nullptr);
-    Event::setMouseLocationForTesting(std::nullopt);
-    Window::setApplicationActiveForTesting(std::nullopt);
+    TestAccess::setMouseLocationForTesting<Event>(std::nullopt);
+    TestAccess::setApplicationActiveForTesting<Window>(std::nullopt);
     driver_.reset();
 }
 

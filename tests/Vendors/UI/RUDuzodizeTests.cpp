@@ -3,6 +3,7 @@
 #include "Platform/Vendors/UI/RUDuzodize.h"
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,11 @@ namespace {
 
 class RUDuzodizeTest : public ::testing::Test {
 protected:
-    void SetUp() override { Foundation::UserDefaults::resetForTesting(); }
+    void SetUp() override { TestAccess::resetForTesting<Foundation::UserDefaults>(); }
     void TearDown() override
     {
-        RUDuzodize::resetForTesting();
-        Foundation::UserDefaults::resetForTesting();
+        TestAccess::resetForTesting<RUDuzodize>();
+        TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     TempRoot root_;
 };
