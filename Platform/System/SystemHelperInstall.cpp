@@ -195,6 +195,41 @@ int SystemHelperInstall::main(std::string_view label, const std::filesystem::pat
     return 0;
 }
 
+Foundation::Result<void> SystemHelperInstall::uninstall(std::string_view label)
+{
+    const auto layout = HelperPaths::systemLayout();
+    if (!layout)
+        return Foundation::Error("No system layout to remove the helper from.");
+    std::error_code error;
+    const auto unit = layout->unitFile(label);
+    if (layout->hasSystemd() && std::filesystem::exists(std::filesystem::symlink_status(unit, error))) {
+        // Its stop runs the restore step.
+        if (auto stopped = systemctl(*layout, {"stop", unit.filename().string()}); !stopped)
+            return stopped;
+    } else if (auto stopped = JobBlessService::stop(label); !stopped) {
+        return stopped;
+    }
+    return JobBlessService::remove(label);
+}
+
+int SystemHelperInstall::uninstallMain(std::string_view label, const std::vector<std::string>& arguments)
+{
+    std::filesystem::path prefix = "/";
+    if (arguments.size() == 2 && arguments[0] == "--system-root" && !arguments[1].empty()) {
+        prefix = arguments[1];
+    } else if (!arguments.empty()) {
+        Foundation::Console::printError("usage: " + std::string(label) + " " + std::string(uninstallArgument) +
+                                        " [--system-root <folder>]");
+        return 64;
+    }
+    HelperPaths::useSystemLayout(SystemLayout::under(prefix));
+    if (auto removed = uninstall(label); !removed) {
+        Foundation::Console::printError(removed.error());
+        return 1;
+    }
+    return 0;
+}
+
 Foundation::Result<std::string> SystemHelperInstall::unitText(const LaunchDaemonJob& job)
 {
     std::string text = "[Unit]\nDescription=Aerlo SMC helper (" + job.label + ")\n\n[Service]\nType=simple\n";

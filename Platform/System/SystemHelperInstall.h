@@ -25,6 +25,9 @@ namespace SystemPlatform {
 class SystemHelperInstall {
 public:
     static constexpr std::string_view installArgument = "--install-system";
+    // "pkexec <helper> --uninstall-system [--system-root <prefix>]": stops the helper however it runs
+    // (its fans go automatic as it stops) and removes all of the install, for when it no longer answers.
+    static constexpr std::string_view uninstallArgument = "--uninstall-system";
 
     struct Request {
         std::string label;
@@ -45,6 +48,11 @@ public:
     // `label` for the user who ran pkexec (PKEXEC_UID, else SUDO_UID, else this process's user). A failure is
     // printed on standard error. The exit status.
     static int main(std::string_view label, const std::filesystem::path& tool, const std::vector<std::string>& arguments);
+
+    // The root side of the uninstall argument, with HelperPaths in the system layout.
+    static Foundation::Result<void> uninstall(std::string_view label);
+    // Its command line after the argument; a failure is printed on standard error. The exit status.
+    static int uninstallMain(std::string_view label, const std::vector<std::string>& arguments);
 
     // The unit of a job; fails when a value has a line break.
     static Foundation::Result<std::string> unitText(const LaunchDaemonJob& job);

@@ -2,7 +2,8 @@
 // AERLO_ROOT set; serves until `uninstall`, a signal, or replaces itself on `update`.
 // "--restore": the keep-alive's step after a crash (the systemd unit's after every stop): every forced fan
 // back to automatic, then exit.
-// "--install-system …": run as root through polkit, installs this program for real (SystemHelperInstall).
+// "--install-system …", "--uninstall-system …": run as root through polkit, install this program for real,
+// or stop and remove that install (SystemHelperInstall).
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/SMC/SMCEndpoint.h"
@@ -75,8 +76,12 @@ int main(int argc, char** argv)
         return SystemPlatform::SystemHelperInstall::main(Aerlo::HelperDaemon::label, error ? argv[0] : self,
                                                          std::vector<std::string>(argv + 2, argv + argc));
     }
+    if (argc >= 2 && std::string_view(argv[1]) == SystemPlatform::SystemHelperInstall::uninstallArgument)
+        return SystemPlatform::SystemHelperInstall::uninstallMain(Aerlo::HelperDaemon::label,
+                                                                  std::vector<std::string>(argv + 2, argv + argc));
     if (argc != 1) {
-        Foundation::Console::printError("usage: com.norvane.AerloOffline.SMC.Helper [--restore | --install-system …]");
+        Foundation::Console::printError(
+            "usage: com.norvane.AerloOffline.SMC.Helper [--restore | --install-system … | --uninstall-system …]");
         return 64;
     }
 

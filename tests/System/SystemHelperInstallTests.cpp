@@ -137,6 +137,18 @@ TEST_F(SystemHelperInstallTest, UninstallDisablesAndRemovesEverything)
     EXPECT_TRUE(fs::is_empty(layout_.unitDirectory));
 }
 
+TEST_F(SystemHelperInstallTest, TheUninstallCommandStopsTheUnitThenRemovesEverything)
+{
+    bootedBySystemd();
+    ASSERT_TRUE(SystemHelperInstall::install(request()).ok);
+    fs::remove(systemctlLog());
+    ASSERT_EQ(SystemHelperInstall::uninstallMain(helperLabel, {"--system-root", layout_.prefix.string()}), 0);
+    const std::string name = std::string(helperLabel) + ".service";
+    EXPECT_EQ(lines(systemctlLog()), (std::vector<std::string> {"stop " + name, "disable " + name, "daemon-reload"}));
+    EXPECT_TRUE(fs::is_empty(layout_.installDirectory));
+    EXPECT_TRUE(fs::is_empty(layout_.unitDirectory));
+}
+
 TEST_F(SystemHelperInstallTest, WithoutSystemdARootOwnedKeepAliveRunsTheHelper)
 {
     const auto result = SystemHelperInstall::install(request());
@@ -149,9 +161,9 @@ TEST_F(SystemHelperInstallTest, WithoutSystemdARootOwnedKeepAliveRunsTheHelper)
     EXPECT_FALSE(fs::exists(systemctlLog()));
     EXPECT_FALSE(fs::exists(layout_.unitFile(helperLabel)));
 
-    ASSERT_TRUE(JobBlessService::stop(helperLabel).ok());
+    // The uninstall command stops it, then removes every file.
+    ASSERT_TRUE(SystemHelperInstall::uninstall(helperLabel).ok());
     EXPECT_FALSE(isRunning(*pid));
-    ASSERT_TRUE(JobBlessService::remove(helperLabel).ok());
     EXPECT_TRUE(fs::is_empty(layout_.installDirectory));
 }
 
