@@ -125,8 +125,8 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
         const auto profile = loadProfile(profileName);
         const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
         auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
-        SMC::resetShared(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)));
-        SMCManager::resetShared();
+        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)));
+        TestAccess::resetForTesting<SMCManager>();
         ConsoleCapture console;
         auto reader = std::make_shared<SensorsReader>(platform);
         if (refuse)
@@ -141,8 +141,8 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
         const auto printed = console.lines();
         const long lines = std::count(printed.begin(), printed.end(), line);
         reader.reset();
-        SMCManager::resetShared();
-        SMC::resetShared();
+        TestAccess::resetForTesting<SMCManager>();
+        TestAccess::resetForTesting<SMC>();
         return std::pair {text, lines};
     };
     // A mainline driver on a T2 Mac refuses the four-byte fan keys through its fan files.
@@ -192,10 +192,10 @@ TEST(ApplesmcSensorList, OnAppleSiliconTheHwmonChannelsListAsOverTheSimulatedSMC
             EXPECT_EQ(item, reference);
         }
         // Setting a fan's mode or speed writes nothing.
-        SMC::resetShared(IOKit::ServiceRegistry::withSMC(transport));
+        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(transport));
         SMC::shared().setFanMode(0, FanMode::forced);
         SMC::shared().setFanSpeed(0, 3000);
-        SMC::resetShared();
+        TestAccess::resetForTesting<SMC>();
         EXPECT_EQ(tree->writeAttempts(), 0u);
     }
 }
