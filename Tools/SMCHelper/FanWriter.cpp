@@ -63,24 +63,18 @@ std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
     return std::nullopt;
 }
 
-std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
+Foundation::Result<FanWriter::Range> FanWriter::range(int fan)
 {
     const auto maximum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::maximumSpeed)));
-    if (!maximum || *maximum <= 0) {
-        problem = "the maximum speed of fan " + decimal(fan) + " cannot be read";
-        return std::nullopt;
-    }
+    if (!maximum || *maximum <= 0)
+        return Foundation::Error("the maximum speed of fan " + decimal(fan) + " cannot be read");
     const auto minimum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::minimumSpeed)));
-    if (!minimum || *minimum < 0) {
-        problem = "the minimum speed of fan " + decimal(fan) + " cannot be read";
-        return std::nullopt;
-    }
+    if (!minimum || *minimum < 0)
+        return Foundation::Error("the minimum speed of fan " + decimal(fan) + " cannot be read");
     const Range range {static_cast<int>(std::ceil(*minimum)), static_cast<int>(std::floor(*maximum))};
-    if (range.minimum > range.maximum) {
-        problem = "fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) + ", maximum " +
-                  decimal(range.maximum);
-        return std::nullopt;
-    }
+    if (range.minimum > range.maximum)
+        return Foundation::Error("fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) +
+                                 ", maximum " + decimal(range.maximum));
     return range;
 }
 
@@ -125,10 +119,9 @@ std::string FanWriter::setMode(std::int64_t id, std::int64_t mode)
     if (mode == 0)
         return writeMode(fan, false) ? "" : "fan " + decimal(fan) + " could not be set to automatic";
 
-    std::string problem;
-    const auto limits = range(fan, problem);
+    const auto limits = range(fan);
     if (!limits)
-        return problem;
+        return limits.error();
     if (!isForced(fan)) {
         // A fan standing still reads as absent: the clamp then gives its minimum.
         const double actual = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::actualSpeed))).value_or(0);
@@ -149,10 +142,9 @@ std::string FanWriter::setSpeed(std::int64_t id, std::int64_t rpm)
     if (rpm < 0)
         return "invalid fan speed " + decimal(rpm) + ": below 0";
     const int fan = static_cast<int>(id);
-    std::string problem;
-    const auto limits = range(fan, problem);
+    const auto limits = range(fan);
     if (!limits)
-        return problem;
+        return limits.error();
     const int target = static_cast<int>(std::clamp<std::int64_t>(rpm, limits->minimum, limits->maximum));
     if (!writeTarget(fan, target))
         return "the target speed of fan " + decimal(fan) + " could not be written";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <cstdint>
@@ -55,7 +56,7 @@ private:
     // Why `id` names no fan of this machine, or nothing.
     std::optional<std::string> fanProblem(std::int64_t id);
     // The fan's whole-RPM range, or why there is none.
-    std::optional<Range> range(int fan, std::string& problem);
+    Foundation::Result<Range> range(int fan);
     bool isForced(int fan);
     bool writeTarget(int fan, int rpm);
     bool writeMode(int fan, bool forced);

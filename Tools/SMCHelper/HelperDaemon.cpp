@@ -157,12 +157,11 @@ void HelperDaemon::restoreUnowned()
     // anything else (a daemon that died, another process's word) is not trusted.
     std::map<int, ClientProcess> handedOver;
     if (!options_.handover.empty()) {
-        std::string problem;
-        if (auto owners = parseHandover(options_.handover, ::getpid(), problem)) {
+        if (auto owners = parseHandover(options_.handover, ::getpid())) {
             handedOver = std::move(*owners);
         } else {
             nlohmann::ordered_json fields;
-            fields["problem"] = problem;
+            fields["problem"] = owners.error();
             log_.record("handover", fields);
         }
     }
@@ -185,8 +184,7 @@ void HelperDaemon::restoreUnowned()
     log_.record("restore", fields);
 }
 
-std::optional<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::string_view text, pid_t self,
-                                                                       std::string& problem)
+Foundation::Result<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::string_view text, pid_t self)
 {
     const auto handover = nlohmann::json::parse(text, nullptr, false);
     const auto whole = [](const nlohmann::json& value, std::uint64_t maximum) {
@@ -194,23 +192,17 @@ std::optional<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::str
     };
     constexpr auto pidMaximum = static_cast<std::uint64_t>(std::numeric_limits<pid_t>::max());
     if (!handover.is_object() || handover.size() != 2 || !handover.contains("pid") || !handover.contains("owners")
-        || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array()) {
-        problem = "the handover is not {\"pid\": <pid>, \"owners\": [...]}";
-        return std::nullopt;
-    }
-    if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self)) {
-        problem = "the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
-                  ", not this one";
-        return std::nullopt;
-    }
+        || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array())
+        return Foundation::Error("the handover is not {\"pid\": <pid>, \"owners\": [...]}");
+    if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self))
+        return Foundation::Error("the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
+                                 ", not this one");
     std::map<int, ClientProcess> owners;
     for (const auto& owner : handover["owners"]) {
         if (!owner.is_array() || owner.size() != 3 || !whole(owner[0], FanWriter::maximumFanCount - 1)
             || !whole(owner[1], pidMaximum) || owner[1] == 0 || !whole(owner[2], UINT64_MAX)
-            || owners.count(owner[0].get<int>())) {
-            problem = "the handover holds a malformed owner: " + owner.dump();
-            return std::nullopt;
-        }
+            || owners.count(owner[0].get<int>()))
+            return Foundation::Error("the handover holds a malformed owner: " + owner.dump());
         owners[owner[0].get<int>()] = ClientProcess {owner[1].get<pid_t>(), owner[2].get<std::uint64_t>()};
     }
     return owners;

@@ -93,9 +93,8 @@ public:
     std::map<int, ClientProcess> fanOwners() const;
     // The fan owners, for the next image of this process (Options::handover).
     std::string handover() const;
-    // The owners in a handover text written by process `self`; nothing (and why) when it is malformed.
-    static std::optional<std::map<int, ClientProcess>> parseHandover(std::string_view text, pid_t self,
-                                                                     std::string& problem);
+    // The owners in a handover text written by process `self`; fails when it is malformed.
+    static Foundation::Result<std::map<int, ClientProcess>> parseHandover(std::string_view text, pid_t self);
     // A signal ends the daemon: forced fans back to automatic, listener closed, exit 0.
     void terminate(int signal);
 

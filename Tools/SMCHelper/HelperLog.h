@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Result.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,7 +42,8 @@ public:
     static std::filesystem::path rotatedPath(const std::filesystem::path& path);
 
 private:
-    int openFile(std::string& problem);
+    // The descriptor of path_ opened for appending (size_ set), or why not.
+    Foundation::Result<int> openFile();
     void rotate();
 
     const Foundation::Clock& clock_;

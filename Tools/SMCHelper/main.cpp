@@ -80,11 +80,9 @@ int main(int argc, char** argv)
     ::pthread_sigmask(SIG_BLOCK, &endings, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::string problem;
-    const auto configuration =
-        Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label), problem);
+    const auto configuration = Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label));
     if (!configuration) {
-        Console::printError(problem);
+        Console::printError(configuration.error());
         return 1;
     }
 
