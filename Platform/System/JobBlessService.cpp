@@ -26,7 +26,7 @@ namespace {
 
 JobBlessResult failure(JobBlessErrorCode code, std::string description)
 {
-    return {false, JobBlessError {code, std::move(description)}};
+    return JobBlessError {code, std::move(description)};
 }
 
 std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
@@ -189,7 +189,7 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
         (void)stop(label);
         return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
     }
-    return {true, std::nullopt};
+    return {};
 }
 
 Foundation::Result<void> JobBlessService::stop(std::string_view label, double timeoutSeconds)
