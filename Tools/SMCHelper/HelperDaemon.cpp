@@ -68,18 +68,19 @@ nlohmann::ordered_json digestOrNull(const std::optional<std::string>& digest)
     return digest ? nlohmann::ordered_json(*digest) : nlohmann::ordered_json(nullptr);
 }
 
-// Why `program` may not be run as this process's new image: it must be a regular file of this
+// Whether `program` may be run as this process's new image: it must be a regular file of this
 // process's user, writable by nobody else.
-std::optional<std::string> unsafeProgram(const std::filesystem::path& program)
+Foundation::Result<void> checkProgram(const std::filesystem::path& program)
 {
+    using Foundation::Error;
     struct stat info {};
     if (::lstat(program.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return "the installed program is not a regular file";
+        return Error("the installed program is not a regular file");
     if (info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return "the installed program may be written by another user";
+        return Error("the installed program may be written by another user");
     if ((info.st_mode & S_IXUSR) == 0)
-        return "the installed program is not executable";
-    return std::nullopt;
+        return Error("the installed program is not executable");
+    return {};
 }
 
 } // namespace
@@ -120,8 +121,8 @@ const Foundation::Clock& HelperDaemon::clock() const
 Foundation::Result<void> HelperDaemon::start()
 {
     if (!log_.isOpen())
-        if (auto problem = log_.open(HelperPaths::logFile(label)); !problem.empty())
-            Foundation::Console::printError(problem);
+        if (const auto opened = log_.open(HelperPaths::logFile(label)); !opened)
+            Foundation::Console::printError(opened.error());
 
     const auto& configuration = options_.configuration;
     nlohmann::ordered_json fields;
@@ -308,8 +309,8 @@ bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request,
 
 void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
 {
-    const std::string text = fans_.setMode(id, mode);
-    if (text.empty()) {
+    const auto set = fans_.setMode(id, mode);
+    if (set) {
         const int fan = static_cast<int>(id);
         const auto client = clients_.process(peer.credentials().pid);
         std::optional<ClientProcess> released;
@@ -332,7 +333,16 @@ void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& reques
         if (ended)
             clientEnded(*client);
     }
-    reply(peer, request, text);
+    reply(peer, request, set ? "" : set.error());
+}
+
+void HelperDaemon::setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm)
+{
+    const auto written = fans_.setSpeed(id, rpm);
+    if (!written)
+        reply(peer, request, written.error());
+    else
+        reply(peer, request, *written == rpm ? "" : "clamped to " + std::to_string(*written));
 }
 
 void HelperDaemon::clientEnded(const ClientProcess& process)
@@ -378,8 +388,8 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (!args.is_array() || args.size() != 1 || !args[0].is_string())
             return wrongArguments();
         // Only looked at: the daemon never opens or runs what a client names.
-        if (auto problem = smcPathProblem(args[0].get_ref<const std::string&>()))
-            refuse(credentials, *problem, &request);
+        if (const auto checked = checkSMCPath(args[0].get_ref<const std::string&>()); !checked)
+            refuse(credentials, checked.error(), &request);
         return true;
     }
     if (request.sel == fanModeSelector || request.sel == fanSpeedSelector) {
@@ -390,7 +400,7 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (request.sel == fanModeSelector)
             setMode(peer, request, id, value);
         else
-            reply(peer, request, fans_.setSpeed(id, value));
+            setSpeed(peer, request, id, value);
         return true;
     }
     if (request.sel == uninstallSelector) {
@@ -438,18 +448,19 @@ void HelperDaemon::update()
     nlohmann::ordered_json fields;
     fields["installed"] = digestOrNull(installedDigest);
     fields["running"] = digestOrNull(runningDigest);
-    std::optional<std::string> problem;
+    Foundation::Result<void> runnable;
     if (!installedDigest || !runningDigest)
-        problem = installedDigest ? "the running program cannot be read" : "the installed program cannot be read";
+        runnable = Foundation::Error(installedDigest ? "the running program cannot be read"
+                                                     : "the installed program cannot be read");
     else if (*installedDigest == *runningDigest)
-        problem = "the installed program is the running one";
+        runnable = Foundation::Error("the installed program is the running one");
     else
-        problem = unsafeProgram(installed);
-    fields["action"] = problem ? "none" : "re-exec";
-    if (problem)
-        fields["reason"] = *problem;
+        runnable = checkProgram(installed);
+    fields["action"] = runnable ? "re-exec" : "none";
+    if (!runnable)
+        fields["reason"] = runnable.error();
     log_.record("update", fields);
-    if (!problem)
+    if (runnable)
         requestExit({ExitRequest::Kind::reexec, 0, installed}, false);
 }
 
@@ -492,17 +503,18 @@ std::optional<HelperDaemon::ExitRequest> HelperDaemon::waitForExit(double second
     return exit_;
 }
 
-std::optional<std::string> HelperDaemon::smcPathProblem(std::string_view path)
+Foundation::Result<void> HelperDaemon::checkSMCPath(std::string_view path)
 {
+    using Foundation::Error;
     if (path.find('\0') != std::string_view::npos)
-        return "the SMC path holds a NUL byte";
+        return Error("the SMC path holds a NUL byte");
     if (!Foundation::UTF8::isValid(path))
-        return "the SMC path is not UTF-8";
+        return Error("the SMC path is not UTF-8");
     if (path.size() > maximumSMCPathLength)
-        return "the SMC path is longer than 4096 bytes";
+        return Error("the SMC path is longer than 4096 bytes");
     if (path.empty() || path.front() != '/')
-        return "the SMC path is not absolute";
-    return std::nullopt;
+        return Error("the SMC path is not absolute");
+    return {};
 }
 
 std::string HelperDaemon::signalName(int signal)

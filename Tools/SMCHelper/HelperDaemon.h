@@ -105,8 +105,8 @@ public:
     HelperLog& log() { return log_; }
     const std::string& version() const { return options_.version; }
 
-    // Why a setSMCPath: text is not an acceptable path (absolute, ≤ 4096 bytes, UTF-8, no NUL), or nothing.
-    static std::optional<std::string> smcPathProblem(std::string_view path);
+    // Whether a setSMCPath: text is an acceptable path (absolute, ≤ 4096 bytes, UTF-8, no NUL), or why not.
+    static Foundation::Result<void> checkSMCPath(std::string_view path);
     static std::string signalName(int signal);
 
 private:
@@ -118,6 +118,7 @@ private:
     void summariseRefusals(bool everything);
     bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
     void setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode);
+    void setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm);
     void clientEnded(const ClientProcess& process);
     void restoreUnowned();
     void uninstall();

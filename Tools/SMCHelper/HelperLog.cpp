@@ -34,7 +34,7 @@ HelperLog::HelperLog(const Foundation::Clock& clock, std::uintmax_t maximumBytes
 
 HelperLog::~HelperLog() { close(); }
 
-std::string HelperLog::open(const std::filesystem::path& path)
+Foundation::Result<void> HelperLog::open(const std::filesystem::path& path)
 {
     std::lock_guard lock(mutex_);
     std::error_code error;
@@ -44,8 +44,10 @@ std::string HelperLog::open(const std::filesystem::path& path)
     fd_ = -1;
     path_ = path;
     const auto opened = openFile();
-    fd_ = opened.valueOr(-1);
-    return opened.error();
+    if (!opened)
+        return Foundation::Error(opened.error());
+    fd_ = *opened;
+    return {};
 }
 
 Foundation::Result<int> HelperLog::openFile()

@@ -28,8 +28,8 @@ public:
     HelperLog(const HelperLog&) = delete;
     HelperLog& operator=(const HelperLog&) = delete;
 
-    // Opens `path` for appending (mode 0644), creating its folder. The empty text, else why not.
-    std::string open(const std::filesystem::path& path);
+    // Opens `path` for appending (mode 0644), creating its folder.
+    [[nodiscard]] Foundation::Result<void> open(const std::filesystem::path& path);
     void close();
     bool isOpen() const;
 

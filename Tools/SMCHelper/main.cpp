@@ -48,8 +48,8 @@ int restoreAfterCrash()
     Aerlo::FanWriter fans(IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true));
     const auto restored = fans.restoreAutomatic(false);
     Aerlo::HelperLog log;
-    if (auto problem = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !problem.empty())
-        Foundation::Console::printError(problem);
+    if (const auto opened = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !opened)
+        Foundation::Console::printError(opened.error());
     nlohmann::ordered_json fields;
     fields["reason"] = "crash";
     fields["fans"] = restored;

@@ -168,8 +168,8 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         SCOPED_TRACE(item.name);
         {
             Aerlo::FanWriter writer(machine.registry);
-            ASSERT_EQ(writer.setMode(0, 1), "");
-            ASSERT_EQ(writer.setMode(1, 1), "");
+            ASSERT_TRUE(writer.setMode(0, 1));
+            ASSERT_TRUE(writer.setMode(1, 1));
         }
         Aerlo::HelperDaemon::Options options;
         options.version = "2.4.0";

@@ -412,7 +412,7 @@ TEST(HelperLogTest, TheLogIsRotatedOnceAtItsCapAndNeverExceedsIt)
     const auto path = root.path() / "var/log/helper.log";
     Foundation::ManualClock clock;
     Aerlo::HelperLog log(clock, 4096);
-    ASSERT_EQ(log.open(path), "");
+    ASSERT_TRUE(log.open(path));
     for (int i = 0; i < 1000; ++i) {
         log.record("message", {{"n", i}});
         ASSERT_LE(fs::file_size(path), 4096u) << i;

@@ -233,8 +233,8 @@ TEST_F(HelperSelectors, SMCPathIsCheckedAndLoggedButNeverOpenedOrRun)
         EXPECT_TRUE(send("setSMCPath:", {item.path})); // the connection stays
         EXPECT_EQ(logRecords("refused").back()["reason"], item.reason);
     }
-    EXPECT_EQ(Aerlo::HelperDaemon::smcPathProblem("/" + std::string(4095, 'a')), std::nullopt);
-    EXPECT_EQ(Aerlo::HelperDaemon::smcPathProblem("/a\xff"), "the SMC path is not UTF-8");
+    EXPECT_TRUE(Aerlo::HelperDaemon::checkSMCPath("/" + std::string(4095, 'a')));
+    EXPECT_EQ(Aerlo::HelperDaemon::checkSMCPath("/a\xff").error(), "the SMC path is not UTF-8");
 }
 
 class IntelHelperSelectors : public HelperFixture {
@@ -284,23 +284,23 @@ TEST(HelperFanCount, OneFanAndNoFanMachines)
     for (const auto& item : cases) {
         SimMachine machine(item.profile);
         Aerlo::FanWriter writer(machine.registry);
-        EXPECT_EQ(writer.setMode(item.id, 1), item.reply) << item.profile;
+        EXPECT_EQ(writer.setMode(item.id, 1).error(), item.reply) << item.profile;
     }
     SimMachine missing(smcTable({smcKey("F0Mx", "flt ")}));
     Aerlo::FanWriter writer(missing.registry);
-    EXPECT_EQ(writer.setSpeed(0, 1000), "invalid fan id 0: the fan count cannot be read");
+    EXPECT_EQ(writer.setSpeed(0, 1000).error(), "invalid fan id 0: the fan count cannot be read");
 
     // With the SMC gone, the reply blames the SMC, not the fan.
     SimMachine machine("mbp-m1pro-2fan");
     auto plug = std::make_shared<PluggedTransport>(machine.device, true);
     Aerlo::FanWriter plugged(PluggedTransport::registryWith(plug));
-    EXPECT_EQ(plugged.setMode(0, 1), "");
+    EXPECT_TRUE(plugged.setMode(0, 1));
     plug->pulled = true;
     const std::string gone = "the SMC cannot be read: " + Aerlo::SMC::errorText(IOKit::kIOReturnNoDevice);
-    EXPECT_EQ(plugged.setMode(0, 0), gone);
-    EXPECT_EQ(plugged.setSpeed(1, 2000), gone);
+    EXPECT_EQ(plugged.setMode(0, 0).error(), gone);
+    EXPECT_EQ(plugged.setSpeed(1, 2000).error(), gone);
     plug->pulled = false;
-    EXPECT_EQ(plugged.setMode(0, 0), "");
+    EXPECT_TRUE(plugged.setMode(0, 0));
 }
 
 } // namespace
