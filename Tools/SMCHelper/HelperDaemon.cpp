@@ -93,9 +93,9 @@ HelperDaemon::HelperDaemon(Options options)
       clients_([this](const ClientProcess& process) { clientEnded(process); }, options_.procRoot)
 {
     listener_ = std::make_unique<XPC::Listener>(HelperPaths::socket(label), options_.listener);
-    listener_->setPeerFilter([this](const XPC::PeerCredentials& peer) { return admit(peer); });
-    listener_->setSenderCheck([this](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) {
-        return verifier_.checkSender(peer, sender);
+    listener_->setPeerAdmission([this](const XPC::PeerCredentials& peer) { return admitPeer(peer); });
+    listener_->setSenderAdmission([this](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) {
+        return verifier_.admitSender(peer, sender);
     });
     listener_->setMessageHandler(
         [this](XPC::PeerConnection& peer, const XPC::Request& request) { return handle(peer, request); });
@@ -286,13 +286,12 @@ void HelperDaemon::summariseRefusals(bool everything)
     }
 }
 
-bool HelperDaemon::admit(const XPC::PeerCredentials& peer)
+Foundation::Result<void> HelperDaemon::admitPeer(const XPC::PeerCredentials& peer)
 {
-    if (auto problem = verifier_.admit(peer)) {
-        refuseAtTheDoor(peer, *problem);
-        return false;
-    }
-    return true;
+    auto admitted = verifier_.admitPeer(peer);
+    if (!admitted)
+        refuseAtTheDoor(peer, admitted.error());
+    return admitted;
 }
 
 bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text)

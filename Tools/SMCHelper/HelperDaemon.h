@@ -82,8 +82,8 @@ public:
     // Peers refused at the door since the daemon started.
     std::uint64_t refusedCount() const;
 
-    // The listener's peer filter and message handler (also usable in process).
-    bool admit(const XPC::PeerCredentials& peer);
+    // The listener's peer admission (a refusal is logged) and message handler (also usable in process).
+    [[nodiscard]] Foundation::Result<void> admitPeer(const XPC::PeerCredentials& peer);
     bool handle(XPC::PeerConnection& peer, const XPC::Request& request);
 
     // Call it about once a second: finds ended clients where processes cannot be watched, and

@@ -55,7 +55,7 @@ TEST_F(HelperLifeCycle, DevelopmentRunServesOnlyItsOwnUidAndSaysSoLoudly)
     EXPECT_EQ(logRecords("development").at(0)["warning"], warning);
 
     HelperTest::RecordingPeer stranger({::getpid(), ::getuid() + 1, ::getgid()});
-    EXPECT_FALSE(daemon->admit(stranger.credentials()));
+    EXPECT_FALSE(daemon->admitPeer(stranger.credentials()));
     const auto refused = logRecords("refused");
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0]["reason"], "uid " + std::to_string(::getuid() + 1) + " is not an allowed client");
