@@ -212,9 +212,11 @@ std::vector<int> FanWriter::restoreAutomatic(bool everyFan)
         if (std::find(fans.begin(), fans.end(), fan) == fans.end())
             fans.push_back(fan);
     std::sort(fans.begin(), fans.end());
+    std::vector<int> written;
     for (const int fan : fans)
-        writeMode(fan, false);
-    return fans;
+        if (writeMode(fan, false))
+            written.push_back(fan);
+    return written;
 }
 
 } // namespace Aerlo

@@ -58,8 +58,8 @@ private:
     // The fan's whole-RPM range, or why there is none.
     Foundation::Result<Range> range(int fan);
     bool isForced(int fan);
-    bool writeTarget(int fan, int rpm);
-    bool writeMode(int fan, bool forced);
+    [[nodiscard]] bool writeTarget(int fan, int rpm);
+    [[nodiscard]] bool writeMode(int fan, bool forced);
     std::vector<int> forcedFansLocked(int count);
 
     std::shared_ptr<IOKit::ServiceRegistry> registry_;

@@ -306,7 +306,7 @@ bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request,
     });
 }
 
-void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
+bool HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
 {
     const auto set = fans_.setMode(id, mode);
     if (set) {
@@ -332,16 +332,15 @@ void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& reques
         if (ended)
             clientEnded(*client);
     }
-    reply(peer, request, set ? "" : set.error());
+    return reply(peer, request, set ? "" : set.error());
 }
 
-void HelperDaemon::setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm)
+bool HelperDaemon::setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm)
 {
     const auto written = fans_.setSpeed(id, rpm);
     if (!written)
-        reply(peer, request, written.error());
-    else
-        reply(peer, request, *written == rpm ? "" : "clamped to " + std::to_string(*written));
+        return reply(peer, request, written.error());
+    return reply(peer, request, *written == rpm ? "" : "clamped to " + std::to_string(*written));
 }
 
 void HelperDaemon::clientEnded(const ClientProcess& process)
@@ -396,11 +395,7 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (!values)
             return wrongArguments();
         const auto [id, value] = *values;
-        if (request.sel == fanModeSelector)
-            setMode(peer, request, id, value);
-        else
-            setSpeed(peer, request, id, value);
-        return true;
+        return request.sel == fanModeSelector ? setMode(peer, request, id, value) : setSpeed(peer, request, id, value);
     }
     if (request.sel == uninstallSelector) {
         if (!noArguments(args))

@@ -116,9 +116,12 @@ private:
     // A refusal at the door: logged in full once per uid and interval, counted otherwise.
     void refuseAtTheDoor(const XPC::PeerCredentials& peer, std::string_view reason);
     void summariseRefusals(bool everything);
-    bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
-    void setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode);
-    void setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm);
+    [[nodiscard]] bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
+    // These two reply, and fail when the reply cannot be queued (the connection is closed).
+    [[nodiscard]] bool setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id,
+                               std::int64_t mode);
+    [[nodiscard]] bool setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id,
+                                std::int64_t rpm);
     void clientEnded(const ClientProcess& process);
     void restoreUnowned();
     void uninstall();

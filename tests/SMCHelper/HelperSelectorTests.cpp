@@ -98,7 +98,7 @@ TEST_F(HelperSelectors, SpeedsAreClampedToTheFansRealRange)
 
 TEST_F(HelperSelectors, UnreadableRangeRefusesSpeedsAndForcing)
 {
-    machine.device->removeKey("F0Mx");
+    EXPECT_TRUE(machine.device->removeKey("F0Mx"));
     machine.device->resetLog();
     EXPECT_TRUE(send(fanSpeed, {0, 2000}));
     EXPECT_EQ(lastReply(), "the maximum speed of fan 0 cannot be read");
@@ -107,7 +107,7 @@ TEST_F(HelperSelectors, UnreadableRangeRefusesSpeedsAndForcing)
     EXPECT_EQ(machine.writtenKeys(), std::vector<std::string> {});
 
     // A minimum of 0 reads as absent: never taken as the fan's minimum.
-    machine.device->setValue("F1Mn", 0);
+    EXPECT_TRUE(machine.device->setValue("F1Mn", 0));
     EXPECT_TRUE(send(fanSpeed, {1, 0}));
     EXPECT_EQ(lastReply(), "the minimum speed of fan 1 cannot be read");
     EXPECT_EQ(machine.writtenKeys(), std::vector<std::string> {});
@@ -130,8 +130,8 @@ TEST_F(HelperSelectors, SwitchToForcedSetsTheTargetToTheCurrentSpeedFirst)
     };
     for (const auto& item : cases) {
         ASSERT_TRUE(send(fanMode, {0, 0}));
-        machine.device->setValue("F0Tg", 0);
-        machine.device->setValue("F0Ac", item.actual);
+        EXPECT_TRUE(machine.device->setValue("F0Tg", 0));
+        EXPECT_TRUE(machine.device->setValue("F0Ac", item.actual));
         machine.device->resetLog();
         EXPECT_TRUE(send(fanMode, {0, 1}));
         EXPECT_EQ(lastReply(), "");

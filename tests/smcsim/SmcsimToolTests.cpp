@@ -173,7 +173,7 @@ TEST(SimulatedMachine, SnapshotShowsFansTemperaturesLoadAndClock)
     SimulatedMachine machine(SmcsimTest::profile(SmcsimTest::intelProfile), true);
     ASSERT_TRUE(machine.setLoad(0.5));
     ASSERT_TRUE(machine.advance(2.5));
-    machine.device()->setValue("FS! ", 2);
+    EXPECT_TRUE(machine.device()->setValue("FS! ", 2));
     ASSERT_TRUE(machine.setFault("strict-writes", true));
 
     const auto text = machine.control(R"({"command":"snapshot"})").text;
