@@ -172,6 +172,17 @@ TEST_F(HelperSelectors, FailedWritesAreReported)
     EXPECT_EQ(machine.device->value("F1Md"), 0); // never forced at a stale target
     EXPECT_TRUE(send(fanSpeed, {1, 3000}));
     EXPECT_EQ(lastReply(), "the target speed of fan 1 could not be written");
+
+    // A fan that cannot be set back is reported, and a restore does not count it.
+    machine.device->clearFaults();
+    EXPECT_TRUE(send(fanMode, {0, 1}));
+    EXPECT_EQ(lastReply(), "");
+    machine.device->addFault({SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt,
+                              IOKit::kIOReturnError, -1});
+    EXPECT_TRUE(send(fanMode, {0, 0}));
+    EXPECT_EQ(lastReply(), "fan 0 could not be set to automatic");
+    Aerlo::FanWriter writer(machine.registry);
+    EXPECT_EQ(writer.restoreAutomatic(true), std::vector<int> {1});
 }
 
 TEST_F(HelperSelectors, WrongArgumentsAndUnknownSelectorsCloseTheConnection)
