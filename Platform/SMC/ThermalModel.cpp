@@ -65,7 +65,8 @@ struct NumberField {
 
 // `where` names the object in messages ("thermal", "thermal.cpu"). Fields absent stay as they are;
 // the first field out of its range fails.
-Foundation::Result<void> readNumbers(const json& object, const std::string& where, std::initializer_list<NumberField> fields)
+Foundation::Result<void> readNumbers(const json& object, const std::string& where,
+                                     std::initializer_list<NumberField> fields)
 {
     for (const NumberField& entry : fields) {
         auto it = object.find(entry.name);
@@ -93,7 +94,8 @@ Foundation::Result<void> readBoolean(const json& object, const char* name, Field
     return {};
 }
 
-Foundation::Result<void> onlyKnownFields(const json& object, const std::string& where, const std::vector<std::string>& known)
+Foundation::Result<void> onlyKnownFields(const json& object, const std::string& where,
+                                         const std::vector<std::string>& known)
 {
     for (const auto& [name, value] : object.items()) {
         (void)value;

@@ -86,9 +86,11 @@ Foundation::Result<void> checkTool(const std::filesystem::path& tool)
 {
     using Foundation::Error;
     struct stat attributes {};
-    if (::stat(tool.c_str(), &attributes) != 0)
-        return Error(errno == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
-                                     : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(errno));
+    if (::stat(tool.c_str(), &attributes) != 0) {
+        const int error = errno;
+        return Error(error == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
+                                     : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(error));
+    }
     if (!S_ISREG(attributes.st_mode))
         return Error("The helper tool " + quoted(tool) + " is not a file.");
     if ((attributes.st_mode & 0111) == 0 || ::access(tool.c_str(), X_OK) != 0)

@@ -52,7 +52,8 @@ public:
 
     const PeerCredentials& credentials() const override { return credentials_; }
 
-    [[nodiscard]] bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
+    [[nodiscard]] bool reply(std::uint64_t id, const std::optional<std::string>& text,
+                             std::function<void()> written) override
     {
         if (!open_)
             return false;

@@ -160,7 +160,8 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
 
 // Calls `each` with every line (without its line feed or carriage return) and its number from 1; the first
 // error it gives ends the walk, as "line N: what".
-Foundation::Result<void> eachLine(std::string_view text, const std::function<Foundation::Result<void>(std::string_view)>& each)
+Foundation::Result<void> eachLine(std::string_view text,
+                                  const std::function<Foundation::Result<void>(std::string_view)>& each)
 {
     std::size_t number = 0;
     for (std::size_t start = 0; start < text.size();) {

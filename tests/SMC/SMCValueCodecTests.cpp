@@ -273,7 +273,14 @@ TEST(SMCValueCodec, AllKeysWithoutAUsableCount)
              d.setMissingKeyPolicy(SMCSim::MissingKeyPolicy::kernelError, IOKit::kIOReturnNotFound);
          },
          {"Error read(#KEY): (iokit/common) data was not found", noCount}},
-        {"zero", [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); EXPECT_TRUE(k.setValue("#KEY", 0)); }); }, {noCount}},
+        {"zero",
+         [](SimSmcDevice& d) {
+             d.editKeys([](auto& k) {
+                 k.setAutoKeyCount(false);
+                 EXPECT_TRUE(k.setValue("#KEY", 0));
+             });
+         },
+         {noCount}},
         {"not a number",
          [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0xC0, 0x7F})); }); },
          {noCount}},

@@ -135,7 +135,8 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
 
     // Another process under the pid of the one that connected.
     proc.restart(100, 6000);
-    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(), "process 100 is not the process that connected");
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(),
+              "process 100 is not the process that connected");
     EXPECT_TRUE(verifier.admitPeer({100, 501, 20})); // a new connection of its own
     EXPECT_TRUE(verifier.admitSender({100, 501, 20}, {100, 501, 20}));
 
