@@ -20,9 +20,9 @@ public:
     // Absent, "Automatic" or any unknown text: automatic.
     static QVScrollBarMode currentMode();
     // Stores the mode's text; the result is the synchronisation's.
-    static bool setMode(QVScrollBarMode mode);
+    [[nodiscard]] static bool setMode(QVScrollBarMode mode);
     // Stores "Automatic" (the key stays); the result is the synchronisation's.
-    static bool resetToDefault();
+    [[nodiscard]] static bool resetToDefault();
 
     static constexpr std::string_view key = "AppleShowScrollBars";
 };

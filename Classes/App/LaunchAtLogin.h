@@ -19,7 +19,7 @@ public:
     static bool legacyIsEnabled();
     // Registers or unregisters the main application's entry; true when the wanted state holds afterwards
     // (unregistering an absent entry holds). A failure prints one line.
-    static bool setUsingAppService(bool enabled);
+    [[nodiscard]] static bool setUsingAppService(bool enabled);
     // From 13.0, once: carries the helper's state over to the main application's entry and then switches
     // the helper off; a carry-over that failed is tried again at the next call.
     static void migrateIfNeeded();

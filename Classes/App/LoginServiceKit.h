@@ -19,15 +19,15 @@ public:
     // The first item that starts the application at `path`.
     static std::optional<Item> findLoginItem(const std::string& path);
     // True when a new item was inserted; false when the path is present or the list cannot be opened.
-    static bool addLoginItem(const std::string& path);
+    [[nodiscard]] static bool addLoginItem(const std::string& path);
     // True when every item for the path was removed; false when none was there (or none could be
     // collected), the list cannot be opened or a removal failed (the items after it stay).
-    static bool removeLoginItem(const std::string& path);
+    [[nodiscard]] static bool removeLoginItem(const std::string& path);
 
     // The same for the main bundle.
     static bool isExistLoginItem();
-    static bool addLoginItem();
-    static bool removeLoginItem();
+    [[nodiscard]] static bool addLoginItem();
+    [[nodiscard]] static bool removeLoginItem();
 };
 
 } // namespace Aerlo

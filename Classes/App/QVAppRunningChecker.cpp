@@ -71,18 +71,18 @@ void QVAppRunningChecker::postTellOldSameAppToQuit()
     listen();
 }
 
-bool QVAppRunningChecker::tellOldCopyToQuit()
+void QVAppRunningChecker::tellOldCopyToQuit()
 {
     const auto address = Foundation::unixAddress(socketPath());
     if (!address)
-        return false;
+        return;
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return false;
+        return;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
         || ::send(fd, quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1)) {
         Foundation::closeAndReset(fd);
-        return false;
+        return;
     }
     // The old copy holds the connection until its process ends.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
@@ -104,7 +104,6 @@ bool QVAppRunningChecker::tellOldCopyToQuit()
     Foundation::closeAndReset(fd);
     if (!gone)
         Foundation::Console::print("旧的应用没有在 3 秒内退出");
-    return gone;
 }
 
 void QVAppRunningChecker::listen()

@@ -36,8 +36,8 @@ public:
     static std::filesystem::path socketPath();
 
 private:
-    // True when a copy answered and has gone (or the wait ran out: false).
-    bool tellOldCopyToQuit();
+    // Asks a running copy to quit and waits for it to go; a copy that does not go in time is printed.
+    void tellOldCopyToQuit();
     void listen();
     void serve(int listener, int stopper);
 

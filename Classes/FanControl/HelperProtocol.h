@@ -46,7 +46,7 @@ public:
         void end();
         std::size_t count() const;
         // True once none is pending; false when `timeoutSeconds` passed first.
-        bool waitUntilIdle(double timeoutSeconds);
+        [[nodiscard]] bool waitUntilIdle(double timeoutSeconds);
 
     private:
         mutable std::mutex mutex_;

@@ -195,9 +195,8 @@ void SMCHelper::installHelper(const std::function<void(bool)>& completion)
         return;
     }
     const JobBlessResult blessed = JobBlessService::bless(kSMDomainUserLaunchd, label, loading.authorization);
-    if (!blessed.ok) {
-        Foundation::Console::print("Error while installing the Helper: " +
-                                   (blessed.error ? blessed.error->localizedDescription : std::string()));
+    if (!blessed) {
+        Foundation::Console::print("Error while installing the Helper: " + blessed.failure().localizedDescription);
         finish(false);
         return;
     }

@@ -78,7 +78,7 @@ public:
     // Waits at most `timeoutSeconds` for the replies of the messages sent so far. Messages are on the
     // wire once sent; at quit this lets the daemon apply the restores before the process goes.
     // True when none is pending.
-    bool flush(double timeoutSeconds = defaultFlushSeconds);
+    [[nodiscard]] bool flush(double timeoutSeconds = defaultFlushSeconds);
 
     // Runs `cmd` with /bin/sh -c and returns its standard output, read to the end, as UTF-8 text.
     static std::string shell(const std::string& cmd);

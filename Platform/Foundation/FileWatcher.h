@@ -58,7 +58,7 @@ private:
         std::multimap<std::string, std::weak_ptr<Mark>, std::less<>> files;
     };
 
-    bool start(); // caller holds mutex_
+    [[nodiscard]] bool start(); // caller holds mutex_
     void run();
     void dispatch(const char* events, std::size_t size);
     void endFolder(int descriptor); // caller holds mutex_

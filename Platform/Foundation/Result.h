@@ -1,5 +1,7 @@
 #pragma once
 
+#include <concepts>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -17,13 +19,14 @@ private:
     std::string text_;
 };
 
-// The value of an operation that can fail for a reason the caller or the user needs, or the Error
-// that says why. `return value;` succeeds, `return Error("…");` fails.
-template <class T>
+// The value of an operation that can fail for a reason the caller or the user needs, or the error
+// that says why (an Error unless the operation has its own error type). `return value;` succeeds,
+// `return Error("…");` fails.
+template <class T, class E = Error>
 class [[nodiscard]] Result {
 public:
     Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+    Result(E error) : state_(std::in_place_index<1>, std::move(error)) {}
 
     bool ok() const { return state_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -39,33 +42,43 @@ public:
 
     T valueOr(T fallback) const& { return ok() ? value() : std::move(fallback); }
 
+    // The error; only on failure.
+    const E& failure() const { return std::get<1>(state_); }
     // Why it failed; the empty text on success.
     const std::string& error() const
+        requires std::same_as<E, Error>
     {
         static const std::string none;
-        return ok() ? none : std::get<1>(state_).text();
+        return ok() ? none : failure().text();
     }
 
 private:
-    std::variant<T, Error> state_;
+    std::variant<T, E> state_;
 };
 
 // An operation that returns nothing but can fail.
-template <>
-class [[nodiscard]] Result<void> {
+template <class E>
+class [[nodiscard]] Result<void, E> {
 public:
     Result() = default;
-    Result(Error error) : error_(error.text()), failed_(true) {}
+    Result(E error) : error_(std::move(error)) {}
     static Result success() { return {}; }
 
-    bool ok() const { return !failed_; }
+    bool ok() const { return !error_; }
     explicit operator bool() const { return ok(); }
+
+    // The error; only on failure.
+    const E& failure() const { return *error_; }
     // Why it failed; the empty text on success.
-    const std::string& error() const { return error_; }
+    const std::string& error() const
+        requires std::same_as<E, Error>
+    {
+        static const std::string none;
+        return ok() ? none : failure().text();
+    }
 
 private:
-    std::string error_;
-    bool failed_ = false;
+    std::optional<E> error_;
 };
 
 } // namespace Foundation

@@ -41,7 +41,7 @@ public:
     static UserDefaults& standard();
     static std::string standardSuiteName();
     // For a program with its own domain (the login-item helper); false for an unusable name.
-    static bool setStandardSuiteName(std::string_view name);
+    [[nodiscard]] static bool setStandardSuiteName(std::string_view name);
     // The process-wide instance of a named suite; nullptr when the name cannot name a file
     // (empty, ".", "..", ".GlobalPreferences", containing '/' or NUL, longer than 200 bytes).
     static UserDefaults* suite(std::string_view suiteName);
@@ -67,13 +67,14 @@ public:
 
     // Stores any value (bool, integers, double, strings, Data, Date, Array, Dictionary convert implicitly);
     // a null value removes the key. A value holding a NaN or infinity is refused with one printed line and
-    // the key keeps its old value. Returns true once the value is in the suite's file.
+    // the key keeps its old value; a write that fails is printed too. Returns true once the value is in the
+    // suite's file.
     bool set(const PropertyListValue& value, std::string_view key);
-    // Returns false only when the file could not be written.
+    // Returns false only when the file could not be written (printed, as for set).
     bool removeObject(std::string_view key);
     // Writes are already on disk; this picks up other processes' changes at once. False when the file
     // cannot be read.
-    bool synchronize();
+    [[nodiscard]] bool synchronize();
     // Every key and value of the suite (without the global domain).
     PropertyListValue::Dictionary dictionaryRepresentation() const;
     // Every key and value of the domain named `domainName` (globalDomain, or a suite name); nullopt when the
@@ -140,7 +141,7 @@ private:
     void install(std::shared_ptr<const Snapshot> snapshot) const;
     void forget();
     // Read-modify-write of one key; nullopt removes it.
-    bool write(std::string_view key, const std::optional<PropertyListValue>& value);
+    [[nodiscard]] bool write(std::string_view key, const std::optional<PropertyListValue>& value);
     void notify(std::string_view key, const std::optional<PropertyListValue>& value);
     void removeObserver(std::uint64_t id);
 

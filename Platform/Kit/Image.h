@@ -59,7 +59,7 @@ public:
 
     // The colour of the pixel under the point (points, y up from the bottom left).
     Colour colourAt(Point point) const;
-    bool writePNG(const std::filesystem::path& path) const;
+    [[nodiscard]] bool writePNG(const std::filesystem::path& path) const;
 
     Representation& representation() const { return *representation_; }
     bool operator==(const Image& other) const { return representation_ == other.representation_; }

@@ -25,7 +25,7 @@ public:
     const std::vector<PopUp>& popUps() const { return popUps_; }
     // Chooses the first item with the title in the last menu popped up (submenus searched in order), as the
     // user would; false when there is no such enabled item.
-    bool choose(std::string_view title);
+    [[nodiscard]] bool choose(std::string_view title);
 
 private:
     Size menuSize_;

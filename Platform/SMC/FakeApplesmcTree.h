@@ -52,7 +52,7 @@ public:
     // key_at_index_data of `key` fails with `error` (0: it reads again).
     void refuseData(std::string_view key, int error);
     std::optional<double> value(std::string_view key) const;
-    bool setValue(std::string_view key, double value);
+    [[nodiscard]] bool setValue(std::string_view key, double value);
 
     std::vector<Write> writes() const;
     // The writes that succeeded, as "file=text".

@@ -60,7 +60,7 @@ public:
     // The key's stored number as the hardware means it (ValueCodec::decode).
     std::optional<double> value(std::string_view key) const;
     // Encodes `value` into the key's type; false when the key is missing or its type holds no number.
-    bool setValue(std::string_view key, double value);
+    [[nodiscard]] bool setValue(std::string_view key, double value);
 
     bool autoKeyCount() const { return autoKeyCount_; }
     void setAutoKeyCount(bool on);

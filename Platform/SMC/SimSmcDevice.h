@@ -110,10 +110,10 @@ public:
     std::optional<KeyEntry> entry(std::string_view key) const;
     std::vector<KeyEntry> entries() const;
     std::optional<double> value(std::string_view key) const;
-    bool setValue(std::string_view key, double value);
-    bool setBytes(std::string_view key, const ValueBytes& bytes);
+    [[nodiscard]] bool setValue(std::string_view key, double value);
+    [[nodiscard]] bool setBytes(std::string_view key, const ValueBytes& bytes);
     void upsertKey(KeyEntry entry);
-    bool removeKey(std::string_view key);
+    [[nodiscard]] bool removeKey(std::string_view key);
     // Runs `edit` on the table under the device's lock (several changes at once).
     void editKeys(const std::function<void(KeyTable&)>& edit);
 

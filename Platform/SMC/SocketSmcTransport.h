@@ -92,7 +92,7 @@ private:
         std::vector<std::uint32_t> stale_;
     };
 
-    bool connect(Channel& channel);
+    [[nodiscard]] bool connect(Channel& channel);
     static void disconnect(Channel& channel);
     // Sends one request that `build` writes into the (cleared) string it gets, run after any reconnect;
     // false from `build` sends nothing. Reads the reply; one retry over a fresh connection when the

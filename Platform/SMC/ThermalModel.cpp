@@ -55,49 +55,71 @@ bool isNumeric(const KeyEntry& entry)
     return ValueCodec::encode(entry.type, 0).has_value();
 }
 
-// `where` names the object in messages ("thermal", "thermal.cpu").
-bool readNumber(const json& object, const std::string& where, const char* name, double low, double high,
-                double& field, std::string& error)
+// A number field of an object: its name, its range and where it goes.
+struct NumberField {
+    const char* name;
+    double low;
+    double high;
+    double& field;
+};
+
+// `where` names the object in messages ("thermal", "thermal.cpu"). Fields absent stay as they are;
+// the first field out of its range fails.
+Foundation::Result<void> readNumbers(const json& object, const std::string& where,
+                                     std::initializer_list<NumberField> fields)
+{
+    for (const NumberField& entry : fields) {
+        auto it = object.find(entry.name);
+        if (it == object.end())
+            continue;
+        if (!it->is_number() || !std::isfinite(it->get<double>()) || it->get<double>() < entry.low ||
+            it->get<double>() > entry.high)
+            return Foundation::Error(where + "." + entry.name + ": expected a number from " + number(entry.low) + " to " +
+                                     number(entry.high));
+        entry.field = it->get<double>();
+    }
+    return {};
+}
+
+// `field` is a bool or an optional one.
+template <class Field>
+Foundation::Result<void> readBoolean(const json& object, const char* name, Field& field)
 {
     auto it = object.find(name);
     if (it == object.end())
-        return true;
-    if (!it->is_number() || !std::isfinite(it->get<double>()) || it->get<double>() < low || it->get<double>() > high) {
-        error = where + "." + name + ": expected a number from " + number(low) + " to " + number(high);
-        return false;
-    }
-    field = it->get<double>();
-    return true;
+        return {};
+    if (!it->is_boolean())
+        return Foundation::Error(std::string("thermal.") + name + ": expected true or false");
+    field = it->get<bool>();
+    return {};
 }
 
-bool onlyKnownFields(const json& object, const std::string& where, const std::vector<std::string>& known,
-                     std::string& error)
+Foundation::Result<void> onlyKnownFields(const json& object, const std::string& where,
+                                         const std::vector<std::string>& known)
 {
     for (const auto& [name, value] : object.items()) {
         (void)value;
-        if (std::find(known.begin(), known.end(), name) == known.end()) {
-            error = where + ": unknown field \"" + name + "\"";
-            return false;
-        }
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            return Foundation::Error(where + ": unknown field \"" + name + "\"");
     }
-    return true;
+    return {};
 }
 
-bool readClass(const json& object, const char* name, ThermalClass& field, std::string& error)
+Foundation::Result<void> readClass(const json& object, const char* name, ThermalClass& field)
 {
     auto it = object.find(name);
     if (it == object.end())
-        return true;
+        return {};
     const std::string where = std::string("thermal.") + name;
-    if (!it->is_object()) {
-        error = where + ": expected an object";
-        return false;
-    }
-    return onlyKnownFields(*it, where, {"idleRise", "gain", "cooling", "timeConstant"}, error) &&
-           readNumber(*it, where, "idleRise", 0, 150, field.idleRise, error) &&
-           readNumber(*it, where, "gain", 0, 150, field.gain, error) &&
-           readNumber(*it, where, "cooling", 0, 1, field.cooling, error) &&
-           readNumber(*it, where, "timeConstant", 0.05, 3600, field.timeConstant, error);
+    if (!it->is_object())
+        return Foundation::Error(where + ": expected an object");
+    if (auto known = onlyKnownFields(*it, where, {"idleRise", "gain", "cooling", "timeConstant"}); !known)
+        return known;
+    return readNumbers(*it, where,
+                       {{"idleRise", 0, 150, field.idleRise},
+                        {"gain", 0, 150, field.gain},
+                        {"cooling", 0, 1, field.cooling},
+                        {"timeConstant", 0.05, 3600, field.timeConstant}});
 }
 
 } // namespace
@@ -126,53 +148,45 @@ ThermalParameters ThermalParameters::forProfile(const MachineProfile& profile)
 
 Foundation::Result<void> ThermalParameters::apply(std::string_view text)
 {
-    std::string error;
     const json root = json::parse(text, nullptr, false);
-    if (root.is_discarded() || !root.is_object()) {
-        error = "thermal: expected an object";
-        return Foundation::Error(error);
-    }
-    if (!onlyKnownFields(root, "thermal",
-                         {"ambient", "load", "fanTimeConstant", "curveLow", "curveHigh", "stopWhenCool", "stopHysteresis",
-                          "cpu", "gpu", "board", "battery", "ambientSensors", "cpuPower", "gpuPower", "systemPower",
-                          "otherPower", "onBattery"},
-                         error))
-        return Foundation::Error(error);
+    if (root.is_discarded() || !root.is_object())
+        return Foundation::Error("thermal: expected an object");
+    if (auto known = onlyKnownFields(root, "thermal",
+                                     {"ambient", "load", "fanTimeConstant", "curveLow", "curveHigh", "stopWhenCool",
+                                      "stopHysteresis", "cpu", "gpu", "board", "battery", "ambientSensors", "cpuPower",
+                                      "gpuPower", "systemPower", "otherPower", "onBattery"});
+        !known)
+        return known;
     ThermalParameters changed = *this;
-    if (auto it = root.find("stopWhenCool"); it != root.end()) {
-        if (!it->is_boolean()) {
-            error = "thermal.stopWhenCool: expected true or false";
-            return Foundation::Error(error);
-        }
-        changed.stopWhenCool = it->get<bool>();
-    }
-    if (auto it = root.find("onBattery"); it != root.end()) {
-        if (!it->is_boolean()) {
-            error = "thermal.onBattery: expected true or false";
-            return Foundation::Error(error);
-        }
-        changed.onBattery = it->get<bool>();
-    }
-    const bool ok = readNumber(root, "thermal", "ambient", -20, 60, changed.ambient, error) &&
-                    readNumber(root, "thermal", "load", 0, 1, changed.load, error) &&
-                    readNumber(root, "thermal", "fanTimeConstant", 0.05, 60, changed.fanTimeConstant, error) &&
-                    readNumber(root, "thermal", "curveLow", 0, 150, changed.curveLow, error) &&
-                    readNumber(root, "thermal", "curveHigh", 0, 150, changed.curveHigh, error) &&
-                    readNumber(root, "thermal", "stopHysteresis", 0, 50, changed.stopHysteresis, error) &&
-                    readClass(root, "cpu", changed.cpu, error) && readClass(root, "gpu", changed.gpu, error) &&
-                    readClass(root, "board", changed.board, error) &&
-                    readClass(root, "battery", changed.battery, error) &&
-                    readClass(root, "ambientSensors", changed.ambientSensors, error) &&
-                    readNumber(root, "thermal", "cpuPower", 0, 1000, changed.cpuPower, error) &&
-                    readNumber(root, "thermal", "gpuPower", 0, 1000, changed.gpuPower, error) &&
-                    readNumber(root, "thermal", "systemPower", 0, 1000, changed.systemPower, error) &&
-                    readNumber(root, "thermal", "otherPower", 0, 1000, changed.otherPower, error);
-    if (!ok)
-        return Foundation::Error(error);
-    if (changed.curveLow >= changed.curveHigh) {
-        error = "thermal: \"curveLow\" must be below \"curveHigh\"";
-        return Foundation::Error(error);
-    }
+    if (auto read = readBoolean(root, "stopWhenCool", changed.stopWhenCool); !read)
+        return read;
+    if (auto read = readBoolean(root, "onBattery", changed.onBattery); !read)
+        return read;
+    if (auto read = readNumbers(root, "thermal",
+                                {{"ambient", -20, 60, changed.ambient},
+                                 {"load", 0, 1, changed.load},
+                                 {"fanTimeConstant", 0.05, 60, changed.fanTimeConstant},
+                                 {"curveLow", 0, 150, changed.curveLow},
+                                 {"curveHigh", 0, 150, changed.curveHigh},
+                                 {"stopHysteresis", 0, 50, changed.stopHysteresis}});
+        !read)
+        return read;
+    for (const auto& [name, field] : {std::pair<const char*, ThermalClass&> {"cpu", changed.cpu},
+                                      {"gpu", changed.gpu},
+                                      {"board", changed.board},
+                                      {"battery", changed.battery},
+                                      {"ambientSensors", changed.ambientSensors}})
+        if (auto read = readClass(root, name, field); !read)
+            return read;
+    if (auto read = readNumbers(root, "thermal",
+                                {{"cpuPower", 0, 1000, changed.cpuPower},
+                                 {"gpuPower", 0, 1000, changed.gpuPower},
+                                 {"systemPower", 0, 1000, changed.systemPower},
+                                 {"otherPower", 0, 1000, changed.otherPower}});
+        !read)
+        return read;
+    if (changed.curveLow >= changed.curveHigh)
+        return Foundation::Error("thermal: \"curveLow\" must be below \"curveHigh\"");
     *this = changed;
     return {};
 }

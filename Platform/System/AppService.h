@@ -29,7 +29,7 @@ public:
     Status status() const;
 
     // The switch systems before the service had (one call, a truth value for the outcome).
-    static bool setLoginItemEnabled(std::string_view identifier, bool enabled);
+    [[nodiscard]] static bool setLoginItemEnabled(std::string_view identifier, bool enabled);
 
     // Where the entries are kept.
     static std::filesystem::path autostartFolder();

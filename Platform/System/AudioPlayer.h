@@ -23,9 +23,9 @@ public:
     // Replaces the factory (tests); an empty one goes back to the default backend.
     static void setFactory(Factory factory);
 
-    virtual bool prepareToPlay() = 0;
+    [[nodiscard]] virtual bool prepareToPlay() = 0;
     // Starts, or continues after pause().
-    virtual bool play() = 0;
+    [[nodiscard]] virtual bool play() = 0;
     virtual void pause() = 0;
     // Ends the sound; the finished handler is not called.
     virtual void stop() = 0;

@@ -24,8 +24,8 @@ public:
     EspeakSpeechSynthesizer();
     ~EspeakSpeechSynthesizer() override;
 
-    bool setVoice(const std::string& identifier) override;
-    bool startSpeaking(const std::string& text) override;
+    [[nodiscard]] bool setVoice(const std::string& identifier) override;
+    [[nodiscard]] bool startSpeaking(const std::string& text) override;
     void stopSpeaking() override;
     bool isSpeaking() const override;
 

@@ -23,8 +23,8 @@ public:
     };
     static Factory factory(const std::shared_ptr<Script>& script);
 
-    bool prepareToPlay() override;
-    bool play() override;
+    [[nodiscard]] bool prepareToPlay() override;
+    [[nodiscard]] bool play() override;
     void pause() override;
     void stop() override;
     int numberOfLoops() const override { return loops_; }

@@ -22,8 +22,8 @@ public:
 
     explicit FakeSpeechSynthesizer(std::shared_ptr<Log> log) : log_(std::move(log)) {}
 
-    bool setVoice(const std::string& identifier) override;
-    bool startSpeaking(const std::string& text) override;
+    [[nodiscard]] bool setVoice(const std::string& identifier) override;
+    [[nodiscard]] bool startSpeaking(const std::string& text) override;
     void stopSpeaking() override;
     bool isSpeaking() const override;
 

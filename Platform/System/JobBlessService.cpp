@@ -27,7 +27,7 @@ namespace {
 
 JobBlessResult failure(JobBlessErrorCode code, std::string description)
 {
-    return {false, JobBlessError {code, std::move(description)}};
+    return JobBlessError {code, std::move(description)};
 }
 
 std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
@@ -67,18 +67,21 @@ std::optional<pid_t> waitForPidFile(const std::filesystem::path& pidFile, double
     }
 }
 
-// Why the bundle's helper cannot be installed, or nothing.
-std::optional<std::string> toolProblem(const std::filesystem::path& tool)
+// Whether the bundle's helper can be installed, or why not.
+Foundation::Result<void> checkTool(const std::filesystem::path& tool)
 {
+    using Foundation::Error;
     struct stat attributes {};
-    if (::stat(tool.c_str(), &attributes) != 0)
-        return errno == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
-                               : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(errno);
+    if (::stat(tool.c_str(), &attributes) != 0) {
+        const int error = errno;
+        return Error(error == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
+                                     : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(error));
+    }
     if (!S_ISREG(attributes.st_mode))
-        return "The helper tool " + quoted(tool) + " is not a file.";
+        return Error("The helper tool " + quoted(tool) + " is not a file.");
     if ((attributes.st_mode & 0111) == 0 || ::access(tool.c_str(), X_OK) != 0)
-        return "The helper tool " + quoted(tool) + " is not executable.";
-    return std::nullopt;
+        return Error("The helper tool " + quoted(tool) + " is not executable.");
+    return {};
 }
 
 std::map<std::string, std::string> daemonEnvironment()
@@ -109,8 +112,8 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
 
     const Foundation::Bundle bundle = Foundation::Bundle::main();
     const auto tool = HelperPaths::bundledProgram(bundle.bundlePath(), label);
-    if (auto problem = toolProblem(tool))
-        return failure(JobBlessErrorCode::toolNotValid, *problem);
+    if (const auto checked = checkTool(tool); !checked)
+        return failure(JobBlessErrorCode::toolNotValid, checked.error());
 
     const auto client = bundle.executablePath().value_or(bundle.bundlePath() / "Contents" / "MacOS" / "Aerlo");
     std::error_code error;
@@ -204,7 +207,7 @@ JobBlessResult JobBlessService::startUnderKeepAlive(const LaunchDaemonJob& job)
         (void)stop(label);
         return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
     }
-    return {true, std::nullopt};
+    return {};
 }
 
 Foundation::Result<void> JobBlessService::stop(std::string_view label, double timeoutSeconds)

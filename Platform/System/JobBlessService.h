@@ -33,10 +33,8 @@ struct JobBlessError {
     std::string localizedDescription;
 };
 
-struct JobBlessResult {
-    bool ok = false;
-    std::optional<JobBlessError> error; // set when not ok
-};
+// A blessing done, or the JobBlessError that says why not.
+using JobBlessResult = Foundation::Result<void, JobBlessError>;
 
 // Installs a privileged helper into the root (Foundation::Paths), as the job-blessing service does:
 // the helper "Contents/Library/LaunchServices/<label>" of the main bundle is copied to

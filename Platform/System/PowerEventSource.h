@@ -16,7 +16,7 @@ public:
     // machine is let go (the place to wait for messages the observers sent). Set before start().
     virtual void setBeforeRelease(std::function<void()> hook) = 0;
     // Starts listening. False when no event can come (nothing else happens then).
-    virtual bool start() = 0;
+    [[nodiscard]] virtual bool start() = 0;
     // Stops listening and lets the machine go; idempotent.
     virtual void stop() = 0;
 };

@@ -22,8 +22,8 @@ public:
     static Foundation::Result<std::shared_ptr<AudioPlayer>> make(const std::filesystem::path& file);
     ~ProcessAudioPlayer() override;
 
-    bool prepareToPlay() override;
-    bool play() override;
+    [[nodiscard]] bool prepareToPlay() override;
+    [[nodiscard]] bool play() override;
     void pause() override;
     void stop() override;
     int numberOfLoops() const override;
@@ -36,7 +36,7 @@ private:
 
     explicit ProcessAudioPlayer(std::filesystem::path file) : file_(std::move(file)) {}
     // Starts the player program; under the lock.
-    bool start();
+    [[nodiscard]] bool start();
     // After the program of `run` ended with `status`.
     void ended(std::uint64_t run, bool successfully);
 

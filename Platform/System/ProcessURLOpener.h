@@ -14,7 +14,7 @@ public:
     static constexpr const char* defaultProgram = "/usr/bin/xdg-open";
 
     explicit ProcessURLOpener(std::string program = defaultProgram, double waitSeconds = 5.0);
-    bool open(const Foundation::URL& url) override;
+    [[nodiscard]] bool open(const Foundation::URL& url) override;
 
 private:
     std::string program_;

@@ -13,7 +13,7 @@ class RecordingURLOpener final : public URLOpener {
 public:
     explicit RecordingURLOpener(bool answer = true) : answer_(answer) {}
 
-    bool open(const Foundation::URL& url) override;
+    [[nodiscard]] bool open(const Foundation::URL& url) override;
 
     // Every address asked for, in order, as text.
     std::vector<std::string> openedURLs() const;

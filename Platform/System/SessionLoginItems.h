@@ -23,8 +23,8 @@ public:
     // Writes a new entry starting `bundle`'s executable, "<bundle identifier>.desktop" (else
     // "<bundle name>.desktop", then "-2", "-3", … while the name is taken); false when the bundle names no
     // executable or the entry cannot be written.
-    static bool insert(const std::filesystem::path& bundle);
-    static bool remove(const Item& item);
+    [[nodiscard]] static bool insert(const std::filesystem::path& bundle);
+    [[nodiscard]] static bool remove(const Item& item);
 
     // A path in the form items are compared in: absolute, lexically normal, no trailing "/" (links are
     // not resolved).

@@ -25,9 +25,9 @@ public:
     static std::string sayStandInPath();
 
     // False when the voice is unknown; the voice stays as it was.
-    virtual bool setVoice(const std::string& identifier) = 0;
+    [[nodiscard]] virtual bool setVoice(const std::string& identifier) = 0;
     // Starts speaking and returns at once; false when nothing can speak.
-    virtual bool startSpeaking(const std::string& text) = 0;
+    [[nodiscard]] virtual bool startSpeaking(const std::string& text) = 0;
     virtual void stopSpeaking() = 0;
     virtual bool isSpeaking() const = 0;
 };

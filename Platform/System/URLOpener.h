@@ -9,7 +9,7 @@ class URLOpener {
 public:
     virtual ~URLOpener() = default;
     // True when the address was handed to an application.
-    virtual bool open(const Foundation::URL& url) = 0;
+    [[nodiscard]] virtual bool open(const Foundation::URL& url) = 0;
 };
 
 } // namespace SystemPlatform

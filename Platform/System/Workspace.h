@@ -28,7 +28,7 @@ public:
                                               const OpenConfiguration& configuration);
 
     // True when the address was handed to an application.
-    bool open(const Foundation::URL& url);
+    [[nodiscard]] bool open(const Foundation::URL& url);
 
     std::shared_ptr<URLOpener> opener() const;
     std::shared_ptr<ApplicationLauncher> launcher() const;

@@ -52,7 +52,8 @@ public:
 
     const PeerCredentials& credentials() const override { return credentials_; }
 
-    bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
+    [[nodiscard]] bool reply(std::uint64_t id, const std::optional<std::string>& text,
+                             std::function<void()> written) override
     {
         if (!open_)
             return false;
@@ -138,8 +139,8 @@ private:
 struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     std::filesystem::path path;
     Options options;
-    PeerFilter filter;
-    SenderCheck senderCheck;
+    PeerAdmission peerAdmission;
+    SenderAdmission senderAdmission;
     MessageHandler handler;
     RejectionHandler rejection;
 
@@ -199,7 +200,7 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
             reject(peer, "the peer is unknown");
             return;
         }
-        if (filter && !filter(peer))
+        if (peerAdmission && !peerAdmission(peer))
             return;
         if (clients.size() >= options.maximumConnections || connectionsOf(peer, false) >= options.maximumConnectionsPerUID
             || connectionsOf(peer, true) >= options.maximumConnectionsPerProcess) {
@@ -277,14 +278,11 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
                 remove(client);
             return false;
         }
-        if (senderCheck) {
-            std::optional<std::string> problem;
-            if (!sender)
-                problem = "the sender of a message is unknown";
-            else
-                problem = senderCheck(client->credentials(), *sender);
-            if (problem) {
-                closeClient(client, *problem);
+        if (senderAdmission) {
+            const auto admitted = sender ? senderAdmission(client->credentials(), *sender)
+                                         : Foundation::Error("the sender of a message is unknown");
+            if (!admitted) {
+                closeClient(client, admitted.error());
                 return false;
             }
         }
@@ -436,9 +434,9 @@ Listener::~Listener()
     impl_->queue.stop(); // no handler runs once this returns
 }
 
-void Listener::setPeerFilter(PeerFilter filter) { impl_->filter = std::move(filter); }
+void Listener::setPeerAdmission(PeerAdmission admission) { impl_->peerAdmission = std::move(admission); }
 
-void Listener::setSenderCheck(SenderCheck check) { impl_->senderCheck = std::move(check); }
+void Listener::setSenderAdmission(SenderAdmission admission) { impl_->senderAdmission = std::move(admission); }
 
 void Listener::setMessageHandler(MessageHandler handler) { impl_->handler = std::move(handler); }
 
@@ -452,7 +450,7 @@ Foundation::Result<void> Listener::start()
         if (impl.listening)
             return;
         int error = 0;
-        auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderCheck != nullptr);
+        auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderAdmission != nullptr);
         if (!socket) {
             started = Foundation::Error("Couldn't listen on " + impl.path.string() + ": " + Foundation::errnoText(error));
             return;

@@ -17,11 +17,11 @@ namespace XPC {
 // service), accepts clients and hands each decoded request to the message handler, on one private
 // thread, in the order each client sent them.
 //
-// - Peers the filter refuses, and peers beyond the connection caps (in all, per uid, per process),
-//   are closed at once. A peer is admitted before anything it wrote is read: the listener then
-//   speaks first (MessageCodec::greetingFrame()), and a peer that wrote before that is closed.
+// - Peers the peer admission refuses, and peers beyond the connection caps (in all, per uid, per
+//   process), are closed at once. A peer is admitted before anything it wrote is read: the listener
+//   then speaks first (MessageCodec::greetingFrame()), and a peer that wrote before that is closed.
 // - Every read carries the kernel's credentials of the process that wrote the bytes; the sender
-//   check sees them for every read, and a refusal closes the connection.
+//   admission sees them for every read, and a refusal closes the connection.
 // - A client is never closed for its rate: above `messagesPerSecond` (counted per uid and per
 //   process over all their connections) its messages wait and its socket is read more slowly.
 // - Replies are written without blocking, from a queue per connection; while the queue holds more
@@ -38,18 +38,20 @@ public:
         std::size_t messagesPerSecond = 2000; // per uid and per process; 0: no cap
         std::size_t replyQueueBytes = 256 * 1024;
         double stallSeconds = 5.0;
-        unsigned socketMode = 0666; // access is decided by the peer filter
+        unsigned socketMode = 0666; // access is decided by the peer admission
     };
     // The reason given for a peer beyond the connection caps.
     static constexpr std::string_view tooManyConnections = "too many connections";
     // The reason given for a peer that wrote before it was admitted.
     static constexpr std::string_view writtenBeforeAdmission = "bytes were written before the connection was admitted";
 
-    using PeerFilter = std::function<bool(const PeerCredentials& peer)>;
-    // Why the bytes that `sender` wrote on the connection of `peer` may not be read, or nothing.
-    using SenderCheck = std::function<std::optional<std::string>(const PeerCredentials& peer, const PeerCredentials& sender)>;
+    // Admits the peer of a new connection, or says why not (and reports that refusal itself).
+    using PeerAdmission = std::function<Foundation::Result<void>(const PeerCredentials& peer)>;
+    // Admits the bytes that `sender` wrote on the connection of `peer`, or says why not.
+    using SenderAdmission =
+        std::function<Foundation::Result<void>(const PeerCredentials& peer, const PeerCredentials& sender)>;
     // Told why the listener refused or closed a client, or that a client left with replies not
-    // delivered (not called for the filter's refusals, nor for messages the handler refuses).
+    // delivered (not called for the peer admission's refusals, nor for messages the handler refuses).
     using RejectionHandler = std::function<void(const PeerCredentials& peer, std::string_view reason)>;
 
     explicit Listener(std::filesystem::path socketPath);
@@ -60,8 +62,8 @@ public:
     Listener& operator=(const Listener&) = delete;
 
     // Set these before start().
-    void setPeerFilter(PeerFilter filter);
-    void setSenderCheck(SenderCheck check);
+    void setPeerAdmission(PeerAdmission admission);
+    void setSenderAdmission(SenderAdmission admission);
     void setMessageHandler(MessageHandler handler);
     void setRejectionHandler(RejectionHandler handler);
 

@@ -19,7 +19,8 @@ public:
 
     const PeerCredentials& credentials() const override { return credentials_; }
 
-    bool reply(std::uint64_t id, const std::optional<std::string>& text, std::function<void()> written) override
+    [[nodiscard]] bool reply(std::uint64_t id, const std::optional<std::string>& text,
+                             std::function<void()> written) override
     {
         if (!isOpen())
             return false;

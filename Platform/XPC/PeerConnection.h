@@ -19,7 +19,7 @@ public:
     virtual const PeerCredentials& credentials() const = 0;
     // Queues {"id":id,"reply":text|null} without waiting for the client to read it; `written` runs
     // once the whole frame has been written. False when the connection is closed.
-    virtual bool reply(std::uint64_t id, const std::optional<std::string>& text,
+    [[nodiscard]] virtual bool reply(std::uint64_t id, const std::optional<std::string>& text,
                        std::function<void()> written = {}) = 0;
     // Closes the connection at once (replies written so far stay sent); no later message of it is handled.
     virtual void close() = 0;

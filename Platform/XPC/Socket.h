@@ -60,7 +60,7 @@ public:
     ssize_t writeSome(std::string_view bytes) const;
     // Every byte received from now on carries its sender's credentials (SO_PASSCRED; a listening
     // socket passes it to the connections it accepts).
-    bool receiveCredentials() const;
+    [[nodiscard]] bool receiveCredentials() const;
 
     [[nodiscard]] std::optional<PeerCredentials> peerCredentials() const;
 

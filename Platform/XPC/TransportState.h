@@ -48,12 +48,12 @@ public:
     bool isSessionOpen(std::uint64_t session) const;
     // The message is being written on the session; its handlers are kept until it is answered.
     // False (handlers left in `outgoing`) when the connection was invalidated.
-    bool await(Outgoing& outgoing, std::uint64_t session);
+    [[nodiscard]] bool await(Outgoing& outgoing, std::uint64_t session);
     // The write finished. A message without a reply handler is done; one with a reply handler now waits.
     void written(std::uint64_t id);
     // The write failed: hands the handlers back to `outgoing` (for a retry or fail()). False when
     // the message was answered meanwhile (the connection was invalidated).
-    bool withdraw(Outgoing& outgoing);
+    [[nodiscard]] bool withdraw(Outgoing& outgoing);
     // Posts the error to the message's error handler, if it has one.
     void fail(Outgoing& outgoing, const Error& error);
     // A reply arrived; unknown ids are ignored.

@@ -26,7 +26,7 @@ ClientVerifier::ClientVerifier(HelperConfiguration configuration, std::filesyste
 {
 }
 
-std::optional<std::string> ClientVerifier::admit(const XPC::PeerCredentials& peer) { return check(peer, true); }
+Foundation::Result<void> ClientVerifier::admitPeer(const XPC::PeerCredentials& peer) { return admit(peer, true); }
 
 
 std::optional<std::uint64_t> ClientVerifier::startTime(std::string_view stat)
@@ -83,12 +83,12 @@ std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& e
     return computed;
 }
 
-std::optional<std::string> ClientVerifier::checkSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
+Foundation::Result<void> ClientVerifier::admitSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
 {
     if (sender.pid != peer.pid || sender.uid != peer.uid)
-        return "process " + decimal(sender.pid) + " (uid " + decimal(sender.uid) + ") wrote on the connection of process " +
-               decimal(peer.pid);
-    return check(sender, false);
+        return Foundation::Error("process " + decimal(sender.pid) + " (uid " + decimal(sender.uid) +
+                                 ") wrote on the connection of process " + decimal(peer.pid));
+    return admit(sender, false);
 }
 
 std::optional<ClientVerifier::Identity> ClientVerifier::identity(pid_t pid) const
@@ -108,58 +108,60 @@ std::optional<std::uint64_t> ClientVerifier::verifiedStartTime(pid_t pid) const
     return found == verified_.end() ? std::nullopt : std::optional(found->second.startTime);
 }
 
-std::optional<std::string> ClientVerifier::check(const XPC::PeerCredentials& peer, bool admitting)
+Foundation::Result<void> ClientVerifier::admit(const XPC::PeerCredentials& peer, bool connecting)
 {
+    using Foundation::Error;
     std::lock_guard lock(mutex_);
     const auto& uids = configuration_.allowedClientUIDs;
     if (std::find(uids.begin(), uids.end(), peer.uid) == uids.end())
-        return "uid " + decimal(peer.uid) + " is not an allowed client";
+        return Error("uid " + decimal(peer.uid) + " is not an allowed client");
 
     const auto process = "process " + decimal(peer.pid);
     const auto before = peer.pid > 0 ? identity(peer.pid) : std::nullopt;
     if (!before)
-        return process + " cannot be inspected";
+        return Error(process + " cannot be inspected");
     // A process is checked once per start time and image; a pid taken over or an exec is checked again.
     const auto known = verified_.find(peer.pid);
     if (known != verified_.end()) {
-        if (!admitting && known->second.startTime != before->startTime)
-            return process + " is not the process that connected";
+        if (!connecting && known->second.startTime != before->startTime)
+            return Error(process + " is not the process that connected");
         if (known->second == *before)
-            return std::nullopt;
+            return {};
         // Bytes read now may have been written before an exec: an image changed since admission is refused.
-        if (!admitting)
-            return process + " runs another image than when it was admitted";
+        if (!connecting)
+            return Error(process + " runs another image than when it was admitted");
     }
     if (!configuration_.development) {
-        if (auto problem = checkExecutable(peer.pid))
-            return problem;
+        if (auto executable = admitExecutable(peer.pid); !executable)
+            return executable;
         if (identity(peer.pid) != before)
-            return process + " changed during the check";
+            return Error(process + " changed during the check");
     }
     if (verified_.size() >= maximumVerifiedProcesses)
         verified_.clear();
     verified_[peer.pid] = *before;
-    return std::nullopt;
+    return {};
 }
 
-std::optional<std::string> ClientVerifier::checkExecutable(pid_t pid)
+Foundation::Result<void> ClientVerifier::admitExecutable(pid_t pid)
 {
+    using Foundation::Error;
     const auto process = "process " + decimal(pid);
     const auto link = procRoot_ / decimal(pid) / "exe";
     char resolved[PATH_MAX];
     if (!::realpath(link.c_str(), resolved))
-        return "the executable of " + process + " cannot be resolved";
+        return Error("the executable of " + process + " cannot be resolved");
     const std::filesystem::path executable = resolved;
     if (executable != configuration_.allowedClientPath)
-        return "the executable " + executable.string() + " of " + process + " is not the allowed client " +
-               configuration_.allowedClientPath.string();
+        return Error("the executable " + executable.string() + " of " + process + " is not the allowed client " +
+                     configuration_.allowedClientPath.string());
     // The digest of the image the process runs, through its own link (not the path, which may change).
     const auto sha256 = digest(link);
     if (!sha256)
-        return "the executable of " + process + " cannot be read";
+        return Error("the executable of " + process + " cannot be read");
     if (*sha256 != configuration_.allowedClientSHA256)
-        return "the executable " + executable.string() + " of " + process + " does not have the recorded SHA-256";
-    return std::nullopt;
+        return Error("the executable " + executable.string() + " of " + process + " does not have the recorded SHA-256");
+    return {};
 }
 
 } // namespace Aerlo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/XPC/Socket.h"
 #include "Tools/SMCHelper/HelperConfiguration.h"
 
@@ -27,11 +28,12 @@ class ClientVerifier {
 public:
     explicit ClientVerifier(HelperConfiguration configuration, std::filesystem::path procRoot = "/proc");
 
-    // Why the peer of a new connection may not be served, or nothing.
-    std::optional<std::string> admit(const XPC::PeerCredentials& peer);
-    // Why the bytes `sender` wrote on the connection of `peer` may not be read, or nothing: only the
-    // process that connected, still running the allowed client, may write on its connection.
-    std::optional<std::string> checkSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender);
+    // Admits the peer of a new connection to be served, or says why not.
+    [[nodiscard]] Foundation::Result<void> admitPeer(const XPC::PeerCredentials& peer);
+    // Admits the bytes `sender` wrote on the connection of `peer` to be read, or says why not: only
+    // the process that connected, still running the allowed client, may write on its connection.
+    [[nodiscard]] Foundation::Result<void> admitSender(const XPC::PeerCredentials& peer,
+                                                       const XPC::PeerCredentials& sender);
     // The start time of a process that passed the check.
     std::optional<std::uint64_t> verifiedStartTime(pid_t pid) const;
 
@@ -50,8 +52,8 @@ private:
         bool operator==(const Identity&) const = default;
     };
 
-    std::optional<std::string> check(const XPC::PeerCredentials& peer, bool admitting);
-    std::optional<std::string> checkExecutable(pid_t pid);
+    Foundation::Result<void> admit(const XPC::PeerCredentials& peer, bool connecting);
+    Foundation::Result<void> admitExecutable(pid_t pid);
     std::optional<Identity> identity(pid_t pid) const;
     std::optional<std::uint64_t> readStartTime(pid_t pid) const;
     std::optional<std::string> digest(const std::filesystem::path& executable);

@@ -33,7 +33,7 @@ public:
     ClientWatch& operator=(const ClientWatch&) = delete;
 
     // Watches the process until it ends or is forgotten. False when it does not run now.
-    bool watch(const ClientProcess& process);
+    [[nodiscard]] bool watch(const ClientProcess& process);
     // False when it was not watched.
     bool forget(const ClientProcess& process);
     bool isWatching(const ClientProcess& process) const;

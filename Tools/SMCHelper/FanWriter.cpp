@@ -10,7 +10,11 @@ namespace Aerlo {
 
 namespace {
 
+constexpr const char* unavailable = "the SMC is not available";
+
 std::string decimal(long long value) { return std::to_string(value); }
+
+std::string targetNotWritten(int fan) { return "the target speed of fan " + decimal(fan) + " could not be written"; }
 
 // A reading that is finite and within int's range, or nothing.
 std::optional<double> usable(const std::optional<double>& value)
@@ -48,39 +52,34 @@ std::optional<int> FanWriter::fanCount()
     return zero ? std::optional(0) : std::nullopt;
 }
 
-std::optional<std::string> FanWriter::fanProblem(std::int64_t id)
+Foundation::Result<int> FanWriter::namedFan(std::int64_t id)
 {
+    using Foundation::Error;
     if (id < 0 || id >= maximumFanCount)
-        return "invalid fan id " + decimal(id) + ": fans are numbered 0 to 9";
+        return Error("invalid fan id " + decimal(id) + ": fans are numbered 0 to 9");
     const auto count = fanCount();
     if (!count && smc()->outage())
-        return "the SMC cannot be read: " + SMC::errorText(*smc()->outage());
+        return Error("the SMC cannot be read: " + SMC::errorText(*smc()->outage()));
     if (!count)
-        return "invalid fan id " + decimal(id) + ": the fan count cannot be read";
+        return Error("invalid fan id " + decimal(id) + ": the fan count cannot be read");
     if (id >= *count)
-        return "invalid fan id " + decimal(id) + ": the machine has " +
-               (*count == 0 ? std::string("no fans") : decimal(*count) + (*count == 1 ? " fan" : " fans"));
-    return std::nullopt;
+        return Error("invalid fan id " + decimal(id) + ": the machine has " +
+                     (*count == 0 ? std::string("no fans") : decimal(*count) + (*count == 1 ? " fan" : " fans")));
+    return static_cast<int>(id);
 }
 
-std::optional<FanWriter::Range> FanWriter::range(int fan, std::string& problem)
+Foundation::Result<FanWriter::Range> FanWriter::range(int fan)
 {
     const auto maximum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::maximumSpeed)));
-    if (!maximum || *maximum <= 0) {
-        problem = "the maximum speed of fan " + decimal(fan) + " cannot be read";
-        return std::nullopt;
-    }
+    if (!maximum || *maximum <= 0)
+        return Foundation::Error("the maximum speed of fan " + decimal(fan) + " cannot be read");
     const auto minimum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::minimumSpeed)));
-    if (!minimum || *minimum < 0) {
-        problem = "the minimum speed of fan " + decimal(fan) + " cannot be read";
-        return std::nullopt;
-    }
+    if (!minimum || *minimum < 0)
+        return Foundation::Error("the minimum speed of fan " + decimal(fan) + " cannot be read");
     const Range range {static_cast<int>(std::ceil(*minimum)), static_cast<int>(std::floor(*maximum))};
-    if (range.minimum > range.maximum) {
-        problem = "fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) + ", maximum " +
-                  decimal(range.maximum);
-        return std::nullopt;
-    }
+    if (range.minimum > range.maximum)
+        return Foundation::Error("fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) +
+                                 ", maximum " + decimal(range.maximum));
     return range;
 }
 
@@ -112,51 +111,58 @@ bool FanWriter::writeMode(int fan, bool forced)
     return true;
 }
 
-std::string FanWriter::setMode(std::int64_t id, std::int64_t mode)
+Foundation::Result<void> FanWriter::setMode(std::int64_t id, std::int64_t mode)
 {
+    using Foundation::Error;
     std::lock_guard lock(mutex_);
     if (!smc())
-        return "the SMC is not available";
-    if (auto problem = fanProblem(id))
-        return *problem;
+        return Error(unavailable);
+    const auto named = namedFan(id);
+    if (!named)
+        return Error(named.error());
     if (mode != 0 && mode != 1)
-        return "invalid fan mode " + decimal(mode) + ": 0 is automatic, 1 forced";
-    const int fan = static_cast<int>(id);
-    if (mode == 0)
-        return writeMode(fan, false) ? "" : "fan " + decimal(fan) + " could not be set to automatic";
+        return Error("invalid fan mode " + decimal(mode) + ": 0 is automatic, 1 forced");
+    const int fan = *named;
+    if (mode == 0) {
+        if (!writeMode(fan, false))
+            return Error("fan " + decimal(fan) + " could not be set to automatic");
+        return {};
+    }
 
-    std::string problem;
-    const auto limits = range(fan, problem);
+    const auto limits = range(fan);
     if (!limits)
-        return problem;
+        return Error(limits.error());
     if (!isForced(fan)) {
         // A fan standing still reads as absent: the clamp then gives its minimum.
         const double actual = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::actualSpeed))).value_or(0);
         const int start = std::clamp(static_cast<int>(std::lround(actual)), limits->minimum, limits->maximum);
         if (!writeTarget(fan, start))
-            return "the target speed of fan " + decimal(fan) + " could not be written";
+            return Error(targetNotWritten(fan));
     }
-    return writeMode(fan, true) ? "" : "fan " + decimal(fan) + " could not be forced";
+    if (!writeMode(fan, true))
+        return Error("fan " + decimal(fan) + " could not be forced");
+    return {};
 }
 
-std::string FanWriter::setSpeed(std::int64_t id, std::int64_t rpm)
+Foundation::Result<int> FanWriter::setSpeed(std::int64_t id, std::int64_t rpm)
 {
+    using Foundation::Error;
     std::lock_guard lock(mutex_);
     if (!smc())
-        return "the SMC is not available";
-    if (auto problem = fanProblem(id))
-        return *problem;
+        return Error(unavailable);
+    const auto named = namedFan(id);
+    if (!named)
+        return named;
     if (rpm < 0)
-        return "invalid fan speed " + decimal(rpm) + ": below 0";
-    const int fan = static_cast<int>(id);
-    std::string problem;
-    const auto limits = range(fan, problem);
+        return Error("invalid fan speed " + decimal(rpm) + ": below 0");
+    const int fan = *named;
+    const auto limits = range(fan);
     if (!limits)
-        return problem;
+        return Error(limits.error());
     const int target = static_cast<int>(std::clamp<std::int64_t>(rpm, limits->minimum, limits->maximum));
     if (!writeTarget(fan, target))
-        return "the target speed of fan " + decimal(fan) + " could not be written";
-    return target == rpm ? "" : "clamped to " + decimal(target);
+        return Error(targetNotWritten(fan));
+    return target;
 }
 
 std::vector<int> FanWriter::forcedFansLocked(int count)
@@ -206,9 +212,11 @@ std::vector<int> FanWriter::restoreAutomatic(bool everyFan)
         if (std::find(fans.begin(), fans.end(), fan) == fans.end())
             fans.push_back(fan);
     std::sort(fans.begin(), fans.end());
+    std::vector<int> written;
     for (const int fan : fans)
-        writeMode(fan, false);
-    return fans;
+        if (writeMode(fan, false))
+            written.push_back(fan);
+    return written;
 }
 
 } // namespace Aerlo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/ServiceRegistry.h"
 
 #include <cstdint>
@@ -15,8 +16,7 @@ namespace Aerlo {
 class SMC;
 
 // The helper daemon's fan writes, validated and clamped before the SMC writers run, and read back
-// afterwards. Replies are the texts sent to the client: "" when done, "clamped to N" when a speed was
-// held to the fan's range, otherwise why nothing was written.
+// afterwards. A write that fails says why nothing was written, in a text fit for the client.
 //
 // - A fan id must lie in 0…9 and below "FNum"; a mode is 0 (automatic) or 1 (forced); a speed is ≥ 0
 //   and is clamped to the fan's [F<i>Mn, F<i>Mx], which must both be readable.
@@ -33,8 +33,9 @@ public:
     FanWriter(const FanWriter&) = delete;
     FanWriter& operator=(const FanWriter&) = delete;
 
-    std::string setMode(std::int64_t id, std::int64_t mode);
-    std::string setSpeed(std::int64_t id, std::int64_t rpm);
+    [[nodiscard]] Foundation::Result<void> setMode(std::int64_t id, std::int64_t mode);
+    // The target written: `rpm` held to the fan's range.
+    [[nodiscard]] Foundation::Result<int> setSpeed(std::int64_t id, std::int64_t rpm);
 
     // Sets automatic every fan (everyFan) or the forced ones; the ids written, in order. When the fan
     // count cannot be read, the fans this writer forced.
@@ -52,13 +53,13 @@ private:
 
     SMC* smc();
     std::optional<int> fanCount();
-    // Why `id` names no fan of this machine, or nothing.
-    std::optional<std::string> fanProblem(std::int64_t id);
+    // The fan `id` names on this machine, or why it names none.
+    Foundation::Result<int> namedFan(std::int64_t id);
     // The fan's whole-RPM range, or why there is none.
-    std::optional<Range> range(int fan, std::string& problem);
+    Foundation::Result<Range> range(int fan);
     bool isForced(int fan);
-    bool writeTarget(int fan, int rpm);
-    bool writeMode(int fan, bool forced);
+    [[nodiscard]] bool writeTarget(int fan, int rpm);
+    [[nodiscard]] bool writeMode(int fan, bool forced);
     std::vector<int> forcedFansLocked(int count);
 
     std::shared_ptr<IOKit::ServiceRegistry> registry_;

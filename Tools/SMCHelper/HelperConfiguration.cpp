@@ -15,17 +15,15 @@ HelperConfiguration HelperConfiguration::developmentRun(uid_t uid)
     return configuration;
 }
 
-std::optional<HelperConfiguration> HelperConfiguration::load(const std::filesystem::path& jobFile, std::string& problem)
+Foundation::Result<HelperConfiguration> HelperConfiguration::load(const std::filesystem::path& jobFile)
 {
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(jobFile, error)))
         return developmentRun(::getuid());
 
     const auto job = SystemPlatform::LaunchDaemonJob::read(jobFile);
-    if (!job) {
-        problem = job.error();
-        return std::nullopt;
-    }
+    if (!job)
+        return Foundation::Error(job.error());
 
     HelperConfiguration configuration;
     configuration.allowedClientUIDs = job->allowedClientUIDs;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "Platform/Foundation/Result.h"
+
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -20,8 +21,8 @@ struct HelperConfiguration {
     // The configuration of a development run serving `uid`.
     static HelperConfiguration developmentRun(uid_t uid);
     // From the job file at `jobFile`; a development run for getuid() when there is no such file.
-    // Nothing, with `problem` set, when the file exists but holds no valid job.
-    static std::optional<HelperConfiguration> load(const std::filesystem::path& jobFile, std::string& problem);
+    // Fails when the file exists but holds no valid job.
+    static Foundation::Result<HelperConfiguration> load(const std::filesystem::path& jobFile);
 };
 
 } // namespace Aerlo

@@ -68,18 +68,19 @@ nlohmann::ordered_json digestOrNull(const std::optional<std::string>& digest)
     return digest ? nlohmann::ordered_json(*digest) : nlohmann::ordered_json(nullptr);
 }
 
-// Why `program` may not be run as this process's new image: it must be a regular file of this
+// Whether `program` may be run as this process's new image: it must be a regular file of this
 // process's user, writable by nobody else.
-std::optional<std::string> unsafeProgram(const std::filesystem::path& program)
+Foundation::Result<void> checkProgram(const std::filesystem::path& program)
 {
+    using Foundation::Error;
     struct stat info {};
     if (::lstat(program.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return "the installed program is not a regular file";
+        return Error("the installed program is not a regular file");
     if (info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        return "the installed program may be written by another user";
+        return Error("the installed program may be written by another user");
     if ((info.st_mode & S_IXUSR) == 0)
-        return "the installed program is not executable";
-    return std::nullopt;
+        return Error("the installed program is not executable");
+    return {};
 }
 
 } // namespace
@@ -92,9 +93,9 @@ HelperDaemon::HelperDaemon(Options options)
       clients_([this](const ClientProcess& process) { clientEnded(process); }, options_.procRoot)
 {
     listener_ = std::make_unique<XPC::Listener>(HelperPaths::socket(label), options_.listener);
-    listener_->setPeerFilter([this](const XPC::PeerCredentials& peer) { return admit(peer); });
-    listener_->setSenderCheck([this](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) {
-        return verifier_.checkSender(peer, sender);
+    listener_->setPeerAdmission([this](const XPC::PeerCredentials& peer) { return admitPeer(peer); });
+    listener_->setSenderAdmission([this](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) {
+        return verifier_.admitSender(peer, sender);
     });
     listener_->setMessageHandler(
         [this](XPC::PeerConnection& peer, const XPC::Request& request) { return handle(peer, request); });
@@ -120,8 +121,8 @@ const Foundation::Clock& HelperDaemon::clock() const
 Foundation::Result<void> HelperDaemon::start()
 {
     if (!log_.isOpen())
-        if (auto problem = log_.open(HelperPaths::logFile(label)); !problem.empty())
-            Foundation::Console::printError(problem);
+        if (const auto opened = log_.open(HelperPaths::logFile(label)); !opened)
+            Foundation::Console::printError(opened.error());
 
     const auto& configuration = options_.configuration;
     nlohmann::ordered_json fields;
@@ -157,12 +158,11 @@ void HelperDaemon::restoreUnowned()
     // anything else (a daemon that died, another process's word) is not trusted.
     std::map<int, ClientProcess> handedOver;
     if (!options_.handover.empty()) {
-        std::string problem;
-        if (auto owners = parseHandover(options_.handover, ::getpid(), problem)) {
+        if (auto owners = parseHandover(options_.handover, ::getpid())) {
             handedOver = std::move(*owners);
         } else {
             nlohmann::ordered_json fields;
-            fields["problem"] = problem;
+            fields["problem"] = owners.error();
             log_.record("handover", fields);
         }
     }
@@ -185,8 +185,7 @@ void HelperDaemon::restoreUnowned()
     log_.record("restore", fields);
 }
 
-std::optional<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::string_view text, pid_t self,
-                                                                       std::string& problem)
+Foundation::Result<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::string_view text, pid_t self)
 {
     const auto handover = nlohmann::json::parse(text, nullptr, false);
     const auto whole = [](const nlohmann::json& value, std::uint64_t maximum) {
@@ -194,23 +193,17 @@ std::optional<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std::str
     };
     constexpr auto pidMaximum = static_cast<std::uint64_t>(std::numeric_limits<pid_t>::max());
     if (!handover.is_object() || handover.size() != 2 || !handover.contains("pid") || !handover.contains("owners")
-        || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array()) {
-        problem = "the handover is not {\"pid\": <pid>, \"owners\": [...]}";
-        return std::nullopt;
-    }
-    if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self)) {
-        problem = "the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
-                  ", not this one";
-        return std::nullopt;
-    }
+        || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array())
+        return Foundation::Error("the handover is not {\"pid\": <pid>, \"owners\": [...]}");
+    if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self))
+        return Foundation::Error("the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
+                                 ", not this one");
     std::map<int, ClientProcess> owners;
     for (const auto& owner : handover["owners"]) {
         if (!owner.is_array() || owner.size() != 3 || !whole(owner[0], FanWriter::maximumFanCount - 1)
             || !whole(owner[1], pidMaximum) || owner[1] == 0 || !whole(owner[2], UINT64_MAX)
-            || owners.count(owner[0].get<int>())) {
-            problem = "the handover holds a malformed owner: " + owner.dump();
-            return std::nullopt;
-        }
+            || owners.count(owner[0].get<int>()))
+            return Foundation::Error("the handover holds a malformed owner: " + owner.dump());
         owners[owner[0].get<int>()] = ClientProcess {owner[1].get<pid_t>(), owner[2].get<std::uint64_t>()};
     }
     return owners;
@@ -293,13 +286,12 @@ void HelperDaemon::summariseRefusals(bool everything)
     }
 }
 
-bool HelperDaemon::admit(const XPC::PeerCredentials& peer)
+Foundation::Result<void> HelperDaemon::admitPeer(const XPC::PeerCredentials& peer)
 {
-    if (auto problem = verifier_.admit(peer)) {
-        refuseAtTheDoor(peer, *problem);
-        return false;
-    }
-    return true;
+    auto admitted = verifier_.admitPeer(peer);
+    if (!admitted)
+        refuseAtTheDoor(peer, admitted.error());
+    return admitted;
 }
 
 bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text)
@@ -314,10 +306,10 @@ bool HelperDaemon::reply(XPC::PeerConnection& peer, const XPC::Request& request,
     });
 }
 
-void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
+bool HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode)
 {
-    const std::string text = fans_.setMode(id, mode);
-    if (text.empty()) {
+    const auto set = fans_.setMode(id, mode);
+    if (set) {
         const int fan = static_cast<int>(id);
         const auto client = clients_.process(peer.credentials().pid);
         std::optional<ClientProcess> released;
@@ -340,7 +332,15 @@ void HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& reques
         if (ended)
             clientEnded(*client);
     }
-    reply(peer, request, text);
+    return reply(peer, request, set ? "" : set.error());
+}
+
+bool HelperDaemon::setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t rpm)
+{
+    const auto written = fans_.setSpeed(id, rpm);
+    if (!written)
+        return reply(peer, request, written.error());
+    return reply(peer, request, *written == rpm ? "" : "clamped to " + std::to_string(*written));
 }
 
 void HelperDaemon::clientEnded(const ClientProcess& process)
@@ -386,8 +386,8 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (!args.is_array() || args.size() != 1 || !args[0].is_string())
             return wrongArguments();
         // Only looked at: the daemon never opens or runs what a client names.
-        if (auto problem = smcPathProblem(args[0].get_ref<const std::string&>()))
-            refuse(credentials, *problem, &request);
+        if (const auto checked = checkSMCPath(args[0].get_ref<const std::string&>()); !checked)
+            refuse(credentials, checked.error(), &request);
         return true;
     }
     if (request.sel == fanModeSelector || request.sel == fanSpeedSelector) {
@@ -395,11 +395,7 @@ bool HelperDaemon::handle(XPC::PeerConnection& peer, const XPC::Request& request
         if (!values)
             return wrongArguments();
         const auto [id, value] = *values;
-        if (request.sel == fanModeSelector)
-            setMode(peer, request, id, value);
-        else
-            reply(peer, request, fans_.setSpeed(id, value));
-        return true;
+        return request.sel == fanModeSelector ? setMode(peer, request, id, value) : setSpeed(peer, request, id, value);
     }
     if (request.sel == uninstallSelector) {
         if (!noArguments(args))
@@ -446,18 +442,19 @@ void HelperDaemon::update()
     nlohmann::ordered_json fields;
     fields["installed"] = digestOrNull(installedDigest);
     fields["running"] = digestOrNull(runningDigest);
-    std::optional<std::string> problem;
+    Foundation::Result<void> runnable;
     if (!installedDigest || !runningDigest)
-        problem = installedDigest ? "the running program cannot be read" : "the installed program cannot be read";
+        runnable = Foundation::Error(installedDigest ? "the running program cannot be read"
+                                                     : "the installed program cannot be read");
     else if (*installedDigest == *runningDigest)
-        problem = "the installed program is the running one";
+        runnable = Foundation::Error("the installed program is the running one");
     else
-        problem = unsafeProgram(installed);
-    fields["action"] = problem ? "none" : "re-exec";
-    if (problem)
-        fields["reason"] = *problem;
+        runnable = checkProgram(installed);
+    fields["action"] = runnable ? "re-exec" : "none";
+    if (!runnable)
+        fields["reason"] = runnable.error();
     log_.record("update", fields);
-    if (!problem)
+    if (runnable)
         requestExit({ExitRequest::Kind::reexec, 0, installed}, false);
 }
 
@@ -500,17 +497,18 @@ std::optional<HelperDaemon::ExitRequest> HelperDaemon::waitForExit(double second
     return exit_;
 }
 
-std::optional<std::string> HelperDaemon::smcPathProblem(std::string_view path)
+Foundation::Result<void> HelperDaemon::checkSMCPath(std::string_view path)
 {
+    using Foundation::Error;
     if (path.find('\0') != std::string_view::npos)
-        return "the SMC path holds a NUL byte";
+        return Error("the SMC path holds a NUL byte");
     if (!Foundation::UTF8::isValid(path))
-        return "the SMC path is not UTF-8";
+        return Error("the SMC path is not UTF-8");
     if (path.size() > maximumSMCPathLength)
-        return "the SMC path is longer than 4096 bytes";
+        return Error("the SMC path is longer than 4096 bytes");
     if (path.empty() || path.front() != '/')
-        return "the SMC path is not absolute";
-    return std::nullopt;
+        return Error("the SMC path is not absolute");
+    return {};
 }
 
 std::string HelperDaemon::signalName(int signal)

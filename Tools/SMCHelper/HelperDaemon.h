@@ -82,8 +82,8 @@ public:
     // Peers refused at the door since the daemon started.
     std::uint64_t refusedCount() const;
 
-    // The listener's peer filter and message handler (also usable in process).
-    bool admit(const XPC::PeerCredentials& peer);
+    // The listener's peer admission (a refusal is logged) and message handler (also usable in process).
+    [[nodiscard]] Foundation::Result<void> admitPeer(const XPC::PeerCredentials& peer);
     bool handle(XPC::PeerConnection& peer, const XPC::Request& request);
 
     // Call it about once a second: finds ended clients where processes cannot be watched, and
@@ -93,9 +93,8 @@ public:
     std::map<int, ClientProcess> fanOwners() const;
     // The fan owners, for the next image of this process (Options::handover).
     std::string handover() const;
-    // The owners in a handover text written by process `self`; nothing (and why) when it is malformed.
-    static std::optional<std::map<int, ClientProcess>> parseHandover(std::string_view text, pid_t self,
-                                                                     std::string& problem);
+    // The owners in a handover text written by process `self`; fails when it is malformed.
+    static Foundation::Result<std::map<int, ClientProcess>> parseHandover(std::string_view text, pid_t self);
     // A signal ends the daemon: forced fans back to automatic, listener closed, exit 0.
     void terminate(int signal);
 
@@ -106,8 +105,8 @@ public:
     HelperLog& log() { return log_; }
     const std::string& version() const { return options_.version; }
 
-    // Why a setSMCPath: text is not an acceptable path (absolute, ≤ 4096 bytes, UTF-8, no NUL), or nothing.
-    static std::optional<std::string> smcPathProblem(std::string_view path);
+    // Whether a setSMCPath: text is an acceptable path (absolute, ≤ 4096 bytes, UTF-8, no NUL), or why not.
+    static Foundation::Result<void> checkSMCPath(std::string_view path);
     static std::string signalName(int signal);
 
 private:
@@ -117,8 +116,12 @@ private:
     // A refusal at the door: logged in full once per uid and interval, counted otherwise.
     void refuseAtTheDoor(const XPC::PeerCredentials& peer, std::string_view reason);
     void summariseRefusals(bool everything);
-    bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
-    void setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id, std::int64_t mode);
+    [[nodiscard]] bool reply(XPC::PeerConnection& peer, const XPC::Request& request, const std::string& text);
+    // These two reply, and fail when the reply cannot be queued (the connection is closed).
+    [[nodiscard]] bool setMode(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id,
+                               std::int64_t mode);
+    [[nodiscard]] bool setSpeed(XPC::PeerConnection& peer, const XPC::Request& request, std::int64_t id,
+                                std::int64_t rpm);
     void clientEnded(const ClientProcess& process);
     void restoreUnowned();
     void uninstall();

@@ -34,7 +34,7 @@ HelperLog::HelperLog(const Foundation::Clock& clock, std::uintmax_t maximumBytes
 
 HelperLog::~HelperLog() { close(); }
 
-std::string HelperLog::open(const std::filesystem::path& path)
+Foundation::Result<void> HelperLog::open(const std::filesystem::path& path)
 {
     std::lock_guard lock(mutex_);
     std::error_code error;
@@ -43,18 +43,18 @@ std::string HelperLog::open(const std::filesystem::path& path)
         ::close(fd_);
     fd_ = -1;
     path_ = path;
-    std::string problem;
-    fd_ = openFile(problem);
-    return problem;
+    const auto opened = openFile();
+    if (!opened)
+        return Foundation::Error(opened.error());
+    fd_ = *opened;
+    return {};
 }
 
-int HelperLog::openFile(std::string& problem)
+Foundation::Result<int> HelperLog::openFile()
 {
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) {
-        problem = "Cannot open the log " + path_.string() + ": " + Foundation::errnoText(errno);
-        return -1;
-    }
+    if (fd < 0)
+        return Foundation::Error("Cannot open the log " + path_.string() + ": " + Foundation::errnoText(errno));
     struct stat info {};
     size_ = ::fstat(fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
     return fd;
@@ -64,8 +64,8 @@ void HelperLog::rotate()
 {
     ::close(fd_);
     ::rename(path_.c_str(), rotatedPath(path_).c_str());
-    std::string problem;
-    fd_ = openFile(problem);
+    // A log that cannot be opened again stays closed: nothing more is written.
+    fd_ = openFile().valueOr(-1);
 }
 
 std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path)

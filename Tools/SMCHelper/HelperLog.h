@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/Result.h"
 
 #include <nlohmann/json.hpp>
 
@@ -27,8 +28,8 @@ public:
     HelperLog(const HelperLog&) = delete;
     HelperLog& operator=(const HelperLog&) = delete;
 
-    // Opens `path` for appending (mode 0644), creating its folder. The empty text, else why not.
-    std::string open(const std::filesystem::path& path);
+    // Opens `path` for appending (mode 0644), creating its folder.
+    [[nodiscard]] Foundation::Result<void> open(const std::filesystem::path& path);
     void close();
     bool isOpen() const;
 
@@ -41,7 +42,8 @@ public:
     static std::filesystem::path rotatedPath(const std::filesystem::path& path);
 
 private:
-    int openFile(std::string& problem);
+    // The descriptor of path_ opened for appending (size_ set), or why not.
+    Foundation::Result<int> openFile();
     void rotate();
 
     const Foundation::Clock& clock_;

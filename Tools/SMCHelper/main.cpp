@@ -53,8 +53,8 @@ int restoreAfterCrash()
     Aerlo::FanWriter fans(IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true));
     const auto restored = fans.restoreAutomatic(false);
     Aerlo::HelperLog log;
-    if (auto problem = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !problem.empty())
-        Foundation::Console::printError(problem);
+    if (const auto opened = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !opened)
+        Foundation::Console::printError(opened.error());
     nlohmann::ordered_json fields;
     // systemd runs the step after every stop, and says how the service ended.
     const char* result = std::getenv("SERVICE_RESULT");
@@ -97,11 +97,9 @@ int main(int argc, char** argv)
     ::pthread_sigmask(SIG_BLOCK, &endings, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    std::string problem;
-    const auto configuration =
-        Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label), problem);
+    const auto configuration = Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label));
     if (!configuration) {
-        Console::printError(problem);
+        Console::printError(configuration.error());
         return 1;
     }
 

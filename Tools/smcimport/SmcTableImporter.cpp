@@ -160,7 +160,8 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
 
 // Calls `each` with every line (without its line feed or carriage return) and its number from 1; the first
 // error it gives ends the walk, as "line N: what".
-std::optional<Error> eachLine(std::string_view text, const std::function<std::optional<std::string>(std::string_view)>& each)
+Foundation::Result<void> eachLine(std::string_view text,
+                                  const std::function<Foundation::Result<void>(std::string_view)>& each)
 {
     std::size_t number = 0;
     for (std::size_t start = 0; start < text.size();) {
@@ -170,10 +171,10 @@ std::optional<Error> eachLine(std::string_view text, const std::function<std::op
         ++number;
         if (line.ends_with('\r'))
             line.remove_suffix(1);
-        if (auto error = each(line))
-            return Error("line " + std::to_string(number) + ": " + *error);
+        if (const auto read = each(line); !read)
+            return Error("line " + std::to_string(number) + ": " + read.error());
     }
-    return std::nullopt;
+    return {};
 }
 
 std::optional<std::size_t> publicKeyCount(std::string_view line)
@@ -240,35 +241,35 @@ Foundation::Result<SmcTableImporter::Table> SmcTableImporter::parse(std::string_
     std::uint32_t failure = 0;
     std::set<std::string, std::less<>> seen;
     bool hidden = false;
-    const auto problem = eachLine(text, [&](std::string_view line) -> std::optional<std::string> {
+    const auto read = eachLine(text, [&](std::string_view line) -> Foundation::Result<void> {
         hidden = hidden || line.starts_with("Hidden keys");
         if (hidden || line.empty() || (table.keys.empty() && systemVersion(line, table.osVersion, table.osBuild)))
-            return std::nullopt;
+            return {};
         if (const auto count = publicKeyCount(line)) {
             expected = count;
-            return std::nullopt;
+            return {};
         }
         if (line.starts_with("Unable to read smc value ")) {
             const auto code = hexBytes(line.substr(25));
             if (!code || code->size() != 4)
-                return "bad hex in the kernel code";
+                return Error("bad hex in the kernel code");
             failure = std::uint32_t((*code)[0]) << 24 | std::uint32_t((*code)[1]) << 16 |
                       std::uint32_t((*code)[2]) << 8 | (*code)[3];
-            return std::nullopt;
+            return {};
         }
         try {
             SMCSim::KeyEntry entry = keyLine(line, failure);
             if (!seen.insert(entry.key).second)
-                return "key \"" + entry.key + "\" listed twice";
+                return Error("key \"" + entry.key + "\" listed twice");
             table.keys.push_back(std::move(entry));
         } catch (const LineError& error) {
-            return error.what;
+            return Error(error.what);
         }
         failure = 0;
-        return std::nullopt;
+        return {};
     });
-    if (problem)
-        return *problem;
+    if (!read)
+        return Error(read.error());
     if (table.keys.empty())
         return Error("no keys in the table");
     if (expected && *expected != table.keys.size())
@@ -281,12 +282,12 @@ Foundation::Result<std::vector<SMCSim::KeyEntry>> SmcTableImporter::parseTempera
 {
     std::vector<SMCSim::KeyEntry> keys;
     std::set<std::string, std::less<>> seen;
-    const auto problem = eachLine(text, [&](std::string_view line) -> std::optional<std::string> {
+    const auto read = eachLine(text, [&](std::string_view line) -> Foundation::Result<void> {
         line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
         while (!line.empty() && line.back() == ' ')
             line.remove_suffix(1);
         if (line.empty())
-            return std::nullopt;
+            return {};
         std::size_t at = 4;
         SMCSim::KeyEntry entry;
         entry.key = std::string(line.substr(0, 4));
@@ -294,31 +295,31 @@ Foundation::Result<std::vector<SMCSim::KeyEntry>> SmcTableImporter::parseTempera
             ++at;
         const auto type = bracketed(line, at);
         if (entry.key.size() != 4 || entry.key[0] != 'T' || !type || type->size() != 4)
-            return "expected a \"T…\" key and its type in brackets";
+            return Error("expected a \"T…\" key and its type in brackets");
         entry.type = std::string(*type);
         const std::size_t open = line.find("(bytes ", at);
         if (open == std::string_view::npos || !line.ends_with(')'))
-            return "expected \"(bytes …)\"";
+            return Error("expected \"(bytes …)\"");
         std::string digits;
         for (char c : line.substr(open + 7, line.size() - open - 8))
             if (c != ' ')
                 digits.push_back(c);
         const auto bytes = hexBytes(digits);
         if (!bytes || bytes->size() > entry.bytes.size())
-            return "bad hex in the bytes";
+            return Error("bad hex in the bytes");
         const auto size = SMCSim::ValueCodec::defaultSize(entry.type);
         if (size && *size != bytes->size())
-            return "type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not " +
-                   std::to_string(bytes->size());
+            return Error("type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not " +
+                         std::to_string(bytes->size()));
         entry.size = static_cast<std::uint32_t>(bytes->size());
         std::copy(bytes->begin(), bytes->end(), entry.bytes.begin());
         if (!seen.insert(entry.key).second)
-            return "key \"" + entry.key + "\" listed twice";
+            return Error("key \"" + entry.key + "\" listed twice");
         keys.push_back(std::move(entry));
-        return std::nullopt;
+        return {};
     });
-    if (problem)
-        return *problem;
+    if (!read)
+        return Error(read.error());
     if (keys.empty())
         return Error("no temperature keys in the report");
     return keys;

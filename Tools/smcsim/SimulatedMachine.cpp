@@ -46,6 +46,9 @@ std::string failure(const std::string& error)
     return text(reply);
 }
 
+constexpr const char* loadRange = "load must be a number from 0 to 1";
+constexpr const char* secondsRange = "seconds must be a number from 0 to 86400";
+
 std::optional<double> finiteNumber(const nlohmann::json& request, const char* name)
 {
     auto it = request.find(name);
@@ -76,30 +79,24 @@ const std::vector<std::string>& SimulatedMachine::faultNames()
     return names;
 }
 
-bool SimulatedMachine::setLoad(double load, std::string& error)
+Foundation::Result<void> SimulatedMachine::setLoad(double load)
 {
-    if (!model_->setLoad(load, device_->now())) {
-        error = "load must be a number from 0 to 1";
-        return false;
-    }
-    return true;
+    if (!model_->setLoad(load, device_->now()))
+        return Foundation::Error(loadRange);
+    return {};
 }
 
-bool SimulatedMachine::advance(double seconds, std::string& error)
+Foundation::Result<void> SimulatedMachine::advance(double seconds)
 {
-    if (!manual_) {
-        error = "the clock is not manual (start smcsim with --manual-clock)";
-        return false;
-    }
-    if (!std::isfinite(seconds) || seconds < 0 || seconds > maxAdvance) {
-        error = "seconds must be a number from 0 to 86400";
-        return false;
-    }
+    if (!manual_)
+        return Foundation::Error("the clock is not manual (start smcsim with --manual-clock)");
+    if (!std::isfinite(seconds) || seconds < 0 || seconds > maxAdvance)
+        return Foundation::Error(secondsRange);
     manual_->advance(seconds);
-    return true;
+    return {};
 }
 
-bool SimulatedMachine::setFault(std::string_view name, bool on, std::string& error)
+Foundation::Result<void> SimulatedMachine::setFault(std::string_view name, bool on)
 {
     std::lock_guard lock(faultsMutex_);
     const std::string fullName(name);
@@ -117,16 +114,14 @@ bool SimulatedMachine::setFault(std::string_view name, bool on, std::string& err
         std::erase(switches_, fullName);
         if (on)
             switches_.push_back(fullName);
-        return true;
+        return {};
     }
 
     const std::string_view base = name.substr(0, name.find(':'));
     const auto kind = std::find_if(std::begin(ruleKinds), std::end(ruleKinds),
                                    [&](const RuleKind& k) { return base == k.name; });
-    if (kind == std::end(ruleKinds)) {
-        error = "unknown fault \"" + fullName + "\"";
-        return false;
-    }
+    if (kind == std::end(ruleKinds))
+        return Foundation::Error("unknown fault \"" + fullName + "\"");
     SMCSim::FaultRule rule;
     rule.command = kind->command;
     rule.code = kind->code;
@@ -134,16 +129,12 @@ bool SimulatedMachine::setFault(std::string_view name, bool on, std::string& err
         const std::string_view argument = name.substr(base.size() + 1);
         if (kind->command == SMCSim::SimSmcDevice::kCommandKeyAtIndex) {
             const auto index = Foundation::decimalNumber<std::uint32_t>(argument);
-            if (!index) {
-                error = "\"" + fullName + "\": expected an index after \":\"";
-                return false;
-            }
+            if (!index)
+                return Foundation::Error("\"" + fullName + "\": expected an index after \":\"");
             rule.index = *index;
         } else {
-            if (argument.size() != 4) {
-                error = "\"" + fullName + "\": expected a four-character key after \":\"";
-                return false;
-            }
+            if (argument.size() != 4)
+                return Foundation::Error("\"" + fullName + "\": expected a four-character key after \":\"");
             rule.key = std::string(argument);
         }
     }
@@ -152,7 +143,7 @@ bool SimulatedMachine::setFault(std::string_view name, bool on, std::string& err
     else
         rules_.erase(fullName);
     rebuildRules();
-    return true;
+    return {};
 }
 
 void SimulatedMachine::rebuildRules()
@@ -225,29 +216,26 @@ SimulatedMachine::ControlReply SimulatedMachine::control(std::string_view reques
     if (command == request.end() || !command->is_string())
         return {failure("expected a \"command\"")};
     const std::string& name = command->get_ref<const std::string&>();
-    std::string error;
-    bool ok = false;
+    Foundation::Result<void> done;
     if (name == "load") {
         const auto value = finiteNumber(request, "value");
-        ok = value ? setLoad(*value, error) : (error = "load must be a number from 0 to 1", false);
+        done = value ? setLoad(*value) : Foundation::Error(loadRange);
     } else if (name == "advance") {
         const auto seconds = finiteNumber(request, "seconds");
-        ok = seconds ? advance(*seconds, error) : (error = "seconds must be a number from 0 to 86400", false);
+        done = seconds ? advance(*seconds) : Foundation::Error(secondsRange);
     } else if (name == "fault") {
         auto fault = request.find("name");
         auto on = request.find("on");
         if (fault == request.end() || !fault->is_string() || on == request.end() || !on->is_boolean())
-            error = "expected a fault \"name\" and \"on\" true or false";
+            done = Foundation::Error("expected a fault \"name\" and \"on\" true or false");
         else
-            ok = setFault(fault->get_ref<const std::string&>(), on->get<bool>(), error);
+            done = setFault(fault->get_ref<const std::string&>(), on->get<bool>());
     } else if (name == "power") {
         auto source = request.find("source");
-        if (source == request.end() || (*source != "battery" && *source != "ac")) {
-            error = "expected a \"source\": \"battery\" or \"ac\"";
-        } else {
+        if (source == request.end() || (*source != "battery" && *source != "ac"))
+            done = Foundation::Error("expected a \"source\": \"battery\" or \"ac\"");
+        else
             model_->setOnBattery(*source == "battery", device_->now());
-            ok = true;
-        }
     } else if (name == "snapshot") {
         ordered_json reply;
         reply["ok"] = true;
@@ -256,10 +244,10 @@ SimulatedMachine::ControlReply SimulatedMachine::control(std::string_view reques
     } else if (name == "stop") {
         return {text(ordered_json{{"ok", true}}), true};
     } else {
-        error = "unknown command \"" + name + "\"";
+        done = Foundation::Error("unknown command \"" + name + "\"");
     }
-    if (!ok)
-        return {failure(error)};
+    if (!done)
+        return {failure(done.error())};
     return {text(ordered_json{{"ok", true}})};
 }
 

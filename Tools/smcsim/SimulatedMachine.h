@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/ManualClock.h"
+#include "Platform/Foundation/Result.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Platform/SMC/ThermalModel.h"
@@ -45,10 +46,10 @@ public:
 
     ControlReply control(std::string_view request);
 
-    bool setLoad(double load, std::string& error);
-    bool advance(double seconds, std::string& error);
+    Foundation::Result<void> setLoad(double load);
+    Foundation::Result<void> advance(double seconds);
     // Switches a fault by name (faultNames(); the rule faults take ":KEY", "index-error" takes ":INDEX").
-    bool setFault(std::string_view name, bool on, std::string& error);
+    Foundation::Result<void> setFault(std::string_view name, bool on);
     std::vector<std::string> activeFaults() const;
     // Fans (actual, target, mode, forced, min, max), temperatures, power, power source, currents, load,
     // clock and faults.

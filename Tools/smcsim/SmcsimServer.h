@@ -37,7 +37,7 @@ public:
     SmcsimServer& operator=(const SmcsimServer&) = delete;
 
     // Writes the token and listens; false after one line on standard error.
-    bool start();
+    [[nodiscard]] bool start();
     // Serves until stop(), a control "stop" or a byte on stopFd(); then closes every client and
     // removes the socket and the token.
     void run();
@@ -61,14 +61,14 @@ private:
 
     // A client's thread: the greeting, then one answer per request until either side ends.
     void serve(Client& client);
-    bool greet(Session& session, IOKit::SocketSmcReader& reader);
+    [[nodiscard]] bool greet(Session& session, IOKit::SocketSmcReader& reader);
     // Each operation fills the session's reply; false ends the conversation (a malformed request).
-    bool answer(Session& session, const IOKit::SocketSmcProtocol::Frame& frame);
-    bool openConnection(Session& session, std::string_view payload);
-    bool callDevice(Session& session, std::string_view payload);
-    bool closeConnection(Session& session, std::string_view payload);
-    bool control(Session& session, std::string_view payload);
-    bool writeToken();
+    [[nodiscard]] bool answer(Session& session, const IOKit::SocketSmcProtocol::Frame& frame);
+    [[nodiscard]] bool openConnection(Session& session, std::string_view payload);
+    [[nodiscard]] bool callDevice(Session& session, std::string_view payload);
+    [[nodiscard]] bool closeConnection(Session& session, std::string_view payload);
+    [[nodiscard]] bool control(Session& session, std::string_view payload);
+    [[nodiscard]] bool writeToken();
     void reapLocked(bool all);
 
     std::shared_ptr<SimulatedMachine> machine_;

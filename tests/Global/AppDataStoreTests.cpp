@@ -73,7 +73,7 @@ TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
     std::ofstream(globalFile) << globalText;
 
     AppDataStore& store = AppDataStore::shared();
-    store.ud().synchronize();
+    EXPECT_TRUE(store.ud().synchronize());
     EXPECT_TRUE(store.has("AppleInterfaceStyle"));
     EXPECT_EQ(store.string("AppleInterfaceStyle", ""), "Dark");
 

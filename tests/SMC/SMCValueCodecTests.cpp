@@ -129,7 +129,7 @@ TEST(SMCValueCodec, DeviceValuesReadBackThroughTheClient)
             const auto encoded = ValueCodec::encode(c.type, value);
             ASSERT_TRUE(encoded);
             SimMachine m(smcTable({smcKey("XVAL", c.type)}));
-            m.device->setBytes("XVAL", *encoded);
+            EXPECT_TRUE(m.device->setBytes("XVAL", *encoded));
             const auto read = m.smc->getValue("XVAL");
             ASSERT_TRUE(read);
             EXPECT_DOUBLE_EQ(*read, quantized(c.type, value));
@@ -240,7 +240,7 @@ TEST(SMCValueCodec, AllKeysInSMCOrderAskingEachIndexOnce)
     // "#KEY" = 3 asks for exactly the indexes 0, 1 and 2.
     m.device->editKeys([](SMCSim::KeyTable& keys) {
         keys.setAutoKeyCount(false);
-        keys.setValue("#KEY", 3);
+        EXPECT_TRUE(keys.setValue("#KEY", 3));
     });
     m.device->resetLog();
     EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "BNum", "F0Ac"}));
@@ -250,7 +250,7 @@ TEST(SMCValueCodec, AllKeysInSMCOrderAskingEachIndexOnce)
     EXPECT_EQ(asked, (std::vector<std::uint32_t>{0, 1, 2}));
 
     // A failing index and indexes beyond the table are skipped without a line.
-    m.device->editKeys([](SMCSim::KeyTable& keys) { keys.setValue("#KEY", 6); });
+    m.device->editKeys([](SMCSim::KeyTable& keys) { EXPECT_TRUE(keys.setValue("#KEY", 6)); });
     m.device->addFault({8, std::nullopt, 1u, IOKit::kIOReturnIOError, -1});
     ConsoleCapture console;
     EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "F0Ac", "TC0P"}));
@@ -266,14 +266,21 @@ TEST(SMCValueCodec, AllKeysWithoutAUsableCount)
     };
     const std::string noCount = "错误：未找到键的数量";
     const Case cases[] = {
-        {"missing, quiet", [](SimSmcDevice& d) { d.removeKey("#KEY"); }, {noCount}},
+        {"missing, quiet", [](SimSmcDevice& d) { EXPECT_TRUE(d.removeKey("#KEY")); }, {noCount}},
         {"missing, kernel error",
          [](SimSmcDevice& d) {
-             d.removeKey("#KEY");
+             EXPECT_TRUE(d.removeKey("#KEY"));
              d.setMissingKeyPolicy(SMCSim::MissingKeyPolicy::kernelError, IOKit::kIOReturnNotFound);
          },
          {"Error read(#KEY): (iokit/common) data was not found", noCount}},
-        {"zero", [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.setValue("#KEY", 0); }); }, {noCount}},
+        {"zero",
+         [](SimSmcDevice& d) {
+             d.editKeys([](auto& k) {
+                 k.setAutoKeyCount(false);
+                 EXPECT_TRUE(k.setValue("#KEY", 0));
+             });
+         },
+         {noCount}},
         {"not a number",
          [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0xC0, 0x7F})); }); },
          {noCount}},
@@ -301,7 +308,7 @@ TEST(SMCValueCodec, HugeCountIsCapped)
     SimMachine m(smcTable({smcKey("TC0P", "sp78", {1, 0})}));
     m.device->editKeys([](SMCSim::KeyTable& keys) {
         keys.setAutoKeyCount(false);
-        keys.setValue("#KEY", 4294967295.0);
+        EXPECT_TRUE(keys.setValue("#KEY", 4294967295.0));
     });
     m.device->resetLog();
     EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "TC0P"}));

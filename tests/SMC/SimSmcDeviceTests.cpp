@@ -171,7 +171,7 @@ TEST(SimSmcDevice, SignedFixedPointAsTheHardwareStoresIt)
     EXPECT_EQ((*bytes)[1], 0x80);
     EXPECT_EQ(ValueCodec::decode("sp78", *bytes), -1.5);
     SimMachine m(smcTable({smcKey("IBAC", "sp78")}));
-    m.device->setBytes("IBAC", *bytes);
+    EXPECT_TRUE(m.device->setBytes("IBAC", *bytes));
     EXPECT_EQ(m.smc->getValue("IBAC"), -1.5);
 
     // Values beyond a type's range are held at its ends; non-numbers are not stored.

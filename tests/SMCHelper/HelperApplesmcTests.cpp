@@ -71,7 +71,7 @@ TEST_F(HelperOnApplesmc, EachFanModeWritesExactlyItsFiles)
 TEST_F(HelperOnApplesmc, EveryRestorePathLeavesTheMaskClear)
 {
     // Forced when the daemon starts (it crashed, or the machine booted with the bits set).
-    tree->setValue("FS! ", 3);
+    EXPECT_TRUE(tree->setValue("FS! ", 3));
     makeDaemon();
     EXPECT_EQ(tree->value("FS! "), 0);
     EXPECT_EQ(HelperTest::logRecords("restore").back()["fans"], nlohmann::json::array({0, 1}));

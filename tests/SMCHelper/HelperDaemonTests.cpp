@@ -55,7 +55,7 @@ TEST_F(HelperLifeCycle, DevelopmentRunServesOnlyItsOwnUidAndSaysSoLoudly)
     EXPECT_EQ(logRecords("development").at(0)["warning"], warning);
 
     HelperTest::RecordingPeer stranger({::getpid(), ::getuid() + 1, ::getgid()});
-    EXPECT_FALSE(daemon->admit(stranger.credentials()));
+    EXPECT_FALSE(daemon->admitPeer(stranger.credentials()));
     const auto refused = logRecords("refused");
     ASSERT_EQ(refused.size(), 1u);
     EXPECT_EQ(refused[0]["reason"], "uid " + std::to_string(::getuid() + 1) + " is not an allowed client");
@@ -168,8 +168,8 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         SCOPED_TRACE(item.name);
         {
             Aerlo::FanWriter writer(machine.registry);
-            ASSERT_EQ(writer.setMode(0, 1), "");
-            ASSERT_EQ(writer.setMode(1, 1), "");
+            ASSERT_TRUE(writer.setMode(0, 1));
+            ASSERT_TRUE(writer.setMode(1, 1));
         }
         Aerlo::HelperDaemon::Options options;
         options.version = "2.4.0";
@@ -312,9 +312,8 @@ TEST(HelperConfigurationTest, ReadsTheJobFile)
 {
     TempRoot root;
     const auto job = HelperPaths::jobFile(HelperTest::label);
-    std::string problem;
 
-    auto development = HelperConfiguration::load(job, problem);
+    auto development = HelperConfiguration::load(job);
     ASSERT_TRUE(development);
     EXPECT_TRUE(development->development);
     EXPECT_EQ(development->allowedClientUIDs, std::vector<uid_t> {::getuid()});
@@ -334,8 +333,8 @@ TEST(HelperConfigurationTest, ReadsTheJobFile)
         {"StandardErrorPath", "/dev/null"},
     };
     writeFile(job, json.dump());
-    auto installed = HelperConfiguration::load(job, problem);
-    ASSERT_TRUE(installed) << problem;
+    auto installed = HelperConfiguration::load(job);
+    ASSERT_TRUE(installed) << installed.error();
     EXPECT_FALSE(installed->development);
     EXPECT_EQ(installed->allowedClientUIDs, (std::vector<uid_t> {501, 0}));
     EXPECT_EQ(installed->allowedClientPath, fs::canonical(client));
@@ -350,9 +349,9 @@ TEST(HelperConfigurationTest, ReadsTheJobFile)
     };
     for (const auto& item : broken) {
         writeFile(job, item.contents);
-        problem.clear();
-        EXPECT_FALSE(HelperConfiguration::load(job, problem)) << item.contents;
-        EXPECT_EQ(problem, item.problem);
+        const auto loaded = HelperConfiguration::load(job);
+        EXPECT_FALSE(loaded) << item.contents;
+        EXPECT_EQ(loaded.error(), item.problem);
     }
 }
 

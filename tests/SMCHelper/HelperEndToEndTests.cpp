@@ -95,7 +95,7 @@ protected:
             {{std::string(SystemPlatform::kSMRightBlessPrivilegedHelper), "", 0}}, 0x13);
         ASSERT_EQ(authorization.status, SystemPlatform::errAuthorizationSuccess);
         const auto result = JobBlessService::bless(SystemPlatform::kSMDomainUserLaunchd, label, authorization.authorization);
-        ASSERT_TRUE(result.ok) << result.error->localizedDescription;
+        ASSERT_TRUE(result) << result.failure().localizedDescription;
         std::ifstream(HelperPaths::pidFile(label)) >> pid_;
         std::ifstream(HelperPaths::keepAlivePidFile(label)) >> keepAlive_;
         ASSERT_GT(pid_, 0);

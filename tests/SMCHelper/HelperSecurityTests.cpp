@@ -94,53 +94,54 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
     ClientVerifier verifier(configuration, proc.root());
 
     proc.process(100, root.path() / "link-to-client", 5000);
-    EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_TRUE(verifier.admitPeer({100, 501, 20}));
+    EXPECT_TRUE(verifier.admitSender({100, 501, 20}, {100, 501, 20}));
     EXPECT_EQ(verifier.verifiedStartTime(100), 5000u);
-    EXPECT_EQ(verifier.admit({100, 0, 0}), "uid 0 is not an allowed client");
+    EXPECT_EQ(verifier.admitPeer({100, 0, 0}).error(), "uid 0 is not an allowed client");
 
     proc.process(101, other, 5001);
-    EXPECT_EQ(verifier.admit({101, 501, 20}), "the executable " + fs::canonical(other).string() +
+    EXPECT_EQ(verifier.admitPeer({101, 501, 20}).error(), "the executable " + fs::canonical(other).string() +
                                                   " of process 101 is not the allowed client " +
                                                   fs::canonical(client).string());
-    EXPECT_EQ(verifier.admit({102, 501, 20}), "process 102 cannot be inspected");
+    EXPECT_EQ(verifier.admitPeer({102, 501, 20}).error(), "process 102 cannot be inspected");
 
     // Only the process that connected may write on its connection, even one running the client.
     proc.process(104, root.path() / "link-to-client", 5004);
-    EXPECT_EQ(verifier.admit({104, 501, 20}), std::nullopt);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {104, 501, 20}),
+    EXPECT_TRUE(verifier.admitPeer({104, 501, 20}));
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {104, 501, 20}).error(),
               "process 104 (uid 501) wrote on the connection of process 100");
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 502, 20}),
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 502, 20}).error(),
               "process 100 (uid 502) wrote on the connection of process 100");
 
     // The allowed path with other contents (replaced after installation) is a new image: refused on
     // the connection admitted before, checked again on a new one.
     fs::remove(client);
     std::ofstream(client) << "patched client\n";
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(),
               "process 100 runs another image than when it was admitted");
-    EXPECT_EQ(verifier.admit({100, 501, 20}),
+    EXPECT_EQ(verifier.admitPeer({100, 501, 20}).error(),
               "the executable " + fs::canonical(client).string() + " of process 100 does not have the recorded SHA-256");
     fs::remove(client);
     std::ofstream(client) << "fake client\n";
-    EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_TRUE(verifier.admitPeer({100, 501, 20}));
+    EXPECT_TRUE(verifier.admitSender({100, 501, 20}, {100, 501, 20}));
 
     // The process that connected runs another program (an exec): refused.
     proc.process(100, impostor, 5000);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}),
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(),
               "process 100 runs another image than when it was admitted");
     proc.process(100, root.path() / "link-to-client", 5000);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_TRUE(verifier.admitSender({100, 501, 20}, {100, 501, 20}));
 
     // Another process under the pid of the one that connected.
     proc.restart(100, 6000);
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), "process 100 is not the process that connected");
-    EXPECT_EQ(verifier.admit({100, 501, 20}), std::nullopt); // a new connection of its own
-    EXPECT_EQ(verifier.checkSender({100, 501, 20}, {100, 501, 20}), std::nullopt);
+    EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(),
+              "process 100 is not the process that connected");
+    EXPECT_TRUE(verifier.admitPeer({100, 501, 20})); // a new connection of its own
+    EXPECT_TRUE(verifier.admitSender({100, 501, 20}, {100, 501, 20}));
 
     proc.process(103, impostor, 1);
-    EXPECT_NE(verifier.admit({103, 501, 20}), std::nullopt);
+    EXPECT_FALSE(verifier.admitPeer({103, 501, 20}));
 }
 
 // The daemon in this process behind its real socket, with /proc as it is.
@@ -412,7 +413,7 @@ TEST(HelperLogTest, TheLogIsRotatedOnceAtItsCapAndNeverExceedsIt)
     const auto path = root.path() / "var/log/helper.log";
     Foundation::ManualClock clock;
     Aerlo::HelperLog log(clock, 4096);
-    ASSERT_EQ(log.open(path), "");
+    ASSERT_TRUE(log.open(path));
     for (int i = 0; i < 1000; ++i) {
         log.record("message", {{"n", i}});
         ASSERT_LE(fs::file_size(path), 4096u) << i;

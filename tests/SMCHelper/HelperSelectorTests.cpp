@@ -98,7 +98,7 @@ TEST_F(HelperSelectors, SpeedsAreClampedToTheFansRealRange)
 
 TEST_F(HelperSelectors, UnreadableRangeRefusesSpeedsAndForcing)
 {
-    machine.device->removeKey("F0Mx");
+    EXPECT_TRUE(machine.device->removeKey("F0Mx"));
     machine.device->resetLog();
     EXPECT_TRUE(send(fanSpeed, {0, 2000}));
     EXPECT_EQ(lastReply(), "the maximum speed of fan 0 cannot be read");
@@ -107,7 +107,7 @@ TEST_F(HelperSelectors, UnreadableRangeRefusesSpeedsAndForcing)
     EXPECT_EQ(machine.writtenKeys(), std::vector<std::string> {});
 
     // A minimum of 0 reads as absent: never taken as the fan's minimum.
-    machine.device->setValue("F1Mn", 0);
+    EXPECT_TRUE(machine.device->setValue("F1Mn", 0));
     EXPECT_TRUE(send(fanSpeed, {1, 0}));
     EXPECT_EQ(lastReply(), "the minimum speed of fan 1 cannot be read");
     EXPECT_EQ(machine.writtenKeys(), std::vector<std::string> {});
@@ -130,8 +130,8 @@ TEST_F(HelperSelectors, SwitchToForcedSetsTheTargetToTheCurrentSpeedFirst)
     };
     for (const auto& item : cases) {
         ASSERT_TRUE(send(fanMode, {0, 0}));
-        machine.device->setValue("F0Tg", 0);
-        machine.device->setValue("F0Ac", item.actual);
+        EXPECT_TRUE(machine.device->setValue("F0Tg", 0));
+        EXPECT_TRUE(machine.device->setValue("F0Ac", item.actual));
         machine.device->resetLog();
         EXPECT_TRUE(send(fanMode, {0, 1}));
         EXPECT_EQ(lastReply(), "");
@@ -172,6 +172,17 @@ TEST_F(HelperSelectors, FailedWritesAreReported)
     EXPECT_EQ(machine.device->value("F1Md"), 0); // never forced at a stale target
     EXPECT_TRUE(send(fanSpeed, {1, 3000}));
     EXPECT_EQ(lastReply(), "the target speed of fan 1 could not be written");
+
+    // A fan that cannot be set back is reported, and a restore does not count it.
+    machine.device->clearFaults();
+    EXPECT_TRUE(send(fanMode, {0, 1}));
+    EXPECT_EQ(lastReply(), "");
+    machine.device->addFault({SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt,
+                              IOKit::kIOReturnError, -1});
+    EXPECT_TRUE(send(fanMode, {0, 0}));
+    EXPECT_EQ(lastReply(), "fan 0 could not be set to automatic");
+    Aerlo::FanWriter writer(machine.registry);
+    EXPECT_EQ(writer.restoreAutomatic(true), std::vector<int> {1});
 }
 
 TEST_F(HelperSelectors, WrongArgumentsAndUnknownSelectorsCloseTheConnection)
@@ -233,8 +244,8 @@ TEST_F(HelperSelectors, SMCPathIsCheckedAndLoggedButNeverOpenedOrRun)
         EXPECT_TRUE(send("setSMCPath:", {item.path})); // the connection stays
         EXPECT_EQ(logRecords("refused").back()["reason"], item.reason);
     }
-    EXPECT_EQ(Aerlo::HelperDaemon::smcPathProblem("/" + std::string(4095, 'a')), std::nullopt);
-    EXPECT_EQ(Aerlo::HelperDaemon::smcPathProblem("/a\xff"), "the SMC path is not UTF-8");
+    EXPECT_TRUE(Aerlo::HelperDaemon::checkSMCPath("/" + std::string(4095, 'a')));
+    EXPECT_EQ(Aerlo::HelperDaemon::checkSMCPath("/a\xff").error(), "the SMC path is not UTF-8");
 }
 
 class IntelHelperSelectors : public HelperFixture {
@@ -284,23 +295,23 @@ TEST(HelperFanCount, OneFanAndNoFanMachines)
     for (const auto& item : cases) {
         SimMachine machine(item.profile);
         Aerlo::FanWriter writer(machine.registry);
-        EXPECT_EQ(writer.setMode(item.id, 1), item.reply) << item.profile;
+        EXPECT_EQ(writer.setMode(item.id, 1).error(), item.reply) << item.profile;
     }
     SimMachine missing(smcTable({smcKey("F0Mx", "flt ")}));
     Aerlo::FanWriter writer(missing.registry);
-    EXPECT_EQ(writer.setSpeed(0, 1000), "invalid fan id 0: the fan count cannot be read");
+    EXPECT_EQ(writer.setSpeed(0, 1000).error(), "invalid fan id 0: the fan count cannot be read");
 
     // With the SMC gone, the reply blames the SMC, not the fan.
     SimMachine machine("mbp-m1pro-2fan");
     auto plug = std::make_shared<PluggedTransport>(machine.device, true);
     Aerlo::FanWriter plugged(PluggedTransport::registryWith(plug));
-    EXPECT_EQ(plugged.setMode(0, 1), "");
+    EXPECT_TRUE(plugged.setMode(0, 1));
     plug->pulled = true;
     const std::string gone = "the SMC cannot be read: " + Aerlo::SMC::errorText(IOKit::kIOReturnNoDevice);
-    EXPECT_EQ(plugged.setMode(0, 0), gone);
-    EXPECT_EQ(plugged.setSpeed(1, 2000), gone);
+    EXPECT_EQ(plugged.setMode(0, 0).error(), gone);
+    EXPECT_EQ(plugged.setSpeed(1, 2000).error(), gone);
     plug->pulled = false;
-    EXPECT_EQ(plugged.setMode(0, 0), "");
+    EXPECT_TRUE(plugged.setMode(0, 0));
 }
 
 } // namespace

@@ -241,7 +241,7 @@ TEST(SMCManagerFanValues, UnreadableMaximumAndSpeed)
     EXPECT_EQ(fan1MinSpeed, 7);
     EXPECT_EQ(fan1MaxSpeed, 7);
 
-    machine.device->removeKey("F0Ac");
+    EXPECT_TRUE(machine.device->removeKey("F0Ac"));
     SMCManager::shared().refreshFanSpeeds();
     EXPECT_EQ(fan0Speed, 0);
 }

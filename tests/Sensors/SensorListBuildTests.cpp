@@ -174,8 +174,8 @@ TEST(SensorListBuild, SignedReadingsAndTheNoSensorTemperature)
                                      bytes("TG0D", {0x30, 0x00})}));
     auto reader = machine.reader(Platform::intel);
     // A sensor that goes away later reads as no reading: a CPU core keeps its value, another shows 0.
-    machine.device->setBytes("TC1c", SMCSim::ValueBytes {0x81, 0x00});
-    machine.device->setBytes("TG0D", SMCSim::ValueBytes {0x81, 0x00});
+    EXPECT_TRUE(machine.device->setBytes("TC1c", SMCSim::ValueBytes {0x81, 0x00}));
+    EXPECT_TRUE(machine.device->setBytes("TG0D", SMCSim::ValueBytes {0x81, 0x00}));
     reader->read();
     const auto after = byKey(reader->list->sensors());
     EXPECT_EQ(after.at("TC1c").value(), 52);

@@ -73,10 +73,10 @@ TEST(SensorReadCycle, DerivedReadings)
 {
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
-    machine.device->setValue("Tp09", 44);
-    machine.device->setValue("Tp0T", 47);
-    machine.device->setValue("Tg05", 36);
-    machine.device->setValue("Tg0D", 31);
+    EXPECT_TRUE(machine.device->setValue("Tp09", 44));
+    EXPECT_TRUE(machine.device->setValue("Tp0T", 47));
+    EXPECT_TRUE(machine.device->setValue("Tg05", 36));
+    EXPECT_TRUE(machine.device->setValue("Tg0D", 31));
     reader->read();
     EXPECT_EQ(valueOf(*reader, "Average CPU"), 45.5);
     EXPECT_EQ(valueOf(*reader, "Hottest CPU"), 47);
@@ -86,7 +86,7 @@ TEST(SensorReadCycle, DerivedReadings)
 
     // Equal fans: the first one; a faster second one takes over with its own range.
     EXPECT_EQ(fastestFanOf(*reader).maxSpeed, 5000);
-    machine.device->setValue("F1Ac", 2400);
+    EXPECT_TRUE(machine.device->setValue("F1Ac", 2400));
     reader->read();
     const Fan fastest = fastestFanOf(*reader);
     EXPECT_EQ(fastest, (Fan{-1, "Fastest fan", "Fastest fan", 1100, 6000, 2400, FanMode::automatic,
@@ -103,14 +103,14 @@ TEST(SensorReadCycle, ImplausibleCPUTemperaturesKeepTheirValue)
         double expected;
     };
     for (const auto& [cpu, expected] : std::vector<Step>{{125, 40}, {5, 40}, {120, 120}, {10, 10}, {9.99, 10}}) {
-        machine.device->setValue("Tp09", cpu);
+        EXPECT_TRUE(machine.device->setValue("Tp09", cpu));
         reader->read();
         EXPECT_NEAR(valueOf(*reader, "Tp09"), expected, 1e-5) << cpu;
     }
     // Unreadable: a CPU temperature keeps its value, another reading shows 0.
-    machine.device->removeKey("Tp09");
-    machine.device->removeKey("TW0P");
-    machine.device->setValue("Tg05", 125);
+    EXPECT_TRUE(machine.device->removeKey("Tp09"));
+    EXPECT_TRUE(machine.device->removeKey("TW0P"));
+    EXPECT_TRUE(machine.device->setValue("Tg05", 125));
     reader->read();
     EXPECT_NEAR(valueOf(*reader, "Tp09"), 10, 1e-5);
     EXPECT_EQ(valueOf(*reader, "TW0P"), 0);
@@ -125,8 +125,8 @@ TEST(SensorReadCycle, NearZeroInputsClamped)
         double voltage, current, expectedVoltage, expectedCurrent;
     };
     for (const auto& step : std::vector<Step>{{0.39, 0.049, 0, 0}, {0.4, 0.05, 0.4, 0.05}}) {
-        machine.device->setValue("VD0R", step.voltage);
-        machine.device->setValue("ID0R", step.current);
+        EXPECT_TRUE(machine.device->setValue("VD0R", step.voltage));
+        EXPECT_TRUE(machine.device->setValue("ID0R", step.current));
         reader->read();
         EXPECT_NEAR(valueOf(*reader, "VD0R"), step.expectedVoltage, 1e-6);
         EXPECT_NEAR(valueOf(*reader, "ID0R"), step.expectedCurrent, 1e-6);
@@ -137,7 +137,7 @@ TEST(SensorReadCycle, UnknownReadingsKeepTheirBuildValueUnlessAsked)
 {
     SensorsMachine machine(m1Table());
     auto reader = machine.reader(Platform::m1);
-    machine.device->setValue("TR0Z", 39);
+    EXPECT_TRUE(machine.device->setValue("TR0Z", 39));
     reader->read();
     EXPECT_EQ(valueOf(*reader, "TR0Z"), 33);
     reader->unknownSensorsState = true;
@@ -172,7 +172,7 @@ TEST(SensorReadCycleEnergy, IntegratedOnMonotonicTime)
     EXPECT_NEAR(valueOf(*reader, "Average System Total"), total * 3600 / 3602, 1e-9);
 
     // No power: nothing is integrated and the last step stays where it was.
-    machine.device->setValue("PSTR", 0);
+    EXPECT_TRUE(machine.device->setValue("PSTR", 0));
     machine.clock.advance(1);
     reader->read();
     EXPECT_EQ(reader->lastRead(), created + 3602);

@@ -58,8 +58,7 @@ class JobBlessServiceTest : public DaemonTest {};
 TEST_F(JobBlessServiceTest, InstallsTheHelperWithMode0544AndTheBundleCopysContentAndTime)
 {
     const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
-    ASSERT_TRUE(result.ok) << (result.error ? result.error->localizedDescription : "");
-    EXPECT_FALSE(result.error);
+    ASSERT_TRUE(result) << result.failure().localizedDescription;
 
     const auto installed = root_.path() / "Library" / "PrivilegedHelperTools" / helperLabel;
     EXPECT_EQ(HelperPaths::installedProgram(helperLabel), installed);
@@ -81,7 +80,7 @@ TEST_F(JobBlessServiceTest, WritesTheJobFileNamingTheProgramSocketAndAllowedClie
     ::setenv("AERLO_SMC", "socket:/tmp/smcsim-test.sock", 1);
     const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
     ::unsetenv("AERLO_SMC");
-    ASSERT_TRUE(result.ok);
+    ASSERT_TRUE(result);
 
     const auto jobPath = root_.path() / "Library" / "LaunchDaemons" / (std::string(helperLabel) + ".plist");
     const auto json = nlohmann::ordered_json::parse(fileContents(jobPath), nullptr, false);
@@ -111,7 +110,7 @@ TEST_F(JobBlessServiceTest, WritesTheJobFileNamingTheProgramSocketAndAllowedClie
 
 TEST_F(JobBlessServiceTest, RecordsTheSystemDomain)
 {
-    ASSERT_TRUE(JobBlessService::bless(kSMDomainSystemLaunchd, helperLabel, blessAuthorization()).ok);
+    ASSERT_TRUE(JobBlessService::bless(kSMDomainSystemLaunchd, helperLabel, blessAuthorization()));
     const auto job = LaunchDaemonJob::read(HelperPaths::jobFile(helperLabel));
     ASSERT_TRUE(job);
     EXPECT_EQ(job->domain, "system");
@@ -124,7 +123,7 @@ TEST_F(JobBlessServiceTest, StartsTheInstalledHelperDetachedWithItsOwnEnvironmen
     const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
     ::unsetenv("AERLO_SMC");
     ::unsetenv("AERLO_TEST_PRIVATE");
-    ASSERT_TRUE(result.ok);
+    ASSERT_TRUE(result);
 
     const auto pid = helperPid();
     ASSERT_TRUE(pid);
@@ -148,11 +147,11 @@ TEST_F(JobBlessServiceTest, StartsTheInstalledHelperDetachedWithItsOwnEnvironmen
 
 TEST_F(JobBlessServiceTest, ASecondBlessingStopsTheOldHelperBeforeStartingTheNewOne)
 {
-    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
     const auto first = helperPid();
     ASSERT_TRUE(first);
 
-    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
     const auto second = helperPid();
     ASSERT_TRUE(second);
     EXPECT_NE(*first, *second);
@@ -205,7 +204,7 @@ TEST_F(JobBlessServiceTest, AFailedBlessingChangesNothing)
     for (const bool installedBefore : {false, true}) {
         std::optional<pid_t> running;
         if (installedBefore) {
-            ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+            ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
             running = helperPid();
             ASSERT_TRUE(running);
         }
@@ -224,10 +223,9 @@ TEST_F(JobBlessServiceTest, AFailedBlessingChangesNothing)
                 fs::remove(bundleClient());
 
             const auto result = JobBlessService::bless(kSMDomainUserLaunchd, c.label, c.authorization());
-            EXPECT_FALSE(result.ok);
-            ASSERT_TRUE(result.error);
-            EXPECT_EQ(result.error->code, c.code);
-            EXPECT_EQ(result.error->localizedDescription, c.description);
+            ASSERT_FALSE(result);
+            EXPECT_EQ(result.failure().code, c.code);
+            EXPECT_EQ(result.failure().localizedDescription, c.description);
 
             EXPECT_EQ(listing(HelperPaths::privilegedHelperTools()), helpers);
             EXPECT_EQ(fileContents(HelperPaths::installedProgram(helperLabel)), installed);
@@ -301,7 +299,7 @@ TEST_F(JobBlessServiceTest, StopRemovesPidFilesThatNameNoProcess)
 
 TEST_F(JobBlessServiceTest, StopAndRemoveTakeTheHelperAway)
 {
-    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+    ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
     const auto pid = helperPid();
     ASSERT_TRUE(pid);
     std::ofstream(HelperPaths::socket(helperLabel)) << "";

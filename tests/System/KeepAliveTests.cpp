@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         DaemonTest::SetUp();
-        ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+        ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
         first_ = helperPid().value_or(0);
         keepAlive_ = DaemonProcess::readPidFile(HelperPaths::keepAlivePidFile(helperLabel)).value_or(0);
         ASSERT_GT(first_, 0);
@@ -97,7 +97,7 @@ TEST_F(KeepAliveTest, ASignalToTheKeepAliveLeavesNoPidFileBehind)
 {
     for (const int number : {SIGTERM, SIGINT, SIGHUP}) {
         if (number != SIGTERM) {
-            ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()).ok);
+            ASSERT_TRUE(JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization()));
             keepAlive_ = DaemonProcess::readPidFile(HelperPaths::keepAlivePidFile(helperLabel)).value_or(0);
             track(keepAlive_);
         }

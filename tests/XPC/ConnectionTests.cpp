@@ -26,9 +26,9 @@ const std::string service = "com.norvane.AerloOffline.SMC.Helper";
 struct Service {
     explicit Service(Listener::Options options = {}) : listener(Connection::socketPath(service), options)
     {
-        listener.setPeerFilter([this](const XPC::PeerCredentials&) {
+        listener.setPeerAdmission([this](const XPC::PeerCredentials&) {
             ++accepted;
-            return true;
+            return Foundation::Result<void>();
         });
         listener.setMessageHandler([this](XPC::PeerConnection& peer, const XPC::Request& r) {
             return echoService(peer, r, received);

@@ -125,10 +125,10 @@ TEST_F(ListenerTest, SpeaksFirstOnceAdmittedAndClosesAPeerThatWroteBefore)
 {
     std::atomic<bool> holding {true};
     Listener listener(path);
-    listener.setPeerFilter([&](const XPC::PeerCredentials&) {
+    listener.setPeerAdmission([&](const XPC::PeerCredentials&) {
         while (holding)
             std::this_thread::yield();
-        return true;
+        return Foundation::Result<void>();
     });
     serve(listener);
     // Written while the listener is still deciding: never read.
@@ -352,12 +352,12 @@ TEST_F(ListenerTest, EveryReadIsCheckedAgainstItsSender)
 {
     Listener listener(path);
     Log senders;
-    listener.setSenderCheck([&](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
-                                -> std::optional<std::string> {
+    listener.setSenderAdmission([&](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
+                                    -> Foundation::Result<void> {
         senders.add(std::to_string(sender.pid));
         if (sender.pid != peer.pid)
-            return "process " + std::to_string(sender.pid) + " is not the client";
-        return std::nullopt;
+            return Foundation::Error("process " + std::to_string(sender.pid) + " is not the client");
+        return {};
     });
     serve(listener);
     RawClient client;
@@ -382,13 +382,13 @@ TEST_F(ListenerTest, EveryReadIsCheckedAgainstItsSender)
     EXPECT_EQ(senders.entries(), (std::vector<std::string>{std::to_string(::getpid()), std::to_string(child)}));
 }
 
-TEST_F(ListenerTest, ThePeerFilterSeesTheClientsCredentialsAndCanRefuseIt)
+TEST_F(ListenerTest, ThePeerAdmissionSeesTheClientsCredentialsAndCanRefuseIt)
 {
     std::vector<XPC::PeerCredentials> peers;
     Listener listener(path);
-    listener.setPeerFilter([&](const XPC::PeerCredentials& peer) {
+    listener.setPeerAdmission([&](const XPC::PeerCredentials& peer) -> Foundation::Result<void> {
         peers.push_back(peer);
-        return false;
+        return Foundation::Error("not this one");
     });
     serve(listener);
     Outcomes outcomes;
@@ -397,7 +397,7 @@ TEST_F(ListenerTest, ThePeerFilterSeesTheClientsCredentialsAndCanRefuseIt)
     connection.send(request("echo", {"x"}), outcomes.reply("1"), outcomes.error("1"));
     ASSERT_TRUE(outcomes.log.waitFor(1));
     EXPECT_EQ(outcomes.log.entries()[0].find("1 error:"), 0u);
-    EXPECT_TRUE(rejections.entries().empty()); // the filter says why itself
+    EXPECT_TRUE(rejections.entries().empty()); // the admission says why itself
     ASSERT_FALSE(peers.empty());
     EXPECT_EQ(peers[0].pid, getpid());
     EXPECT_EQ(peers[0].uid, getuid());

@@ -149,7 +149,7 @@ void RunningApplicationTest::installHelper()
         std::vector<std::string> {std::string(SystemPlatform::kSMRightBlessPrivilegedHelper)});
     const auto result = SystemPlatform::JobBlessService::bless(
         SystemPlatform::kSMDomainSystemLaunchd, Aerlo::SMCHelper::label, authorization);
-    ASSERT_TRUE(result.ok) << (result.error ? result.error->localizedDescription : "");
+    ASSERT_TRUE(result) << result.failure().localizedDescription;
     ASSERT_TRUE(waitUntil(
         [] { return fs::exists(SystemPlatform::HelperPaths::socket(Aerlo::SMCHelper::label)); }, 10));
 }

@@ -47,8 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (process && process->startTime != start.value_or(~0ull))
         std::abort();
     const XPC::PeerCredentials peer {4242, 501, 20};
-    if (!w.verifier->admit(peer))
-        (void)w.verifier->checkSender(peer, peer);
+    if (w.verifier->admitPeer(peer))
+        (void)w.verifier->admitSender(peer, peer);
     if (process && w.watch->watch(*process)) {
         w.watch->check();
         w.watch->forget(*process);

@@ -36,8 +36,8 @@ struct RealMachine {
     }
     void advance(double seconds)
     {
-        std::string error;
-        ASSERT_TRUE(machine->advance(seconds, error)) << error;
+        const auto advanced = machine->advance(seconds);
+        ASSERT_TRUE(advanced) << advanced.error();
     }
     std::array<std::uint8_t, 32> floatBytes(float value)
     {
@@ -110,8 +110,7 @@ TEST(RealFirmwareManners, ForcedTargetReadsBackWithinTheRange)
 TEST(RealFirmwareManners, AbsentSensorsKeepTheNoSensorValue)
 {
     RealMachine m("macpro-intel-4fan");
-    std::string error;
-    ASSERT_TRUE(m.machine->setLoad(1, error));
+    ASSERT_TRUE(m.machine->setLoad(1));
     m.advance(120);
     for (const char* key : {"TG0D", "TG0P", "TC1F"}) {
         SCOPED_TRACE(key);
@@ -133,8 +132,7 @@ TEST(RealFirmwareManners, UnusedRailsStayAtZero)
     RealMachine m("mbp-intel-2fan");
     ASSERT_TRUE(m.machine->profile().keys.find("PC0C")->dynamic); // "CPU Core" of the catalogue, 0 here
     const double idle = m.value("PCPC");
-    std::string error;
-    ASSERT_TRUE(m.machine->setLoad(1, error));
+    ASSERT_TRUE(m.machine->setLoad(1));
     m.advance(5);
     EXPECT_FALSE(m.smc.getValue("PC0C"));
     EXPECT_GT(m.value("PCPC"), idle + 20);
@@ -146,8 +144,7 @@ TEST(RealFirmwareManners, BatteryCurrentGoesNegativeOnBattery)
     RealMachine air("mba-intel-t2-1fan");
     EXPECT_EQ(air.machine->snapshot()["source"], "battery");
     EXPECT_NEAR(air.stored("B0AC"), -(0x10000 - 0xFAB5), 1); // as the table had it: −1355 mA
-    std::string error;
-    ASSERT_TRUE(air.machine->setLoad(1, error));
+    ASSERT_TRUE(air.machine->setLoad(1));
     const double loaded = air.stored("B0AC");
     EXPECT_LT(loaded, -3000); // the full draw at the battery's 11.3 V
     EXPECT_NEAR(air.value("IBAC"), -loaded / 1000, 0.05); // its own idle, in steps of 1/256 A

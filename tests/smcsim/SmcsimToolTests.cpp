@@ -162,9 +162,8 @@ TEST(SimulatedMachine, FaultsSwitchTheDeviceAndComeBackOff)
     EXPECT_EQ(device.open(0, false, denied), IOKit::kIOReturnSuccess);
     EXPECT_TRUE(machine.activeFaults().empty());
     for (const std::string& name : SimulatedMachine::faultNames()) {
-        std::string error;
-        EXPECT_TRUE(machine.setFault(name, true, error)) << name;
-        EXPECT_TRUE(machine.setFault(name, false, error)) << name;
+        EXPECT_TRUE(machine.setFault(name, true)) << name;
+        EXPECT_TRUE(machine.setFault(name, false)) << name;
     }
     EXPECT_EQ(read("Tp01"), IOKit::kIOReturnSuccess);
 }
@@ -172,11 +171,10 @@ TEST(SimulatedMachine, FaultsSwitchTheDeviceAndComeBackOff)
 TEST(SimulatedMachine, SnapshotShowsFansTemperaturesLoadAndClock)
 {
     SimulatedMachine machine(SmcsimTest::profile(SmcsimTest::intelProfile), true);
-    std::string error;
-    ASSERT_TRUE(machine.setLoad(0.5, error));
-    ASSERT_TRUE(machine.advance(2.5, error));
-    machine.device()->setValue("FS! ", 2);
-    ASSERT_TRUE(machine.setFault("strict-writes", true, error));
+    ASSERT_TRUE(machine.setLoad(0.5));
+    ASSERT_TRUE(machine.advance(2.5));
+    EXPECT_TRUE(machine.device()->setValue("FS! ", 2));
+    ASSERT_TRUE(machine.setFault("strict-writes", true));
 
     const auto text = machine.control(R"({"command":"snapshot"})").text;
     const auto answer = nlohmann::ordered_json::parse(text);

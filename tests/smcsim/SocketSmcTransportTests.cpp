@@ -237,7 +237,7 @@ TEST_F(SocketSmcTransportTest, ReconnectsAndReopensAfterTheSimulatorRestarts)
     }
 
     auto restarted = makeMachine();
-    restarted->device()->setValue("F0Mx", 5000);
+    EXPECT_TRUE(restarted->device()->setValue("F0Mx", 5000));
     server = serve(restarted);
     EXPECT_EQ(appSMC.getValue("F0Mx"), 5000);
     EXPECT_EQ(appSMC.conn, connection) << "the caller's handle survives";

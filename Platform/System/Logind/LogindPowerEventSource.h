@@ -21,7 +21,7 @@ public:
     LogindPowerEventSource& operator=(const LogindPowerEventSource&) = delete;
 
     void setBeforeRelease(std::function<void()> hook) override;
-    bool start() override;
+    [[nodiscard]] bool start() override;
     void stop() override;
 
     // Whether a delay inhibitor is held now (tests).

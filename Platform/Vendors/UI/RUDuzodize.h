@@ -45,7 +45,7 @@ public:
     // The current language's title (the items' form); empty when the model lacks it.
     static std::string currentLanguageName();
     // Stores `language` as the first choice.
-    static bool choose(const Language& language);
+    [[nodiscard]] static bool choose(const Language& language);
 
     using Observer = std::function<void(LanguageAction)>;
     [[nodiscard]] static Foundation::ObserverToken observeLanguageAction(Observer observer);

@@ -66,8 +66,8 @@ void KitTest::TearDown()
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         const std::string base = std::string(info->test_suite_name()) + "." + info->name();
         for (std::size_t i = 0; i < renders.size(); ++i)
-            renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
-                / (base + (i ? "-" + std::to_string(i) : "") + ".png"));
+            EXPECT_TRUE(renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
+                / (base + (i ? "-" + std::to_string(i) : "") + ".png")));
     }
     TestAccess::resetForTesting(AnimationClock::shared());
     TestAccess::resetForTesting<AnimationContext>();

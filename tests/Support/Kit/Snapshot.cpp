@@ -88,7 +88,7 @@ int Snapshot::countPartial(const Rect& rect) const
 
 void Snapshot::save(const std::string& suite, const std::string& name) const
 {
-    image_.writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "test-renders" / suite / (name + ".png"));
+    EXPECT_TRUE(image_.writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "test-renders" / suite / (name + ".png")));
 }
 
 ::testing::AssertionResult drawnWhole(View& view)
