@@ -130,7 +130,7 @@ JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view la
         return SystemHelperInstall::installThroughPolkit(tool, clientPath, *layout);
 
     const auto blessed = job(label, domainName(domain), clientPath, ::getuid(), *clientDigest, daemonEnvironment());
-    if (const auto placed = place(blessed, tool); !placed.ok)
+    if (const auto placed = place(blessed, tool); !placed.ok())
         return placed;
     return startUnderKeepAlive(blessed);
 }
@@ -174,7 +174,7 @@ JobBlessResult JobBlessService::place(const LaunchDaemonJob& job, const std::fil
         return failure(JobBlessErrorCode::internalFailure, committed.error());
     if (const auto committed = jobFile.commit(); !committed)
         return failure(JobBlessErrorCode::internalFailure, committed.error());
-    return {true, std::nullopt};
+    return {};
 }
 
 JobBlessResult JobBlessService::startUnderKeepAlive(const LaunchDaemonJob& job)

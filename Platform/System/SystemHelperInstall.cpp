@@ -24,7 +24,7 @@ constexpr int polkitRefused = 127;
 
 JobBlessResult failure(JobBlessErrorCode code, std::string description)
 {
-    return {false, JobBlessError {code, std::move(description)}};
+    return JobBlessError {code, std::move(description)};
 }
 
 // A value as systemd reads it in a unit: quoted, its backslashes, quotes and specifiers escaped.
@@ -103,7 +103,7 @@ JobBlessResult SystemHelperInstall::installThroughPolkit(const std::filesystem::
         return failure(JobBlessErrorCode::internalFailure,
                        why.empty() ? "The helper could not be installed." : why);
     }
-    return {true, std::nullopt};
+    return {};
 }
 
 JobBlessResult SystemHelperInstall::install(const Request& request)
@@ -133,7 +133,7 @@ JobBlessResult SystemHelperInstall::install(const Request& request)
     if (!unit)
         return failure(JobBlessErrorCode::internalFailure, unit.error());
 
-    if (const auto placed = JobBlessService::place(job, request.tool); !placed.ok)
+    if (const auto placed = JobBlessService::place(job, request.tool); !placed.ok())
         return placed;
     if (!layout->hasSystemd())
         return JobBlessService::startUnderKeepAlive(job);
@@ -155,7 +155,7 @@ JobBlessResult SystemHelperInstall::install(const Request& request)
             return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return {true, std::nullopt};
+    return {};
 }
 
 int SystemHelperInstall::main(std::string_view label, const std::filesystem::path& tool,
@@ -187,9 +187,8 @@ int SystemHelperInstall::main(std::string_view label, const std::filesystem::pat
     request.clientUID = uidVariable("PKEXEC_UID").value_or(uidVariable("SUDO_UID").value_or(::getuid()));
     HelperPaths::useSystemLayout(SystemLayout::under(prefix));
     const auto installed = install(request);
-    if (!installed.ok) {
-        Foundation::Console::printError(installed.error ? installed.error->localizedDescription
-                                                        : "The helper could not be installed.");
+    if (!installed.ok()) {
+        Foundation::Console::printError(installed.failure().localizedDescription);
         return 1;
     }
     return 0;

@@ -71,7 +71,7 @@ TEST_F(SystemHelperInstallTest, UnderSystemdPlacesTheProgramJobAndUnitThenReload
 {
     bootedBySystemd();
     const auto result = SystemHelperInstall::install(request());
-    ASSERT_TRUE(result.ok) << result.error->localizedDescription;
+    ASSERT_TRUE(result.ok()) << result.failure().localizedDescription;
 
     EXPECT_EQ(fileContents(installed()), fileContents(bundleDaemon()));
     const auto job = LaunchDaemonJob::read(layout_.installDirectory / (std::string(helperLabel) + ".plist"));
@@ -101,12 +101,12 @@ TEST_F(SystemHelperInstallTest, UnderSystemdPlacesTheProgramJobAndUnitThenReload
 TEST_F(SystemHelperInstallTest, AUnitWhoseDaemonNeverListensFailsTheInstall)
 {
     bootedBySystemd();
-    ASSERT_TRUE(SystemHelperInstall::install(request()).ok); // leaves a socket behind
+    ASSERT_TRUE(SystemHelperInstall::install(request()).ok()); // leaves a socket behind
     ::setenv("FAKE_NO_DAEMON", "1", 1);
     const auto result = SystemHelperInstall::install(request());
-    ASSERT_FALSE(result.ok);
-    EXPECT_EQ(result.error->code, JobBlessErrorCode::launchFailure);
-    EXPECT_EQ(result.error->localizedDescription, "The helper did not start.");
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure().code, JobBlessErrorCode::launchFailure);
+    EXPECT_EQ(result.failure().localizedDescription, "The helper did not start.");
 }
 
 TEST_F(SystemHelperInstallTest, UnitValuesAreQuotedForSystemd)
@@ -127,7 +127,7 @@ TEST_F(SystemHelperInstallTest, UnitValuesAreQuotedForSystemd)
 TEST_F(SystemHelperInstallTest, UninstallDisablesAndRemovesEverything)
 {
     bootedBySystemd();
-    ASSERT_TRUE(SystemHelperInstall::install(request()).ok);
+    ASSERT_TRUE(SystemHelperInstall::install(request()).ok());
     fs::remove(systemctlLog());
 
     ASSERT_TRUE(JobBlessService::remove(helperLabel).ok());
@@ -140,7 +140,7 @@ TEST_F(SystemHelperInstallTest, UninstallDisablesAndRemovesEverything)
 TEST_F(SystemHelperInstallTest, TheUninstallCommandStopsTheUnitThenRemovesEverything)
 {
     bootedBySystemd();
-    ASSERT_TRUE(SystemHelperInstall::install(request()).ok);
+    ASSERT_TRUE(SystemHelperInstall::install(request()).ok());
     fs::remove(systemctlLog());
     ASSERT_EQ(SystemHelperInstall::uninstallMain(helperLabel, {"--system-root", layout_.prefix.string()}), 0);
     const std::string name = std::string(helperLabel) + ".service";
@@ -152,7 +152,7 @@ TEST_F(SystemHelperInstallTest, TheUninstallCommandStopsTheUnitThenRemovesEveryt
 TEST_F(SystemHelperInstallTest, WithoutSystemdARootOwnedKeepAliveRunsTheHelper)
 {
     const auto result = SystemHelperInstall::install(request());
-    ASSERT_TRUE(result.ok) << result.error->localizedDescription;
+    ASSERT_TRUE(result.ok()) << result.failure().localizedDescription;
     const auto pid = helperPid();
     ASSERT_TRUE(pid);
     EXPECT_TRUE(isRunning(*pid));
@@ -172,7 +172,7 @@ TEST_F(SystemHelperInstallTest, BlessingAsksPolkitToRunTheBundledHelper)
     ::setenv("AERLO_SMC", "applesmc", 1);
     const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
     ::unsetenv("AERLO_SMC");
-    ASSERT_TRUE(result.ok) << result.error->localizedDescription;
+    ASSERT_TRUE(result.ok()) << result.failure().localizedDescription;
     EXPECT_EQ(lines(pkexecLog()),
               std::vector<std::string> {bundleDaemon().string() + " --install-system --client " +
                                         fs::canonical(bundleClient()).string() + " --system-root " +
@@ -188,9 +188,9 @@ TEST_F(SystemHelperInstallTest, APolkitRefusalFailsTheBlessing)
                                        {"127", "The administrator's authorization was refused."}}) {
         ::setenv("FAKE_PKEXEC_STATUS", status, 1);
         const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
-        ASSERT_FALSE(result.ok);
-        EXPECT_EQ(result.error->code, JobBlessErrorCode::authorizationFailure);
-        EXPECT_EQ(result.error->localizedDescription, text);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.failure().code, JobBlessErrorCode::authorizationFailure);
+        EXPECT_EQ(result.failure().localizedDescription, text);
     }
 }
 
