@@ -1,6 +1,6 @@
 #include "Classes/App/AppDelegate.h"
 
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/StatusItemUpdating.h"
 #include "Classes/Configure/Global/SettingsKey.h"

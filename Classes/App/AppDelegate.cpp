@@ -3,7 +3,7 @@
 #include "Classes/App/CurrentFanMode.h"
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/FanSpeedPanel.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVEventMonitor.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"

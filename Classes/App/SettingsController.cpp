@@ -2,9 +2,9 @@
 
 #include "Classes/App/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVAppCenter.h"
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/VIZevUri.h"
 #include "Classes/Configure/Global/AppDataStore.h"

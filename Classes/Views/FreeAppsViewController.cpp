@@ -1,6 +1,6 @@
 #include "Classes/Views/FreeAppsViewController.h"
 
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Views/FreeAppsItem.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Classes/App/SensorPopupUpdating.h"
+#include "Classes/Views/SensorPopupUpdating.h"
 #include "Classes/Sensors/Sensor_p.h"
 #include "Classes/Views/SensorView.h"
 #include "Platform/Kit/StackView.h"

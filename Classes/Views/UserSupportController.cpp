@@ -1,6 +1,6 @@
 #include "Classes/Views/UserSupportController.h"
 
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Views/PageView.h"

@@ -1,4 +1,4 @@
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/Preferences.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/Utility.h"

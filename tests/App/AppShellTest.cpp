@@ -4,7 +4,7 @@
 #include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVUpdateManager.h"
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Appearance.h"

@@ -2,7 +2,7 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/NotificationCenter.h"

@@ -1,6 +1,6 @@
 #include "Classes/App/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/Configure/Global/SettingsKey.h"

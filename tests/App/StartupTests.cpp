@@ -1,6 +1,6 @@
 #include "Classes/App/Preferences.h"
 #include "Classes/App/QVAppRunningChecker.h"
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/App/TerminationSignals.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Views/SensorPopup.h"

@@ -1,4 +1,4 @@
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Views/SensorPopup.h"
 #include "Classes/Views/TextView.h"

@@ -2,7 +2,7 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"

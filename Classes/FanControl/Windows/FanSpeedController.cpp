@@ -2,10 +2,10 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/QVUpdateManager.h"
-#include "Classes/App/AppearanceManager.h"
+#include "Classes/Configure/GlobalUI/AppearanceManager.h"
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/FanIconRotationDuration.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"

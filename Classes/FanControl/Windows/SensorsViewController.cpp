@@ -1,8 +1,8 @@
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"

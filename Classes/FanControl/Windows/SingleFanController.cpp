@@ -1,7 +1,7 @@
 #include "Classes/FanControl/Windows/SingleFanController.h"
 
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
