@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <filesystem>
@@ -14,7 +16,7 @@ namespace Foundation {
 // A bundle folder "X.app": executables in Contents/MacOS, resources in Contents/Resources and the
 // info dictionary in Contents/Info.json (a JSON object). The info dictionary is read once, when the
 // Bundle is made; a missing or corrupt file gives an empty dictionary. Copies share it; thread-safe.
-class Bundle {
+class AERLO_FOUNDATION_EXPORT Bundle {
 public:
     explicit Bundle(std::filesystem::path bundlePath);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/ApplesmcFiles.h"
 #include "Platform/SMC/SMCTransport.h"
 
@@ -32,7 +34,7 @@ namespace IOKit {
 //   read at open, Mx]); "FS! " one fan bit per write (fanN_manual); "F<i>Md" through fanN_manual, which
 //   drivers for T2 Macs map to the mode key. Every other write fails with kIOReturnNotPrivileged, as do
 //   all writes of an unprivileged transport.
-class ApplesmcTransport : public SMCTransport {
+class AERLO_SMC_EXPORT ApplesmcTransport : public SMCTransport {
 public:
     ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged);
     // A privileged transport that wrote returns its fans to automatic (restoreFans()).

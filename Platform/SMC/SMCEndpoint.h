@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -16,7 +18,7 @@ namespace IOKit {
 //   "smcsim"                       the root's simulator socket (SocketSmcProtocol::defaultSocketPath);
 //   "applesmc"                     the Linux applesmc driver of a real Mac (SysfsApplesmcFiles).
 // Unset: "applesmc" when the driver's device exists, else "smcsim".
-class SMCEndpoint {
+class AERLO_SMC_EXPORT SMCEndpoint {
 public:
     static std::string specFromEnvironment();
     // The spec for a value of AERLO_SMC (null when unset) on a machine with or without the device.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <filesystem>
 #include <string_view>
 
 namespace SystemPlatform {
 
 // Where a privileged helper and its files live, all under Foundation::Paths::root().
-class HelperPaths {
+class AERLO_SYSTEM_EXPORT HelperPaths {
 public:
     // "/Library/PrivilegedHelperTools/<label>": the installed program.
     static std::filesystem::path installedProgram(std::string_view label);

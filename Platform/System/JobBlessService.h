@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/System/AuthorizationProvider.h"
 
@@ -25,12 +27,12 @@ enum class JobBlessErrorCode {
 };
 
 // Why a blessing failed, with a text for people.
-struct JobBlessError {
+struct AERLO_SYSTEM_EXPORT JobBlessError {
     JobBlessErrorCode code = JobBlessErrorCode::internalFailure;
     std::string localizedDescription;
 };
 
-struct JobBlessResult {
+struct AERLO_SYSTEM_EXPORT JobBlessResult {
     bool ok = false;
     std::optional<JobBlessError> error; // set when not ok
 };
@@ -45,7 +47,7 @@ struct JobBlessResult {
 // helper's process id in "/var/run/<label>.pid". The job names the main bundle's executable and the installing user as
 // the only client the helper serves.
 // Every path comes from HelperPaths.
-class JobBlessService {
+class AERLO_SYSTEM_EXPORT JobBlessService {
 public:
     static constexpr double stopTimeoutSeconds = 2.0;
     static constexpr double startTimeoutSeconds = 5.0;
