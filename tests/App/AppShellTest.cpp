@@ -4,7 +4,9 @@
 #include "Classes/App/QVAppRelaunchManager.h"
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVUpdateManager.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Appearance.h"
@@ -13,8 +15,6 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusBar.h"
 #include "QVToolsKit/TransparentWindow.h"
-#include "Classes/Configure/Global/LocalizationTable.h"
-#include "Platform/Foundation/Bundle.h"
 #include "tests/Support/Kit/KitTest.h"
 
 #include <nlohmann/json.hpp>
