@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Alert.h"
 
 #include <functional>
@@ -22,18 +24,18 @@ namespace QVToolsKit {
 // forms show the suppression button with that title and report whether it ended checked.
 
 // With a window, a sheet: returns at once and calls the handler when it ends. Without one, modal.
-void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
+QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
     std::shared_ptr<Kit::View> accessoryView, const std::vector<std::string>& buttons, std::function<void(long)> handler);
-void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
+QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
     std::shared_ptr<Kit::View> accessoryView, const std::string& checkbox, const std::vector<std::string>& buttons,
     std::function<void(long, bool)> handler);
 // Modal, with the warning style.
-long show(const std::string& title, const std::optional<std::string>& message, std::shared_ptr<Kit::View> accessoryView,
+QVTOOLSKITUI_EXPORT long show(const std::string& title, const std::optional<std::string>& message, std::shared_ptr<Kit::View> accessoryView,
     const std::vector<std::string>& buttons);
-std::pair<long, bool> show(const std::string& title, const std::optional<std::string>& message,
+QVTOOLSKITUI_EXPORT std::pair<long, bool> show(const std::string& title, const std::optional<std::string>& message,
     std::shared_ptr<Kit::View> accessoryView, const std::string& checkbox, const std::vector<std::string>& buttons);
 
 // The index of the button that gave the response, or −1.
-long buttonIndex(const Kit::Alert& alert, Kit::ModalResponse response);
+QVTOOLSKITUI_EXPORT long buttonIndex(const Kit::Alert& alert, Kit::ModalResponse response);
 
 } // namespace QVToolsKit

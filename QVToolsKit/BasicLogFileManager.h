@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "QVToolsKit/Writer.h"
 
 #include <cstdint>
@@ -21,12 +23,12 @@ namespace QVToolsKit {
 enum class LogLevel { debug, info, error };
 
 // "DBG", "INF", "ERR".
-std::string_view rawValue(LogLevel level);
+QVTOOLSKIT_EXPORT std::string_view rawValue(LogLevel level);
 // Exact, case-sensitive match of a code; anything else gives no level.
-std::optional<LogLevel> logLevelFromRawValue(std::string_view rawValue);
+QVTOOLSKIT_EXPORT std::optional<LogLevel> logLevelFromRawValue(std::string_view rawValue);
 
 // A piece of the line prefix.
-class LogOption {
+class QVTOOLSKIT_EXPORT LogOption {
 public:
     enum Value : int { timestamp = 0, level = 1, file = 2, line = 3 };
 
@@ -50,7 +52,7 @@ private:
 
 // The logger itself, shared by the framework's QVLogFileManager and the application's NextLog
 // (see LogFileManager). Lines go to standard output, standard error or "log.txt" in Documents.
-class BasicLogFileManager {
+class QVTOOLSKIT_EXPORT BasicLogFileManager {
 public:
     // An open file descriptor, closed when the last stream holding it goes.
     class FileHandle {

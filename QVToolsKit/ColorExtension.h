@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 
 #include <cstdint>
@@ -13,16 +15,16 @@ namespace QVToolsKit {
 
 // A dynamic colour: the dark one (or the light one when there is none) where it is drawn under dark aqua
 // or vibrant dark, the light one elsewhere.
-Kit::Colour colorLight(Kit::Colour light, std::optional<Kit::Colour> dark = std::nullopt);
+QVTOOLSKITUI_EXPORT Kit::Colour colorLight(Kit::Colour light, std::optional<Kit::Colour> dark = std::nullopt);
 // Bits 16-23, 8-15 and 0-7 as red, green and blue; higher bits are ignored.
-Kit::Colour colorHex(long long hex, double alpha = 1.0);
-Kit::Colour hexColor(unsigned long long hex);
-Kit::Colour rgbaColor(double red, double green, double blue, double alpha);
-Kit::Colour rgbColor(double gray);
+QVTOOLSKITUI_EXPORT Kit::Colour colorHex(long long hex, double alpha = 1.0);
+QVTOOLSKITUI_EXPORT Kit::Colour hexColor(unsigned long long hex);
+QVTOOLSKITUI_EXPORT Kit::Colour rgbaColor(double red, double green, double blue, double alpha);
+QVTOOLSKITUI_EXPORT Kit::Colour rgbColor(double gray);
 // Each component a fresh 32-bit number modulo 255, over 255 (never 1.0), drawn red, green, blue.
-Kit::Colour randomColor(const std::function<std::uint32_t()>& source = {});
-Kit::Colour controlAccentColor();
-Kit::Colour blackColorWithAlpha(double alpha);
-Kit::Colour whiteColorWithAlpha(double alpha);
+QVTOOLSKITUI_EXPORT Kit::Colour randomColor(const std::function<std::uint32_t()>& source = {});
+QVTOOLSKITUI_EXPORT Kit::Colour controlAccentColor();
+QVTOOLSKITUI_EXPORT Kit::Colour blackColorWithAlpha(double alpha);
+QVTOOLSKITUI_EXPORT Kit::Colour whiteColorWithAlpha(double alpha);
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
 
@@ -15,20 +17,20 @@ namespace QVToolsKit {
 // image or a size or radius of zero or less gives an empty image (or none) and draws nothing anywhere.
 
 // The image's pixels painted with the colour (source-atop over a copy); the receiver is left alone.
-Kit::Image withTintColor(const Kit::Image& image, const Kit::Colour& colour);
+QVTOOLSKITUI_EXPORT Kit::Image withTintColor(const Kit::Image& image, const Kit::Colour& colour);
 // A copy painted with the colour where it has pixels; none when the image is empty.
-std::optional<Kit::Image> render(const Kit::Image& image, const Kit::Colour& colour);
+QVTOOLSKITUI_EXPORT std::optional<Kit::Image> render(const Kit::Image& image, const Kit::Colour& colour);
 // The button's image scaled to the size (its own when none) and tinted; a button without an image, or a
 // size of zero or less, keeps its image.
-void setImageTintColor(Kit::Button& button, const Kit::Colour& colour, std::optional<Kit::Size> size = std::nullopt);
+QVTOOLSKITUI_EXPORT void setImageTintColor(Kit::Button& button, const Kit::Colour& colour, std::optional<Kit::Size> size = std::nullopt);
 // The centred square of the pixels (origin floored), drawn into a side × side image.
-std::optional<Kit::Image> croppedCenterSquare(const Kit::Image& image, double side);
+QVTOOLSKITUI_EXPORT std::optional<Kit::Image> croppedCenterSquare(const Kit::Image& image, double side);
 // The image clipped to the oval of its bounds.
-Kit::Image rounded(const Kit::Image& image);
+QVTOOLSKITUI_EXPORT Kit::Image rounded(const Kit::Image& image);
 // A 2r × 2r rounded rectangle of the colour with cap insets r, so it stretches without distorting.
-Kit::Image maskImage(double cornerRadius, const Kit::Colour& fillColor);
+QVTOOLSKITUI_EXPORT Kit::Image maskImage(double cornerRadius, const Kit::Colour& fillColor);
 // The image turned clockwise by a multiple of 90 degrees; any other angle, or a whole turn, gives the
 // image itself.
-Kit::Image rotate(const Kit::Image& image, int angle);
+QVTOOLSKITUI_EXPORT Kit::Image rotate(const Kit::Image& image, int angle);
 
 } // namespace QVToolsKit

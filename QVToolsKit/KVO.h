@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/Object.h"
 
 #include <any>
@@ -11,7 +13,7 @@ namespace QVToolsKit {
 
 // A base class that watches all of its own declared properties (Foundation::Property members of the
 // subclasses; plain fields cannot be seen) and hands every change to one handler.
-class KVO : public Foundation::Object {
+class QVTOOLSKIT_EXPORT KVO : public Foundation::Object {
 public:
     // (property name, new value, old value); an empty std::any is an absent value.
     using Handler = std::function<void(const std::string& name, const std::any& newValue, const std::any& oldValue)>;

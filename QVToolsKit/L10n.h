@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/StringFormat.h"
 
 #include <initializer_list>
@@ -10,7 +12,7 @@
 namespace QVToolsKit {
 
 // Localised texts of the main bundle, filled in as formats.
-class L10n {
+class QVTOOLSKIT_EXPORT L10n {
 public:
     // The key's text in the main bundle's default table (the key itself when no table has it), used as a
     // printf-style format for `arguments`. Translations are data: a directive without its argument writes

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TestAccess.h"
 #include "QVToolsKit/BasicLogFileManager.h"
@@ -11,7 +13,7 @@ namespace QVToolsKit {
 // The logger's public face, written once and instantiated per logger class (QVLogFileManager,
 // the application's NextLog): each `Derived` has its own shared instance.
 template <class Derived>
-class LogFileManager : public BasicLogFileManager {
+class QVTOOLSKIT_EXPORT LogFileManager : public BasicLogFileManager {
 public:
     // Made on first use from any thread; writes to standard output, no category. It stays at one
     // address for the life of the process (never destroyed at exit, so late lines are safe): callers

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/BezierPath.h"
 
 namespace QVToolsKit {
 
 // Four corner radii; `topLeft` is the corner at (0, 0) of the outline.
-struct NSViewMaskCorner {
+struct QVTOOLSKITUI_EXPORT NSViewMaskCorner {
     double topLeft = 0;
     double topRight = 0;
     double bottomRight = 0;
@@ -14,7 +16,7 @@ struct NSViewMaskCorner {
 };
 
 // The outline of a rectangle with continuous corners, each of three cubic curves.
-class NSViewCornerBezierPath : public Kit::BezierPath {
+class QVTOOLSKITUI_EXPORT NSViewCornerBezierPath : public Kit::BezierPath {
 public:
     NSViewCornerBezierPath() = default;
     // The outline over a rectangle with origin (0, 0) and the rect's size.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -8,7 +10,7 @@
 namespace QVToolsKit {
 
 // Module values read on first use and kept for the process; tests may make them read again.
-class OnceValue {
+class QVTOOLSKIT_EXPORT OnceValue {
 public:
     // The value `Make` gives on the first call, the same object ever after.
     template <class T, T (*Make)()>

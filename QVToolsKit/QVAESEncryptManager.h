@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "QVToolsKit/SymmetricKey.h"
 
 #include <nlohmann/json.hpp>
@@ -14,7 +16,7 @@ namespace QVToolsKit {
 
 // AES helpers for short texts (ECB with PKCS#7 padding, GCM sealed boxes) and JSON text of string-keyed
 // maps. Stateless; every failure gives nothing.
-class QVAESEncryptManager {
+class QVTOOLSKIT_EXPORT QVAESEncryptManager {
 public:
     using Data = std::vector<std::uint8_t>;
     using Dictionary = std::map<std::string, nlohmann::json>;

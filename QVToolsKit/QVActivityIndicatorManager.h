@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/ProgressIndicator.h"
 
 #include <memory>
@@ -9,7 +11,7 @@ namespace QVToolsKit {
 // Changes a progress indicator from any thread: each call holds the indicator and applies its change
 // later on the main queue, in call order, also when called on the main thread. A worker must not drop
 // the last reference to the indicator, or its widget would be destroyed off the main thread.
-class QVActivityIndicatorManager {
+class QVTOOLSKITUI_EXPORT QVActivityIndicatorManager {
 public:
     using Indicator = std::shared_ptr<Kit::ProgressIndicator>;
 

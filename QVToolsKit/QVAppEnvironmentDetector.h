@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 #include "QVToolsKit/QVAppRunEnvironment.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ namespace QVToolsKit {
 
 // Tells the distribution channel from the signing authorities that "/usr/bin/codesign" reports for the
 // main bundle.
-class QVAppEnvironmentDetector {
+class QVTOOLSKIT_EXPORT QVAppEnvironmentDetector {
 public:
     // Made on first use; its IsTesting is decided then and kept.
     static const QVAppEnvironmentDetector& shared();

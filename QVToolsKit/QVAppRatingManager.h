@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -7,7 +9,7 @@ namespace QVToolsKit {
 
 // Asks now and then for a rating in the store, for a copy that carries a store receipt. Each call counts as
 // one run; its memory is three keys of the standard defaults.
-class QVAppRatingManager {
+class QVTOOLSKIT_EXPORT QVAppRatingManager {
 public:
     // Counts the run and, once `minExecCount` runs have been counted, `daysSinceFirstLaunch` whole days have
     // passed since the first counted one and `daysSinceLastPrompt` since the last prompt, schedules the

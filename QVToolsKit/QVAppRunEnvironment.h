@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <optional>
 #include <string_view>
 
@@ -9,8 +11,8 @@ namespace QVToolsKit {
 enum class QVAppRunEnvironment { appStore, testFlight, developerID, adHoc, development, other };
 
 // "App store" (lower-case s), "TestFlight", "Developer ID", "Ad Hoc", "Development", "Other".
-std::string_view rawValue(QVAppRunEnvironment environment);
+QVTOOLSKIT_EXPORT std::string_view rawValue(QVAppRunEnvironment environment);
 // Exact, case-sensitive match of the six texts.
-std::optional<QVAppRunEnvironment> makeQVAppRunEnvironment(std::string_view rawValue);
+QVTOOLSKIT_EXPORT std::optional<QVAppRunEnvironment> makeQVAppRunEnvironment(std::string_view rawValue);
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -17,7 +19,7 @@ enum class QVAppearanceMode { light, dark, automatic };
 // Whether the application shows light or dark or follows the system's automatic switching; toggles
 // between light and dark, and posts "QVAppearanceDidChange" (no object) at every change of the
 // application's effective appearance once the shared instance exists.
-class QVAppearanceManager {
+class QVTOOLSKITUI_EXPORT QVAppearanceManager {
 public:
     static constexpr std::string_view didChangeNotification = "QVAppearanceDidChange";
 

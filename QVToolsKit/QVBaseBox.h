@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Box.h"
 #include "Platform/Kit/Coder.h"
 #include "Platform/Kit/Colour.h"
@@ -9,7 +11,7 @@ namespace QVToolsKit {
 // The framework's plain panel: a custom box with rounded corners, an optional border, a translucent
 // fill for light and one for dark, and an optional shadow whose colour follows the appearance. Dark
 // means the application's appearance matches dark aqua (not the box's own).
-class QVBaseBox : public Kit::Box {
+class QVTOOLSKITUI_EXPORT QVBaseBox : public Kit::Box {
 public:
     explicit QVBaseBox(const Kit::Rect& frame = {});
     explicit QVBaseBox(const Kit::Coder& coder);

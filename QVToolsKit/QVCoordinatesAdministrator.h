@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
@@ -9,7 +11,7 @@
 namespace QVToolsKit {
 
 // Conversions between global screen coordinates (y up) and a top-left convention, and pointer queries.
-class QVCoordinatesAdministrator {
+class QVTOOLSKITUI_EXPORT QVCoordinatesAdministrator {
 public:
     // Flipped in the first screen whose frame starts at (0, 0); unchanged without one.
     static Kit::Point convertFromBottomLeftToTopLeft(Kit::Point point);
@@ -27,6 +29,6 @@ public:
 };
 
 // (x, maxY of the first screen − y); the point unchanged when there is no screen.
-Kit::Point screenFlipped(Kit::Point point);
+QVTOOLSKITUI_EXPORT Kit::Point screenFlipped(Kit::Point point);
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Cursor.h"
 
 #include <optional>
@@ -10,7 +12,7 @@ namespace QVToolsKit {
 // The standard cursors, counted hiding, and the system's diagonal resize cursors, read from their
 // folders among the system's cursor resources ("cursor.png" beside the property list "info.plist" with
 // its "hotx" and "hoty"). Nothing is cached.
-class QVCursorManager {
+class QVTOOLSKITUI_EXPORT QVCursorManager {
 public:
     QVCursorManager();
 

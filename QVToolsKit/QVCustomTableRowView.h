@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/TableRowView.h"
 
@@ -7,7 +9,7 @@ namespace QVToolsKit {
 
 // A table row view that draws the selected row, and the row under the pointer, as a rounded rectangle
 // inset from the row's edges, with one hover colour for light appearances and one for dark ones.
-class QVCustomTableRowView : public Kit::TableRowView {
+class QVTOOLSKITUI_EXPORT QVCustomTableRowView : public Kit::TableRowView {
 public:
     explicit QVCustomTableRowView(const Kit::Rect& frame = {});
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/Calendar.h"
 #include "Platform/Foundation/DateFormatter.h"
 
@@ -13,7 +15,7 @@ namespace QVToolsKit {
 
 // Date formatters, conversions, calendar arithmetic in the current calendar (Calendar::current() at each
 // call), and the split of a number of seconds. "Now" is the main run loop's clock.
-class QVDateManager {
+class QVTOOLSKIT_EXPORT QVDateManager {
 public:
     using Date = Foundation::PropertyListValue::Date;
     using DateComponents = Foundation::Calendar::DateComponents;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Foundation/ByteCountFormatter.h"
 #include "QVToolsKit/VolumeInfo.h"
 
@@ -21,7 +23,7 @@ namespace QVToolsKit {
 
 // The mounted volumes, split into removable and other ones, and byte counts as volume-size texts.
 // Hidden volumes, and volumes whose values cannot all be read, are left out; lists keep the system's order.
-class QVDiskVolumeManager {
+class QVTOOLSKITUI_EXPORT QVDiskVolumeManager {
 public:
     static QVDiskVolumeManager& shared();
     virtual ~QVDiskVolumeManager() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -9,7 +11,7 @@
 namespace QVToolsKit {
 
 // Tells whether two files are the same version: equal SHA-256 digests and equal modification times.
-class QVFileAdministrator {
+class QVTOOLSKIT_EXPORT QVFileAdministrator {
 public:
     using Date = std::chrono::sys_time<std::chrono::nanoseconds>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/ByteCountFormatter.h"
 
 #include <cstdint>
@@ -14,7 +16,7 @@ class SharedInstance;
 namespace QVToolsKit {
 
 // Sizes of files and folder trees, and their display texts. Failures print one line and count 0.
-class QVFileSizeTool {
+class QVTOOLSKIT_EXPORT QVFileSizeTool {
 public:
     static QVFileSizeTool& shared();
     virtual ~QVFileSizeTool() = default;

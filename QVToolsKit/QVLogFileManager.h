@@ -1,11 +1,13 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "QVToolsKit/LogFileManager.h"
 
 namespace QVToolsKit {
 
 // The framework's logger.
-class QVLogFileManager : public LogFileManager<QVLogFileManager> {
+class QVTOOLSKIT_EXPORT QVLogFileManager : public LogFileManager<QVLogFileManager> {
 public:
     explicit QVLogFileManager(LogWriter writer);
 

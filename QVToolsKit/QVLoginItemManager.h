@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <string_view>
 
 namespace Foundation {
@@ -11,7 +13,7 @@ namespace QVToolsKit {
 
 // Switches a login item of the application on or off. Silent: an identifier that names no login item,
 // or a refused switch, leaves things as they were.
-class QVLoginItemManager {
+class QVTOOLSKIT_EXPORT QVLoginItemManager {
 public:
     static QVLoginItemManager& shared();
 

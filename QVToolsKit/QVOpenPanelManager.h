@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/OpenPanel.h"
 
 #include <filesystem>
@@ -12,7 +14,7 @@ namespace QVToolsKit {
 
 // Builds and runs the file-open panel with the options given and a fixed rest: no new folders, the
 // accessory view not disclosed, no hidden files, no tag field.
-class QVOpenPanelManager {
+class QVTOOLSKITUI_EXPORT QVOpenPanelManager {
 public:
     // Allowed types: none means any file; an empty list is passed on as it is.
     static Kit::OpenPanel createOpenPanel(const std::string& title, const std::string& message, bool canChooseFiles,

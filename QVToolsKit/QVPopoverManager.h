@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include <memory>
 
 namespace Kit {
@@ -11,7 +13,7 @@ class ViewController;
 namespace QVToolsKit {
 
 // Shows a popover beside a view.
-class QVPopoverManager {
+class QVTOOLSKITUI_EXPORT QVPopoverManager {
 public:
     // Transient (it closes at a click outside), with the controller's view, at the top edge of the
     // view's bounds.

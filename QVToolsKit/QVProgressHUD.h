@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/QVToolsKitUIExport.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/View.h"
@@ -38,7 +39,7 @@ class QVProgressIndicatorLayer;
 // A translucent rounded box over a host view with a spinner, a status image or nothing above one line of
 // text. Used through its static operations, which act on one shared instance. Without a container view it
 // covers the first screen in a borderless, transparent, floating window of its own. Main thread only.
-class QVProgressHUD : public Kit::View {
+class QVTOOLSKITUI_EXPORT QVProgressHUD : public Kit::View {
 public:
     using Action = std::function<void()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Rect.h"
 #include "QVToolsKit/QVProgressHUDMode.h"
 #include "QVToolsKit/QVProgressHUDPosition.h"
@@ -9,7 +11,7 @@
 namespace QVToolsKit {
 
 // The geometry of the HUD's box and of its content, computed from the host's size (y up).
-struct QVProgressHUDLayout {
+struct QVTOOLSKITUI_EXPORT QVProgressHUDLayout {
     struct Input {
         Kit::Size host;         // W, H
         double margin = 18;     // m

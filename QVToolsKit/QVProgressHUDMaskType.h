@@ -1,11 +1,13 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 
 namespace QVToolsKit {
 
 // What the HUD draws behind its box, and whether clicks pass through: only none lets them on.
-class QVProgressHUDMaskType {
+class QVTOOLSKITUI_EXPORT QVProgressHUDMaskType {
 public:
     enum class Kind { custom, none, clear, black };
 

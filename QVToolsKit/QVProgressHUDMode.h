@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <memory>
 
 namespace Kit {
@@ -9,7 +11,7 @@ class View;
 namespace QVToolsKit {
 
 // What the HUD's indicator slot shows; the four status kinds carry the view to show there.
-class QVProgressHUDMode {
+class QVTOOLSKIT_EXPORT QVProgressHUDMode {
 public:
     enum class Kind { info, success, error, custom, indeterminate, determinate, text };
 

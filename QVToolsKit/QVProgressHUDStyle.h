@@ -1,11 +1,13 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 
 namespace QVToolsKit {
 
 // The colours of the HUD's text, spinner and box.
-class QVProgressHUDStyle {
+class QVTOOLSKITUI_EXPORT QVProgressHUDStyle {
 public:
     enum class Kind { custom, light, dark, automatic };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Layer.h"
 
@@ -15,7 +17,7 @@ namespace QVToolsKit {
 // The progress HUD's spinner: twelve rounded fins round the centre of the layer's coordinates. While it
 // runs, a timer lights one fin after the other (clockwise, every 0.05 s) and each lit fin fades back
 // over 0.7 s.
-class QVProgressIndicatorLayer : public Kit::Layer {
+class QVTOOLSKITUI_EXPORT QVProgressIndicatorLayer : public Kit::Layer {
 public:
     static std::shared_ptr<QVProgressIndicatorLayer> make(double size, Kit::Colour color);
     ~QVProgressIndicatorLayer() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <optional>
 #include <string_view>
 
@@ -8,7 +10,7 @@ namespace QVToolsKit {
 // When scroll bars are shown: the "AppleShowScrollBars" setting of the standard defaults (written to
 // the application's domain, read from the global domain when the application's has none). Stored
 // only: nothing on this platform honours it.
-class QVScrollBarPreferenceManager {
+class QVTOOLSKIT_EXPORT QVScrollBarPreferenceManager {
 public:
     enum class QVScrollBarMode { automatic, whenScrolling, always };
 

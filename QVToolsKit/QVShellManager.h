@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -7,7 +9,7 @@ namespace QVToolsKit {
 
 // Runs command lines through the Z shell ("/bin/zsh -c <line>") and force-terminates processes.
 // Every call blocks until the child is done.
-class QVShellManager {
+class QVTOOLSKIT_EXPORT QVShellManager {
 public:
     // The child writes to this process's own streams; nothing is reported, not even a shell that
     // cannot start.

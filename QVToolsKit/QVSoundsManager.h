@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -20,7 +22,7 @@ namespace QVToolsKit {
 
 // Plays one sound of the main bundle at a time. Every call queues its work on the main queue, in call
 // order, and returns at once; failures print one line.
-class QVSoundsManager {
+class QVTOOLSKIT_EXPORT QVSoundsManager {
 public:
     using Completion = std::function<void()>;
 

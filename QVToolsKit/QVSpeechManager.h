@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace QVToolsKit {
 
 // Speaks text: through "/usr/bin/say", or through the shared speech synthesiser with the Mandarin voice.
 // Nothing is reported; where nothing can speak, nothing is heard.
-class QVSpeechManager {
+class QVTOOLSKIT_EXPORT QVSpeechManager {
 public:
     // Runs "/usr/bin/say" with the text as its one argument and waits until it is spoken.
     static void speak(const std::string& message);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -7,7 +9,7 @@ namespace QVToolsKit {
 
 // The preferred place of the application's first status item ("NSStatusItem Preferred Position Item-0"
 // in the standard defaults). Stored only: this platform's tray does not honour it.
-class QVStatusItemPositionManager {
+class QVTOOLSKIT_EXPORT QVStatusItemPositionManager {
 public:
     // The stored position is 50 (an absent key reads as 0).
     static bool isRightMost();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <string_view>
 
 namespace QVToolsKit {
 
 // Opens panes of the system's settings by their "x-apple.systempreferences:" addresses through the shared
 // workspace. This platform has no handler for those addresses: the desktop opener is asked and refuses.
-class QVSystemPreferencesManager {
+class QVTOOLSKIT_EXPORT QVSystemPreferencesManager {
 public:
     // The login-items pane on 14.0 and later, else the users pane's start-up items.
     static void openLoginItemsPreferences();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <compare>
 #include <cstdint>
 #include <string_view>
@@ -8,7 +10,7 @@ namespace QVToolsKit {
 
 // The running system's version and comparisons with it. The version is read afresh on every call
 // (from the process-information service), except is26OrLater, which is decided once.
-class QVSystemVersionUtil {
+class QVTOOLSKIT_EXPORT QVSystemVersionUtil {
 public:
     // Compared major first, then minor, then patch.
     struct Version {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include <memory>
 
 namespace Kit {
@@ -10,7 +12,7 @@ class View;
 namespace QVToolsKit {
 
 // One-row changes of a table view.
-class QVTableViewHelper {
+class QVTOOLSKITUI_EXPORT QVTableViewHelper {
 public:
     // Inserts or removes the row at `index` later, on the main queue (callable from any thread). The queued
     // work holds the table weakly and does nothing once it is gone. An index the table cannot take changes

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 namespace QVToolsKit {
 
 enum class TemperatureUnit { celsius, fahrenheit };
 
 // Celsius ↔ Fahrenheit, no rounding and no range check.
-class QVTemperatureUtils {
+class QVTOOLSKIT_EXPORT QVTemperatureUtils {
 public:
     // c × 9 / 5 + 32, in that order.
     static double celsiusToFahrenheit(double celsius);

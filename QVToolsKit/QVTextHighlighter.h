@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include "Platform/Foundation/AttributedString.h"
 
 #include <string>
@@ -8,7 +10,7 @@
 namespace QVToolsKit {
 
 // Marks keywords in a text.
-class QVTextHighlighter {
+class QVTOOLSKIT_EXPORT QVTextHighlighter {
 public:
     // Every occurrence of each keyword, found without regard to case (simple case folding, so "ß" does
     // not match "SS"), gets the attributes, and a single underline when asked. Occurrences of one keyword

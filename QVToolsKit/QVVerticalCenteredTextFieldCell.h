@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/TextFieldCell.h"
 
 #include <string>
@@ -9,7 +11,7 @@ namespace QVToolsKit {
 // A text-field cell whose text, and the field editor over it, sit centred vertically in the cell.
 // Kit draws and edits at the title rectangle, so that one override covers drawing, editing and
 // selecting. Install it with setCell before configuring the field.
-class QVVerticalCenteredTextFieldCell : public Kit::TextFieldCell {
+class QVTOOLSKITUI_EXPORT QVVerticalCenteredTextFieldCell : public Kit::TextFieldCell {
 public:
     explicit QVVerticalCenteredTextFieldCell(std::string text = {}) : Kit::TextFieldCell(std::move(text)) {}
 

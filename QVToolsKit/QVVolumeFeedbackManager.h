@@ -1,9 +1,11 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 namespace QVToolsKit {
 
 // Declared by the framework with no working operations.
-class QVVolumeFeedbackManager {
+class QVTOOLSKIT_EXPORT QVVolumeFeedbackManager {
 public:
     QVVolumeFeedbackManager();
 };

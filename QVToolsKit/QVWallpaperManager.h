@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include <filesystem>
 #include <optional>
 
@@ -11,7 +13,7 @@ namespace QVToolsKit {
 
 // Sets and reads the desktop picture of the screens through the workspace. Every outcome is one printed
 // line; nothing is returned but the current picture.
-class QVWallpaperManager {
+class QVTOOLSKITUI_EXPORT QVWallpaperManager {
 public:
     // The main screen's picture.
     static void setWallpaper(const std::optional<std::filesystem::path>& url);

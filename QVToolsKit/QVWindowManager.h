@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Window.h"
 
 #include <string_view>
@@ -8,7 +10,7 @@
 namespace QVToolsKit {
 
 // Window settings in one place. Every operation accepts an absent window and then does nothing.
-class QVWindowManager {
+class QVTOOLSKITUI_EXPORT QVWindowManager {
 public:
     using ButtonType = Kit::Window::ButtonType;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Screen.h"
 #include "QVToolsKit/FrameGeometry.h"
 
@@ -10,18 +12,18 @@
 namespace QVToolsKit {
 
 // Facts about a screen (its frame reads come from FrameGeometry.h).
-bool isMain(const Kit::Screen& screen);
+QVTOOLSKITUI_EXPORT bool isMain(const Kit::Screen& screen);
 // "NSScreenNumber" when it is a 32-bit unsigned number.
-std::optional<std::uint32_t> displayID(const Kit::Screen& screen);
-bool isBuiltin(const Kit::Screen& screen);
+QVTOOLSKITUI_EXPORT std::optional<std::uint32_t> displayID(const Kit::Screen& screen);
+QVTOOLSKITUI_EXPORT bool isBuiltin(const Kit::Screen& screen);
 // On 12.0 or later, the top safe-area inset when it is not 0.
-std::optional<double> cameraHousingHeight(const Kit::Screen& screen);
+QVTOOLSKITUI_EXPORT std::optional<double> cameraHousingHeight(const Kit::Screen& screen);
 // The status bar's thickness when the main screen hides part of its height, else 0.
-double menuBarThickness(const Kit::Screen& screen);
+QVTOOLSKITUI_EXPORT double menuBarThickness(const Kit::Screen& screen);
 
 // The first built-in screen in list order.
-std::shared_ptr<Kit::Screen> builtinScreen();
+QVTOOLSKITUI_EXPORT std::shared_ptr<Kit::Screen> builtinScreen();
 // The first screen whose frame holds the pointer.
-std::shared_ptr<Kit::Screen> mouseCurrentScreen();
+QVTOOLSKITUI_EXPORT std::shared_ptr<Kit::Screen> mouseCurrentScreen();
 
 } // namespace QVToolsKit

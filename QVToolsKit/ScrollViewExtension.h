@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Point.h"
 
 #include <memory>
@@ -14,9 +16,9 @@ namespace QVToolsKit {
 // setters hold the scroll view until their change has run on the main queue.
 
 // The magnification back to 1.0, 0.1 s from now.
-void resetMagnification(std::shared_ptr<Kit::ScrollView> scrollView);
-void setMagnification(std::shared_ptr<Kit::ScrollView> scrollView, double magnification, double delay);
+QVTOOLSKITUI_EXPORT void resetMagnification(std::shared_ptr<Kit::ScrollView> scrollView);
+QVTOOLSKITUI_EXPORT void setMagnification(std::shared_ptr<Kit::ScrollView> scrollView, double magnification, double delay);
 // The clip view scrolls to the point; the scroll view then follows it.
-void scrollToVisiblePoint(Kit::ScrollView& scrollView, Kit::Point point);
+QVTOOLSKITUI_EXPORT void scrollToVisiblePoint(Kit::ScrollView& scrollView, Kit::Point point);
 
 } // namespace QVToolsKit

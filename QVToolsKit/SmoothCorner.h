@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/View.h"
 #include "QVToolsKit/NSViewCornerBezierPath.h"
@@ -8,12 +10,12 @@ namespace QVToolsKit {
 
 // Clips a view to continuous corners with its own radius each, rebuilt after every size change,
 // layout and draw of any view once the first setter installed the hooks.
-void setSmoothCorner(Kit::View& view, double topLeft, double topRight, double bottomRight, double bottomLeft);
-void setSmoothCorner(Kit::View& view, double radius);
+QVTOOLSKITUI_EXPORT void setSmoothCorner(Kit::View& view, double topLeft, double topRight, double bottomRight, double bottomLeft);
+QVTOOLSKITUI_EXPORT void setSmoothCorner(Kit::View& view, double radius);
 // A border along the same outline, `width` wide inside it; only shown while corners are set.
-void setSmoothCornerBorder(Kit::View& view, const Kit::Colour& colour, double width);
+QVTOOLSKITUI_EXPORT void setSmoothCornerBorder(Kit::View& view, const Kit::Colour& colour, double width);
 
 // Whether the hooks have been installed (once per process, never undone).
-bool smoothCornerMethodsDidSwizzle();
+QVTOOLSKITUI_EXPORT bool smoothCornerMethodsDidSwizzle();
 
 } // namespace QVToolsKit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -8,7 +10,7 @@ namespace QVToolsKit {
 
 // The bytes of a symmetric key. AES takes 16, 24 or 32 of them; a key of another size is kept as it
 // is and refused by the cipher that is given it.
-class SymmetricKey {
+class QVTOOLSKIT_EXPORT SymmetricKey {
 public:
     explicit SymmetricKey(std::vector<std::uint8_t> data) : data_(std::move(data)) {}
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Window.h"
 
 #include <memory>
@@ -8,6 +10,6 @@ namespace QVToolsKit {
 
 // A new window owned by the caller: zero-sized, titled with a full-size content view, its title bar
 // transparent and its standard buttons hidden, clear, not opaque, movable by its background.
-std::unique_ptr<Kit::Window> makeTransparentWindow();
+QVTOOLSKITUI_EXPORT std::unique_ptr<Kit::Window> makeTransparentWindow();
 
 } // namespace QVToolsKit

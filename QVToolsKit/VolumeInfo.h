@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitUIExport.h"
+
 #include "Platform/Kit/Image.h"
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 namespace QVToolsKit {
 
 // A mounted volume as the disk-volume manager lists it. Capacities are in bytes.
-struct VolumeInfo {
+struct QVTOOLSKITUI_EXPORT VolumeInfo {
     std::string name;
     // The volume's format, as the system describes it ("APFS").
     std::string volumeType;

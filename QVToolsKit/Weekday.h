@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <optional>
 #include <string_view>
 
@@ -8,8 +10,8 @@ namespace QVToolsKit {
 enum class Weekday { monday, tuesday, wednesday, thursday, friday, saturday, sunday };
 
 // "Monday" … "Sunday".
-std::string_view rawValue(Weekday weekday);
+QVTOOLSKIT_EXPORT std::string_view rawValue(Weekday weekday);
 // Exact, case-sensitive match.
-std::optional<Weekday> makeWeekday(std::string_view rawValue);
+QVTOOLSKIT_EXPORT std::optional<Weekday> makeWeekday(std::string_view rawValue);
 
 } // namespace QVToolsKit

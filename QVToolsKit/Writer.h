@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QVToolsKit/QVToolsKitExport.h"
+
 #include <optional>
 #include <string_view>
 
@@ -22,7 +24,7 @@ constexpr std::optional<LogWriter> logWriterFromRawValue(int rawValue)
 }
 
 // An output stream a logger hands its lines to, one whole line per call.
-class Writer {
+class QVTOOLSKIT_EXPORT Writer {
 public:
     virtual ~Writer() = default;
     virtual void write(std::string_view text) const = 0;

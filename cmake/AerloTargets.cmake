@@ -1,11 +1,16 @@
 # Helpers shared by every area's CMakeLists.
 
-# aerlo_library(NAME <target> [SHARED|STATIC] [OUTPUT_NAME <name>] [LINKS <libs...>] [PUBLIC_LINKS <libs...>]
-#               [SOURCES <files...> | EXCLUDE <files...>])
+include(GenerateExportHeader)
+
+# aerlo_library(NAME <target> [SHARED EXPORT_MACRO <macro> EXPORT_HEADER <path>|STATIC] [OUTPUT_NAME <name>]
+#               [LINKS <libs...>] [PUBLIC_LINKS <libs...>] [SOURCES <files...> | EXCLUDE <files...>])
 # Sources: the SOURCES given, or else every .cpp and .h in the calling folder but those in EXCLUDE.
 # LINKS are private: a dependency is PUBLIC only when a header of the target includes it.
+# A shared library hides every symbol but those its headers mark with EXPORT_MACRO, defined in the
+# generated EXPORT_HEADER (included as "<path>").
 function(aerlo_library)
-  cmake_parse_arguments(ARG "SHARED;STATIC" "NAME;OUTPUT_NAME" "LINKS;PUBLIC_LINKS;SOURCES;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "SHARED;STATIC" "NAME;OUTPUT_NAME;EXPORT_MACRO;EXPORT_HEADER" "LINKS;PUBLIC_LINKS;SOURCES;EXCLUDE"
+    ${ARGN})
   if(ARG_SOURCES)
     list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
   else()
@@ -31,6 +36,15 @@ function(aerlo_library)
   endif()
   target_include_directories(${ARG_NAME} PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_PUBLIC_LINKS} PRIVATE ${ARG_LINKS})
+  if(ARG_SHARED)
+    if(NOT ARG_EXPORT_MACRO OR NOT ARG_EXPORT_HEADER)
+      message(FATAL_ERROR "shared library ${ARG_NAME} needs EXPORT_MACRO and EXPORT_HEADER")
+    endif()
+    set_target_properties(${ARG_NAME} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+    generate_export_header(${ARG_NAME} EXPORT_MACRO_NAME ${ARG_EXPORT_MACRO}
+      EXPORT_FILE_NAME ${CMAKE_BINARY_DIR}/exports/${ARG_EXPORT_HEADER})
+    target_include_directories(${ARG_NAME} PUBLIC ${CMAKE_BINARY_DIR}/exports)
+  endif()
 endfunction()
 
 # aerlo_test(NAME <target> [LINKS <libs...>] [QT])

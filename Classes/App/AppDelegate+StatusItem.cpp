@@ -1,8 +1,8 @@
 #include "Classes/App/AppDelegate.h"
 
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/StatusItemUpdating.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Platform/Foundation/Console.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Classes/App/SensorPopupUpdating.h"
 #include "Classes/App/StatusItemUpdating.h"
 #include "Classes/Sensors/Sensor_p.h"
+#include "Classes/Views/SensorPopupUpdating.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/Timer.h"

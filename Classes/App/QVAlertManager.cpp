@@ -1,8 +1,8 @@
 #include "Classes/App/QVAlertManager.h"
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/App/NotificationName.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Alert.h"
 

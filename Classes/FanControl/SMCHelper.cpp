@@ -1,6 +1,6 @@
 #include "Classes/FanControl/SMCHelper.h"
 
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Classes/Sensors/FanMode.h"
 #include "Classes/Sensors/SMC.h"

@@ -1,8 +1,8 @@
 #include "Classes/Views/FreeAppsViewController.h"
 
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Views/FreeAppsItem.h"
 #include "Classes/Views/PageView.h"
 #include "Platform/Foundation/RunLoop.h"

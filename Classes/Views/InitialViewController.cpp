@@ -1,9 +1,9 @@
 #include "Classes/Views/InitialViewController.h"
 
-#include "Classes/App/Localization.h"
-#include "Classes/App/NotificationName.h"
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/BundleInfo.h"
+#include "Classes/Configure/Global/Localization.h"
+#include "Classes/Configure/Global/NotificationName.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Views/DisablableScrollView.h"
 #include "Classes/Views/QVBaseBox.h"
 #include "Platform/Foundation/Console.h"

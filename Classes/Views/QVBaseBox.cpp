@@ -1,6 +1,6 @@
 #include "Classes/Views/QVBaseBox.h"
 
-#include "Classes/App/AppearanceManager.h"
+#include "Classes/Configure/GlobalUI/AppearanceManager.h"
 #include "Platform/Kit/Appearance.h"
 
 namespace Aerlo {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Classes/App/SensorPopupUpdating.h"
 #include "Classes/Sensors/Sensor_p.h"
+#include "Classes/Views/SensorPopupUpdating.h"
 #include "Classes/Views/SensorView.h"
 #include "Platform/Kit/StackView.h"
 

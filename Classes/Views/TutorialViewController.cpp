@@ -1,7 +1,7 @@
 #include "Classes/Views/TutorialViewController.h"
 
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Views/PageView.h"
 #include "QVToolsKit/QVURLManager.h"
 

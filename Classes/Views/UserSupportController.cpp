@@ -1,8 +1,8 @@
 #include "Classes/Views/UserSupportController.h"
 
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Views/PageView.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Image.h"

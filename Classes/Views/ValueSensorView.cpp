@@ -1,6 +1,6 @@
 #include "Classes/Views/ValueSensorView.h"
 
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/TemperatureUnits.h"
 #include "Platform/Foundation/NotificationCenter.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -12,7 +14,7 @@ namespace Foundation {
 // A file replaced in one step: the new content is staged in a temporary file beside the destination
 // and renamed over it by commit(). A staged file that is not committed is removed.
 // Operations succeed, or fail with what failed ("Cannot write \"…\": …").
-class AtomicFile {
+class AERLO_FOUNDATION_EXPORT AtomicFile {
 public:
     explicit AtomicFile(std::filesystem::path destination);
     ~AtomicFile();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <any>
 #include <cstddef>
 #include <map>
@@ -10,7 +12,7 @@
 namespace Foundation {
 
 // Text with attributes over ranges. Positions and lengths count UTF-16 units, as the platform's text does.
-class AttributedString {
+class AERLO_FOUNDATION_EXPORT AttributedString {
 public:
     using Attributes = std::map<std::string, std::any>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@
 namespace Foundation {
 
 // Base64 with the standard alphabet and "=" padding, no line breaks.
-class Base64 {
+class AERLO_FOUNDATION_EXPORT Base64 {
 public:
     using Data = std::vector<std::uint8_t>;
 

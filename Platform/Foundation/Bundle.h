@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <nlohmann/json.hpp>
@@ -16,7 +17,7 @@ namespace Foundation {
 // A bundle folder "X.app": executables in Contents/MacOS, resources in Contents/Resources and the
 // info dictionary in Contents/Info.json (a JSON object). The info dictionary is read once, when the
 // Bundle is made; a missing or corrupt file gives an empty dictionary. Copies share it; thread-safe.
-class Bundle {
+class AERLO_FOUNDATION_EXPORT Bundle {
 public:
     explicit Bundle(std::filesystem::path bundlePath);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstdint>
 #include <string>
 
@@ -13,7 +15,7 @@ namespace Foundation {
 //   zeroPadsFractionDigits;
 // - zero is "Zero KB", or "Zero bytes" when bytes are allowed;
 // - digits are grouped by thousands ("1,500 bytes", "3,456.79 TB"); one byte is "1 byte".
-class ByteCountFormatter {
+class AERLO_FOUNDATION_EXPORT ByteCountFormatter {
 public:
     enum Units : unsigned {
         useBytes = 1u << 0,

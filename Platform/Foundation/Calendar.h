@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TimeZone.h"
 
@@ -13,7 +15,7 @@ namespace Foundation {
 // 7 = Saturday) and the minimum number of days of the first week. Week numbers and week starts follow
 // these rules, whatever the host's locale says. Every operation gives nothing when the calendar cannot
 // produce the answer (a year far outside its range, a non-finite date). Thread-safe.
-class Calendar {
+class AERLO_FOUNDATION_EXPORT Calendar {
 public:
     using Date = PropertyListValue::Date;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <functional>
 #include <string_view>
 
@@ -7,7 +9,7 @@ namespace Foundation {
 
 // The printed-line sink: every line the system prints goes through here, so that
 // tests can capture it. Each call is written and flushed as one piece.
-class Console {
+class AERLO_FOUNDATION_EXPORT Console {
 public:
     enum class Stream { standardOutput, standardError };
     using Sink = std::function<void(Stream, std::string_view)>;

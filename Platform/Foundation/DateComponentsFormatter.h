@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/PropertyListValue.h"
 
 #include <optional>
@@ -11,7 +13,7 @@ namespace Foundation {
 // The length of a time span in words of a language ("2 days, 3 hours", "2天3小时"): whole units from
 // the allowed ones, floored to the smallest, zero units left out, at most maximumUnitCount of the
 // largest. A span of less than one smallest unit names that unit with 0 ("0 minutes").
-class DateComponentsFormatter {
+class AERLO_FOUNDATION_EXPORT DateComponentsFormatter {
 public:
     using Date = PropertyListValue::Date;
     enum class Unit { day, hour, minute };

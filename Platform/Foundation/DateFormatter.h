@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TimeZone.h"
 
@@ -14,7 +16,7 @@ namespace Foundation {
 // Dates to text and back with a Unicode date pattern ("yyyy-MM-dd HH:mm:ss"), a locale and a time zone.
 // Parsing is strict: the whole text must match the pattern. A formatter without a pattern writes the
 // empty text and reads nothing. One formatter may be shared between threads (each call takes its lock).
-class DateFormatter {
+class AERLO_FOUNDATION_EXPORT DateFormatter {
 public:
     using Date = PropertyListValue::Date;
 

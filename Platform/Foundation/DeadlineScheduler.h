@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,7 @@ namespace Foundation {
 // Hands the delayed blocks of worker-thread dispatch queues to their queues when their deadline comes,
 // on the main run loop's clock. On the real clock its own thread waits for them; under a manual
 // driver (driven) they are released only by runNext, which the driver calls as it moves the clock.
-class DeadlineScheduler {
+class AERLO_FOUNDATION_EXPORT DeadlineScheduler {
 public:
     using Action = std::function<void()>;
 

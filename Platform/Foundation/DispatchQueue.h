@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,7 +12,7 @@
 namespace Foundation {
 
 // A point in time on the main run loop's clock: `DispatchTime::now() + 5.0`.
-struct DispatchTime {
+struct AERLO_FOUNDATION_EXPORT DispatchTime {
     double seconds = 0;
 
     static DispatchTime now();
@@ -25,7 +27,7 @@ struct DispatchTime {
 // the queue it is called from, at once). Delayed blocks follow the run loop's clock (under a manual
 // driver, advancing it releases them). Destroying a private queue waits until its queued work has run;
 // delayed blocks not yet due are dropped. Move-only.
-class DispatchQueue {
+class AERLO_FOUNDATION_EXPORT DispatchQueue {
 public:
     using Block = std::function<void()>;
 

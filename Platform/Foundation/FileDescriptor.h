@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 namespace Foundation {
 
 // Owns an open descriptor and closes it when it goes (-1 owns nothing).
-class FileDescriptor {
+class AERLO_FOUNDATION_EXPORT FileDescriptor {
 public:
     FileDescriptor() = default;
     explicit FileDescriptor(int fd) : fd_(fd) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <atomic>
@@ -22,7 +23,7 @@ class SharedInstance;
 //
 // A forked child starts with every inherited mark changed (the watching thread stays with the parent)
 // and watches anew on its first watch(). Thread safe.
-class FileWatcher {
+class AERLO_FOUNDATION_EXPORT FileWatcher {
 public:
     class Mark {
     public:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <string>
@@ -9,7 +11,7 @@ namespace Foundation {
 
 // Turns values into text and text back into values, for a text field. A text the formatter refuses leaves
 // the field at its last good value.
-class Formatter {
+class AERLO_FOUNDATION_EXPORT Formatter {
 public:
     virtual ~Formatter() = default;
 

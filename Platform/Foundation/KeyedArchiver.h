@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/Result.h"
 
@@ -29,7 +31,7 @@ concept SecureCoding = Record::supportsSecureCoding && requires(const Record& re
 // Writes a keyed archive: UTF-8 JSON {"$archive": "Aerlo.KeyedArchive", "$version": 1, "$root": V}, where
 // V is a text, a Bool, an integer, {"$class": "NSArray", "$objects": [V…]} or a record
 // {"$class": <class name>, <key>: V…} with its keys in the order written. An absent text writes no key.
-class KeyedArchiver {
+class AERLO_FOUNDATION_EXPORT KeyedArchiver {
 public:
     static constexpr std::string_view archiveName = "Aerlo.KeyedArchive";
     static constexpr std::int64_t archiveVersion = 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/KeyedArchiver.h"
 
 #include <memory>
@@ -12,7 +14,7 @@ namespace Foundation {
 // maximumDepth; the header; every class in it among the allowed ones) and only then are records
 // built. A field present with another type than its decoder reads fails the whole archive; a
 // missing field reads as its empty value. Never throws.
-class KeyedUnarchiver {
+class AERLO_FOUNDATION_EXPORT KeyedUnarchiver {
 public:
     static constexpr std::size_t maximumDepth = 32;
     // Why damaged bytes cannot be read.

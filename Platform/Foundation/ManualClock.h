@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Clock.h"
 
 #include <atomic>
@@ -7,7 +9,7 @@
 namespace Foundation {
 
 // A clock that moves only when told to. Both readings move together.
-class ManualClock : public Clock {
+class AERLO_FOUNDATION_EXPORT ManualClock : public Clock {
 public:
     // Wall time starts at 2025-01-01 00:00:00 UTC unless given.
     explicit ManualClock(double wallStart = 1735689600.0, double monotonicStart = 1000.0);

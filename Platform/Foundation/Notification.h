@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <any>
 #include <map>
 #include <string>
@@ -10,7 +12,7 @@ namespace Foundation {
 // (e.g. "fanHelperState" carries {"state": bool}).
 using UserInfo = std::map<std::string, std::any>;
 
-struct Notification {
+struct AERLO_FOUNDATION_EXPORT Notification {
     std::string name;
     const void* object = nullptr; // the sender, or nullptr
     UserInfo userInfo;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/TestAccess.h"
@@ -15,7 +17,7 @@ namespace Foundation {
 // for the name (and for the sender, when an observer gave one), in registration order.
 // Thread-safe; observers may be added or removed during a delivery: an observer added during a post
 // does not receive that post, one removed during a post is not called afterwards.
-class NotificationCenter {
+class AERLO_FOUNDATION_EXPORT NotificationCenter {
 public:
     using Callback = std::function<void(const Notification&)>;
 

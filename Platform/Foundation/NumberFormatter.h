@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Formatter.h"
 
 #include <optional>
@@ -8,7 +10,7 @@ namespace Foundation {
 
 // Decimal numbers with "." as separator whatever the process's locale: an optional sign, digits, and a
 // fraction when floats are allowed. Values outside the minimum and maximum are refused, not clamped.
-class NumberFormatter final : public Formatter {
+class AERLO_FOUNDATION_EXPORT NumberFormatter final : public Formatter {
 public:
     std::string string(double value) const override;
     Result<double> value(std::string_view text) const override;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <string>
 
 namespace Foundation {
 
 // Number texts that never depend on the process locale: the decimal mark is always ".".
-class NumberText {
+class AERLO_FOUNDATION_EXPORT NumberText {
 public:
     // printf's "%.<digits>f" under the C locale (exact binary value, ties to even).
     static std::string fixed(double value, int digits);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <any>
 #include <map>
 #include <mutex>
@@ -27,7 +29,7 @@ using KeyValueChange = std::map<std::string, std::any>;
 //
 // Observers register per key; a change of a property calls observeValue on each observer of its key, on
 // the thread that made the change. An object that is destroyed stops observing and being observed.
-class Object {
+class AERLO_FOUNDATION_EXPORT Object {
 public:
     Object() = default;
     virtual ~Object();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <functional>
 
 namespace Foundation {
 
 // Keeps an observer registered while it lives; destroying or resetting it unregisters the observer.
 // Move-only. A default-constructed token holds nothing.
-class ObserverToken {
+class AERLO_FOUNDATION_EXPORT ObserverToken {
 public:
     ObserverToken() = default;
     explicit ObserverToken(std::function<void()> unregister);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,7 +12,7 @@ namespace Foundation {
 // The macOS file-system locations, resolved under one root folder:
 // AERLO_ROOT, else $XDG_DATA_HOME/aerlo/root, else ~/.local/share/aerlo/root.
 // The user's home is <root>/Users/<user>.
-class Paths {
+class AERLO_FOUNDATION_EXPORT Paths {
 public:
     static std::filesystem::path root();
     // Points every location at another root (tests); an empty path goes back to the environment.

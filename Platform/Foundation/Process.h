@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -26,7 +28,7 @@ enum class ProcessOutput {
 // What the child reads on standard input.
 enum class ProcessInput { nullDevice, inherit, text };
 
-struct ProcessOptions {
+struct AERLO_FOUNDATION_EXPORT ProcessOptions {
     // Replaces the inherited environment when set.
     std::optional<std::map<std::string, std::string>> environment;
     // Applied on top of the inherited (or replacing) environment; an empty value unsets the variable.
@@ -41,7 +43,7 @@ struct ProcessOptions {
     bool newSession = false;
 };
 
-struct ProcessResult {
+struct AERLO_FOUNDATION_EXPORT ProcessResult {
     bool launched = false;
     std::string launchError; // empty when launched
     int status = 0;          // exit status, or the signal number
@@ -57,7 +59,7 @@ struct ProcessResult {
 // Piped output is read to end of file before the child is reaped, both pipes at once (and the
 // input text written meanwhile), so a child that writes much on both streams never blocks.
 // A launched child is always reaped: by a wait, or after the Process is gone.
-class Process {
+class AERLO_FOUNDATION_EXPORT Process {
 public:
     using TerminationReason = ProcessTerminationReason;
     using Output = ProcessOutput;

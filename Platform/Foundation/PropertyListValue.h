@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <nlohmann/json_fwd.hpp>
 
 #include <concepts>
@@ -22,7 +24,7 @@ namespace Foundation {
 // JSON form: every value is an object {"t": tag, "v": value} with the tags "null" (no "v"),
 // "bool", "int", "real", "string", "data" (base64), "date" (seconds since 1970), "array" and
 // "dict"; so a date never comes back as a double, nor an integral double as an integer.
-class PropertyListValue {
+class AERLO_FOUNDATION_EXPORT PropertyListValue {
 public:
     enum class Type { null, boolean, integer, real, string, data, date, array, dictionary };
 

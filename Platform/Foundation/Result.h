@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <concepts>
 #include <optional>
 #include <string>
@@ -9,7 +11,7 @@
 namespace Foundation {
 
 // Why an operation failed, as a text fit for a printed line or an alert.
-class Error {
+class AERLO_FOUNDATION_EXPORT Error {
 public:
     explicit Error(std::string text) : text_(std::move(text)) {}
     const std::string& text() const { return text_; }

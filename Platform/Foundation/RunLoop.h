@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/Clock.h"
 
 #include <atomic>
@@ -22,7 +24,7 @@ class Timer;
 // driver runs it (ManualRunLoopDriver in tests, Kit::QtRunLoopDriver inside Qt's event loop).
 // Events run in time order; events due at the same time run in the order they were scheduled.
 // Everything but the driver side may be called from any thread.
-class RunLoop {
+class AERLO_FOUNDATION_EXPORT RunLoop {
 public:
     // `common` stands for all three running modes: a timer added in it fires in each of them.
     enum class Mode { default_, common, modal, eventTracking };

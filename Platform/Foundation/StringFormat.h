@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <span>
@@ -22,7 +24,7 @@ namespace Foundation {
 // zero, held at the integer's limits); a text given to a number directive is written as it is. A
 // directive whose argument is missing writes nothing; an unknown or unfinished directive is written as it
 // stands. Decimal points are always ".", whatever the process locale.
-class StringFormat {
+class AERLO_FOUNDATION_EXPORT StringFormat {
 public:
     using Argument = std::variant<std::string, std::int64_t, std::uint64_t, double>;
 

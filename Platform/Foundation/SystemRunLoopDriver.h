@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/RunLoopDriver.h"
 
 #include <condition_variable>
@@ -10,7 +12,7 @@ namespace Foundation {
 // Runs the main run loop on the system clock without any toolkit, on the thread that calls run():
 // it sleeps until the next event is due or something wakes it, until stop(). For programs without
 // windows. Create it on the thread that becomes the main thread.
-class SystemRunLoopDriver final : public RunLoopDriver {
+class AERLO_FOUNDATION_EXPORT SystemRunLoopDriver final : public RunLoopDriver {
 public:
     SystemRunLoopDriver();
     ~SystemRunLoopDriver() override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -13,13 +15,13 @@ namespace Foundation {
 // Text helpers shared by the whole program, on UTF-8 text.
 
 // White space and newlines (Unicode White_Space) trimmed from both ends of UTF-8 text.
-std::string trimmed(std::string_view text);
+AERLO_FOUNDATION_EXPORT std::string trimmed(std::string_view text);
 // Control and format characters (Unicode Cc and Cf) trimmed from both ends of UTF-8 text.
-std::string trimmingControlCharacters(std::string_view text);
+AERLO_FOUNDATION_EXPORT std::string trimmingControlCharacters(std::string_view text);
 // (Both: an invalid sequence ends the trim and stays.)
 
 // ASCII letters lowered; every other byte kept, whatever the locale.
-std::string lowercased(std::string_view text);
+AERLO_FOUNDATION_EXPORT std::string lowercased(std::string_view text);
 
 // The whole of `text` as a decimal number of type `Number` ("-12", "3.5", "1e3" for floating types),
 // whatever the locale. Nothing for an empty text, a byte left over (white space included), a value
@@ -42,14 +44,14 @@ std::optional<Number> decimalNumber(std::string_view text)
 
 // Bytes read as UTF-8: each byte of an ill-formed sequence becomes U+FFFD. Never fails; valid text
 // comes back unchanged.
-std::string decodingUTF8(std::string_view bytes);
+AERLO_FOUNDATION_EXPORT std::string decodingUTF8(std::string_view bytes);
 
 // The repaired text (decodingUTF8) with white space cut from both ends and each inner run of it
 // replaced by one space.
-std::string collapsingWhitespace(std::string_view text);
+AERLO_FOUNDATION_EXPORT std::string collapsingWhitespace(std::string_view text);
 
 // The number of user-perceived characters (extended grapheme clusters) of UTF-8 text; invalid bytes
 // count as replacement characters.
-std::size_t characterCount(std::string_view text);
+AERLO_FOUNDATION_EXPORT std::size_t characterCount(std::string_view text);
 
 } // namespace Foundation

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/PropertyListValue.h"
 
 #include <cstdint>
@@ -10,7 +12,7 @@
 namespace Foundation {
 
 // A time zone by its identifier ("Asia/Shanghai", "Europe/Berlin", "UTC").
-class TimeZone {
+class AERLO_FOUNDATION_EXPORT TimeZone {
 public:
     using Date = PropertyListValue::Date;
 

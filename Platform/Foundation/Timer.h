@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,7 +12,7 @@ namespace Foundation {
 // (Clock::now). The run loop keeps a scheduled timer alive until it is invalidated; a one-shot
 // timer invalidates itself after it fired. A repeating timer keeps to its schedule: when it fires
 // late, the intervals it missed are skipped and the next date stays on the grid of its fire date.
-class Timer {
+class AERLO_FOUNDATION_EXPORT Timer {
 public:
     using Block = std::function<void(Timer&)>;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <map>
@@ -13,7 +14,7 @@ namespace Foundation {
 // A path in the map goes to its Linux counterpart or stand-in, or to nothing when the map
 // holds an empty target (the program is not available); a path not in the map is used as it is.
 // Process resolves every executable through here. Thread-safe.
-class ToolMap {
+class AERLO_FOUNDATION_EXPORT ToolMap {
 public:
     // The program to start for `macPath`; nothing when it is mapped to nothing.
     static std::optional<std::string> resolve(std::string_view macPath);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,7 +11,7 @@ namespace Foundation {
 // An address given as text. A text is a URL when it is not empty, holds only the characters RFC 3986
 // allows (unreserved, reserved and "%") and every "%" is followed by two hexadecimal digits. Nothing is
 // encoded or trimmed before the check.
-class URL {
+class AERLO_FOUNDATION_EXPORT URL {
 public:
     // The URL for `text`, or nothing when the text breaks the rule above.
     static std::optional<URL> string(std::string_view text);

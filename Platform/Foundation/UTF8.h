@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -8,7 +10,7 @@
 namespace Foundation {
 
 // UTF-8 checks shared by everything that takes text from outside (files, frames, child output).
-class UTF8 {
+class AERLO_FOUNDATION_EXPORT UTF8 {
 public:
     // Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
     [[nodiscard]] static bool isValid(std::string_view text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/FoundationExport.h"
+
 #include "Platform/Foundation/FileWatcher.h"
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TestAccess.h"
@@ -28,7 +30,7 @@ namespace Foundation {
 // The standard suite's reads fall back to the global domain (".GlobalPreferences.plist" beside it), which
 // this store only reads.
 // Thread safe. Instances live as long as the process, so references and pointers stay valid.
-class UserDefaults {
+class AERLO_FOUNDATION_EXPORT UserDefaults {
 public:
     static constexpr std::string_view defaultStandardSuiteName = "com.norvane.AerloOffline";
     static constexpr std::string_view appGroupSuiteName = "7QX3M2PV9R.group.com.norvane.AerloOffline";

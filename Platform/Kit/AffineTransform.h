@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Point.h"
 
 namespace Kit {
 
 // x' = a·x + c·y + tx, y' = b·x + d·y + ty.
-struct AffineTransform {
+struct AERLO_KIT_EXPORT AffineTransform {
     double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 
     friend bool operator==(const AffineTransform&, const AffineTransform&) = default;

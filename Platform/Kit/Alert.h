@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/ModalResponse.h"
 #include "Platform/Kit/StateValue.h"
@@ -16,7 +18,7 @@ class Window;
 enum class AlertStyle : int { warning = 0, informational = 1, critical = 2 };
 
 // A button of an alert, and the alert's suppression check box.
-struct AlertButton {
+struct AERLO_KIT_EXPORT AlertButton {
     std::string title;
     std::string keyEquivalent;
     StateValue state = StateValue::off;
@@ -26,7 +28,7 @@ struct AlertButton {
 // suppression check box and an optional accessory view. It is shown through the shared AlertPresenter:
 // Qt dialogs in the application, scripted answers in tests. Button i answers 1000 + i; an alert without
 // buttons shows one "OK" button. Main thread only.
-class Alert {
+class AERLO_KIT_EXPORT Alert {
 public:
     static constexpr const char* defaultButtonTitle = "OK";
     static constexpr const char* defaultSuppressionTitle = "Do not show this message again";

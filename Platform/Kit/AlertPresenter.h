@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/ModalResponse.h"
 
 #include <functional>
@@ -13,7 +15,7 @@ class Window;
 // Shows alerts. The application's presenter uses Qt dialogs; tests install a ScriptedAlertPresenter. With
 // AERLO_ALERT_RESPONSES set (a comma-separated list of responses, for headless runs) the shared presenter
 // answers from that list instead of showing anything.
-class AlertPresenter {
+class AERLO_KIT_EXPORT AlertPresenter {
 public:
     virtual ~AlertPresenter() = default;
 

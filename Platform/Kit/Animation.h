@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/TimingFunction.h"
 
@@ -14,7 +16,7 @@ namespace Kit {
 class Animation;
 struct LayerProperties;
 
-class AnimationDelegate {
+class AERLO_KIT_EXPORT AnimationDelegate {
 public:
     virtual ~AnimationDelegate() = default;
     virtual void animationDidStart(Animation&) {}
@@ -25,7 +27,7 @@ public:
 // Core Animation's timing model: an animation's time is (parent time − beginTime) × speed + timeOffset.
 // A zero or non-finite duration or speed, or a non-finite repeat count other than infinity, shows
 // the end value at once.
-class Animation {
+class AERLO_KIT_EXPORT Animation {
 public:
     enum class FillMode { removed, forwards, backwards, both };
     static constexpr double infinity = std::numeric_limits<double>::infinity();
@@ -61,7 +63,7 @@ public:
 };
 
 // An animation of one key path.
-class PropertyAnimation : public Animation {
+class AERLO_KIT_EXPORT PropertyAnimation : public Animation {
 public:
     std::string keyPath;
     bool isAdditive = false;
@@ -73,7 +75,7 @@ protected:
 
 // From a value to a value; a missing from-value starts at the presentation's value, a missing
 // to-value ends at the model's.
-class BasicAnimation : public PropertyAnimation {
+class AERLO_KIT_EXPORT BasicAnimation : public PropertyAnimation {
 public:
     explicit BasicAnimation(std::string keyPath = {});
     std::shared_ptr<Animation> clone() const override;
@@ -84,7 +86,7 @@ public:
 };
 
 // Through values at key times (evenly spaced when none), linearly.
-class KeyframeAnimation : public PropertyAnimation {
+class AERLO_KIT_EXPORT KeyframeAnimation : public PropertyAnimation {
 public:
     explicit KeyframeAnimation(std::string keyPath = {});
     std::shared_ptr<Animation> clone() const override;
@@ -94,7 +96,7 @@ public:
 };
 
 // Runs its animations on its own time; they show only within the group's duration.
-class AnimationGroup : public Animation {
+class AERLO_KIT_EXPORT AnimationGroup : public Animation {
 public:
     AnimationGroup();
     std::shared_ptr<Animation> clone() const override;

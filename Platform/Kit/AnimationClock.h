@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Foundation/Timer.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@ class Layer;
 // Media time and the display link. Media time is the main run loop's clock. The link repaints at
 // about 60 Hz only while a visible layer has a running animation; one-shot timers at the exact end
 // times report finished animations.
-class AnimationClock {
+class AERLO_KIT_EXPORT AnimationClock {
 public:
     static AnimationClock& shared();
     // The run loop's clock, or the time set for drawing while a DrawingTime lives.

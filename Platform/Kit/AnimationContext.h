@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/TimingFunction.h"
 
@@ -13,7 +14,7 @@ namespace Kit {
 // The timing of animator changes: a group's, or outside any group the default one (0.25 s, linear).
 // Animator changes move the real values over media time (the main run loop's clock), so reading a
 // value mid-animation gives the in-flight one.
-class AnimationContext {
+class AERLO_KIT_EXPORT AnimationContext {
 public:
     static constexpr double defaultDuration = 0.25;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -14,7 +16,7 @@ namespace Kit {
 // A named look, light or dark. Kit keeps the application's appearance, the system's, the effective
 // one (the application's when set, else the system's) and the appearance that dynamic colours
 // resolve against while something draws.
-class Appearance {
+class AERLO_KIT_EXPORT Appearance {
 public:
     static constexpr std::string_view aquaName = "NSAppearanceNameAqua";
     static constexpr std::string_view darkAquaName = "NSAppearanceNameDarkAqua";

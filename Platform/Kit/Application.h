@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <functional>
 
@@ -11,7 +12,7 @@ enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 // The running application: its activation and its one orderly way out. terminate() tells the delegate
 // (once, whoever asks and however often), then leaves: by the Qt event loop when one runs, else by the
 // quit handler a test or the program sets. Main thread only.
-class Application {
+class AERLO_KIT_EXPORT Application {
 public:
     static Application& shared();
 

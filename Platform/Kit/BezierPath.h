@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/Rect.h"
 
@@ -9,7 +11,7 @@
 namespace Kit {
 
 // A path of move, line, cubic-curve and close elements in the coordinates of the view that uses it.
-class BezierPath {
+class AERLO_KIT_EXPORT BezierPath {
 public:
     enum class ElementType { moveTo, lineTo, curveTo, closePath };
     // curveTo: points[0], points[1] are the control points and points[2] the end point; the others

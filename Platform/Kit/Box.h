@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/View.h"
 
@@ -9,7 +11,7 @@ namespace Kit {
 
 // A box: a content view inside margins, drawn as a rounded rectangle with a fill and a border for the
 // custom type, or as a line for a separator.
-class Box : public View {
+class AERLO_KIT_EXPORT Box : public View {
 public:
     enum class BoxType { primary = 0, separator = 2, custom = 4 };
     enum class TitlePosition { noTitle = 0, aboveTop = 1, atTop = 2 };

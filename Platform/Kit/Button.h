@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Control.h"
 #include "Platform/Kit/Image.h"
@@ -11,7 +13,7 @@ namespace Kit {
 
 // A push button, toggle, check box or radio button. A press highlights it while the pointer stays inside;
 // a release inside advances the state of the kinds that keep one and then sends the action.
-class Button : public Control {
+class AERLO_KIT_EXPORT Button : public Control {
 public:
     enum class ButtonType {
         momentaryLight = 0,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include <cstdint>
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 // Quartz's event flags, with the platform's bit values.
 using CGEventFlags = std::uint64_t;
 
-struct CGEventFlag {
+struct AERLO_KIT_EXPORT CGEventFlag {
     static constexpr CGEventFlags maskAlphaShift = 0x10000;
     static constexpr CGEventFlags maskShift = 0x20000;
     static constexpr CGEventFlags maskControl = 0x40000;
@@ -19,7 +21,7 @@ struct CGEventFlag {
 };
 
 // A Quartz event: only its flags are kept.
-class CGEvent {
+class AERLO_KIT_EXPORT CGEvent {
 public:
     explicit CGEvent(CGEventFlags flags = 0) : flags_(flags) {}
     CGEventFlags flags() const { return flags_; }

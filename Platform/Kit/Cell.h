@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Foundation/Formatter.h"
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/Font.h"
@@ -15,7 +17,7 @@ class View;
 
 // What a control shows and holds: its value (a number or a text), state, title, font and alignment. A
 // control draws and tracks the mouse through its cell; a subclass replaces the cell to change either.
-class Cell {
+class AERLO_KIT_EXPORT Cell {
 public:
     Cell() = default;
     explicit Cell(std::string text) : value_(std::move(text)) {}

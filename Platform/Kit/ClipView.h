@@ -1,12 +1,14 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/View.h"
 
 namespace Kit {
 
 // The visible part of a scroll view's document: its bounds origin is the scroll position.
-class ClipView : public View {
+class AERLO_KIT_EXPORT ClipView : public View {
 public:
     explicit ClipView(const Rect& frame = {});
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/CollectionViewItem.h"
 #include "Platform/Kit/EdgeInsets.h"
 #include "Platform/Kit/View.h"
@@ -16,14 +18,14 @@ namespace Kit {
 
 class CollectionView;
 
-struct IndexPath {
+struct AERLO_KIT_EXPORT IndexPath {
     long section = 0;
     long item = 0;
     auto operator<=>(const IndexPath&) const = default;
 };
 
 // Where a collection view's items come from (one section).
-class CollectionViewDataSource {
+class AERLO_KIT_EXPORT CollectionViewDataSource {
 public:
     virtual ~CollectionViewDataSource() = default;
     virtual long numberOfItems(CollectionView& collectionView, long section) = 0;
@@ -31,7 +33,7 @@ public:
 };
 
 // Told when the user selects or deselects items (not when code does).
-class CollectionViewDelegate {
+class AERLO_KIT_EXPORT CollectionViewDelegate {
 public:
     virtual ~CollectionViewDelegate() = default;
     virtual void didSelectItems(CollectionView&, const std::set<IndexPath>&) {}
@@ -39,7 +41,7 @@ public:
 };
 
 // A flow layout: items of one size in rows from the top, left to right, wrapping at the width.
-struct FlowLayout {
+struct AERLO_KIT_EXPORT FlowLayout {
     Size itemSize {50, 50};
     double minimumLineSpacing = 10;
     double minimumInteritemSpacing = 10;
@@ -47,7 +49,7 @@ struct FlowLayout {
 };
 
 // Items from the data source laid out by a flow layout, top down; a click selects the item under it.
-class CollectionView : public View {
+class AERLO_KIT_EXPORT CollectionView : public View {
 public:
     using ItemFactory = std::function<std::shared_ptr<CollectionViewItem>()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/View.h"
 
 #include <any>
@@ -10,7 +12,7 @@ namespace Kit {
 
 // One cell of a collection view: its view (made on first use by makeView, then viewDidLoad), its selection
 // and highlight, and the object it shows.
-class CollectionViewItem {
+class AERLO_KIT_EXPORT CollectionViewItem {
 public:
     virtual ~CollectionViewItem() = default;
 

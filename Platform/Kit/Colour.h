@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Appearance.h"
 
 #include <functional>
@@ -9,7 +11,7 @@ namespace Kit {
 
 // An sRGB colour with alpha (components are doubles, unclamped until painted), or a dynamic colour
 // that resolves against an appearance. Copies share a dynamic colour's provider.
-class Colour {
+class AERLO_KIT_EXPORT Colour {
 public:
     using Provider = std::function<Colour(const Appearance&)>;
 
@@ -64,7 +66,7 @@ public:
     void setStroke() const;
 
     // Fixed colours compare by components, dynamic ones by provider.
-    friend bool operator==(const Colour& x, const Colour& y);
+    friend AERLO_KIT_EXPORT bool operator==(const Colour& x, const Colour& y);
 
 private:
     double r_ = 0, g_ = 0, b_ = 0, a_ = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 
 #include <optional>
@@ -9,7 +11,7 @@ namespace Kit {
 
 // The application's colour assets: "Colors.json" in the main bundle's resources, an object of
 // {"light": [r, g, b, a], "dark": [r, g, b, a]} by name (components 0…1). Read once.
-class ColourAsset {
+class AERLO_KIT_EXPORT ColourAsset {
 public:
     // The named colour, dynamic between its light and dark values; none for an unknown name.
     static std::optional<Colour> named(std::string_view name);

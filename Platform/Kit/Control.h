@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Colour.h"
@@ -14,7 +16,7 @@ class GraphicsContext;
 
 // A view that holds a value in its cell and sends its action to its target when the user changes it.
 // Values set by code send nothing.
-class Control : public View {
+class AERLO_KIT_EXPORT Control : public View {
 public:
     using Action = TargetAction<Control>;
 

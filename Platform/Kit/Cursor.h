@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Point.h"
 
@@ -11,7 +12,7 @@ namespace Kit {
 // A mouse cursor: one of the standard shapes or an image with a hot spot. set() makes it the
 // application's cursor; push and pop keep a stack; hide and unhide count (each hide needs one unhide).
 // Main thread only.
-class Cursor {
+class AERLO_KIT_EXPORT Cursor {
 public:
     enum class Shape {
         arrow,

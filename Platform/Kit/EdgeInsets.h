@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
-struct EdgeInsets {
+struct AERLO_KIT_EXPORT EdgeInsets {
     double top = 0;
     double left = 0;
     double bottom = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Point.h"
 
 #include <optional>
@@ -15,7 +16,7 @@ class Window;
 using ModifierFlags = unsigned;
 
 // An input event as the platform describes it. Locations are in the window's coordinates (y up).
-struct Event {
+struct AERLO_KIT_EXPORT Event {
     enum class Type {
         leftMouseDown = 1,
         leftMouseUp = 2,

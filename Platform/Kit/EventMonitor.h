@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Event.h"
 
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace Kit {
 // order the monitors were added, and returns the event to go on with (changed or not) or nothing to
 // swallow it. Global monitors would see other applications' events: here they are tokens that never fire.
 // A monitor stays until removeMonitor. Main thread only.
-class EventMonitor {
+class AERLO_KIT_EXPORT EventMonitor {
 public:
     using Mask = std::uint64_t;
     using LocalHandler = std::function<std::optional<Event>(const Event&)>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Size.h"
 
 #include <string>
@@ -8,7 +10,7 @@
 namespace Kit {
 
 // A font sized in points, which Kit paints as device-independent pixels (sizes round to whole pixels).
-class Font {
+class AERLO_KIT_EXPORT Font {
 public:
     // The platform's weight scale.
     struct Weight {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Layer.h"
 
 #include <vector>
@@ -8,7 +10,7 @@ namespace Kit {
 
 // An axial gradient over the bounds. Start and end points are in unit space with the origin at the
 // bottom left: the default runs from the bottom (the first colour) to the top.
-class GradientLayer : public Layer {
+class AERLO_KIT_EXPORT GradientLayer : public Layer {
 public:
     const std::vector<Colour>& colors() const { return colours_; }
     void setColors(std::vector<Colour> colours);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/CompositingOperation.h"
@@ -20,7 +22,7 @@ enum class TextLines { single, lineFeeds, wordWrapping, charWrapping };
 // Where drawing goes: the current context while a view draws, an image has focus or a layer
 // paints. Coordinates are the drawer's own (y up unless the context is flipped); text and images
 // are always drawn upright.
-class GraphicsContext {
+class AERLO_KIT_EXPORT GraphicsContext {
 public:
     struct Impl;
     explicit GraphicsContext(std::unique_ptr<Impl> impl);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/EdgeInsets.h"
@@ -16,7 +18,7 @@ class GraphicsContext;
 
 // A bitmap with a size in points (its pixels may be denser). Copies refer to the same image, as
 // references to the platform's image do; `copy` makes an independent one.
-class Image {
+class AERLO_KIT_EXPORT Image {
 public:
     struct Representation;
 

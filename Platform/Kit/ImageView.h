@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/View.h"
@@ -9,7 +11,7 @@
 namespace Kit {
 
 // Shows an image, scaled as asked; a template image takes the content tint (the label colour by default).
-class ImageView : public View {
+class AERLO_KIT_EXPORT ImageView : public View {
 public:
     enum class ImageScaling { proportionallyDown = 0, axesIndependently = 1, none = 2, proportionallyUpOrDown = 3 };
     enum class ImageAlignment { center = 0, top = 1, topLeft = 2, topRight = 3, left = 4, bottom = 5, bottomLeft = 6, bottomRight = 7, right = 8 };

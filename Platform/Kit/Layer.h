@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Colour.h"
@@ -34,7 +36,7 @@ enum CornerMask : unsigned {
 enum class CornerCurve { circular, continuous };
 
 // The animatable state of a layer: what the model holds and what the presentation shows.
-struct LayerProperties {
+struct AERLO_KIT_EXPORT LayerProperties {
     Rect bounds;
     Point position;
     Point anchorPoint{0.5, 0.5};
@@ -72,7 +74,7 @@ struct LayerProperties {
 
 // A Core-Animation-like layer: geometry, look, sublayers, a mask and animations on media time.
 // Every Kit view has one. Changes repaint the view that shows the layer.
-class Layer : public std::enable_shared_from_this<Layer> {
+class AERLO_KIT_EXPORT Layer : public std::enable_shared_from_this<Layer> {
 public:
     Layer();
     virtual ~Layer();

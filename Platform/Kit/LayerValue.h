@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Rect.h"
@@ -14,10 +16,10 @@ using LayerValue = std::variant<double, Point, Size, Rect, Colour, AffineTransfo
 
 namespace LayerValues {
 // Linear interpolation of like values (colours in linear RGBA); unlike values jump at the end.
-LayerValue interpolate(const LayerValue& from, const LayerValue& to, double fraction);
+AERLO_KIT_EXPORT LayerValue interpolate(const LayerValue& from, const LayerValue& to, double fraction);
 // from + by (additive animations); unlike values give `by`.
-LayerValue add(const LayerValue& base, const LayerValue& by);
-std::optional<double> number(const LayerValue& value);
+AERLO_KIT_EXPORT LayerValue add(const LayerValue& base, const LayerValue& by);
+AERLO_KIT_EXPORT std::optional<double> number(const LayerValue& value);
 } // namespace LayerValues
 
 } // namespace Kit

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/MenuItem.h"
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/Size.h"
@@ -14,7 +16,7 @@ class View;
 
 // A menu: a title and items in order. Shown through the MenuPresenter (a QMenu in the application, a
 // recorder in tests). Main thread only.
-class Menu {
+class AERLO_KIT_EXPORT Menu {
 public:
     explicit Menu(std::string title = {});
     ~Menu();

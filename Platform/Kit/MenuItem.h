@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/StateValue.h"
 #include "Platform/Kit/TargetAction.h"
 
@@ -13,7 +15,7 @@ class Menu;
 
 // One entry of a menu: title, tag, state, enabled, key equivalent (the command key is Ctrl here),
 // represented object, submenu, and a target and action called when the user chooses it.
-class MenuItem {
+class AERLO_KIT_EXPORT MenuItem {
 public:
     using Action = TargetAction<MenuItem>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/Size.h"
 
@@ -12,7 +14,7 @@ class MenuItem;
 class View;
 
 // Shows menus. The application's presenter pops up a QMenu; tests install a ScriptedMenuPresenter.
-class MenuPresenter {
+class AERLO_KIT_EXPORT MenuPresenter {
 public:
     virtual ~MenuPresenter() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/ModalResponse.h"
 
 #include <filesystem>
@@ -12,7 +14,7 @@ namespace Kit {
 // The file-open panel: its options and, after a run, the chosen files (file URLs, as paths). It runs through
 // the shared OpenPanelPresenter (a Qt file dialog in the application, scripted answers in tests), inside
 // the run loop's modal mode.
-class OpenPanel {
+class AERLO_KIT_EXPORT OpenPanel {
 public:
     std::string title;
     std::string message;

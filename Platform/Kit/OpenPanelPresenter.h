@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/ModalResponse.h"
 
 #include <memory>
@@ -9,7 +11,7 @@ namespace Kit {
 class OpenPanel;
 
 // Runs open panels: a Qt file dialog in the application; tests install a ScriptedOpenPanelPresenter.
-class OpenPanelPresenter {
+class AERLO_KIT_EXPORT OpenPanelPresenter {
 public:
     virtual ~OpenPanelPresenter() = default;
     // Shows the panel and waits; sets the chosen files on OK.

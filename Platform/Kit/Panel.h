@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Window.h"
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 // A window for auxiliary content: it hides when the application deactivates, may float above normal
 // windows, and with the non-activating style shows and takes key input without activating the
 // application.
-class Panel : public Window {
+class AERLO_KIT_EXPORT Panel : public Window {
 public:
     Panel(const Rect& contentRect, unsigned styleMask, int backing = 2, bool defer = true);
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
 // A point in AppKit's coordinates (y up unless the view it belongs to is flipped).
-struct Point {
+struct AERLO_KIT_EXPORT Point {
     double x = 0;
     double y = 0;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Control.h"
 #include "Platform/Kit/Menu.h"
@@ -13,7 +15,7 @@ namespace Kit {
 // A pop-up button: a menu of items, one of them selected and shown. A click opens the menu (through the
 // menu presenter) over the button; choosing an item selects it and sends the action. Selecting by code
 // sends nothing.
-class PopUpButton : public Control {
+class AERLO_KIT_EXPORT PopUpButton : public Control {
 public:
     explicit PopUpButton(const Rect& frame = {}, bool pullsDown = false);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/View.h"
 
@@ -13,7 +15,7 @@ class ViewController;
 
 // Content shown in a borderless panel beside a rect of a view (or of the screen). A transient
 // popover closes when the user clicks outside it.
-class Popover {
+class AERLO_KIT_EXPORT Popover {
 public:
     enum class Behavior { applicationDefined = 0, transient = 1, semitransient = 2 };
     // The rect's side the popover opens at (y up: minY below, maxY above).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/View.h"
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 // A bar (determinate: filled to the value's fraction of its range) or a spinner. Animating a spinner turns
 // its layer on the media clock; stopping ends the turn. A stopped spinner that is not displayed when stopped
 // is hidden.
-class ProgressIndicator : public View {
+class AERLO_KIT_EXPORT ProgressIndicator : public View {
 public:
     enum class Style { bar = 0, spinning = 1 };
     static constexpr const char* animationKey = "progressIndicatorAnimation";

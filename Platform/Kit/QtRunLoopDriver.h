@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Foundation/RunLoopDriver.h"
 
 #include <QObject>
@@ -13,7 +15,7 @@ namespace Kit {
 // and wakes from other threads are posted to the Qt thread. Create it on the thread of the
 // QCoreApplication, which becomes the main thread. The run loop keeps its clock (the system clock).
 // Modal sessions enter the modal mode themselves (RunLoop::main().enterMode(RunLoop::Mode::modal)).
-class QtRunLoopDriver final : public Foundation::RunLoopDriver {
+class AERLO_KIT_EXPORT QtRunLoopDriver final : public Foundation::RunLoopDriver {
 public:
     QtRunLoopDriver();
     ~QtRunLoopDriver() override;

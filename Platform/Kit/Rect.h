@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/EdgeInsets.h"
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/Size.h"
@@ -12,7 +14,7 @@ namespace Kit {
 // An origin and a size. The min/mid/max reads normalise a rectangle with a negative width or height
 // first (as the platform's rectangle functions do); rawMaxX/rawMaxY are x + width and y + height as
 // they stand.
-struct Rect {
+struct AERLO_KIT_EXPORT Rect {
     Point origin;
     Size size;
 
@@ -51,8 +53,8 @@ struct Rect {
 };
 
 // "{{x, y}, {w, h}}" with the shortest text that reads back as the same numbers.
-std::string stringFromRect(const Rect& rect);
+AERLO_KIT_EXPORT std::string stringFromRect(const Rect& rect);
 // Scans the text for up to four numbers in that order; the missing ones are 0.
-Rect rectFromString(std::string_view text);
+AERLO_KIT_EXPORT Rect rectFromString(std::string_view text);
 
 } // namespace Kit

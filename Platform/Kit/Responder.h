@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Event.h"
 
 namespace Kit {
 
 // Receives events; what a responder does not handle goes to its next responder.
-class Responder {
+class AERLO_KIT_EXPORT Responder {
 public:
     virtual ~Responder() = default;
     virtual Responder* nextResponder() const { return nullptr; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/EdgeInsets.h"
 #include "Platform/Kit/Rect.h"
 
@@ -13,7 +15,7 @@
 namespace Kit {
 
 // A display. Frames are global, y up from the bottom left of the primary screen (the first one).
-class Screen {
+class AERLO_KIT_EXPORT Screen {
 public:
     struct Description {
         Rect frame;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Alert.h"
 #include "Platform/Kit/AlertPresenter.h"
@@ -13,7 +15,7 @@
 namespace Kit {
 
 // One answer of a ScriptedAlertPresenter.
-struct AlertScript {
+struct AERLO_KIT_EXPORT AlertScript {
     // When set, the alert's message text must be this one.
     std::optional<std::string> expectMessageText;
     ModalResponse response = AlertFirstButtonReturn;
@@ -27,7 +29,7 @@ struct AlertScript {
 };
 
 // What the presenter was shown.
-struct ShownAlert {
+struct AERLO_KIT_EXPORT ShownAlert {
     std::string messageText;
     std::string informativeText;
     AlertStyle style = AlertStyle::warning;
@@ -44,7 +46,7 @@ struct ShownAlert {
 // Answers alerts from a queue of scripts and records every alert (tests; headless runs). An alert with no
 // script left, or with another message text than its script expects, is recorded as a failure; it is then
 // answered with its first button.
-class ScriptedAlertPresenter final : public AlertPresenter {
+class AERLO_KIT_EXPORT ScriptedAlertPresenter final : public AlertPresenter {
 public:
     ScriptedAlertPresenter() = default;
     explicit ScriptedAlertPresenter(std::vector<AlertScript> scripts);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/MenuPresenter.h"
 
 #include <string_view>
@@ -8,7 +10,7 @@
 namespace Kit {
 
 // Records the menus popped up and lets a test choose an item of the last one (tests).
-class ScriptedMenuPresenter final : public MenuPresenter {
+class AERLO_KIT_EXPORT ScriptedMenuPresenter final : public MenuPresenter {
 public:
     struct PopUp {
         Menu* menu = nullptr;

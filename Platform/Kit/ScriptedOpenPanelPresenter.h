@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/OpenPanel.h"
 #include "Platform/Kit/OpenPanelPresenter.h"
 
@@ -11,7 +13,7 @@ namespace Kit {
 
 // Answers open panels from a queue (OK with files, or cancel: no files) and records the panels (tests). A
 // panel with no answer left is cancelled and recorded as a failure.
-class ScriptedOpenPanelPresenter final : public OpenPanelPresenter {
+class AERLO_KIT_EXPORT ScriptedOpenPanelPresenter final : public OpenPanelPresenter {
 public:
     void enqueue(std::optional<std::vector<std::filesystem::path>> chosen) { answers_.push_back(std::move(chosen)); }
     ModalResponse run(OpenPanel& panel) override;

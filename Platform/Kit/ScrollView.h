@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/ClipView.h"
 
 #include <memory>
@@ -10,7 +12,7 @@ class TableHeaderView;
 
 // A clip view over a document view, with the document's header (a table's) above it. The wheel scrolls the
 // clip view (overridable; an event handled here goes no further). Magnification is kept within its range.
-class ScrollView : public View {
+class AERLO_KIT_EXPORT ScrollView : public View {
 public:
     enum class Elasticity { automatic = 0, none = 1, allowed = 2 };
 

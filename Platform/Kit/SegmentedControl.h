@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Control.h"
 
 #include <string>
@@ -9,7 +11,7 @@ namespace Kit {
 
 // Segments side by side, one selected (select-one tracking). A click on a segment (press and release on the
 // same enabled segment) selects it and sends the action; selecting by code sends nothing.
-class SegmentedControl : public Control {
+class AERLO_KIT_EXPORT SegmentedControl : public Control {
 public:
     enum class TrackingMode { selectOne = 0, selectAny = 1, momentary = 2 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Layer.h"
 
@@ -8,7 +10,7 @@
 namespace Kit {
 
 // A layer that fills and strokes a path in its bounds space.
-class ShapeLayer : public Layer {
+class AERLO_KIT_EXPORT ShapeLayer : public Layer {
 public:
     std::optional<BezierPath> path() const { return path_; }
     void setPath(std::optional<BezierPath> path);

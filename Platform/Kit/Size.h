@@ -1,8 +1,10 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
-struct Size {
+struct AERLO_KIT_EXPORT Size {
     double width = 0;
     double height = 0;
 

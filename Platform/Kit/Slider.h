@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Control.h"
 #include "Platform/Kit/SliderCell.h"
 
@@ -9,7 +11,7 @@ namespace Kit {
 // for a continuous slider (the default), the action is sent once for every step that changes the value;
 // otherwise once when the drag ends with a changed value. However a drag ends (release, lost mouse grab,
 // the slider disabled or hidden, its window hidden or closed) the cell's stopTracking runs exactly once.
-class Slider : public Control {
+class AERLO_KIT_EXPORT Slider : public Control {
 public:
     explicit Slider(const Rect& frame = {});
     ~Slider() override;

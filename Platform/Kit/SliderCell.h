@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Rect.h"
 
@@ -8,7 +10,7 @@ namespace Kit {
 // The cell of a horizontal slider: a value in minValue…maxValue (0…1 by default; values are clamped),
 // the bar and knob rectangles, their drawing, and the tracking steps a drag goes through. Subclasses
 // override the rectangles, the drawing and the tracking hooks.
-class SliderCell : public Cell {
+class AERLO_KIT_EXPORT SliderCell : public Cell {
 public:
     static constexpr double knobThickness = 21;
 

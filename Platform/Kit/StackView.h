@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/EdgeInsets.h"
 #include "Platform/Kit/View.h"
 
@@ -12,7 +14,7 @@ namespace Kit {
 // view keeps its height and takes the stack's width (inside the edge insets). A row keeps each view's width
 // (a text field's fitting width) and gives the first view what is left (fill and fill proportionally),
 // each view the stack's height.
-class StackView : public View {
+class AERLO_KIT_EXPORT StackView : public View {
 public:
     enum class Orientation { horizontal = 0, vertical = 1 };
     enum class Distribution { gravityAreas = -1, fill = 0, fillEqually = 1, fillProportionally = 2, equalSpacing = 3, equalCentering = 4 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/StatusItem.h"
 
 #include <functional>
@@ -11,7 +12,7 @@ namespace Kit {
 
 // The system status bar: it makes the status items and, through the presenter factory, what shows each
 // of them (the tray adapter in the application; nothing when the factory is cleared, as in model tests).
-class StatusBar {
+class AERLO_KIT_EXPORT StatusBar {
 public:
     // Shows one item while it lives.
     class ItemPresenter {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Button.h"
 
 namespace Kit {
@@ -8,7 +10,7 @@ class StatusItem;
 
 // The button of a status item: borderless, its image (a template image takes the label colour) and title
 // side by side, subviews on top. Its window is the status item's window.
-class StatusBarButton : public Button {
+class AERLO_KIT_EXPORT StatusBarButton : public Button {
 public:
     explicit StatusBarButton(StatusItem& item);
 

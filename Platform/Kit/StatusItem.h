@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Menu.h"
 #include "Platform/Kit/StatusBarButton.h"
@@ -17,7 +19,7 @@ class StatusBar;
 // title and menu. The button lives in the item's own window, whose frame is where the item is on screen
 // (the tray's place for its icon, or a place at the top right of the main screen when there is no tray).
 // What shows it (the tray adapter) listens through the change handler.
-class StatusItem {
+class AERLO_KIT_EXPORT StatusItem {
 public:
     static constexpr double variableLength = -1;
     static constexpr double squareLength = -2;

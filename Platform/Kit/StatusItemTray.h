@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/StatusBar.h"
@@ -28,7 +30,7 @@ class Layer;
 // A layer that only turns, by whole turns for ever, is drawn once per step of its turn: the frames are
 // kept by the angle they show and drawn again only when a change shows at the current angle, the
 // appearance or the tray's pixel size changes.
-class StatusItemTray final : public StatusBar::ItemPresenter {
+class AERLO_KIT_EXPORT StatusItemTray final : public StatusBar::ItemPresenter {
 public:
     static constexpr double framesPerSecond = 12;
     static constexpr double frameInterval = 1.0 / framesPerSecond;

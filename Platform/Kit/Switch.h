@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Control.h"
 
 namespace Kit {
 
 // An on/off switch: a click (press and release inside) flips the state and sends the action.
-class Switch : public Control {
+class AERLO_KIT_EXPORT Switch : public Control {
 public:
     explicit Switch(const Rect& frame = {});
 

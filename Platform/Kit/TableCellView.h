@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/View.h"
@@ -10,7 +12,7 @@
 namespace Kit {
 
 // A table cell: a view with an optional image view and text field (outlets) and the row's object.
-class TableCellView : public View {
+class AERLO_KIT_EXPORT TableCellView : public View {
 public:
     explicit TableCellView(const Rect& frame = {});
     // A cell with an image view at the left and a label filling the rest, both added as subviews.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include <string>
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 class TableView;
 
 // A column of a table view: identifier, header title and width.
-class TableColumn {
+class AERLO_KIT_EXPORT TableColumn {
 public:
     explicit TableColumn(std::string identifier, double width = 100)
         : identifier_(std::move(identifier)), width_(width)

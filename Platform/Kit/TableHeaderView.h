@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/View.h"
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 class TableView;
 
 // The strip of column titles above a table, placed by the table's scroll view.
-class TableHeaderView : public View {
+class AERLO_KIT_EXPORT TableHeaderView : public View {
 public:
     static constexpr double defaultHeight = 28;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/View.h"
 
 namespace Kit {
@@ -8,7 +10,7 @@ enum class TableViewSelectionHighlightStyle { none = -1, regular = 0, sourceList
 
 // The view behind one row of a table: it draws the row's background and, when the row is selected, its
 // selection; the row's cell views are its subviews.
-class TableRowView : public View {
+class AERLO_KIT_EXPORT TableRowView : public View {
 public:
     explicit TableRowView(const Rect& frame = {});
 

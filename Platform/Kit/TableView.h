@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/TableColumn.h"
 #include "Platform/Kit/TableRowView.h"
 #include "Platform/Kit/TableViewDelegate.h"
@@ -23,7 +25,7 @@ using IndexSet = std::set<long>;
 // one cell view per column from the delegate, laid out top down. Rows follow the data source at each
 // reload and at each insertion, removal and move; the selection follows the rows and every change of it
 // is reported to the delegate at once.
-class TableView : public View {
+class AERLO_KIT_EXPORT TableView : public View {
 public:
     enum AnimationOptions : unsigned { effectNone = 0, effectFade = 0x1, effectGap = 0x2, slideUp = 0x10, slideDown = 0x20 };
     using ViewFactory = std::function<std::shared_ptr<View>()>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include <memory>
 #include <optional>
 
@@ -11,14 +13,14 @@ class TableView;
 class View;
 
 // Where a table view's rows come from.
-class TableViewDataSource {
+class AERLO_KIT_EXPORT TableViewDataSource {
 public:
     virtual ~TableViewDataSource() = default;
     virtual long numberOfRows(TableView& tableView) = 0;
 };
 
 // How a table view's rows look and what they allow. Every answer is optional.
-class TableViewDelegate {
+class AERLO_KIT_EXPORT TableViewDelegate {
 public:
     virtual ~TableViewDelegate() = default;
     // The cell view of a column in a row (the table's makeView gives registered ones).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Control.h"
 #include "Platform/Kit/TextFieldCell.h"
 #include "Platform/Kit/TextFieldDelegate.h"
@@ -14,7 +16,7 @@ namespace Kit {
 // the user types into; a read-only one is painted. With a formatter, a keystroke that makes a text the
 // formatter cannot accept is undone, and a finished text it refuses puts the last good value back.
 // The delegate hears of the user's edits only; Return sends the action.
-class TextField : public Control {
+class AERLO_KIT_EXPORT TextField : public Control {
 public:
     explicit TextField(const Rect& frame = {});
     ~TextField() override;

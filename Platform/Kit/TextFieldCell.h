@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/GraphicsContext.h"
@@ -14,7 +16,7 @@ enum class LineBreakMode { byWordWrapping = 0, byCharWrapping = 1, byClipping = 
 
 // The cell of a text field: the text's look (colour, background, bezel, line breaking, placeholder) and
 // the rectangle the text and the field editor take (titleRect, which subclasses move).
-class TextFieldCell : public Cell {
+class AERLO_KIT_EXPORT TextFieldCell : public Cell {
 public:
     explicit TextFieldCell(std::string text = {}) : Cell(std::move(text)) {}
 

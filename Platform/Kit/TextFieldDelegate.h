@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
 class TextField;
 
 // Told about the user's editing of a text field (never about texts set by code).
-class TextFieldDelegate {
+class AERLO_KIT_EXPORT TextFieldDelegate {
 public:
     virtual ~TextFieldDelegate() = default;
     virtual void controlTextDidBeginEditing(TextField&) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Layer.h"
@@ -9,7 +11,7 @@
 namespace Kit {
 
 // A line of text laid out from the top of the layer's bounds.
-class TextLayer : public Layer {
+class AERLO_KIT_EXPORT TextLayer : public Layer {
 public:
     enum class TruncationMode { none, start, middle, end };
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
 // A cubic timing curve from (0, 0) to (1, 1) through two control points.
-class TimingFunction {
+class AERLO_KIT_EXPORT TimingFunction {
 public:
     enum class Name { linear, easeIn, easeOut, easeInEaseOut, default_ };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Rect.h"
 
 #include <any>
@@ -10,7 +12,7 @@ class Responder;
 class View;
 
 // A rect of a view that reports the pointer entering, leaving and moving in it.
-class TrackingArea {
+class AERLO_KIT_EXPORT TrackingArea {
 public:
     enum Options : unsigned {
         mouseEnteredAndExited = 0x01,

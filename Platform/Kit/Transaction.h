@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 namespace Kit {
 
 // Groups layer changes; inside a transaction that disables actions, changes run no layer actions.
 // Transactions nest; each begin has its commit. Main thread.
-class Transaction {
+class AERLO_KIT_EXPORT Transaction {
 public:
     static void begin();
     static void commit();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Layer.h"
@@ -31,7 +33,7 @@ class ViewWidget;
 // The platform's view on Qt Widgets. Kit's geometry is the truth: the frame lies in the superview's
 // coordinates (y up unless the superview is flipped) and the private widget's geometry follows.
 // A superview keeps its subviews alive (shared ownership, as the platform's retain).
-class View : public Responder, public std::enable_shared_from_this<View> {
+class AERLO_KIT_EXPORT View : public Responder, public std::enable_shared_from_this<View> {
 public:
     enum AutoresizingMask : unsigned {
         notSizable = 0,

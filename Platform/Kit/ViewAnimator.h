@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Rect.h"
 
 #include <memory>
@@ -9,7 +11,7 @@ namespace Kit {
 class View;
 
 // Changes to a view that animate in the current animation context.
-class ViewAnimator {
+class AERLO_KIT_EXPORT ViewAnimator {
 public:
     explicit ViewAnimator(View& view);
 

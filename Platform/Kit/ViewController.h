@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include <memory>
 
 namespace Kit {
@@ -8,7 +10,7 @@ class View;
 
 // Manages one view: made on first request by loadView, then viewDidLoad once; the appearance calls come
 // from whoever shows the view (a window controller).
-class ViewController {
+class AERLO_KIT_EXPORT ViewController {
 public:
     virtual ~ViewController() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
@@ -31,7 +32,7 @@ inline constexpr const char* windowDidBecomeKeyNotification = "NSWindowDidBecome
 inline constexpr const char* windowDidResignKeyNotification = "NSWindowDidResignKeyNotification";
 inline constexpr const char* windowWillCloseNotification = "NSWindowWillCloseNotification";
 
-class WindowDelegate {
+class AERLO_KIT_EXPORT WindowDelegate {
 public:
     virtual ~WindowDelegate() = default;
     virtual void windowDidBecomeKey(Window&) {}
@@ -44,7 +45,7 @@ public:
 // A top-level window: a frameless Qt window whose frame, in global y-up coordinates, is Kit's model
 // (Qt's geometry follows; window managers may ignore positions). Kit dispatches its mouse input:
 // hit testing, the mouse-down target and tracking areas.
-class Window : public Responder {
+class AERLO_KIT_EXPORT Window : public Responder {
 public:
     enum StyleMask : unsigned {
         borderless = 0,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Rect.h"
 
 namespace Kit {
@@ -7,7 +9,7 @@ namespace Kit {
 class Window;
 
 // Changes to a window that animate in the current animation context.
-class WindowAnimator {
+class AERLO_KIT_EXPORT WindowAnimator {
 public:
     explicit WindowAnimator(Window& window) : window_(window) {}
 

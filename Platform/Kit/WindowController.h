@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Kit/KitExport.h"
+
 #include "Platform/Kit/Window.h"
 
 #include <memory>
@@ -10,7 +12,7 @@ class ViewController;
 
 // Owns a window and the controller of its content: showWindow puts the content view in, tells the
 // controller it appears and orders the window front; close tells it it disappears.
-class WindowController : public WindowDelegate {
+class AERLO_KIT_EXPORT WindowController : public WindowDelegate {
 public:
     WindowController() = default;
     explicit WindowController(std::unique_ptr<Window> window) : window_(std::move(window)) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include <string>
 #include <string_view>
 
@@ -8,7 +10,7 @@ namespace IOKit {
 // The files of the kernel's applesmc device as its transport uses them: a whole read or a whole write
 // of one file by name ("key_count", "fan1_output", …), answered with the errno the kernel gives
 // (0 on success). Injected into ApplesmcTransport: sysfs on a real Mac, a fake tree in tests.
-class ApplesmcFiles {
+class AERLO_SMC_EXPORT ApplesmcFiles {
 public:
     struct Contents {
         int error = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/ApplesmcFiles.h"
 #include "Platform/SMC/SMCTransport.h"
 
@@ -38,7 +40,7 @@ namespace IOKit {
 //   millivolts, milliamps, microwatts; fans "F<i>Ac", "Mn", "Mx", "Tg" in RPM and "ID" from the fan's
 //   label), with "FNum" and "#KEY".
 //   Nothing is ever written through it.
-class ApplesmcTransport : public SMCTransport {
+class AERLO_SMC_EXPORT ApplesmcTransport : public SMCTransport {
 public:
     enum class Driver { applesmc, macsmcHwmon };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include <optional>
 #include <string_view>
 
@@ -10,7 +12,7 @@ class KeyTable;
 // Values that change while the device runs (fan speeds, temperatures, power), supplied by a model.
 // Both calls run under the device's lock: read other keys through `keys`, never through the device.
 // `now` is device time in seconds since the device was made.
-class DynamicValues {
+class AERLO_SMC_EXPORT DynamicValues {
 public:
     virtual ~DynamicValues() = default;
     // The number `key` holds now, encoded into its type by the device; nullopt leaves the stored bytes.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,7 +9,7 @@
 namespace SMCSim {
 
 // The per-fan SMC keys, "F<i><suffix>": "F0Ac" is fan 0's actual speed.
-class FanKey {
+class AERLO_SMC_EXPORT FanKey {
 public:
     static std::string name(int fan, std::string_view suffix);
     // The fan index (0 to 9) of "F<i><suffix>"; nothing for another key.

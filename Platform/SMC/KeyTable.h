@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/ValueCodec.h"
 
 #include <cstddef>
@@ -13,7 +15,7 @@
 namespace SMCSim {
 
 // One key of the simulated SMC. Keys and types are four raw bytes each.
-struct KeyEntry {
+struct AERLO_SMC_EXPORT KeyEntry {
     static constexpr std::uint8_t readable = 0x80;
     static constexpr std::uint8_t writableFlag = 0x40;
 
@@ -43,7 +45,7 @@ struct KeyEntry {
 
 // The key table of the simulated SMC, kept in ascending key-code order (the order real SMCs
 // enumerate in, "#KEY" first). With `autoKeyCount` on, a "#KEY" entry holds the table's size.
-class KeyTable {
+class AERLO_SMC_EXPORT KeyTable {
 public:
     std::size_t size() const { return entries_.size(); }
     const std::vector<KeyEntry>& entries() const { return entries_; }

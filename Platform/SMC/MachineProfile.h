@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/KeyTable.h"
@@ -15,7 +17,7 @@
 namespace SMCSim {
 
 // A memory slot as the system profiler reports it ("BANK 0/ChannelA-DIMM0", "8 GB" or "empty", …).
-struct MemoryModuleFacts {
+struct AERLO_SMC_EXPORT MemoryModuleFacts {
     std::string slot;
     std::string size;
     std::string type;
@@ -23,7 +25,7 @@ struct MemoryModuleFacts {
 };
 
 // A graphics processor as the system profiler reports it; empty texts and 0 cores are left out.
-struct GraphicsFacts {
+struct AERLO_SMC_EXPORT GraphicsFacts {
     std::string model;
     std::string vendor;
     std::string vram;       // dedicated memory, "2 GB"
@@ -32,7 +34,7 @@ struct GraphicsFacts {
 };
 
 // The boot volume and the disk it lies on.
-struct DiskFacts {
+struct AERLO_SMC_EXPORT DiskFacts {
     std::string volumeName;  // "Macintosh HD"
     std::string mediaName;   // "APPLE SSD AP0512R Media"
     std::string deviceModel; // "APPLE SSD AP0512R", as the disk reports it (padded)
@@ -41,7 +43,7 @@ struct DiskFacts {
 };
 
 // What the system record of the simulated Mac reports.
-struct MachineFacts {
+struct AERLO_SMC_EXPORT MachineFacts {
     std::string modelIdentifier; // "MacBookPro18,3"
     std::string modelName;       // "MacBook Pro"
     std::string cpuBrand;        // "Apple M1 Pro", "Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz"
@@ -61,7 +63,7 @@ struct MachineFacts {
 };
 
 // One fan of the machine and the keys "F<index><suffix>" it has ("Ac", "Mn", "Mx", "Tg", "Md", "ID").
-struct FanProfile {
+struct AERLO_SMC_EXPORT FanProfile {
     int index = 0;
     std::string type; // the speed keys' type: "fpe2" or "flt "
     double minSpeed = 0;
@@ -73,7 +75,7 @@ struct FanProfile {
 };
 
 // How the kernel's registry shows the SMC service.
-struct ServiceSettings {
+struct AERLO_SMC_EXPORT ServiceSettings {
     bool present = true;
     IOKit::kern_return_t matchingFailure = IOKit::kIOReturnSuccess;
 };
@@ -81,7 +83,7 @@ struct ServiceSettings {
 // A simulated Mac: its facts, fans and SMC key table, loaded from JSON under the machines folder
 // (<dir>/<name>.json), optionally with fault overlays on top (<dir>/Overlays/<overlay>.json).
 // The format is described in Resources/Machines/README.md.
-class MachineProfile {
+class AERLO_SMC_EXPORT MachineProfile {
 public:
     static constexpr std::string_view defaultName = "mbp-m1pro-2fan";
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -18,7 +20,7 @@ namespace IOKit {
 //   "macsmc"                       the macsmc-hwmon driver of an Apple-silicon Mac, read-only.
 // Unset: "applesmc" when the driver's device exists, else "macsmc" when that driver's hwmon folder does,
 // else "smcsim".
-class SMCEndpoint {
+class AERLO_SMC_EXPORT SMCEndpoint {
 public:
     static std::string specFromEnvironment();
     // The spec for a value of AERLO_SMC (null when unset) on a machine with or without the device.

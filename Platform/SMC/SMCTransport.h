@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/IOKitTypes.h"
 
 #include <array>
@@ -13,7 +15,7 @@ using SMCRecord = std::array<std::uint8_t, kSMCRecordSize>;
 // What stands behind the "AppleSMC" service: the in-process simulated device, a socket client of the
 // shared simulator, or later the Linux applesmc driver. Whether a connection may write is fixed when
 // the transport is made (an unprivileged transport's writes fail with kIOReturnNotPrivileged).
-class SMCTransport {
+class AERLO_SMC_EXPORT SMCTransport {
 public:
     virtual ~SMCTransport() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/SMCTransport.h"
 
@@ -14,14 +16,14 @@
 namespace IOKit {
 
 // A matching dictionary: services whose class name equals `className`.
-struct MatchingDictionary {
+struct AERLO_SMC_EXPORT MatchingDictionary {
     std::string className;
 };
 
 // The kernel's service registry as the SMC client sees it: services by class name, iterators,
 // user-client connections and their struct-method calls. Object and connection handles are
 // non-zero numbers valid in this registry only.
-class ServiceRegistry {
+class AERLO_SMC_EXPORT ServiceRegistry {
 public:
     ServiceRegistry() = default;
     ServiceRegistry(const ServiceRegistry&) = delete;

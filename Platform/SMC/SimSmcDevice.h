@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/Foundation/Clock.h"
 #include "Platform/SMC/DynamicValues.h"
 #include "Platform/SMC/IOKitTypes.h"
@@ -33,7 +35,7 @@ enum class MissingKeyPolicy {
 
 // An injected failure: exchanges matching the command (any when absent) and the key (commands 5, 6, 9)
 // or index (command 8) fail at the kernel with `code`, `times` times (negative: always).
-struct FaultRule {
+struct AERLO_SMC_EXPORT FaultRule {
     std::optional<std::uint8_t> command;
     std::optional<std::string> key;
     std::optional<std::uint32_t> index;
@@ -42,7 +44,7 @@ struct FaultRule {
 };
 
 // Device behaviour that profiles and overlays set.
-struct DeviceSettings {
+struct AERLO_SMC_EXPORT DeviceSettings {
     MissingKeyPolicy missingKeyPolicy = MissingKeyPolicy::quiet;
     kern_return_t missingKeyCode = IOKit::kIOReturnNotFound;
     // Writes to a read-only key fail at the kernel (kIOReturnBadArgument) instead of with SMC result 0x86.
@@ -53,7 +55,7 @@ struct DeviceSettings {
 };
 
 // One exchange as the device saw it.
-struct Exchange {
+struct AERLO_SMC_EXPORT Exchange {
     std::uint32_t connection = 0;
     bool privileged = false;
     std::thread::id thread;
@@ -73,7 +75,7 @@ struct Exchange {
 // that are privileged (may write) or not. A key that is not writable refuses writes with SMC result
 // 0x86; a key whose read the firmware refuses answers with its recorded failure and result. Thread-safe: one lock around the whole state, so exchanges
 // from several threads and connections interleave whole.
-class SimSmcDevice {
+class AERLO_SMC_EXPORT SimSmcDevice {
 public:
     static constexpr std::uint8_t kCommandReadBytes = 5;
     static constexpr std::uint8_t kCommandWriteBytes = 6;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SimSmcDevice.h"
 
@@ -9,7 +11,7 @@ namespace SMCSim {
 
 // The "AppleSMC" service backed by a simulated device in this process. A privileged transport's
 // connections may write, as root's do on macOS.
-class SimSmcTransport : public IOKit::SMCTransport {
+class AERLO_SMC_EXPORT SimSmcTransport : public IOKit::SMCTransport {
 public:
     SimSmcTransport(std::shared_ptr<SimSmcDevice> device, bool privileged);
 

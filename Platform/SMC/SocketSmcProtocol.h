@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
 
@@ -26,7 +28,7 @@ namespace IOKit {
 //   close    handle                                 → result
 //   control  a JSON request (privileged only)       → a JSON reply
 // A malformed frame ends the connection.
-class SocketSmcProtocol {
+class AERLO_SMC_EXPORT SocketSmcProtocol {
 public:
     enum class Op : std::uint8_t { hello = 1, open = 2, call = 3, close = 4, control = 5 };
     enum class Status { ok, closed, timedOut, malformed };

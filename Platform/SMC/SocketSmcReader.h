@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/SocketSmcProtocol.h"
 
 #include <chrono>
@@ -17,7 +19,7 @@ namespace IOKit {
 // costs no sleep and wake-up on either side, which on an idle or virtual machine is where most of an
 // exchange's time would go. A poll that runs out stops the polling until a read waits less than
 // `activeWait` again, so a slow peer costs no busy CPU.
-class SocketSmcReader {
+class AERLO_SMC_EXPORT SocketSmcReader {
 public:
     explicit SocketSmcReader(int fd = -1, std::chrono::microseconds activeWait = {});
 

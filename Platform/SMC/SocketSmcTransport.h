@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
@@ -30,7 +32,7 @@ namespace IOKit {
 // handle when it first carries a call for it. When a socket breaks (the simulator restarted, say)
 // the next exchange on it reconnects, opens again what it carries (handles stay the same for the
 // caller) and is retried once. While nobody serves the socket, exchanges fail with kIOReturnNoDevice.
-class SocketSmcTransport : public SMCTransport {
+class AERLO_SMC_EXPORT SocketSmcTransport : public SMCTransport {
 public:
     SocketSmcTransport(std::filesystem::path socketPath, bool privileged);
     ~SocketSmcTransport() override;

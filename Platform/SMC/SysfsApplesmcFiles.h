@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/SMC/ApplesmcFiles.h"
 
 #include <filesystem>
@@ -10,7 +12,7 @@ namespace IOKit {
 
 // The files of a device folder in sysfs (the applesmc device, or an hwmon folder): each read opens, reads to the end and closes; each write is a
 // single write(2), as the driver's store functions expect.
-class SysfsApplesmcFiles : public ApplesmcFiles {
+class AERLO_SMC_EXPORT SysfsApplesmcFiles : public ApplesmcFiles {
 public:
     static constexpr const char* deviceDirectory = "/sys/devices/platform/applesmc.768";
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/DynamicValues.h"
 
@@ -18,7 +20,7 @@ struct KeyEntry;
 
 // How one kind of temperature sensor answers: at load L and airflow A (0…1) it tends to
 // ambient + (idleRise + L·gain)·(1 − cooling·A), with a first-order lag of `timeConstant` seconds.
-struct ThermalClass {
+struct AERLO_SMC_EXPORT ThermalClass {
     double idleRise = 10;
     double gain = 20;
     double cooling = 0.4;
@@ -27,7 +29,7 @@ struct ThermalClass {
 
 // The model's constants. Defaults depend on the machine (forProfile); a profile may override
 // them in its "thermal" section (apply).
-struct ThermalParameters {
+struct AERLO_SMC_EXPORT ThermalParameters {
     double ambient = 24;
     double load = 0.1;           // at start
     double fanTimeConstant = 1.5; // seconds
@@ -62,7 +64,7 @@ struct ThermalParameters {
 };
 
 // One fan as the model sees it.
-struct ThermalFanState {
+struct AERLO_SMC_EXPORT ThermalFanState {
     int index = 0;
     double actual = 0;         // "F<i>Ac"
     double goal = 0;           // where the fan is heading: the forced target or the curve's speed
@@ -73,12 +75,12 @@ struct ThermalFanState {
     bool forced = false;       // mode 1 or bit i of "FS! "
 };
 
-struct ThermalReading {
+struct AERLO_SMC_EXPORT ThermalReading {
     std::string key;
     double value = 0;
 };
 
-struct ThermalSnapshot {
+struct AERLO_SMC_EXPORT ThermalSnapshot {
     double time = 0; // device seconds
     double load = 0;
     bool onBattery = false;
@@ -106,7 +108,7 @@ struct ThermalSnapshot {
 // The state moves in fixed steps of `step` seconds of device time, up to the last step at or
 // before `now`, so that readings depend only on the times of the calls, never on how often they
 // come. Thread-safe (own lock; the device calls in under its lock, never the other way round).
-class ThermalModel : public DynamicValues {
+class AERLO_SMC_EXPORT ThermalModel : public DynamicValues {
 public:
     static constexpr double step = 0.05;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/SMC/SMCExport.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,7 +18,7 @@ using ValueBytes = std::array<std::uint8_t, 32>;
 // "spXY" signed 16-bit fixed point with Y fraction bits; "fpXY" unsigned 16-bit fixed point with Y
 // fraction bits ("fpe2", "fp2e"); "flt " IEEE-754 single, least significant byte first;
 // "{fds" a fan descriptor whose name is in bytes 4..15; "ch8*" plain text.
-class ValueCodec {
+class AERLO_SMC_EXPORT ValueCodec {
 public:
     // The size of a key of this type when the profile gives none.
     static std::optional<std::uint32_t> defaultSize(std::string_view type);

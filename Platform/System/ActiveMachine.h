@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/SMC/MachineProfile.h"
 
 #include <memory>
@@ -11,7 +13,7 @@ namespace SystemPlatform {
 // The Mac the system-facts stand-ins answer for: the profile named by AERLO_MACHINE (default
 // MachineProfile::defaultName), or, when none is named and the SMC is the applesmc driver, the real
 // machine (HostMachine); made on first use and kept. Thread-safe.
-class ActiveMachine {
+class AERLO_SYSTEM_EXPORT ActiveMachine {
 public:
     // The profile; null when it cannot be loaded (the loader printed why), and every fact is then missing.
     static std::shared_ptr<const SMCSim::MachineProfile> profile();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -13,7 +15,7 @@ namespace SystemPlatform {
 // The login items a bundle carries in Contents/Library/LoginItems/*.app, switched on and off for the
 // user's session. The switch is an XDG autostart entry "<identifier>.desktop" in the home folder's
 // .config/autostart, written atomically, whose Exec= line names the item's executable in double quotes.
-class AppService {
+class AERLO_SYSTEM_EXPORT AppService {
 public:
     enum class Status { notRegistered, enabled, notFound };
 

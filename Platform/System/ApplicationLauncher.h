@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -11,20 +13,20 @@
 namespace SystemPlatform {
 
 // A running application as the workspace knows it.
-struct RunningApplication {
+struct AERLO_SYSTEM_EXPORT RunningApplication {
     pid_t processIdentifier = 0;
     std::optional<std::string> bundleIdentifier;
     std::filesystem::path bundlePath; // empty when its executable lies outside a bundle
 };
 
 // How an application is opened.
-struct OpenConfiguration {
+struct AERLO_SYSTEM_EXPORT OpenConfiguration {
     bool activates = true; // false: the launch option without activation (0x200)
 };
 
 // What the workspace lists and launches applications with: processes in the application, a recorder
 // in tests.
-class ApplicationLauncher {
+class AERLO_SYSTEM_EXPORT ApplicationLauncher {
 public:
     virtual ~ApplicationLauncher() = default;
     virtual std::vector<RunningApplication> runningApplications() = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 
 // Plays one sound file. Made by the installed factory (a fake in tests), else by the default backend,
 // which plays through a command-line player and fails to make a player where there is none.
-class AudioPlayer {
+class AERLO_SYSTEM_EXPORT AudioPlayer {
 public:
     // `successfully` is false when the sound could not be played to its end.
     using FinishedHandler = std::function<void(bool successfully)>;

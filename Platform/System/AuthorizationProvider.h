@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -32,7 +34,7 @@ inline constexpr AuthorizationFlags kAuthorizationFlagPreAuthorize = 0x10;
 inline constexpr std::string_view kSMRightBlessPrivilegedHelper = "com.apple.ServiceManagement.blesshelper";
 
 // One right asked for: its name, an optional value and item flags.
-struct AuthorizationItem {
+struct AERLO_SYSTEM_EXPORT AuthorizationItem {
     std::string name;
     std::string value;
     std::uint32_t flags = 0;
@@ -41,7 +43,7 @@ struct AuthorizationItem {
 using AuthorizationRights = std::vector<AuthorizationItem>;
 
 // What an authorization reference holds: the rights granted to it, until it is freed.
-class Authorization {
+class AERLO_SYSTEM_EXPORT Authorization {
 public:
     explicit Authorization(std::vector<std::string> grantedRights) : rights_(std::move(grantedRights)) {}
 
@@ -58,14 +60,14 @@ private:
 
 using AuthorizationRef = std::shared_ptr<Authorization>;
 
-struct AuthorizationResult {
+struct AERLO_SYSTEM_EXPORT AuthorizationResult {
     OSStatus status = errAuthorizationInternal;
     AuthorizationRef authorization; // set when status is errAuthorizationSuccess
 };
 
 // Creates and frees authorization references (AuthorizationCreate / AuthorizationFree).
 // The process-wide provider is `shared()`; tests replace it with a scripted one.
-class AuthorizationProvider {
+class AERLO_SYSTEM_EXPORT AuthorizationProvider {
 public:
     virtual ~AuthorizationProvider() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@ namespace SystemPlatform {
 
 // The user at the console: the one whose graphical session is shown. Without a graphical session
 // (no DISPLAY or WAYLAND_DISPLAY) nobody is; otherwise the user this process runs as. Tests set it.
-class ConsoleUser {
+class AERLO_SYSTEM_EXPORT ConsoleUser {
 public:
     struct User {
         std::string name;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -21,7 +23,7 @@ enum class DaemonStopOutcome {
 };
 
 // Daemon processes: started detached, stopped by process id after checking what runs under it.
-class DaemonProcess {
+class AERLO_SYSTEM_EXPORT DaemonProcess {
 public:
     // Starts `program` with its path and `arguments`, in a new session that this process does not
     // parent (double fork), with exactly `environment`, standard input from /dev/null and standard

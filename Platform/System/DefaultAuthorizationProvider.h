@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/AuthorizationProvider.h"
 
 #include <filesystem>
@@ -18,7 +20,7 @@ enum class AuthorizationConfirmation { allow, deny, cancel };
 // else is denied. When a confirmation is set, the owner is asked first (root never is).
 // A reference without rights, or created without kAuthorizationFlagExtendRights, holds no right
 // and is always given.
-class DefaultAuthorizationProvider : public AuthorizationProvider {
+class AERLO_SYSTEM_EXPORT DefaultAuthorizationProvider : public AuthorizationProvider {
 public:
     using Confirmation = std::function<AuthorizationConfirmation(const AuthorizationRights&)>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -13,7 +15,7 @@ namespace SystemPlatform {
 // line split into the program and its arguments. Reading refuses what a sound entry never holds, and
 // never blocks: the file must be a regular one of at most maximumFileSize bytes, valid UTF-8 without
 // NUL, with each key once and none before the group.
-class DesktopEntry {
+class AERLO_SYSTEM_EXPORT DesktopEntry {
 public:
     static constexpr std::size_t maximumFileSize = 64 * 1024;
 

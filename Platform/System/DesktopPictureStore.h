@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -10,7 +12,7 @@
 namespace SystemPlatform {
 
 // Where the desktop picture of each screen is kept. A screen is named by its key (its display number).
-class DesktopPictureStore {
+class AERLO_SYSTEM_EXPORT DesktopPictureStore {
 public:
     virtual ~DesktopPictureStore() = default;
     // Keeps the picture (an absolute path to a readable regular file, checked by the caller).

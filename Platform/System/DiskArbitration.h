@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 
 #include <cstdint>
 #include <map>
@@ -18,7 +19,7 @@ using DiskValue = std::variant<std::string, std::int64_t, double, bool>;
 using DiskDescription = std::map<std::string, DiskValue, std::less<>>;
 
 // What the file manager tells of a mounted volume's URL; a value that cannot be read is absent.
-struct VolumeResourceValues {
+struct AERLO_SYSTEM_EXPORT VolumeResourceValues {
     std::optional<std::string> name;
     std::optional<std::int64_t> totalCapacity;
     std::optional<std::int64_t> availableCapacity;
@@ -31,15 +32,15 @@ struct VolumeResourceValues {
 };
 
 // A mounted volume with the disk description behind it (none: no disk object can be made of it).
-struct MountedVolume {
+struct AERLO_SYSTEM_EXPORT MountedVolume {
     std::string path;
     std::string name;
     std::optional<DiskDescription> description;
     VolumeResourceValues resources;
 };
 
-struct DASession {};
-struct DADisk {
+struct AERLO_SYSTEM_EXPORT DASession {};
+struct AERLO_SYSTEM_EXPORT DADisk {
     std::string volumePath;
 };
 
@@ -47,7 +48,7 @@ struct DADisk {
 // "/System/Volumes/Data" volume beside it) described from the active machine profile's disk, or,
 // when the profile has none, from the size of the host's root file system; the free space is the host
 // root file system's (no more than the capacity). Thread-safe.
-class DiskArbitration {
+class AERLO_SYSTEM_EXPORT DiskArbitration {
 public:
     // The mounted volumes with their names; nothing when the list cannot be had.
     static std::optional<std::vector<MountedVolume>> mountedVolumes();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -13,7 +15,7 @@ namespace SystemPlatform {
 // The info dictionary embedded in an executable (see EmbeddedInfoSection.h): the JSON object held by
 // the ".aerlo_info" section of an ELF64 little-endian file. Reads untrusted files: every offset is
 // bounds-checked, nothing throws, and a malformed file gives nothing.
-class EmbeddedInfo {
+class AERLO_SYSTEM_EXPORT EmbeddedInfo {
 public:
     static constexpr std::string_view sectionName = ".aerlo_info";
     // Larger sections (and section-name tables) are refused.

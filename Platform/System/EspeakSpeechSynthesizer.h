@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/SpeechSynthesizer.h"
 
 #include <memory>
@@ -14,7 +16,7 @@ class Process;
 namespace SystemPlatform {
 
 // Speech through the espeak-ng program; the text follows "--", so it is never taken for an option. Voices: the Mandarin voice identifier maps to "cmn"; the default is espeak-ng's own.
-class EspeakSpeechSynthesizer : public SpeechSynthesizer {
+class AERLO_SYSTEM_EXPORT EspeakSpeechSynthesizer : public SpeechSynthesizer {
 public:
     // Where espeak-ng is installed, if it is.
     static std::optional<std::string> programPath();

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/DesktopPictureStore.h"
 
 namespace SystemPlatform {
 
 // The pictures of every screen in one JSON file (screen key → path), written atomically; by default
 // "Library/Preferences/com.apple.desktop.json" under the root.
-class FileDesktopPictureStore : public DesktopPictureStore {
+class AERLO_SYSTEM_EXPORT FileDesktopPictureStore : public DesktopPictureStore {
 public:
     explicit FileDesktopPictureStore(std::filesystem::path file = defaultFile());
     static std::filesystem::path defaultFile();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/DesktopPictureStore.h"
 
 #include <map>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 
 // The desktop's own picture setting through gsettings ("org.gnome.desktop.background", "picture-uri" and
 // "picture-uri-dark"): one picture for every screen. A picture counts as kept only when it reads back.
-class GSettingsDesktopPictureStore : public DesktopPictureStore {
+class AERLO_SYSTEM_EXPORT GSettingsDesktopPictureStore : public DesktopPictureStore {
 public:
     using Environment = std::map<std::string, std::optional<std::string>>;
 

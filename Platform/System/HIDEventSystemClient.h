@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -13,7 +15,7 @@
 namespace SystemPlatform {
 
 // One event copied from a service: its type and its reading.
-struct HIDEvent {
+struct AERLO_SYSTEM_EXPORT HIDEvent {
     int32_t type = 0;
     double value = 0;
 
@@ -22,7 +24,7 @@ struct HIDEvent {
 };
 
 // One service of the HID event system.
-struct HIDService {
+struct AERLO_SYSTEM_EXPORT HIDService {
     std::optional<std::string> product;
     uint32_t primaryUsagePage = 0;
     uint32_t primaryUsage = 0;
@@ -36,7 +38,7 @@ struct HIDService {
 // A client of the HID event system of the simulated Mac. The machine's services come from the
 // "hid" section of the active machine's profile file (ActiveMachine): entries
 // {"product": text, "usagePage": n, "usage": n, "eventType": n, "value": x}.
-class HIDEventSystemClient {
+class AERLO_SYSTEM_EXPORT HIDEventSystemClient {
 public:
     HIDEventSystemClient();
 

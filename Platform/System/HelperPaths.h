@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
 #include "Platform/System/SystemLayout.h"
 
 #include <filesystem>
@@ -13,7 +14,7 @@ namespace SystemPlatform {
 // the install folder, the socket and pid files in the run folder, the log in the log folder).
 // The layout in use is read once: a system layout when AERLO_HELPER_INSTALL is "system", or when it is
 // unset and the SMC is the applesmc driver; the stand-in install otherwise.
-class HelperPaths {
+class AERLO_SYSTEM_EXPORT HelperPaths {
 public:
     static std::optional<SystemLayout> systemLayout();
     // Tests: a layout to use (nothing: the stand-in install); resetLayout() reads the environment again.

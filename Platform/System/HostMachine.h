@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/SMC/MachineProfile.h"
 
 #include <filesystem>
@@ -11,7 +13,7 @@ namespace SystemPlatform {
 // cores from /proc/cpuinfo, the memory from /proc/meminfo (rounded up to whole GiB, as installed), the
 // architecture from uname and the OS version from the kernel release ("6.1.0"). The profile has no
 // SMC keys, fans or modelled extras; a fact that cannot be read stays empty.
-class HostMachine {
+class AERLO_SYSTEM_EXPORT HostMachine {
 public:
     static SMCSim::MachineProfile profile(const std::filesystem::path& root = "/");
 };

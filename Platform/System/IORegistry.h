@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/MachineProfile.h"
 
@@ -15,7 +16,7 @@
 namespace SystemPlatform {
 
 // A data property: raw bytes (a text kept as data carries its NUL).
-struct RegistryData {
+struct AERLO_SYSTEM_EXPORT RegistryData {
     std::string bytes;
     bool operator==(const RegistryData&) const = default;
 };
@@ -25,7 +26,7 @@ using RegistryValue = std::variant<RegistryData, std::string, std::int64_t, bool
 using RegistryProperties = std::map<std::string, RegistryValue, std::less<>>;
 
 // An entry of the registry with its children in the "IOService" plane.
-struct RegistryEntry {
+struct AERLO_SYSTEM_EXPORT RegistryEntry {
     std::string className;
     std::string name;
     RegistryProperties properties;
@@ -39,7 +40,7 @@ struct RegistryEntry {
 // "IOPlatformUUID") and, on Apple silicon, "AppleARMPE" with a "cpus" node ("e-core-count",
 // "p-core-count") and one "cpu<n>" node per core, efficiency cores first ("cluster-type" "E"/"P"
 // and "cpu-id" as 32-bit little-endian data). Thread-safe.
-class IORegistry {
+class AERLO_SYSTEM_EXPORT IORegistry {
 public:
     // IOServiceGetMatchingService: the first service of the class.
     static std::optional<RegistryEntry> getMatchingService(std::string_view className);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/System/AuthorizationProvider.h"
 #include "Platform/System/LaunchDaemonJob.h"
@@ -28,7 +30,7 @@ enum class JobBlessErrorCode {
 };
 
 // Why a blessing failed, with a text for people.
-struct JobBlessError {
+struct AERLO_SYSTEM_EXPORT JobBlessError {
     JobBlessErrorCode code = JobBlessErrorCode::internalFailure;
     std::string localizedDescription;
 };
@@ -47,7 +49,7 @@ using JobBlessResult = Foundation::Result<void, JobBlessError>;
 // the only client the helper serves.
 // Every path comes from HelperPaths. With a system layout (a real machine) the blessing is the
 // root-owned install instead, asked of polkit (SystemHelperInstall).
-class JobBlessService {
+class AERLO_SYSTEM_EXPORT JobBlessService {
 public:
     static constexpr double stopTimeoutSeconds = 2.0;
     static constexpr double startTimeoutSeconds = 5.0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <filesystem>
 #include <string>
 
@@ -13,7 +15,7 @@ namespace SystemPlatform {
 // left behind is undone at once. SIGTERM, SIGINT or SIGHUP is passed on to the child and ends the
 // keep-alive once the child has gone (after SIGKILL when it takes too long). The keep-alive's own pid
 // file, when given, names it while it runs and is removed when it ends.
-class KeepAlive {
+class AERLO_SYSTEM_EXPORT KeepAlive {
 public:
     struct Options {
         std::filesystem::path program;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 #include "Platform/SMC/IOKitTypes.h"
 
 #include <cstddef>
@@ -17,7 +18,7 @@ inline constexpr int HW_MODEL = 2;
 inline constexpr int KERN_BOOTTIME = 21;
 
 // The kernel's 16-byte time record: seconds and microseconds since 1970.
-struct timeval {
+struct AERLO_SYSTEM_EXPORT timeval {
     std::int64_t tv_sec = 0;
     std::int32_t tv_usec = 0;
 };
@@ -26,7 +27,7 @@ static_assert(sizeof(timeval) == 16);
 inline constexpr int HOST_BASIC_INFO = 1;
 
 // host_info's basic record: 48 bytes, 12 words.
-struct host_basic_info {
+struct AERLO_SYSTEM_EXPORT host_basic_info {
     std::int32_t max_cpus = 0;
     std::int32_t avail_cpus = 0;
     std::uint32_t memory_size = 0; // bytes, capped at 2 GiB
@@ -43,7 +44,7 @@ static_assert(sizeof(host_basic_info) == 48);
 inline constexpr std::uint32_t HOST_BASIC_INFO_COUNT = sizeof(host_basic_info) / sizeof(std::int32_t);
 
 // uname's record with the system's 256-byte fields.
-struct utsname {
+struct AERLO_SYSTEM_EXPORT utsname {
     char sysname[256];
     char nodename[256];
     char release[256];
@@ -59,7 +60,7 @@ struct utsname {
 // Names answered: "hw.model", "hw.machine", "hw.memsize", "hw.physicalcpu", "hw.logicalcpu",
 // "hw.nperflevels", "hw.perflevel0.physicalcpu", "hw.perflevel1.physicalcpu" (Apple silicon),
 // "machdep.cpu.brand_string", "kern.boottime", "kern.osproductversion", "kern.osversion".
-class Kernel {
+class AERLO_SYSTEM_EXPORT Kernel {
 public:
     static int sysctl(const int* name, unsigned nameLength, void* oldValue, std::size_t* oldLength);
     static int sysctlbyname(const char* name, void* oldValue, std::size_t* oldLength);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <nlohmann/json.hpp>
@@ -17,7 +19,7 @@ namespace SystemPlatform {
 // started and which client it serves. Keys, in this order: "Label", "Program", "Domain",
 // "SocketPath", "AllowedClientPath", "AllowedClientUIDs", "AllowedClientSHA256",
 // "EnvironmentVariables", "StandardOutPath", "StandardErrorPath".
-struct LaunchDaemonJob {
+struct AERLO_SYSTEM_EXPORT LaunchDaemonJob {
     std::string label;
     std::filesystem::path program;
     std::string domain; // "user" or "system", as asked at installation

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <functional>
 
 namespace SystemPlatform {
@@ -8,7 +10,7 @@ namespace SystemPlatform {
 // did-wake and will-power-off on the workspace centre, the screen lock pair on the distributed centre
 // (the names of Foundation::WorkspaceNotificationName). Before sleep and power-off it holds the
 // machine back until the observers of the posted notification and the before-release hook have run.
-class PowerEventSource {
+class AERLO_SYSTEM_EXPORT PowerEventSource {
 public:
     virtual ~PowerEventSource() = default;
 

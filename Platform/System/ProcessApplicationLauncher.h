@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/ApplicationLauncher.h"
 
 #include <string_view>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 // identifier); one that accepts a connection runs, and the socket's peer credentials give its process.
 // Opening runs the bundle's executable in a new session, with this process's environment and standard
 // streams (there is no window to bring forward: activation changes nothing).
-class ProcessApplicationLauncher final : public ApplicationLauncher {
+class AERLO_SYSTEM_EXPORT ProcessApplicationLauncher final : public ApplicationLauncher {
 public:
     // "<root>/var/run/applications/<identifier>.sock".
     static std::filesystem::path registrationSocket(std::string_view identifier);

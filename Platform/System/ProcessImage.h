@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 
 // This process's program image: what it was started with, whether a file still is that image, and
 // replacing it in place (the process id, its parent and its start time stay).
-class ProcessImage {
+class AERLO_SYSTEM_EXPORT ProcessImage {
 public:
     // The arguments the process was started with, the program's name first, from /proc/self/cmdline
     // (toolkits rewrite argv in place; that memory keeps the original). Empty when unreadable.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 
 #include <cstdint>
 #include <optional>
@@ -8,14 +9,14 @@
 
 namespace SystemPlatform {
 
-struct OperatingSystemVersion {
+struct AERLO_SYSTEM_EXPORT OperatingSystemVersion {
     std::int64_t majorVersion = 0;
     std::int64_t minorVersion = 0;
     std::int64_t patchVersion = 0;
 };
 
 // The process's view of the operating system: the simulated Mac's, from the active machine profile.
-class ProcessInfo {
+class AERLO_SYSTEM_EXPORT ProcessInfo {
 public:
     // "14.5" gives 14, 5, 0; no machine gives 0, 0, 0.
     static OperatingSystemVersion operatingSystemVersion();

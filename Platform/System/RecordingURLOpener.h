@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/System/URLOpener.h"
 
 #include <mutex>
@@ -9,7 +11,7 @@
 namespace SystemPlatform {
 
 // Records the addresses it is asked to open and answers as set (tests).
-class RecordingURLOpener final : public URLOpener {
+class AERLO_SYSTEM_EXPORT RecordingURLOpener final : public URLOpener {
 public:
     explicit RecordingURLOpener(bool answer = true) : answer_(answer) {}
 

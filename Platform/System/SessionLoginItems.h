@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 // order. An item resolves to the bundle whose executable its Exec= line starts (…/X.app/Contents/MacOS/
 // <name>); an entry that cannot be read, is no application, is hidden or starts no bundle does not
 // resolve, and is passed over, never removed. Main thread only.
-class SessionLoginItems {
+class AERLO_SYSTEM_EXPORT SessionLoginItems {
 public:
     struct Item {
         std::filesystem::path entry;  // the entry's file

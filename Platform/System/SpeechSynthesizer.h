@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,7 +10,7 @@ namespace SystemPlatform {
 
 // Speaks text in the background with a chosen voice. Made by the installed factory (a fake in tests),
 // else by the default backend, which speaks through espeak-ng and stays silent where there is none.
-class SpeechSynthesizer {
+class AERLO_SYSTEM_EXPORT SpeechSynthesizer {
 public:
     using Factory = std::function<std::unique_ptr<SpeechSynthesizer>()>;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/SMC/MachineProfile.h"
 
 #include <string>
@@ -12,7 +14,7 @@ namespace SystemPlatform {
 // types "SPHardwareDataType", "SPMemoryDataType" and "SPDisplaysDataType" with "-json", and the
 // plain-text hardware report. The stand-in program "system_profiler" prints run()'s text for the
 // active machine; installStandIn() makes "/usr/sbin/system_profiler" start it.
-class SystemProfiler {
+class AERLO_SYSTEM_EXPORT SystemProfiler {
 public:
     // One JSON object holding every requested data type (an unknown one as an empty list), or with
     // `json` false the plain-text reports one after the other (only the hardware report has text).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,7 +12,7 @@ namespace SystemPlatform {
 // `top -l 1 -o mem -n N -stats pid,command,mem` of this machine: the processes under /proc with their
 // resident memory, in the table shape the macOS tool prints. The stand-in program "top" prints run()'s
 // text; installStandIn() makes "/usr/bin/top" start it.
-class TopReport {
+class AERLO_SYSTEM_EXPORT TopReport {
 public:
     struct Row {
         std::int64_t pid = 0;

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/URL.h"
 
 namespace SystemPlatform {
 
 // What the workspace hands an address to: the desktop's opener in the application, a recorder in tests.
-class URLOpener {
+class AERLO_SYSTEM_EXPORT URLOpener {
 public:
     virtual ~URLOpener() = default;
     // True when the address was handed to an application.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/TestAccess.h"
 #include "Platform/Foundation/URL.h"
@@ -16,7 +18,7 @@ namespace SystemPlatform {
 // The desktop's workspace: opens addresses in their default handler, lists the running applications and
 // opens applications. The shared workspace opens through ProcessURLOpener and ProcessApplicationLauncher;
 // tests install recorders. Thread-safe.
-class Workspace {
+class AERLO_SYSTEM_EXPORT Workspace {
 public:
     static Workspace& shared();
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include "Platform/XPC/Transport.h"
 
 #include <filesystem>
@@ -14,7 +16,7 @@ namespace XPC {
 // in order, and each write is bounded by the send timeout, so a sender never waits long. When the
 // service has gone away, a message is sent again once on a fresh connection. A private thread reads
 // the replies and runs every handler.
-class Connection : public Transport {
+class AERLO_XPC_EXPORT Connection : public Transport {
 public:
     static constexpr double defaultSendTimeout = 2.0;
 

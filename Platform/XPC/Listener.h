@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/XPC/PeerConnection.h"
 
@@ -29,7 +31,7 @@ namespace XPC {
 //   frame, held for `stallSeconds` closes the connection.
 // - A malformed, oversized or non-request frame closes the connection (after the messages before it),
 //   as does a handler that refuses a message.
-class Listener {
+class AERLO_XPC_EXPORT Listener {
 public:
     struct Options {
         std::size_t maximumConnections = 64;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
@@ -15,14 +17,14 @@ namespace XPC {
 using Message = nlohmann::ordered_json;
 
 // {"id":u64,"sel":"<selector>","args":[…]}
-struct Request {
+struct AERLO_XPC_EXPORT Request {
     std::uint64_t id = 0;
     std::string sel;
     Message args = Message::array();
 };
 
 // {"id":u64,"reply":text|null}
-struct Reply {
+struct AERLO_XPC_EXPORT Reply {
     std::uint64_t id = 0;
     std::optional<std::string> reply;
 };
@@ -45,7 +47,7 @@ enum class DecodeError {
 // An instance is an incremental decoder for one byte stream; it never buffers more than one frame
 // and never throws. After an error it stays failed. Payloads are strict: one JSON value and nothing
 // after it, no NUL byte, no object naming a key twice.
-class MessageCodec {
+class AERLO_XPC_EXPORT MessageCodec {
 public:
     static constexpr std::size_t headerLength = 4;
     static constexpr std::size_t maximumLength = 65536;

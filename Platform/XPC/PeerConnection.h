@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include "Platform/XPC/MessageCodec.h"
 #include "Platform/XPC/Socket.h"
 
@@ -12,7 +14,7 @@ namespace XPC {
 
 // The service's side of one client connection, as a message handler sees it. Used on the
 // listener's thread only.
-class PeerConnection {
+class AERLO_XPC_EXPORT PeerConnection {
 public:
     virtual ~PeerConnection() = default;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -10,7 +12,7 @@ namespace XPC {
 // tasks the thread waits on the sockets it watches, calling their handler when they are readable
 // or hung up. A connection's replies, errors and invalidation run here. Unlike a serial
 // Foundation::DispatchQueue it owns its thread, so the queue is also the connection's reader.
-class PrivateQueue {
+class AERLO_XPC_EXPORT PrivateQueue {
 public:
     explicit PrivateQueue(std::string_view label);
     // Stops (see stop()).

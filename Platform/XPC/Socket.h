@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -9,14 +11,14 @@
 namespace XPC {
 
 // Who is at the other end of a local socket (SO_PEERCRED).
-struct PeerCredentials {
+struct AERLO_XPC_EXPORT PeerCredentials {
     pid_t pid = 0;
     uid_t uid = 0;
     gid_t gid = 0;
 };
 
 // An owned, non-blocking Unix-domain stream socket. Writes never raise SIGPIPE (MSG_NOSIGNAL).
-class Socket {
+class AERLO_XPC_EXPORT Socket {
 public:
     using Deadline = std::chrono::steady_clock::time_point;
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/XPC/XPCExport.h"
+
 #include "Platform/XPC/MessageCodec.h"
 
 #include <functional>
@@ -9,7 +11,7 @@
 namespace XPC {
 
 // Why a message got no reply.
-struct Error {
+struct AERLO_XPC_EXPORT Error {
     enum class Code {
         connectionFailed,      // the service could not be reached
         connectionInterrupted, // the service went away before replying
@@ -35,7 +37,7 @@ struct Error {
 //   unreachable or goes away) or invalidated. Unless invalidate() was called, a later message is
 //   still delivered, on a fresh connection.
 // - Thread-safe. Do not destroy a transport from inside one of its own handlers while other threads use it.
-class Transport {
+class AERLO_XPC_EXPORT Transport {
 public:
     using ReplyHandler = std::function<void(std::optional<std::string> reply)>;
     using ErrorHandler = std::function<void(const Error& error)>;

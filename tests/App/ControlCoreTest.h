@@ -2,14 +2,14 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
+#include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/SMC/ValueCodec.h"
 #include "Platform/System/ActiveMachine.h"
-#include "Classes/Configure/SystemKit/SystemKit.h"
 #include "tests/FanControl/HelperClientTest.h"
 #include "tests/Sensors/SensorsMachine.h"
 

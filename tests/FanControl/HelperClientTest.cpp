@@ -1,6 +1,6 @@
 #include "tests/FanControl/HelperClientTest.h"
 
-#include "Classes/App/NotificationName.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "tests/Support/TestAccess.h"

@@ -1,20 +1,29 @@
+#include "QVToolsKit/QVFileSizeTool.h"
+#include "QVToolsKit/QVProgressHUD.h"
+
 #include <gtest/gtest.h>
+
+#include <dlfcn.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
-// The demangled dynamic symbols a framework library defines ("" when nm cannot run).
-std::string exportedSymbols(const std::string& name)
+const std::filesystem::path frameworks = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Frameworks";
+
+// The already loaded library, by file name.
+void* loaded(const std::string& library)
 {
-    const auto library = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Frameworks" / name;
-    const std::string command = "nm -DC --defined-only '" + library.string() + "' 2>/dev/null";
+    return ::dlopen((frameworks / library).c_str(), RTLD_LAZY | RTLD_NOLOAD);
+}
+
+// Every symbol the library defines, hidden ones too ("" when nm cannot run).
+std::string symbolTable(const std::string& library)
+{
+    const std::string command = "nm --defined-only '" + (frameworks / library).string() + "' 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
     std::string out;
     char buffer[4096];
@@ -23,55 +32,46 @@ std::string exportedSymbols(const std::string& name)
     return out;
 }
 
-std::string fileText(const std::filesystem::path& path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-struct FrameworkClass {
-    std::string name;
-    bool usesKit = false;
-};
-
-// Every QV class the framework's sources define members of, and whether its source draws on Kit or Qt.
-std::vector<FrameworkClass> frameworkClasses()
-{
-    std::vector<FrameworkClass> classes;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(AERLO_SOURCE_DIR) / "QVToolsKit")) {
-        const auto path = entry.path();
-        const std::string stem = path.stem().string();
-        if (path.extension() != ".cpp" || stem.rfind("QV", 0) != 0)
-            continue;
-        const std::string source = fileText(path);
-        const std::string header = fileText(path.parent_path() / (stem + ".h"));
-        if (header.find("class " + stem) == std::string::npos || source.find(stem + "::") == std::string::npos)
-            continue;
-        const bool usesKit = source.find("#include \"Platform/Kit/") != std::string::npos
-            || header.find("#include \"Platform/Kit/") != std::string::npos
-            || source.find("#include <Q") != std::string::npos || header.find("#include <Q") != std::string::npos;
-        classes.push_back({stem, usesKit});
-    }
-    return classes;
-}
-
 } // namespace
 
-TEST(ExportedInterface, EveryFrameworkClassIsExportedByExactlyOneLibrary)
+TEST(ExportedInterface, PublicClassesResolveFromTheLibraryThatCarriesThem)
 {
-    const std::string symbols = exportedSymbols("libQVToolsKit.so");
-    const std::string uiSymbols = exportedSymbols("libQVToolsKitUI.so");
-    ASSERT_FALSE(symbols.empty());
-    ASSERT_FALSE(uiSymbols.empty());
-    const auto classes = frameworkClasses();
-    ASSERT_GT(classes.size(), 20u);
-    for (const auto& c : classes) {
-        const std::string prefix = "QVToolsKit::" + c.name + "::";
-        const bool plain = symbols.find(prefix) != std::string::npos;
-        const bool ui = uiSymbols.find(prefix) != std::string::npos;
-        EXPECT_NE(plain, ui) << c.name << " must be exported by exactly one of the two libraries";
-        if (c.usesKit) {
-            EXPECT_TRUE(ui && !plain) << c.name << " draws on Kit, so only the UI library may carry it";
-        }
+    const struct {
+        void* address;
+        const char* library;
+    } cases[] = {
+        {reinterpret_cast<void*>(&QVToolsKit::QVFileSizeTool::calculateSize), "libQVToolsKit.so"},
+        {reinterpret_cast<void*>(&QVToolsKit::QVProgressHUD::setDefaultStyle), "libQVToolsKitUI.so"},
+    };
+    for (const auto& c : cases) {
+        Dl_info info {};
+        ASSERT_NE(::dladdr(c.address, &info), 0) << c.library;
+        EXPECT_EQ(std::filesystem::path(info.dli_fname).filename(), c.library);
+        ASSERT_NE(info.dli_sname, nullptr) << c.library;
+        void* library = loaded(c.library);
+        ASSERT_NE(library, nullptr) << c.library;
+        EXPECT_EQ(::dlsym(library, info.dli_sname), c.address) << info.dli_sname;
+        ::dlclose(library);
+    }
+}
+
+TEST(ExportedInterface, InternalsStayInsideTheirLibrary)
+{
+    const struct {
+        const char* library;
+        const char* symbol;
+    } cases[] = {
+        // An inline member of a public class.
+        {"libQVToolsKit.so", "_ZN10QVToolsKit13QVDateManagerD1Ev"},
+        // The system clock behind Foundation's clock interface.
+        {"libAerloFoundation.so", "_ZNK10Foundation11SystemClock3nowEv"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(symbolTable(c.library).find(std::string(" ") + c.symbol + "\n"), std::string::npos)
+            << c.library << " no longer defines " << c.symbol;
+        void* library = loaded(c.library);
+        ASSERT_NE(library, nullptr) << c.library;
+        EXPECT_EQ(::dlsym(library, c.symbol), nullptr) << c.symbol << " is exported by " << c.library;
+        ::dlclose(library);
     }
 }

@@ -1,5 +1,5 @@
-#include "Classes/App/NotificationName.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Views/SensorPopup.h"
 #include "Classes/Views/TextView.h"
 #include "Platform/Foundation/NotificationCenter.h"

@@ -1,4 +1,4 @@
-#include "Classes/App/AppearanceManager.h"
+#include "Classes/Configure/GlobalUI/AppearanceManager.h"
 #include "Classes/Views/ClickThroughImageView.h"
 #include "Classes/Views/FlippedView.h"
 #include "Classes/Views/GradientView.h"

@@ -2,9 +2,9 @@
 
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Configure/SystemKit/QVSystemHardwareInfo.h"
 #include "Classes/FanControl/QVFanRulesManager.h"

@@ -1,6 +1,6 @@
 #include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
 
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/FanControl/Windows/SingleFanController.h"
 #include "Platform/Kit/View.h"

@@ -1,10 +1,10 @@
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/Sensors/QVSensorNamesManager.h"
 #include "Platform/Foundation/Console.h"

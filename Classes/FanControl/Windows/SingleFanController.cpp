@@ -1,10 +1,10 @@
 #include "Classes/FanControl/Windows/SingleFanController.h"
 
 #include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMCManager.h"

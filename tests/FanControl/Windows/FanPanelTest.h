@@ -2,11 +2,11 @@
 
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/FanIconRotationDuration.h"
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Configure/SystemKit/QVSystemHardwareInfo.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/FanControl/FanRule.h"

@@ -1,6 +1,6 @@
-#include "Classes/App/NotificationName.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"

@@ -1,9 +1,9 @@
 #include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
 
 #include "Classes/App/FanIconRotationDuration.h"
-#include "Classes/App/NotificationName.h"
-#include "Classes/App/Storyboard.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Classes/Configure/Global/NotificationName.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Configure/SystemKit/DashboardText.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/Views/FanSpeedReadout.h"

@@ -1,4 +1,4 @@
-#include "Classes/App/Storyboard.h"
+#include "Classes/Configure/GlobalUI/Storyboard.h"
 
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/ViewController.h"

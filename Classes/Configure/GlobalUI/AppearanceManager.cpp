@@ -1,4 +1,4 @@
-#include "Classes/App/AppearanceManager.h"
+#include "Classes/Configure/GlobalUI/AppearanceManager.h"
 
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Appearance.h"

@@ -1,4 +1,4 @@
-#include "Classes/App/Localization.h"
+#include "Classes/Configure/Global/Localization.h"
 
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Platform/Foundation/SharedInstance.h"
