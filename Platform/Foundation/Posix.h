@@ -30,7 +30,7 @@ AERLO_FOUNDATION_EXPORT Result<sockaddr_un> unixAddress(const std::filesystem::p
 
 // Creates `folder` and its missing parents with `mode` (an existing folder is left as it is); the
 // error names the folder that could not be made.
-Result<void> makeDirectories(const std::filesystem::path& folder, unsigned mode = 0755);
+AERLO_FOUNDATION_EXPORT Result<void> makeDirectories(const std::filesystem::path& folder, unsigned mode = 0755);
 
 // Closes `fd` if it is open and marks it closed (-1).
 AERLO_FOUNDATION_EXPORT void closeAndReset(int& fd);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include "Platform/Foundation/Result.h"
 #include "Platform/System/JobBlessService.h"
 #include "Platform/System/LaunchDaemonJob.h"
@@ -22,7 +24,7 @@ namespace SystemPlatform {
 // helper's "--restore" step after every stop, started at boot), reloads systemd, (re)starts the unit and
 // waits until the daemon's socket is there; elsewhere the helper runs under a root-owned copy of the keep-alive, as the stand-in install
 // does. The daemon serves its socket in the layout's run folder.
-class SystemHelperInstall {
+class AERLO_SYSTEM_EXPORT SystemHelperInstall {
 public:
     static constexpr std::string_view installArgument = "--install-system";
     // "pkexec <helper> --uninstall-system [--system-root <prefix>]": stops the helper however it runs

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/System/SystemExport.h"
+
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -8,7 +10,7 @@ namespace SystemPlatform {
 
 // Where a root-owned helper install lives on a real machine, and the two programs it runs. Every path
 // is under one prefix ("/" on a real machine; a temporary folder in tests, with fake programs there).
-struct SystemLayout {
+struct AERLO_SYSTEM_EXPORT SystemLayout {
     std::filesystem::path prefix;
     std::filesystem::path installDirectory; // "<prefix>/usr/local/libexec/aerlo": program and job file
     std::filesystem::path unitDirectory;    // "<prefix>/etc/systemd/system"
