@@ -58,10 +58,11 @@ struct Counted {
     int value;
 };
 
+// Each slot is static, as every shared instance is: its lock and maker live for the process.
 TEST(SharedInstanceTest, BuildsOnceAndResetsInPlace)
 {
     Counted::alive = Counted::built = 0;
-    SharedInstance<Counted> instance;
+    static SharedInstance<Counted> instance;
     EXPECT_FALSE(instance.exists());
     Counted& first = instance.get();
     EXPECT_EQ(&first, &instance.get());
@@ -89,7 +90,7 @@ TEST(SharedInstanceTest, BuildsOnceAndResetsInPlace)
 TEST(SharedInstanceTest, FirstUseFromManyThreadsBuildsOne)
 {
     Counted::alive = Counted::built = 0;
-    SharedInstance<Counted> instance;
+    static SharedInstance<Counted> instance;
     std::vector<std::thread> threads;
     std::vector<Counted*> seen(8);
     for (int i = 0; i < 8; ++i)
@@ -104,7 +105,7 @@ TEST(SharedInstanceTest, FirstUseFromManyThreadsBuildsOne)
 
 TEST(SharedInstanceTest, ReplaceableServiceKeepsOldImplementationAliveForHolders)
 {
-    SharedInstance<std::shared_ptr<int>> service([] { return std::make_shared<int>(1); });
+    static SharedInstance<std::shared_ptr<int>> service([] { return std::make_shared<int>(1); });
     std::shared_ptr<int> held = service.get();
     service.resetForTesting(std::make_shared<int>(2));
     EXPECT_EQ(*held, 1);
@@ -115,7 +116,7 @@ TEST(SharedInstanceTest, ReplaceableServiceKeepsOldImplementationAliveForHolders
 // The last holder's destructor may use the slot again (a client whose handlers reach the shared one).
 TEST(SharedInstanceTest, ReplaceableServiceReleasesTheOldObjectOutsideItsLock)
 {
-    SharedInstance<std::shared_ptr<std::function<void()>>> slot;
+    static SharedInstance<std::shared_ptr<std::function<void()>>> slot;
     std::shared_ptr<int> builtAfter;
     auto reentrant = std::shared_ptr<std::function<void()>>(new std::function<void()>, [&](std::function<void()>* f) {
         builtAfter = std::make_shared<int>(slot.get() != nullptr);
