@@ -59,7 +59,7 @@ void HelperPaths::useSystemLayout(std::optional<SystemLayout> layout)
     state.read = true;
 }
 
-void HelperPaths::resetLayout()
+void HelperPaths::resetForTesting()
 {
     auto& state = layoutState();
     std::lock_guard lock(state.mutex);

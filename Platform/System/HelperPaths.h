@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/TestAccess.h"
 #include "Platform/System/SystemExport.h"
 #include "Platform/System/SystemLayout.h"
 
@@ -17,9 +18,8 @@ namespace SystemPlatform {
 class AERLO_SYSTEM_EXPORT HelperPaths {
 public:
     static std::optional<SystemLayout> systemLayout();
-    // Tests: a layout to use (nothing: the stand-in install); resetLayout() reads the environment again.
+    // A layout to use from now on (nothing: the stand-in install).
     static void useSystemLayout(std::optional<SystemLayout> layout);
-    static void resetLayout();
 
     // "/Library/PrivilegedHelperTools/<label>": the installed program.
     static std::filesystem::path installedProgram(std::string_view label);
@@ -49,6 +49,11 @@ public:
 
     // A label names one file in each folder: not empty, no "/" or NUL, not "." or "..".
     static bool isValidLabel(std::string_view label);
+
+private:
+    friend struct ::TestAccess;
+    // Tests: the next systemLayout() reads the environment again.
+    static void resetForTesting();
 };
 
 } // namespace SystemPlatform

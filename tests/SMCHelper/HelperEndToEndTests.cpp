@@ -9,6 +9,7 @@
 #include "Platform/System/SystemLayout.h"
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Socket.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/SMCHelper/HelperTestSupport.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
@@ -115,7 +116,7 @@ protected:
         while (::waitpid(-1, nullptr, WNOHANG) > 0) {
         }
         Foundation::Bundle::setMainBundlePath({});
-        HelperPaths::resetLayout();
+        TestAccess::resetForTesting<HelperPaths>();
     }
 
     // True once the daemon accepts connections.

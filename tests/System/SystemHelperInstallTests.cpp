@@ -2,6 +2,7 @@
 #include "Platform/System/JobBlessService.h"
 #include "Platform/System/LaunchDaemonJob.h"
 #include "Platform/System/SystemHelperInstall.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/System/DaemonTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +51,7 @@ protected:
     void TearDown() override
     {
         DaemonTest::TearDown();
-        HelperPaths::resetLayout();
+        TestAccess::resetForTesting<HelperPaths>();
         ::unsetenv("FAKE_PKEXEC_STATUS");
         ::unsetenv("FAKE_NO_DAEMON");
     }
