@@ -70,6 +70,8 @@ long long angleKey(double angle)
 } // namespace
 
 struct StatusItemTray::Frame {
+    // The media time a turn's frame shows.
+    double at = 0;
     Image image;
     QImage pixels;
     QIcon icon;
@@ -165,6 +167,11 @@ Rect StatusItemTray::place(bool fresh)
         place_ = QtBridge::rect(QRectF(tray_->geometry()));
         placeTakenAt_ = now;
         placeTaken_ = true;
+        const QRect pixels = QtBridge::rect(place_).toRect();
+        const QScreen* screen = pixels.isEmpty() ? nullptr : QGuiApplication::screenAt(pixels.center());
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        placeRatio_ = screen ? screen->devicePixelRatio() : 1;
     }
     return place_;
 }
@@ -174,11 +181,7 @@ double StatusItemTray::pixelScale(double side, const Rect& rect) const
     const QRect place = QtBridge::rect(rect).toRect();
     if (place.isEmpty() || side <= 0)
         return 2;
-    const QScreen* screen = QGuiApplication::screenAt(place.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const double ratio = screen ? screen->devicePixelRatio() : 1;
-    return std::min(place.width(), place.height()) * ratio / side;
+    return std::min(place.width(), place.height()) * placeRatio_ / side;
 }
 
 void StatusItemTray::refresh()
@@ -194,13 +197,18 @@ void StatusItemTray::refresh()
     updatePlace();
 }
 
-std::shared_ptr<const StatusItemTray::Frame> StatusItemTray::render(double side, double scale)
+std::shared_ptr<const StatusItemTray::Frame> StatusItemTray::render(double side, double scale,
+                                                                   std::optional<double> at)
 {
+    std::optional<AnimationClock::DrawingTime> drawing;
+    if (at)
+        drawing.emplace(*at);
     rendering_ = true;
     ++rendered_;
     // Only the leftmost square shows: the rest of the button (its texts) is not rendered.
     const Image full = item_.button()->render(scale, side);
     auto frame = std::make_shared<Frame>();
+    frame->at = at.value_or(0);
     frame->image = Image::withSize(
         {side, side}, false,
         [&](const Rect&) {
@@ -231,10 +239,19 @@ void StatusItemTray::showFrame(bool redraw)
         framesScale_ = scale;
         framesAppearance_ = appearance;
     }
-    // Layout first: what it changes shows in this frame, and it runs at the real time.
-    rendering_ = true;
-    item_.button()->displayIfNeeded();
-    rendering_ = false;
+    // Layout first, at the real time: what it changes shows in the frame drawn next. Without a change
+    // since the last frame it only follows the animations, which a kept frame already shows.
+    bool laidOut = false;
+    auto layOut = [&] {
+        if (laidOut)
+            return;
+        laidOut = true;
+        rendering_ = true;
+        item_.button()->displayIfNeeded();
+        rendering_ = false;
+    };
+    if (redraw)
+        layOut();
 
     std::shared_ptr<const Frame> frame;
     double next = -1;
@@ -245,24 +262,26 @@ void StatusItemTray::showFrame(bool redraw)
         const double index = std::round((now - turning->start) / turning->step);
         const double at = turning->start + index * turning->step;
         next = turning->start + (index + 1) * turning->step;
-        AnimationClock::DrawingTime drawing(at);
-        const long long key = angleKey(turning->layer->presentation().transform.rotationAngle());
+        long long key = 0;
+        {
+            AnimationClock::DrawingTime drawing(at);
+            key = angleKey(turning->layer->presentation().transform.rotationAngle());
+        }
         const auto kept = frames_.find(key);
         if (kept != frames_.end() && !redraw) {
             frame = kept->second;
         } else {
-            frame = render(side, scale);
-            const bool sameAsKept = kept != frames_.end() && kept->second->pixels == frame->pixels;
-            if (sameAsKept)
-                frame = kept->second;
-            // A change that shows here may show at every angle: the frames kept before it are stale. Without
-            // a frame to compare, none can be trusted.
-            if (redraw && !sameAsKept)
+            layOut();
+            frame = render(side, scale, at);
+            if (redraw && !keptFramesHold(kept, *frame, side))
                 frames_.clear();
+            else if (kept != frames_.end() && kept->second->pixels == frame->pixels)
+                frame = kept->second;
             frames_[key] = frame;
         }
     } else {
         frames_.clear();
+        layOut();
         frame = render(side, scale);
         if (item_.isVisible() && animates())
             next = AnimationClock::mediaTime() + frameInterval;
@@ -284,6 +303,18 @@ void StatusItemTray::showFrame(bool redraw)
         if (timer_)
             timer_->setFireDate(next);
     }
+}
+
+bool StatusItemTray::keptFramesHold(std::map<long long, std::shared_ptr<const Frame>>::const_iterator kept,
+                                    const Frame& drawn, double side)
+{
+    if (kept != frames_.end())
+        return kept->second->pixels == drawn.pixels;
+    if (frames_.empty())
+        return true;
+    // Nothing kept at this angle to compare with: one kept frame drawn again at its own time tells.
+    const Frame& probe = *frames_.rbegin()->second;
+    return render(side, framesScale_, probe.at)->pixels == probe.pixels;
 }
 
 void StatusItemTray::updatePlace()

@@ -67,10 +67,16 @@ private:
     void scheduleRefresh(double delay);
     // An animation frame; `redraw` after a change: what was kept may be stale.
     void showFrame(bool redraw = false);
-    std::shared_ptr<const Frame> render(double side, double scale);
+    // The button's leftmost square; a turn's frame at the media time it shows.
+    std::shared_ptr<const Frame> render(double side, double scale, std::optional<double> at = std::nullopt);
+    // After a change: whether the frames kept before it still show what is drawn now (`kept` is the
+    // frame kept at the angle of `drawn`, if any).
+    bool keptFramesHold(std::map<long long, std::shared_ptr<const Frame>>::const_iterator kept, const Frame& drawn,
+                        double side);
     std::optional<Turn> turn() const;
     bool animates() const;
-    // Pixels per point for the tray's place (twice the item's, without a place).
+    // Pixels per point for the tray's place (twice the item's, without a place), on the screen it was on
+    // when taken.
     double pixelScale(double side, const Rect& place) const;
     // The tray's place for the icon (Qt's global pixels; empty without one). Asking the tray costs a round
     // trip to the display server, so animation frames reuse it for up to `placeLifetime` seconds.
@@ -96,6 +102,7 @@ private:
     std::size_t rendered_ = 0;
     Rect place_;
     double placeTakenAt_ = 0;
+    double placeRatio_ = 1;
     bool placeTaken_ = false;
 };
 

@@ -270,6 +270,34 @@ TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterward
     EXPECT_LE(tray->keptFrames(), 2u);
 }
 
+TEST_F(StatusItemTest, AChangeBesideTheIconKeepsTheFramesOfATurnNotYetComplete)
+{
+    auto item = StatusBar::system().statusItem(60);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_NE(tray, nullptr);
+    addTurningBar(*item);
+    auto label = std::make_shared<View>(Rect {30, 3, 20, 16});
+    item->button()->addSubview(label);
+    advance(0);
+    const int steps = static_cast<int>(StatusItemTray::framesPerSecond);
+    const double step = 1.0 / steps;
+    for (int i = 1; i <= steps / 2; ++i)
+        advance(step * 1.01);
+    const std::size_t kept = tray->keptFrames();
+    ASSERT_LT(kept, static_cast<std::size_t>(steps));
+
+    // As the fan speed texts do at every tick: a change beside the icon, shown at a step not drawn yet.
+    label->layer().setBackgroundColor(Colour::blue());
+    advance(step * 1.01);
+    EXPECT_EQ(tray->keptFrames(), kept + 1) << "the change beside the icon drops no kept frame";
+    while (tray->keptFrames() < static_cast<std::size_t>(steps))
+        advance(step * 1.01);
+    const std::size_t before = tray->renderedFrames();
+    for (int i = 0; i < steps; ++i)
+        advance(step * 1.01);
+    EXPECT_EQ(tray->renderedFrames(), before) << "the next turn is shown from the kept frames";
+}
+
 TEST_F(StatusItemTest, ADisplayPassOverATurnIsNoChangeButALayerChangeIs)
 {
     TestAccess::resetForTesting<StatusBar>([](StatusItem&) { return nullptr; });
