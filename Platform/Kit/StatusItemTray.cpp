@@ -58,15 +58,6 @@ private:
     QImage image_;
 };
 
-// Frames are kept by the angle they show, to a millionth of a turn.
-long long angleKey(double angle)
-{
-    constexpr double turn = 2 * M_PI;
-    constexpr long long steps = 1'000'000;
-    const double fraction = std::fmod(std::fmod(angle, turn) + turn, turn) / turn;
-    return std::llround(fraction * steps) % steps;
-}
-
 } // namespace
 
 struct StatusItemTray::Frame {
@@ -151,7 +142,7 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
         return std::nullopt;
     // As few frames as look smooth: the frame rate's number of steps in a cycle.
     const double steps = std::max(1.0, std::round(cycle->length * framesPerSecond));
-    return Turn{layers.front(), cycle->start, cycle->length / steps};
+    return Turn{layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
 }
 
 std::string StatusItemTray::toolTip() const
@@ -234,10 +225,13 @@ void StatusItemTray::showFrame(bool redraw)
     const double side = item_.window().frame().height();
     const double scale = pixelScale(side, place(redraw));
     const std::string appearance = item_.button()->effectiveAppearance().name();
-    if (scale != framesScale_ || appearance != framesAppearance_) {
+    const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
+    if (scale != framesScale_ || appearance != framesAppearance_ ||
+        (turning && !(framesCycle_ && framesCycle_->sameCycle(*turning)))) {
         frames_.clear();
         framesScale_ = scale;
         framesAppearance_ = appearance;
+        framesCycle_ = turning;
     }
     // Layout first, at the real time: what it changes shows in the frame drawn next. Without a change
     // since the last frame it only follows the animations, which a kept frame already shows.
@@ -255,18 +249,14 @@ void StatusItemTray::showFrame(bool redraw)
 
     std::shared_ptr<const Frame> frame;
     double next = -1;
-    const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
     if (turning) {
         // The step nearest to now, drawn at its own time, so that a kept frame shows its angle exactly.
         const double now = AnimationClock::mediaTime();
         const double index = std::round((now - turning->start) / turning->step);
         const double at = turning->start + index * turning->step;
         next = turning->start + (index + 1) * turning->step;
-        long long key = 0;
-        {
-            AnimationClock::DrawingTime drawing(at);
-            key = angleKey(turning->layer->presentation().transform.rotationAngle());
-        }
+        // A step of the cycle shows what the same step of every other cycle shows.
+        const long long key = ((static_cast<long long>(index) % turning->steps) + turning->steps) % turning->steps;
         const auto kept = frames_.find(key);
         if (kept != frames_.end() && !redraw) {
             frame = kept->second;

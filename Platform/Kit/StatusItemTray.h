@@ -28,7 +28,7 @@ class Layer;
 // tray's place for the icon becomes the item's screen frame. It re-renders after changes and, while
 // something in the button animates and the item is visible, at a frame rate; otherwise it keeps no timer.
 // A layer that only turns, by whole turns for ever, is drawn once per step of its turn: the frames are
-// kept by the angle they show and drawn again only when a change shows at the current angle, the
+// kept by their step and drawn again only when a change shows in the icon, the turn's timing, the
 // appearance or the tray's pixel size changes.
 class AERLO_KIT_EXPORT StatusItemTray final : public StatusBar::ItemPresenter {
 public:
@@ -62,6 +62,11 @@ private:
         const Layer* layer = nullptr;
         double start = 0;
         double step = 0;
+        long long steps = 1;
+        bool sameCycle(const Turn& other) const
+        {
+            return layer == other.layer && start == other.start && step == other.step;
+        }
     };
 
     void scheduleRefresh(double delay);
@@ -95,10 +100,11 @@ private:
     bool changed_ = false;
     std::shared_ptr<const Frame> shown_;
     std::string shownToolTip_;
-    // The turn's frames by the angle they show, for one appearance and pixel scale.
+    // The turn's frames by their step in its cycle, for one cycle, appearance and pixel scale.
     std::map<long long, std::shared_ptr<const Frame>> frames_;
     std::string framesAppearance_;
     double framesScale_ = 0;
+    std::optional<Turn> framesCycle_;
     std::size_t rendered_ = 0;
     Rect place_;
     double placeTakenAt_ = 0;
