@@ -224,15 +224,6 @@ void StatusItemTray::showFrame(bool redraw)
     }
     const double side = item_.window().frame().height();
     const double scale = pixelScale(side, place(redraw));
-    const std::string appearance = item_.button()->effectiveAppearance().name();
-    const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
-    if (scale != framesScale_ || appearance != framesAppearance_ ||
-        (turning && !(framesCycle_ && framesCycle_->sameCycle(*turning)))) {
-        frames_.clear();
-        framesScale_ = scale;
-        framesAppearance_ = appearance;
-        framesCycle_ = turning;
-    }
     // Layout first, at the real time: what it changes shows in the frame drawn next. Without a change
     // since the last frame it only follows the animations, which a kept frame already shows.
     bool laidOut = false;
@@ -246,6 +237,15 @@ void StatusItemTray::showFrame(bool redraw)
     };
     if (redraw)
         layOut();
+    const std::string appearance = item_.button()->effectiveAppearance().name();
+    const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
+    if (scale != framesScale_ || appearance != framesAppearance_ ||
+        (turning && !(framesCycle_ && framesCycle_->sameCycle(*turning)))) {
+        frames_.clear();
+        framesScale_ = scale;
+        framesAppearance_ = appearance;
+        framesCycle_ = turning;
+    }
 
     std::shared_ptr<const Frame> frame;
     double next = -1;
@@ -302,7 +302,7 @@ bool StatusItemTray::keptFramesHold(std::map<long long, std::shared_ptr<const Fr
         return kept->second->pixels == drawn.pixels;
     if (frames_.empty())
         return true;
-    // Nothing kept at this angle to compare with: one kept frame drawn again at its own time tells.
+    // Nothing kept at this step to compare with: one kept frame drawn again at its own time tells.
     const Frame& probe = *frames_.rbegin()->second;
     return render(side, framesScale_, probe.at)->pixels == probe.pixels;
 }
