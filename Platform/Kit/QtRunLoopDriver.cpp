@@ -2,6 +2,8 @@
 
 #include "Platform/Foundation/RunLoop.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +22,10 @@ QtRunLoopDriver::~QtRunLoopDriver() { Foundation::RunLoop::main().setDriver(null
 
 void QtRunLoopDriver::wake()
 {
+    // Inside a pass, at its own loop level, the pass takes the next date when it ends. A nested loop (a
+    // modal session a block runs) needs the wake.
+    if (QThread::currentThread() == context_.thread() && servicingLevel_ == QThread::currentThread()->loopLevel())
+        return;
     if (wakePending_.exchange(true))
         return;
     QMetaObject::invokeMethod(
@@ -36,8 +42,11 @@ void QtRunLoopDriver::service()
     auto& loop = Foundation::RunLoop::main();
     // Only what is due now: blocks scheduled meanwhile wait for the next pass, so Qt's events keep flowing.
     const double now = loop.clock().now();
+    const int outer = servicingLevel_;
+    servicingLevel_ = QThread::currentThread()->loopLevel();
     while (loop.runNextEvent(now)) {
     }
+    servicingLevel_ = outer;
     const auto next = loop.nextEventTime();
     if (!next) {
         timer_.stop();

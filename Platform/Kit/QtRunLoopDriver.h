@@ -30,6 +30,8 @@ private:
     QObject context_;
     QTimer timer_;
     std::atomic<bool> wakePending_{false};
+    // The Qt loop level of the pass running (main thread only; -1 outside one).
+    int servicingLevel_ = -1;
 };
 
 } // namespace Kit

@@ -105,3 +105,36 @@ TEST_F(QtRunLoopDriverTest, DefaultModeTimersHoldWhileAModalLoopRuns)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(order, (std::vector<std::string>{"common", "modal ended", "default"}));
 }
+
+TEST_F(QtRunLoopDriverTest, WorkScheduledInsideAPassRunsAfterItAndInANestedLoopItRuns)
+{
+    Foundation::ManualClock clock;
+    RunLoop::main().reset(clock);
+    Kit::QtRunLoopDriver driver;
+    std::vector<std::string> order;
+    DispatchQueue::main().async([&] {
+        // A later pass runs what this one schedules.
+        DispatchQueue::main().async([&] { order.push_back("next pass"); });
+        // A modal session inside the pass: what is scheduled from this thread runs inside it.
+        QEventLoop nested;
+        QTimer::singleShot(0, [&] {
+            DispatchQueue::main().async([&] {
+                order.push_back("inner block");
+                clock.advance(0.005);
+            });
+            auto timer = Timer::scheduledTimer(0.005, false, [&](Timer&) {
+                order.push_back("inner timer");
+                nested.quit();
+            });
+        });
+        nested.exec();
+        order.push_back("nested ended");
+        auto last = Timer::scheduledTimer(0.001, false, [&](Timer&) {
+            order.push_back("after");
+            QCoreApplication::quit();
+        });
+        clock.advance(0.001);
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(order, (std::vector<std::string>{"next pass", "inner block", "inner timer", "nested ended", "after"}));
+}
