@@ -65,6 +65,11 @@ TEST(ExportedInterface, InternalsStayInsideTheirLibrary)
         {"libQVToolsKit.so", "_ZN10QVToolsKit13QVDateManagerD1Ev"},
         // The system clock behind Foundation's clock interface.
         {"libAerloFoundation.so", "_ZNK10Foundation11SystemClock3nowEv"},
+        // Kit's Qt presenters behind its shared presenters, and its Qt conversions.
+        {"libAerloKit.so", "_ZN3Kit16QtAlertPresenter8runModalERNS_5AlertE"},
+        {"libAerloKit.so", "_ZN3Kit20QtOpenPanelPresenter3runERNS_9OpenPanelE"},
+        {"libAerloKit.so", "_ZN3Kit8QtBridge6colourERKNS_6ColourE"},
+        {"libAerloKit.so", "_ZN3Kit11LayerValues11interpolateERKSt7variantIJdNS_5PointENS_4SizeENS_4RectENS_6ColourENS_15AffineTransformEEES9_d"},
     };
     for (const auto& c : cases) {
         ASSERT_NE(symbolTable(c.library).find(std::string(" ") + c.symbol + "\n"), std::string::npos)
