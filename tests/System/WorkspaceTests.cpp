@@ -1,7 +1,7 @@
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/ProcessURLOpener.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
