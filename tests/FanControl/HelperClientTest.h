@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Classes/FanControl/SMCHelper.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/XPC/RecordingTransport.h"
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
 #include "tests/System/DaemonTestSupport.h"
 

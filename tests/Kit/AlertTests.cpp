@@ -1,4 +1,3 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/Alert.h"
 #include "Platform/Kit/AlertPresenter.h"
@@ -6,6 +5,7 @@
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
