@@ -3,11 +3,11 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
-#include "Platform/XPC/RecordingTransport.h"
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
+#include "tests/Support/XPC/RecordingTransport.h"
 #include "tests/System/DaemonTestSupport.h"
 
 #include <filesystem>
