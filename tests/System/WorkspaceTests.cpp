@@ -82,5 +82,8 @@ TEST_F(WorkspaceTest, SharedWorkspaceUsesTheInstalledRecorder)
 
     TestAccess::resetForTesting<Workspace>();
     EXPECT_NE(Workspace::shared().opener(), recorder);
-    EXPECT_NE(dynamic_cast<ProcessURLOpener*>(Workspace::shared().opener().get()), nullptr);
+    // Back to the default opener: the mapped program runs.
+    installFakeOpener(0);
+    EXPECT_TRUE(Workspace::shared().open(*URL::string("https://b.example")));
+    EXPECT_EQ(recorded(), "https://b.example\n");
 }
