@@ -65,6 +65,8 @@ TEST(ExportedInterface, InternalsStayInsideTheirLibrary)
         {"libQVToolsKit.so", "_ZN10QVToolsKit13QVDateManagerD1Ev"},
         // The system clock behind Foundation's clock interface.
         {"libAerloFoundation.so", "_ZNK10Foundation11SystemClock3nowEv"},
+        // Foundation's ICU helpers that only Foundation calls.
+        {"libAerloFoundation.so", "_ZN10Foundation3Icu17environmentLocaleB5cxx11Ev"},
         // Kit's Qt presenters behind its shared presenters, and its Qt conversions.
         {"libAerloKit.so", "_ZN3Kit16QtAlertPresenter8runModalERNS_5AlertE"},
         {"libAerloKit.so", "_ZN3Kit20QtOpenPanelPresenter3runERNS_9OpenPanelE"},
