@@ -16,11 +16,11 @@ namespace Foundation::Icu {
 // Conversions between our types and ICU's, for the code that works with ICU.
 AERLO_FOUNDATION_EXPORT icu::UnicodeString unicode(std::string_view utf8);
 AERLO_FOUNDATION_EXPORT std::string utf8(const icu::UnicodeString& text);
-AERLO_FOUNDATION_EXPORT UDate udate(PropertyListValue::Date date);
-AERLO_FOUNDATION_EXPORT PropertyListValue::Date date(UDate udate);
+UDate udate(PropertyListValue::Date date);
+PropertyListValue::Date date(UDate udate);
 // A new ICU zone for an identifier (GMT-like for an unknown one); the caller owns it.
-AERLO_FOUNDATION_EXPORT icu::TimeZone* timeZone(const std::string& identifier);
+icu::TimeZone* timeZone(const std::string& identifier);
 // The process's locale as the environment gives it (LC_ALL, LC_TIME, LANG): "en_US_POSIX" for "C".
-AERLO_FOUNDATION_EXPORT std::string environmentLocale();
+std::string environmentLocale();
 
 } // namespace Foundation::Icu

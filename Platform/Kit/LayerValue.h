@@ -16,9 +16,9 @@ using LayerValue = std::variant<double, Point, Size, Rect, Colour, AffineTransfo
 
 namespace LayerValues {
 // Linear interpolation of like values (colours in linear RGBA); unlike values jump at the end.
-AERLO_KIT_EXPORT LayerValue interpolate(const LayerValue& from, const LayerValue& to, double fraction);
+LayerValue interpolate(const LayerValue& from, const LayerValue& to, double fraction);
 // from + by (additive animations); unlike values give `by`.
-AERLO_KIT_EXPORT LayerValue add(const LayerValue& base, const LayerValue& by);
+LayerValue add(const LayerValue& base, const LayerValue& by);
 AERLO_KIT_EXPORT std::optional<double> number(const LayerValue& value);
 } // namespace LayerValues
 

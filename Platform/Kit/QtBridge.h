@@ -1,8 +1,6 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
-// Kit's one place of conversion to and from Qt. Used inside Kit and by Kit's test support only.
+// Kit's one place of conversion to and from Qt, inside Kit (Kit's test support uses its inline ones).
 
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/BezierPath.h"
@@ -32,31 +30,31 @@ namespace QtBridge {
 inline QPointF point(Point p) { return {p.x, p.y}; }
 inline QRectF rect(const Rect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 inline Rect rect(const QRectF& r) { return {r.x(), r.y(), r.width(), r.height()}; }
-AERLO_KIT_EXPORT QColor colour(const Colour& colour); // resolved against the current appearance
-AERLO_KIT_EXPORT Colour colour(const QColor& colour);
-AERLO_KIT_EXPORT QPainterPath path(const BezierPath& path);
-AERLO_KIT_EXPORT QTransform transform(const AffineTransform& t);
-AERLO_KIT_EXPORT QFont font(const Font& font);
-AERLO_KIT_EXPORT QPainter::CompositionMode compositionMode(CompositingOperation operation);
+QColor colour(const Colour& colour); // resolved against the current appearance
+Colour colour(const QColor& colour);
+QPainterPath path(const BezierPath& path);
+QTransform transform(const AffineTransform& t);
+QFont font(const Font& font);
+QPainter::CompositionMode compositionMode(CompositingOperation operation);
 
 // A rect in a y-up space of `height` as the y-down rect Qt draws (and back: the rule is its own inverse).
 inline Rect flipped(const Rect& r, double height) { return {r.x(), height - r.y() - r.height(), r.width(), r.height()}; }
 inline Point flipped(Point p, double height) { return {p.x, height - p.y}; }
 
 // A subview's Qt geometry from its frame in the coordinates of a superview with `superBounds`.
-AERLO_KIT_EXPORT QRectF childGeometry(const Rect& frame, const Rect& superBounds, bool superFlipped);
+QRectF childGeometry(const Rect& frame, const Rect& superBounds, bool superFlipped);
 // The painter transform that maps a space with `bounds` (y up unless flipped) onto the widget (y down).
-AERLO_KIT_EXPORT QTransform boundsTransform(const Rect& bounds, bool flipped);
+QTransform boundsTransform(const Rect& bounds, bool flipped);
 
 // A context drawing through `painter`, whose current transform maps the widget's (y-down) space;
 // the context's own space has `bounds`, y up unless `flipped`.
-AERLO_KIT_EXPORT std::unique_ptr<GraphicsContext> makeContext(QPainter& painter, const Rect& bounds, bool flipped);
+std::unique_ptr<GraphicsContext> makeContext(QPainter& painter, const Rect& bounds, bool flipped);
 
-AERLO_KIT_EXPORT QImage& image(const Image& image);
-AERLO_KIT_EXPORT Image image(const QImage& pixels, double scale);
+QImage& image(const Image& image);
+Image image(const QImage& pixels, double scale);
 // A transparent image of `size` at `scale` (a bad scale counts as 1) filled by `paint`; no image for
 // an empty size.
-AERLO_KIT_EXPORT Image paintedImage(Size size, double scale, const std::function<void(QImage& pixels)>& paint);
+Image paintedImage(Size size, double scale, const std::function<void(QImage& pixels)>& paint);
 
 } // namespace QtBridge
 } // namespace Kit

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/AudioPlayer.h"
 
 #include <cstdint>
@@ -16,7 +14,7 @@ namespace SystemPlatform {
 
 // Plays a file with the command-line player "/usr/bin/afplay" (through the tool map: paplay or aplay
 // here). Pausing stops the player process and resuming continues it; repeats start it again.
-class AERLO_SYSTEM_EXPORT ProcessAudioPlayer : public AudioPlayer, public std::enable_shared_from_this<ProcessAudioPlayer> {
+class ProcessAudioPlayer : public AudioPlayer, public std::enable_shared_from_this<ProcessAudioPlayer> {
 public:
     static constexpr char toolPath[] = "/usr/bin/afplay";
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/URLOpener.h"
 
 #include <string>
@@ -11,7 +9,7 @@ namespace SystemPlatform {
 // Opens addresses with the desktop's opener program, started through Foundation::Process (so the tool map
 // can point it elsewhere). The answer is true when the program exits with status 0, or is still running
 // after `waitSeconds` (it has started a handler that keeps it busy).
-class AERLO_SYSTEM_EXPORT ProcessURLOpener final : public URLOpener {
+class ProcessURLOpener final : public URLOpener {
 public:
     static constexpr const char* defaultProgram = "/usr/bin/xdg-open";
 

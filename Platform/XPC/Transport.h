@@ -24,8 +24,8 @@ struct AERLO_XPC_EXPORT Error {
     std::string description; // one line, for printing
 };
 
-// A connection to a named service with XPC's semantics; implemented on a socket (Connection),
-// in process (LoopbackTransport) and as a recording fake (RecordingTransport).
+// A connection to a named service with XPC's semantics; implemented on a socket (Connection) and, in
+// the tests' support, in process and as a recording fake.
 //
 // - Messages are requests, {"sel": text, "args": array}; the transport gives each its "id".
 // - Messages sent before resume() are held, and go out in order when it is called.

@@ -35,7 +35,6 @@
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/SMC/ApplesmcTransport.h"
-#include "Platform/SMC/FakeApplesmcTree.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SimSmcDevice.h"
@@ -44,6 +43,7 @@
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Sensors/ProcessCounters.h"
+#include "tests/Support/SMC/FakeApplesmcTree.h"
 #include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>

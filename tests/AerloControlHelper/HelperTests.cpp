@@ -1,9 +1,9 @@
 #include "AerloControlHelper/AppDelegate.h"
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/Workspace.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

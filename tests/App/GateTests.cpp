@@ -1,9 +1,9 @@
 #include "Classes/App/QVUpdateManager.h"
 #include "Platform/Kit/Application.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "tests/App/AppShellTest.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
 using namespace Aerlo;

@@ -2,12 +2,12 @@
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
 #include "tests/App/ScriptedUpdates.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

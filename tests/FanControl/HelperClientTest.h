@@ -1,13 +1,13 @@
 #pragma once
 
 #include "Classes/FanControl/SMCHelper.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
-#include "Platform/System/ScriptedAuthorizationProvider.h"
-#include "Platform/XPC/RecordingTransport.h"
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ManualRunLoopDriver.h"
+#include "tests/Support/System/ScriptedAuthorizationProvider.h"
+#include "tests/Support/XPC/RecordingTransport.h"
 #include "tests/System/DaemonTestSupport.h"
 
 #include <filesystem>

@@ -1,10 +1,10 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/HelperPaths.h"
-#include "Platform/XPC/LoopbackTransport.h"
 #include "Platform/XPC/Socket.h"
 #include "tests/FanControl/HelperClientTest.h"
 #include "tests/Support/TestAccess.h"
+#include "tests/Support/XPC/LoopbackTransport.h"
 
 #include <gtest/gtest.h>
 

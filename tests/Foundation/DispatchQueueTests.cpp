@@ -1,5 +1,5 @@
 #include "Platform/Foundation/DispatchQueue.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Platform/Foundation/DispatchQueue.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/Timer.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

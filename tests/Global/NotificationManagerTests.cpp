@@ -1,7 +1,7 @@
 #include "Classes/Configure/Global/QVNotificationManager.h"
 #include "Classes/Configure/Global/QVNotificationManager2.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/NotificationCenter.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

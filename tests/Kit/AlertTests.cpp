@@ -1,12 +1,11 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/Alert.h"
 #include "Platform/Kit/AlertPresenter.h"
-#include "Platform/Kit/QtAlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -167,12 +166,9 @@ TEST_F(AlertTest, TheEnvironmentSwitchAnswersFromItsList)
     EXPECT_EQ(alert.runModal(), AlertSecondButtonReturn);
     EXPECT_EQ(alert.runModal(), AlertFirstButtonReturn); // an unreadable entry answers the first button
     EXPECT_EQ(alert.runModal(), AlertFirstButtonReturn);
-
-    AlertPresenter::setShared(nullptr);
-    EXPECT_NE(dynamic_cast<QtAlertPresenter*>(AlertPresenter::shared().get()), nullptr);
 }
 
-TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClickedButton)
+TEST_F(AlertTest, TheDefaultPresenterShowsAQtMessageBoxInTheAlertsOrderAndMapsTheClickedButton)
 {
     Alert alert;
     alert.setMessageText("Title");
@@ -185,8 +181,9 @@ TEST_F(AlertTest, TheQtPresenterShowsAMessageBoxInTheAlertsOrderAndMapsTheClicke
     alert.setAccessoryView(accessory.get());
     Window window({100, 100, 400, 300}, Window::titled);
     std::vector<ModalResponse> responses;
-    QtAlertPresenter presenter;
-    presenter.beginSheet(alert, &window, [&](ModalResponse response) { responses.push_back(response); });
+    // The default presenter, with no responses in the environment.
+    AlertPresenter::setShared(nullptr);
+    alert.beginSheetModal(&window, [&](ModalResponse response) { responses.push_back(response); });
 
     auto* box = window.qtWidget()->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);

@@ -2,13 +2,13 @@
 #include "Platform/Kit/MenuPresenter.h"
 #include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/ProgressIndicator.h"
-#include "Platform/Kit/ScriptedMenuPresenter.h"
 #include "Platform/Kit/SegmentedControl.h"
 #include "Platform/Kit/StackView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/Kit/ScriptedMenuPresenter.h"
 #include "tests/Support/Kit/Snapshot.h"
 
 #include <gtest/gtest.h>

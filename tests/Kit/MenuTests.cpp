@@ -1,8 +1,8 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Menu.h"
 #include "Platform/Kit/MenuPresenter.h"
-#include "Platform/Kit/ScriptedMenuPresenter.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/Kit/ScriptedMenuPresenter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,11 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/OpenPanel.h"
-#include "Platform/Kit/QtOpenPanelPresenter.h"
-#include "Platform/Kit/ScriptedOpenPanelPresenter.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/Kit/ScriptedOpenPanelPresenter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +76,25 @@ TEST_F(OpenPanelTest, APanelRunsInTheModalModeAndUnansweredOnesAreCancelled)
     OpenPanelPresenter::setShared(presenter_);
     EXPECT_EQ(panel.runModal(), ModalResponseCancel);
     EXPECT_EQ(presenter_->failures(), 1);
+}
+
+TEST_F(OpenPanelTest, TheDefaultPresenterRunsAQtFileDialogForThePanel)
+{
     OpenPanelPresenter::setShared(nullptr);
-    EXPECT_NE(dynamic_cast<QtOpenPanelPresenter*>(OpenPanelPresenter::shared().get()), nullptr);
+    OpenPanel panel;
+    panel.title = "Import";
+    panel.canChooseFiles = false;
+    panel.canChooseDirectories = true;
+    QString title;
+    bool directories = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            title = dialog->windowTitle();
+            directories = dialog->fileMode() == QFileDialog::Directory;
+            dialog->reject();
+        }
+    });
+    EXPECT_EQ(panel.runModal(), ModalResponseCancel);
+    EXPECT_EQ(title, "Import");
+    EXPECT_TRUE(directories);
 }

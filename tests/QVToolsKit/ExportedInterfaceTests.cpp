@@ -65,6 +65,16 @@ TEST(ExportedInterface, InternalsStayInsideTheirLibrary)
         {"libQVToolsKit.so", "_ZN10QVToolsKit13QVDateManagerD1Ev"},
         // The system clock behind Foundation's clock interface.
         {"libAerloFoundation.so", "_ZNK10Foundation11SystemClock3nowEv"},
+        // Foundation's ICU helpers that only Foundation calls.
+        {"libAerloFoundation.so", "_ZN10Foundation3Icu17environmentLocaleB5cxx11Ev"},
+        // Kit's Qt presenters behind its shared presenters, and its Qt conversions.
+        {"libAerloKit.so", "_ZN3Kit16QtAlertPresenter8runModalERNS_5AlertE"},
+        {"libAerloKit.so", "_ZN3Kit20QtOpenPanelPresenter3runERNS_9OpenPanelE"},
+        {"libAerloKit.so", "_ZN3Kit8QtBridge6colourERKNS_6ColourE"},
+        {"libAerloKit.so", "_ZN3Kit11LayerValues11interpolateERKSt7variantIJdNS_5PointENS_4SizeENS_4RectENS_6ColourENS_15AffineTransformEEES9_d"},
+        // The system layer's default player and opener behind their factories.
+        {"libAerloSystem.so", "_ZN14SystemPlatform18ProcessAudioPlayer4playEv"},
+        {"libAerloSystem.so", "_ZN14SystemPlatform16ProcessURLOpener4openERKN10Foundation3URLE"},
     };
     for (const auto& c : cases) {
         ASSERT_NE(symbolTable(c.library).find(std::string(" ") + c.symbol + "\n"), std::string::npos)

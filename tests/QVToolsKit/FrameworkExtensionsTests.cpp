@@ -9,7 +9,6 @@
 #include "Platform/Kit/Menu.h"
 #include "Platform/Kit/MenuPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
-#include "Platform/Kit/ScriptedMenuPresenter.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
@@ -22,6 +21,7 @@
 #include "QVToolsKit/ScrollViewExtension.h"
 #include "QVToolsKit/TextFieldExtension.h"
 #include "tests/Support/Kit/KitTest.h"
+#include "tests/Support/Kit/ScriptedMenuPresenter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/System/AppService.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVLoginItemManager.h"
 #include "QVToolsKit/QVSystemPreferencesManager.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

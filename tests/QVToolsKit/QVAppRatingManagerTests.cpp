@@ -1,11 +1,11 @@
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/StoreReviewController.h"
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVAppRatingManager.h"
 #include "tests/QVToolsKit/DefaultsScope.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
+#include "tests/Support/ManualRunLoopDriver.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "QVToolsKit/QVDateManager.h"
 #include "QVToolsKit/Weekday.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

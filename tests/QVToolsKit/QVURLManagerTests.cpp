@@ -1,7 +1,7 @@
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVURLManager.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,11 @@
 #include "QVToolsKit/QVSpeechManager.h"
 
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
-#include "Platform/System/FakeAudioPlayer.h"
-#include "Platform/System/FakeSpeechSynthesizer.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ManualRunLoopDriver.h"
+#include "tests/Support/System/FakeAudioPlayer.h"
+#include "tests/Support/System/FakeSpeechSynthesizer.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

@@ -3,13 +3,13 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Platform/SMC/ApplesmcTransport.h"
-#include "Platform/SMC/FakeApplesmcTree.h"
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SysfsApplesmcFiles.h"
 
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/SMC/FakeApplesmcTree.h"
 #include "tests/Support/TempRoot.h"
 
 #include <atomic>

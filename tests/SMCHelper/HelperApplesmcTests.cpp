@@ -3,8 +3,8 @@
 
 #include "Classes/FanControl/FanRuleEvaluator.h"
 #include "Platform/SMC/ApplesmcTransport.h"
-#include "Platform/SMC/FakeApplesmcTree.h"
 #include "tests/SMCHelper/HelperTestSupport.h"
+#include "tests/Support/SMC/FakeApplesmcTree.h"
 
 #include <csignal>
 #include <sys/wait.h>

@@ -7,11 +7,11 @@
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ApplesmcTransport.h"
 #include "Platform/SMC/FanKey.h"
-#include "Platform/SMC/FakeApplesmcTree.h"
-#include "Platform/SMC/FakeMacsmcHwmonTree.h"
 
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/SMC/FakeApplesmcTree.h"
+#include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TestAccess.h"
 
 #include <nlohmann/json.hpp>

@@ -1,8 +1,8 @@
 #include "Classes/Sensors/Repeater.h"
 
 #include "Platform/Foundation/DeadlineScheduler.h"
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "tests/Sensors/ProcessCounters.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/EspeakSpeechSynthesizer.h"
 #include "Platform/System/ProcessAudioPlayer.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

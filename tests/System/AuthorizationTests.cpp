@@ -1,6 +1,6 @@
 #include "Platform/System/AuthorizationProvider.h"
 #include "Platform/System/DefaultAuthorizationProvider.h"
-#include "Platform/System/ScriptedAuthorizationProvider.h"
+#include "tests/Support/System/ScriptedAuthorizationProvider.h"
 #include "tests/Support/TempRoot.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/ProcessURLOpener.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
@@ -82,5 +82,8 @@ TEST_F(WorkspaceTest, SharedWorkspaceUsesTheInstalledRecorder)
 
     TestAccess::resetForTesting<Workspace>();
     EXPECT_NE(Workspace::shared().opener(), recorder);
-    EXPECT_NE(dynamic_cast<ProcessURLOpener*>(Workspace::shared().opener().get()), nullptr);
+    // Back to the default opener: the mapped program runs.
+    installFakeOpener(0);
+    EXPECT_TRUE(Workspace::shared().open(*URL::string("https://b.example")));
+    EXPECT_EQ(recorded(), "https://b.example\n");
 }

@@ -1,7 +1,7 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Vendors/MSACAnalytics.h"
 #include "Platform/Vendors/MSACAppCenter.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 

@@ -8,10 +8,10 @@
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/ScrollView.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 

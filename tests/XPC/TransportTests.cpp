@@ -1,9 +1,9 @@
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Listener.h"
-#include "Platform/XPC/LoopbackTransport.h"
-#include "Platform/XPC/RecordingTransport.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
+#include "tests/Support/XPC/LoopbackTransport.h"
+#include "tests/Support/XPC/RecordingTransport.h"
 #include "tests/XPC/XPCTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/Box.h"
 #include "Platform/System/AuthorizationProvider.h"
-#include "Platform/System/ScriptedAuthorizationProvider.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
 #include "tests/Sensors/SensorsMachine.h"
+#include "tests/Support/System/ScriptedAuthorizationProvider.h"
 
 using namespace Aerlo;
 using namespace Aerlo::Testing;

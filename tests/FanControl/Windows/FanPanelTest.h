@@ -32,11 +32,11 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/SystemProfiler.h"
 #include "Platform/Vendors/MSACAnalytics.h"
-#include "Platform/XPC/RecordingTransport.h"
 #include "QVToolsKit/ViewAnimations.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/TestAccess.h"
+#include "tests/Support/XPC/RecordingTransport.h"
 #include "tests/Views/ViewsTest.h"
 
 #include <gtest/gtest.h>

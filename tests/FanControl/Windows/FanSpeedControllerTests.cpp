@@ -5,10 +5,10 @@
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Menu.h"
-#include "Platform/System/RecordingURLOpener.h"
 #include "Platform/System/Workspace.h"
 #include "tests/App/ScriptedUpdates.h"
 #include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Foundation/ManualRunLoopDriver.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
 

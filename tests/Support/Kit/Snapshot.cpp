@@ -1,5 +1,6 @@
 #include "tests/Support/Kit/Snapshot.h"
 
+#include "Platform/Kit/ImageRepresentation.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
@@ -45,7 +46,7 @@ QRect deviceRect(const QImage& pixels, const Rect& r, double height)
 
 std::optional<Rect> Snapshot::inkBounds(int threshold) const
 {
-    const QImage& pixels = QtBridge::image(image_);
+    const QImage& pixels = image_.representation().pixels;
     int x0 = pixels.width(), y0 = pixels.height(), x1 = -1, y1 = -1;
     for (int y = 0; y < pixels.height(); ++y)
         for (int x = 0; x < pixels.width(); ++x)
@@ -64,7 +65,7 @@ std::optional<Rect> Snapshot::inkBounds(int threshold) const
 
 bool Snapshot::isClear(const Rect& rect) const
 {
-    const QImage& pixels = QtBridge::image(image_);
+    const QImage& pixels = image_.representation().pixels;
     const QRect d = deviceRect(pixels, rect, image_.size().height);
     for (int y = d.top(); y <= d.bottom(); ++y)
         for (int x = d.left(); x <= d.right(); ++x)
@@ -75,7 +76,7 @@ bool Snapshot::isClear(const Rect& rect) const
 
 int Snapshot::countPartial(const Rect& rect) const
 {
-    const QImage& pixels = QtBridge::image(image_);
+    const QImage& pixels = image_.representation().pixels;
     const QRect d = deviceRect(pixels, rect, image_.size().height);
     int count = 0;
     for (int y = d.top(); y <= d.bottom(); ++y)

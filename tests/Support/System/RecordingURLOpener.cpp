@@ -1,4 +1,4 @@
-#include "Platform/System/RecordingURLOpener.h"
+#include "tests/Support/System/RecordingURLOpener.h"
 
 namespace SystemPlatform {
 

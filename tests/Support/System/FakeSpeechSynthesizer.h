@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/SpeechSynthesizer.h"
 
 #include <memory>
@@ -12,7 +10,7 @@
 namespace SystemPlatform {
 
 // A synthesiser for tests: it records what it is told and speaks until stopped.
-class AERLO_SYSTEM_EXPORT FakeSpeechSynthesizer : public SpeechSynthesizer {
+class FakeSpeechSynthesizer : public SpeechSynthesizer {
 public:
     // What every fake made by factory() records, in order: "voice <id>", "start <text>", "stop".
     struct Log {

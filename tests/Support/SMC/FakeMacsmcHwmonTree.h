@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/ApplesmcFiles.h"
 #include "Platform/SMC/KeyTable.h"
 
@@ -20,7 +18,7 @@ class MachineProfile;
 // in milli-degrees, "inN" millivolts, "currN" milliamps, "powerN" microwatts; "in" from 0, the others from
 // 1), and per fan "fanN_input", "_min", "_max", "_target" in RPM. Every file is read-only (a driver loaded
 // without fan control): writes give EACCES and are counted. Missing files give ENOENT. Thread-safe.
-class AERLO_SMC_EXPORT FakeMacsmcHwmonTree : public IOKit::ApplesmcFiles {
+class FakeMacsmcHwmonTree : public IOKit::ApplesmcFiles {
 public:
     explicit FakeMacsmcHwmonTree(KeyTable keys);
     explicit FakeMacsmcHwmonTree(const MachineProfile& profile);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/URLOpener.h"
 
 #include <mutex>
@@ -11,7 +9,7 @@
 namespace SystemPlatform {
 
 // Records the addresses it is asked to open and answers as set (tests).
-class AERLO_SYSTEM_EXPORT RecordingURLOpener final : public URLOpener {
+class RecordingURLOpener final : public URLOpener {
 public:
     explicit RecordingURLOpener(bool answer = true) : answer_(answer) {}
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/ApplesmcFiles.h"
 #include "Platform/SMC/KeyTable.h"
 
@@ -28,7 +26,7 @@ class MachineProfile;
 //   'T' to 'U'). Missing files give ENOENT, writes to read-only files EACCES.
 // With `t2FanSupport` the fan files also serve "flt " keys and fanN_manual writes "F<i>Md" where the
 // machine has it, as the driver patched for T2 Macs does. Thread-safe.
-class AERLO_SMC_EXPORT FakeApplesmcTree : public IOKit::ApplesmcFiles {
+class FakeApplesmcTree : public IOKit::ApplesmcFiles {
 public:
     struct Options {
         bool t2FanSupport = false;

@@ -1,4 +1,4 @@
-#include "Platform/Kit/ScriptedMenuPresenter.h"
+#include "tests/Support/Kit/ScriptedMenuPresenter.h"
 
 #include "Platform/Kit/Menu.h"
 

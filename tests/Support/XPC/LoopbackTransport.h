@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/XPC/PeerConnection.h"
 #include "Platform/XPC/Transport.h"
 
@@ -15,7 +13,7 @@ namespace XPC {
 // the handler's replies come back through the codec and run on the private queue. The peer
 // credentials are this process's. A handler that refuses a message or closes the peer ends the
 // connection, as the socket's service would.
-class AERLO_XPC_EXPORT LoopbackTransport : public Transport {
+class LoopbackTransport : public Transport {
 public:
     LoopbackTransport(std::string serviceName, MessageHandler handler);
     // Invalidates; every handler has run when it returns.

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/OpenPanel.h"
 #include "Platform/Kit/OpenPanelPresenter.h"
 
@@ -13,7 +11,7 @@ namespace Kit {
 
 // Answers open panels from a queue (OK with files, or cancel: no files) and records the panels (tests). A
 // panel with no answer left is cancelled and recorded as a failure.
-class AERLO_KIT_EXPORT ScriptedOpenPanelPresenter final : public OpenPanelPresenter {
+class ScriptedOpenPanelPresenter final : public OpenPanelPresenter {
 public:
     void enqueue(std::optional<std::vector<std::filesystem::path>> chosen) { answers_.push_back(std::move(chosen)); }
     ModalResponse run(OpenPanel& panel) override;

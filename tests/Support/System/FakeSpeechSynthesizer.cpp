@@ -1,4 +1,4 @@
-#include "Platform/System/FakeSpeechSynthesizer.h"
+#include "tests/Support/System/FakeSpeechSynthesizer.h"
 
 namespace SystemPlatform {
 

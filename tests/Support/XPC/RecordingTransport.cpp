@@ -1,4 +1,4 @@
-#include "Platform/XPC/RecordingTransport.h"
+#include "tests/Support/XPC/RecordingTransport.h"
 
 #include "Platform/XPC/TransportState.h"
 

@@ -1,4 +1,4 @@
-#include "Platform/Foundation/ManualRunLoopDriver.h"
+#include "tests/Support/ManualRunLoopDriver.h"
 
 #include "Platform/Foundation/DeadlineScheduler.h"
 

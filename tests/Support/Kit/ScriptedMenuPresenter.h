@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/MenuPresenter.h"
 
 #include <string_view>
@@ -10,7 +8,7 @@
 namespace Kit {
 
 // Records the menus popped up and lets a test choose an item of the last one (tests).
-class AERLO_KIT_EXPORT ScriptedMenuPresenter final : public MenuPresenter {
+class ScriptedMenuPresenter final : public MenuPresenter {
 public:
     struct PopUp {
         Menu* menu = nullptr;

@@ -1,4 +1,4 @@
-#include "Platform/SMC/FakeApplesmcTree.h"
+#include "tests/Support/SMC/FakeApplesmcTree.h"
 
 #include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachineProfile.h"

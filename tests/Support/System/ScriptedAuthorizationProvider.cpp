@@ -1,4 +1,4 @@
-#include "Platform/System/ScriptedAuthorizationProvider.h"
+#include "tests/Support/System/ScriptedAuthorizationProvider.h"
 
 namespace SystemPlatform {
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/AudioPlayer.h"
 
 #include <atomic>
@@ -13,7 +11,7 @@
 namespace SystemPlatform {
 
 // A scriptable player for tests: it records what it is told and finishes when the test says so.
-class AERLO_SYSTEM_EXPORT FakeAudioPlayer : public AudioPlayer {
+class FakeAudioPlayer : public AudioPlayer {
 public:
     explicit FakeAudioPlayer(std::filesystem::path file) : file_(std::move(file)) {}
 

@@ -1,4 +1,4 @@
-#include "Platform/XPC/LoopbackTransport.h"
+#include "tests/Support/XPC/LoopbackTransport.h"
 
 #include "Platform/XPC/TransportState.h"
 

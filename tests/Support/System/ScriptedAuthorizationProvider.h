@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/AuthorizationProvider.h"
 
 #include <deque>
@@ -16,7 +14,7 @@ enum class ScriptedAuthorization { grant, deny, cancel };
 // Answers create calls from a script, one outcome per call in order, then `otherwise`; records
 // every call. Granting gives a reference with the rights asked for; deny and cancel give
 // errAuthorizationDenied and errAuthorizationCanceled.
-class AERLO_SYSTEM_EXPORT ScriptedAuthorizationProvider : public AuthorizationProvider {
+class ScriptedAuthorizationProvider : public AuthorizationProvider {
 public:
     struct Call {
         AuthorizationRights rights;

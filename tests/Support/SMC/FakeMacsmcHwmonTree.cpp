@@ -1,4 +1,4 @@
-#include "Platform/SMC/FakeMacsmcHwmonTree.h"
+#include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 
 #include "Platform/SMC/ApplesmcTransport.h"
 #include "Platform/SMC/FanKey.h"

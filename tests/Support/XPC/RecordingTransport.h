@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/XPC/Transport.h"
 
 #include <memory>
@@ -12,7 +10,7 @@ namespace XPC {
 
 // A fake transport for tests: records every message sent, in order and as it would go on the wire
 // (with its "id"), and answers as scripted. Handlers run on its private queue, as a connection's do.
-class AERLO_XPC_EXPORT RecordingTransport : public Transport {
+class RecordingTransport : public Transport {
 public:
     struct Response {
         enum class Kind {

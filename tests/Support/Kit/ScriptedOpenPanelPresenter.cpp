@@ -1,4 +1,4 @@
-#include "Platform/Kit/ScriptedOpenPanelPresenter.h"
+#include "tests/Support/Kit/ScriptedOpenPanelPresenter.h"
 
 namespace Kit {
 

@@ -1,4 +1,4 @@
-#include "Platform/System/FakeAudioPlayer.h"
+#include "tests/Support/System/FakeAudioPlayer.h"
 
 #include "Platform/Foundation/DispatchQueue.h"
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/RunLoopDriver.h"
@@ -15,7 +13,7 @@ namespace Foundation {
 // Runs the main run loop on a manual clock, on the thread that calls it (tests). Creating one gives
 // a fresh main run loop (no timers, no blocks, default mode) on its clock; destroying it drops what
 // is left and puts the run loop back on the system clock. One at a time.
-class AERLO_FOUNDATION_EXPORT ManualRunLoopDriver : public RunLoopDriver {
+class ManualRunLoopDriver : public RunLoopDriver {
 public:
     ManualRunLoopDriver();                            // on a clock of its own
     explicit ManualRunLoopDriver(ManualClock& clock); // on a clock the test shares with others
