@@ -6,13 +6,16 @@
 # to the status item's tray window,
 # then every 10 seconds the share of one core since the last sample, the resident memory and the thread
 # count, and the summary against the targets. The machine's load average is printed with it: other work
-# on the machine shows in the figures.
-# Usage: sh bench/app-run.sh [build-dir]   (RUN_SECONDS=…, PROFILE=…, LOAD=…, APP_LOG=file)
+# on the machine shows in the figures. ICON=still starts Aerlo with the fan icon's animation turned off in its
+# settings, so that the figures show the tick without the icon's frames.
+# Usage: sh bench/app-run.sh [build-dir]   (RUN_SECONDS=…, PROFILE=…, LOAD=…, ICON=turning|still, APP_LOG=file)
 set -u
 BUILD=${1:-build}
 RUN_SECONDS=${RUN_SECONDS:-60}
 PROFILE=${PROFILE:-mbp-m1pro-2fan}
 LOAD=${LOAD:-0.6}
+ICON=${ICON:-turning}
+case $ICON in turning | still) ;; *) echo "ICON must be turning or still" >&2; exit 1 ;; esac
 smcsim="$BUILD/bin/smcsim"
 app="$BUILD/Aerlo.app/Contents/MacOS/Aerlo"
 for tool in Xvfb trayer xdotool; do
@@ -24,7 +27,14 @@ done
 AERLO_ROOT=$(mktemp -d)
 # The application takes the facts of the machine smcsim serves (an Intel profile takes the Intel path).
 AERLO_MACHINE=$PROFILE
-export AERLO_ROOT AERLO_MACHINE
+USER=${USER:-$(id -un)}
+export AERLO_ROOT AERLO_MACHINE USER
+if [ "$ICON" = still ]; then
+    # A start that is not the first keeps the settings it finds.
+    mkdir -p "$AERLO_ROOT/Users/$USER/Library/Preferences"
+    printf '%s\n' '{"t":"dict","v":{"isFirstLaunch":{"t":"bool","v":true},"isEnableStatusBarIconAnimation":{"t":"bool","v":false}}}' \
+        >"$AERLO_ROOT/Users/$USER/Library/Preferences/com.norvane.AerloOffline.plist"
+fi
 display_file=$(mktemp)
 app_log=${APP_LOG:-$AERLO_ROOT/aerlo.log}
 smcsim_pid="" xvfb_pid="" tray_pid="" app_pid=""
@@ -67,7 +77,7 @@ cpu() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 status() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
 alive() { kill -0 "$app_pid" 2>/dev/null || { echo "Aerlo ended early; its output:" >&2; cat "$app_log" >&2; exit 1; }; }
 
-echo "machine load average at the start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "profile $PROFILE, fan icon $ICON; machine load average at the start: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 : >"$app_log"
 start=$(now)
 "$app" >"$app_log" 2>&1 &
