@@ -121,8 +121,14 @@ TEST_F(FileWatcherTest, AResetOrAForkEndsTheSharedWatchersMarks)
 {
     TestAccess::resetForTesting<FileWatcher>();
     auto mark = FileWatcher::shared().watch(folder_ / "a.plist");
-    ASSERT_TRUE(mark);
+    auto running = FileWatcher::shared().watch(folder_ / "running");
+    ASSERT_TRUE(mark && running);
     mark->clear();
+    // Fork only once the watching thread runs its loop: a thread still starting can hold the sanitizer
+    // allocator's lock, which the child would inherit locked.
+    running->clear();
+    writeFile(folder_ / "running", "");
+    ASSERT_TRUE(holdsWithinASecond([&] { return running->changed(); }));
     const pid_t child = fork();
     if (child == 0) {
         // Inherited marks are no longer kept up to date here; a new watch works.

@@ -177,10 +177,13 @@ TEST_P(SocketSmcReaderTest, PollsOnlyWhileThePeerAnswersWithinTheWait)
     EXPECT_FALSE(frameReader.polls());
     EXPECT_EQ(frameReader.receive(frame), Status::timedOut);
     EXPECT_FALSE(frameReader.polls());
-    // A frame that is there at once: the peer keeps up again.
-    write(frameBytes(Op::close, ""));
-    ASSERT_EQ(frameReader.receive(frame), Status::ok);
-    EXPECT_EQ(frame.op, Op::close);
+    // A frame that is there at once: the peer keeps up again. A read preempted past the wait counts as
+    // slow, so a loaded machine gets a few tries.
+    for (int attempt = 0; attempt < 20 && !frameReader.polls(); ++attempt) {
+        write(frameBytes(Op::close, ""));
+        ASSERT_EQ(frameReader.receive(frame), Status::ok);
+        EXPECT_EQ(frame.op, Op::close);
+    }
     EXPECT_TRUE(frameReader.polls());
 }
 
