@@ -260,6 +260,25 @@ TEST_F(QVAppCenterTest, ADamagedGroupArchiveIsKeptOnceBeforeTheFreshOneReplacesI
     EXPECT_EQ(groups().size(), 1u);
 }
 
+TEST_F(QVAppCenterTest, StaleGroupsAreRemovedInOneSave)
+{
+    std::vector<AppEventGroupModel> stored {AppEventGroupModel(controlFansGroup, 1, {})};
+    for (const char* name : {"A", "B", "C"})
+        stored.emplace_back(name, 1, std::vector<AppEventGroupChildModel> {});
+    stored.emplace_back(std::nullopt, 1, std::vector<AppEventGroupChildModel> {});
+    ASSERT_TRUE(AnalyticsArchive::saveEventGroups(stored));
+    int saves = 0;
+    const auto token = UserDefaults::standard().addObserver(AnalyticsArchive::eventGroupKey,
+        [&](const std::string&, const std::optional<Foundation::PropertyListValue>&) { ++saves; });
+    registerControlFans();
+    // One save for the clean-up, one for the registered group's update.
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(console_.lines(), (Lines {"注销事件分组成功: ", "注销事件分组成功: C", "注销事件分组成功: B",
+                                        "注销事件分组成功: A"}));
+    ASSERT_EQ(groups().size(), 1u);
+    EXPECT_EQ(groups()[0].name, controlFansGroup);
+}
+
 TEST_F(QVAppCenterTest, DayWalksStepByCalendarDayAcrossDaylightSavingChanges)
 {
     const struct {
