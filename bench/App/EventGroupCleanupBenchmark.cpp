@@ -8,33 +8,16 @@
 #include "Classes/App/CalendarDay.h"
 #include "Classes/App/QVAppCenter.h"
 #include "Platform/Foundation/Console.h"
-#include "Platform/Foundation/Paths.h"
+#include "tests/Support/TempRoot.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
+#include <vector>
 
 using namespace Aerlo;
 
 namespace {
-
-// A temporary root for the benchmark's suites, removed at exit.
-struct BenchRoot {
-    std::filesystem::path path;
-    BenchRoot()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "aerlo-bench-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-        Foundation::Paths::setRoot(path);
-    }
-    ~BenchRoot()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
 
 std::vector<AppEventGroupModel> staleGroups(int count)
 {
@@ -50,7 +33,7 @@ std::vector<AppEventGroupModel> staleGroups(int count)
 
 void RegisterWithStaleGroups(benchmark::State& state)
 {
-    static BenchRoot root;
+    static TempRoot root;
     const int count = static_cast<int>(state.range(0));
     const std::vector<AppEventGroupModel> stale = staleGroups(count);
     const std::vector<AppCenterEventGroupRegisterModel> registrations {
