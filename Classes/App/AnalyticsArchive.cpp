@@ -1,5 +1,6 @@
 #include "Classes/App/AnalyticsArchive.h"
 
+#include "Classes/Configure/Global/DamagedData.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 namespace Aerlo {
@@ -11,12 +12,16 @@ using Foundation::KeyedUnarchiver;
 using Foundation::Result;
 
 template <class Record>
-Result<std::optional<std::vector<Record>>> load(std::string_view key, const KeyedUnarchiver::Classes& allowed)
+Result<std::optional<std::vector<Record>>> load(std::string_view key, std::string_view asideKey,
+                                                const KeyedUnarchiver::Classes& allowed)
 {
     const auto data = Foundation::UserDefaults::standard().data(key);
     if (!data)
         return std::optional<std::vector<Record>>();
-    return KeyedUnarchiver::unarchivedArray<Record>(allowed, *data);
+    auto records = KeyedUnarchiver::unarchivedArray<Record>(allowed, *data);
+    if (!records || !records.value())
+        (void)DamagedData::keepAside(asideKey, *data, "无法解码的统计数据已保存到 ");
+    return records;
 }
 
 template <class Record>
@@ -34,8 +39,9 @@ Result<void> save(std::string_view key, const std::vector<Record>& records)
 
 Result<std::optional<std::vector<AppUserActivityModel>>> AnalyticsArchive::loadActivityList()
 {
-    return load<AppUserActivityModel>(userActivityKey, {std::string(KeyedArchiver::arrayClassName),
-                                                        std::string(AppUserActivityModel::className)});
+    return load<AppUserActivityModel>(userActivityKey, userActivityAsideKey,
+                                      {std::string(KeyedArchiver::arrayClassName),
+                                       std::string(AppUserActivityModel::className)});
 }
 
 Result<void> AnalyticsArchive::saveActivityList(const std::vector<AppUserActivityModel>& list)
@@ -45,10 +51,11 @@ Result<void> AnalyticsArchive::saveActivityList(const std::vector<AppUserActivit
 
 Result<std::optional<std::vector<AppEventGroupModel>>> AnalyticsArchive::loadEventGroups()
 {
-    return load<AppEventGroupModel>(eventGroupKey, {std::string(KeyedArchiver::arrayClassName),
-                                                    std::string(AppEventGroupModel::className),
-                                                    std::string(AppEventGroupChildModel::className),
-                                                    std::string(AppEventGroupEventModel::className)});
+    return load<AppEventGroupModel>(eventGroupKey, eventGroupAsideKey,
+                                    {std::string(KeyedArchiver::arrayClassName),
+                                     std::string(AppEventGroupModel::className),
+                                     std::string(AppEventGroupChildModel::className),
+                                     std::string(AppEventGroupEventModel::className)});
 }
 
 Result<void> AnalyticsArchive::saveEventGroups(const std::vector<AppEventGroupModel>& groups)

@@ -165,17 +165,24 @@ void QVAppCenter::registerEventGroups(const std::vector<AppCenterEventGroupRegis
     auto loaded = AnalyticsArchive::loadEventGroups();
     if (!loaded)
         Console::print("Error: " + loaded.error());
-    const std::vector<AppEventGroupModel> groups
+    std::vector<AppEventGroupModel> groups
         = loaded ? std::move(loaded).value().value_or(std::vector<AppEventGroupModel>()) : std::vector<AppEventGroupModel>();
-    for (auto group = groups.rbegin(); group != groups.rend(); ++group) {
-        const bool registered = group->name && std::ranges::any_of(registrations, [&](const auto& registration) {
-            return registration.name == *group->name;
+    // A group without a name cannot be named for removal, and would stay for ever: removed too.
+    const auto stale = [&](const AppEventGroupModel& group) {
+        return !group.name || std::ranges::none_of(registrations, [&](const auto& registration) {
+            return registration.name == *group.name;
         });
-        // A group without a name cannot be named for removal, and would stay for ever: removed here.
-        if (!group->name)
-            removeGroup(std::nullopt);
-        else if (!registered)
-            unregisterEventGroup(*group->name);
+    };
+    // Every stale group goes in one save, named from the last to the first.
+    std::vector<std::string> removed;
+    for (auto group = groups.rbegin(); group != groups.rend(); ++group)
+        if (stale(*group))
+            removed.push_back(group->name.value_or(""));
+    if (!removed.empty()) {
+        std::erase_if(groups, stale);
+        if (savedGroups(groups))
+            for (const std::string& name : removed)
+                Console::print("注销事件分组成功: " + name);
     }
     for (const AppCenterEventGroupRegisterModel& registration : registrations)
         updateEventGroup(registration.name, registration.events, registration.totalCount);

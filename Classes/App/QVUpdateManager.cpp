@@ -5,6 +5,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Kit/Alert.h"
 #include "Platform/Kit/Application.h"
@@ -17,6 +18,7 @@ namespace Aerlo {
 namespace {
 
 using Foundation::Console;
+using Foundation::printableLine;
 
 constexpr std::string_view choiceLine = "updater(_:userDidMake:forUpdate:state:) 用户点击 ";
 
@@ -91,17 +93,17 @@ void QVUpdateManager::didFinishLoadingAppcast(Vendors::SPUUpdater&, const Vendor
     if (appcast.items.empty())
         return;
     const Vendors::SUAppcastItem& first = appcast.items.front();
-    Console::print("updater(_:didFinishLoading:) 获取xml文件成功: 标题：" + first.title.value_or("无标题") + ", 版本："
-                   + first.versionString);
+    Console::print("updater(_:didFinishLoading:) 获取xml文件成功: 标题：" + printableLine(first.title.value_or("无标题"))
+                   + ", 版本：" + printableLine(first.versionString));
 }
 
 void QVUpdateManager::didFindValidUpdate(Vendors::SPUUpdater&, const Vendors::SUAppcastItem& item)
 {
     Console::print("updater(_:didFindValidUpdate:) 有可用升级:");
-    Console::print("Version: " + item.displayVersionString);
-    Console::print("Build number: " + item.versionString);
-    Console::print(item.fileURL ? "Url: " + *item.fileURL : std::string("Url: 未知"));
-    Console::print("Note: " + item.itemDescription.value_or("无"));
+    Console::print("Version: " + printableLine(item.displayVersionString));
+    Console::print("Build number: " + printableLine(item.versionString));
+    Console::print(item.fileURL ? "Url: " + printableLine(*item.fileURL) : std::string("Url: 未知"));
+    Console::print("Note: " + printableLine(item.itemDescription.value_or("无")));
 }
 
 void QVUpdateManager::updaterDidNotFindUpdate(Vendors::SPUUpdater&) { Console::print("暂无更新"); }
@@ -116,7 +118,7 @@ void QVUpdateManager::userDidMakeChoice(Vendors::SPUUpdater&, int choice, const 
 
 void QVUpdateManager::userDidSkipThisVersion(Vendors::SPUUpdater&, const Vendors::SUAppcastItem& item)
 {
-    Console::print("用户跳过了版本：" + item.versionString);
+    Console::print("用户跳过了版本：" + printableLine(item.versionString));
 }
 
 bool QVUpdateManager::willInstallUpdate(Vendors::SPUUpdater&, const Vendors::SUAppcastItem&)

@@ -237,7 +237,8 @@ void SettingsController::startAtLogin(Kit::Control& sender)
         return;
     }
     const std::string path = Foundation::Bundle::main().bundlePath().string();
-    if (isOn(sender)) {
+    const bool wanted = isOn(sender);
+    if (wanted) {
         if (!service->find(path))
             (void)service->add(path);
     } else {
@@ -248,7 +249,9 @@ void SettingsController::startAtLogin(Kit::Control& sender)
     launchOnLoginCheckBox->setState(stateOf(reached));
     (void)defaults.set(reached, SettingsKey::isLaunchAtLoginEnabled);
     VIZevUri::shared().log(std::string("Call LoginItemSetEnabled with [") + (reached ? "true" : "false") + "] success");
-    QVAppCenter::trackLaunchAtLogin(reached);
+    // A switch the login items refused is no change to report.
+    if (reached == wanted)
+        QVAppCenter::trackLaunchAtLogin(reached);
 }
 
 void SettingsController::hideStatusBarIconClick(Kit::Control& sender)

@@ -117,6 +117,27 @@ std::string collapsingWhitespace(std::string_view text)
     return out;
 }
 
+std::string printableLine(std::string_view text)
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out;
+    forEachCodePoint(text, [&](char32_t c) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20 || c == 0x7F)
+            out += {'\\', 'x', hex[c >> 4], hex[c & 0xF]};
+        else if (c >= 0x80 && c <= 0x9F)
+            out += {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 0xF]};
+        else
+            append(out, c);
+    });
+    return out;
+}
+
 std::size_t characterCount(std::string_view text)
 {
     const icu::UnicodeString unicode = Icu::unicode(decodingUTF8(text));

@@ -50,6 +50,10 @@ AERLO_FOUNDATION_EXPORT std::string decodingUTF8(std::string_view bytes);
 // replaced by one space.
 AERLO_FOUNDATION_EXPORT std::string collapsingWhitespace(std::string_view text);
 
+// The text as one printable line: control characters (Unicode Cc) written as escapes (\n, \t, \x1B,
+// \u0085), each byte of an ill-formed sequence as U+FFFD.
+AERLO_FOUNDATION_EXPORT std::string printableLine(std::string_view text);
+
 // The number of user-perceived characters (extended grapheme clusters) of UTF-8 text; invalid bytes
 // count as replacement characters.
 AERLO_FOUNDATION_EXPORT std::size_t characterCount(std::string_view text);

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/Paths.h"
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/UserDefaults.h"
 
 namespace Vendors {
@@ -79,10 +80,11 @@ void SPUUpdater::check(bool userInitiated)
 void SPUUpdater::runCheck(bool userInitiated)
 {
     const auto path = feedPath();
-    const auto appcast = path ? SUAppcast::read(*path) : std::nullopt;
+    const auto appcast = path ? SUAppcast::read(*path) : Foundation::Error("only local files are read");
     if (!appcast) {
-        const std::string description =
-            "The update feed \"" + infoText(host_, "SUFeedURL") + "\" cannot be read (only local files are read).";
+        // One line, whatever the feed's address or its contents hold.
+        const std::string description = Foundation::printableLine(
+            "The update feed \"" + infoText(host_, "SUFeedURL") + "\" cannot be read: " + appcast.error() + ".");
         Foundation::Console::printError(description);
         if (userInitiated && userDriver_)
             userDriver_->showUpdaterError(description);

@@ -209,26 +209,74 @@ TEST_F(QVAppCenterTest, ALastDayAheadLeavesTheHistoryAndAnUnreadableOneStartsAfr
 
     const auto group = AppEventGroupModel("g", 1, {});
     const auto wrongClass = Foundation::KeyedArchiver::archivedData(std::vector<AppEventGroupModel> {group});
+    const std::string keptAside = "无法解码的统计数据已保存到 UserActivityKey.corrupt";
     const struct {
         Foundation::PropertyListValue::Data data;
         Lines lines;
+        bool damaged;
     } cases[] = {
-        {{'x'}, {"Error: The data couldn’t be read because it isn’t in the correct format."}},
-        {*wrongClass, {"Error: value for key 'root' was of unexpected class 'AppEventGroupModel'"}},
-        {*Foundation::KeyedArchiver::archivedData(std::vector<AppUserActivityModel> {{"2026-02-30", true}}), {}},
+        {{'x'}, {keptAside, "Error: The data couldn’t be read because it isn’t in the correct format."}, true},
+        {*wrongClass, {keptAside, "Error: value for key 'root' was of unexpected class 'AppEventGroupModel'"}, true},
+        {*Foundation::KeyedArchiver::archivedData(std::vector<AppUserActivityModel> {{"2026-02-30", true}}), {}, false},
         {*Foundation::KeyedArchiver::archivedData(std::vector<AppUserActivityModel> {{}}),
-         {"Failed to decode 'date' as String"}},
+         {"Failed to decode 'date' as String"}, false},
     };
     for (const auto& c : cases) {
         console_.clear();
+        (void)UserDefaults::standard().removeObject(AnalyticsArchive::userActivityAsideKey);
         ASSERT_TRUE(UserDefaults::standard().set(c.data, AnalyticsArchive::userActivityKey));
         QVAppCenter::trackActiveDays();
         EXPECT_EQ(console_.lines(), c.lines);
+        // A damaged archive is kept byte for byte before the fresh list replaces it.
+        EXPECT_EQ(stored(AnalyticsArchive::userActivityAsideKey),
+                  c.damaged ? std::optional(c.data) : std::nullopt);
         const auto list = activity();
         expectDays(list, 30, "2026-01-31", "2026-03-01");
         EXPECT_EQ(std::ranges::count_if(list, &AppUserActivityModel::activity), 1);
     }
     EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(QVAppCenterTest, ADamagedGroupArchiveIsKeptOnceBeforeTheFreshOneReplacesIt)
+{
+    const Foundation::PropertyListValue::Data damaged {'[', '\x01'};
+    ASSERT_TRUE(UserDefaults::standard().set(damaged, AnalyticsArchive::eventGroupKey));
+    registerControlFans();
+    EXPECT_EQ(stored(AnalyticsArchive::eventGroupAsideKey), damaged);
+    const std::string unreadable(Foundation::KeyedUnarchiver::unreadableData);
+    EXPECT_EQ(console_.lines(), (Lines {"无法解码的统计数据已保存到 EventGroupKey.corrupt", "Error: " + unreadable,
+                                        "Error unarchiving event group data: " + unreadable}));
+    ASSERT_EQ(groups().size(), 1u);
+    expectDays(groups()[0].dataList, 31, "2026-01-30", "2026-03-01");
+
+    // A readable archive that holds no list of groups is replaced too, and kept first.
+    const std::string_view root = R"({"$archive":"Aerlo.KeyedArchive","$version":1,"$root":"text"})";
+    const Foundation::PropertyListValue::Data text(root.begin(), root.end());
+    ASSERT_TRUE(UserDefaults::standard().set(text, AnalyticsArchive::eventGroupKey));
+    console_.clear();
+    registerControlFans();
+    EXPECT_EQ(stored(AnalyticsArchive::eventGroupAsideKey), text);
+    EXPECT_EQ(console_.lines(), Lines {"无法解码的统计数据已保存到 EventGroupKey.corrupt"});
+    EXPECT_EQ(groups().size(), 1u);
+}
+
+TEST_F(QVAppCenterTest, StaleGroupsAreRemovedInOneSave)
+{
+    std::vector<AppEventGroupModel> stored {AppEventGroupModel(controlFansGroup, 1, {})};
+    for (const char* name : {"A", "B", "C"})
+        stored.emplace_back(name, 1, std::vector<AppEventGroupChildModel> {});
+    stored.emplace_back(std::nullopt, 1, std::vector<AppEventGroupChildModel> {});
+    ASSERT_TRUE(AnalyticsArchive::saveEventGroups(stored));
+    int saves = 0;
+    const auto token = UserDefaults::standard().addObserver(AnalyticsArchive::eventGroupKey,
+        [&](const std::string&, const std::optional<Foundation::PropertyListValue>&) { ++saves; });
+    registerControlFans();
+    // One save for the clean-up, one for the registered group's update.
+    EXPECT_EQ(saves, 2);
+    EXPECT_EQ(console_.lines(), (Lines {"注销事件分组成功: ", "注销事件分组成功: C", "注销事件分组成功: B",
+                                        "注销事件分组成功: A"}));
+    ASSERT_EQ(groups().size(), 1u);
+    EXPECT_EQ(groups()[0].name, controlFansGroup);
 }
 
 TEST_F(QVAppCenterTest, DayWalksStepByCalendarDayAcrossDaylightSavingChanges)

@@ -215,14 +215,20 @@ TEST_F(SettingsControllerTest, LaunchAtLoginFollowsWhatTheLoginItemsHold)
     click(box);
     EXPECT_EQ(items->calls, (std::vector<std::string> {"add", "remove"}));
 
-    // A list that refuses: the box and the setting show what is really there.
+    // A list that refuses: the box and the setting show what is really there, and no switch is reported.
     items->refuses = true;
     items->entries.clear();
+    pane_->viewWillAppear();
     events_.clear();
     click(box);
     EXPECT_EQ(box.state(), Kit::StateValue::off);
     EXPECT_FALSE(defaults().boolValue(SettingsKey::isLaunchAtLoginEnabled));
-    EXPECT_EQ(events_, (std::vector<std::string> {"关闭 开机自启动"}));
+    items->entries.insert(bundlePath());
+    pane_->viewWillAppear();
+    click(box);
+    EXPECT_EQ(box.state(), Kit::StateValue::on);
+    EXPECT_TRUE(defaults().boolValue(SettingsKey::isLaunchAtLoginEnabled));
+    EXPECT_TRUE(events_.empty());
 }
 
 TEST_F(SettingsControllerTest, TheUpdateIntervalTakesWholeSecondsAndIgnoresTheRest)

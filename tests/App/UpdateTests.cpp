@@ -2,6 +2,7 @@
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
+#include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
@@ -78,6 +79,64 @@ TEST_F(Updates, BackgroundChecksPrintWhatTheFeedHolds)
         EXPECT_EQ(backgroundCheck(), c.lines) << c.json;
     }
     EXPECT_TRUE(driver_->calls.empty()) << "a background check shows no dialog";
+}
+
+TEST_F(Updates, AFeedThatCannotBeReadSaysWhyInOneLine)
+{
+    const fs::path file = Foundation::Paths::root() / "Library/appcast.json";
+    const std::string feedLine = "The update feed \"/Library/appcast.json\" cannot be read: ";
+    const auto failure = [&] {
+        EXPECT_TRUE(backgroundCheck().empty());
+        return console_.errors();
+    };
+    EXPECT_EQ(failure(), feedLine + "there is no file at " + file.string() + ".\n");
+    fs::create_directories(file);
+    EXPECT_EQ(failure(), feedLine + file.string() + " is not a regular file.\n");
+    fs::remove(file);
+    feed(R"({"items": [], "notes": ")" + std::string(Vendors::SUAppcast::maximumFileSize, 'x') + "\"}");
+    EXPECT_EQ(failure(), feedLine + file.string() + " is larger than 1 MiB.\n");
+
+    const struct {
+        std::string json;
+        std::string reason;
+    } cases[] = {
+        {"items: none", "it is not JSON"},
+        // The parser would stop at the NUL byte and take the object before it.
+        {std::string(R"({"items": []})") + '\0' + "{", "it holds a NUL byte"},
+        {R"({"items": {}})", "its \"items\" is not an array"},
+        {R"([])", "it is not a JSON object"},
+        {R"({"items": [{"versionString": "1"}, 2]})", "item 2: not an object"},
+        {R"({"items": [{"itemDescription": ["a"]}]})", "item 1: \"itemDescription\" is not text"},
+        {R"({"items": [{"versionString": "241.18446744073709551616"}]})",
+            "item 1: the build number \"241.18446744073709551616\" has a number beyond 64 bits"},
+        // Printed as one line, whatever the feed holds.
+        {R"({"items": [{"versionString": "99999999999999999999\n"}]})",
+            R"(item 1: the build number "99999999999999999999\n" has a number beyond 64 bits)"},
+    };
+    for (const auto& c : cases) {
+        feed(c.json);
+        EXPECT_EQ(failure(), feedLine + c.reason + ".\n") << c.json;
+    }
+
+    // The largest 64-bit number is still a build number.
+    feed(R"({"items": [{"versionString": "18446744073709551615"}]})");
+    EXPECT_EQ(backgroundCheck().at(3), "Build number: 18446744073709551615");
+
+    std::ofstream(updates_.host() / "Contents/Info.json")
+        << R"({"CFBundleVersion": "240", "SUFeedURL": "https://example.com/appcast\n.json"})";
+    TestAccess::resetForTesting<QVUpdateManager>();
+    EXPECT_EQ(failure(),
+              R"(The update feed "https://example.com/appcast\n.json" cannot be read: only local files are read.)" "\n");
+}
+
+TEST_F(Updates, ControlCharactersOfAFeedAreNeverPrintedRaw)
+{
+    feed(R"({"items": [{"title": "Aerlo\n暂无更新", "versionString": "241\u0085", "displayVersionString": "1.1\t",
+        "fileURL": "file:///x\r", "itemDescription": "Quieter\nNote: \u001b[31mred\u007f"}]})");
+    EXPECT_EQ(backgroundCheck(), (std::vector<std::string> {
+        R"(updater(_:didFinishLoading:) 获取xml文件成功: 标题：Aerlo\n暂无更新, 版本：241\u0085)",
+        "updater(_:didFindValidUpdate:) 有可用升级:", R"(Version: 1.1\t)", R"(Build number: 241\u0085)",
+        R"(Url: file:///x\r)", R"(Note: Quieter\nNote: \x1B[31mred\x7F)"}));
 }
 
 TEST_F(Updates, TheUsersChoicesArePrintedAndASkippedVersionIsNotOfferedAgain)

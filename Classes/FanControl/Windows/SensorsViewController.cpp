@@ -1,6 +1,7 @@
 #include "Classes/FanControl/Windows/SensorsViewController.h"
 
 #include "Classes/App/QVAlertManager.h"
+#include "Classes/Configure/Global/DamagedData.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -309,8 +310,7 @@ void SensorsViewController::save()
 {
     if (undecodable_) {
         // Kept once, so that the document can still be mended by hand.
-        (void)Foundation::UserDefaults::standard().set(Foundation::PropertyListValue(*undecodable_), corruptKey);
-        Console::print(std::string("无法解码的风扇规则已保存到 ") + corruptKey);
+        (void)DamagedData::keepAside(corruptKey, *undecodable_, "无法解码的风扇规则已保存到 ");
         undecodable_.reset();
     }
     messageLabel->setStringValue("");
