@@ -101,6 +101,29 @@ protected:
         const Kit::Rect rect = table().rectOfRow(row);
         return table().convertTo(Kit::Point {rect.midX(), rect.midY()}, nullptr);
     }
+    // Each pane in light and dark, saved as <pane><suffix>-<appearance>.
+    void renderEveryPane(const std::string& suffix)
+    {
+        for (const bool dark : {false, true}) {
+            // The system's appearance, as the sidebar's box follows the application's.
+            Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+            for (long tab = 0; tab < 5; ++tab) {
+                controller_->selectTab(tab);
+                driver().runUntilIdle();
+                const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
+                static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
+                shot.save("main-window", std::string(names[tab]) + suffix + (dark ? "-dark" : "-light"));
+                // Round corners: the window's corner is clear.
+                EXPECT_LT(shot.alphaAt({1, 1}), 0.05);
+                const Kit::Rect row = table().rectOfRow(tab);
+                const Kit::Point fill = table().convertTo(Kit::Point {row.maxX() - 12, row.midY()}, nullptr);
+                EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill),
+                    Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
+                // The selected row's title is white on the accent, in light mode as in dark.
+                EXPECT_TRUE(hasWhiteText(shot, tab)) << names[tab] << (dark ? " dark" : " light");
+            }
+        }
+    }
     // Whether the title of the sidebar's row draws near-white pixels.
     bool hasWhiteText(const Kit::Testing::Snapshot& shot, long row)
     {
@@ -253,23 +276,7 @@ TEST_F(MainWindowTest, TheWindowButtonsMiniaturiseToggleFullScreenAndClose)
 
 TEST_F(MainWindowTest, RendersEveryPaneLightAndDark)
 {
-    for (const bool dark : {false, true}) {
-        // The system's appearance, as the sidebar's box follows the application's.
-        Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
-        for (long tab = 0; tab < 5; ++tab) {
-            controller_->selectTab(tab);
-            driver().runUntilIdle();
-            const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
-            static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
-            shot.save("main-window", std::string(names[tab]) + (dark ? "-dark" : "-light"));
-            // Round corners: the window's corner is clear.
-            EXPECT_LT(shot.alphaAt({1, 1}), 0.05);
-            const Kit::Point fill = table().convertTo(Kit::Point {table().rectOfRow(tab).maxX() - 12, table().rectOfRow(tab).midY()}, nullptr);
-            EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill), Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
-            // The selected row's title is white on the accent, in light mode as in dark.
-            EXPECT_TRUE(hasWhiteText(shot, tab)) << names[tab] << (dark ? " dark" : " light");
-        }
-    }
+    renderEveryPane("");
 }
 
 // The panes as a reader of Chinese sees them.
@@ -281,17 +288,7 @@ protected:
 TEST_F(MainWindowInChineseTest, RendersEveryPaneLightAndDark)
 {
     ASSERT_EQ(LocalizationTable::text("tab.types.free_apps"), "免费应用");
-    for (const bool dark : {false, true}) {
-        Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
-        for (long tab = 0; tab < 5; ++tab) {
-            controller_->selectTab(tab);
-            driver().runUntilIdle();
-            const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
-            static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
-            shot.save("main-window", std::string(names[tab]) + "-zh" + (dark ? "-dark" : "-light"));
-            EXPECT_TRUE(hasWhiteText(shot, tab)) << names[tab];
-        }
-    }
+    renderEveryPane("-zh");
 }
 
 TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)
