@@ -80,6 +80,7 @@ QVProgressHUD::QVProgressHUD() : font_(Kit::Font::systemFont(18))
     statusLabel_->setDrawsBackground(false);
     statusLabel_->setBackgroundColor(Kit::Colour::clear());
     statusLabel_->setLineBreakMode(Kit::LineBreakMode::byTruncatingTail);
+    addSubview(statusLabel_);
     makeWindowIfNeeded();
 }
 
@@ -250,8 +251,6 @@ void QVProgressHUD::showWithStatus(const std::string& status, QVProgressHUDMode 
     statusLabel_->setFont(font_);
     statusLabel_->setStringValue(status);
     statusLabel_->setFrameSize(statusLabel_->intrinsicContentSize());
-    if (!statusLabel_->superview())
-        addSubview(statusLabel_);
     show(true);
 }
 

@@ -11,6 +11,7 @@
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
+#include "Classes/Views/PageView.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/NotificationCenter.h"
@@ -97,10 +98,7 @@ void SettingsController::loadView()
 {
     auto view = std::make_shared<Kit::View>(Kit::Rect {0, 0, paneWidth, paneHeight});
     double y = paneHeight - 62;
-    auto title = Kit::TextField::labelWithString(LocalizationTable::text("settings.title"));
-    title->setFont(Kit::Font::boldSystemFont(20));
-    title->setFrame({margin, y, paneWidth - 2 * margin, 28});
-    view->addSubview(title);
+    view->addSubview(PageView::makeTitle(LocalizationTable::text("settings.title")));
 
     y -= 40;
     const auto section = [&](const char* key) {
@@ -120,9 +118,12 @@ void SettingsController::loadView()
     };
     const auto popUp = [&](const char* key, auto method) {
         auto label = Kit::TextField::labelWithString(LocalizationTable::text(key));
-        label->setFrame({margin + 10, y + 3, controlX - margin - 20, 18});
-        view->addSubview(label);
         auto button = std::make_shared<Kit::PopUpButton>(Kit::Rect {controlX, y, 260, 24});
+        // The caption's line centred as the pop-up centres its title, so both share a baseline.
+        label->setFont(button->font());
+        const double line = label->font().lineHeight();
+        label->setFrame({margin + 10, y + 12 - line / 2, controlX - margin - 20, line});
+        view->addSubview(label);
         button->setAction(action(this, method));
         view->addSubview(button);
         y -= 32;

@@ -22,14 +22,20 @@ PageView::PageView(const std::string& title, const std::string& body)
 {
     const double width = InitialViewController::paneWidth - 2 * margin;
     const double top = InitialViewController::paneHeight;
-    title_ = Kit::TextField::labelWithString(title);
-    title_->setFont(Kit::Font::boldSystemFont(20));
-    title_->setFrame({margin, top - 62, width, 28});
+    title_ = makeTitle(title);
     addSubview(title_);
     auto text = Kit::TextField::labelWithString(body);
     text->setTextColor(Kit::Colour::secondaryLabelColor());
     text->setFrame({margin, top - 92, width, 20});
     addSubview(text);
+}
+
+std::shared_ptr<Kit::TextField> PageView::makeTitle(const std::string& title)
+{
+    auto field = Kit::TextField::labelWithString(title);
+    field->setFont(Kit::Font::boldSystemFont(20));
+    field->setFrame({margin, InitialViewController::paneHeight - 62, InitialViewController::paneWidth - 2 * margin, 28});
+    return field;
 }
 
 std::shared_ptr<Kit::Button> PageView::addButton(const std::string& title, Kit::Control::Action action)

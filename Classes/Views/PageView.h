@@ -19,6 +19,9 @@ class PageView : public Kit::View {
 public:
     PageView(const std::string& title, const std::string& body);
 
+    // A page's heading, placed at the top of a pane of the settings window.
+    static std::shared_ptr<Kit::TextField> makeTitle(const std::string& title);
+
     // A push button in the row under the texts, after the ones added before.
     std::shared_ptr<Kit::Button> addButton(const std::string& title, Kit::Control::Action action);
     // The top of the free space under the button row.

@@ -5,13 +5,25 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <atomic>
+#include <cstdlib>
+
 namespace Kit {
 
 namespace {
 
+std::atomic<Application* (*)(void*)> principalMaker {nullptr};
+
 Foundation::SharedInstance<Application>& instance()
 {
-    static Foundation::SharedInstance<Application> shared;
+    static Foundation::SharedInstance<Application> shared([](void* storage) {
+        const auto maker = principalMaker.load();
+        // The slot takes the object at the storage's address: the subclass's Application part must be there.
+        if (!maker)
+            new (storage) Application();
+        else if (maker(storage) != storage)
+            std::abort();
+    });
     return shared;
 }
 
@@ -20,6 +32,11 @@ Foundation::SharedInstance<Application>& instance()
 Application& Application::shared()
 {
     return instance().get();
+}
+
+void Application::setPrincipalMaker(Maker maker)
+{
+    principalMaker.store(maker);
 }
 
 void Application::resetForTesting()

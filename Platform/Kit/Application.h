@@ -4,6 +4,8 @@
 #include "Platform/Kit/KitExport.h"
 
 #include <functional>
+#include <new>
+#include <type_traits>
 
 namespace Kit {
 
@@ -15,6 +17,16 @@ enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 class AERLO_KIT_EXPORT Application {
 public:
     static Application& shared();
+    virtual ~Application() = default;
+
+    // The class shared() makes: the program's own subclass, which adds no fields. Set before first use.
+    template <class Principal>
+    static void setPrincipalClass()
+    {
+        static_assert(std::is_base_of_v<Application, Principal>);
+        static_assert(sizeof(Principal) == sizeof(Application) && alignof(Principal) == alignof(Application));
+        setPrincipalMaker([](void* storage) -> Application* { return new (storage) Principal(); });
+    }
 
     // The delegate's applicationWillTerminate.
     void setWillTerminate(std::function<void()> handler) { willTerminate_ = std::move(handler); }
@@ -33,6 +45,9 @@ public:
     int activationCount() const { return activations_; }
 
 private:
+    using Maker = Application* (*)(void* storage);
+    static void setPrincipalMaker(Maker maker);
+
     std::function<void()> willTerminate_;
     std::function<void()> quit_;
     bool terminating_ = false;

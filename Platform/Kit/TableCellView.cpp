@@ -4,6 +4,15 @@ namespace Kit {
 
 TableCellView::TableCellView(const Rect& frame) : View(frame) {}
 
+void TableCellView::setBackgroundStyle(BackgroundStyle style)
+{
+    backgroundStyle_ = style;
+    if (textField_) {
+        textField_->textFieldCell().setBackgroundStyle(style);
+        textField_->setNeedsDisplay();
+    }
+}
+
 std::shared_ptr<TableCellView> TableCellView::withImageAndText(const Rect& frame)
 {
     auto cell = std::make_shared<TableCellView>(frame);

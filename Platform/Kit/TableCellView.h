@@ -22,6 +22,9 @@ public:
     void setImageView(std::shared_ptr<ImageView> view) { imageView_ = std::move(view); }
     const std::shared_ptr<TextField>& textField() const { return textField_; }
     void setTextField(std::shared_ptr<TextField> field) { textField_ = std::move(field); }
+    // The row's background under the cell, handed to its text field.
+    BackgroundStyle backgroundStyle() const { return backgroundStyle_; }
+    void setBackgroundStyle(BackgroundStyle style);
     const std::any& objectValue() const { return objectValue_; }
     void setObjectValue(std::any value) { objectValue_ = std::move(value); }
 
@@ -29,6 +32,7 @@ private:
     std::shared_ptr<ImageView> imageView_;
     std::shared_ptr<TextField> textField_;
     std::any objectValue_;
+    BackgroundStyle backgroundStyle_ = BackgroundStyle::normal;
 };
 
 } // namespace Kit

@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/TableCellView.h"
 
 namespace Kit {
 
@@ -12,18 +13,42 @@ void TableRowView::setSelected(bool selected)
     if (selected_ == selected)
         return;
     selected_ = selected;
+    updateCellBackgroundStyles();
     setNeedsDisplay();
 }
 
 void TableRowView::setEmphasized(bool emphasized)
 {
     emphasized_ = emphasized;
+    updateCellBackgroundStyles();
     setNeedsDisplay();
+}
+
+BackgroundStyle TableRowView::interiorBackgroundStyle() const
+{
+    return selected_ && isEmphasized() && highlightStyle_ != TableViewSelectionHighlightStyle::none
+        ? BackgroundStyle::emphasized
+        : BackgroundStyle::normal;
+}
+
+void TableRowView::didAddSubview(View* subview)
+{
+    if (auto* cell = dynamic_cast<TableCellView*>(subview))
+        cell->setBackgroundStyle(interiorBackgroundStyle());
+}
+
+void TableRowView::updateCellBackgroundStyles()
+{
+    const BackgroundStyle style = interiorBackgroundStyle();
+    for (const auto& subview : subviews())
+        if (auto* cell = dynamic_cast<TableCellView*>(subview.get()))
+            cell->setBackgroundStyle(style);
 }
 
 void TableRowView::setSelectionHighlightStyle(TableViewSelectionHighlightStyle style)
 {
     highlightStyle_ = style;
+    updateCellBackgroundStyles();
     setNeedsDisplay();
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/KitExport.h"
 
+#include "Platform/Kit/TextFieldCell.h"
 #include "Platform/Kit/View.h"
 
 namespace Kit {
@@ -23,14 +24,20 @@ public:
     bool isGroupRowStyle() const { return groupRow_; }
     void setGroupRowStyle(bool group) { groupRow_ = group; }
 
+    // Emphasized while selected with an emphasized selection; handed to the row's cells.
+    BackgroundStyle interiorBackgroundStyle() const;
+
     // Background first, then the selection when selected (and the style is not none).
     void draw(const Rect& dirtyRect) override;
     virtual void drawBackground(const Rect& dirtyRect);
     virtual void drawSelection(const Rect& dirtyRect);
 
     bool isFlipped() const override { return true; }
+    void didAddSubview(View* subview) override;
 
 private:
+    void updateCellBackgroundStyles();
+
     bool selected_ = false;
     bool emphasized_ = true;
     bool groupRow_ = false;

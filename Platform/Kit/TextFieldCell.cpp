@@ -74,7 +74,11 @@ void TextFieldCell::draw(const Rect& bounds, bool drawText)
                 textLines());
         return;
     }
-    context->drawText(text, rect, font(), isEnabled() ? textColor_ : textColor_.withAlphaComponent(0.4), alignment(),
+    Colour colour = textColor_;
+    if (backgroundStyle_ == BackgroundStyle::emphasized
+        && (colour == Colour::labelColor() || colour == Colour::controlTextColor() || colour == Colour::textColor()))
+        colour = Colour::whiteColor();
+    context->drawText(text, rect, font(), isEnabled() ? colour : colour.withAlphaComponent(0.4), alignment(),
         truncatesTail(), textLines());
 }
 

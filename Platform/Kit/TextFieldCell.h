@@ -12,6 +12,9 @@
 
 namespace Kit {
 
+// What a cell is drawn on: emphasized is a selection in the accent colour.
+enum class BackgroundStyle { normal = 0, emphasized = 1 };
+
 enum class LineBreakMode { byWordWrapping = 0, byCharWrapping = 1, byClipping = 2, byTruncatingHead = 3, byTruncatingTail = 4, byTruncatingMiddle = 5 };
 
 // The cell of a text field: the text's look (colour, background, bezel, line breaking, placeholder) and
@@ -42,6 +45,9 @@ public:
     void setBackgroundColor(Colour colour) { backgroundColor_ = std::move(colour); }
     Colour textColor() const { return textColor_; }
     void setTextColor(Colour colour) { textColor_ = std::move(colour); }
+    // On an emphasized background the label colours are drawn white; other colours stay.
+    BackgroundStyle backgroundStyle() const { return backgroundStyle_; }
+    void setBackgroundStyle(BackgroundStyle style) { backgroundStyle_ = style; }
     bool usesSingleLineMode() const { return singleLine_; }
     void setUsesSingleLineMode(bool single) { singleLine_ = single; }
     bool truncatesLastVisibleLine() const { return truncatesLastLine_; }
@@ -68,6 +74,7 @@ private:
     bool drawsBackground_ = true;
     Colour backgroundColor_ = Colour::controlBackgroundColor();
     Colour textColor_ = Colour::controlTextColor();
+    BackgroundStyle backgroundStyle_ = BackgroundStyle::normal;
     bool singleLine_ = false;
     bool truncatesLastLine_ = false;
     LineBreakMode lineBreakMode_ = LineBreakMode::byClipping;

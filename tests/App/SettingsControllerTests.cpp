@@ -12,6 +12,7 @@
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
+#include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/Vendors/MSACAnalytics.h"
 #include "Platform/Vendors/UI/RUDuzodize.h"
@@ -134,6 +135,25 @@ TEST_F(SettingsControllerTest, TheFillFollowsTheStoreAndTheLanguageListIsFilledO
     pane_.reset();
     window_.reset();
     EXPECT_EQ(Vendors::RUDuzodize::observerCount(), 0u);
+}
+
+TEST_F(SettingsControllerTest, EachPopUpCaptionSharesItsBaselineWithThePopUpTitle)
+{
+    const auto& subviews = pane_->view()->subviews();
+    for (const Kit::PopUpButton* popUp : {pane_->updateIntervalPopUpButton.get(), pane_->TemperatureUnitPopUpBtn.get(),
+             pane_->TriggerConditionsPopUpBtn.get(), pane_->selectLanguageEnvironmentPopUpBtn.get()}) {
+        const Kit::Rect row = popUp->frame();
+        // The pop-up draws its title's line centred in its height; a label draws from its top.
+        const double titleTop = row.midY() + popUp->font().lineHeight() / 2;
+        const Kit::TextField* caption = nullptr;
+        for (const auto& subview : subviews)
+            if (auto* field = dynamic_cast<const Kit::TextField*>(subview.get());
+                field && field->frame().maxX() <= row.x() && field->frame().maxY() > row.y() && field->frame().y() < row.maxY())
+                caption = field;
+        ASSERT_NE(caption, nullptr) << popUp->titleOfSelectedItem();
+        EXPECT_DOUBLE_EQ(caption->frame().maxY(), titleTop) << caption->stringValue();
+        EXPECT_EQ(caption->font().pointSize(), popUp->font().pointSize());
+    }
 }
 
 TEST_F(SettingsControllerTest, EachCheckBoxWritesItsKeyAndSendsItsEvents)

@@ -1,4 +1,10 @@
+#include "Classes/App/App.h"
 #include "Classes/App/CurrentFanMode.h"
+#include "Classes/App/LogManager.h"
+#include "Classes/App/LoginUserManager.h"
+#include "Classes/App/QVHelpers.h"
+#include "Classes/App/QVSystemPowerManager.h"
+#include "Classes/App/ViewController.h"
 #include "Classes/App/QVEventMonitor.h"
 #include "Classes/App/QVFan.h"
 #include "Platform/Kit/EventMonitor.h"
@@ -10,6 +16,8 @@
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
+
+#include <type_traits>
 
 using namespace Aerlo;
 
@@ -24,6 +32,28 @@ TEST(CurrentFanMode, RawValuesZeroToThreeOnly)
     const QVFan record;
     EXPECT_EQ(record.beforeMode, CurrentFanMode::auto_);
     EXPECT_EQ(record.leftSpeed, 0);
+}
+
+TEST(App, IsTheApplicationKitBuildsOnceMadeThePrincipalClass)
+{
+    Kit::Application::setPrincipalClass<App>();
+    TestAccess::resetForTesting<Kit::Application>();
+    Kit::Application& application = Kit::Application::shared();
+    EXPECT_NE(dynamic_cast<App*>(&application), nullptr);
+    // A reset builds the same class again.
+    TestAccess::resetForTesting<Kit::Application>();
+    EXPECT_NE(dynamic_cast<App*>(&Kit::Application::shared()), nullptr);
+    Kit::Application::setPrincipalClass<Kit::Application>();
+    TestAccess::resetForTesting<Kit::Application>();
+    EXPECT_EQ(dynamic_cast<App*>(&Kit::Application::shared()), nullptr);
+
+    // The inert members of the type set start empty.
+    const QVSystemPowerManager power;
+    EXPECT_EQ(power.assertionID, 0u);
+    EXPECT_FALSE(power.isScreenOn);
+    EXPECT_TRUE(LogManager().logFilePath.empty());
+    static_assert(std::is_base_of_v<Kit::ViewController, ViewController> && std::is_empty_v<LoginUserManager>
+        && std::is_empty_v<QVHelpers>);
 }
 
 using ShellTest = ControlCoreTest;

@@ -10,6 +10,7 @@
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Box.h"
+#include "Platform/Kit/ImageRepresentation.h"
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/SMC/MachineProfile.h"
@@ -21,6 +22,7 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
@@ -83,6 +85,15 @@ protected:
     std::optional<FakeTool> host_;
     ConsoleCapture console_;
 };
+
+// The other picture in a fan picture's place.
+Kit::ImageView* stoppedPicture(const Kit::ImageView& fan)
+{
+    for (const auto& sibling : fan.superview()->subviews())
+        if (auto* image = dynamic_cast<Kit::ImageView*>(sibling.get()); image && image != &fan && image->frame() == fan.frame())
+            return image;
+    return nullptr;
+}
 
 bool balanced(const std::string& text)
 {
@@ -152,21 +163,39 @@ TEST_F(DashboardTest, FillsFromEveryShippedMachine)
     }
 }
 
+TEST_F(DashboardTest, TheComputerPictureFollowsTheMachinesKind)
+{
+    const std::pair<const char*, const char*> kinds[] = {{"mbp-m1pro-2fan", "NSComputer"},
+        {"imac-intel-1fan", "NSComputer-desktop"}, {"mini-m4-1fan", "NSComputer-mini"},
+        {"macpro-intel-4fan", "NSComputer-tower"}};
+    for (const auto& [machine, picture] : kinds) {
+        select(machine);
+        auto dashboard = load();
+        ASSERT_TRUE(Kit::Image::named(picture).isValid()) << picture;
+        EXPECT_EQ(dashboard->CurrentDeviceImage->image().representation().pixels,
+            Kit::Image::named(picture).representation().pixels) << machine;
+    }
+}
+
 TEST_F(DashboardTest, RendersLightAndDark)
 {
-    for (const char* machine : {"mbp-intel-2fan", "mbp-m3max-2fan"}) {
+    for (const char* machine : {"mbp-intel-2fan", "mbp-m3max-2fan", "imac-intel-1fan", "mini-m4-1fan", "macpro-intel-4fan"})
+    for (const char* language : {"en", "zh_CN"}) {
+        ScopedEnvironment chosen("LANGUAGE", language);
         for (bool dark : {false, true}) {
             select(machine);
             Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
             SystemKit::shared().device.bootDate = std::chrono::system_clock::time_point(std::chrono::seconds(
                 static_cast<long long>(Foundation::RunLoop::main().clock().wallTime()) - (2 * 86400 + 3 * 3600 + 300)));
             auto dashboard = load();
-            EXPECT_EQ(dashboard->Uptime->stringValue(), "2 days, 3 hours");
+            if (language == std::string("en"))
+                EXPECT_EQ(dashboard->Uptime->stringValue(), "2 days, 3 hours");
             postFans({{"leftSpeed", 0}, {"rightSpeed", 2150}});
             driver().runUntilIdle();
             advance(0.3);
             const auto snapshot = Kit::Testing::Snapshot::of(*dashboard->view(), 2);
-            snapshot.save("main-window", std::string("dashboard-") + machine + (dark ? "-dark" : "-light"));
+            snapshot.save("main-window", std::string("dashboard-") + machine + (language == std::string("en") ? "" : "-zh")
+                + (dark ? "-dark" : "-light"));
             const Kit::Colour background = snapshot.colourAt({4, 4});
             if (dark)
                 EXPECT_LT(background.redComponent(), 0.25);
@@ -213,11 +242,22 @@ TEST_F(DashboardTest, FanReadoutsFollowTheTickAfterTheMainQueueRuns)
     EXPECT_TRUE(dashboard->rightFanStateLabel->isHidden());
     EXPECT_EQ(dashboard->rightSpeedLabel->stringValue(), "1500");
 
+    // A stopped fan shows the grey slashed fan in its picture's place; a turning one its turning picture.
+    EXPECT_TRUE(dashboard->leftFanImage->isHidden());
+    ASSERT_NE(stoppedPicture(*dashboard->leftFanImage), nullptr);
+    EXPECT_FALSE(stoppedPicture(*dashboard->leftFanImage)->isHidden());
+    EXPECT_EQ(stoppedPicture(*dashboard->leftFanImage)->image().representation().pixels,
+        Kit::Image::named("fan.slash.fill_gray").representation().pixels);
+    EXPECT_FALSE(dashboard->rightFanImage->isHidden());
+    EXPECT_TRUE(stoppedPicture(*dashboard->rightFanImage)->isHidden());
+
     // A fan that stops shows 0 and its label.
     postFans({{"leftSpeed", 0}, {"rightSpeed", 0}});
     driver().runUntilIdle();
     EXPECT_EQ(dashboard->rightSpeedLabel->stringValue(), "0");
     EXPECT_FALSE(dashboard->rightFanStateLabel->isHidden());
+    EXPECT_TRUE(dashboard->rightFanImage->isHidden());
+    EXPECT_FALSE(stoppedPicture(*dashboard->rightFanImage)->isHidden());
 
     console_.clear();
     postFans({{"leftSpeed", 1}});

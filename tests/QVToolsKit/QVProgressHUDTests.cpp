@@ -92,6 +92,8 @@ protected:
 
 TEST_F(QVProgressHUDTest, FadesInInAFloatingSeeThroughWindowAndDismissRunsTheCompletionOnce)
 {
+    // The status label belongs to the HUD from its creation, before any show.
+    EXPECT_EQ(hud().statusLabel()->superview(), &hud());
     Hud::show();
     ASSERT_NE(window(), nullptr);
     EXPECT_EQ(window()->level(), Window::Level::floating);

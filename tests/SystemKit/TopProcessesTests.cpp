@@ -2,13 +2,18 @@
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Classes/Configure/SystemKit/ProcessReader.h"
 #include "Classes/Configure/SystemKit/TopProcess.h"
+#include "Platform/System/DesktopApplications.h"
 #include "Platform/System/TopReport.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
 
 using namespace Aerlo;
 using SystemPlatform::TopReport;
@@ -41,7 +46,29 @@ std::filesystem::path fakeProc(const std::filesystem::path& folder)
 
 } // namespace
 
-TEST(TopProcesses, RowParseTable)
+// XDG data folders of a test's own: the user's, and one system folder.
+class DesktopFolders : public ::testing::Test {
+protected:
+    std::filesystem::path user() const { return root_.path() / "user-data"; }
+    std::filesystem::path system() const { return root_.path() / "system-data"; }
+    static void write(const std::filesystem::path& file, const std::string& text)
+    {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << text;
+    }
+    static std::string self() { return std::filesystem::read_symlink("/proc/self/exe").string(); }
+    static std::string row() { return std::to_string(::getpid()) + "  aerlo-tests 12M"; }
+
+    TempRoot root_;
+    ScopedEnvironment dataHome_ {"XDG_DATA_HOME", user().c_str()};
+    ScopedEnvironment dataDirs_ {"XDG_DATA_DIRS", system().c_str()};
+    ScopedEnvironment language_ {"LANGUAGE", "en"};
+};
+
+// The reader and its parser, with no application known: every name is the command.
+using TopProcesses = DesktopFolders;
+
+TEST_F(TopProcesses, RowParseTable)
 {
     struct Case {
         const char* line;
@@ -69,7 +96,49 @@ TEST(TopProcesses, RowParseTable)
         EXPECT_FALSE(matches(header, rowPattern)) << header;
 }
 
-TEST(TopProcesses, RecordCodingAndDescription)
+TEST_F(DesktopFolders, ARowOfAnApplicationTakesTheNameOfTheEntryThatStartsItsExecutable)
+{
+    EXPECT_EQ(TopProcess::parse(row()).name(), "aerlo-tests");
+    // A hidden entry and one for another program do not count.
+    write(user() / "applications" / "hidden.desktop",
+        "[Desktop Entry]\nType=Application\nName=Hidden\nExec=" + self() + "\nHidden=true\n");
+    write(user() / "applications" / "other.desktop", "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\n");
+    EXPECT_EQ(TopProcess::parse(row()).name(), "aerlo-tests");
+
+    // Exec by name, found on the search path; the user's entry shadows the system's of the same id.
+    const auto bin = root_.path() / "bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_symlink(self(), bin / "aerlo-viewer");
+    ScopedEnvironment path("PATH", bin.c_str());
+    write(system() / "applications" / "tools" / "viewer.desktop",
+        "[Desktop Entry]\nType=Application\nName=System Viewer\nExec=" + self() + "\n");
+    write(user() / "applications" / "tools" / "viewer.desktop",
+        "[Desktop Entry]\nType=Application\nName=Viewer\nName[zh_CN]=查看器\nExec=aerlo-viewer --new %U\nIcon=viewer\n");
+    const TopProcess record = TopProcess::parse(row());
+    EXPECT_EQ(record.name(), "Viewer");
+    EXPECT_EQ(record.usage(), 12);
+    ScopedEnvironment chinese("LANGUAGE", "zh_CN");
+    EXPECT_EQ(TopProcess::parse(row()).name(), "查看器");
+}
+
+TEST_F(DesktopFolders, ThemeIconsAreTheLargestHicolorBitmapElseAPixmap)
+{
+    write(system() / "icons" / "hicolor" / "16x16" / "apps" / "viewer.png", "png");
+    write(system() / "icons" / "hicolor" / "128x128" / "apps" / "viewer.png", "png");
+    write(system() / "icons" / "hicolor" / "256x256" / "apps" / "other.png", "png");
+    write(system() / "pixmaps" / "plain.png", "png");
+    using SystemPlatform::DesktopApplications;
+    EXPECT_EQ(DesktopApplications::iconFile("viewer"), system() / "icons" / "hicolor" / "128x128" / "apps" / "viewer.png");
+    EXPECT_EQ(DesktopApplications::iconFile("plain"), system() / "pixmaps" / "plain.png");
+    EXPECT_EQ(DesktopApplications::iconFile((system() / "pixmaps" / "plain.png").string()), system() / "pixmaps" / "plain.png");
+    for (const char* unknown : {"missing", "../pixmaps/plain", ""})
+        EXPECT_EQ(DesktopApplications::iconFile(unknown), std::nullopt) << unknown;
+    // The user's folder comes first.
+    write(user() / "icons" / "hicolor" / "48x48" / "apps" / "viewer.png", "png");
+    EXPECT_EQ(DesktopApplications::iconFile("viewer"), user() / "icons" / "hicolor" / "48x48" / "apps" / "viewer.png");
+}
+
+TEST_F(TopProcesses, RecordCodingAndDescription)
 {
     const TopProcess record(123, "editor", 512);
     EXPECT_EQ(record.encode().dump(), R"({"pid":123,"name":"editor","usage":512.0})");
@@ -80,7 +149,7 @@ TEST(TopProcesses, RecordCodingAndDescription)
         EXPECT_EQ(TopProcess::decode(nlohmann::ordered_json::parse(refused)), std::nullopt) << refused;
 }
 
-TEST(TopProcesses, ReadPrintsEachRecordWithReadableMemory)
+TEST_F(TopProcesses, ReadPrintsEachRecordWithReadableMemory)
 {
     TempRoot root;
     FakeTool top(root.path(), "/usr/bin/top",
@@ -100,7 +169,7 @@ TEST(TopProcesses, ReadPrintsEachRecordWithReadableMemory)
         R"(TopProcess(pid: 5, name: "builder", usage: 1536.0))", "readableMemoryUsage: 1.5 GB"}));
 }
 
-TEST(TopProcesses, ReadDrainsStandardErrorAndSurvivesFailures)
+TEST_F(TopProcesses, ReadDrainsStandardErrorAndSurvivesFailures)
 {
     TempRoot root;
     {
@@ -165,7 +234,7 @@ TEST(TopStandIn, RefusesOptionsItDoesNotKnow)
     }
 }
 
-TEST(TopStandIn, ReaderParsesWhatTheStandInPrintsForThisMachine)
+TEST_F(TopProcesses, ReaderParsesWhatTheStandInPrintsForThisMachine)
 {
     TopReport::installStandIn();
     ConsoleCapture console;

@@ -1,6 +1,7 @@
 #include "Classes/App/Preferences.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/Configure/Global/Localization.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/FanControl/Windows/SensorsViewController.h"
@@ -19,6 +20,7 @@
 #include "QVToolsKit/QVCustomTableRowView.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
@@ -98,6 +100,45 @@ protected:
     {
         const Kit::Rect rect = table().rectOfRow(row);
         return table().convertTo(Kit::Point {rect.midX(), rect.midY()}, nullptr);
+    }
+    // Each pane in light and dark, saved as <pane><suffix>-<appearance>.
+    void renderEveryPane(const std::string& suffix)
+    {
+        for (const bool dark : {false, true}) {
+            // The system's appearance, as the sidebar's box follows the application's.
+            Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+            for (long tab = 0; tab < 5; ++tab) {
+                controller_->selectTab(tab);
+                driver().runUntilIdle();
+                const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
+                static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
+                shot.save("main-window", std::string(names[tab]) + suffix + (dark ? "-dark" : "-light"));
+                // Round corners: the window's corner is clear.
+                EXPECT_LT(shot.alphaAt({1, 1}), 0.05);
+                const Kit::Rect row = table().rectOfRow(tab);
+                const Kit::Point fill = table().convertTo(Kit::Point {row.maxX() - 12, row.midY()}, nullptr);
+                EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill),
+                    Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
+                // The selected row's title is white on the accent, in light mode as in dark.
+                EXPECT_TRUE(hasWhiteText(shot, tab)) << names[tab] << (dark ? " dark" : " light");
+            }
+        }
+    }
+    // Whether the title of the sidebar's row draws near-white pixels.
+    bool hasWhiteText(const Kit::Testing::Snapshot& shot, long row)
+    {
+        auto* cell = dynamic_cast<Kit::TableCellView*>(table().viewAt(0, row));
+        if (!cell || !cell->textField())
+            return false;
+        const Kit::TextField& title = *cell->textField();
+        const Kit::Rect rect = title.convertTo(title.bounds(), nullptr);
+        for (double x = rect.x(); x < rect.maxX(); x += 0.5)
+            for (double y = rect.y(); y < rect.maxY(); y += 0.5) {
+                const Kit::Colour c = shot.colourAt({x, y});
+                if (c.redComponent() > 0.92 && c.greenComponent() > 0.92 && c.blueComponent() > 0.92)
+                    return true;
+            }
+        return false;
     }
     bool showsTopOf(const Kit::View& view)
     {
@@ -235,21 +276,19 @@ TEST_F(MainWindowTest, TheWindowButtonsMiniaturiseToggleFullScreenAndClose)
 
 TEST_F(MainWindowTest, RendersEveryPaneLightAndDark)
 {
-    for (const bool dark : {false, true}) {
-        // The system's appearance, as the sidebar's box follows the application's.
-        Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
-        for (long tab = 0; tab < 5; ++tab) {
-            controller_->selectTab(tab);
-            driver().runUntilIdle();
-            const auto shot = Kit::Testing::Snapshot::of(*preferences_->window());
-            static const char* names[] = {"settings", "rules", "tutorial", "apps", "support"};
-            shot.save("main-window", std::string(names[tab]) + (dark ? "-dark" : "-light"));
-            // Round corners: the window's corner is clear.
-            EXPECT_LT(shot.alphaAt({1, 1}), 0.05);
-            const Kit::Point fill = table().convertTo(Kit::Point {table().rectOfRow(tab).maxX() - 12, table().rectOfRow(tab).midY()}, nullptr);
-            EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill), Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
-        }
-    }
+    renderEveryPane("");
+}
+
+// The panes as a reader of Chinese sees them.
+class MainWindowInChineseTest : public MainWindowTest {
+protected:
+    ScopedEnvironment language_ {"LANGUAGE", "zh_CN"};
+};
+
+TEST_F(MainWindowInChineseTest, RendersEveryPaneLightAndDark)
+{
+    ASSERT_EQ(LocalizationTable::text("tab.types.free_apps"), "免费应用");
+    renderEveryPane("-zh");
 }
 
 TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)

@@ -11,6 +11,7 @@
 #include "Platform/System/Workspace.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
+#include "tests/Support/Kit/Snapshot.h"
 #include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
@@ -75,6 +76,20 @@ TEST_F(PagesTest, EachPageButtonOpensItsAddressOnce)
         TestAccess::resetForTesting<SystemPlatform::Workspace>(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
     }
     EXPECT_EQ(console_.output(), "");
+}
+
+TEST_F(PagesTest, TheAboutIconHasPixelsEnoughForTwoPerPoint)
+{
+    UserSupportController support;
+    show(support);
+    const Kit::ImageView* icon = nullptr;
+    for (const auto& view : support.view()->subviews())
+        if (auto* image = dynamic_cast<const Kit::ImageView*>(view.get()))
+            icon = image;
+    ASSERT_NE(icon, nullptr);
+    EXPECT_GE(icon->image().pixelsWide(), 2 * icon->frame().width());
+    EXPECT_GE(icon->image().pixelsHigh(), 2 * icon->frame().height());
+    Kit::Testing::Snapshot::of(window(), 2).save("pages", "about@2x");
 }
 
 TEST_F(PagesTest, MoreAppsChoosesByTheInstallTime)

@@ -1,3 +1,4 @@
+#include "Classes/App/App.h"
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/QVAppRelaunchManager.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     // Before anything reaches the system facts.
     SystemPlatform::SystemProfiler::installStandIn();
     SystemPlatform::TopReport::installStandIn();
+    Kit::Application::setPrincipalClass<Aerlo::App>();
 
     // The status item repaints its small tray window many times a second: on X11 a shared-memory backing
     // store waits for the display server at every paint, a plain image upload does not.

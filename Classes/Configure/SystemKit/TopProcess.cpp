@@ -1,6 +1,7 @@
 #include "Classes/Configure/SystemKit/TopProcess.h"
 
 #include "Classes/Configure/Global/StringExtension.h"
+#include "Classes/Configure/SystemKit/ProcessApplication.h"
 #include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/TextUtilities.h"
 
@@ -102,7 +103,8 @@ TopProcess TopProcess::parse(std::string_view rawLine)
         command += (command.empty() ? "" : " ") + piece;
     command = replacingMatches(Foundation::trimmed(command), " (\\+|\\-)*$", "");
     const std::int64_t pid = Foundation::decimalNumber<std::int64_t>(pidText).value_or(0);
-    return TopProcess(pid, command, mebibytes(memory));
+    const auto application = ProcessApplication::forProcess(pid);
+    return TopProcess(pid, application ? application->localizedName : command, mebibytes(memory));
 }
 
 } // namespace Aerlo

@@ -30,7 +30,8 @@ public:
     static std::optional<TopProcess> decode(const nlohmann::ordered_json& json);
 
     // A table row ("123* editor 512M+"): the leading pid, the command between it and the last piece,
-    // the memory figure scaled to mebibytes by its unit letter (a trailing trend sign set aside).
+    // the memory figure scaled to mebibytes by its unit letter (a trailing trend sign set aside). The
+    // name is the running application's with that pid, else the command.
     static TopProcess parse(std::string_view line);
 
     bool operator==(const TopProcess& other) const

@@ -48,11 +48,6 @@ Foundation::UserDefaults& defaults()
     return Foundation::UserDefaults::standard();
 }
 
-long truncatedRPM(double value)
-{
-    return std::isfinite(value) ? static_cast<long>(std::trunc(value)) : 0;
-}
-
 std::int64_t roundedLimit(double value)
 {
     return std::isfinite(value) ? static_cast<std::int64_t>(std::round(value)) : -1;
@@ -82,6 +77,11 @@ double FanPanelController::position(double speed, double min, double max)
     if (std::isnan(p))
         return 0.0;
     return std::clamp(p, 0.0, 1.0);
+}
+
+long FanPanelController::truncatedRPM(double value)
+{
+    return std::isfinite(value) ? static_cast<long>(std::trunc(value)) : 0;
 }
 
 std::string FanPanelController::percentText(double position)

@@ -78,6 +78,8 @@ public:
     static double position(double speed, double min, double max);
     // "0%" for 0, else the integer part of 100 · position and "%".
     static std::string percentText(double position);
+    // The whole rpm of a speed; 0 when it is not a number.
+    static long truncatedRPM(double value);
     // A speed limit rounded half away from zero.
     static std::string limitText(double limit);
     // A double as the program prints one ("0.5", "2.0").

@@ -29,6 +29,9 @@
 #include "Platform/Kit/Window.h"
 #include "Platform/Kit/WindowAnimator.h"
 
+#include <any>
+#include <cmath>
+
 namespace Aerlo {
 
 namespace {
@@ -182,8 +185,22 @@ void FanSpeedController::viewDidLoad()
     if (fanModeSegmented->selectedSegment() == 0)
         applySystemMode();
     connectSliders();
+    if (defaults().boolValue(SettingsKey::isFansSync))
+        sync();
     fillLimitLabels();
     addModeObservers();
+    Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
+    observers_.push_back(centre.addObserver(NotificationName::syncFansControl, nullptr,
+        [this](const Foundation::Notification& n) { syncFanMode(n); }));
+    observers_.push_back(centre.addObserver(NotificationName::fansModeToggle, nullptr,
+        [this](const Foundation::Notification& n) { noSyncFanModeToggle(n); }));
+    observers_.push_back(centre.addObserver(NotificationName::syncFans, nullptr,
+        [this](const Foundation::Notification& n) {
+            const auto value = n.userInfo.find("sync");
+            const auto* text = value == n.userInfo.end() ? nullptr : std::any_cast<std::string>(&value->second);
+            if (text && (*text == "true") != slidersSynced_)
+                sync();
+        }));
     updateHelperState();
 }
 
@@ -320,6 +337,104 @@ void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
         Foundation::NotificationCenter::defaultCenter().post(NotificationName::fansModeToggle, nullptr, info);
     }
     placePercentLabel(*side.percentLabel, defaults().integer(side.percentKey));
+}
+
+namespace {
+
+std::string textIn(const Foundation::UserInfo& info, const std::string& key)
+{
+    const auto value = info.find(key);
+    const auto* text = value == info.end() ? nullptr : std::any_cast<std::string>(&value->second);
+    return text ? *text : std::string();
+}
+
+} // namespace
+
+void FanSpeedController::syncFanMode(const Foundation::Notification& notification)
+{
+    const std::string mode = textIn(notification.userInfo, "mode");
+    if (!defaults().boolValue(SettingsKey::isFansSync)) {
+        Console::print("没有开启同步控制风扇");
+        return;
+    }
+    if (mode == "forced" || mode == "automatic")
+        applySyncedFanMode(mode == "forced");
+}
+
+void FanSpeedController::applySyncedFanMode(bool forced)
+{
+    for (const auto& button : {rightFanAutoModeButton, leftFanAutoModeButton})
+        showChoice(*button, !forced);
+    for (const auto& button : {rightFanManualModeButton, leftFanManualModeButton})
+        showChoice(*button, forced);
+    if (!forced) {
+        for (const FanSide& side : sides()) {
+            side.slider->setEnabled(false);
+            side.slider->setDoubleValue(0.0);
+            (void)defaults().set(0.0, side.sliderValueKey);
+            (void)defaults().set(std::int64_t {0}, side.percentKey);
+        }
+        const std::int64_t percent = defaults().integer(SettingsKey::leftFanPercent);
+        for (const FanSide& side : sides()) {
+            placePercentLabel(*side.percentLabel, percent);
+            side.percentLabel->setStringValue(std::to_string(percent) + "%");
+        }
+    } else {
+        setSlidersEnabled(true);
+    }
+    SMCHelper::shared()->setFanMode(0, forced ? 1 : 0);
+    SMCHelper::shared()->setFanMode(1, forced ? 1 : 0);
+    for (const auto& icon : {leftIcon, rightIcon})
+        icon->setImage(Kit::Image::named(forced ? "fan.fill" : "fan.slash.fill"));
+}
+
+void FanSpeedController::noSyncFanModeToggle(const Foundation::Notification& notification)
+{
+    const std::string mode = textIn(notification.userInfo, "mode");
+    const std::string fan = textIn(notification.userInfo, "fan");
+    if ((mode != "forced" && mode != "automatic") || (fan != "left" && fan != "right"))
+        return;
+    (fan == "left" ? leftIcon : rightIcon)->setImage(
+        Kit::Image::named(mode == "forced" ? "fan.fill_gray" : "fan.slash.fill_gray"));
+}
+
+void FanSpeedController::sync()
+{
+    slidersSynced_ = defaults().boolValue(SettingsKey::isFansSync);
+    if (!slidersSynced_) {
+        Console::print("不同步控制风扇");
+        connectSliders();
+        return;
+    }
+    Console::print("同步控制左、右风扇");
+    const auto wire = [this](QVSlider& slider, QVSlider& other) {
+        std::weak_ptr<Kit::View> weakOther = other.shared_from_this();
+        slider.valueChangedHandler = [this, weakOther](double value) {
+            if (auto peer = std::dynamic_pointer_cast<QVSlider>(weakOther.lock()))
+                peer->setDoubleValue(value);
+            applySyncedSliderValue(value);
+        };
+    };
+    wire(*leftFanSlider, *rightFanSlider);
+    wire(*rightFanSlider, *leftFanSlider);
+    leftFanSlider->setDoubleValue(rightFanSlider->doubleValue());
+}
+
+void FanSpeedController::applySyncedSliderValue(double value)
+{
+    const int percent = static_cast<int>(std::trunc(100 * value));
+    const long rpm = truncatedRPM(value * (leftFanMaxSpeed - leftFanMinSpeed) + leftFanMinSpeed);
+    SMCHelper::shared()->setFanSpeed(0, rpm);
+    SMCHelper::shared()->setFanSpeed(1, rpm);
+    const double v = position(static_cast<double>(rpm), leftFanMinSpeed, leftFanMaxSpeed);
+    const std::vector<FanSide> both = sides();
+    if (defaults().boolValue(SettingsKey::isFansSync))
+        for (const FanSide& side : both) {
+            (void)defaults().set(std::int64_t {percent}, side.percentKey);
+            (void)defaults().set(v, side.sliderValueKey);
+        }
+    for (const FanSide& side : both)
+        side.percentLabel->setStringValue(std::to_string(percent) + "%");
 }
 
 void FanSpeedController::showPerFanAutomatic()

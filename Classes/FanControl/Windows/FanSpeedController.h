@@ -78,6 +78,16 @@ public:
     // x 35 and the dark text above 50 %, else x 205 and the label colour.
     static void placePercentLabel(Kit::TextField& label, std::int64_t percent);
 
+    // Both fans as one while "isFansSync" is on. "syncFansControl": the posted mode ("forced" or
+    // "automatic") for both fans. "fansModeToggle": the named fan's icon.
+    void syncFanMode(const Foundation::Notification& notification);
+    void applySyncedFanMode(bool forced);
+    void noSyncFanModeToggle(const Foundation::Notification& notification);
+    // The sliders wired by "isFansSync": each drives both fans, or each its own fan.
+    void sync();
+    // Fan 0's limits turn the position into one speed sent to both fans.
+    void applySyncedSliderValue(double value);
+
     // The helper.
     void installFanHelper(Kit::Control& sender);
     void uninstallHelper(Kit::Control& sender);
@@ -137,6 +147,8 @@ private:
     double collapsedWindowHeight_ = 0;
     // Advanced by a fold, so that the animations it overtook change nothing when they end.
     unsigned animationGeneration_ = 0;
+    // Whether the sliders drive both fans together.
+    bool slidersSynced_ = false;
     // Where the views the boxes push aside stand while both boxes are folded.
     std::vector<std::pair<std::shared_ptr<Kit::View>, Kit::Point>> restOrigins_;
 };

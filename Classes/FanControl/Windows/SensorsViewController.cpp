@@ -8,6 +8,7 @@
 #include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/Sensors/QVSensorNamesManager.h"
+#include "Classes/Views/PageView.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/TextUtilities.h"
@@ -32,6 +33,7 @@ using Foundation::Console;
 
 constexpr double paneWidth = 680;
 constexpr double paneHeight = 540;
+constexpr double margin = 30;
 constexpr std::int64_t maximumPercentage = 100;
 
 struct ColumnSpec {
@@ -127,11 +129,9 @@ void SensorsViewController::loadView()
     view->layer().setBackgroundColor(Kit::Colour::windowBackgroundColor());
     view->layer().setCornerRadius(12);
 
-    auto title = Kit::TextField::labelWithString(LocalizationTable::text("rules.window.title"));
-    title->setFrame({20, paneHeight - 40, paneWidth - 40, 22});
-    view->addSubview(title);
+    view->addSubview(PageView::makeTitle(LocalizationTable::text("rules.window.title")));
 
-    fanRulesTableView = std::make_shared<Kit::TableView>(Kit::Rect {0, 0, paneWidth - 40, 240});
+    fanRulesTableView = std::make_shared<Kit::TableView>(Kit::Rect {0, 0, paneWidth - 2 * margin, 240});
     fanRulesTableView->setHeaderView(std::make_shared<Kit::TableHeaderView>());
     for (const ColumnSpec& spec : columns) {
         auto column = std::make_shared<Kit::TableColumn>(spec.identifier, spec.width);
@@ -182,22 +182,30 @@ void SensorsViewController::loadView()
     fanRulesTableView->setDataSource(this);
     fanRulesTableView->setDelegate(this);
 
-    auto scrollView = std::make_shared<Kit::ScrollView>(Kit::Rect {20, 90, paneWidth - 40, paneHeight - 140});
+    const Kit::Rect tableFrame {margin, 90, paneWidth - 2 * margin, paneHeight - 170};
+    auto scrollView = std::make_shared<Kit::ScrollView>(tableFrame);
     scrollView->setDocumentView(fanRulesTableView);
     view->addSubview(scrollView);
 
+    emptyLabel = Kit::TextField::labelWithString(LocalizationTable::text("alert.rules.tips"));
+    emptyLabel->setFont(Kit::Font::systemFont(15, Kit::Font::Weight::medium));
+    emptyLabel->setTextColor(Kit::Colour::secondaryLabelColor());
+    emptyLabel->setAlignment(Kit::TextAlignment::center);
+    emptyLabel->setFrame({tableFrame.x(), tableFrame.midY() - 11, tableFrame.width(), 22});
+    view->addSubview(emptyLabel);
+
     messageLabel = Kit::TextField::labelWithString("");
-    messageLabel->setFrame({20, 62, paneWidth - 40, 18});
+    messageLabel->setFrame({margin, 62, paneWidth - 2 * margin, 18});
     messageLabel->setTextColor(Kit::Colour::fromRGB255(215, 58, 50));
     view->addSubview(messageLabel);
 
     addFanRulesBtn = Kit::Button::button(LocalizationTable::text("rules.add"),
         action(this, &SensorsViewController::addFanRules));
-    addFanRulesBtn->setFrame({20, 20, 110, 28});
+    addFanRulesBtn->setFrame({margin, 20, 110, 28});
     view->addSubview(addFanRulesBtn);
     deleteFanRulesBtn = Kit::Button::button(LocalizationTable::text("rules.delete"),
         action(this, &SensorsViewController::deleteFanRules));
-    deleteFanRulesBtn->setFrame({140, 20, 110, 28});
+    deleteFanRulesBtn->setFrame({margin + 120, 20, 110, 28});
     deleteFanRulesBtn->setEnabled(false);
     view->addSubview(deleteFanRulesBtn);
     setView(view);
@@ -216,7 +224,9 @@ void SensorsViewController::viewDidLoad()
         Console::print("Failed to decode fan rules: " + rules.error());
         Console::print("Failed to load fan rules or no data available.");
         undecodable_ = *data;
+        messageLabel->setStringValue(LocalizationTable::text("rules.unreadable"));
     }
+    updateEmptyLabel();
     unitObserver_ = Foundation::NotificationCenter::defaultCenter().addObserver(NotificationName::updateTemperatureUnit,
         nullptr, [this](const Foundation::Notification&) { refreshTableView(); });
 }
@@ -315,6 +325,13 @@ void SensorsViewController::save()
     }
     messageLabel->setStringValue("");
     QVFanRulesManager::saveFanRules(fanRules);
+    updateEmptyLabel();
+}
+
+void SensorsViewController::updateEmptyLabel()
+{
+    // Damaged rules are not "no rules": the message under the table says what happened instead.
+    emptyLabel->setHidden(!fanRules.empty() || undecodable_.has_value());
 }
 
 void SensorsViewController::refuse(const std::string& message, long row)

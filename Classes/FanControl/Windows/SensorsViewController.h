@@ -44,8 +44,10 @@ public:
     std::shared_ptr<Kit::Button> deleteFanRulesBtn;
     std::vector<FanRule> fanRules;
     long selectIndex = 0;
-    // The refusal of the last edit, under the table.
+    // The refusal of the last edit, or why the stored rules are not shown, under the table.
     std::shared_ptr<Kit::TextField> messageLabel;
+    // Over the table while it holds no rule.
+    std::shared_ptr<Kit::TextField> emptyLabel;
 
     // The actions of the cells and buttons.
     void selectSensorType(Kit::Control& sender);
@@ -74,6 +76,7 @@ private:
     std::optional<long> ruleRow(const Kit::View& sender) const;
     void save();
     void refuse(const std::string& message, long row);
+    void updateEmptyLabel();
     // The threshold as shown in the unit chosen now.
     static std::int64_t shownTemperature(std::int64_t celsius);
     static bool showsFahrenheit();

@@ -1,5 +1,7 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/App/AppDelegate.h"
+#include "Classes/App/SettingsController.h"
+#include "Platform/Kit/ImageRepresentation.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/AnimationClock.h"
@@ -291,7 +293,8 @@ TEST_F(FanSpeedControllerTest, PerFanButtonsSwitchOneFanAndPostTheirChange)
 
     (void)defaults().set(true, SettingsKey::isFansSync);
     panel.rightFanManualModeButton->performClick();
-    EXPECT_EQ(takeMessages(), std::vector<std::string> {modeMessage(1, 1)});
+    // The panel takes its own post: both fans follow.
+    EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(1, 1), modeMessage(0, 1), modeMessage(1, 1)}));
     EXPECT_EQ(takePosts(), std::vector<std::string> {"syncFansControl mode=forced"});
 
     (void)defaults().set(false, SettingsKey::isFansSync);
@@ -308,6 +311,106 @@ TEST_F(FanSpeedControllerTest, PerFanButtonsSwitchOneFanAndPostTheirChange)
     // The buttons change neither the mode nor the control.
     EXPECT_EQ(panel.fanModeSegmented->selectedSegment(), 0);
     EXPECT_EQ(panel.currentFanMode, CurrentFanMode::auto_);
+}
+
+bool shows(const Kit::ImageView& view, std::string_view name)
+{
+    return view.image().isValid() && view.image().representation().pixels == Kit::Image::named(name).representation().pixels;
+}
+
+TEST_F(FanSpeedControllerTest, TheSettingsSyncBoxMakesEitherSliderDriveBothFans)
+{
+    setHelperInstalled(true);
+    FanSpeedController& panel = load();
+    clickSegment(panel, 2);
+    auto settings = std::make_shared<SettingsController>();
+    (void)settings->view();
+    settings->syncFanControlCheckBox->performClick();
+    ASSERT_TRUE(defaults().boolValue(SettingsKey::isFansSync));
+    takeMessages();
+
+    dragSlider(*panel.rightFanSlider, 0.5);
+    auto messages = takeMessages();
+    ASSERT_GE(messages.size(), 2u);
+    ASSERT_EQ(messages.size() % 2, 0u);
+    for (std::size_t i = 0; i < messages.size(); i += 2)
+        EXPECT_EQ(messages[i + 1].substr(8), messages[i].substr(8)) << messages[i];
+    // Fan 0's limits (0 to 5999) give the one speed.
+    EXPECT_EQ(messages[messages.size() - 2], speedMessage(0, 2999));
+    EXPECT_EQ(messages.back(), speedMessage(1, 2999));
+    EXPECT_DOUBLE_EQ(panel.leftFanSlider->doubleValue(), 0.5);
+    EXPECT_EQ(panel.leftFanSpeedPercent->stringValue(), "50%");
+    EXPECT_EQ(panel.rightFanSpeedPercent->stringValue(), "50%");
+    EXPECT_EQ(stored(SettingsKey::leftFanPercent), 50);
+    EXPECT_EQ(stored(SettingsKey::rightFanPercent), 50);
+    EXPECT_DOUBLE_EQ(defaults().doubleValue(SettingsKey::rightFanSliderValue), 2999.0 / 5999.0);
+
+    // Unticked, each slider drives its own fan again.
+    settings->syncFanControlCheckBox->performClick();
+    takeMessages();
+    dragSlider(*panel.leftFanSlider, 0.25);
+    messages = takeMessages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back(), speedMessage(0, 1499));
+    for (const auto& message : messages)
+        EXPECT_EQ(message.find(" 1 "), std::string::npos) << message;
+    EXPECT_DOUBLE_EQ(panel.rightFanSlider->doubleValue(), 0.5);
+}
+
+TEST_F(FanSpeedControllerTest, APanelLoadedWithSyncOnDrivesBothFans)
+{
+    setHelperInstalled(true);
+    (void)defaults().set(true, SettingsKey::isFansSync);
+    FanSpeedController& panel = load();
+    clickSegment(panel, 2);
+    takeMessages();
+    dragSlider(*panel.leftFanSlider, 1.0);
+    const auto messages = takeMessages();
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages.back(), speedMessage(1, 5999));
+    EXPECT_DOUBLE_EQ(panel.rightFanSlider->doubleValue(), 1.0);
+}
+
+TEST_F(FanSpeedControllerTest, SyncedModeButtonsSwitchBothFansAndTheirIcons)
+{
+    (void)defaults().set(true, SettingsKey::isFansSync);
+    FanSpeedController& panel = load();
+    panel.leftFanManualModeButton->performClick();
+    EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 1), modeMessage(0, 1), modeMessage(1, 1)}));
+    EXPECT_EQ(panel.rightFanManualModeButton->state(), Kit::StateValue::on);
+    EXPECT_EQ(panel.rightFanAutoModeButton->state(), Kit::StateValue::off);
+    EXPECT_TRUE(panel.rightFanSlider->isEnabled());
+    EXPECT_TRUE(shows(*panel.leftIcon, "fan.fill"));
+    EXPECT_TRUE(shows(*panel.rightIcon, "fan.fill"));
+
+    panel.rightFanSlider->setDoubleValue(0.7);
+    (void)defaults().set(std::int64_t {70}, SettingsKey::rightFanPercent);
+    panel.leftFanAutoModeButton->performClick();
+    EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 0), modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(panel.rightFanAutoModeButton->state(), Kit::StateValue::on);
+    EXPECT_FALSE(panel.rightFanSlider->isEnabled());
+    EXPECT_EQ(panel.rightFanSlider->doubleValue(), 0.0);
+    EXPECT_EQ(stored(SettingsKey::rightFanPercent), 0);
+    EXPECT_EQ(panel.rightFanSpeedPercent->stringValue(), "0%");
+    EXPECT_TRUE(shows(*panel.rightIcon, "fan.slash.fill"));
+
+    // A mode posted while sync is off changes nothing and says why.
+    (void)defaults().set(false, SettingsKey::isFansSync);
+    Foundation::NotificationCenter::defaultCenter().post(NotificationName::syncFansControl, nullptr,
+        {{"mode", std::string("forced")}});
+    EXPECT_TRUE(takeMessages().empty());
+    const auto lines = console_.lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "没有开启同步控制风扇"), lines.end());
+}
+
+TEST_F(FanSpeedControllerTest, AnUnsyncedModeButtonGreysOnlyItsFansIcon)
+{
+    FanSpeedController& panel = load();
+    panel.rightFanManualModeButton->performClick();
+    EXPECT_TRUE(shows(*panel.rightIcon, "fan.fill_gray"));
+    EXPECT_TRUE(shows(*panel.leftIcon, "fan.slash.fill_gray"));
+    panel.rightFanAutoModeButton->performClick();
+    EXPECT_TRUE(shows(*panel.rightIcon, "fan.slash.fill_gray"));
 }
 
 TEST_F(FanSpeedControllerTest, PercentLabelsSitOppositeTheKnob)

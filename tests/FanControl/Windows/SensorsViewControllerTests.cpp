@@ -7,12 +7,14 @@
 #include "Classes/Sensors/QVSensorNamesManager.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AlertPresenter.h"
+#include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/ScriptedAlertPresenter.h"
 #include "Platform/Kit/TableColumn.h"
 #include "Platform/Kit/TextField.h"
 #include "tests/Support/ConsoleCapture.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
@@ -252,18 +254,36 @@ TEST_F(SensorsViewControllerTest, ACorruptDocumentIsKeptAsideBeforeTheFirstSave)
     EXPECT_GT(lines[0].size(), std::string("Failed to decode fan rules: ").size());
     EXPECT_EQ(lines[1], "Failed to load fan rules or no data available.");
     EXPECT_EQ(storedBytes(), corrupt);
+    // The pane says so, rather than showing an empty list as if there were no rules.
+    EXPECT_EQ(controller_->messageLabel->stringValue(), LocalizationTable::text("rules.unreadable"));
+    EXPECT_NE(LocalizationTable::text("rules.unreadable"), "rules.unreadable");
+    EXPECT_TRUE(controller_->emptyLabel->isHidden());
 
     console_.clear();
     add();
     EXPECT_EQ(QVFanRulesManager::loadFanRules(), (std::vector<FanRule> {{"Any Sensor", 0, "", 0}}));
     EXPECT_EQ(defaults().data(SensorsViewController::corruptKey), corrupt);
     EXPECT_EQ(console_.lines(), (std::vector<std::string> {"无法解码的风扇规则已保存到 fanRuleDict.corrupt"}));
+    EXPECT_EQ(controller_->messageLabel->stringValue(), "");
 
     // Only once: the next save leaves the kept copy and prints nothing.
     console_.clear();
     add();
     EXPECT_EQ(defaults().data(SensorsViewController::corruptKey), corrupt);
     EXPECT_TRUE(console_.lines().empty());
+}
+
+TEST_F(SensorsViewControllerTest, AnEmptyListSaysSoUntilARuleIsAdded)
+{
+    load();
+    EXPECT_FALSE(controller_->emptyLabel->isHidden());
+    EXPECT_EQ(controller_->emptyLabel->stringValue(), LocalizationTable::text("alert.rules.tips"));
+    add();
+    EXPECT_TRUE(controller_->emptyLabel->isHidden());
+    controller_->fanRulesTableView->selectRowIndexes({0}, false);
+    controller_->deleteFanRules(*controller_->deleteFanRulesBtn);
+    EXPECT_EQ(controller_->fanRules.size(), 0u);
+    EXPECT_FALSE(controller_->emptyLabel->isHidden());
 }
 
 TEST_F(SensorsViewControllerTest, AUnitChangeRedrawsEveryTemperatureAndLeavesTheStore)
@@ -321,9 +341,48 @@ TEST_F(SensorsViewControllerTest, RendersTheRulesAndARefusal)
     // The first sensor pop-up shows its title.
     bool title = false;
     for (double x = 30; x < 100 && !title; x += 1)
-        for (double y = 430; y < 452 && !title; y += 1)
+        for (double y = 400; y < 422 && !title; y += 1)
             title = shot.colourAt({x, y}).redComponent() < 0.4;
     EXPECT_TRUE(title);
+}
+
+// Whether some pixel of the rectangle stands out from its corner's colour.
+bool drawsText(const Kit::Testing::Snapshot& shot, const Kit::Rect& rect)
+{
+    const Kit::Colour ground = shot.colourAt({rect.x() + 0.5, rect.y() + 0.5});
+    for (double x = rect.x(); x < rect.maxX(); x += 0.5)
+        for (double y = rect.y(); y < rect.maxY(); y += 0.5) {
+            const Kit::Colour c = shot.colourAt({x, y});
+            if (std::abs(c.redComponent() - ground.redComponent()) + std::abs(c.greenComponent() - ground.greenComponent())
+                    + std::abs(c.blueComponent() - ground.blueComponent()) > 0.6)
+                return true;
+        }
+    return false;
+}
+
+TEST_F(SensorsViewControllerTest, RendersTheEmptyAndTheDamagedList)
+{
+    for (const char* language : {"en", "zh_CN"}) {
+        ScopedEnvironment chosen("LANGUAGE", language);
+        for (const bool damaged : {false, true}) {
+            if (damaged)
+                (void)defaults().set(Foundation::PropertyListValue(bytes("[{")), QVFanRulesManager::key);
+            for (const bool dark : {false, true}) {
+                Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+                load();
+                const auto shot = Kit::Testing::Snapshot::of(window(), 2);
+                shot.save("app", std::string("rule-editor-") + (damaged ? "damaged" : "empty")
+                    + (language == std::string("en") ? "" : "-zh") + (dark ? "-dark" : "-light"));
+                // Either the empty list's text or the message is drawn, never both.
+                Kit::TextField& shown = damaged ? *controller_->messageLabel : *controller_->emptyLabel;
+                Kit::TextField& other = damaged ? *controller_->emptyLabel : *controller_->messageLabel;
+                EXPECT_TRUE(drawsText(shot, shown.convertTo(shown.bounds(), nullptr)));
+                EXPECT_TRUE(other.isHidden() || other.stringValue().empty());
+            }
+        }
+        (void)defaults().removeObject(QVFanRulesManager::key);
+    }
+    Kit::Appearance::setApplication(std::nullopt);
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "Platform/System/ProcessInfo.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace Aerlo {
 
@@ -120,13 +121,21 @@ void DashboardViewController::loadView()
 
     const double boxWidth = (width - 2 * margin - 14) / 2;
     const auto fanBox = [&](double x, const std::string& titleText, std::shared_ptr<Kit::Box>& box,
-                            std::shared_ptr<Kit::ImageView>& image, std::shared_ptr<Kit::TextField>& speed,
-                            std::shared_ptr<Kit::TextField>& state, std::shared_ptr<Kit::TextField>& unit) {
+                            std::shared_ptr<Kit::ImageView>& image, std::shared_ptr<Kit::ImageView>& stopped,
+                            std::shared_ptr<Kit::TextField>& speed, std::shared_ptr<Kit::TextField>& state,
+                            std::shared_ptr<Kit::TextField>& unit) {
         box = std::make_shared<QVBaseBox>(Kit::Rect {x, margin, boxWidth, fanBoxHeight});
         root->addSubview(box);
         Kit::View& content = *box->contentView();
-        image = FanSpeedReadout::makeFanImage({16, 20, 48, 48});
+        const Kit::Rect pictureFrame {16, 20, 48, 48};
+        image = FanSpeedReadout::makeFanImage(pictureFrame);
+        image->setHidden(true);
         content.addSubview(image);
+        // In the turning picture's place while the fan stands still, upright whatever angle it stopped at.
+        stopped = std::make_shared<Kit::ImageView>(pictureFrame);
+        stopped->setImage(Kit::Image::named("fan.slash.fill_gray"));
+        stopped->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
+        content.addSubview(stopped);
         auto title = makeLabel(13, Kit::Font::Weight::semibold, false);
         title->setStringValue(titleText);
         title->setFrame({80, 50, 140, 18});
@@ -146,8 +155,10 @@ void DashboardViewController::loadView()
         state->setFrame({boxWidth - 136, 50, 120, 16});
         content.addSubview(state);
     };
-    fanBox(margin, LocalizationTable::text("Left fan"), leftFanBox, leftFanImage, leftSpeedLabel, leftFanStateLabel, leftUnit_);
-    fanBox(margin + boxWidth + 14, LocalizationTable::text("Right fan"), rightFanBox, rightFanImage, rightSpeedLabel, rightFanStateLabel, rightUnit_);
+    fanBox(margin, LocalizationTable::text("Left fan"), leftFanBox, leftFanImage, leftStoppedImage_, leftSpeedLabel,
+        leftFanStateLabel, leftUnit_);
+    fanBox(margin + boxWidth + 14, LocalizationTable::text("Right fan"), rightFanBox, rightFanImage, rightStoppedImage_,
+        rightSpeedLabel, rightFanStateLabel, rightUnit_);
     placeUnits();
     setView(root);
 }
@@ -202,6 +213,23 @@ void DashboardViewController::viewDidLoad()
     }));
 }
 
+std::string DashboardViewController::computerImageName(deviceType type)
+{
+    const std::string system = Kit::Image::computerName;
+    switch (type) {
+    case deviceType::iMac:
+    case deviceType::iMacPro:
+        return system + "-desktop";
+    case deviceType::macMini:
+    case deviceType::macStudio:
+        return system + "-mini";
+    case deviceType::macPro:
+        return system + "-tower";
+    default:
+        return system;
+    }
+}
+
 void DashboardViewController::fill()
 {
     const device_s& device = systemKit.device;
@@ -212,7 +240,8 @@ void DashboardViewController::fill()
 
     CurrentDeviceImage->setImageScaling(Kit::ImageView::ImageScaling::proportionallyUpOrDown);
     CurrentDeviceImage->setImageAlignment(Kit::ImageView::ImageAlignment::top);
-    CurrentDeviceImage->setImage(Kit::Image::named(Kit::Image::computerName));
+    Kit::Image computer = Kit::Image::named(computerImageName(device.model.type));
+    CurrentDeviceImage->setImage(computer.isValid() ? computer : Kit::Image::named(Kit::Image::computerName));
 
     ModelNumber->setStringValue(device.model.modelNumber);
 
@@ -315,9 +344,13 @@ void DashboardViewController::updateReadouts(long left, long right)
     // turning without starting over.
     const double period = fanIconRotationDuration;
     FanSpeedReadout::spin(*leftFanImage, left, period);
-    leftFanStateLabel->setHidden(left >= 1);
     FanSpeedReadout::spin(*rightFanImage, right, period);
-    rightFanStateLabel->setHidden(right >= 1);
+    for (const auto& [speed, image, stopped, state] : {std::tuple {left, leftFanImage, leftStoppedImage_, leftFanStateLabel},
+             std::tuple {right, rightFanImage, rightStoppedImage_, rightFanStateLabel}}) {
+        image->setHidden(speed < 1);
+        stopped->setHidden(speed >= 1);
+        state->setHidden(speed >= 1);
+    }
     leftSpeedLabel->setStringValue(std::to_string(left));
     rightSpeedLabel->setStringValue(std::to_string(right));
     placeUnits();

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "Classes/Configure/SystemKit/device_s.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Kit/ViewController.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Foundation {
@@ -48,6 +50,9 @@ public:
     void handleDashboardFansNotification(const Foundation::Notification& notification);
     void updateFansViewHidden(const Foundation::Notification& notification);
     void updateUptime();
+    // The picture of the machine's kind: the laptop (the system's computer image), a desktop with its
+    // display, a mini or a tower.
+    static std::string computerImageName(deviceType type);
 
 protected:
     void loadView() override;
@@ -70,6 +75,8 @@ private:
     std::vector<Row> rows_;
     std::shared_ptr<Kit::Box> infoBox_;
     std::shared_ptr<Kit::TextField> leftUnit_, rightUnit_;
+    // The grey slashed fan shown instead of a fan picture while that fan stands still.
+    std::shared_ptr<Kit::ImageView> leftStoppedImage_, rightStoppedImage_;
     std::vector<Foundation::ObserverToken> observers_;
 };
 

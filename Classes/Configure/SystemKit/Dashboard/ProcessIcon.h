@@ -9,7 +9,6 @@ class Process_p;
 // The picture of a listed process: its application's icon, else the workspace's icon of a shell.
 class ProcessIcon {
 public:
-    // No running application is known by pid on this platform, so every process shows the shell's icon.
     static Kit::Image icon(const Process_p& process);
 };
 

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace Aerlo {
+
+// Part of the application's type set; it holds nothing and does nothing.
+class QVHelpers {};
+
+} // namespace Aerlo
