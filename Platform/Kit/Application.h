@@ -4,8 +4,11 @@
 #include "Platform/Kit/KitExport.h"
 
 #include <functional>
+#include <string_view>
 
 namespace Kit {
+
+class Image;
 
 enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 
@@ -31,6 +34,11 @@ public:
     // Brings the application's windows forward.
     void activate(bool ignoringOtherApps);
     int activationCount() const { return activations_; }
+
+    // The icon every window of the application carries (the window manager's icon, the task switcher's).
+    void setApplicationIconImage(const Image& image);
+    // The desktop entry the windows belong to ("<name>.desktop" in the desktop's applications folders).
+    void setDesktopEntryName(std::string_view name);
 
 private:
     std::function<void()> willTerminate_;
