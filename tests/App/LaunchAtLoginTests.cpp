@@ -230,6 +230,17 @@ TEST_F(LoginItems, SwitchingOffAndOnLeavesAUsersOwnEntryOfTheSameName)
     EXPECT_EQ(console_.output(), "");
 }
 
+TEST_F(LoginItems, TheHelpersStateIsThatOfItsOwnEntryOnly)
+{
+    const fs::path helper = bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper";
+    writeFile(folder() / "com.norvane.AerloOfflineHelper.desktop", entryFor("/usr/bin/other"));
+    EXPECT_FALSE(LaunchAtLogin::legacyIsEnabled()) << "another program's entry under the helper's name";
+    writeFile(folder() / "com.norvane.AerloOfflineHelper-2.desktop", entryFor(helper.string(), "Hidden=true\n"));
+    EXPECT_FALSE(LaunchAtLogin::legacyIsEnabled()) << "switched off by the desktop";
+    writeFile(folder() / "com.norvane.AerloOfflineHelper-2.desktop", entryFor(helper.string()));
+    EXPECT_TRUE(LaunchAtLogin::legacyIsEnabled());
+}
+
 TEST_F(LoginItems, AnUnreadableEntryOfOursGetsOneLineAndLaunchAtLoginWorksBesideIt)
 {
     ::OperatingSystemVersion system("14.5");
