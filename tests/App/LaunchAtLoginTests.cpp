@@ -267,6 +267,19 @@ TEST_F(LoginItems, AnUnreadableEntryOfOursGetsOneLineAndLaunchAtLoginWorksBeside
     EXPECT_EQ(console_.lines().size(), 2u) << "one line each, however often the folder is read";
 }
 
+TEST_F(LoginItems, TheSettingsPaneAddsBesideAnUnreadableEntryOfOursWithOneLine)
+{
+    const fs::path damaged = folder() / "com.norvane.AerloOffline.desktop";
+    writeFile(damaged, "\x01\xff not an entry");
+    EXPECT_TRUE(items_.add(bundle_.string()));
+    EXPECT_TRUE(items_.find(bundle_.string()));
+    EXPECT_TRUE(DesktopEntry::read(folder() / "com.norvane.AerloOffline-2.desktop"));
+    ASSERT_EQ(console_.lines().size(), 1u) << console_.output();
+    EXPECT_NE(console_.lines()[0].find(damaged.string()), std::string::npos) << console_.lines()[0];
+    EXPECT_TRUE(items_.remove(bundle_.string()));
+    EXPECT_TRUE(fs::is_regular_file(damaged)) << "left as it is";
+}
+
 // The session's own reader: systemd's autostart generator, which desktops on systemd start their login items
 // with, finds the entry in XDG_CONFIG_HOME/autostart and starts our executable; the entry is a valid desktop file.
 TEST_F(LoginItems, TheSessionsAutostartGeneratorStartsTheWrittenEntry)
