@@ -1,13 +1,17 @@
 # make run   builds Aerlo and starts it (with its simulated machine)
 # make test  installs what the build needs, builds, and runs every test
+# make install  builds and installs under PREFIX (/usr/local): the bundle in lib/aerlo, bin/aerlo, desktop files
+# make deb   builds the Debian package build/aerlo_<version>_<arch>.deb
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PROFILE ?= mbp-m1pro-2fan
+PREFIX ?= /usr/local
 PACKAGES := g++ cmake ninja-build pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
-            libssl-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core fonts-noto-color-emoji fonts-wqy-microhei \
-            dbus locales clang libclang-rt-14-dev xvfb trayer xdotool libglib2.0-bin gsettings-desktop-schemas
+            libssl-dev libxcb1-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core fonts-noto-color-emoji fonts-wqy-microhei \
+            dbus locales clang libclang-rt-14-dev xvfb trayer xdotool libglib2.0-bin gsettings-desktop-schemas \
+            systemd desktop-file-utils appstream binutils dpkg-dev
 
-.PHONY: deps configure build test run bench clean
+.PHONY: deps configure build test run bench clean install deb
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -33,6 +37,12 @@ build: configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 run: build
 	@BUILD=$(BUILD) PROFILE=$(PROFILE) sh Tools/run-aerlo.sh

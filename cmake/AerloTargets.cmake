@@ -65,11 +65,12 @@ function(aerlo_test)
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT 120)
   # A list value does not survive the discovery script's argument passing: the environment is set on the
-  # discovered tests by a file ctest includes after them.
+  # discovered tests by a file ctest includes after them. The desktop's configuration folder is one under the
+  # build tree, never the real home's (a test's TempRoot moves it into its own folder).
   set(environment ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_environment.cmake)
   file(WRITE ${environment}
     "if(${ARG_NAME}_TESTS)\n"
-    "  set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;AERLO_HELPER_INSTALL=stand-in\")\n"
+    "  set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;AERLO_HELPER_INSTALL=stand-in;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/tests/config\")\n"
     "endif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${environment})
 endfunction()

@@ -3,9 +3,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/AppService.h"
-#include "Platform/System/DesktopEntry.h"
 #include "Platform/System/ProcessInfo.h"
-#include "Platform/System/SessionLoginItems.h"
 
 namespace Aerlo {
 
@@ -34,17 +32,8 @@ void LaunchAtLogin::setEnabled(bool enabled)
 
 bool LaunchAtLogin::legacyIsEnabled()
 {
-    // The session's jobs: one per entry, labelled with the entry's name.
-    const auto jobs = SystemPlatform::SessionLoginItems::snapshot();
-    if (!jobs)
-        return false;
-    for (const auto& job : *jobs) {
-        if (job.entry.stem() != helperBundleIdentifier)
-            continue;
-        const auto entry = SystemPlatform::DesktopEntry::read(job.entry);
-        return entry && !entry->isTrue("Hidden") && entry->value("X-GNOME-Autostart-enabled") != "false";
-    }
-    return false;
+    // The helper's own session job: an entry that starts the helper and that the desktop has not switched off.
+    return AppService::loginItem(helperBundleIdentifier).status() == AppService::Status::enabled;
 }
 
 bool LaunchAtLogin::setUsingAppService(bool enabled)

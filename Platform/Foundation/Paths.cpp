@@ -53,18 +53,24 @@ const Account& account()
     return entry.get();
 }
 
+// The user's real home: $HOME, else the password entry's, else /tmp.
+std::filesystem::path realHome()
+{
+    std::string home = env("HOME");
+    if (home.empty())
+        home = account().home;
+    if (home.empty())
+        home = "/tmp";
+    return home;
+}
+
 std::filesystem::path environmentRoot()
 {
     if (auto root = env("AERLO_ROOT"); !root.empty())
         return root;
     if (auto data = env("XDG_DATA_HOME"); !data.empty())
         return std::filesystem::path(data) / "aerlo" / "root";
-    std::string home = env("HOME");
-    if (home.empty())
-        home = account().home;
-    if (home.empty())
-        home = "/tmp";
-    return std::filesystem::path(home) / ".local" / "share" / "aerlo" / "root";
+    return realHome() / ".local" / "share" / "aerlo" / "root";
 }
 
 } // namespace
@@ -115,6 +121,14 @@ std::filesystem::path Paths::trash() { return home() / ".Trash"; }
 std::filesystem::path Paths::applications() { return root() / "Applications"; }
 
 std::filesystem::path Paths::privilegedHelperTools() { return root() / "Library" / "PrivilegedHelperTools"; }
+
+std::filesystem::path Paths::configHome()
+{
+    // A relative value is invalid and ignored, as the base directory rules say.
+    if (const std::filesystem::path config = env("XDG_CONFIG_HOME"); config.is_absolute())
+        return config;
+    return realHome() / ".config";
+}
 
 std::filesystem::path Paths::resolve(std::string_view macPath)
 {

@@ -31,6 +31,10 @@ public:
     static std::filesystem::path applications();          // "/Applications/"
     static std::filesystem::path privilegedHelperTools(); // "/Library/PrivilegedHelperTools/"
 
+    // The desktop's own configuration folder, outside the root, where the session looks:
+    // $XDG_CONFIG_HOME when it is absolute, else .config in the user's real home.
+    static std::filesystem::path configHome();
+
     // An absolute macOS path ("/Library/…", "~/Documents/…") as it lies under the root.
     // A relative path is returned unchanged.
     static std::filesystem::path resolve(std::string_view macPath);

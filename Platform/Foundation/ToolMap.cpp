@@ -1,4 +1,5 @@
 #include "Platform/Foundation/ToolMap.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>
@@ -108,6 +109,17 @@ void ToolMap::remove(std::string_view macPath)
 void ToolMap::resetForTesting()
 {
     withMap([](Map& map) { map = defaultMap(); });
+}
+
+std::string ToolMap::standIn(std::string_view name, std::string_view built)
+{
+    const auto executable = Bundle::main().executablePath();
+    if (executable) {
+        const std::filesystem::path bundled = executable->parent_path() / name;
+        if (::access(bundled.c_str(), X_OK) == 0)
+            return bundled.string();
+    }
+    return std::string(built);
 }
 
 } // namespace Foundation

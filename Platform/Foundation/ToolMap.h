@@ -28,6 +28,10 @@ public:
     // Linux has at the same path go to themselves; the macOS-only tools go to nothing until a stand-in is set.
     static std::map<std::string, std::string> defaults();
 
+    // Where one of our stand-in programs lies: beside the main bundle's executable when the bundle carries it
+    // (an installed copy), else `built` (where the build put it).
+    static std::string standIn(std::string_view name, std::string_view built);
+
 private:
     friend struct ::TestAccess;
     // Back to the defaults.

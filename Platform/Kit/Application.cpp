@@ -1,8 +1,12 @@
 #include "Platform/Kit/Application.h"
 
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/Kit/Image.h"
+#include "Platform/Kit/QtBridge.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
 
 #include <atomic>
@@ -70,6 +74,16 @@ void Application::activate(bool)
     ++activations_;
     if (QWidget* window = QApplication::activeWindow())
         window->raise();
+}
+
+void Application::setApplicationIconImage(const Image& image)
+{
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(QtBridge::image(image))));
+}
+
+void Application::setDesktopEntryName(std::string_view name)
+{
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
 }
 
 } // namespace Kit

@@ -6,8 +6,11 @@
 #include <functional>
 #include <new>
 #include <type_traits>
+#include <string_view>
 
 namespace Kit {
+
+class Image;
 
 enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 
@@ -43,6 +46,11 @@ public:
     // Brings the application's windows forward.
     void activate(bool ignoringOtherApps);
     int activationCount() const { return activations_; }
+
+    // The icon every window of the application carries (the window manager's icon, the task switcher's).
+    void setApplicationIconImage(const Image& image);
+    // The desktop entry the windows belong to ("<name>.desktop" in the desktop's applications folders).
+    void setDesktopEntryName(std::string_view name);
 
 private:
     using Maker = Application* (*)(void* storage);

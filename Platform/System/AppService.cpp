@@ -2,9 +2,9 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/LockedValue.h"
-#include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/AtomicFile.h"
+#include "Platform/System/AutostartFolder.h"
 #include "Platform/System/DesktopEntry.h"
 
 namespace SystemPlatform {
@@ -60,9 +60,27 @@ std::optional<LoginItem> findLoginItem(std::string_view identifier)
     return std::nullopt;
 }
 
-fs::path entryPath(std::string_view identifier)
+using Occupant = AutostartFolder::Occupant;
+
+// The entries under the identifier's names that start the item; the first free name in `free`.
+std::vector<fs::path> ownEntries(std::string_view identifier, const fs::path& executable, fs::path* free = nullptr)
 {
-    return AppService::autostartFolder() / (std::string(identifier) + ".desktop");
+    std::vector<fs::path> own;
+    for (const fs::path& entry : AutostartFolder::names(identifier)) {
+        const Occupant occupant = AutostartFolder::occupant(entry, executable);
+        if (occupant == Occupant::starts)
+            own.push_back(entry);
+        else if (occupant == Occupant::none && free && free->empty())
+            *free = entry;
+    }
+    return own;
+}
+
+// Whether the session starts the entry: the desktop's switches off are Hidden and the GNOME key.
+bool isActive(const fs::path& entry)
+{
+    const auto read = DesktopEntry::read(entry);
+    return read && !read->isTrue("Hidden") && read->value("X-GNOME-Autostart-enabled") != "false";
 }
 
 } // namespace
@@ -81,7 +99,7 @@ std::optional<AppService::Item> AppService::item() const
     return mainApp_ ? mainAppItem() : findLoginItem(identifier_);
 }
 
-fs::path AppService::autostartFolder() { return Foundation::Paths::home() / ".config/autostart"; }
+fs::path AppService::autostartFolder() { return AutostartFolder::path(); }
 
 std::optional<std::string> AppService::desktopEntry(std::string_view name, const fs::path& executable)
 {
@@ -93,16 +111,25 @@ Foundation::Result<void> AppService::setEnabled(bool enabled) const
     const auto item = this->item();
     if (!item)
         return Foundation::Error("No login item has the identifier \"" + identifier_ + "\".");
-    const fs::path path = entryPath(identifier_);
+    // Only entries that start the item are its own: another program's or the user's entry under the same
+    // name, or one that cannot be read, is never removed or replaced.
+    fs::path free;
+    const std::vector<fs::path> own = ownEntries(identifier_, item->executable, &free);
     std::error_code error;
     if (!enabled) {
-        if (!fs::remove(path, error))
-            return Foundation::Error(error ? error.message() : "The login item is not registered.");
+        if (own.empty())
+            return Foundation::Error("The login item is not registered.");
+        for (const fs::path& entry : own)
+            if (!fs::remove(entry, error) && error)
+                return Foundation::Error(error.message());
         return {};
     }
     const auto entry = desktopEntry(item->name, item->executable);
     if (!entry)
         return Foundation::Error("The login item's name or path cannot be written in an autostart entry.");
+    const fs::path path = own.empty() ? free : own.front();
+    if (path.empty())
+        return Foundation::Error("Every autostart entry name of the login item is taken.");
     fs::create_directories(path.parent_path(), error);
     return Foundation::AtomicFile::write(path, *entry, 0644);
 }
@@ -121,10 +148,13 @@ Foundation::Result<void> AppService::unregister()
 
 AppService::Status AppService::status() const
 {
-    if (!item())
+    const auto item = this->item();
+    if (!item)
         return Status::notFound;
-    std::error_code error;
-    return fs::exists(entryPath(identifier_), error) ? Status::enabled : Status::notRegistered;
+    for (const fs::path& entry : ownEntries(identifier_, item->executable))
+        if (isActive(entry))
+            return Status::enabled;
+    return Status::notRegistered;
 }
 
 bool AppService::setLoginItemEnabled(std::string_view identifier, bool enabled)

@@ -13,8 +13,10 @@
 namespace SystemPlatform {
 
 // The login items a bundle carries in Contents/Library/LoginItems/*.app, switched on and off for the
-// user's session. The switch is an XDG autostart entry "<identifier>.desktop" in the home folder's
-// .config/autostart, written atomically, whose Exec= line names the item's executable in double quotes.
+// user's session. The switch is an XDG autostart entry "<identifier>.desktop" in the session's autostart
+// folder (AutostartFolder), written atomically, whose Exec= line names the item's executable in double
+// quotes. Only an entry whose Exec starts the item is its own: any other under that name is left, and the
+// item's entry goes beside it ("<identifier>-2.desktop", …).
 class AERLO_SYSTEM_EXPORT AppService {
 public:
     enum class Status { notRegistered, enabled, notFound };
@@ -26,7 +28,7 @@ public:
 
     // Writes the autostart entry; fails for an identifier that names no login item of the main bundle.
     Foundation::Result<void> register_();
-    // Removes the autostart entry; fails when there is none.
+    // Removes the item's own autostart entries; fails when there is none.
     Foundation::Result<void> unregister();
     Status status() const;
 

@@ -1,8 +1,8 @@
 #include "Platform/System/SessionLoginItems.h"
 
 #include "Platform/Foundation/Bundle.h"
-#include "Platform/System/AppService.h"
 #include "Platform/Foundation/AtomicFile.h"
+#include "Platform/System/AutostartFolder.h"
 #include "Platform/System/DesktopEntry.h"
 
 #include <algorithm>
@@ -15,8 +15,6 @@ namespace SystemPlatform {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int maximumNameSuffix = 100;
 
 fs::path resolvedBundle(const fs::path& entryPath)
 {
@@ -42,7 +40,7 @@ fs::path SessionLoginItems::comparable(const fs::path& path)
 
 std::optional<std::vector<SessionLoginItems::Item>> SessionLoginItems::snapshot()
 {
-    const fs::path folder = AppService::autostartFolder();
+    const fs::path folder = AutostartFolder::path();
     std::error_code error;
     const fs::file_status status = fs::symlink_status(folder, error);
     if (status.type() == fs::file_type::not_found)
@@ -72,20 +70,15 @@ bool SessionLoginItems::insert(const fs::path& bundlePath)
     const auto text = DesktopEntry::applicationEntry(bundle.bundlePath().stem().string(), *executable);
     if (!text)
         return false;
-    const fs::path folder = AppService::autostartFolder();
+    const fs::path folder = AutostartFolder::path();
     std::error_code error;
     fs::create_directories(folder, error);
     if (!fs::is_directory(folder, error))
         return false;
     const std::string stem = bundle.bundleIdentifier().value_or(bundle.bundlePath().stem().string());
-    if (stem.empty() || stem.find('/') != std::string::npos)
-        return false;
-    for (int suffix = 1; suffix <= maximumNameSuffix; ++suffix) {
-        const fs::path entry = folder / (stem + (suffix == 1 ? "" : "-" + std::to_string(suffix)) + ".desktop");
-        if (fs::symlink_status(entry, error).type() != fs::file_type::not_found)
-            continue;
-        return Foundation::AtomicFile::write(entry, *text, 0644).ok();
-    }
+    for (const fs::path& entry : AutostartFolder::names(stem))
+        if (AutostartFolder::occupant(entry, *executable) == AutostartFolder::Occupant::none)
+            return Foundation::AtomicFile::write(entry, *text, 0644).ok();
     return false;
 }
 

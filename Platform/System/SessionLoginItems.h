@@ -8,7 +8,7 @@
 
 namespace SystemPlatform {
 
-// The session's login items: the *.desktop entries of AppService::autostartFolder(), in file-name
+// The session's login items: the *.desktop entries of AutostartFolder::path(), in file-name
 // order. An item resolves to the bundle whose executable its Exec= line starts (…/X.app/Contents/MacOS/
 // <name>); an entry that cannot be read, is no application, is hidden or starts no bundle does not
 // resolve, and is passed over, never removed. Main thread only.

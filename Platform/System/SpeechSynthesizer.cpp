@@ -33,7 +33,7 @@ void SpeechSynthesizer::setFactory(Factory factory)
     installedFactory().set(std::move(factory));
 }
 
-std::string SpeechSynthesizer::sayStandInPath() { return AERLO_SAY_STAND_IN; }
+std::string SpeechSynthesizer::sayStandInPath() { return Foundation::ToolMap::standIn("say", AERLO_SAY_STAND_IN); }
 
 void SpeechSynthesizer::installSayStandIn() { Foundation::ToolMap::set("/usr/bin/say", sayStandInPath()); }
 

@@ -211,7 +211,7 @@ std::string SystemProfiler::run(const std::vector<std::string>& arguments)
 
 std::string SystemProfiler::standInPath()
 {
-    return AERLO_SYSTEM_PROFILER_STAND_IN;
+    return Foundation::ToolMap::standIn("system_profiler", AERLO_SYSTEM_PROFILER_STAND_IN);
 }
 
 void SystemProfiler::installStandIn()

@@ -156,7 +156,7 @@ TopReport::Output TopReport::run(const std::vector<std::string>& arguments, cons
 
 std::string TopReport::standInPath()
 {
-    return AERLO_TOP_STAND_IN;
+    return Foundation::ToolMap::standIn("top", AERLO_TOP_STAND_IN);
 }
 
 void TopReport::installStandIn()

@@ -1,4 +1,5 @@
 #include "Platform/Foundation/Paths.h"
+#include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 
 #include <gtest/gtest.h>
@@ -39,4 +40,20 @@ TEST(Paths, RootComesFromTheEnvironmentUnlessSet)
     unsetenv("XDG_DATA_HOME");
     if (saved)
         setenv("AERLO_ROOT", savedValue.c_str(), 1);
+}
+
+TEST(Paths, TheDesktopsConfigurationFolderIsOutsideTheRoot)
+{
+    TempRoot root;
+    ScopedEnvironment home("HOME", "/tmp/aerlo-home");
+    {
+        ScopedEnvironment config("XDG_CONFIG_HOME", "/tmp/aerlo-config");
+        EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-config"));
+    }
+    {
+        ScopedEnvironment config("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-home/.config")) << "a relative value is ignored";
+    }
+    ScopedEnvironment config("XDG_CONFIG_HOME", "");
+    EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-home/.config"));
 }

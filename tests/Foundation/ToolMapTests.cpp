@@ -1,3 +1,4 @@
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Process.h"
 #include "Platform/Foundation/ToolMap.h"
 #include "tests/Support/TempRoot.h"
@@ -77,4 +78,20 @@ TEST_F(ToolMapTest, FakesStandInForMacTools)
     TestAccess::resetForTesting<ToolMap>();
     EXPECT_EQ(ToolMap::resolve("/usr/bin/say"), std::nullopt);
     EXPECT_EQ(ToolMap::resolve("/usr/bin/codesign"), std::nullopt);
+}
+
+// An installed bundle carries our stand-ins beside its program; the build's copies are the fall-back.
+TEST_F(ToolMapTest, AStandInBesideTheBundlesProgramComesFirst)
+{
+    const auto bundle = folder_.path() / "Aerlo.app";
+    std::filesystem::create_directories(bundle / "Contents/MacOS");
+    std::ofstream(bundle / "Contents/Info.json") << R"({"CFBundleExecutable": "Aerlo", "CFBundleIdentifier": "x"})";
+    std::ofstream(bundle / "Contents/MacOS/Aerlo") << "";
+    Foundation::Bundle::setMainBundlePath(bundle);
+    EXPECT_EQ(ToolMap::standIn("top", "/build/bin/top"), "/build/bin/top");
+    std::ofstream(bundle / "Contents/MacOS/top") << "";
+    EXPECT_EQ(ToolMap::standIn("top", "/build/bin/top"), "/build/bin/top") << "not executable";
+    std::filesystem::permissions(bundle / "Contents/MacOS/top", std::filesystem::perms::owner_all);
+    EXPECT_EQ(ToolMap::standIn("top", "/build/bin/top"), (bundle / "Contents/MacOS/top").string());
+    Foundation::Bundle::setMainBundlePath({});
 }

@@ -62,6 +62,9 @@ export QT_QPA_PLATFORM
 XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export XDG_RUNTIME_DIR
+# Autostart entries and other desktop settings the programs write stay in the work folder.
+XDG_CONFIG_HOME="$work/config"
+export XDG_CONFIG_HOME
 
 attempt=1
 until start_display; do

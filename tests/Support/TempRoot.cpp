@@ -11,10 +11,12 @@ TempRoot::TempRoot()
     if (char* made = mkdtemp(pattern.data()))
         path_ = made;
     Foundation::Paths::setRoot(path_);
+    configHome_.emplace("XDG_CONFIG_HOME", configHome().c_str());
 }
 
 TempRoot::~TempRoot()
 {
+    configHome_.reset();
     Foundation::Paths::setRoot({});
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);

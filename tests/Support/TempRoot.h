@@ -1,8 +1,12 @@
 #pragma once
 
-#include <filesystem>
+#include "tests/Support/ScopedEnvironment.h"
 
-// A fresh temporary folder set as the Foundation::Paths root for its lifetime; removed afterwards.
+#include <filesystem>
+#include <optional>
+
+// A fresh temporary folder set as the Foundation::Paths root for its lifetime; removed afterwards. The desktop's
+// configuration folder (XDG_CONFIG_HOME, where autostart entries go) is its "config" folder meanwhile.
 class TempRoot {
 public:
     TempRoot();
@@ -11,7 +15,9 @@ public:
     TempRoot& operator=(const TempRoot&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path configHome() const { return path_ / "config"; }
 
 private:
     std::filesystem::path path_;
+    std::optional<ScopedEnvironment> configHome_;
 };

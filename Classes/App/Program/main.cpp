@@ -15,8 +15,10 @@
 #include "Classes/Views/FreeAppsViewController.h"
 #include "Classes/Views/TutorialViewController.h"
 #include "Classes/Views/UserSupportController.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/Image.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
@@ -40,6 +42,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Kit::QtRunLoopDriver runLoop;
+    // The windows carry the application's icon and belong to its desktop entry.
+    Kit::Application::shared().setApplicationIconImage(Kit::Image::named("AppIcon"));
+    Kit::Application::shared().setDesktopEntryName(Foundation::Bundle::main().bundleIdentifier().value_or("Aerlo"));
 
     Aerlo::TerminationSignals terminationSignals([](int) { Kit::Application::shared().terminate(); });
 
