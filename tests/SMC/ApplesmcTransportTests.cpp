@@ -137,9 +137,18 @@ TEST(ApplesmcTransport, AKeyTheDriverCannotGiveIsAbsentAfterOneLine)
         EXPECT_FALSE(mac.smc->getValue("TC0P"));
         EXPECT_FALSE(mac.smc->getValue("TB0T"));
     }
-    const std::string ioError = "Error read(TB0T): " + SMC::errorText(IOKit::kIOReturnIOError);
-    EXPECT_EQ(console.lines(), (Files {"Error read(TC0P): " + SMC::errorText(IOKit::kIOReturnBadArgument), ioError,
-                                       ioError, ioError}));
+    EXPECT_EQ(console.lines(), (Files {"Error read(TC0P): " + SMC::errorText(IOKit::kIOReturnBadArgument),
+                                       "Error read(TB0T): " + SMC::errorText(IOKit::kIOReturnIOError)}));
+
+    // A key that read before fails while the driver does, and reads again after.
+    ASSERT_TRUE(mac.smc->getValue("TC0E"));
+    console.clear();
+    mac.tree->refuseData("TC0E", EIO);
+    EXPECT_FALSE(mac.smc->getValue("TC0E"));
+    EXPECT_FALSE(mac.smc->getValue("TC0E"));
+    mac.tree->refuseData("TC0E", 0);
+    EXPECT_TRUE(mac.smc->getValue("TC0E"));
+    EXPECT_EQ(console.lines().size(), 2u);
 }
 
 TEST(ApplesmcTransport, RestoreClearsForcedFansAndPutsBackTheMinimumReadAtOpen)
