@@ -76,16 +76,19 @@ ApplesmcTransport::ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool 
 
 const std::vector<ApplesmcTransport::HwmonSensor>& ApplesmcTransport::hwmonSensors()
 {
+    // The labels are the kernel's: the device-tree files for the hwmon of the Apple-silicon SMC name each
+    // channel's key and label. TW0P's label differs between revisions of those files; both are taken.
     static const std::vector<HwmonSensor> sensors {
         {"power", "Total System Power", "PSTR"},
         {"power", "AC Input Power", "PDTR"},
         {"power", "3.8 V Rail Power", "PMVR"},
         {"power", "Heatpipe Power", "PHPC"},
         {"temp", "NAND Flash Temperature", "TH0x"},
-        {"temp", "Battery Hotspot Temperature", "TB0T"},
-        {"temp", "Charge Regulator Temperature", "TCHP"},
-        {"temp", "Wireless Module Temperature", "TW0P"},
-        {"in", "AC Input Voltage", "VD0R"},
+        {"temp", "Battery Hotspot", "TB0T"},
+        {"temp", "Charge Regulator Temp", "TCHP"},
+        {"temp", "WiFi/BT Module Temp", "TW0P"},
+        {"temp", "WiFi/BT Module Temperature", "TW0P"},
+        {"in", "Charger Input Voltage", "VD0R"},
         {"in", "Battery Voltage", "SBAV"},
         {"curr", "AC Input Current", "ID0R"},
     };

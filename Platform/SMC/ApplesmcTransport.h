@@ -54,7 +54,7 @@ public:
         std::string_view label;
         std::string_view key;
     };
-    // The channels the Apple-silicon device trees name, in their order.
+    // The channels the Apple-silicon device trees name, in their order (a key may have several labels).
     static const std::vector<HwmonSensor>& hwmonSensors();
     // How many of a class's units make one of the key's (1000 for "temp", "in" and "curr", 10^6 for "power").
     static double hwmonScale(std::string_view kind);

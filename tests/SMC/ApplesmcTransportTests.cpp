@@ -10,6 +10,7 @@
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
+#include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TempRoot.h"
 
 #include <atomic>
@@ -221,6 +222,24 @@ TEST(ApplesmcTransport, HwmonChannelsReadInTheirKeysUnits)
     // A label no device tree gives names no key.
     EXPECT_EQ(smc.getAllKeys(), (std::vector<std::string> {"#KEY", "F0Ac", "F0Mx", "FNum", "PSTR", "TH0x"}));
     EXPECT_EQ(smc.writeFpe2("F0Tg", 2000), IOKit::kIOReturnNotPrivileged);
+}
+
+TEST(ApplesmcTransport, HwmonChannelsAreFoundByTheKernelsLabelsOfEitherRevision)
+{
+    const auto profile = loadProfile("mbp-m1pro-2fan");
+    for (const auto labels : {SMCSim::FakeMacsmcHwmonTree::Labels::first, SMCSim::FakeMacsmcHwmonTree::Labels::later}) {
+        SMC smc(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(
+            std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile, labels), false,
+            IOKit::ApplesmcTransport::Driver::macsmcHwmon)));
+        for (const char* key : {"TB0T", "TCHP", "TW0P", "VD0R"}) {
+            SCOPED_TRACE(key);
+            const auto expected = profile.keys.value(key);
+            ASSERT_TRUE(expected);
+            const auto read = smc.getValue(key);
+            ASSERT_TRUE(read);
+            EXPECT_NEAR(*read, *expected, 1e-3);
+        }
+    }
 }
 
 TEST(ApplesmcTransport, ReadsFromManyThreadsNeverTakeAnotherKeysIndex)
