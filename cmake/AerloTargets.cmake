@@ -76,3 +76,14 @@ function(aerlo_test)
 endfunction()
 
 include(GoogleTest)
+
+# aerlo_static_copy(<target> [LINKS <libs...>])
+# "<target>Static": the objects of a project library again, as a static library. The programs that root
+# runs from the system install (the helper and its keep-alive) link these, so that they load no shared
+# library from the build tree, which its user owns.
+function(aerlo_static_copy target)
+  cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+  add_library(${target}Static STATIC $<TARGET_OBJECTS:${target}>)
+  target_include_directories(${target}Static PUBLIC $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
+  target_link_libraries(${target}Static PUBLIC ${ARG_LINKS})
+endfunction()

@@ -121,6 +121,10 @@ void AppDelegate::applicationDidFinishLaunching()
         if (auto delegate = weak.lock())
             delegate->helperReconnected(back);
     };
+    SMCHelper::shared()->authorizationRefusedHandler = [weak = weak_from_this()] {
+        if (auto delegate = weak.lock())
+            delegate->helperInstallRefused();
+    };
 }
 
 void AppDelegate::startUpdaterAndLoginCheck()

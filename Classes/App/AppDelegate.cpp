@@ -3,6 +3,7 @@
 #include "Classes/App/CurrentFanMode.h"
 #include "Classes/App/CustomFanModeFlag.h"
 #include "Classes/App/FanSpeedPanel.h"
+#include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVEventMonitor.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
@@ -220,9 +221,39 @@ void AppDelegate::helperReconnected(bool back)
         reapplyModeInForce();
         return;
     }
-    Console::print("The helper did not come back: the fans run automatic.");
+    // Only a helper writes fans automatic: the ones still forced say what is really in force.
+    if (SMCManager::shared().forcedFans().empty()) {
+        Console::print("The helper did not come back: the fans run automatic.");
+        if (FanSpeedPanel* panel = fanSpeedPanel())
+            panel->showSystemModeInForce();
+        return;
+    }
+    Console::print("The helper did not come back: the fans are still forced. Reinstall the helper to set them automatic.");
     if (FanSpeedPanel* panel = fanSpeedPanel())
-        panel->showSystemModeInForce();
+        panel->showForcedModeInForce();
+    tellFansStillForced(false);
+}
+
+void AppDelegate::helperInstallRefused()
+{
+    if (SMCManager::shared().forcedFans().empty()) {
+        QVAlertManager::showHelperRefusedAlert();
+        return;
+    }
+    Console::print("The helper was not installed: the fans are still forced.");
+    tellFansStillForced(true);
+}
+
+void AppDelegate::tellFansStillForced(bool refused)
+{
+    if (!QVAlertManager::showFansStillForcedAlert(refused))
+        return;
+    // A helper that starts sets every fan automatic; the one that comes back gets the mode shown again.
+    SMCHelper::shared()->installHelper([](bool installed) {
+        if (installed)
+            Foundation::NotificationCenter::defaultCenter().post(NotificationName::fanHelperState, nullptr,
+                                                                 {{"state", true}});
+    });
 }
 
 void AppDelegate::reapplyModeInForce()

@@ -128,8 +128,13 @@ public:
     // The panel's mode applied again, as after a wake: the helper or the SMC came back.
     void reapplyModeInForce();
     // The helper is back after its connection was lost (the mode in force applied again), or it has
-    // not come back (the panel shows the system mode its fans were returned to).
+    // not come back: the panel shows the system mode when every fan runs automatic, else a forced mode,
+    // and an alert says the fans are still forced and how to recover.
     void helperReconnected(bool back);
+    // Installing the helper was refused: the alert of fans still forced, or that it was not installed.
+    void helperInstallRefused();
+    // The alert of fans still forced, with its reinstall (after a refused install: `refused`).
+    void tellFansStillForced(bool refused);
 
     // --- custom fan rules ---
     void applyCustomFanRules();

@@ -14,6 +14,9 @@ public:
     virtual void reapplyShownMode() {}
     // The helper is gone (every fan automatic): system shown, the stored choice kept for the next start.
     virtual void showSystemModeInForce() {}
+    // The helper is gone but fans still run forced: a forced mode shown (maximum as shown, else manual),
+    // nothing sent, the stored choice kept.
+    virtual void showForcedModeInForce() {}
 };
 
 } // namespace Aerlo

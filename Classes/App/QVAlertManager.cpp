@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 
 namespace Aerlo {
@@ -39,6 +40,25 @@ void runOnce(std::atomic<bool>& shown, std::string_view message, std::string_vie
 }
 
 } // namespace
+
+bool QVAlertManager::showFansStillForcedAlert(bool refused)
+{
+    Kit::Alert alert;
+    alert.setMessageText(LocalizationTable::text("helper.gone.forced.title"));
+    std::string information = LocalizationTable::text("helper.gone.forced.message");
+    if (refused)
+        information = LocalizationTable::text("helper.install.refused.message") + "\n\n" + information;
+    alert.setInformativeText(information);
+    alert.addButton(LocalizationTable::text("helper.reinstall"));
+    alert.addButton(LocalizationTable::text("helper.later"));
+    alert.setAlertStyle(Kit::AlertStyle::critical);
+    return alert.runModal() == Kit::AlertFirstButtonReturn;
+}
+
+void QVAlertManager::showHelperRefusedAlert()
+{
+    runAlert("helper.install.refused.message", "", {"Ok"}, Kit::AlertStyle::warning);
+}
 
 void QVAlertManager::showNoFanAlert()
 {

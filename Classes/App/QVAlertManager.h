@@ -19,6 +19,11 @@ public:
     static void showFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel);
     static void showSingleFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel);
     static void showAddRulesAlert();
+    // Fans still run forced while no helper can set them automatic (it is gone, or installing it again was
+    // refused: `refused`): says so and how to recover. True when the user asks to reinstall the helper.
+    static bool showFansStillForcedAlert(bool refused);
+    // Installing the helper was refused (no fan forced meanwhile).
+    static void showHelperRefusedAlert();
 
     static bool hasShownChipTips();
     static bool hasShownAddRules();

@@ -191,12 +191,16 @@ void SMCHelper::installHelper(const std::function<void(bool)>& completion)
                                      kAuthorizationFlagPreAuthorize);
     if (loading.status != errAuthorizationSuccess) {
         Foundation::Console::print("Unable to get a valid loading authorization reference to load Helper daemon");
+        if (authorizationRefusedHandler)
+            authorizationRefusedHandler();
         finish(false);
         return;
     }
     const JobBlessResult blessed = JobBlessService::bless(kSMDomainUserLaunchd, label, loading.authorization);
     if (!blessed) {
         Foundation::Console::print("Error while installing the Helper: " + blessed.failure().localizedDescription);
+        if (blessed.failure().code == JobBlessErrorCode::authorizationFailure && authorizationRefusedHandler)
+            authorizationRefusedHandler();
         finish(false);
         return;
     }

@@ -74,6 +74,9 @@ public:
     // answers again (a restarted daemon runs every fan automatic), or with false, once, when it has not
     // come back within returnWaitSeconds; nothing once it is no longer installed. Set it on the main thread.
     std::function<void(bool back)> reconnectionHandler;
+    // Run when installing the helper failed for want of the administrator's authorization (refused,
+    // dismissed, or no agent to ask), after the printed line. Set it on the main thread.
+    std::function<void()> authorizationRefusedHandler;
 
     // Waits at most `timeoutSeconds` for the replies of the messages sent so far. Messages are on the
     // wire once sent; at quit this lets the daemon apply the restores before the process goes.

@@ -287,7 +287,8 @@ std::optional<double> SMC::getValue(std::string_view key)
     }
     if (value.dataSize == 0)
         return std::nullopt;
-    if (allZero(value.bytes) && key != "FS! " && key != "F0Md" && key != "F1Md")
+    // Every fan's mode byte holds a real 0 (a Mac Pro's fans 2 and 3 are forced as fans 0 and 1 are).
+    if (allZero(value.bytes) && key != "FS! " && !SMCSim::FanKey::fanOf(key, "Md"))
         return std::nullopt;
     const auto type = smcDataType(value.dataType);
     const auto number = type ? decodeSMCValue(*type, value.bytes) : std::nullopt;

@@ -74,6 +74,23 @@ bool SMCManager::forced(int fan) const
     return (static_cast<unsigned>(x) >> fan) & 1u;
 }
 
+bool SMCManager::isFanForced(int fan) const
+{
+    if (const auto mode = SMC::shared().getValue(SMC::fanKey(fan, Suffix::mode)))
+        return std::isfinite(*mode) && std::trunc(*mode) == 1;
+    return forced(fan);
+}
+
+std::vector<int> SMCManager::forcedFans() const
+{
+    std::vector<int> fans;
+    const auto count = fanCountFromValue(SMC::shared().getValue("FNum"));
+    for (int fan = 0; fan < std::min(count.value_or(0), maxFans); ++fan)
+        if (isFanForced(fan))
+            fans.push_back(fan);
+    return fans;
+}
+
 std::vector<Fan> SMCManager::readFans(int64_t count) const
 {
     std::vector<Fan> fans;
@@ -84,11 +101,7 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
         if (!name && count == 2)
             name = localizedText(i == 0 ? "Left fan" : "Right fan");
 
-        bool isForced;
-        if (const auto mode = smc.getValue(SMC::fanKey(i, Suffix::mode)))
-            isForced = std::isfinite(*mode) && std::trunc(*mode) == 1;
-        else
-            isForced = forced(i);
+        const bool isForced = isFanForced(i);
 
         if (!name)
             name = localizedText("Fan") + " #" + std::to_string(i);

@@ -60,6 +60,10 @@ public:
     CPUTemperatureMean averageCPUTemperature() const;
     // Whether bit `fan` of the forced-fan mask "FS! " is set.
     bool forced(int fan) const;
+    // Whether the fan runs forced: its mode key "F<i>Md" is 1, or, where it has none, its mask bit is set.
+    bool isFanForced(int fan) const;
+    // The fans of "FNum" that run forced, in order; none when the count cannot be read.
+    std::vector<int> forcedFans() const;
     // One Fan per index from 0; a count below 0 gives none and indexes stop at 9.
     std::vector<Fan> readFans(int64_t count) const;
     // Reads "FNum" and the speeds of fans 0 and 1 into the process-wide fan values.

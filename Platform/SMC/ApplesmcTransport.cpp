@@ -67,23 +67,28 @@ std::optional<long> wholeRPM(std::string_view type, const SMCSim::ValueBytes& by
 
 } // namespace
 
-ApplesmcTransport::ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver)
-    : files_(std::move(files)), privileged_(privileged && driver == Driver::applesmc), driver_(driver)
+ApplesmcTransport::ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver,
+                                     std::filesystem::path indexLock)
+    : files_(std::move(files)), privileged_(privileged && driver == Driver::applesmc), driver_(driver),
+      indexLock_(std::move(indexLock))
 {
 }
 
 const std::vector<ApplesmcTransport::HwmonSensor>& ApplesmcTransport::hwmonSensors()
 {
+    // The labels are the kernel's: the device-tree files for the hwmon of the Apple-silicon SMC name each
+    // channel's key and label. TW0P's label differs between revisions of those files; both are taken.
     static const std::vector<HwmonSensor> sensors {
         {"power", "Total System Power", "PSTR"},
         {"power", "AC Input Power", "PDTR"},
         {"power", "3.8 V Rail Power", "PMVR"},
         {"power", "Heatpipe Power", "PHPC"},
         {"temp", "NAND Flash Temperature", "TH0x"},
-        {"temp", "Battery Hotspot Temperature", "TB0T"},
-        {"temp", "Charge Regulator Temperature", "TCHP"},
-        {"temp", "Wireless Module Temperature", "TW0P"},
-        {"in", "AC Input Voltage", "VD0R"},
+        {"temp", "Battery Hotspot", "TB0T"},
+        {"temp", "Charge Regulator Temp", "TCHP"},
+        {"temp", "WiFi/BT Module Temp", "TW0P"},
+        {"temp", "WiFi/BT Module Temperature", "TW0P"},
+        {"in", "Charger Input Voltage", "VD0R"},
         {"in", "Battery Voltage", "SBAV"},
         {"curr", "AC Input Current", "ID0R"},
     };
@@ -145,13 +150,25 @@ kern_return_t ApplesmcTransport::load()
         loaded_ = count.error ? resultForErrno(count.error) : kIOReturnIOError;
         return *loaded_;
     }
-    if (const int error = files_->write("key_at_index", "0"); error == EACCES || error == EPERM) {
+    // Moving the index under another process would hand it that process's key.
+    if (!privileged_) {
+        loadFromFiles();
+        loaded_ = kIOReturnSuccess;
+        return *loaded_;
+    }
+    int probe = 0;
+    {
+        ApplesmcIndexLock::Hold hold(indexLock_);
+        probe = files_->write("key_at_index", "0");
+    }
+    if (probe == EACCES || probe == EPERM) {
         loadFromFiles();
         loaded_ = kIOReturnSuccess;
         return *loaded_;
     }
     names_.assign(*keys, {});
     for (std::uint32_t index = 0; index < *keys; ++index) {
+        ApplesmcIndexLock::Hold hold(indexLock_);
         if (files_->write("key_at_index", std::to_string(index)) != 0)
             continue;
         const auto name = files_->read("key_at_index_name");
@@ -307,6 +324,7 @@ kern_return_t ApplesmcTransport::data(const KeyInfo& info, std::string& bytes)
     bytes.clear();
     if (info.source != Source::index)
         return fileData(info, bytes);
+    ApplesmcIndexLock::Hold hold(indexLock_);
     if (const int error = files_->write("key_at_index", std::to_string(info.index)))
         return resultForErrno(error);
     auto contents = files_->read("key_at_index_data");
@@ -418,10 +436,13 @@ kern_return_t ApplesmcTransport::readBytes(std::string_view key, std::uint32_t s
     }
     std::string bytes;
     const kern_return_t result = data(*info, bytes);
-    if (result == kIOReturnBadArgument)
+    // A key the firmware refuses gives EIO from its first read on; one that read before may fail for a while.
+    if (result == kIOReturnBadArgument || (result == kIOReturnIOError && !answered_.contains(key)))
         refused_.emplace(key);
     if (result != kIOReturnSuccess)
         return result;
+    if (!answered_.contains(key))
+        answered_.emplace(key);
     std::copy_n(bytes.begin(), std::min<std::size_t>({size, bytes.size(), 32}), output.begin() + bytesOffset);
     return kIOReturnSuccess;
 }

@@ -3,6 +3,7 @@
 #include "Platform/SMC/SMCExport.h"
 
 #include "Platform/SMC/ApplesmcFiles.h"
+#include "Platform/SMC/ApplesmcIndexLock.h"
 #include "Platform/SMC/SMCTransport.h"
 
 #include <cstdint>
@@ -23,13 +24,15 @@ namespace IOKit {
 // - Key information, read bytes and key at index go through the driver's one key index: the key names,
 //   types and lengths are read once, when the first connection opens (a name-to-index map); every
 //   read then moves the index and reads key_at_index_data. The index is shared by every process, so
-//   the exchanges of this transport are serialised.
-// - A process that may not move the index (only root writes key_at_index) gets the keys the named files
-//   give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx", "Sf", "Tg" ("fpe2" of the
+//   the exchanges of this transport are serialised, and each move with the reads that follow it holds
+//   the index lock that every privileged process of the install shares (`indexLock`).
+// - Only a privileged transport (the root helper's) moves the index. Any other, even where key_at_index
+//   is writable, gets the keys the named files give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx", "Sf", "Tg" ("fpe2" of the
 //   whole RPM the files hold) and "ID", "FS! " from the manual bits, and the "sp78" temperatures.
 // - A key the machine does not have answers as the SMC does: success, result 0x84, size 0. A key whose
-//   bytes the driver refuses (EINVAL, or bytes of another length than the key's) fails once; from then
-//   on it reports size 0, so that it reads as absent without a line on every tick.
+//   bytes the driver refuses (EINVAL, bytes of another length than the key's, or EIO before it was ever
+//   read) fails once; from then on it reports size 0, so that it reads as absent without a line on every
+//   tick.
 // - Only the writes with a route reach the driver: "F<i>Mn" and "F<i>Tg" as whole RPM (fanN_min,
 //   fanN_output), held to the fan's range (the target within [Mn, Mx], the minimum within [the minimum
 //   read at open, Mx]); "FS! " one fan bit per write (fanN_manual); "F<i>Md" through fanN_manual, which
@@ -51,12 +54,13 @@ public:
         std::string_view label;
         std::string_view key;
     };
-    // The channels the Apple-silicon device trees name, in their order.
+    // The channels the Apple-silicon device trees name, in their order (a key may have several labels).
     static const std::vector<HwmonSensor>& hwmonSensors();
     // How many of a class's units make one of the key's (1000 for "temp", "in" and "curr", 10^6 for "power").
     static double hwmonScale(std::string_view kind);
 
-    ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver = Driver::applesmc);
+    ApplesmcTransport(std::shared_ptr<ApplesmcFiles> files, bool privileged, Driver driver = Driver::applesmc,
+                      std::filesystem::path indexLock = {});
     // A privileged transport that wrote returns its fans to automatic (restoreFans()).
     ~ApplesmcTransport() override;
 
@@ -123,6 +127,8 @@ private:
     std::map<int, std::string> startMinimum_; // "F<i>Mn" bytes at open
     std::set<int> forced_;                    // fans this transport forced
     std::set<std::string, std::less<>> refused_;
+    std::set<std::string, std::less<>> answered_; // keys read at least once
+    ApplesmcIndexLock indexLock_;
     std::set<std::uint32_t> connections_;
     std::uint32_t lastConnection_ = 0;
     bool wrote_ = false;

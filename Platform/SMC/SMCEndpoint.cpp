@@ -7,6 +7,7 @@
 #include "Platform/SMC/SysfsApplesmcFiles.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 namespace IOKit {
 
@@ -31,7 +32,8 @@ std::string SMCEndpoint::specFor(const char* variable, bool applesmcPresent, boo
     return std::string(spec);
 }
 
-std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged)
+std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec, bool privileged,
+                                                           const std::filesystem::path& indexLock)
 {
     if (spec == "smcsim")
         return makeRegistry(specFor("smcsim", false), privileged);
@@ -49,8 +51,9 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
     }
     if (spec == "applesmc") {
         auto registry = std::make_shared<ServiceRegistry>();
-        registry->registerService(
-            "AppleSMC", std::make_shared<ApplesmcTransport>(std::make_shared<SysfsApplesmcFiles>(), privileged));
+        registry->registerService("AppleSMC", std::make_shared<ApplesmcTransport>(
+                                                  std::make_shared<SysfsApplesmcFiles>(), privileged && ::geteuid() == 0,
+                                                  ApplesmcTransport::Driver::applesmc, indexLock));
         return registry;
     }
     if (spec == "macsmc") {

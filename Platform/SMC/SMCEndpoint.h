@@ -6,6 +6,7 @@
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/SMC/SimSmcDevice.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,8 +27,10 @@ public:
     // The spec for a value of AERLO_SMC (null when unset) on a machine with or without the device.
     static std::string specFor(const char* variable, bool applesmcPresent, bool macsmcPresent = false);
     // A registry whose "AppleSMC" service is reached as `spec` says. A spec that cannot be served gives
-    // a registry without the service, after one line on standard error.
-    static std::shared_ptr<ServiceRegistry> makeRegistry(std::string_view spec, bool privileged);
+    // a registry without the service, after one line on standard error. The applesmc driver's key index
+    // is moved only by a privileged registry of a root process, under the lock file `indexLock`.
+    static std::shared_ptr<ServiceRegistry> makeRegistry(std::string_view spec, bool privileged,
+                                                         const std::filesystem::path& indexLock = {});
     // A registry serving `device`, with the profile's service settings (presence, matching failure).
     static std::shared_ptr<ServiceRegistry> registryForDevice(std::shared_ptr<SMCSim::SimSmcDevice> device,
                                                               const SMCSim::ServiceSettings& service,

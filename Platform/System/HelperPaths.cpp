@@ -112,6 +112,11 @@ std::filesystem::path HelperPaths::keepAlivePidFile(std::string_view label)
     return named(runDirectory(), label, ".keepalive.pid");
 }
 
+std::filesystem::path HelperPaths::smcIndexLock(std::string_view label)
+{
+    return named(runDirectory(), label, ".applesmc.lock");
+}
+
 std::filesystem::path HelperPaths::logFile(std::string_view label) { return named(logDirectory(), label, ".log"); }
 
 std::filesystem::path HelperPaths::consoleLog(std::string_view label)

@@ -31,6 +31,9 @@ public:
     static std::filesystem::path pidFile(std::string_view label);
     // "/var/run/<label>.keepalive.pid": the process id of the keep-alive that runs the daemon.
     static std::filesystem::path keepAlivePidFile(std::string_view label);
+    // "/var/run/<label>.applesmc.lock": the lock every process of the install takes around the applesmc
+    // driver's key index.
+    static std::filesystem::path smcIndexLock(std::string_view label);
     // "/var/log/<label>.log": the daemon's own log.
     static std::filesystem::path logFile(std::string_view label);
     // "/var/log/<label>.console.log": the daemon's standard output and error.

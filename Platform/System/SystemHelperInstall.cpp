@@ -5,6 +5,7 @@
 #include "Platform/Foundation/FileDigest.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/Process.h"
+#include "Platform/SMC/SysfsApplesmcFiles.h"
 #include "Platform/System/HelperPaths.h"
 
 #include <charconv>
@@ -129,7 +130,7 @@ JobBlessResult SystemHelperInstall::install(const Request& request)
     if (request.smc)
         environment["AERLO_SMC"] = *request.smc;
     const auto job = JobBlessService::job(request.label, "system", client, request.clientUID, *digest, environment);
-    const auto unit = unitText(job);
+    const auto unit = unitText(job, *layout);
     if (!unit)
         return failure(JobBlessErrorCode::internalFailure, unit.error());
 
@@ -229,18 +230,62 @@ int SystemHelperInstall::uninstallMain(std::string_view label, const std::vector
     return 0;
 }
 
-Foundation::Result<std::string> SystemHelperInstall::unitText(const LaunchDaemonJob& job)
+Foundation::Result<std::string> SystemHelperInstall::unitText(const LaunchDaemonJob& job, const SystemLayout& layout)
 {
-    std::string text = "[Unit]\nDescription=Aerlo SMC helper (" + job.label + ")\n\n[Service]\nType=simple\n";
+    const auto smc = job.environmentVariables.find("AERLO_SMC");
+    const bool realDriver = smc == job.environmentVariables.end() || smc->second == "applesmc";
+    std::string text = "[Unit]\nDescription=Aerlo SMC helper (" + job.label + ")\n";
+    // The job file names the one client served, its digest and the helper's environment (a URI: left out
+    // for a path it would have to escape).
+    if (const auto jobFile = HelperPaths::jobFile(job.label).string(); jobFile.find_first_of(" \t%\"\\") == std::string::npos)
+        text += "Documentation=file:" + jobFile + "\n";
+    if (realDriver)
+        text += "ConditionPathExists=" + (std::filesystem::path(IOKit::SysfsApplesmcFiles::deviceDirectory) / "key_count").string() + "\n";
+    text += "\n[Service]\nType=simple\n";
     text += "ExecStart=" + unitQuoted(job.program.string()) + "\n";
     // Every stop, a crash among them, returns the fans to automatic before any restart.
     text += "ExecStopPost=-" + unitQuoted(job.program.string()) + " --restore\n";
     text += "Restart=on-failure\nRestartSec=1\n";
     for (const auto& [name, value] : job.environmentVariables)
         text += "Environment=" + unitQuoted(name + "=" + value) + "\n";
+    // systemd makes the run and log folders; the key index lock in the run folder outlives a restart.
+    text += "RuntimeDirectory=aerlo\nRuntimeDirectoryMode=0755\nRuntimeDirectoryPreserve=restart\nLogsDirectory=aerlo\n";
+    text += "ReadWritePaths=";
+    for (const auto& folder : {std::filesystem::path(IOKit::SysfsApplesmcFiles::deviceDirectory), layout.runDirectory,
+                               layout.logDirectory, layout.installDirectory, layout.unitDirectory})
+        text += "-" + unitQuoted(folder.string()) + " ";
+    text.back() = '\n';
+    text += "CapabilityBoundingSet=CAP_SYS_PTRACE CAP_DAC_READ_SEARCH\n"
+            "NoNewPrivileges=yes\n"
+            "ProtectSystem=strict\n"
+            "ProtectHome=read-only\n"
+            "PrivateTmp=yes\n"
+            "PrivateDevices=yes\n"
+            "PrivateNetwork=yes\n"
+            "PrivateIPC=yes\n"
+            "PrivateMounts=yes\n"
+            "ProtectHostname=yes\n"
+            "ProtectClock=yes\n"
+            "ProtectKernelTunables=yes\n"
+            "ProtectKernelModules=yes\n"
+            "ProtectKernelLogs=yes\n"
+            "ProtectControlGroups=yes\n"
+            "RestrictAddressFamilies=AF_UNIX\n"
+            "IPAddressDeny=any\n"
+            "RestrictNamespaces=yes\n"
+            "LockPersonality=yes\n"
+            "MemoryDenyWriteExecute=yes\n"
+            "RestrictRealtime=yes\n"
+            "RestrictSUIDSGID=yes\n"
+            "SystemCallArchitectures=native\n"
+            "SystemCallFilter=@system-service\n"
+            "SystemCallFilter=~@privileged @resources\n"
+            "SystemCallErrorNumber=EPERM\n"
+            "DevicePolicy=closed\n"
+            "KeyringMode=private\n";
     text += "\n[Install]\nWantedBy=multi-user.target\n";
     const auto lines = [](std::string_view value) { return value.find_first_of("\n\r") != std::string_view::npos; };
-    bool broken = lines(job.label) || lines(job.program.string());
+    bool broken = lines(job.label) || lines(job.program.string()) || lines(layout.prefix.string());
     for (const auto& [name, value] : job.environmentVariables)
         broken = broken || lines(name) || lines(value);
     if (broken)

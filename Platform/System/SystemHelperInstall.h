@@ -56,8 +56,11 @@ public:
     // Its command line after the argument; a failure is printed on standard error. The exit status.
     static int uninstallMain(std::string_view label, const std::vector<std::string>& arguments);
 
-    // The unit of a job; fails when a value has a line break.
-    static Foundation::Result<std::string> unitText(const LaunchDaemonJob& job);
+    // The unit of a job installed in `layout`, sandboxed to what the helper needs: the applesmc device's
+    // files, its run, log and install folders and the unit's folder (its uninstall removes them), and
+    // the two capabilities of the client check (another user's /proc/<pid>/exe). Fails when a value has
+    // a line break.
+    static Foundation::Result<std::string> unitText(const LaunchDaemonJob& job, const SystemLayout& layout);
     // Disables and removes the unit of `label` when there is one, then reloads systemd.
     static Foundation::Result<void> removeUnit(std::string_view label, const SystemLayout& layout);
 };

@@ -47,10 +47,17 @@ std::string embeddedVersion()
     return AERLO_HELPER_VERSION;
 }
 
+// The SMC as this program writes it; the daemon and its restore step share the key index lock.
+std::shared_ptr<IOKit::ServiceRegistry> smcRegistry()
+{
+    return IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true,
+                                            SystemPlatform::HelperPaths::smcIndexLock(Aerlo::HelperDaemon::label));
+}
+
 // What a crashed daemon forced goes back to automatic at once, whatever the wait before its restart.
 int restoreAfterCrash()
 {
-    Aerlo::FanWriter fans(IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true));
+    Aerlo::FanWriter fans(smcRegistry());
     const auto restored = fans.restoreAutomatic(false);
     Aerlo::HelperLog log;
     if (const auto opened = log.open(SystemPlatform::HelperPaths::logFile(Aerlo::HelperDaemon::label)); !opened)
@@ -106,7 +113,7 @@ int main(int argc, char** argv)
     HelperDaemon::Options options;
     options.version = embeddedVersion();
     options.configuration = *configuration;
-    options.smcRegistry = IOKit::SMCEndpoint::makeRegistry(IOKit::SMCEndpoint::specFromEnvironment(), true);
+    options.smcRegistry = smcRegistry();
     if (const char* handover = std::getenv(handoverVariable)) {
         options.handover = handover;
         ::unsetenv(handoverVariable);

@@ -112,9 +112,13 @@ TEST_F(HelperLifecycleTest, AnAuthorizationRefusedAtEitherStepPrintsItsLineAndFa
         authorization_->script(c.script);
         console_.clear();
         std::vector<bool> outcomes;
+        int refusals = 0;
+        helper().authorizationRefusedHandler = [&] { ++refusals; };
         helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
         EXPECT_EQ(outcomes, std::vector<bool>{false});
         EXPECT_EQ(console_.lines(), std::vector<std::string>{c.line});
+        // Only the step that asks the administrator is a refusal the user hears of.
+        EXPECT_EQ(refusals, c.calls == 2 ? 1 : 0);
         EXPECT_EQ(authorization_->calls().size(), c.calls);
         EXPECT_TRUE(authorization_->frees().empty());
     }
@@ -125,8 +129,11 @@ TEST_F(HelperLifecycleTest, AFailedBlessingPrintsItsDescription)
 {
     fs::remove(bundleDaemon());
     std::vector<bool> outcomes;
+    int refusals = 0;
+    helper().authorizationRefusedHandler = [&] { ++refusals; };
     helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
     EXPECT_EQ(outcomes, std::vector<bool>{false});
+    EXPECT_EQ(refusals, 0);
     EXPECT_EQ(console_.lines(), std::vector<std::string>{"Error while installing the Helper: The helper tool \"" +
                                                          bundleDaemon().string() + "\" does not exist."});
     EXPECT_TRUE(authorization_->frees().empty());

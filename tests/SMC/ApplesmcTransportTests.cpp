@@ -10,6 +10,7 @@
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
+#include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TempRoot.h"
 
 #include <atomic>
@@ -137,9 +138,18 @@ TEST(ApplesmcTransport, AKeyTheDriverCannotGiveIsAbsentAfterOneLine)
         EXPECT_FALSE(mac.smc->getValue("TC0P"));
         EXPECT_FALSE(mac.smc->getValue("TB0T"));
     }
-    const std::string ioError = "Error read(TB0T): " + SMC::errorText(IOKit::kIOReturnIOError);
-    EXPECT_EQ(console.lines(), (Files {"Error read(TC0P): " + SMC::errorText(IOKit::kIOReturnBadArgument), ioError,
-                                       ioError, ioError}));
+    EXPECT_EQ(console.lines(), (Files {"Error read(TC0P): " + SMC::errorText(IOKit::kIOReturnBadArgument),
+                                       "Error read(TB0T): " + SMC::errorText(IOKit::kIOReturnIOError)}));
+
+    // A key that read before fails while the driver does, and reads again after.
+    ASSERT_TRUE(mac.smc->getValue("TC0E"));
+    console.clear();
+    mac.tree->refuseData("TC0E", EIO);
+    EXPECT_FALSE(mac.smc->getValue("TC0E"));
+    EXPECT_FALSE(mac.smc->getValue("TC0E"));
+    mac.tree->refuseData("TC0E", 0);
+    EXPECT_TRUE(mac.smc->getValue("TC0E"));
+    EXPECT_EQ(console.lines().size(), 2u);
 }
 
 TEST(ApplesmcTransport, RestoreClearsForcedFansAndPutsBackTheMinimumReadAtOpen)
@@ -212,6 +222,24 @@ TEST(ApplesmcTransport, HwmonChannelsReadInTheirKeysUnits)
     // A label no device tree gives names no key.
     EXPECT_EQ(smc.getAllKeys(), (std::vector<std::string> {"#KEY", "F0Ac", "F0Mx", "FNum", "PSTR", "TH0x"}));
     EXPECT_EQ(smc.writeFpe2("F0Tg", 2000), IOKit::kIOReturnNotPrivileged);
+}
+
+TEST(ApplesmcTransport, HwmonChannelsAreFoundByTheKernelsLabelsOfEitherRevision)
+{
+    const auto profile = loadProfile("mbp-m1pro-2fan");
+    for (const auto labels : {SMCSim::FakeMacsmcHwmonTree::Labels::first, SMCSim::FakeMacsmcHwmonTree::Labels::later}) {
+        SMC smc(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(
+            std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile, labels), false,
+            IOKit::ApplesmcTransport::Driver::macsmcHwmon)));
+        for (const char* key : {"TB0T", "TCHP", "TW0P", "VD0R"}) {
+            SCOPED_TRACE(key);
+            const auto expected = profile.keys.value(key);
+            ASSERT_TRUE(expected);
+            const auto read = smc.getValue(key);
+            ASSERT_TRUE(read);
+            EXPECT_NEAR(*read, *expected, 1e-3);
+        }
+    }
 }
 
 TEST(ApplesmcTransport, ReadsFromManyThreadsNeverTakeAnotherKeysIndex)

@@ -163,7 +163,7 @@ TEST(SMCValueCodec, ClientValuesEncodeBackToTheSameBytes)
     }
 }
 
-TEST(SMCValueCodec, AllZeroIsAbsentExceptForTheMaskAndTheFirstTwoModes)
+TEST(SMCValueCodec, AllZeroIsAbsentExceptForTheMaskAndEveryFansMode)
 {
     SimMachine m(smcTable({smcKey("FS! ", "ui16"), smcKey("F0Md", "ui8 "), smcKey("F1Md", "ui8 "),
                            smcKey("F2Md", "ui8 "), smcKey("BNum", "ui8 "), smcKey("TC0P", "sp78"), smcKey("XFLT", "flt ")}));
@@ -171,7 +171,7 @@ TEST(SMCValueCodec, AllZeroIsAbsentExceptForTheMaskAndTheFirstTwoModes)
     EXPECT_EQ(m.smc->getValue("FS! "), 0.0);
     EXPECT_EQ(m.smc->getValue("F0Md"), 0.0);
     EXPECT_EQ(m.smc->getValue("F1Md"), 0.0);
-    EXPECT_FALSE(m.smc->getValue("F2Md"));
+    EXPECT_EQ(m.smc->getValue("F2Md"), 0.0);
     EXPECT_FALSE(m.smc->getValue("BNum"));
     EXPECT_FALSE(m.smc->getValue("TC0P"));
     EXPECT_FALSE(m.smc->getValue("XFLT"));

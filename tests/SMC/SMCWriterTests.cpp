@@ -105,6 +105,23 @@ TEST(SMCWriters, ModeKeyIsWrittenThenTheMaskStep)
     EXPECT_EQ(m.device->value("F0Md"), 0.0);
 }
 
+TEST(SMCWriters, EveryFansModeByteIsWrittenFromZero)
+{
+    // A Mac Pro's four fans each have a mode byte and there is no mask.
+    SimMachine m("macpro-intel-4fan");
+    for (int fan = 0; fan < 4; ++fan) {
+        SCOPED_TRACE(fan);
+        m.device->resetLog();
+        m.smc->setFanMode(fan, FanMode::forced);
+        const std::string key = "F" + std::to_string(fan) + "Md";
+        EXPECT_EQ(m.writtenKeys(), (std::vector<std::string>{key, "FS! "}));
+        EXPECT_EQ(m.device->value(key), 1.0);
+        EXPECT_EQ(m.smc->getValue(key), 1.0);
+        m.smc->setFanMode(fan, FanMode::automatic);
+        EXPECT_EQ(m.smc->getValue(key), 0.0);
+    }
+}
+
 TEST(SMCWriters, ModeFailuresPrintAndStop)
 {
     {

@@ -62,9 +62,10 @@ TEST(ApplesmcSensorList, EqualsTheSimulatedListOnEveryRealTable)
         SimMachine simulated(name, false);
         const auto expected = listOver(simulated.registry, platform);
 
+        // Root's transport: the one that moves the key index.
         auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile);
         const auto actual =
-            listOver(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)), platform);
+            listOver(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, true)), platform);
         ASSERT_GT(expected.size(), 10u);
         ASSERT_EQ(actual.size(), expected.size());
         for (std::size_t i = 0; i < expected.size(); ++i)
@@ -125,7 +126,7 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
         const auto profile = loadProfile(profileName);
         const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
         auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
-        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, false)));
+        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, root)));
         TestAccess::resetForTesting<SMCManager>();
         ConsoleCapture console;
         auto reader = std::make_shared<SensorsReader>(platform);

@@ -116,13 +116,13 @@ TEST_F(SystemHelperInstallTest, UnitValuesAreQuotedForSystemd)
     job.label = helperLabel;
     job.program = "/opt/a b/100%\"x\\";
     job.environmentVariables = {{"AERLO_SMC", "socket:/tmp/%n"}};
-    const auto unit = SystemHelperInstall::unitText(job);
+    const auto unit = SystemHelperInstall::unitText(job, layout_);
     ASSERT_TRUE(unit);
     EXPECT_NE(unit->find("\nExecStart=\"/opt/a b/100%%\\\"x\\\\\"\n"), std::string::npos) << *unit;
     EXPECT_NE(unit->find("\nEnvironment=\"AERLO_SMC=socket:/tmp/%%n\"\n"), std::string::npos) << *unit;
 
     job.environmentVariables = {{"AERLO_SMC", "a\nExecStartPre=/bin/evil"}};
-    EXPECT_FALSE(SystemHelperInstall::unitText(job));
+    EXPECT_FALSE(SystemHelperInstall::unitText(job, layout_));
 }
 
 TEST_F(SystemHelperInstallTest, UninstallDisablesAndRemovesEverything)

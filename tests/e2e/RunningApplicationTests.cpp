@@ -4,6 +4,7 @@
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
 #include "Platform/Foundation/UserDefaults.h"
+#include "Platform/System/HelperPaths.h"
 #include "tests/KitX11/X11TestSupport.h"
 #include "tests/Support/TestAccess.h"
 
@@ -262,4 +263,58 @@ TEST_F(RunningApplicationTest, AfterADaemonCrashOrAnSMCRestartTheFansFollowTheMo
     EXPECT_EQ(count("The SMC cannot be read: "), 1u) << output;
     EXPECT_EQ(count("The SMC can be read again."), 1u) << output;
     EXPECT_EQ(count("Error read("), 0u) << output;
+}
+
+// Two fans in manual mode, then the daemon and its keep-alive killed: nothing sets the fans automatic, and
+// the application shows the forced mode and an alert that says so, never that they run automatic.
+TEST_F(RunningApplicationTest, WithTheHelperAndItsKeepAliveKilledTheFansStillForcedAreShown)
+{
+    startSimulator("mbp-intel-2fan");
+    installHelper();
+    writeSettings(2);
+    launchApplication();
+    nlohmann::json fans;
+    ASSERT_TRUE(waitUntil([&] { return isForced(fans = fansAfterASecond(), 0) && target(fans, 0) == 3000; }, 10))
+        << fans.dump() << applicationOutput();
+    std::optional<Window> icon;
+    ASSERT_TRUE(waitUntil([&] { return (icon = trayIcon()).has_value(); }, 10)) << applicationOutput();
+    ASSERT_TRUE(click(icon->frame.center()));
+    std::optional<Window> window = awaitFanWindow();
+    ASSERT_TRUE(window) << applicationOutput();
+    const QImage manualShown =
+        screenshot("helper-gone-manual-shown", QRect(window->frame.topLeft() + QPoint(16, 54), QSize(288, 26)));
+
+    // The keep-alive first, so that nothing restores the fans or starts the daemon again.
+    for (const auto& pidFile : {SystemPlatform::HelperPaths::keepAlivePidFile(Aerlo::SMCHelper::label),
+                                SystemPlatform::HelperPaths::pidFile(Aerlo::SMCHelper::label)}) {
+        std::ifstream file(pidFile);
+        pid_t pid = 0;
+        ASSERT_TRUE(file >> pid) << pidFile;
+        ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    }
+    ASSERT_TRUE(awaitOutput("The helper did not come back: the fans are still forced.", 30)) << applicationOutput();
+    EXPECT_TRUE(isForced(fans = fansAfterASecond(), 0)) << fans.dump();
+
+    std::optional<Window> alert;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            for (const auto& shown : applicationWindows())
+                if (shown.id != icon->id && shown.id != window->id)
+                    alert = shown;
+            return alert.has_value();
+        },
+        10))
+        << "the alert appears";
+    ASSERT_TRUE(alert);
+    screenshot("helper-gone-alert", alert->frame);
+    // "Later" (its second button, at the bottom right); then the fan window again, the manual segment
+    // still selected.
+    ASSERT_TRUE(click(alert->frame.bottomRight() - QPoint(45, 22)));
+    ASSERT_TRUE(waitUntil([&] { return !fanWindow() && applicationWindows().size() == 1; }, 10)) << "the alert goes";
+    ASSERT_TRUE(click(icon->frame.center()));
+    window = awaitFanWindow();
+    ASSERT_TRUE(window) << applicationOutput();
+    EXPECT_EQ(screenshot("helper-gone-forced-shown", QRect(window->frame.topLeft() + QPoint(16, 54), QSize(288, 26))),
+              manualShown);
+    EXPECT_EQ(applicationOutput().find("run automatic"), std::string::npos) << applicationOutput();
 }

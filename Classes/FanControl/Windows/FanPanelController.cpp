@@ -461,6 +461,18 @@ void FanPanelController::showSystemModeInForce()
     showPerFanAutomatic();
 }
 
+void FanPanelController::showForcedModeInForce()
+{
+    // The fans keep the target they were last given: at their maximum, or at a speed of their own.
+    if (currentFanMode != CurrentFanMode::max) {
+        fanModeSegmented->setSelectedSegment(2);
+        currentFanMode = CurrentFanMode::forced;
+    }
+    customFanModeFlag = false;
+    isForcedMode = true;
+    setSlidersEnabled(false);
+}
+
 // --- the speed notification ---
 
 void FanPanelController::handleFansControllerNotification(const Foundation::Notification& notification)

@@ -63,6 +63,7 @@ public:
     // "fanHelperState": with false the fans are back with the system, and the panel says so.
     virtual void changeHelperState(const Foundation::Notification& notification);
     void showSystemModeInForce() override;
+    void showForcedModeInForce() override;
 
     void showSensorsUnreadable(bool unreadable) override;
     void reapplyShownMode() override;

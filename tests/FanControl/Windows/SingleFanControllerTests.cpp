@@ -188,6 +188,24 @@ TEST_F(SingleFanControllerTest, TheHelperGoneShowsSystemMode)
     EXPECT_EQ(defaults().integer(SettingsKey::fanModeSelectedSegment), 2);
 }
 
+TEST_F(SingleFanControllerTest, TheHelperGoneWithFansForcedShowsAForcedModeAndSendsNothing)
+{
+    // Custom and system show as manual; maximum stays.
+    for (const auto& [segment, shown] : {std::pair {3L, 2L}, {0L, 2L}, {1L, 1L}, {2L, 2L}}) {
+        SCOPED_TRACE(segment);
+        SingleFanController& panel = load();
+        panel.fanModeSegmented->setSelectedSegment(segment);
+        panel.currentFanMode = *currentFanModeFromRawValue(segment);
+        takeMessages();
+        panel.showForcedModeInForce();
+        EXPECT_EQ(panel.fanModeSegmented->selectedSegment(), shown);
+        EXPECT_EQ(static_cast<long>(panel.currentFanMode), shown);
+        EXPECT_TRUE(panel.isForcedMode);
+        EXPECT_FALSE(panel.leftFanSlider->isEnabled());
+        EXPECT_TRUE(takeMessages().empty());
+    }
+}
+
 TEST_F(SingleFanControllerTest, UpdateRunsOneUserCheckAndLeavesTheWindow)
 {
     ScriptedUpdates updates;

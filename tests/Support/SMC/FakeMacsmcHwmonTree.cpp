@@ -7,15 +7,47 @@
 #include <cerrno>
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace SMCSim {
 
-FakeMacsmcHwmonTree::FakeMacsmcHwmonTree(const MachineProfile& profile) : FakeMacsmcHwmonTree(profile.keys) {}
+namespace {
 
-FakeMacsmcHwmonTree::FakeMacsmcHwmonTree(KeyTable keys) : keys_(std::move(keys))
+struct KernelChannel {
+    std::string_view kind;
+    std::string_view key;
+    std::string_view label;
+};
+
+// The channels as the kernel's device-tree files for the Apple-silicon SMC's hwmon name them.
+std::vector<KernelChannel> kernelChannels(FakeMacsmcHwmonTree::Labels labels)
+{
+    return {
+        {"power", "PSTR", "Total System Power"},
+        {"power", "PDTR", "AC Input Power"},
+        {"power", "PMVR", "3.8 V Rail Power"},
+        {"power", "PHPC", "Heatpipe Power"},
+        {"temp", "TH0x", "NAND Flash Temperature"},
+        {"temp", "TB0T", "Battery Hotspot"},
+        {"temp", "TCHP", "Charge Regulator Temp"},
+        {"temp", "TW0P", labels == FakeMacsmcHwmonTree::Labels::first ? "WiFi/BT Module Temp" : "WiFi/BT Module Temperature"},
+        {"in", "VD0R", "Charger Input Voltage"},
+        {"in", "SBAV", "Battery Voltage"},
+        {"curr", "ID0R", "AC Input Current"},
+    };
+}
+
+} // namespace
+
+FakeMacsmcHwmonTree::FakeMacsmcHwmonTree(const MachineProfile& profile, Labels labels)
+    : FakeMacsmcHwmonTree(profile.keys, labels)
+{
+}
+
+FakeMacsmcHwmonTree::FakeMacsmcHwmonTree(KeyTable keys, Labels labels) : keys_(std::move(keys))
 {
     std::map<std::string_view, int> next {{"in", 0}};
-    for (const auto& sensor : IOKit::ApplesmcTransport::hwmonSensors()) {
+    for (const auto& sensor : kernelChannels(labels)) {
         if (!keys_.find(sensor.key))
             continue;
         const int number = next.try_emplace(sensor.kind, 1).first->second++;
