@@ -4,8 +4,11 @@
 #include "Platform/Kit/KitExport.h"
 
 #include <functional>
+#include <memory>
 
 namespace Kit {
+
+class Menu;
 
 enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 
@@ -31,6 +34,9 @@ public:
     // Brings the application's windows forward.
     void activate(bool ignoringOtherApps);
     int activationCount() const { return activations_; }
+    // The menu whose key equivalents work in every window of the application (none is shown).
+    const std::shared_ptr<Menu>& mainMenu() const { return mainMenu_; }
+    void setMainMenu(std::shared_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
 
 private:
     std::function<void()> willTerminate_;
@@ -39,6 +45,7 @@ private:
     bool toldDelegate_ = false;
     ActivationPolicy policy_ = ActivationPolicy::accessory;
     int activations_ = 0;
+    std::shared_ptr<Menu> mainMenu_;
 
     friend struct ::TestAccess;
     static void resetForTesting();

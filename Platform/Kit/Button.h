@@ -65,6 +65,16 @@ public:
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
+    // Space and Return click it.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    // Round the check box, or round the bezel.
+    Rect focusRingMaskBounds() const override;
+    double focusRingCornerRadius() const override;
+    AccessibilityRole accessibilityRole() const override;
+    std::string accessibilityTitle() const override { return title(); }
+    bool accessibilityPerformPress() override;
+
 protected:
     // The look of the kinds: bezel, check box, radio; title and image.
     void drawBezel(const Rect& rect);
@@ -73,6 +83,9 @@ protected:
 
 private:
     bool contains(const Event& event) const;
+    bool isCheckKind() const { return type_ == ButtonType::switch_ || type_ == ButtonType::radio; }
+    Rect checkBoxRect() const;
+    double bezelRadius(const Rect& body) const;
     void advanceState();
 
     Image image_;

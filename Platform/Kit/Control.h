@@ -59,6 +59,11 @@ public:
     // Calls the action with this control as sender; false when there is none or the control is disabled.
     virtual bool sendAction();
 
+    // A click leaves the keyboard focus where it was; the ring goes round the bezel.
+    bool becomesFirstResponderOnClick() const override { return false; }
+    Rect focusRingMaskBounds() const override { return bounds().insetBy(0.5, 0.5); }
+    double focusRingCornerRadius() const override { return 5; }
+
 protected:
     // The text colour of the control's titles: the control text colour, faded while disabled.
     Colour titleColour() const;

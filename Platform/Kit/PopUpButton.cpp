@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -119,6 +120,37 @@ void PopUpButton::performClick()
 void PopUpButton::mouseDown(const Event&)
 {
     performClick();
+}
+
+void PopUpButton::keyDown(const Event& event)
+{
+    if (!isEnabled()) {
+        Control::keyDown(event);
+        return;
+    }
+    if (KeyCode::activates(event.keyCode)) {
+        performClick();
+        return;
+    }
+    const int step = event.keyCode == KeyCode::upArrow ? -1 : event.keyCode == KeyCode::downArrow ? 1 : 0;
+    if (step == 0 || pullsDown_) {
+        Control::keyDown(event);
+        return;
+    }
+    // The next item that can be chosen, if any; the selection stays at the ends.
+    for (long index = selected_ + step; index >= 0 && index < numberOfItems(); index += step) {
+        MenuItem* item = itemAt(index);
+        if (item->isEnabled() && !item->isHidden() && !item->isSeparatorItem()) {
+            choose(*item);
+            return;
+        }
+    }
+}
+
+bool PopUpButton::accessibilityPerformPress()
+{
+    performClick();
+    return true;
 }
 
 void PopUpButton::draw(const Rect&)

@@ -55,6 +55,13 @@ public:
     // As a click does: opens the menu.
     void performClick();
 
+    // Space and Return open the menu; the up and down arrows choose the item above or below.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::popUpButton; }
+    std::string accessibilityValue() const override { return titleOfSelectedItem(); }
+    bool accessibilityPerformPress() override;
+
 private:
     void adopt(MenuItem& item);
     void choose(MenuItem& item);

@@ -4,6 +4,7 @@
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -45,14 +46,35 @@ void Switch::mouseTrackingCancelled()
     Control::mouseTrackingCancelled();
 }
 
+void Switch::keyDown(const Event& event)
+{
+    if (isEnabled() && KeyCode::activates(event.keyCode)) {
+        performClick();
+        return;
+    }
+    Control::keyDown(event);
+}
+
+bool Switch::accessibilityPerformPress()
+{
+    performClick();
+    return true;
+}
+
+Rect Switch::track() const
+{
+    const Rect rect = bounds();
+    const double height = std::min(rect.height(), rect.width() / 1.75);
+    return {rect.x(), rect.midY() - height / 2, height * 1.75, height};
+}
+
 void Switch::draw(const Rect&)
 {
     GraphicsContext* context = GraphicsContext::current();
     if (!context)
         return;
-    const Rect rect = bounds();
-    const double height = std::min(rect.height(), rect.width() / 1.75);
-    const Rect track {rect.x(), rect.midY() - height / 2, height * 1.75, height};
+    const Rect track = this->track();
+    const double height = track.height();
     const bool on = state() == StateValue::on;
     Colour fill = on ? Colour::controlAccentColor() : Colour::systemGray().withAlphaComponent(0.35);
     if (!isEnabled())

@@ -20,7 +20,17 @@ public:
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
+    // Space and Return flip it.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    Rect focusRingMaskBounds() const override { return track(); }
+    double focusRingCornerRadius() const override { return track().height() / 2; }
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::switch_; }
+    bool accessibilityPerformPress() override;
+
 private:
+    Rect track() const;
+
     bool pressed_ = false;
 };
 

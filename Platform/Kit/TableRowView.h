@@ -29,6 +29,9 @@ public:
     virtual void drawSelection(const Rect& dirtyRect);
 
     bool isFlipped() const override { return true; }
+    // Named by the texts in its cells.
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::row; }
+    std::string accessibilityTitle() const override;
 
 private:
     bool selected_ = false;
