@@ -111,7 +111,7 @@ Colour Colour::selectedContentBackgroundColor() { return controlAccentColor(); }
 Colour Colour::keyboardFocusIndicatorColor()
 {
     static const Colour c = dynamic([](const Appearance& appearance) {
-        return controlAccentColor().resolved(appearance).withAlphaComponent(appearance.isDark() ? 0.8 : 0.6);
+        return controlAccentColor().resolved(appearance).withAlphaComponent(appearance.isDark() ? 0.9 : 0.6);
     });
     return c;
 }
