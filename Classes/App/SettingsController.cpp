@@ -123,6 +123,8 @@ void SettingsController::loadView()
         label->setFrame({margin + 10, y + 3, controlX - margin - 20, 18});
         view->addSubview(label);
         auto button = std::make_shared<Kit::PopUpButton>(Kit::Rect {controlX, y, 260, 24});
+        // Named by its label.
+        button->setAccessibilityLabel(label->stringValue());
         button->setAction(action(this, method));
         view->addSubview(button);
         y -= 32;

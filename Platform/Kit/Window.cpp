@@ -155,37 +155,34 @@ Event keyEventOf(const QKeyEvent& key)
     return e;
 }
 
-// The subviews shown, in reading order: rows from the top, each row from the left. A view whose top lies
-// above the middle of a row's first view belongs to that row.
-std::vector<View*> readingOrder(const View& view)
+// The key views under `view`: its subviews that hold any, in reading order (rows from the top, each row from
+// the left; a subview whose top lies above the middle of a row's first one belongs to that row), each
+// followed by those inside it. Subviews without key views (backgrounds, decoration) shape no row.
+void collectKeyViews(const View& view, std::vector<View*>& out)
 {
     struct Placed {
-        View* view;
         Rect rect;
+        std::vector<View*> keyViews;
     };
     std::vector<Placed> placed;
-    for (const auto& sub : view.subviews())
-        if (!sub->isHidden())
-            placed.push_back({sub.get(), sub->convertTo(sub->bounds(), nullptr)});
+    for (const auto& sub : view.subviews()) {
+        if (sub->isHidden())
+            continue;
+        Placed p {sub->convertTo(sub->bounds(), nullptr), {}};
+        if (sub->canBecomeKeyView())
+            p.keyViews.push_back(sub.get());
+        collectKeyViews(*sub, p.keyViews);
+        if (!p.keyViews.empty())
+            placed.push_back(std::move(p));
+    }
     std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.rect.maxY() > b.rect.maxY(); });
-    std::vector<View*> order;
     for (auto row = placed.begin(); row != placed.end();) {
         const double middle = row->rect.midY();
         const auto end = std::find_if(row + 1, placed.end(), [&](const Placed& p) { return p.rect.maxY() <= middle; });
         std::stable_sort(row, end, [](const Placed& a, const Placed& b) { return a.rect.minX() < b.rect.minX(); });
         for (auto it = row; it != end; ++it)
-            order.push_back(it->view);
+            out.insert(out.end(), it->keyViews.begin(), it->keyViews.end());
         row = end;
-    }
-    return order;
-}
-
-void collectKeyViews(const View& view, std::vector<View*>& out)
-{
-    for (View* sub : readingOrder(view)) {
-        if (sub->canBecomeKeyView())
-            out.push_back(sub);
-        collectKeyViews(*sub, out);
     }
 }
 

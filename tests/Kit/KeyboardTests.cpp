@@ -28,8 +28,8 @@ using Kit::Testing::Snapshot;
 
 namespace {
 
-// A window whose controls were added out of reading order: B first, at the bottom right; A and C share the
-// top row; E sits in a plain container beside B.
+// A window whose controls were added out of reading order over a background: B first, at the bottom right;
+// A and C share the top row; E sits in a plain container beside B.
 class KeyboardTest : public Testing::KitTest {
 protected:
     void SetUp() override
@@ -38,6 +38,8 @@ protected:
         window_ = std::make_unique<Window>(Rect {100, 100, 300, 200}, Window::titled);
         window_->setContentView(std::make_shared<View>(Rect {0, 0, 300, 200}));
         View& content = *window_->contentView();
+        // A background across the window shapes no row.
+        content.addSubview(std::make_shared<View>(Rect {0, 0, 300, 200}));
         b_ = add(content, Button::button("B"), {200, 10, 80, 30});
         c_ = add(content, std::make_shared<PopUpButton>(), {160, 158, 120, 24});
         c_->addItems({"one", "two", "three", "four"});
