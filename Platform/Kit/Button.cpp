@@ -3,7 +3,6 @@
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/GraphicsContext.h"
-#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -128,12 +127,13 @@ void Button::advanceState()
     }
 }
 
-void Button::performClick()
+bool Button::performClick()
 {
     if (!isEnabled())
-        return;
+        return true;
     advanceState();
     sendAction();
+    return true;
 }
 
 bool Button::contains(const Event& event) const
@@ -170,21 +170,6 @@ void Button::mouseTrackingCancelled()
     pressed_ = false;
     setHighlighted(false);
     Control::mouseTrackingCancelled();
-}
-
-void Button::keyDown(const Event& event)
-{
-    if (isEnabled() && KeyCode::activates(event.keyCode)) {
-        performClick();
-        return;
-    }
-    Control::keyDown(event);
-}
-
-bool Button::accessibilityPerformPress()
-{
-    performClick();
-    return true;
 }
 
 AccessibilityRole Button::accessibilityRole() const

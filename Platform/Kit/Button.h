@@ -57,7 +57,7 @@ public:
     bool keepsState() const;
 
     // As if the user clicked: advances the state and sends the action (when enabled).
-    void performClick();
+    bool performClick() override;
 
     void draw(const Rect& dirtyRect) override;
     void mouseDown(const Event& event) override;
@@ -65,15 +65,12 @@ public:
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
-    // Space and Return click it.
     bool acceptsFirstResponder() const override { return isEnabled(); }
-    void keyDown(const Event& event) override;
     // Round the check box, or round the bezel.
     Rect focusRingMaskBounds() const override;
     double focusRingCornerRadius() const override;
     AccessibilityRole accessibilityRole() const override;
     std::string accessibilityTitle() const override { return title(); }
-    bool accessibilityPerformPress() override;
 
 protected:
     // The look of the kinds: bezel, check box, radio; title and image.

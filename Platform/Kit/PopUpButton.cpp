@@ -109,12 +109,13 @@ void PopUpButton::choose(MenuItem& item)
     sendAction();
 }
 
-void PopUpButton::performClick()
+bool PopUpButton::performClick()
 {
     if (!isEnabled() || numberOfItems() == 0)
-        return;
+        return true;
     // The menu opens over the button with the selected item under the pointer.
     menu_->popUp(selectedItem(), {0, isFlipped() ? bounds().maxY() : bounds().minY()}, this);
+    return true;
 }
 
 void PopUpButton::mouseDown(const Event&)
@@ -124,16 +125,8 @@ void PopUpButton::mouseDown(const Event&)
 
 void PopUpButton::keyDown(const Event& event)
 {
-    if (!isEnabled()) {
-        Control::keyDown(event);
-        return;
-    }
-    if (KeyCode::activates(event.keyCode)) {
-        performClick();
-        return;
-    }
     const int step = event.keyCode == KeyCode::upArrow ? -1 : event.keyCode == KeyCode::downArrow ? 1 : 0;
-    if (step == 0 || pullsDown_) {
+    if (step == 0 || pullsDown_ || !isEnabled()) {
         Control::keyDown(event);
         return;
     }
@@ -145,12 +138,6 @@ void PopUpButton::keyDown(const Event& event)
             return;
         }
     }
-}
-
-bool PopUpButton::accessibilityPerformPress()
-{
-    performClick();
-    return true;
 }
 
 void PopUpButton::draw(const Rect&)

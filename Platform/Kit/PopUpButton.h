@@ -53,14 +53,13 @@ public:
     void drawOverUpdatedLayer(const Rect& dirtyRect) override { draw(dirtyRect); }
     void mouseDown(const Event& event) override;
     // As a click does: opens the menu.
-    void performClick();
+    bool performClick() override;
 
-    // Space and Return open the menu; the up and down arrows choose the item above or below.
+    // The up and down arrows choose the item above or below.
     bool acceptsFirstResponder() const override { return isEnabled(); }
     void keyDown(const Event& event) override;
     AccessibilityRole accessibilityRole() const override { return AccessibilityRole::popUpButton; }
     std::string accessibilityValue() const override { return titleOfSelectedItem(); }
-    bool accessibilityPerformPress() override;
 
 private:
     void adopt(MenuItem& item);

@@ -4,7 +4,6 @@
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/GraphicsContext.h"
-#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -18,12 +17,13 @@ void Switch::setState(StateValue state)
     setNeedsDisplay();
 }
 
-void Switch::performClick()
+bool Switch::performClick()
 {
     if (!isEnabled())
-        return;
+        return true;
     setState(state() == StateValue::on ? StateValue::off : StateValue::on);
     sendAction();
+    return true;
 }
 
 void Switch::mouseDown(const Event&)
@@ -44,21 +44,6 @@ void Switch::mouseTrackingCancelled()
 {
     pressed_ = false;
     Control::mouseTrackingCancelled();
-}
-
-void Switch::keyDown(const Event& event)
-{
-    if (isEnabled() && KeyCode::activates(event.keyCode)) {
-        performClick();
-        return;
-    }
-    Control::keyDown(event);
-}
-
-bool Switch::accessibilityPerformPress()
-{
-    performClick();
-    return true;
 }
 
 Rect Switch::track() const

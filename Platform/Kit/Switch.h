@@ -13,20 +13,17 @@ public:
 
     StateValue state() const { return cell().state(); }
     void setState(StateValue state);
-    void performClick();
+    bool performClick() override;
 
     void draw(const Rect& dirtyRect) override;
     void mouseDown(const Event& event) override;
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
-    // Space and Return flip it.
     bool acceptsFirstResponder() const override { return isEnabled(); }
-    void keyDown(const Event& event) override;
     Rect focusRingMaskBounds() const override { return track(); }
     double focusRingCornerRadius() const override { return track().height() / 2; }
     AccessibilityRole accessibilityRole() const override { return AccessibilityRole::switch_; }
-    bool accessibilityPerformPress() override;
 
 private:
     Rect track() const;
