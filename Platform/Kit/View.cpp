@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/ClipView.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/LayerEffect.h"
 #include "Platform/Kit/QtBridge.h"
@@ -225,6 +226,31 @@ Rect View::convertTo(const Rect& rect, const View* other) const
     const Point a = convertTo(r.origin, other);
     const Point b = convertTo(Point{r.rawMaxX(), r.rawMaxY()}, other);
     return Rect{a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
+}
+
+bool View::scrollRectToVisible(const Rect& rect)
+{
+    // Along one axis: the least move that brings low … high inside, its low end first.
+    const auto axis = [](double low, double high, double origin, double length) {
+        if (high > origin + length)
+            origin = high - length;
+        return std::min(origin, low);
+    };
+    bool scrolled = false;
+    for (View* above = superview_; above; above = above->superview_) {
+        auto* clip = dynamic_cast<ClipView*>(above);
+        if (!clip)
+            continue;
+        const Rect wanted = clip->convertFrom(rect, this);
+        const Rect visible = clip->bounds();
+        const Point origin {axis(wanted.minX(), wanted.maxX(), visible.x(), visible.width()),
+            axis(wanted.minY(), wanted.maxY(), visible.y(), visible.height())};
+        if (origin != visible.origin) {
+            clip->scrollToPoint(origin);
+            scrolled = true;
+        }
+    }
+    return scrolled;
 }
 
 void View::applyQtGeometry()

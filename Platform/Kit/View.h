@@ -72,6 +72,8 @@ public:
     void setAutoresizesSubviews(bool value) { autoresizesSubviews_ = value; }
     virtual void resizeSubviews(Size oldSize);
     virtual void resizeWithOldSuperviewSize(Size oldSize);
+    // Scrolls the clip views above so that the rect (bounds coordinates) shows; true when one moved.
+    bool scrollRectToVisible(const Rect& rect);
     // Points and rects between this view and `other` (nullptr: the window).
     Point convertFrom(Point point, const View* other) const;
     Point convertTo(Point point, const View* other) const;

@@ -619,7 +619,7 @@ void Window::selectNextKeyView()
     if (loop.empty())
         return;
     const auto at = std::find(loop.begin(), loop.end(), firstResponder_);
-    makeFirstResponder(at == loop.end() || at + 1 == loop.end() ? loop.front() : *(at + 1));
+    selectKeyView(at == loop.end() || at + 1 == loop.end() ? loop.front() : *(at + 1));
 }
 
 void Window::selectPreviousKeyView()
@@ -628,7 +628,14 @@ void Window::selectPreviousKeyView()
     if (loop.empty())
         return;
     const auto at = std::find(loop.begin(), loop.end(), firstResponder_);
-    makeFirstResponder(at == loop.end() || at == loop.begin() ? loop.back() : *(at - 1));
+    selectKeyView(at == loop.end() || at == loop.begin() ? loop.back() : *(at - 1));
+}
+
+void Window::selectKeyView(View* view)
+{
+    // The focus shows where the view is scrolled into sight.
+    if (makeFirstResponder(view))
+        view->scrollRectToVisible(view->bounds());
 }
 
 void Window::setShowsFocusRing(bool shows)

@@ -216,6 +216,7 @@ private:
     // Whether a Qt widget of the window other than Kit's own (a field editor) has the keyboard focus.
     bool qtEditorHasFocus() const;
     void setShowsFocusRing(bool shows);
+    void selectKeyView(View* view);
 
     std::unique_ptr<detail::WindowWidget> widget_;
     std::unique_ptr<QWidget> contentHolder_;

@@ -3,6 +3,7 @@
 #include "Platform/Kit/KeyCode.h"
 #include "Platform/Kit/Menu.h"
 #include "Platform/Kit/PopUpButton.h"
+#include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/Slider.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
@@ -184,6 +185,36 @@ TEST_F(KeyboardTest, TheFocusRingShowsAfterTabInTheAccentAndGoesWithAClick)
     EventInjector(*window_).click({250, 100});
     EXPECT_EQ(window_->firstResponder(), a_.get());
     EXPECT_TRUE(Testing::colourNear(Snapshot::of(*window_).colourAt(outside), darkPlain));
+}
+
+TEST_F(KeyboardTest, TabScrollsTheFocusedControlIntoSight)
+{
+    Window window({100, 100, 200, 100}, Window::titled);
+    auto scroll = std::make_shared<ScrollView>(Rect {0, 0, 200, 100});
+    auto document = std::make_shared<View>(Rect {0, 0, 200, 300});
+    auto top = Button::button("Top");
+    top->setFrame({10, 260, 80, 24});
+    document->addSubview(top);
+    auto bottom = Button::button("Bottom");
+    bottom->setFrame({10, 10, 80, 24});
+    document->addSubview(bottom);
+    scroll->setDocumentView(document);
+    window.setContentView(scroll);
+    scroll->contentView().scrollToPoint({0, 200});
+    window.makeKeyAndOrderFront();
+    const auto shows = [&](const View& view) {
+        const Rect shown = scroll->documentVisibleRect();
+        return shown.minY() <= view.frame().minY() && view.frame().maxY() <= shown.maxY();
+    };
+    ASSERT_TRUE(shows(*top));
+    ASSERT_FALSE(shows(*bottom));
+    QWindow* handle = window.qtWidget()->windowHandle();
+    QTest::keyClick(handle, Qt::Key_Tab);
+    QTest::keyClick(handle, Qt::Key_Tab);
+    EXPECT_EQ(window.firstResponder(), bottom.get());
+    EXPECT_TRUE(shows(*bottom));
+    QTest::keyClick(handle, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(shows(*top));
 }
 
 TEST_F(KeyboardTest, CtrlCommaPerformsTheMainMenuItemFromAnyFocus)
