@@ -8,6 +8,7 @@
 #include "Classes/App/QVAppRunningChecker.h"
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/QVUpdateManager.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsDefaults.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -23,6 +24,7 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/Menu.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/StatusItem.h"
@@ -46,6 +48,17 @@ void AppDelegate::startupStep(std::string_view step)
 {
     if (onStartupStep)
         onStartupStep(step);
+}
+
+void AppDelegate::applicationWillFinishLaunching()
+{
+    auto menu = std::make_shared<Kit::Menu>();
+    menu->addItem(LocalizationTable::text("statusBar.title.setting"), {[weak = weak_from_this()](Kit::MenuItem&) {
+        if (auto delegate = weak.lock())
+            delegate->didPressedSetting();
+    }},
+        ",");
+    Kit::Application::shared().setMainMenu(menu);
 }
 
 void AppDelegate::applicationDidFinishLaunching()

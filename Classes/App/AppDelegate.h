@@ -69,7 +69,8 @@ public:
     // Told the name of each start-up step as it begins (tests).
     std::function<void(std::string_view step)> onStartupStep;
 
-    void applicationWillFinishLaunching() {}
+    // Installs the application menu: its Settings item answers Ctrl+, in every window.
+    void applicationWillFinishLaunching();
     // Start-up, in order; the observers it adds live as long as the delegate.
     void applicationDidFinishLaunching();
     // Looks the bundle up among the login items, then switches the updater's background checks on.

@@ -1,5 +1,6 @@
 #include "Classes/App/Preferences.h"
 
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Views/InitialViewController.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Kit/Application.h"
@@ -13,6 +14,7 @@ std::shared_ptr<Preferences> Preferences::make()
     Foundation::Console::print("--- Preferences 即将加载");
     auto preferences = std::make_shared<Preferences>();
     preferences->setWindow(QVToolsKit::makeTransparentWindow());
+    preferences->window()->setTitle(LocalizationTable::text("settings.title"));
     preferences->window()->setDelegate(preferences.get());
     preferences->setContentViewController(std::make_shared<InitialViewController>());
     return preferences;

@@ -5,6 +5,7 @@
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Alert.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <atomic>
 #include <initializer_list>
@@ -18,14 +19,18 @@ namespace {
 std::atomic<bool> chipTipsShown {false};
 std::atomic<bool> addRulesShown {false};
 
+// `cancel`: the key of the button Esc chooses, if any.
 Kit::ModalResponse runAlert(std::string_view message, std::string_view information,
-    std::initializer_list<std::string_view> buttons, Kit::AlertStyle style)
+    std::initializer_list<std::string_view> buttons, Kit::AlertStyle style, std::string_view cancel = {})
 {
     Kit::Alert alert;
     alert.setMessageText(LocalizationTable::text(message));
     alert.setInformativeText(LocalizationTable::text(information));
-    for (const std::string_view button : buttons)
-        alert.addButton(LocalizationTable::text(button));
+    for (const std::string_view button : buttons) {
+        Kit::AlertButton& added = alert.addButton(LocalizationTable::text(button));
+        if (button == cancel)
+            added.keyEquivalent = Kit::KeyCharacters::escape;
+    }
     alert.setAlertStyle(style);
     return alert.runModal();
 }
@@ -73,7 +78,7 @@ void QVAlertManager::showChipTipsAlert()
 void QVAlertManager::presentFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel)
 {
     const Kit::ModalResponse response = runAlert("alert.rules.tips", "alert.rules.message",
-        {"alert.rules.setting", "alert.rules.cancel"}, Kit::AlertStyle::informational);
+        {"alert.rules.setting", "alert.rules.cancel"}, Kit::AlertStyle::informational, "alert.rules.cancel");
     if (response != Kit::AlertFirstButtonReturn) {
         if (onCancel)
             onCancel();

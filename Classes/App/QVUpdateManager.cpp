@@ -8,6 +8,7 @@
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Kit/Alert.h"
+#include "Platform/Kit/KeyCode.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVSystemVersionUtil.h"
@@ -127,7 +128,7 @@ bool QVUpdateManager::willInstallUpdate(Vendors::SPUUpdater&, const Vendors::SUA
     alert.setMessageText("有新版本可用");
     alert.setInformativeText("是否现在安装更新？");
     alert.addButton("安装更新");
-    alert.addButton("稍后");
+    alert.addButton("稍后").keyEquivalent = Kit::KeyCharacters::escape;
     alert.setAlertStyle(Kit::AlertStyle::informational);
     return alert.runModal() == Kit::AlertFirstButtonReturn;
 }

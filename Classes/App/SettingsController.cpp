@@ -124,6 +124,8 @@ void SettingsController::loadView()
         const double line = label->font().lineHeight();
         label->setFrame({margin + 10, y + 12 - line / 2, controlX - margin - 20, line});
         view->addSubview(label);
+        // Named by its label.
+        button->setAccessibilityLabel(label->stringValue());
         button->setAction(action(this, method));
         view->addSubview(button);
         y -= 32;

@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Platform/Kit/Alert.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <memory>
 
@@ -16,7 +17,7 @@ bool Utility::confirm(const std::string& title, const std::string& message, Kit:
     alert->setMessageText(title);
     alert->setInformativeText(message);
     alert->addButton(LocalizationTable::text("Ok"));
-    alert->addButton(LocalizationTable::text("Cancel"));
+    alert->addButton(LocalizationTable::text("Cancel")).keyEquivalent = Kit::KeyCharacters::escape;
     alert->setShowsHelp(false);
     alert->setHelpAnchor("NSAlert");
     if (!window)

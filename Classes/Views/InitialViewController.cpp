@@ -2,6 +2,7 @@
 
 #include "Classes/Configure/Global/BundleInfo.h"
 #include "Classes/Configure/Global/Localization.h"
+#include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/Views/DisablableScrollView.h"
@@ -97,6 +98,7 @@ void InitialViewController::loadView()
     tableView->addTableColumn(std::make_shared<Kit::TableColumn>(columnIdentifier, sidebarWidth - 20));
     tableView->setRowHeight(rowHeight);
     tableView->setAllowsEmptySelection(false);
+    tableView->setAccessibilityLabel(LocalizationTable::text("settings.title"));
     tableView->registerView(columnIdentifier, [] {
         // The icon and the title inside the row's rounded selection.
         auto cell = Kit::TableCellView::withImageAndText({0, 0, sidebarWidth - 20, rowHeight});

@@ -18,12 +18,11 @@ constexpr double scaleOutsideWindow = 2.0;
 QVCustomButton::QVCustomButton(const Kit::Rect& frame) : Kit::Button(frame)
 {
     setupLayer();
+    // Its look is its layer's: no focus ring.
+    setFocusRingType(FocusRingType::none);
 }
 
-QVCustomButton::QVCustomButton(const Kit::Coder& coder) : Kit::Button(coder.frame)
-{
-    setupLayer();
-}
+QVCustomButton::QVCustomButton(const Kit::Coder& coder) : QVCustomButton(coder.frame) {}
 
 QVCustomButton::~QVCustomButton() = default;
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/AlertPresenter.h"
+#include "Platform/Kit/KeyCode.h"
 
 namespace Kit {
 
@@ -10,7 +11,9 @@ AlertButton& Alert::addButton(std::string title)
     buttons_.push_back({std::move(title), {}, StateValue::off});
     // The first button answers Return, as the default button.
     if (buttons_.size() == 1)
-        buttons_.front().keyEquivalent.assign(1, '\r');
+        buttons_.front().keyEquivalent = KeyCharacters::returnKey;
+    else if (buttons_.back().title == "Cancel")
+        buttons_.back().keyEquivalent = KeyCharacters::escape;
     return buttons_.back();
 }
 
@@ -22,6 +25,16 @@ std::vector<std::string> Alert::shownButtonTitles() const
     for (const auto& button : buttons_)
         titles.push_back(button.title);
     return titles;
+}
+
+std::optional<std::size_t> Alert::cancelButtonIndex() const
+{
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i].keyEquivalent == KeyCharacters::escape)
+            return i;
+    if (shownButtonTitles().size() == 1)
+        return 0;
+    return std::nullopt;
 }
 
 ModalResponse Alert::runModal()

@@ -7,6 +7,7 @@
 #include "Platform/Kit/StateValue.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,12 +41,15 @@ public:
     AlertStyle alertStyle() const { return style_; }
     void setAlertStyle(AlertStyle style) { style_ = style; }
 
-    // Appends a button; the reference stays valid until the next addButton.
+    // Appends a button; the reference stays valid until the next addButton. The first answers Return, one
+    // titled "Cancel" answers Esc.
     AlertButton& addButton(std::string title);
     const std::vector<AlertButton>& buttons() const { return buttons_; }
     std::vector<AlertButton>& buttons() { return buttons_; }
     // What the user sees: the buttons, or the single default one when there are none.
     std::vector<std::string> shownButtonTitles() const;
+    // The shown button Esc chooses: the one whose key equivalent is Esc, else the only one; none otherwise.
+    std::optional<std::size_t> cancelButtonIndex() const;
 
     bool showsSuppressionButton() const { return showsSuppressionButton_; }
     void setShowsSuppressionButton(bool shows) { showsSuppressionButton_ = shows; }

@@ -4,13 +4,15 @@
 #include "Platform/Kit/KitExport.h"
 
 #include <functional>
+#include <memory>
 #include <new>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 
 namespace Kit {
 
 class Image;
+class Menu;
 
 enum class ActivationPolicy { regular = 0, accessory = 1, prohibited = 2 };
 
@@ -46,6 +48,9 @@ public:
     // Brings the application's windows forward.
     void activate(bool ignoringOtherApps);
     int activationCount() const { return activations_; }
+    // The menu whose key equivalents work in every window of the application (none is shown).
+    const std::shared_ptr<Menu>& mainMenu() const { return mainMenu_; }
+    void setMainMenu(std::shared_ptr<Menu> menu) { mainMenu_ = std::move(menu); }
 
     // The icon every window of the application carries (the window manager's icon, the task switcher's).
     void setApplicationIconImage(const Image& image);
@@ -62,6 +67,7 @@ private:
     bool toldDelegate_ = false;
     ActivationPolicy policy_ = ActivationPolicy::accessory;
     int activations_ = 0;
+    std::shared_ptr<Menu> mainMenu_;
 
     friend struct ::TestAccess;
     static void resetForTesting();

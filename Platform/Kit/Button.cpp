@@ -127,12 +127,13 @@ void Button::advanceState()
     }
 }
 
-void Button::performClick()
+bool Button::performClick()
 {
     if (!isEnabled())
-        return;
+        return true;
     advanceState();
     sendAction();
+    return true;
 }
 
 bool Button::contains(const Event& event) const
@@ -171,13 +172,46 @@ void Button::mouseTrackingCancelled()
     Control::mouseTrackingCancelled();
 }
 
+AccessibilityRole Button::accessibilityRole() const
+{
+    if (type_ == ButtonType::switch_)
+        return AccessibilityRole::checkBox;
+    if (type_ == ButtonType::radio)
+        return AccessibilityRole::radioButton;
+    return AccessibilityRole::button;
+}
+
+Rect Button::checkBoxRect() const
+{
+    const Rect rect = bounds();
+    return {rect.x() + 1, rect.midY() - checkBoxSide / 2, checkBoxSide, checkBoxSide};
+}
+
+double Button::bezelRadius(const Rect& body) const
+{
+    return bezelStyle_ == BezelStyle::inline_ || bezelStyle_ == BezelStyle::recessed ? body.height() / 2
+                                                                                     : std::min(6.0, body.height() / 2);
+}
+
+Rect Button::focusRingMaskBounds() const
+{
+    if (isCheckKind())
+        return checkBoxRect();
+    return bordered_ ? bounds().insetBy(0.5, 0.5) : bounds();
+}
+
+double Button::focusRingCornerRadius() const
+{
+    if (isCheckKind())
+        return type_ == ButtonType::radio ? checkBoxSide / 2 : 3;
+    return bordered_ ? bezelRadius(bounds().insetBy(0.5, 0.5)) : 4;
+}
+
 void Button::drawBezel(const Rect& rect)
 {
     GraphicsContext* context = GraphicsContext::current();
     const Rect body = rect.insetBy(0.5, 0.5);
-    const double radius = bezelStyle_ == BezelStyle::inline_ || bezelStyle_ == BezelStyle::recessed
-        ? body.height() / 2
-        : std::min(6.0, body.height() / 2);
+    const double radius = bezelRadius(body);
     const BezierPath path = BezierPath::roundedRect(body, radius, radius);
     const bool on = keepsState() && state() == StateValue::on;
     Colour fill = on ? Colour::controlAccentColor() : Colour::controlBackgroundColor();
@@ -259,8 +293,8 @@ void Button::draw(const Rect&)
     if (!GraphicsContext::current())
         return;
     const Rect rect = bounds();
-    if (type_ == ButtonType::switch_ || type_ == ButtonType::radio) {
-        const Rect box {rect.x() + 1, rect.midY() - checkBoxSide / 2, checkBoxSide, checkBoxSide};
+    if (isCheckKind()) {
+        const Rect box = checkBoxRect();
         drawCheck(box);
         const double left = box.maxX() + checkBoxGap;
         drawTitleAndImage({left, rect.y(), std::max(0.0, rect.maxX() - left), rect.height()});

@@ -57,13 +57,20 @@ public:
     bool keepsState() const;
 
     // As if the user clicked: advances the state and sends the action (when enabled).
-    void performClick();
+    bool performClick() override;
 
     void draw(const Rect& dirtyRect) override;
     void mouseDown(const Event& event) override;
     void mouseDragged(const Event& event) override;
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
+
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    // Round the check box, or round the bezel.
+    Rect focusRingMaskBounds() const override;
+    double focusRingCornerRadius() const override;
+    AccessibilityRole accessibilityRole() const override;
+    std::string accessibilityTitle() const override { return title(); }
 
 protected:
     // The look of the kinds: bezel, check box, radio; title and image.
@@ -73,6 +80,9 @@ protected:
 
 private:
     bool contains(const Event& event) const;
+    bool isCheckKind() const { return type_ == ButtonType::switch_ || type_ == ButtonType::radio; }
+    Rect checkBoxRect() const;
+    double bezelRadius(const Rect& body) const;
     void advanceState();
 
     Image image_;

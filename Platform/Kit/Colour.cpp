@@ -108,4 +108,12 @@ Colour Colour::controlAccentColor()
 
 Colour Colour::selectedContentBackgroundColor() { return controlAccentColor(); }
 
+Colour Colour::keyboardFocusIndicatorColor()
+{
+    static const Colour c = dynamic([](const Appearance& appearance) {
+        return controlAccentColor().resolved(appearance).withAlphaComponent(appearance.isDark() ? 0.9 : 0.6);
+    });
+    return c;
+}
+
 } // namespace Kit

@@ -37,6 +37,8 @@ public:
     static Colour textColor();
     static Colour controlTextColor();
     static Colour controlAccentColor(); // the palette's highlight
+    // The focus ring: the accent, see-through.
+    static Colour keyboardFocusIndicatorColor();
     static Colour systemGray();
     static Colour windowBackgroundColor();
     static Colour controlBackgroundColor();

@@ -1,6 +1,8 @@
 #include "Platform/Kit/Control.h"
 
+#include "Platform/Kit/Event.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
 
 namespace Kit {
 
@@ -68,6 +70,13 @@ bool Control::sendAction()
     if (!isEnabled())
         return false;
     return action_.send(*this);
+}
+
+void Control::keyDown(const Event& event)
+{
+    if (isEnabled() && KeyCode::activates(event.keyCode) && performClick())
+        return;
+    View::keyDown(event);
 }
 
 Colour Control::titleColour() const

@@ -59,6 +59,17 @@ public:
     // Calls the action with this control as sender; false when there is none or the control is disabled.
     virtual bool sendAction();
 
+    // What a click does, for the kinds that take clicks (a button presses, a pop-up opens its menu); false
+    // for the others. Space, Return and Enter perform it on the focused enabled control, as assistive
+    // technology's press does.
+    virtual bool performClick() { return false; }
+    void keyDown(const Event& event) override;
+    bool accessibilityPerformPress() override { return performClick(); }
+    // A click leaves the keyboard focus where it was; the ring goes round the bezel.
+    bool becomesFirstResponderOnClick() const override { return false; }
+    Rect focusRingMaskBounds() const override { return bounds().insetBy(0.5, 0.5); }
+    double focusRingCornerRadius() const override { return 5; }
+
 protected:
     // The text colour of the control's titles: the control text colour, faded while disabled.
     Colour titleColour() const;

@@ -73,6 +73,8 @@ struct AERLO_KIT_EXPORT Event {
     TrackingArea* trackingArea = nullptr;
     // Keys.
     std::string characters;
+    // The characters without the modifiers' effect (what Ctrl+, types is ",").
+    std::string charactersIgnoringModifiers;
     unsigned short keyCode = 0;
 
     // The pointer in global screen coordinates (y up from the primary screen's bottom left).

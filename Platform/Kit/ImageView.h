@@ -13,6 +13,12 @@ namespace Kit {
 // Shows an image, scaled as asked; a template image takes the content tint (the label colour by default).
 class AERLO_KIT_EXPORT ImageView : public View {
 public:
+    // An image is announced when it is named (a label or a tool tip); otherwise it is decoration.
+    AccessibilityRole accessibilityRole() const override
+    {
+        return accessibilityLabel().empty() ? AccessibilityRole::none : AccessibilityRole::image;
+    }
+
     enum class ImageScaling { proportionallyDown = 0, axesIndependently = 1, none = 2, proportionallyUpOrDown = 3 };
     enum class ImageAlignment { center = 0, top = 1, topLeft = 2, topRight = 3, left = 4, bottom = 5, bottomLeft = 6, bottomRight = 7, right = 8 };
 

@@ -1,5 +1,6 @@
 #include "Platform/Kit/Menu.h"
 
+#include "Platform/Kit/Event.h"
 #include "Platform/Kit/MenuPresenter.h"
 
 #include <algorithm>
@@ -106,6 +107,21 @@ bool Menu::popUp(MenuItem* positioningItem, Point location, View* view)
 Size Menu::size() const
 {
     return MenuPresenter::shared()->size(*this);
+}
+
+bool Menu::performKeyEquivalent(const Event& event)
+{
+    if (!(event.modifierFlags & Event::command) || event.charactersIgnoringModifiers.empty())
+        return false;
+    for (const auto& item : std::vector<std::shared_ptr<MenuItem>>(items_)) {
+        if (item->isHidden() || item->isSeparatorItem())
+            continue;
+        if (item->hasSubmenu() && item->submenu()->performKeyEquivalent(event))
+            return true;
+        if (item->keyEquivalent() == event.charactersIgnoringModifiers && item->perform())
+            return true;
+    }
+    return false;
 }
 
 } // namespace Kit

@@ -13,6 +13,7 @@
 namespace Kit {
 
 class View;
+struct Event;
 
 // A menu: a title and items in order. Shown through the MenuPresenter (a QMenu in the application, a
 // recorder in tests). Main thread only.
@@ -46,6 +47,10 @@ public:
     MenuItem* itemWithTitle(std::string_view title) const;
     // −1 when the item is not in this menu.
     long indexOfItem(const MenuItem& item) const;
+
+    // A key with the command modifier: performs the enabled, shown item (here or in a submenu) whose key
+    // equivalent it types; false when none has it.
+    bool performKeyEquivalent(const Event& event);
 
     // Shows the menu at `location` in `view` (global coordinates without a view) through the shared presenter;
     // returns at once.

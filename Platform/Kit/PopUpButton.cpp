@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -108,17 +109,35 @@ void PopUpButton::choose(MenuItem& item)
     sendAction();
 }
 
-void PopUpButton::performClick()
+bool PopUpButton::performClick()
 {
     if (!isEnabled() || numberOfItems() == 0)
-        return;
+        return true;
     // The menu opens over the button with the selected item under the pointer.
     menu_->popUp(selectedItem(), {0, isFlipped() ? bounds().maxY() : bounds().minY()}, this);
+    return true;
 }
 
 void PopUpButton::mouseDown(const Event&)
 {
     performClick();
+}
+
+void PopUpButton::keyDown(const Event& event)
+{
+    const int step = event.keyCode == KeyCode::upArrow ? -1 : event.keyCode == KeyCode::downArrow ? 1 : 0;
+    if (step == 0 || pullsDown_ || !isEnabled()) {
+        Control::keyDown(event);
+        return;
+    }
+    // The next item that can be chosen, if any; the selection stays at the ends.
+    for (long index = selected_ + step; index >= 0 && index < numberOfItems(); index += step) {
+        MenuItem* item = itemAt(index);
+        if (item->isEnabled() && !item->isHidden() && !item->isSeparatorItem()) {
+            choose(*item);
+            return;
+        }
+    }
 }
 
 void PopUpButton::draw(const Rect&)

@@ -53,7 +53,13 @@ public:
     void drawOverUpdatedLayer(const Rect& dirtyRect) override { draw(dirtyRect); }
     void mouseDown(const Event& event) override;
     // As a click does: opens the menu.
-    void performClick();
+    bool performClick() override;
+
+    // The up and down arrows choose the item above or below.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::popUpButton; }
+    std::string accessibilityValue() const override { return titleOfSelectedItem(); }
 
 private:
     void adopt(MenuItem& item);

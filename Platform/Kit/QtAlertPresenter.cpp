@@ -44,6 +44,9 @@ std::unique_ptr<QMessageBox> makeBox(const Alert& alert, std::vector<QAbstractBu
     for (const std::string& title : alert.shownButtonTitles())
         buttons.push_back(box->addButton(QString::fromStdString(title), QMessageBox::ActionRole));
     box->setDefaultButton(static_cast<QPushButton*>(buttons.front()));
+    // Without a cancel button Esc does nothing.
+    if (const auto cancel = alert.cancelButtonIndex())
+        box->setEscapeButton(buttons[*cancel]);
     if (alert.showsSuppressionButton()) {
         auto* check = new QCheckBox(QString::fromStdString(alert.suppressionButton().title));
         check->setChecked(alert.suppressionButton().state == StateValue::on);

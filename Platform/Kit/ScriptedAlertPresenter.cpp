@@ -12,6 +12,14 @@ AlertScript AlertScript::button(int index, std::optional<std::string> expectMess
     return script;
 }
 
+AlertScript AlertScript::escapeKey(std::optional<std::string> expectMessageText)
+{
+    AlertScript script;
+    script.expectMessageText = std::move(expectMessageText);
+    script.escape = true;
+    return script;
+}
+
 ScriptedAlertPresenter::ScriptedAlertPresenter(std::vector<AlertScript> scripts)
     : scripts_(std::make_move_iterator(scripts.begin()), std::make_move_iterator(scripts.end()))
 {
@@ -53,6 +61,13 @@ ModalResponse ScriptedAlertPresenter::answer(Alert& alert, bool asSheet, Window*
         script.whileShown();
     if (alert.showsSuppressionButton())
         alert.suppressionButton().state = script.suppression ? StateValue::on : StateValue::off;
+    if (script.escape) {
+        const std::optional<std::size_t> cancel = alert.cancelButtonIndex();
+        if (cancel)
+            return AlertFirstButtonReturn + static_cast<ModalResponse>(*cancel);
+        failures_.push_back("Esc on an alert without a cancel button: \"" + alert.messageText() + "\"");
+        return AlertFirstButtonReturn;
+    }
     return script.response;
 }
 

@@ -23,9 +23,12 @@ struct AERLO_KIT_EXPORT AlertScript {
     bool suppression = false;
     // Runs while the alert is up (inside the modal mode for runModal).
     std::function<void()> whileShown;
+    // The user presses Esc: the answer is the cancel button's (an alert without one records a failure).
+    bool escape = false;
 
     // The answer of button `index` (0 is the first).
     static AlertScript button(int index, std::optional<std::string> expectMessageText = std::nullopt);
+    static AlertScript escapeKey(std::optional<std::string> expectMessageText = std::nullopt);
 };
 
 // What the presenter was shown.

@@ -94,4 +94,10 @@ void ScrollView::scrollWheel(const Event& event)
     contentView_->scrollToPoint(origin);
 }
 
+bool ScrollView::showsFocusRing() const
+{
+    const std::shared_ptr<View> document = documentView();
+    return View::showsFocusRing() || (document && document->View::showsFocusRing());
+}
+
 } // namespace Kit

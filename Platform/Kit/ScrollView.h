@@ -53,6 +53,8 @@ public:
     void tile();
 
     void scrollWheel(const Event& event) override;
+    // The ring of the document view when that has the keyboard focus.
+    bool showsFocusRing() const override;
     void setFrameSize(Size size) override;
 
 private:

@@ -3,6 +3,7 @@
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Event.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
 
 #include <algorithm>
 
@@ -117,6 +118,21 @@ void SegmentedControl::mouseUp(const Event& event)
     if (trackingMode_ != TrackingMode::momentary)
         setSelectedSegment(pressed);
     sendAction();
+}
+
+void SegmentedControl::keyDown(const Event& event)
+{
+    const int step = event.keyCode == KeyCode::rightArrow ? 1 : event.keyCode == KeyCode::leftArrow ? -1 : 0;
+    if (step == 0 || !isEnabled() || trackingMode_ != TrackingMode::selectOne) {
+        Control::keyDown(event);
+        return;
+    }
+    for (long segment = selected_ + step; segment >= 0 && segment < segmentCount(); segment += step)
+        if (isEnabled(segment)) {
+            setSelectedSegment(segment);
+            sendAction();
+            return;
+        }
 }
 
 void SegmentedControl::mouseTrackingCancelled()

@@ -48,6 +48,12 @@ public:
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
+    // The left and right arrows select the enabled segment beside the selected one and send the action.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::segmentedControl; }
+    std::string accessibilityValue() const override { return label(selected_); }
+
 private:
     struct Segment {
         std::string label;

@@ -1,6 +1,9 @@
 #include "Platform/Kit/Slider.h"
 
 #include "Platform/Kit/Event.h"
+#include "Platform/Kit/KeyCode.h"
+
+#include <sstream>
 
 namespace Kit {
 
@@ -10,6 +13,28 @@ Slider::~Slider()
 {
     // A slider that goes during a drag still ends it.
     cancelTracking();
+}
+
+void Slider::keyDown(const Event& event)
+{
+    const int direction = event.keyCode == KeyCode::rightArrow || event.keyCode == KeyCode::upArrow ? 1
+        : event.keyCode == KeyCode::leftArrow || event.keyCode == KeyCode::downArrow                ? -1
+                                                                                                     : 0;
+    if (direction == 0 || !isEnabled() || tracking_) {
+        Control::keyDown(event);
+        return;
+    }
+    const double before = doubleValue();
+    setDoubleValue(before + direction * (maxValue() - minValue()) / 20);
+    if (doubleValue() != before)
+        sendAction();
+}
+
+std::string Slider::accessibilityValue() const
+{
+    std::ostringstream text;
+    text << doubleValue();
+    return text.str();
 }
 
 SliderCell* Slider::sliderCell() const

@@ -39,6 +39,13 @@ public:
     // Ends a drag in progress as if the mouse had been lost (stopTracking with mouseIsUp false).
     void cancelTracking();
 
+    // The arrows move the value a twentieth of the range (right and up more, left and down less) and send
+    // the action when it changed.
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    void keyDown(const Event& event) override;
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::slider; }
+    std::string accessibilityValue() const override;
+
 private:
     Point pointOf(const Event& event) const;
     void finishTracking(Point point, bool mouseIsUp);

@@ -17,12 +17,13 @@ void Switch::setState(StateValue state)
     setNeedsDisplay();
 }
 
-void Switch::performClick()
+bool Switch::performClick()
 {
     if (!isEnabled())
-        return;
+        return true;
     setState(state() == StateValue::on ? StateValue::off : StateValue::on);
     sendAction();
+    return true;
 }
 
 void Switch::mouseDown(const Event&)
@@ -45,14 +46,20 @@ void Switch::mouseTrackingCancelled()
     Control::mouseTrackingCancelled();
 }
 
+Rect Switch::track() const
+{
+    const Rect rect = bounds();
+    const double height = std::min(rect.height(), rect.width() / 1.75);
+    return {rect.x(), rect.midY() - height / 2, height * 1.75, height};
+}
+
 void Switch::draw(const Rect&)
 {
     GraphicsContext* context = GraphicsContext::current();
     if (!context)
         return;
-    const Rect rect = bounds();
-    const double height = std::min(rect.height(), rect.width() / 1.75);
-    const Rect track {rect.x(), rect.midY() - height / 2, height * 1.75, height};
+    const Rect track = this->track();
+    const double height = track.height();
     const bool on = state() == StateValue::on;
     Colour fill = on ? Colour::controlAccentColor() : Colour::systemGray().withAlphaComponent(0.35);
     if (!isEnabled())

@@ -13,14 +13,21 @@ public:
 
     StateValue state() const { return cell().state(); }
     void setState(StateValue state);
-    void performClick();
+    bool performClick() override;
 
     void draw(const Rect& dirtyRect) override;
     void mouseDown(const Event& event) override;
     void mouseUp(const Event& event) override;
     void mouseTrackingCancelled() override;
 
+    bool acceptsFirstResponder() const override { return isEnabled(); }
+    Rect focusRingMaskBounds() const override { return track(); }
+    double focusRingCornerRadius() const override { return track().height() / 2; }
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::switch_; }
+
 private:
+    Rect track() const;
+
     bool pressed_ = false;
 };
 

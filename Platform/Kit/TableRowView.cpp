@@ -8,6 +8,30 @@ namespace Kit {
 
 TableRowView::TableRowView(const Rect& frame) : View(frame) {}
 
+namespace {
+
+void collectTexts(const View& view, std::string& out)
+{
+    for (const auto& sub : view.subviews()) {
+        if (sub->isHidden())
+            continue;
+        if (sub->accessibilityRole() == AccessibilityRole::staticText) {
+            out += (out.empty() ? "" : ", ") + sub->accessibilityLabel();
+            continue;
+        }
+        collectTexts(*sub, out);
+    }
+}
+
+} // namespace
+
+std::string TableRowView::accessibilityTitle() const
+{
+    std::string texts;
+    collectTexts(*this, texts);
+    return texts;
+}
+
 void TableRowView::setSelected(bool selected)
 {
     if (selected_ == selected)

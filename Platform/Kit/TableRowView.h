@@ -34,6 +34,9 @@ public:
 
     bool isFlipped() const override { return true; }
     void didAddSubview(View* subview) override;
+    // Named by the texts in its cells.
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::row; }
+    std::string accessibilityTitle() const override;
 
 private:
     void updateCellBackgroundStyles();

@@ -1,6 +1,7 @@
 #include "Platform/Kit/TableView.h"
 
 #include "Platform/Kit/Event.h"
+#include "Platform/Kit/KeyCode.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/TableHeaderView.h"
 
@@ -490,6 +491,24 @@ void TableView::applySelectionToRows()
     for (size_t i = 0; i < rows_.size(); ++i)
         rows_[i].rowView->setSelected(selection_.count(static_cast<long>(i)) != 0);
 }
+
+void TableView::keyDown(const Event& event)
+{
+    const int step = event.keyCode == KeyCode::upArrow ? -1 : event.keyCode == KeyCode::downArrow ? 1 : 0;
+    if (step == 0 || rows_.empty()) {
+        View::keyDown(event);
+        return;
+    }
+    const long from = selectedRow();
+    for (long row = from < 0 ? (step > 0 ? 0 : numberOfRows() - 1) : from + step; row >= 0 && row < numberOfRows();
+         row += step)
+        if (!delegate_ || delegate_->shouldSelectRow(*this, row)) {
+            selectRowIndexes({row}, false);
+            return;
+        }
+}
+
+bool TableView::showsFocusRing() const { return !enclosingScrollView() && View::showsFocusRing(); }
 
 void TableView::mouseDown(const Event& event)
 {

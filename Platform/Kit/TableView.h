@@ -107,6 +107,12 @@ public:
     bool isFlipped() const override { return true; }
     void setFrameSize(Size size) override;
     void mouseDown(const Event& event) override;
+    // The up and down arrows select the row above or below that the delegate lets be selected.
+    bool acceptsFirstResponder() const override { return true; }
+    void keyDown(const Event& event) override;
+    // Inside a scroll view, the scroll view draws the ring.
+    bool showsFocusRing() const override;
+    AccessibilityRole accessibilityRole() const override { return AccessibilityRole::table; }
 
 private:
     friend class TableColumn;

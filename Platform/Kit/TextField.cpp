@@ -171,6 +171,13 @@ void TextField::qtGeometryDidChange()
     Control::qtGeometryDidChange();
 }
 
+bool TextField::becomeFirstResponder()
+{
+    if (editor_ && !editor_->hasFocus())
+        editor_->setFocus(Qt::TabFocusReason);
+    return Control::becomeFirstResponder();
+}
+
 void TextField::focusArrived()
 {
     // The window keeps its first responder; the field hears of every focus it gets.
@@ -231,6 +238,13 @@ void TextField::finishEditing(bool sendsAction)
         delegate_->controlTextDidEndEditing(*this);
     if (sendsAction)
         sendAction();
+}
+
+AccessibilityRole TextField::accessibilityRole() const
+{
+    if (isEditable())
+        return AccessibilityRole::textField;
+    return accessibilityLabel().empty() ? AccessibilityRole::none : AccessibilityRole::staticText;
 }
 
 Size TextField::intrinsicContentSize() const

@@ -66,7 +66,14 @@ public:
     bool isFlipped() const override { return true; }
     void draw(const Rect& dirtyRect) override;
     bool acceptsFirstResponder() const override { return isEditable() || isSelectable(); }
+    bool becomesFirstResponderOnClick() const override { return acceptsFirstResponder(); }
+    // Typing goes to the editor.
+    bool becomeFirstResponder() override;
     bool handlesQtMouseEvents() const override { return editor_ != nullptr; }
+    // A field to type in is named by its placeholder; a label by its text (an empty one is not announced).
+    AccessibilityRole accessibilityRole() const override;
+    std::string accessibilityTitle() const override { return isEditable() ? placeholderString() : stringValue(); }
+    std::string accessibilityValue() const override { return isEditable() ? stringValue() : std::string(); }
 
 protected:
     void qtGeometryDidChange() override;

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/ClipView.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/LayerEffect.h"
 #include "Platform/Kit/QtBridge.h"
@@ -17,6 +18,8 @@ namespace Kit {
 namespace {
 // Set while a display pass brings animated layers up to date.
 bool followingAnimations = false;
+// The focus ring's width, outside the shape it goes around.
+constexpr double focusRingWidth = 3;
 } // namespace
 
 namespace {
@@ -225,6 +228,31 @@ Rect View::convertTo(const Rect& rect, const View* other) const
     return Rect{a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
 }
 
+bool View::scrollRectToVisible(const Rect& rect)
+{
+    // Along one axis: the least move that brings low … high inside, its low end first.
+    const auto axis = [](double low, double high, double origin, double length) {
+        if (high > origin + length)
+            origin = high - length;
+        return std::min(origin, low);
+    };
+    bool scrolled = false;
+    for (View* above = superview_; above; above = above->superview_) {
+        auto* clip = dynamic_cast<ClipView*>(above);
+        if (!clip)
+            continue;
+        const Rect wanted = clip->convertFrom(rect, this);
+        const Rect visible = clip->bounds();
+        const Point origin {axis(wanted.minX(), wanted.maxX(), visible.x(), visible.width()),
+            axis(wanted.minY(), wanted.maxY(), visible.y(), visible.height())};
+        if (origin != visible.origin) {
+            clip->scrollToPoint(origin);
+            scrolled = true;
+        }
+    }
+    return scrolled;
+}
+
 void View::applyQtGeometry()
 {
     QRectF g(0, 0, frame_.width(), frame_.height());
@@ -233,7 +261,13 @@ void View::applyQtGeometry()
                 .translated(superview_->widget_->contentOrigin);
     else if (window_)
         g = QtBridge::childGeometry(frame_, Rect({0, 0}, window_->contentSize()), false);
-    const QMarginsF reach = detail::LayerEffect::overhang(*this, layer_->presentation());
+    QMarginsF reach = detail::LayerEffect::overhang(*this, layer_->presentation());
+    if (showsFocusRing()) {
+        // The ring may reach past the frame by its width.
+        const double ring = focusRingWidth + 1;
+        reach = QMarginsF(std::max(reach.left(), ring), std::max(reach.top(), ring), std::max(reach.right(), ring),
+            std::max(reach.bottom(), ring));
+    }
     const double left = std::floor(g.x() - reach.left() + 1e-9);
     const double top = std::floor(g.y() - reach.top() + 1e-9);
     const double right = std::ceil(g.x() + g.width() + reach.right() - 1e-9);
@@ -336,6 +370,9 @@ void View::moveToWindow(Window* window)
         return;
     // No window has no scale (0); a window going away is not asked for its scale.
     const double oldScale = window && window_ ? window_->backingScaleFactor() : 0;
+    // A view leaving its window takes the keyboard focus with it: the window keeps none.
+    if (window_ && window_->firstResponder() == this)
+        window_->makeFirstResponder(nullptr);
     viewWillMoveToWindow(window);
     window_ = window;
     for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
@@ -553,6 +590,12 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
         else
             drawOverUpdatedLayer(dirty);
     });
+    if (showsFocusRing()) {
+        const double half = focusRingWidth / 2;
+        const double radius = focusRingCornerRadius() + half;
+        context.strokePath(BezierPath::roundedRect(focusRingMaskBounds().insetBy(-half, -half), radius, radius),
+            Colour::keyboardFocusIndicatorColor(), focusRingWidth);
+    }
 }
 
 void View::layerDidChange()
@@ -641,6 +684,54 @@ void View::addTrackingArea(std::shared_ptr<TrackingArea> area)
 void View::removeTrackingArea(const TrackingArea* area)
 {
     std::erase_if(trackingAreas_, [&](auto& a) { return a.get() == area; });
+}
+
+// Keyboard.
+
+bool View::canBecomeKeyView() const { return window_ && acceptsFirstResponder() && !isHiddenOrHasHiddenAncestor(); }
+
+bool View::performKeyEquivalent(const Event& event)
+{
+    if (hidden_)
+        return false;
+    for (auto& sub : std::vector<std::shared_ptr<View>>(subviews_))
+        if (sub->performKeyEquivalent(event))
+            return true;
+    return false;
+}
+
+void View::setFocusRingType(FocusRingType type)
+{
+    focusRingType_ = type;
+    keyboardFocusDidChange();
+}
+
+bool View::showsFocusRing() const
+{
+    return focusRingType_ != FocusRingType::none && window_ && window_->showsFocusRing()
+        && window_->firstResponder() == this;
+}
+
+void View::keyboardFocusDidChange()
+{
+    applyQtGeometry();
+    setNeedsDisplay();
+}
+
+// Accessibility.
+
+AccessibilityRole View::accessibilityRole() const
+{
+    return accessibilityLabel_.empty() ? AccessibilityRole::none : AccessibilityRole::group;
+}
+
+std::string View::accessibilityLabel() const
+{
+    if (!accessibilityLabel_.empty())
+        return accessibilityLabel_;
+    if (std::string title = accessibilityTitle(); !title.empty())
+        return title;
+    return toolTip_;
 }
 
 // Appearance.

@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/KitExport.h"
 
+#include "Platform/Kit/AccessibilityRole.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Layer.h"
@@ -46,6 +47,7 @@ public:
     };
     enum class Ordering { below = -1, above = 1 };
     enum class Hook { setFrameSize, layout, viewWillDraw };
+    enum class FocusRingType { default_ = 0, none = 1, exterior = 2 };
 
     explicit View(const Rect& frame = {});
     ~View() override;
@@ -70,6 +72,8 @@ public:
     void setAutoresizesSubviews(bool value) { autoresizesSubviews_ = value; }
     virtual void resizeSubviews(Size oldSize);
     virtual void resizeWithOldSuperviewSize(Size oldSize);
+    // Scrolls the clip views above so that the rect (bounds coordinates) shows; true when one moved.
+    bool scrollRectToVisible(const Rect& rect);
     // Points and rects between this view and `other` (nullptr: the window).
     Point convertFrom(Point point, const View* other) const;
     Point convertTo(Point point, const View* other) const;
@@ -163,6 +167,34 @@ public:
     // Called when the view enters a window and when its geometry changes.
     virtual void updateTrackingAreas() {}
 
+    // Keyboard. The window's key view loop runs through the views that can become key view, in reading order.
+    virtual bool canBecomeKeyView() const;
+    // Whether a click makes the view first responder (fields and tables do; a clicked button leaves the
+    // keyboard focus where it was).
+    virtual bool becomesFirstResponderOnClick() const { return acceptsFirstResponder(); }
+    // A key with modifiers, offered to the view and its subviews before the first responder: true when one
+    // of them handled it.
+    virtual bool performKeyEquivalent(const Event& event);
+    FocusRingType focusRingType() const { return focusRingType_; }
+    void setFocusRingType(FocusRingType type);
+    // What the focus ring goes around (bounds coordinates) and its corner radius.
+    virtual Rect focusRingMaskBounds() const { return bounds(); }
+    virtual double focusRingCornerRadius() const { return 4; }
+    // The view is its window's first responder, the window shows keyboard focus, and the view has a ring.
+    virtual bool showsFocusRing() const;
+    // Window side: the view gained or lost the keyboard focus, or the window began or stopped showing it.
+    void keyboardFocusDidChange();
+
+    // Accessibility: what the view is, its name (the label set, else its own title, else the tool tip) and
+    // value. Views of role none are not announced themselves.
+    virtual AccessibilityRole accessibilityRole() const;
+    std::string accessibilityLabel() const;
+    virtual std::string accessibilityTitle() const { return {}; }
+    void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+    virtual std::string accessibilityValue() const { return {}; }
+    // What assistive technology's press does: false when the view has no such action.
+    virtual bool accessibilityPerformPress() { return false; }
+
     // Appearance: the view's own, else inherited from the superview, the window, the application.
     std::optional<Appearance> appearance() const { return appearance_; }
     void setAppearance(std::optional<Appearance> appearance);
@@ -222,6 +254,8 @@ private:
     std::optional<Appearance> lastEffectiveAppearance_;
     std::string toolTip_;
     std::string identifier_;
+    std::string accessibilityLabel_;
+    FocusRingType focusRingType_ = FocusRingType::default_;
     unsigned autoresizingMask_ = notSizable;
     bool autoresizesSubviews_ = true;
     bool hidden_ = false;

@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
+#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/View.h"
 
 #include <QEvent>
@@ -11,6 +12,7 @@ namespace Kit::detail {
 
 ViewWidget::ViewWidget(View& view) : view_(view)
 {
+    ViewAccessible::install();
     setAttribute(Qt::WA_NoSystemBackground);
 }
 

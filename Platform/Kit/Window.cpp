@@ -3,6 +3,10 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/Application.h"
+#include "Platform/Kit/KeyCode.h"
+#include "Platform/Kit/Menu.h"
+#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
@@ -11,13 +15,16 @@
 #include "Platform/Kit/ViewWidget.h"
 #include "Platform/Kit/WindowWidget.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <utility>
 
 namespace Kit {
 
@@ -97,6 +104,94 @@ void deliverButtonEvent(Responder& target, const Event& event)
     case Event::Type::otherMouseUp: target.otherMouseUp(event); break;
     default: break;
     }
+}
+
+// A Qt key as the platform describes it: Kit's keys by their codes, anything else by its text.
+Event keyEventOf(const QKeyEvent& key)
+{
+    struct Named {
+        int key;
+        unsigned short code;
+        const char* characters;
+    };
+    static constexpr Named named[] = {
+        {Qt::Key_Return, KeyCode::returnKey, KeyCharacters::returnKey},
+        {Qt::Key_Enter, KeyCode::keypadEnter, KeyCharacters::enter},
+        {Qt::Key_Tab, KeyCode::tab, KeyCharacters::tab},
+        {Qt::Key_Backtab, KeyCode::tab, KeyCharacters::backTab},
+        {Qt::Key_Space, KeyCode::space, KeyCharacters::space},
+        {Qt::Key_Escape, KeyCode::escape, KeyCharacters::escape},
+        {Qt::Key_Up, KeyCode::upArrow, KeyCharacters::upArrow},
+        {Qt::Key_Down, KeyCode::downArrow, KeyCharacters::downArrow},
+        {Qt::Key_Left, KeyCode::leftArrow, KeyCharacters::leftArrow},
+        {Qt::Key_Right, KeyCode::rightArrow, KeyCharacters::rightArrow},
+    };
+    Event e;
+    e.type = key.type() == QEvent::KeyPress ? Event::Type::keyDown : Event::Type::keyUp;
+    e.modifierFlags = modifiersOf(key.modifiers());
+    e.timestamp = static_cast<double>(key.timestamp()) / 1000.0;
+    for (const Named& n : named)
+        if (key.key() == n.key) {
+            e.keyCode = n.code;
+            e.characters = e.charactersIgnoringModifiers = n.characters;
+            return e;
+        }
+    switch (key.key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_CapsLock:
+        e.type = Event::Type::flagsChanged;
+        return e;
+    default:
+        break;
+    }
+    e.characters = key.text().toStdString();
+    if (key.key() >= 0x20 && key.key() <= 0x7e)
+        e.charactersIgnoringModifiers.assign(1, static_cast<char>(std::tolower(key.key())));
+    else
+        e.charactersIgnoringModifiers = e.characters;
+    return e;
+}
+
+// The key views under `view`: its subviews that hold any, in reading order (rows from the top, each row from
+// the left; a subview whose top lies above the middle of a row's first one belongs to that row), each
+// followed by those inside it. Subviews without key views (backgrounds, decoration) shape no row.
+void collectKeyViews(const View& view, std::vector<View*>& out)
+{
+    struct Placed {
+        Rect rect;
+        std::vector<View*> keyViews;
+    };
+    std::vector<Placed> placed;
+    for (const auto& sub : view.subviews()) {
+        if (sub->isHidden())
+            continue;
+        Placed p {sub->convertTo(sub->bounds(), nullptr), {}};
+        if (sub->canBecomeKeyView())
+            p.keyViews.push_back(sub.get());
+        collectKeyViews(*sub, p.keyViews);
+        if (!p.keyViews.empty())
+            placed.push_back(std::move(p));
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.rect.maxY() > b.rect.maxY(); });
+    for (auto row = placed.begin(); row != placed.end();) {
+        const double middle = row->rect.midY();
+        const auto end = std::find_if(row + 1, placed.end(), [&](const Placed& p) { return p.rect.maxY() <= middle; });
+        std::stable_sort(row, end, [](const Placed& a, const Placed& b) { return a.rect.minX() < b.rect.minX(); });
+        for (auto it = row; it != end; ++it)
+            out.insert(out.end(), it->keyViews.begin(), it->keyViews.end());
+        row = end;
+    }
+}
+
+// The view and the views around it hear that its keyboard focus changed (a scroll view draws its
+// document's ring).
+void noteKeyboardFocus(Responder* responder)
+{
+    for (View* view = dynamic_cast<View*>(responder); view; view = view->superview())
+        view->keyboardFocusDidChange();
 }
 
 void collectViews(View* view, std::vector<std::shared_ptr<View>>& out)
@@ -495,11 +590,84 @@ bool Window::makeFirstResponder(Responder* responder)
         return true;
     if (firstResponder_ && !firstResponder_->resignFirstResponder())
         return false;
-    firstResponder_ = nullptr;
+    noteKeyboardFocus(std::exchange(firstResponder_, nullptr));
     if (responder && !responder->becomeFirstResponder())
         return false;
     firstResponder_ = responder;
+    auto* view = dynamic_cast<View*>(responder);
+    // Keys come to Kit again once the focus left a field editor.
+    if (QWidget* focus = QApplication::focusWidget();
+        focus && widget_->isAncestorOf(focus) && !(view && view->qtWidget()->isAncestorOf(focus)))
+        widget_->setFocus(Qt::OtherFocusReason);
+    noteKeyboardFocus(responder);
+    if (view)
+        detail::ViewAccessible::noteFocus(*view);
     return true;
+}
+
+std::vector<View*> Window::keyViewLoop() const
+{
+    std::vector<View*> loop;
+    if (contentView_ && !contentView_->isHidden())
+        collectKeyViews(*contentView_, loop);
+    return loop;
+}
+
+void Window::selectNextKeyView()
+{
+    const std::vector<View*> loop = keyViewLoop();
+    if (loop.empty())
+        return;
+    const auto at = std::find(loop.begin(), loop.end(), firstResponder_);
+    selectKeyView(at == loop.end() || at + 1 == loop.end() ? loop.front() : *(at + 1));
+}
+
+void Window::selectPreviousKeyView()
+{
+    const std::vector<View*> loop = keyViewLoop();
+    if (loop.empty())
+        return;
+    const auto at = std::find(loop.begin(), loop.end(), firstResponder_);
+    selectKeyView(at == loop.end() || at == loop.begin() ? loop.back() : *(at - 1));
+}
+
+void Window::selectKeyView(View* view)
+{
+    // The focus shows where the view is scrolled into sight.
+    if (makeFirstResponder(view))
+        view->scrollRectToVisible(view->bounds());
+}
+
+void Window::setShowsFocusRing(bool shows)
+{
+    if (showsFocusRing_ == shows)
+        return;
+    showsFocusRing_ = shows;
+    noteKeyboardFocus(firstResponder_);
+}
+
+bool Window::performKeyEquivalent(const Event& event)
+{
+    if (contentView_ && contentView_->performKeyEquivalent(event))
+        return true;
+    const std::shared_ptr<Menu>& menu = Application::shared().mainMenu();
+    return menu && menu->performKeyEquivalent(event);
+}
+
+void Window::keyDown(const Event& event)
+{
+    if (event.keyCode != KeyCode::tab || (event.modifierFlags & (Event::command | Event::option | Event::control)))
+        return;
+    if (event.modifierFlags & Event::shift)
+        selectPreviousKeyView();
+    else
+        selectNextKeyView();
+}
+
+bool Window::qtEditorHasFocus() const
+{
+    QWidget* focus = QApplication::focusWidget();
+    return focus && focus != widget_.get() && widget_->isAncestorOf(focus) && !dynamic_cast<detail::ViewWidget*>(focus);
 }
 
 void Window::miniaturize()
@@ -585,13 +753,14 @@ void Window::sendEvent(const Event& input)
     case Event::Type::leftMouseDown:
     case Event::Type::rightMouseDown:
     case Event::Type::otherMouseDown: {
+        setShowsFocusRing(false);
         auto target = hit();
         mouseDownView_ = target;
         if (!target) {
             mouseDown(event);
             return;
         }
-        if (target->acceptsFirstResponder())
+        if (target->acceptsFirstResponder() && target->becomesFirstResponderOnClick())
             makeFirstResponder(target.get());
         deliverButtonEvent(*target, event);
         return;
@@ -623,8 +792,13 @@ void Window::sendEvent(const Event& input)
             target->scrollWheel(event);
         return;
     case Event::Type::keyDown:
+        setShowsFocusRing(true);
+        if ((event.modifierFlags & Event::command) && performKeyEquivalent(event))
+            return;
         if (firstResponder_)
             firstResponder_->keyDown(event);
+        else
+            keyDown(event);
         return;
     case Event::Type::keyUp:
         if (firstResponder_)
@@ -744,6 +918,15 @@ bool Window::handleQtEvent(QEvent* event)
             e.type = press ? Event::Type::otherMouseDown : Event::Type::otherMouseUp;
             e.buttonNumber = 2;
         }
+        sendEvent(e);
+        return true;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const Event e = keyEventOf(*static_cast<QKeyEvent*>(event));
+        // A field editor types its keys; Tab and key equivalents are still the window's.
+        if (e.keyCode != KeyCode::tab && qtEditorHasFocus())
+            return e.type == Event::Type::keyDown && (e.modifierFlags & Event::command) && performKeyEquivalent(e);
         sendEvent(e);
         return true;
     }

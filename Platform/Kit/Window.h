@@ -152,6 +152,16 @@ public:
     virtual bool canBecomeKeyWindow() const { return (styleMask_ & (titled | resizable)) != 0; }
     Responder* firstResponder() const { return firstResponder_; }
     bool makeFirstResponder(Responder* responder);
+    // The key view loop: the views that can become key view, each view's subviews in reading order (rows
+    // from the top, each row from the left). These move the first responder along it, round at the ends.
+    std::vector<View*> keyViewLoop() const;
+    void selectNextKeyView();
+    void selectPreviousKeyView();
+    // Whether the first responder shows its focus ring: from a key that reached the window until the next
+    // click in it.
+    bool showsFocusRing() const { return showsFocusRing_; }
+    // A key with the command modifier: the content's key equivalents, then the application's main menu.
+    bool performKeyEquivalent(const Event& event);
     bool isMiniaturized() const { return miniaturized_; }
     void miniaturize();
     void deminiaturize();
@@ -183,6 +193,8 @@ public:
 
     // An unhandled mouse-down on a window movable by its background starts a move.
     void mouseDown(const Event& event) override;
+    // An unhandled key: Tab and Shift+Tab move along the key view loop.
+    void keyDown(const Event& event) override;
 
 protected:
     virtual void windowDidChangeFrame() {}
@@ -201,6 +213,10 @@ private:
     // The view that had the mouse down loses it without a release.
     void cancelMouseTracking();
     bool handleQtEvent(QEvent* event);
+    // Whether a Qt widget of the window other than Kit's own (a field editor) has the keyboard focus.
+    bool qtEditorHasFocus() const;
+    void setShowsFocusRing(bool shows);
+    void selectKeyView(View* view);
 
     std::unique_ptr<detail::WindowWidget> widget_;
     std::unique_ptr<QWidget> contentHolder_;
@@ -226,6 +242,7 @@ private:
     std::optional<Appearance> appearance_;
     WindowDelegate* delegate_ = nullptr;
     Responder* firstResponder_ = nullptr;
+    bool showsFocusRing_ = false;
     DisplayRequestHandler displayRequestHandler_;
 
     friend struct ::TestAccess;

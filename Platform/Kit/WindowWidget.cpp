@@ -1,6 +1,7 @@
 #include "Platform/Kit/WindowWidget.h"
 
 #include "Platform/Kit/QtBridge.h"
+#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/Window.h"
 
 #include <QEvent>
@@ -11,6 +12,7 @@ namespace Kit::detail {
 
 WindowWidget::WindowWidget(Window& window) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), window_(window)
 {
+    ViewAccessible::install();
 }
 
 void WindowWidget::paintEvent(QPaintEvent*)

@@ -7,9 +7,14 @@
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/ScrollView.h"
+#include "Platform/Kit/Window.h"
+#include "Platform/Kit/WindowController.h"
 #include "tests/App/AppShellTest.h"
 
 #include <QCoreApplication>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
 
 #include <atomic>
 #include <csignal>
@@ -229,6 +234,23 @@ TEST_F(StartupTest, ReopenOpensTheSettingsNeverTheFanWindow)
     delegate_->makeFanSpeedWindowController();
     EXPECT_TRUE(delegate_->applicationShouldHandleReopen(false));
     EXPECT_TRUE(delegate_->applicationShouldHandleReopen(true));
+    ASSERT_TRUE(delegate_->preferences);
+    EXPECT_TRUE(delegate_->preferences->isWindowVisible());
+    EXPECT_FALSE(delegate_->fanSpeedWindowController->isWindowVisible());
+}
+
+TEST_F(StartupTest, CtrlCommaInTheFanWindowClosesItAndOpensTheSettings)
+{
+    registerStandInScenes();
+    fanCount = 2;
+    delegate_->applicationWillFinishLaunching();
+    delegate_->makeFanSpeedWindowController();
+    delegate_->showFanSpeedWindow();
+    ASSERT_TRUE(delegate_->fanSpeedWindowController->isWindowVisible());
+    QWindow* panel = delegate_->fanSpeedWindowController->window()->qtWidget()->windowHandle();
+    QTest::keyClick(panel, Qt::Key_Comma);
+    EXPECT_FALSE(delegate_->preferences);
+    QTest::keyClick(panel, Qt::Key_Comma, Qt::ControlModifier);
     ASSERT_TRUE(delegate_->preferences);
     EXPECT_TRUE(delegate_->preferences->isWindowVisible());
     EXPECT_FALSE(delegate_->fanSpeedWindowController->isWindowVisible());

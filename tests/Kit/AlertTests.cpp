@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -208,4 +209,51 @@ TEST_F(AlertTest, TheDefaultPresenterShowsAQtMessageBoxInTheAlertsOrderAndMapsTh
     EXPECT_EQ(alert.suppressionButton().state, StateValue::on);
     // The accessory view is given back when the alert ends.
     EXPECT_EQ(accessory->qtWidget()->parentWidget(), nullptr);
+}
+
+TEST_F(AlertTest, EscChoosesTheCancelButtonOrTheOnlyOneAndNothingOtherwise)
+{
+    Alert titled;
+    titled.addButton("Save");
+    titled.addButton("Cancel");
+    EXPECT_EQ(titled.cancelButtonIndex(), 1u);
+    Alert marked;
+    marked.addButton("安装更新");
+    marked.addButton("稍后").keyEquivalent = "\x1b";
+    marked.addButton("跳过");
+    EXPECT_EQ(marked.cancelButtonIndex(), 1u);
+    Alert alone;
+    EXPECT_EQ(alone.cancelButtonIndex(), 0u);
+    Alert choice;
+    choice.addButton("Yes");
+    choice.addButton("No");
+    EXPECT_EQ(choice.cancelButtonIndex(), std::nullopt);
+
+    presenter_->enqueue(AlertScript::escapeKey());
+    EXPECT_EQ(marked.runModal(), AlertSecondButtonReturn);
+    presenter_->enqueue(AlertScript::escapeKey());
+    EXPECT_EQ(choice.runModal(), AlertFirstButtonReturn);
+    ASSERT_EQ(presenter_->failures().size(), 1u);
+    EXPECT_NE(presenter_->failures().front().find("Esc on an alert without a cancel button"), std::string::npos);
+    presenter_ = std::make_shared<ScriptedAlertPresenter>();
+}
+
+TEST_F(AlertTest, EscInTheQtMessageBoxAnswersTheCancelButton)
+{
+    Alert alert;
+    alert.setMessageText("Switch?");
+    alert.addButton("Switch");
+    alert.addButton("Keep").keyEquivalent = "\x1b";
+    alert.addButton("Help");
+    Window window({100, 100, 400, 300}, Window::titled);
+    window.orderFront();
+    std::vector<ModalResponse> responses;
+    AlertPresenter::setShared(nullptr);
+    alert.beginSheetModal(&window, [&](ModalResponse response) { responses.push_back(response); });
+    auto* box = window.qtWidget()->findChild<QMessageBox*>();
+    ASSERT_NE(box, nullptr);
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    driver().advance(0);
+    EXPECT_EQ(responses, std::vector<ModalResponse> {AlertSecondButtonReturn});
 }

@@ -12,6 +12,8 @@
 #include "Classes/Views/UserSupportController.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/Button.h"
+#include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/ClipView.h"
 #include "Platform/Kit/ImageView.h"
 #include "Platform/Kit/TableCellView.h"
@@ -24,8 +26,14 @@
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
+#include <QAccessible>
+#include <QTest>
+#include <QWindow>
+
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <utility>
 
 using namespace Aerlo;
@@ -289,6 +297,78 @@ TEST_F(MainWindowInChineseTest, RendersEveryPaneLightAndDark)
 {
     ASSERT_EQ(LocalizationTable::text("tab.types.free_apps"), "免费应用");
     renderEveryPane("-zh");
+}
+
+TEST_F(MainWindowTest, TabRunsFromTheSidebarDownTheSettingsPaneAndTheArrowsMoveTheSidebar)
+{
+    Kit::Window& window = *preferences_->window();
+    auto& settings = dynamic_cast<SettingsController&>(pane(0));
+    const auto press = [&](Qt::Key key) { QTest::keyClick(window.qtWidget()->windowHandle(), key); };
+    // The sidebar, then the pane's enabled controls from the top.
+    std::vector<Kit::Responder*> expected {&table()};
+    const std::vector<Kit::Control*> controls {settings.launchOnLoginCheckBox.get(),
+             settings.showIconInDockCheckBox.get(), settings.hideStatusBarIconCheckBox.get(),
+             settings.enableStatusBarIconAnimationCheckBox.get(), settings.displayCPUTemperatureInMenuBarCheckBox.get(),
+             settings.syncFanControlCheckBox.get(), settings.updateIntervalPopUpButton.get(),
+             settings.TemperatureUnitPopUpBtn.get(), settings.TriggerConditionsPopUpBtn.get(),
+             settings.selectLanguageEnvironmentPopUpBtn.get(), settings.checkUpdateButton.get(),
+             settings.websiteButton.get()};
+    for (Kit::Control* control : controls)
+        if (control->isEnabled())
+            expected.push_back(control);
+    expected.push_back(&table());
+    std::vector<Kit::Responder*> order;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        press(Qt::Key_Tab);
+        order.push_back(window.firstResponder());
+        if (i == 0)
+            Kit::Testing::Snapshot::of(window).save("main-window", "sidebar-focus-light");
+    }
+    EXPECT_EQ(order, expected);
+
+    // On the sidebar, the arrows move between the panes.
+    press(Qt::Key_Down);
+    EXPECT_EQ(table().selectedRow(), 1);
+    EXPECT_EQ(document(), pane(1).view());
+    press(Qt::Key_Up);
+    press(Qt::Key_Up);
+    EXPECT_EQ(table().selectedRow(), 0);
+    EXPECT_EQ(document(), pane(0).view());
+
+    Kit::Appearance::setApplication(Kit::Appearance::darkAqua());
+    const Kit::Responder* interval = settings.updateIntervalPopUpButton.get();
+    while (window.firstResponder() != interval && order.size() < 40) {
+        press(Qt::Key_Tab);
+        order.push_back(window.firstResponder());
+    }
+    Kit::Testing::Snapshot::of(window).save("main-window", "pop-up-focus-dark");
+}
+
+TEST_F(MainWindowTest, AssistiveTechnologyFindsEveryElementNamedAndThePopUpsByTheirLabels)
+{
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(preferences_->window()->qtWidget());
+    ASSERT_NE(root, nullptr);
+    std::vector<QAccessibleInterface*> all;
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        all.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i));
+    };
+    walk(root);
+    std::map<QAccessible::Role, std::vector<QString>> names;
+    for (QAccessibleInterface* node : all) {
+        EXPECT_FALSE(node->text(QAccessible::Name).isEmpty()) << "an unnamed element of role " << node->role();
+        names[node->role()].push_back(node->text(QAccessible::Name));
+    }
+    EXPECT_EQ(names[QAccessible::Window], std::vector<QString> {QString::fromStdString(LocalizationTable::text("settings.title"))});
+    EXPECT_EQ(names[QAccessible::CheckBox].size(), 6u);
+    EXPECT_EQ(names[QAccessible::ListItem].size(), 5u);
+    std::vector<QString> labels;
+    for (const char* key : {"settings.updateInterval", "settings.temperatureUnit", "settings.triggerCondition", "settings.language"})
+        labels.push_back(QString::fromStdString(LocalizationTable::text(key)));
+    EXPECT_EQ(names[QAccessible::ComboBox], labels);
+    EXPECT_EQ(names.count(QAccessible::Client), 0u);
+    EXPECT_EQ(names.count(QAccessible::Grouping), 0u);
 }
 
 TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)

@@ -149,6 +149,7 @@ void FanPanelController::addHeader(Kit::View& panel)
     moreButton->setImagePosition(Kit::Button::ImagePosition::imageOnly);
     moreButton->setAutoresizingMask(Kit::View::minYMargin);
     moreButton->setAction({this, &FanPanelController::moreBtnClickted});
+    moreButton->setAccessibilityLabel(LocalizationTable::text("panel.more"));
     panel.addSubview(moreButton);
 
     fanModeSegmented = Kit::SegmentedControl::withLabels({LocalizationTable::text("fanMode.system"),
@@ -158,6 +159,7 @@ void FanPanelController::addHeader(Kit::View& panel)
     fanModeSegmented->setSelectedSegment(0);
     fanModeSegmented->setAutoresizingMask(Kit::View::minYMargin);
     fanModeSegmented->setAction({[this](Kit::Control& sender) { fanModeToggle(sender); }});
+    fanModeSegmented->setAccessibilityLabel(LocalizationTable::text("fanMode.title"));
     panel.addSubview(fanModeSegmented);
 }
 
@@ -194,6 +196,7 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
 
     slider = makeFromStoryboard<QVSlider>(Kit::Rect {14, 26, width - 28, 24});
     slider->setAutoresizingMask(Kit::View::notSizable);
+    slider->setAccessibilityLabel(title);
     card->addSubview(slider);
     // Over the bar, opposite the knob; clicks on it reach the slider.
     percent = makeLabel({205, 3, 56, 16}, "0%", 11, Kit::Font::Weight::semibold);

@@ -75,6 +75,8 @@ std::shared_ptr<FanCustomButton> FanSpeedController::makeExpandButton(const Kit:
     auto button = std::make_shared<FanCustomButton>(frame);
     button->setImage(chevron(false));
     button->setImagePosition(Kit::Button::ImagePosition::imageOnly);
+    // It opens the fan's own mode box.
+    button->setAccessibilityLabel(LocalizationTable::text("fan.modeBox.title"));
     button->setCornerRadius(frame.height() / 2);
     button->setAutoresizingMask(Kit::View::minYMargin);
     button->setAction({this, action});

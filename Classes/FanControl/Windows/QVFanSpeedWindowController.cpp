@@ -35,6 +35,7 @@ QVFanSpeedWindowController::QVFanSpeedWindowController()
 void QVFanSpeedWindowController::windowDidLoad()
 {
     setWindow(QVToolsKit::makeTransparentWindow());
+    window()->setTitle("Aerlo");
     window()->setDelegate(this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Kit/Alert.h"
+#include "Platform/Kit/KeyCode.h"
 #include "Platform/Vendors/UI/RUDuzodize.h"
 
 namespace Vendors {
@@ -30,7 +31,7 @@ void SettingsLanguageController::present(Kit::Window* window)
     alert_->setMessageText(message);
     alert_->setInformativeText(localizedText("language.switch.restart"));
     alert_->addButton(localizedText("language.switch.confirm"));
-    alert_->addButton(localizedText("language.switch.cancel"));
+    alert_->addButton(localizedText("language.switch.cancel")).keyEquivalent = Kit::KeyCharacters::escape;
     if (!window) {
         finish(alert_->runModal() == Kit::AlertFirstButtonReturn);
         return;

@@ -8,6 +8,11 @@
 #include <functional>
 #include "tests/FanControl/Windows/FanPanelTest.h"
 
+#include <QAccessible>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
 using namespace Aerlo;
 using namespace Aerlo::Testing;
 
@@ -133,6 +138,43 @@ TEST_P(FanPanelRenderTest, AFanWithAnEmptyRangeAboveItShowsAFullSliderAndTheSens
     EXPECT_TRUE(Kit::Testing::drawnWhole(*note));
     panel.showSensorsUnreadable(false);
     EXPECT_TRUE(note->isHidden());
+}
+
+TEST_P(FanPanelRenderTest, TabShowsTheFocusInThePanelAndEveryElementIsNamed)
+{
+    FanSpeedController& panel = loadPanel<FanSpeedController>();
+    clickSegment(panel, 2);
+    Kit::Window& window = panelWindow();
+    Kit::SegmentedControl& modes = *panel.fanModeSegmented;
+    const Kit::Rect frame = modes.convertTo(modes.bounds(), nullptr);
+    const Kit::Point edge {frame.x() - 1, frame.midY()};
+    const Kit::Colour plain = Kit::Testing::Snapshot::of(window, 2).colourAt(edge);
+    // The loop runs along the header's controls, then each fan's slider and mode box button.
+    const std::vector<Kit::Responder*> expected {panel.uninstallFanControlHelper.get(), panel.moreButton.get(), &modes,
+        panel.leftFanSlider.get(), panel.leftExpandCollapseButton.get(), panel.rightFanSlider.get(),
+        panel.rightExpandCollapseButton.get()};
+    std::vector<Kit::Responder*> order;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(window.qtWidget()->windowHandle(), Qt::Key_Tab);
+        order.push_back(window.firstResponder());
+    }
+    EXPECT_EQ(order, expected);
+    // Back from the last to the modes.
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(window.qtWidget()->windowHandle(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(window.firstResponder(), &modes);
+    const auto snapshot = shoot(panel, name("two-fan", "focus"));
+    EXPECT_FALSE(Kit::Testing::colourNear(snapshot.colourAt(edge), plain, 0.1));
+
+    QStringList unnamed;
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        if (node->text(QAccessible::Name).isEmpty())
+            unnamed.append(QString::number(node->role()));
+        for (int i = 0; i < node->childCount(); ++i)
+            walk(node->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(window.qtWidget()));
+    EXPECT_TRUE(unnamed.isEmpty()) << "unnamed roles: " << unnamed.join(", ").toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, FanPanelRenderTest, ::testing::Values(false, true),

@@ -13,6 +13,10 @@
 #include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
 #include <cmath>
 
 using namespace Aerlo;
@@ -177,6 +181,22 @@ TEST_F(FanSpeedControllerTest, ADragSendsThroughTheHelperAndStoresTheSpeed)
     // The drag leaves the mode alone.
     EXPECT_EQ(panel.fanModeSegmented->selectedSegment(), 2);
     EXPECT_TRUE(panel.isForcedMode);
+}
+
+TEST_F(FanSpeedControllerTest, AnArrowOnTheFocusedSliderSendsAndStoresAsADragDoes)
+{
+    setHelperInstalled(true);
+    FanSpeedController& panel = load();
+    clickSegment(panel, 2);
+    panel.leftFanSlider->setDoubleValue(0.5);
+    takeMessages();
+    Kit::Window& window = *panel.view()->window();
+    ASSERT_TRUE(window.makeFirstResponder(panel.leftFanSlider.get()));
+    QTest::keyClick(window.qtWidget()->windowHandle(), Qt::Key_Right);
+    EXPECT_DOUBLE_EQ(panel.leftFanSlider->doubleValue(), 0.55);
+    EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 1), speedMessage(0, 3299)}));
+    EXPECT_EQ(stored(SettingsKey::leftFanSpeedAfterDrag), 3299);
+    EXPECT_EQ(panel.leftFanSpeedPercent->stringValue(), "55%");
 }
 
 TEST_F(FanSpeedControllerTest, ADragSendsAndStoresNothingWhileTheHelperIsNotInstalled)
