@@ -6,7 +6,10 @@
 #include "Classes/Views/SensorPopup.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/Screen.h"
 #include "Platform/Kit/ScrollView.h"
+#include "Platform/Kit/StatusBar.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/App/AppShellTest.h"
 
 #include <QCoreApplication>
@@ -220,6 +223,66 @@ TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
     delegate_->statusBarItem->setScreenFrame({1400, 0, 24, 24});
     delegate_->statusBarItemClicked();
     EXPECT_EQ(controller.window()->frame(), (Kit::Rect {1140, 0, 300, 600}));
+}
+
+TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningTheSensorList)
+{
+    // 1366 × 768 with a 24-point panel at the top, the item in it.
+    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+        {{0, 0, 1366, 768}, {0, 0, 1366, 744}, 1, "Built-in", true, {}, {}}}));
+    registerStandInScenes({320, 400});
+    fanCount = 2;
+    delegate_->refreshSensors();
+    delegate_->setUpStatusItem();
+    delegate_->makeFanSpeedWindowController();
+    Kit::WindowController& controller = *delegate_->fanSpeedWindowController;
+    auto* list = dynamic_cast<Kit::ScrollView*>(controller.contentViewController()->view()->subviews().at(0).get());
+    ASSERT_TRUE(list);
+    delegate_->statusBarItem->setScreenFrame({1200, 744, 105, 24});
+    delegate_->statusBarItemClicked();
+    ASSERT_TRUE(controller.isWindowVisible());
+    // 800 points of panel on 744: the list gives up 56, the rest keeps its size, all of it on the screen.
+    EXPECT_EQ(controller.window()->frame().maxY(), 744);
+    EXPECT_EQ(controller.window()->frame().height(), 744);
+    EXPECT_EQ(list->frame(), (Kit::Rect {10, 25, 300, 339}));
+    delegate_->statusBarItemClicked();
+
+    // On a screen lower than the rest of the panel the list goes and the title row stays on the screen.
+    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+        {{0, 0, 640, 400}, {0, 0, 640, 388}, 2, "Built-in", true, {}, {}}}));
+    delegate_->statusBarItem->setScreenFrame({500, 388, 60, 12});
+    delegate_->statusBarItemClicked();
+    EXPECT_EQ(controller.window()->frame().maxY(), 388);
+    EXPECT_TRUE(list->isHidden());
+    EXPECT_EQ(controller.window()->frame().height(), 405);
+    delegate_->statusBarItemClicked();
+
+    // A large screen: the whole list again.
+    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+        {{0, 0, 1920, 1080}, {0, 0, 1920, 1056}, 1, "Built-in", true, {}, {}}}));
+    delegate_->statusBarItem->setScreenFrame({1700, 1056, 105, 24});
+    const Kit::Rect button = delegate_->statusBarItem->screenFrame();
+    delegate_->statusBarItemClicked();
+    EXPECT_FALSE(list->isHidden());
+    EXPECT_EQ(list->frame().height(), 395);
+    EXPECT_EQ(controller.window()->frame(), (Kit::Rect {button.x() + (button.width() - 320) * 0.5, button.y() - 800, 320, 800}));
+}
+
+TEST_F(StartupTest, WithoutATrayTheFanPanelOpensAsAWindowAndOneLineSaysWhy)
+{
+    // A presenter that finds no tray on the desktop.
+    struct NoTray final : Kit::StatusBar::ItemPresenter {
+        bool isShownOnDesktop() const override { return false; }
+    };
+    TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return std::make_unique<NoTray>(); });
+    registerStandInScenes({300, 200});
+    launch();
+    const auto lines = console_.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                  "The desktop shows no tray icons: the fan panel opens as a window of its own."),
+        1);
+    ASSERT_TRUE(delegate_->fanSpeedWindowController);
+    EXPECT_TRUE(delegate_->fanSpeedWindowController->isWindowVisible());
 }
 
 TEST_F(StartupTest, ReopenOpensTheSettingsNeverTheFanWindow)

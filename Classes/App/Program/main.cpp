@@ -16,6 +16,7 @@
 #include "Classes/Views/UserSupportController.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/DesktopAppearance.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     Kit::QtRunLoopDriver runLoop;
+    // Light or dark as the desktop says, live.
+    Kit::DesktopAppearance desktopAppearance;
 
     Aerlo::TerminationSignals terminationSignals([](int) { Kit::Application::shared().terminate(); });
 

@@ -4,6 +4,7 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/FanControl/Windows/SingleFanController.h"
 #include "Platform/Kit/View.h"
+#include "Platform/Kit/Window.h"
 #include "QVToolsKit/TransparentWindow.h"
 
 namespace Aerlo {
@@ -40,7 +41,16 @@ void QVFanSpeedWindowController::windowDidLoad()
 
 void QVFanSpeedWindowController::windowDidResignKey(Kit::Window&)
 {
-    close();
+    if (!standsAlone_)
+        close();
+}
+
+void QVFanSpeedWindowController::setStandsAlone()
+{
+    standsAlone_ = true;
+    for (auto type : {Kit::Window::ButtonType::closeButton, Kit::Window::ButtonType::miniaturizeButton})
+        if (Kit::View* button = window()->standardWindowButton(type))
+            button->setHidden(false);
 }
 
 } // namespace Aerlo
