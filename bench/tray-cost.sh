@@ -2,11 +2,14 @@
 # The turning fan icon's cost to the whole desktop, per tray protocol: Aerlo on smcsim (PROFILE, under LOAD so
 # that its fans and the icon keep turning) in a private Xvfb with
 #   xembed: the trayer tray, no session bus (Qt's XEmbed icon); measured: Aerlo + X server + tray;
-#   sni:    a private session bus (dbus-daemon) and the xfce4-panel, whose tray is a StatusNotifierItem host;
-#           measured: Aerlo + panel (with its plugin processes) + bus, and the X server beside them.
+#   sni:    a private session bus (dbus-daemon) and the xfce4-panel with one StatusNotifierItem host: its tray
+#           (SNI_HOST=systray), or its indicator plugin with the AppIndicator service, which shows the item's
+#           label (SNI_HOST=indicator); measured: Aerlo + panel (with its plugin processes) + the indicator
+#           service + bus, and the X server beside them.
 # After WARM_SECONDS (10) it samples for RUN_SECONDS (30) and prints each process's share of one core and the
 # sum. Run it on two builds in one sitting to compare them.
-# Usage: sh bench/tray-cost.sh [build-dir]   (PROTOCOLS="xembed sni", RUN_SECONDS=…, WARM_SECONDS=…, PROFILE=…, LOAD=…)
+# Usage: sh bench/tray-cost.sh [build-dir]   (PROTOCOLS="xembed sni", SNI_HOST=systray|indicator, RUN_SECONDS=…,
+#        WARM_SECONDS=…, PROFILE=…, LOAD=…)
 set -u
 BUILD=${1:-build}
 PROTOCOLS=${PROTOCOLS:-xembed sni}
@@ -14,6 +17,13 @@ RUN_SECONDS=${RUN_SECONDS:-30}
 WARM_SECONDS=${WARM_SECONDS:-10}
 PROFILE=${PROFILE:-mbp-m1pro-2fan}
 LOAD=${LOAD:-0.6}
+SNI_HOST=${SNI_HOST:-systray}
+indicator_service=/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service
+case $SNI_HOST in
+systray) ;;
+indicator) [ -x "$indicator_service" ] || { echo "needs ayatana-indicator-application and xfce4-indicator-plugin" >&2; exit 1; } ;;
+*) echo "SNI_HOST must be systray or indicator" >&2; exit 1 ;;
+esac
 smcsim="$BUILD/bin/smcsim"
 app="$BUILD/Aerlo.app/Contents/MacOS/Aerlo"
 for tool in Xvfb trayer xdotool dbus-daemon xfce4-panel; do
@@ -94,15 +104,23 @@ run() {
     <property name="plugin-1" type="string" value="separator">
       <property name="expand" type="bool" value="true"/>
     </property>
-    <property name="plugin-2" type="string" value="systray"/>
+    <property name="plugin-2" type="string" value="SNI_HOST"/>
   </property>
 </channel>
 XML
+        sed -i "s/SNI_HOST/$SNI_HOST/" "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
         dbus-daemon --session --nofork --nopidfile --address="unix:path=$home/bus" >/dev/null 2>&1 &
         bus_pid=$!
         pids="$pids $bus_pid"
         wait_until "dbus-daemon" test -S "$home/bus"
         export DBUS_SESSION_BUS_ADDRESS="unix:path=$home/bus"
+        service_pid=""
+        if [ "$SNI_HOST" = indicator ]; then
+            # The watcher and the labels' source, as the desktop session starts it.
+            "$indicator_service" >"$home/indicator.log" 2>&1 &
+            service_pid=$!
+            pids="$pids $service_pid"
+        fi
         NO_AT_BRIDGE=1 xfce4-panel --disable-wm-check >"$home/panel.log" 2>&1 &
         host_pid=$!
         pids="$pids $host_pid"
@@ -115,30 +133,30 @@ XML
     pids="$pids $app_pid"
     sleep "$WARM_SECONDS"
     kill -0 "$app_pid" 2>/dev/null || { echo "Aerlo ended early:" >&2; cat "$home/aerlo.log" >&2; exit 1; }
-    host_all="$host_pid $(children "$host_pid")"
+    host_all="$host_pid $(children "$host_pid") ${service_pid:-}"
     start=$(date +%s.%N)
     a0=$(cpu $app_pid) h0=$(cpu $host_all) x0=$(cpu $xvfb_pid) b0=$(cpu $bus_pid)
     sleep "$RUN_SECONDS"
     end=$(date +%s.%N)
     a1=$(cpu $app_pid) h1=$(cpu $host_all) x1=$(cpu $xvfb_pid) b1=$(cpu $bus_pid)
     awk -v p="$protocol" -v t="$ticks" -v s="$start" -v e="$end" -v a="$((a1 - a0))" -v h="$((h1 - h0))" \
-        -v x="$((x1 - x0))" -v b="$((b1 - b0))" 'BEGIN {
+        -v x="$((x1 - x0))" -v b="$((b1 - b0))" -v host="$SNI_HOST" 'BEGIN {
         f = 100 / t / (e - s)
         if (p == "xembed") {
             printf "xembed: Aerlo %.2f %% + X server %.2f %% + tray %.2f %% = %.2f %% of one core   (target < 1.5 %%)\n",
                 a * f, x * f, h * f, (a + x + h) * f
         } else {
-            printf "sni:    Aerlo %.2f %% + panel %.2f %% + bus %.2f %% = %.2f %% of one core   (target < 2 %%); X server %.2f %% beside\n",
-                a * f, h * f, b * f, (a + h + b) * f, x * f
+            printf "sni (%s): Aerlo %.2f %% + panel %.2f %% + bus %.2f %% = %.2f %% of one core   (target < 2 %%); X server %.2f %% beside\n",
+                host, a * f, h * f, b * f, (a + h + b) * f, x * f
         }
     }'
-    for pid in $app_pid $host_pid $bus_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
+    for pid in $app_pid $host_pid ${service_pid:-} $bus_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
     "$smcsim" ctl stop >/dev/null 2>&1 || kill "$smcsim_pid" 2>/dev/null
     wait 2>/dev/null
     pids=""
 }
 
-echo "build $BUILD, profile $PROFILE, load $LOAD, $RUN_SECONDS s after $WARM_SECONDS s; load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "build $BUILD, SNI host $SNI_HOST, profile $PROFILE, load $LOAD, $RUN_SECONDS s after $WARM_SECONDS s; load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for protocol in $PROTOCOLS; do
     case $protocol in xembed | sni) run "$protocol" ;; *) echo "unknown protocol $protocol" >&2; exit 1 ;; esac
 done

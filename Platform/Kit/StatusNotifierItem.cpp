@@ -2,7 +2,9 @@
 
 #include "Platform/Kit/FrameIconEngine.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -11,6 +13,9 @@
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <atomic>
@@ -83,6 +88,7 @@ const char* const introspection = R"xml(<interface name="org.kde.StatusNotifierI
 <property name="Status" type="s" access="read"/>
 <property name="WindowId" type="i" access="read"/>
 <property name="IconName" type="s" access="read"/>
+<property name="IconThemePath" type="s" access="read"/>
 <property name="IconPixmap" type="a(iiay)" access="read"/>
 <property name="OverlayIconName" type="s" access="read"/>
 <property name="AttentionIconName" type="s" access="read"/>
@@ -109,6 +115,15 @@ StatusNotifierItem::Icon StatusNotifierItem::Icon::fromImage(const QImage& image
 {
     Icon icon;
     icon.pixmaps.append(pixmapOf(image));
+    // Named by its pixels: the same image is the same file, however often it shows.
+    const QByteArray& pixels = icon.pixmaps.constFirst().bytes;
+    icon.name = QStringLiteral("aerlo-tray-%1x%2-%3")
+                    .arg(image.width())
+                    .arg(image.height())
+                    .arg(QString::fromLatin1(QCryptographicHash::hash(pixels, QCryptographicHash::Sha1).toHex().left(16)));
+    QBuffer buffer(&icon.png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
     if (image.width() >= 32 && image.height() >= 32)
         icon.pixmaps.append(pixmapOf(FrameIconEngine::scaled(image, image.size() / 2)));
     return icon;
@@ -126,6 +141,10 @@ public:
                        .toStdString();
         if (!connection_.isConnected())
             return;
+        QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty() || !QDir(runtime).exists())
+            runtime = QDir::tempPath();
+        folder_ = std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/aerlo-tray-XXXXXX"));
         connection_.registerVirtualObject(QString::fromLatin1(itemPath), this);
         connection_.registerService(QString::fromStdString(service_));
         watcher_ = std::make_unique<QDBusServiceWatcher>(QString::fromLatin1(watcherService), connection_,
@@ -160,7 +179,7 @@ public:
             }
             if (member == QLatin1String("GetAll")) {
                 QVariantMap all;
-                for (const char* name : {"Category", "Id", "Title", "Status", "WindowId", "IconName", "IconPixmap",
+                for (const char* name : {"Category", "Id", "Title", "Status", "WindowId", "IconName", "IconThemePath", "IconPixmap",
                          "OverlayIconName", "AttentionIconName", "ToolTip", "ItemIsMenu", "Menu", "XAyatanaLabel",
                          "XAyatanaLabelGuide"})
                     all.insert(QString::fromLatin1(name), property(QString::fromLatin1(name)));
@@ -194,8 +213,11 @@ public:
             return status();
         if (name == QLatin1String("WindowId"))
             return 0;
-        if (name == QLatin1String("IconName") || name == QLatin1String("OverlayIconName")
-            || name == QLatin1String("AttentionIconName"))
+        if (name == QLatin1String("IconName"))
+            return iconNamed_;
+        if (name == QLatin1String("IconThemePath"))
+            return namesIcons_ && folder_ && folder_->isValid() ? folder_->path() : QString();
+        if (name == QLatin1String("OverlayIconName") || name == QLatin1String("AttentionIconName"))
             return QString();
         if (name == QLatin1String("IconPixmap"))
             return QVariant::fromValue(icon_.pixmaps);
@@ -224,6 +246,13 @@ public:
 
     void registerItem()
     {
+        // The AppIndicator hosts' service loads icons only by name; other hosts take the pixmaps, and a
+        // name would make them load a file at every frame.
+        namesIcons_ = false;
+        if (QDBusConnectionInterface* bus = connection_.interface())
+            for (const char* service : {"org.ayatana.indicator.application", "com.canonical.indicator.application"})
+                namesIcons_ = namesIcons_ || bus->isServiceRegistered(QString::fromLatin1(service)).value();
+        writeIcon();
         QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
             QString::fromLatin1(watcherPath), QString::fromLatin1(watcherService),
             QStringLiteral("RegisterStatusNotifierItem"));
@@ -235,7 +264,25 @@ public:
         });
     }
 
+    // The icon as a file, named only once it is written.
+    void writeIcon()
+    {
+        iconNamed_.clear();
+        if (!namesIcons_ || !folder_ || !folder_->isValid() || icon_.name.isEmpty())
+            return;
+        const QString path = folder_->filePath(icon_.name + QStringLiteral(".png"));
+        if (!QFile::exists(path)) {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(icon_.png) != icon_.png.size())
+                return;
+        }
+        iconNamed_ = icon_.name;
+    }
+
     QDBusConnection connection_;
+    std::unique_ptr<QTemporaryDir> folder_;
+    QString iconNamed_;
+    bool namesIcons_ = false;
     std::string id_;
     std::string service_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
@@ -282,7 +329,13 @@ bool StatusNotifierItem::isRegistered() const
 void StatusNotifierItem::setIcon(const Icon& icon)
 {
     object_->icon_ = icon;
+    object_->writeIcon();
     object_->emitSignal("NewIcon");
+}
+
+QString StatusNotifierItem::iconFolder() const
+{
+    return object_->folder_ && object_->folder_->isValid() ? object_->folder_->path() : QString();
 }
 
 void StatusNotifierItem::setToolTip(const std::string& text)

@@ -17,10 +17,11 @@
 namespace Kit {
 
 // A tray icon of the StatusNotifierItem kind on a D-Bus session bus: it owns a bus name of its own,
-// serves the item's properties (the icon as pixmaps, the tool tip, the status and the label that
+// serves the item's properties (the icon as pixmaps and, where the AppIndicator service that loads icons
+// only by name runs, as a PNG file in a folder of its own given as the icon theme path; the tool tip, the status and the label that
 // AppIndicator hosts show beside the icon), tells the host of each change by its signal, and registers
 // with the bus's StatusNotifierWatcher (again whenever a watcher appears). Hosts' clicks come to the
-// activation handler with the place they give.
+// activation handler with the place they give. The folder goes with the item.
 class AERLO_KIT_EXPORT StatusNotifierItem final {
 public:
     static constexpr const char* watcherService = "org.kde.StatusNotifierWatcher";
@@ -34,9 +35,12 @@ public:
         int height = 0;
         QByteArray bytes;
     };
-    // The pixmaps of one icon: the image at its own size and, for large images, at half of it.
+    // One icon: the image's pixmaps (at its own size and, for large images, at half of it), and the image
+    // as a PNG file's bytes under a name made from its pixels, for hosts that take only icon names.
     struct Icon {
         QList<Pixmap> pixmaps;
+        QString name;
+        QByteArray png;
         static Icon fromImage(const QImage& image);
     };
     // The tool tip as the protocol carries it: icon name, icon pixmaps, title, text.
@@ -60,6 +64,8 @@ public:
     static bool isHostAvailable(const QDBusConnection& connection = QDBusConnection::sessionBus());
 
     const std::string& serviceName() const;
+    // Where the icon files are (empty when none could be made).
+    QString iconFolder() const;
     bool isRegistered() const;
 
     void setIcon(const Icon& icon);

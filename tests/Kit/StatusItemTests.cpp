@@ -5,6 +5,7 @@
 #include "Platform/Kit/StatusItemTray.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/Kit/TurningBar.h"
 #include "tests/Support/TestAccess.h"
 
 #include <QApplication>
@@ -190,23 +191,7 @@ TEST_F(StatusItemTest, AFrameLikeTheLastSetsNoNewIconButChangesStillShowWhileAni
     EXPECT_TRUE(tray->isRefreshScheduled());
 }
 
-// A view with a bar from its centre to the right, turning once a second.
-std::shared_ptr<View> addTurningBar(StatusItem& item)
-{
-    auto bar = std::make_shared<View>(Rect {3, 3, 16, 16});
-    auto arm = std::make_shared<View>(Rect {8, 6, 8, 4});
-    arm->layer().setBackgroundColor(Colour::red());
-    bar->addSubview(arm);
-    item.button()->addSubview(bar);
-    bar->layer().setAnchorPoint({0.5, 0.5});
-    bar->layer().setPosition({11, 11});
-    auto turn = std::make_shared<BasicAnimation>("transform.rotation.z");
-    turn->toValue = LayerValue(2 * M_PI);
-    turn->duration = 1;
-    turn->repeatCount = Animation::infinity;
-    bar->layer().addAnimation(turn, "rotationAnimation");
-    return bar;
-}
+using Testing::addTurningBar;
 
 TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterwards)
 {

@@ -7,12 +7,15 @@
 #include "Platform/Kit/StatusNotifierItem.h"
 #include "tests/App/FakeLogind.h"
 #include "tests/KitDBus/SessionBusTest.h"
+#include "tests/Support/Kit/TurningBar.h"
 #include "tests/Support/TestAccess.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVariant>
+#include <QFileInfo>
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -87,6 +90,8 @@ Image squareImage()
 
 TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks)
 {
+    // An AppIndicator host: its service loads icons by name.
+    ASSERT_TRUE(host().registerService("org.ayatana.indicator.application"));
     TestAccess::resetForTesting<StatusBar>();
     ASSERT_EQ(StatusItemTray::desktopProtocol(), StatusItemTray::Protocol::statusNotifier);
     auto item = StatusBar::system().statusItem(StatusItem::squareLength);
@@ -115,6 +120,18 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
         EXPECT_GT(qAlpha(pixel(pixmap, side / 2, side / 2)), 200) << side;
         EXPECT_LT(qGray(pixel(pixmap, side / 2, side / 2)), 40) << side;
     }
+    // Hosts that load icons by name find the same image as a file in the theme path.
+    const QString folder = hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
+        StatusNotifierItem::itemInterface, "IconThemePath")
+                               .toString();
+    const QString name = hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
+        StatusNotifierItem::itemInterface, "IconName")
+                             .toString();
+    ASSERT_FALSE(name.isEmpty());
+    const QImage file(folder + "/" + name + ".png");
+    ASSERT_EQ(file.size(), QSize(44, 44));
+    EXPECT_EQ(file.convertToFormat(QImage::Format_ARGB32).pixel(22, 22), pixel(pixmaps[0], 22, 22));
+    EXPECT_EQ(qAlpha(file.pixel(0, 0)), 0);
     EXPECT_EQ(hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
                   StatusNotifierItem::itemInterface, "XAyatanaLabel")
                   .toString(),
@@ -143,6 +160,32 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
                   StatusNotifierItem::itemInterface, "Status")
                   .toString(),
         QString("Passive"));
+
+    // The files go with the item.
+    StatusBar::system().removeStatusItem(*item);
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(StatusNotifierItemTest, AHostIsSentATurnAtItsOwnLowerFrameRate)
+{
+    TestAccess::resetForTesting<StatusBar>();
+    auto item = StatusBar::system().statusItem(22);
+    auto* tray = dynamic_cast<StatusItemTray*>(StatusBar::system().presenterFor(*item));
+    ASSERT_EQ(tray->protocol(), StatusItemTray::Protocol::statusNotifier);
+    Testing::addTurningBar(*item);
+    advance(0);
+    const std::size_t before = tray->renderedFrames();
+    // Two turns of a second, looked at twelve times a second.
+    for (int i = 0; i < 24; ++i)
+        advance(1.0 / 12);
+    const auto steps = static_cast<std::size_t>(StatusItemTray::notifierFramesPerSecond);
+    EXPECT_EQ(tray->keptFrames(), steps);
+    EXPECT_EQ(tray->renderedFrames() - before, steps - 1) << "the second turn draws nothing";
+    // A host that takes pixmaps is given no icon name: it would load a file at every frame.
+    const QString service = QString::fromStdString(tray->notifier().serviceName());
+    ASSERT_TRUE(spinUntil([&] { return registeredItems().join(' ').contains(service); }));
+    EXPECT_EQ(iconPixmaps(tray->notifier().serviceName()).size(), 2);
+    EXPECT_EQ(hostProperty(service, StatusNotifierItem::itemPath, StatusNotifierItem::itemInterface, "IconName"), QVariant(QString()));
 }
 
 TEST_F(StatusNotifierItemTest, WithoutAHostTheTrayIsXEmbed)
