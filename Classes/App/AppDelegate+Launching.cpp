@@ -200,7 +200,12 @@ void AppDelegate::showFanSpeedWindow()
         if (Kit::ScrollView* list = sensorList(*content)) {
             const double rest = size.height - list->frame().height();
             const double listHeight = std::clamp(visible.height() - rest, 0.0, sensorListHeight);
-            list->setFrameSize({list->frame().width(), listHeight});
+            if (listHeight != list->frame().height()) {
+                list->setFrameSize({list->frame().width(), listHeight});
+                // Its top shows, as when it was made.
+                if (const auto& document = list->documentView())
+                    list->contentView().scrollToPoint({0, document->bounds().height()});
+            }
             list->setHidden(listHeight <= 0);
             size.height = rest + listHeight;
         }

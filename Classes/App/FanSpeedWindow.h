@@ -6,7 +6,7 @@ namespace Aerlo {
 class FanSpeedWindow {
 public:
     virtual ~FanSpeedWindow() = default;
-    // Where no status item shows: an ordinary window with its close and minimise buttons, open until closed.
+    // Where no status item shows: the window stays open when another window becomes key.
     virtual void setStandsAlone() = 0;
 };
 

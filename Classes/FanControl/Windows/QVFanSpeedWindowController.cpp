@@ -4,7 +4,6 @@
 #include "Classes/FanControl/Windows/FanSpeedController.h"
 #include "Classes/FanControl/Windows/SingleFanController.h"
 #include "Platform/Kit/View.h"
-#include "Platform/Kit/Window.h"
 #include "QVToolsKit/TransparentWindow.h"
 
 namespace Aerlo {
@@ -48,9 +47,6 @@ void QVFanSpeedWindowController::windowDidResignKey(Kit::Window&)
 void QVFanSpeedWindowController::setStandsAlone()
 {
     standsAlone_ = true;
-    for (auto type : {Kit::Window::ButtonType::closeButton, Kit::Window::ButtonType::miniaturizeButton})
-        if (Kit::View* button = window()->standardWindowButton(type))
-            button->setHidden(false);
 }
 
 } // namespace Aerlo

@@ -8,8 +8,8 @@
 namespace Aerlo {
 
 // The fan window's controller: a transparent window, closed as soon as it stops being the key window
-// (a click anywhere else). Where no status item shows it stands alone: an ordinary window with its
-// close and minimise buttons, open until closed.
+// (a click anywhere else). Where no status item shows it stands alone: it stays open when another
+// window becomes key (its "…" menu still quits).
 class QVFanSpeedWindowController : public Kit::WindowController, public FanSpeedWindow {
 public:
     // The scenes of the storyboard "FanSpeedController": its initial controller (the two-fan panel)
