@@ -48,6 +48,16 @@ protected:
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path) << "daemon";
     }
+    // The two-fan window with a stand-in panel of `panel`, the status item set up.
+    Kit::WindowController& twoFanWindow(Kit::Size panel)
+    {
+        registerStandInScenes(panel);
+        fanCount = 2;
+        delegate_->refreshSensors();
+        delegate_->setUpStatusItem();
+        delegate_->makeFanSpeedWindowController();
+        return *delegate_->fanSpeedWindowController;
+    }
     std::vector<std::string> steps_;
 };
 
@@ -192,12 +202,7 @@ TEST_F(StartupTest, WrongOrMissingScenesPrintTheirErrors)
 
 TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
 {
-    registerStandInScenes({300, 200});
-    fanCount = 2;
-    delegate_->refreshSensors();
-    delegate_->setUpStatusItem();
-    delegate_->makeFanSpeedWindowController();
-    Kit::WindowController& controller = *delegate_->fanSpeedWindowController;
+    Kit::WindowController& controller = twoFanWindow({300, 200});
     EXPECT_EQ(controller.window()->contentSize(), (Kit::Size {300, 600}));
     const auto& panel = controller.contentViewController()->view();
     ASSERT_EQ(panel->subviews().size(), 1u);
@@ -227,15 +232,13 @@ TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
 
 TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningTheSensorList)
 {
-    // 1366 × 768 with a 24-point panel at the top, the item in it.
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
-        {{0, 0, 1366, 768}, {0, 0, 1366, 744}, 1, "Built-in", true, {}, {}}}));
-    registerStandInScenes({320, 400});
-    fanCount = 2;
-    delegate_->refreshSensors();
-    delegate_->setUpStatusItem();
-    delegate_->makeFanSpeedWindowController();
-    Kit::WindowController& controller = *delegate_->fanSpeedWindowController;
+    // One screen, its panel at the top.
+    const auto useScreen = [](double width, double height, double panel, double scale) {
+        Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+            {{0, 0, width, height}, {0, 0, width, height - panel}, scale, "Built-in", true, {}, {}}}));
+    };
+    useScreen(1366, 768, 24, 1);
+    Kit::WindowController& controller = twoFanWindow({320, 400});
     auto* list = dynamic_cast<Kit::ScrollView*>(controller.contentViewController()->view()->subviews().at(0).get());
     ASSERT_TRUE(list);
     delegate_->statusBarItem->setScreenFrame({1200, 744, 105, 24});
@@ -248,8 +251,7 @@ TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningT
     delegate_->statusBarItemClicked();
 
     // On a screen lower than the rest of the panel the list goes and the title row stays on the screen.
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
-        {{0, 0, 640, 400}, {0, 0, 640, 388}, 2, "Built-in", true, {}, {}}}));
+    useScreen(640, 400, 12, 2);
     delegate_->statusBarItem->setScreenFrame({500, 388, 60, 12});
     delegate_->statusBarItemClicked();
     EXPECT_EQ(controller.window()->frame().maxY(), 388);
@@ -258,8 +260,7 @@ TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningT
     delegate_->statusBarItemClicked();
 
     // A large screen: the whole list again.
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
-        {{0, 0, 1920, 1080}, {0, 0, 1920, 1056}, 1, "Built-in", true, {}, {}}}));
+    useScreen(1920, 1080, 24, 1);
     delegate_->statusBarItem->setScreenFrame({1700, 1056, 105, 24});
     const Kit::Rect button = delegate_->statusBarItem->screenFrame();
     delegate_->statusBarItemClicked();

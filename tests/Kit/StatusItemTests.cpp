@@ -5,7 +5,7 @@
 #include "Platform/Kit/StatusItemTray.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
-#include "tests/Support/Kit/TurningBar.h"
+#include "tests/Support/Kit/StatusItemContent.h"
 #include "tests/Support/TestAccess.h"
 
 #include <QApplication>
@@ -29,16 +29,7 @@ protected:
         KitTest::TearDown();
     }
 
-    // A 20-point filled square, as a template image.
-    static Image squareImage()
-    {
-        Image image = Image::withSize({20, 20}, false, [](const Rect& rect) {
-            GraphicsContext::current()->fillRect(rect, Colour::black());
-            return true;
-        });
-        image.setTemplate(true);
-        return image;
-    }
+    static Image squareImage() { return Testing::squareTemplateImage(); }
 };
 
 TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)

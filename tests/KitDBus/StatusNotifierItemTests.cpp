@@ -1,13 +1,12 @@
 #include "Platform/Foundation/Process.h"
 #include "Platform/Kit/Appearance.h"
-#include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusBar.h"
 #include "Platform/Kit/StatusItemTray.h"
 #include "Platform/Kit/StatusNotifierItem.h"
 #include "tests/App/FakeLogind.h"
 #include "tests/KitDBus/SessionBusTest.h"
-#include "tests/Support/Kit/TurningBar.h"
+#include "tests/Support/Kit/StatusItemContent.h"
 #include "tests/Support/TestAccess.h"
 
 #include <QDBusConnectionInterface>
@@ -77,17 +76,6 @@ protected:
     std::unique_ptr<Foundation::Process> watcher_;
 };
 
-// A 20-point filled square, as a template image.
-Image squareImage()
-{
-    Image image = Image::withSize({20, 20}, false, [](const Rect& rect) {
-        GraphicsContext::current()->fillRect(rect, Colour::black());
-        return true;
-    });
-    image.setTemplate(true);
-    return image;
-}
-
 TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks)
 {
     // An AppIndicator host: its service loads icons by name.
@@ -99,7 +87,7 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
     ASSERT_NE(tray, nullptr);
     ASSERT_EQ(tray->protocol(), StatusItemTray::Protocol::statusNotifier);
     EXPECT_TRUE(tray->isShownOnDesktop());
-    item->button()->setImage(squareImage());
+    item->button()->setImage(Testing::squareTemplateImage());
     item->button()->setToolTip("1200 rpm\n1300 rpm\n45℃");
     int clicks = 0;
     item->button()->setAction(Control::Action([&](Control&) { ++clicks; }));

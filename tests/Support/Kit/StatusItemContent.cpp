@@ -1,6 +1,7 @@
-#include "tests/Support/Kit/TurningBar.h"
+#include "tests/Support/Kit/StatusItemContent.h"
 
 #include "Platform/Kit/Animation.h"
+#include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/StatusItem.h"
 #include "Platform/Kit/View.h"
 
@@ -23,6 +24,16 @@ std::shared_ptr<View> addTurningBar(StatusItem& item)
     turn->repeatCount = Animation::infinity;
     bar->layer().addAnimation(turn, "rotationAnimation");
     return bar;
+}
+
+Image squareTemplateImage()
+{
+    Image image = Image::withSize({20, 20}, false, [](const Rect& rect) {
+        GraphicsContext::current()->fillRect(rect, Colour::black());
+        return true;
+    });
+    image.setTemplate(true);
+    return image;
 }
 
 } // namespace Kit::Testing
