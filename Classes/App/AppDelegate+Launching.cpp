@@ -1,6 +1,7 @@
 #include "Classes/App/AppDelegate.h"
 
 #include "Classes/App/FanSpeedPanel.h"
+#include "Classes/App/FanSpeedWindow.h"
 #include "Classes/App/LoginServiceKit.h"
 #include "Classes/App/Preferences.h"
 #include "Classes/App/QVAppCenter.h"
@@ -27,6 +28,7 @@
 #include "Platform/Kit/Menu.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/ScrollView.h"
+#include "Platform/Kit/StatusBar.h"
 #include "Platform/Kit/StatusItem.h"
 #include "Platform/Kit/ViewController.h"
 #include "Platform/Kit/WindowController.h"
@@ -41,6 +43,17 @@ using Foundation::Console;
 
 constexpr std::string_view fanSpeedStoryboard = "FanSpeedController";
 constexpr std::string_view singleFanIdentifier = "SingleFanWindowController";
+// The sensor list below the panel, at its full height.
+constexpr double sensorListHeight = 395;
+
+// The sensor list's scroll view among the panel's subviews.
+Kit::ScrollView* sensorList(const Kit::View& panel)
+{
+    for (const auto& sub : panel.subviews())
+        if (auto* list = dynamic_cast<Kit::ScrollView*>(sub.get()))
+            return list;
+    return nullptr;
+}
 
 } // namespace
 
@@ -102,6 +115,8 @@ void AppDelegate::applicationDidFinishLaunching()
     // Without a status item nothing would be on screen: open the settings, as a reopen would.
     if (defaults.boolValue(SettingsKey::isHiddenStatusBar))
         applicationShouldHandleReopen(false);
+    else if (statusBarItem && !Kit::StatusBar::system().isShownOnDesktop(*statusBarItem))
+        showFanPanelStandingAlone();
 
     startupStep("fanCount");
     if (const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum")))
@@ -193,20 +208,43 @@ void AppDelegate::showFanSpeedWindow()
     const std::shared_ptr<Kit::View> content = window.contentView();
     if (statusBarItem && content) {
         const Kit::Rect button = statusBarItem->screenFrame();
-        const Kit::Size size = content->bounds().size;
-        Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
-            size.height};
-        // Kept on the screen (a tray at the bottom edge puts the item near the bottom).
         Kit::Rect visible = Kit::Screen::placementMain().visibleFrame();
         for (const auto& screen : Kit::Screen::screens())
             if (screen->frame().intersects(button))
                 visible = screen->visibleFrame();
+        Kit::Size size = content->bounds().size;
+        // The sensor list takes what the screen leaves it, up to its full height.
+        if (Kit::ScrollView* list = sensorList(*content)) {
+            const double rest = size.height - list->frame().height();
+            const double listHeight = std::clamp(visible.height() - rest, 0.0, sensorListHeight);
+            if (listHeight != list->frame().height()) {
+                list->setFrameSize({list->frame().width(), listHeight});
+                // Its top shows, as when it was made.
+                if (const auto& document = list->documentView())
+                    list->contentView().scrollToPoint({0, document->bounds().height()});
+            }
+            list->setHidden(listHeight <= 0);
+            size.height = rest + listHeight;
+        }
+        Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
+            size.height};
+        // Kept on the screen (a tray at the bottom edge puts the item near the bottom); on a screen too low
+        // for it the title row stays on the screen.
         frame.origin.x = std::clamp(frame.x(), visible.minX(), std::max(visible.minX(), visible.maxX() - size.width));
-        frame.origin.y = std::clamp(frame.y(), visible.minY(), std::max(visible.minY(), visible.maxY() - size.height));
+        frame.origin.y = std::min(std::max(frame.y(), visible.minY()), visible.maxY() - size.height);
         window.setFrame(frame, true);
     }
     fanSpeedWindowController->showWindow();
     Kit::Application::shared().activate(true);
+}
+
+void AppDelegate::showFanPanelStandingAlone()
+{
+    Console::print("The desktop shows no tray icons: the fan panel opens as a window of its own.");
+    makeFanSpeedWindowController();
+    if (auto* controller = dynamic_cast<FanSpeedWindow*>(fanSpeedWindowController.get()))
+        controller->setStandsAlone();
+    showFanSpeedWindow();
 }
 
 void AppDelegate::makeFanSpeedWindowController()
@@ -244,7 +282,7 @@ void AppDelegate::configureFanSpeedWindow(const std::shared_ptr<Kit::WindowContr
     // Leading and trailing 10, top H − 20 below the panel's top, bottom 25 above its bottom.
     auto scrollView = std::make_shared<Kit::ScrollView>(Kit::Rect {0, 0, w, 400});
     scrollView->setDrawsBackground(false);
-    scrollView->setFrame({10, 25, w - 20, (h + 400) - (h - 20) - 25});
+    scrollView->setFrame({10, 25, w - 20, sensorListHeight});
     panelView->addSubview(scrollView);
 
     auto popup = std::make_shared<SensorPopup>(Kit::Rect {0, 0, w - 20, 0});

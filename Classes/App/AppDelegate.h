@@ -83,6 +83,8 @@ public:
     void closeFanSpeedWindow();
     void statusBarItemClicked();
     void showFanSpeedWindow();
+    // Where the desktop shows no status item: says so, and opens the fan panel as an ordinary window.
+    void showFanPanelStandingAlone();
     void makeFanSpeedWindowController();
     void configureFanSpeedWindow(const std::shared_ptr<Kit::WindowController>& controller);
 

@@ -64,6 +64,12 @@ StatusBar::ItemPresenter* StatusBar::presenterFor(const StatusItem& item) const
     return nullptr;
 }
 
+bool StatusBar::isShownOnDesktop(const StatusItem& item) const
+{
+    const ItemPresenter* presenter = presenterFor(item);
+    return !presenter || presenter->isShownOnDesktop();
+}
+
 double StatusBar::thickness() const
 {
     return Screen::statusBarThickness;

@@ -18,6 +18,8 @@ public:
     class ItemPresenter {
     public:
         virtual ~ItemPresenter() = default;
+        // Whether the desktop shows the item (a tray or a host to show it in).
+        virtual bool isShownOnDesktop() const { return true; }
     };
     using PresenterFactory = std::function<std::unique_ptr<ItemPresenter>(StatusItem&)>;
 
@@ -32,6 +34,8 @@ public:
     void removeStatusItem(const StatusItem& item);
     const std::vector<std::shared_ptr<StatusItem>>& items() const { return items_; }
     ItemPresenter* presenterFor(const StatusItem& item) const;
+    // Whether the desktop shows the item (true for an item nothing presents, as in model tests).
+    bool isShownOnDesktop(const StatusItem& item) const;
     double thickness() const;
 
 private:

@@ -3,16 +3,19 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/AnimationClock.h"
+#include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/FrameIconEngine.h"
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/Layer.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/QtMenuPresenter.h"
 #include "Platform/Kit/Screen.h"
+#include "Platform/Kit/StatusNotifierItem.h"
 
 #include <QGuiApplication>
-#include <QIconEngine>
+#include <QCoreApplication>
+#include <QCursor>
 #include <QMenu>
-#include <QPainter>
 #include <QScreen>
 #include <QSystemTrayIcon>
 
@@ -37,27 +40,6 @@ void collectAnimating(const View& view, double parentSpeed, std::vector<const La
         collectAnimating(*sub, speed, layers);
 }
 
-// An icon drawn straight from one image. The pixmap engine behind QIcon(QPixmap) keeps every size it
-// scales to in the process-wide pixmap cache under the icon's key, and an animation makes new icons.
-// An image of the tray's pixel size is drawn unscaled.
-class FrameIconEngine final : public QIconEngine {
-public:
-    explicit FrameIconEngine(QImage image) : image_(std::move(image)) {}
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override
-    {
-        painter->save();
-        painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        painter->drawImage(QRectF(rect), image_);
-        painter->restore();
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    QIconEngine* clone() const override { return new FrameIconEngine(image_); }
-
-private:
-    QImage image_;
-};
-
 } // namespace
 
 struct StatusItemTray::Frame {
@@ -66,20 +48,41 @@ struct StatusItemTray::Frame {
     Image image;
     QImage pixels;
     QIcon icon;
+    // The pixmaps a StatusNotifierItem host takes, made when first shown there.
+    mutable std::optional<StatusNotifierItem::Icon> notifierIcon;
 };
 
-StatusItemTray::StatusItemTray(StatusItem& item) : item_(item), tray_(std::make_unique<QSystemTrayIcon>())
+StatusItemTray::StatusItemTray(StatusItem& item) : StatusItemTray(item, desktopProtocol()) {}
+
+StatusItemTray::StatusItemTray(StatusItem& item, Protocol protocol) : item_(item)
 {
-    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
-        [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-                click();
-        });
+    if (protocol == Protocol::statusNotifier) {
+        const QString name = QCoreApplication::applicationName();
+        notifier_ = std::make_unique<StatusNotifierItem>(name.isEmpty() ? "aerlo" : name.toStdString());
+        notifier_->setActivationHandler([this](StatusNotifierItem::Click, QPoint where) { click(where); });
+    } else {
+        shownOnDesktop_ = QSystemTrayIcon::isSystemTrayAvailable();
+        tray_ = std::make_unique<QSystemTrayIcon>();
+        QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                    click();
+            });
+    }
     item_.setChangeHandler([this] {
         if (rendering_)
             return;
         changed_ = true;
         scheduleRefresh(0);
+    });
+    // The icon's template images take the appearance's colour.
+    appearanceObservation_ = Appearance::observeEffectiveApplication([alive = alive_, this] {
+        Foundation::RunLoop::main().perform([alive, this] {
+            if (!*alive)
+                return;
+            changed_ = true;
+            scheduleRefresh(0);
+        });
     });
     refresh();
 }
@@ -94,7 +97,17 @@ StatusItemTray::~StatusItemTray()
 
 bool StatusItemTray::isTrayAvailable()
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return desktopProtocol() == Protocol::statusNotifier || QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+StatusItemTray::Protocol StatusItemTray::desktopProtocol()
+{
+    return StatusNotifierItem::isHostAvailable() ? Protocol::statusNotifier : Protocol::xembed;
+}
+
+double StatusItemTray::frameRate() const
+{
+    return notifier_ ? notifierFramesPerSecond : StatusItemTray::framesPerSecond;
 }
 
 bool StatusItemTray::isRefreshScheduled() const
@@ -141,7 +154,7 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
     if (!cycle)
         return std::nullopt;
     // As few frames as look smooth: the frame rate's number of steps in a cycle.
-    const double steps = std::max(1.0, std::round(cycle->length * framesPerSecond));
+    const double steps = std::max(1.0, std::round(cycle->length * frameRate()));
     return Turn{layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
 }
 
@@ -151,11 +164,19 @@ std::string StatusItemTray::toolTip() const
     return button.toolTip().empty() ? button.title() : button.toolTip();
 }
 
+std::string StatusItemTray::label() const
+{
+    const StatusBarButton& button = *item_.button();
+    std::string text = button.title().empty() ? button.toolTip() : button.title();
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
+}
+
 Rect StatusItemTray::place(bool fresh)
 {
     const double now = AnimationClock::mediaTime();
     if (fresh || !placeTaken_ || now - placeTakenAt_ >= placeLifetime || now < placeTakenAt_) {
-        place_ = QtBridge::rect(QRectF(tray_->geometry()));
+        place_ = tray_ ? QtBridge::rect(QRectF(tray_->geometry())) : clickPlace_;
         placeTakenAt_ = now;
         placeTaken_ = true;
         const QRect pixels = QtBridge::rect(place_).toRect();
@@ -184,7 +205,10 @@ void StatusItemTray::refresh()
     } else {
         menu_.reset();
     }
-    tray_->setVisible(item_.isVisible());
+    if (tray_)
+        tray_->setVisible(item_.isVisible());
+    else
+        notifier_->setVisible(item_.isVisible());
     updatePlace();
 }
 
@@ -274,20 +298,25 @@ void StatusItemTray::showFrame(bool redraw)
         layOut();
         frame = render(side, scale);
         if (item_.isVisible() && animates())
-            next = AnimationClock::mediaTime() + frameInterval;
+            next = AnimationClock::mediaTime() + 1 / frameRate();
     }
 
     icon_ = frame->image;
     // A frame like the one shown costs the tray no new icon.
     if (!shown_ || (frame != shown_ && frame->pixels != shown_->pixels)) {
         shown_ = frame;
-        tray_->setIcon(frame->icon);
+        showIcon(*frame);
     }
     // A tool tip set on the button tells nobody: it is taken at every frame.
     if (std::string tip = toolTip(); tip != shownToolTip_) {
         shownToolTip_ = std::move(tip);
-        tray_->setToolTip(QString::fromStdString(shownToolTip_));
+        if (tray_)
+            tray_->setToolTip(QString::fromStdString(shownToolTip_));
+        else
+            notifier_->setToolTip(shownToolTip_);
     }
+    if (notifier_)
+        notifier_->setLabel(label());
     if (next >= 0) {
         scheduleRefresh(std::max(0.0, next - AnimationClock::mediaTime()));
         if (timer_)
@@ -307,6 +336,17 @@ bool StatusItemTray::keptFramesHold(std::map<long long, std::shared_ptr<const Fr
     return render(side, framesScale_, probe.at)->pixels == probe.pixels;
 }
 
+void StatusItemTray::showIcon(const Frame& frame)
+{
+    if (tray_) {
+        tray_->setIcon(frame.icon);
+        return;
+    }
+    if (!frame.notifierIcon)
+        frame.notifierIcon = StatusNotifierItem::Icon::fromImage(frame.pixels);
+    notifier_->setIcon(*frame.notifierIcon);
+}
+
 void StatusItemTray::updatePlace()
 {
     const Rect where = place(false);
@@ -320,11 +360,20 @@ void StatusItemTray::click()
     place(true);
     updatePlace();
     if (menu_) {
-        const QRect place = tray_->geometry();
+        const QRect place = QtBridge::rect(place_).toRect();
         menu_->popup(place.isEmpty() ? QCursor::pos() : place.bottomLeft());
         return;
     }
     item_.button()->performClick();
+}
+
+void StatusItemTray::click(const QPoint& where)
+{
+    // Some hosts give no place (0, 0): the pointer is where the click was.
+    const QPoint point = where.isNull() ? QCursor::pos() : where;
+    const double side = item_.window().frame().height();
+    clickPlace_ = QtBridge::rect(QRectF(point.x() - side / 2, point.y() - side / 2, side, side));
+    click();
 }
 
 } // namespace Kit

@@ -2,6 +2,7 @@
 
 #include "Platform/Kit/KitExport.h"
 
+#include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/StatusBar.h"
@@ -12,6 +13,7 @@
 #include <string>
 
 class QMenu;
+class QPoint;
 class QSystemTrayIcon;
 
 namespace Foundation {
@@ -21,11 +23,15 @@ class Timer;
 namespace Kit {
 
 class Layer;
+class StatusNotifierItem;
 
 // Shows a status item as a tray icon: the button rendered to a square pixmap (its leftmost square, where
 // the item's image is) at the tray's pixel size, with the button's tool tip (else its title) as the
-// icon's tool tip. A click sends the button's action, or opens the item's menu when it has one; the
-// tray's place for the icon becomes the item's screen frame. It re-renders after changes and, while
+// icon's tool tip. Where the session bus has a StatusNotifierItem host it shows as such an item of its
+// own, with the button's title (else its tool tip's lines) as the label hosts show beside the icon;
+// else as an XEmbed tray icon. A click sends the button's action, or opens the item's menu when it has
+// one; the tray's place for the icon (or the host's place for the click) becomes the item's screen
+// frame. The icon follows the appearance. It re-renders after changes and, while
 // something in the button animates and the item is visible, at a frame rate; otherwise it keeps no timer.
 // A layer that only turns, by whole turns for ever, is drawn once per step of its turn: the frames are
 // kept by their step and drawn again only when a change shows in the icon, the turn's timing, the
@@ -34,23 +40,41 @@ class AERLO_KIT_EXPORT StatusItemTray final : public StatusBar::ItemPresenter {
 public:
     static constexpr double framesPerSecond = 12;
     static constexpr double frameInterval = 1.0 / framesPerSecond;
+    // A host that takes each frame over the bus and draws it anew: fewer frames.
+    static constexpr double notifierFramesPerSecond = 4;
     static constexpr double placeLifetime = 1.0;
 
+    enum class Protocol { xembed, statusNotifier };
+
+    // The protocol the desktop offers (a StatusNotifierItem host on the session bus, else XEmbed).
     explicit StatusItemTray(StatusItem& item);
+    StatusItemTray(StatusItem& item, Protocol protocol);
     ~StatusItemTray() override;
 
+    // Whether the desktop shows tray icons of either kind.
     static bool isTrayAvailable();
+    static Protocol desktopProtocol();
 
+    // Whether the desktop had a tray or host when the tray icon was made.
+    bool isShownOnDesktop() const override { return shownOnDesktop_; }
     // Renders and shows the item now.
     void refresh();
     const Image& icon() const { return icon_; }
     std::string toolTip() const;
+    // The text shown beside the icon where the host shows one: the title, else the tool tip's lines.
+    std::string label() const;
+    Protocol protocol() const { return notifier_ ? Protocol::statusNotifier : Protocol::xembed; }
+    // The XEmbed icon (only on that protocol).
     QSystemTrayIcon& trayIcon() const { return *tray_; }
+    // The StatusNotifierItem (only on that protocol).
+    StatusNotifierItem& notifier() const { return *notifier_; }
     bool isRefreshScheduled() const;
     // Takes the tray's place for the icon as the item's screen frame (nothing without one).
     void updatePlace();
     // As the tray does on a click of the icon.
     void click();
+    // As the host asks: at its place for the click (none: the pointer's).
+    void click(const QPoint& where);
     // Frames of a turn kept for showing again, and frames rendered since the tray was made (tests).
     std::size_t keptFrames() const { return frames_.size(); }
     std::size_t renderedFrames() const { return rendered_; }
@@ -87,8 +111,16 @@ private:
     // trip to the display server, so animation frames reuse it for up to `placeLifetime` seconds.
     Rect place(bool fresh);
 
+    double frameRate() const;
+    void showIcon(const Frame& frame);
+
     StatusItem& item_;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<StatusNotifierItem> notifier_;
+    std::optional<Foundation::ObserverToken> appearanceObservation_;
+    // The host's place for the last click (StatusNotifierItem).
+    Rect clickPlace_;
+    bool shownOnDesktop_ = true;
     std::unique_ptr<QMenu> menu_;
     std::shared_ptr<Foundation::Timer> timer_;
     // A refresh queued on the main run loop; the flag outlives the tray for the queued block.
@@ -100,6 +132,7 @@ private:
     bool changed_ = false;
     std::shared_ptr<const Frame> shown_;
     std::string shownToolTip_;
+    std::string shownLabel_;
     // The turn's frames by their step in its cycle, for one cycle, appearance and pixel scale.
     std::map<long long, std::shared_ptr<const Frame>> frames_;
     std::string framesAppearance_;

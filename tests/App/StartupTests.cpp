@@ -6,9 +6,12 @@
 #include "Classes/Views/SensorPopup.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/Screen.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/Kit/WindowController.h"
+#include "Platform/Kit/StatusBar.h"
+#include "tests/Support/TestAccess.h"
 #include "tests/App/AppShellTest.h"
 
 #include <QCoreApplication>
@@ -49,6 +52,16 @@ protected:
         const auto path = Foundation::Paths::privilegedHelperTools() / std::string(SMCHelper::label);
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path) << "daemon";
+    }
+    // The two-fan window with a stand-in panel of `panel`, the status item set up.
+    Kit::WindowController& twoFanWindow(Kit::Size panel)
+    {
+        registerStandInScenes(panel);
+        fanCount = 2;
+        delegate_->refreshSensors();
+        delegate_->setUpStatusItem();
+        delegate_->makeFanSpeedWindowController();
+        return *delegate_->fanSpeedWindowController;
     }
     std::vector<std::string> steps_;
 };
@@ -194,12 +207,7 @@ TEST_F(StartupTest, WrongOrMissingScenesPrintTheirErrors)
 
 TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
 {
-    registerStandInScenes({300, 200});
-    fanCount = 2;
-    delegate_->refreshSensors();
-    delegate_->setUpStatusItem();
-    delegate_->makeFanSpeedWindowController();
-    Kit::WindowController& controller = *delegate_->fanSpeedWindowController;
+    Kit::WindowController& controller = twoFanWindow({300, 200});
     EXPECT_EQ(controller.window()->contentSize(), (Kit::Size {300, 600}));
     const auto& panel = controller.contentViewController()->view();
     ASSERT_EQ(panel->subviews().size(), 1u);
@@ -225,6 +233,62 @@ TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
     delegate_->statusBarItem->setScreenFrame({1400, 0, 24, 24});
     delegate_->statusBarItemClicked();
     EXPECT_EQ(controller.window()->frame(), (Kit::Rect {1140, 0, 300, 600}));
+}
+
+TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningTheSensorList)
+{
+    // One screen, its panel at the top.
+    const auto useScreen = [](double width, double height, double panel, double scale) {
+        Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+            {{0, 0, width, height}, {0, 0, width, height - panel}, scale, "Built-in", true, {}, {}}}));
+    };
+    useScreen(1366, 768, 24, 1);
+    Kit::WindowController& controller = twoFanWindow({320, 400});
+    auto* list = dynamic_cast<Kit::ScrollView*>(controller.contentViewController()->view()->subviews().at(0).get());
+    ASSERT_TRUE(list);
+    delegate_->statusBarItem->setScreenFrame({1200, 744, 105, 24});
+    delegate_->statusBarItemClicked();
+    ASSERT_TRUE(controller.isWindowVisible());
+    // 800 points of panel on 744: the list gives up 56, the rest keeps its size, all of it on the screen.
+    EXPECT_EQ(controller.window()->frame().maxY(), 744);
+    EXPECT_EQ(controller.window()->frame().height(), 744);
+    EXPECT_EQ(list->frame(), (Kit::Rect {10, 25, 300, 339}));
+    delegate_->statusBarItemClicked();
+
+    // On a screen lower than the rest of the panel the list goes and the title row stays on the screen.
+    useScreen(640, 400, 12, 2);
+    delegate_->statusBarItem->setScreenFrame({500, 388, 60, 12});
+    delegate_->statusBarItemClicked();
+    EXPECT_EQ(controller.window()->frame().maxY(), 388);
+    EXPECT_TRUE(list->isHidden());
+    EXPECT_EQ(controller.window()->frame().height(), 405);
+    delegate_->statusBarItemClicked();
+
+    // A large screen: the whole list again.
+    useScreen(1920, 1080, 24, 1);
+    delegate_->statusBarItem->setScreenFrame({1700, 1056, 105, 24});
+    const Kit::Rect button = delegate_->statusBarItem->screenFrame();
+    delegate_->statusBarItemClicked();
+    EXPECT_FALSE(list->isHidden());
+    EXPECT_EQ(list->frame().height(), 395);
+    EXPECT_EQ(controller.window()->frame(), (Kit::Rect {button.x() + (button.width() - 320) * 0.5, button.y() - 800, 320, 800}));
+}
+
+TEST_F(StartupTest, WithoutATrayTheFanPanelOpensAsAWindowAndOneLineSaysWhy)
+{
+    // A presenter that finds no tray on the desktop.
+    struct NoTray final : Kit::StatusBar::ItemPresenter {
+        bool isShownOnDesktop() const override { return false; }
+    };
+    TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return std::make_unique<NoTray>(); });
+    registerStandInScenes({300, 200});
+    launch();
+    const auto lines = console_.lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                  "The desktop shows no tray icons: the fan panel opens as a window of its own."),
+        1);
+    ASSERT_TRUE(delegate_->fanSpeedWindowController);
+    EXPECT_TRUE(delegate_->fanSpeedWindowController->isWindowVisible());
 }
 
 TEST_F(StartupTest, ReopenOpensTheSettingsNeverTheFanWindow)

@@ -5,6 +5,7 @@
 #include "Platform/Kit/StatusItemTray.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
+#include "tests/Support/Kit/StatusItemContent.h"
 #include "tests/Support/TestAccess.h"
 
 #include <QApplication>
@@ -28,16 +29,7 @@ protected:
         KitTest::TearDown();
     }
 
-    // A 20-point filled square, as a template image.
-    static Image squareImage()
-    {
-        Image image = Image::withSize({20, 20}, false, [](const Rect& rect) {
-            GraphicsContext::current()->fillRect(rect, Colour::black());
-            return true;
-        });
-        image.setTemplate(true);
-        return image;
-    }
+    static Image squareImage() { return Testing::squareTemplateImage(); }
 };
 
 TEST_F(StatusItemTest, TheModelKeepsLengthVisibilityButtonAndMenu)
@@ -190,23 +182,7 @@ TEST_F(StatusItemTest, AFrameLikeTheLastSetsNoNewIconButChangesStillShowWhileAni
     EXPECT_TRUE(tray->isRefreshScheduled());
 }
 
-// A view with a bar from its centre to the right, turning once a second.
-std::shared_ptr<View> addTurningBar(StatusItem& item)
-{
-    auto bar = std::make_shared<View>(Rect {3, 3, 16, 16});
-    auto arm = std::make_shared<View>(Rect {8, 6, 8, 4});
-    arm->layer().setBackgroundColor(Colour::red());
-    bar->addSubview(arm);
-    item.button()->addSubview(bar);
-    bar->layer().setAnchorPoint({0.5, 0.5});
-    bar->layer().setPosition({11, 11});
-    auto turn = std::make_shared<BasicAnimation>("transform.rotation.z");
-    turn->toValue = LayerValue(2 * M_PI);
-    turn->duration = 1;
-    turn->repeatCount = Animation::infinity;
-    bar->layer().addAnimation(turn, "rotationAnimation");
-    return bar;
-}
+using Testing::addTurningBar;
 
 TEST_F(StatusItemTest, ATurnIsDrawnOncePerStepAndShownFromTheKeptFramesAfterwards)
 {

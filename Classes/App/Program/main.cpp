@@ -19,6 +19,7 @@
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/DesktopAppearance.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
@@ -45,6 +46,8 @@ int main(int argc, char** argv)
     // The windows carry the application's icon and belong to its desktop entry.
     Kit::Application::shared().setApplicationIconImage(Kit::Image::named("AppIcon"));
     Kit::Application::shared().setDesktopEntryName(Foundation::Bundle::main().bundleIdentifier().value_or("Aerlo"));
+    // Light or dark as the desktop says, live.
+    Kit::DesktopAppearance desktopAppearance;
 
     Aerlo::TerminationSignals terminationSignals([](int) { Kit::Application::shared().terminate(); });
 

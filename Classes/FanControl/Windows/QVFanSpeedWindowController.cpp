@@ -41,7 +41,13 @@ void QVFanSpeedWindowController::windowDidLoad()
 
 void QVFanSpeedWindowController::windowDidResignKey(Kit::Window&)
 {
-    close();
+    if (!standsAlone_)
+        close();
+}
+
+void QVFanSpeedWindowController::setStandsAlone()
+{
+    standsAlone_ = true;
 }
 
 } // namespace Aerlo

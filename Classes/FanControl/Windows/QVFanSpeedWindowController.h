@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Classes/App/FanSpeedWindow.h"
 #include "Platform/Kit/WindowController.h"
 
 #include <memory>
@@ -7,8 +8,9 @@
 namespace Aerlo {
 
 // The fan window's controller: a transparent window, closed as soon as it stops being the key window
-// (a click anywhere else).
-class QVFanSpeedWindowController : public Kit::WindowController {
+// (a click anywhere else). Where no status item shows it stands alone: it stays open when another
+// window becomes key (its "…" menu still quits).
+class QVFanSpeedWindowController : public Kit::WindowController, public FanSpeedWindow {
 public:
     // The scenes of the storyboard "FanSpeedController": its initial controller (the two-fan panel)
     // and "SingleFanWindowController" (the one-fan panel).
@@ -18,6 +20,11 @@ public:
 
     void windowDidLoad();
     void windowDidResignKey(Kit::Window& window) override;
+    void setStandsAlone() override;
+    bool standsAlone() const { return standsAlone_; }
+
+private:
+    bool standsAlone_ = false;
 };
 
 } // namespace Aerlo

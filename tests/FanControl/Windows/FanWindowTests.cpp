@@ -52,6 +52,17 @@ TEST_F(FanWindowTest, AClickElsewhereClosesTheWindowOnce)
     EXPECT_EQ(windowController_->contentViewController().get(), before);
 }
 
+TEST_F(FanWindowTest, StandingAloneTheWindowStaysOpenWhenAnotherBecomesKey)
+{
+    loadPanel<FanSpeedController>();
+    auto* controller = dynamic_cast<QVFanSpeedWindowController*>(windowController_.get());
+    ASSERT_NE(controller, nullptr);
+    controller->setStandsAlone();
+    Kit::Window other({0, 0, 100, 100}, Kit::Window::titled);
+    other.makeKeyAndOrderFront();
+    EXPECT_TRUE(panelWindow().isVisible());
+}
+
 TEST_F(FanWindowTest, TheScenesAreTheTwoPanels)
 {
     QVFanSpeedWindowController::registerScenes();
