@@ -227,17 +227,25 @@ kern_return_t SMC::read(SMCVal& value)
 {
     if (value.key.size() != 4)
         return IOKit::kIOReturnBadArgument;
-    {
-        std::lock_guard lock(readScopeMutex_);
-        if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end()) {
-            value = found->second.value;
-            return found->second.result;
-        }
+    std::unique_lock lock(readScopeMutex_);
+    // Another reader of the scope reading the key now: its result is this one's.
+    readScopeChanged_.wait(lock, [&] {
+        const auto found = sharedReads_.find(value.key);
+        return found == sharedReads_.end() || found->second.done;
+    });
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end()) {
+        value = found->second.value;
+        return found->second.result;
     }
-    const kern_return_t result = readFromSMC(value);
-    std::lock_guard lock(readScopeMutex_);
     if (readScopes_ > 0)
-        sharedReads_.insert_or_assign(value.key, SharedRead {result, value});
+        sharedReads_.emplace(value.key, SharedRead {});
+    lock.unlock();
+    const kern_return_t result = readFromSMC(value);
+    lock.lock();
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end() && !found->second.done) {
+        found->second = SharedRead {result, value, true};
+        readScopeChanged_.notify_all();
+    }
     return result;
 }
 
@@ -316,8 +324,10 @@ void SMC::openReadScope()
 void SMC::closeReadScope()
 {
     std::lock_guard lock(readScopeMutex_);
-    if (--readScopes_ == 0)
+    if (--readScopes_ == 0) {
         sharedReads_.clear();
+        readScopeChanged_.notify_all();
+    }
 }
 
 kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes)
@@ -333,8 +343,10 @@ kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std
     {
         // A read of the key later in the scope sees what was written.
         std::lock_guard lock(readScopeMutex_);
-        if (const auto found = sharedReads_.find(key); found != sharedReads_.end())
+        if (const auto found = sharedReads_.find(key); found != sharedReads_.end()) {
             sharedReads_.erase(found);
+            readScopeChanged_.notify_all();
+        }
     }
     return call(input, output);
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -73,7 +74,8 @@ public:
     // with kIOReturnBadArgument; a size above 32 is clamped to 32. A key's information is asked once per
     // connection and kept until the SMC behind it may have restarted (an outage, a new connection of the
     // transport); a read that finds the SMC restarted under it is made again with fresh information.
-    // Inside an SMCReadScope a key is read once and every later read of it gets that result.
+    // Inside an SMCReadScope a key is read once and every later read of it gets that result (one made
+    // while another thread reads it waits for that read).
     [[nodiscard]] kern_return_t read(SMCVal& value);
     // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
     [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize,
@@ -123,10 +125,11 @@ private:
         std::uint32_t dataSize = 0;
         std::string dataType;
     };
-    // A read made inside the open read scopes.
+    // A read made inside the open read scopes; not done while its reader waits for the SMC.
     struct SharedRead {
         kern_return_t result = IOKit::kIOReturnSuccess;
         SMCVal value;
+        bool done = false;
     };
 
     static Foundation::SharedInstance<SMC>& sharedInstance();
@@ -153,6 +156,7 @@ private:
     std::map<std::string, KeyInfo, std::less<>> keyInfo_;
     std::uint64_t keyInfoGeneration_ = 0;
     std::mutex readScopeMutex_;
+    std::condition_variable readScopeChanged_;
     int readScopes_ = 0;
     std::map<std::string, SharedRead, std::less<>> sharedReads_;
 
