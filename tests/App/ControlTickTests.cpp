@@ -36,25 +36,6 @@ std::vector<std::string> keysReadByTheTicksReaders(SensorsMachine& machine, bool
     return machine.exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes);
 }
 
-std::vector<std::string> firstOccurrences(const std::vector<std::string>& keys)
-{
-    std::vector<std::string> first;
-    for (const auto& key : keys)
-        if (std::find(first.begin(), first.end(), key) == first.end())
-            first.push_back(key);
-    return first;
-}
-
-// The readings' values but the energy figures, which grow with every read.
-std::vector<std::string> valuesOf(const std::vector<Sensor_p>& sensors)
-{
-    std::vector<std::string> values;
-    for (const auto& sensor : sensors)
-        if (!sensor.isComputed() || (sensor.type() != SensorType::energy && sensor.type() != SensorType::power))
-            values.push_back(sensor.key() + " " + std::to_string(sensor.value()));
-    return values;
-}
-
 TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhatItsReadersWouldSee)
 {
     for (const auto& [profile, arm] : {std::pair{"mbp-m1pro-2fan", true}, {"macpro-intel-4fan", false}}) {
@@ -63,7 +44,7 @@ TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhat
         delegate_->updateFanSpeedAndTemperature(); // the list is built and the keys' information asked
         const auto unshared = keysReadByTheTicksReaders(*sensors_, arm);
         ASSERT_GT(unshared.size(), firstOccurrences(unshared).size()) << "readers of a tick read keys again";
-        const auto values = valuesOf(SensorsReader::shared()->list->sensors());
+        const auto values = readValues(SensorsReader::shared()->list->sensors());
         const float read = arm ? SMCManager::shared().averageCPUTemperature().mean
                                : static_cast<float>(intelCPUAverageTemperature.load());
         const float cpu = read < 20 ? 38 : read;
@@ -74,7 +55,7 @@ TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhat
         delegate_->updateFanSpeedAndTemperature();
         EXPECT_EQ(sensors_->exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes), firstOccurrences(unshared));
         EXPECT_EQ(sensors_->device->exchangeCount(), firstOccurrences(unshared).size()) << "no key information again";
-        EXPECT_EQ(valuesOf(delegate_->sensorsList), values);
+        EXPECT_EQ(readValues(delegate_->sensorsList), values);
         EXPECT_FLOAT_EQ(delegate_->CPUTemperature, cpu);
         EXPECT_EQ((std::vector<double>{fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed}), fans);
         EXPECT_EQ(takePosts().size(), 2u);
