@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace Aerlo {
 
@@ -131,6 +132,7 @@ SMC::~SMC()
 void SMC::open()
 {
     conn = 0;
+    forgetKeyInfo();
     const auto matching = registry_->serviceMatching("AppleSMC");
     IOKit::io_iterator_t iterator = 0;
     kern_return_t result = registry_->getMatchingServices(matching, iterator);
@@ -157,6 +159,7 @@ kern_return_t SMC::close()
     // The handle is spent whatever the code.
     const kern_return_t result = registry_->serviceClose(conn);
     conn = 0;
+    forgetKeyInfo();
     return result;
 }
 
@@ -196,6 +199,8 @@ kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
                                                                     in.size(), out.data(), &outSize);
     output = SMCKeyData::parse(out);
     const bool gone = result == IOKit::kIOReturnNoDevice;
+    if (gone)
+        forgetKeyInfo();
     if (gone != (outage_.load() != IOKit::kIOReturnSuccess)) {
         const kern_return_t before = outage_.exchange(gone ? result : IOKit::kIOReturnSuccess);
         if (gone && before == IOKit::kIOReturnSuccess)
@@ -222,30 +227,107 @@ kern_return_t SMC::read(SMCVal& value)
 {
     if (value.key.size() != 4)
         return IOKit::kIOReturnBadArgument;
+    std::unique_lock lock(readScopeMutex_);
+    // Another reader of the scope reading the key now: its result is this one's.
+    readScopeChanged_.wait(lock, [&] {
+        const auto found = sharedReads_.find(value.key);
+        return found == sharedReads_.end() || found->second.done;
+    });
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end()) {
+        value = found->second.value;
+        return found->second.result;
+    }
+    if (readScopes_ > 0)
+        sharedReads_.emplace(value.key, SharedRead {});
+    lock.unlock();
+    const kern_return_t result = readFromSMC(value);
+    lock.lock();
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end() && !found->second.done) {
+        found->second = SharedRead {result, value, true};
+        readScopeChanged_.notify_all();
+    }
+    return result;
+}
+
+kern_return_t SMC::readFromSMC(SMCVal& value)
+{
+    for (int attempt = 0;; ++attempt) {
+        const std::uint64_t generation = registry_->connectionGeneration(conn);
+        KeyInfo info;
+        kern_return_t result = keyInfo(value.key, generation, info);
+        if (result != IOKit::kIOReturnSuccess)
+            return result;
+        value.dataSize = info.dataSize;
+        value.dataType = info.dataType;
+
+        SMCKeyData input;
+        SMCKeyData output;
+        input.key = keyCode(value.key);
+        input.dataSize = value.dataSize;
+        input.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
+        result = call(input, output);
+        // The SMC restarted under the read: its information may have changed.
+        if (attempt == 0 && registry_->connectionGeneration(conn) != generation)
+            continue;
+        if (result != IOKit::kIOReturnSuccess)
+            return result;
+        std::copy_n(output.bytes.begin(), value.dataSize, value.bytes.begin());
+        return IOKit::kIOReturnSuccess;
+    }
+}
+
+kern_return_t SMC::keyInfo(const std::string& key, std::uint64_t generation, KeyInfo& info)
+{
+    {
+        std::lock_guard lock(keyInfoMutex_);
+        if (keyInfoGeneration_ != generation) {
+            keyInfo_.clear();
+            keyInfoGeneration_ = generation;
+        } else if (const auto found = keyInfo_.find(key); found != keyInfo_.end()) {
+            info = found->second;
+            return IOKit::kIOReturnSuccess;
+        }
+    }
     SMCKeyData input;
     SMCKeyData output;
-    input.key = keyCode(value.key);
+    input.key = keyCode(key);
     input.command = static_cast<std::uint8_t>(SMCCommand::readKeyInfo);
-    kern_return_t result = call(input, output);
+    const kern_return_t result = call(input, output);
     if (result != IOKit::kIOReturnSuccess)
         return result;
     if (output.result == keyNotReadable) {
         std::lock_guard lock(unreadableMutex_);
-        unreadable_.insert(value.key);
+        unreadable_.insert(key);
     }
-
     // The record carries 32 value bytes; a larger reported size is held to that.
-    value.dataSize = std::min<std::uint32_t>(output.dataSize, 32);
-    value.dataType = keyString(output.dataType);
-
-    input.dataSize = value.dataSize;
-    input.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
-    output = SMCKeyData();
-    result = call(input, output);
-    if (result != IOKit::kIOReturnSuccess)
-        return result;
-    std::copy_n(output.bytes.begin(), value.dataSize, value.bytes.begin());
+    info = KeyInfo {std::min<std::uint32_t>(output.dataSize, 32), keyString(output.dataType)};
+    std::lock_guard lock(keyInfoMutex_);
+    if (keyInfoGeneration_ == generation)
+        keyInfo_.insert_or_assign(key, info);
     return IOKit::kIOReturnSuccess;
+}
+
+void SMC::forgetKeyInfo()
+{
+    std::lock_guard lock(keyInfoMutex_);
+    keyInfo_.clear();
+    // No generation: what an exchange under way learns is not kept either.
+    keyInfoGeneration_ = std::numeric_limits<std::uint64_t>::max();
+}
+
+void SMC::openReadScope()
+{
+    std::lock_guard lock(readScopeMutex_);
+    ++readScopes_;
+}
+
+void SMC::closeReadScope()
+{
+    std::lock_guard lock(readScopeMutex_);
+    if (--readScopes_ == 0) {
+        sharedReads_.clear();
+        readScopeChanged_.notify_all();
+    }
 }
 
 kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes)
@@ -258,6 +340,14 @@ kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std
     input.command = static_cast<std::uint8_t>(SMCCommand::writeBytes);
     input.dataSize = dataSize;
     input.bytes = bytes;
+    {
+        // A read of the key later in the scope sees what was written.
+        std::lock_guard lock(readScopeMutex_);
+        if (const auto found = sharedReads_.find(key); found != sharedReads_.end()) {
+            sharedReads_.erase(found);
+            readScopeChanged_.notify_all();
+        }
+    }
     return call(input, output);
 }
 

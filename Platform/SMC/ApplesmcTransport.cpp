@@ -133,10 +133,16 @@ kern_return_t ApplesmcTransport::resultForErrno(int error)
     }
 }
 
+std::uint64_t ApplesmcTransport::generation() const
+{
+    return maps_.load();
+}
+
 kern_return_t ApplesmcTransport::load()
 {
     if (loaded_)
         return *loaded_;
+    ++maps_;
     if (driver_ == Driver::macsmcHwmon) {
         const auto name = files_->read("name");
         loaded_ = name.error ? resultForErrno(name.error) : kIOReturnSuccess;

@@ -158,6 +158,19 @@ kern_return_t ServiceRegistry::serviceClose(io_connect_t connect)
     return connection.transport->close(connection.handle);
 }
 
+std::uint64_t ServiceRegistry::connectionGeneration(io_connect_t connect) const
+{
+    std::shared_ptr<SMCTransport> transport;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = connections_.find(connect);
+        if (it == connections_.end())
+            return 0;
+        transport = it->second.transport;
+    }
+    return transport->generation();
+}
+
 std::size_t ServiceRegistry::liveObjects() const
 {
     std::lock_guard lock(mutex_);

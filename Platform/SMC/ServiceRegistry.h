@@ -57,6 +57,8 @@ public:
                                           std::size_t inputSize, void* output, std::size_t* outputSize);
     // IOServiceClose: the handle is gone afterwards whatever the code.
     kern_return_t serviceClose(io_connect_t connect);
+    // The generation of the transport behind a connection (SMCTransport::generation), 0 for none.
+    std::uint64_t connectionGeneration(io_connect_t connect) const;
 
     // Objects (iterators and services) and connections still held, for leak checks in tests.
     std::size_t liveObjects() const;

@@ -59,6 +59,11 @@ std::size_t SocketSmcTransport::reconnects() const
     return reconnects_;
 }
 
+std::uint64_t SocketSmcTransport::generation() const
+{
+    return connects_.load();
+}
+
 std::size_t SocketSmcTransport::connections() const
 {
     std::lock_guard lock(mutex_);
@@ -114,6 +119,7 @@ bool SocketSmcTransport::connect(Channel& channel)
         return false;
     }
     channel.granted = (*reply)[4] != 0;
+    ++connects_;
     return true;
 }
 
