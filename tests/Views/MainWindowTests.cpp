@@ -4,7 +4,7 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
-#include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Classes/Views/DisablableScrollView.h"
 #include "Classes/Views/FreeAppsViewController.h"
 #include "Classes/Views/InitialViewController.h"

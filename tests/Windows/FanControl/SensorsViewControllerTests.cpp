@@ -3,7 +3,7 @@
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
-#include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Classes/Sensors/QVSensorNamesManager.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AlertPresenter.h"

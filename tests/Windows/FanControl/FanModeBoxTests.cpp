@@ -1,10 +1,10 @@
 #include "Classes/App/AppDelegate.h"
-#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/Box.h"
 #include "Platform/System/AuthorizationProvider.h"
-#include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
 

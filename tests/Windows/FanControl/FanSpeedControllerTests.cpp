@@ -1,4 +1,4 @@
-#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/SettingsController.h"
 #include "Platform/Kit/ImageRepresentation.h"
@@ -9,7 +9,7 @@
 #include "Platform/Kit/Menu.h"
 #include "Platform/System/Workspace.h"
 #include "tests/App/ScriptedUpdates.h"
-#include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 #include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 

@@ -1,9 +1,9 @@
-#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Button.h"
 #include "Platform/Kit/Menu.h"
 #include "tests/App/ScriptedUpdates.h"
-#include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 
 using namespace Aerlo;
 using namespace Aerlo::Testing;

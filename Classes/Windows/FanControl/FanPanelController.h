@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Classes/App/CurrentFanMode.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Classes/App/FanSpeedPanel.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"

@@ -1,7 +1,7 @@
-#include "Classes/FanControl/Windows/FanPanelController.h"
+#include "Classes/Windows/FanControl/FanPanelController.h"
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"

@@ -1,4 +1,4 @@
-#include "Classes/FanControl/Windows/SensorsViewController.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/DamagedData.h"

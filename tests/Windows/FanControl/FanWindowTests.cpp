@@ -1,12 +1,12 @@
 #include "Classes/App/AppDelegate.h"
-#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/SensorPopup.h"
 #include "Classes/Views/SensorView.h"
 #include "Classes/Views/ValueSensorView.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/View.h"
-#include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 
 #include <tuple>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
@@ -12,9 +12,9 @@
 #include "Classes/FanControl/FanRule.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
-#include "Classes/FanControl/Windows/FanPanelController.h"
-#include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
-#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Windows/FanControl/FanPanelController.h"
+#include "Classes/Windows/FanControl/QVFanSpeedWindowController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Classes/Sensors/SMCManager.h"
 #include "Classes/Views/QVSlider.h"
 #include "Platform/Foundation/NotificationCenter.h"

@@ -1,8 +1,8 @@
-#include "Classes/FanControl/Windows/QVFanSpeedWindowController.h"
+#include "Classes/Windows/FanControl/QVFanSpeedWindowController.h"
 
 #include "Classes/Configure/GlobalUI/Storyboard.h"
-#include "Classes/FanControl/Windows/FanSpeedController.h"
-#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Platform/Kit/View.h"
 #include "QVToolsKit/TransparentWindow.h"
 

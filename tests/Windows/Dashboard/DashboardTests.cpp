@@ -1,8 +1,8 @@
 // The dashboard: its fill on every shipped machine, its fan readouts and its other notifications.
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
-#include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
+#include "Classes/Windows/Dashboard/DashboardViewController.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/RunLoop.h"

@@ -1,12 +1,12 @@
-#include "Classes/FanControl/Windows/FanSpeedController.h"
-#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/TextField.h"
 
 #include <functional>
-#include "tests/FanControl/Windows/FanPanelTest.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 
 #include <QAccessible>
 #include <QTest>

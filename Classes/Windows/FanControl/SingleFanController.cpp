@@ -1,6 +1,6 @@
-#include "Classes/FanControl/Windows/SingleFanController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"

@@ -1,4 +1,4 @@
-#include "Classes/Configure/SystemKit/Dashboard/ProcessIcon.h"
+#include "Classes/Windows/Dashboard/ProcessIcon.h"
 
 #include "Classes/Configure/SystemKit/ProcessApplication.h"
 #include "Classes/Configure/SystemKit/Process_p.h"

@@ -1,6 +1,6 @@
-#include "Classes/Configure/SystemKit/Dashboard/DashboardViewController.h"
+#include "Classes/Windows/Dashboard/DashboardViewController.h"
 
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Classes/FanControl/Windows/FanPanelController.h"
+#include "Classes/Windows/FanControl/FanPanelController.h"
 
 namespace Aerlo {
 

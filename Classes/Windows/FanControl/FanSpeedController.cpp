@@ -1,8 +1,8 @@
-#include "Classes/FanControl/Windows/FanSpeedController.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/App/CustomFanModeFlag.h"
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/Utility.h"
