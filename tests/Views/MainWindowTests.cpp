@@ -19,7 +19,7 @@
 #include "Platform/Kit/TableCellView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Vendors/UI/QVWindowOperateView.h"
-#include "QVToolsKit/QVCustomTableRowView.h"
+#include "QVToolsKit/UI/QVCustomTableRowView.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/ScopedEnvironment.h"

@@ -30,8 +30,8 @@
 #include "Platform/System/ProcessInfo.h"
 #include "Platform/System/Workspace.h"
 #include "Platform/Vendors/MSACAnalytics.h"
-#include "QVToolsKit/SmoothCorner.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/SmoothCorner.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Platform/Kit/View.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 
 namespace Aerlo {
 

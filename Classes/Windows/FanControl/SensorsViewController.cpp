@@ -21,7 +21,7 @@
 #include "Platform/Kit/TableColumn.h"
 #include "Platform/Kit/TableHeaderView.h"
 #include "Platform/Kit/TextField.h"
-#include "QVToolsKit/QVTableViewHelper.h"
+#include "QVToolsKit/UI/QVTableViewHelper.h"
 
 #include <charconv>
 

@@ -17,7 +17,7 @@
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/ProcessInfo.h"
 #include "Platform/System/SystemProfiler.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/KitTest.h"

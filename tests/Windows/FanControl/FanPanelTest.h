@@ -32,7 +32,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/SystemProfiler.h"
 #include "Platform/Vendors/MSACAnalytics.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/TestAccess.h"
