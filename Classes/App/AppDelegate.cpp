@@ -1,7 +1,7 @@
 #include "Classes/App/AppDelegate.h"
 
-#include "Classes/App/CurrentFanMode.h"
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVEventMonitor.h"

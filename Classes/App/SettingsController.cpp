@@ -1,6 +1,6 @@
 #include "Classes/App/SettingsController.h"
 
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/QVAppCenter.h"
 #include "Classes/App/UpdateCheck.h"

@@ -14,7 +14,7 @@
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusBar.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/TestAccess.h"
 

@@ -1,4 +1,4 @@
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/App/UpdateCheck.h"

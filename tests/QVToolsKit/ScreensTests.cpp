@@ -1,5 +1,5 @@
-#include "QVToolsKit/QVCoordinatesAdministrator.h"
-#include "QVToolsKit/ScreenInfo.h"
+#include "QVToolsKit/UI/QVCoordinatesAdministrator.h"
+#include "QVToolsKit/UI/ScreenInfo.h"
 
 #include "Platform/Kit/Event.h"
 #include "Platform/System/ActiveMachine.h"

@@ -1,6 +1,6 @@
-#include "QVToolsKit/FrameGeometry.h"
-#include "QVToolsKit/QVWindowManager.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/FrameGeometry.h"
+#include "QVToolsKit/UI/QVWindowManager.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Screen.h"
