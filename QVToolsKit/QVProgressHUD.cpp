@@ -335,12 +335,6 @@ void QVProgressHUD::cancelPendingHides(bool automaticOnly)
     });
 }
 
-std::size_t QVProgressHUD::pendingHideCount() const
-{
-    return static_cast<std::size_t>(std::count_if(pendingHides_.begin(), pendingHides_.end(),
-        [](const PendingHide& pending) { return pending.timer->isValid(); }));
-}
-
 void QVProgressHUD::hideDelayed(std::optional<double> animated)
 {
     cancelPendingHides();
