@@ -2,6 +2,7 @@
 
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachError.h"
@@ -15,17 +16,12 @@
 namespace Aerlo {
 
 using Foundation::Console;
+using Foundation::NumberText;
 
 namespace {
 
 // The SMC's result for a key it has but will not read.
 constexpr std::uint8_t keyNotReadable = 0x85;
-
-std::string decimal(long long value)
-{
-    char text[24];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 // A whole number held in a double, written without a fraction.
 std::string wholeNumber(double value)
@@ -43,7 +39,7 @@ bool allZero(const std::array<std::uint8_t, 32>& bytes)
 std::optional<std::string> checkedFanKey(int fan, std::string_view suffix)
 {
     if (fan < 0 || fan > 9) {
-        Console::print("Refused fan index " + decimal(fan) + ": fans are numbered 0 to 9");
+        Console::print("Refused fan index " + NumberText::decimal(fan) + ": fans are numbered 0 to 9");
         return std::nullopt;
     }
     return SMC::fanKey(fan, suffix);
@@ -54,7 +50,7 @@ std::optional<std::string> speedKey(int fan, std::string_view suffix, int rpm)
 {
     auto key = checkedFanKey(fan, suffix);
     if (key && rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
+        Console::print("Refused fan speed " + NumberText::decimal(rpm) + ": below 0");
         return std::nullopt;
     }
     return key;
@@ -64,8 +60,8 @@ bool inRange(std::string_view key, int value, int high)
 {
     if (value >= 0 && value <= high)
         return true;
-    Console::print("Refused value " + decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to " +
-                   decimal(high));
+    Console::print("Refused value " + NumberText::decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to " +
+                   NumberText::decimal(high));
     return false;
 }
 
@@ -443,7 +439,7 @@ void SMC::setFanMode(int fan, FanMode mode)
         return;
     const int raw = static_cast<int>(mode);
     if (raw != 0 && raw != 1) {
-        Console::print("Refused fan mode " + decimal(raw) + ": expected 0 or 1");
+        Console::print("Refused fan mode " + NumberText::decimal(raw) + ": expected 0 or 1");
         return;
     }
 
@@ -496,7 +492,7 @@ void SMC::setFanSpeed(int fan, int rpm)
     const auto readMax = getValue(*maxKey);
     const double max = readMax && std::isfinite(*readMax) ? std::trunc(*readMax) : 4000;
     if (rpm > max) {
-        Console::print("新风扇转速 (" + decimal(rpm) + ") 超过了最大转速 (" + wholeNumber(max) + ")");
+        Console::print("新风扇转速 (" + NumberText::decimal(rpm) + ") 超过了最大转速 (" + wholeNumber(max) + ")");
         return;
     }
 
@@ -512,7 +508,7 @@ void SMC::setFanSpeed(int fan, int rpm)
         std::copy(bytes.begin(), bytes.end(), value.bytes.begin());
     } else if (value.dataType == "fpe2") {
         if (rpm > 16383) {
-            Console::print("Refused fan speed " + decimal(rpm) + ": above 16383, the fpe2 limit");
+            Console::print("Refused fan speed " + NumberText::decimal(rpm) + ": above 16383, the fpe2 limit");
             return;
         }
         value.bytes[0] = static_cast<std::uint8_t>(rpm >> 6);
@@ -603,7 +599,7 @@ std::optional<int> SMC::readByteValue(std::string_view key)
     }
     if (!isByteType(value.dataType))
         return std::nullopt;
-    Console::print("intValue " + decimal(value.bytes[0]));
+    Console::print("intValue " + NumberText::decimal(value.bytes[0]));
     return value.bytes[0];
 }
 
@@ -616,11 +612,11 @@ void SMC::writeBytesValue(std::string_view key, int newValue)
         Console::print("Error read fan value: " + errorText(result));
         return;
     }
-    Console::print("设置电池状态数值 " + decimal(newValue));
+    Console::print("设置电池状态数值 " + NumberText::decimal(newValue));
     if (isByteType(value.dataType)) {
         if (!inRange(key, newValue, 255))
             return;
-        Console::print("bytes " + decimal(newValue));
+        Console::print("bytes " + NumberText::decimal(newValue));
         value.bytes[0] = static_cast<std::uint8_t>(newValue);
     }
     result = write(key, value.dataSize, value.bytes);

@@ -79,9 +79,7 @@ public:
     Process& operator=(const Process&) = delete;
 
     // Settings; they take effect at the launch.
-    void setExecutablePath(std::string path) { executablePath_ = std::move(path); }
     void setArguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
-    void setOptions(Options options) { options_ = std::move(options); }
     const std::string& executablePath() const { return executablePath_; }
     const std::vector<std::string>& arguments() const { return arguments_; }
     const Options& options() const { return options_; }

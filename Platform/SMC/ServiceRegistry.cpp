@@ -41,13 +41,6 @@ void ServiceRegistry::registerService(const std::string& className, std::shared_
     services_[className] = std::move(transport);
 }
 
-void ServiceRegistry::removeService(std::string_view className)
-{
-    std::lock_guard lock(mutex_);
-    if (auto it = services_.find(className); it != services_.end())
-        services_.erase(it);
-}
-
 void ServiceRegistry::setMatchingFailure(kern_return_t code)
 {
     std::lock_guard lock(mutex_);

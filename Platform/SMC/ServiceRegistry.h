@@ -38,7 +38,6 @@ public:
     static void setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry);
 
     void registerService(const std::string& className, std::shared_ptr<SMCTransport> transport);
-    void removeService(std::string_view className);
     // Makes getMatchingServices fail with `code` (0: matching works).
     void setMatchingFailure(kern_return_t code);
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 
@@ -31,13 +32,6 @@ timespec toTimespec(double seconds)
 }
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::string decimal(double value)
-{
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
-    return std::string(text, end);
-}
 
 std::string describe(int status)
 {
@@ -178,7 +172,7 @@ int KeepAlive::run(const Options& options, char** environment)
             Foundation::Console::printError("keepalive: " + program + " " + options.afterCrash + " failed");
         delay = nextDelay(delay, since(started), options);
         Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status) +
-                                        "); starting it again in " + decimal(delay) + " s");
+                                        "); starting it again in " + Foundation::NumberText::fixed(delay, 1) + " s");
         const auto pauseStart = Clock::now();
         for (;;) {
             const double left = delay - since(pauseStart);

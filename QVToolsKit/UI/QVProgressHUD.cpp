@@ -335,12 +335,6 @@ void QVProgressHUD::cancelPendingHides(bool automaticOnly)
     });
 }
 
-std::size_t QVProgressHUD::pendingHideCount() const
-{
-    return static_cast<std::size_t>(std::count_if(pendingHides_.begin(), pendingHides_.end(),
-        [](const PendingHide& pending) { return pending.timer->isValid(); }));
-}
-
 void QVProgressHUD::hideDelayed(std::optional<double> animated)
 {
     cancelPendingHides();
@@ -468,17 +462,7 @@ void QVProgressHUD::draw(const Kit::Rect& dirtyRect)
     else if (maskType_.kind() == QVProgressHUDMaskType::Kind::custom)
         context->fillRect(dirtyRect, maskType_.colour());
     const Kit::Colour colour = style_.backgroundColor().withAlphaComponent(opacity_);
-    const Kit::Rect box = layout_.box;
-    const double r = cornerRadius_;
-    Kit::BezierPath path;
-    path.moveTo({box.minX() + r, box.minY()});
-    path.appendArc({box.maxX() - r, box.minY() + r}, r, 270, 0, false);
-    path.appendArc({box.maxX() - r, box.maxY() - r}, r, 0, 90, false);
-    path.appendArc({box.minX() + r, box.maxY() - r}, r, 90, 180, false);
-    path.appendArc({box.minX() + r, box.minY() + r}, r, 180, 270, false);
-    path.closePath();
-    path.setWindingRule(Kit::BezierPath::WindingRule::nonZero);
-    context->fillPath(path, colour);
+    context->fillPath(Kit::BezierPath::roundedRect(layout_.box, cornerRadius_, cornerRadius_), colour);
     context->restoreGraphicsState();
 }
 

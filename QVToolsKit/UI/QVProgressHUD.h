@@ -111,8 +111,6 @@ public:
     Kit::WindowController* windowController() const { return windowController_.get(); }
     // Where the box is drawn, from the last layout.
     Kit::Rect boxRect() const { return layout_.box; }
-    // The automatic and delayed hides still pending.
-    std::size_t pendingHideCount() const;
 
     // Posts the mouse-down notification; hands the click on only with mask none; a dismissible HUD hides.
     void mouseDown(const Kit::Event& event) override;

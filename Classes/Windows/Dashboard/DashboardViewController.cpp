@@ -7,6 +7,7 @@
 #include "Classes/Configure/SystemKit/DashboardText.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/Views/FanSpeedReadout.h"
+#include "Classes/Views/InitialViewController.h"
 #include "Classes/Views/QVBaseBox.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -28,6 +29,8 @@ namespace {
 
 using Foundation::Console;
 
+constexpr double width = InitialViewController::paneWidth;
+constexpr double height = InitialViewController::paneHeight;
 constexpr double margin = 24;
 constexpr double captionWidth = 150;
 constexpr double rowGap = 7;

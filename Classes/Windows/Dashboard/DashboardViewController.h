@@ -30,9 +30,6 @@ public:
     DashboardViewController();
     ~DashboardViewController() override;
 
-    static constexpr double width = 680;
-    static constexpr double height = 540;
-
     // Scene "DashboardViewController" (Aerlo::Storyboard).
     static void registerScene();
     static std::shared_ptr<DashboardViewController> instantiateFromStoryboard();

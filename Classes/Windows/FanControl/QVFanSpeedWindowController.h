@@ -21,7 +21,6 @@ public:
     void windowDidLoad();
     void windowDidResignKey(Kit::Window& window) override;
     void setStandsAlone() override;
-    bool standsAlone() const { return standsAlone_; }
 
 private:
     bool standsAlone_ = false;

@@ -8,6 +8,7 @@
 #include "Classes/Configure/GlobalUI/Storyboard.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/Sensors/QVSensorNamesManager.h"
+#include "Classes/Views/InitialViewController.h"
 #include "Classes/Views/PageView.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/NotificationCenter.h"
@@ -31,8 +32,8 @@ namespace {
 
 using Foundation::Console;
 
-constexpr double paneWidth = 680;
-constexpr double paneHeight = 540;
+constexpr double paneWidth = InitialViewController::paneWidth;
+constexpr double paneHeight = InitialViewController::paneHeight;
 constexpr double margin = 30;
 constexpr std::int64_t maximumPercentage = 100;
 
