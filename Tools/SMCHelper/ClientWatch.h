@@ -51,7 +51,7 @@ private:
     Ended ended_;
     std::filesystem::path procRoot_;
     mutable std::mutex mutex_;
-    std::map<ClientProcess, Foundation::FileDescriptor> watched_; // the pidfd of each, none when there is none
+    std::map<ClientProcess, Foundation::FileDescriptor> watched_; // the pidfd of each, empty when none opened
     XPC::PrivateQueue queue_{"helper.clients"};
 };
 
