@@ -58,11 +58,11 @@ int main(int argc, char** argv)
             ? SystemPlatform::AuthorizationConfirmation::allow
             : SystemPlatform::AuthorizationConfirmation::cancel;
     });
-    SystemPlatform::AuthorizationProvider::setShared(authorization);
+    SystemPlatform::AuthorizationProvider::replaceShared(authorization);
 
     // The settings pane's launch-at-login box and update control.
-    Aerlo::LoginItemService::install(std::make_shared<Aerlo::SessionLoginItemService>());
-    Aerlo::UpdateCheck::install([] { Aerlo::QVUpdateManager::shared().checkForUpdates(nullptr); });
+    Aerlo::LoginItemService::replace(std::make_shared<Aerlo::SessionLoginItemService>());
+    Aerlo::UpdateCheck::replace([] { Aerlo::QVUpdateManager::shared().checkForUpdates(nullptr); });
     // A test of the whole program sees the scheduled relaunch in seconds.
     Aerlo::QVAppRelaunchManager::shared().setIntervalOverride(
         Aerlo::QVAppRelaunchManager::parseIntervalOverride(std::getenv("AERLO_RELAUNCH_SECONDS")));

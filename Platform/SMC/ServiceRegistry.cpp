@@ -30,9 +30,9 @@ std::shared_ptr<ServiceRegistry> ServiceRegistry::defaultRegistry()
     return defaultSlot().get();
 }
 
-void ServiceRegistry::setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
+void ServiceRegistry::replaceDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
 {
-    defaultSlot().resetForTesting(std::move(registry));
+    defaultSlot().replace(std::move(registry));
 }
 
 void ServiceRegistry::registerService(const std::string& className, std::shared_ptr<SMCTransport> transport)

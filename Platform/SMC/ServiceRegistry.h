@@ -35,7 +35,7 @@ public:
     // The process's registry, made on first use from the environment (SMCEndpoint); tests replace it.
     static std::shared_ptr<ServiceRegistry> defaultRegistry();
     // Replaces the process's registry; nullptr makes the next use build it from the environment again.
-    static void setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry);
+    static void replaceDefaultRegistry(std::shared_ptr<ServiceRegistry> registry);
 
     void registerService(const std::string& className, std::shared_ptr<SMCTransport> transport);
     // Makes getMatchingServices fail with `code` (0: matching works).

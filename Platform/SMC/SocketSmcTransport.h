@@ -2,6 +2,8 @@
 
 #include "Platform/SMC/SMCExport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
@@ -67,7 +69,7 @@ private:
     };
     // One socket to the simulator and what was opened on it.
     struct Channel {
-        int fd = -1;
+        Foundation::FileDescriptor fd;
         // Replies are waited for asleep: a client reading a hundred keys every second would spend more
         // CPU polling than the wake-ups cost.
         SocketSmcReader reader{-1, std::chrono::microseconds{0}};

@@ -1,6 +1,8 @@
 #include "Platform/System/DesktopEntry.h"
 
 #include "Platform/Foundation/TextUtilities.h"
+#include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/UTF8.h"
 
 #include <cerrno>
@@ -97,29 +99,17 @@ std::optional<std::vector<std::string>> splitExec(std::string_view line)
 std::optional<DesktopEntry> DesktopEntry::read(const std::filesystem::path& path)
 {
     // Non-blocking: a FIFO or device in the entry's place must not hold the caller up.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd)
         return std::nullopt;
     struct stat info {};
-    std::string text;
-    bool sound = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-        && static_cast<std::uintmax_t>(info.st_size) <= maximumFileSize;
-    while (sound) {
-        char buffer[8192];
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            sound = got == 0;
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-        sound = text.size() <= maximumFileSize;
-    }
-    ::close(fd);
-    if (!sound)
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || static_cast<std::uintmax_t>(info.st_size) > maximumFileSize)
         return std::nullopt;
-    return parse(text);
+    const auto text = Foundation::readAll(fd.get(), maximumFileSize);
+    if (!text || text->size() > maximumFileSize)
+        return std::nullopt;
+    return parse(*text);
 }
 
 std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text)

@@ -3,6 +3,7 @@
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/NumberText.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 
@@ -113,27 +114,24 @@ int KeepAlive::run(const Options& options, char** environment)
     for (;;) {
         const auto started = Clock::now();
         // The pid file names the child once it runs the program: a pipe closed by the exec tells.
-        int execPipe[2] = {-1, -1};
-        if (::pipe2(execPipe, O_CLOEXEC) != 0)
-            execPipe[0] = execPipe[1] = -1;
+        Foundation::FileDescriptor execPipe[2];
+        (void)Foundation::FileDescriptor::openPipe(execPipe); // without one the pid file is written at once
         const pid_t child = ::fork();
         if (child == 0) {
             ::sigprocmask(SIG_SETMASK, &previousMask, nullptr);
             char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
             ::execve(program.c_str(), arguments, environment);
             const int error = errno;
-            (void)!::write(execPipe[1], &error, sizeof error);
+            (void)!::write(execPipe[1].get(), &error, sizeof error);
             ::_exit(127);
         }
-        if (execPipe[1] >= 0)
-            ::close(execPipe[1]);
-        if (child > 0 && execPipe[0] >= 0) {
+        execPipe[1].reset();
+        if (child > 0 && execPipe[0]) {
             int error = 0;
-            while (::read(execPipe[0], &error, sizeof error) < 0 && errno == EINTR) {
+            while (::read(execPipe[0].get(), &error, sizeof error) < 0 && errno == EINTR) {
             }
         }
-        if (execPipe[0] >= 0)
-            ::close(execPipe[0]);
+        execPipe[0].reset();
         int status = 0;
         bool stopping = false;
         if (child < 0) {

@@ -123,12 +123,12 @@ class ScreenScope {
 public:
     explicit ScreenScope(std::vector<Kit::Screen::Description> screens)
     {
-        Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
+        Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
         TestAccess::resetForTesting<OnceValue>();
     }
     ~ScreenScope()
     {
-        Kit::Screen::setProvider(nullptr);
+        Kit::Screen::replaceProvider(nullptr);
         TestAccess::resetForTesting<OnceValue>();
     }
 

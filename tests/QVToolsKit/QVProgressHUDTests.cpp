@@ -67,7 +67,7 @@ protected:
         std::vector<Screen::Description> screens;
         for (int i = 0; i < count; ++i)
             screens.push_back({{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
-        Screen::setProvider(std::make_shared<Screen::FixedProvider>(screens));
+        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(screens));
     }
     Hud& hud() { return *Hud::shared(); }
     Window* window() { return hud().windowController() ? hud().windowController()->window() : nullptr; }

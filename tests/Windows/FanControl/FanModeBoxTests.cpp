@@ -166,7 +166,7 @@ protected:
         delegate_->fanSpeedWindowController.reset();
         delegate_.reset();
         machine_.reset();
-        SystemPlatform::AuthorizationProvider::setShared(nullptr);
+        SystemPlatform::AuthorizationProvider::replaceShared(nullptr);
         FanModeBoxTest::TearDown();
     }
     FanSpeedController& loadShown()
@@ -260,7 +260,7 @@ TEST_F(FanHelperButtonsTest, AFailedInstallPostsNothing)
     setHelperInstalled(false);
     auto authorization = std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>(
         SystemPlatform::ScriptedAuthorization::deny);
-    SystemPlatform::AuthorizationProvider::setShared(authorization);
+    SystemPlatform::AuthorizationProvider::replaceShared(authorization);
     FanSpeedController& panel = loadShown();
     EXPECT_FALSE(panel.installFanControlHelper->isHidden());
     panel.installFanControlHelper->performClick();

@@ -73,7 +73,7 @@ protected:
         SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
         TestAccess::resetForTesting<SystemKit>();
         QVSystemHardwareInfo::chipKeyword = "m8";
-        Kit::AlertPresenter::setShared(alerts_);
+        Kit::AlertPresenter::replaceShared(alerts_);
         TestAccess::resetForTesting<QVAlertManager>();
         TestAccess::resetForTesting<SMCHelper>([this] {
             auto transport = std::make_shared<XPC::RecordingTransport>(std::string(SMCHelper::label));
@@ -110,7 +110,7 @@ protected:
         observers_.clear();
         Vendors::MSACAnalytics::setSink(nullptr);
         TestAccess::resetForTesting<SMCHelper>();
-        Kit::AlertPresenter::setShared(nullptr);
+        Kit::AlertPresenter::replaceShared(nullptr);
         TestAccess::resetForTesting<QVAlertManager>();
         SystemPlatform::ActiveMachine::reset();
         TestAccess::resetForTesting<SystemKit>();

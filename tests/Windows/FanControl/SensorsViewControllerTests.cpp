@@ -36,13 +36,13 @@ protected:
     void SetUp() override
     {
         ViewsTest::SetUp();
-        Kit::AlertPresenter::setShared(presenter_);
+        Kit::AlertPresenter::replaceShared(presenter_);
         TestAccess::resetForTesting<QVAlertManager>();
     }
     void TearDown() override
     {
         controller_.reset();
-        Kit::AlertPresenter::setShared(nullptr);
+        Kit::AlertPresenter::replaceShared(nullptr);
         TestAccess::resetForTesting<QVAlertManager>();
         ViewsTest::TearDown();
     }
