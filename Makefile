@@ -9,7 +9,8 @@ PREFIX ?= /usr/local
 PACKAGES := g++ cmake ninja-build pkg-config libpcre2-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev \
             libssl-dev libxcb1-dev nlohmann-json3-dev libicu-dev libsystemd-dev fonts-dejavu-core fonts-noto-color-emoji fonts-wqy-microhei \
             dbus locales libglib2.0-dev dconf-gsettings-backend haskell-status-notifier-item-utils clang libclang-rt-14-dev \
-            xvfb trayer xdotool libglib2.0-bin gsettings-desktop-schemas systemd desktop-file-utils appstream binutils dpkg-dev
+            xvfb trayer xdotool libglib2.0-bin gsettings-desktop-schemas systemd desktop-file-utils appstream binutils dpkg-dev \
+            clang-format
 
 .PHONY: deps configure build test run bench clean install deb
 
