@@ -1,5 +1,4 @@
 #include "AerloControlHelper/AppDelegate.h"
-
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/SystemRunLoopDriver.h"
 #include "Platform/Foundation/UserDefaults.h"

@@ -3,9 +3,9 @@
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/FileDescriptor.h"
-#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
+#include "Platform/Foundation/UTF8.h"
 
 #include <algorithm>
 #include <atomic>
@@ -26,7 +26,7 @@ using Foundation::Console;
 
 constexpr std::string_view separator = "----------------\n";
 
-std::atomic<const Foundation::Clock*> clockOverride{nullptr};
+std::atomic<const Foundation::Clock*> clockOverride {nullptr};
 
 const Foundation::Clock& clock()
 {
@@ -36,14 +36,13 @@ const Foundation::Clock& clock()
 
 using Foundation::errnoText;
 
-
 std::string_view untilNul(std::string_view text) { return text.substr(0, text.find('\0')); }
 
 // "yyyy-MM-dd HH:mm:ss" in the current time zone.
 std::string timestamp()
 {
     const auto seconds = static_cast<std::time_t>(std::floor(clock().wallTime()));
-    std::tm local{};
+    std::tm local {};
     tzset(); // follow a change of the system's zone, as localtime() would
     localtime_r(&seconds, &local);
     char text[64];
@@ -109,15 +108,13 @@ void BasicLogFileManager::FileHandlerOutputStream::write(std::string_view text) 
     fileHandle->write(text); // a line the file cannot take is dropped
 }
 
-BasicLogFileManager::BasicLogFileManager(LogWriter writer)
-    : writer_(std::make_shared<StderrOutputStream>())
+BasicLogFileManager::BasicLogFileManager(LogWriter writer) : writer_(std::make_shared<StderrOutputStream>())
 {
     setWriter(writer);
 }
 
 BasicLogFileManager::BasicLogFileManager(std::shared_ptr<const Writer> writer, std::optional<std::string> category)
-    : writer_(std::move(writer))
-    , category_(std::move(category))
+    : writer_(std::move(writer)), category_(std::move(category))
 {
 }
 
@@ -212,8 +209,8 @@ void BasicLogFileManager::deleteLogFile(std::int64_t afterSeconds)
     Console::print("日志文件未达到 " + seconds + " 秒的保留期限");
 }
 
-std::string BasicLogFileManager::prefix(LogLevel level, const std::vector<LogOption>& options,
-                                        std::string_view file, std::uint64_t line) const
+std::string BasicLogFileManager::prefix(LogLevel level, const std::vector<LogOption>& options, std::string_view file,
+                                        std::uint64_t line) const
 {
     const auto has = [&options](LogOption option) {
         return std::find(options.begin(), options.end(), option) != options.end();

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/FileDescriptor.h"
-
+#include "QVToolsKit/QVToolsKitExport.h"
 #include "QVToolsKit/Writer.h"
 
 #include <cstdint>
@@ -100,8 +98,8 @@ public:
     BasicLogFileManager& operator=(const BasicLogFileManager&) = delete;
 
     // Prefix, one space, the message and a line feed, handed to the writer in one call.
-    void log(LogLevel level, const std::vector<LogOption>& options, std::string_view message,
-             std::string_view file, std::uint64_t line) const;
+    void log(LogLevel level, const std::vector<LogOption>& options, std::string_view message, std::string_view file,
+             std::uint64_t line) const;
 
     // Replaces the stream. `file` opens the log file (made when missing), moves to its end and
     // appends the separator; when it cannot be opened the logger prints why and writes to
@@ -137,8 +135,5 @@ private:
 
 template <>
 struct std::hash<QVToolsKit::LogOption> {
-    std::size_t operator()(QVToolsKit::LogOption option) const noexcept
-    {
-        return std::hash<int>()(option.rawValue());
-    }
+    std::size_t operator()(QVToolsKit::LogOption option) const noexcept { return std::hash<int>()(option.rawValue()); }
 };

@@ -23,7 +23,8 @@ void KVO::kvo(bool on)
     observing_ = on;
     for (const std::string& name : getAllProperties(*this)) {
         if (on)
-            addObserver(this, name, Foundation::KeyValueObservingOptions::new_ | Foundation::KeyValueObservingOptions::old,
+            addObserver(this, name,
+                        Foundation::KeyValueObservingOptions::new_ | Foundation::KeyValueObservingOptions::old,
                         nullptr);
         else
             (void)removeObserver(this, name);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/Object.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <any>
 #include <functional>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/StringFormat.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <initializer_list>
 #include <span>

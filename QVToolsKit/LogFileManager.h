@@ -1,10 +1,9 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TestAccess.h"
 #include "QVToolsKit/BasicLogFileManager.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <source_location>
 
@@ -22,10 +21,7 @@ public:
 
     // A logger with the given category writing where the *shared* logger writes now,
     // whichever logger this is called on.
-    Derived copy(std::optional<std::string> category) const
-    {
-        return Derived(shared().writer(), std::move(category));
-    }
+    Derived copy(std::optional<std::string> category) const { return Derived(shared().writer(), std::move(category)); }
 
     // log() with the options LogOption::new_() at the named level.
     static void debug(std::string_view message, const Derived& log = shared(),

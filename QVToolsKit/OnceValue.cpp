@@ -1,4 +1,5 @@
 #include "QVToolsKit/OnceValue.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <mutex>

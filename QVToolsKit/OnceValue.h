@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <functional>
 

@@ -5,10 +5,9 @@
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/UTF8.h"
 
-#include <openssl/evp.h>
-
 #include <cmath>
 #include <memory>
+#include <openssl/evp.h>
 
 namespace QVToolsKit {
 
@@ -25,20 +24,28 @@ CipherContext makeContext() { return CipherContext(EVP_CIPHER_CTX_new(), &EVP_CI
 const EVP_CIPHER* ecbCipher(std::size_t keySize)
 {
     switch (keySize) {
-    case 16: return EVP_aes_128_ecb();
-    case 24: return EVP_aes_192_ecb();
-    case 32: return EVP_aes_256_ecb();
-    default: return nullptr;
+    case 16:
+        return EVP_aes_128_ecb();
+    case 24:
+        return EVP_aes_192_ecb();
+    case 32:
+        return EVP_aes_256_ecb();
+    default:
+        return nullptr;
     }
 }
 
 const EVP_CIPHER* gcmCipher(std::size_t keySize)
 {
     switch (keySize) {
-    case 16: return EVP_aes_128_gcm();
-    case 24: return EVP_aes_192_gcm();
-    case 32: return EVP_aes_256_gcm();
-    default: return nullptr;
+    case 16:
+        return EVP_aes_128_gcm();
+    case 24:
+        return EVP_aes_192_gcm();
+    case 32:
+        return EVP_aes_256_gcm();
+    default:
+        return nullptr;
     }
 }
 
@@ -63,9 +70,10 @@ CipherOutput ecb(bool encrypt, std::string_view input, const std::uint8_t* key, 
     auto* out = reinterpret_cast<unsigned char*>(output.bytes.data());
     int written = 0;
     int last = 0;
-    if (EVP_CipherInit_ex(context.get(), cipher, nullptr, key, nullptr, encrypt ? 1 : 0) != 1 ||
-        EVP_CipherUpdate(context.get(), out, &written, reinterpret_cast<const unsigned char*>(input.data()),
-                         static_cast<int>(input.size())) != 1) {
+    if (EVP_CipherInit_ex(context.get(), cipher, nullptr, key, nullptr, encrypt ? 1 : 0) != 1
+        || EVP_CipherUpdate(context.get(), out, &written, reinterpret_cast<const unsigned char*>(input.data()),
+                            static_cast<int>(input.size()))
+               != 1) {
         output.bytes.clear();
         return output;
     }
@@ -105,12 +113,12 @@ std::optional<std::string> openSealedBox(const QVAESEncryptManager::Data& box, c
     auto* out = reinterpret_cast<unsigned char*>(plain.data());
     int written = 0;
     int last = 0;
-    if (EVP_DecryptInit_ex(context.get(), cipher, nullptr, nullptr, nullptr) != 1 ||
-        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(nonceSize), nullptr) != 1 ||
-        EVP_DecryptInit_ex(context.get(), nullptr, nullptr, key.data().data(), nonce) != 1 ||
-        EVP_DecryptUpdate(context.get(), out, &written, ciphertext, ciphertextSize) != 1 ||
-        EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(tagSize), tag.data()) != 1 ||
-        EVP_DecryptFinal_ex(context.get(), out + written, &last) != 1)
+    if (EVP_DecryptInit_ex(context.get(), cipher, nullptr, nullptr, nullptr) != 1
+        || EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_IVLEN, static_cast<int>(nonceSize), nullptr) != 1
+        || EVP_DecryptInit_ex(context.get(), nullptr, nullptr, key.data().data(), nonce) != 1
+        || EVP_DecryptUpdate(context.get(), out, &written, ciphertext, ciphertextSize) != 1
+        || EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_GCM_SET_TAG, static_cast<int>(tagSize), tag.data()) != 1
+        || EVP_DecryptFinal_ex(context.get(), out + written, &last) != 1)
         return std::nullopt;
     plain.resize(static_cast<std::size_t>(written + last));
     return plain;

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "QVToolsKit/QVToolsKitExport.h"
-
 #include "QVToolsKit/SymmetricKey.h"
-
-#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>

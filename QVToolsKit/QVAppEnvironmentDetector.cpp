@@ -32,8 +32,8 @@ std::optional<QVAppRunEnvironment> environmentOfAuthority(std::string_view name)
 
 QVAppEnvironmentDetector::QVAppEnvironmentDetector()
 {
-    isTesting_ = currentEnvironment() == QVAppRunEnvironment::testFlight ||
-                 currentEnvironment() == QVAppRunEnvironment::development;
+    isTesting_ = currentEnvironment() == QVAppRunEnvironment::testFlight
+                 || currentEnvironment() == QVAppRunEnvironment::development;
 }
 
 Foundation::SharedInstance<QVAppEnvironmentDetector>& QVAppEnvironmentDetector::instance()
@@ -49,8 +49,8 @@ void QVAppEnvironmentDetector::resetForTesting() { instance().resetForTesting();
 
 QVAppRunEnvironment QVAppEnvironmentDetector::currentEnvironment()
 {
-    const CommandOutput result = runCommand(
-        "/usr/bin/codesign", {"-dv", "--verbose=4", Foundation::Bundle::main().bundlePath().string()});
+    const CommandOutput result =
+        runCommand("/usr/bin/codesign", {"-dv", "--verbose=4", Foundation::Bundle::main().bundlePath().string()});
     if (result.exitCode != 0) {
         Foundation::Console::print("❌ detectEnvironment error: " + result.output);
         return QVAppRunEnvironment::other;
@@ -59,7 +59,7 @@ QVAppRunEnvironment QVAppEnvironmentDetector::currentEnvironment()
     while (!rest.empty()) {
         const size_t newline = rest.find('\n');
         const std::string_view line = rest.substr(0, newline);
-        rest = newline == std::string_view::npos ? std::string_view{} : rest.substr(newline + 1);
+        rest = newline == std::string_view::npos ? std::string_view {} : rest.substr(newline + 1);
         if (!line.starts_with("Authority"))
             continue;
         const size_t equals = line.rfind('=');

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "QVToolsKit/QVToolsKitExport.h"
 #include "QVToolsKit/QVAppRunEnvironment.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <cstdint>
 #include <string>

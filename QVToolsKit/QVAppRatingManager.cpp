@@ -62,8 +62,8 @@ void QVAppRatingManager::prompt(std::string_view appID, double dueTime)
         SystemPlatform::StoreReviewController::requestReview();
         return;
     }
-    const std::string address
-        = "itms-apps://" + std::string(storeHost) + "/app/id" + std::string(appID) + "?action=write-review";
+    const std::string address =
+        "itms-apps://" + std::string(storeHost) + "/app/id" + std::string(appID) + "?action=write-review";
     if (const auto url = Foundation::URL::string(address))
         (void)SystemPlatform::Workspace::shared().open(*url);
 }

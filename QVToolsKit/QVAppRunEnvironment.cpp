@@ -6,8 +6,8 @@ namespace QVToolsKit {
 
 namespace {
 
-constexpr Foundation::RawValueTable<QVAppRunEnvironment, 6> rawValues(
-    {"App store", "TestFlight", "Developer ID", "Ad Hoc", "Development", "Other"});
+constexpr Foundation::RawValueTable<QVAppRunEnvironment, 6> rawValues({"App store", "TestFlight", "Developer ID",
+                                                                       "Ad Hoc", "Development", "Other"});
 
 } // namespace
 

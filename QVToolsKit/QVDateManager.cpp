@@ -126,7 +126,7 @@ std::optional<QVDateManager::Date> QVDateManager::date(const std::string& from, 
     return formatter.date(from);
 }
 
-std::string QVDateManager::dateString(double from, const std::string&) { return formatToDateString(Date{from}); }
+std::string QVDateManager::dateString(double from, const std::string&) { return formatToDateString(Date {from}); }
 
 std::string QVDateManager::string(Date from, const std::string& format)
 {

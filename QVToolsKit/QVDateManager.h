@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/Calendar.h"
 #include "Platform/Foundation/DateFormatter.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <cstdint>
 #include <map>
@@ -24,17 +23,17 @@ public:
 
     // Shared formatters, each made once; their zone is the current one at each use.
     static Foundation::DateFormatter& weekDayFormatter(); // no pattern (writes ""), locale "zh-Hans"
-    static Foundation::DateFormatter& yearMonthDayFormatter();          // "yyyy-MM-dd"
-    static Foundation::DateFormatter& chineseYearMonthDayFormatter();   // "yyyy年MM月dd日"
-    static Foundation::DateFormatter& chineseYearFormatter();           // "yyyy年"
+    static Foundation::DateFormatter& yearMonthDayFormatter(); // "yyyy-MM-dd"
+    static Foundation::DateFormatter& chineseYearMonthDayFormatter(); // "yyyy年MM月dd日"
+    static Foundation::DateFormatter& chineseYearFormatter(); // "yyyy年"
     static Foundation::DateFormatter& yearMonthDayFormatterWithSlash(); // "yyyy/MM/dd"
-    static Foundation::DateFormatter& yearMonthDayFormatterWithDot();   // "yyyy.MM.dd"
-    static Foundation::DateFormatter& chineseMonthDayFormatter();       // "MM月dd日"
-    static Foundation::DateFormatter& timeFormatterWithSeconds();       // "HH:mm:ss"
-    static Foundation::DateFormatter& timeFormatterNoSeconds();         // "HH:mm"
-    static Foundation::DateFormatter& hourFormatter();                  // "HH"
-    static Foundation::DateFormatter& minuteFormatter();                // "mm"
-    static Foundation::DateFormatter& secondFormatter();                // "ss"
+    static Foundation::DateFormatter& yearMonthDayFormatterWithDot(); // "yyyy.MM.dd"
+    static Foundation::DateFormatter& chineseMonthDayFormatter(); // "MM月dd日"
+    static Foundation::DateFormatter& timeFormatterWithSeconds(); // "HH:mm:ss"
+    static Foundation::DateFormatter& timeFormatterNoSeconds(); // "HH:mm"
+    static Foundation::DateFormatter& hourFormatter(); // "HH"
+    static Foundation::DateFormatter& minuteFormatter(); // "mm"
+    static Foundation::DateFormatter& secondFormatter(); // "ss"
 
     // "yyyy-MM-dd HH:mm:ss" in "Asia/Shanghai"; nothing gives "".
     static std::string formatToDateString(std::optional<Date> from);
@@ -64,7 +63,8 @@ public:
     static DateComponents dateComponents(Date date);
 
     // Integer division truncating toward zero.
-    virtual std::map<std::string, std::int64_t> timeComponents(std::int64_t from); // "Days", "Hours", "Minutes", "Seconds"
+    virtual std::map<std::string, std::int64_t>
+    timeComponents(std::int64_t from); // "Days", "Hours", "Minutes", "Seconds"
     virtual std::int64_t days(std::int64_t from);
     virtual std::int64_t hours(std::int64_t from);
     virtual std::int64_t minutes(std::int64_t from);

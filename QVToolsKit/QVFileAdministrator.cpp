@@ -9,7 +9,6 @@
 
 namespace QVToolsKit {
 
-
 bool QVFileAdministrator::checkFileAreEqual(const std::filesystem::path& sourcePath,
                                             const std::filesystem::path& destinationPath)
 {
@@ -44,8 +43,8 @@ std::optional<struct stat> QVFileAdministrator::fileAttributes(const std::filesy
 {
     struct stat attributes {};
     if (::lstat(path.c_str(), &attributes) != 0) {
-        Foundation::Console::print("Error getting attributes for file at path " + path.string() + ": " +
-                                   Foundation::errnoText(errno));
+        Foundation::Console::print("Error getting attributes for file at path " + path.string() + ": "
+                                   + Foundation::errnoText(errno));
         return std::nullopt;
     }
     return attributes;

@@ -18,8 +18,8 @@ using Foundation::Console;
 QVFileSizeTool::QVFileSizeTool()
 {
     using Formatter = Foundation::ByteCountFormatter;
-    byteFormatter_.setAllowedUnits(Formatter::useBytes | Formatter::useKB | Formatter::useMB | Formatter::useGB |
-                                   Formatter::useTB);
+    byteFormatter_.setAllowedUnits(Formatter::useBytes | Formatter::useKB | Formatter::useMB | Formatter::useGB
+                                   | Formatter::useTB);
     byteFormatter_.setZeroPadsFractionDigits(true);
     byteFormatter_.setCountStyle(Formatter::CountStyle::file);
 }
@@ -83,8 +83,8 @@ std::uint64_t QVFileSizeTool::calculateFileSize(const fs::path& at)
     }
     struct stat info {};
     if (::lstat(at.c_str(), &info) != 0) {
-        Console::print("Failed to retrieve file attributes for path: " + at.string() + ", error: " +
-                       Foundation::errnoText(errno));
+        Console::print("Failed to retrieve file attributes for path: " + at.string()
+                       + ", error: " + Foundation::errnoText(errno));
         return 0;
     }
     return info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;

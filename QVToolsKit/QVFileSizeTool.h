@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/ByteCountFormatter.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <cstdint>
 #include <filesystem>

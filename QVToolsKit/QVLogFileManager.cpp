@@ -2,10 +2,7 @@
 
 namespace QVToolsKit {
 
-QVLogFileManager::QVLogFileManager(LogWriter writer)
-    : LogFileManager(writer)
-{
-}
+QVLogFileManager::QVLogFileManager(LogWriter writer) : LogFileManager(writer) {}
 
 QVLogFileManager::QVLogFileManager(std::shared_ptr<const Writer> writer, std::optional<std::string> category)
     : LogFileManager(std::move(writer), std::move(category))

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "QVToolsKit/LogFileManager.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 namespace QVToolsKit {
 

@@ -60,8 +60,8 @@ void QVShellManager::forceTerminateProcess(std::int32_t pid)
     if (status == 0)
         Foundation::Console::print("Process " + std::to_string(pid) + " terminated successfully.");
     else
-        Foundation::Console::print("Failed to terminate process " + std::to_string(pid) +
-                                   ". Status code: " + std::to_string(status));
+        Foundation::Console::print("Failed to terminate process " + std::to_string(pid)
+                                   + ". Status code: " + std::to_string(status));
 }
 
 } // namespace QVToolsKit

@@ -68,9 +68,8 @@ void QVSoundsManager::startAudio(const std::string& name, const std::string& ofT
     }
     const std::shared_ptr<AudioPlayer> player = std::move(made.value());
     setAudioPlayer(player);
-    player->setFinishedHandler([this, identity = player.get()](bool successfully) {
-        audioPlayerDidFinishPlaying(identity, successfully);
-    });
+    player->setFinishedHandler(
+        [this, identity = player.get()](bool successfully) { audioPlayerDidFinishPlaying(identity, successfully); });
     player->prepareToPlay();
     player->setNumberOfLoops(loop ? -1 : 0);
     setCompletionHandler(std::move(completion));

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <functional>
 #include <memory>

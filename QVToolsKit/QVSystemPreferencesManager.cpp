@@ -32,9 +32,9 @@ void openAndReport(const Foundation::URL& url)
 void QVSystemPreferencesManager::openLoginItemsPreferences()
 {
     const bool sonomaOrLater = SystemPlatform::ProcessInfo::isOperatingSystemAtLeast(14, 0);
-    const std::string_view address
-        = sonomaOrLater ? "x-apple.systempreferences:com.apple.LoginItems-Settings.extension?ExtensionItems"
-                        : "x-apple.systempreferences:com.apple.preferences.users?startupItemsPref";
+    const std::string_view address =
+        sonomaOrLater ? "x-apple.systempreferences:com.apple.LoginItems-Settings.extension?ExtensionItems"
+                      : "x-apple.systempreferences:com.apple.preferences.users?startupItemsPref";
     const auto url = Foundation::URL::string(address);
     if (!url) {
         Console::print(sonomaOrLater ? "无法构建 URL 以打开登录项设置" : "无法构建 URL 以打开用户与组启动项设置");

@@ -3,7 +3,6 @@
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/System/ProcessInfo.h"
 
-
 namespace QVToolsKit {
 
 namespace {
@@ -59,7 +58,7 @@ QVSystemVersionUtil::Version QVSystemVersionUtil::parseVersion(std::string_view 
     while (count < 3 && !version.empty()) {
         const size_t dot = version.find('.');
         const std::string_view piece = version.substr(0, dot);
-        version = dot == std::string_view::npos ? std::string_view{} : version.substr(dot + 1);
+        version = dot == std::string_view::npos ? std::string_view {} : version.substr(dot + 1);
         if (!piece.empty())
             numbers[count++] = parsePiece(piece);
     }

@@ -2,11 +2,10 @@
 
 #include "Platform/Foundation/UTF8.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf16.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
 
 namespace QVToolsKit {
 
@@ -65,7 +64,7 @@ Foundation::AttributedString QVTextHighlighter::highlight(const std::vector<std:
                 break;
             const auto after = found + static_cast<std::ptrdiff_t>(needle.size());
             const std::size_t end = after == haystack.end() ? text.utf16().size() : after->offset;
-            const Foundation::AttributedString::Range range{found->offset, end - found->offset};
+            const Foundation::AttributedString::Range range {found->offset, end - found->offset};
             text.addAttributes(attributes, range);
             if (underline)
                 text.addAttribute(Foundation::AttributedString::underlineStyle, 1, range);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/QVToolsKitExport.h"
-
 #include "Platform/Foundation/AttributedString.h"
+#include "QVToolsKit/QVToolsKitExport.h"
 
 #include <string>
 #include <vector>

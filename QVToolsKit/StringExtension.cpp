@@ -3,16 +3,15 @@
 #include "Platform/Foundation/IcuSupport.h"
 #include "Platform/Foundation/SharedInstance.h"
 
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <unicode/locid.h>
 #include <unicode/translit.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/uscript.h>
 #include <unicode/utf8.h>
-
-#include <memory>
-#include <mutex>
-#include <optional>
 #include <vector>
 
 namespace QVToolsKit {
@@ -27,7 +26,8 @@ class LatinTransform {
 public:
     static LatinTransform& shared()
     {
-        static Foundation::SharedInstance<LatinTransform> transform([](void* storage) { new (storage) LatinTransform; });
+        static Foundation::SharedInstance<LatinTransform> transform(
+            [](void* storage) { new (storage) LatinTransform; });
         return transform.get();
     }
 
@@ -51,8 +51,7 @@ private:
     static std::unique_ptr<icu::Transliterator> make(const char* id)
     {
         UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::Transliterator> transform(
-            icu::Transliterator::createInstance(id, UTRANS_FORWARD, status));
+        std::unique_ptr<icu::Transliterator> transform(icu::Transliterator::createInstance(id, UTRANS_FORWARD, status));
         return U_SUCCESS(status) ? std::move(transform) : nullptr;
     }
 
@@ -78,15 +77,15 @@ std::vector<std::string_view> pathPieces(std::string_view path)
         const size_t slash = path.find('/');
         if (const std::string_view piece = path.substr(0, slash); !piece.empty())
             pieces.push_back(piece);
-        path = slash == std::string_view::npos ? std::string_view{} : path.substr(slash + 1);
+        path = slash == std::string_view::npos ? std::string_view {} : path.substr(slash + 1);
     }
     return pieces;
 }
 
 bool isShellSafe(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::string_view("_./,:@%+=-").find(c) != std::string_view::npos;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+           || std::string_view("_./,:@%+=-").find(c) != std::string_view::npos;
 }
 
 } // namespace

@@ -6,8 +6,8 @@ namespace QVToolsKit {
 
 namespace {
 
-constexpr Foundation::RawValueTable<Weekday, 7> rawValues(
-    {"Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"});
+constexpr Foundation::RawValueTable<Weekday, 7> rawValues({"Monday", "Tuesday", "Wednesday", "Thursday", "Friday",
+                                                           "Saturday", "Sunday"});
 
 } // namespace
 

@@ -39,9 +39,9 @@ Result<void> save(std::string_view key, const std::vector<Record>& records)
 
 Result<std::optional<std::vector<AppUserActivityModel>>> AnalyticsArchive::loadActivityList()
 {
-    return load<AppUserActivityModel>(userActivityKey, userActivityAsideKey,
-                                      {std::string(KeyedArchiver::arrayClassName),
-                                       std::string(AppUserActivityModel::className)});
+    return load<AppUserActivityModel>(
+        userActivityKey, userActivityAsideKey,
+        {std::string(KeyedArchiver::arrayClassName), std::string(AppUserActivityModel::className)});
 }
 
 Result<void> AnalyticsArchive::saveActivityList(const std::vector<AppUserActivityModel>& list)
@@ -51,11 +51,10 @@ Result<void> AnalyticsArchive::saveActivityList(const std::vector<AppUserActivit
 
 Result<std::optional<std::vector<AppEventGroupModel>>> AnalyticsArchive::loadEventGroups()
 {
-    return load<AppEventGroupModel>(eventGroupKey, eventGroupAsideKey,
-                                    {std::string(KeyedArchiver::arrayClassName),
-                                     std::string(AppEventGroupModel::className),
-                                     std::string(AppEventGroupChildModel::className),
-                                     std::string(AppEventGroupEventModel::className)});
+    return load<AppEventGroupModel>(
+        eventGroupKey, eventGroupAsideKey,
+        {std::string(KeyedArchiver::arrayClassName), std::string(AppEventGroupModel::className),
+         std::string(AppEventGroupChildModel::className), std::string(AppEventGroupEventModel::className)});
 }
 
 Result<void> AnalyticsArchive::saveEventGroups(const std::vector<AppEventGroupModel>& groups)

@@ -1,5 +1,4 @@
 #include "Classes/App/AppDelegate.h"
-
 #include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/FanSpeedWindow.h"
 #include "Classes/App/LoginServiceKit.h"
@@ -67,10 +66,10 @@ void AppDelegate::applicationWillFinishLaunching()
 {
     auto menu = std::make_shared<Kit::Menu>();
     menu->addItem(LocalizationTable::text("statusBar.title.setting"), {[weak = weak_from_this()](Kit::MenuItem&) {
-        if (auto delegate = weak.lock())
-            delegate->didPressedSetting();
-    }},
-        ",");
+                      if (auto delegate = weak.lock())
+                          delegate->didPressedSetting();
+                  }},
+                  ",");
     Kit::Application::shared().setMainMenu(menu);
 }
 
@@ -131,10 +130,11 @@ void AppDelegate::applicationDidFinishLaunching()
     QVAppRelaunchManager::shared().scheduleRestart(0, 30, 0, 3);
 
     startupStep("observeHiddenStatusBar");
-    hiddenStatusBarObserver_ = defaults.addObserver(SettingsKey::isHiddenStatusBar, [weak = weak_from_this()](auto&&...) {
-        if (auto delegate = weak.lock())
-            delegate->updateStatusItemVisibility();
-    });
+    hiddenStatusBarObserver_ =
+        defaults.addObserver(SettingsKey::isHiddenStatusBar, [weak = weak_from_this()](auto&&...) {
+            if (auto delegate = weak.lock())
+                delegate->updateStatusItemVisibility();
+        });
     startupStep("observeTemperatureUnit");
     observers_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
         NotificationName::updateTemperatureUnit, nullptr, [weak = weak_from_this()](const Foundation::Notification& n) {
@@ -227,7 +227,7 @@ void AppDelegate::showFanSpeedWindow()
             size.height = rest + listHeight;
         }
         Kit::Rect frame {button.x() + (button.width() - size.width) * 0.5, button.y() - size.height, size.width,
-            size.height};
+                         size.height};
         // Kept on the screen (a tray at the bottom edge puts the item near the bottom); on a screen too low
         // for it the title row stays on the screen.
         frame.origin.x = std::clamp(frame.x(), visible.minX(), std::max(visible.minX(), visible.maxX() - size.width));
@@ -251,9 +251,9 @@ void AppDelegate::makeFanSpeedWindowController()
 {
     if (fanSpeedWindowController)
         return;
-    fanSpeedWindowController = fanCount == 2 ? Storyboard::instantiateWindowController(fanSpeedStoryboard)
-                                             : Storyboard::instantiateWindowController(fanSpeedStoryboard,
-                                                 singleFanIdentifier);
+    fanSpeedWindowController = fanCount == 2
+                                   ? Storyboard::instantiateWindowController(fanSpeedStoryboard)
+                                   : Storyboard::instantiateWindowController(fanSpeedStoryboard, singleFanIdentifier);
     configureFanSpeedWindow(fanSpeedWindowController);
     postSelectedFanMode();
 }

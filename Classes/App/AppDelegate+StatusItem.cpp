@@ -1,5 +1,4 @@
 #include "Classes/App/AppDelegate.h"
-
 #include "Classes/App/QVStatusBarView.h"
 #include "Classes/App/StatusItemUpdating.h"
 #include "Classes/Configure/Global/NotificationName.h"
@@ -19,15 +18,9 @@ namespace {
 
 using Foundation::Console;
 
-bool setting(std::string_view key)
-{
-    return Foundation::UserDefaults::standard().boolValue(key);
-}
+bool setting(std::string_view key) { return Foundation::UserDefaults::standard().boolValue(key); }
 
-bool showsFahrenheit()
-{
-    return Foundation::UserDefaults::standard().integer(SettingsKey::temperatureUnitIndex) != 0;
-}
+bool showsFahrenheit() { return Foundation::UserDefaults::standard().integer(SettingsKey::temperatureUnitIndex) != 0; }
 
 // A text is drawn again only when it changed: the tick sets the same texts most seconds.
 void setText(StatusBarText& text, std::string value)
@@ -201,10 +194,7 @@ void AppDelegate::showFanSpeeds(int leftSpeed, int rightSpeed)
         rotateIcon(period);
 }
 
-void AppDelegate::rotateIcon(double period)
-{
-    QVToolsKit::rotateUnlessRunning(*statusBarView->icon, period);
-}
+void AppDelegate::rotateIcon(double period) { QVToolsKit::rotateUnlessRunning(*statusBarView->icon, period); }
 
 void AppDelegate::showFansOff()
 {

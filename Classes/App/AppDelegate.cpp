@@ -1,10 +1,10 @@
 #include "Classes/App/AppDelegate.h"
 
-#include "Classes/Configure/Global/CurrentFanMode.h"
-#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVEventMonitor.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -54,10 +54,7 @@ int roundedSpeed(double speed)
     return static_cast<int>(rounded);
 }
 
-std::int64_t setting(std::string_view key)
-{
-    return Foundation::UserDefaults::standard().integer(key);
-}
+std::int64_t setting(std::string_view key) { return Foundation::UserDefaults::standard().integer(key); }
 
 } // namespace
 
@@ -68,10 +65,7 @@ std::shared_ptr<AppDelegate> AppDelegate::make()
     return delegate;
 }
 
-std::weak_ptr<AppDelegate> AppDelegate::applicationDelegate()
-{
-    return currentDelegate().get();
-}
+std::weak_ptr<AppDelegate> AppDelegate::applicationDelegate() { return currentDelegate().get(); }
 
 AppDelegate::~AppDelegate()
 {
@@ -123,7 +117,7 @@ void AppDelegate::updateFanSpeedAndTemperature()
 
     const int left = roundedSpeed(leftFanSpeed);
     const int right = roundedSpeed(rightFanSpeed);
-    const Foundation::UserInfo speeds{{"leftSpeed", left}, {"rightSpeed", right}};
+    const Foundation::UserInfo speeds {{"leftSpeed", left}, {"rightSpeed", right}};
     NotificationCenter& centre = NotificationCenter::defaultCenter();
     centre.post(NotificationName::dashboardFans, nullptr, speeds);
     centre.post(NotificationName::fansController, nullptr, speeds);
@@ -231,7 +225,8 @@ void AppDelegate::helperReconnected(bool back)
             panel->showSystemModeInForce();
         return;
     }
-    Console::print("The helper did not come back: the fans are still forced. Reinstall the helper to set them automatic.");
+    Console::print(
+        "The helper did not come back: the fans are still forced. Reinstall the helper to set them automatic.");
     if (FanSpeedPanel* panel = fanSpeedPanel())
         panel->showForcedModeInForce();
     tellFansStillForced(false);
@@ -333,10 +328,7 @@ void AppDelegate::postSelectedFanMode()
 
 // sleep, wake, screen-lock and power-off
 
-void AppDelegate::receiveSleepNotification(const Foundation::Notification&)
-{
-    handleSystemSleep();
-}
+void AppDelegate::receiveSleepNotification(const Foundation::Notification&) { handleSystemSleep(); }
 
 void AppDelegate::handleSystemSleep()
 {
@@ -390,15 +382,9 @@ void AppDelegate::handleWake(const Foundation::Notification& notification, std::
         Console::print("触发条件《仅在解锁后控制风扇》 ---- 索引 1, 直接返回");
 }
 
-void AppDelegate::handleScreenLockedNotification(const Foundation::Notification&)
-{
-    handleScreenLocked();
-}
+void AppDelegate::handleScreenLockedNotification(const Foundation::Notification&) { handleScreenLocked(); }
 
-void AppDelegate::handleScreenUnlockedNotification(const Foundation::Notification&)
-{
-    handleScreenUnlocked();
-}
+void AppDelegate::handleScreenUnlockedNotification(const Foundation::Notification&) { handleScreenUnlocked(); }
 
 void AppDelegate::handleScreenUnlocked()
 {

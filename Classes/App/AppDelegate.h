@@ -9,12 +9,11 @@
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/PowerEventSource.h"
 
-#include <functional>
-#include <string>
-
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 

@@ -15,7 +15,10 @@ struct AppEventGroupEventModel {
     static constexpr bool supportsSecureCoding = true;
 
     AppEventGroupEventModel() = default;
-    AppEventGroupEventModel(std::optional<std::string> event, std::int64_t count) : event(std::move(event)), count(count) {}
+    AppEventGroupEventModel(std::optional<std::string> event, std::int64_t count)
+        : event(std::move(event)), count(count)
+    {
+    }
     explicit AppEventGroupEventModel(Foundation::KeyedUnarchiver& coder);
     void encode(Foundation::KeyedArchiver& coder) const;
 

@@ -10,7 +10,8 @@ struct AppEventGroupModel {
     static constexpr bool supportsSecureCoding = true;
 
     AppEventGroupModel() = default;
-    AppEventGroupModel(std::optional<std::string> name, std::int64_t totalCount, std::vector<AppEventGroupChildModel> dataList)
+    AppEventGroupModel(std::optional<std::string> name, std::int64_t totalCount,
+                       std::vector<AppEventGroupChildModel> dataList)
         : name(std::move(name)), totalCount(totalCount), dataList(std::move(dataList))
     {
     }

@@ -45,7 +45,8 @@ CalendarDay CalendarDay::today()
     const double wall = Foundation::RunLoop::main().clock().wallTime();
     const auto parts = Foundation::Calendar::current().dateComponents({wall});
     if (parts.year && parts.month && parts.day)
-        return CalendarDay(static_cast<int>(*parts.year), static_cast<unsigned>(*parts.month), static_cast<unsigned>(*parts.day));
+        return CalendarDay(static_cast<int>(*parts.year), static_cast<unsigned>(*parts.month),
+                           static_cast<unsigned>(*parts.day));
     // Outside the calendar's range: the day in UTC.
     return CalendarDay(floor<days>(sys_seconds(seconds(std::isfinite(wall) ? static_cast<long long>(wall) : 0))));
 }

@@ -16,14 +16,8 @@ Foundation::SharedInstance<std::shared_ptr<LoginItemService>>& slot()
 
 } // namespace
 
-std::shared_ptr<LoginItemService> LoginItemService::installed()
-{
-    return slot().get();
-}
+std::shared_ptr<LoginItemService> LoginItemService::installed() { return slot().get(); }
 
-void LoginItemService::replace(std::shared_ptr<LoginItemService> service)
-{
-    slot().replace(std::move(service));
-}
+void LoginItemService::replace(std::shared_ptr<LoginItemService> service) { slot().replace(std::move(service)); }
 
 } // namespace Aerlo

@@ -21,7 +21,8 @@ std::atomic<bool> addRulesShown {false};
 
 // `cancel`: the key of the button Esc chooses, if any.
 Kit::ModalResponse runAlert(std::string_view message, std::string_view information,
-    std::initializer_list<std::string_view> buttons, Kit::AlertStyle style, std::string_view cancel = {})
+                            std::initializer_list<std::string_view> buttons, Kit::AlertStyle style,
+                            std::string_view cancel = {})
 {
     Kit::Alert alert;
     alert.setMessageText(LocalizationTable::text(message));
@@ -37,7 +38,7 @@ Kit::ModalResponse runAlert(std::string_view message, std::string_view informati
 
 // The flag is set before the alert shows, so that a call made while it is up shows no second copy.
 void runOnce(std::atomic<bool>& shown, std::string_view message, std::string_view information, std::string_view button,
-    Kit::AlertStyle style)
+             Kit::AlertStyle style)
 {
     if (shown.exchange(true))
         return;
@@ -75,10 +76,12 @@ void QVAlertManager::showChipTipsAlert()
     runOnce(chipTipsShown, "alert.m3.tips", "alert.m3.message", "alert.m3.ok", Kit::AlertStyle::informational);
 }
 
-void QVAlertManager::presentFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel)
+void QVAlertManager::presentFanRulesAlert(const std::function<void()>& onSettings,
+                                          const std::function<void()>& onCancel)
 {
-    const Kit::ModalResponse response = runAlert("alert.rules.tips", "alert.rules.message",
-        {"alert.rules.setting", "alert.rules.cancel"}, Kit::AlertStyle::informational, "alert.rules.cancel");
+    const Kit::ModalResponse response =
+        runAlert("alert.rules.tips", "alert.rules.message", {"alert.rules.setting", "alert.rules.cancel"},
+                 Kit::AlertStyle::informational, "alert.rules.cancel");
     if (response != Kit::AlertFirstButtonReturn) {
         if (onCancel)
             onCancel();
@@ -98,7 +101,8 @@ void QVAlertManager::showFanRulesAlert(const std::function<void()>& onSettings, 
     presentFanRulesAlert(onSettings, onCancel);
 }
 
-void QVAlertManager::showSingleFanRulesAlert(const std::function<void()>& onSettings, const std::function<void()>& onCancel)
+void QVAlertManager::showSingleFanRulesAlert(const std::function<void()>& onSettings,
+                                             const std::function<void()>& onCancel)
 {
     presentFanRulesAlert(onSettings, onCancel);
 }
@@ -106,13 +110,10 @@ void QVAlertManager::showSingleFanRulesAlert(const std::function<void()>& onSett
 void QVAlertManager::showAddRulesAlert()
 {
     runOnce(addRulesShown, "alert.add.rules.tips", "alert.add.rules.message", "alert.add.rules.ok",
-        Kit::AlertStyle::warning);
+            Kit::AlertStyle::warning);
 }
 
-bool QVAlertManager::hasShownAddRules()
-{
-    return addRulesShown;
-}
+bool QVAlertManager::hasShownAddRules() { return addRulesShown; }
 
 void QVAlertManager::resetForTesting()
 {

@@ -107,7 +107,8 @@ void QVAppCenter::start()
     trackFirstInstall();
     (void)Foundation::Timer::scheduledTimer(activityTimerInterval, true, [](Foundation::Timer&) { trackActiveDays(); });
     trackActiveDays();
-    registerEventGroups({AppCenterEventGroupRegisterModel(std::string(controlFansGroup), {std::string(controlFansEvent)}, 1)});
+    registerEventGroups(
+        {AppCenterEventGroupRegisterModel(std::string(controlFansGroup), {std::string(controlFansEvent)}, 1)});
 }
 
 void QVAppCenter::trackFirstInstall(std::string_view suiteName)
@@ -123,7 +124,8 @@ void QVAppCenter::trackFirstInstall(std::string_view suiteName)
     std::error_code ignored;
     const bool receipt = std::filesystem::exists(Foundation::Bundle::main().appStoreReceiptURL(), ignored);
     (void)suite->set(true, firstInstallKey);
-    MSACAnalytics::trackEvent("App首次安装", {{"version", appVersion()}, {"channel", receipt ? "App store" : "Offline"}});
+    MSACAnalytics::trackEvent("App首次安装",
+                              {{"version", appVersion()}, {"channel", receipt ? "App store" : "Offline"}});
 }
 
 void QVAppCenter::trackActiveDays()
@@ -165,8 +167,9 @@ void QVAppCenter::registerEventGroups(const std::vector<AppCenterEventGroupRegis
     auto loaded = AnalyticsArchive::loadEventGroups();
     if (!loaded)
         Console::print("Error: " + loaded.error());
-    std::vector<AppEventGroupModel> groups
-        = loaded ? std::move(loaded).value().value_or(std::vector<AppEventGroupModel>()) : std::vector<AppEventGroupModel>();
+    std::vector<AppEventGroupModel> groups = loaded
+                                                 ? std::move(loaded).value().value_or(std::vector<AppEventGroupModel>())
+                                                 : std::vector<AppEventGroupModel>();
     // A group without a name cannot be named for removal, and would stay for ever: removed too.
     const auto stale = [&](const AppEventGroupModel& group) {
         return !group.name || std::ranges::none_of(registrations, [&](const auto& registration) {
@@ -188,18 +191,16 @@ void QVAppCenter::registerEventGroups(const std::vector<AppCenterEventGroupRegis
         updateEventGroup(registration.name, registration.events, registration.totalCount);
 }
 
-void QVAppCenter::unregisterEventGroup(const std::string& name)
-{
-    removeGroup(name);
-}
+void QVAppCenter::unregisterEventGroup(const std::string& name) { removeGroup(name); }
 
-void QVAppCenter::updateEventGroup(const std::string& name, const std::vector<std::string>& events, std::int64_t totalCount)
+void QVAppCenter::updateEventGroup(const std::string& name, const std::vector<std::string>& events,
+                                   std::int64_t totalCount)
 {
     std::vector<AppEventGroupModel> groups = loadedGroups("Error unarchiving event group data: ");
     const CalendarDay today = CalendarDay::today();
     const auto group = std::ranges::find(groups, std::optional<std::string>(name), &AppEventGroupModel::name);
-    const std::optional<CalendarDay> lastDay
-        = group == groups.end() || group->dataList.empty() ? std::nullopt : dayOf(group->dataList.back().date);
+    const std::optional<CalendarDay> lastDay =
+        group == groups.end() || group->dataList.empty() ? std::nullopt : dayOf(group->dataList.back().date);
     if (group == groups.end()) {
         groups.push_back(newGroup(name, events, totalCount, today));
     } else if (!lastDay) {
@@ -208,7 +209,8 @@ void QVAppCenter::updateEventGroup(const std::string& name, const std::vector<st
     } else if (*lastDay == today) {
         std::vector<AppEventGroupEventModel>& counters = group->dataList.back().events;
         for (const std::string& event : events)
-            if (std::ranges::find(counters, std::optional<std::string>(event), &AppEventGroupEventModel::event) == counters.end())
+            if (std::ranges::find(counters, std::optional<std::string>(event), &AppEventGroupEventModel::event)
+                == counters.end())
                 counters.emplace_back(event, 0);
     } else if (*lastDay < today) {
         const AppEventGroupChildModel lastRecord = group->dataList.back();
@@ -245,7 +247,8 @@ void QVAppCenter::trackEventGroup(std::string_view eventName, const std::optiona
     for (const std::string& event : events) {
         std::int64_t total = 0;
         for (const AppEventGroupChildModel& day : window) {
-            const auto counter = std::ranges::find(day.events, std::optional<std::string>(event), &AppEventGroupEventModel::event);
+            const auto counter =
+                std::ranges::find(day.events, std::optional<std::string>(event), &AppEventGroupEventModel::event);
             if (counter != day.events.end())
                 total = saturatedSum(total, counter->count);
         }
@@ -270,7 +273,8 @@ std::vector<AppUserActivityModel> QVAppCenter::initialActivityList()
     return list;
 }
 
-std::optional<Foundation::PropertyListValue::Date> QVAppCenter::dateFromString(std::string_view text, std::string_view format)
+std::optional<Foundation::PropertyListValue::Date> QVAppCenter::dateFromString(std::string_view text,
+                                                                               std::string_view format)
 {
     Foundation::DateFormatter formatter;
     formatter.setDateFormat(std::string(format));
@@ -283,24 +287,15 @@ bool QVAppCenter::isSameDay(Foundation::PropertyListValue::Date a, Foundation::P
     return QVToolsKit::QVDateManager::isSameDay(a, b);
 }
 
-void QVAppCenter::trackLaunchAtLogin(bool enabled)
-{
-    trackSetting(enabled, "开启 开机自启动", "关闭 开机自启动");
-}
+void QVAppCenter::trackLaunchAtLogin(bool enabled) { trackSetting(enabled, "开启 开机自启动", "关闭 开机自启动"); }
 
-void QVAppCenter::trackStatusBarIconHidden(bool hidden)
-{
-    trackSetting(hidden, "隐藏 菜单栏图标", "显示 菜单栏图标");
-}
+void QVAppCenter::trackStatusBarIconHidden(bool hidden) { trackSetting(hidden, "隐藏 菜单栏图标", "显示 菜单栏图标"); }
 
 void QVAppCenter::trackStatusBarIconAnimation(bool enabled)
 {
     trackSetting(enabled, "开启--菜单栏图标动画", "关闭--菜单栏图标动画");
 }
 
-void QVAppCenter::trackFansSync(bool enabled)
-{
-    trackSetting(enabled, "开启--同步控制", "关闭--同步控制");
-}
+void QVAppCenter::trackFansSync(bool enabled) { trackSetting(enabled, "开启--同步控制", "关闭--同步控制"); }
 
 } // namespace Aerlo

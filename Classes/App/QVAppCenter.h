@@ -34,7 +34,8 @@ public:
     static void trackFirstInstall(std::string_view suiteName = Foundation::UserDefaults::appGroupSuiteName);
     static void trackActiveDays();
     static void registerEventGroups(const std::vector<AppCenterEventGroupRegisterModel>& registrations);
-    static void updateEventGroup(const std::string& name, const std::vector<std::string>& events, std::int64_t totalCount);
+    static void updateEventGroup(const std::string& name, const std::vector<std::string>& events,
+                                 std::int64_t totalCount);
     static void unregisterEventGroup(const std::string& name);
     // Sends `eventName` when every day of `window` counts more than `threshold` of `events`; an empty
     // window sends nothing.
@@ -45,7 +46,8 @@ public:
     // The last 30 days up to today, only today active.
     static std::vector<AppUserActivityModel> initialActivityList();
     // The text read with `format` in the current zone (Gregorian, ASCII digits); nothing when it does not parse.
-    static std::optional<Foundation::PropertyListValue::Date> dateFromString(std::string_view text, std::string_view format);
+    static std::optional<Foundation::PropertyListValue::Date> dateFromString(std::string_view text,
+                                                                             std::string_view format);
     // The same year, month and day in the current calendar.
     static bool isSameDay(Foundation::PropertyListValue::Date a, Foundation::PropertyListValue::Date b);
 

@@ -62,11 +62,20 @@ std::optional<double> QVAppRelaunchManager::intervalSeconds(std::int64_t hours, 
 {
     std::optional<std::int64_t> total;
     switch (unit) {
-    case 0: total = hours; break;
-    case 1: total = product(hours, 60); break;
-    case 2: total = product(hours, 3600); break;
-    case 3: total = sum(sum(product(hours, 3600), product(minutes, 60)), seconds); break;
-    default: break;
+    case 0:
+        total = hours;
+        break;
+    case 1:
+        total = product(hours, 60);
+        break;
+    case 2:
+        total = product(hours, 3600);
+        break;
+    case 3:
+        total = sum(sum(product(hours, 3600), product(minutes, 60)), seconds);
+        break;
+    default:
+        break;
     }
     if (!total || *total <= 0)
         return std::nullopt;
@@ -81,7 +90,8 @@ std::optional<double> QVAppRelaunchManager::parseIntervalOverride(const char* te
     const char* end = text + std::strlen(text);
     const auto [last, error] = std::from_chars(text, end, seconds);
     if (error != std::errc() || last != end || !std::isfinite(seconds) || seconds <= 0) {
-        Console::print("AERLO_RELAUNCH_SECONDS is not a positive number of seconds and is ignored: " + std::string(text));
+        Console::print("AERLO_RELAUNCH_SECONDS is not a positive number of seconds and is ignored: "
+                       + std::string(text));
         return std::nullopt;
     }
     return seconds;
@@ -104,7 +114,8 @@ void QVAppRelaunchManager::scheduleRestart(std::int64_t hours, std::int64_t minu
 void QVAppRelaunchManager::schedule(double interval)
 {
     interval_ = interval;
-    VIZevUri::shared().log("⚙️ [QVAppRelaunchManager] 已安排应用将在 " + secondsText(interval) + " 秒后重启");
+    VIZevUri::shared().log("⚙️ [QVAppRelaunchManager] 已安排应用将在 " + secondsText(interval)
+                           + " 秒后重启");
     restartTimer = Foundation::Timer::scheduledTimer(interval, false, [this](Foundation::Timer&) { restartApp(); });
 }
 

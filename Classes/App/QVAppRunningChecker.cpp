@@ -31,25 +31,16 @@ Foundation::SharedInstance<QVAppRunningChecker>& instance()
 
 } // namespace
 
-QVAppRunningChecker& QVAppRunningChecker::shared()
-{
-    return instance().get();
-}
+QVAppRunningChecker& QVAppRunningChecker::shared() { return instance().get(); }
 
-void QVAppRunningChecker::resetForTesting()
-{
-    instance().resetForTesting();
-}
+void QVAppRunningChecker::resetForTesting() { instance().resetForTesting(); }
 
 QVAppRunningChecker::QVAppRunningChecker()
     : quitHandler_([] { Foundation::DispatchQueue::main().async([] { Kit::Application::shared().terminate(); }); })
 {
 }
 
-QVAppRunningChecker::~QVAppRunningChecker()
-{
-    stopListening();
-}
+QVAppRunningChecker::~QVAppRunningChecker() { stopListening(); }
 
 std::filesystem::path QVAppRunningChecker::socketPath()
 {
@@ -80,13 +71,15 @@ void QVAppRunningChecker::tellOldCopyToQuit()
     if (!fd)
         return;
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
-        || ::send(fd.get(), quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1))
+        || ::send(fd.get(), quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL)
+               != static_cast<ssize_t>(sizeof quitRequest - 1))
         return;
     // The old copy holds the connection until its process ends.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
     bool gone = false;
     while (!gone) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         pollfd entry {fd.get(), POLLIN, 0};
@@ -144,7 +137,7 @@ void QVAppRunningChecker::serve(int listener, int stopper)
         char request[sizeof quitRequest - 1];
         std::size_t got = 0;
         pollfd entry {client.get(), POLLIN, 0};
-        while (got < sizeof request && ::poll(&entry, 1, 1000) > 0) {
+        while (got<sizeof request&& ::poll(&entry, 1, 1000)> 0) {
             const ssize_t n = ::recv(client.get(), request + got, sizeof request - got, 0);
             if (n <= 0)
                 break;

@@ -13,8 +13,8 @@
 namespace Aerlo {
 
 // One running copy of the application per root: a Unix socket under the root, named after the bundle
-// identifier (the workspace's registry of running applications). A new copy tells the running one "quit" and waits (at most 3 s) until that copy is gone
-// (its end of the connection closes with the process), then listens itself.
+// identifier (the workspace's registry of running applications). A new copy tells the running one "quit" and waits (at
+// most 3 s) until that copy is gone (its end of the connection closes with the process), then listens itself.
 class QVAppRunningChecker {
 public:
     static constexpr double waitSeconds = 3.0;

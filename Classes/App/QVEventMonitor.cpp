@@ -17,15 +17,9 @@ Foundation::SharedInstance<QVEventMonitor>& instance()
 
 } // namespace
 
-QVEventMonitor& QVEventMonitor::shared()
-{
-    return instance().get();
-}
+QVEventMonitor& QVEventMonitor::shared() { return instance().get(); }
 
-void QVEventMonitor::resetForTesting()
-{
-    instance().resetForTesting();
-}
+void QVEventMonitor::resetForTesting() { instance().resetForTesting(); }
 
 QVEventMonitor::QVEventMonitor() : appDelegate(AppDelegate::applicationDelegate()) {}
 

@@ -35,8 +35,9 @@ void QVStatusBarView::layoutTwoFans()
     // The speeds keep the temperature's width free only while it shows, and are never narrower than
     // their texts (rounded up to whole points): no speed is shaved.
     const double room = b.width() - x0 - (temperatureText->isHidden() ? 0 : textFieldWidth);
-    const double speedWidth = std::max({room, std::ceil(leftFanSpeedText->font.sizeOf(leftFanSpeedText->stringValue).width),
-                                        std::ceil(rightFanSpeedText->font.sizeOf(rightFanSpeedText->stringValue).width)});
+    const double speedWidth =
+        std::max({room, std::ceil(leftFanSpeedText->font.sizeOf(leftFanSpeedText->stringValue).width),
+                  std::ceil(rightFanSpeedText->font.sizeOf(rightFanSpeedText->stringValue).width)});
     leftFanSpeedText->setFrame({x0, h / 2, speedWidth, h / 2});
     rightFanSpeedText->setFrame({x0, 0, speedWidth, h / 2});
     temperatureText->setFrame({b.width() - textFieldWidth, 0, textFieldWidth, h});

@@ -8,11 +8,10 @@
 #include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/Kit/Alert.h"
-#include "Platform/Kit/KeyCode.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/KeyCode.h"
 #include "Platform/System/Workspace.h"
 #include "QVToolsKit/QVSystemVersionUtil.h"
-
 
 namespace Aerlo {
 
@@ -41,7 +40,8 @@ QVUpdateManager& QVUpdateManager::shared() { return instance().get(); }
 
 void QVUpdateManager::resetForTesting(bool withoutController)
 {
-    instance().resetForTesting([withoutController](void* storage) { new (storage) QVUpdateManager(!withoutController); });
+    instance().resetForTesting(
+        [withoutController](void* storage) { new (storage) QVUpdateManager(!withoutController); });
 }
 
 void QVUpdateManager::setControllerFactoryForTesting(ControllerFactory factory)
@@ -56,7 +56,8 @@ QVUpdateManager::QVUpdateManager(bool withController)
     if (!withController)
         return;
     const ControllerFactory factory = controllerFactory().get();
-    updateController_ = factory ? factory(*this) : std::make_unique<Vendors::SPUStandardUpdaterController>(true, this, this);
+    updateController_ =
+        factory ? factory(*this) : std::make_unique<Vendors::SPUStandardUpdaterController>(true, this, this);
 }
 
 void QVUpdateManager::checkForUpdates(const void* sender)
@@ -94,8 +95,8 @@ void QVUpdateManager::didFinishLoadingAppcast(Vendors::SPUUpdater&, const Vendor
     if (appcast.items.empty())
         return;
     const Vendors::SUAppcastItem& first = appcast.items.front();
-    Console::print("updater(_:didFinishLoading:) 获取xml文件成功: 标题：" + printableLine(first.title.value_or("无标题"))
-                   + ", 版本：" + printableLine(first.versionString));
+    Console::print("updater(_:didFinishLoading:) 获取xml文件成功: 标题："
+                   + printableLine(first.title.value_or("无标题")) + ", 版本：" + printableLine(first.versionString));
 }
 
 void QVUpdateManager::didFindValidUpdate(Vendors::SPUUpdater&, const Vendors::SUAppcastItem& item)

@@ -1,11 +1,11 @@
 #include "Classes/App/SettingsController.h"
 
-#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/QVAppCenter.h"
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/VIZevUri.h"
 #include "Classes/Configure/Global/AppDataStore.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -44,10 +44,10 @@ constexpr double controlX = 250;
 // The eight languages offered, in the order shown.
 const std::vector<SupportedLanguageOption>& offeredLanguages()
 {
-    static const std::vector<SupportedLanguageOption> options {SupportedLanguageOption::english,
-        SupportedLanguageOption::simplifiedChinese, SupportedLanguageOption::french, SupportedLanguageOption::spanish,
-        SupportedLanguageOption::italian, SupportedLanguageOption::german, SupportedLanguageOption::japanese,
-        SupportedLanguageOption::portuguese};
+    static const std::vector<SupportedLanguageOption> options {
+        SupportedLanguageOption::english,  SupportedLanguageOption::simplifiedChinese, SupportedLanguageOption::french,
+        SupportedLanguageOption::spanish,  SupportedLanguageOption::italian,           SupportedLanguageOption::german,
+        SupportedLanguageOption::japanese, SupportedLanguageOption::portuguese};
     return options;
 }
 
@@ -57,10 +57,7 @@ bool isOn(const Kit::Control& sender)
     return box && box->state() == Kit::StateValue::on;
 }
 
-Kit::StateValue stateOf(bool on)
-{
-    return on ? Kit::StateValue::on : Kit::StateValue::off;
-}
+Kit::StateValue stateOf(bool on) { return on ? Kit::StateValue::on : Kit::StateValue::off; }
 
 // The whole seconds an update-interval title names; none below 1.
 std::optional<int> secondsIn(const std::string& title)
@@ -137,10 +134,10 @@ void SettingsController::loadView()
     launchOnLoginCheckBox = checkBox("settings.launchAtLogin", &SettingsController::startAtLogin);
     showIconInDockCheckBox = checkBox("settings.dockIcon", &SettingsController::showApplicationDockIcons);
     hideStatusBarIconCheckBox = checkBox("settings.hideStatusBarIcon", &SettingsController::hideStatusBarIconClick);
-    enableStatusBarIconAnimationCheckBox
-        = checkBox("settings.statusBarIconAnimation", &SettingsController::enableStatusBarIconAnimation);
-    displayCPUTemperatureInMenuBarCheckBox
-        = checkBox("settings.cpuInStatusBar", &SettingsController::displayCPUInStatusBar);
+    enableStatusBarIconAnimationCheckBox =
+        checkBox("settings.statusBarIconAnimation", &SettingsController::enableStatusBarIconAnimation);
+    displayCPUTemperatureInMenuBarCheckBox =
+        checkBox("settings.cpuInStatusBar", &SettingsController::displayCPUInStatusBar);
     syncFanControlCheckBox = checkBox("settings.syncFans", &SettingsController::toggleFansSync);
 
     y -= 8;
@@ -151,7 +148,8 @@ void SettingsController::loadView()
     // The turn time every start begins with.
     updateIntervalPopUpButton->selectItem(1);
     TemperatureUnitPopUpBtn = popUp("settings.temperatureUnit", &SettingsController::chooseTemperatureUnit);
-    TemperatureUnitPopUpBtn->addItems({LocalizationTable::text("settings.celsius"), LocalizationTable::text("settings.fahrenheit")});
+    TemperatureUnitPopUpBtn->addItems(
+        {LocalizationTable::text("settings.celsius"), LocalizationTable::text("settings.fahrenheit")});
     TriggerConditionsPopUpBtn = popUp("settings.triggerCondition", &SettingsController::chooseTriggerConditions);
     TriggerConditionsPopUpBtn->addItems(
         {LocalizationTable::text("settings.trigger.startup"), LocalizationTable::text("settings.trigger.unlock")});
@@ -163,11 +161,11 @@ void SettingsController::loadView()
     view->addSubview(restartNote);
 
     checkUpdateButton = Kit::Button::button(LocalizationTable::text("settings.checkUpdate"),
-        action(this, &SettingsController::checkUpdate));
+                                            action(this, &SettingsController::checkUpdate));
     checkUpdateButton->setFrame({margin, 24, 180, 32});
     view->addSubview(checkUpdateButton);
     websiteButton = Kit::Button::button(LocalizationTable::text("settings.website"),
-        action(this, &SettingsController::openWebsite));
+                                        action(this, &SettingsController::openWebsite));
     websiteButton->setFrame({margin + 192, 24, 180, 32});
     view->addSubview(websiteButton);
     setView(view);
@@ -182,7 +180,8 @@ void SettingsController::viewWillAppear()
     view();
     hideStatusBarIconCheckBox->setState(stateOf(defaults.boolValue(SettingsKey::isHiddenStatusBar)));
     fillLaunchAtLogin();
-    enableStatusBarIconAnimationCheckBox->setState(stateOf(defaults.boolValue(SettingsKey::isEnableStatusBarIconAnimation)));
+    enableStatusBarIconAnimationCheckBox->setState(
+        stateOf(defaults.boolValue(SettingsKey::isEnableStatusBarIconAnimation)));
     displayCPUTemperatureInMenuBarCheckBox->setState(stateOf(defaults.boolValue(SettingsKey::isDisplayCPUStatusBar)));
     syncFanControlCheckBox->setState(stateOf(defaults.boolValue(SettingsKey::isFansSync)));
     TemperatureUnitPopUpBtn->selectItem(defaults.integer(SettingsKey::temperatureUnitIndex) != 0 ? 1 : 0);
@@ -288,7 +287,7 @@ void SettingsController::toggleFansSync(Kit::Control& sender)
     QVAppCenter::trackFansSync(on);
     const bool stored = defaults.boolValue(SettingsKey::isFansSync);
     Foundation::NotificationCenter::defaultCenter().post(NotificationName::syncFans, nullptr,
-        {{"sync", std::string(stored ? "true" : "false")}});
+                                                         {{"sync", std::string(stored ? "true" : "false")}});
 }
 
 void SettingsController::changeUpdateInterval(Kit::Control& sender)
@@ -339,14 +338,8 @@ void SettingsController::chooseTriggerConditions(Kit::Control& sender)
     (void)defaults.set(static_cast<std::int64_t>(popUp->indexOfSelectedItem()), SettingsKey::triggerConditionIndex);
 }
 
-void SettingsController::checkUpdate(Kit::Control&)
-{
-    (void)UpdateCheck::run();
-}
+void SettingsController::checkUpdate(Kit::Control&) { (void)UpdateCheck::run(); }
 
-void SettingsController::openWebsite(Kit::Control&)
-{
-    QVToolsKit::QVURLManager::openURL(websiteURL);
-}
+void SettingsController::openWebsite(Kit::Control&) { QVToolsKit::QVURLManager::openURL(websiteURL); }
 
 } // namespace Aerlo

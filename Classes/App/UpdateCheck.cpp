@@ -15,15 +15,9 @@ Foundation::LockedValue<UpdateCheck::Handler>& slot()
 
 } // namespace
 
-void UpdateCheck::replace(Handler handler)
-{
-    slot().set(std::move(handler));
-}
+void UpdateCheck::replace(Handler handler) { slot().set(std::move(handler)); }
 
-bool UpdateCheck::isInstalled()
-{
-    return static_cast<bool>(slot().get());
-}
+bool UpdateCheck::isInstalled() { return static_cast<bool>(slot().get()); }
 
 bool UpdateCheck::run()
 {

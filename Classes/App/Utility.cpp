@@ -9,7 +9,7 @@
 namespace Aerlo {
 
 bool Utility::confirm(const std::string& title, const std::string& message, Kit::Window* window,
-    std::function<void(Kit::ModalResponse)> completion)
+                      std::function<void(Kit::ModalResponse)> completion)
 {
     auto alert = std::make_shared<Kit::Alert>();
     alert->setIcon(Kit::Image::named("AppIcon"));

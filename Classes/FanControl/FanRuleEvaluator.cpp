@@ -49,8 +49,8 @@ bool FanRuleEvaluator::fires(const FanRule& rule, const std::vector<Sensor_p>& s
     if (rule.sensorType != FanRule::anySensor)
         return false;
     return std::any_of(sensors.begin(), sensors.end(), [&](const Sensor_p& reading) {
-        return reading.group() != SensorGroup::unknown && reading.type() == SensorType::temperature &&
-               above(rule, reading);
+        return reading.group() != SensorGroup::unknown && reading.type() == SensorType::temperature
+               && above(rule, reading);
     });
 }
 

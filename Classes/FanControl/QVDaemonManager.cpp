@@ -12,8 +12,8 @@ namespace Aerlo {
 
 void QVDaemonManager::checkHelperUpdate()
 {
-    const auto source = Foundation::Paths::resolve("/Applications/Aerlo.app/Contents/Library/LaunchServices/" +
-                                                   std::string(SMCHelper::label));
+    const auto source = Foundation::Paths::resolve("/Applications/Aerlo.app/Contents/Library/LaunchServices/"
+                                                   + std::string(SMCHelper::label));
     const auto destination = SystemPlatform::HelperPaths::installedProgram(SMCHelper::label);
     if (QVFileAdministrator::checkFileAreEqual(source, destination))
         return;

@@ -13,7 +13,7 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-constexpr std::array<std::string_view, 4> ruleKeys{"sensorType", "sensorTemperature", "fanType", "fanSpeedPercentage"};
+constexpr std::array<std::string_view, 4> ruleKeys {"sensorType", "sensorTemperature", "fanType", "fanSpeedPercentage"};
 
 } // namespace
 

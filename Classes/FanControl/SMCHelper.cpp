@@ -58,10 +58,7 @@ bool fileExists(const std::filesystem::path& path)
 
 } // namespace
 
-std::shared_ptr<SMCHelper> SMCHelper::shared()
-{
-    return sharedInstance().get();
-}
+std::shared_ptr<SMCHelper> SMCHelper::shared() { return sharedInstance().get(); }
 
 void SMCHelper::resetForTesting(TransportFactory factory)
 {
@@ -124,18 +121,18 @@ void SMCHelper::checkHelperVersion()
     auto proxy = helperProxy();
     if (!proxy)
         return;
-    proxy->versionWithCompletion([weak = weak_from_this(), bundled = version->get<std::string>()](
-                                     std::optional<std::string> reply) {
-        if (reply.value_or(std::string()) == bundled)
-            return;
-        Foundation::Console::print("New version of SMC helper is detected, going to update...");
-        // The removal reads the SMC and uses the connection, and the installation may ask the user:
-        // both belong to the main thread.
-        Foundation::DispatchQueue::main().async([weak] {
-            if (auto self = weak.lock())
-                self->reinstall();
+    proxy->versionWithCompletion(
+        [weak = weak_from_this(), bundled = version->get<std::string>()](std::optional<std::string> reply) {
+            if (reply.value_or(std::string()) == bundled)
+                return;
+            Foundation::Console::print("New version of SMC helper is detected, going to update...");
+            // The removal reads the SMC and uses the connection, and the installation may ask the user:
+            // both belong to the main thread.
+            Foundation::DispatchQueue::main().async([weak] {
+                if (auto self = weak.lock())
+                    self->reinstall();
+            });
         });
-    });
 }
 
 void SMCHelper::reinstall()
@@ -149,8 +146,8 @@ void SMCHelper::installWhenOldDaemonIsGone(double deadline, std::optional<pid_t>
 {
     using SystemPlatform::HelperPaths;
     // Gone: its socket and pid file removed, and its process ended.
-    const bool gone = !fileExists(HelperPaths::socket(label)) && !fileExists(HelperPaths::pidFile(label)) &&
-                      !(daemon && SystemPlatform::DaemonProcess::isAlive(*daemon));
+    const bool gone = !fileExists(HelperPaths::socket(label)) && !fileExists(HelperPaths::pidFile(label))
+                      && !(daemon && SystemPlatform::DaemonProcess::isAlive(*daemon));
     if (!gone && Foundation::DispatchTime::now().seconds < deadline) {
         Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + reinstallPollSeconds,
                                                      [weak = weak_from_this(), deadline, daemon] {
@@ -186,9 +183,8 @@ void SMCHelper::installHelper(const std::function<void(bool)>& completion)
         return;
     }
     const AuthorizationRights rights {AuthorizationItem {std::string(kSMRightBlessPrivilegedHelper), {}, 0}};
-    const AuthorizationResult loading =
-        provider->create(rights, kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights |
-                                     kAuthorizationFlagPreAuthorize);
+    const AuthorizationResult loading = provider->create(
+        rights, kAuthorizationFlagInteractionAllowed | kAuthorizationFlagExtendRights | kAuthorizationFlagPreAuthorize);
     if (loading.status != errAuthorizationSuccess) {
         Foundation::Console::print("Unable to get a valid loading authorization reference to load Helper daemon");
         if (authorizationRefusedHandler)
@@ -266,7 +262,8 @@ std::optional<HelperProtocol> SMCHelper::helperProxy(const std::function<void()>
         proxy.setSMCPath(path->string());
     } else if (!missingResourceReported_) {
         missingResourceReported_ = true;
-        Foundation::Console::print("The application's resource \"SMC\" is missing; messages go to the helper without its path.");
+        Foundation::Console::print(
+            "The application's resource \"SMC\" is missing; messages go to the helper without its path.");
     }
     return proxy;
 }

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <sys/types.h>
+#include <utility>
 
 namespace Aerlo {
 

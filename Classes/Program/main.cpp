@@ -9,17 +9,17 @@
 #include "Classes/App/UpdateCheck.h"
 #include "Classes/App/Utility.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
-#include "Classes/Windows/Dashboard/DashboardViewController.h"
-#include "Classes/Windows/FanControl/QVFanSpeedWindowController.h"
-#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Classes/Views/FreeAppsViewController.h"
 #include "Classes/Views/TutorialViewController.h"
 #include "Classes/Views/UserSupportController.h"
+#include "Classes/Windows/Dashboard/DashboardViewController.h"
+#include "Classes/Windows/FanControl/QVFanSpeedWindowController.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Kit/Application.h"
-#include "Platform/Kit/Image.h"
 #include "Platform/Kit/DesktopAppearance.h"
+#include "Platform/Kit/Image.h"
 #include "Platform/Kit/QtRunLoopDriver.h"
 #include "Platform/System/DefaultAuthorizationProvider.h"
 #include "Platform/System/Logind/LogindPowerEventSource.h"
@@ -54,9 +54,9 @@ int main(int argc, char** argv)
     auto authorization = std::make_shared<SystemPlatform::DefaultAuthorizationProvider>();
     authorization->setConfirmation([](const SystemPlatform::AuthorizationRights&) {
         return Aerlo::Utility::confirm(Aerlo::LocalizationTable::text("authorization.title"),
-                   Aerlo::LocalizationTable::text("authorization.message"))
-            ? SystemPlatform::AuthorizationConfirmation::allow
-            : SystemPlatform::AuthorizationConfirmation::cancel;
+                                       Aerlo::LocalizationTable::text("authorization.message"))
+                   ? SystemPlatform::AuthorizationConfirmation::allow
+                   : SystemPlatform::AuthorizationConfirmation::cancel;
     });
     SystemPlatform::AuthorizationProvider::replaceShared(authorization);
 
@@ -81,7 +81,8 @@ int main(int argc, char** argv)
     Kit::Application& app = Kit::Application::shared();
     app.setWillTerminate([delegate] { delegate->applicationWillTerminate(); });
     // However the loop ends, the delegate hears of it once.
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [] { Kit::Application::shared().runWillTerminateOnce(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                     [] { Kit::Application::shared().runWillTerminateOnce(); });
 
     delegate->applicationWillFinishLaunching();
     Foundation::DispatchQueue::main().async([delegate] { delegate->applicationDidFinishLaunching(); });

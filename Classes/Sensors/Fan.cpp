@@ -8,10 +8,7 @@ namespace Aerlo {
 
 namespace {
 
-std::string fanKey(int64_t id, const char* suffix)
-{
-    return "fan_" + std::to_string(id) + suffix;
-}
+std::string fanKey(int64_t id, const char* suffix) { return "fan_" + std::to_string(id) + suffix; }
 
 // Nothing when no object is stored, else the suite's integer reading.
 std::optional<int64_t> storedInteger(const std::string& key)
@@ -24,25 +21,13 @@ std::optional<int64_t> storedInteger(const std::string& key)
 
 } // namespace
 
-std::string Fan::formattedValue() const
-{
-    return SensorValueText::value(SensorType::fan, value);
-}
+std::string Fan::formattedValue() const { return SensorValueText::value(SensorType::fan, value); }
 
-std::string Fan::formattedMiniValue() const
-{
-    return SensorValueText::mini(SensorType::fan, value);
-}
+std::string Fan::formattedMiniValue() const { return SensorValueText::mini(SensorType::fan, value); }
 
-std::string Fan::formattedPopupValue() const
-{
-    return SensorValueText::popup(SensorType::fan, value);
-}
+std::string Fan::formattedPopupValue() const { return SensorValueText::popup(SensorType::fan, value); }
 
-std::optional<int64_t> Fan::customSpeed() const
-{
-    return storedInteger(fanKey(id, "_speed"));
-}
+std::optional<int64_t> Fan::customSpeed() const { return storedInteger(fanKey(id, "_speed")); }
 
 void Fan::setCustomSpeed(std::optional<int64_t> speed) const
 {

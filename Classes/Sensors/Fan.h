@@ -5,9 +5,8 @@
 #include "Classes/Sensors/SensorGroup.h"
 #include "Classes/Sensors/SensorType.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 

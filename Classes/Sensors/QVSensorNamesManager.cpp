@@ -1,16 +1,14 @@
 #include "Classes/Sensors/QVSensorNamesManager.h"
 
-#include "Platform/Foundation/UTF8.h"
-
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Configure/Global/JSONCoding.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
-
-#include <nlohmann/json.hpp>
+#include "Platform/Foundation/UTF8.h"
 
 #include <algorithm>
 #include <array>
+#include <nlohmann/json.hpp>
 #include <string_view>
 
 namespace Aerlo {
@@ -20,9 +18,9 @@ namespace {
 using json = nlohmann::json;
 using Foundation::Console;
 
-constexpr std::array<std::string_view, 10> excludedNames{"CPU performance", "CPU efficiency", "GPU 1", "GPU 2",
-                                                         "GPU 3", "GPU 4", "Memory 1", "Memory 2", "Memory 3",
-                                                         "Memory 4"};
+constexpr std::array<std::string_view, 10> excludedNames {"CPU performance", "CPU efficiency", "GPU 1",    "GPU 2",
+                                                          "GPU 3",           "GPU 4",          "Memory 1", "Memory 2",
+                                                          "Memory 3",        "Memory 4"};
 
 } // namespace
 
@@ -32,8 +30,8 @@ std::vector<std::string> QVSensorNamesManager::loadSensorNames()
     if (!data)
         return {};
     const json root = json::parse(data->begin(), data->end(), nullptr, false);
-    const bool texts = !root.is_discarded() && root.is_array() &&
-                       std::all_of(root.begin(), root.end(), [](const json& item) { return item.is_string(); });
+    const bool texts = !root.is_discarded() && root.is_array()
+                       && std::all_of(root.begin(), root.end(), [](const json& item) { return item.is_string(); });
     if (!texts) {
         Console::print("解码传感器名称失败：" + std::string(JSONCoding::unreadableData));
         return {};
@@ -47,7 +45,8 @@ std::vector<std::string> QVSensorNamesManager::loadSensorNames()
 
 void QVSensorNamesManager::saveSensorNames(const std::vector<std::string>& names)
 {
-    if (!std::all_of(names.begin(), names.end(), [](const std::string& name) { return Foundation::UTF8::isValid(name); })) {
+    if (!std::all_of(names.begin(), names.end(),
+                     [](const std::string& name) { return Foundation::UTF8::isValid(name); })) {
         Console::print("编码传感器名称失败：" + std::string(JSONCoding::unwritableData));
         return;
     }

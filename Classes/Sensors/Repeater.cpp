@@ -14,7 +14,7 @@ using Foundation::DispatchTime;
 // weakly, so they do nothing once the repeater has let it go.
 struct Repeater::Timer : std::enable_shared_from_this<Repeater::Timer> {
     std::mutex mutex;
-    Foundation::DispatchQueue queue{std::string(queueLabel)};
+    Foundation::DispatchQueue queue {std::string(queueLabel)};
     std::function<void()> handler;
     double interval = 0;
     double deadline = 0;

@@ -60,8 +60,8 @@ bool inRange(std::string_view key, int value, int high)
 {
     if (value >= 0 && value <= high)
         return true;
-    Console::print("Refused value " + NumberText::decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to " +
-                   NumberText::decimal(high));
+    Console::print("Refused value " + NumberText::decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to "
+                   + NumberText::decimal(high));
     return false;
 }
 
@@ -71,10 +71,7 @@ std::array<std::uint8_t, 4> floatBytes(float value)
     return {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)};
 }
 
-bool isByteType(const std::string& type)
-{
-    return type == "hex_" || type == "ui8 ";
-}
+bool isByteType(const std::string& type) { return type == "hex_" || type == "ui8 "; }
 
 } // namespace
 
@@ -92,29 +89,18 @@ Foundation::SharedInstance<SMC>& SMC::sharedInstance()
     return instance;
 }
 
-SMC& SMC::shared()
-{
-    return sharedInstance().get();
-}
+SMC& SMC::shared() { return sharedInstance().get(); }
 
 void SMC::resetForTesting(std::shared_ptr<IOKit::ServiceRegistry> registry)
 {
     sharedInstance().resetForTesting(sharedMaker(std::move(registry)));
 }
 
-std::string SMC::fanKey(int fan, std::string_view suffix)
-{
-    return SMCSim::FanKey::name(fan, suffix);
-}
+std::string SMC::fanKey(int fan, std::string_view suffix) { return SMCSim::FanKey::name(fan, suffix); }
 
-SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry())
-{
-}
+SMC::SMC() : SMC(IOKit::ServiceRegistry::defaultRegistry()) {}
 
-SMC::SMC(std::shared_ptr<IOKit::ServiceRegistry> registry) : registry_(std::move(registry))
-{
-    open();
-}
+SMC::SMC(std::shared_ptr<IOKit::ServiceRegistry> registry) : registry_(std::move(registry)) { open(); }
 
 SMC::~SMC()
 {
@@ -181,15 +167,12 @@ std::string SMC::errorText(kern_return_t code, std::string_view fallback)
     return ascii ? text : std::string(fallback);
 }
 
-std::string SMC::latin1ToUTF8(std::string_view bytes)
-{
-    return Foundation::UTF8::fromLatin1(bytes);
-}
+std::string SMC::latin1ToUTF8(std::string_view bytes) { return Foundation::UTF8::fromLatin1(bytes); }
 
 kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
 {
     const SMCKeyData::Bytes in = input.serialise();
-    SMCKeyData::Bytes out{};
+    SMCKeyData::Bytes out {};
     std::size_t outSize = out.size();
     const kern_return_t result = registry_->connectCallStructMethod(conn, IOKit::kSMCUserClientSelector, in.data(),
                                                                     in.size(), out.data(), &outSize);
@@ -451,7 +434,7 @@ void SMC::setFanMode(int fan, FanMode mode)
             Console::print("Error read fan mode: " + errorText(result));
             return;
         }
-        std::array<std::uint8_t, 32> bytes{};
+        std::array<std::uint8_t, 32> bytes {};
         bytes[0] = static_cast<std::uint8_t>(raw);
         result = write(*modeKey, value.dataSize, bytes);
         if (result != IOKit::kIOReturnSuccess) {
@@ -476,7 +459,7 @@ void SMC::setFanMode(int fan, FanMode mode)
         Console::print("Error read fan mode: " + errorText(result));
         return;
     }
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
     bytes[0] = static_cast<std::uint8_t>(t >> 8);
     bytes[1] = static_cast<std::uint8_t>(t & 0xFF);
     result = write("FS! ", mask.dataSize, bytes);
@@ -532,7 +515,7 @@ kern_return_t SMC::writeFpe2(std::string_view key, int value)
 {
     if (!inRange(key, value, 16383))
         return IOKit::kIOReturnBadArgument;
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
     bytes[0] = static_cast<std::uint8_t>(value >> 6);
     bytes[1] = static_cast<std::uint8_t>((value << 2) & 0xFF);
     return write(key, 2, bytes);

@@ -7,20 +7,17 @@ namespace Aerlo {
 
 namespace {
 
-constexpr std::array<std::string_view, 17> rawValues{
+constexpr std::array<std::string_view, 17> rawValues {
     "ui8 ", "ui16", "ui32", "sp1e", "sp3c", "sp5b", "sp5a", "sp69", "sp78",
     "sp87", "sp96", "spb4", "spf0", "flt ", "fpe2", "fp2e", "{fds",
 };
 
 // Fraction bits of the "sp" types, in case order from sp1e.
-constexpr std::array<int, 10> spScales{14, 12, 11, 10, 9, 8, 7, 6, 4, 0};
+constexpr std::array<int, 10> spScales {14, 12, 11, 10, 9, 8, 7, 6, 4, 0};
 
 } // namespace
 
-std::string_view rawValue(SMCDataType type)
-{
-    return rawValues[static_cast<std::size_t>(type)];
-}
+std::string_view rawValue(SMCDataType type) { return rawValues[static_cast<std::size_t>(type)]; }
 
 std::optional<SMCDataType> smcDataType(std::string_view text)
 {
@@ -55,8 +52,8 @@ std::optional<double> decodeSMCValue(SMCDataType type, const std::array<std::uin
         return std::ldexp(static_cast<double>(raw), -scale);
     }
     case SMCDataType::flt: {
-        const std::uint32_t bits = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-                                   std::uint32_t(b[3]) << 24;
+        const std::uint32_t bits =
+            std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
         return static_cast<double>(std::bit_cast<float>(bits));
     }
     case SMCDataType::fpe2:

@@ -9,7 +9,7 @@ namespace Aerlo {
 
 // The data types the value codec knows, in case order, with their four-character raw values.
 enum class SMCDataType {
-    ui8,  // "ui8 "
+    ui8, // "ui8 "
     ui16, // "ui16"
     ui32, // "ui32"
     sp1e, // "sp1e"
@@ -22,10 +22,10 @@ enum class SMCDataType {
     sp96, // "sp96"
     spb4, // "spb4"
     spf0, // "spf0"
-    flt,  // "flt "
+    flt, // "flt "
     fpe2, // "fpe2"
     fp2e, // "fp2e"
-    fds,  // "{fds"
+    fds, // "{fds"
 };
 
 std::string_view rawValue(SMCDataType type);

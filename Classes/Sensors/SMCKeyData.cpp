@@ -26,7 +26,7 @@ T get(const SMCKeyData::Bytes& in, std::size_t offset)
 
 SMCKeyData::Bytes SMCKeyData::serialise() const
 {
-    Bytes out{};
+    Bytes out {};
     put(out, 0, key);
     put(out, 4, version.major);
     put(out, 5, version.minor);

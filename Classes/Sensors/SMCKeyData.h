@@ -35,17 +35,17 @@ struct SMCKeyData {
         std::uint32_t memoryLimit = 0;
     };
 
-    std::uint32_t key = 0;          // offset 0
-    Version version;                // 4..9, padding 10..11
-    PowerLimits powerLimits;        // 12..27
-    std::uint32_t dataSize = 0;     // 28
-    std::uint32_t dataType = 0;     // 32
+    std::uint32_t key = 0; // offset 0
+    Version version; // 4..9, padding 10..11
+    PowerLimits powerLimits; // 12..27
+    std::uint32_t dataSize = 0; // 28
+    std::uint32_t dataType = 0; // 32
     std::uint8_t dataAttributes = 0; // 36, padding 37..39
-    std::uint8_t result = 0;        // 40
-    std::uint8_t status = 0;        // 41
-    std::uint8_t command = 0;       // 42, padding 43
-    std::uint32_t data32 = 0;       // 44
-    std::array<std::uint8_t, 32> bytes{}; // 48..79
+    std::uint8_t result = 0; // 40
+    std::uint8_t status = 0; // 41
+    std::uint8_t command = 0; // 42, padding 43
+    std::uint32_t data32 = 0; // 44
+    std::array<std::uint8_t, 32> bytes {}; // 48..79
 
     Bytes serialise() const;
     static SMCKeyData parse(const Bytes& bytes);

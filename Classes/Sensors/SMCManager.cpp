@@ -1,7 +1,6 @@
 #include "Classes/Sensors/SMCManager.h"
 
 #include "Classes/Configure/Global/LocalizationTable.h"
-
 #include "Classes/Sensors/SMC.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/SharedInstance.h"
@@ -27,26 +26,19 @@ Foundation::SharedInstance<SMCManager>& sharedInstance()
 
 } // namespace
 
-SMCManager& SMCManager::shared()
-{
-    return sharedInstance().get();
-}
+SMCManager& SMCManager::shared() { return sharedInstance().get(); }
 
-void SMCManager::resetForTesting()
-{
-    sharedInstance().resetForTesting();
-}
+void SMCManager::resetForTesting() { sharedInstance().resetForTesting(); }
 
 SMCManager::SMCManager()
-    : cpuTempKeysAppleSilicon{"Tp09", "Tp0T", "Tp01", "Tp05", "Tp0D", "Tp0H", "Tp0L", "Tp0P", "Tp0X", "Tp0b",
-                              "Tp1h", "Tp1t", "Tp1p", "Tp1l", "Tp01", "Tp05", "Tp09", "Tp0D", "Tp0X", "Tp0b",
-                              "Tp0f", "Tp0j", "Te05", "Te0L", "Te0P", "Te0S", "Tf04", "Tf09", "Tf0A", "Tf0B",
-                              "Tf0D", "Tf0E", "Tf44", "Tf49", "Tf4A", "Tf4B", "Tf4D", "Tf4E", "Te05", "Te09",
-                              "Te0H", "Te0S", "Tp01", "Tp05", "Tp09", "Tp0D", "Tp0V", "Tp0Y", "Tp0b", "Tp0e",
-                              "Tc0a", "Tc0b", "Tc0x", "Tc0z", "Tc7a", "Tc7b", "Tc7x", "Tc7z", "Tc8a", "Tc8b",
-                              "Tc9a", "Tc9b", "Tc9x", "Tc9z"},
-      intelSMCKeys{"TN0P", "TM0P", "Tm0P", "TG0P", "TN0D", "TN0H", "TG0H", "TC0D", "TC0E", "TC0F", "TC0H", "TC0P",
-                   "TCAD", "TC%c", "TC%C"},
+    : cpuTempKeysAppleSilicon {"Tp09", "Tp0T", "Tp01", "Tp05", "Tp0D", "Tp0H", "Tp0L", "Tp0P", "Tp0X", "Tp0b", "Tp1h",
+                               "Tp1t", "Tp1p", "Tp1l", "Tp01", "Tp05", "Tp09", "Tp0D", "Tp0X", "Tp0b", "Tp0f", "Tp0j",
+                               "Te05", "Te0L", "Te0P", "Te0S", "Tf04", "Tf09", "Tf0A", "Tf0B", "Tf0D", "Tf0E", "Tf44",
+                               "Tf49", "Tf4A", "Tf4B", "Tf4D", "Tf4E", "Te05", "Te09", "Te0H", "Te0S", "Tp01", "Tp05",
+                               "Tp09", "Tp0D", "Tp0V", "Tp0Y", "Tp0b", "Tp0e", "Tc0a", "Tc0b", "Tc0x", "Tc0z", "Tc7a",
+                               "Tc7b", "Tc7x", "Tc7z", "Tc8a", "Tc8b", "Tc9a", "Tc9b", "Tc9x", "Tc9z"},
+      intelSMCKeys {"TN0P", "TM0P", "Tm0P", "TG0P", "TN0D", "TN0H", "TG0H", "TC0D",
+                    "TC0E", "TC0F", "TC0H", "TC0P", "TCAD", "TC%c", "TC%C"},
       localizedText(&LocalizationTable::text)
 {
 }
@@ -110,8 +102,8 @@ std::vector<Fan> SMCManager::readFans(int64_t count) const
         const double maxSpeed = smc.getValue(SMC::fanKey(i, Suffix::maximumSpeed)).value_or(1.0);
         // A speed the SMC cannot give shows no number.
         const std::string speedKey = SMC::fanKey(i, Suffix::actualSpeed);
-        const double value = smc.getValue(speedKey).value_or(
-            smc.isUnreadable(speedKey) ? std::numeric_limits<double>::quiet_NaN() : 0);
+        const double value =
+            smc.getValue(speedKey).value_or(smc.isUnreadable(speedKey) ? std::numeric_limits<double>::quiet_NaN() : 0);
 
         Fan fan;
         fan.id = i;

@@ -4,14 +4,8 @@
 
 namespace Aerlo {
 
-SMCReadScope::SMCReadScope(SMC& smc) : smc_(smc)
-{
-    smc_.openReadScope();
-}
+SMCReadScope::SMCReadScope(SMC& smc) : smc_(smc) { smc_.openReadScope(); }
 
-SMCReadScope::~SMCReadScope()
-{
-    smc_.closeReadScope();
-}
+SMCReadScope::~SMCReadScope() { smc_.closeReadScope(); }
 
 } // namespace Aerlo

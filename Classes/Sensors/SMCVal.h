@@ -12,7 +12,7 @@ struct SMCVal {
     std::string key;
     std::uint32_t dataSize = 0;
     std::string dataType;
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
 };
 
 } // namespace Aerlo

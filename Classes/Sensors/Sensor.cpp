@@ -18,25 +18,13 @@ bool sensorPopupState(const std::string& key)
     return AppDataStore::shared().bool_("sensor_" + Foundation::UTF8::fromLatin1(key) + "_popup", true);
 }
 
-std::string Sensor::unit() const
-{
-    return SensorValueText::unit(type);
-}
+std::string Sensor::unit() const { return SensorValueText::unit(type); }
 
-std::string Sensor::formattedValue() const
-{
-    return SensorValueText::value(type, value);
-}
+std::string Sensor::formattedValue() const { return SensorValueText::value(type, value); }
 
-std::string Sensor::formattedMiniValue() const
-{
-    return SensorValueText::mini(type, value);
-}
+std::string Sensor::formattedMiniValue() const { return SensorValueText::mini(type, value); }
 
-std::string Sensor::formattedPopupValue() const
-{
-    return SensorValueText::popup(type, value);
-}
+std::string Sensor::formattedPopupValue() const { return SensorValueText::popup(type, value); }
 
 nlohmann::ordered_json Sensor::encode() const
 {

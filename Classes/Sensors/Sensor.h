@@ -5,7 +5,6 @@
 #include "Classes/Sensors/SensorType.h"
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 #include <string>
 #include <vector>

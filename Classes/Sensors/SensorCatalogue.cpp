@@ -230,7 +230,8 @@ std::vector<Sensor> build()
     std::vector<Sensor> catalogue;
     catalogue.reserve(std::size(rows));
     for (const Row& row : rows)
-        catalogue.push_back({row.key, row.name, 0, row.group, row.type, platformsOf(row.platforms), false, row.average});
+        catalogue.push_back(
+            {row.key, row.name, 0, row.group, row.type, platformsOf(row.platforms), false, row.average});
     return catalogue;
 }
 

@@ -8,14 +8,8 @@ namespace {
 constexpr RawValueTable<SensorGroup, 6> rawValues({"CPU", "GPU", "Systems", "Sensors", "HID", "Unknown"});
 }
 
-std::string_view rawValue(SensorGroup group)
-{
-    return rawValues.text(group);
-}
+std::string_view rawValue(SensorGroup group) { return rawValues.text(group); }
 
-std::optional<SensorGroup> sensorGroupFromRawValue(std::string_view raw)
-{
-    return rawValues.value(raw);
-}
+std::optional<SensorGroup> sensorGroupFromRawValue(std::string_view raw) { return rawValues.value(raw); }
 
 } // namespace Aerlo

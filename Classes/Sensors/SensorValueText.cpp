@@ -10,21 +10,12 @@ namespace Aerlo {
 
 namespace {
 
-bool displayable(double value)
-{
-    return std::isfinite(value) && std::fabs(value) < 9223372036854775808.0;
-}
+bool displayable(double value) { return std::isfinite(value) && std::fabs(value) < 9223372036854775808.0; }
 
-std::string truncatedText(double value)
-{
-    return std::to_string(static_cast<int64_t>(std::trunc(value)));
-}
+std::string truncatedText(double value) { return std::to_string(static_cast<int64_t>(std::trunc(value))); }
 
 // Voltages keep three fraction digits below 100, the other electrical readings two.
-int fractionDigits(SensorType type)
-{
-    return type == SensorType::voltage ? 3 : 2;
-}
+int fractionDigits(SensorType type) { return type == SensorType::voltage ? 3 : 2; }
 
 std::string withoutUnitLetters(std::string text)
 {
@@ -79,7 +70,7 @@ std::string SensorValueText::mini(SensorType type, double value)
             return std::string(placeholder) + unit(type);
         // std::round: halves away from zero.
         return (value >= 9.95 ? std::to_string(static_cast<int64_t>(std::round(value))) : NumberText::fixed(value, 1))
-            + unit(type);
+               + unit(type);
     }
 }
 

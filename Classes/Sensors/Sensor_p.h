@@ -12,8 +12,8 @@ namespace Aerlo {
 // A reading that is either a Sensor or a Fan, with what both offer.
 class Sensor_p {
 public:
-    Sensor_p(Sensor sensor) : record_(std::move(sensor)) { }
-    Sensor_p(Fan fan) : record_(std::move(fan)) { }
+    Sensor_p(Sensor sensor) : record_(std::move(sensor)) {}
+    Sensor_p(Fan fan) : record_(std::move(fan)) {}
 
     bool isFan() const { return std::holds_alternative<Fan>(record_); }
     // The record when it is of that kind, else nullptr.

@@ -32,10 +32,10 @@ std::optional<Sensor_w> Sensor_w::decode(const nlohmann::ordered_json& json)
         return std::nullopt;
     if (base == static_cast<int>(Typ::fan)) {
         if (auto fan = Fan::decode(payload))
-            return Sensor_w{Sensor_p(std::move(*fan))};
+            return Sensor_w {Sensor_p(std::move(*fan))};
     } else if (base == static_cast<int>(Typ::sensor)) {
         if (auto sensor = Sensor::decode(payload))
-            return Sensor_w{Sensor_p(std::move(*sensor))};
+            return Sensor_w {Sensor_p(std::move(*sensor))};
     }
     return std::nullopt;
 }

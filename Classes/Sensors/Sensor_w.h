@@ -3,7 +3,6 @@
 #include "Classes/Sensors/Sensor_p.h"
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 
 namespace Aerlo {

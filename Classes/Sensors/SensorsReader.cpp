@@ -8,8 +8,8 @@
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <algorithm>
-#include <limits>
 #include <cctype>
+#include <limits>
 
 namespace Aerlo {
 
@@ -88,7 +88,7 @@ const Sensor_p* fastest(const std::vector<const Sensor_p*>& fans)
 
 Sensor computedSensor(const char* key, SensorGroup group, SensorType type, double value)
 {
-    return Sensor{key, key, value, group, type, Platforms::all(), true, false};
+    return Sensor {key, key, value, group, type, Platforms::all(), true, false};
 }
 
 bool keptAfterRangeFilter(const Sensor_p& sensor)
@@ -118,10 +118,7 @@ bool isDead(const Sensor_p& sensor)
 
 } // namespace
 
-std::shared_ptr<SensorsReader> SensorsReader::shared()
-{
-    return sharedInstance().get();
-}
+std::shared_ptr<SensorsReader> SensorsReader::shared() { return sharedInstance().get(); }
 
 void SensorsReader::resetForTesting(std::shared_ptr<SensorsReader> reader)
 {
@@ -129,10 +126,7 @@ void SensorsReader::resetForTesting(std::shared_ptr<SensorsReader> reader)
 }
 
 SensorsReader::SensorsReader(std::optional<Platform> platform, const Foundation::Clock& clock)
-    : list(std::make_shared<Sensors_List>()),
-      platform_(platform),
-      clock_(clock),
-      firstRead_(clock.now()),
+    : list(std::make_shared<Sensors_List>()), platform_(platform), clock_(clock), firstRead_(clock.now()),
       lastRead_(firstRead_)
 {
     list->setSensors(buildSensorList());
@@ -207,7 +201,7 @@ void SensorsReader::expandWildcardSensor(const Sensor& row, std::vector<std::str
             else
                 name += c;
         }
-        result.emplace_back(Sensor{key, name, 0, row.group, row.type, row.platforms, row.isComputed, row.average});
+        result.emplace_back(Sensor {key, name, 0, row.group, row.type, row.platforms, row.isComputed, row.average});
         candidates.erase(found);
         ++number;
     }
@@ -222,7 +216,7 @@ void SensorsReader::makeUnknownSensor(const std::string& key, std::vector<Sensor
         type = SensorType::power;
     else if (key.starts_with('I'))
         type = SensorType::current;
-    result.emplace_back(Sensor{key, SMC::latin1ToUTF8(key), 0, SensorGroup::unknown, type, {}, false, false});
+    result.emplace_back(Sensor {key, SMC::latin1ToUTF8(key), 0, SensorGroup::unknown, type, {}, false, false});
 }
 
 std::vector<Sensor_p> SensorsReader::addComputedSensors(const std::vector<Sensor_p>& kept)
@@ -278,18 +272,19 @@ void SensorsReader::read()
     std::vector<std::pair<std::size_t, double>> values;
     for (std::size_t i = 0; i < snapshot.size(); ++i) {
         const Sensor_p& reading = snapshot[i];
-        if (reading.group() == SensorGroup::hid || reading.isComputed() ||
-            (!readUnknown && reading.group() == SensorGroup::unknown))
+        if (reading.group() == SensorGroup::hid || reading.isComputed()
+            || (!readUnknown && reading.group() == SensorGroup::unknown))
             continue;
         // A key that cannot be read gives 0, but nothing is read while the SMC is out, nor a key it cannot
         // give: no value at all.
         const auto read = smc.getValue(reading.key());
-        const double value = read                                              ? *read
-                             : smc.outage() || smc.isUnreadable(reading.key()) ? std::numeric_limits<double>::quiet_NaN()
-                                                                               : 0.0;
+        const double value = read ? *read
+                             : smc.outage() || smc.isUnreadable(reading.key())
+                                 ? std::numeric_limits<double>::quiet_NaN()
+                                 : 0.0;
         // An implausible CPU temperature keeps the previous value.
-        if (reading.type() == SensorType::temperature && reading.group() == SensorGroup::CPU &&
-            (value < 10 || value > 120))
+        if (reading.type() == SensorType::temperature && reading.group() == SensorGroup::CPU
+            && (value < 10 || value > 120))
             continue;
         values.emplace_back(i, value);
     }

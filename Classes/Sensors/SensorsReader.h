@@ -19,7 +19,7 @@ namespace Aerlo {
 
 // The mean of the CPU temperatures that take part in averages, written by each read() that finds
 // "Average CPU"; 0 until then. Degrees Celsius.
-inline std::atomic<double> intelCPUAverageTemperature{0};
+inline std::atomic<double> intelCPUAverageTemperature {0};
 
 // The owner of the live readings: builds the machine's list once and refreshes its values on read().
 // Passes never overlap: a second caller waits for the running pass, so a copy of the list taken after
@@ -42,9 +42,9 @@ public:
     // Every reading, in build order.
     const std::shared_ptr<Sensors_List> list;
     // When true, read() also refreshes readings of group unknown.
-    std::atomic<bool> unknownSensorsState{false};
+    std::atomic<bool> unknownSensorsState {false};
     // Not read by anything.
-    std::atomic<bool> HIDState{false};
+    std::atomic<bool> HIDState {false};
 
     // One refresh of every reading, the derived readings, the energy figures and the CPU average.
     void read();

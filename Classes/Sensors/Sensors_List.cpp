@@ -6,9 +6,7 @@
 
 namespace Aerlo {
 
-Sensors_List::Sensors_List(std::vector<Sensor_p> sensors) : list_(std::move(sensors))
-{
-}
+Sensors_List::Sensors_List(std::vector<Sensor_p> sensors) : list_(std::move(sensors)) {}
 
 std::vector<Sensor_p> Sensors_List::sensors() const
 {
@@ -32,7 +30,7 @@ void Sensors_List::modifySensors(const std::function<void(std::vector<Sensor_p>&
     struct Advance {
         std::atomic<std::uint64_t>& generation;
         ~Advance() { generation.fetch_add(1, std::memory_order_release); }
-    } advance{generation_};
+    } advance {generation_};
     change(list_);
 }
 
@@ -40,7 +38,7 @@ nlohmann::ordered_json Sensors_List::encode() const
 {
     auto wrappers = nlohmann::ordered_json::array();
     for (auto& sensor : sensors())
-        wrappers.push_back(Sensor_w{std::move(sensor)}.encode());
+        wrappers.push_back(Sensor_w {std::move(sensor)}.encode());
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
     json["sensors"] = std::move(wrappers);
     return json;

@@ -2,12 +2,11 @@
 
 #include "Classes/Sensors/Sensor_p.h"
 
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <shared_mutex>
 #include <string_view>
 #include <vector>
@@ -52,8 +51,8 @@ public:
 private:
     mutable std::shared_mutex mutex_;
     std::vector<Sensor_p> list_;
-    mutable std::atomic<std::uint64_t> copies_{0};
-    std::atomic<std::uint64_t> generation_{0}; // advanced under the exclusive lock
+    mutable std::atomic<std::uint64_t> copies_ {0};
+    std::atomic<std::uint64_t> generation_ {0}; // advanced under the exclusive lock
 };
 
 } // namespace Aerlo

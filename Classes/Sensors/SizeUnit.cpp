@@ -10,10 +10,7 @@ SizeUnit SizeUnit::MB() { return {"MB", "MB"}; }
 SizeUnit SizeUnit::GB() { return {"GB", "GB"}; }
 SizeUnit SizeUnit::TB() { return {"TB", "TB"}; }
 
-std::vector<SizeUnit> SizeUnit::allCases()
-{
-    return {byte(), KB(), MB(), GB(), TB()};
-}
+std::vector<SizeUnit> SizeUnit::allCases() { return {byte(), KB(), MB(), GB(), TB()}; }
 
 SizeUnit SizeUnit::lookup(std::string_view key, const SizeUnit& defaultValue)
 {

@@ -18,15 +18,9 @@ const Kit::Colour& FanCustomButton::sharedPressedBackground()
     return colour;
 }
 
-FanCustomButton::FanCustomButton(const Kit::Rect& frame) : Kit::Button(frame)
-{
-    setUp();
-}
+FanCustomButton::FanCustomButton(const Kit::Rect& frame) : Kit::Button(frame) { setUp(); }
 
-FanCustomButton::FanCustomButton(const Kit::Coder& coder) : Kit::Button(coder.frame)
-{
-    setUp();
-}
+FanCustomButton::FanCustomButton(const Kit::Coder& coder) : Kit::Button(coder.frame) { setUp(); }
 
 void FanCustomButton::setUp()
 {
@@ -38,10 +32,7 @@ void FanCustomButton::setUp()
     updateTrackingAreas();
 }
 
-void FanCustomButton::awakeFromNib()
-{
-    applyStyle();
-}
+void FanCustomButton::awakeFromNib() { applyStyle(); }
 
 void FanCustomButton::applyStyle()
 {
@@ -50,10 +41,7 @@ void FanCustomButton::applyStyle()
     updateTrackingAreas();
 }
 
-void FanCustomButton::applyHover()
-{
-    layer().setBackgroundColor(mouseInside ? hoverBackground : normalBackground);
-}
+void FanCustomButton::applyHover() { layer().setBackgroundColor(mouseInside ? hoverBackground : normalBackground); }
 
 void FanCustomButton::setBackgroundColor(Kit::Colour colour)
 {

@@ -21,7 +21,8 @@ std::optional<long> FanSpeedReadout::integerOf(const std::any& value)
 }
 
 std::optional<std::vector<long>> FanSpeedReadout::speeds(const Foundation::UserInfo& info,
-    const std::vector<std::string_view>& keys, std::string_view missingLine)
+                                                         const std::vector<std::string_view>& keys,
+                                                         std::string_view missingLine)
 {
     std::map<std::string, long> values;
     for (const auto& [key, value] : info) {

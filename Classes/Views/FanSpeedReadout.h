@@ -20,8 +20,8 @@ class FanSpeedReadout {
 public:
     // The integers under `keys`, in order. A value that is no integer prints "无法将 userInfo 转为 [String: Int]，
     // 提前退出", a missing key prints `missingLine`; both give nothing.
-    static std::optional<std::vector<long>> speeds(const Foundation::UserInfo& info,
-        const std::vector<std::string_view>& keys, std::string_view missingLine);
+    static std::optional<std::vector<long>>
+    speeds(const Foundation::UserInfo& info, const std::vector<std::string_view>& keys, std::string_view missingLine);
     // An int, long or long long; nothing for any other value.
     static std::optional<long> integerOf(const std::any& value);
 

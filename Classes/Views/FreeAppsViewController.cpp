@@ -55,7 +55,8 @@ std::shared_ptr<FreeAppsViewController> FreeAppsViewController::make()
 FreeAppsViewController::FreeAppsViewController()
 {
     for (const Product& product : products)
-        freeAppsData.push_back({{"name", product.name}, {"icon", product.icon}, {"desc", product.desc}, {"link", product.link}});
+        freeAppsData.push_back(
+            {{"name", product.name}, {"icon", product.icon}, {"desc", product.desc}, {"link", product.link}});
 }
 
 FreeAppsViewController::~FreeAppsViewController()
@@ -96,10 +97,7 @@ void FreeAppsViewController::viewDidLoad()
     collectionView->reloadData();
 }
 
-void FreeAppsViewController::officialWebsiteButtonTap(Kit::Control&)
-{
-    QVToolsKit::QVURLManager::openURL(websiteURL);
-}
+void FreeAppsViewController::officialWebsiteButtonTap(Kit::Control&) { QVToolsKit::QVURLManager::openURL(websiteURL); }
 
 void FreeAppsViewController::moreApps(Kit::Control&)
 {
@@ -125,7 +123,7 @@ long FreeAppsViewController::numberOfItems(Kit::CollectionView&, long)
 }
 
 std::shared_ptr<Kit::CollectionViewItem> FreeAppsViewController::itemFor(Kit::CollectionView& view,
-    const Kit::IndexPath& indexPath)
+                                                                         const Kit::IndexPath& indexPath)
 {
     auto item = std::dynamic_pointer_cast<FreeAppsItem>(view.makeItem(FreeAppsItem::identifier, indexPath));
     if (!item || indexPath.item < 0 || indexPath.item >= static_cast<long>(freeAppsData.size()))

@@ -13,7 +13,8 @@ namespace Aerlo {
 
 // The page of the maker's other applications: a list of ten, each opening its page when selected, the
 // maker's home page, and a page of all its applications (or its store page in the first two days).
-class FreeAppsViewController : public Kit::ViewController, public Kit::CollectionViewDataSource,
+class FreeAppsViewController : public Kit::ViewController,
+                               public Kit::CollectionViewDataSource,
                                public Kit::CollectionViewDelegate {
 public:
     static constexpr const char* websiteURL = "https://norvane.example.com/";
@@ -35,7 +36,7 @@ public:
 
     long numberOfItems(Kit::CollectionView& collectionView, long section) override;
     std::shared_ptr<Kit::CollectionViewItem> itemFor(Kit::CollectionView& collectionView,
-        const Kit::IndexPath& indexPath) override;
+                                                     const Kit::IndexPath& indexPath) override;
     void didSelectItems(Kit::CollectionView& collectionView, const std::set<Kit::IndexPath>& indexPaths) override;
 
 protected:

@@ -2,15 +2,9 @@
 
 namespace Aerlo {
 
-GradientView::GradientView(const Kit::Coder& coder) : Kit::View(coder.frame)
-{
-    setWantsLayer(true);
-}
+GradientView::GradientView(const Kit::Coder& coder) : Kit::View(coder.frame) { setWantsLayer(true); }
 
-void GradientView::awakeFromNib()
-{
-    updateGradientLayer();
-}
+void GradientView::awakeFromNib() { updateGradientLayer(); }
 
 void GradientView::setFirstColor(Kit::Colour colour)
 {

@@ -33,7 +33,8 @@ constexpr double tableHeight = 5 * (InitialViewController::rowHeight + 10);
 const std::vector<std::string>& InitialViewController::paneScenes()
 {
     static const std::vector<std::string> scenes {"SettingsController", "SensorsViewController",
-        "TutorialViewController", "FreeAppsViewController", "UserSupportController"};
+                                                  "TutorialViewController", "FreeAppsViewController",
+                                                  "UserSupportController"};
     return scenes;
 }
 
@@ -78,8 +79,8 @@ const std::shared_ptr<Vendors::QVWindowOperateView>& InitialViewController::wind
 {
     if (!windowButtonView_) {
         using Type = Vendors::QVWindowOperateView::ButtonType;
-        windowButtonView_ = std::make_shared<Vendors::QVWindowOperateView>(
-            std::vector<Type> {Type::close, Type::miniaturize}, false);
+        windowButtonView_ =
+            std::make_shared<Vendors::QVWindowOperateView>(std::vector<Type> {Type::close, Type::miniaturize}, false);
     }
     return windowButtonView_;
 }
@@ -107,7 +108,8 @@ void InitialViewController::loadView()
         cell->textField()->setFrame({38, title.y(), sidebarWidth - 20 - 38 - 6, title.height()});
         return cell;
     });
-    auto sidebar = std::make_shared<Kit::ScrollView>(Kit::Rect {10, tableTop - tableHeight, sidebarWidth - 20, tableHeight});
+    auto sidebar =
+        std::make_shared<Kit::ScrollView>(Kit::Rect {10, tableTop - tableHeight, sidebarWidth - 20, tableHeight});
     sidebar->setDrawsBackground(false);
     sidebar->setDocumentView(tableView);
     sidebar->setAutoresizingMask(Kit::View::minYMargin);
@@ -118,8 +120,7 @@ void InitialViewController::loadView()
     productVersionTextField->setFrame({20, 18, sidebarWidth - 40, 16});
     view->addSubview(productVersionTextField);
 
-    scrollView = std::make_shared<DisablableScrollView>(
-        Kit::Rect {sidebarWidth + 10, 20, paneWidth, paneHeight});
+    scrollView = std::make_shared<DisablableScrollView>(Kit::Rect {sidebarWidth + 10, 20, paneWidth, paneHeight});
     scrollView->setDrawsBackground(false);
     scrollView->setAutoresizingMask(Kit::View::widthSizable | Kit::View::heightSizable);
     view->addSubview(scrollView);
@@ -190,10 +191,7 @@ void InitialViewController::showPane(long index)
         pane->viewDidAppear();
 }
 
-void InitialViewController::toggleCustomFanSpeedPreference()
-{
-    selectTab(1);
-}
+void InitialViewController::toggleCustomFanSpeedPreference() { selectTab(1); }
 
 void InitialViewController::handleWindowButton(int code)
 {
@@ -253,10 +251,7 @@ void InitialViewController::viewWillDisappear()
             pane->viewWillDisappear();
 }
 
-long InitialViewController::numberOfRows(Kit::TableView&)
-{
-    return static_cast<long>(TabsData.size());
-}
+long InitialViewController::numberOfRows(Kit::TableView&) { return static_cast<long>(TabsData.size()); }
 
 std::shared_ptr<Kit::View> InitialViewController::viewFor(Kit::TableView& table, Kit::TableColumn* column, long row)
 {
@@ -279,10 +274,7 @@ std::shared_ptr<Kit::View> InitialViewController::viewFor(Kit::TableView& table,
     return cell;
 }
 
-std::shared_ptr<Kit::TableRowView> InitialViewController::rowViewFor(Kit::TableView&, long)
-{
-    return makeRowView();
-}
+std::shared_ptr<Kit::TableRowView> InitialViewController::rowViewFor(Kit::TableView&, long) { return makeRowView(); }
 
 void InitialViewController::selectionDidChange(Kit::TableView& table)
 {

@@ -28,7 +28,9 @@ class QVBaseBox;
 // The settings window's content: a sidebar of five tabs, the selected tab's pane beside it, the window
 // buttons in the top-left corner and the product's name and version. The panes are made once, from
 // their scenes, when the sidebar first needs them; a scene that gives none shows an empty pane.
-class InitialViewController : public Kit::ViewController, public Kit::TableViewDataSource, public Kit::TableViewDelegate {
+class InitialViewController : public Kit::ViewController,
+                              public Kit::TableViewDataSource,
+                              public Kit::TableViewDelegate {
 public:
     static constexpr double windowWidth = 900;
     static constexpr double windowHeight = 580;

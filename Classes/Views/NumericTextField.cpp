@@ -10,10 +10,7 @@ NumericTextField::NumericTextField(const Kit::Rect& frame) : Kit::TextField(fram
 
 NumericTextField::NumericTextField(const Kit::Coder& coder) : Kit::TextField(coder.frame) {}
 
-void NumericTextField::awakeFromNib()
-{
-    setDelegate(this);
-}
+void NumericTextField::awakeFromNib() { setDelegate(this); }
 
 bool NumericTextField::becomeFirstResponder()
 {
@@ -36,7 +33,7 @@ std::string NumericTextField::filtered(const std::string& text)
     if (start == text.size())
         return {};
     if (!std::all_of(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
-            [](char c) { return c >= '0' && c <= '9'; }))
+                     [](char c) { return c >= '0' && c <= '9'; }))
         return {};
     // The sign goes with the digits so that the whole signed 64-bit range parses.
     const std::string digits = (negative ? "-" : "") + text.substr(start);

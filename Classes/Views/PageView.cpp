@@ -34,7 +34,8 @@ std::shared_ptr<Kit::TextField> PageView::makeTitle(const std::string& title)
 {
     auto field = Kit::TextField::labelWithString(title);
     field->setFont(Kit::Font::boldSystemFont(20));
-    field->setFrame({margin, InitialViewController::paneHeight - 62, InitialViewController::paneWidth - 2 * margin, 28});
+    field->setFrame(
+        {margin, InitialViewController::paneHeight - 62, InitialViewController::paneWidth - 2 * margin, 28});
     return field;
 }
 

@@ -12,10 +12,7 @@ const Kit::Colour lightFill = Kit::Colour::whiteColor().withAlphaComponent(0.4);
 
 } // namespace
 
-QVBaseBox::QVBaseBox(const Kit::Rect& frame) : Kit::Box(frame)
-{
-    setUp();
-}
+QVBaseBox::QVBaseBox(const Kit::Rect& frame) : Kit::Box(frame) { setUp(); }
 
 QVBaseBox::QVBaseBox(const Kit::Coder& coder) : Kit::Box(coder.frame)
 {
@@ -23,10 +20,7 @@ QVBaseBox::QVBaseBox(const Kit::Coder& coder) : Kit::Box(coder.frame)
     setUp();
 }
 
-void QVBaseBox::awakeFromNib()
-{
-    setUp();
-}
+void QVBaseBox::awakeFromNib() { setUp(); }
 
 Kit::Colour QVBaseBox::currentFill()
 {
@@ -36,7 +30,7 @@ Kit::Colour QVBaseBox::currentFill()
     case AppearanceManager::automatic: {
         const std::string name = Kit::Appearance::effectiveApplication().name();
         return name == Kit::Appearance::darkAquaName || name == Kit::Appearance::highContrastDarkAquaName ? darkFill
-                                                                                                        : lightFill;
+                                                                                                          : lightFill;
     }
     default:
         return lightFill;

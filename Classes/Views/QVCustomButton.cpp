@@ -101,10 +101,7 @@ void QVCustomButton::setEnabled(bool enabled)
     setAlphaValue(enabled ? 1.0 : 0.6);
 }
 
-Kit::View* QVCustomButton::hitTest(Kit::Point point)
-{
-    return isEnabled() ? Kit::Button::hitTest(point) : nullptr;
-}
+Kit::View* QVCustomButton::hitTest(Kit::Point point) { return isEnabled() ? Kit::Button::hitTest(point) : nullptr; }
 
 void QVCustomButton::viewDidChangeBackingProperties()
 {
@@ -236,10 +233,7 @@ Kit::Colour QVCustomButton::generated(const std::string& keyPath, const Kit::Col
 
 // The look.
 
-void QVCustomButton::updateLayer()
-{
-    updateStateAppearance();
-}
+void QVCustomButton::updateLayer() { updateStateAppearance(); }
 
 void QVCustomButton::updateStateAppearance()
 {
@@ -263,7 +257,8 @@ void QVCustomButton::updateStateAppearance()
     animateLayer(*titleLayer_, "foregroundColor", title, duration);
 }
 
-void QVCustomButton::animateLayer(Kit::Layer& layer, const std::string& keyPath, const Kit::Colour& colour, double duration)
+void QVCustomButton::animateLayer(Kit::Layer& layer, const std::string& keyPath, const Kit::Colour& colour,
+                                  double duration)
 {
     static const char* const colourKeys[] = {"backgroundColor", "borderColor", "shadowColor", "foregroundColor"};
     std::string key;
@@ -301,7 +296,8 @@ void QVCustomButton::animateLayer(Kit::Layer& layer, const std::string& keyPath,
 const TrackingArea& QVCustomButton::trackingArea()
 {
     if (!trackingArea_)
-        trackingArea_.emplace(this, bounds(), Kit::TrackingArea::mouseEnteredAndExited | Kit::TrackingArea::activeInActiveApp);
+        trackingArea_.emplace(this, bounds(),
+                              Kit::TrackingArea::mouseEnteredAndExited | Kit::TrackingArea::activeInActiveApp);
     return *trackingArea_;
 }
 

@@ -8,7 +8,9 @@ namespace Aerlo {
 // A pop-up button with a layer background, shown from the next layer update on.
 class QVNSPopUpButton : public Kit::PopUpButton {
 public:
-    explicit QVNSPopUpButton(const Kit::Rect& frame = {}, bool pullsDown = false) : Kit::PopUpButton(frame, pullsDown) {}
+    explicit QVNSPopUpButton(const Kit::Rect& frame = {}, bool pullsDown = false) : Kit::PopUpButton(frame, pullsDown)
+    {
+    }
     explicit QVNSPopUpButton(const Kit::Coder& coder) : Kit::PopUpButton(coder.frame) {}
     void awakeFromNib() {}
 

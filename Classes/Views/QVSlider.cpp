@@ -9,10 +9,7 @@
 
 namespace Aerlo {
 
-QVSlider::QVSlider(const Kit::Rect& frame) : Kit::Slider(frame)
-{
-    setCell(std::make_shared<QVSliderCell>());
-}
+QVSlider::QVSlider(const Kit::Rect& frame) : Kit::Slider(frame) { setCell(std::make_shared<QVSliderCell>()); }
 
 QVSlider::QVSlider(const Kit::Coder& coder) : Kit::Slider(coder.frame) {}
 
@@ -46,8 +43,8 @@ void QVSlider::scrollWheel(const Kit::Event& event)
     double delta = event.deltaY;
     if (!sliderCell() || !sliderCell()->isVertical()) {
         delta = Kit::userInterfaceLayoutDirection() == Kit::UserInterfaceLayoutDirection::rightToLeft
-            ? event.deltaY + event.deltaX
-            : event.deltaY - event.deltaX;
+                    ? event.deltaY + event.deltaX
+                    : event.deltaY - event.deltaX;
     }
     float step = static_cast<float>(delta);
     if (event.isDirectionInvertedFromDevice)

@@ -24,15 +24,9 @@ Kit::Colour scaledAlpha(const Kit::Colour& colour, float factor)
 
 QVSliderCell::QVSliderCell() = default;
 
-bool QVSliderCell::redisplaysWhileTracking()
-{
-    return SystemPlatform::ProcessInfo::isOperatingSystemAtLeast(26, 0, 0);
-}
+bool QVSliderCell::redisplaysWhileTracking() { return SystemPlatform::ProcessInfo::isOperatingSystemAtLeast(26, 0, 0); }
 
-float QVSliderCell::knobFade(float v)
-{
-    return std::clamp((v - 0.08f) * 5.0f, 0.0f, 1.0f);
-}
+float QVSliderCell::knobFade(float v) { return std::clamp((v - 0.08f) * 5.0f, 0.0f, 1.0f); }
 
 float QVSliderCell::drawnFraction() const
 {
@@ -104,7 +98,7 @@ void QVSliderCell::drawBar(const Kit::Rect& rect, bool)
         const float k = knobFade(v);
         for (const double shift : {2.0, 4.0, 6.0}) {
             context->fillPath(Kit::BezierPath::roundedRect(knob.offsetBy(-shift, 0), radius, radius),
-                scaledAlpha(knobShadowColor, k));
+                              scaledAlpha(knobShadowColor, k));
         }
         const Kit::BezierPath body = Kit::BezierPath::roundedRect(knob, radius, radius);
         context->fillPath(body, (isTracking ? knobFillColorTracking : knobFillColor).withAlphaComponent(k));

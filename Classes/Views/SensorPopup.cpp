@@ -33,8 +33,8 @@ SensorPopup::SensorPopup(const Kit::Rect& frame) : Kit::StackView(frame)
 std::shared_ptr<Kit::View> SensorPopup::makeSectionHeader(const std::string& title, Kit::Point origin, double width)
 {
     auto header = std::make_shared<Kit::View>(Kit::Rect {origin.x, origin.y, width, headerHeight});
-    auto titleView = std::make_shared<TextView>(
-        Kit::Rect {0, (headerHeight - headerTitleHeight) * 0.5, width, headerTitleHeight});
+    auto titleView =
+        std::make_shared<TextView>(Kit::Rect {0, (headerHeight - headerTitleHeight) * 0.5, width, headerTitleHeight});
     titleView->setStringValue(title);
     titleView->setAlignment(Kit::TextAlignment::center);
     titleView->setTextColor(Kit::Colour::secondaryLabelColor());
@@ -65,13 +65,15 @@ void SensorPopup::setup(const std::optional<std::vector<Sensor_p>>& sensors)
 void SensorPopup::addSection(SensorType type, const std::vector<Sensor_p>& kept)
 {
     std::vector<Sensor_p> ofType;
-    std::copy_if(kept.begin(), kept.end(), std::back_inserter(ofType), [type](const Sensor_p& s) { return s.type() == type; });
+    std::copy_if(kept.begin(), kept.end(), std::back_inserter(ofType),
+                 [type](const Sensor_p& s) { return s.type() == type; });
     if (ofType.empty() || type == SensorType::fan)
         return;
     // The groups' order is taken before the popup flags drop readings.
     const auto groups = firstOccurrences(ofType, [](const Sensor_p& s) { return s.group(); });
     std::vector<Sensor_p> shown;
-    std::copy_if(ofType.begin(), ofType.end(), std::back_inserter(shown), [](const Sensor_p& s) { return s.popupState(); });
+    std::copy_if(ofType.begin(), ofType.end(), std::back_inserter(shown),
+                 [](const Sensor_p& s) { return s.popupState(); });
     if (shown.empty())
         return;
 

@@ -10,9 +10,10 @@ namespace Aerlo {
 // Stands in for a storyboard: the archive-style constructor with the frame, then the inspectable
 // properties and outlets (`configure`), then awakeFromNib.
 template <class ViewType>
-std::shared_ptr<ViewType> makeFromStoryboard(const Kit::Rect& frame, const std::function<void(ViewType&)>& configure = {})
+std::shared_ptr<ViewType> makeFromStoryboard(const Kit::Rect& frame,
+                                             const std::function<void(ViewType&)>& configure = {})
 {
-    auto view = std::make_shared<ViewType>(Kit::Coder{frame});
+    auto view = std::make_shared<ViewType>(Kit::Coder {frame});
     if (configure)
         configure(*view);
     view->awakeFromNib();

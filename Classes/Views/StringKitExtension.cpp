@@ -4,20 +4,11 @@
 
 namespace Aerlo {
 
-double width(std::string_view text, const Kit::Font& font)
-{
-    return size(text, font).width;
-}
+double width(std::string_view text, const Kit::Font& font) { return size(text, font).width; }
 
-double height(std::string_view text, const Kit::Font& font)
-{
-    return size(text, font).height;
-}
+double height(std::string_view text, const Kit::Font& font) { return size(text, font).height; }
 
-Kit::Size size(std::string_view text, const Kit::Font& font)
-{
-    return font.sizeOf(text);
-}
+Kit::Size size(std::string_view text, const Kit::Font& font) { return font.sizeOf(text); }
 
 bool switchIsOn(const Kit::View* object)
 {

@@ -8,7 +8,7 @@ TextView::TextView(const Kit::Rect& frame) : Kit::TextField(frame)
 }
 
 void TextView::configureReadOnly(Kit::TextField& field, Kit::Colour textColour, Kit::TextAlignment alignment,
-    std::optional<Kit::Font> font)
+                                 std::optional<Kit::Font> font)
 {
     field.setEditable(false);
     field.setSelectable(false);

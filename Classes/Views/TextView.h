@@ -14,7 +14,7 @@ public:
     // Not editable, selectable or bezeled; layer-backed; a clear background; the text's colour and alignment,
     // and its font when one is given.
     static void configureReadOnly(Kit::TextField& field, Kit::Colour textColour, Kit::TextAlignment alignment,
-        std::optional<Kit::Font> font = std::nullopt);
+                                  std::optional<Kit::Font> font = std::nullopt);
 };
 
 } // namespace Aerlo

@@ -19,16 +19,15 @@ std::shared_ptr<TutorialViewController> TutorialViewController::make()
 
 void TutorialViewController::loadView()
 {
-    auto page = std::make_shared<PageView>(LocalizationTable::text("tutorial.title"), LocalizationTable::text("tutorial.body"));
+    auto page =
+        std::make_shared<PageView>(LocalizationTable::text("tutorial.title"), LocalizationTable::text("tutorial.body"));
     page->addButton(LocalizationTable::text("tutorial.video"), {this, &TutorialViewController::TutorialVideoButtonTap});
-    page->addButton(LocalizationTable::text("tutorial.questions"), {this, &TutorialViewController::QuestionsAndAnswersButtonTap});
+    page->addButton(LocalizationTable::text("tutorial.questions"),
+                    {this, &TutorialViewController::QuestionsAndAnswersButtonTap});
     setView(page);
 }
 
-void TutorialViewController::TutorialVideoButtonTap(Kit::Control&)
-{
-    QVToolsKit::QVURLManager::openURL(videoURL);
-}
+void TutorialViewController::TutorialVideoButtonTap(Kit::Control&) { QVToolsKit::QVURLManager::openURL(videoURL); }
 
 void TutorialViewController::QuestionsAndAnswersButtonTap(Kit::Control&)
 {

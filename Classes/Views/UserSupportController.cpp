@@ -24,8 +24,10 @@ std::shared_ptr<UserSupportController> UserSupportController::make()
 
 void UserSupportController::loadView()
 {
-    auto page = std::make_shared<PageView>(LocalizationTable::text("support.title"), LocalizationTable::text("support.body"));
-    page->addButton(LocalizationTable::text("support.technical"), {this, &UserSupportController::TechnicalSupportButtonTap});
+    auto page =
+        std::make_shared<PageView>(LocalizationTable::text("support.title"), LocalizationTable::text("support.body"));
+    page->addButton(LocalizationTable::text("support.technical"),
+                    {this, &UserSupportController::TechnicalSupportButtonTap});
     page->addButton(LocalizationTable::text("support.community"), {this, &UserSupportController::QQGroupButtonTap});
 
     const double top = page->contentTop();
@@ -43,14 +45,8 @@ void UserSupportController::loadView()
     setView(page);
 }
 
-void UserSupportController::TechnicalSupportButtonTap(Kit::Control&)
-{
-    QVToolsKit::QVURLManager::openURL(supportURL);
-}
+void UserSupportController::TechnicalSupportButtonTap(Kit::Control&) { QVToolsKit::QVURLManager::openURL(supportURL); }
 
-void UserSupportController::QQGroupButtonTap(Kit::Control&)
-{
-    QVToolsKit::QVURLManager::openURL(communityURL);
-}
+void UserSupportController::QQGroupButtonTap(Kit::Control&) { QVToolsKit::QVURLManager::openURL(communityURL); }
 
 } // namespace Aerlo

@@ -15,9 +15,7 @@ const Kit::Colour hoverBackground = Kit::Colour::white(0.01, 0.05);
 } // namespace
 
 ValueSensorView::ValueSensorView(Sensor_p sensor, std::function<void()> callback, double width)
-    : Kit::StackView(Kit::Rect {0, 0, width, height}),
-      callback_(std::move(callback)),
-      sensor_(std::move(sensor)),
+    : Kit::StackView(Kit::Rect {0, 0, width, height}), callback_(std::move(callback)), sensor_(std::move(sensor)),
       labelView_(std::make_shared<LabelField>(Kit::Rect {0, 0, 0, labelHeight}, "")),
       valueView_(std::make_shared<ValueField>(Kit::Rect {0, 0, 0, height}, ""))
 {
@@ -35,8 +33,10 @@ ValueSensorView::ValueSensorView(Sensor_p sensor, std::function<void()> callback
     addArrangedSubview(valueView_);
 
     addTrackingArea(std::make_shared<Kit::TrackingArea>(Kit::Rect {0, 0, width, height},
-        Kit::TrackingArea::mouseEnteredAndExited | Kit::TrackingArea::activeInActiveApp | Kit::TrackingArea::activeAlways,
-        this));
+                                                        Kit::TrackingArea::mouseEnteredAndExited
+                                                            | Kit::TrackingArea::activeInActiveApp
+                                                            | Kit::TrackingArea::activeAlways,
+                                                        this));
     unitObservation_ = Foundation::NotificationCenter::defaultCenter().addObserver(
         NotificationName::updateTemperatureUnit, nullptr,
         [this](const Foundation::Notification& notification) { update(notification); });
@@ -76,14 +76,8 @@ void ValueSensorView::layout()
     valueView_->setFrame(value);
 }
 
-void ValueSensorView::mouseEntered(const Kit::Event&)
-{
-    layer().setBackgroundColor(hoverBackground);
-}
+void ValueSensorView::mouseEntered(const Kit::Event&) { layer().setBackgroundColor(hoverBackground); }
 
-void ValueSensorView::mouseExited(const Kit::Event&)
-{
-    layer().setBackgroundColor(std::nullopt);
-}
+void ValueSensorView::mouseExited(const Kit::Event&) { layer().setBackgroundColor(std::nullopt); }
 
 } // namespace Aerlo

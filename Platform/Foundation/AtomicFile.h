@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <sys/types.h>
 #include <time.h>
 
@@ -37,8 +36,7 @@ public:
     int failedErrno() const { return failedErrno_; }
 
     // stage() and commit() in one.
-    static Result<void> write(const std::filesystem::path& destination,
-                              std::string_view contents, mode_t mode);
+    static Result<void> write(const std::filesystem::path& destination, std::string_view contents, mode_t mode);
 
 private:
     Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);

@@ -32,7 +32,7 @@ std::size_t AttributedString::split(std::size_t position)
         if (run.range.location == position)
             return i;
         if (position > run.range.location && position < run.range.end()) {
-            Run tail{{position, run.range.end() - position}, run.attributes};
+            Run tail {{position, run.range.end() - position}, run.attributes};
             run.range.length = position - run.range.location;
             runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(tail));
             return i + 1;

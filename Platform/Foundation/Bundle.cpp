@@ -21,7 +21,7 @@ nlohmann::json readObject(const std::filesystem::path& file)
 {
     std::ifstream stream(file, std::ios::binary);
     if (stream) {
-        const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+        const std::string text {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
         auto parsed = nlohmann::json::parse(text, nullptr, false);
         if (!parsed.is_discarded() && parsed.is_object())
             return parsed;
@@ -136,7 +136,7 @@ void Bundle::resetForTesting()
 
 std::shared_ptr<const Bundle::LocalizationTable> Bundle::localizationTable(std::string_view table) const
 {
-    std::pair<std::string, std::string> name{preferredLocalization(), std::string(table)};
+    std::pair<std::string, std::string> name {preferredLocalization(), std::string(table)};
     std::lock_guard lock(localizations_->mutex);
     auto& cached = localizations_->tables[name];
     if (!cached) {
@@ -173,8 +173,8 @@ Bundle Bundle::main()
         std::error_code error;
         const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         const char* environment = std::getenv("AERLO_BUNDLE");
-        state.bundle.emplace(mainBundlePath(error ? std::filesystem::path() : executable,
-                                            environment ? environment : ""));
+        state.bundle.emplace(
+            mainBundlePath(error ? std::filesystem::path() : executable, environment ? environment : ""));
     }
     return *state.bundle;
 }
@@ -194,8 +194,8 @@ std::filesystem::path Bundle::bundlePathForExecutable(const std::filesystem::pat
     const auto macOS = executable.parent_path();
     const auto contents = macOS.parent_path();
     const auto bundle = contents.parent_path();
-    if (executable.filename().empty() || macOS.filename() != "MacOS" || contents.filename() != "Contents" ||
-        bundle.extension() != ".app" || bundle.stem().empty())
+    if (executable.filename().empty() || macOS.filename() != "MacOS" || contents.filename() != "Contents"
+        || bundle.extension() != ".app" || bundle.stem().empty())
         return {};
     return bundle;
 }

@@ -3,11 +3,10 @@
 #include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/TestAccess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -4,12 +4,11 @@
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
 
-#include <unicode/gregocal.h>
-#include <unicode/locid.h>
-
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <unicode/gregocal.h>
+#include <unicode/locid.h>
 
 namespace Foundation {
 
@@ -25,15 +24,24 @@ LockedValue<std::optional<Calendar>>& pinnedCalendar()
 UCalendarDateFields field(Calendar::Component component)
 {
     switch (component) {
-    case Calendar::Component::year: return UCAL_YEAR;
-    case Calendar::Component::month: return UCAL_MONTH;
-    case Calendar::Component::day: return UCAL_DATE;
-    case Calendar::Component::hour: return UCAL_HOUR_OF_DAY;
-    case Calendar::Component::minute: return UCAL_MINUTE;
-    case Calendar::Component::second: return UCAL_SECOND;
-    case Calendar::Component::weekday: return UCAL_DAY_OF_WEEK;
-    case Calendar::Component::weekOfMonth: return UCAL_WEEK_OF_MONTH;
-    case Calendar::Component::weekOfYear: return UCAL_WEEK_OF_YEAR;
+    case Calendar::Component::year:
+        return UCAL_YEAR;
+    case Calendar::Component::month:
+        return UCAL_MONTH;
+    case Calendar::Component::day:
+        return UCAL_DATE;
+    case Calendar::Component::hour:
+        return UCAL_HOUR_OF_DAY;
+    case Calendar::Component::minute:
+        return UCAL_MINUTE;
+    case Calendar::Component::second:
+        return UCAL_SECOND;
+    case Calendar::Component::weekday:
+        return UCAL_DAY_OF_WEEK;
+    case Calendar::Component::weekOfMonth:
+        return UCAL_WEEK_OF_MONTH;
+    case Calendar::Component::weekOfYear:
+        return UCAL_WEEK_OF_YEAR;
     }
     return UCAL_DATE;
 }
@@ -49,14 +57,21 @@ std::int64_t signedYear(icu::Calendar& calendar, UErrorCode& status)
 double approximateSeconds(Calendar::Component component)
 {
     switch (component) {
-    case Calendar::Component::year: return 366.0 * 86400;
-    case Calendar::Component::month: return 31.0 * 86400;
+    case Calendar::Component::year:
+        return 366.0 * 86400;
+    case Calendar::Component::month:
+        return 31.0 * 86400;
     case Calendar::Component::weekOfMonth:
-    case Calendar::Component::weekOfYear: return 7.0 * 86400;
-    case Calendar::Component::hour: return 3600;
-    case Calendar::Component::minute: return 60;
-    case Calendar::Component::second: return 1;
-    default: return 86400;
+    case Calendar::Component::weekOfYear:
+        return 7.0 * 86400;
+    case Calendar::Component::hour:
+        return 3600;
+    case Calendar::Component::minute:
+        return 60;
+    case Calendar::Component::second:
+        return 1;
+    default:
+        return 86400;
     }
 }
 
@@ -73,7 +88,7 @@ public:
     {
         UErrorCode status = U_ZERO_ERROR;
         calendar_ = std::make_unique<icu::GregorianCalendar>(Icu::timeZone(calendar.timeZone().identifier()),
-                                                              icu::Locale::getRoot(), status);
+                                                             icu::Locale::getRoot(), status);
         if (U_FAILURE(status)) {
             calendar_.reset();
             return;
@@ -112,8 +127,7 @@ private:
 Calendar::Calendar(TimeZone timeZone, const std::string& locale) : timeZone_(std::move(timeZone))
 {
     UErrorCode status = U_ZERO_ERROR;
-    const std::unique_ptr<icu::Calendar> rules(
-        icu::Calendar::createInstance(icu::Locale(locale.c_str()), status));
+    const std::unique_ptr<icu::Calendar> rules(icu::Calendar::createInstance(icu::Locale(locale.c_str()), status));
     if (U_SUCCESS(status) && rules) {
         firstWeekday_ = rules->getFirstDayOfWeek(status);
         minimumDaysInFirstWeek_ = rules->getMinimalDaysInFirstWeek();
@@ -127,10 +141,7 @@ Calendar Calendar::current()
     return Calendar(TimeZone::current(), Icu::environmentLocale());
 }
 
-void Calendar::setCurrent(std::optional<Calendar> calendar)
-{
-    pinnedCalendar().set(std::move(calendar));
-}
+void Calendar::setCurrent(std::optional<Calendar> calendar) { pinnedCalendar().set(std::move(calendar)); }
 
 void Calendar::setFirstWeekday(int weekday)
 {
@@ -186,8 +197,11 @@ std::optional<Calendar::Date> Calendar::date(const DateComponents& components) c
         return value >= -5'000'000 && value <= 5'000'000; // far beyond any calendar use; keeps ICU's ints safe
     };
     const std::int64_t year = components.year.value_or(1);
-    const std::int64_t values[] = {year, components.month.value_or(1), components.day.value_or(1),
-                                   components.hour.value_or(0), components.minute.value_or(0),
+    const std::int64_t values[] = {year,
+                                   components.month.value_or(1),
+                                   components.day.value_or(1),
+                                   components.hour.value_or(0),
+                                   components.minute.value_or(0),
                                    components.second.value_or(0)};
     for (const std::int64_t value : values)
         if (!inRange(value))
@@ -243,7 +257,7 @@ std::optional<Calendar::DateInterval> Calendar::dateInterval(Component component
     const auto end = dateByAdding(component, 1, *start);
     if (!end)
         return std::nullopt;
-    return DateInterval{*start, end->secondsSince1970 - start->secondsSince1970};
+    return DateInterval {*start, end->secondsSince1970 - start->secondsSince1970};
 }
 
 std::optional<std::int64_t> Calendar::numberOfDays(Component in, Date date) const

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TimeZone.h"
 
@@ -22,15 +21,15 @@ public:
     enum class Component { year, month, day, hour, minute, second, weekday, weekOfMonth, weekOfYear };
 
     struct DateComponents {
-        std::optional<std::int64_t> year{};
-        std::optional<std::int64_t> month{};
-        std::optional<std::int64_t> day{};
-        std::optional<std::int64_t> weekday{};
-        std::optional<std::int64_t> weekOfYear{};
-        std::optional<std::int64_t> weekOfMonth{};
-        std::optional<std::int64_t> hour{};
-        std::optional<std::int64_t> minute{};
-        std::optional<std::int64_t> second{};
+        std::optional<std::int64_t> year {};
+        std::optional<std::int64_t> month {};
+        std::optional<std::int64_t> day {};
+        std::optional<std::int64_t> weekday {};
+        std::optional<std::int64_t> weekOfYear {};
+        std::optional<std::int64_t> weekOfMonth {};
+        std::optional<std::int64_t> hour {};
+        std::optional<std::int64_t> minute {};
+        std::optional<std::int64_t> second {};
     };
 
     struct DateInterval {

@@ -3,14 +3,13 @@
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/IcuSupport.h"
 
+#include <algorithm>
+#include <cmath>
+#include <memory>
 #include <unicode/fieldpos.h>
 #include <unicode/measfmt.h>
 #include <unicode/measunit.h>
 #include <unicode/measure.h>
-
-#include <algorithm>
-#include <cmath>
-#include <memory>
 
 namespace Foundation {
 
@@ -19,18 +18,24 @@ namespace {
 double secondsIn(DateComponentsFormatter::Unit unit)
 {
     switch (unit) {
-    case DateComponentsFormatter::Unit::day: return 86400;
-    case DateComponentsFormatter::Unit::hour: return 3600;
-    default: return 60;
+    case DateComponentsFormatter::Unit::day:
+        return 86400;
+    case DateComponentsFormatter::Unit::hour:
+        return 3600;
+    default:
+        return 60;
     }
 }
 
 icu::MeasureUnit* createUnit(DateComponentsFormatter::Unit unit, UErrorCode& status)
 {
     switch (unit) {
-    case DateComponentsFormatter::Unit::day: return icu::MeasureUnit::createDay(status);
-    case DateComponentsFormatter::Unit::hour: return icu::MeasureUnit::createHour(status);
-    default: return icu::MeasureUnit::createMinute(status);
+    case DateComponentsFormatter::Unit::day:
+        return icu::MeasureUnit::createDay(status);
+    case DateComponentsFormatter::Unit::hour:
+        return icu::MeasureUnit::createHour(status);
+    default:
+        return icu::MeasureUnit::createMinute(status);
     }
 }
 

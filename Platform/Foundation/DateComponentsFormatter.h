@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/PropertyListValue.h"
 
 #include <optional>
@@ -19,7 +18,7 @@ public:
     enum class Unit { day, hour, minute };
 
     int maximumUnitCount = 2;
-    std::vector<Unit> allowedUnits{Unit::day, Unit::hour, Unit::minute};
+    std::vector<Unit> allowedUnits {Unit::day, Unit::hour, Unit::minute};
     // An ICU or table language code ("en", "zh-Hans", "zh_Hans"); empty: the main bundle's language.
     std::string locale;
 

@@ -2,10 +2,9 @@
 
 #include "Platform/Foundation/IcuSupport.h"
 
+#include <cmath>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
-
-#include <cmath>
 
 namespace Foundation {
 
@@ -65,7 +64,7 @@ DateFormatter::Engine* DateFormatter::engine() const
         if (U_FAILURE(status))
             return nullptr;
         made->setLenient(false);
-        engine_ = std::make_unique<Engine>(Engine{std::move(made)});
+        engine_ = std::make_unique<Engine>(Engine {std::move(made)});
     }
     engine_->format->adoptTimeZone(Icu::timeZone((timeZone_ ? *timeZone_ : TimeZone::current()).identifier()));
     return engine_.get();

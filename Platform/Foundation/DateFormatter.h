@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TimeZone.h"
 

@@ -16,7 +16,7 @@ DispatchTime DispatchTime::now() { return {RunLoop::main().clock().now()}; }
 
 struct DispatchQueue::State : std::enable_shared_from_this<DispatchQueue::State> {
     struct Item {
-        Block block;                       // empty for a sync item
+        Block block; // empty for a sync item
         bool barrier = false;
         std::promise<void>* turn = nullptr; // a sync item's caller waits on it
     };
@@ -42,10 +42,7 @@ struct DispatchQueue::State : std::enable_shared_from_this<DispatchQueue::State>
         Running& operator=(const Running&) = delete;
     };
 
-    bool isBarrier(bool requested) const
-    {
-        return kind == Kind::serial || (kind == Kind::concurrent && requested);
-    }
+    bool isBarrier(bool requested) const { return kind == Kind::serial || (kind == Kind::concurrent && requested); }
 
     bool idle() const { return pending.empty() && running == 0 && !barrierRunning; }
 
@@ -108,13 +105,13 @@ struct DispatchQueue::State : std::enable_shared_from_this<DispatchQueue::State>
         const bool barrier = isBarrier(requestedBarrier);
         std::promise<void> turn;
         auto started = turn.get_future();
-        enqueue(Item{{}, requestedBarrier, &turn});
+        enqueue(Item {{}, requestedBarrier, &turn});
         started.wait();
         struct Finish {
             State* state;
             bool barrier;
             ~Finish() { state->finish(barrier); }
-        } finish{this, barrier};
+        } finish {this, barrier};
         Running scope(this);
         block();
     }
@@ -122,10 +119,7 @@ struct DispatchQueue::State : std::enable_shared_from_this<DispatchQueue::State>
 
 thread_local const DispatchQueue::State* DispatchQueue::State::current = nullptr;
 
-DispatchQueue::DispatchQueue(Kind kind, std::string label)
-    : state_(std::make_shared<State>(kind, std::move(label)))
-{
-}
+DispatchQueue::DispatchQueue(Kind kind, std::string label) : state_(std::make_shared<State>(kind, std::move(label))) {}
 
 DispatchQueue::DispatchQueue(std::string label) : DispatchQueue(Kind::serial, std::move(label)) {}
 
@@ -183,7 +177,7 @@ void DispatchQueue::runAsync(Block block, bool barrier)
     if (state_->kind == Kind::main)
         RunLoop::main().perform(std::move(block));
     else
-        state_->enqueue(State::Item{std::move(block), barrier, nullptr});
+        state_->enqueue(State::Item {std::move(block), barrier, nullptr});
 }
 
 void DispatchQueue::asyncAfter(DispatchTime deadline, Block block)
@@ -194,11 +188,11 @@ void DispatchQueue::asyncAfter(DispatchTime deadline, Block block)
         RunLoop::main().perform(deadline.seconds, std::move(block));
         return;
     }
-    DeadlineScheduler::shared().schedule(
-        deadline.seconds, [weak = std::weak_ptr<State>(state_), block = std::move(block)]() mutable {
-            if (auto state = weak.lock())
-                state->enqueue(State::Item{std::move(block), false, nullptr});
-        });
+    DeadlineScheduler::shared().schedule(deadline.seconds,
+                                         [weak = std::weak_ptr<State>(state_), block = std::move(block)]() mutable {
+                                             if (auto state = weak.lock())
+                                                 state->enqueue(State::Item {std::move(block), false, nullptr});
+                                         });
 }
 
 void DispatchQueue::sync(const Block& block) { runSync(block, false); }

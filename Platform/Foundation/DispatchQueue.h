@@ -48,8 +48,8 @@ public:
     void asyncAfter(DispatchTime deadline, Block block);
     void sync(const Block& block);
     template <class Function>
-        requires(!std::is_void_v<std::invoke_result_t<Function&>>)
-    auto sync(Function&& function) -> std::invoke_result_t<Function&>;
+    requires(!std::is_void_v<std::invoke_result_t<Function&>>) auto sync(Function&& function)
+        -> std::invoke_result_t<Function&>;
 
     // Barrier forms: only a concurrent queue treats them differently.
     void asyncBarrier(Block block);
@@ -68,8 +68,8 @@ private:
 };
 
 template <class Function>
-    requires(!std::is_void_v<std::invoke_result_t<Function&>>)
-auto DispatchQueue::sync(Function&& function) -> std::invoke_result_t<Function&>
+requires(!std::is_void_v<std::invoke_result_t<Function&>>) auto DispatchQueue::sync(Function&& function)
+    -> std::invoke_result_t<Function&>
 {
     std::optional<std::invoke_result_t<Function&>> result;
     sync(Block([&] { result.emplace(function()); }));

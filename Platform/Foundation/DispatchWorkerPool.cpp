@@ -1,4 +1,5 @@
 #include "Platform/Foundation/DispatchWorkerPool.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <chrono>
@@ -9,7 +10,7 @@ namespace Foundation {
 
 namespace {
 constexpr std::size_t maximumThreads = 64;
-constexpr std::chrono::seconds idleLifetime{10};
+constexpr std::chrono::seconds idleLifetime {10};
 } // namespace
 
 DispatchWorkerPool& DispatchWorkerPool::shared()

@@ -17,14 +17,12 @@ namespace Foundation {
 
 namespace {
 
-constexpr std::uint32_t folderEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY
-    | IN_CLOSE_WRITE | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+constexpr std::uint32_t folderEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE
+                                       | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr std::uint32_t folderEnded = IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
 
 // The watcher that the fork handlers guard: the shared one, while it exists.
 std::atomic<FileWatcher*> forkGuarded {nullptr};
-
-
 
 } // namespace
 
@@ -41,17 +39,14 @@ void FileWatcher::make(void* storage, bool inotifyAvailable)
     forkGuarded.store(new (storage) FileWatcher(inotifyAvailable));
 }
 
-FileWatcher& FileWatcher::shared()
-{
-    return instance().get();
-}
+FileWatcher& FileWatcher::shared() { return instance().get(); }
 
 void FileWatcher::resetForTesting(bool inotifyAvailable)
 {
     instance().resetForTesting([inotifyAvailable](void* storage) { make(storage, inotifyAvailable); });
 }
 
-FileWatcher::FileWatcher(bool inotifyAvailable) : available_(inotifyAvailable) { }
+FileWatcher::FileWatcher(bool inotifyAvailable) : available_(inotifyAvailable) {}
 
 FileWatcher::~FileWatcher()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <atomic>
@@ -64,8 +64,8 @@ private:
     void run();
     void dispatch(const char* events, std::size_t size);
     void endFolder(int descriptor); // caller holds mutex_
-    void endAll();                  // caller holds mutex_
-    void forgetAfterFork();         // in a forked child, with mutex_ held since before the fork
+    void endAll(); // caller holds mutex_
+    void forgetAfterFork(); // in a forked child, with mutex_ held since before the fork
 
     // The shared watcher's slot, and how it is made: placement-new, then guarded across forks.
     static SharedInstance<FileWatcher>& instance();

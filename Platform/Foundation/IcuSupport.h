@@ -1,15 +1,13 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/PropertyListValue.h"
-
-#include <unicode/timezone.h>
-#include <unicode/unistr.h>
-#include <unicode/utypes.h>
 
 #include <string>
 #include <string_view>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+#include <unicode/utypes.h>
 
 namespace Foundation::Icu {
 

@@ -8,19 +8,14 @@ void KeyedArchiver::encodeObject(const std::optional<std::string>& text, std::st
         (*object_)[std::string(key)] = *text;
 }
 
-void KeyedArchiver::encodeBool(bool value, std::string_view key)
-{
-    (*object_)[std::string(key)] = value;
-}
+void KeyedArchiver::encodeBool(bool value, std::string_view key) { (*object_)[std::string(key)] = value; }
 
-void KeyedArchiver::encodeInteger(std::int64_t value, std::string_view key)
-{
-    (*object_)[std::string(key)] = value;
-}
+void KeyedArchiver::encodeInteger(std::int64_t value, std::string_view key) { (*object_)[std::string(key)] = value; }
 
 Result<PropertyListValue::Data> KeyedArchiver::finish(Json root)
 {
-    const Json archive = {{"$archive", std::string(archiveName)}, {"$version", archiveVersion}, {"$root", std::move(root)}};
+    const Json archive = {
+        {"$archive", std::string(archiveName)}, {"$version", archiveVersion}, {"$root", std::move(root)}};
     std::string text;
     try {
         text = archive.dump();

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/Result.h"
 
-#include <nlohmann/json.hpp>
-
 #include <concepts>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +20,11 @@ class KeyedUnarchiver;
 // A record kept in keyed archives: its class name, its fields written under keys by encode(), and a
 // constructor that reads them back. Only records that support secure coding are archived.
 template <class Record>
-concept SecureCoding = Record::supportsSecureCoding && requires(const Record& record, KeyedArchiver& coder) {
-    { Record::className } -> std::convertible_to<std::string_view>;
+concept SecureCoding = Record::supportsSecureCoding && requires(const Record& record, KeyedArchiver& coder)
+{
+    {
+        Record::className
+        } -> std::convertible_to<std::string_view>;
     record.encode(coder);
     requires std::constructible_from<Record, KeyedUnarchiver&>;
 };
@@ -37,7 +38,8 @@ public:
     static constexpr std::int64_t archiveVersion = 1;
     static constexpr std::string_view arrayClassName = "NSArray";
     // Why a text that is not UTF-8 cannot be archived.
-    static constexpr std::string_view unwritableData = "The data couldn’t be written because it isn’t in the correct format.";
+    static constexpr std::string_view unwritableData =
+        "The data couldn’t be written because it isn’t in the correct format.";
 
     // The archive whose root is the array of `records`.
     template <SecureCoding Record>

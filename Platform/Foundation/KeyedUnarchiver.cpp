@@ -115,8 +115,9 @@ Result<std::shared_ptr<const Json>> KeyedUnarchiver::checkedRoot(const Classes& 
     const auto version = archive->find("$version");
     const auto root = archive->find("$root");
     if (!archive->is_object() || archive->size() != 3 || name == archive->end() || version == archive->end()
-        || root == archive->end() || !name->is_string() || name->get_ref<const std::string&>() != KeyedArchiver::archiveName
-        || !version->is_number_integer() || version->get<std::int64_t>() != KeyedArchiver::archiveVersion)
+        || root == archive->end() || !name->is_string()
+        || name->get_ref<const std::string&>() != KeyedArchiver::archiveName || !version->is_number_integer()
+        || version->get<std::int64_t>() != KeyedArchiver::archiveVersion)
         return unreadable;
     if (std::string problem = checkClasses(*root, "root", allowedClasses); !problem.empty())
         return Error(problem);
@@ -171,7 +172,9 @@ std::int64_t KeyedUnarchiver::decodeInteger(std::string_view key)
     if (!value)
         return 0;
     // An unsigned value above the signed range is not an integer of ours.
-    if (!value->is_number_integer() || (value->is_number_unsigned() && value->get<std::uint64_t>() > std::uint64_t(std::numeric_limits<std::int64_t>::max()))) {
+    if (!value->is_number_integer()
+        || (value->is_number_unsigned()
+            && value->get<std::uint64_t>() > std::uint64_t(std::numeric_limits<std::int64_t>::max()))) {
         fail(key, *value);
         return 0;
     }

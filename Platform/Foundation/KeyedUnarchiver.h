@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/KeyedArchiver.h"
 
 #include <memory>
@@ -18,7 +17,8 @@ class AERLO_FOUNDATION_EXPORT KeyedUnarchiver {
 public:
     static constexpr std::size_t maximumDepth = 32;
     // Why damaged bytes cannot be read.
-    static constexpr std::string_view unreadableData = "The data couldn’t be read because it isn’t in the correct format.";
+    static constexpr std::string_view unreadableData =
+        "The data couldn’t be read because it isn’t in the correct format.";
 
     using Classes = std::set<std::string, std::less<>>;
 
@@ -26,7 +26,7 @@ public:
     // array holding other classes). `allowedClasses` names "NSArray" and every record class that may occur.
     template <SecureCoding Record>
     static Result<std::optional<std::vector<Record>>> unarchivedArray(const Classes& allowedClasses,
-                                                                     const PropertyListValue::Data& data)
+                                                                      const PropertyListValue::Data& data)
     {
         auto root = checkedRoot(allowedClasses, data);
         if (!root)
@@ -69,7 +69,8 @@ private:
     }
 
     // The root value of the parsed archive (which it keeps alive), or why the archive is refused.
-    static Result<std::shared_ptr<const Json>> checkedRoot(const Classes& allowedClasses, const PropertyListValue::Data& data);
+    static Result<std::shared_ptr<const Json>> checkedRoot(const Classes& allowedClasses,
+                                                           const PropertyListValue::Data& data);
     // An array whose every element is a record of `className`.
     static bool isArrayOf(const Json& value, std::string_view className);
     template <SecureCoding Record>

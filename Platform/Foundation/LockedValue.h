@@ -34,7 +34,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    T value_{};
+    T value_ {};
 };
 
 } // namespace Foundation

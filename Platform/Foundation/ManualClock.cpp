@@ -18,8 +18,7 @@ void ManualClock::advance(double seconds)
     if (!std::isfinite(seconds) || seconds < 0)
         return;
     double current = monotonic_.load();
-    while (!monotonic_.compare_exchange_weak(current, current + seconds)) {
-    }
+    while (!monotonic_.compare_exchange_weak(current, current + seconds)) {}
 }
 
 void ManualClock::advanceTo(double time)
@@ -27,8 +26,7 @@ void ManualClock::advanceTo(double time)
     if (!std::isfinite(time))
         return;
     double current = monotonic_.load();
-    while (current < time && !monotonic_.compare_exchange_weak(current, time)) {
-    }
+    while (current < time && !monotonic_.compare_exchange_weak(current, time)) {}
 }
 
 void ManualClock::setWallTime(double seconds)

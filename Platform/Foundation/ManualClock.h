@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/FoundationExport.h"
 
 #include <atomic>
 

@@ -19,7 +19,7 @@ struct Observer {
     std::string name;
     const void* object;
     NotificationCenter::Callback callback;
-    std::atomic<bool> active{true};
+    std::atomic<bool> active {true};
 
     bool matches(const Notification& notification) const
     {
@@ -129,7 +129,7 @@ ObserverToken NotificationCenter::addObserverOnMainQueue(std::string_view name, 
 
 void NotificationCenter::post(std::string_view name, const void* object, UserInfo userInfo)
 {
-    post(Notification{std::string(name), object, std::move(userInfo)});
+    post(Notification {std::string(name), object, std::move(userInfo)});
 }
 
 void NotificationCenter::post(const Notification& notification)

@@ -16,9 +16,9 @@ std::string NumberText::fixed(double value, int digits)
         return value < 0 ? "-inf" : "inf";
     // A double has at most 309 integer digits; the fraction digits come on top.
     std::string text(330 + std::max(digits, 0), '\0');
-    const auto result
-        = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, std::max(digits, 0));
-    if (result.ec != std::errc{})
+    const auto result =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, std::max(digits, 0));
+    if (result.ec != std::errc {})
         return {};
     text.resize(static_cast<size_t>(result.ptr - text.data()));
     return text;
@@ -36,7 +36,7 @@ std::string NumberText::decimal(double value, int minFractionDigits, int maxFrac
     // The shortest round-trip text, as d.ddde±x.
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
-    if (result.ec != std::errc{})
+    if (result.ec != std::errc {})
         return {};
     const std::string_view text(buffer, static_cast<size_t>(result.ptr - buffer));
     const size_t e = text.find('e');

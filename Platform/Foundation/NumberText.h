@@ -22,8 +22,7 @@ public:
 
     // A whole number's digits, with "-" when negative and no grouping: "-1234".
     template <std::integral Number>
-        requires(!std::same_as<Number, bool>)
-    static std::string decimal(Number value)
+    requires(!std::same_as<Number, bool>) static std::string decimal(Number value)
     {
         char text[24];
         return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);

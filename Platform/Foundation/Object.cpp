@@ -37,7 +37,7 @@ void Object::declareProperty(std::type_index level, std::string name)
 {
     std::lock_guard lock(mutex_);
     if (levels_.empty() || levels_.back().first != level)
-        levels_.emplace_back(level, std::vector<std::string>{});
+        levels_.emplace_back(level, std::vector<std::string> {});
     levels_.back().second.push_back(std::move(name));
 }
 
@@ -88,7 +88,7 @@ void Object::didChangeValue(const std::string& key, const std::any& oldValue, co
                 matching.push_back(registration);
     }
     for (const Registration& registration : matching) {
-        KeyValueChange change{{"kind", std::any(1)}};
+        KeyValueChange change {{"kind", std::any(1)}};
         if ((registration.options & KeyValueObservingOptions::new_) && newValue.has_value())
             change["new"] = newValue;
         if ((registration.options & KeyValueObservingOptions::old) && oldValue.has_value())

@@ -70,7 +70,7 @@ private:
     mutable std::recursive_mutex mutex_;
     std::vector<std::pair<std::type_index, std::vector<std::string>>> levels_;
     std::vector<Registration> registrations_; // who observes this object
-    std::multiset<Object*> observed_;         // what this object observes (one entry per registration)
+    std::multiset<Object*> observed_; // what this object observes (one entry per registration)
 };
 
 // A stored property that its owner's observers can watch: `Property<int> count{this, "count"};`
@@ -79,7 +79,7 @@ template <class T>
 class Property {
 public:
     template <class Owner>
-    Property(Owner* owner, std::string name, T initial = T{})
+    Property(Owner* owner, std::string name, T initial = T {})
         : owner_(owner), name_(std::move(name)), value_(std::move(initial))
     {
         static_cast<Object*>(owner)->declareProperty(typeid(Owner), name_);

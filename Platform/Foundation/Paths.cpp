@@ -92,10 +92,7 @@ void Paths::setRoot(const std::filesystem::path& root)
     rootChanges.fetch_add(1);
 }
 
-std::uint64_t Paths::rootChangeCount()
-{
-    return rootChanges.load();
-}
+std::uint64_t Paths::rootChangeCount() { return rootChanges.load(); }
 
 std::string Paths::userName()
 {

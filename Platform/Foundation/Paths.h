@@ -27,8 +27,8 @@ public:
     static std::filesystem::path library();
     static std::filesystem::path preferences();
     static std::filesystem::path caches(); // Library/Caches
-    static std::filesystem::path trash();  // the user's trash, home/.Trash
-    static std::filesystem::path applications();          // "/Applications/"
+    static std::filesystem::path trash(); // the user's trash, home/.Trash
+    static std::filesystem::path applications(); // "/Applications/"
     static std::filesystem::path privilegedHelperTools(); // "/Library/PrivilegedHelperTools/"
 
     // The desktop's own configuration folder, outside the root, where the session looks:

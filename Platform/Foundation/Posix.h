@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/Result.h"
 
 #include <cstddef>
@@ -23,7 +22,8 @@ AERLO_FOUNDATION_EXPORT Result<void> writeAll(int fd, std::string_view bytes);
 
 // Reads until the end of the file, retrying interrupted reads. Stops once more than `limit` bytes are
 // read, so a caller can tell "too large" by the size.
-AERLO_FOUNDATION_EXPORT Result<std::string> readAll(int fd, std::size_t limit = std::numeric_limits<std::size_t>::max());
+AERLO_FOUNDATION_EXPORT Result<std::string> readAll(int fd,
+                                                    std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // The address of the Unix socket at `path`; fails when the path is empty or too long for one.
 AERLO_FOUNDATION_EXPORT Result<sockaddr_un> unixAddress(const std::filesystem::path& path);

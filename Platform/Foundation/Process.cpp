@@ -162,8 +162,7 @@ Process::~Process()
             try {
                 std::thread([pid = pid_] {
                     int status = 0;
-                    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-                    }
+                    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
                 }).detach();
             } catch (const std::system_error&) {
                 // No thread to spare: the child stays a zombie until this process ends.
@@ -190,8 +189,8 @@ Foundation::Result<void> Process::run()
         struct stat info {};
         const int error = ::stat(directory.c_str(), &info) != 0 ? errno : S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
         if (error != 0)
-            return refuse(failure + "the working directory " + inQuotes(directory.string()) + " is not usable: " +
-                          errnoText(error));
+            return refuse(failure + "the working directory " + inQuotes(directory.string())
+                          + " is not usable: " + errnoText(error));
     }
 
     SpawnSetup setup;
@@ -224,9 +223,10 @@ Foundation::Result<void> Process::run()
     if (!options_.currentDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&actions, options_.currentDirectory.c_str());
     if (options_.newSession)
-        posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+        posix_spawnattr_setflags(&setup.attributes,
+                                 POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
-    std::vector<std::string> argv{*program};
+    std::vector<std::string> argv {*program};
     argv.insert(argv.end(), arguments_.begin(), arguments_.end());
     std::vector<std::string> envp = environmentFor(options_);
     auto argvPointers = pointersTo(argv);
@@ -348,7 +348,7 @@ void Process::writeInput()
     if ((n < 0 && error != EINTR && error != EAGAIN) || inputWritten_ == text.size())
         inputFd_.reset();
     if (n < 0 && error == EPIPE && !alreadyPending) {
-        const timespec now{0, 0};
+        const timespec now {0, 0};
         ::sigtimedwait(&pipeSignal, nullptr, &now);
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -364,19 +364,18 @@ bool Process::reap(std::optional<double> deadline)
     }
     // Wait for the exit without reaping, so that terminate() never signals a reused pid.
     if (pidFd_) {
-        pollfd fd{pidFd_.get(), POLLIN, 0};
+        pollfd fd {pidFd_.get(), POLLIN, 0};
         int ready;
-        while ((ready = ::poll(&fd, 1, pollTimeout(deadline))) < 0 && errno == EINTR) {
-        }
+        while ((ready = ::poll(&fd, 1, pollTimeout(deadline))) < 0 && errno == EINTR) {}
         if (ready == 0)
             return false;
     } else {
-        siginfo_t info{};
+        siginfo_t info {};
         const int flags = WEXITED | WNOWAIT | (deadline ? WNOHANG : 0);
         while (::waitid(P_PID, static_cast<id_t>(pid_), &info, flags) == 0 && info.si_pid == 0) {
             if (Clock::system().now() >= *deadline)
                 return false;
-            const timespec step{0, 1'000'000};
+            const timespec step {0, 1'000'000};
             ::nanosleep(&step, nullptr);
         }
     }
@@ -386,8 +385,7 @@ bool Process::reap(std::optional<double> deadline)
         return true;
     int status = 0;
     pid_t reapedPid;
-    while ((reapedPid = ::waitpid(pid_, &status, WNOHANG)) < 0 && errno == EINTR) {
-    }
+    while ((reapedPid = ::waitpid(pid_, &status, WNOHANG)) < 0 && errno == EINTR) {}
     if (reapedPid == 0)
         return false;
     reaped_ = true;

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/FileDescriptor.h"
-
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -21,9 +19,9 @@ enum class ProcessTerminationReason { exit, uncaughtSignal };
 
 // Where a standard output stream of the child goes.
 enum class ProcessOutput {
-    pipe,           // to the parent, which collects it (standardOutputText / standardErrorText)
-    inherit,        // the parent's own stream
-    discard,        // /dev/null
+    pipe, // to the parent, which collects it (standardOutputText / standardErrorText)
+    inherit, // the parent's own stream
+    discard, // /dev/null
     standardOutput, // standard error only: wherever standard output goes (one pipe keeps the order)
 };
 
@@ -48,7 +46,7 @@ struct AERLO_FOUNDATION_EXPORT ProcessOptions {
 struct AERLO_FOUNDATION_EXPORT ProcessResult {
     bool launched = false;
     std::string launchError; // empty when launched
-    int status = 0;          // exit status, or the signal number
+    int status = 0; // exit status, or the signal number
     ProcessTerminationReason reason = ProcessTerminationReason::exit;
     std::string stdout_;
     std::string stderr_;
@@ -71,7 +69,7 @@ public:
 
     // Launches, collects the piped output, waits for the exit.
     [[nodiscard]] static Result run(const std::string& executablePath, const std::vector<std::string>& arguments,
-                      const Options& options = {});
+                                    const Options& options = {});
 
     Process() = default;
     Process(std::string executablePath, std::vector<std::string> arguments, Options options = {});

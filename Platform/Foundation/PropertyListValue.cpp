@@ -2,10 +2,9 @@
 
 #include "Platform/Foundation/Base64.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 namespace Foundation {
 
@@ -122,19 +121,16 @@ Overloaded(Fs...) -> Overloaded<Fs...>;
 
 } // namespace
 
-PropertyListValue::PropertyListValue(double value) : storage_(value) { }
-PropertyListValue::PropertyListValue(const char* value) : storage_(std::string(value ? value : "")) { }
-PropertyListValue::PropertyListValue(std::string_view value) : storage_(std::string(value)) { }
-PropertyListValue::PropertyListValue(std::string value) : storage_(std::move(value)) { }
-PropertyListValue::PropertyListValue(Data value) : storage_(std::move(value)) { }
-PropertyListValue::PropertyListValue(Date value) : storage_(value) { }
-PropertyListValue::PropertyListValue(Array value) : storage_(std::move(value)) { }
-PropertyListValue::PropertyListValue(Dictionary value) : storage_(std::move(value)) { }
+PropertyListValue::PropertyListValue(double value) : storage_(value) {}
+PropertyListValue::PropertyListValue(const char* value) : storage_(std::string(value ? value : "")) {}
+PropertyListValue::PropertyListValue(std::string_view value) : storage_(std::string(value)) {}
+PropertyListValue::PropertyListValue(std::string value) : storage_(std::move(value)) {}
+PropertyListValue::PropertyListValue(Data value) : storage_(std::move(value)) {}
+PropertyListValue::PropertyListValue(Date value) : storage_(value) {}
+PropertyListValue::PropertyListValue(Array value) : storage_(std::move(value)) {}
+PropertyListValue::PropertyListValue(Dictionary value) : storage_(std::move(value)) {}
 
-PropertyListValue::Type PropertyListValue::type() const
-{
-    return static_cast<Type>(storage_.index());
-}
+PropertyListValue::Type PropertyListValue::type() const { return static_cast<Type>(storage_.index()); }
 
 bool PropertyListValue::containsNonFinite() const
 {
@@ -158,10 +154,7 @@ bool PropertyListValue::containsNonFinite() const
                       storage_);
 }
 
-bool PropertyListValue::operator==(const PropertyListValue& other) const
-{
-    return storage_ == other.storage_;
-}
+bool PropertyListValue::operator==(const PropertyListValue& other) const { return storage_ == other.storage_; }
 
 nlohmann::ordered_json PropertyListValue::toJSON() const
 {

@@ -2,13 +2,12 @@
 
 #include "Platform/Foundation/FoundationExport.h"
 
-#include <nlohmann/json_fwd.hpp>
-
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,13 +37,14 @@ public:
     using Dictionary = std::map<std::string, PropertyListValue, std::less<>>;
 
     PropertyListValue() = default;
-    PropertyListValue(std::nullptr_t) { }
+    PropertyListValue(std::nullptr_t) {}
     // Templates so that pointers and numbers do not silently become bools.
     template <std::same_as<bool> T>
-    PropertyListValue(T value) : storage_(value) { }
+    PropertyListValue(T value) : storage_(value)
+    {
+    }
     template <std::integral T>
-        requires(!std::same_as<T, bool>)
-    PropertyListValue(T value) : storage_(static_cast<std::int64_t>(value)) { }
+    requires(!std::same_as<T, bool>) PropertyListValue(T value) : storage_(static_cast<std::int64_t>(value)) {}
     PropertyListValue(double value);
     PropertyListValue(const char* value);
     PropertyListValue(std::string_view value);

@@ -4,9 +4,9 @@
 #include "Platform/Foundation/UTF8.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,7 +39,8 @@ public:
 private:
     void skipSpace()
     {
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
+        while (pos_ < text_.size()
+               && (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
             ++pos_;
     }
     // White space, the XML declaration, the document type and comments.
@@ -47,7 +48,10 @@ private:
     {
         for (;;) {
             skipSpace();
-            if (accept("<?") ? skipPast("?>") : accept("<!--") ? skipPast("-->") : accept("<!DOCTYPE") ? skipPast(">") : false)
+            if (accept("<?")          ? skipPast("?>")
+                : accept("<!--")      ? skipPast("-->")
+                : accept("<!DOCTYPE") ? skipPast(">")
+                                      : false)
                 continue;
             return;
         }
@@ -114,16 +118,22 @@ private:
                 return std::nullopt;
             const std::string_view entity = raw.substr(i + 1, semicolon - i - 1);
             i = semicolon;
-            if (entity == "lt") out += '<';
-            else if (entity == "gt") out += '>';
-            else if (entity == "amp") out += '&';
-            else if (entity == "quot") out += '"';
-            else if (entity == "apos") out += '\'';
+            if (entity == "lt")
+                out += '<';
+            else if (entity == "gt")
+                out += '>';
+            else if (entity == "amp")
+                out += '&';
+            else if (entity == "quot")
+                out += '"';
+            else if (entity == "apos")
+                out += '\'';
             else if (entity.starts_with('#')) {
                 std::uint32_t code = 0;
                 const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
                 const std::string_view digits = entity.substr(hex ? 2 : 1);
-                const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+                const auto [end, error] =
+                    std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
                 if (error != std::errc() || end != digits.data() + digits.size() || code == 0 || code > 0x10FFFF
                     || (code >= 0xD800 && code <= 0xDFFF))
                     return std::nullopt;
@@ -202,7 +212,10 @@ private:
         std::tm parts {};
         int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
         char tail = 0;
-        if (text.size() != 20 || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second, &tail) != 7
+        if (text.size() != 20
+            || std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &year, &month, &day, &hour, &minute, &second,
+                           &tail)
+                   != 7
             || tail != 'Z' || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
             return std::nullopt;
         parts.tm_year = year - 1900;
@@ -215,7 +228,8 @@ private:
     }
     static PropertyListValue container(bool dictionary)
     {
-        return dictionary ? PropertyListValue(PropertyListValue::Dictionary {}) : PropertyListValue(PropertyListValue::Array {});
+        return dictionary ? PropertyListValue(PropertyListValue::Dictionary {})
+                          : PropertyListValue(PropertyListValue::Array {});
     }
     std::optional<PropertyListValue> collection(const std::string& name, int depth)
     {

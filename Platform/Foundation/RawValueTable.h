@@ -11,12 +11,12 @@ namespace Foundation {
 template <class Enum, std::size_t N>
 class RawValueTable {
 public:
-    constexpr explicit RawValueTable(std::array<std::string_view, N> texts) : texts_(texts) { }
+    constexpr explicit RawValueTable(std::array<std::string_view, N> texts) : texts_(texts) {}
 
     constexpr std::string_view text(Enum value) const
     {
         const auto index = static_cast<std::size_t>(value);
-        return index < N ? texts_[index] : std::string_view{};
+        return index < N ? texts_[index] : std::string_view {};
     }
 
     // Exact, case-sensitive match.

@@ -47,8 +47,7 @@ public:
     // The error; only on failure.
     const E& failure() const { return std::get<1>(state_); }
     // Why it failed; the empty text on success.
-    const std::string& error() const
-        requires std::same_as<E, Error>
+    const std::string& error() const requires std::same_as<E, Error>
     {
         static const std::string none;
         return ok() ? none : failure().text();
@@ -72,8 +71,7 @@ public:
     // The error; only on failure.
     const E& failure() const { return *error_; }
     // Why it failed; the empty text on success.
-    const std::string& error() const
-        requires std::same_as<E, Error>
+    const std::string& error() const requires std::same_as<E, Error>
     {
         static const std::string none;
         return ok() ? none : failure().text();

@@ -27,8 +27,7 @@ double scheduledDate(double anchor, std::uint64_t ticks, double interval)
 
 // ModeScope
 
-RunLoop::ModeScope::ModeScope(ModeScope&& other) noexcept
-    : loop_(std::exchange(other.loop_, nullptr)), id_(other.id_)
+RunLoop::ModeScope::ModeScope(ModeScope&& other) noexcept : loop_(std::exchange(other.loop_, nullptr)), id_(other.id_)
 {
 }
 
@@ -131,7 +130,7 @@ std::optional<RunLoop::Next> RunLoop::nextLocked() const
     std::optional<Next> next;
     if (!blocks_.empty()) {
         const auto& key = blocks_.begin()->first;
-        next = Next{key.first, key.second, nullptr};
+        next = Next {key.first, key.second, nullptr};
     }
     const Mode mode = currentModeLocked();
     for (const auto& timer : timers_) {
@@ -139,7 +138,7 @@ std::optional<RunLoop::Next> RunLoop::nextLocked() const
             continue;
         const double date = scheduledDate(timer->anchor_, timer->ticks_, timer->interval_);
         if (!next || std::make_pair(date, timer->sequence_) < std::make_pair(next->time, next->sequence))
-            next = Next{date, timer->sequence_, timer};
+            next = Next {date, timer->sequence_, timer};
     }
     return next;
 }

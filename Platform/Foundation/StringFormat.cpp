@@ -199,8 +199,9 @@ std::string real(const Spec& spec, const Argument& argument)
 {
     const double value = toDouble(argument);
     const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(spec.conversion)));
-    const auto style = c == 'f' ? std::chars_format::fixed : c == 'e' ? std::chars_format::scientific
-                                                                      : std::chars_format::general;
+    const auto style = c == 'f'   ? std::chars_format::fixed
+                       : c == 'e' ? std::chars_format::scientific
+                                  : std::chars_format::general;
     int precision = spec.precision.value_or(6);
     if (c == 'g' && precision == 0)
         precision = 1;
@@ -302,8 +303,8 @@ std::string StringFormat::format(std::string_view format, std::span<const Argume
             if (const Argument* width = take()) {
                 const std::int64_t value = std::holds_alternative<std::string>(*width) ? 0 : toSigned(*width);
                 spec.left = spec.left || value < 0;
-                const std::uint64_t magnitude
-                    = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+                const std::uint64_t magnitude =
+                    value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
                 spec.width = static_cast<std::size_t>(std::min<std::uint64_t>(magnitude, maxWidth));
             }
         } else if (const auto width = readNumber(format, cursor)) {
@@ -314,8 +315,8 @@ std::string StringFormat::format(std::string_view format, std::span<const Argume
             if (cursor < format.size() && format[cursor] == '*') {
                 ++cursor;
                 const Argument* precision = take();
-                const std::int64_t value
-                    = precision && !std::holds_alternative<std::string>(*precision) ? toSigned(*precision) : -1;
+                const std::int64_t value =
+                    precision && !std::holds_alternative<std::string>(*precision) ? toSigned(*precision) : -1;
                 if (value >= 0)
                     spec.precision = static_cast<int>(std::min<std::int64_t>(value, maxPrecision));
             } else {

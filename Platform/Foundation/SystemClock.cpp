@@ -9,7 +9,7 @@ namespace Foundation {
 namespace {
 double read(clockid_t id)
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }

@@ -22,8 +22,7 @@ void SystemRunLoopDriver::run()
                 return;
         }
         const double now = loop.clock().now();
-        while (loop.runNextEvent(now)) {
-        }
+        while (loop.runNextEvent(now)) {}
         std::unique_lock lock(mutex_);
         if (stopped_)
             return;

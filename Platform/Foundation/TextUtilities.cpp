@@ -1,17 +1,15 @@
 #include "Platform/Foundation/TextUtilities.h"
 
-#include "Platform/Foundation/UTF8.h"
-
 #include "Platform/Foundation/IcuSupport.h"
-
-#include <unicode/brkiter.h>
-#include <unicode/locid.h>
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
+#include "Platform/Foundation/UTF8.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 namespace Foundation {
 
@@ -150,7 +148,8 @@ std::size_t characterCount(std::string_view text)
 {
     const icu::UnicodeString unicode = Icu::unicode(decodingUTF8(text));
     UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> breaks(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    std::unique_ptr<icu::BreakIterator> breaks(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
     if (U_FAILURE(status) || !breaks)
         return static_cast<std::size_t>(unicode.countChar32());
     breaks->setText(unicode);

@@ -32,7 +32,7 @@ template <class Number>
 std::optional<Number> decimalNumber(std::string_view text)
 {
     static_assert(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>);
-    Number value{};
+    Number value {};
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value);
     if (text.empty() || error != std::errc() || stop != end)

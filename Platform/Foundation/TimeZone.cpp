@@ -4,9 +4,8 @@
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
 
-#include <unicode/timezone.h>
-
 #include <memory>
+#include <unicode/timezone.h>
 
 namespace Foundation {
 
@@ -43,10 +42,7 @@ TimeZone TimeZone::current()
     return TimeZone(text.empty() ? "UTC" : text);
 }
 
-void TimeZone::setCurrent(std::optional<TimeZone> zone)
-{
-    pinnedZone().set(std::move(zone));
-}
+void TimeZone::setCurrent(std::optional<TimeZone> zone) { pinnedZone().set(std::move(zone)); }
 
 std::int32_t TimeZone::secondsFromGMT(Date date) const
 {

@@ -46,7 +46,7 @@ private:
     bool firing_ = false;
     bool scheduled_ = false;
     unsigned modes_ = 0;
-    double anchor_;           // the date set last; the schedule is anchor_ + ticks_ * interval_
+    double anchor_; // the date set last; the schedule is anchor_ + ticks_ * interval_
     std::uint64_t ticks_ = 0;
     std::uint64_t sequence_ = 0; // order among events due at the same time
     std::uint64_t generation_ = 0; // bumped by setFireDate

@@ -1,4 +1,5 @@
 #include "Platform/Foundation/ToolMap.h"
+
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/SharedInstance.h"
 

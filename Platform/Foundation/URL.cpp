@@ -9,30 +9,15 @@ namespace Foundation {
 
 namespace {
 
-bool isAsciiAlphaNumeric(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
+bool isAsciiAlphaNumeric(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-bool isUnreserved(char c)
-{
-    return isAsciiAlphaNumeric(c) || c == '-' || c == '.' || c == '_' || c == '~';
-}
+bool isUnreserved(char c) { return isAsciiAlphaNumeric(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
 
-bool isSubDelimiter(char c)
-{
-    return std::string_view("!$&'()*+,;=").find(c) != std::string_view::npos;
-}
+bool isSubDelimiter(char c) { return std::string_view("!$&'()*+,;=").find(c) != std::string_view::npos; }
 
-bool isGeneralDelimiter(char c)
-{
-    return std::string_view(":/?#[]@").find(c) != std::string_view::npos;
-}
+bool isGeneralDelimiter(char c) { return std::string_view(":/?#[]@").find(c) != std::string_view::npos; }
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool isQueryAllowed(char c)
 {

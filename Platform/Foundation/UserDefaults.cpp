@@ -9,8 +9,6 @@
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
 
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -18,6 +16,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -61,8 +60,8 @@ Registry& registry()
 bool usableSuiteName(std::string_view name)
 {
     return !name.empty() && name.size() <= maximumSuiteNameLength && name != "." && name != ".."
-        && name != globalDomainSuiteName && name.find('/') == std::string_view::npos
-        && name.find('\0') == std::string_view::npos;
+           && name != globalDomainSuiteName && name.find('/') == std::string_view::npos
+           && name.find('\0') == std::string_view::npos;
 }
 
 std::filesystem::path withSuffix(const std::filesystem::path& file, std::string_view suffix)
@@ -86,10 +85,7 @@ std::optional<std::int64_t> parseInteger(std::string_view text)
     return decimalNumber<std::int64_t>(numberText(text));
 }
 
-std::optional<double> parseDouble(std::string_view text)
-{
-    return decimalNumber<double>(numberText(text));
-}
+std::optional<double> parseDouble(std::string_view text) { return decimalNumber<double>(numberText(text)); }
 
 std::int64_t truncated(double value)
 {
@@ -139,8 +135,12 @@ struct FileIdentity {
 
 FileIdentity identityOf(const std::filesystem::path& file, const struct stat& info)
 {
-    return {file, true, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-            static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_mtim)};
+    return {file,
+            true,
+            static_cast<std::uint64_t>(info.st_dev),
+            static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size),
+            nanoseconds(info.st_mtim)};
 }
 
 FileIdentity statIdentity(const std::filesystem::path& file)
@@ -151,10 +151,7 @@ FileIdentity statIdentity(const std::filesystem::path& file)
     return identityOf(file, info);
 }
 
-std::string sizeLimitText()
-{
-    return decimalText(UserDefaults::maximumFileSize / (1024 * 1024)) + " MiB";
-}
+std::string sizeLimitText() { return decimalText(UserDefaults::maximumFileSize / (1024 * 1024)) + " MiB"; }
 
 struct LoadResult {
     enum class Status { present, absent, corrupt, unreadable, tooLarge } status = Status::absent;
@@ -256,7 +253,7 @@ void setAside(const std::filesystem::path& file, std::string_view suiteName, Def
 std::string tooLargeLine(const std::filesystem::path& file, std::string_view suiteName, std::int64_t size)
 {
     return "The defaults file \"" + file.native() + "\" of suite \"" + std::string(suiteName) + "\" is larger than "
-        + sizeLimitText() + " (" + decimalText(size) + " bytes); it is left as it is and the suite reads as empty.";
+           + sizeLimitText() + " (" + decimalText(size) + " bytes); it is left as it is and the suite reads as empty.";
 }
 
 // An exclusive flock on "<suite>.plist.lock", held for its lifetime.
@@ -363,12 +360,9 @@ std::optional<std::string> UserDefaults::stringReading(const PropertyListValue& 
 
 // ---- shared instances ------------------------------------------------------------------------------
 
-UserDefaults::UserDefaults(std::string suiteName) : suiteName_(std::move(suiteName)) { }
+UserDefaults::UserDefaults(std::string suiteName) : suiteName_(std::move(suiteName)) {}
 
-UserDefaults& UserDefaults::standard()
-{
-    return *suite(standardSuiteName());
-}
+UserDefaults& UserDefaults::standard() { return *suite(standardSuiteName()); }
 
 std::string UserDefaults::standardSuiteName()
 {
@@ -405,10 +399,7 @@ UserDefaults& UserDefaults::named(std::string_view suiteName)
     return *it->second;
 }
 
-bool UserDefaults::isStandard() const
-{
-    return registry().standardSuite.load() == this;
-}
+bool UserDefaults::isStandard() const { return registry().standardSuite.load() == this; }
 
 void UserDefaults::resetForTesting()
 {
@@ -429,10 +420,7 @@ void UserDefaults::forget()
     mark_.reset();
 }
 
-std::filesystem::path UserDefaults::filePath() const
-{
-    return Paths::preferences() / (suiteName_ + ".plist");
-}
+std::filesystem::path UserDefaults::filePath() const { return Paths::preferences() / (suiteName_ + ".plist"); }
 
 // ---- reading ---------------------------------------------------------------------------------------
 
@@ -491,7 +479,8 @@ std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::checked() const
     return recovered;
 }
 
-std::shared_ptr<const UserDefaults::Snapshot> UserDefaults::recoverFromCorruption(const std::filesystem::path& file) const
+std::shared_ptr<const UserDefaults::Snapshot>
+UserDefaults::recoverFromCorruption(const std::filesystem::path& file) const
 {
     DeferredLines said;
     std::lock_guard writing(writeMutex_);
@@ -598,10 +587,7 @@ std::optional<PropertyListValue::Date> UserDefaults::date(std::string_view key) 
     return exactly(object(key), &PropertyListValue::asDate);
 }
 
-PropertyListValue::Dictionary UserDefaults::dictionaryRepresentation() const
-{
-    return current()->values;
-}
+PropertyListValue::Dictionary UserDefaults::dictionaryRepresentation() const { return current()->values; }
 
 std::optional<PropertyListValue::Dictionary> UserDefaults::persistentDomain(std::string_view domainName) const
 {
@@ -624,10 +610,7 @@ bool UserDefaults::globalInterfaceStyleIsDark()
     return text && lowercased(*text) == "dark";
 }
 
-bool UserDefaults::synchronize()
-{
-    return checked()->readable;
-}
+bool UserDefaults::synchronize() { return checked()->readable; }
 
 // ---- writing ---------------------------------------------------------------------------------------
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/FoundationExport.h"
-
 #include "Platform/Foundation/FileWatcher.h"
+#include "Platform/Foundation/FoundationExport.h"
 #include "Platform/Foundation/PropertyListValue.h"
 #include "Platform/Foundation/TestAccess.h"
 
@@ -86,8 +85,9 @@ public:
     static bool globalInterfaceStyleIsDark();
 
     // The conversions of the typed reads, for a value already taken with object():
-    // bool:    a bool; a number that is not zero; a string "YES" or "true" (any case), or one whose integer reading is not 0.
-    // integer: a bool as 0/1; a double truncated toward zero (clamped to the 64-bit range); an integer or decimal string
+    // bool:    a bool; a number that is not zero; a string "YES" or "true" (any case), or one whose integer reading is
+    // not 0. integer: a bool as 0/1; a double truncated toward zero (clamped to the 64-bit range); an integer or
+    // decimal string
     //          (surrounding white space allowed), truncated likewise; anything else 0.
     // double:  a bool as 0/1; an integer; a decimal string; anything else 0.
     // string:  a string; a number as its shortest decimal text (a bool as "1"/"0"); anything else nullopt.
@@ -96,7 +96,8 @@ public:
     static double doubleReading(const PropertyListValue& value);
     static std::optional<std::string> stringReading(const PropertyListValue& value);
 
-    using ObserverCallback = std::function<void(const std::string& key, const std::optional<PropertyListValue>& newValue)>;
+    using ObserverCallback =
+        std::function<void(const std::string& key, const std::optional<PropertyListValue>& newValue)>;
     // Unregisters its observer when destroyed. A callback running on another thread at that moment may finish.
     class ObserverToken {
     public:
@@ -110,7 +111,7 @@ public:
 
     private:
         friend class UserDefaults;
-        ObserverToken(UserDefaults* defaults, std::uint64_t id) : defaults_(defaults), id_(id) { }
+        ObserverToken(UserDefaults* defaults, std::uint64_t id) : defaults_(defaults), id_(id) {}
         UserDefaults* defaults_ = nullptr;
         std::uint64_t id_ = 0;
     };

@@ -17,8 +17,8 @@ AffineTransform AffineTransform::translation(double dx, double dy) { return {1, 
 
 AffineTransform AffineTransform::concatenating(const AffineTransform& n) const
 {
-    return {a * n.a + b * n.c, a * n.b + b * n.d, c * n.a + d * n.c, c * n.b + d * n.d, tx * n.a + ty * n.c + n.tx,
-        tx * n.b + ty * n.d + n.ty};
+    return {a * n.a + b * n.c, a * n.b + b * n.d,          c * n.a + d * n.c,
+            c * n.b + d * n.d, tx * n.a + ty * n.c + n.tx, tx * n.b + ty * n.d + n.ty};
 }
 
 double AffineTransform::rotationAngle() const

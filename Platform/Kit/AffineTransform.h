@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Point.h"
 
 namespace Kit {
@@ -17,7 +16,7 @@ struct AERLO_KIT_EXPORT AffineTransform {
     static AffineTransform scale(double sx, double sy);
     static AffineTransform translation(double dx, double dy);
 
-    bool isIdentity() const { return *this == AffineTransform{}; }
+    bool isIdentity() const { return *this == AffineTransform {}; }
     // This transform, then `next`.
     AffineTransform concatenating(const AffineTransform& next) const;
     Point apply(Point p) const { return {a * p.x + c * p.y + tx, b * p.x + d * p.y + ty}; }
@@ -27,7 +26,7 @@ struct AERLO_KIT_EXPORT AffineTransform {
     double scaleX() const;
     double scaleY() const;
     static AffineTransform compose(double rotation, double scaleX, double scaleY, double translationX,
-        double translationY);
+                                   double translationY);
 };
 
 } // namespace Kit

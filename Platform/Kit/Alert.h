@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/ModalResponse.h"
 #include "Platform/Kit/StateValue.h"
 

@@ -42,10 +42,7 @@ SharedPresenter<AlertPresenter>& instance()
 
 } // namespace
 
-std::shared_ptr<AlertPresenter> AlertPresenter::shared()
-{
-    return instance().get();
-}
+std::shared_ptr<AlertPresenter> AlertPresenter::shared() { return instance().get(); }
 
 void AlertPresenter::replaceShared(std::shared_ptr<AlertPresenter> presenter)
 {

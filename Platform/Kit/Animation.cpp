@@ -12,8 +12,8 @@ Animation::~Animation() = default;
 bool Animation::isDegenerate() const
 {
     return !(duration > 0) || !std::isfinite(duration) || !(speed != 0) || !std::isfinite(speed)
-        || std::isnan(repeatCount) || repeatCount < 0 || std::isnan(repeatDuration) || repeatDuration < 0
-        || !std::isfinite(beginTime) || !std::isfinite(timeOffset);
+           || std::isnan(repeatCount) || repeatCount < 0 || std::isnan(repeatDuration) || repeatDuration < 0
+           || !std::isfinite(beginTime) || !std::isfinite(timeOffset);
 }
 
 double Animation::activeDuration() const

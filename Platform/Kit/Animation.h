@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/TimingFunction.h"
 

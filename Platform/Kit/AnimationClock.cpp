@@ -22,20 +22,11 @@ std::optional<double> drawingTime;
 
 AnimationClock& AnimationClock::shared() { return instance().get(); }
 
-double AnimationClock::mediaTime()
-{
-    return drawingTime ? *drawingTime : Foundation::RunLoop::main().clock().now();
-}
+double AnimationClock::mediaTime() { return drawingTime ? *drawingTime : Foundation::RunLoop::main().clock().now(); }
 
-AnimationClock::DrawingTime::DrawingTime(double time) : previous_(drawingTime)
-{
-    drawingTime = time;
-}
+AnimationClock::DrawingTime::DrawingTime(double time) : previous_(drawingTime) { drawingTime = time; }
 
-AnimationClock::DrawingTime::~DrawingTime()
-{
-    drawingTime = previous_;
-}
+AnimationClock::DrawingTime::~DrawingTime() { drawingTime = previous_; }
 
 void AnimationClock::layerChanged(Layer& layer)
 {
@@ -83,8 +74,8 @@ void AnimationClock::update()
             if (endTimer_)
                 endTimer_->invalidate();
             endTime_ = nextEnd;
-            endTimer_ = std::make_shared<Foundation::Timer>(
-                std::max(0.0, nextEnd - mediaTime()), false, [this](Foundation::Timer&) { finishEnded(); });
+            endTimer_ = std::make_shared<Foundation::Timer>(std::max(0.0, nextEnd - mediaTime()), false,
+                                                            [this](Foundation::Timer&) { finishEnded(); });
             loop.add(endTimer_, Foundation::RunLoop::Mode::common);
             endTimer_->setFireDate(nextEnd);
         }

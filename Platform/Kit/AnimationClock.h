@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "Platform/Kit/KitExport.h"
 #include "Platform/Foundation/Timer.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <cstdint>
 #include <memory>

@@ -84,7 +84,7 @@ AnimationContext& AnimationContext::current()
 }
 
 void AnimationContext::runAnimationGroup(const std::function<void(AnimationContext&)>& changes,
-    std::function<void()> completion)
+                                         std::function<void()> completion)
 {
     AnimationContext context;
     context.start_ = AnimationClock::mediaTime();
@@ -104,7 +104,8 @@ void AnimationContext::runAnimationGroup(const std::function<void(AnimationConte
 }
 
 void AnimationContext::animate(const void* target, const std::string& property, const LayerValue& from,
-    const LayerValue& to, std::function<bool(const LayerValue&)> apply, std::function<void()> atEnd)
+                               const LayerValue& to, std::function<bool(const LayerValue&)> apply,
+                               std::function<void()> atEnd)
 {
     auto& e = engine();
     // A new move of the same property replaces the running one where it stands.
@@ -115,8 +116,8 @@ void AnimationContext::animate(const void* target, const std::string& property, 
         }
     const AnimationContext& context = current();
     const double duration = context.duration_;
-    auto move = std::make_shared<Move>(Move{target, property, from, to, AnimationClock::mediaTime(), duration,
-        context.timing_, std::move(apply), std::move(atEnd)});
+    auto move = std::make_shared<Move>(Move {target, property, from, to, AnimationClock::mediaTime(), duration,
+                                             context.timing_, std::move(apply), std::move(atEnd)});
     if (!(duration > 0) || !std::isfinite(duration)) {
         e.finish(move);
         return;
@@ -129,8 +130,8 @@ void AnimationContext::animate(const void* target, const std::string& property, 
             engine().finish(move);
     });
     if (!e.ticker) {
-        e.ticker = std::make_shared<Foundation::Timer>(
-            AnimationClock::frameInterval, true, [](Foundation::Timer&) { engine().tick(); });
+        e.ticker = std::make_shared<Foundation::Timer>(AnimationClock::frameInterval, true,
+                                                       [](Foundation::Timer&) { engine().tick(); });
         Foundation::RunLoop::main().add(e.ticker, Foundation::RunLoop::Mode::common);
     }
 }

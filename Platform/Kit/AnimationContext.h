@@ -22,7 +22,7 @@ public:
     // Runs `changes` in a new context (its duration defaults to 0.25 s); `completion` runs once, on
     // the main run loop, when the group's duration has passed and its changes are at their ends.
     static void runAnimationGroup(const std::function<void(AnimationContext&)>& changes,
-        std::function<void()> completion = {});
+                                  std::function<void()> completion = {});
 
     double duration() const { return duration_; }
     void setDuration(double duration) { duration_ = duration; }
@@ -33,7 +33,7 @@ public:
     // the same target and property. `apply` sets a value (false when the target is gone); `atEnd`
     // runs after the last value. A zero or non-finite duration applies the end at once.
     static void animate(const void* target, const std::string& property, const LayerValue& from, const LayerValue& to,
-        std::function<bool(const LayerValue&)> apply, std::function<void()> atEnd = {});
+                        std::function<bool(const LayerValue&)> apply, std::function<void()> atEnd = {});
     // Whether a move is under way (tests).
     static bool isAnimating();
 

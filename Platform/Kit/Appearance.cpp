@@ -57,7 +57,7 @@ Appearance Appearance::darkAqua() { return Appearance(std::string(darkAquaName))
 bool Appearance::isDark() const
 {
     return name_ == darkAquaName || name_ == vibrantDarkName || name_ == highContrastDarkAquaName
-        || name_ == highContrastVibrantDarkName;
+           || name_ == highContrastVibrantDarkName;
 }
 
 std::optional<std::string> Appearance::bestMatch(const std::vector<std::string>& names) const

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <functional>
 #include <optional>

@@ -33,20 +33,11 @@ Foundation::SharedInstance<Application>& instance()
 
 } // namespace
 
-Application& Application::shared()
-{
-    return instance().get();
-}
+Application& Application::shared() { return instance().get(); }
 
-void Application::setPrincipalMaker(Maker maker)
-{
-    principalMaker.store(maker);
-}
+void Application::setPrincipalMaker(Maker maker) { principalMaker.store(maker); }
 
-void Application::resetForTesting()
-{
-    instance().resetForTesting();
-}
+void Application::resetForTesting() { instance().resetForTesting(); }
 
 void Application::runWillTerminateOnce()
 {

@@ -45,10 +45,7 @@ void BezierPath::lineTo(Point p) { elements_.push_back({ElementType::lineTo, {p}
 
 void BezierPath::curveTo(Point end, Point c1, Point c2) { elements_.push_back({ElementType::curveTo, {c1, c2, end}}); }
 
-void BezierPath::closePath()
-{
-    elements_.push_back({ElementType::closePath, {subpathStart_}});
-}
+void BezierPath::closePath() { elements_.push_back({ElementType::closePath, {subpathStart_}}); }
 
 void BezierPath::appendRect(const Rect& rect)
 {
@@ -98,13 +95,15 @@ void BezierPath::appendArc(Point c, double radius, double startAngle, double end
     // Sweep in the requested direction, at most one full turn.
     double sweep = a1 - a0;
     if (clockwise) {
-        while (sweep > 0) sweep -= 2 * M_PI;
+        while (sweep > 0)
+            sweep -= 2 * M_PI;
         sweep = std::max(sweep, -2 * M_PI);
     } else {
-        while (sweep < 0) sweep += 2 * M_PI;
+        while (sweep < 0)
+            sweep += 2 * M_PI;
         sweep = std::min(sweep, 2 * M_PI);
     }
-    const Point start{c.x + radius * std::cos(a0), c.y + radius * std::sin(a0)};
+    const Point start {c.x + radius * std::cos(a0), c.y + radius * std::sin(a0)};
     if (elements_.empty() || elements_.back().type == ElementType::closePath)
         moveTo(start);
     else
@@ -115,10 +114,10 @@ void BezierPath::appendArc(Point c, double radius, double startAngle, double end
     for (int i = 0; i < segments; ++i) {
         const double s = a0 + step * i;
         const double e = s + step;
-        const Point p0{c.x + radius * std::cos(s), c.y + radius * std::sin(s)};
-        const Point p3{c.x + radius * std::cos(e), c.y + radius * std::sin(e)};
-        const Point c1{p0.x - k * radius * std::sin(s), p0.y + k * radius * std::cos(s)};
-        const Point c2{p3.x + k * radius * std::sin(e), p3.y - k * radius * std::cos(e)};
+        const Point p0 {c.x + radius * std::cos(s), c.y + radius * std::sin(s)};
+        const Point p3 {c.x + radius * std::cos(e), c.y + radius * std::sin(e)};
+        const Point c1 {p0.x - k * radius * std::sin(s), p0.y + k * radius * std::cos(s)};
+        const Point c2 {p3.x + k * radius * std::sin(e), p3.y - k * radius * std::cos(e)};
         curveTo(p3, c1, c2);
     }
 }
@@ -132,7 +131,9 @@ void BezierPath::append(const BezierPath& other)
 void BezierPath::appendContinuousCorner(Point u, Point v, double r, double k)
 {
     Point at = currentPoint();
-    auto offset = [&](double cu, double cv) { return Point{at.x + (cu * u.x + cv * v.x) * r, at.y + (cu * u.y + cv * v.y) * r}; };
+    auto offset = [&](double cu, double cv) {
+        return Point {at.x + (cu * u.x + cv * v.x) * r, at.y + (cu * u.y + cv * v.y) * r};
+    };
     struct Curve {
         double endU, endV, c1U, c1V, c2U, c2V;
     };

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/AffineTransform.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 #include <array>
@@ -18,7 +17,7 @@ public:
     // use points[0].
     struct Element {
         ElementType type;
-        std::array<Point, 3> points{};
+        std::array<Point, 3> points {};
         friend bool operator==(const Element&, const Element&) = default;
     };
     enum class WindingRule { nonZero, evenOdd };

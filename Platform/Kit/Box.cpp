@@ -7,10 +7,7 @@
 
 namespace Kit {
 
-Box::Box(const Rect& frame) : View(frame)
-{
-    setContentView(std::make_shared<View>());
-}
+Box::Box(const Rect& frame) : View(frame) { setContentView(std::make_shared<View>()); }
 
 template <class Value>
 void Box::store(Value& field, Value value)

@@ -245,7 +245,8 @@ void Button::drawCheck(const Rect& box)
         BezierPath tick;
         const bool flipped = context->isFlipped();
         const auto at = [&](double fx, double fy) {
-            return Point {box.x() + box.width() * fx, flipped ? box.maxY() - box.height() * fy : box.y() + box.height() * fy};
+            return Point {box.x() + box.width() * fx,
+                          flipped ? box.maxY() - box.height() * fy : box.y() + box.height() * fy};
         };
         tick.moveTo(at(0.22, 0.5));
         tick.lineTo(at(0.42, 0.28));
@@ -285,7 +286,7 @@ void Button::drawTitleAndImage(const Rect& rect)
     const double lineHeight = titleFont.lineHeight();
     const Rect line {textRect.x(), textRect.midY() - lineHeight / 2, textRect.width(), lineHeight};
     context->drawText(title(), line, titleFont, contentTintColor_.value_or(textColour),
-        keepsState() && !bordered_ ? TextAlignment::left : TextAlignment::center, true);
+                      keepsState() && !bordered_ ? TextAlignment::left : TextAlignment::center, true);
 }
 
 void Button::draw(const Rect&)

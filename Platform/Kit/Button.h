@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Control.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <optional>
 #include <string>
@@ -25,8 +24,23 @@ public:
         onOff = 6,
         momentaryPushIn = 7,
     };
-    enum class BezelStyle { rounded = 1, regularSquare = 2, smallSquare = 10, texturedRounded = 11, recessed = 13, inline_ = 15 };
-    enum class ImagePosition { noImage = 0, imageOnly = 1, imageLeft = 2, imageRight = 3, imageBelow = 4, imageAbove = 5, imageOverlaps = 6 };
+    enum class BezelStyle {
+        rounded = 1,
+        regularSquare = 2,
+        smallSquare = 10,
+        texturedRounded = 11,
+        recessed = 13,
+        inline_ = 15
+    };
+    enum class ImagePosition {
+        noImage = 0,
+        imageOnly = 1,
+        imageLeft = 2,
+        imageRight = 3,
+        imageBelow = 4,
+        imageAbove = 5,
+        imageOverlaps = 6
+    };
 
     explicit Button(const Rect& frame = {});
     static std::shared_ptr<Button> button(std::string title, Action action = {});

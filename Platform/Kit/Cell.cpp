@@ -46,10 +46,7 @@ double Cell::doubleValue() const
     return leadingNumber(text);
 }
 
-void Cell::setDoubleValue(double value)
-{
-    value_ = value;
-}
+void Cell::setDoubleValue(double value) { value_ = value; }
 
 long Cell::integerValue() const
 {
@@ -67,9 +64,6 @@ std::string Cell::stringValue() const
     return formatter_ ? formatter_->string(number) : shortestText(number);
 }
 
-void Cell::setStringValue(std::string value)
-{
-    value_ = std::move(value);
-}
+void Cell::setStringValue(std::string value) { value_ = std::move(value); }
 
 } // namespace Kit

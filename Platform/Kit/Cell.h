@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Foundation/Formatter.h"
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/Font.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/StateValue.h"
 
 #include <memory>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Colour.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/View.h"
 
 namespace Kit {

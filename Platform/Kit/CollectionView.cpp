@@ -77,8 +77,10 @@ Rect CollectionView::frameForItem(long item) const
     const long perRow = columns();
     const long row = item / perRow;
     const long column = item % perRow;
-    return {layout_.sectionInset.left + static_cast<double>(column) * (layout_.itemSize.width + layout_.minimumInteritemSpacing),
-            layout_.sectionInset.top + static_cast<double>(row) * (layout_.itemSize.height + layout_.minimumLineSpacing),
+    return {layout_.sectionInset.left
+                + static_cast<double>(column) * (layout_.itemSize.width + layout_.minimumInteritemSpacing),
+            layout_.sectionInset.top
+                + static_cast<double>(row) * (layout_.itemSize.height + layout_.minimumLineSpacing),
             layout_.itemSize.width, layout_.itemSize.height};
 }
 
@@ -103,7 +105,8 @@ void CollectionView::placeItems()
     const long rows = numberOfItems() == 0 ? 0 : (numberOfItems() + columns() - 1) / columns();
     double height = layout_.sectionInset.top + layout_.sectionInset.bottom;
     if (rows > 0)
-        height += static_cast<double>(rows) * layout_.itemSize.height + static_cast<double>(rows - 1) * layout_.minimumLineSpacing;
+        height += static_cast<double>(rows) * layout_.itemSize.height
+                  + static_cast<double>(rows - 1) * layout_.minimumLineSpacing;
     if (superview() && dynamic_cast<ClipView*>(superview()))
         height = std::max(height, superview()->bounds().height());
     if (frame().height() != height)

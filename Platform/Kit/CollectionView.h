@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/CollectionViewItem.h"
 #include "Platform/Kit/EdgeInsets.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/View.h"
 
 #include <compare>

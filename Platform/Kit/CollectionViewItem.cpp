@@ -2,10 +2,7 @@
 
 namespace Kit {
 
-View& CollectionViewItem::view()
-{
-    return *viewPointer();
-}
+View& CollectionViewItem::view() { return *viewPointer(); }
 
 std::shared_ptr<View> CollectionViewItem::viewPointer()
 {
@@ -18,9 +15,6 @@ std::shared_ptr<View> CollectionViewItem::viewPointer()
     return view_;
 }
 
-std::shared_ptr<View> CollectionViewItem::makeView()
-{
-    return std::make_shared<View>();
-}
+std::shared_ptr<View> CollectionViewItem::makeView() { return std::make_shared<View>(); }
 
 } // namespace Kit

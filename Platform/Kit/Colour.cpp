@@ -36,7 +36,8 @@ Colour Colour::withAlphaComponent(double alpha) const
     if (!provider_)
         return {r_, g_, b_, alpha};
     auto provider = provider_;
-    return dynamic([provider, alpha](const Appearance& a) { return (*provider)(a).resolved(a).withAlphaComponent(alpha); });
+    return dynamic(
+        [provider, alpha](const Appearance& a) { return (*provider)(a).resolved(a).withAlphaComponent(alpha); });
 }
 
 Colour Colour::interpolate(const Colour& from, const Colour& to, double t)
@@ -72,10 +73,26 @@ void Colour::setStroke() const
 }
 
 // System colours: light and dark values.
-Colour Colour::labelColor() { static const Colour c = dynamic(white(0, 0.85), white(1, 0.85)); return c; }
-Colour Colour::secondaryLabelColor() { static const Colour c = dynamic(white(0, 0.5), white(1, 0.55)); return c; }
-Colour Colour::textColor() { static const Colour c = dynamic(white(0), white(1)); return c; }
-Colour Colour::controlTextColor() { static const Colour c = dynamic(white(0, 0.85), white(1, 0.85)); return c; }
+Colour Colour::labelColor()
+{
+    static const Colour c = dynamic(white(0, 0.85), white(1, 0.85));
+    return c;
+}
+Colour Colour::secondaryLabelColor()
+{
+    static const Colour c = dynamic(white(0, 0.5), white(1, 0.55));
+    return c;
+}
+Colour Colour::textColor()
+{
+    static const Colour c = dynamic(white(0), white(1));
+    return c;
+}
+Colour Colour::controlTextColor()
+{
+    static const Colour c = dynamic(white(0, 0.85), white(1, 0.85));
+    return c;
+}
 Colour Colour::systemGray()
 {
     static const Colour c = dynamic(fromRGB255(142, 142, 147), fromRGB255(152, 152, 157));
@@ -86,8 +103,16 @@ Colour Colour::windowBackgroundColor()
     static const Colour c = dynamic(fromRGB255(236, 236, 236), fromRGB255(50, 50, 50));
     return c;
 }
-Colour Colour::controlBackgroundColor() { static const Colour c = dynamic(white(1), fromRGB255(30, 30, 30)); return c; }
-Colour Colour::separatorColor() { static const Colour c = dynamic(white(0, 0.1), white(1, 0.1)); return c; }
+Colour Colour::controlBackgroundColor()
+{
+    static const Colour c = dynamic(white(1), fromRGB255(30, 30, 30));
+    return c;
+}
+Colour Colour::separatorColor()
+{
+    static const Colour c = dynamic(white(0, 0.1), white(1, 0.1));
+    return c;
+}
 Colour Colour::unemphasizedSelectedContentBackgroundColor()
 {
     static const Colour c = dynamic(fromRGB255(220, 220, 220), fromRGB255(70, 70, 70));

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Appearance.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <functional>
 #include <memory>
@@ -16,8 +15,9 @@ public:
     using Provider = std::function<Colour(const Appearance&)>;
 
     constexpr Colour() = default; // clear
-    constexpr Colour(double red, double green, double blue, double alpha = 1)
-        : r_(red), g_(green), b_(blue), a_(alpha) {}
+    constexpr Colour(double red, double green, double blue, double alpha = 1) : r_(red), g_(green), b_(blue), a_(alpha)
+    {
+    }
 
     static Colour white(double level, double alpha = 1) { return {level, level, level, alpha}; }
     static Colour fromRGB255(int red, int green, int blue, double alpha = 1);

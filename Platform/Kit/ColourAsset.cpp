@@ -2,10 +2,9 @@
 
 #include "Platform/Foundation/Bundle.h"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 

@@ -12,10 +12,7 @@ Control::Control(const Rect& frame, std::shared_ptr<Cell> cell)
     cell_->setControlView(this);
 }
 
-Control::~Control()
-{
-    cell_->setControlView(nullptr);
-}
+Control::~Control() { cell_->setControlView(nullptr); }
 
 void Control::setCell(std::shared_ptr<Cell> cell)
 {

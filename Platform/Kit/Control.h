@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Colour.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/TargetAction.h"
 #include "Platform/Kit/View.h"
 

@@ -67,10 +67,7 @@ void Cursor::pop()
     previous.set();
 }
 
-Cursor Cursor::current()
-{
-    return state().current;
-}
+Cursor Cursor::current() { return state().current; }
 
 void Cursor::hide()
 {
@@ -86,15 +83,9 @@ void Cursor::unhide()
     apply();
 }
 
-bool Cursor::isHidden()
-{
-    return state().hides > 0;
-}
+bool Cursor::isHidden() { return state().hides > 0; }
 
-int Cursor::hideCount()
-{
-    return state().hides;
-}
+int Cursor::hideCount() { return state().hides; }
 
 QCursor Cursor::qtCursor() const
 {

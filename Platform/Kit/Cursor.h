@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Point.h"
 
 class QCursor;
@@ -50,7 +50,7 @@ public:
     bool operator==(const Cursor& other) const
     {
         return shape_ == other.shape_
-            && (shape_ != Shape::image || (image_ == other.image_ && hotSpot_ == other.hotSpot_));
+               && (shape_ != Shape::image || (image_ == other.image_ && hotSpot_ == other.hotSpot_));
     }
 
     // The application's cursor from now on (until another set or a pop).

@@ -35,10 +35,7 @@ QVariant unwrapped(QVariant value)
     return value;
 }
 
-void gnomeChanged(GSettings*, const gchar*, gpointer self)
-{
-    static_cast<DesktopAppearance*>(self)->update();
-}
+void gnomeChanged(GSettings*, const gchar*, gpointer self) { static_cast<DesktopAppearance*>(self)->update(); }
 
 } // namespace
 
@@ -60,8 +57,8 @@ DesktopAppearance::DesktopAppearance(QDBusConnection bus) : bus_(std::move(bus))
         qApp->installEventFilter(this);
     if (bus_.isConnected()) {
         bus_.connect(QString::fromLatin1(portalService), QString::fromLatin1(portalPath),
-            QString::fromLatin1(portalInterface), QStringLiteral("SettingChanged"), this,
-            SLOT(settingChanged(QDBusMessage)));
+                     QString::fromLatin1(portalInterface), QStringLiteral("SettingChanged"), this,
+                     SLOT(settingChanged(QDBusMessage)));
         readPortal(false);
     }
     update();
@@ -77,8 +74,8 @@ DesktopAppearance::~DesktopAppearance()
 
 void DesktopAppearance::readPortal(bool older)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(portalService),
-        QString::fromLatin1(portalPath), QString::fromLatin1(portalInterface),
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QString::fromLatin1(portalService), QString::fromLatin1(portalPath), QString::fromLatin1(portalInterface),
         older ? QStringLiteral("Read") : QStringLiteral("ReadOne"));
     call << QString::fromLatin1(appearanceGroup) << QString::fromLatin1(colourSchemeKey);
     // Asked without waiting: a portal that must start first holds up nothing.

@@ -1,4 +1,5 @@
 #include "Platform/Kit/EventMonitor.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <algorithm>
@@ -38,10 +39,7 @@ void EventMonitor::removeMonitor(const std::shared_ptr<EventMonitor>& monitor)
     monitors.erase(std::remove(monitors.begin(), monitors.end(), monitor), monitors.end());
 }
 
-std::size_t EventMonitor::localMonitorCount()
-{
-    return localMonitors().size();
-}
+std::size_t EventMonitor::localMonitorCount() { return localMonitors().size(); }
 
 std::optional<Event> EventMonitor::dispatchLocal(const Event& event)
 {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Event.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,7 +34,10 @@ public:
     Mask mask() const { return mask_; }
     bool isGlobal() const { return global_; }
 
-    EventMonitor(Mask mask, LocalHandler handler, bool global) : mask_(mask), handler_(std::move(handler)), global_(global) {}
+    EventMonitor(Mask mask, LocalHandler handler, bool global)
+        : mask_(mask), handler_(std::move(handler)), global_(global)
+    {
+    }
 
 private:
     Mask mask_;

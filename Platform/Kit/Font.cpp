@@ -9,9 +9,7 @@
 
 namespace Kit {
 
-Font::Font(std::string family, double size, double weight) : family_(std::move(family)), size_(size), weight_(weight)
-{
-}
+Font::Font(std::string family, double size, double weight) : family_(std::move(family)), size_(size), weight_(weight) {}
 
 Font Font::systemFont(double size, double weight) { return Font("", size, weight); }
 Font Font::boldSystemFont(double size) { return Font("", size, Weight::bold); }

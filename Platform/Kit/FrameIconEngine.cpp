@@ -44,24 +44,12 @@ QPixmap FrameIconEngine::scaledPixmap(const QSize& size, QIcon::Mode, QIcon::Sta
     return pixmap;
 }
 
-QSize FrameIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State)
-{
-    return size;
-}
+QSize FrameIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State) { return size; }
 
-QList<QSize> FrameIconEngine::availableSizes(QIcon::Mode, QIcon::State)
-{
-    return {image_.size()};
-}
+QList<QSize> FrameIconEngine::availableSizes(QIcon::Mode, QIcon::State) { return {image_.size()}; }
 
-QIconEngine* FrameIconEngine::clone() const
-{
-    return new FrameIconEngine(image_);
-}
+QIconEngine* FrameIconEngine::clone() const { return new FrameIconEngine(image_); }
 
-QString FrameIconEngine::key() const
-{
-    return QStringLiteral("FrameIconEngine");
-}
+QString FrameIconEngine::key() const { return QStringLiteral("FrameIconEngine"); }
 
 } // namespace Kit

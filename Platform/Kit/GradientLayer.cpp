@@ -33,7 +33,7 @@ void GradientLayer::drawContent(GraphicsContext& context, const LayerProperties&
     if (colours_.empty())
         return;
     const Rect b = p.bounds;
-    auto unit = [&](Point u) { return Point{b.x() + u.x * b.width(), b.y() + u.y * b.height()}; };
+    auto unit = [&](Point u) { return Point {b.x() + u.x * b.width(), b.y() + u.y * b.height()}; };
     context.saveGraphicsState();
     context.clipToRect(b);
     context.drawLinearGradient(colours_, locations_, unit(start_), unit(end_));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Layer.h"
 
 #include <vector>
@@ -28,8 +27,8 @@ protected:
 private:
     std::vector<Colour> colours_;
     std::vector<double> locations_;
-    Point start_{0.5, 0};
-    Point end_{0.5, 1};
+    Point start_ {0.5, 0};
+    Point end_ {0.5, 1};
 };
 
 } // namespace Kit

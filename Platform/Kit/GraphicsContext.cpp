@@ -98,7 +98,7 @@ void GraphicsContext::strokePath(const BezierPath& path, const Colour& colour, d
 }
 
 void GraphicsContext::drawImage(const Image& image, const Rect& destination, const Rect& source,
-    CompositingOperation operation, double fraction)
+                                CompositingOperation operation, double fraction)
 {
     if (!image.isValid() || destination.isEmpty())
         return;
@@ -117,29 +117,42 @@ void GraphicsContext::drawImage(const Image& image, const Rect& destination, con
 }
 
 void GraphicsContext::drawText(std::string_view text, const Rect& rect, const Font& font, const Colour& colour,
-    TextAlignment alignment, bool truncatesTail, TextLines lines)
+                               TextAlignment alignment, bool truncatesTail, TextLines lines)
 {
     const Rect r = rect.standardized();
     impl_->prepareUpright(r, impl_->state().operation);
     const QFont qfont = QtBridge::font(font);
     QString string = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     if (truncatesTail && lines != TextLines::wordWrapping && lines != TextLines::charWrapping) {
-        QStringList each = lines == TextLines::single ? QStringList{string} : string.split(QChar('\n'));
+        QStringList each = lines == TextLines::single ? QStringList {string} : string.split(QChar('\n'));
         for (QString& line : each)
             line = QFontMetricsF(qfont).elidedText(line, Qt::ElideRight, r.width());
         string = each.join(QChar('\n'));
     }
     int flags = Qt::AlignTop;
     switch (lines) {
-    case TextLines::single: flags |= Qt::TextSingleLine; break;
-    case TextLines::wordWrapping: flags |= Qt::TextWordWrap; break;
-    case TextLines::charWrapping: flags |= Qt::TextWrapAnywhere; break;
-    default: break;
+    case TextLines::single:
+        flags |= Qt::TextSingleLine;
+        break;
+    case TextLines::wordWrapping:
+        flags |= Qt::TextWordWrap;
+        break;
+    case TextLines::charWrapping:
+        flags |= Qt::TextWrapAnywhere;
+        break;
+    default:
+        break;
     }
     switch (alignment) {
-    case TextAlignment::right: flags |= Qt::AlignRight; break;
-    case TextAlignment::center: flags |= Qt::AlignHCenter; break;
-    default: flags |= Qt::AlignLeft; break;
+    case TextAlignment::right:
+        flags |= Qt::AlignRight;
+        break;
+    case TextAlignment::center:
+        flags |= Qt::AlignHCenter;
+        break;
+    default:
+        flags |= Qt::AlignLeft;
+        break;
     }
     impl_->painter->setFont(qfont);
     impl_->painter->setPen(QtBridge::colour(colour));
@@ -149,19 +162,19 @@ void GraphicsContext::drawText(std::string_view text, const Rect& rect, const Fo
 void GraphicsContext::drawText(std::string_view text, Point origin, const Font& font, const Colour& colour)
 {
     const Size size = font.sizeOf(text);
-    const Rect r{origin.x, origin.y, size.width + 1, size.height};
+    const Rect r {origin.x, origin.y, size.width + 1, size.height};
     drawText(text, r, font, colour);
 }
 
 void GraphicsContext::drawLinearGradient(const std::vector<Colour>& colours, const std::vector<double>& locations,
-    Point start, Point end)
+                                         Point start, Point end)
 {
     if (colours.empty())
         return;
     QLinearGradient gradient(QtBridge::point(start), QtBridge::point(end));
     for (std::size_t i = 0; i < colours.size(); ++i) {
-        double at = i < locations.size() ? locations[i]
-                                         : (colours.size() == 1 ? 0.0 : double(i) / double(colours.size() - 1));
+        double at =
+            i < locations.size() ? locations[i] : (colours.size() == 1 ? 0.0 : double(i) / double(colours.size() - 1));
         gradient.setColorAt(std::clamp(at, 0.0, 1.0), QtBridge::colour(colours[i]));
     }
     impl_->prepare(impl_->state().operation);

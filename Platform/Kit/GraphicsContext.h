@@ -1,11 +1,10 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/Font.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <memory>
 #include <string_view>
@@ -66,15 +65,16 @@ public:
     void strokePath(const BezierPath& path, const Colour& colour, double lineWidth);
     // An empty source rect draws the whole image.
     void drawImage(const Image& image, const Rect& destination, const Rect& source = {},
-        CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1);
+                   CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1);
     // The text laid out from the top of the rect; with `truncatesTail` each line cut with an ellipsis to fit.
     void drawText(std::string_view text, const Rect& rect, const Font& font, const Colour& colour,
-        TextAlignment alignment = TextAlignment::left, bool truncatesTail = false, TextLines lines = TextLines::single);
+                  TextAlignment alignment = TextAlignment::left, bool truncatesTail = false,
+                  TextLines lines = TextLines::single);
     // The line's box starts at `origin` (its bottom left, or top left when flipped).
     void drawText(std::string_view text, Point origin, const Font& font, const Colour& colour);
     // Colours at locations 0…1 from `start` to `end`.
     void drawLinearGradient(const std::vector<Colour>& colours, const std::vector<double>& locations, Point start,
-        Point end);
+                            Point end);
 
     Impl& impl() { return *impl_; }
 

@@ -21,10 +21,10 @@ struct GraphicsContext::Impl {
 
     QPainter* painter = nullptr;
     std::unique_ptr<QPainter> ownedPainter; // an image's focus
-    QTransform base;                        // the context's space onto the painter's device
+    QTransform base; // the context's space onto the painter's device
     bool flipped = false;
     double baseOpacity = 1;
-    std::vector<State> stack{State{}};
+    std::vector<State> stack {State {}};
 
     State& state() { return stack.back(); }
     QTransform matrix() const { return stack.back().user * base; }

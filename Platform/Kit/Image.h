@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/EdgeInsets.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 #include <filesystem>
@@ -54,7 +53,7 @@ public:
     Image cropped(int x, int y, int width, int height) const;
 
     void draw(const Rect& destination, const Rect& source = {},
-        CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1) const;
+              CompositingOperation operation = CompositingOperation::sourceOver, double fraction = 1) const;
     // Drawing into the image: lockFocus makes a context on it current until unlockFocus.
     void lockFocus();
     void unlockFocus();

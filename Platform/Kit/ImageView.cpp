@@ -61,18 +61,32 @@ Rect ImageView::imageRect() const
     double x = b.midX() - size.width / 2;
     double y = b.midY() - size.height / 2;
     switch (alignment_) {
-    case ImageAlignment::left: case ImageAlignment::topLeft: case ImageAlignment::bottomLeft: x = b.minX(); break;
-    case ImageAlignment::right: case ImageAlignment::topRight: case ImageAlignment::bottomRight: x = b.maxX() - size.width; break;
-    default: break;
+    case ImageAlignment::left:
+    case ImageAlignment::topLeft:
+    case ImageAlignment::bottomLeft:
+        x = b.minX();
+        break;
+    case ImageAlignment::right:
+    case ImageAlignment::topRight:
+    case ImageAlignment::bottomRight:
+        x = b.maxX() - size.width;
+        break;
+    default:
+        break;
     }
     switch (alignment_) {
-    case ImageAlignment::top: case ImageAlignment::topLeft: case ImageAlignment::topRight:
+    case ImageAlignment::top:
+    case ImageAlignment::topLeft:
+    case ImageAlignment::topRight:
         y = isFlipped() ? b.minY() : b.maxY() - size.height;
         break;
-    case ImageAlignment::bottom: case ImageAlignment::bottomLeft: case ImageAlignment::bottomRight:
+    case ImageAlignment::bottom:
+    case ImageAlignment::bottomLeft:
+    case ImageAlignment::bottomRight:
         y = isFlipped() ? b.maxY() - size.height : b.minY();
         break;
-    default: break;
+    default:
+        break;
     }
     return {x, y, size.width, size.height};
 }

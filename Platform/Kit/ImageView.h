@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/View.h"
 
 #include <optional>
@@ -20,7 +19,17 @@ public:
     }
 
     enum class ImageScaling { proportionallyDown = 0, axesIndependently = 1, none = 2, proportionallyUpOrDown = 3 };
-    enum class ImageAlignment { center = 0, top = 1, topLeft = 2, topRight = 3, left = 4, bottom = 5, bottomLeft = 6, bottomRight = 7, right = 8 };
+    enum class ImageAlignment {
+        center = 0,
+        top = 1,
+        topLeft = 2,
+        topRight = 3,
+        left = 4,
+        bottom = 5,
+        bottomLeft = 6,
+        bottomRight = 7,
+        right = 8
+    };
 
     explicit ImageView(const Rect& frame = {});
 

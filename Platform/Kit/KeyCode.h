@@ -15,7 +15,10 @@ inline constexpr unsigned short downArrow = 125;
 inline constexpr unsigned short upArrow = 126;
 
 // The keys that press the focused button: Space, Return and Enter.
-inline constexpr bool activates(unsigned short code) { return code == space || code == returnKey || code == keypadEnter; }
+inline constexpr bool activates(unsigned short code)
+{
+    return code == space || code == returnKey || code == keypadEnter;
+}
 } // namespace KeyCode
 
 // The characters of those keys in key events (function keys are private-use characters, in UTF-8).

@@ -72,9 +72,18 @@ bool Layer::isOnScreen() const
 
 void Layer::setNeedsDisplay() { changed(); }
 
-void Layer::setBounds(const Rect& b) { setModel("bounds", [&](auto& m) { m.bounds = b; }); }
-void Layer::setPosition(Point p) { setModel("position", [&](auto& m) { m.position = p; }); }
-void Layer::setAnchorPoint(Point a) { setModel("anchorPoint", [&](auto& m) { m.anchorPoint = a; }); }
+void Layer::setBounds(const Rect& b)
+{
+    setModel("bounds", [&](auto& m) { m.bounds = b; });
+}
+void Layer::setPosition(Point p)
+{
+    setModel("position", [&](auto& m) { m.position = p; });
+}
+void Layer::setAnchorPoint(Point a)
+{
+    setModel("anchorPoint", [&](auto& m) { m.anchorPoint = a; });
+}
 
 void Layer::setFrame(const Rect& f)
 {
@@ -84,20 +93,62 @@ void Layer::setFrame(const Rect& f)
     });
 }
 
-void Layer::setAffineTransform(const AffineTransform& t) { setModel("transform", [&](auto& m) { m.transform = t; }); }
-void Layer::setOpacity(double o) { setModel("opacity", [&](auto& m) { m.opacity = o; }); }
-void Layer::setHidden(bool h) { setModel("hidden", [&](auto& m) { m.hidden = h; }); }
-void Layer::setBackgroundColor(std::optional<Colour> c) { setModel("backgroundColor", [&](auto& m) { m.backgroundColor = c; }); }
-void Layer::setCornerRadius(double r) { setModel("cornerRadius", [&](auto& m) { m.cornerRadius = r; }); }
-void Layer::setMaskedCorners(unsigned c) { setModel("maskedCorners", [&](auto& m) { m.maskedCorners = c & allCorners; }); }
-void Layer::setCornerCurve(CornerCurve c) { setModel("cornerCurve", [&](auto& m) { m.cornerCurve = c; }); }
-void Layer::setMasksToBounds(bool b) { setModel("masksToBounds", [&](auto& m) { m.masksToBounds = b; }); }
-void Layer::setBorderColor(std::optional<Colour> c) { setModel("borderColor", [&](auto& m) { m.borderColor = c; }); }
-void Layer::setBorderWidth(double w) { setModel("borderWidth", [&](auto& m) { m.borderWidth = w; }); }
-void Layer::setShadowColor(std::optional<Colour> c) { setModel("shadowColor", [&](auto& m) { m.shadowColor = c; }); }
-void Layer::setShadowOpacity(double o) { setModel("shadowOpacity", [&](auto& m) { m.shadowOpacity = o; }); }
-void Layer::setShadowRadius(double r) { setModel("shadowRadius", [&](auto& m) { m.shadowRadius = r; }); }
-void Layer::setShadowOffset(Size o) { setModel("shadowOffset", [&](auto& m) { m.shadowOffset = o; }); }
+void Layer::setAffineTransform(const AffineTransform& t)
+{
+    setModel("transform", [&](auto& m) { m.transform = t; });
+}
+void Layer::setOpacity(double o)
+{
+    setModel("opacity", [&](auto& m) { m.opacity = o; });
+}
+void Layer::setHidden(bool h)
+{
+    setModel("hidden", [&](auto& m) { m.hidden = h; });
+}
+void Layer::setBackgroundColor(std::optional<Colour> c)
+{
+    setModel("backgroundColor", [&](auto& m) { m.backgroundColor = c; });
+}
+void Layer::setCornerRadius(double r)
+{
+    setModel("cornerRadius", [&](auto& m) { m.cornerRadius = r; });
+}
+void Layer::setMaskedCorners(unsigned c)
+{
+    setModel("maskedCorners", [&](auto& m) { m.maskedCorners = c & allCorners; });
+}
+void Layer::setCornerCurve(CornerCurve c)
+{
+    setModel("cornerCurve", [&](auto& m) { m.cornerCurve = c; });
+}
+void Layer::setMasksToBounds(bool b)
+{
+    setModel("masksToBounds", [&](auto& m) { m.masksToBounds = b; });
+}
+void Layer::setBorderColor(std::optional<Colour> c)
+{
+    setModel("borderColor", [&](auto& m) { m.borderColor = c; });
+}
+void Layer::setBorderWidth(double w)
+{
+    setModel("borderWidth", [&](auto& m) { m.borderWidth = w; });
+}
+void Layer::setShadowColor(std::optional<Colour> c)
+{
+    setModel("shadowColor", [&](auto& m) { m.shadowColor = c; });
+}
+void Layer::setShadowOpacity(double o)
+{
+    setModel("shadowOpacity", [&](auto& m) { m.shadowOpacity = o; });
+}
+void Layer::setShadowRadius(double r)
+{
+    setModel("shadowRadius", [&](auto& m) { m.shadowRadius = r; });
+}
+void Layer::setShadowOffset(Size o)
+{
+    setModel("shadowOffset", [&](auto& m) { m.shadowOffset = o; });
+}
 
 void Layer::setContents(std::optional<Image> image)
 {
@@ -163,7 +214,8 @@ void Layer::addAnimation(std::shared_ptr<Animation> animation, const std::string
     if (copy->beginTime == 0)
         copy->beginTime = localTime();
     std::string name = key;
-    auto existing = std::find_if(animations_.begin(), animations_.end(), [&](auto& e) { return !key.empty() && e.key == key; });
+    auto existing =
+        std::find_if(animations_.begin(), animations_.end(), [&](auto& e) { return !key.empty() && e.key == key; });
     if (existing != animations_.end()) {
         AnimationEntry old = std::move(*existing);
         animations_.erase(existing);
@@ -262,9 +314,8 @@ double Layer::convertTime(double t, const Layer* from) const
     // Up to media time from `from`, then down to this layer.
     auto toMedia = [](const Layer* l, double time) {
         while (l) {
-            time = (l->speed_ != 0 && std::isfinite(l->speed_))
-                ? (time - l->timeOffset_) / l->speed_ + l->beginTime_
-                : l->beginTime_;
+            time = (l->speed_ != 0 && std::isfinite(l->speed_)) ? (time - l->timeOffset_) / l->speed_ + l->beginTime_
+                                                                : l->beginTime_;
             l = l->timeParent();
         }
         return time;
@@ -310,7 +361,7 @@ bool Layer::hasRunningAnimations() const
             return false;
     const double t = localTime();
     return std::any_of(animations_.begin(), animations_.end(),
-        [&](const auto& e) { return !e.animation->isDegenerate() && !e.animation->hasEnded(t); });
+                       [&](const auto& e) { return !e.animation->isDegenerate() && !e.animation->hasEnded(t); });
 }
 
 namespace {
@@ -358,7 +409,7 @@ std::optional<Layer::Cycle> Layer::repeatingCycle() const
     const double length = mediaTimeOf(repeatStart + turn->duration / turn->speed) - start;
     if (!std::isfinite(start) || !(length > 0) || !std::isfinite(length))
         return std::nullopt;
-    return Cycle{length, start};
+    return Cycle {length, start};
 }
 
 void Layer::finishEndedAnimations()
@@ -437,9 +488,9 @@ BezierPath Layer::roundedBoundsPath(const LayerProperties& p)
         } else {
             constexpr double kappa = 0.5522847498307936;
             const Point start = path.currentPoint();
-            const Point end{c.at.x + c.v.x * cr, c.at.y + c.v.y * cr};
+            const Point end {c.at.x + c.v.x * cr, c.at.y + c.v.y * cr};
             path.curveTo(end, {start.x + c.u.x * cr * kappa, start.y + c.u.y * cr * kappa},
-                {end.x - c.v.x * cr * kappa, end.y - c.v.y * cr * kappa});
+                         {end.x - c.v.x * cr * kappa, end.y - c.v.y * cr * kappa});
         }
     }
     path.closePath();
@@ -448,7 +499,8 @@ BezierPath Layer::roundedBoundsPath(const LayerProperties& p)
 
 void Layer::drawContent(GraphicsContext&, const LayerProperties&) const {}
 
-void Layer::paintContents(GraphicsContext& context, const LayerProperties& p, const std::function<void()>& drawOwn) const
+void Layer::paintContents(GraphicsContext& context, const LayerProperties& p,
+                          const std::function<void()>& drawOwn) const
 {
     const bool rounded = p.cornerRadius > 0;
     const BezierPath outline = rounded ? roundedBoundsPath(p) : BezierPath::rect(p.bounds);
@@ -479,8 +531,8 @@ void Layer::render(GraphicsContext& context) const
     if (p.hidden || !(p.opacity > 0))
         return;
     context.saveGraphicsState();
-    const Point anchor{p.bounds.x() + p.anchorPoint.x * p.bounds.width(),
-        p.bounds.y() + p.anchorPoint.y * p.bounds.height()};
+    const Point anchor {p.bounds.x() + p.anchorPoint.x * p.bounds.width(),
+                        p.bounds.y() + p.anchorPoint.y * p.bounds.height()};
     context.concat(AffineTransform::translation(-anchor.x, -anchor.y)
                        .concatenating(p.transform)
                        .concatenating(AffineTransform::translation(p.position.x, p.position.y)));
@@ -488,8 +540,8 @@ void Layer::render(GraphicsContext& context) const
     if (mask_) {
         // The mask's outline clips (its alpha, for a shape or a filled layer).
         const LayerProperties m = mask_->presentation();
-        const Point ma{m.bounds.x() + m.anchorPoint.x * m.bounds.width(),
-            m.bounds.y() + m.anchorPoint.y * m.bounds.height()};
+        const Point ma {m.bounds.x() + m.anchorPoint.x * m.bounds.width(),
+                        m.bounds.y() + m.anchorPoint.y * m.bounds.height()};
         BezierPath clip = mask_->clipOutline(m);
         context.clip(clip.transformed(AffineTransform::translation(-ma.x, -ma.y)
                                           .concatenating(m.transform)

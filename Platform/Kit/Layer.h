@@ -1,12 +1,11 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/BezierPath.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/Rect.h"
 
@@ -39,7 +38,7 @@ enum class CornerCurve { circular, continuous };
 struct AERLO_KIT_EXPORT LayerProperties {
     Rect bounds;
     Point position;
-    Point anchorPoint{0.5, 0.5};
+    Point anchorPoint {0.5, 0.5};
     AffineTransform transform;
     double opacity = 1;
     bool hidden = false;
@@ -53,7 +52,7 @@ struct AERLO_KIT_EXPORT LayerProperties {
     std::optional<Colour> shadowColor = Colour::black();
     double shadowOpacity = 0;
     double shadowRadius = 3;
-    Size shadowOffset{0, -3};
+    Size shadowOffset {0, -3};
     // Shape layers.
     std::optional<Colour> fillColor = Colour::black();
     std::optional<Colour> strokeColor;

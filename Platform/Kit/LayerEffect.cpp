@@ -27,9 +27,7 @@ void blurAlpha(QImage& alpha, double sigma)
         const int n = horizontal ? w : h;
         const int lines = horizontal ? h : w;
         for (int l = 0; l < lines; ++l) {
-            auto at = [&](int i) -> uchar& {
-                return horizontal ? alpha.scanLine(l)[i] : alpha.scanLine(i)[l];
-            };
+            auto at = [&](int i) -> uchar& { return horizontal ? alpha.scanLine(l)[i] : alpha.scanLine(i)[l]; };
             for (int i = 0; i < n; ++i)
                 line[static_cast<std::size_t>(i)] = at(i);
             int sum = 0;
@@ -63,8 +61,8 @@ LayerEffect::LayerEffect(View& view) : view_(view) {}
 
 bool LayerEffect::isNeeded(const View& view, const LayerProperties& p)
 {
-    return view.layer().mask() || (p.masksToBounds && p.cornerRadius > 0 && !view.subviews().empty())
-        || p.opacity < 1 || (p.shadowOpacity > 0 && p.shadowColor) || !widgetTransform(view, p).isIdentity();
+    return view.layer().mask() || (p.masksToBounds && p.cornerRadius > 0 && !view.subviews().empty()) || p.opacity < 1
+           || (p.shadowOpacity > 0 && p.shadowColor) || !widgetTransform(view, p).isIdentity();
 }
 
 QTransform LayerEffect::widgetTransform(const View& view, const LayerProperties& p)
@@ -73,7 +71,7 @@ QTransform LayerEffect::widgetTransform(const View& view, const LayerProperties&
     const bool superFlipped = view.superview() && view.superview()->isFlipped();
     const double ax = p.anchorPoint.x * f.width();
     const double ay = view.isFlipped() ? p.anchorPoint.y * f.height() : (1 - p.anchorPoint.y) * f.height();
-    const Point modelPosition{f.x() + p.anchorPoint.x * f.width(), f.y() + p.anchorPoint.y * f.height()};
+    const Point modelPosition {f.x() + p.anchorPoint.x * f.width(), f.y() + p.anchorPoint.y * f.height()};
     const double dx = p.position.x - modelPosition.x;
     const double dy = superFlipped ? p.position.y - modelPosition.y : -(p.position.y - modelPosition.y);
     const AffineTransform& t = p.transform;
@@ -118,8 +116,8 @@ void LayerEffect::composite(QPainter& painter, const QImage& sourceImage, QPoint
     painter.setRenderHint(QPainter::Antialiasing);
     const QPointF content = widget->contentOrigin;
     painter.setTransform(QTransform::fromTranslate(-content.x(), -content.y()) * widgetTransform(view, p)
-            * QTransform::fromTranslate(content.x(), content.y()),
-        true);
+                             * QTransform::fromTranslate(content.x(), content.y()),
+                         true);
     painter.setOpacity(painter.opacity() * std::clamp(p.opacity, 0.0, 1.0));
     if (p.shadowOpacity > 0 && p.shadowColor) {
         const int pad = static_cast<int>(std::ceil(p.shadowRadius * 3 * dpr)) + 2;
@@ -161,7 +159,7 @@ QMarginsF LayerEffect::overhang(const View& view, const LayerProperties& p)
     if (!t.isIdentity())
         reach = reach.united(t.mapRect(frame.adjusted(-m, -m, m, m)));
     return QMarginsF(std::max(0.0, -reach.left()), std::max(0.0, -reach.top()),
-        std::max(0.0, reach.right() - frame.right()), std::max(0.0, reach.bottom() - frame.bottom()));
+                     std::max(0.0, reach.right() - frame.right()), std::max(0.0, reach.bottom() - frame.bottom()));
 }
 
 QRectF LayerEffect::boundingRectFor(const QRectF& rect) const

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/AffineTransform.h"
 #include "Platform/Kit/Colour.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 #include <optional>

@@ -9,10 +9,7 @@ namespace Kit {
 
 Menu::Menu(std::string title) : title_(std::move(title)) {}
 
-Menu::~Menu()
-{
-    removeAllItems();
-}
+Menu::~Menu() { removeAllItems(); }
 
 MenuItem* Menu::itemAt(long index) const
 {
@@ -29,10 +26,7 @@ void Menu::adopt(MenuItem& item)
     item.menu_ = this;
 }
 
-void Menu::addItem(std::shared_ptr<MenuItem> item)
-{
-    insertItem(std::move(item), numberOfItems());
-}
+void Menu::addItem(std::shared_ptr<MenuItem> item) { insertItem(std::move(item), numberOfItems()); }
 
 MenuItem& Menu::addItem(std::string title, MenuItem::Action action, std::string keyEquivalent)
 {
@@ -104,10 +98,7 @@ bool Menu::popUp(MenuItem* positioningItem, Point location, View* view)
     return MenuPresenter::shared()->popUp(*this, positioningItem, location, view);
 }
 
-Size Menu::size() const
-{
-    return MenuPresenter::shared()->size(*this);
-}
+Size Menu::size() const { return MenuPresenter::shared()->size(*this); }
 
 bool Menu::performKeyEquivalent(const Event& event)
 {

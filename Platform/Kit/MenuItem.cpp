@@ -15,10 +15,7 @@ std::shared_ptr<MenuItem> MenuItem::separatorItem()
     return item;
 }
 
-void MenuItem::setSubmenu(std::shared_ptr<Menu> submenu)
-{
-    submenu_ = std::move(submenu);
-}
+void MenuItem::setSubmenu(std::shared_ptr<Menu> submenu) { submenu_ = std::move(submenu); }
 
 bool MenuItem::perform()
 {

@@ -15,10 +15,7 @@ SharedPresenter<MenuPresenter>& instance()
 
 } // namespace
 
-std::shared_ptr<MenuPresenter> MenuPresenter::shared()
-{
-    return instance().get();
-}
+std::shared_ptr<MenuPresenter> MenuPresenter::shared() { return instance().get(); }
 
 void MenuPresenter::replaceShared(std::shared_ptr<MenuPresenter> presenter)
 {

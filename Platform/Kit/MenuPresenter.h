@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/Size.h"
 

@@ -15,10 +15,7 @@ SharedPresenter<OpenPanelPresenter>& instance()
 
 } // namespace
 
-std::shared_ptr<OpenPanelPresenter> OpenPanelPresenter::shared()
-{
-    return instance().get();
-}
+std::shared_ptr<OpenPanelPresenter> OpenPanelPresenter::shared() { return instance().get(); }
 
 void OpenPanelPresenter::replaceShared(std::shared_ptr<OpenPanelPresenter> presenter)
 {

@@ -22,10 +22,7 @@ void PopUpButton::adopt(MenuItem& item)
     item.setTarget(this);
 }
 
-void PopUpButton::addItem(std::string title)
-{
-    insertItem(std::move(title), numberOfItems());
-}
+void PopUpButton::addItem(std::string title) { insertItem(std::move(title), numberOfItems()); }
 
 void PopUpButton::addItems(const std::vector<std::string>& titles)
 {
@@ -94,10 +91,7 @@ void PopUpButton::selectItem(long index)
     setNeedsDisplay();
 }
 
-void PopUpButton::selectItemWithTitle(std::string_view title)
-{
-    selectItem(indexOfItem(title));
-}
+void PopUpButton::selectItemWithTitle(std::string_view title) { selectItem(indexOfItem(title)); }
 
 void PopUpButton::choose(MenuItem& item)
 {
@@ -118,10 +112,7 @@ bool PopUpButton::performClick()
     return true;
 }
 
-void PopUpButton::mouseDown(const Event&)
-{
-    performClick();
-}
+void PopUpButton::mouseDown(const Event&) { performClick(); }
 
 void PopUpButton::keyDown(const Event& event)
 {
@@ -150,8 +141,9 @@ void PopUpButton::draw(const Rect&)
     const Font& titleFont = font();
     const double lineHeight = titleFont.lineHeight();
     const Colour text = titleColour();
-    context->drawText(titleOfSelectedItem(), {b.x() + 8, b.midY() - lineHeight / 2, std::max(0.0, b.width() - 28), lineHeight},
-        titleFont, text, TextAlignment::left, true);
+    context->drawText(titleOfSelectedItem(),
+                      {b.x() + 8, b.midY() - lineHeight / 2, std::max(0.0, b.width() - 28), lineHeight}, titleFont,
+                      text, TextAlignment::left, true);
     // The chevron at the right end.
     const double x = b.maxX() - 12;
     const double y = b.midY();

@@ -12,8 +12,7 @@ namespace Kit {
 
 class Popover::PopoverPanel : public Panel {
 public:
-    PopoverPanel(Popover& owner, Size size)
-        : Panel(Rect({0, 0}, size), borderless | nonactivatingPanel), owner_(owner)
+    PopoverPanel(Popover& owner, Size size) : Panel(Rect({0, 0}, size), borderless | nonactivatingPanel), owner_(owner)
     {
         setOpaque(false);
         setBackgroundColor(Colour::clear());
@@ -60,7 +59,7 @@ Size Popover::contentSize() const
 {
     if (contentSize_)
         return *contentSize_;
-    return contentView_ ? contentView_->frame().size : Size{};
+    return contentView_ ? contentView_->frame().size : Size {};
 }
 
 Panel* Popover::window() const { return panel_.get(); }
@@ -72,19 +71,27 @@ Rect Popover::frameFor(const Rect& anchor, Size size, Edge edge, const Rect& vis
     const Rect a = anchor.standardized();
     auto place = [&](Edge e) -> Rect {
         switch (e) {
-        case Edge::maxY: return {a.midX() - size.width / 2, a.maxY() + spacing, size.width, size.height};
-        case Edge::minY: return {a.midX() - size.width / 2, a.minY() - spacing - size.height, size.width, size.height};
-        case Edge::maxX: return {a.maxX() + spacing, a.midY() - size.height / 2, size.width, size.height};
-        case Edge::minX: return {a.minX() - spacing - size.width, a.midY() - size.height / 2, size.width, size.height};
+        case Edge::maxY:
+            return {a.midX() - size.width / 2, a.maxY() + spacing, size.width, size.height};
+        case Edge::minY:
+            return {a.midX() - size.width / 2, a.minY() - spacing - size.height, size.width, size.height};
+        case Edge::maxX:
+            return {a.maxX() + spacing, a.midY() - size.height / 2, size.width, size.height};
+        case Edge::minX:
+            return {a.minX() - spacing - size.width, a.midY() - size.height / 2, size.width, size.height};
         }
         return {};
     };
     auto opposite = [](Edge e) {
         switch (e) {
-        case Edge::maxY: return Edge::minY;
-        case Edge::minY: return Edge::maxY;
-        case Edge::maxX: return Edge::minX;
-        case Edge::minX: return Edge::maxX;
+        case Edge::maxY:
+            return Edge::minY;
+        case Edge::minY:
+            return Edge::maxY;
+        case Edge::maxX:
+            return Edge::minX;
+        case Edge::minX:
+            return Edge::maxX;
         }
         return e;
     };

@@ -56,7 +56,8 @@ std::unique_ptr<QMessageBox> makeBox(const Alert& alert, std::vector<QAbstractBu
     if (View* accessory = alert.accessoryView())
         if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
             QWidget* widget = accessory->qtWidget();
-            widget->setFixedSize(static_cast<int>(accessory->frame().width()), static_cast<int>(accessory->frame().height()));
+            widget->setFixedSize(static_cast<int>(accessory->frame().width()),
+                                 static_cast<int>(accessory->frame().height()));
             grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
             widget->show();
         }

@@ -13,9 +13,9 @@ QColor colour(const Colour& c)
     const Colour r = c.resolved();
     QColor q;
     q.setRgbF(static_cast<float>(std::clamp(r.redComponent(), 0.0, 1.0)),
-        static_cast<float>(std::clamp(r.greenComponent(), 0.0, 1.0)),
-        static_cast<float>(std::clamp(r.blueComponent(), 0.0, 1.0)),
-        static_cast<float>(std::clamp(r.alphaComponent(), 0.0, 1.0)));
+              static_cast<float>(std::clamp(r.greenComponent(), 0.0, 1.0)),
+              static_cast<float>(std::clamp(r.blueComponent(), 0.0, 1.0)),
+              static_cast<float>(std::clamp(r.alphaComponent(), 0.0, 1.0)));
     return q;
 }
 
@@ -27,12 +27,18 @@ QPainterPath path(const BezierPath& p)
     out.setFillRule(p.windingRule() == BezierPath::WindingRule::nonZero ? Qt::WindingFill : Qt::OddEvenFill);
     for (const auto& e : p.elements()) {
         switch (e.type) {
-        case BezierPath::ElementType::moveTo: out.moveTo(point(e.points[0])); break;
-        case BezierPath::ElementType::lineTo: out.lineTo(point(e.points[0])); break;
+        case BezierPath::ElementType::moveTo:
+            out.moveTo(point(e.points[0]));
+            break;
+        case BezierPath::ElementType::lineTo:
+            out.lineTo(point(e.points[0]));
+            break;
         case BezierPath::ElementType::curveTo:
             out.cubicTo(point(e.points[0]), point(e.points[1]), point(e.points[2]));
             break;
-        case BezierPath::ElementType::closePath: out.closeSubpath(); break;
+        case BezierPath::ElementType::closePath:
+            out.closeSubpath();
+            break;
         }
     }
     return out;
@@ -55,15 +61,24 @@ QFont font(const Font& f)
     // The platform's weight scale onto Qt's 1…1000.
     const double w = f.weight();
     QFont::Weight weight = QFont::Normal;
-    if (w <= -0.7) weight = QFont::Thin;
-    else if (w <= -0.5) weight = QFont::ExtraLight;
-    else if (w <= -0.2) weight = QFont::Light;
-    else if (w < 0.2) weight = QFont::Normal;
-    else if (w < 0.27) weight = QFont::Medium;
-    else if (w < 0.35) weight = QFont::DemiBold;
-    else if (w < 0.5) weight = QFont::Bold;
-    else if (w < 0.6) weight = QFont::ExtraBold;
-    else weight = QFont::Black;
+    if (w <= -0.7)
+        weight = QFont::Thin;
+    else if (w <= -0.5)
+        weight = QFont::ExtraLight;
+    else if (w <= -0.2)
+        weight = QFont::Light;
+    else if (w < 0.2)
+        weight = QFont::Normal;
+    else if (w < 0.27)
+        weight = QFont::Medium;
+    else if (w < 0.35)
+        weight = QFont::DemiBold;
+    else if (w < 0.5)
+        weight = QFont::Bold;
+    else if (w < 0.6)
+        weight = QFont::ExtraBold;
+    else
+        weight = QFont::Black;
     q.setWeight(weight);
     return q;
 }
@@ -71,18 +86,30 @@ QFont font(const Font& f)
 QPainter::CompositionMode compositionMode(CompositingOperation op)
 {
     switch (op) {
-    case CompositingOperation::clear: return QPainter::CompositionMode_Clear;
-    case CompositingOperation::copy: return QPainter::CompositionMode_Source;
-    case CompositingOperation::sourceOver: return QPainter::CompositionMode_SourceOver;
-    case CompositingOperation::sourceIn: return QPainter::CompositionMode_SourceIn;
-    case CompositingOperation::sourceOut: return QPainter::CompositionMode_SourceOut;
-    case CompositingOperation::sourceAtop: return QPainter::CompositionMode_SourceAtop;
-    case CompositingOperation::destinationOver: return QPainter::CompositionMode_DestinationOver;
-    case CompositingOperation::destinationIn: return QPainter::CompositionMode_DestinationIn;
-    case CompositingOperation::destinationOut: return QPainter::CompositionMode_DestinationOut;
-    case CompositingOperation::destinationAtop: return QPainter::CompositionMode_DestinationAtop;
-    case CompositingOperation::xor_: return QPainter::CompositionMode_Xor;
-    case CompositingOperation::plusLighter: return QPainter::CompositionMode_Plus;
+    case CompositingOperation::clear:
+        return QPainter::CompositionMode_Clear;
+    case CompositingOperation::copy:
+        return QPainter::CompositionMode_Source;
+    case CompositingOperation::sourceOver:
+        return QPainter::CompositionMode_SourceOver;
+    case CompositingOperation::sourceIn:
+        return QPainter::CompositionMode_SourceIn;
+    case CompositingOperation::sourceOut:
+        return QPainter::CompositionMode_SourceOut;
+    case CompositingOperation::sourceAtop:
+        return QPainter::CompositionMode_SourceAtop;
+    case CompositingOperation::destinationOver:
+        return QPainter::CompositionMode_DestinationOver;
+    case CompositingOperation::destinationIn:
+        return QPainter::CompositionMode_DestinationIn;
+    case CompositingOperation::destinationOut:
+        return QPainter::CompositionMode_DestinationOut;
+    case CompositingOperation::destinationAtop:
+        return QPainter::CompositionMode_DestinationAtop;
+    case CompositingOperation::xor_:
+        return QPainter::CompositionMode_Xor;
+    case CompositingOperation::plusLighter:
+        return QPainter::CompositionMode_Plus;
     }
     return QPainter::CompositionMode_SourceOver;
 }

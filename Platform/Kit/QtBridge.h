@@ -38,7 +38,10 @@ QFont font(const Font& font);
 QPainter::CompositionMode compositionMode(CompositingOperation operation);
 
 // A rect in a y-up space of `height` as the y-down rect Qt draws (and back: the rule is its own inverse).
-inline Rect flipped(const Rect& r, double height) { return {r.x(), height - r.y() - r.height(), r.width(), r.height()}; }
+inline Rect flipped(const Rect& r, double height)
+{
+    return {r.x(), height - r.y() - r.height(), r.width(), r.height()};
+}
 inline Point flipped(Point p, double height) { return {p.x, height - p.y}; }
 
 // A subview's Qt geometry from its frame in the coordinates of a superview with `superBounds`.

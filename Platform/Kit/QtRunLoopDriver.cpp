@@ -44,8 +44,7 @@ void QtRunLoopDriver::service()
     const double now = loop.clock().now();
     const int outer = servicingLevel_;
     servicingLevel_ = QThread::currentThread()->loopLevel();
-    while (loop.runNextEvent(now)) {
-    }
+    while (loop.runNextEvent(now)) {}
     servicingLevel_ = outer;
     const auto next = loop.nextEventTime();
     if (!next) {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Foundation/RunLoopDriver.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <QObject>
 #include <QTimer>
@@ -29,7 +28,7 @@ private:
 
     QObject context_;
     QTimer timer_;
-    std::atomic<bool> wakePending_{false};
+    std::atomic<bool> wakePending_ {false};
     // The Qt loop level of the pass running (main thread only; -1 outside one).
     int servicingLevel_ = -1;
 };

@@ -33,7 +33,7 @@ std::optional<Point> QtScreenProvider::qtGlobalOrigin() const
     if (list.isEmpty())
         return std::nullopt;
     const QRect g = list.front()->geometry();
-    return Point{double(g.x()), double(g.y() + g.height())};
+    return Point {double(g.x()), double(g.y() + g.height())};
 }
 
 std::vector<Screen::Description> QtScreenProvider::screens() const
@@ -45,7 +45,7 @@ std::vector<Screen::Description> QtScreenProvider::screens() const
     const Point origin = *qtGlobalOrigin();
     // Global y-up: the primary screen's bottom left is the origin.
     auto global = [&](const QRect& q) {
-        return Rect{q.x() - origin.x, origin.y - q.y() - q.height(), double(q.width()), double(q.height())};
+        return Rect {q.x() - origin.x, origin.y - q.y() - q.height(), double(q.width()), double(q.height())};
     };
     for (QScreen* s : list) {
         Screen::Description d;
@@ -55,10 +55,10 @@ std::vector<Screen::Description> QtScreenProvider::screens() const
         d.localizedName = s->name().toStdString();
         const QString name = s->name();
         d.isBuiltin = name.startsWith(QLatin1String("eDP")) || name.startsWith(QLatin1String("LVDS"))
-            || name.startsWith(QLatin1String("DSI"));
+                      || name.startsWith(QLatin1String("DSI"));
         // A number stable for the display: its name, maker and serial.
         const std::string key = (name + s->manufacturer() + s->serialNumber()).toStdString();
-        d.deviceDescription["NSScreenNumber"] = static_cast<std::uint32_t>(std::hash<std::string>{}(key) & 0x7fffffff);
+        d.deviceDescription["NSScreenNumber"] = static_cast<std::uint32_t>(std::hash<std::string> {}(key)&0x7fffffff);
         out.push_back(std::move(d));
     }
     return out;

@@ -36,8 +36,8 @@ bool Rect::contains(Point p) const
 
 bool Rect::contains(const Rect& other) const
 {
-    return !isEmpty() && !other.isEmpty() && other.minX() >= minX() && other.maxX() <= maxX()
-        && other.minY() >= minY() && other.maxY() <= maxY();
+    return !isEmpty() && !other.isEmpty() && other.minX() >= minX() && other.maxX() <= maxX() && other.minY() >= minY()
+           && other.maxY() <= maxY();
 }
 
 bool Rect::intersects(const Rect& other) const { return !intersection(other).isEmpty(); }
@@ -76,7 +76,7 @@ Rect Rect::inset(const EdgeInsets& e) const
 {
     const Rect r = standardized();
     return {r.origin.x + e.left, r.origin.y + e.bottom, r.size.width - e.left - e.right,
-        r.size.height - e.top - e.bottom};
+            r.size.height - e.top - e.bottom};
 }
 
 Rect Rect::offsetBy(double dx, double dy) const { return {origin.x + dx, origin.y + dy, size.width, size.height}; }

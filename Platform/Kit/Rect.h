@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/EdgeInsets.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/Size.h"
 
@@ -20,7 +19,7 @@ struct AERLO_KIT_EXPORT Rect {
 
     constexpr Rect() = default;
     constexpr Rect(Point o, Size s) : origin(o), size(s) {}
-    constexpr Rect(double x, double y, double width, double height) : origin{x, y}, size{width, height} {}
+    constexpr Rect(double x, double y, double width, double height) : origin {x, y}, size {width, height} {}
 
     friend bool operator==(const Rect&, const Rect&) = default;
 

@@ -3,7 +3,7 @@
 namespace Kit {
 
 #define KIT_FORWARD(name)                                                                                              \
-    void Responder::name(const Event& event)                                                                          \
+    void Responder::name(const Event& event)                                                                           \
     {                                                                                                                  \
         if (Responder* next = nextResponder())                                                                         \
             next->name(event);                                                                                         \

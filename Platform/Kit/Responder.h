@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Event.h"
+#include "Platform/Kit/KitExport.h"
 
 namespace Kit {
 

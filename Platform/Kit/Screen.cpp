@@ -27,10 +27,7 @@ std::uint32_t numberOf(const Screen::Description& d)
 }
 } // namespace
 
-std::shared_ptr<Screen::Provider> Screen::provider()
-{
-    return current().get();
-}
+std::shared_ptr<Screen::Provider> Screen::provider() { return current().get(); }
 
 void Screen::replaceProvider(std::shared_ptr<Provider> provider) { current().replace(std::move(provider)); }
 
@@ -71,13 +68,13 @@ std::optional<Point> Screen::Provider::qtGlobalOrigin() const
     const auto list = screens();
     if (list.empty())
         return std::nullopt;
-    return Point{list.front().frame.x(), list.front().frame.height()};
+    return Point {list.front().frame.x(), list.front().frame.height()};
 }
 
 namespace {
 Point qtOrigin()
 {
-    return Screen::provider()->qtGlobalOrigin().value_or(Point{0, Screen::fallbackDescription().frame.height()});
+    return Screen::provider()->qtGlobalOrigin().value_or(Point {0, Screen::fallbackDescription().frame.height()});
 }
 } // namespace
 
@@ -108,8 +105,8 @@ Point Screen::globalPointFromQt(Point p)
 bool Screen::operator==(const Screen& other) const
 {
     return description_.frame == other.description_.frame
-        && description_.localizedName == other.description_.localizedName
-        && numberOf(description_) == numberOf(other.description_);
+           && description_.localizedName == other.description_.localizedName
+           && numberOf(description_) == numberOf(other.description_);
 }
 
 } // namespace Kit

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/EdgeInsets.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 #include <any>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 

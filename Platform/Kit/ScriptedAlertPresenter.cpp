@@ -25,29 +25,23 @@ ScriptedAlertPresenter::ScriptedAlertPresenter(std::vector<AlertScript> scripts)
 {
 }
 
-void ScriptedAlertPresenter::enqueue(AlertScript script)
-{
-    scripts_.push_back(std::move(script));
-}
+void ScriptedAlertPresenter::enqueue(AlertScript script) { scripts_.push_back(std::move(script)); }
 
-ModalResponse ScriptedAlertPresenter::runModal(Alert& alert)
-{
-    return answer(alert, false, nullptr);
-}
+ModalResponse ScriptedAlertPresenter::runModal(Alert& alert) { return answer(alert, false, nullptr); }
 
 void ScriptedAlertPresenter::beginSheet(Alert& alert, Window* window, std::function<void(ModalResponse)> completion)
 {
     const ModalResponse response = answer(alert, true, window);
     if (completion)
-        Foundation::DispatchQueue::main().async([completion = std::move(completion), response] { completion(response); });
+        Foundation::DispatchQueue::main().async(
+            [completion = std::move(completion), response] { completion(response); });
 }
 
 ModalResponse ScriptedAlertPresenter::answer(Alert& alert, bool asSheet, Window* window)
 {
     shown_.push_back({alert.messageText(), alert.informativeText(), alert.alertStyle(), alert.shownButtonTitles(),
                       alert.showsSuppressionButton(), alert.suppressionButton().title, alert.accessoryView(),
-                      alert.icon().isValid(), asSheet,
-                      window, Foundation::RunLoop::main().currentMode()});
+                      alert.icon().isValid(), asSheet, window, Foundation::RunLoop::main().currentMode()});
     if (scripts_.empty()) {
         failures_.push_back("an alert with no script left: \"" + alert.messageText() + "\"");
         return AlertFirstButtonReturn;
@@ -55,8 +49,8 @@ ModalResponse ScriptedAlertPresenter::answer(Alert& alert, bool asSheet, Window*
     AlertScript script = std::move(scripts_.front());
     scripts_.pop_front();
     if (script.expectMessageText && *script.expectMessageText != alert.messageText())
-        failures_.push_back("expected the alert \"" + *script.expectMessageText + "\", shown \"" +
-                            alert.messageText() + "\"");
+        failures_.push_back("expected the alert \"" + *script.expectMessageText + "\", shown \"" + alert.messageText()
+                            + "\"");
     if (script.whileShown)
         script.whileShown();
     if (alert.showsSuppressionButton())

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Alert.h"
 #include "Platform/Kit/AlertPresenter.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <deque>
 #include <functional>

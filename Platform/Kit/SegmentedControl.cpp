@@ -89,7 +89,8 @@ Rect SegmentedControl::rectOfSegment(long segment) const
     double x = b.x();
     for (long i = 0; i < segment; ++i)
         x += segments_[static_cast<size_t>(i)].width > 0 ? segments_[static_cast<size_t>(i)].width : share;
-    const double w = segments_[static_cast<size_t>(segment)].width > 0 ? segments_[static_cast<size_t>(segment)].width : share;
+    const double w =
+        segments_[static_cast<size_t>(segment)].width > 0 ? segments_[static_cast<size_t>(segment)].width : share;
     return {x, b.y(), w, b.height()};
 }
 
@@ -161,7 +162,7 @@ void SegmentedControl::draw(const Rect&)
         if (!isEnabled(i))
             text = text.withAlphaComponent(0.4);
         context->drawText(label(i), {r.x() + 2, r.midY() - lineHeight / 2, std::max(0.0, r.width() - 4), lineHeight},
-            labelFont, text, TextAlignment::center, true);
+                          labelFont, text, TextAlignment::center, true);
     }
     context->strokePath(body, Colour::separatorColor(), 1);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Control.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <string>
 #include <vector>

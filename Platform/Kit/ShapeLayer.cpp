@@ -13,10 +13,22 @@ void ShapeLayer::setPath(std::optional<BezierPath> path)
     changed();
 }
 
-void ShapeLayer::setFillColor(std::optional<Colour> c) { setModel("fillColor", [&](auto& m) { m.fillColor = c; }); }
-void ShapeLayer::setStrokeColor(std::optional<Colour> c) { setModel("strokeColor", [&](auto& m) { m.strokeColor = c; }); }
-void ShapeLayer::setLineWidth(double w) { setModel("lineWidth", [&](auto& m) { m.lineWidth = w; }); }
-void ShapeLayer::setStrokeEnd(double v) { setModel("strokeEnd", [&](auto& m) { m.strokeEnd = v; }); }
+void ShapeLayer::setFillColor(std::optional<Colour> c)
+{
+    setModel("fillColor", [&](auto& m) { m.fillColor = c; });
+}
+void ShapeLayer::setStrokeColor(std::optional<Colour> c)
+{
+    setModel("strokeColor", [&](auto& m) { m.strokeColor = c; });
+}
+void ShapeLayer::setLineWidth(double w)
+{
+    setModel("lineWidth", [&](auto& m) { m.lineWidth = w; });
+}
+void ShapeLayer::setStrokeEnd(double v)
+{
+    setModel("strokeEnd", [&](auto& m) { m.strokeEnd = v; });
+}
 
 void ShapeLayer::drawContent(GraphicsContext& context, const LayerProperties& p) const
 {

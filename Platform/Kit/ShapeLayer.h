@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/BezierPath.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Layer.h"
 
 #include <optional>

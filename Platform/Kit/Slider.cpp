@@ -17,9 +17,9 @@ Slider::~Slider()
 
 void Slider::keyDown(const Event& event)
 {
-    const int direction = event.keyCode == KeyCode::rightArrow || event.keyCode == KeyCode::upArrow ? 1
-        : event.keyCode == KeyCode::leftArrow || event.keyCode == KeyCode::downArrow                ? -1
-                                                                                                     : 0;
+    const int direction = event.keyCode == KeyCode::rightArrow || event.keyCode == KeyCode::upArrow    ? 1
+                          : event.keyCode == KeyCode::leftArrow || event.keyCode == KeyCode::downArrow ? -1
+                                                                                                       : 0;
     if (direction == 0 || !isEnabled() || tracking_) {
         Control::keyDown(event);
         return;
@@ -37,15 +37,9 @@ std::string Slider::accessibilityValue() const
     return text.str();
 }
 
-SliderCell* Slider::sliderCell() const
-{
-    return dynamic_cast<SliderCell*>(&cell());
-}
+SliderCell* Slider::sliderCell() const { return dynamic_cast<SliderCell*>(&cell()); }
 
-double Slider::minValue() const
-{
-    return sliderCell() ? sliderCell()->minValue() : 0;
-}
+double Slider::minValue() const { return sliderCell() ? sliderCell()->minValue() : 0; }
 
 void Slider::setMinValue(double value)
 {
@@ -55,10 +49,7 @@ void Slider::setMinValue(double value)
     }
 }
 
-double Slider::maxValue() const
-{
-    return sliderCell() ? sliderCell()->maxValue() : 1;
-}
+double Slider::maxValue() const { return sliderCell() ? sliderCell()->maxValue() : 1; }
 
 void Slider::setMaxValue(double value)
 {
@@ -74,10 +65,7 @@ void Slider::draw(const Rect&)
         slider->draw(bounds(), isFlipped());
 }
 
-Point Slider::pointOf(const Event& event) const
-{
-    return convertFrom(event.locationInWindow, nullptr);
-}
+Point Slider::pointOf(const Event& event) const { return convertFrom(event.locationInWindow, nullptr); }
 
 void Slider::mouseDown(const Event& event)
 {
@@ -129,10 +117,7 @@ void Slider::finishTracking(Point point, bool mouseIsUp)
         sendAction();
 }
 
-void Slider::cancelTracking()
-{
-    finishTracking(lastPoint_, false);
-}
+void Slider::cancelTracking() { finishTracking(lastPoint_, false); }
 
 void Slider::setEnabled(bool enabled)
 {

@@ -12,17 +12,11 @@ namespace Kit {
 
 namespace {
 
-Rect boundsOf(const Cell& cell)
-{
-    return cell.controlView() ? cell.controlView()->bounds() : Rect();
-}
+Rect boundsOf(const Cell& cell) { return cell.controlView() ? cell.controlView()->bounds() : Rect(); }
 
 } // namespace
 
-SliderCell::SliderCell()
-{
-    setContinuous(true);
-}
+SliderCell::SliderCell() { setContinuous(true); }
 
 void SliderCell::setMinValue(double value)
 {
@@ -110,9 +104,6 @@ bool SliderCell::continueTracking(Point, Point currentPoint, View& controlView)
     return true;
 }
 
-void SliderCell::stopTracking(Point, Point, View&, bool)
-{
-    setHighlighted(false);
-}
+void SliderCell::stopTracking(Point, Point, View&, bool) { setHighlighted(false); }
 
 } // namespace Kit

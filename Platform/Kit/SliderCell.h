@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Cell.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 namespace Kit {

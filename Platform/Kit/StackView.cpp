@@ -59,7 +59,8 @@ void StackView::insertArrangedSubview(std::shared_ptr<View> view, long index)
 
 void StackView::removeArrangedSubview(const View& view)
 {
-    const auto found = std::find_if(arranged_.begin(), arranged_.end(), [&](const auto& v) { return v.get() == &view; });
+    const auto found =
+        std::find_if(arranged_.begin(), arranged_.end(), [&](const auto& v) { return v.get() == &view; });
     if (found == arranged_.end())
         return;
     arranged_.erase(found);
@@ -103,14 +104,15 @@ void StackView::layout()
         return;
     const Rect b = bounds();
     const bool vertical = orientation_ == Orientation::vertical;
-    const double available = vertical ? b.height() - insets_.top - insets_.bottom : b.width() - insets_.left - insets_.right;
+    const double available =
+        vertical ? b.height() - insets_.top - insets_.bottom : b.width() - insets_.left - insets_.right;
     const double gaps = spacing_ * static_cast<double>(shown.size() - 1);
 
     std::vector<double> lengths;
     for (View* view : shown)
         lengths.push_back(distribution_ == Distribution::fillEqually
-                ? std::max(0.0, (available - gaps) / static_cast<double>(shown.size()))
-                : lengthOf(*view));
+                              ? std::max(0.0, (available - gaps) / static_cast<double>(shown.size()))
+                              : lengthOf(*view));
     if (!vertical && (distribution_ == Distribution::fill || distribution_ == Distribution::fillProportionally)) {
         // The first view takes what the others leave.
         double others = 0;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/EdgeInsets.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/View.h"
 
 #include <memory>
@@ -17,7 +16,14 @@ namespace Kit {
 class AERLO_KIT_EXPORT StackView : public View {
 public:
     enum class Orientation { horizontal = 0, vertical = 1 };
-    enum class Distribution { gravityAreas = -1, fill = 0, fillEqually = 1, fillProportionally = 2, equalSpacing = 3, equalCentering = 4 };
+    enum class Distribution {
+        gravityAreas = -1,
+        fill = 0,
+        fillEqually = 1,
+        fillProportionally = 2,
+        equalSpacing = 3,
+        equalCentering = 4
+    };
 
     explicit StackView(const Rect& frame = {});
     static std::shared_ptr<StackView> withViews(const std::vector<std::shared_ptr<View>>& views);

@@ -16,10 +16,7 @@ Foundation::SharedInstance<StatusBar>& instance()
 
 } // namespace
 
-StatusBar& StatusBar::system()
-{
-    return instance().get();
-}
+StatusBar& StatusBar::system() { return instance().get(); }
 
 void StatusBar::resetForTesting(PresenterFactory factory)
 {
@@ -70,9 +67,6 @@ bool StatusBar::isShownOnDesktop(const StatusItem& item) const
     return !presenter || presenter->isShownOnDesktop();
 }
 
-double StatusBar::thickness() const
-{
-    return Screen::statusBarThickness;
-}
+double StatusBar::thickness() const { return Screen::statusBarThickness; }
 
 } // namespace Kit

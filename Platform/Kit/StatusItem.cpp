@@ -10,8 +10,8 @@ StatusItem::StatusItem(double length) : length_(length)
 {
     const double thickness = Screen::statusBarThickness;
     const Rect screen = Screen::placementMain().frame();
-    window_ = std::make_unique<Window>(Rect {screen.maxX() - thickness, screen.maxY() - thickness, thickness, thickness},
-        Window::borderless);
+    window_ = std::make_unique<Window>(
+        Rect {screen.maxX() - thickness, screen.maxY() - thickness, thickness, thickness}, Window::borderless);
     window_->setLevel(Window::Level::statusBar);
     window_->setOpaque(false);
     window_->setBackgroundColor(Colour::clear());
@@ -23,10 +23,7 @@ StatusItem::StatusItem(double length) : length_(length)
     applyWidth();
 }
 
-StatusItem::~StatusItem()
-{
-    window_->setDisplayRequestHandler(nullptr);
-}
+StatusItem::~StatusItem() { window_->setDisplayRequestHandler(nullptr); }
 
 void StatusItem::setLength(double length)
 {

@@ -12,9 +12,9 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusNotifierItem.h"
 
-#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QSystemTrayIcon>
@@ -64,10 +64,10 @@ StatusItemTray::StatusItemTray(StatusItem& item, Protocol protocol) : item_(item
         shownOnDesktop_ = QSystemTrayIcon::isSystemTrayAvailable();
         tray_ = std::make_unique<QSystemTrayIcon>();
         QObject::connect(tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-                    click();
-            });
+                         [this](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                                 click();
+                         });
     }
     item_.setChangeHandler([this] {
         if (rendering_)
@@ -110,10 +110,7 @@ double StatusItemTray::frameRate() const
     return notifier_ ? notifierFramesPerSecond : StatusItemTray::framesPerSecond;
 }
 
-bool StatusItemTray::isRefreshScheduled() const
-{
-    return queued_ || (timer_ && timer_->isValid());
-}
+bool StatusItemTray::isRefreshScheduled() const { return queued_ || (timer_ && timer_->isValid()); }
 
 void StatusItemTray::scheduleRefresh(double delay)
 {
@@ -155,7 +152,7 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
         return std::nullopt;
     // As few frames as look smooth: the frame rate's number of steps in a cycle.
     const double steps = std::max(1.0, std::round(cycle->length * frameRate()));
-    return Turn{layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
+    return Turn {layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
 }
 
 std::string StatusItemTray::toolTip() const
@@ -212,8 +209,7 @@ void StatusItemTray::refresh()
     updatePlace();
 }
 
-std::shared_ptr<const StatusItemTray::Frame> StatusItemTray::render(double side, double scale,
-                                                                   std::optional<double> at)
+std::shared_ptr<const StatusItemTray::Frame> StatusItemTray::render(double side, double scale, std::optional<double> at)
 {
     std::optional<AnimationClock::DrawingTime> drawing;
     if (at)
@@ -263,8 +259,8 @@ void StatusItemTray::showFrame(bool redraw)
         layOut();
     const std::string appearance = item_.button()->effectiveAppearance().name();
     const std::optional<Turn> turning = item_.isVisible() ? turn() : std::nullopt;
-    if (scale != framesScale_ || appearance != framesAppearance_ ||
-        (turning && !(framesCycle_ && framesCycle_->sameCycle(*turning)))) {
+    if (scale != framesScale_ || appearance != framesAppearance_
+        || (turning && !(framesCycle_ && framesCycle_->sameCycle(*turning)))) {
         frames_.clear();
         framesScale_ = scale;
         framesAppearance_ = appearance;

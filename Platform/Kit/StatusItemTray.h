@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/StatusBar.h"
 

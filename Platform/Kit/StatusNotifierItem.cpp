@@ -117,10 +117,11 @@ StatusNotifierItem::Icon StatusNotifierItem::Icon::fromImage(const QImage& image
     icon.pixmaps.append(pixmapOf(image));
     // Named by its pixels: the same image is the same file, however often it shows.
     const QByteArray& pixels = icon.pixmaps.constFirst().bytes;
-    icon.name = QStringLiteral("aerlo-tray-%1x%2-%3")
-                    .arg(image.width())
-                    .arg(image.height())
-                    .arg(QString::fromLatin1(QCryptographicHash::hash(pixels, QCryptographicHash::Sha1).toHex().left(16)));
+    icon.name =
+        QStringLiteral("aerlo-tray-%1x%2-%3")
+            .arg(image.width())
+            .arg(image.height())
+            .arg(QString::fromLatin1(QCryptographicHash::hash(pixels, QCryptographicHash::Sha1).toHex().left(16)));
     QBuffer buffer(&icon.png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
@@ -148,7 +149,7 @@ public:
         connection_.registerVirtualObject(QString::fromLatin1(itemPath), this);
         connection_.registerService(QString::fromStdString(service_));
         watcher_ = std::make_unique<QDBusServiceWatcher>(QString::fromLatin1(watcherService), connection_,
-            QDBusServiceWatcher::WatchForRegistration);
+                                                         QDBusServiceWatcher::WatchForRegistration);
         QObject::connect(watcher_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] { registerItem(); });
         registerItem();
     }
@@ -179,21 +180,21 @@ public:
             }
             if (member == QLatin1String("GetAll")) {
                 QVariantMap all;
-                for (const char* name : {"Category", "Id", "Title", "Status", "WindowId", "IconName", "IconThemePath", "IconPixmap",
-                         "OverlayIconName", "AttentionIconName", "ToolTip", "ItemIsMenu", "Menu", "XAyatanaLabel",
-                         "XAyatanaLabelGuide"})
+                for (const char* name : {"Category", "Id", "Title", "Status", "WindowId", "IconName", "IconThemePath",
+                                         "IconPixmap", "OverlayIconName", "AttentionIconName", "ToolTip", "ItemIsMenu",
+                                         "Menu", "XAyatanaLabel", "XAyatanaLabelGuide"})
                     all.insert(QString::fromLatin1(name), property(QString::fromLatin1(name)));
                 return connection.send(message.createReply(all));
             }
             return connection.send(message.createErrorReply(QDBusError::NotSupported, "read-only properties"));
         }
         const bool click = member == QLatin1String("Activate") || member == QLatin1String("SecondaryActivate")
-            || member == QLatin1String("ContextMenu");
+                           || member == QLatin1String("ContextMenu");
         if (click && args.size() == 2) {
             connection.send(message.createReply());
-            const Click kind = member == QLatin1String("Activate") ? Click::primary
-                : member == QLatin1String("SecondaryActivate")     ? Click::secondary
-                                                                   : Click::context;
+            const Click kind = member == QLatin1String("Activate")            ? Click::primary
+                               : member == QLatin1String("SecondaryActivate") ? Click::secondary
+                                                                              : Click::context;
             if (handler_)
                 handler_(kind, QPoint(args[0].toInt(), args[1].toInt()));
             return true;
@@ -239,7 +240,7 @@ public:
         if (!connection_.isConnected())
             return;
         QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(itemPath),
-            QString::fromLatin1(itemInterface), QString::fromLatin1(name));
+                                                         QString::fromLatin1(itemInterface), QString::fromLatin1(name));
         signal.setArguments(arguments);
         connection_.send(signal);
     }
@@ -253,8 +254,8 @@ public:
             for (const char* service : {"org.ayatana.indicator.application", "com.canonical.indicator.application"})
                 namesIcons_ = namesIcons_ || bus->isServiceRegistered(QString::fromLatin1(service)).value();
         writeIcon();
-        QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
-            QString::fromLatin1(watcherPath), QString::fromLatin1(watcherService),
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QString::fromLatin1(watcherService), QString::fromLatin1(watcherPath), QString::fromLatin1(watcherService),
             QStringLiteral("RegisterStatusNotifierItem"));
         call << QString::fromStdString(service_);
         auto* pending = new QDBusPendingCallWatcher(connection_.asyncCall(call), this);
@@ -303,8 +304,9 @@ bool StatusNotifierItem::isHostAvailable(const QDBusConnection& connection)
         return false;
     if (!connection.interface()->isServiceRegistered(QString::fromLatin1(watcherService)).value())
         return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(watcherService),
-        QString::fromLatin1(watcherPath), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(watcherService), QString::fromLatin1(watcherPath),
+                                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << QString::fromLatin1(watcherService) << QStringLiteral("IsStatusNotifierHostRegistered");
     const QDBusMessage reply = connection.call(call, QDBus::Block, 2000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -312,10 +314,7 @@ bool StatusNotifierItem::isHostAvailable(const QDBusConnection& connection)
     return reply.arguments().constFirst().value<QDBusVariant>().variant().toBool();
 }
 
-const std::string& StatusNotifierItem::serviceName() const
-{
-    return object_->service_;
-}
+const std::string& StatusNotifierItem::serviceName() const { return object_->service_; }
 
 void StatusNotifierItem::setIcon(const Icon& icon)
 {
@@ -350,9 +349,6 @@ void StatusNotifierItem::setVisible(bool visible)
     object_->emitSignal("NewStatus", {object_->status()});
 }
 
-void StatusNotifierItem::setActivationHandler(ActivationHandler handler)
-{
-    object_->handler_ = std::move(handler);
-}
+void StatusNotifierItem::setActivationHandler(ActivationHandler handler) { object_->handler_ = std::move(handler); }
 
 } // namespace Kit

@@ -18,8 +18,8 @@ namespace Kit {
 
 // A tray icon of the StatusNotifierItem kind on a D-Bus session bus: it owns a bus name of its own,
 // serves the item's properties (the icon as pixmaps and, where the AppIndicator service that loads icons
-// only by name runs, as a PNG file in a folder of its own given as the icon theme path; the tool tip, the status and the label that
-// AppIndicator hosts show beside the icon), tells the host of each change by its signal, and registers
+// only by name runs, as a PNG file in a folder of its own given as the icon theme path; the tool tip, the status and
+// the label that AppIndicator hosts show beside the icon), tells the host of each change by its signal, and registers
 // with the bus's StatusNotifierWatcher (again whenever a watcher appears). Hosts' clicks come to the
 // activation handler with the place they give. The folder goes with the item.
 class AERLO_KIT_EXPORT StatusNotifierItem final {

@@ -26,10 +26,7 @@ bool Switch::performClick()
     return true;
 }
 
-void Switch::mouseDown(const Event&)
-{
-    pressed_ = isEnabled();
-}
+void Switch::mouseDown(const Event&) { pressed_ = isEnabled(); }
 
 void Switch::mouseUp(const Event& event)
 {

@@ -21,7 +21,8 @@ std::shared_ptr<TableCellView> TableCellView::withImageAndText(const Rect& frame
     image->setAutoresizingMask(View::minYMargin | View::maxYMargin);
     auto label = TextField::labelWithString("");
     const double lineHeight = label->font().lineHeight();
-    label->setFrame({side + 8, (frame.height() - lineHeight) / 2, std::max(0.0, frame.width() - side - 10), lineHeight});
+    label->setFrame(
+        {side + 8, (frame.height() - lineHeight) / 2, std::max(0.0, frame.width() - side - 10), lineHeight});
     label->setAutoresizingMask(View::widthSizable | View::minYMargin | View::maxYMargin);
     label->setLineBreakMode(LineBreakMode::byTruncatingTail);
     cell->addSubview(image);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/ImageView.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/View.h"
 

@@ -11,8 +11,7 @@ class TableView;
 // A column of a table view: identifier, header title and width.
 class AERLO_KIT_EXPORT TableColumn {
 public:
-    explicit TableColumn(std::string identifier, double width = 100)
-        : identifier_(std::move(identifier)), width_(width)
+    explicit TableColumn(std::string identifier, double width = 100) : identifier_(std::move(identifier)), width_(width)
     {
     }
 

@@ -31,8 +31,8 @@ void TableHeaderView::draw(const Rect&)
             continue;
         const double lineHeight = font.lineHeight();
         context->drawText(tableView_->tableColumns()[static_cast<size_t>(c)]->title(),
-            {column.x() + 4, b.midY() - lineHeight / 2, column.width() - 8, lineHeight}, font,
-            Colour::secondaryLabelColor(), TextAlignment::left, true);
+                          {column.x() + 4, b.midY() - lineHeight / 2, column.width() - 8, lineHeight}, font,
+                          Colour::secondaryLabelColor(), TextAlignment::left, true);
         if (c + 1 < tableView_->numberOfColumns())
             context->fillRect({column.maxX() - 1, b.y() + 4, 1, b.height() - 8}, Colour::separatorColor());
     }

@@ -51,8 +51,8 @@ void TableRowView::setEmphasized(bool emphasized)
 BackgroundStyle TableRowView::interiorBackgroundStyle() const
 {
     return selected_ && isEmphasized() && highlightStyle_ != TableViewSelectionHighlightStyle::none
-        ? BackgroundStyle::emphasized
-        : BackgroundStyle::normal;
+               ? BackgroundStyle::emphasized
+               : BackgroundStyle::normal;
 }
 
 void TableRowView::didAddSubview(View* subview)

@@ -160,10 +160,7 @@ void TableView::reloadData(const IndexSet& rowIndexes, const IndexSet& columnInd
     placeRows();
 }
 
-void TableView::beginUpdates()
-{
-    ++updateDepth_;
-}
+void TableView::beginUpdates() { ++updateDepth_; }
 
 void TableView::endUpdates()
 {
@@ -396,8 +393,8 @@ void TableView::placeRows()
             if (!row.cells[c])
                 continue;
             const Rect column = rectOfColumn(static_cast<long>(c));
-            row.cells[c]->setFrame({column.x() + intercellSpacing_.width / 2, intercellSpacing_.height / 2,
-                                    columns_[c]->width(), height});
+            row.cells[c]->setFrame(
+                {column.x() + intercellSpacing_.width / 2, intercellSpacing_.height / 2, columns_[c]->width(), height});
             row.cells[c]->setHidden(columns_[c]->isHidden());
         }
         y += height + intercellSpacing_.height;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/TableColumn.h"
 #include "Platform/Kit/TableRowView.h"
 #include "Platform/Kit/TableViewDelegate.h"
@@ -27,7 +26,13 @@ using IndexSet = std::set<long>;
 // is reported to the delegate at once.
 class AERLO_KIT_EXPORT TableView : public View {
 public:
-    enum AnimationOptions : unsigned { effectNone = 0, effectFade = 0x1, effectGap = 0x2, slideUp = 0x10, slideDown = 0x20 };
+    enum AnimationOptions : unsigned {
+        effectNone = 0,
+        effectFade = 0x1,
+        effectGap = 0x2,
+        slideUp = 0x10,
+        slideDown = 0x20
+    };
     using ViewFactory = std::function<std::shared_ptr<View>()>;
     using RowViewFactory = std::function<std::shared_ptr<TableRowView>()>;
 

@@ -24,10 +24,7 @@ private:
     TextField& field_;
 };
 
-TextField::TextField(const Rect& frame) : Control(frame, std::make_shared<TextFieldCell>())
-{
-    syncEditor();
-}
+TextField::TextField(const Rect& frame) : Control(frame, std::make_shared<TextFieldCell>()) { syncEditor(); }
 
 TextField::~TextField()
 {
@@ -48,10 +45,7 @@ std::shared_ptr<TextField> TextField::labelWithString(std::string text)
     return label;
 }
 
-TextFieldCell& TextField::textFieldCell() const
-{
-    return static_cast<TextFieldCell&>(cell());
-}
+TextFieldCell& TextField::textFieldCell() const { return static_cast<TextFieldCell&>(cell()); }
 
 void TextField::setCell(std::shared_ptr<Cell> cell)
 {
@@ -98,7 +92,10 @@ void TextField::setBordered(bool bordered) { changeCell(&TextFieldCell::setBorde
 void TextField::setDrawsBackground(bool draws) { changeCell(&TextFieldCell::setDrawsBackground, draws); }
 void TextField::setBackgroundColor(Colour colour) { changeCell(&TextFieldCell::setBackgroundColor, std::move(colour)); }
 void TextField::setTextColor(Colour colour) { changeCell(&TextFieldCell::setTextColor, std::move(colour)); }
-void TextField::setPlaceholderString(std::string text) { changeCell(&TextFieldCell::setPlaceholderString, std::move(text)); }
+void TextField::setPlaceholderString(std::string text)
+{
+    changeCell(&TextFieldCell::setPlaceholderString, std::move(text));
+}
 void TextField::setLineBreakMode(LineBreakMode mode) { changeCell(&TextFieldCell::setLineBreakMode, mode); }
 
 void TextField::setEnabled(bool enabled)
@@ -133,7 +130,8 @@ void TextField::syncEditor()
         editor_->setFrame(false);
         editorWatch_ = std::make_unique<Editor>(*this);
         editor_->installEventFilter(editorWatch_.get());
-        QObject::connect(editor_, &QLineEdit::textEdited, editor_, [this](const QString& text) { userEdited(text.toStdString()); });
+        QObject::connect(editor_, &QLineEdit::textEdited, editor_,
+                         [this](const QString& text) { userEdited(text.toStdString()); });
         QObject::connect(editor_, &QLineEdit::returnPressed, editor_, [this] { finishEditing(true); });
         QObject::connect(editor_, &QLineEdit::editingFinished, editor_, [this] {
             if (editing_)
@@ -149,7 +147,7 @@ void TextField::syncEditor()
     palette.setColor(QPalette::Base, Qt::transparent);
     palette.setColor(QPalette::Text, QtBridge::colour(cell.textColor()));
     palette.setColor(QPalette::PlaceholderText,
-        QtBridge::colour(cell.placeholderColor().value_or(cell.textColor().withAlphaComponent(0.35))));
+                     QtBridge::colour(cell.placeholderColor().value_or(cell.textColor().withAlphaComponent(0.35))));
     editor_->setPalette(palette);
     editor_->setPlaceholderText(QString::fromStdString(cell.placeholderString()));
     editor_->setEnabled(isEnabled());
@@ -242,17 +240,14 @@ AccessibilityRole TextField::accessibilityRole() const
     return accessibilityLabel().empty() ? AccessibilityRole::none : AccessibilityRole::staticText;
 }
 
-Size TextField::intrinsicContentSize() const
-{
-    return textFieldCell().cellSize();
-}
+Size TextField::intrinsicContentSize() const { return textFieldCell().cellSize(); }
 
 Size TextField::sizeThatFits(Size size) const
 {
     const TextFieldCell& cell = textFieldCell();
     const Size single = cell.cellSize();
-    const bool wraps = cell.lineBreakMode() == LineBreakMode::byWordWrapping
-        || cell.lineBreakMode() == LineBreakMode::byCharWrapping;
+    const bool wraps =
+        cell.lineBreakMode() == LineBreakMode::byWordWrapping || cell.lineBreakMode() == LineBreakMode::byCharWrapping;
     if (!wraps || cell.usesSingleLineMode() || !(size.width > 0) || single.width <= size.width)
         return single;
     // Several lines within the width: the insets around the text stay.
@@ -263,9 +258,6 @@ Size TextField::sizeThatFits(Size size) const
     return {wrapped.width + insets.width, wrapped.height + insets.height};
 }
 
-void TextField::draw(const Rect&)
-{
-    textFieldCell().draw(bounds(), editor_ == nullptr);
-}
+void TextField::draw(const Rect&) { textFieldCell().draw(bounds(), editor_ == nullptr); }
 
 } // namespace Kit

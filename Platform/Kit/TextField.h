@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Control.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/TextFieldCell.h"
 #include "Platform/Kit/TextFieldDelegate.h"
 
@@ -91,8 +90,8 @@ private:
     TextFieldDelegate* delegate_ = nullptr;
     QLineEdit* editor_ = nullptr;
     std::unique_ptr<Editor> editorWatch_;
-    std::string lastText_;  // the text before the keystroke being checked
-    std::string goodText_;  // the last text the formatter accepted
+    std::string lastText_; // the text before the keystroke being checked
+    std::string goodText_; // the last text the formatter accepted
     bool editing_ = false;
 };
 

@@ -43,9 +43,12 @@ TextLines TextFieldCell::textLines() const
     if (singleLine_)
         return TextLines::single;
     switch (lineBreakMode_) {
-    case LineBreakMode::byWordWrapping: return TextLines::wordWrapping;
-    case LineBreakMode::byCharWrapping: return TextLines::charWrapping;
-    default: return TextLines::lineFeeds;
+    case LineBreakMode::byWordWrapping:
+        return TextLines::wordWrapping;
+    case LineBreakMode::byCharWrapping:
+        return TextLines::charWrapping;
+    default:
+        return TextLines::lineFeeds;
     }
 }
 
@@ -70,8 +73,8 @@ void TextFieldCell::draw(const Rect& bounds, bool drawText)
     if (text.empty()) {
         if (!placeholder_.empty())
             context->drawText(placeholder_, rect, placeholderFont_.value_or(font()),
-                placeholderColour_.value_or(textColor_.withAlphaComponent(0.35)), alignment(), truncatesTail(),
-                textLines());
+                              placeholderColour_.value_or(textColor_.withAlphaComponent(0.35)), alignment(),
+                              truncatesTail(), textLines());
         return;
     }
     Colour colour = textColor_;
@@ -79,7 +82,7 @@ void TextFieldCell::draw(const Rect& bounds, bool drawText)
         && (colour == Colour::labelColor() || colour == Colour::controlTextColor() || colour == Colour::textColor()))
         colour = Colour::whiteColor();
     context->drawText(text, rect, font(), isEnabled() ? colour : colour.withAlphaComponent(0.4), alignment(),
-        truncatesTail(), textLines());
+                      truncatesTail(), textLines());
 }
 
 } // namespace Kit

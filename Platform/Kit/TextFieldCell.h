@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Cell.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 
 #include <optional>
@@ -15,7 +14,14 @@ namespace Kit {
 // What a cell is drawn on: emphasized is a selection in the accent colour.
 enum class BackgroundStyle { normal = 0, emphasized = 1 };
 
-enum class LineBreakMode { byWordWrapping = 0, byCharWrapping = 1, byClipping = 2, byTruncatingHead = 3, byTruncatingTail = 4, byTruncatingMiddle = 5 };
+enum class LineBreakMode {
+    byWordWrapping = 0,
+    byCharWrapping = 1,
+    byClipping = 2,
+    byTruncatingHead = 3,
+    byTruncatingTail = 4,
+    byTruncatingMiddle = 5
+};
 
 // The cell of a text field: the text's look (colour, background, bezel, line breaking, placeholder) and
 // the rectangle the text and the field editor take (titleRect, which subclasses move).

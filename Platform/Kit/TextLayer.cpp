@@ -16,7 +16,10 @@ void TextLayer::setFont(const Font& font)
     changed();
 }
 
-void TextLayer::setFontSize(double size) { setModel("fontSize", [&](auto& m) { m.fontSize = size; }); }
+void TextLayer::setFontSize(double size)
+{
+    setModel("fontSize", [&](auto& m) { m.fontSize = size; });
+}
 
 void TextLayer::setForegroundColor(std::optional<Colour> colour)
 {
@@ -40,7 +43,7 @@ void TextLayer::drawContent(GraphicsContext& context, const LayerProperties& p) 
     if (string_.empty() || !p.foregroundColor)
         return;
     context.drawText(string_, p.bounds, font_.withSize(p.fontSize), *p.foregroundColor, alignment_,
-        truncation_ != TruncationMode::none);
+                     truncation_ != TruncationMode::none);
 }
 
 } // namespace Kit

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/CompositingOperation.h"
 #include "Platform/Kit/Font.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Layer.h"
 
 #include <string>

@@ -8,11 +8,16 @@ namespace Kit {
 TimingFunction TimingFunction::named(Name name)
 {
     switch (name) {
-    case Name::linear: return {};
-    case Name::easeIn: return {0.42, 0, 1, 1};
-    case Name::easeOut: return {0, 0, 0.58, 1};
-    case Name::easeInEaseOut: return {0.42, 0, 0.58, 1};
-    case Name::default_: return {0.25, 0.1, 0.25, 1};
+    case Name::linear:
+        return {};
+    case Name::easeIn:
+        return {0.42, 0, 1, 1};
+    case Name::easeOut:
+        return {0, 0, 0.58, 1};
+    case Name::easeInEaseOut:
+        return {0.42, 0, 0.58, 1};
+    case Name::default_:
+        return {0.25, 0.1, 0.25, 1};
     }
     return {};
 }

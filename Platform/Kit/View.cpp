@@ -136,7 +136,7 @@ void View::resizeWithOldSuperviewSize(Size oldSize)
     const Size now = superview_->bounds_.size;
     // One axis: the change split among the flexible parts in proportion to their sizes.
     auto axis = [](double origin, double length, double oldTotal, double delta, bool minFlex, bool sizeFlex,
-                    bool maxFlex) {
+                   bool maxFlex) {
         const double parts[3] = {origin, length, oldTotal - origin - length};
         const bool flex[3] = {minFlex, sizeFlex, maxFlex};
         double sum = 0;
@@ -147,18 +147,18 @@ void View::resizeWithOldSuperviewSize(Size oldSize)
                 ++count;
             }
         if (count == 0)
-            return std::pair{origin, length};
+            return std::pair {origin, length};
         double share[3] = {0, 0, 0};
         for (int i = 0; i < 3; ++i)
             if (flex[i])
                 share[i] = sum > 0 ? delta * std::max(0.0, parts[i]) / sum : delta / count;
-        return std::pair{origin + share[0], length + share[1]};
+        return std::pair {origin + share[0], length + share[1]};
     };
     const unsigned m = autoresizingMask_;
     const auto [x, w] = axis(frame_.x(), frame_.width(), oldSize.width, now.width - oldSize.width, m & minXMargin,
-        m & widthSizable, m & maxXMargin);
+                             m & widthSizable, m & maxXMargin);
     const auto [y, h] = axis(frame_.y(), frame_.height(), oldSize.height, now.height - oldSize.height, m & minYMargin,
-        m & heightSizable, m & maxYMargin);
+                             m & heightSizable, m & maxYMargin);
     setFrame({x, y, w, h});
 }
 
@@ -216,16 +216,16 @@ Rect View::convertFrom(const Rect& rect, const View* other) const
 {
     const Rect r = rect.standardized();
     const Point a = convertFrom(r.origin, other);
-    const Point b = convertFrom(Point{r.rawMaxX(), r.rawMaxY()}, other);
-    return Rect{a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
+    const Point b = convertFrom(Point {r.rawMaxX(), r.rawMaxY()}, other);
+    return Rect {a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
 }
 
 Rect View::convertTo(const Rect& rect, const View* other) const
 {
     const Rect r = rect.standardized();
     const Point a = convertTo(r.origin, other);
-    const Point b = convertTo(Point{r.rawMaxX(), r.rawMaxY()}, other);
-    return Rect{a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
+    const Point b = convertTo(Point {r.rawMaxX(), r.rawMaxY()}, other);
+    return Rect {a.x, a.y, b.x - a.x, b.y - a.y}.standardized();
 }
 
 bool View::scrollRectToVisible(const Rect& rect)
@@ -244,7 +244,7 @@ bool View::scrollRectToVisible(const Rect& rect)
         const Rect wanted = clip->convertFrom(rect, this);
         const Rect visible = clip->bounds();
         const Point origin {axis(wanted.minX(), wanted.maxX(), visible.x(), visible.width()),
-            axis(wanted.minY(), wanted.maxY(), visible.y(), visible.height())};
+                            axis(wanted.minY(), wanted.maxY(), visible.y(), visible.height())};
         if (origin != visible.origin) {
             clip->scrollToPoint(origin);
             scrolled = true;
@@ -266,7 +266,7 @@ void View::applyQtGeometry()
         // The ring may reach past the frame by its width.
         const double ring = focusRingWidth + 1;
         reach = QMarginsF(std::max(reach.left(), ring), std::max(reach.top(), ring), std::max(reach.right(), ring),
-            std::max(reach.bottom(), ring));
+                          std::max(reach.bottom(), ring));
     }
     const double left = std::floor(g.x() - reach.left() + 1e-9);
     const double top = std::floor(g.y() - reach.top() + 1e-9);
@@ -276,7 +276,7 @@ void View::applyQtGeometry()
     const bool originMoved = origin != widget_->contentOrigin;
     widget_->contentOrigin = origin;
     const QRect geometry(static_cast<int>(left), static_cast<int>(top), static_cast<int>(std::max(0.0, right - left)),
-        static_cast<int>(std::max(0.0, bottom - top)));
+                         static_cast<int>(std::max(0.0, bottom - top)));
     if (widget_->geometry() != geometry)
         widget_->setGeometry(geometry);
     if (originMoved)
@@ -592,7 +592,7 @@ void View::paint(GraphicsContext& context, const Rect& dirty)
         const double half = focusRingWidth / 2;
         const double radius = focusRingCornerRadius() + half;
         context.strokePath(BezierPath::roundedRect(focusRingMaskBounds().insetBy(-half, -half), radius, radius),
-            Colour::keyboardFocusIndicatorColor(), focusRingWidth);
+                           Colour::keyboardFocusIndicatorColor(), focusRingWidth);
     }
 }
 
@@ -628,8 +628,9 @@ void View::renderInto(QImage& pixels)
     const double scale = pixels.devicePixelRatio();
     // The whole widget (it may reach beyond the frame) up to the image's right edge, then the frame's part
     // of it.
-    const QSize area(std::min(widget_->width(), int(std::ceil(widget_->contentOrigin.x() + pixels.deviceIndependentSize().width()))),
-                     widget_->height());
+    const QSize area(
+        std::min(widget_->width(), int(std::ceil(widget_->contentOrigin.x() + pixels.deviceIndependentSize().width()))),
+        widget_->height());
     QImage source(area * scale, QImage::Format_ARGB32_Premultiplied);
     source.setDevicePixelRatio(scale);
     source.fill(Qt::transparent);
@@ -707,7 +708,7 @@ void View::setFocusRingType(FocusRingType type)
 bool View::showsFocusRing() const
 {
     return focusRingType_ != FocusRingType::none && window_ && window_->showsFocusRing()
-        && window_->firstResponder() == this;
+           && window_->firstResponder() == this;
 }
 
 void View::keyboardFocusDidChange()

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/AccessibilityRole.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Layer.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"

@@ -19,20 +19,32 @@ namespace {
 QAccessible::Role qtRole(AccessibilityRole role)
 {
     switch (role) {
-    case AccessibilityRole::button: return QAccessible::Button;
+    case AccessibilityRole::button:
+        return QAccessible::Button;
     case AccessibilityRole::checkBox:
-    case AccessibilityRole::switch_: return QAccessible::CheckBox;
-    case AccessibilityRole::radioButton: return QAccessible::RadioButton;
-    case AccessibilityRole::popUpButton: return QAccessible::ComboBox;
-    case AccessibilityRole::slider: return QAccessible::Slider;
-    case AccessibilityRole::segmentedControl: return QAccessible::PageTabList;
-    case AccessibilityRole::staticText: return QAccessible::StaticText;
-    case AccessibilityRole::textField: return QAccessible::EditableText;
-    case AccessibilityRole::image: return QAccessible::Graphic;
-    case AccessibilityRole::table: return QAccessible::List;
-    case AccessibilityRole::row: return QAccessible::ListItem;
+    case AccessibilityRole::switch_:
+        return QAccessible::CheckBox;
+    case AccessibilityRole::radioButton:
+        return QAccessible::RadioButton;
+    case AccessibilityRole::popUpButton:
+        return QAccessible::ComboBox;
+    case AccessibilityRole::slider:
+        return QAccessible::Slider;
+    case AccessibilityRole::segmentedControl:
+        return QAccessible::PageTabList;
+    case AccessibilityRole::staticText:
+        return QAccessible::StaticText;
+    case AccessibilityRole::textField:
+        return QAccessible::EditableText;
+    case AccessibilityRole::image:
+        return QAccessible::Graphic;
+    case AccessibilityRole::table:
+        return QAccessible::List;
+    case AccessibilityRole::row:
+        return QAccessible::ListItem;
     case AccessibilityRole::none:
-    case AccessibilityRole::group: break;
+    case AccessibilityRole::group:
+        break;
     }
     return QAccessible::Grouping;
 }
@@ -41,7 +53,7 @@ QAccessible::Role qtRole(AccessibilityRole role)
 bool isLeaf(AccessibilityRole role)
 {
     return role != AccessibilityRole::none && role != AccessibilityRole::group && role != AccessibilityRole::table
-        && role != AccessibilityRole::row;
+           && role != AccessibilityRole::row;
 }
 
 View* viewOf(QObject* object)
@@ -119,12 +131,15 @@ QString ViewAccessible::text(QAccessible::Text t) const
     if (!view_)
         return t == QAccessible::Name ? widget()->windowTitle() : QAccessibleWidget::text(t);
     switch (t) {
-    case QAccessible::Name: return QString::fromStdString(view_->accessibilityLabel());
-    case QAccessible::Value: return QString::fromStdString(view_->accessibilityValue());
+    case QAccessible::Name:
+        return QString::fromStdString(view_->accessibilityLabel());
+    case QAccessible::Value:
+        return QString::fromStdString(view_->accessibilityValue());
     case QAccessible::Description:
         // The tool tip, when it is not the name already.
         return view_->toolTip() != view_->accessibilityLabel() ? QString::fromStdString(view_->toolTip()) : QString();
-    default: return QAccessibleWidget::text(t);
+    default:
+        return QAccessibleWidget::text(t);
     }
 }
 

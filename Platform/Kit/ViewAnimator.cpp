@@ -11,7 +11,7 @@ namespace {
 
 // The view, when it is still alive (a view not owned through a shared pointer counts as alive).
 std::function<bool(const LayerValue&)> applying(std::weak_ptr<View> weak, View* raw,
-    std::function<void(View&, const LayerValue&)> set)
+                                                std::function<void(View&, const LayerValue&)> set)
 {
     const bool owned = !weak.expired();
     return [weak, raw, owned, set](const LayerValue& value) {
@@ -27,7 +27,8 @@ std::function<bool(const LayerValue&)> applying(std::weak_ptr<View> weak, View* 
 
 void ViewAnimator::setFrame(const Rect& frame)
 {
-    AnimationContext::animate(raw_, "frame", raw_->frame(), frame,
+    AnimationContext::animate(
+        raw_, "frame", raw_->frame(), frame,
         applying(view_, raw_, [](View& v, const LayerValue& value) { v.setFrame(std::get<Rect>(value)); }));
 }
 
@@ -37,7 +38,8 @@ void ViewAnimator::setFrameSize(Size size) { setFrame(Rect(raw_->frame().origin,
 
 void ViewAnimator::setAlphaValue(double alpha)
 {
-    AnimationContext::animate(raw_, "alphaValue", raw_->alphaValue(), alpha,
+    AnimationContext::animate(
+        raw_, "alphaValue", raw_->alphaValue(), alpha,
         applying(view_, raw_, [](View& v, const LayerValue& value) { v.setAlphaValue(std::get<double>(value)); }));
 }
 
@@ -46,7 +48,8 @@ void ViewAnimator::setHidden(bool hidden)
     if (hidden == raw_->isHidden())
         return;
     const double alpha = raw_->alphaValue();
-    auto set = applying(view_, raw_, [](View& v, const LayerValue& value) { v.setAlphaValue(std::get<double>(value)); });
+    auto set =
+        applying(view_, raw_, [](View& v, const LayerValue& value) { v.setAlphaValue(std::get<double>(value)); });
     if (hidden) {
         auto weak = view_;
         View* raw = raw_;

@@ -15,9 +15,6 @@ const std::shared_ptr<View>& ViewController::view()
     return view_;
 }
 
-void ViewController::loadView()
-{
-    view_ = std::make_shared<View>();
-}
+void ViewController::loadView() { view_ = std::make_shared<View>(); }
 
 } // namespace Kit

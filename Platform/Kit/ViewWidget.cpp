@@ -2,8 +2,8 @@
 
 #include "Platform/Kit/GraphicsContext.h"
 #include "Platform/Kit/QtBridge.h"
-#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/View.h"
+#include "Platform/Kit/ViewAccessible.h"
 
 #include <QEvent>
 #include <QPaintEvent>
@@ -24,9 +24,10 @@ void ViewWidget::paintEvent(QPaintEvent* event)
     auto context = QtBridge::makeContext(painter, view_.bounds(), view_.isFlipped());
     GraphicsContext::Scope scope(*context);
     const QRectF dirty = QRectF(event->rect()).translated(-contentOrigin);
-    const Rect dirtyRect = view_.isFlipped()
-        ? Rect(dirty.x() + view_.bounds().x(), dirty.y() + view_.bounds().y(), dirty.width(), dirty.height())
-        : QtBridge::flipped(QtBridge::rect(dirty), view_.bounds().height()).offsetBy(view_.bounds().x(), view_.bounds().y());
+    const Rect dirtyRect = view_.isFlipped() ? Rect(dirty.x() + view_.bounds().x(), dirty.y() + view_.bounds().y(),
+                                                    dirty.width(), dirty.height())
+                                             : QtBridge::flipped(QtBridge::rect(dirty), view_.bounds().height())
+                                                   .offsetBy(view_.bounds().x(), view_.bounds().y());
     view_.paint(*context, dirtyRect);
 }
 

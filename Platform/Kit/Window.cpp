@@ -4,14 +4,14 @@
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Application.h"
-#include "Platform/Kit/KeyCode.h"
-#include "Platform/Kit/Menu.h"
-#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/GraphicsContext.h"
+#include "Platform/Kit/KeyCode.h"
+#include "Platform/Kit/Menu.h"
 #include "Platform/Kit/QtBridge.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/View.h"
+#include "Platform/Kit/ViewAccessible.h"
 #include "Platform/Kit/ViewWidget.h"
 #include "Platform/Kit/WindowWidget.h"
 
@@ -49,10 +49,11 @@ public:
     void draw(const Rect&) override
     {
         static const Colour colours[3] = {Colour::fromRGB255(255, 95, 87), Colour::fromRGB255(254, 188, 46),
-            Colour::fromRGB255(40, 200, 64)};
+                                          Colour::fromRGB255(40, 200, 64)};
         if (auto* context = GraphicsContext::current())
             context->fillPath(BezierPath::oval(bounds().insetBy(0.5, 0.5)),
-                enabled_ ? colours[static_cast<int>(type_)] : Colour::systemGray().withAlphaComponent(0.4));
+                              enabled_ ? colours[static_cast<int>(type_)]
+                                       : Colour::systemGray().withAlphaComponent(0.4));
     }
     void mouseUp(const Event& event) override
     {
@@ -60,9 +61,15 @@ public:
         if (!w || !enabled_ || !bounds().contains(convertFrom(event.locationInWindow, nullptr)))
             return;
         switch (type_) {
-        case Window::ButtonType::closeButton: w->close(); break;
-        case Window::ButtonType::miniaturizeButton: w->miniaturize(); break;
-        case Window::ButtonType::zoomButton: w->toggleFullScreen(); break;
+        case Window::ButtonType::closeButton:
+            w->close();
+            break;
+        case Window::ButtonType::miniaturizeButton:
+            w->miniaturize();
+            break;
+        case Window::ButtonType::zoomButton:
+            w->toggleFullScreen();
+            break;
         }
     }
     void mouseDown(const Event&) override {}
@@ -75,20 +82,28 @@ private:
 unsigned modifiersOf(Qt::KeyboardModifiers m)
 {
     unsigned flags = 0;
-    if (m & Qt::ShiftModifier) flags |= Event::shift;
-    if (m & Qt::ControlModifier) flags |= Event::command; // the command key is Ctrl here
-    if (m & Qt::AltModifier) flags |= Event::option;
-    if (m & Qt::MetaModifier) flags |= Event::control;
+    if (m & Qt::ShiftModifier)
+        flags |= Event::shift;
+    if (m & Qt::ControlModifier)
+        flags |= Event::command; // the command key is Ctrl here
+    if (m & Qt::AltModifier)
+        flags |= Event::option;
+    if (m & Qt::MetaModifier)
+        flags |= Event::control;
     return flags;
 }
 
 unsigned phaseOf(Qt::ScrollPhase phase)
 {
     switch (phase) {
-    case Qt::ScrollBegin: return Event::phaseBegan;
-    case Qt::ScrollUpdate: return Event::phaseChanged;
-    case Qt::ScrollEnd: return Event::phaseEnded;
-    default: return Event::phaseNone;
+    case Qt::ScrollBegin:
+        return Event::phaseBegan;
+    case Qt::ScrollUpdate:
+        return Event::phaseChanged;
+    case Qt::ScrollEnd:
+        return Event::phaseEnded;
+    default:
+        return Event::phaseNone;
     }
 }
 
@@ -96,13 +111,26 @@ unsigned phaseOf(Qt::ScrollPhase phase)
 void deliverButtonEvent(Responder& target, const Event& event)
 {
     switch (event.type) {
-    case Event::Type::leftMouseDown: target.mouseDown(event); break;
-    case Event::Type::rightMouseDown: target.rightMouseDown(event); break;
-    case Event::Type::otherMouseDown: target.otherMouseDown(event); break;
-    case Event::Type::leftMouseUp: target.mouseUp(event); break;
-    case Event::Type::rightMouseUp: target.rightMouseUp(event); break;
-    case Event::Type::otherMouseUp: target.otherMouseUp(event); break;
-    default: break;
+    case Event::Type::leftMouseDown:
+        target.mouseDown(event);
+        break;
+    case Event::Type::rightMouseDown:
+        target.rightMouseDown(event);
+        break;
+    case Event::Type::otherMouseDown:
+        target.otherMouseDown(event);
+        break;
+    case Event::Type::leftMouseUp:
+        target.mouseUp(event);
+        break;
+    case Event::Type::rightMouseUp:
+        target.rightMouseUp(event);
+        break;
+    case Event::Type::otherMouseUp:
+        target.otherMouseUp(event);
+        break;
+    default:
+        break;
     }
 }
 
@@ -175,7 +203,8 @@ void collectKeyViews(const View& view, std::vector<View*>& out)
         if (!p.keyViews.empty())
             placed.push_back(std::move(p));
     }
-    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.rect.maxY() > b.rect.maxY(); });
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.rect.maxY() > b.rect.maxY(); });
     for (auto row = placed.begin(); row != placed.end();) {
         const double middle = row->rect.midY();
         const auto end = std::find_if(row + 1, placed.end(), [&](const Placed& p) { return p.rect.maxY() <= middle; });
@@ -213,8 +242,9 @@ Window::Window(const Rect& contentRect, unsigned styleMask, int, bool)
     static bool followsApplicationState = false;
     if (!followsApplicationState && qGuiApp) {
         followsApplicationState = true;
-        QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp,
-            [](Qt::ApplicationState state) { applicationActivityDidChange(state == Qt::ApplicationActive); });
+        QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp, [](Qt::ApplicationState state) {
+            applicationActivityDidChange(state == Qt::ApplicationActive);
+        });
     }
     contentHolder_->setParent(widget_.get());
     contentHolder_->show();
@@ -273,7 +303,8 @@ void Window::setContentSize(Size size)
 {
     const Rect content = contentRectForFrameRect(frame_);
     // The top edge stays where it is.
-    const Rect newFrame = frameRectForContentRect({content.x(), content.rawMaxY() - size.height, size.width, size.height});
+    const Rect newFrame =
+        frameRectForContentRect({content.x(), content.rawMaxY() - size.height, size.width, size.height});
     setFrame(newFrame, true);
 }
 
@@ -303,18 +334,22 @@ void Window::setFrame(const Rect& frame, bool display, bool)
 
 void Window::setFrameOrigin(Point origin) { setFrame(Rect(origin, frame_.size), true); }
 
-void Window::setFrameTopLeftPoint(Point p) { setFrame({p.x, p.y - frame_.height(), frame_.width(), frame_.height()}, true); }
+void Window::setFrameTopLeftPoint(Point p)
+{
+    setFrame({p.x, p.y - frame_.height(), frame_.width(), frame_.height()}, true);
+}
 
 void Window::applyQtGeometry()
 {
     const Rect q = Screen::qtRectFromGlobal(frame_);
     const QRect geometry(static_cast<int>(std::lround(q.x())), static_cast<int>(std::lround(q.y())),
-        static_cast<int>(std::lround(q.width())), static_cast<int>(std::lround(q.height())));
+                         static_cast<int>(std::lround(q.width())), static_cast<int>(std::lround(q.height())));
     if (widget_->geometry() != geometry)
         widget_->setGeometry(geometry);
     const Rect content = contentRectForFrameRect(frame_);
     contentHolder_->setGeometry(0, static_cast<int>(std::lround(frame_.height() - content.height())),
-        static_cast<int>(std::lround(content.width())), static_cast<int>(std::lround(content.height())));
+                                static_cast<int>(std::lround(content.width())),
+                                static_cast<int>(std::lround(content.height())));
     layoutStrip();
 }
 
@@ -322,7 +357,7 @@ void Window::layoutStrip()
 {
     const bool shown = (styleMask_ & titled) && !(styleMask_ & fullScreen);
     const bool present[3] = {(styleMask_ & closable) != 0, (styleMask_ & miniaturizable) != 0,
-        (styleMask_ & resizable) != 0 || (styleMask_ & titled) != 0};
+                             (styleMask_ & resizable) != 0 || (styleMask_ & titled) != 0};
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         auto& b = buttons_[i];
         // Frames in window coordinates (y up), in the title strip.
@@ -485,7 +520,10 @@ void Window::setAppearance(std::optional<Appearance> appearance)
     widget_->update();
 }
 
-Appearance Window::effectiveAppearance() const { return appearance_ ? *appearance_ : Appearance::effectiveApplication(); }
+Appearance Window::effectiveAppearance() const
+{
+    return appearance_ ? *appearance_ : Appearance::effectiveApplication();
+}
 
 // Ordering.
 
@@ -739,7 +777,7 @@ void Window::sendEvent(const Event& input)
         return nullptr;
     };
     const bool isMouse = event.type != Event::Type::keyDown && event.type != Event::Type::keyUp
-        && event.type != Event::Type::flagsChanged;
+                         && event.type != Event::Type::flagsChanged;
     if (isMouse && ignoresMouseEvents_)
         return;
     const bool pointerEvent = isMouse && event.type != Event::Type::mouseExited;
@@ -820,9 +858,9 @@ void Window::updateTracking(const Event& event)
         for (auto& area : view->trackingAreas()) {
             const unsigned o = area->options();
             const bool active = (o & TrackingArea::activeAlways)
-                || ((o & TrackingArea::activeInActiveApp) && isApplicationActive())
-                || ((o & TrackingArea::activeInKeyWindow) && isKeyWindow())
-                || ((o & TrackingArea::activeWhenFirstResponder) && firstResponder_ == view.get());
+                                || ((o & TrackingArea::activeInActiveApp) && isApplicationActive())
+                                || ((o & TrackingArea::activeInKeyWindow) && isKeyWindow())
+                                || ((o & TrackingArea::activeWhenFirstResponder) && firstResponder_ == view.get());
             if (!active)
                 continue;
             const Rect rect = (o & TrackingArea::inVisibleRect) ? view->bounds() : area->rect();
@@ -901,10 +939,14 @@ bool Window::handleQtEvent(QEvent* event)
         const Qt::MouseButton button = m->button();
         const bool press = event->type() != QEvent::MouseButtonRelease && event->type() != QEvent::MouseMove;
         if (event->type() == QEvent::MouseMove) {
-            if (m->buttons() & Qt::LeftButton) e.type = Event::Type::leftMouseDragged;
-            else if (m->buttons() & Qt::RightButton) e.type = Event::Type::rightMouseDragged;
-            else if (m->buttons() != Qt::NoButton) e.type = Event::Type::otherMouseDragged;
-            else e.type = Event::Type::mouseMoved;
+            if (m->buttons() & Qt::LeftButton)
+                e.type = Event::Type::leftMouseDragged;
+            else if (m->buttons() & Qt::RightButton)
+                e.type = Event::Type::rightMouseDragged;
+            else if (m->buttons() != Qt::NoButton)
+                e.type = Event::Type::otherMouseDragged;
+            else
+                e.type = Event::Type::mouseMoved;
         } else if (button == Qt::LeftButton) {
             e.type = press ? Event::Type::leftMouseDown : Event::Type::leftMouseUp;
         } else if (button == Qt::RightButton) {
@@ -961,9 +1003,12 @@ void Window::displayIfNeeded()
 Image Window::render(double scale)
 {
     displayIfNeeded();
-    return QtBridge::paintedImage(frame_.size, scale,
+    return QtBridge::paintedImage(
+        frame_.size, scale,
         // The whole window, also where an input rect masks it (Qt would move the masked part to the origin).
-        [&](QImage& pixels) { widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask); });
+        [&](QImage& pixels) {
+            widget_->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren | QWidget::IgnoreMask);
+        });
 }
 
 } // namespace Kit

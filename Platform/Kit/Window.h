@@ -1,10 +1,10 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 #include "Platform/Kit/Rect.h"
 #include "Platform/Kit/Responder.h"
 #include "Platform/Kit/WindowAnimator.h"

@@ -25,13 +25,15 @@ std::function<bool(const LayerValue&)> applying(Window* window, std::function<vo
 
 void WindowAnimator::setFrame(const Rect& frame, bool display)
 {
-    AnimationContext::animate(&window_, "frame", window_.frame(), frame,
+    AnimationContext::animate(
+        &window_, "frame", window_.frame(), frame,
         applying(&window_, [display](Window& w, const LayerValue& v) { w.setFrame(std::get<Rect>(v), display); }));
 }
 
 void WindowAnimator::setAlphaValue(double alpha)
 {
-    AnimationContext::animate(&window_, "alphaValue", window_.alphaValue(), alpha,
+    AnimationContext::animate(
+        &window_, "alphaValue", window_.alphaValue(), alpha,
         applying(&window_, [](Window& w, const LayerValue& v) { w.setAlphaValue(std::get<double>(v)); }));
 }
 

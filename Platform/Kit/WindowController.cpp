@@ -53,9 +53,6 @@ void WindowController::close()
     window_->close();
 }
 
-bool WindowController::isWindowVisible() const
-{
-    return window_ && window_->isVisible();
-}
+bool WindowController::isWindowVisible() const { return window_ && window_->isVisible(); }
 
 } // namespace Kit

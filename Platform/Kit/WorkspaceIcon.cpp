@@ -11,7 +11,7 @@ namespace {
 // A grey drive body with a darker base and a green activity light, drawn at 2 pixels per point.
 Image genericDrive()
 {
-    Image image(Size{WorkspaceIcon::size, WorkspaceIcon::size}, 2);
+    Image image(Size {WorkspaceIcon::size, WorkspaceIcon::size}, 2);
     QPainter painter(&image.representation().pixels);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Kit/KitExport.h"
-
 #include "Platform/Kit/Image.h"
+#include "Platform/Kit/KitExport.h"
 
 #include <string_view>
 

@@ -18,8 +18,8 @@ int ApplesmcIndexLock::descriptor()
     file_.reset(::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!file_) {
         failed_ = true;
-        Foundation::Console::printError("The applesmc key index lock " + path_.string() +
-                                        " cannot be opened: " + Foundation::errnoText(errno));
+        Foundation::Console::printError("The applesmc key index lock " + path_.string()
+                                        + " cannot be opened: " + Foundation::errnoText(errno));
     }
     return file_.get();
 }

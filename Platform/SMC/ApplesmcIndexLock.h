@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/SMC/SMCExport.h"
 
 #include <filesystem>
 

@@ -131,10 +131,7 @@ kern_return_t ApplesmcTransport::resultForErrno(int error)
     }
 }
 
-std::uint64_t ApplesmcTransport::generation() const
-{
-    return maps_.load();
-}
+std::uint64_t ApplesmcTransport::generation() const { return maps_.load(); }
 
 kern_return_t ApplesmcTransport::load()
 {
@@ -205,8 +202,8 @@ void ApplesmcTransport::readFanCount()
 
 void ApplesmcTransport::loadFromFiles()
 {
-    const auto add = [this](std::string key, std::string type, std::uint32_t length, Source source,
-                            std::string file, std::string bytes = {}) {
+    const auto add = [this](std::string key, std::string type, std::uint32_t length, Source source, std::string file,
+                            std::string bytes = {}) {
         keys_[std::move(key)] = KeyInfo {0, std::move(type), length, source, std::move(file), std::move(bytes)};
     };
     int fans = 0;
@@ -214,8 +211,8 @@ void ApplesmcTransport::loadFromFiles()
         ++fans;
     add("FNum", "ui8 ", 1, Source::constant, {}, std::string(1, static_cast<char>(fans)));
     for (int fan = 0; fan < fans; ++fan) {
-        for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"},
-                                                {"Sf", "safe"}, {"Tg", "output"}})
+        for (const auto& [suffix, attribute] :
+             {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Sf", "safe"}, {"Tg", "output"}})
             add(SMCSim::FanKey::name(fan, suffix), "fpe2", 2, Source::fanSpeed, fanFile(fan, attribute));
         if (files_->read(fanFile(fan, "label")).error != ENOENT)
             add(SMCSim::FanKey::name(fan, "ID"), "{fds", 16, Source::fanLabel, fanFile(fan, "label"));
@@ -250,12 +247,15 @@ void ApplesmcTransport::loadFromHwmon()
         }
     int fans = 0;
     while (fans < maximumFans && files_->read(fanFile(fans, "input")).error != ENOENT) {
-        for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Tg", "target"}})
+        for (const auto& [suffix, attribute] :
+             {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Tg", "target"}})
             if (files_->read(fanFile(fans, attribute)).error != ENOENT)
-                keys_[SMCSim::FanKey::name(fans, suffix)] = KeyInfo {0, "flt ", 4, Source::hwmon, fanFile(fans, attribute), {}, 1};
+                keys_[SMCSim::FanKey::name(fans, suffix)] =
+                    KeyInfo {0, "flt ", 4, Source::hwmon, fanFile(fans, attribute), {}, 1};
         // The driver's label names the fan, as its "ID" text does.
         if (files_->read(fanFile(fans, "label")).error != ENOENT)
-            keys_[SMCSim::FanKey::name(fans, "ID")] = KeyInfo {0, "{fds", 16, Source::fanLabel, fanFile(fans, "label"), {}, 1};
+            keys_[SMCSim::FanKey::name(fans, "ID")] =
+                KeyInfo {0, "{fds", 16, Source::fanLabel, fanFile(fans, "label"), {}, 1};
         ++fans;
     }
     keys_["FNum"] = KeyInfo {0, "ui8 ", 1, Source::constant, {}, std::string(1, static_cast<char>(fans))};
@@ -265,8 +265,8 @@ void ApplesmcTransport::loadFromHwmon()
 void ApplesmcTransport::finishFileKeys()
 {
     const auto count = static_cast<std::uint32_t>(keys_.size() + 1);
-    keys_["#KEY"] = KeyInfo {0, "ui32", 4, Source::constant, {},
-                             {char(count >> 24), char(count >> 16), char(count >> 8), char(count)}, 1};
+    keys_["#KEY"] = KeyInfo {
+        0, "ui32", 4, Source::constant, {}, {char(count >> 24), char(count >> 16), char(count >> 8), char(count)}, 1};
     for (auto& [key, info] : keys_) {
         info.index = static_cast<std::uint32_t>(names_.size());
         names_.push_back(key);
@@ -422,9 +422,9 @@ kern_return_t ApplesmcTransport::keyInformation(std::string_view key, SMCRecord&
         output[resultOffset] = smcNotReadable;
         return kIOReturnSuccess;
     }
-    const bool routed = driver_ == Driver::applesmc &&
-                        (SMCSim::FanKey::fanOf(key, "Mn") || SMCSim::FanKey::fanOf(key, "Tg") ||
-                         SMCSim::FanKey::fanOf(key, "Md") || key == "FS! ");
+    const bool routed = driver_ == Driver::applesmc
+                        && (SMCSim::FanKey::fanOf(key, "Mn") || SMCSim::FanKey::fanOf(key, "Tg")
+                            || SMCSim::FanKey::fanOf(key, "Md") || key == "FS! ");
     storeLE(output, dataSizeOffset, info->length);
     storeLE(output, dataTypeOffset, fourCC(info->type));
     output[attributesOffset] = static_cast<std::uint8_t>(attributeReadable | (routed ? attributeWritable : 0));
@@ -547,14 +547,13 @@ std::vector<int> ApplesmcTransport::restoreFans()
         bool touched = false;
         std::string bytes;
         const KeyInfo* mode = find(SMCSim::FanKey::name(fan, "Md"));
-        const bool modeForced = mode && data(*mode, bytes) == kIOReturnSuccess && !bytes.empty() &&
-                                bytes[0] != 0;
+        const bool modeForced = mode && data(*mode, bytes) == kIOReturnSuccess && !bytes.empty() && bytes[0] != 0;
         if (forced_.contains(fan) || modeForced || (bits && ((*bits >> fan) & 1)))
             touched = writeManual(fan, false) == kIOReturnSuccess;
         const auto start = startMinimum_.find(fan);
         const KeyInfo* minimum = find(SMCSim::FanKey::name(fan, "Mn"));
-        if (start != startMinimum_.end() && minimum && data(*minimum, bytes) == kIOReturnSuccess &&
-            bytes != start->second)
+        if (start != startMinimum_.end() && minimum && data(*minimum, bytes) == kIOReturnSuccess
+            && bytes != start->second)
             if (const auto rpm = wholeRPM(minimum->type, valueBytes(start->second)))
                 touched |= files_->write(fanFile(fan, "min"), std::to_string(*rpm)) == 0;
         if (touched)

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/ApplesmcFiles.h"
 #include "Platform/SMC/ApplesmcIndexLock.h"
+#include "Platform/SMC/SMCExport.h"
 #include "Platform/SMC/SMCTransport.h"
 
 #include <atomic>
@@ -28,8 +27,9 @@ namespace IOKit {
 //   the exchanges of this transport are serialised, and each move with the reads that follow it holds
 //   the index lock that every privileged process of the install shares (`indexLock`).
 // - Only a privileged transport (the root helper's) moves the index. Any other, even where key_at_index
-//   is writable, gets the keys the named files give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx", "Sf", "Tg" ("fpe2" of the
-//   whole RPM the files hold) and "ID", "FS! " from the manual bits, and the "sp78" temperatures.
+//   is writable, gets the keys the named files give instead, in key order: "#KEY", "FNum", per fan "Ac", "Mn", "Mx",
+//   "Sf", "Tg" ("fpe2" of the whole RPM the files hold) and "ID", "FS! " from the manual bits, and the "sp78"
+//   temperatures.
 // - A key the machine does not have answers as the SMC does: success, result 0x84, size 0. A key whose
 //   bytes the driver refuses (EINVAL, bytes of another length than the key's, or EIO before it was ever
 //   read) fails once; from then on it reports size 0, so that it reads as absent without a line on every
@@ -88,9 +88,9 @@ private:
         std::string type;
         std::uint32_t length = 0;
         Source source = Source::index;
-        std::string file;  // fanSpeed, fanLabel, temperature, hwmon
+        std::string file; // fanSpeed, fanLabel, temperature, hwmon
         std::string bytes; // constant
-        double scale = 1;  // hwmon: the file's units per unit of the key
+        double scale = 1; // hwmon: the file's units per unit of the key
     };
 
     kern_return_t load();
@@ -128,7 +128,7 @@ private:
     std::map<std::string, KeyInfo, std::less<>> keys_;
     int fanCount_ = 0;
     std::map<int, std::string> startMinimum_; // "F<i>Mn" bytes at open
-    std::set<int> forced_;                    // fans this transport forced
+    std::set<int> forced_; // fans this transport forced
     std::set<std::string, std::less<>> refused_;
     std::set<std::string, std::less<>> answered_; // keys read at least once
     ApplesmcIndexLock indexLock_;

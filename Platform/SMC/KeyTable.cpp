@@ -16,10 +16,7 @@ auto lowerBound(auto& entries, std::string_view key)
 
 } // namespace
 
-const KeyEntry* KeyTable::at(std::size_t index) const
-{
-    return index < entries_.size() ? &entries_[index] : nullptr;
-}
+const KeyEntry* KeyTable::at(std::size_t index) const { return index < entries_.size() ? &entries_[index] : nullptr; }
 
 const KeyEntry* KeyTable::find(std::string_view key) const
 {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/ValueCodec.h"
 
 #include <cstddef>
@@ -22,7 +21,7 @@ struct AERLO_SMC_EXPORT KeyEntry {
     std::string key;
     std::string type;
     std::uint32_t size = 0; // may exceed 32: the record carries 32 bytes at most
-    ValueBytes bytes{};
+    ValueBytes bytes {};
     bool writable = false;
     // The attribute byte a real machine reports; absent: readable, plus writable when `writable`.
     std::optional<std::uint8_t> firmwareAttributes;

@@ -8,7 +8,7 @@ namespace IOKit {
 
 std::string machErrorString(kern_return_t code)
 {
-    static constexpr std::array<std::pair<kern_return_t, const char*>, 10> texts{{
+    static constexpr std::array<std::pair<kern_return_t, const char*>, 10> texts {{
         {kIOReturnSuccess, "(os/kern) successful"},
         {kIOReturnError, "(iokit/common) general error"},
         {kIOReturnNoDevice, "(iokit/common) no such device"},

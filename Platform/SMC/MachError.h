@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/IOKitTypes.h"
+#include "Platform/SMC/SMCExport.h"
 
 #include <string>
 

@@ -4,12 +4,11 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/FanKey.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
 
@@ -28,10 +27,7 @@ struct Failure {
     std::string message;
 };
 
-[[noreturn]] void fail(const std::string& where, const std::string& what)
-{
-    throw Failure{where + ": " + what};
-}
+[[noreturn]] void fail(const std::string& where, const std::string& what) { throw Failure {where + ": " + what}; }
 
 // JSON text is UTF-8; keys, types and SMC texts are bytes, one per character U+0000..U+00FF.
 std::string latin1(const json& value, const std::string& where)
@@ -192,7 +188,8 @@ KeyEntry keyEntry(const json& item, const KeyTable& table, const std::string& wh
     if (const json* dynamic = member(item, "dynamic"))
         entry.dynamic = flag(*dynamic, where + ".dynamic");
 
-    const int sources = (member(item, "bytes") ? 1 : 0) + (member(item, "value") ? 1 : 0) + (member(item, "text") ? 1 : 0);
+    const int sources =
+        (member(item, "bytes") ? 1 : 0) + (member(item, "value") ? 1 : 0) + (member(item, "text") ? 1 : 0);
     if (sources > 1)
         fail(where, "give one of \"bytes\", \"value\" and \"text\"");
     if (const json* bytes = member(item, "bytes")) {
@@ -237,7 +234,8 @@ KeyEntry keyEntry(const json& item, const KeyTable& table, const std::string& wh
 }
 
 // The text members `names` of `item` into `fields`; missing ones stay empty.
-void texts(const json& item, const std::string& where, std::initializer_list<std::pair<const char*, std::string*>> fields)
+void texts(const json& item, const std::string& where,
+           std::initializer_list<std::pair<const char*, std::string*>> fields)
 {
     for (const auto& [name, field] : fields) {
         if (const json* value = member(item, name)) {
@@ -263,7 +261,8 @@ MemoryModuleFacts memoryModule(const json& item, const std::string& where)
 {
     requireObject(item, where);
     MemoryModuleFacts module;
-    texts(item, where, {{"slot", &module.slot}, {"size", &module.size}, {"type", &module.type}, {"speed", &module.speed}});
+    texts(item, where,
+          {{"slot", &module.slot}, {"size", &module.size}, {"type", &module.type}, {"speed", &module.speed}});
     return module;
 }
 
@@ -271,8 +270,11 @@ GraphicsFacts graphicsFacts(const json& item, const std::string& where)
 {
     requireObject(item, where);
     GraphicsFacts graphics;
-    texts(item, where, {{"model", &graphics.model}, {"vendor", &graphics.vendor}, {"vram", &graphics.vram},
-                        {"vramShared", &graphics.vramShared}});
+    texts(item, where,
+          {{"model", &graphics.model},
+           {"vendor", &graphics.vendor},
+           {"vram", &graphics.vram},
+           {"vramShared", &graphics.vramShared}});
     if (const json* cores = member(item, "cores")) {
         if (!cores->is_number_unsigned() || cores->get<std::uint64_t>() > 4096)
             fail(where + ".cores", "expected a count");
@@ -285,8 +287,8 @@ DiskFacts diskFacts(const json& item)
 {
     requireObject(item, "facts.disk");
     DiskFacts disk;
-    texts(item, "facts.disk", {{"volumeName", &disk.volumeName}, {"mediaName", &disk.mediaName},
-                               {"deviceModel", &disk.deviceModel}});
+    texts(item, "facts.disk",
+          {{"volumeName", &disk.volumeName}, {"mediaName", &disk.mediaName}, {"deviceModel", &disk.deviceModel}});
     if (const json* size = member(item, "mediaSize")) {
         if (!size->is_number_unsigned() || size->get<std::uint64_t>() > std::uint64_t(INT64_MAX))
             fail("facts.disk.mediaSize", "expected a byte count");
@@ -376,7 +378,7 @@ FanProfile fanProfile(const json& item, int index, const std::string& where)
         if (!suffix.is_string())
             fail(where + ".keys", "expected texts");
         const auto& text = suffix.get_ref<const std::string&>();
-        static const std::vector<std::string> known{"Ac", "Mn", "Mx", "Tg", "Md", "ID"};
+        static const std::vector<std::string> known {"Ac", "Mn", "Mx", "Tg", "Md", "ID"};
         if (std::find(known.begin(), known.end(), text) == known.end())
             fail(where + ".keys", "unknown suffix \"" + text + "\"");
         fan.keys.push_back(text);
@@ -405,11 +407,11 @@ void addFanKeys(KeyTable& table, const FanProfile& fan)
         } else {
             entry.type = fan.type;
             entry.size = ValueCodec::defaultSize(fan.type).value_or(0);
-            const double value = suffix == "Ac" ? fan.currentSpeed
-                               : suffix == "Mn" ? fan.minSpeed
-                               : suffix == "Mx" ? fan.maxSpeed
-                                                : fan.targetSpeed;
-            entry.bytes = ValueCodec::encode(fan.type, value).value_or(ValueBytes{});
+            const double value = suffix == "Ac"   ? fan.currentSpeed
+                                 : suffix == "Mn" ? fan.minSpeed
+                                 : suffix == "Mx" ? fan.maxSpeed
+                                                  : fan.targetSpeed;
+            entry.bytes = ValueCodec::encode(fan.type, value).value_or(ValueBytes {});
             entry.writable = suffix == "Mn" || suffix == "Tg";
         }
         table.upsert(std::move(entry));
@@ -441,7 +443,8 @@ FaultRule faultRule(const json& item, const std::string& where)
     if (const json* times = member(item, "times")) {
         if (times->is_string() && times->get<std::string>() == "always")
             rule.times = -1;
-        else if (times->is_number_unsigned() && times->get<std::uint64_t>() >= 1 && times->get<std::uint64_t>() <= 1000000)
+        else if (times->is_number_unsigned() && times->get<std::uint64_t>() >= 1
+                 && times->get<std::uint64_t>() <= 1000000)
             rule.times = static_cast<int>(times->get<std::uint64_t>());
         else
             fail(where + ".times", "expected a count from 1 or \"always\"");
@@ -503,7 +506,7 @@ void applySections(MachineProfile& profile, const json& root)
             entry.key = "#KEY";
             entry.type = "ui32";
             entry.size = 4;
-            entry.bytes = ValueCodec::encode("ui32", n).value_or(ValueBytes{});
+            entry.bytes = ValueCodec::encode("ui32", n).value_or(ValueBytes {});
             profile.keys.setAutoKeyCount(false);
             profile.keys.upsert(std::move(entry));
         }
@@ -649,7 +652,7 @@ std::optional<MachineProfile> MachineProfile::load(std::string_view spec)
 {
     std::vector<std::string> parts;
     std::string part;
-    std::istringstream stream{std::string(spec)};
+    std::istringstream stream {std::string(spec)};
     while (std::getline(stream, part, '+'))
         parts.push_back(part);
     if (parts.empty() || parts.front().empty()) {

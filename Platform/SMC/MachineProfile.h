@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/KeyTable.h"
+#include "Platform/SMC/SMCExport.h"
 #include "Platform/SMC/SimSmcDevice.h"
 
 #include <cstdint>
@@ -28,15 +27,15 @@ struct AERLO_SMC_EXPORT MemoryModuleFacts {
 struct AERLO_SMC_EXPORT GraphicsFacts {
     std::string model;
     std::string vendor;
-    std::string vram;       // dedicated memory, "2 GB"
+    std::string vram; // dedicated memory, "2 GB"
     std::string vramShared; // memory shared with the system, "1536 MB"
     int cores = 0;
 };
 
 // The boot volume and the disk it lies on.
 struct AERLO_SMC_EXPORT DiskFacts {
-    std::string volumeName;  // "Macintosh HD"
-    std::string mediaName;   // "APPLE SSD AP0512R Media"
+    std::string volumeName; // "Macintosh HD"
+    std::string mediaName; // "APPLE SSD AP0512R Media"
     std::string deviceModel; // "APPLE SSD AP0512R", as the disk reports it (padded)
     std::int64_t mediaSize = 0;
     bool removable = false;
@@ -45,15 +44,15 @@ struct AERLO_SMC_EXPORT DiskFacts {
 // What the system record of the simulated Mac reports.
 struct AERLO_SMC_EXPORT MachineFacts {
     std::string modelIdentifier; // "MacBookPro18,3"
-    std::string modelName;       // "MacBook Pro"
-    std::string cpuBrand;        // "Apple M1 Pro", "Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz"
+    std::string modelName; // "MacBook Pro"
+    std::string cpuBrand; // "Apple M1 Pro", "Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz"
     int physicalCores = 0;
     int logicalCores = 0;
     int performanceCores = 0; // 0 where the machine has one kind of core
     int efficiencyCores = 0;
     std::uint64_t memoryBytes = 0;
     std::string osVersion; // "14.5"
-    std::string osBuild;   // "23F79"
+    std::string osBuild; // "23F79"
     std::string architecture; // "x86_64" or "arm64"
     std::string serialNumber; // empty: the platform expert has none
     std::string platformUUID;

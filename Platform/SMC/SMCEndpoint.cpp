@@ -46,22 +46,24 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
     }
     if (spec.starts_with("socket:") && spec.size() > 7) {
         auto registry = std::make_shared<ServiceRegistry>();
-        registry->registerService("AppleSMC", std::make_shared<SocketSmcTransport>(std::string(spec.substr(7)), privileged));
+        registry->registerService("AppleSMC",
+                                  std::make_shared<SocketSmcTransport>(std::string(spec.substr(7)), privileged));
         return registry;
     }
     if (spec == "applesmc") {
         auto registry = std::make_shared<ServiceRegistry>();
-        registry->registerService("AppleSMC", std::make_shared<ApplesmcTransport>(
-                                                  std::make_shared<SysfsApplesmcFiles>(), privileged && ::geteuid() == 0,
-                                                  ApplesmcTransport::Driver::applesmc, indexLock));
+        registry->registerService("AppleSMC",
+                                  std::make_shared<ApplesmcTransport>(std::make_shared<SysfsApplesmcFiles>(),
+                                                                      privileged && ::geteuid() == 0,
+                                                                      ApplesmcTransport::Driver::applesmc, indexLock));
         return registry;
     }
     if (spec == "macsmc") {
         auto registry = std::make_shared<ServiceRegistry>();
         if (const auto folder = SysfsApplesmcFiles::hwmonDirectory(SysfsApplesmcFiles::macsmcHwmonName))
-            registry->registerService("AppleSMC", std::make_shared<ApplesmcTransport>(
-                                                      std::make_shared<SysfsApplesmcFiles>(*folder), false,
-                                                      ApplesmcTransport::Driver::macsmcHwmon));
+            registry->registerService(
+                "AppleSMC", std::make_shared<ApplesmcTransport>(std::make_shared<SysfsApplesmcFiles>(*folder), false,
+                                                                ApplesmcTransport::Driver::macsmcHwmon));
         else
             Foundation::Console::printError("AERLO_SMC: no macsmc-hwmon device");
         return registry;
@@ -71,8 +73,7 @@ std::shared_ptr<ServiceRegistry> SMCEndpoint::makeRegistry(std::string_view spec
 }
 
 std::shared_ptr<ServiceRegistry> SMCEndpoint::registryForDevice(std::shared_ptr<SMCSim::SimSmcDevice> device,
-                                                                const SMCSim::ServiceSettings& service,
-                                                                bool privileged)
+                                                                const SMCSim::ServiceSettings& service, bool privileged)
 {
     auto registry = std::make_shared<ServiceRegistry>();
     if (service.present)

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/MachineProfile.h"
+#include "Platform/SMC/SMCExport.h"
 #include "Platform/SMC/ServiceRegistry.h"
 #include "Platform/SMC/SimSmcDevice.h"
 
@@ -33,8 +32,7 @@ public:
                                                          const std::filesystem::path& indexLock = {});
     // A registry serving `device`, with the profile's service settings (presence, matching failure).
     static std::shared_ptr<ServiceRegistry> registryForDevice(std::shared_ptr<SMCSim::SimSmcDevice> device,
-                                                              const SMCSim::ServiceSettings& service,
-                                                              bool privileged);
+                                                              const SMCSim::ServiceSettings& service, bool privileged);
 };
 
 } // namespace IOKit

@@ -26,8 +26,8 @@ inline constexpr std::uint8_t commandKeyInfo = 9;
 
 inline std::uint32_t loadLE(const SMCRecord& record, std::size_t offset)
 {
-    return std::uint32_t(record[offset]) | std::uint32_t(record[offset + 1]) << 8 |
-           std::uint32_t(record[offset + 2]) << 16 | std::uint32_t(record[offset + 3]) << 24;
+    return std::uint32_t(record[offset]) | std::uint32_t(record[offset + 1]) << 8
+           | std::uint32_t(record[offset + 2]) << 16 | std::uint32_t(record[offset + 3]) << 24;
 }
 
 inline void storeLE(SMCRecord& record, std::size_t offset, std::uint32_t value)

@@ -25,10 +25,7 @@ std::shared_ptr<ServiceRegistry> ServiceRegistry::withSMC(std::shared_ptr<SMCTra
     return registry;
 }
 
-std::shared_ptr<ServiceRegistry> ServiceRegistry::defaultRegistry()
-{
-    return defaultSlot().get();
-}
+std::shared_ptr<ServiceRegistry> ServiceRegistry::defaultRegistry() { return defaultSlot().get(); }
 
 void ServiceRegistry::replaceDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
 {
@@ -49,13 +46,10 @@ void ServiceRegistry::setMatchingFailure(kern_return_t code)
 
 MatchingDictionary ServiceRegistry::serviceMatching(std::string_view className) const
 {
-    return MatchingDictionary{std::string(className)};
+    return MatchingDictionary {std::string(className)};
 }
 
-io_object_t ServiceRegistry::nextHandle()
-{
-    return ++lastHandle_;
-}
+io_object_t ServiceRegistry::nextHandle() { return ++lastHandle_; }
 
 kern_return_t ServiceRegistry::getMatchingServices(const MatchingDictionary& matching, io_iterator_t& iterator)
 {
@@ -110,13 +104,12 @@ kern_return_t ServiceRegistry::serviceOpen(io_service_t service, std::uint32_t t
         return result;
     std::lock_guard lock(mutex_);
     connect = nextHandle();
-    connections_.emplace(connect, Connection{std::move(transport), handle});
+    connections_.emplace(connect, Connection {std::move(transport), handle});
     return kIOReturnSuccess;
 }
 
-kern_return_t ServiceRegistry::connectCallStructMethod(io_connect_t connect, std::uint32_t selector,
-                                                       const void* input, std::size_t inputSize, void* output,
-                                                       std::size_t* outputSize)
+kern_return_t ServiceRegistry::connectCallStructMethod(io_connect_t connect, std::uint32_t selector, const void* input,
+                                                       std::size_t inputSize, void* output, std::size_t* outputSize)
 {
     Connection connection;
     {
@@ -129,7 +122,7 @@ kern_return_t ServiceRegistry::connectCallStructMethod(io_connect_t connect, std
     if (!input || !output || !outputSize || inputSize != kSMCRecordSize || *outputSize < kSMCRecordSize)
         return kIOReturnBadArgument;
     SMCRecord in;
-    SMCRecord out{};
+    SMCRecord out {};
     std::copy_n(static_cast<const std::uint8_t*>(input), kSMCRecordSize, in.begin());
     const kern_return_t result = connection.transport->call(connection.handle, selector, in, out);
     std::copy(out.begin(), out.end(), static_cast<std::uint8_t*>(output));

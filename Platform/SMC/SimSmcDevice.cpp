@@ -337,9 +337,6 @@ void SimSmcDevice::resetLog()
     total_ = opens_ = closes_ = 0;
 }
 
-double SimSmcDevice::now() const
-{
-    return clock_.now() - start_;
-}
+double SimSmcDevice::now() const { return clock_.now() - start_; }
 
 } // namespace SMCSim

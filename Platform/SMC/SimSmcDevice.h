@@ -1,11 +1,10 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/Clock.h"
 #include "Platform/SMC/DynamicValues.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/KeyTable.h"
+#include "Platform/SMC/SMCExport.h"
 #include "Platform/SMC/SMCTransport.h"
 
 #include <cstddef>
@@ -29,7 +28,7 @@ using IOKit::kern_return_t;
 
 // What the device answers for a key it does not have.
 enum class MissingKeyPolicy {
-    quiet,       // kernel success, SMC result 0x84, size 0 (as real hardware does)
+    quiet, // kernel success, SMC result 0x84, size 0 (as real hardware does)
     kernelError, // the kernel call fails with the device's missing-key code
 };
 
@@ -61,20 +60,20 @@ struct AERLO_SMC_EXPORT Exchange {
     std::thread::id thread;
     std::uint32_t selector = 0;
     std::uint8_t command = 0;
-    std::string key;          // the input key (four bytes), empty for command 8
-    std::uint32_t index = 0;  // the input data32
+    std::string key; // the input key (four bytes), empty for command 8
+    std::uint32_t index = 0; // the input data32
     std::uint32_t dataSize = 0; // the input dataSize
-    ValueBytes bytes{};       // the input bytes (what a write sent)
+    ValueBytes bytes {}; // the input bytes (what a write sent)
     kern_return_t result = 0;
     std::uint8_t smcResult = 0;
-    double time = 0;          // device time
+    double time = 0; // device time
 };
 
 // The simulated System Management Controller: a sorted key table answering the SMC user client's
 // commands 5 (read bytes), 6 (write bytes), 8 (key at index) and 9 (key information) over connections
 // that are privileged (may write) or not. A key that is not writable refuses writes with SMC result
-// 0x86; a key whose read the firmware refuses answers with its recorded failure and result. Thread-safe: one lock around the whole state, so exchanges
-// from several threads and connections interleave whole.
+// 0x86; a key whose read the firmware refuses answers with its recorded failure and result. Thread-safe: one lock
+// around the whole state, so exchanges from several threads and connections interleave whole.
 class AERLO_SMC_EXPORT SimSmcDevice {
 public:
     static constexpr std::uint8_t kCommandReadBytes = 5;

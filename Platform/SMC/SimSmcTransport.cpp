@@ -18,9 +18,6 @@ kern_return_t SimSmcTransport::call(std::uint32_t connection, std::uint32_t sele
     return device_->call(connection, selector, input, output);
 }
 
-kern_return_t SimSmcTransport::close(std::uint32_t connection)
-{
-    return device_->close(connection);
-}
+kern_return_t SimSmcTransport::close(std::uint32_t connection) { return device_->close(connection); }
 
 } // namespace SMCSim

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SimSmcDevice.h"
 

@@ -23,8 +23,9 @@ namespace {
 
 bool isHexToken(std::string_view text)
 {
-    return text.size() == SocketSmcProtocol::tokenSize &&
-           std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    return text.size() == SocketSmcProtocol::tokenSize && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+           });
 }
 
 } // namespace
@@ -38,7 +39,7 @@ bool SocketSmcProtocol::send(int fd, Op op, std::string_view payload)
     for (std::size_t i = 0; i < 4; ++i)
         header[4 + i] = static_cast<char>(length >> (8 * i));
     iovec parts[2] = {{header, headerSize}, {const_cast<char*>(payload.data()), payload.size()}};
-    msghdr message{};
+    msghdr message {};
     message.msg_iov = parts;
     message.msg_iovlen = payload.empty() ? 1 : 2;
     std::size_t left = headerSize + payload.size();
@@ -71,10 +72,10 @@ std::optional<std::pair<SocketSmcProtocol::Op, std::uint32_t>> SocketSmcProtocol
     if (header.size() != headerSize || !length)
         return std::nullopt;
     const auto op = static_cast<std::uint8_t>(header[0]);
-    if (op < static_cast<std::uint8_t>(Op::hello) || op > static_cast<std::uint8_t>(Op::control) || header[1] != 0 ||
-        header[2] != 0 || header[3] != 0 || *length > maxPayload)
+    if (op < static_cast<std::uint8_t>(Op::hello) || op > static_cast<std::uint8_t>(Op::control) || header[1] != 0
+        || header[2] != 0 || header[3] != 0 || *length > maxPayload)
         return std::nullopt;
-    return std::pair{static_cast<Op>(op), *length};
+    return std::pair {static_cast<Op>(op), *length};
 }
 
 void SocketSmcProtocol::putU32(std::string& bytes, std::uint32_t value)
@@ -107,7 +108,7 @@ int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutS
     while (result < 0 && errno == EINTR);
     if (result < 0)
         return -1;
-    timeval timeout{timeoutSeconds, 0};
+    timeval timeout {timeoutSeconds, 0};
     ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     return fd.release();
@@ -128,7 +129,8 @@ Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path&
     Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd)
         return Foundation::Error(std::string("socket: ") + Foundation::errnoText(errno));
-    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd.get(), 64) < 0) {
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0
+        || ::listen(fd.get(), 64) < 0) {
         const int error = errno;
         return Foundation::Error("cannot listen on " + path.string() + ": " + Foundation::errnoText(error));
     }
@@ -138,7 +140,7 @@ Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path&
 
 std::optional<uid_t> SocketSmcProtocol::peerUid(int fd)
 {
-    ucred credentials{};
+    ucred credentials {};
     socklen_t size = sizeof credentials;
     if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) < 0)
         return std::nullopt;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/IOKitTypes.h"
+#include "Platform/SMC/SMCExport.h"
 
 #include <chrono>
 #include <cstddef>
@@ -46,7 +45,7 @@ public:
     static constexpr std::size_t headerSize = 8;
     // How long the server polls for the next frame before it sleeps: the next request of a client
     // reading many keys in a row usually comes within a few microseconds.
-    static constexpr std::chrono::microseconds activeWait{100};
+    static constexpr std::chrono::microseconds activeWait {100};
 
     // One whole frame over a connected socket, header and payload in one sendmsg() (MSG_NOSIGNAL: a
     // gone peer is an error, not a signal). Frames are read by a SocketSmcReader.

@@ -27,7 +27,7 @@ bool severalCpus()
 } // namespace
 
 SocketSmcReader::SocketSmcReader(int fd, std::chrono::microseconds activeWait)
-    : fd_(fd), activeWait_(severalCpus() ? activeWait : std::chrono::microseconds{})
+    : fd_(fd), activeWait_(severalCpus() ? activeWait : std::chrono::microseconds {})
 {
 }
 

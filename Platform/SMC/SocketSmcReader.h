@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Platform/SMC/SMCExport.h"
-
 #include "Platform/SMC/SocketSmcProtocol.h"
 
 #include <chrono>
@@ -42,7 +41,7 @@ private:
     std::chrono::microseconds activeWait_;
     std::vector<char> buffer_;
     std::size_t begin_ = 0; // first unread byte
-    std::size_t end_ = 0;   // one past the last received byte
+    std::size_t end_ = 0; // one past the last received byte
     bool spins_ = true;
 };
 

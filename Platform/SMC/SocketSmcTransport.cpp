@@ -19,9 +19,8 @@ SocketSmcTransport::~SocketSmcTransport()
 SocketSmcTransport::Lease::Lease(SocketSmcTransport& transport) : transport_(transport)
 {
     std::unique_lock lock(transport_.mutex_);
-    transport_.idle_.wait(lock, [&] {
-        return !transport_.free_.empty() || transport_.channels_.size() < maxConnections;
-    });
+    transport_.idle_.wait(lock,
+                          [&] { return !transport_.free_.empty() || transport_.channels_.size() < maxConnections; });
     if (!transport_.free_.empty()) {
         channel_ = transport_.free_.back();
         transport_.free_.pop_back();
@@ -57,10 +56,7 @@ std::size_t SocketSmcTransport::reconnects() const
     return reconnects_;
 }
 
-std::uint64_t SocketSmcTransport::generation() const
-{
-    return connects_.load();
-}
+std::uint64_t SocketSmcTransport::generation() const { return connects_.load(); }
 
 std::size_t SocketSmcTransport::connections() const
 {
@@ -77,7 +73,7 @@ void SocketSmcTransport::disconnect(Channel& channel)
 }
 
 const std::string* SocketSmcTransport::roundTrip(Channel& channel, Protocol::Op op, std::string_view payload,
-                                                Protocol::Status& status)
+                                                 Protocol::Status& status)
 {
     status = Protocol::Status::closed;
     if (Protocol::send(channel.fd.get(), op, payload)) {
@@ -143,7 +139,7 @@ const std::string* SocketSmcTransport::exchange(Channel& channel, Protocol::Op o
 }
 
 const SocketSmcTransport::Remote* SocketSmcTransport::remoteFor(Channel& channel, std::uint32_t connection,
-                                                              std::uint32_t type, Protocol::Status& status)
+                                                                std::uint32_t type, Protocol::Status& status)
 {
     if (const auto found = channel.remotes.find(connection); found != channel.remotes.end())
         return &found->second;
@@ -207,7 +203,7 @@ kern_return_t SocketSmcTransport::open(std::uint32_t type, std::uint32_t& connec
         connection = ++lastHandle_;
         handles_[connection] = type;
     }
-    lease->remotes[connection] = Remote{*remote, kIOReturnSuccess};
+    lease->remotes[connection] = Remote {*remote, kIOReturnSuccess};
     return kIOReturnSuccess;
 }
 

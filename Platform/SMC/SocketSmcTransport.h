@@ -1,9 +1,7 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/FileDescriptor.h"
-
+#include "Platform/SMC/SMCExport.h"
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
@@ -64,7 +62,7 @@ public:
 
 private:
     struct Remote {
-        std::uint32_t remote = 0;             // the simulator's handle, 0 when opening it failed
+        std::uint32_t remote = 0; // the simulator's handle, 0 when opening it failed
         kern_return_t lost = kIOReturnSuccess; // why opening failed
     };
     // One socket to the simulator and what was opened on it.
@@ -72,8 +70,8 @@ private:
         Foundation::FileDescriptor fd;
         // Replies are waited for asleep: a client reading a hundred keys every second would spend more
         // CPU polling than the wake-ups cost.
-        SocketSmcReader reader{-1, std::chrono::microseconds{0}};
-        std::string request;            // reused by every exchange
+        SocketSmcReader reader {-1, std::chrono::microseconds {0}};
+        std::string request; // reused by every exchange
         std::string openRequest;
         SocketSmcProtocol::Frame reply; // the last reply
         SocketSmcProtocol::Status status = SocketSmcProtocol::Status::ok; // of the last round trip

@@ -46,7 +46,7 @@ bool SysfsApplesmcFiles::deviceExists(const std::filesystem::path& directory)
 }
 
 std::optional<std::filesystem::path> SysfsApplesmcFiles::hwmonDirectory(std::string_view name,
-                                                                     const std::filesystem::path& classDirectory)
+                                                                        const std::filesystem::path& classDirectory)
 {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(classDirectory, error)) {

@@ -5,11 +5,10 @@
 #include "Platform/SMC/KeyTable.h"
 #include "Platform/SMC/MachineProfile.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <nlohmann/json.hpp>
 
 namespace SMCSim {
 
@@ -36,10 +35,7 @@ std::string number(double value)
     return std::string(buffer, result.ptr);
 }
 
-double lagFactor(double seconds, double timeConstant)
-{
-    return 1 - std::exp(-seconds / timeConstant);
-}
+double lagFactor(double seconds, double timeConstant) { return 1 - std::exp(-seconds / timeConstant); }
 
 // A small deterministic spread per key, −2…+2 °C, so that sensors of one kind differ.
 double spread(std::string_view key)
@@ -50,10 +46,7 @@ double spread(std::string_view key)
     return static_cast<double>(hash % 41) / 10.0 - 2.0;
 }
 
-bool isNumeric(const KeyEntry& entry)
-{
-    return ValueCodec::encode(entry.type, 0).has_value();
-}
+bool isNumeric(const KeyEntry& entry) { return ValueCodec::encode(entry.type, 0).has_value(); }
 
 // A number field of an object: its name, its range and where it goes.
 struct NumberField {
@@ -72,10 +65,10 @@ Foundation::Result<void> readNumbers(const json& object, const std::string& wher
         auto it = object.find(entry.name);
         if (it == object.end())
             continue;
-        if (!it->is_number() || !std::isfinite(it->get<double>()) || it->get<double>() < entry.low ||
-            it->get<double>() > entry.high)
-            return Foundation::Error(where + "." + entry.name + ": expected a number from " + number(entry.low) + " to " +
-                                     number(entry.high));
+        if (!it->is_number() || !std::isfinite(it->get<double>()) || it->get<double>() < entry.low
+            || it->get<double>() > entry.high)
+            return Foundation::Error(where + "." + entry.name + ": expected a number from " + number(entry.low) + " to "
+                                     + number(entry.high));
         entry.field = it->get<double>();
     }
     return {};
@@ -205,7 +198,8 @@ ThermalModel::ThermalModel(const MachineProfile& profile)
           if (profile.thermal.empty())
               return parameters;
           if (const auto applied = parameters.apply(profile.thermal); !applied)
-              Foundation::Console::printError("Machine profile " + profile.name + ": " + applied.error() + " (defaults used)");
+              Foundation::Console::printError("Machine profile " + profile.name + ": " + applied.error()
+                                              + " (defaults used)");
           return parameters;
       }())
 {
@@ -265,16 +259,16 @@ void ThermalModel::addTemperature(const KeyEntry& entry, std::optional<double> s
     const char second = entry.key[1];
     Temperature temperature;
     temperature.kind = std::string_view("Ccpef").find(second) != std::string_view::npos ? Kind::cpu
-                       : (second == 'G' || second == 'g')                             ? Kind::gpu
-                       : (second == 'B' || second == 'b')                             ? Kind::battery
-                       : (second == 'A' || second == 'a')                             ? Kind::ambient
-                                                                                      : Kind::board;
+                       : (second == 'G' || second == 'g')                               ? Kind::gpu
+                       : (second == 'B' || second == 'b')                               ? Kind::battery
+                       : (second == 'A' || second == 'a')                               ? Kind::ambient
+                                                                                        : Kind::board;
     const ThermalClass& kind = classOf(temperature.kind);
     temperature.factor = lagFactor(step, kind.timeConstant);
     temperature.idleRise = std::max(0.0, kind.idleRise + spread(entry.key));
     const double remaining = 1 - kind.cooling * startAirflow;
-    if (stored && std::isfinite(*stored) && *stored > parameters_.ambient && *stored < plausibleIdleCeiling &&
-        remaining > 0)
+    if (stored && std::isfinite(*stored) && *stored > parameters_.ambient && *stored < plausibleIdleCeiling
+        && remaining > 0)
         temperature.idleRise = std::max(0.0, (*stored - parameters_.ambient) / remaining - load_ * kind.gain);
     temperature.value = stored && std::isfinite(*stored)
                             ? *stored
@@ -301,7 +295,7 @@ void ThermalModel::addCurrent(const KeyEntry& entry, std::optional<double> store
 {
     Current current;
     current.scale = entry.key == "B0AC" ? 1000 : 1;
-    current.battery = entry.key == "B0AC" ? Current::Battery::signedDraw
+    current.battery = entry.key == "B0AC"   ? Current::Battery::signedDraw
                       : entry.key == "IBAC" ? Current::Battery::magnitude
                                             : Current::Battery::none;
     const char second = entry.key[1];
@@ -397,8 +391,8 @@ void ThermalModel::stepOnce(double seconds)
         if (temperature.absent)
             continue;
         const ThermalClass& kind = classOf(temperature.kind);
-        const double goal = parameters_.ambient +
-                            (temperature.idleRise + load_ * kind.gain) * std::max(0.0, 1 - kind.cooling * flow);
+        const double goal =
+            parameters_.ambient + (temperature.idleRise + load_ * kind.gain) * std::max(0.0, 1 - kind.cooling * flow);
         const double factor = fine ? temperature.factor : lagFactor(seconds, kind.timeConstant);
         temperature.value += (goal - temperature.value) * factor;
     }
@@ -435,7 +429,8 @@ void ThermalModel::refreshInputs(const KeyTable& keys)
         const int i = state.index;
         if (const auto max = keys.value(FanKey::name(i, "Mx")); max && std::isfinite(*max) && *max > 0)
             state.maxSpeed = *max;
-        if (const auto min = keys.value(FanKey::name(i, "Mn")); min && std::isfinite(*min) && *min >= 0 && *min <= state.maxSpeed)
+        if (const auto min = keys.value(FanKey::name(i, "Mn"));
+            min && std::isfinite(*min) && *min >= 0 && *min <= state.maxSpeed)
             state.minSpeed = *min;
         if (const auto target = keys.value(FanKey::name(i, "Tg")); target && std::isfinite(*target) && *target >= 0)
             state.target = *target;
@@ -462,8 +457,8 @@ void ThermalModel::rejectWritten(std::string_view key, const KeyTable& keys)
     else if (suffix == "Md" && (!value || (*value != 0 && *value != 1)))
         Foundation::Console::print("smcsim: " + std::string(key) + " refused: mode " + shown + " is not 0 or 1");
     else if (suffix == "Mn" && (!value || !std::isfinite(*value) || *value < 0 || *value > fan->state.maxSpeed))
-        Foundation::Console::print("smcsim: " + std::string(key) + " refused: " + shown + " is outside 0…" +
-                                   number(fan->state.maxSpeed));
+        Foundation::Console::print("smcsim: " + std::string(key) + " refused: " + shown + " is outside 0…"
+                                   + number(fan->state.maxSpeed));
 }
 
 std::optional<double> ThermalModel::current(std::string_view key) const

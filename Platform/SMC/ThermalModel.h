@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/SMC/SMCExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/DynamicValues.h"
+#include "Platform/SMC/SMCExport.h"
 
 #include <cstdint>
 #include <map>
@@ -31,7 +30,7 @@ struct AERLO_SMC_EXPORT ThermalClass {
 // them in its "thermal" section (apply).
 struct AERLO_SMC_EXPORT ThermalParameters {
     double ambient = 24;
-    double load = 0.1;           // at start
+    double load = 0.1; // at start
     double fanTimeConstant = 1.5; // seconds
     // Automatic curve: a fan runs at its minimum up to curveLow (hottest temperature, °C) and
     // rises linearly to its maximum at curveHigh.
@@ -41,11 +40,11 @@ struct AERLO_SMC_EXPORT ThermalParameters {
     // curveLow − stopHysteresis (Apple-silicon fans really do stop).
     bool stopWhenCool = false;
     double stopHysteresis = 5;
-    ThermalClass cpu{20, 60, 0.45, 8};
-    ThermalClass gpu{14, 40, 0.45, 10};
-    ThermalClass board{8, 18, 0.4, 30};
-    ThermalClass battery{5, 6, 0.2, 90};
-    ThermalClass ambientSensors{2, 3, 0.3, 60};
+    ThermalClass cpu {20, 60, 0.45, 8};
+    ThermalClass gpu {14, 40, 0.45, 10};
+    ThermalClass board {8, 18, 0.4, 30};
+    ThermalClass battery {5, 6, 0.2, 90};
+    ThermalClass ambientSensors {2, 3, 0.3, 60};
     // Power keys: idle + load·gain watts, at once.
     double cpuPower = 40;
     double gpuPower = 20;
@@ -66,13 +65,13 @@ struct AERLO_SMC_EXPORT ThermalParameters {
 // One fan as the model sees it.
 struct AERLO_SMC_EXPORT ThermalFanState {
     int index = 0;
-    double actual = 0;         // "F<i>Ac"
-    double goal = 0;           // where the fan is heading: the forced target or the curve's speed
-    double target = 0;         // "F<i>Tg" as last accepted
+    double actual = 0; // "F<i>Ac"
+    double goal = 0; // where the fan is heading: the forced target or the curve's speed
+    double target = 0; // "F<i>Tg" as last accepted
     double minSpeed = 0;
     double maxSpeed = 0;
-    std::optional<int> mode;   // "F<i>Md", absent when the fan has no mode key
-    bool forced = false;       // mode 1 or bit i of "FS! "
+    std::optional<int> mode; // "F<i>Md", absent when the fan has no mode key
+    bool forced = false; // mode 1 or bit i of "FS! "
 };
 
 struct AERLO_SMC_EXPORT ThermalReading {
@@ -87,8 +86,8 @@ struct AERLO_SMC_EXPORT ThermalSnapshot {
     double airflow = 0;
     std::vector<ThermalFanState> fans;
     std::vector<ThermalReading> temperatures; // key order
-    std::vector<ThermalReading> power;        // key order
-    std::vector<ThermalReading> currents;     // key order
+    std::vector<ThermalReading> power; // key order
+    std::vector<ThermalReading> currents; // key order
 };
 
 // Fan speeds, temperatures and power of a simulated machine, driven by load and airflow.
@@ -152,9 +151,9 @@ private:
         // The battery's own currents: "B0AC" goes below 0 while the battery discharges, "IBAC" gives
         // the size of the discharge; both are 0 on power (a full battery).
         enum class Battery { none, signedDraw, magnitude };
-        double idle = 0;   // amperes
-        double gain = 0;   // amperes at full load
-        double scale = 1;  // stored units per ampere ("B0AC": milliamperes)
+        double idle = 0; // amperes
+        double gain = 0; // amperes at full load
+        double scale = 1; // stored units per ampere ("B0AC": milliamperes)
         Battery battery = Battery::none;
     };
     struct Fan {

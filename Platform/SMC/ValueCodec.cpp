@@ -33,31 +33,31 @@ std::optional<Layout> layoutOf(std::string_view type)
     if (type.size() != 4)
         return std::nullopt;
     if (type == "ui8 " || type == "hex_" || type == "flag")
-        return Layout{Kind::unsignedInt, 1};
+        return Layout {Kind::unsignedInt, 1};
     if (type == "ui16")
-        return Layout{Kind::unsignedInt, 2};
+        return Layout {Kind::unsignedInt, 2};
     if (type == "ui32")
-        return Layout{Kind::unsignedInt, 4};
+        return Layout {Kind::unsignedInt, 4};
     if (type == "si8 ")
-        return Layout{Kind::signedInt, 1};
+        return Layout {Kind::signedInt, 1};
     if (type == "si16")
-        return Layout{Kind::signedInt, 2};
+        return Layout {Kind::signedInt, 2};
     if (type == "si32")
-        return Layout{Kind::signedInt, 4};
+        return Layout {Kind::signedInt, 4};
     if (type == "flt ")
-        return Layout{Kind::float32, 4};
+        return Layout {Kind::float32, 4};
     if (type == "{fds")
-        return Layout{Kind::fanDescriptor, 16};
+        return Layout {Kind::fanDescriptor, 16};
     if (type == "ch8*")
-        return Layout{Kind::text, 0};
+        return Layout {Kind::text, 0};
     const auto whole = hexDigit(type[2]);
     const auto fraction = hexDigit(type[3]);
     if (!whole || !fraction || *whole + *fraction > 16)
         return std::nullopt;
     if (type.starts_with("sp"))
-        return Layout{Kind::signedFixed, 2, *fraction};
+        return Layout {Kind::signedFixed, 2, *fraction};
     if (type.starts_with("fp"))
-        return Layout{Kind::unsignedFixed, 2, *fraction};
+        return Layout {Kind::unsignedFixed, 2, *fraction};
     return std::nullopt;
 }
 
@@ -95,7 +95,7 @@ std::optional<ValueBytes> ValueCodec::encode(std::string_view type, double value
     const auto layout = layoutOf(type);
     if (!layout || !std::isfinite(value))
         return std::nullopt;
-    ValueBytes bytes{};
+    ValueBytes bytes {};
     const double span = std::ldexp(1.0, static_cast<int>(8 * layout->width));
     switch (layout->kind) {
     case Kind::unsignedInt:
@@ -113,7 +113,8 @@ std::optional<ValueBytes> ValueCodec::encode(std::string_view type, double value
         return bytes;
     }
     case Kind::unsignedFixed:
-        putBigEndian(bytes, static_cast<std::uint64_t>(clampRound(std::ldexp(value, layout->fractionBits), 0, 65535)), 2);
+        putBigEndian(bytes, static_cast<std::uint64_t>(clampRound(std::ldexp(value, layout->fractionBits), 0, 65535)),
+                     2);
         return bytes;
     case Kind::float32: {
         const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(value));
@@ -165,7 +166,7 @@ std::optional<ValueBytes> ValueCodec::encodeText(std::string_view type, std::str
     const auto layout = layoutOf(type);
     if (!layout)
         return std::nullopt;
-    ValueBytes bytes{};
+    ValueBytes bytes {};
     if (layout->kind == Kind::fanDescriptor) {
         // Name field of twelve bytes, padded with spaces as the SMC does.
         if (text.size() > 12)

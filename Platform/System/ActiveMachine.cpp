@@ -52,10 +52,7 @@ std::shared_ptr<const SMCSim::MachineProfile> ActiveMachine::profile()
     return s.profile;
 }
 
-std::string ActiveMachine::spec()
-{
-    return specFromEnvironment();
-}
+std::string ActiveMachine::spec() { return specFromEnvironment(); }
 
 void ActiveMachine::select(std::string_view spec)
 {

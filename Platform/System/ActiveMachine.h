@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/SMC/MachineProfile.h"
+#include "Platform/System/SystemExport.h"
 
 #include <memory>
 #include <string>

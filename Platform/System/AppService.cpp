@@ -1,9 +1,9 @@
 #include "Platform/System/AppService.h"
 
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
-#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/System/AutostartFolder.h"
 #include "Platform/System/DesktopEntry.h"
 
@@ -36,7 +36,7 @@ std::optional<LoginItem> mainAppItem()
     if (!executable || !bundle.bundleIdentifier())
         return std::nullopt;
     const auto name = bundle.object("CFBundleName");
-    return LoginItem{name.is_string() ? name.get<std::string>() : bundle.bundlePath().stem().string(), *executable};
+    return LoginItem {name.is_string() ? name.get<std::string>() : bundle.bundlePath().stem().string(), *executable};
 }
 
 std::optional<LoginItem> findLoginItem(std::string_view identifier)
@@ -55,7 +55,7 @@ std::optional<LoginItem> findLoginItem(std::string_view identifier)
         if (!executable)
             return std::nullopt;
         const auto name = item.object("CFBundleName");
-        return LoginItem{name.is_string() ? name.get<std::string>() : it->path().stem().string(), *executable};
+        return LoginItem {name.is_string() ? name.get<std::string>() : it->path().stem().string(), *executable};
     }
     return std::nullopt;
 }
@@ -160,15 +160,12 @@ AppService::Status AppService::status() const
 bool AppService::setLoginItemEnabled(std::string_view identifier, bool enabled)
 {
     tell("setLoginItemEnabled", identifier, enabled);
-    const AppService service{std::string(identifier)};
+    const AppService service {std::string(identifier)};
     if (!enabled && service.status() == Status::notRegistered)
         return true;
     return service.setEnabled(enabled).ok();
 }
 
-void AppService::setRequestObserver(RequestObserver observer)
-{
-    requestObserver().set(std::move(observer));
-}
+void AppService::setRequestObserver(RequestObserver observer) { requestObserver().set(std::move(observer)); }
 
 } // namespace SystemPlatform

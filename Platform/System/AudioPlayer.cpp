@@ -23,9 +23,6 @@ Foundation::Result<std::shared_ptr<AudioPlayer>> AudioPlayer::make(const std::fi
     return factory ? factory(file) : ProcessAudioPlayer::make(file);
 }
 
-void AudioPlayer::setFactory(Factory factory)
-{
-    installedFactory().set(std::move(factory));
-}
+void AudioPlayer::setFactory(Factory factory) { installedFactory().set(std::move(factory)); }
 
 } // namespace SystemPlatform

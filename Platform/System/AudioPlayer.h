@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
+#include "Platform/System/SystemExport.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,8 +1,7 @@
 #include "Platform/System/AuthorizationProvider.h"
 
-#include "Platform/System/DefaultAuthorizationProvider.h"
-
 #include "Platform/Foundation/SharedInstance.h"
+#include "Platform/System/DefaultAuthorizationProvider.h"
 
 #include <algorithm>
 
@@ -32,10 +31,7 @@ OSStatus AuthorizationProvider::free(const AuthorizationRef& authorization, Auth
     return errAuthorizationSuccess;
 }
 
-std::shared_ptr<AuthorizationProvider> AuthorizationProvider::shared()
-{
-    return sharedInstance().get();
-}
+std::shared_ptr<AuthorizationProvider> AuthorizationProvider::shared() { return sharedInstance().get(); }
 
 void AuthorizationProvider::replaceShared(std::shared_ptr<AuthorizationProvider> provider)
 {

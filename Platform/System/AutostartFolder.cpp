@@ -18,7 +18,7 @@ void reportOnce(const fs::path& entry)
     static std::set<fs::path> reported;
     if (reported.insert(entry).second)
         Foundation::Console::print("The autostart entry \"" + entry.string()
-            + "\" cannot be read (damaged, or not a regular file); it is left as it is.");
+                                   + "\" cannot be read (damaged, or not a regular file); it is left as it is.");
 }
 
 } // namespace

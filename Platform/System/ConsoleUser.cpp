@@ -1,4 +1,5 @@
 #include "Platform/System/ConsoleUser.h"
+
 #include "Platform/Foundation/SharedInstance.h"
 
 #include <cstdlib>
@@ -53,12 +54,12 @@ std::optional<ConsoleUser::User> ConsoleUser::current()
     }
     if (!hasGraphicalSession())
         return std::nullopt;
-    passwd entry{};
+    passwd entry {};
     std::vector<char> buffer;
     const uid_t uid = ::getuid();
     if (!passwordEntry(uid, entry, buffer) || !entry.pw_name)
         return std::nullopt;
-    return User{entry.pw_name, uid};
+    return User {entry.pw_name, uid};
 }
 
 void ConsoleUser::set(std::optional<User> user)
@@ -79,7 +80,7 @@ void ConsoleUser::resetForTesting()
 
 std::optional<std::string> ConsoleUser::homeDirectory(uid_t uid)
 {
-    passwd entry{};
+    passwd entry {};
     std::vector<char> buffer;
     if (!passwordEntry(uid, entry, buffer) || !entry.pw_dir)
         return std::nullopt;

@@ -4,8 +4,8 @@
 #include "Platform/Foundation/Posix.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -26,7 +26,6 @@ namespace {
 
 constexpr double killWaitSeconds = 1.0;
 
-
 std::string procPath(pid_t pid, const char* entry) { return "/proc/" + std::to_string(pid) + "/" + entry; }
 
 // Signals through the descriptor when there is one, so that a reused pid is never hit.
@@ -42,7 +41,8 @@ int sendSignal(int pidfd, pid_t pid, int signal)
 bool waitForExit(int pidfd, pid_t pid, double seconds)
 {
     using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     for (;;) {
         if (pidfd < 0 && !DaemonProcess::isAlive(pid))
             return true;
@@ -175,8 +175,7 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
     int reported = 0;
     const bool gotPid = readExactly(pidPipe[0].get(), &reported, sizeof reported);
     int status = 0;
-    while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {}
     int execError = 0;
     const bool failedExec = readExactly(execPipe[0].get(), &execError, sizeof execError);
 
@@ -267,7 +266,7 @@ std::optional<pid_t> DaemonProcess::readPidFile(const std::filesystem::path& pid
     if (!std::filesystem::is_regular_file(pidFile, error))
         return std::nullopt;
     const auto size = std::filesystem::file_size(pidFile, error);
-    if (error || size > std::uintmax_t{64})
+    if (error || size > std::uintmax_t {64})
         return std::nullopt;
     std::ifstream stream(pidFile, std::ios::binary);
     std::string text;

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
+#include "Platform/System/SystemExport.h"
 
 #include <filesystem>
 #include <map>
@@ -16,10 +15,10 @@ namespace SystemPlatform {
 // How a request to end a daemon process went.
 enum class DaemonStopOutcome {
     notRunning, // no such process (or it has already exited)
-    notOurs,    // the process runs another program: left alone
-    stopped,    // it ended on SIGTERM
-    killed,     // it ignored SIGTERM and ended on SIGKILL
-    failed,     // it could not be signalled, or it outlived SIGKILL
+    notOurs, // the process runs another program: left alone
+    stopped, // it ended on SIGTERM
+    killed, // it ignored SIGTERM and ended on SIGKILL
+    failed, // it could not be signalled, or it outlived SIGKILL
 };
 
 // Daemon processes: started detached, stopped by process id after checking what runs under it.

@@ -85,8 +85,8 @@ std::vector<std::string> DesktopApplications::entryLanguages(std::string_view lo
     return language.empty() ? std::vector<std::string>() : std::vector<std::string> {language};
 }
 
-std::optional<DesktopApplications::Application> DesktopApplications::forExecutable(const fs::path& executable,
-    const std::vector<std::string>& languages)
+std::optional<DesktopApplications::Application>
+DesktopApplications::forExecutable(const fs::path& executable, const std::vector<std::string>& languages)
 {
     std::error_code error;
     const fs::path target = fs::weakly_canonical(executable, error);

@@ -1,8 +1,8 @@
 #include "Platform/System/DesktopEntry.h"
 
-#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Posix.h"
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/Foundation/UTF8.h"
 
 #include <cerrno>
@@ -40,12 +40,23 @@ std::optional<std::string> unescaped(std::string_view value)
         if (++i == value.size())
             return std::nullopt;
         switch (value[i]) {
-        case 's': result += ' '; break;
-        case 'n': result += '\n'; break;
-        case 't': result += '\t'; break;
-        case 'r': result += '\r'; break;
-        case '\\': result += '\\'; break;
-        default: return std::nullopt;
+        case 's':
+            result += ' ';
+            break;
+        case 'n':
+            result += '\n';
+            break;
+        case 't':
+            result += '\t';
+            break;
+        case 'r':
+            result += '\r';
+            break;
+        case '\\':
+            result += '\\';
+            break;
+        default:
+            return std::nullopt;
         }
     }
     return result;
@@ -188,7 +199,8 @@ std::string DesktopEntry::quotedExecArgument(std::string_view argument)
     return quoted + "\"";
 }
 
-std::optional<std::string> DesktopEntry::applicationEntry(std::string_view name, const std::filesystem::path& executable)
+std::optional<std::string> DesktopEntry::applicationEntry(std::string_view name,
+                                                          const std::filesystem::path& executable)
 {
     const std::string program = executable.string();
     if (hasControlCharacter(name) || hasControlCharacter(program))
@@ -198,10 +210,14 @@ std::optional<std::string> DesktopEntry::applicationEntry(std::string_view name,
         escapedName += c == '\\' ? std::string("\\\\") : std::string(1, c);
     return "[Desktop Entry]\n"
            "Type=Application\n"
-           "Name=" + escapedName + "\n"
-           "Exec=" + quotedExecArgument(program) + "\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n";
+           "Name="
+           + escapedName
+           + "\n"
+             "Exec="
+           + quotedExecArgument(program)
+           + "\n"
+             "Terminal=false\n"
+             "X-GNOME-Autostart-enabled=true\n";
 }
 
 } // namespace SystemPlatform

@@ -27,11 +27,8 @@ State& state()
 DiskDescription profileDescription(const SMCSim::DiskFacts& disk)
 {
     return {
-        {"DAMediaName", disk.mediaName},
-        {"DADeviceModel", disk.deviceModel},
-        {"DAMediaSize", disk.mediaSize},
-        {"DAMediaRemovable", disk.removable},
-        {"DAVolumeName", disk.volumeName},
+        {"DAMediaName", disk.mediaName},      {"DADeviceModel", disk.deviceModel}, {"DAMediaSize", disk.mediaSize},
+        {"DAMediaRemovable", disk.removable}, {"DAVolumeName", disk.volumeName},
     };
 }
 
@@ -47,13 +44,13 @@ std::optional<RootFileSystem> rootFileSystem()
     if (::statvfs("/", &root) != 0)
         return std::nullopt;
     const auto blockSize = static_cast<std::int64_t>(root.f_frsize);
-    return RootFileSystem{static_cast<std::int64_t>(root.f_blocks) * blockSize,
-                          static_cast<std::int64_t>(root.f_bavail) * blockSize};
+    return RootFileSystem {static_cast<std::int64_t>(root.f_blocks) * blockSize,
+                           static_cast<std::int64_t>(root.f_bavail) * blockSize};
 }
 
 DiskDescription rootFileSystemDescription(const std::optional<RootFileSystem>& root)
 {
-    DiskDescription description{{"DAMediaRemovable", false}};
+    DiskDescription description {{"DAMediaRemovable", false}};
     if (root)
         description.emplace("DAMediaSize", root->size);
     return description;
@@ -80,7 +77,7 @@ std::vector<MountedVolume> machineVolumes()
 {
     const auto profile = ActiveMachine::profile();
     const auto root = rootFileSystem();
-    MountedVolume boot{"/", "Macintosh HD", std::nullopt, {}};
+    MountedVolume boot {"/", "Macintosh HD", std::nullopt, {}};
     bool removable = false;
     std::optional<std::int64_t> capacity;
     if (profile && profile->facts.disk) {
@@ -92,8 +89,8 @@ std::vector<MountedVolume> machineVolumes()
         boot.description = rootFileSystemDescription(root);
     }
     boot.resources = resourceValues(boot.name, removable, root, capacity, false);
-    MountedVolume data{"/System/Volumes/Data", boot.name + " - Data", boot.description,
-                       resourceValues(boot.name + " - Data", removable, root, capacity, true)};
+    MountedVolume data {"/System/Volumes/Data", boot.name + " - Data", boot.description,
+                        resourceValues(boot.name + " - Data", removable, root, capacity, true)};
     return {std::move(boot), std::move(data)};
 }
 
@@ -127,14 +124,14 @@ std::optional<DASession> DiskArbitration::sessionCreate()
     std::lock_guard lock(s.mutex);
     if (s.sessionFails)
         return std::nullopt;
-    return DASession{};
+    return DASession {};
 }
 
 std::optional<DADisk> DiskArbitration::diskCreateFromVolumePath(const DASession&, std::string_view path)
 {
     for (const MountedVolume& volume : currentVolumes())
         if (volume.path == path && volume.description)
-            return DADisk{volume.path};
+            return DADisk {volume.path};
     return std::nullopt;
 }
 

@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint64_t headerSize = 64;
 constexpr std::uint64_t sectionHeaderSize = 64;
 constexpr std::uint64_t maximumSections = 65536;
-constexpr std::uint32_t noBits = 8;           // SHT_NOBITS: no bytes in the file
+constexpr std::uint32_t noBits = 8; // SHT_NOBITS: no bytes in the file
 constexpr std::uint16_t extendedIndex = 0xFFFF; // SHN_XINDEX
 
 std::uint64_t little(const unsigned char* bytes, int count)
@@ -48,10 +48,7 @@ public:
     // The bytes of the section named `wanted`.
 
     // True when [offset, offset + count) lies inside the file.
-    bool holds(std::uint64_t offset, std::uint64_t count) const
-    {
-        return offset <= size_ && count <= size_ - offset;
-    }
+    bool holds(std::uint64_t offset, std::uint64_t count) const { return offset <= size_ && count <= size_ - offset; }
 
     bool read(std::uint64_t offset, void* buffer, std::uint64_t count) const
     {
@@ -86,8 +83,8 @@ public:
         std::array<unsigned char, headerSize> header {};
         if (!read(0, header.data(), header.size()))
             return std::nullopt;
-        if (header[0] != 0x7F || header[1] != 'E' || header[2] != 'L' || header[3] != 'F' || header[4] != 2 ||
-            header[5] != 1)
+        if (header[0] != 0x7F || header[1] != 'E' || header[2] != 'L' || header[3] != 'F' || header[4] != 2
+            || header[5] != 1)
             return std::nullopt; // not ELF, not 64-bit, or not little-endian
         tableOffset_ = little(&header[0x28], 8);
         entrySize_ = little(&header[0x3A], 2);
@@ -106,8 +103,7 @@ public:
             if (namesIndex == extendedIndex)
                 namesIndex = first->link;
         }
-        if (count == 0 || count > maximumSections || namesIndex >= count ||
-            !holds(tableOffset_, count * entrySize_))
+        if (count == 0 || count > maximumSections || namesIndex >= count || !holds(tableOffset_, count * entrySize_))
             return std::nullopt;
 
         const auto namesHeader = sectionHeader(namesIndex);

@@ -2,10 +2,9 @@
 
 #include "Platform/System/SystemExport.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>

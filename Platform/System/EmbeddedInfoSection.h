@@ -12,9 +12,9 @@
 #define AERLO_EMBED_INFO_RETAIN
 #endif
 
-#define AERLO_EMBED_INFO(json_literal)                                                                     \
-    __attribute__((section(".aerlo_info"), used AERLO_EMBED_INFO_RETAIN)) static const char                \
-        aerloEmbeddedInfo[] = json_literal
+#define AERLO_EMBED_INFO(json_literal)                                                                                 \
+    __attribute__((section(".aerlo_info"), used AERLO_EMBED_INFO_RETAIN)) static const char aerloEmbeddedInfo[] =      \
+        json_literal
 
-#define AERLO_EMBED_SHORT_VERSION(version_literal)                                                         \
+#define AERLO_EMBED_SHORT_VERSION(version_literal)                                                                     \
     AERLO_EMBED_INFO("{\"CFBundleShortVersionString\": \"" version_literal "\"}")

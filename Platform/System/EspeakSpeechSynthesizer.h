@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/SpeechSynthesizer.h"
+#include "Platform/System/SystemExport.h"
 
 #include <memory>
 #include <mutex>
@@ -15,7 +14,8 @@ class Process;
 
 namespace SystemPlatform {
 
-// Speech through the espeak-ng program; the text follows "--", so it is never taken for an option. Voices: the Mandarin voice identifier maps to "cmn"; the default is espeak-ng's own.
+// Speech through the espeak-ng program; the text follows "--", so it is never taken for an option. Voices: the Mandarin
+// voice identifier maps to "cmn"; the default is espeak-ng's own.
 class AERLO_SYSTEM_EXPORT EspeakSpeechSynthesizer : public SpeechSynthesizer {
 public:
     // Where espeak-ng is installed, if it is.

@@ -1,12 +1,11 @@
 #include "Platform/System/FileDesktopPictureStore.h"
 
-#include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/AtomicFile.h"
-
-#include <nlohmann/json.hpp>
+#include "Platform/Foundation/Paths.h"
 
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 
 namespace SystemPlatform {
 
@@ -32,7 +31,8 @@ std::filesystem::path FileDesktopPictureStore::defaultFile()
     return Foundation::Paths::library() / "Preferences" / "com.apple.desktop.json";
 }
 
-Foundation::Result<void> FileDesktopPictureStore::setPicture(const std::filesystem::path& picture, const std::string& screenKey)
+Foundation::Result<void> FileDesktopPictureStore::setPicture(const std::filesystem::path& picture,
+                                                             const std::string& screenKey)
 {
     auto json = load(file_);
     json[screenKey] = picture.string();

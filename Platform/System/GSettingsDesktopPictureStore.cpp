@@ -14,8 +14,8 @@ constexpr const char* schema = "org.gnome.desktop.background";
 
 bool unreserved(unsigned char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_'
-        || c == '~' || c == '/';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.'
+           || c == '_' || c == '~' || c == '/';
 }
 
 int hexValue(char c)
@@ -31,9 +31,13 @@ int hexValue(char c)
 
 } // namespace
 
-GSettingsDesktopPictureStore::GSettingsDesktopPictureStore(Environment environment) : environment_(std::move(environment)) {}
+GSettingsDesktopPictureStore::GSettingsDesktopPictureStore(Environment environment)
+    : environment_(std::move(environment))
+{
+}
 
-GSettingsDesktopPictureStore::Answer GSettingsDesktopPictureStore::gsettings(const std::vector<std::string>& arguments) const
+GSettingsDesktopPictureStore::Answer
+GSettingsDesktopPictureStore::gsettings(const std::vector<std::string>& arguments) const
 {
     Foundation::ProcessOptions options;
     options.environmentOverrides = environment_;
@@ -88,7 +92,8 @@ std::optional<std::filesystem::path> GSettingsDesktopPictureStore::pathFromLiter
     return std::filesystem::path(out);
 }
 
-Foundation::Result<void> GSettingsDesktopPictureStore::setPicture(const std::filesystem::path& picture, const std::string&)
+Foundation::Result<void> GSettingsDesktopPictureStore::setPicture(const std::filesystem::path& picture,
+                                                                  const std::string&)
 {
     const std::string value = literal(picture);
     const auto light = gsettings({"set", schema, "picture-uri", value});

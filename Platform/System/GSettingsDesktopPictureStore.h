@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/DesktopPictureStore.h"
+#include "Platform/System/SystemExport.h"
 
 #include <map>
 #include <string_view>

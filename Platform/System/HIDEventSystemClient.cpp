@@ -5,10 +5,9 @@
 #include "Platform/SMC/MachineProfile.h"
 #include "Platform/System/ActiveMachine.h"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace SystemPlatform {
@@ -49,7 +48,7 @@ std::optional<std::vector<HIDService>> loadMachineServices()
                          : Foundation::Result<std::vector<HIDService>>(Foundation::Error("cannot be read"));
     if (!services) {
         Foundation::Console::printError("HID services of " + path.string() + ": " + services.error());
-        return std::vector<HIDService>{};
+        return std::vector<HIDService> {};
     }
     return std::move(*services);
 }
@@ -64,10 +63,7 @@ std::optional<uint32_t> unsigned32(const json& item, const char* name)
 
 } // namespace
 
-double HIDEvent::floatValue(uint32_t field) const
-{
-    return field == static_cast<uint32_t>(type) << 16 ? value : 0;
-}
+double HIDEvent::floatValue(uint32_t field) const { return field == static_cast<uint32_t>(type) << 16 ? value : 0; }
 
 std::optional<std::string> HIDService::copyProperty(std::string_view key) const
 {
@@ -85,7 +81,7 @@ std::optional<HIDEvent> HIDService::copyEvent(int32_t type) const
     const auto found = events.find(type);
     if (found == events.end())
         return std::nullopt;
-    return HIDEvent{type, found->second};
+    return HIDEvent {type, found->second};
 }
 
 HIDEventSystemClient::HIDEventSystemClient()
@@ -99,10 +95,7 @@ HIDEventSystemClient::HIDEventSystemClient()
     services_ = services.services;
 }
 
-void HIDEventSystemClient::setMatching(std::map<std::string, uint32_t> matching)
-{
-    matching_ = std::move(matching);
-}
+void HIDEventSystemClient::setMatching(std::map<std::string, uint32_t> matching) { matching_ = std::move(matching); }
 
 std::optional<std::vector<HIDService>> HIDEventSystemClient::copyServices() const
 {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/TestAccess.h"
+#include "Platform/System/SystemExport.h"
 
 #include <cstdint>
 #include <map>

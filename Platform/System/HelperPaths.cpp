@@ -33,8 +33,8 @@ LayoutState& layoutState()
 std::optional<SystemLayout> layoutFromEnvironment()
 {
     const char* install = std::getenv("AERLO_HELPER_INSTALL");
-    const bool system = install ? std::string_view(install) == "system"
-                                : IOKit::SMCEndpoint::specFromEnvironment() == "applesmc";
+    const bool system =
+        install ? std::string_view(install) == "system" : IOKit::SMCEndpoint::specFromEnvironment() == "applesmc";
     return system ? std::optional(SystemLayout::fromEnvironment()) : std::nullopt;
 }
 
@@ -131,8 +131,8 @@ std::filesystem::path HelperPaths::bundledProgram(const std::filesystem::path& b
 
 bool HelperPaths::isValidLabel(std::string_view label)
 {
-    return !label.empty() && label != "." && label != ".." && label.find('/') == std::string_view::npos &&
-           label.find('\0') == std::string_view::npos;
+    return !label.empty() && label != "." && label != ".." && label.find('/') == std::string_view::npos
+           && label.find('\0') == std::string_view::npos;
 }
 
 } // namespace SystemPlatform

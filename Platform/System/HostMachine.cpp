@@ -3,10 +3,10 @@
 #include "Platform/Foundation/TextUtilities.h"
 
 #include <charconv>
-#include <optional>
-#include <string_view>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <string_view>
 #include <sys/utsname.h>
 #include <utility>
 
@@ -46,10 +46,15 @@ int number(std::string_view text)
 // The marketing name of a model identifier's family.
 std::string modelName(std::string_view identifier)
 {
-    static const std::pair<std::string_view, std::string_view> families[] = {
-        {"MacBookPro", "MacBook Pro"}, {"MacBookAir", "MacBook Air"}, {"MacBook", "MacBook"},
-        {"Macmini", "Mac mini"},       {"MacPro", "Mac Pro"},         {"iMacPro", "iMac Pro"},
-        {"iMac", "iMac"},              {"Xserve", "Xserve"},          {"Mac", "Mac"}};
+    static const std::pair<std::string_view, std::string_view> families[] = {{"MacBookPro", "MacBook Pro"},
+                                                                             {"MacBookAir", "MacBook Air"},
+                                                                             {"MacBook", "MacBook"},
+                                                                             {"Macmini", "Mac mini"},
+                                                                             {"MacPro", "Mac Pro"},
+                                                                             {"iMacPro", "iMac Pro"},
+                                                                             {"iMac", "iMac"},
+                                                                             {"Xserve", "Xserve"},
+                                                                             {"Mac", "Mac"}};
     for (const auto& [prefix, name] : families)
         if (identifier.starts_with(prefix))
             return std::string(name);
@@ -61,13 +66,13 @@ std::string modelName(std::string_view identifier)
 std::optional<std::pair<std::string_view, std::string_view>> appleChip(const std::string& compatible)
 {
     static const std::pair<std::string_view, std::pair<std::string_view, std::string_view>> chips[] = {
-        {"apple,t8103", {"m1", "M1"}},         {"apple,t6000", {"m1Pro", "M1 Pro"}},
-        {"apple,t6001", {"m1Max", "M1 Max"}},  {"apple,t6002", {"m1Ultra", "M1 Ultra"}},
-        {"apple,t8112", {"m2", "M2"}},         {"apple,t6020", {"m2Pro", "M2 Pro"}},
-        {"apple,t6021", {"m2Max", "M2 Max"}},  {"apple,t6022", {"m2Ultra", "M2 Ultra"}},
-        {"apple,t8122", {"m3", "M3"}},         {"apple,t6030", {"m3Pro", "M3 Pro"}},
-        {"apple,t6031", {"m3Max", "M3 Max"}},  {"apple,t8132", {"m4", "M4"}},
-        {"apple,t6040", {"m4Pro", "M4 Pro"}},  {"apple,t6041", {"m4Max", "M4 Max"}}};
+        {"apple,t8103", {"m1", "M1"}},        {"apple,t6000", {"m1Pro", "M1 Pro"}},
+        {"apple,t6001", {"m1Max", "M1 Max"}}, {"apple,t6002", {"m1Ultra", "M1 Ultra"}},
+        {"apple,t8112", {"m2", "M2"}},        {"apple,t6020", {"m2Pro", "M2 Pro"}},
+        {"apple,t6021", {"m2Max", "M2 Max"}}, {"apple,t6022", {"m2Ultra", "M2 Ultra"}},
+        {"apple,t8122", {"m3", "M3"}},        {"apple,t6030", {"m3Pro", "M3 Pro"}},
+        {"apple,t6031", {"m3Max", "M3 Max"}}, {"apple,t8132", {"m4", "M4"}},
+        {"apple,t6040", {"m4Pro", "M4 Pro"}}, {"apple,t6041", {"m4Max", "M4 Max"}}};
     std::istringstream entries(compatible);
     for (std::string entry; std::getline(entries, entry, '\0');)
         for (const auto& [name, chip] : chips)

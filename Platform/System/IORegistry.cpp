@@ -23,10 +23,7 @@ State& state()
     return state.get();
 }
 
-RegistryData textData(std::string_view text)
-{
-    return {std::string(text) + '\0'};
-}
+RegistryData textData(std::string_view text) { return {std::string(text) + '\0'}; }
 
 RegistryData u32Data(std::uint32_t value)
 {
@@ -55,7 +52,7 @@ std::vector<RegistryEntry> currentServices()
             return *s.services;
     }
     const auto profile = ActiveMachine::profile();
-    return profile ? IORegistry::servicesOf(*profile) : std::vector<RegistryEntry>{};
+    return profile ? IORegistry::servicesOf(*profile) : std::vector<RegistryEntry> {};
 }
 
 } // namespace

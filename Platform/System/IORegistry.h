@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "Platform/System/SystemExport.h"
 #include "Platform/SMC/IOKitTypes.h"
 #include "Platform/SMC/MachineProfile.h"
+#include "Platform/System/SystemExport.h"
 
 #include <cstdint>
 #include <map>
@@ -32,7 +32,7 @@ struct AERLO_SYSTEM_EXPORT RegistryEntry {
     RegistryProperties properties;
     std::vector<RegistryEntry> children;
     IOKit::kern_return_t nameFailure = IOKit::kIOReturnSuccess; // reading the name fails with this
-    bool propertiesFailure = false;                             // the properties cannot be copied
+    bool propertiesFailure = false; // the properties cannot be copied
 };
 
 // The I/O Registry of the simulated Mac, made from the active machine profile: the platform

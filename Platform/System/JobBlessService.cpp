@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/FileDigest.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
@@ -9,21 +10,19 @@
 #include "Platform/System/KeepAlive.h"
 #include "Platform/System/LaunchDaemonJob.h"
 #include "Platform/System/SystemHelperInstall.h"
-#include "Platform/Foundation/FileDigest.h"
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace SystemPlatform {
 
 namespace {
-
 
 JobBlessResult failure(JobBlessErrorCode code, std::string description)
 {
@@ -31,7 +30,6 @@ JobBlessResult failure(JobBlessErrorCode code, std::string description)
 }
 
 std::string quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
-
 
 Foundation::Result<void> invalidLabel(std::string_view label)
 {
@@ -74,8 +72,9 @@ Foundation::Result<void> checkTool(const std::filesystem::path& tool)
     struct stat attributes {};
     if (::stat(tool.c_str(), &attributes) != 0) {
         const int error = errno;
-        return Error(error == ENOENT ? "The helper tool " + quoted(tool) + " does not exist."
-                                     : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(error));
+        return Error(error == ENOENT
+                         ? "The helper tool " + quoted(tool) + " does not exist."
+                         : "The helper tool " + quoted(tool) + " cannot be read: " + Foundation::errnoText(error));
     }
     if (!S_ISREG(attributes.st_mode))
         return Error("The helper tool " + quoted(tool) + " is not a file.");
@@ -102,13 +101,15 @@ std::map<std::string, std::string> daemonEnvironment()
 
 } // namespace
 
-JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view label, const AuthorizationRef& authorization)
+JobBlessResult JobBlessService::bless(JobBlessDomain domain, std::string_view label,
+                                      const AuthorizationRef& authorization)
 {
     if (!authorization || !authorization->hasRight(kSMRightBlessPrivilegedHelper))
         return failure(JobBlessErrorCode::authorizationFailure,
                        "The authorization does not allow installing a privileged helper.");
     if (!HelperPaths::isValidLabel(label))
-        return failure(JobBlessErrorCode::invalidLabel, "The helper label \"" + std::string(label) + "\" is not valid.");
+        return failure(JobBlessErrorCode::invalidLabel,
+                       "The helper label \"" + std::string(label) + "\" is not valid.");
 
     const Foundation::Bundle bundle = Foundation::Bundle::main();
     const auto tool = HelperPaths::bundledProgram(bundle.bundlePath(), label);
@@ -198,7 +199,8 @@ JobBlessResult JobBlessService::startUnderKeepAlive(const LaunchDaemonJob& job)
     if (!launch)
         return failure(JobBlessErrorCode::launchFailure, "The helper could not be started: " + launch.error() + ".");
     const auto keepAlivePidFile = HelperPaths::keepAlivePidFile(label);
-    if (const auto written = Foundation::AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644); !written) {
+    if (const auto written = Foundation::AtomicFile::write(keepAlivePidFile, std::to_string(*launch) + "\n", 0644);
+        !written) {
         // Nobody could stop a helper without its pid file.
         DaemonProcess::stop(*launch, keepAlive, stopTimeoutSeconds);
         return failure(JobBlessErrorCode::internalFailure, written.error());
@@ -215,7 +217,8 @@ Foundation::Result<void> JobBlessService::stop(std::string_view label, double ti
     if (!HelperPaths::isValidLabel(label))
         return invalidLabel(label);
     // The keep-alive first, which passes the stop on to the helper; then a helper it left behind.
-    if (auto stopped = stopNamed(HelperPaths::keepAlivePidFile(label), HelperPaths::keepAliveProgram(label), timeoutSeconds + 1);
+    if (auto stopped =
+            stopNamed(HelperPaths::keepAlivePidFile(label), HelperPaths::keepAliveProgram(label), timeoutSeconds + 1);
         !stopped)
         return stopped;
     return stopNamed(HelperPaths::pidFile(label), HelperPaths::installedProgram(label), timeoutSeconds);

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/System/AuthorizationProvider.h"
 #include "Platform/System/LaunchDaemonJob.h"
+#include "Platform/System/SystemExport.h"
 
 #include <filesystem>
 #include <map>
@@ -22,11 +21,11 @@ inline constexpr JobBlessDomain kSMDomainUserLaunchd = JobBlessDomain::user;
 enum class JobBlessErrorCode {
     authorizationFailure, // the authorization does not hold the bless right
     invalidLabel,
-    toolNotValid,   // the bundle's helper is missing or not executable
+    toolNotValid, // the bundle's helper is missing or not executable
     clientNotValid, // the application's own executable cannot be read
     internalFailure, // a folder or file could not be written
-    stopFailure,     // the running helper could not be stopped
-    launchFailure,   // the new helper could not be started
+    stopFailure, // the running helper could not be stopped
+    launchFailure, // the new helper could not be started
 };
 
 // Why a blessing failed, with a text for people.

@@ -2,8 +2,8 @@
 
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
-#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 
@@ -12,8 +12,8 @@
 #include <charconv>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <optional>
 #include <string_view>
 #include <sys/wait.h>
@@ -103,7 +103,9 @@ int KeepAlive::run(const Options& options, char** environment)
 
     const std::string program = options.program.string();
     if (!options.ownPidFile.empty())
-        if (const auto written = Foundation::AtomicFile::write(options.ownPidFile, std::to_string(::getpid()) + "\n", 0644); !written)
+        if (const auto written =
+                Foundation::AtomicFile::write(options.ownPidFile, std::to_string(::getpid()) + "\n", 0644);
+            !written)
             Foundation::Console::printError("keepalive: " + written.error());
     const auto finish = [&] {
         if (!options.ownPidFile.empty() && DaemonProcess::readPidFile(options.ownPidFile) == ::getpid())
@@ -128,8 +130,7 @@ int KeepAlive::run(const Options& options, char** environment)
         execPipe[1].reset();
         if (child > 0 && execPipe[0]) {
             int error = 0;
-            while (::read(execPipe[0].get(), &error, sizeof error) < 0 && errno == EINTR) {
-            }
+            while (::read(execPipe[0].get(), &error, sizeof error) < 0 && errno == EINTR) {}
         }
         execPipe[0].reset();
         int status = 0;
@@ -138,7 +139,8 @@ int KeepAlive::run(const Options& options, char** environment)
             Foundation::Console::printError("keepalive: cannot start " + program + ": " + Foundation::errnoText(errno));
             status = 127 << 8;
         } else {
-            if (const auto written = Foundation::AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644); !written)
+            if (const auto written = Foundation::AtomicFile::write(options.pidFile, std::to_string(child) + "\n", 0644);
+                !written)
                 Foundation::Console::printError("keepalive: " + written.error());
             for (;;) {
                 siginfo_t info {};
@@ -166,11 +168,12 @@ int KeepAlive::run(const Options& options, char** environment)
         if (stopping || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
             return finish();
 
-        if (!options.afterCrash.empty() && !runOnce(program, options.afterCrash, options.restoreSeconds, previousMask, environment))
+        if (!options.afterCrash.empty()
+            && !runOnce(program, options.afterCrash, options.restoreSeconds, previousMask, environment))
             Foundation::Console::printError("keepalive: " + program + " " + options.afterCrash + " failed");
         delay = nextDelay(delay, since(started), options);
-        Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status) +
-                                        "); starting it again in " + Foundation::NumberText::fixed(delay, 1) + " s");
+        Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status)
+                                        + "); starting it again in " + Foundation::NumberText::fixed(delay, 1) + " s");
         const auto pauseStart = Clock::now();
         for (;;) {
             const double left = delay - since(pauseStart);

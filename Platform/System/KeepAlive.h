@@ -21,11 +21,11 @@ public:
         std::filesystem::path program;
         std::filesystem::path pidFile;
         std::filesystem::path ownPidFile; // none when empty
-        std::string afterCrash;           // the argument of the run after a crash; none when empty
-        double firstDelay = 0.1;    // seconds before the first restart
+        std::string afterCrash; // the argument of the run after a crash; none when empty
+        double firstDelay = 0.1; // seconds before the first restart
         double maximumDelay = 10.0; // the bound of the back-off
         double stableSeconds = 10.0; // a run this long starts the back-off afresh
-        double stopSeconds = 1.5;   // how long a stopping child may take before SIGKILL
+        double stopSeconds = 1.5; // how long a stopping child may take before SIGKILL
         double restoreSeconds = 0.8; // how long the run after a crash may take before SIGKILL
     };
 

@@ -34,12 +34,12 @@ Switches& switches()
 // The host's boot time: the real-time clock less the time since boot.
 timeval hostBootTime()
 {
-    timespec now{};
-    timespec sinceBoot{};
+    timespec now {};
+    timespec sinceBoot {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     ::clock_gettime(CLOCK_BOOTTIME, &sinceBoot);
     const std::int64_t micro = (std::int64_t(now.tv_sec) - sinceBoot.tv_sec) * 1000000
-        + (std::int64_t(now.tv_nsec) - sinceBoot.tv_nsec) / 1000;
+                               + (std::int64_t(now.tv_nsec) - sinceBoot.tv_nsec) / 1000;
     return {micro / 1000000, static_cast<std::int32_t>(micro % 1000000)};
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "Platform/System/SystemExport.h"
 #include "Platform/SMC/IOKitTypes.h"
+#include "Platform/System/SystemExport.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -95,7 +95,7 @@ Foundation::Result<LaunchDaemonJob> LaunchDaemonJob::read(const std::filesystem:
     std::ifstream stream(path, std::ios::binary);
     if (!stream)
         return unreadable;
-    const std::string contents{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    const std::string contents {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     const auto parsed = nlohmann::json::parse(contents, nullptr, false);
     auto job = parsed.is_discarded() ? std::nullopt : fromJSON(parsed);
     if (!job)

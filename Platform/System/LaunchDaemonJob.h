@@ -1,13 +1,11 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
-
-#include <nlohmann/json.hpp>
+#include "Platform/System/SystemExport.h"
 
 #include <filesystem>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <sys/types.h>

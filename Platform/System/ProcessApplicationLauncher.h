@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/System/ApplicationLauncher.h"
+#include "Platform/System/SystemExport.h"
 
 #include <string_view>
 

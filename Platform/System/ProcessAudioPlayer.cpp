@@ -34,7 +34,7 @@ bool ProcessAudioPlayer::start()
     Foundation::Process::Options options;
     options.standardOutput = Foundation::Process::Output::discard;
     options.standardError = Foundation::Process::Output::discard;
-    auto child = std::make_shared<Foundation::Process>(toolPath, std::vector<std::string>{file_.string()}, options);
+    auto child = std::make_shared<Foundation::Process>(toolPath, std::vector<std::string> {file_.string()}, options);
     if (!child->run().ok())
         return false;
     child_ = child;

@@ -30,9 +30,10 @@ std::vector<std::string> ProcessImage::startArguments()
 
 bool ProcessImage::isRunningImage(const std::filesystem::path& executable)
 {
-    struct stat file {}, running {};
+    struct stat file {
+    }, running {};
     return ::stat(executable.c_str(), &file) == 0 && ::stat("/proc/self/exe", &running) == 0
-        && file.st_dev == running.st_dev && file.st_ino == running.st_ino;
+           && file.st_dev == running.st_dev && file.st_ino == running.st_ino;
 }
 
 Foundation::Result<void> ProcessImage::replace(const std::filesystem::path& executable,

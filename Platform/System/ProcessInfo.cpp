@@ -38,7 +38,7 @@ ProcessInfo::UserNames accountNames()
     ProcessInfo::UserNames names;
     long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
-    passwd entry{};
+    passwd entry {};
     passwd* found = nullptr;
     if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found) {
         names.userName = found->pw_name ? found->pw_name : "";
@@ -52,10 +52,7 @@ ProcessInfo::UserNames accountNames()
 
 } // namespace
 
-std::string ProcessInfo::userName()
-{
-    return accountNames().userName;
-}
+std::string ProcessInfo::userName() { return accountNames().userName; }
 
 std::string ProcessInfo::fullUserName()
 {

@@ -22,8 +22,8 @@ bool ProcessURLOpener::open(const Foundation::URL& url)
         return false;
     if (!process.waitUntilExit(waitSeconds_))
         return true;
-    return process.terminationReason() == Foundation::ProcessTerminationReason::exit &&
-           process.terminationStatus() == 0;
+    return process.terminationReason() == Foundation::ProcessTerminationReason::exit
+           && process.terminationStatus() == 0;
 }
 
 } // namespace SystemPlatform

@@ -1,7 +1,7 @@
 #include "Platform/System/SessionLoginItems.h"
 
-#include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/AtomicFile.h"
+#include "Platform/Foundation/Bundle.h"
 #include "Platform/System/AutostartFolder.h"
 #include "Platform/System/DesktopEntry.h"
 
@@ -44,7 +44,7 @@ std::optional<std::vector<SessionLoginItems::Item>> SessionLoginItems::snapshot(
     std::error_code error;
     const fs::file_status status = fs::symlink_status(folder, error);
     if (status.type() == fs::file_type::not_found)
-        return std::vector<Item>{};
+        return std::vector<Item> {};
     std::vector<fs::path> entries;
     for (fs::directory_iterator it(folder, error), end; it != end; it.increment(error)) {
         if (error)

@@ -15,7 +15,7 @@ namespace SystemPlatform {
 class AERLO_SYSTEM_EXPORT SessionLoginItems {
 public:
     struct Item {
-        std::filesystem::path entry;  // the entry's file
+        std::filesystem::path entry; // the entry's file
         std::filesystem::path bundle; // empty when the item does not resolve
     };
 

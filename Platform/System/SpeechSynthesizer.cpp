@@ -28,10 +28,7 @@ std::unique_ptr<SpeechSynthesizer> SpeechSynthesizer::make()
     return factory ? factory() : std::make_unique<EspeakSpeechSynthesizer>();
 }
 
-void SpeechSynthesizer::setFactory(Factory factory)
-{
-    installedFactory().set(std::move(factory));
-}
+void SpeechSynthesizer::setFactory(Factory factory) { installedFactory().set(std::move(factory)); }
 
 std::string SpeechSynthesizer::sayStandInPath() { return Foundation::ToolMap::standIn("say", AERLO_SAY_STAND_IN); }
 

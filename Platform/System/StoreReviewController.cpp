@@ -6,7 +6,7 @@ namespace SystemPlatform {
 
 namespace {
 
-std::atomic<std::size_t> requests{0};
+std::atomic<std::size_t> requests {0};
 
 } // namespace
 

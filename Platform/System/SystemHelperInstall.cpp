@@ -101,8 +101,7 @@ JobBlessResult SystemHelperInstall::installThroughPolkit(const std::filesystem::
         return failure(JobBlessErrorCode::authorizationFailure, "The administrator's authorization was refused.");
     if (result.reason != Foundation::ProcessTerminationReason::exit || result.status != 0) {
         const std::string why = lastLine(result.stderr_);
-        return failure(JobBlessErrorCode::internalFailure,
-                       why.empty() ? "The helper could not be installed." : why);
+        return failure(JobBlessErrorCode::internalFailure, why.empty() ? "The helper could not be installed." : why);
     }
     return {};
 }
@@ -150,7 +149,8 @@ JobBlessResult SystemHelperInstall::install(const Request& request)
         if (auto done = systemctl(*layout, arguments); !done)
             return failure(JobBlessErrorCode::launchFailure, done.error());
     // Returns once the daemon listens, as the stand-in install does once it runs.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(JobBlessService::startTimeoutSeconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(JobBlessService::startTimeoutSeconds);
     while (!std::filesystem::exists(std::filesystem::symlink_status(job.socketPath, error))) {
         if (std::chrono::steady_clock::now() > deadline)
             return failure(JobBlessErrorCode::launchFailure, "The helper did not start.");
@@ -167,8 +167,8 @@ int SystemHelperInstall::main(std::string_view label, const std::filesystem::pat
     request.tool = tool;
     std::filesystem::path prefix = "/";
     const auto usage = [label] {
-        Foundation::Console::printError("usage: " + std::string(label) + " " + std::string(installArgument) +
-                                        " --client <application> [--system-root <folder>] [--smc <spec>]");
+        Foundation::Console::printError("usage: " + std::string(label) + " " + std::string(installArgument)
+                                        + " --client <application> [--system-root <folder>] [--smc <spec>]");
         return 64;
     };
     for (std::size_t i = 0; i < arguments.size(); i += 2) {
@@ -218,8 +218,8 @@ int SystemHelperInstall::uninstallMain(std::string_view label, const std::vector
     if (arguments.size() == 2 && arguments[0] == "--system-root" && !arguments[1].empty()) {
         prefix = arguments[1];
     } else if (!arguments.empty()) {
-        Foundation::Console::printError("usage: " + std::string(label) + " " + std::string(uninstallArgument) +
-                                        " [--system-root <folder>]");
+        Foundation::Console::printError("usage: " + std::string(label) + " " + std::string(uninstallArgument)
+                                        + " [--system-root <folder>]");
         return 64;
     }
     HelperPaths::useSystemLayout(SystemLayout::under(prefix));
@@ -237,10 +237,12 @@ Foundation::Result<std::string> SystemHelperInstall::unitText(const LaunchDaemon
     std::string text = "[Unit]\nDescription=Aerlo SMC helper (" + job.label + ")\n";
     // The job file names the one client served, its digest and the helper's environment (a URI: left out
     // for a path it would have to escape).
-    if (const auto jobFile = HelperPaths::jobFile(job.label).string(); jobFile.find_first_of(" \t%\"\\") == std::string::npos)
+    if (const auto jobFile = HelperPaths::jobFile(job.label).string();
+        jobFile.find_first_of(" \t%\"\\") == std::string::npos)
         text += "Documentation=file:" + jobFile + "\n";
     if (realDriver)
-        text += "ConditionPathExists=" + (std::filesystem::path(IOKit::SysfsApplesmcFiles::deviceDirectory) / "key_count").string() + "\n";
+        text += "ConditionPathExists="
+                + (std::filesystem::path(IOKit::SysfsApplesmcFiles::deviceDirectory) / "key_count").string() + "\n";
     text += "\n[Service]\nType=simple\n";
     text += "ExecStart=" + unitQuoted(job.program.string()) + "\n";
     // Every stop, a crash among them, returns the fans to automatic before any restart.
@@ -249,7 +251,8 @@ Foundation::Result<std::string> SystemHelperInstall::unitText(const LaunchDaemon
     for (const auto& [name, value] : job.environmentVariables)
         text += "Environment=" + unitQuoted(name + "=" + value) + "\n";
     // systemd makes the run and log folders; the key index lock in the run folder outlives a restart.
-    text += "RuntimeDirectory=aerlo\nRuntimeDirectoryMode=0755\nRuntimeDirectoryPreserve=restart\nLogsDirectory=aerlo\n";
+    text +=
+        "RuntimeDirectory=aerlo\nRuntimeDirectoryMode=0755\nRuntimeDirectoryPreserve=restart\nLogsDirectory=aerlo\n";
     text += "ReadWritePaths=";
     for (const auto& folder : {std::filesystem::path(IOKit::SysfsApplesmcFiles::deviceDirectory), layout.runDirectory,
                                layout.logDirectory, layout.installDirectory, layout.unitDirectory})
@@ -301,9 +304,7 @@ Foundation::Result<void> SystemHelperInstall::removeUnit(std::string_view label,
         return {};
     const bool systemd = layout.hasSystemd();
     std::string problems;
-    const auto note = [&problems](const std::string& problem) {
-        problems += (problems.empty() ? "" : " ") + problem;
-    };
+    const auto note = [&problems](const std::string& problem) { problems += (problems.empty() ? "" : " ") + problem; };
     if (systemd)
         if (auto disabled = systemctl(layout, {"disable", unit.filename().string()}); !disabled)
             note(disabled.error());

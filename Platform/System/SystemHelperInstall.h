@@ -1,10 +1,9 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/System/JobBlessService.h"
 #include "Platform/System/LaunchDaemonJob.h"
+#include "Platform/System/SystemExport.h"
 #include "Platform/System/SystemLayout.h"
 
 #include <filesystem>
@@ -22,8 +21,8 @@ namespace SystemPlatform {
 // its job file in the layout's install folder (HelperPaths with the system layout) and then, where
 // systemd runs the machine, writes the system unit "<label>.service" (restarted after a crash, the
 // helper's "--restore" step after every stop, started at boot), reloads systemd, (re)starts the unit and
-// waits until the daemon's socket is there; elsewhere the helper runs under a root-owned copy of the keep-alive, as the stand-in install
-// does. The daemon serves its socket in the layout's run folder.
+// waits until the daemon's socket is there; elsewhere the helper runs under a root-owned copy of the keep-alive, as the
+// stand-in install does. The daemon serves its socket in the layout's run folder.
 class AERLO_SYSTEM_EXPORT SystemHelperInstall {
 public:
     static constexpr std::string_view installArgument = "--install-system";
@@ -33,7 +32,7 @@ public:
 
     struct Request {
         std::string label;
-        std::filesystem::path tool;   // the program to install
+        std::filesystem::path tool; // the program to install
         std::filesystem::path client; // the one application it serves
         uid_t clientUID = 0;
         std::optional<std::string> smc; // AERLO_SMC for the daemon
@@ -49,7 +48,8 @@ public:
     // The root side's command line after the install argument, installing `tool` (this program) as
     // `label` for the user who ran pkexec (PKEXEC_UID, else SUDO_UID, else this process's user). A failure is
     // printed on standard error. The exit status.
-    static int main(std::string_view label, const std::filesystem::path& tool, const std::vector<std::string>& arguments);
+    static int main(std::string_view label, const std::filesystem::path& tool,
+                    const std::vector<std::string>& arguments);
 
     // The root side of the uninstall argument, with HelperPaths in the system layout.
     static Foundation::Result<void> uninstall(std::string_view label);

@@ -13,12 +13,12 @@ namespace SystemPlatform {
 struct AERLO_SYSTEM_EXPORT SystemLayout {
     std::filesystem::path prefix;
     std::filesystem::path installDirectory; // "<prefix>/usr/local/libexec/aerlo": program and job file
-    std::filesystem::path unitDirectory;    // "<prefix>/etc/systemd/system"
-    std::filesystem::path runDirectory;     // "<prefix>/run/aerlo": socket and pid files
-    std::filesystem::path logDirectory;     // "<prefix>/var/log/aerlo"
-    std::filesystem::path pkexec;           // "<prefix>/usr/bin/pkexec"
-    std::filesystem::path systemctl;        // "<prefix>/usr/bin/systemctl"
-    std::filesystem::path systemdMarker;    // "<prefix>/run/systemd/system": there while systemd runs the machine
+    std::filesystem::path unitDirectory; // "<prefix>/etc/systemd/system"
+    std::filesystem::path runDirectory; // "<prefix>/run/aerlo": socket and pid files
+    std::filesystem::path logDirectory; // "<prefix>/var/log/aerlo"
+    std::filesystem::path pkexec; // "<prefix>/usr/bin/pkexec"
+    std::filesystem::path systemctl; // "<prefix>/usr/bin/systemctl"
+    std::filesystem::path systemdMarker; // "<prefix>/run/systemd/system": there while systemd runs the machine
 
     static SystemLayout under(const std::filesystem::path& prefix);
     // Under AERLO_SYSTEM_ROOT, else "/".

@@ -4,9 +4,8 @@
 #include "Platform/Foundation/ToolMap.h"
 #include "Platform/System/ActiveMachine.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
+#include <nlohmann/json.hpp>
 
 #ifndef AERLO_SYSTEM_PROFILER_STAND_IN
 #define AERLO_SYSTEM_PROFILER_STAND_IN "system_profiler"
@@ -57,10 +56,7 @@ std::string memoryText(std::uint64_t bytes)
     return std::to_string(bytes >> 20) + " MB";
 }
 
-bool appleSilicon(const SMCSim::MachineFacts& facts)
-{
-    return facts.architecture == "arm64";
-}
+bool appleSilicon(const SMCSim::MachineFacts& facts) { return facts.architecture == "arm64"; }
 
 json hardware(const SMCSim::MachineFacts& facts)
 {
@@ -77,7 +73,8 @@ json hardware(const SMCSim::MachineFacts& facts)
     item["machine_name"] = facts.modelName;
     if (appleSilicon(facts))
         item["number_processors"] = "proc " + std::to_string(facts.physicalCores) + ":"
-            + std::to_string(facts.performanceCores) + ":" + std::to_string(facts.efficiencyCores);
+                                    + std::to_string(facts.performanceCores) + ":"
+                                    + std::to_string(facts.efficiencyCores);
     else
         item["number_processors"] = facts.physicalCores;
     item["physical_memory"] = memoryText(facts.memoryBytes);
@@ -149,8 +146,8 @@ std::string hardwareText(const SMCSim::MachineFacts& facts)
     if (appleSilicon(facts)) {
         line("Chip", facts.cpuBrand);
         line("Total Number of Cores", std::to_string(facts.physicalCores) + " ("
-                 + std::to_string(facts.performanceCores) + " performance and "
-                 + std::to_string(facts.efficiencyCores) + " efficiency)");
+                                          + std::to_string(facts.performanceCores) + " performance and "
+                                          + std::to_string(facts.efficiencyCores) + " efficiency)");
     } else {
         const auto [name, speed] = intelProcessor(facts.cpuBrand);
         line("Processor Name", name);
@@ -214,9 +211,6 @@ std::string SystemProfiler::standInPath()
     return Foundation::ToolMap::standIn("system_profiler", AERLO_SYSTEM_PROFILER_STAND_IN);
 }
 
-void SystemProfiler::installStandIn()
-{
-    Foundation::ToolMap::set("/usr/sbin/system_profiler", standInPath());
-}
+void SystemProfiler::installStandIn() { Foundation::ToolMap::set("/usr/sbin/system_profiler", standInPath()); }
 
 } // namespace SystemPlatform

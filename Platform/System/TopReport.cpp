@@ -62,7 +62,7 @@ std::string headerBlock(std::size_t processCount, const std::filesystem::path& p
 {
     std::string text = "Processes: " + std::to_string(processCount) + " total\n";
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
+    std::tm local {};
     char date[32] = {};
     if (::localtime_r(&now, &local) && std::strftime(date, sizeof date, "%Y/%m/%d %H:%M:%S", &local) > 0)
         text += std::string(date) + "\n";
@@ -77,7 +77,7 @@ std::string headerBlock(std::size_t processCount, const std::filesystem::path& p
         const auto available = field(*memory, "MemAvailable");
         if (total && available && *available <= *total)
             text += "PhysMem: " + std::to_string((*total - *available) / 1024) + "M used, "
-                + std::to_string(*available / 1024) + "M unused.\n";
+                    + std::to_string(*available / 1024) + "M unused.\n";
     }
     return text;
 }
@@ -127,7 +127,7 @@ std::string TopReport::format(const std::vector<Row>& rows, std::size_t count, c
     std::string text = headerBlock(rows.size(), procRoot) + "\n" + padded("PID", 6) + padded("COMMAND", 16) + "MEM\n";
     for (std::size_t i = 0; i < rows.size() && i < count; ++i)
         text += padded(std::to_string(rows[i].pid), 6) + padded(rows[i].command, 16) + memoryText(rows[i].residentKiB)
-            + "\n";
+                + "\n";
     return text;
 }
 
@@ -154,14 +154,8 @@ TopReport::Output TopReport::run(const std::vector<std::string>& arguments, cons
     return {0, format(processes(procRoot), count, procRoot), {}};
 }
 
-std::string TopReport::standInPath()
-{
-    return Foundation::ToolMap::standIn("top", AERLO_TOP_STAND_IN);
-}
+std::string TopReport::standInPath() { return Foundation::ToolMap::standIn("top", AERLO_TOP_STAND_IN); }
 
-void TopReport::installStandIn()
-{
-    Foundation::ToolMap::set("/usr/bin/top", standInPath());
-}
+void TopReport::installStandIn() { Foundation::ToolMap::set("/usr/bin/top", standInPath()); }
 
 } // namespace SystemPlatform

@@ -18,10 +18,7 @@ Foundation::SharedInstance<Workspace>& instance()
 
 } // namespace
 
-Workspace& Workspace::shared()
-{
-    return instance().get();
-}
+Workspace& Workspace::shared() { return instance().get(); }
 
 void Workspace::resetForTesting(std::shared_ptr<URLOpener> opener, std::shared_ptr<ApplicationLauncher> launcher)
 {
@@ -34,10 +31,7 @@ Workspace::Workspace(std::shared_ptr<URLOpener> opener, std::shared_ptr<Applicat
 {
 }
 
-std::vector<RunningApplication> Workspace::runningApplications()
-{
-    return launcher()->runningApplications();
-}
+std::vector<RunningApplication> Workspace::runningApplications() { return launcher()->runningApplications(); }
 
 Foundation::Result<pid_t> Workspace::openApplication(const std::filesystem::path& bundlePath,
                                                      const OpenConfiguration& configuration)
@@ -45,10 +39,7 @@ Foundation::Result<pid_t> Workspace::openApplication(const std::filesystem::path
     return launcher()->openApplication(bundlePath, configuration);
 }
 
-bool Workspace::open(const Foundation::URL& url)
-{
-    return opener()->open(url);
-}
+bool Workspace::open(const Foundation::URL& url) { return opener()->open(url); }
 
 std::shared_ptr<URLOpener> Workspace::opener() const
 {
@@ -56,7 +47,8 @@ std::shared_ptr<URLOpener> Workspace::opener() const
     return opener_;
 }
 
-Foundation::Result<void> Workspace::setDesktopImageURL(const std::filesystem::path& picture, const std::string& screenKey)
+Foundation::Result<void> Workspace::setDesktopImageURL(const std::filesystem::path& picture,
+                                                       const std::string& screenKey)
 {
     std::error_code error;
     if (!picture.is_absolute())

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "Platform/System/SystemExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/TestAccess.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/System/ApplicationLauncher.h"
 #include "Platform/System/DesktopPictureStore.h"
+#include "Platform/System/SystemExport.h"
 #include "Platform/System/URLOpener.h"
 
 #include <filesystem>

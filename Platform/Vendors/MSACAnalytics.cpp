@@ -9,11 +9,10 @@
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/UserDefaults.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -46,7 +45,8 @@ std::string appendLine(const std::filesystem::path& file, std::string_view line)
     if (::stat(file.c_str(), &info) == 0
         && static_cast<std::uintmax_t>(info.st_size) + line.size() > MSACAnalytics::maximumFileBytes)
         ::rename(file.c_str(), (file.string() + ".1").c_str());
-    const Foundation::FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644));
+    const Foundation::FileDescriptor fd(
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644));
     if (!fd)
         return Foundation::errnoText(errno);
     const ssize_t written = ::write(fd.get(), line.data(), line.size());
@@ -75,8 +75,8 @@ void record(const MSACEvent& event)
     for (const auto& [key, value] : event.properties)
         line["properties"][key] = value;
     const std::filesystem::path file = MSACAnalytics::eventsFile();
-    const std::string problem
-        = appendLine(file, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
+    const std::string problem =
+        appendLine(file, line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n");
     // The service reports nothing to its caller; one line per process says that events are lost.
     if (!problem.empty() && !shared.warned) {
         shared.warned = true;
@@ -86,10 +86,7 @@ void record(const MSACEvent& event)
 
 } // namespace
 
-void MSACAnalytics::trackEvent(std::string_view name)
-{
-    record({std::string(name), {}});
-}
+void MSACAnalytics::trackEvent(std::string_view name) { record({std::string(name), {}}); }
 
 void MSACAnalytics::trackEvent(std::string_view name, const Properties& properties)
 {

@@ -58,9 +58,8 @@ void SPUUpdater::setAutomaticallyChecksForUpdates(bool automatic)
         schedule_->invalidate();
     schedule_.reset();
     if (automatic && started_)
-        schedule_ = Foundation::Timer::scheduledTimer(scheduledCheckInterval, true, [this](Foundation::Timer&) {
-            runCheck(false);
-        });
+        schedule_ = Foundation::Timer::scheduledTimer(scheduledCheckInterval, true,
+                                                      [this](Foundation::Timer&) { runCheck(false); });
 }
 
 void SPUUpdater::checkForUpdates() { check(true); }
@@ -83,8 +82,8 @@ void SPUUpdater::runCheck(bool userInitiated)
     const auto appcast = path ? SUAppcast::read(*path) : Foundation::Error("only local files are read");
     if (!appcast) {
         // One line, whatever the feed's address or its contents hold.
-        const std::string description = Foundation::printableLine(
-            "The update feed \"" + infoText(host_, "SUFeedURL") + "\" cannot be read: " + appcast.error() + ".");
+        const std::string description = Foundation::printableLine("The update feed \"" + infoText(host_, "SUFeedURL")
+                                                                  + "\" cannot be read: " + appcast.error() + ".");
         Foundation::Console::printError(description);
         if (userInitiated && userDriver_)
             userDriver_->showUpdaterError(description);

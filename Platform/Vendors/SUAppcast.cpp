@@ -80,8 +80,11 @@ Foundation::Result<SUAppcast> SUAppcast::parse(std::string_view json)
             return itemError(index, "not an object");
         std::optional<std::string> version, display;
         SUAppcastItem item;
-        const std::pair<const char*, std::optional<std::string>*> fields[] = {{"title", &item.title},
-            {"versionString", &version}, {"displayVersionString", &display}, {"fileURL", &item.fileURL},
+        const std::pair<const char*, std::optional<std::string>*> fields[] = {
+            {"title", &item.title},
+            {"versionString", &version},
+            {"displayVersionString", &display},
+            {"fileURL", &item.fileURL},
             {"itemDescription", &item.itemDescription}};
         for (const auto& [key, value] : fields)
             if (!textField(entry, key, *value))

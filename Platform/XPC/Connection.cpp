@@ -21,7 +21,7 @@ struct Session {
     Socket socket;
     std::uint64_t number = 0;
     MessageCodec decoder; // touched only on the private queue
-    std::atomic<bool> ended{false};
+    std::atomic<bool> ended {false};
 };
 
 // Ends a session once: stops reading it and fails the replies still awaited on it.
@@ -67,7 +67,8 @@ bool awaitAdmission(const Socket& socket, Socket::Deadline deadline, int& error)
 {
     MessageCodec decoder;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd ready {socket.fd(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0) {
             error = ETIMEDOUT;
@@ -96,7 +97,7 @@ bool awaitAdmission(const Socket& socket, Socket::Deadline deadline, int& error)
 struct Connection::Link {
     std::shared_ptr<TransportState> state;
     std::filesystem::path path;
-    std::atomic<double> sendTimeout{defaultSendTimeout};
+    std::atomic<double> sendTimeout {defaultSendTimeout};
     // One message on the wire at a time, in order; a sender waits for its turn no longer than its deadline.
     std::mutex writeMutex;
     std::condition_variable writeFree;
@@ -120,7 +121,8 @@ struct Connection::Link {
         auto session = std::make_shared<Session>();
         session->socket = std::move(*socket);
         session->number = state->openSession();
-        state->queue().watch(session->socket.fd(), [weak = std::weak_ptr(state), session] { readSession(weak, session); });
+        state->queue().watch(session->socket.fd(),
+                             [weak = std::weak_ptr(state), session] { readSession(weak, session); });
         std::lock_guard lock(sessionMutex);
         current = session;
         return session;
@@ -174,22 +176,22 @@ struct Connection::Link {
                 if (current == session)
                     current.reset();
             } else {
-                endSession(*state, *session, state->makeError(Error::Code::connectionInterrupted, Foundation::errnoText(error)));
+                endSession(*state, *session,
+                           state->makeError(Error::Code::connectionInterrupted, Foundation::errnoText(error)));
             }
             if (result == Socket::WriteResult::peerGone && attempt == 0)
                 continue;
-            const auto code = result == Socket::WriteResult::timedOut ? Error::Code::timedOut
-                                                                       : Error::Code::connectionInterrupted;
-            state->fail(outgoing, state->makeError(code, result == Socket::WriteResult::timedOut ? "" : Foundation::errnoText(error)));
+            const auto code =
+                result == Socket::WriteResult::timedOut ? Error::Code::timedOut : Error::Code::connectionInterrupted;
+            state->fail(
+                outgoing,
+                state->makeError(code, result == Socket::WriteResult::timedOut ? "" : Foundation::errnoText(error)));
             return;
         }
     }
 };
 
-Connection::Connection(std::string serviceName)
-    : Connection(serviceName, socketPath(serviceName))
-{
-}
+Connection::Connection(std::string serviceName) : Connection(serviceName, socketPath(serviceName)) {}
 
 Connection::Connection(std::string serviceName, std::filesystem::path socketPath) : link_(std::make_shared<Link>())
 {

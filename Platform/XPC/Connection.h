@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/XPC/Transport.h"
+#include "Platform/XPC/XPCExport.h"
 
 #include <filesystem>
 #include <memory>

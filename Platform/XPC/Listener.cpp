@@ -20,10 +20,7 @@ namespace {
 
 constexpr double sweepSeconds = 0.5;
 
-double now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 std::string counted(std::size_t number, const char* one, const char* many)
 {
@@ -112,12 +109,12 @@ public:
     std::size_t undelivered() const { return waiting_.size(); }
 
     MessageCodec decoder;
-    std::deque<Message> pending;      // decoded, waiting for their turn
+    std::deque<Message> pending; // decoded, waiting for their turn
     DecodeError failure = DecodeError::none; // the stream's error, reported once `pending` is handled
-    double incompleteSince = -1;      // when the frame being read began
-    double progress = 0;              // when the reply queue last moved
-    bool paused = false;              // waiting for the rate to allow more
-    short events = 0;                 // what the queue watches for
+    double incompleteSince = -1; // when the frame being read began
+    double progress = 0; // when the reply queue last moved
+    bool paused = false; // waiting for the rate to allow more
+    short events = 0; // what the queue watches for
 
 private:
     struct Waiting {
@@ -128,7 +125,7 @@ private:
     Socket socket_;
     PeerCredentials credentials_;
     std::string outbox_;
-    std::size_t sent_ = 0;   // bytes of outbox_ written
+    std::size_t sent_ = 0; // bytes of outbox_ written
     std::size_t queued_ = 0; // bytes written on this connection so far
     std::deque<Waiting> waiting_;
     bool open_ = true;
@@ -144,8 +141,8 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     MessageHandler handler;
     RejectionHandler rejection;
 
-    std::atomic<bool> listening{false};
-    std::atomic<std::size_t> connections{0};
+    std::atomic<bool> listening {false};
+    std::atomic<std::size_t> connections {0};
 
     // Touched only on the queue.
     Socket socket;
@@ -156,7 +153,7 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     std::map<pid_t, Bucket> processBuckets;
     bool sweeping = false;
 
-    PrivateQueue queue{"xpc.listener"};
+    PrivateQueue queue {"xpc.listener"};
 
     void reject(const PeerCredentials& peer, std::string_view reason)
     {
@@ -195,14 +192,16 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
         if (!accepted)
             return;
         const auto credentials = accepted->peerCredentials();
-        const PeerCredentials peer = credentials.value_or(PeerCredentials{0, static_cast<uid_t>(-1), static_cast<gid_t>(-1)});
+        const PeerCredentials peer =
+            credentials.value_or(PeerCredentials {0, static_cast<uid_t>(-1), static_cast<gid_t>(-1)});
         if (!credentials) {
             reject(peer, "the peer is unknown");
             return;
         }
         if (peerAdmission && !peerAdmission(peer))
             return;
-        if (clients.size() >= options.maximumConnections || connectionsOf(peer, false) >= options.maximumConnectionsPerUID
+        if (clients.size() >= options.maximumConnections
+            || connectionsOf(peer, false) >= options.maximumConnectionsPerUID
             || connectionsOf(peer, true) >= options.maximumConnectionsPerProcess) {
             reject(peer, Listener::tooManyConnections);
             return;
@@ -384,7 +383,8 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
                 stalled.push_back(client);
         for (const auto& client : stalled) {
             const bool replies = client->unsentBytes() > 0 && time - client->progress > options.stallSeconds;
-            closeClient(client, replies ? "the client does not read its replies" : "an incomplete frame was held too long");
+            closeClient(client,
+                        replies ? "the client does not read its replies" : "an incomplete frame was held too long");
         }
         const double rate = static_cast<double>(options.messagesPerSecond);
         const auto idle = [&](auto& buckets) {
@@ -420,7 +420,7 @@ struct Listener::Impl : std::enable_shared_from_this<Listener::Impl> {
     }
 };
 
-Listener::Listener(std::filesystem::path socketPath) : Listener(std::move(socketPath), Options{}) {}
+Listener::Listener(std::filesystem::path socketPath) : Listener(std::move(socketPath), Options {}) {}
 
 Listener::Listener(std::filesystem::path socketPath, Options options) : impl_(std::make_shared<Impl>())
 {
@@ -452,7 +452,8 @@ Foundation::Result<void> Listener::start()
         int error = 0;
         auto socket = Socket::listen(impl.path, impl.options.socketMode, error, impl.senderAdmission != nullptr);
         if (!socket) {
-            started = Foundation::Error("Couldn't listen on " + impl.path.string() + ": " + Foundation::errnoText(error));
+            started =
+                Foundation::Error("Couldn't listen on " + impl.path.string() + ": " + Foundation::errnoText(error));
             return;
         }
         struct stat info {};

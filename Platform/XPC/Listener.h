@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/Foundation/Result.h"
 #include "Platform/XPC/PeerConnection.h"
+#include "Platform/XPC/XPCExport.h"
 
 #include <cstddef>
 #include <filesystem>

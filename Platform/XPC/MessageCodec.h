@@ -2,10 +2,9 @@
 
 #include "Platform/XPC/XPCExport.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,15 +31,15 @@ struct AERLO_XPC_EXPORT Reply {
 // Why a byte stream stopped decoding.
 enum class DecodeError {
     none,
-    zeroLength,     // a frame announced 0 bytes
+    zeroLength, // a frame announced 0 bytes
     oversizeLength, // a frame announced more than maximumLength bytes
     invalidUTF8,
     notJSON,
-    tooDeep,        // nested deeper than maximumDepth
-    notObject,      // valid JSON, but not an object
-    nulByte,        // a NUL byte in the payload
-    duplicateKey,   // an object names one key twice
-    trailingData,   // bytes after the JSON value
+    tooDeep, // nested deeper than maximumDepth
+    notObject, // valid JSON, but not an object
+    nulByte, // a NUL byte in the payload
+    duplicateKey, // an object names one key twice
+    trailingData, // bytes after the JSON value
 };
 
 // Frames: a u32 big-endian length L (1 ≤ L ≤ 65536), then L bytes of UTF-8 JSON holding one object.

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/XPC/MessageCodec.h"
 #include "Platform/XPC/Socket.h"
+#include "Platform/XPC/XPCExport.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +21,7 @@ public:
     // Queues {"id":id,"reply":text|null} without waiting for the client to read it; `written` runs
     // once the whole frame has been written. False when the connection is closed.
     [[nodiscard]] virtual bool reply(std::uint64_t id, const std::optional<std::string>& text,
-                       std::function<void()> written = {}) = 0;
+                                     std::function<void()> written = {}) = 0;
     // Closes the connection at once (replies written so far stay sent); no later message of it is handled.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;

@@ -98,9 +98,9 @@ struct PrivateQueue::Inner {
             watched = self->watches;
             lock.unlock();
 
-            fds.assign(1, pollfd{self->wakeFd.get(), POLLIN, 0});
+            fds.assign(1, pollfd {self->wakeFd.get(), POLLIN, 0});
             for (const Watch& w : watched)
-                fds.push_back(pollfd{w.fd, w.events, 0});
+                fds.push_back(pollfd {w.fd, w.events, 0});
             if (::poll(fds.data(), fds.size(), timeout) <= 0)
                 continue;
             if (fds[0].revents) {
@@ -187,10 +187,7 @@ void PrivateQueue::drain()
     sync([] {});
 }
 
-bool PrivateQueue::isCurrent() const
-{
-    return std::this_thread::get_id() == inner_->threadId;
-}
+bool PrivateQueue::isCurrent() const { return std::this_thread::get_id() == inner_->threadId; }
 
 void PrivateQueue::asyncAfter(double seconds, std::function<void()> task)
 {

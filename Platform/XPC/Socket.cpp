@@ -21,7 +21,8 @@ namespace {
 
 int remainingMilliseconds(Socket::Deadline deadline)
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0)
         return 0;
     return left.count() > 1000000 ? 1000000 : static_cast<int>(left.count());
@@ -84,7 +85,7 @@ std::optional<Socket> Socket::connect(const std::filesystem::path& path, Deadlin
     }
     // A blocking connect only waits while the listener's backlog is full; bound it by the deadline.
     const int ms = remainingMilliseconds(deadline);
-    timeval timeout{ms / 1000, (ms % 1000) * 1000};
+    timeval timeout {ms / 1000, (ms % 1000) * 1000};
     if (ms == 0)
         timeout.tv_usec = 1000;
     ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -96,7 +97,7 @@ std::optional<Socket> Socket::connect(const std::filesystem::path& path, Deadlin
         error = (errno == EAGAIN || errno == EINPROGRESS) ? ETIMEDOUT : errno;
         return std::nullopt;
     }
-    timeval none{0, 0};
+    timeval none {0, 0};
     ::setsockopt(socket.fd(), SOL_SOCKET, SO_SNDTIMEO, &none, sizeof none);
     setNonBlocking(socket.fd());
     return socket;
@@ -142,7 +143,8 @@ std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned
         return std::nullopt;
     }
     // A stale socket left at `path` by a listener that is gone is replaced by the rename.
-    if (::listen(socket.fd(), 16) < 0 || ::chmod(bound.c_str(), mode) < 0 || ::rename(bound.c_str(), path.c_str()) < 0) {
+    if (::listen(socket.fd(), 16) < 0 || ::chmod(bound.c_str(), mode) < 0
+        || ::rename(bound.c_str(), path.c_str()) < 0) {
         error = errno;
         ::unlink(bound.c_str());
         return std::nullopt;
@@ -178,7 +180,7 @@ Socket::WriteResult Socket::writeAll(std::string_view bytes, Deadline deadline, 
                 error = ETIMEDOUT;
                 return WriteResult::timedOut;
             }
-            pollfd entry{fd_.get(), POLLOUT, 0};
+            pollfd entry {fd_.get(), POLLOUT, 0};
             ::poll(&entry, 1, ms);
             continue;
         }
@@ -254,11 +256,11 @@ bool Socket::receiveCredentials() const
 
 std::optional<PeerCredentials> Socket::peerCredentials() const
 {
-    ucred credentials{};
+    ucred credentials {};
     socklen_t length = sizeof credentials;
     if (::getsockopt(fd_.get(), SOL_SOCKET, SO_PEERCRED, &credentials, &length) < 0 || length != sizeof credentials)
         return std::nullopt;
-    return PeerCredentials{credentials.pid, credentials.uid, credentials.gid};
+    return PeerCredentials {credentials.pid, credentials.uid, credentials.gid};
 }
 
 } // namespace XPC

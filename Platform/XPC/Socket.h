@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/XPC/XPCExport.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/XPC/XPCExport.h"
-
 #include "Platform/XPC/MessageCodec.h"
+#include "Platform/XPC/XPCExport.h"
 
 #include <functional>
 #include <optional>
@@ -13,12 +12,12 @@ namespace XPC {
 // Why a message got no reply.
 struct AERLO_XPC_EXPORT Error {
     enum class Code {
-        connectionFailed,      // the service could not be reached
+        connectionFailed, // the service could not be reached
         connectionInterrupted, // the service went away before replying
-        connectionInvalid,     // the connection was invalidated on this side
-        timedOut,              // the message could not be written in time
-        messageInvalid,        // the message is not a request that can be encoded
-        replyInvalid,          // the service answered with something that is not a reply
+        connectionInvalid, // the connection was invalidated on this side
+        timedOut, // the message could not be written in time
+        messageInvalid, // the message is not a request that can be encoded
+        replyInvalid, // the service answered with something that is not a reply
     };
     Code code = Code::connectionFailed;
     std::string description; // one line, for printing

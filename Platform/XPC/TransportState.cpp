@@ -101,7 +101,7 @@ bool TransportState::await(Outgoing& outgoing, std::uint64_t session)
     std::lock_guard lock(mutex_);
     if (invalidated_)
         return false;
-    awaiting_[outgoing.id] = Awaiting{std::move(outgoing.reply), std::move(outgoing.error), session, true};
+    awaiting_[outgoing.id] = Awaiting {std::move(outgoing.reply), std::move(outgoing.error), session, true};
     return true;
 }
 
@@ -218,7 +218,7 @@ Error TransportState::makeError(Error::Code code, std::string_view detail) const
         text += detail;
     }
     text += '.';
-    return Error{code, std::move(text)};
+    return Error {code, std::move(text)};
 }
 
 } // namespace XPC

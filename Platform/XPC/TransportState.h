@@ -20,7 +20,7 @@ class TransportState {
 public:
     struct Outgoing {
         std::uint64_t id = 0;
-        Message request;   // as sent, with its id
+        Message request; // as sent, with its id
         std::string frame; // the encoded request
         Transport::ReplyHandler reply;
         Transport::ErrorHandler error;

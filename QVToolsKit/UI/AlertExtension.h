@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Alert.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <functional>
 #include <memory>
@@ -24,16 +23,19 @@ namespace QVToolsKit {
 // forms show the suppression button with that title and report whether it ended checked.
 
 // With a window, a sheet: returns at once and calls the handler when it ends. Without one, modal.
-QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
-    std::shared_ptr<Kit::View> accessoryView, const std::vector<std::string>& buttons, std::function<void(long)> handler);
-QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title, const std::optional<std::string>& message,
-    std::shared_ptr<Kit::View> accessoryView, const std::string& checkbox, const std::vector<std::string>& buttons,
-    std::function<void(long, bool)> handler);
+QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title,
+                              const std::optional<std::string>& message, std::shared_ptr<Kit::View> accessoryView,
+                              const std::vector<std::string>& buttons, std::function<void(long)> handler);
+QVTOOLSKITUI_EXPORT void show(Kit::Window* window, Kit::AlertStyle style, const std::string& title,
+                              const std::optional<std::string>& message, std::shared_ptr<Kit::View> accessoryView,
+                              const std::string& checkbox, const std::vector<std::string>& buttons,
+                              std::function<void(long, bool)> handler);
 // Modal, with the warning style.
-QVTOOLSKITUI_EXPORT long show(const std::string& title, const std::optional<std::string>& message, std::shared_ptr<Kit::View> accessoryView,
-    const std::vector<std::string>& buttons);
+QVTOOLSKITUI_EXPORT long show(const std::string& title, const std::optional<std::string>& message,
+                              std::shared_ptr<Kit::View> accessoryView, const std::vector<std::string>& buttons);
 QVTOOLSKITUI_EXPORT std::pair<long, bool> show(const std::string& title, const std::optional<std::string>& message,
-    std::shared_ptr<Kit::View> accessoryView, const std::string& checkbox, const std::vector<std::string>& buttons);
+                                               std::shared_ptr<Kit::View> accessoryView, const std::string& checkbox,
+                                               const std::vector<std::string>& buttons);
 
 // The index of the button that gave the response, or −1.
 QVTOOLSKITUI_EXPORT long buttonIndex(const Kit::Alert& alert, Kit::ModalResponse response);

@@ -20,7 +20,7 @@ Kit::Colour colorHex(long long hex, double alpha)
 {
     const auto bits = static_cast<unsigned long long>(hex);
     return {static_cast<double>((bits >> 16) & 0xFF) / 255.0, static_cast<double>((bits >> 8) & 0xFF) / 255.0,
-        static_cast<double>(bits & 0xFF) / 255.0, alpha};
+            static_cast<double>(bits & 0xFF) / 255.0, alpha};
 }
 
 Kit::Colour hexColor(unsigned long long hex) { return colorHex(static_cast<long long>(hex), 1.0); }

@@ -35,81 +35,174 @@ struct Framed<Kit::Screen> {
 };
 
 template <class T>
-concept HasFrame = requires(const T& t) { Framed<T>::frame(t); };
+concept HasFrame = requires(const T& t)
+{
+    Framed<T>::frame(t);
+};
 template <class T>
-concept HasSettableFrame = HasFrame<T> && requires(T& t, const Kit::Rect& r) { Framed<T>::setFrame(t, r); };
+concept HasSettableFrame = HasFrame<T> && requires(T& t, const Kit::Rect& r)
+{
+    Framed<T>::setFrame(t, r);
+};
 
 // The reads, once for every framed type.
-template <HasFrame T> double x(const T& o) { return Framed<T>::frame(o).x(); }
-template <HasFrame T> double left(const T& o) { return x(o); }
-template <HasFrame T> double y(const T& o) { return Framed<T>::frame(o).y(); }
-template <HasFrame T> double top(const T& o) { return y(o); }
-template <HasFrame T> double width(const T& o) { return Framed<T>::frame(o).width(); }
-template <HasFrame T> double height(const T& o) { return Framed<T>::frame(o).height(); }
-template <HasFrame T> Kit::Point origin(const T& o) { return Framed<T>::frame(o).origin; }
-template <HasFrame T> Kit::Size size(const T& o) { return Framed<T>::frame(o).size; }
-template <HasFrame T> double centerX(const T& o)
+template <HasFrame T>
+double x(const T& o)
+{
+    return Framed<T>::frame(o).x();
+}
+template <HasFrame T>
+double left(const T& o)
+{
+    return x(o);
+}
+template <HasFrame T>
+double y(const T& o)
+{
+    return Framed<T>::frame(o).y();
+}
+template <HasFrame T>
+double top(const T& o)
+{
+    return y(o);
+}
+template <HasFrame T>
+double width(const T& o)
+{
+    return Framed<T>::frame(o).width();
+}
+template <HasFrame T>
+double height(const T& o)
+{
+    return Framed<T>::frame(o).height();
+}
+template <HasFrame T>
+Kit::Point origin(const T& o)
+{
+    return Framed<T>::frame(o).origin;
+}
+template <HasFrame T>
+Kit::Size size(const T& o)
+{
+    return Framed<T>::frame(o).size;
+}
+template <HasFrame T>
+double centerX(const T& o)
 {
     const Kit::Rect r = Framed<T>::frame(o);
     return Framed<T>::normalises ? r.midX() : r.x() + r.width() / 2;
 }
-template <HasFrame T> double centerY(const T& o)
+template <HasFrame T>
+double centerY(const T& o)
 {
     const Kit::Rect r = Framed<T>::frame(o);
     return Framed<T>::normalises ? r.midY() : r.y() + r.height() / 2;
 }
-template <HasFrame T> Kit::Point center(const T& o) { return {centerX(o), centerY(o)}; }
-template <HasFrame T> double maxX(const T& o)
+template <HasFrame T>
+Kit::Point center(const T& o)
+{
+    return {centerX(o), centerY(o)};
+}
+template <HasFrame T>
+double maxX(const T& o)
 {
     const Kit::Rect r = Framed<T>::frame(o);
     return Framed<T>::normalises ? r.maxX() : r.rawMaxX();
 }
-template <HasFrame T> double maxY(const T& o)
+template <HasFrame T>
+double maxY(const T& o)
 {
     const Kit::Rect r = Framed<T>::frame(o);
     return Framed<T>::normalises ? r.maxY() : r.rawMaxY();
 }
-template <HasFrame T> double right(const T& o) { return maxX(o); }
+template <HasFrame T>
+double right(const T& o)
+{
+    return maxX(o);
+}
 // y + height as it stands (the name follows a y-downward convention).
-template <HasFrame T> double bottom(const T& o) { return Framed<T>::frame(o).rawMaxY(); }
-template <HasFrame T> Kit::Point centerPoint(const T& o)
+template <HasFrame T>
+double bottom(const T& o)
+{
+    return Framed<T>::frame(o).rawMaxY();
+}
+template <HasFrame T>
+Kit::Point centerPoint(const T& o)
 {
     const Kit::Rect r = Framed<T>::frame(o);
     return {r.width() / 2, r.height() / 2};
 }
 
 // The writes: read the frame, change one part, set the frame.
-template <HasSettableFrame T> void changeFrame(T& o, auto change)
+template <HasSettableFrame T>
+void changeFrame(T& o, auto change)
 {
     Kit::Rect r = Framed<T>::frame(o);
     change(r);
     Framed<T>::setFrame(o, r);
 }
-template <HasSettableFrame T> void setX(T& o, double v) { changeFrame(o, [&](Kit::Rect& r) { r.origin.x = v; }); }
-template <HasSettableFrame T> void setLeft(T& o, double v) { setX(o, v); }
-template <HasSettableFrame T> void setY(T& o, double v) { changeFrame(o, [&](Kit::Rect& r) { r.origin.y = v; }); }
-template <HasSettableFrame T> void setTop(T& o, double v) { setY(o, v); }
-template <HasSettableFrame T> void setWidth(T& o, double v) { changeFrame(o, [&](Kit::Rect& r) { r.size.width = v; }); }
-template <HasSettableFrame T> void setHeight(T& o, double v) { changeFrame(o, [&](Kit::Rect& r) { r.size.height = v; }); }
-template <HasSettableFrame T> void setSize(T& o, Kit::Size v) { changeFrame(o, [&](Kit::Rect& r) { r.size = v; }); }
-template <HasSettableFrame T> void setOrigin(T& o, Kit::Point v) { changeFrame(o, [&](Kit::Rect& r) { r.origin = v; }); }
-template <HasSettableFrame T> void setCenter(T& o, Kit::Point v)
+template <HasSettableFrame T>
+void setX(T& o, double v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.origin.x = v; });
+}
+template <HasSettableFrame T>
+void setLeft(T& o, double v)
+{
+    setX(o, v);
+}
+template <HasSettableFrame T>
+void setY(T& o, double v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.origin.y = v; });
+}
+template <HasSettableFrame T>
+void setTop(T& o, double v)
+{
+    setY(o, v);
+}
+template <HasSettableFrame T>
+void setWidth(T& o, double v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.size.width = v; });
+}
+template <HasSettableFrame T>
+void setHeight(T& o, double v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.size.height = v; });
+}
+template <HasSettableFrame T>
+void setSize(T& o, Kit::Size v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.size = v; });
+}
+template <HasSettableFrame T>
+void setOrigin(T& o, Kit::Point v)
+{
+    changeFrame(o, [&](Kit::Rect& r) { r.origin = v; });
+}
+template <HasSettableFrame T>
+void setCenter(T& o, Kit::Point v)
 {
     changeFrame(o, [&](Kit::Rect& r) { r.origin = {v.x - r.width() / 2, v.y - r.height() / 2}; });
 }
-template <HasSettableFrame T> void setCenterX(T& o, double v)
+template <HasSettableFrame T>
+void setCenterX(T& o, double v)
 {
     changeFrame(o, [&](Kit::Rect& r) { r.origin.x = v - r.width() / 2; });
 }
-template <HasSettableFrame T> void setCenterY(T& o, double v)
+template <HasSettableFrame T>
+void setCenterY(T& o, double v)
 {
     changeFrame(o, [&](Kit::Rect& r) { r.origin.y = v - r.height() / 2; });
 }
-template <HasSettableFrame T> void setBottom(T& o, double v)
+template <HasSettableFrame T>
+void setBottom(T& o, double v)
 {
     changeFrame(o, [&](Kit::Rect& r) { r.origin.y = v - r.height(); });
 }
-template <HasSettableFrame T> void setRight(T& o, double v)
+template <HasSettableFrame T>
+void setRight(T& o, double v)
 {
     changeFrame(o, [&](Kit::Rect& r) { r.origin.x = v - r.width(); });
 }

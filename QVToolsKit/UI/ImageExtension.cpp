@@ -52,10 +52,13 @@ Kit::Image withTintColor(const Kit::Image& image, const Kit::Colour& colour)
     Kit::Image source = image.copy();
     source.setTemplate(true);
     const Kit::Size size = source.size();
-    Kit::Image out = drawn(size, [&](Kit::GraphicsContext& context) {
-        source.draw({0, 0, size.width, size.height}, {}, CompositingOperation::sourceOver, 1.0);
-        fillAtop(context, size, colour);
-    }, scaleOf(image));
+    Kit::Image out = drawn(
+        size,
+        [&](Kit::GraphicsContext& context) {
+            source.draw({0, 0, size.width, size.height}, {}, CompositingOperation::sourceOver, 1.0);
+            fillAtop(context, size, colour);
+        },
+        scaleOf(image));
     out.setTemplate(false);
     return out;
 }
@@ -80,10 +83,13 @@ void setImageTintColor(Kit::Button& button, const Kit::Colour& colour, std::opti
     const Kit::Size target = size.value_or(image.size());
     if (!usable(target))
         return;
-    button.setImage(drawn(target, [&](Kit::GraphicsContext& context) {
-        image.draw({0, 0, target.width, target.height}, {}, CompositingOperation::sourceOver, 1.0);
-        fillAtop(context, target, colour);
-    }, scaleOf(image)));
+    button.setImage(drawn(
+        target,
+        [&](Kit::GraphicsContext& context) {
+            image.draw({0, 0, target.width, target.height}, {}, CompositingOperation::sourceOver, 1.0);
+            fillAtop(context, target, colour);
+        },
+        scaleOf(image)));
 }
 
 std::optional<Kit::Image> croppedCenterSquare(const Kit::Image& image, double side)
@@ -107,10 +113,14 @@ Kit::Image rounded(const Kit::Image& image)
     const Kit::Size size = image.size();
     if (!image.isValid())
         return Kit::Image();
-    return drawn(size, [&](Kit::GraphicsContext& context) {
-        context.clip(Kit::BezierPath::oval({0, 0, size.width, size.height}));
-        image.draw({0, 0, size.width, size.height}, {0, 0, size.width, size.height}, CompositingOperation::sourceOver, 1.0);
-    }, scaleOf(image));
+    return drawn(
+        size,
+        [&](Kit::GraphicsContext& context) {
+            context.clip(Kit::BezierPath::oval({0, 0, size.width, size.height}));
+            image.draw({0, 0, size.width, size.height}, {0, 0, size.width, size.height},
+                       CompositingOperation::sourceOver, 1.0);
+        },
+        scaleOf(image));
 }
 
 Kit::Image maskImage(double cornerRadius, const Kit::Colour& fillColor)
@@ -138,13 +148,17 @@ Kit::Image rotate(const Kit::Image& image, int angle)
         return image;
     const Kit::Size size = image.size();
     const Kit::Size turned = d == 180 ? size : Kit::Size {size.height, size.width};
-    const auto transform = Kit::AffineTransform::rotation((360 - d) * std::numbers::pi / 180)
-                               .concatenating(Kit::AffineTransform::translation(turned.width * 0.5, turned.height * 0.5));
-    return drawn(turned, [&](Kit::GraphicsContext& context) {
-        context.concat(transform);
-        image.draw({-size.width * 0.5, -size.height * 0.5, size.width, size.height}, {0, 0, size.width, size.height},
-            CompositingOperation::copy, 1.0);
-    }, scaleOf(image));
+    const auto transform =
+        Kit::AffineTransform::rotation((360 - d) * std::numbers::pi / 180)
+            .concatenating(Kit::AffineTransform::translation(turned.width * 0.5, turned.height * 0.5));
+    return drawn(
+        turned,
+        [&](Kit::GraphicsContext& context) {
+            context.concat(transform);
+            image.draw({-size.width * 0.5, -size.height * 0.5, size.width, size.height},
+                       {0, 0, size.width, size.height}, CompositingOperation::copy, 1.0);
+        },
+        scaleOf(image));
 }
 
 } // namespace QVToolsKit

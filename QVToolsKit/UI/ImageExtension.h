@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Image.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <optional>
 
@@ -22,7 +21,8 @@ QVTOOLSKITUI_EXPORT Kit::Image withTintColor(const Kit::Image& image, const Kit:
 QVTOOLSKITUI_EXPORT std::optional<Kit::Image> render(const Kit::Image& image, const Kit::Colour& colour);
 // The button's image scaled to the size (its own when none) and tinted; a button without an image, or a
 // size of zero or less, keeps its image.
-QVTOOLSKITUI_EXPORT void setImageTintColor(Kit::Button& button, const Kit::Colour& colour, std::optional<Kit::Size> size = std::nullopt);
+QVTOOLSKITUI_EXPORT void setImageTintColor(Kit::Button& button, const Kit::Colour& colour,
+                                           std::optional<Kit::Size> size = std::nullopt);
 // The centred square of the pixels (origin floored), drawn into a side × side image.
 QVTOOLSKITUI_EXPORT std::optional<Kit::Image> croppedCenterSquare(const Kit::Image& image, double side);
 // The image clipped to the oval of its bounds.

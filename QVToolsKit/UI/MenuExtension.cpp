@@ -40,7 +40,7 @@ void showCenteredMenu(Kit::Menu& menu, const Kit::Button& button, Kit::View& vie
 }
 
 void addItem(Kit::Menu& menu, const std::string& title, Kit::MenuItem::Action action, const void* target,
-    std::optional<long> tag, std::any obj, bool stateOn, bool enabled)
+             std::optional<long> tag, std::any obj, bool stateOn, bool enabled)
 {
     auto item = std::make_shared<Kit::MenuItem>(title, std::move(action), "");
     item->setTag(tag.value_or(-1));

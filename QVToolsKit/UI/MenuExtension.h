@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/MenuItem.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <any>
 #include <memory>
@@ -26,7 +25,8 @@ QVTOOLSKITUI_EXPORT Kit::MenuItem* itemRecursively(const Kit::Menu& menu, long t
 // empty rectangle at the origin when it has no superview), `yOffset` from the button's bottom.
 QVTOOLSKITUI_EXPORT void showCenteredMenu(Kit::Menu& menu, const Kit::Button& button, Kit::View& view, double yOffset);
 // Appends an item; tag −1 when none is given.
-QVTOOLSKITUI_EXPORT void addItem(Kit::Menu& menu, const std::string& title, Kit::MenuItem::Action action = {}, const void* target = nullptr,
-    std::optional<long> tag = std::nullopt, std::any obj = {}, bool stateOn = false, bool enabled = true);
+QVTOOLSKITUI_EXPORT void addItem(Kit::Menu& menu, const std::string& title, Kit::MenuItem::Action action = {},
+                                 const void* target = nullptr, std::optional<long> tag = std::nullopt,
+                                 std::any obj = {}, bool stateOn = false, bool enabled = true);
 
 } // namespace QVToolsKit

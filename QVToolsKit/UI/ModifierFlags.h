@@ -1,17 +1,16 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/CGEvent.h"
 #include "Platform/Kit/Event.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <cstdint>
 
 namespace QVToolsKit {
 
 // Shift, control, option and command: the bits most tests below reduce the flags to.
-inline constexpr Kit::ModifierFlags MODIFIER_MASK = Kit::Event::shift | Kit::Event::control | Kit::Event::option
-                                                    | Kit::Event::command;
+inline constexpr Kit::ModifierFlags MODIFIER_MASK =
+    Kit::Event::shift | Kit::Event::control | Kit::Event::option | Kit::Event::command;
 
 // At least one of the four keys is held.
 QVTOOLSKITUI_EXPORT bool isModifierFlags(Kit::ModifierFlags flags);

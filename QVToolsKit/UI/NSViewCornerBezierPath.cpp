@@ -29,10 +29,18 @@ Kit::BezierPath NSViewCornerBezierPath::getCGPath() const
     Kit::BezierPath path;
     for (const auto& element : elements()) {
         switch (element.type) {
-        case ElementType::moveTo: path.moveTo(element.points[0]); break;
-        case ElementType::lineTo: path.lineTo(element.points[0]); break;
-        case ElementType::curveTo: path.curveTo(element.points[2], element.points[0], element.points[1]); break;
-        case ElementType::closePath: path.closePath(); break;
+        case ElementType::moveTo:
+            path.moveTo(element.points[0]);
+            break;
+        case ElementType::lineTo:
+            path.lineTo(element.points[0]);
+            break;
+        case ElementType::curveTo:
+            path.curveTo(element.points[2], element.points[0], element.points[1]);
+            break;
+        case ElementType::closePath:
+            path.closePath();
+            break;
         }
     }
     return path;

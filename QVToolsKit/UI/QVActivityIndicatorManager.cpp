@@ -12,9 +12,8 @@ void onMain(QVActivityIndicatorManager::Indicator indicator, std::function<void(
 {
     if (!indicator)
         return;
-    Foundation::DispatchQueue::main().async([indicator = std::move(indicator), change = std::move(change)] {
-        change(*indicator);
-    });
+    Foundation::DispatchQueue::main().async(
+        [indicator = std::move(indicator), change = std::move(change)] { change(*indicator); });
 }
 
 } // namespace
@@ -62,9 +61,8 @@ void QVActivityIndicatorManager::setIndeterminate(Indicator indicator, bool isIn
 
 void QVActivityIndicatorManager::setThreadedAnimation(Indicator indicator, bool usesThreadedAnimation)
 {
-    onMain(std::move(indicator), [usesThreadedAnimation](Kit::ProgressIndicator& i) {
-        i.setUsesThreadedAnimation(usesThreadedAnimation);
-    });
+    onMain(std::move(indicator),
+           [usesThreadedAnimation](Kit::ProgressIndicator& i) { i.setUsesThreadedAnimation(usesThreadedAnimation); });
 }
 
 } // namespace QVToolsKit

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Foundation/TestAccess.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <string_view>
 

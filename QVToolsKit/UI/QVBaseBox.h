@@ -1,10 +1,9 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Box.h"
 #include "Platform/Kit/Coder.h"
 #include "Platform/Kit/Colour.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 namespace QVToolsKit {
 

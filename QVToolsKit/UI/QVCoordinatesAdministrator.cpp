@@ -8,7 +8,7 @@ namespace QVToolsKit {
 Kit::Point QVCoordinatesAdministrator::convertFromBottomLeftToTopLeft(Kit::Point p)
 {
     for (const auto& screen : Kit::Screen::screens())
-        if (screen->frame().origin == Kit::Point{0, 0})
+        if (screen->frame().origin == Kit::Point {0, 0})
             return {p.x, screen->frame().height() - p.y};
     return p;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Point.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <optional>
 

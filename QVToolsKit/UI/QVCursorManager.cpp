@@ -46,12 +46,14 @@ std::optional<Kit::Cursor> QVCursorManager::cursorForName(std::string_view name)
 
 Kit::Cursor QVCursorManager::topLeftBottomRightResizeCursor()
 {
-    return cursorForName("resizenorthwestsoutheast").value_or(Kit::Cursor(Kit::Cursor::Shape::resizeNorthWestSouthEast));
+    return cursorForName("resizenorthwestsoutheast")
+        .value_or(Kit::Cursor(Kit::Cursor::Shape::resizeNorthWestSouthEast));
 }
 
 Kit::Cursor QVCursorManager::topRightBottomLeftResizeCursor()
 {
-    return cursorForName("resizenortheastsouthwest").value_or(Kit::Cursor(Kit::Cursor::Shape::resizeNorthEastSouthWest));
+    return cursorForName("resizenortheastsouthwest")
+        .value_or(Kit::Cursor(Kit::Cursor::Shape::resizeNorthEastSouthWest));
 }
 
 Kit::Cursor QVCursorManager::arrowCursor() { return Kit::Cursor::arrowCursor(); }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Cursor.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <optional>
 #include <string_view>

@@ -21,18 +21,24 @@ void QVCustomTableRowView::store(Value& field, Value value)
 }
 
 void QVCustomTableRowView::setMouseInside(bool inside) { store(mouseInside_, inside); }
-void QVCustomTableRowView::setSelectedBackgroundColor(Kit::Colour colour) { store(selectedBackgroundColor_, std::move(colour)); }
-void QVCustomTableRowView::setHoverBackgroundColorLight(Kit::Colour colour) { store(hoverBackgroundColorLight_, std::move(colour)); }
-void QVCustomTableRowView::setHoverBackgroundColorDark(Kit::Colour colour) { store(hoverBackgroundColorDark_, std::move(colour)); }
+void QVCustomTableRowView::setSelectedBackgroundColor(Kit::Colour colour)
+{
+    store(selectedBackgroundColor_, std::move(colour));
+}
+void QVCustomTableRowView::setHoverBackgroundColorLight(Kit::Colour colour)
+{
+    store(hoverBackgroundColorLight_, std::move(colour));
+}
+void QVCustomTableRowView::setHoverBackgroundColorDark(Kit::Colour colour)
+{
+    store(hoverBackgroundColorDark_, std::move(colour));
+}
 void QVCustomTableRowView::setRowCornerRadius(double radius) { store(rowCornerRadius_, radius); }
 void QVCustomTableRowView::setSelectedHasCorner(bool hasCorner) { store(selectedHasCorner_, hasCorner); }
 void QVCustomTableRowView::setHoverEnabled(bool enabled) { store(hoverEnabled_, enabled); }
 void QVCustomTableRowView::setSelectionOffsetX(double offset) { store(selectionOffsetX_, offset); }
 
-void QVCustomTableRowView::setEmphasized(bool)
-{
-    Kit::TableRowView::setEmphasized(true);
-}
+void QVCustomTableRowView::setEmphasized(bool) { Kit::TableRowView::setEmphasized(true); }
 
 void QVCustomTableRowView::updateTrackingAreas()
 {

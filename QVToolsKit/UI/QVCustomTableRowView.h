@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/TableRowView.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 namespace QVToolsKit {
 

@@ -61,14 +61,14 @@ std::optional<VolumeInfo> QVDiskVolumeManager::getVolumeInfo(const SystemPlatfor
     if (!values.name || !values.totalCapacity || !values.isRemovable || !values.availableCapacity || !values.isLocal
         || !values.localizedFormatDescription || !values.isEjectable || !values.isInternal)
         return std::nullopt;
-    return VolumeInfo{*values.name,
-                      *values.localizedFormatDescription,
-                      Kit::WorkspaceIcon::iconForFile(volume.path),
-                      *values.totalCapacity,
-                      *values.availableCapacity,
-                      *values.isRemovable,
-                      *values.isEjectable,
-                      *values.isInternal};
+    return VolumeInfo {*values.name,
+                       *values.localizedFormatDescription,
+                       Kit::WorkspaceIcon::iconForFile(volume.path),
+                       *values.totalCapacity,
+                       *values.availableCapacity,
+                       *values.isRemovable,
+                       *values.isEjectable,
+                       *values.isInternal};
 }
 
 } // namespace QVToolsKit

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Foundation/ByteCountFormatter.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 #include "QVToolsKit/UI/VolumeInfo.h"
 
 #include <cstdint>

@@ -5,8 +5,9 @@ namespace QVToolsKit {
 namespace {
 
 Kit::OpenPanel panel(const std::string& title, const std::optional<std::string>& message, bool canChooseFiles,
-    bool canChooseDirectories, bool allowsMultipleSelection, std::optional<std::vector<std::string>> allowedFileTypes,
-    std::optional<std::filesystem::path> directoryURL)
+                     bool canChooseDirectories, bool allowsMultipleSelection,
+                     std::optional<std::vector<std::string>> allowedFileTypes,
+                     std::optional<std::filesystem::path> directoryURL)
 {
     Kit::OpenPanel panel;
     panel.title = title;
@@ -28,20 +29,23 @@ Kit::OpenPanel panel(const std::string& title, const std::optional<std::string>&
 } // namespace
 
 Kit::OpenPanel QVOpenPanelManager::createOpenPanel(const std::string& title, const std::string& message,
-    bool canChooseFiles, bool canChooseDirectories, bool allowsMultipleSelection,
-    std::optional<std::vector<std::string>> allowedFileTypes, std::optional<std::filesystem::path> directoryURL)
+                                                   bool canChooseFiles, bool canChooseDirectories,
+                                                   bool allowsMultipleSelection,
+                                                   std::optional<std::vector<std::string>> allowedFileTypes,
+                                                   std::optional<std::filesystem::path> directoryURL)
 {
     return panel(title, message, canChooseFiles, canChooseDirectories, allowsMultipleSelection,
-        std::move(allowedFileTypes), std::move(directoryURL));
+                 std::move(allowedFileTypes), std::move(directoryURL));
 }
 
 void QVOpenPanelManager::showOpenPanel(const std::string& title, bool canChooseFiles, bool canChooseDirectories,
-    bool allowsMultipleSelection, std::optional<std::vector<std::string>> allowedFileTypes,
-    std::optional<std::filesystem::path> directoryURL,
-    const std::function<void(const std::vector<std::filesystem::path>&)>& completion)
+                                       bool allowsMultipleSelection,
+                                       std::optional<std::vector<std::string>> allowedFileTypes,
+                                       std::optional<std::filesystem::path> directoryURL,
+                                       const std::function<void(const std::vector<std::filesystem::path>&)>& completion)
 {
     Kit::OpenPanel open = panel(title, std::nullopt, canChooseFiles, canChooseDirectories, allowsMultipleSelection,
-        std::move(allowedFileTypes), std::move(directoryURL));
+                                std::move(allowedFileTypes), std::move(directoryURL));
     if (open.runModal() == Kit::ModalResponseOK && completion)
         completion(open.urls());
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/OpenPanel.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <filesystem>
 #include <functional>
@@ -18,13 +17,14 @@ class QVTOOLSKITUI_EXPORT QVOpenPanelManager {
 public:
     // Allowed types: none means any file; an empty list is passed on as it is.
     static Kit::OpenPanel createOpenPanel(const std::string& title, const std::string& message, bool canChooseFiles,
-        bool canChooseDirectories, bool allowsMultipleSelection,
-        std::optional<std::vector<std::string>> allowedFileTypes, std::optional<std::filesystem::path> directoryURL);
+                                          bool canChooseDirectories, bool allowsMultipleSelection,
+                                          std::optional<std::vector<std::string>> allowedFileTypes,
+                                          std::optional<std::filesystem::path> directoryURL);
     // Runs it modally; on OK the completion gets the chosen files in the panel's order; on cancel nothing runs.
     static void showOpenPanel(const std::string& title, bool canChooseFiles, bool canChooseDirectories,
-        bool allowsMultipleSelection, std::optional<std::vector<std::string>> allowedFileTypes,
-        std::optional<std::filesystem::path> directoryURL,
-        const std::function<void(const std::vector<std::filesystem::path>&)>& completion);
+                              bool allowsMultipleSelection, std::optional<std::vector<std::string>> allowedFileTypes,
+                              std::optional<std::filesystem::path> directoryURL,
+                              const std::function<void(const std::vector<std::filesystem::path>&)>& completion);
 };
 
 } // namespace QVToolsKit

@@ -7,7 +7,7 @@
 namespace QVToolsKit {
 
 void QVPopoverManager::showPopover(Kit::Popover& popover, std::shared_ptr<Kit::ViewController> contentViewController,
-    const Kit::View& positioningView)
+                                   const Kit::View& positioningView)
 {
     popover.setBehavior(Kit::Popover::Behavior::transient);
     popover.setContentViewController(std::move(contentViewController));

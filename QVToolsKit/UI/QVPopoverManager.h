@@ -18,7 +18,7 @@ public:
     // Transient (it closes at a click outside), with the controller's view, at the top edge of the
     // view's bounds.
     static void showPopover(Kit::Popover& popover, std::shared_ptr<Kit::ViewController> contentViewController,
-        const Kit::View& positioningView);
+                            const Kit::View& positioningView);
 };
 
 } // namespace QVToolsKit

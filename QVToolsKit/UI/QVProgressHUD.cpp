@@ -41,10 +41,14 @@ void post(std::string_view name, const QVProgressHUD* hud)
 const char* statusName(QVProgressHUDMode::Kind kind)
 {
     switch (kind) {
-    case QVProgressHUDMode::Kind::info: return "info";
-    case QVProgressHUDMode::Kind::success: return "success";
-    case QVProgressHUDMode::Kind::error: return "error";
-    default: return "";
+    case QVProgressHUDMode::Kind::info:
+        return "info";
+    case QVProgressHUDMode::Kind::success:
+        return "success";
+    case QVProgressHUDMode::Kind::error:
+        return "error";
+    default:
+        return "";
     }
 }
 

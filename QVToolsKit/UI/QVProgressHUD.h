@@ -1,15 +1,15 @@
 #pragma once
 
 #include "Platform/Foundation/TestAccess.h"
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 #include "Platform/Kit/Font.h"
 #include "Platform/Kit/Image.h"
 #include "Platform/Kit/View.h"
-#include "QVToolsKit/UI/QVProgressHUDLayout.h"
-#include "QVToolsKit/UI/QVProgressHUDMaskType.h"
 #include "QVToolsKit/QVProgressHUDMode.h"
 #include "QVToolsKit/QVProgressHUDPosition.h"
+#include "QVToolsKit/UI/QVProgressHUDLayout.h"
+#include "QVToolsKit/UI/QVProgressHUDMaskType.h"
 #include "QVToolsKit/UI/QVProgressHUDStyle.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <cstdint>
 #include <functional>

@@ -10,9 +10,12 @@ namespace {
 double positionOffset(QVProgressHUDPosition position, double height)
 {
     switch (position) {
-    case QVProgressHUDPosition::top: return height / 5;
-    case QVProgressHUDPosition::bottom: return -height / 5;
-    case QVProgressHUDPosition::center: break;
+    case QVProgressHUDPosition::top:
+        return height / 5;
+    case QVProgressHUDPosition::bottom:
+        return -height / 5;
+    case QVProgressHUDPosition::center:
+        break;
     }
     return 0;
 }

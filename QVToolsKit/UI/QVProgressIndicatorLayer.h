@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Layer.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <memory>
 #include <vector>

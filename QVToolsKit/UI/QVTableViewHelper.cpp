@@ -9,7 +9,7 @@
 namespace QVToolsKit {
 
 void QVTableViewHelper::updateTableViewRow(const std::shared_ptr<Kit::TableView>& tableView, long index,
-    bool isInsertion)
+                                           bool isInsertion)
 {
     std::weak_ptr<Kit::TableView> weak = tableView;
     Foundation::DispatchQueue::main().async([weak, index, isInsertion] {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/TextFieldCell.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <string>
 

@@ -12,7 +12,7 @@ namespace {
 constexpr int mainMenuLevel = 24;
 
 void setButtons(Kit::Window* window, const std::vector<QVWindowManager::ButtonType>& types,
-    const std::function<void(Kit::Window&, QVWindowManager::ButtonType, Kit::View&)>& change)
+                const std::function<void(Kit::Window&, QVWindowManager::ButtonType, Kit::View&)>& change)
 {
     if (!window)
         return;
@@ -48,7 +48,7 @@ void QVWindowManager::showStandardButtons(Kit::Window* window, const std::vector
 void QVWindowManager::disableStandardButtons(Kit::Window* window, const std::vector<ButtonType>& types)
 {
     setButtons(window, types,
-        [](Kit::Window& w, ButtonType type, Kit::View&) { w.setStandardWindowButtonEnabled(type, false); });
+               [](Kit::Window& w, ButtonType type, Kit::View&) { w.setStandardWindowButtonEnabled(type, false); });
 }
 
 void QVWindowManager::setMovableByBackground(Kit::Window* window, bool isMovable)

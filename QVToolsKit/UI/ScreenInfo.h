@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Screen.h"
 #include "QVToolsKit/UI/FrameGeometry.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <cstdint>
 #include <memory>

@@ -6,13 +6,17 @@
 
 namespace QVToolsKit {
 
-void resetMagnification(std::shared_ptr<Kit::ScrollView> scrollView) { setMagnification(std::move(scrollView), 1.0, 0.1); }
+void resetMagnification(std::shared_ptr<Kit::ScrollView> scrollView)
+{
+    setMagnification(std::move(scrollView), 1.0, 0.1);
+}
 
 void setMagnification(std::shared_ptr<Kit::ScrollView> scrollView, double magnification, double delay)
 {
     if (!scrollView)
         return;
-    Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + delay,
+    Foundation::DispatchQueue::main().asyncAfter(
+        Foundation::DispatchTime::now() + delay,
         [scrollView = std::move(scrollView), magnification] { scrollView->setMagnification(magnification); });
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Point.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <memory>
 
@@ -17,7 +16,8 @@ namespace QVToolsKit {
 
 // The magnification back to 1.0, 0.1 s from now.
 QVTOOLSKITUI_EXPORT void resetMagnification(std::shared_ptr<Kit::ScrollView> scrollView);
-QVTOOLSKITUI_EXPORT void setMagnification(std::shared_ptr<Kit::ScrollView> scrollView, double magnification, double delay);
+QVTOOLSKITUI_EXPORT void setMagnification(std::shared_ptr<Kit::ScrollView> scrollView, double magnification,
+                                          double delay);
 // The clip view scrolls to the point; the scroll view then follows it.
 QVTOOLSKITUI_EXPORT void scrollToVisiblePoint(Kit::ScrollView& scrollView, Kit::Point point);
 

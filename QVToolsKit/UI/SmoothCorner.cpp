@@ -47,8 +47,8 @@ void drawSmoothCornerAndBorder(Kit::View& view)
     const NSViewCornerBezierPath outline(mask->bounds(), *corner);
     // The same geometry either way; earlier systems copy the elements.
     const Kit::BezierPath path = SystemPlatform::ProcessInfo::isOperatingSystemAtLeast(14)
-        ? static_cast<const Kit::BezierPath&>(outline)
-        : outline.getCGPath();
+                                     ? static_cast<const Kit::BezierPath&>(outline)
+                                     : outline.getCGPath();
     mask->setPath(path);
     layer.setMask(mask);
     if (const auto border = smoothCornerBorderLayer(view)) {
@@ -79,7 +79,7 @@ void setSmoothCorner(Kit::View& view, double topLeft, double topRight, double bo
     if (topLeft > 0 || topRight > 0 || bottomRight > 0 || bottomLeft > 0) {
         installHooks();
         view.setWantsLayer(true);
-        view.setAssociatedValue(maskCornerKey, NSViewMaskCorner{topLeft, topRight, bottomRight, bottomLeft});
+        view.setAssociatedValue(maskCornerKey, NSViewMaskCorner {topLeft, topRight, bottomRight, bottomLeft});
         if (!smoothCornerMaskLayer(view))
             view.setAssociatedValue(maskLayerKey, std::make_shared<Kit::ShapeLayer>());
     } else {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Rect.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <optional>
 
@@ -33,6 +32,7 @@ QVTOOLSKITUI_EXPORT void adjustTextFieldTextSpacing(Kit::TextField& field, doubl
 // Word wrapping on several lines: the frame takes the size that fits the width, which it returns.
 QVTOOLSKITUI_EXPORT Kit::Size sizeToFitHeight(Kit::TextField& field, double maxWidth);
 // The layer's corner radius, border colour and border width (its clipping is left alone).
-QVTOOLSKITUI_EXPORT void applyCustomStyle(Kit::TextField& field, double cornerRadius, const Kit::Colour& borderColor, double borderWidth);
+QVTOOLSKITUI_EXPORT void applyCustomStyle(Kit::TextField& field, double cornerRadius, const Kit::Colour& borderColor,
+                                          double borderWidth);
 
 } // namespace QVToolsKit

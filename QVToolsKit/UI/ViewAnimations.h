@@ -1,10 +1,9 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Colour.h"
 #include "Platform/Kit/Layer.h"
 #include "Platform/Kit/View.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 namespace QVToolsKit {
 
@@ -29,7 +28,8 @@ QVTOOLSKITUI_EXPORT void rotateAnimation(Kit::View& view, bool clockwise, double
 QVTOOLSKITUI_EXPORT void stopAnimation(Kit::View& view);
 QVTOOLSKITUI_EXPORT void toggleFadeAnimation(Kit::View& view, double duration);
 QVTOOLSKITUI_EXPORT void shake(Kit::View& view, double duration);
-QVTOOLSKITUI_EXPORT void setCornerRadius(Kit::View& view, unsigned corners, double radius, const Kit::Colour& backgroundColor);
+QVTOOLSKITUI_EXPORT void setCornerRadius(Kit::View& view, unsigned corners, double radius,
+                                         const Kit::Colour& backgroundColor);
 QVTOOLSKITUI_EXPORT void setBackgroundColor(Kit::View& view, const Kit::Colour& colour);
 QVTOOLSKITUI_EXPORT void removeAllSubviews(Kit::View& view);
 

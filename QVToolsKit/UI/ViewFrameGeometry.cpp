@@ -24,14 +24,26 @@ Kit::View& placeInSuper(Kit::View& view, Change change)
 
 } // namespace
 
-Kit::View& xIs(Kit::View& v, double value) { return place(v, [&](Kit::Rect& r) { r.origin.x = value; }); }
+Kit::View& xIs(Kit::View& v, double value)
+{
+    return place(v, [&](Kit::Rect& r) { r.origin.x = value; });
+}
 Kit::View& leftIs(Kit::View& v, double value) { return xIs(v, value); }
 Kit::View& leftSpaceToSuper(Kit::View& v, double value) { return xIs(v, value); }
-Kit::View& yIs(Kit::View& v, double value) { return place(v, [&](Kit::Rect& r) { r.origin.y = value; }); }
+Kit::View& yIs(Kit::View& v, double value)
+{
+    return place(v, [&](Kit::Rect& r) { r.origin.y = value; });
+}
 Kit::View& topIs(Kit::View& v, double value) { return yIs(v, value); }
 Kit::View& topSpaceToSuper(Kit::View& v, double value) { return yIs(v, value); }
-Kit::View& widthIs(Kit::View& v, double value) { return place(v, [&](Kit::Rect& r) { r.size.width = value; }); }
-Kit::View& heightIs(Kit::View& v, double value) { return place(v, [&](Kit::Rect& r) { r.size.height = value; }); }
+Kit::View& widthIs(Kit::View& v, double value)
+{
+    return place(v, [&](Kit::Rect& r) { r.size.width = value; });
+}
+Kit::View& heightIs(Kit::View& v, double value)
+{
+    return place(v, [&](Kit::Rect& r) { r.size.height = value; });
+}
 Kit::View& bottomIs(Kit::View& v, double value)
 {
     return place(v, [&](Kit::Rect& r) { r.origin.y = value - r.height(); });
@@ -48,8 +60,14 @@ Kit::View& centerYIs(Kit::View& v, double value)
 {
     return place(v, [&](Kit::Rect& r) { r.origin.y = value - r.height() / 2; });
 }
-Kit::View& originIs(Kit::View& v, double x, double y) { return place(v, [&](Kit::Rect& r) { r.origin = {x, y}; }); }
-Kit::View& sizeIs(Kit::View& v, double w, double h) { return place(v, [&](Kit::Rect& r) { r.size = {w, h}; }); }
+Kit::View& originIs(Kit::View& v, double x, double y)
+{
+    return place(v, [&](Kit::Rect& r) { r.origin = {x, y}; });
+}
+Kit::View& sizeIs(Kit::View& v, double w, double h)
+{
+    return place(v, [&](Kit::Rect& r) { r.size = {w, h}; });
+}
 Kit::View& centerIs(Kit::View& v, double x, double y)
 {
     return place(v, [&](Kit::Rect& r) { r.origin = {x - r.width() / 2, y - r.height() / 2}; });
@@ -58,8 +76,14 @@ Kit::View& frameIs(Kit::View& v, double x, double y, double w, double h)
 {
     return place(v, [&](Kit::Rect& r) { r = {x, y, w, h}; });
 }
-Kit::View& offsetXIs(Kit::View& v, double d) { return place(v, [&](Kit::Rect& r) { r.origin.x += d; }); }
-Kit::View& offsetYIs(Kit::View& v, double d) { return place(v, [&](Kit::Rect& r) { r.origin.y += d; }); }
+Kit::View& offsetXIs(Kit::View& v, double d)
+{
+    return place(v, [&](Kit::Rect& r) { r.origin.x += d; });
+}
+Kit::View& offsetYIs(Kit::View& v, double d)
+{
+    return place(v, [&](Kit::Rect& r) { r.origin.y += d; });
+}
 Kit::View& offset(Kit::View& v, double dx, double dy)
 {
     return place(v, [&](Kit::Rect& r) { r.origin = {r.x() + dx, r.y() + dy}; });

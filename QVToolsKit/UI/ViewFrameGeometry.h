@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "QVToolsKit/UI/FrameGeometry.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 namespace QVToolsKit {
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "QVToolsKit/UI/QVToolsKitUIExport.h"
-
 #include "Platform/Kit/Image.h"
+#include "QVToolsKit/UI/QVToolsKitUIExport.h"
 
 #include <cstdint>
 #include <string>

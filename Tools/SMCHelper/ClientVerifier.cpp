@@ -20,7 +20,6 @@ namespace {
 constexpr std::size_t maximumDigestCache = 16;
 constexpr std::size_t maximumVerifiedProcesses = 1024;
 
-
 } // namespace
 
 ClientVerifier::ClientVerifier(HelperConfiguration configuration, std::filesystem::path procRoot)
@@ -29,7 +28,6 @@ ClientVerifier::ClientVerifier(HelperConfiguration configuration, std::filesyste
 }
 
 Foundation::Result<void> ClientVerifier::admitPeer(const XPC::PeerCredentials& peer) { return admit(peer, true); }
-
 
 std::optional<std::uint64_t> ClientVerifier::startTime(std::string_view stat)
 {
@@ -61,7 +59,7 @@ std::optional<std::uint64_t> ClientVerifier::readStartTime(pid_t pid) const
     std::ifstream stream(procRoot_ / NumberText::decimal(pid) / "stat", std::ios::binary);
     if (!stream)
         return std::nullopt;
-    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    const std::string text {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     return startTime(text);
 }
 
@@ -72,8 +70,8 @@ std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& e
     struct stat info {};
     if (::stat(executable.c_str(), &info) != 0)
         return std::nullopt;
-    const FileIdentity identity {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec,
-                                 info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
+    const FileIdentity identity {info.st_dev,          info.st_ino,         info.st_size,        info.st_mtim.tv_sec,
+                                 info.st_mtim.tv_nsec, info.st_ctim.tv_sec, info.st_ctim.tv_nsec};
     if (const auto found = digests_.find(identity); found != digests_.end())
         return found->second;
     auto computed = Foundation::FileDigest::sha256(executable);
@@ -85,11 +83,13 @@ std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& e
     return computed;
 }
 
-Foundation::Result<void> ClientVerifier::admitSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
+Foundation::Result<void> ClientVerifier::admitSender(const XPC::PeerCredentials& peer,
+                                                     const XPC::PeerCredentials& sender)
 {
     if (sender.pid != peer.pid || sender.uid != peer.uid)
-        return Foundation::Error("process " + NumberText::decimal(sender.pid) + " (uid " + NumberText::decimal(sender.uid) +
-                                 ") wrote on the connection of process " + NumberText::decimal(peer.pid));
+        return Foundation::Error("process " + NumberText::decimal(sender.pid) + " (uid "
+                                 + NumberText::decimal(sender.uid) + ") wrote on the connection of process "
+                                 + NumberText::decimal(peer.pid));
     return admit(sender, false);
 }
 
@@ -155,14 +155,15 @@ Foundation::Result<void> ClientVerifier::admitExecutable(pid_t pid)
         return Error("the executable of " + process + " cannot be resolved");
     const std::filesystem::path executable = resolved;
     if (executable != configuration_.allowedClientPath)
-        return Error("the executable " + executable.string() + " of " + process + " is not the allowed client " +
-                     configuration_.allowedClientPath.string());
+        return Error("the executable " + executable.string() + " of " + process + " is not the allowed client "
+                     + configuration_.allowedClientPath.string());
     // The digest of the image the process runs, through its own link (not the path, which may change).
     const auto sha256 = digest(link);
     if (!sha256)
         return Error("the executable of " + process + " cannot be read");
     if (*sha256 != configuration_.allowedClientSHA256)
-        return Error("the executable " + executable.string() + " of " + process + " does not have the recorded SHA-256");
+        return Error("the executable " + executable.string() + " of " + process
+                     + " does not have the recorded SHA-256");
     return {};
 }
 

@@ -61,8 +61,8 @@ private:
     HelperConfiguration configuration_;
     std::filesystem::path procRoot_;
     mutable std::mutex mutex_;
-    std::map<pid_t, Identity> verified_;                 // processes that passed
-    std::map<FileIdentity, std::string> digests_;        // SHA-256 by file identity
+    std::map<pid_t, Identity> verified_; // processes that passed
+    std::map<FileIdentity, std::string> digests_; // SHA-256 by file identity
 };
 
 } // namespace Aerlo

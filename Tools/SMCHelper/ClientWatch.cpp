@@ -15,17 +15,14 @@ ClientWatch::ClientWatch(Ended ended, std::filesystem::path procRoot)
 {
 }
 
-ClientWatch::~ClientWatch()
-{
-    queue_.stop();
-}
+ClientWatch::~ClientWatch() { queue_.stop(); }
 
 std::optional<ClientProcess> ClientWatch::process(pid_t pid) const
 {
     if (pid <= 0)
         return std::nullopt;
     std::ifstream stream(procRoot_ / std::to_string(pid) / "stat", std::ios::binary);
-    const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+    const std::string text {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
     // An exited process that is not reaped yet ("Z") has ended too.
     const auto close = text.rfind(')');
     if (close == std::string::npos || close + 2 >= text.size() || text[close + 2] == 'Z' || text[close + 2] == 'X')

@@ -52,7 +52,7 @@ private:
     std::filesystem::path procRoot_;
     mutable std::mutex mutex_;
     std::map<ClientProcess, Foundation::FileDescriptor> watched_; // the pidfd of each, empty when none opened
-    XPC::PrivateQueue queue_{"helper.clients"};
+    XPC::PrivateQueue queue_ {"helper.clients"};
 };
 
 } // namespace Aerlo

@@ -15,7 +15,10 @@ namespace {
 
 constexpr const char* unavailable = "the SMC is not available";
 
-std::string targetNotWritten(int fan) { return "the target speed of fan " + NumberText::decimal(fan) + " could not be written"; }
+std::string targetNotWritten(int fan)
+{
+    return "the target speed of fan " + NumberText::decimal(fan) + " could not be written";
+}
 
 // A reading that is finite and within int's range, or nothing.
 std::optional<double> usable(const std::optional<double>& value)
@@ -48,8 +51,9 @@ std::optional<int> FanWriter::fanCount()
     // A stored 0 reads as absent: tell it from a key that is missing.
     SMCVal value;
     value.key = "FNum";
-    const bool zero = smc()->read(value) == IOKit::kIOReturnSuccess && value.dataSize > 0 &&
-                      std::all_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t byte) { return byte == 0; });
+    const bool zero =
+        smc()->read(value) == IOKit::kIOReturnSuccess && value.dataSize > 0
+        && std::all_of(value.bytes.begin(), value.bytes.end(), [](std::uint8_t byte) { return byte == 0; });
     return zero ? std::optional(0) : std::nullopt;
 }
 
@@ -64,8 +68,9 @@ Foundation::Result<int> FanWriter::namedFan(std::int64_t id)
     if (!count)
         return Error("invalid fan id " + NumberText::decimal(id) + ": the fan count cannot be read");
     if (id >= *count)
-        return Error("invalid fan id " + NumberText::decimal(id) + ": the machine has " +
-                     (*count == 0 ? std::string("no fans") : NumberText::decimal(*count) + (*count == 1 ? " fan" : " fans")));
+        return Error(
+            "invalid fan id " + NumberText::decimal(id) + ": the machine has "
+            + (*count == 0 ? std::string("no fans") : NumberText::decimal(*count) + (*count == 1 ? " fan" : " fans")));
     return static_cast<int>(id);
 }
 
@@ -79,8 +84,9 @@ Foundation::Result<FanWriter::Range> FanWriter::range(int fan)
         return Foundation::Error("the minimum speed of fan " + NumberText::decimal(fan) + " cannot be read");
     const Range range {static_cast<int>(std::ceil(*minimum)), static_cast<int>(std::floor(*maximum))};
     if (range.minimum > range.maximum)
-        return Foundation::Error("fan " + NumberText::decimal(fan) + " has no speed range: minimum " + NumberText::decimal(range.minimum) +
-                                 ", maximum " + NumberText::decimal(range.maximum));
+        return Foundation::Error("fan " + NumberText::decimal(fan) + " has no speed range: minimum "
+                                 + NumberText::decimal(range.minimum) + ", maximum "
+                                 + NumberText::decimal(range.maximum));
     return range;
 }
 

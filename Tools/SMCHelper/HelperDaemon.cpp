@@ -1,8 +1,8 @@
 #include "Tools/SMCHelper/HelperDaemon.h"
 
-#include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/FileDigest.h"
+#include "Platform/Foundation/UTF8.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/System/JobBlessService.h"
 
@@ -88,8 +88,7 @@ Foundation::Result<void> checkProgram(const std::filesystem::path& program)
 HelperDaemon::HelperDaemon(Options options)
     : options_(std::move(options)),
       log_(options_.clock ? *options_.clock : Foundation::Clock::system(), options_.logLimit),
-      verifier_(options_.configuration, options_.procRoot),
-      fans_(options_.smcRegistry),
+      verifier_(options_.configuration, options_.procRoot), fans_(options_.smcRegistry),
       clients_([this](const ClientProcess& process) { clientEnded(process); }, options_.procRoot)
 {
     listener_ = std::make_unique<XPC::Listener>(HelperPaths::socket(label), options_.listener);
@@ -133,10 +132,9 @@ Foundation::Result<void> HelperDaemon::start()
     fields["allowedClientPath"] = configuration.allowedClientPath.string();
     log_.record("start", fields);
     if (configuration.development) {
-        const std::string warning = "No job file at " + HelperPaths::jobFile(label).string() +
-                                    ": development run, serving only uid " +
-                                    std::to_string(configuration.allowedClientUIDs.at(0)) +
-                                    " and not checking the client's executable.";
+        const std::string warning =
+            "No job file at " + HelperPaths::jobFile(label).string() + ": development run, serving only uid "
+            + std::to_string(configuration.allowedClientUIDs.at(0)) + " and not checking the client's executable.";
         Foundation::Console::printError(warning);
         nlohmann::ordered_json note;
         note["warning"] = warning;
@@ -196,8 +194,8 @@ Foundation::Result<std::map<int, ClientProcess>> HelperDaemon::parseHandover(std
         || !whole(handover["pid"], pidMaximum) || !handover["owners"].is_array())
         return Foundation::Error("the handover is not {\"pid\": <pid>, \"owners\": [...]}");
     if (handover["pid"].get<std::uint64_t>() != static_cast<std::uint64_t>(self))
-        return Foundation::Error("the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>()) +
-                                 ", not this one");
+        return Foundation::Error("the handover names process " + std::to_string(handover["pid"].get<std::uint64_t>())
+                                 + ", not this one");
     std::map<int, ClientProcess> owners;
     for (const auto& owner : handover["owners"]) {
         if (!owner.is_array() || owner.size() != 3 || !whole(owner[0], FanWriter::maximumFanCount - 1)
@@ -235,7 +233,6 @@ Foundation::Result<void> HelperDaemon::resume()
     }
     return listener_->start();
 }
-
 
 bool HelperDaemon::isListening() const { return listener_->isListening(); }
 
@@ -325,8 +322,9 @@ bool HelperDaemon::setMode(XPC::PeerConnection& peer, const XPC::Request& reques
             } else {
                 owners_.erase(fan);
             }
-            if (released && std::none_of(owners_.begin(), owners_.end(),
-                                         [&](const auto& owner) { return owner.second == *released; }))
+            if (released && std::none_of(owners_.begin(), owners_.end(), [&](const auto& owner) {
+                    return owner.second == *released;
+                }))
                 clients_.forget(*released);
         }
         if (ended)

@@ -66,10 +66,7 @@ void HelperLog::rotate()
     fd_.reset(openFile().valueOr(-1));
 }
 
-std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path)
-{
-    return path.string() + ".1";
-}
+std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path) { return path.string() + ".1"; }
 
 void HelperLog::close()
 {

@@ -4,11 +4,10 @@
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Result.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 

@@ -16,15 +16,15 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <thread>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 
 AERLO_EMBED_SHORT_VERSION(AERLO_HELPER_VERSION);
 
@@ -104,7 +104,8 @@ int main(int argc, char** argv)
     ::pthread_sigmask(SIG_BLOCK, &endings, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
-    const auto configuration = Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label));
+    const auto configuration =
+        Aerlo::HelperConfiguration::load(SystemPlatform::HelperPaths::jobFile(HelperDaemon::label));
     if (!configuration) {
         Console::printError(configuration.error());
         return 1;

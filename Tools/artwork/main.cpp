@@ -62,7 +62,7 @@ void screen(Kit::GraphicsContext& context, const Kit::Rect& frame, double radius
     context.saveGraphicsState();
     context.clip(path);
     context.drawLinearGradient({Colour::fromRGB255(72, 142, 230), Colour::fromRGB255(112, 84, 214)}, {0, 1},
-        {glass.x(), glass.maxY()}, {glass.maxX(), glass.y()});
+                               {glass.x(), glass.maxY()}, {glass.maxX(), glass.y()});
     // A soft reflection across the upper left.
     Kit::BezierPath shine;
     shine.moveTo({glass.x(), glass.maxY()});
@@ -89,7 +89,8 @@ void appIcon(Kit::GraphicsContext& context)
     blade.closePath();
     const auto centre = Kit::AffineTransform::translation(side / 2, side / 2);
     for (int i = 0; i < 3; ++i)
-        context.fillPath(blade.transformed(Kit::AffineTransform::rotation(2 * std::numbers::pi * i / 3).concatenating(centre)),
+        context.fillPath(
+            blade.transformed(Kit::AffineTransform::rotation(2 * std::numbers::pi * i / 3).concatenating(centre)),
             Colour::whiteColor());
     context.fillPath(Kit::BezierPath::oval({side / 2 - 11, side / 2 - 11, 22, 22}), Colour::whiteColor());
     context.fillPath(Kit::BezierPath::oval({side / 2 - 4, side / 2 - 4, 8, 8}), blue);
@@ -115,8 +116,9 @@ void mini(Kit::GraphicsContext& context)
     // A low box seen from the front, lit from above, on its darker foot.
     context.fillPath(Kit::BezierPath::roundedRect(fromTop(18, 58, 72, 5), 2.5, 2.5), Colour::fromRGB255(120, 125, 138));
     fillGradient(context, Kit::BezierPath::roundedRect(fromTop(12, 36, 84, 24), 7, 7),
-        Colour::fromRGB255(238, 240, 244), Colour::fromRGB255(184, 189, 199));
-    context.fillPath(Kit::BezierPath::roundedRect(fromTop(18, 37, 72, 1.5), 0.75, 0.75), Colour::fromRGB255(255, 255, 255, 0.8));
+                 Colour::fromRGB255(238, 240, 244), Colour::fromRGB255(184, 189, 199));
+    context.fillPath(Kit::BezierPath::roundedRect(fromTop(18, 37, 72, 1.5), 0.75, 0.75),
+                     Colour::fromRGB255(255, 255, 255, 0.8));
     context.fillPath(Kit::BezierPath::oval(fromTop(86, 49, 3, 3)), Colour::fromRGB255(120, 210, 140));
 }
 
@@ -148,8 +150,8 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder);
     const Kit::Size picture {pictureWidth, pictureHeight};
     const bool written = write(folder / "AppIcon@2x.png", {128, 128}, appIcon)
-        && write(folder / "NSComputer-desktop@2x.png", picture, desktop)
-        && write(folder / "NSComputer-mini@2x.png", picture, mini)
-        && write(folder / "NSComputer-tower@2x.png", picture, tower);
+                         && write(folder / "NSComputer-desktop@2x.png", picture, desktop)
+                         && write(folder / "NSComputer-mini@2x.png", picture, mini)
+                         && write(folder / "NSComputer-tower@2x.png", picture, tower);
     return written ? 0 : 1;
 }

@@ -29,7 +29,7 @@ Kit::BezierPath stroke(std::initializer_list<Kit::Point> points)
 }
 
 bool write(const std::filesystem::path& file, const Kit::Colour& colour,
-    const std::function<void(Kit::GraphicsContext&, const Kit::Colour&)>& sign)
+           const std::function<void(Kit::GraphicsContext&, const Kit::Colour&)>& sign)
 {
     Kit::Image image(Kit::Size {side, side}, 2);
     image.lockFocus();
@@ -64,7 +64,8 @@ int main(int argc, char** argv)
         context.strokePath(stroke({{26, 14}, {14, 26}}), colour, line);
     };
     bool ok = true;
-    for (const auto& [name, colour] : {std::pair {"white", Kit::Colour::whiteColor()}, std::pair {"black", Kit::Colour::black()}}) {
+    for (const auto& [name, colour] :
+         {std::pair {"white", Kit::Colour::whiteColor()}, std::pair {"black", Kit::Colour::black()}}) {
         ok = write(folder / ("info_" + std::string(name) + "@2x.png"), colour, info) && ok;
         ok = write(folder / ("success_" + std::string(name) + "@2x.png"), colour, success) && ok;
         ok = write(folder / ("error_" + std::string(name) + "@2x.png"), colour, error) && ok;

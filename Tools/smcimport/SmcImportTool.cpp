@@ -1,9 +1,9 @@
 #include "Tools/smcimport/SmcImportTool.h"
 
 #include "Classes/Sensors/SensorCatalogue.h"
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/SMC/MachineProfile.h"
-#include "Platform/Foundation/AtomicFile.h"
 #include "Tools/smcimport/SmcTableImporter.h"
 
 #include <filesystem>
@@ -70,10 +70,10 @@ int SmcImportTool::run(const std::vector<std::string>& arguments)
             return 0;
         }
         if (argument.starts_with("--")) {
-            static const std::vector<std::string> known{"--name", "--model", "--description", "--facts",
-                                                        "--output", "--temperatures", "--into"};
-            if (std::find(known.begin(), known.end(), argument) == known.end() || i + 1 >= arguments.size() ||
-                arguments[i + 1].empty()) {
+            static const std::vector<std::string> known {"--name",   "--model",        "--description", "--facts",
+                                                         "--output", "--temperatures", "--into"};
+            if (std::find(known.begin(), known.end(), argument) == known.end() || i + 1 >= arguments.size()
+                || arguments[i + 1].empty()) {
                 Console::printError("smcimport: unknown option or missing value: " + argument);
                 Console::write(Console::Stream::standardError, usage());
                 return 2;
@@ -101,8 +101,8 @@ int SmcImportTool::run(const std::vector<std::string>& arguments)
         if (!temperatures)
             return failed(option("temperatures") + ": " + temperatures.error());
         const ordered_json profile = ordered_json::parse(*base, nullptr, false);
-        if (profile.is_discarded() || !profile.is_object() || !profile.contains("smc") ||
-            !profile["smc"].contains("keys"))
+        if (profile.is_discarded() || !profile.is_object() || !profile.contains("smc")
+            || !profile["smc"].contains("keys"))
             return failed(option("into") + ": not a profile");
         const std::string source = std::filesystem::path(option("temperatures")).filename().string();
         const std::string output = option("output").empty() ? option("into") : option("output");

@@ -40,13 +40,12 @@ constexpr ModelFacts knownModels[] = {
 std::string modelName(std::string_view identifier)
 {
     static constexpr std::pair<std::string_view, std::string_view> families[] = {
-        {"MacBookPro", "MacBook Pro"}, {"MacBookAir", "MacBook Air"}, {"MacBook", "MacBook"},
-        {"MacPro", "Mac Pro"},         {"Macmini", "Mac mini"},       {"iMacPro", "iMac Pro"},
-        {"iMac", "iMac"},
+        {"MacBookPro", "MacBook Pro"}, {"MacBookAir", "MacBook Air"}, {"MacBook", "MacBook"}, {"MacPro", "Mac Pro"},
+        {"Macmini", "Mac mini"},       {"iMacPro", "iMac Pro"},       {"iMac", "iMac"},
     };
     for (const auto& [prefix, name] : families)
-        if (identifier.starts_with(prefix) && identifier.size() > prefix.size() &&
-            std::isdigit(static_cast<unsigned char>(identifier[prefix.size()])))
+        if (identifier.starts_with(prefix) && identifier.size() > prefix.size()
+            && std::isdigit(static_cast<unsigned char>(identifier[prefix.size()])))
             return std::string(name);
     return "Mac";
 }
@@ -103,29 +102,29 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
     std::size_t at = 0;
     const auto key = bracketed(line, at);
     if (!key || key->size() != 4)
-        throw LineError{"expected a four-character key in brackets"};
+        throw LineError {"expected a four-character key in brackets"};
     std::optional<std::string_view> shownType;
     if (!literal(line, at, " type ") || !(shownType = bracketed(line, at)) || !literal(line, at, " "))
-        throw LineError{"expected \"type [TYPE]\""};
+        throw LineError {"expected \"type [TYPE]\""};
     const auto typeCode = hexBytes(line.substr(at, 8));
     if (!typeCode || typeCode->size() != 4)
-        throw LineError{"bad hex in the type code"};
+        throw LineError {"bad hex in the type code"};
     at += 8;
     std::optional<std::string_view> size;
     if (!literal(line, at, " len ") || !(size = bracketed(line, at)))
-        throw LineError{"expected \"len [N]\""};
+        throw LineError {"expected \"len [N]\""};
     std::string_view digits = *size;
     digits.remove_prefix(std::min(digits.find_first_not_of(' '), digits.size()));
     const auto parsed = Foundation::decimalNumber<std::uint32_t>(digits);
     if (!parsed || *parsed > 255)
-        throw LineError{"bad size \"" + std::string(*size) + "\""};
+        throw LineError {"bad size \"" + std::string(*size) + "\""};
     const std::uint32_t length = *parsed;
     std::optional<std::string_view> attributes;
     if (!literal(line, at, " attr ") || !(attributes = bracketed(line, at)) || !literal(line, at, " -> "))
-        throw LineError{"expected \"attr [AA] -> \""};
+        throw LineError {"expected \"attr [AA] -> \""};
     const auto attributeByte = hexBytes(*attributes);
     if (!attributeByte || attributeByte->size() != 1)
-        throw LineError{"bad hex in the attributes"};
+        throw LineError {"bad hex in the attributes"};
 
     SMCSim::KeyEntry entry;
     entry.key = std::string(*key);
@@ -141,19 +140,19 @@ SMCSim::KeyEntry keyLine(std::string_view line, std::uint32_t failure)
         if (!rest.empty()) {
             const auto code = rest.starts_with(", code ") ? hexBytes(rest.substr(7)) : std::nullopt;
             if (!code || code->size() != 1)
-                throw LineError{"expected \", code XX\" after NOT READABLE"};
+                throw LineError {"expected \", code XX\" after NOT READABLE"};
             entry.readResult = code->front();
         }
         entry.readFailure = failure;
         return entry;
     }
     if (failure != 0)
-        throw LineError{"a value after \"Unable to read smc value\""};
+        throw LineError {"a value after \"Unable to read smc value\""};
     const auto bytes = hexBytes(value);
     if (!bytes)
-        throw LineError{"bad hex in the value"};
+        throw LineError {"bad hex in the value"};
     if (bytes->size() != length)
-        throw LineError{"size " + std::to_string(length) + " but " + std::to_string(bytes->size()) + " value bytes"};
+        throw LineError {"size " + std::to_string(length) + " but " + std::to_string(bytes->size()) + " value bytes"};
     std::copy_n(bytes->begin(), std::min(bytes->size(), entry.bytes.size()), entry.bytes.begin());
     return entry;
 }
@@ -225,7 +224,8 @@ ordered_json keyJSON(const SMCSim::KeyEntry& entry, bool dynamic)
             item["readFailure"] = code;
         }
     } else {
-        item["bytes"] = SMCSim::ValueCodec::toHex(entry.bytes.data(), std::min<std::size_t>(entry.size, entry.bytes.size()));
+        item["bytes"] =
+            SMCSim::ValueCodec::toHex(entry.bytes.data(), std::min<std::size_t>(entry.size, entry.bytes.size()));
     }
     if (dynamic)
         item["dynamic"] = true;
@@ -253,8 +253,8 @@ Foundation::Result<SmcTableImporter::Table> SmcTableImporter::parse(std::string_
             const auto code = hexBytes(line.substr(25));
             if (!code || code->size() != 4)
                 return Error("bad hex in the kernel code");
-            failure = std::uint32_t((*code)[0]) << 24 | std::uint32_t((*code)[1]) << 16 |
-                      std::uint32_t((*code)[2]) << 8 | (*code)[3];
+            failure = std::uint32_t((*code)[0]) << 24 | std::uint32_t((*code)[1]) << 16 | std::uint32_t((*code)[2]) << 8
+                      | (*code)[3];
             return {};
         }
         try {
@@ -273,8 +273,8 @@ Foundation::Result<SmcTableImporter::Table> SmcTableImporter::parse(std::string_
     if (table.keys.empty())
         return Error("no keys in the table");
     if (expected && *expected != table.keys.size())
-        return Error("the table says " + std::to_string(*expected) + " public keys but lists " +
-                     std::to_string(table.keys.size()));
+        return Error("the table says " + std::to_string(*expected) + " public keys but lists "
+                     + std::to_string(table.keys.size()));
     return table;
 }
 
@@ -309,8 +309,8 @@ Foundation::Result<std::vector<SMCSim::KeyEntry>> SmcTableImporter::parseTempera
             return Error("bad hex in the bytes");
         const auto size = SMCSim::ValueCodec::defaultSize(entry.type);
         if (size && *size != bytes->size())
-            return Error("type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not " +
-                         std::to_string(bytes->size()));
+            return Error("type \"" + entry.type + "\" takes " + std::to_string(*size) + " bytes, not "
+                         + std::to_string(bytes->size()));
         entry.size = static_cast<std::uint32_t>(bytes->size());
         std::copy(bytes->begin(), bytes->end(), entry.bytes.begin());
         if (!seen.insert(entry.key).second)
@@ -376,12 +376,12 @@ Foundation::Result<ordered_json> SmcTableImporter::profile(const Table& table, c
     for (const auto& [name, value] : options.facts.items())
         facts[name] = value;
     if (!facts.contains("cpuBrand"))
-        return Error("the facts of " + options.modelIdentifier +
-                     " are not known: give cpuBrand, physicalCores, logicalCores and memoryBytes");
+        return Error("the facts of " + options.modelIdentifier
+                     + " are not known: give cpuBrand, physicalCores, logicalCores and memoryBytes");
 
     const auto fanCount = decoded(keys.find("FNum")).value_or(0);
     ordered_json fans = ordered_json::array();
-    std::set<std::string, std::less<>> live{"FS! "};
+    std::set<std::string, std::less<>> live {"FS! "};
     for (int fan = 0; fan < static_cast<int>(fanCount) && fan < 10; ++fan) {
         const auto minimum = decoded(keys.find(SMCSim::FanKey::name(fan, "Mn")));
         const auto maximum = decoded(keys.find(SMCSim::FanKey::name(fan, "Mx")));
@@ -402,18 +402,17 @@ Foundation::Result<ordered_json> SmcTableImporter::profile(const Table& table, c
 
     ordered_json list = ordered_json::array();
     for (const SMCSim::KeyEntry& entry : keys.entries()) {
-        const bool measured = std::string_view("TVPI").find(entry.key[0]) != std::string_view::npos &&
-                              options.catalogued && options.catalogued(entry.key);
+        const bool measured = std::string_view("TVPI").find(entry.key[0]) != std::string_view::npos
+                              && options.catalogued && options.catalogued(entry.key);
         const bool dynamic = !entry.readRefused() && (live.contains(entry.key) || measured || entry.key == "B0AC");
         list.push_back(keyJSON(entry, dynamic));
     }
 
     ordered_json profile;
     profile["name"] = options.name;
-    profile["description"] = options.description.empty()
-                                 ? facts["modelName"].get<std::string>() + " (" + options.modelIdentifier +
-                                       "), from its key table"
-                                 : options.description;
+    profile["description"] = options.description.empty() ? facts["modelName"].get<std::string>() + " ("
+                                                               + options.modelIdentifier + "), from its key table"
+                                                         : options.description;
     if (!options.source.empty())
         profile["source"] = options.source;
     profile["platform"] = "intel";

@@ -3,10 +3,9 @@
 #include "Platform/Foundation/Result.h"
 #include "Platform/SMC/KeyTable.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstddef>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,15 +25,15 @@ class SmcTableImporter {
 public:
     struct Table {
         std::string osVersion; // "10.15.3"
-        std::string osBuild;   // "19D49f"; empty when the table gives none
+        std::string osBuild; // "19D49f"; empty when the table gives none
         std::vector<SMCSim::KeyEntry> keys; // in table order, the read-only ones not writable
     };
 
     struct Options {
-        std::string name;            // the profile's name
+        std::string name; // the profile's name
         std::string modelIdentifier; // "MacBookPro11,4"
-        std::string description;     // empty: "<model name> (<identifier>), from its key table"
-        std::string source;          // where the table came from, kept in the profile
+        std::string description; // empty: "<model name> (<identifier>), from its key table"
+        std::string source; // where the table came from, kept in the profile
         // Extra facts (serial number, memory modules, disk, …) over the ones derived from the model.
         nlohmann::ordered_json facts = nlohmann::ordered_json::object();
         // The keys the sensor catalogue shows on Intel Macs; they and the fans' live keys are dynamic.

@@ -13,7 +13,7 @@ namespace {
 using ordered_json = nlohmann::ordered_json;
 
 // Device switches: on sets them, off restores the profile's setting.
-const std::vector<std::string> switchNames{"open-denied", "close-fails", "missing-key-error", "strict-writes"};
+const std::vector<std::string> switchNames {"open-denied", "close-fails", "missing-key-error", "strict-writes"};
 // Exchange failures: command, code; an optional ":KEY" (":INDEX" for the enumeration) narrows them.
 struct RuleKind {
     const char* name;
@@ -27,10 +27,7 @@ constexpr RuleKind ruleKinds[] = {
     {"index-error", SMCSim::SimSmcDevice::kCommandKeyAtIndex, IOKit::kIOReturnError},
 };
 
-double rounded(double value)
-{
-    return std::round(value * 100) / 100;
-}
+double rounded(double value) { return std::round(value * 100) / 100; }
 
 // Keys are bytes; one that is not UTF-8 is shown with replacement characters rather than refused.
 std::string text(const ordered_json& value)
@@ -118,8 +115,8 @@ Foundation::Result<void> SimulatedMachine::setFault(std::string_view name, bool 
     }
 
     const std::string_view base = name.substr(0, name.find(':'));
-    const auto kind = std::find_if(std::begin(ruleKinds), std::end(ruleKinds),
-                                   [&](const RuleKind& k) { return base == k.name; });
+    const auto kind =
+        std::find_if(std::begin(ruleKinds), std::end(ruleKinds), [&](const RuleKind& k) { return base == k.name; });
     if (kind == std::end(ruleKinds))
         return Foundation::Error("unknown fault \"" + fullName + "\"");
     SMCSim::FaultRule rule;
@@ -242,13 +239,13 @@ SimulatedMachine::ControlReply SimulatedMachine::control(std::string_view reques
         reply["snapshot"] = snapshot();
         return {text(reply)};
     } else if (name == "stop") {
-        return {text(ordered_json{{"ok", true}}), true};
+        return {text(ordered_json {{"ok", true}}), true};
     } else {
         done = Foundation::Error("unknown command \"" + name + "\"");
     }
     if (!done)
         return {failure(done.error())};
-    return {text(ordered_json{{"ok", true}})};
+    return {text(ordered_json {{"ok", true}})};
 }
 
 } // namespace Aerlo

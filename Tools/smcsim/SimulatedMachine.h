@@ -6,11 +6,10 @@
 #include "Platform/SMC/SimSmcDevice.h"
 #include "Platform/SMC/ThermalModel.h"
 
-#include <nlohmann/json.hpp>
-
 #include <map>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,8 +65,8 @@ private:
     std::shared_ptr<SMCSim::SimSmcDevice> device_;
     std::shared_ptr<SMCSim::ThermalModel> model_;
     mutable std::mutex faultsMutex_;
-    std::vector<std::string> switches_;                // device switches that are on
-    std::map<std::string, SMCSim::FaultRule> rules_;   // injected exchange failures by name
+    std::vector<std::string> switches_; // device switches that are on
+    std::map<std::string, SMCSim::FaultRule> rules_; // injected exchange failures by name
 };
 
 } // namespace Aerlo

@@ -58,10 +58,7 @@ SmcsimServer::~SmcsimServer()
     }
 }
 
-std::filesystem::path SmcsimServer::tokenPath() const
-{
-    return Protocol::tokenPath(options_.socketPath);
-}
+std::filesystem::path SmcsimServer::tokenPath() const { return Protocol::tokenPath(options_.socketPath); }
 
 std::size_t SmcsimServer::clientCount() const
 {
@@ -77,12 +74,13 @@ bool SmcsimServer::writeToken()
     token_ = Protocol::makeToken();
     const std::filesystem::path path = tokenPath();
     ::unlink(path.c_str());
-    const Foundation::FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const Foundation::FileDescriptor fd(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd)
         return false;
     const std::string line = token_ + "\n";
     return ::fchmod(fd.get(), 0600) == 0
-        && ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
+           && ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
 }
 
 bool SmcsimServer::start()
@@ -99,8 +97,8 @@ bool SmcsimServer::start()
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (!writeToken()) {
-        Foundation::Console::printError("smcsim: cannot write the token " + tokenPath().string() + ": " +
-                                        Foundation::errnoText(errno));
+        Foundation::Console::printError("smcsim: cannot write the token " + tokenPath().string() + ": "
+                                        + Foundation::errnoText(errno));
         return false;
     }
     const auto listening = Protocol::listenOn(path);
@@ -180,14 +178,14 @@ struct SmcsimServer::Session {
 bool SmcsimServer::greet(Session& session, IOKit::SocketSmcReader& reader)
 {
     Protocol::Frame frame;
-    if (reader.receive(frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello ||
-        frame.payload.size() != Protocol::helloSize || Protocol::u32At(frame.payload, 0) != Protocol::magic ||
-        Protocol::u32At(frame.payload, 4) != Protocol::version)
+    if (reader.receive(frame) != Protocol::Status::ok || frame.op != Protocol::Op::hello
+        || frame.payload.size() != Protocol::helloSize || Protocol::u32At(frame.payload, 0) != Protocol::magic
+        || Protocol::u32At(frame.payload, 4) != Protocol::version)
         return false;
     if (frame.payload[8] != 0) {
         const auto uid = Protocol::peerUid(session.fd);
-        session.privileged = (uid && *uid == options_.privilegedUid) ||
-                             sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
+        session.privileged = (uid && *uid == options_.privilegedUid)
+                             || sameToken(std::string_view(frame.payload).substr(12, Protocol::tokenSize), token_);
     }
     setResult(session.reply, IOKit::kIOReturnSuccess);
     session.reply.push_back(session.privileged ? 1 : 0);
@@ -214,8 +212,8 @@ bool SmcsimServer::callDevice(Session& session, std::string_view payload)
     if (payload.size() != 8 + IOKit::kSMCRecordSize)
         return false;
     const std::uint32_t handle = *Protocol::u32At(payload, 0);
-    IOKit::SMCRecord input{};
-    IOKit::SMCRecord output{};
+    IOKit::SMCRecord input {};
+    IOKit::SMCRecord output {};
     std::copy(payload.begin() + 8, payload.end(), input.begin());
     const auto code = session.handles.contains(handle)
                           ? machine_->device()->call(handle, *Protocol::u32At(payload, 4), input, output)

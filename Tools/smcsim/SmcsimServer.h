@@ -55,7 +55,7 @@ private:
     struct Client {
         Foundation::FileDescriptor fd;
         std::thread thread;
-        std::atomic<bool> done{false};
+        std::atomic<bool> done {false};
     };
 
     struct Session;

@@ -7,12 +7,11 @@
 #include "Platform/SMC/SocketSmcTransport.h"
 #include "Tools/smcsim/SmcsimServer.h"
 
-#include <nlohmann/json.hpp>
-
 #include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <unistd.h>
 
 namespace Aerlo {
@@ -27,8 +26,8 @@ int signalStopFd = -1;
 void stopOnSignal(int)
 {
     const char byte = 1;
-    if (signalStopFd >= 0)
-        [[maybe_unused]] const ssize_t n = ::write(signalStopFd, &byte, 1);
+    if (signalStopFd >= 0) [[maybe_unused]]
+        const ssize_t n = ::write(signalStopFd, &byte, 1);
 }
 
 void handleSignals(int stopFd)
@@ -65,10 +64,7 @@ std::string SmcsimTool::usage()
            "                                  snapshot | stop\n";
 }
 
-std::optional<double> SmcsimTool::parseNumber(std::string_view text)
-{
-    return Foundation::decimalNumber<double>(text);
-}
+std::optional<double> SmcsimTool::parseNumber(std::string_view text) { return Foundation::decimalNumber<double>(text); }
 
 Foundation::Result<SmcsimTool::ServeOptions> SmcsimTool::parseServe(const std::vector<std::string>& arguments)
 {
@@ -188,8 +184,8 @@ int SmcsimTool::serve(const ServeOptions& options)
     handleSignals(server.stopFd());
     if (!server.start())
         return 1;
-    Console::print("smcsim: serving " + name + (options.manualClock ? " (manual clock)" : "") + " on " +
-                   options.socket.string());
+    Console::print("smcsim: serving " + name + (options.manualClock ? " (manual clock)" : "") + " on "
+                   + options.socket.string());
     server.run();
     Console::print("smcsim: stopped");
     return 0;
@@ -222,8 +218,9 @@ int SmcsimTool::control(const std::vector<std::string>& arguments)
     }
     if (!answer["ok"].get<bool>()) {
         const auto message = answer.find("error");
-        Console::printError("smcsim: " + (message != answer.end() && message->is_string() ? message->get<std::string>()
-                                                                                           : std::string("refused")));
+        Console::printError(
+            "smcsim: "
+            + (message != answer.end() && message->is_string() ? message->get<std::string>() : std::string("refused")));
         return 1;
     }
     // The snapshot keeps the simulator's key order.

@@ -11,7 +11,6 @@
 #include "tests/Support/TempRoot.h"
 
 #include <benchmark/benchmark.h>
-
 #include <string>
 #include <vector>
 
@@ -50,8 +49,8 @@ void RegisterWithStaleGroups(benchmark::State& state)
         QVAppCenter::registerEventGroups(registrations);
     }
     Foundation::Console::setSink(previous);
-    state.counters["per1000Groups"] = benchmark::Counter(
-        count / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per1000Groups"] =
+        benchmark::Counter(count / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(RegisterWithStaleGroups)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 

@@ -14,7 +14,6 @@
 #include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdarg>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -105,8 +104,8 @@ void LoadSuite(benchmark::State& state)
         state.ResumeTiming();
         benchmark::DoNotOptimize(defaults.boolValue("sensor.0.state"));
     }
-    state.counters["per10kKeys"] = benchmark::Counter(
-        keys / 10000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["per10kKeys"] =
+        benchmark::Counter(keys / 10000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(LoadSuite)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
 

@@ -22,11 +22,12 @@
 // TickAgainstLimit: for every shipped profile, the tick over smcsim against its limit, measured in turns
 // against the same smcsim: the tick's own exchanges sent again back to back on a second connection give
 // the round trip (a burst's median time over its exchanges), and the limit is the tick's distinct keys
-// × that round trip. Medians of ticks and of those bursts. One exchange's median is printed beside it: a sum of exchanges follows
-// their mean, which the slow tail of the wake-ups keeps well above the median. A table of all at the
+// × that round trip. Medians of ticks and of those bursts. One exchange's median is printed beside it: a sum of
+// exchanges follows their mean, which the slow tail of the wake-ups keeps well above the median. A table of all at the
 // end. Alone: --benchmark_filter=TickAgainstLimit.
 //
-//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|applesmc|both] [--limit-turns=N] [benchmark flags]
+//   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|applesmc|both] [--limit-turns=N] [benchmark
+//   flags]
 // ("both" runs them all; "applesmc" runs the two driver transports, applesmc and macsmc-hwmon.)
 //
 // Counters: p50/p99/max of one tick (ms), SMC exchanges, key-information exchanges and distinct keys per
@@ -54,13 +55,12 @@
 #include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TestAccess.h"
 
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <atomic>
+#include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <future>
@@ -84,7 +84,8 @@ int ticks = 10000;
 std::string transports = "both";
 // The 2019 Mac Pro: 1,190 keys, four fans.
 const std::string largestRealTable = "macpro-intel-4fan";
-std::vector<std::string> profiles{largestRealTable, "mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mba-m1-nofan"};
+std::vector<std::string> profiles {largestRealTable, "mbp-intel-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan",
+                                   "mba-m1-nofan"};
 // TickAgainstLimit: every shipped profile unless one is named; turns of 200 exchanges and 10 ticks each.
 std::vector<std::string> limitProfiles;
 int limitTurns = 30;
@@ -146,8 +147,8 @@ public:
         std::set<std::uint32_t> keys;
         for (const auto& input : recorded_) {
             const auto request = SMCKeyData::parse(input);
-            if (request.command == SMCSim::SimSmcDevice::kCommandReadBytes ||
-                request.command == SMCSim::SimSmcDevice::kCommandKeyInfo)
+            if (request.command == SMCSim::SimSmcDevice::kCommandReadBytes
+                || request.command == SMCSim::SimSmcDevice::kCommandKeyInfo)
                 keys.insert(request.key);
         }
         return keys.size();
@@ -190,8 +191,7 @@ public:
     {
         if (name != "key_count" && name != "name") {
             const auto until = std::chrono::steady_clock::now() + modelledSMCRead;
-            while (std::chrono::steady_clock::now() < until) {
-            }
+            while (std::chrono::steady_clock::now() < until) {}
             ++reads_;
         }
         return inner_->read(name);
@@ -210,8 +210,8 @@ public:
     explicit SmcsimProcess(const std::string& profile)
         : socket_(std::filesystem::temp_directory_path() / ("bench-smcsim-" + std::to_string(getpid()) + ".sock"))
     {
-        std::vector<std::string> arguments{AERLO_SMCSIM_PATH, "--profile", profile, "--socket", socket_.string(),
-                                           "--manual-clock"};
+        std::vector<std::string> arguments {AERLO_SMCSIM_PATH, "--profile",      profile,
+                                            "--socket",        socket_.string(), "--manual-clock"};
         std::vector<char*> argv;
         for (auto& argument : arguments)
             argv.push_back(argument.data());
@@ -245,7 +245,7 @@ struct Machine {
     std::unique_ptr<SmcsimProcess> smcsim;
     std::shared_ptr<CountingTransport> transport;
     std::shared_ptr<SMCSim::FakeApplesmcTree> tree; // the applesmc runs' driver files
-    std::shared_ptr<ModelledDriverFiles> modelled;   // with a real driver's time per SMC read
+    std::shared_ptr<ModelledDriverFiles> modelled; // with a real driver's time per SMC read
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
     std::optional<Platform> platform;
@@ -274,7 +274,7 @@ struct Machine {
             inner = std::make_shared<IOKit::ApplesmcTransport>(files, false);
         } else {
             inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
-                                                             false);
+                                                              false);
         }
         transport = std::make_shared<CountingTransport>(std::move(inner));
         TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(transport));
@@ -381,8 +381,7 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
     state.counters["exchanges/tick"] = exchanges / n;
     state.counters["keyInfo/tick"] = keyInfo / n;
     state.counters["distinctKeys/tick"] = static_cast<double>(machine.transport->recordedKeys());
-    state.counters["listCopies/tick"] =
-        static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
+    state.counters["listCopies/tick"] = static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
     if (machine.tree) // each a system call or two on a real machine
         state.counters["driverFiles/tick"] = driverFiles / n;
     state.counters["rssBefore_MiB"] = memoryBefore;
@@ -416,11 +415,12 @@ void modelledApplesmcTick(benchmark::State& state, const std::string& profile)
         // This thread plays the main thread: the whole tick runs on it.
         const auto start = std::chrono::steady_clock::now();
         benchmark::DoNotOptimize(tick(machine));
-        durations.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        durations.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     const double n = static_cast<double>(durations.size());
-    ModelledRow row{profile, static_cast<double>(machine.modelled->reads() - readsBefore) / n,
-                    static_cast<double>(machine.transport->count()) / n, median(durations)};
+    ModelledRow row {profile, static_cast<double>(machine.modelled->reads() - readsBefore) / n,
+                     static_cast<double>(machine.transport->count()) / n, median(durations)};
     state.counters["smcReads/tick"] = row.smcReadsPerTick;
     state.counters["exchanges/tick"] = row.exchangesPerTick;
     state.counters["mainThreadInTick_ms"] = row.tickMilliseconds;
@@ -460,7 +460,8 @@ public:
     double once()
     {
         const auto start = std::chrono::steady_clock::now();
-        benchmark::DoNotOptimize(transport_.call(connection_, IOKit::kSMCUserClientSelector, input_[i_++ & 1], output_));
+        benchmark::DoNotOptimize(
+            transport_.call(connection_, IOKit::kSMCUserClientSelector, input_[i_++ & 1], output_));
         return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
     }
 
@@ -468,8 +469,8 @@ private:
     IOKit::SocketSmcTransport transport_;
     std::uint32_t connection_ = 0;
     bool open_ = false;
-    IOKit::SMCRecord input_[2]{};
-    IOKit::SMCRecord output_{};
+    IOKit::SMCRecord input_[2] {};
+    IOKit::SMCRecord output_ {};
     std::size_t i_ = 0;
 };
 
@@ -494,7 +495,7 @@ void socketExchange(benchmark::State& state, const std::string& profileName, boo
     } else {
         socket = std::filesystem::temp_directory_path() / ("bench-server-" + std::to_string(getpid()) + ".sock");
         server = std::make_unique<SmcsimServer>(std::make_shared<SimulatedMachine>(std::move(*profile), true),
-                                                SmcsimServer::Options{socket, getuid()});
+                                                SmcsimServer::Options {socket, getuid()});
         if (!server->start()) {
             state.SkipWithError("server did not start");
             return;
@@ -575,16 +576,17 @@ void tickAgainstLimit(benchmark::State& state, const std::string& profile)
             const double waited = machine.transport->exchangeMilliseconds();
             const auto start = std::chrono::steady_clock::now();
             benchmark::DoNotOptimize(tick(machine));
-            ticks.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            ticks.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
             outside.push_back(ticks.back() - (machine.transport->exchangeMilliseconds() - waited));
         }
     }
-    LimitRow row{profile,
-                 static_cast<double>(machine.transport->count()) / static_cast<double>(ticks.size()),
-                 static_cast<double>(machine.transport->recordedKeys()),
-                 1000 * median(bursts) / static_cast<double>(requests.size()),
-                 median(ticks),
-                 median(exchanges)};
+    LimitRow row {profile,
+                  static_cast<double>(machine.transport->count()) / static_cast<double>(ticks.size()),
+                  static_cast<double>(machine.transport->recordedKeys()),
+                  1000 * median(bursts) / static_cast<double>(requests.size()),
+                  median(ticks),
+                  median(exchanges)};
     const double limit = row.limitMilliseconds();
     state.counters["exchanges/tick"] = row.exchangesPerTick;
     state.counters["distinctKeys/tick"] = row.distinctKeys;
@@ -600,8 +602,8 @@ void tickAgainstLimit(benchmark::State& state, const std::string& profile)
 void printLimits()
 {
     if (!limitRows.empty())
-        std::printf("\n%-20s %10s %10s %14s %14s %10s %10s %10s\n", "profile", "exchanges", "keys",
-                    "round trip us", "one p50 us", "limit ms", "tick ms", "tick/limit");
+        std::printf("\n%-20s %10s %10s %14s %14s %10s %10s %10s\n", "profile", "exchanges", "keys", "round trip us",
+                    "one p50 us", "limit ms", "tick ms", "tick/limit");
     for (const auto& row : limitRows) {
         const double limit = row.limitMilliseconds();
         std::printf("%-20s %10.1f %10.0f %14.1f %14.1f %10.3f %10.3f %9.2fx\n", row.profile.c_str(),

@@ -7,9 +7,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using AerloControlHelper::AppDelegate;
 namespace fs = std::filesystem;
@@ -62,7 +61,8 @@ protected:
     bool flagWritten()
     {
         TestAccess::resetForTesting<Foundation::UserDefaults>();
-        return Foundation::UserDefaults::suite(Foundation::UserDefaults::appGroupSuiteName)->boolValue(AppDelegate::firstLaunchKey);
+        return Foundation::UserDefaults::suite(Foundation::UserDefaults::appGroupSuiteName)
+            ->boolValue(AppDelegate::firstLaunchKey);
     }
 
     TempRoot root_;
@@ -78,8 +78,10 @@ protected:
 TEST_F(LoginItemHelper, WithTheMainApplicationRunningItLaunchesNothingAndQuitsAtTenSeconds)
 {
     placeHelper("/Applications/Aerlo.app/Contents/Library/LoginItems/AerloControlHelper.app");
-    launcher_->running = {{10, std::nullopt, {}}, {11, "com.norvane.AerloOffline.SMC.Helper", {}},
-        {12, "com.norvane.AerloOfflineX", {}}, {13, "com.norvane.AerloOffline", {}}};
+    launcher_->running = {{10, std::nullopt, {}},
+                          {11, "com.norvane.AerloOffline.SMC.Helper", {}},
+                          {12, "com.norvane.AerloOfflineX", {}},
+                          {13, "com.norvane.AerloOffline", {}}};
     EXPECT_EQ(launchAndRun(9.99), 0);
     driver_.advance(0.01);
     EXPECT_EQ(terminations_, 1);
@@ -91,8 +93,8 @@ TEST_F(LoginItemHelper, WithTheMainApplicationRunningItLaunchesNothingAndQuitsAt
 TEST_F(LoginItemHelper, OnlyTheExactIdentifierCountsAsTheMainApplication)
 {
     placeHelper("/Applications/Aerlo.app/Contents/Library/LoginItems/AerloControlHelper.app");
-    launcher_->running = {{10, std::nullopt, {}}, {11, "com.norvane.AerloOffline.SMC.Helper", {}},
-        {12, "com.norvane.AerloOfflineX", {}}};
+    launcher_->running = {
+        {10, std::nullopt, {}}, {11, "com.norvane.AerloOffline.SMC.Helper", {}}, {12, "com.norvane.AerloOfflineX", {}}};
     EXPECT_EQ(launchAndRun(10.0), 1);
     ASSERT_EQ(launcher_->launches.size(), 1u);
     EXPECT_EQ(launcher_->launches[0].first, root_.path() / "Applications/Aerlo.app");
@@ -106,13 +108,13 @@ TEST_F(LoginItemHelper, AFailedLaunchPrintsOneLineAndStillQuits)
     placeHelper("/Applications/Aerlo.app/Contents/Library/LoginItems/AerloControlHelper.app");
     launcher_->failure = "no such program";
     EXPECT_EQ(launchAndRun(10.0), 1);
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"启动应用时发生错误: no such program"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"启动应用时发生错误: no such program"});
 }
 
 TEST_F(LoginItemHelper, AHelperOutsideAnApplicationsLoginItemsLaunchesNothing)
 {
     for (const char* path : {"/AerloControlHelper.app", "/opt/Aerlo/Contents/Library/LoginItems/X.app",
-             "/A.app/Contents/Library/Items/X.app", "/A.app/Contents/Library/LoginItems/X"}) {
+                             "/A.app/Contents/Library/Items/X.app", "/A.app/Contents/Library/LoginItems/X"}) {
         console_.clear();
         terminations_ = 0;
         placeHelper(path);

@@ -64,14 +64,15 @@ protected:
         token_ = Foundation::NotificationCenter::defaultCenter().addObserver(
             NotificationName::openCustomFanSpeedPreference, nullptr, [this](const Foundation::Notification&) {
                 steps_.push_back(std::string("post") + (fanWindowVisible() ? " fan window open" : "")
-                    + (settingsVisible() ? " settings open" : ""));
+                                 + (settingsVisible() ? " settings open" : ""));
             });
     }
     bool fanWindowVisible() const { return delegate_->fanSpeedWindowController->isWindowVisible(); }
     bool settingsVisible() const { return delegate_->preferences && delegate_->preferences->isWindowVisible(); }
     void present()
     {
-        QVAlertManager::showFanRulesAlert([this] { steps_.push_back("onSettings"); }, [this] { steps_.push_back("onCancel"); });
+        QVAlertManager::showFanRulesAlert([this] { steps_.push_back("onSettings"); },
+                                          [this] { steps_.push_back("onCancel"); });
     }
 
     std::vector<std::string> steps_;
@@ -86,8 +87,8 @@ TEST_F(FanRulesAlertTest, CancelCallsOnCancelPostsNothingAndLeavesTheFanWindowOp
     EXPECT_TRUE(fanWindowVisible());
     EXPECT_FALSE(settingsVisible());
     ASSERT_EQ(alerts_->shown().size(), 1u);
-    EXPECT_EQ(alerts_->shown()[0].buttons,
-        (std::vector<std::string> {LocalizationTable::text("alert.rules.setting"), LocalizationTable::text("alert.rules.cancel")}));
+    EXPECT_EQ(alerts_->shown()[0].buttons, (std::vector<std::string> {LocalizationTable::text("alert.rules.setting"),
+                                                                      LocalizationTable::text("alert.rules.cancel")}));
 }
 
 TEST_F(FanRulesAlertTest, SettingsClosesTheFanWindowOpensTheSettingsPostsThenCallsOnSettings)
@@ -108,7 +109,8 @@ TEST_F(AlertsTest, ConfirmWithoutAWindowIsModalAndTrueOnlyForOk)
     const Kit::ShownAlert& shown = alerts_->shown()[0];
     EXPECT_EQ(shown.messageText, "Uninstall?");
     EXPECT_EQ(shown.informativeText, "The fans return to the system.");
-    EXPECT_EQ(shown.buttons, (std::vector<std::string> {LocalizationTable::text("Ok"), LocalizationTable::text("Cancel")}));
+    EXPECT_EQ(shown.buttons,
+              (std::vector<std::string> {LocalizationTable::text("Ok"), LocalizationTable::text("Cancel")}));
     EXPECT_EQ(LocalizationTable::text("Ok"), "OK");
     EXPECT_EQ(shown.style, Kit::AlertStyle::informational);
     EXPECT_TRUE(shown.hasIcon);

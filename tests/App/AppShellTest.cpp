@@ -18,10 +18,9 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/TestAccess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 using namespace Aerlo;
 
@@ -31,8 +30,8 @@ void AppShellTest::SetUp()
     ControlCoreTest::SetUp();
     TestAccess::resetForTesting(Kit::AnimationClock::shared());
     TestAccess::resetForTesting<Kit::Appearance>();
-    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
-        {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(
+        std::vector<Kit::Screen::Description> {{{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
     TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return nullptr; });
     Kit::AlertPresenter::replaceShared(alerts_);
     TestAccess::resetForTesting<QVAlertManager>();
@@ -43,13 +42,12 @@ void AppShellTest::SetUp()
     TestAccess::resetForTesting<QVUpdateManager>();
     // Start-up schedules the relaunch: it never replaces the test program.
     TestAccess::resetForTesting<QVAppRelaunchManager>();
-    QVAppRelaunchManager::shared().setLauncher([](const auto&, const auto&) {
-        return Foundation::Result<void>(Foundation::Error("not in tests"));
-    });
+    QVAppRelaunchManager::shared().setLauncher(
+        [](const auto&, const auto&) { return Foundation::Result<void>(Foundation::Error("not in tests")); });
     // The images and the English texts of the built bundle, in the test's bundle.
     const std::filesystem::path built = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Resources";
     std::filesystem::copy(built / "Images", Foundation::Bundle::main().resourcePath() / "Images",
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
+                          std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     std::ifstream table(built / "en.lproj/Localizable.json");
     LocalizationTable::setTable(nlohmann::json::parse(table).get<std::map<std::string, std::string>>());
     // The real status item and popup, once start-up makes them.

@@ -34,9 +34,9 @@ void ControlCoreTest::SetUp()
             posts_.push_back(line);
             if (notification.name == NotificationName::customFanMode)
                 customFanModeFlag = true;
-            else if (notification.name == NotificationName::systemFanMode ||
-                     notification.name == NotificationName::maximumFanMode ||
-                     notification.name == NotificationName::manualFanMode)
+            else if (notification.name == NotificationName::systemFanMode
+                     || notification.name == NotificationName::maximumFanMode
+                     || notification.name == NotificationName::manualFanMode)
                 customFanModeFlag = false;
         }));
     }
@@ -99,7 +99,4 @@ std::vector<std::string> ControlCoreTest::newFanMessages()
     return fresh;
 }
 
-std::vector<std::string> ControlCoreTest::takePosts()
-{
-    return std::exchange(posts_, {});
-}
+std::vector<std::string> ControlCoreTest::takePosts() { return std::exchange(posts_, {}); }

@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-
 using namespace Aerlo;
 
 // The whole control loop without windows: the application's delegate ticking on the manual clock,
@@ -143,6 +142,5 @@ TEST_F(ControlEndToEndTest, CustomRulesDriveTheSimulatedFansAndSleepReturnsThem)
     fans = snapshot()["fans"];
     EXPECT_EQ(fans[0]["mode"], 0);
     EXPECT_EQ(fans[1]["mode"], 0);
-    EXPECT_FALSE(tickUntil([&] { return snapshot()["fans"][0]["mode"] == 1; }, 3))
-        << "no forced write before the wake";
+    EXPECT_FALSE(tickUntil([&] { return snapshot()["fans"][0]["mode"] == 1; }, 3)) << "no forced write before the wake";
 }

@@ -1,14 +1,13 @@
-#include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/SettingsKey.h"
+#include "Classes/FanControl/QVFanRulesManager.h"
 #include "tests/App/ControlCoreTest.h"
 #include "tests/SMC/PluggedTransport.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <future>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace Aerlo;
@@ -38,7 +37,7 @@ std::vector<std::string> keysReadByTheTicksReaders(SensorsMachine& machine, bool
 
 TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhatItsReadersWouldSee)
 {
-    for (const auto& [profile, arm] : {std::pair{"mbp-m1pro-2fan", true}, {"macpro-intel-4fan", false}}) {
+    for (const auto& [profile, arm] : {std::pair {"mbp-m1pro-2fan", true}, {"macpro-intel-4fan", false}}) {
         SCOPED_TRACE(profile);
         useMachine(profile);
         delegate_->updateFanSpeedAndTemperature(); // the list is built and the keys' information asked
@@ -48,7 +47,7 @@ TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhat
         const float read = arm ? SMCManager::shared().averageCPUTemperature().mean
                                : static_cast<float>(intelCPUAverageTemperature.load());
         const float cpu = read < 20 ? 38 : read;
-        const std::vector<double> fans{fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed};
+        const std::vector<double> fans {fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed};
         takePosts();
 
         sensors_->device->resetLog();
@@ -57,7 +56,7 @@ TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhat
         EXPECT_EQ(sensors_->device->exchangeCount(), firstOccurrences(unshared).size()) << "no key information again";
         EXPECT_EQ(readValues(delegate_->sensorsList), values);
         EXPECT_FLOAT_EQ(delegate_->CPUTemperature, cpu);
-        EXPECT_EQ((std::vector<double>{fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed}), fans);
+        EXPECT_EQ((std::vector<double> {fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed}), fans);
         EXPECT_EQ(takePosts().size(), 2u);
 
         // Nothing read in one tick serves the next.
@@ -74,7 +73,7 @@ TEST_F(ControlTickTest, TicksEverySecondInTheDefaultModeOnly)
     driver_.advance(0.999);
     EXPECT_TRUE(takePosts().empty());
     driver_.advance(0.001);
-    EXPECT_EQ(takePosts(), (std::vector<std::string>{"dashboardFans 1235 999", "fansController 1235 999"}));
+    EXPECT_EQ(takePosts(), (std::vector<std::string> {"dashboardFans 1235 999", "fansController 1235 999"}));
 
     driver_.runModal([&] { driver_.advance(3.0); });
     EXPECT_EQ(takePosts().size(), 2u) << "the missed ticks are skipped, one runs when the modal ends";
@@ -96,12 +95,12 @@ TEST_F(ControlTickTest, PostsRoundedSpeedsDashboardFirstAndRefreshesTheStatusIte
 {
     useTwoFanTable();
     delegate_->updateFanSpeedAndTemperature();
-    EXPECT_EQ(takePosts(), (std::vector<std::string>{"dashboardFans 1235 999", "fansController 1235 999"}));
+    EXPECT_EQ(takePosts(), (std::vector<std::string> {"dashboardFans 1235 999", "fansController 1235 999"}));
     EXPECT_TRUE(statusItem_->calls.empty()) << "queued on the main queue";
     EXPECT_EQ(popup_->updates.size(), 1u);
     EXPECT_EQ(delegate_->sensorsList.size(), SensorsReader::shared()->list->sensors().size());
     driver_.runUntilIdle();
-    EXPECT_EQ(statusItem_->calls, std::vector<std::string>{"speeds 1235 999"});
+    EXPECT_EQ(statusItem_->calls, std::vector<std::string> {"speeds 1235 999"});
     EXPECT_EQ(fanCount, 2);
     EXPECT_EQ(leftFanMaxSpeed, 6000);
     EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
@@ -116,7 +115,10 @@ TEST_F(ControlTickTest, TheCPUTemperatureHasAFloorOf38OnTheTickOnly)
         float before;
         float after;
     } cases[] = {
-        {false, 19.9, 0, 38}, {false, 20.0, 0, 20}, {std::nullopt, 0, 25, 25}, {std::nullopt, 0, 10, 38},
+        {false, 19.9, 0, 38},
+        {false, 20.0, 0, 20},
+        {std::nullopt, 0, 25, 25},
+        {std::nullopt, 0, 10, 38},
     };
     for (const auto& c : cases) {
         intelCPUAverageTemperature = c.intel;
@@ -151,8 +153,8 @@ TEST_F(ControlTickTest, InCustomModeTheTickEvaluatesTheRules)
     EXPECT_TRUE(fanMessages().empty());
     customFanModeFlag = true;
     delegate_->updateFanSpeedAndTemperature();
-    EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 1), speedMessage(0, 3000), modeMessage(1, 1),
-                                                          speedMessage(1, 2500)}));
+    EXPECT_EQ(newFanMessages(), (std::vector<std::string> {modeMessage(0, 1), speedMessage(0, 3000), modeMessage(1, 1),
+                                                           speedMessage(1, 2500)}));
     EXPECT_TRUE(delegate_->hasSetFanSpeed);
 }
 
@@ -176,7 +178,7 @@ TEST_F(ControlTickTest, WithoutAFanCountOnlyThePopupAndTheStatusItemChange)
         waitForFallbackRead();
         console_.clear();
         delegate_->updateFanSpeedAndTemperature();
-        EXPECT_EQ(console_.lines(), std::vector<std::string>{"FNum not found"});
+        EXPECT_EQ(console_.lines(), std::vector<std::string> {"FNum not found"});
         EXPECT_EQ(statusItem_->calls, c.calls);
         EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
         EXPECT_TRUE(takePosts().empty());
@@ -196,7 +198,7 @@ TEST_F(ControlTickTest, OnIntelTheFallbackWalksTheCPUKeysAndKeepsItsPlace)
     delegate_->updateFanSpeedAndTemperature();
     EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 70);
     EXPECT_EQ(SMCManager::shared().currentSMCKeyIndex, 3);
-    EXPECT_EQ(statusItem_->calls, (std::vector<std::string>{"hide fans", "width 30", "hide temperature"}));
+    EXPECT_EQ(statusItem_->calls, (std::vector<std::string> {"hide fans", "width 30", "hide temperature"}));
 
     // From "TN0D" onwards only "TC0P" (index 11) reads; a huge index wraps to the key count.
     SMCManager::shared().currentSMCKeyIndex = 4 + 15 * 1000;
@@ -266,11 +268,12 @@ TEST_F(ControlTickTest, WhileTheSMCIsOutTheItemSaysSoWithoutAReadingAndOneLineEa
     }
     EXPECT_TRUE(delegate_->sensorsUnreadable);
     EXPECT_TRUE(std::isnan(delegate_->CPUTemperature));
-    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"The SMC cannot be read: " + SMC::errorText(IOKit::kIOReturnNoDevice)}));
+    EXPECT_EQ(console_.lines(),
+              (std::vector<std::string> {"The SMC cannot be read: " + SMC::errorText(IOKit::kIOReturnNoDevice)}));
     ASSERT_GE(statusItem_->calls.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(statusItem_->calls.begin(), statusItem_->calls.begin() + 4),
-              (std::vector<std::string> {"tool tip " + LocalizationTable::text("sensors.unreadable"), "hide fans", "width 65",
-                                         "temperature -℃"}));
+              (std::vector<std::string> {"tool tip " + LocalizationTable::text("sensors.unreadable"), "hide fans",
+                                         "width 65", "temperature -℃"}));
     EXPECT_TRUE(takePosts().empty());
 
     plug->pulled = false;
@@ -278,7 +281,8 @@ TEST_F(ControlTickTest, WhileTheSMCIsOutTheItemSaysSoWithoutAReadingAndOneLineEa
     waitForFallbackRead();
     delegate_->updateFanSpeedAndTemperature();
     EXPECT_FALSE(delegate_->sensorsUnreadable);
-    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"The SMC can be read again.",
-                                                          "The helper or the SMC came back: the fan mode in force is applied again."}));
+    EXPECT_EQ(console_.lines(),
+              (std::vector<std::string> {"The SMC can be read again.",
+                                         "The helper or the SMC came back: the fan mode in force is applied again."}));
     EXPECT_FLOAT_EQ(delegate_->CPUTemperature, 45);
 }

@@ -3,8 +3,6 @@
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Process.h"
 
-#include <systemd/sd-bus.h>
-
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <systemd/sd-bus.h>
 #include <thread>
 #include <unistd.h>
 
@@ -35,7 +34,7 @@ PrivateBus::PrivateBus(const fs::path& folder, const char* variable)
     options.standardError = Foundation::ProcessOutput::discard;
     daemon_->process = std::make_unique<Foundation::Process>(
         AERLO_DBUS_DAEMON,
-        std::vector<std::string>{"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket.string()},
+        std::vector<std::string> {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + socket.string()},
         options);
     if (!daemon_->process->run().ok())
         return;
@@ -65,7 +64,7 @@ struct FakeLogind::Impl {
     sd_bus_slot* managerSlot = nullptr;
     sd_bus_slot* sessionSlot = nullptr;
     Foundation::FileDescriptor wakeFd;
-    std::atomic<bool> running{true};
+    std::atomic<bool> running {true};
     std::thread thread;
 
     mutable std::mutex mutex;
@@ -99,8 +98,8 @@ struct FakeLogind::Impl {
         return sd_bus_reply_method_return(message, "o", sessionPath);
     }
 
-    static int lockedHintProperty(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply,
-                                  void* userdata, sd_bus_error*)
+    static int lockedHintProperty(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void* userdata,
+                                  sd_bus_error*)
     {
         auto& impl = *static_cast<Impl*>(userdata);
         int value = 0;
@@ -141,9 +140,11 @@ struct FakeLogind::Impl {
         if (sd_bus_open_system(&system) < 0 || sd_bus_open_user(&session) < 0)
             return false;
         if (sd_bus_add_object_vtable(system, &managerSlot, "/org/freedesktop/login1", "org.freedesktop.login1.Manager",
-                                     managerTable(), this) < 0 ||
-            sd_bus_add_object_vtable(system, &sessionSlot, sessionPath, "org.freedesktop.login1.Session",
-                                     sessionTable(), this) < 0)
+                                     managerTable(), this)
+                < 0
+            || sd_bus_add_object_vtable(system, &sessionSlot, sessionPath, "org.freedesktop.login1.Session",
+                                        sessionTable(), this)
+                   < 0)
             return false;
         return sd_bus_request_name(system, "org.freedesktop.login1", 0) >= 0;
     }
@@ -170,10 +171,8 @@ struct FakeLogind::Impl {
                 }
                 command();
             }
-            while (sd_bus_process(system, nullptr) > 0) {
-            }
-            while (sd_bus_process(session, nullptr) > 0) {
-            }
+            while (sd_bus_process(system, nullptr) > 0) {}
+            while (sd_bus_process(session, nullptr) > 0) {}
             pollfd fds[3] = {{wakeFd.get(), POLLIN, 0},
                              {sd_bus_get_fd(system), static_cast<short>(sd_bus_get_events(system)), 0},
                              {sd_bus_get_fd(session), static_cast<short>(sd_bus_get_events(session)), 0}};
@@ -274,7 +273,7 @@ bool FakeLogind::inhibitorHeld(std::size_t index) const
             return false;
         fd = impl_->inhibitors[index].get();
     }
-    pollfd entry{fd, POLLIN, 0};
+    pollfd entry {fd, POLLIN, 0};
     return ::poll(&entry, 1, 0) == 0; // the far end closed: POLLHUP
 }
 

@@ -27,7 +27,8 @@ protected:
         AppShellTest::TearDown();
     }
 
-    std::shared_ptr<SystemPlatform::RecordingURLOpener> opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>();
+    std::shared_ptr<SystemPlatform::RecordingURLOpener> opener_ =
+        std::make_shared<SystemPlatform::RecordingURLOpener>();
     std::vector<std::string> steps_;
 };
 
@@ -63,7 +64,7 @@ TEST_F(Gate, From27StartUpTellsTheUserOpensTheDownloadPageAndStopsAtTheGate)
         EXPECT_EQ(alert.messageText, "Kind Tips");
         EXPECT_EQ(alert.informativeText.rfind("This version of ", 0), 0u) << alert.informativeText;
         EXPECT_EQ(alert.informativeText.find('%'), std::string::npos) << alert.informativeText;
-        EXPECT_EQ(alert.buttons, std::vector<std::string>{"Download the Latest Version"});
+        EXPECT_EQ(alert.buttons, std::vector<std::string> {"Download the Latest Version"});
         EXPECT_EQ(alert.style, Kit::AlertStyle::warning);
         EXPECT_EQ(quits_, 1) << version;
         EXPECT_FALSE(delegate_->fanSpeedWindowController) << "no panel to force the fans";

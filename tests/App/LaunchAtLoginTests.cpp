@@ -12,9 +12,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,12 +55,14 @@ protected:
     fs::path makeBundle(const std::string& relative)
     {
         const fs::path bundle = root_.path() / relative;
-        writeFile(bundle / "Contents/Info.json",
+        writeFile(
+            bundle / "Contents/Info.json",
             R"({"CFBundleExecutable": "Aerlo", "CFBundleIdentifier": "com.norvane.AerloOffline", "CFBundleName": "Aerlo"})");
         writeFile(bundle / "Contents/MacOS/Aerlo", "");
         const fs::path helper = bundle / "Contents/Library/LoginItems/AerloControlHelper.app/Contents";
-        writeFile(helper / "Info.json", R"({"CFBundleExecutable": "AerloControlHelper", )"
-                                        R"("CFBundleIdentifier": "com.norvane.AerloOfflineHelper", "CFBundleName": "AerloControlHelper"})");
+        writeFile(helper / "Info.json",
+                  R"({"CFBundleExecutable": "AerloControlHelper", )"
+                  R"("CFBundleIdentifier": "com.norvane.AerloOfflineHelper", "CFBundleName": "AerloControlHelper"})");
         writeFile(helper / "MacOS/AerloControlHelper", "");
         Foundation::Bundle::setMainBundlePath(bundle);
         return bundle;
@@ -70,7 +71,7 @@ protected:
     static std::string entryFor(const std::string& executable, const std::string& extra = "")
     {
         return "[Desktop Entry]\nType=Application\nName=x\nExec=" + DesktopEntry::quotedExecArgument(executable) + "\n"
-            + extra;
+               + extra;
     }
 
     TempRoot root_;
@@ -91,7 +92,7 @@ TEST_F(LoginItems, AddWritesOneEntryStartingTheBundleAndASecondAddChangesNothing
     ASSERT_EQ(contents.size(), 1u);
     const auto entry = DesktopEntry::read(folder() / "com.norvane.AerloOffline.desktop");
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->execArguments(), std::vector<std::string>{(bundle_ / "Contents/MacOS/Aerlo").string()});
+    EXPECT_EQ(entry->execArguments(), std::vector<std::string> {(bundle_ / "Contents/MacOS/Aerlo").string()});
     EXPECT_TRUE(items_.find(path));
     EXPECT_TRUE(items_.find(path + "/")) << "the same path, spelled with a trailing slash";
     EXPECT_FALSE(items_.add(path));
@@ -103,7 +104,8 @@ TEST_F(LoginItems, RemoveTakesEveryEntryOfThePathAndLeavesTheOthers)
     const fs::path executable = bundle_ / "Contents/MacOS/Aerlo";
     writeFile(folder() / "a.desktop", entryFor(executable.string()));
     // The same bundle spelled otherwise: one matcher finds and removes it alike.
-    writeFile(folder() / "b.desktop", entryFor((root_.path() / "Apps/./x/../Aerlo Test.app/Contents/MacOS/Aerlo").string()));
+    writeFile(folder() / "b.desktop",
+              entryFor((root_.path() / "Apps/./x/../Aerlo Test.app/Contents/MacOS/Aerlo").string()));
     writeFile(folder() / "c.desktop", entryFor("/usr/bin/other"));
     writeFile(folder() / "d.desktop", entryFor(executable.string(), "Hidden=true\n"));
     writeFile(folder() / "e.desktop", "not an entry");
@@ -125,7 +127,7 @@ TEST_F(LoginItems, APathWithQuotesDollarsPercentsAndChineseRoundTrips)
     EXPECT_TRUE(items_.find(bundle_.string()));
     const auto entry = DesktopEntry::read(folder() / "com.norvane.AerloOffline.desktop");
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->execArguments(), std::vector<std::string>{(bundle_ / "Contents/MacOS/Aerlo").string()});
+    EXPECT_EQ(entry->execArguments(), std::vector<std::string> {(bundle_ / "Contents/MacOS/Aerlo").string()});
     EXPECT_TRUE(items_.remove(bundle_.string()));
 }
 
@@ -176,12 +178,15 @@ TEST_F(LoginItems, LaunchAtLoginUsesTheHelperBefore13AndTheApplicationFrom13)
 TEST_F(LoginItems, AFailedCarryOverPrintsOneLineAndIsTriedAgain)
 {
     ::OperatingSystemVersion system("14.5");
-    writeFile(folder() / "com.norvane.AerloOfflineHelper.desktop",
-        entryFor((bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper").string()));
+    writeFile(
+        folder() / "com.norvane.AerloOfflineHelper.desktop",
+        entryFor((bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper")
+                     .string()));
     // The main entry cannot be written: every name it may take holds another program's entry.
     std::vector<fs::path> taken;
     for (int suffix = 1; suffix <= SystemPlatform::AutostartFolder::maximumNameSuffix; ++suffix) {
-        taken.push_back(folder() / ("com.norvane.AerloOffline" + (suffix == 1 ? "" : "-" + std::to_string(suffix)) + ".desktop"));
+        taken.push_back(
+            folder() / ("com.norvane.AerloOffline" + (suffix == 1 ? "" : "-" + std::to_string(suffix)) + ".desktop"));
         writeFile(taken.back(), entryFor("/usr/bin/other"));
     }
     LaunchAtLogin::migrateIfNeeded();
@@ -221,7 +226,7 @@ TEST_F(LoginItems, SwitchingOffAndOnLeavesAUsersOwnEntryOfTheSameName)
     EXPECT_TRUE(LaunchAtLogin::isEnabled());
     const auto ours = DesktopEntry::read(folder() / "com.norvane.AerloOffline-2.desktop");
     ASSERT_TRUE(ours) << "written beside theirs";
-    EXPECT_EQ(ours->execArguments(), std::vector<std::string>{(bundle_ / "Contents/MacOS/Aerlo").string()});
+    EXPECT_EQ(ours->execArguments(), std::vector<std::string> {(bundle_ / "Contents/MacOS/Aerlo").string()});
     EXPECT_EQ(folderContents(folder()).at(theirs.filename().string()), before);
 
     EXPECT_TRUE(LaunchAtLogin::setUsingAppService(false));
@@ -232,7 +237,8 @@ TEST_F(LoginItems, SwitchingOffAndOnLeavesAUsersOwnEntryOfTheSameName)
 
 TEST_F(LoginItems, TheHelpersStateIsThatOfItsOwnEntryOnly)
 {
-    const fs::path helper = bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper";
+    const fs::path helper =
+        bundle_ / "Contents/Library/LoginItems/AerloControlHelper.app/Contents/MacOS/AerloControlHelper";
     writeFile(folder() / "com.norvane.AerloOfflineHelper.desktop", entryFor("/usr/bin/other"));
     EXPECT_FALSE(LaunchAtLogin::legacyIsEnabled()) << "another program's entry under the helper's name";
     writeFile(folder() / "com.norvane.AerloOfflineHelper-2.desktop", entryFor(helper.string(), "Hidden=true\n"));
@@ -256,7 +262,7 @@ TEST_F(LoginItems, AnUnreadableEntryOfOursGetsOneLineAndLaunchAtLoginWorksBeside
     const auto lines = console_.lines();
     ASSERT_EQ(lines.size(), 2u) << console_.output();
     EXPECT_EQ(lines[0], "The autostart entry \"" + damaged.string()
-        + "\" cannot be read (damaged, or not a regular file); it is left as it is.");
+                            + "\" cannot be read (damaged, or not a regular file); it is left as it is.");
     EXPECT_NE(lines[1].find("\"" + device.string() + "\" cannot be read"), std::string::npos) << lines[1];
 
     EXPECT_TRUE(LaunchAtLogin::setUsingAppService(false));
@@ -293,15 +299,16 @@ TEST_F(LoginItems, TheSessionsAutostartGeneratorStartsTheWrittenEntry)
     fs::create_directories(units);
     Foundation::ProcessOptions options;
     options.environmentOverrides = {{"XDG_CONFIG_DIRS", (root_.path() / "no-system-config").string()},
-        {"SYSTEMD_LOG_LEVEL", "debug"}};
+                                    {"SYSTEMD_LOG_LEVEL", "debug"}};
     const auto generated = Foundation::Process::run("/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator",
-        {units.string(), units.string(), units.string()}, options);
+                                                    {units.string(), units.string(), units.string()}, options);
     ASSERT_TRUE(generated.launched) << generated.launchError;
     EXPECT_EQ(generated.status, 0) << generated.stderr_;
     std::ifstream unit(units / "app-com.norvane.AerloOffline@autostart.service");
     const std::string text(std::istreambuf_iterator<char>(unit), {});
     EXPECT_NE(text.find("SourcePath=" + entry.string() + "\n"), std::string::npos) << text << generated.stderr_;
-    EXPECT_NE(text.find("ExecStart=:\"" + (bundle_ / "Contents/MacOS/Aerlo").string() + "\"\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("ExecStart=:\"" + (bundle_ / "Contents/MacOS/Aerlo").string() + "\"\n"), std::string::npos)
+        << text;
 
     const auto validated = Foundation::Process::run("/usr/bin/desktop-file-validate", {entry.string()});
     ASSERT_TRUE(validated.launched) << validated.launchError;

@@ -3,10 +3,9 @@
 #include "tests/App/ControlCoreTest.h"
 #include "tests/App/FakeLogind.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <functional>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
 
@@ -91,15 +90,15 @@ TEST_F(PowerBridgeTest, TheInhibitorIsReleasedOnlyAfterTheRestoresWereSent)
 {
     fanCount = 2;
     delegate_->observePowerAndLockNotifications(bridge_);
-    EXPECT_EQ(logind_->inhibitCalls(), std::vector<std::string>{"sleep:shutdown delay"});
+    EXPECT_EQ(logind_->inhibitCalls(), std::vector<std::string> {"sleep:shutdown delay"});
     ASSERT_TRUE(logind_->inhibitorHeld(0));
 
     logind_->emitPrepareForSleep(true);
     ASSERT_TRUE(pumpUntil([&] { return !logind_->inhibitorHeld(0); }));
-    EXPECT_EQ(fanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
-    EXPECT_EQ(heldAtRestore(), (std::vector<bool>{true, true}));
-    EXPECT_EQ(takePosts(), std::vector<std::string>{"updateFanAutomatic"});
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{sleepLine});
+    EXPECT_EQ(fanMessages(), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(heldAtRestore(), (std::vector<bool> {true, true}));
+    EXPECT_EQ(takePosts(), std::vector<std::string> {"updateFanAutomatic"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {sleepLine});
     EXPECT_FALSE(bridge_->holdsInhibitor());
 
     // The wake re-applies the saved mode (trigger 0) and takes a new inhibitor.
@@ -107,13 +106,13 @@ TEST_F(PowerBridgeTest, TheInhibitorIsReleasedOnlyAfterTheRestoresWereSent)
     logind_->emitPrepareForSleep(false);
     ASSERT_TRUE(pumpUntil([&] { return logind_->inhibitorsTaken() == 2 && logind_->inhibitorHeld(1); }));
     ASSERT_TRUE(pumpUntil([&] { return bridge_->holdsInhibitor(); }));
-    EXPECT_EQ(takePosts(), std::vector<std::string>{"MaximumFanModeNotification"});
+    EXPECT_EQ(takePosts(), std::vector<std::string> {"MaximumFanModeNotification"});
 
     logind_->emitPrepareForShutdown(true);
     ASSERT_TRUE(pumpUntil([&] { return !logind_->inhibitorHeld(1); }));
-    EXPECT_EQ(fanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0), modeMessage(0, 0),
-                                                       modeMessage(1, 0)}));
-    EXPECT_EQ(heldAtRestore(), (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(fanMessages(),
+              (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0), modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(heldAtRestore(), (std::vector<bool> {true, true, true, true}));
 }
 
 TEST_F(PowerBridgeTest, TheWakeIsPostedOnTheWorkspaceCentre)
@@ -127,7 +126,7 @@ TEST_F(PowerBridgeTest, TheWakeIsPostedOnTheWorkspaceCentre)
         posts.insert(posts.end(), more.begin(), more.end());
         return !posts.empty();
     }));
-    EXPECT_EQ(posts, std::vector<std::string>{"ManualFanModeNotification"});
+    EXPECT_EQ(posts, std::vector<std::string> {"ManualFanModeNotification"});
 }
 
 TEST_F(PowerBridgeTest, LockChangesArePostedOncePerChangeFromEitherBus)
@@ -140,7 +139,7 @@ TEST_F(PowerBridgeTest, LockChangesArePostedOncePerChangeFromEitherBus)
     logind_->emitLock(); // the same state: nothing more
     logind_->emitScreenSaverActive(true);
     settle();
-    EXPECT_EQ(lines(), (std::vector<std::string>{
+    EXPECT_EQ(lines(), (std::vector<std::string> {
                            "用户已锁定屏幕", "触发条件《开机后即控制风扇》 ---- 索引 0, 直接返回，不恢复系统控制"}));
 
     console_.clear();
@@ -149,7 +148,7 @@ TEST_F(PowerBridgeTest, LockChangesArePostedOncePerChangeFromEitherBus)
     logind_->emitUnlock();
     logind_->setLockedHint(false);
     settle();
-    EXPECT_EQ(lines(), (std::vector<std::string>{
+    EXPECT_EQ(lines(), (std::vector<std::string> {
                            "用户已解锁屏幕", "触发条件《开机后即控制风扇》 ---- 索引 0, 直接返回，不恢复系统控制"}));
 
     console_.clear();

@@ -75,7 +75,7 @@ protected:
 
 TEST_F(PowerPolicyTest, EveryEventUnderEveryTrigger)
 {
-    const std::vector<std::string> restore{modeMessage(0, 0), modeMessage(1, 0)};
+    const std::vector<std::string> restore {modeMessage(0, 0), modeMessage(1, 0)};
     const std::vector<std::string> none;
     const std::string custom(NotificationName::customFanMode);
     const std::string system(NotificationName::systemFanMode);
@@ -128,8 +128,8 @@ TEST_F(PowerPolicyTest, SleepWithOneFanRestoresFanZeroAndTellsTheOneFanPanel)
 {
     fanCount = 1;
     post(Event::sleep);
-    EXPECT_EQ(newFanMessages(), std::vector<std::string>{modeMessage(0, 0)});
-    EXPECT_EQ(takePosts(), std::vector<std::string>{"updateSigleFanAutomatic"});
+    EXPECT_EQ(newFanMessages(), std::vector<std::string> {modeMessage(0, 0)});
+    EXPECT_EQ(takePosts(), std::vector<std::string> {"updateSigleFanAutomatic"});
 }
 
 TEST_F(PowerPolicyTest, TheSavedModeIsReappliedByNameAndAnUnknownOneNotAtAll)
@@ -138,9 +138,12 @@ TEST_F(PowerPolicyTest, TheSavedModeIsReappliedByNameAndAnUnknownOneNotAtAll)
         std::optional<std::int64_t> saved;
         std::vector<std::string> posts;
     } cases[] = {
-        {std::nullopt, {"SystemFanModeNotification"}}, {0, {"SystemFanModeNotification"}},
-        {1, {"MaximumFanModeNotification"}},           {2, {"ManualFanModeNotification"}},
-        {3, {"CustomFanModeNotification"}},            {7, {}},
+        {std::nullopt, {"SystemFanModeNotification"}},
+        {0, {"SystemFanModeNotification"}},
+        {1, {"MaximumFanModeNotification"}},
+        {2, {"ManualFanModeNotification"}},
+        {3, {"CustomFanModeNotification"}},
+        {7, {}},
         {-1, {}},
     };
     for (const auto& c : cases) {
@@ -155,27 +158,27 @@ TEST_F(PowerPolicyTest, TheSavedModeIsReappliedByNameAndAnUnknownOneNotAtAll)
 TEST_F(PowerPolicyTest, HandlersCheckTheNameTheyWereGiven)
 {
     fanCount = 2;
-    const Foundation::Notification other{"somethingElse", nullptr, {}};
+    const Foundation::Notification other {"somethingElse", nullptr, {}};
     delegate_->handleWillPowerOff(other);
     delegate_->onlyHandleScreenSleep(other);
     delegate_->onlyHandleScreensDidWake(other);
     delegate_->handleWakeNotification(other);
     delegate_->receiveSleepNotification(other); // no name check: it restores
-    EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
-    EXPECT_EQ(takePosts(), std::vector<std::string>{"updateFanAutomatic"});
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{sleepLine});
+    EXPECT_EQ(newFanMessages(), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(takePosts(), std::vector<std::string> {"updateFanAutomatic"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {sleepLine});
 }
 
 TEST_F(PowerPolicyTest, AfterSleepTheTickForcesNothingUntilTheWakeReappliesTheMode)
 {
     hotCustomMode();
     delegate_->startTimer();
-    const std::vector<std::string> forced{modeMessage(0, 1), speedMessage(0, 2889), modeMessage(1, 1),
-                                          speedMessage(1, 3120)};
+    const std::vector<std::string> forced {modeMessage(0, 1), speedMessage(0, 2889), modeMessage(1, 1),
+                                           speedMessage(1, 3120)};
     EXPECT_EQ(tick(1), forced);
 
     post(Event::sleep);
-    EXPECT_EQ(tick(3), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(tick(3), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
     EXPECT_FALSE(customFanModeFlag);
 
     post(Event::wake); // trigger 0
@@ -183,7 +186,7 @@ TEST_F(PowerPolicyTest, AfterSleepTheTickForcesNothingUntilTheWakeReappliesTheMo
     EXPECT_EQ(tick(1), forced);
 
     post(Event::powerOff);
-    EXPECT_EQ(tick(3), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(tick(3), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
 }
 
 TEST_F(PowerPolicyTest, WithTriggerOneOnlyTheUnlockResumesTheRules)
@@ -195,11 +198,11 @@ TEST_F(PowerPolicyTest, WithTriggerOneOnlyTheUnlockResumesTheRules)
 
     post(Event::sleep);
     post(Event::wake);
-    EXPECT_EQ(tick(3), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(tick(3), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
     post(Event::unlock);
     EXPECT_EQ(tick(1).size(), 4u);
 
     post(Event::lock);
     EXPECT_FALSE(customFanModeFlag);
-    EXPECT_EQ(tick(3), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(tick(3), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
 }

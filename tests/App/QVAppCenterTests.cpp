@@ -10,9 +10,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 using Foundation::UserDefaults;
@@ -71,7 +70,8 @@ protected:
         return loaded && loaded.value() ? *loaded.value() : std::vector<AppUserActivityModel> {};
     }
     // The group of the registration holding 31 days ending with `last`, one counter per day.
-    static void storeGroup(const std::string& last, std::int64_t count = 0, std::optional<std::string> name = controlFansGroup)
+    static void storeGroup(const std::string& last, std::int64_t count = 0,
+                           std::optional<std::string> name = controlFansGroup)
     {
         AppEventGroupModel group(std::move(name), 1, {});
         for (int back = 30; back >= 0; --back)
@@ -91,7 +91,8 @@ protected:
     }
     // Each day follows the one before by exactly one calendar day, the last being `last`.
     template <class Record>
-    static void expectDays(const std::vector<Record>& days, std::size_t count, const std::string& first, const std::string& last)
+    static void expectDays(const std::vector<Record>& days, std::size_t count, const std::string& first,
+                           const std::string& last)
     {
         ASSERT_EQ(days.size(), count);
         EXPECT_EQ(days.front().date, first);
@@ -144,9 +145,10 @@ TEST_F(QVAppCenterTest, StartStartsTheSdkTheHistoriesAndTheHourlyRun)
 {
     at("Europe/Berlin", berlinMarchFirstNoon + 11.5 * 3600); // 23:30
     QVAppCenter::start();
-    EXPECT_EQ(Vendors::MSACAppCenter::lastStart(),
-              (Vendors::MSACAppCenter::Start {"3f9c1e27-8b4d-4a6e-9d12-5c7b0e4a8f31",
-                                              {Vendors::MSACService::MSACAnalytics, Vendors::MSACService::MSACCrashes}}));
+    EXPECT_EQ(
+        Vendors::MSACAppCenter::lastStart(),
+        (Vendors::MSACAppCenter::Start {"3f9c1e27-8b4d-4a6e-9d12-5c7b0e4a8f31",
+                                        {Vendors::MSACService::MSACAnalytics, Vendors::MSACService::MSACCrashes}}));
     EXPECT_EQ(console_.lines(), Lines {"首次安装"});
     ASSERT_EQ(events_.size(), 1u);
     EXPECT_EQ(events_[0].name, "App首次安装");
@@ -180,7 +182,8 @@ TEST_F(QVAppCenterTest, ADayChangeSendsTheActiveUserEvents)
     events_.clear();
     storeActivity("2026-02-28", 30, [](int) { return true; });
     QVAppCenter::trackActiveDays();
-    EXPECT_EQ(events_, (Events {{"高活跃用户", {{"active_day_count", "30"}}}, {"30天连续活跃用户", {{"active_day_count", "30"}}}}));
+    EXPECT_EQ(events_, (Events {{"高活跃用户", {{"active_day_count", "30"}}},
+                                {"30天连续活跃用户", {{"active_day_count", "30"}}}}));
 
     // Again the same day: nothing sent, nothing changed.
     events_.clear();
@@ -219,7 +222,8 @@ TEST_F(QVAppCenterTest, ALastDayAheadLeavesTheHistoryAndAnUnreadableOneStartsAfr
         {*wrongClass, {keptAside, "Error: value for key 'root' was of unexpected class 'AppEventGroupModel'"}, true},
         {*Foundation::KeyedArchiver::archivedData(std::vector<AppUserActivityModel> {{"2026-02-30", true}}), {}, false},
         {*Foundation::KeyedArchiver::archivedData(std::vector<AppUserActivityModel> {{}}),
-         {"Failed to decode 'date' as String"}, false},
+         {"Failed to decode 'date' as String"},
+         false},
     };
     for (const auto& c : cases) {
         console_.clear();
@@ -228,8 +232,7 @@ TEST_F(QVAppCenterTest, ALastDayAheadLeavesTheHistoryAndAnUnreadableOneStartsAfr
         QVAppCenter::trackActiveDays();
         EXPECT_EQ(console_.lines(), c.lines);
         // A damaged archive is kept byte for byte before the fresh list replaces it.
-        EXPECT_EQ(stored(AnalyticsArchive::userActivityAsideKey),
-                  c.damaged ? std::optional(c.data) : std::nullopt);
+        EXPECT_EQ(stored(AnalyticsArchive::userActivityAsideKey), c.damaged ? std::optional(c.data) : std::nullopt);
         const auto list = activity();
         expectDays(list, 30, "2026-01-31", "2026-03-01");
         EXPECT_EQ(std::ranges::count_if(list, &AppUserActivityModel::activity), 1);
@@ -268,13 +271,14 @@ TEST_F(QVAppCenterTest, StaleGroupsAreRemovedInOneSave)
     stored.emplace_back(std::nullopt, 1, std::vector<AppEventGroupChildModel> {});
     ASSERT_TRUE(AnalyticsArchive::saveEventGroups(stored));
     int saves = 0;
-    const auto token = UserDefaults::standard().addObserver(AnalyticsArchive::eventGroupKey,
+    const auto token = UserDefaults::standard().addObserver(
+        AnalyticsArchive::eventGroupKey,
         [&](const std::string&, const std::optional<Foundation::PropertyListValue>&) { ++saves; });
     registerControlFans();
     // One save for the clean-up, one for the registered group's update.
     EXPECT_EQ(saves, 2);
-    EXPECT_EQ(console_.lines(), (Lines {"注销事件分组成功: ", "注销事件分组成功: C", "注销事件分组成功: B",
-                                        "注销事件分组成功: A"}));
+    EXPECT_EQ(console_.lines(),
+              (Lines {"注销事件分组成功: ", "注销事件分组成功: C", "注销事件分组成功: B", "注销事件分组成功: A"}));
     ASSERT_EQ(groups().size(), 1u);
     EXPECT_EQ(groups()[0].name, controlFansGroup);
 }
@@ -331,7 +335,8 @@ TEST_F(QVAppCenterTest, StoredGroupsAreMovedOnRemovedOrRebuilt)
     EXPECT_EQ(groups(), ahead);
 
     // Groups of no registration, or of no name, are removed; one without days is made anew.
-    const std::vector<AppEventGroupModel> odd {AppEventGroupModel("OldGroup", 1, {}), AppEventGroupModel(std::nullopt, 1, {}),
+    const std::vector<AppEventGroupModel> odd {AppEventGroupModel("OldGroup", 1, {}),
+                                               AppEventGroupModel(std::nullopt, 1, {}),
                                                AppEventGroupModel(controlFansGroup, 5, {})};
     ASSERT_TRUE(AnalyticsArchive::saveEventGroups(odd));
     console_.clear();
@@ -350,20 +355,24 @@ TEST_F(QVAppCenterTest, AWindowPassingItsThresholdEveryDaySendsItsTotals)
                                                         {"2026-03-01", {{controlFans, 2}}}};
     QVAppCenter::trackEventGroup("日高频用户", controlFansGroup, twoDays, {controlFans}, 1);
     EXPECT_EQ(console_.lines(), Lines {"Generated JSON string: [{\"event\":\"开始控制风扇\",\"count\":\"4\"}]"});
-    EXPECT_EQ(events_, (Events {{"日高频用户", {{"name", controlFansGroup},
-                                                 {"events", "[{\"event\":\"开始控制风扇\",\"count\":\"4\"}]"}}}}));
+    EXPECT_EQ(events_,
+              (Events {{"日高频用户",
+                        {{"name", controlFansGroup}, {"events", "[{\"event\":\"开始控制风扇\",\"count\":\"4\"}]"}}}}));
 
     console_.clear();
     events_.clear();
-    QVAppCenter::trackEventGroup("日高频用户", controlFansGroup, {{"2026-03-01", {{controlFans, 1}}}}, {controlFans}, 1);
+    QVAppCenter::trackEventGroup("日高频用户", controlFansGroup, {{"2026-03-01", {{controlFans, 1}}}}, {controlFans},
+                                 1);
     QVAppCenter::trackEventGroup("日高频用户", controlFansGroup, {}, {controlFans}, -1);
     EXPECT_TRUE(console_.lines().empty());
     EXPECT_TRUE(events_.empty());
 
     // A name that cannot be serialised: the event goes out with no list.
     QVAppCenter::trackEventGroup("月高频用户", std::nullopt, {{"2026-03-01", {{"\xff", 2}}}}, {"\xff"}, 1);
-    EXPECT_EQ(console_.lines(), (Lines {"Error converting eventList to JSON string: The data couldn’t be written because it "
-                                        "isn’t in the correct format.", "Generated JSON string: nil"}));
+    EXPECT_EQ(console_.lines(),
+              (Lines {"Error converting eventList to JSON string: The data couldn’t be written because it "
+                      "isn’t in the correct format.",
+                      "Generated JSON string: nil"}));
     EXPECT_EQ(events_, (Events {{"月高频用户", {{"name", ""}, {"events", ""}}}}));
     events_.clear();
 
@@ -394,7 +403,8 @@ TEST_F(QVAppCenterTest, RecordsArchiveTheirFieldsAndTheDayHelpersFollowTheCalend
     EXPECT_FALSE(QVAppCenter::isSameDay({1772405999}, {1772406000}));
     EXPECT_TRUE(QVAppCenter::isSameDay({1792881000}, {1792967400})); // 00:30 and 23:30 of 2026-10-25, 25 hours
     EXPECT_FALSE(QVAppCenter::dateFromString("2026-13-01", "yyyy-MM-dd"));
-    EXPECT_EQ(QVAppCenter::dateFromString("2026-03-01", "yyyy-MM-dd"), Foundation::PropertyListValue::Date {1772319600});
+    EXPECT_EQ(QVAppCenter::dateFromString("2026-03-01", "yyyy-MM-dd"),
+              Foundation::PropertyListValue::Date {1772319600});
     EXPECT_FALSE(CalendarDay::fromText(" 2026-03-01"));
     EXPECT_FALSE(CalendarDay::fromText("2026-3-01"));
 }
@@ -410,6 +420,6 @@ TEST_F(QVAppCenterTest, TheSettingsPaneEventsNameTheSwitchAndItsNewState)
     Lines names;
     for (const MSACEvent& event : events_)
         names.push_back(event.name + (event.properties.empty() ? "" : " with properties"));
-    EXPECT_EQ(names, (Lines {"开启 开机自启动", "隐藏 菜单栏图标", "开启--菜单栏图标动画", "开启--同步控制", "关闭 开机自启动",
-                             "显示 菜单栏图标", "关闭--菜单栏图标动画", "关闭--同步控制"}));
+    EXPECT_EQ(names, (Lines {"开启 开机自启动", "隐藏 菜单栏图标", "开启--菜单栏图标动画", "开启--同步控制",
+                             "关闭 开机自启动", "显示 菜单栏图标", "关闭--菜单栏图标动画", "关闭--同步控制"}));
 }

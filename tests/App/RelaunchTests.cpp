@@ -63,8 +63,8 @@ TEST_F(Relaunch, IntervalsFollowTheUnitAndBadOnesScheduleNothing)
     const struct {
         std::int64_t h, m, s;
         int unit;
-    } rejected[] = {{0, 0, 0, 3}, {-1, 0, 0, 0}, {1, 0, 0, 4}, {INT64_MAX, 0, 0, 2}, {0, INT64_MAX, 0, 3},
-        {INT64_MAX / 3600, 0, INT64_MAX, 3}};
+    } rejected[] = {{0, 0, 0, 3},         {-1, 0, 0, 0},        {1, 0, 0, 4},
+                    {INT64_MAX, 0, 0, 2}, {0, INT64_MAX, 0, 3}, {INT64_MAX / 3600, 0, INT64_MAX, 3}};
     for (const auto& r : rejected) {
         console_.clear();
         manager().scheduleRestart(0, 0, 10, 3);
@@ -113,7 +113,7 @@ TEST_F(Relaunch, ARebuiltImageHandsTheFansBackFirstAndAFailureKeepsRunning)
     EXPECT_EQ(launches_[0].fanMessagesBefore, 2u) << "both fans back to the system before the exec";
     EXPECT_EQ(messages[0], modeMessage(0, 0));
     EXPECT_EQ(messages[1], modeMessage(1, 0));
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"重启应用失败: exec failed"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"重启应用失败: exec failed"});
 
     driver_.advance(1799);
     EXPECT_EQ(launches_.size(), 1u);

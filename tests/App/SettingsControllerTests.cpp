@@ -1,7 +1,7 @@
-#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/App/UpdateCheck.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Platform/Foundation/Bundle.h"
@@ -21,9 +21,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <any>
+#include <gtest/gtest.h>
 #include <optional>
 #include <set>
 
@@ -63,7 +62,7 @@ protected:
         TestAccess::resetForTesting<Vendors::RUDuzodize>();
         fanIconRotationDuration = 2.0;
         for (const char* name : {NotificationName::syncFans.data(), NotificationName::updateInterval.data(),
-                 NotificationName::updateTemperatureUnit.data()})
+                                 NotificationName::updateTemperatureUnit.data()})
             tokens_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
                 name, nullptr, [this](const Foundation::Notification& n) { posts_.push_back(n); }));
         window_ = std::make_unique<Kit::Window>(Kit::Rect {100, 100, 680, 540}, Kit::Window::titled);
@@ -109,7 +108,8 @@ TEST_F(SettingsControllerTest, TheFillFollowsTheStoreAndTheLanguageListIsFilledO
     (void)defaults().set(true, SettingsKey::isFansSync);
     (void)defaults().set(std::int64_t {7}, SettingsKey::temperatureUnitIndex);
     (void)defaults().set(std::int64_t {1}, SettingsKey::triggerConditionIndex);
-    (void)defaults().set(Foundation::PropertyListValue::Array {std::string("de-AT")}, Foundation::Bundle::appleLanguagesKey);
+    (void)defaults().set(Foundation::PropertyListValue::Array {std::string("de-AT")},
+                         Foundation::Bundle::appleLanguagesKey);
     pane_->showIconInDockCheckBox->setState(Kit::StateValue::on);
     pane_->viewWillAppear();
     pane_->viewWillAppear();
@@ -127,8 +127,9 @@ TEST_F(SettingsControllerTest, TheFillFollowsTheStoreAndTheLanguageListIsFilledO
     EXPECT_FALSE(pane_->checkUpdateButton->isEnabled());
 
     const Kit::PopUpButton& languages = *pane_->selectLanguageEnvironmentPopUpBtn;
-    EXPECT_EQ(languages.itemTitles(), (std::vector<std::string> {"🇺🇸 English", "🇨🇳 简体中文", "🇫🇷 Français", "🇪🇸 Español",
-        "🇮🇹 Italiano", "🇩🇪 Deutsch", "🇯🇵 日本語", "🇵🇹 Português"}));
+    EXPECT_EQ(languages.itemTitles(),
+              (std::vector<std::string> {"🇺🇸 English", "🇨🇳 简体中文", "🇫🇷 Français", "🇪🇸 Español", "🇮🇹 Italiano",
+                                         "🇩🇪 Deutsch", "🇯🇵 日本語", "🇵🇹 Português"}));
     EXPECT_EQ(languages.titleOfSelectedItem(), "🇩🇪 Deutsch");
     EXPECT_EQ(Vendors::RUDuzodize::currentLanguageName(), "🇩🇪 Deutsch");
     EXPECT_EQ(Vendors::RUDuzodize::observerCount(), 1u);
@@ -140,15 +141,17 @@ TEST_F(SettingsControllerTest, TheFillFollowsTheStoreAndTheLanguageListIsFilledO
 TEST_F(SettingsControllerTest, EachPopUpCaptionSharesItsBaselineWithThePopUpTitle)
 {
     const auto& subviews = pane_->view()->subviews();
-    for (const Kit::PopUpButton* popUp : {pane_->updateIntervalPopUpButton.get(), pane_->TemperatureUnitPopUpBtn.get(),
-             pane_->TriggerConditionsPopUpBtn.get(), pane_->selectLanguageEnvironmentPopUpBtn.get()}) {
+    for (const Kit::PopUpButton* popUp :
+         {pane_->updateIntervalPopUpButton.get(), pane_->TemperatureUnitPopUpBtn.get(),
+          pane_->TriggerConditionsPopUpBtn.get(), pane_->selectLanguageEnvironmentPopUpBtn.get()}) {
         const Kit::Rect row = popUp->frame();
         // The pop-up draws its title's line centred in its height; a label draws from its top.
         const double titleTop = row.midY() + popUp->font().lineHeight() / 2;
         const Kit::TextField* caption = nullptr;
         for (const auto& subview : subviews)
             if (auto* field = dynamic_cast<const Kit::TextField*>(subview.get());
-                field && field->frame().maxX() <= row.x() && field->frame().maxY() > row.y() && field->frame().y() < row.maxY())
+                field && field->frame().maxX() <= row.x() && field->frame().maxY() > row.y()
+                && field->frame().y() < row.maxY())
                 caption = field;
         ASSERT_NE(caption, nullptr) << popUp->titleOfSelectedItem();
         EXPECT_DOUBLE_EQ(caption->frame().maxY(), titleTop) << caption->stringValue();
@@ -165,8 +168,9 @@ TEST_F(SettingsControllerTest, EachCheckBoxWritesItsKeyAndSendsItsEvents)
         std::vector<std::string> events;
     } boxes[] = {
         {*pane_->hideStatusBarIconCheckBox, SettingsKey::isHiddenStatusBar, {"隐藏 菜单栏图标", "显示 菜单栏图标"}},
-        {*pane_->enableStatusBarIconAnimationCheckBox, SettingsKey::isEnableStatusBarIconAnimation,
-            {"开启--菜单栏图标动画", "关闭--菜单栏图标动画"}},
+        {*pane_->enableStatusBarIconAnimationCheckBox,
+         SettingsKey::isEnableStatusBarIconAnimation,
+         {"开启--菜单栏图标动画", "关闭--菜单栏图标动画"}},
         {*pane_->displayCPUTemperatureInMenuBarCheckBox, SettingsKey::isDisplayCPUStatusBar, {}},
         {*pane_->syncFanControlCheckBox, SettingsKey::isFansSync, {"开启--同步控制", "关闭--同步控制"}},
         {*pane_->showIconInDockCheckBox, SettingsKey::dockIcon, {}},
@@ -308,7 +312,7 @@ TEST_F(SettingsControllerTest, AnotherLanguageAsksFirstAndAppliesAtTheNextStart)
     choose(popUp, 1);
     driver().runUntilIdle();
     EXPECT_EQ(defaults().array(Foundation::Bundle::appleLanguagesKey),
-        (Foundation::PropertyListValue::Array {std::string("zh-Hans")}));
+              (Foundation::PropertyListValue::Array {std::string("zh-Hans")}));
     EXPECT_EQ(popUp.titleOfSelectedItem(), "🇨🇳 简体中文");
     EXPECT_TRUE(alerts_->failures().empty());
 }

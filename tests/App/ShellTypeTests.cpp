@@ -1,12 +1,12 @@
 #include "Classes/App/App.h"
-#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Classes/App/LogManager.h"
 #include "Classes/App/LoginUserManager.h"
+#include "Classes/App/QVEventMonitor.h"
+#include "Classes/App/QVFan.h"
 #include "Classes/App/QVHelpers.h"
 #include "Classes/App/QVSystemPowerManager.h"
 #include "Classes/App/ViewController.h"
-#include "Classes/App/QVEventMonitor.h"
-#include "Classes/App/QVFan.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Platform/Kit/EventMonitor.h"
 #include "Platform/Kit/View.h"
 #include "Platform/Kit/Window.h"
@@ -16,7 +16,6 @@
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
-
 #include <type_traits>
 
 using namespace Aerlo;
@@ -52,8 +51,8 @@ TEST(App, IsTheApplicationKitBuildsOnceMadeThePrincipalClass)
     EXPECT_EQ(power.assertionID, 0u);
     EXPECT_FALSE(power.isScreenOn);
     EXPECT_TRUE(LogManager().logFilePath.empty());
-    static_assert(std::is_base_of_v<Kit::ViewController, ViewController> && std::is_empty_v<LoginUserManager>
-        && std::is_empty_v<QVHelpers>);
+    static_assert(std::is_base_of_v<Kit::ViewController,
+                                    ViewController> && std::is_empty_v<LoginUserManager> && std::is_empty_v<QVHelpers>);
 }
 
 using ShellTest = ControlCoreTest;
@@ -63,11 +62,11 @@ TEST_F(ShellTest, TerminationRestoresTheFansAndStopsTheMonitor)
     TestAccess::resetForTesting<QVEventMonitor>();
     QVEventMonitor& monitor = QVEventMonitor::shared();
     EXPECT_EQ(monitor.appDelegate.lock(), delegate_);
-    EXPECT_EQ(QVEventMonitor::addGlobalMonitor(1, {}), QVEventMonitor::Monitor{}) << "inert";
-    monitor.globalMouseObserver = QVEventMonitor::Monitor{};
+    EXPECT_EQ(QVEventMonitor::addGlobalMonitor(1, {}), QVEventMonitor::Monitor {}) << "inert";
+    monitor.globalMouseObserver = QVEventMonitor::Monitor {};
     fanCount = 2;
     delegate_->applicationWillTerminate();
-    EXPECT_EQ(newFanMessages(), (std::vector<std::string>{modeMessage(0, 0), modeMessage(1, 0)}));
+    EXPECT_EQ(newFanMessages(), (std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}));
     EXPECT_FALSE(monitor.globalMouseObserver.has_value());
     TestAccess::resetForTesting<QVEventMonitor>();
 }
@@ -79,7 +78,8 @@ TEST_F(QVEventMonitorTest, MonitorsAreRealAndRemovable)
     TestAccess::resetForTesting<QVEventMonitor>();
     const std::size_t kitMonitors = Kit::EventMonitor::localMonitorCount();
     std::vector<std::uint64_t> seen;
-    const auto local = QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [&](std::uint64_t mask) { seen.push_back(mask); });
+    const auto local =
+        QVEventMonitor::addLocalMonitor(Kit::EventMonitor::any, [&](std::uint64_t mask) { seen.push_back(mask); });
     const auto global = QVEventMonitor::addGlobalMonitor(Kit::EventMonitor::any, [](std::uint64_t) {});
     EXPECT_NE(local.id, 0u);
     EXPECT_NE(global.id, local.id);

@@ -8,11 +8,11 @@
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/ScrollView.h"
+#include "Platform/Kit/StatusBar.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/Kit/WindowController.h"
-#include "Platform/Kit/StatusBar.h"
-#include "tests/Support/TestAccess.h"
 #include "tests/App/AppShellTest.h"
+#include "tests/Support/TestAccess.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -66,10 +66,26 @@ protected:
     std::vector<std::string> steps_;
 };
 
-const std::vector<std::string> startupOrder {"tellOldCopyToQuit", "updateManager", "operatingSystemGate", "helperCheck",
-    "checkHelperUpdate", "analytics", "startUpdaterAndLoginCheck", "firstLaunch", "refreshSensors", "tick",
-    "makeFanSpeedWindowController", "setUpStatusItem", "updateStatusItemVisibility", "fanCount", "fillSensorNames",
-    "startTimer", "scheduleRestart", "observeHiddenStatusBar", "observeTemperatureUnit", "observePowerAndLock"};
+const std::vector<std::string> startupOrder {"tellOldCopyToQuit",
+                                             "updateManager",
+                                             "operatingSystemGate",
+                                             "helperCheck",
+                                             "checkHelperUpdate",
+                                             "analytics",
+                                             "startUpdaterAndLoginCheck",
+                                             "firstLaunch",
+                                             "refreshSensors",
+                                             "tick",
+                                             "makeFanSpeedWindowController",
+                                             "setUpStatusItem",
+                                             "updateStatusItemVisibility",
+                                             "fanCount",
+                                             "fillSensorNames",
+                                             "startTimer",
+                                             "scheduleRestart",
+                                             "observeHiddenStatusBar",
+                                             "observeTemperatureUnit",
+                                             "observePowerAndLock"};
 
 TEST_F(StartupTest, StepsRunInOrderAndTheFirstLaunchWritesItsDefaultsOnce)
 {
@@ -186,7 +202,8 @@ TEST_F(StartupTest, WrongOrMissingScenesPrintTheirErrors)
 
     const auto wrongPanel = [](bool twoFans) {
         return [twoFans] {
-            auto controller = std::make_shared<Kit::WindowController>(std::make_unique<Kit::Window>(Kit::Rect {0, 0, 10, 10}, 0u));
+            auto controller =
+                std::make_shared<Kit::WindowController>(std::make_unique<Kit::Window>(Kit::Rect {0, 0, 10, 10}, 0u));
             controller->setContentViewController(std::make_shared<StandInPanel>(!twoFans, Kit::Size {10, 10}));
             return controller;
         };
@@ -198,8 +215,9 @@ TEST_F(StartupTest, WrongOrMissingScenesPrintTheirErrors)
         fanCount = fans;
         delegate_->fanSpeedWindowController.reset();
         delegate_->makeFanSpeedWindowController();
-        EXPECT_EQ(console_.lines(), (std::vector<std::string> {fans == 2 ? "错误：contentViewController 不是 FanSpeedController 类型"
-                                                                         : "错误：contentViewController 不是 SingleFanController 类型"}));
+        EXPECT_EQ(console_.lines(),
+                  (std::vector<std::string> {fans == 2 ? "错误：contentViewController 不是 FanSpeedController 类型"
+                                                       : "错误：contentViewController 不是 SingleFanController 类型"}));
         // Shown without the scroll view and popup.
         EXPECT_EQ(delegate_->fanSpeedWindowController->contentViewController()->view()->subviews().size(), 0u);
     }
@@ -219,14 +237,16 @@ TEST_F(StartupTest, TheFanWindowHoldsThePopupBelowThePanelAndOpensUnderTheItem)
     EXPECT_EQ(popup->frame().width(), 280);
     EXPECT_FALSE(popup->sensors().empty());
     // The popup's top shows.
-    EXPECT_EQ(scroll->contentView().bounds().origin.y, popup->bounds().height() - scroll->contentView().bounds().height());
+    EXPECT_EQ(scroll->contentView().bounds().origin.y,
+              popup->bounds().height() - scroll->contentView().bounds().height());
 
     // A click opens the window centred under the item, kept on the screen; the next closes it.
     delegate_->statusBarItem->setScreenFrame({1000, 850, 105, 24});
     const Kit::Rect button = delegate_->statusBarItem->screenFrame();
     delegate_->statusBarItemClicked();
     EXPECT_TRUE(controller.isWindowVisible());
-    EXPECT_EQ(controller.window()->frame(), (Kit::Rect {button.x() + (button.width() - 300) * 0.5, button.y() - 600, 300, 600}));
+    EXPECT_EQ(controller.window()->frame(),
+              (Kit::Rect {button.x() + (button.width() - 300) * 0.5, button.y() - 600, 300, 600}));
     delegate_->statusBarItemClicked();
     EXPECT_FALSE(controller.isWindowVisible());
     // A tray at the bottom edge: the window stays on the screen.
@@ -239,8 +259,9 @@ TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningT
 {
     // One screen, its panel at the top.
     const auto useScreen = [](double width, double height, double panel, double scale) {
-        Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
-            {{0, 0, width, height}, {0, 0, width, height - panel}, scale, "Built-in", true, {}, {}}}));
+        Kit::Screen::replaceProvider(
+            std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+                {{0, 0, width, height}, {0, 0, width, height - panel}, scale, "Built-in", true, {}, {}}}));
     };
     useScreen(1366, 768, 24, 1);
     Kit::WindowController& controller = twoFanWindow({320, 400});
@@ -271,7 +292,8 @@ TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningT
     delegate_->statusBarItemClicked();
     EXPECT_FALSE(list->isHidden());
     EXPECT_EQ(list->frame().height(), 395);
-    EXPECT_EQ(controller.window()->frame(), (Kit::Rect {button.x() + (button.width() - 320) * 0.5, button.y() - 800, 320, 800}));
+    EXPECT_EQ(controller.window()->frame(),
+              (Kit::Rect {button.x() + (button.width() - 320) * 0.5, button.y() - 800, 320, 800}));
 }
 
 TEST_F(StartupTest, WithoutATrayTheFanPanelOpensAsAWindowAndOneLineSaysWhy)
@@ -285,8 +307,8 @@ TEST_F(StartupTest, WithoutATrayTheFanPanelOpensAsAWindowAndOneLineSaysWhy)
     launch();
     const auto lines = console_.lines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                  "The desktop shows no tray icons: the fan panel opens as a window of its own."),
-        1);
+                         "The desktop shows no tray icons: the fan panel opens as a window of its own."),
+              1);
     ASSERT_TRUE(delegate_->fanSpeedWindowController);
     EXPECT_TRUE(delegate_->fanSpeedWindowController->isWindowVisible());
 }

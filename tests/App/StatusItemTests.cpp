@@ -22,7 +22,10 @@ protected:
         fanCount = 2;
         delegate_->setUpStatusItem();
     }
-    static void setBool(std::string_view key, bool value) { (void)Foundation::UserDefaults::standard().set(value, key); }
+    static void setBool(std::string_view key, bool value)
+    {
+        (void)Foundation::UserDefaults::standard().set(value, key);
+    }
     void refresh(int left, int right)
     {
         delegate_->refreshStatusBar(left, right);
@@ -65,10 +68,19 @@ TEST_F(StatusItemTest, WidthFollowsTheFanCountTheTemperatureSettingAndStoppedFan
         int left, right;
         double width;
     } rows[] = {
-        {1, true, 1500, 0, 65}, {1, false, 1500, 0, 65}, {2, true, 1500, 1400, 105}, {2, false, 1500, 1400, 70},
-        {3, true, 1500, 1400, 105}, {3, false, 1500, 1400, 70}, {0, false, 1500, 0, 70},
+        {1, true, 1500, 0, 65},
+        {1, false, 1500, 0, 65},
+        {2, true, 1500, 1400, 105},
+        {2, false, 1500, 1400, 70},
+        {3, true, 1500, 1400, 105},
+        {3, false, 1500, 1400, 70},
+        {0, false, 1500, 0, 70},
         // Fans off.
-        {2, true, 0, 0, 60}, {2, false, 0, 0, 30}, {1, true, 0, 0, 60}, {1, false, 0, 0, 60}, {3, false, 0, 0, 60},
+        {2, true, 0, 0, 60},
+        {2, false, 0, 0, 30},
+        {1, true, 0, 0, 60},
+        {1, false, 0, 0, 60},
+        {3, false, 0, 0, 60},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::to_string(row.fans) + (row.cpu ? " cpu " : " ") + std::to_string(row.left));
@@ -197,7 +209,8 @@ TEST_F(StatusItemTest, RendersTheTwoFanOneFanAndFansOffLayouts)
         double fans;
         int left, right;
         double width;
-    } layouts[] = {{"status-two-fans", 2, 2450, 2380, 105}, {"status-one-fan", 1, 1800, 0, 65}, {"status-fans-off", 2, 0, 0, 60}};
+    } layouts[] = {
+        {"status-two-fans", 2, 2450, 2380, 105}, {"status-one-fan", 1, 1800, 0, 65}, {"status-fans-off", 2, 0, 0, 60}};
     for (const auto& layout : layouts) {
         SCOPED_TRACE(layout.name);
         fanCount = layout.fans;
@@ -227,7 +240,8 @@ TEST_F(StatusItemTest, NoSpeedIsClippedWithOrWithoutTheTemperature)
         refresh(2450, 2380);
         QVStatusBarView& view = statusView();
         EXPECT_EQ(view.frame().width(), temperature ? 105 : 70);
-        Kit::Testing::Snapshot::of(view, 2).save("app", temperature ? "status-two-fans-2450" : "status-two-fans-no-cpu");
+        Kit::Testing::Snapshot::of(view, 2).save("app",
+                                                 temperature ? "status-two-fans-2450" : "status-two-fans-no-cpu");
         EXPECT_TRUE(Kit::Testing::drawnWhole(*view.leftFanSpeedText));
         EXPECT_TRUE(Kit::Testing::drawnWhole(*view.rightFanSpeedText));
         // "2450 rpm" needs 38.98 points: its frame is rounded up, and the speeds reach well past "2".

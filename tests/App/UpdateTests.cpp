@@ -12,9 +12,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 namespace fs = std::filesystem;
@@ -59,15 +58,16 @@ TEST_F(Updates, BackgroundChecksPrintWhatTheFeedHolds)
         std::string json;
         std::vector<std::string> lines;
     } cases[] = {
-        {newer, {loaded + "Aerlo 1.1, 版本：241", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 1.1",
-                    "Build number: 241", "Url: https://example.com/Aerlo-1.1.zip", "Note: Quieter fans"}},
+        {newer,
+         {loaded + "Aerlo 1.1, 版本：241", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 1.1",
+          "Build number: 241", "Url: https://example.com/Aerlo-1.1.zip", "Note: Quieter fans"}},
         {R"({"items": [{"versionString": "1000"}]})",
-            {loaded + "无标题, 版本：1000", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 1000",
-                "Build number: 1000", "Url: 未知", "Note: 无"}},
+         {loaded + "无标题, 版本：1000", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 1000",
+          "Build number: 1000", "Url: 未知", "Note: 无"}},
         // Ordered number by number: 99 is older than 240, 240.1 newer.
         {R"({"items": [{"title": "old", "versionString": "99"}, {"title": "t", "versionString": "240.1"}]})",
-            {loaded + "old, 版本：99", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 240.1",
-                "Build number: 240.1", "Url: 未知", "Note: 无"}},
+         {loaded + "old, 版本：99", "updater(_:didFindValidUpdate:) 有可用升级:", "Version: 240.1",
+          "Build number: 240.1", "Url: 未知", "Note: 无"}},
         {R"({"items": []})", {"暂无更新"}},
         {R"({"items": [{"title": "same", "versionString": "240"}]})", {loaded + "same, 版本：240", "暂无更新"}},
         {R"({"items": [{"versionString": "241", "versionString": "242"}]})", {}},
@@ -108,10 +108,10 @@ TEST_F(Updates, AFeedThatCannotBeReadSaysWhyInOneLine)
         {R"({"items": [{"versionString": "1"}, 2]})", "item 2: not an object"},
         {R"({"items": [{"itemDescription": ["a"]}]})", "item 1: \"itemDescription\" is not text"},
         {R"({"items": [{"versionString": "241.18446744073709551616"}]})",
-            "item 1: the build number \"241.18446744073709551616\" has a number beyond 64 bits"},
+         "item 1: the build number \"241.18446744073709551616\" has a number beyond 64 bits"},
         // Printed as one line, whatever the feed holds.
         {R"({"items": [{"versionString": "99999999999999999999\n"}]})",
-            R"(item 1: the build number "99999999999999999999\n" has a number beyond 64 bits)"},
+         R"(item 1: the build number "99999999999999999999\n" has a number beyond 64 bits)"},
     };
     for (const auto& c : cases) {
         feed(c.json);
@@ -126,17 +126,19 @@ TEST_F(Updates, AFeedThatCannotBeReadSaysWhyInOneLine)
         << R"({"CFBundleVersion": "240", "SUFeedURL": "https://example.com/appcast\n.json"})";
     TestAccess::resetForTesting<QVUpdateManager>();
     EXPECT_EQ(failure(),
-              R"(The update feed "https://example.com/appcast\n.json" cannot be read: only local files are read.)" "\n");
+              R"(The update feed "https://example.com/appcast\n.json" cannot be read: only local files are read.)"
+              "\n");
 }
 
 TEST_F(Updates, ControlCharactersOfAFeedAreNeverPrintedRaw)
 {
     feed(R"({"items": [{"title": "Aerlo\n暂无更新", "versionString": "241\u0085", "displayVersionString": "1.1\t",
         "fileURL": "file:///x\r", "itemDescription": "Quieter\nNote: \u001b[31mred\u007f"}]})");
-    EXPECT_EQ(backgroundCheck(), (std::vector<std::string> {
-        R"(updater(_:didFinishLoading:) 获取xml文件成功: 标题：Aerlo\n暂无更新, 版本：241\u0085)",
-        "updater(_:didFindValidUpdate:) 有可用升级:", R"(Version: 1.1\t)", R"(Build number: 241\u0085)",
-        R"(Url: file:///x\r)", R"(Note: Quieter\nNote: \x1B[31mred\x7F)"}));
+    EXPECT_EQ(backgroundCheck(),
+              (std::vector<std::string> {
+                  R"(updater(_:didFinishLoading:) 获取xml文件成功: 标题：Aerlo\n暂无更新, 版本：241\u0085)",
+                  "updater(_:didFindValidUpdate:) 有可用升级:", R"(Version: 1.1\t)", R"(Build number: 241\u0085)",
+                  R"(Url: file:///x\r)", R"(Note: Quieter\nNote: \x1B[31mred\x7F)"}));
 }
 
 TEST_F(Updates, TheUsersChoicesArePrintedAndASkippedVersionIsNotOfferedAgain)
@@ -160,7 +162,7 @@ TEST_F(Updates, TheUsersChoicesArePrintedAndASkippedVersionIsNotOfferedAgain)
     Vendors::SUAppcastItem item;
     console_.clear();
     QVUpdateManager::shared().userDidMakeChoice(QVUpdateManager::shared().updateController()->updater(), 3, item,
-        Vendors::SPUUserUpdateState::notDownloaded);
+                                                Vendors::SPUUserUpdateState::notDownloaded);
     EXPECT_EQ(console_.output(), "");
 }
 
@@ -178,9 +180,10 @@ TEST_F(Updates, InstallingAsksFirstAndNeverInstallsAfterLater)
     ASSERT_EQ(alerts_->shown().size(), 2u);
     const Kit::ShownAlert& alert = alerts_->shown()[0];
     EXPECT_EQ(alert.informativeText, "是否现在安装更新？");
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"安装更新", "稍后"}));
+    EXPECT_EQ(alert.buttons, (std::vector<std::string> {"安装更新", "稍后"}));
     EXPECT_EQ(alert.style, Kit::AlertStyle::informational);
-    EXPECT_EQ(driver_->calls, (std::vector<std::string>{"found 241 over 240", "found 241 over 240", "installs nothing 241"}));
+    EXPECT_EQ(driver_->calls,
+              (std::vector<std::string> {"found 241 over 240", "found 241 over 240", "installs nothing 241"}));
     EXPECT_EQ(Foundation::UserDefaults::standard().dictionaryRepresentation(), before) << "nothing stored";
 }
 
@@ -202,7 +205,7 @@ TEST_F(Updates, WithoutAControllerOrAFeedChecksDoNothing)
 
 TEST(LocalizedFormats, OnlyObjectPlaceholdersArFilled)
 {
-    LocalizationTable::setTable(std::map<std::string, std::string>{{"OS Expire Tips", "%n %s %@ %% %d %2$@ %1$@"}});
+    LocalizationTable::setTable(std::map<std::string, std::string> {{"OS Expire Tips", "%n %s %@ %% %d %2$@ %1$@"}});
     EXPECT_EQ(localizedStringArguments("OS Expire Tips", {"Aerlo"}), "%n %s Aerlo % %d  Aerlo");
     LocalizationTable::setTable(std::nullopt);
 }

@@ -2,9 +2,8 @@
 #include "Classes/Sensors/SMCManager.h"
 #include "tests/FanControl/HelperClientTest.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using Aerlo::FanLimits;
 using Aerlo::FanRule;
@@ -38,7 +37,7 @@ std::string speed(int fan, long long value)
     return speedSelector + " [" + std::to_string(fan) + "," + std::to_string(value) + "]";
 }
 
-const FanLimits twoFans{2, 0, 6000, 0, 5000};
+const FanLimits twoFans {2, 0, 6000, 0, 5000};
 
 } // namespace
 
@@ -58,8 +57,8 @@ protected:
 TEST_F(FanRuleEvaluationTest, DecidesFirstAndSendsOnce)
 {
     const double nan = std::nan("");
-    const FanRule cpu60{"CPU Core 1", 60, "All Fans", 50};
-    const std::vector<std::string> restoreTwo{mode(0, 0), mode(1, 0)};
+    const FanRule cpu60 {"CPU Core 1", 60, "All Fans", 50};
+    const std::vector<std::string> restoreTwo {mode(0, 0), mode(1, 0)};
     const struct {
         const char* name;
         std::vector<FanRule> rules;
@@ -70,49 +69,136 @@ TEST_F(FanRuleEvaluationTest, DecidesFirstAndSendsOnce)
         std::vector<std::string> printed;
     } cases[] = {
         {"60.9 is not above 60", {cpu60}, {reading("CPU Core 1", 60.9)}, twoFans, restoreTwo, false, {}},
-        {"61.0 is above 60", {cpu60}, {reading("CPU Core 1", 61.0)}, twoFans,
-         {mode(0, 1), speed(0, 3000), mode(1, 1), speed(1, 2500)}, true, {}},
-        {"a tie goes to the first", {{"A", 10, "All Fans", 40}, {"Any Sensor", 10, "All Fans", 40}},
-         {reading("A", 50)}, {1, 0, 1000, 0, 0}, {mode(0, 1), speed(0, 400)}, true, {}},
-        {"the highest wins wherever it stands", {{"A", 10, "All Fans", 40}, {"B", 10, "All Fans", 70}},
-         {reading("B", 50), reading("A", 50)}, {1, 0, 1000, 0, 0}, {mode(0, 1), speed(0, 700)}, true, {}},
-        {"a rule not for all fans takes no part", {{"A", 10, "", 90}, {"A", 10, "All Fans", 20}}, {reading("A", 50)},
-         {1, 0, 1000, 0, 0}, {mode(0, 1), speed(0, 200)}, true, {}},
-        {"a rule not for all fans alone restores", {{"A", 10, "", 90}}, {reading("A", 50)}, twoFans, restoreTwo,
-         false, {}},
-        {"0-6000 at 35 %", {{"A", 10, "All Fans", 35}}, {reading("A", 50)}, {1, 0, 6000, 0, 0},
-         {mode(0, 1), speed(0, 2100)}, true, {}},
-        {"0-5999 at 33 % is truncated", {{"A", 10, "All Fans", 33}}, {reading("A", 50)}, {1, 0, 5999, 0, 0},
-         {mode(0, 1), speed(0, 1979)}, true, {}},
-        {"any sensor ignores unknown groups and other types", {{"Any Sensor", 40, "All Fans", 80}},
+        {"61.0 is above 60",
+         {cpu60},
+         {reading("CPU Core 1", 61.0)},
+         twoFans,
+         {mode(0, 1), speed(0, 3000), mode(1, 1), speed(1, 2500)},
+         true,
+         {}},
+        {"a tie goes to the first",
+         {{"A", 10, "All Fans", 40}, {"Any Sensor", 10, "All Fans", 40}},
+         {reading("A", 50)},
+         {1, 0, 1000, 0, 0},
+         {mode(0, 1), speed(0, 400)},
+         true,
+         {}},
+        {"the highest wins wherever it stands",
+         {{"A", 10, "All Fans", 40}, {"B", 10, "All Fans", 70}},
+         {reading("B", 50), reading("A", 50)},
+         {1, 0, 1000, 0, 0},
+         {mode(0, 1), speed(0, 700)},
+         true,
+         {}},
+        {"a rule not for all fans takes no part",
+         {{"A", 10, "", 90}, {"A", 10, "All Fans", 20}},
+         {reading("A", 50)},
+         {1, 0, 1000, 0, 0},
+         {mode(0, 1), speed(0, 200)},
+         true,
+         {}},
+        {"a rule not for all fans alone restores",
+         {{"A", 10, "", 90}},
+         {reading("A", 50)},
+         twoFans,
+         restoreTwo,
+         false,
+         {}},
+        {"0-6000 at 35 %",
+         {{"A", 10, "All Fans", 35}},
+         {reading("A", 50)},
+         {1, 0, 6000, 0, 0},
+         {mode(0, 1), speed(0, 2100)},
+         true,
+         {}},
+        {"0-5999 at 33 % is truncated",
+         {{"A", 10, "All Fans", 33}},
+         {reading("A", 50)},
+         {1, 0, 5999, 0, 0},
+         {mode(0, 1), speed(0, 1979)},
+         true,
+         {}},
+        {"any sensor ignores unknown groups and other types",
+         {{"Any Sensor", 40, "All Fans", 80}},
          {reading("X", 90, SensorGroup::unknown), reading("V", 90, SensorGroup::CPU, SensorType::voltage),
           reading("F", 4000, SensorGroup::sensor, SensorType::fan)},
-         twoFans, restoreTwo, false, {}},
-        {"any sensor fires on a known temperature", {{"Any Sensor", 40, "All Fans", 80}},
-         {reading("X", 90, SensorGroup::unknown), reading("GPU", 41, SensorGroup::GPU)}, twoFans,
-         {mode(0, 1), speed(0, 4800), mode(1, 1), speed(1, 4000)}, true, {}},
-        {"a cold named rule beside a hot one sends no restore", {{"Cold", 80, "All Fans", 30}, {"Hot", 50, "All Fans", 60}},
-         {reading("Cold", 40), reading("Hot", 70)}, twoFans, {mode(0, 1), speed(0, 3600), mode(1, 1), speed(1, 3000)},
-         true, {}},
-        {"a missing sensor restores", {{"Gone", 10, "All Fans", 60}}, {reading("A", 90)}, twoFans, restoreTwo, false, {}},
+         twoFans,
+         restoreTwo,
+         false,
+         {}},
+        {"any sensor fires on a known temperature",
+         {{"Any Sensor", 40, "All Fans", 80}},
+         {reading("X", 90, SensorGroup::unknown), reading("GPU", 41, SensorGroup::GPU)},
+         twoFans,
+         {mode(0, 1), speed(0, 4800), mode(1, 1), speed(1, 4000)},
+         true,
+         {}},
+        {"a cold named rule beside a hot one sends no restore",
+         {{"Cold", 80, "All Fans", 30}, {"Hot", 50, "All Fans", 60}},
+         {reading("Cold", 40), reading("Hot", 70)},
+         twoFans,
+         {mode(0, 1), speed(0, 3600), mode(1, 1), speed(1, 3000)},
+         true,
+         {}},
+        {"a missing sensor restores",
+         {{"Gone", 10, "All Fans", 60}},
+         {reading("A", 90)},
+         twoFans,
+         restoreTwo,
+         false,
+         {}},
         {"no rules restore", {}, {reading("A", 90)}, twoFans, restoreTwo, false, {}},
-        {"NaN and infinity do not fire", {{"A", 10, "All Fans", 60}, {"Any Sensor", 10, "All Fans", 60}},
-         {reading("A", nan), reading("B", INFINITY)}, twoFans, restoreTwo, false, {}},
-        {"one fan writes fan 0 only", {{"A", 10, "All Fans", 50}}, {reading("A", 50)}, {1, 0, 4000, 0, 4000},
-         {mode(0, 1), speed(0, 2000)}, true, {}},
+        {"NaN and infinity do not fire",
+         {{"A", 10, "All Fans", 60}, {"Any Sensor", 10, "All Fans", 60}},
+         {reading("A", nan), reading("B", INFINITY)},
+         twoFans,
+         restoreTwo,
+         false,
+         {}},
+        {"one fan writes fan 0 only",
+         {{"A", 10, "All Fans", 50}},
+         {reading("A", 50)},
+         {1, 0, 4000, 0, 4000},
+         {mode(0, 1), speed(0, 2000)},
+         true,
+         {}},
         {"one fan restores fan 0 only", {}, {}, {1, 0, 4000, 0, 4000}, {mode(0, 0)}, false, {}},
-        {"three fans write fans 0 and 1", {{"A", 10, "All Fans", 50}}, {reading("A", 50)}, {3, 0, 4000, 0, 2000},
-         {mode(0, 1), speed(0, 2000), mode(1, 1), speed(1, 1000)}, true, {}},
+        {"three fans write fans 0 and 1",
+         {{"A", 10, "All Fans", 50}},
+         {reading("A", 50)},
+         {3, 0, 4000, 0, 2000},
+         {mode(0, 1), speed(0, 2000), mode(1, 1), speed(1, 1000)},
+         true,
+         {}},
         {"three fans restore fans 0 and 1", {}, {}, {3, 0, 4000, 0, 2000}, restoreTwo, false, {}},
-        {"250 % is clamped to the maximum", {{"A", 10, "All Fans", 250}}, {reading("A", 50)}, twoFans,
-         {mode(0, 1), speed(0, 6000), mode(1, 1), speed(1, 5000)}, true, {}},
-        {"-5 % is clamped to the minimum", {{"A", 10, "All Fans", -5}}, {reading("A", 50)}, {1, 0, 6000, 0, 0},
-         {mode(0, 1), speed(0, 0)}, true, {}},
-        {"an unreadable maximum forces nothing", {{"A", 10, "All Fans", 50}}, {reading("A", 50)}, {2, 0, -1, 0, 5000},
-         {mode(1, 1), speed(1, 2500)}, true, {"Fan 0 has no usable speed range; it is not forced."}},
-        {"four writes whatever the reading order", {{"A", 10, "All Fans", 50}},
-         {reading("A", 50), reading("B", 50), reading("A", 70), reading("C", 5)}, twoFans,
-         {mode(0, 1), speed(0, 3000), mode(1, 1), speed(1, 2500)}, true, {}},
+        {"250 % is clamped to the maximum",
+         {{"A", 10, "All Fans", 250}},
+         {reading("A", 50)},
+         twoFans,
+         {mode(0, 1), speed(0, 6000), mode(1, 1), speed(1, 5000)},
+         true,
+         {}},
+        {"-5 % is clamped to the minimum",
+         {{"A", 10, "All Fans", -5}},
+         {reading("A", 50)},
+         {1, 0, 6000, 0, 0},
+         {mode(0, 1), speed(0, 0)},
+         true,
+         {}},
+        {"an unreadable maximum forces nothing",
+         {{"A", 10, "All Fans", 50}},
+         {reading("A", 50)},
+         {2, 0, -1, 0, 5000},
+         {mode(1, 1), speed(1, 2500)},
+         true,
+         {"Fan 0 has no usable speed range; it is not forced."}},
+        {"four writes whatever the reading order",
+         {{"A", 10, "All Fans", 50}},
+         {reading("A", 50), reading("B", 50), reading("A", 70), reading("C", 5)},
+         twoFans,
+         {mode(0, 1), speed(0, 3000), mode(1, 1), speed(1, 2500)},
+         true,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,10 +236,10 @@ TEST_F(FanRuleEvaluationTest, TargetsStayWithinTheFansTheMachineHas)
 
 TEST(FanRuleWinner, TheHighestPercentageAndOnATieTheFirst)
 {
-    const std::vector<Sensor_p> hot{reading("A", 50), reading("B", 50)};
-    const FanRule a{"A", 10, "All Fans", 40};
-    const FanRule any{"Any Sensor", 10, "All Fans", 40};
-    const FanRule b{"B", 10, "All Fans", 70};
+    const std::vector<Sensor_p> hot {reading("A", 50), reading("B", 50)};
+    const FanRule a {"A", 10, "All Fans", 40};
+    const FanRule any {"Any Sensor", 10, "All Fans", 40};
+    const FanRule b {"B", 10, "All Fans", 70};
     EXPECT_EQ(FanRuleEvaluator::winner({a, any}, hot), a);
     EXPECT_EQ(FanRuleEvaluator::winner({any, a}, hot), any);
     EXPECT_EQ(FanRuleEvaluator::winner({a, b, any}, hot), b);

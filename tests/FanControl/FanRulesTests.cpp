@@ -38,10 +38,10 @@ const std::string decodeFailure = "Failed to decode fan rules: ";
 
 TEST_F(FanRulesStoreTest, ANewRuleIsStoredAsThePlatformEncoderWritesItAndReadsBack)
 {
-    QVFanRulesManager::saveFanRules({FanRule{}});
+    QVFanRulesManager::saveFanRules({FanRule {}});
     EXPECT_EQ(stored(), R"([{"sensorType":"Any Sensor","sensorTemperature":0,"fanType":"","fanSpeedPercentage":0}])");
 
-    const std::vector<FanRule> rules{{"CPU Core 1/2", 60, "All Fans", 50}, {"Any Sensor", -5, "", 250}};
+    const std::vector<FanRule> rules {{"CPU Core 1/2", 60, "All Fans", 50}, {"Any Sensor", -5, "", 250}};
     QVFanRulesManager::saveFanRules(rules);
     EXPECT_EQ(stored(), R"([{"sensorType":"CPU Core 1\/2","sensorTemperature":60,"fanType":"All Fans",)"
                         R"("fanSpeedPercentage":50},{"sensorType":"Any Sensor","sensorTemperature":-5,)"
@@ -67,16 +67,23 @@ TEST_F(FanRulesStoreTest, DecodingIsStrictAndAFailureLeavesTheStoredValue)
          R"({"sensorType":"B","sensorTemperature":1,"fanSpeedPercentage":2}])",
          {},
          decodeFailure + "The data couldn’t be read because it is missing.\n"},
-        {"a text threshold", R"([{"sensorType":"A","sensorTemperature":"60","fanType":"","fanSpeedPercentage":2}])", {},
+        {"a text threshold",
+         R"([{"sensorType":"A","sensorTemperature":"60","fanType":"","fanSpeedPercentage":2}])",
+         {},
          decodeFailure + "The data couldn’t be read because it isn’t in the correct format.\n"},
-        {"a fractional percentage", R"([{"sensorType":"A","sensorTemperature":60,"fanType":"","fanSpeedPercentage":2.5}])",
-         {}, decodeFailure + "The data couldn’t be read because it isn’t in the correct format.\n"},
+        {"a fractional percentage",
+         R"([{"sensorType":"A","sensorTemperature":60,"fanType":"","fanSpeedPercentage":2.5}])",
+         {},
+         decodeFailure + "The data couldn’t be read because it isn’t in the correct format.\n"},
         {"not JSON", "[{", {}, decodeFailure + "The data couldn’t be read because it isn’t in the correct format.\n"},
-        {"not an array", R"({"sensorType":"A"})", {},
+        {"not an array",
+         R"({"sensorType":"A"})",
+         {},
          decodeFailure + "The data couldn’t be read because it isn’t in the correct format.\n"},
         {"an extra key and a whole float",
          R"([{"sensorType":"A","sensorTemperature":60.0,"fanType":"All Fans","fanSpeedPercentage":70,"x":[1]}])",
-         {{"A", 60, "All Fans", 70}}, ""},
+         {{"A", 60, "All Fans", 70}},
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,5 +104,5 @@ TEST_F(FanRulesStoreTest, AnAbsentKeyGivesNoRulesSilentlyAndBadTextIsNeverStored
     QVFanRulesManager::saveFanRules({{std::string("bad \xff byte"), 1, "All Fans", 1}});
     EXPECT_EQ(console_.output(),
               "Failed to encode fan rules: The data couldn’t be written because it isn’t in the correct format.\n");
-    EXPECT_EQ(QVFanRulesManager::loadFanRules(), (std::vector<FanRule>{{"A", 1, "All Fans", 1}}));
+    EXPECT_EQ(QVFanRulesManager::loadFanRules(), (std::vector<FanRule> {{"A", 1, "All Fans", 1}}));
 }

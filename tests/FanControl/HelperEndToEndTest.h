@@ -13,13 +13,12 @@
 #include "tests/Support/HelperLog.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 // The built daemon as the bundle's helper and this test program as the bundle's executable (the
@@ -32,7 +31,8 @@ protected:
         ::setenv("AERLO_SMC", "smcsim", 1); // the root's simulator, even on a real Mac
         HelperClientTest::SetUp();
         TestAccess::resetForTesting<Aerlo::SMCHelper>(); // the socket connection
-        std::filesystem::copy_file(AERLO_HELPER_DAEMON, bundleDaemon(), std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(AERLO_HELPER_DAEMON, bundleDaemon(),
+                                   std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(bundleClient());
         std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"), bundleClient());
 
@@ -41,7 +41,7 @@ protected:
         options.standardOutput = Foundation::ProcessOutput::discard;
         options.standardError = Foundation::ProcessOutput::discard;
         simulator_ = std::make_unique<Foundation::Process>(
-            AERLO_SMCSIM, std::vector<std::string>{"--profile", "mbp-m1pro-2fan", "--manual-clock"}, options);
+            AERLO_SMCSIM, std::vector<std::string> {"--profile", "mbp-m1pro-2fan", "--manual-clock"}, options);
         ASSERT_EQ(simulator_->run().error(), "");
         const auto spec = "socket:" + IOKit::SocketSmcProtocol::defaultSocketPath().string();
         ASSERT_TRUE(eventually([&] {
@@ -68,7 +68,7 @@ protected:
     {
         std::vector<bool> outcomes;
         helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
-        ASSERT_EQ(outcomes, std::vector<bool>{true}) << console_.output();
+        ASSERT_EQ(outcomes, std::vector<bool> {true}) << console_.output();
         helperPid();
         ASSERT_TRUE(eventually(
             [] { return std::filesystem::exists(SystemPlatform::HelperPaths::socket(Aerlo::SMCHelper::label)); }));
@@ -79,8 +79,8 @@ protected:
     {
         const auto json = root_.path() / "version.json";
         std::ofstream(json) << R"({"CFBundleShortVersionString": ")" + version + "\"}";
-        const auto result = Foundation::Process::run(AERLO_OBJCOPY, {"--update-section", ".aerlo_info=" + json.string(),
-                                                                     bundleDaemon().string()});
+        const auto result = Foundation::Process::run(
+            AERLO_OBJCOPY, {"--update-section", ".aerlo_info=" + json.string(), bundleDaemon().string()});
         ASSERT_EQ(result.status, 0) << result.stderr_;
     }
 
@@ -106,4 +106,3 @@ protected:
     std::unique_ptr<Foundation::Process> simulator_;
     std::unique_ptr<Aerlo::SMC> reader_;
 };
-

@@ -15,14 +15,14 @@ TEST_F(HelperEndToEndTest, FanWritesReachTheMachineThroughTheInstalledDaemon)
     helper().setFanMode(1, 1);
     helper().setFanSpeed(1, 9000);
     ASSERT_TRUE(helper().flush(5.0));
-    EXPECT_EQ(received(), (std::vector<std::string>{"start " AERLO_HELPER_VERSION, smcPathLine(), mode(0, 1),
-                                                    smcPathLine(), speedSelector + " [0,2500]", smcPathLine(),
-                                                    mode(1, 1), smcPathLine(), speedSelector + " [1,9000]"}));
+    EXPECT_EQ(received(), (std::vector<std::string> {"start " AERLO_HELPER_VERSION, smcPathLine(), mode(0, 1),
+                                                     smcPathLine(), speedSelector + " [0,2500]", smcPathLine(),
+                                                     mode(1, 1), smcPathLine(), speedSelector + " [1,9000]"}));
     EXPECT_EQ(fanValue("F0Md"), 1);
     EXPECT_EQ(fanValue("F0Tg"), 2500);
     EXPECT_EQ(fanValue("F1Md"), 1);
     EXPECT_EQ(fanValue("F1Tg"), 6241) << "clamped to the fan's maximum";
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"clamped to 6241"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"clamped to 6241"});
 }
 
 TEST_F(HelperEndToEndTest, TheSameVersionIsOnlyAskedFor)
@@ -31,9 +31,9 @@ TEST_F(HelperEndToEndTest, TheSameVersionIsOnlyAskedFor)
     helper().checkHelperVersion();
     ASSERT_TRUE(helper().flush(5.0));
     driver_.advance(10);
-    EXPECT_EQ(received(), (std::vector<std::string>{"start " AERLO_HELPER_VERSION, smcPathLine(),
-                                                    "versionWithCompletion: []"}));
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{});
+    EXPECT_EQ(received(),
+              (std::vector<std::string> {"start " AERLO_HELPER_VERSION, smcPathLine(), "versionWithCompletion: []"}));
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {});
 }
 
 TEST_F(HelperEndToEndTest, AnotherVersionIsReplacedAfterTheOldDaemonHasGone)
@@ -62,23 +62,24 @@ TEST_F(HelperEndToEndTest, AnotherVersionIsReplacedAfterTheOldDaemonHasGone)
 
     helper().checkHelperVersion();
     ASSERT_TRUE(helper().flush(5.0));
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"New version of SMC helper is detected, going to update..."});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"New version of SMC helper is detected, going to update..."});
     // The main run loop keeps pace with real time while the old daemon goes.
     ASSERT_TRUE(eventually([&] {
         driver_.advance(0.005);
         return console_.lines().size() == 2;
     }));
     EXPECT_EQ(console_.lines()[1], "The new version of SMC helper was successfully installed.");
-    EXPECT_EQ(oldRunsAtAuthorization, (std::vector<bool>{false, false}));
+    EXPECT_EQ(oldRunsAtAuthorization, (std::vector<bool> {false, false}));
     helperPid();
 
     ASSERT_TRUE(eventually([] { return fs::exists(HelperPaths::socket(SMCHelper::label)); }));
     helper().checkHelperVersion(); // the new daemon answers the new version
     ASSERT_TRUE(helper().flush(5.0));
-    EXPECT_EQ(received(), (std::vector<std::string>{
-                              "start 1.0", smcPathLine(), mode(0, 1), smcPathLine(), mode(1, 1), smcPathLine(),
-                              "versionWithCompletion: []", smcPathLine(), mode(0, 0), smcPathLine(), mode(1, 0),
-                              smcPathLine(), "uninstall []", "start 1.0.0", smcPathLine(), "versionWithCompletion: []"}));
+    EXPECT_EQ(received(),
+              (std::vector<std::string> {"start 1.0", smcPathLine(), mode(0, 1), smcPathLine(), mode(1, 1),
+                                         smcPathLine(), "versionWithCompletion: []", smcPathLine(), mode(0, 0),
+                                         smcPathLine(), mode(1, 0), smcPathLine(), "uninstall []", "start 1.0.0",
+                                         smcPathLine(), "versionWithCompletion: []"}));
     EXPECT_EQ(console_.lines().size(), 2u);
     EXPECT_TRUE(helperStatePosts().empty());
 }
@@ -86,8 +87,8 @@ TEST_F(HelperEndToEndTest, AnotherVersionIsReplacedAfterTheOldDaemonHasGone)
 TEST_F(HelperEndToEndTest, UpdateIsAskedFor5SecondsAfterStartUpOnlyWhenTheApplicationsCopyDiffers)
 {
     install();
-    const auto applicationsCopy = Foundation::Paths::resolve(
-        "/Applications/Aerlo.app/Contents/Library/LaunchServices/" + std::string(SMCHelper::label));
+    const auto applicationsCopy = Foundation::Paths::resolve("/Applications/Aerlo.app/Contents/Library/LaunchServices/"
+                                                             + std::string(SMCHelper::label));
 
     Aerlo::QVDaemonManager::checkHelperUpdate(); // no copy under /Applications
     driver_.advance(4.9);
@@ -98,8 +99,8 @@ TEST_F(HelperEndToEndTest, UpdateIsAskedFor5SecondsAfterStartUpOnlyWhenTheApplic
     helper().checkHelperVersion();
     ASSERT_TRUE(helper().flush(5.0));
     const std::string version = "versionWithCompletion: []";
-    EXPECT_EQ(received(), (std::vector<std::string>{"start " AERLO_HELPER_VERSION, smcPathLine(), version,
-                                                    smcPathLine(), "update []", smcPathLine(), version}));
+    EXPECT_EQ(received(), (std::vector<std::string> {"start " AERLO_HELPER_VERSION, smcPathLine(), version,
+                                                     smcPathLine(), "update []", smcPathLine(), version}));
 
     fs::create_directories(applicationsCopy.parent_path());
     fs::copy_file(bundleDaemon(), applicationsCopy);
@@ -123,9 +124,9 @@ TEST_F(HelperEndToEndTest, UninstallLeavesEveryFanAutomaticAndRemovesTheDaemon)
 
     helper().uninstall(false);
     ASSERT_TRUE(eventually([&] { return !DaemonProcess::isAlive(*pid); }));
-    EXPECT_EQ(received(), (std::vector<std::string>{"start " AERLO_HELPER_VERSION, smcPathLine(), mode(0, 1),
-                                                    smcPathLine(), mode(1, 1), smcPathLine(), mode(0, 0), smcPathLine(),
-                                                    mode(1, 0), smcPathLine(), "uninstall []"}));
+    EXPECT_EQ(received(), (std::vector<std::string> {"start " AERLO_HELPER_VERSION, smcPathLine(), mode(0, 1),
+                                                     smcPathLine(), mode(1, 1), smcPathLine(), mode(0, 0),
+                                                     smcPathLine(), mode(1, 0), smcPathLine(), "uninstall []"}));
     EXPECT_EQ(fanValue("F0Md"), 0);
     EXPECT_EQ(fanValue("F1Md"), 0);
     for (const auto& path : {HelperPaths::installedProgram(SMCHelper::label), HelperPaths::jobFile(SMCHelper::label),

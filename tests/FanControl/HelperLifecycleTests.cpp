@@ -7,9 +7,8 @@
 #include "tests/FanControl/HelperClientTest.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using namespace SystemPlatform;
@@ -115,8 +114,8 @@ TEST_F(HelperLifecycleTest, AnAuthorizationRefusedAtEitherStepPrintsItsLineAndFa
         int refusals = 0;
         helper().authorizationRefusedHandler = [&] { ++refusals; };
         helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
-        EXPECT_EQ(outcomes, std::vector<bool>{false});
-        EXPECT_EQ(console_.lines(), std::vector<std::string>{c.line});
+        EXPECT_EQ(outcomes, std::vector<bool> {false});
+        EXPECT_EQ(console_.lines(), std::vector<std::string> {c.line});
         // Only the step that asks the administrator is a refusal the user hears of.
         EXPECT_EQ(refusals, c.calls == 2 ? 1 : 0);
         EXPECT_EQ(authorization_->calls().size(), c.calls);
@@ -132,10 +131,10 @@ TEST_F(HelperLifecycleTest, AFailedBlessingPrintsItsDescription)
     int refusals = 0;
     helper().authorizationRefusedHandler = [&] { ++refusals; };
     helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
-    EXPECT_EQ(outcomes, std::vector<bool>{false});
+    EXPECT_EQ(outcomes, std::vector<bool> {false});
     EXPECT_EQ(refusals, 0);
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"Error while installing the Helper: The helper tool \"" +
-                                                         bundleDaemon().string() + "\" does not exist."});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"Error while installing the Helper: The helper tool \""
+                                                          + bundleDaemon().string() + "\" does not exist."});
     EXPECT_TRUE(authorization_->frees().empty());
 }
 
@@ -144,7 +143,7 @@ TEST_F(HelperLifecycleTest, InstallingAsksForTheBlessRightThenBlessesAndFrees)
     std::vector<bool> outcomes;
     helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
     helperPid();
-    EXPECT_EQ(outcomes, std::vector<bool>{true});
+    EXPECT_EQ(outcomes, std::vector<bool> {true});
     EXPECT_TRUE(console_.lines().empty());
     const auto calls = authorization_->calls();
     ASSERT_EQ(calls.size(), 2u);
@@ -155,7 +154,7 @@ TEST_F(HelperLifecycleTest, InstallingAsksForTheBlessRightThenBlessesAndFrees)
     EXPECT_EQ(calls[1].rights[0].value, "");
     EXPECT_EQ(calls[1].rights[0].flags, 0u);
     EXPECT_EQ(calls[1].flags, 0x13u);
-    EXPECT_EQ(authorization_->frees(), std::vector<AuthorizationFlags>{0});
+    EXPECT_EQ(authorization_->frees(), std::vector<AuthorizationFlags> {0});
     EXPECT_TRUE(helper().isInstalled());
     EXPECT_NE(fileContents(HelperPaths::jobFile(SMCHelper::label)).find("\"user\""), std::string::npos);
 }
@@ -164,7 +163,8 @@ TEST_F(HelperLifecycleTest, UninstallPutsEachFanBackThenUninstallsAndAnnounces)
 {
     useFanCount(2);
     helper().uninstall(false);
-    const std::vector<std::string> expected {smcPathLine(), mode(0), smcPathLine(), mode(1), smcPathLine(), "uninstall []"};
+    const std::vector<std::string> expected {smcPathLine(), mode(0),       smcPathLine(),
+                                             mode(1),       smcPathLine(), "uninstall []"};
     EXPECT_EQ(sent(), expected);
     const auto posts = helperStatePosts();
     ASSERT_EQ(posts.size(), 1u);
@@ -221,7 +221,7 @@ TEST_F(HelperLifecycleTest, UninstallWithoutAProxySendsAndAnnouncesNothing)
 TEST_F(HelperLifecycleTest, TheSameVersionSendsNothingButTheVersionRequest)
 {
     daemonAnswers(AERLO_TEST_DAEMON_VERSION);
-    EXPECT_EQ(checkVersion(), (std::vector<std::string>{smcPathLine(), "versionWithCompletion: []"}));
+    EXPECT_EQ(checkVersion(), (std::vector<std::string> {smcPathLine(), "versionWithCompletion: []"}));
     driver_.advance(10);
     EXPECT_EQ(sent().size(), 2u);
     EXPECT_TRUE(console_.lines().empty());
@@ -247,10 +247,10 @@ TEST_F(HelperLifecycleTest, AnotherVersionIsReplacedOnTheMainQueueOnceTheOldDaem
     daemonAnswers("1.0", &timeline); // the bundle's copy says 1.0.0
 
     EXPECT_EQ(checkVersion().size(), 2u) << "nothing more is sent from the reply's queue";
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{newVersionLine});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {newVersionLine});
     driver_.runUntilIdle();
-    EXPECT_EQ(sent(), (std::vector<std::string>{smcPathLine(), "versionWithCompletion: []", smcPathLine(), mode(0),
-                                                smcPathLine(), mode(1), smcPathLine(), "uninstall []"}));
+    EXPECT_EQ(sent(), (std::vector<std::string> {smcPathLine(), "versionWithCompletion: []", smcPathLine(), mode(0),
+                                                 smcPathLine(), mode(1), smcPathLine(), "uninstall []"}));
     driver_.advance(1.0);
     EXPECT_TRUE(authorization->calls().empty()) << "the old daemon is still there";
 
@@ -258,16 +258,16 @@ TEST_F(HelperLifecycleTest, AnotherVersionIsReplacedOnTheMainQueueOnceTheOldDaem
     timeline.push_back("old daemon gone");
     driver_.advance(SMCHelper::reinstallPollSeconds);
     helperPid();
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{newVersionLine, installedLine}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {newVersionLine, installedLine}));
     EXPECT_TRUE(helperStatePosts().empty());
 
     helper().checkHelperVersion(); // the new daemon answers the new version
     drain();
     driver_.advance(10);
-    EXPECT_EQ(timeline, (std::vector<std::string>{"setSMCPath:", "versionWithCompletion:", "setSMCPath:", modeSelector,
-                                                  "setSMCPath:", modeSelector, "setSMCPath:", "uninstall",
-                                                  "old daemon gone", "authorize", "authorize", "setSMCPath:",
-                                                  "versionWithCompletion:"}));
+    EXPECT_EQ(timeline,
+              (std::vector<std::string> {"setSMCPath:", "versionWithCompletion:", "setSMCPath:", modeSelector,
+                                         "setSMCPath:", modeSelector, "setSMCPath:", "uninstall", "old daemon gone",
+                                         "authorize", "authorize", "setSMCPath:", "versionWithCompletion:"}));
     EXPECT_EQ(versionOf(HelperPaths::installedProgram(SMCHelper::label)), AERLO_TEST_DAEMON_VERSION);
     EXPECT_EQ(console_.lines().size(), 2u);
 }
@@ -313,7 +313,7 @@ TEST_F(HelperLifecycleTest, AFailedReinstallIsAnnounced)
     daemonAnswers("1.0");
     checkVersion();
     driver_.runUntilIdle(); // the old daemon's files are not there: no wait
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{newVersionLine, emptyAuthorizationLine, notInstalledLine}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {newVersionLine, emptyAuthorizationLine, notInstalledLine}));
     const auto posts = helperStatePosts();
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_FALSE(posts[0].state);
@@ -324,8 +324,8 @@ class DaemonManagerTest : public HelperLifecycleTest {
 protected:
     fs::path applicationsCopy() const
     {
-        return Foundation::Paths::resolve("/Applications/Aerlo.app/Contents/Library/LaunchServices/" +
-                                          std::string(SMCHelper::label));
+        return Foundation::Paths::resolve("/Applications/Aerlo.app/Contents/Library/LaunchServices/"
+                                          + std::string(SMCHelper::label));
     }
     fs::path installed() const { return HelperPaths::installedProgram(SMCHelper::label); }
 
@@ -350,11 +350,13 @@ TEST_F(DaemonManagerTest, AMissingOrDifferentCopyAsksForAnUpdateOnce5SecondsLate
     } cases[] = {
         {"nothing installed", [] {}},
         {"no application copy", [&] { writeFile(installed(), "daemon"); }},
-        {"different contents", [&] {
+        {"different contents",
+         [&] {
              writeFile(applicationsCopy(), "daemon 2");
              fs::last_write_time(applicationsCopy(), fs::last_write_time(installed()));
          }},
-        {"different time", [&] {
+        {"different time",
+         [&] {
              writeFile(applicationsCopy(), "daemon");
              fs::last_write_time(applicationsCopy(), fs::last_write_time(installed()) - std::chrono::seconds(1));
          }},
@@ -363,11 +365,10 @@ TEST_F(DaemonManagerTest, AMissingOrDifferentCopyAsksForAnUpdateOnce5SecondsLate
         SCOPED_TRACE(c.name);
         c.arrange();
         const auto before = sent().size();
-        EXPECT_EQ(sentAfter({4.9, 0.1, 10.0}),
-                  (std::vector<std::size_t>{before, before + 2, before + 2}));
+        EXPECT_EQ(sentAfter({4.9, 0.1, 10.0}), (std::vector<std::size_t> {before, before + 2, before + 2}));
         const auto all = sent();
         EXPECT_EQ(std::vector<std::string>(all.end() - 2, all.end()),
-                  (std::vector<std::string>{smcPathLine(), "update []"}));
+                  (std::vector<std::string> {smcPathLine(), "update []"}));
     }
 }
 
@@ -376,7 +377,7 @@ TEST_F(DaemonManagerTest, EqualFilesAskForNothing)
     writeFile(installed(), "daemon");
     writeFile(applicationsCopy(), "daemon");
     fs::last_write_time(applicationsCopy(), fs::last_write_time(installed()));
-    EXPECT_EQ(sentAfter({5.0, 10.0}), (std::vector<std::size_t>{0, 0}));
+    EXPECT_EQ(sentAfter({5.0, 10.0}), (std::vector<std::size_t> {0, 0}));
     EXPECT_EQ(connectionsMade(), 0u);
 }
 
@@ -385,9 +386,9 @@ TEST_F(DaemonManagerTest, TheInstallersCopyComparesEqual)
     std::vector<bool> outcomes;
     helper().installHelper([&](bool installed) { outcomes.push_back(installed); });
     helperPid();
-    ASSERT_EQ(outcomes, std::vector<bool>{true});
+    ASSERT_EQ(outcomes, std::vector<bool> {true});
     fs::create_directories(applicationsCopy().parent_path());
     fs::copy_file(bundleDaemon(), applicationsCopy());
     fs::last_write_time(applicationsCopy(), fs::last_write_time(bundleDaemon()));
-    EXPECT_EQ(sentAfter({5.0, 10.0}), (std::vector<std::size_t>{0, 0}));
+    EXPECT_EQ(sentAfter({5.0, 10.0}), (std::vector<std::size_t> {0, 0}));
 }

@@ -5,9 +5,8 @@
 #include "tests/Support/TestAccess.h"
 #include "tests/XPC/XPCTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 using Aerlo::SMCHelper;
@@ -80,12 +79,12 @@ TEST_F(SMCHelperSocketTest, AMessageSentWhileTheDaemonRestartsIsDeliveredOnAFres
     daemon = startDaemon(second, "ok", &answer);
     helper().setFanMode(1, 1); // before the old connection is emptied
     ASSERT_TRUE(second.waitFor(2));
-    EXPECT_EQ(second.entries(), (std::vector<std::string>{smcPathLine(), modeSelector + " [1,1]"}));
+    EXPECT_EQ(second.entries(), (std::vector<std::string> {smcPathLine(), modeSelector + " [1,1]"}));
 
     ASSERT_TRUE(runUntilDisconnected());
     answer.open(); // the reply comes after the connection it was sent on was emptied
     ASSERT_TRUE(helper().flush(2.0));
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{"ok"}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"ok"}));
 
     helper().setFanMode(0, 0);
     EXPECT_TRUE(helper().isConnected());

@@ -6,9 +6,8 @@
 #include "tests/Support/TestAccess.h"
 #include "tests/Support/XPC/LoopbackTransport.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using Aerlo::SMCHelper;
@@ -23,9 +22,9 @@ TEST_F(SMCHelperTest, EveryMessageFollowsItsOwnSMCPathInOrder)
     helper().setFanMode(1, 1);
     helper().setFanSpeed(1, 2400);
     helper().update();
-    EXPECT_EQ(sent(), (std::vector<std::string>{smcPathLine(), modeSelector + " [0,1]", smcPathLine(),
-                                                modeSelector + " [1,1]", smcPathLine(), speedSelector + " [1,2400]",
-                                                smcPathLine(), "update []"}));
+    EXPECT_EQ(sent(),
+              (std::vector<std::string> {smcPathLine(), modeSelector + " [0,1]", smcPathLine(), modeSelector + " [1,1]",
+                                         smcPathLine(), speedSelector + " [1,2400]", smcPathLine(), "update []"}));
     EXPECT_TRUE(helper().isConnected());
     EXPECT_EQ(connectionsMade(), 1u);
 }
@@ -69,10 +68,10 @@ TEST_F(SMCHelperTest, WithoutTheSMCResourceMessagesStillGoAndOneLineSaysSo)
     fs::remove(bundle_ / "Contents" / "Resources" / "SMC");
     helper().setFanMode(0, 1);
     helper().setFanSpeed(0, 3000);
-    EXPECT_EQ(sent(), (std::vector<std::string>{modeSelector + " [0,1]", speedSelector + " [0,3000]"}));
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{
-                                    "The application's resource \"SMC\" is missing; messages go to the helper "
-                                    "without its path."}));
+    EXPECT_EQ(sent(), (std::vector<std::string> {modeSelector + " [0,1]", speedSelector + " [0,3000]"}));
+    EXPECT_EQ(console_.lines(),
+              (std::vector<std::string> {"The application's resource \"SMC\" is missing; messages go to the helper "
+                                         "without its path."}));
 }
 
 TEST_F(SMCHelperTest, AnInvalidatedConnectionIsEmptiedOnTheMainQueueAndNotReused)
@@ -80,7 +79,7 @@ TEST_F(SMCHelperTest, AnInvalidatedConnectionIsEmptiedOnTheMainQueueAndNotReused
     helper().setFanMode(0, 1);
     ASSERT_EQ(connectionsMade(), 1u);
     connection(0)->disconnect(); // the daemon goes away
-    connection(0)->drain();      // its invalidation handler has run
+    connection(0)->drain(); // its invalidation handler has run
     EXPECT_TRUE(helper().isConnected()) << "emptied only on the main queue";
     driver_.runUntilIdle();
     EXPECT_FALSE(helper().isConnected());
@@ -88,7 +87,7 @@ TEST_F(SMCHelperTest, AnInvalidatedConnectionIsEmptiedOnTheMainQueueAndNotReused
     helper().setFanMode(1, 1);
     ASSERT_EQ(connectionsMade(), 2u);
     EXPECT_EQ(connection(0)->messages().size(), 2u);
-    EXPECT_EQ(connection(1)->selectors(), (std::vector<std::string>{"setSMCPath:", modeSelector}));
+    EXPECT_EQ(connection(1)->selectors(), (std::vector<std::string> {"setSMCPath:", modeSelector}));
 }
 
 TEST_F(SMCHelperTest, AfterALossTheHandlerHearsOnceTheDaemonAnswersOnANewSocketOrThatItDidNotComeBack)
@@ -174,7 +173,8 @@ TEST(SMCHelperShell, ReadsLongOutputToItsEnd)
 
 TEST(SMCHelperShell, DecodesInvalidUTF8WithReplacementCharacters)
 {
-    EXPECT_EQ(SMCHelper::shell("printf 'ok \\303\\251 \\377x \\342\\202'"), "ok \xC3\xA9 \xEF\xBF\xBDx \xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(SMCHelper::shell("printf 'ok \\303\\251 \\377x \\342\\202'"),
+              "ok \xC3\xA9 \xEF\xBF\xBDx \xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(SMCHelper::shell("exit 3"), "");
 }
 
@@ -193,7 +193,7 @@ TEST_F(SMCHelperTest, ADaemonServedInProcessGetsTheSameMessages)
     helper().setFanMode(0, 1);
     helper().setFanSpeed(0, 900);
     ASSERT_TRUE(helper().flush(2.0));
-    EXPECT_EQ(received, (std::vector<std::string>{smcPathLine(), modeSelector + " [0,1]", smcPathLine(),
-                                                  speedSelector + " [0,900]"}));
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"clamped to 1200"});
+    EXPECT_EQ(received, (std::vector<std::string> {smcPathLine(), modeSelector + " [0,1]", smcPathLine(),
+                                                   speedSelector + " [0,900]"}));
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"clamped to 1200"});
 }

@@ -1,11 +1,9 @@
 #include "Platform/Foundation/AtomicFile.h"
-
 #include "tests/Support/TempRoot.h"
-
-#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fstream>
+#include <gtest/gtest.h>
 
 using Foundation::AtomicFile;
 

@@ -3,10 +3,9 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
 
 using Foundation::Bundle;
 namespace fs = std::filesystem;
@@ -107,7 +106,10 @@ TEST_F(BundleTest, InfoDictionaryKeys)
 
 TEST_F(BundleTest, MissingOrCorruptInfoGivesEmptyValues)
 {
-    const std::string infos[] = {"", "{\"CFBundleIdentifier\": ", "[\"CFBundleIdentifier\"]", "\"text\"",
+    const std::string infos[] = {"",
+                                 "{\"CFBundleIdentifier\": ",
+                                 "[\"CFBundleIdentifier\"]",
+                                 "\"text\"",
                                  std::string("{\"CFBundleIdentifier\":\"a\0b\"}", 28),
                                  R"({"CFBundleIdentifier": 7, "CFBundleExecutable": ["Aerlo"]})"};
     int n = 0;
@@ -231,7 +233,7 @@ TEST_F(BundleTest, TheStoredLanguageWinsOverTheEnvironmentAndIsReadOncePerProces
     } cases[] = {{"zh-Hant", "zh-Hans"}, {"en-GB", "en"}, {"de", "de"}, {"fr", "en"}, {"../de", "en"}, {"", "zh-Hans"}};
     for (const auto& c : cases) {
         ASSERT_TRUE(defaults.set(Foundation::PropertyListValue::Array {std::string(c.stored), std::string("en")},
-            Bundle::appleLanguagesKey));
+                                 Bundle::appleLanguagesKey));
         TestAccess::resetForTesting<Bundle>();
         EXPECT_EQ(Bundle::preferredLocalization(), c.table) << c.stored;
     }
@@ -251,7 +253,7 @@ TEST_F(BundleTest, TheLocalisedInfoDictionaryAndTheReceiptPath)
     writeTable(bundle, "zh-Hans", "InfoPlist", R"({"CFBundleDisplayName": "风扇", "CFBundleName": 7})");
     ::setenv("LANGUAGE", "zh_CN", 1);
     const Bundle info(bundle);
-    EXPECT_EQ(*info.localizedInfoDictionary(), (Bundle::LocalizationTable{{"CFBundleDisplayName", "风扇"}}));
+    EXPECT_EQ(*info.localizedInfoDictionary(), (Bundle::LocalizationTable {{"CFBundleDisplayName", "风扇"}}));
     ::setenv("LANGUAGE", "en_US", 1);
     EXPECT_TRUE(info.localizedInfoDictionary()->empty());
     ::unsetenv("LANGUAGE");

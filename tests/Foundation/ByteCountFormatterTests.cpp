@@ -1,8 +1,7 @@
 #include "Platform/Foundation/ByteCountFormatter.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 
 using Foundation::ByteCountFormatter;
 

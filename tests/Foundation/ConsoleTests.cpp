@@ -2,7 +2,6 @@
 #include "tests/Support/ConsoleCapture.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using Foundation::Console;
@@ -15,7 +14,7 @@ TEST(Console, PrintAddsOneLineFeedPerLineAndKeepsTheStreamsApart)
     Console::write(Console::Stream::standardOutput, "raw");
     EXPECT_EQ(capture.output(), "错误：未找到键的数量\nraw");
     EXPECT_EQ(capture.errors(), "to stderr\n");
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{"错误：未找到键的数量", "raw"}));
+    EXPECT_EQ(capture.lines(), (std::vector<std::string> {"错误：未找到键的数量", "raw"}));
 }
 
 TEST(Console, LinesFromManyThreadsAreNeverInterleaved)

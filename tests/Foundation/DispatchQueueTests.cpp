@@ -1,11 +1,10 @@
 #include "Platform/Foundation/DispatchQueue.h"
 #include "tests/Support/ManualRunLoopDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,8 +21,8 @@ TEST(DispatchQueue, SerialQueueRunsOneBlockAtATimeInFifoOrderFromManyProducers)
     constexpr int perProducer = 500;
     DispatchQueue queue("com.norvane.test.serial");
     std::vector<std::vector<int>> seen(producers);
-    std::atomic<int> inside{0};
-    std::atomic<int> overlaps{0};
+    std::atomic<int> inside {0};
+    std::atomic<int> overlaps {0};
     std::vector<std::thread> threads;
     for (int p = 0; p < producers; ++p) {
         threads.emplace_back([&, p] {
@@ -55,9 +54,9 @@ TEST(DispatchQueue, SerialQueueRunsOneBlockAtATimeInFifoOrderFromManyProducers)
 TEST(DispatchQueue, ConcurrentQueueBarrierExcludesReaders)
 {
     auto queue = DispatchQueue::concurrent("com.norvane.test.list");
-    std::atomic<int> readers{0};
-    std::atomic<bool> writing{false};
-    std::atomic<int> violations{0};
+    std::atomic<int> readers {0};
+    std::atomic<bool> writing {false};
+    std::atomic<int> violations {0};
     std::vector<int> list;
     auto read = [&] {
         readers.fetch_add(1);
@@ -85,10 +84,18 @@ TEST(DispatchQueue, ConcurrentQueueBarrierExcludesReaders)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 300; ++i) {
                 switch ((i + t) % 4) {
-                case 0: queue.asyncBarrier([&, i] { write(i); }); break;
-                case 1: queue.async([&] { read(); }); break;
-                case 2: queue.sync([&] { return read(); }); break;
-                default: queue.syncBarrier([&, i] { write(i); }); break;
+                case 0:
+                    queue.asyncBarrier([&, i] { write(i); });
+                    break;
+                case 1:
+                    queue.async([&] { read(); });
+                    break;
+                case 2:
+                    queue.sync([&] { return read(); });
+                    break;
+                default:
+                    queue.syncBarrier([&, i] { write(i); });
+                    break;
                 }
             }
         });
@@ -131,10 +138,10 @@ TEST(DispatchQueue, BarrierWaitsForEarlierReadersAndHoldsLaterOnes)
     auto queue = DispatchQueue::concurrent("com.norvane.test.barrier");
     std::promise<void> release;
     auto gate = release.get_future().share();
-    std::atomic<bool> barrierRan{false};
+    std::atomic<bool> barrierRan {false};
     queue.async([gate] { gate.wait(); });
     queue.asyncBarrier([&] { barrierRan = true; });
-    std::atomic<bool> laterReaderRan{false};
+    std::atomic<bool> laterReaderRan {false};
     queue.async([&] { laterReaderRan = true; });
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_FALSE(barrierRan);
@@ -158,7 +165,7 @@ TEST(DispatchQueue, SyncReturnsTheValueAndNestedSyncOnTheSameQueueRunsInline)
 
 TEST(DispatchQueue, DestroyingASerialQueueRunsItsQueuedWorkFirst)
 {
-    std::atomic<int> ran{0};
+    std::atomic<int> ran {0};
     {
         DispatchQueue queue("com.norvane.test.stop");
         std::promise<void> release;
@@ -187,13 +194,13 @@ TEST(DispatchQueue, WorkerQueueAsyncAfterFollowsTheManualClock)
 
     driver.advance(0.99);
     queue.sync([] {});
-    EXPECT_EQ(order, (std::vector<std::string>{"now"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"now"}));
     driver.advance(0.01);
     queue.sync([] {});
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "early"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"now", "early"}));
     driver.advance(5);
     queue.sync([] {});
-    EXPECT_EQ(order, (std::vector<std::string>{"now", "early", "late"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"now", "early", "late"}));
 
     std::promise<double> when;
     auto ran = when.get_future();

@@ -2,11 +2,10 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -52,7 +51,8 @@ TEST_F(FileWatcherTest, AMarkTurnsChangedForEachWayTheFileChanges)
         {"created", [&] { writeFile(file, "1"); }},
         {"written in place", [&] { std::ofstream(file, std::ios::app) << "2"; }},
         {"attributes", [&] { std::filesystem::permissions(file, std::filesystem::perms::owner_read); }},
-        {"replaced by a rename", [&] {
+        {"replaced by a rename",
+         [&] {
              writeFile(folder_ / "a.plist.tmp", "3");
              std::filesystem::rename(folder_ / "a.plist.tmp", file);
          }},

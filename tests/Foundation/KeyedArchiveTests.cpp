@@ -47,10 +47,11 @@ auto read(std::string_view archive, const KeyedUnarchiver::Classes& classes = al
     return KeyedUnarchiver::unarchivedArray<Node>(classes, bytes(archive));
 }
 
-constexpr std::string_view oneNode = R"({"$archive":"Aerlo.KeyedArchive","$version":1,"$root":{"$class":"NSArray",)"
-                                     R"("$objects":[{"$class":"Node","size":3,"open":true,"children":{"$class":"NSArray",)"
-                                     R"("$objects":[{"$class":"Node","name":"叶","size":-1,"open":false,)"
-                                     R"("children":{"$class":"NSArray","$objects":[]}}]}}]}})";
+constexpr std::string_view oneNode =
+    R"({"$archive":"Aerlo.KeyedArchive","$version":1,"$root":{"$class":"NSArray",)"
+    R"("$objects":[{"$class":"Node","size":3,"open":true,"children":{"$class":"NSArray",)"
+    R"("$objects":[{"$class":"Node","name":"叶","size":-1,"open":false,)"
+    R"("children":{"$class":"NSArray","$objects":[]}}]}}]}})";
 
 } // namespace
 
@@ -74,8 +75,10 @@ TEST(KeyedArchiveTest, RecordsAreWrittenUnderTheirClassInFieldOrderAndReadBack)
 
 TEST(KeyedArchiveTest, ARootThatIsNoArrayOfTheRecordsReadsAsNothing)
 {
-    for (const char* root : {R"("text")", R"({"$class":"Node","size":1})", R"({"$class":"NSArray","$objects":["x"]})"}) {
-        const auto decoded = read(std::string(R"({"$archive":"Aerlo.KeyedArchive","$version":1,"$root":)") + root + "}");
+    for (const char* root :
+         {R"("text")", R"({"$class":"Node","size":1})", R"({"$class":"NSArray","$objects":["x"]})"}) {
+        const auto decoded =
+            read(std::string(R"({"$archive":"Aerlo.KeyedArchive","$version":1,"$root":)") + root + "}");
         ASSERT_TRUE(decoded) << root << ": " << decoded.error();
         EXPECT_FALSE(decoded.value()) << root;
     }

@@ -2,7 +2,6 @@
 #include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using Foundation::Notification;
@@ -19,12 +18,12 @@ TEST(MainQueueObserver, RunsInlineOnTheMainThreadAndLaterFromOtherThreads)
     });
 
     centre.post("name", nullptr, {{"k", std::string("main")}});
-    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"main", true}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>> {{"main", true}}));
 
     std::thread([&] { centre.post("name", nullptr, {{"k", std::string("worker")}}); }).join();
     EXPECT_EQ(seen.size(), 1u) << "queued, not run on the worker";
     driver.runUntilIdle();
-    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{{"main", true}, {"worker", true}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>> {{"main", true}, {"worker", true}}));
 
     std::thread([&] { centre.post("name", nullptr, {{"k", std::string("late")}}); }).join();
     token.reset(); // gone before the main queue runs: not delivered

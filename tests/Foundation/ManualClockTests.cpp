@@ -1,7 +1,6 @@
 #include "Platform/Foundation/ManualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 TEST(ManualClock, MovesOnlyWhenAdvancedAndWallChangesLeaveMonotonicAlone)

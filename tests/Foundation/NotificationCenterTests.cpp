@@ -1,10 +1,9 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <any>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <thread>
@@ -38,16 +37,17 @@ TEST(NotificationCenter, DeliversInRegistrationOrderToObserversOfTheNameAndSende
     auto late = center.addObserver("fansController", nullptr, record(calls, "late"));
 
     center.post("fansController", &sender);
-    EXPECT_EQ(calls, (Calls{"any:fansController", "sender:fansController", "all:fansController", "late:fansController"}));
+    EXPECT_EQ(calls,
+              (Calls {"any:fansController", "sender:fansController", "all:fansController", "late:fansController"}));
     calls.clear();
     center.post("fansController", &stranger);
-    EXPECT_EQ(calls, (Calls{"any:fansController", "all:fansController", "late:fansController"}));
+    EXPECT_EQ(calls, (Calls {"any:fansController", "all:fansController", "late:fansController"}));
     calls.clear();
     center.post("fansController");
-    EXPECT_EQ(calls, (Calls{"any:fansController", "all:fansController", "late:fansController"}));
+    EXPECT_EQ(calls, (Calls {"any:fansController", "all:fansController", "late:fansController"}));
     calls.clear();
     center.post("nobodyListens");
-    EXPECT_EQ(calls, (Calls{"all:nobodyListens"}));
+    EXPECT_EQ(calls, (Calls {"all:nobodyListens"}));
 }
 
 TEST(NotificationCenter, CarriesUserInfoAndTheSenderSynchronously)
@@ -80,12 +80,12 @@ TEST(NotificationCenter, TokensUnregisterWhenDestroyedOrResetAndMoveTheRegistrat
     EXPECT_FALSE(moved.isActive());
     EXPECT_TRUE(target.isActive());
     center.post("a");
-    EXPECT_EQ(calls, (Calls{"scoped:a", "moved:a"}));
+    EXPECT_EQ(calls, (Calls {"scoped:a", "moved:a"}));
 
     calls.clear();
     scoped.reset();
     center.post("a");
-    EXPECT_EQ(calls, (Calls{"moved:a"}));
+    EXPECT_EQ(calls, (Calls {"moved:a"}));
 
     calls.clear();
     target = center.addObserver("a", nullptr, record(calls, "replacement"));
@@ -93,7 +93,7 @@ TEST(NotificationCenter, TokensUnregisterWhenDestroyedOrResetAndMoveTheRegistrat
     target.reset();
     target.reset();
     center.post("a");
-    EXPECT_EQ(calls, (Calls{"replacement:a"}));
+    EXPECT_EQ(calls, (Calls {"replacement:a"}));
 }
 
 TEST(NotificationCenter, ObserversRemovedDuringADeliveryAreNotCalledAndAddedOnesWaitForTheNextPost)
@@ -115,17 +115,17 @@ TEST(NotificationCenter, ObserversRemovedDuringADeliveryAreNotCalledAndAddedOnes
         self.reset();
     });
     center.post("tick");
-    EXPECT_EQ(calls, (Calls{"first", "self"}));
+    EXPECT_EQ(calls, (Calls {"first", "self"}));
     calls.clear();
     center.post("tick");
-    EXPECT_EQ(calls, (Calls{"first", "added:tick"}));
+    EXPECT_EQ(calls, (Calls {"first", "added:tick"}));
 }
 
 TEST(NotificationCenter, ResetAndTheCentresEndMakeTokensInert)
 {
     Calls calls;
     auto token = NotificationCenter::workspace().addObserver("NSWorkspaceWillSleepNotification", nullptr,
-                                                            record(calls, "sleep"));
+                                                             record(calls, "sleep"));
     TestAccess::resetForTesting<NotificationCenter>();
     NotificationCenter::workspace().post("NSWorkspaceWillSleepNotification");
     EXPECT_TRUE(calls.empty());
@@ -142,7 +142,7 @@ TEST(NotificationCenter, ResetAndTheCentresEndMakeTokensInert)
 TEST(NotificationCenter, PostsAndRegistrationsFromManyThreadsAreSafe)
 {
     NotificationCenter center;
-    std::atomic<int> delivered{0};
+    std::atomic<int> delivered {0};
     auto steady = center.addObserver("ping", nullptr, [&](const Notification&) { ++delivered; });
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

@@ -1,8 +1,7 @@
 #include "Platform/Foundation/NumberFormatter.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
+#include <gtest/gtest.h>
 
 using Foundation::NumberFormatter;
 

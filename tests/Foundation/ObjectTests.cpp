@@ -2,7 +2,6 @@
 #include "Platform/Foundation/Object.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace Foundation;
@@ -11,13 +10,13 @@ namespace {
 
 class Base : public Object {
 public:
-    Property<int> a{this, "a"};
-    Property<std::string> b{this, "b", "start"};
+    Property<int> a {this, "a"};
+    Property<std::string> b {this, "b", "start"};
 };
 
 class Derived : public Base {
 public:
-    Property<double> c{this, "c"};
+    Property<double> c {this, "c"};
 };
 
 struct Call {
@@ -47,8 +46,8 @@ public:
 TEST(Object, PropertiesAreKeptPerClassLevelInDeclarationOrder)
 {
     EXPECT_TRUE(Object().propertyLevels().empty());
-    EXPECT_EQ(Base().propertyLevels(), (std::vector<std::vector<std::string>>{{"a", "b"}}));
-    EXPECT_EQ(Derived().propertyLevels(), (std::vector<std::vector<std::string>>{{"c"}, {"a", "b"}}));
+    EXPECT_EQ(Base().propertyLevels(), (std::vector<std::vector<std::string>> {{"a", "b"}}));
+    EXPECT_EQ(Derived().propertyLevels(), (std::vector<std::vector<std::string>> {{"c"}, {"a", "b"}}));
     Derived object;
     EXPECT_EQ(object.b.get(), "start");
     object.a = 5;
@@ -108,15 +107,15 @@ TEST(AttributedString, AddsAttributesOverRangesInUtf16Units)
     text.addAttributes({{"k", 2}, {"j", std::string("x")}}, {5, 10});
     AttributedString::Range range;
     EXPECT_TRUE(text.attributes(0, &range).empty());
-    EXPECT_EQ(range, (AttributedString::Range{0, 3}));
+    EXPECT_EQ(range, (AttributedString::Range {0, 3}));
     const auto middle = text.attributes(4, &range);
     EXPECT_EQ(std::any_cast<int>(middle.at("k")), 1);
     EXPECT_EQ(middle.count("j"), 0u);
-    EXPECT_EQ(range, (AttributedString::Range{3, 2}));
+    EXPECT_EQ(range, (AttributedString::Range {3, 2}));
     const auto tail = text.attributes(7, &range);
     EXPECT_EQ(std::any_cast<int>(tail.at("k")), 2);
     EXPECT_EQ(std::any_cast<std::string>(tail.at("j")), "x");
-    EXPECT_EQ(range, (AttributedString::Range{5, 3}));
+    EXPECT_EQ(range, (AttributedString::Range {5, 3}));
     EXPECT_TRUE(text.attributes(8).empty());
     text.addAttribute("z", 0, {100, 5});
     text.addAttribute("z", 0, {static_cast<size_t>(-1), static_cast<size_t>(-1)});

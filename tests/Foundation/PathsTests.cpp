@@ -2,9 +2,8 @@
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using Foundation::Paths;
 
@@ -52,7 +51,8 @@ TEST(Paths, TheDesktopsConfigurationFolderIsOutsideTheRoot)
     }
     {
         ScopedEnvironment config("XDG_CONFIG_HOME", "relative/config");
-        EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-home/.config")) << "a relative value is ignored";
+        EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-home/.config"))
+            << "a relative value is ignored";
     }
     ScopedEnvironment config("XDG_CONFIG_HOME", "");
     EXPECT_EQ(Paths::configHome(), std::filesystem::path("/tmp/aerlo-home/.config"));

@@ -1,10 +1,9 @@
 #include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Posix.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <unistd.h>

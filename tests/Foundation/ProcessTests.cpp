@@ -3,14 +3,13 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <thread>
 #include <unistd.h>
 
@@ -79,10 +78,7 @@ TEST(Process, InputTheChildNeverReadsIsDroppedWithoutASignal)
     EXPECT_EQ(result.status, 0);
 }
 
-TEST(Process, StandardInputIsTheNullDeviceUnlessGiven)
-{
-    EXPECT_EQ(Process::run("/bin/cat", {}).stdout_, "");
-}
+TEST(Process, StandardInputIsTheNullDeviceUnlessGiven) { EXPECT_EQ(Process::run("/bin/cat", {}).stdout_, ""); }
 
 TEST(Process, MergedStreamsKeepTheOrderOfASingleWriter)
 {
@@ -149,7 +145,8 @@ TEST(Process, LaunchErrorsNameTheProgramAndTheCause)
 
     const auto unavailable = Process::run("/usr/bin/say", {"hello"});
     EXPECT_FALSE(unavailable.launched);
-    EXPECT_EQ(unavailable.launchError, "Could not launch \"/usr/bin/say\": the program is not available on this system");
+    EXPECT_EQ(unavailable.launchError,
+              "Could not launch \"/usr/bin/say\": the program is not available on this system");
 
     ToolMap::set("/usr/bin/codesign", "/no/such/fake");
     const auto badFake = Process::run("/usr/bin/codesign", {});
@@ -197,7 +194,7 @@ TEST(Process, EnvironmentIsInheritedWithOverridesOrReplaced)
     const auto script = "echo \"$AERLO_PROCESS_INHERITED|$AERLO_PROCESS_SET|${AERLO_PROCESS_REMOVED-unset}\"";
     EXPECT_EQ(shell(script, options).stdout_, "parent|child|unset\n");
 
-    options.environment = std::map<std::string, std::string>{{"ONLY", "1"}};
+    options.environment = std::map<std::string, std::string> {{"ONLY", "1"}};
     options.environmentOverrides = {{"ALSO", "2"}};
     EXPECT_EQ(Process::run("/usr/bin/env", {}, options).stdout_, "ALSO=2\nONLY=1\n");
     unsetenv("AERLO_PROCESS_INHERITED");
@@ -244,7 +241,7 @@ TEST(Process, TheChildGetsNoOtherDescriptorOfTheParent)
 TEST(Process, RunsFromSeveralThreadsAtOnce)
 {
     std::vector<std::thread> threads;
-    std::atomic<int> wrong{0};
+    std::atomic<int> wrong {0};
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t, &wrong] {
             for (int i = 0; i < 15; ++i) {

@@ -1,10 +1,9 @@
 #include "Platform/Foundation/PropertyListValue.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
+#include <nlohmann/json.hpp>
 
 using Foundation::PropertyListValue;
 using Type = PropertyListValue::Type;

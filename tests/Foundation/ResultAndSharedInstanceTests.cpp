@@ -1,9 +1,8 @@
 #include "Platform/Foundation/Result.h"
 #include "Platform/Foundation/SharedInstance.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <thread>
@@ -53,7 +52,11 @@ TEST(ResultTest, CarriesTheValueOrTheErrorText)
 struct Counted {
     static inline int alive = 0;
     static inline int built = 0;
-    explicit Counted(int v = 1) : value(v) { ++alive; ++built; }
+    explicit Counted(int v = 1) : value(v)
+    {
+        ++alive;
+        ++built;
+    }
     ~Counted() { --alive; }
     int value;
 };

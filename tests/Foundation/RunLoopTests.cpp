@@ -4,7 +4,6 @@
 #include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <thread>
@@ -59,7 +58,7 @@ using Entries = std::vector<std::string>;
 TEST(RunLoop, TimersFireAtTheirVirtualTimesInOrder)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto repeating = Timer::scheduledTimer(0.3, true, log.timer("r"));
     auto once = Timer::scheduledTimer(0.5, false, log.timer("o"));
     EXPECT_DOUBLE_EQ(once->fireDate(), log.start + 0.5);
@@ -69,7 +68,7 @@ TEST(RunLoop, TimersFireAtTheirVirtualTimesInOrder)
     driver.advance(0.29);
     EXPECT_TRUE(log.entries.empty());
     driver.advance(0.71);
-    EXPECT_EQ(log.entries, (Entries{"r@0.30", "o@0.50", "r@0.60", "r@0.90"}));
+    EXPECT_EQ(log.entries, (Entries {"r@0.30", "o@0.50", "r@0.60", "r@0.90"}));
     EXPECT_DOUBLE_EQ(driver.clock().now(), log.start + 1.0);
     EXPECT_FALSE(once->isValid());
     EXPECT_TRUE(repeating->isValid());
@@ -88,7 +87,7 @@ TEST(RunLoop, SlowBlocksNeitherDriftARepeatingTimerNorMakeItCatchUp)
     };
     for (const auto& c : cases) {
         ManualRunLoopDriver driver;
-        Log log{driver, driver.clock().now(), {}};
+        Log log {driver, driver.clock().now(), {}};
         auto timer = Timer::scheduledTimer(0.1, true, [&](Timer&) {
             log("t");
             driver.clock().advance(c.workSeconds);
@@ -116,7 +115,7 @@ TEST(RunLoop, InvalidatingInsideItsOwnBlockStopsTheTimerAndReleasesTheBlock)
 TEST(RunLoop, InvalidatingAnotherTimerDueAtTheSameTimeKeepsItFromFiring)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     std::shared_ptr<Timer> second;
     auto first = Timer::scheduledTimer(1.0, false, [&](Timer&) {
         log("first");
@@ -124,14 +123,14 @@ TEST(RunLoop, InvalidatingAnotherTimerDueAtTheSameTimeKeepsItFromFiring)
     });
     second = Timer::scheduledTimer(1.0, true, log.timer("second"));
     driver.advance(3);
-    EXPECT_EQ(log.entries, (Entries{"first@1.00"}));
+    EXPECT_EQ(log.entries, (Entries {"first@1.00"}));
     EXPECT_FALSE(second->isValid());
 }
 
 TEST(RunLoop, DefaultModeTimersHoldInTheModalModeAndCommonOnesDoNot)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto defaultTimer = timerIn(1.0, true, log.timer("d"), {Mode::default_});
     auto commonTimer = timerIn(1.0, true, log.timer("c"), {Mode::common});
     auto modalTimer = timerIn(1.0, false, log.timer("m"), {Mode::modal});
@@ -139,22 +138,22 @@ TEST(RunLoop, DefaultModeTimersHoldInTheModalModeAndCommonOnesDoNot)
     driver.setMode(Mode::modal);
     EXPECT_EQ(RunLoop::main().currentMode(), Mode::modal);
     driver.advance(2.5);
-    EXPECT_EQ(log.entries, (Entries{"c@1.00", "m@1.00", "c@2.00"}));
+    EXPECT_EQ(log.entries, (Entries {"c@1.00", "m@1.00", "c@2.00"}));
 
     // Back in the default mode: the held timer fires late, once, and keeps its grid.
     log.entries.clear();
     driver.setMode(Mode::default_);
     driver.advance(0);
-    EXPECT_EQ(log.entries, (Entries{"d@2.50"}));
+    EXPECT_EQ(log.entries, (Entries {"d@2.50"}));
     EXPECT_NEAR(defaultTimer->fireDate(), log.start + 3.0, 1e-9);
     driver.advance(1.0);
-    EXPECT_EQ(log.entries, (Entries{"d@2.50", "c@3.00", "d@3.00"}));
+    EXPECT_EQ(log.entries, (Entries {"d@2.50", "c@3.00", "d@3.00"}));
 }
 
 TEST(RunLoop, RunModalHoldsDefaultTimersUntilTheSessionEnds)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto tick = Timer::scheduledTimer(1.0, true, log.timer("tick"));
     auto spinner = timerIn(0.5, true, log.timer("spin"), {Mode::common, Mode::default_, Mode::eventTracking});
     driver.advance(1.0);
@@ -163,14 +162,13 @@ TEST(RunLoop, RunModalHoldsDefaultTimersUntilTheSessionEnds)
         driver.advance(1.2);
     });
     EXPECT_EQ(RunLoop::main().currentMode(), Mode::default_);
-    EXPECT_EQ(log.entries,
-              (Entries{"spin@0.50", "tick@1.00", "spin@1.00", "spin@1.50", "spin@2.00", "tick@2.20"}));
+    EXPECT_EQ(log.entries, (Entries {"spin@0.50", "tick@1.00", "spin@1.00", "spin@1.50", "spin@2.00", "tick@2.20"}));
 }
 
 TEST(RunLoop, ModalSessionInsideATimerBlockDoesNotRefireThatTimer)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto other = timerIn(0.5, true, log.timer("common"), {Mode::common});
     auto tick = Timer::scheduledTimer(1.0, true, [&](Timer&) {
         log("tick");
@@ -178,8 +176,8 @@ TEST(RunLoop, ModalSessionInsideATimerBlockDoesNotRefireThatTimer)
             driver.runModal([&] { driver.advance(2.0); });
     });
     driver.advance(1.0);
-    EXPECT_EQ(log.entries, (Entries{"common@0.50", "tick@1.00", "common@1.00", "common@1.50", "common@2.00",
-                                    "common@2.50", "common@3.00"}));
+    EXPECT_EQ(log.entries, (Entries {"common@0.50", "tick@1.00", "common@1.00", "common@1.50", "common@2.00",
+                                     "common@2.50", "common@3.00"}));
     // The tick missed 2.0 and 3.0: its next date is on its grid after the session.
     EXPECT_NEAR(tick->fireDate(), log.start + 4.0, 1e-9);
 }
@@ -187,7 +185,7 @@ TEST(RunLoop, ModalSessionInsideATimerBlockDoesNotRefireThatTimer)
 TEST(RunLoop, EventsDueAtTheSameTimeRunInScheduleOrder)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto a = Timer::scheduledTimer(1.0, false, log.timer("A"));
     DispatchQueue::main().asyncAfter(DispatchTime::now() + 1.0, log.block("B"));
     auto c = Timer::scheduledTimer(1.0, false, log.timer("C"));
@@ -198,18 +196,18 @@ TEST(RunLoop, EventsDueAtTheSameTimeRunInScheduleOrder)
         DispatchQueue::main().async(log.block("G"));
     });
     driver.advance(1.0);
-    EXPECT_EQ(log.entries, (Entries{"D@0.00", "E@0.50", "G@0.50", "A@1.00", "B@1.00", "C@1.00", "F@1.00"}));
+    EXPECT_EQ(log.entries, (Entries {"D@0.00", "E@0.50", "G@0.50", "A@1.00", "B@1.00", "C@1.00", "F@1.00"}));
 }
 
 TEST(RunLoop, MainQueueBlocksRunInEveryMode)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     driver.setMode(Mode::modal);
     DispatchQueue::main().async(log.block("now"));
     DispatchQueue::main().asyncAfter(DispatchTime::now() + 2, log.block("later"));
     driver.advance(2);
-    EXPECT_EQ(log.entries, (Entries{"now@0.00", "later@2.00"}));
+    EXPECT_EQ(log.entries, (Entries {"now@0.00", "later@2.00"}));
 }
 
 TEST(RunLoop, MainQueueBlockFromAWorkerRunsOnTheNextAdvanceOnTheTestThread)
@@ -226,7 +224,7 @@ TEST(RunLoop, MainQueueBlockFromAWorkerRunsOnTheNextAdvanceOnTheTestThread)
 TEST(RunLoop, MainQueueSyncFromAWorkerWaitsForTheLoop)
 {
     ManualRunLoopDriver driver;
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     std::thread::id ranOn;
     std::thread worker([&] {
         DispatchQueue::main().sync([&] { ranOn = std::this_thread::get_id(); });
@@ -245,11 +243,11 @@ TEST(RunLoop, MainQueueSyncFromAWorkerWaitsForTheLoop)
 TEST(RunLoop, FireDateCanBeMovedAndTimersAddedInSeveralModesFireOnce)
 {
     ManualRunLoopDriver driver;
-    Log log{driver, driver.clock().now(), {}};
+    Log log {driver, driver.clock().now(), {}};
     auto timer = timerIn(1.0, true, log.timer("t"), {Mode::default_, Mode::common});
     timer->setFireDate(log.start + 0.25);
     driver.advance(1.5);
-    EXPECT_EQ(log.entries, (Entries{"t@0.25", "t@1.25"}));
+    EXPECT_EQ(log.entries, (Entries {"t@0.25", "t@1.25"}));
 
     // A non-positive interval is clamped, never a busy loop.
     int fired = 0;

@@ -1,9 +1,8 @@
 #include "Platform/Foundation/StringFormat.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using Foundation::StringFormat;
@@ -21,9 +20,11 @@ TEST(StringFormat, FillsEachDirectiveFromItsArgument)
         {"100%% %@", {std::string("sure")}, "100% sure"},
         {"%@", {std::int64_t(-42)}, "-42"},
         {"%@", {2.5}, "2.5"},
-        {"%d|%i|%ld|%lld", {std::int64_t(1), std::int64_t(-2), std::int64_t(3), std::int64_t(-9223372036854775807 - 1)},
+        {"%d|%i|%ld|%lld",
+         {std::int64_t(1), std::int64_t(-2), std::int64_t(3), std::int64_t(-9223372036854775807 - 1)},
          "1|-2|3|-9223372036854775808"},
-        {"%u %lu %llu", {std::uint64_t(7), std::uint64_t(18446744073709551615ull), std::int64_t(-1)},
+        {"%u %lu %llu",
+         {std::uint64_t(7), std::uint64_t(18446744073709551615ull), std::int64_t(-1)},
          "7 18446744073709551615 18446744073709551615"},
         {"%d", {3.99}, "3"},
         {"%d", {-3.99}, "-3"},
@@ -55,9 +56,9 @@ TEST(StringFormat, FillsEachDirectiveFromItsArgument)
 
 TEST(StringFormat, TextArgumentsFillObjectPlaceholders)
 {
-    EXPECT_EQ(StringFormat::format("%@ of %@", std::vector<std::string>{"3", "4"}), "3 of 4");
-    EXPECT_EQ(StringFormat::format("%@, %@, %@", std::vector<std::string>{"only"}), "only, , ");
-    EXPECT_EQ(StringFormat::format("%@", std::vector<std::string>{}), "");
+    EXPECT_EQ(StringFormat::format("%@ of %@", std::vector<std::string> {"3", "4"}), "3 of 4");
+    EXPECT_EQ(StringFormat::format("%@, %@, %@", std::vector<std::string> {"only"}), "only, , ");
+    EXPECT_EQ(StringFormat::format("%@", std::vector<std::string> {}), "");
 }
 
 TEST(StringFormat, APrecisionIsHeldToItsLimit)
@@ -96,14 +97,16 @@ TEST(StringFormat, FlagsWidthsPrecisionsAndEveryConversion)
         {"%hhd %hd %zu %jd %td %Lf",
          {std::int64_t(1), std::int64_t(2), std::uint64_t(3), std::int64_t(4), std::int64_t(5), 0.5},
          "1 2 3 4 5 0.500000"},
-        {"%e|%.2E|%g|%G|%g|%.3g", {1500.0, 0.000123, 0.0001, 1e-5, 123456789.0, 2.0},
+        {"%e|%.2E|%g|%G|%g|%.3g",
+         {1500.0, 0.000123, 0.0001, 1e-5, 123456789.0, 2.0},
          "1.500000e+03|1.23E-04|0.0001|1E-05|1.23457e+08|2"},
         {"%F|%+.1f|%08.2f|%-8.1f|", {2.5, 2.0, -3.14159, 1.0}, "2.500000|+2.0|-0003.14|1.0     |"},
         {"%#.0f|%#.0e", {3.0, 3.0}, "3.|3.e+00"},
         {"%5.1f|%05f", {INFINITY, -INFINITY}, "  inf| -inf"},
         {"%c%c%c", {std::int64_t('A'), std::int64_t(0x4E2D), std::string("xyz")}, "A中xyz"},
         {"%c|%c", {std::int64_t(0), std::int64_t(0xD800)}, "|"},
-        {"[%6@|%-6s|%.2@|%3.1s]", {std::string("中文"), std::string("ab"), std::string("中文字"), std::string("xyz")},
+        {"[%6@|%-6s|%.2@|%3.1s]",
+         {std::string("中文"), std::string("ab"), std::string("中文字"), std::string("xyz")},
          "[    中文|ab    |中文|  x]"},
         {"[%*d|%-*d|%.*f]",
          {std::int64_t(4), std::int64_t(1), std::int64_t(3), std::int64_t(2), std::int64_t(2), 3.14159},

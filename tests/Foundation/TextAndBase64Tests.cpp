@@ -10,7 +10,8 @@ namespace {
 TEST(Base64, EncodesWithPaddingAndDecodesStrictly)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {std::string("\xff\xfe\x00", 3), "//4A"}};
+        {"", ""},        {"f", "Zg=="},        {"fo", "Zm8="},
+        {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {std::string("\xff\xfe\x00", 3), "//4A"}};
     for (const auto& [plain, encoded] : cases) {
         EXPECT_EQ(Base64::encode(plain), encoded);
         const auto decoded = Base64::decode(encoded);
@@ -27,8 +28,13 @@ TEST(TextUtilities, TrimsWhiteSpaceThenControlCharacters)
         {"  a b \n\t", "a b"}, {"\u3000中文\u00A0", "中文"}, {"\x01 a", "\x01 a"}, {"", ""}, {" \n ", ""}};
     for (const auto& [text, expected] : whiteSpace)
         EXPECT_EQ(Foundation::trimmed(text), expected) << text;
-    const std::pair<const char*, const char*> controls[] = {
-        {"\x01\x7f{a}\u200B\n", "{a}"}, {" \x01" "a", " \x01" "a"}, {"\u00AD\u0085x", "x"}, {"\x02", ""}};
+    const std::pair<const char*, const char*> controls[] = {{"\x01\x7f{a}\u200B\n", "{a}"},
+                                                            {" \x01"
+                                                             "a",
+                                                             " \x01"
+                                                             "a"},
+                                                            {"\u00AD\u0085x", "x"},
+                                                            {"\x02", ""}};
     for (const auto& [text, expected] : controls)
         EXPECT_EQ(Foundation::trimmingControlCharacters(text), expected) << text;
     // An invalid sequence ends the trim and stays.

@@ -1,9 +1,8 @@
 #include "Platform/Foundation/TextUtilities.h"
 
-#include <gtest/gtest.h>
-
 #include <clocale>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -53,11 +52,13 @@ TEST(TextUtilitiesTest, DecodingReplacesEachBadByte)
         {"plain", "plain"},
         {"\xE5\xB7\xA6\xE9\xA3\x8E\xE6\x89\x87", "\xE5\xB7\xA6\xE9\xA3\x8E\xE6\x89\x87"}, // 左风扇
         {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
-        {"a\xFF" "b", "a" + fffd + "b"},
-        {"\xC0\x80", fffd + fffd},             // overlong
-        {"\xED\xA0\x80", fffd + fffd + fffd},  // surrogate
+        {"a\xFF"
+         "b",
+         "a" + fffd + "b"},
+        {"\xC0\x80", fffd + fffd}, // overlong
+        {"\xED\xA0\x80", fffd + fffd + fffd}, // surrogate
         {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd}, // above U+10FFFF
-        {"\xE2\x82", fffd + fffd},             // cut short
+        {"\xE2\x82", fffd + fffd}, // cut short
         {"\xF4\x80\n", fffd + fffd + "\n"},
         {std::string("x\0y", 3), std::string("x\0y", 3)},
     };
@@ -69,8 +70,13 @@ TEST(TextUtilitiesTest, CollapsingWhitespaceRepairsThenSqueezes)
 {
     // U+3000 ideographic space, U+2028 line separator, U+00A0 no-break space, U+0085 next line.
     EXPECT_EQ(collapsingWhitespace("  Apple \t M1\n\n Pro\xE3\x80\x80 "), "Apple M1 Pro");
-    EXPECT_EQ(collapsingWhitespace("a\xE2\x80\xA8\xC2\xA0\xC2\x85" "b"), "a b");
-    EXPECT_EQ(collapsingWhitespace("a\xE2\x80\x8B" "b"), "a\xE2\x80\x8B" "b"); // zero width is not space
+    EXPECT_EQ(collapsingWhitespace("a\xE2\x80\xA8\xC2\xA0\xC2\x85"
+                                   "b"),
+              "a b");
+    EXPECT_EQ(collapsingWhitespace("a\xE2\x80\x8B"
+                                   "b"),
+              "a\xE2\x80\x8B"
+              "b"); // zero width is not space
     EXPECT_EQ(collapsingWhitespace("\xFF  x"), "\xEF\xBF\xBD x");
     EXPECT_EQ(collapsingWhitespace(" \r\n "), "");
 }

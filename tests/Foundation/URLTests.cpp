@@ -1,7 +1,6 @@
 #include "Platform/Foundation/URL.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 using Foundation::URL;

@@ -5,13 +5,12 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <cmath>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
+#include <gtest/gtest.h>
 #include <limits>
 #include <sstream>
 #include <sys/stat.h>
@@ -143,9 +142,9 @@ TEST_F(UserDefaultsTest, EveryTypeWrittenByOneProcessIsReadByAnother)
     ASSERT_EQ(runInChild([] {
                   UserDefaults& defaults = *UserDefaults::suite(testSuite);
                   return defaults.set(std::int64_t {-9000000001}, "integer")
-                          && defaults.set(std::int64_t {-9000000002}, "integer")
-                      ? 0
-                      : 1;
+                                 && defaults.set(std::int64_t {-9000000002}, "integer")
+                             ? 0
+                             : 1;
               }),
               0);
     EXPECT_TRUE(holdsWithin(aSecond, [this] { return suite().integer("integer") == -9000000002; }));
@@ -205,12 +204,12 @@ TEST_F(UserDefaultsTest, CorruptFileIsSetAsideWithOneLineAndTheSuiteStartsEmpty)
 {
     const std::vector<std::string> damaged = {
         "{\"t\":\"dict\",\"v\":{\"a\":", // cut short
-        "",                              // empty
+        "", // empty
         "<?xml version=\"1.0\"?><plist/>",
-        R"({"t":"array","v":[]})",       // well-formed, but not a dictionary
+        R"({"t":"array","v":[]})", // well-formed, but not a dictionary
         R"({"t":"dict","v":{"a":{"t":"int","v":1.5}}})",
         std::string(R"({"t":"dict","v":{"a":{"t":"int","v":1}}})") + '\0' + "and the rest", // a NUL byte
-        R"({"t":"dict","v":{"a":{"t":"int","v":1}}}{"t":"dict","v":{}})",                  // data after the value
+        R"({"t":"dict","v":{"a":{"t":"int","v":1}}}{"t":"dict","v":{}})", // data after the value
     };
     for (const bool viaWrite : {false, true}) {
         for (const auto& text : damaged) {
@@ -370,14 +369,19 @@ TEST_F(UserDefaultsTest, NonFiniteNumbersAreRefusedAndTheOldValueKept)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::vector<PropertyListValue> refused = {
-        nan, inf, -inf, PropertyListValue::Date {inf}, PropertyListValue::Array {1.0, nan},
+        nan,
+        inf,
+        -inf,
+        PropertyListValue::Date {inf},
+        PropertyListValue::Array {1.0, nan},
         PropertyListValue::Dictionary {{"x", -inf}},
     };
     for (const auto& value : refused) {
         ConsoleCapture capture;
         EXPECT_FALSE(suite().set(value, "speed"));
-        EXPECT_EQ(capture.lines(), (std::vector<std::string> {"Refused to store a non-finite number under \"speed\" in suite \""
-                                                              + std::string(testSuite) + "\"; the previous value is kept."}));
+        EXPECT_EQ(capture.lines(),
+                  (std::vector<std::string> {"Refused to store a non-finite number under \"speed\" in suite \""
+                                             + std::string(testSuite) + "\"; the previous value is kept."}));
         EXPECT_EQ(suite().object("speed"), PropertyListValue(1.5));
     }
     EXPECT_EQ(readFile(suite().filePath()), before);
@@ -386,9 +390,8 @@ TEST_F(UserDefaultsTest, NonFiniteNumbersAreRefusedAndTheOldValueKept)
 TEST_F(UserDefaultsTest, ObserversHearSetsAndRemovesOfTheirKeyUntilTheTokenGoes)
 {
     std::vector<std::pair<std::string, std::optional<PropertyListValue>>> heard;
-    auto token = suite().addObserver("temperatureUnitIndex", [&](const std::string& key, const auto& value) {
-        heard.emplace_back(key, value);
-    });
+    auto token = suite().addObserver(
+        "temperatureUnitIndex", [&](const std::string& key, const auto& value) { heard.emplace_back(key, value); });
     ASSERT_TRUE(suite().set(1, "temperatureUnitIndex"));
     ASSERT_TRUE(suite().set(1, "isFansSync"));
     ASSERT_TRUE(suite().removeObject("temperatureUnitIndex"));
@@ -405,14 +408,15 @@ TEST_F(UserDefaultsTest, ObserversHearSetsAndRemovesOfTheirKeyUntilTheTokenGoes)
     UserDefaults::ObserverToken moved = std::move(token);
     ASSERT_TRUE(suite().set(2, "temperatureUnitIndex"));
     EXPECT_EQ(heard.size(), 3u);
-    { UserDefaults::ObserverToken gone = std::move(moved); }
+    {
+        UserDefaults::ObserverToken gone = std::move(moved);
+    }
     ASSERT_TRUE(suite().set(3, "temperatureUnitIndex"));
     EXPECT_EQ(heard.size(), 3u);
     // The callback may read the suite: the write is complete when it runs.
     int seen = -1;
-    auto reader = suite().addObserver("k", [&](const std::string& key, const auto&) {
-        seen = static_cast<int>(suite().integer(key));
-    });
+    auto reader = suite().addObserver(
+        "k", [&](const std::string& key, const auto&) { seen = static_cast<int>(suite().integer(key)); });
     ASSERT_TRUE(suite().set(9, "k"));
     EXPECT_EQ(seen, 9);
 }
@@ -494,8 +498,8 @@ TEST_F(UserDefaultsTest, AWriteThatCannotReachTheDiskFailsWithOneLine)
     ConsoleCapture capture;
     EXPECT_FALSE(suite().set(2, "a"));
     ASSERT_EQ(capture.lines().size(), 1u);
-    EXPECT_TRUE(capture.lines().front().starts_with("Could not save \"a\" in the defaults suite \"" + std::string(testSuite)
-                                                    + "\" (cannot lock "))
+    EXPECT_TRUE(capture.lines().front().starts_with("Could not save \"a\" in the defaults suite \""
+                                                    + std::string(testSuite) + "\" (cannot lock "))
         << capture.output();
 }
 
@@ -572,7 +576,8 @@ TEST_F(UserDefaultsTest, AFileAboveTheSizeCapIsLeftAsItIs)
     ASSERT_TRUE(suite().synchronize() == false);
     EXPECT_FALSE(suite().object("a"));
     EXPECT_TRUE(suite().dictionaryRepresentation().empty());
-    const std::string said = "The defaults file \"" + file.string() + "\" of suite \"" + testSuite
+    const std::string said =
+        "The defaults file \"" + file.string() + "\" of suite \"" + testSuite
         + "\" is larger than 4 MiB (4194305 bytes); it is left as it is and the suite reads as empty.";
     EXPECT_EQ(capture.lines(), std::vector<std::string> {said});
 
@@ -589,9 +594,9 @@ TEST_F(UserDefaultsTest, AFileAboveTheSizeCapIsLeftAsItIs)
     ASSERT_TRUE(suite().set("small", "a"));
     capture.clear();
     EXPECT_FALSE(suite().set(std::string(static_cast<size_t>(UserDefaults::maximumFileSize), 'y'), "a"));
-    EXPECT_EQ(capture.lines(), std::vector<std::string> {"Could not save \"a\" in the defaults suite \""
-                                                         + std::string(testSuite)
-                                                         + "\" (the suite would be larger than 4 MiB)."});
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string> {"Could not save \"a\" in the defaults suite \"" + std::string(testSuite)
+                                        + "\" (the suite would be larger than 4 MiB)."});
     EXPECT_EQ(suite().string("a"), "small");
     EXPECT_TRUE(suite().synchronize());
 }

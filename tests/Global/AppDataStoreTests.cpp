@@ -1,8 +1,6 @@
 #include "Classes/Configure/Global/AppDataStore.h"
-
-#include "tests/Global/DefaultsTest.h"
-
 #include "Platform/Foundation/Paths.h"
+#include "tests/Global/DefaultsTest.h"
 #include "tests/Support/TestAccess.h"
 
 #include <filesystem>
@@ -44,8 +42,8 @@ TEST_F(AppDataStoreTest, StoredValuesReadThroughTheSuiteConversions)
     // A text literal is stored as text, never as a Bool.
     EXPECT_EQ(store.ud().object("text")->type(), Foundation::PropertyListValue::Type::string);
 
-    store.set(AppDataStore::Data{1, 2, 3}, "blob");
-    EXPECT_EQ(store.data("blob"), (AppDataStore::Data{1, 2, 3}));
+    store.set(AppDataStore::Data {1, 2, 3}, "blob");
+    EXPECT_EQ(store.data("blob"), (AppDataStore::Data {1, 2, 3}));
     EXPECT_FALSE(store.data("text"));
     EXPECT_EQ(store.string("blob", "fallback"), "fallback");
 }
@@ -68,7 +66,7 @@ TEST_F(AppDataStoreTest, ReadsSeeTheGlobalDomainButRemoveAllLeavesIt)
     const auto globalFile = Foundation::Paths::preferences() / ".GlobalPreferences.plist";
     std::filesystem::create_directories(globalFile.parent_path());
     const std::string globalText =
-        Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary{{"AppleInterfaceStyle", "Dark"}})
+        Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary {{"AppleInterfaceStyle", "Dark"}})
             .toJSONText();
     std::ofstream(globalFile) << globalText;
 

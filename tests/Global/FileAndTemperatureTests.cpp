@@ -1,13 +1,11 @@
 #include "Classes/Configure/Global/QVFileAdministrator.h"
 #include "Classes/Configure/Global/QVTemperatureUtils.h"
-
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;

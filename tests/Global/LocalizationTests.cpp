@@ -2,12 +2,11 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "tests/Global/DefaultsTest.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -28,7 +27,8 @@ std::string fileText(const fs::path& path)
 // Every string literal inside the parentheses of a lookup call in the application's sources.
 std::set<std::string> keysUsedInCode()
 {
-    static const std::regex call(R"((LocalizationTable::text|localizedStringArguments|localizedString|localizedText|AERLO_LOCALIZED)\s*\()");
+    static const std::regex call(
+        R"((LocalizationTable::text|localizedStringArguments|localizedString|localizedText|AERLO_LOCALIZED)\s*\()");
     static const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
     std::set<std::string> keys;
     for (const char* folder : {"Classes", "QVToolsKit", "Platform/Vendors"}) {
@@ -73,7 +73,8 @@ std::set<std::string> keysUsedInCode()
 std::map<std::string, std::string> table(const std::string& language)
 {
     const auto json = nlohmann::json::parse(
-        fileText(fs::path(AERLO_SOURCE_DIR) / "Resources" / (language + ".lproj") / "Localizable.json"), nullptr, false);
+        fileText(fs::path(AERLO_SOURCE_DIR) / "Resources" / (language + ".lproj") / "Localizable.json"), nullptr,
+        false);
     std::map<std::string, std::string> texts;
     if (json.is_object())
         for (const auto& [key, value] : json.items())
@@ -115,10 +116,10 @@ TEST(LocalizationTables, AMissingKeyGivesTheKeyAndChineseLocalesPickSimplifiedCh
 
 TEST(LocalizationKeys, EachTextIsLookedUpOnceAndKept)
 {
-    LocalizationTable::setTable(std::map<std::string, std::string>{{"statusBar.title.quit", "Leave"}});
+    LocalizationTable::setTable(std::map<std::string, std::string> {{"statusBar.title.quit", "Leave"}});
     const std::string& first = Localization::StatusBar::quit();
     EXPECT_EQ(first, "Leave");
-    LocalizationTable::setTable(std::map<std::string, std::string>{{"statusBar.title.quit", "Exit"}});
+    LocalizationTable::setTable(std::map<std::string, std::string> {{"statusBar.title.quit", "Exit"}});
     EXPECT_EQ(Localization::StatusBar::quit(), "Leave") << "no second lookup";
     EXPECT_EQ(&Localization::StatusBar::quit(), &first);
     EXPECT_EQ(Localization::Tip::title(), "Tip.title") << "a key the table lacks";

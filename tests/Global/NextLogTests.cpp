@@ -1,11 +1,9 @@
 #include "Classes/Configure/Global/NextLog.h"
-
 #include "QVToolsKit/QVLogFileManager.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
-
 #include <regex>
 
 using Aerlo::NextLog;
@@ -50,14 +48,16 @@ TEST_F(NextLogTest, ShorthandsWriteOneLineAtTheirLevel)
     NextLog::debug("d", log, "/Classes/Global/Shell.swift", 12);
     NextLog::error("e", NextLog::shared(), "/Classes/SystemKit/SystemKit.swift", 30);
     NextLog::fault("f", log, "SystemKit.swift", 31);
-    NextLog::fault("g"); const int line = __LINE__;
+    NextLog::fault("g");
+    const int line = __LINE__;
 
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 4u);
     const std::string stamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d )";
     EXPECT_TRUE(std::regex_match(lines[0], std::regex(stamp + R"(Shell\.swift:12 DBG \[SystemKit\] d)"))) << lines[0];
     EXPECT_TRUE(std::regex_match(lines[1], std::regex(stamp + R"(SystemKit\.swift:30 ERR e)"))) << lines[1];
-    EXPECT_TRUE(std::regex_match(lines[2], std::regex(stamp + R"(SystemKit\.swift:31 ERR \[SystemKit\] f)"))) << lines[2];
+    EXPECT_TRUE(std::regex_match(lines[2], std::regex(stamp + R"(SystemKit\.swift:31 ERR \[SystemKit\] f)")))
+        << lines[2];
     EXPECT_TRUE(std::regex_match(lines[3], std::regex(stamp + "NextLogTests\\.cpp:" + std::to_string(line) + " ERR g")))
         << lines[3];
 }

@@ -4,7 +4,6 @@
 #include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 
 using namespace Aerlo;
@@ -25,8 +24,9 @@ protected:
     {
         return [this, tag](const Foundation::Notification& notification) {
             const auto value = notification.userInfo.find("k");
-            seen.push_back(tag + " " + notification.name +
-                           (value != notification.userInfo.end() ? " " + std::any_cast<std::string>(value->second) : ""));
+            seen.push_back(
+                tag + " " + notification.name
+                + (value != notification.userInfo.end() ? " " + std::any_cast<std::string>(value->second) : ""));
             onMain.push_back(Foundation::RunLoop::main().isMainThread());
         };
     }
@@ -41,10 +41,10 @@ TEST_F(NotificationManagerTest, ObservedNamesArriveOnceOnTheMainThreadWithTheirU
     QVNotificationManager::observe("a", recorder("default"));
     QVNotificationManager::post("a", {{"k", std::string("1")}});
     std::thread([] { QVNotificationManager::post("a", {{"k", std::string("2")}}); }).join();
-    EXPECT_EQ(seen, std::vector<std::string>{"default a 1"});
+    EXPECT_EQ(seen, std::vector<std::string> {"default a 1"});
     driver_.runUntilIdle();
-    EXPECT_EQ(seen, (std::vector<std::string>{"default a 1", "default a 2"}));
-    EXPECT_EQ(onMain, (std::vector<bool>{true, true}));
+    EXPECT_EQ(seen, (std::vector<std::string> {"default a 1", "default a 2"}));
+    EXPECT_EQ(onMain, (std::vector<bool> {true, true}));
 }
 
 TEST_F(NotificationManagerTest, RemovalsStopDeliveries)
@@ -54,14 +54,14 @@ TEST_F(NotificationManagerTest, RemovalsStopDeliveries)
     QVNotificationManager::removeObserver("a");
     QVNotificationManager::post("a");
     QVNotificationManager::post("b");
-    EXPECT_EQ(seen, std::vector<std::string>{"default b"});
+    EXPECT_EQ(seen, std::vector<std::string> {"default b"});
 
     QVNotificationManager::observeWorkspace("w", recorder("workspace"));
     QVNotificationManager2::observeWorkspace("w", recorder("workspace2"));
     QVNotificationManager::removeAllObservers();
     QVNotificationManager::post("b");
     QVNotificationManager2::postWorkspace("w");
-    EXPECT_EQ(seen, (std::vector<std::string>{"default b", "workspace w", "workspace2 w"}))
+    EXPECT_EQ(seen, (std::vector<std::string> {"default b", "workspace w", "workspace2 w"}))
         << "remove-all touches only the default centre";
 
     QVNotificationManager2::removeAllWorkspaceObservers();
@@ -81,13 +81,13 @@ TEST_F(NotificationManagerTest, DistributedPostsReachInProcessObservers)
 
     QVNotificationManager::postDistributedImmediately("d", std::string("sender"), {{"k", std::string("x")}});
     QVNotificationManager::postDistributedToAll("d");
-    EXPECT_EQ(seen, (std::vector<std::string>{"any d x", "two d x", "object d x", "any d", "two d"}));
+    EXPECT_EQ(seen, (std::vector<std::string> {"any d x", "two d x", "object d x", "any d", "two d"}));
 
     seen.clear();
     QVNotificationManager::removeDistributedObserver(&observer, "d", std::string("sender"));
     QVNotificationManager2::removeDistributedObserver("d");
     QVNotificationManager::postDistributed("d", std::string("sender"), {}, false);
-    EXPECT_EQ(seen, std::vector<std::string>{"any d"});
+    EXPECT_EQ(seen, std::vector<std::string> {"any d"});
     QVNotificationManager::removeAllDistributedObservers();
     QVNotificationManager::postDistributedToAll("d");
     EXPECT_EQ(seen.size(), 1u);

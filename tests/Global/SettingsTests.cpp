@@ -54,9 +54,9 @@ TEST_F(SettingsTest, TheFirstLaunchWritesItsDefaultsOnceAndTheyReadAsTyped)
 
     EXPECT_TRUE(registerFirstLaunchDefaultsOnce());
     const std::pair<std::string_view, Foundation::PropertyListValue> written[] = {
-        {SettingsKey::isLaunchAtLoginEnabled, false}, {SettingsKey::isHiddenStatusBar, false},
+        {SettingsKey::isLaunchAtLoginEnabled, false},        {SettingsKey::isHiddenStatusBar, false},
         {SettingsKey::isEnableStatusBarIconAnimation, true}, {SettingsKey::isDisplayCPUStatusBar, true},
-        {SettingsKey::temperatureUnits, "celsius"},    {SettingsKey::isFirstLaunch, true},
+        {SettingsKey::temperatureUnits, "celsius"},          {SettingsKey::isFirstLaunch, true},
     };
     EXPECT_EQ(defaults.dictionaryRepresentation().size(), std::size(written));
     for (const auto& [key, value] : written)

@@ -5,9 +5,8 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 
@@ -30,7 +29,8 @@ TEST(BundleInfo, DisplayNameAndVersionFallBackToTheEmptyText)
         const char* name;
         const char* version;
     } cases[] = {
-        {R"({"CFBundleDisplayName": "Shown", "CFBundleName": "Plain", "CFBundleShortVersionString": "2.4"})", "Shown", "2.4"},
+        {R"({"CFBundleDisplayName": "Shown", "CFBundleName": "Plain", "CFBundleShortVersionString": "2.4"})", "Shown",
+         "2.4"},
         {R"({"CFBundleName": "Plain", "CFBundleShortVersionString": 2.4})", "Plain", ""},
         {R"({"CFBundleDisplayName": 7, "CFBundleName": "Plain"})", "Plain", ""},
         {R"({"CFBundleDisplayName": null, "CFBundleName": ["x"]})", "", ""},
@@ -47,7 +47,7 @@ TEST(BundleInfo, DisplayNameAndVersionFallBackToTheEmptyText)
 
 TEST(LocalizedStrings, ArgumentsFillObjectPlaceholdersAndIndexesAreReplacedInTurn)
 {
-    LocalizationTable::setTable(std::map<std::string, std::string>{
+    LocalizationTable::setTable(std::map<std::string, std::string> {
         {"pair", "%@ and %@"}, {"percent", "100%% of %@"}, {"indexed", "%0-%1-%2-%0"}});
     EXPECT_EQ(localizedStringArguments("pair", {}), "%@ and %@") << "no arguments: the text as it is";
     EXPECT_EQ(localizedStringArguments("pair", {"A", "B"}), "A and B");
@@ -62,7 +62,7 @@ TEST(RegistryHelpers, NamesChildrenAndProperties)
 {
     SystemPlatform::RegistryEntry entry;
     entry.name = "IOPlatformExpertDevice";
-    entry.properties = {{"model", SystemPlatform::RegistryData{std::string("Mac14,2\0", 8)}}};
+    entry.properties = {{"model", SystemPlatform::RegistryData {std::string("Mac14,2\0", 8)}}};
     SystemPlatform::RegistryEntry child;
     child.name = "cpu0";
     SystemPlatform::RegistryEntry unnamed;
@@ -72,7 +72,7 @@ TEST(RegistryHelpers, NamesChildrenAndProperties)
 
     ConsoleCapture console;
     EXPECT_EQ(registryEntryName(entry), "IOPlatformExpertDevice");
-    EXPECT_EQ(registryChildNames(entry), (std::vector<std::string>{"cpu0", "cpu0"}));
+    EXPECT_EQ(registryChildNames(entry), (std::vector<std::string> {"cpu0", "cpu0"}));
     EXPECT_EQ(registryProperties(entry), entry.properties);
     EXPECT_EQ(console.output(), "");
 

@@ -1,7 +1,6 @@
-#include "Classes/Configure/Global/TemperatureUnits.h"
-
 #include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Configure/Global/NumberText.h"
+#include "Classes/Configure/Global/TemperatureUnits.h"
 #include "tests/Global/DefaultsTest.h"
 
 #include <clocale>
@@ -14,10 +13,7 @@ using namespace Aerlo;
 using TemperatureUnitsTest = DefaultsTest;
 
 namespace {
-void chooseUnit(const char* key)
-{
-    AppDataStore::shared().set(key, "temperature_units");
-}
+void chooseUnit(const char* key) { AppDataStore::shared().set(key, "temperature_units"); }
 } // namespace
 
 TEST(TemperatureUnitOptions, FourEntriesInOrder)
@@ -47,7 +43,7 @@ TEST(TemperatureUnitOptions, OnlyKeyAndValueAreCoded)
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->key, "fahrenheit");
     EXPECT_FALSE(decoded->additional.has_value());
-    EXPECT_FALSE(KeyValue_t::decode(nlohmann::ordered_json{{"key", "celsius"}}));
+    EXPECT_FALSE(KeyValue_t::decode(nlohmann::ordered_json {{"key", "celsius"}}));
 }
 
 TEST(TemperatureUnits, SystemUnitFollowsTheMeasurementLocale)

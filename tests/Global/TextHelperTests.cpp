@@ -4,10 +4,9 @@
 #include "Classes/Configure/Global/StringExtension.h"
 #include "tests/Support/ConsoleCapture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <memory>
 
 using namespace Aerlo;

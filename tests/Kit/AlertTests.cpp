@@ -13,9 +13,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using Foundation::ManualRunLoopDriver;
 using Foundation::RunLoop;
@@ -63,7 +62,7 @@ TEST_F(AlertTest, ButtonsAnswerThousandPlusTheirIndexAndTheScriptedPresenterReco
     EXPECT_EQ(shown.messageText, "NoFanKind tips");
     EXPECT_EQ(shown.informativeText, "NoFanMessage");
     EXPECT_EQ(shown.style, AlertStyle::informational);
-    EXPECT_EQ(shown.buttons, (std::vector<std::string>{"Install", "Later", "Never"}));
+    EXPECT_EQ(shown.buttons, (std::vector<std::string> {"Install", "Later", "Never"}));
     EXPECT_FALSE(shown.asSheet);
     EXPECT_EQ(alert.buttons()[0].keyEquivalent, "\r");
     EXPECT_EQ(alert.buttons()[1].keyEquivalent, "");

@@ -7,9 +7,8 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -62,10 +61,8 @@ TEST_F(AnimationTest, FillModeDecidesWhatAnEndedAnimationShows)
         bool kept;
     };
     const Case cases[] = {
-        {Animation::FillMode::removed, true, 1.0, false},
-        {Animation::FillMode::forwards, true, 1.0, false},
-        {Animation::FillMode::removed, false, 1.0, true},
-        {Animation::FillMode::forwards, false, 0.2, true},
+        {Animation::FillMode::removed, true, 1.0, false}, {Animation::FillMode::forwards, true, 1.0, false},
+        {Animation::FillMode::removed, false, 1.0, true}, {Animation::FillMode::forwards, false, 0.2, true},
         {Animation::FillMode::both, false, 0.2, true},
     };
     for (const auto& c : cases) {
@@ -109,11 +106,11 @@ TEST_F(AnimationTest, DelegateHearsTheEndOnceAndReplacementAsUnfinished)
     // Not inside the call that replaced it.
     EXPECT_TRUE(recorder->stops.empty());
     advance(0);
-    EXPECT_EQ(recorder->stops, std::vector<bool>{false});
+    EXPECT_EQ(recorder->stops, std::vector<bool> {false});
     advance(0.999);
     EXPECT_EQ(recorder->stops.size(), 1u);
     advance(0.001);
-    EXPECT_EQ(recorder->stops, (std::vector<bool>{false, true}));
+    EXPECT_EQ(recorder->stops, (std::vector<bool> {false, true}));
     EXPECT_EQ(layer.animation("a"), nullptr);
     advance(5);
     EXPECT_EQ(recorder->stops.size(), 2u);
@@ -132,7 +129,7 @@ TEST_F(AnimationTest, CompletionAndRemoval)
     layer.removeAnimation("a");
     layer.removeAnimation("missing");
     advance(2);
-    EXPECT_EQ(log, (std::vector<std::string>{"a stopped", "b finished"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"a stopped", "b finished"}));
     layer.addAnimation(a, "a");
     layer.addAnimation(b, "b");
     layer.removeAllAnimations();
@@ -151,8 +148,8 @@ TEST_F(AnimationTest, RepeatAutoreverseAndTiming)
     a->isRemovedOnCompletion = false;
     layer.addAnimation(a, "pulse");
     // One repeat goes there and back (2 s); two of them end at 4 s, back at the start.
-    const std::pair<double, double> samples[] = {{0.25, 0.25}, {0.5, 0.75}, {0.5, 0.75}, {0.5, 0.25}, {0.25, 0.0},
-        {1.0, 1.0}, {1.0, 0.0}, {1.0, 0.0}};
+    const std::pair<double, double> samples[] = {{0.25, 0.25}, {0.5, 0.75}, {0.5, 0.75}, {0.5, 0.25},
+                                                 {0.25, 0.0},  {1.0, 1.0},  {1.0, 0.0},  {1.0, 0.0}};
     for (auto [step, value] : samples) {
         advance(step);
         EXPECT_NEAR(presented(layer, "opacity"), value, 1e-9) << "at " << now();
@@ -251,9 +248,9 @@ TEST_F(AnimationTest, ToValueAloneStartsFromTheCurrentValueAndColoursMixLinearly
     advance(0.5);
     EXPECT_NEAR(presented(layer, "opacity"), 0.6, 1e-9);
 
-    layer.setBackgroundColor(Colour{1, 0, 0, 1});
+    layer.setBackgroundColor(Colour {1, 0, 0, 1});
     auto c = std::make_shared<BasicAnimation>("backgroundColor");
-    c->toValue = Colour{0, 0, 1, 0};
+    c->toValue = Colour {0, 0, 1, 0};
     c->duration = 2;
     layer.addAnimation(c, "colour");
     advance(1);
@@ -284,8 +281,8 @@ TEST_F(AnimationTest, LayerTimeFollowsSpeedOffsetAndBeginTime)
 
 TEST_F(AnimationTest, DisplayLinkRunsOnlyWhileAVisibleLayerAnimates)
 {
-    Window window(Rect{0, 0, 100, 100}, Window::borderless);
-    auto view = std::make_shared<View>(Rect{10, 10, 20, 20});
+    Window window(Rect {0, 0, 100, 100}, Window::borderless);
+    auto view = std::make_shared<View>(Rect {10, 10, 20, 20});
     window.contentView()->addSubview(view);
     auto& clock = AnimationClock::shared();
     // An idle window schedules no repaint timer.
@@ -321,7 +318,7 @@ TEST_F(AnimationTest, DisplayLinkRunsOnlyWhileAVisibleLayerAnimates)
 
 TEST_F(AnimationTest, SnapshotsShowThePresentationAtTheClocksTime)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     view->layer().setBackgroundColor(Colour::red());
     view->layer().addAnimation(opacityAnimation(1, 0, 1), "fade");
     advance(0.75);

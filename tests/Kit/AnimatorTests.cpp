@@ -4,7 +4,6 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -16,7 +15,7 @@ class AnimatorTest : public Testing::KitTest {};
 
 TEST_F(AnimatorTest, AnimatorMovesTheRealFrameOverTheDefaultDuration)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     view->animator().setFrameOrigin({100, 0});
     EXPECT_EQ(view->frame().x(), 0);
     EXPECT_TRUE(AnimationContext::isAnimating());
@@ -29,8 +28,8 @@ TEST_F(AnimatorTest, AnimatorMovesTheRealFrameOverTheDefaultDuration)
 
 TEST_F(AnimatorTest, GroupCompletionRunsOnceAtTheEnd)
 {
-    Window window(Rect{0, 0, 100, 100}, Window::titled);
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    Window window(Rect {0, 0, 100, 100}, Window::titled);
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     std::vector<std::string> log;
     AnimationContext::runAnimationGroup(
         [&](AnimationContext& context) {
@@ -46,13 +45,14 @@ TEST_F(AnimatorTest, GroupCompletionRunsOnceAtTheEnd)
     advance(0.25);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0], "done at 0.500000");
-    EXPECT_EQ(window.frame(), (Rect{0, -85, 100, 213}));
+    EXPECT_EQ(window.frame(), (Rect {0, -85, 100, 213}));
     EXPECT_EQ(view->alphaValue(), 0);
     advance(1);
     EXPECT_EQ(log.size(), 1u);
 
     // A group with no changes completes after its duration all the same.
-    AnimationContext::runAnimationGroup([](AnimationContext& c) { c.setDuration(0.2); }, [&] { log.push_back("empty"); });
+    AnimationContext::runAnimationGroup([](AnimationContext& c) { c.setDuration(0.2); },
+                                        [&] { log.push_back("empty"); });
     advance(0.19);
     EXPECT_EQ(log.size(), 1u);
     advance(0.01);
@@ -61,7 +61,7 @@ TEST_F(AnimatorTest, GroupCompletionRunsOnceAtTheEnd)
 
 TEST_F(AnimatorTest, HidingFadesOutThenHidesAndShowingFadesIn)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     view->animator().setHidden(true);
     advance(0.1);
     EXPECT_FALSE(view->isHidden());
@@ -78,7 +78,7 @@ TEST_F(AnimatorTest, HidingFadesOutThenHidesAndShowingFadesIn)
 
 TEST_F(AnimatorTest, ANewMoveReplacesTheRunningOneAndAGoneViewStopsIt)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     view->animator().setFrameOrigin({100, 0});
     advance(0.125);
     const double midway = view->frame().x();
@@ -95,7 +95,7 @@ TEST_F(AnimatorTest, ANewMoveReplacesTheRunningOneAndAGoneViewStopsIt)
 
 TEST_F(AnimatorTest, ZeroDurationAppliesAtOnce)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     bool done = false;
     AnimationContext::runAnimationGroup(
         [&](AnimationContext& c) {
@@ -103,7 +103,7 @@ TEST_F(AnimatorTest, ZeroDurationAppliesAtOnce)
             view->animator().setFrameOrigin({7, 7});
         },
         [&] { done = true; });
-    EXPECT_EQ(view->frame().origin, (Point{7, 7}));
+    EXPECT_EQ(view->frame().origin, (Point {7, 7}));
     EXPECT_FALSE(done);
     advance(0);
     EXPECT_TRUE(done);

@@ -8,9 +8,8 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace Kit;
 
@@ -31,7 +30,9 @@ TEST(AppearanceNames, BestMatchNeverCrossesLightAndDark)
         {Appearance::aquaName, {aqua, dark}, aqua},
         {Appearance::vibrantDarkName, {aqua, dark}, dark},
         {Appearance::highContrastAquaName, {dark, aqua}, aqua},
-        {Appearance::vibrantLightName, {std::string(Appearance::vibrantLightName), aqua}, std::string(Appearance::vibrantLightName)},
+        {Appearance::vibrantLightName,
+         {std::string(Appearance::vibrantLightName), aqua},
+         std::string(Appearance::vibrantLightName)},
         {Appearance::darkAquaName, {aqua}, std::nullopt},
         {Appearance::aquaName, {}, std::nullopt},
     };
@@ -49,8 +50,8 @@ TEST_F(AppearanceTest, EffectiveAppearanceFollowsTheTreeAndNotifies)
     };
     int notices = 0;
     auto token = Appearance::observeEffectiveApplication([&] { ++notices; });
-    auto root = std::make_shared<View>(Rect{0, 0, 10, 10});
-    auto leaf = std::make_shared<Watching>(Rect{0, 0, 5, 5});
+    auto root = std::make_shared<View>(Rect {0, 0, 10, 10});
+    auto leaf = std::make_shared<Watching>(Rect {0, 0, 5, 5});
     root->addSubview(leaf);
     EXPECT_FALSE(leaf->effectiveAppearance().isDark());
     Appearance::setApplication(Appearance::darkAqua());
@@ -72,9 +73,9 @@ TEST_F(AppearanceTest, EffectiveAppearanceFollowsTheTreeAndNotifies)
 
 TEST_F(AppearanceTest, DynamicColoursResolveWhereTheyDraw)
 {
-    const Colour dynamic = Colour::dynamic(Colour{1, 1, 1, 1}, Colour{0, 0, 0, 1});
-    EXPECT_EQ(dynamic.resolved(Appearance::aqua()), (Colour{1, 1, 1, 1}));
-    EXPECT_EQ(dynamic.resolved(Appearance::darkAqua()), (Colour{0, 0, 0, 1}));
+    const Colour dynamic = Colour::dynamic(Colour {1, 1, 1, 1}, Colour {0, 0, 0, 1});
+    EXPECT_EQ(dynamic.resolved(Appearance::aqua()), (Colour {1, 1, 1, 1}));
+    EXPECT_EQ(dynamic.resolved(Appearance::darkAqua()), (Colour {0, 0, 0, 1}));
     {
         Appearance::CurrentScope scope(Appearance::darkAqua());
         EXPECT_EQ(dynamic.redComponent(), 0);
@@ -83,11 +84,11 @@ TEST_F(AppearanceTest, DynamicColoursResolveWhereTheyDraw)
     }
     EXPECT_EQ(dynamic.redComponent(), 1);
     EXPECT_TRUE(dynamic.withAlphaComponent(0.3).isDynamic());
-    EXPECT_EQ(Colour::white(0.5, 0.25), (Colour{0.5, 0.5, 0.5, 0.25}));
+    EXPECT_EQ(Colour::white(0.5, 0.25), (Colour {0.5, 0.5, 0.5, 0.25}));
     // Unclamped until painted.
     EXPECT_EQ(Colour(1.5, -0.5, 0, 1).redComponent(), 1.5);
 
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     view->layer().setBackgroundColor(Colour::dynamic(Colour::red(), Colour::blue()));
     EXPECT_COLOUR_NEAR(Testing::Snapshot::of(*view).colourAt({5, 5}), Colour::red());
     view->setAppearance(Appearance::darkAqua());
@@ -110,11 +111,11 @@ TEST_F(AppearanceTest, FontsArePixelSized)
 TEST_F(AppearanceTest, ImagesDrawTintAndResize)
 {
     Image image = Image::withSize({20, 10}, false, [](const Rect&) {
-        GraphicsContext::current()->fillRect({0, 0, 10, 10}, Colour{0, 0, 0, 0.6});
+        GraphicsContext::current()->fillRect({0, 0, 10, 10}, Colour {0, 0, 0, 0.6});
         return true;
     });
     ASSERT_TRUE(image.isValid());
-    EXPECT_EQ(image.size(), (Size{20, 10}));
+    EXPECT_EQ(image.size(), (Size {20, 10}));
     EXPECT_NEAR(image.colourAt({5, 5}).alphaComponent(), 0.6, 2.0 / 255);
     EXPECT_EQ(image.colourAt({15, 5}).alphaComponent(), 0);
 
@@ -127,35 +128,35 @@ TEST_F(AppearanceTest, ImagesDrawTintAndResize)
     EXPECT_TRUE(image.isTemplate());
 
     const Image tinted = image.tinted(Colour::red());
-    EXPECT_COLOUR_NEAR(tinted.colourAt({5, 5}), (Colour{1, 0, 0, 0.6}));
+    EXPECT_COLOUR_NEAR(tinted.colourAt({5, 5}), (Colour {1, 0, 0, 0.6}));
     EXPECT_EQ(tinted.colourAt({15, 5}).alphaComponent(), 0);
     EXPECT_FALSE(tinted.isTemplate());
 
     const Image big = image.resized({40, 20});
-    EXPECT_EQ(big.size(), (Size{40, 20}));
+    EXPECT_EQ(big.size(), (Size {40, 20}));
     EXPECT_NEAR(big.colourAt({10, 10}).alphaComponent(), 0.6, 2.0 / 255);
 
     // Drawn upright into a y-up view: the filled half stays on the left.
     class Showing : public View {
     public:
-        Showing(Image i) : View(Rect{0, 0, 20, 10}), image_(std::move(i)) {}
+        Showing(Image i) : View(Rect {0, 0, 20, 10}), image_(std::move(i)) {}
         void draw(const Rect&) override { image_.draw(bounds()); }
         Image image_;
     };
     auto view = std::make_shared<Showing>(tinted);
     const auto shot = Testing::Snapshot::of(*view, 2);
-    EXPECT_COLOUR_NEAR(shot.colourAt({5, 5}), (Colour{1, 0, 0, 0.6}));
+    EXPECT_COLOUR_NEAR(shot.colourAt({5, 5}), (Colour {1, 0, 0, 0.6}));
     EXPECT_EQ(shot.alphaAt({15, 5}), 0);
 
     // Empty sizes are tolerated.
-    EXPECT_FALSE(Image(Size{0, 5}).isValid());
+    EXPECT_FALSE(Image(Size {0, 5}).isValid());
     EXPECT_FALSE(Image().resized({0, 0}).isValid());
     EXPECT_FALSE(Image::named("no-such-image").isValid());
 }
 
 TEST_F(AppearanceTest, LockFocusDrawsIntoTheImageYUp)
 {
-    Image image(Size{10, 10}, 2);
+    Image image(Size {10, 10}, 2);
     image.lockFocus();
     ASSERT_NE(GraphicsContext::current(), nullptr);
     Colour::blue().setFill();
@@ -172,7 +173,7 @@ TEST_F(AppearanceTest, ArcsAndRoundedRects)
     BezierPath arc;
     arc.appendArc({0, 0}, 10, 0, 90, false);
     ASSERT_GE(arc.elementCount(), 2u);
-    EXPECT_EQ(arc.elements()[0].points[0], (Point{10, 0}));
+    EXPECT_EQ(arc.elements()[0].points[0], (Point {10, 0}));
     const Point end = arc.currentPoint();
     EXPECT_NEAR(end.x, 0, 1e-9);
     EXPECT_NEAR(end.y, 10, 1e-9);

@@ -97,7 +97,7 @@ TEST_F(ApplicationAndControllerTest, AWindowControllerSizesItsWindowAndTellsItsC
     controller.close();
     EXPECT_FALSE(controller.isWindowVisible());
     EXPECT_EQ(calls_, (std::vector<std::string> {"loadView", "viewDidLoad", "willAppear", "didAppear", "didAppear",
-                          "willDisappear"}));
+                                                 "willDisappear"}));
 }
 
 } // namespace

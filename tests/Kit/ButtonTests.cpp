@@ -6,7 +6,6 @@
 #include "tests/Support/Kit/Snapshot.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 using namespace Kit;

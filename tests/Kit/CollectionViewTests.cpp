@@ -5,7 +5,6 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -34,7 +33,10 @@ struct Links : CollectionViewDataSource, CollectionViewDelegate {
     {
         selected.push_back(std::any_cast<std::string>(view.itemAt(*paths.begin())->representedObject()));
     }
-    void didDeselectItems(CollectionView&, const std::set<IndexPath>& paths) override { deselected += static_cast<int>(paths.size()); }
+    void didDeselectItems(CollectionView&, const std::set<IndexPath>& paths) override
+    {
+        deselected += static_cast<int>(paths.size());
+    }
 
     long count = 5;
     std::vector<std::string> selected;

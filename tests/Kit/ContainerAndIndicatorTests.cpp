@@ -11,9 +11,8 @@
 #include "tests/Support/Kit/ScriptedMenuPresenter.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <vector>
 
 using namespace Kit;
@@ -117,7 +116,7 @@ TEST_F(ControlKindsTest, APopUpButtonDrawsItsBezelTitleAndArrowsThoughItUpdatesI
 TEST_F(ControlKindsTest, ASegmentedControlSendsItsActionOnlyForTheUsersChoice)
 {
     auto modes = SegmentedControl::withLabels({"System", "Max", "Manual", "Custom"},
-        Control::Action([this](Control&) { ++actions_; }));
+                                              Control::Action([this](Control&) { ++actions_; }));
     modes->setFrame({0, 0, 280, 24});
     window_->contentView()->addSubview(modes);
     EXPECT_EQ(modes->segmentCount(), 4);

@@ -6,7 +6,6 @@
 #include <QCursor>
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using Kit::Cursor;

@@ -8,7 +8,6 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -21,7 +20,7 @@ class DisplayCycleTest : public Testing::KitTest {};
 class Logged : public View {
 public:
     Logged(std::string name, std::vector<std::string>& log, bool updatesLayer = false)
-        : View(Rect{0, 0, 20, 20}), name_(std::move(name)), log_(log), updatesLayer_(updatesLayer)
+        : View(Rect {0, 0, 20, 20}), name_(std::move(name)), log_(log), updatesLayer_(updatesLayer)
     {
     }
     void layout() override { log_.push_back(name_ + " layout"); }
@@ -49,8 +48,8 @@ TEST_F(DisplayCycleTest, LayoutThenWillDrawThenUpdateLayerTopDown)
     parent->setNeedsLayout();
     child->setNeedsLayout();
     parent->displayIfNeeded();
-    EXPECT_EQ(log, (std::vector<std::string>{"parent layout", "child layout", "parent willDraw", "child willDraw",
-                       "child updateLayer"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"parent layout", "child layout", "parent willDraw", "child willDraw",
+                                              "child updateLayer"}));
     log.clear();
     parent->displayIfNeeded();
     EXPECT_TRUE(log.empty());
@@ -59,7 +58,7 @@ TEST_F(DisplayCycleTest, LayoutThenWillDrawThenUpdateLayerTopDown)
 TEST_F(DisplayCycleTest, UpdateLayerRunsOnlyForViewsMarkedNeedingDisplay)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 40, 40}, Window::borderless);
+    Window window(Rect {0, 0, 40, 40}, Window::borderless);
     auto view = std::make_shared<Logged>("v", log, true);
     window.contentView()->addSubview(view);
     window.orderFront();
@@ -82,13 +81,13 @@ TEST_F(DisplayCycleTest, DrawingViewsDrawWhenQtPaints)
     std::vector<std::string> log;
     auto view = std::make_shared<Logged>("v", log);
     Testing::Snapshot::of(*view);
-    EXPECT_EQ(log, (std::vector<std::string>{"v willDraw", "v draw"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"v willDraw", "v draw"}));
 }
 
 TEST_F(DisplayCycleTest, LayoutHappensOnTheWindowsUpdateRequest)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 40, 40}, Window::borderless);
+    Window window(Rect {0, 0, 40, 40}, Window::borderless);
     auto view = std::make_shared<Logged>("v", log);
     window.contentView()->addSubview(view);
     window.orderFront();
@@ -103,12 +102,12 @@ TEST_F(DisplayCycleTest, LayoutHappensOnTheWindowsUpdateRequest)
 
 TEST_F(DisplayCycleTest, HiddenViewsAndTheirSubviewsDoNotRender)
 {
-    auto parent = std::make_shared<View>(Rect{0, 0, 40, 20});
-    auto left = std::make_shared<View>(Rect{0, 0, 20, 20});
-    auto right = std::make_shared<View>(Rect{20, 0, 20, 20});
+    auto parent = std::make_shared<View>(Rect {0, 0, 40, 20});
+    auto left = std::make_shared<View>(Rect {0, 0, 20, 20});
+    auto right = std::make_shared<View>(Rect {20, 0, 20, 20});
     left->layer().setBackgroundColor(Colour::red());
     right->layer().setBackgroundColor(Colour::blue());
-    right->addSubview(std::make_shared<View>(Rect{0, 0, 5, 5}));
+    right->addSubview(std::make_shared<View>(Rect {0, 0, 5, 5}));
     parent->addSubview(left);
     parent->addSubview(right);
     right->setHidden(true);
@@ -125,7 +124,10 @@ TEST_F(DisplayCycleTest, HideAndUnhideReachDescendantsThatDoNotHideThemselves)
 {
     class Told : public View {
     public:
-        Told(std::string name, std::vector<std::string>& log) : View(Rect{0, 0, 5, 5}), name_(std::move(name)), log_(log) {}
+        Told(std::string name, std::vector<std::string>& log)
+            : View(Rect {0, 0, 5, 5}), name_(std::move(name)), log_(log)
+        {
+        }
         void viewDidHide() override { log_.push_back(name_ + " hide"); }
         void viewDidUnhide() override { log_.push_back(name_ + " unhide"); }
 
@@ -144,15 +146,15 @@ TEST_F(DisplayCycleTest, HideAndUnhideReachDescendantsThatDoNotHideThemselves)
     parent->setHidden(true);
     parent->setHidden(true);
     parent->setHidden(false);
-    EXPECT_EQ(log, (std::vector<std::string>{"parent hide", "shown hide", "parent unhide", "shown unhide"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"parent hide", "shown hide", "parent unhide", "shown unhide"}));
 }
 
 TEST_F(DisplayCycleTest, SubviewsOwnershipAndRemoval)
 {
-    auto parent = std::make_shared<View>(Rect{0, 0, 40, 20});
+    auto parent = std::make_shared<View>(Rect {0, 0, 40, 20});
     std::weak_ptr<View> weak;
     {
-        auto child = std::make_shared<View>(Rect{0, 0, 20, 20});
+        auto child = std::make_shared<View>(Rect {0, 0, 20, 20});
         weak = child;
         parent->addSubview(child);
     }
@@ -162,7 +164,7 @@ TEST_F(DisplayCycleTest, SubviewsOwnershipAndRemoval)
     weak.lock()->removeFromSuperview();
     EXPECT_TRUE(weak.expired());
     // A parent destroyed first leaves its subviews alive and detached.
-    auto child = std::make_shared<View>(Rect{0, 0, 20, 20});
+    auto child = std::make_shared<View>(Rect {0, 0, 20, 20});
     parent->addSubview(child);
     parent.reset();
     EXPECT_EQ(child->superview(), nullptr);
@@ -171,7 +173,7 @@ TEST_F(DisplayCycleTest, SubviewsOwnershipAndRemoval)
 
 TEST_F(DisplayCycleTest, AssociatedValuesAndToolTip)
 {
-    View view(Rect{0, 0, 10, 10});
+    View view(Rect {0, 0, 10, 10});
     view.setAssociatedValue("k", 3);
     ASSERT_NE(view.associatedValue("k"), nullptr);
     EXPECT_EQ(std::any_cast<int>(*view.associatedValue("k")), 3);

@@ -5,7 +5,6 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -49,19 +48,20 @@ protected:
 TEST_F(EventMonitorTest, LocalMonitorsSeeMatchingEventsInOrderAndMayChangeOrSwallowThem)
 {
     std::vector<std::string> order;
-    monitors_.push_back(EventMonitor::addLocalMonitorForEvents(
-        EventMonitor::maskFor(Event::Type::leftMouseDown), [&](const Event& event) -> std::optional<Event> {
-            order.push_back("first");
-            Event moved = event;
-            moved.locationInWindow.x += 10;
-            return moved;
+    monitors_.push_back(EventMonitor::addLocalMonitorForEvents(EventMonitor::maskFor(Event::Type::leftMouseDown),
+                                                               [&](const Event& event) -> std::optional<Event> {
+                                                                   order.push_back("first");
+                                                                   Event moved = event;
+                                                                   moved.locationInWindow.x += 10;
+                                                                   return moved;
+                                                               }));
+    monitors_.push_back(
+        EventMonitor::addLocalMonitorForEvents(EventMonitor::any, [&](const Event& event) -> std::optional<Event> {
+            order.push_back("second " + std::to_string(static_cast<int>(event.type)));
+            if (event.locationInWindow.y > 80)
+                return std::nullopt;
+            return event;
         }));
-    monitors_.push_back(EventMonitor::addLocalMonitorForEvents(EventMonitor::any, [&](const Event& event) -> std::optional<Event> {
-        order.push_back("second " + std::to_string(static_cast<int>(event.type)));
-        if (event.locationInWindow.y > 80)
-            return std::nullopt;
-        return event;
-    }));
     EXPECT_EQ(EventMonitor::localMonitorCount(), 2u);
 
     EventInjector input(*window_);
@@ -83,10 +83,11 @@ TEST_F(EventMonitorTest, AMonitorRemovedByAnEarlierOneSeesNothingMore)
 {
     int late = 0;
     std::shared_ptr<EventMonitor> second;
-    monitors_.push_back(EventMonitor::addLocalMonitorForEvents(EventMonitor::any, [&](const Event& event) -> std::optional<Event> {
-        EventMonitor::removeMonitor(second);
-        return event;
-    }));
+    monitors_.push_back(
+        EventMonitor::addLocalMonitorForEvents(EventMonitor::any, [&](const Event& event) -> std::optional<Event> {
+            EventMonitor::removeMonitor(second);
+            return event;
+        }));
     second = EventMonitor::addLocalMonitorForEvents(EventMonitor::any, [&](const Event& event) -> std::optional<Event> {
         ++late;
         return event;

@@ -9,7 +9,6 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -38,8 +37,9 @@ public:
     {
         if (!handlesDown_)
             return View::scrollWheel(e);
-        log_.push_back(name_ + " wheel " + std::to_string(int(e.scrollingDeltaY)) + (e.isDirectionInvertedFromDevice ? " inverted" : "")
-            + (e.hasPreciseScrollingDeltas ? " precise" : ""));
+        log_.push_back(name_ + " wheel " + std::to_string(int(e.scrollingDeltaY))
+                       + (e.isDirectionInvertedFromDevice ? " inverted" : "")
+                       + (e.hasPreciseScrollingDeltas ? " precise" : ""));
     }
     void mouseEntered(const Event& e) override { log_.push_back(name_ + " entered " + tag(e)); }
     void mouseExited(const Event& e) override { log_.push_back(name_ + " exited " + tag(e)); }
@@ -56,8 +56,8 @@ private:
     static std::string tag(const Event& e)
     {
         return e.trackingArea && e.trackingArea->userInfo().has_value()
-            ? std::any_cast<std::string>(e.trackingArea->userInfo())
-            : "";
+                   ? std::any_cast<std::string>(e.trackingArea->userInfo())
+                   : "";
     }
     std::string name_;
     std::vector<std::string>& log_;
@@ -67,10 +67,10 @@ private:
 TEST_F(EventTest, HitTestingTakesTheTopmostVisibleView)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 200, 100}, Window::borderless);
-    auto back = std::make_shared<Probe>("back", Rect{0, 0, 200, 100}, log);
-    auto front = std::make_shared<Probe>("front", Rect{50, 0, 100, 100}, log);
-    auto hidden = std::make_shared<Probe>("hidden", Rect{50, 0, 100, 100}, log);
+    Window window(Rect {0, 0, 200, 100}, Window::borderless);
+    auto back = std::make_shared<Probe>("back", Rect {0, 0, 200, 100}, log);
+    auto front = std::make_shared<Probe>("front", Rect {50, 0, 100, 100}, log);
+    auto hidden = std::make_shared<Probe>("hidden", Rect {50, 0, 100, 100}, log);
     hidden->setHidden(true);
     window.contentView()->addSubview(back);
     window.contentView()->addSubview(front);
@@ -82,7 +82,7 @@ TEST_F(EventTest, HitTestingTakesTheTopmostVisibleView)
     front->transparent = true;
     EXPECT_EQ(window.contentView()->hitTest({60, 50}), back.get());
     // Ordering below a sibling puts a view behind it.
-    auto under = std::make_shared<Probe>("under", Rect{0, 0, 200, 100}, log);
+    auto under = std::make_shared<Probe>("under", Rect {0, 0, 200, 100}, log);
     window.contentView()->addSubview(under, View::Ordering::below, back.get());
     EXPECT_EQ(window.contentView()->subviews().front(), under);
     EXPECT_EQ(window.contentView()->hitTest({10, 50}), back.get());
@@ -91,68 +91,71 @@ TEST_F(EventTest, HitTestingTakesTheTopmostVisibleView)
 TEST_F(EventTest, TheMouseDownViewGetsTheDragsAndTheUp)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 200, 100}, Window::borderless);
-    auto left = std::make_shared<Probe>("left", Rect{0, 0, 100, 100}, log);
-    auto right = std::make_shared<Probe>("right", Rect{100, 0, 100, 100}, log);
+    Window window(Rect {0, 0, 200, 100}, Window::borderless);
+    auto left = std::make_shared<Probe>("left", Rect {0, 0, 100, 100}, log);
+    auto right = std::make_shared<Probe>("right", Rect {100, 0, 100, 100}, log);
     window.contentView()->addSubview(left);
     window.contentView()->addSubview(right);
     Testing::EventInjector input(window);
     input.drag({10, 10}, {150, 20}, 2);
-    EXPECT_EQ(log, (std::vector<std::string>{"left down 10,10", "left dragged 80,15", "left dragged 150,20",
-                       "left up 150,20"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"left down 10,10", "left dragged 80,15", "left dragged 150,20",
+                                              "left up 150,20"}));
 }
 
 TEST_F(EventTest, UnhandledMouseDownAndWheelClimbToTheSuperview)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 200, 100}, Window::borderless);
-    auto outer = std::make_shared<Probe>("outer", Rect{0, 0, 200, 100}, log);
-    auto inner = std::make_shared<Probe>("inner", Rect{20, 20, 50, 50}, log, false);
+    Window window(Rect {0, 0, 200, 100}, Window::borderless);
+    auto outer = std::make_shared<Probe>("outer", Rect {0, 0, 200, 100}, log);
+    auto inner = std::make_shared<Probe>("inner", Rect {20, 20, 50, 50}, log, false);
     outer->addSubview(inner);
     window.contentView()->addSubview(outer);
     Testing::EventInjector input(window);
     input.down({30, 30});
     input.wheel({30, 30}, 0, -3, true, false);
     input.wheel({30, 30}, 0, 7, false, true);
-    EXPECT_EQ(log, (std::vector<std::string>{"outer down 30,30", "outer wheel -30 inverted", "outer wheel 7 precise"}));
+    EXPECT_EQ(log,
+              (std::vector<std::string> {"outer down 30,30", "outer wheel -30 inverted", "outer wheel 7 precise"}));
 }
 
 TEST_F(EventTest, TrackingAreasReportEnterExitAndMovesPerArea)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 200, 100}, Window::borderless);
-    auto view = std::make_shared<Probe>("v", Rect{50, 0, 100, 100}, log);
+    Window window(Rect {0, 0, 200, 100}, Window::borderless);
+    auto view = std::make_shared<Probe>("v", Rect {50, 0, 100, 100}, log);
     window.contentView()->addSubview(view);
-    view->addTrackingArea(std::make_shared<TrackingArea>(Rect{0, 0, 50, 100},
-        TrackingArea::mouseEnteredAndExited | TrackingArea::activeAlways, view.get(), std::string("a")));
-    view->addTrackingArea(std::make_shared<TrackingArea>(Rect{0, 0, 100, 100},
-        TrackingArea::mouseEnteredAndExited | TrackingArea::mouseMoved | TrackingArea::activeAlways, view.get(),
-        std::string("b")));
+    view->addTrackingArea(std::make_shared<TrackingArea>(
+        Rect {0, 0, 50, 100}, TrackingArea::mouseEnteredAndExited | TrackingArea::activeAlways, view.get(),
+        std::string("a")));
+    view->addTrackingArea(std::make_shared<TrackingArea>(Rect {0, 0, 100, 100},
+                                                         TrackingArea::mouseEnteredAndExited | TrackingArea::mouseMoved
+                                                             | TrackingArea::activeAlways,
+                                                         view.get(), std::string("b")));
     Testing::EventInjector input(window);
     input.moveTo({10, 10});
     input.moveTo({60, 10});
     input.moveTo({70, 10});
     input.moveTo({120, 10});
     input.exit();
-    EXPECT_EQ(log, (std::vector<std::string>{"v entered a", "v entered b", "v moved 10,10", "v moved 20,10",
-                       "v exited a", "v moved 70,10", "v exited b"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"v entered a", "v entered b", "v moved 10,10", "v moved 20,10",
+                                              "v exited a", "v moved 70,10", "v exited b"}));
 }
 
 TEST_F(EventTest, ActiveInActiveAppNeedsAnActiveApplication)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 100, 100}, Window::borderless);
-    auto view = std::make_shared<Probe>("v", Rect{0, 0, 100, 100}, log);
+    Window window(Rect {0, 0, 100, 100}, Window::borderless);
+    auto view = std::make_shared<Probe>("v", Rect {0, 0, 100, 100}, log);
     window.contentView()->addSubview(view);
-    view->addTrackingArea(std::make_shared<TrackingArea>(Rect{0, 0, 100, 100},
-        TrackingArea::mouseEnteredAndExited | TrackingArea::activeInActiveApp, view.get()));
+    view->addTrackingArea(std::make_shared<TrackingArea>(
+        Rect {0, 0, 100, 100}, TrackingArea::mouseEnteredAndExited | TrackingArea::activeInActiveApp, view.get()));
     TestAccess::setApplicationActiveForTesting<Window>(false);
     Testing::EventInjector input(window);
     input.moveTo({10, 10});
     EXPECT_TRUE(log.empty());
     TestAccess::setApplicationActiveForTesting<Window>(true);
     input.moveTo({11, 10});
-    EXPECT_EQ(log, (std::vector<std::string>{"v entered "}));
+    EXPECT_EQ(log, (std::vector<std::string> {"v entered "}));
 }
 
 TEST_F(EventTest, UpdateTrackingAreasWhenEnteringAWindowAndOnResize)
@@ -163,8 +166,8 @@ TEST_F(EventTest, UpdateTrackingAreasWhenEnteringAWindowAndOnResize)
         void updateTrackingAreas() override { ++updates; }
         int updates = 0;
     };
-    Window window(Rect{0, 0, 100, 100}, Window::borderless);
-    auto view = std::make_shared<Tracking>(Rect{0, 0, 10, 10});
+    Window window(Rect {0, 0, 100, 100}, Window::borderless);
+    auto view = std::make_shared<Tracking>(Rect {0, 0, 10, 10});
     view->setFrameSize({20, 20});
     EXPECT_EQ(view->updates, 0);
     window.contentView()->addSubview(view);
@@ -177,8 +180,8 @@ TEST_F(EventTest, UpdateTrackingAreasWhenEnteringAWindowAndOnResize)
 TEST_F(EventTest, QtInputReachesKitThroughTheWindow)
 {
     std::vector<std::string> log;
-    Window window(Rect{0, 0, 200, 100}, Window::borderless);
-    auto view = std::make_shared<Probe>("v", Rect{50, 0, 100, 100}, log);
+    Window window(Rect {0, 0, 200, 100}, Window::borderless);
+    auto view = std::make_shared<Probe>("v", Rect {50, 0, 100, 100}, log);
     window.contentView()->addSubview(view);
     window.makeKeyAndOrderFront();
     QWindow* handle = window.qtWidget()->windowHandle();
@@ -186,7 +189,7 @@ TEST_F(EventTest, QtInputReachesKitThroughTheWindow)
     // Qt's y runs down: (60, 80) is 20 above the bottom.
     QTest::mousePress(handle, Qt::LeftButton, {}, QPoint(60, 80));
     QTest::mouseRelease(handle, Qt::LeftButton, {}, QPoint(60, 80));
-    EXPECT_EQ(log, (std::vector<std::string>{"v down 10,20", "v up 10,20"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"v down 10,20", "v up 10,20"}));
 }
 
 } // namespace

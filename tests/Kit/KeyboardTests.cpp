@@ -16,10 +16,9 @@
 #include <QTest>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -273,7 +272,7 @@ TEST_F(KeyboardTest, AssistiveTechnologyReadsNamedRolesWithoutThePlainContainers
     }
     auto has = [&](QAccessible::Role role, const QString& name, const QString& value = {}) {
         return std::any_of(seen.begin(), seen.end(),
-            [&](const Seen& s) { return s.role == role && s.name == name && s.value == value; });
+                           [&](const Seen& s) { return s.role == role && s.name == name && s.value == value; });
     };
     EXPECT_TRUE(has(QAccessible::CheckBox, "A"));
     EXPECT_TRUE(has(QAccessible::ComboBox, "Interval", "one"));

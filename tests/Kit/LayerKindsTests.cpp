@@ -17,7 +17,7 @@ class LayerKindsTest : public Testing::KitTest {};
 
 TEST_F(LayerKindsTest, VerticalGradientPutsTheFirstColourAtTheBottom)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 20, 100});
+    auto view = std::make_shared<View>(Rect {0, 0, 20, 100});
     auto gradient = std::make_shared<GradientLayer>();
     gradient->setFrame({0, 0, 20, 100});
     gradient->setColors({Colour::red(), Colour::blue()});
@@ -26,7 +26,7 @@ TEST_F(LayerKindsTest, VerticalGradientPutsTheFirstColourAtTheBottom)
     shot.save("kit", "gradient");
     EXPECT_COLOUR_NEAR(shot.colourAt({10, 0.5}), Colour::red());
     EXPECT_COLOUR_NEAR(shot.colourAt({10, 99.5}), Colour::blue());
-    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({10, 50}), (Colour{0.5, 0, 0.5, 1}), 3.0 / 255);
+    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({10, 50}), (Colour {0.5, 0, 0.5, 1}), 3.0 / 255);
     gradient->setStartPoint({0, 0.5});
     gradient->setEndPoint({1, 0.5});
     gradient->setLocations({0.5, 1});
@@ -36,7 +36,7 @@ TEST_F(LayerKindsTest, VerticalGradientPutsTheFirstColourAtTheBottom)
 
 TEST_F(LayerKindsTest, TextLayerDrawsFromTheTopOfItsBounds)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 120, 60});
+    auto view = std::make_shared<View>(Rect {0, 0, 120, 60});
     auto text = std::make_shared<TextLayer>();
     text->setFrame({10, 0, 100, 60});
     text->setString("1234 rpm");
@@ -58,7 +58,7 @@ TEST_F(LayerKindsTest, TextLayerDrawsFromTheTopOfItsBounds)
 
 TEST_F(LayerKindsTest, ShapeLayerFillsStrokesAndCutsTheStroke)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 100, 20});
+    auto view = std::make_shared<View>(Rect {0, 0, 100, 20});
     auto line = std::make_shared<ShapeLayer>();
     line->setFrame({0, 0, 100, 20});
     BezierPath path;
@@ -77,7 +77,7 @@ TEST_F(LayerKindsTest, ShapeLayerFillsStrokesAndCutsTheStroke)
 
 TEST_F(LayerKindsTest, SublayersInsertAtAnIndexAndPaintInOrder)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<View>(Rect {0, 0, 10, 10});
     auto top = std::make_shared<Layer>();
     top->setFrame({0, 0, 10, 10});
     top->setBackgroundColor(Colour::red());

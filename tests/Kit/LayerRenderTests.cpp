@@ -5,9 +5,8 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace Kit;
 using Kit::Testing::Snapshot;
@@ -16,24 +15,24 @@ namespace {
 
 class LayerRenderTest : public Testing::KitTest {};
 
-const Colour red{1, 0, 0, 1};
-const Colour blue{0, 0, 1, 1};
+const Colour red {1, 0, 0, 1};
+const Colour blue {0, 0, 1, 1};
 
 TEST_F(LayerRenderTest, BackgroundFillsTheBoundsAtBothScales)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 40, 30});
+    auto view = std::make_shared<View>(Rect {0, 0, 40, 30});
     view->layer().setBackgroundColor(red);
     for (double scale : {1.0, 2.0}) {
         const auto shot = Snapshot::of(*view, scale);
         EXPECT_COLOUR_NEAR(shot.colourAt({0.5, 0.5}), red);
         EXPECT_COLOUR_NEAR(shot.colourAt({39.5, 29.5}), red);
-        EXPECT_EQ(shot.inkBounds(), (Rect{0, 0, 40, 30}));
+        EXPECT_EQ(shot.inkBounds(), (Rect {0, 0, 40, 30}));
     }
 }
 
 TEST_F(LayerRenderTest, RoundedCornersLeaveTheCornerClearAndAntialiased)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 300, 200});
+    auto view = std::make_shared<View>(Rect {0, 0, 300, 200});
     view->layer().setBackgroundColor(red);
     view->layer().setCornerRadius(24);
     view->layer().setCornerCurve(CornerCurve::continuous);
@@ -43,7 +42,7 @@ TEST_F(LayerRenderTest, RoundedCornersLeaveTheCornerClearAndAntialiased)
         EXPECT_EQ(shot.alphaAt({0.5, 0.5}), 0);
         EXPECT_EQ(shot.alphaAt({299.5, 199.5}), 0);
         EXPECT_COLOUR_NEAR(shot.colourAt({150, 100}), red);
-        EXPECT_COLOUR_NEAR(shot.colourAt({150, 0.5}), red);  // the edge midpoint
+        EXPECT_COLOUR_NEAR(shot.colourAt({150, 0.5}), red); // the edge midpoint
         EXPECT_COLOUR_NEAR(shot.colourAt({0.5, 100}), red);
         EXPECT_GT(shot.countPartial({0, 0, 31, 31}), 10);
     }
@@ -51,7 +50,7 @@ TEST_F(LayerRenderTest, RoundedCornersLeaveTheCornerClearAndAntialiased)
 
 TEST_F(LayerRenderTest, MaskedCornersRoundOnlyTheChosenOnes)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 100, 100});
+    auto view = std::make_shared<View>(Rect {0, 0, 100, 100});
     view->layer().setBackgroundColor(red);
     view->layer().setCornerRadius(20);
     view->layer().setMaskedCorners(minXMaxYCorner | maxXMaxYCorner); // the top two, y up
@@ -64,7 +63,7 @@ TEST_F(LayerRenderTest, MaskedCornersRoundOnlyTheChosenOnes)
 
 TEST_F(LayerRenderTest, BorderOfWidthTwoSitsInsideTheBounds)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 60, 40});
+    auto view = std::make_shared<View>(Rect {0, 0, 60, 40});
     view->layer().setBackgroundColor(red);
     view->layer().setBorderColor(blue);
     view->layer().setBorderWidth(2);
@@ -75,13 +74,13 @@ TEST_F(LayerRenderTest, BorderOfWidthTwoSitsInsideTheBounds)
     EXPECT_COLOUR_NEAR(shot.colourAt({2.5, 20}), red);
     EXPECT_COLOUR_NEAR(shot.colourAt({30, 39.5}), blue);
     EXPECT_COLOUR_NEAR(shot.colourAt({30, 37.5}), red);
-    EXPECT_EQ(shot.inkBounds(), (Rect{0, 0, 60, 40}));
+    EXPECT_EQ(shot.inkBounds(), (Rect {0, 0, 60, 40}));
 }
 
 TEST_F(LayerRenderTest, ShadowDarkensBesideTheViewAndNotUnderIt)
 {
-    auto root = std::make_shared<View>(Rect{0, 0, 120, 120});
-    auto card = std::make_shared<View>(Rect{30, 40, 60, 50});
+    auto root = std::make_shared<View>(Rect {0, 0, 120, 120});
+    auto card = std::make_shared<View>(Rect {30, 40, 60, 50});
     card->layer().setBackgroundColor(Colour::whiteColor());
     card->layer().setShadowOpacity(1);
     card->layer().setShadowRadius(4);
@@ -104,10 +103,10 @@ TEST_F(LayerRenderTest, ShadowDarkensBesideTheViewAndNotUnderIt)
 
 TEST_F(LayerRenderTest, MasksToBoundsClipsSubviewsAtTheRoundedCorner)
 {
-    auto parent = std::make_shared<View>(Rect{0, 0, 100, 100});
+    auto parent = std::make_shared<View>(Rect {0, 0, 100, 100});
     parent->layer().setCornerRadius(30);
     parent->layer().setMasksToBounds(true);
-    auto child = std::make_shared<View>(Rect{0, 0, 100, 100});
+    auto child = std::make_shared<View>(Rect {0, 0, 100, 100});
     child->layer().setBackgroundColor(blue);
     parent->addSubview(child);
     for (double scale : {1.0, 2.0}) {
@@ -120,22 +119,22 @@ TEST_F(LayerRenderTest, MasksToBoundsClipsSubviewsAtTheRoundedCorner)
 
 TEST_F(LayerRenderTest, OpacityAppliesToTheGroup)
 {
-    auto parent = std::make_shared<View>(Rect{0, 0, 50, 50});
+    auto parent = std::make_shared<View>(Rect {0, 0, 50, 50});
     parent->layer().setBackgroundColor(red);
-    auto child = std::make_shared<View>(Rect{0, 0, 25, 50});
+    auto child = std::make_shared<View>(Rect {0, 0, 25, 50});
     child->layer().setBackgroundColor(blue);
     parent->addSubview(child);
     parent->setAlphaValue(0.5);
     const auto shot = Snapshot::of(*parent);
     // Group opacity: the child covers the parent before the whole fades (no red shows through).
-    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({10, 25}), (Colour{0, 0, 1, 0.5}), 3.0 / 255);
-    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({40, 25}), (Colour{1, 0, 0, 0.5}), 3.0 / 255);
+    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({10, 25}), (Colour {0, 0, 1, 0.5}), 3.0 / 255);
+    EXPECT_COLOUR_NEAR_TOL(shot.colourAt({40, 25}), (Colour {1, 0, 0, 0.5}), 3.0 / 255);
 }
 
 TEST_F(LayerRenderTest, RotationTurnsCounterClockwiseAboutTheAnchor)
 {
-    auto root = std::make_shared<View>(Rect{0, 0, 100, 100});
-    auto bar = std::make_shared<View>(Rect{20, 45, 60, 10});
+    auto root = std::make_shared<View>(Rect {0, 0, 100, 100});
+    auto bar = std::make_shared<View>(Rect {20, 45, 60, 10});
     bar->layer().setBackgroundColor(red);
     root->addSubview(bar);
     bar->layer().setAnchorPoint({0.5, 0.5});
@@ -153,8 +152,8 @@ TEST_F(LayerRenderTest, RotationTurnsCounterClockwiseAboutTheAnchor)
 
 TEST_F(LayerRenderTest, MaskLayerClipsTheViewAndItsSubviews)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 100, 100});
-    auto child = std::make_shared<View>(Rect{0, 0, 100, 100});
+    auto view = std::make_shared<View>(Rect {0, 0, 100, 100});
+    auto child = std::make_shared<View>(Rect {0, 0, 100, 100});
     child->layer().setBackgroundColor(blue);
     view->addSubview(child);
     auto mask = std::make_shared<ShapeLayer>();
@@ -175,14 +174,14 @@ TEST_F(LayerRenderTest, DrawRunsInAYUpContextAndTextStaysUpright)
         void draw(const Rect&) override
         {
             auto* c = GraphicsContext::current();
-            c->fillRect({0, 0, 20, 10}, Colour{0, 1, 0, 1}); // bottom left, y up
-            c->drawText("Ag", Rect{30, 0, 60, 30}, Font::systemFont(20), Colour::black());
+            c->fillRect({0, 0, 20, 10}, Colour {0, 1, 0, 1}); // bottom left, y up
+            c->drawText("Ag", Rect {30, 0, 60, 30}, Font::systemFont(20), Colour::black());
         }
     };
-    auto view = std::make_shared<Drawing>(Rect{0, 0, 100, 40});
+    auto view = std::make_shared<Drawing>(Rect {0, 0, 100, 40});
     const auto shot = Snapshot::of(*view);
     shot.save("kit", "draw-y-up");
-    EXPECT_COLOUR_NEAR(shot.colourAt({5, 5}), (Colour{0, 1, 0, 1}));
+    EXPECT_COLOUR_NEAR(shot.colourAt({5, 5}), (Colour {0, 1, 0, 1}));
     EXPECT_EQ(shot.alphaAt({5, 35}), 0);
     // Text laid out from the top of its rect: ink in the rect's upper part, none at its bottom edge.
     Snapshot text(shot.image());

@@ -9,7 +9,6 @@
 #include <QMenu>
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -41,7 +40,7 @@ TEST(MenuTest, ItemsKeepTheirOrderAcrossInsertAndRemove)
     menu.insertItem(update, 1);
     menu.insertItem(std::make_shared<MenuItem>("First"), -5);
     menu.insertItem(std::make_shared<MenuItem>("Last"), 99);
-    EXPECT_EQ(titles(menu), (std::vector<std::string>{"First", "Settings", "Check for Updates", "Quit", "Last"}));
+    EXPECT_EQ(titles(menu), (std::vector<std::string> {"First", "Settings", "Check for Updates", "Quit", "Last"}));
     EXPECT_EQ(update->menu(), &menu);
     EXPECT_EQ(menu.indexOfItem(*update), 2);
 
@@ -50,7 +49,7 @@ TEST(MenuTest, ItemsKeepTheirOrderAcrossInsertAndRemove)
     EXPECT_EQ(menu.indexOfItem(*update), -1);
     menu.removeItemAt(0);
     menu.removeItemAt(7);
-    EXPECT_EQ(titles(menu), (std::vector<std::string>{"Settings", "Quit", "Last"}));
+    EXPECT_EQ(titles(menu), (std::vector<std::string> {"Settings", "Quit", "Last"}));
     EXPECT_EQ(menu.itemAt(3), nullptr);
     EXPECT_EQ(menu.itemAt(-1), nullptr);
 }
@@ -64,9 +63,9 @@ TEST(MenuTest, AnItemMovesWhenAddedToAnotherMenuOrAgainToItsOwn)
     first.addItem(item);
     first.addItem("B");
     first.insertItem(item, 0);
-    EXPECT_EQ(titles(first), (std::vector<std::string>{"Moved", "A", "B"}));
+    EXPECT_EQ(titles(first), (std::vector<std::string> {"Moved", "A", "B"}));
     second.addItem(item);
-    EXPECT_EQ(titles(first), (std::vector<std::string>{"A", "B"}));
+    EXPECT_EQ(titles(first), (std::vector<std::string> {"A", "B"}));
     EXPECT_EQ(titles(second), std::vector<std::string> {"Moved"});
     EXPECT_EQ(item->menu(), &second);
 }

@@ -1,16 +1,14 @@
-#include "Platform/Kit/QtRunLoopDriver.h"
-
 #include "Platform/Foundation/DispatchQueue.h"
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/Timer.h"
+#include "Platform/Kit/QtRunLoopDriver.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <thread>
@@ -73,7 +71,7 @@ TEST_F(QtRunLoopDriverTest, TimersAndMainQueueBlocksRunInsideQtsEventLoop)
     });
 
     EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_EQ(order, (std::vector<std::string>{"block", "worker", "due", "timer", "quit"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"block", "worker", "due", "timer", "quit"}));
     EXPECT_NEAR(firedAfter, 0.010, 1e-9);
 }
 
@@ -103,7 +101,7 @@ TEST_F(QtRunLoopDriverTest, DefaultModeTimersHoldWhileAModalLoopRuns)
     });
 
     EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_EQ(order, (std::vector<std::string>{"common", "modal ended", "default"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"common", "modal ended", "default"}));
 }
 
 TEST_F(QtRunLoopDriverTest, WorkScheduledInsideAPassRunsAfterItAndInANestedLoopItRuns)
@@ -136,5 +134,5 @@ TEST_F(QtRunLoopDriverTest, WorkScheduledInsideAPassRunsAfterItAndInANestedLoopI
         clock.advance(0.001);
     });
     EXPECT_EQ(QCoreApplication::exec(), 0);
-    EXPECT_EQ(order, (std::vector<std::string>{"next pass", "inner block", "inner timer", "nested ended", "after"}));
+    EXPECT_EQ(order, (std::vector<std::string> {"next pass", "inner block", "inner timer", "nested ended", "after"}));
 }

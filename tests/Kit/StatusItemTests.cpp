@@ -12,9 +12,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace Kit;
 using Kit::Testing::Snapshot;

@@ -8,7 +8,6 @@
 #include "tests/Support/Kit/Snapshot.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

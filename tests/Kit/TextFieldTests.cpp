@@ -10,7 +10,6 @@
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -74,9 +73,9 @@ TEST_F(TextFieldTest, AFormatterRefusesBadKeystrokesAndFinishedTextsAndKeepsTheL
     editor.selectAll();
     type(editor, "2");
     type(editor, "0");
-    type(editor, "x");  // refused
+    type(editor, "x"); // refused
     type(editor, "0");
-    type(editor, "1");  // 2001: beyond the maximum, refused
+    type(editor, "1"); // 2001: beyond the maximum, refused
     EXPECT_EQ(editor.text(), "200");
     EXPECT_EQ(delegate_.events, (std::vector<std::string> {"begin 2", "change 2", "change 20", "change 200"}));
     press(editor, Qt::Key_Return);

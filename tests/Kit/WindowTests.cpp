@@ -11,7 +11,6 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -27,7 +26,7 @@ protected:
         Screen::Description primary;
         primary.frame = {0, 0, 1440, 900};
         primary.visibleFrame = {0, 0, 1440, 876};
-        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector{primary}));
+        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector {primary}));
     }
 };
 
@@ -43,41 +42,41 @@ public:
 
 TEST_F(WindowTest, FrameIsYUpFromThePrimaryScreensBottom)
 {
-    Window window(Rect{100, 200, 400, 300}, Window::borderless);
-    EXPECT_EQ(window.frame(), (Rect{100, 200, 400, 300}));
+    Window window(Rect {100, 200, 400, 300}, Window::borderless);
+    EXPECT_EQ(window.frame(), (Rect {100, 200, 400, 300}));
     // Qt's top: 900 − (200 + 300).
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(100, 400, 400, 300));
     window.setFrameTopLeftPoint({0, 900});
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(0, 0, 400, 300));
     // Without screens Kit places on its fixed 1440 × 900 main screen.
-    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description>{}));
+    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {}));
     window.setFrame({10, 100, 50, 50}, false);
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(10, 750, 50, 50));
 }
 
 TEST_F(WindowTest, TitledWindowsHaveATitleStripAboveTheContent)
 {
-    Window titled(Rect{0, 0, 300, 200}, Window::titled | Window::closable);
-    EXPECT_EQ(titled.frame(), (Rect{0, 0, 300, 228}));
-    EXPECT_EQ(titled.contentSize(), (Size{300, 200}));
-    EXPECT_EQ(titled.contentView()->frame(), (Rect{0, 0, 300, 200}));
-    Window full(Rect{0, 0, 300, 200}, Window::titled | Window::fullSizeContentView);
-    EXPECT_EQ(full.frame(), (Rect{0, 0, 300, 200}));
-    EXPECT_EQ(Window(Rect{}, Window::borderless).standardWindowButton(Window::ButtonType::closeButton), nullptr);
+    Window titled(Rect {0, 0, 300, 200}, Window::titled | Window::closable);
+    EXPECT_EQ(titled.frame(), (Rect {0, 0, 300, 228}));
+    EXPECT_EQ(titled.contentSize(), (Size {300, 200}));
+    EXPECT_EQ(titled.contentView()->frame(), (Rect {0, 0, 300, 200}));
+    Window full(Rect {0, 0, 300, 200}, Window::titled | Window::fullSizeContentView);
+    EXPECT_EQ(full.frame(), (Rect {0, 0, 300, 200}));
+    EXPECT_EQ(Window(Rect {}, Window::borderless).standardWindowButton(Window::ButtonType::closeButton), nullptr);
     // The content keeps its size when the style changes.
     titled.setStyleMask(Window::titled | Window::fullSizeContentView);
-    EXPECT_EQ(titled.frame(), (Rect{0, 0, 300, 200}));
+    EXPECT_EQ(titled.frame(), (Rect {0, 0, 300, 200}));
     titled.setContentSize({100, 50});
-    EXPECT_EQ(titled.contentView()->frame().size, (Size{100, 50}));
+    EXPECT_EQ(titled.contentView()->frame().size, (Size {100, 50}));
     EXPECT_EQ(titled.frame().rawMaxY(), 200); // the top edge stays
 }
 
 TEST_F(WindowTest, KeyWindowAndDelegate)
 {
     Recorder recorder;
-    Window a(Rect{0, 0, 100, 100}, Window::titled);
-    Window b(Rect{0, 0, 100, 100}, Window::titled);
-    Window borderless(Rect{0, 0, 100, 100}, Window::borderless);
+    Window a(Rect {0, 0, 100, 100}, Window::titled);
+    Window b(Rect {0, 0, 100, 100}, Window::titled);
+    Window borderless(Rect {0, 0, 100, 100}, Window::borderless);
     a.setDelegate(&recorder);
     a.makeKeyAndOrderFront();
     EXPECT_TRUE(a.isKeyWindow());
@@ -92,50 +91,50 @@ TEST_F(WindowTest, KeyWindowAndDelegate)
     a.setFrame({5, 5, 120, 128}, true);
     a.close();
     EXPECT_FALSE(a.isVisible());
-    EXPECT_EQ(recorder.log,
-        (std::vector<std::string>{"becomeKey", "resignKey", "becomeKey", "move", "resize", "willClose", "resignKey"}));
+    EXPECT_EQ(recorder.log, (std::vector<std::string> {"becomeKey", "resignKey", "becomeKey", "move", "resize",
+                                                       "willClose", "resignKey"}));
 }
 
 TEST_F(WindowTest, KeyAndCloseAreAlsoPosted)
 {
     std::vector<std::string> names;
-    Window window(Rect{0, 0, 100, 100}, Window::titled);
+    Window window(Rect {0, 0, 100, 100}, Window::titled);
     auto token = Foundation::NotificationCenter::defaultCenter().addObserver(
         "", &window, [&](const Foundation::Notification& n) { names.push_back(n.name); });
     window.makeKeyAndOrderFront();
     window.close();
-    EXPECT_EQ(names, (std::vector<std::string>{"NSWindowDidBecomeKeyNotification", "NSWindowWillCloseNotification",
-                         "NSWindowDidResignKeyNotification"}));
+    EXPECT_EQ(names, (std::vector<std::string> {"NSWindowDidBecomeKeyNotification", "NSWindowWillCloseNotification",
+                                                "NSWindowDidResignKeyNotification"}));
 }
 
 TEST_F(WindowTest, StandardButtonsActOnTheWindow)
 {
     Recorder recorder;
-    Window window(Rect{0, 0, 200, 100}, Window::titled | Window::closable | Window::miniaturizable);
+    Window window(Rect {0, 0, 200, 100}, Window::titled | Window::closable | Window::miniaturizable);
     window.setDelegate(&recorder);
     window.orderFront();
     View* close = window.standardWindowButton(Window::ButtonType::closeButton);
     ASSERT_NE(close, nullptr);
     Testing::EventInjector input(window);
-    const Point centre{close->frame().midX(), close->frame().midY()};
+    const Point centre {close->frame().midX(), close->frame().midY()};
     window.setStandardWindowButtonEnabled(Window::ButtonType::closeButton, false);
     input.click(centre);
     EXPECT_TRUE(window.isVisible());
     window.setStandardWindowButtonEnabled(Window::ButtonType::closeButton, true);
     input.click(centre);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(recorder.log, std::vector<std::string>{"willClose"});
+    EXPECT_EQ(recorder.log, std::vector<std::string> {"willClose"});
 }
 
 TEST_F(WindowTest, LevelBackgroundAndRendering)
 {
-    Window window(Rect{0, 0, 60, 40}, Window::borderless);
+    Window window(Rect {0, 0, 60, 40}, Window::borderless);
     window.setLevel(Window::Level::floating);
     EXPECT_TRUE(window.qtWidget()->windowFlags() & Qt::WindowStaysOnTopHint);
     window.setLevel(Window::Level::normal);
     EXPECT_FALSE(window.qtWidget()->windowFlags() & Qt::WindowStaysOnTopHint);
     window.setBackgroundColor(Colour::green());
-    auto view = std::make_shared<View>(Rect{0, 0, 30, 40});
+    auto view = std::make_shared<View>(Rect {0, 0, 30, 40});
     view->layer().setBackgroundColor(Colour::red());
     window.contentView()->addSubview(view);
     const auto shot = Testing::Snapshot::of(window, 2);
@@ -149,7 +148,7 @@ TEST_F(WindowTest, LevelBackgroundAndRendering)
     std::vector<std::string> log;
     class Clicked : public View {
     public:
-        Clicked(std::vector<std::string>& log) : View(Rect{0, 0, 60, 40}), log_(log) {}
+        Clicked(std::vector<std::string>& log) : View(Rect {0, 0, 60, 40}), log_(log) {}
         void mouseDown(const Event&) override { log_.push_back("down"); }
         std::vector<std::string>& log_;
     };
@@ -163,20 +162,20 @@ TEST_F(WindowTest, InputRectLetsThePointerThroughElsewhere)
     std::vector<std::string> log;
     class Clicked : public View {
     public:
-        Clicked(std::vector<std::string>& log) : View(Rect{0, 0, 100, 100}), log_(log) {}
+        Clicked(std::vector<std::string>& log) : View(Rect {0, 0, 100, 100}), log_(log) {}
         void mouseDown(const Event& e) override { log_.push_back("down " + std::to_string(int(e.locationInWindow.x))); }
         void mouseUp(const Event& e) override { log_.push_back("up " + std::to_string(int(e.locationInWindow.x))); }
         std::vector<std::string>& log_;
     };
-    Window window(Rect{0, 0, 100, 100}, Window::borderless);
+    Window window(Rect {0, 0, 100, 100}, Window::borderless);
     window.contentView()->addSubview(std::make_shared<Clicked>(log));
-    window.setInputRect(Rect{10, 10, 20, 20});
+    window.setInputRect(Rect {10, 10, 20, 20});
     EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 70, 20, 20));
     Testing::EventInjector input(window);
     input.click({5, 5});
     input.down({15, 15});
     input.up({50, 50}); // a press that began inside ends where it ends
-    EXPECT_EQ(log, (std::vector<std::string>{"down 15", "up 50"}));
+    EXPECT_EQ(log, (std::vector<std::string> {"down 15", "up 50"}));
     window.setFrame({0, 0, 100, 200}, false);
     EXPECT_EQ(window.qtWidget()->mask().boundingRect(), QRect(10, 170, 20, 20));
     window.setInputRect(std::nullopt);
@@ -185,20 +184,20 @@ TEST_F(WindowTest, InputRectLetsThePointerThroughElsewhere)
 
 TEST_F(WindowTest, CenterAndConversions)
 {
-    Window window(Rect{0, 0, 440, 276}, Window::borderless);
+    Window window(Rect {0, 0, 440, 276}, Window::borderless);
     window.center();
-    EXPECT_EQ(window.frame(), (Rect{500, 400, 440, 276}));
-    EXPECT_EQ(window.convertPointFromScreen({510, 420}), (Point{10, 20}));
-    EXPECT_EQ(window.convertRectToScreen({1, 2, 3, 4}), (Rect{501, 402, 3, 4}));
-    EXPECT_EQ(window.screen()->frame(), (Rect{0, 0, 1440, 900}));
+    EXPECT_EQ(window.frame(), (Rect {500, 400, 440, 276}));
+    EXPECT_EQ(window.convertPointFromScreen({510, 420}), (Point {10, 20}));
+    EXPECT_EQ(window.convertRectToScreen({1, 2, 3, 4}), (Rect {501, 402, 3, 4}));
+    EXPECT_EQ(window.screen()->frame(), (Rect {0, 0, 1440, 900}));
     EXPECT_EQ(window.backingScaleFactor(), 1);
 }
 
 TEST_F(WindowTest, WindowsThatHideOnDeactivationComeBack)
 {
-    Panel panel(Rect{0, 0, 100, 100}, Window::borderless);
-    Window plain(Rect{0, 0, 100, 100}, Window::borderless);
-    Panel closed(Rect{0, 0, 100, 100}, Window::borderless);
+    Panel panel(Rect {0, 0, 100, 100}, Window::borderless);
+    Window plain(Rect {0, 0, 100, 100}, Window::borderless);
+    Panel closed(Rect {0, 0, 100, 100}, Window::borderless);
     panel.orderFront();
     plain.orderFront();
     Window::applicationActivityDidChange(false);
@@ -212,7 +211,7 @@ TEST_F(WindowTest, WindowsThatHideOnDeactivationComeBack)
 
 TEST_F(WindowTest, Panels)
 {
-    Panel panel(Rect{0, 0, 100, 100}, Window::borderless | Window::nonactivatingPanel);
+    Panel panel(Rect {0, 0, 100, 100}, Window::borderless | Window::nonactivatingPanel);
     EXPECT_TRUE(panel.hidesOnDeactivate());
     EXPECT_TRUE(panel.isNonactivating());
     EXPECT_TRUE(panel.qtWidget()->windowFlags() & Qt::WindowDoesNotAcceptFocus);
@@ -224,8 +223,8 @@ TEST_F(WindowTest, Panels)
 
 TEST(PopoverPlacement, OpensAtTheEdgeThatFits)
 {
-    const Rect visible{0, 0, 1440, 876};
-    const Size size{200, 100};
+    const Rect visible {0, 0, 1440, 876};
+    const Size size {200, 100};
     struct Case {
         const char* name;
         Rect anchor;
@@ -247,18 +246,18 @@ TEST(PopoverPlacement, OpensAtTheEdgeThatFits)
 
 TEST_F(WindowTest, PopoverShowsBesideAViewAndReportsItsClose)
 {
-    Window window(Rect{100, 100, 300, 200}, Window::borderless);
-    auto anchor = std::make_shared<View>(Rect{20, 30, 40, 20});
+    Window window(Rect {100, 100, 300, 200}, Window::borderless);
+    auto anchor = std::make_shared<View>(Rect {20, 30, 40, 20});
     window.contentView()->addSubview(anchor);
     window.orderFront();
     Popover popover;
     popover.setBehavior(Popover::Behavior::transient);
-    popover.setContentView(std::make_shared<View>(Rect{0, 0, 80, 50}));
+    popover.setContentView(std::make_shared<View>(Rect {0, 0, 80, 50}));
     int closes = 0;
     popover.didClose = [&] { ++closes; };
     popover.show(anchor->bounds(), *anchor, Popover::Edge::maxY);
     ASSERT_TRUE(popover.isShown());
-    EXPECT_EQ(popover.window()->frame(), (Rect{100 + 20 + 20 - 40, 100 + 50 + 2, 80, 50}));
+    EXPECT_EQ(popover.window()->frame(), (Rect {100 + 20 + 20 - 40, 100 + 50 + 2, 80, 50}));
     EXPECT_TRUE(popover.window()->qtWidget()->windowFlags().testFlag(Qt::Popup));
     // Qt closing the popup (a click outside) closes the popover once.
     popover.window()->qtWidget()->hide();
@@ -267,7 +266,7 @@ TEST_F(WindowTest, PopoverShowsBesideAViewAndReportsItsClose)
     popover.close();
     EXPECT_EQ(closes, 1);
     popover.show({700, 876, 24, 22}, Popover::Edge::minY);
-    EXPECT_EQ(popover.window()->frame(), (Rect{672, 874 - 50, 80, 50}));
+    EXPECT_EQ(popover.window()->frame(), (Rect {672, 874 - 50, 80, 50}));
     popover.close();
     EXPECT_EQ(closes, 2);
 }

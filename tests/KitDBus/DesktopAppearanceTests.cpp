@@ -33,8 +33,8 @@ protected:
     static void setGnomeScheme(const std::string& scheme)
     {
         Foundation::ProcessOptions options;
-        Foundation::Process tool(AERLO_GSETTINGS,
-            {"set", "org.gnome.desktop.interface", "color-scheme", scheme}, options);
+        Foundation::Process tool(AERLO_GSETTINGS, {"set", "org.gnome.desktop.interface", "color-scheme", scheme},
+                                 options);
         ASSERT_TRUE(tool.run().ok());
         ASSERT_TRUE(tool.waitUntilExit(10.0));
         ASSERT_EQ(tool.terminationStatus(), 0) << tool.standardErrorText();

@@ -32,18 +32,15 @@ void FakePortal::setScheme(unsigned scheme)
     connection_.send(signal);
 }
 
-QString FakePortal::introspect(const QString&) const
-{
-    return {};
-}
+QString FakePortal::introspect(const QString&) const { return {}; }
 
 bool FakePortal::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
 {
     if (message.interface() != QLatin1String(interface))
         return false;
     const QList<QVariant> args = message.arguments();
-    const bool asked = args.size() == 2 && args[0].toString() == "org.freedesktop.appearance"
-        && args[1].toString() == "color-scheme";
+    const bool asked =
+        args.size() == 2 && args[0].toString() == "org.freedesktop.appearance" && args[1].toString() == "color-scheme";
     if (message.member() == "ReadOne" && readOne_ && asked)
         return connection.send(message.createReply(QVariant::fromValue(QDBusVariant(QVariant::fromValue(scheme_)))));
     if (message.member() == "Read" && asked) {

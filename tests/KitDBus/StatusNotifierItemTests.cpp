@@ -33,13 +33,13 @@ protected:
         options.standardError = Foundation::ProcessOutput::discard;
         watcher_ = std::make_unique<Foundation::Process>(AERLO_SNI_WATCHER, std::vector<std::string> {}, options);
         ASSERT_TRUE(watcher_->run().ok());
-        ASSERT_TRUE(spinUntil([&] {
-            return host().interface()->isServiceRegistered(StatusNotifierItem::watcherService).value();
-        }));
+        ASSERT_TRUE(spinUntil(
+            [&] { return host().interface()->isServiceRegistered(StatusNotifierItem::watcherService).value(); }));
         // A panel that shows the items: a host registered with the watcher.
         ASSERT_TRUE(host().registerService("org.kde.StatusNotifierHost-test"));
-        QDBusMessage call = QDBusMessage::createMethodCall(StatusNotifierItem::watcherService,
-            StatusNotifierItem::watcherPath, StatusNotifierItem::watcherService, "RegisterStatusNotifierHost");
+        QDBusMessage call =
+            QDBusMessage::createMethodCall(StatusNotifierItem::watcherService, StatusNotifierItem::watcherPath,
+                                           StatusNotifierItem::watcherService, "RegisterStatusNotifierHost");
         call << QString("org.kde.StatusNotifierHost-test");
         // The watcher takes its name before it serves its object.
         ASSERT_TRUE(spinUntil([&] { return host().call(call).type() == QDBusMessage::ReplyMessage; }));
@@ -57,13 +57,13 @@ protected:
     QStringList registeredItems()
     {
         const QVariant value = hostProperty(StatusNotifierItem::watcherService, StatusNotifierItem::watcherPath,
-            StatusNotifierItem::watcherService, "RegisteredStatusNotifierItems");
+                                            StatusNotifierItem::watcherService, "RegisteredStatusNotifierItems");
         return value.toStringList();
     }
     QList<StatusNotifierItem::Pixmap> iconPixmaps(const std::string& service)
     {
         const QVariant value = hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
-            StatusNotifierItem::itemInterface, "IconPixmap");
+                                            StatusNotifierItem::itemInterface, "IconPixmap");
         return qdbus_cast<QList<StatusNotifierItem::Pixmap>>(value.value<QDBusArgument>());
     }
     // ARGB in network byte order at (x, y).
@@ -110,10 +110,10 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
     }
     // Hosts that load icons by name find the same image as a file in the theme path.
     const QString folder = hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
-        StatusNotifierItem::itemInterface, "IconThemePath")
+                                        StatusNotifierItem::itemInterface, "IconThemePath")
                                .toString();
     const QString name = hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
-        StatusNotifierItem::itemInterface, "IconName")
+                                      StatusNotifierItem::itemInterface, "IconName")
                              .toString();
     ASSERT_FALSE(name.isEmpty());
     const QImage file(folder + "/" + name + ".png");
@@ -121,9 +121,9 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
     EXPECT_EQ(file.convertToFormat(QImage::Format_ARGB32).pixel(22, 22), pixel(pixmaps[0], 22, 22));
     EXPECT_EQ(qAlpha(file.pixel(0, 0)), 0);
     EXPECT_EQ(hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
-                  StatusNotifierItem::itemInterface, "XAyatanaLabel")
+                           StatusNotifierItem::itemInterface, "XAyatanaLabel")
                   .toString(),
-        QString("1200 rpm 1300 rpm 45℃"));
+              QString("1200 rpm 1300 rpm 45℃"));
 
     // The icon follows the appearance: a light glyph under dark aqua.
     Appearance::setSystem(Appearance::darkAqua());
@@ -134,8 +134,8 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
     }));
 
     // A click on the host's panel: the button's action, the item placed where the host clicked.
-    QDBusMessage activate = QDBusMessage::createMethodCall(QString::fromStdString(service), StatusNotifierItem::itemPath,
-        StatusNotifierItem::itemInterface, "Activate");
+    QDBusMessage activate = QDBusMessage::createMethodCall(
+        QString::fromStdString(service), StatusNotifierItem::itemPath, StatusNotifierItem::itemInterface, "Activate");
     activate << 700 << 12;
     host().asyncCall(activate);
     ASSERT_TRUE(spinUntil([&] { return clicks == 1; }));
@@ -145,9 +145,9 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
     item->setVisible(false);
     advance(0);
     EXPECT_EQ(hostProperty(QString::fromStdString(service), StatusNotifierItem::itemPath,
-                  StatusNotifierItem::itemInterface, "Status")
+                           StatusNotifierItem::itemInterface, "Status")
                   .toString(),
-        QString("Passive"));
+              QString("Passive"));
 
     // The files go with the item.
     StatusBar::system().removeStatusItem(*item);
@@ -173,7 +173,8 @@ TEST_F(StatusNotifierItemTest, AHostIsSentATurnAtItsOwnLowerFrameRate)
     const QString service = QString::fromStdString(tray->notifier().serviceName());
     ASSERT_TRUE(spinUntil([&] { return registeredItems().join(' ').contains(service); }));
     EXPECT_EQ(iconPixmaps(tray->notifier().serviceName()).size(), 2);
-    EXPECT_EQ(hostProperty(service, StatusNotifierItem::itemPath, StatusNotifierItem::itemInterface, "IconName"), QVariant(QString()));
+    EXPECT_EQ(hostProperty(service, StatusNotifierItem::itemPath, StatusNotifierItem::itemInterface, "IconName"),
+              QVariant(QString()));
 }
 
 TEST_F(StatusNotifierItemTest, WithoutAHostTheTrayIsXEmbed)

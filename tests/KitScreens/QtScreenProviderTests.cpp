@@ -9,9 +9,8 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 
 using namespace Kit;
 
@@ -33,8 +32,8 @@ TEST_F(QtScreenProviderTest, ScreensInYUpGlobalCoordinatesPrimaryFirst)
     // The plugin makes the external screen primary: the global origin is its bottom left, Qt's
     // (1440, 880); the built-in screen at Qt's (0, 0) lies left of it, its bottom 20 below that origin.
     ASSERT_EQ(QGuiApplication::primaryScreen()->name(), "HDMI-1");
-    EXPECT_EQ(screens[0]->frame(), (Rect{0, 0, 1920, 1080}));
-    EXPECT_EQ(screens[1]->frame(), (Rect{-1440, -20, 1440, 900}));
+    EXPECT_EQ(screens[0]->frame(), (Rect {0, 0, 1920, 1080}));
+    EXPECT_EQ(screens[1]->frame(), (Rect {-1440, -20, 1440, 900}));
     EXPECT_EQ(screens[0]->backingScaleFactor(), 1);
     EXPECT_EQ(screens[1]->backingScaleFactor(), 2);
     EXPECT_FALSE(screens[0]->isBuiltin());
@@ -50,12 +49,12 @@ TEST_F(QtScreenProviderTest, ScreensInYUpGlobalCoordinatesPrimaryFirst)
 
 TEST_F(QtScreenProviderTest, WindowsFollowTheirScreen)
 {
-    Window window(Rect{100, 100, 200, 100}, Window::borderless);
+    Window window(Rect {100, 100, 200, 100}, Window::borderless);
     EXPECT_EQ(window.backingScaleFactor(), 1);
     // Qt's geometry: x 1440 + 100, y 880 − (100 + 100).
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(1540, 680, 200, 100));
     window.setFrame({-1000, 500, 200, 100}, false);
-    EXPECT_EQ(window.screen()->frame(), (Rect{-1440, -20, 1440, 900}));
+    EXPECT_EQ(window.screen()->frame(), (Rect {-1440, -20, 1440, 900}));
     EXPECT_EQ(window.backingScaleFactor(), 2);
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(440, 280, 200, 100));
 }
@@ -63,9 +62,9 @@ TEST_F(QtScreenProviderTest, WindowsFollowTheirScreen)
 TEST_F(QtScreenProviderTest, MouseLocationIsTheCursorInYUp)
 {
     QCursor::setPos(1500, 800);
-    EXPECT_EQ(Event::mouseLocation(), (Point{60, 80}));
-    TestAccess::setMouseLocationForTesting<Event>(Point{5, 6});
-    EXPECT_EQ(Event::mouseLocation(), (Point{5, 6}));
+    EXPECT_EQ(Event::mouseLocation(), (Point {60, 80}));
+    TestAccess::setMouseLocationForTesting<Event>(Point {5, 6});
+    EXPECT_EQ(Event::mouseLocation(), (Point {5, 6}));
 }
 
 } // namespace

@@ -7,9 +7,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <memory>
 
 using namespace Kit;
@@ -34,8 +33,8 @@ std::unique_ptr<Window> openUnder(const StatusItem& item, Size content)
     const Rect anchor = item.button()->window()->frame();
     auto window = std::make_unique<Window>(Rect({}, content), Window::borderless);
     window->setFrame({anchor.x() + (anchor.width() - content.width) * 0.5, anchor.y() - content.height, content.width,
-                         content.height},
-        true);
+                      content.height},
+                     true);
     window->makeKeyAndOrderFront();
     return window;
 }
@@ -59,8 +58,9 @@ TEST(StatusItemX11Test, AClickOnTheShownItemSendsItsActionAndAWindowOpensUnderIt
     }));
 
     QSystemTrayIcon& icon = tray->trayIcon();
-    ASSERT_TRUE(waitUntil([&] { return icon.isVisible() && icon.geometry().width() > 0 && !icon.geometry().topLeft().isNull(); }))
-        << "the item got no place in the tray";
+    ASSERT_TRUE(waitUntil([&] {
+        return icon.isVisible() && icon.geometry().width() > 0 && !icon.geometry().topLeft().isNull();
+    })) << "the item got no place in the tray";
     // The tray takes the item's look at its next refresh, not at once.
     EXPECT_TRUE(waitUntil([&] { return icon.toolTip() == "1200 rpm"; })) << icon.toolTip().toStdString();
     const QRect place = icon.geometry();

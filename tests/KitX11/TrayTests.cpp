@@ -17,7 +17,7 @@ TEST(TrayTest, TrayIsAvailableAndAClickOnTheIconReachesTheApplication)
 
     QPixmap pixmap(22, 22);
     pixmap.fill(Qt::red);
-    QSystemTrayIcon icon{QIcon(pixmap)};
+    QSystemTrayIcon icon {QIcon(pixmap)};
     int triggers = 0;
     QObject::connect(&icon, &QSystemTrayIcon::activated, [&](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)

@@ -6,12 +6,11 @@
 
 #include <QGuiApplication>
 #include <QWidget>
-#include <xcb/xcb.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <vector>
+#include <xcb/xcb.h>
 
 using namespace Kit;
 using X11TestSupport::waitUntil;
@@ -24,17 +23,18 @@ std::vector<std::uint32_t> windowIcon(const QWidget& widget)
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11->connection();
     const char name[] = "_NET_WM_ICON";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(connection,
-        xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr);
+    xcb_intern_atom_reply_t* atom =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name), nullptr);
     std::vector<std::uint32_t> values;
     if (!atom || atom->atom == XCB_ATOM_NONE) {
         std::free(atom);
         return values;
     }
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(connection,
-        xcb_get_property(connection, 0, static_cast<xcb_window_t>(widget.winId()), atom->atom, XCB_ATOM_CARDINAL, 0,
-            1 << 20),
-        nullptr);
+    xcb_get_property_reply_t* reply =
+        xcb_get_property_reply(connection,
+                               xcb_get_property(connection, 0, static_cast<xcb_window_t>(widget.winId()), atom->atom,
+                                                XCB_ATOM_CARDINAL, 0, 1 << 20),
+                               nullptr);
     if (reply && reply->format == 32) {
         const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
         values.assign(data, data + xcb_get_property_value_length(reply) / 4);

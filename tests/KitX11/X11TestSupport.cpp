@@ -25,9 +25,9 @@ bool waitUntil(const std::function<bool()>& condition, double seconds)
 
 bool clickAt(QPoint globalPoint)
 {
-    const auto result = Foundation::Process::run(
-        "/usr/bin/xdotool",
-        {"mousemove", "--sync", std::to_string(globalPoint.x()), std::to_string(globalPoint.y()), "click", "1"});
+    const auto result =
+        Foundation::Process::run("/usr/bin/xdotool", {"mousemove", "--sync", std::to_string(globalPoint.x()),
+                                                      std::to_string(globalPoint.y()), "click", "1"});
     return result.launched && result.status == 0;
 }
 

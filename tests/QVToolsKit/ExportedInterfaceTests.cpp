@@ -1,12 +1,10 @@
 #include "QVToolsKit/QVFileSizeTool.h"
 #include "QVToolsKit/UI/QVProgressHUD.h"
 
-#include <gtest/gtest.h>
-
-#include <dlfcn.h>
-
 #include <cstdio>
+#include <dlfcn.h>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 
@@ -15,10 +13,7 @@ namespace {
 const std::filesystem::path frameworks = std::filesystem::path(AERLO_BINARY_DIR) / "Aerlo.app/Contents/Frameworks";
 
 // The already loaded library, by file name.
-void* loaded(const std::string& library)
-{
-    return ::dlopen((frameworks / library).c_str(), RTLD_LAZY | RTLD_NOLOAD);
-}
+void* loaded(const std::string& library) { return ::dlopen((frameworks / library).c_str(), RTLD_LAZY | RTLD_NOLOAD); }
 
 // Every symbol the library defines, hidden ones too ("" when nm cannot run).
 std::string symbolTable(const std::string& library)
@@ -71,7 +66,8 @@ TEST(ExportedInterface, InternalsStayInsideTheirLibrary)
         {"libAerloKit.so", "_ZN3Kit16QtAlertPresenter8runModalERNS_5AlertE"},
         {"libAerloKit.so", "_ZN3Kit20QtOpenPanelPresenter3runERNS_9OpenPanelE"},
         {"libAerloKit.so", "_ZN3Kit8QtBridge6colourERKNS_6ColourE"},
-        {"libAerloKit.so", "_ZN3Kit11LayerValues11interpolateERKSt7variantIJdNS_5PointENS_4SizeENS_4RectENS_6ColourENS_15AffineTransformEEES9_d"},
+        {"libAerloKit.so",
+         "_ZN3Kit11LayerValues11interpolateERKSt7variantIJdNS_5PointENS_4SizeENS_4RectENS_6ColourENS_15AffineTransformEEES9_d"},
         // The system layer's default player and opener behind their factories.
         {"libAerloSystem.so", "_ZN14SystemPlatform18ProcessAudioPlayer4playEv"},
         {"libAerloSystem.so", "_ZN14SystemPlatform16ProcessURLOpener4openERKN10Foundation3URLE"},

@@ -4,10 +4,9 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
@@ -31,7 +30,8 @@ inline void expectOneLineStartingWith(const ConsoleCapture& console, const std::
 class FakeTool {
 public:
     FakeTool(const std::filesystem::path& folder, std::string macPath, const std::string& body)
-        : macPath_(std::move(macPath)), script_(folder / ("fake-" + std::filesystem::path(macPath_).filename().string()))
+        : macPath_(std::move(macPath)),
+          script_(folder / ("fake-" + std::filesystem::path(macPath_).filename().string()))
     {
         std::ofstream(script_) << "#!/bin/sh\n" << body << "\n";
         ::chmod(script_.c_str(), 0755);

@@ -183,7 +183,7 @@ TEST_F(AlertExtensionTest, TheCheckBoxReachesBothFormsAndASheetAnswersLater)
     presenter_->enqueue(answer(AlertFirstButtonReturn, true));
     std::vector<std::pair<long, bool>> answers;
     qv::show(&window, AlertStyle::warning, "Sheet", std::nullopt, std::make_shared<View>(Rect {0, 0, 10, 10}), "Box",
-        {"a"}, [&](long index, bool checked) { answers.emplace_back(index, checked); });
+             {"a"}, [&](long index, bool checked) { answers.emplace_back(index, checked); });
     EXPECT_TRUE(answers.empty());
     advance(0);
     EXPECT_EQ(answers, (std::vector<std::pair<long, bool>> {{0, true}}));

@@ -27,9 +27,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <thread>
 
 using namespace Kit;
@@ -70,7 +69,6 @@ protected:
     }
     TempRoot root_;
 };
-
 
 } // namespace
 
@@ -162,9 +160,9 @@ TEST_F(FileServicesTest, PropertyListsAreReadStrictly)
     EXPECT_EQ(*items[1].asDouble(), 2.5);
     EXPECT_EQ(*items[3].asString(), "x中");
     EXPECT_EQ(items[4].asData()->size(), 2u);
-    for (const char* bad : {"<plist><dict><key>k</key><true/><key>k</key><false/></dict></plist>",
-             "<plist><integer>1x</integer></plist>", "<plist><dict><key>k</key></dict></plist>", "bplist00",
-             "<plist><string>a</string></plist>trailing"})
+    for (const char* bad :
+         {"<plist><dict><key>k</key><true/><key>k</key><false/></dict></plist>", "<plist><integer>1x</integer></plist>",
+          "<plist><dict><key>k</key></dict></plist>", "bplist00", "<plist><string>a</string></plist>trailing"})
         EXPECT_FALSE(Foundation::PropertyListXMLReader::read(bad)) << bad;
     std::string deep = "<plist>";
     for (int i = 0; i < 100; ++i)
@@ -178,9 +176,9 @@ TEST_F(FileServicesTest, CursorsComeFromTheirFolderWithAHotSpot)
     EXPECT_EQ(qv::QVCursorManager::topLeftBottomRightResizeCursor().shape(), Cursor::Shape::resizeNorthWestSouthEast);
     write(cursorFolder("half") / "info.plist", "<plist><dict><key>hotx</key><integer>3</integer></dict></plist>");
     write(cursorFolder("text") / "info.plist",
-        "<plist><dict><key>hotx</key><integer>3</integer><key>hoty</key><string>4</string></dict></plist>");
+          "<plist><dict><key>hotx</key><integer>3</integer><key>hoty</key><string>4</string></dict></plist>");
     write(cursorFolder("good") / "info.plist",
-        "<plist><dict><key>hotx</key><integer>3</integer><key>hoty</key><real>4.5</real></dict></plist>");
+          "<plist><dict><key>hotx</key><integer>3</integer><key>hoty</key><real>4.5</real></dict></plist>");
     EXPECT_FALSE(qv::QVCursorManager::cursorForName("half"));
     EXPECT_FALSE(qv::QVCursorManager::cursorForName("text"));
     EXPECT_FALSE(qv::QVCursorManager::cursorForName("../cursors/good"));
@@ -193,7 +191,8 @@ TEST_F(FileServicesTest, CursorsComeFromTheirFolderWithAHotSpot)
 TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFiles)
 {
     TestAccess::resetForTesting<SystemPlatform::Workspace>();
-    SystemPlatform::Workspace::shared().setDesktopPictureStore(std::make_shared<SystemPlatform::FileDesktopPictureStore>());
+    SystemPlatform::Workspace::shared().setDesktopPictureStore(
+        std::make_shared<SystemPlatform::FileDesktopPictureStore>());
     Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {
         {{0, 0, 800, 600}, {0, 0, 800, 600}, 1, "Built-in", true, {}, {{"NSScreenNumber", std::uint32_t {1}}}},
         {{800, 0, 800, 600}, {800, 0, 800, 600}, 1, "Studio", false, {}, {{"NSScreenNumber", std::uint32_t {2}}}}}));
@@ -240,13 +239,14 @@ TEST_F(FileServicesTest, TheDesktopsSettingsKeepAPathWithQuotesAndSpaces)
 TEST_F(FileServicesTest, TheOpenPanelCarriesEveryOptionAndOnlyOKCompletes)
 {
     const auto panel = qv::QVOpenPanelManager::createOpenPanel("Title", "Message", false, true, true,
-        std::vector<std::string> {}, fs::path("/tmp"));
+                                                               std::vector<std::string> {}, fs::path("/tmp"));
     EXPECT_EQ(panel.title, "Title");
     EXPECT_EQ(panel.message, "Message");
     EXPECT_FALSE(panel.canChooseFiles);
     EXPECT_TRUE(panel.canChooseDirectories && panel.allowsMultipleSelection);
     EXPECT_EQ(panel.allowedFileTypes, std::vector<std::string> {}) << "an empty list stays a list";
-    EXPECT_FALSE(panel.canCreateDirectories || panel.isAccessoryViewDisclosed || panel.showsHiddenFiles || panel.showsTagField);
+    EXPECT_FALSE(panel.canCreateDirectories || panel.isAccessoryViewDisclosed || panel.showsHiddenFiles
+                 || panel.showsTagField);
 
     auto presenter = std::make_shared<ScriptedOpenPanelPresenter>();
     OpenPanelPresenter::replaceShared(presenter);

@@ -5,27 +5,30 @@
 
 namespace QVToolsKit {
 struct KVOAccess {
-    static std::vector<std::string> properties(const Foundation::Object& object) { return KVO::getAllProperties(object); }
+    static std::vector<std::string> properties(const Foundation::Object& object)
+    {
+        return KVO::getAllProperties(object);
+    }
 };
 } // namespace QVToolsKit
 
+using Foundation::AttributedString;
 using QVToolsKit::KVO;
 using QVToolsKit::KVOAccess;
 using QVToolsKit::QVTextHighlighter;
-using Foundation::AttributedString;
 
 namespace {
 
 class Watched : public KVO {
 public:
-    Foundation::Property<int> a{this, "a"};
-    Foundation::Property<std::string> b{this, "b"};
+    Foundation::Property<int> a {this, "a"};
+    Foundation::Property<std::string> b {this, "b"};
     int plainField = 0; // not a declared property: never seen
 };
 
 class MoreWatched : public Watched {
 public:
-    Foundation::Property<int> c{this, "c", 10};
+    Foundation::Property<int> c {this, "c", 10};
 };
 
 struct Change {
@@ -37,8 +40,8 @@ struct Change {
 TEST(KVO, PropertiesRunFromTheMostDerivedClassUp)
 {
     EXPECT_TRUE(KVOAccess::properties(KVO()).empty());
-    EXPECT_EQ(KVOAccess::properties(Watched()), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(KVOAccess::properties(MoreWatched()), (std::vector<std::string>{"c", "a", "b"}));
+    EXPECT_EQ(KVOAccess::properties(Watched()), (std::vector<std::string> {"a", "b"}));
+    EXPECT_EQ(KVOAccess::properties(MoreWatched()), (std::vector<std::string> {"c", "a", "b"}));
 }
 
 TEST(KVO, EachSetCallsTheHandlerOnceWithNewThenOld)
@@ -73,12 +76,12 @@ TEST(KVO, SilentWithoutHandlerForForeignKeysAndBeforeBeingTurnedOn)
     object.a = 3; // no handler: consumed silently
     std::vector<std::string> names;
     object.setKvoHandler([&](const std::string& name, const std::any&, const std::any&) { names.push_back(name); });
-    Foundation::KeyValueChange change{{"new", std::any(1)}};
+    Foundation::KeyValueChange change {{"new", std::any(1)}};
     object.observeValue(std::string("elsewhere"), &object, &change, nullptr);
     object.observeValue(std::nullopt, &object, &change, nullptr);
     EXPECT_TRUE(names.empty());
     object.observeValue(std::string("a"), &object, nullptr, nullptr);
-    EXPECT_EQ(names, std::vector<std::string>{"a"});
+    EXPECT_EQ(names, std::vector<std::string> {"a"});
 }
 
 class OwnHandler : public Watched {
@@ -95,7 +98,7 @@ TEST(KVO, AnOverriddenHandlerAccessorIsUsed)
     OwnHandler object;
     object.kvo(true);
     object.b = "x";
-    EXPECT_EQ(object.seen, std::vector<std::string>{"b"});
+    EXPECT_EQ(object.seen, std::vector<std::string> {"b"});
 }
 
 // The underline attribute's value over a range, or 0.
@@ -122,25 +125,25 @@ std::vector<AttributedString::Range> rangesWith(const AttributedString& text, co
 TEST(QVTextHighlighter, FoldsCaseBeyondASCIIOneCharacterForOne)
 {
     using Ranges = std::vector<AttributedString::Range>;
-    const AttributedString::Attributes red{{"color", std::string("red")}};
+    const AttributedString::Attributes red {{"color", std::string("red")}};
     EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"ÄPFEL"}, "Äpfel und äpfel", red, false), "color"),
-              (Ranges{{0, 5}, {10, 5}}));
+              (Ranges {{0, 5}, {10, 5}}));
     // Final sigma folds like sigma; sharp s does not become "ss".
     const auto greek = QVTextHighlighter::highlight({"σίσυφος"}, "ΣΊΣΥΦΟΣ x σίσυφοσ", red, false);
-    EXPECT_EQ(rangesWith(greek, "color"), (Ranges{{0, 7}, {10, 7}}));
+    EXPECT_EQ(rangesWith(greek, "color"), (Ranges {{0, 7}, {10, 7}}));
     EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({"straße"}, "STRASSE", red, false), "color").empty());
-    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"𐐨"}, "a𐐀b", red, false), "color"), (Ranges{{1, 2}}));
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"𐐨"}, "a𐐀b", red, false), "color"), (Ranges {{1, 2}}));
 }
 
 TEST(QVTextHighlighter, MarksEveryOccurrenceWithoutRegardToCase)
 {
     using Ranges = std::vector<AttributedString::Range>;
-    const AttributedString::Attributes red{{"color", std::string("red")}};
-    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"ab"}, "ABab", red, false), "color"), (Ranges{{0, 4}}));
+    const AttributedString::Attributes red {{"color", std::string("red")}};
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"ab"}, "ABab", red, false), "color"), (Ranges {{0, 4}}));
     const auto both = QVTextHighlighter::highlight({"ab"}, "ABxab", red, false);
-    EXPECT_EQ(rangesWith(both, "color"), (Ranges{{0, 2}, {3, 2}}));
-    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"aa"}, "aaa", red, false), "color"), (Ranges{{0, 2}}));
-    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"fan"}, "😀fan", red, false), "color"), (Ranges{{2, 3}}));
+    EXPECT_EQ(rangesWith(both, "color"), (Ranges {{0, 2}, {3, 2}}));
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"aa"}, "aaa", red, false), "color"), (Ranges {{0, 2}}));
+    EXPECT_EQ(rangesWith(QVTextHighlighter::highlight({"fan"}, "😀fan", red, false), "color"), (Ranges {{2, 3}}));
     EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({}, "text", red, true), "color").empty());
     EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({"", ""}, "text", red, true), "color").empty());
     EXPECT_TRUE(rangesWith(QVTextHighlighter::highlight({"zz"}, "", red, true), "color").empty());
@@ -149,13 +152,12 @@ TEST(QVTextHighlighter, MarksEveryOccurrenceWithoutRegardToCase)
 TEST(QVTextHighlighter, LaterKeywordsAddOnTopAndUnderlineOnlyWhenAsked)
 {
     const auto text = QVTextHighlighter::highlight({"abc", "cd"}, "abcde", {{"color", std::string("red")}}, true);
-    EXPECT_EQ(rangesWith(text, "color"), (std::vector<AttributedString::Range>{{0, 4}}));
+    EXPECT_EQ(rangesWith(text, "color"), (std::vector<AttributedString::Range> {{0, 4}}));
     EXPECT_EQ(underlineAt(text, 2), 1);
     EXPECT_EQ(underlineAt(text, 4), 0);
     const auto plain = QVTextHighlighter::highlight({"abc"}, "abcde", {{"color", std::string("red")}}, false);
     EXPECT_EQ(underlineAt(plain, 0), 0);
-    const auto layered =
-        QVTextHighlighter::highlight({"abc", "cd"}, "abcde", {{"weight", 1}}, false);
+    const auto layered = QVTextHighlighter::highlight({"abc", "cd"}, "abcde", {{"weight", 1}}, false);
     EXPECT_EQ(layered.attributes(2).size(), 1u);
     EXPECT_EQ(QVTextHighlighter::convertToPlainText(text), "abcde");
 }

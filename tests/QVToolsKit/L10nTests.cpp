@@ -3,9 +3,8 @@
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using QVToolsKit::L10n;
 namespace fs = std::filesystem;

@@ -10,9 +10,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using QVToolsKit::QVLoginItemManager;
 using QVToolsKit::QVSystemPreferencesManager;
@@ -79,11 +78,10 @@ TEST_F(SettingsLinks, TheRemindersPaneAndAnyAddressReportTheWorkspacesAnswer)
     recorder_->setAnswer(true);
     QVSystemPreferencesManager::openPreferences(
         "x-apple.systempreferences:com.apple.preference.security?Privacy_Camera");
-    EXPECT_EQ(recorder_->openedURLs(),
-              (std::vector<std::string>{privacy + "Reminders", privacy + "Reminders", privacy + "Camera",
-                                        privacy + "Camera"}));
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{"成功打开系统偏好设置", "无法打开系统偏好设置",
-                                                          "无法打开系统偏好设置", "成功打开系统偏好设置"}));
+    EXPECT_EQ(recorder_->openedURLs(), (std::vector<std::string> {privacy + "Reminders", privacy + "Reminders",
+                                                                  privacy + "Camera", privacy + "Camera"}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"成功打开系统偏好设置", "无法打开系统偏好设置",
+                                                           "无法打开系统偏好设置", "成功打开系统偏好设置"}));
 }
 
 TEST_F(SettingsLinks, AnInvalidAddressIsReportedAndNotOpened)
@@ -163,14 +161,16 @@ TEST_F(LoginItems, SwitchingOnWritesTheAutostartEntryAndOffRemovesIt)
 {
     OperatingSystemVersion version("14.5");
     QVLoginItemManager::setLaunchAtLogin(true, "com.example.Helper");
-    const std::string executable
-        = (root_.path() / "Apps/Test.app/Contents/Library/LoginItems/My Helper.app/Contents/MacOS/Helper ").string();
+    const std::string executable =
+        (root_.path() / "Apps/Test.app/Contents/Library/LoginItems/My Helper.app/Contents/MacOS/Helper ").string();
     EXPECT_EQ(readText(entry()), "[Desktop Entry]\n"
                                  "Type=Application\n"
                                  "Name=Helper\n"
-                                 "Exec=\"" + executable + "\\\\$1\"\n"
-                                 "Terminal=false\n"
-                                 "X-GNOME-Autostart-enabled=true\n");
+                                 "Exec=\""
+                                     + executable
+                                     + "\\\\$1\"\n"
+                                       "Terminal=false\n"
+                                       "X-GNOME-Autostart-enabled=true\n");
     EXPECT_EQ(AppService::loginItem("com.example.Helper").status(), AppService::Status::enabled);
     // Nothing but the entry is left beside it (the write went through a renamed temporary file).
     EXPECT_EQ(std::distance(fs::directory_iterator(AppService::autostartFolder()), fs::directory_iterator()), 1);
@@ -179,7 +179,7 @@ TEST_F(LoginItems, SwitchingOnWritesTheAutostartEntryAndOffRemovesIt)
     EXPECT_FALSE(fs::exists(entry()));
     EXPECT_EQ(AppService::loginItem("com.example.Helper").status(), AppService::Status::notRegistered);
     EXPECT_EQ(requests_,
-              (std::vector<std::string>{"register com.example.Helper on", "unregister com.example.Helper off"}));
+              (std::vector<std::string> {"register com.example.Helper on", "unregister com.example.Helper off"}));
     EXPECT_EQ(console_.output(), "");
 }
 
@@ -190,8 +190,8 @@ TEST_F(LoginItems, BelowVersion13TheOlderSwitchIsUsed)
     EXPECT_TRUE(fs::exists(entry()));
     QVLoginItemManager::setLaunchAtLogin(false, "com.example.Helper");
     EXPECT_FALSE(fs::exists(entry()));
-    EXPECT_EQ(requests_, (std::vector<std::string>{"setLoginItemEnabled com.example.Helper on",
-                                                   "setLoginItemEnabled com.example.Helper off"}));
+    EXPECT_EQ(requests_, (std::vector<std::string> {"setLoginItemEnabled com.example.Helper on",
+                                                    "setLoginItemEnabled com.example.Helper off"}));
     EXPECT_TRUE(AppService::setLoginItemEnabled("com.example.Helper", false)); // already off
     EXPECT_FALSE(AppService::setLoginItemEnabled("com.example.Other", true));
     EXPECT_EQ(console_.output(), "");

@@ -3,22 +3,21 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/System/ConsoleUser.h"
 #include "Platform/System/IORegistry.h"
-#include "QVToolsKit/UI/CGRectExtension.h"
-#include "QVToolsKit/UI/DisplayConstants.h"
 #include "QVToolsKit/FileManagerExtension.h"
-#include "QVToolsKit/UI/ModifierFlags.h"
 #include "QVToolsKit/ModuleConstants.h"
 #include "QVToolsKit/NumberStrings.h"
 #include "QVToolsKit/OnceValue.h"
+#include "QVToolsKit/UI/CGRectExtension.h"
+#include "QVToolsKit/UI/DisplayConstants.h"
+#include "QVToolsKit/UI/ModifierFlags.h"
 #include "tests/QVToolsKit/DefaultsScope.h"
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <limits>
 #include <unistd.h>
 
@@ -59,9 +58,9 @@ TEST(ModifierFlagTests, TheFourKeysAndTheirCodes)
         std::uint16_t code;
         bool shift, control, option, command;
     } codes[] = {
-        {56, true, false, false, false}, {60, true, false, false, false},  {59, false, true, false, false},
-        {62, false, true, false, false}, {58, false, false, true, false},  {61, false, false, true, false},
-        {54, false, false, false, true}, {55, false, false, false, true},  {57, false, false, false, false},
+        {56, true, false, false, false},  {60, true, false, false, false}, {59, false, true, false, false},
+        {62, false, true, false, false},  {58, false, false, true, false}, {61, false, false, true, false},
+        {54, false, false, false, true},  {55, false, false, false, true}, {57, false, false, false, false},
         {63, false, false, false, false}, {0, false, false, false, false},
     };
     for (const auto& c : codes) {
@@ -103,10 +102,22 @@ TEST(NumberStringTests, IntegersFloatsAndPrices)
         float value;
         const char* text;
     } floats[] = {
-        {2.0f, "2.0"},         {3.5f, "3.5"},          {0.1f, "0.1"},         {-2.5f, "-2.5"},
-        {1e8f, "1e+08"},       {1e-5f, "1e-05"},       {0.0001f, "0.0001"},   {16777216.0f, "16777216.0"},
-        {16777218.0f, "1.6777218e+07"}, {1e7f, "10000000.0"}, {0.0f, "0.0"},  {-0.0f, "-0.0"},
-        {INFINITY, "inf"},     {-INFINITY, "-inf"},    {NAN, "nan"},          {3.4028235e38f, "3.4028235e+38"},
+        {2.0f, "2.0"},
+        {3.5f, "3.5"},
+        {0.1f, "0.1"},
+        {-2.5f, "-2.5"},
+        {1e8f, "1e+08"},
+        {1e-5f, "1e-05"},
+        {0.0001f, "0.0001"},
+        {16777216.0f, "16777216.0"},
+        {16777218.0f, "1.6777218e+07"},
+        {1e7f, "10000000.0"},
+        {0.0f, "0.0"},
+        {-0.0f, "-0.0"},
+        {INFINITY, "inf"},
+        {-INFINITY, "-inf"},
+        {NAN, "nan"},
+        {3.4028235e38f, "3.4028235e+38"},
     };
     for (const auto& f : floats)
         EXPECT_EQ(stringFromFloat(f.value), f.text) << f.text;
@@ -147,24 +158,24 @@ public:
 TEST(RectExtensionTests, FlippingAgainstThePrimaryScreenIsItsOwnInverse)
 {
     ScreenScope screens({ScreenScope::screen({0, 0, 1440, 900}, 2), ScreenScope::screen({1440, 0, 1920, 1080}, 1)});
-    const Kit::Rect rect{100, 50, 300, 200};
-    EXPECT_EQ(isFlipped(rect), (Kit::Rect{100, 650, 300, 200}));
+    const Kit::Rect rect {100, 50, 300, 200};
+    EXPECT_EQ(isFlipped(rect), (Kit::Rect {100, 650, 300, 200}));
     EXPECT_EQ(isFlipped(isFlipped(rect)), rect);
-    EXPECT_EQ(isFlipped(Kit::Rect{0, 0, 1440, 900}), (Kit::Rect{0, 0, 1440, 900}));
+    EXPECT_EQ(isFlipped(Kit::Rect {0, 0, 1440, 900}), (Kit::Rect {0, 0, 1440, 900}));
     EXPECT_EQ(kScreenScale(), 2);
     EXPECT_EQ(kScreenWidth(), 1440);
     EXPECT_EQ(kScreenHeight(), 900);
     EXPECT_EQ(kStatusBarHeight(), 0);
 
-    EXPECT_FALSE(isLandscape(Kit::Rect{0, 0, 10, 10}));
-    EXPECT_TRUE(isLandscape(Kit::Rect{0, 0, 11, 10}));
-    EXPECT_FALSE(isLandscape(Kit::Rect{0, 0, 9, 10}));
+    EXPECT_FALSE(isLandscape(Kit::Rect {0, 0, 10, 10}));
+    EXPECT_TRUE(isLandscape(Kit::Rect {0, 0, 11, 10}));
+    EXPECT_FALSE(isLandscape(Kit::Rect {0, 0, 9, 10}));
 }
 
 TEST(RectExtensionTests, WithoutAScreenNothingMoves)
 {
     ScreenScope none({});
-    EXPECT_EQ(isFlipped(Kit::Rect{1, 2, 3, 4}), (Kit::Rect{1, 2, 3, 4}));
+    EXPECT_EQ(isFlipped(Kit::Rect {1, 2, 3, 4}), (Kit::Rect {1, 2, 3, 4}));
     EXPECT_EQ(kScreenScale(), 1);
     EXPECT_EQ(kScreenWidth(), 0);
     EXPECT_EQ(kScreenHeight(), 0);
@@ -236,12 +247,12 @@ TEST_F(ModuleValues, TheSystemThemeIsDarkOnlyForADarkText)
         std::optional<Foundation::PropertyListValue> style;
         bool dark;
     } cases[] = {
-        {Foundation::PropertyListValue("DARK"), true}, {Foundation::PropertyListValue("dark"), true},
-        {Foundation::PropertyListValue("Light"), false}, {Foundation::PropertyListValue("Dark "), false},
+        {Foundation::PropertyListValue("DARK"), true},           {Foundation::PropertyListValue("dark"), true},
+        {Foundation::PropertyListValue("Light"), false},         {Foundation::PropertyListValue("Dark "), false},
         {Foundation::PropertyListValue(std::int64_t(1)), false}, {std::nullopt, false},
     };
     for (const auto& c : cases) {
-        Foundation::PropertyListValue::Dictionary domain{{"other", "x"}};
+        Foundation::PropertyListValue::Dictionary domain {{"other", "x"}};
         if (c.style)
             domain.emplace("AppleInterfaceStyle", *c.style);
         defaults_.writeGlobalDomain(domain);
@@ -302,7 +313,8 @@ TEST_F(ModuleValues, BundleFactsOfTheMainBundle)
 {
     ScopedEnvironment language("LANGUAGE", "en");
     const fs::path main = bundle("Main", R"({"CFBundleIdentifier": "com.example.main", "CFBundleName": "Main",
-        "CFBundleShortVersionString": "2.4.0", "CFBundleVersion": 240})", "en", R"({"CFBundleName": "Main EN"})");
+        "CFBundleShortVersionString": "2.4.0", "CFBundleVersion": 240})",
+                                 "en", R"({"CFBundleName": "Main EN"})");
     std::ofstream(main / "Contents/Resources/sound.aiff") << "x";
     Foundation::Bundle::setMainBundlePath(main);
     EXPECT_EQ(kAPP_Version(), "2.4.0");
@@ -319,7 +331,7 @@ TEST_F(ModuleValues, BundleFactsOfTheMainBundle)
 
 TEST_F(ModuleValues, TheSystemVersionAlwaysHasThreeNumbers)
 {
-    for (const auto& [version, text] : std::vector<std::pair<std::string, std::string>>{
+    for (const auto& [version, text] : std::vector<std::pair<std::string, std::string>> {
              {"15.1", "15.1.0"}, {"14.5.2", "14.5.2"}, {"26", "26.0.0"}}) {
         OperatingSystemVersion pinned(version);
         TestAccess::resetForTesting<OnceValue>();
@@ -333,8 +345,8 @@ TEST_F(ModuleValues, TheUUIDGroupIsTheFifthOfThePlatformUUID)
     using SystemPlatform::RegistryEntry;
     using SystemPlatform::RegistryProperties;
     const auto expert = [](RegistryProperties properties) {
-        return std::vector<RegistryEntry>{
-            RegistryEntry{"IOPlatformExpertDevice", "J316sAP", std::move(properties), {}}};
+        return std::vector<RegistryEntry> {
+            RegistryEntry {"IOPlatformExpertDevice", "J316sAP", std::move(properties), {}}};
     };
     const struct {
         std::optional<std::vector<RegistryEntry>> services;
@@ -346,7 +358,7 @@ TEST_F(ModuleValues, TheUUIDGroupIsTheFifthOfThePlatformUUID)
         {expert({{"IOPlatformUUID", std::string("A-B-C-D-")}}), ""},
         {expert({{"IOPlatformUUID", std::int64_t(7)}}), ""},
         {expert({}), ""},
-        {std::vector<RegistryEntry>{}, ""},
+        {std::vector<RegistryEntry> {}, ""},
     };
     for (const auto& c : cases) {
         IORegistry::setServices(c.services);
@@ -364,18 +376,18 @@ TEST_F(ModuleValues, TheConsoleUserIsAbsentAtTheLoginWindow)
     ASSERT_TRUE(home);
     const std::string last = fs::path(*home).filename().string();
 
-    ConsoleUser::set(ConsoleUser::User{"alice", me});
+    ConsoleUser::set(ConsoleUser::User {"alice", me});
     EXPECT_EQ(GUIUserName(), "alice");
     EXPECT_EQ(GUIUserDisplayName(), last.empty() ? std::nullopt : std::optional(last));
     for (const char* loginWindow : {"loginwindow", "loginWindow", "LOGINWINDOW"}) {
-        ConsoleUser::set(ConsoleUser::User{loginWindow, me});
+        ConsoleUser::set(ConsoleUser::User {loginWindow, me});
         EXPECT_EQ(GUIUserName(), std::nullopt) << loginWindow;
         EXPECT_EQ(GUIUserDisplayName(), std::nullopt) << loginWindow;
     }
     ConsoleUser::set(std::nullopt);
     EXPECT_EQ(GUIUserName(), std::nullopt);
     EXPECT_EQ(GUIUserDisplayName(), std::nullopt);
-    ConsoleUser::set(ConsoleUser::User{"ghost", static_cast<uid_t>(3999999999u)}); // no password entry
+    ConsoleUser::set(ConsoleUser::User {"ghost", static_cast<uid_t>(3999999999u)}); // no password entry
     EXPECT_EQ(GUIUserName(), "ghost");
     EXPECT_EQ(GUIUserDisplayName(), std::nullopt);
 }

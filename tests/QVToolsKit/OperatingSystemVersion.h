@@ -3,7 +3,6 @@
 #include "Platform/System/ActiveMachine.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 

@@ -26,12 +26,8 @@ TEST(ScrollBarPreference, CurrentModeReadsTheApplicationDomainThenTheGlobalOne)
         Foundation::PropertyListValue stored;
         Mode mode;
     } cases[] = {
-        {"WhenScrolling", Mode::whenScrolling},
-        {"Always", Mode::always},
-        {"always", Mode::automatic},
-        {"Automatic", Mode::automatic},
-        {"", Mode::automatic},
-        {std::int64_t(2), Mode::automatic},
+        {"WhenScrolling", Mode::whenScrolling}, {"Always", Mode::always}, {"always", Mode::automatic},
+        {"Automatic", Mode::automatic},         {"", Mode::automatic},    {std::int64_t(2), Mode::automatic},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored.toJSONText());
@@ -54,15 +50,15 @@ TEST(ScrollBarPreference, SetAndResetWriteTheApplicationDomainOnly)
     EXPECT_TRUE(QVScrollBarPreferenceManager::setMode(Mode::always));
     EXPECT_EQ(QVScrollBarPreferenceManager::currentMode(), Mode::always);
     EXPECT_EQ(scope.standard().dictionaryRepresentation(),
-              (Foundation::PropertyListValue::Dictionary{{"AppleShowScrollBars", "Always"}}));
+              (Foundation::PropertyListValue::Dictionary {{"AppleShowScrollBars", "Always"}}));
 
     EXPECT_TRUE(QVScrollBarPreferenceManager::resetToDefault());
     EXPECT_EQ(QVScrollBarPreferenceManager::currentMode(), Mode::automatic);
     // The key is overwritten, not removed, so the global value stays hidden.
     EXPECT_EQ(scope.standard().dictionaryRepresentation(),
-              (Foundation::PropertyListValue::Dictionary{{"AppleShowScrollBars", "Automatic"}}));
+              (Foundation::PropertyListValue::Dictionary {{"AppleShowScrollBars", "Automatic"}}));
     EXPECT_EQ(scope.standard().persistentDomain(Foundation::UserDefaults::globalDomain),
-              (Foundation::PropertyListValue::Dictionary{{"AppleShowScrollBars", "WhenScrolling"}}));
+              (Foundation::PropertyListValue::Dictionary {{"AppleShowScrollBars", "WhenScrolling"}}));
 }
 
 TEST(StatusItemPosition, RightMostIsExactlyFifty)
@@ -75,9 +71,9 @@ TEST(StatusItemPosition, RightMostIsExactlyFifty)
     EXPECT_EQ(scope.standard().object(QVStatusItemPositionManager::key),
               Foundation::PropertyListValue(std::int64_t(50)));
 
-    for (const Foundation::PropertyListValue& other : {Foundation::PropertyListValue(std::int64_t(49)),
-                                                       Foundation::PropertyListValue(std::int64_t(0)),
-                                                       Foundation::PropertyListValue(1250.5)}) {
+    for (const Foundation::PropertyListValue& other :
+         {Foundation::PropertyListValue(std::int64_t(49)), Foundation::PropertyListValue(std::int64_t(0)),
+          Foundation::PropertyListValue(1250.5)}) {
         ASSERT_TRUE(scope.standard().set(other, QVStatusItemPositionManager::key));
         EXPECT_FALSE(QVStatusItemPositionManager::isRightMost()) << other.toJSONText();
     }

@@ -1,11 +1,9 @@
-#include "QVToolsKit/QVAESEncryptManager.h"
-
 #include "Platform/Foundation/Base64.h"
+#include "QVToolsKit/QVAESEncryptManager.h"
 #include "tests/Support/ConsoleCapture.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 using QVToolsKit::QVAESEncryptManager;
@@ -66,7 +64,7 @@ TEST(QVAESEncryptManager, CiphertextSizesFollowThePadding)
 TEST(QVAESEncryptManager, RoundTripsTextAndRefusesShortKeysAndBadInput)
 {
     const std::string key = "ключ-key-0123456789";
-    for (const std::string& plain : std::vector<std::string>{"", "a", "中文 text ✓", std::string(100, 'z')}) {
+    for (const std::string& plain : std::vector<std::string> {"", "a", "中文 text ✓", std::string(100, 'z')}) {
         const auto encrypted = QVAESEncryptManager::encryptPKCS5(plain, key);
         ASSERT_TRUE(encrypted);
         EXPECT_EQ(QVAESEncryptManager::decryptPKCS5(*encrypted, key), plain);
@@ -115,7 +113,7 @@ TEST(QVAESEncryptManager, DecryptECBFailuresPrintTheirLineAndStatus)
     for (const Case& c : cases) {
         ConsoleCapture console;
         EXPECT_FALSE(QVAESEncryptManager::decryptECB(c.data, c.key));
-        EXPECT_EQ(console.lines(), std::vector<std::string>{c.line});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {c.line});
     }
     EXPECT_EQ(QVAESEncryptManager::alignmentError, -4303);
     EXPECT_EQ(QVAESEncryptManager::decodeError, -4304);
@@ -146,15 +144,17 @@ TEST(QVAESEncryptManager, OpensGcmSealedBoxes)
     for (const auto& [data, withKey] : failures) {
         console.clear();
         EXPECT_FALSE(QVAESEncryptManager::decryptGCM(data, withKey));
-        EXPECT_EQ(console.lines(), std::vector<std::string>{"decryptGCM failed"});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {"decryptGCM failed"});
     }
 }
 
 TEST(QVAESEncryptManager, JsonTextOfMapsAndBack)
 {
-    const QVAESEncryptManager::Dictionary dictionary{
-        {"name", "Aerlo"}, {"count", 3}, {"ratio", 0.5}, {"on", true}, {"none", nullptr},
-        {"list", nlohmann::json::array({1, "two"})}, {"nested", {{"k", "v"}}}};
+    const QVAESEncryptManager::Dictionary dictionary {
+        {"name", "Aerlo"},       {"count", 3},
+        {"ratio", 0.5},          {"on", true},
+        {"none", nullptr},       {"list", nlohmann::json::array({1, "two"})},
+        {"nested", {{"k", "v"}}}};
     const auto text = QVAESEncryptManager::dictionaryToJson(dictionary);
     ASSERT_TRUE(text);
     EXPECT_NE(text->find("\n  \"count\": 3"), std::string::npos) << *text;

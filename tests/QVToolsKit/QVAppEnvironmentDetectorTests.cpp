@@ -1,6 +1,5 @@
-#include "QVToolsKit/QVAppEnvironmentDetector.h"
-
 #include "Platform/Foundation/Bundle.h"
+#include "QVToolsKit/QVAppEnvironmentDetector.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
@@ -83,7 +82,7 @@ TEST(QVAppEnvironmentDetector, AFailingToolPrintsItsOutputAndGivesOther)
         ConsoleCapture console;
         EXPECT_EQ(QVAppEnvironmentDetector::currentEnvironment(), QVAppRunEnvironment::other);
         EXPECT_EQ(console.lines(),
-                  std::vector<std::string>{"❌ detectEnvironment error: x.app: code object is not signed at all"});
+                  std::vector<std::string> {"❌ detectEnvironment error: x.app: code object is not signed at all"});
     }
     {
         // Not available here (the default): it cannot start, which counts as exit −1.

@@ -8,9 +8,8 @@
 #include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 using QVToolsKit::QVAppRatingManager;
 using SystemPlatform::StoreReviewController;
@@ -48,9 +47,9 @@ protected:
 
     DefaultsScope defaults_;
     Foundation::ManualRunLoopDriver driver_;
-    OperatingSystemVersion version_{"15.0"};
-    std::shared_ptr<SystemPlatform::RecordingURLOpener> recorder_
-        = std::make_shared<SystemPlatform::RecordingURLOpener>();
+    OperatingSystemVersion version_ {"15.0"};
+    std::shared_ptr<SystemPlatform::RecordingURLOpener> recorder_ =
+        std::make_shared<SystemPlatform::RecordingURLOpener>();
 };
 
 } // namespace
@@ -97,7 +96,7 @@ TEST_F(RatingPrompt, AMinimumOfThreePromptsOnTheThirdAndSixthCall)
         if (StoreReviewController::requestCount() > before)
             promptedAfter.push_back(call);
     }
-    EXPECT_EQ(promptedAfter, (std::vector<int>{3, 6}));
+    EXPECT_EQ(promptedAfter, (std::vector<int> {3, 6}));
     EXPECT_EQ(count(), 1);
 }
 
@@ -149,7 +148,7 @@ TEST_F(RatingPrompt, Below15TheWriteReviewPageIsOpened)
     QVAppRatingManager::showWith("no id", 1, 0, 0, 0); // not a URL: nothing is opened
     driver_.runUntilIdle();
     EXPECT_EQ(recorder_->openedURLs(),
-              std::vector<std::string>{"itms-apps://apps.apple.com/app/id1234567?action=write-review"});
+              std::vector<std::string> {"itms-apps://apps.apple.com/app/id1234567?action=write-review"});
     EXPECT_EQ(StoreReviewController::requestCount(), 0u);
     EXPECT_EQ(count(), 0);
 }

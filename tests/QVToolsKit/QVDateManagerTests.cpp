@@ -2,7 +2,6 @@
 #include "QVToolsKit/Weekday.h"
 #include "tests/Support/ManualRunLoopDriver.h"
 
-
 #include <gtest/gtest.h>
 
 using Foundation::Calendar;
@@ -12,8 +11,8 @@ using Date = QVDateManager::Date;
 
 namespace {
 
-constexpr Date saturdayAfternoonInShanghai{1707550200}; // 2024-02-10 15:30 +08:00
-constexpr Date beforeSpringChange{1711796400};           // 2024-03-30 12:00 Berlin
+constexpr Date saturdayAfternoonInShanghai {1707550200}; // 2024-02-10 15:30 +08:00
+constexpr Date beforeSpringChange {1711796400}; // 2024-03-30 12:00 Berlin
 
 // Pins the current zone and calendar.
 class DatesIn : public ::testing::Test {
@@ -49,10 +48,10 @@ TEST_F(DatesIn, ConversionsUseShanghaiWhereTheyShould)
 {
     pin("America/New_York");
     EXPECT_EQ(QVDateManager::formatToDateString(std::nullopt), "");
-    EXPECT_EQ(QVDateManager::formatToDateString(Date{0}), "1970-01-01 08:00:00");
+    EXPECT_EQ(QVDateManager::formatToDateString(Date {0}), "1970-01-01 08:00:00");
     EXPECT_EQ(QVDateManager::dateString(0, "anything"), "1970-01-01 08:00:00");
     EXPECT_EQ(QVDateManager::dateString(0, ""), "1970-01-01 08:00:00");
-    EXPECT_EQ(QVDateManager::string(Date{0}, "yyyy-MM-dd HH:mm"), "1969-12-31 19:00");
+    EXPECT_EQ(QVDateManager::string(Date {0}, "yyyy-MM-dd HH:mm"), "1969-12-31 19:00");
     EXPECT_EQ(QVDateManager::date("2024-02-10 15:30", "yyyy-MM-dd HH:mm", true), saturdayAfternoonInShanghai);
     EXPECT_EQ(QVDateManager::date("2024-02-10 02:30", "yyyy-MM-dd HH:mm", false), saturdayAfternoonInShanghai);
     EXPECT_FALSE(QVDateManager::date("10/02/2024", "yyyy-MM-dd", true));
@@ -145,7 +144,7 @@ TEST_F(DatesIn, WeekIndexFollowsTheCalendarsWeekRules)
     EXPECT_EQ(QVDateManager::weekIndexOfMonth(at(2024, 6, 9)), 3);
     pin("UTC", 2, 4);
     EXPECT_EQ(QVDateManager::weekIndexOfMonth(at(2024, 6, 9)), 1);
-    EXPECT_EQ(QVDateManager::weekIndexOfMonth(Date{1e300}), 0);
+    EXPECT_EQ(QVDateManager::weekIndexOfMonth(Date {1e300}), 0);
 }
 
 TEST_F(DatesIn, WholeWeekHoldsTheDateForEveryWeekdayUnderBothFirstWeekdays)
@@ -165,15 +164,15 @@ TEST_F(DatesIn, WholeWeekHoldsTheDateForEveryWeekdayUnderBothFirstWeekdays)
                 EXPECT_EQ(week[i], QVDateManager::addDays(week[i - 1], 1));
         }
     }
-    EXPECT_TRUE(QVDateManager::daysForWholeWeek(Date{1e300}).empty());
+    EXPECT_TRUE(QVDateManager::daysForWholeWeek(Date {1e300}).empty());
 }
 
 TEST(QVDateManagerSeconds, SplitTruncatesTowardZero)
 {
     QVDateManager manager;
     const std::int64_t count = 86400 + 3600 + 60 + 1;
-    const std::map<std::string, std::int64_t> positive{{"Days", 1}, {"Hours", 1}, {"Minutes", 1}, {"Seconds", 1}};
-    const std::map<std::string, std::int64_t> negative{{"Days", -1}, {"Hours", -1}, {"Minutes", -1}, {"Seconds", -1}};
+    const std::map<std::string, std::int64_t> positive {{"Days", 1}, {"Hours", 1}, {"Minutes", 1}, {"Seconds", 1}};
+    const std::map<std::string, std::int64_t> negative {{"Days", -1}, {"Hours", -1}, {"Minutes", -1}, {"Seconds", -1}};
     EXPECT_EQ(manager.timeComponents(count), positive);
     EXPECT_EQ(manager.timeComponents(-count), negative);
     EXPECT_EQ(manager.days(86399), 0);

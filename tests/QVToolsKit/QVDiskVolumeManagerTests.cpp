@@ -30,7 +30,7 @@ VolumeResourceValues readable(const std::string& name, bool removable, bool inte
 
 MountedVolume volume(const std::string& name, VolumeResourceValues values)
 {
-    return MountedVolume{"/Volumes/" + name, name, std::nullopt, std::move(values)};
+    return MountedVolume {"/Volumes/" + name, name, std::nullopt, std::move(values)};
 }
 
 std::vector<std::string> names(const std::vector<VolumeInfo>& volumes)
@@ -58,7 +58,7 @@ TEST_F(DiskVolumes, RemovableVolumesAreListedApartFromEveryOtherReadableOne)
     noFree.availableCapacity.reset();
     auto noLocal = readable("NoLocal", true, false);
     noLocal.isLocal.reset();
-    DiskArbitration::setVolumes(std::vector<MountedVolume>{
+    DiskArbitration::setVolumes(std::vector<MountedVolume> {
         volume("Stick", readable("Stick", true, false)),
         volume("Internal", readable("Internal", false, true)),
         volume("NoFormat", noFormat),
@@ -71,8 +71,8 @@ TEST_F(DiskVolumes, RemovableVolumesAreListedApartFromEveryOtherReadableOne)
     });
 
     auto& manager = QVDiskVolumeManager::shared();
-    EXPECT_EQ(names(manager.getRemovableVolumes()), (std::vector<std::string>{"Stick", "Card"}));
-    EXPECT_EQ(names(manager.getInternalVolumes()), (std::vector<std::string>{"Internal", "External", "Backup"}));
+    EXPECT_EQ(names(manager.getRemovableVolumes()), (std::vector<std::string> {"Stick", "Card"}));
+    EXPECT_EQ(names(manager.getInternalVolumes()), (std::vector<std::string> {"Internal", "External", "Backup"}));
 
     const VolumeInfo stick = manager.getRemovableVolumes().front();
     EXPECT_EQ(stick.volumeType, "ExFAT");

@@ -1,12 +1,10 @@
 #include "QVToolsKit/QVFileAdministrator.h"
-
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace QVToolsKit {
@@ -28,10 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeFile(const fs::path& path, std::string_view text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeFile(const fs::path& path, std::string_view text) { std::ofstream(path, std::ios::binary) << text; }
 
 void setModificationTime(const fs::path& path, time_t seconds, long nanoseconds)
 {

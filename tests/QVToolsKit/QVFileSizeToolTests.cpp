@@ -1,12 +1,10 @@
-#include "QVToolsKit/QVFileSizeTool.h"
-
 #include "Platform/Foundation/Paths.h"
+#include "QVToolsKit/QVFileSizeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <limits>
 
 using QVToolsKit::QVFileSizeTool;
@@ -40,9 +38,9 @@ TEST_F(FileSizes, MissingPathsPrintTheirLineAndCountZero)
     EXPECT_EQ(QVFileSizeTool::calculateSize(missing), 0u);
     EXPECT_EQ(QVFileSizeTool::calculateFileSize(missing), 0u);
     EXPECT_EQ(QVFileSizeTool::calculateDirectorySize(missing), 0u);
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{"Invalid path: " + missing.string(),
-                                                         "File does not exist at path: " + missing.string(),
-                                                         "无法获取目录枚举器: " + missing.string()}));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"Invalid path: " + missing.string(),
+                                                          "File does not exist at path: " + missing.string(),
+                                                          "无法获取目录枚举器: " + missing.string()}));
     EXPECT_FALSE(QVFileSizeTool::fileExists(missing));
     EXPECT_FALSE(QVFileSizeTool::isDirectory(missing));
 }

@@ -1,17 +1,15 @@
-#include "QVToolsKit/QVLogFileManager.h"
-
 #include "Platform/Foundation/ManualClock.h"
 #include "Platform/Foundation/Paths.h"
+#include "QVToolsKit/QVLogFileManager.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -33,16 +31,13 @@ std::string readFile(const fs::path& path)
     return text.str();
 }
 
-void writeFile(const fs::path& path, std::string_view text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeFile(const fs::path& path, std::string_view text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::optional<double> birthTime(const fs::path& path)
 {
     struct statx attributes {};
-    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &attributes) != 0 ||
-        !(attributes.stx_mask & STATX_BTIME))
+    if (::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BTIME, &attributes) != 0
+        || !(attributes.stx_mask & STATX_BTIME))
         return std::nullopt;
     return static_cast<double>(attributes.stx_btime.tv_sec) + attributes.stx_btime.tv_nsec / 1e9;
 }
@@ -84,7 +79,7 @@ protected:
 
     TempRoot root;
     ConsoleCapture capture;
-    Foundation::ManualClock clock{march5th};
+    Foundation::ManualClock clock {march5th};
 
 private:
     std::optional<std::string> savedTZ_;
@@ -105,24 +100,50 @@ TEST_F(LoggerTest, PrefixPiecesComeInFixedOrder)
 {
     const std::vector<LogOption> all = LogOption::new_();
     const PrefixCase cases[] = {
-        {"all four", all, LogLevel::error, "/src/Reader", "disk", "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes\n"},
-        {"order of options is irrelevant", {LogOption::level, LogOption::line, LogOption::file, LogOption::timestamp},
-         LogLevel::error, "/src/Reader", "disk", "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes\n"},
+        {"all four", all, LogLevel::error, "/src/Reader", "disk",
+         "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes\n"},
+        {"order of options is irrelevant",
+         {LogOption::level, LogOption::line, LogOption::file, LogOption::timestamp},
+         LogLevel::error,
+         "/src/Reader",
+         "disk",
+         "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes\n"},
         {"no options", {}, LogLevel::error, "/src/Reader", std::nullopt, " no volumes\n"},
-        {"file without slash", {LogOption::file}, LogLevel::info, "Reader.swift", std::nullopt, "Reader.swift no volumes\n"},
+        {"file without slash",
+         {LogOption::file},
+         LogLevel::info,
+         "Reader.swift",
+         std::nullopt,
+         "Reader.swift no volumes\n"},
         {"file ending in slash", {LogOption::file}, LogLevel::info, "/src/Views/", std::nullopt, "Views no volumes\n"},
-        {"empty file glues the line", {LogOption::timestamp, LogOption::file, LogOption::line}, LogLevel::info, "",
-         std::nullopt, "2025-03-05 14:07:09:42 no volumes\n"},
-        {"only slashes, nothing before", {LogOption::file, LogOption::line}, LogLevel::info, "///", std::nullopt,
+        {"empty file glues the line",
+         {LogOption::timestamp, LogOption::file, LogOption::line},
+         LogLevel::info,
+         "",
+         std::nullopt,
+         "2025-03-05 14:07:09:42 no volumes\n"},
+        {"only slashes, nothing before",
+         {LogOption::file, LogOption::line},
+         LogLevel::info,
+         "///",
+         std::nullopt,
          ":42 no volumes\n"},
         {"line alone", {LogOption::line}, LogLevel::info, "/src/Reader", std::nullopt, "42 no volumes\n"},
-        {"time stamp and line", {LogOption::timestamp, LogOption::line}, LogLevel::info, "/src/Reader", std::nullopt,
+        {"time stamp and line",
+         {LogOption::timestamp, LogOption::line},
+         LogLevel::info,
+         "/src/Reader",
+         std::nullopt,
          "2025-03-05 14:07:09 42 no volumes\n"},
         {"empty category", {LogOption::level}, LogLevel::debug, "/src/Reader", "", "DBG [] no volumes\n"},
         {"absent category", {LogOption::level}, LogLevel::info, "/src/Reader", std::nullopt, "INF no volumes\n"},
         {"category alone", {}, LogLevel::info, "/src/Reader", "disk", "[disk] no volumes\n"},
-        {"duplicates count once", {LogOption::level, LogOption::file, LogOption::level, LogOption::file, LogOption::line},
-         LogLevel::error, "/src/Reader", std::nullopt, "Reader:42 ERR no volumes\n"},
+        {"duplicates count once",
+         {LogOption::level, LogOption::file, LogOption::level, LogOption::file, LogOption::line},
+         LogLevel::error,
+         "/src/Reader",
+         std::nullopt,
+         "Reader:42 ERR no volumes\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -145,8 +166,9 @@ TEST_F(LoggerTest, StaticShorthandsUseAllOptionsAndTheCallersLocation)
     const QVLogFileManager logger = QVLogFileManager::shared().copy("disk");
     QVLogFileManager::error("no volumes", logger, "/src/Reader", 42);
     QVLogFileManager::debug("d", logger, "a/b.cpp", 7);
-    QVLogFileManager::info("i"); const int line = __LINE__;
-    EXPECT_EQ(capture.lines(), (std::vector<std::string>{
+    QVLogFileManager::info("i");
+    const int line = __LINE__;
+    EXPECT_EQ(capture.lines(), (std::vector<std::string> {
                                    "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes",
                                    "2025-03-05 14:07:09 b.cpp:7 DBG [disk] d",
                                    "2025-03-05 14:07:09 QVLogFileManagerTests.cpp:" + std::to_string(line) + " INF i",
@@ -166,7 +188,7 @@ TEST_F(LoggerTest, RawValuesAndTheDefaultOptions)
     EXPECT_EQ(logWriterFromRawValue(1), LogWriter::standardError);
     EXPECT_EQ(logWriterFromRawValue(3), std::nullopt);
     EXPECT_EQ(LogOption::new_(),
-              (std::vector<LogOption>{LogOption::timestamp, LogOption::file, LogOption::line, LogOption::level}));
+              (std::vector<LogOption> {LogOption::timestamp, LogOption::file, LogOption::line, LogOption::level}));
 }
 
 TEST_F(LoggerTest, CopyTakesTheSharedLoggersStreamNotTheReceivers)
@@ -232,7 +254,7 @@ TEST_F(LoggerTest, UnopenableLogFileFallsBackToStandardOutput)
         c.prepare();
         QVLogFileManager logger(LogWriter::file);
         logger.log(LogLevel::info, {}, "later", "", 0);
-        EXPECT_EQ(capture.lines(), (std::vector<std::string>{"error to init file handler: " + c.reason, " later"}));
+        EXPECT_EQ(capture.lines(), (std::vector<std::string> {"error to init file handler: " + c.reason, " later"}));
     }
 }
 
@@ -321,7 +343,7 @@ TEST_F(LoggerTest, WriterChangesAndCopiesFromManyThreadsLoseNoLine)
 {
     const fs::path path = logFile();
     constexpr int perThread = 400;
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     std::thread switcher([&] {
         while (!done) {
             QVLogFileManager::shared().setWriter(LogWriter::file);

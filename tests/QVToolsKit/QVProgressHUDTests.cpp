@@ -15,9 +15,8 @@
 #include "tests/Support/Kit/Snapshot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -50,7 +49,7 @@ protected:
         Foundation::Bundle::setMainBundlePath(bundle_);
         TestAccess::resetForTesting<Hud>();
         for (auto name : {Hud::willAppearNotification, Hud::didAppearNotification, Hud::willDisappearNotification,
-                 Hud::didDisappearNotification, Hud::didReceiveMouseDownEventNotification})
+                          Hud::didDisappearNotification, Hud::didReceiveMouseDownEventNotification})
             tokens_.push_back(Foundation::NotificationCenter::defaultCenter().addObserver(
                 name, nullptr, [this](const Foundation::Notification& n) { posted_.push_back(n.name); }));
     }
@@ -66,12 +65,16 @@ protected:
     {
         std::vector<Screen::Description> screens;
         for (int i = 0; i < count; ++i)
-            screens.push_back({{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
+            screens.push_back(
+                {{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
         Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(screens));
     }
     Hud& hud() { return *Hud::shared(); }
     Window* window() { return hud().windowController() ? hud().windowController()->window() : nullptr; }
-    int count(std::string_view name) const { return static_cast<int>(std::count(posted_.begin(), posted_.end(), name)); }
+    int count(std::string_view name) const
+    {
+        return static_cast<int>(std::count(posted_.begin(), posted_.end(), name));
+    }
     // The time at which the HUD has gone, in steps of 0.01 s.
     double hiddenAfter(double limit)
     {
@@ -244,7 +247,8 @@ TEST_F(QVProgressHUDTest, AutomaticStyleUnderDarkAquaUsesWhiteTextABlackBoxAndTh
 {
     Appearance::setApplication(Appearance::darkAqua());
     EXPECT_EQ(Hud::imageForStatus(Kind::success, hud().style()), "success_white@2x.png");
-    EXPECT_EQ(Hud::imageForStatus(Kind::error, QVProgressHUDStyle::custom(Colour::red(), Colour::blue())), "error_black@2x.png");
+    EXPECT_EQ(Hud::imageForStatus(Kind::error, QVProgressHUDStyle::custom(Colour::red(), Colour::blue())),
+              "error_black@2x.png");
     Hud::showSuccessWithStatus("Saved");
     advance(0.3);
     EXPECT_EQ(hud().statusLabel()->textColor(), Colour::white(0.95, 1));
@@ -331,13 +335,16 @@ TEST_F(QVProgressHUDTest, RendersItsStatesInLightAndDark)
             EXPECT_GT(snapshot.alphaAt({box.midX(), box.maxY() - 3}), 0.85) << name;
             // The box over a plain desktop, for people to look at.
             const Image cut = snapshot.image().cropped(int(box.minX() - 24) * 2, int(600 - box.maxY() - 24) * 2,
-                int(box.width() + 48) * 2, int(box.height() + 48) * 2);
+                                                       int(box.width() + 48) * 2, int(box.height() + 48) * 2);
             const Size size {cut.pixelsWide() / 2.0, cut.pixelsHigh() / 2.0};
-            const Image shown = Image::withSize(size, false, [&](const Rect& r) {
-                GraphicsContext::current()->fillRect(r, dark ? Colour::white(0.22) : Colour::white(0.82));
-                cut.draw(r);
-                return true;
-            }, 2);
+            const Image shown = Image::withSize(
+                size, false,
+                [&](const Rect& r) {
+                    GraphicsContext::current()->fillRect(r, dark ? Colour::white(0.22) : Colour::white(0.82));
+                    cut.draw(r);
+                    return true;
+                },
+                2);
             Testing::Snapshot(shown).save("framework", "hud-" + name + suffix);
         };
         Hud::showWithStatus("Loading…");
@@ -351,10 +358,14 @@ TEST_F(QVProgressHUDTest, RendersItsStatesInLightAndDark)
         shoot("info");
         Hud::showTextWithStatus("Just text");
         shoot("text");
-        const Image dot = Image::withSize({32, 32}, false, [](const Rect& r) {
-            GraphicsContext::current()->fillPath(BezierPath::oval(r.insetBy(2, 2)), Colour::fromRGB255(10, 132, 255));
-            return true;
-        }, 2);
+        const Image dot = Image::withSize(
+            {32, 32}, false,
+            [](const Rect& r) {
+                GraphicsContext::current()->fillPath(BezierPath::oval(r.insetBy(2, 2)),
+                                                     Colour::fromRGB255(10, 132, 255));
+                return true;
+            },
+            2);
         Hud::showImage(dot, "Custom image");
         shoot("custom");
         Hud::dismiss(0, {});

@@ -5,9 +5,8 @@
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace Kit;
 using QVToolsKit::QVProgressIndicatorLayer;
@@ -91,7 +90,7 @@ TEST_F(QVProgressIndicatorLayerTest, DrawsALitFinAtTheRightAfterFourTicks)
     advance(0.15);
     const auto snapshot = Testing::Snapshot::of(*host, 2);
     snapshot.save("framework", "spinner");
-    EXPECT_GT(snapshot.alphaAt({50, 30}), 0.95);  // fin 3, lit last
+    EXPECT_GT(snapshot.alphaAt({50, 30}), 0.95); // fin 3, lit last
     const double fading = snapshot.alphaAt({30, 50}); // fin 0, lit three ticks before
     EXPECT_GT(fading, 0.6);
     EXPECT_LT(fading, 0.9);

@@ -1,16 +1,14 @@
-#include "QVToolsKit/QVShellManager.h"
-
 #include "Platform/Foundation/Process.h"
+#include "QVToolsKit/QVShellManager.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <gtest/gtest.h>
 
 using QVToolsKit::QVShellManager;
 namespace fs = std::filesystem;
@@ -57,7 +55,8 @@ TEST(QVShellManager, ForceTerminateKillsTheProcessAndSaysSo)
     ASSERT_TRUE(sleeper.waitUntilExit(10.0));
     EXPECT_EQ(sleeper.terminationReason(), Foundation::ProcessTerminationReason::uncaughtSignal);
     EXPECT_EQ(sleeper.terminationStatus(), SIGKILL);
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Process " + std::to_string(pid) + " terminated successfully."});
+    EXPECT_EQ(console.lines(),
+              std::vector<std::string> {"Process " + std::to_string(pid) + " terminated successfully."});
 }
 
 TEST(QVShellManager, ForceTerminateOfAGoneProcessPrintsTheToolsStatus)
@@ -80,9 +79,8 @@ TEST(QVShellManager, ForceTerminateRefusesPidsThatNameGroupsWithoutStartingTheTo
     for (const int pid : {0, -1, -4242}) {
         ConsoleCapture console;
         QVShellManager::forceTerminateProcess(pid);
-        EXPECT_EQ(console.lines(),
-                  std::vector<std::string>{"Error terminating process " + std::to_string(pid) + ": " +
-                                           std::strerror(EINVAL)});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {"Error terminating process " + std::to_string(pid) + ": "
+                                                             + std::strerror(EINVAL)});
     }
     EXPECT_FALSE(fs::exists(started));
 }
@@ -104,7 +102,7 @@ TEST(QVShellManager, TheFakeKillSeesTheSignalAndThePid)
     ConsoleCapture console;
     QVShellManager::forceTerminateProcess(4321);
     EXPECT_EQ(readText(arguments), "-9|4321|");
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Failed to terminate process 4321. Status code: 1"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Failed to terminate process 4321. Status code: 1"});
 }
 
 } // namespace

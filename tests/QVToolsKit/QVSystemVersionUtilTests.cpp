@@ -1,5 +1,4 @@
 #include "QVToolsKit/QVSystemVersionUtil.h"
-
 #include "tests/QVToolsKit/OperatingSystemVersion.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +17,17 @@ namespace {
 TEST(QVSystemVersionUtil, ParsesPiecesInPlaceAndCountsBadPiecesAsZero)
 {
     const std::pair<const char*, Version> cases[] = {
-        {"14.2.1", {14, 2, 1}}, {"15.x", {15, 0, 0}},   {"abc", {0, 0, 0}},        {"", {0, 0, 0}},
-        {"14..2", {14, 2, 0}},  {".14.2.", {14, 2, 0}}, {"1b.3", {0, 3, 0}},       {"+5.-1", {5, -1, 0}},
-        {"+-5", {0, 0, 0}},     {"14.0.0.9", {14, 0, 0}}, {"99999999999999999999.1", {0, 1, 0}},
+        {"14.2.1", {14, 2, 1}},
+        {"15.x", {15, 0, 0}},
+        {"abc", {0, 0, 0}},
+        {"", {0, 0, 0}},
+        {"14..2", {14, 2, 0}},
+        {".14.2.", {14, 2, 0}},
+        {"1b.3", {0, 3, 0}},
+        {"+5.-1", {5, -1, 0}},
+        {"+-5", {0, 0, 0}},
+        {"14.0.0.9", {14, 0, 0}},
+        {"99999999999999999999.1", {0, 1, 0}},
         {" 14.1", {0, 1, 0}},
     };
     for (const auto& [text, expected] : cases)
@@ -35,14 +42,10 @@ TEST(QVSystemVersionUtil, ComparesTheProfileVersionWithTexts)
         bool equal, atLeast, atMost, greater, less;
     };
     const Case cases[] = {
-        {"14.0", "14", true, true, true, false, false},
-        {"14.0", "14.0.0.9", true, true, true, false, false},
-        {"14.1", "14", false, true, false, true, false},
-        {"13.6.1", "13.6", false, true, false, true, false},
-        {"13.6.1", "abc", false, true, false, true, false},
-        {"13.6.1", "", false, true, false, true, false},
-        {"13.6.1", "13.6.2", false, false, true, false, true},
-        {"15.0", "15.x", true, true, true, false, false},
+        {"14.0", "14", true, true, true, false, false},        {"14.0", "14.0.0.9", true, true, true, false, false},
+        {"14.1", "14", false, true, false, true, false},       {"13.6.1", "13.6", false, true, false, true, false},
+        {"13.6.1", "abc", false, true, false, true, false},    {"13.6.1", "", false, true, false, true, false},
+        {"13.6.1", "13.6.2", false, false, true, false, true}, {"15.0", "15.x", true, true, true, false, false},
     };
     for (const Case& c : cases) {
         OperatingSystemVersion pinned(c.current);
@@ -58,7 +61,7 @@ TEST(QVSystemVersionUtil, ComparesTheProfileVersionWithTexts)
 TEST(QVSystemVersionUtil, RangeBoundsAreInclusiveAndMajorChecksIgnoreTheRest)
 {
     OperatingSystemVersion pinned("13.6.1");
-    EXPECT_EQ(QVSystemVersionUtil::currentVersion(), (Version{13, 6, 1}));
+    EXPECT_EQ(QVSystemVersionUtil::currentVersion(), (Version {13, 6, 1}));
     EXPECT_TRUE(QVSystemVersionUtil::isCurrentVersion({13, 6, 1}, {14, 0, 0}));
     EXPECT_TRUE(QVSystemVersionUtil::isCurrentVersion({12, 0, 0}, {13, 6, 1}));
     EXPECT_FALSE(QVSystemVersionUtil::isCurrentVersion({13, 6, 2}, {14, 0, 0}));
@@ -77,7 +80,7 @@ TEST(QVSystemVersionUtil, CurrentVersionIsReadAfreshButIs26OrLaterKeepsItsFirstV
     const bool first = QVSystemVersionUtil::is26OrLater();
     EXPECT_FALSE(first);
     OperatingSystemVersion::set("26.1");
-    EXPECT_EQ(QVSystemVersionUtil::currentVersion(), (Version{26, 1, 0}));
+    EXPECT_EQ(QVSystemVersionUtil::currentVersion(), (Version {26, 1, 0}));
     EXPECT_EQ(QVSystemVersionUtil::is26OrLater(), first);
 }
 

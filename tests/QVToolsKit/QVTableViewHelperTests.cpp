@@ -5,7 +5,6 @@
 #include "tests/Support/Kit/KitTest.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <thread>
 #include <vector>
@@ -115,8 +114,7 @@ TEST_F(QVTableViewHelperTest, ValidChangesInsertWithTheGapAndRemoveWithTheFade)
     QVTableViewHelper::updateTableViewRow(table_, 0, false);
     driver().runUntilIdle();
     EXPECT_EQ(table_->numberOfRows(), 4);
-    EXPECT_EQ(table_->calls,
-        (std::vector<std::string> {"begin", "insert 4 2", "end", "begin", "remove 0 1", "end"}));
+    EXPECT_EQ(table_->calls, (std::vector<std::string> {"begin", "insert 4 2", "end", "begin", "remove 0 1", "end"}));
     EXPECT_EQ(console_.output(), "");
 }
 
@@ -130,8 +128,7 @@ TEST_F(QVTableViewHelperTest, CallsFromAWorkerRunInCallOrderWhenTheMainQueueRuns
     worker.join();
     EXPECT_TRUE(table_->calls.empty());
     driver().runUntilIdle();
-    EXPECT_EQ(table_->calls,
-        (std::vector<std::string> {"begin", "insert 4 2", "end", "begin", "end"}));
+    EXPECT_EQ(table_->calls, (std::vector<std::string> {"begin", "insert 4 2", "end", "begin", "end"}));
     EXPECT_EQ(console_.output(), "无效的删除索引：7\n");
 }
 

@@ -26,7 +26,7 @@ protected:
 TEST_F(QVURLManagerTest, OpenURLOpensAValidTextUnchanged)
 {
     QVURLManager::openURL("https://example.com/support?lang=zh-Hans#top");
-    EXPECT_EQ(recorder_->openedURLs(), std::vector<std::string>{"https://example.com/support?lang=zh-Hans#top"});
+    EXPECT_EQ(recorder_->openedURLs(), std::vector<std::string> {"https://example.com/support?lang=zh-Hans#top"});
     EXPECT_EQ(console_.output(), "");
 }
 

@@ -1,13 +1,11 @@
-#include "QVToolsKit/UI/SmoothCorner.h"
-
 #include "Platform/Kit/ShapeLayer.h"
 #include "Platform/System/ActiveMachine.h"
+#include "QVToolsKit/UI/SmoothCorner.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace QVToolsKit;
 using Kit::BezierPath;
@@ -38,7 +36,7 @@ Point endOf(const BezierPath::Element& e)
 
 TEST(NSViewCornerBezierPathTest, OutlineOfEqualCorners)
 {
-    const NSViewCornerBezierPath path(Rect{0, 0, 300, 200}, {24, 24, 24, 24});
+    const NSViewCornerBezierPath path(Rect {0, 0, 300, 200}, {24, 24, 24, 24});
     const auto& e = path.elements();
     // move, then per edge a line and three curves, then close.
     ASSERT_EQ(e.size(), 1u + 4 * 4 + 1);
@@ -67,7 +65,7 @@ TEST(NSViewCornerBezierPathTest, OutlineOfEqualCorners)
 
 TEST(NSViewCornerBezierPathTest, CoefficientTableAndKPerCorner)
 {
-    const NSViewCornerBezierPath path(Rect{0, 0, 100, 100}, {10, 10, 10, 10});
+    const NSViewCornerBezierPath path(Rect {0, 0, 100, 100}, {10, 10, 10, 10});
     const auto& e = path.elements();
     // The first corner (top right in the table's naming, at (100, 0)): u = +x, v = +y.
     const Point start = e[1].points[0];
@@ -84,10 +82,10 @@ TEST(NSViewCornerBezierPathTest, CoefficientTableAndKPerCorner)
 
 TEST(NSViewCornerBezierPathTest, SharpCornersAndTheCopiedPath)
 {
-    const NSViewCornerBezierPath path(Rect{0, 0, 100, 50}, {0, 0, 10, 10});
-    EXPECT_EQ(path.elements()[0].points[0], (Point{0, 0}));
-    EXPECT_EQ(path.elements()[1].points[0], (Point{100, 0}));
-    EXPECT_TRUE(path.contains({0.2, 0.2}));    // a sharp corner keeps its corner point
+    const NSViewCornerBezierPath path(Rect {0, 0, 100, 50}, {0, 0, 10, 10});
+    EXPECT_EQ(path.elements()[0].points[0], (Point {0, 0}));
+    EXPECT_EQ(path.elements()[1].points[0], (Point {100, 0}));
+    EXPECT_TRUE(path.contains({0.2, 0.2})); // a sharp corner keeps its corner point
     EXPECT_FALSE(path.contains({99.8, 49.8})); // a rounded one does not
     const BezierPath copy = path.getCGPath();
     EXPECT_EQ(copy.elements(), path.elements());
@@ -96,9 +94,9 @@ TEST(NSViewCornerBezierPathTest, SharpCornersAndTheCopiedPath)
 
 TEST_F(SmoothCornerTest, CornersClipTheViewAndItsSubviews)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 300, 200});
+    auto view = std::make_shared<View>(Rect {0, 0, 300, 200});
     view->layer().setBackgroundColor(Kit::Colour::red());
-    auto filler = std::make_shared<View>(Rect{150, 0, 150, 200});
+    auto filler = std::make_shared<View>(Rect {150, 0, 150, 200});
     filler->layer().setBackgroundColor(Kit::Colour::blue());
     view->addSubview(filler);
     setSmoothCorner(*view, 24);
@@ -110,7 +108,7 @@ TEST_F(SmoothCornerTest, CornersClipTheViewAndItsSubviews)
         EXPECT_EQ(shot.alphaAt({299.5, 199.5}), 0);
         EXPECT_COLOUR_NEAR(shot.colourAt({150, 100}), Kit::Colour::blue());
         EXPECT_COLOUR_NEAR(shot.colourAt({75, 100}), Kit::Colour::red());
-        EXPECT_COLOUR_NEAR(shot.colourAt({150, 0.5}), Kit::Colour::blue());  // an edge midpoint
+        EXPECT_COLOUR_NEAR(shot.colourAt({150, 0.5}), Kit::Colour::blue()); // an edge midpoint
         EXPECT_COLOUR_NEAR(shot.colourAt({0.5, 100}), Kit::Colour::red());
         // The subview filling the right half is clipped at the corner, with antialiasing.
         EXPECT_EQ(shot.alphaAt({299.5, 0.5}), 0);
@@ -120,7 +118,7 @@ TEST_F(SmoothCornerTest, CornersClipTheViewAndItsSubviews)
 
 TEST_F(SmoothCornerTest, ZeroRadiiRemoveAnyMask)
 {
-    View view(Rect{0, 0, 100, 100});
+    View view(Rect {0, 0, 100, 100});
     auto foreign = std::make_shared<Kit::ShapeLayer>();
     view.layer().setMask(foreign);
     setSmoothCorner(view, 0, 0, 0, -1);
@@ -131,16 +129,16 @@ TEST_F(SmoothCornerTest, ZeroRadiiRemoveAnyMask)
 
 TEST_F(SmoothCornerTest, MaskFollowsEverySizeChange)
 {
-    View view(Rect{0, 0, 100, 100});
+    View view(Rect {0, 0, 100, 100});
     setSmoothCorner(view, 10, 10, 10, 10);
     view.setFrameSize({200, 80});
     // Rebuilt right after the base size change, without a display pass.
     auto mask = maskOf(view);
     ASSERT_NE(mask, nullptr);
-    EXPECT_EQ(mask->bounds(), (Rect{0, 0, 200, 80}));
-    EXPECT_EQ(mask->path()->elements(), NSViewCornerBezierPath(Rect{0, 0, 200, 80}, {10, 10, 10, 10}).elements());
+    EXPECT_EQ(mask->bounds(), (Rect {0, 0, 200, 80}));
+    EXPECT_EQ(mask->path()->elements(), NSViewCornerBezierPath(Rect {0, 0, 200, 80}, {10, 10, 10, 10}).elements());
     // Views without corners pass through the hooks untouched.
-    View plain(Rect{0, 0, 10, 10});
+    View plain(Rect {0, 0, 10, 10});
     plain.setFrameSize({20, 20});
     EXPECT_EQ(plain.layer().mask(), nullptr);
 }
@@ -150,24 +148,24 @@ TEST_F(SmoothCornerTest, HooksRunAfterTheBaseSizeChange)
     // Hooks stay for the process: this one counts only while the test runs.
     auto state = std::make_shared<std::pair<int, Kit::Size>>();
     auto active = std::make_shared<bool>(true);
-    View view(Rect{0, 0, 10, 10});
+    View view(Rect {0, 0, 10, 10});
     setSmoothCorner(view, 2);
     Kit::View::addPostHook(Kit::View::Hook::setFrameSize, [state, active](View& v) {
         if (!*active)
             return;
         ++state->first;
-        state->second = maskOf(v) ? maskOf(v)->bounds().size : Kit::Size{};
+        state->second = maskOf(v) ? maskOf(v)->bounds().size : Kit::Size {};
     });
     view.setFrameSize({30, 40});
     *active = false;
     EXPECT_EQ(state->first, 1);
     // The draw step ran before this later hook, on the new size.
-    EXPECT_EQ(state->second, (Kit::Size{30, 40}));
+    EXPECT_EQ(state->second, (Kit::Size {30, 40}));
 }
 
 TEST_F(SmoothCornerTest, BorderStrokesTwiceTheWidthAtTheBack)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 100, 60});
+    auto view = std::make_shared<View>(Rect {0, 0, 100, 60});
     view->layer().setBackgroundColor(Kit::Colour::whiteColor());
     auto front = std::make_shared<Kit::ShapeLayer>();
     view->layer().addSublayer(front);
@@ -199,7 +197,7 @@ TEST_F(SmoothCornerTest, ProfilesBelowAndAboveFourteenGiveTheSamePath)
     const char* machines[2] = {"macpro-intel-4fan", "mbp-m1pro-2fan"};
     for (int i = 0; i < 2; ++i) {
         SystemPlatform::ActiveMachine::select(machines[i]);
-        View view(Rect{0, 0, 120, 90});
+        View view(Rect {0, 0, 120, 90});
         setSmoothCorner(view, 5, 10, 15, 20);
         view.setFrameSize({120, 90.5});
         paths[i] = maskOf(view)->path()->elements();

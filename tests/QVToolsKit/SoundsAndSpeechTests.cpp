@@ -1,7 +1,6 @@
+#include "Platform/Foundation/Bundle.h"
 #include "QVToolsKit/QVSoundsManager.h"
 #include "QVToolsKit/QVSpeechManager.h"
-
-#include "Platform/Foundation/Bundle.h"
 #include "tests/QVToolsKit/FakeTool.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/ManualRunLoopDriver.h"
@@ -10,9 +9,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 
 using QVToolsKit::QVSoundsManager;
@@ -64,9 +62,9 @@ TEST_F(Sounds, NothingChangesBeforeTheMainQueueRuns)
     ASSERT_EQ(script->made.size(), 1u);
     EXPECT_TRUE(sounds().isPlaying());
     EXPECT_EQ(player(0).file(), resource("ding.wav"));
-    EXPECT_EQ(player(0).calls(), (std::vector<std::string>{"prepare", "play"}));
+    EXPECT_EQ(player(0).calls(), (std::vector<std::string> {"prepare", "play"}));
     EXPECT_EQ(player(0).numberOfLoops(), 0);
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"播放音频：ding.wav"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"播放音频：ding.wav"});
 }
 
 TEST_F(Sounds, AMissingResourceStopsTheCurrentSound)
@@ -75,10 +73,10 @@ TEST_F(Sounds, AMissingResourceStopsTheCurrentSound)
     sounds().playAudio("ding", "wav", false, [&] { ++completions; });
     sounds().playAudio("missing", "wav", false);
     driver.runUntilIdle();
-    EXPECT_EQ(player(0).calls(), (std::vector<std::string>{"prepare", "play", "stop"}));
+    EXPECT_EQ(player(0).calls(), (std::vector<std::string> {"prepare", "play", "stop"}));
     EXPECT_FALSE(sounds().isPlaying());
     EXPECT_EQ(sounds().audioPlayer(), nullptr);
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{"播放音频：ding.wav", "音频资源未找到：missing.wav"}));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"播放音频：ding.wav", "音频资源未找到：missing.wav"}));
     EXPECT_TRUE(sounds().completionHandler()); // left as it was
     EXPECT_EQ(completions, 0);
 }
@@ -88,7 +86,7 @@ TEST_F(Sounds, APlayerThatCannotBeMadePrintsWhy)
     script->failures[resource("chime.aiff")] = "No audio output is available.";
     sounds().playAudio("chime", "aiff", false);
     driver.runUntilIdle();
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"播放音频失败：No audio output is available."});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"播放音频失败：No audio output is available."});
     EXPECT_FALSE(sounds().isPlaying());
 }
 
@@ -105,7 +103,7 @@ TEST_F(Sounds, ASecondPlayStopsTheFirstWhoseCompletionNeverRuns)
     EXPECT_TRUE(completed.empty());
     player(1).reachEnd();
     driver.runUntilIdle();
-    EXPECT_EQ(completed, std::vector<std::string>{"chime"});
+    EXPECT_EQ(completed, std::vector<std::string> {"chime"});
 }
 
 TEST_F(Sounds, ACompletionRunsOnceAtTheNaturalEnd)
@@ -154,7 +152,7 @@ TEST_F(Sounds, StopThenResumeDoesNothingPauseThenResumeContinues)
     sounds().resume();
     driver.runUntilIdle();
     EXPECT_TRUE(sounds().isPlaying());
-    EXPECT_EQ(player(0).calls(), (std::vector<std::string>{"prepare", "play", "pause", "play"}));
+    EXPECT_EQ(player(0).calls(), (std::vector<std::string> {"prepare", "play", "pause", "play"}));
     sounds().stop();
     sounds().resume();
     driver.runUntilIdle();
@@ -166,8 +164,8 @@ TEST_F(Sounds, StopThenResumeDoesNothingPauseThenResumeContinues)
 // Under the thread sanitizer build this shows that reading isPlaying races with nothing.
 TEST_F(Sounds, IsPlayingMayBeReadWhileTheMainQueueReplacesThePlayer)
 {
-    std::atomic<bool> done{false};
-    std::atomic<int> seenPlaying{0};
+    std::atomic<bool> done {false};
+    std::atomic<int> seenPlaying {0};
     std::thread reader([&] {
         while (!done)
             seenPlaying += sounds().isPlaying() ? 1 : 0;
@@ -186,8 +184,7 @@ TEST(Speech, SpeakPassesTheTextAsItsOneArgumentAndWaits)
 {
     TempRoot root;
     const fs::path record = root.path() / "said";
-    FakeTool say(root.path(), "/usr/bin/say",
-                 "sleep 0.1; printf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'");
+    FakeTool say(root.path(), "/usr/bin/say", "sleep 0.1; printf '%s\\n' \"$#\" \"$@\" > '" + record.string() + "'");
     for (const std::string text : {"-v Ting-Ting hello", "两个 words; $(rm -rf x)"}) {
         QVSpeechManager::speak(text);
         EXPECT_EQ(readText(record), "1\n" + text + "\n");
@@ -210,7 +207,8 @@ TEST(Speech, SelectedTextCutsOffTheSpeechInProgress)
     QVSpeechManager::speakSelectedText("-second");
     QVSpeechManager::stopSpeaking();
     const std::string voice = "voice com.apple.speech.synthesis.voice.meijia";
-    EXPECT_EQ(log->calls, (std::vector<std::string>{"stop", voice, "start 第一", "stop", voice, "start -second", "stop"}));
+    EXPECT_EQ(log->calls,
+              (std::vector<std::string> {"stop", voice, "start 第一", "stop", voice, "start -second", "stop"}));
     EXPECT_EQ(log->made, 1);
     TestAccess::resetForTesting<QVSpeechManager>();
     SystemPlatform::SpeechSynthesizer::setFactory({});

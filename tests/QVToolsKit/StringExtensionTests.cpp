@@ -1,7 +1,6 @@
 #include "QVToolsKit/StringExtension.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 #include <vector>
 
@@ -28,12 +27,8 @@ TEST(StringExtension, PinyinOfHanText)
         const char* initials;
     };
     const Case cases[] = {
-        {"中文", "zhongwen", "zw"},
-        {"ab 中文", "abzhongwen", "azw"},
-        {"abc", "", ""},
-        {"", "", ""},
-        {"Ab\t中", "ab\tzhong", "az"},
-        {"中\n文", "zhong\nwen", "z"}, // a line break does not split words
+        {"中文", "zhongwen", "zw"},    {"ab 中文", "abzhongwen", "azw"}, {"abc", "", ""}, {"", "", ""},
+        {"Ab\t中", "ab\tzhong", "az"}, {"中\n文", "zhong\nwen", "z"}, // a line break does not split words
     };
     for (const Case& c : cases) {
         EXPECT_EQ(pinyinFull(c.text), c.full) << c.text;
@@ -44,7 +39,7 @@ TEST(StringExtension, PinyinOfHanText)
 TEST(StringExtension, PinyinFromManyThreads)
 {
     std::vector<std::thread> threads;
-    std::atomic<int> wrong{0};
+    std::atomic<int> wrong {0};
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([&] {
             for (int i = 0; i < 50; ++i)
@@ -64,9 +59,15 @@ TEST(StringExtension, ParentPathsComparePieces)
         bool isParent;
     };
     const Case cases[] = {
-        {"/Users/a", "/Users/a/b/c", true}, {"/Users/a", "/Users/ab", false}, {"/Users/a", "/Users/a", false},
-        {"Users/a/", "/Users/a/b", true},   {"/", "/x", true},                 {"/", "/", false},
-        {"", "a", true},                    {"", "", false},                   {"/Users/a/b", "/Users/a", false},
+        {"/Users/a", "/Users/a/b/c", true},
+        {"/Users/a", "/Users/ab", false},
+        {"/Users/a", "/Users/a", false},
+        {"Users/a/", "/Users/a/b", true},
+        {"/", "/x", true},
+        {"/", "/", false},
+        {"", "a", true},
+        {"", "", false},
+        {"/Users/a/b", "/Users/a", false},
         {"//Users//a", "/Users/a/b", true},
     };
     for (const Case& c : cases)

@@ -1,14 +1,12 @@
-#include "QVToolsKit/UI/ViewAnimations.h"
-
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Window.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 using namespace QVToolsKit;
 using Kit::Rect;
@@ -41,14 +39,14 @@ protected:
 
 TEST_F(ViewAnimationsTest, RotateKeepsOneAnimationWithTheNewDuration)
 {
-    View view(Rect{10, 10, 40, 40});
+    View view(Rect {10, 10, 40, 40});
     view.layer().addAnimation(std::make_shared<Kit::BasicAnimation>("opacity"), "other");
     rotate(view, 4);
     rotate(view, 2);
-    ASSERT_EQ(view.layer().animationKeys(), std::vector<std::string>{"rotationAnimation"});
+    ASSERT_EQ(view.layer().animationKeys(), std::vector<std::string> {"rotationAnimation"});
     EXPECT_EQ(view.layer().animation("rotationAnimation")->duration, 2);
-    EXPECT_EQ(view.layer().anchorPoint(), (Kit::Point{0.5, 0.5}));
-    EXPECT_EQ(view.layer().position(), (Kit::Point{30, 30}));
+    EXPECT_EQ(view.layer().anchorPoint(), (Kit::Point {0.5, 0.5}));
+    EXPECT_EQ(view.layer().position(), (Kit::Point {30, 30}));
     advance(0.5);
     EXPECT_TRUE(sameAngle(rotation(view), M_PI / 2));
     advance(0.5);
@@ -61,7 +59,7 @@ TEST_F(ViewAnimationsTest, RotateKeepsOneAnimationWithTheNewDuration)
 
 TEST_F(ViewAnimationsTest, PauseHoldsAndResumeContinuesFromThere)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     rotate(view, 1);
     advance(0.25);
     EXPECT_TRUE(sameAngle(rotation(view), M_PI / 2));
@@ -79,16 +77,16 @@ TEST_F(ViewAnimationsTest, PauseHoldsAndResumeContinuesFromThere)
 
 TEST_F(ViewAnimationsTest, StopLeavesTheEndlessTurnRunning)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     rotate(view, 1);
     startAnimation(view, true);
     stopAnimation(view);
-    EXPECT_EQ(view.layer().animationKeys(), std::vector<std::string>{"rotationAnimation"});
+    EXPECT_EQ(view.layer().animationKeys(), std::vector<std::string> {"rotationAnimation"});
 }
 
 TEST_F(ViewAnimationsTest, StartAnimationTurnsAdditivelyOncePerSecond)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     const Rect before = view.layer().frame();
     view.layer().setValue("transform.rotation.z", 0.1);
     startAnimation(view, false);
@@ -102,7 +100,7 @@ TEST_F(ViewAnimationsTest, StartAnimationTurnsAdditivelyOncePerSecond)
 
 TEST_F(ViewAnimationsTest, RotateAnimationTwiceEndsAtTheSum)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     rotateAnimation(view, true, M_PI / 2, 0.5);
     advance(0.25);
     EXPECT_TRUE(sameAngle(rotation(view), M_PI / 4));
@@ -121,7 +119,7 @@ TEST_F(ViewAnimationsTest, RotateAnimationTwiceEndsAtTheSum)
 
 TEST_F(ViewAnimationsTest, FadeToggles)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     toggleFadeAnimation(view, 0.3);
     EXPECT_EQ(view.layer().opacity(), 0);
     EXPECT_NE(view.layer().animation("fadeOutAnimation"), nullptr);
@@ -133,12 +131,12 @@ TEST_F(ViewAnimationsTest, FadeToggles)
     EXPECT_EQ(view.layer().presentation().opacity, 0);
     toggleFadeAnimation(view, 0.3);
     EXPECT_EQ(view.layer().opacity(), 1);
-    EXPECT_EQ(view.layer().animationKeys(), std::vector<std::string>{"fadeInAnimation"});
+    EXPECT_EQ(view.layer().animationKeys(), std::vector<std::string> {"fadeInAnimation"});
 }
 
 TEST_F(ViewAnimationsTest, ShakeRunsItsWholeDuration)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     shake(view, 1.0);
     // Eight steps of 1/8 s: at 0.5 s it is at the fifth value, still moving.
     advance(0.5);
@@ -154,19 +152,19 @@ TEST_F(ViewAnimationsTest, ShakeRunsItsWholeDuration)
 
 TEST_F(ViewAnimationsTest, SetAnchorPointKeepsTheFrame)
 {
-    View view(Rect{10, 20, 100, 50});
+    View view(Rect {10, 20, 100, 50});
     const Rect before = view.layer().frame();
     setAnchorPoint(view, {0.5, 0.5});
     EXPECT_EQ(view.layer().frame(), before);
-    EXPECT_EQ(view.layer().position(), (Kit::Point{60, 45}));
+    EXPECT_EQ(view.layer().position(), (Kit::Point {60, 45}));
     setAnchorPoint(view, {1, 0});
     EXPECT_EQ(view.layer().frame(), before);
-    EXPECT_EQ(view.frame(), (Rect{10, 20, 100, 50}));
+    EXPECT_EQ(view.frame(), (Rect {10, 20, 100, 50}));
 }
 
 TEST_F(ViewAnimationsTest, ZeroDurationShowsAStillPicture)
 {
-    View view(Rect{0, 0, 40, 40});
+    View view(Rect {0, 0, 40, 40});
     rotate(view, 0);
     advance(0.1);
     EXPECT_TRUE(sameAngle(rotation(view), 0));
@@ -182,7 +180,7 @@ TEST_F(ViewAnimationsTest, ZeroDurationShowsAStillPicture)
 
 TEST_F(ViewAnimationsTest, CornerRadiusBackgroundAndSubviews)
 {
-    auto view = std::make_shared<View>(Rect{0, 0, 60, 60});
+    auto view = std::make_shared<View>(Rect {0, 0, 60, 60});
     setCornerRadius(*view, Kit::minXMinYCorner, 20, Kit::Colour::red());
     EXPECT_EQ(view->layer().cornerRadius(), 20);
     EXPECT_EQ(view->layer().maskedCorners(), unsigned(Kit::minXMinYCorner));
@@ -194,7 +192,7 @@ TEST_F(ViewAnimationsTest, CornerRadiusBackgroundAndSubviews)
     EXPECT_EQ(view->layer().backgroundColor(), Kit::Colour::blue());
 
     for (int i = 0; i < 3; ++i)
-        view->addSubview(std::make_shared<View>(Rect{0, 0, 5, 5}));
+        view->addSubview(std::make_shared<View>(Rect {0, 0, 5, 5}));
     auto kept = view->subviews()[1];
     removeAllSubviews(*view);
     EXPECT_TRUE(view->subviews().empty());
@@ -203,14 +201,14 @@ TEST_F(ViewAnimationsTest, CornerRadiusBackgroundAndSubviews)
 
 TEST_F(ViewAnimationsTest, AnimatedViewAtThreeTimes)
 {
-    Kit::Window window(Rect{0, 0, 80, 80}, Kit::Window::borderless);
+    Kit::Window window(Rect {0, 0, 80, 80}, Kit::Window::borderless);
     window.setBackgroundColor(Kit::Colour::clear());
-    auto fan = std::make_shared<View>(Rect{20, 20, 40, 40});
+    auto fan = std::make_shared<View>(Rect {20, 20, 40, 40});
     fan->layer().setBackgroundColor(Kit::Colour::red());
     // One rounded corner (the bottom left) shows where the turn has got to.
     fan->layer().setCornerRadius(12);
     fan->layer().setMaskedCorners(Kit::minXMinYCorner);
-    auto blade = std::make_shared<View>(Rect{18, 0, 4, 20});
+    auto blade = std::make_shared<View>(Rect {18, 0, 4, 20});
     blade->layer().setBackgroundColor(Kit::Colour::blue());
     fan->addSubview(blade);
     window.contentView()->addSubview(fan);

@@ -1,10 +1,8 @@
 #include "QVToolsKit/UI/ViewFrameGeometry.h"
-
 #include "tests/Support/Kit/KitTest.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 
 using namespace QVToolsKit;
 using Kit::Point;
@@ -18,7 +16,7 @@ class ViewFrameGeometryTest : public Kit::Testing::KitTest {};
 
 TEST_F(ViewFrameGeometryTest, Reads)
 {
-    View view(Rect{10, 20, 100, 50});
+    View view(Rect {10, 20, 100, 50});
     EXPECT_EQ(x(view), 10);
     EXPECT_EQ(left(view), 10);
     EXPECT_EQ(y(view), 20);
@@ -27,12 +25,12 @@ TEST_F(ViewFrameGeometryTest, Reads)
     EXPECT_EQ(right(view), 110);
     EXPECT_EQ(maxX(view), 110);
     EXPECT_EQ(maxY(view), 70);
-    EXPECT_EQ(centerPoint(view), (Point{50, 25}));
-    EXPECT_EQ(center(view), (Point{60, 45}));
-    EXPECT_EQ(frameSize(view), (Size{100, 50}));
+    EXPECT_EQ(centerPoint(view), (Point {50, 25}));
+    EXPECT_EQ(center(view), (Point {60, 45}));
+    EXPECT_EQ(frameSize(view), (Size {100, 50}));
 
     // A negative width: `right` is the normalised maximum, `bottom` stays y + height.
-    View odd(Rect{10, 20, -100, -50});
+    View odd(Rect {10, 20, -100, -50});
     EXPECT_EQ(right(odd), 10);
     EXPECT_EQ(centerX(odd), -40);
     EXPECT_EQ(bottom(odd), -30);
@@ -51,15 +49,27 @@ TEST_F(ViewFrameGeometryTest, WritesChangeOnePart)
         {"right", [](View& v) { setRight(v, 300); }, {200, 20, 100, 50}},
         {"centerX", [](View& v) { setCenterX(v, 0); }, {-50, 20, 100, 50}},
         {"centerY", [](View& v) { setCenterY(v, 0); }, {10, -25, 100, 50}},
-        {"center", [](View& v) { setCenter(v, {0, 0}); }, {-50, -25, 100, 50}},
+        {"center",
+         [](View& v) {
+             setCenter(v, {0, 0});
+         },
+         {-50, -25, 100, 50}},
         {"width", [](View& v) { setWidth(v, 7); }, {10, 20, 7, 50}},
-        {"frameSize", [](View& v) { setFrameSize(v, {1, 2}); }, {10, 20, 1, 2}},
-        {"origin", [](View& v) { setOrigin(v, {3, 4}); }, {3, 4, 100, 50}},
+        {"frameSize",
+         [](View& v) {
+             setFrameSize(v, {1, 2});
+         },
+         {10, 20, 1, 2}},
+        {"origin",
+         [](View& v) {
+             setOrigin(v, {3, 4});
+         },
+         {3, 4, 100, 50}},
         {"left", [](View& v) { setLeft(v, 1); }, {1, 20, 100, 50}},
         {"top", [](View& v) { setTop(v, 1); }, {10, 1, 100, 50}},
     };
     for (const auto& c : cases) {
-        View view(Rect{10, 20, 100, 50});
+        View view(Rect {10, 20, 100, 50});
         c.write(view);
         EXPECT_EQ(view.frame(), c.expected) << c.name;
     }
@@ -67,8 +77,8 @@ TEST_F(ViewFrameGeometryTest, WritesChangeOnePart)
 
 TEST_F(ViewFrameGeometryTest, ChainableOperations)
 {
-    auto super = std::make_shared<View>(Rect{0, 0, 300, 200});
-    auto other = std::make_shared<View>(Rect{200, 30, 40, 60});
+    auto super = std::make_shared<View>(Rect {0, 0, 300, 200});
+    auto other = std::make_shared<View>(Rect {200, 30, 40, 60});
     super->addSubview(other);
     struct Case {
         const char* name;
@@ -98,7 +108,7 @@ TEST_F(ViewFrameGeometryTest, ChainableOperations)
         {"centerIs", [](View& v) -> View& { return centerIs(v, 0, 0); }, {-25, -5, 50, 10}},
     };
     for (const auto& c : cases) {
-        auto view = std::make_shared<View>(Rect{1, 20, 50, 10});
+        auto view = std::make_shared<View>(Rect {1, 20, 50, 10});
         super->addSubview(view);
         View& result = c.op(*view);
         EXPECT_EQ(&result, view.get()) << c.name;
@@ -109,21 +119,21 @@ TEST_F(ViewFrameGeometryTest, ChainableOperations)
 
 TEST_F(ViewFrameGeometryTest, SuperviewOperationsWithoutASuperviewChangeNothing)
 {
-    View view(Rect{10, 20, 100, 50});
+    View view(Rect {10, 20, 100, 50});
     EXPECT_EQ(&centerEqualToSuper(view), &view);
     EXPECT_EQ(&edgeToSuper(view, 1, 2, 3, 4), &view);
     EXPECT_EQ(&rightSpaceToSuper(view, 1), &view);
-    EXPECT_EQ(view.frame(), (Rect{10, 20, 100, 50}));
+    EXPECT_EQ(view.frame(), (Rect {10, 20, 100, 50}));
     // The "space to super" pair on the minimum edges needs no superview.
     leftSpaceToSuper(topSpaceToSuper(view, 3), 4);
-    EXPECT_EQ(view.frame(), (Rect{4, 3, 100, 50}));
+    EXPECT_EQ(view.frame(), (Rect {4, 3, 100, 50}));
 }
 
 TEST_F(ViewFrameGeometryTest, ChainedCallsApplyInOrder)
 {
-    View view(Rect{10, 20, 100, 50});
+    View view(Rect {10, 20, 100, 50});
     rightIs(widthIs(xIs(view, 5), 30), 100);
-    EXPECT_EQ(view.frame(), (Rect{70, 20, 30, 50}));
+    EXPECT_EQ(view.frame(), (Rect {70, 20, 30, 50}));
 }
 
 } // namespace

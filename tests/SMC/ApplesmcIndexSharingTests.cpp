@@ -3,7 +3,6 @@
 
 #include "Classes/Sensors/SMC.h"
 #include "Platform/SMC/ApplesmcTransport.h"
-
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
@@ -47,8 +46,8 @@ protected:
 
     std::shared_ptr<IOKit::ApplesmcTransport> transport(const Reader& reader) const
     {
-        return std::make_shared<IOKit::ApplesmcTransport>(tree_, reader.privileged, IOKit::ApplesmcTransport::Driver::applesmc,
-                                                          root_.path() / "index.lock");
+        return std::make_shared<IOKit::ApplesmcTransport>(
+            tree_, reader.privileged, IOKit::ApplesmcTransport::Driver::applesmc, root_.path() / "index.lock");
     }
 
     // Both readers at once, each in its own process; the wrong values (absent ones among them) of both.
@@ -62,8 +61,7 @@ protected:
             SMC smc(IOKit::ServiceRegistry::withSMC(transport(reader)));
             smc.getValue(reader.key); // the transport loads before the race
             ++tally_->ready;
-            while (tally_->ready < 2) {
-            }
+            while (tally_->ready < 2) {}
             for (int count = 0; count < readsPerProcess; ++count)
                 if (smc.getValue(reader.key) != expected)
                     ++tally_->wrong;
@@ -84,8 +82,8 @@ protected:
     }
 
     TempRoot root_;
-    std::shared_ptr<SMCSim::SharedIndexApplesmcTree> tree_ =
-        std::make_shared<SMCSim::SharedIndexApplesmcTree>(std::make_shared<SMCSim::FakeApplesmcTree>(loadProfile("mbp-intel-2fan")));
+    std::shared_ptr<SMCSim::SharedIndexApplesmcTree> tree_ = std::make_shared<SMCSim::SharedIndexApplesmcTree>(
+        std::make_shared<SMCSim::FakeApplesmcTree>(loadProfile("mbp-intel-2fan")));
     Tally* tally_ = nullptr;
 };
 

@@ -6,7 +6,6 @@
 #include "Platform/SMC/SMCEndpoint.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SysfsApplesmcFiles.h"
-
 #include "tests/SMC/SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
@@ -17,8 +16,8 @@
 #include <cerrno>
 #include <fstream>
 #include <map>
-#include <unistd.h>
 #include <thread>
+#include <unistd.h>
 
 using Aerlo::FanMode;
 using Aerlo::SMC;
@@ -123,7 +122,8 @@ TEST(ApplesmcTransport, T2FansGoThroughTheirModeKeyAndFloatTargets)
     ApplesmcMachine mainline("mba-intel-t2-1fan");
     const auto before = mainline.smc->getValue("F0Tg");
     mainline.smc->setFanSpeed(0, 4000);
-    EXPECT_EQ(mainline.tree->writes(), (std::vector<SMCSim::FakeApplesmcTree::Write> {{"fan1_output", "4000", EINVAL}}));
+    EXPECT_EQ(mainline.tree->writes(),
+              (std::vector<SMCSim::FakeApplesmcTree::Write> {{"fan1_output", "4000", EINVAL}}));
     EXPECT_EQ(mainline.smc->getValue("F0Tg"), before);
     EXPECT_EQ(console.lines(), (Files {"写入时出错: " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
 }
@@ -202,10 +202,11 @@ TEST(ApplesmcTransport, HwmonChannelsReadInTheirKeysUnits)
         Contents read(std::string_view name) override
         {
             static const std::map<std::string_view, std::string> files {
-                {"name", "macsmc_hwmon\n"}, {"temp1_label", "NAND Flash Temperature\n"}, {"temp1_input", "-1250\n"},
-                {"temp2_label", "Something Else\n"}, {"temp2_input", "40000\n"},
-                {"power1_label", "Total System Power\n"}, {"power1_input", "12500000\n"},
-                {"fan1_input", "1206\n"}, {"fan1_max", "5779\n"}};
+                {"name", "macsmc_hwmon\n"},     {"temp1_label", "NAND Flash Temperature\n"},
+                {"temp1_input", "-1250\n"},     {"temp2_label", "Something Else\n"},
+                {"temp2_input", "40000\n"},     {"power1_label", "Total System Power\n"},
+                {"power1_input", "12500000\n"}, {"fan1_input", "1206\n"},
+                {"fan1_max", "5779\n"}};
             const auto found = files.find(name);
             return found == files.end() ? Contents {ENOENT, {}} : Contents {0, found->second};
         }
@@ -228,9 +229,9 @@ TEST(ApplesmcTransport, HwmonChannelsAreFoundByTheKernelsLabelsOfEitherRevision)
 {
     const auto profile = loadProfile("mbp-m1pro-2fan");
     for (const auto labels : {SMCSim::FakeMacsmcHwmonTree::Labels::first, SMCSim::FakeMacsmcHwmonTree::Labels::later}) {
-        SMC smc(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(
-            std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile, labels), false,
-            IOKit::ApplesmcTransport::Driver::macsmcHwmon)));
+        SMC smc(IOKit::ServiceRegistry::withSMC(
+            std::make_shared<IOKit::ApplesmcTransport>(std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile, labels),
+                                                       false, IOKit::ApplesmcTransport::Driver::macsmcHwmon)));
         for (const char* key : {"TB0T", "TCHP", "TW0P", "VD0R"}) {
             SCOPED_TRACE(key);
             const auto expected = profile.keys.value(key);

@@ -1,8 +1,7 @@
-#include "SimMachine.h"
-
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
+#include "SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
@@ -15,12 +14,12 @@ using SMCSim::SimSmcDevice;
 
 namespace {
 
-const std::vector<std::string> shippedProfiles{
-    "imac-intel-1fan", "macpro-intel-4fan", "mba-intel-t2-1fan", "mba-m1-nofan", "mbp-intel-2fan", "mbp-m1pro-2fan",
-    "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-intel-t2-1fan", "mini-m2-1fan", "mini-m4-1fan", "unknown-platform"};
+const std::vector<std::string> shippedProfiles {
+    "imac-intel-1fan", "macpro-intel-4fan", "mba-intel-t2-1fan",  "mba-m1-nofan", "mbp-intel-2fan", "mbp-m1pro-2fan",
+    "mbp-m3max-2fan",  "mbp-m4pro-2fan",    "mini-intel-t2-1fan", "mini-m2-1fan", "mini-m4-1fan",   "unknown-platform"};
 
-const std::vector<std::string> shippedOverlays{"edge-values", "kernel-errors", "matching-fails",
-                                               "no-keycount", "no-smc", "open-denied"};
+const std::vector<std::string> shippedOverlays {"edge-values", "kernel-errors", "matching-fails",
+                                                "no-keycount", "no-smc",        "open-denied"};
 
 // Keeps an environment variable for the test's life.
 class ScopedEnv {
@@ -44,7 +43,8 @@ TEST(MachineProfile, ShippedProfilesAreFound)
 {
     EXPECT_EQ(MachineProfile::directory().filename(), "Machines");
     EXPECT_EQ(MachineProfile::availableNames(), shippedProfiles);
-    EXPECT_TRUE(std::filesystem::exists(MachineProfile::directory() / (std::string(MachineProfile::defaultName) + ".json")));
+    EXPECT_TRUE(
+        std::filesystem::exists(MachineProfile::directory() / (std::string(MachineProfile::defaultName) + ".json")));
 }
 
 // Every key of every profile reads through the client and decodes to what the device holds.
@@ -73,7 +73,7 @@ TEST(MachineProfile, EveryKeyOfEveryProfileReadsAndDecodes)
                 continue;
             EXPECT_EQ(value.dataType, entry.type);
             EXPECT_EQ(value.dataSize, std::min<std::uint32_t>(entry.size, 32)); // the record holds 32 bytes
-            const bool zero = entry.bytes == SMCSim::ValueBytes{};
+            const bool zero = entry.bytes == SMCSim::ValueBytes {};
             if (entry.type == "{fds") {
                 EXPECT_TRUE(m.smc->getStringValue(entry.key));
             } else if (Aerlo::smcDataType(entry.type) && entry.type != "fp2e" && !zero) {
@@ -116,7 +116,11 @@ TEST(MachineProfile, PlatformsCarryTheirKeys)
         std::vector<std::string> hasNot;
     };
     const Case cases[] = {
-        {"mbp-intel-2fan", "intel", 2, {"FS! ", "F0ID", "F1ID", "TC1C", "TC3C", "Th1H", "TB1T", "PSTR", "B0AC"}, {"F0Md", "Tp0P"}},
+        {"mbp-intel-2fan",
+         "intel",
+         2,
+         {"FS! ", "F0ID", "F1ID", "TC1C", "TC3C", "Th1H", "TB1T", "PSTR", "B0AC"},
+         {"F0Md", "Tp0P"}},
         {"mba-intel-t2-1fan", "intel", 1, {"F0Md", "F0Tg", "B0AC", "IBAC"}, {"FS! ", "F0ID"}},
         {"macpro-intel-4fan", "intel", 4, {"F0Md", "F3Md", "F3Ac", "Tp0P"}, {"FS! ", "F3ID", "B0AC"}},
         {"imac-intel-1fan", "intel", 1, {"FS! ", "F0ID", "PCPC"}, {"F0Md", "B0AC"}},
@@ -125,7 +129,11 @@ TEST(MachineProfile, PlatformsCarryTheirKeys)
         // Apple silicon: the temperature keys each chip's report has, and not the ones it lacks.
         {"mbp-m1pro-2fan", "m1Pro", 2, {"F0Md", "F1Md", "Tp0P", "Tp0b", "TaLP", "TB1T"}, {"FS! ", "F0ID", "Tp1h"}},
         {"mini-m2-1fan", "m2", 1, {"F0ID", "Tp09", "Tg0f", "Te05"}, {"TB1T", "Tp1h", "Tg0j"}},
-        {"mbp-m3max-2fan", "m3Max", 2, {"Te05", "Tf04", "Tf09", "Tf4E", "Tf14", "Tf2A", "Tp0V"}, {"Tc0a", "Tc0b", "Tg0G"}},
+        {"mbp-m3max-2fan",
+         "m3Max",
+         2,
+         {"Te05", "Tf04", "Tf09", "Tf4E", "Tf14", "Tf2A", "Tp0V"},
+         {"Tc0a", "Tc0b", "Tg0G"}},
         {"mini-m4-1fan", "m4", 1, {"Tg0G", "Tg0H", "Tp0V", "Tp0e"}, {"Tg1U", "Tm0p", "TB1T"}},
         {"mbp-m4pro-2fan", "m4Pro", 2, {"Tg1U", "Tg1k", "Tp0e", "Tp0P"}, {"Tg0G", "Tp0V"}},
         {"unknown-platform", std::nullopt, 2, {"Tp0P", "TB1T"}, {}},
@@ -149,7 +157,7 @@ TEST(MachineProfile, EveryOverlayAppliesToEveryProfile)
         for (const auto& overlay : shippedOverlays) {
             const auto profile = MachineProfile::load(name + "+" + overlay);
             ASSERT_TRUE(profile) << name << "+" << overlay;
-            EXPECT_EQ(profile->overlays, std::vector<std::string>{overlay});
+            EXPECT_EQ(profile->overlays, std::vector<std::string> {overlay});
         }
     }
     const auto both = MachineProfile::load("mbp-intel-2fan+no-keycount+kernel-errors");
@@ -182,7 +190,7 @@ TEST(MachineProfile, EdgeValuesThroughTheClient)
     EXPECT_EQ(m.smc->getValue("TC9C"), 5.0);
 
     EXPECT_FALSE(m.smc->getValue("TA9P"));
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(TA9P): (iokit/common) general error"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error read(TA9P): (iokit/common) general error"});
 
     // Index 7 is missing from the enumeration.
     const auto keys = m.smc->getAllKeys();
@@ -214,7 +222,7 @@ TEST(MachineProfile, FirmwareAttributesAndRefusedReads)
 
     SimMachine m(profile->keys);
     ConsoleCapture console;
-    std::array<std::uint8_t, 32> bytes{0x00, 0x00, 0x7A, 0x44}; // 1000
+    std::array<std::uint8_t, 32> bytes {0x00, 0x00, 0x7A, 0x44}; // 1000
     EXPECT_EQ(m.smc->write("F0Mn", 4, bytes), 0u);
     EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotWritable);
     EXPECT_EQ(m.smc->getValue("F0Mn"), 1836);
@@ -227,7 +235,7 @@ TEST(MachineProfile, FirmwareAttributesAndRefusedReads)
     EXPECT_FALSE(m.smc->getValue("AC-F")); // SMC result 0x85, zero bytes: absent
     EXPECT_EQ(m.device->exchanges().back().smcResult, SimSmcDevice::kSMCNotReadable);
     EXPECT_FALSE(m.smc->getValue("ACKG"));
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(ACKG): (iokit/common) invalid argument"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error read(ACKG): (iokit/common) invalid argument"});
 }
 
 TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
@@ -238,12 +246,13 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
         std::string json;
         std::string error;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {"{", "not valid JSON"},
         {"[]", "profile: expected an object"},
         {R"({"name": "x", "smc": {"keys": []}})", "profile: missing \"facts\""},
         {R"({"name": "x", )" + facts + "}", "profile: missing \"smc\" with \"keys\""},
-        {R"({"name": "x", "platform": 3, )" + facts + R"(, "smc": {"keys": []}})", "platform: expected a platform name or null"},
+        {R"({"name": "x", "platform": 3, )" + facts + R"(, "smc": {"keys": []}})",
+         "platform: expected a platform name or null"},
         {R"({"name": "x", "facts": {"modelIdentifier": "X", "cpuBrand": "C", "osVersion": "1", "osBuild": "A", "architecture": "ppc"}, "smc": {"keys": []}})",
          "facts.architecture: expected \"x86_64\" or \"arm64\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0PX", "type": "sp78"}]}})",
@@ -258,11 +267,14 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
          "smc.keys[0].bytes: expected hex digits"},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "size": 256}]}})",
          "smc.keys[0].size: expected a size 0 to 255"},
-        {R"({"name": "x", )" + facts + R"(, "fans": [{"type": "flt ", "min": 2000, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
+        {R"({"name": "x", )" + facts
+             + R"(, "fans": [{"type": "flt ", "min": 2000, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
          "fans[0]: \"min\" above \"max\""},
-        {R"({"name": "x", )" + facts + R"(, "fans": [{"type": "flt ", "min": -1, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
+        {R"({"name": "x", )" + facts
+             + R"(, "fans": [{"type": "flt ", "min": -1, "max": 1000, "current": 0, "keys": []}], "smc": {"keys": []}})",
          "fans[0].min: expected a number not below 0"},
-        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78"}, {"key": "TC0P", "type": "sp78"}]}})",
+        {R"({"name": "x", )" + facts
+             + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78"}, {"key": "TC0P", "type": "sp78"}]}})",
          "smc.keys[1]: key \"TC0P\" listed twice"},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": [{"key": "TC0P", "type": "sp78", "attributes": "CG"}]}})",
          "smc.keys[0].attributes: expected a byte (0 to 255, or two hex digits)"},
@@ -272,7 +284,8 @@ TEST(MachineProfile, BadProfilesAreRefusedWithAReason)
          "smc.keys[0].dynamic: expected true or false"},
         {R"({"name": "x", )" + facts + R"(, "smc": {"dynamicKeys": "all", "keys": []}})",
          "smc.dynamicKeys: expected \"byKind\" or \"marked\""},
-        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"command": 9}]})", "faults[0]: missing \"code\""},
+        {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"command": 9}]})",
+         "faults[0]: missing \"code\""},
         {R"({"name": "x", )" + facts + R"(, "smc": {"keys": []}, "faults": [{"code": "0xZZ"}]})",
          "faults[0].code: expected a result code (a number or \"0x…\")"},
     };
@@ -311,7 +324,7 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
                                std::filesystem::copy_options::overwrite_existing);
     {
         ScopedEnv machines("AERLO_MACHINES_DIR", dir.c_str());
-        EXPECT_EQ(MachineProfile::availableNames(), std::vector<std::string>{"only"});
+        EXPECT_EQ(MachineProfile::availableNames(), std::vector<std::string> {"only"});
 
         ScopedEnv smc("AERLO_SMC", "inproc:only");
         EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:only");
@@ -331,5 +344,5 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
     auto registry = IOKit::SMCEndpoint::makeRegistry("pigeon:/nowhere", false);
     EXPECT_EQ(console.errors(), "AERLO_SMC: no SMC transport for \"pigeon:/nowhere\"\n");
     Aerlo::SMC smc(registry);
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error IOIteratorNext(): (os/kern) successful"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error IOIteratorNext(): (os/kern) successful"});
 }

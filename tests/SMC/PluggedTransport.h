@@ -9,7 +9,10 @@
 // The simulated SMC behind a plug: pulled, every exchange fails as for a device that is gone.
 class PluggedTransport : public IOKit::SMCTransport {
 public:
-    PluggedTransport(std::shared_ptr<SMCSim::SimSmcDevice> device, bool privileged) : inner_(std::move(device), privileged) {}
+    PluggedTransport(std::shared_ptr<SMCSim::SimSmcDevice> device, bool privileged)
+        : inner_(std::move(device), privileged)
+    {
+    }
     std::atomic<bool> pulled {false};
 
     IOKit::kern_return_t open(std::uint32_t type, std::uint32_t& connection) override

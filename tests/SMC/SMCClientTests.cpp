@@ -1,6 +1,5 @@
-#include "SimMachine.h"
-
 #include "Platform/SMC/MachError.h"
+#include "SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
@@ -16,7 +15,10 @@ namespace {
 class RecordingTransport : public IOKit::SMCTransport {
 public:
     explicit RecordingTransport(std::shared_ptr<SimSmcDevice> device) : inner_(std::move(device), true) {}
-    IOKit::kern_return_t open(std::uint32_t type, std::uint32_t& connection) override { return inner_.open(type, connection); }
+    IOKit::kern_return_t open(std::uint32_t type, std::uint32_t& connection) override
+    {
+        return inner_.open(type, connection);
+    }
     IOKit::kern_return_t call(std::uint32_t connection, std::uint32_t selector, const IOKit::SMCRecord& input,
                               IOKit::SMCRecord& output) override
     {
@@ -35,7 +37,7 @@ private:
 
 IOKit::SMCRecord record(std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes)
 {
-    IOKit::SMCRecord out{};
+    IOKit::SMCRecord out {};
     for (const auto& [offset, value] : bytes)
         out[offset] = value;
     return out;
@@ -48,9 +50,9 @@ struct Recorded {
     std::unique_ptr<SMC> smc;
 
     Recorded()
-        : device(std::make_shared<SimSmcDevice>(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80}, 2, true),
-                                                          smcKey("XU32", "ui32", {0x12, 0x34, 0x56, 0x78})}),
-                                                SMCSim::DeviceSettings{}, clock)),
+        : device(std::make_shared<SimSmcDevice>(
+            smcTable({smcKey("TC0P", "sp78", {0x32, 0x80}, 2, true), smcKey("XU32", "ui32", {0x12, 0x34, 0x56, 0x78})}),
+            SMCSim::DeviceSettings {}, clock)),
           transport(std::make_shared<RecordingTransport>(device)),
           smc(std::make_unique<SMC>(IOKit::ServiceRegistry::withSMC(transport)))
     {
@@ -65,7 +67,7 @@ TEST(SMCClient, GoldenRecordsOfEachCommand)
     SMCVal value;
     value.key = "TC0P";
     ASSERT_EQ(r.smc->read(value), 0u);
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
     bytes[0] = 0x1F;
     bytes[1] = 0x40;
     bytes[31] = 0x77;
@@ -78,8 +80,9 @@ TEST(SMCClient, GoldenRecordsOfEachCommand)
     // Command 5: the same key with the size from command 9 at 28.
     EXPECT_EQ(r.transport->sent[1], record({{0, 0x50}, {1, 0x30}, {2, 0x43}, {3, 0x54}, {28, 2}, {42, 5}}));
     // Command 6: key, size and all 32 bytes; no data type.
-    EXPECT_EQ(r.transport->sent[2],
-              record({{0, 0x50}, {1, 0x30}, {2, 0x43}, {3, 0x54}, {28, 2}, {42, 6}, {48, 0x1F}, {49, 0x40}, {79, 0x77}}));
+    EXPECT_EQ(
+        r.transport->sent[2],
+        record({{0, 0x50}, {1, 0x30}, {2, 0x43}, {3, 0x54}, {28, 2}, {42, 6}, {48, 0x1F}, {49, 0x40}, {79, 0x77}}));
     // Command 8: the index at 44, key 0.
     EXPECT_EQ(r.transport->sent[3], record({{42, 8}, {44, 0x02}, {45, 0x01}}));
     for (auto selector : r.transport->selectors)
@@ -95,7 +98,7 @@ TEST(SMCClient, ReadIsKeyInformationThenBytesForTheSameKey)
     EXPECT_EQ(value.dataSize, 4u);
     EXPECT_EQ(value.dataType, "ui32");
     EXPECT_EQ((std::vector<std::uint8_t>(value.bytes.begin(), value.bytes.begin() + 5)),
-              (std::vector<std::uint8_t>{0x12, 0x34, 0x56, 0x78, 0}));
+              (std::vector<std::uint8_t> {0x12, 0x34, 0x56, 0x78, 0}));
 
     const auto log = m.device->exchanges();
     ASSERT_EQ(log.size(), 2u);
@@ -121,12 +124,12 @@ TEST(SMCClient, KeyInformationIsAskedOncePerConnection)
     EXPECT_EQ(m.smc->getValue("XU32"), 0x12345678);
     EXPECT_EQ(m.smc->getValue("XNON"), std::nullopt);
     EXPECT_EQ(m.smc->getValue("XNON"), std::nullopt);
-    EXPECT_EQ(commands(), (std::vector<std::string>{"9 XU32", "5 XU32", "9 TC0P", "5 TC0P", "5 XU32", "9 XNON",
-                                                    "5 XNON", "5 XNON"}));
+    EXPECT_EQ(commands(), (std::vector<std::string> {"9 XU32", "5 XU32", "9 TC0P", "5 TC0P", "5 XU32", "9 XNON",
+                                                     "5 XNON", "5 XNON"}));
 
     SMC second(m.registry);
     EXPECT_EQ(second.getValue("XU32"), 0x12345678);
-    EXPECT_EQ(commands(), (std::vector<std::string>{"9 XU32", "5 XU32"})) << "a new connection asks again";
+    EXPECT_EQ(commands(), (std::vector<std::string> {"9 XU32", "5 XU32"})) << "a new connection asks again";
 }
 
 // A failed first exchange leaves the value as it was; a failed second one sets size and type only.
@@ -138,7 +141,7 @@ TEST(SMCClient, FailedExchangesOfARead)
         std::string dataType;
         std::size_t exchanges;
     };
-    for (const auto& c : {Case{9, 0, "", 1}, Case{5, 2, "sp78", 2}}) {
+    for (const auto& c : {Case {9, 0, "", 1}, Case {5, 2, "sp78", 2}}) {
         SCOPED_TRACE(int(c.failing));
         SimMachine m(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80})}));
         m.device->addFault({c.failing, "TC0P", std::nullopt, IOKit::kIOReturnIOError, 1});
@@ -202,15 +205,15 @@ TEST(SMCClient, KeyCodesRoundTripEveryByte)
 
 TEST(SMCClient, EnumeratedHighByteKeysAndTypesStayLatin1)
 {
-    const std::string key{'T', '\xB0', '\x80', 'X'};
-    SimMachine m(smcTable({smcKey(key, std::string{'s', '\xB0', '7', '8'}, {0x32, 0x00}, 2)}));
+    const std::string key {'T', '\xB0', '\x80', 'X'};
+    SimMachine m(smcTable({smcKey(key, std::string {'s', '\xB0', '7', '8'}, {0x32, 0x00}, 2)}));
     const auto keys = m.smc->getAllKeys();
     ASSERT_EQ(keys.size(), 2u);
     SMCVal value;
     value.key = keys[1];
     ASSERT_EQ(value.key, key);
     ASSERT_EQ(m.smc->read(value), 0u);
-    EXPECT_EQ(value.dataType, (std::string{'s', '\xB0', '7', '8'}));
+    EXPECT_EQ(value.dataType, (std::string {'s', '\xB0', '7', '8'}));
     EXPECT_EQ(SMC::latin1ToUTF8(value.dataType), "s\u00b078");
 
     // A zero byte in a type gives a NUL character in place.
@@ -236,13 +239,13 @@ TEST(SMCClient, OpeningFailuresPrintTheirLineAndLeaveNoConnection)
         SCOPED_TRACE(c.overlay);
         ConsoleCapture console;
         SimMachine m(std::string("mbp-intel-2fan+") + c.overlay);
-        EXPECT_EQ(console.lines(), std::vector<std::string>{c.line});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {c.line});
         EXPECT_EQ(m.smc->conn, 0u);
         EXPECT_EQ(m.registry->liveObjects(), 0u);
 
         console.clear();
         EXPECT_FALSE(m.smc->getValue("TC0P"));
-        EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(TC0P): (ipc/send) invalid destination port"});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {"Error read(TC0P): (ipc/send) invalid destination port"});
         EXPECT_EQ(m.device->exchangeCount(), 0u);
     }
 }
@@ -262,7 +265,7 @@ TEST(SMCClient, TearDownPrintsOnlyAFailedClose)
     {
         ConsoleCapture console;
         m.smc.reset();
-        EXPECT_EQ(console.lines(), std::vector<std::string>{"error close smc connection: (iokit/common) I/O error"});
+        EXPECT_EQ(console.lines(), std::vector<std::string> {"error close smc connection: (iokit/common) I/O error"});
     }
     // close() itself prints nothing and returns the code.
     m.smc = std::make_unique<SMC>(m.registry);
@@ -292,7 +295,7 @@ TEST(SMCClient, WritesNeedAPrivilegedConnection)
 {
     SimMachine m("mbp-intel-2fan", false);
     EXPECT_TRUE(m.smc->getValue("TC0P"));
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
     EXPECT_EQ(m.smc->write("FS! ", 2, bytes), IOKit::kIOReturnNotPrivileged);
     EXPECT_EQ(IOKit::machErrorString(IOKit::kIOReturnNotPrivileged), "(iokit/common) privilege violation");
 }

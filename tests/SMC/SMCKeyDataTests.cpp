@@ -1,7 +1,6 @@
 #include "Classes/Sensors/SMCKeyData.h"
 
 #include <gtest/gtest.h>
-
 #include <vector>
 
 using Aerlo::SMCKeyData;
@@ -27,7 +26,7 @@ TEST(SMCKeyData, EveryFieldAtItsOffsetLittleEndian)
         std::vector<int> offsets;
         std::vector<std::uint8_t> bytes;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {"key", [](SMCKeyData& d) { d.key = 0x54433050; }, {0, 1, 2, 3}, {0x50, 0x30, 0x43, 0x54}},
         {"version.major", [](SMCKeyData& d) { d.version.major = 1; }, {4}, {1}},
         {"version.minor", [](SMCKeyData& d) { d.version.minor = 2; }, {5}, {2}},
@@ -36,7 +35,10 @@ TEST(SMCKeyData, EveryFieldAtItsOffsetLittleEndian)
         {"version.release", [](SMCKeyData& d) { d.version.release = 0x0506; }, {8, 9}, {6, 5}},
         {"powerLimits.version", [](SMCKeyData& d) { d.powerLimits.version = 0x0708; }, {12, 13}, {8, 7}},
         {"powerLimits.length", [](SMCKeyData& d) { d.powerLimits.length = 0x090A; }, {14, 15}, {0x0A, 9}},
-        {"powerLimits.cpuLimit", [](SMCKeyData& d) { d.powerLimits.cpuLimit = 0x0B0C0D0E; }, {16, 17, 18, 19}, {0x0E, 0x0D, 0x0C, 0x0B}},
+        {"powerLimits.cpuLimit",
+         [](SMCKeyData& d) { d.powerLimits.cpuLimit = 0x0B0C0D0E; },
+         {16, 17, 18, 19},
+         {0x0E, 0x0D, 0x0C, 0x0B}},
         {"powerLimits.gpuLimit", [](SMCKeyData& d) { d.powerLimits.gpuLimit = 0x11; }, {20}, {0x11}},
         {"powerLimits.memoryLimit", [](SMCKeyData& d) { d.powerLimits.memoryLimit = 0x12000000; }, {27}, {0x12}},
         {"dataSize", [](SMCKeyData& d) { d.dataSize = 0x0102; }, {28, 29}, {2, 1}},
@@ -46,7 +48,13 @@ TEST(SMCKeyData, EveryFieldAtItsOffsetLittleEndian)
         {"status", [](SMCKeyData& d) { d.status = 0x13; }, {41}, {0x13}},
         {"command", [](SMCKeyData& d) { d.command = 9; }, {42}, {9}},
         {"data32", [](SMCKeyData& d) { d.data32 = 0x00010203; }, {44, 45, 46}, {3, 2, 1}},
-        {"bytes", [](SMCKeyData& d) { d.bytes[0] = 0xAA; d.bytes[31] = 0xBB; }, {48, 79}, {0xAA, 0xBB}},
+        {"bytes",
+         [](SMCKeyData& d) {
+             d.bytes[0] = 0xAA;
+             d.bytes[31] = 0xBB;
+         },
+         {48, 79},
+         {0xAA, 0xBB}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
@@ -63,7 +71,7 @@ TEST(SMCKeyData, EveryFieldAtItsOffsetLittleEndian)
 
 TEST(SMCKeyData, ParseReadsEveryField)
 {
-    SMCKeyData::Bytes bytes{};
+    SMCKeyData::Bytes bytes {};
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<std::uint8_t>(i + 1);
     const auto data = SMCKeyData::parse(bytes);

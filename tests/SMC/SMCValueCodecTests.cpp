@@ -1,6 +1,5 @@
-#include "SimMachine.h"
-
 #include "Classes/Sensors/SMCDataType.h"
+#include "SimMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
 #include <cmath>
@@ -14,7 +13,7 @@ namespace {
 
 std::array<std::uint8_t, 32> bytes32(std::initializer_list<std::uint8_t> front)
 {
-    std::array<std::uint8_t, 32> bytes{};
+    std::array<std::uint8_t, 32> bytes {};
     std::copy(front.begin(), front.end(), bytes.begin());
     return bytes;
 }
@@ -31,15 +30,15 @@ double quantized(const std::string& type, double value)
     return value;
 }
 
-const std::vector<std::string> numericTypes{"ui8 ", "ui16", "ui32", "sp1e", "sp3c", "sp5b", "sp5a", "sp69",
-                                            "sp78", "sp87", "sp96", "spb4", "spf0", "flt ", "fpe2"};
+const std::vector<std::string> numericTypes {"ui8 ", "ui16", "ui32", "sp1e", "sp3c", "sp5b", "sp5a", "sp69",
+                                             "sp78", "sp87", "sp96", "spb4", "spf0", "flt ", "fpe2"};
 
 } // namespace
 
 TEST(SMCValueCodec, RawValuesInCaseOrderAndExactMatch)
 {
-    const std::vector<std::string> raw{"ui8 ", "ui16", "ui32", "sp1e", "sp3c", "sp5b", "sp5a", "sp69", "sp78",
-                                       "sp87", "sp96", "spb4", "spf0", "flt ", "fpe2", "fp2e", "{fds"};
+    const std::vector<std::string> raw {"ui8 ", "ui16", "ui32", "sp1e", "sp3c", "sp5b", "sp5a", "sp69", "sp78",
+                                        "sp87", "sp96", "spb4", "spf0", "flt ", "fpe2", "fp2e", "{fds"};
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const auto type = static_cast<SMCDataType>(i);
         EXPECT_EQ(Aerlo::rawValue(type), raw[i]);
@@ -71,7 +70,7 @@ TEST(SMCValueCodec, DecodesEveryTypeOfTheTable)
         {SMCDataType::sp78, bytes32({0x32, 0x40}), 50.25},
         {SMCDataType::sp78, bytes32({0xFE, 0x80}), -1.5},
         {SMCDataType::sp78, bytes32({0xFE, 0x10}), -1.9375}, // a discharging battery's current
-        {SMCDataType::sp78, bytes32({0x81, 0x00}), -127.0},  // the firmware's "no sensor"
+        {SMCDataType::sp78, bytes32({0x81, 0x00}), -127.0}, // the firmware's "no sensor"
         {SMCDataType::sp78, bytes32({0xFF, 0xFF}), -0.00390625},
         {SMCDataType::sp1e, bytes32({0xA0, 0x00}), -1.5},
         {SMCDataType::sp5a, bytes32({0xFA, 0x00}), -1.5},
@@ -144,9 +143,11 @@ TEST(SMCValueCodec, ClientValuesEncodeBackToTheSameBytes)
         const auto dataType = Aerlo::smcDataType(type);
         ASSERT_TRUE(dataType);
         const std::uint32_t step = type == "ui32" || type == "flt " ? 0x01010101 : type == "ui8 " ? 1 : 0x0101;
-        for (std::uint64_t raw = 1; raw < (type == "ui8 " ? 0x100ull : type.starts_with("ui3") || type == "flt " ? 0xFFFFFFFFull : 0x10000ull);
+        for (std::uint64_t raw = 1; raw < (type == "ui8 "                              ? 0x100ull
+                                           : type.starts_with("ui3") || type == "flt " ? 0xFFFFFFFFull
+                                                                                       : 0x10000ull);
              raw += step) {
-            std::array<std::uint8_t, 32> bytes{};
+            std::array<std::uint8_t, 32> bytes {};
             const std::size_t width = *ValueCodec::defaultSize(type);
             for (std::size_t i = 0; i < width; ++i)
                 bytes[i] = static_cast<std::uint8_t>(raw >> (8 * (width - 1 - i)));
@@ -165,8 +166,9 @@ TEST(SMCValueCodec, ClientValuesEncodeBackToTheSameBytes)
 
 TEST(SMCValueCodec, AllZeroIsAbsentExceptForTheMaskAndEveryFansMode)
 {
-    SimMachine m(smcTable({smcKey("FS! ", "ui16"), smcKey("F0Md", "ui8 "), smcKey("F1Md", "ui8 "),
-                           smcKey("F2Md", "ui8 "), smcKey("BNum", "ui8 "), smcKey("TC0P", "sp78"), smcKey("XFLT", "flt ")}));
+    SimMachine m(
+        smcTable({smcKey("FS! ", "ui16"), smcKey("F0Md", "ui8 "), smcKey("F1Md", "ui8 "), smcKey("F2Md", "ui8 "),
+                  smcKey("BNum", "ui8 "), smcKey("TC0P", "sp78"), smcKey("XFLT", "flt ")}));
     ConsoleCapture console;
     EXPECT_EQ(m.smc->getValue("FS! "), 0.0);
     EXPECT_EQ(m.smc->getValue("F0Md"), 0.0);
@@ -193,7 +195,7 @@ TEST(SMCValueCodec, QuietAbsencesAndTheReadFailureLine)
 
     m.device->setMissingKeyPolicy(SMCSim::MissingKeyPolicy::kernelError, IOKit::kIOReturnNotFound);
     EXPECT_FALSE(m.smc->getValue("NONE"));
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(NONE): (iokit/common) data was not found"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error read(NONE): (iokit/common) data was not found"});
 }
 
 TEST(SMCValueCodec, StringValues)
@@ -208,10 +210,10 @@ TEST(SMCValueCodec, StringValues)
         entry.key = std::move(key);
         return entry;
     };
-    SimMachine m(smcTable({named("F0ID", "Left side   "), named("F1ID", std::string_view("\x09\xA0Left\n\0\0 \xA0\x09", 12)),
-                           named("F2ID", "  \xA0\xB0        "), smcKey("MSF2", "fp2e", {0x60, 0x00}),
-                           smcKey("MSTB", std::string{'s', '\xB0', '7', '8'}, {0x32, 0x00}, 2),
-                           smcKey("F3ID", "{fds")}));
+    SimMachine m(
+        smcTable({named("F0ID", "Left side   "), named("F1ID", std::string_view("\x09\xA0Left\n\0\0 \xA0\x09", 12)),
+                  named("F2ID", "  \xA0\xB0        "), smcKey("MSF2", "fp2e", {0x60, 0x00}),
+                  smcKey("MSTB", std::string {'s', '\xB0', '7', '8'}, {0x32, 0x00}, 2), smcKey("F3ID", "{fds")}));
     ConsoleCapture console;
     EXPECT_EQ(m.smc->getStringValue("F0ID"), "Left side");
     // Tab, space and no-break space go from both ends; the line feed and NULs stay.
@@ -219,23 +221,24 @@ TEST(SMCValueCodec, StringValues)
     // Other Latin-1 characters come back as UTF-8.
     EXPECT_EQ(m.smc->getStringValue("F2ID"), "\u00b0");
     EXPECT_FALSE(m.smc->getStringValue("F3ID")); // all zero
-    EXPECT_FALSE(m.smc->getStringValue("NONE"));  // size 0
+    EXPECT_FALSE(m.smc->getStringValue("NONE")); // size 0
     EXPECT_EQ(console.output(), "");
 
     EXPECT_FALSE(m.smc->getStringValue("MSF2"));
     EXPECT_FALSE(m.smc->getStringValue("MSTB"));
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{"unsupported data type fp2e for key: MSF2",
-                                                         "unsupported data type s\u00b078 for key: MSTB"}));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"unsupported data type fp2e for key: MSF2",
+                                                          "unsupported data type s\u00b078 for key: MSTB"}));
     console.clear();
     m.device->setMissingKeyPolicy(SMCSim::MissingKeyPolicy::kernelError, IOKit::kIOReturnNotFound);
     EXPECT_FALSE(m.smc->getStringValue("NONE"));
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error read(): (iokit/common) data was not found"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error read(): (iokit/common) data was not found"});
 }
 
 TEST(SMCValueCodec, AllKeysInSMCOrderAskingEachIndexOnce)
 {
-    SimMachine m(smcTable({smcKey("TC0P", "sp78", {1, 0}), smcKey("F0Ac", "fpe2", {1, 0}), smcKey("BNum", "ui8 ", {1})}));
-    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "BNum", "F0Ac", "TC0P"}));
+    SimMachine m(
+        smcTable({smcKey("TC0P", "sp78", {1, 0}), smcKey("F0Ac", "fpe2", {1, 0}), smcKey("BNum", "ui8 ", {1})}));
+    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string> {"#KEY", "BNum", "F0Ac", "TC0P"}));
 
     // "#KEY" = 3 asks for exactly the indexes 0, 1 and 2.
     m.device->editKeys([](SMCSim::KeyTable& keys) {
@@ -243,17 +246,17 @@ TEST(SMCValueCodec, AllKeysInSMCOrderAskingEachIndexOnce)
         EXPECT_TRUE(keys.setValue("#KEY", 3));
     });
     m.device->resetLog();
-    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "BNum", "F0Ac"}));
+    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string> {"#KEY", "BNum", "F0Ac"}));
     std::vector<std::uint32_t> asked;
     for (const auto& e : m.device->exchanges(SimSmcDevice::kCommandKeyAtIndex))
         asked.push_back(e.index);
-    EXPECT_EQ(asked, (std::vector<std::uint32_t>{0, 1, 2}));
+    EXPECT_EQ(asked, (std::vector<std::uint32_t> {0, 1, 2}));
 
     // A failing index and indexes beyond the table are skipped without a line.
     m.device->editKeys([](SMCSim::KeyTable& keys) { EXPECT_TRUE(keys.setValue("#KEY", 6)); });
     m.device->addFault({8, std::nullopt, 1u, IOKit::kIOReturnIOError, -1});
     ConsoleCapture console;
-    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "F0Ac", "TC0P"}));
+    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string> {"#KEY", "F0Ac", "TC0P"}));
     EXPECT_EQ(console.output(), "");
 }
 
@@ -282,13 +285,28 @@ TEST(SMCValueCodec, AllKeysWithoutAUsableCount)
          },
          {noCount}},
         {"not a number",
-         [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0xC0, 0x7F})); }); },
+         [](SimSmcDevice& d) {
+             d.editKeys([](auto& k) {
+                 k.setAutoKeyCount(false);
+                 k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0xC0, 0x7F}));
+             });
+         },
          {noCount}},
         {"infinite",
-         [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0x80, 0x7F})); }); },
+         [](SimSmcDevice& d) {
+             d.editKeys([](auto& k) {
+                 k.setAutoKeyCount(false);
+                 k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0x80, 0x7F}));
+             });
+         },
          {noCount}},
         {"negative",
-         [](SimSmcDevice& d) { d.editKeys([](auto& k) { k.setAutoKeyCount(false); k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0x80, 0xBF})); }); },
+         [](SimSmcDevice& d) {
+             d.editKeys([](auto& k) {
+                 k.setAutoKeyCount(false);
+                 k.upsert(smcKey("#KEY", "flt ", {0x00, 0x00, 0x80, 0xBF}));
+             });
+         },
          {noCount}},
     };
     for (const auto& c : cases) {
@@ -311,6 +329,6 @@ TEST(SMCValueCodec, HugeCountIsCapped)
         EXPECT_TRUE(keys.setValue("#KEY", 4294967295.0));
     });
     m.device->resetLog();
-    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string>{"#KEY", "TC0P"}));
+    EXPECT_EQ(m.smc->getAllKeys(), (std::vector<std::string> {"#KEY", "TC0P"}));
     EXPECT_EQ(m.device->exchangeCount(SimSmcDevice::kCommandKeyAtIndex), Aerlo::SMC::maxKeyCount);
 }

@@ -8,7 +8,6 @@
 #include "Platform/SMC/SimSmcTransport.h"
 
 #include <gtest/gtest.h>
-
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -21,7 +20,8 @@ inline SMCSim::KeyEntry smcKey(std::string key, std::string type, std::vector<st
     SMCSim::KeyEntry entry;
     entry.key = std::move(key);
     entry.type = std::move(type);
-    entry.size = size.value_or(SMCSim::ValueCodec::defaultSize(entry.type).value_or(static_cast<std::uint32_t>(bytes.size())));
+    entry.size =
+        size.value_or(SMCSim::ValueCodec::defaultSize(entry.type).value_or(static_cast<std::uint32_t>(bytes.size())));
     std::copy(bytes.begin(), bytes.end(), entry.bytes.begin());
     entry.writable = writable;
     return entry;
@@ -42,7 +42,7 @@ inline SMCSim::MachineProfile loadProfile(const std::string& spec)
     auto profile = SMCSim::MachineProfile::load(spec);
     if (!profile)
         ADD_FAILURE() << "profile " << spec << " did not load";
-    return profile ? *profile : SMCSim::MachineProfile{};
+    return profile ? *profile : SMCSim::MachineProfile {};
 }
 
 // A simulated Mac on a manual clock with an SMC client connected to it.
@@ -53,9 +53,9 @@ struct SimMachine {
     std::unique_ptr<Aerlo::SMC> smc;
 
     explicit SimMachine(SMCSim::KeyTable keys, bool privileged = true)
-        : device(std::make_shared<SMCSim::SimSmcDevice>(std::move(keys), SMCSim::DeviceSettings{}, clock))
+        : device(std::make_shared<SMCSim::SimSmcDevice>(std::move(keys), SMCSim::DeviceSettings {}, clock))
     {
-        connect(SMCSim::ServiceSettings{}, privileged);
+        connect(SMCSim::ServiceSettings {}, privileged);
     }
 
     explicit SimMachine(const std::string& profileSpec, bool privileged = true)

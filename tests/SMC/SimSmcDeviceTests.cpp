@@ -18,7 +18,7 @@ struct RawClient {
     IOKit::kern_return_t send(std::uint8_t command, const std::string& key, std::uint32_t dataSize = 0,
                               std::uint32_t index = 0, std::uint32_t selector = 2)
     {
-        IOKit::SMCRecord in{};
+        IOKit::SMCRecord in {};
         for (std::size_t i = 0; i < 4 && i < key.size(); ++i)
             in[3 - i] = static_cast<std::uint8_t>(key[i]);
         in[28] = static_cast<std::uint8_t>(dataSize);
@@ -28,7 +28,7 @@ struct RawClient {
         return device.call(connection, selector, in, out);
     }
 
-    IOKit::SMCRecord out{};
+    IOKit::SMCRecord out {};
 };
 
 } // namespace
@@ -39,11 +39,11 @@ TEST(SimSmcDevice, KeyTableStaysSortedAndCountsItself)
     table.upsert(smcKey("TC0P", "sp78"));
     table.upsert(smcKey("#KEY", "ui32"));
     table.upsert(smcKey("F0Ac", "fpe2"));
-    table.upsert(smcKey(std::string{'T', '\xB0', '0', 'P'}, "sp78"));
+    table.upsert(smcKey(std::string {'T', '\xB0', '0', 'P'}, "sp78"));
     std::vector<std::string> keys;
     for (const auto& e : table.entries())
         keys.push_back(e.key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"#KEY", "F0Ac", "TC0P", std::string{'T', '\xB0', '0', 'P'}}));
+    EXPECT_EQ(keys, (std::vector<std::string> {"#KEY", "F0Ac", "TC0P", std::string {'T', '\xB0', '0', 'P'}}));
     EXPECT_EQ(table.value("#KEY"), 4.0);
     table.remove("F0Ac");
     EXPECT_EQ(table.value("#KEY"), 3.0);
@@ -63,7 +63,7 @@ TEST(SimSmcDevice, KeyTableTakesManyKeysAtOnce)
     std::vector<std::string> keys;
     for (const auto& e : table.entries())
         keys.push_back(e.key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"#KEY", "AC-W", "FNum", "TC0P", "Tz9Z"}));
+    EXPECT_EQ(keys, (std::vector<std::string> {"#KEY", "AC-W", "FNum", "TC0P", "Tz9Z"}));
     EXPECT_EQ(table.value("#KEY"), 5.0);
     EXPECT_EQ(table.value("FNum"), 4.0);
     EXPECT_EQ(table.find("TC0P")->bytes[0], 0x31);
@@ -71,14 +71,15 @@ TEST(SimSmcDevice, KeyTableTakesManyKeysAtOnce)
 
 TEST(SimSmcDevice, CommandsAndTheirFailures)
 {
-    SimSmcDevice device(smcTable({smcKey("TC0P", "sp78", {0x32, 0x80}, 2, false), smcKey("F0Tg", "fpe2", {}, 2, true)}));
+    SimSmcDevice device(
+        smcTable({smcKey("TC0P", "sp78", {0x32, 0x80}, 2, false), smcKey("F0Tg", "fpe2", {}, 2, true)}));
     RawClient user(device, false);
     RawClient root(device, true);
 
     EXPECT_EQ(user.send(9, "TC0P"), 0u);
     EXPECT_EQ(user.out[28], 2);
     EXPECT_EQ((std::vector<std::uint8_t>(user.out.begin() + 32, user.out.begin() + 36)),
-              (std::vector<std::uint8_t>{'8', '7', 'p', 's'}));
+              (std::vector<std::uint8_t> {'8', '7', 'p', 's'}));
     EXPECT_EQ(user.out[36], 0x80); // readable, not writable
 
     // Reads give at most the asked size; the rest is zero.
@@ -107,7 +108,7 @@ TEST(SimSmcDevice, CommandsAndTheirFailures)
     // Key at index, unknown commands, selectors and connections.
     EXPECT_EQ(user.send(8, "", 0, 1), 0u);
     EXPECT_EQ((std::vector<std::uint8_t>(user.out.begin(), user.out.begin() + 4)),
-              (std::vector<std::uint8_t>{'g', 'T', '0', 'F'})); // "F0Tg", little-endian
+              (std::vector<std::uint8_t> {'g', 'T', '0', 'F'})); // "F0Tg", little-endian
     EXPECT_EQ(user.send(8, "", 0, 3), IOKit::kIOReturnBadArgument);
     EXPECT_EQ(user.send(7, "TC0P"), IOKit::kIOReturnUnsupported);
     EXPECT_EQ(user.send(9, "TC0P", 0, 0, 3), IOKit::kIOReturnBadArgument);
@@ -152,7 +153,7 @@ TEST(SimSmcDevice, DynamicValuesDriveReadsAndSeeWrites)
     m.device->setDynamicValues(ramp);
     m.smc->setFanSpeed(0, 3000);
     ASSERT_EQ(ramp->written.size(), 1u);
-    EXPECT_EQ(ramp->written[0], (std::pair<std::string, double>{"F0Tg", 0.0}));
+    EXPECT_EQ(ramp->written[0], (std::pair<std::string, double> {"F0Tg", 0.0}));
 
     EXPECT_FALSE(m.smc->getValue("F0Ac")); // 0 rpm at time 0: all zero
     m.clock.advance(0.5);

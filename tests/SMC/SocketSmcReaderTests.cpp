@@ -2,9 +2,8 @@
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -40,10 +39,7 @@ protected:
     {
         ASSERT_EQ(::write(fds[0].get(), bytes.data(), bytes.size()), ssize_t(bytes.size()));
     }
-    void closeWriter()
-    {
-        fds[0].reset();
-    }
+    void closeWriter() { fds[0].reset(); }
     SocketSmcReader reader() { return SocketSmcReader(fds[1].get(), GetParam()); }
 
     Foundation::FileDescriptor fds[2];
@@ -51,7 +47,7 @@ protected:
 
 TEST_P(SocketSmcReaderTest, FramesComeWholeAndInOrderHoweverTheBytesArrive)
 {
-    const std::vector<std::pair<Op, std::string>> frames{
+    const std::vector<std::pair<Op, std::string>> frames {
         {Op::call, std::string(88, 'c')}, {Op::close, ""}, {Op::control, std::string(100000, 'j')}, {Op::open, "abcd"}};
     std::string all;
     for (const auto& [op, payload] : frames)
@@ -61,7 +57,7 @@ TEST_P(SocketSmcReaderTest, FramesComeWholeAndInOrderHoweverTheBytesArrive)
         const char* name;
         std::size_t piece; // bytes per write, 0: everything at once
     };
-    for (const Case& test : {Case{"at once", 0}, Case{"byte by byte", 1}, Case{"in 7-byte pieces", 7}}) {
+    for (const Case& test : {Case {"at once", 0}, Case {"byte by byte", 1}, Case {"in 7-byte pieces", 7}}) {
         SCOPED_TRACE(test.name);
         SocketSmcReader frameReader = reader();
         std::thread writer([&] {
@@ -81,7 +77,7 @@ TEST_P(SocketSmcReaderTest, FramesComeWholeAndInOrderHoweverTheBytesArrive)
 
 TEST_P(SocketSmcReaderTest, BadHeadersAreMalformed)
 {
-    const std::vector<std::pair<const char*, std::string>> headers{
+    const std::vector<std::pair<const char*, std::string>> headers {
         {"op 0", std::string("\0\0\0\0\0\0\0\0", 8)},
         {"op 6", std::string("\6\0\0\0\0\0\0\0", 8)},
         {"padding not zero", std::string("\3\0\1\0\0\0\0\0", 8)},
@@ -94,8 +90,7 @@ TEST_P(SocketSmcReaderTest, BadHeadersAreMalformed)
         SocketSmcProtocol::Frame frame;
         EXPECT_EQ(frameReader.receive(frame), Status::malformed);
         char drain[16];
-        while (::recv(fds[1].get(), drain, sizeof drain, MSG_DONTWAIT) > 0) {
-        }
+        while (::recv(fds[1].get(), drain, sizeof drain, MSG_DONTWAIT) > 0) {}
     }
 }
 
@@ -113,7 +108,7 @@ TEST_P(SocketSmcReaderTest, PeerGoingMidFrameOrBetweenFramesIsClosed)
 
 TEST_P(SocketSmcReaderTest, SilentPeerTimesOutAfterTheSocketsTimeout)
 {
-    timeval timeout{0, 3000};
+    timeval timeout {0, 3000};
     ASSERT_EQ(::setsockopt(fds[1].get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
     SocketSmcReader frameReader = reader();
     write(frameBytes(Op::call, std::string(88, 'x')).substr(0, 30));
@@ -152,7 +147,8 @@ TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
     }();
     bool sent = false;
     std::thread sender([&] {
-        sent = SocketSmcProtocol::send(fds[0].get(), Op::control, payload) && SocketSmcProtocol::send(fds[0].get(), Op::close, "");
+        sent = SocketSmcProtocol::send(fds[0].get(), Op::control, payload)
+               && SocketSmcProtocol::send(fds[0].get(), Op::close, "");
     });
     SocketSmcReader frameReader = reader();
     SocketSmcProtocol::Frame frame;
@@ -164,12 +160,13 @@ TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
     EXPECT_TRUE(frame.payload.empty());
     sender.join();
     EXPECT_TRUE(sent);
-    EXPECT_FALSE(SocketSmcProtocol::send(fds[0].get(), Op::control, std::string(SocketSmcProtocol::maxPayload + 1, 'x')));
+    EXPECT_FALSE(
+        SocketSmcProtocol::send(fds[0].get(), Op::control, std::string(SocketSmcProtocol::maxPayload + 1, 'x')));
 }
 
 TEST_P(SocketSmcReaderTest, PollsOnlyWhileThePeerAnswersWithinTheWait)
 {
-    timeval timeout{0, 20000};
+    timeval timeout {0, 20000};
     ASSERT_EQ(::setsockopt(fds[1].get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
     SocketSmcReader frameReader = reader();
     if (!frameReader.polls())
@@ -191,7 +188,7 @@ TEST_P(SocketSmcReaderTest, PollsOnlyWhileThePeerAnswersWithinTheWait)
 }
 
 INSTANTIATE_TEST_SUITE_P(Waits, SocketSmcReaderTest,
-                         ::testing::Values(std::chrono::microseconds{0}, SocketSmcProtocol::activeWait),
+                         ::testing::Values(std::chrono::microseconds {0}, SocketSmcProtocol::activeWait),
                          [](const auto& info) { return info.param.count() ? "ActiveWait" : "Blocking"; });
 
 } // namespace

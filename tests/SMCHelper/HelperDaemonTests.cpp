@@ -3,10 +3,10 @@
 #include "tests/SMCHelper/HelperTestSupport.h"
 
 #include <csignal>
-#include <functional>
-#include <sys/wait.h>
 #include <fstream>
+#include <functional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -35,18 +35,15 @@ protected:
         ASSERT_EQ(machine.device->value("F0Md"), 1);
         ASSERT_EQ(machine.device->value("F1Md"), 1);
     }
-    bool bothAutomatic() const
-    {
-        return machine.device->value("F0Md") == 0 && machine.device->value("F1Md") == 0;
-    }
+    bool bothAutomatic() const { return machine.device->value("F0Md") == 0 && machine.device->value("F1Md") == 0; }
 };
 
 TEST_F(HelperLifeCycle, DevelopmentRunServesOnlyItsOwnUidAndSaysSoLoudly)
 {
     makeDaemon();
-    const std::string warning = "No job file at " + HelperPaths::jobFile(HelperTest::label).string() +
-                                ": development run, serving only uid " + std::to_string(::getuid()) +
-                                " and not checking the client's executable.";
+    const std::string warning = "No job file at " + HelperPaths::jobFile(HelperTest::label).string()
+                                + ": development run, serving only uid " + std::to_string(::getuid())
+                                + " and not checking the client's executable.";
     EXPECT_EQ(console.errors(), warning + "\n");
     const auto start = logRecords("start");
     ASSERT_EQ(start.size(), 1u);
@@ -127,7 +124,7 @@ TEST(ClientWatchTest, WithoutPidfdsACheckFindsTheEndedRunsByTheirStartTime)
     EXPECT_TRUE(watch.watch({99000003, 30}));
     EXPECT_EQ(watch.check(), 0u);
 
-    process(99000001, 12);      // the pid taken by another process
+    process(99000001, 12); // the pid taken by another process
     process(99000002, 20, 'Z'); // exited, not reaped
     fs::remove_all(proc / "99000003");
     watch.forget({99000003, 30});
@@ -154,14 +151,22 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         {"this process handed over a living owner", [&] { return handover(::getpid(), ::getpid()); }, {0}},
         {"another process's word", [&] { return handover(::getpid() + 1, ::getpid()); }, {0, 1}},
         {"an owner that is gone", [&] { return handover(::getpid(), 99000001); }, {0, 1}},
-        {"garbage", [] { return std::string("{\"pid\":"); }, {0, 1}, "the handover is not {\"pid\": <pid>, \"owners\": [...]}"},
-        {"a pid as text", [] { return std::string(R"({"pid":"12","owners":[]})"); }, {0, 1},
+        {"garbage",
+         [] { return std::string("{\"pid\":"); },
+         {0, 1},
+         "the handover is not {\"pid\": <pid>, \"owners\": [...]}"},
+        {"a pid as text",
+         [] { return std::string(R"({"pid":"12","owners":[]})"); },
+         {0, 1},
          "the handover is not {\"pid\": <pid>, \"owners\": [...]}"},
         {"an owner's pid as text",
-         [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[1,"2",3]]})"; }, {0, 1},
+         [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[1,"2",3]]})"; },
+         {0, 1},
          "the handover holds a malformed owner: [1,\"2\",3]"},
-        {"a fan beyond the keys", [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[10,2,3]]})"; },
-         {0, 1}, "the handover holds a malformed owner: [10,2,3]"},
+        {"a fan beyond the keys",
+         [] { return R"({"pid":)" + std::to_string(::getpid()) + R"(,"owners":[[10,2,3]]})"; },
+         {0, 1},
+         "the handover holds a malformed owner: [10,2,3]"},
     };
     std::size_t handoverLines = 0;
     for (const auto& item : cases) {
@@ -195,7 +200,8 @@ TEST_F(HelperLifeCycle, AtStartFansNoLivingClientForcedReturnToAutomatic)
         EXPECT_EQ(machine.device->value("F1Md"), kept ? 1 : 0);
         EXPECT_EQ(daemon->fanOwners().size(), kept ? 1u : 0u);
         if (kept) {
-            EXPECT_EQ(nlohmann::json::parse(daemon->handover())["owners"], nlohmann::json::parse(item.handover())["owners"]);
+            EXPECT_EQ(nlohmann::json::parse(daemon->handover())["owners"],
+                      nlohmann::json::parse(item.handover())["owners"]);
         }
         daemon.reset();
     }

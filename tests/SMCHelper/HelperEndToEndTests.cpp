@@ -8,25 +8,25 @@
 #include "Platform/System/SystemLayout.h"
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Socket.h"
+#include "tests/SMCHelper/HelperTestSupport.h"
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
 #include "tests/Support/TestAccess.h"
-#include "tests/SMCHelper/HelperTestSupport.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
 #include <atomic>
 #include <csignal>
-#include <iostream>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <future>
+#include <iostream>
 #include <optional>
 #include <poll.h>
 #include <set>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 namespace {
 
@@ -45,8 +45,8 @@ const bool holdingAConnection = [] {
 }();
 
 namespace fs = std::filesystem;
-using HelperTest::logRecords;
 using HelperTest::loggedMessages;
+using HelperTest::logRecords;
 using SystemPlatform::HelperPaths;
 using SystemPlatform::JobBlessService;
 
@@ -81,8 +81,8 @@ protected:
         smcsim_ = std::make_unique<SmcsimTest::ChildProcess>(
             std::vector<std::string> {SmcsimTest::smcsimPath(), "--profile", profile.string(), "--manual-clock"},
             environment_);
-        ASSERT_EQ(smcsim_->readLine(), "smcsim: serving " + profile.string() + " (manual clock) on " +
-                                           IOKit::SocketSmcProtocol::defaultSocketPath().string());
+        ASSERT_EQ(smcsim_->readLine(), "smcsim: serving " + profile.string() + " (manual clock) on "
+                                           + IOKit::SocketSmcProtocol::defaultSocketPath().string());
 
         bundle_ = root_.path() / "Build/Aerlo.app";
         fs::create_directories(bundle_ / "Contents/MacOS");
@@ -92,10 +92,11 @@ protected:
         Foundation::Bundle::setMainBundlePath(bundle_);
 
         SystemPlatform::ScriptedAuthorizationProvider provider(SystemPlatform::ScriptedAuthorization::grant);
-        const auto authorization = provider.create(
-            {{std::string(SystemPlatform::kSMRightBlessPrivilegedHelper), "", 0}}, 0x13);
+        const auto authorization =
+            provider.create({{std::string(SystemPlatform::kSMRightBlessPrivilegedHelper), "", 0}}, 0x13);
         ASSERT_EQ(authorization.status, SystemPlatform::errAuthorizationSuccess);
-        const auto result = JobBlessService::bless(SystemPlatform::kSMDomainUserLaunchd, label, authorization.authorization);
+        const auto result =
+            JobBlessService::bless(SystemPlatform::kSMDomainUserLaunchd, label, authorization.authorization);
         ASSERT_TRUE(result) << result.failure().localizedDescription;
         std::ifstream(HelperPaths::pidFile(label)) >> pid_;
         std::ifstream(HelperPaths::keepAlivePidFile(label)) >> keepAlive_;
@@ -113,8 +114,7 @@ protected:
                 ::waitpid(pid, nullptr, 0);
             }
         smcsim_.reset();
-        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-        }
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {}
         Foundation::Bundle::setMainBundlePath({});
         TestAccess::resetForTesting<HelperPaths>();
     }
@@ -135,9 +135,10 @@ protected:
     std::string call(XPC::Connection& connection, const std::string& sel, XPC::Message args)
     {
         std::promise<std::string> outcome;
-        connection.send(XPC::MessageCodec::makeRequest(sel, std::move(args)),
-                         [&](std::optional<std::string> text) { outcome.set_value(text.value_or("null")); },
-                         [&](const XPC::Error& error) { outcome.set_value("error: " + error.description); });
+        connection.send(
+            XPC::MessageCodec::makeRequest(sel, std::move(args)),
+            [&](std::optional<std::string> text) { outcome.set_value(text.value_or("null")); },
+            [&](const XPC::Error& error) { outcome.set_value("error: " + error.description); });
         auto future = outcome.get_future();
         return future.wait_for(std::chrono::seconds(5)) == std::future_status::ready ? future.get() : "timeout";
     }
@@ -151,7 +152,8 @@ protected:
     int waitForExit(double seconds = 5)
     {
         int status = 0;
-        const bool ended = HelperTest::eventually([&] { return ::waitpid(keepAlive_, &status, WNOHANG) == keepAlive_; }, seconds);
+        const bool ended =
+            HelperTest::eventually([&] { return ::waitpid(keepAlive_, &status, WNOHANG) == keepAlive_; }, seconds);
         if (!ended)
             return -1;
         keepAlive_ = pid_ = -1;
@@ -230,11 +232,16 @@ TEST_F(HelperEndToEnd, InstalledDaemonWritesTheFansAndUninstallsItself)
     const std::string path = "setSMCPath: [\"" + smcResource() + "\"]";
     EXPECT_EQ(loggedMessages(), (std::vector<std::string> {
                                     "versionWithCompletion: []",
-                                    path, std::string(fanMode) + " [0,1]",
-                                    path, std::string(fanSpeed) + " [0,9000]",
-                                    path, std::string(fanMode) + " [0,0]",
-                                    path, std::string(fanMode) + " [1,0]",
-                                    path, "uninstall []",
+                                    path,
+                                    std::string(fanMode) + " [0,1]",
+                                    path,
+                                    std::string(fanSpeed) + " [0,9000]",
+                                    path,
+                                    std::string(fanMode) + " [0,0]",
+                                    path,
+                                    std::string(fanMode) + " [1,0]",
+                                    path,
+                                    "uninstall []",
                                 }));
     EXPECT_EQ(logRecords().back()["event"], "uninstalled");
     EXPECT_TRUE(logRecords("refused").empty());
@@ -320,7 +327,8 @@ TEST_F(HelperEndToEnd, UpdateRunsTheNewlyInstalledProgram)
     std::ofstream(info) << R"({"CFBundleShortVersionString": "9.9.9"})";
     const auto staged = HelperPaths::privilegedHelperTools() / "staged";
     fs::copy_file(HelperPaths::installedProgram(label), staged);
-    const auto result = Foundation::Process::run(objcopy, {"--update-section", ".aerlo_info=" + info.string(), staged.string()});
+    const auto result =
+        Foundation::Process::run(objcopy, {"--update-section", ".aerlo_info=" + info.string(), staged.string()});
     ASSERT_TRUE(result.launched) << result.launchError;
     ASSERT_EQ(result.status, 0) << result.stderr_;
     fs::permissions(staged, fs::perms(0544));
@@ -355,8 +363,10 @@ TEST_F(HelperEndToEnd, TheFansOfAKilledClientReturnWithinOneSecondAndADroppedCon
     ASSERT_GE(client, 0);
     if (client == 0) {
         const int fd = HelperTest::connectAdmitted(HelperPaths::socket(label));
-        const std::string force = HelperTest::frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})");
-        const bool done = fd >= 0 && ::send(fd, force.data(), force.size(), MSG_NOSIGNAL) > 0 && HelperTest::replied(fd, 2000);
+        const std::string force =
+            HelperTest::frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})");
+        const bool done =
+            fd >= 0 && ::send(fd, force.data(), force.size(), MSG_NOSIGNAL) > 0 && HelperTest::replied(fd, 2000);
         (void)!::write(ready[1], done ? "r" : "x", 1);
         for (;;)
             ::pause();
@@ -422,7 +432,8 @@ TEST_F(HelperEndToEnd, AKilledDaemonIsRestartedAndReturnsTheFansWithinTwoSeconds
     EXPECT_NE(::kill(old, 0), 0);
     // The application's next message reaches the new daemon.
     EXPECT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
-    std::cout << "[ figures  ] daemon killed: restarted as " << restarted << ", fan automatic after " << seconds << " s\n";
+    std::cout << "[ figures  ] daemon killed: restarted as " << restarted << ", fan automatic after " << seconds
+              << " s\n";
 }
 
 TEST_F(HelperEndToEnd, InACrashLoopEveryCrashGivesTheFanBackWithinOneSecond)
@@ -440,10 +451,12 @@ TEST_F(HelperEndToEnd, InACrashLoopEveryCrashGivesTheFanBackWithinOneSecond)
         EXPECT_GE(seconds, 0);
         EXPECT_LE(seconds, 1.0);
         figures += (crash ? ", " : "") + std::to_string(seconds).substr(0, 4);
-        ASSERT_TRUE(HelperTest::eventually([&] {
-            const auto pid = SystemPlatform::DaemonProcess::readPidFile(HelperPaths::pidFile(label));
-            return pid && *pid != old && (pid_ = *pid, SystemPlatform::DaemonProcess::isAlive(*pid));
-        }, 10));
+        ASSERT_TRUE(HelperTest::eventually(
+            [&] {
+                const auto pid = SystemPlatform::DaemonProcess::readPidFile(HelperPaths::pidFile(label));
+                return pid && *pid != old && (pid_ = *pid, SystemPlatform::DaemonProcess::isAlive(*pid));
+            },
+            10));
         ASSERT_TRUE(serving());
     }
     EXPECT_EQ(logRecords("restore").size(), 6u);
@@ -523,7 +536,8 @@ TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
     std::vector<std::string> expected;
     for (int change = 0; change < changes; ++change)
         for (const int fan : {0, 1})
-            expected.push_back(std::string(fanSpeed) + " [" + std::to_string(fan) + "," + std::to_string(speed(change, fan)) + "]");
+            expected.push_back(std::string(fanSpeed) + " [" + std::to_string(fan) + ","
+                               + std::to_string(speed(change, fan)) + "]");
     std::vector<std::string> speeds;
     for (const auto& message : loggedMessages())
         if (message.rfind(fanSpeed, 0) == 0)
@@ -536,16 +550,19 @@ TEST_F(HelperEndToEnd, ASliderDragArrivesWholeAndInOrderAndABurstIsServedWhole)
     std::vector<std::string> answers;
     const auto burstStart = std::chrono::steady_clock::now();
     for (int i = 0; i < 10000; ++i)
-        connection_->send(XPC::MessageCodec::makeRequest(fanSpeed, {0, 2000 + i % 3000}),
-                         [&, i](std::optional<std::string> text) {
-                             std::lock_guard lock(mutex);
-                             answers.push_back(std::to_string(i) + text.value_or("null"));
-                         },
-                         onError);
-    ASSERT_TRUE(HelperTest::eventually([&] {
-        std::lock_guard lock(mutex);
-        return answers.size() + errors == 10000;
-    }, 30));
+        connection_->send(
+            XPC::MessageCodec::makeRequest(fanSpeed, {0, 2000 + i % 3000}),
+            [&, i](std::optional<std::string> text) {
+                std::lock_guard lock(mutex);
+                answers.push_back(std::to_string(i) + text.value_or("null"));
+            },
+            onError);
+    ASSERT_TRUE(HelperTest::eventually(
+        [&] {
+            std::lock_guard lock(mutex);
+            return answers.size() + errors == 10000;
+        },
+        30));
     const double burst = std::chrono::duration<double>(std::chrono::steady_clock::now() - burstStart).count();
     EXPECT_EQ(errors, 0);
     for (int i = 0; i < 10000; ++i)
@@ -561,7 +578,8 @@ TEST_F(HelperEndToEnd, SixClientsThatNeverReadDoNotDelayASeventhAnswer)
     ASSERT_EQ(call("versionWithCompletion:", XPC::Message::array()), AERLO_HELPER_VERSION);
     std::string requests;
     for (int i = 1; i <= 2000; ++i)
-        requests += HelperTest::frameOf(R"({"id":)" + std::to_string(i) + R"(,"sel":"versionWithCompletion:","args":[]})");
+        requests +=
+            HelperTest::frameOf(R"({"id":)" + std::to_string(i) + R"(,"sel":"versionWithCompletion:","args":[]})");
     std::vector<int> deaf;
     for (int client = 0; client < 6; ++client) {
         const int fd = HelperTest::connectAdmitted(HelperPaths::socket(label));
@@ -591,7 +609,8 @@ TEST_F(HelperEndToEnd, SixClientsThatNeverReadDoNotDelayASeventhAnswer)
     EXPECT_LT(slowest, 0.1);
     for (const int fd : deaf)
         ::close(fd);
-    std::cout << "[ figures  ] six clients that never read: a seventh answered in at most " << slowest * 1000 << " ms\n";
+    std::cout << "[ figures  ] six clients that never read: a seventh answered in at most " << slowest * 1000
+              << " ms\n";
 }
 
 } // namespace

@@ -1,12 +1,11 @@
+#include "Platform/Foundation/FileDigest.h"
+#include "Platform/Foundation/ManualClock.h"
 #include "Platform/System/HelperPaths.h"
 #include "Platform/XPC/Connection.h"
 #include "Platform/XPC/Socket.h"
 #include "Tools/SMCHelper/ClientVerifier.h"
-#include "tests/SMCHelper/HelperTestSupport.h"
-
-#include "Platform/Foundation/FileDigest.h"
-#include "Platform/Foundation/ManualClock.h"
 #include "Tools/SMCHelper/RefusalSummary.h"
+#include "tests/SMCHelper/HelperTestSupport.h"
 
 #include <atomic>
 #include <climits>
@@ -69,8 +68,7 @@ TEST(ClientVerifierTest, StartTimeIsFieldTwentyTwoWhateverTheCommandName)
     EXPECT_EQ(ClientVerifier::startTime(statLine(42, 7, "a) (b c) S 1")), 7u);
     EXPECT_EQ(ClientVerifier::startTime("42 (short) S 1 2 3"), std::nullopt);
     EXPECT_EQ(ClientVerifier::startTime("no parenthesis"), std::nullopt);
-    EXPECT_EQ(ClientVerifier::startTime(statLine(42, 1).replace(statLine(42, 1).find(" 1 23"), 2, " x")),
-              std::nullopt);
+    EXPECT_EQ(ClientVerifier::startTime(statLine(42, 1).replace(statLine(42, 1).find(" 1 23"), 2, " x")), std::nullopt);
 }
 
 TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected)
@@ -100,9 +98,9 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
     EXPECT_EQ(verifier.admitPeer({100, 0, 0}).error(), "uid 0 is not an allowed client");
 
     proc.process(101, other, 5001);
-    EXPECT_EQ(verifier.admitPeer({101, 501, 20}).error(), "the executable " + fs::canonical(other).string() +
-                                                  " of process 101 is not the allowed client " +
-                                                  fs::canonical(client).string());
+    EXPECT_EQ(verifier.admitPeer({101, 501, 20}).error(), "the executable " + fs::canonical(other).string()
+                                                              + " of process 101 is not the allowed client "
+                                                              + fs::canonical(client).string());
     EXPECT_EQ(verifier.admitPeer({102, 501, 20}).error(), "process 102 cannot be inspected");
 
     // Only the process that connected may write on its connection, even one running the client.
@@ -119,8 +117,8 @@ TEST(ClientVerifierTest, ChecksUidExecutablePathDigestAndTheProcessThatConnected
     std::ofstream(client) << "patched client\n";
     EXPECT_EQ(verifier.admitSender({100, 501, 20}, {100, 501, 20}).error(),
               "process 100 runs another image than when it was admitted");
-    EXPECT_EQ(verifier.admitPeer({100, 501, 20}).error(),
-              "the executable " + fs::canonical(client).string() + " of process 100 does not have the recorded SHA-256");
+    EXPECT_EQ(verifier.admitPeer({100, 501, 20}).error(), "the executable " + fs::canonical(client).string()
+                                                              + " of process 100 does not have the recorded SHA-256");
     fs::remove(client);
     std::ofstream(client) << "fake client\n";
     EXPECT_TRUE(verifier.admitPeer({100, 501, 20}));
@@ -153,9 +151,10 @@ protected:
         XPC::Connection connection(HelperTest::label);
         connection.resume();
         std::promise<std::string> outcome;
-        connection.send(XPC::MessageCodec::makeRequest(fanMode, {0, 1}),
-                        [&](std::optional<std::string> text) { outcome.set_value("reply:" + text.value_or("null")); },
-                        [&](const XPC::Error&) { outcome.set_value("error"); });
+        connection.send(
+            XPC::MessageCodec::makeRequest(fanMode, {0, 1}),
+            [&](std::optional<std::string> text) { outcome.set_value("reply:" + text.value_or("null")); },
+            [&](const XPC::Error&) { outcome.set_value("error"); });
         auto future = outcome.get_future();
         if (future.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
             return "timeout";
@@ -204,9 +203,9 @@ TEST_F(HelperSocket, AClientWithAnotherExecutableIsRefused)
     const auto refused = logRecords("refused");
     ASSERT_FALSE(refused.empty());
     EXPECT_EQ(refused[0]["pid"], ::getpid());
-    EXPECT_EQ(refused[0]["reason"], "the executable " + HelperTest::testProgram().string() + " of process " +
-                                        std::to_string(::getpid()) + " is not the allowed client " +
-                                        configuration.allowedClientPath.string());
+    EXPECT_EQ(refused[0]["reason"], "the executable " + HelperTest::testProgram().string() + " of process "
+                                        + std::to_string(::getpid()) + " is not the allowed client "
+                                        + configuration.allowedClientPath.string());
     EXPECT_TRUE(daemon->isListening());
 
     // Same path, another digest.
@@ -263,8 +262,8 @@ TEST_F(HelperSocket, AForeignProcessThatForksAndExecsTheClientIsNeverServedUnder
     configuration.allowedClientSHA256 = Foundation::FileDigest::sha256(sleep).value_or("");
     makeDaemon(configuration);
     const auto socket = HelperPaths::socket(HelperTest::label);
-    const std::string attack = frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})") +
-                               frameOf(R"({"id":2,"sel":"versionWithCompletion:","args":[]})");
+    const std::string attack = frameOf(R"({"id":1,"sel":"setFanModeWithId:mode:completion:","args":[0,1]})")
+                               + frameOf(R"({"id":2,"sel":"versionWithCompletion:","args":[]})");
 
     // Connection load: this process (not the client) connects over and over.
     std::atomic<bool> loading {true};
@@ -336,9 +335,10 @@ TEST_F(HelperSocket, AVerifiedClientThatExecsAnotherProgramIsRefusedOnItsNextMes
         const bool served = ::send(fd, version.data(), version.size(), MSG_NOSIGNAL) > 0 && replied(fd, 2000);
         (void)!::write(ready[1], served ? "s" : "x", 1);
         ::dup2(fd, 3);
-        ::execl("/bin/sh", "sh", "-c",
-                R"(printf '\000\000\000\105{"id":2,"sel":"setFanModeWithId:mode:completion:","args":[0,1]}' >&3; exec sleep 5)",
-                static_cast<char*>(nullptr));
+        ::execl(
+            "/bin/sh", "sh", "-c",
+            R"(printf '\000\000\000\105{"id":2,"sel":"setFanModeWithId:mode:completion:","args":[0,1]}' >&3; exec sleep 5)",
+            static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(ready[1]);

@@ -8,8 +8,8 @@
 namespace {
 
 using HelperTest::HelperFixture;
-using HelperTest::logRecords;
 using HelperTest::loggedMessages;
+using HelperTest::logRecords;
 using XPC::Message;
 
 constexpr const char* fanMode = "setFanModeWithId:mode:completion:";
@@ -83,11 +83,8 @@ TEST_F(HelperSelectors, SpeedsAreClampedToTheFansRealRange)
         const char* reply;
         double target;
     } cases[] = {
-        {3000, "", 3000},
-        {9000, "clamped to 5779", 5779},
-        {0, "clamped to 1200", 1200},
-        {5779, "", 5779},
-        {INT64_MAX, "clamped to 5779", 5779},
+        {3000, "", 3000}, {9000, "clamped to 5779", 5779},      {0, "clamped to 1200", 1200},
+        {5779, "", 5779}, {INT64_MAX, "clamped to 5779", 5779},
     };
     for (const auto& item : cases) {
         EXPECT_TRUE(send(fanSpeed, {0, item.rpm}));
@@ -124,8 +121,8 @@ TEST_F(HelperSelectors, SwitchToForcedSetsTheTargetToTheCurrentSpeedFirst)
         double target;
     } cases[] = {
         {1206, 1206}, // the current speed
-        {800, 1200},  // below the minimum
-        {0, 1200},    // a fan standing still
+        {800, 1200}, // below the minimum
+        {0, 1200}, // a fan standing still
         {9000, 5779}, // above the maximum
     };
     for (const auto& item : cases) {
@@ -160,13 +157,13 @@ TEST_F(HelperSelectors, SwitchToForcedSetsTheTargetToTheCurrentSpeedFirst)
 
 TEST_F(HelperSelectors, FailedWritesAreReported)
 {
-    machine.device->addFault({SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt,
-                              IOKit::kIOReturnError, -1});
+    machine.device->addFault(
+        {SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt, IOKit::kIOReturnError, -1});
     EXPECT_TRUE(send(fanMode, {0, 1}));
     EXPECT_EQ(lastReply(), "fan 0 could not be forced");
     machine.device->clearFaults();
-    machine.device->addFault({SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F1Tg"), std::nullopt,
-                              IOKit::kIOReturnError, -1});
+    machine.device->addFault(
+        {SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F1Tg"), std::nullopt, IOKit::kIOReturnError, -1});
     EXPECT_TRUE(send(fanMode, {1, 1}));
     EXPECT_EQ(lastReply(), "the target speed of fan 1 could not be written");
     EXPECT_EQ(machine.device->value("F1Md"), 0); // never forced at a stale target
@@ -177,8 +174,8 @@ TEST_F(HelperSelectors, FailedWritesAreReported)
     machine.device->clearFaults();
     EXPECT_TRUE(send(fanMode, {0, 1}));
     EXPECT_EQ(lastReply(), "");
-    machine.device->addFault({SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt,
-                              IOKit::kIOReturnError, -1});
+    machine.device->addFault(
+        {SMCSim::SimSmcDevice::kCommandWriteBytes, std::string("F0Md"), std::nullopt, IOKit::kIOReturnError, -1});
     EXPECT_TRUE(send(fanMode, {0, 0}));
     EXPECT_EQ(lastReply(), "fan 0 could not be set to automatic");
     Aerlo::FanWriter writer(machine.registry);

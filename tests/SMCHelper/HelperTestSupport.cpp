@@ -18,8 +18,9 @@ namespace HelperTest {
 std::string frameOf(const std::string& payload)
 {
     const auto n = static_cast<std::uint32_t>(payload.size());
-    return std::string {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 8) & 0xFF),
-                        static_cast<char>(n & 0xFF)} + payload;
+    return std::string {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF),
+                        static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)}
+           + payload;
 }
 
 int connectTo(const std::filesystem::path& path)

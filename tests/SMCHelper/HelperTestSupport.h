@@ -7,12 +7,10 @@
 #include "tests/Support/Eventually.h"
 #include "tests/Support/TempRoot.h"
 
-#include <nlohmann/json.hpp>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <unistd.h>

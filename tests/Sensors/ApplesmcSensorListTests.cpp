@@ -7,18 +7,16 @@
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/SMC/ApplesmcTransport.h"
 #include "Platform/SMC/FanKey.h"
-
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
 #include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TestAccess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <set>
 #include <cerrno>
+#include <nlohmann/json.hpp>
+#include <set>
 
 using namespace Aerlo;
 
@@ -29,8 +27,11 @@ nlohmann::json describe(const std::vector<Sensor_p>& sensors)
 {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& sensor : sensors) {
-        nlohmann::json item {{"key", sensor.key()}, {"name", sensor.name()}, {"group", rawValue(sensor.group())},
-                             {"type", rawValue(sensor.type())}, {"value", sensor.value()},
+        nlohmann::json item {{"key", sensor.key()},
+                             {"name", sensor.name()},
+                             {"group", rawValue(sensor.group())},
+                             {"type", rawValue(sensor.type())},
+                             {"value", sensor.value()},
                              {"computed", sensor.isComputed()}};
         if (const Fan* fan = sensor.fan())
             item["fan"] = {fan->id, fan->minSpeed, fan->maxSpeed, static_cast<int>(fan->mode)};
@@ -54,8 +55,8 @@ nlohmann::json listOver(const std::shared_ptr<IOKit::ServiceRegistry>& registry,
 TEST(ApplesmcSensorList, EqualsTheSimulatedListOnEveryRealTable)
 {
     ConsoleCapture console;
-    for (const char* name : {"mbp-intel-2fan", "mba-intel-t2-1fan", "macpro-intel-4fan", "imac-intel-1fan",
-                             "mini-intel-t2-1fan"}) {
+    for (const char* name :
+         {"mbp-intel-2fan", "mba-intel-t2-1fan", "macpro-intel-4fan", "imac-intel-1fan", "mini-intel-t2-1fan"}) {
         SCOPED_TRACE(name);
         const auto profile = loadProfile(name);
         const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
@@ -110,11 +111,13 @@ TEST(ApplesmcSensorList, AProcessThatCannotMoveTheIndexListsWhatTheNamedFilesGiv
     // one line.
     const auto t2 = loadProfile("mba-intel-t2-1fan");
     auto mainline = std::make_shared<SMCSim::FakeApplesmcTree>(t2, SMCSim::FakeApplesmcTree::Options {.root = false});
-    TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
+    TestAccess::resetForTesting<SMC>(
+        IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(mainline, false)));
     console.clear();
     for (int tick = 0; tick < 3; ++tick)
         EXPECT_FALSE(SMC::shared().getValue("F0Ac"));
-    EXPECT_EQ(console.lines(), (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
+    EXPECT_EQ(console.lines(),
+              (std::vector<std::string> {"Error read(F0Ac): " + SMC::errorText(IOKit::kIOReturnBadArgument)}));
     TestAccess::resetForTesting<SMC>();
 }
 
@@ -125,8 +128,10 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
     const auto shown = [](const char* profileName, bool root, std::string_view key, bool refuse) {
         const auto profile = loadProfile(profileName);
         const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
-        auto tree = std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
-        TestAccess::resetForTesting<SMC>(IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, root)));
+        auto tree =
+            std::make_shared<SMCSim::FakeApplesmcTree>(profile, SMCSim::FakeApplesmcTree::Options {.root = root});
+        TestAccess::resetForTesting<SMC>(
+            IOKit::ServiceRegistry::withSMC(std::make_shared<IOKit::ApplesmcTransport>(tree, root)));
         TestAccess::resetForTesting<SMCManager>();
         ConsoleCapture console;
         auto reader = std::make_shared<SensorsReader>(platform);
@@ -156,13 +161,14 @@ TEST(ApplesmcSensorList, KeysTheDriverCannotGiveShowThePlaceholderAfterOneLine)
 TEST(ApplesmcSensorList, OnAppleSiliconTheHwmonChannelsListAsOverTheSimulatedSMC)
 {
     ConsoleCapture console;
-    for (const char* name : {"mba-m1-nofan", "mbp-m1pro-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-m2-1fan",
-                             "mini-m4-1fan"}) {
+    for (const char* name :
+         {"mba-m1-nofan", "mbp-m1pro-2fan", "mbp-m3max-2fan", "mbp-m4pro-2fan", "mini-m2-1fan", "mini-m4-1fan"}) {
         SCOPED_TRACE(name);
         const auto profile = loadProfile(name);
         const auto platform = profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt;
         auto tree = std::make_shared<SMCSim::FakeMacsmcHwmonTree>(profile);
-        auto transport = std::make_shared<IOKit::ApplesmcTransport>(tree, true, IOKit::ApplesmcTransport::Driver::macsmcHwmon);
+        auto transport =
+            std::make_shared<IOKit::ApplesmcTransport>(tree, true, IOKit::ApplesmcTransport::Driver::macsmcHwmon);
         const auto actual = listOver(IOKit::ServiceRegistry::withSMC(transport), platform);
 
         // The simulated list, but for the keys the driver does not name.

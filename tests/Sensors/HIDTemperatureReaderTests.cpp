@@ -1,13 +1,11 @@
 #include "Classes/Sensors/HIDTemperatureReader.h"
-
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/HIDEventSystemClient.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 using SystemPlatform::HIDEventSystemClient;
@@ -22,7 +20,7 @@ constexpr int32_t temperatureEvent = 15;
 HIDService service(std::optional<std::string> product, double value, int32_t type = temperatureEvent,
                    uint32_t servicePage = page, uint32_t serviceUsage = usage)
 {
-    return HIDService{std::move(product), servicePage, serviceUsage, {{type, value}}};
+    return HIDService {std::move(product), servicePage, serviceUsage, {{type, value}}};
 }
 
 class HIDTemperatureReaderTest : public ::testing::Test {
@@ -34,23 +32,23 @@ protected:
 
 TEST_F(HIDTemperatureReaderTest, ReadingsByProduct)
 {
-    HIDEventSystemClient::setMachineServices(std::vector<HIDService>{
+    HIDEventSystemClient::setMachineServices(std::vector<HIDService> {
         service("PMU tdie1", 45.5),
-        service(std::nullopt, 50),                   // no product name
-        service("PMU tdev1", 3.2, 13),               // no event of the asked type
+        service(std::nullopt, 50), // no product name
+        service("PMU tdev1", 3.2, 13), // no event of the asked type
         service("Other page", 60, temperatureEvent, 0xFF08),
         service("Other usage", 61, temperatureEvent, page, 6),
-        service("PMU tdie1", 46.5),                  // a later service with the same name wins
+        service("PMU tdie1", 46.5), // a later service with the same name wins
         service("NAND CH0 temp", 35),
     });
     const auto readings = HIDTemperatureReader(page, usage, temperatureEvent);
     ASSERT_TRUE(readings);
-    EXPECT_EQ(*readings, (std::map<std::string, double>{{"NAND CH0 temp", 35}, {"PMU tdie1", 46.5}}));
+    EXPECT_EQ(*readings, (std::map<std::string, double> {{"NAND CH0 temp", 35}, {"PMU tdie1", 46.5}}));
 }
 
 TEST_F(HIDTemperatureReaderTest, EmptyAndAbsentServiceLists)
 {
-    HIDEventSystemClient::setMachineServices(std::vector<HIDService>{});
+    HIDEventSystemClient::setMachineServices(std::vector<HIDService> {});
     const auto empty = HIDTemperatureReader(page, usage, temperatureEvent);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(empty->empty());
@@ -61,7 +59,7 @@ TEST_F(HIDTemperatureReaderTest, EmptyAndAbsentServiceLists)
 
 TEST_F(HIDTemperatureReaderTest, EventFieldIsTheTypesBaseField)
 {
-    const SystemPlatform::HIDEvent event{temperatureEvent, 41.5};
+    const SystemPlatform::HIDEvent event {temperatureEvent, 41.5};
     EXPECT_EQ(event.floatValue(15u << 16), 41.5);
     EXPECT_EQ(event.floatValue(15u), 0);
     EXPECT_EQ(event.floatValue((15u << 16) + 1), 0);
@@ -77,8 +75,9 @@ TEST_F(HIDTemperatureReaderTest, ServicesOfTheActiveMachineProfile)
     const auto readings = HIDTemperatureReader(page, usage, temperatureEvent);
     SystemPlatform::ActiveMachine::select(previous);
     ASSERT_TRUE(readings);
-    EXPECT_EQ(*readings, (std::map<std::string, double>{{"NAND CH0 temp", 34.0}, {"PMU tdev1", 37.5},
-                                                        {"PMU tdie1", 44.1}, {"gas gauge battery", 30.4}}));
+    EXPECT_EQ(*readings,
+              (std::map<std::string, double> {
+                  {"NAND CH0 temp", 34.0}, {"PMU tdev1", 37.5}, {"PMU tdie1", 44.1}, {"gas gauge battery", 30.4}}));
     EXPECT_TRUE(HIDTemperatureReader(page, usage, 13)->empty());
 }
 

@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <string>
-
 #include <unistd.h>
 
 // What the process holds now, from /proc: its threads and its resident memory.

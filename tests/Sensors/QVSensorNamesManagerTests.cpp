@@ -1,6 +1,5 @@
-#include "Classes/Sensors/QVSensorNamesManager.h"
-
 #include "Classes/Configure/Global/AppDataStore.h"
+#include "Classes/Sensors/QVSensorNamesManager.h"
 #include "tests/Global/DefaultsTest.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
@@ -31,7 +30,7 @@ TEST_F(SensorNamesTest, SaveAndLoad)
     QVSensorNamesManager::saveSensorNames({"CPU core 1", "Disk 1 (A)", "中文", "a/b"});
     EXPECT_EQ(storedText(), R"json(["CPU core 1","Disk 1 (A)","中文","a\/b"])json");
     EXPECT_EQ(QVSensorNamesManager::loadSensorNames(),
-              (std::vector<std::string>{"CPU core 1", "Disk 1 (A)", "中文", "a/b"}));
+              (std::vector<std::string> {"CPU core 1", "Disk 1 (A)", "中文", "a/b"}));
     QVSensorNamesManager::saveSensorNames({});
     EXPECT_EQ(storedText(), "[]");
 }
@@ -43,7 +42,7 @@ TEST_F(SensorNamesTest, UndecodableDataGivesNothing)
         ConsoleCapture console;
         EXPECT_TRUE(QVSensorNamesManager::loadSensorNames().empty()) << text;
         EXPECT_EQ(console.lines(),
-                  std::vector<std::string>{
+                  std::vector<std::string> {
                       "解码传感器名称失败：The data couldn’t be read because it isn’t in the correct format."})
             << text;
     }
@@ -55,7 +54,7 @@ TEST_F(SensorNamesTest, UnencodableNamesKeepThePreviousValue)
     ConsoleCapture console;
     QVSensorNamesManager::saveSensorNames({"ok", std::string("\xC0\xAF", 2)});
     EXPECT_EQ(console.lines(),
-              std::vector<std::string>{
+              std::vector<std::string> {
                   "编码传感器名称失败：The data couldn’t be written because it isn’t in the correct format."});
     EXPECT_EQ(storedText(), R"(["CPU core 1"])");
 }
@@ -63,15 +62,15 @@ TEST_F(SensorNamesTest, UnencodableNamesKeepThePreviousValue)
 TEST_F(SensorNamesTest, FillStoresTheTemperatureNamesOnce)
 {
     // M3: efficiency and performance cores, GPU 1-5, one unknown key, a voltage; Intel rows are out.
-    SensorsMachine machine(smcTable({numberKey("Te05", 40), numberKey("Tf04", 45), numberKey("Tf14", 41),
-                                     numberKey("Tf18", 41), numberKey("Tf19", 41), numberKey("Tf1A", 41),
-                                     numberKey("Tf24", 42), numberKey("TW0P", 37), numberKey("Tc0a", 44),
-                                     numberKey("VD0R", 20)}));
+    SensorsMachine machine(
+        smcTable({numberKey("Te05", 40), numberKey("Tf04", 45), numberKey("Tf14", 41), numberKey("Tf18", 41),
+                  numberKey("Tf19", 41), numberKey("Tf1A", 41), numberKey("Tf24", 42), numberKey("TW0P", 37),
+                  numberKey("Tc0a", 44), numberKey("VD0R", 20)}));
     TestAccess::resetForTesting<SensorsReader>(machine.reader(Platform::m3));
     ConsoleCapture console;
     QVSensorNamesManager::fillSensorNamesIfEmpty();
-    const std::vector<std::string> expected{"Airport", "GPU 5", "Average CPU", "Average GPU", "Hottest CPU",
-                                            "Hottest GPU"};
+    const std::vector<std::string> expected {"Airport",     "GPU 5",       "Average CPU",
+                                             "Average GPU", "Hottest CPU", "Hottest GPU"};
     EXPECT_EQ(QVSensorNamesManager::loadSensorNames(), expected);
     EXPECT_EQ(console.lines(), expected);
 
@@ -93,7 +92,7 @@ TEST_F(SensorNamesTest, FillKeepsWildcardCoresAndReplacesUndecodableData)
     ConsoleCapture console;
     QVSensorNamesManager::fillSensorNamesIfEmpty();
     EXPECT_EQ(QVSensorNamesManager::loadSensorNames(),
-              (std::vector<std::string>{"CPU core 1", "CPU core 2", "Average CPU", "Hottest CPU"}));
+              (std::vector<std::string> {"CPU core 1", "CPU core 2", "Average CPU", "Hottest CPU"}));
     EXPECT_EQ(console.lines().front(),
               "解码传感器名称失败：The data couldn’t be read because it isn’t in the correct format.");
 }

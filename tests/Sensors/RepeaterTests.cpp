@@ -1,13 +1,11 @@
 #include "Classes/Sensors/Repeater.h"
-
 #include "Platform/Foundation/DeadlineScheduler.h"
 #include "tests/Sensors/ProcessCounters.h"
 #include "tests/Support/ManualRunLoopDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,7 +43,6 @@ struct Calls {
         return count;
     }
 };
-
 
 class RepeaterTest : public ::testing::Test {
 protected:
@@ -116,7 +113,9 @@ TEST_F(RepeaterTest, PendingEventAfterReleaseDoesNothing)
 TEST_F(RepeaterTest, ManyRepeatersAddNoThreads)
 {
     Calls calls;
-    { Repeater warmUp(1, calls.callback()); }
+    {
+        Repeater warmUp(1, calls.callback());
+    }
     const int before = threadCount();
     for (int i = 0; i < 10000; ++i)
         Repeater repeater(1, calls.callback());

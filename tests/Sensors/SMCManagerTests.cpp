@@ -1,5 +1,4 @@
 #include "Classes/Sensors/SMCManager.h"
-
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
@@ -14,7 +13,8 @@ namespace {
 // Sets every fan value to a marker so that writes and non-writes show.
 void markFanValues(double marker)
 {
-    for (double* value : {&fanCount, &fan0Speed, &fan0MinSpeed, &fan0MaxSpeed, &fan1Speed, &fan1MinSpeed, &fan1MaxSpeed})
+    for (double* value :
+         {&fanCount, &fan0Speed, &fan0MinSpeed, &fan0MaxSpeed, &fan1Speed, &fan1MinSpeed, &fan1MaxSpeed})
         *value = marker;
 }
 
@@ -40,8 +40,8 @@ TEST(SMCManagerKeys, FixedLists)
     EXPECT_EQ(manager.cpuTempKeysAppleSilicon.front(), "Tp09");
     EXPECT_EQ(manager.cpuTempKeysAppleSilicon.back(), "Tc9z");
     const std::vector<std::string_view> intel(manager.intelSMCKeys.begin(), manager.intelSMCKeys.end());
-    EXPECT_EQ(intel, (std::vector<std::string_view>{"TN0P", "TM0P", "Tm0P", "TG0P", "TN0D", "TN0H", "TG0H", "TC0D",
-                                                    "TC0E", "TC0F", "TC0H", "TC0P", "TCAD", "TC%c", "TC%C"}));
+    EXPECT_EQ(intel, (std::vector<std::string_view> {"TN0P", "TM0P", "Tm0P", "TG0P", "TN0D", "TN0H", "TG0H", "TC0D",
+                                                     "TC0E", "TC0F", "TC0H", "TC0P", "TCAD", "TC%c", "TC%C"}));
     EXPECT_EQ(manager.currentSMCKeyIndex, 0);
     EXPECT_EQ(manager.maxCPUTemperature, 110.0);
 }
@@ -52,7 +52,7 @@ TEST(SMCManagerCPUTemperature, MeanOfTheKeysThatRead)
         std::vector<SMCSim::KeyEntry> keys;
         CPUTemperatureMean expected;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {{}, {0, 0}},
         // "Tp01" stands three times: (3 × 40 + 50) / 4 = 42.5, rounded away from zero.
         {{numberKey("Tp01", 40), numberKey("Tc0a", 50)}, {4, 43}},
@@ -88,7 +88,7 @@ TEST(SMCManagerForced, BitOfTheMask)
         std::optional<double> mask;
         std::vector<bool> forced; // fans 0, 1, 2
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {std::nullopt, {false, false, false}},
         {0, {false, false, false}},
         {1, {true, false, false}},
@@ -103,7 +103,8 @@ TEST(SMCManagerForced, BitOfTheMask)
             table.upsert(numberKey("FS! ", *c.mask, "ui16"));
         SensorsMachine machine(table);
         for (int fan = 0; fan < 3; ++fan)
-            EXPECT_EQ(SMCManager::shared().forced(fan), c.forced[fan]) << "mask " << c.mask.value_or(-1) << " fan " << fan;
+            EXPECT_EQ(SMCManager::shared().forced(fan), c.forced[fan])
+                << "mask " << c.mask.value_or(-1) << " fan " << fan;
         EXPECT_FALSE(SMCManager::shared().forced(-1));
         EXPECT_FALSE(SMCManager::shared().forced(10));
     }
@@ -116,11 +117,11 @@ TEST(SMCManagerFans, Names)
         int count;
         std::vector<std::string> names;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {"mbp-m1pro-2fan", 2, {"Left fan", "Right fan"}}, // two unnamed fans
         // Names from "F<i>ID" as the real machine pads them: spaces, then a NUL that stays.
         {"mbp-intel-2fan", 2, {std::string("Left side  \0", 12), std::string("Right side \0", 12)}},
-        {"mba-intel-t2-1fan", 1, {"Fan #0"}},              // one unnamed fan
+        {"mba-intel-t2-1fan", 1, {"Fan #0"}}, // one unnamed fan
     };
     for (const auto& c : cases) {
         SensorsMachine machine(c.profile);
@@ -142,10 +143,10 @@ TEST(SMCManagerFans, RecordsAndLocalisedNames)
     SensorsMachine machine("mbp-m1pro-2fan");
     const auto fans = SMCManager::shared().readFans(2);
     ASSERT_EQ(fans.size(), 2u);
-    EXPECT_EQ(fans[0], (Fan{0, "F0Ac", "Left fan", 1200, 5779, 1206, FanMode::automatic, SensorGroup::sensor,
-                            SensorType::fan, false, false, false, "RPM"}));
-    EXPECT_EQ(fans[1], (Fan{1, "F1Ac", "Right fan", 1200, 6241, 1198, FanMode::automatic, SensorGroup::sensor,
-                            SensorType::fan, false, false, false, "RPM"}));
+    EXPECT_EQ(fans[0], (Fan {0, "F0Ac", "Left fan", 1200, 5779, 1206, FanMode::automatic, SensorGroup::sensor,
+                             SensorType::fan, false, false, false, "RPM"}));
+    EXPECT_EQ(fans[1], (Fan {1, "F1Ac", "Right fan", 1200, 6241, 1198, FanMode::automatic, SensorGroup::sensor,
+                             SensorType::fan, false, false, false, "RPM"}));
 
     SMCManager::shared().localizedText = [](std::string_view key) {
         return std::string(key == "Left fan" ? "左风扇" : key == "Right fan" ? "右风扇" : "风扇");
@@ -177,8 +178,8 @@ TEST(SMCManagerFans, ModeFromTheModeKeyElseTheMask)
     }
     {
         // The mode key wins over the mask.
-        SensorsMachine machine(smcTable({numberKey("FS! ", 3, "ui16"), numberKey("F0Md", 0, "ui8 "),
-                                         numberKey("F1Md", 1, "ui8 ")}));
+        SensorsMachine machine(
+            smcTable({numberKey("FS! ", 3, "ui16"), numberKey("F0Md", 0, "ui8 "), numberKey("F1Md", 1, "ui8 ")}));
         const auto fans = SMCManager::shared().readFans(2);
         EXPECT_EQ(fans[0].mode, FanMode::automatic);
         EXPECT_EQ(fans[1].mode, FanMode::forced);
@@ -191,8 +192,8 @@ TEST(SMCManagerFans, KeysReadInOrder)
     SMCManager::shared().readFans(2);
     // Fan 0 has a mode key; fan 1 falls back to the mask.
     EXPECT_EQ(machine.exchangedKeys(SMCSim::SimSmcDevice::kCommandKeyInfo),
-              (std::vector<std::string>{"F0ID", "F0Md", "F0Mn", "F0Mx", "F0Ac", "F1ID", "F1Md", "FS! ", "F1Mn",
-                                        "F1Mx", "F1Ac"}));
+              (std::vector<std::string> {"F0ID", "F0Md", "F0Mn", "F0Mx", "F0Ac", "F1ID", "F1Md", "FS! ", "F1Mn", "F1Mx",
+                                         "F1Ac"}));
 }
 
 TEST(SMCManagerFans, CountsOutsideTheKeyRange)
@@ -259,11 +260,9 @@ TEST(SMCManagerFanValues, UnreadableCountChangesNothing)
     };
     SMCSim::KeyEntry nanCount = smcKey("FNum", "flt ", {0x00, 0x00, 0xC0, 0x7F});
     SMCSim::KeyEntry infiniteCount = smcKey("FNum", "flt ", {0x00, 0x00, 0x80, 0x7F});
-    const std::vector<Case> cases{
-        {"absent", std::nullopt},
-        {"not a number", nanCount},
-        {"infinite", infiniteCount},
-        {"negative", numberKey("FNum", -2)},
+    const std::vector<Case> cases {
+        {"absent", std::nullopt},          {"not a number", nanCount},
+        {"infinite", infiniteCount},       {"negative", numberKey("FNum", -2)},
         {"huge", numberKey("FNum", 1e12)},
     };
     for (const auto& c : cases) {
@@ -275,7 +274,7 @@ TEST(SMCManagerFanValues, UnreadableCountChangesNothing)
         markFanValues(7);
         ConsoleCapture console;
         SMCManager::shared().refreshFanSpeeds();
-        EXPECT_EQ(console.lines(), std::vector<std::string>{"FNum not found"}) << c.what;
+        EXPECT_EQ(console.lines(), std::vector<std::string> {"FNum not found"}) << c.what;
         for (double value : {fanCount, fan0Speed, fan0MinSpeed, fan0MaxSpeed, fan1Speed, fan1MinSpeed, fan1MaxSpeed})
             EXPECT_EQ(value, 7) << c.what;
     }
@@ -284,9 +283,15 @@ TEST(SMCManagerFanValues, UnreadableCountChangesNothing)
 TEST(SMCManagerFanValues, FanCountFromValue)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<std::pair<std::optional<double>, std::optional<int>>> cases{
-        {std::nullopt, std::nullopt}, {nan, std::nullopt}, {-1, std::nullopt}, {256, std::nullopt},
-        {0, 0}, {2, 2}, {2.9, 2}, {255, 255},
+    const std::vector<std::pair<std::optional<double>, std::optional<int>>> cases {
+        {std::nullopt, std::nullopt},
+        {nan, std::nullopt},
+        {-1, std::nullopt},
+        {256, std::nullopt},
+        {0, 0},
+        {2, 2},
+        {2.9, 2},
+        {255, 255},
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(SMCManager::fanCountFromValue(value), expected) << value.value_or(-99);

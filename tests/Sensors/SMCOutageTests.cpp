@@ -11,10 +11,11 @@ using namespace Aerlo;
 namespace {
 
 struct PluggedMachine : SensorsMachine {
-    PluggedMachine() : SensorsMachine(smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F0Mn", 1000),
-                                                numberKey("F0Mx", 5000), numberKey("F1Ac", 1300), numberKey("F1Mn", 1100),
-                                                numberKey("F1Mx", 6000), numberKey("Tp09", 40), numberKey("Tp0T", 50),
-                                                numberKey("TW0P", 35), numberKey("VD0R", 12.5)}))
+    PluggedMachine()
+        : SensorsMachine(smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F0Mn", 1000),
+                                   numberKey("F0Mx", 5000), numberKey("F1Ac", 1300), numberKey("F1Mn", 1100),
+                                   numberKey("F1Mx", 6000), numberKey("Tp09", 40), numberKey("Tp0T", 50),
+                                   numberKey("TW0P", 35), numberKey("VD0R", 12.5)}))
     {
         registry = PluggedTransport::registryWith(plug);
         share();
@@ -41,8 +42,9 @@ TEST(SMCOutage, OneLineWhenItStartsOneWhenItEndsAndNothingBetween)
     machine.plug->pulled = false;
     EXPECT_EQ(smc.getValue("F0Ac"), 1200);
     EXPECT_EQ(smc.outage(), std::nullopt);
-    EXPECT_EQ(console.lines(), (std::vector<std::string> {"The SMC cannot be read: " + SMC::errorText(IOKit::kIOReturnNoDevice),
-                                                          "The SMC can be read again."}));
+    EXPECT_EQ(console.lines(),
+              (std::vector<std::string> {"The SMC cannot be read: " + SMC::errorText(IOKit::kIOReturnNoDevice),
+                                         "The SMC can be read again."}));
 }
 
 TEST(SMCOutage, ReadingsHaveNoValueWhileTheSMCIsOutAndComeBackByThemselves)

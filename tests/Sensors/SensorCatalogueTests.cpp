@@ -1,9 +1,8 @@
 #include "Classes/Sensors/SensorCatalogue.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <map>
 #include <set>
 #include <string>
@@ -67,18 +66,18 @@ TEST(SensorCatalogue, ExactlyTheTenWildcardKeys)
         if (sensor.key.find('%') != std::string::npos)
             wildcards.push_back(sensor.key);
     }
-    EXPECT_EQ(wildcards,
-        (std::vector<std::string>{"TA%P", "Th%H", "TZ%C", "TC%c", "TC%C", "TI%P", "TH%A", "TH%B", "TH%C", "VC%C"}));
+    EXPECT_EQ(wildcards, (std::vector<std::string> {"TA%P", "Th%H", "TZ%C", "TC%c", "TC%C", "TI%P", "TH%A", "TH%B",
+                                                    "TH%C", "VC%C"}));
 }
 
 TEST(SensorCatalogue, RowsPerPlatform)
 {
-    const std::map<Platform, size_t> expected{
-        {Platform::intel, 72},
-        {Platform::m1, 94}, {Platform::m1Pro, 94}, {Platform::m1Max, 94}, {Platform::m1Ultra, 94},
-        {Platform::m2, 89}, {Platform::m2Pro, 89}, {Platform::m2Max, 89}, {Platform::m2Ultra, 89},
-        {Platform::m3, 99}, {Platform::m3Pro, 99}, {Platform::m3Max, 99}, {Platform::m3Ultra, 99},
-        {Platform::m4, 98}, {Platform::m4Pro, 98}, {Platform::m4Max, 98}, {Platform::m4Ultra, 98},
+    const std::map<Platform, size_t> expected {
+        {Platform::intel, 72},   {Platform::m1, 94}, {Platform::m1Pro, 94}, {Platform::m1Max, 94},
+        {Platform::m1Ultra, 94}, {Platform::m2, 89}, {Platform::m2Pro, 89}, {Platform::m2Max, 89},
+        {Platform::m2Ultra, 89}, {Platform::m3, 99}, {Platform::m3Pro, 99}, {Platform::m3Max, 99},
+        {Platform::m3Ultra, 99}, {Platform::m4, 98}, {Platform::m4Pro, 98}, {Platform::m4Max, 98},
+        {Platform::m4Ultra, 98},
     };
     ASSERT_EQ(expected.size(), 17u);
     for (const auto& [platform, count] : expected)
@@ -93,8 +92,8 @@ TEST(SensorCatalogue, WholeTableChecksum)
     std::string text;
     for (const Sensor& sensor : SensorCatalogue::all()) {
         text += sensor.key + "|" + sensor.name + "|" + std::string(rawValue(sensor.group)) + "|"
-            + std::string(rawValue(sensor.type)) + "|" + platformsText(sensor.platforms) + "|"
-            + (sensor.average ? "1" : "0") + "\n";
+                + std::string(rawValue(sensor.type)) + "|" + platformsText(sensor.platforms) + "|"
+                + (sensor.average ? "1" : "0") + "\n";
     }
     uint64_t hash = 0xcbf29ce484222325ULL;
     for (unsigned char c : text) {
@@ -116,7 +115,8 @@ TEST(SensorCatalogue, SpotRows)
         const char* platforms;
         bool average;
     };
-    const std::string all = "m1,m1Pro,m1Max,m1Ultra,m2,m2Pro,m2Max,m2Ultra,m3,m3Pro,m3Max,m3Ultra,m4,m4Pro,m4Max,m4Ultra,intel";
+    const std::string all =
+        "m1,m1Pro,m1Max,m1Ultra,m2,m2Pro,m2Max,m2Ultra,m3,m3Pro,m3Max,m3Ultra,m4,m4Pro,m4Max,m4Ultra,intel";
     const std::string apple = all.substr(0, all.size() - std::string(",intel").size());
     const Spot spots[] = {
         {1, "TA%P", "Ambient %", SensorGroup::sensor, SensorType::temperature, all.c_str(), false},
@@ -125,19 +125,24 @@ TEST(SensorCatalogue, SpotRows)
         {11, "TC%C", "CPU Core %", SensorGroup::CPU, SensorType::temperature, all.c_str(), true},
         {18, "Tp0P", "Powerboard", SensorGroup::system, SensorType::temperature, "intel", false},
         {20, "TW0P", "Airport", SensorGroup::system, SensorType::temperature, all.c_str(), false},
-        {38, "Tp0P", "CPU performance core 6", SensorGroup::CPU, SensorType::temperature, "m1,m1Pro,m1Max,m1Ultra", true},
+        {38, "Tp0P", "CPU performance core 6", SensorGroup::CPU, SensorType::temperature, "m1,m1Pro,m1Max,m1Ultra",
+         true},
         {45, "Tm02", "Memory 1", SensorGroup::sensor, SensorType::temperature, "m1,m1Pro,m1Max,m1Ultra", false},
-        {55, "Tp09", "CPU performance core 3", SensorGroup::CPU, SensorType::temperature, "m2,m2Pro,m2Max,m2Ultra", true},
-        {78, "Tf4E", "CPU performance core 12", SensorGroup::CPU, SensorType::temperature, "m3,m3Pro,m3Max,m3Ultra", true},
+        {55, "Tp09", "CPU performance core 3", SensorGroup::CPU, SensorType::temperature, "m2,m2Pro,m2Max,m2Ultra",
+         true},
+        {78, "Tf4E", "CPU performance core 12", SensorGroup::CPU, SensorType::temperature, "m3,m3Pro,m3Max,m3Ultra",
+         true},
         {99, "Tg0G", "GPU 1", SensorGroup::GPU, SensorType::temperature, "m4", true},
         {102, "Tg1k", "GPU 2", SensorGroup::GPU, SensorType::temperature, "m4Pro,m4Max,m4Ultra", true},
-        {111, "Tm2p", "Memory Proximity 3", SensorGroup::sensor, SensorType::temperature, "m4,m4Pro,m4Max,m4Ultra", false},
+        {111, "Tm2p", "Memory Proximity 3", SensorGroup::sensor, SensorType::temperature, "m4,m4Pro,m4Max,m4Ultra",
+         false},
         {117, "TW0P", "Airport", SensorGroup::system, SensorType::temperature, apple.c_str(), false},
         {120, "VC%C", "CPU Core %", SensorGroup::CPU, SensorType::voltage, all.c_str(), false},
         {125, "VD0R", "DC In", SensorGroup::sensor, SensorType::voltage, all.c_str(), false},
         {135, "ID0R", "DC In", SensorGroup::sensor, SensorType::current, all.c_str(), false},
         {157, "PSTR", "System Total", SensorGroup::sensor, SensorType::power, all.c_str(), false},
-        {160, "PDBR", "Power Delivery Brightness", SensorGroup::sensor, SensorType::power, "m1,m1Pro,m1Max,m1Ultra", false},
+        {160, "PDBR", "Power Delivery Brightness", SensorGroup::sensor, SensorType::power, "m1,m1Pro,m1Max,m1Ultra",
+         false},
     };
     for (const Spot& spot : spots) {
         const Sensor* sensor = row(spot.number);
@@ -179,7 +184,8 @@ TEST(SensorCatalogue, PlatformFilters)
         EXPECT_FALSE(hasRow(rows, "Th%H", "Heatpipe %"));
         EXPECT_FALSE(hasRow(rows, "Tp0P", "Powerboard"));
         EXPECT_FALSE(hasRow(rows, "TB1T", "Battery"));
-        EXPECT_TRUE(hasRow(rows, "TB1T", "Battery 1") && hasRow(rows, "TH0x", "NAND") && hasRow(rows, "TaLP", "Airflow left"));
+        EXPECT_TRUE(hasRow(rows, "TB1T", "Battery 1") && hasRow(rows, "TH0x", "NAND")
+                    && hasRow(rows, "TaLP", "Airflow left"));
         EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const Sensor& s) { return s.key == "TW0P"; }), 2);
         const auto family = Platforms::m1Family();
         const bool m1 = std::find(family.begin(), family.end(), platform) != family.end();
@@ -189,7 +195,7 @@ TEST(SensorCatalogue, PlatformFilters)
 
 TEST(SensorCatalogue, BuiltOnceAndShared)
 {
-    const std::set<std::string> keysInNoRow{"Tc0a", "Tc0b", "Tc0x", "Tc0z", "Tc7a", "Tc9z"};
+    const std::set<std::string> keysInNoRow {"Tc0a", "Tc0b", "Tc0x", "Tc0z", "Tc7a", "Tc9z"};
     for (const Sensor& sensor : SensorCatalogue::all())
         EXPECT_EQ(keysInNoRow.count(sensor.key), 0u) << sensor.key;
 }

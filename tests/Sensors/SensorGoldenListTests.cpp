@@ -8,16 +8,14 @@
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/System/ActiveMachine.h"
-
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 using namespace Aerlo;

@@ -1,5 +1,4 @@
 #include "Classes/Sensors/SensorsReader.h"
-
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
@@ -23,26 +22,23 @@ std::vector<std::string> namesOf(const std::vector<Sensor_p>& sensors)
     return names;
 }
 
-Fan twoFanKeysFan(const std::vector<Sensor_p>& sensors)
-{
-    return *byKey(sensors).at("Fastest fan").fan();
-}
+Fan twoFanKeysFan(const std::vector<Sensor_p>& sensors) { return *byKey(sensors).at("Fastest fan").fan(); }
 
 } // namespace
 
 TEST(SensorListBuild, OrderFansExactWildcardUnknownComputed)
 {
     // The SMC enumerates its keys sorted; the catalogue has its own order.
-    const auto sensors = build(smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1800), numberKey("Ts0P", 33),
-                                         numberKey("TC1c", 56), numberKey("TC0P", 52), numberKey("TC0c", 55),
-                                         numberKey("TA0P", 31), numberKey("VN0C", 1.05), numberKey("BNum", 1),
-                                         numberKey("PZ9Z", 3), numberKey("IZ9Z", 1)}),
-                               Platform::intel);
-    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"F0Ac", "TC0P", "TA0P", "TC0c", "TC1c", "IZ9Z", "PZ9Z",
-                                                         "Ts0P", "VN0C", "Average CPU", "Hottest CPU"}));
-    EXPECT_EQ(namesOf(sensors), (std::vector<std::string>{"Fan #0", "CPU proximity", "Ambient 1", "CPU core 1",
-                                                          "CPU core 2", "IZ9Z", "PZ9Z", "Ts0P", "VN0C", "Average CPU",
-                                                          "Hottest CPU"}));
+    const auto sensors =
+        build(smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1800), numberKey("Ts0P", 33),
+                        numberKey("TC1c", 56), numberKey("TC0P", 52), numberKey("TC0c", 55), numberKey("TA0P", 31),
+                        numberKey("VN0C", 1.05), numberKey("BNum", 1), numberKey("PZ9Z", 3), numberKey("IZ9Z", 1)}),
+              Platform::intel);
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string> {"F0Ac", "TC0P", "TA0P", "TC0c", "TC1c", "IZ9Z", "PZ9Z",
+                                                          "Ts0P", "VN0C", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(namesOf(sensors),
+              (std::vector<std::string> {"Fan #0", "CPU proximity", "Ambient 1", "CPU core 1", "CPU core 2", "IZ9Z",
+                                         "PZ9Z", "Ts0P", "VN0C", "Average CPU", "Hottest CPU"}));
     const auto map = byKey(sensors);
     EXPECT_EQ(map.at("Ts0P").group(), SensorGroup::unknown);
     EXPECT_EQ(map.at("Ts0P").type(), SensorType::temperature);
@@ -56,46 +52,46 @@ TEST(SensorListBuild, OrderFansExactWildcardUnknownComputed)
     EXPECT_EQ(map.at("Average CPU").value(), 55.5);
     EXPECT_EQ(map.at("Hottest CPU").value(), 56);
     const Sensor average = *map.at("Average CPU").sensor();
-    EXPECT_EQ(average, (Sensor{"Average CPU", "Average CPU", 55.5, SensorGroup::CPU, SensorType::temperature,
-                               Platforms::all(), true, false}));
+    EXPECT_EQ(average, (Sensor {"Average CPU", "Average CPU", 55.5, SensorGroup::CPU, SensorType::temperature,
+                                Platforms::all(), true, false}));
 }
 
 TEST(SensorListBuild, PlatformFilter)
 {
     // "Tp0P" is the Intel-only "Powerboard" first and an M1 core later; "Th1H" is an Intel-only wildcard.
     const auto table = smcTable({numberKey("Tp0P", 44), numberKey("Th1H", 45)});
-    EXPECT_EQ(namesOf(build(table, std::nullopt)), (std::vector<std::string>{"Powerboard", "Heatpipe 1"}));
-    EXPECT_EQ(namesOf(build(table, Platform::intel)), (std::vector<std::string>{"Powerboard", "Heatpipe 1"}));
+    EXPECT_EQ(namesOf(build(table, std::nullopt)), (std::vector<std::string> {"Powerboard", "Heatpipe 1"}));
+    EXPECT_EQ(namesOf(build(table, Platform::intel)), (std::vector<std::string> {"Powerboard", "Heatpipe 1"}));
     EXPECT_EQ(namesOf(build(table, Platform::m1)),
-              (std::vector<std::string>{"CPU performance core 6", "Th1H", "Average CPU", "Hottest CPU"}));
+              (std::vector<std::string> {"CPU performance core 6", "Th1H", "Average CPU", "Hottest CPU"}));
 }
 
 TEST(SensorListBuild, WildcardNumbersCountTheKeysFound)
 {
     const auto one = build(smcTable({numberKey("TC3c", 50)}), Platform::intel);
     EXPECT_EQ(namesOf(one)[0], "CPU core 1");
-    const auto three = build(smcTable({numberKey("TC5c", 50), numberKey("TC0c", 51), numberKey("TC2c", 52)}),
-                             Platform::intel);
-    EXPECT_EQ(keysOf(three), (std::vector<std::string>{"TC0c", "TC2c", "TC5c", "Average CPU", "Hottest CPU"}));
-    EXPECT_EQ(namesOf(three), (std::vector<std::string>{"CPU core 1", "CPU core 2", "CPU core 3", "Average CPU",
-                                                        "Hottest CPU"}));
+    const auto three =
+        build(smcTable({numberKey("TC5c", 50), numberKey("TC0c", 51), numberKey("TC2c", 52)}), Platform::intel);
+    EXPECT_EQ(keysOf(three), (std::vector<std::string> {"TC0c", "TC2c", "TC5c", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(namesOf(three),
+              (std::vector<std::string> {"CPU core 1", "CPU core 2", "CPU core 3", "Average CPU", "Hottest CPU"}));
 }
 
 TEST(SensorListBuild, DeadReadingsDropped)
 {
-    const auto sensors = build(smcTable({numberKey("TC0P", 0), numberKey("TA0P", 110), numberKey("TA1P", 110.5),
-                                         numberKey("VD0R", 150), numberKey("IC0R", 150), numberKey("IG0R", 100),
-                                         smcKey("TW0P", "flt ")}),
-                               Platform::intel);
+    const auto sensors =
+        build(smcTable({numberKey("TC0P", 0), numberKey("TA0P", 110), numberKey("TA1P", 110.5), numberKey("VD0R", 150),
+                        numberKey("IC0R", 150), numberKey("IG0R", 100), smcKey("TW0P", "flt ")}),
+              Platform::intel);
     // A zero temperature (also an unreadable one) and one above 110 go, as does a current above 100;
     // exact matches come before wildcard expansions.
-    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"VD0R", "IG0R", "TA0P"}));
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string> {"VD0R", "IG0R", "TA0P"}));
 }
 
 TEST(SensorListBuild, CPUAggregatesAt110AreDropped)
 {
     const auto sensors = build(smcTable({numberKey("TC0c", 110), numberKey("TC1c", 110)}), Platform::intel);
-    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"TC0c", "TC1c"}));
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string> {"TC0c", "TC1c"}));
 }
 
 TEST(SensorListBuild, ComputedReadingsSortedByKey)
@@ -106,21 +102,21 @@ TEST(SensorListBuild, ComputedReadingsSortedByKey)
                                Platform::m1);
     const std::vector<std::string> keys = keysOf(sensors);
     EXPECT_EQ(std::vector<std::string>(keys.end() - 7, keys.end()),
-              (std::vector<std::string>{"Average CPU", "Average GPU", "Average System Total", "Fastest fan",
-                                        "Hottest CPU", "Hottest GPU", "Total System Consumption"}));
+              (std::vector<std::string> {"Average CPU", "Average GPU", "Average System Total", "Fastest fan",
+                                         "Hottest CPU", "Hottest GPU", "Total System Consumption"}));
     const auto map = byKey(sensors);
     EXPECT_EQ(map.at("Total System Consumption").type(), SensorType::energy);
     EXPECT_EQ(map.at("Total System Consumption").value(), 0);
     EXPECT_EQ(map.at("Average System Total").type(), SensorType::power);
     const Fan fastest = twoFanKeysFan(sensors);
-    EXPECT_EQ(fastest, (Fan{-1, "Fastest fan", "Fastest fan", 1, 6000, 1300, FanMode::automatic, SensorGroup::sensor,
-                            SensorType::fan, false, true, false, "RPM"}));
+    EXPECT_EQ(fastest, (Fan {-1, "Fastest fan", "Fastest fan", 1, 6000, 1300, FanMode::automatic, SensorGroup::sensor,
+                             SensorType::fan, false, true, false, "RPM"}));
 }
 
 TEST(SensorListBuild, FastestFanNeedsTwoFansAndTiesKeepTheFirst)
 {
     const auto one = build(smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1200)}), Platform::m1);
-    EXPECT_EQ(keysOf(one), std::vector<std::string>{"F0Ac"});
+    EXPECT_EQ(keysOf(one), std::vector<std::string> {"F0Ac"});
 
     const auto tie = build(smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F1Ac", 1200),
                                      numberKey("F0Mx", 5000), numberKey("F1Mx", 6000)}),
@@ -131,7 +127,7 @@ TEST(SensorListBuild, FastestFanNeedsTwoFansAndTiesKeepTheFirst)
 TEST(SensorListBuild, NoSystemPowerNoEnergyReadings)
 {
     const auto sensors = build(smcTable({numberKey("PDTR", 14)}), Platform::m1);
-    EXPECT_EQ(keysOf(sensors), std::vector<std::string>{"PDTR"});
+    EXPECT_EQ(keysOf(sensors), std::vector<std::string> {"PDTR"});
 }
 
 TEST(SensorListBuild, WithoutKeyEnumerationOnlyFans)
@@ -139,13 +135,13 @@ TEST(SensorListBuild, WithoutKeyEnumerationOnlyFans)
     auto table = smcTable({smcKey("FNum", "ui8 ", {1}), numberKey("F0Ac", 1200), numberKey("TC0P", 50)}, false);
     ConsoleCapture console;
     const auto sensors = build(table, Platform::intel);
-    EXPECT_EQ(keysOf(sensors), std::vector<std::string>{"F0Ac"});
+    EXPECT_EQ(keysOf(sensors), std::vector<std::string> {"F0Ac"});
 }
 
 TEST(SensorListBuild, UnusableFanCountMeansNoFans)
 {
-    for (const auto& count : {smcKey("FNum", "flt ", {0x00, 0x00, 0xC0, 0x7F}), numberKey("FNum", -1),
-                              numberKey("FNum", 1e9)}) {
+    for (const auto& count :
+         {smcKey("FNum", "flt ", {0x00, 0x00, 0xC0, 0x7F}), numberKey("FNum", -1), numberKey("FNum", 1e9)}) {
         ConsoleCapture console;
         const auto sensors = build(smcTable({count, numberKey("F0Ac", 1200), numberKey("F1Ac", 1300)}), Platform::m1);
         EXPECT_TRUE(sensors.empty()) << keysOf(sensors).size();
@@ -158,20 +154,20 @@ TEST(SensorListBuild, SignedReadingsAndTheNoSensorTemperature)
         return smcKey(std::move(key), "sp78", value);
     };
     // FE 10 is a battery current of -1.9375 A (discharging); 81 00 is -127, a CPU core with no sensor.
-    const auto sensors = build(smcTable({bytes("IBAC", {0xFE, 0x10}), bytes("TC0c", {0x32, 0x00}),
-                                         bytes("TC1c", {0x81, 0x00}), bytes("TC2c", {0x34, 0x00}),
-                                         bytes("TA0P", {0x9C, 0x00}), bytes("TZ9Z", {0x81, 0x00})}),
-                               Platform::intel);
+    const auto sensors =
+        build(smcTable({bytes("IBAC", {0xFE, 0x10}), bytes("TC0c", {0x32, 0x00}), bytes("TC1c", {0x81, 0x00}),
+                        bytes("TC2c", {0x34, 0x00}), bytes("TA0P", {0x9C, 0x00}), bytes("TZ9Z", {0x81, 0x00})}),
+              Platform::intel);
     // The no-sensor readings are in no list, no average and no maximum (the numbers still count the keys found).
-    EXPECT_EQ(keysOf(sensors), (std::vector<std::string>{"IBAC", "TC0c", "TC2c", "Average CPU", "Hottest CPU"}));
+    EXPECT_EQ(keysOf(sensors), (std::vector<std::string> {"IBAC", "TC0c", "TC2c", "Average CPU", "Hottest CPU"}));
     EXPECT_EQ(namesOf(sensors)[2], "CPU core 3");
     const auto map = byKey(sensors);
     EXPECT_EQ(map.at("IBAC").value(), -1.9375);
     EXPECT_EQ(map.at("Average CPU").value(), 51);
     EXPECT_EQ(map.at("Hottest CPU").value(), 52);
 
-    SensorsMachine machine(smcTable({bytes("TC0c", {0x32, 0x00}), bytes("TC1c", {0x34, 0x00}),
-                                     bytes("TG0D", {0x30, 0x00})}));
+    SensorsMachine machine(
+        smcTable({bytes("TC0c", {0x32, 0x00}), bytes("TC1c", {0x34, 0x00}), bytes("TG0D", {0x30, 0x00})}));
     auto reader = machine.reader(Platform::intel);
     // A sensor that goes away later reads as no reading: a CPU core keeps its value, another shows 0.
     EXPECT_TRUE(machine.device->setBytes("TC1c", SMCSim::ValueBytes {0x81, 0x00}));
@@ -203,7 +199,8 @@ TEST(SensorListBuild, UnknownReadingsAreNamedByTheirKeyAsText)
     ASSERT_TRUE(decoded);
     EXPECT_EQ(keysOf(decoded->sensors()), keysOf(sensors));
     // A key that cannot be SMC bytes (a character above U+00FF, or not UTF-8) does not decode.
-    for (const char* bad : {"T\u4E2D0P", "T\xB0" "0P"}) {
+    for (const char* bad : {"T\u4E2D0P", "T\xB0"
+                                         "0P"}) {
         auto json = list.encode();
         json["sensors"][1]["payload"]["key"] = bad;
         EXPECT_FALSE(Sensors_List::decode(json)) << bad;

@@ -1,9 +1,8 @@
+#include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Sensors/Fan.h"
 #include "Classes/Sensors/Sensor.h"
 #include "Classes/Sensors/Sensor_p.h"
 #include "Classes/Sensors/Sensor_w.h"
-
-#include "Classes/Configure/Global/AppDataStore.h"
 #include "tests/Global/DefaultsTest.h"
 
 #include <cmath>
@@ -17,31 +16,38 @@ namespace {
 
 Sensor cpuProximity()
 {
-    return Sensor{"TC0P", "CPU proximity", 45.5, SensorGroup::CPU, SensorType::temperature,
-        {Platform::m1, Platform::intel}, false, true};
+    return Sensor {"TC0P",
+                   "CPU proximity",
+                   45.5,
+                   SensorGroup::CPU,
+                   SensorType::temperature,
+                   {Platform::m1, Platform::intel},
+                   false,
+                   true};
 }
 
 Fan leftFan()
 {
-    return Fan{0, "F0Ac", "Left fan", 1200, 6000, 2345.5, FanMode::forced, SensorGroup::sensor, SensorType::fan,
-        false, false, false, "RPM"};
+    return Fan {0,     "F0Ac", "Left fan", 1200, 6000, 2345.5, FanMode::forced, SensorGroup::sensor, SensorType::fan,
+                false, false,  false,      "RPM"};
 }
 
 } // namespace
 
 TEST(SensorEnumerations, RawValues)
 {
-    const std::vector<std::pair<SensorGroup, std::string>> groups{{SensorGroup::CPU, "CPU"}, {SensorGroup::GPU, "GPU"},
-        {SensorGroup::system, "Systems"}, {SensorGroup::sensor, "Sensors"}, {SensorGroup::hid, "HID"},
-        {SensorGroup::unknown, "Unknown"}};
+    const std::vector<std::pair<SensorGroup, std::string>> groups {
+        {SensorGroup::CPU, "CPU"},        {SensorGroup::GPU, "GPU"}, {SensorGroup::system, "Systems"},
+        {SensorGroup::sensor, "Sensors"}, {SensorGroup::hid, "HID"}, {SensorGroup::unknown, "Unknown"}};
     for (size_t i = 0; i < groups.size(); ++i) {
         EXPECT_EQ(static_cast<size_t>(groups[i].first), i);
         EXPECT_EQ(rawValue(groups[i].first), groups[i].second);
         EXPECT_EQ(sensorGroupFromRawValue(groups[i].second), groups[i].first);
     }
-    const std::vector<std::pair<SensorType, std::string>> types{{SensorType::temperature, "Temperature"},
-        {SensorType::voltage, "Voltage"}, {SensorType::current, "Current"}, {SensorType::power, "Power"},
-        {SensorType::energy, "Energy"}, {SensorType::fan, "Fans"}};
+    const std::vector<std::pair<SensorType, std::string>> types {
+        {SensorType::temperature, "Temperature"}, {SensorType::voltage, "Voltage"},
+        {SensorType::current, "Current"},         {SensorType::power, "Power"},
+        {SensorType::energy, "Energy"},           {SensorType::fan, "Fans"}};
     for (size_t i = 0; i < types.size(); ++i) {
         EXPECT_EQ(static_cast<size_t>(types[i].first), i);
         EXPECT_EQ(rawValue(types[i].first), types[i].second);
@@ -57,8 +63,8 @@ TEST(SensorCoding, SensorKeysInOrderAndRoundTrip)
 {
     const Sensor sensor = cpuProximity();
     EXPECT_EQ(sensor.encode().dump(),
-        R"({"key":"TC0P","name":"CPU proximity","value":45.5,"group":"CPU","type":"Temperature",)"
-        R"("platforms":["m1","intel"],"isComputed":false,"average":true})");
+              R"({"key":"TC0P","name":"CPU proximity","value":45.5,"group":"CPU","type":"Temperature",)"
+              R"("platforms":["m1","intel"],"isComputed":false,"average":true})");
     const auto decoded = Sensor::decode(json::parse(sensor.encode().dump()));
     ASSERT_TRUE(decoded);
     EXPECT_EQ(*decoded, sensor);
@@ -67,7 +73,8 @@ TEST(SensorCoding, SensorKeysInOrderAndRoundTrip)
 TEST(SensorCoding, FanKeysInOrderAndRoundTrip)
 {
     const Fan fan = leftFan();
-    EXPECT_EQ(fan.encode().dump(),
+    EXPECT_EQ(
+        fan.encode().dump(),
         R"({"id":0,"key":"F0Ac","name":"Left fan","minSpeed":1200.0,"maxSpeed":6000.0,"value":2345.5,"mode":1,)"
         R"("group":"Sensors","type":"Fans","isIntelOnly":false,"isComputed":false,"average":false,"unit":"RPM"})");
     const auto decoded = Fan::decode(json::parse(fan.encode().dump()));
@@ -93,15 +100,16 @@ TEST(SensorCoding, EveryKeyIsRequired)
 
 TEST(SensorCoding, UnknownRawValuesAndWrongTypesFail)
 {
-    const std::vector<std::pair<std::string, json>> sensorPatches{{"group", "Systemz"}, {"type", "Fan"},
-        {"platforms", json::array({"M1"})}, {"platforms", "m1"}, {"value", "45"}, {"average", 1}, {"key", 5}};
+    const std::vector<std::pair<std::string, json>> sensorPatches {
+        {"group", "Systemz"}, {"type", "Fan"}, {"platforms", json::array({"M1"})}, {"platforms", "m1"}, {"value", "45"},
+        {"average", 1},       {"key", 5}};
     for (const auto& [key, value] : sensorPatches) {
         json bad = cpuProximity().encode();
         bad[key] = value;
         EXPECT_FALSE(Sensor::decode(bad)) << key;
     }
-    const std::vector<std::pair<std::string, json>> fanPatches{
-        {"mode", 2}, {"mode", -1}, {"mode", "1"}, {"id", 1.5}, {"group", "CPUs"}, {"unit", nullptr}};
+    const std::vector<std::pair<std::string, json>> fanPatches {{"mode", 2}, {"mode", -1},      {"mode", "1"},
+                                                                {"id", 1.5}, {"group", "CPUs"}, {"unit", nullptr}};
     for (const auto& [key, value] : fanPatches) {
         json bad = leftFan().encode();
         bad[key] = value;
@@ -124,8 +132,8 @@ TEST(SensorCoding, NonFiniteValuesComeBackAsNaN)
 
 TEST(SensorCoding, WrapperTellsTheRecordKind)
 {
-    const Sensor_w sensor{cpuProximity()};
-    const Sensor_w fan{leftFan()};
+    const Sensor_w sensor {cpuProximity()};
+    const Sensor_w fan {leftFan()};
     EXPECT_EQ(sensor.encode().dump(), R"({"base":0,"payload":)" + cpuProximity().encode().dump() + "}");
     EXPECT_EQ(fan.encode().dump(), R"({"base":1,"payload":)" + leftFan().encode().dump() + "}");
 
@@ -142,13 +150,13 @@ TEST(SensorCoding, WrapperFailuresBuildNothing)
 {
     const json fanPayload = leftFan().encode();
     const json sensorPayload = cpuProximity().encode();
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", 2}, {"payload", sensorPayload}}));
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", -1}, {"payload", fanPayload}}));
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", 0}, {"payload", fanPayload}})) << "a Fan has no platforms";
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", 1}, {"payload", sensorPayload}}));
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", "0"}, {"payload", sensorPayload}}));
-    EXPECT_FALSE(Sensor_w::decode(json{{"base", 0}}));
-    EXPECT_FALSE(Sensor_w::decode(json{{"payload", sensorPayload}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", 2}, {"payload", sensorPayload}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", -1}, {"payload", fanPayload}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", 0}, {"payload", fanPayload}})) << "a Fan has no platforms";
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", 1}, {"payload", sensorPayload}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", "0"}, {"payload", sensorPayload}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"base", 0}}));
+    EXPECT_FALSE(Sensor_w::decode(json {{"payload", sensorPayload}}));
 }
 
 TEST(SensorInterface, AccessorsReachEitherRecord)
@@ -197,7 +205,8 @@ TEST_F(SensorDefaultsTest, StateAndPopupStateDefaults)
 TEST_F(SensorDefaultsTest, AKeyWithBytesAbove7FIsNamedAsTextInTheSettings)
 {
     const std::string key {'T', '\xB0', '0', 'P'};
-    const Sensor_p sensor(Sensor {key, "T\u00B00P", 40, SensorGroup::unknown, SensorType::temperature, {}, false, false});
+    const Sensor_p sensor(
+        Sensor {key, "T\u00B00P", 40, SensorGroup::unknown, SensorType::temperature, {}, false, false});
     AppDataStore& store = AppDataStore::shared();
     store.set(true, "sensor_T\u00B00P");
     store.set(false, "sensor_T\u00B00P_popup");

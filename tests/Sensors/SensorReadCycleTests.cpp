@@ -1,5 +1,4 @@
 #include "Classes/Sensors/SensorsReader.h"
-
 #include "tests/Sensors/ProcessCounters.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/ConsoleCapture.h"
@@ -18,21 +17,17 @@ double valueOf(const SensorsReader& reader, const std::string& key)
     return byKey(reader.list->sensors()).at(key).value();
 }
 
-Fan fastestFanOf(const SensorsReader& reader)
-{
-    return *byKey(reader.list->sensors()).at("Fastest fan").fan();
-}
+Fan fastestFanOf(const SensorsReader& reader) { return *byKey(reader.list->sensors()).at("Fastest fan").fan(); }
 
 // An Apple-silicon machine with CPU and GPU readings, two fans, system power and the two clamped keys.
 SMCSim::KeyTable m1Table()
 {
     return smcTable({smcKey("FNum", "ui8 ", {2}), numberKey("F0Ac", 1200), numberKey("F0Mn", 1000),
-                     numberKey("F0Mx", 5000), numberKey("F1Ac", 1200), numberKey("F1Mn", 1100),
-                     numberKey("F1Mx", 6000), numberKey("Tp09", 40), numberKey("Tp0T", 50), numberKey("Tg05", 30),
-                     numberKey("Tg0D", 34), numberKey("TW0P", 35), numberKey("TR0Z", 33), numberKey("PSTR", 20),
-                     numberKey("VD0R", 20), numberKey("ID0R", 1)});
+                     numberKey("F0Mx", 5000), numberKey("F1Ac", 1200), numberKey("F1Mn", 1100), numberKey("F1Mx", 6000),
+                     numberKey("Tp09", 40), numberKey("Tp0T", 50), numberKey("Tg05", 30), numberKey("Tg0D", 34),
+                     numberKey("TW0P", 35), numberKey("TR0Z", 33), numberKey("PSTR", 20), numberKey("VD0R", 20),
+                     numberKey("ID0R", 1)});
 }
-
 
 // Moves on by a hundredth of a second each time it is read, from any thread.
 class TickingClock : public Foundation::Clock {
@@ -41,7 +36,7 @@ public:
     double wallTime() const override { return 1735689600.0 + now(); }
 
 private:
-    mutable std::atomic<double> time_{100};
+    mutable std::atomic<double> time_ {100};
 };
 
 } // namespace
@@ -88,8 +83,8 @@ TEST(SensorReadCycle, DerivedReadings)
     EXPECT_TRUE(machine.device->setValue("F1Ac", 2400));
     reader->read();
     const Fan fastest = fastestFanOf(*reader);
-    EXPECT_EQ(fastest, (Fan{-1, "Fastest fan", "Fastest fan", 1100, 6000, 2400, FanMode::automatic,
-                            SensorGroup::sensor, SensorType::fan, false, true, false, "RPM"}));
+    EXPECT_EQ(fastest, (Fan {-1, "Fastest fan", "Fastest fan", 1100, 6000, 2400, FanMode::automatic,
+                             SensorGroup::sensor, SensorType::fan, false, true, false, "RPM"}));
     EXPECT_EQ(valueOf(*reader, "F1Ac"), 2400);
 }
 
@@ -101,7 +96,7 @@ TEST(SensorReadCycle, ImplausibleCPUTemperaturesKeepTheirValue)
         double cpu;
         double expected;
     };
-    for (const auto& [cpu, expected] : std::vector<Step>{{125, 40}, {5, 40}, {120, 120}, {10, 10}, {9.99, 10}}) {
+    for (const auto& [cpu, expected] : std::vector<Step> {{125, 40}, {5, 40}, {120, 120}, {10, 10}, {9.99, 10}}) {
         EXPECT_TRUE(machine.device->setValue("Tp09", cpu));
         reader->read();
         EXPECT_NEAR(valueOf(*reader, "Tp09"), expected, 1e-5) << cpu;
@@ -123,7 +118,7 @@ TEST(SensorReadCycle, NearZeroInputsClamped)
     struct Step {
         double voltage, current, expectedVoltage, expectedCurrent;
     };
-    for (const auto& step : std::vector<Step>{{0.39, 0.049, 0, 0}, {0.4, 0.05, 0.4, 0.05}}) {
+    for (const auto& step : std::vector<Step> {{0.39, 0.049, 0, 0}, {0.4, 0.05, 0.4, 0.05}}) {
         EXPECT_TRUE(machine.device->setValue("VD0R", step.voltage));
         EXPECT_TRUE(machine.device->setValue("ID0R", step.current));
         reader->read();
@@ -204,8 +199,8 @@ TEST(SensorReadCycleConcurrency, OverlappingCallsAreSerialised)
         if (!sensor.isComputed() && sensor.group() != SensorGroup::unknown)
             live.push_back(sensor.key());
     machine.device->resetLog();
-    std::atomic<bool> done{false};
-    std::atomic<int> changedKeys{0};
+    std::atomic<bool> done {false};
+    std::atomic<int> changedKeys {0};
     std::vector<std::thread> threads;
     for (int i = 0; i < 2; ++i)
         threads.emplace_back([&] {

@@ -1,8 +1,7 @@
+#include "Classes/Configure/Global/AppDataStore.h"
 #include "Classes/Sensors/Fan.h"
 #include "Classes/Sensors/Sensor.h"
 #include "Classes/Sensors/Sensor_p.h"
-
-#include "Classes/Configure/Global/AppDataStore.h"
 #include "tests/Global/DefaultsTest.h"
 
 #include <clocale>
@@ -27,7 +26,7 @@ struct TextCase {
 
 Sensor reading(SensorType type, double value)
 {
-    return Sensor{"TEST", "Test", value, SensorGroup::sensor, type, {}, false, false};
+    return Sensor {"TEST", "Test", value, SensorGroup::sensor, type, {}, false, false};
 }
 
 class SensorValueTextTest : public DefaultsTest {
@@ -48,7 +47,7 @@ protected:
 };
 
 // Everything but temperatures reads the same in both units.
-const std::vector<TextCase> electricalAndFanCases{
+const std::vector<TextCase> electricalAndFanCases {
     {SensorType::voltage, 9.949, "9.949V", "9.9V", "9.949V"},
     {SensorType::voltage, 9.95, "9.950V", "10V", "9.950V"},
     {SensorType::voltage, 99.99, "99.990V", "100V", "99.990V"},
@@ -91,32 +90,32 @@ const std::vector<TextCase> electricalAndFanCases{
 TEST_F(SensorValueTextTest, CelsiusTexts)
 {
     check("celsius", {
-        {SensorType::temperature, 45, "45°C", "45°", "45.0°C"},
-        {SensorType::temperature, 45.4, "45°C", "45°", "45.4°C"},
-        {SensorType::temperature, 9.949, "10°C", "10°", "9.9°C"},
-        {SensorType::temperature, 9.95, "10°C", "10°", "10.0°C"},
-        {SensorType::temperature, 99.99, "100°C", "100°", "100.0°C"},
-        {SensorType::temperature, 100, "100°C", "100°", "100.0°C"},
-        {SensorType::temperature, -12.5, "-12°C", "-12°", "-12.5°C"},
-        {SensorType::temperature, nan_, "-°C", "-°", "-°C"},
-        {SensorType::temperature, inf, "-°C", "-°", "-°C"},
-        {SensorType::temperature, -inf, "-°C", "-°", "-°C"},
-    });
+                         {SensorType::temperature, 45, "45°C", "45°", "45.0°C"},
+                         {SensorType::temperature, 45.4, "45°C", "45°", "45.4°C"},
+                         {SensorType::temperature, 9.949, "10°C", "10°", "9.9°C"},
+                         {SensorType::temperature, 9.95, "10°C", "10°", "10.0°C"},
+                         {SensorType::temperature, 99.99, "100°C", "100°", "100.0°C"},
+                         {SensorType::temperature, 100, "100°C", "100°", "100.0°C"},
+                         {SensorType::temperature, -12.5, "-12°C", "-12°", "-12.5°C"},
+                         {SensorType::temperature, nan_, "-°C", "-°", "-°C"},
+                         {SensorType::temperature, inf, "-°C", "-°", "-°C"},
+                         {SensorType::temperature, -inf, "-°C", "-°", "-°C"},
+                     });
     check("celsius", electricalAndFanCases);
 }
 
 TEST_F(SensorValueTextTest, FahrenheitTexts)
 {
     check("fahrenheit", {
-        {SensorType::temperature, 45.4, "114°F", "114°", "113.7°F"},
-        {SensorType::temperature, 9.949, "50°F", "50°", "49.9°F"},
-        {SensorType::temperature, 9.95, "50°F", "50°", "49.9°F"},
-        {SensorType::temperature, 99.99, "212°F", "212°", "212.0°F"},
-        {SensorType::temperature, 100, "212°F", "212°", "212.0°F"},
-        {SensorType::temperature, -12.5, "10°F", "10°", "9.5°F"},
-        {SensorType::temperature, nan_, "-°F", "-°", "-°F"},
-        {SensorType::temperature, inf, "-°F", "-°", "-°F"},
-    });
+                            {SensorType::temperature, 45.4, "114°F", "114°", "113.7°F"},
+                            {SensorType::temperature, 9.949, "50°F", "50°", "49.9°F"},
+                            {SensorType::temperature, 9.95, "50°F", "50°", "49.9°F"},
+                            {SensorType::temperature, 99.99, "212°F", "212°", "212.0°F"},
+                            {SensorType::temperature, 100, "212°F", "212°", "212.0°F"},
+                            {SensorType::temperature, -12.5, "10°F", "10°", "9.5°F"},
+                            {SensorType::temperature, nan_, "-°F", "-°", "-°F"},
+                            {SensorType::temperature, inf, "-°F", "-°", "-°F"},
+                        });
     check("fahrenheit", electricalAndFanCases);
 }
 
@@ -139,7 +138,8 @@ TEST_F(SensorValueTextTest, UnitsByType)
 
 TEST_F(SensorValueTextTest, FanTextsAreTheTruncatedSpeed)
 {
-    Fan fan{0, "F0Ac", "Left fan", 1200, 6000, 2345.9, FanMode::automatic, SensorGroup::sensor, SensorType::fan, false, false, false, "RPM"};
+    Fan fan {0,     "F0Ac", "Left fan", 1200, 6000, 2345.9, FanMode::automatic, SensorGroup::sensor, SensorType::fan,
+             false, false,  false,      "RPM"};
     EXPECT_EQ(fan.formattedValue(), "2345 RPM");
     EXPECT_EQ(fan.formattedMiniValue(), "2345");
     EXPECT_EQ(fan.formattedPopupValue(), "2345 RPM");
@@ -158,9 +158,10 @@ TEST_F(SensorValueTextTest, DotDecimalsUnderACommaLocale)
     if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
         GTEST_SKIP() << "de_DE.UTF-8 is not installed";
     const std::string decimalPoint = std::localeconv()->decimal_point;
-    const std::vector<std::string> texts{reading(SensorType::voltage, 12.345).formattedValue(),
-        reading(SensorType::current, 1.5).formattedMiniValue(), reading(SensorType::temperature, 45.4).formattedPopupValue()};
+    const std::vector<std::string> texts {reading(SensorType::voltage, 12.345).formattedValue(),
+                                          reading(SensorType::current, 1.5).formattedMiniValue(),
+                                          reading(SensorType::temperature, 45.4).formattedPopupValue()};
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(decimalPoint, ",");
-    EXPECT_EQ(texts, (std::vector<std::string>{"12.345V", "1.5A", "45.4°C"}));
+    EXPECT_EQ(texts, (std::vector<std::string> {"12.345V", "1.5A", "45.4°C"}));
 }

@@ -1,8 +1,7 @@
 #include "Classes/Sensors/Sensors_List.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -13,13 +12,13 @@ namespace {
 
 Sensor temperature(std::string key, double value)
 {
-    return Sensor{key, key, value, SensorGroup::CPU, SensorType::temperature, {Platform::m1}, false, true};
+    return Sensor {key, key, value, SensorGroup::CPU, SensorType::temperature, {Platform::m1}, false, true};
 }
 
 Fan fan(double value)
 {
-    return Fan{0, "F0Ac", "Left fan", 1200, 6000, value, FanMode::forced, SensorGroup::sensor, SensorType::fan,
-               false, false, false, "RPM"};
+    return Fan {0,     "F0Ac", "Left fan", 1200, 6000, value, FanMode::forced, SensorGroup::sensor, SensorType::fan,
+                false, false,  false,      "RPM"};
 }
 
 // An array whose every element holds `marker`.
@@ -103,7 +102,7 @@ TEST(SensorsListCoding, FailuresBuildNothing)
 TEST(SensorsListStress, ReadsSeeWholeArrays)
 {
     Sensors_List list(marked(0));
-    std::atomic<int> torn{0};
+    std::atomic<int> torn {0};
     std::vector<std::thread> threads;
     for (int writer = 1; writer <= 2; ++writer) {
         threads.emplace_back([&list, writer] {
@@ -131,14 +130,13 @@ TEST(SensorsListStress, ReadsSeeWholeArrays)
 TEST(SensorsListStress, NoLostUpdates)
 {
     Sensors_List list(marked(0, 4));
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     std::vector<std::thread> threads;
     for (int writer = 0; writer < 2; ++writer) {
         threads.emplace_back([&list] {
             for (int i = 0; i < 1000; ++i)
-                list.modifySensors([](std::vector<Sensor_p>& sensors) {
-                    sensors[2].modifyValue([](double& value) { value += 1; });
-                });
+                list.modifySensors(
+                    [](std::vector<Sensor_p>& sensors) { sensors[2].modifyValue([](double& value) { value += 1; }); });
         });
     }
     std::thread reader([&] {

@@ -17,7 +17,7 @@
 inline SMCSim::KeyEntry numberKey(std::string key, double value, std::string type = "flt ")
 {
     auto entry = smcKey(std::move(key), type);
-    entry.bytes = SMCSim::ValueCodec::encode(entry.type, value).value_or(SMCSim::ValueBytes{});
+    entry.bytes = SMCSim::ValueCodec::encode(entry.type, value).value_or(SMCSim::ValueBytes {});
     return entry;
 }
 
@@ -90,8 +90,8 @@ inline std::vector<std::string> readValues(const std::vector<Aerlo::Sensor_p>& s
 {
     std::vector<std::string> values;
     for (const auto& sensor : sensors)
-        if (!sensor.isComputed() ||
-            (sensor.type() != Aerlo::SensorType::energy && sensor.type() != Aerlo::SensorType::power))
+        if (!sensor.isComputed()
+            || (sensor.type() != Aerlo::SensorType::energy && sensor.type() != Aerlo::SensorType::power))
             values.push_back(sensor.key() + " " + std::to_string(sensor.value()));
     return values;
 }

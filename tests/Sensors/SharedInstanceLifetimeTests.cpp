@@ -11,7 +11,6 @@
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <set>
 #include <thread>
@@ -49,8 +48,10 @@ TEST(SharedInstanceLifetime, FirstUseFromManyThreadsMakesOneObject)
     std::vector<std::thread> threads;
     std::vector<const void*> seen(8);
     for (std::size_t t = 0; t < seen.size(); ++t)
-        threads.emplace_back([&seen, t] { seen[t] = t % 2 ? static_cast<const void*>(&SMC::shared())
-                                                          : static_cast<const void*>(&SMCManager::shared()); });
+        threads.emplace_back([&seen, t] {
+            seen[t] =
+                t % 2 ? static_cast<const void*>(&SMC::shared()) : static_cast<const void*>(&SMCManager::shared());
+        });
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(std::set<const void*>(seen.begin(), seen.end()).size(), 2u);

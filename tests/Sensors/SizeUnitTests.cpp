@@ -1,7 +1,6 @@
 #include "Classes/Sensors/SizeUnit.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 using namespace Aerlo;
@@ -16,7 +15,7 @@ TEST(SizeUnit, FiveUnitsInOrder)
         EXPECT_EQ(units[i].key, keys[i]);
         EXPECT_EQ(units[i].value, values[i]);
     }
-    EXPECT_EQ(SizeUnit::KB(), (SizeUnit{"KB", "Kilobytes"})) << "equal by key";
+    EXPECT_EQ(SizeUnit::KB(), (SizeUnit {"KB", "Kilobytes"})) << "equal by key";
     EXPECT_NE(SizeUnit::KB(), SizeUnit::MB());
 }
 

@@ -1,8 +1,7 @@
 #include "tests/Support/HelperLog.h"
 
-#include <nlohmann/json.hpp>
-
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 std::vector<std::string> helperLogEntries(const std::filesystem::path& logFile)
 {

@@ -15,7 +15,7 @@ namespace Foundation {
 // is left and puts the run loop back on the system clock. One at a time.
 class ManualRunLoopDriver : public RunLoopDriver {
 public:
-    ManualRunLoopDriver();                            // on a clock of its own
+    ManualRunLoopDriver(); // on a clock of its own
     explicit ManualRunLoopDriver(ManualClock& clock); // on a clock the test shares with others
     ~ManualRunLoopDriver() override;
     ManualRunLoopDriver(const ManualRunLoopDriver&) = delete;

@@ -6,10 +6,9 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -87,7 +86,7 @@ TEST_F(FakePlayer, PlaysTheFileAndReportsTheEndOnTheMainQueue)
     ASSERT_TRUE(player->prepareToPlay());
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(runUntil([&] { return !ends.empty(); }));
-    EXPECT_EQ(ends, std::vector<bool>{true});
+    EXPECT_EQ(ends, std::vector<bool> {true});
     EXPECT_EQ(linesIn(runs), 3); // the first play and two repeats
     EXPECT_FALSE(player->isPlaying());
 }
@@ -101,7 +100,7 @@ TEST_F(FakePlayer, AFailingPlayerEndsUnsuccessfully)
     player->setNumberOfLoops(-1);
     ASSERT_TRUE(player->play());
     ASSERT_TRUE(runUntil([&] { return !ends.empty(); }));
-    EXPECT_EQ(ends, std::vector<bool>{false});
+    EXPECT_EQ(ends, std::vector<bool> {false});
 }
 
 TEST_F(FakePlayer, StopEndsThePlayerWithoutReportingAnEnd)

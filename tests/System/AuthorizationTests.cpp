@@ -3,9 +3,8 @@
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

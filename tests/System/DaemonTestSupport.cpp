@@ -42,8 +42,7 @@ void DaemonTest::TearDown()
         ::waitpid(pid, &status, 0); // orphans are this process's children
     }
     int status = 0;
-    while (::waitpid(-1, &status, WNOHANG) > 0) {
-    }
+    while (::waitpid(-1, &status, WNOHANG) > 0) {}
     Foundation::Bundle::setMainBundlePath({});
 }
 

@@ -3,9 +3,8 @@
 #include "Platform/System/AuthorizationProvider.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <sys/types.h>

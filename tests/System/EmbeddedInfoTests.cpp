@@ -2,11 +2,10 @@
 #include "Platform/System/EmbeddedInfo.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -69,7 +68,7 @@ struct TestElf {
     std::optional<std::uint16_t> sectionCount;
     std::optional<std::uint16_t> namesIndex;
     std::optional<std::string> names; // replaces the name table's bytes
-    bool extendedNumbering = false;   // counts in section 0, as for very many sections
+    bool extendedNumbering = false; // counts in section 0, as for very many sections
 
     std::string bytes() const
     {
@@ -108,18 +107,20 @@ struct TestElf {
             putLittle(entry, 40, section.link, 4);
             file += entry.substr(0, entrySize);
         }
-        file.replace(0, 4, "\x7f" "ELF");
+        file.replace(0, 4,
+                     "\x7f"
+                     "ELF");
         file[4] = static_cast<char>(elfClass);
         file[5] = static_cast<char>(byteOrder);
         file[6] = 1;
-        putLittle(file, 0x10, 2, 2);  // executable
+        putLittle(file, 0x10, 2, 2); // executable
         putLittle(file, 0x12, 62, 2); // x86-64
         putLittle(file, 0x28, tableOffset, 8);
         putLittle(file, 0x34, 64, 2);
         putLittle(file, 0x3A, entrySize, 2);
         putLittle(file, 0x3C, extendedNumbering ? 0 : sectionCount.value_or(static_cast<std::uint16_t>(count)), 2);
-        putLittle(file, 0x3E,
-                  extendedNumbering ? 0xFFFF : namesIndex.value_or(static_cast<std::uint16_t>(count - 1)), 2);
+        putLittle(file, 0x3E, extendedNumbering ? 0xFFFF : namesIndex.value_or(static_cast<std::uint16_t>(count - 1)),
+                  2);
         return file;
     }
 };
@@ -198,10 +199,12 @@ TEST_F(EmbeddedInfoTest, MalformedFilesGiveNothing)
     } cases[] = {
         {"empty", ""},
         {"text", "#!/bin/sh\necho not an executable\n"},
-        {"magic only", "\x7f" "ELF"},
+        {"magic only", "\x7f"
+                       "ELF"},
         {"32-bit", spoiled([](TestElf& e) { e.elfClass = 1; })},
         {"big-endian", spoiled([](TestElf& e) { e.byteOrder = 2; })},
-        {"no info section", [] {
+        {"no info section",
+         [] {
              TestElf elf;
              elf.sections.push_back({".text", "x"});
              return elf.bytes();
@@ -221,13 +224,14 @@ TEST_F(EmbeddedInfoTest, MalformedFilesGiveNothing)
         {"name table index too large", spoiled([](TestElf& e) { e.namesIndex = 40; })},
         {"section count beyond the file", spoiled([](TestElf& e) { e.sectionCount = 4000; })},
         {"entries too small", spoiled([](TestElf& e) { e.entrySize = 32; })},
-        {"extended count beyond the file", [] {
+        {"extended count beyond the file",
+         [] {
              auto elf = infoElf();
              elf.extendedNumbering = true;
              auto bytes = elf.bytes();
              // Section 0's size (the count) sits 32 bytes into the first section header.
-             const auto tableOffset = static_cast<size_t>(static_cast<unsigned char>(bytes[0x28])) |
-                                      static_cast<size_t>(static_cast<unsigned char>(bytes[0x29])) << 8;
+             const auto tableOffset = static_cast<size_t>(static_cast<unsigned char>(bytes[0x28]))
+                                      | static_cast<size_t>(static_cast<unsigned char>(bytes[0x29])) << 8;
              putLittle(bytes, tableOffset + 32, ~std::uint64_t(0), 8);
              return bytes;
          }()},
@@ -252,7 +256,8 @@ TEST_F(EmbeddedInfoTest, TruncatedAndGarbledCopiesOfTheDaemonGiveNothing)
     std::mt19937 random(20240607);
     std::uniform_int_distribution<int> byte(0, 255);
     for (int round = 0; round < 200; ++round) {
-        std::string garbage = "\x7f" "ELF\x02\x01\x01";
+        std::string garbage = "\x7f"
+                              "ELF\x02\x01\x01";
         garbage.resize(64 + static_cast<size_t>(round) * 16);
         for (size_t i = 7; i < garbage.size(); ++i)
             garbage[i] = static_cast<char>(byte(random));

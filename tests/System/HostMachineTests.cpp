@@ -1,12 +1,10 @@
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/HostMachine.h"
-
 #include "tests/Support/ScopedEnvironment.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -24,8 +22,8 @@ TEST(HostMachineTest, FactsOfARealMacFromSysAndProc)
     put(root.path() / "sys/class/dmi/id/product_name", "MacBookPro11,4\n");
     std::string cpuinfo;
     for (int processor = 0; processor < 8; ++processor)
-        cpuinfo += "processor\t: " + std::to_string(processor) +
-                   "\nmodel name\t: Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz\ncpu cores\t: 4\n\n";
+        cpuinfo += "processor\t: " + std::to_string(processor)
+                   + "\nmodel name\t: Intel(R) Core(TM) i7-4870HQ CPU @ 2.50GHz\ncpu cores\t: 4\n\n";
     put(root.path() / "proc/cpuinfo", cpuinfo);
     put(root.path() / "proc/meminfo", "MemTotal:       16309612 kB\nMemFree:         1000 kB\n");
     put(root.path() / "proc/sys/kernel/osrelease", "6.1.0-18-amd64\n");

@@ -7,12 +7,11 @@
 #include "tests/Support/Eventually.h"
 #include "tests/System/DaemonTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,13 +128,15 @@ TEST_F(JobBlessServiceTest, StartsTheInstalledHelperDetachedWithItsOwnEnvironmen
     ASSERT_TRUE(pid);
     EXPECT_EQ(fileContents(HelperPaths::pidFile(helperLabel)), std::to_string(*pid) + "\n");
     EXPECT_TRUE(isRunning(*pid));
-    EXPECT_EQ(link("/proc/" + std::to_string(*pid) + "/exe"), fs::canonical(HelperPaths::installedProgram(helperLabel)));
+    EXPECT_EQ(link("/proc/" + std::to_string(*pid) + "/exe"),
+              fs::canonical(HelperPaths::installedProgram(helperLabel)));
     EXPECT_NE(::getsid(*pid), ::getsid(0));
     EXPECT_NE(::getsid(*pid), *pid); // not a session leader: it cannot take a terminal
 
     const auto environment = environmentOf(*pid);
-    EXPECT_EQ(environment, (std::vector<std::string> {"AERLO_HELPER_INSTALL=stand-in", "AERLO_ROOT=" + root_.path().string(),
-                                                      "AERLO_SMC=inproc:test", "PATH=/usr/local/bin:/usr/bin:/bin"}));
+    EXPECT_EQ(environment,
+              (std::vector<std::string> {"AERLO_HELPER_INSTALL=stand-in", "AERLO_ROOT=" + root_.path().string(),
+                                         "AERLO_SMC=inproc:test", "PATH=/usr/local/bin:/usr/bin:/bin"}));
 
     const std::string fd = "/proc/" + std::to_string(*pid) + "/fd/";
     EXPECT_EQ(link(fd + "0"), "/dev/null");
@@ -257,7 +258,8 @@ TEST_F(JobBlessServiceTest, StopEndsAHelperThatIgnoresSigtermWithSigkill)
     for (int i = 0; i < 2000 && !ignoring; ++i) {
         const auto status = fileContents("/proc/" + std::to_string(pid) + "/status");
         const auto at = status.find("SigIgn:\t");
-        ignoring = at != std::string::npos && (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGTERM - 1)));
+        ignoring =
+            at != std::string::npos && (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGTERM - 1)));
         if (!ignoring)
             ::usleep(1000);
     }
@@ -323,5 +325,6 @@ TEST_F(JobBlessServiceTest, LaunchReportsAProgramThatCannotRun)
 
     const auto unwritable = DaemonProcess::launch(bundleDaemon(), {}, {}, root_.path() / "no" / "log");
     EXPECT_FALSE(unwritable);
-    EXPECT_EQ(unwritable.error(), "Cannot open \"" + (root_.path() / "no" / "log").string() + "\": No such file or directory");
+    EXPECT_EQ(unwritable.error(),
+              "Cannot open \"" + (root_.path() / "no" / "log").string() + "\": No such file or directory");
 }

@@ -5,11 +5,10 @@
 #include "tests/Support/Eventually.h"
 #include "tests/System/DaemonTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -125,8 +124,8 @@ TEST_F(KeepAliveTest, AHelperThatExitsWithZeroIsNotStartedAgain)
     std::ofstream(script) << "#!/bin/sh\nexit 0\n";
     fs::permissions(script, fs::perms(0755));
     const auto pidFile = root_.path() / "exits.pid";
-    const auto launched = DaemonProcess::launch(KeepAlive::standInProgram(), {"--pid-file", pidFile.string(), script.string()},
-                                                {}, "/dev/null");
+    const auto launched = DaemonProcess::launch(KeepAlive::standInProgram(),
+                                                {"--pid-file", pidFile.string(), script.string()}, {}, "/dev/null");
     ASSERT_TRUE(launched) << launched.error();
     track(*launched);
     int status = -1;

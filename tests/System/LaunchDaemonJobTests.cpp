@@ -2,9 +2,8 @@
 #include "Platform/System/LaunchDaemonJob.h"
 #include "tests/Support/TempRoot.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <sys/stat.h>
 
@@ -46,8 +45,8 @@ TEST(LaunchDaemonJobTests, ReadsBackWhatItWrites)
     ASSERT_TRUE(read) << read.error();
     EXPECT_EQ(*read, sampleJob());
     EXPECT_EQ(sampleJob().write(root.path() / "no" / "job.plist").error(),
-              "Cannot create a file beside \"" + (root.path() / "no" / "job.plist").string() +
-                  "\": No such file or directory");
+              "Cannot create a file beside \"" + (root.path() / "no" / "job.plist").string()
+                  + "\": No such file or directory");
     struct stat attributes {};
     ASSERT_EQ(::stat(path.c_str(), &attributes), 0);
     EXPECT_EQ(attributes.st_mode & 07777, 0644u);
@@ -78,10 +77,10 @@ TEST(LaunchDaemonJobTests, RefusesAJobWithAMissingOrMistypedKey)
 
     TempRoot root;
     std::ofstream(root.path() / "broken") << "{\"Label\": ";
-    for (const auto& [path, problem] : std::vector<std::pair<fs::path, std::string>> {
-             {root.path() / "broken", "holds no valid job."},
-             {root.path() / "missing", "cannot be read."},
-             {root.path(), "cannot be read."}}) {
+    for (const auto& [path, problem] :
+         std::vector<std::pair<fs::path, std::string>> {{root.path() / "broken", "holds no valid job."},
+                                                        {root.path() / "missing", "cannot be read."},
+                                                        {root.path(), "cannot be read."}}) {
         const auto read = LaunchDaemonJob::read(path);
         EXPECT_FALSE(read);
         EXPECT_EQ(read.error(), "The job file " + path.string() + " " + problem);
@@ -121,7 +120,7 @@ TEST(AtomicFileTests, ACopyRefusesWhatIsNotARegularFile)
     EXPECT_EQ(file.stageCopy(root.path() / "missing", 0644).error(),
               "Cannot read \"" + (root.path() / "missing").string() + "\": No such file or directory");
     EXPECT_EQ(Foundation::AtomicFile::write(root.path() / "no" / "file", "x", 0644).error(),
-              "Cannot create a file beside \"" + (root.path() / "no" / "file").string() +
-                  "\": No such file or directory");
+              "Cannot create a file beside \"" + (root.path() / "no" / "file").string()
+                  + "\": No such file or directory");
     EXPECT_EQ(std::distance(fs::directory_iterator(root.path()), fs::directory_iterator()), 0);
 }

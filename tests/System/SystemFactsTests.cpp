@@ -8,13 +8,12 @@
 #include "Platform/System/SystemProfiler.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 using namespace SystemPlatform;
 using json = nlohmann::json;
@@ -61,7 +60,7 @@ std::string textByName(const char* name)
 template <class T>
 std::optional<T> numberByName(const char* name)
 {
-    T value{};
+    T value {};
     std::size_t size = sizeof value;
     if (Kernel::sysctlbyname(name, &value, &size) != 0 || size != sizeof value)
         return std::nullopt;
@@ -128,7 +127,7 @@ TEST(KernelStandIn, ManagementNamesShortBuffersAndFailures)
     EXPECT_GT(record.tv_sec, 0);
     EXPECT_LE(record.tv_sec, std::time(nullptr));
     EXPECT_LT(record.tv_usec, 1000000);
-    Kernel::setBootTime(SystemPlatform::timeval{1717000000, 250000});
+    Kernel::setBootTime(SystemPlatform::timeval {1717000000, 250000});
     ASSERT_EQ(Kernel::sysctl(boot, 2, &record, &length), 0);
     EXPECT_EQ(record.tv_sec, 1717000000);
     EXPECT_EQ(record.tv_usec, 250000);
@@ -157,7 +156,8 @@ TEST(KernelStandIn, HostInfoAndUname)
               IOKit::kIOReturnBadArgument);
     count = HOST_BASIC_INFO_COUNT;
     Kernel::setHostInfoFailure(IOKit::kIOReturnError);
-    EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count), IOKit::kIOReturnError);
+    EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count),
+              IOKit::kIOReturnError);
 
     utsname name;
     ASSERT_EQ(Kernel::uname(&name), 0);
@@ -174,7 +174,8 @@ TEST(KernelStandIn, HostInfoAndUname)
     ActiveMachine::set(nullptr);
     TestAccess::resetForTesting<Kernel>();
     EXPECT_EQ(Kernel::uname(&name), -1);
-    EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count), IOKit::kIOReturnNoDevice);
+    EXPECT_EQ(Kernel::host_info(HOST_BASIC_INFO, reinterpret_cast<std::int32_t*>(&info), &count),
+              IOKit::kIOReturnNoDevice);
     EXPECT_EQ(textByName("hw.model"), "<" + std::string(std::strerror(ENOENT)) + ">");
 }
 
@@ -193,15 +194,16 @@ TEST(RegistryStandIn, PlatformExpertAndProcessorNodes)
     std::vector<std::string> names;
     for (const RegistryEntry& child : services[0].children)
         names.push_back(child.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"cpus", "cpu0", "cpu1", "cpu2", "cpu3", "cpu4", "cpu5", "cpu6", "cpu7",
-                                               "cpu8", "cpu9"}));
+    EXPECT_EQ(names, (std::vector<std::string> {"cpus", "cpu0", "cpu1", "cpu2", "cpu3", "cpu4", "cpu5", "cpu6", "cpu7",
+                                                "cpu8", "cpu9"}));
     const RegistryEntry& cpus = services[0].children[0];
     EXPECT_EQ(std::get<RegistryData>(cpus.properties.at("e-core-count")).bytes, std::string("\x06\0\0\0", 4));
     EXPECT_EQ(std::get<RegistryData>(cpus.properties.at("p-core-count")).bytes, std::string("\x04\0\0\0", 4));
     const RegistryEntry& last = services[0].children.back();
     EXPECT_EQ(std::get<RegistryData>(last.properties.at("cluster-type")).bytes, std::string("P\0", 2));
     EXPECT_EQ(std::get<RegistryData>(last.properties.at("cpu-id")).bytes, std::string("\x09\0\0\0", 4));
-    EXPECT_EQ(std::get<RegistryData>(services[0].children[6].properties.at("cluster-type")).bytes, std::string("E\0", 2));
+    EXPECT_EQ(std::get<RegistryData>(services[0].children[6].properties.at("cluster-type")).bytes,
+              std::string("E\0", 2));
 
     ActiveMachine::select("macpro-intel-4fan");
     EXPECT_EQ(IORegistry::getMatchingServices("AppleARMPE", services), 0u);
@@ -238,11 +240,11 @@ TEST(DiskStandIn, BootVolumeOfTheMachine)
     const auto disk = DiskArbitration::diskCreateFromVolumePath(*session, "/");
     ASSERT_TRUE(disk);
     EXPECT_EQ(DiskArbitration::diskCopyDescription(*disk),
-              (DiskDescription{{"DAMediaName", std::string("APPLE SSD AP0512R Media")},
-                               {"DADeviceModel", std::string("APPLE SSD AP0512R   ")},
-                               {"DAMediaSize", std::int64_t(500277792768)},
-                               {"DAMediaRemovable", false},
-                               {"DAVolumeName", std::string("Macintosh HD")}}));
+              (DiskDescription {{"DAMediaName", std::string("APPLE SSD AP0512R Media")},
+                                {"DADeviceModel", std::string("APPLE SSD AP0512R   ")},
+                                {"DAMediaSize", std::int64_t(500277792768)},
+                                {"DAMediaRemovable", false},
+                                {"DAVolumeName", std::string("Macintosh HD")}}));
     EXPECT_EQ(DiskArbitration::diskCreateFromVolumePath(*session, "/Volumes/None"), std::nullopt);
 
     DiskArbitration::setSessionFailure(true);
@@ -315,7 +317,8 @@ TEST(SystemProfilerStandIn, PlainTextHardwareReport)
               "      Hardware UUID: D4E5F6A7-B8C9-4D0E-8F1A-2B3C4D5E6F7A\n\n");
     const auto intel = SMCSim::MachineProfile::load("mbp-intel-2fan");
     const std::string text = SystemProfiler::report(*intel, {"SPHardwareDataType"}, false);
-    EXPECT_NE(text.find("\n      Processor Name: Intel Core i7-4770HQ\n      Processor Speed: 2.2 GHz\n"), std::string::npos);
+    EXPECT_NE(text.find("\n      Processor Name: Intel Core i7-4770HQ\n      Processor Speed: 2.2 GHz\n"),
+              std::string::npos);
     EXPECT_EQ(text.find("Chip:"), std::string::npos);
     EXPECT_EQ(SystemProfiler::report(*intel, {"SPMemoryDataType"}, false), "");
 }
@@ -323,7 +326,8 @@ TEST(SystemProfilerStandIn, PlainTextHardwareReport)
 TEST(SystemProfilerStandIn, MemoryAndDisplaysReports)
 {
     const auto intel = SMCSim::MachineProfile::load("mba-intel-t2-1fan");
-    const json report = json::parse(SystemProfiler::report(*intel, {"SPMemoryDataType", "SPDisplaysDataType", "SPNoSuchDataType"}, true));
+    const json report = json::parse(
+        SystemProfiler::report(*intel, {"SPMemoryDataType", "SPDisplaysDataType", "SPNoSuchDataType"}, true));
     EXPECT_EQ(report["SPMemoryDataType"][0]["_name"], "Memory Slots");
     EXPECT_EQ(report["SPMemoryDataType"][0]["_items"][1],
               json::parse(R"({"_name": "BANK 1/ChannelB-DIMM0", "dimm_size": "4 GB", "dimm_speed": "2133 MHz",
@@ -333,8 +337,9 @@ TEST(SystemProfilerStandIn, MemoryAndDisplaysReports)
 
     auto slots = *intel;
     slots.facts.memoryModules.push_back({"BANK 3/ChannelB-DIMM1", "empty", "", ""});
-    EXPECT_EQ(json::parse(SystemProfiler::report(slots, {"SPMemoryDataType"}, true))["SPMemoryDataType"][0]["_items"][2],
-              json::parse(R"({"_name": "BANK 3/ChannelB-DIMM1", "dimm_size": "empty", "dimm_speed": "empty",
+    EXPECT_EQ(
+        json::parse(SystemProfiler::report(slots, {"SPMemoryDataType"}, true))["SPMemoryDataType"][0]["_items"][2],
+        json::parse(R"({"_name": "BANK 3/ChannelB-DIMM1", "dimm_size": "empty", "dimm_speed": "empty",
                               "dimm_status": "empty", "dimm_type": "empty"})"));
 
     const auto apple = SMCSim::MachineProfile::load("mini-m2-1fan");
@@ -350,7 +355,8 @@ TEST(SystemProfilerStandIn, TheProgramPrintsTheActiveMachine)
     MachineScope scope("mbp-m4pro-2fan");
     Foundation::Process::Options options;
     options.environmentOverrides["AERLO_MACHINE"] = "mbp-m4pro-2fan";
-    const auto result = Foundation::Process::run(SystemProfiler::standInPath(), {"SPHardwareDataType", "-json"}, options);
+    const auto result =
+        Foundation::Process::run(SystemProfiler::standInPath(), {"SPHardwareDataType", "-json"}, options);
     ASSERT_TRUE(result.launched) << result.launchError;
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.stdout_, SystemProfiler::run({"SPHardwareDataType", "-json"}));
@@ -394,7 +400,7 @@ TEST(ProcessInfoStandIn, UserNamesFromTheAccount)
     const std::pair<const char*, const char*> cases[] = {
         {"Ada Lovelace,Room 1,,", "Ada Lovelace"}, {"Grace Hopper", "Grace Hopper"}, {",,,", "ada"}, {"", "ada"}};
     for (const auto& [gecos, full] : cases) {
-        TestAccess::setUserNamesForTesting<ProcessInfo>(ProcessInfo::UserNames{"ada", gecos});
+        TestAccess::setUserNamesForTesting<ProcessInfo>(ProcessInfo::UserNames {"ada", gecos});
         EXPECT_EQ(ProcessInfo::userName(), "ada");
         EXPECT_EQ(ProcessInfo::fullUserName(), full) << gecos;
     }

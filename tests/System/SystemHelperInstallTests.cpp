@@ -5,9 +5,8 @@
 #include "tests/Support/TestAccess.h"
 #include "tests/System/DaemonTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -41,10 +40,10 @@ protected:
         DaemonTest::SetUp();
         layout_ = SystemLayout::under(root_.path() / "system");
         // A started unit's daemon makes its socket.
-        writeProgram(layout_.systemctl, "echo \"$*\" >> '" + systemctlLog().string() + "'\n" +
-                                            "[ \"$1\" = restart ] && [ -z \"$FAKE_NO_DAEMON\" ] && touch '" +
-                                            (layout_.runDirectory / (std::string(helperLabel) + ".sock")).string() +
-                                            "'\nexit 0\n");
+        writeProgram(layout_.systemctl, "echo \"$*\" >> '" + systemctlLog().string() + "'\n"
+                                            + "[ \"$1\" = restart ] && [ -z \"$FAKE_NO_DAEMON\" ] && touch '"
+                                            + (layout_.runDirectory / (std::string(helperLabel) + ".sock")).string()
+                                            + "'\nexit 0\n");
         writeProgram(layout_.pkexec, "echo \"$*\" >> '" + pkexecLog().string() + "'\nexit ${FAKE_PKEXEC_STATUS:-0}\n");
         HelperPaths::useSystemLayout(layout_);
     }
@@ -174,10 +173,9 @@ TEST_F(SystemHelperInstallTest, BlessingAsksPolkitToRunTheBundledHelper)
     const auto result = JobBlessService::bless(kSMDomainUserLaunchd, helperLabel, blessAuthorization());
     ::unsetenv("AERLO_SMC");
     ASSERT_TRUE(result.ok()) << result.failure().localizedDescription;
-    EXPECT_EQ(lines(pkexecLog()),
-              std::vector<std::string> {bundleDaemon().string() + " --install-system --client " +
-                                        fs::canonical(bundleClient()).string() + " --system-root " +
-                                        layout_.prefix.string() + " --smc applesmc"});
+    EXPECT_EQ(lines(pkexecLog()), std::vector<std::string> {bundleDaemon().string() + " --install-system --client "
+                                                            + fs::canonical(bundleClient()).string() + " --system-root "
+                                                            + layout_.prefix.string() + " --smc applesmc"});
     // The application itself writes nothing of the install.
     EXPECT_FALSE(fs::exists(layout_.installDirectory));
     EXPECT_FALSE(fs::exists(root_.path() / "Library" / "PrivilegedHelperTools"));
@@ -199,9 +197,8 @@ TEST_F(SystemHelperInstallTest, TheRootSideTakesThePolkitCallersUid)
 {
     bootedBySystemd();
     ::setenv("PKEXEC_UID", "2468", 1);
-    const int status = SystemHelperInstall::main(helperLabel, bundleDaemon(),
-                                                 {"--client", bundleClient().string(), "--system-root",
-                                                  layout_.prefix.string()});
+    const int status = SystemHelperInstall::main(
+        helperLabel, bundleDaemon(), {"--client", bundleClient().string(), "--system-root", layout_.prefix.string()});
     ::unsetenv("PKEXEC_UID");
     ASSERT_EQ(status, 0);
     const auto job = LaunchDaemonJob::read(layout_.installDirectory / (std::string(helperLabel) + ".plist"));

@@ -5,9 +5,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 
 using Foundation::ToolMap;
@@ -29,8 +28,8 @@ protected:
     void installFakeOpener(int status)
     {
         const auto path = folder_.path() / "xdg-open";
-        std::ofstream(path) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" << record().string()
-                            << "'\nexit " << status << "\n";
+        std::ofstream(path) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > '" << record().string() << "'\nexit "
+                            << status << "\n";
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         ToolMap::set(ProcessURLOpener::defaultProgram, path.string());
     }
@@ -78,7 +77,7 @@ TEST_F(WorkspaceTest, SharedWorkspaceUsesTheInstalledRecorder)
     EXPECT_FALSE(Workspace::shared().open(*URL::string("https://a.example")));
     recorder->setAnswer(true);
     EXPECT_TRUE(Workspace::shared().open(*URL::string("mailto:x@y")));
-    EXPECT_EQ(recorder->openedURLs(), (std::vector<std::string>{"https://a.example", "mailto:x@y"}));
+    EXPECT_EQ(recorder->openedURLs(), (std::vector<std::string> {"https://a.example", "mailto:x@y"}));
 
     TestAccess::resetForTesting<Workspace>();
     EXPECT_NE(Workspace::shared().opener(), recorder);

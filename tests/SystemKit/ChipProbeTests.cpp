@@ -1,16 +1,14 @@
 // The chip probe: brand, model and chip from the profiler's plain report, exclusions, generations.
-#include "SystemScene.h"
-
 #include "Classes/Configure/SystemKit/QVPlatformChipInfo.h"
 #include "Classes/Configure/SystemKit/QVSystemProfilerParser.h"
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/Kernel.h"
+#include "SystemScene.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 
@@ -26,20 +24,21 @@ TEST(ChipProbe, MachinesTable)
         bool m3OrLater;
     };
     const Case cases[] = {
-        {"mini-m4-1fan", nullptr, "Mac mini", "Apple M4", "⚠️ 当前设备命中排除项: Mac mini + Apple M4\n", true, false},
-        {"mbp-m3max-2fan", nullptr, "MacBook Pro", "Apple M3 Max", "⚠️ 当前设备命中排除项: MacBook Pro + Apple M3 Max\n",
-            false, false},
-        {"mbp-m4pro-2fan", nullptr, "MacBook Pro", "Apple M4 Pro", "⚠️ 当前设备命中排除项: MacBook Pro + Apple M4 Pro\n",
-            false, false},
+        {"mini-m4-1fan", nullptr, "Mac mini", "Apple M4", "⚠️ 当前设备命中排除项: Mac mini + Apple M4\n",
+         true, false},
+        {"mbp-m3max-2fan", nullptr, "MacBook Pro", "Apple M3 Max",
+         "⚠️ 当前设备命中排除项: MacBook Pro + Apple M3 Max\n", false, false},
+        {"mbp-m4pro-2fan", nullptr, "MacBook Pro", "Apple M4 Pro",
+         "⚠️ 当前设备命中排除项: MacBook Pro + Apple M4 Pro\n", false, false},
         {"unknown-platform", nullptr, "MacBook Pro", "Apple M5", "", false, true},
-        {"mbp-m1pro-2fan", R"({"modelName": "MacBook Air", "cpuBrand": "Apple M3"})", "MacBook Air", "Apple M3", "", false,
-            true},
+        {"mbp-m1pro-2fan", R"({"modelName": "MacBook Air", "cpuBrand": "Apple M3"})", "MacBook Air", "Apple M3", "",
+         false, true},
         {"mbp-m1pro-2fan", nullptr, "MacBook Pro", "Apple M1 Pro", "", false, false},
         {"mini-m2-1fan", nullptr, "Mac mini", "Apple M2", "", false, false},
         {"mbp-intel-2fan", nullptr, "MacBook Pro", "Unknown", "", false, false},
         // An Intel Core m3 is not an M3.
         {"mbp-intel-2fan", R"({"cpuBrand": "Intel(R) Core(TM) m3-7Y32 CPU @ 1.10GHz"})", "MacBook Pro", "Unknown", "",
-            false, false},
+         false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.machine) + (c.facts ? c.facts : ""));
@@ -58,7 +57,8 @@ TEST(ChipProbe, MachinesTable)
 
 TEST(ChipProbe, FindsIndentedLinesAndTrimsThem)
 {
-    const std::vector<std::string> lines{"Hardware:", "\t\tChip: Apple M3  ", "      Model Name: Mac mini", "Chips: x"};
+    const std::vector<std::string> lines {"Hardware:", "\t\tChip: Apple M3  ", "      Model Name: Mac mini",
+                                          "Chips: x"};
     EXPECT_EQ(QVSystemProfilerParser::line(lines, "Chip"), "Chip: Apple M3");
     EXPECT_EQ(QVSystemProfilerParser::line(lines, "Model Name"), "Model Name: Mac mini");
     EXPECT_EQ(QVSystemProfilerParser::line(lines, "Serial"), std::nullopt);

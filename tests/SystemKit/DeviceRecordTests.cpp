@@ -1,9 +1,7 @@
 #include "Classes/Configure/SystemKit/device_s.h"
-
 #include "Platform/Foundation/ManualClock.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -26,18 +24,19 @@ device_s fullRecord()
     device.model = {"MacBookPro18,3", "MacBook Pro 14\" (M1 Pro)", 2021, deviceType::macbookPro, "A2442"};
     device.serialNumber = "TESTSERIAL01";
     device.bootDate = std::chrono::system_clock::time_point(std::chrono::microseconds(1717000000250000));
-    device.os = os_s{"Sonoma", {14, 5, 0}, "23F79"};
+    device.os = os_s {"Sonoma", {14, 5, 0}, "23F79"};
     cpu_s cpu;
     cpu.name = "Apple M1 Pro";
     cpu.physicalCores = 10;
     cpu.logicalCores = 10;
     cpu.eCores = 2;
     cpu.pCores = 8;
-    cpu.cores = std::vector<core_s>{{0, "cpu0", coreType::efficiency}, {-1, "cpu2", coreType::performance}};
+    cpu.cores = std::vector<core_s> {{0, "cpu0", coreType::efficiency}, {-1, "cpu2", coreType::performance}};
     device.info.cpu = cpu;
-    device.info.ram = ram_s{{dimm_s{1, "B", "DDR4", "8 GB", "2667 MHz"}, dimm_s{std::nullopt, std::nullopt, std::nullopt, "16 GB", std::nullopt}}};
-    device.info.gpu = std::vector<gpu_s>{{"Apple M1 Pro", "sppci_vendor_Apple", std::nullopt, 16}};
-    device.info.disk = disk_s{"APPLE SSD AP0512R Media", "APPLE SSD AP0512R", 500277792768};
+    device.info.ram = ram_s {{dimm_s {1, "B", "DDR4", "8 GB", "2667 MHz"},
+                              dimm_s {std::nullopt, std::nullopt, std::nullopt, "16 GB", std::nullopt}}};
+    device.info.gpu = std::vector<gpu_s> {{"Apple M1 Pro", "sppci_vendor_Apple", std::nullopt, 16}};
+    device.info.disk = disk_s {"APPLE SSD AP0512R Media", "APPLE SSD AP0512R", 500277792768};
     device.platform = Platform::m1Pro;
     return device;
 }
@@ -46,7 +45,8 @@ device_s fullRecord()
 
 TEST(DeviceType, RawValuesAndMatchingList)
 {
-    const std::vector<std::string> raw{"unknown", "macMini", "macPro", "iMac", "iMacPro", "macbook", "macbookAir", "macbookPro", "macStudio"};
+    const std::vector<std::string> raw {"unknown", "macMini",    "macPro",     "iMac",     "iMacPro",
+                                        "macbook", "macbookAir", "macbookPro", "macStudio"};
     for (size_t i = 0; i < raw.size(); ++i) {
         EXPECT_EQ(rawValue(static_cast<deviceType>(i)), raw[i]);
         EXPECT_EQ(deviceTypeFromRawValue(raw[i]), static_cast<deviceType>(i));
@@ -88,24 +88,25 @@ TEST(DeviceRecord, DefaultRecordIsUnknownOfTheCurrentYear)
     EXPECT_FALSE(device.info.cpu || device.info.ram || device.info.gpu || device.info.disk);
 
     EXPECT_EQ(device.encode().dump(),
-        R"({"model":{"id":"","name":"Unknown","year":2025,"type":"unknown","modelNumber":""},"info":{}})");
+              R"({"model":{"id":"","name":"Unknown","year":2025,"type":"unknown","modelNumber":""},"info":{}})");
 }
 
 TEST(DeviceRecord, EncodesInDeclarationOrder)
 {
     const json encoded = fullRecord().encode();
     using K = std::vector<std::string>;
-    EXPECT_EQ(keysOf(encoded), (K{"model", "serialNumber", "bootDate", "os", "info", "platform"}));
-    EXPECT_EQ(keysOf(encoded["model"]), (K{"id", "name", "year", "type", "modelNumber"}));
-    EXPECT_EQ(keysOf(encoded["os"]), (K{"name", "version", "build"}));
-    EXPECT_EQ(keysOf(encoded["os"]["version"]), (K{"majorVersion", "minorVersion", "patchVersion"}));
-    EXPECT_EQ(keysOf(encoded["info"]), (K{"cpu", "ram", "gpu", "disk"}));
-    EXPECT_EQ(keysOf(encoded["info"]["cpu"]), (K{"name", "physicalCores", "logicalCores", "eCores", "pCores", "cores"}));
-    EXPECT_EQ(keysOf(encoded["info"]["cpu"]["cores"][0]), (K{"id", "name", "type"}));
-    EXPECT_EQ(keysOf(encoded["info"]["ram"]["dimms"][0]), (K{"bank", "channel", "type", "size", "speed"}));
-    EXPECT_EQ(keysOf(encoded["info"]["ram"]["dimms"][1]), (K{"size"}));
-    EXPECT_EQ(keysOf(encoded["info"]["gpu"][0]), (K{"name", "vendor", "cores"}));
-    EXPECT_EQ(keysOf(encoded["info"]["disk"]), (K{"name", "model", "size"}));
+    EXPECT_EQ(keysOf(encoded), (K {"model", "serialNumber", "bootDate", "os", "info", "platform"}));
+    EXPECT_EQ(keysOf(encoded["model"]), (K {"id", "name", "year", "type", "modelNumber"}));
+    EXPECT_EQ(keysOf(encoded["os"]), (K {"name", "version", "build"}));
+    EXPECT_EQ(keysOf(encoded["os"]["version"]), (K {"majorVersion", "minorVersion", "patchVersion"}));
+    EXPECT_EQ(keysOf(encoded["info"]), (K {"cpu", "ram", "gpu", "disk"}));
+    EXPECT_EQ(keysOf(encoded["info"]["cpu"]),
+              (K {"name", "physicalCores", "logicalCores", "eCores", "pCores", "cores"}));
+    EXPECT_EQ(keysOf(encoded["info"]["cpu"]["cores"][0]), (K {"id", "name", "type"}));
+    EXPECT_EQ(keysOf(encoded["info"]["ram"]["dimms"][0]), (K {"bank", "channel", "type", "size", "speed"}));
+    EXPECT_EQ(keysOf(encoded["info"]["ram"]["dimms"][1]), (K {"size"}));
+    EXPECT_EQ(keysOf(encoded["info"]["gpu"][0]), (K {"name", "vendor", "cores"}));
+    EXPECT_EQ(keysOf(encoded["info"]["disk"]), (K {"name", "model", "size"}));
 
     EXPECT_EQ(encoded["platform"], "m1Pro");
     EXPECT_EQ(encoded["model"]["type"], "macbookPro");
@@ -125,7 +126,7 @@ TEST(DeviceRecord, AbsentAndEmptyGPUListsStayApart)
 {
     device_s absent = device_s::makeDefault();
     device_s empty = absent;
-    empty.info.gpu = std::vector<gpu_s>{};
+    empty.info.gpu = std::vector<gpu_s> {};
 
     const auto decodedAbsent = device_s::decode(absent.encode());
     const auto decodedEmpty = device_s::decode(empty.encode());
@@ -138,7 +139,7 @@ TEST(DeviceRecord, AbsentAndEmptyGPUListsStayApart)
 TEST(DeviceRecord, BadInputDecodesToNothing)
 {
     const json good = fullRecord().encode();
-    const std::vector<std::pair<std::string, json>> patches{
+    const std::vector<std::pair<std::string, json>> patches {
         {"/platform", "m5"},
         {"/platform", "M1"},
         {"/model/type", "MacMini"},

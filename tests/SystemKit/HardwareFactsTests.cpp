@@ -1,6 +1,4 @@
 // The processor line, the chip keyword, the machine architecture and the size texts.
-#include "SystemScene.h"
-
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/SystemKit/CPUTypes.h"
 #include "Classes/Configure/SystemKit/DiskSize.h"
@@ -9,10 +7,10 @@
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/System/ActiveMachine.h"
 #include "Platform/System/Kernel.h"
-
-#include <gtest/gtest.h>
+#include "SystemScene.h"
 
 #include <clocale>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace Aerlo;
@@ -48,8 +46,8 @@ TEST(HardwareFacts, ProcessorLine)
     }
 
     // Every placeholder of the localised text takes the count.
-    LocalizationTable::setTable(std::map<std::string, std::string>{{"Number of cores", "%0 核 (%0)"},
-                                                                   {"Number of threads", "%0 线程"}});
+    LocalizationTable::setTable(
+        std::map<std::string, std::string> {{"Number of cores", "%0 核 (%0)"}, {"Number of threads", "%0 线程"}});
     SystemKit::shared().device.info.cpu = cpu("Apple M4", 10, 10);
     EXPECT_EQ(QVSystemHardwareInfo::cpuDescription(), "Apple M4 (10 核 (10), 10 线程)");
 }
@@ -102,7 +100,7 @@ TEST(SizeTexts, MemorySizeInStepsOf1024)
         {std::numeric_limits<uint64_t>::max(), "16777216.0 TB"},
     };
     for (const auto& [value, text] : cases)
-        EXPECT_EQ(MemorySize{value}.formatted(), text) << value;
+        EXPECT_EQ(MemorySize {value}.formatted(), text) << value;
 }
 
 TEST(SizeTexts, DiskSizeInStepsOf1000)
@@ -122,9 +120,9 @@ TEST(SizeTexts, DiskSizeInStepsOf1000)
         {std::numeric_limits<int64_t>::max(), "9223372.0 TB"},
     };
     for (const auto& [value, text] : cases)
-        EXPECT_EQ(DiskSize{value}.formatted(), text) << value;
+        EXPECT_EQ(DiskSize {value}.formatted(), text) << value;
 
-    const DiskSize size{1234567890123};
+    const DiskSize size {1234567890123};
     EXPECT_DOUBLE_EQ(size.kilobytes(), 1234567890.123);
     EXPECT_DOUBLE_EQ(size.megabytes(), 1234567.890123);
     EXPECT_DOUBLE_EQ(size.gigabytes(), 1234.567890123);
@@ -137,7 +135,7 @@ TEST(SizeTexts, DotDecimalUnderACommaLocale)
     const std::string saved = previous ? previous : "C";
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
         GTEST_SKIP() << "no comma locale installed";
-    EXPECT_EQ(MemorySize{16ull << 30}.formatted(), "16.0 GB");
-    EXPECT_EQ(DiskSize{1500000000}.formatted(), "1.5 GB");
+    EXPECT_EQ(MemorySize {16ull << 30}.formatted(), "16.0 GB");
+    EXPECT_EQ(DiskSize {1500000000}.formatted(), "1.5 GB");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }

@@ -1,17 +1,16 @@
 #include "Classes/Configure/SystemKit/Platform.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 using namespace Aerlo;
 
 namespace {
-const std::vector<std::string> allRawValues{
-    "intel", "m1", "m1Pro", "m1Max", "m1Ultra", "m2", "m2Pro", "m2Max", "m2Ultra",
-    "m3", "m3Pro", "m3Max", "m3Ultra", "m4", "m4Pro", "m4Max", "m4Ultra",
+const std::vector<std::string> allRawValues {
+    "intel", "m1",    "m1Pro", "m1Max",   "m1Ultra", "m2",    "m2Pro", "m2Max",   "m2Ultra",
+    "m3",    "m3Pro", "m3Max", "m3Ultra", "m4",      "m4Pro", "m4Max", "m4Ultra",
 };
 }
 
@@ -45,10 +44,10 @@ TEST(Platform, StaticListsKeepTheirOrder)
     EXPECT_TRUE(std::equal(apple.begin(), apple.end(), all.begin()));
 
     using V = std::vector<Platform>;
-    EXPECT_EQ(Platforms::m1Family(), (V{Platform::m1, Platform::m1Pro, Platform::m1Max, Platform::m1Ultra}));
-    EXPECT_EQ(Platforms::m2Family(), (V{Platform::m2, Platform::m2Pro, Platform::m2Max, Platform::m2Ultra}));
-    EXPECT_EQ(Platforms::m3Family(), (V{Platform::m3, Platform::m3Pro, Platform::m3Max, Platform::m3Ultra}));
-    EXPECT_EQ(Platforms::m4Family(), (V{Platform::m4, Platform::m4Pro, Platform::m4Max, Platform::m4Ultra}));
+    EXPECT_EQ(Platforms::m1Family(), (V {Platform::m1, Platform::m1Pro, Platform::m1Max, Platform::m1Ultra}));
+    EXPECT_EQ(Platforms::m2Family(), (V {Platform::m2, Platform::m2Pro, Platform::m2Max, Platform::m2Ultra}));
+    EXPECT_EQ(Platforms::m3Family(), (V {Platform::m3, Platform::m3Pro, Platform::m3Max, Platform::m3Ultra}));
+    EXPECT_EQ(Platforms::m4Family(), (V {Platform::m4, Platform::m4Pro, Platform::m4Max, Platform::m4Ultra}));
 }
 
 TEST(Platform, AnUndecidedPlatformCountsAsAppleSilicon)

@@ -1,6 +1,4 @@
 // Each probe of the system reader: its fallbacks, its failure path and the line it leaves.
-#include "SystemScene.h"
-
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/SMC/MachError.h"
@@ -8,12 +6,12 @@
 #include "Platform/System/DiskArbitration.h"
 #include "Platform/System/IORegistry.h"
 #include "Platform/System/Kernel.h"
+#include "SystemScene.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
+#include <gtest/gtest.h>
 #include <limits>
 
 using namespace Aerlo;
@@ -35,10 +33,7 @@ std::vector<std::string> logged(const ConsoleCapture& console, std::string_view 
     return messages;
 }
 
-int currentYear()
-{
-    return static_cast<int>(device_s::makeDefault().model.year);
-}
+int currentYear() { return static_cast<int>(device_s::makeDefault().model.year); }
 
 RegistryEntry node(std::string name, SystemPlatform::RegistryProperties properties = {})
 {
@@ -107,22 +102,22 @@ TEST(SystemReaderModel, ThePlatformExpertComesFirstThenTheKernel)
     SystemScene scene;
     RegistryEntry expert;
     expert.className = "IOPlatformExpertDevice";
-    expert.properties = {{"model", RegistryData{bytes({0x07}) + "Macmini9,1" + std::string(3, '\0')}},
+    expert.properties = {{"model", RegistryData {bytes({0x07}) + "Macmini9,1" + std::string(3, '\0')}},
                          {"IOPlatformSerialNumber", std::string(" \tC07XYZ\n")}};
-    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{expert});
+    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {expert});
     EXPECT_EQ(SystemKit::platformExpertInfo()->model, "Macmini9,1");
     EXPECT_EQ(SystemKit::platformExpertInfo()->serialNumber, "C07XYZ");
     EXPECT_EQ(SystemKit::shared().device.model.name, "Mac mini (M1)");
     EXPECT_EQ(SystemKit::shared().device.serialNumber, "C07XYZ");
 
     // A model that is text and a serial number that is data count for nothing: the kernel's model it is.
-    expert.properties = {{"model", std::string("Macmini9,1")}, {"IOPlatformSerialNumber", RegistryData{"C07XYZ"}}};
-    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{expert});
+    expert.properties = {{"model", std::string("Macmini9,1")}, {"IOPlatformSerialNumber", RegistryData {"C07XYZ"}}};
+    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {expert});
     TestAccess::resetForTesting<SystemKit>();
     EXPECT_EQ(SystemKit::shared().device.model.id, "MacBookPro18,3");
     EXPECT_EQ(SystemKit::shared().device.serialNumber, std::nullopt);
 
-    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{});
+    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {});
     EXPECT_EQ(SystemKit::platformExpertInfo(), std::nullopt);
     EXPECT_EQ(SystemKit::modelID(), "MacBookPro18,3");
 }
@@ -130,13 +125,14 @@ TEST(SystemReaderModel, ThePlatformExpertComesFirstThenTheKernel)
 TEST(SystemReaderModel, FailedKernelModelIsLoggedAndTheReportNamesTheMachine)
 {
     SystemScene scene;
-    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{});
+    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {});
     SystemPlatform::Kernel::setSysctlFailure("hw.model", EPERM);
     ConsoleCapture console;
     const device_s device = SystemKit::shared().device;
     EXPECT_EQ(logged(console, "ERR"),
-              std::vector<std::string>{"error call sysctl(): " + IOKit::machErrorString(0xFFFFFFFF)});
-    EXPECT_EQ(device.model, (model_s{"MacBookPro18,3", "MacBook Pro (M1 Pro)", currentYear(), deviceType::macbookPro, ""}));
+              std::vector<std::string> {"error call sysctl(): " + IOKit::machErrorString(0xFFFFFFFF)});
+    EXPECT_EQ(device.model,
+              (model_s {"MacBookPro18,3", "MacBook Pro (M1 Pro)", currentYear(), deviceType::macbookPro, ""}));
     EXPECT_EQ(device.serialNumber, std::nullopt);
 }
 
@@ -146,27 +142,29 @@ TEST(SystemReaderModel, UnreadableHardwareReportKeepsTheDefaultModel)
         {"{\"SPHardwareDataType\": [", true},
         {"\"just a text\"", true},
         {"{\"SPHardwareDataType\": {}}", false},
-        {"{\"SPHardwareDataType\": [{\"machine_name\": \"Mac mini\", \"machine_model\": 7, \"chip_type\": \"Apple M1\"}]}", false},
+        {"{\"SPHardwareDataType\": [{\"machine_name\": \"Mac mini\", \"machine_model\": 7, \"chip_type\": \"Apple M1\"}]}",
+         false},
         {"{\"SPHardwareDataType\": []}", false},
         {"", false},
     };
     for (const auto& [report, logsParseError] : reports) {
         SCOPED_TRACE(report);
         SystemScene scene;
-        SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{});
+        SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {});
         SystemPlatform::Kernel::setSysctlFailure("hw.model", ENOENT);
         scene.profilerPrints("SPHardwareDataType", report);
         ConsoleCapture console;
         EXPECT_EQ(SystemKit::modelFromSystemProfiler(), std::nullopt);
         EXPECT_EQ(logged(console, "ERR"),
-                  logsParseError ? std::vector<std::string>{"error to parse system_profiler SPHardwareDataType: " + unreadable}
-                                 : std::vector<std::string>{});
+                  logsParseError
+                      ? std::vector<std::string> {"error to parse system_profiler SPHardwareDataType: " + unreadable}
+                      : std::vector<std::string> {});
     }
 }
 
 TEST(SystemReaderOS, BuildAndNameFromTheVersion)
 {
-    LocalizationTable::setTable(std::map<std::string, std::string>{{"Unknown", "未知"}});
+    LocalizationTable::setTable(std::map<std::string, std::string> {{"Unknown", "未知"}});
     struct Case {
         OperatingSystemVersion version;
         const char* text;
@@ -192,7 +190,7 @@ TEST(SystemReaderOS, BuildAndNameFromTheVersion)
 TEST(SystemReaderBootDate, FromTheKernelOrLogged)
 {
     SystemScene scene;
-    SystemPlatform::Kernel::setBootTime(SystemPlatform::timeval{1717000000, 250000});
+    SystemPlatform::Kernel::setBootTime(SystemPlatform::timeval {1717000000, 250000});
     EXPECT_EQ(SystemKit::bootDate(),
               std::chrono::system_clock::time_point(std::chrono::microseconds(1717000000250000)));
 
@@ -200,7 +198,7 @@ TEST(SystemReaderBootDate, FromTheKernelOrLogged)
     ConsoleCapture console;
     EXPECT_EQ(SystemKit::shared().device.bootDate, std::nullopt);
     EXPECT_EQ(logged(console, "ERR"),
-              std::vector<std::string>{"获取启动时间失败: " + IOKit::machErrorString(0xFFFFFFFF)});
+              std::vector<std::string> {"获取启动时间失败: " + IOKit::machErrorString(0xFFFFFFFF)});
 }
 
 TEST(SystemReaderCPU, FailedHostInfoDropsTheWholeProcessor)
@@ -211,7 +209,7 @@ TEST(SystemReaderCPU, FailedHostInfoDropsTheWholeProcessor)
     const device_s device = SystemKit::shared().device;
     EXPECT_EQ(device.info.cpu, std::nullopt);
     EXPECT_EQ(device.platform, std::nullopt);
-    EXPECT_EQ(logged(console, "ERR"), std::vector<std::string>{"read cores number: (iokit/common) general error"});
+    EXPECT_EQ(logged(console, "ERR"), std::vector<std::string> {"read cores number: (iokit/common) general error"});
     // Through the default logger, naming the reader's source file.
     EXPECT_NE(console.output().find(" SystemKit.cpp:"), std::string::npos);
 }
@@ -241,33 +239,35 @@ TEST(SystemReaderCPU, CountsBeyondEightBitsSaturate)
 TEST(SystemReaderCores, NodesOfTheProcessorComplex)
 {
     SystemScene scene;
-    RegistryEntry unnamed = node("cpu5", {{"cpu-id", RegistryData{bytes({5, 0, 0, 0})}}});
+    RegistryEntry unnamed = node("cpu5", {{"cpu-id", RegistryData {bytes({5, 0, 0, 0})}}});
     unnamed.nameFailure = IOKit::kIOReturnNotFound;
     RegistryEntry noProperties = node("cpu6");
     noProperties.propertiesFailure = true;
-    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry>{platformWith({
-        node("cpus", {{"e-core-count", RegistryData{bytes({2, 0, 0, 0})}}, {"p-core-count", std::int64_t(8)}}),
-        node("cpu0", {{"cpu-id", RegistryData{""}}, {"cluster-type", RegistryData{"E" + std::string(1, '\0')}}}),
-        node("cpu1", {{"cpu-id", RegistryData{bytes({5, 1})}}, {"cluster-type", RegistryData{"P"}}}),
-        node("cpu2", {{"cpu-id", RegistryData{bytes({7, 0, 0, 0, 9, 9, 9, 9})}}, {"cluster-type", RegistryData{"  P  "}}}),
+    SystemPlatform::IORegistry::setServices(std::vector<RegistryEntry> {platformWith({
+        node("cpus", {{"e-core-count", RegistryData {bytes({2, 0, 0, 0})}}, {"p-core-count", std::int64_t(8)}}),
+        node("cpu0", {{"cpu-id", RegistryData {""}}, {"cluster-type", RegistryData {"E" + std::string(1, '\0')}}}),
+        node("cpu1", {{"cpu-id", RegistryData {bytes({5, 1})}}, {"cluster-type", RegistryData {"P"}}}),
+        node("cpu2",
+             {{"cpu-id", RegistryData {bytes({7, 0, 0, 0, 9, 9, 9, 9})}}, {"cluster-type", RegistryData {"  P  "}}}),
         node("cpu3"),
         node("cpu4", {{"cpu-id", std::string("4")}, {"cluster-type", std::string("E")}}),
-        node("pmgr", {{"cpu-id", RegistryData{bytes({1, 0, 0, 0})}}}),
+        node("pmgr", {{"cpu-id", RegistryData {bytes({1, 0, 0, 0})}}}),
         unnamed,
         noProperties,
-        node("cpuX", {{"cpu-id", RegistryData{bytes({1, 0, 0, 0})}}}),
+        node("cpuX", {{"cpu-id", RegistryData {bytes({1, 0, 0, 0})}}}),
     })});
     ConsoleCapture console;
     const auto cores = SystemKit::appleSiliconCores();
     ASSERT_TRUE(cores);
     EXPECT_EQ(cores->eCores, 2);
     EXPECT_EQ(cores->pCores, std::nullopt);
-    EXPECT_EQ(cores->cores, (std::vector<core_s>{{0, "cpu0", coreType::efficiency},
-                                                 {0x0105, "cpu1", coreType::performance},
-                                                 {7, "cpu2", coreType::performance},
-                                                 {-1, "cpu3", coreType::unknown},
-                                                 {-1, "cpu4", coreType::unknown}}));
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error IORegistryEntryGetName(): (iokit/common) data was not found"});
+    EXPECT_EQ(cores->cores, (std::vector<core_s> {{0, "cpu0", coreType::efficiency},
+                                                  {0x0105, "cpu1", coreType::performance},
+                                                  {7, "cpu2", coreType::performance},
+                                                  {-1, "cpu3", coreType::unknown},
+                                                  {-1, "cpu4", coreType::unknown}}));
+    EXPECT_EQ(console.lines(),
+              std::vector<std::string> {"Error IORegistryEntryGetName(): (iokit/common) data was not found"});
 }
 
 TEST(SystemReaderCores, MachinesWithoutTheProcessorComplexAndFailedMatching)
@@ -275,7 +275,7 @@ TEST(SystemReaderCores, MachinesWithoutTheProcessorComplexAndFailedMatching)
     SystemScene scene("mbp-intel-2fan");
     const auto intel = SystemKit::appleSiliconCores();
     ASSERT_TRUE(intel);
-    EXPECT_EQ(intel->cores, std::vector<core_s>{});
+    EXPECT_EQ(intel->cores, std::vector<core_s> {});
     EXPECT_EQ(intel->eCores, std::nullopt);
 
     SystemPlatform::ActiveMachine::select("mbp-m1pro-2fan");
@@ -286,7 +286,7 @@ TEST(SystemReaderCores, MachinesWithoutTheProcessorComplexAndFailedMatching)
     EXPECT_EQ(cpu->physicalCores, 10);
     EXPECT_EQ(cpu->cores, std::nullopt);
     EXPECT_EQ(cpu->eCores, std::nullopt);
-    EXPECT_EQ(console.lines(), std::vector<std::string>{"Error find AppleARMPE: (iokit/common) no such device"});
+    EXPECT_EQ(console.lines(), std::vector<std::string> {"Error find AppleARMPE: (iokit/common) no such device"});
 }
 
 TEST(SystemReaderMemory, SlotsAndTotals)
@@ -303,21 +303,21 @@ TEST(SystemReaderMemory, SlotsAndTotals)
             {"_name": "DIMM 3", "dimm_size": "4 GB"},
             {"_name": "Slot/Channel", "dimm_size": "4 GB"},
             {"dimm_size": 4}]}]})",
-         std::vector<dimm_s>{{0, "A", "DDR4", "8 GB", "2667 MHz"},
-                             {1, "B", std::nullopt, "16 GB", std::nullopt},
-                             {3, std::nullopt, std::nullopt, "4 GB", std::nullopt},
-                             {std::nullopt, "", std::nullopt, "4 GB", std::nullopt},
-                             {}}},
+         std::vector<dimm_s> {{0, "A", "DDR4", "8 GB", "2667 MHz"},
+                              {1, "B", std::nullopt, "16 GB", std::nullopt},
+                              {3, std::nullopt, std::nullopt, "4 GB", std::nullopt},
+                              {std::nullopt, "", std::nullopt, "4 GB", std::nullopt},
+                              {}}},
         {R"({"SPMemoryDataType": [{"SPMemoryDataType": "16 GB", "dimm_type": "LPDDR5"}]})",
-         std::vector<dimm_s>{{std::nullopt, std::nullopt, std::nullopt, "16 GB", std::nullopt}}},
+         std::vector<dimm_s> {{std::nullopt, std::nullopt, std::nullopt, "16 GB", std::nullopt}}},
         {"{\"SPMemoryDataType\": [{\"SPMemoryDataType\": \"16 G\xff\"}]}",
-         std::vector<dimm_s>{{std::nullopt, std::nullopt, std::nullopt, "16 G\xEF\xBF\xBD", std::nullopt}}},
+         std::vector<dimm_s> {{std::nullopt, std::nullopt, std::nullopt, "16 G\xEF\xBF\xBD", std::nullopt}}},
         {R"({"SPMemoryDataType": [{"_items": [1], "SPMemoryDataType": "8 GB"}]})",
-         std::vector<dimm_s>{{std::nullopt, std::nullopt, std::nullopt, "8 GB", std::nullopt}}},
-        {R"({"SPMemoryDataType": [{"SPMemoryDataType": 16}]})", std::vector<dimm_s>{}},
-        {R"({"SPMemoryDataType": [1, {}]})", std::vector<dimm_s>{}},
-        {R"({"SPMemoryDataType": []})", std::vector<dimm_s>{}},
-        {R"([{"SPMemoryDataType": []}])", std::vector<dimm_s>{}},
+         std::vector<dimm_s> {{std::nullopt, std::nullopt, std::nullopt, "8 GB", std::nullopt}}},
+        {R"({"SPMemoryDataType": [{"SPMemoryDataType": 16}]})", std::vector<dimm_s> {}},
+        {R"({"SPMemoryDataType": [1, {}]})", std::vector<dimm_s> {}},
+        {R"({"SPMemoryDataType": []})", std::vector<dimm_s> {}},
+        {R"([{"SPMemoryDataType": []}])", std::vector<dimm_s> {}},
         {"", std::nullopt},
     };
     for (const Case& c : cases) {
@@ -340,7 +340,7 @@ TEST(SystemReaderMemory, UnreadableReportsAndAMissingTool)
         ConsoleCapture console;
         EXPECT_EQ(SystemKit::getRAM(), std::nullopt);
         EXPECT_EQ(logged(console, "ERR"),
-                  std::vector<std::string>{"error to parse system_profiler SPMemoryDataType: " + unreadable});
+                  std::vector<std::string> {"error to parse system_profiler SPMemoryDataType: " + unreadable});
     }
 
     SystemScene scene;
@@ -372,14 +372,14 @@ TEST(SystemReaderDisplays, EntriesOfTheReport)
             {"sppci_model": "Apple M2", "sppci_cores": "10"},
             {"sppci_cores": "ten"},
             {"sppci_cores": 10}]})",
-         std::vector<gpu_s>{{"Intel UHD Graphics 630", "sppci_vendor_intel", "1536 MB", std::nullopt},
-                            {"AMD Radeon Pro 5500M", std::nullopt, "8 GB", std::nullopt},
-                            {"Apple M2", std::nullopt, std::nullopt, 10},
-                            {},
-                            {}}},
-        {R"({"SPDisplaysDataType": [{"sppci_cores": "99999999999999999999"}]})", std::vector<gpu_s>{{}}},
-        {R"({"Other": []})", std::vector<gpu_s>{}},
-        {R"({"SPDisplaysDataType": [{}, "x"]})", std::vector<gpu_s>{}},
+         std::vector<gpu_s> {{"Intel UHD Graphics 630", "sppci_vendor_intel", "1536 MB", std::nullopt},
+                             {"AMD Radeon Pro 5500M", std::nullopt, "8 GB", std::nullopt},
+                             {"Apple M2", std::nullopt, std::nullopt, 10},
+                             {},
+                             {}}},
+        {R"({"SPDisplaysDataType": [{"sppci_cores": "99999999999999999999"}]})", std::vector<gpu_s> {{}}},
+        {R"({"Other": []})", std::vector<gpu_s> {}},
+        {R"({"SPDisplaysDataType": [{}, "x"]})", std::vector<gpu_s> {}},
         {"", std::nullopt},
         {"{\"SPDisplaysDataType\": [}", std::nullopt, true},
     };
@@ -390,8 +390,9 @@ TEST(SystemReaderDisplays, EntriesOfTheReport)
         ConsoleCapture console;
         EXPECT_EQ(SystemKit::getGPUs(), c.gpus);
         EXPECT_EQ(logged(console, "ERR"),
-                  c.logsParseError ? std::vector<std::string>{"error to parse system_profiler SPDisplaysDataType: " + unreadable}
-                                   : std::vector<std::string>{});
+                  c.logsParseError
+                      ? std::vector<std::string> {"error to parse system_profiler SPDisplaysDataType: " + unreadable}
+                      : std::vector<std::string> {});
     }
 }
 
@@ -405,26 +406,33 @@ TEST(SystemReaderDisk, TheRootVolumesDescription)
         std::optional<disk_s> disk;
         bool logs = false;
     };
-    const DiskDescription internal{{"DAMediaName", std::string("Disk Media")},
-                                   {"DADeviceModel", std::string("  Model X \n")},
-                                   {"DAMediaSize", std::int64_t(500)},
-                                   {"DAMediaRemovable", false}};
+    const DiskDescription internal {{"DAMediaName", std::string("Disk Media")},
+                                    {"DADeviceModel", std::string("  Model X \n")},
+                                    {"DAMediaSize", std::int64_t(500)},
+                                    {"DAMediaRemovable", false}};
     const Case cases[] = {
-        {"trimmed model", {{"/", "HD", internal, {}}}, disk_s{"Disk Media", "Model X", 500}},
+        {"trimmed model", {{"/", "HD", internal, {}}}, disk_s {"Disk Media", "Model X", 500}},
         {"only the root volume counts",
-         {{"/Volumes/Stick", "Stick", DiskDescription{}, {}},
+         {{"/Volumes/Stick", "Stick", DiskDescription {}, {}},
           {"/", "HD", internal, {}},
-          {"/System/Volumes/Data", "Data", DiskDescription{}, {}}},
-         disk_s{"Disk Media", "Model X", 500}},
-        {"removable media", {{"/", "HD", DiskDescription{{"DAMediaRemovable", true}, {"DAMediaSize", std::int64_t(9)}}, {}}},
+          {"/System/Volumes/Data", "Data", DiskDescription {}, {}}},
+         disk_s {"Disk Media", "Model X", 500}},
+        {"removable media",
+         {{"/", "HD", DiskDescription {{"DAMediaRemovable", true}, {"DAMediaSize", std::int64_t(9)}}, {}}},
          std::nullopt},
         {"other kinds of entries",
-         {{"/", "HD", DiskDescription{{"DAMediaName", std::int64_t(1)}, {"DADeviceModel", true},
-                                      {"DAMediaSize", std::string("500")}, {"DAMediaRemovable", std::string("yes")}}, {}}},
-         disk_s{"", "", 0}},
-        {"sizes saturate", {{"/", "HD", DiskDescription{{"DAMediaSize", 1e30}}, {}}},
-         disk_s{"", "", std::numeric_limits<std::int64_t>::max()}},
-        {"sizes truncate", {{"/", "HD", DiskDescription{{"DAMediaSize", 2.9e3}}, {}}}, disk_s{"", "", 2900}},
+         {{"/",
+           "HD",
+           DiskDescription {{"DAMediaName", std::int64_t(1)},
+                            {"DADeviceModel", true},
+                            {"DAMediaSize", std::string("500")},
+                            {"DAMediaRemovable", std::string("yes")}},
+           {}}},
+         disk_s {"", "", 0}},
+        {"sizes saturate",
+         {{"/", "HD", DiskDescription {{"DAMediaSize", 1e30}}, {}}},
+         disk_s {"", "", std::numeric_limits<std::int64_t>::max()}},
+        {"sizes truncate", {{"/", "HD", DiskDescription {{"DAMediaSize", 2.9e3}}, {}}}, disk_s {"", "", 2900}},
         {"no root volume", {{"/Volumes/Stick", "Stick", internal, {}}}, std::nullopt, true},
         {"root volume without a disk", {{"/", "HD", std::nullopt, {}}}, std::nullopt, true},
     };
@@ -435,7 +443,7 @@ TEST(SystemReaderDisk, TheRootVolumesDescription)
         ConsoleCapture console;
         EXPECT_EQ(SystemKit::getDisk(), c.disk);
         EXPECT_EQ(logged(console, "ERR"),
-                  c.logs ? std::vector<std::string>{"empty disk after fetching list"} : std::vector<std::string>{});
+                  c.logs ? std::vector<std::string> {"empty disk after fetching list"} : std::vector<std::string> {});
     }
 }
 
@@ -443,10 +451,11 @@ TEST(SystemReaderDisk, NoSessionOrVolumeListIsLogged)
 {
     for (const bool session : {true, false}) {
         SystemScene scene;
-        (session ? SystemPlatform::DiskArbitration::setSessionFailure : SystemPlatform::DiskArbitration::setVolumeListFailure)(true);
+        (session ? SystemPlatform::DiskArbitration::setSessionFailure
+                 : SystemPlatform::DiskArbitration::setVolumeListFailure)(true);
         ConsoleCapture console;
         EXPECT_EQ(SystemKit::shared().device.info.disk, std::nullopt);
-        EXPECT_EQ(logged(console, "ERR"), std::vector<std::string>{"empty disk after fetching list"});
+        EXPECT_EQ(logged(console, "ERR"), std::vector<std::string> {"empty disk after fetching list"});
     }
 }
 

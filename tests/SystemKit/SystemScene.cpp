@@ -11,10 +11,9 @@
 #include "Platform/System/SystemProfiler.h"
 #include "tests/Support/TestAccess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 namespace {
@@ -44,7 +43,7 @@ SystemScene::SystemScene(std::string_view machine)
     SystemPlatform::ActiveMachine::select(machine);
     resetStandIns();
     TestAccess::resetForTesting<Aerlo::NextLog>();
-    Aerlo::LocalizationTable::setTable(std::map<std::string, std::string>{
+    Aerlo::LocalizationTable::setTable(std::map<std::string, std::string> {
         {"Unknown", "Unknown"}, {"Number of cores", "%0 cores"}, {"Number of threads", "%0 threads"}});
 
     const auto script = folder() / "system_profiler";
@@ -70,10 +69,7 @@ void SystemScene::profilerPrints(std::string_view dataType, std::string_view byt
     std::ofstream(folder() / (std::string(dataType) + ".out"), std::ios::binary) << bytes;
 }
 
-void SystemScene::profilerMissing()
-{
-    Foundation::ToolMap::set("/usr/sbin/system_profiler", "");
-}
+void SystemScene::profilerMissing() { Foundation::ToolMap::set("/usr/sbin/system_profiler", ""); }
 
 int SystemScene::profilerRuns(std::string_view dataType) const
 {
@@ -86,8 +82,8 @@ int SystemScene::profilerRuns(std::string_view dataType) const
 
 std::filesystem::path SystemScene::profileWithFacts(std::string_view base, std::string_view factsJSON)
 {
-    auto profile = nlohmann::ordered_json::parse(
-        readFile(SMCSim::MachineProfile::directory() / (std::string(base) + ".json")));
+    auto profile =
+        nlohmann::ordered_json::parse(readFile(SMCSim::MachineProfile::directory() / (std::string(base) + ".json")));
     const auto facts = nlohmann::ordered_json::parse(factsJSON);
     for (const auto& [key, value] : facts.items())
         profile["facts"][key] = value;

@@ -10,9 +10,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 using namespace Aerlo;
@@ -30,8 +29,9 @@ std::filesystem::path fakeProc(const std::filesystem::path& folder)
     const auto process = [&](const char* pid, const char* comm, const char* rss) {
         std::filesystem::create_directories(proc / pid);
         std::ofstream(proc / pid / "comm") << comm << "\n";
-        std::ofstream(proc / pid / "status") << "Name:\t" << comm << "\nState:\tS (sleeping)\n"
-                                             << (rss ? std::string("VmRSS:\t  ") + rss + " kB\n" : "") << "Threads:\t1\n";
+        std::ofstream(proc / pid / "status")
+            << "Name:\t" << comm << "\nState:\tS (sleeping)\n"
+            << (rss ? std::string("VmRSS:\t  ") + rss + " kB\n" : "") << "Threads:\t1\n";
     };
     process("1", "systemd", "10240");
     process("2", "kthreadd", nullptr);
@@ -101,7 +101,7 @@ TEST_F(DesktopFolders, ARowOfAnApplicationTakesTheNameOfTheEntryThatStartsItsExe
     EXPECT_EQ(TopProcess::parse(row()).name(), "aerlo-tests");
     // A hidden entry and one for another program do not count.
     write(user() / "applications" / "hidden.desktop",
-        "[Desktop Entry]\nType=Application\nName=Hidden\nExec=" + self() + "\nHidden=true\n");
+          "[Desktop Entry]\nType=Application\nName=Hidden\nExec=" + self() + "\nHidden=true\n");
     write(user() / "applications" / "other.desktop", "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\n");
     EXPECT_EQ(TopProcess::parse(row()).name(), "aerlo-tests");
 
@@ -111,8 +111,9 @@ TEST_F(DesktopFolders, ARowOfAnApplicationTakesTheNameOfTheEntryThatStartsItsExe
     std::filesystem::create_symlink(self(), bin / "aerlo-viewer");
     ScopedEnvironment path("PATH", bin.c_str());
     write(system() / "applications" / "tools" / "viewer.desktop",
-        "[Desktop Entry]\nType=Application\nName=System Viewer\nExec=" + self() + "\n");
-    write(user() / "applications" / "tools" / "viewer.desktop",
+          "[Desktop Entry]\nType=Application\nName=System Viewer\nExec=" + self() + "\n");
+    write(
+        user() / "applications" / "tools" / "viewer.desktop",
         "[Desktop Entry]\nType=Application\nName=Viewer\nName[zh_CN]=查看器\nExec=aerlo-viewer --new %U\nIcon=viewer\n");
     const TopProcess record = TopProcess::parse(row());
     EXPECT_EQ(record.name(), "Viewer");
@@ -128,9 +129,11 @@ TEST_F(DesktopFolders, ThemeIconsAreTheLargestHicolorBitmapElseAPixmap)
     write(system() / "icons" / "hicolor" / "256x256" / "apps" / "other.png", "png");
     write(system() / "pixmaps" / "plain.png", "png");
     using SystemPlatform::DesktopApplications;
-    EXPECT_EQ(DesktopApplications::iconFile("viewer"), system() / "icons" / "hicolor" / "128x128" / "apps" / "viewer.png");
+    EXPECT_EQ(DesktopApplications::iconFile("viewer"),
+              system() / "icons" / "hicolor" / "128x128" / "apps" / "viewer.png");
     EXPECT_EQ(DesktopApplications::iconFile("plain"), system() / "pixmaps" / "plain.png");
-    EXPECT_EQ(DesktopApplications::iconFile((system() / "pixmaps" / "plain.png").string()), system() / "pixmaps" / "plain.png");
+    EXPECT_EQ(DesktopApplications::iconFile((system() / "pixmaps" / "plain.png").string()),
+              system() / "pixmaps" / "plain.png");
     for (const char* unknown : {"missing", "../pixmaps/plain", ""})
         EXPECT_EQ(DesktopApplications::iconFile(unknown), std::nullopt) << unknown;
     // The user's folder comes first.
@@ -145,35 +148,39 @@ TEST_F(TopProcesses, RecordCodingAndDescription)
     EXPECT_EQ(TopProcess::decode(record.encode()), record);
     EXPECT_EQ(record.description(), R"(TopProcess(pid: 123, name: "editor", usage: 512.0))");
     for (const char* refused : {R"({"pid":"1","name":"a","usage":1})", R"({"pid":1,"name":2,"usage":1})",
-             R"({"pid":1,"name":"a"})", R"([1,"a",1])", R"({"pid":1,"name":"a","usage":1,"x":0})"})
+                                R"({"pid":1,"name":"a"})", R"([1,"a",1])", R"({"pid":1,"name":"a","usage":1,"x":0})"})
         EXPECT_EQ(TopProcess::decode(nlohmann::ordered_json::parse(refused)), std::nullopt) << refused;
 }
 
 TEST_F(TopProcesses, ReadPrintsEachRecordWithReadableMemory)
 {
     TempRoot root;
-    FakeTool top(root.path(), "/usr/bin/top",
-        "echo \"$@\" > '" + (root.path() / "args").string() + "'\n"
-        "printf 'Processes: 412 total\\n\\nPID    COMMAND          MEM\\n123* editor 512M+\\n   9 spaced 1M\\n"
-        "3 Python3 2G-\\n5 builder 1.5G\\n'");
+    FakeTool top(
+        root.path(), "/usr/bin/top",
+        "echo \"$@\" > '" + (root.path() / "args").string()
+            + "'\n"
+              "printf 'Processes: 412 total\\n\\nPID    COMMAND          MEM\\n123* editor 512M+\\n   9 spaced 1M\\n"
+              "3 Python3 2G-\\n5 builder 1.5G\\n'");
     ConsoleCapture console;
     ProcessReader reader;
     EXPECT_EQ(reader.title, "RAM");
     reader.numberOfProcesses = 5;
     reader.read();
     EXPECT_EQ(readText(root.path() / "args"), "-l 1 -o mem -n 5 -stats pid,command,mem\n");
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{
-        R"(TopProcess(pid: 123, name: "editor", usage: 512.0))", "readableMemoryUsage: 512 MB",
-        R"(TopProcess(pid: 9, name: "spaced", usage: 1.0))", "readableMemoryUsage: 1 MB",
-        R"(TopProcess(pid: 3, name: "Python3", usage: 2048.0))", "readableMemoryUsage: 2.0 GB",
-        R"(TopProcess(pid: 5, name: "builder", usage: 1536.0))", "readableMemoryUsage: 1.5 GB"}));
+    EXPECT_EQ(console.lines(),
+              (std::vector<std::string> {
+                  R"(TopProcess(pid: 123, name: "editor", usage: 512.0))", "readableMemoryUsage: 512 MB",
+                  R"(TopProcess(pid: 9, name: "spaced", usage: 1.0))", "readableMemoryUsage: 1 MB",
+                  R"(TopProcess(pid: 3, name: "Python3", usage: 2048.0))", "readableMemoryUsage: 2.0 GB",
+                  R"(TopProcess(pid: 5, name: "builder", usage: 1536.0))", "readableMemoryUsage: 1.5 GB"}));
 }
 
 TEST_F(TopProcesses, ReadDrainsStandardErrorAndSurvivesFailures)
 {
     TempRoot root;
     {
-        FakeTool top(root.path(), "/usr/bin/top",
+        FakeTool top(
+            root.path(), "/usr/bin/top",
             "head -c 200000 /dev/zero | tr '\\0' x >&2\nfor i in 1 2 3 4 5 6 7 8 9 10; do echo \"$i app$i ${i}M\"; done");
         ConsoleCapture console;
         ProcessReader().read();
@@ -214,7 +221,7 @@ TEST(TopStandIn, ListsProcessesByMemoryInTheToolsShape)
     for (std::string line; std::getline(table, line);)
         if (matches(line, rowPattern))
             parsed.push_back(TopProcess::parse(line));
-    EXPECT_EQ(parsed, (std::vector<TopProcess>{{31, "Text Editor", 1536}, {1, "systemd", 10}}));
+    EXPECT_EQ(parsed, (std::vector<TopProcess> {{31, "Text Editor", 1536}, {1, "systemd", 10}}));
 
     EXPECT_EQ(TopReport::memoryText(512), "512K");
     EXPECT_EQ(TopReport::memoryText(1572864), "1536M");
@@ -225,7 +232,7 @@ TEST(TopStandIn, RefusesOptionsItDoesNotKnow)
 {
     TempRoot root;
     const auto proc = fakeProc(root.path());
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>> {
              {}, {"-l", "1", "-o", "cpu"}, {"-l", "1", "-n", "x"}, {"-l", "1", "-s"}, {"-l", "0"}}) {
         const auto output = TopReport::run(arguments, proc);
         EXPECT_EQ(output.status, 1);

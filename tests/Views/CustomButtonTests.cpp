@@ -49,7 +49,10 @@ protected:
     {
         return std::get<Kit::Colour>(*layer.presentation().value(key));
     }
-    static Kit::Colour stored(const Kit::Layer& layer, const char* key) { return std::get<Kit::Colour>(*layer.value(key)); }
+    static Kit::Colour stored(const Kit::Layer& layer, const char* key)
+    {
+        return std::get<Kit::Colour>(*layer.value(key));
+    }
     // Sets the state as code does; the look follows at the next display pass.
     void setState(QVCustomButton& button, Kit::StateValue state)
     {
@@ -115,7 +118,8 @@ TEST_F(CustomButtonTest, ANormalSetterRepaintsAtOnceEvenWhileOn)
     EXPECT_EQ(shown(button->layer(), "backgroundColor"), activeFill);
 
     button->setBackgroundColor(Kit::Colour::green());
-    EXPECT_EQ(shown(button->layer(), "backgroundColor"), Kit::Colour::green()) << "a finished animation must not hold its end value";
+    EXPECT_EQ(shown(button->layer(), "backgroundColor"), Kit::Colour::green())
+        << "a finished animation must not hold its end value";
     button->updateStateAppearance();
     advance(0.3);
     EXPECT_EQ(shown(button->layer(), "backgroundColor"), activeFill);

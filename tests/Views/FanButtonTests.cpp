@@ -26,7 +26,10 @@ protected:
         content.addSubview(button);
         return button;
     }
-    static Kit::Colour background(const Kit::View& view) { return view.layer().backgroundColor().value_or(Kit::Colour::clear()); }
+    static Kit::Colour background(const Kit::View& view)
+    {
+        return view.layer().backgroundColor().value_or(Kit::Colour::clear());
+    }
 
     int actions = 0;
 };

@@ -4,18 +4,18 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
-#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Classes/Views/DisablableScrollView.h"
 #include "Classes/Views/FreeAppsViewController.h"
 #include "Classes/Views/InitialViewController.h"
 #include "Classes/Views/TutorialViewController.h"
 #include "Classes/Views/UserSupportController.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/Button.h"
-#include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/ClipView.h"
 #include "Platform/Kit/ImageView.h"
+#include "Platform/Kit/PopUpButton.h"
 #include "Platform/Kit/TableCellView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Vendors/UI/QVWindowOperateView.h"
@@ -30,9 +30,8 @@
 #include <QTest>
 #include <QWindow>
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <utility>
 
@@ -101,7 +100,10 @@ protected:
 
     Kit::TableView& table() { return *controller_->tableView; }
     std::shared_ptr<Kit::View> document() { return controller_->scrollView->documentView(); }
-    Counted& counts(int i) { return dynamic_cast<Counted&>(*controller_->viewControllers()[static_cast<std::size_t>(i)]); }
+    Counted& counts(int i)
+    {
+        return dynamic_cast<Counted&>(*controller_->viewControllers()[static_cast<std::size_t>(i)]);
+    }
     Kit::ViewController& pane(int i) { return *controller_->viewControllers()[static_cast<std::size_t>(i)]; }
     // The centre of a sidebar row, in the window.
     Kit::Point rowCentre(long row)
@@ -126,7 +128,9 @@ protected:
                 const Kit::Rect row = table().rectOfRow(tab);
                 const Kit::Point fill = table().convertTo(Kit::Point {row.maxX() - 12, row.midY()}, nullptr);
                 EXPECT_COLOUR_NEAR_TOL(shot.colourAt(fill),
-                    Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua()), 0.05);
+                                       Kit::Colour::controlAccentColor().resolved(dark ? Kit::Appearance::darkAqua()
+                                                                                       : Kit::Appearance::aqua()),
+                                       0.05);
                 // The selected row's title is white on the accent, in light mode as in dark.
                 EXPECT_TRUE(hasWhiteText(shot, tab)) << names[tab] << (dark ? " dark" : " light");
             }
@@ -169,8 +173,10 @@ TEST_F(MainWindowTest, LoadsEveryPaneOnceAndShowsTheSettingsRowWithItsTabs)
     EXPECT_EQ(postsAtLoad_, 1);
     EXPECT_NE(dynamic_cast<SettingsController*>(&pane(0)), nullptr);
     const std::vector<std::pair<std::string, std::string>> tabs {
-        {Localization::TabOption::settings(), "general_icon_Normal"}, {Localization::TabOption::customSpeed(), "Accessbility-new"},
-        {Localization::TabOption::tutorial(), "study_icon_Normal"}, {Localization::TabOption::freeApps(), "apps_icon_Normal"},
+        {Localization::TabOption::settings(), "general_icon_Normal"},
+        {Localization::TabOption::customSpeed(), "Accessbility-new"},
+        {Localization::TabOption::tutorial(), "study_icon_Normal"},
+        {Localization::TabOption::freeApps(), "apps_icon_Normal"},
         {Localization::TabOption::about(), "contact_icon_Normal"}};
     ASSERT_EQ(table().numberOfRows(), 5);
     for (long row = 0; row < 5; ++row) {
@@ -282,10 +288,7 @@ TEST_F(MainWindowTest, TheWindowButtonsMiniaturiseToggleFullScreenAndClose)
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(MainWindowTest, RendersEveryPaneLightAndDark)
-{
-    renderEveryPane("");
-}
+TEST_F(MainWindowTest, RendersEveryPaneLightAndDark) { renderEveryPane(""); }
 
 // The panes as a reader of Chinese sees them.
 class MainWindowInChineseTest : public MainWindowTest {
@@ -307,12 +310,17 @@ TEST_F(MainWindowTest, TabRunsFromTheSidebarDownTheSettingsPaneAndTheArrowsMoveT
     // The sidebar, then the pane's enabled controls from the top.
     std::vector<Kit::Responder*> expected {&table()};
     const std::vector<Kit::Control*> controls {settings.launchOnLoginCheckBox.get(),
-             settings.showIconInDockCheckBox.get(), settings.hideStatusBarIconCheckBox.get(),
-             settings.enableStatusBarIconAnimationCheckBox.get(), settings.displayCPUTemperatureInMenuBarCheckBox.get(),
-             settings.syncFanControlCheckBox.get(), settings.updateIntervalPopUpButton.get(),
-             settings.TemperatureUnitPopUpBtn.get(), settings.TriggerConditionsPopUpBtn.get(),
-             settings.selectLanguageEnvironmentPopUpBtn.get(), settings.checkUpdateButton.get(),
-             settings.websiteButton.get()};
+                                               settings.showIconInDockCheckBox.get(),
+                                               settings.hideStatusBarIconCheckBox.get(),
+                                               settings.enableStatusBarIconAnimationCheckBox.get(),
+                                               settings.displayCPUTemperatureInMenuBarCheckBox.get(),
+                                               settings.syncFanControlCheckBox.get(),
+                                               settings.updateIntervalPopUpButton.get(),
+                                               settings.TemperatureUnitPopUpBtn.get(),
+                                               settings.TriggerConditionsPopUpBtn.get(),
+                                               settings.selectLanguageEnvironmentPopUpBtn.get(),
+                                               settings.checkUpdateButton.get(),
+                                               settings.websiteButton.get()};
     for (Kit::Control* control : controls)
         if (control->isEnabled())
             expected.push_back(control);
@@ -360,11 +368,13 @@ TEST_F(MainWindowTest, AssistiveTechnologyFindsEveryElementNamedAndThePopUpsByTh
         EXPECT_FALSE(node->text(QAccessible::Name).isEmpty()) << "an unnamed element of role " << node->role();
         names[node->role()].push_back(node->text(QAccessible::Name));
     }
-    EXPECT_EQ(names[QAccessible::Window], std::vector<QString> {QString::fromStdString(LocalizationTable::text("settings.title"))});
+    EXPECT_EQ(names[QAccessible::Window],
+              std::vector<QString> {QString::fromStdString(LocalizationTable::text("settings.title"))});
     EXPECT_EQ(names[QAccessible::CheckBox].size(), 6u);
     EXPECT_EQ(names[QAccessible::ListItem].size(), 5u);
     std::vector<QString> labels;
-    for (const char* key : {"settings.updateInterval", "settings.temperatureUnit", "settings.triggerCondition", "settings.language"})
+    for (const char* key :
+         {"settings.updateInterval", "settings.temperatureUnit", "settings.triggerCondition", "settings.language"})
         labels.push_back(QString::fromStdString(LocalizationTable::text(key)));
     EXPECT_EQ(names[QAccessible::ComboBox], labels);
     EXPECT_EQ(names.count(QAccessible::Client), 0u);
@@ -378,8 +388,10 @@ TEST(MainWindowWithoutScenes, ShowsEmptyPanesAndNamesEachMissingScene)
     ConsoleCapture console;
     InitialViewController controller;
     controller.view();
-    EXPECT_EQ(console.lines(), (std::vector<std::string> {"没有找到页面: SettingsController", "没有找到页面: SensorsViewController",
-        "没有找到页面: TutorialViewController", "没有找到页面: FreeAppsViewController", "没有找到页面: UserSupportController"}));
+    EXPECT_EQ(console.lines(),
+              (std::vector<std::string> {"没有找到页面: SettingsController", "没有找到页面: SensorsViewController",
+                                         "没有找到页面: TutorialViewController", "没有找到页面: FreeAppsViewController",
+                                         "没有找到页面: UserSupportController"}));
     ASSERT_NE(controller.scrollView->documentView(), nullptr);
     EXPECT_EQ(controller.scrollView->documentView()->frame().size, (Kit::Size {680, 540}));
     controller.selectTab(2);

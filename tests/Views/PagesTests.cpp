@@ -50,7 +50,8 @@ protected:
     }
     std::vector<std::string> opened() const { return opener_->openedURLs(); }
 
-    std::shared_ptr<SystemPlatform::RecordingURLOpener> opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>();
+    std::shared_ptr<SystemPlatform::RecordingURLOpener> opener_ =
+        std::make_shared<SystemPlatform::RecordingURLOpener>();
     ConsoleCapture console_;
 };
 
@@ -73,7 +74,8 @@ TEST_F(PagesTest, EachPageButtonOpensItsAddressOnce)
     for (const auto& b : buttons) {
         button(*b.page.view(), b.key).performClick();
         EXPECT_EQ(opened(), (std::vector<std::string> {b.url})) << b.key;
-        TestAccess::resetForTesting<SystemPlatform::Workspace>(opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
+        TestAccess::resetForTesting<SystemPlatform::Workspace>(
+            opener_ = std::make_shared<SystemPlatform::RecordingURLOpener>());
     }
     EXPECT_EQ(console_.output(), "");
 }
@@ -155,7 +157,7 @@ TEST_F(PagesTest, TheListShowsTenAppsAndEachClickOpensItsRow)
     mouse.click(centre(1));
     mouse.click(centre(0));
     EXPECT_EQ(opened(), (std::vector<std::string> {apps.freeAppsData[1].at("link"), apps.freeAppsData[1].at("link"),
-        apps.freeAppsData[0].at("link")}));
+                                                   apps.freeAppsData[0].at("link")}));
 }
 
 } // namespace

@@ -7,11 +7,10 @@
 #include "tests/Support/TestAccess.h"
 #include "tests/Views/ViewsTest.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 using namespace Aerlo;
@@ -24,7 +23,7 @@ namespace {
 constexpr double popupWidth = 280;
 
 Sensor_p sensor(std::string key, SensorGroup group, SensorType type, double value = 40, bool computed = false,
-    std::string name = {})
+                std::string name = {})
 {
     Sensor s;
     s.key = key;
@@ -53,8 +52,8 @@ std::vector<std::string> shown(const SensorPopup& popup)
     for (const auto& view : popup.arrangedSubviews()) {
         if (const auto row = std::dynamic_pointer_cast<SensorView>(view)) {
             const ValueSensorView& values = *row->valueView();
-            lines.push_back(values.labelView()->toolTip() + " " + values.labelView()->stringValue() + " = " +
-                values.valueView()->stringValue());
+            lines.push_back(values.labelView()->toolTip() + " " + values.labelView()->stringValue() + " = "
+                            + values.valueView()->stringValue());
         } else {
             const auto& title = dynamic_cast<const TextView&>(*view->subviews().at(0));
             lines.push_back("# " + title.stringValue());
@@ -116,22 +115,24 @@ TEST_F(SensorPopupTest, RowsAndSectionsFollowTheFiltersAndTheOrderOfFirstOccurre
         {"empty", {}, {}},
         {"fans only", {fan("F0Ac"), fan("F1Ac", true)}, {}},
         {"groups in first-occurrence order",
-            {sensor("a", G::CPU, T::temperature), sensor("b", G::GPU, T::temperature), sensor("c", G::CPU, T::temperature)},
-            {"# Temperature", "a", "c", "b"}},
+         {sensor("a", G::CPU, T::temperature), sensor("b", G::GPU, T::temperature),
+          sensor("c", G::CPU, T::temperature)},
+         {"# Temperature", "a", "c", "b"}},
         {"computed temperatures stay, fans go",
-            {fan("F0Ac"), sensor("avg", G::CPU, T::temperature, 50, true), fan("Fcmp", true)},
-            {"# Temperature", "avg"}},
+         {fan("F0Ac"), sensor("avg", G::CPU, T::temperature, 50, true), fan("Fcmp", true)},
+         {"# Temperature", "avg"}},
         {"unknown group never shows",
-            {sensor("u", G::unknown, T::temperature), sensor("s", G::system, T::temperature), sensor("uv", G::unknown, T::voltage)},
-            {"# Temperature", "s"}},
+         {sensor("u", G::unknown, T::temperature), sensor("s", G::system, T::temperature),
+          sensor("uv", G::unknown, T::voltage)},
+         {"# Temperature", "s"}},
         {"sections in first-occurrence order of their types",
-            {sensor("V1", G::sensor, T::voltage, 12.1), sensor("T1", G::CPU, T::temperature), sensor("P1", G::sensor, T::power, 5),
-                sensor("V2", G::CPU, T::voltage, 1.1)},
-            {"# Voltage", "V1", "V2", "# Temperature", "T1", "# Power", "P1"}},
+         {sensor("V1", G::sensor, T::voltage, 12.1), sensor("T1", G::CPU, T::temperature),
+          sensor("P1", G::sensor, T::power, 5), sensor("V2", G::CPU, T::voltage, 1.1)},
+         {"# Voltage", "V1", "V2", "# Temperature", "T1", "# Power", "P1"}},
         {"a hidden reading has no row; a type with all hidden has no header",
-            {sensor("HID1", G::hid, T::temperature), sensor("T2", G::system, T::temperature), sensor("VH1", G::sensor, T::voltage),
-                sensor("E1", G::sensor, T::energy, 3)},
-            {"# Temperature", "T2", "# Energy", "E1"}},
+         {sensor("HID1", G::hid, T::temperature), sensor("T2", G::system, T::temperature),
+          sensor("VH1", G::sensor, T::voltage), sensor("E1", G::sensor, T::energy, 3)},
+         {"# Temperature", "T2", "# Energy", "E1"}},
     };
     for (const Case& c : cases) {
         sizes.clear();
@@ -166,11 +167,11 @@ TEST_F(SensorPopupTest, TheSectionHeaderIs30HighWithAnIndentedTitle)
 TEST_F(SensorPopupTest, RowsAre22HighWithTheNameAtTheLeftAndTheValueAtTheRight)
 {
     auto popup = makePopup({sensor("TC0P", SensorGroup::CPU, SensorType::temperature, 45.4, false, "CPU proximity"),
-        sensor("VD0R", SensorGroup::sensor, SensorType::voltage, 12.345)});
+                            sensor("VD0R", SensorGroup::sensor, SensorType::voltage, 12.345)});
     showInWindow(popup);
     window().displayIfNeeded();
     EXPECT_EQ(shown(*popup), (std::vector<std::string> {"# Temperature", "TC0P CPU proximity = 45°C", "# Voltage",
-                                 "VD0R Sensor VD0R = 12V"}));
+                                                        "VD0R Sensor VD0R = 12V"}));
     const auto row = popup->list().at("TC0P").lock();
     ASSERT_TRUE(row);
     EXPECT_EQ(row->frame().size, (Kit::Size {popupWidth, 22}));
@@ -183,7 +184,7 @@ TEST_F(SensorPopupTest, RowsAre22HighWithTheNameAtTheLeftAndTheValueAtTheRight)
     EXPECT_NEAR(values.valueView()->frame().maxX(), popupWidth, 0.5);
     EXPECT_EQ(values.labelView()->frame().y(), 3) << "the name is centred in the row";
     EXPECT_NEAR(values.labelView()->frame().maxY() - values.labelView()->font().ascender(),
-        values.valueView()->frame().maxY() - values.valueView()->font().ascender(), 1e-9)
+                values.valueView()->frame().maxY() - values.valueView()->font().ascender(), 1e-9)
         << "the value sits on the name's baseline";
     ASSERT_EQ(values.trackingAreas().size(), 1u);
     EXPECT_EQ(values.trackingAreas()[0]->rect(), (Kit::Rect {0, 0, popupWidth, 22}));
@@ -193,7 +194,7 @@ TEST_F(SensorPopupTest, RowsAre22HighWithTheNameAtTheLeftAndTheValueAtTheRight)
 TEST_F(SensorPopupTest, UpdatesRewriteTheValuesLaterAndOnlyWhileShown)
 {
     std::vector<Sensor_p> sensors = {sensor("T1", SensorGroup::CPU, SensorType::temperature, 45.44),
-        sensor("V1", SensorGroup::sensor, SensorType::voltage, 1.2345), fan("F0Ac")};
+                                     sensor("V1", SensorGroup::sensor, SensorType::voltage, 1.2345), fan("F0Ac")};
     auto popup = makePopup(sensors);
     showInWindow(popup, false);
     sensors[0].setValue(50.26);
@@ -208,7 +209,7 @@ TEST_F(SensorPopupTest, UpdatesRewriteTheValuesLaterAndOnlyWhileShown)
     sensors[0].setValue(99); // after the call: not seen by the queued refresh
     driver().runUntilIdle();
     EXPECT_EQ(shown(*popup), (std::vector<std::string> {"# Temperature", "T1 Sensor T1 = 50.3°C", "# Voltage",
-                                 "V1 Sensor V1 = 1.500V"}));
+                                                        "V1 Sensor V1 = 1.500V"}));
 
     // A popup that goes before its refresh runs: nothing happens.
     popup->update(sensors);
@@ -228,7 +229,7 @@ TEST_F(SensorPopupTest, TheUnitLetterAlwaysNamesTheUnitOfTheNumber)
     defaults().set(std::string("fahrenheit"), "temperature_units");
     Foundation::NotificationCenter::defaultCenter().post(NotificationName::updateTemperatureUnit);
     EXPECT_EQ(shown(*popup), (std::vector<std::string> {"# Temperature", "T1 Sensor T1 = 113°F", "# Voltage",
-                                 "V1 Sensor V1 = " + voltage.compactValueText()}));
+                                                        "V1 Sensor V1 = " + voltage.compactValueText()}));
     EXPECT_EQ(popup->list().at("T1").lock()->valueView()->temperatureUnit(), "F");
 
     // The two keys disagree (a store written before the unit was first chosen): the letter follows the number.
@@ -253,9 +254,9 @@ TEST_F(SensorPopupTest, TheUnitLetterAlwaysNamesTheUnitOfTheNumber)
 TEST_F(SensorPopupTest, RendersSectionsHoverAndLongNames)
 {
     auto popup = makePopup({sensor("TC0P", SensorGroup::CPU, SensorType::temperature, 45.4, false, "CPU proximity"),
-        sensor("TG0P", SensorGroup::GPU, SensorType::temperature, 51.2, false,
-            "A graphics processor sensor with a name far too long for its row"),
-        sensor("VD0R", SensorGroup::sensor, SensorType::voltage, 12.345, false, "DC in")});
+                            sensor("TG0P", SensorGroup::GPU, SensorType::temperature, 51.2, false,
+                                   "A graphics processor sensor with a name far too long for its row"),
+                            sensor("VD0R", SensorGroup::sensor, SensorType::voltage, 12.345, false, "DC in")});
     TestAccess::setApplicationActiveForTesting<Kit::Window>(true);
     Kit::View& content = showInWindow(popup);
     ASSERT_DOUBLE_EQ(popup->frame().height(), 2 * 30 + 3 * 22);
@@ -270,7 +271,8 @@ TEST_F(SensorPopupTest, RendersSectionsHoverAndLongNames)
     // The long name ends in an ellipsis before the value.
     const auto longRow = popup->list().at("TG0P").lock();
     EXPECT_TRUE(longRow->valueView()->labelView()->textFieldCell().truncatesTail());
-    EXPECT_LE(longRow->valueView()->labelView()->frame().maxX(), longRow->valueView()->valueView()->frame().minX() + 0.5);
+    EXPECT_LE(longRow->valueView()->labelView()->frame().maxX(),
+              longRow->valueView()->valueView()->frame().minX() + 0.5);
 
     EventInjector input(window());
     input.moveTo({100, 85}); // over the first row (74-96 from the bottom)
@@ -370,6 +372,8 @@ TEST_P(PinnedPopupTest, ShowsTheProfilesReadings)
 }
 
 INSTANTIATE_TEST_SUITE_P(Profiles, PinnedPopupTest, ::testing::Values("mbp-m1pro-2fan", "mbp-intel-2fan"),
-    [](const auto& info) { return std::string(info.param) == "mbp-m1pro-2fan" ? "AppleSilicon" : "Intel"; });
+                         [](const auto& info) {
+                             return std::string(info.param) == "mbp-m1pro-2fan" ? "AppleSilicon" : "Intel";
+                         });
 
 } // namespace

@@ -161,7 +161,8 @@ TEST_F(FanSliderTest, ValuesOutsideTheRangeOrNotNumbersDrawOnTheTrack)
     auto slider = makeSlider();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const std::vector<std::pair<double, float>> cases = {{nan, 0.0f}, {1.5, 1.0f}, {-0.5, 0.0f}, {inf, 1.0f}, {-inf, 0.0f}};
+    const std::vector<std::pair<double, float>> cases = {
+        {nan, 0.0f}, {1.5, 1.0f}, {-0.5, 0.0f}, {inf, 1.0f}, {-inf, 0.0f}};
     for (const auto& [value, drawn] : cases) {
         slider->setDoubleValue(value);
         EXPECT_FLOAT_EQ(cellOf(*slider).drawnFraction(), drawn) << value;

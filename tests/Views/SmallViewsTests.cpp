@@ -94,8 +94,8 @@ TEST(AppearanceModeOfTheApplication, ReadsTheAutomaticSwitchFromTheGlobalDomain)
     TestAccess::resetForTesting<Kit::Appearance>();
     std::filesystem::create_directories(Foundation::Paths::preferences());
     std::ofstream(Foundation::Paths::preferences() / ".GlobalPreferences.plist")
-        << Foundation::PropertyListValue(Foundation::PropertyListValue::Dictionary {
-               {"AppleInterfaceStyleSwitchesAutomatically", 1}})
+        << Foundation::PropertyListValue(
+               Foundation::PropertyListValue::Dictionary {{"AppleInterfaceStyleSwitchesAutomatically", 1}})
                .toJSONText();
     EXPECT_EQ(AppearanceManager::currentAppearanceMode(), AppearanceManager::automatic);
     TestAccess::resetForTesting<Foundation::UserDefaults>();

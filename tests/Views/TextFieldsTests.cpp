@@ -53,10 +53,29 @@ public:
 TEST(NumericTextFieldFilter, KeepsWholeNumbersFromZeroTo200AndClearsEverythingElse)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"", ""}, {"2", "2"}, {"20", "20"}, {"200", "200"}, {"07", "7"}, {"000", "0"}, {"-", ""}, {"+", ""},
-        {"-5", "0"}, {"+42", "42"}, {"1a", ""}, {"1 ", ""}, {" 1", ""}, {"1.5", ""}, {"300", "200"}, {"201", "200"},
-        {"12345678901234567890", ""}, {"9223372036854775807", "200"}, {"-9223372036854775808", "0"},
-        {"9223372036854775808", ""}, {"--1", ""}, {"+-1", ""}, {"١", ""},
+        {"", ""},
+        {"2", "2"},
+        {"20", "20"},
+        {"200", "200"},
+        {"07", "7"},
+        {"000", "0"},
+        {"-", ""},
+        {"+", ""},
+        {"-5", "0"},
+        {"+42", "42"},
+        {"1a", ""},
+        {"1 ", ""},
+        {" 1", ""},
+        {"1.5", ""},
+        {"300", "200"},
+        {"201", "200"},
+        {"12345678901234567890", ""},
+        {"9223372036854775807", "200"},
+        {"-9223372036854775808", "0"},
+        {"9223372036854775808", ""},
+        {"--1", ""},
+        {"+-1", ""},
+        {"١", ""},
     };
     for (const auto& [typed, shown] : cases)
         EXPECT_EQ(NumericTextField::filtered(typed), shown) << "typed: " << typed;
@@ -120,8 +139,9 @@ TEST_F(TextFieldsTest, ReadOnlyFieldsAreConfiguredAsSpecified)
     const LabelField label({0, 0, 100, 16}, "CPU Core 1");
     const ValueField value({0, 0, 60, 22}, "45°C");
     const TextView title({0, 0, 100, 18});
-    for (const Kit::TextField* field : {static_cast<const Kit::TextField*>(&label),
-             static_cast<const Kit::TextField*>(&value), static_cast<const Kit::TextField*>(&title)}) {
+    for (const Kit::TextField* field :
+         {static_cast<const Kit::TextField*>(&label), static_cast<const Kit::TextField*>(&value),
+          static_cast<const Kit::TextField*>(&title)}) {
         EXPECT_FALSE(field->isEditable());
         EXPECT_FALSE(field->isSelectable());
         EXPECT_FALSE(field->isBezeled());
@@ -152,7 +172,7 @@ TEST_F(TextFieldsTest, ALongLabelShowsOneLineCutAtItsEnd)
 {
     Kit::View& content = makeWindow({140, 40});
     auto label = std::make_shared<LabelField>(Kit::Rect {10, 12, 120, 16},
-        "A very long sensor name that cannot fit in its row at all");
+                                              "A very long sensor name that cannot fit in its row at all");
     content.addSubview(label);
     EXPECT_TRUE(label->textFieldCell().truncatesTail());
     const Snapshot shot = Snapshot::of(content);

@@ -4,10 +4,9 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/XPC/XPCTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -30,12 +29,11 @@ struct Service {
             ++accepted;
             return Foundation::Result<void>();
         });
-        listener.setMessageHandler([this](XPC::PeerConnection& peer, const XPC::Request& r) {
-            return echoService(peer, r, received);
-        });
+        listener.setMessageHandler(
+            [this](XPC::PeerConnection& peer, const XPC::Request& r) { return echoService(peer, r, received); });
     }
     Log received; // outlives the listener's thread
-    std::atomic<int> accepted{0};
+    std::atomic<int> accepted {0};
     Listener listener;
 };
 
@@ -92,7 +90,7 @@ TEST_F(ConnectionTest, RepliesAreMatchedToTheirRequestsById)
     connection->send(request("hold"), outcomes.reply("first"), outcomes.error("first"));
     connection->send(request("release"), outcomes.reply("second"), outcomes.error("second"));
     ASSERT_TRUE(outcomes.log.waitFor(2));
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"second reply:released", "first reply:held"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"second reply:released", "first reply:held"}));
 }
 
 TEST_F(ConnectionTest, RepliesAndErrorsRunOnTheConnectionsPrivateThread)
@@ -109,7 +107,7 @@ TEST_F(ConnectionTest, RepliesAndErrorsRunOnTheConnectionsPrivateThread)
     connection->send(request("close"), outcomes.reply("2"), outcomes.error("2"));
     ASSERT_TRUE(outcomes.log.waitFor(2));
     EXPECT_EQ(outcomes.log.entries(),
-              (std::vector<std::string>{"1 reply:a", errorEntry("2", Error::Code::connectionInterrupted)}));
+              (std::vector<std::string> {"1 reply:a", errorEntry("2", Error::Code::connectionInterrupted)}));
     std::lock_guard lock(outcomes.mutex);
     ASSERT_EQ(outcomes.threads.size(), 2u);
     EXPECT_NE(outcomes.threads[0], std::this_thread::get_id());
@@ -145,7 +143,7 @@ TEST_F(ConnectionTest, AfterTheServiceRestartsTheNextMessageGoesOnANewConnection
     ASSERT_TRUE(second.listener.start());
     connection->send(request("echo", {"two"}), outcomes.reply("2"), outcomes.error("2"));
     ASSERT_TRUE(outcomes.log.waitFor(2));
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"1 reply:one", "2 reply:two"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"1 reply:one", "2 reply:two"}));
     EXPECT_EQ(second.accepted, 1);
     ASSERT_TRUE(invalidations.waitFor(1));
 }
@@ -158,10 +156,12 @@ TEST_F(ConnectionTest, AMessageSentBeforeTheLossIsNoticedIsSentAgainOnAFreshConn
     // Keep the private thread busy so it cannot notice the service leaving.
     Gate busy;
     Log started;
-    connection->send(request("echo", {"one"}), [&](std::optional<std::string>) {
-        started.add("reply");
-        busy.wait();
-    }, {});
+    connection->send(request("echo", {"one"}),
+                     [&](std::optional<std::string>) {
+                         started.add("reply");
+                         busy.wait();
+                     },
+                     {});
     ASSERT_TRUE(started.waitFor(1));
     first.reset();
     Service second;
@@ -169,10 +169,10 @@ TEST_F(ConnectionTest, AMessageSentBeforeTheLossIsNoticedIsSentAgainOnAFreshConn
 
     connection->send(request("echo", {"two"}), outcomes.reply("2"), outcomes.error("2"));
     ASSERT_TRUE(second.received.waitFor(1));
-    EXPECT_EQ(second.received.entries(), (std::vector<std::string>{"echo [\"two\"]"}));
+    EXPECT_EQ(second.received.entries(), (std::vector<std::string> {"echo [\"two\"]"}));
     busy.open();
     ASSERT_TRUE(outcomes.log.waitFor(1));
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"2 reply:two"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"2 reply:two"}));
     ASSERT_TRUE(invalidations.waitFor(1));
     connection.reset();
     EXPECT_EQ(invalidations.size(), 1u);
@@ -187,8 +187,8 @@ TEST_F(ConnectionTest, AnAbsentServiceGivesOneErrorPerMessageAndOneInvalidation)
     ASSERT_TRUE(outcomes.log.waitFor(2));
     ASSERT_TRUE(invalidations.waitFor(1));
     connection.reset(); // runs whatever is still queued
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{errorEntry("1", Error::Code::connectionFailed),
-                                                                errorEntry("2", Error::Code::connectionFailed)}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {errorEntry("1", Error::Code::connectionFailed),
+                                                                 errorEntry("2", Error::Code::connectionFailed)}));
     EXPECT_EQ(invalidations.size(), 1u);
 }
 
@@ -213,7 +213,7 @@ TEST_F(ConnectionTest, DestroyingTheConnectionAnswersEveryPendingMessage)
     connection->send(request("silent"), outcomes.reply("1"), outcomes.error("1"));
     ASSERT_TRUE(s.received.waitFor(1));
     connection.reset();
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{errorEntry("1", Error::Code::connectionInvalid)}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {errorEntry("1", Error::Code::connectionInvalid)}));
     EXPECT_EQ(invalidations.size(), 1u);
 }
 
@@ -234,10 +234,12 @@ TEST_F(ConnectionTest, APeerClosingMidWriteDoesNotKillTheProcess)
     Log started;
     std::optional<XPC::Socket> peer;
     auto admitting = admitNext(*server, peer);
-    connection->send(request("echo", {"a"}), [&](std::optional<std::string>) {
-        started.add("reply");
-        busy.wait();
-    }, {});
+    connection->send(request("echo", {"a"}),
+                     [&](std::optional<std::string>) {
+                         started.add("reply");
+                         busy.wait();
+                     },
+                     {});
     admitting.join();
     ASSERT_TRUE(peer);
     const auto first = XPC::MessageCodec::encode(XPC::MessageCodec::makeRequest(1, "echo", {"a"}));
@@ -257,8 +259,8 @@ TEST_F(ConnectionTest, APeerClosingMidWriteDoesNotKillTheProcess)
     ASSERT_TRUE(outcomes.log.waitFor(4));
     sigaction(SIGPIPE, &previous, nullptr);
     const auto failed = Error::Code::connectionFailed;
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{errorEntry("1", failed), errorEntry("2", failed),
-                                                                errorEntry("3", failed), errorEntry("4", failed)}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {errorEntry("1", failed), errorEntry("2", failed),
+                                                                 errorEntry("3", failed), errorEntry("4", failed)}));
 }
 
 TEST_F(ConnectionTest, TheLayerIgnoresSIGPIPE)

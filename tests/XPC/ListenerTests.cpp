@@ -5,15 +5,14 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/XPC/XPCTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <functional>
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -31,8 +30,8 @@ const std::string service = "com.norvane.AerloOffline.SMC.Helper";
 std::string frame(std::string_view payload)
 {
     const auto n = static_cast<std::uint32_t>(payload.size());
-    std::string bytes{static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF), static_cast<char>((n >> 8) & 0xFF),
-                      static_cast<char>(n & 0xFF)};
+    std::string bytes {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF),
+                       static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)};
     return bytes + std::string(payload);
 }
 
@@ -68,7 +67,7 @@ struct RawClient {
                 pending.erase(pending.begin());
                 return message;
             }
-            pollfd ready{socket.fd(), POLLIN, 0};
+            pollfd ready {socket.fd(), POLLIN, 0};
             if (poll(&ready, 1, 2000) != 1)
                 return "<timeout>";
             char buffer[4096];
@@ -94,9 +93,8 @@ struct ListenerTest : ::testing::Test {
 
     void serve(Listener& listener)
     {
-        listener.setMessageHandler([this](XPC::PeerConnection& peer, const XPC::Request& r) {
-            return echoService(peer, r, received);
-        });
+        listener.setMessageHandler(
+            [this](XPC::PeerConnection& peer, const XPC::Request& r) { return echoService(peer, r, received); });
         listener.setRejectionHandler([this](const XPC::PeerCredentials& peer, std::string_view reason) {
             EXPECT_EQ(peer.pid, getpid());
             rejections.add(std::string(reason));
@@ -137,13 +135,14 @@ TEST_F(ListenerTest, SpeaksFirstOnceAdmittedAndClosesAPeerThatWroteBefore)
     ASSERT_TRUE(early.write(frame(R"({"id":1,"sel":"echo","args":["early"]})")));
     holding = false;
     EXPECT_EQ(early.next(), "<closed>");
-    EXPECT_EQ(rejections.entries(), (std::vector<std::string>{"bytes were written before the connection was admitted"}));
+    EXPECT_EQ(rejections.entries(),
+              (std::vector<std::string> {"bytes were written before the connection was admitted"}));
 
     RawClient polite;
     ASSERT_TRUE(polite.connect(path));
     ASSERT_TRUE(polite.write(frame(R"({"id":2,"sel":"echo","args":["after"]})")));
     EXPECT_EQ(polite.next(), R"({"id":2,"reply":"after"})");
-    EXPECT_EQ(received.entries(), (std::vector<std::string>{"echo [\"after\"]"}));
+    EXPECT_EQ(received.entries(), (std::vector<std::string> {"echo [\"after\"]"}));
 }
 
 TEST_F(ListenerTest, TheSocketFileAppearsOnlyOnceItListens)
@@ -217,8 +216,10 @@ TEST_F(ListenerTest, ClosesAConnectionOnABadFrameAndKeepsServingOthers)
         {"args not a list", frame(R"({"id":1,"sel":"echo","args":"x"})"), "malformed request"},
         {"unknown key", frame(R"({"id":1,"sel":"echo","args":["x"],"path":"/bin/sh"})"), "malformed request"},
         {"selector twice", frame(R"({"id":1,"sel":"echo","args":["x"],"sel":"close"})"), "frame names a key twice"},
-        {"NUL byte", frame(std::string("{\"id\":1,\"sel\":\"echo\",\"args\":[\"x\"]}\0junk", 40)), "frame holds a NUL byte"},
-        {"trailing data", frame(R"({"id":1,"sel":"echo","args":["x"]} {"id":2})"), "frame has data after its JSON value"},
+        {"NUL byte", frame(std::string("{\"id\":1,\"sel\":\"echo\",\"args\":[\"x\"]}\0junk", 40)),
+         "frame holds a NUL byte"},
+        {"trailing data", frame(R"({"id":1,"sel":"echo","args":["x"]} {"id":2})"),
+         "frame has data after its JSON value"},
     };
     Listener listener(path);
     serve(listener);
@@ -247,9 +248,10 @@ TEST_F(ListenerTest, AHandlerThatRefusesAMessageClosesThatConnection)
     serve(listener);
     RawClient client;
     ASSERT_TRUE(client.connect(path));
-    ASSERT_TRUE(client.write(frame(R"({"id":1,"sel":"close","args":[]})") + frame(R"({"id":2,"sel":"echo","args":["x"]})")));
+    ASSERT_TRUE(
+        client.write(frame(R"({"id":1,"sel":"close","args":[]})") + frame(R"({"id":2,"sel":"echo","args":["x"]})")));
     EXPECT_EQ(client.next(), "<closed>");
-    EXPECT_EQ(received.entries(), (std::vector<std::string>{"close []"})); // nothing after the refusal
+    EXPECT_EQ(received.entries(), (std::vector<std::string> {"close []"})); // nothing after the refusal
     EXPECT_TRUE(rejections.entries().empty());
 }
 
@@ -275,7 +277,7 @@ TEST_F(ListenerTest, RefusesConnectionsBeyondEachCap)
         EXPECT_EQ(listener.connectionCount(), 2u);
         ASSERT_TRUE(c.connect(path, false));
         EXPECT_EQ(c.next(), "<closed>");
-        EXPECT_EQ(rejections.entries(), (std::vector<std::string>{"too many connections"}));
+        EXPECT_EQ(rejections.entries(), (std::vector<std::string> {"too many connections"}));
 
         // A place frees up when a client leaves.
         a.socket.close();
@@ -331,7 +333,8 @@ TEST_F(ListenerTest, AClientThatNeverReadsOrHoldsHalfAFrameIsClosedAndTheOthersA
     // Enough replies to fill the socket's buffers and the reply queue.
     std::string flood;
     for (int i = 1; flood.size() < static_cast<std::size_t>(size) * 4; ++i)
-        flood += frame(R"({"id":)" + std::to_string(i) + R"(,"sel":"echo","args":[")" + std::string(200, 'r') + R"("]})");
+        flood +=
+            frame(R"({"id":)" + std::to_string(i) + R"(,"sel":"echo","args":[")" + std::string(200, 'r') + R"("]})");
     ASSERT_TRUE(deaf.write(flood.substr(0, 100000)));
     ASSERT_TRUE(half.write(frame(R"({"id":1,"sel":"echo","args":["x"]})").substr(0, 10)));
     ASSERT_TRUE(good.write(frame(R"({"id":1,"sel":"echo","args":["fine"]})")));
@@ -352,13 +355,13 @@ TEST_F(ListenerTest, EveryReadIsCheckedAgainstItsSender)
 {
     Listener listener(path);
     Log senders;
-    listener.setSenderAdmission([&](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
-                                    -> Foundation::Result<void> {
-        senders.add(std::to_string(sender.pid));
-        if (sender.pid != peer.pid)
-            return Foundation::Error("process " + std::to_string(sender.pid) + " is not the client");
-        return {};
-    });
+    listener.setSenderAdmission(
+        [&](const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender) -> Foundation::Result<void> {
+            senders.add(std::to_string(sender.pid));
+            if (sender.pid != peer.pid)
+                return Foundation::Error("process " + std::to_string(sender.pid) + " is not the client");
+            return {};
+        });
     serve(listener);
     RawClient client;
     ASSERT_TRUE(client.connect(path));
@@ -370,16 +373,18 @@ TEST_F(ListenerTest, EveryReadIsCheckedAgainstItsSender)
     ASSERT_GE(child, 0);
     if (child == 0) {
         const std::string bytes = frame(R"({"id":2,"sel":"echo","args":["child"]})");
-        const bool written = ::send(client.socket.fd(), bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+        const bool written =
+            ::send(client.socket.fd(), bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
         ::_exit(written ? 0 : 1);
     }
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(client.next(), "<closed>");
-    EXPECT_EQ(rejections.entries(), (std::vector<std::string>{"process " + std::to_string(child) + " is not the client"}));
-    EXPECT_EQ(received.entries(), (std::vector<std::string>{"echo [\"mine\"]"}));
-    EXPECT_EQ(senders.entries(), (std::vector<std::string>{std::to_string(::getpid()), std::to_string(child)}));
+    EXPECT_EQ(rejections.entries(),
+              (std::vector<std::string> {"process " + std::to_string(child) + " is not the client"}));
+    EXPECT_EQ(received.entries(), (std::vector<std::string> {"echo [\"mine\"]"}));
+    EXPECT_EQ(senders.entries(), (std::vector<std::string> {std::to_string(::getpid()), std::to_string(child)}));
 }
 
 TEST_F(ListenerTest, ThePeerAdmissionSeesTheClientsCredentialsAndCanRefuseIt)

@@ -1,9 +1,8 @@
 #include "Platform/XPC/MessageCodec.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <new>
 
 using XPC::DecodeError;
@@ -12,8 +11,8 @@ using XPC::MessageCodec;
 
 // The largest single allocation made while tracking is on (for the "never buffers an oversize frame" check).
 namespace {
-std::atomic<bool> trackAllocations{false};
-std::atomic<std::size_t> largestAllocation{0};
+std::atomic<bool> trackAllocations {false};
+std::atomic<std::size_t> largestAllocation {0};
 } // namespace
 
 // GCC 12 takes the malloc/free pair below for a mismatch.
@@ -23,8 +22,7 @@ void* operator new(std::size_t size)
 {
     if (trackAllocations) {
         std::size_t seen = largestAllocation;
-        while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {
-        }
+        while (size > seen && !largestAllocation.compare_exchange_weak(seen, size)) {}
     }
     if (void* p = std::malloc(size ? size : 1))
         return p;
@@ -48,14 +46,15 @@ std::string frame(std::string_view payload)
     return bytes;
 }
 
-const std::string modeRequest = std::string("\x00\x00\x00\x3f", 4)
-    + R"({"id":7,"sel":"setFanModeWithId:mode:completion:","args":[1,0]})";
+const std::string modeRequest =
+    std::string("\x00\x00\x00\x3f", 4) + R"({"id":7,"sel":"setFanModeWithId:mode:completion:","args":[1,0]})";
 
 } // namespace
 
 TEST(MessageCodec, EncodesRequestsAndRepliesAsGoldenBytes)
 {
-    const auto request = MessageCodec::encode(MessageCodec::makeRequest(7, "setFanModeWithId:mode:completion:", {1, 0}));
+    const auto request =
+        MessageCodec::encode(MessageCodec::makeRequest(7, "setFanModeWithId:mode:completion:", {1, 0}));
     ASSERT_TRUE(request);
     EXPECT_EQ(*request, modeRequest);
 
@@ -199,7 +198,7 @@ TEST(MessageCodec, EncoderRefusesWhatCannotBeAFrame)
 {
     EXPECT_FALSE(MessageCodec::encode(Message::array({1, 2})));
     EXPECT_FALSE(MessageCodec::encode(Message("text")));
-    EXPECT_FALSE(MessageCodec::encode(Message{{"a", std::string("\xff\xfe")}}));
+    EXPECT_FALSE(MessageCodec::encode(Message {{"a", std::string("\xff\xfe")}}));
     EXPECT_TRUE(MessageCodec::encode(Message::object()));
 }
 
@@ -214,14 +213,14 @@ TEST(MessageCodec, ReadsRequestsStrictly)
     EXPECT_TRUE(parse(R"({"args":[],"sel":"update","id":18446744073709551615})"));
 
     for (const char* bad : {
-             R"({"sel":"update","args":[]})",                 // no id
-             R"({"id":-1,"sel":"update","args":[]})",         // negative id
-             R"({"id":1.0,"sel":"update","args":[]})",        // not an integer
+             R"({"sel":"update","args":[]})", // no id
+             R"({"id":-1,"sel":"update","args":[]})", // negative id
+             R"({"id":1.0,"sel":"update","args":[]})", // not an integer
              R"({"id":"1","sel":"update","args":[]})",
              R"({"id":true,"sel":"update","args":[]})",
-             R"({"id":1,"sel":"","args":[]})",                // empty selector
+             R"({"id":1,"sel":"","args":[]})", // empty selector
              R"({"id":1,"sel":5,"args":[]})",
-             R"({"id":1,"sel":"update"})",                    // no args
+             R"({"id":1,"sel":"update"})", // no args
              R"({"id":1,"sel":"update","args":{}})",
              R"({"id":1,"sel":"update","args":null})",
              R"({"id":1,"sel":"update","args":[],"extra":0})",
@@ -230,7 +229,7 @@ TEST(MessageCodec, ReadsRequestsStrictly)
     }
     // Before a transport stamps it, the id may be missing.
     EXPECT_TRUE(MessageCodec::parseUnstampedRequest(MessageCodec::makeRequest("update")));
-    EXPECT_FALSE(MessageCodec::parseUnstampedRequest(Message{{"sel", "update"}, {"args", 1}}));
+    EXPECT_FALSE(MessageCodec::parseUnstampedRequest(Message {{"sel", "update"}, {"args", 1}}));
 }
 
 TEST(MessageCodec, ReadsRepliesStrictly)

@@ -7,7 +7,6 @@
 #include "tests/XPC/XPCTestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 using namespace XPCTest;
@@ -25,7 +24,9 @@ enum class Kind { socket, loopback, recording };
 struct Stage {
     explicit Stage(Kind kind)
     {
-        auto handler = [this](XPC::PeerConnection& peer, const XPC::Request& r) { return echoService(peer, r, received); };
+        auto handler = [this](XPC::PeerConnection& peer, const XPC::Request& r) {
+            return echoService(peer, r, received);
+        };
         switch (kind) {
         case Kind::socket:
             root = std::make_unique<TempRoot>();
@@ -70,7 +71,7 @@ struct Stage {
 };
 
 struct TransportContract : ::testing::TestWithParam<Kind> {
-    Stage setup{GetParam()};
+    Stage setup {GetParam()};
     Outcomes outcomes;
     XPC::Transport& transport = *setup.transport;
 };
@@ -102,10 +103,10 @@ TEST_P(TransportContract, RepliesComeBackOnAnotherThreadInOrder)
     transport.send(request("echo", {"1.0.0"}), outcomes.reply("a"), outcomes.error("a"));
     transport.send(request("null"), outcomes.reply("b"), outcomes.error("b"));
     ASSERT_TRUE(outcomes.log.waitFor(2));
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"a reply:1.0.0", "b reply:null"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"a reply:1.0.0", "b reply:null"}));
     EXPECT_EQ(setup.received.entries(),
-              (std::vector<std::string>{"setSMCPath: [\"/Applications/Aerlo.app/Contents/Resources/SMC\"]",
-                                        "echo [\"1.0.0\"]", "null []"}));
+              (std::vector<std::string> {"setSMCPath: [\"/Applications/Aerlo.app/Contents/Resources/SMC\"]",
+                                         "echo [\"1.0.0\"]", "null []"}));
     std::lock_guard lock(outcomes.mutex);
     for (auto thread : outcomes.threads)
         EXPECT_NE(thread, std::this_thread::get_id());
@@ -158,7 +159,7 @@ TEST_P(TransportContract, InvalidateFailsWhatIsPendingAndEverythingAfter)
     ASSERT_TRUE(outcomes.log.waitFor(2));
     setup.transport.reset();
     const auto invalid = Error::Code::connectionInvalid;
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{errorEntry("1", invalid), errorEntry("2", invalid)}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {errorEntry("1", invalid), errorEntry("2", invalid)}));
     EXPECT_EQ(setup.received.size(), 1u);
     EXPECT_EQ(setup.invalidations.size(), 1u);
 }
@@ -171,7 +172,7 @@ TEST_P(TransportContract, HoldsMessagesUntilResumed)
     transport.resume();
     transport.send(request("silent", {3}));
     ASSERT_TRUE(setup.received.waitFor(3));
-    EXPECT_EQ(setup.received.entries(), (std::vector<std::string>{"silent [1]", "echo [\"2\"]", "silent [3]"}));
+    EXPECT_EQ(setup.received.entries(), (std::vector<std::string> {"silent [1]", "echo [\"2\"]", "silent [3]"}));
     ASSERT_TRUE(outcomes.log.waitFor(1));
     EXPECT_EQ(outcomes.log.entries()[0], "held reply:2");
 }
@@ -180,14 +181,14 @@ TEST_P(TransportContract, RefusesWhatIsNotARequest)
 {
     ConsoleCapture console;
     transport.resume();
-    transport.send(Message{{"selector", "update"}}, outcomes.reply("1"), outcomes.error("1"));
+    transport.send(Message {{"selector", "update"}}, outcomes.reply("1"), outcomes.error("1"));
     transport.send(request("echo", {std::string("\xff")}), outcomes.reply("2"), outcomes.error("2"));
     transport.send(request("echo", {std::string(70000, 'x')}), outcomes.reply("3"), outcomes.error("3"));
-    transport.send(Message{{"sel", "update"}}); // no args, and no one to tell: one printed line
+    transport.send(Message {{"sel", "update"}}); // no args, and no one to tell: one printed line
     ASSERT_TRUE(outcomes.log.waitFor(3));
     const auto invalid = Error::Code::messageInvalid;
-    EXPECT_EQ(outcomes.log.entries(),
-              (std::vector<std::string>{errorEntry("1", invalid), errorEntry("2", invalid), errorEntry("3", invalid)}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {errorEntry("1", invalid), errorEntry("2", invalid),
+                                                                 errorEntry("3", invalid)}));
     EXPECT_EQ(console.errors(), "A message to service named " + service + " could not be encoded.\n");
     EXPECT_EQ(setup.received.size(), 0u);
     EXPECT_EQ(setup.invalidations.size(), 0u);
@@ -198,10 +199,11 @@ TEST(RecordingTransport, RecordsEachMessageAsSentWithItsId)
     RecordingTransport recorder;
     recorder.resume();
     recorder.send(request("setSMCPath:", {"/SMC"}));
-    recorder.send(request("setFanModeWithId:mode:completion:", {0, 1}), [](auto) {}, [](auto&) {});
+    recorder.send(
+        request("setFanModeWithId:mode:completion:", {0, 1}), [](auto) {}, [](auto&) {});
     recorder.send(XPC::MessageCodec::makeRequest(99, "update")); // a caller's id is replaced
     EXPECT_EQ(recorder.selectors(),
-              (std::vector<std::string>{"setSMCPath:", "setFanModeWithId:mode:completion:", "update"}));
+              (std::vector<std::string> {"setSMCPath:", "setFanModeWithId:mode:completion:", "update"}));
     const auto messages = recorder.messages();
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0].dump(), R"({"id":1,"sel":"setSMCPath:","args":["/SMC"]})");
@@ -221,17 +223,17 @@ TEST(RecordingTransport, RepliesAsScriptedAndFailsPendingOnDisconnect)
     recorder.send(request("versionWithCompletion:"), outcomes.reply("default"), outcomes.error("default"));
     recorder.setResponder([](const XPC::Request& r) {
         return r.sel == "versionWithCompletion:" ? RecordingTransport::Response::reply("1.0.0")
-                                                : RecordingTransport::Response::pending();
+                                                 : RecordingTransport::Response::pending();
     });
     recorder.send(request("versionWithCompletion:"), outcomes.reply("version"), outcomes.error("version"));
     recorder.send(request("setFanSpeedWithId:value:completion:", {0, 2000}), outcomes.reply("speed"),
                   outcomes.error("speed"));
     recorder.drain();
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"default reply:null", "version reply:1.0.0"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"default reply:null", "version reply:1.0.0"}));
     recorder.disconnect();
     recorder.drain();
     EXPECT_EQ(outcomes.log.entries().back(), errorEntry("speed", Error::Code::connectionInterrupted));
-    EXPECT_EQ(invalidations.entries(), (std::vector<std::string>{"invalidated"}));
+    EXPECT_EQ(invalidations.entries(), (std::vector<std::string> {"invalidated"}));
 }
 
 TEST(LoopbackTransport, ServesOnTheSendersThreadWithThisProcessAsThePeer)
@@ -251,5 +253,5 @@ TEST(LoopbackTransport, ServesOnTheSendersThreadWithThisProcessAsThePeer)
     EXPECT_EQ(peer.pid, getpid());
     EXPECT_EQ(peer.uid, getuid());
     loopback.drain();
-    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string>{"1 reply:done"}));
+    EXPECT_EQ(outcomes.log.entries(), (std::vector<std::string> {"1 reply:done"}));
 }

@@ -1,5 +1,3 @@
-#include "tests/e2e/RunningApplicationTest.h"
-
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/System/AppService.h"
@@ -7,6 +5,7 @@
 #include "Platform/System/ProcessApplicationLauncher.h"
 #include "tests/KitX11/X11TestSupport.h"
 #include "tests/Support/TestAccess.h"
+#include "tests/e2e/RunningApplicationTest.h"
 
 #include <QElapsedTimer>
 
@@ -64,7 +63,8 @@ TEST_F(RunningApplicationTest, TheRelaunchReplacesTheProcessInPlaceAndTheSavedMo
     startSimulator("mbp-m1pro-2fan");
     installHelper();
     TestAccess::resetForTesting<Foundation::UserDefaults>();
-    ASSERT_TRUE(Foundation::UserDefaults::standard().set(std::int64_t {3000}, Aerlo::SettingsKey::leftFanSpeedAfterDrag));
+    ASSERT_TRUE(
+        Foundation::UserDefaults::standard().set(std::int64_t {3000}, Aerlo::SettingsKey::leftFanSpeedAfterDrag));
     ASSERT_TRUE(Foundation::UserDefaults::standard().set(std::int64_t {2}, Aerlo::SettingsKey::fanModeSelectedSegment));
     ASSERT_TRUE(Foundation::UserDefaults::standard().synchronize());
     ::setenv("AERLO_RELAUNCH_SECONDS", "4", 1);
@@ -72,12 +72,13 @@ TEST_F(RunningApplicationTest, TheRelaunchReplacesTheProcessInPlaceAndTheSavedMo
     ::unsetenv("AERLO_RELAUNCH_SECONDS");
 
     const std::vector<std::string> start {modeEntry(0, 0), modeEntry(1, 0), modeEntry(0, 1), modeEntry(1, 1),
-        speedEntry(0, 3000)};
+                                          speedEntry(0, 3000)};
     ASSERT_TRUE(awaitLogEntry(speedEntry(0, 3000), 0, 10)) << applicationOutput() << helperLogText();
     const pid_t pid = application_->processIdentifier();
     for (int relaunch = 1; relaunch <= 2; ++relaunch) {
         const std::size_t before = helperLog().size();
-        ASSERT_TRUE(waitUntil([&] { return occurrences(applicationOutput(), "守护进程已安装") > std::size_t(relaunch); }, 10))
+        ASSERT_TRUE(
+            waitUntil([&] { return occurrences(applicationOutput(), "守护进程已安装") > std::size_t(relaunch); }, 10))
             << applicationOutput();
         EXPECT_TRUE(application_->isRunning());
         std::optional<std::size_t> at = before;
@@ -106,13 +107,14 @@ TEST_F(RunningApplicationTest, TheHelperFromItsAutostartEntryStartsTheApplicatio
 {
     startSimulator("mbp-m1pro-2fan");
     ASSERT_TRUE(SystemPlatform::AppService::setLoginItemEnabled("com.norvane.AerloOfflineHelper", true));
-    const auto entry = SystemPlatform::DesktopEntry::read(
-        SystemPlatform::AppService::autostartFolder() / "com.norvane.AerloOfflineHelper.desktop");
+    const auto entry = SystemPlatform::DesktopEntry::read(SystemPlatform::AppService::autostartFolder()
+                                                          / "com.norvane.AerloOfflineHelper.desktop");
     ASSERT_TRUE(entry);
     ASSERT_EQ(entry->execArguments().size(), 1u);
     const fs::path output = root_.path() / "helper.log";
     const auto runHelper = [&] {
-        auto helper = std::make_unique<Foundation::Process>("/bin/sh",
+        auto helper = std::make_unique<Foundation::Process>(
+            "/bin/sh",
             std::vector<std::string> {"-c", "exec \"$0\" >>\"$1\" 2>&1", entry->execArguments()[0], output.string()});
         EXPECT_EQ(helper->run().error(), "");
         return helper;

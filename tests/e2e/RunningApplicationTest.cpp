@@ -74,8 +74,7 @@ void RunningApplicationTest::TearDown()
     (void)SystemPlatform::JobBlessService::stop(Aerlo::SMCHelper::label, 1.0);
     stopSimulator();
     int status = 0;
-    while (::waitpid(-1, &status, WNOHANG) > 0) {
-    }
+    while (::waitpid(-1, &status, WNOHANG) > 0) {}
     TestAccess::resetForTesting<Foundation::UserDefaults>();
     Foundation::Bundle::setMainBundlePath({});
     ::unsetenv("AERLO_ROOT");
@@ -92,7 +91,11 @@ void RunningApplicationTest::startSimulator(const std::string& profile)
     simulator_ = std::make_unique<Foundation::Process>(
         AERLO_SMCSIM, std::vector<std::string> {"--profile", profile, "--manual-clock"}, options);
     ASSERT_EQ(simulator_->run().error(), "");
-    ASSERT_TRUE(waitUntil([&] { return runTool(AERLO_SMCSIM, {"ctl", "snapshot"}).status == 0; }, 10))
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            return runTool(AERLO_SMCSIM, {"ctl", "snapshot"}).status == 0;
+        },
+        10))
         << "smcsim serves";
 }
 
@@ -138,20 +141,18 @@ double RunningApplicationTest::target(const nlohmann::json& fans, std::size_t in
 
 bool RunningApplicationTest::everyFanAutomatic(const nlohmann::json& fans)
 {
-    return !fans.empty() && std::none_of(fans.begin(), fans.end(), [](const auto& fan) {
-        return fan.value("forced", true);
-    });
+    return !fans.empty()
+           && std::none_of(fans.begin(), fans.end(), [](const auto& fan) { return fan.value("forced", true); });
 }
 
 void RunningApplicationTest::installHelper()
 {
     const auto authorization = std::make_shared<SystemPlatform::Authorization>(
         std::vector<std::string> {std::string(SystemPlatform::kSMRightBlessPrivilegedHelper)});
-    const auto result = SystemPlatform::JobBlessService::bless(
-        SystemPlatform::kSMDomainSystemLaunchd, Aerlo::SMCHelper::label, authorization);
+    const auto result = SystemPlatform::JobBlessService::bless(SystemPlatform::kSMDomainSystemLaunchd,
+                                                               Aerlo::SMCHelper::label, authorization);
     ASSERT_TRUE(result) << result.failure().localizedDescription;
-    ASSERT_TRUE(waitUntil(
-        [] { return fs::exists(SystemPlatform::HelperPaths::socket(Aerlo::SMCHelper::label)); }, 10));
+    ASSERT_TRUE(waitUntil([] { return fs::exists(SystemPlatform::HelperPaths::socket(Aerlo::SMCHelper::label)); }, 10));
 }
 
 std::vector<std::string> RunningApplicationTest::helperLog() const
@@ -190,10 +191,7 @@ void RunningApplicationTest::launchApplication()
     ASSERT_EQ(application_->run().error(), "");
 }
 
-std::string RunningApplicationTest::applicationOutput() const
-{
-    return fileText(root_.path() / "aerlo.log");
-}
+std::string RunningApplicationTest::applicationOutput() const { return fileText(root_.path() / "aerlo.log"); }
 
 bool RunningApplicationTest::awaitOutput(const std::string& text, double seconds) const
 {
@@ -206,7 +204,7 @@ std::vector<RunningApplicationTest::Window> RunningApplicationTest::applicationW
     if (!application_)
         return windows;
     const auto found = runTool("/usr/bin/xdotool",
-        {"search", "--onlyvisible", "--pid", std::to_string(application_->processIdentifier())});
+                               {"search", "--onlyvisible", "--pid", std::to_string(application_->processIdentifier())});
     std::istringstream ids(found.stdout_);
     std::string id;
     while (ids >> id) {
@@ -259,10 +257,7 @@ std::optional<RunningApplicationTest::Window> RunningApplicationTest::awaitFanWi
     return shown;
 }
 
-bool RunningApplicationTest::click(QPoint point)
-{
-    return X11TestSupport::clickAt(point);
-}
+bool RunningApplicationTest::click(QPoint point) { return X11TestSupport::clickAt(point); }
 
 bool RunningApplicationTest::pressKeys(const std::vector<std::string>& keys)
 {
@@ -273,9 +268,9 @@ bool RunningApplicationTest::pressKeys(const std::vector<std::string>& keys)
 
 bool RunningApplicationTest::movePointer(QPoint point)
 {
-    return runTool("/usr/bin/xdotool",
-               {"mousemove", "--sync", std::to_string(point.x()), std::to_string(point.y())})
-               .status == 0;
+    return runTool("/usr/bin/xdotool", {"mousemove", "--sync", std::to_string(point.x()), std::to_string(point.y())})
+               .status
+           == 0;
 }
 
 QImage RunningApplicationTest::screenshot(const std::string& name, const QRect& area)
@@ -289,12 +284,12 @@ QImage RunningApplicationTest::screenshot(const std::string& name, const QRect& 
 
 std::string RunningApplicationTest::modeEntry(int fan, int mode)
 {
-    return std::string(Aerlo::HelperProtocol::Selector::setFanModeWithId) + " [" + std::to_string(fan) + "," +
-        std::to_string(mode) + "]";
+    return std::string(Aerlo::HelperProtocol::Selector::setFanModeWithId) + " [" + std::to_string(fan) + ","
+           + std::to_string(mode) + "]";
 }
 
 std::string RunningApplicationTest::speedEntry(int fan, int speed)
 {
-    return std::string(Aerlo::HelperProtocol::Selector::setFanSpeedWithId) + " [" + std::to_string(fan) + "," +
-        std::to_string(speed) + "]";
+    return std::string(Aerlo::HelperProtocol::Selector::setFanSpeedWithId) + " [" + std::to_string(fan) + ","
+           + std::to_string(speed) + "]";
 }

@@ -6,11 +6,10 @@
 #include <QImage>
 #include <QRect>
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,5 +1,3 @@
-#include "tests/e2e/RunningApplicationTest.h"
-
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
@@ -7,6 +5,7 @@
 #include "Platform/System/HelperPaths.h"
 #include "tests/KitX11/X11TestSupport.h"
 #include "tests/Support/TestAccess.h"
+#include "tests/e2e/RunningApplicationTest.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -134,8 +133,8 @@ TEST_F(RunningApplicationTest, TwoFanMachineFromTheTrayToTheWatchdog)
     EXPECT_TRUE(waitUntil(
         [&] {
             fans = fansAfterASecond();
-            return isForced(fans, 0) && isForced(fans, 1) && target(fans, 0) == expected[0] &&
-                target(fans, 1) == expected[1];
+            return isForced(fans, 0) && isForced(fans, 1) && target(fans, 0) == expected[0]
+                   && target(fans, 1) == expected[1];
         },
         10))
         << fans.dump() << testing::PrintToString(helperLog());
@@ -215,7 +214,8 @@ TEST_F(RunningApplicationTest, OneFanMachineQuitsOnSigtermWithItsFanAutomatic)
         10))
         << applicationOutput();
     // Painted once it is mapped: more than a flat fill.
-    EXPECT_TRUE(waitUntil([&] { return pixelsUnlikeTheFirst(screenshot("settings-window", settings->frame)) > 1000; }, 5));
+    EXPECT_TRUE(
+        waitUntil([&] { return pixelsUnlikeTheFirst(screenshot("settings-window", settings->frame)) > 1000; }, 5));
 
     const std::size_t beforeQuit = helperLog().size();
     application_->terminate();

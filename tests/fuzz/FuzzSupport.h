@@ -6,7 +6,7 @@
 template <typename World>
 World& fuzzWorld()
 {
-    static World& instance = [] () -> World& {
+    static World& instance = []() -> World& {
         Foundation::Console::setSink([](Foundation::Console::Stream, std::string_view) {});
         static World made;
         return made;

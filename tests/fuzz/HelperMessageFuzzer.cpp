@@ -80,8 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int fan = 0; fan < 2; ++fan) {
         const std::string prefix = "F" + std::to_string(fan);
         const double target = w.device->value(prefix + "Tg").value_or(0);
-        if (target != w.initialTargets[fan] && (target < w.device->value(prefix + "Mn").value_or(0) - 0.5
-                                                || target > w.device->value(prefix + "Mx").value_or(0) + 0.5))
+        if (target != w.initialTargets[fan]
+            && (target < w.device->value(prefix + "Mn").value_or(0) - 0.5
+                || target > w.device->value(prefix + "Mx").value_or(0) + 0.5))
             std::abort();
     }
     w.clock.advance(1);

@@ -2,8 +2,8 @@
 // server in this process on a real socket, after a privileged hello when the first byte is even.
 // The server never crashes and keeps serving the next client.
 #include "Platform/SMC/SocketSmcProtocol.h"
-#include "Tools/smcsim/SmcsimServer.h"
 #include "Tools/smcsim/SimulatedMachine.h"
+#include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Support/TempRoot.h"
 #include "tests/fuzz/FuzzSupport.h"
 
@@ -34,7 +34,8 @@ struct World {
         if (!profile)
             std::abort();
         auto machine = std::make_shared<Aerlo::SimulatedMachine>(*profile, true);
-        server = std::make_unique<Aerlo::SmcsimServer>(std::move(machine), Aerlo::SmcsimServer::Options {socket, ::getuid()});
+        server = std::make_unique<Aerlo::SmcsimServer>(std::move(machine),
+                                                       Aerlo::SmcsimServer::Options {socket, ::getuid()});
         if (!server->start())
             std::abort();
         serving = std::thread([this] { server->run(); });

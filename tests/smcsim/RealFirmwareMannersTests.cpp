@@ -6,9 +6,8 @@
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "tests/Support/ConsoleCapture.h"
 
-#include <gtest/gtest.h>
-
 #include <bit>
+#include <gtest/gtest.h>
 
 using Aerlo::FanMode;
 
@@ -30,7 +29,7 @@ struct RealMachine {
         read.key = key;
         if (smc.read(read) != 0)
             return std::nan("");
-        SMCSim::ValueBytes bytes{};
+        SMCSim::ValueBytes bytes {};
         std::copy(read.bytes.begin(), read.bytes.end(), bytes.begin());
         return SMCSim::ValueCodec::decode(read.dataType, bytes).value_or(std::nan(""));
     }
@@ -73,7 +72,7 @@ TEST(RealFirmwareManners, ReadOnlyFanRangeRefusesWrites)
         EXPECT_EQ(m.value("F0Mx"), c.maximum);
         const auto entry = m.machine->device()->entry("F0Mn");
         ASSERT_TRUE(entry);
-        std::array<std::uint8_t, 32> bytes{};
+        std::array<std::uint8_t, 32> bytes {};
         if (entry->type == "flt ")
             bytes = m.floatBytes(1000);
         else

@@ -8,7 +8,6 @@
 #include "tests/smcsim/SmcsimTestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 using namespace Aerlo;
@@ -23,8 +22,8 @@ std::vector<std::string> tickResults(bool arm)
     std::vector<std::string> results;
     if (const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum")))
         for (const auto& fan : manager.readFans(*count))
-            results.push_back(fan.name + " " + std::to_string(fan.value) + " " + std::to_string(fan.minSpeed) + " " +
-                              std::to_string(fan.maxSpeed) + " " + std::to_string(static_cast<int>(fan.mode)));
+            results.push_back(fan.name + " " + std::to_string(fan.value) + " " + std::to_string(fan.minSpeed) + " "
+                              + std::to_string(fan.maxSpeed) + " " + std::to_string(static_cast<int>(fan.mode)));
     const auto reader = SensorsReader::shared();
     reader->read();
     const auto values = readValues(reader->list->sensors());
@@ -61,8 +60,8 @@ TEST(SharedTickReads, SameValuesWithOneExchangePerKeyOnEveryProfile)
         ASSERT_TRUE(server.started());
         TestAccess::resetForTesting<SMC>(IOKit::SMCEndpoint::makeRegistry("socket:" + path.string(), false));
         TestAccess::resetForTesting<SMCManager>();
-        TestAccess::resetForTesting<SensorsReader>(std::make_shared<SensorsReader>(
-            profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt));
+        TestAccess::resetForTesting<SensorsReader>(
+            std::make_shared<SensorsReader>(profile.platform ? platformFromRawValue(*profile.platform) : std::nullopt));
         const bool arm = profile.facts.architecture == "arm64";
         ConsoleCapture console; // a fanless machine's "FNum not found"
 

@@ -5,10 +5,9 @@
 #include "Tools/smcimport/SmcTableImporter.h"
 #include "tests/Support/ConsoleCapture.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -31,7 +30,7 @@ SmcTableImporter::Table parsed(std::string_view text)
 {
     auto table = SmcTableImporter::parse(text);
     EXPECT_TRUE(table) << table.error();
-    return table ? *table : SmcTableImporter::Table{};
+    return table ? *table : SmcTableImporter::Table {};
 }
 
 const char* const smallTable = "macOS 10.15.3 (19D49f)\n"
@@ -77,7 +76,8 @@ TEST(SmcTableImporter, ReadsEveryFieldOfATable)
 
 TEST(SmcTableImporter, RefusesALineThatDoesNotParseWithItsNumber)
 {
-    const std::string head = "macOS 10.15.3 (19D49f)\nPublic keys (2):\n[#KEY] type [ui32] 75693332 len [ 4] attr [80] -> 00000002\n";
+    const std::string head =
+        "macOS 10.15.3 (19D49f)\nPublic keys (2):\n[#KEY] type [ui32] 75693332 len [ 4] attr [80] -> 00000002\n";
     const struct {
         const char* line;
         const char* error;
@@ -91,7 +91,8 @@ TEST(SmcTableImporter, RefusesALineThatDoesNotParseWithItsNumber)
         {"[TC0P] type [sp78] 73703738 len [ x] attr [C0] -> 3180", "line 4: bad size \" x\""},
         {"[TC0P] type [sp78] 73703738 len [ 2] attr [CG] -> 3180", "line 4: bad hex in the attributes"},
         {"[TC0] type [sp78] 73703738 len [ 2] attr [C0] -> 3180", "line 4: expected a four-character key in brackets"},
-        {"[TC0P] type [sp78] 73703738 len [ 2] attr [C0] -> NOT READABLE, code", "line 4: expected \", code XX\" after NOT READABLE"},
+        {"[TC0P] type [sp78] 73703738 len [ 2] attr [C0] -> NOT READABLE, code",
+         "line 4: expected \", code XX\" after NOT READABLE"},
         {"Unable to read smc value E00002C2\n[TC0P] type [sp78] 73703738 len [ 2] attr [C0] -> 3180",
          "line 5: a value after \"Unable to read smc value\""},
         {"[TC0P] type [sp78] 73703738 len [ 2] attr [C0] -> 3180\n[TC0Q] type [sp78] 73703738 len [ 2] attr [C0] -> 3180",
@@ -123,7 +124,9 @@ TEST(SmcTableImporter, ARefusedTableWritesNothing)
     // A model whose facts are unknown and not given: refused too.
     std::ofstream(table) << "Public keys (1):\n[FNum] type [ui8 ] 75693820 len [ 1] attr [80] -> 00\n";
     console.clear();
-    EXPECT_EQ(SmcImportTool::run({table.string(), "--name", "bad", "--model", "MacBookPro99,1", "--output", output.string()}), 1);
+    EXPECT_EQ(
+        SmcImportTool::run({table.string(), "--name", "bad", "--model", "MacBookPro99,1", "--output", output.string()}),
+        1);
     EXPECT_EQ(console.errors(), "smcimport: the facts of MacBookPro99,1 are not known: give cpuBrand, physicalCores, "
                                 "logicalCores and memoryBytes\n");
     EXPECT_FALSE(std::filesystem::exists(output));
@@ -140,8 +143,8 @@ TEST(SmcTableImporter, ShippedIntelProfilesAreTheirTables)
         std::size_t keys;
         std::size_t fans;
     } cases[] = {
-        {"mbp-intel-2fan", "MacBookPro11,4", 719, 2},  {"mba-intel-t2-1fan", "MacBookAir8,1", 616, 1},
-        {"macpro-intel-4fan", "MacPro7,1", 1190, 4},   {"imac-intel-1fan", "iMac18,3", 769, 1},
+        {"mbp-intel-2fan", "MacBookPro11,4", 719, 2}, {"mba-intel-t2-1fan", "MacBookAir8,1", 616, 1},
+        {"macpro-intel-4fan", "MacPro7,1", 1190, 4},  {"imac-intel-1fan", "iMac18,3", 769, 1},
         {"mini-intel-t2-1fan", "Macmini8,1", 526, 1},
     };
     for (const auto& c : cases) {
@@ -179,15 +182,15 @@ TEST(SmcTableImporter, MarksWhatTheThermalModelDrives)
         return entry && entry->dynamic;
     };
     // Fans' live keys and the mask; catalogue temperatures, powers, voltages, currents; the battery current.
-    for (const char* key : {"F0Ac", "F0Tg", "F1Ac", "F1Tg", "FS! ", "TC0P", "TC1C", "Th1H", "PSTR", "VD0R", "IC0R", "IBAC",
-                            "B0AC"})
+    for (const char* key :
+         {"F0Ac", "F0Tg", "F1Ac", "F1Tg", "FS! ", "TC0P", "TC1C", "Th1H", "PSTR", "VD0R", "IC0R", "IBAC", "B0AC"})
         EXPECT_TRUE(dynamic(key)) << key;
     // Ranges, names, keys the catalogue does not show and fixed facts keep the table's bytes.
     for (const char* key : {"F0Mn", "F0Mx", "F0ID", "TCXC", "Ts0P", "PZ0E", "#KEY", "FNum", "B0AV"})
         EXPECT_FALSE(dynamic(key)) << key;
 
-    EXPECT_TRUE(SmcImportTool::catalogued("TC4C"));  // "TC%C"
-    EXPECT_TRUE(SmcImportTool::catalogued("Tp0P"));  // Intel only
+    EXPECT_TRUE(SmcImportTool::catalogued("TC4C")); // "TC%C"
+    EXPECT_TRUE(SmcImportTool::catalogued("Tp0P")); // Intel only
     EXPECT_FALSE(SmcImportTool::catalogued("Tp09")); // Apple silicon only
     EXPECT_FALSE(SmcImportTool::catalogued("TCXC"));
 }
@@ -209,7 +212,8 @@ TEST(SmcTableImporter, AppleSiliconReportsGiveTemperatureKeys)
     } bad[] = {
         {"  TC10  [flt ]  (bytes 62 d5 5d)\n", "line 1: type \"flt \" takes 4 bytes, not 3"},
         {"\n  TC10  [flt ]  (bytes 62 d5 5d 4x)\n", "line 2: bad hex in the bytes"},
-        {"  TC10  [flt ]  (bytes 62 d5 5d 42)\n  TC10  [flt ]  (bytes 62 d5 5d 42)\n", "line 2: key \"TC10\" listed twice"},
+        {"  TC10  [flt ]  (bytes 62 d5 5d 42)\n  TC10  [flt ]  (bytes 62 d5 5d 42)\n",
+         "line 2: key \"TC10\" listed twice"},
         {"  PC10  [flt ]  (bytes 62 d5 5d 42)\n", "line 1: expected a \"T…\" key and its type in brackets"},
         {"  TC10  [flt ]  62 d5 5d 42\n", "line 1: expected \"(bytes …)\""},
     };

@@ -5,12 +5,10 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <nlohmann/json.hpp>
-
 #include <csignal>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -32,13 +30,13 @@ protected:
 
     std::unique_ptr<ChildProcess> start(std::vector<std::string> extra = {"--manual-clock"})
     {
-        std::vector<std::string> arguments{smcsimPath(), "--profile", profileFile.string()};
+        std::vector<std::string> arguments {smcsimPath(), "--profile", profileFile.string()};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         auto child = std::make_unique<ChildProcess>(arguments, environment);
         EXPECT_TRUE(child->started());
         const std::string ready = child->readLine();
-        EXPECT_EQ(ready, "smcsim: serving " + profileFile.string() +
-                             (extra.empty() ? "" : " (manual clock)") + " on " + socket.string());
+        EXPECT_EQ(ready, "smcsim: serving " + profileFile.string() + (extra.empty() ? "" : " (manual clock)") + " on "
+                             + socket.string());
         return child;
     }
 

@@ -1,11 +1,10 @@
 #include "tests/smcsim/SmcsimTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -61,7 +60,7 @@ SMCSim::MachineProfile profile(const char* json)
 {
     auto parsed = SMCSim::MachineProfile::parse(json);
     EXPECT_TRUE(parsed) << parsed.error();
-    return parsed ? *parsed : SMCSim::MachineProfile{};
+    return parsed ? *parsed : SMCSim::MachineProfile {};
 }
 
 RunningServer::RunningServer(std::shared_ptr<Aerlo::SimulatedMachine> machine, Aerlo::SmcsimServer::Options options)
@@ -72,10 +71,7 @@ RunningServer::RunningServer(std::shared_ptr<Aerlo::SimulatedMachine> machine, A
         thread_ = std::thread([this] { server_->run(); });
 }
 
-RunningServer::~RunningServer()
-{
-    stop();
-}
+RunningServer::~RunningServer() { stop(); }
 
 void RunningServer::stop()
 {
@@ -137,10 +133,11 @@ std::string ChildProcess::readLine(double seconds)
             buffer_.erase(0, end + 1);
             return line;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !output_)
             return {};
-        pollfd fd{output_.get(), POLLIN, 0};
+        pollfd fd {output_.get(), POLLIN, 0};
         if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
             continue;
         char chunk[4096];
@@ -155,8 +152,9 @@ std::string ChildProcess::readAll(double seconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (output_) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd fd{output_.get(), POLLIN, 0};
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd fd {output_.get(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
             break;
         char chunk[4096];
@@ -185,7 +183,7 @@ int ChildProcess::wait(double seconds)
             return -1;
         }
         // Drain the output so that the child never blocks on a full pipe.
-        pollfd fd{output_.get(), POLLIN, 0};
+        pollfd fd {output_.get(), POLLIN, 0};
         if (::poll(&fd, 1, 2) > 0) {
             char chunk[4096];
             if (const ssize_t n = ::read(output_.get(), chunk, sizeof chunk); n > 0)
@@ -211,9 +209,6 @@ RunResult runProgram(const std::vector<std::string>& arguments, const std::vecto
     return result;
 }
 
-std::string smcsimPath()
-{
-    return std::string(AERLO_BINARY_DIR) + "/bin/smcsim";
-}
+std::string smcsimPath() { return std::string(AERLO_BINARY_DIR) + "/bin/smcsim"; }
 
 } // namespace SmcsimTest

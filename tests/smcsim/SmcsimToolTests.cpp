@@ -5,7 +5,6 @@
 #include "tests/smcsim/SmcsimTestSupport.h"
 
 #include <gtest/gtest.h>
-
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -75,12 +74,11 @@ TEST(SmcsimTool, ServeOptions)
     EXPECT_EQ(options->socket, root.path() / "var/run/smcsim.sock");
     EXPECT_FALSE(options->manualClock);
 
-    options = SmcsimTool::parseServe(
-        {"--profile", "intel-mbp-2fan", "--overlay", "policy-b", "--overlay", "no-keycount", "--socket", "/tmp/s.sock",
-         "--manual-clock"});
+    options = SmcsimTool::parseServe({"--profile", "intel-mbp-2fan", "--overlay", "policy-b", "--overlay",
+                                      "no-keycount", "--socket", "/tmp/s.sock", "--manual-clock"});
     ASSERT_TRUE(options);
     EXPECT_EQ(options->profile, "intel-mbp-2fan");
-    EXPECT_EQ(options->overlays, (std::vector<std::string>{"policy-b", "no-keycount"}));
+    EXPECT_EQ(options->overlays, (std::vector<std::string> {"policy-b", "no-keycount"}));
     EXPECT_EQ(options->socket, "/tmp/s.sock");
     EXPECT_TRUE(options->manualClock);
 
@@ -124,10 +122,10 @@ TEST(SimulatedMachine, ControlRefusesWhatItCannotDo)
     };
     for (const auto& item : cases) {
         const auto answer = reply(*item.machine, item.request);
-        EXPECT_EQ(answer, (nlohmann::json{{"ok", false}, {"error", item.error}})) << item.request;
+        EXPECT_EQ(answer, (nlohmann::json {{"ok", false}, {"error", item.error}})) << item.request;
     }
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{"smcsim: load 1e+300 refused: expected a number from 0 to 1",
-                                                         "smcsim: load -1 refused: expected a number from 0 to 1"}));
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {"smcsim: load 1e+300 refused: expected a number from 0 to 1",
+                                                          "smcsim: load -1 refused: expected a number from 0 to 1"}));
     EXPECT_EQ(manual.device()->now(), 0) << "nothing moved the clock";
     EXPECT_EQ(manual.model()->load(), manual.model()->parameters().load);
 }
@@ -139,8 +137,8 @@ TEST(SimulatedMachine, FaultsSwitchTheDeviceAndComeBackOff)
     std::uint32_t connection = 0;
     ASSERT_EQ(device.open(0, true, connection), IOKit::kIOReturnSuccess);
     auto read = [&](const char* key) {
-        IOKit::SMCRecord input{};
-        IOKit::SMCRecord output{};
+        IOKit::SMCRecord input {};
+        IOKit::SMCRecord output {};
         for (int i = 0; i < 4; ++i)
             input[i] = static_cast<std::uint8_t>(key[3 - i]);
         input[42] = SMCSim::SimSmcDevice::kCommandReadBytes;
@@ -154,7 +152,7 @@ TEST(SimulatedMachine, FaultsSwitchTheDeviceAndComeBackOff)
     EXPECT_EQ(reply(machine, R"({"command":"fault","name":"open-denied","on":true})")["ok"], true);
     std::uint32_t denied = 0;
     EXPECT_EQ(device.open(0, false, denied), IOKit::kIOReturnNotPrivileged);
-    EXPECT_EQ(machine.activeFaults(), (std::vector<std::string>{"open-denied", "read-error:Tp01"}));
+    EXPECT_EQ(machine.activeFaults(), (std::vector<std::string> {"open-denied", "read-error:Tp01"}));
 
     EXPECT_EQ(reply(machine, R"({"command":"fault","name":"read-error:Tp01","on":false})")["ok"], true);
     EXPECT_EQ(reply(machine, R"({"command":"fault","name":"open-denied","on":false})")["ok"], true);
@@ -183,10 +181,11 @@ TEST(SimulatedMachine, SnapshotShowsFansTemperaturesLoadAndClock)
     std::vector<std::string> fields;
     for (const auto& [field, value] : snapshot.items())
         fields.push_back(field);
-    EXPECT_EQ(fields, (std::vector<std::string>{"profile", "overlays", "clock", "load", "airflow", "fans", "temperatures",
-                                                "power", "source", "currents", "faults", "connections"}));
+    EXPECT_EQ(fields,
+              (std::vector<std::string> {"profile", "overlays", "clock", "load", "airflow", "fans", "temperatures",
+                                         "power", "source", "currents", "faults", "connections"}));
     EXPECT_EQ(snapshot["profile"], "test-intel");
-    EXPECT_EQ(snapshot["clock"], (nlohmann::ordered_json{{"manual", true}, {"time", 2.5}}));
+    EXPECT_EQ(snapshot["clock"], (nlohmann::ordered_json {{"manual", true}, {"time", 2.5}}));
     EXPECT_EQ(snapshot["load"], 0.5);
     ASSERT_EQ(snapshot["fans"].size(), 2u);
     const auto& fan = snapshot["fans"][1];

@@ -9,20 +9,19 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <mutex>
-#include <thread>
-#include <vector>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -41,7 +40,8 @@ protected:
     }
     std::unique_ptr<RunningServer> serve(std::shared_ptr<Aerlo::SimulatedMachine> machine, uid_t privilegedUid = nobody)
     {
-        auto server = std::make_unique<RunningServer>(std::move(machine), Aerlo::SmcsimServer::Options{path, privilegedUid});
+        auto server =
+            std::make_unique<RunningServer>(std::move(machine), Aerlo::SmcsimServer::Options {path, privilegedUid});
         EXPECT_TRUE(server->started());
         return server;
     }
@@ -124,7 +124,8 @@ TEST_F(SocketSmcTransportTest, WritesNeedTheTokenOrThePrivilegedUid)
         EXPECT_EQ(reply->starts_with(R"({"ok":true,"snapshot":{"profile":"test-apple-silicon")"), item.privileged)
             << *reply;
         if (!item.privileged) {
-            EXPECT_EQ(*reply, R"json({"ok":false,"error":"control needs privilege (the token next to the socket)"})json");
+            EXPECT_EQ(*reply,
+                      R"json({"ok":false,"error":"control needs privilege (the token next to the socket)"})json");
         }
     }
 }
@@ -135,11 +136,11 @@ TEST_F(SocketSmcTransportTest, ExchangesStayWholeUnderManyThreads)
     auto server = serve(machine);
     auto transport = std::make_shared<SocketSmcTransport>(path, false);
     Aerlo::SMC smc(IOKit::ServiceRegistry::withSMC(transport));
-    const std::vector<std::pair<std::string, double>> keys{
-        {"F0Mx", 5800}, {"F1Mn", 1200}, {"Tp01", 42}, {"Tp05", 43.5},
-        {"Tg05", 38},   {"TB1T", 30},   {"TaLP", 27}, {"VD0R", 20}};
+    const std::vector<std::pair<std::string, double>> keys {{"F0Mx", 5800}, {"F1Mn", 1200}, {"Tp01", 42},
+                                                            {"Tp05", 43.5}, {"Tg05", 38},   {"TB1T", 30},
+                                                            {"TaLP", 27},   {"VD0R", 20}};
     constexpr int reads = 250;
-    std::atomic<int> wrong{0};
+    std::atomic<int> wrong {0};
     std::vector<std::thread> threads;
     for (const auto& [key, value] : keys)
         threads.emplace_back([&smc, &wrong, key = key, value = value] {
@@ -168,7 +169,7 @@ TEST_F(SocketSmcTransportTest, ThreadsReadingAtOnceEachHaveAConnection)
     std::mutex mutex;
     std::condition_variable arrived;
     int waiting = 0;
-    std::atomic<int> answeredTogether{0};
+    std::atomic<int> answeredTogether {0};
     std::vector<std::thread> serving;
     std::thread accepting([&] {
         for (int fd; serving.size() < 2 && (fd = ::accept(listener, nullptr, nullptr)) >= 0;)
@@ -202,8 +203,8 @@ TEST_F(SocketSmcTransportTest, ThreadsReadingAtOnceEachHaveAConnection)
         std::vector<std::thread> readers;
         for (int i = 0; i < 2; ++i)
             readers.emplace_back([&] {
-                IOKit::SMCRecord input{};
-                IOKit::SMCRecord output{};
+                IOKit::SMCRecord input {};
+                IOKit::SMCRecord output {};
                 EXPECT_EQ(transport.call(connection, IOKit::kSMCUserClientSelector, input, output),
                           IOKit::kIOReturnSuccess);
             });
@@ -301,8 +302,8 @@ TEST_F(SocketSmcTransportTest, ClientConnectionsCloseWhenTheClientGoes)
     EXPECT_EQ(machine->device()->openConnections(), 2u);
     EXPECT_EQ(transport->close(first), IOKit::kIOReturnSuccess);
     EXPECT_EQ(transport->close(first), IOKit::MACH_SEND_INVALID_DEST);
-    IOKit::SMCRecord input{};
-    IOKit::SMCRecord output{};
+    IOKit::SMCRecord input {};
+    IOKit::SMCRecord output {};
     EXPECT_EQ(transport->call(first, IOKit::kSMCUserClientSelector, input, output), IOKit::MACH_SEND_INVALID_DEST);
     EXPECT_EQ(machine->device()->openConnections(), 1u);
 
@@ -343,7 +344,7 @@ TEST_F(SocketSmcTransportTest, OneSimulatorPerSocketAndLeftoversAreReplaced)
 
     // A socket left by a simulator that died: bound, nobody listening.
     const int dead = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(dead, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);

@@ -6,10 +6,9 @@
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/smcsim/SmcsimTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <bit>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace {
@@ -148,7 +147,8 @@ TEST(ThermalModel, AutomaticCurveRisesFromMinimumToMaximum)
             previous = speed;
         }
         EXPECT_EQ(parameters.automaticSpeed(parameters.curveLow, machine.minSpeed, machine.maxSpeed), machine.minSpeed);
-        EXPECT_EQ(parameters.automaticSpeed(parameters.curveHigh, machine.minSpeed, machine.maxSpeed), machine.maxSpeed);
+        EXPECT_EQ(parameters.automaticSpeed(parameters.curveHigh, machine.minSpeed, machine.maxSpeed),
+                  machine.maxSpeed);
         EXPECT_EQ(parameters.automaticSpeed(std::nan(""), machine.minSpeed, machine.maxSpeed), machine.minSpeed);
     }
 }
@@ -205,7 +205,8 @@ TEST(ThermalModel, UnforcingReturnsTheFanToTheCurve)
         double hottest = 0;
         for (const auto& reading : snapshot.temperatures)
             hottest = std::max(hottest, reading.value);
-        EXPECT_NEAR(snapshot.fans[0].goal, forced.model->parameters().automaticSpeed(hottest, machine.minSpeed, machine.maxSpeed), 25);
+        EXPECT_NEAR(snapshot.fans[0].goal,
+                    forced.model->parameters().automaticSpeed(hottest, machine.minSpeed, machine.maxSpeed), 25);
 
         forced.advance(900);
         untouched.advance(905);
@@ -275,7 +276,7 @@ TEST(ThermalModel, RefusesValuesThatAreNoFanSettingsWithALine)
     EXPECT_FALSE(rig.model->setLoad(std::nan(""), rig.device->now()));
     EXPECT_FALSE(rig.model->setLoad(-0.1, rig.device->now()));
     EXPECT_FALSE(rig.model->setLoad(1.5, rig.device->now()));
-    EXPECT_EQ(console.lines(), (std::vector<std::string>{
+    EXPECT_EQ(console.lines(), (std::vector<std::string> {
                                    "smcsim: F0Tg refused: nan is not a fan speed",
                                    "smcsim: F0Tg refused: -500 is not a fan speed",
                                    "smcsim: F0Tg refused: inf is not a fan speed",
@@ -316,7 +317,7 @@ TEST(ThermalParameters, ThermalSectionOverridesTheDefaults)
     EXPECT_EQ(parameters.ambient, 30);
     EXPECT_EQ(parameters.load, 0.5);
     EXPECT_EQ(parameters.cpu.gain, 70);
-    EXPECT_EQ(parameters.cpu.cooling, SMCSim::ThermalParameters{}.cpu.cooling);
+    EXPECT_EQ(parameters.cpu.cooling, SMCSim::ThermalParameters {}.cpu.cooling);
     EXPECT_TRUE(parameters.stopWhenCool);
 
     const struct {

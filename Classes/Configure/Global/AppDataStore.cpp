@@ -17,15 +17,9 @@ Foundation::UserDefaults& AppDataStore::ud() const
     return defaults_ ? *defaults_ : Foundation::UserDefaults::standard();
 }
 
-bool AppDataStore::has(std::string_view key) const
-{
-    return ud().object(key).has_value();
-}
+bool AppDataStore::has(std::string_view key) const { return ud().object(key).has_value(); }
 
-void AppDataStore::remove(std::string_view key)
-{
-    ud().removeObject(key);
-}
+void AppDataStore::remove(std::string_view key) { ud().removeObject(key); }
 
 // One read of the stored object, then the suite's conversion.
 bool AppDataStore::bool_(std::string_view forKey, bool defaultValue) const
@@ -45,10 +39,7 @@ int64_t AppDataStore::integer(std::string_view forKey, int64_t defaultValue) con
     return object ? Foundation::UserDefaults::integerReading(*object) : defaultValue;
 }
 
-std::optional<AppDataStore::Data> AppDataStore::data(std::string_view forKey) const
-{
-    return ud().data(forKey);
-}
+std::optional<AppDataStore::Data> AppDataStore::data(std::string_view forKey) const { return ud().data(forKey); }
 
 void AppDataStore::set(std::string_view value, std::string_view forKey)
 {

@@ -44,8 +44,7 @@ public:
         ud().set(Foundation::PropertyListValue(value), forKey);
     }
     template <std::integral T>
-        requires(!std::same_as<T, bool>)
-    void set(T value, std::string_view forKey)
+    requires(!std::same_as<T, bool>) void set(T value, std::string_view forKey)
     {
         ud().set(Foundation::PropertyListValue(static_cast<int64_t>(value)), forKey);
     }

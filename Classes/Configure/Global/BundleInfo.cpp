@@ -26,10 +26,7 @@ const std::string& appDisplayName()
     return name;
 }
 
-std::string appVersionString()
-{
-    return bundleVersion(Foundation::Bundle::main());
-}
+std::string appVersionString() { return bundleVersion(Foundation::Bundle::main()); }
 
 std::string bundleVersion(const Foundation::Bundle& bundle)
 {

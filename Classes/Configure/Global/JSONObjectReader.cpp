@@ -8,11 +8,7 @@ namespace {
 const JSONObjectReader::json nullValue;
 }
 
-JSONObjectReader::JSONObjectReader(const json& value)
-    : object_(value)
-    , ok_(value.is_object())
-{
-}
+JSONObjectReader::JSONObjectReader(const json& value) : object_(value), ok_(value.is_object()) {}
 
 const JSONObjectReader::json* JSONObjectReader::find(std::string_view key) const
 {

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <any>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 

@@ -21,11 +21,11 @@ const Foundation::Bundle& Bundler::bundle()
 namespace Localization {
 
 // Each text is looked up on its first read and kept for the life of the process.
-#define AERLO_LOCALIZED(function, key)                         \
-    const std::string& function()                              \
-    {                                                          \
-        static const std::string text = LocalizationTable::text(key); \
-        return text;                                           \
+#define AERLO_LOCALIZED(function, key)                                                                                 \
+    const std::string& function()                                                                                      \
+    {                                                                                                                  \
+        static const std::string text = LocalizationTable::text(key);                                                  \
+        return text;                                                                                                   \
     }
 
 namespace TabOption {

@@ -32,8 +32,10 @@ const std::string& freeApps();
 const std::string& about();
 namespace ToolLibrary {
 namespace Actions {
-namespace description {}
-namespace name {}
+namespace description {
+}
+namespace name {
+}
 } // namespace Actions
 } // namespace ToolLibrary
 } // namespace TabOption

@@ -22,7 +22,8 @@ State& state()
 
 void replaceAll(std::string& text, std::string_view placeholder, std::string_view replacement)
 {
-    for (auto at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + replacement.size()))
+    for (auto at = text.find(placeholder); at != std::string::npos;
+         at = text.find(placeholder, at + replacement.size()))
         text.replace(at, placeholder.size(), replacement);
 }
 

@@ -2,10 +2,7 @@
 
 namespace Aerlo {
 
-NextLog::NextLog(LogWriter writer)
-    : LogFileManager(writer)
-{
-}
+NextLog::NextLog(LogWriter writer) : LogFileManager(writer) {}
 
 NextLog::NextLog(std::shared_ptr<const QVToolsKit::Writer> writer, std::optional<std::string> category)
     : LogFileManager(std::move(writer), std::move(category))

@@ -32,7 +32,8 @@ public:
     {
         registry().observe(distributed(), name, sentinel(), nullptr, std::move(handler));
     }
-    static void removeDistributedObserver(std::string_view name, const std::optional<std::string>& object = std::nullopt)
+    static void removeDistributedObserver(std::string_view name,
+                                          const std::optional<std::string>& object = std::nullopt)
     {
         registry().remove(distributed(), name, sentinel(), NotificationObserverRegistry::objectFor(object));
     }
@@ -46,10 +47,7 @@ public:
     {
         registry().observe(workspace(), name, sentinel(), nullptr, std::move(handler));
     }
-    static void removeWorkspaceObserver(std::string_view name)
-    {
-        registry().remove(workspace(), name, sentinel());
-    }
+    static void removeWorkspaceObserver(std::string_view name) { registry().remove(workspace(), name, sentinel()); }
     static void removeAllWorkspaceObservers() { registry().removeAll(workspace(), sentinel()); }
 
 protected:

@@ -16,12 +16,12 @@ struct NotificationName {
     static constexpr std::string_view manualFanMode = "ManualFanModeNotification";
     static constexpr std::string_view customFanMode = "CustomFanModeNotification";
     static constexpr std::string_view syncFansControl = "syncFansControl"; // {"mode": "forced"|"automatic"}
-    static constexpr std::string_view syncFans = "syncFans";               // {"sync": "true"|"false"}
-    static constexpr std::string_view fansModeToggle = "fansModeToggle";   // {"mode", "fan": "left"|"right"}
+    static constexpr std::string_view syncFans = "syncFans"; // {"sync": "true"|"false"}
+    static constexpr std::string_view fansModeToggle = "fansModeToggle"; // {"mode", "fan": "left"|"right"}
     static constexpr std::string_view updateInterval = "updateInterval";
-    static constexpr std::string_view fanHelperState = "fanHelperState";   // {"state": bool}
-    static constexpr std::string_view fansController = "fansController";   // {"leftSpeed", "rightSpeed": int}
-    static constexpr std::string_view dashboardFans = "dashboardFans";     // {"leftSpeed", "rightSpeed": int}
+    static constexpr std::string_view fanHelperState = "fanHelperState"; // {"state": bool}
+    static constexpr std::string_view fansController = "fansController"; // {"leftSpeed", "rightSpeed": int}
+    static constexpr std::string_view dashboardFans = "dashboardFans"; // {"leftSpeed", "rightSpeed": int}
     static constexpr std::string_view updateUptime = "updateUptime";
     static constexpr std::string_view updateDashboardFansUI = "updateDashboardFansUI"; // {"name"}
 };

@@ -35,8 +35,8 @@ void NotificationObserverRegistry::remove(Foundation::NotificationCenter& centre
 {
     removeWhere([&](const Key& key) {
         const auto& [keyCentre, keyName, keyObserver, keyObject] = key;
-        return keyCentre == &centre && keyName == name && keyObserver == observer &&
-               (object == nullptr || keyObject == object);
+        return keyCentre == &centre && keyName == name && keyObserver == observer
+               && (object == nullptr || keyObject == object);
     });
 }
 

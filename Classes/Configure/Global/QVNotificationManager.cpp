@@ -4,10 +4,7 @@ namespace Aerlo {
 
 namespace {
 
-Foundation::NotificationCenter& defaultCentre()
-{
-    return Foundation::NotificationCenter::defaultCenter();
-}
+Foundation::NotificationCenter& defaultCentre() { return Foundation::NotificationCenter::defaultCenter(); }
 
 } // namespace
 
@@ -26,10 +23,7 @@ void QVNotificationManager::removeObserver(std::string_view name)
     registry().remove(defaultCentre(), name, sentinel());
 }
 
-void QVNotificationManager::removeAllObservers()
-{
-    registry().removeAll(defaultCentre(), sentinel());
-}
+void QVNotificationManager::removeAllObservers() { registry().removeAll(defaultCentre(), sentinel()); }
 
 void QVNotificationManager::postDistributed(std::string_view name, const std::optional<std::string>& object,
                                             Foundation::UserInfo userInfo, bool)

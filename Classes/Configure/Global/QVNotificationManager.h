@@ -9,7 +9,6 @@ namespace Aerlo {
 // The distributed centre is in-process: deliver-immediately has nothing to change there.
 class QVNotificationManager : public NotificationManagerOperations<QVNotificationManager> {
 public:
-
     static void post(std::string_view name, Foundation::UserInfo userInfo = {});
     static void observe(std::string_view name, Handler handler);
     static void removeObserver(std::string_view name);

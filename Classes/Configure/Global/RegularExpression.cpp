@@ -37,8 +37,8 @@ Foundation::Result<RegularExpression> RegularExpression::make(std::string_view p
     if (!compiled) {
         PCRE2_UCHAR message[256];
         const int length = pcre2_get_error_message(error, message, sizeof message);
-        const std::string reason = length > 0 ? std::string(reinterpret_cast<const char*>(message), length)
-                                              : "invalid pattern";
+        const std::string reason =
+            length > 0 ? std::string(reinterpret_cast<const char*>(message), length) : "invalid pattern";
         return Foundation::Error(reason + " at offset " + std::to_string(offset));
     }
     return RegularExpression(std::make_shared<const Code>(compiled));
@@ -56,10 +56,7 @@ std::optional<std::string> RegularExpression::firstMatch(std::string_view text) 
     return subject.substr(range[0], range[1] - range[0]);
 }
 
-bool RegularExpression::matches(std::string_view text) const
-{
-    return firstMatch(text).has_value();
-}
+bool RegularExpression::matches(std::string_view text) const { return firstMatch(text).has_value(); }
 
 std::string RegularExpression::replacingMatches(std::string_view text, std::string_view replacement) const
 {
@@ -69,9 +66,9 @@ std::string RegularExpression::replacingMatches(std::string_view text, std::stri
     std::string out(subject.size() + with.size() + 16, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
         PCRE2_SIZE length = out.size();
-        const int result = pcre2_substitute(code_->compiled, units(subject), subject.size(), 0, options, nullptr,
-                                            nullptr, units(with), with.size(),
-                                            reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
+        const int result =
+            pcre2_substitute(code_->compiled, units(subject), subject.size(), 0, options, nullptr, nullptr, units(with),
+                             with.size(), reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
         if (result >= 0) {
             out.resize(length);
             return out;

@@ -4,10 +4,7 @@
 
 namespace Aerlo {
 
-Foundation::UserDefaults& sharedDefaults()
-{
-    return Foundation::UserDefaults::standard();
-}
+Foundation::UserDefaults& sharedDefaults() { return Foundation::UserDefaults::standard(); }
 
 void registerFirstLaunchDefaults()
 {

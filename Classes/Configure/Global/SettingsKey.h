@@ -34,7 +34,8 @@ struct SettingsKey {
     static constexpr std::string_view userActivityKey = "UserActivityKey";
     static constexpr std::string_view eventGroupKey = "EventGroupKey";
     static constexpr std::string_view installTime = "installTime";
-    static constexpr std::string_view appleInterfaceStyleSwitchesAutomatically = "AppleInterfaceStyleSwitchesAutomatically";
+    static constexpr std::string_view appleInterfaceStyleSwitchesAutomatically =
+        "AppleInterfaceStyleSwitchesAutomatically";
 
     // App-group suite.
     static constexpr std::string_view appFirstInstallKey = "AppFirstInstallkey";

@@ -27,10 +27,7 @@ inline std::string trimmingControlCharacters(std::string_view text)
 }
 
 // Split on white space and newlines, empty pieces dropped, joined with single spaces.
-inline std::string splitOnWhitespace(std::string_view text)
-{
-    return Foundation::collapsingWhitespace(text);
-}
+inline std::string splitOnWhitespace(std::string_view text) { return Foundation::collapsingWhitespace(text); }
 
 // Bytes below 33 dropped at both ends, then cut at the first NUL, decoded with repair.
 std::string truncatedAtNul(std::string_view text);

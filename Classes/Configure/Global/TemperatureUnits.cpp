@@ -4,11 +4,10 @@
 #include "Classes/Configure/Global/NumberText.h"
 #include "Platform/Foundation/SharedInstance.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <cmath>
 #include <cstdlib>
+#include <langinfo.h>
+#include <locale.h>
 #include <mutex>
 
 namespace Aerlo {
@@ -53,7 +52,7 @@ UnitTemperature unitOfLocale(const std::string& name)
 
 const std::vector<KeyValue_t>& temperatureUnitOptions()
 {
-    static const std::vector<KeyValue_t> options{
+    static const std::vector<KeyValue_t> options {
         {"system", "System", {}},
         {"separator", "separator", {}},
         {"celsius", "Celsius", UnitTemperature::celsius},

@@ -2,10 +2,7 @@
 
 namespace Aerlo {
 
-std::string_view symbol(UnitTemperature unit)
-{
-    return unit == UnitTemperature::fahrenheit ? "°F" : "°C";
-}
+std::string_view symbol(UnitTemperature unit) { return unit == UnitTemperature::fahrenheit ? "°F" : "°C"; }
 
 double convert(double value, UnitTemperature from, UnitTemperature to)
 {

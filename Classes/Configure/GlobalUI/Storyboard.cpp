@@ -26,7 +26,7 @@ Scenes& scenes()
 
 template <class Builder>
 auto instantiate(std::map<std::pair<std::string, std::string>, Builder, std::less<>>& builders, std::string_view name,
-    std::string_view identifier) -> decltype(Builder()())
+                 std::string_view identifier) -> decltype(Builder()())
 {
     Builder builder;
     {
@@ -55,13 +55,13 @@ void Storyboard::registerViewController(std::string name, std::string identifier
 }
 
 std::shared_ptr<Kit::WindowController> Storyboard::instantiateWindowController(std::string_view name,
-    std::string_view identifier)
+                                                                               std::string_view identifier)
 {
     return instantiate(scenes().windows, name, identifier);
 }
 
 std::shared_ptr<Kit::ViewController> Storyboard::instantiateViewController(std::string_view name,
-    std::string_view identifier)
+                                                                           std::string_view identifier)
 {
     return instantiate(scenes().views, name, identifier);
 }

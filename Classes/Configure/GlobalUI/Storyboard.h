@@ -24,9 +24,9 @@ public:
     static void registerWindowController(std::string name, std::string identifier, WindowControllerBuilder builder);
     static void registerViewController(std::string name, std::string identifier, ViewControllerBuilder builder);
     static std::shared_ptr<Kit::WindowController> instantiateWindowController(std::string_view name,
-        std::string_view identifier = {});
+                                                                              std::string_view identifier = {});
     static std::shared_ptr<Kit::ViewController> instantiateViewController(std::string_view name,
-        std::string_view identifier = {});
+                                                                          std::string_view identifier = {});
 
     // The scene's initial controller made by `Controller`'s default constructor.
     template <class Controller>

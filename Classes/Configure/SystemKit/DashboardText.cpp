@@ -24,10 +24,7 @@ std::string joinedLines(const std::vector<std::string>& lines)
 
 } // namespace
 
-std::string processor(const std::optional<cpu_s>& cpu)
-{
-    return QVSystemHardwareInfo::cpuDescription(cpu);
-}
+std::string processor(const std::optional<cpu_s>& cpu) { return QVSystemHardwareInfo::cpuDescription(cpu); }
 
 std::string graphics(const std::optional<std::vector<gpu_s>>& gpus)
 {
@@ -80,7 +77,7 @@ std::string disk(const std::optional<disk_s>& disk)
         return unknown();
     if (disk->size == 0)
         return disk->model;
-    return disk->model + " ( " + DiskSize{disk->size}.formatted() + " )";
+    return disk->model + " ( " + DiskSize {disk->size}.formatted() + " )";
 }
 
 std::string hostName(std::string_view toolOutput)
@@ -118,7 +115,9 @@ std::string uptime(const std::optional<std::chrono::system_clock::time_point>& b
         return unknown();
     const double booted = std::chrono::duration<double>(bootDate->time_since_epoch()).count();
     Foundation::DateComponentsFormatter formatter;
-    return formatter.string(Foundation::DateComponentsFormatter::Date{booted}, Foundation::DateComponentsFormatter::Date{nowSince1970})
+    return formatter
+        .string(Foundation::DateComponentsFormatter::Date {booted},
+                Foundation::DateComponentsFormatter::Date {nowSince1970})
         .value_or(unknown());
 }
 

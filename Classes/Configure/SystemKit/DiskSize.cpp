@@ -27,24 +27,12 @@ std::string DiskSize::formatted() const
     return NumberText::fixed(x, digits) + unit;
 }
 
-double DiskSize::kilobytes() const
-{
-    return static_cast<double>(value) / 1000;
-}
+double DiskSize::kilobytes() const { return static_cast<double>(value) / 1000; }
 
-double DiskSize::megabytes() const
-{
-    return kilobytes() / 1000;
-}
+double DiskSize::megabytes() const { return kilobytes() / 1000; }
 
-double DiskSize::gigabytes() const
-{
-    return megabytes() / 1000;
-}
+double DiskSize::gigabytes() const { return megabytes() / 1000; }
 
-double DiskSize::terabytes() const
-{
-    return gigabytes() / 1000;
-}
+double DiskSize::terabytes() const { return gigabytes() / 1000; }
 
 } // namespace Aerlo

@@ -4,9 +4,6 @@
 
 namespace Aerlo {
 
-std::string MemorySize::formatted() const
-{
-    return QVMemorySizeFormatter::format(value, 1024);
-}
+std::string MemorySize::formatted() const { return QVMemorySizeFormatter::format(value, 1024); }
 
 } // namespace Aerlo

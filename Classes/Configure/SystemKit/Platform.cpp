@@ -8,10 +8,22 @@ namespace {
 
 constexpr RawValueTable<Platform, 17> rawValues({
     "intel",
-    "m1", "m1Pro", "m1Max", "m1Ultra",
-    "m2", "m2Pro", "m2Max", "m2Ultra",
-    "m3", "m3Pro", "m3Max", "m3Ultra",
-    "m4", "m4Pro", "m4Max", "m4Ultra",
+    "m1",
+    "m1Pro",
+    "m1Max",
+    "m1Ultra",
+    "m2",
+    "m2Pro",
+    "m2Max",
+    "m2Ultra",
+    "m3",
+    "m3Pro",
+    "m3Max",
+    "m3Ultra",
+    "m4",
+    "m4Pro",
+    "m4Max",
+    "m4Ultra",
 });
 
 std::vector<Platform> family(Platform base)
@@ -22,20 +34,11 @@ std::vector<Platform> family(Platform base)
 
 } // namespace
 
-std::string_view rawValue(Platform platform)
-{
-    return rawValues.text(platform);
-}
+std::string_view rawValue(Platform platform) { return rawValues.text(platform); }
 
-std::optional<Platform> platformFromRawValue(std::string_view raw)
-{
-    return rawValues.value(raw);
-}
+std::optional<Platform> platformFromRawValue(std::string_view raw) { return rawValues.value(raw); }
 
-bool isAppleSilicon(std::optional<Platform> platform)
-{
-    return platform != Platform::intel;
-}
+bool isAppleSilicon(std::optional<Platform> platform) { return platform != Platform::intel; }
 
 namespace Platforms {
 

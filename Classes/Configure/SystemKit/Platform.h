@@ -10,10 +10,22 @@ namespace Aerlo {
 // The machine family. The raw value is the case name.
 enum class Platform : uint8_t {
     intel,
-    m1, m1Pro, m1Max, m1Ultra,
-    m2, m2Pro, m2Max, m2Ultra,
-    m3, m3Pro, m3Max, m3Ultra,
-    m4, m4Pro, m4Max, m4Ultra,
+    m1,
+    m1Pro,
+    m1Max,
+    m1Ultra,
+    m2,
+    m2Pro,
+    m2Max,
+    m2Ultra,
+    m3,
+    m3Pro,
+    m3Max,
+    m3Ultra,
+    m4,
+    m4Pro,
+    m4Max,
+    m4Ultra,
 };
 
 std::string_view rawValue(Platform platform);
@@ -25,8 +37,8 @@ bool isAppleSilicon(std::optional<Platform> platform);
 
 // The fixed platform lists; each call gives a fresh list.
 namespace Platforms {
-std::vector<Platform> apple();    // m1 … m4Ultra
-std::vector<Platform> all();      // apple() then intel
+std::vector<Platform> apple(); // m1 … m4Ultra
+std::vector<Platform> all(); // apple() then intel
 std::vector<Platform> m1Family();
 std::vector<Platform> m2Family();
 std::vector<Platform> m3Family();

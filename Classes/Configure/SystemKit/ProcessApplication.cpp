@@ -54,8 +54,8 @@ std::optional<ProcessApplication> ProcessApplication::forProcess(std::int64_t pi
     const fs::path executable = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
     if (error)
         return std::nullopt;
-    const auto entry = SystemPlatform::DesktopApplications::forExecutable(executable,
-        SystemPlatform::DesktopApplications::entryLanguages(Foundation::Bundle::preferredLocalization()));
+    const auto entry = SystemPlatform::DesktopApplications::forExecutable(
+        executable, SystemPlatform::DesktopApplications::entryLanguages(Foundation::Bundle::preferredLocalization()));
     if (!entry)
         return std::nullopt;
     return ProcessApplication {entry->localizedName, entry->iconFile};

@@ -34,8 +34,8 @@ std::uint64_t bytesOf(double mebibytes)
 void ProcessReader::read()
 {
     // Both pipes are drained together, so a chatty standard error cannot stall the table.
-    const auto result = Foundation::Process::run("/usr/bin/top",
-        {"-l", "1", "-o", "mem", "-n", std::to_string(numberOfProcesses), "-stats", "pid,command,mem"});
+    const auto result = Foundation::Process::run(
+        "/usr/bin/top", {"-l", "1", "-o", "mem", "-n", std::to_string(numberOfProcesses), "-stats", "pid,command,mem"});
     if (!result.launched)
         return; // "top: " + the launch error, reported to nobody
     const std::string output = decodingUTF8(result.stdout_);
@@ -48,7 +48,8 @@ void ProcessReader::read()
             records.push_back(TopProcess::parse(line));
     for (const TopProcess& record : records) {
         Foundation::Console::print(record.description());
-        Foundation::Console::print("readableMemoryUsage: " + QVMemorySizeFormatter::format(bytesOf(record.usage()), 1024));
+        Foundation::Console::print("readableMemoryUsage: "
+                                   + QVMemorySizeFormatter::format(bytesOf(record.usage()), 1024));
     }
 }
 

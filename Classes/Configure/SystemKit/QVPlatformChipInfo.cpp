@@ -23,7 +23,7 @@ std::string uppercased(std::string_view text)
 {
     std::string upper(text);
     std::transform(upper.begin(), upper.end(), upper.begin(),
-        [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return upper;
 }
 
@@ -66,19 +66,19 @@ Cache& cache()
 
 const std::vector<QVPlatformChipInfo::Exclusion>& QVPlatformChipInfo::exclusions()
 {
-    static const std::vector<Exclusion> list{{"MAC MINI", "M4"}, {"MACBOOK PRO", "M3"}, {"MACBOOK PRO", "M4"}};
+    static const std::vector<Exclusion> list {{"MAC MINI", "M4"}, {"MACBOOK PRO", "M3"}, {"MACBOOK PRO", "M4"}};
     return list;
 }
 
 const std::vector<std::string_view>& QVPlatformChipInfo::chipGenerations()
 {
-    static const std::vector<std::string_view> list{"M3", "M4", "M5", "M6", "M7", "M8"};
+    static const std::vector<std::string_view> list {"M3", "M4", "M5", "M6", "M7", "M8"};
     return list;
 }
 
 std::string QVPlatformChipInfo::cpuBrand()
 {
-    std::array<char, 200> buffer{};
+    std::array<char, 200> buffer {};
     std::size_t length = buffer.size();
     if (SystemPlatform::Kernel::sysctlbyname("machdep.cpu.brand_string", buffer.data(), &length) == -1) {
         Foundation::Console::printError("❌ getCPUBrand failed: " + std::to_string(errno));
@@ -111,7 +111,8 @@ bool QVPlatformChipInfo::isExcluded(std::string_view model, std::string_view chi
     const std::string upperChip = uppercased(chip);
     for (const Exclusion& pair : list) {
         if (contains(upperModel, pair.modelKeyword) && contains(upperChip, pair.chipKeyword)) {
-            Foundation::Console::printError("⚠️ 当前设备命中排除项: " + std::string(model) + " + " + std::string(chip));
+            Foundation::Console::printError("⚠️ 当前设备命中排除项: " + std::string(model) + " + "
+                                            + std::string(chip));
             return true;
         }
     }
@@ -138,7 +139,7 @@ bool QVPlatformChipInfo::isM3OrLater()
     if (!brand.starts_with("APPLE"))
         return false;
     return std::any_of(chipGenerations().begin(), chipGenerations().end(),
-        [&](std::string_view generation) { return contains(brand, generation); });
+                       [&](std::string_view generation) { return contains(brand, generation); });
 }
 
 bool QVPlatformChipInfo::cachedIsM3OrLater()

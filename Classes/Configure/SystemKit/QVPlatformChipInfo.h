@@ -15,7 +15,7 @@ class QVPlatformChipInfo {
 public:
     struct Exclusion {
         std::string_view modelKeyword; // upper case
-        std::string_view chipKeyword;  // upper case
+        std::string_view chipKeyword; // upper case
     };
     static const std::vector<Exclusion>& exclusions();
     static const std::vector<std::string_view>& chipGenerations();

@@ -4,15 +4,11 @@
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Platform/Foundation/TextUtilities.h"
 
-
 namespace Aerlo {
 
 std::string QVSystemHardwareInfo::chipKeyword = "m8";
 
-std::string QVSystemHardwareInfo::cpuDescription()
-{
-    return cpuDescription(SystemKit::shared().device.info.cpu);
-}
+std::string QVSystemHardwareInfo::cpuDescription() { return cpuDescription(SystemKit::shared().device.info.cpu); }
 
 std::string QVSystemHardwareInfo::cpuDescription(const std::optional<cpu_s>& cpu)
 {

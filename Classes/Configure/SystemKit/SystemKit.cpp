@@ -4,16 +4,14 @@
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/Saturating.h"
 #include "Platform/Foundation/SharedInstance.h"
 #include "Platform/Foundation/TextUtilities.h"
-#include "Platform/Foundation/Saturating.h"
 #include "Platform/SMC/MachError.h"
 #include "Platform/System/DiskArbitration.h"
 #include "Platform/System/IORegistry.h"
 #include "Platform/System/Kernel.h"
 #include "Platform/System/ProcessInfo.h"
-
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -22,6 +20,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <nlohmann/json.hpp>
 
 namespace Aerlo {
 
@@ -63,8 +62,8 @@ std::string errorText(kern_return_t result, std::string_view fallback = "unknown
 template <class Integer>
 Integer saturated(std::int64_t value)
 {
-    return static_cast<Integer>(std::clamp<std::int64_t>(value, std::numeric_limits<Integer>::min(),
-                                                         std::numeric_limits<Integer>::max()));
+    return static_cast<Integer>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()));
 }
 
 // The first four bytes of data in the machine's byte order, missing bytes counting as zero;
@@ -162,19 +161,11 @@ dimm_s memorySlot(const json& item)
 
 } // namespace
 
-SystemKit& SystemKit::shared()
-{
-    return sharedInstance().get();
-}
+SystemKit& SystemKit::shared() { return sharedInstance().get(); }
 
-void SystemKit::resetForTesting()
-{
-    sharedInstance().resetForTesting();
-}
+void SystemKit::resetForTesting() { sharedInstance().resetForTesting(); }
 
-SystemKit::SystemKit()
-    : device(device_s::makeDefault())
-    , log(NextLog::shared().copy("SystemKit"))
+SystemKit::SystemKit() : device(device_s::makeDefault()), log(NextLog::shared().copy("SystemKit"))
 {
     std::optional<std::string> identifier;
     if (const auto expert = platformExpertInfo()) {
@@ -216,9 +207,9 @@ const std::map<std::string, model_s, std::less<>>& SystemKit::models()
 
 const std::map<std::string, std::string, std::less<>>& SystemKit::osNames()
 {
-    static const std::map<std::string, std::string, std::less<>> names{
+    static const std::map<std::string, std::string, std::less<>> names {
         {"10.13", "High Sierra"}, {"10.14", "Mojave"}, {"10.15", "Catalina"}, {"11", "Big Sur"},
-        {"12", "Monterey"},       {"13", "Ventura"},   {"14", "Sonoma"},     {"15", "Sequoia"},
+        {"12", "Monterey"},       {"13", "Ventura"},   {"14", "Sonoma"},      {"15", "Sequoia"},
     };
     return names;
 }
@@ -316,8 +307,8 @@ os_s SystemKit::operatingSystem(const OperatingSystemVersion& version, std::stri
         os.build = LocalizationTable::text("Unknown");
     }
     const std::string key = version.majorVersion < 11
-        ? std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion)
-        : std::to_string(version.majorVersion);
+                                ? std::to_string(version.majorVersion) + "." + std::to_string(version.minorVersion)
+                                : std::to_string(version.majorVersion);
     const auto& names = osNames();
     const auto name = names.find(key);
     os.name = name != names.end() ? name->second : LocalizationTable::text("Unknown");
@@ -474,8 +465,8 @@ std::optional<disk_s> SystemKit::getDisk()
         const auto found = description->find(key);
         return found == description->end() ? nullptr : &found->second;
     };
-    if (const auto* removable = entry("DAMediaRemovable"); removable && std::get_if<bool>(removable)
-        && std::get<bool>(*removable))
+    if (const auto* removable = entry("DAMediaRemovable");
+        removable && std::get_if<bool>(removable) && std::get<bool>(*removable))
         return std::nullopt;
 
     disk_s result;

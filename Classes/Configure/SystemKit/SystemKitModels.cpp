@@ -7,7 +7,7 @@ namespace {
 std::pair<std::string, model_s> row(const char* identifier, const char* name, int64_t year, deviceType type,
                                     const char* modelNumber)
 {
-    return {identifier, model_s{"", name, year, type, modelNumber}};
+    return {identifier, model_s {"", name, year, type, modelNumber}};
 }
 
 } // namespace
@@ -16,7 +16,7 @@ std::pair<std::string, model_s> row(const char* identifier, const char* name, in
 const std::vector<std::pair<std::string, model_s>>& SystemKit::modelRows()
 {
     using enum deviceType;
-    static const std::vector<std::pair<std::string, model_s>> rows{
+    static const std::vector<std::pair<std::string, model_s>> rows {
         row("Macmini6,1", "Mac mini", 2012, macMini, "A1347"),
         row("Macmini6,2", "Mac mini", 2012, macMini, "A1347"),
         row("Macmini7,1", "Mac mini", 2014, macMini, "A1347"),

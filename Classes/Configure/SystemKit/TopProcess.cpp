@@ -15,7 +15,7 @@ namespace {
 
 std::vector<std::string> pieces(std::string_view text)
 {
-    std::istringstream stream{std::string(text)};
+    std::istringstream stream {std::string(text)};
     std::vector<std::string> all;
     for (std::string piece; stream >> piece;)
         all.push_back(piece);
@@ -34,11 +34,16 @@ double mebibytes(std::string field)
             number += c;
     const double value = Foundation::decimalNumber<double>(number).value_or(0);
     switch (field.empty() ? '\0' : field.back()) {
-    case 'B': return value / (1024.0 * 1024.0);
-    case 'K': return value / 1024.0;
-    case 'G': return value * 1024.0;
-    case 'T': return value * 1024.0 * 1024.0;
-    default: return value;
+    case 'B':
+        return value / (1024.0 * 1024.0);
+    case 'K':
+        return value / 1024.0;
+    case 'G':
+        return value * 1024.0;
+    case 'T':
+        return value * 1024.0 * 1024.0;
+    default:
+        return value;
     }
 }
 
@@ -58,7 +63,7 @@ std::string quoted(const std::string& text)
 std::string TopProcess::description() const
 {
     return "TopProcess(pid: " + std::to_string(pid_) + ", name: " + quoted(name_)
-        + ", usage: " + Foundation::NumberText::shortest(usage_) + ")";
+           + ", usage: " + Foundation::NumberText::shortest(usage_) + ")";
 }
 
 nlohmann::ordered_json TopProcess::encode() const
@@ -88,7 +93,8 @@ TopProcess TopProcess::parse(std::string_view rawLine)
     const std::string line = trimmingWhitespaceAndNewlines(rawLine);
     const std::string pidText = firstMatch(line, "^\\d+");
     // Only the leading pid goes: "3 Python3" keeps its command whole.
-    std::vector<std::string> rest = pieces(std::string_view(line).substr(line.starts_with(pidText) ? pidText.size() : 0));
+    std::vector<std::string> rest =
+        pieces(std::string_view(line).substr(line.starts_with(pidText) ? pidText.size() : 0));
     if (!rest.empty() && rest.front() == "*")
         rest.erase(rest.begin());
     std::string memory;

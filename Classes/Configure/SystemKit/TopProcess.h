@@ -3,7 +3,6 @@
 #include "Classes/Configure/SystemKit/Process_p.h"
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,10 +12,7 @@ namespace Aerlo {
 // One row of `top`'s table: the process, its name and its memory figure in mebibytes.
 class TopProcess : public Process_p {
 public:
-    TopProcess(std::int64_t pid, std::string name, double usage)
-        : pid_(pid), name_(std::move(name)), usage_(usage)
-    {
-    }
+    TopProcess(std::int64_t pid, std::string name, double usage) : pid_(pid), name_(std::move(name)), usage_(usage) {}
 
     std::int64_t pid() const override { return pid_; }
     const std::string& name() const override { return name_; }

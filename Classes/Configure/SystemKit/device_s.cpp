@@ -16,7 +16,15 @@ using json = nlohmann::ordered_json;
 namespace {
 
 constexpr RawValueTable<deviceType, 9> deviceTypeRawValues({
-    "unknown", "macMini", "macPro", "iMac", "iMacPro", "macbook", "macbookAir", "macbookPro", "macStudio",
+    "unknown",
+    "macMini",
+    "macPro",
+    "iMac",
+    "iMacPro",
+    "macbook",
+    "macbookAir",
+    "macbookPro",
+    "macStudio",
 });
 
 constexpr RawValueTable<CPUType, 3> cpuTypeRawValues({"intel", "arm", "unknown"});
@@ -219,7 +227,7 @@ std::optional<ram_s> decodeRAM(const json& value)
     auto dimms = arrayOf<dimm_s>(reader, &reader.member("dimms"), decodeDimm);
     if (!reader.ok() || !dimms)
         return std::nullopt;
-    return ram_s{std::move(*dimms)};
+    return ram_s {std::move(*dimms)};
 }
 
 json encodeGPU(const gpu_s& gpu)
@@ -305,15 +313,9 @@ std::optional<info_s> decodeInfo(const json& value)
 
 } // namespace
 
-std::string_view rawValue(deviceType type)
-{
-    return deviceTypeRawValues.text(type);
-}
+std::string_view rawValue(deviceType type) { return deviceTypeRawValues.text(type); }
 
-std::optional<deviceType> deviceTypeFromRawValue(std::string_view raw)
-{
-    return deviceTypeRawValues.value(raw);
-}
+std::optional<deviceType> deviceTypeFromRawValue(std::string_view raw) { return deviceTypeRawValues.value(raw); }
 
 std::vector<deviceType> matchableDeviceTypes()
 {
@@ -323,10 +325,7 @@ std::vector<deviceType> matchableDeviceTypes()
     return list;
 }
 
-int rawValue(coreType type)
-{
-    return static_cast<int>(type);
-}
+int rawValue(coreType type) { return static_cast<int>(type); }
 
 std::optional<coreType> coreTypeFromRawValue(int64_t raw)
 {
@@ -342,20 +341,14 @@ std::optional<coreType> coreTypeFromRawValue(int64_t raw)
     }
 }
 
-std::string_view rawValue(CPUType type)
-{
-    return cpuTypeRawValues.text(type);
-}
+std::string_view rawValue(CPUType type) { return cpuTypeRawValues.text(type); }
 
-std::optional<CPUType> cpuTypeFromRawValue(std::string_view raw)
-{
-    return cpuTypeRawValues.value(raw);
-}
+std::optional<CPUType> cpuTypeFromRawValue(std::string_view raw) { return cpuTypeRawValues.value(raw); }
 
 device_s device_s::makeDefault(const Foundation::Clock& clock)
 {
     const auto seconds = static_cast<std::time_t>(std::floor(clock.wallTime()));
-    std::tm local{};
+    std::tm local {};
     localtime_r(&seconds, &local);
 
     device_s device;
@@ -394,8 +387,8 @@ std::optional<device_s> device_s::decode(const json& value)
         // Whole microseconds, the precision the boot time is read with.
         const double micro = std::round(*seconds * 1e6);
         if (std::fabs(micro) < 9.2e18)
-            device.bootDate = std::chrono::system_clock::time_point(
-                std::chrono::duration_cast<std::chrono::system_clock::duration>(
+            device.bootDate =
+                std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
                     std::chrono::microseconds(static_cast<int64_t>(micro))));
         else
             reader.fail();

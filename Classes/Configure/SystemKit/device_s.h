@@ -3,10 +3,9 @@
 #include "Classes/Configure/SystemKit/Platform.h"
 #include "Platform/Foundation/Clock.h"
 
-#include <nlohmann/json.hpp>
-
 #include <chrono>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>

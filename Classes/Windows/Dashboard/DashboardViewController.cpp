@@ -36,8 +36,8 @@ constexpr double captionWidth = 150;
 constexpr double rowGap = 7;
 constexpr double fanBoxHeight = 92;
 
-const Kit::Colour backgroundFill = Kit::Colour::dynamic(Kit::Colour::fromRGB255(240, 240, 244),
-    Kit::Colour::fromRGB255(30, 30, 34));
+const Kit::Colour backgroundFill =
+    Kit::Colour::dynamic(Kit::Colour::fromRGB255(240, 240, 244), Kit::Colour::fromRGB255(30, 30, 34));
 
 std::shared_ptr<Kit::TextField> makeLabel(double size, double weight, bool secondary)
 {
@@ -47,10 +47,7 @@ std::shared_ptr<Kit::TextField> makeLabel(double size, double weight, bool secon
     return label;
 }
 
-int lineCount(const std::string& text)
-{
-    return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
+int lineCount(const std::string& text) { return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
 } // namespace
 
@@ -66,7 +63,7 @@ DashboardViewController::~DashboardViewController()
 void DashboardViewController::registerScene()
 {
     Storyboard::registerViewController("DashboardViewController", "",
-        [] { return std::make_shared<DashboardViewController>(); });
+                                       [] { return std::make_shared<DashboardViewController>(); });
 }
 
 std::shared_ptr<DashboardViewController> DashboardViewController::instantiateFromStoryboard()
@@ -94,7 +91,7 @@ void DashboardViewController::loadView()
     root->addSubview(SystemVersion);
 
     infoBox_ = std::make_shared<QVBaseBox>(Kit::Rect {margin, margin + fanBoxHeight + 14, width - 2 * margin,
-        height - 2 * margin - 86 - fanBoxHeight - 14});
+                                                      height - 2 * margin - 86 - fanBoxHeight - 14});
     root->addSubview(infoBox_);
     const auto row = [this](const std::string& caption, std::shared_ptr<Kit::TextField>& value) {
         Row made {makeLabel(12, Kit::Font::Weight::medium, true), makeLabel(12, Kit::Font::Weight::regular, false)};
@@ -159,9 +156,9 @@ void DashboardViewController::loadView()
         content.addSubview(state);
     };
     fanBox(margin, LocalizationTable::text("Left fan"), leftFanBox, leftFanImage, leftStoppedImage_, leftSpeedLabel,
-        leftFanStateLabel, leftUnit_);
+           leftFanStateLabel, leftUnit_);
     fanBox(margin + boxWidth + 14, LocalizationTable::text("Right fan"), rightFanBox, rightFanImage, rightStoppedImage_,
-        rightSpeedLabel, rightFanStateLabel, rightUnit_);
+           rightSpeedLabel, rightFanStateLabel, rightUnit_);
     placeUnits();
     setView(root);
 }
@@ -184,7 +181,8 @@ void DashboardViewController::layoutRows()
         lines += lineCount(row.value->stringValue());
     // The rows spread over the box, never closer than rowGap.
     const double spare = bounds.height() - 24 - lines * lineHeight;
-    const double gap = std::clamp(spare / std::max<double>(1, static_cast<double>(rows_.size()) - 1), rowGap, 2 * rowGap);
+    const double gap =
+        std::clamp(spare / std::max<double>(1, static_cast<double>(rows_.size()) - 1), rowGap, 2 * rowGap);
     double top = bounds.height() - 12;
     for (const Row& row : rows_) {
         const double rowHeight = lineCount(row.value->stringValue()) * lineHeight;
@@ -202,7 +200,8 @@ void DashboardViewController::viewDidLoad()
     fill();
     Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
     const std::weak_ptr<DashboardViewController> weak = weak_from_this();
-    const auto observe = [&](std::string_view name, void (DashboardViewController::*handler)(const Foundation::Notification&)) {
+    const auto observe = [&](std::string_view name,
+                             void (DashboardViewController::*handler)(const Foundation::Notification&)) {
         observers_.push_back(centre.addObserver(name, nullptr, [weak, handler](const Foundation::Notification& n) {
             if (auto self = weak.lock())
                 ((*self).*handler)(n);
@@ -210,10 +209,11 @@ void DashboardViewController::viewDidLoad()
     };
     observe(NotificationName::dashboardFans, &DashboardViewController::handleDashboardFansNotification);
     observe(NotificationName::updateDashboardFansUI, &DashboardViewController::updateFansViewHidden);
-    observers_.push_back(centre.addObserver(NotificationName::updateUptime, nullptr, [weak](const Foundation::Notification&) {
-        if (auto self = weak.lock())
-            self->updateUptime();
-    }));
+    observers_.push_back(
+        centre.addObserver(NotificationName::updateUptime, nullptr, [weak](const Foundation::Notification&) {
+            if (auto self = weak.lock())
+                self->updateUptime();
+        }));
 }
 
 std::string DashboardViewController::computerImageName(deviceType type)
@@ -276,8 +276,8 @@ void DashboardViewController::fill()
         Console::print("磁盘型号+磁盘大小：" + disk);
     }
 
-    const std::string user = DashboardText::user(SystemPlatform::ProcessInfo::fullUserName(),
-        SystemPlatform::ProcessInfo::userName());
+    const std::string user =
+        DashboardText::user(SystemPlatform::ProcessInfo::fullUserName(), SystemPlatform::ProcessInfo::userName());
     UserName->setStringValue(user);
     Console::print("全名: " + user);
 
@@ -298,15 +298,17 @@ void DashboardViewController::fitTitle()
     // A long model name takes a smaller size before it is cut.
     const std::string& title = DeviceAndYearSize->stringValue();
     double size = 22;
-    while (size > 15 && Kit::Font::systemFont(size, Kit::Font::Weight::bold).widthOf(title) > DeviceAndYearSize->frame().width() - 6)
+    while (size > 15
+           && Kit::Font::systemFont(size, Kit::Font::Weight::bold).widthOf(title)
+                  > DeviceAndYearSize->frame().width() - 6)
         size -= 1;
     DeviceAndYearSize->setFont(Kit::Font::systemFont(size, Kit::Font::Weight::bold));
 }
 
 std::string DashboardViewController::uptimeText() const
 {
-    const std::string text
-        = DashboardText::uptime(systemKit.device.bootDate, Foundation::RunLoop::main().clock().wallTime());
+    const std::string text =
+        DashboardText::uptime(systemKit.device.bootDate, Foundation::RunLoop::main().clock().wallTime());
     Console::print("启动后的时间长度: " + text);
     return text;
 }
@@ -328,7 +330,7 @@ void DashboardViewController::handleDashboardFansNotification(const Foundation::
         return;
     }
     const auto speeds = FanSpeedReadout::speeds(notification.userInfo, {"leftSpeed", "rightSpeed"},
-        "leftSpeed 或 rightSpeed 为 nil，提前退出");
+                                                "leftSpeed 或 rightSpeed 为 nil，提前退出");
     if (!speeds)
         return;
     const long left = (*speeds)[0];
@@ -348,8 +350,9 @@ void DashboardViewController::updateReadouts(long left, long right)
     const double period = fanIconRotationDuration;
     FanSpeedReadout::spin(*leftFanImage, left, period);
     FanSpeedReadout::spin(*rightFanImage, right, period);
-    for (const auto& [speed, image, stopped, state] : {std::tuple {left, leftFanImage, leftStoppedImage_, leftFanStateLabel},
-             std::tuple {right, rightFanImage, rightStoppedImage_, rightFanStateLabel}}) {
+    for (const auto& [speed, image, stopped, state] :
+         {std::tuple {left, leftFanImage, leftStoppedImage_, leftFanStateLabel},
+          std::tuple {right, rightFanImage, rightStoppedImage_, rightFanStateLabel}}) {
         image->setHidden(speed < 1);
         stopped->setHidden(speed >= 1);
         state->setHidden(speed >= 1);

@@ -25,7 +25,8 @@ class SystemKit;
 
 // A one-page summary of the machine: the system record's texts, filled once when the view loads, the
 // uptime on request and two live fan readouts from the control tick.
-class DashboardViewController : public Kit::ViewController, public std::enable_shared_from_this<DashboardViewController> {
+class DashboardViewController : public Kit::ViewController,
+                                public std::enable_shared_from_this<DashboardViewController> {
 public:
     DashboardViewController();
     ~DashboardViewController() override;

@@ -1,8 +1,8 @@
 #include "Classes/Windows/FanControl/FanPanelController.h"
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/QVAlertManager.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -43,10 +43,7 @@ namespace {
 
 using Foundation::Console;
 
-Foundation::UserDefaults& defaults()
-{
-    return Foundation::UserDefaults::standard();
-}
+Foundation::UserDefaults& defaults() { return Foundation::UserDefaults::standard(); }
 
 std::int64_t roundedLimit(double value)
 {
@@ -54,15 +51,15 @@ std::int64_t roundedLimit(double value)
 }
 
 // The panel's and the cards' fills, light and dark.
-const Kit::Colour panelFill = Kit::Colour::dynamic(Kit::Colour::fromRGB255(246, 246, 248),
-    Kit::Colour::fromRGB255(36, 36, 40));
+const Kit::Colour panelFill =
+    Kit::Colour::dynamic(Kit::Colour::fromRGB255(246, 246, 248), Kit::Colour::fromRGB255(36, 36, 40));
 const Kit::Colour cardFill = Kit::Colour::dynamic(Kit::Colour::whiteColor(), Kit::Colour::fromRGB255(52, 52, 58));
 const Kit::Colour cardBorder = Kit::Colour::dynamic(Kit::Colour::black().withAlphaComponent(0.06),
-    Kit::Colour::whiteColor().withAlphaComponent(0.08));
+                                                    Kit::Colour::whiteColor().withAlphaComponent(0.08));
 
 // Readable on the bar's fill and on its track alike.
-const Kit::Colour percentColour = Kit::Colour::dynamic(Kit::Colour::black().withAlphaComponent(0.7),
-    Kit::Colour::fromRGB255(150, 150, 158));
+const Kit::Colour percentColour =
+    Kit::Colour::dynamic(Kit::Colour::black().withAlphaComponent(0.7), Kit::Colour::fromRGB255(150, 150, 158));
 
 } // namespace
 
@@ -91,15 +88,9 @@ std::string FanPanelController::percentText(double position)
     return std::to_string(static_cast<long>(std::trunc(100 * position))) + "%";
 }
 
-std::string FanPanelController::limitText(double limit)
-{
-    return std::to_string(roundedLimit(limit));
-}
+std::string FanPanelController::limitText(double limit) { return std::to_string(roundedLimit(limit)); }
 
-std::string FanPanelController::describe(double value)
-{
-    return Foundation::NumberText::shortest(value);
-}
+std::string FanPanelController::describe(double value) { return Foundation::NumberText::shortest(value); }
 
 void FanPanelController::spin(Kit::View& image, long speed, double period)
 {
@@ -114,7 +105,7 @@ Kit::Rect FanPanelController::fromTop(double height, double x, double top, doubl
 }
 
 std::shared_ptr<Kit::TextField> FanPanelController::makeLabel(const Kit::Rect& frame, const std::string& text,
-    double size, double weight, bool secondary)
+                                                              double size, double weight, bool secondary)
 {
     auto label = Kit::TextField::labelWithString(text);
     label->setFrame(frame);
@@ -152,9 +143,9 @@ void FanPanelController::addHeader(Kit::View& panel)
     moreButton->setAccessibilityLabel(LocalizationTable::text("panel.more"));
     panel.addSubview(moreButton);
 
-    fanModeSegmented = Kit::SegmentedControl::withLabels({LocalizationTable::text("fanMode.system"),
-        LocalizationTable::text("fanMode.maximum"), LocalizationTable::text("fanMode.manual"),
-        LocalizationTable::text("fanMode.custom")});
+    fanModeSegmented = Kit::SegmentedControl::withLabels(
+        {LocalizationTable::text("fanMode.system"), LocalizationTable::text("fanMode.maximum"),
+         LocalizationTable::text("fanMode.manual"), LocalizationTable::text("fanMode.custom")});
     fanModeSegmented->setFrame(fromTop(height, 16, 54, width - 32, 26));
     fanModeSegmented->setSelectedSegment(0);
     fanModeSegmented->setAutoresizingMask(Kit::View::minYMargin);
@@ -163,11 +154,12 @@ void FanPanelController::addHeader(Kit::View& panel)
     panel.addSubview(fanModeSegmented);
 }
 
-std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& frame, const std::string& title,
-    std::shared_ptr<Kit::ImageView>& image, std::shared_ptr<Kit::TextField>& speedLabel,
-    std::shared_ptr<QVSlider>& slider, std::shared_ptr<Kit::TextField>& percent,
-    std::shared_ptr<Kit::TextField>& minLabel, std::shared_ptr<Kit::TextField>& maxLabel,
-    std::shared_ptr<Kit::ImageView>* icon)
+std::shared_ptr<Kit::View>
+FanPanelController::makeFanCard(const Kit::Rect& frame, const std::string& title,
+                                std::shared_ptr<Kit::ImageView>& image, std::shared_ptr<Kit::TextField>& speedLabel,
+                                std::shared_ptr<QVSlider>& slider, std::shared_ptr<Kit::TextField>& percent,
+                                std::shared_ptr<Kit::TextField>& minLabel, std::shared_ptr<Kit::TextField>& maxLabel,
+                                std::shared_ptr<Kit::ImageView>* icon)
 {
     auto card = std::make_shared<Kit::View>(frame);
     card->setWantsLayer(true);
@@ -214,10 +206,21 @@ std::shared_ptr<Kit::View> FanPanelController::makeFanCard(const Kit::Rect& fram
 
 FanPanelController::FanSide FanPanelController::leftSide() const
 {
-    return {0, "左边", &leftFanSpeed, &leftFanMinSpeed, &leftFanMaxSpeed, SettingsKey::leftFanPercent,
-        SettingsKey::leftFanSpeedAfterDrag, SettingsKey::leftFanCurrentValue, SettingsKey::leftFanSliderValue,
-        leftFanSlider.get(), leftFanSpeedPercent.get(), leftFanImage.get(), leftSpeedLabel.get(),
-        leftFanMinSpeedTextField.get(), leftFanMaxSpeedTextField.get()};
+    return {0,
+            "左边",
+            &leftFanSpeed,
+            &leftFanMinSpeed,
+            &leftFanMaxSpeed,
+            SettingsKey::leftFanPercent,
+            SettingsKey::leftFanSpeedAfterDrag,
+            SettingsKey::leftFanCurrentValue,
+            SettingsKey::leftFanSliderValue,
+            leftFanSlider.get(),
+            leftFanSpeedPercent.get(),
+            leftFanImage.get(),
+            leftSpeedLabel.get(),
+            leftFanMinSpeedTextField.get(),
+            leftFanMaxSpeedTextField.get()};
 }
 
 // --- set-up and appearance ---
@@ -257,16 +260,17 @@ void FanPanelController::connectSliders()
 void FanPanelController::addModeObservers()
 {
     Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
-    observers_.push_back(centre.addObserver(NotificationName::fansController, nullptr,
-        [this](const Foundation::Notification& n) { handleFansControllerNotification(n); }));
+    observers_.push_back(
+        centre.addObserver(NotificationName::fansController, nullptr,
+                           [this](const Foundation::Notification& n) { handleFansControllerNotification(n); }));
     observers_.push_back(centre.addObserver(automaticNotificationName(), nullptr,
-        [this](const Foundation::Notification&) { toggleFanModeisAutomatic(); }));
+                                            [this](const Foundation::Notification&) { toggleFanModeisAutomatic(); }));
     for (std::string_view name : {NotificationName::systemFanMode, NotificationName::maximumFanMode,
-             NotificationName::manualFanMode, NotificationName::customFanMode})
-        observers_.push_back(centre.addObserver(name, nullptr,
-            [this](const Foundation::Notification& n) { handleFanModeNotification(n); }));
+                                  NotificationName::manualFanMode, NotificationName::customFanMode})
+        observers_.push_back(centre.addObserver(
+            name, nullptr, [this](const Foundation::Notification& n) { handleFanModeNotification(n); }));
     observers_.push_back(centre.addObserver(NotificationName::fanHelperState, nullptr,
-        [this](const Foundation::Notification& n) { changeHelperState(n); }));
+                                            [this](const Foundation::Notification& n) { changeHelperState(n); }));
 }
 
 void FanPanelController::viewWillAppear()
@@ -276,10 +280,7 @@ void FanPanelController::viewWillAppear()
         window->setMovableByWindowBackground(false);
 }
 
-void FanPanelController::viewWillDisappear()
-{
-    Console::print("移除" + std::string(className()));
-}
+void FanPanelController::viewWillDisappear() { Console::print("移除" + std::string(className())); }
 
 // --- modes ---
 
@@ -289,10 +290,7 @@ void FanPanelController::chipTest()
         QVAlertManager::showChipTipsAlert();
 }
 
-void FanPanelController::trackEvent(std::string_view name)
-{
-    Vendors::MSACAnalytics::trackEvent(name);
-}
+void FanPanelController::trackEvent(std::string_view name) { Vendors::MSACAnalytics::trackEvent(name); }
 
 void FanPanelController::storeSegment(long segment)
 {
@@ -326,7 +324,7 @@ void FanPanelController::sendMaximumSpeeds()
             forced.push_back(side);
         else
             Console::print("风扇 " + std::to_string(side.id) + " 的最大转速不可读 (" + limitText(*side.maxSpeed)
-                + ")，不强制该风扇");
+                           + ")，不强制该风扇");
     }
     for (const FanSide& side : forced)
         SMCHelper::shared()->setFanMode(side.id, 1);
@@ -565,7 +563,8 @@ void FanPanelController::applyFanSliderValue(const FanSide& side, double value)
     for (const FanSide& each : sides())
         lastSpeeds.push_back(std::isfinite(*each.speed) ? std::lround(*each.speed) : 0);
     Console::print("收到左边风扇转速: " + std::to_string(std::isfinite(leftFanSpeed) ? std::lround(leftFanSpeed) : 0));
-    Console::print("收到右边风扇转速: " + std::to_string(std::isfinite(rightFanSpeed) ? std::lround(rightFanSpeed) : 0));
+    Console::print("收到右边风扇转速: "
+                   + std::to_string(std::isfinite(rightFanSpeed) ? std::lround(rightFanSpeed) : 0));
     const double period = dragRotationPeriod();
     Foundation::DispatchQueue::main().async([this, alive = std::weak_ptr<int>(lifetime_), lastSpeeds, period] {
         if (alive.expired())
@@ -581,12 +580,13 @@ void FanPanelController::applyFanSliderValue(const FanSide& side, double value)
 void FanPanelController::moreBtnClickted(Kit::Control& sender)
 {
     auto menu = std::make_shared<Kit::Menu>();
-    menu->addItem(LocalizationTable::text("statusBar.title.setting"), {[this](Kit::MenuItem&) { settingsButtonClicked(); }},
-        ",");
-    menu->addItem(LocalizationTable::text("statusBar.title.userSupport"), {[this](Kit::MenuItem&) { openUserSupport(); }});
+    menu->addItem(LocalizationTable::text("statusBar.title.setting"),
+                  {[this](Kit::MenuItem&) { settingsButtonClicked(); }}, ",");
+    menu->addItem(LocalizationTable::text("statusBar.title.userSupport"),
+                  {[this](Kit::MenuItem&) { openUserSupport(); }});
     menu->addItem(LocalizationTable::text("statusBar.title.update"), {[this](Kit::MenuItem&) { updateApp(); }});
     menu->addItem(LocalizationTable::text("statusBar.title.quit"), {[this](Kit::MenuItem&) { quitAppButtonClicked(); }},
-        "q");
+                  "q");
     for (const auto& item : menu->items())
         item->setTarget(this);
     moreMenu_ = menu;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Classes/App/FanSpeedPanel.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Platform/Foundation/Notification.h"
 #include "Platform/Foundation/ObserverToken.h"
 #include "Platform/Kit/Rect.h"
@@ -150,13 +150,13 @@ protected:
     // A frame measured from the top of a panel `height` points tall.
     static Kit::Rect fromTop(double height, double x, double top, double width, double rowHeight);
     // A fan's card: its picture, name, speed, limits, slider and percentage, filling the outlets given.
-    std::shared_ptr<Kit::View> makeFanCard(const Kit::Rect& frame, const std::string& title,
-        std::shared_ptr<Kit::ImageView>& image, std::shared_ptr<Kit::TextField>& speedLabel,
-        std::shared_ptr<QVSlider>& slider, std::shared_ptr<Kit::TextField>& percent,
-        std::shared_ptr<Kit::TextField>& minLabel, std::shared_ptr<Kit::TextField>& maxLabel,
-        std::shared_ptr<Kit::ImageView>* icon = nullptr);
+    std::shared_ptr<Kit::View>
+    makeFanCard(const Kit::Rect& frame, const std::string& title, std::shared_ptr<Kit::ImageView>& image,
+                std::shared_ptr<Kit::TextField>& speedLabel, std::shared_ptr<QVSlider>& slider,
+                std::shared_ptr<Kit::TextField>& percent, std::shared_ptr<Kit::TextField>& minLabel,
+                std::shared_ptr<Kit::TextField>& maxLabel, std::shared_ptr<Kit::ImageView>* icon = nullptr);
     static std::shared_ptr<Kit::TextField> makeLabel(const Kit::Rect& frame, const std::string& text, double size,
-        double weight, bool secondary = false);
+                                                     double weight, bool secondary = false);
 
     // The shared parts of viewDidLoad: corners, the percentage labels' shift on the newest systems,
     // the limit labels, the slider handlers, then the observers in their order.

@@ -1,11 +1,11 @@
 #include "Classes/Windows/FanControl/FanSpeedController.h"
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/Configure/Global/CustomFanModeFlag.h"
-#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
 #include "Classes/App/Utility.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -38,10 +38,7 @@ namespace {
 
 using Foundation::Console;
 
-Foundation::UserDefaults& defaults()
-{
-    return Foundation::UserDefaults::standard();
-}
+Foundation::UserDefaults& defaults() { return Foundation::UserDefaults::standard(); }
 
 Kit::Image chevron(bool up)
 {
@@ -51,8 +48,8 @@ Kit::Image chevron(bool up)
     return image;
 }
 
-const Kit::Colour boxFill = Kit::Colour::dynamic(Kit::Colour::fromRGB255(236, 236, 241),
-    Kit::Colour::fromRGB255(44, 44, 50));
+const Kit::Colour boxFill =
+    Kit::Colour::dynamic(Kit::Colour::fromRGB255(236, 236, 241), Kit::Colour::fromRGB255(44, 44, 50));
 const Kit::Colour choiceFill = Kit::Colour::dynamic(Kit::Colour::whiteColor(), Kit::Colour::fromRGB255(62, 62, 68));
 
 // A per-fan choice's state, shown at once.
@@ -70,7 +67,7 @@ FanSpeedController::~FanSpeedController() = default;
 // --- building ---
 
 std::shared_ptr<FanCustomButton> FanSpeedController::makeExpandButton(const Kit::Rect& frame,
-    void (FanSpeedController::*action)(Kit::Control&))
+                                                                      void (FanSpeedController::*action)(Kit::Control&))
 {
     auto button = std::make_shared<FanCustomButton>(frame);
     button->setImage(chevron(false));
@@ -84,8 +81,9 @@ std::shared_ptr<FanCustomButton> FanSpeedController::makeExpandButton(const Kit:
 }
 
 std::shared_ptr<Kit::Box> FanSpeedController::makeModeBox(const Kit::Rect& frame,
-    std::shared_ptr<QVCustomButton>& automatic, std::shared_ptr<QVCustomButton>& manual,
-    void (FanSpeedController::*toggle)(Kit::Control&))
+                                                          std::shared_ptr<QVCustomButton>& automatic,
+                                                          std::shared_ptr<QVCustomButton>& manual,
+                                                          void (FanSpeedController::*toggle)(Kit::Control&))
 {
     auto box = std::make_shared<Kit::Box>(frame);
     box->setBoxType(Kit::Box::BoxType::custom);
@@ -99,7 +97,7 @@ std::shared_ptr<Kit::Box> FanSpeedController::makeModeBox(const Kit::Rect& frame
 
     Kit::View& content = *box->contentView();
     content.addSubview(makeLabel({14, frame.height() - 26, frame.width() - 28, 16},
-        LocalizationTable::text("fan.modeBox.title"), 11, Kit::Font::Weight::semibold, true));
+                                 LocalizationTable::text("fan.modeBox.title"), 11, Kit::Font::Weight::semibold, true));
     const double buttonWidth = (frame.width() - 14 * 2 - 10) / 2;
     const auto makeChoice = [&](std::shared_ptr<QVCustomButton>& button, const std::string& title, int tag, double x) {
         button = std::make_shared<QVCustomButton>(Kit::Rect {x, 10, buttonWidth, 30});
@@ -145,37 +143,38 @@ void FanSpeedController::loadView()
         button->setAction({this, action});
         layout->addSubview(button);
     };
-    helperButton(installFanControlHelper, LocalizationTable::text("helper.install"), &FanSpeedController::installFanHelper);
+    helperButton(installFanControlHelper, LocalizationTable::text("helper.install"),
+                 &FanSpeedController::installFanHelper);
     helperButton(uninstallFanControlHelper, LocalizationTable::text("helper.uninstall"),
-        &FanSpeedController::uninstallHelper);
+                 &FanSpeedController::uninstallHelper);
 
     leftFanView = makeFanCard(fromTop(layoutHeight, 12, 94, width - 24, 120), LocalizationTable::text("Left fan"),
-        leftFanImage, leftSpeedLabel, leftFanSlider, leftFanSpeedPercent, leftFanMinSpeedTextField,
-        leftFanMaxSpeedTextField, &leftIcon);
+                              leftFanImage, leftSpeedLabel, leftFanSlider, leftFanSpeedPercent,
+                              leftFanMinSpeedTextField, leftFanMaxSpeedTextField, &leftIcon);
     layout->addSubview(leftFanView);
     leftFanModeBox = makeModeBox(fromTop(layoutHeight, 12, 218, width - 24, 76), leftFanAutoModeButton,
-        leftFanManualModeButton, &FanSpeedController::leftFanModeToggle);
+                                 leftFanManualModeButton, &FanSpeedController::leftFanModeToggle);
     layout->addSubview(leftFanModeBox);
     leftExpandCollapseButton = makeExpandButton(fromTop(layoutHeight, (width - 44) / 2, 216, 44, 16),
-        &FanSpeedController::leftFanExpandCollapseClicked);
+                                                &FanSpeedController::leftFanExpandCollapseClicked);
     layout->addSubview(leftExpandCollapseButton);
 
     // The right fan's card with its expand button under it, moved as one.
     rightFanView = std::make_shared<Kit::View>(fromTop(layoutHeight, 12, 236, width - 24, 140));
     rightFanView->setAutoresizingMask(Kit::View::minYMargin);
     auto rightCard = makeFanCard({0, 20, width - 24, 120}, LocalizationTable::text("Right fan"), rightFanImage,
-        rightSpeedLabel, rightFanSlider, rightFanSpeedPercent, rightFanSpeedMinTextField, rightFanSpeedMaxTextField,
-        &rightIcon);
+                                 rightSpeedLabel, rightFanSlider, rightFanSpeedPercent, rightFanSpeedMinTextField,
+                                 rightFanSpeedMaxTextField, &rightIcon);
     rightFanView->addSubview(rightCard);
-    rightExpandCollapseButton = makeExpandButton({(width - 24 - 44) / 2, 2, 44, 16},
-        &FanSpeedController::rightFanExpandCollapseClicked);
+    rightExpandCollapseButton =
+        makeExpandButton({(width - 24 - 44) / 2, 2, 44, 16}, &FanSpeedController::rightFanExpandCollapseClicked);
     rightFanView->addSubview(rightExpandCollapseButton);
     layout->addSubview(rightFanView);
     rightFanModeBox = makeModeBox(fromTop(layoutHeight, 12, 381, width - 24, 76), rightFanAutoModeButton,
-        rightFanManualModeButton, &FanSpeedController::rightFanModeToggle);
+                                  rightFanManualModeButton, &FanSpeedController::rightFanModeToggle);
     layout->addSubview(rightFanModeBox);
-    for (const auto& moved : std::initializer_list<std::shared_ptr<Kit::View>> {rightFanView, leftExpandCollapseButton,
-             rightFanModeBox})
+    for (const auto& moved :
+         std::initializer_list<std::shared_ptr<Kit::View>> {rightFanView, leftExpandCollapseButton, rightFanModeBox})
         restOrigins_.emplace_back(moved, moved->frame().origin);
     setView(panel);
 }
@@ -193,11 +192,11 @@ void FanSpeedController::viewDidLoad()
     addModeObservers();
     Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
     observers_.push_back(centre.addObserver(NotificationName::syncFansControl, nullptr,
-        [this](const Foundation::Notification& n) { syncFanMode(n); }));
+                                            [this](const Foundation::Notification& n) { syncFanMode(n); }));
     observers_.push_back(centre.addObserver(NotificationName::fansModeToggle, nullptr,
-        [this](const Foundation::Notification& n) { noSyncFanModeToggle(n); }));
-    observers_.push_back(centre.addObserver(NotificationName::syncFans, nullptr,
-        [this](const Foundation::Notification& n) {
+                                            [this](const Foundation::Notification& n) { noSyncFanModeToggle(n); }));
+    observers_.push_back(
+        centre.addObserver(NotificationName::syncFans, nullptr, [this](const Foundation::Notification& n) {
             const auto value = n.userInfo.find("sync");
             const auto* text = value == n.userInfo.end() ? nullptr : std::any_cast<std::string>(&value->second);
             if (text && (*text == "true") != slidersSynced_)
@@ -211,9 +210,9 @@ std::vector<FanPanelController::FanSide> FanSpeedController::sides() const
     return {
         leftSide(),
         {1, "右边", &rightFanSpeed, &rightFanMinSpeed, &rightFanMaxSpeed, SettingsKey::rightFanPercent,
-            SettingsKey::rightFanSpeedAfterDrag, SettingsKey::rightFanCurrentValue, SettingsKey::rightFanSliderValue,
-            rightFanSlider.get(), rightFanSpeedPercent.get(), rightFanImage.get(), rightSpeedLabel.get(),
-            rightFanSpeedMinTextField.get(), rightFanSpeedMaxTextField.get()},
+         SettingsKey::rightFanSpeedAfterDrag, SettingsKey::rightFanCurrentValue, SettingsKey::rightFanSliderValue,
+         rightFanSlider.get(), rightFanSpeedPercent.get(), rightFanImage.get(), rightSpeedLabel.get(),
+         rightFanSpeedMinTextField.get(), rightFanSpeedMaxTextField.get()},
     };
 }
 
@@ -221,7 +220,8 @@ void FanSpeedController::viewWillAppear()
 {
     FanPanelController::viewWillAppear();
     if (!appearanceObservation_)
-        appearanceObservation_.emplace(Kit::Appearance::observeEffectiveApplication([this] { updateMoreButtonImage(); }));
+        appearanceObservation_.emplace(
+            Kit::Appearance::observeEffectiveApplication([this] { updateMoreButtonImage(); }));
 }
 
 void FanSpeedController::updateMoreButtonImage()
@@ -244,20 +244,11 @@ void FanSpeedController::updateMoreButtonImage()
 
 // --- modes ---
 
-void FanSpeedController::applySystemMode()
-{
-    sendAutomatic();
-}
+void FanSpeedController::applySystemMode() { sendAutomatic(); }
 
-void FanSpeedController::applyMaximumMode()
-{
-    applyMaximumBody();
-}
+void FanSpeedController::applyMaximumMode() { applyMaximumBody(); }
 
-void FanSpeedController::applyManualMode()
-{
-    sendStoredManualSpeeds();
-}
+void FanSpeedController::applyManualMode() { sendStoredManualSpeeds(); }
 
 void FanSpeedController::applyCustomMode()
 {
@@ -271,22 +262,13 @@ void FanSpeedController::showRulesAlert()
     QVAlertManager::showFanRulesAlert([this] { revertToCurrentMode(); }, [this] { revertToCurrentMode(); });
 }
 
-std::string_view FanSpeedController::automaticNotificationName() const
-{
-    return NotificationName::updateFanAutomatic;
-}
+std::string_view FanSpeedController::automaticNotificationName() const { return NotificationName::updateFanAutomatic; }
 
 // --- the slider drag ---
 
-bool FanSpeedController::mayApplyDrag()
-{
-    return SMCHelper::shared()->isInstalled();
-}
+bool FanSpeedController::mayApplyDrag() { return SMCHelper::shared()->isInstalled(); }
 
-double FanSpeedController::dragRotationPeriod() const
-{
-    return fanIconRotationDuration;
-}
+double FanSpeedController::dragRotationPeriod() const { return fanIconRotationDuration; }
 
 // --- per-fan mode buttons ---
 
@@ -297,15 +279,9 @@ void FanSpeedController::placePercentLabel(Kit::TextField& label, std::int64_t p
     label.setTextColor(percent > 50 ? Kit::Colour::black().withAlphaComponent(0.7) : Kit::Colour::labelColor());
 }
 
-void FanSpeedController::leftFanModeToggle(Kit::Control& sender)
-{
-    perFanModeToggle(Side::left, sender);
-}
+void FanSpeedController::leftFanModeToggle(Kit::Control& sender) { perFanModeToggle(Side::left, sender); }
 
-void FanSpeedController::rightFanModeToggle(Kit::Control& sender)
-{
-    perFanModeToggle(Side::right, sender);
-}
+void FanSpeedController::rightFanModeToggle(Kit::Control& sender) { perFanModeToggle(Side::right, sender); }
 
 void FanSpeedController::perFanModeToggle(Side which, Kit::Control& sender)
 {
@@ -396,8 +372,8 @@ void FanSpeedController::noSyncFanModeToggle(const Foundation::Notification& not
     const std::string fan = textIn(notification.userInfo, "fan");
     if ((mode != "forced" && mode != "automatic") || (fan != "left" && fan != "right"))
         return;
-    (fan == "left" ? leftIcon : rightIcon)->setImage(
-        Kit::Image::named(mode == "forced" ? "fan.fill_gray" : "fan.slash.fill_gray"));
+    (fan == "left" ? leftIcon : rightIcon)
+        ->setImage(Kit::Image::named(mode == "forced" ? "fan.fill_gray" : "fan.slash.fill_gray"));
 }
 
 void FanSpeedController::sync()
@@ -451,8 +427,7 @@ void FanSpeedController::showPerFanAutomatic()
 
 void FanSpeedController::postHelperState(bool state)
 {
-    Foundation::NotificationCenter::defaultCenter().post(NotificationName::fanHelperState, nullptr,
-        {{"state", state}});
+    Foundation::NotificationCenter::defaultCenter().post(NotificationName::fanHelperState, nullptr, {{"state", state}});
 }
 
 void FanSpeedController::installFanHelper(Kit::Control&)
@@ -464,10 +439,7 @@ void FanSpeedController::installFanHelper(Kit::Control&)
     });
 }
 
-void FanSpeedController::uninstallHelper(Kit::Control&)
-{
-    confirmUninstallHelper();
-}
+void FanSpeedController::uninstallHelper(Kit::Control&) { confirmUninstallHelper(); }
 
 void FanSpeedController::confirmUninstallHelper()
 {
@@ -510,15 +482,9 @@ void FanSpeedController::updateHelperState(std::optional<bool> installed)
 
 // --- the mode boxes ---
 
-void FanSpeedController::leftFanExpandCollapseClicked(Kit::Control& sender)
-{
-    expandOrCollapse(Side::left, sender);
-}
+void FanSpeedController::leftFanExpandCollapseClicked(Kit::Control& sender) { expandOrCollapse(Side::left, sender); }
 
-void FanSpeedController::rightFanExpandCollapseClicked(Kit::Control& sender)
-{
-    expandOrCollapse(Side::right, sender);
-}
+void FanSpeedController::rightFanExpandCollapseClicked(Kit::Control& sender) { expandOrCollapse(Side::right, sender); }
 
 void FanSpeedController::resizeWindow(int expandedBoxes)
 {
@@ -564,7 +530,8 @@ void FanSpeedController::expandOrCollapse(Side which, Kit::Control& sender)
     Kit::AnimationContext::runAnimationGroup(
         [&](Kit::AnimationContext& context) {
             context.setDuration(animationDuration);
-            Foundation::DispatchQueue::main().asyncAfter(Foundation::DispatchTime::now() + 0.01,
+            Foundation::DispatchQueue::main().asyncAfter(
+                Foundation::DispatchTime::now() + 0.01,
                 [this, alive = std::weak_ptr<int>(lifetime_), box, collapsing, generation] {
                     if (!alive.expired() && generation == animationGeneration_)
                         box->animator().setHidden(collapsing);

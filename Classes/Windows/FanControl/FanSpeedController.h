@@ -138,9 +138,10 @@ private:
     // The window, through its animator, at the collapsed height and `expandedBoxes` steps, its top kept.
     void resizeWindow(int expandedBoxes);
     std::shared_ptr<Kit::Box> makeModeBox(const Kit::Rect& frame, std::shared_ptr<QVCustomButton>& automatic,
-        std::shared_ptr<QVCustomButton>& manual, void (FanSpeedController::*toggle)(Kit::Control&));
+                                          std::shared_ptr<QVCustomButton>& manual,
+                                          void (FanSpeedController::*toggle)(Kit::Control&));
     std::shared_ptr<FanCustomButton> makeExpandButton(const Kit::Rect& frame,
-        void (FanSpeedController::*action)(Kit::Control&));
+                                                      void (FanSpeedController::*action)(Kit::Control&));
 
     std::optional<Foundation::ObserverToken> appearanceObservation_;
     // The window's height with both boxes folded, taken at each click (no animation runs then).

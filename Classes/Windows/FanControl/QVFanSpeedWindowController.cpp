@@ -24,13 +24,10 @@ void QVFanSpeedWindowController::registerScenes()
 {
     Storyboard::registerWindowController("FanSpeedController", "", &makeWindowController<FanSpeedController>);
     Storyboard::registerWindowController("FanSpeedController", "SingleFanWindowController",
-        &makeWindowController<SingleFanController>);
+                                         &makeWindowController<SingleFanController>);
 }
 
-QVFanSpeedWindowController::QVFanSpeedWindowController()
-{
-    windowDidLoad();
-}
+QVFanSpeedWindowController::QVFanSpeedWindowController() { windowDidLoad(); }
 
 void QVFanSpeedWindowController::windowDidLoad()
 {
@@ -45,9 +42,6 @@ void QVFanSpeedWindowController::windowDidResignKey(Kit::Window&)
         close();
 }
 
-void QVFanSpeedWindowController::setStandsAlone()
-{
-    standsAlone_ = true;
-}
+void QVFanSpeedWindowController::setStandsAlone() { standsAlone_ = true; }
 
 } // namespace Aerlo

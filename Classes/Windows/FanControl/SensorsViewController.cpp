@@ -95,12 +95,14 @@ Kit::Control::Action action(SensorsViewController* controller, Method method)
 
 void SensorsViewController::registerScene()
 {
-    Storyboard::registerViewController("SensorsViewController", "", [] { return std::make_shared<SensorsViewController>(); });
+    Storyboard::registerViewController("SensorsViewController", "",
+                                       [] { return std::make_shared<SensorsViewController>(); });
 }
 
 std::shared_ptr<SensorsViewController> SensorsViewController::instantiateFromStoryboard()
 {
-    return std::dynamic_pointer_cast<SensorsViewController>(Storyboard::instantiateViewController("SensorsViewController"));
+    return std::dynamic_pointer_cast<SensorsViewController>(
+        Storyboard::instantiateViewController("SensorsViewController"));
 }
 
 SensorsViewController::SensorsViewController() = default;
@@ -200,12 +202,12 @@ void SensorsViewController::loadView()
     messageLabel->setTextColor(Kit::Colour::fromRGB255(215, 58, 50));
     view->addSubview(messageLabel);
 
-    addFanRulesBtn = Kit::Button::button(LocalizationTable::text("rules.add"),
-        action(this, &SensorsViewController::addFanRules));
+    addFanRulesBtn =
+        Kit::Button::button(LocalizationTable::text("rules.add"), action(this, &SensorsViewController::addFanRules));
     addFanRulesBtn->setFrame({margin, 20, 110, 28});
     view->addSubview(addFanRulesBtn);
     deleteFanRulesBtn = Kit::Button::button(LocalizationTable::text("rules.delete"),
-        action(this, &SensorsViewController::deleteFanRules));
+                                            action(this, &SensorsViewController::deleteFanRules));
     deleteFanRulesBtn->setFrame({margin + 120, 20, 110, 28});
     deleteFanRulesBtn->setEnabled(false);
     view->addSubview(deleteFanRulesBtn);
@@ -228,8 +230,9 @@ void SensorsViewController::viewDidLoad()
         messageLabel->setStringValue(LocalizationTable::text("rules.unreadable"));
     }
     updateEmptyLabel();
-    unitObserver_ = Foundation::NotificationCenter::defaultCenter().addObserver(NotificationName::updateTemperatureUnit,
-        nullptr, [this](const Foundation::Notification&) { refreshTableView(); });
+    unitObserver_ = Foundation::NotificationCenter::defaultCenter().addObserver(
+        NotificationName::updateTemperatureUnit, nullptr,
+        [this](const Foundation::Notification&) { refreshTableView(); });
 }
 
 void SensorsViewController::viewWillAppear()
@@ -246,10 +249,7 @@ void SensorsViewController::refreshTableView()
     deleteFanRulesBtn->setEnabled(!fanRules.empty());
 }
 
-long SensorsViewController::numberOfRows(Kit::TableView&)
-{
-    return static_cast<long>(fanRules.size());
-}
+long SensorsViewController::numberOfRows(Kit::TableView&) { return static_cast<long>(fanRules.size()); }
 
 std::shared_ptr<Kit::View> SensorsViewController::viewFor(Kit::TableView& tableView, Kit::TableColumn* column, long row)
 {
@@ -296,7 +296,8 @@ std::shared_ptr<Kit::View> SensorsViewController::viewFor(Kit::TableView& tableV
     }
     if (at(4)) {
         auto cell = tableView.makeView("SpeedPercentageColumnID");
-        dynamic_cast<Kit::TextField&>(*cell->subviews().front()).setStringValue(std::to_string(rule.fanSpeedPercentage));
+        dynamic_cast<Kit::TextField&>(*cell->subviews().front())
+            .setStringValue(std::to_string(rule.fanSpeedPercentage));
         return cell;
     }
     Console::print("处理默认情况");

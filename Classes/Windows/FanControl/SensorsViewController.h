@@ -23,7 +23,9 @@ namespace Aerlo {
 
 // The pane in which the custom fan rules are written: one row per rule (sensor, threshold, temperature in
 // the chosen unit, fans, speed percentage); every valid edit writes the whole list back.
-class SensorsViewController : public Kit::ViewController, public Kit::TableViewDataSource, public Kit::TableViewDelegate {
+class SensorsViewController : public Kit::ViewController,
+                              public Kit::TableViewDataSource,
+                              public Kit::TableViewDelegate {
 public:
     static constexpr double rowHeight = 40;
     static constexpr std::int64_t minimumCelsius = -40;

@@ -1,8 +1,8 @@
 #include "Classes/Windows/FanControl/SingleFanController.h"
 
-#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVUpdateManager.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -22,10 +22,7 @@ namespace {
 
 using Foundation::Console;
 
-long rounded(double value)
-{
-    return std::isfinite(value) ? std::lround(value) : 0;
-}
+long rounded(double value) { return std::isfinite(value) ? std::lround(value) : 0; }
 
 } // namespace
 
@@ -39,9 +36,9 @@ void SingleFanController::loadView()
     Kit::Image more = Kit::Image::named("more-dark");
     more.setTemplate(true);
     moreButton->setImage(more);
-    std::shared_ptr<Kit::View> card = makeFanCard(fromTop(height, 12, 94, width - 24, 120),
-        LocalizationTable::text("Fan"), leftFanImage, leftSpeedLabel, leftFanSlider, leftFanSpeedPercent,
-        leftFanMinSpeedTextField, leftFanMaxSpeedTextField);
+    std::shared_ptr<Kit::View> card = makeFanCard(
+        fromTop(height, 12, 94, width - 24, 120), LocalizationTable::text("Fan"), leftFanImage, leftSpeedLabel,
+        leftFanSlider, leftFanSpeedPercent, leftFanMinSpeedTextField, leftFanMaxSpeedTextField);
     panel->addSubview(card);
     setView(panel);
 }
@@ -58,10 +55,7 @@ void SingleFanController::viewDidLoad()
     addModeObservers();
 }
 
-std::vector<FanPanelController::FanSide> SingleFanController::sides() const
-{
-    return {leftSide()};
-}
+std::vector<FanPanelController::FanSide> SingleFanController::sides() const { return {leftSide()}; }
 
 std::string_view SingleFanController::automaticNotificationName() const
 {
@@ -90,10 +84,7 @@ void SingleFanController::applyMaximumMode()
         applyMaximumBody();
 }
 
-void SingleFanController::applyManualMode()
-{
-    sendStoredManualSpeeds();
-}
+void SingleFanController::applyManualMode() { sendStoredManualSpeeds(); }
 
 void SingleFanController::chooseManual()
 {
@@ -114,10 +105,7 @@ void SingleFanController::showRulesAlert()
 
 // --- the slider drag ---
 
-bool SingleFanController::mayApplyDrag()
-{
-    return !hasNoFan();
-}
+bool SingleFanController::mayApplyDrag() { return !hasNoFan(); }
 
 void SingleFanController::printDragProgress(int percent)
 {
@@ -126,10 +114,7 @@ void SingleFanController::printDragProgress(int percent)
     Console::print("---风扇当前百分比: " + std::to_string(percent));
 }
 
-void SingleFanController::printDraggedSpeed(long rpm)
-{
-    Console::print("拖动后的值: " + std::to_string(rpm));
-}
+void SingleFanController::printDraggedSpeed(long rpm) { Console::print("拖动后的值: " + std::to_string(rpm)); }
 
 void SingleFanController::updateApp() { QVUpdateManager::shared().checkForUpdates(nullptr); }
 

@@ -6,8 +6,6 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
 
-#include <systemd/sd-bus.h>
-
 #include <atomic>
 #include <fcntl.h>
 #include <future>
@@ -17,6 +15,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
+#include <systemd/sd-bus.h>
 #include <thread>
 #include <unistd.h>
 
@@ -41,7 +40,7 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
 
     std::thread thread;
     Foundation::FileDescriptor wakeFd;
-    std::atomic<bool> running{false};
+    std::atomic<bool> running {false};
     sd_bus* system = nullptr;
     sd_bus* session = nullptr;
 
@@ -65,8 +64,9 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
         int received = -1; // the message's own
         Foundation::FileDescriptor fd;
         if (sd_bus_call_method(system, logindService, logindPath, managerInterface, "Inhibit", &error, &reply, "ssss",
-                               "sleep:shutdown", "Aerlo", "Returning the fans to the system", "delay") >= 0 &&
-            sd_bus_message_read(reply, "h", &received) >= 0)
+                               "sleep:shutdown", "Aerlo", "Returning the fans to the system", "delay")
+                >= 0
+            && sd_bus_message_read(reply, "h", &received) >= 0)
             fd.reset(::fcntl(received, F_DUPFD_CLOEXEC, 3));
         sd_bus_message_unref(reply);
         sd_bus_error_free(&error);
@@ -188,11 +188,11 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
         for (const bool byPid : {true, false}) {
             sd_bus_error error = SD_BUS_ERROR_NULL;
             sd_bus_message* reply = nullptr;
-            const int result = byPid ? sd_bus_call_method(system, logindService, logindPath, managerInterface,
-                                                          "GetSessionByPID", &error, &reply, "u",
-                                                          static_cast<std::uint32_t>(::getpid()))
-                                     : sd_bus_call_method(system, logindService, logindPath, managerInterface,
-                                                          "GetSession", &error, &reply, "s", "auto");
+            const int result =
+                byPid ? sd_bus_call_method(system, logindService, logindPath, managerInterface, "GetSessionByPID",
+                                           &error, &reply, "u", static_cast<std::uint32_t>(::getpid()))
+                      : sd_bus_call_method(system, logindService, logindPath, managerInterface, "GetSession", &error,
+                                           &reply, "s", "auto");
             const char* object = nullptr;
             if (result >= 0 && sd_bus_message_read(reply, "o", &object) >= 0)
                 path = object;
@@ -209,7 +209,8 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
         sd_bus_error error = SD_BUS_ERROR_NULL;
         int value = 0;
         if (sd_bus_get_property_trivial(system, logindService, path.c_str(), sessionInterface, "LockedHint", &error,
-                                        'b', &value) >= 0) {
+                                        'b', &value)
+            >= 0) {
             std::lock_guard lock(mutex);
             locked = value != 0;
         }
@@ -258,8 +259,7 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
     {
         if (!bus)
             return;
-        while (sd_bus_process(bus, nullptr) > 0) {
-        }
+        while (sd_bus_process(bus, nullptr) > 0) {}
     }
 
     void serve()
@@ -286,10 +286,7 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
 
 LogindPowerEventSource::LogindPowerEventSource() : impl_(std::make_shared<Impl>()) {}
 
-LogindPowerEventSource::~LogindPowerEventSource()
-{
-    stop();
-}
+LogindPowerEventSource::~LogindPowerEventSource() { stop(); }
 
 void LogindPowerEventSource::setBeforeRelease(std::function<void()> hook)
 {

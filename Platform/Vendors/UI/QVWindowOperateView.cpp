@@ -86,7 +86,7 @@ void QVWindowOperateView::draw(const Kit::Rect&)
         const Kit::Rect circle = rectOfButton(i);
         context->fillPath(Kit::BezierPath::oval(circle), fillOf(type, enabled));
         context->strokePath(Kit::BezierPath::oval(circle.insetBy(0.25, 0.25)),
-            Kit::Colour::black().withAlphaComponent(0.12), 0.5);
+                            Kit::Colour::black().withAlphaComponent(0.12), 0.5);
         if (hovering_ && enabled)
             drawGlyph(type, circle);
     }
@@ -117,10 +117,7 @@ void QVWindowOperateView::mouseUp(const Kit::Event& event)
         action(code);
 }
 
-void QVWindowOperateView::mouseTrackingCancelled()
-{
-    pressed_ = -1;
-}
+void QVWindowOperateView::mouseTrackingCancelled() { pressed_ = -1; }
 
 void QVWindowOperateView::updateTrackingAreas()
 {

@@ -134,8 +134,8 @@ std::string RUDuzodize::currentLanguageName()
 
 bool RUDuzodize::choose(const Language& language)
 {
-    return Foundation::UserDefaults::standard().set(
-        Foundation::PropertyListValue::Array {language.code}, Foundation::Bundle::appleLanguagesKey);
+    return Foundation::UserDefaults::standard().set(Foundation::PropertyListValue::Array {language.code},
+                                                    Foundation::Bundle::appleLanguagesKey);
 }
 
 Foundation::ObserverToken RUDuzodize::observeLanguageAction(Observer observer)

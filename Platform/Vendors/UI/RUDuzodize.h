@@ -11,8 +11,25 @@ namespace Vendors {
 
 // The languages the language chooser knows, in its fixed order.
 enum class SupportedLanguageOption {
-    english, simplifiedChinese, traditionalChinese, japanese, korean, russian, brazilianPortuguese, dutch,
-    swedish, turkish, polish, german, french, danish, spanish, italian, finnish, norwegian, portuguese,
+    english,
+    simplifiedChinese,
+    traditionalChinese,
+    japanese,
+    korean,
+    russian,
+    brazilianPortuguese,
+    dutch,
+    swedish,
+    turkish,
+    polish,
+    german,
+    french,
+    danish,
+    spanish,
+    italian,
+    finnish,
+    norwegian,
+    portuguese,
 };
 inline constexpr int supportedLanguageOptionCount = 19;
 

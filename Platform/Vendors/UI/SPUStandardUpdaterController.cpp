@@ -6,8 +6,9 @@ namespace Vendors {
 
 SPUStandardUpdaterController::SPUStandardUpdaterController(bool startingUpdater, SPUUpdaterDelegate* updaterDelegate,
                                                            SPUStandardUserDriverDelegate* userDriverDelegate)
-    : SPUStandardUpdaterController(startingUpdater, updaterDelegate, Foundation::Bundle::main(),
-          std::make_shared<SPUStandardUserDriver>(Foundation::Bundle::main(), userDriverDelegate))
+    : SPUStandardUpdaterController(
+        startingUpdater, updaterDelegate, Foundation::Bundle::main(),
+        std::make_shared<SPUStandardUserDriver>(Foundation::Bundle::main(), userDriverDelegate))
 {
 }
 

@@ -34,7 +34,7 @@ SPUUserUpdateChoice SPUStandardUserDriver::showUpdateFound(const SUAppcastItem& 
     Kit::Alert alert;
     alert.setMessageText("A new version of " + hostName() + " is available!");
     std::string information = hostName() + " " + item.displayVersionString + " (" + item.versionString
-        + ") is available; you have build " + std::string(currentVersion) + ".";
+                              + ") is available; you have build " + std::string(currentVersion) + ".";
     if (item.itemDescription)
         information += "\n\n" + *item.itemDescription;
     alert.setInformativeText(information);

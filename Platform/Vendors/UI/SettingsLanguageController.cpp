@@ -9,10 +9,7 @@ namespace Vendors {
 
 namespace {
 
-std::string localizedText(std::string_view key)
-{
-    return Foundation::Bundle::main().localizedString(key);
-}
+std::string localizedText(std::string_view key) { return Foundation::Bundle::main().localizedString(key); }
 
 } // namespace
 

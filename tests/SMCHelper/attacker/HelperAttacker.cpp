@@ -22,8 +22,8 @@ int main(int argc, char** argv)
     const std::string payload = argv[2];
     const auto n = static_cast<std::uint32_t>(payload.size());
     const std::string frame = std::string {static_cast<char>(n >> 24), static_cast<char>((n >> 16) & 0xFF),
-                                           static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)} +
-                              payload;
+                                           static_cast<char>((n >> 8) & 0xFF), static_cast<char>(n & 0xFF)}
+                              + payload;
     (void)!::send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
     if (fd != 3 && (::dup2(fd, 3) != 3 || ::close(fd) != 0))
         return 3;

@@ -22,7 +22,7 @@ public:
     // Down at `from`, drags through `steps` evenly spaced points, up at `to`.
     void drag(Point from, Point to, int steps = 4);
     void wheel(Point point, double dx, double dy, bool inverted = false, bool precise = false,
-        unsigned phase = Event::phaseNone);
+               unsigned phase = Event::phaseNone);
     void exit();
     void key(const std::string& characters, unsigned short keyCode = 0);
 

@@ -21,8 +21,12 @@ namespace {
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     // The offscreen plugin's notices about what it cannot do.
-    static const char* const known[] = {"does not support raise()", "setting window opacity", "grabbing the keyboard",
-        "propagateSizeHints()", "QPlatformNativeInterface::systemTrayWindowChanged", "setting window masks"};
+    static const char* const known[] = {"does not support raise()",
+                                        "setting window opacity",
+                                        "grabbing the keyboard",
+                                        "propagateSizeHints()",
+                                        "QPlatformNativeInterface::systemTrayWindowChanged",
+                                        "setting window masks"};
     const std::string text = message.toStdString();
     for (const char* k : known)
         if (text.find(k) != std::string::npos)
@@ -67,7 +71,7 @@ void KitTest::TearDown()
         const std::string base = std::string(info->test_suite_name()) + "." + info->name();
         for (std::size_t i = 0; i < renders.size(); ++i)
             EXPECT_TRUE(renders[i].writePNG(std::filesystem::path(AERLO_BINARY_DIR) / "tests" / "artifacts"
-                / (base + (i ? "-" + std::to_string(i) : "") + ".png")));
+                                            / (base + (i ? "-" + std::to_string(i) : "") + ".png")));
     }
     TestAccess::resetForTesting(AnimationClock::shared());
     TestAccess::resetForTesting<AnimationContext>();

@@ -3,7 +3,6 @@
 #include "tests/Support/ManualRunLoopDriver.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace Kit::Testing {

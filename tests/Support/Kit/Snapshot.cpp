@@ -59,7 +59,7 @@ std::optional<Rect> Snapshot::inkBounds(int threshold) const
     if (x1 < 0)
         return std::nullopt;
     const double s = pixels.devicePixelRatio();
-    const Rect down{x0 / s, y0 / s, (x1 - x0 + 1) / s, (y1 - y0 + 1) / s};
+    const Rect down {x0 / s, y0 / s, (x1 - x0 + 1) / s, (y1 - y0 + 1) / s};
     return QtBridge::flipped(down, image_.size().height);
 }
 
@@ -112,14 +112,14 @@ void Snapshot::save(const std::string& suite, const std::string& name) const
     const Colour a = actual.resolved();
     const Colour e = expected.resolved();
     const double d[4] = {a.redComponent() - e.redComponent(), a.greenComponent() - e.greenComponent(),
-        a.blueComponent() - e.blueComponent(), a.alphaComponent() - e.alphaComponent()};
+                         a.blueComponent() - e.blueComponent(), a.alphaComponent() - e.alphaComponent()};
     for (double x : d)
         if (std::fabs(x) > tolerance + 1e-9) {
             std::ostringstream out;
             out << "colour (" << a.redComponent() * 255 << ", " << a.greenComponent() * 255 << ", "
                 << a.blueComponent() * 255 << ", " << a.alphaComponent() * 255 << ") is not near ("
-                << e.redComponent() * 255 << ", " << e.greenComponent() * 255 << ", " << e.blueComponent() * 255
-                << ", " << e.alphaComponent() * 255 << ")";
+                << e.redComponent() * 255 << ", " << e.greenComponent() * 255 << ", " << e.blueComponent() * 255 << ", "
+                << e.alphaComponent() * 255 << ")";
             return ::testing::AssertionFailure() << out.str();
         }
     return ::testing::AssertionSuccess();

@@ -5,7 +5,6 @@
 #include "Platform/Kit/Rect.h"
 
 #include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,5 +51,5 @@ private:
 } // namespace Kit::Testing
 
 #define EXPECT_COLOUR_NEAR(actual, expected) EXPECT_TRUE(::Kit::Testing::colourNear((actual), (expected)))
-#define EXPECT_COLOUR_NEAR_TOL(actual, expected, tol) \
+#define EXPECT_COLOUR_NEAR_TOL(actual, expected, tol)                                                                  \
     EXPECT_TRUE(::Kit::Testing::colourNear((actual), (expected), (tol)))

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include "Platform/Kit/Image.h"
+
+#include <memory>
 
 namespace Kit {
 class StatusItem;

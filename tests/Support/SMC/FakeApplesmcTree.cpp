@@ -44,7 +44,6 @@ float littleEndianFloat(const ValueBytes& bytes)
     return value;
 }
 
-
 std::optional<std::string_view> speedSuffix(std::string_view attribute)
 {
     static const std::map<std::string_view, std::string_view> suffixes {
@@ -255,8 +254,9 @@ int FakeApplesmcTree::fanWrite(const FanFile& file, unsigned long value)
 int FakeApplesmcTree::writeLocked(std::string_view name, std::string_view text)
 {
     const auto file = fanFile(name);
-    const bool writable = name == "key_at_index" ||
-                          (file && (file->attribute == "min" || file->attribute == "output" || file->attribute == "manual"));
+    const bool writable =
+        name == "key_at_index"
+        || (file && (file->attribute == "min" || file->attribute == "output" || file->attribute == "manual"));
     if (!writable)
         return readLocked(name).error == ENOENT ? ENOENT : EACCES;
     if (!options_.root)

@@ -63,7 +63,7 @@ public:
 
 private:
     struct FanFile {
-        int fan = -1;          // from 0
+        int fan = -1; // from 0
         std::string attribute; // "input", "min", …, "manual", "label"
     };
 

@@ -30,7 +30,8 @@ std::vector<KernelChannel> kernelChannels(FakeMacsmcHwmonTree::Labels labels)
         {"temp", "TH0x", "NAND Flash Temperature"},
         {"temp", "TB0T", "Battery Hotspot"},
         {"temp", "TCHP", "Charge Regulator Temp"},
-        {"temp", "TW0P", labels == FakeMacsmcHwmonTree::Labels::first ? "WiFi/BT Module Temp" : "WiFi/BT Module Temperature"},
+        {"temp", "TW0P",
+         labels == FakeMacsmcHwmonTree::Labels::first ? "WiFi/BT Module Temp" : "WiFi/BT Module Temperature"},
         {"in", "VD0R", "Charger Input Voltage"},
         {"in", "SBAV", "Battery Voltage"},
         {"curr", "ID0R", "AC Input Current"},
@@ -51,13 +52,15 @@ FakeMacsmcHwmonTree::FakeMacsmcHwmonTree(KeyTable keys, Labels labels) : keys_(s
         if (!keys_.find(sensor.key))
             continue;
         const int number = next.try_emplace(sensor.kind, 1).first->second++;
-        channels_[std::string(sensor.kind) + std::to_string(number)] =
-            Channel {std::string(sensor.key), std::string(sensor.label), IOKit::ApplesmcTransport::hwmonScale(sensor.kind)};
+        channels_[std::string(sensor.kind) + std::to_string(number)] = Channel {
+            std::string(sensor.key), std::string(sensor.label), IOKit::ApplesmcTransport::hwmonScale(sensor.kind)};
     }
     for (int fan = 0; keys_.find(FanKey::name(fan, "Ac")); ++fan) {
-        for (const auto& [suffix, attribute] : {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Tg", "target"}})
+        for (const auto& [suffix, attribute] :
+             {std::pair {"Ac", "input"}, {"Mn", "min"}, {"Mx", "max"}, {"Tg", "target"}})
             if (keys_.find(FanKey::name(fan, suffix)))
-                channels_["fan" + std::to_string(fan + 1) + "_" + attribute] = Channel {FanKey::name(fan, suffix), {}, 1};
+                channels_["fan" + std::to_string(fan + 1) + "_" + attribute] =
+                    Channel {FanKey::name(fan, suffix), {}, 1};
         // The fan's label: its "ID" text (bytes 4 on, to the first NUL), where the table has one.
         if (const KeyEntry* identifier = keys_.find(FanKey::name(fan, "ID"))) {
             const std::string text(identifier->bytes.begin() + 4, identifier->bytes.begin() + 16);

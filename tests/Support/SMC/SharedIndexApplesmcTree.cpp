@@ -12,7 +12,8 @@ namespace SMCSim {
 
 SharedIndexApplesmcTree::SharedIndexApplesmcTree(std::shared_ptr<FakeApplesmcTree> tree) : tree_(std::move(tree))
 {
-    void* memory = ::mmap(nullptr, sizeof(std::atomic<long>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        ::mmap(nullptr, sizeof(std::atomic<long>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED)
         throw std::runtime_error("no shared memory for the key index");
     index_ = new (memory) std::atomic<long>(0);

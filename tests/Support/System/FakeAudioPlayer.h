@@ -43,8 +43,8 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::string> calls_;
     FinishedHandler finished_;
-    std::atomic<int> loops_{0};
-    std::atomic<bool> playing_{false};
+    std::atomic<int> loops_ {0};
+    std::atomic<bool> playing_ {false};
 };
 
 } // namespace SystemPlatform

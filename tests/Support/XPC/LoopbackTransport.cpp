@@ -13,7 +13,7 @@ namespace {
 class LoopbackPeer : public PeerConnection {
 public:
     LoopbackPeer(TransportState& state, std::uint64_t session)
-        : state_(state), session_(session), credentials_{::getpid(), ::getuid(), ::getgid()}
+        : state_(state), session_(session), credentials_ {::getpid(), ::getuid(), ::getgid()}
     {
     }
 
@@ -82,8 +82,7 @@ struct LoopbackTransport::Impl {
     }
 };
 
-LoopbackTransport::LoopbackTransport(std::string serviceName, MessageHandler handler)
-    : impl_(std::make_shared<Impl>())
+LoopbackTransport::LoopbackTransport(std::string serviceName, MessageHandler handler) : impl_(std::make_shared<Impl>())
 {
     impl_->state = std::make_shared<TransportState>(std::move(serviceName));
     impl_->handler = std::move(handler);

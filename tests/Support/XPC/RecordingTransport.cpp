@@ -37,7 +37,7 @@ struct RecordingTransport::Impl {
         switch (response.kind) {
         case Response::Kind::reply:
             state->written(outgoing.id);
-            state->receive(Reply{outgoing.id, response.text});
+            state->receive(Reply {outgoing.id, response.text});
             break;
         case Response::Kind::pending:
             state->written(outgoing.id);

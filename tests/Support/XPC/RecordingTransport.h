@@ -14,8 +14,8 @@ class RecordingTransport : public Transport {
 public:
     struct Response {
         enum class Kind {
-            reply,   // a message with a reply handler gets `text`
-            fail,    // the message fails and the connection is lost, as when the service is absent
+            reply, // a message with a reply handler gets `text`
+            fail, // the message fails and the connection is lost, as when the service is absent
             pending, // no answer until disconnect() or invalidate()
         };
         Kind kind = Kind::reply;

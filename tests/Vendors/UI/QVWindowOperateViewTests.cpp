@@ -15,7 +15,8 @@ class QVWindowOperateViewTest : public Kit::Testing::KitTest {};
 TEST_F(QVWindowOperateViewTest, EachCircleGivesItsCodeAndTheGapsNothing)
 {
     using Type = QVWindowOperateView::ButtonType;
-    auto strip = std::make_shared<QVWindowOperateView>(std::vector<Type> {Type::close, Type::miniaturize, Type::fullScreen}, false);
+    auto strip = std::make_shared<QVWindowOperateView>(
+        std::vector<Type> {Type::close, Type::miniaturize, Type::fullScreen}, false);
     EXPECT_EQ(strip->frame().size, (Kit::Size {2 * 21.5 + 12, 20}));
     Kit::Window window({100, 100, 100, 40}, Kit::Window::borderless);
     window.setContentView(std::make_shared<Kit::View>(Kit::Rect {0, 0, 100, 40}));

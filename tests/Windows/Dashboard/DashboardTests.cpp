@@ -2,8 +2,8 @@
 #include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
-#include "Classes/Windows/Dashboard/DashboardViewController.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
+#include "Classes/Windows/Dashboard/DashboardViewController.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Kit/Animation.h"
@@ -26,9 +26,8 @@
 #include "tests/Support/TempRoot.h"
 #include "tests/Support/TestAccess.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 using namespace Aerlo;
 
@@ -42,7 +41,7 @@ protected:
         SystemPlatform::SystemProfiler::installStandIn();
         host_.emplace(root_.path(), "/usr/bin/env", "printf 'Test-Host.local\\n'");
         TestAccess::setUserNamesForTesting<SystemPlatform::ProcessInfo>(
-            SystemPlatform::ProcessInfo::UserNames{"ada", "Ada Lovelace,Room 1,,"});
+            SystemPlatform::ProcessInfo::UserNames {"ada", "Ada Lovelace,Room 1,,"});
         select("mbp-m1pro-2fan");
         fanIconRotationDuration = 2.0;
     }
@@ -90,7 +89,8 @@ protected:
 Kit::ImageView* stoppedPicture(const Kit::ImageView& fan)
 {
     for (const auto& sibling : fan.superview()->subviews())
-        if (auto* image = dynamic_cast<Kit::ImageView*>(sibling.get()); image && image != &fan && image->frame() == fan.frame())
+        if (auto* image = dynamic_cast<Kit::ImageView*>(sibling.get());
+            image && image != &fan && image->frame() == fan.frame())
             return image;
     return nullptr;
 }
@@ -123,16 +123,20 @@ TEST_F(DashboardTest, FillsFromEveryShippedMachine)
         auto dashboard = load();
         const device_s& device = SystemKit::shared().device;
         const std::string version = SystemPlatform::ProcessInfo::operatingSystemVersionString();
-        EXPECT_EQ(dashboard->DeviceAndYearSize->stringValue(), device.model.name + " " + std::to_string(device.model.year));
+        EXPECT_EQ(dashboard->DeviceAndYearSize->stringValue(),
+                  device.model.name + " " + std::to_string(device.model.year));
         EXPECT_EQ(dashboard->SystemVersion->stringValue(), "macOS " + device.os->name + " " + version);
         EXPECT_EQ(dashboard->UserName->stringValue(), "Ada Lovelace  (ada)");
         EXPECT_EQ(dashboard->LocalHostName->stringValue(), "Test-Host");
         EXPECT_TRUE(dashboard->CurrentDeviceImage->image().isValid());
 
-        std::vector<std::string> expected{"设备：" + device.model.name, "年份: " + std::to_string(device.model.year),
-            "型号标识符: " + dashboard->ModelIdentifier->stringValue(), version,
-            "CPU处理器： " + dashboard->CPU->stringValue(), "GPU显卡：" + dashboard->GPU->stringValue(),
-            "内存RAM: " + dashboard->Memory->stringValue()};
+        std::vector<std::string> expected {"设备：" + device.model.name,
+                                           "年份: " + std::to_string(device.model.year),
+                                           "型号标识符: " + dashboard->ModelIdentifier->stringValue(),
+                                           version,
+                                           "CPU处理器： " + dashboard->CPU->stringValue(),
+                                           "GPU显卡：" + dashboard->GPU->stringValue(),
+                                           "内存RAM: " + dashboard->Memory->stringValue()};
         if (device.info.disk && device.info.disk->size != 0) {
             expected.push_back("磁盘型号：" + device.info.disk->model);
             expected.push_back("磁盘型号+磁盘大小：" + dashboard->DiskModel->stringValue());
@@ -166,47 +170,52 @@ TEST_F(DashboardTest, FillsFromEveryShippedMachine)
 TEST_F(DashboardTest, TheComputerPictureFollowsTheMachinesKind)
 {
     const std::pair<const char*, const char*> kinds[] = {{"mbp-m1pro-2fan", "NSComputer"},
-        {"imac-intel-1fan", "NSComputer-desktop"}, {"mini-m4-1fan", "NSComputer-mini"},
-        {"macpro-intel-4fan", "NSComputer-tower"}};
+                                                         {"imac-intel-1fan", "NSComputer-desktop"},
+                                                         {"mini-m4-1fan", "NSComputer-mini"},
+                                                         {"macpro-intel-4fan", "NSComputer-tower"}};
     for (const auto& [machine, picture] : kinds) {
         select(machine);
         auto dashboard = load();
         ASSERT_TRUE(Kit::Image::named(picture).isValid()) << picture;
         EXPECT_EQ(dashboard->CurrentDeviceImage->image().representation().pixels,
-            Kit::Image::named(picture).representation().pixels) << machine;
+                  Kit::Image::named(picture).representation().pixels)
+            << machine;
     }
 }
 
 TEST_F(DashboardTest, RendersLightAndDark)
 {
-    for (const char* machine : {"mbp-intel-2fan", "mbp-m3max-2fan", "imac-intel-1fan", "mini-m4-1fan", "macpro-intel-4fan"})
-    for (const char* language : {"en", "zh_CN"}) {
-        ScopedEnvironment chosen("LANGUAGE", language);
-        for (bool dark : {false, true}) {
-            select(machine);
-            Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
-            SystemKit::shared().device.bootDate = std::chrono::system_clock::time_point(std::chrono::seconds(
-                static_cast<long long>(Foundation::RunLoop::main().clock().wallTime()) - (2 * 86400 + 3 * 3600 + 300)));
-            auto dashboard = load();
-            if (language == std::string("en"))
-                EXPECT_EQ(dashboard->Uptime->stringValue(), "2 days, 3 hours");
-            postFans({{"leftSpeed", 0}, {"rightSpeed", 2150}});
-            driver().runUntilIdle();
-            advance(0.3);
-            const auto snapshot = Kit::Testing::Snapshot::of(*dashboard->view(), 2);
-            snapshot.save("main-window", std::string("dashboard-") + machine + (language == std::string("en") ? "" : "-zh")
-                + (dark ? "-dark" : "-light"));
-            const Kit::Colour background = snapshot.colourAt({4, 4});
-            if (dark)
-                EXPECT_LT(background.redComponent(), 0.25);
-            else
-                EXPECT_GT(background.redComponent(), 0.85);
-            // Text in the value column of the first row.
-            const Kit::Rect cpu = dashboard->CPU->convertTo(dashboard->CPU->bounds(), nullptr);
-            EXPECT_TRUE(snapshot.inkBounds().has_value());
-            EXPECT_FALSE(snapshot.isClear(cpu));
+    for (const char* machine :
+         {"mbp-intel-2fan", "mbp-m3max-2fan", "imac-intel-1fan", "mini-m4-1fan", "macpro-intel-4fan"})
+        for (const char* language : {"en", "zh_CN"}) {
+            ScopedEnvironment chosen("LANGUAGE", language);
+            for (bool dark : {false, true}) {
+                select(machine);
+                Kit::Appearance::setApplication(dark ? Kit::Appearance::darkAqua() : Kit::Appearance::aqua());
+                SystemKit::shared().device.bootDate = std::chrono::system_clock::time_point(
+                    std::chrono::seconds(static_cast<long long>(Foundation::RunLoop::main().clock().wallTime())
+                                         - (2 * 86400 + 3 * 3600 + 300)));
+                auto dashboard = load();
+                if (language == std::string("en"))
+                    EXPECT_EQ(dashboard->Uptime->stringValue(), "2 days, 3 hours");
+                postFans({{"leftSpeed", 0}, {"rightSpeed", 2150}});
+                driver().runUntilIdle();
+                advance(0.3);
+                const auto snapshot = Kit::Testing::Snapshot::of(*dashboard->view(), 2);
+                snapshot.save("main-window", std::string("dashboard-") + machine
+                                                 + (language == std::string("en") ? "" : "-zh")
+                                                 + (dark ? "-dark" : "-light"));
+                const Kit::Colour background = snapshot.colourAt({4, 4});
+                if (dark)
+                    EXPECT_LT(background.redComponent(), 0.25);
+                else
+                    EXPECT_GT(background.redComponent(), 0.85);
+                // Text in the value column of the first row.
+                const Kit::Rect cpu = dashboard->CPU->convertTo(dashboard->CPU->bounds(), nullptr);
+                EXPECT_TRUE(snapshot.inkBounds().has_value());
+                EXPECT_FALSE(snapshot.isClear(cpu));
+            }
         }
-    }
 }
 
 TEST_F(DashboardTest, NoDiskAndNoProcessorName)
@@ -230,7 +239,7 @@ TEST_F(DashboardTest, FanReadoutsFollowTheTickAfterTheMainQueueRuns)
     auto dashboard = load();
     console_.clear();
     postFans({{"leftSpeed", 0}, {"rightSpeed", 1500}});
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{"收到左边风扇转速: 0", "收到右边风扇转速: 1500"}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"收到左边风扇转速: 0", "收到右边风扇转速: 1500"}));
     EXPECT_EQ(dashboard->rightSpeedLabel->stringValue(), "0");
     driver().runUntilIdle();
     EXPECT_EQ(dashboard->leftFanImage->layer().speed(), 0.0);
@@ -247,7 +256,7 @@ TEST_F(DashboardTest, FanReadoutsFollowTheTickAfterTheMainQueueRuns)
     ASSERT_NE(stoppedPicture(*dashboard->leftFanImage), nullptr);
     EXPECT_FALSE(stoppedPicture(*dashboard->leftFanImage)->isHidden());
     EXPECT_EQ(stoppedPicture(*dashboard->leftFanImage)->image().representation().pixels,
-        Kit::Image::named("fan.slash.fill_gray").representation().pixels);
+              Kit::Image::named("fan.slash.fill_gray").representation().pixels);
     EXPECT_FALSE(dashboard->rightFanImage->isHidden());
     EXPECT_TRUE(stoppedPicture(*dashboard->rightFanImage)->isHidden());
 
@@ -264,8 +273,9 @@ TEST_F(DashboardTest, FanReadoutsFollowTheTickAfterTheMainQueueRuns)
     postFans({});
     postFans({{"leftSpeed", std::string("fast")}, {"rightSpeed", 1}});
     driver().runUntilIdle();
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{"leftSpeed 或 rightSpeed 为 nil，提前退出",
-        "无法将 userInfo 转为 [String: Int]，提前退出", "无法将 userInfo 转为 [String: Int]，提前退出"}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"leftSpeed 或 rightSpeed 为 nil，提前退出",
+                                                           "无法将 userInfo 转为 [String: Int]，提前退出",
+                                                           "无法将 userInfo 转为 [String: Int]，提前退出"}));
     EXPECT_EQ(dashboard->leftSpeedLabel->stringValue(), "0");
 }
 
@@ -327,14 +337,15 @@ TEST_F(DashboardTest, FanBoxRequestAndUptimeRequest)
     EXPECT_EQ(dashboard->rightFanBox->alphaValue(), 0.2);
     console_.clear();
     centre.post(NotificationName::updateDashboardFansUI);
-    EXPECT_EQ(console_.lines(), std::vector<std::string>{"错误：通知中的用户信息无效"});
+    EXPECT_EQ(console_.lines(), std::vector<std::string> {"错误：通知中的用户信息无效"});
 
     SystemKit::shared().device.bootDate = std::chrono::system_clock::time_point(std::chrono::seconds(
         static_cast<long long>(Foundation::RunLoop::main().clock().wallTime()) - (3 * 3600 + 10 * 60)));
     console_.clear();
     centre.post(NotificationName::updateUptime);
-    EXPECT_EQ(console_.lines(), (std::vector<std::string>{"启动后的时间长度: 3 hours, 10 minutes",
-        "当前启动时间：3 hours, 10 minutes", "启动后的时间长度: 3 hours, 10 minutes"}));
+    EXPECT_EQ(console_.lines(),
+              (std::vector<std::string> {"启动后的时间长度: 3 hours, 10 minutes", "当前启动时间：3 hours, 10 minutes",
+                                         "启动后的时间长度: 3 hours, 10 minutes"}));
     EXPECT_EQ(dashboard->Uptime->stringValue(), "3 hours, 10 minutes");
 }
 

@@ -1,12 +1,12 @@
 #include "Classes/App/AppDelegate.h"
-#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Platform/Kit/Box.h"
 #include "Platform/System/AuthorizationProvider.h"
-#include "tests/Windows/FanControl/FanPanelTest.h"
 #include "tests/Sensors/SensorsMachine.h"
 #include "tests/Support/System/ScriptedAuthorizationProvider.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 
 using namespace Aerlo;
 using namespace Aerlo::Testing;
@@ -188,7 +188,8 @@ TEST_F(FanHelperButtonsTest, CancellingTheUninstallChangesNothing)
     ASSERT_EQ(alerts_->shown().size(), 1u);
     const Kit::ShownAlert& alert = alerts_->shown()[0];
     EXPECT_EQ(alert.messageText, LocalizationTable::text("alert.unInstallFansHelper.title"));
-    EXPECT_EQ(alert.buttons, (std::vector<std::string> {LocalizationTable::text("Ok"), LocalizationTable::text("Cancel")}));
+    EXPECT_EQ(alert.buttons,
+              (std::vector<std::string> {LocalizationTable::text("Ok"), LocalizationTable::text("Cancel")}));
     EXPECT_FALSE(alert.asSheet);
     EXPECT_EQ(alert.mode, Foundation::RunLoop::Mode::modal);
     EXPECT_EQ(console_.lines(), (std::vector<std::string> {"开始卸载风扇控制程序Helper", "用户点击了取消"}));
@@ -258,8 +259,8 @@ TEST_F(FanHelperButtonsTest, AnUninstallDuringAnAnimationFoldsForGood)
 TEST_F(FanHelperButtonsTest, AFailedInstallPostsNothing)
 {
     setHelperInstalled(false);
-    auto authorization = std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>(
-        SystemPlatform::ScriptedAuthorization::deny);
+    auto authorization =
+        std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>(SystemPlatform::ScriptedAuthorization::deny);
     SystemPlatform::AuthorizationProvider::replaceShared(authorization);
     FanSpeedController& panel = loadShown();
     EXPECT_FALSE(panel.installFanControlHelper->isHidden());

@@ -1,17 +1,17 @@
-#include "Classes/Windows/FanControl/FanSpeedController.h"
-#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
+#include "Classes/Windows/FanControl/SingleFanController.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/TextField.h"
-
-#include <functional>
 #include "tests/Windows/FanControl/FanPanelTest.h"
 
 #include <QAccessible>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
+
+#include <functional>
 
 using namespace Aerlo;
 using namespace Aerlo::Testing;
@@ -75,7 +75,7 @@ TEST_P(FanPanelRenderTest, TwoFanPanelInEachMode)
         const Kit::Rect selected = control.convertTo(control.rectOfSegment(segment), nullptr);
         const Kit::Rect other = control.convertTo(control.rectOfSegment((segment + 1) % 4), nullptr);
         EXPECT_NE(snapshot.colourAt({selected.x() + 6, selected.midY()}).blueComponent(),
-            snapshot.colourAt({other.x() + 6, other.midY()}).blueComponent());
+                  snapshot.colourAt({other.x() + 6, other.midY()}).blueComponent());
     }
 }
 
@@ -127,7 +127,8 @@ TEST_P(FanPanelRenderTest, AFanWithAnEmptyRangeAboveItShowsAFullSliderAndTheSens
     EXPECT_EQ(panel.rightSpeedLabel->stringValue(), "-");
     std::shared_ptr<Kit::View> note;
     const std::function<void(const std::shared_ptr<Kit::View>&)> find = [&](const std::shared_ptr<Kit::View>& view) {
-        if (auto* label = dynamic_cast<Kit::TextField*>(view.get()); label && label->stringValue() == "The sensors cannot be read")
+        if (auto* label = dynamic_cast<Kit::TextField*>(view.get());
+            label && label->stringValue() == "The sensors cannot be read")
             note = view;
         for (const auto& subview : view->subviews())
             find(subview);
@@ -150,9 +151,13 @@ TEST_P(FanPanelRenderTest, TabShowsTheFocusInThePanelAndEveryElementIsNamed)
     const Kit::Point edge {frame.x() - 1, frame.midY()};
     const Kit::Colour plain = Kit::Testing::Snapshot::of(window, 2).colourAt(edge);
     // The loop runs along the header's controls, then each fan's slider and mode box button.
-    const std::vector<Kit::Responder*> expected {panel.uninstallFanControlHelper.get(), panel.moreButton.get(), &modes,
-        panel.leftFanSlider.get(), panel.leftExpandCollapseButton.get(), panel.rightFanSlider.get(),
-        panel.rightExpandCollapseButton.get()};
+    const std::vector<Kit::Responder*> expected {panel.uninstallFanControlHelper.get(),
+                                                 panel.moreButton.get(),
+                                                 &modes,
+                                                 panel.leftFanSlider.get(),
+                                                 panel.leftExpandCollapseButton.get(),
+                                                 panel.rightFanSlider.get(),
+                                                 panel.rightExpandCollapseButton.get()};
     std::vector<Kit::Responder*> order;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         QTest::keyClick(window.qtWidget()->windowHandle(), Qt::Key_Tab);
@@ -178,6 +183,6 @@ TEST_P(FanPanelRenderTest, TabShowsTheFocusInThePanelAndEveryElementIsNamed)
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, FanPanelRenderTest, ::testing::Values(false, true),
-    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Dark" : "Light"; });
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Dark" : "Light"; });
 
 } // namespace

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/Global/FanIconRotationDuration.h"
-#include "Classes/App/QVAlertManager.h"
 #include "Classes/Configure/Global/LocalizationTable.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
@@ -12,11 +12,11 @@
 #include "Classes/FanControl/FanRule.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/FanControl/SMCHelper.h"
+#include "Classes/Sensors/SMCManager.h"
+#include "Classes/Views/QVSlider.h"
 #include "Classes/Windows/FanControl/FanPanelController.h"
 #include "Classes/Windows/FanControl/QVFanSpeedWindowController.h"
 #include "Classes/Windows/FanControl/SingleFanController.h"
-#include "Classes/Sensors/SMCManager.h"
-#include "Classes/Views/QVSlider.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Kit/AlertPresenter.h"
@@ -39,11 +39,10 @@
 #include "tests/Support/XPC/RecordingTransport.h"
 #include "tests/Views/ViewsTest.h"
 
-#include <gtest/gtest.h>
-
 #include <any>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -52,10 +51,7 @@
 
 namespace Aerlo::Testing {
 
-inline std::string modeMessage(int fan, int mode)
-{
-    return "mode " + std::to_string(fan) + " " + std::to_string(mode);
-}
+inline std::string modeMessage(int fan, int mode) { return "mode " + std::to_string(fan) + " " + std::to_string(mode); }
 
 inline std::string speedMessage(int fan, long long speed)
 {
@@ -83,7 +79,7 @@ protected:
         Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
         Foundation::NotificationCenter& centre = Foundation::NotificationCenter::defaultCenter();
         for (std::string_view name : {NotificationName::syncFansControl, NotificationName::fansModeToggle,
-                 NotificationName::fanHelperState, NotificationName::openCustomFanSpeedPreference})
+                                      NotificationName::fanHelperState, NotificationName::openCustomFanSpeedPreference})
             observers_.push_back(centre.addObserver(name, nullptr, [this](const Foundation::Notification& n) {
                 std::string line = n.name;
                 for (const auto& [key, value] : n.userInfo) {
@@ -149,13 +145,14 @@ protected:
     Panel& loadPanel()
     {
         QVFanSpeedWindowController::registerScenes();
-        windowController_ = std::is_same_v<Panel, SingleFanController>
-            ? Storyboard::instantiateWindowController("FanSpeedController", "SingleFanWindowController")
-            : Storyboard::instantiateWindowController("FanSpeedController");
+        windowController_ =
+            std::is_same_v<Panel, SingleFanController>
+                ? Storyboard::instantiateWindowController("FanSpeedController", "SingleFanWindowController")
+                : Storyboard::instantiateWindowController("FanSpeedController");
         auto* panel = dynamic_cast<Panel*>(windowController_->contentViewController().get());
         EXPECT_NE(panel, nullptr);
-        windowController_->window()->setFrame({400, 300, panel->view()->frame().width(), panel->view()->frame().height()},
-            true);
+        windowController_->window()->setFrame(
+            {400, 300, panel->view()->frame().width(), panel->view()->frame().height()}, true);
         windowController_->showWindow();
         driver().runUntilIdle();
         return *panel;
@@ -197,7 +194,8 @@ protected:
     // Posts the tick's speeds and runs the queued display update.
     void postSpeeds(Foundation::UserInfo info)
     {
-        Foundation::NotificationCenter::defaultCenter().post(NotificationName::fansController, nullptr, std::move(info));
+        Foundation::NotificationCenter::defaultCenter().post(NotificationName::fansController, nullptr,
+                                                             std::move(info));
         driver().runUntilIdle();
     }
     void postMode(std::string_view name)
@@ -241,10 +239,7 @@ protected:
             menu->itemAt(3)->perform();
         return menu;
     }
-    static void storeRule()
-    {
-        QVFanRulesManager::saveFanRules({FanRule {"Any Sensor", 60, "All Fans", 50}});
-    }
+    static void storeRule() { QVFanRulesManager::saveFanRules({FanRule {"Any Sensor", 60, "All Fans", 50}}); }
     static double layerSpeed(Kit::View& view) { return view.layer().speed(); }
     static std::optional<double> turnPeriod(Kit::View& view)
     {

@@ -1,17 +1,17 @@
-#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/App/AppDelegate.h"
 #include "Classes/App/SettingsController.h"
-#include "Platform/Kit/ImageRepresentation.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/QVCustomButton.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Platform/Kit/AnimationClock.h"
 #include "Platform/Kit/Application.h"
+#include "Platform/Kit/ImageRepresentation.h"
 #include "Platform/Kit/Menu.h"
 #include "Platform/System/Workspace.h"
 #include "tests/App/ScriptedUpdates.h"
-#include "tests/Windows/FanControl/FanPanelTest.h"
 #include "tests/Support/System/RecordingURLOpener.h"
 #include "tests/Support/TestAccess.h"
+#include "tests/Windows/FanControl/FanPanelTest.h"
 
 #include <QTest>
 #include <QWidget>
@@ -45,10 +45,16 @@ TEST_F(FanSpeedControllerTest, EachSegmentSendsItsMessagesInOrderAndIsStored)
         std::string event;
     };
     const std::vector<Case> cases {
-        {1, {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 5999), speedMessage(1, 6000)}, false, false,
-            "更改风扇模式为：最大转速"},
-        {2, {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 3000), speedMessage(1, 4000)}, false, true,
-            "更改风扇模式为：手动模式"},
+        {1,
+         {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 5999), speedMessage(1, 6000)},
+         false,
+         false,
+         "更改风扇模式为：最大转速"},
+        {2,
+         {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 3000), speedMessage(1, 4000)},
+         false,
+         true,
+         "更改风扇模式为：手动模式"},
         {3, {modeMessage(0, 0), modeMessage(1, 0)}, true, false, "更改风扇模式为：自定义模式"},
         {0, {modeMessage(0, 0), modeMessage(1, 0)}, false, false, "更改风扇模式为：系统模式"},
     };
@@ -83,14 +89,14 @@ TEST_F(FanSpeedControllerTest, CustomWithoutRulesAlertsAndReturnsToTheModeInForc
         clickSegment(panel, 3);
         ASSERT_FALSE(alerts_->shown().empty());
         EXPECT_EQ(alerts_->shown().back().buttons,
-            (std::vector<std::string> {LocalizationTable::text("alert.rules.setting"),
-                LocalizationTable::text("alert.rules.cancel")}));
+                  (std::vector<std::string> {LocalizationTable::text("alert.rules.setting"),
+                                             LocalizationTable::text("alert.rules.cancel")}));
         EXPECT_EQ(panel.fanModeSegmented->selectedSegment(), 2);
         EXPECT_FALSE(customFanModeFlag);
         EXPECT_EQ(stored(SettingsKey::fanModeSelectedSegment), 3);
         EXPECT_TRUE(takeMessages().empty());
-        EXPECT_EQ(takePosts(),
-            answer == 0 ? std::vector<std::string> {"openCustomFanSpeedPreference"} : std::vector<std::string> {});
+        EXPECT_EQ(takePosts(), answer == 0 ? std::vector<std::string> {"openCustomFanSpeedPreference"}
+                                           : std::vector<std::string> {});
     }
 }
 
@@ -140,7 +146,7 @@ TEST_F(FanSpeedControllerTest, ManualPositionsClampAndAnEmptyRangeShowsZeroAtIts
     FanSpeedController& panel = load();
     clickSegment(panel, 2);
     EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 7000),
-                                  speedMessage(1, 0)}));
+                                                         speedMessage(1, 0)}));
     EXPECT_EQ(panel.leftFanSlider->doubleValue(), 1.0);
     EXPECT_EQ(panel.leftFanSpeedPercent->stringValue(), "100%");
     EXPECT_EQ(panel.rightFanSlider->doubleValue(), 0.0);
@@ -176,7 +182,8 @@ TEST_F(FanSpeedControllerTest, ADragSendsThroughTheHelperAndStoresTheSpeed)
     EXPECT_FALSE(defaults().object(SettingsKey::rightFanSpeedAfterDrag));
     const auto lines = console_.lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "左边风扇滑块: 0.5"), lines.end());
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "---- 风扇取值范围0-1: " + FanPanelController::describe(2999.0 / 5999.0)),
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(), "---- 风扇取值范围0-1: " + FanPanelController::describe(2999.0 / 5999.0)),
         lines.end());
     // The drag leaves the mode alone.
     EXPECT_EQ(panel.fanModeSegmented->selectedSegment(), 2);
@@ -207,8 +214,8 @@ TEST_F(FanSpeedControllerTest, ADragSendsAndStoresNothingWhileTheHelperIsNotInst
     dragSlider(*panel.rightFanSlider, 0.5);
     EXPECT_DOUBLE_EQ(panel.rightFanSlider->doubleValue(), 0.5);
     EXPECT_TRUE(takeMessages().empty());
-    for (auto key : {SettingsKey::rightFanPercent, SettingsKey::rightFanSpeedAfterDrag, SettingsKey::rightFanCurrentValue,
-             SettingsKey::rightFanSliderValue})
+    for (auto key : {SettingsKey::rightFanPercent, SettingsKey::rightFanSpeedAfterDrag,
+                     SettingsKey::rightFanCurrentValue, SettingsKey::rightFanSliderValue})
         EXPECT_FALSE(defaults().object(key)) << key;
 }
 
@@ -266,8 +273,8 @@ TEST_F(FanSpeedControllerTest, MalformedSpeedNotificationsPrintTheirLine)
     console_.clear();
     postSpeeds({{"leftSpeed", std::string("fast")}, {"rightSpeed", 1}});
     postSpeeds({{"leftSpeed", 2000}});
-    EXPECT_EQ(console_.lines(),
-        (std::vector<std::string> {"无法将 userInfo 转为 [String: Int]，提前退出", "leftSpeed 或 rightSpeed 为 nil，提前退出"}));
+    EXPECT_EQ(console_.lines(), (std::vector<std::string> {"无法将 userInfo 转为 [String: Int]，提前退出",
+                                                           "leftSpeed 或 rightSpeed 为 nil，提前退出"}));
     EXPECT_EQ(panel.leftSpeedLabel->stringValue(), "1000");
 }
 
@@ -335,7 +342,8 @@ TEST_F(FanSpeedControllerTest, PerFanButtonsSwitchOneFanAndPostTheirChange)
 
 bool shows(const Kit::ImageView& view, std::string_view name)
 {
-    return view.image().isValid() && view.image().representation().pixels == Kit::Image::named(name).representation().pixels;
+    return view.image().isValid()
+           && view.image().representation().pixels == Kit::Image::named(name).representation().pixels;
 }
 
 TEST_F(FanSpeedControllerTest, TheSettingsSyncBoxMakesEitherSliderDriveBothFans)
@@ -417,7 +425,7 @@ TEST_F(FanSpeedControllerTest, SyncedModeButtonsSwitchBothFansAndTheirIcons)
     // A mode posted while sync is off changes nothing and says why.
     (void)defaults().set(false, SettingsKey::isFansSync);
     Foundation::NotificationCenter::defaultCenter().post(NotificationName::syncFansControl, nullptr,
-        {{"mode", std::string("forced")}});
+                                                         {{"mode", std::string("forced")}});
     EXPECT_TRUE(takeMessages().empty());
     const auto lines = console_.lines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "没有开启同步控制风扇"), lines.end());
@@ -472,7 +480,7 @@ TEST_F(FanSpeedControllerTest, AfterTheHelperIsGoneThePanelShowsSystemModeAndKee
     EXPECT_TRUE(panel.leftExpandCollapseButton->isHidden());
     EXPECT_TRUE(panel.rightExpandCollapseButton->isHidden());
     EXPECT_EQ(console_.lines(),
-        (std::vector<std::string> {"风扇控制程序安装状态: false", "未安装", "显示，安装Helper按钮"}));
+              (std::vector<std::string> {"风扇控制程序安装状态: false", "未安装", "显示，安装Helper按钮"}));
 
     // A refused custom choice now returns to system.
     alerts_->enqueue(Kit::AlertScript::button(1));
@@ -506,7 +514,7 @@ TEST_F(FanSpeedControllerTest, TheChipHintShowsOnceBeforeTheFirstModeChange)
     EXPECT_EQ(alerts_->shown()[0].messageText, LocalizationTable::text("alert.m3.tips"));
     // The mode still changed.
     EXPECT_EQ(takeMessages(), (std::vector<std::string> {modeMessage(0, 1), modeMessage(1, 1), speedMessage(0, 5999),
-                                  speedMessage(1, 6000), modeMessage(0, 0), modeMessage(1, 0)}));
+                                                         speedMessage(1, 6000), modeMessage(0, 0), modeMessage(1, 0)}));
 }
 
 TEST_F(FanSpeedControllerTest, LoadingInSystemModeHandsBothFansBackAndFillsTheLimits)

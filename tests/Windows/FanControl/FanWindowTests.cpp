@@ -1,9 +1,9 @@
 #include "Classes/App/AppDelegate.h"
-#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Classes/Views/FanCustomButton.h"
 #include "Classes/Views/SensorPopup.h"
 #include "Classes/Views/SensorView.h"
 #include "Classes/Views/ValueSensorView.h"
+#include "Classes/Windows/FanControl/FanSpeedController.h"
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/View.h"
 #include "tests/Windows/FanControl/FanPanelTest.h"
@@ -29,7 +29,9 @@ TEST_F(FanWindowTest, TheWindowIsTransparentAndHeldByItsController)
     EXPECT_EQ(window.contentView()->frame().size, (Kit::Size {FanSpeedController::width, FanSpeedController::height}));
     // The controls stay at the top when the panel grows (the sensor popup goes under them).
     Kit::SegmentedControl& control = *panel.fanModeSegmented;
-    const auto fromTop = [&] { return panel.view()->frame().height() - control.convertTo(control.bounds(), nullptr).maxY(); };
+    const auto fromTop = [&] {
+        return panel.view()->frame().height() - control.convertTo(control.bounds(), nullptr).maxY();
+    };
     const double before = fromTop();
     EXPECT_DOUBLE_EQ(before, 54);
     window.setContentSize({FanSpeedController::width, FanSpeedController::height + 400});
@@ -104,10 +106,16 @@ TEST_F(FanWindowTest, TheSensorValuesEndInsideThePopup)
     loadPanel<FanSpeedController>();
     delegate->fanSpeedWindowController = windowController_;
     std::vector<Sensor_p> readings;
-    for (const auto& [key, name, value] : std::vector<std::tuple<std::string, std::string, double>> {
-             {"TC0E", "CPU diode virtual", 55.3}, {"TC0P", "CPU proximity", 49.5}, {"TG0D", "GPU Intel Graphics", 105.25}})
-        readings.push_back(Sensor {.key = key, .name = name, .value = value, .group = SensorGroup::CPU,
-            .type = SensorType::temperature, .platforms = {}});
+    for (const auto& [key, name, value] :
+         std::vector<std::tuple<std::string, std::string, double>> {{"TC0E", "CPU diode virtual", 55.3},
+                                                                    {"TC0P", "CPU proximity", 49.5},
+                                                                    {"TG0D", "GPU Intel Graphics", 105.25}})
+        readings.push_back(Sensor {.key = key,
+                                   .name = name,
+                                   .value = value,
+                                   .group = SensorGroup::CPU,
+                                   .type = SensorType::temperature,
+                                   .platforms = {}});
     delegate->sensorsList = readings;
     delegate->configureFanSpeedWindow(windowController_);
     driver().runUntilIdle();

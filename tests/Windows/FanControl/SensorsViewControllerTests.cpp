@@ -3,8 +3,8 @@
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
-#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Classes/Sensors/QVSensorNamesManager.h"
+#include "Classes/Windows/FanControl/SensorsViewController.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Kit/AlertPresenter.h"
 #include "Platform/Kit/Appearance.h"
@@ -26,10 +26,7 @@ namespace {
 
 using Data = Foundation::PropertyListValue::Data;
 
-Data bytes(const std::string& text)
-{
-    return Data(text.begin(), text.end());
-}
+Data bytes(const std::string& text) { return Data(text.begin(), text.end()); }
 
 class SensorsViewControllerTest : public Aerlo::Testing::ViewsTest {
 protected:
@@ -71,8 +68,14 @@ protected:
                 return *field;
         throw std::logic_error("no field");
     }
-    Kit::TextField& percentageField(long row) { return dynamic_cast<Kit::TextField&>(*cell(row, 4).subviews().front()); }
-    Kit::PopUpButton& popUp(long row, long column) { return dynamic_cast<Kit::PopUpButton&>(*cell(row, column).subviews().front()); }
+    Kit::TextField& percentageField(long row)
+    {
+        return dynamic_cast<Kit::TextField&>(*cell(row, 4).subviews().front());
+    }
+    Kit::PopUpButton& popUp(long row, long column)
+    {
+        return dynamic_cast<Kit::PopUpButton&>(*cell(row, column).subviews().front());
+    }
 
     void commitTemperature(long row, const std::string& text)
     {
@@ -144,15 +147,9 @@ TEST_F(SensorsViewControllerTest, EntriesOutOfRangeOrNotWholeNumbersAreRefusedAn
         std::string text;
         const std::string& message;
     } cases[] = {
-        {true, "abc", temperatureMessage},
-        {true, "200", temperatureMessage},
-        {true, "-41", temperatureMessage},
-        {true, "12.5", temperatureMessage},
-        {true, "", temperatureMessage},
-        {false, "101", percentageMessage},
-        {false, "250", percentageMessage},
-        {false, "-5", percentageMessage},
-        {false, "abc", percentageMessage},
+        {true, "abc", temperatureMessage},  {true, "200", temperatureMessage}, {true, "-41", temperatureMessage},
+        {true, "12.5", temperatureMessage}, {true, "", temperatureMessage},    {false, "101", percentageMessage},
+        {false, "250", percentageMessage},  {false, "-5", percentageMessage},  {false, "abc", percentageMessage},
         {false, "5x", percentageMessage},
     };
     useFahrenheit(false);
@@ -171,7 +168,7 @@ TEST_F(SensorsViewControllerTest, EntriesOutOfRangeOrNotWholeNumbersAreRefusedAn
         EXPECT_EQ(storedBytes(), before);
         // The field shows the stored value again.
         EXPECT_EQ(c.temperature ? fieldTagged(0, 0).stringValue() : percentageField(0).stringValue(),
-            c.temperature ? "60" : "40");
+                  c.temperature ? "60" : "40");
     }
     // The bounds themselves are taken, and a valid edit clears the message.
     commitPercentage(0, "100");
@@ -310,7 +307,7 @@ TEST_F(SensorsViewControllerTest, TableShapeRowsAndTheUnknownColumn)
     Kit::TableView& table = *controller_->fanRulesTableView;
     ASSERT_EQ(table.numberOfColumns(), 5);
     const char* identifiers[] = {"SensorColumnID", "ThresholdColumnID", "SensorTemperatureColumnID", "FanColumnID",
-        "SpeedPercentageColumnID"};
+                                 "SpeedPercentageColumnID"};
     for (long column = 0; column < 5; ++column)
         EXPECT_EQ(cell(0, column).identifier(), identifiers[column]);
     EXPECT_EQ(controller_->heightOfRow(table, 0), 40);
@@ -353,8 +350,10 @@ bool drawsText(const Kit::Testing::Snapshot& shot, const Kit::Rect& rect)
     for (double x = rect.x(); x < rect.maxX(); x += 0.5)
         for (double y = rect.y(); y < rect.maxY(); y += 0.5) {
             const Kit::Colour c = shot.colourAt({x, y});
-            if (std::abs(c.redComponent() - ground.redComponent()) + std::abs(c.greenComponent() - ground.greenComponent())
-                    + std::abs(c.blueComponent() - ground.blueComponent()) > 0.6)
+            if (std::abs(c.redComponent() - ground.redComponent())
+                    + std::abs(c.greenComponent() - ground.greenComponent())
+                    + std::abs(c.blueComponent() - ground.blueComponent())
+                > 0.6)
                 return true;
         }
     return false;
@@ -372,7 +371,7 @@ TEST_F(SensorsViewControllerTest, RendersTheEmptyAndTheDamagedList)
                 load();
                 const auto shot = Kit::Testing::Snapshot::of(window(), 2);
                 shot.save("app", std::string("rule-editor-") + (damaged ? "damaged" : "empty")
-                    + (language == std::string("en") ? "" : "-zh") + (dark ? "-dark" : "-light"));
+                                     + (language == std::string("en") ? "" : "-zh") + (dark ? "-dark" : "-light"));
                 // Either the empty list's text or the message is drawn, never both.
                 Kit::TextField& shown = damaged ? *controller_->messageLabel : *controller_->emptyLabel;
                 Kit::TextField& other = damaged ? *controller_->emptyLabel : *controller_->messageLabel;

@@ -123,7 +123,8 @@ TEST_F(SingleFanControllerTest, ADragSpinsThePictureOncePerSecondAndPrintsItsPro
     EXPECT_EQ(messages.back(), speedMessage(0, 1500));
     EXPECT_EQ(defaults().integer(SettingsKey::leftFanSpeedAfterDrag), 1500);
     EXPECT_EQ(turnPeriod(*panel.leftFanImage), 1.0);
-    for (const char* line : {"--- 左边风扇转速: 1800", "--- 右边风扇转速: 0", "---风扇当前百分比: 25", "拖动后的值: 1500"})
+    for (const char* line :
+         {"--- 左边风扇转速: 1800", "--- 右边风扇转速: 0", "---风扇当前百分比: 25", "拖动后的值: 1500"})
         EXPECT_TRUE(printed(line)) << line;
     // The next tick's notification turns it at its own period again.
     postSpeeds({{"leftSpeed", 1800}});
@@ -169,8 +170,8 @@ TEST_F(SingleFanControllerTest, QuitOnAThreeFanMachineHandsBackFansZeroAndOne)
         fanCount = count;
         quitThroughMenu(load());
         const std::vector<std::string> expected = count >= 2
-            ? std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}
-            : std::vector<std::string> {modeMessage(0, 0)};
+                                                      ? std::vector<std::string> {modeMessage(0, 0), modeMessage(1, 0)}
+                                                      : std::vector<std::string> {modeMessage(0, 0)};
         EXPECT_EQ(takeMessages(), expected);
         EXPECT_EQ(quits_, 1);
     }
