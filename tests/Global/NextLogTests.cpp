@@ -49,7 +49,7 @@ TEST_F(NextLogTest, ShorthandsWriteOneLineAtTheirLevel)
     NextLog::error("e", NextLog::shared(), "/Classes/SystemKit/SystemKit.swift", 30);
     NextLog::fault("f", log, "SystemKit.swift", 31);
     NextLog::fault("g");
-    const int line = __LINE__;
+    const int line = __LINE__ - 1; // the call's line
 
     const auto lines = capture.lines();
     ASSERT_EQ(lines.size(), 4u);

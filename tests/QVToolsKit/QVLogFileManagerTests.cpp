@@ -167,7 +167,7 @@ TEST_F(LoggerTest, StaticShorthandsUseAllOptionsAndTheCallersLocation)
     QVLogFileManager::error("no volumes", logger, "/src/Reader", 42);
     QVLogFileManager::debug("d", logger, "a/b.cpp", 7);
     QVLogFileManager::info("i");
-    const int line = __LINE__;
+    const int line = __LINE__ - 1; // the call's line
     EXPECT_EQ(capture.lines(), (std::vector<std::string> {
                                    "2025-03-05 14:07:09 Reader:42 ERR [disk] no volumes",
                                    "2025-03-05 14:07:09 b.cpp:7 DBG [disk] d",
