@@ -184,8 +184,9 @@ TEST_F(StatusNotifierItemTest, AHostIsSentATurnThatGoesForwardAtEverySpeedInFram
             angle = next;
             ++shown;
         }
-        EXPECT_GE(shown, 2 * 7);
-        EXPECT_LE(shown, 2 * std::max<int>(8, std::lround(period * StatusItemTray::notifierFramesPerSecond)));
+        // Every step of both turns (the last may fall just after them), and no more than needed.
+        EXPECT_GE(shown, 2 * StatusItemTray::minimumTurnSteps - 1);
+        EXPECT_LE(shown, 2 * std::max(StatusItemTray::minimumTurnSteps, std::llround(period * StatusItemTray::notifierFramesPerSecond)));
         EXPECT_EQ(tray->renderedFrames() - before, tray->keptFrames() - 1) << "the second turn draws nothing";
         StatusBar::system().removeStatusItem(*item);
     }
