@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Clock.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
@@ -86,15 +87,9 @@ std::optional<LogLevel> logLevelFromRawValue(std::string_view rawValue)
 
 std::vector<LogOption> LogOption::new_() { return {timestamp, file, line, level}; }
 
-BasicLogFileManager::FileHandle::~FileHandle()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
 bool BasicLogFileManager::FileHandle::write(std::string_view bytes) const
 {
-    return Foundation::writeAll(fd_, bytes).ok();
+    return Foundation::writeAll(fd_.get(), bytes).ok();
 }
 
 void BasicLogFileManager::StdoutOutputStream::write(std::string_view text) const
@@ -158,8 +153,7 @@ void BasicLogFileManager::setWriter(LogWriter writer)
         struct stat info {};
         if (::stat(path.c_str(), &info) != 0) {
             // Made empty when missing; if that fails, opening below reports it.
-            if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644); fd >= 0)
-                ::close(fd);
+            const Foundation::FileDescriptor created(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
         }
         // O_APPEND: two handles on the file (a copied logger, another process) never overwrite each other.
         const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);

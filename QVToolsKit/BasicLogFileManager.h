@@ -2,6 +2,8 @@
 
 #include "QVToolsKit/QVToolsKitExport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include "QVToolsKit/Writer.h"
 
 #include <cstdint>
@@ -58,7 +60,6 @@ public:
     class FileHandle {
     public:
         explicit FileHandle(int fd) : fd_(fd) {}
-        ~FileHandle();
         FileHandle(const FileHandle&) = delete;
         FileHandle& operator=(const FileHandle&) = delete;
 
@@ -66,7 +67,7 @@ public:
         bool write(std::string_view bytes) const;
 
     private:
-        int fd_;
+        Foundation::FileDescriptor fd_;
     };
 
     // fputs semantics: the text is cut at its first NUL.

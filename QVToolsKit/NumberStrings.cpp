@@ -7,22 +7,12 @@
 
 namespace QVToolsKit {
 
-namespace {
+using Foundation::NumberText;
 
-template <class Number>
-std::string decimal(Number value)
-{
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-} // namespace
-
-std::string stringFromInt(std::int64_t value) { return decimal(value); }
-std::string stringFromInteger(std::int64_t value) { return decimal(value); }
-std::string stringFromUInt(std::uint64_t value) { return decimal(value); }
-std::string stringFromUInteger(std::uint64_t value) { return decimal(value); }
+std::string stringFromInt(std::int64_t value) { return NumberText::decimal(value); }
+std::string stringFromInteger(std::int64_t value) { return NumberText::decimal(value); }
+std::string stringFromUInt(std::uint64_t value) { return NumberText::decimal(value); }
+std::string stringFromUInteger(std::uint64_t value) { return NumberText::decimal(value); }
 
 std::string stringFromFloat(float value)
 {

@@ -15,7 +15,6 @@ public:
     explicit SymmetricKey(std::vector<std::uint8_t> data) : data_(std::move(data)) {}
 
     const std::vector<std::uint8_t>& data() const { return data_; }
-    std::size_t bitCount() const { return data_.size() * 8; }
 
 private:
     std::vector<std::uint8_t> data_;

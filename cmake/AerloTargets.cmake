@@ -86,4 +86,6 @@ function(aerlo_static_copy target)
   add_library(${target}Static STATIC $<TARGET_OBJECTS:${target}>)
   target_include_directories(${target}Static PUBLIC $<TARGET_PROPERTY:${target},INTERFACE_INCLUDE_DIRECTORIES>)
   target_link_libraries(${target}Static PUBLIC ${ARG_LINKS})
+  # The layering test places the copy with its original.
+  set_target_properties(${target}Static PROPERTIES AERLO_COPY_OF ${target})
 endfunction()

@@ -11,7 +11,7 @@
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/StatusBar.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 
 namespace Aerlo {
 

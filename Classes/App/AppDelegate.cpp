@@ -1,7 +1,7 @@
 #include "Classes/App/AppDelegate.h"
 
-#include "Classes/App/CurrentFanMode.h"
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/App/FanSpeedPanel.h"
 #include "Classes/App/QVAlertManager.h"
 #include "Classes/App/QVEventMonitor.h"
@@ -14,6 +14,7 @@
 #include "Classes/FanControl/SMCHelper.h"
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SMCReadScope.h"
 #include "Classes/Sensors/SensorValueText.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
@@ -102,6 +103,8 @@ void AppDelegate::startTimer()
 
 void AppDelegate::updateFanSpeedAndTemperature()
 {
+    // Every reader of the tick shares the one read of each key.
+    const SMCReadScope reads(SMC::shared());
     const auto count = SMCManager::fanCountFromValue(SMC::shared().getValue("FNum"));
     if (const bool out = SMC::shared().outage().has_value(); out != sensorsUnreadable)
         showSensorsUnreadable(out);

@@ -1,16 +1,17 @@
 #include "Classes/App/LoginItemService.h"
 
-#include "Platform/Foundation/LockedValue.h"
 #include "Platform/Foundation/SharedInstance.h"
 
 namespace Aerlo {
 
 namespace {
 
-Foundation::LockedValue<std::shared_ptr<LoginItemService>>& slot()
+// Empty until the program puts a service in.
+Foundation::SharedInstance<std::shared_ptr<LoginItemService>>& slot()
 {
-    static Foundation::SharedInstance<Foundation::LockedValue<std::shared_ptr<LoginItemService>>> instance;
-    return instance.get();
+    static Foundation::SharedInstance<std::shared_ptr<LoginItemService>> instance(
+        [] { return std::shared_ptr<LoginItemService>(); });
+    return instance;
 }
 
 } // namespace
@@ -20,9 +21,9 @@ std::shared_ptr<LoginItemService> LoginItemService::installed()
     return slot().get();
 }
 
-void LoginItemService::install(std::shared_ptr<LoginItemService> service)
+void LoginItemService::replace(std::shared_ptr<LoginItemService> service)
 {
-    slot().set(std::move(service));
+    slot().replace(std::move(service));
 }
 
 } // namespace Aerlo

@@ -21,8 +21,8 @@ public:
 
     // The installed service, or null. Holders of the pointer keep a replaced service alive.
     static std::shared_ptr<LoginItemService> installed();
-    // Installs `service` (null uninstalls). Tests install a recording one and reset with null.
-    static void install(std::shared_ptr<LoginItemService> service);
+    // Puts in `service` (null takes it out). Tests put in a recording one and take it out with null.
+    static void replace(std::shared_ptr<LoginItemService> service);
 };
 
 } // namespace Aerlo

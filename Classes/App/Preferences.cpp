@@ -5,7 +5,7 @@
 #include "Platform/Foundation/Console.h"
 #include "Platform/Kit/Application.h"
 #include "Platform/Kit/ViewController.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 
 namespace Aerlo {
 

@@ -109,11 +109,6 @@ void QVAlertManager::showAddRulesAlert()
         Kit::AlertStyle::warning);
 }
 
-bool QVAlertManager::hasShownChipTips()
-{
-    return chipTipsShown;
-}
-
 bool QVAlertManager::hasShownAddRules()
 {
     return addRulesShown;

@@ -25,7 +25,6 @@ public:
     // Installing the helper was refused (no fan forced meanwhile).
     static void showHelperRefusedAlert();
 
-    static bool hasShownChipTips();
     static bool hasShownAddRules();
 
 private:

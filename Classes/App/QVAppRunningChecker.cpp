@@ -76,14 +76,12 @@ void QVAppRunningChecker::tellOldCopyToQuit()
     const auto address = Foundation::unixAddress(socketPath());
     if (!address)
         return;
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
         return;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
-        || ::send(fd, quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1)) {
-        Foundation::closeAndReset(fd);
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
+        || ::send(fd.get(), quitRequest, sizeof quitRequest - 1, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof quitRequest - 1))
         return;
-    }
     // The old copy holds the connection until its process ends.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
     bool gone = false;
@@ -91,17 +89,17 @@ void QVAppRunningChecker::tellOldCopyToQuit()
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
-        pollfd entry {fd, POLLIN, 0};
+        pollfd entry {fd.get(), POLLIN, 0};
         const int ready = ::poll(&entry, 1, static_cast<int>(left.count()));
         if (ready < 0 && errno == EINTR)
             continue;
         if (ready <= 0)
             break;
         char byte;
-        const ssize_t got = ::recv(fd, &byte, 1, 0);
+        const ssize_t got = ::recv(fd.get(), &byte, 1, 0);
         gone = got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN);
     }
-    Foundation::closeAndReset(fd);
+    fd.reset();
     if (!gone)
         Foundation::Console::print("旧的应用没有在 3 秒内退出");
 }
@@ -115,20 +113,18 @@ void QVAppRunningChecker::listen()
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     std::filesystem::remove(path, error);
-    int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0)
+    Foundation::FileDescriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!listener)
         return;
-    int stopper[2];
-    if (::bind(listener, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 || ::listen(listener, 4) != 0
-        || ::pipe2(stopper, O_CLOEXEC) != 0) {
-        Foundation::closeAndReset(listener);
+    Foundation::FileDescriptor stopper[2];
+    if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0
+        || ::listen(listener.get(), 4) != 0 || !Foundation::FileDescriptor::openPipe(stopper))
         return;
-    }
     std::lock_guard lock(mutex_);
-    listener_ = listener;
-    stopPipe_[0] = stopper[0];
-    stopPipe_[1] = stopper[1];
-    thread_ = std::thread([this, listener, stop = stopper[0]] { serve(listener, stop); });
+    listener_ = std::move(listener);
+    stopPipe_[0] = std::move(stopper[0]);
+    stopPipe_[1] = std::move(stopper[1]);
+    thread_ = std::thread([this, listener = listener_.get(), stop = stopPipe_[0].get()] { serve(listener, stop); });
 }
 
 void QVAppRunningChecker::serve(int listener, int stopper)
@@ -142,26 +138,24 @@ void QVAppRunningChecker::serve(int listener, int stopper)
         }
         if (entries[1].revents != 0)
             return;
-        int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0)
+        Foundation::FileDescriptor client(::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC));
+        if (!client)
             continue;
         char request[sizeof quitRequest - 1];
         std::size_t got = 0;
-        pollfd entry {client, POLLIN, 0};
+        pollfd entry {client.get(), POLLIN, 0};
         while (got < sizeof request && ::poll(&entry, 1, 1000) > 0) {
-            const ssize_t n = ::recv(client, request + got, sizeof request - got, 0);
+            const ssize_t n = ::recv(client.get(), request + got, sizeof request - got, 0);
             if (n <= 0)
                 break;
             got += static_cast<std::size_t>(n);
         }
-        if (got != sizeof request || std::memcmp(request, quitRequest, sizeof request) != 0) {
-            Foundation::closeAndReset(client);
+        if (got != sizeof request || std::memcmp(request, quitRequest, sizeof request) != 0)
             continue;
-        }
         std::function<void()> handler;
         {
             std::lock_guard lock(mutex_);
-            held_.push_back(client);
+            held_.push_back(std::move(client));
             handler = quitHandler_;
         }
         if (handler)
@@ -174,8 +168,8 @@ void QVAppRunningChecker::stopListening()
     std::thread thread;
     {
         std::lock_guard lock(mutex_);
-        if (stopPipe_[1] >= 0)
-            (void)!::write(stopPipe_[1], "x", 1);
+        if (stopPipe_[1])
+            (void)!::write(stopPipe_[1].get(), "x", 1);
         thread = std::move(thread_);
     }
     if (thread.joinable()) {
@@ -185,22 +179,20 @@ void QVAppRunningChecker::stopListening()
             thread.join();
     }
     std::lock_guard lock(mutex_);
-    if (listener_ >= 0) {
+    if (listener_) {
         std::error_code error;
         std::filesystem::remove(socketPath(), error);
     }
-    Foundation::closeAndReset(listener_);
-    Foundation::closeAndReset(stopPipe_[0]);
-    Foundation::closeAndReset(stopPipe_[1]);
-    for (int& fd : held_)
-        Foundation::closeAndReset(fd);
+    listener_.reset();
+    stopPipe_[0].reset();
+    stopPipe_[1].reset();
     held_.clear();
 }
 
 bool QVAppRunningChecker::isListening() const
 {
     std::lock_guard lock(mutex_);
-    return listener_ >= 0;
+    return listener_.valid();
 }
 
 } // namespace Aerlo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <filesystem>
@@ -44,9 +45,9 @@ private:
     mutable std::mutex mutex_;
     std::function<void()> quitHandler_;
     std::thread thread_;
-    int listener_ = -1;
-    int stopPipe_[2] = {-1, -1};
-    std::vector<int> held_;
+    Foundation::FileDescriptor listener_;
+    Foundation::FileDescriptor stopPipe_[2];
+    std::vector<Foundation::FileDescriptor> held_;
 
     friend struct ::TestAccess;
     static void resetForTesting();

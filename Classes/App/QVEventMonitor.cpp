@@ -66,12 +66,6 @@ QVEventMonitor::Monitor QVEventMonitor::addLocalMonitor(std::uint64_t mask, Hand
     }));
 }
 
-std::pair<QVEventMonitor::Monitor, QVEventMonitor::Monitor> QVEventMonitor::addMonitors(std::uint64_t mask,
-                                                                                        Handler handler)
-{
-    return {addGlobalMonitor(mask, handler), addLocalMonitor(mask, handler)};
-}
-
 void QVEventMonitor::removeMonitor(const Monitor& monitor)
 {
     auto& monitors = shared().monitors_;

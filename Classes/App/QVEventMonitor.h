@@ -42,8 +42,6 @@ public:
 
     static Monitor addGlobalMonitor(std::uint64_t mask, Handler handler);
     static Monitor addLocalMonitor(std::uint64_t mask, Handler handler);
-    // Both kinds; the global one first.
-    static std::pair<Monitor, Monitor> addMonitors(std::uint64_t mask, Handler handler);
     static void removeMonitor(const Monitor& monitor);
 
     // Removes the global mouse monitor when there is one.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Classes/App/CurrentFanMode.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "Classes/App/SettingsController.h"
 
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/QVAppCenter.h"
 #include "Classes/App/UpdateCheck.h"
@@ -11,6 +11,7 @@
 #include "Classes/Configure/Global/SettingsKey.h"
 #include "Classes/Configure/Global/StringExtension.h"
 #include "Classes/Configure/GlobalUI/Storyboard.h"
+#include "Classes/Views/InitialViewController.h"
 #include "Classes/Views/PageView.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
@@ -35,8 +36,8 @@ using Foundation::Console;
 using Vendors::RUDuzodize;
 using Vendors::SupportedLanguageOption;
 
-constexpr double paneWidth = 680;
-constexpr double paneHeight = 540;
+constexpr double paneWidth = InitialViewController::paneWidth;
+constexpr double paneHeight = InitialViewController::paneHeight;
 constexpr double margin = 30;
 constexpr double controlX = 250;
 

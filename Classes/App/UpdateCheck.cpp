@@ -15,7 +15,7 @@ Foundation::LockedValue<UpdateCheck::Handler>& slot()
 
 } // namespace
 
-void UpdateCheck::install(Handler handler)
+void UpdateCheck::replace(Handler handler)
 {
     slot().set(std::move(handler));
 }

@@ -11,7 +11,7 @@ class UpdateCheck {
 public:
     using Handler = std::function<void()>;
 
-    static void install(Handler handler);  // an empty handler uninstalls (tests reset this way)
+    static void replace(Handler handler);  // an empty handler takes it out (tests reset this way)
     static bool isInstalled();
     // Runs the installed handler; false when none is installed.
     static bool run();

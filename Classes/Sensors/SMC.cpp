@@ -2,6 +2,7 @@
 
 #include "Classes/Sensors/SMCDataType.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/NumberText.h"
 #include "Platform/Foundation/UTF8.h"
 #include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachError.h"
@@ -10,21 +11,17 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace Aerlo {
 
 using Foundation::Console;
+using Foundation::NumberText;
 
 namespace {
 
 // The SMC's result for a key it has but will not read.
 constexpr std::uint8_t keyNotReadable = 0x85;
-
-std::string decimal(long long value)
-{
-    char text[24];
-    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
 
 // A whole number held in a double, written without a fraction.
 std::string wholeNumber(double value)
@@ -42,7 +39,7 @@ bool allZero(const std::array<std::uint8_t, 32>& bytes)
 std::optional<std::string> checkedFanKey(int fan, std::string_view suffix)
 {
     if (fan < 0 || fan > 9) {
-        Console::print("Refused fan index " + decimal(fan) + ": fans are numbered 0 to 9");
+        Console::print("Refused fan index " + NumberText::decimal(fan) + ": fans are numbered 0 to 9");
         return std::nullopt;
     }
     return SMC::fanKey(fan, suffix);
@@ -53,7 +50,7 @@ std::optional<std::string> speedKey(int fan, std::string_view suffix, int rpm)
 {
     auto key = checkedFanKey(fan, suffix);
     if (key && rpm < 0) {
-        Console::print("Refused fan speed " + decimal(rpm) + ": below 0");
+        Console::print("Refused fan speed " + NumberText::decimal(rpm) + ": below 0");
         return std::nullopt;
     }
     return key;
@@ -63,8 +60,8 @@ bool inRange(std::string_view key, int value, int high)
 {
     if (value >= 0 && value <= high)
         return true;
-    Console::print("Refused value " + decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to " +
-                   decimal(high));
+    Console::print("Refused value " + NumberText::decimal(value) + " for " + SMC::latin1ToUTF8(key) + ": outside 0 to " +
+                   NumberText::decimal(high));
     return false;
 }
 
@@ -131,6 +128,7 @@ SMC::~SMC()
 void SMC::open()
 {
     conn = 0;
+    forgetKeyInfo();
     const auto matching = registry_->serviceMatching("AppleSMC");
     IOKit::io_iterator_t iterator = 0;
     kern_return_t result = registry_->getMatchingServices(matching, iterator);
@@ -157,6 +155,7 @@ kern_return_t SMC::close()
     // The handle is spent whatever the code.
     const kern_return_t result = registry_->serviceClose(conn);
     conn = 0;
+    forgetKeyInfo();
     return result;
 }
 
@@ -196,6 +195,8 @@ kern_return_t SMC::call(const SMCKeyData& input, SMCKeyData& output)
                                                                     in.size(), out.data(), &outSize);
     output = SMCKeyData::parse(out);
     const bool gone = result == IOKit::kIOReturnNoDevice;
+    if (gone)
+        forgetKeyInfo();
     if (gone != (outage_.load() != IOKit::kIOReturnSuccess)) {
         const kern_return_t before = outage_.exchange(gone ? result : IOKit::kIOReturnSuccess);
         if (gone && before == IOKit::kIOReturnSuccess)
@@ -222,30 +223,107 @@ kern_return_t SMC::read(SMCVal& value)
 {
     if (value.key.size() != 4)
         return IOKit::kIOReturnBadArgument;
+    std::unique_lock lock(readScopeMutex_);
+    // Another reader of the scope reading the key now: its result is this one's.
+    readScopeChanged_.wait(lock, [&] {
+        const auto found = sharedReads_.find(value.key);
+        return found == sharedReads_.end() || found->second.done;
+    });
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end()) {
+        value = found->second.value;
+        return found->second.result;
+    }
+    if (readScopes_ > 0)
+        sharedReads_.emplace(value.key, SharedRead {});
+    lock.unlock();
+    const kern_return_t result = readFromSMC(value);
+    lock.lock();
+    if (const auto found = sharedReads_.find(value.key); found != sharedReads_.end() && !found->second.done) {
+        found->second = SharedRead {result, value, true};
+        readScopeChanged_.notify_all();
+    }
+    return result;
+}
+
+kern_return_t SMC::readFromSMC(SMCVal& value)
+{
+    for (int attempt = 0;; ++attempt) {
+        const std::uint64_t generation = registry_->connectionGeneration(conn);
+        KeyInfo info;
+        kern_return_t result = keyInfo(value.key, generation, info);
+        if (result != IOKit::kIOReturnSuccess)
+            return result;
+        value.dataSize = info.dataSize;
+        value.dataType = info.dataType;
+
+        SMCKeyData input;
+        SMCKeyData output;
+        input.key = keyCode(value.key);
+        input.dataSize = value.dataSize;
+        input.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
+        result = call(input, output);
+        // The SMC restarted under the read: its information may have changed.
+        if (attempt == 0 && registry_->connectionGeneration(conn) != generation)
+            continue;
+        if (result != IOKit::kIOReturnSuccess)
+            return result;
+        std::copy_n(output.bytes.begin(), value.dataSize, value.bytes.begin());
+        return IOKit::kIOReturnSuccess;
+    }
+}
+
+kern_return_t SMC::keyInfo(const std::string& key, std::uint64_t generation, KeyInfo& info)
+{
+    {
+        std::lock_guard lock(keyInfoMutex_);
+        if (keyInfoGeneration_ != generation) {
+            keyInfo_.clear();
+            keyInfoGeneration_ = generation;
+        } else if (const auto found = keyInfo_.find(key); found != keyInfo_.end()) {
+            info = found->second;
+            return IOKit::kIOReturnSuccess;
+        }
+    }
     SMCKeyData input;
     SMCKeyData output;
-    input.key = keyCode(value.key);
+    input.key = keyCode(key);
     input.command = static_cast<std::uint8_t>(SMCCommand::readKeyInfo);
-    kern_return_t result = call(input, output);
+    const kern_return_t result = call(input, output);
     if (result != IOKit::kIOReturnSuccess)
         return result;
     if (output.result == keyNotReadable) {
         std::lock_guard lock(unreadableMutex_);
-        unreadable_.insert(value.key);
+        unreadable_.insert(key);
     }
-
     // The record carries 32 value bytes; a larger reported size is held to that.
-    value.dataSize = std::min<std::uint32_t>(output.dataSize, 32);
-    value.dataType = keyString(output.dataType);
-
-    input.dataSize = value.dataSize;
-    input.command = static_cast<std::uint8_t>(SMCCommand::readBytes);
-    output = SMCKeyData();
-    result = call(input, output);
-    if (result != IOKit::kIOReturnSuccess)
-        return result;
-    std::copy_n(output.bytes.begin(), value.dataSize, value.bytes.begin());
+    info = KeyInfo {std::min<std::uint32_t>(output.dataSize, 32), keyString(output.dataType)};
+    std::lock_guard lock(keyInfoMutex_);
+    if (keyInfoGeneration_ == generation)
+        keyInfo_.insert_or_assign(key, info);
     return IOKit::kIOReturnSuccess;
+}
+
+void SMC::forgetKeyInfo()
+{
+    std::lock_guard lock(keyInfoMutex_);
+    keyInfo_.clear();
+    // No generation: what an exchange under way learns is not kept either.
+    keyInfoGeneration_ = std::numeric_limits<std::uint64_t>::max();
+}
+
+void SMC::openReadScope()
+{
+    std::lock_guard lock(readScopeMutex_);
+    ++readScopes_;
+}
+
+void SMC::closeReadScope()
+{
+    std::lock_guard lock(readScopeMutex_);
+    if (--readScopes_ == 0) {
+        sharedReads_.clear();
+        readScopeChanged_.notify_all();
+    }
 }
 
 kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std::array<std::uint8_t, 32>& bytes)
@@ -258,6 +336,14 @@ kern_return_t SMC::write(std::string_view key, std::uint32_t dataSize, const std
     input.command = static_cast<std::uint8_t>(SMCCommand::writeBytes);
     input.dataSize = dataSize;
     input.bytes = bytes;
+    {
+        // A read of the key later in the scope sees what was written.
+        std::lock_guard lock(readScopeMutex_);
+        if (const auto found = sharedReads_.find(key); found != sharedReads_.end()) {
+            sharedReads_.erase(found);
+            readScopeChanged_.notify_all();
+        }
+    }
     return call(input, output);
 }
 
@@ -353,7 +439,7 @@ void SMC::setFanMode(int fan, FanMode mode)
         return;
     const int raw = static_cast<int>(mode);
     if (raw != 0 && raw != 1) {
-        Console::print("Refused fan mode " + decimal(raw) + ": expected 0 or 1");
+        Console::print("Refused fan mode " + NumberText::decimal(raw) + ": expected 0 or 1");
         return;
     }
 
@@ -406,7 +492,7 @@ void SMC::setFanSpeed(int fan, int rpm)
     const auto readMax = getValue(*maxKey);
     const double max = readMax && std::isfinite(*readMax) ? std::trunc(*readMax) : 4000;
     if (rpm > max) {
-        Console::print("新风扇转速 (" + decimal(rpm) + ") 超过了最大转速 (" + wholeNumber(max) + ")");
+        Console::print("新风扇转速 (" + NumberText::decimal(rpm) + ") 超过了最大转速 (" + wholeNumber(max) + ")");
         return;
     }
 
@@ -422,7 +508,7 @@ void SMC::setFanSpeed(int fan, int rpm)
         std::copy(bytes.begin(), bytes.end(), value.bytes.begin());
     } else if (value.dataType == "fpe2") {
         if (rpm > 16383) {
-            Console::print("Refused fan speed " + decimal(rpm) + ": above 16383, the fpe2 limit");
+            Console::print("Refused fan speed " + NumberText::decimal(rpm) + ": above 16383, the fpe2 limit");
             return;
         }
         value.bytes[0] = static_cast<std::uint8_t>(rpm >> 6);
@@ -513,7 +599,7 @@ std::optional<int> SMC::readByteValue(std::string_view key)
     }
     if (!isByteType(value.dataType))
         return std::nullopt;
-    Console::print("intValue " + decimal(value.bytes[0]));
+    Console::print("intValue " + NumberText::decimal(value.bytes[0]));
     return value.bytes[0];
 }
 
@@ -526,11 +612,11 @@ void SMC::writeBytesValue(std::string_view key, int newValue)
         Console::print("Error read fan value: " + errorText(result));
         return;
     }
-    Console::print("设置电池状态数值 " + decimal(newValue));
+    Console::print("设置电池状态数值 " + NumberText::decimal(newValue));
     if (isByteType(value.dataType)) {
         if (!inRange(key, newValue, 255))
             return;
-        Console::print("bytes " + decimal(newValue));
+        Console::print("bytes " + NumberText::decimal(newValue));
         value.bytes[0] = static_cast<std::uint8_t>(newValue);
     }
     result = write(key, value.dataSize, value.bytes);

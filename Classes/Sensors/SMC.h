@@ -10,8 +10,10 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -69,7 +71,11 @@ public:
     static constexpr double noSensorTemperature = -100;
 
     // Key information (command 9), then the bytes (command 5). A key that is not four bytes is refused
-    // with kIOReturnBadArgument; a size above 32 is clamped to 32.
+    // with kIOReturnBadArgument; a size above 32 is clamped to 32. A key's information is asked once per
+    // connection and kept until the SMC behind it may have restarted (an outage, a new connection of the
+    // transport); a read that finds the SMC restarted under it is made again with fresh information.
+    // Inside an SMCReadScope a key is read once and every later read of it gets that result (one made
+    // while another thread reads it waits for that read).
     [[nodiscard]] kern_return_t read(SMCVal& value);
     // Command 6 with all 32 bytes; the data type is not sent. A bad key or a size above 32 is refused.
     [[nodiscard]] kern_return_t write(std::string_view key, std::uint32_t dataSize,
@@ -112,6 +118,20 @@ public:
     static constexpr std::uint32_t maxKeyCount = 65536;
 
 private:
+    friend class SMCReadScope;
+
+    // What command 9 told of a key.
+    struct KeyInfo {
+        std::uint32_t dataSize = 0;
+        std::string dataType;
+    };
+    // A read made inside the open read scopes; not done while its reader waits for the SMC.
+    struct SharedRead {
+        kern_return_t result = IOKit::kIOReturnSuccess;
+        SMCVal value;
+        bool done = false;
+    };
+
     static Foundation::SharedInstance<SMC>& sharedInstance();
     static std::function<void(void* storage)> sharedMaker(std::shared_ptr<IOKit::ServiceRegistry> registry);
     void open();
@@ -119,12 +139,26 @@ private:
 
     // Prints a failed read's line, unless the SMC is out.
     void printReadFailure(const std::string& line) const;
+    // Commands 9 (unless kept) and 5.
+    kern_return_t readFromSMC(SMCVal& value);
+    // The key's information from command 9, kept for `generation` of the transport.
+    kern_return_t keyInfo(const std::string& key, std::uint64_t generation, KeyInfo& info);
+    void forgetKeyInfo();
+    void openReadScope();
+    void closeReadScope();
 
     std::shared_ptr<IOKit::ServiceRegistry> registry_;
     bool isShared_ = false;
     std::atomic<kern_return_t> outage_ {IOKit::kIOReturnSuccess};
     mutable std::mutex unreadableMutex_;
     std::set<std::string, std::less<>> unreadable_;
+    std::mutex keyInfoMutex_;
+    std::map<std::string, KeyInfo, std::less<>> keyInfo_;
+    std::uint64_t keyInfoGeneration_ = 0;
+    std::mutex readScopeMutex_;
+    std::condition_variable readScopeChanged_;
+    int readScopes_ = 0;
+    std::map<std::string, SharedRead, std::less<>> sharedReads_;
 
     friend struct ::TestAccess;
     // Tests, while no other thread uses the instance: closes the shared connection silently; the next

@@ -2,7 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/Kit/ImageView.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 
 #include <map>
 #include <string>

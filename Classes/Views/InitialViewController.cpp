@@ -18,8 +18,8 @@
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/Vendors/UI/QVWindowOperateView.h"
-#include "QVToolsKit/QVCustomTableRowView.h"
-#include "QVToolsKit/SmoothCorner.h"
+#include "QVToolsKit/UI/QVCustomTableRowView.h"
+#include "QVToolsKit/UI/SmoothCorner.h"
 
 namespace Aerlo {
 

@@ -26,7 +26,6 @@ public:
     std::shared_ptr<Kit::Button> addButton(const std::string& title, Kit::Control::Action action);
     // The top of the free space under the button row.
     double contentTop() const { return buttonRowY_ - 16; }
-    const std::shared_ptr<Kit::TextField>& titleField() const { return title_; }
 
 private:
     std::shared_ptr<Kit::TextField> title_;

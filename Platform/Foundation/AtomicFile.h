@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <optional>
 #include <sys/types.h>
+#include <time.h>
 
 namespace Foundation {
 
@@ -29,16 +31,25 @@ public:
     // Renames the staged file over the destination.
     Result<void> commit();
 
+    // Files staged afterwards are modified later than `time`, even when the clock has not moved on since.
+    void setModifiedAfter(const timespec& time) { modifiedAfter_ = time; }
+    // The errno of the step that failed last; 0 when none did.
+    int failedErrno() const { return failedErrno_; }
+
     // stage() and commit() in one.
     static Result<void> write(const std::filesystem::path& destination,
                               std::string_view contents, mode_t mode);
 
 private:
     Result<void> stageFrom(int sourceFd, std::string_view contents, mode_t mode);
+    bool keepModifiedAfter(int fd) const;
+    Error failed(std::string_view what, const std::filesystem::path& path, int error);
     void discard();
 
     std::filesystem::path destination_;
     std::filesystem::path temporary_;
+    std::optional<timespec> modifiedAfter_;
+    int failedErrno_ = 0;
 };
 
 } // namespace Foundation

@@ -21,6 +21,13 @@ public:
 
     // Closes the one owned, then owns `fd`.
     void reset(int fd = -1);
+    // Opens a close-on-exec pipe (with the pipe2 `flags` besides): ends[0] reads, ends[1] writes. False,
+    // with errno set, on a failure.
+    [[nodiscard]] static bool openPipe(FileDescriptor (&ends)[2], int flags = 0);
+
+    // Closes the one owned now; false, with errno set, when the close reports a failure (such as a
+    // write that did not reach the disk).
+    [[nodiscard]] bool close();
     // Hands the descriptor over without closing it.
     [[nodiscard]] int release();
 

@@ -1,5 +1,7 @@
 #include "Platform/Foundation/FileDigest.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -53,12 +55,10 @@ std::optional<std::string> sha256Digest(int fd)
 
 std::optional<std::string> FileDigest::sha256(const std::filesystem::path& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return std::nullopt;
-    auto digest = sha256Digest(fd);
-    ::close(fd);
-    return digest;
+    return sha256Digest(fd.get());
 }
 
 } // namespace Foundation

@@ -59,13 +59,13 @@ FileWatcher::~FileWatcher()
     forkGuarded.compare_exchange_strong(self, nullptr);
     if (thread_) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+        [[maybe_unused]] const auto written = ::write(wake_.get(), &one, sizeof one);
         thread_->join();
     }
     std::lock_guard lock(mutex_);
     endAll();
-    closeAndReset(inotify_);
-    closeAndReset(wake_);
+    inotify_.reset();
+    wake_.reset();
 }
 
 std::shared_ptr<FileWatcher::Mark> FileWatcher::watch(const std::filesystem::path& file)
@@ -73,7 +73,7 @@ std::shared_ptr<FileWatcher::Mark> FileWatcher::watch(const std::filesystem::pat
     std::lock_guard lock(mutex_);
     if (!available_ || !file.has_filename() || !start())
         return nullptr;
-    const int descriptor = inotify_add_watch(inotify_, file.parent_path().c_str(), folderEvents);
+    const int descriptor = inotify_add_watch(inotify_.get(), file.parent_path().c_str(), folderEvents);
     if (descriptor < 0)
         return nullptr;
     auto& files = folders_[descriptor].files;
@@ -90,11 +90,11 @@ bool FileWatcher::start()
 {
     if (thread_)
         return true;
-    inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    wake_ = eventfd(0, EFD_CLOEXEC);
-    if (inotify_ < 0 || wake_ < 0) {
-        closeAndReset(inotify_);
-        closeAndReset(wake_);
+    inotify_.reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    wake_.reset(eventfd(0, EFD_CLOEXEC));
+    if (!inotify_ || !wake_) {
+        inotify_.reset();
+        wake_.reset();
         available_ = false; // said once: readers fall back to checking the file
         return false;
     }
@@ -106,7 +106,7 @@ void FileWatcher::run()
 {
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     for (;;) {
-        pollfd descriptors[2] = {{inotify_, POLLIN, 0}, {wake_, POLLIN, 0}};
+        pollfd descriptors[2] = {{inotify_.get(), POLLIN, 0}, {wake_.get(), POLLIN, 0}};
         if (::poll(descriptors, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -114,7 +114,7 @@ void FileWatcher::run()
         }
         if (descriptors[1].revents)
             return;
-        const ssize_t size = ::read(inotify_, buffer, sizeof buffer);
+        const ssize_t size = ::read(inotify_.get(), buffer, sizeof buffer);
         if (size < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (size <= 0)
@@ -146,7 +146,7 @@ void FileWatcher::dispatch(const char* events, std::size_t size)
             continue;
         if (event->mask & folderEnded) {
             if (!(event->mask & IN_IGNORED))
-                inotify_rm_watch(inotify_, event->wd);
+                inotify_rm_watch(inotify_.get(), event->wd);
             endFolder(event->wd);
             continue;
         }
@@ -187,8 +187,8 @@ void FileWatcher::forgetAfterFork()
                 mark->live_.store(false);
     folders_.clear();
     (void)thread_.release();
-    closeAndReset(inotify_);
-    closeAndReset(wake_);
+    inotify_.reset();
+    wake_.reset();
 }
 
 void FileWatcher::prepareFork()

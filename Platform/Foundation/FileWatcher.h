@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/FoundationExport.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/TestAccess.h"
 
 #include <atomic>
@@ -75,8 +76,8 @@ private:
 
     bool available_;
     std::mutex mutex_;
-    int inotify_ = -1;
-    int wake_ = -1;
+    FileDescriptor inotify_;
+    FileDescriptor wake_;
     std::unique_ptr<std::thread> thread_;
     std::map<int, Folder> folders_; // by watch descriptor
 

@@ -2,6 +2,8 @@
 
 #include "Platform/Foundation/FoundationExport.h"
 
+#include <charconv>
+#include <concepts>
 #include <string>
 
 namespace Foundation {
@@ -17,6 +19,15 @@ public:
     // rounded half to even, so 44.5 gives "44" and 45.5 gives "46". A result of zero has no sign.
     // Non-finite values give "NaN", "∞" or "-∞".
     static std::string decimal(double value, int minFractionDigits, int maxFractionDigits);
+
+    // A whole number's digits, with "-" when negative and no grouping: "-1234".
+    template <std::integral Number>
+        requires(!std::same_as<Number, bool>)
+    static std::string decimal(Number value)
+    {
+        char text[24];
+        return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+    }
 
     // The shortest text that reads back as the value, with ".0" after a whole number ("512.0", "0.25",
     // "1e+16"), as a value describes itself in diagnostics.

@@ -26,21 +26,20 @@ namespace {
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
 // A close-on-exec pipe whose ends never take the numbers of the standard streams.
-bool makePipe(int fds[2])
+bool makePipe(FileDescriptor (&ends)[2])
 {
-    if (::pipe2(fds, O_CLOEXEC) != 0)
+    if (!FileDescriptor::openPipe(ends))
         return false;
-    for (int i = 0; i < 2; ++i) {
-        if (fds[i] > STDERR_FILENO)
+    for (FileDescriptor& end : ends) {
+        if (end.get() > STDERR_FILENO)
             continue;
-        const int moved = ::fcntl(fds[i], F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+        const int moved = ::fcntl(end.get(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
         if (moved < 0) {
-            closeAndReset(fds[0]);
-            closeAndReset(fds[1]);
+            ends[0].reset();
+            ends[1].reset();
             return false;
         }
-        ::close(fds[i]);
-        fds[i] = moved;
+        end.reset(moved);
     }
     return true;
 }
@@ -171,7 +170,6 @@ Process::~Process()
             }
         }
     }
-    closeAndReset(pidFd_);
 }
 
 Foundation::Result<void> Process::run()
@@ -197,33 +195,26 @@ Foundation::Result<void> Process::run()
     }
 
     SpawnSetup setup;
-    int input[2] = {-1, -1}, output[2] = {-1, -1}, error[2] = {-1, -1};
-    auto closeAll = [&] {
-        for (int* fds : {input, output, error}) {
-            closeAndReset(fds[0]);
-            closeAndReset(fds[1]);
-        }
-    };
+    FileDescriptor input[2], output[2], error[2];
     const bool wantsInput = options_.standardInput == Input::text;
     const bool wantsOutput = options_.standardOutput == Output::pipe;
     const bool wantsError = options_.standardError == Output::pipe;
     if ((wantsInput && !makePipe(input)) || (wantsOutput && !makePipe(output)) || (wantsError && !makePipe(error))) {
         const int failed = errno;
-        closeAll();
         return refuse(failure + errnoText(failed));
     }
 
     auto& actions = setup.actions;
     if (wantsInput)
-        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, input[0].get(), STDIN_FILENO);
     else if (options_.standardInput == Input::nullDevice)
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (wantsOutput)
-        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, output[1].get(), STDOUT_FILENO);
     else if (options_.standardOutput == Output::discard)
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     if (wantsError)
-        posix_spawn_file_actions_adddup2(&actions, error[1], STDERR_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, error[1].get(), STDERR_FILENO);
     else if (options_.standardError == Output::discard)
         posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     else if (options_.standardError == Output::standardOutput)
@@ -244,24 +235,22 @@ Foundation::Result<void> Process::run()
     pid_t pid = -1;
     const int spawned =
         ::posix_spawn(&pid, program->c_str(), &actions, &setup.attributes, argvPointers.data(), envpPointers.data());
-    if (spawned != 0) {
-        closeAll();
+    if (spawned != 0)
         return refuse("Could not launch " + inQuotes(executablePath_) + as + ": " + errnoText(spawned));
-    }
 
     launchError_.clear();
     pid_ = pid;
-    pidFd_ = pidFdFor(pid);
-    closeAndReset(input[0]);
-    closeAndReset(output[1]);
-    closeAndReset(error[1]);
-    inputFd_ = input[1];
-    outputFd_ = output[0];
-    errorFd_ = error[0];
-    if (inputFd_ >= 0) {
-        ::fcntl(inputFd_, F_SETFL, ::fcntl(inputFd_, F_GETFL) | O_NONBLOCK);
+    pidFd_.reset(pidFdFor(pid));
+    input[0].reset();
+    output[1].reset();
+    error[1].reset();
+    inputFd_ = std::move(input[1]);
+    outputFd_ = std::move(output[0]);
+    errorFd_ = std::move(error[0]);
+    if (inputFd_) {
+        ::fcntl(inputFd_.get(), F_SETFL, ::fcntl(inputFd_.get(), F_GETFL) | O_NONBLOCK);
         if (options_.inputText.empty())
-            closeAndReset(inputFd_);
+            inputFd_.reset();
     }
     return {};
 }
@@ -303,15 +292,15 @@ void Process::signal(int signalNumber)
 bool Process::pump(std::optional<double> deadline)
 {
     char buffer[65536];
-    while (inputFd_ >= 0 || outputFd_ >= 0 || errorFd_ >= 0) {
+    while (inputFd_ || outputFd_ || errorFd_) {
         pollfd fds[3];
         nfds_t count = 0;
-        if (inputFd_ >= 0)
-            fds[count++] = {inputFd_, POLLOUT, 0};
-        if (outputFd_ >= 0)
-            fds[count++] = {outputFd_, POLLIN, 0};
-        if (errorFd_ >= 0)
-            fds[count++] = {errorFd_, POLLIN, 0};
+        if (inputFd_)
+            fds[count++] = {inputFd_.get(), POLLOUT, 0};
+        if (outputFd_)
+            fds[count++] = {outputFd_.get(), POLLIN, 0};
+        if (errorFd_)
+            fds[count++] = {errorFd_.get(), POLLIN, 0};
         const int ready = ::poll(fds, count, pollTimeout(deadline));
         if (ready < 0) {
             if (errno == EINTR)
@@ -324,17 +313,17 @@ bool Process::pump(std::optional<double> deadline)
         for (nfds_t i = 0; i < count; ++i) {
             if (fds[i].revents == 0)
                 continue;
-            if (fds[i].fd == inputFd_) {
+            if (fds[i].fd == inputFd_.get()) {
                 writeInput();
                 continue;
             }
-            int& fd = fds[i].fd == outputFd_ ? outputFd_ : errorFd_;
-            std::string& text = fds[i].fd == outputFd_ ? stdout_ : stderr_;
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            FileDescriptor& fd = fds[i].fd == outputFd_.get() ? outputFd_ : errorFd_;
+            std::string& text = fds[i].fd == outputFd_.get() ? stdout_ : stderr_;
+            const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
             if (n > 0)
                 text.append(buffer, static_cast<size_t>(n));
             else if (n == 0 || (errno != EINTR && errno != EAGAIN))
-                closeAndReset(fd);
+                fd.reset();
         }
     }
     return true;
@@ -352,12 +341,12 @@ void Process::writeInput()
     const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
 
     const std::string& text = options_.inputText;
-    const ssize_t n = ::write(inputFd_, text.data() + inputWritten_, text.size() - inputWritten_);
+    const ssize_t n = ::write(inputFd_.get(), text.data() + inputWritten_, text.size() - inputWritten_);
     const int error = errno;
     if (n > 0)
         inputWritten_ += static_cast<size_t>(n);
     if ((n < 0 && error != EINTR && error != EAGAIN) || inputWritten_ == text.size())
-        closeAndReset(inputFd_);
+        inputFd_.reset();
     if (n < 0 && error == EPIPE && !alreadyPending) {
         const timespec now{0, 0};
         ::sigtimedwait(&pipeSignal, nullptr, &now);
@@ -374,8 +363,8 @@ bool Process::reap(std::optional<double> deadline)
             return true;
     }
     // Wait for the exit without reaping, so that terminate() never signals a reused pid.
-    if (pidFd_ >= 0) {
-        pollfd fd{pidFd_, POLLIN, 0};
+    if (pidFd_) {
+        pollfd fd{pidFd_.get(), POLLIN, 0};
         int ready;
         while ((ready = ::poll(&fd, 1, pollTimeout(deadline))) < 0 && errno == EINTR) {
         }
@@ -418,9 +407,9 @@ bool Process::reap(std::optional<double> deadline)
 
 void Process::closePipes()
 {
-    closeAndReset(inputFd_);
-    closeAndReset(outputFd_);
-    closeAndReset(errorFd_);
+    inputFd_.reset();
+    outputFd_.reset();
+    errorFd_.reset();
 }
 
 } // namespace Foundation

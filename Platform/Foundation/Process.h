@@ -2,6 +2,8 @@
 
 #include "Platform/Foundation/FoundationExport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include "Platform/Foundation/Result.h"
 
 #include <filesystem>
@@ -79,9 +81,7 @@ public:
     Process& operator=(const Process&) = delete;
 
     // Settings; they take effect at the launch.
-    void setExecutablePath(std::string path) { executablePath_ = std::move(path); }
     void setArguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
-    void setOptions(Options options) { options_ = std::move(options); }
     const std::string& executablePath() const { return executablePath_; }
     const std::vector<std::string>& arguments() const { return arguments_; }
     const Options& options() const { return options_; }
@@ -122,10 +122,10 @@ private:
 
     std::string launchError_;
     pid_t pid_ = -1;
-    int pidFd_ = -1;
-    int inputFd_ = -1;
-    int outputFd_ = -1;
-    int errorFd_ = -1;
+    FileDescriptor pidFd_;
+    FileDescriptor inputFd_;
+    FileDescriptor outputFd_;
+    FileDescriptor errorFd_;
     size_t inputWritten_ = 0;
     std::string stdout_;
     std::string stderr_;

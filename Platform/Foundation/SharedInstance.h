@@ -21,8 +21,10 @@ namespace Foundation {
 //     SMC& SMC::shared() { return instance().get(); }
 //     static Foundation::SharedInstance<SMC>& instance() { static Foundation::SharedInstance<SMC> i; return i; }
 //
-// A replaceable service (tests put in an implementation of their own) is a SharedInstance<std::shared_ptr<T>>,
-// specialised below: get() hands out shared ownership, so a reset never frees an object a caller holds.
+// A replaceable service (the program or a test puts in an implementation of its own) is a
+// SharedInstance<std::shared_ptr<T>>, specialised below: get() hands out shared ownership, so a replace or
+// reset never frees an object a caller holds. The program replaces with replace(); resetForTesting is
+// for tests only.
 template <class T>
 class SharedInstance {
 public:
@@ -99,6 +101,15 @@ public:
         return control_->object != nullptr;
     }
 
+    // The program's one way to put in an implementation of its own: `object` becomes the shared one
+    // (null: the default maker's again). The one replaced lives on while anyone holds it.
+    void replace(std::shared_ptr<T> object)
+    {
+        if (!object)
+            return resetForTesting(Maker());
+        resetForTesting(Maker([object] { return object; }));
+    }
+
     // Tests: the slot lets go of its object, which lives on while anyone holds it and is released
     // outside the lock (its destructor may use the slot); the next get() makes one with `maker`, or
     // with the default maker when `maker` is empty.
@@ -111,12 +122,7 @@ public:
         previousMaker = std::exchange(control_->maker, maker ? std::move(maker) : control_->defaultMaker);
     }
     // Tests: `object` becomes the shared one until the next reset.
-    void resetForTesting(std::shared_ptr<T> object)
-    {
-        if (!object)
-            return resetForTesting(Maker());
-        resetForTesting(Maker([object] { return object; }));
-    }
+    void resetForTesting(std::shared_ptr<T> object) { replace(std::move(object)); }
 
 private:
     struct Control {

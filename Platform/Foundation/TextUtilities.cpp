@@ -72,6 +72,14 @@ std::string trimmed(std::string_view text)
     return trimming(text, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
 }
 
+std::string_view trimmed(std::string_view text, std::string_view characters)
+{
+    const auto first = text.find_first_not_of(characters);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(characters) - first + 1);
+}
+
 std::string trimmingControlCharacters(std::string_view text)
 {
     return trimming(text, [](UChar32 c) {

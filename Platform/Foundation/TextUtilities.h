@@ -19,6 +19,8 @@ AERLO_FOUNDATION_EXPORT std::string trimmed(std::string_view text);
 // Control and format characters (Unicode Cc and Cf) trimmed from both ends of UTF-8 text.
 AERLO_FOUNDATION_EXPORT std::string trimmingControlCharacters(std::string_view text);
 // (Both: an invalid sequence ends the trim and stays.)
+// The part of `text` between the bytes of `characters` at either end (a view into `text`).
+AERLO_FOUNDATION_EXPORT std::string_view trimmed(std::string_view text, std::string_view characters);
 
 // ASCII letters lowered; every other byte kept, whatever the locale.
 AERLO_FOUNDATION_EXPORT std::string lowercased(std::string_view text);

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/UserDefaults.h"
 
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/FileDescriptor.h"
@@ -198,34 +199,17 @@ LoadResult loadFile(const std::filesystem::path& file)
     return result;
 }
 
-// Writes the values to a temporary file and renames it over the suite file. The new file's mtime is
-// made later than the replaced one's, so that (inode, size, mtime) never repeats for a path even when
-// an inode number is reused within one timestamp tick. Returns 0 or the errno of the failed step.
+// Replaces the suite file with `text` in one step. The new file's mtime is made later than the replaced
+// one's, so that (inode, size, mtime) never repeats for a path even when an inode number is reused within
+// one timestamp tick. Returns 0 or the errno of the failed step.
 int saveFile(const std::filesystem::path& file, std::string_view text, const struct stat* previous)
 {
-    const std::filesystem::path temporary = withSuffix(file, ".tmp");
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    struct stat info {};
-    if (!writeAll(fd, text) || ::fstat(fd, &info) != 0)
-        error = errno;
-    if (!error && previous && nanoseconds(info.st_mtim) <= nanoseconds(previous->st_mtim)) {
-        const std::int64_t later = nanoseconds(previous->st_mtim) + 1;
-        const timespec times[2] = {{0, UTIME_OMIT}, {later / nanosecondsPerSecond, later % nanosecondsPerSecond}};
-        if (::futimens(fd, times) != 0)
-            error = errno;
-    }
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temporary.c_str(), file.c_str()) != 0)
-        error = errno;
-    if (error)
-        ::unlink(temporary.c_str());
-    return error;
+    AtomicFile replacement(file);
+    if (previous)
+        replacement.setModifiedAfter(previous->st_mtim);
+    if (replacement.stage(text, 0600) && replacement.commit())
+        return 0;
+    return replacement.failedErrno();
 }
 
 // Lines said while locks are held, printed once the locks are gone (declare it before the locks).
@@ -282,32 +266,31 @@ public:
     {
         std::error_code ec;
         std::filesystem::create_directories(file.parent_path(), ec);
-        fd_ = ::open(withSuffix(file, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ < 0) {
+        fd_.reset(::open(withSuffix(file, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!fd_) {
             error_ = errno;
             return;
         }
-        while (::flock(fd_, LOCK_EX) != 0) {
+        while (::flock(fd_.get(), LOCK_EX) != 0) {
             if (errno != EINTR) {
                 error_ = errno;
-                closeAndReset(fd_);
+                fd_.reset();
                 return;
             }
         }
     }
-    ~ExclusiveFileLock() { release(); }
     ExclusiveFileLock(const ExclusiveFileLock&) = delete;
     ExclusiveFileLock& operator=(const ExclusiveFileLock&) = delete;
 
-    bool locked() const { return fd_ >= 0; }
+    bool locked() const { return fd_.valid(); }
     int error() const { return error_; }
     void release()
     {
-        closeAndReset(fd_); // closing the only descriptor drops the lock
+        fd_.reset(); // closing the only descriptor drops the lock
     }
 
 private:
-    int fd_ = -1;
+    FileDescriptor fd_;
     int error_ = 0;
 };
 

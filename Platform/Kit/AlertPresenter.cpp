@@ -47,9 +47,9 @@ std::shared_ptr<AlertPresenter> AlertPresenter::shared()
     return instance().get();
 }
 
-void AlertPresenter::setShared(std::shared_ptr<AlertPresenter> presenter)
+void AlertPresenter::replaceShared(std::shared_ptr<AlertPresenter> presenter)
 {
-    instance().set(std::move(presenter));
+    instance().replace(std::move(presenter));
 }
 
 } // namespace Kit

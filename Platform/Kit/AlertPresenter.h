@@ -27,7 +27,7 @@ public:
 
     static std::shared_ptr<AlertPresenter> shared();
     // Replaces the shared presenter; null goes back to the default one.
-    static void setShared(std::shared_ptr<AlertPresenter> presenter);
+    static void replaceShared(std::shared_ptr<AlertPresenter> presenter);
 };
 
 } // namespace Kit

@@ -148,8 +148,6 @@ void BezierPath::appendContinuousCorner(Point u, Point v, double r, double k)
     }
 }
 
-void BezierPath::removeAllPoints() { elements_.clear(); }
-
 Point BezierPath::currentPoint() const
 {
     if (elements_.empty())
@@ -197,12 +195,6 @@ void BezierPath::stroke() const
 {
     if (auto* c = GraphicsContext::current())
         c->strokePath(*this, c->strokeColour(), lineWidth_);
-}
-
-void BezierPath::addClip() const
-{
-    if (auto* c = GraphicsContext::current())
-        c->clip(*this);
 }
 
 } // namespace Kit

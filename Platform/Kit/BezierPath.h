@@ -46,7 +46,6 @@ public:
     // travel, `v` the direction after the turn (unit vectors); it ends 1.28195·radius along both.
     void appendContinuousCorner(Point u, Point v, double radius, double k = 0.215);
     static constexpr double continuousCornerExtent = 1.28195;
-    void removeAllPoints();
 
     const std::vector<Element>& elements() const { return elements_; }
     std::size_t elementCount() const { return elements_.size(); }
@@ -64,7 +63,6 @@ public:
     // Drawing into the current graphics context with its fill or stroke colour.
     void fill() const;
     void stroke() const;
-    void addClip() const;
 
 private:
     std::vector<Element> elements_;

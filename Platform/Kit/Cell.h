@@ -32,11 +32,9 @@ public:
     void setFloatValue(float value) { setDoubleValue(value); }
     // Truncated toward zero; 0 for a value that is not a number or beyond the range.
     long integerValue() const;
-    void setIntegerValue(long value) { setDoubleValue(static_cast<double>(value)); }
     // A number as its shortest decimal text, or through the formatter when there is one.
     std::string stringValue() const;
     virtual void setStringValue(std::string value);
-    bool holdsText() const { return std::holds_alternative<std::string>(value_); }
 
     const std::string& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }

@@ -74,7 +74,6 @@ void Colour::setStroke() const
 // System colours: light and dark values.
 Colour Colour::labelColor() { static const Colour c = dynamic(white(0, 0.85), white(1, 0.85)); return c; }
 Colour Colour::secondaryLabelColor() { static const Colour c = dynamic(white(0, 0.5), white(1, 0.55)); return c; }
-Colour Colour::tertiaryLabelColor() { static const Colour c = dynamic(white(0, 0.26), white(1, 0.25)); return c; }
 Colour Colour::textColor() { static const Colour c = dynamic(white(0), white(1)); return c; }
 Colour Colour::controlTextColor() { static const Colour c = dynamic(white(0, 0.85), white(1, 0.85)); return c; }
 Colour Colour::systemGray()

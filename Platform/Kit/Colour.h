@@ -33,7 +33,6 @@ public:
     // System colours (dynamic).
     static Colour labelColor();
     static Colour secondaryLabelColor();
-    static Colour tertiaryLabelColor();
     static Colour textColor();
     static Colour controlTextColor();
     static Colour controlAccentColor(); // the palette's highlight

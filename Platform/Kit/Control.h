@@ -24,7 +24,6 @@ public:
     ~Control() override;
 
     Cell& cell() const { return *cell_; }
-    const std::shared_ptr<Cell>& cellPointer() const { return cell_; }
     // Replaces the cell; the control keeps its enabled flag, tag and target and action.
     virtual void setCell(std::shared_ptr<Cell> cell);
 
@@ -33,7 +32,6 @@ public:
     float floatValue() const { return static_cast<float>(doubleValue()); }
     void setFloatValue(float value) { setDoubleValue(value); }
     long integerValue() const { return cell_->integerValue(); }
-    void setIntegerValue(long value) { setDoubleValue(static_cast<double>(value)); }
     std::string stringValue() const { return cell_->stringValue(); }
     virtual void setStringValue(std::string value);
 

@@ -29,17 +29,4 @@ Point Event::mouseLocation()
 
 void Event::setMouseLocationForTesting(std::optional<Point> location) { mouseOverride() = location; }
 
-unsigned Event::currentModifierFlags()
-{
-    if (!qGuiApp)
-        return 0;
-    const auto m = QGuiApplication::queryKeyboardModifiers();
-    unsigned flags = 0;
-    if (m & Qt::ShiftModifier) flags |= shift;
-    if (m & Qt::ControlModifier) flags |= command;
-    if (m & Qt::AltModifier) flags |= option;
-    if (m & Qt::MetaModifier) flags |= control;
-    return flags;
-}
-
 } // namespace Kit

@@ -79,8 +79,6 @@ struct AERLO_KIT_EXPORT Event {
 
     // The pointer in global screen coordinates (y up from the primary screen's bottom left).
     static Point mouseLocation();
-    // The modifier keys held now.
-    static unsigned currentModifierFlags();
 
 private:
     friend struct ::TestAccess;

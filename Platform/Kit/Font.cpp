@@ -23,13 +23,6 @@ Font Font::monospacedDigitSystemFont(double size, double weight)
     return f;
 }
 
-Font Font::monospacedSystemFont(double size, double weight)
-{
-    Font f("", size, weight);
-    f.fixedPitch_ = true;
-    return f;
-}
-
 Font Font::withSize(double size) const
 {
     Font f = *this;
@@ -55,7 +48,6 @@ Size Font::wrappedSizeOf(std::string_view text, double width) const
 }
 
 double Font::ascender() const { return QFontMetricsF(QtBridge::font(*this)).ascent(); }
-double Font::descender() const { return -QFontMetricsF(QtBridge::font(*this)).descent(); }
 double Font::lineHeight() const { return QFontMetricsF(QtBridge::font(*this)).height(); }
 
 } // namespace Kit

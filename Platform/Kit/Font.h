@@ -33,7 +33,6 @@ public:
     static Font systemFont(double size, double weight = Weight::regular);
     static Font boldSystemFont(double size);
     static Font monospacedDigitSystemFont(double size, double weight = Weight::regular);
-    static Font monospacedSystemFont(double size, double weight = Weight::regular);
 
     const std::string& familyName() const { return family_; }
     double pointSize() const { return size_; }
@@ -49,7 +48,6 @@ public:
     // the widest line and the lines' height.
     Size wrappedSizeOf(std::string_view text, double width) const;
     double ascender() const;
-    double descender() const; // negative, below the baseline
     double lineHeight() const;
 
     friend bool operator==(const Font&, const Font&) = default;

@@ -8,13 +8,6 @@ namespace Kit {
 
 ImageView::ImageView(const Rect& frame) : View(frame) {}
 
-std::shared_ptr<ImageView> ImageView::withImage(Image image)
-{
-    auto view = std::make_shared<ImageView>(Rect({}, image.size()));
-    view->setImage(std::move(image));
-    return view;
-}
-
 void ImageView::setImage(Image image)
 {
     image_ = std::move(image);

@@ -23,7 +23,6 @@ public:
     enum class ImageAlignment { center = 0, top = 1, topLeft = 2, topRight = 3, left = 4, bottom = 5, bottomLeft = 6, bottomRight = 7, right = 8 };
 
     explicit ImageView(const Rect& frame = {});
-    static std::shared_ptr<ImageView> withImage(Image image);
 
     const Image& image() const { return image_; }
     void setImage(Image image);

@@ -26,8 +26,6 @@ public:
 
     const std::string& title() const { return title_; }
     void setTitle(std::string title) { title_ = std::move(title); }
-    bool autoenablesItems() const { return autoenablesItems_; }
-    void setAutoenablesItems(bool autoenables) { autoenablesItems_ = autoenables; }
 
     const std::vector<std::shared_ptr<MenuItem>>& items() const { return items_; }
     long numberOfItems() const { return static_cast<long>(items_.size()); }
@@ -62,7 +60,6 @@ private:
     void adopt(MenuItem& item);
 
     std::string title_;
-    bool autoenablesItems_ = true;
     std::vector<std::shared_ptr<MenuItem>> items_;
 };
 

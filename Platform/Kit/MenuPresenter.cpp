@@ -20,9 +20,9 @@ std::shared_ptr<MenuPresenter> MenuPresenter::shared()
     return instance().get();
 }
 
-void MenuPresenter::setShared(std::shared_ptr<MenuPresenter> presenter)
+void MenuPresenter::replaceShared(std::shared_ptr<MenuPresenter> presenter)
 {
-    instance().set(std::move(presenter));
+    instance().replace(std::move(presenter));
 }
 
 } // namespace Kit

@@ -26,7 +26,7 @@ public:
 
     static std::shared_ptr<MenuPresenter> shared();
     // Replaces the shared presenter; null goes back to the Qt one.
-    static void setShared(std::shared_ptr<MenuPresenter> presenter);
+    static void replaceShared(std::shared_ptr<MenuPresenter> presenter);
 };
 
 } // namespace Kit

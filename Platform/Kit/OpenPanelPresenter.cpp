@@ -20,9 +20,9 @@ std::shared_ptr<OpenPanelPresenter> OpenPanelPresenter::shared()
     return instance().get();
 }
 
-void OpenPanelPresenter::setShared(std::shared_ptr<OpenPanelPresenter> presenter)
+void OpenPanelPresenter::replaceShared(std::shared_ptr<OpenPanelPresenter> presenter)
 {
-    instance().set(std::move(presenter));
+    instance().replace(std::move(presenter));
 }
 
 } // namespace Kit

@@ -19,7 +19,7 @@ public:
 
     static std::shared_ptr<OpenPanelPresenter> shared();
     // Null goes back to the Qt presenter.
-    static void setShared(std::shared_ptr<OpenPanelPresenter> presenter);
+    static void replaceShared(std::shared_ptr<OpenPanelPresenter> presenter);
 };
 
 } // namespace Kit

@@ -15,15 +15,12 @@ public:
 
     bool isFloatingPanel() const { return level() == Level::floating; }
     void setFloatingPanel(bool floating);
-    bool becomesKeyOnlyIfNeeded() const { return becomesKeyOnlyIfNeeded_; }
-    void setBecomesKeyOnlyIfNeeded(bool value) { becomesKeyOnlyIfNeeded_ = value; }
     bool isNonactivating() const { return (styleMask() & nonactivatingPanel) != 0; }
 
 protected:
     bool showsWithoutActivating() const override { return isNonactivating(); }
 
 private:
-    bool becomesKeyOnlyIfNeeded_ = false;
 };
 
 } // namespace Kit

@@ -25,7 +25,6 @@ public:
     double doubleValue() const { return value_; }
     // Clamped to the range.
     void setDoubleValue(double value);
-    void incrementBy(double delta) { setDoubleValue(value_ + delta); }
     // The value's place in the range, 0 … 1 (0 for an empty range).
     double fraction() const;
     bool isIndeterminate() const { return indeterminate_; }

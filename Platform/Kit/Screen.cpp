@@ -32,7 +32,7 @@ std::shared_ptr<Screen::Provider> Screen::provider()
     return current().get();
 }
 
-void Screen::setProvider(std::shared_ptr<Provider> provider) { current().resetForTesting(std::move(provider)); }
+void Screen::replaceProvider(std::shared_ptr<Provider> provider) { current().replace(std::move(provider)); }
 
 std::vector<std::shared_ptr<Screen>> Screen::screens()
 {

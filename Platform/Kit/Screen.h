@@ -61,7 +61,7 @@ public:
     static Point qtPointFromGlobal(Point point);
     static Point globalPointFromQt(Point point);
     // Replaces the provider (nullptr: Qt's again).
-    static void setProvider(std::shared_ptr<Provider> provider);
+    static void replaceProvider(std::shared_ptr<Provider> provider);
     static std::shared_ptr<Provider> provider();
     static Description fallbackDescription();
 

@@ -24,18 +24,12 @@ public:
     Size contentSize() const { return contentView_->frame().size; }
     Rect documentVisibleRect() const { return contentView_->documentVisibleRect(); }
 
-    bool hasVerticalScroller() const { return hasVerticalScroller_; }
-    void setHasVerticalScroller(bool has) { hasVerticalScroller_ = has; }
-    bool hasHorizontalScroller() const { return hasHorizontalScroller_; }
-    void setHasHorizontalScroller(bool has) { hasHorizontalScroller_ = has; }
     bool drawsBackground() const { return contentView_->drawsBackground(); }
     void setDrawsBackground(bool draws) { contentView_->setDrawsBackground(draws); }
     Colour backgroundColor() const { return contentView_->backgroundColor(); }
     void setBackgroundColor(Colour colour) { contentView_->setBackgroundColor(std::move(colour)); }
     Elasticity verticalScrollElasticity() const { return verticalElasticity_; }
     void setVerticalScrollElasticity(Elasticity elasticity) { verticalElasticity_ = elasticity; }
-    Elasticity horizontalScrollElasticity() const { return horizontalElasticity_; }
-    void setHorizontalScrollElasticity(Elasticity elasticity) { horizontalElasticity_ = elasticity; }
 
     bool allowsMagnification() const { return allowsMagnification_; }
     void setAllowsMagnification(bool allows) { allowsMagnification_ = allows; }
@@ -61,10 +55,7 @@ private:
     TableHeaderView* header() const;
 
     std::shared_ptr<ClipView> contentView_;
-    bool hasVerticalScroller_ = false;
-    bool hasHorizontalScroller_ = false;
     Elasticity verticalElasticity_ = Elasticity::automatic;
-    Elasticity horizontalElasticity_ = Elasticity::automatic;
     bool allowsMagnification_ = false;
     double magnification_ = 1;
     double minMagnification_ = 0.25;

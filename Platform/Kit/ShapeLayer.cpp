@@ -16,7 +16,6 @@ void ShapeLayer::setPath(std::optional<BezierPath> path)
 void ShapeLayer::setFillColor(std::optional<Colour> c) { setModel("fillColor", [&](auto& m) { m.fillColor = c; }); }
 void ShapeLayer::setStrokeColor(std::optional<Colour> c) { setModel("strokeColor", [&](auto& m) { m.strokeColor = c; }); }
 void ShapeLayer::setLineWidth(double w) { setModel("lineWidth", [&](auto& m) { m.lineWidth = w; }); }
-void ShapeLayer::setStrokeStart(double v) { setModel("strokeStart", [&](auto& m) { m.strokeStart = v; }); }
 void ShapeLayer::setStrokeEnd(double v) { setModel("strokeEnd", [&](auto& m) { m.strokeEnd = v; }); }
 
 void ShapeLayer::drawContent(GraphicsContext& context, const LayerProperties& p) const

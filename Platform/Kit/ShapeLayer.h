@@ -21,7 +21,6 @@ public:
     double lineWidth() const { return model().lineWidth; }
     void setLineWidth(double width);
     double strokeStart() const { return model().strokeStart; }
-    void setStrokeStart(double value);
     double strokeEnd() const { return model().strokeEnd; }
     void setStrokeEnd(double value);
 

@@ -18,7 +18,7 @@ public:
 
     std::shared_ptr<Presenter> get() { return instance_.get(); }
     // Null goes back to the default presenter.
-    void set(std::shared_ptr<Presenter> presenter) { instance_.resetForTesting(std::move(presenter)); }
+    void replace(std::shared_ptr<Presenter> presenter) { instance_.replace(std::move(presenter)); }
 
 private:
     Foundation::SharedInstance<std::shared_ptr<Presenter>> instance_;

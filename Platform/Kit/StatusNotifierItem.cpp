@@ -258,10 +258,7 @@ public:
             QStringLiteral("RegisterStatusNotifierItem"));
         call << QString::fromStdString(service_);
         auto* pending = new QDBusPendingCallWatcher(connection_.asyncCall(call), this);
-        QObject::connect(pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
-            registered_ = !done->isError();
-            done->deleteLater();
-        });
+        QObject::connect(pending, &QDBusPendingCallWatcher::finished, pending, &QObject::deleteLater);
     }
 
     // The icon as a file, named only once it is written.
@@ -286,7 +283,6 @@ public:
     std::string id_;
     std::string service_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
-    bool registered_ = false;
     bool visible_ = true;
     Icon icon_;
     QString toolTip_;
@@ -321,21 +317,11 @@ const std::string& StatusNotifierItem::serviceName() const
     return object_->service_;
 }
 
-bool StatusNotifierItem::isRegistered() const
-{
-    return object_->registered_;
-}
-
 void StatusNotifierItem::setIcon(const Icon& icon)
 {
     object_->icon_ = icon;
     object_->writeIcon();
     object_->emitSignal("NewIcon");
-}
-
-QString StatusNotifierItem::iconFolder() const
-{
-    return object_->folder_ && object_->folder_->isValid() ? object_->folder_->path() : QString();
 }
 
 void StatusNotifierItem::setToolTip(const std::string& text)

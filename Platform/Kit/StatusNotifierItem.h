@@ -64,9 +64,6 @@ public:
     static bool isHostAvailable(const QDBusConnection& connection = QDBusConnection::sessionBus());
 
     const std::string& serviceName() const;
-    // Where the icon files are (empty when none could be made).
-    QString iconFolder() const;
-    bool isRegistered() const;
 
     void setIcon(const Icon& icon);
     void setToolTip(const std::string& text);

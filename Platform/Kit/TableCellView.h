@@ -6,7 +6,6 @@
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/View.h"
 
-#include <any>
 #include <memory>
 
 namespace Kit {
@@ -25,13 +24,10 @@ public:
     // The row's background under the cell, handed to its text field.
     BackgroundStyle backgroundStyle() const { return backgroundStyle_; }
     void setBackgroundStyle(BackgroundStyle style);
-    const std::any& objectValue() const { return objectValue_; }
-    void setObjectValue(std::any value) { objectValue_ = std::move(value); }
 
 private:
     std::shared_ptr<ImageView> imageView_;
     std::shared_ptr<TextField> textField_;
-    std::any objectValue_;
     BackgroundStyle backgroundStyle_ = BackgroundStyle::normal;
 };
 

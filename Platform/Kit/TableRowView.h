@@ -21,8 +21,6 @@ public:
     virtual void setEmphasized(bool emphasized);
     TableViewSelectionHighlightStyle selectionHighlightStyle() const { return highlightStyle_; }
     void setSelectionHighlightStyle(TableViewSelectionHighlightStyle style);
-    bool isGroupRowStyle() const { return groupRow_; }
-    void setGroupRowStyle(bool group) { groupRow_ = group; }
 
     // Emphasized while selected with an emphasized selection; handed to the row's cells.
     BackgroundStyle interiorBackgroundStyle() const;
@@ -43,7 +41,6 @@ private:
 
     bool selected_ = false;
     bool emphasized_ = true;
-    bool groupRow_ = false;
     TableViewSelectionHighlightStyle highlightStyle_ = TableViewSelectionHighlightStyle::regular;
 };
 

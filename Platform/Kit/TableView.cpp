@@ -31,34 +31,12 @@ void TableView::addTableColumn(std::shared_ptr<TableColumn> column)
     tile();
 }
 
-void TableView::removeTableColumn(const TableColumn& column)
-{
-    const long index = columnWithIdentifier(column.identifier());
-    if (index < 0 || columns_[static_cast<size_t>(index)].get() != &column)
-        return;
-    for (Row& row : rows_) {
-        if (const auto& cell = row.cells[static_cast<size_t>(index)])
-            cell->removeFromSuperview();
-        row.cells.erase(row.cells.begin() + index);
-    }
-    unfillLastColumn();
-    columns_[static_cast<size_t>(index)]->tableView_ = nullptr;
-    columns_.erase(columns_.begin() + index);
-    tile();
-}
-
 long TableView::columnWithIdentifier(const std::string& identifier) const
 {
     for (size_t i = 0; i < columns_.size(); ++i)
         if (columns_[i]->identifier() == identifier)
             return static_cast<long>(i);
     return -1;
-}
-
-TableColumn* TableView::tableColumnWithIdentifier(const std::string& identifier) const
-{
-    const long index = columnWithIdentifier(identifier);
-    return index < 0 ? nullptr : columns_[static_cast<size_t>(index)].get();
 }
 
 void TableView::registerView(const std::string& identifier, ViewFactory factory)
@@ -303,14 +281,6 @@ long TableView::rowAtPoint(Point point) const
             return i;
         y += height;
     }
-    return -1;
-}
-
-long TableView::columnAtPoint(Point point) const
-{
-    for (long i = 0; i < numberOfColumns(); ++i)
-        if (rectOfColumn(i).width() > 0 && point.x >= rectOfColumn(i).minX() && point.x < rectOfColumn(i).maxX())
-            return i;
     return -1;
 }
 

@@ -41,12 +41,10 @@ public:
 
     // Columns.
     void addTableColumn(std::shared_ptr<TableColumn> column);
-    void removeTableColumn(const TableColumn& column);
     const std::vector<std::shared_ptr<TableColumn>>& tableColumns() const { return columns_; }
     long numberOfColumns() const { return static_cast<long>(columns_.size()); }
     // −1 when no column has the identifier.
     long columnWithIdentifier(const std::string& identifier) const;
-    TableColumn* tableColumnWithIdentifier(const std::string& identifier) const;
 
     // Cell views by identifier, and row views.
     void registerView(const std::string& identifier, ViewFactory factory);
@@ -82,7 +80,6 @@ public:
     Rect rectOfColumn(long column) const;
     // The row under a point of the table's bounds; −1 when none.
     long rowAtPoint(Point point) const;
-    long columnAtPoint(Point point) const;
     // The row of a view inside the table (a cell or a row view or anything in them); −1 otherwise.
     long rowForView(const View& view) const;
     View* viewAt(long column, long row) const;
@@ -91,7 +88,6 @@ public:
     // Selection.
     long selectedRow() const;
     const IndexSet& selectedRowIndexes() const { return selection_; }
-    long numberOfSelectedRows() const { return static_cast<long>(selection_.size()); }
     bool isRowSelected(long row) const { return selection_.count(row) != 0; }
     void selectRowIndexes(const IndexSet& indexes, bool byExtendingSelection);
     void deselectRow(long row);

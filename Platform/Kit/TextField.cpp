@@ -207,11 +207,6 @@ void TextField::userEdited(const std::string& text)
         delegate_->controlTextDidChange(*this);
 }
 
-void TextField::commitEditing()
-{
-    finishEditing(true);
-}
-
 void TextField::finishEditing(bool sendsAction)
 {
     if (!editing_ && !sendsAction)

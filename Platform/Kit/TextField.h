@@ -56,8 +56,6 @@ public:
     // The field editor while the field is editable (null otherwise).
     QLineEdit* fieldEditor() const { return editor_; }
     bool isEditing() const { return editing_; }
-    // Ends editing as Return does (the text is checked, the action sent).
-    void commitEditing();
 
     Size intrinsicContentSize() const;
     // The cell's size; wrapped within the width for the wrapping modes outside single-line mode.

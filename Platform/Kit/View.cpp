@@ -489,8 +489,6 @@ void View::setNeedsDisplay(bool needs)
     }
 }
 
-void View::setNeedsDisplayInRect(const Rect&) { setNeedsDisplay(true); }
-
 void View::setNeedsLayout(bool needs)
 {
     needsLayout_ = needs;

@@ -119,7 +119,6 @@ public:
 
     // Layer: every view has one.
     Layer& layer() const { return *layer_; }
-    std::shared_ptr<Layer> layerPointer() const { return layer_; }
     // The drop shadow, drawn by the layer: colour at opacity 1, offset and blur; none clears it.
     const std::optional<Shadow>& shadow() const { return shadow_; }
     void setShadow(std::optional<Shadow> shadow);
@@ -133,7 +132,6 @@ public:
     // Display cycle: layout, viewWillDraw, then draw (or updateLayer for views that want it).
     bool needsDisplay() const { return needsDisplay_; }
     void setNeedsDisplay(bool needs = true);
-    void setNeedsDisplayInRect(const Rect& rect);
     bool needsLayout() const { return needsLayout_; }
     void setNeedsLayout(bool needs = true);
     // The view's natural size changed: its superview lays it out again.
@@ -157,8 +155,6 @@ public:
     // The deepest visible view under the point (in the superview's coordinates), or none.
     virtual View* hitTest(Point point);
     Responder* nextResponder() const override;
-    virtual bool acceptsFirstMouse(const Event*) const { return false; }
-    virtual bool mouseDownCanMoveWindow() const { return true; }
     // True when a Qt widget inside the view handles its own mouse input (a field editor).
     virtual bool handlesQtMouseEvents() const { return false; }
     void addTrackingArea(std::shared_ptr<TrackingArea> area);
@@ -237,7 +233,6 @@ private:
     void runHooks(Hook hook);
     void paint(GraphicsContext& context, const Rect& dirty);
     void renderInto(QImage& pixels);
-    void setNeedsWindowDisplay();
     Appearance inheritedAppearance() const;
 
     std::unique_ptr<detail::ViewWidget> widget_;

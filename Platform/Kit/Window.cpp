@@ -369,8 +369,6 @@ double Window::backingScaleFactor() const
 Point Window::convertPointFromScreen(Point p) const { return {p.x - frame_.x(), p.y - frame_.y()}; }
 Point Window::convertPointToScreen(Point p) const { return {p.x + frame_.x(), p.y + frame_.y()}; }
 Rect Window::convertRectToScreen(const Rect& r) const { return r.offsetBy(frame_.x(), frame_.y()); }
-Rect Window::convertRectFromScreen(const Rect& r) const { return r.offsetBy(-frame_.x(), -frame_.y()); }
-Point Window::mouseLocationOutsideOfEventStream() const { return convertPointFromScreen(Event::mouseLocation()); }
 
 void Window::setStyleMask(unsigned mask)
 {
@@ -503,8 +501,6 @@ void Window::orderFront()
     widget_->raise();
     AnimationClock::shared().update();
 }
-
-void Window::orderFrontRegardless() { orderFront(); }
 
 void Window::makeKeyAndOrderFront()
 {

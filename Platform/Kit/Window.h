@@ -94,8 +94,6 @@ public:
     Point convertPointFromScreen(Point point) const;
     Point convertPointToScreen(Point point) const;
     Rect convertRectToScreen(const Rect& rect) const;
-    Rect convertRectFromScreen(const Rect& rect) const;
-    Point mouseLocationOutsideOfEventStream() const;
 
     unsigned styleMask() const { return styleMask_; }
     void setStyleMask(unsigned mask);
@@ -142,7 +140,6 @@ public:
     bool isVisible() const { return visible_; }
     void makeKeyAndOrderFront();
     void orderFront();
-    void orderFrontRegardless();
     void orderOut();
     void close();
     bool isKeyWindow() const;

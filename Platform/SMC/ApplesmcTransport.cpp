@@ -1,5 +1,6 @@
 #include "Platform/SMC/ApplesmcTransport.h"
 
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/SMCRecordFields.h"
 #include "Platform/SMC/ValueCodec.h"
@@ -21,15 +22,12 @@ constexpr std::uint8_t attributeReadable = 0x80;
 constexpr std::uint8_t attributeWritable = 0x40;
 constexpr int maximumFans = 10;
 
-std::optional<std::uint32_t> decimal(std::string_view text)
+// A number file's value: decimal digits and one optional line feed, as kstrtoul reads them.
+std::optional<std::uint32_t> parseDecimal(std::string_view text)
 {
     if (text.ends_with('\n'))
         text.remove_suffix(1);
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return Foundation::decimalNumber<std::uint32_t>(text);
 }
 
 // A text file's one line without its line feed.
@@ -133,10 +131,16 @@ kern_return_t ApplesmcTransport::resultForErrno(int error)
     }
 }
 
+std::uint64_t ApplesmcTransport::generation() const
+{
+    return maps_.load();
+}
+
 kern_return_t ApplesmcTransport::load()
 {
     if (loaded_)
         return *loaded_;
+    ++maps_;
     if (driver_ == Driver::macsmcHwmon) {
         const auto name = files_->read("name");
         loaded_ = name.error ? resultForErrno(name.error) : kIOReturnSuccess;
@@ -145,7 +149,7 @@ kern_return_t ApplesmcTransport::load()
         return *loaded_;
     }
     const auto count = files_->read("key_count");
-    const auto keys = count.error ? std::nullopt : decimal(count.bytes);
+    const auto keys = count.error ? std::nullopt : parseDecimal(count.bytes);
     if (!keys) {
         loaded_ = count.error ? resultForErrno(count.error) : kIOReturnIOError;
         return *loaded_;
@@ -174,7 +178,7 @@ kern_return_t ApplesmcTransport::load()
         const auto name = files_->read("key_at_index_name");
         const auto type = files_->read("key_at_index_type");
         const auto length = files_->read("key_at_index_data_length");
-        const auto size = decimal(length.bytes);
+        const auto size = parseDecimal(length.bytes);
         if (name.error || type.error || length.error || !size)
             continue;
         std::string key = firstLine(name.bytes);
@@ -280,7 +284,7 @@ kern_return_t ApplesmcTransport::fileData(const KeyInfo& info, std::string& byte
         std::uint16_t bits = 0;
         for (int fan = 0; fan < fanCount_; ++fan) {
             const auto manual = files_->read(fanFile(fan, "manual"));
-            const auto value = decimal(manual.bytes);
+            const auto value = parseDecimal(manual.bytes);
             if (manual.error || !value)
                 return resultForErrno(manual.error ? manual.error : EIO);
             bits |= static_cast<std::uint16_t>((*value ? 1u : 0u) << fan);

@@ -6,6 +6,7 @@
 #include "Platform/SMC/ApplesmcIndexLock.h"
 #include "Platform/SMC/SMCTransport.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -68,6 +69,8 @@ public:
     kern_return_t call(std::uint32_t connection, std::uint32_t selector, const SMCRecord& input,
                        SMCRecord& output) override;
     kern_return_t close(std::uint32_t connection) override;
+    // The key maps built so far: a client's key information holds for one map.
+    std::uint64_t generation() const override;
 
     // Clears the manual bit of every forced fan and writes back each minimum that differs from the one
     // read at open. The fans written, in order.
@@ -132,6 +135,7 @@ private:
     std::set<std::uint32_t> connections_;
     std::uint32_t lastConnection_ = 0;
     bool wrote_ = false;
+    std::atomic<std::uint64_t> maps_ {0};
 };
 
 } // namespace IOKit

@@ -26,6 +26,10 @@ public:
     virtual kern_return_t call(std::uint32_t connection, std::uint32_t selector, const SMCRecord& input,
                                SMCRecord& output) = 0;
     virtual kern_return_t close(std::uint32_t connection) = 0;
+    // Changes whenever the SMC behind the transport may have restarted (a fresh connection to it, a new
+    // key map): what a client learnt of the keys before holds no longer. Constant for a transport
+    // whose SMC cannot restart under it.
+    virtual std::uint64_t generation() const { return 0; }
 };
 
 } // namespace IOKit

@@ -30,22 +30,15 @@ std::shared_ptr<ServiceRegistry> ServiceRegistry::defaultRegistry()
     return defaultSlot().get();
 }
 
-void ServiceRegistry::setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
+void ServiceRegistry::replaceDefaultRegistry(std::shared_ptr<ServiceRegistry> registry)
 {
-    defaultSlot().resetForTesting(std::move(registry));
+    defaultSlot().replace(std::move(registry));
 }
 
 void ServiceRegistry::registerService(const std::string& className, std::shared_ptr<SMCTransport> transport)
 {
     std::lock_guard lock(mutex_);
     services_[className] = std::move(transport);
-}
-
-void ServiceRegistry::removeService(std::string_view className)
-{
-    std::lock_guard lock(mutex_);
-    if (auto it = services_.find(className); it != services_.end())
-        services_.erase(it);
 }
 
 void ServiceRegistry::setMatchingFailure(kern_return_t code)
@@ -156,6 +149,19 @@ kern_return_t ServiceRegistry::serviceClose(io_connect_t connect)
         connections_.erase(it);
     }
     return connection.transport->close(connection.handle);
+}
+
+std::uint64_t ServiceRegistry::connectionGeneration(io_connect_t connect) const
+{
+    std::shared_ptr<SMCTransport> transport;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = connections_.find(connect);
+        if (it == connections_.end())
+            return 0;
+        transport = it->second.transport;
+    }
+    return transport->generation();
 }
 
 std::size_t ServiceRegistry::liveObjects() const

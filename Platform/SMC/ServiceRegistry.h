@@ -35,10 +35,9 @@ public:
     // The process's registry, made on first use from the environment (SMCEndpoint); tests replace it.
     static std::shared_ptr<ServiceRegistry> defaultRegistry();
     // Replaces the process's registry; nullptr makes the next use build it from the environment again.
-    static void setDefaultRegistry(std::shared_ptr<ServiceRegistry> registry);
+    static void replaceDefaultRegistry(std::shared_ptr<ServiceRegistry> registry);
 
     void registerService(const std::string& className, std::shared_ptr<SMCTransport> transport);
-    void removeService(std::string_view className);
     // Makes getMatchingServices fail with `code` (0: matching works).
     void setMatchingFailure(kern_return_t code);
 
@@ -57,6 +56,8 @@ public:
                                           std::size_t inputSize, void* output, std::size_t* outputSize);
     // IOServiceClose: the handle is gone afterwards whatever the code.
     kern_return_t serviceClose(io_connect_t connect);
+    // The generation of the transport behind a connection (SMCTransport::generation), 0 for none.
+    std::uint64_t connectionGeneration(io_connect_t connect) const;
 
     // Objects (iterators and services) and connections still held, for leak checks in tests.
     std::size_t liveObjects() const;

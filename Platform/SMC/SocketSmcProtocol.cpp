@@ -1,5 +1,6 @@
 #include "Platform/SMC/SocketSmcProtocol.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
 
@@ -97,21 +98,19 @@ int SocketSmcProtocol::connectTo(const std::filesystem::path& path, int timeoutS
     const auto address = Foundation::unixAddress(path);
     if (!address)
         return -1;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
         return -1;
     int result;
     do
-        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
+        result = ::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address);
     while (result < 0 && errno == EINTR);
-    if (result < 0) {
-        ::close(fd);
+    if (result < 0)
         return -1;
-    }
     timeval timeout{timeoutSeconds, 0};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-    return fd;
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    return fd.release();
 }
 
 Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path& path)
@@ -122,22 +121,19 @@ Foundation::Result<int> SocketSmcProtocol::listenOn(const std::filesystem::path&
     std::error_code ignored;
     std::filesystem::create_directories(path.parent_path(), ignored);
     if (std::filesystem::exists(std::filesystem::symlink_status(path, ignored))) {
-        if (const int live = connectTo(path, 1); live >= 0) {
-            ::close(live);
+        if (const Foundation::FileDescriptor live(connectTo(path, 1)); live)
             return Foundation::Error("another simulator is serving on " + path.string());
-        }
         std::filesystem::remove(path, ignored); // left behind by a simulator that died
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
         return Foundation::Error(std::string("socket: ") + Foundation::errnoText(errno));
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd, 64) < 0) {
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) < 0 || ::listen(fd.get(), 64) < 0) {
         const int error = errno;
-        ::close(fd);
         return Foundation::Error("cannot listen on " + path.string() + ": " + Foundation::errnoText(error));
     }
     ::chmod(path.c_str(), 0666);
-    return fd;
+    return fd.release();
 }
 
 std::optional<uid_t> SocketSmcProtocol::peerUid(int fd)

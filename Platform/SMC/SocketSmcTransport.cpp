@@ -1,7 +1,5 @@
 #include "Platform/SMC/SocketSmcTransport.h"
 
-#include <unistd.h>
-
 namespace IOKit {
 
 using Protocol = SocketSmcProtocol;
@@ -48,7 +46,7 @@ bool SocketSmcTransport::privileged() const
 {
     std::lock_guard lock(mutex_);
     for (const Channel* channel : free_)
-        if (channel->fd >= 0 && channel->granted)
+        if (channel->fd && channel->granted)
             return true;
     return false;
 }
@@ -59,6 +57,11 @@ std::size_t SocketSmcTransport::reconnects() const
     return reconnects_;
 }
 
+std::uint64_t SocketSmcTransport::generation() const
+{
+    return connects_.load();
+}
+
 std::size_t SocketSmcTransport::connections() const
 {
     std::lock_guard lock(mutex_);
@@ -67,9 +70,7 @@ std::size_t SocketSmcTransport::connections() const
 
 void SocketSmcTransport::disconnect(Channel& channel)
 {
-    if (channel.fd >= 0)
-        ::close(channel.fd);
-    channel.fd = -1;
+    channel.fd.reset();
     channel.granted = false;
     // The simulator's handles died with the connection.
     channel.remotes.clear();
@@ -79,7 +80,7 @@ const std::string* SocketSmcTransport::roundTrip(Channel& channel, Protocol::Op 
                                                 Protocol::Status& status)
 {
     status = Protocol::Status::closed;
-    if (Protocol::send(channel.fd, op, payload)) {
+    if (Protocol::send(channel.fd.get(), op, payload)) {
         status = channel.reader.receive(channel.reply);
         if (status == Protocol::Status::ok && channel.reply.op != op)
             status = Protocol::Status::malformed;
@@ -90,10 +91,10 @@ const std::string* SocketSmcTransport::roundTrip(Channel& channel, Protocol::Op 
 
 bool SocketSmcTransport::connect(Channel& channel)
 {
-    channel.fd = Protocol::connectTo(path_);
-    if (channel.fd < 0)
+    channel.fd.reset(Protocol::connectTo(path_));
+    if (!channel.fd)
         return false;
-    channel.reader.reset(channel.fd);
+    channel.reader.reset(channel.fd.get());
     if (channel.connectedBefore) {
         std::lock_guard lock(mutex_);
         ++reconnects_;
@@ -114,6 +115,7 @@ bool SocketSmcTransport::connect(Channel& channel)
         return false;
     }
     channel.granted = (*reply)[4] != 0;
+    ++connects_;
     return true;
 }
 
@@ -121,12 +123,12 @@ template <typename Build>
 const std::string* SocketSmcTransport::exchange(Channel& channel, Protocol::Op op, Build build, bool reconnect)
 {
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (channel.fd < 0 && (!reconnect || !connect(channel)))
+        if (!channel.fd && (!reconnect || !connect(channel)))
             return nullptr;
         channel.request.clear();
         if (!build(channel.request)) {
             // The connection broke under what `build` sent first: once more over a fresh one.
-            if (channel.fd < 0 && channel.status != Protocol::Status::timedOut)
+            if (!channel.fd && channel.status != Protocol::Status::timedOut)
                 continue;
             return nullptr;
         }
@@ -165,7 +167,7 @@ kern_return_t SocketSmcTransport::closeRemote(Channel& channel, std::uint32_t co
         return kIOReturnSuccess;
     const Remote remote = found->second;
     channel.remotes.erase(found);
-    if (remote.remote == 0 || channel.fd < 0)
+    if (remote.remote == 0 || !channel.fd)
         return kIOReturnSuccess; // the simulator dropped it with the old connection
     const std::string* reply = exchange(
         channel, Protocol::Op::close,

@@ -2,10 +2,13 @@
 
 #include "Platform/SMC/SMCExport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include "Platform/SMC/SMCTransport.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -52,6 +55,8 @@ public:
     bool privileged() const;
     // Connections made again after one broke (tests).
     std::size_t reconnects() const;
+    // Connections made to the simulator so far: a new one may reach a restarted simulator.
+    std::uint64_t generation() const override;
     // Sockets made so far: at most one per thread exchanging at the same time (tests).
     std::size_t connections() const;
 
@@ -64,7 +69,7 @@ private:
     };
     // One socket to the simulator and what was opened on it.
     struct Channel {
-        int fd = -1;
+        Foundation::FileDescriptor fd;
         // Replies are waited for asleep: a client reading a hundred keys every second would spend more
         // CPU polling than the wake-ups cost.
         SocketSmcReader reader{-1, std::chrono::microseconds{0}};
@@ -122,6 +127,7 @@ private:
     std::map<std::uint32_t, std::uint32_t> handles_;
     std::uint32_t lastHandle_ = 0;
     std::size_t reconnects_ = 0;
+    std::atomic<std::uint64_t> connects_ {0};
 };
 
 } // namespace IOKit

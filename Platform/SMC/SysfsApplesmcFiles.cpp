@@ -1,5 +1,8 @@
 #include "Platform/SMC/SysfsApplesmcFiles.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/Posix.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -13,40 +16,28 @@ SysfsApplesmcFiles::SysfsApplesmcFiles(std::filesystem::path directory) : direct
 ApplesmcFiles::Contents SysfsApplesmcFiles::read(std::string_view name)
 {
     Contents contents;
-    const int fd = ::open((directory_ / name).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const Foundation::FileDescriptor fd(::open((directory_ / name).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         contents.error = errno;
         return contents;
     }
-    char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            contents.error = errno;
-        if (count <= 0)
-            break;
-        contents.bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(fd);
-    if (contents.error)
-        contents.bytes.clear();
+    if (auto bytes = Foundation::readAll(fd.get()))
+        contents.bytes = std::move(bytes).value();
+    else
+        contents.error = errno;
     return contents;
 }
 
 int SysfsApplesmcFiles::write(std::string_view name, std::string_view text)
 {
-    const int fd = ::open((directory_ / name).c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::open((directory_ / name).c_str(), O_WRONLY | O_CLOEXEC));
+    if (!fd)
         return errno;
     ssize_t count = 0;
     do
-        count = ::write(fd, text.data(), text.size());
+        count = ::write(fd.get(), text.data(), text.size());
     while (count < 0 && errno == EINTR);
-    const int error = count < 0 ? errno : (static_cast<std::size_t>(count) == text.size() ? 0 : EIO);
-    ::close(fd);
-    return error;
+    return count < 0 ? errno : (static_cast<std::size_t>(count) == text.size() ? 0 : EIO);
 }
 
 bool SysfsApplesmcFiles::deviceExists(const std::filesystem::path& directory)

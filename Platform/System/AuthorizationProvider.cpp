@@ -37,9 +37,9 @@ std::shared_ptr<AuthorizationProvider> AuthorizationProvider::shared()
     return sharedInstance().get();
 }
 
-void AuthorizationProvider::setShared(std::shared_ptr<AuthorizationProvider> provider)
+void AuthorizationProvider::replaceShared(std::shared_ptr<AuthorizationProvider> provider)
 {
-    sharedInstance().resetForTesting(std::move(provider));
+    sharedInstance().replace(std::move(provider));
 }
 
 } // namespace SystemPlatform

@@ -76,12 +76,12 @@ public:
     // Frees the reference: it holds no right afterwards.
     virtual OSStatus free(const AuthorizationRef& authorization, AuthorizationFlags flags);
 
-    // The provider in use, made on first use from any thread; the default one until setShared() is
+    // The provider in use, made on first use from any thread; the default one until replaceShared() is
     // given another. It is handed out shared: a caller's copy keeps its provider alive after a change.
     static std::shared_ptr<AuthorizationProvider> shared();
-    // Tests, while no other thread asks for the provider: replaces the provider in use; nullptr goes
+    // Replaces the provider in use (the program's, or a test's while no other thread asks); nullptr goes
     // back to a fresh default one. The previous provider goes when its last holder lets it go.
-    static void setShared(std::shared_ptr<AuthorizationProvider> provider);
+    static void replaceShared(std::shared_ptr<AuthorizationProvider> provider);
 };
 
 } // namespace SystemPlatform

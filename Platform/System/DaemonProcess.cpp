@@ -1,5 +1,6 @@
 #include "Platform/System/DaemonProcess.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Posix.h"
 
 #include <algorithm>
@@ -79,12 +80,12 @@ bool readExactly(int fd, void* data, size_t size)
 // A descriptor above the standard streams, close-on-exec.
 int openAboveStreams(const char* path, int flags)
 {
-    const int fd = ::open(path, flags | O_CLOEXEC, 0644);
-    if (fd < 0 || fd > 2)
-        return fd;
-    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    Foundation::FileDescriptor fd(::open(path, flags | O_CLOEXEC, 0644));
+    if (!fd || fd.get() > 2)
+        return fd.release();
+    const int moved = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 3);
     const int error = errno;
-    ::close(fd);
+    fd.reset();
     errno = error;
     return moved;
 }
@@ -140,27 +141,16 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
-    const int input = openAboveStreams("/dev/null", O_RDONLY);
-    if (input < 0)
+    const Foundation::FileDescriptor input(openAboveStreams("/dev/null", O_RDONLY));
+    if (!input)
         return Error("Cannot open /dev/null: " + Foundation::errnoText(errno));
-    const int output = openAboveStreams(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND);
-    if (output < 0) {
-        const int error = errno;
-        ::close(input);
-        return Error("Cannot open \"" + outputPath.string() + "\": " + Foundation::errnoText(error));
-    }
-    int pidPipe[2] = {-1, -1};
-    int execPipe[2] = {-1, -1};
-    auto closeAll = [&] {
-        for (int fd : {input, output, pidPipe[0], pidPipe[1], execPipe[0], execPipe[1]})
-            if (fd >= 0)
-                ::close(fd);
-    };
-    if (::pipe2(pidPipe, O_CLOEXEC) != 0 || ::pipe2(execPipe, O_CLOEXEC) != 0) {
-        const int error = errno;
-        closeAll();
-        return Error("Cannot create a pipe: " + Foundation::errnoText(error));
-    }
+    const Foundation::FileDescriptor output(openAboveStreams(outputPath.c_str(), O_WRONLY | O_CREAT | O_APPEND));
+    if (!output)
+        return Error("Cannot open \"" + outputPath.string() + "\": " + Foundation::errnoText(errno));
+    Foundation::FileDescriptor pidPipe[2];
+    Foundation::FileDescriptor execPipe[2];
+    if (!Foundation::FileDescriptor::openPipe(pidPipe) || !Foundation::FileDescriptor::openPipe(execPipe))
+        return Error("Cannot create a pipe: " + Foundation::errnoText(errno));
 
     sigset_t all, previous;
     sigfillset(&all);
@@ -170,30 +160,25 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
         ::setsid();
         const pid_t daemon = ::_Fork(); // no fork handlers: async-signal-safe in this copy of a threaded process
         if (daemon == 0)
-            execDaemon(argv[0], argv.data(), envp.data(), input, output, execPipe[1]);
+            execDaemon(argv[0], argv.data(), envp.data(), input.get(), output.get(), execPipe[1].get());
         const int reported = daemon > 0 ? daemon : -errno;
-        (void)!::write(pidPipe[1], &reported, sizeof reported);
+        (void)!::write(pidPipe[1].get(), &reported, sizeof reported);
         ::_exit(0);
     }
     const int forkError = errno;
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ::close(pidPipe[1]);
-    pidPipe[1] = -1;
-    ::close(execPipe[1]);
-    execPipe[1] = -1;
-    if (first < 0) {
-        closeAll();
+    pidPipe[1].reset();
+    execPipe[1].reset();
+    if (first < 0)
         return Error("Cannot start a process: " + Foundation::errnoText(forkError));
-    }
 
     int reported = 0;
-    const bool gotPid = readExactly(pidPipe[0], &reported, sizeof reported);
+    const bool gotPid = readExactly(pidPipe[0].get(), &reported, sizeof reported);
     int status = 0;
     while (::waitpid(first, &status, 0) < 0 && errno == EINTR) {
     }
     int execError = 0;
-    const bool failedExec = readExactly(execPipe[0], &execError, sizeof execError);
-    closeAll();
+    const bool failedExec = readExactly(execPipe[0].get(), &execError, sizeof execError);
 
     if (!gotPid)
         return Error("Cannot start a process: the intermediate process ended early");
@@ -201,10 +186,8 @@ Foundation::Result<pid_t> DaemonProcess::launch(const std::filesystem::path& pro
         return Error("Cannot start a process: " + Foundation::errnoText(-reported));
     if (failedExec) {
         // It exits at once; waiting for that keeps the failure's process from outliving the call.
-        const int pidfd = DaemonProcess::openPidfd(reported);
-        waitForExit(pidfd, reported, killWaitSeconds);
-        if (pidfd >= 0)
-            ::close(pidfd);
+        const Foundation::FileDescriptor pidfd(DaemonProcess::openPidfd(reported));
+        waitForExit(pidfd.get(), reported, killWaitSeconds);
         return Error("Cannot run \"" + programText + "\": " + Foundation::errnoText(execError));
     }
     return static_cast<pid_t>(reported);
@@ -216,31 +199,25 @@ DaemonStopOutcome DaemonProcess::stop(pid_t pid, const std::filesystem::path& pr
         return DaemonStopOutcome::notRunning;
     if (pid == ::getpid())
         return DaemonStopOutcome::failed;
-    const int pidfd = DaemonProcess::openPidfd(pid);
-    if (pidfd < 0 && errno == ESRCH)
+    const Foundation::FileDescriptor pidfd(DaemonProcess::openPidfd(pid));
+    if (!pidfd && errno == ESRCH)
         return DaemonStopOutcome::notRunning;
-
-    auto finish = [pidfd](DaemonStopOutcome outcome) {
-        if (pidfd >= 0)
-            ::close(pidfd);
-        return outcome;
-    };
 
     const auto running = executable(pid);
     if (!running)
-        return finish(isAlive(pid) ? DaemonStopOutcome::failed : DaemonStopOutcome::notRunning);
+        return isAlive(pid) ? DaemonStopOutcome::failed : DaemonStopOutcome::notRunning;
     std::error_code error;
     const auto expected = std::filesystem::weakly_canonical(program, error);
     if (error || *running != expected)
-        return finish(DaemonStopOutcome::notOurs);
+        return DaemonStopOutcome::notOurs;
 
-    if (sendSignal(pidfd, pid, SIGTERM) != 0)
-        return finish(errno == ESRCH ? DaemonStopOutcome::notRunning : DaemonStopOutcome::failed);
-    if (waitForExit(pidfd, pid, timeoutSeconds))
-        return finish(DaemonStopOutcome::stopped);
-    if (sendSignal(pidfd, pid, SIGKILL) != 0 && errno != ESRCH)
-        return finish(DaemonStopOutcome::failed);
-    return finish(waitForExit(pidfd, pid, killWaitSeconds) ? DaemonStopOutcome::killed : DaemonStopOutcome::failed);
+    if (sendSignal(pidfd.get(), pid, SIGTERM) != 0)
+        return errno == ESRCH ? DaemonStopOutcome::notRunning : DaemonStopOutcome::failed;
+    if (waitForExit(pidfd.get(), pid, timeoutSeconds))
+        return DaemonStopOutcome::stopped;
+    if (sendSignal(pidfd.get(), pid, SIGKILL) != 0 && errno != ESRCH)
+        return DaemonStopOutcome::failed;
+    return waitForExit(pidfd.get(), pid, killWaitSeconds) ? DaemonStopOutcome::killed : DaemonStopOutcome::failed;
 }
 
 int DaemonProcess::openPidfd(pid_t pid)

@@ -1,5 +1,8 @@
 #include "Platform/System/DesktopEntry.h"
 
+#include "Platform/Foundation/TextUtilities.h"
+#include "Platform/Foundation/FileDescriptor.h"
+#include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/UTF8.h"
 
 #include <cerrno>
@@ -22,14 +25,8 @@ bool hasControlCharacter(std::string_view text)
     return false;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
-}
+// Cut around lines, keys and values: spaces, tabs and the carriage return of a CRLF line end.
+constexpr std::string_view blanks = " \t\r";
 
 // The string escapes of a value: \s \n \t \r \\; any other escape is refused.
 std::optional<std::string> unescaped(std::string_view value)
@@ -102,29 +99,17 @@ std::optional<std::vector<std::string>> splitExec(std::string_view line)
 std::optional<DesktopEntry> DesktopEntry::read(const std::filesystem::path& path)
 {
     // Non-blocking: a FIFO or device in the entry's place must not hold the caller up.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd)
         return std::nullopt;
     struct stat info {};
-    std::string text;
-    bool sound = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-        && static_cast<std::uintmax_t>(info.st_size) <= maximumFileSize;
-    while (sound) {
-        char buffer[8192];
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            sound = got == 0;
-            break;
-        }
-        text.append(buffer, static_cast<std::size_t>(got));
-        sound = text.size() <= maximumFileSize;
-    }
-    ::close(fd);
-    if (!sound)
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || static_cast<std::uintmax_t>(info.st_size) > maximumFileSize)
         return std::nullopt;
-    return parse(text);
+    const auto text = Foundation::readAll(fd.get(), maximumFileSize);
+    if (!text || text->size() > maximumFileSize)
+        return std::nullopt;
+    return parse(*text);
 }
 
 std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text)
@@ -136,7 +121,7 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text)
     bool seenGroup = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        const std::string_view line = trimmed(text.substr(0, end));
+        const std::string_view line = Foundation::trimmed(text.substr(0, end), blanks);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == '#')
             continue;
@@ -152,8 +137,8 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text)
             return std::nullopt;
         if (!inGroup)
             continue;
-        const std::string key(trimmed(line.substr(0, equals)));
-        const auto value = unescaped(trimmed(line.substr(equals + 1)));
+        const std::string key(Foundation::trimmed(line.substr(0, equals), blanks));
+        const auto value = unescaped(Foundation::trimmed(line.substr(equals + 1), blanks));
         if (key.empty() || !value || !entry.values_.emplace(key, *value).second)
             return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "Platform/System/EmbeddedInfo.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -34,17 +36,11 @@ struct SectionHeader {
 
 class ElfFile {
 public:
-    explicit ElfFile(const std::filesystem::path& path)
+    explicit ElfFile(const std::filesystem::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
     {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         struct stat attributes {};
-        if (fd_ >= 0 && ::fstat(fd_, &attributes) == 0 && S_ISREG(attributes.st_mode))
+        if (fd_ && ::fstat(fd_.get(), &attributes) == 0 && S_ISREG(attributes.st_mode))
             size_ = static_cast<std::uint64_t>(attributes.st_size);
-    }
-    ~ElfFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
     }
     ElfFile(const ElfFile&) = delete;
     ElfFile& operator=(const ElfFile&) = delete;
@@ -59,11 +55,11 @@ public:
 
     bool read(std::uint64_t offset, void* buffer, std::uint64_t count) const
     {
-        if (fd_ < 0 || !holds(offset, count))
+        if (!fd_ || !holds(offset, count))
             return false;
         auto* bytes = static_cast<unsigned char*>(buffer);
         while (count > 0) {
-            const ssize_t n = ::pread(fd_, bytes, count, static_cast<off_t>(offset));
+            const ssize_t n = ::pread(fd_.get(), bytes, count, static_cast<off_t>(offset));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -153,7 +149,7 @@ private:
         return header;
     }
 
-    int fd_ = -1;
+    Foundation::FileDescriptor fd_;
     std::uint64_t size_ = 0;
     std::uint64_t tableOffset_ = 0;
     std::uint64_t entrySize_ = 0;

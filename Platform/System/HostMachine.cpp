@@ -1,5 +1,7 @@
 #include "Platform/System/HostMachine.h"
 
+#include "Platform/Foundation/TextUtilities.h"
+
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -20,12 +22,7 @@ std::string contents(const std::filesystem::path& path)
     return text.str();
 }
 
-std::string trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return first == std::string_view::npos ? std::string() : std::string(text.substr(first, last - first + 1));
-}
+constexpr std::string_view blanks = " \t\r\n";
 
 // "name : value" lines, as /proc/cpuinfo and /proc/meminfo write them.
 std::vector<std::pair<std::string, std::string>> fields(const std::string& text)
@@ -34,8 +31,8 @@ std::vector<std::pair<std::string, std::string>> fields(const std::string& text)
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);)
         if (const auto colon = line.find(':'); colon != std::string::npos)
-            result.emplace_back(trimmed(std::string_view(line).substr(0, colon)),
-                                trimmed(std::string_view(line).substr(colon + 1)));
+            result.emplace_back(Foundation::trimmed(std::string_view(line).substr(0, colon), blanks),
+                                Foundation::trimmed(std::string_view(line).substr(colon + 1), blanks));
     return result;
 }
 
@@ -87,7 +84,7 @@ SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
     profile.name = "host";
     profile.description = "this Mac";
     auto& facts = profile.facts;
-    facts.modelIdentifier = trimmed(contents(root / "sys/class/dmi/id/product_name"));
+    facts.modelIdentifier = Foundation::trimmed(contents(root / "sys/class/dmi/id/product_name"), blanks);
     facts.modelName = modelName(facts.modelIdentifier);
 
     for (const auto& [name, value] : fields(contents(root / "proc/cpuinfo"))) {
@@ -108,7 +105,7 @@ SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
             facts.memoryBytes = (bytes + gib - 1) / gib * gib;
         }
 
-    const std::string release = trimmed(contents(root / "proc/sys/kernel/osrelease"));
+    const std::string release(Foundation::trimmed(contents(root / "proc/sys/kernel/osrelease"), blanks));
     facts.osBuild = release;
     facts.osVersion = release.substr(0, release.find_first_not_of("0123456789."));
     utsname host {};
@@ -123,7 +120,7 @@ SMCSim::MachineProfile HostMachine::profile(const std::filesystem::path& root)
         profile.platform = std::string(chip->first);
         if (facts.cpuBrand.empty())
             facts.cpuBrand = "Apple " + std::string(chip->second);
-        std::string model = trimmed(contents(root / "proc/device-tree/model").c_str());
+        std::string model(Foundation::trimmed(contents(root / "proc/device-tree/model").c_str(), blanks));
         if (model.starts_with("Apple "))
             model.erase(0, 6);
         facts.modelName = model.substr(0, model.find(" ("));

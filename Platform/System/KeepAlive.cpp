@@ -2,6 +2,8 @@
 
 #include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/NumberText.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/System/DaemonProcess.h"
 
@@ -31,13 +33,6 @@ timespec toTimespec(double seconds)
 }
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::string decimal(double value)
-{
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1).ptr;
-    return std::string(text, end);
-}
 
 std::string describe(int status)
 {
@@ -119,27 +114,24 @@ int KeepAlive::run(const Options& options, char** environment)
     for (;;) {
         const auto started = Clock::now();
         // The pid file names the child once it runs the program: a pipe closed by the exec tells.
-        int execPipe[2] = {-1, -1};
-        if (::pipe2(execPipe, O_CLOEXEC) != 0)
-            execPipe[0] = execPipe[1] = -1;
+        Foundation::FileDescriptor execPipe[2];
+        (void)Foundation::FileDescriptor::openPipe(execPipe); // without one the pid file is written at once
         const pid_t child = ::fork();
         if (child == 0) {
             ::sigprocmask(SIG_SETMASK, &previousMask, nullptr);
             char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
             ::execve(program.c_str(), arguments, environment);
             const int error = errno;
-            (void)!::write(execPipe[1], &error, sizeof error);
+            (void)!::write(execPipe[1].get(), &error, sizeof error);
             ::_exit(127);
         }
-        if (execPipe[1] >= 0)
-            ::close(execPipe[1]);
-        if (child > 0 && execPipe[0] >= 0) {
+        execPipe[1].reset();
+        if (child > 0 && execPipe[0]) {
             int error = 0;
-            while (::read(execPipe[0], &error, sizeof error) < 0 && errno == EINTR) {
+            while (::read(execPipe[0].get(), &error, sizeof error) < 0 && errno == EINTR) {
             }
         }
-        if (execPipe[0] >= 0)
-            ::close(execPipe[0]);
+        execPipe[0].reset();
         int status = 0;
         bool stopping = false;
         if (child < 0) {
@@ -178,7 +170,7 @@ int KeepAlive::run(const Options& options, char** environment)
             Foundation::Console::printError("keepalive: " + program + " " + options.afterCrash + " failed");
         delay = nextDelay(delay, since(started), options);
         Foundation::Console::printError("keepalive: " + program + " ended (" + describe(status) +
-                                        "); starting it again in " + decimal(delay) + " s");
+                                        "); starting it again in " + Foundation::NumberText::fixed(delay, 1) + " s");
         const auto pauseStart = Clock::now();
         for (;;) {
             const double left = delay - since(pauseStart);

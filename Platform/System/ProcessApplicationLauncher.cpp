@@ -1,6 +1,7 @@
 #include "Platform/System/ProcessApplicationLauncher.h"
 
 #include "Platform/Foundation/Bundle.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/Process.h"
@@ -25,16 +26,15 @@ std::optional<pid_t> listeningProcess(const fs::path& socket)
     const auto address = Foundation::unixAddress(socket);
     if (!address)
         return std::nullopt;
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
         return std::nullopt;
     std::optional<pid_t> pid;
     ucred credentials {};
     socklen_t length = sizeof credentials;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0
-        && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.pid > 0)
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) == 0
+        && ::getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && credentials.pid > 0)
         pid = credentials.pid;
-    ::close(fd);
     return pid;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/Console.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Paths.h"
 #include "Platform/Foundation/Posix.h"
 #include "Platform/Foundation/RunLoop.h"
@@ -45,12 +46,11 @@ std::string appendLine(const std::filesystem::path& file, std::string_view line)
     if (::stat(file.c_str(), &info) == 0
         && static_cast<std::uintmax_t>(info.st_size) + line.size() > MSACAnalytics::maximumFileBytes)
         ::rename(file.c_str(), (file.string() + ".1").c_str());
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0644));
+    if (!fd)
         return Foundation::errnoText(errno);
-    const ssize_t written = ::write(fd, line.data(), line.size());
+    const ssize_t written = ::write(fd.get(), line.data(), line.size());
     const int error = errno;
-    ::close(fd);
     if (written != static_cast<ssize_t>(line.size()))
         return written < 0 ? Foundation::errnoText(error) : "a short write";
     return {};

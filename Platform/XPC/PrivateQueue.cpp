@@ -1,5 +1,7 @@
 #include "Platform/XPC/PrivateQueue.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -36,20 +38,14 @@ struct PrivateQueue::Inner {
     std::vector<Delayed> delayed;
     std::uint64_t nextToken = 1;
     bool stopping = false;
-    int wakeFd = -1;
+    Foundation::FileDescriptor wakeFd;
     std::thread thread;
     std::thread::id threadId;
-
-    ~Inner()
-    {
-        if (wakeFd >= 0)
-            ::close(wakeFd);
-    }
 
     void wake() const
     {
         const std::uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+        [[maybe_unused]] ssize_t n = ::write(wakeFd.get(), &one, sizeof one);
     }
 
     bool isWatched(std::uint64_t token)
@@ -102,14 +98,14 @@ struct PrivateQueue::Inner {
             watched = self->watches;
             lock.unlock();
 
-            fds.assign(1, pollfd{self->wakeFd, POLLIN, 0});
+            fds.assign(1, pollfd{self->wakeFd.get(), POLLIN, 0});
             for (const Watch& w : watched)
                 fds.push_back(pollfd{w.fd, w.events, 0});
             if (::poll(fds.data(), fds.size(), timeout) <= 0)
                 continue;
             if (fds[0].revents) {
                 std::uint64_t count;
-                [[maybe_unused]] ssize_t n = ::read(self->wakeFd, &count, sizeof count);
+                [[maybe_unused]] ssize_t n = ::read(self->wakeFd.get(), &count, sizeof count);
             }
             for (std::size_t i = 1; i < fds.size(); ++i) {
                 const short events = fds[i].revents;
@@ -130,7 +126,7 @@ struct PrivateQueue::Inner {
 
 PrivateQueue::PrivateQueue(std::string_view label) : inner_(std::make_shared<Inner>())
 {
-    inner_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    inner_->wakeFd.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     // The thread starts by taking the lock, so it sees its id set.
     std::lock_guard lock(inner_->mutex);
     inner_->thread = std::thread(&Inner::run, inner_);

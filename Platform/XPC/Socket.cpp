@@ -36,32 +36,13 @@ void setNonBlocking(int fd)
 
 } // namespace
 
-Socket::~Socket() { close(); }
-
-Socket::Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-
-Socket& Socket::operator=(Socket&& other) noexcept
-{
-    if (this != &other) {
-        close();
-        fd_ = other.fd_;
-        other.fd_ = -1;
-    }
-    return *this;
-}
-
-void Socket::close()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-}
+void Socket::close() { fd_.reset(); }
 
 void Socket::shutdown(bool read, bool write)
 {
-    if (fd_ < 0 || (!read && !write))
+    if (!fd_ || (!read && !write))
         return;
-    ::shutdown(fd_, read && write ? SHUT_RDWR : (read ? SHUT_RD : SHUT_WR));
+    ::shutdown(fd_.get(), read && write ? SHUT_RDWR : (read ? SHUT_RD : SHUT_WR));
 }
 
 void Socket::ignoreBrokenPipe()
@@ -172,7 +153,7 @@ std::optional<Socket> Socket::listen(const std::filesystem::path& path, unsigned
 std::optional<Socket> Socket::accept() const
 {
     for (;;) {
-        const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        const int fd = ::accept4(fd_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0)
             return Socket(fd);
         if (errno != EINTR)
@@ -183,7 +164,7 @@ std::optional<Socket> Socket::accept() const
 Socket::WriteResult Socket::writeAll(std::string_view bytes, Deadline deadline, int& error) const
 {
     while (!bytes.empty()) {
-        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(n));
             continue;
@@ -197,7 +178,7 @@ Socket::WriteResult Socket::writeAll(std::string_view bytes, Deadline deadline, 
                 error = ETIMEDOUT;
                 return WriteResult::timedOut;
             }
-            pollfd entry{fd_, POLLOUT, 0};
+            pollfd entry{fd_.get(), POLLOUT, 0};
             ::poll(&entry, 1, ms);
             continue;
         }
@@ -210,7 +191,7 @@ Socket::WriteResult Socket::writeAll(std::string_view bytes, Deadline deadline, 
 ssize_t Socket::read(void* buffer, std::size_t size) const
 {
     for (;;) {
-        const ssize_t n = ::recv(fd_, buffer, size, MSG_DONTWAIT);
+        const ssize_t n = ::recv(fd_.get(), buffer, size, MSG_DONTWAIT);
         if (n >= 0)
             return n;
         if (errno == EINTR)
@@ -230,7 +211,7 @@ ssize_t Socket::read(void* buffer, std::size_t size, std::optional<PeerCredentia
         message.msg_iovlen = 1;
         message.msg_control = control;
         message.msg_controllen = sizeof control;
-        const ssize_t n = ::recvmsg(fd_, &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
+        const ssize_t n = ::recvmsg(fd_.get(), &message, MSG_DONTWAIT | MSG_CMSG_CLOEXEC);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -250,7 +231,7 @@ ssize_t Socket::read(void* buffer, std::size_t size, std::optional<PeerCredentia
 ssize_t Socket::writeSome(std::string_view bytes) const
 {
     for (;;) {
-        const ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n = ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0)
             return n;
         if (errno == EINTR)
@@ -262,20 +243,20 @@ ssize_t Socket::writeSome(std::string_view bytes) const
 std::size_t Socket::queuedBytes() const
 {
     int bytes = 0;
-    return ::ioctl(fd_, FIONREAD, &bytes) == 0 && bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
+    return ::ioctl(fd_.get(), FIONREAD, &bytes) == 0 && bytes > 0 ? static_cast<std::size_t>(bytes) : 0;
 }
 
 bool Socket::receiveCredentials() const
 {
     const int on = 1;
-    return ::setsockopt(fd_, SOL_SOCKET, SO_PASSCRED, &on, sizeof on) == 0;
+    return ::setsockopt(fd_.get(), SOL_SOCKET, SO_PASSCRED, &on, sizeof on) == 0;
 }
 
 std::optional<PeerCredentials> Socket::peerCredentials() const
 {
     ucred credentials{};
     socklen_t length = sizeof credentials;
-    if (::getsockopt(fd_, SOL_SOCKET, SO_PEERCRED, &credentials, &length) < 0 || length != sizeof credentials)
+    if (::getsockopt(fd_.get(), SOL_SOCKET, SO_PEERCRED, &credentials, &length) < 0 || length != sizeof credentials)
         return std::nullopt;
     return PeerCredentials{credentials.pid, credentials.uid, credentials.gid};
 }

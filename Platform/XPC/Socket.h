@@ -2,6 +2,8 @@
 
 #include "Platform/XPC/XPCExport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -26,14 +28,13 @@ public:
 
     Socket() = default;
     explicit Socket(int fd) : fd_(fd) {}
-    ~Socket();
-    Socket(Socket&& other) noexcept;
-    Socket& operator=(Socket&& other) noexcept;
+    Socket(Socket&& other) noexcept = default;
+    Socket& operator=(Socket&& other) noexcept = default;
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    int fd() const { return fd_; }
-    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_.get(); }
+    bool isOpen() const { return fd_.valid(); }
     void close();
     // Ends reading and/or writing without giving up the descriptor.
     void shutdown(bool read, bool write);
@@ -71,7 +72,7 @@ public:
     static std::chrono::steady_clock::duration toDuration(double seconds);
 
 private:
-    int fd_ = -1;
+    Foundation::FileDescriptor fd_;
 };
 
 } // namespace XPC

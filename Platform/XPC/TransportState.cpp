@@ -57,12 +57,6 @@ std::vector<TransportState::Outgoing> TransportState::resume()
     return std::move(held_);
 }
 
-bool TransportState::isInvalidated() const
-{
-    std::lock_guard lock(mutex_);
-    return invalidated_;
-}
-
 bool TransportState::invalidate()
 {
     std::lock_guard lock(mutex_);

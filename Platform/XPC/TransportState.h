@@ -38,7 +38,6 @@ public:
                                     Transport::ErrorHandler error);
     // The held messages, in order, the first time; empty afterwards or once invalidated.
     std::vector<Outgoing> resume();
-    bool isInvalidated() const;
     // Fails everything awaited or held with connectionInvalid and runs the invalidation handler
     // once. False when already invalidated.
     bool invalidate();

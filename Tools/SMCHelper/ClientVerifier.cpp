@@ -1,6 +1,7 @@
 #include "Tools/SMCHelper/ClientVerifier.h"
 
 #include "Platform/Foundation/FileDigest.h"
+#include "Platform/Foundation/NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,12 +13,13 @@
 
 namespace Aerlo {
 
+using Foundation::NumberText;
+
 namespace {
 
 constexpr std::size_t maximumDigestCache = 16;
 constexpr std::size_t maximumVerifiedProcesses = 1024;
 
-std::string decimal(long long value) { return std::to_string(value); }
 
 } // namespace
 
@@ -56,7 +58,7 @@ std::optional<std::uint64_t> ClientVerifier::startTime(std::string_view stat)
 
 std::optional<std::uint64_t> ClientVerifier::readStartTime(pid_t pid) const
 {
-    std::ifstream stream(procRoot_ / decimal(pid) / "stat", std::ios::binary);
+    std::ifstream stream(procRoot_ / NumberText::decimal(pid) / "stat", std::ios::binary);
     if (!stream)
         return std::nullopt;
     const std::string text{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
@@ -86,8 +88,8 @@ std::optional<std::string> ClientVerifier::digest(const std::filesystem::path& e
 Foundation::Result<void> ClientVerifier::admitSender(const XPC::PeerCredentials& peer, const XPC::PeerCredentials& sender)
 {
     if (sender.pid != peer.pid || sender.uid != peer.uid)
-        return Foundation::Error("process " + decimal(sender.pid) + " (uid " + decimal(sender.uid) +
-                                 ") wrote on the connection of process " + decimal(peer.pid));
+        return Foundation::Error("process " + NumberText::decimal(sender.pid) + " (uid " + NumberText::decimal(sender.uid) +
+                                 ") wrote on the connection of process " + NumberText::decimal(peer.pid));
     return admit(sender, false);
 }
 
@@ -95,7 +97,7 @@ std::optional<ClientVerifier::Identity> ClientVerifier::identity(pid_t pid) cons
 {
     const auto start = readStartTime(pid);
     struct stat image {};
-    if (!start || ::stat((procRoot_ / decimal(pid) / "exe").c_str(), &image) != 0)
+    if (!start || ::stat((procRoot_ / NumberText::decimal(pid) / "exe").c_str(), &image) != 0)
         return std::nullopt;
     return Identity {*start, image.st_dev, image.st_ino,
                      static_cast<std::int64_t>(image.st_ctim.tv_sec) * 1000000000 + image.st_ctim.tv_nsec};
@@ -114,9 +116,9 @@ Foundation::Result<void> ClientVerifier::admit(const XPC::PeerCredentials& peer,
     std::lock_guard lock(mutex_);
     const auto& uids = configuration_.allowedClientUIDs;
     if (std::find(uids.begin(), uids.end(), peer.uid) == uids.end())
-        return Error("uid " + decimal(peer.uid) + " is not an allowed client");
+        return Error("uid " + NumberText::decimal(peer.uid) + " is not an allowed client");
 
-    const auto process = "process " + decimal(peer.pid);
+    const auto process = "process " + NumberText::decimal(peer.pid);
     const auto before = peer.pid > 0 ? identity(peer.pid) : std::nullopt;
     if (!before)
         return Error(process + " cannot be inspected");
@@ -146,8 +148,8 @@ Foundation::Result<void> ClientVerifier::admit(const XPC::PeerCredentials& peer,
 Foundation::Result<void> ClientVerifier::admitExecutable(pid_t pid)
 {
     using Foundation::Error;
-    const auto process = "process " + decimal(pid);
-    const auto link = procRoot_ / decimal(pid) / "exe";
+    const auto process = "process " + NumberText::decimal(pid);
+    const auto link = procRoot_ / NumberText::decimal(pid) / "exe";
     char resolved[PATH_MAX];
     if (!::realpath(link.c_str(), resolved))
         return Error("the executable of " + process + " cannot be resolved");

@@ -18,9 +18,6 @@ ClientWatch::ClientWatch(Ended ended, std::filesystem::path procRoot)
 ClientWatch::~ClientWatch()
 {
     queue_.stop();
-    for (const auto& [process, fd] : watched_)
-        if (fd >= 0)
-            ::close(fd);
 }
 
 std::optional<ClientProcess> ClientWatch::process(pid_t pid) const
@@ -47,15 +44,13 @@ bool ClientWatch::watch(const ClientProcess& process)
     if (watched_.count(process))
         return true;
     // The descriptor is taken first and the start time read after, so it holds this very run.
-    const int fd = SystemPlatform::DaemonProcess::openPidfd(process.pid);
-    if (!isRunning(process)) {
-        if (fd >= 0)
-            ::close(fd);
+    Foundation::FileDescriptor fd(SystemPlatform::DaemonProcess::openPidfd(process.pid));
+    if (!isRunning(process))
         return false;
-    }
-    watched_[process] = fd;
-    if (fd >= 0)
-        queue_.watch(fd, [this, process] { report(process); });
+    const int watchedFd = fd.get();
+    watched_[process] = std::move(fd);
+    if (watchedFd >= 0)
+        queue_.watch(watchedFd, [this, process] { report(process); });
     return true;
 }
 
@@ -65,10 +60,8 @@ bool ClientWatch::forget(const ClientProcess& process)
     const auto found = watched_.find(process);
     if (found == watched_.end())
         return false;
-    if (found->second >= 0) {
-        queue_.unwatch(found->second);
-        ::close(found->second);
-    }
+    if (found->second)
+        queue_.unwatch(found->second.get());
     watched_.erase(found);
     return true;
 }

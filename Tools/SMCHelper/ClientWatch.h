@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/XPC/PrivateQueue.h"
 
 #include <cstdint>
@@ -50,7 +51,7 @@ private:
     Ended ended_;
     std::filesystem::path procRoot_;
     mutable std::mutex mutex_;
-    std::map<ClientProcess, int> watched_; // the pidfd of each, -1 when there is none
+    std::map<ClientProcess, Foundation::FileDescriptor> watched_; // the pidfd of each, empty when none opened
     XPC::PrivateQueue queue_{"helper.clients"};
 };
 

@@ -1,6 +1,7 @@
 #include "Tools/SMCHelper/FanWriter.h"
 
 #include "Classes/Sensors/SMC.h"
+#include "Platform/Foundation/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,13 +9,13 @@
 
 namespace Aerlo {
 
+using Foundation::NumberText;
+
 namespace {
 
 constexpr const char* unavailable = "the SMC is not available";
 
-std::string decimal(long long value) { return std::to_string(value); }
-
-std::string targetNotWritten(int fan) { return "the target speed of fan " + decimal(fan) + " could not be written"; }
+std::string targetNotWritten(int fan) { return "the target speed of fan " + NumberText::decimal(fan) + " could not be written"; }
 
 // A reading that is finite and within int's range, or nothing.
 std::optional<double> usable(const std::optional<double>& value)
@@ -56,15 +57,15 @@ Foundation::Result<int> FanWriter::namedFan(std::int64_t id)
 {
     using Foundation::Error;
     if (id < 0 || id >= maximumFanCount)
-        return Error("invalid fan id " + decimal(id) + ": fans are numbered 0 to 9");
+        return Error("invalid fan id " + NumberText::decimal(id) + ": fans are numbered 0 to 9");
     const auto count = fanCount();
     if (!count && smc()->outage())
         return Error("the SMC cannot be read: " + SMC::errorText(*smc()->outage()));
     if (!count)
-        return Error("invalid fan id " + decimal(id) + ": the fan count cannot be read");
+        return Error("invalid fan id " + NumberText::decimal(id) + ": the fan count cannot be read");
     if (id >= *count)
-        return Error("invalid fan id " + decimal(id) + ": the machine has " +
-                     (*count == 0 ? std::string("no fans") : decimal(*count) + (*count == 1 ? " fan" : " fans")));
+        return Error("invalid fan id " + NumberText::decimal(id) + ": the machine has " +
+                     (*count == 0 ? std::string("no fans") : NumberText::decimal(*count) + (*count == 1 ? " fan" : " fans")));
     return static_cast<int>(id);
 }
 
@@ -72,14 +73,14 @@ Foundation::Result<FanWriter::Range> FanWriter::range(int fan)
 {
     const auto maximum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::maximumSpeed)));
     if (!maximum || *maximum <= 0)
-        return Foundation::Error("the maximum speed of fan " + decimal(fan) + " cannot be read");
+        return Foundation::Error("the maximum speed of fan " + NumberText::decimal(fan) + " cannot be read");
     const auto minimum = usable(smc()->getValue(SMC::fanKey(fan, SMC::FanKeySuffix::minimumSpeed)));
     if (!minimum || *minimum < 0)
-        return Foundation::Error("the minimum speed of fan " + decimal(fan) + " cannot be read");
+        return Foundation::Error("the minimum speed of fan " + NumberText::decimal(fan) + " cannot be read");
     const Range range {static_cast<int>(std::ceil(*minimum)), static_cast<int>(std::floor(*maximum))};
     if (range.minimum > range.maximum)
-        return Foundation::Error("fan " + decimal(fan) + " has no speed range: minimum " + decimal(range.minimum) +
-                                 ", maximum " + decimal(range.maximum));
+        return Foundation::Error("fan " + NumberText::decimal(fan) + " has no speed range: minimum " + NumberText::decimal(range.minimum) +
+                                 ", maximum " + NumberText::decimal(range.maximum));
     return range;
 }
 
@@ -121,11 +122,11 @@ Foundation::Result<void> FanWriter::setMode(std::int64_t id, std::int64_t mode)
     if (!named)
         return Error(named.error());
     if (mode != 0 && mode != 1)
-        return Error("invalid fan mode " + decimal(mode) + ": 0 is automatic, 1 forced");
+        return Error("invalid fan mode " + NumberText::decimal(mode) + ": 0 is automatic, 1 forced");
     const int fan = *named;
     if (mode == 0) {
         if (!writeMode(fan, false))
-            return Error("fan " + decimal(fan) + " could not be set to automatic");
+            return Error("fan " + NumberText::decimal(fan) + " could not be set to automatic");
         return {};
     }
 
@@ -140,7 +141,7 @@ Foundation::Result<void> FanWriter::setMode(std::int64_t id, std::int64_t mode)
             return Error(targetNotWritten(fan));
     }
     if (!writeMode(fan, true))
-        return Error("fan " + decimal(fan) + " could not be forced");
+        return Error("fan " + NumberText::decimal(fan) + " could not be forced");
     return {};
 }
 
@@ -154,7 +155,7 @@ Foundation::Result<int> FanWriter::setSpeed(std::int64_t id, std::int64_t rpm)
     if (!named)
         return named;
     if (rpm < 0)
-        return Error("invalid fan speed " + decimal(rpm) + ": below 0");
+        return Error("invalid fan speed " + NumberText::decimal(rpm) + ": below 0");
     const int fan = *named;
     const auto limits = range(fan);
     if (!limits)

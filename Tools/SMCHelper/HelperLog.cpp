@@ -39,14 +39,12 @@ Foundation::Result<void> HelperLog::open(const std::filesystem::path& path)
     std::lock_guard lock(mutex_);
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     path_ = path;
     const auto opened = openFile();
     if (!opened)
         return Foundation::Error(opened.error());
-    fd_ = *opened;
+    fd_.reset(*opened);
     return {};
 }
 
@@ -62,10 +60,10 @@ Foundation::Result<int> HelperLog::openFile()
 
 void HelperLog::rotate()
 {
-    ::close(fd_);
+    fd_.reset();
     ::rename(path_.c_str(), rotatedPath(path_).c_str());
     // A log that cannot be opened again stays closed: nothing more is written.
-    fd_ = openFile().valueOr(-1);
+    fd_.reset(openFile().valueOr(-1));
 }
 
 std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path)
@@ -76,17 +74,15 @@ std::filesystem::path HelperLog::rotatedPath(const std::filesystem::path& path)
 void HelperLog::close()
 {
     std::lock_guard lock(mutex_);
-    if (fd_ >= 0) {
-        ::fsync(fd_);
-        ::close(fd_);
-    }
-    fd_ = -1;
+    if (fd_)
+        ::fsync(fd_.get());
+    fd_.reset();
 }
 
 bool HelperLog::isOpen() const
 {
     std::lock_guard lock(mutex_);
-    return fd_ >= 0;
+    return fd_.valid();
 }
 
 void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fields)
@@ -101,20 +97,20 @@ void HelperLog::record(std::string_view event, const nlohmann::ordered_json& fie
     const std::string text = line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 
     std::lock_guard lock(mutex_);
-    if (fd_ < 0 || text.size() > maximumBytes_)
+    if (!fd_ || text.size() > maximumBytes_)
         return;
     if (size_ + text.size() > maximumBytes_) {
         rotate();
-        if (fd_ < 0)
+        if (!fd_)
             return;
     }
-    if (Foundation::writeAll(fd_, text)) {
+    if (Foundation::writeAll(fd_.get(), text)) {
         size_ += text.size();
         return;
     }
     // Part of the line may have gone out: the file says how much.
     struct stat info {};
-    if (::fstat(fd_, &info) == 0)
+    if (::fstat(fd_.get(), &info) == 0)
         size_ = static_cast<std::uintmax_t>(info.st_size);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Platform/Foundation/Clock.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Result.h"
 
 #include <nlohmann/json.hpp>
@@ -50,7 +51,7 @@ private:
     const std::uintmax_t maximumBytes_;
     mutable std::mutex mutex_;
     std::filesystem::path path_;
-    int fd_ = -1;
+    Foundation::FileDescriptor fd_;
     std::uintmax_t size_ = 0;
 };
 

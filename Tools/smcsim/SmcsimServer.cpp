@@ -42,8 +42,7 @@ void setResult(std::string& reply, IOKit::kern_return_t code)
 SmcsimServer::SmcsimServer(std::shared_ptr<SimulatedMachine> machine, Options options)
     : machine_(std::move(machine)), options_(std::move(options))
 {
-    if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) < 0)
-        wake_[0] = wake_[1] = -1;
+    (void)Foundation::FileDescriptor::openPipe(wake_, O_NONBLOCK); // start() says when there is none
 }
 
 SmcsimServer::~SmcsimServer()
@@ -52,14 +51,11 @@ SmcsimServer::~SmcsimServer()
         std::lock_guard lock(mutex_);
         reapLocked(true);
     }
-    if (listenFd_ >= 0) { // started, never run
-        ::close(listenFd_);
+    if (listenFd_) { // started, never run
+        listenFd_.reset();
         ::unlink(options_.socketPath.c_str());
         ::unlink(tokenPath().c_str());
     }
-    for (int fd : wake_)
-        if (fd >= 0)
-            ::close(fd);
 }
 
 std::filesystem::path SmcsimServer::tokenPath() const
@@ -81,24 +77,22 @@ bool SmcsimServer::writeToken()
     token_ = Protocol::makeToken();
     const std::filesystem::path path = tokenPath();
     ::unlink(path.c_str());
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
+    const Foundation::FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!fd)
         return false;
     const std::string line = token_ + "\n";
-    const bool written = ::fchmod(fd, 0600) == 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
-    ::close(fd);
-    return written;
+    return ::fchmod(fd.get(), 0600) == 0
+        && ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size());
 }
 
 bool SmcsimServer::start()
 {
     const std::filesystem::path& path = options_.socketPath;
-    if (wake_[0] < 0) {
+    if (!wake_[0]) {
         Foundation::Console::printError("smcsim: cannot make a wake pipe");
         return false;
     }
-    if (const int live = Protocol::connectTo(path, 1); live >= 0) {
-        ::close(live);
+    if (const Foundation::FileDescriptor live(Protocol::connectTo(path, 1)); live) {
         Foundation::Console::printError("smcsim: another simulator is serving on " + path.string());
         return false;
     }
@@ -115,14 +109,14 @@ bool SmcsimServer::start()
         Foundation::Console::printError("smcsim: " + listening.error());
         return false;
     }
-    listenFd_ = *listening;
+    listenFd_.reset(*listening);
     return true;
 }
 
 void SmcsimServer::stop()
 {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wake_[1], &byte, 1);
+    [[maybe_unused]] const ssize_t n = ::write(wake_[1].get(), &byte, 1);
 }
 
 void SmcsimServer::reapLocked(bool all)
@@ -133,20 +127,19 @@ void SmcsimServer::reapLocked(bool all)
             continue;
         }
         if (all)
-            ::shutdown(it->fd, SHUT_RDWR);
+            ::shutdown(it->fd.get(), SHUT_RDWR);
         if (it->thread.joinable())
             it->thread.join();
-        ::close(it->fd);
         it = clients_.erase(it);
     }
 }
 
 void SmcsimServer::run()
 {
-    if (listenFd_ < 0)
+    if (!listenFd_)
         return;
     for (;;) {
-        pollfd fds[2] = {{listenFd_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        pollfd fds[2] = {{listenFd_.get(), POLLIN, 0}, {wake_[0].get(), POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -156,21 +149,20 @@ void SmcsimServer::run()
             break;
         if (!(fds[0].revents & POLLIN))
             continue;
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+        Foundation::FileDescriptor fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
         std::lock_guard lock(mutex_);
         reapLocked(false);
-        if (fd < 0)
+        if (!fd)
             continue;
         Client& client = clients_.emplace_back();
-        client.fd = fd;
+        client.fd = std::move(fd);
         client.thread = std::thread([this, &client] { serve(client); });
     }
     {
         std::lock_guard lock(mutex_);
         reapLocked(true);
     }
-    ::close(listenFd_);
-    listenFd_ = -1;
+    listenFd_.reset();
     ::unlink(options_.socketPath.c_str());
     ::unlink(tokenPath().c_str());
 }
@@ -282,18 +274,18 @@ bool SmcsimServer::answer(Session& session, const Protocol::Frame& frame)
 void SmcsimServer::serve(Client& client)
 {
     Session session;
-    session.fd = client.fd;
-    IOKit::SocketSmcReader reader(client.fd, Protocol::activeWait);
+    session.fd = client.fd.get();
+    IOKit::SocketSmcReader reader(client.fd.get(), Protocol::activeWait);
     bool alive = greet(session, reader);
     Protocol::Frame frame;
     while (alive && reader.receive(frame) == Protocol::Status::ok) {
-        alive = answer(session, frame) && Protocol::send(client.fd, frame.op, session.reply);
+        alive = answer(session, frame) && Protocol::send(client.fd.get(), frame.op, session.reply);
         if (session.stopAfter)
             stop();
     }
     for (std::uint32_t handle : session.handles)
         machine_->device()->close(handle);
-    ::shutdown(client.fd, SHUT_RDWR); // the peer sees the end now; the fd closes when reaped
+    ::shutdown(client.fd.get(), SHUT_RDWR); // the peer sees the end now; the fd closes when reaped
     client.done = true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 #include "Tools/smcsim/SimulatedMachine.h"
@@ -44,7 +45,7 @@ public:
     // Thread-safe.
     void stop();
     // Writing one byte here stops the server (async-signal-safe).
-    int stopFd() const { return wake_[1]; }
+    int stopFd() const { return wake_[1].get(); }
 
     const std::filesystem::path& socketPath() const { return options_.socketPath; }
     std::filesystem::path tokenPath() const;
@@ -52,7 +53,7 @@ public:
 
 private:
     struct Client {
-        int fd = -1;
+        Foundation::FileDescriptor fd;
         std::thread thread;
         std::atomic<bool> done{false};
     };
@@ -74,8 +75,8 @@ private:
     std::shared_ptr<SimulatedMachine> machine_;
     Options options_;
     std::string token_;
-    int listenFd_ = -1;
-    int wake_[2] = {-1, -1};
+    Foundation::FileDescriptor listenFd_;
+    Foundation::FileDescriptor wake_[2];
     mutable std::mutex mutex_;
     std::list<Client> clients_;
 };

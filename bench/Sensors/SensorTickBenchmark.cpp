@@ -1,5 +1,5 @@
 // The sensor work of one control tick, on simulated machines in this process and through the smcsim
-// program over its socket:
+// program over its socket, its reads shared as the application's tick shares them (SMCReadScope):
 //   "FNum" → readFans(n) → SensorsReader::read() → a copy of the list → the CPU temperature
 //   (the Intel average on x86_64, SMCManager::averageCPUTemperature() on arm64) → refreshFanSpeeds().
 // A machine whose "FNum" does not read (a fanless Mac) takes the fallback: read() on a background
@@ -9,27 +9,34 @@
 // LoadProfile: reading that profile's file.
 //
 // ControlTick/applesmc: the same tick over the applesmc transport on the fake driver tree of the real
-// Intel tables, against the simulated SMC of the same machine.
+// Intel tables, against the simulated SMC of the same machine; ControlTick/macsmc: over the
+// macsmc-hwmon driver's fake folder of the Apple-silicon tables.
+//
+// ModelledApplesmcTick: that tick on the largest Intel table with each file read that reaches the SMC
+// taking 250 us, as the driver's port protocol does on a real Mac; the time the calling (main) thread
+// spends in the tick.
 //
 // SocketExchange: one SMC exchange (key information, then the bytes, alternately) through the socket
 // transport, against a server on a thread of this process and against the smcsim program.
 //
 // TickAgainstLimit: for every shipped profile, the tick over smcsim against its limit, measured in turns
-// against the same smcsim: the tick's own exchanges sent again back to back on a second connection
-// (exchanges per tick × round trip). Medians of ticks and of those bursts; a burst's time over its
-// exchanges is the round trip. One exchange's median is printed beside it: a sum of exchanges follows
+// against the same smcsim: the tick's own exchanges sent again back to back on a second connection give
+// the round trip (a burst's median time over its exchanges), and the limit is the tick's distinct keys
+// × that round trip. Medians of ticks and of those bursts. One exchange's median is printed beside it: a sum of exchanges follows
 // their mean, which the slow tail of the wake-ups keeps well above the median. A table of all at the
 // end. Alone: --benchmark_filter=TickAgainstLimit.
 //
 //   bench_sensors [--ticks=N] [--profile=name] [--transport=inproc|socket|applesmc|both] [--limit-turns=N] [benchmark flags]
-// ("both" runs all three.)
+// ("both" runs them all; "applesmc" runs the two driver transports, applesmc and macsmc-hwmon.)
 //
-// Counters: p50/p99/max of one tick (ms), key reads and SMC exchanges per tick, exchanges per key read
-// (must be 2.00), list copies per tick, resident memory (MiB) and threads before and after the ticks.
+// Counters: p50/p99/max of one tick (ms), SMC exchanges, key-information exchanges and distinct keys per
+// tick (exchanges must equal the distinct keys once the keys' information is known), list copies per
+// tick, resident memory (MiB) and threads before and after the ticks.
 
 #include "Classes/Sensors/SMC.h"
 #include "Classes/Sensors/SMCKeyData.h"
 #include "Classes/Sensors/SMCManager.h"
+#include "Classes/Sensors/SMCReadScope.h"
 #include "Classes/Sensors/SensorsReader.h"
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
@@ -44,6 +51,7 @@
 #include "Tools/smcsim/SmcsimServer.h"
 #include "tests/Sensors/ProcessCounters.h"
 #include "tests/Support/SMC/FakeApplesmcTree.h"
+#include "tests/Support/SMC/FakeMacsmcHwmonTree.h"
 #include "tests/Support/TestAccess.h"
 
 #include <benchmark/benchmark.h>
@@ -58,6 +66,7 @@
 #include <future>
 #include <map>
 #include <mutex>
+#include <set>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -79,8 +88,8 @@ std::vector<std::string> profiles{largestRealTable, "mbp-intel-2fan", "mbp-m3max
 // TickAgainstLimit: every shipped profile unless one is named; turns of 200 exchanges and 10 ticks each.
 std::vector<std::string> limitProfiles;
 int limitTurns = 30;
-
-
+// What one SMC read costs through the applesmc driver's port protocol on a real Mac.
+constexpr auto modelledSMCRead = std::chrono::microseconds(250);
 
 // Counts the exchanges that reach the transport behind the client, by command, and the time spent in
 // them; keeps their requests while recording.
@@ -130,6 +139,19 @@ public:
         std::lock_guard lock(mutex_);
         return recorded_;
     }
+    // The keys the recorded exchanges read (commands 5 and 9).
+    std::size_t recordedKeys() const
+    {
+        std::lock_guard lock(mutex_);
+        std::set<std::uint32_t> keys;
+        for (const auto& input : recorded_) {
+            const auto request = SMCKeyData::parse(input);
+            if (request.command == SMCSim::SimSmcDevice::kCommandReadBytes ||
+                request.command == SMCSim::SimSmcDevice::kCommandKeyInfo)
+                keys.insert(request.key);
+        }
+        return keys.size();
+    }
     double exchangeMilliseconds() const
     {
         std::lock_guard lock(mutex_);
@@ -155,6 +177,31 @@ private:
     bool recording_ = false;
     std::vector<IOKit::SMCRecord> recorded_;
     double exchangeMilliseconds_ = 0;
+};
+
+// The applesmc driver's files with each read that reaches the SMC taking modelledSMCRead (the key
+// count and the device name are the driver's own). Waits by spinning: a sleep overshoots by tens of
+// microseconds.
+class ModelledDriverFiles : public IOKit::ApplesmcFiles {
+public:
+    explicit ModelledDriverFiles(std::shared_ptr<IOKit::ApplesmcFiles> inner) : inner_(std::move(inner)) {}
+
+    Contents read(std::string_view name) override
+    {
+        if (name != "key_count" && name != "name") {
+            const auto until = std::chrono::steady_clock::now() + modelledSMCRead;
+            while (std::chrono::steady_clock::now() < until) {
+            }
+            ++reads_;
+        }
+        return inner_->read(name);
+    }
+    int write(std::string_view name, std::string_view text) override { return inner_->write(name, text); }
+    std::size_t reads() const { return reads_.load(); }
+
+private:
+    std::shared_ptr<IOKit::ApplesmcFiles> inner_;
+    std::atomic<std::size_t> reads_ {0};
 };
 
 // The smcsim program serving a profile on a socket of its own, stopped at the end.
@@ -198,11 +245,14 @@ struct Machine {
     std::unique_ptr<SmcsimProcess> smcsim;
     std::shared_ptr<CountingTransport> transport;
     std::shared_ptr<SMCSim::FakeApplesmcTree> tree; // the applesmc runs' driver files
+    std::shared_ptr<ModelledDriverFiles> modelled;   // with a real driver's time per SMC read
     std::shared_ptr<SensorsReader> reader;
     bool intel = false;
     std::optional<Platform> platform;
 
-    Machine(const std::string& name, bool socket, bool applesmc = false)
+    enum class Driver { none, applesmc, macsmc };
+
+    Machine(const std::string& name, bool socket, Driver driver = Driver::none, bool model = false)
     {
         const auto profile = SMCSim::MachineProfile::load(name);
         if (!profile)
@@ -213,9 +263,15 @@ struct Machine {
             if (!smcsim->ready())
                 return;
             inner = std::make_shared<IOKit::SocketSmcTransport>(smcsim->socket(), false);
-        } else if (applesmc) {
+        } else if (driver == Driver::macsmc) {
+            inner = std::make_shared<IOKit::ApplesmcTransport>(std::make_shared<SMCSim::FakeMacsmcHwmonTree>(*profile),
+                                                               false, IOKit::ApplesmcTransport::Driver::macsmcHwmon);
+        } else if (driver == Driver::applesmc) {
             tree = std::make_shared<SMCSim::FakeApplesmcTree>(*profile);
-            inner = std::make_shared<IOKit::ApplesmcTransport>(tree, false);
+            std::shared_ptr<IOKit::ApplesmcFiles> files = tree;
+            if (model)
+                files = modelled = std::make_shared<ModelledDriverFiles>(tree);
+            inner = std::make_shared<IOKit::ApplesmcTransport>(files, false);
         } else {
             inner = std::make_shared<SMCSim::SimSmcTransport>(std::make_shared<SMCSim::SimSmcDevice>(*profile, clock),
                                                              false);
@@ -236,9 +292,18 @@ struct Machine {
     }
 };
 
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
 float tick(Machine& machine)
 {
     SMC& smc = SMC::shared();
+    const SMCReadScope reads(smc);
     SMCManager& manager = SMCManager::shared();
     SensorsReader& reader = *SensorsReader::shared();
     float cpuTemperature = 0;
@@ -265,9 +330,10 @@ float tick(Machine& machine)
     return cpuTemperature;
 }
 
-void controlTick(benchmark::State& state, const std::string& profile, bool socket, bool applesmc = false)
+void controlTick(benchmark::State& state, const std::string& profile, bool socket,
+                 Machine::Driver driver = Machine::Driver::none)
 {
-    Machine machine(profile, socket, applesmc);
+    Machine machine(profile, socket, driver);
     if (!machine.reader) {
         state.SkipWithError(socket ? "smcsim did not start" : "profile did not load");
         return;
@@ -301,22 +367,64 @@ void controlTick(benchmark::State& state, const std::string& profile, bool socke
         return durations[std::min(durations.size() - 1, static_cast<std::size_t>(p * n))];
     };
     const double exchanges = static_cast<double>(machine.transport->count());
-    const double keyReads = static_cast<double>(machine.transport->count(SMCSim::SimSmcDevice::kCommandKeyInfo));
+    const double keyInfo = static_cast<double>(machine.transport->count(SMCSim::SimSmcDevice::kCommandKeyInfo));
+    const double driverFiles = machine.tree ? static_cast<double>(machine.tree->operations() - filesBefore) : 0;
+    const double memoryAfter = residentMiB();
+    const int threadsAfter = threadCount();
+    machine.transport->record(true);
+    tick(machine);
+    machine.transport->record(false);
     state.counters["p50_ms"] = percentile(0.50);
     state.counters["p99_ms"] = percentile(0.99);
     state.counters["max_ms"] = durations.back();
     state.counters["readings"] = static_cast<double>(machine.reader->list->sensors().size());
-    state.counters["keyReads/tick"] = keyReads / n;
     state.counters["exchanges/tick"] = exchanges / n;
-    state.counters["exchanges/keyRead"] = exchanges / keyReads;
+    state.counters["keyInfo/tick"] = keyInfo / n;
+    state.counters["distinctKeys/tick"] = static_cast<double>(machine.transport->recordedKeys());
     state.counters["listCopies/tick"] =
         static_cast<double>(machine.reader->list->copiesMade() - copiesBefore - 1) / n;
     if (machine.tree) // each a system call or two on a real machine
-        state.counters["driverFiles/tick"] = static_cast<double>(machine.tree->operations() - filesBefore) / n;
+        state.counters["driverFiles/tick"] = driverFiles / n;
     state.counters["rssBefore_MiB"] = memoryBefore;
-    state.counters["rssAfter_MiB"] = residentMiB();
+    state.counters["rssAfter_MiB"] = memoryAfter;
     state.counters["threadsBefore"] = threadsBefore;
-    state.counters["threadsAfter"] = threadCount();
+    state.counters["threadsAfter"] = threadsAfter;
+}
+
+// The tick on the largest Intel table over the applesmc driver files at a real driver's pace.
+struct ModelledRow {
+    std::string profile;
+    double smcReadsPerTick = 0;
+    double exchangesPerTick = 0;
+    double tickMilliseconds = 0;
+};
+std::vector<ModelledRow> modelledRows;
+
+void modelledApplesmcTick(benchmark::State& state, const std::string& profile)
+{
+    Machine machine(profile, false, Machine::Driver::applesmc, true);
+    if (!machine.reader) {
+        state.SkipWithError("profile did not load");
+        return;
+    }
+    for (int i = 0; i < 3; ++i)
+        tick(machine);
+    machine.transport->reset();
+    const std::size_t readsBefore = machine.modelled->reads();
+    std::vector<double> durations;
+    for (auto _ : state) {
+        // This thread plays the main thread: the whole tick runs on it.
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(tick(machine));
+        durations.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    const double n = static_cast<double>(durations.size());
+    ModelledRow row{profile, static_cast<double>(machine.modelled->reads() - readsBefore) / n,
+                    static_cast<double>(machine.transport->count()) / n, median(durations)};
+    state.counters["smcReads/tick"] = row.smcReadsPerTick;
+    state.counters["exchanges/tick"] = row.exchangesPerTick;
+    state.counters["mainThreadInTick_ms"] = row.tickMilliseconds;
+    modelledRows.push_back(std::move(row));
 }
 
 // Exchanges through the socket transport, one at a time: alternately command 9 and command 5 on
@@ -364,14 +472,6 @@ private:
     IOKit::SMCRecord output_{};
     std::size_t i_ = 0;
 };
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::nth_element(values.begin(), values.begin() + static_cast<long>(values.size() / 2), values.end());
-    return values[values.size() / 2];
-}
 
 void socketExchange(benchmark::State& state, const std::string& profileName, bool program)
 {
@@ -430,10 +530,11 @@ void socketExchange(benchmark::State& state, const std::string& profileName, boo
 struct LimitRow {
     std::string profile;
     double exchangesPerTick = 0;
+    double distinctKeys = 0;
     double roundTripMicroseconds = 0;
     double tickMilliseconds = 0;
     double medianExchangeMicroseconds = 0;
-    double limitMilliseconds() const { return exchangesPerTick * roundTripMicroseconds / 1000; }
+    double limitMilliseconds() const { return distinctKeys * roundTripMicroseconds / 1000; }
 };
 std::vector<LimitRow> limitRows;
 
@@ -478,10 +579,15 @@ void tickAgainstLimit(benchmark::State& state, const std::string& profile)
             outside.push_back(ticks.back() - (machine.transport->exchangeMilliseconds() - waited));
         }
     }
-    LimitRow row{profile, static_cast<double>(machine.transport->count()) / static_cast<double>(ticks.size()),
-                 1000 * median(bursts) / static_cast<double>(requests.size()), median(ticks), median(exchanges)};
+    LimitRow row{profile,
+                 static_cast<double>(machine.transport->count()) / static_cast<double>(ticks.size()),
+                 static_cast<double>(machine.transport->recordedKeys()),
+                 1000 * median(bursts) / static_cast<double>(requests.size()),
+                 median(ticks),
+                 median(exchanges)};
     const double limit = row.limitMilliseconds();
     state.counters["exchanges/tick"] = row.exchangesPerTick;
+    state.counters["distinctKeys/tick"] = row.distinctKeys;
     state.counters["roundTrip_us"] = row.roundTripMicroseconds;
     state.counters["oneExchangeP50_us"] = row.medianExchangeMicroseconds;
     state.counters["limit_ms"] = limit;
@@ -493,16 +599,20 @@ void tickAgainstLimit(benchmark::State& state, const std::string& profile)
 
 void printLimits()
 {
-    if (limitRows.empty())
-        return;
-    std::printf("\n%-20s %10s %14s %14s %10s %10s %10s\n", "profile", "exchanges", "round trip us",
-                "one p50 us", "limit ms", "tick ms", "tick/limit");
+    if (!limitRows.empty())
+        std::printf("\n%-20s %10s %10s %14s %14s %10s %10s %10s\n", "profile", "exchanges", "keys",
+                    "round trip us", "one p50 us", "limit ms", "tick ms", "tick/limit");
     for (const auto& row : limitRows) {
         const double limit = row.limitMilliseconds();
-        std::printf("%-20s %10.1f %14.1f %14.1f %10.3f %10.3f %9.2fx\n", row.profile.c_str(), row.exchangesPerTick,
-                    row.roundTripMicroseconds, row.medianExchangeMicroseconds, limit, row.tickMilliseconds,
-                    limit > 0 ? row.tickMilliseconds / limit : 0);
+        std::printf("%-20s %10.1f %10.0f %14.1f %14.1f %10.3f %10.3f %9.2fx\n", row.profile.c_str(),
+                    row.exchangesPerTick, row.distinctKeys, row.roundTripMicroseconds, row.medianExchangeMicroseconds,
+                    limit, row.tickMilliseconds, limit > 0 ? row.tickMilliseconds / limit : 0);
     }
+    for (const auto& row : modelledRows)
+        std::printf("\napplesmc at %lld us per SMC read, %s: %.1f SMC reads and %.1f exchanges per tick; "
+                    "the main thread spends %.3f ms in the tick\n",
+                    static_cast<long long>(modelledSMCRead.count()), row.profile.c_str(), row.smcReadsPerTick,
+                    row.exchangesPerTick, row.tickMilliseconds);
 }
 
 // The one-time build on the largest real table (the 2019 Mac Pro's 1,190 keys: enumeration is one
@@ -593,7 +703,7 @@ int main(int argc, char** argv)
         for (const auto& profile : profiles)
             benchmark::RegisterBenchmark(
                 ("ControlTick/" + std::string(socket ? "smcsim" : "inproc") + "/" + profile).c_str(), controlTick,
-                profile, socket, false)
+                profile, socket, Machine::Driver::none)
                 ->Iterations(ticks)
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
@@ -603,7 +713,13 @@ int main(int argc, char** argv)
             const auto loaded = SMCSim::MachineProfile::load(profile);
             if (loaded && loaded->facts.architecture == "x86_64")
                 benchmark::RegisterBenchmark(("ControlTick/applesmc/" + profile).c_str(), controlTick, profile, false,
-                                             true)
+                                             Machine::Driver::applesmc)
+                    ->Iterations(ticks)
+                    ->UseManualTime()
+                    ->Unit(benchmark::kMicrosecond);
+            else if (loaded)
+                benchmark::RegisterBenchmark(("ControlTick/macsmc/" + profile).c_str(), controlTick, profile, false,
+                                             Machine::Driver::macsmc)
                     ->Iterations(ticks)
                     ->UseManualTime()
                     ->Unit(benchmark::kMicrosecond);
@@ -623,6 +739,11 @@ int main(int argc, char** argv)
             buildSensorList, largestRealTable, socket)
             ->Unit(benchmark::kMillisecond);
     }
+    if (transports == "both" || transports == "applesmc")
+        benchmark::RegisterBenchmark(("ModelledApplesmcTick/" + largestRealTable).c_str(), modelledApplesmcTick,
+                                     largestRealTable)
+            ->Iterations(50)
+            ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("OpenApplesmc/" + largestRealTable).c_str(), openApplesmc, largestRealTable)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("LoadProfile/" + largestRealTable).c_str(), loadProfile, largestRealTable)

@@ -14,7 +14,7 @@
 #include "Platform/Kit/LayerValue.h"
 #include "Platform/Kit/Screen.h"
 #include "Platform/Kit/StatusBar.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/TestAccess.h"
 
@@ -31,10 +31,10 @@ void AppShellTest::SetUp()
     ControlCoreTest::SetUp();
     TestAccess::resetForTesting(Kit::AnimationClock::shared());
     TestAccess::resetForTesting<Kit::Appearance>();
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
         {{0, 0, 1440, 900}, {0, 0, 1440, 875}, 1, "Built-in", true, {}, {}}}));
     TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return nullptr; });
-    Kit::AlertPresenter::setShared(alerts_);
+    Kit::AlertPresenter::replaceShared(alerts_);
     TestAccess::resetForTesting<QVAlertManager>();
     TestAccess::resetForTesting<Storyboard>();
     TestAccess::resetForTesting<Kit::Application>();
@@ -66,9 +66,9 @@ void AppShellTest::TearDown()
     TestAccess::resetForTesting<Kit::Application>();
     TestAccess::resetForTesting<Storyboard>();
     TestAccess::resetForTesting<QVAlertManager>();
-    Kit::AlertPresenter::setShared(nullptr);
+    Kit::AlertPresenter::replaceShared(nullptr);
     TestAccess::resetForTesting<Kit::StatusBar>([](Kit::StatusItem&) { return nullptr; });
-    Kit::Screen::setProvider(nullptr);
+    Kit::Screen::replaceProvider(nullptr);
     TestAccess::resetForTesting(Kit::AnimationClock::shared());
     LocalizationTable::setTable(std::nullopt);
     ControlCoreTest::TearDown();

@@ -68,6 +68,7 @@ void ControlCoreTest::useMachine(const std::string& profile)
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
     TestAccess::resetForTesting<SystemKit>();
+    sensors_.reset(); // its end resets the shared SMC: before the next machine shares its own
     sensors_ = std::make_unique<SensorsMachine>(profile);
 }
 
@@ -76,6 +77,7 @@ void ControlCoreTest::useTable(SMCSim::KeyTable keys, const std::string& profile
     waitForFallbackRead();
     SystemPlatform::ActiveMachine::select(profile);
     TestAccess::resetForTesting<SystemKit>();
+    sensors_.reset(); // its end resets the shared SMC: before the next machine shares its own
     sensors_ = std::make_unique<SensorsMachine>(std::move(keys));
 }
 

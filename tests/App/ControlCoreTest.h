@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Classes/App/AppDelegate.h"
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/Global/NotificationName.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/Sensors/SMCManager.h"

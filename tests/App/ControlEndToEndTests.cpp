@@ -1,5 +1,5 @@
 #include "Classes/App/AppDelegate.h"
-#include "Classes/App/CustomFanModeFlag.h"
+#include "Classes/Configure/Global/CustomFanModeFlag.h"
 #include "Classes/Configure/SystemKit/SystemKit.h"
 #include "Classes/FanControl/QVFanRulesManager.h"
 #include "Classes/Sensors/SMCManager.h"

@@ -23,6 +23,50 @@ protected:
     }
 };
 
+// The readers of a tick in their order, each reading for itself: the keys whose bytes they read.
+std::vector<std::string> keysReadByTheTicksReaders(SensorsMachine& machine, bool arm)
+{
+    machine.device->resetLog();
+    SMCManager& manager = SMCManager::shared();
+    manager.readFans(*SMCManager::fanCountFromValue(SMC::shared().getValue("FNum")));
+    SensorsReader::shared()->read();
+    if (arm)
+        manager.averageCPUTemperature();
+    manager.refreshFanSpeeds();
+    return machine.exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes);
+}
+
+TEST_F(ControlTickTest, ATickReadsEachKeyOnceInTheOrderOfItsFirstReadAndSeesWhatItsReadersWouldSee)
+{
+    for (const auto& [profile, arm] : {std::pair{"mbp-m1pro-2fan", true}, {"macpro-intel-4fan", false}}) {
+        SCOPED_TRACE(profile);
+        useMachine(profile);
+        delegate_->updateFanSpeedAndTemperature(); // the list is built and the keys' information asked
+        const auto unshared = keysReadByTheTicksReaders(*sensors_, arm);
+        ASSERT_GT(unshared.size(), firstOccurrences(unshared).size()) << "readers of a tick read keys again";
+        const auto values = readValues(SensorsReader::shared()->list->sensors());
+        const float read = arm ? SMCManager::shared().averageCPUTemperature().mean
+                               : static_cast<float>(intelCPUAverageTemperature.load());
+        const float cpu = read < 20 ? 38 : read;
+        const std::vector<double> fans{fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed};
+        takePosts();
+
+        sensors_->device->resetLog();
+        delegate_->updateFanSpeedAndTemperature();
+        EXPECT_EQ(sensors_->exchangedKeys(SMCSim::SimSmcDevice::kCommandReadBytes), firstOccurrences(unshared));
+        EXPECT_EQ(sensors_->device->exchangeCount(), firstOccurrences(unshared).size()) << "no key information again";
+        EXPECT_EQ(readValues(delegate_->sensorsList), values);
+        EXPECT_FLOAT_EQ(delegate_->CPUTemperature, cpu);
+        EXPECT_EQ((std::vector<double>{fanCount, fan0Speed, fan0MaxSpeed, fan1Speed, fan1MaxSpeed}), fans);
+        EXPECT_EQ(takePosts().size(), 2u);
+
+        // Nothing read in one tick serves the next.
+        ASSERT_TRUE(sensors_->device->setValue("F0Ac", 2345));
+        delegate_->updateFanSpeedAndTemperature();
+        EXPECT_EQ(fan0Speed, 2345);
+    }
+}
+
 TEST_F(ControlTickTest, TicksEverySecondInTheDefaultModeOnly)
 {
     useTwoFanTable();

@@ -1,5 +1,6 @@
 #include "tests/App/FakeLogind.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/Process.h"
 
 #include <systemd/sd-bus.h>
@@ -63,13 +64,13 @@ struct FakeLogind::Impl {
     sd_bus* session = nullptr;
     sd_bus_slot* managerSlot = nullptr;
     sd_bus_slot* sessionSlot = nullptr;
-    int wakeFd = -1;
+    Foundation::FileDescriptor wakeFd;
     std::atomic<bool> running{true};
     std::thread thread;
 
     mutable std::mutex mutex;
     std::deque<std::function<void()>> commands;
-    std::vector<int> inhibitors; // read ends
+    std::vector<Foundation::FileDescriptor> inhibitors; // read ends
     std::vector<std::string> calls;
     bool lockedHint = false;
     bool serving = false;
@@ -80,13 +81,12 @@ struct FakeLogind::Impl {
         const char *what = nullptr, *who = nullptr, *why = nullptr, *mode = nullptr;
         if (sd_bus_message_read(message, "ssss", &what, &who, &why, &mode) < 0)
             return -EINVAL;
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
+        Foundation::FileDescriptor ends[2];
+        if (!Foundation::FileDescriptor::openPipe(ends))
             return -errno;
-        const int result = sd_bus_reply_method_return(message, "h", fds[1]);
-        ::close(fds[1]);
+        const int result = sd_bus_reply_method_return(message, "h", ends[1].get());
         std::lock_guard lock(impl.mutex);
-        impl.inhibitors.push_back(fds[0]);
+        impl.inhibitors.push_back(std::move(ends[0]));
         impl.calls.push_back(std::string(what) + " " + mode);
         return result;
     }
@@ -174,12 +174,12 @@ struct FakeLogind::Impl {
             }
             while (sd_bus_process(session, nullptr) > 0) {
             }
-            pollfd fds[3] = {{wakeFd, POLLIN, 0},
+            pollfd fds[3] = {{wakeFd.get(), POLLIN, 0},
                              {sd_bus_get_fd(system), static_cast<short>(sd_bus_get_events(system)), 0},
                              {sd_bus_get_fd(session), static_cast<short>(sd_bus_get_events(session)), 0}};
             ::poll(fds, 3, 50);
             std::uint64_t count = 0;
-            [[maybe_unused]] const auto got = ::read(wakeFd, &count, sizeof count);
+            [[maybe_unused]] const auto got = ::read(wakeFd.get(), &count, sizeof count);
         }
     }
 
@@ -190,7 +190,7 @@ struct FakeLogind::Impl {
             commands.push_back(std::move(command));
         }
         const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(wakeFd, &one, sizeof one);
+        [[maybe_unused]] const auto written = ::write(wakeFd.get(), &one, sizeof one);
     }
 
     void emit(const char* member, std::optional<bool> value)
@@ -208,7 +208,7 @@ struct FakeLogind::Impl {
 
 FakeLogind::FakeLogind() : impl_(std::make_unique<Impl>())
 {
-    impl_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    impl_->wakeFd.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     std::promise<bool> ready;
     auto started = ready.get_future();
     impl_->thread = std::thread([this, &ready] { impl_->run(ready); });
@@ -224,9 +224,6 @@ FakeLogind::~FakeLogind()
     sd_bus_slot_unref(impl_->sessionSlot);
     sd_bus_flush_close_unref(impl_->system);
     sd_bus_flush_close_unref(impl_->session);
-    for (const int fd : impl_->inhibitors)
-        ::close(fd);
-    ::close(impl_->wakeFd);
 }
 
 bool FakeLogind::serving() const
@@ -275,7 +272,7 @@ bool FakeLogind::inhibitorHeld(std::size_t index) const
         std::lock_guard lock(impl_->mutex);
         if (index >= impl_->inhibitors.size())
             return false;
-        fd = impl_->inhibitors[index];
+        fd = impl_->inhibitors[index].get();
     }
     pollfd entry{fd, POLLIN, 0};
     return ::poll(&entry, 1, 0) == 0; // the far end closed: POLLHUP

@@ -1,4 +1,4 @@
-#include "Classes/App/FanIconRotationDuration.h"
+#include "Classes/Configure/Global/FanIconRotationDuration.h"
 #include "Classes/App/LoginItemService.h"
 #include "Classes/App/SettingsController.h"
 #include "Classes/App/UpdateCheck.h"
@@ -58,7 +58,7 @@ protected:
         root_.emplace();
         TestAccess::resetForTesting<Foundation::UserDefaults>();
         TestAccess::resetForTesting<Kit::Application>();
-        Kit::AlertPresenter::setShared(alerts_);
+        Kit::AlertPresenter::replaceShared(alerts_);
         Vendors::MSACAnalytics::setSink([this](const Vendors::MSACEvent& event) { events_.push_back(event.name); });
         TestAccess::resetForTesting<Vendors::RUDuzodize>();
         fanIconRotationDuration = 2.0;
@@ -74,10 +74,10 @@ protected:
     {
         window_.reset();
         pane_.reset();
-        LoginItemService::install(nullptr);
-        UpdateCheck::install({});
+        LoginItemService::replace(nullptr);
+        UpdateCheck::replace({});
         Vendors::MSACAnalytics::setSink({});
-        Kit::AlertPresenter::setShared(nullptr);
+        Kit::AlertPresenter::replaceShared(nullptr);
         TestAccess::resetForTesting<Vendors::RUDuzodize>();
         TestAccess::resetForTesting<Foundation::UserDefaults>();
         root_.reset();
@@ -212,7 +212,7 @@ TEST_F(SettingsControllerTest, TheDockBoxSwitchesThePolicyAndActivatesWhenOff)
 TEST_F(SettingsControllerTest, LaunchAtLoginFollowsWhatTheLoginItemsHold)
 {
     auto items = std::make_shared<RecordingLoginItems>();
-    LoginItemService::install(items);
+    LoginItemService::replace(items);
     pane_->viewWillAppear();
     Kit::Button& box = *pane_->launchOnLoginCheckBox;
     ASSERT_TRUE(box.isEnabled());
@@ -318,7 +318,7 @@ TEST_F(SettingsControllerTest, CheckForUpdatesRunsTheInstalledCheckOnly)
     pane_->checkUpdateButton->setEnabled(true);
     click(*pane_->checkUpdateButton);
     int checks = 0;
-    UpdateCheck::install([&] { ++checks; });
+    UpdateCheck::replace([&] { ++checks; });
     pane_->viewWillAppear();
     EXPECT_TRUE(pane_->checkUpdateButton->isEnabled());
     click(*pane_->checkUpdateButton);

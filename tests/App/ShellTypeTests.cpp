@@ -1,5 +1,5 @@
 #include "Classes/App/App.h"
-#include "Classes/App/CurrentFanMode.h"
+#include "Classes/Configure/Global/CurrentFanMode.h"
 #include "Classes/App/LogManager.h"
 #include "Classes/App/LoginUserManager.h"
 #include "Classes/App/QVHelpers.h"

@@ -239,7 +239,7 @@ TEST_F(StartupTest, OnALowScreenTheFanWindowKeepsItsTitleRowAndFitsByShorteningT
 {
     // One screen, its panel at the top.
     const auto useScreen = [](double width, double height, double panel, double scale) {
-        Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
+        Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description> {
             {{0, 0, width, height}, {0, 0, width, height - panel}, scale, "Built-in", true, {}, {}}}));
     };
     useScreen(1366, 768, 24, 1);

@@ -2,7 +2,7 @@
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/StatusItemTray.h"
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 #include "tests/App/AppShellTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 

@@ -23,11 +23,11 @@ namespace {
 
 class Updates : public ::testing::Test {
 protected:
-    void SetUp() override { Kit::AlertPresenter::setShared(alerts_); }
+    void SetUp() override { Kit::AlertPresenter::replaceShared(alerts_); }
     void TearDown() override
     {
-        Kit::AlertPresenter::setShared(nullptr);
-        UpdateCheck::install(nullptr);
+        Kit::AlertPresenter::replaceShared(nullptr);
+        UpdateCheck::replace(nullptr);
         TestAccess::resetForTesting<Foundation::UserDefaults>();
     }
     static void feed(const std::string& json) { ScriptedUpdates::feed(json); }
@@ -145,7 +145,7 @@ TEST_F(Updates, TheUsersChoicesArePrintedAndASkippedVersionIsNotOfferedAgain)
     const std::string choice = "updater(_:userDidMake:forUpdate:state:) 用户点击 ";
     driver_->choices = {Vendors::SPUUserUpdateChoice::dismiss, Vendors::SPUUserUpdateChoice::skip};
     // The settings pane's control, as the program installs it.
-    UpdateCheck::install([] { QVUpdateManager::shared().checkForUpdates(nullptr); });
+    UpdateCheck::replace([] { QVUpdateManager::shared().checkForUpdates(nullptr); });
     for (const std::string& expected : {choice + "稍后提醒", choice + "跳过这个版本"}) {
         console_.clear();
         ASSERT_TRUE(UpdateCheck::run());

@@ -17,7 +17,7 @@ void HelperClientTest::SetUp()
     fs::create_directories(bundle_ / "Contents" / "Resources");
     std::ofstream(bundle_ / "Contents" / "Resources" / "SMC") << "SMC\n";
     authorization_ = std::make_shared<SystemPlatform::ScriptedAuthorizationProvider>();
-    SystemPlatform::AuthorizationProvider::setShared(authorization_);
+    SystemPlatform::AuthorizationProvider::replaceShared(authorization_);
     TestAccess::resetForTesting<Aerlo::SMCHelper>([this] {
         auto transport = std::make_shared<RecordingTransport>(std::string(Aerlo::SMCHelper::label));
         transport->setResponder([this](const XPC::Request& request) {
@@ -53,7 +53,7 @@ void HelperClientTest::TearDown()
     }
     TestAccess::resetForTesting<Aerlo::SMC>();
     machine_.reset();
-    SystemPlatform::AuthorizationProvider::setShared(nullptr);
+    SystemPlatform::AuthorizationProvider::replaceShared(nullptr);
     DaemonTest::TearDown();
 }
 

@@ -58,7 +58,7 @@ TEST_F(HelperEndToEndTest, AnotherVersionIsReplacedAfterTheOldDaemonHasGone)
     };
     auto authorization = std::make_shared<Noting>();
     authorization->note = [&] { oldRunsAtAuthorization.push_back(DaemonProcess::isAlive(*old)); };
-    AuthorizationProvider::setShared(authorization);
+    AuthorizationProvider::replaceShared(authorization);
 
     helper().checkHelperVersion();
     ASSERT_TRUE(helper().flush(5.0));

@@ -108,7 +108,7 @@ TEST_F(HelperLifecycleTest, AnAuthorizationRefusedAtEitherStepPrintsItsLineAndFa
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line + " after " + std::to_string(c.calls) + " calls");
         authorization_ = std::make_shared<ScriptedAuthorizationProvider>();
-        AuthorizationProvider::setShared(authorization_);
+        AuthorizationProvider::replaceShared(authorization_);
         authorization_->script(c.script);
         console_.clear();
         std::vector<bool> outcomes;
@@ -241,7 +241,7 @@ TEST_F(HelperLifecycleTest, AnotherVersionIsReplacedOnTheMainQueueOnceTheOldDaem
 {
     std::vector<std::string> timeline;
     auto authorization = std::make_shared<TimelineAuthorization>(timeline);
-    AuthorizationProvider::setShared(authorization);
+    AuthorizationProvider::replaceShared(authorization);
     useFanCount(2);
     daemonRuns();
     daemonAnswers("1.0", &timeline); // the bundle's copy says 1.0.0

@@ -13,15 +13,14 @@ using namespace Foundation;
 
 TEST(Posix, WriteAllAndReadAllCarryMoreThanAPipeHoldsAtOnce)
 {
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    FileDescriptor readEnd(ends[0]);
+    FileDescriptor ends[2];
+    ASSERT_TRUE(FileDescriptor::openPipe(ends));
     const std::string text(300000, 'x');
-    std::thread writer([&, fd = ends[1]] {
-        EXPECT_TRUE(writeAll(fd, text));
-        ::close(fd);
+    std::thread writer([&, fd = std::move(ends[1])]() mutable {
+        EXPECT_TRUE(writeAll(fd.get(), text));
+        fd.reset();
     });
-    const auto read = readAll(readEnd.get());
+    const auto read = readAll(ends[0].get());
     writer.join();
     ASSERT_TRUE(read);
     EXPECT_EQ(read->size(), text.size());

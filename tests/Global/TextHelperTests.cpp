@@ -67,12 +67,12 @@ TEST(StringHelpers, MatchesDigitsAndBuffers)
 
 TEST(StringHelpers, AnInvalidPatternIsAnErrorValue)
 {
-    const auto good = makeRegularExpression("fan\\d", RegularExpression::caseInsensitive);
+    const auto good = RegularExpression::make("fan\\d", RegularExpression::caseInsensitive);
     ASSERT_TRUE(good.ok());
     EXPECT_TRUE(good->matches("FAN1"));
     EXPECT_EQ(good->firstMatch("a fan2 fan3"), "fan2");
-    EXPECT_FALSE(makeRegularExpression("fan\\d")->matches("FAN1"));
-    const auto bad = makeRegularExpression("(unclosed");
+    EXPECT_FALSE(RegularExpression::make("fan\\d")->matches("FAN1"));
+    const auto bad = RegularExpression::make("(unclosed");
     ASSERT_FALSE(bad.ok());
     EXPECT_NE(bad.error().find("at offset"), std::string::npos) << bad.error();
 }

@@ -29,13 +29,13 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        AlertPresenter::setShared(presenter_);
+        AlertPresenter::replaceShared(presenter_);
     }
     void TearDown() override
     {
         EXPECT_TRUE(presenter_->failures().empty()) << presenter_->failures().front();
         EXPECT_EQ(presenter_->unusedScripts(), 0u);
-        AlertPresenter::setShared(nullptr);
+        AlertPresenter::replaceShared(nullptr);
         KitTest::TearDown();
     }
     std::shared_ptr<ScriptedAlertPresenter> presenter_ = std::make_shared<ScriptedAlertPresenter>();
@@ -145,7 +145,7 @@ TEST_F(AlertTest, ASheetReturnsAtOnceAndCompletesOnTheMainQueue)
 TEST_F(AlertTest, UnscriptedOrUnexpectedAlertsAreFailuresAnsweredWithTheFirstButton)
 {
     auto own = std::make_shared<ScriptedAlertPresenter>();
-    AlertPresenter::setShared(own);
+    AlertPresenter::replaceShared(own);
     own->enqueue(AlertScript::button(1, "expected"));
     Alert alert;
     alert.setMessageText("other");
@@ -159,7 +159,7 @@ TEST_F(AlertTest, UnscriptedOrUnexpectedAlertsAreFailuresAnsweredWithTheFirstBut
 TEST_F(AlertTest, TheEnvironmentSwitchAnswersFromItsList)
 {
     ::setenv("AERLO_ALERT_RESPONSES", "1001,abc,1000", 1);
-    AlertPresenter::setShared(nullptr);
+    AlertPresenter::replaceShared(nullptr);
     const auto presenter = AlertPresenter::shared();
     ::unsetenv("AERLO_ALERT_RESPONSES");
     ASSERT_NE(dynamic_cast<ScriptedAlertPresenter*>(presenter.get()), nullptr);
@@ -183,7 +183,7 @@ TEST_F(AlertTest, TheDefaultPresenterShowsAQtMessageBoxInTheAlertsOrderAndMapsTh
     Window window({100, 100, 400, 300}, Window::titled);
     std::vector<ModalResponse> responses;
     // The default presenter, with no responses in the environment.
-    AlertPresenter::setShared(nullptr);
+    AlertPresenter::replaceShared(nullptr);
     alert.beginSheetModal(&window, [&](ModalResponse response) { responses.push_back(response); });
 
     auto* box = window.qtWidget()->findChild<QMessageBox*>();
@@ -248,7 +248,7 @@ TEST_F(AlertTest, EscInTheQtMessageBoxAnswersTheCancelButton)
     Window window({100, 100, 400, 300}, Window::titled);
     window.orderFront();
     std::vector<ModalResponse> responses;
-    AlertPresenter::setShared(nullptr);
+    AlertPresenter::replaceShared(nullptr);
     alert.beginSheetModal(&window, [&](ModalResponse response) { responses.push_back(response); });
     auto* box = window.qtWidget()->findChild<QMessageBox*>();
     ASSERT_NE(box, nullptr);

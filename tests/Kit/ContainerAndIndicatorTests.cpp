@@ -27,14 +27,14 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        MenuPresenter::setShared(menus_);
+        MenuPresenter::replaceShared(menus_);
         window_ = std::make_unique<Window>(Rect {0, 0, 300, 100}, Window::borderless);
         window_->setContentView(std::make_shared<View>(Rect {0, 0, 300, 100}));
     }
     void TearDown() override
     {
         window_.reset();
-        MenuPresenter::setShared(nullptr);
+        MenuPresenter::replaceShared(nullptr);
         KitTest::TearDown();
     }
 

@@ -140,7 +140,7 @@ protected:
         for (QWidget* widget : QApplication::topLevelWidgets())
             if (qobject_cast<QMenu*>(widget))
                 widget->close();
-        MenuPresenter::setShared(nullptr);
+        MenuPresenter::replaceShared(nullptr);
         KitTest::TearDown();
     }
 
@@ -158,7 +158,7 @@ protected:
 TEST_F(MenuPresenterTest, TheScriptedPresenterRecordsThePopUpAndChoosesByTitle)
 {
     auto presenter = std::make_shared<ScriptedMenuPresenter>(Size {150, 60});
-    MenuPresenter::setShared(presenter);
+    MenuPresenter::replaceShared(presenter);
     Owner owner;
     Menu menu;
     menu.addItem("Settings", {&owner, &Owner::chosen});

@@ -18,12 +18,12 @@ protected:
     void SetUp() override
     {
         KitTest::SetUp();
-        OpenPanelPresenter::setShared(presenter_);
+        OpenPanelPresenter::replaceShared(presenter_);
     }
     void TearDown() override
     {
         EXPECT_EQ(presenter_->unusedAnswers(), 0u);
-        OpenPanelPresenter::setShared(nullptr);
+        OpenPanelPresenter::replaceShared(nullptr);
         KitTest::TearDown();
     }
 
@@ -67,20 +67,20 @@ TEST_F(OpenPanelTest, OKGivesTheChosenFilesInOrderAndCancelGivesNone)
 TEST_F(OpenPanelTest, APanelRunsInTheModalModeAndUnansweredOnesAreCancelled)
 {
     auto recorder = std::make_shared<ModeRecorder>();
-    OpenPanelPresenter::setShared(recorder);
+    OpenPanelPresenter::replaceShared(recorder);
     OpenPanel panel;
     EXPECT_EQ(panel.runModal(), ModalResponseCancel);
     EXPECT_EQ(recorder->mode, Foundation::RunLoop::Mode::modal);
     EXPECT_EQ(Foundation::RunLoop::main().currentMode(), Foundation::RunLoop::Mode::default_);
 
-    OpenPanelPresenter::setShared(presenter_);
+    OpenPanelPresenter::replaceShared(presenter_);
     EXPECT_EQ(panel.runModal(), ModalResponseCancel);
     EXPECT_EQ(presenter_->failures(), 1);
 }
 
 TEST_F(OpenPanelTest, TheDefaultPresenterRunsAQtFileDialogForThePanel)
 {
-    OpenPanelPresenter::setShared(nullptr);
+    OpenPanelPresenter::replaceShared(nullptr);
     OpenPanel panel;
     panel.title = "Import";
     panel.canChooseFiles = false;

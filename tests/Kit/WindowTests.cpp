@@ -27,7 +27,7 @@ protected:
         Screen::Description primary;
         primary.frame = {0, 0, 1440, 900};
         primary.visibleFrame = {0, 0, 1440, 876};
-        Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector{primary}));
+        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector{primary}));
     }
 };
 
@@ -50,7 +50,7 @@ TEST_F(WindowTest, FrameIsYUpFromThePrimaryScreensBottom)
     window.setFrameTopLeftPoint({0, 900});
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(0, 0, 400, 300));
     // Without screens Kit places on its fixed 1440 × 900 main screen.
-    Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description>{}));
+    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description>{}));
     window.setFrame({10, 100, 50, 50}, false);
     EXPECT_EQ(window.qtWidget()->geometry(), QRect(10, 750, 50, 50));
 }
@@ -292,7 +292,7 @@ TEST_F(WindowTest, ViewsHearOfTheBackingScaleWhenTheyEnterAWindowAndWhenItMovesT
     Screen::Description retina;
     retina.frame = retina.visibleFrame = {1440, 0, 1440, 900};
     retina.backingScaleFactor = 2;
-    Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector {standard, retina}));
+    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector {standard, retina}));
 
     Window window(Rect {100, 100, 200, 100}, Window::borderless);
     window.setContentView(std::make_shared<View>(Rect {0, 0, 200, 100}));

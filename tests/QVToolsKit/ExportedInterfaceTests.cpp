@@ -1,5 +1,5 @@
 #include "QVToolsKit/QVFileSizeTool.h"
-#include "QVToolsKit/QVProgressHUD.h"
+#include "QVToolsKit/UI/QVProgressHUD.h"
 
 #include <gtest/gtest.h>
 

@@ -12,14 +12,14 @@
 #include "Platform/Kit/ScrollView.h"
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
-#include "QVToolsKit/AlertExtension.h"
-#include "QVToolsKit/ColorExtension.h"
-#include "QVToolsKit/EventExtension.h"
-#include "QVToolsKit/ImageExtension.h"
-#include "QVToolsKit/MenuExtension.h"
-#include "QVToolsKit/QVVerticalCenteredTextFieldCell.h"
-#include "QVToolsKit/ScrollViewExtension.h"
-#include "QVToolsKit/TextFieldExtension.h"
+#include "QVToolsKit/UI/AlertExtension.h"
+#include "QVToolsKit/UI/ColorExtension.h"
+#include "QVToolsKit/UI/EventExtension.h"
+#include "QVToolsKit/UI/ImageExtension.h"
+#include "QVToolsKit/UI/MenuExtension.h"
+#include "QVToolsKit/UI/QVVerticalCenteredTextFieldCell.h"
+#include "QVToolsKit/UI/ScrollViewExtension.h"
+#include "QVToolsKit/UI/TextFieldExtension.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/ScriptedMenuPresenter.h"
 
@@ -41,11 +41,11 @@ protected:
     {
         KitTest::SetUp();
         presenter_ = std::make_shared<ScriptedAlertPresenter>(std::vector<AlertScript> {});
-        AlertPresenter::setShared(presenter_);
+        AlertPresenter::replaceShared(presenter_);
     }
     void TearDown() override
     {
-        AlertPresenter::setShared(nullptr);
+        AlertPresenter::replaceShared(nullptr);
         KitTest::TearDown();
     }
     std::shared_ptr<ScriptedAlertPresenter> presenter_;
@@ -242,14 +242,14 @@ TEST_F(MenuScrollEventExtensionTest, FindsTagsDepthFirstThroughCyclesAndCentresU
     sub->items()[0]->setSubmenu(nullptr);
 
     auto presenter = std::make_shared<ScriptedMenuPresenter>(Size {80, 40});
-    MenuPresenter::setShared(presenter);
+    MenuPresenter::replaceShared(presenter);
     auto view = std::make_shared<View>(Rect {0, 0, 300, 200});
     auto button = std::make_shared<Button>(Rect {50, 30, 100, 20});
     view->addSubview(button);
     qv::showCenteredMenu(*menu, *button, *view, -5);
     ASSERT_EQ(presenter->popUps().size(), 1u);
     EXPECT_EQ(presenter->popUps()[0].location, (Point {60, 25}));
-    MenuPresenter::setShared(nullptr);
+    MenuPresenter::replaceShared(nullptr);
 }
 
 TEST_F(MenuScrollEventExtensionTest, MagnifiesLaterInDeadlineOrderAndTellsScrollKinds)

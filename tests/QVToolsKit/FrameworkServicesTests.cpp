@@ -13,13 +13,13 @@
 #include "Platform/System/FileDesktopPictureStore.h"
 #include "Platform/System/GSettingsDesktopPictureStore.h"
 #include "Platform/System/Workspace.h"
-#include "QVToolsKit/QVActivityIndicatorManager.h"
-#include "QVToolsKit/QVAppearanceManager.h"
-#include "QVToolsKit/QVBaseBox.h"
-#include "QVToolsKit/QVCursorManager.h"
-#include "QVToolsKit/QVOpenPanelManager.h"
-#include "QVToolsKit/QVPopoverManager.h"
-#include "QVToolsKit/QVWallpaperManager.h"
+#include "QVToolsKit/UI/QVActivityIndicatorManager.h"
+#include "QVToolsKit/UI/QVAppearanceManager.h"
+#include "QVToolsKit/UI/QVBaseBox.h"
+#include "QVToolsKit/UI/QVCursorManager.h"
+#include "QVToolsKit/UI/QVOpenPanelManager.h"
+#include "QVToolsKit/UI/QVPopoverManager.h"
+#include "QVToolsKit/UI/QVWallpaperManager.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/ScriptedOpenPanelPresenter.h"
@@ -194,7 +194,7 @@ TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFile
 {
     TestAccess::resetForTesting<SystemPlatform::Workspace>();
     SystemPlatform::Workspace::shared().setDesktopPictureStore(std::make_shared<SystemPlatform::FileDesktopPictureStore>());
-    Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {
+    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {
         {{0, 0, 800, 600}, {0, 0, 800, 600}, 1, "Built-in", true, {}, {{"NSScreenNumber", std::uint32_t {1}}}},
         {{800, 0, 800, 600}, {800, 0, 800, 600}, 1, "Studio", false, {}, {{"NSScreenNumber", std::uint32_t {2}}}}}));
     const fs::path picture = root_.path() / "a picture.png";
@@ -211,7 +211,7 @@ TEST_F(FileServicesTest, WallpapersArePrintedPerScreenAndKeptOnlyForReadableFile
     EXPECT_EQ(lines[3], "✅ 壁纸设置成功：" + picture.string() + " -> Studio");
     EXPECT_EQ(qv::QVWallpaperManager::getCurrentWallpaperURL(), picture);
 
-    Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {}));
+    Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::vector<Screen::Description> {}));
     console.clear();
     EXPECT_FALSE(qv::QVWallpaperManager::getCurrentWallpaperURL());
     EXPECT_EQ(console.lines(), std::vector<std::string> {"❌ 无法获取主屏幕"});
@@ -249,7 +249,7 @@ TEST_F(FileServicesTest, TheOpenPanelCarriesEveryOptionAndOnlyOKCompletes)
     EXPECT_FALSE(panel.canCreateDirectories || panel.isAccessoryViewDisclosed || panel.showsHiddenFiles || panel.showsTagField);
 
     auto presenter = std::make_shared<ScriptedOpenPanelPresenter>();
-    OpenPanelPresenter::setShared(presenter);
+    OpenPanelPresenter::replaceShared(presenter);
     presenter->enqueue(std::vector<fs::path> {"/b", "/a"});
     presenter->enqueue(std::nullopt);
     std::vector<std::vector<fs::path>> calls;
@@ -258,7 +258,7 @@ TEST_F(FileServicesTest, TheOpenPanelCarriesEveryOptionAndOnlyOKCompletes)
     qv::QVOpenPanelManager::showOpenPanel("Pick", true, false, true, std::nullopt, std::nullopt, record);
     EXPECT_EQ(calls, (std::vector<std::vector<fs::path>> {{"/b", "/a"}}));
     EXPECT_FALSE(presenter->shown()[0].allowedFileTypes);
-    OpenPanelPresenter::setShared(nullptr);
+    OpenPanelPresenter::replaceShared(nullptr);
 }
 
 TEST_F(FileServicesTest, ThePopoverIsTransientAndOpensAboveTheView)

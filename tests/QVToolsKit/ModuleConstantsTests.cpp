@@ -3,10 +3,10 @@
 #include "Platform/Kit/Screen.h"
 #include "Platform/System/ConsoleUser.h"
 #include "Platform/System/IORegistry.h"
-#include "QVToolsKit/CGRectExtension.h"
-#include "QVToolsKit/DisplayConstants.h"
+#include "QVToolsKit/UI/CGRectExtension.h"
+#include "QVToolsKit/UI/DisplayConstants.h"
 #include "QVToolsKit/FileManagerExtension.h"
-#include "QVToolsKit/ModifierFlags.h"
+#include "QVToolsKit/UI/ModifierFlags.h"
 #include "QVToolsKit/ModuleConstants.h"
 #include "QVToolsKit/NumberStrings.h"
 #include "QVToolsKit/OnceValue.h"
@@ -123,12 +123,12 @@ class ScreenScope {
 public:
     explicit ScreenScope(std::vector<Kit::Screen::Description> screens)
     {
-        Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
+        Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::move(screens)));
         TestAccess::resetForTesting<OnceValue>();
     }
     ~ScreenScope()
     {
-        Kit::Screen::setProvider(nullptr);
+        Kit::Screen::replaceProvider(nullptr);
         TestAccess::resetForTesting<OnceValue>();
     }
 

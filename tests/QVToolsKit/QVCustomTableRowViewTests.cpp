@@ -1,6 +1,6 @@
 #include "Platform/Kit/Appearance.h"
 #include "Platform/Kit/Window.h"
-#include "QVToolsKit/QVCustomTableRowView.h"
+#include "QVToolsKit/UI/QVCustomTableRowView.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"

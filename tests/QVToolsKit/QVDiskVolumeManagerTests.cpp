@@ -1,6 +1,6 @@
 #include "Platform/Kit/WorkspaceIcon.h"
 #include "Platform/System/DiskArbitration.h"
-#include "QVToolsKit/QVDiskVolumeManager.h"
+#include "QVToolsKit/UI/QVDiskVolumeManager.h"
 #include "tests/Support/TestAccess.h"
 
 #include <gtest/gtest.h>

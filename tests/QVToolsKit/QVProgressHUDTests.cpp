@@ -8,8 +8,8 @@
 #include "Platform/Kit/TextField.h"
 #include "Platform/Kit/Window.h"
 #include "Platform/Kit/WindowController.h"
-#include "QVToolsKit/QVProgressHUD.h"
-#include "QVToolsKit/QVProgressIndicatorLayer.h"
+#include "QVToolsKit/UI/QVProgressHUD.h"
+#include "QVToolsKit/UI/QVProgressIndicatorLayer.h"
 #include "tests/Support/Kit/EventInjector.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
@@ -67,7 +67,7 @@ protected:
         std::vector<Screen::Description> screens;
         for (int i = 0; i < count; ++i)
             screens.push_back({{i * 800.0, 0, 800, 600}, {i * 800.0, 0, 800, 600}, 1, "Screen " + std::to_string(i), i == 0, {}, {}});
-        Screen::setProvider(std::make_shared<Screen::FixedProvider>(screens));
+        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(screens));
     }
     Hud& hud() { return *Hud::shared(); }
     Window* window() { return hud().windowController() ? hud().windowController()->window() : nullptr; }

@@ -1,7 +1,7 @@
 #include "Platform/Foundation/RunLoop.h"
 #include "Platform/Foundation/Timer.h"
 #include "Platform/Kit/View.h"
-#include "QVToolsKit/QVProgressIndicatorLayer.h"
+#include "QVToolsKit/UI/QVProgressIndicatorLayer.h"
 #include "tests/Support/Kit/KitTest.h"
 #include "tests/Support/Kit/Snapshot.h"
 

@@ -1,6 +1,6 @@
 #include "Platform/Kit/TableCellView.h"
 #include "Platform/Kit/TableView.h"
-#include "QVToolsKit/QVTableViewHelper.h"
+#include "QVToolsKit/UI/QVTableViewHelper.h"
 #include "tests/Support/ConsoleCapture.h"
 #include "tests/Support/Kit/KitTest.h"
 

@@ -1,5 +1,5 @@
-#include "QVToolsKit/QVCoordinatesAdministrator.h"
-#include "QVToolsKit/ScreenInfo.h"
+#include "QVToolsKit/UI/QVCoordinatesAdministrator.h"
+#include "QVToolsKit/UI/ScreenInfo.h"
 
 #include "Platform/Kit/Event.h"
 #include "Platform/System/ActiveMachine.h"
@@ -35,7 +35,7 @@ class ScreensTest : public Kit::Testing::KitTest {
 protected:
     void use(std::vector<Screen::Description> screens)
     {
-        Screen::setProvider(std::make_shared<Screen::FixedProvider>(std::move(screens)));
+        Screen::replaceProvider(std::make_shared<Screen::FixedProvider>(std::move(screens)));
     }
     void TearDown() override
     {

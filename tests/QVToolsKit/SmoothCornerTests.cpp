@@ -1,4 +1,4 @@
-#include "QVToolsKit/SmoothCorner.h"
+#include "QVToolsKit/UI/SmoothCorner.h"
 
 #include "Platform/Kit/ShapeLayer.h"
 #include "Platform/System/ActiveMachine.h"

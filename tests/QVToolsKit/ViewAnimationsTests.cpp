@@ -1,4 +1,4 @@
-#include "QVToolsKit/ViewAnimations.h"
+#include "QVToolsKit/UI/ViewAnimations.h"
 
 #include "Platform/Kit/Animation.h"
 #include "Platform/Kit/AnimationClock.h"

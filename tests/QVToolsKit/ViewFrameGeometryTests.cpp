@@ -1,4 +1,4 @@
-#include "QVToolsKit/ViewFrameGeometry.h"
+#include "QVToolsKit/UI/ViewFrameGeometry.h"
 
 #include "tests/Support/Kit/KitTest.h"
 

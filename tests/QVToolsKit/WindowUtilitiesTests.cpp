@@ -1,6 +1,6 @@
-#include "QVToolsKit/FrameGeometry.h"
-#include "QVToolsKit/QVWindowManager.h"
-#include "QVToolsKit/TransparentWindow.h"
+#include "QVToolsKit/UI/FrameGeometry.h"
+#include "QVToolsKit/UI/QVWindowManager.h"
+#include "QVToolsKit/UI/TransparentWindow.h"
 
 #include "Platform/Foundation/UserDefaults.h"
 #include "Platform/Kit/Screen.h"
@@ -126,12 +126,12 @@ TEST_F(WindowUtilitiesTest, ManagerSettings)
 
 TEST_F(WindowUtilitiesTest, BackingScaleWithoutAWindow)
 {
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description>{}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description>{}));
     EXPECT_EQ(QVWindowManager::getBackingScaleFactor(nullptr), 1.0);
     Kit::Screen::Description retina;
     retina.frame = retina.visibleFrame = {0, 0, 1440, 900};
     retina.backingScaleFactor = 2;
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector{retina}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector{retina}));
     EXPECT_EQ(QVWindowManager::getBackingScaleFactor(nullptr), 2.0);
 }
 
@@ -140,12 +140,12 @@ TEST_F(WindowUtilitiesTest, CenterPlacesAThirdOfTheFreeHeightAbove)
     Kit::Screen::Description screen;
     screen.frame = {0, 0, 1440, 900};
     screen.visibleFrame = {0, 0, 1440, 876};
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector{screen}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector{screen}));
     Window window(Rect{0, 0, 400, 276}, Window::borderless);
     QVWindowManager::centerWindow(&window);
     EXPECT_EQ(window.frame(), (Rect{520, 400, 400, 276}));
     // Without any screen Kit places on its fixed 1440 × 900 fallback.
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description>{}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector<Kit::Screen::Description>{}));
     QVWindowManager::centerWindow(&window);
     EXPECT_EQ(window.frame().x(), 520);
 }

@@ -315,11 +315,11 @@ TEST(MachineProfile, MachinesFolderAndTransportFromTheEnvironment)
 
         ScopedEnv smc("AERLO_SMC", "inproc:only");
         EXPECT_EQ(IOKit::SMCEndpoint::specFromEnvironment(), "inproc:only");
-        IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
+        IOKit::ServiceRegistry::replaceDefaultRegistry(nullptr);
         TestAccess::resetForTesting<Aerlo::SMC>();
         EXPECT_EQ(Aerlo::SMC::shared().getValue("PDBR").value_or(0), float(0.4));
         TestAccess::resetForTesting<Aerlo::SMC>();
-        IOKit::ServiceRegistry::setDefaultRegistry(nullptr);
+        IOKit::ServiceRegistry::replaceDefaultRegistry(nullptr);
     }
     std::filesystem::remove_all(dir);
     {

@@ -106,6 +106,29 @@ TEST(SMCClient, ReadIsKeyInformationThenBytesForTheSameKey)
     EXPECT_EQ(log[1].dataSize, 4u);
 }
 
+TEST(SMCClient, KeyInformationIsAskedOncePerConnection)
+{
+    SimMachine m(smcTable({smcKey("XU32", "ui32", {0x12, 0x34, 0x56, 0x78}), smcKey("TC0P", "sp78", {0x32, 0x80})}));
+    const auto commands = [&] {
+        std::vector<std::string> done;
+        for (const auto& exchange : m.device->exchanges())
+            done.push_back(std::to_string(exchange.command) + " " + exchange.key);
+        m.device->resetLog();
+        return done;
+    };
+    EXPECT_EQ(m.smc->getValue("XU32"), 0x12345678);
+    EXPECT_EQ(m.smc->getValue("TC0P"), 50.5);
+    EXPECT_EQ(m.smc->getValue("XU32"), 0x12345678);
+    EXPECT_EQ(m.smc->getValue("XNON"), std::nullopt);
+    EXPECT_EQ(m.smc->getValue("XNON"), std::nullopt);
+    EXPECT_EQ(commands(), (std::vector<std::string>{"9 XU32", "5 XU32", "9 TC0P", "5 TC0P", "5 XU32", "9 XNON",
+                                                    "5 XNON", "5 XNON"}));
+
+    SMC second(m.registry);
+    EXPECT_EQ(second.getValue("XU32"), 0x12345678);
+    EXPECT_EQ(commands(), (std::vector<std::string>{"9 XU32", "5 XU32"})) << "a new connection asks again";
+}
+
 // A failed first exchange leaves the value as it was; a failed second one sets size and type only.
 TEST(SMCClient, FailedExchangesOfARead)
 {
@@ -287,19 +310,19 @@ TEST(SMCClient, ExchangesFromSeveralThreadsStayWhole)
     a.join();
     b.join();
     const auto log = m.device->exchanges();
-    ASSERT_EQ(log.size(), 4u * reads);
-    // Per thread, every command 9 is followed by command 5 for the same key with the size it gave.
+    ASSERT_EQ(log.size(), 2u * reads + 2);
+    // Per thread, command 9 once, then command 5 for the same key with the size it gave.
     std::map<std::thread::id, std::vector<SMCSim::Exchange>> byThread;
     for (const auto& e : log)
         byThread[e.thread].push_back(e);
     ASSERT_EQ(byThread.size(), 2u);
     for (const auto& [thread, exchanges] : byThread) {
-        for (std::size_t i = 0; i + 1 < exchanges.size(); i += 2) {
-            EXPECT_EQ(exchanges[i].command, 9);
-            EXPECT_EQ(exchanges[i + 1].command, 5);
-            EXPECT_EQ(exchanges[i].key, exchanges[i + 1].key);
-            EXPECT_EQ(exchanges[i + 1].dataSize, 4u);
-            EXPECT_EQ(exchanges[i + 1].result, 0u);
+        EXPECT_EQ(exchanges.front().command, 9);
+        for (std::size_t i = 1; i < exchanges.size(); ++i) {
+            EXPECT_EQ(exchanges[i].command, 5);
+            EXPECT_EQ(exchanges[i].key, exchanges.front().key);
+            EXPECT_EQ(exchanges[i].dataSize, 4u);
+            EXPECT_EQ(exchanges[i].result, 0u);
         }
     }
 }

@@ -1,3 +1,4 @@
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/SMC/SocketSmcProtocol.h"
 #include "Platform/SMC/SocketSmcReader.h"
 
@@ -28,22 +29,24 @@ std::string frameBytes(Op op, const std::string& payload)
 
 class SocketSmcReaderTest : public ::testing::TestWithParam<std::chrono::microseconds> {
 protected:
-    void SetUp() override { ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds), 0); }
-    void TearDown() override
+    void SetUp() override
     {
-        for (int fd : fds)
-            if (fd >= 0)
-                ::close(fd);
+        int ends[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
+        fds[0].reset(ends[0]);
+        fds[1].reset(ends[1]);
     }
-    void write(const std::string& bytes) { ASSERT_EQ(::write(fds[0], bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void write(const std::string& bytes)
+    {
+        ASSERT_EQ(::write(fds[0].get(), bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
     void closeWriter()
     {
-        ::close(fds[0]);
-        fds[0] = -1;
+        fds[0].reset();
     }
-    SocketSmcReader reader() { return SocketSmcReader(fds[1], GetParam()); }
+    SocketSmcReader reader() { return SocketSmcReader(fds[1].get(), GetParam()); }
 
-    int fds[2] = {-1, -1};
+    Foundation::FileDescriptor fds[2];
 };
 
 TEST_P(SocketSmcReaderTest, FramesComeWholeAndInOrderHoweverTheBytesArrive)
@@ -91,7 +94,7 @@ TEST_P(SocketSmcReaderTest, BadHeadersAreMalformed)
         SocketSmcProtocol::Frame frame;
         EXPECT_EQ(frameReader.receive(frame), Status::malformed);
         char drain[16];
-        while (::recv(fds[1], drain, sizeof drain, MSG_DONTWAIT) > 0) {
+        while (::recv(fds[1].get(), drain, sizeof drain, MSG_DONTWAIT) > 0) {
         }
     }
 }
@@ -111,7 +114,7 @@ TEST_P(SocketSmcReaderTest, PeerGoingMidFrameOrBetweenFramesIsClosed)
 TEST_P(SocketSmcReaderTest, SilentPeerTimesOutAfterTheSocketsTimeout)
 {
     timeval timeout{0, 3000};
-    ASSERT_EQ(::setsockopt(fds[1], SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
+    ASSERT_EQ(::setsockopt(fds[1].get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
     SocketSmcReader frameReader = reader();
     write(frameBytes(Op::call, std::string(88, 'x')).substr(0, 30));
     SocketSmcProtocol::Frame frame;
@@ -140,7 +143,7 @@ TEST_P(SocketSmcReaderTest, ResetDropsWhatTheOldSocketLeft)
 TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
 {
     int small = 4096;
-    ASSERT_EQ(::setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    ASSERT_EQ(::setsockopt(fds[0].get(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
     const std::string payload = [] {
         std::string bytes(300000, '\0');
         for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -149,7 +152,7 @@ TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
     }();
     bool sent = false;
     std::thread sender([&] {
-        sent = SocketSmcProtocol::send(fds[0], Op::control, payload) && SocketSmcProtocol::send(fds[0], Op::close, "");
+        sent = SocketSmcProtocol::send(fds[0].get(), Op::control, payload) && SocketSmcProtocol::send(fds[0].get(), Op::close, "");
     });
     SocketSmcReader frameReader = reader();
     SocketSmcProtocol::Frame frame;
@@ -161,13 +164,13 @@ TEST_P(SocketSmcReaderTest, SendDeliversLargeFramesThroughASmallSocketBuffer)
     EXPECT_TRUE(frame.payload.empty());
     sender.join();
     EXPECT_TRUE(sent);
-    EXPECT_FALSE(SocketSmcProtocol::send(fds[0], Op::control, std::string(SocketSmcProtocol::maxPayload + 1, 'x')));
+    EXPECT_FALSE(SocketSmcProtocol::send(fds[0].get(), Op::control, std::string(SocketSmcProtocol::maxPayload + 1, 'x')));
 }
 
 TEST_P(SocketSmcReaderTest, PollsOnlyWhileThePeerAnswersWithinTheWait)
 {
     timeval timeout{0, 20000};
-    ASSERT_EQ(::setsockopt(fds[1], SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
+    ASSERT_EQ(::setsockopt(fds[1].get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout), 0);
     SocketSmcReader frameReader = reader();
     if (!frameReader.polls())
         GTEST_SKIP() << "no active wait here";

@@ -1,5 +1,6 @@
 #include "tests/SMCHelper/HelperTestSupport.h"
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/FileDigest.h"
 #include "Platform/System/HelperPaths.h"
 
@@ -23,16 +24,13 @@ std::string frameOf(const std::string& payload)
 
 int connectTo(const std::filesystem::path& path)
 {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    Foundation::FileDescriptor fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        if (fd >= 0)
-            ::close(fd);
+    if (!fd || ::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
         return -1;
-    }
-    return fd;
+    return fd.release();
 }
 
 bool admitted(int fd, int milliseconds)
@@ -54,12 +52,10 @@ bool admitted(int fd, int milliseconds)
 
 int connectAdmitted(const std::filesystem::path& path)
 {
-    const int fd = connectTo(path);
-    if (fd >= 0 && !admitted(fd, 2000)) {
-        ::close(fd);
+    Foundation::FileDescriptor fd(connectTo(path));
+    if (fd && !admitted(fd.get(), 2000))
         return -1;
-    }
-    return fd;
+    return fd.release();
 }
 
 bool replied(int fd, int milliseconds)

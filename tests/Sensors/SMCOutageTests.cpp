@@ -68,3 +68,17 @@ TEST(SMCOutage, ReadingsHaveNoValueWhileTheSMCIsOutAndComeBackByThemselves)
     EXPECT_EQ(byKey(reader->list->sensors()).at("F0Ac").value(), 1200);
     EXPECT_EQ(byKey(reader->list->sensors()).at("Tp09").value(), 40);
 }
+
+TEST(SMCOutage, AKeysInformationIsAskedAgainAfterAnOutage)
+{
+    PluggedMachine machine;
+    ConsoleCapture console;
+    SMC& smc = SMC::shared();
+    EXPECT_EQ(smc.getValue("F0Ac"), 1200);
+    machine.plug->pulled = true;
+    EXPECT_EQ(smc.getValue("F0Ac"), std::nullopt);
+    // The SMC that comes back holds the key in another type and size.
+    machine.device->upsertKey(numberKey("F0Ac", 1500, "fpe2"));
+    machine.plug->pulled = false;
+    EXPECT_EQ(smc.getValue("F0Ac"), 1500);
+}

@@ -74,3 +74,24 @@ inline std::vector<std::string> keysOf(const std::vector<Aerlo::Sensor_p>& senso
         keys.push_back(sensor.key());
     return keys;
 }
+
+// Each key once, where it first stands.
+inline std::vector<std::string> firstOccurrences(const std::vector<std::string>& keys)
+{
+    std::vector<std::string> first;
+    for (const auto& key : keys)
+        if (std::find(first.begin(), first.end(), key) == first.end())
+            first.push_back(key);
+    return first;
+}
+
+// The readings as "key value", but the energy figures, which grow with every read.
+inline std::vector<std::string> readValues(const std::vector<Aerlo::Sensor_p>& sensors)
+{
+    std::vector<std::string> values;
+    for (const auto& sensor : sensors)
+        if (!sensor.isComputed() ||
+            (sensor.type() != Aerlo::SensorType::energy && sensor.type() != Aerlo::SensorType::power))
+            values.push_back(sensor.key() + " " + std::to_string(sensor.value()));
+    return values;
+}

@@ -115,16 +115,16 @@ TEST(SharedInstanceLifetime, AuthorizationProviderCopiesOutliveAChange)
     using SystemPlatform::AuthorizationProvider;
     std::weak_ptr<AuthorizationProvider> previous;
     for (int i = 0; i < resets; ++i) {
-        AuthorizationProvider::setShared(std::make_shared<CountingProvider>());
+        AuthorizationProvider::replaceShared(std::make_shared<CountingProvider>());
         auto held = AuthorizationProvider::shared();
         EXPECT_EQ(held, AuthorizationProvider::shared());
         EXPECT_TRUE(previous.expired()) << "reset " << i;
         previous = held;
-        AuthorizationProvider::setShared(nullptr);
+        AuthorizationProvider::replaceShared(nullptr);
         EXPECT_NE(AuthorizationProvider::shared(), held);
         EXPECT_EQ(held->create({}, 0).status, SystemPlatform::errAuthorizationDenied);
     }
-    AuthorizationProvider::setShared(nullptr);
+    AuthorizationProvider::replaceShared(nullptr);
     EXPECT_TRUE(previous.expired());
 }
 

@@ -178,10 +178,10 @@ TEST(AuthorizationProviderTests, TheSharedProviderCanBeReplacedAndReset)
     EXPECT_TRUE(std::dynamic_pointer_cast<DefaultAuthorizationProvider>(original));
 
     auto scripted = std::make_shared<ScriptedAuthorizationProvider>(ScriptedAuthorization::cancel);
-    AuthorizationProvider::setShared(scripted);
+    AuthorizationProvider::replaceShared(scripted);
     EXPECT_EQ(AuthorizationProvider::shared(), scripted);
     EXPECT_EQ(AuthorizationProvider::shared()->create(blessRights, loadingFlags).status, errAuthorizationCanceled);
 
-    AuthorizationProvider::setShared(nullptr);
+    AuthorizationProvider::replaceShared(nullptr);
     EXPECT_TRUE(std::dynamic_pointer_cast<DefaultAuthorizationProvider>(AuthorizationProvider::shared()));
 }

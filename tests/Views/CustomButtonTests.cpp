@@ -260,7 +260,7 @@ TEST_F(CustomButtonTest, TheTitleFollowsTheWindowOntoAScreenOfAnotherScale)
     Kit::Screen::Description retina = standard;
     retina.frame = retina.visibleFrame = {1440, 0, 1440, 900};
     retina.backingScaleFactor = 2;
-    Kit::Screen::setProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector {standard, retina}));
+    Kit::Screen::replaceProvider(std::make_shared<Kit::Screen::FixedProvider>(std::vector {standard, retina}));
     auto button = makeButton();
     window().setFrameOrigin({100, 100});
     EXPECT_EQ(button->titleLayer()->contentsScale(), 1.0);

@@ -87,13 +87,13 @@ void RunningServer::stop()
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
 {
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) < 0)
+    Foundation::FileDescriptor pipeFds[2];
+    if (!Foundation::FileDescriptor::openPipe(pipeFds))
         return;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1].get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1].get(), STDERR_FILENO);
     std::vector<char*> argv;
     for (const auto& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -117,8 +117,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std:
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0)
         pid_ = pid;
     posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[1]);
-    output_ = pipeFds[0];
+    output_ = std::move(pipeFds[0]);
 }
 
 ChildProcess::~ChildProcess()
@@ -127,8 +126,6 @@ ChildProcess::~ChildProcess()
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, nullptr, 0);
     }
-    if (output_ >= 0)
-        ::close(output_);
 }
 
 std::string ChildProcess::readLine(double seconds)
@@ -141,13 +138,13 @@ std::string ChildProcess::readLine(double seconds)
             return line;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || output_ < 0)
+        if (left.count() <= 0 || !output_)
             return {};
-        pollfd fd{output_, POLLIN, 0};
+        pollfd fd{output_.get(), POLLIN, 0};
         if (::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
             continue;
         char chunk[4096];
-        const ssize_t n = ::read(output_, chunk, sizeof chunk);
+        const ssize_t n = ::read(output_.get(), chunk, sizeof chunk);
         if (n <= 0)
             return {};
         buffer_.append(chunk, static_cast<std::size_t>(n));
@@ -157,13 +154,13 @@ std::string ChildProcess::readLine(double seconds)
 std::string ChildProcess::readAll(double seconds)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (output_ >= 0) {
+    while (output_) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        pollfd fd{output_, POLLIN, 0};
+        pollfd fd{output_.get(), POLLIN, 0};
         if (left.count() <= 0 || ::poll(&fd, 1, static_cast<int>(left.count())) <= 0)
             break;
         char chunk[4096];
-        const ssize_t n = ::read(output_, chunk, sizeof chunk);
+        const ssize_t n = ::read(output_.get(), chunk, sizeof chunk);
         if (n <= 0)
             break;
         buffer_.append(chunk, static_cast<std::size_t>(n));
@@ -188,10 +185,10 @@ int ChildProcess::wait(double seconds)
             return -1;
         }
         // Drain the output so that the child never blocks on a full pipe.
-        pollfd fd{output_, POLLIN, 0};
+        pollfd fd{output_.get(), POLLIN, 0};
         if (::poll(&fd, 1, 2) > 0) {
             char chunk[4096];
-            if (const ssize_t n = ::read(output_, chunk, sizeof chunk); n > 0)
+            if (const ssize_t n = ::read(output_.get(), chunk, sizeof chunk); n > 0)
                 buffer_.append(chunk, static_cast<std::size_t>(n));
         }
     }

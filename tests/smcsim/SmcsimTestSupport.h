@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/SMC/MachineProfile.h"
 #include "Tools/smcsim/SimulatedMachine.h"
 #include "Tools/smcsim/SmcsimServer.h"
@@ -50,7 +51,7 @@ public:
 
 private:
     int pid_ = -1;
-    int output_ = -1;
+    Foundation::FileDescriptor output_;
     std::string buffer_;
 };
 

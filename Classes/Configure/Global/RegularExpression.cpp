@@ -83,10 +83,4 @@ std::string RegularExpression::replacingMatches(std::string_view text, std::stri
     return subject;
 }
 
-Foundation::Result<RegularExpression> makeRegularExpression(std::string_view pattern,
-                                                            RegularExpression::Options options)
-{
-    return RegularExpression::make(pattern, options);
-}
-
 } // namespace Aerlo

@@ -36,8 +36,4 @@ private:
     std::shared_ptr<const Code> code_;
 };
 
-// RegularExpression::make, as a free function.
-Foundation::Result<RegularExpression> makeRegularExpression(std::string_view pattern,
-                                                            RegularExpression::Options options = 0);
-
 } // namespace Aerlo

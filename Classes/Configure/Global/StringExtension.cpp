@@ -37,12 +37,7 @@ std::string firstMatch(std::string_view text, std::string_view pattern)
 {
     const auto expression = RegularExpression::make(pattern);
     const auto found = expression ? expression->firstMatch(text) : std::nullopt;
-    if (!found)
-        return {};
-    const auto first = found->find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return found->substr(first, found->find_last_not_of(" \t") - first + 1);
+    return found ? std::string(Foundation::trimmed(*found, " \t")) : std::string();
 }
 
 std::string digitsOnly(std::string_view text)

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/Console.h"
 #include "Platform/Foundation/DispatchQueue.h"
+#include "Platform/Foundation/FileDescriptor.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/Foundation/WorkspaceNotificationName.h"
 
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <poll.h>
@@ -34,29 +36,22 @@ using Foundation::WorkspaceNotificationName;
 struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
     std::mutex mutex;
     std::function<void()> beforeRelease;
-    int inhibitor = -1;
+    Foundation::FileDescriptor inhibitor;
     std::optional<bool> locked;
 
     std::thread thread;
-    int wakeFd = -1;
+    Foundation::FileDescriptor wakeFd;
     std::atomic<bool> running{false};
     sd_bus* system = nullptr;
     sd_bus* session = nullptr;
 
-    ~Impl()
-    {
-        closeBuses();
-        if (inhibitor >= 0)
-            ::close(inhibitor);
-    }
+    ~Impl() { closeBuses(); }
 
     void closeBuses()
     {
         system = sd_bus_flush_close_unref(system);
         session = sd_bus_flush_close_unref(session);
-        if (wakeFd >= 0)
-            ::close(wakeFd);
-        wakeFd = -1;
+        wakeFd.reset();
     }
 
     // --- bus thread ---
@@ -67,42 +62,36 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
             return;
         sd_bus_error error = SD_BUS_ERROR_NULL;
         sd_bus_message* reply = nullptr;
-        int fd = -1;
+        int received = -1; // the message's own
+        Foundation::FileDescriptor fd;
         if (sd_bus_call_method(system, logindService, logindPath, managerInterface, "Inhibit", &error, &reply, "ssss",
                                "sleep:shutdown", "Aerlo", "Returning the fans to the system", "delay") >= 0 &&
-            sd_bus_message_read(reply, "h", &fd) >= 0)
-            fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
-        else
-            fd = -1;
+            sd_bus_message_read(reply, "h", &received) >= 0)
+            fd.reset(::fcntl(received, F_DUPFD_CLOEXEC, 3));
         sd_bus_message_unref(reply);
         sd_bus_error_free(&error);
-        if (fd < 0)
+        if (!fd)
             return;
         std::lock_guard lock(mutex);
-        if (inhibitor >= 0)
-            ::close(inhibitor);
-        inhibitor = fd;
+        inhibitor = std::move(fd);
     }
 
     // Posts on the main thread; for the "will" events the inhibitor held now is released afterwards.
     void postPower(std::string_view name, bool releaseAfter)
     {
-        int held = -1;
+        auto held = std::make_shared<Foundation::FileDescriptor>();
         std::function<void()> hook;
         {
             std::lock_guard lock(mutex);
-            if (releaseAfter) {
-                held = inhibitor;
-                inhibitor = -1;
-            }
+            if (releaseAfter)
+                *held = std::move(inhibitor);
             hook = beforeRelease;
         }
         Foundation::DispatchQueue::main().async([name = std::string(name), releaseAfter, held, hook] {
             Foundation::NotificationCenter::workspace().post(name);
             if (releaseAfter && hook)
                 hook();
-            if (held >= 0)
-                ::close(held);
+            held->reset();
         });
     }
 
@@ -276,7 +265,7 @@ struct LogindPowerEventSource::Impl : std::enable_shared_from_this<Impl> {
     void serve()
     {
         while (running.load()) {
-            pollfd fds[3] = {{wakeFd, POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}};
+            pollfd fds[3] = {{wakeFd.get(), POLLIN, 0}, {-1, 0, 0}, {-1, 0, 0}};
             int timeout = -1;
             sd_bus* buses[2] = {system, session};
             for (int i = 0; i < 2; ++i) {
@@ -313,7 +302,7 @@ bool LogindPowerEventSource::start()
     Impl& impl = *impl_;
     if (impl.running.load())
         return true;
-    impl.wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    impl.wakeFd.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     std::promise<bool> ready;
     auto started = ready.get_future();
     impl.running = true;
@@ -344,20 +333,18 @@ void LogindPowerEventSource::stop()
     if (impl.thread.joinable()) {
         impl.running = false;
         const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(impl.wakeFd, &one, sizeof one);
+        [[maybe_unused]] const auto written = ::write(impl.wakeFd.get(), &one, sizeof one);
         impl.thread.join();
     }
     impl.closeBuses();
     std::lock_guard lock(impl.mutex);
-    if (impl.inhibitor >= 0)
-        ::close(impl.inhibitor);
-    impl.inhibitor = -1;
+    impl.inhibitor.reset();
 }
 
 bool LogindPowerEventSource::holdsInhibitor() const
 {
     std::lock_guard lock(impl_->mutex);
-    return impl_->inhibitor >= 0;
+    return impl_->inhibitor.valid();
 }
 
 } // namespace SystemPlatform

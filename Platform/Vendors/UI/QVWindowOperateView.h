@@ -33,7 +33,6 @@ public:
     void updateTrackingAreas() override;
     void mouseEntered(const Kit::Event& event) override;
     void mouseExited(const Kit::Event& event) override;
-    bool mouseDownCanMoveWindow() const override { return false; }
 
 private:
     long buttonAt(Kit::Point point) const;

@@ -55,7 +55,7 @@ void KitTest::SetUp()
     TestAccess::resetForTesting<Appearance>();
     TestAccess::setMouseLocationForTesting<Event>(std::nullopt);
     TestAccess::setApplicationActiveForTesting<Window>(std::nullopt);
-    Screen::setProvider(nullptr);
+    Screen::replaceProvider(nullptr);
 }
 
 void KitTest::TearDown()
@@ -71,7 +71,7 @@ void KitTest::TearDown()
     }
     TestAccess::resetForTesting(AnimationClock::shared());
     TestAccess::resetForTesting<AnimationContext>();
-    Screen::setProvider(nullptr);
+    Screen::replaceProvider(nullptr);
     TestAccess::setMouseLocationForTesting<Event>(std::nullopt);
     TestAccess::setApplicationActiveForTesting<Window>(std::nullopt);
     driver_.reset();

@@ -1,5 +1,6 @@
 #include "tests/Support/SMC/FakeApplesmcTree.h"
 
+#include "Platform/Foundation/TextUtilities.h"
 #include "Platform/SMC/FanKey.h"
 #include "Platform/SMC/MachineProfile.h"
 
@@ -23,16 +24,12 @@ std::string line(long long number) { return std::to_string(number) + "\n"; }
 // The key as the driver prints it: a C string, cut at the first NUL.
 std::string cString(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 
-// kstrtoul in base 10: digits, one optional trailing line feed.
-std::optional<unsigned long> decimal(std::string_view text)
+// A number file's value: decimal digits and one optional line feed, as kstrtoul reads them.
+std::optional<unsigned long> parseDecimal(std::string_view text)
 {
     if (text.ends_with('\n'))
         text.remove_suffix(1);
-    unsigned long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return Foundation::decimalNumber<unsigned long>(text);
 }
 
 std::uint16_t bigEndian16(const ValueBytes& bytes) { return static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]); }
@@ -264,7 +261,7 @@ int FakeApplesmcTree::writeLocked(std::string_view name, std::string_view text)
         return readLocked(name).error == ENOENT ? ENOENT : EACCES;
     if (!options_.root)
         return EACCES;
-    const auto value = decimal(text);
+    const auto value = parseDecimal(text);
     if (!value)
         return EINVAL;
     if (file)
