@@ -1,35 +1,51 @@
 #!/bin/sh
-# The turning fan icon's cost to the whole desktop, per tray protocol: Aerlo on smcsim (PROFILE, under LOAD so
-# that its fans and the icon keep turning) in a private Xvfb with
+# The turning fan icon's cost to the whole desktop, per tray protocol and turn: Aerlo on smcsim (PROFILE) in a
+# private Xvfb with
 #   xembed: the trayer tray, no session bus (Qt's XEmbed icon); measured: Aerlo + X server + tray;
 #   sni:    a private session bus (dbus-daemon) and the xfce4-panel with one StatusNotifierItem host: its tray
-#           (SNI_HOST=systray), or its indicator plugin with the AppIndicator service, which shows the item's
-#           label (SNI_HOST=indicator); measured: Aerlo + panel (with its plugin processes) + the indicator
-#           service + bus, and the X server beside them.
-# After WARM_SECONDS (10) it samples for RUN_SECONDS (30) and prints each process's share of one core and the
-# sum. Run it on two builds in one sitting to compare them.
-# Usage: sh bench/tray-cost.sh [build-dir]   (PROTOCOLS="xembed sni", SNI_HOST=systray|indicator, RUN_SECONDS=…,
-#        WARM_SECONDS=…, PROFILE=…, LOAD=…)
+#           (systray), or its indicator plugin with the AppIndicator service, which shows the item's label
+#           (indicator); measured: Aerlo + panel (with its plugin processes) + the indicator service + bus, and
+#           the X server beside them.
+# The fan icon turns once per 2.0 s, 1.0 s or 0.8 s as the fastest fan is below 2000 rpm, below 3000 or above;
+# for each turn in PERIODS smcsim holds the fans there: 2.0 with the fans at their minimum (a thermal curve no
+# reading reaches), 1.0 under LOAD_MIDDLE (0.05), 0.8 under LOAD_FAST (0.6), for the default profile.
+# After WARM_SECONDS (10) it samples for RUN_SECONDS (30) and prints each process's share of one core, the sum,
+# the fans' speed seen at the end (and the turn it gives) and the load average. Run it on two builds in one
+# sitting to compare them.
+# Usage: sh bench/tray-cost.sh [build-dir]   (PROTOCOLS="xembed sni", SNI_HOST="systray indicator" (one or both),
+#        PERIODS="2.0 1.0 0.8", RUN_SECONDS=…, WARM_SECONDS=…, PROFILE=…, LOAD_MIDDLE=…, LOAD_FAST=…)
+# The hosts: apt-get install xvfb trayer xdotool dbus-daemon xfce4-panel, and for the indicator
+# ayatana-indicator-application xfce4-indicator-plugin.
 set -u
 BUILD=${1:-build}
 PROTOCOLS=${PROTOCOLS:-xembed sni}
+PERIODS=${PERIODS:-2.0 1.0 0.8}
 RUN_SECONDS=${RUN_SECONDS:-30}
 WARM_SECONDS=${WARM_SECONDS:-10}
 PROFILE=${PROFILE:-mbp-m1pro-2fan}
-LOAD=${LOAD:-0.6}
+LOAD_MIDDLE=${LOAD_MIDDLE:-0.05}
+LOAD_FAST=${LOAD_FAST:-0.6}
 SNI_HOST=${SNI_HOST:-systray}
 indicator_service=/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service
-case $SNI_HOST in
-systray) ;;
-indicator) [ -x "$indicator_service" ] || { echo "needs ayatana-indicator-application and xfce4-indicator-plugin" >&2; exit 1; } ;;
-*) echo "SNI_HOST must be systray or indicator" >&2; exit 1 ;;
-esac
+for host in $SNI_HOST; do
+    case $host in
+    systray) ;;
+    indicator) [ -x "$indicator_service" ] || { echo "needs ayatana-indicator-application and xfce4-indicator-plugin" >&2; exit 1; } ;;
+    *) echo "SNI_HOST must be systray, indicator or both" >&2; exit 1 ;;
+    esac
+done
+for period in $PERIODS; do
+    case $period in 2.0 | 1.0 | 0.8) ;; *) echo "PERIODS: each is 2.0, 1.0 or 0.8" >&2; exit 1 ;; esac
+done
 smcsim="$BUILD/bin/smcsim"
 app="$BUILD/Aerlo.app/Contents/MacOS/Aerlo"
+machines="$BUILD/Aerlo.app/Contents/Resources/Machines"
+# A build copied elsewhere runs its own libraries.
+export LD_LIBRARY_PATH="$BUILD/Aerlo.app/Contents/Frameworks${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 for tool in Xvfb trayer xdotool dbus-daemon xfce4-panel; do
     command -v $tool >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
-[ -x "$app" ] && [ -x "$smcsim" ] || { echo "build first: $app, $smcsim" >&2; exit 1; }
+[ -x "$app" ] && [ -x "$smcsim" ] && [ -f "$machines/$PROFILE.json" ] || { echo "build first: $app, $smcsim" >&2; exit 1; }
 
 work=$(mktemp -d)
 pids=""
@@ -55,14 +71,30 @@ ticks=$(getconf CLK_TCK)
 # utime + stime of the processes, in clock ticks.
 cpu() { for pid in "$@"; do awk '{ print $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || echo 0; done | awk '{ s += $1 } END { print s + 0 }'; }
 children() { pgrep -P "$1" | tr '\n' ' '; }
+# The fastest fan now, in rpm.
+fastest_fan() { "$smcsim" ctl snapshot | awk -F'[:,]' '/"actual"/ { if ($2 + 0 > m) m = $2 + 0 } END { printf "%d", m }'; }
 
+# run <protocol> <host> <period>
 run() {
     protocol=$1
-    home="$work/$protocol"
-    mkdir -p "$home"
+    host=$2
+    period=$3
+    home="$work/$protocol-$host-$period"
+    mkdir -p "$home/machines"
     export AERLO_ROOT="$home/root" AERLO_MACHINE="$PROFILE" USER="${USER:-$(id -un)}" HOME="$home"
     export XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache" XDG_DATA_HOME="$home/data"
+    export AERLO_MACHINES_DIR="$home/machines"
     mkdir -p "$AERLO_ROOT"
+    case $period in
+    2.0)
+        # Fans held at their minimum: the curve starts above any reading, and they never stop.
+        sed '0,/{/s//{ "thermal": { "curveLow": 140, "curveHigh": 150, "stopWhenCool": false },/' \
+            "$machines/$PROFILE.json" >"$AERLO_MACHINES_DIR/$PROFILE.json"
+        load=0
+        ;;
+    1.0) cp "$machines/$PROFILE.json" "$AERLO_MACHINES_DIR/" && load=$LOAD_MIDDLE ;;
+    0.8) cp "$machines/$PROFILE.json" "$AERLO_MACHINES_DIR/" && load=$LOAD_FAST ;;
+    esac
     "$smcsim" --profile "$PROFILE" >/dev/null 2>&1 &
     smcsim_pid=$!
     pids="$pids $smcsim_pid"
@@ -71,7 +103,7 @@ run() {
     pids="$pids $xvfb_pid"
     wait_until "Xvfb" test -s "$home/display"
     wait_until "smcsim" "$smcsim" ctl snapshot
-    "$smcsim" ctl load "$LOAD" >/dev/null
+    "$smcsim" ctl load "$load" >/dev/null
     export DISPLAY=":$(cat "$home/display")"
     if [ "$protocol" = xembed ]; then
         unset DBUS_SESSION_BUS_ADDRESS
@@ -108,14 +140,14 @@ run() {
   </property>
 </channel>
 XML
-        sed -i "s/SNI_HOST/$SNI_HOST/" "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
+        sed -i "s/SNI_HOST/$host/" "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml"
         dbus-daemon --session --nofork --nopidfile --address="unix:path=$home/bus" >/dev/null 2>&1 &
         bus_pid=$!
         pids="$pids $bus_pid"
         wait_until "dbus-daemon" test -S "$home/bus"
         export DBUS_SESSION_BUS_ADDRESS="unix:path=$home/bus"
         service_pid=""
-        if [ "$SNI_HOST" = indicator ]; then
+        if [ "$host" = indicator ]; then
             # The watcher and the labels' source, as the desktop session starts it.
             "$indicator_service" >"$home/indicator.log" 2>&1 &
             service_pid=$!
@@ -139,16 +171,22 @@ XML
     sleep "$RUN_SECONDS"
     end=$(date +%s.%N)
     a1=$(cpu $app_pid) h1=$(cpu $host_all) x1=$(cpu $xvfb_pid) b1=$(cpu $bus_pid)
+    rpm=$(fastest_fan)
     awk -v p="$protocol" -v t="$ticks" -v s="$start" -v e="$end" -v a="$((a1 - a0))" -v h="$((h1 - h0))" \
-        -v x="$((x1 - x0))" -v b="$((b1 - b0))" -v host="$SNI_HOST" 'BEGIN {
+        -v x="$((x1 - x0))" -v b="$((b1 - b0))" -v host="$host" -v period="$period" -v rpm="$rpm" \
+        -v loadavg="$(cut -d' ' -f1 /proc/loadavg)" 'BEGIN {
         f = 100 / t / (e - s)
+        turn = rpm < 2000 ? "2.0" : rpm < 3000 ? "1.0" : "0.8"
         if (p == "xembed") {
-            printf "xembed: Aerlo %.2f %% + X server %.2f %% + tray %.2f %% = %.2f %% of one core   (target < 1.5 %%)\n",
-                a * f, x * f, h * f, (a + x + h) * f
+            printf "xembed, turn %s s: Aerlo %.2f %% + X server %.2f %% + tray %.2f %% = %.2f %% of one core   (target < 1.5 %%)",
+                period, a * f, x * f, h * f, (a + x + h) * f
         } else {
-            printf "sni (%s): Aerlo %.2f %% + panel %.2f %% + bus %.2f %% = %.2f %% of one core   (target < 2 %%); X server %.2f %% beside\n",
-                host, a * f, h * f, b * f, (a + h + b) * f, x * f
+            printf "sni (%s), turn %s s: Aerlo %.2f %% + panel %.2f %% + bus %.2f %% = %.2f %% of one core   (target < 2 %%); X server %.2f %% beside",
+                host, period, a * f, h * f, b * f, (a + h + b) * f, x * f
         }
+        printf "; fans %d rpm; load average %s\n", rpm, loadavg
+        if (turn != period)
+            printf "  the fans gave a %s s turn, not %s s: set LOAD_MIDDLE / LOAD_FAST for profile\n", turn, period > "/dev/stderr"
     }'
     for pid in $app_pid $host_pid ${service_pid:-} $bus_pid $xvfb_pid; do kill "$pid" 2>/dev/null; done
     "$smcsim" ctl stop >/dev/null 2>&1 || kill "$smcsim_pid" 2>/dev/null
@@ -156,7 +194,16 @@ XML
     pids=""
 }
 
-echo "build $BUILD, SNI host $SNI_HOST, profile $PROFILE, load $LOAD, $RUN_SECONDS s after $WARM_SECONDS s; load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
+echo "build $BUILD, profile $PROFILE, $RUN_SECONDS s after $WARM_SECONDS s; load average $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) cores"
 for protocol in $PROTOCOLS; do
-    case $protocol in xembed | sni) run "$protocol" ;; *) echo "unknown protocol $protocol" >&2; exit 1 ;; esac
+    case $protocol in
+    xembed) hosts=trayer ;;
+    sni) hosts=$SNI_HOST ;;
+    *) echo "unknown protocol $protocol" >&2; exit 1 ;;
+    esac
+    for host in $hosts; do
+        for period in $PERIODS; do
+            run "$protocol" "$host" "$period"
+        done
+    done
 done

@@ -150,8 +150,9 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
     const auto cycle = layers.front()->repeatingCycle();
     if (!cycle)
         return std::nullopt;
-    // As few frames as look smooth: the frame rate's number of steps in a cycle.
-    const double steps = std::max(1.0, std::round(cycle->length * frameRate()));
+    // As few frames as look smooth: the frame rate's number of steps in a cycle, but enough that the
+    // turn shows going forward.
+    const double steps = std::max(static_cast<double>(minimumTurnSteps), std::round(cycle->length * frameRate()));
     return Turn {layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
 }
 

@@ -41,6 +41,9 @@ public:
     static constexpr double frameInterval = 1.0 / framesPerSecond;
     // A host that takes each frame over the bus and draws it anew: fewer frames.
     static constexpr double notifierFramesPerSecond = 4;
+    // A turn in fewer steps looks still or backwards: a third of a turn per step leaves a three-blade
+    // glyph where it was, and a quarter looks like a twelfth back.
+    static constexpr long long minimumTurnSteps = 8;
     static constexpr double placeLifetime = 1.0;
 
     enum class Protocol { xembed, statusNotifier };
