@@ -16,7 +16,7 @@ namespace {
 
 using Kit::Colour;
 
-const Colour blue = Colour::fromRGB255(33, 110, 224);
+const Colour blue = Colour::fromRGB255(42, 111, 202);
 const Colour bezel = Colour::fromRGB255(43, 47, 58);
 const Colour lightMetal = Colour::fromRGB255(226, 229, 235);
 const Colour darkMetal = Colour::fromRGB255(172, 177, 188);
@@ -80,20 +80,24 @@ void groundShadow(Kit::GraphicsContext& context, double x, double width)
 
 void appIcon(Kit::GraphicsContext& context)
 {
+    // The icon's own outline, as the desktop's scalable icon draws it (y down there, so flipped here).
     constexpr double side = 128;
-    context.fillPath(Kit::BezierPath::roundedRect({0, 0, side, side}, 24, 24), blue);
+    const auto at = [](double x, double y) { return Kit::Point {x, side - y}; };
+    context.fillPath(Kit::BezierPath::roundedRect({0, 0, side, side}, 14, 14), blue);
     Kit::BezierPath blade;
-    blade.moveTo({-8, 6});
-    blade.curveTo({36, 42}, {-10, 30}, {12, 46});
-    blade.curveTo({8, -2}, {30, 26}, {18, 6});
+    blade.moveTo(at(60, 61));
+    blade.curveTo(at(75, 19), at(51, 50), at(55, 30));
+    blade.curveTo(at(103, 39), at(86, 24), at(96, 30));
+    blade.curveTo(at(69, 58), at(88, 37), at(74, 44));
     blade.closePath();
-    const auto centre = Kit::AffineTransform::translation(side / 2, side / 2);
+    const auto aroundCentre = [](double angle) {
+        return Kit::AffineTransform::translation(-side / 2, -side / 2)
+            .concatenating(Kit::AffineTransform::rotation(angle))
+            .concatenating(Kit::AffineTransform::translation(side / 2, side / 2));
+    };
     for (int i = 0; i < 3; ++i)
-        context.fillPath(
-            blade.transformed(Kit::AffineTransform::rotation(2 * std::numbers::pi * i / 3).concatenating(centre)),
-            Colour::whiteColor());
-    context.fillPath(Kit::BezierPath::oval({side / 2 - 11, side / 2 - 11, 22, 22}), Colour::whiteColor());
-    context.fillPath(Kit::BezierPath::oval({side / 2 - 4, side / 2 - 4, 8, 8}), blue);
+        context.fillPath(blade.transformed(aroundCentre(-2 * std::numbers::pi * i / 3)), Colour::whiteColor());
+    context.fillPath(Kit::BezierPath::oval({side / 2 - 10, side / 2 - 10, 20, 20}), Colour::whiteColor());
 }
 
 void desktop(Kit::GraphicsContext& context)
