@@ -13,7 +13,8 @@
 # the fans' speed seen at the end (and the turn it gives) and the load average. Run it on two builds in one
 # sitting to compare them.
 # Usage: sh bench/tray-cost.sh [build-dir]   (PROTOCOLS="xembed sni", SNI_HOST="systray indicator" (one or both),
-#        PERIODS="2.0 1.0 0.8", RUN_SECONDS=…, WARM_SECONDS=…, PROFILE=…, LOAD_MIDDLE=…, LOAD_FAST=…)
+#        PERIODS="2.0 1.0 0.8", RUN_SECONDS=…, WARM_SECONDS=…, PROFILE=…, LOAD_MIDDLE=…, LOAD_FAST=…,
+#        SHOTS=<folder>: the screen's top strip at the end of each run, as <protocol>-<host>-<turn>.png (imagemagick))
 # The hosts: apt-get install xvfb trayer xdotool dbus-daemon xfce4-panel, and for the indicator
 # ayatana-indicator-application xfce4-indicator-plugin.
 set -u
@@ -172,6 +173,10 @@ XML
     end=$(date +%s.%N)
     a1=$(cpu $app_pid) h1=$(cpu $host_all) x1=$(cpu $xvfb_pid) b1=$(cpu $bus_pid)
     rpm=$(fastest_fan)
+    if [ -n "${SHOTS:-}" ]; then
+        mkdir -p "$SHOTS"
+        import -window root -crop 1366x32+0+0 +repage "$SHOTS/$protocol-$host-$period.png"
+    fi
     awk -v p="$protocol" -v t="$ticks" -v s="$start" -v e="$end" -v a="$((a1 - a0))" -v h="$((h1 - h0))" \
         -v x="$((x1 - x0))" -v b="$((b1 - b0))" -v host="$host" -v period="$period" -v rpm="$rpm" \
         -v loadavg="$(cut -d' ' -f1 /proc/loadavg)" 'BEGIN {

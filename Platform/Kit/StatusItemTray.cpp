@@ -110,6 +110,11 @@ double StatusItemTray::frameRate() const
     return notifier_ ? notifierFramesPerSecond : StatusItemTray::framesPerSecond;
 }
 
+double StatusItemTray::maximumFrameRate() const
+{
+    return notifier_ ? notifierMaximumFramesPerSecond : StatusItemTray::framesPerSecond;
+}
+
 bool StatusItemTray::isRefreshScheduled() const { return queued_ || (timer_ && timer_->isValid()); }
 
 void StatusItemTray::scheduleRefresh(double delay)
@@ -153,7 +158,9 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
     // As few frames as look smooth: the frame rate's number of steps in a cycle, but enough that the
     // turn shows going forward.
     const double steps = std::max(static_cast<double>(minimumTurnSteps), std::round(cycle->length * frameRate()));
-    return Turn {layers.front(), cycle->start, cycle->length / steps, static_cast<long long>(steps)};
+    const double step = cycle->length / steps;
+    return Turn {layers.front(), cycle->start, step, std::max(step, 1 / maximumFrameRate()),
+                 static_cast<long long>(steps)};
 }
 
 std::string StatusItemTray::toolTip() const
@@ -271,11 +278,11 @@ void StatusItemTray::showFrame(bool redraw)
     std::shared_ptr<const Frame> frame;
     double next = -1;
     if (turning) {
-        // The step nearest to now, drawn at its own time, so that a kept frame shows its angle exactly.
+        // The step due now, drawn at its own time, so that a kept frame shows its angle exactly.
         const double now = AnimationClock::mediaTime();
-        const double index = std::round((now - turning->start) / turning->step);
+        const double index = std::round((now - turning->start) / turning->interval);
         const double at = turning->start + index * turning->step;
-        next = turning->start + (index + 1) * turning->step;
+        next = turning->start + (index + 1) * turning->interval;
         // A step of the cycle shows what the same step of every other cycle shows.
         const long long key = ((static_cast<long long>(index) % turning->steps) + turning->steps) % turning->steps;
         const auto kept = frames_.find(key);

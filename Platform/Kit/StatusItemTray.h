@@ -39,10 +39,13 @@ class AERLO_KIT_EXPORT StatusItemTray final : public StatusBar::ItemPresenter {
 public:
     static constexpr double framesPerSecond = 12;
     static constexpr double frameInterval = 1.0 / framesPerSecond;
-    // A host that takes each frame over the bus and draws it anew: fewer frames.
+    // A host that takes each frame over the bus and draws it anew: fewer frames, and never more than the
+    // maximum, which keeps the whole desktop's share of a core for the turning icon under 2 %.
     static constexpr double notifierFramesPerSecond = 4;
+    static constexpr double notifierMaximumFramesPerSecond = 5;
     // A turn in fewer steps looks still or backwards: a third of a turn per step leaves a three-blade
-    // glyph where it was, and a quarter looks like a twelfth back.
+    // glyph where it was, and a quarter looks like a twelfth back. A turn that needs more frames a second
+    // than the protocol's maximum is shown slower, in the same steps.
     static constexpr long long minimumTurnSteps = 8;
     static constexpr double placeLifetime = 1.0;
 
@@ -83,15 +86,17 @@ public:
 
 private:
     struct Frame;
-    // A turning layer's steps: one frame each, at media times start + k × step.
+    // A turning layer's steps: one frame each, at media times start + k × step, the k-th shown at
+    // start + k × interval (no sooner than the step, where the protocol's maximum frame rate allows).
     struct Turn {
         const Layer* layer = nullptr;
         double start = 0;
         double step = 0;
+        double interval = 0;
         long long steps = 1;
         bool sameCycle(const Turn& other) const
         {
-            return layer == other.layer && start == other.start && step == other.step;
+            return layer == other.layer && start == other.start && step == other.step && interval == other.interval;
         }
     };
 
@@ -114,6 +119,7 @@ private:
     Rect place(bool fresh);
 
     double frameRate() const;
+    double maximumFrameRate() const;
     void showIcon(const Frame& frame);
 
     StatusItem& item_;

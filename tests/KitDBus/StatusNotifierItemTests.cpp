@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace Kit;
 
@@ -159,6 +160,8 @@ TEST_F(StatusNotifierItemTest, TheHostGetsTransparentPixmapsTheLabelAndTheClicks
 TEST_F(StatusNotifierItemTest, AHostIsSentATurnThatGoesForwardAtEverySpeedInFramesKeptByStep)
 {
     TestAccess::resetForTesting<StatusBar>();
+    // The slowest turn the host can be shown in its least number of steps.
+    const double slowest = StatusItemTray::minimumTurnSteps / StatusItemTray::notifierMaximumFramesPerSecond;
     // The fan icon's turns: slow, middle and fast fans.
     for (const double period : {2.0, 1.0, 0.8}) {
         SCOPED_TRACE(period);
@@ -168,26 +171,33 @@ TEST_F(StatusNotifierItemTest, AHostIsSentATurnThatGoesForwardAtEverySpeedInFram
         Testing::addTurningBar(*item, period);
         advance(0);
         const std::size_t before = tray->renderedFrames();
-        // Two turns, looked at a hundred times a second: each new frame turns the bar forward, by less
-        // than a sixth of a turn (a three-blade glyph's half).
+        // Two turns as shown, looked at a hundred times a second: each new frame turns the bar forward,
+        // by less than a sixth of a turn (a three-blade glyph's half), and no second has more new frames
+        // than the host's maximum.
+        const double shownPeriod = std::max(period, slowest);
         double angle = Testing::turningBarAngle(tray->icon());
-        int shown = 0;
-        for (int i = 0; i < static_cast<int>(std::round(2 * period * 100)); ++i) {
+        std::vector<int> changedAt;
+        for (int i = 1; i <= static_cast<int>(std::round(2 * shownPeriod * 100)); ++i) {
             advance(0.01);
             const double next = Testing::turningBarAngle(tray->icon());
             if (next == angle)
                 continue;
             const double step = std::remainder(next - angle, 360.0);
-            EXPECT_GT(step, 0) << "frame " << shown;
-            EXPECT_LT(step, 60) << "frame " << shown;
+            EXPECT_GT(step, 0) << "frame " << changedAt.size();
+            EXPECT_LT(step, 60) << "frame " << changedAt.size();
             angle = next;
-            ++shown;
+            changedAt.push_back(i);
         }
+        const auto shown = static_cast<long long>(changedAt.size());
         // Every step of both turns (the last may fall just after them), and no more than needed.
         EXPECT_GE(shown, 2 * StatusItemTray::minimumTurnSteps - 1);
         EXPECT_LE(shown, 2
                              * std::max(StatusItemTray::minimumTurnSteps,
                                         std::llround(period * StatusItemTray::notifierFramesPerSecond)));
+        // Hundredths of a second between frames at the host's maximum (one off for rounding).
+        const int gap = static_cast<int>(std::lround(100 / StatusItemTray::notifierMaximumFramesPerSecond));
+        for (std::size_t k = 1; k < changedAt.size(); ++k)
+            EXPECT_GE(changedAt[k] - changedAt[k - 1], gap - 1) << "frame " << k;
         EXPECT_EQ(tray->renderedFrames() - before, tray->keptFrames() - 1) << "the second turn draws nothing";
         StatusBar::system().removeStatusItem(*item);
     }
