@@ -110,11 +110,6 @@ double StatusItemTray::frameRate() const
     return notifier_ ? notifierFramesPerSecond : StatusItemTray::framesPerSecond;
 }
 
-double StatusItemTray::maximumFrameRate() const
-{
-    return notifier_ ? notifierMaximumFramesPerSecond : StatusItemTray::framesPerSecond;
-}
-
 bool StatusItemTray::isRefreshScheduled() const { return queued_ || (timer_ && timer_->isValid()); }
 
 void StatusItemTray::scheduleRefresh(double delay)
@@ -159,8 +154,9 @@ std::optional<StatusItemTray::Turn> StatusItemTray::turn() const
     // turn shows going forward.
     const double steps = std::max(static_cast<double>(minimumTurnSteps), std::round(cycle->length * frameRate()));
     const double step = cycle->length / steps;
-    return Turn {layers.front(), cycle->start, step, std::max(step, 1 / maximumFrameRate()),
-                 static_cast<long long>(steps)};
+    // A host that cannot take as many frames as the steps need is shown the same steps more slowly.
+    const double interval = notifier_ ? std::max(step, 1 / notifierMaximumFramesPerSecond) : step;
+    return Turn {layers.front(), cycle->start, step, interval, static_cast<long long>(steps)};
 }
 
 std::string StatusItemTray::toolTip() const

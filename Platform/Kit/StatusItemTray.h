@@ -45,7 +45,7 @@ public:
     static constexpr double notifierMaximumFramesPerSecond = 5;
     // A turn in fewer steps looks still or backwards: a third of a turn per step leaves a three-blade
     // glyph where it was, and a quarter looks like a twelfth back. A turn that needs more frames a second
-    // than the protocol's maximum is shown slower, in the same steps.
+    // than a StatusNotifierItem host's maximum is shown slower, in the same steps.
     static constexpr long long minimumTurnSteps = 8;
     static constexpr double placeLifetime = 1.0;
 
@@ -87,7 +87,7 @@ public:
 private:
     struct Frame;
     // A turning layer's steps: one frame each, at media times start + k × step, the k-th shown at
-    // start + k × interval (no sooner than the step, where the protocol's maximum frame rate allows).
+    // start + k × interval (the step, or longer where the host takes fewer frames a second).
     struct Turn {
         const Layer* layer = nullptr;
         double start = 0;
@@ -119,7 +119,6 @@ private:
     Rect place(bool fresh);
 
     double frameRate() const;
-    double maximumFrameRate() const;
     void showIcon(const Frame& frame);
 
     StatusItem& item_;
